@@ -1,0 +1,10 @@
+#include "QrEngineCoreClasses.h"
+
+#include "QrAction.h"
+#include "QrObject.h"
+
+void RegisterEngineCoreClasses()
+{
+    QrObject::RegisterCreateFunction();
+    QrAction::RegisterCreateFunction();
+}

@@ -1,0 +1,45 @@
+#include "TestFiles.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace testfiles
+{
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "qrtest-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+static std::string FromEnv(const char* name, const char* fallback)
+{
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+std::string SourceDir()
+{
+    return FromEnv("QR_SOURCE_DIR", ".");
+}
+
+std::string BinaryDir()
+{
+    return FromEnv("QR_BINARY_DIR", ".");
+}
+
+std::string DataDir()
+{
+    return BinaryDir() + "/data";
+}
+
+} // namespace testfiles

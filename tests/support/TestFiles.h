@@ -1,0 +1,30 @@
+#pragma once
+// Paths for tests: a fresh temporary folder per test, and the source and build trees.
+
+#include <string>
+
+namespace testfiles
+{
+
+// A new empty folder under the system's temporary folder, removed by the returned guard.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// The repository root and the build folder (from the environment CTest sets).
+std::string SourceDir();
+std::string BinaryDir();
+// The generated sample data tree.
+std::string DataDir();
+
+} // namespace testfiles

@@ -1,0 +1,10 @@
+#include "SampleData.h"
+
+namespace gen
+{
+
+void GenerateEngineScenes(Context&)
+{
+}
+
+} // namespace gen

@@ -1,0 +1,43 @@
+#pragma once
+// The sample data generator: writes a complete, deterministic data tree with the engine's
+// own writers. One file per area under tools/gen/ adds its part through a Generate…
+// function called from GenerateSampleData.
+
+#include <string>
+#include <vector>
+
+class QrObject;
+
+namespace gen
+{
+
+class Context
+{
+public:
+    explicit Context(std::string root) : m_root(std::move(root)) {}
+
+    const std::string& Root() const { return m_root; }
+    // Root joined with a relative path written with '/'; makes the parent folders.
+    std::string PathFor(const std::string& relative);
+    // Saves the objects as top-level objects of one scene file (no action is running).
+    void WriteScene(const std::string& relative, const std::vector<QrObject*>& topLevel);
+    void WriteBytes(const std::string& relative, const std::vector<unsigned char>& bytes);
+    void Error(const std::string& what);
+
+    bool Ok() const { return m_errors.empty(); }
+    const std::vector<std::string>& Errors() const { return m_errors; }
+    const std::vector<std::string>& Written() const { return m_written; }
+
+private:
+    std::string m_root;
+    std::vector<std::string> m_errors;
+    std::vector<std::string> m_written;
+};
+
+// Every area in turn; false when any file could not be written.
+bool GenerateSampleData(Context& context);
+
+// Areas.
+void GenerateEngineScenes(Context& context);
+
+} // namespace gen
