@@ -37,7 +37,13 @@ function(qr_add_test_program name)
     add_executable(${name} ${A_SOURCES})
     target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
     qr_set_warnings(${name})
+    # One variable per property: a list value would split on its way into the discovered
+    # tests and shift every property after it (LABELS was lost that way).
+    set(properties ENVIRONMENT "QR_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+                   ENVIRONMENT_MODIFICATION "QR_BINARY_DIR=set:${CMAKE_BINARY_DIR}")
+    if(A_LABELS)
+        list(APPEND properties LABELS "${A_LABELS}")
+    endif()
     gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "QR_SOURCE_DIR=${CMAKE_SOURCE_DIR};QR_BINARY_DIR=${CMAKE_BINARY_DIR}"
-                         LABELS "${A_LABELS}")
+                         PROPERTIES ${properties})
 endfunction()
