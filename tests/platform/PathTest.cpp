@@ -78,12 +78,6 @@ TEST(PathText, ExtensionIsTakenFromTheLastDotOfTheFileName)
     EXPECT_FALSE(plat::EqualNoCase("\xC9", "\xE9"));
 }
 
-TEST(PathText, MaxPathLeavesRoomForTheTerminator)
-{
-    EXPECT_TRUE(plat::FitsMaxPath(std::string(plat::kMaxPath - 1, 'a')));
-    EXPECT_FALSE(plat::FitsMaxPath(std::string(plat::kMaxPath, 'a')));
-}
-
 TEST_F(PathFiles, ExactPathIsReturnedAsWritten)
 {
     MakeFile("Data/Lakes/Lake01.WAF");
