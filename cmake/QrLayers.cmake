@@ -34,16 +34,13 @@ endfunction()
 # qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...])
 function(qr_add_test_program name)
     cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    # The ThreadSanitizer build carries only the threaded parts' tests.
+    if(QR_TSAN AND NOT "tsan" IN_LIST A_LABELS)
+        return()
+    endif()
     add_executable(${name} ${A_SOURCES})
     target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
     qr_set_warnings(${name})
-    # One variable per property: a list value would split on its way into the discovered
-    # tests and shift every property after it (LABELS was lost that way).
-    set(properties ENVIRONMENT "QR_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-                   ENVIRONMENT_MODIFICATION "QR_BINARY_DIR=set:${CMAKE_BINARY_DIR}")
-    if(A_LABELS)
-        list(APPEND properties LABELS "${A_LABELS}")
-    endif()
     gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ${properties})
+                         PROPERTIES LABELS "${A_LABELS}")
 endfunction()

@@ -4,6 +4,8 @@
 #include "QrImage.h"
 #include "QrObject.h"
 #include "QrRawImageData.h"
+#include "QrUser.h"
+#include "QrUserAction.h"
 
 void RegisterEngineCoreClasses()
 {
@@ -11,4 +13,6 @@ void RegisterEngineCoreClasses()
     QrAction::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrUser::RegisterCreateFunction();
+    QrUserAction::RegisterCreateFunction();
 }
