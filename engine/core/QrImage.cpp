@@ -3,6 +3,7 @@
 #include "QrImageLoadRecord.h"
 #include "QrImageReader.h"
 #include "QrStream.h"
+#include "QrTList.h"
 
 #include "Format.h"
 
@@ -10,7 +11,6 @@
 #include <bit>
 #include <cassert>
 #include <thread>
-#include <vector>
 
 namespace
 {
@@ -30,8 +30,8 @@ protected:
 
 struct RendererEntry
 {
-    QrRender* renderer;
-    uint32_t id;
+    QrRender* renderer = nullptr;
+    uint32_t id = 0;
 };
 
 // Static initialisers run on the main thread.
@@ -40,7 +40,8 @@ const std::thread::id g_mainThread = std::this_thread::get_id();
 QrImage::CreateHook g_hook = nullptr;
 uint32_t g_errorCode = QrImage::kErrorNone;
 uint32_t g_nextSerial = 1;
-std::vector<RendererEntry> g_renderers;
+// Emptied (its node blocks freed) at exit by its destructor.
+QrTList<RendererEntry> g_renderers(2);
 // GetFileInfo's buffer, made at start-up and released at exit.
 QrPointer<QrRawImageData> g_scratch(new QrRawImageData);
 
@@ -92,17 +93,17 @@ void QrImage::AddRenderer(QrRender* renderer, uint32_t id)
 {
     AssertMainThread();
     if (renderer)
-        g_renderers.push_back({renderer, id});
+        g_renderers.AddTail({renderer, id});
 }
 
 void QrImage::RemoveRenderer(QrRender* renderer, uint32_t id)
 {
     AssertMainThread();
-    for (auto it = g_renderers.begin(); it != g_renderers.end(); ++it)
+    for (auto* node = g_renderers.GetHead(); node; node = node->m_next)
     {
-        if (it->renderer == renderer && it->id == id)
+        if (node->m_value.renderer == renderer && node->m_value.id == id)
         {
-            g_renderers.erase(it);
+            g_renderers.Remove(node);
             return;
         }
     }
@@ -110,7 +111,7 @@ void QrImage::RemoveRenderer(QrRender* renderer, uint32_t id)
 
 uint32_t QrImage::GetRendererCount()
 {
-    return static_cast<uint32_t>(g_renderers.size());
+    return g_renderers.GetCount();
 }
 
 bool QrImage::PrepareForRenderer(QrRender*, uint32_t)
@@ -118,11 +119,12 @@ bool QrImage::PrepareForRenderer(QrRender*, uint32_t)
     return true;
 }
 
+// Renderers enter and leave the list only when they are made current or destroyed, never
+// while an image prepares.
 bool QrImage::PrepareForAllRenderers()
 {
-    // By index: a renderer may change the list while it prepares.
-    for (size_t i = 0; i < g_renderers.size(); ++i)
-        if (!PrepareForRenderer(g_renderers[i].renderer, g_renderers[i].id))
+    for (auto* node = g_renderers.GetHead(); node; node = node->m_next)
+        if (!PrepareForRenderer(node->m_value.renderer, node->m_value.id))
             return false;
     return true;
 }
