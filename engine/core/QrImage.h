@@ -2,7 +2,9 @@
 // A texture source that the renderer turns into its own image: it names an image file or
 // holds raw image data. Images are made only through the creation hook the renderer
 // installs, and each is prepared for every renderer on the program-wide renderer list.
-// Held by texture properties; scene files store it under the class name "QrImage".
+// Held by texture properties; scene files store it under the class name "QrImage". A scene
+// file read while no hook is installed (or the hook makes nothing) gets stand-in images of
+// class QrImage itself: they keep the record's source but have no surface.
 //
 // Main thread only: the hook, the serial counter, the renderer list and the error code are
 // program-wide and unlocked. A loader thread decodes with QrImageReader::DecodeFile and
