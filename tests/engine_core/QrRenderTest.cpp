@@ -1,0 +1,296 @@
+#include "QrRender.h"
+#include "QrCreateFunctionMap.h"
+#include "QrPointer.h"
+#include "QrRect.h"
+#include "QrStream.h"
+#include "QrTestFixture.h"
+#include "RecordingRender.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+class QrRenderTest : public QrEngineTest
+{
+protected:
+    QrPointer<RecordingRender> m_recorder = new RecordingRender(320, 200);
+    QrRender* m_render = m_recorder.Get();
+};
+
+TEST_F(QrRenderTest, RegisteredAsAbstractClass)
+{
+    QrCreateFunction create = QrCreateFunctionMap::Find("QrRender");
+    ASSERT_NE(create, nullptr);
+    QrStream stream;
+    QrObject* made = m_render;
+    create(stream, made);
+    EXPECT_EQ(made, nullptr);
+
+    EXPECT_STREQ(QrRender::ms_RTTI.GetName(), "QrRender");
+    EXPECT_TRUE(m_render->IsKindOf(&QrRender::ms_RTTI));
+    EXPECT_TRUE(m_render->IsKindOf(&QrObject::ms_RTTI));
+}
+
+// The bodies a renderer inherits when it does not override a slot.
+TEST_F(QrRenderTest, DefaultBodiesAnswerNothingAvailable)
+{
+    EXPECT_EQ(m_render->QrRender::SetPropertyState(nullptr), 0x80000000u);
+
+    uint32_t total = 111;
+    uint32_t available = 222;
+    EXPECT_FALSE(m_render->QrRender::GetTextureMemory(&total, &available));
+    EXPECT_EQ(total, 111u);
+    EXPECT_EQ(available, 222u);
+
+    uint32_t stats[5] = {1, 2, 3, 4, 5};
+    EXPECT_FALSE(m_render->QrRender::GetTextureStatistics(&stats[0], &stats[1], &stats[2], &stats[3], &stats[4]));
+    EXPECT_EQ(std::vector<uint32_t>(stats, stats + 5), (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+
+    EXPECT_EQ(m_render->QrRender::GetTextureStatus(), 0u);
+}
+
+#if defined(__GNUC__) && !defined(_WIN32)
+// Itanium C++ ABI: a pointer to a virtual member function holds 1 + the byte offset of its
+// slot in the virtual table. The destructor takes two entries (complete and deleting).
+template <class F> long SlotOf(F function)
+{
+    struct Representation
+    {
+        uintptr_t pointer;
+        ptrdiff_t adjustment;
+    };
+    static_assert(sizeof(F) == sizeof(Representation));
+    Representation r;
+    std::memcpy(&r, &function, sizeof r);
+    if ((r.pointer & 1) == 0)
+        return -1;
+    return static_cast<long>((r.pointer - 1) / sizeof(void*));
+}
+
+// Position in the renderer's published slot order, where the destructor is one slot (6).
+long Published(long abiSlot)
+{
+    return abiSlot <= 6 ? abiSlot : abiSlot - 1;
+}
+
+TEST_F(QrRenderTest, SlotsKeepTheirPublishedOrder)
+{
+    struct Slot
+    {
+        const char* name;
+        long abiSlot;
+        long position;
+    };
+#define QR_SLOT(function, position)                                                                                    \
+    Slot                                                                                                               \
+    {                                                                                                                  \
+#function, SlotOf(&QrRender::function), position                                                               \
+    }
+    const Slot slots[] = {
+        QR_SLOT(GetRTTI, 0),
+        QR_SLOT(LoadBinary, 1),
+        QR_SLOT(LinkObject, 2),
+        QR_SLOT(RegisterStreamables, 3),
+        QR_SLOT(SaveBinary, 4),
+        QR_SLOT(IsEqual, 5),
+        QR_SLOT(GetDeviceName, 7),
+        QR_SLOT(GetDeviceFlags, 8),
+        QR_SLOT(SetPropertyState, 9),
+        QR_SLOT(BeginFrame, 10),
+        QR_SLOT(EndFrame, 11),
+        QR_SLOT(DisplayFrame, 12),
+        QR_SLOT(ClearBuffer, 13),
+        QR_SLOT(SetBackgroundColor, 14),
+        QR_SLOT(UpdateLight, 15),
+        QR_SLOT(SetMaterial, 16),
+        QR_SLOT(SetCameraData, 17),
+        QR_SLOT(SetWorldTransform, 18),
+        QR_SLOT(RenderShape, 19),
+        QR_SLOT(RenderTriangles, 20),
+        QR_SLOT(RenderTristrips, 21),
+        QR_SLOT(RenderPoints, 22),
+        QR_SLOT(RenderLines, 23),
+        QR_SLOT(RenderScreenPolygon, 24),
+        QR_SLOT(SetFog, 25),
+        QR_SLOT(SetAlphaBlending, 26),
+        QR_SLOT(SetZBufferTest, 27),
+        QR_SLOT(SetZBufferWrite, 28),
+        QR_SLOT(SetShade, 29),
+        QR_SLOT(SetWireframe, 30),
+        QR_SLOT(SetDither, 31),
+        QR_SLOT(SetSpecular, 32),
+        QR_SLOT(SetVertexColorMode, 33),
+        QR_SLOT(SetTransparent, 34),
+        QR_SLOT(SetTransparentValue, 35),
+        QR_SLOT(PrepareTexture, 36),
+        QR_SLOT(PrepareTexturePair, 37),
+        QR_SLOT(ReleaseTextures, 38),
+        QR_SLOT(ReleaseObjectTextures, 39),
+        QR_SLOT(GetTextureMemory, 40),
+        QR_SLOT(GetTextureStatistics, 41),
+        QR_SLOT(GetTextureStatus, 42),
+        QR_SLOT(SetUserWord, 43),
+        QR_SLOT(GetUserWord, 44),
+        QR_SLOT(SetTexture, 45),
+        QR_SLOT(SetMultiTexture, 46),
+        QR_SLOT(SetTextureApplyMode, 47),
+        QR_SLOT(SetTextureFilterMode, 48),
+        QR_SLOT(SetTextureClampMode, 49),
+        QR_SLOT(SetCorrection, 50),
+        QR_SLOT(SetClipPlanes, 51),
+        QR_SLOT(GetBufferWidth, 52),
+        QR_SLOT(GetBufferHeight, 53),
+        QR_SLOT(GetBufferImage, 54),
+        QR_SLOT(BlitImage, 55),
+        QR_SLOT(GetWindowOrigin, 56),
+        QR_SLOT(SetWindowOrigin, 57),
+        QR_SLOT(GetPresentSize, 58),
+        QR_SLOT(SetPresentSize, 59),
+    };
+#undef QR_SLOT
+    for (const Slot& slot : slots)
+    {
+        ASSERT_GE(slot.abiSlot, 0) << slot.name << " is not virtual";
+        EXPECT_EQ(Published(slot.abiSlot), slot.position) << slot.name;
+    }
+    EXPECT_EQ(std::size(slots), 59u) << "60 slots with the destructor";
+}
+#endif
+
+// Every slot called through the base reaches the recorder's override with its own arguments:
+// a shifted or mistyped signature would land in the wrong line or not compile.
+TEST_F(QrRenderTest, RecorderLogsEachCallThroughTheBase)
+{
+    const QrRect rect{0, 320, 200, 0};
+    const uint32_t apply = 5;
+    const uint32_t clamp = 1;
+    QrImage* const noImages[] = {nullptr};
+
+    m_render->BeginFrame();
+    m_render->ClearBuffer(&rect, 3);
+    m_render->ClearBuffer(nullptr, 2);
+    m_render->SetAlphaBlending(1, 6, 7);
+    m_render->SetZBufferTest(1);
+    m_render->SetZBufferWrite(0);
+    m_render->SetShade(1);
+    m_render->SetWireframe(0);
+    m_render->SetDither(1);
+    m_render->SetSpecular(0);
+    m_render->SetVertexColorMode(5);
+    m_render->SetTransparent(1);
+    m_render->SetTransparentValue(9);
+    m_render->SetTexture(nullptr);
+    m_render->SetMultiTexture(noImages, &apply, &clamp, nullptr);
+    m_render->SetMultiTexture(nullptr, nullptr, nullptr, nullptr);
+    m_render->SetTextureApplyMode(3);
+    m_render->SetTextureFilterMode(2);
+    m_render->SetTextureClampMode(1);
+    m_render->SetCorrection(1);
+    m_render->SetClipPlanes(nullptr, 0, 0, 0);
+    m_render->RenderScreenPolygon(0, nullptr, nullptr, nullptr);
+    m_render->EndFrame();
+    m_render->DisplayFrame();
+    m_render->SetUserWord(2);
+    m_render->ReleaseTextures(1);
+    m_render->ReleaseObjectTextures(nullptr);
+    m_render->PrepareTexture(nullptr, 1, 0, -1);
+    m_render->PrepareTexturePair(nullptr, nullptr, 0, 1, -1, -1);
+    m_render->SetPropertyState(nullptr);
+    m_render->BlitImage(nullptr, &rect, -4, 7, 1);
+    m_render->SetWindowOrigin(-3, 12);
+    m_render->SetPresentSize(800, 600);
+
+    const std::vector<std::string> expected = {
+        "BeginFrame",
+        "ClearBuffer rect=[0 320 200 0] flags=3",
+        "ClearBuffer rect=null flags=2",
+        "SetAlphaBlending enabled=1 source=6 destination=7",
+        "SetZBufferTest flag=1",
+        "SetZBufferWrite flag=0",
+        "SetShade flag=1",
+        "SetWireframe flag=0",
+        "SetDither flag=1",
+        "SetSpecular flag=0",
+        "SetVertexColorMode mode=5",
+        "SetTransparent flag=1",
+        "SetTransparentValue value=9",
+        "SetTexture image=null",
+        "SetMultiTexture image=null applyMode=5 clampMode=1 filterMode=null",
+        "SetMultiTexture image=null applyMode=null clampMode=null filterMode=null",
+        "SetTextureApplyMode mode=3",
+        "SetTextureFilterMode mode=2",
+        "SetTextureClampMode mode=1",
+        "SetCorrection flag=1",
+        "SetClipPlanes count=0 frustumCount=0 frustumMask=0x0 planes=null",
+        "RenderScreenPolygon count=0 vertices=null texcoords=null colors=null",
+        "EndFrame",
+        "DisplayFrame",
+        "SetUserWord word=2",
+        "ReleaseTextures alsoPinned=1",
+        "ReleaseObjectTextures image=null",
+        "PrepareTexture image=null allowEvict=1 pin=0 memory=-1",
+        "PrepareTexturePair first=null second=null allowEvict=0 pin=1 firstMemory=-1 secondMemory=-1",
+        "SetPropertyState properties=null",
+        "BlitImage image=null source=[0 320 200 0] x=-4 y=7 keyed=1",
+        "SetWindowOrigin x=-3 y=12",
+        "SetPresentSize width=800 height=600",
+    };
+    EXPECT_EQ(m_recorder->GetLog(), expected);
+}
+
+TEST_F(QrRenderTest, RecorderAnswersQueriesAndLogsThemOnRequest)
+{
+    EXPECT_EQ(m_render->GetBufferWidth(), 320u);
+    EXPECT_EQ(m_render->GetBufferHeight(), 200u);
+    m_recorder->SetBufferSize(64, 48);
+    EXPECT_EQ(m_render->GetBufferWidth(), 64u);
+    EXPECT_EQ(m_render->GetBufferHeight(), 48u);
+    EXPECT_EQ(m_render->GetBufferImage(1), nullptr);
+    EXPECT_EQ(m_render->GetBufferImage(2), nullptr);
+
+    // Stored words come back as set.
+    m_render->SetUserWord(7);
+    EXPECT_EQ(m_render->GetUserWord(), 7u);
+    m_render->SetWindowOrigin(-10, 20);
+    int32_t x = 0;
+    int32_t y = 0;
+    EXPECT_TRUE(m_render->GetWindowOrigin(&x, &y));
+    EXPECT_EQ(x, -10);
+    EXPECT_EQ(y, 20);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    EXPECT_TRUE(m_render->GetPresentSize(&width, &height));
+    EXPECT_EQ(width, 320u) << "present size starts as the buffer size";
+    EXPECT_EQ(height, 200u);
+
+    // The recorder keeps the base answers of the texture statistics.
+    uint32_t total = 5;
+    EXPECT_FALSE(m_render->GetTextureMemory(&total, nullptr));
+    EXPECT_EQ(total, 5u);
+    EXPECT_EQ(m_render->GetTextureStatus(), 0u);
+    EXPECT_EQ(m_render->SetPropertyState(nullptr), QrRender::kPropertyStateUnchecked);
+
+    const std::vector<std::string> log = m_recorder->TakeLog();
+    EXPECT_TRUE(m_recorder->GetLog().empty());
+    EXPECT_EQ(log.front(), "GetBufferWidth");
+    EXPECT_NE(std::find(log.begin(), log.end(), "GetBufferImage kind=2"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "GetTextureMemory"), log.end());
+
+    m_recorder->SetLogQueries(false);
+    m_render->GetBufferWidth();
+    m_render->GetUserWord();
+    m_render->GetWindowOrigin(&x, &y);
+    m_render->BeginFrame();
+    EXPECT_EQ(m_recorder->GetLogText(), "BeginFrame\n");
+}
+
+} // namespace
