@@ -1,12 +1,15 @@
 #include "QrRender.h"
 
+#include "QrImage.h"
+
 QR_IMPLEMENT_RTTI(QrRender, QrObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrRender)
 
 QrRender::~QrRender()
 {
-    // IMAGES-MERGE: images must never be prepared for a renderer that is gone; once QrImage
-    // exists this becomes QrImage::RemoveRenderer(this, 0) and QrImage::RemoveRenderer(this, 1).
+    // Images must never be prepared for a renderer that is gone.
+    QrImage::RemoveRenderer(this, 0);
+    QrImage::RemoveRenderer(this, 1);
 }
 
 uint32_t QrRender::SetPropertyState(const QrPointerList<QrProperty>*)

@@ -1,5 +1,11 @@
 #include "QrRender.h"
+#include "QrBound.h"
+#include "QrColorA.h"
 #include "QrCreateFunctionMap.h"
+#include "QrImage.h"
+#include "QrMatrix3.h"
+#include "QrPlane.h"
+#include "QrPoint3.h"
 #include "QrPointer.h"
 #include "QrRect.h"
 #include "QrStream.h"
@@ -18,6 +24,14 @@
 
 namespace
 {
+
+// A renderer image that needs no surface.
+class TestImage : public QrImage
+{
+public:
+    bool LoadFromFile() override { return true; }
+    bool LoadFromRawData() override { return true; }
+};
 
 class QrRenderTest : public QrEngineTest
 {
@@ -291,6 +305,122 @@ TEST_F(QrRenderTest, RecorderAnswersQueriesAndLogsThemOnRequest)
     m_render->GetWindowOrigin(&x, &y);
     m_render->BeginFrame();
     EXPECT_EQ(m_recorder->GetLogText(), "BeginFrame\n");
+}
+
+TEST_F(QrRenderTest, DestroyedRendererLeavesTheImageRendererList)
+{
+    const uint32_t before = QrImage::GetRendererCount();
+    QrPointer<QrRender> doomed = new RecordingRender;
+    QrImage::AddRenderer(m_render, 0);
+    QrImage::AddRenderer(doomed.Get(), 0);
+    QrImage::AddRenderer(doomed.Get(), 1);
+    ASSERT_EQ(QrImage::GetRendererCount(), before + 3);
+
+    doomed = nullptr;
+    EXPECT_EQ(QrImage::GetRendererCount(), before + 1) << "both ids of the destroyed renderer go, the other stays";
+
+    // The survivor's own pair is still there to be removed.
+    QrImage::RemoveRenderer(m_render, 0);
+    EXPECT_EQ(QrImage::GetRendererCount(), before);
+}
+
+// Values print with %.6g in fixed shapes: points (x y z), colours (r g b a), planes and bounds
+// {(vector) scalar}, matrices by rows, arrays in brackets.
+TEST_F(QrRenderTest, RecorderWritesViewAndStateValues)
+{
+    const float frustum[6] = {-0.5f, 0.5f, 0.375f, -0.375f, 1.0f, 1000.0f};
+    const float viewport[4] = {0.0f, 320.0f, 200.0f, 0.0f};
+    m_render->SetCameraData(QrPoint3(1, 2, 3), QrPoint3(0, 2, 3), QrPoint3(1, 0, 0), QrPoint3(0, 1, 0), frustum,
+                            viewport);
+    m_render->SetWorldTransform(QrPoint3(0.25f, -0.0f, 1e-5f), QrMatrix3(1, 0, 0, 0, 0, -1, 0, 1, 0), 2.5f);
+    m_render->SetBackgroundColor(QrPoint3(1.0f / 3.0f, 0.5f, 0));
+    m_render->SetFog(1, 0.75f, 2, QrPoint3(0.5f, 0.5f, 1));
+
+    const QrPlane near(QrPoint3(-1, 0, 0), -1);
+    const QrPlane left(QrPoint3(0.5f, 0, 0.5f), 0);
+    const QrPlane* planes[] = {&near, &left};
+    m_render->SetClipPlanes(planes, 2, 2, 0x5);
+
+    const std::vector<std::string> expected = {
+        "SetCameraData location=(1 2 3) near=(0 2 3) direction=(1 0 0) up=(0 1 0) "
+        "frustum=[-0.5 0.5 0.375 -0.375 1 1000] viewport=[0 320 200 0]",
+        "SetWorldTransform translation=(0.25 -0 1e-05) rotation=[1 0 0; 0 0 -1; 0 1 0] scale=2.5",
+        "SetBackgroundColor color=(0.333333 0.5 0)",
+        "SetFog enabled=1 depth=0.75 mode=2 color=(0.5 0.5 1)",
+        "SetClipPlanes count=2 frustumCount=2 frustumMask=0x5 planes=[{(-1 0 0) -1} {(0.5 0 0.5) 0}]",
+    };
+    EXPECT_EQ(m_recorder->GetLog(), expected);
+}
+
+TEST_F(QrRenderTest, RecorderWritesEachDrawWithTheArraysItReads)
+{
+    const QrPoint3 positions[4] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const QrPoint3 texcoords[4] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const QrColorA colors[4] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 0.5f}, {1, 1, 1, 0}};
+    const QrPlane planes[2] = {QrPlane(QrPoint3(0, 0, 1), 0), QrPlane(QrPoint3(0, 0, -1), 0)};
+    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    QrBound bound;
+    bound.Set(QrPoint3(0.5f, 0.5f, 0), 0.75f);
+    const QrPoint3 eye(0, 0, 5);
+
+    m_render->RenderShape(2, 4, positions, nullptr, planes, 1, texcoords, colors, indices, bound, eye);
+    // A strip of two triangles reads four vertices; a list of one reads three.
+    m_render->RenderTristrips(2, positions, positions, planes, 0, nullptr, nullptr, bound, eye);
+    m_render->RenderTriangles(1, positions, nullptr, nullptr, 0, nullptr, colors, bound, eye);
+    m_render->RenderPoints(2, positions, nullptr, colors, 0.5f, bound);
+    m_render->RenderLines(1, positions, nullptr, colors, bound);
+    m_render->RenderScreenPolygon(3, positions, texcoords, nullptr);
+    m_recorder->SetLogArrays(false);
+    m_render->RenderShape(2, 4, positions, nullptr, planes, 1, texcoords, colors, indices, bound, eye);
+
+    const std::vector<std::string> expected = {
+        "RenderShape triangles=2 vertices=4 positions=[(0 0 0) (1 0 0) (0 1 0) (1 1 0)] normals=null "
+        "planes=[{(0 0 1) 0} {(0 0 -1) 0}] sets=1 texcoords=[(0 0 0) (1 0 0) (0 1 0) (1 1 0)] "
+        "colors=[(1 0 0 1) (0 1 0 1) (0 0 1 0.5) (1 1 1 0)] indices=[0 1 2 2 1 3] bound={(0.5 0.5 0) 0.75} "
+        "eye=(0 0 5)",
+        "RenderTristrips triangles=2 vertices=4 positions=[(0 0 0) (1 0 0) (0 1 0) (1 1 0)] "
+        "normals=[(0 0 0) (1 0 0) (0 1 0) (1 1 0)] planes=[{(0 0 1) 0} {(0 0 -1) 0}] sets=0 texcoords=null "
+        "colors=null bound={(0.5 0.5 0) 0.75} eye=(0 0 5)",
+        "RenderTriangles triangles=1 vertices=3 positions=[(0 0 0) (1 0 0) (0 1 0)] normals=null planes=null "
+        "sets=0 texcoords=null colors=[(1 0 0 1) (0 1 0 1) (0 0 1 0.5)] bound={(0.5 0.5 0) 0.75} eye=(0 0 5)",
+        "RenderPoints count=2 positions=[(0 0 0) (1 0 0)] normals=null colors=[(1 0 0 1) (0 1 0 1)] size=0.5 "
+        "bound={(0.5 0.5 0) 0.75}",
+        "RenderLines lines=1 positions=[(0 0 0) (1 0 0)] texcoords=null colors=[(1 0 0 1) (0 1 0 1)] "
+        "bound={(0.5 0.5 0) 0.75}",
+        "RenderScreenPolygon count=3 vertices=[(0 0 0) (1 0 0) (0 1 0)] texcoords=[(0 0 0) (1 0 0) (0 1 0)] "
+        "colors=null",
+        "RenderShape triangles=2 vertices=4 positions=#4 normals=null planes=#2 sets=1 texcoords=#4 colors=#4 "
+        "indices=#6 bound={(0.5 0.5 0) 0.75} eye=(0 0 5)",
+    };
+    EXPECT_EQ(m_recorder->GetLog(), expected);
+}
+
+TEST_F(QrRenderTest, RecorderNamesImagesWithoutAddresses)
+{
+    QrPointer<QrImage> named = new TestImage;
+    named->SetName("grass");
+    QrPointer<QrImage> plain = new TestImage;
+    QrImage* const stage[] = {plain.Get()};
+    const uint32_t filter = 4;
+    const QrImage::CreateHook previousHook = QrImage::GetCreateHook();
+    QrImage::SetCreateHook([](uint32_t) -> QrImage* { return new TestImage; });
+    QrPointer<QrImage> fromFile = QrImage::CreateFromFile("Textures\\Grass.bmp", 2);
+    QrImage::SetCreateHook(previousHook);
+    ASSERT_TRUE(fromFile);
+
+    m_render->SetTexture(named.Get());
+    m_render->SetTexture(fromFile.Get());
+    m_render->SetMultiTexture(stage, nullptr, nullptr, &filter);
+    m_render->PrepareTexturePair(named.Get(), plain.Get(), 1, 0, -1, -1);
+
+    const std::string serial = "#" + std::to_string(plain->GetSerial());
+    const std::vector<std::string> expected = {
+        "SetTexture image=\"grass\"",
+        "SetTexture image=file:Textures\\Grass.bmp",
+        "SetMultiTexture image=" + serial + " applyMode=null clampMode=null filterMode=4",
+        "PrepareTexturePair first=\"grass\" second=" + serial + " allowEvict=1 pin=0 firstMemory=-1 secondMemory=-1",
+    };
+    EXPECT_EQ(m_recorder->GetLog(), expected);
 }
 
 } // namespace

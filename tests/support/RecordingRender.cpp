@@ -1,5 +1,11 @@
 #include "RecordingRender.h"
 
+#include "QrBound.h"
+#include "QrColorA.h"
+#include "QrImage.h"
+#include "QrMatrix3.h"
+#include "QrPlane.h"
+#include "QrPoint3.h"
 #include "QrRect.h"
 
 #include "Format.h"
@@ -38,20 +44,36 @@ std::string Rect(const QrRect* rect)
     return plat::Format("[%d %d %d %d]", rect->left, rect->right, rect->top, rect->bottom);
 }
 
-// MATH-MERGE: value forms of the math types once they exist.
-std::string Describe(const QrPoint3&)
+std::string Describe(const QrPoint3& p)
 {
-    return "QrPoint3";
+    return "(" + Num(p.x) + " " + Num(p.y) + " " + Num(p.z) + ")";
 }
 
-std::string Describe(const QrMatrix3&)
+std::string Describe(const QrColorA& c)
 {
-    return "QrMatrix3";
+    return "(" + Num(c.r) + " " + Num(c.g) + " " + Num(c.b) + " " + Num(c.a) + ")";
 }
 
-std::string Describe(const QrBound&)
+std::string Describe(const QrPlane& plane)
 {
-    return "QrBound";
+    return "{" + Describe(plane.GetNormal()) + " " + Num(plane.GetConstant()) + "}";
+}
+
+std::string Describe(const QrBound& bound)
+{
+    return "{" + Describe(bound.GetCenter()) + " " + Num(bound.GetRadius()) + "}";
+}
+
+std::string Describe(const QrMatrix3& matrix)
+{
+    std::string text = "[";
+    for (int row = 0; row < 3; ++row)
+    {
+        if (row)
+            text += "; ";
+        text += Num(matrix.m[row][0]) + " " + Num(matrix.m[row][1]) + " " + Num(matrix.m[row][2]);
+    }
+    return text + "]";
 }
 
 std::string Describe(uint16_t value)
@@ -59,7 +81,19 @@ std::string Describe(uint16_t value)
     return plat::Format("%u", static_cast<unsigned>(value));
 }
 
-// IMAGES-MERGE / PROPERTIES-MERGE: objects by name or serial number.
+// By name when it has one, else by file name, else by serial number.
+std::string Describe(const QrImage* image)
+{
+    if (!image)
+        return "null";
+    if (image->GetName())
+        return plat::Format("\"%s\"", image->GetName());
+    if (image->GetFileName())
+        return plat::Format("file:%s", image->GetFileName());
+    return plat::Format("#%u", image->GetSerial());
+}
+
+// LIGHTS-MERGE: by name or serial number once lights exist.
 std::string Object(const void* object, const char* type)
 {
     return object ? type : "null";
@@ -127,19 +161,14 @@ template <class T> std::string RecordingRender::Array(const T* values, uint32_t 
         return "null";
     if (!m_logArrays)
         return "#" + Num(count);
-    if constexpr (!kIsComplete<T>)
-        return "#" + Num(count);
-    else
+    std::string text = "[";
+    for (uint32_t i = 0; i < count; ++i)
     {
-        std::string text = "[";
-        for (uint32_t i = 0; i < count; ++i)
-        {
-            if (i)
-                text += ' ';
-            text += Describe(values[i]);
-        }
-        return text + "]";
+        if (i)
+            text += ' ';
+        text += Describe(values[i]);
     }
+    return text + "]";
 }
 
 const char* RecordingRender::GetDeviceName()
@@ -350,7 +379,7 @@ void RecordingRender::SetTransparentValue(uint32_t value)
 
 bool RecordingRender::PrepareTexture(QrImage* image, uint8_t allowEvict, uint8_t pin, int32_t memory)
 {
-    Log("PrepareTexture image=" + Object(image, "image") + " allowEvict=" + Flag(allowEvict) + " pin=" + Flag(pin) +
+    Log("PrepareTexture image=" + Describe(image) + " allowEvict=" + Flag(allowEvict) + " pin=" + Flag(pin) +
         " memory=" + Num(memory));
     return image != nullptr;
 }
@@ -358,7 +387,7 @@ bool RecordingRender::PrepareTexture(QrImage* image, uint8_t allowEvict, uint8_t
 bool RecordingRender::PrepareTexturePair(QrImage* first, QrImage* second, uint8_t allowEvict, uint8_t pin,
                                          int32_t firstMemory, int32_t secondMemory)
 {
-    Log("PrepareTexturePair first=" + Object(first, "image") + " second=" + Object(second, "image") +
+    Log("PrepareTexturePair first=" + Describe(first) + " second=" + Describe(second) +
         " allowEvict=" + Flag(allowEvict) + " pin=" + Flag(pin) + " firstMemory=" + Num(firstMemory) +
         " secondMemory=" + Num(secondMemory));
     return first && second;
@@ -372,7 +401,7 @@ bool RecordingRender::ReleaseTextures(uint8_t alsoPinned)
 
 bool RecordingRender::ReleaseObjectTextures(QrImage* image)
 {
-    Log("ReleaseObjectTextures image=" + Object(image, "image"));
+    Log("ReleaseObjectTextures image=" + Describe(image));
     return true;
 }
 
@@ -410,7 +439,7 @@ uint32_t RecordingRender::GetUserWord()
 
 void RecordingRender::SetTexture(QrImage* image)
 {
-    Log("SetTexture image=" + Object(image, "image"));
+    Log("SetTexture image=" + Describe(image));
 }
 
 void RecordingRender::SetMultiTexture(QrImage* const* images, const uint32_t* applyModes, const uint32_t* clampModes,
@@ -418,7 +447,7 @@ void RecordingRender::SetMultiTexture(QrImage* const* images, const uint32_t* ap
 {
     // Only entry 0 of each array reaches a texture stage.
     auto first = [](const uint32_t* modes) { return modes ? Num(modes[0]) : std::string("null"); };
-    Log("SetMultiTexture image=" + (images ? Object(images[0], "image") : std::string("null")) +
+    Log("SetMultiTexture image=" + (images ? Describe(images[0]) : std::string("null")) +
         " applyMode=" + first(applyModes) + " clampMode=" + first(clampModes) + " filterMode=" + first(filterModes));
 }
 
@@ -445,7 +474,16 @@ void RecordingRender::SetCorrection(uint8_t flag)
 void RecordingRender::SetClipPlanes(const QrPlane* const* planes, uint32_t count, uint32_t frustumCount,
                                     uint32_t frustumMask)
 {
-    std::string list = planes ? "#" + Num(count) : std::string("null");
+    std::string list = "null";
+    if (planes && !m_logArrays)
+        list = "#" + Num(count);
+    else if (planes)
+    {
+        list = "[";
+        for (uint32_t i = 0; i < count; ++i)
+            list += (i ? " " : "") + (planes[i] ? Describe(*planes[i]) : std::string("null"));
+        list += "]";
+    }
     Log("SetClipPlanes count=" + Num(count) + " frustumCount=" + Num(frustumCount) +
         " frustumMask=" + plat::Format("0x%x", frustumMask) + " planes=" + list);
 }
@@ -470,7 +508,7 @@ QrImage* RecordingRender::GetBufferImage(uint32_t kind)
 
 void RecordingRender::BlitImage(QrImage* image, const QrRect* source, int32_t x, int32_t y, uint8_t keyed)
 {
-    Log("BlitImage image=" + Object(image, "image") + " source=" + Rect(source) + " x=" + Num(x) + " y=" + Num(y) +
+    Log("BlitImage image=" + Describe(image) + " source=" + Rect(source) + " x=" + Num(x) + " y=" + Num(y) +
         " keyed=" + Flag(keyed));
 }
 
