@@ -1,10 +1,44 @@
 #include "QrEngineCoreClasses.h"
 
 #include "QrAction.h"
+#include "QrAlphaProperty.h"
+#include "QrAudioProperty.h"
+#include "QrCorrectionProperty.h"
+#include "QrDitherProperty.h"
+#include "QrFlipTextures.h"
+#include "QrFogProperty.h"
+#include "QrMaterialProperty.h"
+#include "QrMultiTextureProperty.h"
 #include "QrObject.h"
+#include "QrProperty.h"
+#include "QrShadeProperty.h"
+#include "QrSpecularProperty.h"
+#include "QrTextureModeProperty.h"
+#include "QrTextureProperty.h"
+#include "QrTransparentProperty.h"
+#include "QrVertexColorProperty.h"
+#include "QrWireframeProperty.h"
+#include "QrZBufferProperty.h"
 
 void RegisterEngineCoreClasses()
 {
     QrObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
+    QrAlphaProperty::RegisterCreateFunction();
+    QrAudioProperty::RegisterCreateFunction();
+    QrCorrectionProperty::RegisterCreateFunction();
+    QrDitherProperty::RegisterCreateFunction();
+    QrFlipTextures::RegisterCreateFunction();
+    QrFogProperty::RegisterCreateFunction();
+    QrMaterialProperty::RegisterCreateFunction();
+    QrMultiTextureProperty::RegisterCreateFunction();
+    QrProperty::RegisterCreateFunction();
+    QrShadeProperty::RegisterCreateFunction();
+    QrSpecularProperty::RegisterCreateFunction();
+    QrTextureModeProperty::RegisterCreateFunction();
+    QrTextureProperty::RegisterCreateFunction();
+    QrTransparentProperty::RegisterCreateFunction();
+    QrVertexColorProperty::RegisterCreateFunction();
+    QrWireframeProperty::RegisterCreateFunction();
+    QrZBufferProperty::RegisterCreateFunction();
 }

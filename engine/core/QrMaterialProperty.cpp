@@ -1,0 +1,63 @@
+#include "QrMaterialProperty.h"
+
+#include "QrStream.h"
+
+QR_IMPLEMENT_RTTI(QrMaterialProperty, QrProperty)
+QR_IMPLEMENT_CREATE(QrMaterialProperty)
+
+uint32_t QrMaterialProperty::ms_nextSerial = 1;
+
+namespace
+{
+void PointField(QrStream& stream, QrPoint3& p)
+{
+    stream.Field(p.x);
+    stream.Field(p.y);
+    stream.Field(p.z);
+}
+
+bool SamePoint(const QrPoint3& a, const QrPoint3& b)
+{
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+} // namespace
+
+QrMaterialProperty::QrMaterialProperty() : m_serial(ms_nextSerial++) {}
+
+QrMaterialProperty* QrMaterialProperty::GetDefault()
+{
+    static QrPointer<QrMaterialProperty> instance(new QrMaterialProperty);
+    return instance.Get();
+}
+
+void QrMaterialProperty::Fields(QrStream& stream)
+{
+    PointField(stream, m_ambient);
+    PointField(stream, m_diffuse);
+    PointField(stream, m_specular);
+    PointField(stream, m_emissive);
+    stream.Field(m_shininess);
+    stream.Field(m_alpha);
+}
+
+void QrMaterialProperty::LoadBinary(QrStream& stream)
+{
+    QrProperty::LoadBinary(stream);
+    Fields(stream);
+}
+
+void QrMaterialProperty::SaveBinary(QrStream& stream)
+{
+    QrProperty::SaveBinary(stream);
+    Fields(stream);
+}
+
+bool QrMaterialProperty::IsEqual(const QrObject* other) const
+{
+    if (!QrProperty::IsEqual(other))
+        return false;
+    const auto* o = static_cast<const QrMaterialProperty*>(other);
+    return SamePoint(m_ambient, o->m_ambient) && SamePoint(m_diffuse, o->m_diffuse) &&
+           SamePoint(m_specular, o->m_specular) && SamePoint(m_emissive, o->m_emissive) &&
+           m_shininess == o->m_shininess && m_alpha == o->m_alpha;
+}
