@@ -16,9 +16,10 @@ void QrFogProperty::Fields(QrStream& stream)
     stream.Field(m_enabled);
     stream.Field(m_depth);
     stream.Field(m_mode);
-    stream.Field(m_color.x);
-    stream.Field(m_color.y);
-    stream.Field(m_color.z);
+    if (stream.IsLoading())
+        m_color.LoadBinary(stream);
+    else
+        m_color.SaveBinary(stream);
 }
 
 void QrFogProperty::LoadBinary(QrStream& stream)
@@ -38,6 +39,5 @@ bool QrFogProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrFogProperty*>(other);
-    return m_enabled == o->m_enabled && m_depth == o->m_depth && m_mode == o->m_mode && m_color.x == o->m_color.x &&
-           m_color.y == o->m_color.y && m_color.z == o->m_color.z;
+    return m_enabled == o->m_enabled && m_depth == o->m_depth && m_mode == o->m_mode && m_color.IsEqual(o->m_color);
 }

@@ -11,14 +11,10 @@ namespace
 {
 void PointField(QrStream& stream, QrPoint3& p)
 {
-    stream.Field(p.x);
-    stream.Field(p.y);
-    stream.Field(p.z);
-}
-
-bool SamePoint(const QrPoint3& a, const QrPoint3& b)
-{
-    return a.x == b.x && a.y == b.y && a.z == b.z;
+    if (stream.IsLoading())
+        p.LoadBinary(stream);
+    else
+        p.SaveBinary(stream);
 }
 } // namespace
 
@@ -57,7 +53,6 @@ bool QrMaterialProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrMaterialProperty*>(other);
-    return SamePoint(m_ambient, o->m_ambient) && SamePoint(m_diffuse, o->m_diffuse) &&
-           SamePoint(m_specular, o->m_specular) && SamePoint(m_emissive, o->m_emissive) &&
-           m_shininess == o->m_shininess && m_alpha == o->m_alpha;
+    return m_ambient.IsEqual(o->m_ambient) && m_diffuse.IsEqual(o->m_diffuse) && m_specular.IsEqual(o->m_specular) &&
+           m_emissive.IsEqual(o->m_emissive) && m_shininess == o->m_shininess && m_alpha == o->m_alpha;
 }
