@@ -16,6 +16,8 @@
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
+#include "QrUser.h"
+#include "QrUserAction.h"
 #include "QrVertexColorProperty.h"
 #include "QrWireframeProperty.h"
 #include "QrZBufferProperty.h"
@@ -38,6 +40,8 @@ void RegisterEngineCoreClasses()
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
+    QrUser::RegisterCreateFunction();
+    QrUserAction::RegisterCreateFunction();
     QrVertexColorProperty::RegisterCreateFunction();
     QrWireframeProperty::RegisterCreateFunction();
     QrZBufferProperty::RegisterCreateFunction();
