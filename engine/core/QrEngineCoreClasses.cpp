@@ -7,10 +7,12 @@
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
+#include "QrImage.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrObject.h"
 #include "QrProperty.h"
+#include "QrRawImageData.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
@@ -32,9 +34,11 @@ void RegisterEngineCoreClasses()
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
+    QrImage::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
+    QrRawImageData::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
