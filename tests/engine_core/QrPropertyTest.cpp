@@ -1,17 +1,25 @@
 #include "PropertyTestHelpers.h"
+#include "TestFiles.h"
 
+#include "QrAction.h"
 #include "QrAlphaProperty.h"
 #include "QrAudioProperty.h"
 #include "QrCorrectionProperty.h"
 #include "QrDitherProperty.h"
+#include "QrFlipTextures.h"
 #include "QrFogProperty.h"
+#include "QrImage.h"
 #include "QrMaterialProperty.h"
+#include "QrMultiTextureProperty.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
+#include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
 #include "QrVertexColorProperty.h"
 #include "QrWireframeProperty.h"
 #include "QrZBufferProperty.h"
+
+#include "Files.h"
 
 #include <functional>
 
@@ -264,4 +272,49 @@ TEST_F(QrPropertyTest, TruncatedFilesFailCleanly)
         EXPECT_TRUE(Load(prefix).empty()) << n;
         EXPECT_NE(QrStream::LastErrorCode, 0u) << n;
     }
+}
+
+TEST_F(QrPropertyTest, SampleSceneHoldsEveryTypeAwayFromItsDefault)
+{
+    const std::string folder = testfiles::DataDir() + "/Data/Engine/";
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(plat::ReadFile(folder + "properties.qrf", bytes));
+    std::vector<QrPointer<QrObject>> loaded = Load(bytes);
+    ASSERT_EQ(loaded.size(), QrProperty::kTypeCount + 1);
+
+    bool seen[QrProperty::kTypeCount] = {};
+    QrFlipTextures* flip = nullptr;
+    for (QrPointer<QrObject>& object : loaded)
+    {
+        if (auto* p = QrDynamicCast<QrProperty>(object.Get()))
+        {
+            ASSERT_LT(p->Type(), QrProperty::kTypeCount);
+            EXPECT_FALSE(seen[p->Type()]) << p->GetRTTI()->GetName();
+            seen[p->Type()] = true;
+            EXPECT_FALSE(p->IsEqual(QrProperty::GetDefault(p->Type()))) << p->GetRTTI()->GetName();
+        }
+        else
+        {
+            flip = QrDynamicCast<QrFlipTextures>(object.Get());
+        }
+    }
+    for (uint32_t type = 0; type < QrProperty::kTypeCount; ++type)
+        EXPECT_TRUE(seen[type]) << type;
+    ASSERT_NE(flip, nullptr);
+    ASSERT_NE(flip->GetTarget(), nullptr);
+    EXPECT_TRUE(QrAction::IsRunning(flip));
+
+    // The images it names are the generated ones.
+    QrTextureProperty* texture = flip->GetTarget();
+    ASSERT_GT(texture->GetImageCount(), 1u);
+    for (uint32_t i = 0; i < texture->GetImageCount(); ++i)
+    {
+        QrPointer<QrImage> image = texture->GetImage(i);
+        ASSERT_TRUE(image && image->GetFileName()) << i;
+        EXPECT_TRUE(plat::FileExists(folder + image->GetFileName())) << image->GetFileName();
+    }
+    auto* multi = QrDynamicCast<QrMultiTextureProperty>(loaded[QrProperty::kMultiTexture].Get());
+    ASSERT_NE(multi, nullptr);
+    ASSERT_TRUE(multi->GetImage(0));
+    EXPECT_TRUE(plat::FileExists(folder + multi->GetImage(0)->GetFileName()));
 }
