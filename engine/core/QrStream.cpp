@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace
 {
@@ -188,7 +189,7 @@ void QrStream::InsertTopLevelObject(QrObject* object)
 
 bool QrStream::RegisterLinkObject(uint32_t id, QrObject* object)
 {
-    if (!m_linkMap.emplace(id, object).second)
+    if (!m_linkMap.emplace(id, static_cast<uint32_t>(m_loadOrder.size())).second)
         return false;
     m_loadOrder.push_back(object);
     m_loadOrderIds.push_back(id);
@@ -200,19 +201,28 @@ QrObject* QrStream::GetObjectFromLinkID(uint32_t id) const
     if (id == 0)
         return nullptr;
     auto it = m_linkMap.find(id);
-    return it == m_linkMap.end() ? nullptr : it->second;
+    return it == m_linkMap.end() ? nullptr : m_loadOrder[it->second];
 }
 
 void QrStream::ReplaceLinkObject(uint32_t id, QrObject* object)
 {
     auto it = m_linkMap.find(id);
     if (it != m_linkMap.end())
-        it->second = object;
+        m_loadOrder[it->second] = object;
 }
 
 QrLoadRecord* QrStream::GetLoadRecord(QrObject* owner) const
 {
     return owner ? dynamic_cast<QrLoadRecord*>(owner->GetExtraData()) : nullptr;
+}
+
+void QrStream::DeleteLoadRecords(QrObject* object)
+{
+    while (QrLoadRecord* record = object ? dynamic_cast<QrLoadRecord*>(object->GetExtraData()) : nullptr)
+    {
+        object->RemoveExtraData(record);
+        delete record;
+    }
 }
 
 uint32_t QrStream::LoadLinkID(QrObject* owner)
@@ -435,27 +445,19 @@ bool QrStream::LoadStream()
     }
     m_currentClass.clear();
 
-    // Link in file order, then drop the load records.
+    // Link in file order, each object once: several ids may name one shared object.
+    std::unordered_set<const QrObject*> linked;
     for (QrObject* object : m_loadOrder)
     {
+        if (!object || !linked.insert(object).second)
+            continue;
         object->LinkObject(*this);
-        if (QrLoadRecord* record = GetLoadRecord(object))
-        {
-            object->RemoveExtraData(record);
-            delete record;
-        }
         if (Failed())
             return false;
     }
-    // Linking may leave objects that never registered an id (shared images); they need no link.
+    // A shared object carries the load records of every record resolved to it.
     for (QrPointer<QrObject>& held : m_held)
-    {
-        if (QrLoadRecord* record = GetLoadRecord(held.Get()))
-        {
-            held->RemoveExtraData(record);
-            delete record;
-        }
-    }
+        DeleteLoadRecords(held.Get());
     // Head insertion: add in reverse so the list reads as it was saved.
     for (auto it = m_linkedActions.rbegin(); it != m_linkedActions.rend(); ++it)
         QrAction::AddAction(*it);

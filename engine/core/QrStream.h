@@ -84,6 +84,8 @@ public:
     // False (and no change) when the id is already present: the loader then fails with code 2.
     bool RegisterLinkObject(uint32_t id, QrObject* object);
     QrObject* GetObjectFromLinkID(uint32_t id) const;
+    // Maps a present id to another object (a record resolved to a shared one); the link pass
+    // and GetLoadedAt then see that object, and link it once however many ids name it.
     void ReplaceLinkObject(uint32_t id, QrObject* object);
     // Reads a link id and queues it on the owner's load record for its LinkObject.
     uint32_t LoadLinkID(QrObject* owner);
@@ -183,6 +185,7 @@ private:
     void LoadBytesLE(void* out, size_t n);
     void SaveBytesLE(const void* in, size_t n);
     QrLoadRecord* GetLoadRecord(QrObject* owner) const;
+    static void DeleteLoadRecords(QrObject* object);
 
     char m_version[5] = {};
     std::string m_fileName;
@@ -194,8 +197,10 @@ private:
 
     std::vector<QrObject*> m_topLevel;
 
-    // Load: link id -> object, and the objects in file order with their ids.
-    std::unordered_map<uint32_t, QrObject*> m_linkMap;
+    // Load: link id -> slot, and per slot (file order) the object and its id. A slot's object
+    // changes when ReplaceLinkObject maps its id to a shared object (the record's own object
+    // may then be gone), so nothing keeps the object a record made apart from its slot.
+    std::unordered_map<uint32_t, uint32_t> m_linkMap;
     std::vector<QrObject*> m_loadOrder;
     std::vector<uint32_t> m_loadOrderIds;
     // Everything a create function made, held until the stream is destroyed.
