@@ -60,6 +60,8 @@ QrStream::~QrStream()
 
 void QrStream::ReleaseLoaded()
 {
+    // The file-name map points at images the stream is about to release.
+    m_fileImages.RemoveAll();
     m_linkMap.clear();
     m_loadOrder.clear();
     m_loadOrderIds.clear();
@@ -89,6 +91,8 @@ void QrStream::SetError(uint32_t code, const std::string& message, const std::st
 {
     if (m_errorCode != 0)
         return;
+    // Later reads return zeros whatever the error was.
+    m_reader.Fail();
     m_errorCode = code;
     LastErrorCode = code;
     LastErrorMessage = message;
@@ -108,7 +112,6 @@ std::string QrStream::DescribePosition() const
 
 void QrStream::Fail(const std::string& what)
 {
-    m_reader.Fail();
     SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": " + what);
 }
 
@@ -245,9 +248,9 @@ QrObject* QrStream::ResolveLinkID(QrObject* owner, const QrRTTI* rtti)
     if (!object || (rtti && !object->IsKindOf(rtti)))
     {
         SetError(kErrorNotQrf, "is not a QRF file",
-                 plat::Format("%s%s link id %u of %s names %s", m_fileName.empty() ? "" : (m_fileName + ": ").c_str(),
-                              "", id, owner->GetRTTI()->GetName(),
-                              object ? object->GetRTTI()->GetName() : "no object in the file") +
+                 plat::Format("%s%s (link id %u): link id %u names %s",
+                              m_fileName.empty() ? "" : (m_fileName + ": ").c_str(), owner->GetRTTI()->GetName(),
+                              record->m_linkId, id, object ? object->GetRTTI()->GetName() : "no object in the file") +
                      (rtti ? std::string(", expected ") + rtti->GetName() : std::string()));
         return nullptr;
     }
@@ -297,6 +300,7 @@ void QrStream::SetImageForFile(const char* name, QrObject* image)
 
 bool QrStream::Load(const char* fileName)
 {
+    m_errorCode = 0;
     std::vector<uint8_t> bytes;
     if (!fileName || !plat::ReadFile(fileName, bytes))
     {
@@ -316,6 +320,8 @@ bool QrStream::LoadFromMemory(const void* buffer, size_t length)
     m_loading = true;
     m_reader = plat::ByteReader(buffer, length);
     const bool ok = LoadStream();
+    if (!ok && m_errorCode == 0)
+        Fail("file ends early");
     m_loading = false;
     m_reader = plat::ByteReader();
     if (!ok)
@@ -357,13 +363,14 @@ bool QrStream::LoadHeader()
             ++shared;
         if (!complete || shared < kFormatPrefixLength)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "first line is not the format line");
+            SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": first line is not the format line");
             return false;
         }
         std::string version = line.substr(kFormatPrefixLength);
         if (version.size() > 4)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "version text longer than four characters");
+            SetError(kErrorNotQrf, "is not a QRF file",
+                     DescribePosition() + ": version text longer than four characters");
             return false;
         }
         if (version.size() == 3)
@@ -372,13 +379,13 @@ bool QrStream::LoadHeader()
         if (CompareVersion("2.13") < 0)
         {
             SetError(kErrorOlderVersion, plat::Format("%s %s %s", m_version, "is older version, expecting", "2.2"),
-                     "");
+                     DescribePosition() + ": version in the first line");
             return false;
         }
         if (CompareVersion("2.2") > 0)
         {
             SetError(kErrorLaterVersion, plat::Format("%s %s %s", m_version, "is later version, expecting", "2.2"),
-                     "");
+                     DescribePosition() + ": version in the first line");
             return false;
         }
     }
@@ -386,7 +393,7 @@ bool QrStream::LoadHeader()
     {
         if (!ReadHeaderLine(line) || line != expected)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "header lines 2 to 4 differ");
+            SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": header lines 2 to 4 differ");
             return false;
         }
     }
@@ -419,7 +426,10 @@ bool QrStream::LoadStream()
             LoadString(className);
         }
         if (Failed())
+        {
+            Fail("file ends inside a class name");
             return false;
+        }
         m_currentClass = className;
         ++m_currentRecord;
         const QrCreateFunction create = QrCreateFunctionMap::Find(className.c_str());
