@@ -53,9 +53,15 @@ QrStream::QrStream()
 
 QrStream::~QrStream()
 {
-    m_topLevel.clear();
+    ClearTopLevel();
     m_fileImages.RemoveAll();
     ReleaseLoaded();
+}
+
+void QrStream::ClearTopLevel()
+{
+    m_topLevel.clear();
+    m_topLevelSet.clear();
 }
 
 void QrStream::ReleaseLoaded()
@@ -186,7 +192,7 @@ void QrStream::InsertTopLevelObject(QrObject* object)
 {
     if (!object)
         return;
-    if (std::find(m_topLevel.begin(), m_topLevel.end(), object) == m_topLevel.end())
+    if (m_topLevelSet.insert(object).second)
         m_topLevel.push_back(object);
 }
 
@@ -315,7 +321,7 @@ bool QrStream::Load(const char* fileName)
 bool QrStream::LoadFromMemory(const void* buffer, size_t length)
 {
     ReleaseLoaded();
-    m_topLevel.clear();
+    ClearTopLevel();
     m_errorCode = 0;
     m_loading = true;
     m_reader = plat::ByteReader(buffer, length);
@@ -326,7 +332,7 @@ bool QrStream::LoadFromMemory(const void* buffer, size_t length)
     m_reader = plat::ByteReader();
     if (!ok)
     {
-        m_topLevel.clear();
+        ClearTopLevel();
         ReleaseLoaded();
     }
     return ok;
@@ -406,7 +412,7 @@ bool QrStream::LoadStream()
     m_currentRecord = 0;
     if (!LoadHeader())
         return false;
-    m_topLevel.clear();
+    ClearTopLevel();
 
     for (;;)
     {
@@ -457,6 +463,7 @@ bool QrStream::LoadStream()
 
     // Link in file order, each object once: several ids may name one shared object.
     std::unordered_set<const QrObject*> linked;
+    linked.reserve(m_loadOrder.size());
     for (QrObject* object : m_loadOrder)
     {
         if (!object || !linked.insert(object).second)
@@ -500,7 +507,7 @@ bool QrStream::SaveStream()
 
     for (QrObject* object : m_saveOrder)
     {
-        if (std::find(m_topLevel.begin(), m_topLevel.end(), object) != m_topLevel.end())
+        if (IsTopLevel(object))
             SaveString(kTopLevelMarker);
         object->SaveBinary(*this);
     }

@@ -21,6 +21,7 @@
 #include <string>
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QrAction;
@@ -66,6 +67,7 @@ public:
     void InsertTopLevelObject(QrObject* object);
     uint32_t GetTopLevelCount() const { return static_cast<uint32_t>(m_topLevel.size()); }
     QrObject* GetTopLevelAt(uint32_t index) const { return index < m_topLevel.size() ? m_topLevel[index] : nullptr; }
+    bool IsTopLevel(const QrObject* object) const { return m_topLevelSet.count(object) != 0; }
     // Every object the last load made, in file order.
     uint32_t GetLoadedCount() const { return static_cast<uint32_t>(m_loadOrder.size()); }
     QrObject* GetLoadedAt(uint32_t index) const;
@@ -182,6 +184,7 @@ private:
     void SetError(uint32_t code, const std::string& message, const std::string& context);
     std::string DescribePosition() const;
     void ReleaseLoaded();
+    void ClearTopLevel();
     void LoadBytesLE(void* out, size_t n);
     void SaveBytesLE(const void* in, size_t n);
     QrLoadRecord* GetLoadRecord(QrObject* owner) const;
@@ -196,6 +199,8 @@ private:
     plat::ByteWriter m_writer;
 
     std::vector<QrObject*> m_topLevel;
+    // The same objects, for membership tests per record (files may mark every object).
+    std::unordered_set<const QrObject*> m_topLevelSet;
 
     // Load: link id -> slot, and per slot (file order) the object and its id. A slot's object
     // changes when ReplaceLinkObject maps its id to a shared object (the record's own object

@@ -241,6 +241,8 @@ TEST_F(QrStreamTest, TopLevelObjectsAreKeptOnceEach)
     saver.InsertTopLevelObject(nullptr);
     saver.InsertTopLevelObject(leaf.Get());
     EXPECT_EQ(saver.GetTopLevelCount(), 1u);
+    EXPECT_TRUE(saver.IsTopLevel(leaf.Get()));
+    EXPECT_FALSE(saver.IsTopLevel(nullptr));
     Bytes bytes;
     ASSERT_TRUE(saver.SaveToMemory(bytes));
     EXPECT_EQ(Occurrences(bytes, "Top Level Object"), 1u);
@@ -264,6 +266,7 @@ TEST_F(QrStreamTest, TopLevelObjectsAreKeptOnceEach)
     auto* keyed = QrDynamicCast<TestKeyedLeaf>(stream.GetTopLevelAt(0));
     ASSERT_NE(keyed, nullptr);
     EXPECT_EQ(keyed->m_value, 5); // the first record's object
+    EXPECT_TRUE(stream.IsTopLevel(keyed));
     EXPECT_EQ(keyed->GetExtraData(), nullptr) << "both load records are gone";
     // Both ids name the shared object.
     ASSERT_EQ(stream.GetLoadedCount(), 3u);
