@@ -100,6 +100,24 @@ TEST_F(QrCreateFunctionMapTest, ManyKeysShareTheBucketsAndAllStayReachable)
     EXPECT_FALSE(map.GetAt(keys[0].c_str(), v));
 }
 
+TEST_F(QrCreateFunctionMapTest, SettingAValueUnderTheMapsOwnKeyCopy)
+{
+    // Callers may pass back a key the map handed out (ForEach).
+    QrTStringMap<int> map;
+    map.SetAt("QrNode", 1);
+    map.SetAt("QrLight", 2);
+    std::vector<const char*> keys;
+    map.ForEach([&](const char* key, int) { keys.push_back(key); });
+    for (const char* key : keys)
+        map.SetAt(key, 7);
+    EXPECT_EQ(map.GetCount(), 2u);
+    int v = 0;
+    ASSERT_TRUE(map.GetAt("QrNode", v));
+    EXPECT_EQ(v, 7);
+    ASSERT_TRUE(map.GetAt("QrLight", v));
+    EXPECT_EQ(v, 7);
+}
+
 TEST_F(QrCreateFunctionMapTest, RegisteringAClassAgainChangesNothing)
 {
     const uint32_t count = QrCreateFunctionMap::Get().GetCount();
