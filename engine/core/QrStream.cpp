@@ -7,6 +7,7 @@
 
 #include "Files.h"
 #include "Format.h"
+#include "Path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -534,6 +535,26 @@ bool QrStream::Save(const char* fileName)
 
 bool QrStream::ResolveFileName(std::string& name) const
 {
-    // Filled in with the path helpers of the platform layer.
-    return plat::FileExists(name);
+    // Names longer than the data formats' path buffers are refused rather than cut.
+    if (name.empty() || !plat::FitsMaxPath(name))
+        return false;
+    std::vector<std::string> tries{plat::NativePath(name)};
+    const std::string bare = plat::FileNameOf(name);
+    if (!bare.empty())
+    {
+        tries.push_back(bare);
+        if (!m_fileName.empty())
+            tries.push_back(plat::JoinPath(plat::FolderOf(m_fileName), bare));
+    }
+    for (const std::string& candidate : tries)
+    {
+        if (!plat::FitsMaxPath(candidate))
+            continue;
+        if (std::optional<std::string> found = plat::FindPathCaseInsensitive(candidate, plat::PathKind::kFile))
+        {
+            name = std::move(*found);
+            return true;
+        }
+    }
+    return false;
 }
