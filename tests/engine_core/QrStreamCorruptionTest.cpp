@@ -3,13 +3,18 @@
 // hold. Run under AddressSanitizer, which also reports the largest single allocation.
 #include "QrTestFixture.h"
 #include "SceneFileBuilder.h"
+#include "TestFiles.h"
 #include "TestStreamObjects.h"
 
 #include "QrExtraData.h"
 #include "QrStream.h"
 #include "QrStringExtraData.h"
 
+#include "Files.h"
+
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -261,6 +266,51 @@ TEST_F(QrStreamCorruptionTest, FlippedBytesNeverCrash)
             break;
     }
     EXPECT_GT(m_failed, 0u);
+}
+
+// The generated sample scenes hold the engine's own classes; damage to them must be caught
+// the same way. Large files are probed at a stride so that each costs a few thousand loads.
+TEST_F(QrStreamCorruptionTest, DamagedSampleScenesFailCleanly)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(testfiles::DataDir(), ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    {
+        if (it->path().extension() == ".qrf")
+            files.push_back(it->path().string());
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty()) << "no sample scenes under " << testfiles::DataDir();
+    for (const std::string& file : files)
+    {
+        SCOPED_TRACE(file);
+        Bytes valid;
+        ASSERT_TRUE(plat::ReadFile(file, valid));
+        {
+            QrStream stream;
+            ASSERT_TRUE(stream.LoadFromMemory(valid.data(), valid.size())) << QrStream::LastErrorContext;
+            QrAction::RemoveAll();
+        }
+        const size_t stride = std::max<size_t>(1, valid.size() / 2000);
+        m_loaded = 0;
+        for (size_t n = 0; n < valid.size(); n += stride)
+        {
+            LoadDamaged(Bytes(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(n)), "prefix");
+            EXPECT_EQ(m_loaded, 0u) << "prefix " << n << " loaded";
+        }
+        for (size_t at = 0; at + 4 <= valid.size(); at += stride)
+        {
+            for (uint32_t pattern : {0xFFFFFFFFu, 0x7FFFFFFFu})
+            {
+                Bytes bytes = valid;
+                std::memcpy(bytes.data() + at, &pattern, 4);
+                LoadDamaged(bytes, "word at " + std::to_string(at));
+            }
+        }
+        if (HasFailure())
+            break;
+    }
 }
 
 TEST_F(QrStreamCorruptionTest, AllocationWatchIsActiveUnderAddressSanitizer)
