@@ -7,6 +7,7 @@
 
 #include "Files.h"
 #include "Format.h"
+#include "Path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -361,14 +362,12 @@ bool QrStream::LoadHeader()
         std::strcpy(m_version, version.c_str());
         if (CompareVersion("2.13") < 0)
         {
-            SetError(kErrorOlderVersion, plat::Format("%s %s %s", m_version, "is older version, expecting", "2.2"),
-                     "");
+            SetError(kErrorOlderVersion, plat::Format("%s %s %s", m_version, "is older version, expecting", "2.2"), "");
             return false;
         }
         if (CompareVersion("2.2") > 0)
         {
-            SetError(kErrorLaterVersion, plat::Format("%s %s %s", m_version, "is later version, expecting", "2.2"),
-                     "");
+            SetError(kErrorLaterVersion, plat::Format("%s %s %s", m_version, "is later version, expecting", "2.2"), "");
             return false;
         }
     }
@@ -515,6 +514,26 @@ bool QrStream::Save(const char* fileName)
 
 bool QrStream::ResolveFileName(std::string& name) const
 {
-    // Filled in with the path helpers of the platform layer.
-    return plat::FileExists(name);
+    // Names longer than the data formats' path buffers are refused rather than cut.
+    if (name.empty() || !plat::FitsMaxPath(name))
+        return false;
+    std::vector<std::string> tries{plat::NativePath(name)};
+    const std::string bare = plat::FileNameOf(name);
+    if (!bare.empty())
+    {
+        tries.push_back(bare);
+        if (!m_fileName.empty())
+            tries.push_back(plat::JoinPath(plat::FolderOf(m_fileName), bare));
+    }
+    for (const std::string& candidate : tries)
+    {
+        if (!plat::FitsMaxPath(candidate))
+            continue;
+        if (std::optional<std::string> found = plat::FindPathCaseInsensitive(candidate, plat::PathKind::kFile))
+        {
+            name = std::move(*found);
+            return true;
+        }
+    }
+    return false;
 }

@@ -29,12 +29,12 @@ static std::string FromEnv(const char* name, const char* fallback)
 
 std::string SourceDir()
 {
-    return FromEnv("QR_SOURCE_DIR", ".");
+    return FromEnv("QR_SOURCE_DIR", QR_SOURCE_DIR_DEFAULT);
 }
 
 std::string BinaryDir()
 {
-    return FromEnv("QR_BINARY_DIR", ".");
+    return FromEnv("QR_BINARY_DIR", QR_BINARY_DIR_DEFAULT);
 }
 
 std::string DataDir()

@@ -1,0 +1,68 @@
+#include "Clock.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace plat
+{
+
+namespace
+{
+
+uint64_t SteadyNanoseconds()
+{
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(since).count());
+}
+
+SteadyClock& DefaultClock()
+{
+    // Never destroyed: threads and static destructors may still read the time at exit.
+    static auto* clock = new SteadyClock;
+    return *clock;
+}
+
+std::atomic<Clock*> g_clock{nullptr};
+
+} // namespace
+
+double SteadyClock::Seconds() const
+{
+    return static_cast<double>(SteadyNanoseconds()) * 1e-9;
+}
+
+uint32_t SteadyClock::TickMs() const
+{
+    return TickFromNanoseconds(SteadyNanoseconds());
+}
+
+double ManualClock::Seconds() const
+{
+    return static_cast<double>(Nanoseconds()) * 1e-9;
+}
+
+uint32_t ManualClock::TickMs() const
+{
+    return TickFromNanoseconds(Nanoseconds());
+}
+
+void ManualClock::AdvanceSeconds(double seconds)
+{
+    // Beyond a few centuries the step is clamped rather than overflowing the conversion.
+    constexpr double kMaxStepNs = 9.0e18;
+    if (seconds > 0.0)
+        AdvanceNanoseconds(static_cast<uint64_t>(std::llround(std::fmin(seconds * 1e9, kMaxStepNs))));
+}
+
+void SetCurrentClock(Clock* clock)
+{
+    g_clock.store(clock, std::memory_order_release);
+}
+
+Clock& CurrentClock()
+{
+    Clock* clock = g_clock.load(std::memory_order_acquire);
+    return clock ? *clock : DefaultClock();
+}
+
+} // namespace plat
