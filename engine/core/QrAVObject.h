@@ -160,6 +160,11 @@ protected:
     // Copies this object's part into a clone made by a subclass's CreateClone.
     void CopyMembers(QrAVObject* clone);
 
+    // A count that LoadBinary reads and LinkObject needs again travels in the owner's load
+    // record, in the same queue as the link ids (queue it before the ids it counts).
+    static void QueueLoadCount(QrObject* owner, uint32_t count);
+    static uint32_t TakeLoadCount(QrObject* owner);
+
     QrAVInstance* m_currentInstance = nullptr;
     QrIdArray<QrAVInstance, QrNode*> m_instances;
     uint8_t m_appCulled = 0;

@@ -118,6 +118,12 @@ protected:
     uint8_t m_displayable = 1;
 
 private:
-    // Detaches every child slot and returns the children in slot order (empty slots dropped).
+    // Detaches every child slot and appends the children in slot order (empty slots dropped).
     void TakeAllChildren(QrTArray<QrAVObject>& out);
+    // Does another slot than index hold the child (a leaf attached twice shares one record)?
+    bool HoldsChildElsewhere(const QrAVObject* child, uint32_t index) const;
+    // The slot of the only child, or -1 when there are none or several.
+    int32_t OnlyChildIndex() const;
+    // Swept-sphere gate of the collision descent; makes both records' instances current.
+    bool SweptBoundsMeet(QrCollisionRecord& self, QrCollisionRecord& other);
 };
