@@ -216,13 +216,6 @@ TEST_F(QrAVObjectTest, ReparentedSubtreeTakesTheNewParentsFrame)
     EXPECT_FLOAT_EQ(leaf->GetCurrentInstance()->m_worldScale, 2.0f);
 }
 
-TEST_F(QrAVObjectTest, UniformScaleIgnoresItsSign)
-{
-    QrPointer<TestLeaf> leaf = new TestLeaf;
-    leaf->SetScale(-0.25f);
-    EXPECT_FLOAT_EQ(leaf->GetScale(), 0.25f);
-}
-
 // --- frustum test on explicit planes
 
 class QrAVObjectCullTest : public QrAVObjectTest
@@ -416,7 +409,7 @@ TEST_F(QrAVObjectTest, SharesPropertiesComparesTheSetsAndHonoursTheTypeMask)
     EXPECT_FALSE(a->SharesProperties(c.Get(), 0));
 }
 
-// --- comparison, clone and names
+// --- comparison and clone
 
 TEST_F(QrAVObjectTest, CloneSharesPropertiesInTheSameOrderAndComparesEqual)
 {
@@ -449,12 +442,6 @@ TEST_F(QrAVObjectTest, CloneSharesPropertiesInTheSameOrderAndComparesEqual)
     EXPECT_NE(clone->GetCurrentInstance(), node->GetCurrentInstance());
 }
 
-TEST_F(QrAVObjectTest, ALeafThatDoesNotCopyItselfIsItsOwnClone)
-{
-    QrPointer<TestLeaf> leaf = new TestLeaf;
-    EXPECT_EQ(leaf->CreateClone().Get(), leaf.Get());
-}
-
 TEST_F(QrAVObjectTest, IsEqualComparesEveryLocalValueExactly)
 {
     QrPointer<TestLeaf> a = new TestLeaf;
@@ -477,14 +464,4 @@ TEST_F(QrAVObjectTest, IsEqualComparesEveryLocalValueExactly)
     EXPECT_TRUE(a->IsEqual(b.Get())) << "properties compare by value";
     p2->m_enabled = 1;
     EXPECT_FALSE(a->IsEqual(b.Get()));
-}
-
-TEST_F(QrAVObjectTest, NameSearchNeedsBothNames)
-{
-    QrPointer<TestLeaf> leaf = new TestLeaf;
-    EXPECT_EQ(leaf->GetObjectByName("x"), nullptr);
-    leaf->SetName("x");
-    EXPECT_EQ(leaf->GetObjectByName(nullptr), nullptr);
-    EXPECT_EQ(leaf->GetObjectByName("x"), leaf.Get());
-    EXPECT_EQ(leaf->GetObjectByName("X"), nullptr);
 }

@@ -665,6 +665,32 @@ protected:
         QrNodeTest::TearDown();
     }
 
+    // Link id the saved bytes give the object with this name (or of this class), 0 when none.
+    static uint32_t FindLinkId(const std::vector<uint8_t>& bytes, const char* name, const QrRTTI* rtti = nullptr)
+    {
+        QrStream probe;
+        EXPECT_TRUE(probe.LoadFromMemory(bytes.data(), bytes.size()));
+        for (uint32_t i = 0; i < probe.GetLoadedCount(); ++i)
+        {
+            QrObject* object = probe.GetLoadedAt(i);
+            if (rtti ? object->IsKindOf(rtti) : (object->GetName() && std::strcmp(object->GetName(), name) == 0))
+                return probe.GetLoadedLinkID(i);
+        }
+        return 0;
+    }
+
+    // Makes "B"'s one child slot (sort mode 2, reserved 0, displayable 1, one slot, the leaf) name id.
+    static bool PatchChildOfB(std::vector<uint8_t>& bytes, uint32_t id)
+    {
+        const uint32_t leafId = FindLinkId(bytes, "leaf");
+        const uint8_t pattern[] = {2, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, uint8_t(leafId), 0, 0, 0};
+        auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
+        if (leafId == 0 || id == 0 || at == bytes.end())
+            return false;
+        at[13] = uint8_t(id);
+        return true;
+    }
+
     QrPointer<QrNode> m_root;
 };
 
@@ -711,26 +737,7 @@ TEST_F(QrNodeStreamTest, EveryTruncationFailsCleanly)
 TEST_F(QrNodeStreamTest, AChildIdNamingAPropertyFailsTheLoad)
 {
     std::vector<uint8_t> bytes = Save({m_root.Get()});
-    QrStream probe;
-    ASSERT_TRUE(probe.LoadFromMemory(bytes.data(), bytes.size()));
-    // Find "B"'s child list: sort mode 2, reserved 0, displayable 1, one slot, then the leaf's id.
-    uint32_t leafId = 0;
-    uint32_t propertyId = 0;
-    for (uint32_t i = 0; i < probe.GetLoadedCount(); ++i)
-    {
-        QrObject* object = probe.GetLoadedAt(i);
-        if (object->GetName() && std::strcmp(object->GetName(), "leaf") == 0)
-            leafId = probe.GetLoadedLinkID(i);
-        if (object->IsKindOf(&QrZBufferProperty::ms_RTTI))
-            propertyId = probe.GetLoadedLinkID(i);
-    }
-    ASSERT_NE(leafId, 0u);
-    ASSERT_NE(propertyId, 0u);
-    const uint8_t pattern[] = {2, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, uint8_t(leafId), 0, 0, 0};
-    auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
-    ASSERT_NE(at, bytes.end());
-    at[13] = uint8_t(propertyId);
-
+    ASSERT_TRUE(PatchChildOfB(bytes, FindLinkId(bytes, nullptr, &QrZBufferProperty::ms_RTTI)));
     QrStream stream;
     EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), bytes.size()));
     EXPECT_EQ(stream.GetTopLevelCount(), 0u);
@@ -738,25 +745,9 @@ TEST_F(QrNodeStreamTest, AChildIdNamingAPropertyFailsTheLoad)
 
 TEST_F(QrNodeStreamTest, AFileListingOneNodeUnderTwoParentsLoadsWithoutLosingIt)
 {
-    // Make "B" name "sub" as its child as well: the second attach takes sub from "A".
+    // "B" names "sub" as its child as well: the second attach takes sub from "A".
     std::vector<uint8_t> bytes = Save({m_root.Get()});
-    QrStream probe;
-    ASSERT_TRUE(probe.LoadFromMemory(bytes.data(), bytes.size()));
-    uint32_t leafId = 0;
-    uint32_t subId = 0;
-    for (uint32_t i = 0; i < probe.GetLoadedCount(); ++i)
-    {
-        const char* name = probe.GetLoadedAt(i)->GetName();
-        if (name && std::strcmp(name, "leaf") == 0)
-            leafId = probe.GetLoadedLinkID(i);
-        if (name && std::strcmp(name, "sub") == 0)
-            subId = probe.GetLoadedLinkID(i);
-    }
-    const uint8_t pattern[] = {2, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, uint8_t(leafId), 0, 0, 0};
-    auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
-    ASSERT_NE(at, bytes.end());
-    at[13] = uint8_t(subId);
-
+    ASSERT_TRUE(PatchChildOfB(bytes, FindLinkId(bytes, "sub")));
     QrStream stream;
     ASSERT_TRUE(stream.LoadFromMemory(bytes.data(), bytes.size()));
     QrNode* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
