@@ -201,10 +201,8 @@ void QrImage::CreateObject(QrStream& stream, QrObject*& out)
     QrImage* shared = record->m_sharedImage;
     if (!shared || shared == image)
         return;
-    // The file was loaded already: this record's id stands for that image, and the record
-    // goes on its chain so that the link pass finds it and deletes it.
-    image->RemoveExtraData(record);
-    shared->AddExtraData(record);
+    // The file was loaded already: this record's id stands for that image. The duplicate
+    // goes with its load record; the shared image links once, under its own record.
     stream.ReplaceLinkObject(record->m_linkId, shared);
     out = shared;
     QrPointer<QrImage> unused(image); // the last release deletes it
