@@ -1,12 +1,16 @@
 #include "QrRender.h"
+#include "QrAlphaProperty.h"
 #include "QrBound.h"
 #include "QrColorA.h"
 #include "QrCreateFunctionMap.h"
+#include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrMaterialProperty.h"
 #include "QrMatrix3.h"
 #include "QrPlane.h"
 #include "QrPoint3.h"
 #include "QrPointer.h"
+#include "QrPointerList.h"
 #include "QrRect.h"
 #include "QrStream.h"
 #include "QrTestFixture.h"
@@ -419,6 +423,43 @@ TEST_F(QrRenderTest, RecorderNamesImagesWithoutAddresses)
         "SetTexture image=file:Textures\\Grass.bmp",
         "SetMultiTexture image=" + serial + " applyMode=null clampMode=null filterMode=4",
         "PrepareTexturePair first=\"grass\" second=" + serial + " allowEvict=1 pin=0 firstMemory=-1 secondMemory=-1",
+    };
+    EXPECT_EQ(m_recorder->GetLog(), expected);
+}
+
+// Materials show what the renderer would convert (raw, unclamped) and which object it is.
+TEST_F(QrRenderTest, RecorderWritesMaterialsAndPropertyLists)
+{
+    QrPointer<QrMaterialProperty> material = new QrMaterialProperty;
+    material->m_diffuse = QrPoint3(2, 0.5f, -1);
+    material->m_alpha = 0.25f;
+    material->m_revision = 3;
+    m_render->SetMaterial(QrMaterialProperty::GetDefault());
+    m_render->SetMaterial(material.Get());
+    material->SetName("hull");
+    m_render->SetMaterial(material.Get());
+    m_render->SetMaterial(nullptr);
+
+    QrPointerList<QrProperty> properties;
+    m_render->SetPropertyState(&properties);
+    QrPointer<QrFogProperty> fog = new QrFogProperty;
+    fog->SetName("mist");
+    properties.AddHead(fog.Get());
+    properties.AddHead(new QrAlphaProperty);
+    m_render->SetPropertyState(&properties);
+
+    const std::string serial = "#" + std::to_string(material->GetSerial());
+    const std::vector<std::string> expected = {
+        "SetMaterial material=default revision=" + std::to_string(QrMaterialProperty::GetDefault()->m_revision) +
+            " ambient=(0.5 0.5 0.5) diffuse=(0.5 0.5 0.5) specular=(0 0 0) emissive=(0 0 0) shininess=0 alpha=1",
+        "SetMaterial material=" + serial +
+            " revision=3 ambient=(0.5 0.5 0.5) diffuse=(2 0.5 -1) specular=(0 0 0) emissive=(0 0 0) shininess=0 "
+            "alpha=0.25",
+        "SetMaterial material=\"hull\" revision=3 ambient=(0.5 0.5 0.5) diffuse=(2 0.5 -1) specular=(0 0 0) "
+        "emissive=(0 0 0) shininess=0 alpha=0.25",
+        "SetMaterial material=null",
+        "SetPropertyState properties=[]",
+        "SetPropertyState properties=[QrAlphaProperty QrFogProperty:mist]",
     };
     EXPECT_EQ(m_recorder->GetLog(), expected);
 }

@@ -3,9 +3,12 @@
 #include "QrBound.h"
 #include "QrColorA.h"
 #include "QrImage.h"
+#include "QrMaterialProperty.h"
 #include "QrMatrix3.h"
 #include "QrPlane.h"
 #include "QrPoint3.h"
+#include "QrPointerList.h"
+#include "QrProperty.h"
 #include "QrRect.h"
 
 #include "Format.h"
@@ -93,7 +96,45 @@ std::string Describe(const QrImage* image)
     return plat::Format("#%u", image->GetSerial());
 }
 
-// LIGHTS-MERGE: by name or serial number once lights exist.
+// A material by name, "default" for the class's default instance, else by serial number;
+// then what the renderer converts from it.
+std::string Describe(const QrMaterialProperty* material)
+{
+    if (!material)
+        return "null";
+    std::string text;
+    if (material->GetName())
+        text = plat::Format("\"%s\"", material->GetName());
+    else if (material == QrMaterialProperty::GetDefault())
+        text = "default";
+    else
+        text = plat::Format("#%u", material->GetSerial());
+    return text + " revision=" + Num(material->m_revision) + " ambient=" + Describe(material->m_ambient) +
+           " diffuse=" + Describe(material->m_diffuse) + " specular=" + Describe(material->m_specular) +
+           " emissive=" + Describe(material->m_emissive) + " shininess=" + Num(material->m_shininess) +
+           " alpha=" + Num(material->m_alpha);
+}
+
+// Class names in list order, each with its object name when it has one.
+std::string Describe(const QrPointerList<QrProperty>* properties)
+{
+    if (!properties)
+        return "null";
+    std::string text = "[";
+    bool first = true;
+    for (const QrProperty* property : *properties)
+    {
+        if (!first)
+            text += ' ';
+        first = false;
+        text += property->GetRTTI()->GetName();
+        if (property->GetName())
+            text += plat::Format(":%s", property->GetName());
+    }
+    return text + "]";
+}
+
+// Lights are shown by presence only until the light class exists.
 std::string Object(const void* object, const char* type)
 {
     return object ? type : "null";
@@ -185,7 +226,7 @@ uint32_t RecordingRender::GetDeviceFlags()
 
 uint32_t RecordingRender::SetPropertyState(const QrPointerList<QrProperty>* properties)
 {
-    Log("SetPropertyState properties=" + Object(properties, "list"));
+    Log("SetPropertyState properties=" + Describe(properties));
     return QrRender::SetPropertyState(properties);
 }
 
@@ -225,7 +266,7 @@ void RecordingRender::UpdateLight(const QrLight* light, uint32_t enable)
 
 void RecordingRender::SetMaterial(const QrMaterialProperty* material)
 {
-    Log("SetMaterial material=" + Object(material, "material"));
+    Log("SetMaterial material=" + Describe(material));
 }
 
 void RecordingRender::SetCameraData(const QrPoint3& location, const QrPoint3& nearPoint, const QrPoint3& direction,

@@ -1,8 +1,9 @@
 #pragma once
 // A renderer that draws nothing and writes every call, with its arguments, as one text line:
-// "Name key=value key=value". Floats print as %.6g, vectors as (x y z), arrays as [a b c],
-// engine objects by name (or by serial number when unnamed), never by address, so a log is the
-// same on every run and two frames can be compared call by call.
+// "Name key=value key=value". Floats print as %.6g, vectors as (x y z), planes and bounds as
+// {(x y z) s}, arrays as [a b c]. Objects never print as addresses: images by name, file name
+// or serial number; materials by name, "default" or serial number, with their values; property
+// lists by class names. So a log is the same on every run and frames compare call by call.
 
 #include "QrRender.h"
 
