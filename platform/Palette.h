@@ -22,6 +22,10 @@ struct PaletteEntry
     uint8_t flags = 0;
 };
 
+// The screen's palette as an 8-bit desktop has it: ten fixed colours at each end, a 6 x 6 x 6
+// colour cube and a grey ramp between them. Fills 256 entries, flags 0.
+void GetSystemPaletteEntries(PaletteEntry* out);
+
 class Palette
 {
 public:
