@@ -41,10 +41,10 @@ constexpr uint32_t kRasterCapsDither = 0x1;
 constexpr uint32_t kRasterCapsFogVertex = 0x2;
 constexpr uint32_t kRasterCapsFogTable = 0x4;
 constexpr uint32_t kRasterCapsZBias = 0x8;
+constexpr uint32_t kRasterCapsStippledAlpha = 0x10; // alpha drawn by stippling; software devices leave it clear
 
 constexpr uint32_t kShadeCapsColorGouraudRgb = 0x1;
 constexpr uint32_t kShadeCapsSpecularGouraudRgb = 0x2;
-constexpr uint32_t kShadeCapsAlphaGouraudStippled = 0x4;
 
 constexpr uint32_t kTextureCapsPerspective = 0x1;
 constexpr uint32_t kTextureCapsSquareOnly = 0x2;

@@ -22,6 +22,10 @@ struct PaletteEntry
     uint8_t flags = 0;
 };
 
+// The display's own 256 colours, shown where nothing else is asked: ten fixed colours at
+// each end, a 6 x 6 x 6 colour cube from entry 10 and a grey ramp up to entry 245.
+void SystemPaletteEntries(PaletteEntry out[256]);
+
 class Palette
 {
 public:

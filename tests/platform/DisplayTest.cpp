@@ -194,3 +194,29 @@ TEST(Display, ProgramWideConfigurationIsUsedUntilRemoved)
     display->GetDisplayMode(mode);
     EXPECT_EQ(mode.width, 640u);
 }
+
+TEST(Display, SystemPaletteHasFixedEndsACubeAndAGreyRamp)
+{
+    Rig rig;
+    PaletteEntry entries[256];
+    ASSERT_EQ(rig.display->GetSystemPaletteEntries(0, 256, entries), Result::Ok);
+    EXPECT_EQ(entries[0].red + entries[0].green + entries[0].blue, 0);
+    EXPECT_EQ(entries[255].red & entries[255].green & entries[255].blue, 255);
+    // Cube entry for (r, g, b) steps of 51: 10 + r + 6 g + 36 b.
+    const PaletteEntry& e = entries[10 + 5 + 6 * 2 + 36 * 1];
+    EXPECT_EQ(e.red, 255);
+    EXPECT_EQ(e.green, 102);
+    EXPECT_EQ(e.blue, 51);
+    for (int i = 226; i < 246; ++i)
+    {
+        EXPECT_EQ(entries[i].red, entries[i].blue) << i;
+        if (i > 226)
+        {
+            EXPECT_LT(entries[i - 1].red, entries[i].red) << i;
+        }
+    }
+    PaletteEntry tail[10];
+    ASSERT_EQ(rig.display->GetSystemPaletteEntries(246, 10, tail), Result::Ok);
+    EXPECT_EQ(tail[9].red, 255);
+    EXPECT_EQ(rig.display->GetSystemPaletteEntries(250, 10, tail), Result::InvalidParams);
+}
