@@ -90,6 +90,7 @@ TEST(Device3D, DefaultProfileOpensOnlyTheRgbDeviceInTheFallbackOrder)
     EXPECT_TRUE(emulation.hasTriangleCaps);
     EXPECT_EQ(emulation.maxTextureBlendStages, 2u);
     EXPECT_EQ(emulation.srcBlendCaps, (1u << static_cast<uint32_t>(BlendFactor::Count)) - 1);
+    EXPECT_TRUE(emulation.textureOpCaps & CapsBit(TextureOp::ModulateColorAddAlpha));
 }
 
 TEST(Device3D, ProfilesAndInjectionReachEveryDeviceOutcome)
