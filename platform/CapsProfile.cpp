@@ -50,6 +50,8 @@ DeviceCaps DeviceCaps::Software()
     c.filterCaps = kFilterCapsMinPoint | kFilterCapsMinLinear | kFilterCapsMagPoint | kFilterCapsMagLinear |
                    kFilterCapsMipPoint | kFilterCapsMipFLinear;
     c.textureBlendCaps = kTextureBlendCapsDecalAlpha | kTextureBlendCapsModulateAlpha | kTextureBlendCapsModulate;
+    for (uint32_t op = 0; op <= static_cast<uint32_t>(TextureOp::ModulateColorAddAlpha); ++op)
+        c.textureOpCaps |= 1u << op;
     c.addressCaps = kAddressCapsWrap | kAddressCapsClamp | kAddressCapsIndependentUV;
     c.maxVertexCount = 2048;
     c.maxTextureWidth = 1024;

@@ -41,10 +41,10 @@ constexpr uint32_t kRasterCapsDither = 0x1;
 constexpr uint32_t kRasterCapsFogVertex = 0x2;
 constexpr uint32_t kRasterCapsFogTable = 0x4;
 constexpr uint32_t kRasterCapsZBias = 0x8;
+constexpr uint32_t kRasterCapsStippledAlpha = 0x10; // alpha drawn by stippling; software devices leave it clear
 
 constexpr uint32_t kShadeCapsColorGouraudRgb = 0x1;
 constexpr uint32_t kShadeCapsSpecularGouraudRgb = 0x2;
-constexpr uint32_t kShadeCapsAlphaGouraudStippled = 0x4;
 
 constexpr uint32_t kTextureCapsPerspective = 0x1;
 constexpr uint32_t kTextureCapsSquareOnly = 0x2;
@@ -75,7 +75,8 @@ constexpr uint32_t kAddressCapsWrap = 0x1;
 constexpr uint32_t kAddressCapsClamp = 0x2;
 constexpr uint32_t kAddressCapsIndependentUV = 0x4;
 
-// Bit of a CompareFunc in zCompareCaps, of a BlendFactor in the blend masks.
+// Bit of a CompareFunc in zCompareCaps, of a BlendFactor in the blend masks, of a TextureOp in
+// textureOpCaps.
 template <typename E> constexpr uint32_t CapsBit(E value)
 {
     return 1u << static_cast<uint32_t>(value);
@@ -95,6 +96,7 @@ struct DeviceCaps
     uint32_t textureCaps = 0;
     uint32_t filterCaps = 0;
     uint32_t textureBlendCaps = 0;
+    uint32_t textureOpCaps = 0; // bit per TextureOp the stages can do
     uint32_t addressCaps = 0;
     uint32_t maxVertexCount = 0; // 0: no limit stated
     uint32_t maxTextureWidth = 0;

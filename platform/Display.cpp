@@ -340,6 +340,13 @@ Result Display::CreateClipper(std::shared_ptr<Clipper>& out)
     return Result::Ok;
 }
 
+Result Display::GetSystemPaletteEntries(uint32_t start, uint32_t count, PaletteEntry* out) const
+{
+    PaletteEntry entries[Palette::kEntryCount];
+    SystemPaletteEntries(entries);
+    return Palette(kPaletteCaps8Bit, entries).GetEntries(start, count, out);
+}
+
 Result Display::GetAvailableVideoMemory(uint32_t /*caps*/, uint32_t& total, uint32_t& free) const
 {
     total = m_context->profile.textureMemoryBytes;

@@ -62,6 +62,8 @@ public:
     // 8-bit palettes only; entries are needed with kPaletteCapsInitialize.
     Result CreatePalette(uint32_t caps, const PaletteEntry* entries, std::shared_ptr<Palette>& out);
     Result CreateClipper(std::shared_ptr<Clipper>& out);
+    // The display's own palette (see SystemPaletteEntries).
+    Result GetSystemPaletteEntries(uint32_t start, uint32_t count, PaletteEntry* out) const;
     // Texture memory: the budget and what is left of it.
     Result GetAvailableVideoMemory(uint32_t caps, uint32_t& total, uint32_t& free) const;
 

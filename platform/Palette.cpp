@@ -3,36 +3,31 @@
 namespace plat
 {
 
-void GetSystemPaletteEntries(PaletteEntry* out)
+void SystemPaletteEntries(PaletteEntry out[256])
 {
-    static const PaletteEntry kLow[10] = {{0, 0, 0, 0},       {128, 0, 0, 0},     {0, 128, 0, 0},
-                                          {128, 128, 0, 0},   {0, 0, 128, 0},     {128, 0, 128, 0},
-                                          {0, 128, 128, 0},   {192, 192, 192, 0}, {192, 220, 192, 0},
-                                          {166, 202, 240, 0}};
-    static const PaletteEntry kHigh[10] = {{255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0},
-                                           {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
-                                           {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},
-                                           {255, 255, 255, 0}};
-    for (uint32_t i = 0; i < 10; ++i)
+    // Low end: black, the six half-bright primaries and mixes, grey, and two light tints;
+    // high end: their bright counterparts, ending in white.
+    static const uint8_t kLow[10][3] = {{0, 0, 0},       {128, 0, 0},    {0, 128, 0},   {128, 128, 0},
+                                        {0, 0, 128},     {128, 0, 128},  {0, 128, 128}, {192, 192, 192},
+                                        {192, 220, 192}, {166, 202, 240}};
+    static const uint8_t kHigh[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},
+                                         {0, 255, 0},     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},
+                                         {0, 255, 255},   {255, 255, 255}};
+    for (int i = 0; i < 10; ++i)
     {
-        out[i] = kLow[i];
-        out[246 + i] = kHigh[i];
+        out[i] = {kLow[i][0], kLow[i][1], kLow[i][2], 0};
+        out[246 + i] = {kHigh[i][0], kHigh[i][1], kHigh[i][2], 0};
     }
-    uint32_t at = 10;
-    for (uint32_t b = 0; b < 6; ++b)
+    int n = 10;
+    for (int b = 0; b < 6; ++b)
+        for (int g = 0; g < 6; ++g)
+            for (int r = 0; r < 6; ++r)
+                out[n++] = {static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51), static_cast<uint8_t>(b * 51),
+                            0};
+    for (int i = 0; n < 246; ++i)
     {
-        for (uint32_t g = 0; g < 6; ++g)
-        {
-            for (uint32_t r = 0; r < 6; ++r)
-                out[at++] = PaletteEntry{static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51),
-                                         static_cast<uint8_t>(b * 51), 0};
-        }
-    }
-    // 20 greys strictly between black and white.
-    for (uint32_t i = 1; at < 246; ++i)
-    {
-        const auto v = static_cast<uint8_t>(i * 255 / 21);
-        out[at++] = PaletteEntry{v, v, v, 0};
+        const uint8_t v = static_cast<uint8_t>(12 + i * 12);
+        out[n++] = {v, v, v, 0};
     }
 }
 

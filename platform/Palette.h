@@ -22,9 +22,9 @@ struct PaletteEntry
     uint8_t flags = 0;
 };
 
-// The screen's palette as an 8-bit desktop has it: ten fixed colours at each end, a 6 x 6 x 6
-// colour cube and a grey ramp between them. Fills 256 entries, flags 0.
-void GetSystemPaletteEntries(PaletteEntry* out);
+// The display's own 256 colours, shown where nothing else is asked: ten fixed colours at
+// each end, a 6 x 6 x 6 colour cube from entry 10 and a grey ramp up to entry 245.
+void SystemPaletteEntries(PaletteEntry out[256]);
 
 class Palette
 {
