@@ -136,8 +136,6 @@ bool QrD3DDriver::SetCameraData(const QrPoint3& location, const QrPoint3& direct
     SetFrustum(frustum[0], frustum[1], frustum[2], frustum[3], frustum[4], frustum[5]);
     SetViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     m_drawLocation = location;
-    m_fog.end = m_camera.farPlane;
-    m_fog.nearDistance = m_camera.nearPlane;
     if (!UpdateFogRange())
         m_fog.enabled = 0;
     m_camera.location = location;
@@ -152,6 +150,8 @@ bool QrD3DDriver::UpdateFogRange()
 {
     const float f = m_camera.farPlane;
     const float n = m_camera.nearPlane;
+    m_fog.end = f;
+    m_fog.nearDistance = n;
     if (f < kFogEpsilon)
     {
         m_fog.scale = 0.0f;
