@@ -4,6 +4,7 @@
 
 #include "Display.h"
 
+#include <climits>
 #include <new>
 
 QR_IMPLEMENT_RTTI(QrPalette, QrObject)
@@ -36,34 +37,40 @@ QrPalette::~QrPalette() = default;
 // ties keep the lower entry and an exact match ends the search.
 void QrPalette::BuildInverseTable()
 {
-    for (uint32_t blue = 0; blue < 32; ++blue)
+    int32_t red[kEntryCount];
+    int32_t green[kEntryCount];
+    int32_t blue[kEntryCount];
+    for (uint32_t i = 0; i < kEntryCount; ++i)
     {
-        for (uint32_t green = 0; green < 32; ++green)
+        red[i] = m_entries[i].red;
+        green[i] = m_entries[i].green;
+        blue[i] = m_entries[i].blue;
+    }
+    uint8_t* out = m_inverseTable.get();
+    for (int32_t b = 0; b < 32 * 8; b += 8)
+    {
+        for (int32_t g = 0; g < 32 * 8; g += 8)
         {
-            for (uint32_t red = 0; red < 32; ++red)
+            for (int32_t r = 0; r < 32 * 8; r += 8)
             {
-                const int32_t r = static_cast<int32_t>(red * 8);
-                const int32_t g = static_cast<int32_t>(green * 8);
-                const int32_t b = static_cast<int32_t>(blue * 8);
-                auto distance = [&](uint32_t i)
+                uint32_t best = 0;
+                int32_t bestDistance = INT32_MAX;
+                for (uint32_t i = 1; i < kEntryCount; ++i)
                 {
-                    const int32_t dr = r - m_entries[i].red;
-                    const int32_t dg = g - m_entries[i].green;
-                    const int32_t db = b - m_entries[i].blue;
-                    return dr * dr + dg * dg + db * db;
-                };
-                uint32_t best = 1;
-                int32_t bestDistance = distance(1);
-                for (uint32_t i = 2; i < kEntryCount && bestDistance != 0; ++i)
-                {
-                    const int32_t d = distance(i);
+                    const int32_t dr = r - red[i];
+                    const int32_t dg = g - green[i];
+                    const int32_t db = b - blue[i];
+                    const int32_t d = dr * dr + dg * dg + db * db;
                     if (d < bestDistance)
                     {
                         best = i;
                         bestDistance = d;
+                        if (d == 0)
+                            break;
                     }
                 }
-                m_inverseTable[(blue << 10) | (green << 5) | red] = static_cast<uint8_t>(best);
+                // Cells are visited in table order: blue << 10 | green << 5 | red.
+                *out++ = static_cast<uint8_t>(best);
             }
         }
     }

@@ -267,8 +267,10 @@ uint32_t QrPixelConverter::ConvertPixels(const QrPixelFormat& sourceFormat, cons
                                          const plat::PixelView& source, const plat::PixelView& target)
 {
     targetPalette = Usable(targetPalette);
+    // Both levels have one size; should they not, only what both hold is touched.
     plat::PixelView out = target;
-    out.height = source.height; // the loop runs over the source's rows and the target's columns
+    out.width = std::min(source.width, target.width);
+    out.height = std::min(source.height, target.height);
 
     if (IsPalettised8(sourceFormat))
     {
