@@ -1,0 +1,8 @@
+#include "QrEngineAnimationClasses.h"
+
+#include "QrEngineCoreClasses.h"
+
+void RegisterEngineAnimationClasses()
+{
+    RegisterEngineCoreClasses();
+}
