@@ -44,6 +44,7 @@ void Qr3dsPathController::SetPathKeys(QrAnimKey* const* keys, int32_t count)
     m_totalLength = 0.0f;
     m_lengthsDirty = 1;
     m_pathCache = 0;
+    m_maxCurvature = 0.0f;
     if (m_pathKeys.IsEmpty())
         return;
     m_openPath = m_pathKeys.First()->m_value.IsEqual(m_pathKeys.Last()->m_value) ? 0 : 1;

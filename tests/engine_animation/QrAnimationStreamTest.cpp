@@ -637,6 +637,13 @@ TEST_F(QrAnimationStreamTest, KeyTypesWithoutAClassAreRefused)
                           .Data());
 }
 
+TEST_F(QrAnimationStreamTest, AbstractAnimatorRecordHasNoCreateFunction)
+{
+    QrStream stream;
+    EXPECT_FALSE(Load(stream, SceneFileBuilder().TopLevel().Object("Qr3dsPropertyAnimator", 1).End().Data()));
+    EXPECT_EQ(QrStream::LastErrorCode, QrStream::kErrorNoCreateFunction);
+}
+
 TEST_F(QrAnimationStreamTest, AbsurdCountsFailBeforeAnythingIsMade)
 {
     for (int32_t count : {0x7FFFFFFF, 1000})

@@ -99,12 +99,4 @@ TEST(QrFloatKeyTest, CloneKeepsTheClassExceptForMorphKeys)
     EXPECT_FALSE(plain->IsEqual(target)) << "the types differ";
 }
 
-TEST(QrFloatKeyTest, CreatorTableHasNoClassForUnusedCodes)
-{
-    for (uint32_t code : {0u, 4u, 7u, 0xFFFFFFFFu})
-        EXPECT_FALSE(QrFloatKey::HasCreator(code)) << code;
-    for (uint32_t code : {1u, 2u, 3u, 5u, 6u})
-        EXPECT_TRUE(QrFloatKey::HasCreator(code)) << code;
-}
-
 } // namespace

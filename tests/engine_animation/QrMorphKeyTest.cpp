@@ -1,6 +1,5 @@
 #include "QrMorphTargetKey.h"
 #include "QrMorphWeightsKey.h"
-#include "QrVisibilityKey.h"
 
 #include <gtest/gtest.h>
 
@@ -103,15 +102,6 @@ TEST(QrMorphTargetKeyTest, TargetsOutsideTheCountAreNotWritten)
     ASSERT_EQ(weights.size(), 2u);
     EXPECT_FLOAT_EQ(weights[0], 0.5f);
     EXPECT_EQ(weights[1], 0.0f);
-}
-
-TEST(QrVisibilityKeyTest, CloneAndEquality)
-{
-    QrVisibilityKey key(1.5f, 1);
-    std::unique_ptr<QrVisibilityKey> copy = key.Clone();
-    EXPECT_TRUE(copy->IsEqual(key));
-    copy->m_visible = 0;
-    EXPECT_TRUE(copy->IsNotEqual(key));
 }
 
 } // namespace
