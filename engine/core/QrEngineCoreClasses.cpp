@@ -1,7 +1,10 @@
 #include "QrEngineCoreClasses.h"
 
 #include "QrAVObject.h"
+#include "QrAudioEmitter.h"
 #include "QrAction.h"
+#include "QrDisplay.h"
+#include "QrLight.h"
 #include "QrNode.h"
 #include "QrObject.h"
 #include "QrUser.h"
@@ -12,6 +15,9 @@ void RegisterEngineCoreClasses()
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
