@@ -20,7 +20,7 @@ public:
         virtual uint32_t Release() = 0;
 
     protected:
-        ~Interface() = default;
+        virtual ~Interface() = default;
     };
 
     // The state handed to the component; its fields mean what the component says they mean.

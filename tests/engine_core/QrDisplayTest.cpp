@@ -248,7 +248,9 @@ TEST_F(QrDisplayTest, IdenticalStateIsSentOnce)
 TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
 {
     QrPointer<QrImage> image = new TestImage;
+    image->SetName("first");
     QrPointer<QrImage> second = new TestImage;
+    second->SetName("second");
     QrPointer<QrTextureProperty> texture = new QrTextureProperty;
     texture->SetImage(image.Get(), 0);
     texture->SetCurrentIndex(0);
@@ -285,11 +287,13 @@ TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
                                         "SetZBufferWrite", "SetMaterial", "SetAlphaBlending", "SetDither"}));
     EXPECT_EQ(m_recorder->m_textures, std::vector<QrImage*>{image.Get()});
     EXPECT_EQ(m_recorder->m_multiTextures, std::vector<QrImage*>{second.Get()});
-    EXPECT_NE(m_recorder->GetLogText().find("SetMultiTexture image=image applyMode=4 clampMode=null"),
+    EXPECT_NE(m_recorder->GetLogText().find("SetMultiTexture image=\"second\" applyMode=4 clampMode=null"),
               std::string::npos);
     for (uint32_t t = 0; t < QrDisplay::kTypeCount; ++t)
+    {
         if (t != QrProperty::kAudio)
             EXPECT_EQ(m_display->GetLastSent(t), m_display->GetCurrent(t)) << t;
+    }
     EXPECT_EQ(m_display->GetLastSent(QrProperty::kAudio), QrProperty::GetDefault(QrProperty::kAudio));
     m_display->PopProperties(list);
 }
@@ -297,6 +301,7 @@ TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
 TEST_F(QrDisplayTest, TexturesWithoutAnImageUnbindAndLeaveTheirCompanions)
 {
     QrPointer<QrImage> image = new TestImage;
+    image->SetName("bark");
     QrPointer<QrTransparentProperty> keyed = new QrTransparentProperty;
     keyed->m_enabled = 1;
     QrPointer<QrCorrectionProperty> uncorrected = new QrCorrectionProperty;
@@ -334,7 +339,7 @@ TEST_F(QrDisplayTest, TexturesWithoutAnImageUnbindAndLeaveTheirCompanions)
     boundList.AddHead(bound.Get());
     boundList.AddHead(keyed.Get());
     Draw(boundList);
-    EXPECT_EQ(m_recorder->TakeLog(), (std::vector<std::string>{"SetTexture image=image", "SetTransparent flag=1",
+    EXPECT_EQ(m_recorder->TakeLog(), (std::vector<std::string>{"SetTexture image=\"bark\"", "SetTransparent flag=1",
                                                                "SetTransparentValue value=0"}));
     EXPECT_EQ(m_recorder->m_textures.back(), image.Get());
 
