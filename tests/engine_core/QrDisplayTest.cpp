@@ -291,8 +291,9 @@ TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
               std::string::npos);
     for (uint32_t t = 0; t < QrDisplay::kTypeCount; ++t)
     {
-        if (t != QrProperty::kAudio)
-            EXPECT_EQ(m_display->GetLastSent(t), m_display->GetCurrent(t)) << t;
+        if (t == QrProperty::kAudio)
+            continue;
+        EXPECT_EQ(m_display->GetLastSent(t), m_display->GetCurrent(t)) << t;
     }
     EXPECT_EQ(m_display->GetLastSent(QrProperty::kAudio), QrProperty::GetDefault(QrProperty::kAudio));
     m_display->PopProperties(list);
