@@ -34,17 +34,17 @@ namespace
 {
 // The order in which a new frame puts every type back to its default.
 constexpr uint32_t kDefaultStateOrder[] = {
-    QrProperty::kAlpha,       QrProperty::kAudio,     QrProperty::kCorrection,   QrProperty::kFog,
-    QrProperty::kMaterial,    QrProperty::kShade,     QrProperty::kTextureMode,  QrProperty::kTexture,
-    QrProperty::kMultiTexture, QrProperty::kTransparent, QrProperty::kWireframe, QrProperty::kZBuffer,
-    QrProperty::kDither,      QrProperty::kVertexColor, QrProperty::kSpecular,
+    QrProperty::kAlpha,        QrProperty::kAudio,       QrProperty::kCorrection,  QrProperty::kFog,
+    QrProperty::kMaterial,     QrProperty::kShade,       QrProperty::kTextureMode, QrProperty::kTexture,
+    QrProperty::kMultiTexture, QrProperty::kTransparent, QrProperty::kWireframe,   QrProperty::kZBuffer,
+    QrProperty::kDither,       QrProperty::kVertexColor, QrProperty::kSpecular,
 };
 
 // The order in which a renderer is brought to the defaults from scratch (audio is never sent).
 constexpr uint32_t kAllDefaultsOrder[] = {
-    QrProperty::kAlpha,     QrProperty::kCorrection,  QrProperty::kFog,      QrProperty::kMaterial,
-    QrProperty::kShade,     QrProperty::kTextureMode, QrProperty::kTexture,  QrProperty::kTransparent,
-    QrProperty::kWireframe, QrProperty::kDither,      QrProperty::kVertexColor, QrProperty::kSpecular,
+    QrProperty::kAlpha,     QrProperty::kCorrection,   QrProperty::kFog,         QrProperty::kMaterial,
+    QrProperty::kShade,     QrProperty::kTextureMode,  QrProperty::kTexture,     QrProperty::kTransparent,
+    QrProperty::kWireframe, QrProperty::kDither,       QrProperty::kVertexColor, QrProperty::kSpecular,
     QrProperty::kZBuffer,   QrProperty::kMultiTexture,
 };
 } // namespace
@@ -313,35 +313,39 @@ void QrDisplay::ApplyCurrentState()
 
 void QrDisplay::PushProperties(QrPointerList<QrProperty>& list)
 {
-    list.ForEachSlot([this](QrPointer<QrProperty>& entry) {
-        const uint32_t t = entry->Type();
-        if (t >= kTypeCount || !m_current[t])
-            return;
-        if (m_current[t]->m_override)
+    list.ForEachSlot(
+        [this](QrPointer<QrProperty>& entry)
         {
-            // The overriding property stays for the whole subtree; the pop undoes this by count.
-            ++m_overrideCount[t];
-            return;
-        }
-        // The list node keeps the displaced property until the pop.
-        std::swap(entry, m_current[t]);
-        m_overrideCount[t] = 0;
-    });
+            const uint32_t t = entry->Type();
+            if (t >= kTypeCount || !m_current[t])
+                return;
+            if (m_current[t]->m_override)
+            {
+                // The overriding property stays for the whole subtree; the pop undoes this by count.
+                ++m_overrideCount[t];
+                return;
+            }
+            // The list node keeps the displaced property until the pop.
+            std::swap(entry, m_current[t]);
+            m_overrideCount[t] = 0;
+        });
 }
 
 void QrDisplay::PopProperties(QrPointerList<QrProperty>& list)
 {
-    list.ForEachSlot([this](QrPointer<QrProperty>& entry) {
-        const uint32_t t = entry->Type();
-        if (t >= kTypeCount || !m_current[t])
-            return;
-        if (m_current[t]->m_override && m_overrideCount[t] > 0)
+    list.ForEachSlot(
+        [this](QrPointer<QrProperty>& entry)
         {
-            --m_overrideCount[t];
-            return;
-        }
-        std::swap(entry, m_current[t]);
-    });
+            const uint32_t t = entry->Type();
+            if (t >= kTypeCount || !m_current[t])
+                return;
+            if (m_current[t]->m_override && m_overrideCount[t] > 0)
+            {
+                --m_overrideCount[t];
+                return;
+            }
+            std::swap(entry, m_current[t]);
+        });
 }
 
 void QrDisplay::PushLight(QrLight* light)

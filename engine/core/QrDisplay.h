@@ -75,8 +75,8 @@ public:
     void DrawWithRecordState(QrCamera* camera, QrSortedDrawRecord* record);
     // The same with the captured state given directly: kTypeCount properties and lights
     // 0..lightTop (lightTop -1: none).
-    void DrawWithState(QrCamera* camera, QrAVObject* object, QrAVInstance* instance,
-                       QrProperty* const* properties, int32_t lightTop, QrLight* const* lights);
+    void DrawWithState(QrCamera* camera, QrAVObject* object, QrAVInstance* instance, QrProperty* const* properties,
+                       int32_t lightTop, QrLight* const* lights);
 
     // --- what deferred records capture, and what tests look at
     QrProperty* GetCurrent(uint32_t type) const { return type < kTypeCount ? m_current[type].Get() : nullptr; }

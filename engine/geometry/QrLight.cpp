@@ -326,8 +326,8 @@ bool QrLight::IsEqual(const QrObject* object) const
     const QrLight* other = static_cast<const QrLight*>(object);
     return m_localPosition.IsEqual(other->m_localPosition) && m_localDirection.IsEqual(other->m_localDirection) &&
            m_on == other->m_on && m_spotAngle == other->m_spotAngle && m_spotExponent == other->m_spotExponent &&
-           m_dimmer == other->m_dimmer && m_ambient.IsEqual(other->m_ambient) &&
-           m_diffuse.IsEqual(other->m_diffuse) && m_specular.IsEqual(other->m_specular) &&
-           m_radius == other->m_radius && m_falloff == other->m_falloff && m_attenuate == other->m_attenuate &&
-           m_type == other->m_type && m_affectedNodes.GetCount() == other->m_affectedNodes.GetCount();
+           m_dimmer == other->m_dimmer && m_ambient.IsEqual(other->m_ambient) && m_diffuse.IsEqual(other->m_diffuse) &&
+           m_specular.IsEqual(other->m_specular) && m_radius == other->m_radius && m_falloff == other->m_falloff &&
+           m_attenuate == other->m_attenuate && m_type == other->m_type &&
+           m_affectedNodes.GetCount() == other->m_affectedNodes.GetCount();
 }

@@ -129,10 +129,24 @@ std::vector<QrProperty*> Entries(const QrPointerList<QrProperty>& list)
 }
 
 const std::vector<std::string> kAllDefaultCalls = {
-    "SetAlphaBlending",    "SetCorrection",  "SetFog",           "SetMaterial",          "SetShade",
-    "SetTextureApplyMode", "SetTextureFilterMode", "SetTextureClampMode", "SetTexture", "SetTransparent",
-    "SetTransparentValue", "SetWireframe",   "SetDither",        "SetVertexColorMode",   "SetSpecular",
-    "SetZBufferTest",      "SetZBufferWrite", "SetMultiTexture",
+    "SetAlphaBlending",
+    "SetCorrection",
+    "SetFog",
+    "SetMaterial",
+    "SetShade",
+    "SetTextureApplyMode",
+    "SetTextureFilterMode",
+    "SetTextureClampMode",
+    "SetTexture",
+    "SetTransparent",
+    "SetTransparentValue",
+    "SetWireframe",
+    "SetDither",
+    "SetVertexColorMode",
+    "SetSpecular",
+    "SetZBufferTest",
+    "SetZBufferWrite",
+    "SetMultiTexture",
 };
 
 class QrDisplayTest : public proptest::PropertyTest
@@ -282,10 +296,10 @@ TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
     // Transparent and correction ride with the first bound texture only; audio never goes out.
     EXPECT_EQ(Calls(m_recorder->GetLog()),
               (std::vector<std::string>{"SetTextureApplyMode", "SetTextureFilterMode", "SetTextureClampMode",
-                                        "SetVertexColorMode", "SetTexture", "SetTransparent",
-                                        "SetTransparentValue", "SetCorrection", "SetMultiTexture", "SetFog",
-                                        "SetShade", "SetSpecular", "SetWireframe", "SetZBufferTest",
-                                        "SetZBufferWrite", "SetMaterial", "SetAlphaBlending", "SetDither"}));
+                                        "SetVertexColorMode", "SetTexture", "SetTransparent", "SetTransparentValue",
+                                        "SetCorrection", "SetMultiTexture", "SetFog", "SetShade", "SetSpecular",
+                                        "SetWireframe", "SetZBufferTest", "SetZBufferWrite", "SetMaterial",
+                                        "SetAlphaBlending", "SetDither"}));
     EXPECT_EQ(m_recorder->m_textures, std::vector<QrImage*>{image.Get()});
     EXPECT_EQ(m_recorder->m_multiTextures, std::vector<QrImage*>{second.Get()});
     EXPECT_NE(m_recorder->GetLogText().find("SetMultiTexture image=\"second\" applyMode=4 clampMode=null"),
