@@ -1,20 +1,20 @@
 #include "QrEngineCoreClasses.h"
 
 #include "QrAVObject.h"
-#include "QrAudioEmitter.h"
 #include "QrAction.h"
-#include "QrDisplay.h"
-#include "QrLight.h"
-#include "QrNode.h"
 #include "QrAlphaProperty.h"
+#include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrCorrectionProperty.h"
+#include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
+#include "QrNode.h"
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
@@ -34,19 +34,19 @@ void RegisterEngineCoreClasses()
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
-    QrAudioEmitter::RegisterCreateFunction();
-    QrDisplay::RegisterCreateFunction();
-    QrLight::RegisterCreateFunction();
-    QrNode::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
+    QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
