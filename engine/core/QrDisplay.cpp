@@ -9,6 +9,7 @@
 #include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
+#include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"

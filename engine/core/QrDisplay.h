@@ -12,7 +12,6 @@
 #include "QrPointerList.h"
 #include "QrProperty.h"
 #include "QrRSXAudioManager.h"
-#include "QrRender.h"
 
 #include <cstdint>
 #include <vector>
@@ -22,6 +21,7 @@ class QrAVObject;
 class QrCamera;
 class QrImage;
 class QrLight;
+class QrRender;
 class QrSortedDrawRecord;
 struct QrRect;
 
