@@ -99,11 +99,13 @@ public:
         m_display->GetCurrentProperties(seen);
         m_seen.assign(seen, seen + QrDisplay::kTypeCount);
         m_lightTop = m_display->GetLightTop();
+        m_lightsSeen.assign(m_display->GetLights(), m_display->GetLights() + m_lightTop + 1);
         ++m_draws;
     }
 
     QrDisplay* m_display;
     std::vector<QrProperty*> m_seen;
+    std::vector<QrLight*> m_lightsSeen;
     int32_t m_lightTop = -2;
     int m_draws = 0;
 
@@ -616,7 +618,7 @@ TEST_F(QrDisplayTest, DeferredDrawUsesTheCapturedStateAndRestoresTheLiveOne)
     m_display->DrawWithState(nullptr, probe.Get(), probe->GetCurrentInstance(), captured.data(), 0, capturedLights);
     EXPECT_EQ(probe->m_draws, 1);
     EXPECT_EQ(probe->m_seen, captured);
-    EXPECT_EQ(probe->m_lightTop, 0);
+    EXPECT_EQ(probe->m_lightsSeen, std::vector<QrLight*>{capturedLight.Get()});
     const std::vector<std::pair<const QrLight*, uint32_t>> expected = {
         {liveLight.Get(), 0}, {capturedLight.Get(), 1}, {capturedLight.Get(), 0}, {liveLight.Get(), 1}};
     EXPECT_EQ(m_recorder->m_lights, expected);
