@@ -1,13 +1,16 @@
 #include "QrLight.h"
 
 #include "PropertyTestHelpers.h"
+#include "QrAudioEmitter.h"
 #include "QrNode.h"
 #include "QrStream.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace
@@ -347,6 +350,38 @@ TEST_F(QrLightTest, DamagedRecordsFailCleanly)
     EXPECT_FALSE(stream.LoadFromMemory(hostile.data(), hostile.size()));
     EXPECT_NE(std::string(QrStream::LastErrorContext).find("affected nodes"), std::string::npos)
         << QrStream::LastErrorContext;
+}
+
+TEST_F(QrLightTest, SampleSceneLightsItsNodes)
+{
+    QrStream stream;
+    ASSERT_TRUE(stream.Load((testfiles::DataDir() + "/Data/Engine/lights.qrf").c_str()))
+        << QrStream::LastErrorMessage << " " << QrStream::LastErrorContext;
+    QrNode* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
+    ASSERT_NE(root, nullptr);
+    auto light = [root](const char* name) { return QrDynamicCast<QrLight>(root->GetObjectByName(name)); };
+    auto node = [root](const char* name) { return QrDynamicCast<QrNode>(root->GetObjectByName(name)); };
+    QrLight* sky = light("sky");
+    QrLight* sun = light("sun");
+    QrLight* lantern = light("lantern");
+    QrLight* beam = light("beam");
+    ASSERT_TRUE(sky && sun && lantern && beam);
+    EXPECT_EQ(sky->GetType(), QrLight::kAmbient);
+    EXPECT_EQ(sun->GetType(), QrLight::kDirectional);
+    EXPECT_EQ(lantern->GetType(), QrLight::kPoint);
+    EXPECT_EQ(beam->GetType(), QrLight::kSpot);
+
+    // The nodes put the lights back on their lists when they were linked.
+    EXPECT_EQ(AffectedNodes(sun).size(), 2u);
+    EXPECT_TRUE(node("shore")->GetLights().Contains(sun));
+    EXPECT_TRUE(node("dock")->GetLights().Contains(sun));
+    EXPECT_TRUE(root->GetLights().Contains(sky));
+    EXPECT_EQ(NodeLights(node("dock")).size(), 3u);
+
+    // World values follow the tree once it is updated.
+    root->UpdateAllInstances();
+    EXPECT_EQ(lantern->GetWorldPosition(), QrPoint3(4.0f, 1.5f, -2.0f));
+    EXPECT_NE(QrDynamicCast<QrAudioEmitter>(root->GetObjectByName("loon call")), nullptr);
 }
 
 } // namespace

@@ -40,6 +40,7 @@ bool GenerateSampleData(Context& context);
 // Areas.
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
+void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 
 } // namespace gen
