@@ -18,6 +18,7 @@
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
+#include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
@@ -49,6 +50,7 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrRender::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
