@@ -55,6 +55,7 @@ bool GenerateSampleData(Context& context)
     GenerateAnimation(context);
     GenerateEngineScenes(context);
     GenerateImages(context);
+    GenerateLights(context);
     GenerateProperties(context);
     return context.Ok();
 }
