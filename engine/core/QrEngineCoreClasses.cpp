@@ -3,12 +3,15 @@
 #include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
+#include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrCorrectionProperty.h"
+#include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrNode.h"
@@ -33,12 +36,15 @@ void RegisterEngineCoreClasses()
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
