@@ -455,22 +455,6 @@ QrDDSurfaceRecord* QrDDImage::AdoptRecord(std::unique_ptr<QrDDSurfaceRecord> rec
     return m_records.back().get();
 }
 
-void QrDDImage::DropRecord(QrDDSurfaceRecord* record)
-{
-    if (!record)
-        return;
-    m_converted.erase(std::remove(m_converted.begin(), m_converted.end(), record), m_converted.end());
-    if (m_base == record)
-        m_base = nullptr;
-    if (m_ownPalette == record)
-        m_ownPalette = nullptr;
-    if (m_displayPalette == record)
-        m_displayPalette = nullptr;
-    m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
-                                   [record](const std::unique_ptr<QrDDSurfaceRecord>& r) { return r.get() == record; }),
-                    m_records.end());
-}
-
 QrDDSurfaceRecord* QrDDImage::FindConverted(const QrPixelFormat& format) const
 {
     for (QrDDSurfaceRecord* record : m_converted)
@@ -1004,6 +988,9 @@ bool QrDDImage::LoadFromFile()
         return Fail(kErrorNoSource);
     if (!m_base)
         return Fail(kErrorNoRenderer);
+    // Restoring reads other images' files into the same scratch picture: do it before ours.
+    if (m_base->m_surface->IsLost() != plat::Result::Ok)
+        RestoreAllSurfaces();
     uint32_t width = 0, height = 0, levels = 0, depth = 0;
     const uint8_t* pixels = nullptr;
     const uint8_t* palette = nullptr;
@@ -1018,6 +1005,8 @@ bool QrDDImage::LoadFromRawData()
         return Fail(kErrorNoSource);
     if (!m_base)
         return Fail(kErrorNoRenderer);
+    if (m_base->m_surface->IsLost() != plat::Result::Ok)
+        RestoreAllSurfaces();
     uint32_t width = 0, height = 0, levels = 0, depth = 0;
     const uint8_t* pixels = nullptr;
     const uint8_t* palette = nullptr;

@@ -182,7 +182,6 @@ private:
     bool WriteBase(uint32_t width, uint32_t height, uint32_t bitsPerPixel, const uint8_t* pixels,
                    const uint8_t* palette);
     bool RefillBaseFromSource();
-    void DropRecord(QrDDSurfaceRecord* record);
     void MarkCopiesStale();
 
     std::vector<std::unique_ptr<QrDDSurfaceRecord>> m_records; // owns every record above

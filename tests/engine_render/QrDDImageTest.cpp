@@ -657,6 +657,19 @@ TEST_F(QrDDImageTest, LockOfALostSurfaceRestoresEveryImage)
     ExpectPicture(*two, second->GetRawData()->GetBuffer(), PixelFormat::Rgb565);
 }
 
+TEST_F(QrDDImageTest, ReloadOfALostFileImageRestoresTheOthersFirst)
+{
+    // Restoring reads the other images' files too; the reload must not use pixels read before.
+    QrPointer<QrDDImage> first = MakeImage("tga2_24.tga");
+    QrPointer<QrDDImage> second = MakeImage("sgi_z3.rgb");
+    plat::Surface* one = SurfaceFor(*first, 0);
+    plat::Surface* two = SurfaceFor(*second, 0);
+    m_display->LoseAllSurfaces();
+    ASSERT_TRUE(first->LoadFromFile());
+    ExpectPicture(*one, Sample("tga2_24.tga").expected, PixelFormat::Rgb565);
+    ExpectPicture(*two, Sample("sgi_z3.rgb").expected, PixelFormat::Rgb565);
+}
+
 TEST_F(QrDDImageTest, MipChainIsRestoredThroughItsTop)
 {
     m_render->m_deviceFlags = 0x1;
