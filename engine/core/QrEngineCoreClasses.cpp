@@ -2,8 +2,11 @@
 
 #include "QrAVObject.h"
 #include "QrAction.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
 #include "QrNode.h"
 #include "QrObject.h"
+#include "QrScreenPolygon.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
 
@@ -12,7 +15,10 @@ void RegisterEngineCoreClasses()
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
 }
