@@ -156,6 +156,15 @@ void QrScreenPolygon::LinkObject(QrStream& stream)
         AttachProperty(*it);
 }
 
+bool QrScreenPolygon::RegisterStreamables(QrStream& stream)
+{
+    if (!QrObject::RegisterStreamables(stream))
+        return false;
+    for (QrProperty* property : m_properties)
+        property->RegisterStreamables(stream);
+    return true;
+}
+
 void QrScreenPolygon::SaveBinary(QrStream& stream)
 {
     QrObject::SaveBinary(stream);

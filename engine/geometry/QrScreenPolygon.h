@@ -29,6 +29,8 @@ public:
 
     void LoadBinary(QrStream& stream) override;
     void LinkObject(QrStream& stream) override;
+    // Enters the properties too: the record names them by link id.
+    bool RegisterStreamables(QrStream& stream) override;
     void SaveBinary(QrStream& stream) override;
     bool IsEqual(const QrObject* other) const override;
 
