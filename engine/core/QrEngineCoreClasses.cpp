@@ -2,23 +2,61 @@
 
 #include "QrAVObject.h"
 #include "QrAction.h"
+#include "QrAlphaProperty.h"
+#include "QrAudioProperty.h"
 #include "QrCamera.h"
 #include "QrCameraAction.h"
+#include "QrCorrectionProperty.h"
+#include "QrDitherProperty.h"
+#include "QrFlipTextures.h"
+#include "QrFogProperty.h"
+#include "QrImage.h"
+#include "QrMaterialProperty.h"
+#include "QrMultiTextureProperty.h"
 #include "QrNode.h"
 #include "QrObject.h"
+#include "QrProperty.h"
+#include "QrRawImageData.h"
 #include "QrScreenPolygon.h"
+#include "QrShadeProperty.h"
+#include "QrSpecularProperty.h"
+#include "QrTextureModeProperty.h"
+#include "QrTextureProperty.h"
+#include "QrTransparentProperty.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
+#include "QrVertexColorProperty.h"
+#include "QrWireframeProperty.h"
+#include "QrZBufferProperty.h"
 
 void RegisterEngineCoreClasses()
 {
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
+    QrAlphaProperty::RegisterCreateFunction();
+    QrAudioProperty::RegisterCreateFunction();
     QrCamera::RegisterCreateFunction();
     QrCameraAction::RegisterCreateFunction();
+    QrCorrectionProperty::RegisterCreateFunction();
+    QrDitherProperty::RegisterCreateFunction();
+    QrFlipTextures::RegisterCreateFunction();
+    QrFogProperty::RegisterCreateFunction();
+    QrImage::RegisterCreateFunction();
+    QrMaterialProperty::RegisterCreateFunction();
+    QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
+    QrProperty::RegisterCreateFunction();
+    QrRawImageData::RegisterCreateFunction();
     QrScreenPolygon::RegisterCreateFunction();
+    QrShadeProperty::RegisterCreateFunction();
+    QrSpecularProperty::RegisterCreateFunction();
+    QrTextureModeProperty::RegisterCreateFunction();
+    QrTextureProperty::RegisterCreateFunction();
+    QrTransparentProperty::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
+    QrVertexColorProperty::RegisterCreateFunction();
+    QrWireframeProperty::RegisterCreateFunction();
+    QrZBufferProperty::RegisterCreateFunction();
 }

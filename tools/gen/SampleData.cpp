@@ -53,6 +53,8 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateEngineScenes(context);
+    GenerateImages(context);
+    GenerateProperties(context);
     return context.Ok();
 }
 

@@ -39,5 +39,7 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateEngineScenes(Context& context);
+void GenerateImages(Context& context);
+void GenerateProperties(Context& context);
 
 } // namespace gen
