@@ -1,6 +1,5 @@
 #include "QrCameraTestHelpers.h"
 
-#include "QrProperty.h"
 #include "QrStream.h"
 
 namespace camtest
@@ -17,7 +16,6 @@ std::vector<std::string> QrTestCameraAction::ms_log;
 
 void CameraTest::SetUp()
 {
-    QrProperty::CreateDefaults();
     QrEngineTest::SetUp();
     QrTestCameraAction::RegisterCreateFunction();
     QrTestBall::ms_drawLog.clear();

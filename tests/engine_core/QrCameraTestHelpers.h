@@ -21,7 +21,7 @@
 namespace camtest
 {
 
-// The property defaults live until exit, so they are made before the fixture counts objects.
+// Registers the test camera action and empties the draw logs.
 class CameraTest : public QrEngineTest
 {
 protected:
