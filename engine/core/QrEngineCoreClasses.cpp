@@ -17,6 +17,7 @@
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
+#include "QrRender.h"
 #include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
@@ -48,6 +49,7 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrRender::RegisterCreateFunction();
     QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
