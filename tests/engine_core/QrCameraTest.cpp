@@ -1,12 +1,14 @@
 #include "QrCameraTestHelpers.h"
 
 #include "QrAction.h"
+#include "QrAlphaProperty.h"
 #include "QrBound.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
 #include "QrNode.h"
 #include "QrScreenPolygon.h"
 #include "QrStream.h"
+#include "QrZBufferProperty.h"
 
 #include <algorithm>
 #include <cmath>
@@ -318,6 +320,54 @@ TEST_F(QrCameraTest, RenderFrameDrawsSceneThenPolygonsInsideOneFrame)
     EXPECT_EQ(action->m_seen.size(), 1u);
     EXPECT_FLOAT_EQ(camera->GetFrameTime(), 2.5f);
     EXPECT_FLOAT_EQ(camera->GetFrameElapsed(), 0.25f);
+}
+
+TEST_F(QrCameraTest, RecordedFrameOfASmallScene)
+{
+    QrPointer<QrCamera> camera = MakeCamera();
+    QrPointer<QrDisplay> display = MakeDisplay(320, 240);
+    camera->SetDisplay(display.Get());
+    QrPointer<QrNode> root(new QrNode);
+    QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
+    depth->m_test = 1;
+    depth->m_write = 1;
+    root->AttachProperty(depth.Get());
+    root->AttachChild(new QrTestBall("inside", 1.5f, 0.0f, 0.0f, 0.25f));
+    QrPointer<QrTestBall> crossing(new QrTestBall("crossing", 1.5f, 0.0f, -0.75f, 0.25f));
+    QrPointer<QrAlphaProperty> blend(new QrAlphaProperty);
+    blend->m_enabled = 1;
+    crossing->AttachProperty(blend.Get());
+    root->AttachChild(crossing.Get());
+    root->UpdateAllInstances();
+    camera->SetSceneRoot(root.Get());
+    const QrPoint3 corners[3] = {{0.0f, 0.0f, 0.0f}, {0.5f, 0.0f, 0.0f}, {0.0f, 0.5f, 0.0f}};
+    const QrColorA colors[3] = {{1.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f, 1.0f}};
+    camera->AttachScreenPolygon(QrPointer<QrScreenPolygon>(new QrScreenPolygon(3, corners, nullptr, colors)).Get());
+    Render()->SetLogArrays(false);
+
+    camera->RenderFrame(0.0f, 0.0f);
+
+    // Planes the ball has passed are not sent; the screen polygon sees the frame's defaults
+    // again, after the scene's properties were popped.
+    const std::vector<std::string> expected = {
+        "SetCameraData location=(0 0 0) near=(1 0 0) direction=(-1 0 0) up=(0 1 0) frustum=[-0.5 0.5 0.5 -0.5 1 2] "
+        "viewport=[0 320 240 0]",
+        "BeginFrame",
+        "SetClipPlanes count=0 frustumCount=0 frustumMask=0x0 planes=#0",
+        "SetZBufferTest flag=1",
+        "SetZBufferWrite flag=1",
+        "RenderPoints count=1 positions=#1 normals=null colors=null size=1 bound={(1.5 0 0) 0.25}",
+        "SetClipPlanes count=1 frustumCount=1 frustumMask=0x4 planes=#1",
+        "SetAlphaBlending enabled=1 source=6 destination=7",
+        "RenderPoints count=1 positions=#1 normals=null colors=null size=1 bound={(1.5 0 -0.75) 0.25}",
+        "SetZBufferTest flag=0",
+        "SetZBufferWrite flag=0",
+        "SetAlphaBlending enabled=0 source=6 destination=7",
+        "RenderScreenPolygon count=3 vertices=#3 texcoords=null colors=#3",
+        "EndFrame",
+    };
+    EXPECT_EQ(Render()->GetLog(), expected);
+    camera->SetSceneRoot(nullptr);
 }
 
 TEST_F(QrCameraTest, OffAxisFocusShiftsTheFrustumRecord)
