@@ -3,14 +3,17 @@
 #include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
+#include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrCamera.h"
 #include "QrCameraAction.h"
 #include "QrCorrectionProperty.h"
+#include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrNode.h"
@@ -36,14 +39,17 @@ void RegisterEngineCoreClasses()
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrCamera::RegisterCreateFunction();
     QrCameraAction::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
