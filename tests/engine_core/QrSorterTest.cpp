@@ -6,6 +6,7 @@
 #include "QrBoundSorter.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
+#include "QrLight.h"
 #include "QrNode.h"
 #include "QrPrecedenceSort.h"
 #include "QrSortBox.h"
@@ -242,14 +243,20 @@ TEST_F(QrSorterTest, RecordIsDrawnWithItsCapturedStateAndTheCameraRestored)
     blend->m_enabled = 1;
     ball->AttachProperty(blend.Get());
 
-    // Captured while the ball's properties are pushed and the subtree has passed all planes.
+    // Captured while the ball's properties and a light are pushed and the subtree has passed
+    // all planes.
+    QrPointer<QrLight> light(new QrLight);
+    m_display->PushLight(light.Get());
     m_display->PushProperties(ball->GetPropertyList());
     m_camera->GetPassedPlaneMask()[0] = 0x3F;
     m_camera->SetSortFlag(0);
     QrSortedDrawRecord* record = m_camera->CreateSortedDrawRecord(ball, ball->GetCurrentInstance());
     m_display->PopProperties(ball->GetPropertyList());
+    m_display->PopLight();
     EXPECT_EQ(record->m_properties[QrProperty::kAlpha], blend.Get());
-    EXPECT_EQ(record->m_lightTop, -1);
+    EXPECT_EQ(record->m_lightTop, 0);
+    EXPECT_EQ(record->m_lights[0], light.Get());
+    EXPECT_EQ(record->m_lights[1], nullptr);
     EXPECT_TRUE(record->m_worldBound.IsEqual(ball->GetWorldBound()));
     EXPECT_EQ(blend->GetRefCount(), 2u) << "the record does not count properties";
     EXPECT_EQ(ball->GetRefCount(), 2u) << "but it holds its object";
@@ -259,8 +266,8 @@ TEST_F(QrSorterTest, RecordIsDrawnWithItsCapturedStateAndTheCameraRestored)
     Render()->ClearLog();
     m_camera->DrawSortedRecord(record);
     EXPECT_EQ(QrTestBall::ms_maskLog, (std::vector<uint32_t>{0x3Fu}));
-    EXPECT_EQ(Render()->Calls({"SetAlphaBlending", "SetClipPlanes", "RenderPoints"}),
-              (Names{"SetClipPlanes", "SetAlphaBlending", "RenderPoints"}));
+    EXPECT_EQ(Render()->Calls({"UpdateLight", "SetAlphaBlending", "SetClipPlanes", "RenderPoints"}),
+              (Names{"UpdateLight", "SetClipPlanes", "SetAlphaBlending", "RenderPoints", "UpdateLight"}));
     EXPECT_EQ(Render()->m_clipSets.back().count, 0u);
     EXPECT_EQ(m_camera->GetPassedPlaneMask()[0], 0u);
     EXPECT_EQ(m_camera->GetSortFlag(), 1);
