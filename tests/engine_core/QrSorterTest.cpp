@@ -140,7 +140,7 @@ TEST_F(QrSorterTest, CompareByViewNeedsOverlapOnScreenBeforeDepth)
     EXPECT_EQ(QrBoundSorter::CompareByView(&a, &b, eye), 0) << "apart up the screen";
 }
 
-// Precedence given by table: kOrder[i][j] is compare(i, j) for i < j.
+// Precedence given by table: g_order[i][j] is compare(i, j) for i < j.
 int g_order[4][4] = {};
 
 int CompareByTable(const QrSortBox* a, const QrSortBox* b, const QrPoint3&)
