@@ -5,6 +5,8 @@
 #include "QrAlphaProperty.h"
 #include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
 #include "QrCorrectionProperty.h"
 #include "QrDisplay.h"
 #include "QrDitherProperty.h"
@@ -19,6 +21,7 @@
 #include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrRender.h"
+#include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
@@ -38,6 +41,8 @@ void RegisterEngineCoreClasses()
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
@@ -51,6 +56,7 @@ void RegisterEngineCoreClasses()
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrRender::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
