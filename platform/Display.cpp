@@ -374,4 +374,10 @@ void Display::LoseSurfaces()
     }
 }
 
+void Display::LoseAllSurfaces()
+{
+    for (Surface* s : m_context->liveSurfaces)
+        s->MarkLost();
+}
+
 } // namespace plat

@@ -3,12 +3,17 @@
 #include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
+#include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
 #include "QrCorrectionProperty.h"
+#include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrNode.h"
@@ -16,6 +21,7 @@
 #include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrRender.h"
+#include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
@@ -33,18 +39,24 @@ void RegisterEngineCoreClasses()
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrRender::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
