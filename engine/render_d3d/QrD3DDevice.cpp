@@ -1,10 +1,8 @@
 #include "QrD3DDevice.h"
 
-#include "ByteReader.h"
 #include "DebugOutput.h"
 #include "Device3D.h"
 #include "Display.h"
-#include "Files.h"
 #include "Format.h"
 #include "Graphics3D.h"
 #include "QrD3DDriver.h"
@@ -13,6 +11,7 @@
 #include "QrDDImage.h"
 #include "QrImage.h"
 #include "QrPalette.h"
+#include "QrPaletteFile.h"
 #include "QrPixelFormat.h"
 #include "QrRect.h"
 #include "QrRenderCode.h"
@@ -20,7 +19,6 @@
 #include "QrTextureManager.h"
 #include "Surface.h"
 
-#include <cctype>
 #include <cstring>
 
 std::string QrD3DDevice::ms_lastError;
@@ -53,20 +51,6 @@ AttemptTexts TextsFor(plat::DeviceKind kind)
     }
     return {"Render create message: Attempting to open RGB device",
             "Render create message: Attempt to open RGB device failed", "%s: RGB SW: DrawPrimitive"};
-}
-
-bool HasBmpExtension(const char* path)
-{
-    const char* dot = std::strrchr(path, '.');
-    if (!dot)
-        return false;
-    const char* expected = ".bmp";
-    for (size_t i = 0; i < 5; ++i)
-    {
-        if (std::tolower(static_cast<unsigned char>(dot[i])) != expected[i])
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -196,7 +180,11 @@ uint32_t QrD3DDevice::Open(const QrRenderCreateParams& params, QrD3DRender* owne
         return code;
 
     if (plat::Surface* back = m_context->GetBackSurface())
-        m_targetFormats.push_back(QrPixelFormat::FromSurface(*back));
+    {
+        QrPixelFormat format;
+        format.FromSurface(*back);
+        m_targetFormats.push_back(format);
+    }
 
     m_name = plat::Format(TextsFor(m_kind).nameFormat, m_context->GetDriverDescription());
 
@@ -420,7 +408,7 @@ uint32_t QrD3DDevice::PreparePalette(const QrRenderCreateParams& params)
     for (plat::PaletteEntry& entry : m_palette)
         entry.flags = kPaletteReadOnly;
     std::array<plat::PaletteEntry, 256> file{};
-    if (params.paletteFile && LoadPaletteFile(params.paletteFile, file.data()) == 0)
+    if (params.paletteFile && QrPaletteFile::Load(params.paletteFile, file.data()) == QrPaletteFile::kRead)
     {
         // An 8-bit desktop keeps its fixed colours at both ends; full screen keeps only 0 and 255.
         uint32_t first = 0;
@@ -443,53 +431,6 @@ uint32_t QrD3DDevice::PreparePalette(const QrRenderCreateParams& params)
     return QrRenderCode::kOk;
 }
 
-uint32_t QrD3DDevice::LoadPaletteFile(const char* path, plat::PaletteEntry* out)
-{
-    constexpr uint32_t kCannotOpen = 2;
-    constexpr uint32_t kBadFormat = 11;
-    std::vector<uint8_t> bytes;
-    if (!path || !plat::ReadFile(path, bytes))
-        return kCannotOpen;
-    plat::ByteReader reader(bytes.data(), bytes.size());
-    if (HasBmpExtension(path))
-    {
-        if (!reader.CanRead(1, 14) || reader.U16() != 0x4D42)
-            return kBadFormat;
-        reader.Skip(12);
-        if (!reader.CanRead(1, 40))
-            return kBadFormat;
-        const uint32_t headerSize = reader.U32();
-        reader.Skip(10); // width, height, planes
-        const uint16_t bitCount = reader.U16();
-        reader.Skip(16); // compression, image size, resolution
-        const uint32_t colorCount = reader.U32();
-        reader.Skip(4);
-        if (headerSize == 12 || bitCount != 8 || (colorCount != 0 && colorCount != 256))
-            return kBadFormat;
-        if (!reader.CanRead(256, 4))
-            return kBadFormat;
-        for (uint32_t i = 0; i < 256; ++i)
-        {
-            const uint8_t blue = reader.U8();
-            const uint8_t green = reader.U8();
-            const uint8_t red = reader.U8();
-            reader.U8();
-            out[i] = plat::PaletteEntry{red, green, blue, kPaletteReadOnly};
-        }
-        return 0;
-    }
-    if (!reader.CanRead(256, 3))
-        return kBadFormat;
-    for (uint32_t i = 0; i < 256; ++i)
-    {
-        const uint8_t red = reader.U8();
-        const uint8_t green = reader.U8();
-        const uint8_t blue = reader.U8();
-        out[i] = plat::PaletteEntry{red, green, blue, kPaletteReadOnly};
-    }
-    return 0;
-}
-
 const std::vector<QrPixelFormat>* QrD3DDevice::GetTargetFormats(uint32_t kind) const
 {
     if (kind == 1)
@@ -503,7 +444,7 @@ uint32_t QrD3DDevice::GetTargetFormatCount(uint32_t kind) const
     return formats ? static_cast<uint32_t>(formats->size()) : 0;
 }
 
-void QrD3DDevice::PurgeTextures(QrImage* image)
+void QrD3DDevice::PurgeTextures(QrDDImage* image)
 {
     for (QrTextureManager* manager : QrTextureManager::GetManagers())
         manager->ReleaseTextures(image, true, -1);

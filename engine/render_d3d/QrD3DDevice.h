@@ -22,6 +22,7 @@
 class QrD3DDriver;
 class QrD3DRender;
 class QrDDContext;
+class QrDDImage;
 class QrImage;
 class QrPixelFormat;
 class QrProperty;
@@ -149,13 +150,11 @@ public:
     uint32_t CheckCaps();
     // Ranks one enumerated depth format against the choice so far; always continues.
     static bool EnumZFormatCallback(plat::PixelFormat format, QrZFormatChoice& choice);
-    // 256 entries from a palette file: 0, 2 when it cannot be opened, 11 when malformed.
-    static uint32_t LoadPaletteFile(const char* path, plat::PaletteEntry* out);
     // Kind 1: the render-target formats; other kinds: the texture manager's.
     const std::vector<QrPixelFormat>* GetTargetFormats(uint32_t kind) const;
     uint32_t GetTargetFormatCount(uint32_t kind) const;
     // Every texture manager releases what it holds for the image.
-    static void PurgeTextures(QrImage* image);
+    static void PurgeTextures(QrDDImage* image);
 
     void SetDriver(QrD3DDriver* driver) { m_driver = driver; }
     QrD3DDriver* GetDriver() const { return m_driver; }

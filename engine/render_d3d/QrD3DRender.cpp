@@ -5,6 +5,7 @@
 #include "QrD3DDriver.h"
 #include "QrDDContext.h"
 #include "QrDDImage.h"
+#include "QrPixelFormat.h"
 #include "QrPoint3.h"
 #include "QrRect.h"
 #include "QrRenderCode.h"
@@ -23,11 +24,6 @@ namespace
 QrPointer<QrD3DRender>* g_current = new QrPointer<QrD3DRender>;
 uint32_t g_nextSerial = 1;
 
-plat::Rect ToPlatRect(const QrRect& r)
-{
-    return plat::Rect{r.left, r.top, r.right, r.bottom};
-}
-
 } // namespace
 
 QrD3DRender::QrD3DRender() : m_serial(g_nextSerial++) {}
@@ -40,6 +36,8 @@ QrD3DRender::~QrD3DRender()
 bool QrD3DRender::SetImageHook()
 {
     QrImage::SetCreateHook(&QrDDImage::Create);
+    // A dying image leaves no texture behind in any texture manager.
+    QrDDImage::SetReleaseTexturesHook(&QrD3DDevice::PurgeTextures);
     return true;
 }
 
@@ -51,7 +49,10 @@ QrPointer<QrD3DRender> QrD3DRender::Create(const QrRenderCreateParams& params)
     if (renderer->m_driver->Initialize(params, renderer.Get()) != QrRenderCode::kOk)
         return nullptr;
     if (!*g_current)
+    {
         *g_current = renderer;
+        QrDDImage::SetCurrentRenderer(renderer.Get());
+    }
     return renderer;
 }
 
@@ -62,6 +63,7 @@ QrD3DRender* QrD3DRender::GetCurrentRenderer()
 
 void QrD3DRender::ReleaseCurrentRenderer()
 {
+    QrDDImage::SetCurrentRenderer(nullptr);
     *g_current = nullptr;
 }
 
@@ -396,75 +398,18 @@ QrImage* QrD3DRender::GetBufferImage(uint32_t kind)
 
 void QrD3DRender::BlitImage(QrImage* image, const QrRect* source, int32_t x, int32_t y, uint8_t keyed)
 {
-    auto* from = QrDynamicCast<QrDDImage>(image);
-    auto* to = QrDynamicCast<QrDDImage>(GetBufferImage(1));
-    if (!from || !to)
-        return;
-    std::shared_ptr<plat::Surface> sourceSurface;
-    std::shared_ptr<plat::Surface> targetSurface;
-    if (!from->GetSurfaceFor(this, 1, sourceSurface) || !sourceSurface)
-        return;
-    to->GetSurface(targetSurface);
-    if (!targetSurface)
-        return;
-
-    QrRect s = source ? *source
-                      : QrRect{0, static_cast<int32_t>(image->GetWidth()), 0, static_cast<int32_t>(image->GetHeight())};
-    QrRect d{x, x + (s.right - s.left), y, y + (s.bottom - s.top)};
-    const auto targetWidth = static_cast<int32_t>(targetSurface->Width());
-    const auto targetHeight = static_cast<int32_t>(targetSurface->Height());
-    if (d.right > targetWidth)
-    {
-        s.right -= d.right - targetWidth;
-        d.right = targetWidth;
-    }
-    if (d.bottom > targetHeight)
-    {
-        s.bottom -= d.bottom - targetHeight;
-        d.bottom = targetHeight;
-    }
-    // Pictures partly left of or above the target lose what lies outside it.
-    if (d.left < 0)
-    {
-        s.left -= d.left;
-        d.left = 0;
-    }
-    if (d.top < 0)
-    {
-        s.top -= d.top;
-        d.top = 0;
-    }
-    if (d.right <= d.left || d.bottom <= d.top)
-        return;
-
-    plat::BltEffects effects;
-    effects.srcKey = plat::ColorKey{0, 0};
-    const uint32_t flags = plat::kBltWait | (keyed ? plat::kBltKeySrcOverride : 0u);
-    const plat::Rect destination = ToPlatRect(d);
-    const plat::Rect from_ = ToPlatRect(s);
-    targetSurface->Blt(&destination, sourceSurface.get(), &from_, flags, &effects);
+    // Clipped at every edge: a picture partly outside the back buffer loses only that part.
+    auto* target = QrDynamicCast<QrDDImage>(GetBufferImage(1));
+    if (image && target)
+        QrDDImage::BlitImage(this, target, image, source, x, y, keyed != 0);
 }
 
 uint32_t QrD3DRender::BlitImageRect(QrImage* image, const QrRect* source, const QrRect* destination, uint8_t keyed)
 {
-    auto* from = QrDynamicCast<QrDDImage>(image);
-    auto* to = QrDynamicCast<QrDDImage>(GetBufferImage(1));
-    if (!from || !to)
+    auto* target = QrDynamicCast<QrDDImage>(GetBufferImage(1));
+    if (!image || !target)
         return QrRenderCode::kOk;
-    std::shared_ptr<plat::Surface> sourceSurface;
-    std::shared_ptr<plat::Surface> targetSurface;
-    if (!from->GetSurfaceFor(this, 1, sourceSurface) || !sourceSurface)
-        return QrRenderCode::kOk;
-    to->GetSurface(targetSurface);
-    if (!targetSurface)
-        return QrRenderCode::kOk;
-    plat::BltEffects effects;
-    effects.srcKey = plat::ColorKey{0, 0};
-    const uint32_t flags = plat::kBltWait | (keyed ? plat::kBltKeySrcOverride : 0u);
-    const plat::Rect s = source ? ToPlatRect(*source) : plat::Rect{};
-    const plat::Rect d = destination ? ToPlatRect(*destination) : plat::Rect{};
-    return QrRenderCode::FromResult(
-        targetSurface->Blt(destination ? &d : nullptr, sourceSurface.get(), source ? &s : nullptr, flags, &effects));
+    return QrRenderCode::FromResult(QrDDImage::BlitImageRect(this, target, image, source, destination, keyed != 0));
 }
 
 bool QrD3DRender::GetWindowOrigin(int32_t* x, int32_t* y)
@@ -524,4 +469,13 @@ bool QrD3DRender::GetFormatList(uint32_t kind, const std::vector<QrPixelFormat>*
 uint32_t QrD3DRender::GetFormatCount(uint32_t kind)
 {
     return m_driver->GetDevice()->GetTargetFormatCount(kind);
+}
+
+const QrPixelFormat* QrD3DRender::GetImageFormats(uint32_t kind, uint32_t& count, uint32_t& caps)
+{
+    caps = 0;
+    const std::vector<QrPixelFormat>* formats =
+        m_driver && m_driver->GetDevice() ? m_driver->GetDevice()->GetTargetFormats(kind) : nullptr;
+    count = formats ? static_cast<uint32_t>(formats->size()) : 0;
+    return count ? formats->data() : nullptr;
 }

@@ -4,6 +4,7 @@
 // context or its texture manager. The first renderer made stays the current one until the
 // program lets it go.
 
+#include "QrDDFormatSource.h"
 #include "QrPointer.h"
 #include "QrRender.h"
 
@@ -12,10 +13,9 @@
 #include <vector>
 
 class QrD3DDriver;
-class QrPixelFormat;
 struct QrRenderCreateParams;
 
-class QrD3DRender : public QrRender
+class QrD3DRender : public QrRender, public QrDDFormatSource
 {
     QR_DECLARE_RTTI
 
@@ -121,6 +121,10 @@ public:
     // no meaning (always false); callers look at the list.
     virtual bool GetFormatList(uint32_t kind, const std::vector<QrPixelFormat>*& out);
     virtual uint32_t GetFormatCount(uint32_t kind);
+
+    // The formats the renderer's images are made in: kind 1 the render target's, other kinds
+    // the texture formats; no extra surface caps.
+    const QrPixelFormat* GetImageFormats(uint32_t kind, uint32_t& count, uint32_t& caps) override;
 
 protected:
     ~QrD3DRender() override;

@@ -18,6 +18,8 @@ namespace
 {
 
 plat::WindowBackend* g_renderWindow = nullptr;
+// The display object the renderers made; the image layer is handed the same one.
+std::shared_ptr<plat::Display> g_display;
 std::shared_ptr<plat::Surface> g_primary;
 // Heap-held so that nothing is released during static destruction.
 QrPointer<QrImage>* g_primaryImage = new QrPointer<QrImage>;
@@ -27,10 +29,9 @@ bool g_onScreenRendererMade = false;
 // The surface an image supplied in the creation block draws into; null when it has none.
 std::shared_ptr<plat::Surface> SurfaceOf(QrImage* image)
 {
-    std::shared_ptr<plat::Surface> surface;
-    if (QrDDImage* ddImage = QrDynamicCast<QrDDImage>(image))
-        ddImage->GetSurface(surface);
-    return surface;
+    const QrDDImage* ddImage = QrDynamicCast<QrDDImage>(image);
+    const QrDDSurfaceRecord* base = ddImage ? ddImage->GetBaseRecord() : nullptr;
+    return base ? base->m_surface : nullptr;
 }
 
 bool IsLost(const plat::Surface* surface)
@@ -86,6 +87,7 @@ void QrDDContext::ResetProgramState()
 {
     *g_primaryImage = nullptr;
     g_primary.reset();
+    g_display.reset();
     g_renderWindow = nullptr;
     g_cooperativeLevelSet = false;
     g_onScreenRendererMade = false;
@@ -249,16 +251,19 @@ uint32_t QrDDContext::Initialize(const QrRenderCreateParams& params, QrD3DRender
 
 uint32_t QrDDContext::FindDisplayObject(const QrRenderCreateParams& params)
 {
-    std::shared_ptr<plat::Display> existing;
-    if (QrDDImage::GetDirectDraw(existing) && existing)
+    // The image layer's display is the one an earlier renderer made, unless the program has
+    // let it go since.
+    plat::Display* existing = nullptr;
+    if (QrDDImage::GetDirectDraw(existing) && existing && existing == g_display.get())
     {
-        m_display = existing;
+        m_display = g_display;
         m_primaryDriver = 0;
         m_description = "Existing Driver (Previous Renderer)";
         return QrRenderCode::kOk;
     }
 
     // A new display object: nothing of an earlier one may be reused.
+    g_display.reset();
     g_cooperativeLevelSet = false;
     g_primary.reset();
     *g_primaryImage = nullptr;
@@ -298,6 +303,7 @@ uint32_t QrDDContext::FindDisplayObject(const QrRenderCreateParams& params)
         m_primaryDriver = 1;
         m_description = "Primary Display Driver";
     }
+    g_display = m_display;
     QrDDImage::SetDirectDraw(m_display);
     return QrRenderCode::kOk;
 }

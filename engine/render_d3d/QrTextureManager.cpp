@@ -213,8 +213,8 @@ uint32_t QrTextureManager::GetFormatKind(QrImage* image)
     QrDDImage* ddImage = QrDynamicCast<QrDDImage>(image);
     if (!ddImage)
         return kKindNone;
-    std::shared_ptr<plat::Surface> source;
-    if (!ddImage->GetSurfaceFor(m_renderer, 0, source) || !source)
+    plat::Surface* source = nullptr;
+    if (!ddImage->GetSurfaceFor(m_renderer, QrDDImage::kKindTextureSource, source) || !source)
         return kKindNone;
     for (uint32_t kind = 0; kind < kKindCount; ++kind)
     {

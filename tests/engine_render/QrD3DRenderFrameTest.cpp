@@ -272,10 +272,10 @@ TEST_F(QrD3DRenderFrameTest, BufferImagesOfAWindow)
     Open();
     auto surfaceOf = [](QrImage* image)
     {
-        std::shared_ptr<plat::Surface> surface;
+        plat::Surface* surface = nullptr;
         if (auto* dd = QrDynamicCast<QrDDImage>(image))
             dd->GetSurface(surface);
-        return surface.get();
+        return surface;
     };
     EXPECT_EQ(surfaceOf(m_renderer->GetBufferImage(1)), &Back());
     // The window's front image wraps the desktop's primary surface.
