@@ -2,7 +2,7 @@
 // The 3D half of a renderer, owned by the driver: it opens a device on the context's surfaces
 // (hardware, then MMX, then RGB), probes what the device can do, and keeps the render-state
 // cache: setters only record what is asked, and each draw sends only the states whose asked
-// value differs from the one last sent. It owns the DirectDraw context, the vertex buffers and
+// value differs from the one last sent. It owns the display context, the vertex buffers and
 // a use of the texture manager. Also the renderer's log and last-error text.
 
 #include "CapsProfile.h"

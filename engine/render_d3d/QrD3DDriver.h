@@ -1,6 +1,6 @@
 #pragma once
 // The working half of one renderer, owned by exactly one QrD3DRender and deleted with it:
-// the Direct3D device (which owns the DirectDraw context), the camera record with the
+// the 3D device (which owns the display context), the camera record with the
 // viewport and fog values derived from it, the clip planes of the next draws and the
 // geometry work buffers.
 
