@@ -4,11 +4,16 @@
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
 #include "QrAudioProperty.h"
+#include "QrBSPNode.h"
+#include "QrBillboardNode.h"
+#include "QrCollisionSwitch.h"
 #include "QrCorrectionProperty.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
+#include "QrFltAnimationNode.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
+#include "QrLODNode.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrNode.h"
@@ -17,6 +22,7 @@
 #include "QrRawImageData.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
+#include "QrSwitchNode.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
@@ -33,11 +39,16 @@ void RegisterEngineCoreClasses()
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
+    QrBSPNode::RegisterCreateFunction();
+    QrBillboardNode::RegisterCreateFunction();
+    QrCollisionSwitch::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
+    QrFltAnimationNode::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLODNode::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
@@ -45,6 +56,7 @@ void RegisterEngineCoreClasses()
     QrRawImageData::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
+    QrSwitchNode::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
