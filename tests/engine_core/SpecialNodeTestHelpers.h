@@ -1,0 +1,107 @@
+#pragma once
+// Shared pieces of the special-node tests: a probe leaf that counts its world updates, logs
+// its draws and records the collision queries it is handed, and the scene-file round trip.
+
+#include "QrCollisionRecord.h"
+#include "QrStream.h"
+#include "SceneTestObjects.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace specialnodes
+{
+
+// Shares SceneTestLeaf's class record, so it saves and loads as one.
+class ProbeLeaf : public SceneTestLeaf
+{
+public:
+    ProbeLeaf(std::vector<std::string>* drawLog, const char* tag, const QrPoint3& center = QrPoint3(),
+              float radius = 1.0f)
+        : SceneTestLeaf(center, radius), m_drawLog(drawLog), m_tag(tag)
+    {
+    }
+
+    void Update(QrAVInstance* instance) override
+    {
+        ++m_updates;
+        SceneTestLeaf::Update(instance);
+    }
+
+    void Draw(QrCamera*, QrAVInstance* instance) override
+    {
+        SetCurrentInstance(instance);
+        m_drawnRotations.push_back(m_currentInstance->m_worldRotate);
+        if (m_drawLog)
+            m_drawLog->push_back(m_tag);
+    }
+
+    // Records the query and both sides; the answer is m_collides / m_findAnswer.
+    bool TestCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other) override
+    {
+        m_otherRecords.push_back(other);
+        return SceneTestLeaf::TestCollisions(time, self, other);
+    }
+    int32_t FindCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other) override
+    {
+        m_otherRecords.push_back(other);
+        return SceneTestLeaf::FindCollisions(time, self, other);
+    }
+
+    std::vector<std::string>* m_drawLog;
+    std::string m_tag;
+    int m_updates = 0;
+    std::vector<QrMatrix3> m_drawnRotations;
+    std::vector<QrCollisionRecord> m_otherRecords;
+};
+
+inline std::vector<uint8_t> SaveScene(QrObject* object)
+{
+    std::vector<uint8_t> bytes;
+    QrStream stream;
+    stream.InsertTopLevelObject(object);
+    EXPECT_TRUE(stream.SaveToMemory(bytes));
+    return bytes;
+}
+
+// Saves the object, loads it back with loader, checks it equal both ways and that saving the
+// loaded copy gives the same bytes. Returns the loaded object (held by loader), or null.
+template <class T> T* RoundTrip(T* object, QrStream& loader)
+{
+    const std::vector<uint8_t> first = SaveScene(object);
+    if (!loader.LoadFromMemory(first.data(), first.size()))
+    {
+        ADD_FAILURE() << QrStream::LastErrorMessage << " / " << QrStream::LastErrorContext;
+        return nullptr;
+    }
+    if (loader.GetTopLevelCount() != 1)
+    {
+        ADD_FAILURE() << "top-level objects: " << loader.GetTopLevelCount();
+        return nullptr;
+    }
+    T* loaded = QrDynamicCast<T>(loader.GetTopLevelAt(0));
+    if (!loaded)
+    {
+        ADD_FAILURE() << "the loaded object is of another class";
+        return nullptr;
+    }
+    EXPECT_TRUE(loaded->IsEqual(object));
+    EXPECT_TRUE(object->IsEqual(loaded));
+    EXPECT_EQ(SaveScene(loaded), first);
+    return loaded;
+}
+
+// Every proper prefix of a saved scene fails to load and leaves nothing behind.
+inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& bytes)
+{
+    for (size_t length = 0; length < bytes.size(); ++length)
+    {
+        QrStream stream;
+        EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), length)) << length;
+        EXPECT_EQ(stream.GetTopLevelCount(), 0u) << length;
+    }
+}
+
+} // namespace specialnodes
