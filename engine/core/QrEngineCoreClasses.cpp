@@ -20,6 +20,7 @@
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
+#include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrSwitchNode.h"
@@ -54,6 +55,7 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrRender::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrSwitchNode::RegisterCreateFunction();
