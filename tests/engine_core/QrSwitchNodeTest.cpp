@@ -315,3 +315,16 @@ TEST_F(QrSwitchNodeTest, RoundTripKeepsTheChoiceAndTheSlots)
 
     specialnodes::ExpectEveryPrefixFails(specialnodes::SaveScene(m_switch.Get()));
 }
+
+TEST_F(QrSwitchNodeTest, TheSampleSceneHoldsALazySwitchWithAHole)
+{
+    QrStream stream;
+    QrSwitchNode* node = specialnodes::LoadSample<QrSwitchNode>("switch.qrf", stream);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->GetActiveIndex(), 1);
+    EXPECT_EQ(node->GetUpdateActiveOnly(), 1u);
+    EXPECT_EQ(node->GetChildCount(), 4u);
+    EXPECT_EQ(node->GetChildAt(2), nullptr);
+    ASSERT_NE(node->GetActiveChild(), nullptr);
+    EXPECT_STREQ(node->GetActiveChild()->GetName(), "crankbait");
+}

@@ -5,6 +5,7 @@
 #include "QrCollisionRecord.h"
 #include "QrStream.h"
 #include "SceneTestObjects.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,22 @@ inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& bytes)
         EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), length)) << length;
         EXPECT_EQ(stream.GetTopLevelCount(), 0u) << length;
     }
+}
+
+// Loads a generated sample scene of the special nodes with stream and returns its one
+// top-level object, which must be of class T; null (and a failure) otherwise.
+template <class T> T* LoadSample(const char* name, QrStream& stream)
+{
+    const std::string path = testfiles::DataDir() + "/Data/Engine/Nodes/" + name;
+    if (!stream.Load(path.c_str()))
+    {
+        ADD_FAILURE() << path << ": " << QrStream::LastErrorMessage << " / " << QrStream::LastErrorContext;
+        return nullptr;
+    }
+    T* object = stream.GetTopLevelCount() == 1 ? QrDynamicCast<T>(stream.GetTopLevelAt(0)) : nullptr;
+    if (!object)
+        ADD_FAILURE() << path << " does not hold one " << T::ms_RTTI.GetName();
+    return object;
 }
 
 } // namespace specialnodes

@@ -55,6 +55,7 @@ bool GenerateSampleData(Context& context)
     GenerateEngineScenes(context);
     GenerateImages(context);
     GenerateProperties(context);
+    GenerateSpecialNodes(context);
     return context.Ok();
 }
 

@@ -41,5 +41,6 @@ bool GenerateSampleData(Context& context);
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
 void GenerateProperties(Context& context);
+void GenerateSpecialNodes(Context& context);
 
 } // namespace gen
