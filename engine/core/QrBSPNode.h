@@ -1,7 +1,7 @@
 #pragma once
-// A node with a splitting plane and two children: child 0 on the front (positive) side of the
-// plane, child 1 on the back. It draws the child on the camera's side last, so that without a
-// depth buffer the nearer half covers the farther one.
+// A node with a splitting plane and exactly two children, whose drawing order it takes from
+// the camera's side of the plane: child 0 first while the camera is on the positive side,
+// child 1 first while it is on the negative side.
 
 #include "QrNode.h"
 #include "QrPlane.h"
