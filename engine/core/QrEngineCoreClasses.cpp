@@ -3,17 +3,22 @@
 #include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
+#include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrBSPNode.h"
 #include "QrBillboardNode.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
 #include "QrCollisionSwitch.h"
 #include "QrCorrectionProperty.h"
+#include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFltAnimationNode.h"
 #include "QrFogProperty.h"
 #include "QrImage.h"
 #include "QrLODNode.h"
+#include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
 #include "QrNode.h"
@@ -21,6 +26,7 @@
 #include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrRender.h"
+#include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrSwitchNode.h"
@@ -39,23 +45,29 @@ void RegisterEngineCoreClasses()
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
+    QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrBSPNode::RegisterCreateFunction();
     QrBillboardNode::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
     QrCollisionSwitch::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
+    QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFltAnimationNode::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
     QrLODNode::RegisterCreateFunction();
+    QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrRender::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrSwitchNode::RegisterCreateFunction();
