@@ -1,11 +1,7 @@
 #include "QrBSPNode.h"
 
-#include "QrStream.h"
-
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
+#include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrBSPNode, QrNode)
 QR_IMPLEMENT_CREATE(QrBSPNode)
@@ -69,15 +65,11 @@ void QrBSPNode::DrawOrder(QrCamera* camera, uint32_t order[2]) const
 {
     order[0] = 0;
     order[1] = 1;
-#ifdef QR_HAVE_CAMERA
     if (camera && !DrawsFrontFirst(camera->GetWorldLocation(), camera->GetWorldRotation().GetRow(0)))
     {
         order[0] = 1;
         order[1] = 0;
     }
-#else
-    (void)camera;
-#endif
 }
 
 void QrBSPNode::Draw(QrCamera* camera, QrAVInstance* instance)

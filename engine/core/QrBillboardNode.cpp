@@ -1,14 +1,10 @@
 #include "QrBillboardNode.h"
 
 #include "QrBound.h"
+#include "QrCamera.h"
 #include "QrStream.h"
 
 #include <cmath>
-
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrBillboardNode, QrNode)
 QR_IMPLEMENT_CREATE(QrBillboardNode)
@@ -100,7 +96,6 @@ void QrBillboardNode::FaceCamera(const CameraFrame& camera, QrAVInstance* instan
 void QrBillboardNode::PushState(QrCamera* camera, QrAVInstance* instance)
 {
     QrNode::PushState(camera, instance);
-#ifdef QR_HAVE_CAMERA
     if (!camera)
         return;
     CameraFrame frame;
@@ -110,7 +105,6 @@ void QrBillboardNode::PushState(QrCamera* camera, QrAVInstance* instance)
     frame.m_up = camera->GetWorldUp();
     frame.m_right = camera->GetWorldRight();
     FaceCamera(frame, instance);
-#endif
 }
 
 bool QrBillboardNode::UpdateWorldBound()

@@ -1,13 +1,9 @@
 #include "QrFltAnimationNode.h"
 
+#include "QrCamera.h"
 #include "QrStream.h"
 
 #include <cmath>
-
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrFltAnimationNode, QrSwitchNode)
 QR_IMPLEMENT_CREATE(QrFltAnimationNode)
@@ -42,13 +38,9 @@ void QrFltAnimationNode::SelectFrame(double time)
     m_activeIndex = k < double(n) ? static_cast<int32_t>(k) : static_cast<int32_t>(n - 1);
 }
 
-double QrFltAnimationNode::FrameTimeOf([[maybe_unused]] QrCamera* camera) const
+double QrFltAnimationNode::FrameTimeOf(QrCamera* camera)
 {
-#ifdef QR_HAVE_CAMERA
-    if (camera)
-        return camera->GetFrameTime();
-#endif
-    return 0.0;
+    return camera ? camera->GetFrameTime() : 0.0;
 }
 
 void QrFltAnimationNode::Update(QrAVInstance* instance)

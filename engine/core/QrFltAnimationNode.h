@@ -46,7 +46,8 @@ protected:
     void CopyMembers(QrFltAnimationNode* clone);
 
 private:
-    double FrameTimeOf(QrCamera* camera) const;
+    // The time of the camera's last frame, as the frame choice takes it.
+    static double FrameTimeOf(QrCamera* camera);
 
     double m_period = 1.0;
     uint8_t m_swing = 0;

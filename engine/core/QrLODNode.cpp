@@ -1,14 +1,10 @@
 #include "QrLODNode.h"
 
+#include "QrCamera.h"
 #include "QrCollisionRecord.h"
 #include "QrStream.h"
 
 #include <algorithm>
-
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrLODNode, QrSwitchNode)
 QR_IMPLEMENT_CREATE(QrLODNode)
@@ -106,21 +102,17 @@ void QrLODNode::SelectLevel(const QrPoint3& eye, float scaleValue)
 void QrLODNode::PushState(QrCamera* camera, QrAVInstance* instance)
 {
     SetCurrentInstance(instance);
-#ifdef QR_HAVE_CAMERA
     if (camera)
         SelectLevel(camera->GetWorldLocation(), camera->GetScaleValue());
-#endif
     QrSwitchNode::PushState(camera, instance);
 }
 
 void QrLODNode::PushDisplayState(QrCamera* camera, QrAVInstance* instance)
 {
     PushState(camera, instance);
-#ifdef QR_HAVE_CAMERA
     // Kept for the node's pop, which puts it back on the camera.
     if (camera)
         m_savedSortFlag = camera->GetSortFlag();
-#endif
 }
 
 // --- collisions

@@ -1,13 +1,9 @@
 #include "QrSwitchNode.h"
 
-#include "QrCollisionRecord.h"
-#include "QrStream.h"
-
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
+#include "QrCollisionRecord.h"
 #include "QrSorter.h"
-#define QR_HAVE_CAMERA 1
-#endif
+#include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrSwitchNode, QrNode)
 QR_IMPLEMENT_CREATE(QrSwitchNode)
@@ -210,7 +206,6 @@ void QrSwitchNode::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* ins
     if (!child || !camera)
         return;
     QrAVInstance* childInstance = m_childInstances.GetAtChecked(static_cast<uint32_t>(m_activeIndex));
-#ifdef QR_HAVE_CAMERA
     if (camera->GetSortFlag())
     {
         if (sorter)
@@ -234,10 +229,6 @@ void QrSwitchNode::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* ins
     if (sorter && sorter->AddObject(this, instance))
         return;
     child->CullAndDisplay(camera, nullptr, childInstance);
-#else
-    (void)sorter;
-    child->CullAndDisplay(camera, nullptr, childInstance);
-#endif
 }
 
 void QrSwitchNode::DisplayChildren(QrCamera*, QrSorter*) {}

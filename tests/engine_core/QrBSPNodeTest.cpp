@@ -147,3 +147,32 @@ TEST_F(QrBSPNodeTest, TheSampleSceneHoldsASplitWithBothSides)
     ASSERT_NE(node->GetChildAt(1), nullptr);
     EXPECT_STREQ(node->GetChildAt(0)->GetName(), "dock front");
 }
+
+// --- drawing
+
+TEST_F(QrBSPNodeTest, TheCamerasSideOfThePlaneOrdersTheTwoDraws)
+{
+    UpdateBsp();
+    using Log = std::vector<std::string>;
+    for (bool displayPass : {false, true})
+    {
+        SCOPED_TRACE(displayPass ? "display pass" : "draw pass");
+        QrPointer<QrCamera> above = specialnodes::CameraLookingAt(QrPoint3(0.0f, 5.0f, 10.0f), QrPoint3());
+        QrPointer<QrCamera> below = specialnodes::CameraLookingAt(QrPoint3(0.0f, -5.0f, 10.0f), QrPoint3());
+        above->SetSortFlag(0);
+        below->SetSortFlag(0);
+        m_log.clear();
+        specialnodes::DrawThrough(above.Get(), m_bsp.Get(), displayPass);
+        EXPECT_EQ(m_log, (Log{"front", "back"}));
+        m_log.clear();
+        specialnodes::DrawThrough(below.Get(), m_bsp.Get(), displayPass);
+        EXPECT_EQ(m_log, (Log{"back", "front"}));
+    }
+
+    // An empty slot is skipped.
+    QrPointer<QrAVObject> front = m_bsp->DetachChildAt(0);
+    m_log.clear();
+    QrPointer<QrCamera> above = specialnodes::CameraLookingAt(QrPoint3(0.0f, 5.0f, 10.0f), QrPoint3());
+    specialnodes::DrawThrough(above.Get(), m_bsp.Get());
+    EXPECT_EQ(m_log, (Log{"back"}));
+}

@@ -237,3 +237,34 @@ TEST_F(QrBillboardNodeTest, TheSampleSceneHoldsAViewPlaneBillboard)
     EXPECT_EQ(node->GetMode(), QrBillboardNode::kFaceViewPlane);
     EXPECT_EQ(node->GetNonEmptyChildCount(), 1u);
 }
+
+// --- drawing
+
+TEST_F(QrBillboardNodeTest, ADrawTurnsTheNodeTowardTheCamera)
+{
+    UpdateAll();
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(10.0f, 5.0f, 0.0f), QrPoint3());
+    specialnodes::DrawThrough(camera.Get(), m_parent.Get());
+    ASSERT_EQ(m_leaf->m_drawnRotations.size(), 1u);
+    EXPECT_TRUE(m_leaf->m_drawnRotations[0].IsEqual(QrMatrix3(0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, -1.0f, 0.0f, 0.0f)));
+
+    // The display pass turns it as well.
+    camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 5.0f, -10.0f), QrPoint3());
+    camera->SetSortFlag(0);
+    specialnodes::DrawThrough(camera.Get(), m_parent.Get(), true);
+    ASSERT_EQ(m_leaf->m_drawnRotations.size(), 2u);
+    EXPECT_TRUE(m_leaf->m_drawnRotations[1].GetColumn(2).IsEqual(QrPoint3(0.0f, 0.0f, -1.0f)));
+}
+
+TEST_F(QrBillboardNodeTest, AScreenAlignedNodeDrawsWithTheCamerasAxes)
+{
+    m_board->SetMode(QrBillboardNode::kAlignToScreen);
+    m_parent->GetRotate() = kQuarterTurnAboutY;
+    UpdateAll();
+    QrPointer<QrCamera> camera =
+        specialnodes::CameraLookingAt(QrPoint3(3.0f, 8.0f, 12.0f), QrPoint3(), QrPoint3(0.0f, 1.0f, 0.0f));
+    specialnodes::DrawThrough(camera.Get(), m_parent.Get());
+    ASSERT_EQ(m_leaf->m_drawnRotations.size(), 1u);
+    const QrMatrix3 expected = FromColumns(camera->GetWorldRight(), camera->GetWorldUp(), camera->GetWorldDirection());
+    ExpectMatrixNear(m_leaf->m_drawnRotations[0], expected, 1e-6f);
+}

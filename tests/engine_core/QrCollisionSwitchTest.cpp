@@ -126,3 +126,15 @@ TEST_F(QrCollisionSwitchTest, TheSampleSceneHoldsASwitchThatIsOff)
     EXPECT_EQ(node->GetCollide(), 0u);
     EXPECT_EQ(node->GetNonEmptyChildCount(), 2u);
 }
+
+TEST_F(QrCollisionSwitchTest, ASwitchedOffSubtreeIsStillDrawn)
+{
+    std::vector<std::string> log;
+    QrPointer<QrCollisionSwitch> gate = new QrCollisionSwitch;
+    gate->SetCollide(0);
+    gate->AttachChild(new ProbeLeaf(&log, "weed"));
+    gate->Update(gate->GetCurrentInstance());
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, 10.0f), QrPoint3());
+    specialnodes::DrawThrough(camera.Get(), gate.Get());
+    EXPECT_EQ(log, (std::vector<std::string>{"weed"}));
+}

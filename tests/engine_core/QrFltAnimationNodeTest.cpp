@@ -146,3 +146,50 @@ TEST_F(QrFltAnimationNodeTest, TheSampleSceneHoldsASwingingFlipBook)
     EXPECT_EQ(node->GetActiveIndex(), 5);
     EXPECT_STREQ(node->GetActiveChild()->GetName(), "splash 5");
 }
+
+// --- drawing
+
+TEST_F(QrFltAnimationNodeTest, EachDrawShowsTheFrameOfTheCamerasTime)
+{
+    m_flip->Update(m_flip->GetCurrentInstance());
+    const float times[] = {0.0f, 0.5f, 1.99f, 2.0f, -0.5f};
+    const char* const frames[] = {"0", "1", "3", "0", "3"};
+    for (size_t i = 0; i < std::size(times); ++i)
+    {
+        for (bool displayPass : {false, true})
+        {
+            m_log.clear();
+            QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(
+                QrPoint3(1.5f, 0.0f, 20.0f), QrPoint3(1.5f, 0.0f, 0.0f), QrPoint3(0.0f, 1.0f, 0.0f), times[i]);
+            camera->SetSortFlag(0);
+            specialnodes::DrawThrough(camera.Get(), m_flip.Get(), displayPass);
+            EXPECT_EQ(m_log, (std::vector<std::string>{frames[i]})) << times[i];
+            EXPECT_EQ(m_flip->GetActiveIndex(), -1) << "chosen for the draw only";
+        }
+    }
+
+    m_log.clear();
+    m_flip->SetPeriod(0.0);
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(1.5f, 0.0f, 20.0f), QrPoint3(1.5f, 0.0f, 0.0f),
+                                                               QrPoint3(0.0f, 1.0f, 0.0f), 0.5f);
+    specialnodes::DrawThrough(camera.Get(), m_flip.Get());
+    EXPECT_TRUE(m_log.empty());
+    EXPECT_EQ(m_flip->GetActiveIndex(), -1);
+}
+
+TEST_F(QrFltAnimationNodeTest, ALazyFlipBookUpdatesTheFrameItDraws)
+{
+    m_flip->SetUpdateActiveOnly(1);
+    m_flip->Update(m_flip->GetCurrentInstance());
+    m_flip->SetTranslate(0.0f, 1.0f, 0.0f);
+    m_flip->Update(m_flip->GetCurrentInstance());
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(1.5f, 0.0f, 20.0f), QrPoint3(1.5f, 0.0f, 0.0f),
+                                                               QrPoint3(0.0f, 1.0f, 0.0f), 0.5f);
+    specialnodes::DrawThrough(camera.Get(), m_flip.Get());
+    specialnodes::DrawThrough(camera.Get(), m_flip.Get());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"1", "1"}));
+    EXPECT_EQ(m_frames[1]->m_updates, 2) << "brought up to date once, at its first draw";
+    EXPECT_TRUE(m_frames[1]->GetCurrentInstance()->m_worldTranslate.IsEqual(QrPoint3(0.0f, 1.0f, 0.0f)));
+    EXPECT_EQ(m_frames[0]->m_updates, 1);
+    EXPECT_EQ(m_frames[2]->m_updates, 1);
+}

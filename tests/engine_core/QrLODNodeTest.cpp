@@ -309,3 +309,47 @@ TEST_F(QrLODNodeTest, TheSampleSceneHoldsThreeLevelsWithTheirOwnCentres)
     node->SelectLevel(QrPoint3(0.0f, 0.5f, 230.0f), 1.0f);
     EXPECT_EQ(node->GetActiveIndex(), -1);
 }
+
+// --- drawing
+
+TEST_F(QrLODNodeTest, TheCameraChoosesTheLevelWhenTheNodeIsDrawn)
+{
+    std::vector<std::string> log;
+    m_near->m_drawLog = &log;
+    m_far->m_drawLog = &log;
+    UpdateLod();
+    struct Case
+    {
+        float distance;
+        float scaleValue;
+        const char* drawn;
+    };
+    const Case cases[] = {{9.99f, 1.0f, "near"},   {10.0f, 1.0f, "far"}, {99.0f, 1.0f, "far"},
+                          {100.0f, 1.0f, nullptr}, {5.0f, 2.0f, "far"},  {4.99f, 2.0f, "near"}};
+    for (const Case& c : cases)
+    {
+        log.clear();
+        QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, c.distance), QrPoint3());
+        camera->SetScaleValue(c.scaleValue);
+        specialnodes::DrawThrough(camera.Get(), m_lod.Get());
+        if (c.drawn)
+            EXPECT_EQ(log, (std::vector<std::string>{c.drawn})) << c.distance << " x " << c.scaleValue;
+        else
+            EXPECT_TRUE(log.empty()) << c.distance;
+    }
+}
+
+TEST_F(QrLODNodeTest, TheDisplayPassChoosesTooButLeavesTheSortFlagAlone)
+{
+    std::vector<std::string> log;
+    specialnodes::RecordingSorter::Install install(&log);
+    m_near->m_drawLog = &log;
+    m_lod->SetSortMode(QrNode::kSortOn);
+    UpdateLod();
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, 3.0f), QrPoint3());
+    camera->SetSortFlag(0);
+    specialnodes::DrawThrough(camera.Get(), m_lod.Get(), true);
+    EXPECT_EQ(log, (std::vector<std::string>{"near"})) << "drawn at once, not sorted";
+    EXPECT_EQ(install.Made(), 0);
+    EXPECT_EQ(m_lod->GetActiveIndex(), 0);
+}

@@ -328,3 +328,77 @@ TEST_F(QrSwitchNodeTest, TheSampleSceneHoldsALazySwitchWithAHole)
     ASSERT_NE(node->GetActiveChild(), nullptr);
     EXPECT_STREQ(node->GetActiveChild()->GetName(), "crankbait");
 }
+
+// --- drawing
+
+TEST_F(QrSwitchNodeTest, OnlyTheActiveChildIsDrawn)
+{
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, 20.0f), QrPoint3());
+    UpdateSwitch();
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    EXPECT_TRUE(m_log.empty()) << "nothing is active";
+
+    m_switch->SetActiveIndex(1);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"b"}));
+
+    // Past the children, and at an empty slot: nothing.
+    m_log.clear();
+    m_switch->SetActiveIndex(2);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    m_switch->SetAt(3, m_a.Get());
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    EXPECT_TRUE(m_log.empty());
+    m_switch->SetActiveIndex(3);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"a"}));
+}
+
+TEST_F(QrSwitchNodeTest, ALazySwitchDrawsTheNewlyActiveChildUpToDate)
+{
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, 20.0f), QrPoint3());
+    m_switch->SetUpdateActiveOnly(1);
+    m_switch->SetActiveIndex(0);
+    UpdateSwitch();
+    m_switch->SetTranslate(0.0f, 2.0f, 0.0f);
+    UpdateSwitch();
+    ASSERT_EQ(m_b->m_updates, 1);
+
+    m_switch->SetActiveIndex(1);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"b", "b"}));
+    EXPECT_EQ(m_b->m_updates, 2) << "updated once, at its first draw";
+    EXPECT_TRUE(m_b->GetCurrentInstance()->m_worldTranslate.IsEqual(QrPoint3(0.0f, 2.0f, 0.0f)));
+    EXPECT_EQ(m_a->m_updates, 1);
+}
+
+TEST_F(QrSwitchNodeTest, TheDisplayPassSortsOrDefersOnlyTheActiveChild)
+{
+    specialnodes::RecordingSorter::Install install(&m_log);
+    QrPointer<QrCamera> camera = specialnodes::CameraLookingAt(QrPoint3(0.0f, 0.0f, 20.0f), QrPoint3());
+    m_a->SetName("a");
+    m_b->SetName("b");
+    m_switch->SetActiveIndex(1);
+    UpdateSwitch();
+
+    // Sorting on and no sorter yet: the switch makes its own, once, for its active child.
+    camera->SetSortFlag(1);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get(), true);
+    specialnodes::DrawThrough(camera.Get(), m_switch.Get(), true);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"start", "offer b", "b", "finish", "start", "offer b", "b", "finish"}));
+    EXPECT_EQ(install.Made(), 1);
+
+    // Sorting off inside a sorted subtree: the whole switch is offered as one object.
+    m_log.clear();
+    camera->SetSortFlag(0);
+    specialnodes::RecordingSorter outer(&m_log);
+    outer.m_takes = true;
+    m_switch->SetName("switch");
+    m_switch->Display(camera.Get(), &outer, m_switch->GetCurrentInstance());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"offer switch"}));
+    m_log.clear();
+    outer.m_takes = false;
+    m_switch->Display(camera.Get(), &outer, m_switch->GetCurrentInstance());
+    EXPECT_EQ(m_log, (std::vector<std::string>{"offer switch", "b"}));
+}

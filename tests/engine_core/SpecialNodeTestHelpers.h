@@ -1,8 +1,11 @@
 #pragma once
 // Shared pieces of the special-node tests: a probe leaf that counts its world updates, logs
-// its draws and records the collision queries it is handed, and the scene-file round trip.
+// its draws and records the collision queries it is handed; the scene-file round trip; a camera
+// aimed at the scene and a sorter that logs what it is offered.
 
+#include "QrCamera.h"
 #include "QrCollisionRecord.h"
+#include "QrSorter.h"
 #include "QrStream.h"
 #include "SceneTestObjects.h"
 #include "TestFiles.h"
@@ -120,5 +123,76 @@ template <class T> T* LoadSample(const char* name, QrStream& stream)
         ADD_FAILURE() << path << " does not hold one " << T::ms_RTTI.GetName();
     return object;
 }
+
+// A camera at eye looking at target, its far plane pushed out to 1000. The frame time is that
+// of a RenderFrame without a display, which draws nothing and only keeps its arguments.
+inline QrPointer<QrCamera> CameraLookingAt(const QrPoint3& eye, const QrPoint3& target,
+                                           const QrPoint3& up = QrPoint3(0.0f, 1.0f, 0.0f), float time = 0.0f)
+{
+    QrPointer<QrCamera> camera = new QrCamera;
+    camera->GetFrustum()[QrCamera::kFar] = 1000.0f;
+    camera->SetTranslate(eye.x, eye.y, eye.z);
+    camera->Update(camera->GetCurrentInstance());
+    EXPECT_TRUE(camera->LookAt(target, up));
+    camera->RenderFrame(time, 0.0f);
+    return camera;
+}
+
+// Draws the subtree root through the camera as RenderFrame does, and checks that the camera's
+// traversal state comes back as it was.
+inline void DrawThrough(QrCamera* camera, QrAVObject* root, bool displayPass = false)
+{
+    const uint8_t sortFlag = camera->GetSortFlag();
+    if (displayPass)
+        root->CullAndDisplay(camera, nullptr, root->GetCurrentInstance());
+    else
+        root->CullAndDraw(camera, root->GetCurrentInstance());
+    EXPECT_EQ(camera->GetSortFlag(), sortFlag);
+    for (uint32_t w = 0; w < QrAVObject::kPlaneMaskWords; ++w)
+        EXPECT_EQ(camera->GetPassedPlaneMask()[w], 0u);
+}
+
+// A sorter that logs what it is given; the factory counts the sorters it makes.
+class RecordingSorter : public QrSorter
+{
+public:
+    explicit RecordingSorter(std::vector<std::string>* log) : m_log(log) {}
+    void StartSorting(QrCamera*) override { m_log->push_back("start"); }
+    void FinishSorting() override { m_log->push_back("finish"); }
+    bool AddObject(QrAVObject* object, QrAVInstance*) override
+    {
+        m_log->push_back(std::string("offer ") + (object->GetName() ? object->GetName() : "?"));
+        return m_takes;
+    }
+
+    std::vector<std::string>* m_log;
+    bool m_takes = false;
+
+    // Installs the recording factory for the lifetime of the guard.
+    class Install
+    {
+    public:
+        explicit Install(std::vector<std::string>* log)
+        {
+            ms_log = log;
+            ms_made = 0;
+            m_previous = QrSorter::SetFactory(&Make);
+        }
+        ~Install() { QrSorter::SetFactory(m_previous); }
+        int Made() const { return ms_made; }
+
+    private:
+        QrSorterFactory m_previous;
+    };
+
+private:
+    static QrSorter* Make()
+    {
+        ++ms_made;
+        return new RecordingSorter(ms_log);
+    }
+    static inline std::vector<std::string>* ms_log = nullptr;
+    static inline int ms_made = 0;
+};
 
 } // namespace specialnodes
