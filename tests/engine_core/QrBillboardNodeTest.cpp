@@ -116,34 +116,7 @@ TEST_F(QrBillboardNodeTest, TurningAboutUpWorksInTheNodesOwnFrame)
     EXPECT_TRUE(BoardRotation().IsEqual(kQuarterTurnAboutY));
 }
 
-TEST_F(QrBillboardNodeTest, TheTurnKeepsTheNodesScale)
-{
-    m_board->SetScale(3.0f);
-    m_board->SetTranslate(1.0f, 0.0f, 0.0f);
-    UpdateAll();
-    Face(CameraAt(QrPoint3(1.0f, 0.0f, -7.0f)));
-    const QrAVInstance* self = m_board->GetCurrentInstance();
-    EXPECT_EQ(self->m_worldScale, 3.0f);
-    EXPECT_TRUE(self->m_worldRotate.GetColumn(2).IsEqual(QrPoint3(0.0f, 0.0f, -1.0f)));
-    EXPECT_TRUE(m_leaf->GetCurrentInstance()->m_worldTranslate.IsEqual(QrPoint3(1.0f, 0.0f, -6.0f)));
-}
-
 // --- screen aligned
-
-TEST_F(QrBillboardNodeTest, ScreenAlignedAxesAreTheCamerasWhateverTheParentsRotation)
-{
-    m_board->SetMode(QrBillboardNode::kAlignToScreen);
-    m_parent->GetRotate() = kQuarterTurnAboutY;
-    m_board->GetRotate() = QrMatrix3(0.0f, -1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    UpdateAll();
-    // A camera looking straight down: view axis -y, up +x, right +z.
-    const QrBillboardNode::CameraFrame camera = Camera(QrPoint3(0.0f, 30.0f, 0.0f), QrPoint3(0.0f, -1.0f, 0.0f),
-                                                       QrPoint3(1.0f, 0.0f, 0.0f), QrPoint3(0.0f, 0.0f, 1.0f));
-    Face(camera);
-    EXPECT_TRUE(BoardRotation().GetColumn(0).IsEqual(camera.m_right));
-    EXPECT_TRUE(BoardRotation().GetColumn(1).IsEqual(camera.m_up));
-    EXPECT_TRUE(BoardRotation().GetColumn(2).IsEqual(camera.m_direction));
-}
 
 // --- facing the view plane
 

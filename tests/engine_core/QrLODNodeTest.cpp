@@ -46,26 +46,6 @@ protected:
 
 // --- level choice
 
-TEST_F(QrLODNodeTest, EachRangeHoldsFromItsNearUpToButNotIncludingItsFar)
-{
-    UpdateLod();
-    EXPECT_EQ(LevelAt(0.0f), 0);
-    EXPECT_EQ(LevelAt(9.99f), 0);
-    EXPECT_EQ(LevelAt(10.0f), 1);
-    EXPECT_EQ(LevelAt(99.99f), 1);
-    EXPECT_EQ(LevelAt(100.0f), -1);
-    EXPECT_EQ(LevelAt(-250.0f), -1);
-}
-
-TEST_F(QrLODNodeTest, TheCamerasScaleValueScalesTheDistance)
-{
-    UpdateLod();
-    EXPECT_EQ(LevelAt(4.99f, 2.0f), 0);
-    EXPECT_EQ(LevelAt(5.0f, 2.0f), 1);
-    EXPECT_EQ(LevelAt(50.0f, 2.0f), -1);
-    EXPECT_EQ(LevelAt(150.0f, 0.5f), 1);
-}
-
 TEST_F(QrLODNodeTest, DistancesRunFromTheFirstLevelsBoundAndScaleWithTheNode)
 {
     m_near->m_model.Set(QrPoint3(0.0f, 0.0f, 4.0f), 1.0f);

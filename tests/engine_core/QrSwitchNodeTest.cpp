@@ -130,19 +130,6 @@ TEST_F(QrSwitchNodeTest, AChildChangeMakesEveryChildStaleAgain)
     EXPECT_EQ(m_a->m_updates, 3);
 }
 
-TEST_F(QrSwitchNodeTest, ALazySwitchFollowsItsNodeWithoutUpdatingChildren)
-{
-    m_switch->SetUpdateActiveOnly(1);
-    m_switch->SetActiveIndex(1);
-    UpdateSwitch();
-    const float radius = m_switch->GetWorldBound().GetRadius();
-    m_switch->SetTranslate(0.0f, 20.0f, 0.0f);
-    UpdateSwitch();
-    EXPECT_EQ(m_a->m_updates, 1);
-    EXPECT_NEAR(m_switch->GetWorldBound().GetCenter().y, 20.0f, 1e-5f) << "the model bound moves with the node";
-    EXPECT_EQ(m_switch->GetWorldBound().GetRadius(), radius);
-}
-
 TEST_F(QrSwitchNodeTest, AMovedChildReachesTheSwitchAndItsParent)
 {
     QrPointer<QrNode> root = new QrNode;
