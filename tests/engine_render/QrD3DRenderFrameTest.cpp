@@ -179,6 +179,53 @@ TEST_F(QrD3DRenderFrameTest, ClearRestoresLostSurfacesFirst)
     EXPECT_TRUE(OutputHas("Restore Surfaces failed"));
 }
 
+TEST_F(QrD3DRenderFrameTest, FullScreenFlipsAndTheNextSceneWaitsForTheFlip)
+{
+    m_renderer = Create(FullScreen());
+    ASSERT_TRUE(m_renderer);
+    ClearTo(0.0f, 0.0f, 1.0f);
+    m_calls.Clear();
+    EXPECT_EQ(m_renderer->DisplayFrame(), 0u);
+    EXPECT_EQ(m_calls.Of(plat::Call::Flip).size(), 1u);
+    EXPECT_TRUE(Context(*m_renderer).IsFlipPending());
+    // The flipped picture is the one shown.
+    EXPECT_EQ(m_window.Frame()[0], kBlue);
+    ASSERT_EQ(m_renderer->BeginFrame(), 0u);
+    EXPECT_FALSE(Context(*m_renderer).IsFlipPending());
+    EXPECT_EQ(m_renderer->EndFrame(), 0u);
+
+    m_renderer->DisplayFrame();
+    EXPECT_TRUE(Context(*m_renderer).IsFlipPending());
+    ClearTo(0.0f, 0.0f, 0.0f);
+    EXPECT_FALSE(Context(*m_renderer).IsFlipPending());
+
+    m_injector.FailCall(plat::Operation::Flip, 1, plat::Result::WasStillDrawing, 2);
+    m_calls.Clear();
+    EXPECT_EQ(m_renderer->DisplayFrame(), 0u);
+    EXPECT_EQ(m_calls.Of(plat::Call::Flip).size(), 3u);
+    EXPECT_FALSE(OutputHas("error flipping surfaces"));
+    m_injector.FailCall(plat::Operation::Flip, 1, plat::Result::Failed);
+    EXPECT_EQ(m_renderer->DisplayFrame(), 0u);
+    EXPECT_TRUE(OutputHas("error flipping surfaces"));
+}
+
+TEST_F(QrD3DRenderFrameTest, OffscreenRendererCopiesItsPictureToItsFront)
+{
+    Open();
+    QrRenderCreateParams params = FullScreen(8, 64, 32);
+    params.mode = QrRenderCreateParams::kModeOffscreen;
+    QrPointer<QrD3DRender> offscreen = Create(params);
+    ASSERT_TRUE(offscreen);
+    offscreen->SetBackgroundColor(QrPoint3(1.0f, 0.0f, 0.0f));
+    ASSERT_EQ(offscreen->ClearBuffer(nullptr, 1), 0u);
+    m_calls.Clear();
+    EXPECT_EQ(offscreen->DisplayFrame(), 0u);
+    EXPECT_EQ(m_calls.Of(plat::Call::BltFast).size(), 1u);
+    EXPECT_EQ(Pixel(*Context(*offscreen).GetFrontSurface(), 63, 31), kRed);
+    // Nothing of it reaches the window's primary.
+    EXPECT_NE(Context(*offscreen).GetFrontSurface(), QrDDContext::GetPrimarySurface());
+}
+
 TEST_F(QrD3DRenderFrameTest, PresentOriginAndSizePlaceTheBackBuffer)
 {
     Open();
