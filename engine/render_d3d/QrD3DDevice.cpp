@@ -61,6 +61,11 @@ QrD3DDevice::QrD3DDevice()
                    plat::BlendFactor::SrcAlpha,     plat::BlendFactor::InvSrcAlpha, plat::BlendFactor::DestAlpha,
                    plat::BlendFactor::InvDestAlpha, plat::BlendFactor::SrcAlphaSat}
 {
+    for (auto& stage : m_stageSent)
+    {
+        for (uint32_t& value : stage)
+            value = kUnsent;
+    }
 }
 
 QrD3DDevice::~QrD3DDevice()
@@ -86,6 +91,8 @@ QrD3DDevice::~QrD3DDevice()
     }
     m_stageTextures[0] = nullptr;
     m_stageTextures[1] = nullptr;
+    m_boundImages[0] = nullptr;
+    m_boundImages[1] = nullptr;
     m_vertexBuffer.FreeStaging();
 }
 

@@ -168,6 +168,12 @@ public:
     plat::PixelFormat GetZFormat(plat::DeviceKind kind) const { return m_zFormats[static_cast<uint32_t>(kind)]; }
     QrTextureManager* GetTextureManager() const { return m_textureManager; }
     const QrVertexBuffer& GetVertexBuffer() const { return m_vertexBuffer; }
+    QrVertexBuffer& VertexBuffer() { return m_vertexBuffer; }
+    // Two texture-coordinate sets in the next batch's vertices; every draw clears it.
+    void SetTwoSets(bool on) { m_twoSets = on; }
+    bool GetTwoSets() const { return m_twoSets; }
+    // Locks a buffer for a batch of triangles or lines; 0, or 2 when none could be locked.
+    uint32_t BeginBatch(uint8_t mode);
     uint32_t GetDrawFlags() const { return m_drawFlags; }
     uint32_t GetFrameTextureCount() const { return m_frameTextures; }
     uint32_t GetSerial() const { return m_serial; }
@@ -251,6 +257,16 @@ public:
     // two-pass form, else 0.
     uint32_t MultiPassClass(uint32_t mode) const;
 
+    // --- per draw: which textures go on which stage, in one pass or two
+    // Chooses the pass mode for the textures, modes and mode table in force.
+    void ChooseMultitexturePath(bool twoSetVertices);
+    // Sets the stages (and, for two passes, the frame-buffer blend) up for the pass; true when
+    // another pass follows.
+    bool SetUpPass(uint32_t pass);
+    // 0 one texture or none, 1 both in one pass, 2 two passes.
+    uint32_t GetPassMode() const { return m_passMode; }
+    uint32_t GetZBias() const { return m_zBias; }
+
     // --- whole property states
     // The known starting state, sent and recorded; E_FAIL without a viewport.
     uint32_t SetRenderModes();
@@ -266,7 +282,7 @@ private:
     bool FillFilterTableOldStyle();
     void FillBlendMasks();
     // Stage 1 set-up of a multitexture mode (trials).
-    void SetUpStage1(uint32_t mode);
+    void SetUpStage1(uint32_t mode, bool onlyChanged = false);
     void SetStageOp(uint32_t stage, plat::TextureOp colorOp, uint32_t colorArg1, uint32_t colorArg2,
                     plat::TextureOp alphaOp, uint32_t alphaArg1, uint32_t alphaArg2);
     // Stage 0 modulating the vertex colour, by arrangement.
@@ -278,6 +294,19 @@ private:
     void SetStageFilters(uint32_t stage, plat::TextureFilter min, plat::TextureFilter mag, plat::TextureFilter mip);
     void Render(plat::RenderState state, uint32_t value);
     void Stage(uint32_t stage, plat::StageState state, uint32_t value);
+    // Sends only what differs from the value last sent to the stage.
+    void StageIfChanged(uint32_t stage, plat::StageState state, uint32_t value);
+    void SetStageOpIfChanged(uint32_t stage, plat::TextureOp colorOp, uint32_t colorArg1, uint32_t colorArg2,
+                             plat::TextureOp alphaOp, uint32_t alphaArg1, uint32_t alphaArg2);
+    // The stage combining by the texture apply mode. twoPass: -1 one pass, else the pass's
+    // vertex-colour flag.
+    void SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTexture, bool alphaTexture, int twoPass);
+    void DisableStage1();
+    // The image's texture (null: none) on the stage, with the slot's filter and addressing;
+    // false, with the driver's texture-error bit set, when no texture could be had.
+    bool BindTexture(uint32_t stage, QrImage* image, uint32_t slot);
+    void SetZBias(uint32_t bias);
+    void SendAlphaBlend(bool on, plat::BlendFactor source, plat::BlendFactor destination, bool factors);
     void Light(plat::LightState state, uint32_t value);
     void ApplyFog(bool vertexFog);
     // The bit of the requested word follows on.
@@ -336,4 +365,16 @@ private:
     uint32_t m_destBlendMask = 0;
     uint8_t m_modeTable[kMultiTextureModes][kFormatClasses][kFormatClasses] = {};
     uint32_t m_modeFlags = 0;
+
+    // Per-draw multitexture state.
+    bool m_twoSets = false;
+    bool m_drawTwoSets = false;
+    uint32_t m_passMode = 0;
+    QrImage* m_drawBase = nullptr;
+    QrImage* m_drawSecond = nullptr;
+    QrPointer<QrImage> m_boundImages[2];
+    bool m_boundAlpha[2] = {false, false};
+    uint32_t m_zBias = 0;
+    static constexpr uint32_t kUnsent = 0xFFFFFFFFu;
+    uint32_t m_stageSent[4][plat::kStageStateCount];
 };

@@ -181,7 +181,7 @@ void QrD3DDevice::SetStageFilters(uint32_t stage, plat::TextureFilter min, plat:
     Stage(stage, plat::StageState::MipFilter, plat::ToState(mip));
 }
 
-void QrD3DDevice::SetUpStage1(uint32_t mode)
+void QrD3DDevice::SetUpStage1(uint32_t mode, bool onlyChanged)
 {
     using plat::TextureArg;
     using plat::TextureOp;
@@ -212,7 +212,12 @@ void QrD3DDevice::SetUpStage1(uint32_t mode)
         break;
     }
     // Stage 1 combines its texture with what stage 0 made; the alpha passes through.
-    SetStageOp(1, op, arg1, TextureArg::kCurrent, TextureOp::SelectArg2, TextureArg::kTexture, TextureArg::kCurrent);
+    if (onlyChanged)
+        SetStageOpIfChanged(1, op, arg1, TextureArg::kCurrent, TextureOp::SelectArg2, TextureArg::kTexture,
+                            TextureArg::kCurrent);
+    else
+        SetStageOp(1, op, arg1, TextureArg::kCurrent, TextureOp::SelectArg2, TextureArg::kTexture,
+                   TextureArg::kCurrent);
 }
 
 void QrD3DDevice::SetUpTrialStage0()

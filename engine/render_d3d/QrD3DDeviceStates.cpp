@@ -17,8 +17,17 @@ void QrD3DDevice::Render(plat::RenderState state, uint32_t value)
 
 void QrD3DDevice::Stage(uint32_t stage, plat::StageState state, uint32_t value)
 {
+    if (stage < 4)
+        m_stageSent[stage][static_cast<uint32_t>(state)] = value;
     if (m_device)
         m_device->SetTextureStageState(stage, state, value);
+}
+
+void QrD3DDevice::StageIfChanged(uint32_t stage, plat::StageState state, uint32_t value)
+{
+    if (stage < 4 && m_stageSent[stage][static_cast<uint32_t>(state)] == value)
+        return;
+    Stage(stage, state, value);
 }
 
 void QrD3DDevice::Light(plat::LightState state, uint32_t value)

@@ -19,6 +19,7 @@ QrD3DDriver::QrD3DDriver()
     : m_triangles(kInitialTriangles), m_indexStaging(kIndexStagingBytes / sizeof(uint16_t)),
       m_indexCapacity(kIndexStagingCapacity)
 {
+    ResetClipInterpolator();
 }
 
 QrD3DDriver::~QrD3DDriver()

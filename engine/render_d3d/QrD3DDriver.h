@@ -5,6 +5,11 @@
 // geometry work buffers.
 
 #include "QrCameraRecord.h"
+#include "QrClip.h"
+#include "QrEmitKernels.h"
+#include "QrLightCache.h"
+#include "QrLightVertices.h"
+#include "QrMaterialCache.h"
 #include "QrTriangleRef.h"
 #include "QrVertexWorkBuffer.h"
 
@@ -12,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+class QrBound;
+class QrColorA;
 class QrD3DDevice;
 class QrD3DRender;
 class QrPlane;
@@ -24,6 +31,8 @@ public:
     {
         // Driver state flags.
         kStateSpecular = 0x4,
+        // A texture could not be had for a stage; the stage drew without one.
+        kStateTextureError = 0x10,
         // Draw-defaults word.
         kDrawDefaultSpecular = 0x1,
     };
@@ -109,6 +118,54 @@ public:
     void SetSpecularSwitch(bool on) { m_specularSwitch = on; }
 
     QrVertexWorkBuffer& GetWorkBuffer() { return m_workBuffer; }
+    bool GetSpecularSwitch() const { return m_specularSwitch; }
+
+    // --- the render paths: world-space geometry to pre-transformed batches. 0, or the code of
+    // the step that failed (1 work buffers, 2 a batch that could not begin, 7 no material).
+    // eye: the camera location in model space, for back-face culling against the planes.
+    uint32_t RenderShape(const QrBound& bound, const QrPoint3& eye, uint32_t triangleCount, uint32_t vertexCount,
+                         const QrPoint3* positions, const QrPoint3* normals, const QrPlane* planes,
+                         const QrPoint3* textureCoords, uint32_t textureSets, const QrColorA* colors,
+                         const uint16_t* indices);
+    uint32_t RenderTriangles(const QrBound& bound, const QrPoint3& eye, uint32_t triangleCount,
+                             const QrPoint3* positions, const QrPoint3* normals, const QrPlane* planes,
+                             const QrPoint3* textureCoords, uint32_t textureSets, const QrColorA* colors);
+    uint32_t RenderTristrips(const QrBound& bound, const QrPoint3& eye, uint32_t triangleCount,
+                             const QrPoint3* positions, const QrPoint3* normals, const QrPlane* planes,
+                             const QrPoint3* textureCoords, uint32_t textureSets, const QrColorA* colors);
+    uint32_t RenderPoints(const QrBound& bound, uint32_t count, const QrPoint3* positions, const QrPoint3* normals,
+                          const QrColorA* colors, float pointSize);
+    uint32_t RenderLines(const QrBound& bound, uint32_t lineCount, const QrPoint3* positions,
+                         const QrPoint3* textureCoords, const QrColorA* colors);
+    uint32_t RenderScreenPolygon(uint32_t count, const QrPoint3* vertices, const QrPoint3* textureCoords,
+                                 const QrColorA* colors);
+
+    // Room for the records and triangles, the clip pool emptied, used flags cleared when asked,
+    // the specular switch from the specular flag and the material; 0 or 1.
+    uint32_t PrepareBuffers(uint32_t vertexCount, uint32_t triangleCount, bool clearUsed);
+    // Fills the used records by the device's colour state and chooses the emit kernels; 0, or
+    // 7 when a material colour mode finds no material.
+    uint32_t PrepareVertices(const QrBound& bound, uint32_t count, const QrPoint3* positions,
+                             const QrPoint3* normals, const QrPoint3* textureCoords, uint32_t textureSets,
+                             const QrColorA* colors);
+    void ResetClipInterpolator();
+    void ChooseClipInterpolator();
+    // The tail of the triangle paths: the list through the emit kernels or the clipper, drawn.
+    uint32_t DrawPreparedTriangles();
+
+    const QrTriangleRef* GetTriangles() const { return m_triangles.data(); }
+    uint32_t GetTriangleCount() const { return m_triangleCount; }
+    QrTriangleKernel GetTriangleKernel() const { return m_triangleKernel; }
+    QrPointKernel GetPointKernel() const { return m_pointKernel; }
+    QrLineKernel GetLineKernel() const { return m_lineKernel; }
+    QrClipInterpolator GetClipInterpolator() const { return m_clipInterpolator; }
+
+    // --- lights and material
+    QrLightCache& GetLightCache() { return m_lights; }
+    QrMaterialCache& GetMaterialCache() { return m_materials; }
+    // The current material, or the default one before any was made current.
+    const QrMaterialRecord& GetLightingMaterial() const;
+    std::vector<QrActiveLight>& GetActiveLightScratch() { return m_activeLights; }
 
 private:
     // Fog range from the frustum and the depth in force; false when it leaves no usable range.
@@ -136,4 +193,13 @@ private:
     uint32_t m_drawDefaults = 0;
     uint32_t m_hookWord = 0;
     bool m_specularSwitch = false;
+
+    QrTriangleKernel m_triangleKernel = nullptr;
+    QrPointKernel m_pointKernel = nullptr;
+    QrLineKernel m_lineKernel = nullptr;
+    QrClipInterpolator m_clipInterpolator = nullptr;
+
+    QrLightCache m_lights;
+    QrMaterialCache m_materials;
+    std::vector<QrActiveLight> m_activeLights;
 };

@@ -129,14 +129,15 @@ void QrD3DRender::SetBackgroundColor(const QrPoint3& color)
     m_driver->GetDevice()->SetClearColor(color.x, color.y, color.z);
 }
 
-void QrD3DRender::UpdateLight(const QrLight* /*light*/, uint32_t /*enable*/)
+void QrD3DRender::UpdateLight(const QrLight* light, uint32_t enable)
 {
-    // The light cache comes with the lighting of the render paths.
+    if (light)
+        m_driver->GetLightCache().Update(*light, (enable & 0xFF) != 0);
 }
 
-void QrD3DRender::SetMaterial(const QrMaterialProperty* /*material*/)
+void QrD3DRender::SetMaterial(const QrMaterialProperty* material)
 {
-    // The material cache comes with the lighting of the render paths.
+    m_driver->GetMaterialCache().SetCurrent(material);
 }
 
 void QrD3DRender::SetCameraData(const QrPoint3& location, const QrPoint3& /*nearPoint*/, const QrPoint3& direction,
@@ -147,38 +148,47 @@ void QrD3DRender::SetCameraData(const QrPoint3& location, const QrPoint3& /*near
 
 void QrD3DRender::SetWorldTransform(const QrPoint3&, const QrMatrix3&, float) {}
 
-uint32_t QrD3DRender::RenderShape(uint16_t, uint16_t, const QrPoint3*, const QrPoint3*, const QrPlane*, uint16_t,
-                                  const QrPoint3*, const QrColorA*, const uint16_t*, const QrBound&, const QrPoint3&)
+uint32_t QrD3DRender::RenderShape(uint16_t triangleCount, uint16_t vertexCount, const QrPoint3* vertices,
+                                  const QrPoint3* normals, const QrPlane* planes, uint16_t textureSetCount,
+                                  const QrPoint3* textureCoords, const QrColorA* colors, const uint16_t* indices,
+                                  const QrBound& worldBound, const QrPoint3& eye)
 {
-    // The render paths arrive with the geometry pipeline.
-    return QrRenderCode::kOk;
+    return m_driver->RenderShape(worldBound, eye, triangleCount, vertexCount, vertices, normals, planes,
+                                 textureCoords, textureSetCount, colors, indices);
 }
 
-uint32_t QrD3DRender::RenderTriangles(uint16_t, const QrPoint3*, const QrPoint3*, const QrPlane*, uint16_t,
-                                      const QrPoint3*, const QrColorA*, const QrBound&, const QrPoint3&)
+uint32_t QrD3DRender::RenderTriangles(uint16_t triangleCount, const QrPoint3* vertices, const QrPoint3* normals,
+                                      const QrPlane* planes, uint16_t textureSetCount, const QrPoint3* textureCoords,
+                                      const QrColorA* colors, const QrBound& worldBound, const QrPoint3& eye)
 {
-    return QrRenderCode::kOk;
+    return m_driver->RenderTriangles(worldBound, eye, triangleCount, vertices, normals, planes, textureCoords,
+                                     textureSetCount, colors);
 }
 
-uint32_t QrD3DRender::RenderTristrips(uint16_t, const QrPoint3*, const QrPoint3*, const QrPlane*, uint16_t,
-                                      const QrPoint3*, const QrColorA*, const QrBound&, const QrPoint3&)
+uint32_t QrD3DRender::RenderTristrips(uint16_t triangleCount, const QrPoint3* vertices, const QrPoint3* normals,
+                                      const QrPlane* planes, uint16_t textureSetCount, const QrPoint3* textureCoords,
+                                      const QrColorA* colors, const QrBound& worldBound, const QrPoint3& eye)
 {
-    return QrRenderCode::kOk;
+    return m_driver->RenderTristrips(worldBound, eye, triangleCount, vertices, normals, planes, textureCoords,
+                                     textureSetCount, colors);
 }
 
-uint32_t QrD3DRender::RenderPoints(uint16_t, const QrPoint3*, const QrPoint3*, const QrColorA*, float, const QrBound&)
+uint32_t QrD3DRender::RenderPoints(uint16_t count, const QrPoint3* vertices, const QrPoint3* normals,
+                                   const QrColorA* colors, float pointSize, const QrBound& worldBound)
 {
-    return QrRenderCode::kOk;
+    return m_driver->RenderPoints(worldBound, count, vertices, normals, colors, pointSize);
 }
 
-uint32_t QrD3DRender::RenderLines(uint16_t, const QrPoint3*, const QrPoint3*, const QrColorA*, const QrBound&)
+uint32_t QrD3DRender::RenderLines(uint16_t lineCount, const QrPoint3* vertices, const QrPoint3* textureCoords,
+                                  const QrColorA* colors, const QrBound& worldBound)
 {
-    return QrRenderCode::kOk;
+    return m_driver->RenderLines(worldBound, lineCount, vertices, textureCoords, colors);
 }
 
-uint32_t QrD3DRender::RenderScreenPolygon(uint16_t, const QrPoint3*, const QrPoint3*, const QrColorA*)
+uint32_t QrD3DRender::RenderScreenPolygon(uint16_t count, const QrPoint3* vertices, const QrPoint3* textureCoords,
+                                          const QrColorA* colors)
 {
-    return QrRenderCode::kOk;
+    return m_driver->RenderScreenPolygon(count, vertices, textureCoords, colors);
 }
 
 void QrD3DRender::SetFog(uint8_t enabled, float depth, uint32_t mode, const QrPoint3& color)

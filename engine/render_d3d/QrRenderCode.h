@@ -14,6 +14,12 @@ public:
     // The renderer's own small codes.
     static constexpr uint32_t kQueryFailed = 1;
     static constexpr uint32_t kCreateFailed = 2;
+    // Draw paths: a work buffer could not grow; a batch could not be drawn; no material for a
+    // material colour mode; a light of unknown type.
+    static constexpr uint32_t kGrowFailed = 1;
+    static constexpr uint32_t kDrawFailed = 2;
+    static constexpr uint32_t kBadLightType = 5;
+    static constexpr uint32_t kNoMaterial = 7;
     static constexpr uint32_t kNoMemory = 8;
     static constexpr uint32_t kBadParameters = 13;
 

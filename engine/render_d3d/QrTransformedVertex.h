@@ -25,5 +25,5 @@ struct QrTransformedVertex
     // Only records that a kept primitive uses are filled and emitted.
     uint8_t used = 0;
     // The vertex-buffer batch it was last emitted in; 0 after the vertex set-up.
-    uint8_t batch = 0;
+    uint32_t batch = 0;
 };

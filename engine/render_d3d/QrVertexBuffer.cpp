@@ -1,6 +1,11 @@
 #include "QrVertexBuffer.h"
 
+#include "DebugOutput.h"
+#include "Device3D.h"
 #include "Graphics3D.h"
+#include "QrD3DDevice.h"
+#include "QrRenderCode.h"
+#include "Surface.h"
 #include "VertexBuffer.h"
 
 #include <new>
@@ -82,6 +87,95 @@ void QrVertexBuffer::FreeStaging()
     m_vertexCount = 0;
     m_triangleCount = 0;
     m_indexCapacity = 0;
+}
+
+bool QrVertexBuffer::LockCurrent()
+{
+    plat::VertexBuffer* buffer = m_pairs[m_currentPair][m_pairIndex].get();
+    void* data = nullptr;
+    if (!buffer || buffer->Lock(plat::kLockWait | plat::kLockWriteOnly, data) != plat::Result::Ok)
+        return false;
+    m_vertexWrite = static_cast<uint8_t*>(data);
+    m_format = m_currentPair == 1 ? plat::VertexFormat::TlTex2 : plat::VertexFormat::TlTex1;
+    m_stride = plat::VertexStride(m_format);
+    m_indexWrite = m_indices.data();
+    m_vertexCount = 0;
+    m_triangleCount = 0;
+    m_locked = 1;
+    return true;
+}
+
+bool QrVertexBuffer::Begin(bool twoSets, uint8_t mode)
+{
+    m_mode = mode;
+    m_currentPair = twoSets ? 1 : 0;
+    if (!LockCurrent())
+        return false;
+    m_batch = 1;
+    return true;
+}
+
+bool QrVertexBuffer::Lock()
+{
+    if (!LockCurrent())
+        return false;
+    // Every record emitted before now counts as not yet in this buffer.
+    ++m_batch;
+    return true;
+}
+
+uint32_t QrVertexBuffer::Draw(QrD3DDevice& device)
+{
+    plat::VertexBuffer* buffer = m_pairs[m_currentPair][m_pairIndex].get();
+    const bool empty = m_mode == kModeLines ? m_vertexCount == 0 : m_triangleCount == 0;
+    if (empty || !m_locked)
+    {
+        if (m_locked && buffer && buffer->Unlock() == plat::Result::Ok)
+            m_locked = 0;
+        device.SetTwoSets(false);
+        return QrRenderCode::kOk;
+    }
+
+    device.SetViewport();
+    if (device.ApplyRenderStates(true) != QrRenderCode::kOk)
+        return QrRenderCode::kDrawFailed;
+    if (buffer->Unlock() == plat::Result::Ok)
+        m_locked = 0;
+    device.ChooseMultitexturePath(HasTwoSets());
+
+    plat::Device3D* d3d = device.GetDevice3D();
+    plat::Result r = plat::Result::Ok;
+    uint32_t pass = 0;
+    bool more = true;
+    while (more)
+    {
+        more = device.SetUpPass(pass++);
+        do
+        {
+            if (m_mode == kModeLines)
+                r = d3d->DrawPrimitiveVB(plat::PrimitiveType::LineList, *buffer, 0, m_vertexCount,
+                                         plat::kDrawDoNotClip | plat::kDrawDoNotUpdateExtents);
+            else
+                r = d3d->DrawIndexedPrimitiveVB(plat::PrimitiveType::TriangleList, *buffer, m_indices.data(),
+                                                m_triangleCount * 3,
+                                                plat::kDrawDoNotClip | plat::kDrawDoNotUpdateExtents);
+        } while (r == plat::Result::WasStillDrawing);
+    }
+    m_pairIndex ^= 1;
+    if (r != plat::Result::Ok)
+    {
+        plat::DebugOutput("Draw Indexed Primitive failed\n");
+        return QrRenderCode::kDrawFailed;
+    }
+    device.SetTwoSets(false);
+    return QrRenderCode::kOk;
+}
+
+uint32_t QrVertexBuffer::Flush(QrD3DDevice& device)
+{
+    if (Draw(device) != QrRenderCode::kOk)
+        return QrRenderCode::kDrawFailed;
+    return Lock() ? QrRenderCode::kOk : QrRenderCode::kDrawFailed;
 }
 
 plat::VertexBuffer* QrVertexBuffer::Buffer(uint32_t pair, uint32_t index) const

@@ -28,8 +28,14 @@ uint32_t QrVertexWorkBuffer::Reserve(uint32_t count)
     return 0;
 }
 
-void QrVertexWorkBuffer::GrowClipPool()
+bool QrVertexWorkBuffer::GrowClipPool()
 {
     for (uint32_t i = 0; i < kPoolGrowBlocks; ++i)
-        m_pool.emplace_back(new QrTransformedVertex[kPoolBlockRecords]());
+    {
+        std::unique_ptr<QrTransformedVertex[]> block(new (std::nothrow) QrTransformedVertex[kPoolBlockRecords]());
+        if (!block)
+            return false;
+        m_pool.push_back(std::move(block));
+    }
+    return true;
 }

@@ -22,8 +22,20 @@ public:
     // Makes room for count records (their contents are not kept when it grows) and empties the
     // clip pool. 0, or 1 when memory runs out.
     uint32_t Reserve(uint32_t count);
-    // Eight more zero-filled blocks behind the old ones.
-    void GrowClipPool();
+    // Eight more zero-filled blocks behind the old ones; false when memory runs out.
+    bool GrowClipPool();
+    // A record for a new clip vertex, valid until the next Reserve; null when memory runs out.
+    QrTransformedVertex* TakeClipRecord()
+    {
+        if (m_poolTaken == kPoolBlockRecords)
+        {
+            if (m_poolBlock + 1 == m_pool.size() && !GrowClipPool())
+                return nullptr;
+            ++m_poolBlock;
+            m_poolTaken = 0;
+        }
+        return &m_pool[m_poolBlock][m_poolTaken++];
+    }
 
     QrTransformedVertex* Records() { return m_records.data(); }
     uint32_t Capacity() const { return static_cast<uint32_t>(m_records.size()); }
