@@ -11,8 +11,7 @@ namespace
 {
 
 template <bool kTwoSets, bool kSpecular, bool kFog>
-uint32_t Lerp(float dP, float dQ, const QrTransformedVertex& p, const QrTransformedVertex& q,
-              QrTransformedVertex& out)
+uint32_t Lerp(float dP, float dQ, const QrTransformedVertex& p, const QrTransformedVertex& q, QrTransformedVertex& out)
 {
     // Moves from P away from Q by t: where the distance dP + (dP - dQ) t is 0.
     const float t = dP / (dQ - dP);

@@ -37,8 +37,8 @@ bool FetchTexture(Manager* manager, int32_t memory, QrImage* image, QrPointer<Qr
     {
         (void)manager;
         (void)memory;
-        changed = (image == nullptr) != (last.Get() == nullptr) ||
-                  (image && last && image->GetSerial() != last->GetSerial());
+        changed =
+            (image == nullptr) != (last.Get() == nullptr) || (image && last && image->GetSerial() != last->GetSerial());
         if (changed)
             last = image;
         mipmapped = false;
@@ -73,8 +73,7 @@ void QrD3DDevice::SetStageOpIfChanged(uint32_t stage, TextureOp colorOp, uint32_
     StageIfChanged(stage, plat::StageState::AlphaArg2, alphaArg2);
 }
 
-void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTexture, bool alphaTexture,
-                                  int twoPass)
+void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTexture, bool alphaTexture, int twoPass)
 {
     // Stage 2 (vertex-last) combines what stages 0 and 1 made instead of a texture.
     const uint32_t t = stage == 0 ? TextureArg::kTexture : TextureArg::kCurrent;

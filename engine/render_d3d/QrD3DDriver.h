@@ -145,9 +145,8 @@ public:
     uint32_t PrepareBuffers(uint32_t vertexCount, uint32_t triangleCount, bool clearUsed);
     // Fills the used records by the device's colour state and chooses the emit kernels; 0, or
     // 7 when a material colour mode finds no material.
-    uint32_t PrepareVertices(const QrBound& bound, uint32_t count, const QrPoint3* positions,
-                             const QrPoint3* normals, const QrPoint3* textureCoords, uint32_t textureSets,
-                             const QrColorA* colors);
+    uint32_t PrepareVertices(const QrBound& bound, uint32_t count, const QrPoint3* positions, const QrPoint3* normals,
+                             const QrPoint3* textureCoords, uint32_t textureSets, const QrColorA* colors);
     void ResetClipInterpolator();
     void ChooseClipInterpolator();
     // The tail of the triangle paths: the list through the emit kernels or the clipper, drawn.
@@ -155,6 +154,8 @@ public:
 
     const QrTriangleRef* GetTriangles() const { return m_triangles.data(); }
     uint32_t GetTriangleCount() const { return m_triangleCount; }
+    // Chosen by the vertex set-up for the draw in hand.
+    void SetEmitKernels(QrTriangleKernel triangle, QrPointKernel point, QrLineKernel line);
     QrTriangleKernel GetTriangleKernel() const { return m_triangleKernel; }
     QrPointKernel GetPointKernel() const { return m_pointKernel; }
     QrLineKernel GetLineKernel() const { return m_lineKernel; }

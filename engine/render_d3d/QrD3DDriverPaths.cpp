@@ -31,6 +31,8 @@ const QrMaterialRecord& QrD3DDriver::GetLightingMaterial() const
 
 uint32_t QrD3DDriver::PrepareBuffers(uint32_t vertexCount, uint32_t triangleCount, bool clearUsed)
 {
+    // A camera sent after the frame began is taken up before its first draw.
+    UpdateCamera();
     if (m_workBuffer.Reserve(vertexCount) != 0)
         return QrRenderCode::kGrowFailed;
     if (triangleCount)
@@ -140,10 +142,16 @@ uint32_t QrD3DDriver::PrepareVertices(const QrBound& bound, uint32_t count, cons
     QrFogKind fog = QrFogKind::None;
     if (m_fog.enabled)
         fog = m_fog.range ? QrFogKind::Range : m_fog.vertexAlpha ? QrFogKind::VertexAlpha : QrFogKind::Depth;
-    m_triangleKernel = QrChooseTriangleKernel(color, m_specularSwitch, device.GetTwoSets(), fog);
-    m_pointKernel = QrChoosePointKernel(color, m_specularSwitch);
-    m_lineKernel = QrChooseLineKernel(color);
+    SetEmitKernels(QrChooseTriangleKernel(color, m_specularSwitch, device.GetTwoSets(), fog),
+                   QrChoosePointKernel(color, m_specularSwitch), QrChooseLineKernel(color));
     return QrRenderCode::kOk;
+}
+
+void QrD3DDriver::SetEmitKernels(QrTriangleKernel triangle, QrPointKernel point, QrLineKernel line)
+{
+    m_triangleKernel = triangle;
+    m_pointKernel = point;
+    m_lineKernel = line;
 }
 
 void QrD3DDriver::ResetClipInterpolator()
@@ -357,6 +365,7 @@ uint32_t QrD3DDriver::RenderScreenPolygon(uint32_t count, const QrPoint3* vertic
     }
     // Screen polygons are unlit: no highlight is added to them.
     m_specularSwitch = false;
+    UpdateCamera();
     uint32_t code = ApplyDrawDefaults();
     if (code != QrRenderCode::kOk)
         return code;

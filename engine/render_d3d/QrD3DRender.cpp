@@ -153,8 +153,8 @@ uint32_t QrD3DRender::RenderShape(uint16_t triangleCount, uint16_t vertexCount, 
                                   const QrPoint3* textureCoords, const QrColorA* colors, const uint16_t* indices,
                                   const QrBound& worldBound, const QrPoint3& eye)
 {
-    return m_driver->RenderShape(worldBound, eye, triangleCount, vertexCount, vertices, normals, planes,
-                                 textureCoords, textureSetCount, colors, indices);
+    return m_driver->RenderShape(worldBound, eye, triangleCount, vertexCount, vertices, normals, planes, textureCoords,
+                                 textureSetCount, colors, indices);
 }
 
 uint32_t QrD3DRender::RenderTriangles(uint16_t triangleCount, const QrPoint3* vertices, const QrPoint3* normals,

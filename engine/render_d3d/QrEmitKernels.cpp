@@ -199,7 +199,8 @@ uint32_t EmitPoints(QrD3DDriver& driver, QrTransformedVertex* records, uint32_t 
         {
             centre.specular = kNoFogSpecular;
         }
-        const float corners[4][4] = {{-h, -h, 0.0f, 1.0f}, {-h, h, 0.0f, 0.0f}, {h, h, 1.0f, 0.0f}, {h, -h, 1.0f, 1.0f}};
+        const float corners[4][4] = {
+            {-h, -h, 0.0f, 1.0f}, {-h, h, 0.0f, 0.0f}, {h, h, 1.0f, 0.0f}, {h, -h, 1.0f, 1.0f}};
         uint16_t index[4];
         for (uint32_t k = 0; k < 4; ++k)
         {
@@ -220,8 +221,7 @@ uint32_t EmitPoints(QrD3DDriver& driver, QrTransformedVertex* records, uint32_t 
     return QrRenderCode::kOk;
 }
 
-template <bool kColor>
-uint32_t EmitLine(QrD3DDriver& driver, QrTransformedVertex& a, QrTransformedVertex& b)
+template <bool kColor> uint32_t EmitLine(QrD3DDriver& driver, QrTransformedVertex& a, QrTransformedVertex& b)
 {
     QrD3DDevice& device = *driver.GetDevice();
     QrVertexBuffer& buffer = device.VertexBuffer();
@@ -367,8 +367,8 @@ uint32_t QrEmitScreenPolygon(QrD3DDriver& driver, const QrPoint3* vertices, cons
         v.rhw = 0.95f / ((f - n) * p.z + n);
         v.z = f * p.z * v.rhw;
         if (colors)
-            v.diffuse = Argb(ToByte(colors[i].a * 255.0f), ToByte(colors[i].r * 255.0f),
-                             ToByte(colors[i].g * 255.0f), ToByte(colors[i].b * 255.0f));
+            v.diffuse = Argb(ToByte(colors[i].a * 255.0f), ToByte(colors[i].r * 255.0f), ToByte(colors[i].g * 255.0f),
+                             ToByte(colors[i].b * 255.0f));
         else
             v.diffuse = kWhite;
         v.specular = kNoFogSpecular;

@@ -141,9 +141,9 @@ float SpecularTerm(const QrActiveLight& light, const QrPoint3& p, const QrPoint3
 
 } // namespace
 
-uint32_t QrLightVertices(QrD3DDriver& driver, uint32_t count, QrTransformedVertex* records,
-                         const QrPoint3* positions, const QrPoint3* normals, const QrPoint3* textureCoords,
-                         const QrColorA* colors, const QrBound& bound, bool specular, bool addColors)
+uint32_t QrLightVertices(QrD3DDriver& driver, uint32_t count, QrTransformedVertex* records, const QrPoint3* positions,
+                         const QrPoint3* normals, const QrPoint3* textureCoords, const QrColorA* colors,
+                         const QrBound& bound, bool specular, bool addColors)
 {
     const QrMaterialRecord& material = driver.GetLightingMaterial();
     const float emissiveR = material.emissive.x * 255.0f;

@@ -27,6 +27,6 @@ struct QrActiveLight
 
 // Chooses the kernel: unlit without normals, else diffuse, or diffuse and specular. Vertex
 // colours (may be null) are multiplied in, or added when addColors is set. 0.
-uint32_t QrLightVertices(QrD3DDriver& driver, uint32_t count, QrTransformedVertex* records,
-                         const QrPoint3* positions, const QrPoint3* normals, const QrPoint3* textureCoords,
-                         const QrColorA* colors, const QrBound& bound, bool specular, bool addColors);
+uint32_t QrLightVertices(QrD3DDriver& driver, uint32_t count, QrTransformedVertex* records, const QrPoint3* positions,
+                         const QrPoint3* normals, const QrPoint3* textureCoords, const QrColorA* colors,
+                         const QrBound& bound, bool specular, bool addColors);
