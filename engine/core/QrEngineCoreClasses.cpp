@@ -1,5 +1,6 @@
 #include "QrEngineCoreClasses.h"
 
+#include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrAlphaProperty.h"
 #include "QrAudioProperty.h"
@@ -10,6 +11,7 @@
 #include "QrImage.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
+#include "QrNode.h"
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
@@ -27,6 +29,7 @@
 void RegisterEngineCoreClasses()
 {
     QrObject::RegisterCreateFunction();
+    QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
@@ -37,6 +40,7 @@ void RegisterEngineCoreClasses()
     QrImage::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
+    QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();

@@ -1,0 +1,6 @@
+#include "QrAVInstance.h"
+
+QrAVInstance::QrAVInstance()
+{
+    m_worldRotate.MakeIdentity();
+}

@@ -1,0 +1,583 @@
+#include "QrAVObject.h"
+
+#include "QrBound.h"
+#include "QrLoadRecord.h"
+#include "QrNode.h"
+#include "QrPlane.h"
+#include "QrStream.h"
+
+#include <cstring>
+#include <vector>
+
+// The traversal reaches the camera, its display and the sorter only through the helpers below.
+// Each class is used once its header is part of the build; before that no such object can
+// exist, so the traversal is never entered with one.
+#if __has_include("QrCamera.h")
+#include "QrCamera.h"
+#define QR_HAVE_CAMERA 1
+#endif
+#if __has_include("QrDisplay.h")
+#include "QrDisplay.h"
+#define QR_HAVE_DISPLAY 1
+#endif
+#if __has_include("QrSorter.h")
+#include "QrSorter.h"
+#define QR_HAVE_SORTER 1
+#endif
+
+QR_IMPLEMENT_RTTI(QrAVObject, QrObject)
+QR_IMPLEMENT_ABSTRACT_CREATE(QrAVObject)
+
+namespace
+{
+#ifdef QR_HAVE_CAMERA
+uint32_t PlaneCountOf(QrCamera* camera)
+{
+    const uint32_t count = camera->GetPlaneCount();
+    return count < QrAVObject::kMaxPlanes ? count : QrAVObject::kMaxPlanes;
+}
+QrPlane* const* PlanesOf(QrCamera* camera)
+{
+    return camera->GetPlanes();
+}
+uint32_t* PassedMaskOf(QrCamera* camera)
+{
+    return camera->GetPassedPlaneMask();
+}
+uint8_t SortFlagOf(QrCamera* camera)
+{
+    return camera->GetSortFlag();
+}
+void SetSortFlagOf(QrCamera* camera, uint8_t flag)
+{
+    camera->SetSortFlag(flag);
+}
+#else
+uint32_t PlaneCountOf(QrCamera*)
+{
+    return 0;
+}
+QrPlane* const* PlanesOf(QrCamera*)
+{
+    return nullptr;
+}
+uint32_t* PassedMaskOf(QrCamera*)
+{
+    static uint32_t unused[QrAVObject::kPlaneMaskWords] = {};
+    return unused;
+}
+uint8_t SortFlagOf(QrCamera*)
+{
+    return 0;
+}
+void SetSortFlagOf(QrCamera*, uint8_t) {}
+#endif
+
+#if defined(QR_HAVE_CAMERA) && defined(QR_HAVE_DISPLAY)
+void PushPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
+{
+    if (QrDisplay* display = camera->GetDisplay())
+        display->PushProperties(list);
+}
+void PopPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
+{
+    if (QrDisplay* display = camera->GetDisplay())
+        display->PopProperties(list);
+}
+#else
+void PushPropertiesOn(QrCamera*, QrPointerList<QrProperty>&) {}
+void PopPropertiesOn(QrCamera*, QrPointerList<QrProperty>&) {}
+#endif
+
+#ifdef QR_HAVE_SORTER
+bool SorterTakes(QrSorter* sorter, QrAVObject* object, QrAVInstance* instance)
+{
+    return sorter->AddObject(object, instance);
+}
+#else
+bool SorterTakes(QrSorter*, QrAVObject*, QrAVInstance*)
+{
+    return false;
+}
+#endif
+
+bool TestBit(const uint32_t* mask, uint32_t i)
+{
+    return (mask[i >> 5] >> (i & 31)) & 1u;
+}
+
+void SetBit(uint32_t* mask, uint32_t i)
+{
+    mask[i >> 5] |= 1u << (i & 31);
+}
+} // namespace
+
+QrAVObject::QrAVObject() : m_instances(1, 1)
+{
+    m_rotate.MakeIdentity();
+    MakeRootInstance();
+}
+
+QrAVObject::~QrAVObject()
+{
+    // Properties go first, then the instance records (the members' reverse order does it).
+    m_currentInstance = nullptr;
+}
+
+QrAVInstance* QrAVObject::MakeRootInstance()
+{
+    if (m_instances.GetCount() > 0)
+        m_instances.Remove(nullptr);
+    m_instances.FindOrAdd(nullptr, this);
+    m_currentInstance = m_instances.GetAt(0);
+    return m_currentInstance;
+}
+
+QrAVInstance* QrAVObject::ResetRootInstance()
+{
+    return MakeRootInstance();
+}
+
+void QrAVObject::SetCurrentInstance(QrAVInstance* instance)
+{
+    if (instance)
+        m_currentInstance = instance;
+}
+
+// --- instances
+
+QrAVInstance* QrAVObject::AttachParent(QrNode* parent)
+{
+    // The first parent takes over the root record with its world data.
+    if (m_instances.GetCount() == 1)
+    {
+        QrAVInstance* only = m_instances.GetAt(0);
+        if (only && only->GetId() == nullptr)
+        {
+            only->SetId(parent);
+            return only;
+        }
+    }
+    return m_instances.FindOrAdd(parent, this);
+}
+
+void QrAVObject::DetachParent(QrNode* parent)
+{
+    QrAVInstance* record = m_instances.Find(parent);
+    if (!record)
+        return;
+    // The last record is never deleted: it becomes the parentless one again.
+    if (m_instances.GetCount() == 1)
+    {
+        record->SetId(nullptr);
+        return;
+    }
+    const bool wasCurrent = record == m_currentInstance;
+    m_instances.Remove(parent);
+    // The deleted record must not stay current.
+    if (wasCurrent)
+        m_currentInstance = m_instances.GetAt(0);
+}
+
+QrAVInstance* QrAVObject::CreateInstance()
+{
+    return new QrAVInstance;
+}
+
+QrNode* QrAVObject::GetParent()
+{
+    return m_currentInstance ? m_currentInstance->GetId() : nullptr;
+}
+
+QrPointer<QrAVObject> QrAVObject::CreateClone()
+{
+    return QrPointer<QrAVObject>(this);
+}
+
+// --- world data
+
+void QrAVObject::UpdateAllInstances()
+{
+    for (uint32_t i = 0; i < m_instances.GetUsedSize(); ++i)
+    {
+        QrAVInstance* record = m_instances.GetAt(i);
+        if (!record)
+            continue;
+        Update(record);
+        if (QrNode* parent = record->GetId())
+            parent->PropagateBoundUp();
+    }
+}
+
+void QrAVObject::Update(QrAVInstance* instance)
+{
+    UpdateWorldData(instance);
+    UpdateWorldBound(instance);
+}
+
+void QrAVObject::UpdateWorldData(QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    QrAVInstance* self = m_currentInstance;
+    QrNode* parent = self->GetId();
+    QrAVInstance* p = parent ? parent->GetCurrentInstance() : nullptr;
+    if (!p)
+    {
+        self->m_worldScale = m_scale;
+        self->m_worldRotate = m_rotate;
+        self->m_worldTranslate = m_translate;
+        self->m_worldVelocity = m_velocity;
+        return;
+    }
+    // Scale first, then rotation, then translation; the parent's scale does not reach the velocity.
+    self->m_worldScale = m_scale * p->m_worldScale;
+    self->m_worldRotate = p->m_worldRotate.Multiply(m_rotate);
+    self->m_worldTranslate = p->m_worldTranslate + p->m_worldRotate.TimesPoint(m_translate) * p->m_worldScale;
+    self->m_worldVelocity = p->m_worldRotate.TimesPoint(m_velocity) + p->m_worldVelocity;
+}
+
+bool QrAVObject::UpdateWorldBound(QrAVInstance*)
+{
+    return false;
+}
+
+void QrAVObject::ApplyTransform(const QrMatrix3&, const QrPoint3&, bool) {}
+
+QrBound& QrAVObject::GetWorldBound()
+{
+    return m_currentInstance->m_worldBound;
+}
+
+bool QrAVObject::IsDisplayable()
+{
+    return true;
+}
+
+// --- drawing
+
+void QrAVObject::PushState(QrCamera* camera, QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    if (camera && !m_properties.IsEmpty())
+        PushPropertiesOn(camera, m_properties);
+}
+
+void QrAVObject::PopState(QrCamera* camera, QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    if (camera && !m_properties.IsEmpty())
+        PopPropertiesOn(camera, m_properties);
+}
+
+void QrAVObject::Draw(QrCamera*, QrAVInstance*) {}
+
+void QrAVObject::PushDisplayState(QrCamera* camera, QrAVInstance* instance)
+{
+    PushState(camera, instance);
+}
+
+void QrAVObject::PopDisplayState(QrCamera* camera, QrAVInstance* instance)
+{
+    PopState(camera, instance);
+}
+
+void QrAVObject::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    if (!IsDisplayable())
+        return;
+    if (sorter && SorterTakes(sorter, this, instance))
+        return;
+    Draw(camera, instance);
+}
+
+void QrAVObject::SetAppCulled(uint8_t culled)
+{
+    m_appCulled = culled;
+}
+
+uint8_t QrAVObject::GetAppCulled()
+{
+    return m_appCulled;
+}
+
+bool QrAVObject::IsCulledByFrustum(QrCamera* camera, uint32_t localMask[kPlaneMaskWords])
+{
+    if (!camera)
+        return false;
+    return IsCulledByPlanes(PlaneCountOf(camera), PlanesOf(camera), PassedMaskOf(camera), localMask);
+}
+
+bool QrAVObject::IsCulledByPlanes(uint32_t planeCount, const QrPlane* const* planes,
+                                  uint32_t passedMask[kPlaneMaskWords], uint32_t localMask[kPlaneMaskWords])
+{
+    if (!planes)
+        return false;
+    if (planeCount > kMaxPlanes)
+        planeCount = kMaxPlanes;
+    const QrBound& bound = GetWorldBound();
+    for (uint32_t i = planeCount; i-- > 0;)
+    {
+        if (TestBit(passedMask, i) || !planes[i])
+            continue;
+        const int side = bound.WhichSide(*planes[i]);
+        if (side == QrPlane::kNegativeSide)
+            return true;
+        if (side == QrPlane::kPositiveSide)
+        {
+            SetBit(passedMask, i);
+            SetBit(localMask, i);
+        }
+    }
+    return false;
+}
+
+void QrAVObject::CullAndDraw(QrCamera* camera, QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    if (!camera || GetAppCulled())
+        return;
+    uint32_t localMask[kPlaneMaskWords] = {};
+    if (!IsCulledByFrustum(camera, localMask))
+    {
+        PushState(camera, instance);
+        Draw(camera, instance);
+        PopState(camera, instance);
+    }
+    // Give back the planes this object passed, also after a cull by a later plane.
+    uint32_t* passed = PassedMaskOf(camera);
+    for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
+        passed[w] &= ~localMask[w];
+}
+
+void QrAVObject::CullAndDisplay(QrCamera* camera, QrSorter* sorter, QrAVInstance* instance)
+{
+    SetCurrentInstance(instance);
+    if (!camera || GetAppCulled())
+        return;
+    uint32_t localMask[kPlaneMaskWords] = {};
+    if (!IsCulledByFrustum(camera, localMask))
+    {
+        const uint8_t sortFlag = SortFlagOf(camera);
+        PushDisplayState(camera, instance);
+        Display(camera, sorter, instance);
+        PopDisplayState(camera, instance);
+        SetSortFlagOf(camera, sortFlag);
+    }
+    uint32_t* passed = PassedMaskOf(camera);
+    for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
+        passed[w] &= ~localMask[w];
+}
+
+bool QrAVObject::RayIntersectsWorldBound(const QrPoint3& origin, const QrPoint3& direction)
+{
+    const QrBound& bound = GetWorldBound();
+    const QrPoint3& c = bound.GetCenter();
+    const double dx = double(origin.x) - c.x;
+    const double dy = double(origin.y) - c.y;
+    const double dz = double(origin.z) - c.z;
+    const double r = bound.GetRadius();
+    const double k = dx * dx + dy * dy + dz * dz - r * r;
+    if (k <= 0.0)
+        return true; // the origin lies in or on the sphere
+    const double b = dx * direction.x + dy * direction.y + dz * direction.z;
+    if (b >= 0.0)
+        return false; // pointing away
+    const double dd =
+        double(direction.x) * direction.x + double(direction.y) * direction.y + double(direction.z) * direction.z;
+    return b * b >= dd * k;
+}
+
+// --- collision and picking
+
+void QrAVObject::CreateCollisionData(QrAVInstance*, uint32_t) {}
+
+void QrAVObject::DeleteCollisionData(QrAVInstance*) {}
+
+bool QrAVObject::TestCollisions(float, QrCollisionRecord&, QrCollisionRecord&)
+{
+    return false;
+}
+
+int32_t QrAVObject::FindCollisions(float, QrCollisionRecord&, QrCollisionRecord&)
+{
+    return 0;
+}
+
+bool QrAVObject::FindIntersections(const QrPoint3&, const QrPoint3&, QrPick&, QrAVInstance*)
+{
+    return false;
+}
+
+// --- tree services
+
+QrAVObject* QrAVObject::GetObjectByName(const char* name)
+{
+    const char* own = GetName();
+    return name && own && std::strcmp(name, own) == 0 ? this : nullptr;
+}
+
+bool QrAVObject::Optimize(uint32_t)
+{
+    return false;
+}
+
+bool QrAVObject::SharesProperties(QrAVObject* other, uint32_t typeMask)
+{
+    if (!other || m_properties.GetCount() != other->m_properties.GetCount())
+        return false;
+    for (QrProperty* property : m_properties)
+    {
+        if (!other->m_properties.Contains(property))
+            return false;
+        const uint32_t type = property->Type();
+        if (type < 32 && ((typeMask >> type) & 1u))
+            return false;
+    }
+    return true;
+}
+
+void QrAVObject::CreateMerged(QrPointer<QrAVObject>& out, QrTArray<QrAVObject>&)
+{
+    out = nullptr;
+}
+
+// --- properties and local transform
+
+void QrAVObject::AttachProperty(QrProperty* property)
+{
+    m_properties.AddHead(property);
+}
+
+bool QrAVObject::DetachProperty(QrProperty* property)
+{
+    if (!property || !m_properties.Contains(property))
+        return false;
+    QrPointer<QrProperty> hold(property);
+    m_properties.Remove(property);
+    return true;
+}
+
+uint32_t QrAVObject::DetachPropertiesIf(const std::function<bool(QrProperty*)>& match)
+{
+    // Collect first: the list must not change while it is walked.
+    std::vector<QrPointer<QrProperty>> doomed;
+    for (QrProperty* property : m_properties)
+        if (match(property))
+            doomed.emplace_back(property);
+    for (QrPointer<QrProperty>& property : doomed)
+        m_properties.Remove(property.Get());
+    return static_cast<uint32_t>(doomed.size());
+}
+
+void QrAVObject::SetRotate(float angle, float x, float y, float z)
+{
+    m_rotate.MakeRotation(angle, x, y, z);
+}
+
+void QrAVObject::SetScale(float scale)
+{
+    m_scale = scale < 0.0f ? -scale : scale;
+}
+
+void QrAVObject::CopyMembers(QrAVObject* clone)
+{
+    clone->SetName(nullptr);
+    clone->m_appCulled = m_appCulled;
+    clone->m_translate = m_translate;
+    clone->m_rotate = m_rotate;
+    clone->m_scale = m_scale;
+    clone->m_velocity = m_velocity;
+    // Shared property objects, kept in this object's order so that the clone compares equal.
+    std::vector<QrProperty*> properties;
+    for (QrProperty* property : m_properties)
+        properties.push_back(property);
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        clone->AttachProperty(*it);
+}
+
+// --- scene file
+
+void QrAVObject::QueueLoadCount(QrObject* owner, uint32_t count)
+{
+    if (QrLoadRecord* record = dynamic_cast<QrLoadRecord*>(owner->GetExtraData()))
+        record->m_linkIds.push_back(count);
+}
+
+uint32_t QrAVObject::TakeLoadCount(QrObject* owner)
+{
+    QrLoadRecord* record = dynamic_cast<QrLoadRecord*>(owner->GetExtraData());
+    if (!record || record->m_nextLinkId >= record->m_linkIds.size())
+        return 0;
+    return record->m_linkIds[record->m_nextLinkId++];
+}
+
+void QrAVObject::LoadBinary(QrStream& stream)
+{
+    QrObject::LoadBinary(stream);
+    m_appCulled = stream.LoadU8();
+    m_translate.LoadBinary(stream);
+    m_rotate.LoadBinary(stream);
+    m_scale = stream.LoadF32();
+    m_velocity.LoadBinary(stream);
+    const uint32_t count = stream.LoadCount(4, "properties");
+    QueueLoadCount(this, count);
+    for (uint32_t i = 0; i < count; ++i)
+        stream.LoadLinkID(this);
+}
+
+void QrAVObject::LinkObject(QrStream& stream)
+{
+    QrObject::LinkObject(stream);
+    const uint32_t count = TakeLoadCount(this);
+    std::vector<QrProperty*> properties;
+    properties.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        properties.push_back(stream.ResolveLinkID<QrProperty>(this));
+    // Head insertion from the last: the list reads in file order.
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        AttachProperty(*it);
+}
+
+bool QrAVObject::RegisterStreamables(QrStream& stream)
+{
+    if (!QrObject::RegisterStreamables(stream))
+        return false;
+    for (QrProperty* property : m_properties)
+        property->RegisterStreamables(stream);
+    return true;
+}
+
+void QrAVObject::SaveBinary(QrStream& stream)
+{
+    QrObject::SaveBinary(stream);
+    stream.SaveU8(m_appCulled);
+    m_translate.SaveBinary(stream);
+    m_rotate.SaveBinary(stream);
+    stream.SaveF32(m_scale);
+    m_velocity.SaveBinary(stream);
+    stream.SaveU32(m_properties.GetCount());
+    for (QrProperty* property : m_properties)
+        stream.SaveLinkID(property);
+}
+
+bool QrAVObject::IsEqual(const QrObject* object) const
+{
+    if (!QrObject::IsEqual(object))
+        return false;
+    // Same class name, so the same class.
+    const QrAVObject* other = static_cast<const QrAVObject*>(object);
+    if (m_appCulled != other->m_appCulled || !m_translate.IsEqual(other->m_translate) ||
+        !m_rotate.IsEqual(other->m_rotate) || m_scale != other->m_scale || !m_velocity.IsEqual(other->m_velocity))
+        return false;
+    if (m_properties.GetCount() != other->m_properties.GetCount())
+        return false;
+    auto theirs = other->m_properties.begin();
+    for (QrProperty* property : m_properties)
+    {
+        if (!property->IsEqual(*theirs))
+            return false;
+        ++theirs;
+    }
+    return true;
+}
