@@ -140,6 +140,20 @@ QrPointer<QrImage> QrImage::Finish(QrPointer<QrImage> image, uint32_t kind)
     return image;
 }
 
+namespace
+{
+// Null without a hook (error code unchanged), or with code 4 when the hook makes nothing.
+QrPointer<QrImage> MakeThroughHook(uint32_t kind)
+{
+    if (!g_hook)
+        return nullptr;
+    QrPointer<QrImage> image = g_hook(kind);
+    if (!image)
+        g_errorCode = QrImage::kErrorHookMadeNothing;
+    return image;
+}
+} // namespace
+
 QrPointer<QrImage> QrImage::CreateFromFile(const char* fileName, uint32_t kind)
 {
     AssertMainThread();
@@ -148,14 +162,9 @@ QrPointer<QrImage> QrImage::CreateFromFile(const char* fileName, uint32_t kind)
         g_errorCode = kErrorNoFileName;
         return nullptr;
     }
-    if (!g_hook)
-        return nullptr;
-    QrPointer<QrImage> image = g_hook(kind);
+    QrPointer<QrImage> image = MakeThroughHook(kind);
     if (!image)
-    {
-        g_errorCode = kErrorHookMadeNothing;
         return nullptr;
-    }
     image->m_fileName = fileName;
     return Finish(std::move(image), kind);
 }
@@ -168,14 +177,9 @@ QrPointer<QrImage> QrImage::CreateFromRawData(QrPointer<QrRawImageData> rawData,
         g_errorCode = kErrorNoRawData;
         return nullptr;
     }
-    if (!g_hook)
-        return nullptr;
-    QrPointer<QrImage> image = g_hook(kind);
+    QrPointer<QrImage> image = MakeThroughHook(kind);
     if (!image)
-    {
-        g_errorCode = kErrorHookMadeNothing;
         return nullptr;
-    }
     image->m_rawData = std::move(rawData);
     return Finish(std::move(image), kind);
 }
