@@ -20,8 +20,7 @@ public:
 
     bool IsLeaf() const override { return true; }
     bool Test(QrOBB* other, int32_t budget, int32_t otherBudget) override;
-    int32_t Find(QrOBB* other, QrAVObject* objectA, QrAVObject* objectB, int32_t budget,
-                 int32_t otherBudget) override;
+    int32_t Find(QrOBB* other, QrAVObject* objectA, QrAVObject* objectB, int32_t budget, int32_t otherBudget) override;
 
     // Swept triangle against triangle over the interval; the first contact goes to the
     // callbacks. 0 when the triangles do not meet or no callback asked to stop.

@@ -20,8 +20,7 @@ public:
 
     bool IsLeaf() const override { return false; }
     bool Test(QrOBB* other, int32_t budget, int32_t otherBudget) override;
-    int32_t Find(QrOBB* other, QrAVObject* objectA, QrAVObject* objectB, int32_t budget,
-                 int32_t otherBudget) override;
+    int32_t Find(QrOBB* other, QrAVObject* objectA, QrAVObject* objectB, int32_t budget, int32_t otherBudget) override;
 
 private:
     struct BuildContext;

@@ -74,13 +74,15 @@ struct Mesh
 };
 
 // Axis-aligned box of half sizes (hx, hy, hz) about center; twelve triangles wound outward.
+// Opposite faces are split along crossing diagonals, so the mesh is as symmetric as the box
+// and its fitted box is the box itself.
 inline Mesh BoxMesh(const QrPoint3& center, float hx, float hy, float hz)
 {
     Mesh mesh;
     for (int k = 0; k < 8; ++k)
         mesh.vertices.push_back(QrPoint3(center.x + ((k & 1) ? hx : -hx), center.y + ((k & 2) ? hy : -hy),
                                          center.z + ((k & 4) ? hz : -hz)));
-    const uint16_t faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    const uint16_t faces[6][4] = {{0, 2, 3, 1}, {5, 7, 6, 4}, {0, 1, 5, 4}, {6, 7, 3, 2}, {0, 4, 6, 2}, {3, 7, 5, 1}};
     for (const auto& f : faces)
     {
         mesh.indices.insert(mesh.indices.end(), {f[0], f[1], f[2]});

@@ -23,8 +23,8 @@ protected:
     {
         QrEngineTest::SetUp();
         ResetLog();
-        m_objectA = new TestLeaf;
-        m_objectB = new TestLeaf;
+        m_objectA = new SceneTestLeaf;
+        m_objectB = new SceneTestLeaf;
         m_objectA->GetCurrentInstance()->m_collisionCallback = CallbackA;
         m_objectB->GetCurrentInstance()->m_collisionCallback = CallbackB;
         m_ownerA.SetTimeInterval(1.0f);
@@ -53,8 +53,8 @@ protected:
 
     QrCollisionData m_ownerA{0, nullptr, nullptr, nullptr, 0};
     QrCollisionData m_ownerB{0, nullptr, nullptr, nullptr, 0};
-    QrPointer<TestLeaf> m_objectA;
-    QrPointer<TestLeaf> m_objectB;
+    QrPointer<SceneTestLeaf> m_objectA;
+    QrPointer<SceneTestLeaf> m_objectB;
 };
 
 TEST_F(QrOBBTest, CubesApproachingAlongXTouchWhenTheFacesMeet)
