@@ -16,13 +16,17 @@ public:
     // False ends the action.
     virtual bool Update(double time, double elapsed) = 0;
 
-    // Adds with a reference at the head: the newest action runs first. An action added while
-    // UpdateAll runs first runs in the next frame.
+    // Adds with a reference at the head: the newest action runs first. An action already on
+    // the list is not added again. An action added while UpdateAll runs first runs in the
+    // next frame.
     static void AddAction(QrAction* action);
+    // Runs every action once, newest first. An action that ends is released once its own
+    // call has returned. Not re-entrant: a call from inside an Update does nothing.
     static void UpdateAll(double time, double elapsed);
     // Save callback of every stream: enters each running action in list order.
     static void RegisterAllForSave(QrStream& stream);
-    // Releases every action on the list (exit, test fixtures).
+    // Releases every action on the list (exit, test fixtures). Actions taken off this way
+    // during UpdateAll do not run for the rest of that frame.
     static void RemoveAll();
     static uint32_t GetActionCount();
     static bool IsRunning(const QrAction* action);

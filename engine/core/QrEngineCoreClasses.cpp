@@ -4,6 +4,8 @@
 #include "QrAction.h"
 #include "QrNode.h"
 #include "QrObject.h"
+#include "QrUser.h"
+#include "QrUserAction.h"
 
 void RegisterEngineCoreClasses()
 {
@@ -11,4 +13,6 @@ void RegisterEngineCoreClasses()
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
+    QrUser::RegisterCreateFunction();
+    QrUserAction::RegisterCreateFunction();
 }

@@ -1,0 +1,66 @@
+#pragma once
+// 3 x 3 matrix, the rotation part of every transform. Row-major storage; matrices act on
+// column vectors (M p), so the columns of a rotation are the images of the unit axes.
+// Single-precision storage; every sum of products is formed in double and rounded once.
+
+#include "QrPoint3.h"
+
+class QrStream;
+
+class QrMatrix3
+{
+public:
+    constexpr QrMatrix3() = default;
+    constexpr QrMatrix3(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21,
+                        float m22)
+        : m{{m00, m01, m02}, {m10, m11, m12}, {m20, m21, m22}}
+    {
+    }
+
+    // this x other.
+    QrMatrix3 Multiply(const QrMatrix3& other) const;
+    // transpose(this) x other: brings world data into the frame this rotation describes.
+    QrMatrix3 TransposeTimes(const QrMatrix3& other) const;
+    QrMatrix3 Transpose() const;
+    // M p.
+    QrPoint3 TimesPoint(const QrPoint3& p) const;
+    // Adjugate over determinant. When |determinant| is 1e-6 or less, out holds the adjugate
+    // and the result is false. out may be this matrix.
+    bool Inverse(QrMatrix3& out) const;
+
+    // 1 identity; 2 diagonal (a, b, c); 3, 4, 5 rotation by a about X, Y, Z; 6 rotation by a
+    // about the unit axis (b, c, d); anything else the zero matrix. Kinds 3 to 6 are the
+    // transposes of the quaternion's ToRotation for the same angle and axis, and stored
+    // files depend on that.
+    void MakeFromKind(int kind, float a, float b, float c, float d);
+    void MakeIdentity() { MakeFromKind(1, 0.0f, 0.0f, 0.0f, 0.0f); }
+    // Kind 6 under the name the framework and game use.
+    void MakeRotation(float angle, float axisX, float axisY, float axisZ)
+    {
+        MakeFromKind(6, angle, axisX, axisY, axisZ);
+    }
+
+    // For a symmetric matrix: eigenvalues in values, the matching unit eigenvectors as the
+    // rows of vectors, made right-handed by negating the third when needed. False when the
+    // iteration does not converge (the outputs then hold the unfinished state).
+    bool SymmetricEigen(float values[3], QrMatrix3& vectors) const;
+
+    QrPoint3 GetRow(int i) const { return {m[i][0], m[i][1], m[i][2]}; }
+    QrPoint3 GetColumn(int j) const { return {m[0][j], m[1][j], m[2][j]}; }
+    void SetRow(int i, const QrPoint3& p);
+    void SetColumn(int j, const QrPoint3& p);
+
+    // Exact comparison of the nine entries.
+    bool IsEqual(const QrMatrix3& other) const;
+
+    void LoadBinary(QrStream& stream);
+    void SaveBinary(QrStream& stream) const;
+
+    QrMatrix3 operator*(const QrMatrix3& o) const { return Multiply(o); }
+    QrPoint3 operator*(const QrPoint3& p) const { return TimesPoint(p); }
+    friend QrPoint3 operator*(const QrPoint3& p, const QrMatrix3& mat) { return p.TimesMatrix(mat); }
+    bool operator==(const QrMatrix3& o) const { return IsEqual(o); }
+    bool operator!=(const QrMatrix3& o) const { return !IsEqual(o); }
+
+    float m[3][3] = {};
+};
