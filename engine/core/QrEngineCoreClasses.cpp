@@ -2,8 +2,11 @@
 
 #include "QrAVObject.h"
 #include "QrAction.h"
+#include "QrGeometry.h"
 #include "QrNode.h"
 #include "QrObject.h"
+#include "QrTriBasedGeom.h"
+#include "QrTriShape.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
 
@@ -12,7 +15,10 @@ void RegisterEngineCoreClasses()
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
+    QrGeometry::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
+    QrTriBasedGeom::RegisterCreateFunction();
+    QrTriShape::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
 }
