@@ -200,9 +200,9 @@ bool QrTriBasedGeom::IsEqual(const QrObject* object) const
     const QrTriBasedGeom* other = static_cast<const QrTriBasedGeom*>(object);
     if (m_triangleCount != other->m_triangleCount || !m_textureCoords != !other->m_textureCoords)
         return false;
-    if (m_textureCoords && (m_textureSetCount != other->m_textureSetCount ||
-                            !ArraysEqual(m_textureCoords, other->m_textureCoords,
-                                         uint64_t(m_textureSetCount) * m_vertexCount)))
+    if (m_textureCoords &&
+        (m_textureSetCount != other->m_textureSetCount ||
+         !ArraysEqual(m_textureCoords, other->m_textureCoords, uint64_t(m_textureSetCount) * m_vertexCount)))
         return false;
     return ArraysEqual(m_colors, other->m_colors, m_vertexCount) &&
            ArraysEqual(m_planes.get(), other->m_planes.get(), m_triangleCount);

@@ -13,9 +13,8 @@ QR_IMPLEMENT_CREATE(QrTriShape)
 
 QrTriShape::QrTriShape() = default;
 
-QrTriShape::QrTriShape(uint16_t vertexCount, const QrPoint3* vertices, const QrPoint3* normals,
-                       uint16_t triangleCount, const uint16_t* indices, const QrPoint3* textureCoords,
-                       const QrColorA* colors)
+QrTriShape::QrTriShape(uint16_t vertexCount, const QrPoint3* vertices, const QrPoint3* normals, uint16_t triangleCount,
+                       const uint16_t* indices, const QrPoint3* textureCoords, const QrColorA* colors)
     : QrTriBasedGeom(vertexCount, vertices, normals, triangleCount, textureCoords, colors),
       m_indexCount(3u * triangleCount)
 {
