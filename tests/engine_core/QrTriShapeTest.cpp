@@ -194,7 +194,8 @@ TEST_F(QrTriShapeTest, AFileWithoutPlanesGetsThemComputed)
 
 TEST_F(QrTriShapeTest, AShapeWithoutTrianglesReadsNoIndices)
 {
-    const QrPoint3* vertices = MakeSquare()->GetVertices();
+    QrPointer<OpenShape> square = MakeSquare();
+    const QrPoint3* vertices = square->GetVertices();
     const uint16_t indices[] = {0, 1, 2, 0, 2, 3};
     QrPointer<OpenShape> none(new OpenShape(4, vertices, nullptr, 0, nullptr, nullptr, nullptr));
     QrPointer<OpenShape> two(new OpenShape(4, vertices, nullptr, 2, indices, nullptr, nullptr));
