@@ -18,8 +18,9 @@ QrTriShape::QrTriShape(uint16_t vertexCount, const QrPoint3* vertices, const QrP
     : QrTriBasedGeom(vertexCount, vertices, normals, triangleCount, textureCoords, colors),
       m_indexCount(3u * triangleCount)
 {
-    m_indices = std::make_unique<uint16_t[]>(m_indexCount);
-    if (indices)
+    if (m_indexCount > 0)
+        m_indices = std::make_unique<uint16_t[]>(m_indexCount);
+    if (indices && m_indices)
         std::copy(indices, indices + m_indexCount, m_indices.get());
     UpdateTrianglePlanes();
 }
@@ -71,7 +72,8 @@ void QrTriShape::CalculateNormalsFromPlanes()
 
 bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)
 {
-    if (!other || !other->IsExactly(&QrTriShape::ms_RTTI))
+    // Merging makes a plain shape: a subclass on either side would lose what it adds.
+    if (!other || !IsExactly(&QrTriShape::ms_RTTI) || !other->IsExactly(&QrTriShape::ms_RTTI))
         return false;
     return QrTriBasedGeom::SharesProperties(other, typeMask);
 }
@@ -132,8 +134,10 @@ bool QrTriShape::IsEqual(const QrObject* object) const
     if (!QrTriBasedGeom::IsEqual(object))
         return false;
     const QrTriShape* other = static_cast<const QrTriShape*>(object);
+    if (m_indexCount != other->m_indexCount)
+        return false;
+    // An empty list equals an absent one: files do not tell them apart.
     if (!m_indices || !other->m_indices)
-        return !m_indices && !other->m_indices;
-    return m_indexCount == other->m_indexCount &&
-           std::equal(m_indices.get(), m_indices.get() + m_indexCount, other->m_indices.get());
+        return m_indexCount == 0 || (!m_indices && !other->m_indices);
+    return std::equal(m_indices.get(), m_indices.get() + m_indexCount, other->m_indices.get());
 }

@@ -29,7 +29,7 @@ public:
     bool IsEqual(const QrObject* other) const override;
 
     void Draw(QrCamera* camera, QrAVInstance* instance) override;
-    // Only with another plain QrTriShape (exact class) of the same attribute layout.
+    // Only between plain QrTriShapes (exact class, both sides) of the same attribute layout.
     bool SharesProperties(QrAVObject* other, uint32_t typeMask) override;
     // Unit face normals averaged at each vertex; the planes become the unit face planes.
     void CalculateNormals() override;

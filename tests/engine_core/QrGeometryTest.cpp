@@ -81,9 +81,9 @@ TEST_F(QrGeometryTest, WorldArraysFollowRotationScaleAndTranslation)
 
     const QrPoint3* vertices = shape->GetWorldVertices();
     const QrPoint3* normals = shape->GetWorldNormals();
-    // w = t + s R v: (1, 0, 0) scaled by 3 and turned a quarter about z.
-    EXPECT_TRUE(Near(vertices[1], QrPoint3(1, 5, 3)));
-    EXPECT_TRUE(Near(vertices[3], QrPoint3(-2, 2, 3)));
+    // w = t + s R v: scaled by 3, turned a quarter about z (x onto -y), then moved.
+    EXPECT_TRUE(Near(vertices[1], QrPoint3(1, -1, 3)));
+    EXPECT_TRUE(Near(vertices[3], QrPoint3(4, 2, 3)));
     EXPECT_TRUE(Near(normals[0], QrPoint3(0, 0, 1)));
 }
 
