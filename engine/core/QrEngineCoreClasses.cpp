@@ -7,6 +7,8 @@
 #include "QrObject.h"
 #include "QrTriBasedGeom.h"
 #include "QrTriShape.h"
+#include "QrImage.h"
+#include "QrRawImageData.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
 
@@ -19,6 +21,8 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrTriBasedGeom::RegisterCreateFunction();
     QrTriShape::RegisterCreateFunction();
+    QrImage::RegisterCreateFunction();
+    QrRawImageData::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
 }

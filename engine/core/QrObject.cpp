@@ -157,7 +157,12 @@ bool QrObject::RegisterStreamables(QrStream& stream)
 
 void QrObject::SaveBinary(QrStream& stream)
 {
-    stream.SaveString(GetRTTI()->GetName());
+    SaveBinaryAs(stream, GetRTTI()->GetName());
+}
+
+void QrObject::SaveBinaryAs(QrStream& stream, const char* className)
+{
+    stream.SaveString(className);
     stream.SaveLinkID(this);
     stream.SaveString(GetName());
     uint32_t count = 0;

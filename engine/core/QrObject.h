@@ -58,6 +58,9 @@ protected:
     QrObject();
     virtual ~QrObject();
 
+    // SaveBinary's QrObject part under a given class name (classes saved under their base's name).
+    void SaveBinaryAs(QrStream& stream, const char* className);
+
 private:
     uint32_t m_refCount = 0;
     std::optional<std::string> m_name;

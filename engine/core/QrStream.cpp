@@ -207,8 +207,19 @@ QrObject* QrStream::GetObjectFromLinkID(uint32_t id) const
 void QrStream::ReplaceLinkObject(uint32_t id, QrObject* object)
 {
     auto it = m_linkMap.find(id);
-    if (it != m_linkMap.end())
-        it->second = object;
+    if (it == m_linkMap.end())
+        return;
+    it->second = object;
+    // The link pass walks the load order: the replaced object may be gone by then. Ids are
+    // unique, and the one replaced is nearly always the newest.
+    for (size_t i = m_loadOrderIds.size(); i-- > 0;)
+    {
+        if (m_loadOrderIds[i] == id)
+        {
+            m_loadOrder[i] = object;
+            break;
+        }
+    }
 }
 
 QrLoadRecord* QrStream::GetLoadRecord(QrObject* owner) const

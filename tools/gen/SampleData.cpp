@@ -53,6 +53,7 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateEngineScenes(context);
+    GenerateImages(context);
     return context.Ok();
 }
 

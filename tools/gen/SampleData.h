@@ -39,5 +39,6 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateEngineScenes(Context& context);
+void GenerateImages(Context& context);
 
 } // namespace gen
