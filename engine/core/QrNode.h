@@ -89,7 +89,10 @@ public:
     virtual bool UpdateWorldBound();
     virtual void DisplayChildren(QrCamera* camera, QrSorter* sorter);
 
+    // Child slots, empty ones included (one past the highest slot in use).
     uint32_t GetChildCount() const { return m_children.GetUsedSize(); }
+    // Slots that hold a child.
+    uint32_t GetNonEmptyChildCount() const { return m_children.GetCount(); }
     // Null for an empty slot or past the used size.
     QrAVObject* GetChildAt(uint32_t index) const { return m_children.GetAtChecked(index); }
     QrAVInstance* GetChildInstanceAt(uint32_t index) const { return m_childInstances.GetAtChecked(index); }
