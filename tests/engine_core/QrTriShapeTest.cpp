@@ -243,3 +243,223 @@ TEST_F(QrTriShapeTest, EveryFieldTakesPartInTheComparison)
     b->GetModelBound().Set(QrPoint3(0, 0, 0), 9);
     EXPECT_FALSE(a->IsEqual(b.Get()));
 }
+
+// CAMERA-DISPLAY-MERGE: the draw tests build once the camera, display and recording renderer
+// are part of the build.
+#if __has_include("QrCamera.h") && __has_include("QrDisplay.h") && __has_include("RecordingRender.h")
+
+#include "QrCamera.h"
+#include "QrDisplay.h"
+#include "QrNode.h"
+#include "QrProperty.h"
+#include "RecordingRender.h"
+
+namespace
+{
+
+// Keeps the arguments of every RenderShape besides the logged line.
+class CapturingRender : public RecordingRender
+{
+public:
+    struct Shape
+    {
+        uint16_t triangles;
+        uint16_t vertices;
+        std::vector<QrPoint3> positions;
+        std::vector<QrPoint3> normals;
+        const QrPlane* planes;
+        uint16_t sets;
+        const QrPoint3* textureCoords;
+        const QrColorA* colors;
+        const uint16_t* indices;
+        QrBound bound;
+        QrPoint3 eye;
+    };
+
+    uint32_t RenderShape(uint16_t triangleCount, uint16_t vertexCount, const QrPoint3* vertices,
+                         const QrPoint3* normals, const QrPlane* planes, uint16_t textureSetCount,
+                         const QrPoint3* textureCoords, const QrColorA* colors, const uint16_t* indices,
+                         const QrBound& worldBound, const QrPoint3& eye) override
+    {
+        Shape shape{triangleCount, vertexCount, {},      {},         planes, textureSetCount,
+                    textureCoords, colors,      indices, worldBound, eye};
+        if (vertices)
+            shape.positions.assign(vertices, vertices + vertexCount);
+        if (normals)
+            shape.normals.assign(normals, normals + vertexCount);
+        m_shapes.push_back(shape);
+        return RecordingRender::RenderShape(triangleCount, vertexCount, vertices, normals, planes, textureSetCount,
+                                            textureCoords, colors, indices, worldBound, eye);
+    }
+
+    std::vector<Shape> m_shapes;
+};
+
+// A camera at the origin looking down +x (far plane at 100) drawing into a recording renderer.
+class QrTriShapeDrawTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrProperty::CreateDefaults(); // live until exit, so made before the fixture counts
+        QrEngineTest::SetUp();
+        m_root = new QrNode;
+        m_display = new QrDisplay;
+        m_render = new CapturingRender;
+        m_display->SetRenderer(m_render.Get());
+        m_camera = new QrCamera;
+        m_camera->GetFrustum()[QrCamera::kFar] = 100.0f;
+        m_camera->Update(m_camera->GetCurrentInstance());
+        m_camera->SetDisplay(m_display.Get());
+        m_camera->SetSceneRoot(m_root.Get());
+    }
+
+    void TearDown() override
+    {
+        m_camera = nullptr;
+        m_root = nullptr;
+        m_display = nullptr;
+        m_render = nullptr;
+        QrEngineTest::TearDown();
+    }
+
+    // Draws one frame and returns the names of the calls, in order.
+    std::vector<std::string> DrawFrame()
+    {
+        m_root->UpdateAllInstances();
+        m_render->ClearLog();
+        m_render->m_shapes.clear();
+        m_camera->RenderFrame(0.0f, 0.0f);
+        std::vector<std::string> names;
+        for (const std::string& line : m_render->GetLog())
+            names.push_back(line.substr(0, line.find(' ')));
+        return names;
+    }
+
+    QrPointer<QrDisplay> m_display;
+    QrPointer<CapturingRender> m_render;
+    QrPointer<QrCamera> m_camera;
+    QrPointer<QrNode> m_root;
+};
+
+std::ptrdiff_t IndexOf(const std::vector<std::string>& names, const char* name)
+{
+    auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? -1 : it - names.begin();
+}
+
+} // namespace
+
+TEST_F(QrTriShapeDrawTest, DrawSendsClipPlanesStateAndTransformThenTheShape)
+{
+    QrPointer<OpenShape> shape = MakeSquare();
+    shape->SetTranslate(5, 0, 0);
+    shape->SetScale(2);
+    shape->SetRotate(float(M_PI / 2), 0, 1, 0);
+    m_root->AttachChild(shape.Get());
+
+    const std::vector<std::string> names = DrawFrame();
+    ASSERT_EQ(m_render->m_shapes.size(), 1u);
+    const std::ptrdiff_t clip = IndexOf(names, "SetClipPlanes");
+    const std::ptrdiff_t draw = IndexOf(names, "RenderShape");
+    ASSERT_GE(clip, 0);
+    ASSERT_GT(draw, clip);
+    EXPECT_EQ(names[size_t(draw - 1)], "SetWorldTransform");
+
+    const CapturingRender::Shape& drawn = m_render->m_shapes[0];
+    EXPECT_EQ(drawn.triangles, 2);
+    EXPECT_EQ(drawn.vertices, 4);
+    // World positions: the model scaled, turned and moved; model-space attribute arrays.
+    ASSERT_EQ(drawn.positions.size(), 4u);
+    shape->SetCurrentInstance(shape->GetInstanceAt(0));
+    const QrPoint3* world = shape->GetWorldVertices();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(drawn.positions[size_t(i)], world[i]) << "vertex " << i;
+    EXPECT_TRUE(Near(drawn.positions[1], QrPoint3(5, 0, 2)));
+    EXPECT_TRUE(Near(drawn.normals[0], QrPoint3(-1, 0, 0)));
+    EXPECT_EQ(drawn.planes, shape->GetPlanes());
+    EXPECT_EQ(drawn.sets, 1);
+    EXPECT_EQ(drawn.textureCoords, shape->GetTextureCoords());
+    EXPECT_EQ(drawn.colors, shape->GetColors());
+    EXPECT_EQ(drawn.indices, shape->GetIndices());
+    EXPECT_EQ(drawn.bound, shape->GetWorldBound());
+    // The eye (the origin) in model space: R^T (0 - t) / s, t = (5, 0, 0), s = 2, R taking x to z.
+    EXPECT_TRUE(Near(drawn.eye, QrPoint3(0, 0, 2.5f)));
+}
+
+TEST_F(QrTriShapeDrawTest, ASharedShapeDrawsOncePerInstance)
+{
+    QrPointer<OpenShape> shape = MakeSquare();
+    QrPointer<QrNode> near(new QrNode);
+    QrPointer<QrNode> far(new QrNode);
+    near->SetTranslate(5, 0, 0);
+    far->SetTranslate(50, 0, 0);
+    near->AttachChild(shape.Get());
+    far->AttachChild(shape.Get());
+    m_root->AttachChild(near.Get());
+    m_root->AttachChild(far.Get());
+
+    DrawFrame();
+    ASSERT_EQ(m_render->m_shapes.size(), 2u);
+    EXPECT_EQ(m_render->m_shapes[0].positions[2], QrPoint3(6, 1, 0));
+    EXPECT_EQ(m_render->m_shapes[1].positions[2], QrPoint3(51, 1, 0));
+    EXPECT_EQ(m_render->m_shapes[0].eye, QrPoint3(-5, 0, 0));
+    EXPECT_EQ(m_render->m_shapes[1].eye, QrPoint3(-50, 0, 0));
+    EXPECT_EQ(shape->m_rebuilds, 2);
+
+    // Moved vertices reach the next frame through MarkVerticesChanged alone.
+    shape->GetVertices()[2] = QrPoint3(2, 2, 0);
+    shape->MarkVerticesChanged();
+    DrawFrame();
+    ASSERT_EQ(m_render->m_shapes.size(), 2u);
+    EXPECT_EQ(m_render->m_shapes[0].positions[2], QrPoint3(7, 2, 0));
+    EXPECT_EQ(m_render->m_shapes[1].positions[2], QrPoint3(52, 2, 0));
+}
+
+TEST_F(QrTriShapeDrawTest, AShapeLoadedWithoutPlanesDrawsWithComputedOnes)
+{
+    QrPointer<OpenShape> source = MakeSquare();
+    source->DropPlanes();
+    source->SetTranslate(5, 0, 0);
+    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({source.Get()}));
+    ASSERT_EQ(loaded.size(), 1u);
+    auto* shape = QrDynamicCast<QrTriShape>(loaded[0].Get());
+    m_root->AttachChild(shape);
+
+    DrawFrame();
+    ASSERT_EQ(m_render->m_shapes.size(), 1u);
+    ASSERT_NE(m_render->m_shapes[0].planes, nullptr);
+    EXPECT_EQ(m_render->m_shapes[0].planes[1], QrPlane(QrPoint3(0, 0, 1), 0.0f));
+}
+
+TEST_F(QrTriShapeDrawTest, AShapeWithoutTrianglesStillCallsTheRenderer)
+{
+    QrPointer<OpenShape> square = MakeSquare();
+    QrPointer<OpenShape> empty(new OpenShape(4, square->GetVertices(), nullptr, 0, nullptr, nullptr, nullptr));
+    empty->SetTranslate(5, 0, 0);
+    m_root->AttachChild(empty.Get());
+    DrawFrame();
+    ASSERT_EQ(m_render->m_shapes.size(), 1u);
+    EXPECT_EQ(m_render->m_shapes[0].triangles, 0);
+    EXPECT_EQ(m_render->m_shapes[0].sets, 0);
+    EXPECT_TRUE(m_render->m_shapes[0].normals.empty());
+}
+
+TEST_F(QrTriShapeDrawTest, NothingIsDrawnWithoutARendererOrOutsideTheView)
+{
+    QrPointer<OpenShape> shape = MakeSquare();
+    shape->SetTranslate(-5, 0, 0); // behind the camera
+    m_root->AttachChild(shape.Get());
+    DrawFrame();
+    EXPECT_TRUE(m_render->m_shapes.empty());
+
+    shape->SetTranslate(5, 0, 0);
+    m_display->SetRenderer(nullptr);
+    DrawFrame();
+    EXPECT_TRUE(m_render->m_shapes.empty());
+    // A direct draw without a renderer is harmless too.
+    shape->Draw(m_camera.Get(), shape->GetCurrentInstance());
+    EXPECT_TRUE(m_render->GetLog().empty());
+}
+
+#endif
