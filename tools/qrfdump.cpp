@@ -1,9 +1,12 @@
 // Prints what a scene file holds, as the engine's loader sees it.
-//   qrfdump FILE                 version and every loaded object in file order
+//   qrfdump FILE                 version, every loaded object in file order, then the node tree
+//                                of each top-level positioned object
 //   qrfdump --roundtrip IN OUT   load IN and save it again as OUT
 // On a failed load: the error code and message, the context on a second line, and the
 // error code as exit status.
+#include "QrAVObject.h"
 #include "QrEngineCoreClasses.h"
+#include "QrNode.h"
 #include "QrObject.h"
 #include "QrStream.h"
 
@@ -34,6 +37,25 @@ bool IsTopLevel(const QrStream& stream, const QrObject* object)
     return false;
 }
 
+// One line per object, indented by depth: class, name, local translation. A leaf under several
+// parents appears under each of them, marked shared.
+void PrintTree(QrAVObject* object, int depth)
+{
+    const char* name = object->GetName();
+    const QrPoint3& t = object->GetTranslate();
+    std::printf("%*s%s", depth * 2, "", object->GetRTTI()->GetName());
+    if (name)
+        std::printf(" \"%s\"", name);
+    std::printf(" at (%g, %g, %g)", double(t.x), double(t.y), double(t.z));
+    if (object->GetInstanceCount() > 1)
+        std::printf(" [shared by %u parents]", object->GetInstanceCount());
+    std::printf("\n");
+    if (QrNode* node = QrDynamicCast<QrNode>(object))
+        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+            if (QrAVObject* child = node->GetChildAt(i))
+                PrintTree(child, depth + 1);
+}
+
 int Dump(const char* file)
 {
     QrStream stream;
@@ -50,6 +72,18 @@ int Dump(const char* file)
         if (name)
             std::printf(" \"%s\"", name);
         std::printf("\n");
+    }
+    bool first = true;
+    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+    {
+        // Objects inside another tree are printed there.
+        QrAVObject* object = QrDynamicCast<QrAVObject>(stream.GetTopLevelAt(i));
+        if (!object || object->GetParent())
+            continue;
+        if (first)
+            std::printf("tree\n");
+        first = false;
+        PrintTree(object, 1);
     }
     return 0;
 }
