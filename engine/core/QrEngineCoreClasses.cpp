@@ -5,12 +5,29 @@
 #include "QrGeometry.h"
 #include "QrImage.h"
 #include "QrNode.h"
+#include "QrAlphaProperty.h"
+#include "QrAudioProperty.h"
+#include "QrCorrectionProperty.h"
+#include "QrDitherProperty.h"
+#include "QrFlipTextures.h"
+#include "QrFogProperty.h"
+#include "QrMaterialProperty.h"
+#include "QrMultiTextureProperty.h"
 #include "QrObject.h"
+#include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrTriBasedGeom.h"
 #include "QrTriShape.h"
+#include "QrShadeProperty.h"
+#include "QrSpecularProperty.h"
+#include "QrTextureModeProperty.h"
+#include "QrTextureProperty.h"
+#include "QrTransparentProperty.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
+#include "QrVertexColorProperty.h"
+#include "QrWireframeProperty.h"
+#include "QrZBufferProperty.h"
 
 void RegisterEngineCoreClasses()
 {
@@ -21,8 +38,25 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrTriBasedGeom::RegisterCreateFunction();
     QrTriShape::RegisterCreateFunction();
+    QrAlphaProperty::RegisterCreateFunction();
+    QrAudioProperty::RegisterCreateFunction();
+    QrCorrectionProperty::RegisterCreateFunction();
+    QrDitherProperty::RegisterCreateFunction();
+    QrFlipTextures::RegisterCreateFunction();
+    QrFogProperty::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrMaterialProperty::RegisterCreateFunction();
+    QrMultiTextureProperty::RegisterCreateFunction();
+    QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrShadeProperty::RegisterCreateFunction();
+    QrSpecularProperty::RegisterCreateFunction();
+    QrTextureModeProperty::RegisterCreateFunction();
+    QrTextureProperty::RegisterCreateFunction();
+    QrTransparentProperty::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
+    QrVertexColorProperty::RegisterCreateFunction();
+    QrWireframeProperty::RegisterCreateFunction();
+    QrZBufferProperty::RegisterCreateFunction();
 }

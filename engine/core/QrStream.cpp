@@ -419,7 +419,11 @@ bool QrStream::LoadStream()
             LoadString(className);
         }
         if (Failed())
+        {
+            // A class name cut short fails the reader without an error of its own.
+            Fail("file ends inside a class name");
             return false;
+        }
         m_currentClass = className;
         ++m_currentRecord;
         const QrCreateFunction create = QrCreateFunctionMap::Find(className.c_str());

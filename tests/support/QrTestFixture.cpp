@@ -3,11 +3,14 @@
 #include "QrAction.h"
 #include "QrEngineCoreClasses.h"
 #include "QrObject.h"
+#include "QrProperty.h"
 
 void QrEngineTest::SetUp()
 {
     RegisterEngineCoreClasses();
     QrAction::RemoveAll();
+    // Default properties live until exit; make them before counting.
+    QrProperty::CreateDefaults();
     m_liveAtStart = QrObject::GetLiveCount();
 }
 

@@ -54,6 +54,7 @@ bool GenerateSampleData(Context& context)
 {
     GenerateEngineScenes(context);
     GenerateImages(context);
+    GenerateProperties(context);
     return context.Ok();
 }
 

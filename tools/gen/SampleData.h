@@ -40,5 +40,6 @@ bool GenerateSampleData(Context& context);
 // Areas.
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
+void GenerateProperties(Context& context);
 
 } // namespace gen
