@@ -4,7 +4,6 @@
 #include "QrGeometryInstance.h"
 #include "QrMatrix3.h"
 #include "QrPlane.h"
-#include "QrRender.h"
 #include "QrStream.h"
 
 #include "Format.h"
@@ -12,9 +11,10 @@
 #include <cmath>
 
 // CAMERA-DISPLAY-MERGE: the draw path reaches the camera and display once they are built.
-#if __has_include("QrCamera.h") && __has_include("QrDisplay.h")
+#if __has_include("QrCamera.h") && __has_include("QrDisplay.h") && __has_include("QrRender.h")
 #include "QrCamera.h"
 #include "QrDisplay.h"
+#include "QrRender.h"
 #define QR_GEOMETRY_CAN_DRAW 1
 #endif
 
@@ -176,7 +176,7 @@ void QrGeometry::PushState(QrCamera* camera, QrAVInstance* instance)
         UpdateWorldNormals(m_currentInstance);
 }
 
-QrPointer<QrRender> QrGeometry::BeginDraw(QrCamera* camera, QrAVInstance* instance, bool sendTransform)
+QrRender* QrGeometry::BeginDraw(QrCamera* camera, QrAVInstance* instance, bool sendTransform)
 {
 #ifndef QR_GEOMETRY_CAN_DRAW
     (void)camera;
@@ -185,7 +185,7 @@ QrPointer<QrRender> QrGeometry::BeginDraw(QrCamera* camera, QrAVInstance* instan
     return nullptr;
 #else
     QrDisplay* display = camera ? camera->GetDisplay() : nullptr;
-    QrPointer<QrRender> renderer = display ? display->GetRenderer() : nullptr;
+    QrRender* renderer = display ? display->GetRenderer() : nullptr;
     if (!renderer)
         return nullptr;
     camera->SendClipPlanes();

@@ -89,9 +89,9 @@ protected:
     void MarkWorldArraysStale();
 
     // Draw steps every kind shares: clip planes and render state sent, the instance made
-    // current, and with sendTransform the world transform handed over. Returns the renderer,
-    // null when there is nothing to draw on.
-    QrPointer<QrRender> BeginDraw(QrCamera* camera, QrAVInstance* instance, bool sendTransform);
+    // current, and with sendTransform the world transform handed over. Returns the display's
+    // renderer (borrowed), null when there is nothing to draw on.
+    QrRender* BeginDraw(QrCamera* camera, QrAVInstance* instance, bool sendTransform);
     // The camera's world location in the model space of the current instance.
     QrPoint3 GetEyeInModelSpace(QrCamera* camera) const;
 

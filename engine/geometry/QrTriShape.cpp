@@ -1,7 +1,11 @@
 #include "QrTriShape.h"
 
 #include "QrPlane.h"
+// CAMERA-DISPLAY-MERGE
+#if __has_include("QrRender.h")
 #include "QrRender.h"
+#define QR_TRISHAPE_CAN_DRAW 1
+#endif
 #include "QrStream.h"
 
 #include "Format.h"
@@ -82,7 +86,10 @@ bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)
 
 void QrTriShape::Draw(QrCamera* camera, QrAVInstance* instance)
 {
-    QrPointer<QrRender> renderer = BeginDraw(camera, instance, true);
+#ifndef QR_TRISHAPE_CAN_DRAW
+    BeginDraw(camera, instance, true);
+#else
+    QrRender* renderer = BeginDraw(camera, instance, true);
     if (!renderer)
         return;
     const QrPoint3 eye = GetEyeInModelSpace(camera);
@@ -90,6 +97,7 @@ void QrTriShape::Draw(QrCamera* camera, QrAVInstance* instance)
     const uint16_t setCount = m_textureCoords ? m_textureSetCount : 0;
     renderer->RenderShape(m_triangleCount, m_vertexCount, GetWorldVertices(), GetWorldNormals(), m_planes.get(),
                           setCount, m_textureCoords, m_colors, m_indices.get(), GetWorldBound(), eye);
+#endif
 }
 
 // --- scene file
