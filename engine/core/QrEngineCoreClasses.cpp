@@ -2,27 +2,27 @@
 
 #include "QrAVObject.h"
 #include "QrAction.h"
-#include "QrGeometry.h"
-#include "QrImage.h"
-#include "QrNode.h"
 #include "QrAlphaProperty.h"
 #include "QrAudioProperty.h"
 #include "QrCorrectionProperty.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
+#include "QrGeometry.h"
+#include "QrImage.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
+#include "QrNode.h"
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
-#include "QrTriBasedGeom.h"
-#include "QrTriShape.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
+#include "QrTriBasedGeom.h"
+#include "QrTriShape.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
 #include "QrVertexColorProperty.h"
@@ -47,6 +47,7 @@ void RegisterEngineCoreClasses()
     QrImage::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
+    QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();

@@ -140,6 +140,20 @@ QrPointer<QrImage> QrImage::Finish(QrPointer<QrImage> image, uint32_t kind)
     return image;
 }
 
+namespace
+{
+// Null without a hook (error code unchanged), or with code 4 when the hook makes nothing.
+QrPointer<QrImage> MakeThroughHook(uint32_t kind)
+{
+    if (!g_hook)
+        return nullptr;
+    QrPointer<QrImage> image = g_hook(kind);
+    if (!image)
+        g_errorCode = QrImage::kErrorHookMadeNothing;
+    return image;
+}
+} // namespace
+
 QrPointer<QrImage> QrImage::CreateFromFile(const char* fileName, uint32_t kind)
 {
     AssertMainThread();
@@ -148,14 +162,9 @@ QrPointer<QrImage> QrImage::CreateFromFile(const char* fileName, uint32_t kind)
         g_errorCode = kErrorNoFileName;
         return nullptr;
     }
-    if (!g_hook)
-        return nullptr;
-    QrPointer<QrImage> image = g_hook(kind);
+    QrPointer<QrImage> image = MakeThroughHook(kind);
     if (!image)
-    {
-        g_errorCode = kErrorHookMadeNothing;
         return nullptr;
-    }
     image->m_fileName = fileName;
     return Finish(std::move(image), kind);
 }
@@ -168,14 +177,9 @@ QrPointer<QrImage> QrImage::CreateFromRawData(QrPointer<QrRawImageData> rawData,
         g_errorCode = kErrorNoRawData;
         return nullptr;
     }
-    if (!g_hook)
-        return nullptr;
-    QrPointer<QrImage> image = g_hook(kind);
+    QrPointer<QrImage> image = MakeThroughHook(kind);
     if (!image)
-    {
-        g_errorCode = kErrorHookMadeNothing;
         return nullptr;
-    }
     image->m_rawData = std::move(rawData);
     return Finish(std::move(image), kind);
 }
@@ -201,10 +205,8 @@ void QrImage::CreateObject(QrStream& stream, QrObject*& out)
     QrImage* shared = record->m_sharedImage;
     if (!shared || shared == image)
         return;
-    // The file was loaded already: this record's id stands for that image, and the record
-    // goes on its chain so that the link pass finds it and deletes it.
-    image->RemoveExtraData(record);
-    shared->AddExtraData(record);
+    // The file was loaded already: this record's id stands for that image. The duplicate
+    // goes with its load record; the shared image links once, under its own record.
     stream.ReplaceLinkObject(record->m_linkId, shared);
     out = shared;
     QrPointer<QrImage> unused(image); // the last release deletes it

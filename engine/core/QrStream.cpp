@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace
 {
@@ -53,13 +54,21 @@ QrStream::QrStream()
 
 QrStream::~QrStream()
 {
-    m_topLevel.clear();
+    ClearTopLevel();
     m_fileImages.RemoveAll();
     ReleaseLoaded();
 }
 
+void QrStream::ClearTopLevel()
+{
+    m_topLevel.clear();
+    m_topLevelSet.clear();
+}
+
 void QrStream::ReleaseLoaded()
 {
+    // The file-name map points at images the stream is about to release.
+    m_fileImages.RemoveAll();
     m_linkMap.clear();
     m_loadOrder.clear();
     m_loadOrderIds.clear();
@@ -89,6 +98,8 @@ void QrStream::SetError(uint32_t code, const std::string& message, const std::st
 {
     if (m_errorCode != 0)
         return;
+    // Later reads return zeros whatever the error was.
+    m_reader.Fail();
     m_errorCode = code;
     LastErrorCode = code;
     LastErrorMessage = message;
@@ -108,7 +119,6 @@ std::string QrStream::DescribePosition() const
 
 void QrStream::Fail(const std::string& what)
 {
-    m_reader.Fail();
     SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": " + what);
 }
 
@@ -183,13 +193,13 @@ void QrStream::InsertTopLevelObject(QrObject* object)
 {
     if (!object)
         return;
-    if (std::find(m_topLevel.begin(), m_topLevel.end(), object) == m_topLevel.end())
+    if (m_topLevelSet.insert(object).second)
         m_topLevel.push_back(object);
 }
 
 bool QrStream::RegisterLinkObject(uint32_t id, QrObject* object)
 {
-    if (!m_linkMap.emplace(id, object).second)
+    if (!m_linkMap.emplace(id, static_cast<uint32_t>(m_loadOrder.size())).second)
         return false;
     m_loadOrder.push_back(object);
     m_loadOrderIds.push_back(id);
@@ -201,30 +211,28 @@ QrObject* QrStream::GetObjectFromLinkID(uint32_t id) const
     if (id == 0)
         return nullptr;
     auto it = m_linkMap.find(id);
-    return it == m_linkMap.end() ? nullptr : it->second;
+    return it == m_linkMap.end() ? nullptr : m_loadOrder[it->second];
 }
 
 void QrStream::ReplaceLinkObject(uint32_t id, QrObject* object)
 {
     auto it = m_linkMap.find(id);
-    if (it == m_linkMap.end())
-        return;
-    it->second = object;
-    // The link pass walks the load order: the replaced object may be gone by then. Ids are
-    // unique, and the one replaced is nearly always the newest.
-    for (size_t i = m_loadOrderIds.size(); i-- > 0;)
-    {
-        if (m_loadOrderIds[i] == id)
-        {
-            m_loadOrder[i] = object;
-            break;
-        }
-    }
+    if (it != m_linkMap.end())
+        m_loadOrder[it->second] = object;
 }
 
 QrLoadRecord* QrStream::GetLoadRecord(QrObject* owner) const
 {
     return owner ? dynamic_cast<QrLoadRecord*>(owner->GetExtraData()) : nullptr;
+}
+
+void QrStream::DeleteLoadRecords(QrObject* object)
+{
+    while (QrLoadRecord* record = object ? dynamic_cast<QrLoadRecord*>(object->GetExtraData()) : nullptr)
+    {
+        object->RemoveExtraData(record);
+        delete record;
+    }
 }
 
 uint32_t QrStream::LoadLinkID(QrObject* owner)
@@ -247,9 +255,9 @@ QrObject* QrStream::ResolveLinkID(QrObject* owner, const QrRTTI* rtti)
     if (!object || (rtti && !object->IsKindOf(rtti)))
     {
         SetError(kErrorNotQrf, "is not a QRF file",
-                 plat::Format("%s%s link id %u of %s names %s", m_fileName.empty() ? "" : (m_fileName + ": ").c_str(),
-                              "", id, owner->GetRTTI()->GetName(),
-                              object ? object->GetRTTI()->GetName() : "no object in the file") +
+                 plat::Format("%s%s (link id %u): link id %u names %s",
+                              m_fileName.empty() ? "" : (m_fileName + ": ").c_str(), owner->GetRTTI()->GetName(),
+                              record->m_linkId, id, object ? object->GetRTTI()->GetName() : "no object in the file") +
                      (rtti ? std::string(", expected ") + rtti->GetName() : std::string()));
         return nullptr;
     }
@@ -299,6 +307,7 @@ void QrStream::SetImageForFile(const char* name, QrObject* image)
 
 bool QrStream::Load(const char* fileName)
 {
+    m_errorCode = 0;
     std::vector<uint8_t> bytes;
     if (!fileName || !plat::ReadFile(fileName, bytes))
     {
@@ -313,16 +322,18 @@ bool QrStream::Load(const char* fileName)
 bool QrStream::LoadFromMemory(const void* buffer, size_t length)
 {
     ReleaseLoaded();
-    m_topLevel.clear();
+    ClearTopLevel();
     m_errorCode = 0;
     m_loading = true;
     m_reader = plat::ByteReader(buffer, length);
     const bool ok = LoadStream();
+    if (!ok && m_errorCode == 0)
+        Fail("file ends early");
     m_loading = false;
     m_reader = plat::ByteReader();
     if (!ok)
     {
-        m_topLevel.clear();
+        ClearTopLevel();
         ReleaseLoaded();
     }
     return ok;
@@ -359,13 +370,14 @@ bool QrStream::LoadHeader()
             ++shared;
         if (!complete || shared < kFormatPrefixLength)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "first line is not the format line");
+            SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": first line is not the format line");
             return false;
         }
         std::string version = line.substr(kFormatPrefixLength);
         if (version.size() > 4)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "version text longer than four characters");
+            SetError(kErrorNotQrf, "is not a QRF file",
+                     DescribePosition() + ": version text longer than four characters");
             return false;
         }
         if (version.size() == 3)
@@ -373,12 +385,14 @@ bool QrStream::LoadHeader()
         std::strcpy(m_version, version.c_str());
         if (CompareVersion("2.13") < 0)
         {
-            SetError(kErrorOlderVersion, plat::Format("%s %s %s", m_version, "is older version, expecting", "2.2"), "");
+            SetError(kErrorOlderVersion, plat::Format("%s %s %s", m_version, "is older version, expecting", "2.2"),
+                     DescribePosition() + ": version in the first line");
             return false;
         }
         if (CompareVersion("2.2") > 0)
         {
-            SetError(kErrorLaterVersion, plat::Format("%s %s %s", m_version, "is later version, expecting", "2.2"), "");
+            SetError(kErrorLaterVersion, plat::Format("%s %s %s", m_version, "is later version, expecting", "2.2"),
+                     DescribePosition() + ": version in the first line");
             return false;
         }
     }
@@ -386,7 +400,7 @@ bool QrStream::LoadHeader()
     {
         if (!ReadHeaderLine(line) || line != expected)
         {
-            SetError(kErrorNotQrf, "is not a QRF file", "header lines 2 to 4 differ");
+            SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": header lines 2 to 4 differ");
             return false;
         }
     }
@@ -399,7 +413,7 @@ bool QrStream::LoadStream()
     m_currentRecord = 0;
     if (!LoadHeader())
         return false;
-    m_topLevel.clear();
+    ClearTopLevel();
 
     for (;;)
     {
@@ -420,7 +434,6 @@ bool QrStream::LoadStream()
         }
         if (Failed())
         {
-            // A class name cut short fails the reader without an error of its own.
             Fail("file ends inside a class name");
             return false;
         }
@@ -449,27 +462,20 @@ bool QrStream::LoadStream()
     }
     m_currentClass.clear();
 
-    // Link in file order, then drop the load records.
+    // Link in file order, each object once: several ids may name one shared object.
+    std::unordered_set<const QrObject*> linked;
+    linked.reserve(m_loadOrder.size());
     for (QrObject* object : m_loadOrder)
     {
+        if (!object || !linked.insert(object).second)
+            continue;
         object->LinkObject(*this);
-        if (QrLoadRecord* record = GetLoadRecord(object))
-        {
-            object->RemoveExtraData(record);
-            delete record;
-        }
         if (Failed())
             return false;
     }
-    // Linking may leave objects that never registered an id (shared images); they need no link.
+    // A shared object carries the load records of every record resolved to it.
     for (QrPointer<QrObject>& held : m_held)
-    {
-        if (QrLoadRecord* record = GetLoadRecord(held.Get()))
-        {
-            held->RemoveExtraData(record);
-            delete record;
-        }
-    }
+        DeleteLoadRecords(held.Get());
     // Head insertion: add in reverse so the list reads as it was saved.
     for (auto it = m_linkedActions.rbegin(); it != m_linkedActions.rend(); ++it)
         QrAction::AddAction(*it);
@@ -502,7 +508,7 @@ bool QrStream::SaveStream()
 
     for (QrObject* object : m_saveOrder)
     {
-        if (std::find(m_topLevel.begin(), m_topLevel.end(), object) != m_topLevel.end())
+        if (IsTopLevel(object))
             SaveString(kTopLevelMarker);
         object->SaveBinary(*this);
     }

@@ -21,6 +21,7 @@
 #include <string>
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QrAction;
@@ -66,6 +67,7 @@ public:
     void InsertTopLevelObject(QrObject* object);
     uint32_t GetTopLevelCount() const { return static_cast<uint32_t>(m_topLevel.size()); }
     QrObject* GetTopLevelAt(uint32_t index) const { return index < m_topLevel.size() ? m_topLevel[index] : nullptr; }
+    bool IsTopLevel(const QrObject* object) const { return m_topLevelSet.count(object) != 0; }
     // Every object the last load made, in file order.
     uint32_t GetLoadedCount() const { return static_cast<uint32_t>(m_loadOrder.size()); }
     QrObject* GetLoadedAt(uint32_t index) const;
@@ -84,6 +86,8 @@ public:
     // False (and no change) when the id is already present: the loader then fails with code 2.
     bool RegisterLinkObject(uint32_t id, QrObject* object);
     QrObject* GetObjectFromLinkID(uint32_t id) const;
+    // Maps a present id to another object (a record resolved to a shared one); the link pass
+    // and GetLoadedAt then see that object, and link it once however many ids name it.
     void ReplaceLinkObject(uint32_t id, QrObject* object);
     // Reads a link id and queues it on the owner's load record for its LinkObject.
     uint32_t LoadLinkID(QrObject* owner);
@@ -180,9 +184,11 @@ private:
     void SetError(uint32_t code, const std::string& message, const std::string& context);
     std::string DescribePosition() const;
     void ReleaseLoaded();
+    void ClearTopLevel();
     void LoadBytesLE(void* out, size_t n);
     void SaveBytesLE(const void* in, size_t n);
     QrLoadRecord* GetLoadRecord(QrObject* owner) const;
+    static void DeleteLoadRecords(QrObject* object);
 
     char m_version[5] = {};
     std::string m_fileName;
@@ -193,9 +199,13 @@ private:
     plat::ByteWriter m_writer;
 
     std::vector<QrObject*> m_topLevel;
+    // The same objects, for membership tests per record (files may mark every object).
+    std::unordered_set<const QrObject*> m_topLevelSet;
 
-    // Load: link id -> object, and the objects in file order with their ids.
-    std::unordered_map<uint32_t, QrObject*> m_linkMap;
+    // Load: link id -> slot, and per slot (file order) the object and its id. A slot's object
+    // changes when ReplaceLinkObject maps its id to a shared object (the record's own object
+    // may then be gone), so nothing keeps the object a record made apart from its slot.
+    std::unordered_map<uint32_t, uint32_t> m_linkMap;
     std::vector<QrObject*> m_loadOrder;
     std::vector<uint32_t> m_loadOrderIds;
     // Everything a create function made, held until the stream is destroyed.

@@ -28,8 +28,8 @@ public:
         {
             if (IsKeyEqual(n->key, key))
             {
-                ClearNode(n);
-                SetNode(n, key, value);
+                // The stored key stays: the caller's key may be that very copy.
+                n->value = value;
                 return;
             }
         }

@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         QrEngineTest::SetUp();
-        TestLeaf::RegisterCreateFunction();
+        SceneTestLeaf::RegisterCreateFunction();
     }
 };
 
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(QrAVObjectTest, FirstParentTakesOverTheRootRecordAndLaterParentsAddRecords)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrNode> a = new QrNode;
     QrPointer<QrNode> b = new QrNode;
     QrPointer<QrNode> c = new QrNode;
@@ -80,7 +80,7 @@ TEST_F(QrAVObjectTest, FirstParentTakesOverTheRootRecordAndLaterParentsAddRecord
 
 TEST_F(QrAVObjectTest, DetachingTheCurrentInstancesParentLeavesAValidCurrentInstance)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     QrPointer<QrNode> a = new QrNode;
     QrPointer<QrNode> b = new QrNode;
     b->GetTranslate() = QrPoint3(10.0f, 0.0f, 0.0f);
@@ -104,7 +104,7 @@ TEST_F(QrAVObjectTest, DetachingTheCurrentInstancesParentLeavesAValidCurrentInst
 
 TEST_F(QrAVObjectTest, DetachingFromANodeThatIsNotAParentChangesNothing)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrNode> a = new QrNode;
     QrPointer<QrNode> stranger = new QrNode;
     a->AttachChild(leaf.Get());
@@ -122,7 +122,7 @@ public:
 };
 
 // Like geometry: its own instance type, installed at the end of its constructor.
-class LeafWithOwnInstances : public TestLeaf
+class LeafWithOwnInstances : public SceneTestLeaf
 {
 public:
     LeafWithOwnInstances() { ResetRootInstance(); }
@@ -149,7 +149,7 @@ TEST_F(QrAVObjectTest, ResetRootInstanceMakesTheRootRecordOfTheDerivedType)
 TEST_F(QrAVObjectTest, ChildOfAScaledRotatedParentIsScaledAndRotatedButItsVelocityOnlyRotated)
 {
     QrPointer<QrNode> parent = new QrNode;
-    QrPointer<TestLeaf> child = new TestLeaf;
+    QrPointer<SceneTestLeaf> child = new SceneTestLeaf;
     parent->SetTranslate(1.0f, 2.0f, 3.0f);
     parent->SetRotate(kHalfPi, 0.0f, 1.0f, 0.0f);
     parent->SetScale(2.0f);
@@ -173,7 +173,7 @@ TEST_F(QrAVObjectTest, NestedWorldTransformsComposeTheLocalTransforms)
 {
     QrPointer<QrNode> top = new QrNode;
     QrPointer<QrNode> middle = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     top->SetTranslate(-3.0f, 1.0f, 0.5f);
     top->SetRotate(0.3f, 0.0f, 0.0f, 1.0f);
     top->SetScale(1.5f);
@@ -199,7 +199,7 @@ TEST_F(QrAVObjectTest, ReparentedSubtreeTakesTheNewParentsFrame)
     QrPointer<QrNode> first = new QrNode;
     QrPointer<QrNode> second = new QrNode;
     QrPointer<QrNode> subtree = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     first->SetTranslate(100.0f, 0.0f, 0.0f);
     second->SetTranslate(0.0f, 0.0f, -50.0f);
     second->SetScale(2.0f);
@@ -231,7 +231,7 @@ protected:
             m_planes[i] = QrPlane(normals[i], -10.0f);
             m_planePointers[i] = &m_planes[i];
         }
-        m_leaf = new TestLeaf;
+        m_leaf = new SceneTestLeaf;
     }
 
     void TearDown() override
@@ -255,7 +255,7 @@ protected:
     const QrPlane* m_planePointers[6] = {};
     uint32_t m_passed[QrAVObject::kPlaneMaskWords] = {};
     uint32_t m_local[QrAVObject::kPlaneMaskWords] = {};
-    QrPointer<TestLeaf> m_leaf;
+    QrPointer<SceneTestLeaf> m_leaf;
 };
 
 TEST_F(QrAVObjectCullTest, WhollyInsideMarksEveryPlaneInBothMasks)
@@ -331,7 +331,7 @@ TEST_F(QrAVObjectCullTest, MaskBitsBeyondTheFirstWordFollowThePlaneIndex)
 
 TEST_F(QrAVObjectTest, RayAgainstTheWorldBound)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 2.0f);
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 2.0f);
     leaf->SetTranslate(10.0f, 0.0f, 0.0f);
     leaf->Update(leaf->GetCurrentInstance());
 
@@ -352,7 +352,7 @@ TEST_F(QrAVObjectTest, RayAgainstTheWorldBound)
 
 TEST_F(QrAVObjectTest, PropertiesGoToTheHeadAndDetachReleasesThem)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrAlphaProperty> alpha = new QrAlphaProperty;
     QrPointer<QrZBufferProperty> zbuffer = new QrZBufferProperty;
     leaf->AttachProperty(nullptr);
@@ -370,7 +370,7 @@ TEST_F(QrAVObjectTest, PropertiesGoToTheHeadAndDetachReleasesThem)
 
 TEST_F(QrAVObjectTest, DetachPropertiesIfRemovesEveryMatch)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrAlphaProperty> a1 = new QrAlphaProperty;
     QrPointer<QrAlphaProperty> a2 = new QrAlphaProperty;
     QrPointer<QrZBufferProperty> z = new QrZBufferProperty;
@@ -386,8 +386,8 @@ TEST_F(QrAVObjectTest, DetachPropertiesIfRemovesEveryMatch)
 
 TEST_F(QrAVObjectTest, SharesPropertiesComparesTheSetsAndHonoursTheTypeMask)
 {
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
     EXPECT_TRUE(a->SharesProperties(b.Get(), 0)) << "two empty lists";
 
     QrPointer<QrAlphaProperty> alpha = new QrAlphaProperty;
@@ -402,7 +402,7 @@ TEST_F(QrAVObjectTest, SharesPropertiesComparesTheSetsAndHonoursTheTypeMask)
     EXPECT_TRUE(a->SharesProperties(b.Get(), 1u << QrProperty::kMaterial));
 
     // Equal values are not enough: the same objects are required.
-    QrPointer<TestLeaf> c = new TestLeaf;
+    QrPointer<SceneTestLeaf> c = new SceneTestLeaf;
     QrPointer<QrAlphaProperty> otherAlpha = new QrAlphaProperty;
     c->AttachProperty(otherAlpha.Get());
     c->AttachProperty(zbuffer.Get());
@@ -444,8 +444,8 @@ TEST_F(QrAVObjectTest, CloneSharesPropertiesInTheSameOrderAndComparesEqual)
 
 TEST_F(QrAVObjectTest, IsEqualComparesEveryLocalValueExactly)
 {
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
     EXPECT_TRUE(a->IsEqual(b.Get()));
     b->GetRotate().m[2][1] = 1e-7f;
     EXPECT_FALSE(a->IsEqual(b.Get()));

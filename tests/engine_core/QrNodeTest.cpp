@@ -52,7 +52,7 @@ protected:
     void SetUp() override
     {
         QrEngineTest::SetUp();
-        TestLeaf::RegisterCreateFunction();
+        SceneTestLeaf::RegisterCreateFunction();
         plat::SetDebugSink(&m_debug);
     }
     void TearDown() override
@@ -82,10 +82,10 @@ protected:
 TEST_F(QrNodeTest, DetachingAMiddleSlotLeavesAHoleThatFirstFreeAttachFills)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
-    QrPointer<TestLeaf> c = new TestLeaf;
-    QrPointer<TestLeaf> d = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> c = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> d = new SceneTestLeaf;
     node->AttachChild(a.Get());
     node->AttachChild(b.Get());
     node->AttachChild(c.Get());
@@ -134,8 +134,8 @@ TEST_F(QrNodeTest, ANodeMovesToItsNewParentWithAWarning)
 TEST_F(QrNodeTest, SetAtReplacesGrowsAndSurvivesTakingANodeFromItsOnlyOwner)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
     EXPECT_EQ(node->SetAt(3, a.Get()).Get(), nullptr);
     EXPECT_EQ(node->GetChildCount(), 4u);
     EXPECT_EQ(node->GetChildAt(3), a.Get());
@@ -161,7 +161,7 @@ TEST_F(QrNodeTest, ALeafTwiceUnderOneNodeKeepsItsRecordUntilTheLastSlotGoes)
 {
     QrPointer<QrNode> node = new QrNode;
     QrPointer<QrNode> other = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     other->AttachChild(leaf.Get());
     node->AttachChild(leaf.Get());
     node->AttachChild(leaf.Get());
@@ -177,7 +177,7 @@ TEST_F(QrNodeTest, ALeafTwiceUnderOneNodeKeepsItsRecordUntilTheLastSlotGoes)
 
 TEST_F(QrNodeTest, DestroyingANodeDetachesItsChildren)
 {
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrNode> keep = new QrNode;
     keep->AttachChild(leaf.Get());
     {
@@ -199,7 +199,7 @@ TEST_F(QrNodeTest, ASharedLeafIsUpdatedPerParent)
 {
     QrPointer<QrNode> left = new QrNode;
     QrPointer<QrNode> right = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     left->SetTranslate(-10.0f, 0.0f, 0.0f);
     right->SetTranslate(10.0f, 0.0f, 0.0f);
     left->AttachChild(leaf.Get());
@@ -222,9 +222,9 @@ TEST_F(QrNodeTest, ASharedLeafIsUpdatedPerParent)
 TEST_F(QrNodeTest, TheNodeBoundEnclosesItsDisplayableChildren)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> b = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> hidden = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 50.0f);
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> hidden = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 50.0f);
     a->SetTranslate(-4.0f, 0.0f, 0.0f);
     b->SetTranslate(4.0f, 0.0f, 0.0f);
     hidden->m_displayable = false;
@@ -242,8 +242,8 @@ TEST_F(QrNodeTest, ANodeWithoutDisplayableChildrenIsAPointAndIsLeftOutOfItsParen
     QrPointer<QrNode> parent = new QrNode;
     QrPointer<QrNode> empty = new QrNode;
     QrPointer<QrNode> hiddenOnly = new QrNode;
-    QrPointer<TestLeaf> hidden = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 9.0f);
-    QrPointer<TestLeaf> shown = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> hidden = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 9.0f);
+    QrPointer<SceneTestLeaf> shown = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     hidden->m_displayable = false;
     parent->SetTranslate(0.0f, 100.0f, 0.0f);
     empty->SetTranslate(3.0f, 0.0f, 0.0f);
@@ -267,8 +267,8 @@ TEST_F(QrNodeTest, BoundsPropagateUpwardOnlyWhileTheyChange)
 {
     QrPointer<CountingNode> root = new CountingNode;
     QrPointer<QrNode> group = new QrNode;
-    QrPointer<TestLeaf> big = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 10.0f);
-    QrPointer<TestLeaf> small = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> big = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 10.0f);
+    QrPointer<SceneTestLeaf> small = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     group->AttachChild(big.Get());
     group->AttachChild(small.Get());
     root->AttachChild(group.Get());
@@ -293,7 +293,7 @@ TEST_F(QrNodeTest, UpdateAllInstancesOfASharedLeafRefreshesBothParentsBounds)
 {
     QrPointer<QrNode> left = new QrNode;
     QrPointer<QrNode> right = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     right->SetTranslate(0.0f, 0.0f, 20.0f);
     left->AttachChild(leaf.Get());
     right->AttachChild(leaf.Get());
@@ -311,7 +311,7 @@ TEST_F(QrNodeTest, UpdateAllInstancesOfASharedLeafRefreshesBothParentsBounds)
 TEST_F(QrNodeTest, APushedTransformReachesTheChildrenInTheNodesFrame)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     node->AttachChild(leaf.Get());
     node->SetTranslate(1.0f, -2.0f, 0.5f);
     node->SetRotate(0.9f, 0.0f, 0.6f, 0.8f);
@@ -327,7 +327,7 @@ TEST_F(QrNodeTest, APushedTransformReachesTheChildrenInTheNodesFrame)
 
     node->ApplyTransform(rotation, translation, true);
     ASSERT_EQ(leaf->m_transforms.size(), 2u);
-    const TestLeaf::Transform& inside = leaf->m_transforms[1];
+    const SceneTestLeaf::Transform& inside = leaf->m_transforms[1];
     // Moving a point of the node's frame by the child transform and mapping it out equals
     // mapping it out first and moving it by the outer transform.
     auto toParent = [&](const QrPoint3& p) { return node->GetTranslate() + node->GetRotate() * p * 2.0f; };
@@ -344,7 +344,7 @@ TEST_F(QrNodeTest, APushedTransformReachesTheChildrenInTheNodesFrame)
 TEST_F(QrNodeTest, ABoundLevelFirstHitPickRecordsTheNodeAndVisitsNoChild)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     node->AttachChild(leaf.Get());
     node->Update(node->GetCurrentInstance());
 
@@ -362,9 +362,9 @@ TEST_F(QrNodeTest, ABoundLevelFirstHitPickRecordsTheNodeAndVisitsNoChild)
 TEST_F(QrNodeTest, APickVisitsChildrenWithTheirInstancesAndStopsAtTheFirstHitWhenAsked)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> first = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> second = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> third = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> first = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> second = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> third = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     QrPointer<QrNode> decoy = new QrNode;
     decoy->AttachChild(second.Get());       // second has two instances; the node must pass its own
     first->SetTranslate(0.0f, 50.0f, 0.0f); // off the ray
@@ -410,7 +410,7 @@ protected:
     void SetUp() override
     {
         QrNodeTest::SetUp();
-        m_other = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+        m_other = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
         m_other->Update(m_other->GetCurrentInstance());
         m_theirs.m_reportedObject = m_other.Get();
         m_theirs.m_object = m_other.Get();
@@ -435,14 +435,14 @@ protected:
         return record;
     }
 
-    QrPointer<TestLeaf> m_other;
+    QrPointer<SceneTestLeaf> m_other;
     QrCollisionRecord m_theirs;
 };
 
 TEST_F(QrNodeCollisionTest, AnOnlyChildIsAskedDirectlyWithoutTheBoundGate)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> child = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> child = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     node->AttachChild(new QrNode);
     node->AttachChild(child.Get());
     node->DetachChildAt(0);                  // an empty slot below the only child
@@ -465,9 +465,9 @@ TEST_F(QrNodeCollisionTest, AnOnlyChildIsAskedDirectlyWithoutTheBoundGate)
 TEST_F(QrNodeCollisionTest, SeveralChildrenAreAskedInOrderOnlyWhenTheSweptBoundsMeet)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> b = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> c = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> c = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     node->AttachChild(a.Get());
     node->AttachChild(b.Get());
     node->AttachChild(c.Get());
@@ -491,8 +491,8 @@ TEST_F(QrNodeCollisionTest, SeveralChildrenAreAskedInOrderOnlyWhenTheSweptBounds
 TEST_F(QrNodeCollisionTest, OnlyAStopRequestEndsAFindBelowANode)
 {
     QrPointer<QrNode> node = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
-    QrPointer<TestLeaf> b = new TestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf(QrPoint3(0.0f, 0.0f, 0.0f), 1.0f);
     node->AttachChild(a.Get());
     node->AttachChild(b.Get());
     node->Update(node->GetCurrentInstance());
@@ -510,8 +510,8 @@ TEST_F(QrNodeTest, NameSearchIsDepthFirstInChildOrder)
 {
     QrPointer<QrNode> root = new QrNode;
     QrPointer<QrNode> branch = new QrNode;
-    QrPointer<TestLeaf> deep = new TestLeaf;
-    QrPointer<TestLeaf> shallow = new TestLeaf;
+    QrPointer<SceneTestLeaf> deep = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> shallow = new SceneTestLeaf;
     deep->SetName("target");
     shallow->SetName("target");
     branch->AttachChild(deep.Get());
@@ -527,7 +527,7 @@ TEST_F(QrNodeTest, CloneCopiesNodesAndSharesLeaves)
 {
     QrPointer<QrNode> root = new QrNode;
     QrPointer<QrNode> branch = new QrNode;
-    QrPointer<TestLeaf> leaf = new TestLeaf;
+    QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     root->SetSortMode(QrNode::kSortOn);
     branch->SetTranslate(1.0f, 2.0f, 3.0f);
     branch->AttachChild(leaf.Get());
@@ -553,8 +553,8 @@ TEST_F(QrNodeTest, OptimizeRemovesEmptyNodesAndDissolvesPassThroughNodes)
     QrPointer<QrNode> empty = new QrNode;
     QrPointer<QrNode> passThrough = new QrNode;
     QrPointer<QrNode> moved = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
     QrPointer<QrZBufferProperty> zbuffer = new QrZBufferProperty;
     a->AttachProperty(zbuffer.Get());
     passThrough->AttachChild(a.Get());
@@ -600,9 +600,9 @@ TEST_F(QrNodeTest, OptimizeLeavesTransparentSubtreesAloneWhenAsked)
 TEST_F(QrNodeTest, AGroupThatCannotBeMergedStaysInTheTree)
 {
     QrPointer<QrNode> root = new QrNode;
-    QrPointer<TestLeaf> a = new TestLeaf;
-    QrPointer<TestLeaf> b = new TestLeaf;
-    QrPointer<TestLeaf> c = new TestLeaf;
+    QrPointer<SceneTestLeaf> a = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> b = new SceneTestLeaf;
+    QrPointer<SceneTestLeaf> c = new SceneTestLeaf;
     QrPointer<QrZBufferProperty> shared = new QrZBufferProperty;
     a->AttachProperty(shared.Get());
     c->AttachProperty(shared.Get());
@@ -634,7 +634,7 @@ protected:
         QrPointer<QrNode> a = new QrNode;
         QrPointer<QrNode> b = new QrNode;
         QrPointer<QrNode> sub = new QrNode;
-        QrPointer<TestLeaf> leaf = new TestLeaf;
+        QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
         a->SetName("A");
         b->SetName("B");
         sub->SetName("sub");

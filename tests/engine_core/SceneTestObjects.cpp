@@ -3,10 +3,10 @@
 #include "QrPick.h"
 #include "QrPickResult.h"
 
-QR_IMPLEMENT_RTTI(TestLeaf, QrAVObject)
-QR_IMPLEMENT_CREATE(TestLeaf)
+QR_IMPLEMENT_RTTI(SceneTestLeaf, QrAVObject)
+QR_IMPLEMENT_CREATE(SceneTestLeaf)
 
-bool TestLeaf::UpdateWorldBound(QrAVInstance* instance)
+bool SceneTestLeaf::UpdateWorldBound(QrAVInstance* instance)
 {
     SetCurrentInstance(instance);
     GetWorldBound().Transform(m_model, m_currentInstance->m_worldRotate, m_currentInstance->m_worldTranslate,
@@ -14,8 +14,8 @@ bool TestLeaf::UpdateWorldBound(QrAVInstance* instance)
     return true;
 }
 
-bool TestLeaf::FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
-                                 QrAVInstance* instance)
+bool SceneTestLeaf::FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
+                                      QrAVInstance* instance)
 {
     SetCurrentInstance(instance);
     m_pickedInstances.push_back(instance);
@@ -25,19 +25,19 @@ bool TestLeaf::FindIntersections(const QrPoint3& origin, const QrPoint3& directi
     return pick.StopsAtFirstHit();
 }
 
-bool TestLeaf::TestCollisions(float, QrCollisionRecord& self, QrCollisionRecord&)
+bool SceneTestLeaf::TestCollisions(float, QrCollisionRecord& self, QrCollisionRecord&)
 {
     m_collisionRecords.push_back(self);
     return m_collides;
 }
 
-int32_t TestLeaf::FindCollisions(float, QrCollisionRecord& self, QrCollisionRecord&)
+int32_t SceneTestLeaf::FindCollisions(float, QrCollisionRecord& self, QrCollisionRecord&)
 {
     m_collisionRecords.push_back(self);
     return m_findAnswer;
 }
 
-void TestLeaf::ApplyTransform(const QrMatrix3& rotation, const QrPoint3& translation, bool inParentFrame)
+void SceneTestLeaf::ApplyTransform(const QrMatrix3& rotation, const QrPoint3& translation, bool inParentFrame)
 {
     m_transforms.push_back({rotation, translation, inParentFrame});
 }

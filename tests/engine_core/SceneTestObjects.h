@@ -8,14 +8,14 @@
 
 #include <vector>
 
-class TestLeaf : public QrAVObject
+class SceneTestLeaf : public QrAVObject
 {
     QR_DECLARE_RTTI
     QR_DECLARE_CREATE
 
 public:
-    TestLeaf() = default;
-    TestLeaf(const QrPoint3& center, float radius) { m_model.Set(center, radius); }
+    SceneTestLeaf() = default;
+    SceneTestLeaf(const QrPoint3& center, float radius) { m_model.Set(center, radius); }
 
     bool UpdateWorldBound(QrAVInstance* instance) override;
     bool FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,

@@ -1,0 +1,346 @@
+// Damaged scene files: every prefix, overwritten words and flipped bytes of a small valid file
+// must fail cleanly or load, never crash, hang, leak or allocate beyond what the input can
+// hold. Run under AddressSanitizer, which also reports the largest single allocation.
+#include "QrTestFixture.h"
+#include "SceneFileBuilder.h"
+#include "TestFiles.h"
+#include "TestStreamObjects.h"
+
+#include "QrExtraData.h"
+#include "QrStream.h"
+#include "QrStringExtraData.h"
+
+#include "Files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QR_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QR_TEST_ASAN 1
+#endif
+
+#ifdef QR_TEST_ASAN
+// From the sanitizer runtime (its header does not ship with every compiler).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, size_t),
+                                                         void (*freeHook)(const volatile void*));
+#endif
+
+namespace
+{
+
+using Bytes = std::vector<uint8_t>;
+
+// Largest single allocation while armed (AddressSanitizer builds only).
+struct AllocationWatch
+{
+    static inline bool s_armed = false;
+    static inline size_t s_largest = 0;
+
+    static bool Available()
+    {
+#ifdef QR_TEST_ASAN
+        static const bool installed = []
+        {
+            __sanitizer_install_malloc_and_free_hooks(&OnMalloc, &OnFree);
+            return true;
+        }();
+        return installed;
+#else
+        return false;
+#endif
+    }
+    static void OnMalloc(const volatile void*, size_t size)
+    {
+        if (s_armed && size > s_largest)
+            s_largest = size;
+    }
+    static void OnFree(const volatile void*) {}
+};
+
+// Reads past its own failure: everything after the first error must come back as zeros.
+class TestStickyProbe : public QrObject
+{
+    QR_DECLARE_RTTI
+    QR_DECLARE_CREATE
+
+public:
+    static inline uint32_t s_afterU32 = 1;
+    static inline float s_afterF32 = 1.0f;
+    static inline bool s_afterString = true;
+    static inline uint32_t s_afterCount = 1;
+
+    void LoadBinary(QrStream& stream) override
+    {
+        QrObject::LoadBinary(stream);
+        stream.LoadCount(1, "probe items"); // the file gives more than it holds
+        s_afterU32 = stream.LoadU32();
+        s_afterF32 = stream.LoadF32();
+        std::string text;
+        s_afterString = stream.LoadString(text) || !text.empty();
+        s_afterCount = stream.LoadCount(1, "more probe items");
+    }
+    // The same layout, so that the probe also survives a round trip.
+    void SaveBinary(QrStream& stream) override
+    {
+        QrObject::SaveBinary(stream);
+        stream.SaveU32(0);
+        stream.SaveU32(0);
+        stream.SaveF32(0.0f);
+        stream.SaveString(nullptr);
+        stream.SaveU32(0);
+    }
+
+protected:
+    TestStickyProbe() = default;
+    ~TestStickyProbe() override = default;
+};
+
+QR_IMPLEMENT_RTTI(TestStickyProbe, QrObject)
+QR_IMPLEMENT_CREATE(TestStickyProbe)
+
+class QrStreamCorruptionTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        RegisterTestStreamClasses();
+        TestStickyProbe::RegisterCreateFunction();
+        AllocationWatch::Available();
+        m_valid = MakeValidFile();
+    }
+
+    // A few kilobytes: every test class, names and labels, both kinds of extra data, shared
+    // references, null references, two records sharing one key and two running actions.
+    static Bytes MakeValidFile()
+    {
+        std::vector<QrPointer<TestLeaf>> leaves;
+        for (int i = 0; i < 8; ++i)
+        {
+            const std::string name = "leaf " + std::to_string(i);
+            leaves.push_back(TestLeaf::Make(i * 11 - 20, i % 3 ? name.c_str() : nullptr, i % 2 ? "label" : nullptr));
+        }
+        auto* text = new QrStringExtraData;
+        text->SetString("spawning ground");
+        leaves[1]->AddExtraData(text);
+        auto* blob = new QrExtraData;
+        blob->SetData("\x10\x20\x30\x40\x50", 5);
+        leaves[1]->AddExtraData(blob);
+        leaves[2]->AddExtraData(new QrExtraData);
+        QrPointer<TestSpecialLeaf> special = TestSpecialLeaf::Make(77, 0x1234);
+        special->SetName("special");
+        QrPointer<TestKeyedLeaf> keyA = TestKeyedLeaf::Make(1, "rock.bmp");
+        QrPointer<TestKeyedLeaf> keyB = TestKeyedLeaf::Make(2, "rock.bmp");
+
+        std::vector<uint16_t> values;
+        for (uint16_t v = 0; v < 300; ++v)
+            values.push_back(static_cast<uint16_t>(v * 257));
+        std::vector<QrPointer<TestHolder>> holders = {
+            TestHolder::Make(leaves[0].Get(), leaves[1].Get(), values),
+            TestHolder::Make(leaves[1].Get(), special.Get(), {1, 2, 3}),
+            TestHolder::Make(keyA.Get(), keyB.Get()),
+            TestHolder::Make(nullptr, leaves[2].Get(), {9}),
+        };
+        holders[0]->SetName("holder with many values");
+
+        QrAction::AddAction(TestAction::Make(1, leaves[3].Get()).Get());
+        QrAction::AddAction(TestAction::Make(2).Get());
+        QrStream stream;
+        for (auto& h : holders)
+            stream.InsertTopLevelObject(h.Get());
+        for (size_t i = 4; i < leaves.size(); ++i)
+            stream.InsertTopLevelObject(leaves[i].Get());
+        Bytes bytes;
+        stream.SaveToMemory(bytes);
+        QrAction::RemoveAll();
+        return bytes;
+    }
+
+    // Loads damaged bytes; whatever happens, nothing may stay behind.
+    void LoadDamaged(const Bytes& bytes, const std::string& what)
+    {
+        const uint32_t live = QrObject::GetLiveCount();
+        AllocationWatch::s_largest = 0;
+        {
+            QrStream stream;
+            AllocationWatch::s_armed = true;
+            const bool ok = stream.LoadFromMemory(bytes.data(), bytes.size());
+            AllocationWatch::s_armed = false;
+            if (!ok)
+            {
+                ++m_failed;
+                EXPECT_EQ(stream.GetTopLevelCount(), 0u) << what;
+                EXPECT_EQ(stream.GetLoadedCount(), 0u) << what;
+                EXPECT_EQ(QrAction::GetActionCount(), 0u) << what;
+                EXPECT_TRUE(QrStream::LastErrorCode >= 2 && QrStream::LastErrorCode <= 5) << what;
+                EXPECT_FALSE(QrStream::LastErrorMessage.empty()) << what;
+                EXPECT_FALSE(QrStream::LastErrorContext.empty()) << what;
+            }
+            else
+            {
+                ++m_loaded;
+                // What did load can be saved again.
+                Bytes again;
+                QrStream saver;
+                for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+                    saver.InsertTopLevelObject(stream.GetTopLevelAt(i));
+                EXPECT_TRUE(saver.SaveToMemory(again)) << what;
+            }
+            QrAction::RemoveAll();
+        }
+        EXPECT_EQ(QrObject::GetLiveCount(), live) << what;
+        // Nothing read from a file may ask for more than a small multiple of the file.
+        EXPECT_LE(AllocationWatch::s_largest, 8 * bytes.size() + 65536) << what;
+    }
+
+    Bytes m_valid;
+    size_t m_failed = 0;
+    size_t m_loaded = 0;
+};
+
+} // namespace
+
+TEST_F(QrStreamCorruptionTest, TheValidFileLoads)
+{
+    EXPECT_GT(m_valid.size(), 1500u);
+    EXPECT_LT(m_valid.size(), 8192u);
+    QrStream stream;
+    ASSERT_TRUE(stream.LoadFromMemory(m_valid.data(), m_valid.size())) << QrStream::LastErrorContext;
+    EXPECT_EQ(stream.GetTopLevelCount(), 8u);
+    EXPECT_EQ(QrAction::GetActionCount(), 2u);
+    QrAction::RemoveAll();
+}
+
+TEST_F(QrStreamCorruptionTest, EveryPrefixFailsCleanly)
+{
+    for (size_t n = 0; n < m_valid.size(); ++n)
+    {
+        LoadDamaged(Bytes(m_valid.begin(), m_valid.begin() + static_cast<std::ptrdiff_t>(n)),
+                    "prefix " + std::to_string(n));
+        ASSERT_EQ(m_loaded, 0u) << "prefix " << n << " loaded";
+        ASSERT_EQ(QrStream::LastErrorCode, 2u) << "prefix " << n << ": " << QrStream::LastErrorContext;
+        if (HasFailure())
+            break;
+    }
+    EXPECT_EQ(m_failed, m_valid.size());
+}
+
+TEST_F(QrStreamCorruptionTest, OverwrittenWordsNeverCrashOrOverAllocate)
+{
+    const uint32_t patterns[] = {0xFFFFFFFFu, 0x7FFFFFFFu, 0x80000000u, 0x00010000u, 0x00000000u, 0x00000001u};
+    for (size_t at = 0; at + 4 <= m_valid.size(); ++at)
+    {
+        for (uint32_t pattern : patterns)
+        {
+            Bytes bytes = m_valid;
+            std::memcpy(bytes.data() + at, &pattern, 4);
+            LoadDamaged(bytes, "word " + std::to_string(pattern) + " at " + std::to_string(at));
+        }
+        if (HasFailure())
+            break;
+    }
+    // Most damage is caught; some (a value, a byte of a name) is not damage the format can see.
+    EXPECT_GT(m_failed, 0u);
+    EXPECT_GT(m_loaded, 0u);
+}
+
+TEST_F(QrStreamCorruptionTest, FlippedBytesNeverCrash)
+{
+    for (size_t at = 0; at < m_valid.size(); ++at)
+    {
+        for (uint8_t mask : {uint8_t{0xFF}, uint8_t{0x01}, uint8_t{0x80}})
+        {
+            Bytes bytes = m_valid;
+            bytes[at] ^= mask;
+            LoadDamaged(bytes, "byte " + std::to_string(at) + " ^ " + std::to_string(mask));
+        }
+        if (HasFailure())
+            break;
+    }
+    EXPECT_GT(m_failed, 0u);
+}
+
+// The generated sample scenes hold the engine's own classes; damage to them must be caught
+// the same way. Large files are probed at a stride so that each costs a few thousand loads.
+TEST_F(QrStreamCorruptionTest, DamagedSampleScenesFailCleanly)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(testfiles::DataDir(), ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    {
+        if (it->path().extension() == ".qrf")
+            files.push_back(it->path().string());
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty()) << "no sample scenes under " << testfiles::DataDir();
+    for (const std::string& file : files)
+    {
+        SCOPED_TRACE(file);
+        Bytes valid;
+        ASSERT_TRUE(plat::ReadFile(file, valid));
+        {
+            QrStream stream;
+            ASSERT_TRUE(stream.LoadFromMemory(valid.data(), valid.size())) << QrStream::LastErrorContext;
+            QrAction::RemoveAll();
+        }
+        const size_t stride = std::max<size_t>(1, valid.size() / 2000);
+        m_loaded = 0;
+        for (size_t n = 0; n < valid.size(); n += stride)
+        {
+            LoadDamaged(Bytes(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(n)), "prefix");
+            EXPECT_EQ(m_loaded, 0u) << "prefix " << n << " loaded";
+        }
+        for (size_t at = 0; at + 4 <= valid.size(); at += stride)
+        {
+            for (uint32_t pattern : {0xFFFFFFFFu, 0x7FFFFFFFu})
+            {
+                Bytes bytes = valid;
+                std::memcpy(bytes.data() + at, &pattern, 4);
+                LoadDamaged(bytes, "word at " + std::to_string(at));
+            }
+        }
+        if (HasFailure())
+            break;
+    }
+}
+
+TEST_F(QrStreamCorruptionTest, AllocationWatchIsActiveUnderAddressSanitizer)
+{
+    if (!AllocationWatch::Available())
+        GTEST_SKIP() << "not an AddressSanitizer build";
+    AllocationWatch::s_largest = 0;
+    AllocationWatch::s_armed = true;
+    std::vector<char> block(123457);
+    AllocationWatch::s_armed = false;
+    EXPECT_GE(AllocationWatch::s_largest, block.size());
+}
+
+TEST_F(QrStreamCorruptionTest, ReadsAfterTheFirstErrorReturnZeros)
+{
+    const Bytes file = SceneFileBuilder()
+                           .Object("TestStickyProbe", 1)
+                           .U32(1000) // items that are not there
+                           .U32(0xAABBCCDD)
+                           .F32(2.5f)
+                           .String("text")
+                           .U32(1)
+                           .End()
+                           .Data();
+    QrStream stream;
+    EXPECT_FALSE(stream.LoadFromMemory(file.data(), file.size()));
+    EXPECT_EQ(QrStream::LastErrorCode, 2u);
+    EXPECT_NE(QrStream::LastErrorContext.find("probe items"), std::string::npos) << QrStream::LastErrorContext;
+    EXPECT_EQ(TestStickyProbe::s_afterU32, 0u);
+    EXPECT_EQ(TestStickyProbe::s_afterF32, 0.0f);
+    EXPECT_FALSE(TestStickyProbe::s_afterString);
+    EXPECT_EQ(TestStickyProbe::s_afterCount, 0u);
+}

@@ -1,0 +1,240 @@
+// qrfdump: its listing and error report with test classes registered (in process), and the
+// program itself on files made of engine classes only (as a user runs it).
+#include "QrTestFixture.h"
+#include "SceneDump.h"
+#include "SceneFileBuilder.h"
+#include "TestFiles.h"
+#include "TestStreamObjects.h"
+
+#include "QrStream.h"
+
+#include "Files.h"
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace
+{
+
+using Bytes = std::vector<uint8_t>;
+
+class QrfDumpTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        RegisterTestStreamClasses();
+    }
+
+    std::string Write(const std::string& name, const Bytes& bytes)
+    {
+        const std::string path = m_dir.File(name);
+        EXPECT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
+        return path;
+    }
+
+    // Runs a dump function with a temporary file as its output.
+    template <class F> static std::string Capture(F&& run, int& status)
+    {
+        std::FILE* out = std::tmpfile();
+        status = run(out);
+        std::string text;
+        std::rewind(out);
+        for (int c; (c = std::fgetc(out)) != EOF;)
+            text.push_back(static_cast<char>(c));
+        std::fclose(out);
+        return text;
+    }
+
+    // Runs the qrfdump program; its exit status goes to status.
+    static std::string Run(const std::string& arguments, int& status)
+    {
+        const std::string command = std::string(QRFDUMP_PATH) + " " + arguments + " 2>&1";
+        std::FILE* pipe = popen(command.c_str(), "r");
+        std::string text;
+        if (!pipe)
+        {
+            status = -1;
+            return text;
+        }
+        for (int c; (c = std::fgetc(pipe)) != EOF;)
+            text.push_back(static_cast<char>(c));
+        const int raw = pclose(pipe);
+        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return text;
+    }
+
+    static std::vector<std::string> Lines(const std::string& text)
+    {
+        std::vector<std::string> lines(1);
+        for (char c : text)
+        {
+            if (c == '\n')
+                lines.emplace_back();
+            else
+                lines.back().push_back(c);
+        }
+        if (lines.back().empty())
+            lines.pop_back();
+        return lines;
+    }
+
+    testfiles::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(QrfDumpTest, ListsEveryObjectInFileOrderWithItsLinkIdAndTopLevelMark)
+{
+    QrPointer<TestLeaf> lure = TestLeaf::Make(1, "lure");
+    QrPointer<TestHolder> boat = TestHolder::Make(lure.Get(), nullptr);
+    boat->SetName("boat");
+    QrPointer<TestLeaf> loose = TestLeaf::Make(2);
+    QrAction::AddAction(TestAction::Make(3, lure.Get()).Get());
+    std::string path;
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(boat.Get());
+        saver.InsertTopLevelObject(loose.Get());
+        path = m_dir.File("scene.qrf");
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    QrAction::RemoveAll();
+
+    int status = -1;
+    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(text, "version 2.2\n"
+                    "objects 4, top-level 2\n"
+                    "* #1 TestHolder \"boat\"\n"
+                    "  #2 TestLeaf \"lure\"\n"
+                    "* #3 TestLeaf\n"
+                    "  #4 TestAction\n");
+}
+
+TEST_F(QrfDumpTest, ShowsTheIdsAndVersionTheFileGave)
+{
+    const std::string path =
+        Write("old.qrf", SceneFileBuilder("2.15").Leaf(30, 1, "thirty").TopLevel().Holder(7, 30, 0).End().Data());
+    int status = -1;
+    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(text, "version 2.15\n"
+                    "objects 2, top-level 1\n"
+                    "  #30 TestLeaf \"thirty\"\n"
+                    "* #7 TestHolder\n");
+}
+
+TEST_F(QrfDumpTest, FailedLoadPrintsCodeMessageAndContextAndReturnsTheCode)
+{
+    const std::string path = Write("bogus.qrf", SceneFileBuilder().Leaf(1, 1).Object("QrBogus", 2).End().Data());
+    int status = -1;
+    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    EXPECT_EQ(status, 5);
+    const std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 2u) << text;
+    EXPECT_EQ(lines[0], "error 5: QrBogus cannot find create function");
+    EXPECT_EQ(lines[1].rfind("  at: " + path + ": record 2 (QrBogus), byte ", 0), 0u) << lines[1];
+}
+
+TEST_F(QrfDumpTest, RoundTripOfAnEngineFileIsByteIdentical)
+{
+    QrPointer<TestLeaf> shared = TestLeaf::Make(5, "shared", "label");
+    QrPointer<TestHolder> a = TestHolder::Make(shared.Get(), shared.Get(), {1, 2});
+    QrPointer<TestHolder> b = TestHolder::Make(nullptr, TestLeaf::Make(6).Get());
+    QrAction::AddAction(TestAction::Make(1).Get());
+    QrAction::AddAction(TestAction::Make(2, shared.Get()).Get());
+    const std::string in = m_dir.File("in.qrf");
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(a.Get());
+        saver.InsertTopLevelObject(b.Get());
+        ASSERT_TRUE(saver.Save(in.c_str()));
+    }
+    QrAction::RemoveAll();
+
+    const std::string out = m_dir.File("out.qrf");
+    int status = -1;
+    Capture([&](std::FILE* log) { return qrfdump::RoundTripSceneFile(in.c_str(), out.c_str(), log); }, status);
+    QrAction::RemoveAll();
+    EXPECT_EQ(status, 0);
+    Bytes inBytes;
+    Bytes outBytes;
+    ASSERT_TRUE(plat::ReadFile(in, inBytes));
+    ASSERT_TRUE(plat::ReadFile(out, outBytes));
+    EXPECT_EQ(inBytes, outBytes);
+}
+
+// ---------------------------------------------------------------- the program
+
+TEST_F(QrfDumpTest, ProgramDumpsAnEmptyScene)
+{
+    const std::string path = m_dir.File("empty.qrf");
+    {
+        QrStream saver;
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    int status = -1;
+    EXPECT_EQ(Run(path, status), "version 2.2\nobjects 0, top-level 0\n");
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(QrfDumpTest, ProgramExitsWithTheErrorCode)
+{
+    const std::string prefix(QrStream::kFormatLine, QrStream::kFormatPrefixLength);
+    struct Case
+    {
+        Bytes bytes;
+        int code;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {SceneFileBuilder::WithLines("not a scene").End().Data(), 2, "error 2: is not a QRF file"},
+        {SceneFileBuilder::WithLines(prefix + "2.1").End().Data(), 3, "error 3: 2.10 is older version, expecting 2.2"},
+        {SceneFileBuilder::WithLines(prefix + "2.3").End().Data(), 4, "error 4: 2.30 is later version, expecting 2.2"},
+        {SceneFileBuilder().Leaf(1, 1).End().Data(), 5, "error 5: TestLeaf cannot find create function"},
+        {SceneFileBuilder().Data(), 2, "error 2: is not a QRF file"},
+    };
+    int n = 0;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.firstLine);
+        const std::string path = Write("case" + std::to_string(n++) + ".qrf", c.bytes);
+        int status = -1;
+        const std::vector<std::string> lines = Lines(Run(path, status));
+        EXPECT_EQ(status, c.code);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0], c.firstLine);
+        EXPECT_EQ(lines[1].rfind("  at: " + path + ": ", 0), 0u) << lines[1];
+
+        // The round trip reports a failed load the same way.
+        const std::vector<std::string> again = Lines(Run("--roundtrip " + path + " " + m_dir.File("x.qrf"), status));
+        EXPECT_EQ(status, c.code);
+        ASSERT_FALSE(again.empty());
+        EXPECT_EQ(again[0], c.firstLine);
+    }
+}
+
+TEST_F(QrfDumpTest, ProgramRoundTripsAnEngineFile)
+{
+    const std::string in = m_dir.File("in.qrf");
+    const std::string out = m_dir.File("out.qrf");
+    {
+        QrStream saver;
+        ASSERT_TRUE(saver.Save(in.c_str()));
+    }
+    int status = -1;
+    EXPECT_EQ(Run("--roundtrip " + in + " " + out, status), "");
+    EXPECT_EQ(status, 0);
+    Bytes inBytes;
+    Bytes outBytes;
+    ASSERT_TRUE(plat::ReadFile(in, inBytes));
+    ASSERT_TRUE(plat::ReadFile(out, outBytes));
+    EXPECT_EQ(inBytes, outBytes);
+
+    Run("--roundtrip " + in + " " + m_dir.File("no/folder/out.qrf"), status);
+    EXPECT_NE(status, 0);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// What qrfdump does, as functions that tests can call with their own classes registered.
+// Each returns the process exit status: 0, or the stream's error code of a failed load.
+
+#include <cstdio>
+
+namespace qrfdump
+{
+
+// Prints the version and every loaded object in file order: a '*' on top-level ones, the
+// link id the file gave it, the class and the name. On a failed load: "error N: message",
+// then the context on a second line.
+int DumpSceneFile(const char* path, std::FILE* out);
+// Loads in and saves its top-level objects (and the actions it started) as out.
+int RoundTripSceneFile(const char* in, const char* out, std::FILE* log);
+
+} // namespace qrfdump
