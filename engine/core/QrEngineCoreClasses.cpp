@@ -34,16 +34,13 @@ void RegisterEngineCoreClasses()
     QrObject::RegisterCreateFunction();
     QrAVObject::RegisterCreateFunction();
     QrAction::RegisterCreateFunction();
-    QrGeometry::RegisterCreateFunction();
-    QrNode::RegisterCreateFunction();
-    QrTriBasedGeom::RegisterCreateFunction();
-    QrTriShape::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
+    QrGeometry::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
@@ -55,6 +52,8 @@ void RegisterEngineCoreClasses()
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
+    QrTriBasedGeom::RegisterCreateFunction();
+    QrTriShape::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
     QrVertexColorProperty::RegisterCreateFunction();
