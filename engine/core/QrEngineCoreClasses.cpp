@@ -16,6 +16,7 @@
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
+#include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
@@ -47,6 +48,7 @@ void RegisterEngineCoreClasses()
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrRender::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
