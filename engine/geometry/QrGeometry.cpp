@@ -10,11 +10,12 @@
 
 #include <cmath>
 
+#include "QrRender.h"
+
 // CAMERA-DISPLAY-MERGE: the draw path reaches the camera and display once they are built.
-#if __has_include("QrCamera.h") && __has_include("QrDisplay.h") && __has_include("QrRender.h")
+#if __has_include("QrCamera.h") && __has_include("QrDisplay.h")
 #include "QrCamera.h"
 #include "QrDisplay.h"
-#include "QrRender.h"
 #define QR_GEOMETRY_CAN_DRAW 1
 #endif
 

@@ -1,11 +1,7 @@
 #include "QrTriShape.h"
 
 #include "QrPlane.h"
-// CAMERA-DISPLAY-MERGE
-#if __has_include("QrRender.h")
 #include "QrRender.h"
-#define QR_TRISHAPE_CAN_DRAW 1
-#endif
 #include "QrStream.h"
 
 #include "Format.h"
@@ -86,9 +82,6 @@ bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)
 
 void QrTriShape::Draw(QrCamera* camera, QrAVInstance* instance)
 {
-#ifndef QR_TRISHAPE_CAN_DRAW
-    BeginDraw(camera, instance, true);
-#else
     QrRender* renderer = BeginDraw(camera, instance, true);
     if (!renderer)
         return;
@@ -97,7 +90,6 @@ void QrTriShape::Draw(QrCamera* camera, QrAVInstance* instance)
     const uint16_t setCount = m_textureCoords ? m_textureSetCount : 0;
     renderer->RenderShape(m_triangleCount, m_vertexCount, GetWorldVertices(), GetWorldNormals(), m_planes.get(),
                           setCount, m_textureCoords, m_colors, m_indices.get(), GetWorldBound(), eye);
-#endif
 }
 
 // --- scene file
