@@ -5,6 +5,7 @@
 #include "QrMathTestHelpers.h"
 
 #include "QrNode.h"
+#include "SceneFileBuilder.h"
 
 #include <cmath>
 
@@ -308,4 +309,14 @@ TEST_F(QrGeometryTest, EveryPrefixOfAShapeFileFailsCleanly)
         ASSERT_EQ(QrObject::GetLiveCount(), live) << "prefix of " << length << " bytes";
     }
     EXPECT_EQ(LoadObjects(bytes).size(), 1u);
+}
+
+TEST_F(QrGeometryTest, AbstractGeometryClassesInAFileFailWithCode5)
+{
+    for (const char* name : {"QrGeometry", "QrTriBasedGeom"})
+    {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(LoadObjects(SceneFileBuilder().Object(name, 1).End().Data()).empty());
+        EXPECT_EQ(QrStream::LastErrorCode, 5u);
+    }
 }
