@@ -8,6 +8,7 @@
 
 #include "Format.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "QrRender.h"
@@ -74,6 +75,7 @@ bool QrGeometry::UpdateWorldBound(QrAVInstance* instance)
 bool QrGeometry::UpdateWorldBoundFrom(QrAVInstance* instance, uint16_t activeCount)
 {
     SetCurrentInstance(instance);
+    activeCount = std::min(activeCount, m_vertexCount);
     if (m_modelBound.GetFlag())
         m_modelBound.SetFromPoints(m_vertices ? activeCount : 0, m_vertices.get());
     QrAVInstance* self = m_currentInstance;
@@ -89,6 +91,7 @@ void QrGeometry::UpdateWorldNormals(QrAVInstance* instance)
 void QrGeometry::UpdateWorldArrays(QrAVInstance* instance, uint16_t activeCount)
 {
     SetCurrentInstance(instance);
+    activeCount = std::min(activeCount, m_vertexCount);
     QrGeometryInstance* self = AsGeometryInstance(m_currentInstance);
     const QrMatrix3& r = self->m_worldRotate;
     if (m_vertices)

@@ -311,6 +311,26 @@ TEST_F(QrGeometryTest, EveryPrefixOfAShapeFileFailsCleanly)
     EXPECT_EQ(LoadObjects(bytes).size(), 1u);
 }
 
+TEST_F(QrGeometryTest, ACloneOfATreeSharesItsShapesWithOwnWorldArrays)
+{
+    QrPointer<QrNode> node(new QrNode);
+    QrPointer<OpenShape> shape = MakeSquare();
+    node->AttachChild(shape.Get());
+    QrPointer<QrNode> copy = QrDynamicCast<QrNode>(node->CreateClone().Get());
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->GetChildAt(0), shape.Get());
+    ASSERT_EQ(shape->GetInstanceCount(), 2u);
+
+    node->SetTranslate(1, 0, 0);
+    copy->SetTranslate(0, 3, 0);
+    node->UpdateAllInstances();
+    copy->UpdateAllInstances();
+    shape->PushState(nullptr, shape->FindInstance(node.Get()));
+    shape->PushState(nullptr, shape->FindInstance(copy.Get()));
+    EXPECT_EQ(GeometryInstance(shape->FindInstance(node.Get()))->GetWorldVertices()[2], QrPoint3(2, 1, 0));
+    EXPECT_EQ(GeometryInstance(shape->FindInstance(copy.Get()))->GetWorldVertices()[2], QrPoint3(1, 4, 0));
+}
+
 TEST_F(QrGeometryTest, AbstractGeometryClassesInAFileFailWithCode5)
 {
     for (const char* name : {"QrGeometry", "QrTriBasedGeom"})
