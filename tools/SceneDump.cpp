@@ -1,5 +1,7 @@
 #include "SceneDump.h"
 
+#include "QrAVObject.h"
+#include "QrNode.h"
 #include "QrObject.h"
 #include "QrStream.h"
 
@@ -14,6 +16,24 @@ int ReportLoadError(std::FILE* out)
     std::fprintf(out, "error %u: %s\n", QrStream::LastErrorCode, QrStream::LastErrorMessage.c_str());
     std::fprintf(out, "  at: %s\n", QrStream::LastErrorContext.c_str());
     return QrStream::LastErrorCode != 0 ? static_cast<int>(QrStream::LastErrorCode) : 1;
+}
+
+// One line per object, indented by depth: class, name, local translation. A leaf under several
+// parents appears under each of them, marked shared.
+void PrintTree(std::FILE* out, QrAVObject* object, int depth)
+{
+    const QrPoint3& t = object->GetTranslate();
+    std::fprintf(out, "%*s%s", depth * 2, "", object->GetRTTI()->GetName());
+    if (const char* name = object->GetName())
+        std::fprintf(out, " \"%s\"", name);
+    std::fprintf(out, " at (%g, %g, %g)", double(t.x), double(t.y), double(t.z));
+    if (object->GetInstanceCount() > 1)
+        std::fprintf(out, " [shared by %u parents]", object->GetInstanceCount());
+    std::fprintf(out, "\n");
+    if (QrNode* node = QrDynamicCast<QrNode>(object))
+        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+            if (QrAVObject* child = node->GetChildAt(i))
+                PrintTree(out, child, depth + 1);
 }
 
 } // namespace
@@ -33,6 +53,18 @@ int DumpSceneFile(const char* path, std::FILE* out)
         if (const char* name = object->GetName())
             std::fprintf(out, " \"%s\"", name);
         std::fprintf(out, "\n");
+    }
+    bool first = true;
+    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+    {
+        // Objects inside another tree are printed there.
+        QrAVObject* object = QrDynamicCast<QrAVObject>(stream.GetTopLevelAt(i));
+        if (!object || object->GetParent())
+            continue;
+        if (first)
+            std::fprintf(out, "tree\n");
+        first = false;
+        PrintTree(out, object, 1);
     }
     return 0;
 }

@@ -8,8 +8,10 @@ namespace qrfdump
 {
 
 // Prints the version and every loaded object in file order: a '*' on top-level ones, the
-// link id the file gave it, the class and the name. On a failed load: "error N: message",
-// then the context on a second line.
+// link id the file gave it, the class and the name; then, after "tree", each top-level
+// positioned object that has no parent with its subtree, indented two spaces a level (class,
+// name, local translation; a leaf under several parents is shown under each and marked
+// shared). On a failed load: "error N: message", then the context on a second line.
 int DumpSceneFile(const char* path, std::FILE* out);
 // Loads in and saves its top-level objects (and the actions it started) as out.
 int RoundTripSceneFile(const char* in, const char* out, std::FILE* log);

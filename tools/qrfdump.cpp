@@ -1,5 +1,5 @@
 // Prints what a scene file holds, as the engine's loader sees it.
-//   qrfdump FILE                 version and every loaded object in file order
+//   qrfdump FILE                 version, every loaded object in file order, the node trees
 //   qrfdump --roundtrip IN OUT   load IN and save it again as OUT
 // On a failed load: the error code and message, the context on a second line, and the
 // error code as exit status.

@@ -8,6 +8,7 @@
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
 #include "QrFogProperty.h"
+#include "QrGeometry.h"
 #include "QrImage.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
@@ -15,11 +16,14 @@
 #include "QrObject.h"
 #include "QrProperty.h"
 #include "QrRawImageData.h"
+#include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
+#include "QrTriBasedGeom.h"
+#include "QrTriShape.h"
 #include "QrUser.h"
 #include "QrUserAction.h"
 #include "QrVertexColorProperty.h"
@@ -37,17 +41,21 @@ void RegisterEngineCoreClasses()
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
+    QrGeometry::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
     QrNode::RegisterCreateFunction();
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
+    QrRender::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
+    QrTriBasedGeom::RegisterCreateFunction();
+    QrTriShape::RegisterCreateFunction();
     QrUser::RegisterCreateFunction();
     QrUserAction::RegisterCreateFunction();
     QrVertexColorProperty::RegisterCreateFunction();

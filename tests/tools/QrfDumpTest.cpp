@@ -6,7 +6,9 @@
 #include "TestFiles.h"
 #include "TestStreamObjects.h"
 
+#include "QrNode.h"
 #include "QrStream.h"
+#include "QrTriShape.h"
 
 #include "Files.h"
 
@@ -113,6 +115,49 @@ TEST_F(QrfDumpTest, ListsEveryObjectInFileOrderWithItsLinkIdAndTopLevelMark)
                     "  #2 TestLeaf \"lure\"\n"
                     "* #3 TestLeaf\n"
                     "  #4 TestAction\n");
+}
+
+TEST_F(QrfDumpTest, PrintsTheNodeTreeWithSharedLeavesUnderEveryParent)
+{
+    const QrPoint3 corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const uint16_t indices[] = {0, 1, 2};
+    QrPointer<QrTriShape> leaf(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr));
+    leaf->SetName("leaf");
+    QrPointer<QrNode> root(new QrNode);
+    root->SetName("root");
+    QrPointer<QrNode> left(new QrNode);
+    left->SetTranslate(-1.5f, 0, 2);
+    QrPointer<QrNode> inner(new QrNode);
+    inner->SetName("inner");
+    inner->SetTranslate(0, 0.25f, 0);
+    QrPointer<QrNode> right(new QrNode);
+    right->SetName("right");
+    root->AttachChild(left.Get());
+    left->AttachChild(inner.Get());
+    inner->AttachChild(leaf.Get());
+    root->AttachChild(right.Get());
+    right->AttachChild(leaf.Get());
+    QrPointer<QrTriShape> loose(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr));
+    const std::string path = m_dir.File("tree.qrf");
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(root.Get());
+        saver.InsertTopLevelObject(inner.Get()); // inside the tree: printed there only
+        saver.InsertTopLevelObject(loose.Get());
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    int status = -1;
+    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    EXPECT_EQ(status, 0);
+    const std::string tree = text.substr(text.find("tree\n"));
+    EXPECT_EQ(tree, "tree\n"
+                    "  QrNode \"root\" at (0, 0, 0)\n"
+                    "    QrNode at (-1.5, 0, 2)\n"
+                    "      QrNode \"inner\" at (0, 0.25, 0)\n"
+                    "        QrTriShape \"leaf\" at (0, 0, 0) [shared by 2 parents]\n"
+                    "    QrNode \"right\" at (0, 0, 0)\n"
+                    "      QrTriShape \"leaf\" at (0, 0, 0) [shared by 2 parents]\n"
+                    "  QrTriShape at (0, 0, 0)\n");
 }
 
 TEST_F(QrfDumpTest, ShowsTheIdsAndVersionTheFileGave)
