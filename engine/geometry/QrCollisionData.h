@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <memory>
 
+class QrAVInstance;
 class QrAVObject;
 class QrCollisionRecord;
+class QrGeometry;
 class QrOBB;
 
 class QrCollisionData
@@ -40,8 +42,13 @@ public:
     // both data and the tree query. Pairs whose other side is not geometry are handed to it
     // with the roles exchanged. The result is the query's: a bool for a test, 1 for a find
     // whose callback asked to stop.
-    static int32_t QueryGeometry(QrAVObject& geometry, float time, QrCollisionRecord& self, QrCollisionRecord& other,
+    static int32_t QueryGeometry(QrGeometry& geometry, float time, QrCollisionRecord& self, QrCollisionRecord& other,
                                  bool find);
+    // Builds the data of the instance (null: of every instance) of a triangle geometry that has
+    // none yet, over the given triangles. Triangles naming a vertex the geometry does not have
+    // make no data: queries of that instance then answer no contact.
+    static void CreateForInstances(QrGeometry& geometry, QrAVInstance* instance, uint16_t triangleCount,
+                                   const uint16_t* indices, uint32_t splitSize);
 
     // Length T of the tested interval [0, T].
     float GetTimeInterval() const { return m_timeInterval; }
