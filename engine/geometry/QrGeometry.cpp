@@ -1,5 +1,6 @@
 #include "QrGeometry.h"
 
+#include "QrCollisionData.h"
 #include "QrColorA.h"
 #include "QrGeometryInstance.h"
 #include "QrMatrix3.h"
@@ -221,6 +222,30 @@ QrPoint3 QrGeometry::GetEyeInModelSpace(QrCamera* camera) const
     if (self->m_worldScale != 0.0f)
         eye.DivideScalar(self->m_worldScale);
     return eye;
+}
+
+// --- collision
+
+void QrGeometry::DeleteCollisionData(QrAVInstance* instance)
+{
+    if (instance)
+    {
+        AsGeometryInstance(instance)->SetCollisionData(nullptr);
+        return;
+    }
+    for (uint32_t i = 0; i < GetInstanceCount(); ++i)
+        if (QrAVInstance* record = GetInstanceAt(i))
+            AsGeometryInstance(record)->SetCollisionData(nullptr);
+}
+
+bool QrGeometry::TestCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other)
+{
+    return QrCollisionData::QueryGeometry(*this, time, self, other, false) != 0;
+}
+
+int32_t QrGeometry::FindCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other)
+{
+    return QrCollisionData::QueryGeometry(*this, time, self, other, true);
 }
 
 // --- tree services

@@ -37,6 +37,11 @@ public:
     void ApplyTransform(const QrMatrix3& rotation, const QrPoint3& translation, bool inParentFrame) override;
     // Pushes the properties, then brings the instance's world arrays up to date.
     void PushState(QrCamera* camera, QrAVInstance* instance) override;
+    // Collision data lives in the instance records; null drops it from every instance.
+    void DeleteCollisionData(QrAVInstance* instance) override;
+    // The swept-bound gate, then the box trees of both instances (QrCollisionData::QueryGeometry).
+    bool TestCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other) override;
+    int32_t FindCollisions(float time, QrCollisionRecord& self, QrCollisionRecord& other) override;
     bool SharesProperties(QrAVObject* other, uint32_t typeMask) override;
     // Marks the instance's world arrays stale after the world transform update.
     void UpdateWorldData(QrAVInstance* instance) override;
