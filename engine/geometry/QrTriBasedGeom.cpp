@@ -3,6 +3,7 @@
 #include "QrColorA.h"
 #include "QrPlane.h"
 #include "QrStream.h"
+#include "QrTrianglePick.h"
 
 #include <algorithm>
 
@@ -140,6 +141,12 @@ void QrTriBasedGeom::ApplyTransform(const QrMatrix3& rotation, const QrPoint3& t
 {
     QrGeometry::ApplyTransform(rotation, translation, inParentFrame);
     UpdateTrianglePlanes();
+}
+
+bool QrTriBasedGeom::FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
+                                       QrAVInstance* instance)
+{
+    return QrTrianglePick::FindIntersections(*this, origin, direction, pick, instance);
 }
 
 bool QrTriBasedGeom::SharesProperties(QrAVObject* other, uint32_t typeMask)

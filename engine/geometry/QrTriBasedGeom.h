@@ -37,6 +37,9 @@ public:
 
     // The model data is transformed, then the planes follow it.
     void ApplyTransform(const QrMatrix3& rotation, const QrPoint3& translation, bool inParentFrame) override;
+    // Ray against the triangles of the instance, or of each instance in turn (QrTrianglePick).
+    bool FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
+                           QrAVInstance* instance) override;
     bool SharesProperties(QrAVObject* other, uint32_t typeMask) override;
 
     // Triangles the normal, plane, pick and collision operations see.
