@@ -1,12 +1,16 @@
 #include "QrTriShape.h"
 
+#include "QrCollisionData.h"
 #include "QrPlane.h"
 #include "QrRender.h"
 #include "QrStream.h"
+#include "QrTriMesh.h"
 
 #include "Format.h"
 
 #include <algorithm>
+#include <memory>
+#include <type_traits>
 
 QR_IMPLEMENT_RTTI(QrTriShape, QrTriBasedGeom)
 QR_IMPLEMENT_CREATE(QrTriShape)
@@ -76,6 +80,76 @@ bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)
     if (!other || !IsExactly(&QrTriShape::ms_RTTI) || !other->IsExactly(&QrTriShape::ms_RTTI))
         return false;
     return QrTriBasedGeom::SharesProperties(other, typeMask);
+}
+
+// --- collision, clean-up and merging
+
+void QrTriShape::CreateCollisionData(QrAVInstance* instance, uint32_t splitSize)
+{
+    QrCollisionData::CreateForInstances(*this, instance, m_triangleCount, m_indices.get(), splitSize);
+}
+
+bool QrTriShape::Optimize(uint32_t)
+{
+    return RemoveDegenerateTriangles();
+}
+
+bool QrTriShape::RemoveDegenerateTriangles()
+{
+    if (!IsExactly(&QrTriShape::ms_RTTI))
+        return false;
+    if (m_triangleCount == 0)
+        return true;
+    QrTriMesh mesh(*this);
+    if (mesh.RemoveDegenerateTriangles())
+        return true;
+    if (mesh.Changed())
+    {
+        auto copy = [](const auto* from, uint32_t count) {
+            using T = std::remove_cv_t<std::remove_pointer_t<decltype(from)>>;
+            std::unique_ptr<T[]> to;
+            if (from)
+            {
+                to = std::make_unique<T[]>(count);
+                std::copy(from, from + count, to.get());
+            }
+            return to;
+        };
+        const uint32_t vertexCount = mesh.GetVertexCount();
+        const uint16_t sets = mesh.GetTextureSetCount();
+        m_vertexCount = uint16_t(vertexCount);
+        m_vertices = copy(mesh.GetVertices(), vertexCount);
+        m_normals = copy(mesh.GetNormals(), vertexCount);
+        SetColors(copy(mesh.GetColors(), vertexCount).release(), false);
+        SetTextureCoords(copy(mesh.GetTextureSet(0), uint32_t(sets) * vertexCount).release(), sets, false);
+        m_triangleCount = uint16_t(mesh.GetTriangleCount());
+        m_indexCount = 3u * m_triangleCount;
+        m_indices = copy(mesh.GetIndices(), m_indexCount);
+        m_planes.reset();
+        // The old boxes and world copies describe the old vertex numbering.
+        DeleteCollisionData(nullptr);
+        MarkVerticesChanged();
+    }
+    UpdateTrianglePlanes();
+    return false;
+}
+
+void QrTriShape::CreateMerged(QrPointer<QrAVObject>& out, QrTArray<QrAVObject>& group)
+{
+    out = nullptr;
+    QrTriMesh joined;
+    if (!IsExactly(&QrTriShape::ms_RTTI) || !joined.Join(*this, group))
+        return;
+    QrPointer<QrTriShape> shape(new QrTriShape(uint16_t(joined.GetVertexCount()), joined.GetVertices(),
+                                               joined.GetNormals(), uint16_t(joined.GetTriangleCount()),
+                                               joined.GetIndices(), joined.GetTextureSet(0), joined.GetColors()));
+    for (uint16_t set = 1; set < joined.GetTextureSetCount(); ++set)
+        shape->AddTextureSet(joined.GetTextureSet(set));
+    shape->RemoveDegenerateTriangles();
+    // Shared, not copied; added at the head, so the new list runs in reverse.
+    for (QrProperty* property : m_properties)
+        shape->AttachProperty(property);
+    out = shape;
 }
 
 // --- drawing

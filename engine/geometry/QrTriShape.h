@@ -29,14 +29,27 @@ public:
     bool IsEqual(const QrObject* other) const override;
 
     void Draw(QrCamera* camera, QrAVInstance* instance) override;
+    // Collision data over the index list for the instance (null: every instance) that has none.
+    void CreateCollisionData(QrAVInstance* instance, uint32_t splitSize) override;
+    // RemoveDegenerateTriangles; the flags are not used.
+    bool Optimize(uint32_t flags) override;
     // Only between plain QrTriShapes (exact class, both sides) of the same attribute layout.
     bool SharesProperties(QrAVObject* other, uint32_t typeMask) override;
+    // One new plain shape of the group's triangles in order, with this shape's layout and its
+    // properties shared; null when the group cannot be joined (an element that is not a plain
+    // shape of this layout, or totals beyond 65,535 vertices or triangles).
+    void CreateMerged(QrPointer<QrAVObject>& out, QrTArray<QrAVObject>& group) override;
     // Unit face normals averaged at each vertex; the planes become the unit face planes.
     void CalculateNormals() override;
     uint16_t GetTriangleCount() override;
     QrPlane* GetTriangle(uint16_t index, uint16_t& i0, uint16_t& i1, uint16_t& i2) override;
     void UpdateTrianglePlanes() override;
     void CalculateNormalsFromPlanes() override;
+
+    // Drops the triangles that are not usable and welds vertices equal in every attribute.
+    // True when no usable triangle is left (the shape is then unchanged). Only plain shapes are
+    // touched: subclasses may keep per-vertex data of their own, so they answer false as they are.
+    bool RemoveDegenerateTriangles();
 
     uint32_t GetIndexCount() const { return m_indexCount; }
     const uint16_t* GetIndices() const { return m_indices.get(); }
