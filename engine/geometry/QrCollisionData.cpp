@@ -137,7 +137,8 @@ void QrCollisionData::CreateForInstances(QrGeometry& geometry, QrAVInstance* ins
     for (uint32_t i = 0; i < indexCount; ++i)
         if (indices[i] >= geometry.GetVertexCount())
             return;
-    auto build = [&](QrAVInstance* record) {
+    auto build = [&](QrAVInstance* record)
+    {
         geometry.SetCurrentInstance(record);
         QrGeometryInstance* target = static_cast<QrGeometryInstance*>(record);
         if (target->GetCollisionData())

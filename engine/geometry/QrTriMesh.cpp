@@ -173,7 +173,8 @@ bool QrTriMesh::RemoveDegenerateTriangles()
     if (!m_changed)
         return false;
 
-    auto gather = [&](const auto& source, uint32_t sets) {
+    auto gather = [&](const auto& source, uint32_t sets)
+    {
         std::remove_cvref_t<decltype(source)> result;
         if (source.empty())
             return result;

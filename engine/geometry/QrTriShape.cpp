@@ -105,7 +105,8 @@ bool QrTriShape::RemoveDegenerateTriangles()
         return true;
     if (mesh.Changed())
     {
-        auto copy = [](const auto* from, uint32_t count) {
+        auto copy = [](const auto* from, uint32_t count)
+        {
             using T = std::remove_cv_t<std::remove_pointer_t<decltype(from)>>;
             std::unique_ptr<T[]> to;
             if (from)

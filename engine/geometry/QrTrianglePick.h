@@ -18,8 +18,8 @@ public:
     // True when the pick is satisfied and the search may stop.
     static bool FindIntersections(QrTriBasedGeom& geometry, const QrPoint3& origin, const QrPoint3& direction,
                                   QrPick& pick, QrAVInstance* instance);
-    static bool PickInstance(QrTriBasedGeom& geometry, const QrPoint3& origin, const QrPoint3& direction,
-                             QrPick& pick, QrAVInstance* instance);
+    static bool PickInstance(QrTriBasedGeom& geometry, const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
+                             QrAVInstance* instance);
 
     // The ray origin + t direction (t >= 0) against the triangle p0 p1 p2 with plane (normal,
     // constant). On a hit: the point, t, and the weights b1 of p1 and b2 of p2 (p0 weighs

@@ -2,8 +2,12 @@
 
 #include "CollisionTestHelpers.h"
 #include "QrCollisionData.h"
+#include "QrCollisionRecord.h"
+#include "QrGeometryInstance.h"
+#include "QrNode.h"
 #include "QrOBBLeaf.h"
 #include "QrOBBNode.h"
+#include "QrTriShape.h"
 #include "SceneTestObjects.h"
 
 #include <algorithm>
@@ -361,4 +365,181 @@ TEST_F(QrCollisionDataTest, PlacementIsAppliedBeforeTheNextQueryAndSameDataNever
     ExpectNear(b.data->GetRoot()->m_worldCenter, QrPoint3(5, 0, 0));
     b.data->SetWorldTransform(Identity(), QrPoint3(0.9f, 0, 0), 1.0f);
     EXPECT_EQ(b.data->TestCollision(a.data.get(), 0, 0), 1u);
+}
+
+// --- through triangle shapes: the geometry entry points
+
+namespace
+{
+
+QrPointer<QrTriShape> MakeShape(const Mesh& mesh)
+{
+    return QrPointer<QrTriShape>(new QrTriShape(uint16_t(mesh.vertices.size()), mesh.vertices.data(), nullptr,
+                                                mesh.TriangleCount(), mesh.indices.data(), nullptr, nullptr));
+}
+
+QrCollisionData* DataOf(QrAVInstance* instance)
+{
+    return static_cast<QrGeometryInstance*>(instance)->GetCollisionData();
+}
+
+QrCollisionRecord RecordFor(QrAVObject* object, QrAVInstance* instance, int32_t budget = -1)
+{
+    QrCollisionRecord record;
+    record.m_reportedObject = object;
+    record.m_object = object;
+    record.m_budget = budget;
+    record.m_splitSize = 0;
+    record.m_instance = instance;
+    return record;
+}
+
+} // namespace
+
+class QrGeometryCollisionTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        ResetLog();
+    }
+    // A shape at the root, placed by its local transform, moving with velocity.
+    static QrPointer<QrTriShape> Place(const Mesh& mesh, const QrPoint3& translation, const QrPoint3& velocity,
+                                       const QrMatrix3& rotation = Identity(), float scale = 1.0f)
+    {
+        QrPointer<QrTriShape> shape = MakeShape(mesh);
+        shape->GetTranslate() = translation;
+        shape->GetRotate() = rotation;
+        shape->SetScale(scale);
+        shape->GetVelocity() = velocity;
+        shape->Update(shape->GetCurrentInstance());
+        return shape;
+    }
+};
+
+TEST_F(QrGeometryCollisionTest, FarApartShapesBuildNothingAndMeetingShapesBuildOnce)
+{
+    auto a = Place(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f), QrPoint3(0, 0, 0), QrPoint3());
+    auto b = Place(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f), QrPoint3(10, 0, 0), QrPoint3(-1, 0, 0));
+    QrCollisionRecord ra = RecordFor(a.Get(), a->GetCurrentInstance());
+    QrCollisionRecord rb = RecordFor(b.Get(), b->GetCurrentInstance());
+    EXPECT_FALSE(a->TestCollisions(1.0f, ra, rb));
+    EXPECT_EQ(DataOf(a->GetCurrentInstance()), nullptr);
+    EXPECT_EQ(DataOf(b->GetCurrentInstance()), nullptr);
+
+    // Coming fast enough to arrive within the step.
+    b->GetVelocity() = QrPoint3(-10, 0, 0);
+    b->Update(b->GetCurrentInstance());
+    EXPECT_TRUE(a->TestCollisions(1.0f, ra, rb));
+    QrCollisionData* built = DataOf(a->GetCurrentInstance());
+    ASSERT_NE(built, nullptr);
+    ASSERT_NE(DataOf(b->GetCurrentInstance()), nullptr);
+    // The query placed both sides: time, velocity and world placement of the instance.
+    EXPECT_EQ(DataOf(b->GetCurrentInstance())->GetTimeInterval(), 1.0f);
+    ExpectNear(DataOf(b->GetCurrentInstance())->GetVelocity(), QrPoint3(-10, 0, 0));
+    ExpectNear(DataOf(b->GetCurrentInstance())->GetRoot()->m_worldCenter, QrPoint3(10, 0, 0));
+    EXPECT_TRUE(b->TestCollisions(1.0f, rb, ra));
+    EXPECT_EQ(DataOf(a->GetCurrentInstance()), built) << "made once, not rebuilt";
+
+    a->DeleteCollisionData(nullptr);
+    EXPECT_EQ(DataOf(a->GetCurrentInstance()), nullptr);
+    EXPECT_NE(DataOf(b->GetCurrentInstance()), nullptr);
+    b->DeleteCollisionData(b->GetCurrentInstance());
+    EXPECT_EQ(DataOf(b->GetCurrentInstance()), nullptr);
+}
+
+TEST_F(QrGeometryCollisionTest, ContactsAreReportedInTheWorldUnderARotatedScaledMovedInstance)
+{
+    const QrMatrix3 turn = Rotation(0.5235988f, 0, 0, 1);
+    const QrPoint3 axis = turn.GetColumn(0);
+    // A: a box of half size 0.5 doubled, turned and moved; B comes in along A's turned x axis.
+    auto a = Place(BoxMesh(QrPoint3(), 0.5f, 0.4f, 0.3f), QrPoint3(10, 5, 0), QrPoint3(), turn, 2.0f);
+    auto b = Place(BoxMesh(QrPoint3(), 0.1f, 0.15f, 0.2f), QrPoint3(10, 5, 0) + axis * 4.0f, axis * -4.0f, turn);
+    a->GetCurrentInstance()->m_collisionCallback = CallbackA;
+    b->GetCurrentInstance()->m_collisionCallback = CallbackB;
+    QrCollisionRecord ra = RecordFor(a.Get(), a->GetCurrentInstance(), 0);
+    QrCollisionRecord rb = RecordFor(b.Get(), b->GetCurrentInstance(), 0);
+
+    EXPECT_EQ(a->FindCollisions(1.0f, ra, rb), 0);
+    ASSERT_EQ(g_contacts.size(), 2u);
+    const QrContact& contact = g_contacts[0].contact;
+    EXPECT_EQ(contact.m_objectA, a.Get());
+    EXPECT_NEAR(contact.m_time, (4.0f - 1.0f - 0.1f) / 4.0f, 1e-5f);
+    ExpectNear(contact.m_point, QrPoint3(10, 5, 0) + axis, 1e-4f);
+    ExpectNear(contact.m_normalA, axis, 1e-4f);
+    ExpectNear(contact.m_normalB, -axis, 1e-4f);
+
+    // Down to the triangles: the same first contact, the face normals in world axes.
+    ResetLog();
+    ra.m_budget = rb.m_budget = -1;
+    EXPECT_EQ(a->FindCollisions(1.0f, ra, rb), 0);
+    ASSERT_FALSE(g_contacts.empty());
+    EXPECT_NEAR(EarliestTime(1.0f), (4.0f - 1.0f - 0.1f) / 4.0f, 1e-5f);
+    for (const LoggedContact& logged : g_contacts)
+    {
+        const QrPoint3& normal = logged.who == 'A' ? logged.contact.m_normalA : logged.contact.m_normalB;
+        EXPECT_NEAR(std::fabs(normal.Dot(axis)), 1.0f, 1e-4f);
+    }
+
+    // A callback that stops the search makes FindCollisions answer 1.
+    ResetLog();
+    g_answerB = 1;
+    EXPECT_EQ(a->FindCollisions(1.0f, ra, rb), 1);
+}
+
+TEST_F(QrGeometryCollisionTest, AShapeAgainstANodeHandsThePairOverWithTheRolesExchanged)
+{
+    auto a = Place(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f), QrPoint3(0, 0, 0), QrPoint3());
+    QrPointer<QrNode> node(new QrNode);
+    QrPointer<QrTriShape> far = MakeShape(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f));
+    QrPointer<QrTriShape> near = MakeShape(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f));
+    far->SetTranslate(0, 50, 0);
+    near->SetTranslate(0.9f, 0, 0);
+    node->AttachChild(far.Get());
+    node->AttachChild(near.Get());
+    node->UpdateAllInstances();
+    QrAVInstance* nearInstance = near->FindInstance(node.Get());
+    // Contacts go to the reported objects: the node, not the child that was hit.
+    node->GetCurrentInstance()->m_collisionCallback = CallbackB;
+    nearInstance->m_collisionCallback = CallbackA;
+
+    QrCollisionRecord ra = RecordFor(a.Get(), a->GetCurrentInstance());
+    QrCollisionRecord rn = RecordFor(node.Get(), node->GetCurrentInstance());
+    EXPECT_TRUE(a->TestCollisions(0.0f, ra, rn));
+    EXPECT_NE(DataOf(a->GetCurrentInstance()), nullptr);
+    EXPECT_NE(DataOf(nearInstance), nullptr);
+    EXPECT_EQ(DataOf(far->FindInstance(node.Get())), nullptr) << "the far child fails the gate";
+
+    // The node's side is A in the records: its callback is called first.
+    EXPECT_EQ(a->FindCollisions(0.0f, ra, rn), 0);
+    ASSERT_FALSE(g_contacts.empty());
+    for (const LoggedContact& logged : g_contacts)
+    {
+        EXPECT_EQ(logged.who, 'B');
+        EXPECT_EQ(logged.contact.m_objectA, node.Get());
+        EXPECT_EQ(logged.contact.m_objectB, a.Get());
+    }
+}
+
+TEST_F(QrGeometryCollisionTest, ShapesThatCannotBuildDataAnswerNoContact)
+{
+    auto a = Place(BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f), QrPoint3(), QrPoint3());
+    QrCollisionRecord ra = RecordFor(a.Get(), a->GetCurrentInstance());
+    // The same instance on both sides.
+    EXPECT_FALSE(a->TestCollisions(1.0f, ra, ra));
+
+    // A shape without triangles and one whose indices point past its vertices.
+    Mesh none = BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f);
+    none.indices.clear();
+    auto empty = Place(none, QrPoint3(0.5f, 0, 0), QrPoint3());
+    Mesh broken = BoxMesh(QrPoint3(), 0.5f, 0.5f, 0.5f);
+    auto bad = Place(broken, QrPoint3(0.5f, 0, 0), QrPoint3());
+    const_cast<uint16_t*>(bad->GetIndices())[4] = 200;
+    QrCollisionRecord re = RecordFor(empty.Get(), empty->GetCurrentInstance());
+    QrCollisionRecord rb = RecordFor(bad.Get(), bad->GetCurrentInstance());
+    EXPECT_FALSE(a->TestCollisions(1.0f, ra, re));
+    EXPECT_FALSE(a->TestCollisions(1.0f, ra, rb));
+    EXPECT_EQ(DataOf(bad->GetCurrentInstance()), nullptr);
+    EXPECT_FALSE(bad->TestCollisions(1.0f, rb, ra));
 }
