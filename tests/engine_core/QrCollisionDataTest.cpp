@@ -7,13 +7,16 @@
 #include "QrNode.h"
 #include "QrOBBLeaf.h"
 #include "QrOBBNode.h"
+#include "QrStream.h"
 #include "QrTriShape.h"
 #include "SceneTestObjects.h"
+#include "TestFiles.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace collisiontest;
@@ -542,4 +545,30 @@ TEST_F(QrGeometryCollisionTest, ShapesThatCannotBuildDataAnswerNoContact)
     EXPECT_FALSE(a->TestCollisions(1.0f, ra, rb));
     EXPECT_EQ(DataOf(bad->GetCurrentInstance()), nullptr);
     EXPECT_FALSE(bad->TestCollisions(1.0f, rb, ra));
+}
+
+TEST_F(QrGeometryCollisionTest, TheSampleHullMeetsTheSampleRockHalfWayThroughTheStep)
+{
+    QrStream stream;
+    ASSERT_TRUE(stream.Load((testfiles::DataDir() + "/Data/Engine/Collision/collide.qrf").c_str()));
+    QrPointer<QrTriShape> rock, hull;
+    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+        if (QrTriShape* shape = QrDynamicCast<QrTriShape>(stream.GetTopLevelAt(i)))
+            (std::string(shape->GetName()) == "Rock" ? rock : hull) = shape;
+    ASSERT_TRUE(rock && hull);
+    for (QrTriShape* shape : {rock.Get(), hull.Get()})
+        shape->Update(shape->GetCurrentInstance());
+    rock->GetCurrentInstance()->m_collisionCallback = CallbackA;
+    QrCollisionRecord rr = RecordFor(rock.Get(), rock->GetCurrentInstance());
+    QrCollisionRecord rh = RecordFor(hull.Get(), hull->GetCurrentInstance());
+
+    EXPECT_FALSE(rock->TestCollisions(0.45f, rr, rh));
+    EXPECT_EQ(rock->FindCollisions(0.45f, rr, rh), 0);
+    EXPECT_TRUE(g_contacts.empty());
+    EXPECT_TRUE(rock->TestCollisions(1.0f, rr, rh));
+    EXPECT_EQ(rock->FindCollisions(1.0f, rr, rh), 0);
+    ASSERT_FALSE(g_contacts.empty());
+    const float first = EarliestTime(1.0f);
+    EXPECT_GE(first, 0.5f - 1e-4f);
+    EXPECT_LE(first, 0.55f);
 }

@@ -52,6 +52,7 @@ void Context::Error(const std::string& what)
 
 bool GenerateSampleData(Context& context)
 {
+    GenerateCollision(context);
     GenerateEngineScenes(context);
     GenerateImages(context);
     GenerateProperties(context);

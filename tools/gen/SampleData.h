@@ -38,6 +38,7 @@ private:
 bool GenerateSampleData(Context& context);
 
 // Areas.
+void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
 void GenerateProperties(Context& context);
