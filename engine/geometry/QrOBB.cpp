@@ -21,18 +21,18 @@ int Sign(double v)
     return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0);
 }
 
-// The fifteen candidate axes in test order: A's axes, B's axes, then A_i x B_j (i outer),
+// Candidate axis k (0 to 14) in test order: A's axes, B's axes, then A_i x B_j (i outer),
 // unnormalised; parallel pairs give zero axes, which separate nothing.
-void CandidateAxes(const QrOBB& a, const QrOBB& b, QrPoint3 axes[15])
+QrPoint3 CandidateAxis(const QrOBB& a, const QrOBB& b, int k)
 {
-    for (int i = 0; i < 3; ++i)
-    {
-        axes[i] = a.m_worldAxes[i];
-        axes[3 + i] = b.m_worldAxes[i];
-    }
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            axes[6 + 3 * i + j] = a.m_worldAxes[i].Cross(b.m_worldAxes[j]);
+    if (k < 3)
+        return a.m_worldAxes[k];
+    if (k < 6)
+        return b.m_worldAxes[k - 3];
+    const QrPoint3& u = a.m_worldAxes[(k - 6) / 3];
+    const QrPoint3& v = b.m_worldAxes[(k - 6) % 3];
+    return QrPoint3(float(double(u.y) * v.z - double(u.z) * v.y), float(double(u.z) * v.x - double(u.x) * v.z),
+                    float(double(u.x) * v.y - double(u.y) * v.x));
 }
 
 double Extent(const QrPoint3& extents, int i)
@@ -95,10 +95,10 @@ bool QrOBB::OverlapsMoving(const QrOBB& other) const
     const QrPoint3 d = other.m_worldCenter - m_worldCenter;
     const QrPoint3 u = other.m_owner->GetVelocity() - m_owner->GetVelocity();
     const double t = m_owner->GetTimeInterval();
-    QrPoint3 axes[15];
-    CandidateAxes(*this, other, axes);
-    for (const QrPoint3& axis : axes)
+    // Axes are made as they are reached: most pairs part on a face axis.
+    for (int k = 0; k < 15; ++k)
     {
+        const QrPoint3 axis = CandidateAxis(*this, other, k);
         const double r = ProjectedRadius(*this, other, axis);
         const double d0 = Dot(d, axis);
         const double d1 = d0 + Dot(u, axis) * t;
@@ -117,17 +117,16 @@ bool QrOBB::SeparatingAxisTest(const QrOBB& other, float& time, QrPoint3& point)
     const QrPoint3 d = b.m_worldCenter - a.m_worldCenter;
     const QrPoint3 u = vb - va;
     const double interval = a.m_owner->GetTimeInterval();
-    QrPoint3 axes[15];
-    CandidateAxes(a, b, axes);
 
     double first = 0.0;
     int axisNumber = 0;
     int side = 0;
     for (int k = 0; k < 15; ++k)
     {
-        const double r = ProjectedRadius(a, b, axes[k]);
-        const double d0 = Dot(d, axes[k]);
-        const double d1 = d0 + Dot(u, axes[k]) * interval;
+        const QrPoint3 axis = CandidateAxis(a, b, k);
+        const double r = ProjectedRadius(a, b, axis);
+        const double d0 = Dot(d, axis);
+        const double d1 = d0 + Dot(u, axis) * interval;
         if ((d0 > r && d1 > r) || (d0 < -r && d1 < -r))
             return false;
         double entry = 0.0;
