@@ -5,14 +5,13 @@
 #include "QrGeometryInstance.h"
 #include "QrMatrix3.h"
 #include "QrPlane.h"
+#include "QrRender.h"
 #include "QrStream.h"
 
 #include "Format.h"
 
 #include <algorithm>
 #include <cmath>
-
-#include "QrRender.h"
 
 // CAMERA-DISPLAY-MERGE: the draw path reaches the camera and display once they are built.
 #if __has_include("QrCamera.h") && __has_include("QrDisplay.h")
