@@ -52,9 +52,11 @@ void Context::Error(const std::string& what)
 
 bool GenerateSampleData(Context& context)
 {
+    GenerateAnimation(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
     GenerateImages(context);
+    GenerateLights(context);
     GenerateProperties(context);
     return context.Ok();
 }
