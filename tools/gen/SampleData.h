@@ -38,8 +38,10 @@ private:
 bool GenerateSampleData(Context& context);
 
 // Areas.
+void GenerateAnimation(Context& context);
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
+void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 
 } // namespace gen
