@@ -22,6 +22,7 @@
 #include "QrRender.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
+#include "QrTerrainPage.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
@@ -57,6 +58,7 @@ void RegisterEngineCoreClasses()
     QrRender::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
+    QrTerrainPage::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
