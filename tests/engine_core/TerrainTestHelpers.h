@@ -10,7 +10,7 @@
 #include "QrTerrainPage.h"
 #include "RecordingRender.h"
 
-#include "GenTerrain.h"
+#include "gen/GenTerrain.h"
 
 #if __has_include("QrCamera.h")
 #include "QrCamera.h"
