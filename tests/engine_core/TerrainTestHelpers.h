@@ -18,6 +18,7 @@
 #endif
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,15 +51,16 @@ inline std::vector<uint16_t> MakeHeights(uint16_t size, const HeightFunction& he
 }
 
 // Heights 0 .. 65535 map to 0 .. 100 (65535 / 100 samples per unit); spacing 1 unless given.
-inline std::unique_ptr<Page> MakePage(uint16_t size, const HeightFunction& height, float originX = 0.0f,
+inline Page MakePage(uint16_t size, const HeightFunction& height, float originX = 0.0f,
                                       float originY = 0.0f, bool hasTextureCoords = true, float spacing = 1.0f,
                                       std::unique_ptr<QrPoint3[]> normals = nullptr,
                                       std::unique_ptr<QrColorA[]> colors = nullptr)
 {
-    auto page = std::make_unique<Page>();
-    page->heights = MakeHeights(size, height);
-    page->page = new QrTerrainPage(size, originX, originY, 0.0f, 100.0f, spacing, page->heights.data(),
-                                   hasTextureCoords, std::move(normals), std::move(colors));
+    // The samples move with the vector's buffer, which the page keeps pointing at.
+    Page page;
+    page.heights = MakeHeights(size, height);
+    page.page = new QrTerrainPage(size, originX, originY, 0.0f, 100.0f, spacing, page.heights.data(),
+                                  hasTextureCoords, std::move(normals), std::move(colors));
     return page;
 }
 
