@@ -178,11 +178,15 @@ TEST_F(QrTerrainLODTest, NoCracksAcrossTheBlockAsTheCameraMoves)
                 for (uint32_t i = 1; i < 128; ++i)
                 {
                     if (q + 1 < Block::kPages)
+                    {
                         ASSERT_EQ(block.At(p, q)->IsVertexActive(128, i), block.At(p, q + 1)->IsVertexActive(0, i))
                             << "column edge of page " << p << "," << q << " row " << i << " step " << step;
+                    }
                     if (p + 1 < Block::kPages)
+                    {
                         ASSERT_EQ(block.At(p, q)->IsVertexActive(i, 128), block.At(p + 1, q)->IsVertexActive(i, 0))
                             << "row edge of page " << p << "," << q << " column " << i << " step " << step;
+                    }
                 }
 
         // The drawn pages together form one mesh without T-junctions.

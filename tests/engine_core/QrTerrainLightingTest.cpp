@@ -131,11 +131,15 @@ TEST_F(QrTerrainLightingTest, NormalsAreEqualOnBothSidesOfEveryPageBorder)
             for (int i = 0; i < 129; ++i)
             {
                 if (q + 1 < Block::kPages)
+                {
                     ASSERT_EQ(normals[p][q][i * 129 + 128], normals[p][q + 1][i * 129])
                         << "column border of page " << p << "," << q << " row " << i;
+                }
                 if (p + 1 < Block::kPages)
+                {
                     ASSERT_EQ(normals[p][q][128 * 129 + i], normals[p + 1][q][i])
                         << "row border of page " << p << "," << q << " column " << i;
+                }
             }
     // The rough pages are not flat: the test compares real slopes.
     EXPECT_LT(normals[1][2][64 * 129 + 64].z, 0.999f);
