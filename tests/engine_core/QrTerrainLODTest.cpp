@@ -41,9 +41,9 @@ uint32_t Build(QrTerrainPage* page, View& view)
 
 TEST_F(QrTerrainLODTest, AFarCameraLeavesTheRootWithItsDiagonalCorners)
 {
-    View view(1.0f, 20000.0f);
+    View view(1.0f, 50000.0f);
     auto page = MakePage(129, Bowl);
-    view.LookFrom(QrPoint3(64.0f, -5000.0f, 500.0f), QrPoint3(64.0f, 64.0f, 0.0f));
+    view.LookFrom(QrPoint3(64.0f, -40000.0f, 500.0f), QrPoint3(64.0f, 64.0f, 0.0f));
     ASSERT_EQ(view.UpdatePages({page.Get()}), std::vector<bool>{true});
     EXPECT_EQ(page->GetQueuedCount(), 1);
     EXPECT_EQ(page->PeekNode(0), 0);
@@ -116,12 +116,12 @@ TEST_F(QrTerrainLODTest, ToleranceZeroActivatesEveryVertexWithAnError)
 TEST_F(QrTerrainLODTest, TheCutFollowsTheCameraInAndOutWithoutCracks)
 {
     View view(1.0f, 50000.0f);
-    auto page = MakePage(129, Bowl);
-    const QrPoint3 target(64.0f, 64.0f, 0.0f);
+    auto page = MakePage(129, [](int c, int r) { return gen::TerrainSample(384 + c, 128 + r); }); // rough
+    const QrPoint3 target(64.0f, 64.0f, 60.0f);
     uint32_t previous = 0;
-    for (float distance : {20000.0f, 2000.0f, 600.0f, 200.0f, 60.0f})
+    for (float distance : {40000.0f, 2000.0f, 600.0f, 200.0f, 60.0f})
     {
-        view.LookFrom(QrPoint3(64.0f, 64.0f - distance, 40.0f + distance / 4), target);
+        view.LookFrom(QrPoint3(64.0f, 64.0f - distance, 90.0f + distance / 4), target);
         view.UpdatePages({page.Get()});
         const uint32_t triangles = Build(page.Get(), view);
         EXPECT_GE(triangles, previous) << "closer never coarser, at " << distance;
@@ -131,9 +131,18 @@ TEST_F(QrTerrainLODTest, TheCutFollowsTheCameraInAndOutWithoutCracks)
     EXPECT_GT(page->GetQueuedCount(), 16) << "close up the cut has moved several levels down";
     EXPECT_GT(previous, 1000u);
 
-    // One frame far away merges level after level back to the root.
-    view.LookFrom(QrPoint3(64.0f, -30000.0f, 500.0f), target);
-    view.UpdatePages({page.Get()});
+    // Far away again, sibling groups merge as they come round in the ring, several levels a
+    // frame, until the root alone is left.
+    view.LookFrom(QrPoint3(64.0f, -40000.0f, 500.0f), target);
+    const uint16_t closeCut = page->GetQueuedCount();
+    int frames = 0;
+    do
+    {
+        view.UpdatePages({page.Get()});
+        EXPECT_TRUE(TJunctions(DrawnTriangles(*page.Get())).empty()) << "coarsening frame " << frames;
+        ++frames;
+    } while (page->GetQueuedCount() > 1 && frames < 10);
+    EXPECT_LT(frames, 10) << "the cut of " << closeCut << " blocks never came back to the root";
     EXPECT_EQ(page->GetQueuedCount(), 1);
     EXPECT_EQ(page->PeekNode(0), 0);
     EXPECT_EQ(Build(page.Get(), view), 2u);
@@ -165,9 +174,9 @@ TEST_F(QrTerrainLODTest, NoCracksAcrossTheBlockAsTheCameraMoves)
     uint32_t refinedFrames = 0;
     for (int step = 0; step <= 12; ++step)
     {
-        // A low flight diagonally across the block, turning as it goes.
-        const float x = -40.0f + 50.0f * float(step);
-        const float y = 30.0f + 35.0f * float(step);
+        // A low flight over the rough pages and along the slope, turning as it goes.
+        const float x = 230.0f + 22.0f * float(step);
+        const float y = -30.0f + 46.0f * float(step);
         view.LookFrom(QrPoint3(x, y, 110.0f), QrPoint3(x + 80.0f * std::cos(0.5f * float(step)),
                                                        y + 80.0f * std::sin(0.5f * float(step)), 30.0f));
         const std::vector<bool> visible = view.UpdatePages(pages);

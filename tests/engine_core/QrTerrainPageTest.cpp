@@ -133,16 +133,26 @@ TEST_F(QrTerrainPageTest, InvalidSizesAndMissingSamplesGiveAnEmptyPage)
 
 TEST_F(QrTerrainPageTest, HeightQueryFollowsTheCellDiagonals)
 {
-    // Only the far corner of cell (0, 0) is raised (an even cell: diagonal (0,0)-(1,1)), and
-    // only the near corner of cell (1, 0) (an odd cell: diagonal (2,0)-(1,1)).
+    // Vertex (1, 1) is raised: it ends the diagonal of the even cell (0, 0), which runs
+    // (0,0)-(1,1), and the diagonal of the odd cell (1, 0), which runs (2,0)-(1,1).
     auto page = MakePage(5, [](int c, int r) { return uint16_t(c == 1 && r == 1 ? 65535 : 0); });
     EXPECT_FLOAT_EQ(page->GetHeight(0.0f, 0.0f), 0.0f);
     EXPECT_FLOAT_EQ(page->GetHeight(0.5f, 0.5f), 50.0f) << "on the even cell's diagonal";
     EXPECT_FLOAT_EQ(page->GetHeight(0.75f, 0.25f), 25.0f) << "below the diagonal: h10 side";
     EXPECT_FLOAT_EQ(page->GetHeight(0.25f, 0.75f), 25.0f) << "above the diagonal: h01 side";
     EXPECT_FLOAT_EQ(page->GetHeight(1.5f, 0.5f), 50.0f) << "on the odd cell's diagonal, tx + ty = 1";
-    EXPECT_FLOAT_EQ(page->GetHeight(1.25f, 0.25f), 50.0f);
-    EXPECT_FLOAT_EQ(page->GetHeight(1.75f, 0.75f), 0.0f) << "past the odd diagonal the raised corner is out";
+    EXPECT_FLOAT_EQ(page->GetHeight(1.25f, 0.25f), 25.0f);
+    EXPECT_FLOAT_EQ(page->GetHeight(1.75f, 0.75f), 25.0f);
+
+    // Vertex (2, 1) is off the odd cell's diagonal: only the triangle above it sees it.
+    auto odd = MakePage(5, [](int c, int r) { return uint16_t(c == 2 && r == 1 ? 65535 : 0); });
+    EXPECT_FLOAT_EQ(odd->GetHeight(1.25f, 0.25f), 0.0f) << "below the diagonal";
+    EXPECT_FLOAT_EQ(odd->GetHeight(1.5f, 0.5f), 0.0f) << "on the diagonal";
+    EXPECT_FLOAT_EQ(odd->GetHeight(1.75f, 0.75f), 50.0f) << "above the diagonal";
+    // And (1, 0) is off the even cell's diagonal.
+    auto even = MakePage(5, [](int c, int r) { return uint16_t(c == 1 && r == 0 ? 65535 : 0); });
+    EXPECT_FLOAT_EQ(even->GetHeight(0.25f, 0.75f), 0.0f) << "above the diagonal";
+    EXPECT_FLOAT_EQ(even->GetHeight(0.75f, 0.25f), 50.0f) << "below the diagonal";
 
     // Both formulas of a cell agree on its diagonal.
     auto rough = MakePage(9, [](int c, int r) { return uint16_t((c * 7919 + r * 104729) % 65536); });
@@ -321,7 +331,8 @@ TEST_F(QrTerrainPageTest, FullRefinementOfA129PageKeepsEveryIndex)
 TEST_F(QrTerrainPageTest, HeightQueryLiesOnTheDrawnSurface)
 {
     View view;
-    auto page = MakePage(17, [](int c, int r) { return uint16_t((c * 7919 + r * 104729 + c * r * 31) % 65536); });
+    // Curved along every axis and diagonal, so that every vertex is refined.
+    auto page = MakePage(17, [](int c, int r) { return uint16_t(40 * c * c + 70 * r * r + 10 * c * r); });
     RefineFully(view, page.Get());
     ASSERT_EQ(page->GetDrawTriangleCount(), 2 * 16 * 16);
     const QrPoint3* positions = page->GetDrawPositions();

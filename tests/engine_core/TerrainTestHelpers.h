@@ -216,12 +216,13 @@ private:
     QrPointer<QrCamera> m_camera;
 };
 
-// Refines a lone page completely: tolerance 0 from a camera just above its centre.
+// Refines a lone page completely: tolerance 0 from a camera high enough above its centre to see
+// all of it.
 inline void RefineFully(View& view, QrTerrainPage* page)
 {
     const QrBound& bound = page->GetModelBound();
     const QrPoint3 center = bound.GetCenter();
-    view.LookFrom(QrPoint3(center.x + 0.25f, center.y + 0.25f, center.z + 2.0f * bound.GetRadius()), center);
+    view.LookFrom(QrPoint3(center.x + 0.25f, center.y + 0.25f, center.z + 4.0f * bound.GetRadius()), center);
     page->SetPixelTolerance(view.Camera(), 0.0f);
     view.UpdatePages({page});
     page->PushState(view.Camera(), page->GetCurrentInstance());
