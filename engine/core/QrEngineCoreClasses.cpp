@@ -5,13 +5,20 @@
 #include "QrAlphaProperty.h"
 #include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
+#include "QrBSPNode.h"
+#include "QrBillboardNode.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
+#include "QrCollisionSwitch.h"
 #include "QrCorrectionProperty.h"
 #include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrFlipTextures.h"
+#include "QrFltAnimationNode.h"
 #include "QrFogProperty.h"
 #include "QrGeometry.h"
 #include "QrImage.h"
+#include "QrLODNode.h"
 #include "QrLight.h"
 #include "QrMaterialProperty.h"
 #include "QrMultiTextureProperty.h"
@@ -20,8 +27,10 @@
 #include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrRender.h"
+#include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
+#include "QrSwitchNode.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
@@ -41,13 +50,20 @@ void RegisterEngineCoreClasses()
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
+    QrBSPNode::RegisterCreateFunction();
+    QrBillboardNode::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
+    QrCollisionSwitch::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
+    QrFltAnimationNode::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrGeometry::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLODNode::RegisterCreateFunction();
     QrLight::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
     QrMultiTextureProperty::RegisterCreateFunction();
@@ -55,8 +71,10 @@ void RegisterEngineCoreClasses()
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrRender::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
+    QrSwitchNode::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();
