@@ -43,6 +43,7 @@ void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
+void GenerateSceneGraph(Context& context);
 void GenerateSpecialNodes(Context& context);
 
 } // namespace gen
