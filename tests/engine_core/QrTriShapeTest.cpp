@@ -1,10 +1,18 @@
 // The indexed triangle shape: planes and normals, texture sets, borrowed arrays, the exact-class
-// sharing rule and the scene-file record, including files without planes or with bad indices.
+// sharing rule, the scene-file record (files without planes or with bad indices) and what a draw
+// hands the renderer.
 
 #include "GeometryTestHelpers.h"
 #include "QrMathTestHelpers.h"
 
+#include "QrCamera.h"
+#include "QrDisplay.h"
+#include "QrNode.h"
+#include "RecordingRender.h"
+
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 using namespace geomtest;
 
@@ -244,16 +252,6 @@ TEST_F(QrTriShapeTest, EveryFieldTakesPartInTheComparison)
     EXPECT_FALSE(a->IsEqual(b.Get()));
 }
 
-// CAMERA-DISPLAY-MERGE: the draw tests build once the camera, display and recording renderer
-// are part of the build.
-#if __has_include("QrCamera.h") && __has_include("QrDisplay.h") && __has_include("RecordingRender.h")
-
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#include "QrNode.h"
-#include "QrProperty.h"
-#include "RecordingRender.h"
-
 namespace
 {
 
@@ -301,7 +299,6 @@ class QrTriShapeDrawTest : public QrEngineTest
 protected:
     void SetUp() override
     {
-        QrProperty::CreateDefaults(); // live until exit, so made before the fixture counts
         QrEngineTest::SetUp();
         m_root = new QrNode;
         m_display = new QrDisplay;
@@ -461,5 +458,3 @@ TEST_F(QrTriShapeDrawTest, NothingIsDrawnWithoutARendererOrOutsideTheView)
     shape->Draw(m_camera.Get(), shape->GetCurrentInstance());
     EXPECT_TRUE(m_render->GetLog().empty());
 }
-
-#endif

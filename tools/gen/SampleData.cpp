@@ -58,6 +58,7 @@ bool GenerateSampleData(Context& context)
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateSceneGraph(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     return context.Ok();
