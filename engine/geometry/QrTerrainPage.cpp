@@ -1,14 +1,10 @@
 #include "QrTerrainPage.h"
 
+#include "QrCamera.h"
 #include "QrDisplay.h"
 #include "QrNode.h"
 #include "QrRender.h"
 #include "QrTerrainDebugTarget.h"
-
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_TERRAIN_HAS_CAMERA 1
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -473,7 +469,6 @@ QrPoint3 QrTerrainPage::GridPosition(uint32_t gridIndex) const
 
 void QrTerrainPage::Draw(QrCamera* camera, QrAVInstance* instance)
 {
-#ifdef QR_TERRAIN_HAS_CAMERA
     QrDisplay* display = camera ? camera->GetDisplay() : nullptr;
     QrRender* renderer = display ? display->GetRenderer() : nullptr;
     if (!renderer || m_size == 0)
@@ -496,10 +491,6 @@ void QrTerrainPage::Draw(QrCamera* camera, QrAVInstance* instance)
                           GetWorldBound(), eye);
     if (m_debugTarget)
         DrawDebugMap();
-#else
-    (void)camera;
-    (void)instance;
-#endif
 }
 
 void QrTerrainPage::SetDebugMap(QrTerrainDebugTarget* target, float scale, int32_t height)

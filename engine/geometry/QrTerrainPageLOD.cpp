@@ -2,12 +2,8 @@
 
 #include "QrTerrainPage.h"
 
-#include "QrDisplay.h"
-
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
-#define QR_TERRAIN_HAS_CAMERA 1
-#endif
+#include "QrDisplay.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -237,7 +233,6 @@ void QrTerrainPage::SetPixelTolerance(QrCamera* camera, float tolerance)
     float right = 0.0f;
     float nearDistance = 0.0f;
     uint32_t width = 0;
-#ifdef QR_TERRAIN_HAS_CAMERA
     if (camera)
     {
         right = camera->GetFrustum()[QrCamera::kRight];
@@ -245,9 +240,6 @@ void QrTerrainPage::SetPixelTolerance(QrCamera* camera, float tolerance)
         QrDisplay* display = camera->GetDisplay();
         width = display ? display->GetWidth() : 0;
     }
-#else
-    (void)camera;
-#endif
     // Without a display (or with width 0) no error can be seen: an infinite threshold.
     const float denominator = nearDistance * float(width);
     if (denominator == 0.0f)
@@ -261,7 +253,6 @@ void QrTerrainPage::SetPixelTolerance(QrCamera* camera, float tolerance)
 
 bool QrTerrainPage::GetModelPlanes(QrCamera* camera, QrPlane out[6]) const
 {
-#ifdef QR_TERRAIN_HAS_CAMERA
     if (!camera)
         return false;
     // n' = R^T n, d' = (d - n . t) / s: the inside stays where n . p >= d.
@@ -275,11 +266,6 @@ bool QrTerrainPage::GetModelPlanes(QrCamera* camera, QrPlane out[6]) const
         out[i].Set(transpose.TimesPoint(n), (plane.GetConstant() - n.Dot(self->m_worldTranslate)) / scale);
     }
     return true;
-#else
-    (void)camera;
-    (void)out;
-    return false;
-#endif
 }
 
 void QrTerrainPage::TestNodeVisibility(QrTerrainNode& node, const QrPlane planes[6]) const

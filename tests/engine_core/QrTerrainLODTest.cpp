@@ -8,8 +8,6 @@
 
 using namespace terraintest;
 
-#ifdef QR_TERRAIN_TESTS_HAVE_CAMERA
-
 namespace
 {
 
@@ -267,5 +265,3 @@ TEST_F(QrTerrainLODTest, DestroyingALinkedNeighbourUnlinksItsBorder)
         view.UpdatePages({left.Get()});
     EXPECT_TRUE(left->IsVertexActive(16, 8));
 }
-
-#endif

@@ -296,8 +296,6 @@ TEST_F(QrTerrainPageTest, TheDebugMapIsSilentWithoutATarget)
     EXPECT_TRUE(recorder.m_calls.empty());
 }
 
-#ifdef QR_TERRAIN_TESTS_HAVE_CAMERA
-
 TEST_F(QrTerrainPageTest, FullRefinementOfA129PageKeepsEveryIndex)
 {
     // 32,768 triangles: 98,304 indices, past what a 16-bit counter holds.
@@ -436,5 +434,3 @@ TEST_F(QrTerrainPageTest, TheDebugMapDrawsEveryTriangleWithRowsFromTheTop)
     EXPECT_EQ(recorder.m_calls[3].x, recorder.m_calls[0].x) << "each triangle closes on its first corner";
     EXPECT_EQ(recorder.m_calls[3].y, recorder.m_calls[0].y);
 }
-
-#endif

@@ -5,17 +5,13 @@
 
 #include "QrTestFixture.h"
 
+#include "QrCamera.h"
 #include "QrDisplay.h"
 #include "QrPointer.h"
 #include "QrTerrainPage.h"
 #include "RecordingRender.h"
 
 #include "gen/GenTerrain.h"
-
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_TERRAIN_TESTS_HAVE_CAMERA 1
-#endif
 
 #include <array>
 #include <cmath>
@@ -51,16 +47,15 @@ inline std::vector<uint16_t> MakeHeights(uint16_t size, const HeightFunction& he
 }
 
 // Heights 0 .. 65535 map to 0 .. 100 (65535 / 100 samples per unit); spacing 1 unless given.
-inline Page MakePage(uint16_t size, const HeightFunction& height, float originX = 0.0f,
-                                      float originY = 0.0f, bool hasTextureCoords = true, float spacing = 1.0f,
-                                      std::unique_ptr<QrPoint3[]> normals = nullptr,
-                                      std::unique_ptr<QrColorA[]> colors = nullptr)
+inline Page MakePage(uint16_t size, const HeightFunction& height, float originX = 0.0f, float originY = 0.0f,
+                     bool hasTextureCoords = true, float spacing = 1.0f, std::unique_ptr<QrPoint3[]> normals = nullptr,
+                     std::unique_ptr<QrColorA[]> colors = nullptr)
 {
     // The samples move with the vector's buffer, which the page keeps pointing at.
     Page page;
     page.heights = MakeHeights(size, height);
-    page.page = new QrTerrainPage(size, originX, originY, 0.0f, 100.0f, spacing, page.heights.data(),
-                                  hasTextureCoords, std::move(normals), std::move(colors));
+    page.page = new QrTerrainPage(size, originX, originY, 0.0f, 100.0f, spacing, page.heights.data(), hasTextureCoords,
+                                  std::move(normals), std::move(colors));
     return page;
 }
 
@@ -164,8 +159,6 @@ inline std::vector<std::pair<GridPoint, GridPoint>> TJunctions(const std::vector
     return found;
 }
 
-#ifdef QR_TERRAIN_TESTS_HAVE_CAMERA
-
 // A camera with a 640 x 480 display on a recording renderer.
 class View
 {
@@ -227,7 +220,5 @@ inline void RefineFully(View& view, QrTerrainPage* page)
     view.UpdatePages({page});
     page->PushState(view.Camera(), page->GetCurrentInstance());
 }
-
-#endif
 
 } // namespace terraintest
