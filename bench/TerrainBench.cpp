@@ -3,7 +3,8 @@
 //   Update:        the level-of-detail frame alone: reset, visibility, refinement, activation
 //   UpdateAndDraw: the same, then the camera's frame through the recording renderer (logging
 //                  off): the draw lists built and handed over
-//   FullPage:      one page refined completely (tolerance 0) and its list built: the worst case
+//   FullPage:      a rough page refined at tolerance 0 (every vertex with an error) and its list
+//                  built: the worst case
 // Counters: drawn triangles per frame and visible pages per frame.
 #include "QrCamera.h"
 #include "QrDisplay.h"

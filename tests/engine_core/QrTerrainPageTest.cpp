@@ -129,6 +129,10 @@ TEST_F(QrTerrainPageTest, InvalidSizesAndMissingSamplesGiveAnEmptyPage)
     }
     QrPointer<QrTerrainPage> noSamples(new QrTerrainPage(5, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, nullptr, true));
     EXPECT_EQ(noSamples->GetSize(), 0);
+    // The lake world's form: nine arguments, the last a 0 for "no arrays".
+    QrPointer<QrTerrainPage> sector(new QrTerrainPage(5, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, samples.data(), false, 0));
+    EXPECT_EQ(sector->GetSize(), 5);
+    EXPECT_EQ(sector->GetGridNormals(), nullptr);
 }
 
 TEST_F(QrTerrainPageTest, HeightQueryFollowsTheCellDiagonals)
@@ -285,9 +289,17 @@ TEST_F(QrTerrainPageTest, SharedArraysServeOnlyPagesOfTheirSize)
 
 TEST_F(QrTerrainPageTest, TheDebugMapIsSilentWithoutATarget)
 {
+    View view;
     auto page = MakePage(5, Bowl);
-    page->DrawDebugMap(); // no target: nothing to call, nothing to fail
+    RefineFully(view, page.Get());
     LineRecorder recorder;
+    page->SetDebugMap(&recorder, 1.0f, 100);
+    page->SetDebugMap(nullptr, 1.0f, 100);
+    page->Draw(view.Camera(), page->GetCurrentInstance());
+    page->DrawDebugMap();
+    EXPECT_EQ(recorder.m_begins, 0) << "a removed target hears nothing";
+    EXPECT_NE(view.Render()->GetLogText().find("RenderShape"), std::string::npos) << "the page itself drew";
+
     recorder.m_canDraw = false;
     page->SetDebugMap(&recorder, 1.0f, 100);
     page->DrawDebugMap();
