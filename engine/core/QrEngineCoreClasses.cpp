@@ -6,6 +6,8 @@
 #include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrAutoNormalParticles.h"
+#include "QrCamera.h"
+#include "QrCameraAction.h"
 #include "QrCorrectionProperty.h"
 #include "QrDisplay.h"
 #include "QrDitherProperty.h"
@@ -25,6 +27,7 @@
 #include "QrProperty.h"
 #include "QrRawImageData.h"
 #include "QrRender.h"
+#include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrShadowLight.h"
 #include "QrSpecularProperty.h"
@@ -50,6 +53,8 @@ void RegisterEngineCoreClasses()
     QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrAutoNormalParticles::RegisterCreateFunction();
+    QrCamera::RegisterCreateFunction();
+    QrCameraAction::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
@@ -68,6 +73,7 @@ void RegisterEngineCoreClasses()
     QrProperty::RegisterCreateFunction();
     QrRawImageData::RegisterCreateFunction();
     QrRender::RegisterCreateFunction();
+    QrScreenPolygon::RegisterCreateFunction();
     QrShadeProperty::RegisterCreateFunction();
     QrShadowLight::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
