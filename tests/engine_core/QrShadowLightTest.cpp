@@ -8,6 +8,8 @@
 #include "QrEnvMappedTriShape.h"
 #include "QrLines.h"
 #include "QrShadowLight.h"
+#include "QrStream.h"
+#include "TestFiles.h"
 
 #include <cmath>
 
@@ -229,4 +231,24 @@ TEST_F(QrShadowLightTest, ACloneIsAShadowLightOfItsOwnSharingTheReceivers)
     EXPECT_TRUE(clone->IsEqual(light.Get()));
     EXPECT_EQ(clone->GetReceiverAt(0), receiver.Get());
     EXPECT_EQ(clone->GetReceiverRecordCount(), 1u);
+}
+
+TEST_F(QrShadowLightTest, TheSampleSceneLightsTheGroundBesideIt)
+{
+    QrStream stream;
+    ASSERT_TRUE(stream.Load((testfiles::DataDir() + "/Data/Engine/Geometry/shadowlight.qrf").c_str()))
+        << QrStream::LastErrorMessage << " " << QrStream::LastErrorContext;
+    auto* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
+    ASSERT_NE(root, nullptr);
+    auto* light = QrDynamicCast<QrShadowLight>(root->GetObjectByName("boat shadow"));
+    ASSERT_NE(light, nullptr);
+    ASSERT_EQ(light->GetReceiverCount(), 1u);
+    EXPECT_EQ(light->GetReceiverAt(0), root->GetObjectByName("ground"));
+    EXPECT_EQ(light->GetReceiverRecordCount(), 2u);
+    // Looking down from 4 above the ground at a focus 3 below it: the box begins at the focus
+    // and runs on down, away from the light.
+    root->UpdateAllInstances();
+    EXPECT_TRUE(Near(light->GetFrame().GetWorldFocus(), {0, 0, 1}));
+    EXPECT_TRUE(Near(light->GetFrame().GetPlane(4).GetNormal(), {0, 0, -1}));
+    EXPECT_NEAR(light->GetFrame().GetPlane(4).GetConstant(), -1.0f, 1e-6f);
 }

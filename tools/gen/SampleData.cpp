@@ -55,6 +55,7 @@ bool GenerateSampleData(Context& context)
     GenerateCollision(context);
     GenerateAnimation(context);
     GenerateEngineScenes(context);
+    GenerateGeometry(context);
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
