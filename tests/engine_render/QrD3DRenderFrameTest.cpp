@@ -17,6 +17,7 @@
 #include "QrRenderCode.h"
 #include "QrTextureManager.h"
 #include "Surface.h"
+#include "TestFiles.h"
 
 #include <functional>
 
@@ -143,6 +144,27 @@ TEST_F(QrD3DRenderFrameTest, EmptyFrameInTheBackgroundColour)
     ASSERT_EQ(m_window.FrameHeight(), 480u);
     EXPECT_TRUE(golden::MatchesGoldenImage(
         "render_empty_frame.png",
+        golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
+}
+
+TEST_F(QrD3DRenderFrameTest, PresentedFrameWithTwoBlittedPictures)
+{
+    Open();
+    // Sample pictures through the engine's image hook, as the screens load them: one copied in
+    // whole, one colour-keyed and hanging off the bottom-right corner.
+    const std::string images = testfiles::DataDir() + "/Data/Engine/Images/";
+    QrPointer<QrImage> whole = QrImage::CreateFromFile((images + "texture64x32.bmp").c_str(), 0);
+    QrPointer<QrImage> keyed = QrImage::CreateFromFile((images + "CAPS24.BMP").c_str(), 0);
+    ASSERT_TRUE(whole);
+    ASSERT_TRUE(keyed);
+    m_renderer->SetBackgroundColor(QrPoint3(0.1f, 0.3f, 0.2f));
+    ASSERT_EQ(m_renderer->ClearBuffer(nullptr, 1), 0u);
+    m_renderer->BlitImage(whole.Get(), nullptr, 40, 60, 0);
+    m_renderer->BlitImage(keyed.Get(), nullptr, 630, 475, 1);
+    m_renderer->BlitImage(keyed.Get(), nullptr, 300, 200, 1);
+    ASSERT_EQ(m_renderer->DisplayFrame(), 0u);
+    EXPECT_TRUE(golden::MatchesGoldenImage(
+        "render_two_pictures.png",
         golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
 }
 
