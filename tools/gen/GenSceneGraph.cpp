@@ -200,6 +200,8 @@ void WriteSceneGraph(Context& context)
     camera->Update(camera->GetCurrentInstance());
     camera->LookAt(QrPoint3(0, 0, -10), QrPoint3(0, 1, 0));
     camera->SetSceneRoot(root.Get());
+    // Drawn through the display pass, so the transparent objects go through the sorter.
+    camera->SetDisplayPassFlag(1);
     camera->AttachScreenPolygon(MakePanel(0.02f, 0.02f, 0.3f, 0.1f, QrColorA(0, 0, 0, 1)).Get());
     QrPointer<QrScreenPolygon> shade = MakePanel(0, 0.9f, 1, 1, QrColorA(0, 0, 0.2f, 0.4f));
     QrPointer<QrAlphaProperty> blend(new QrAlphaProperty);
