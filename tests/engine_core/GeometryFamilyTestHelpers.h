@@ -181,10 +181,10 @@ inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& bytes)
     for (size_t length = 0; length < bytes.size(); ++length)
     {
         const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
-        ASSERT_TRUE(geomtest::LoadObjects(prefix).empty()) << "prefix of " << length << " bytes";
+        ASSERT_TRUE(geomtest::Load(prefix).empty()) << "prefix of " << length << " bytes";
         ASSERT_EQ(QrObject::GetLiveCount(), live) << "prefix of " << length << " bytes";
     }
-    EXPECT_FALSE(geomtest::LoadObjects(bytes).empty());
+    EXPECT_FALSE(geomtest::Load(bytes).empty());
 }
 
 // --- collision

@@ -10,7 +10,7 @@
 
 using namespace familytest;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -116,7 +116,7 @@ TEST_F(QrEnvMappedTriShapeTest, FilesAreThePlainShapesUnderItsOwnClassName)
     QrPointer<QrEnvMappedTriShape> loaded = RoundTrip<QrEnvMappedTriShape>(shape.Get());
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->GetTextureSetCount(), 2);
-    ExpectEveryPrefixFails(SaveObjects({shape.Get()}));
+    ExpectEveryPrefixFails(Save({shape.Get()}));
 }
 
 TEST_F(QrEnvMappedTriShapeDrawTest, EachDrawRegeneratesFromTheCameraWithoutAModelTransform)

@@ -9,7 +9,7 @@
 
 using namespace familytest;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -65,7 +65,7 @@ TEST_F(QrLinesTest, EveryFieldTakesPartInTheComparison)
 
 TEST_F(QrLinesTest, EveryPrefixOfALinesFileFailsCleanly)
 {
-    ExpectEveryPrefixFails(SaveObjects({MakeLines().Get()}));
+    ExpectEveryPrefixFails(Save({MakeLines().Get()}));
 }
 
 TEST_F(QrLinesTest, LinesAreNeitherPickedNorCollided)

@@ -10,9 +10,9 @@
 #include "QrPick.h"
 
 using namespace familytest;
-using geomtest::LoadObjects;
+using geomtest::Load;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -97,12 +97,12 @@ TEST_F(QrParticlesTest, FilesKeepSizeActiveCountAndGeneratedNormals)
     QrPointer<QrAutoNormalParticles> fresh = RoundTrip<QrAutoNormalParticles>(facing.Get());
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->GetGeneratedNormals(), nullptr);
-    ExpectEveryPrefixFails(SaveObjects({facing.Get()}));
+    ExpectEveryPrefixFails(Save({facing.Get()}));
 }
 
 TEST_F(QrParticlesTest, EveryPrefixOfAParticleFileFailsCleanly)
 {
-    ExpectEveryPrefixFails(SaveObjects({MakeCloud<QrParticles>(3).Get()}));
+    ExpectEveryPrefixFails(Save({MakeCloud<QrParticles>(3).Get()}));
 }
 
 TEST_F(QrParticlesDrawTest, LiveParticlesAreDrawnWithThePointSizeInWorldUnits)

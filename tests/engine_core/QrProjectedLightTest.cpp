@@ -11,9 +11,9 @@
 #include <cstring>
 
 using namespace familytest;
-using geomtest::LoadObjects;
+using geomtest::Load;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -168,7 +168,7 @@ TEST_F(QrProjectedLightTest, FilesKeepEveryStreamedValueAndTheProjectedObject)
     QrPointer<QrProjectedLight> bare = RoundTrip<QrProjectedLight>(light.Get());
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->GetProjectedObject(), nullptr);
-    ExpectEveryPrefixFails(SaveObjects({loaded.Get()}));
+    ExpectEveryPrefixFails(Save({loaded.Get()}));
 }
 
 TEST_F(QrProjectedLightTest, OlderFilesLackTheSecondKindAndASaveWritesIt)
@@ -176,9 +176,9 @@ TEST_F(QrProjectedLightTest, OlderFilesLackTheSecondKindAndASaveWritesIt)
     QrPointer<QrProjectedLight> light = MakeLight(0);
     light->SetProjectionKind(0x11223344);
     light->SetProjectionKind2(0x55667788);
-    const std::vector<uint8_t> current = SaveObjects({light.Get()});
+    const std::vector<uint8_t> current = Save({light.Get()});
     light->SetProjectionKind2(0);
-    const std::vector<uint8_t> withZero = SaveObjects({light.Get()});
+    const std::vector<uint8_t> withZero = Save({light.Get()});
 
     // The same record in a "2.16" file: a header of that version, the second kind cut out.
     const std::vector<uint8_t> header = SceneFileBuilder().Data();
@@ -190,14 +190,14 @@ TEST_F(QrProjectedLightTest, OlderFilesLackTheSecondKindAndASaveWritesIt)
     ASSERT_NE(at, old.end());
     old.erase(at + 4, at + 8);
 
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(old);
+    std::vector<QrPointer<QrObject>> loaded = Load(old);
     ASSERT_EQ(loaded.size(), 1u) << QrStream::LastErrorMessage << " " << QrStream::LastErrorContext;
     auto* older = QrDynamicCast<QrProjectedLight>(loaded[0].Get());
     ASSERT_NE(older, nullptr);
     EXPECT_EQ(older->GetProjectionKind(), 0x11223344u);
     EXPECT_EQ(older->GetProjectionKind2(), 0u);
     EXPECT_TRUE(older->IsEqual(light.Get()));
-    EXPECT_EQ(SaveObjects({older}), withZero);
+    EXPECT_EQ(Save({older}), withZero);
 }
 
 TEST_F(QrProjectedLightTest, ACloneIsAProjectedLightOfItsOwn)

@@ -16,7 +16,7 @@
 using namespace familytest;
 using geomtest::MakeSquare;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -213,7 +213,7 @@ TEST_F(QrShadowLightTest, FilesKeepTheFrameThePlanesAndTheReceivers)
     light->SetShadowObject(nullptr);
     EXPECT_FALSE(light->IsEqual(loaded.Get()));
 
-    ExpectEveryPrefixFails(SaveObjects({loaded.Get()}));
+    ExpectEveryPrefixFails(Save({loaded.Get()}));
 }
 
 TEST_F(QrShadowLightTest, ACloneIsAShadowLightOfItsOwnSharingTheReceivers)

@@ -11,9 +11,9 @@
 #include <cmath>
 
 using namespace familytest;
-using geomtest::LoadObjects;
+using geomtest::Load;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -154,7 +154,7 @@ TEST_F(QrTriStripTest, AStripNamingMissingVerticesBuildsNoCollisionDataAndDrawsW
 {
     QrPointer<OpenStrip> source = MakeZigzag();
     source->ShrinkVertexCount(4); // triangle 2 names vertex 4
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({source.Get()}));
+    std::vector<QrPointer<QrObject>> loaded = Load(Save({source.Get()}));
     ASSERT_EQ(loaded.size(), 1u);
     auto* strip = QrDynamicCast<QrTriStrip>(loaded[0].Get());
     EXPECT_EQ(strip->GetActiveVertexCount(), 5);
@@ -226,7 +226,7 @@ TEST_F(QrTriStripTest, SceneFilesKeepEveryFieldAndComputeMissingPlanesInStripWin
     EXPECT_TRUE(other->IsEqual(strip.Get()));
 
     strip->DropPlanes();
-    std::vector<QrPointer<QrObject>> withoutPlanes = LoadObjects(SaveObjects({strip.Get()}));
+    std::vector<QrPointer<QrObject>> withoutPlanes = Load(Save({strip.Get()}));
     ASSERT_EQ(withoutPlanes.size(), 1u);
     auto* computed = QrDynamicCast<QrTriStrip>(withoutPlanes[0].Get());
     ASSERT_NE(computed->GetPlanes(), nullptr);
@@ -236,7 +236,7 @@ TEST_F(QrTriStripTest, SceneFilesKeepEveryFieldAndComputeMissingPlanesInStripWin
 
 TEST_F(QrTriStripTest, EveryPrefixOfAStripFileFailsCleanly)
 {
-    ExpectEveryPrefixFails(SaveObjects({MakeZigzag().Get()}));
+    ExpectEveryPrefixFails(Save({MakeZigzag().Get()}));
 }
 
 TEST_F(QrTriStripDrawTest, DrawHandsTheRendererTheActiveTrianglesAfterTheTransform)

@@ -11,9 +11,9 @@
 #include <cmath>
 
 using namespace familytest;
-using geomtest::LoadObjects;
+using geomtest::Load;
 using geomtest::RoundTrip;
-using geomtest::SaveObjects;
+using geomtest::Save;
 
 namespace
 {
@@ -123,7 +123,7 @@ TEST_F(QrTrianglesTest, AListNamingMissingVerticesIsReadSafely)
     std::vector<QrPoint3> vertices = RowOfTriangles(2);
     QrPointer<OpenTriangles> source(new OpenTriangles(2, vertices.data(), nullptr, nullptr, nullptr));
     source->ShrinkVertexCount(4); // triangle 1 names vertices 3 to 5
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({source.Get()}));
+    std::vector<QrPointer<QrObject>> loaded = Load(Save({source.Get()}));
     ASSERT_EQ(loaded.size(), 1u);
     auto* list = QrDynamicCast<QrTriangles>(loaded[0].Get());
     EXPECT_EQ(list->GetTriangleCount(), 1);
@@ -174,7 +174,7 @@ TEST_F(QrTrianglesTest, SceneFilesKeepEveryField)
     EXPECT_EQ(loaded->GetActiveTriangleCount(), 1);
     list->SetActiveTriangleCount(2);
     EXPECT_FALSE(loaded->IsEqual(list.Get()));
-    ExpectEveryPrefixFails(SaveObjects({list.Get()}));
+    ExpectEveryPrefixFails(Save({list.Get()}));
 }
 
 TEST_F(QrTrianglesDrawTest, DrawHandsTheRendererTheActiveTrianglesAfterTheTransform)
