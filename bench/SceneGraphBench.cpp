@@ -10,14 +10,13 @@
 #include "QrDisplay.h"
 #include "QrNode.h"
 #include "QrProperty.h"
-#include "QrTriShape.h"
 #include "RecordingRender.h"
+#include "gen/SampleShapes.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdint>
-#include <vector>
 
 namespace
 {
@@ -43,35 +42,6 @@ public:
     uint64_t m_shapes = 0;
 };
 
-QrPointer<QrTriShape> MakeBox(float half)
-{
-    std::vector<QrPoint3> vertices;
-    std::vector<uint16_t> indices;
-    for (int axis = 0; axis < 3; ++axis)
-        for (float side : {-half, half})
-        {
-            const uint16_t base = static_cast<uint16_t>(vertices.size());
-            const int u = (axis + 1) % 3;
-            const int v = (axis + 2) % 3;
-            for (int k = 0; k < 4; ++k)
-            {
-                float p[3];
-                p[axis] = side;
-                p[u] = (k == 1 || k == 2) ? half : -half;
-                p[v] = (k >= 2) ? half : -half;
-                vertices.emplace_back(p[0], p[1], p[2]);
-            }
-            for (uint16_t k : {0, 1, 2, 0, 2, 3})
-                indices.push_back(static_cast<uint16_t>(base + k));
-        }
-    const std::vector<QrColorA> colors(vertices.size(), QrColorA(0.5f, 0.5f, 0.5f, 1));
-    QrPointer<QrTriShape> box(new QrTriShape(static_cast<uint16_t>(vertices.size()), vertices.data(), nullptr,
-                                             static_cast<uint16_t>(indices.size() / 3), indices.data(), nullptr,
-                                             colors.data()));
-    box->CalculateNormals();
-    return box;
-}
-
 struct Scene
 {
     QrPointer<QrNode> root{new QrNode};
@@ -87,6 +57,7 @@ struct Scene
         display->SetRenderer(render.Get());
         // Groups on a 10 x 10 grid 20 apart; in each, nodes on a grid 2 apart, every other one
         // holding its own box.
+        const QrColorA grey(0.5f, 0.5f, 0.5f, 1);
         for (int g = 0; g < kGroups; ++g)
         {
             QrPointer<QrNode> group(new QrNode);
@@ -96,7 +67,7 @@ struct Scene
                 QrPointer<QrNode> node(new QrNode);
                 node->SetTranslate(float(n % 10) * 2.0f - 9.0f, 0.0f, float(n / 10) * 2.0f - 9.0f);
                 if (n % 2 == 0)
-                    node->AttachChild(MakeBox(0.5f).Get());
+                    node->AttachChild(gen::MakeBox(nullptr, 0.5f, 0.5f, 0.5f, grey).Get());
                 group->AttachChild(node.Get());
             }
             root->AttachChild(group.Get());
