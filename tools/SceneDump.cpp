@@ -43,7 +43,8 @@ void PrintTree(std::FILE* out, QrAVObject* object, int depth)
                 PrintTree(out, child, depth + 1);
 }
 
-// A camera outside the scene that sees the whole of root's world bound, looking down -z.
+} // namespace
+
 QrPointer<QrCamera> FramingCamera(QrAVObject* root)
 {
     const QrBound& bound = root->GetWorldBound();
@@ -57,8 +58,6 @@ QrPointer<QrCamera> FramingCamera(QrAVObject* root)
     camera->LookAt(c, QrPoint3(0, 1, 0));
     return camera;
 }
-
-} // namespace
 
 int RenderSceneFrame(const char* path, std::FILE* out)
 {

@@ -2,10 +2,18 @@
 // What qrfdump does, as functions that tests can call with their own classes registered.
 // Each returns the process exit status: 0, or the stream's error code of a failed load.
 
+#include "QrPointer.h"
+
 #include <cstdio>
+
+class QrAVObject;
+class QrCamera;
 
 namespace qrfdump
 {
+
+// A camera outside the scene that sees the whole of root's world bound, looking down -z.
+QrPointer<QrCamera> FramingCamera(QrAVObject* root);
 
 // Prints the version and every loaded object in file order: a '*' on top-level ones, the
 // link id the file gave it, the class and the name; then, after "tree", each top-level

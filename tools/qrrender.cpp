@@ -1,9 +1,9 @@
 // Draws one frame of a scene file the way the game does and writes the presented frame.
 //   qrrender FILE --out OUT.png [--background R,G,B]
 // The renderer is made as the game makes it (image hook, creation block, the display's
-// renderer) on the headless window. The frame is drawn by the file's first top-level camera;
-// a file without one is seen by a default camera looking down the x axis at its first
-// top-level object. R, G, B are 0..1 (default 0, 0, 0).
+// renderer) on the headless window. The frame is drawn by the file's first camera, with its
+// own scene root or else the first top-level tree; a file without one is seen by a camera
+// that frames the world bound of its first top-level tree. R, G, B are 0..1 (default 0, 0, 0).
 #include "DebugOutput.h"
 #include "DisplayConfig.h"
 #include "HeadlessWindowBackend.h"
@@ -19,6 +19,7 @@
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 #include "QrStream.h"
+#include "SceneDump.h"
 
 #include <cstdio>
 #include <cstring>
@@ -73,23 +74,24 @@ int Render(const char* in, const char* out, const QrPoint3& background, plat::He
         else
         {
             QrPointer<QrCamera> camera;
-            QrAVObject* firstObject = nullptr;
-            for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+            for (uint32_t i = 0; i < stream.GetLoadedCount() && !camera; ++i)
+                camera = QrDynamicCast<QrCamera>(stream.GetLoadedAt(i));
+            QrAVObject* firstTree = nullptr;
+            for (uint32_t i = 0; i < stream.GetTopLevelCount() && !firstTree; ++i)
             {
-                QrObject* object = stream.GetTopLevelAt(i);
-                if (!camera)
-                    camera = QrDynamicCast<QrCamera>(object);
-                if (!firstObject && !QrDynamicCast<QrCamera>(object))
-                    firstObject = QrDynamicCast<QrAVObject>(object);
+                auto* object = QrDynamicCast<QrAVObject>(stream.GetTopLevelAt(i));
+                if (object && !object->GetParent() && !QrDynamicCast<QrCamera>(object))
+                    firstTree = object;
             }
-            if (!camera)
-            {
-                camera = new QrCamera(1.0f, 1000.0f);
-                camera->SetTranslate(-10.0f, 0.0f, 0.0f);
-                camera->SetSceneRoot(firstObject);
-            }
-            if (QrAVObject* root = camera->GetSceneRoot())
+            QrPointer<QrAVObject> root = camera && camera->GetSceneRoot() ? camera->GetSceneRoot() : firstTree;
+            if (root)
                 root->UpdateAllInstances();
+            if (!camera && root)
+                camera = qrfdump::FramingCamera(root.Get());
+            if (!camera)
+                camera = new QrCamera(1.0f, 1000.0f);
+            const QrPointer<QrAVObject> ownRoot = camera->GetSceneRoot();
+            camera->SetSceneRoot(root.Get());
             camera->UpdateAllInstances();
             camera->SetDisplay(display.Get());
 
@@ -99,6 +101,7 @@ int Render(const char* in, const char* out, const QrPoint3& background, plat::He
             display->EndFrame();
             display->DisplayFrame();
             camera->SetDisplay(nullptr);
+            camera->SetSceneRoot(ownRoot.Get());
             if (!window.WritePng(out))
             {
                 std::printf("error: cannot write %s\n", out);

@@ -59,6 +59,7 @@ bool GenerateSampleData(Context& context)
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateRenderScenes(context);
     GenerateSceneGraph(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);

@@ -45,6 +45,7 @@ void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
+void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
