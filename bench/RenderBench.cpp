@@ -1,0 +1,180 @@
+// Frame time of the large sample scene (about 19,000 textured, lit triangles in ten layers that
+// each cover the 640 x 480 screen) through the renderer: once with a rasterizer that only
+// measures what it is given (the transform, clip, light and emit work), once with the
+// display's own rasterizer (the whole frame). The difference is the rasterization; pixels per
+// second count the screen area of the triangles the device was asked to fill.
+#include "DebugOutput.h"
+#include "DisplayConfig.h"
+#include "HeadlessWindowBackend.h"
+#include "QrAVObject.h"
+#include "QrCamera.h"
+#include "QrD3DRender.h"
+#include "QrDDContext.h"
+#include "QrDDImage.h"
+#include "QrDisplay.h"
+#include "QrEngineCoreClasses.h"
+#include "QrImage.h"
+#include "QrRenderCreateParams.h"
+#include "QrStream.h"
+#include "Rasterizer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+// Draws nothing; adds up the screen area of every triangle it is handed.
+class AreaRasterizer : public plat::Rasterizer
+{
+public:
+    explicit AreaRasterizer(double* area) : m_area(area) {}
+
+    void Draw(const plat::DrawCall& call) override
+    {
+        if (call.primitive != plat::PrimitiveType::TriangleList || !call.indices)
+            return;
+        const uint32_t stride = plat::VertexStride(call.format);
+        auto at = [&](uint32_t i, float& x, float& y)
+        {
+            plat::TlVertex1 v;
+            std::memcpy(&v, call.vertices + size_t{call.indices[i]} * stride, sizeof v);
+            x = v.x;
+            y = v.y;
+        };
+        for (uint32_t t = 0; t + 2 < call.indexCount; t += 3)
+        {
+            float x0, y0, x1, y1, x2, y2;
+            at(t, x0, y0);
+            at(t + 1, x1, y1);
+            at(t + 2, x2, y2);
+            *m_area += std::fabs((x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0)) * 0.5;
+        }
+    }
+
+private:
+    double* m_area;
+};
+
+// The renderer made as the game makes it, on a headless window, with the scene loaded.
+class Rig
+{
+public:
+    explicit Rig(plat::RasterizerFactory rasterizer)
+    {
+        RegisterEngineCoreClasses();
+        plat::SetDebugSink(&m_quiet);
+        m_window.Open(plat::WindowDesc{"bench", 640, 480});
+        m_config.window = &m_window;
+        m_config.rasterizer = std::move(rasterizer);
+        plat::SetDisplayConfig(&m_config);
+        QrDDContext::SetRenderWindow(&m_window);
+        QrD3DRender::SetImageHook();
+        QrRenderCreateParams params;
+        params.window = &m_window;
+        params.flags = QrRenderCreateParams::kFlagZBuffer | 0x8;
+        params.mode = QrRenderCreateParams::kModeWindowed;
+        m_renderer = QrD3DRender::Create(params);
+        if (!m_renderer)
+            return;
+        QrImage::AddRenderer(m_renderer.Get(), 0);
+        m_display = new QrDisplay;
+        m_display->SetRenderer(m_renderer.Get());
+        m_stream = std::make_unique<QrStream>();
+        if (!m_stream->Load((std::string(QR_DATA_DIR) + "/Data/Engine/Render/large_scene.qrf").c_str()))
+            return;
+        for (uint32_t i = 0; i < m_stream->GetLoadedCount() && !m_camera; ++i)
+            m_camera = QrDynamicCast<QrCamera>(m_stream->GetLoadedAt(i));
+        if (!m_camera || !m_camera->GetSceneRoot())
+            return;
+        m_camera->GetSceneRoot()->UpdateAllInstances();
+        m_camera->UpdateAllInstances();
+        m_camera->SetDisplay(m_display.Get());
+        m_camera->SetViewportFromDisplay(3);
+    }
+
+    ~Rig()
+    {
+        if (m_camera)
+            m_camera->SetDisplay(nullptr);
+        m_camera = nullptr;
+        m_stream.reset();
+        if (m_display)
+            m_display->SetRenderer(nullptr);
+        m_display = nullptr;
+        if (m_renderer)
+            QrImage::RemoveRenderer(m_renderer.Get(), 0);
+        m_renderer = nullptr;
+        QrD3DRender::ReleaseCurrentRenderer();
+        QrDDImage::ReleaseAllSurfaces();
+        QrDDImage::SetGlobalObject(nullptr);
+        QrDDImage::SetDirectDraw(nullptr);
+        QrDDContext::ResetProgramState();
+        QrImage::SetCreateHook(nullptr);
+        plat::SetDisplayConfig(nullptr);
+        plat::SetDebugSink(nullptr);
+    }
+
+    bool Ready() const { return m_camera != nullptr; }
+
+    void Frame()
+    {
+        m_camera->RenderFrame(0.0f, 0.0f);
+        m_display->EndFrame();
+    }
+
+private:
+    plat::RecordingDebugSink m_quiet;
+    plat::HeadlessWindowBackend m_window;
+    plat::DisplayConfig m_config;
+    QrPointer<QrD3DRender> m_renderer;
+    QrPointer<QrDisplay> m_display;
+    std::unique_ptr<QrStream> m_stream;
+    QrPointer<QrCamera> m_camera;
+};
+
+void TransformClipLight(benchmark::State& state)
+{
+    double area = 0.0;
+    Rig rig([&area] { return std::make_unique<AreaRasterizer>(&area); });
+    if (!rig.Ready())
+    {
+        state.SkipWithError("the large sample scene did not load");
+        return;
+    }
+    rig.Frame();
+    const double perFrame = area;
+    for (auto _ : state)
+        rig.Frame();
+    state.counters["pixels_per_frame"] = perFrame;
+}
+BENCHMARK(TransformClipLight)->Unit(benchmark::kMillisecond);
+
+void WholeFrame(benchmark::State& state)
+{
+    double area = 0.0;
+    {
+        Rig counter([&area] { return std::make_unique<AreaRasterizer>(&area); });
+        if (!counter.Ready())
+        {
+            state.SkipWithError("the large sample scene did not load");
+            return;
+        }
+        counter.Frame();
+    }
+    // The display's default rasterizer.
+    Rig rig(plat::RasterizerFactory{});
+    for (auto _ : state)
+        rig.Frame();
+    state.counters["pixels_per_second"] =
+        benchmark::Counter(area * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(WholeFrame)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
