@@ -123,7 +123,8 @@ uint32_t QrD3DDevice::SetTextureClamp(uint32_t mode, uint32_t slot)
 
 uint32_t QrD3DDevice::SetTextureApplyMode(uint32_t mode)
 {
-    if (mode <= 4)
+    // Replace, decal, modulate, modulate alpha; other codes leave the stage as it was.
+    if (mode <= 3)
         m_applyMode[0] = mode;
     return QrRenderCode::kOk;
 }

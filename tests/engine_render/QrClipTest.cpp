@@ -111,8 +111,10 @@ TEST_F(QrClipTest, OneCornerInsideLeavesOneTriangleWithItsWinding)
         ASSERT_EQ(g_pieces.size(), 1u);
         ExpectSound(16.0f);
         EXPECT_FLOAT_EQ(TotalArea(), 0.5f);
-        // The corner that stayed leads the piece.
+        // The corner that stayed leads the piece; the new corners lie on the plane.
         EXPECT_EQ(g_pieces[0][0].x, 0.0f);
+        EXPECT_FLOAT_EQ(g_pieces[0][1].x, 1.0f);
+        EXPECT_FLOAT_EQ(g_pieces[0][2].x, 1.0f);
     }
 }
 

@@ -141,6 +141,29 @@ TEST_F(QrRenderPathTest, HeavilySharedMeshFlushesAtTheIndexCapacity)
     }
 }
 
+TEST_F(QrRenderPathTest, VertexLastEmittedHundredsOfFlushesAgoIsWrittenAgain)
+{
+    // Triangle A, then triangle B until 256 batches of 32 are full, then A again, first in
+    // batch 257: A's old batch number must not pass for the current one.
+    RgbCaps().maxVertexCount = 16;
+    Open();
+    const QrPoint3 points[6] = {{-1.0f, -1.0f, -10.0f}, {1.0f, -1.0f, -10.0f}, {0.0f, 1.0f, -10.0f},
+                                {-1.0f, -1.0f, -20.0f}, {1.0f, -1.0f, -20.0f}, {0.0f, 1.0f, -20.0f}};
+    std::vector<uint16_t> indices = {0, 1, 2};
+    for (int i = 0; i < 256 * 32 - 1; ++i)
+        indices.insert(indices.end(), {3, 4, 5});
+    indices.insert(indices.end(), {0, 1, 2});
+    const uint16_t count = static_cast<uint16_t>(indices.size() / 3);
+    ASSERT_EQ(m_renderer->RenderShape(count, 6, points, nullptr, nullptr, 0, nullptr, nullptr, indices.data(),
+                                      WideBound(), QrPoint3()),
+              0u);
+    ASSERT_GT(Draws().size(), 256u);
+    const plat::RecordedDraw& last = Draws().back();
+    const plat::TlVertex2& corner = last.vertices[last.indices[last.indices.size() - 3]];
+    EXPECT_FLOAT_EQ(corner.rhw, 0.1f);
+    EXPECT_FLOAT_EQ(corner.x, Draws()[0].vertices[Draws()[0].indices[0]].x);
+}
+
 TEST_F(QrRenderPathTest, TriangleAtTheVertexLimitFlushesAndRewritesItsSharedCorners)
 {
     RgbCaps().maxVertexCount = 16; // vertex limit 13

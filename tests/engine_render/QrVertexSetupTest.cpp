@@ -118,6 +118,10 @@ TEST_F(QrVertexSetupTest, ReplacingTextureComputesNoColourEvenWhenLit)
     ASSERT_EQ(DrawTriangle(10.0f, nullptr, 1, texture), 0u);
     EXPECT_EQ(First().diffuse, 0xFFFFFFFFu);
     EXPECT_EQ(Draws().back().vertices[1].tu, 1.0f);
+    // Codes past modulate-alpha leave the apply mode as it was.
+    m_renderer->SetTextureApplyMode(4);
+    ASSERT_EQ(DrawTriangle(10.0f, nullptr, 1, texture), 0u);
+    EXPECT_EQ(First().diffuse, 0xFFFFFFFFu);
     // Without texture coordinates the vertex-colour mode decides again.
     ASSERT_EQ(DrawTriangle(), 0u);
     EXPECT_EQ(First().diffuse, 0xFF0000FFu);
