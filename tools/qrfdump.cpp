@@ -3,7 +3,7 @@
 //   qrfdump --roundtrip IN OUT   load IN and save it again as OUT
 // On a failed load: the error code and message, the context on a second line, and the
 // error code as exit status.
-#include "QrEngineCoreClasses.h"
+#include "QrEngineAnimationClasses.h"
 #include "SceneDump.h"
 
 #include <cstdio>
@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    RegisterEngineCoreClasses();
+    RegisterEngineAnimationClasses();
     if (argc == 2 && argv[1][0] != '-')
         return qrfdump::DumpSceneFile(argv[1], stdout);
     if (argc == 4 && std::strcmp(argv[1], "--roundtrip") == 0)

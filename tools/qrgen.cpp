@@ -1,5 +1,5 @@
 // Writes the sample data tree: qrgen --out DIR
-#include "QrEngineCoreClasses.h"
+#include "QrEngineAnimationClasses.h"
 #include "gen/SampleData.h"
 
 #include <cstdio>
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: qrgen --out DIR\n");
         return 2;
     }
-    RegisterEngineCoreClasses();
+    RegisterEngineAnimationClasses();
     gen::Context context(out);
     const bool ok = gen::GenerateSampleData(context);
     for (const std::string& e : context.Errors())

@@ -135,6 +135,15 @@ public:
 
     bool IsEmpty() const { return !Raw(m_head.m_item) && !m_head.m_next; }
 
+    // Visits each filled slot head to tail. The visitor may put another element into the slot
+    // (never null) but must not add or remove entries; the display parks displaced state there.
+    template <class F> void ForEachSlot(F&& visit)
+    {
+        for (Node* node = &m_head; node; node = node->m_next)
+            if (Raw(node->m_item))
+                visit(node->m_item);
+    }
+
 private:
     static T* Raw(const Slot& slot)
     {

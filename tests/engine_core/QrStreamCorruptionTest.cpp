@@ -277,7 +277,8 @@ TEST_F(QrStreamCorruptionTest, DamagedSampleScenesFailCleanly)
     for (auto it = std::filesystem::recursive_directory_iterator(testfiles::DataDir(), ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
     {
-        if (it->path().extension() == ".qrf")
+        // Animated samples need the animation library's classes; its own tests damage them.
+        if (it->path().extension() == ".qrf" && it->path().parent_path().filename() != "Animation")
             files.push_back(it->path().string());
     }
     std::sort(files.begin(), files.end());

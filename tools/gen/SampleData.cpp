@@ -53,8 +53,10 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateCollision(context);
+    GenerateAnimation(context);
     GenerateEngineScenes(context);
     GenerateImages(context);
+    GenerateLights(context);
     GenerateProperties(context);
     return context.Ok();
 }

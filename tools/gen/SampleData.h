@@ -38,9 +38,11 @@ private:
 bool GenerateSampleData(Context& context);
 
 // Areas.
+void GenerateAnimation(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
+void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 
 } // namespace gen
