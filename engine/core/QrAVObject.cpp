@@ -9,28 +9,15 @@
 #include <cstring>
 #include <vector>
 
-// The traversal reaches the camera, its display and the sorter only through the helpers below.
-// Each class is used once its header is part of the build; before that no such object can
-// exist, so the traversal is never entered with one.
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
-#if __has_include("QrDisplay.h")
 #include "QrDisplay.h"
-#define QR_HAVE_DISPLAY 1
-#endif
-#if __has_include("QrSorter.h")
 #include "QrSorter.h"
-#define QR_HAVE_SORTER 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrAVObject, QrObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrAVObject)
 
 namespace
 {
-#ifdef QR_HAVE_CAMERA
 uint32_t PlaneCountOf(QrCamera* camera)
 {
     const uint32_t count = camera->GetPlaneCount();
@@ -52,28 +39,7 @@ void SetSortFlagOf(QrCamera* camera, uint8_t flag)
 {
     camera->SetSortFlag(flag);
 }
-#else
-uint32_t PlaneCountOf(QrCamera*)
-{
-    return 0;
-}
-QrPlane* const* PlanesOf(QrCamera*)
-{
-    return nullptr;
-}
-uint32_t* PassedMaskOf(QrCamera*)
-{
-    static uint32_t unused[QrAVObject::kPlaneMaskWords] = {};
-    return unused;
-}
-uint8_t SortFlagOf(QrCamera*)
-{
-    return 0;
-}
-void SetSortFlagOf(QrCamera*, uint8_t) {}
-#endif
 
-#if defined(QR_HAVE_CAMERA) && defined(QR_HAVE_DISPLAY)
 void PushPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
 {
     if (QrDisplay* display = camera->GetDisplay())
@@ -84,22 +50,11 @@ void PopPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
     if (QrDisplay* display = camera->GetDisplay())
         display->PopProperties(list);
 }
-#else
-void PushPropertiesOn(QrCamera*, QrPointerList<QrProperty>&) {}
-void PopPropertiesOn(QrCamera*, QrPointerList<QrProperty>&) {}
-#endif
 
-#ifdef QR_HAVE_SORTER
 bool SorterTakes(QrSorter* sorter, QrAVObject* object, QrAVInstance* instance)
 {
     return sorter->AddObject(object, instance);
 }
-#else
-bool SorterTakes(QrSorter*, QrAVObject*, QrAVInstance*)
-{
-    return false;
-}
-#endif
 
 bool TestBit(const uint32_t* mask, uint32_t i)
 {

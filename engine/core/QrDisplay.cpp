@@ -23,10 +23,7 @@
 
 // Deferred records belong to the camera; until that class is part of the build no record
 // can exist, so the record entry point has nothing to draw.
-#if __has_include("QrSortedDrawRecord.h")
 #include "QrSortedDrawRecord.h"
-#define QR_HAVE_SORTED_DRAW_RECORD 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrDisplay, QrObject)
 QR_IMPLEMENT_CREATE(QrDisplay)
@@ -457,14 +454,9 @@ void QrDisplay::DrawWithState(QrCamera* camera, QrAVObject* object, QrAVInstance
 
 void QrDisplay::DrawWithRecordState(QrCamera* camera, QrSortedDrawRecord* record)
 {
-#ifdef QR_HAVE_SORTED_DRAW_RECORD
     if (record)
         DrawWithState(camera, record->m_geometry.Get(), record->m_instance, record->m_properties, record->m_lightTop,
                       record->m_lights);
-#else
-    (void)camera;
-    (void)record;
-#endif
 }
 
 void QrDisplay::GetCurrentProperties(QrProperty** out) const

@@ -10,32 +10,16 @@
 
 #include <vector>
 
-// The node reaches the camera, display, sorter and lights only through the helpers below.
-// Each class is used once its header is part of the build; before that no such object can
-// exist, so these paths are never entered with one.
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
-#define QR_HAVE_CAMERA 1
-#endif
-#if __has_include("QrDisplay.h")
 #include "QrDisplay.h"
-#define QR_HAVE_DISPLAY 1
-#endif
-#if __has_include("QrSorter.h")
 #include "QrSorter.h"
-#define QR_HAVE_SORTER 1
-#endif
-#if __has_include("QrLight.h")
 #include "QrLight.h"
-#define QR_HAVE_LIGHT 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrNode, QrAVObject)
 QR_IMPLEMENT_CREATE(QrNode)
 
 namespace
 {
-#ifdef QR_HAVE_CAMERA
 uint8_t SortFlagOf(QrCamera* camera)
 {
     return camera->GetSortFlag();
@@ -44,15 +28,7 @@ void SetSortFlagOf(QrCamera* camera, uint8_t flag)
 {
     camera->SetSortFlag(flag);
 }
-#else
-uint8_t SortFlagOf(QrCamera*)
-{
-    return 0;
-}
-void SetSortFlagOf(QrCamera*, uint8_t) {}
-#endif
 
-#ifdef QR_HAVE_LIGHT
 bool IsLit(QrLight* light)
 {
     return light && light->GetOn() != 0 && light->GetDimmer() > 0.0f;
@@ -73,26 +49,7 @@ QrLight* ResolveLight(QrStream& stream, QrNode* owner)
 {
     return stream.ResolveLinkID<QrLight>(owner);
 }
-#else
-bool IsLit(QrLight*)
-{
-    return false;
-}
-void TellAttached(QrLight*, QrNode*) {}
-void TellDetached(QrLight*, QrNode*) {}
-QrObject* AsObject(QrLight*)
-{
-    return nullptr;
-}
-QrLight* ResolveLight(QrStream& stream, QrNode* owner)
-{
-    if (stream.ResolveLinkID(owner, nullptr))
-        stream.Fail("a node names a light, and lights are not available");
-    return nullptr;
-}
-#endif
 
-#if defined(QR_HAVE_CAMERA) && defined(QR_HAVE_DISPLAY)
 void PushLightOn(QrCamera* camera, QrLight* light)
 {
     if (QrDisplay* display = camera->GetDisplay())
@@ -103,12 +60,7 @@ void PopLightOn(QrCamera* camera)
     if (QrDisplay* display = camera->GetDisplay())
         display->PopLight();
 }
-#else
-void PushLightOn(QrCamera*, QrLight*) {}
-void PopLightOn(QrCamera*) {}
-#endif
 
-#ifdef QR_HAVE_SORTER
 QrSorter* MakeSorter()
 {
     return QrSorter::Create();
@@ -129,19 +81,6 @@ void FinishSorting(QrSorter* sorter)
 {
     sorter->FinishSorting();
 }
-#else
-QrSorter* MakeSorter()
-{
-    return nullptr;
-}
-void DeleteSorter(QrSorter*) {}
-bool SorterTakes(QrSorter*, QrAVObject*, QrAVInstance*)
-{
-    return false;
-}
-void StartSorting(QrSorter*, QrCamera*) {}
-void FinishSorting(QrSorter*) {}
-#endif
 
 QrCollisionRecord ChildRecord(const QrCollisionRecord& parent, QrAVObject* child, QrAVInstance* instance)
 {
