@@ -350,4 +350,10 @@ void Display::LoseSurfaces()
     }
 }
 
+void Display::LoseAllSurfaces()
+{
+    for (Surface* s : m_context->liveSurfaces)
+        s->MarkLost();
+}
+
 } // namespace plat

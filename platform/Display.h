@@ -66,6 +66,8 @@ public:
     // What another program taking the display does: the primary and every surface in video
     // memory are lost until restored.
     void LoseSurfaces();
+    // What a reset of the display does: every live surface is lost, system memory included.
+    void LoseAllSurfaces();
 
 private:
     explicit Display(std::shared_ptr<DisplayContext> context);
