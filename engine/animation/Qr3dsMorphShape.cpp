@@ -35,6 +35,13 @@ template <class K> std::vector<K*> Downcast(const QrKeyArray<QrFloatKey>& keys)
 
 Qr3dsMorphShape::Qr3dsMorphShape() = default;
 
+Qr3dsMorphShape::Qr3dsMorphShape(uint16_t vertexCount, const QrPoint3* vertices, const QrPoint3* normals,
+                                 uint16_t triangleCount, const uint16_t* indices, const QrPoint3* textureCoords,
+                                 const QrColorA* colors)
+    : QrTriShape(vertexCount, vertices, normals, triangleCount, indices, textureCoords, colors)
+{
+}
+
 Qr3dsMorphShape::~Qr3dsMorphShape() = default;
 
 bool Qr3dsMorphShape::HasWeightsKeys() const
@@ -114,10 +121,9 @@ void Qr3dsMorphShape::Blend(float t)
     // Before the first key or after the last the parameter leaves [0, 1]: the keys extrapolate.
     const float u = span != 0.0f ? (t - a->m_time) / span : 0.0f;
     const std::vector<float> weights =
-        HasWeightsKeys() ? static_cast<const QrMorphWeightsKey*>(a)->InterpolateWeights(
-                               u, *static_cast<const QrMorphWeightsKey*>(b))
-                         : static_cast<const QrMorphTargetKey*>(a)->InterpolateWeights(
-                               u, *static_cast<const QrMorphTargetKey*>(b));
+        HasWeightsKeys()
+            ? static_cast<const QrMorphWeightsKey*>(a)->InterpolateWeights(u, *static_cast<const QrMorphWeightsKey*>(b))
+            : static_cast<const QrMorphTargetKey*>(a)->InterpolateWeights(u, *static_cast<const QrMorphTargetKey*>(b));
 
     const uint32_t count = std::min<uint32_t>(m_vertexCount, m_targetVertexCount);
     size_t k = 0;
@@ -146,7 +152,7 @@ void Qr3dsMorphShape::UpdateUnionBound()
     const int32_t n = m_keys.GetCount();
     if (n < 1)
         return;
-    std::vector<QrBound> bounds(size_t(n));
+    std::vector<QrBound> bounds(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i)
     {
         Blend(m_keys[i]->m_time);

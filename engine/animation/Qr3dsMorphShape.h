@@ -23,6 +23,10 @@ class Qr3dsMorphShape : public QrTriShape, public QrAnimTiming
 
 public:
     Qr3dsMorphShape();
+    // The triangle shape's data (see QrTriShape), without keys or targets; for tools and tests,
+    // files make shapes through the loader.
+    Qr3dsMorphShape(uint16_t vertexCount, const QrPoint3* vertices, const QrPoint3* normals, uint16_t triangleCount,
+                    const uint16_t* indices, const QrPoint3* textureCoords, const QrColorA* colors);
 
     // Both Update forms stay callable: the world update and the timing step.
     using QrAnimTiming::Update;

@@ -225,8 +225,7 @@ void Qr3dsParticleSystem::Prime()
         const uint32_t j = m_activeCount;
         const int r = plat::CRand();
         positions[j] = record.m_position;
-        m_velocities[j] =
-            record.m_velocity * (m_speed + (float(r) / float(plat::kCRandMax) - 0.5f) * m_speedVariation);
+        m_velocities[j] = record.m_velocity * (m_speed + (float(r) / float(plat::kCRandMax) - 0.5f) * m_speedVariation);
         m_rotations[j] = {record.m_angle, record.m_axis};
         m_spinRates[j] = record.m_spinRate;
         m_ages[j] = 0.0f;
@@ -550,9 +549,8 @@ bool Qr3dsParticleSystem::IsEqual(const QrObject* other) const
            m_reservedC == o->m_reservedC && m_reservedD == o->m_reservedD && m_reservedE == o->m_reservedE &&
            m_speed == o->m_speed && m_speedVariation == o->m_speedVariation && m_lifeSpan == o->m_lifeSpan &&
            m_birthRate == o->m_birthRate && m_emitterWidth == o->m_emitterWidth &&
-           m_emitterHeight == o->m_emitterHeight &&
-           GetGenerationTemplateCount() == o->GetGenerationTemplateCount() && m_maxParticles == o->m_maxParticles &&
-           m_emitterType == o->m_emitterType && m_direction == o->m_direction &&
+           m_emitterHeight == o->m_emitterHeight && GetGenerationTemplateCount() == o->GetGenerationTemplateCount() &&
+           m_maxParticles == o->m_maxParticles && m_emitterType == o->m_emitterType && m_direction == o->m_direction &&
            m_directionJitter == o->m_directionJitter && m_maxGeneration == o->m_maxGeneration &&
            m_collisionAction == o->m_collisionAction && m_spinPeriod == o->m_spinPeriod &&
            m_spinPeriodVariation == o->m_spinPeriodVariation && m_fixedSpinAxis == o->m_fixedSpinAxis &&

@@ -8,16 +8,15 @@
 // reseeds with 13, so a scene replays the same particles.
 
 #include "QrAnimTiming.h"
+#include "QrForce.h"
 #include "QrMatrix3.h"
 #include "QrNode.h"
+#include "QrParticles.h"
 #include "QrPoint3.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class QrForce;
-class QrParticles;
 
 class Qr3dsParticleSystem : public QrNode, public QrAnimTiming
 {

@@ -15,7 +15,7 @@
 namespace
 {
 // One draw of the generator, 0 .. 1.
-float Draw()
+float UnitDraw()
 {
     return float(plat::CRand()) / float(plat::kCRandMax);
 }
@@ -294,9 +294,9 @@ bool Qr3dsParticleSystem::Emit(uint32_t j, float dt, float t)
     else
     {
         QrPoint3 v;
-        v.x = 0.5f - Draw();
-        v.y = 0.5f - Draw();
-        v.z = 0.5f - Draw();
+        v.x = 0.5f - UnitDraw();
+        v.y = 0.5f - UnitDraw();
+        v.z = 0.5f - UnitDraw();
         velocity = WithLength(v, spread + m_speed);
     }
 
@@ -314,7 +314,8 @@ bool Qr3dsParticleSystem::Emit(uint32_t j, float dt, float t)
         const float length = axis.Length();
         rotation.m_axis = length > 0.000001f ? axis / length : QrPoint3::ZERO;
     }
-    rotation.m_angle = m_launchMode == kLaunchRandomAngle ? float(plat::CRand()) * kTwoPi / float(plat::kCRandMax) : 0.0f;
+    rotation.m_angle =
+        m_launchMode == kLaunchRandomAngle ? float(plat::CRand()) * kTwoPi / float(plat::kCRandMax) : 0.0f;
     const float period = (float(plat::CRand()) * m_spinPeriodVariation / float(plat::kCRandMax) + 1.0f) * m_spinPeriod;
     m_spinRates[j] = period > -0.0001f && period < 0.0001f ? 0.0f : kTwoPi / period;
 

@@ -22,7 +22,8 @@ public:
     struct Influence
     {
         Influence() = default;
-        Influence(float weight, const QrPoint3& offset, Qr3dsBone* bone) : m_weight(weight), m_offset(offset), m_bone(bone)
+        Influence(float weight, const QrPoint3& offset, Qr3dsBone* bone)
+            : m_weight(weight), m_offset(offset), m_bone(bone)
         {
         }
         // A deep copy of the chain (bones shared).

@@ -8,6 +8,8 @@
 // linked object (a counted reference), which closes a cycle through the root bone; the list
 // release breaks it by clearing, in each binding's bone tree, the links that name it.
 
+#include "Qr3dsBone.h"
+#include "Qr3dsSkin.h"
 #include "QrAnimTiming.h"
 #include "QrMatrix3.h"
 #include "QrObject.h"
@@ -15,9 +17,6 @@
 #include "QrTArray.h"
 
 #include <cstdint>
-
-class Qr3dsBone;
-class Qr3dsSkin;
 
 class Qr3dsSkinAndBone : public QrObject, public QrAnimTiming
 {

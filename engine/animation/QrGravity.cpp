@@ -41,8 +41,8 @@ bool QrGravity::IsEqual(const QrObject* other) const
     if (!QrForce::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrGravity*>(other);
-    return m_decay == o->m_decay && m_strength == o->m_strength && m_type == o->m_type &&
-           m_position == o->m_position && m_direction == o->m_direction;
+    return m_decay == o->m_decay && m_strength == o->m_strength && m_type == o->m_type && m_position == o->m_position &&
+           m_direction == o->m_direction;
 }
 
 QrPointer<QrForce> QrGravity::Clone() const

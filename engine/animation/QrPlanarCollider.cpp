@@ -42,9 +42,9 @@ bool QrPlanarCollider::IsEqual(const QrObject* other) const
     if (!QrForce::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrPlanarCollider*>(other);
-    return m_distance == o->m_distance && m_width == o->m_width && m_height == o->m_height &&
-           m_bounce == o->m_bounce && m_position == o->m_position && m_heightAxis == o->m_heightAxis &&
-           m_widthAxis == o->m_widthAxis && m_normal == o->m_normal;
+    return m_distance == o->m_distance && m_width == o->m_width && m_height == o->m_height && m_bounce == o->m_bounce &&
+           m_position == o->m_position && m_heightAxis == o->m_heightAxis && m_widthAxis == o->m_widthAxis &&
+           m_normal == o->m_normal;
 }
 
 QrPointer<QrForce> QrPlanarCollider::Clone() const
