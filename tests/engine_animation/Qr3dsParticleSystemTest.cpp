@@ -222,7 +222,15 @@ TEST_F(Qr3dsParticleSystemTest, LaunchVelocitiesByEmitterType)
     random->m_birthRate = 20.0f;
     random->m_speed = 3.0f;
     random->m_emitterType = 7;
-    for (Qr3dsParticleSystem* system : {box.Get(), directed.Get(), random.Get()})
+    // Spherical angles: polar centre a quarter turn from +z, azimuth 0 and a 0.25 band around
+    // it: every launch lies in the y-z plane's neighbourhood, tilted at most 0.25 from +y.
+    QrPointer<Qr3dsParticleSystem> spherical = MakeSystem(10);
+    spherical->m_birthRate = 20.0f;
+    spherical->m_speed = 3.0f;
+    spherical->m_launchMode = Qr3dsParticleSystem::kLaunchSpherical;
+    spherical->m_polarCenter = 0.25f * Qr3dsParticleSystem::kTwoPi;
+    spherical->m_azimuthSpread = 0.25f;
+    for (Qr3dsParticleSystem* system : {box.Get(), directed.Get(), random.Get(), spherical.Get()})
     {
         system->ApplyAtTime(1.0f);
         system->ApplyAtTime(1.25f);
@@ -233,6 +241,10 @@ TEST_F(Qr3dsParticleSystemTest, LaunchVelocitiesByEmitterType)
         EXPECT_EQ(box->GetVelocities()[i], QrPoint3(0.0f, 0.0f, 3.0f));
         EXPECT_EQ(directed->GetVelocities()[i], QrPoint3(0.0f, 0.0f, -3.0f));
         EXPECT_NEAR(random->GetVelocities()[i].Length(), 3.0f, 1e-5f);
+        const QrPoint3 v = spherical->GetVelocities()[i];
+        EXPECT_NEAR(v.Length(), 3.0f, 1e-5f);
+        EXPECT_NEAR(v.z, 0.0f, 1e-5f);
+        EXPECT_GE(v.y, 3.0f * std::cos(0.25f) - 1e-5f);
         // Born inside the 1 x 1 emitter on the XY plane, then moved for its age.
         const QrPoint3 p = directed->GetPositions()[i];
         EXPECT_LE(std::fabs(p.x), 0.5f);
@@ -510,6 +522,76 @@ TEST_F(Qr3dsParticleSystemTest, AnimatedTemplateClonesMayDieDuringTheTimingWalk)
     for (float t : {1.0f, 1.25f, 1.5f, 1.75f, 3.0f})
         QrAnimTiming::UpdateAll(t);
     EXPECT_EQ(system->GetActiveCount(), 0u) << "every particle died, none was born after the stop";
+}
+
+// --- the golden sequence
+
+// A fountain under seed 13: directed launches with jitter, spread and spin, gravity, a floor
+// below the emitter that the falling particles bounce on and a ball above it that the jets hit;
+// the system fills up after 1.6 s. Any change in the order of the
+// generator draws, the launch formulas or the collider protocol changes these positions.
+TEST_F(Qr3dsParticleSystemTest, AFountainReplaysTheSameParticlesUnderSeed13)
+{
+    // Every system made reseeds the generator; draw some first to show that.
+    plat::CRand();
+    QrPointer<Qr3dsParticleSystem> system = MakeSystem(40);
+    system->m_birthRate = 24.0f;
+    system->m_lifeSpan = 2.5f;
+    system->m_speed = 4.0f;
+    system->m_speedVariation = 1.0f;
+    system->m_emitterWidth = 2.0f;
+    system->m_emitterHeight = 1.0f;
+    system->m_directionJitter = 1.0f;
+    system->SetDirection({0.0f, 0.25f, 1.0f});
+    system->m_spinPeriod = 0.75f;
+    system->m_spinPeriodVariation = 0.5f;
+    system->m_launchMode = Qr3dsParticleSystem::kLaunchRandomAngle;
+    QrPointer<QrGravity> gravity(new QrGravity);
+    gravity->m_direction = {0.0f, 0.0f, 1.0f};
+    gravity->m_strength = 25.0f;
+    system->AddForce(gravity.Get());
+    system->AddCollider(MakeFloor(-0.5f, 0.5f).Get());
+    QrPointer<QrSphericalCollider> ball(new QrSphericalCollider);
+    ball->m_center = {0.0f, 1.25f, 2.5f};
+    ball->m_bounce = 0.8f;
+    system->AddCollider(ball.Get());
+
+    system->ApplyAtTime(0.5f);
+    std::vector<uint32_t> counts;
+    for (int k = 1; k <= 48; ++k)
+    {
+        system->ApplyAtTime(0.5f + 0.0625f * float(k));
+        if (k % 8 == 0)
+            counts.push_back(system->GetActiveCount());
+    }
+    EXPECT_EQ(counts, (std::vector<uint32_t>{12, 24, 36, 40, 40, 40})) << "full from 1.6 s on";
+    const QrPoint3 expected[40] = {
+        {0.99323982, 0.726398647, 1.31110966},       {1.04640436, 0.118125826, 1.55882335},
+        {0.712052464, 1.13269234, 1.40067875},       {-0.496533185, 0.0473874621, 1.16920865},
+        {0.293548137, 0.574966371, 1.12522411},      {0.491356939, 0.39006117, 1.21848702},
+        {0.798144162, 0.441620588, 0.983816504},     {0.995629251, 0.29254216, 0.910305262},
+        {-0.416633099, 0.669059217, 1.0383265},      {0.81580478, 0.151671737, 0.525698423},
+        {0.993579805, -0.195721179, 0.389718473},    {-0.0132991644, -0.239617169, 0.487936497},
+        {-1.06850576, 1.21713459, -0.41306299},      {1.67376983, 0.387785733, -0.36026901},
+        {0.467355132, 0.302436113, -0.40115416},     {-1.00487685, -0.460583508, -0.418048203},
+        {1.47540033, -1.1885556, 0.0849187523},      {0.905679226, -1.86353481, 0.153378069},
+        {1.47851682, 0.749852061, -0.0820301175},    {-0.0986422598, -0.366618931, -0.00622442365},
+        {0.608487189, 2.19310212, -0.141923308},     {1.27782035, 2.39366174, -0.265932739},
+        {-0.81642437, 0.125429049, 0.0617313683},    {1.27720952, 1.65603232, -0.0207149982},
+        {1.24420857, 1.62180817, -0.415421486},      {-0.647114754, 1.48686481, -0.438374013},
+        {0.782155931, 1.48623347, -0.180959433},     {-1.20429397, 0.587168813, -0.460508227},
+        {1.48964024, 0.814811885, 0.502621889},      {0.628552794, 0.19878532, 0.0425445288},
+        {-0.538354158, 1.54145026, 0.140016615},     {-0.345271558, 1.17266119, 0.835384607},
+        {1.13712013, 1.1579473, 1.80362082},         {-1.56993306, 0.249561429, -0.0332688093},
+        {-0.358553141, -0.600734353, -0.0546320081}, {0.689529419, 0.641989648, 0.590527654},
+        {-1.27495265, 1.16007042, 1.68991268},       {-1.04105353, 1.72700691, 1.90819526},
+        {0.795432568, 0.067215167, 0.00242729206},   {-0.483673364, 0.0858928859, 0.210190445}};
+    ASSERT_EQ(system->GetActiveCount(), 40u);
+    for (uint32_t i = 0; i < 40; ++i)
+        EXPECT_EQ(system->GetPositions()[i], expected[i]) << "particle " << i;
+    // Nothing fell through the floor.
+    for (uint32_t i = 0; i < 40; ++i)
+        EXPECT_GE(system->GetPositions()[i].z, -0.5f);
 }
 
 // --- clone
