@@ -6,16 +6,21 @@
 #include "QrAudioEmitter.h"
 #include "QrAudioProperty.h"
 #include "QrAutoNormalParticles.h"
+#include "QrBSPNode.h"
+#include "QrBillboardNode.h"
 #include "QrCamera.h"
 #include "QrCameraAction.h"
+#include "QrCollisionSwitch.h"
 #include "QrCorrectionProperty.h"
 #include "QrDisplay.h"
 #include "QrDitherProperty.h"
 #include "QrEnvMappedTriShape.h"
 #include "QrFlipTextures.h"
+#include "QrFltAnimationNode.h"
 #include "QrFogProperty.h"
 #include "QrGeometry.h"
 #include "QrImage.h"
+#include "QrLODNode.h"
 #include "QrLight.h"
 #include "QrLines.h"
 #include "QrMaterialProperty.h"
@@ -31,6 +36,7 @@
 #include "QrShadeProperty.h"
 #include "QrShadowLight.h"
 #include "QrSpecularProperty.h"
+#include "QrSwitchNode.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
@@ -53,16 +59,21 @@ void RegisterEngineCoreClasses()
     QrAudioEmitter::RegisterCreateFunction();
     QrAudioProperty::RegisterCreateFunction();
     QrAutoNormalParticles::RegisterCreateFunction();
+    QrBSPNode::RegisterCreateFunction();
+    QrBillboardNode::RegisterCreateFunction();
     QrCamera::RegisterCreateFunction();
     QrCameraAction::RegisterCreateFunction();
+    QrCollisionSwitch::RegisterCreateFunction();
     QrCorrectionProperty::RegisterCreateFunction();
     QrDisplay::RegisterCreateFunction();
     QrDitherProperty::RegisterCreateFunction();
     QrEnvMappedTriShape::RegisterCreateFunction();
     QrFlipTextures::RegisterCreateFunction();
+    QrFltAnimationNode::RegisterCreateFunction();
     QrFogProperty::RegisterCreateFunction();
     QrGeometry::RegisterCreateFunction();
     QrImage::RegisterCreateFunction();
+    QrLODNode::RegisterCreateFunction();
     QrLight::RegisterCreateFunction();
     QrLines::RegisterCreateFunction();
     QrMaterialProperty::RegisterCreateFunction();
@@ -77,6 +88,7 @@ void RegisterEngineCoreClasses()
     QrShadeProperty::RegisterCreateFunction();
     QrShadowLight::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
+    QrSwitchNode::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();

@@ -44,5 +44,6 @@ void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
+void GenerateSpecialNodes(Context& context);
 
 } // namespace gen
