@@ -230,8 +230,13 @@ void Qr3dsParticleSystem::Prime()
         m_spinRates[j] = record.m_spinRate;
         m_ages[j] = 0.0f;
         m_generations[j] = 0;
-        if (record.m_object)
-            m_particleNodes[j] = MakeParticleNode(record.m_object.Get(), positions[j]);
+        QrAVObject* object = record.m_object.Get();
+        // The system itself or one above it would hang the scene under itself.
+        for (QrAVObject* above = this; object && above; above = above->GetParent())
+            if (above == object)
+                object = nullptr;
+        if (object)
+            m_particleNodes[j] = MakeParticleNode(object, positions[j]);
         else if (m_template)
             m_particleNodes[j] = MakeParticleNode(m_template->CreateClone().Get(), positions[j]);
         ++m_activeCount;
@@ -532,12 +537,17 @@ void Qr3dsParticleSystem::SaveBinary(QrStream& stream)
         }
     }
     stream.SaveLinkID(m_geometry.Get());
-    stream.SaveU32(QrForce::CountChain(m_forces));
-    for (QrForce* force = m_forces; force; force = force->GetNext())
-        stream.SaveLinkID(force);
-    stream.SaveU32(QrForce::CountChain(m_colliders));
-    for (QrForce* collider = m_colliders; collider; collider = collider->GetNext())
-        stream.SaveLinkID(collider);
+    // The loader pushes each id to the front of its chain, so the ids go out from the tail:
+    // a loaded system has its chains in the saved order and saves to the same bytes.
+    for (const QrForce* head : {m_forces, m_colliders})
+    {
+        std::vector<const QrForce*> chain;
+        for (const QrForce* force = head; force; force = force->GetNext())
+            chain.push_back(force);
+        stream.SaveU32(uint32_t(chain.size()));
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+            stream.SaveLinkID(*it);
+    }
 }
 
 bool Qr3dsParticleSystem::IsEqual(const QrObject* other) const

@@ -9,13 +9,13 @@
 #include "Qr3dsPropertyAnimator.h"
 #include "Qr3dsSkin.h"
 #include "Qr3dsSkinAndBone.h"
+#include "QrEngineCoreClasses.h"
 #include "QrForce.h"
 #include "QrGravity.h"
 #include "QrMeshCollider.h"
 #include "QrParticleBomb.h"
 #include "QrPlanarCollider.h"
 #include "QrSphericalCollider.h"
-#include "QrEngineCoreClasses.h"
 
 void RegisterEngineAnimationClasses()
 {
