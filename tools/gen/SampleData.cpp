@@ -58,6 +58,7 @@ bool GenerateSampleData(Context& context)
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateSkinsAndParticles(context);
     GenerateSpecialNodes(context);
     return context.Ok();
 }

@@ -44,6 +44,7 @@ void GenerateEngineScenes(Context& context);
 void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
+void GenerateSkinsAndParticles(Context& context);
 void GenerateSpecialNodes(Context& context);
 
 } // namespace gen
