@@ -1,9 +1,16 @@
 #include "SceneDump.h"
 
 #include "QrAVObject.h"
+#include "QrBound.h"
+#include "QrCamera.h"
+#include "QrDisplay.h"
 #include "QrNode.h"
 #include "QrObject.h"
+#include "QrProperty.h"
 #include "QrStream.h"
+#include "RecordingRender.h"
+
+#include <algorithm>
 
 namespace qrfdump
 {
@@ -36,7 +43,74 @@ void PrintTree(std::FILE* out, QrAVObject* object, int depth)
                 PrintTree(out, child, depth + 1);
 }
 
+// A camera outside the scene that sees the whole of root's world bound, looking down -z.
+QrPointer<QrCamera> FramingCamera(QrAVObject* root)
+{
+    const QrBound& bound = root->GetWorldBound();
+    const float radius = std::max(bound.GetRadius(), 0.5f);
+    // The default frustum's half-angle is atan(1/2): from three radii the sphere fits inside.
+    const float distance = 3.0f * radius;
+    QrPointer<QrCamera> camera(new QrCamera(0.1f, distance + 2.0f * radius));
+    const QrPoint3& c = bound.GetCenter();
+    camera->SetTranslate(c.x, c.y, c.z + distance);
+    camera->Update(camera->GetCurrentInstance());
+    camera->LookAt(c, QrPoint3(0, 1, 0));
+    return camera;
+}
+
 } // namespace
+
+int RenderSceneFrame(const char* path, std::FILE* out)
+{
+    QrProperty::CreateDefaults();
+    QrStream stream;
+    if (!stream.Load(path))
+        return ReportLoadError(out);
+
+    QrPointer<QrCamera> camera;
+    for (uint32_t i = 0; i < stream.GetLoadedCount() && !camera; ++i)
+        camera = QrDynamicCast<QrCamera>(stream.GetLoadedAt(i));
+    QrPointer<QrAVObject> root = camera ? camera->GetSceneRoot() : nullptr;
+    for (uint32_t i = 0; i < stream.GetTopLevelCount() && !root; ++i)
+    {
+        QrAVObject* object = QrDynamicCast<QrAVObject>(stream.GetTopLevelAt(i));
+        if (object && !object->GetParent() && !QrDynamicCast<QrCamera>(object))
+            root = object;
+    }
+    if (!root)
+    {
+        std::fprintf(out, "error: %s holds nothing to draw\n", path);
+        return 1;
+    }
+    root->UpdateAllInstances();
+    if (camera)
+    {
+        camera->UpdateAllInstances();
+        std::fprintf(out, "camera \"%s\"\n", camera->GetName() ? camera->GetName() : "");
+    }
+    else
+    {
+        camera = FramingCamera(root.Get());
+        std::fprintf(out, "camera framing the world bound\n");
+    }
+    // The camera's own root, or the tree chosen above, for this frame only.
+    const QrPointer<QrAVObject> ownRoot = camera->GetSceneRoot();
+    const QrPointer<QrDisplay> ownDisplay = camera->GetDisplay();
+    camera->SetSceneRoot(root.Get());
+
+    QrPointer<RecordingRender> render(new RecordingRender);
+    render->SetLogQueries(false);
+    QrPointer<QrDisplay> display(new QrDisplay);
+    display->SetRenderer(render.Get());
+    camera->SetDisplay(display.Get());
+    render->ClearLog(); // the defaults sent when the display took the renderer
+    camera->RenderFrame(0.0f, 0.0f);
+    std::fputs(render->GetLogText().c_str(), out);
+
+    camera->SetDisplay(ownDisplay.Get());
+    camera->SetSceneRoot(ownRoot.Get());
+    return 0;
+}
 
 int DumpSceneFile(const char* path, std::FILE* out)
 {

@@ -37,6 +37,7 @@
 #include "QrShadowLight.h"
 #include "QrSpecularProperty.h"
 #include "QrSwitchNode.h"
+#include "QrTerrainPage.h"
 #include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 #include "QrTransparentProperty.h"
@@ -89,6 +90,7 @@ void RegisterEngineCoreClasses()
     QrShadowLight::RegisterCreateFunction();
     QrSpecularProperty::RegisterCreateFunction();
     QrSwitchNode::RegisterCreateFunction();
+    QrTerrainPage::RegisterCreateFunction();
     QrTextureModeProperty::RegisterCreateFunction();
     QrTextureProperty::RegisterCreateFunction();
     QrTransparentProperty::RegisterCreateFunction();

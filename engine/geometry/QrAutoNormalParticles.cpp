@@ -1,12 +1,7 @@
 #include "QrAutoNormalParticles.h"
 
-#include "QrStream.h"
-
-// CAMERA-DISPLAY-MERGE: the eye comes from the camera once it is built.
-#if __has_include("QrCamera.h")
 #include "QrCamera.h"
-#define QR_PARTICLES_HAVE_CAMERA 1
-#endif
+#include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrAutoNormalParticles, QrParticles)
 QR_IMPLEMENT_CREATE(QrAutoNormalParticles)
@@ -26,9 +21,7 @@ void QrAutoNormalParticles::Draw(QrCamera* camera, QrAVInstance* instance)
     if (!camera)
         return;
     SetCurrentInstance(instance);
-#ifdef QR_PARTICLES_HAVE_CAMERA
     GenerateNormals(camera->GetWorldLocation());
-#endif
     QrRender* renderer = BeginDraw(camera, instance, false);
     if (renderer)
         RenderLive(renderer, m_generatedNormals.get());

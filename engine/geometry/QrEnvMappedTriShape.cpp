@@ -1,13 +1,8 @@
 #include "QrEnvMappedTriShape.h"
 
+#include "QrCamera.h"
 #include "QrRender.h"
 #include "QrStream.h"
-
-// CAMERA-DISPLAY-MERGE: the eye comes from the camera once it is built.
-#if __has_include("QrCamera.h")
-#include "QrCamera.h"
-#define QR_ENVMAP_HAVE_CAMERA 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrEnvMappedTriShape, QrTriShape)
 QR_IMPLEMENT_CREATE(QrEnvMappedTriShape)
@@ -50,9 +45,7 @@ void QrEnvMappedTriShape::Draw(QrCamera* camera, QrAVInstance* instance)
         return;
     // The drawn instance, not whichever was current: a sorted draw comes later than its push.
     SetCurrentInstance(instance);
-#ifdef QR_ENVMAP_HAVE_CAMERA
     GenerateEnvironmentCoordinates(camera->GetWorldLocation());
-#endif
     QrRender* renderer = BeginDraw(camera, instance, false);
     if (!renderer)
         return;

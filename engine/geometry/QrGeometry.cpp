@@ -1,7 +1,9 @@
 #include "QrGeometry.h"
 
+#include "QrCamera.h"
 #include "QrCollisionData.h"
 #include "QrColorA.h"
+#include "QrDisplay.h"
 #include "QrGeometryInstance.h"
 #include "QrMatrix3.h"
 #include "QrPlane.h"
@@ -12,13 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-// CAMERA-DISPLAY-MERGE: the draw path reaches the camera and display once they are built.
-#if __has_include("QrCamera.h") && __has_include("QrDisplay.h")
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#define QR_GEOMETRY_CAN_DRAW 1
-#endif
 
 QR_IMPLEMENT_RTTI(QrGeometry, QrAVObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrGeometry)
@@ -182,12 +177,6 @@ void QrGeometry::PushState(QrCamera* camera, QrAVInstance* instance)
 
 QrRender* QrGeometry::BeginDraw(QrCamera* camera, QrAVInstance* instance, bool sendTransform)
 {
-#ifndef QR_GEOMETRY_CAN_DRAW
-    (void)camera;
-    (void)instance;
-    (void)sendTransform;
-    return nullptr;
-#else
     QrDisplay* display = camera ? camera->GetDisplay() : nullptr;
     QrRender* renderer = display ? display->GetRenderer() : nullptr;
     if (!renderer)
@@ -204,19 +193,13 @@ QrRender* QrGeometry::BeginDraw(QrCamera* camera, QrAVInstance* instance, bool s
         renderer->SetWorldTransform(self->m_worldTranslate, self->m_worldRotate, self->m_worldScale);
     }
     return renderer;
-#endif
 }
 
 QrPoint3 QrGeometry::GetEyeInModelSpace(QrCamera* camera) const
 {
     // p = R^T (c - t) / s
     const QrAVInstance* self = m_currentInstance;
-#ifdef QR_GEOMETRY_CAN_DRAW
-    const QrPoint3 location = camera->GetWorldLocation();
-#else
-    (void)camera;
-    const QrPoint3 location;
-#endif
+    const QrPoint3& location = camera->GetWorldLocation();
     QrPoint3 eye = self->m_worldRotate.Transpose().TimesPoint(location - self->m_worldTranslate);
     if (self->m_worldScale != 0.0f)
         eye.DivideScalar(self->m_worldScale);

@@ -15,7 +15,8 @@ class QrTriangles : public QrTriBasedGeom
 
 public:
     QrTriangles();
-    // Copies the arrays; 3 x triangleCount vertices, all triangles active, planes computed.
+    // Copies the arrays; 3 x triangleCount vertices (at most 21,845 triangles: vertex counts are
+    // 16-bit), all triangles active, planes computed.
     QrTriangles(uint16_t triangleCount, const QrPoint3* vertices, const QrPoint3* normals,
                 const QrPoint3* textureCoords, const QrColorA* colors);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Shapes and scene-file helpers shared by the geometry tests.
 
+#include "PropertyTestHelpers.h"
 #include "QrTestFixture.h"
 
 #include "QrColorA.h"
@@ -52,43 +53,18 @@ inline QrGeometryInstance* GeometryInstance(QrAVInstance* instance)
     return static_cast<QrGeometryInstance*>(instance);
 }
 
-inline std::vector<uint8_t> SaveObjects(const std::vector<QrObject*>& topLevel)
-{
-    QrStream stream;
-    for (QrObject* object : topLevel)
-        stream.InsertTopLevelObject(object);
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(stream.SaveToMemory(bytes));
-    return bytes;
-}
+using proptest::Load;
+using proptest::Save;
 
-// The top-level objects of the file, held after the stream is gone; empty when it fails.
-inline std::vector<QrPointer<QrObject>> LoadObjects(const std::vector<uint8_t>& bytes)
-{
-    QrStream stream;
-    std::vector<QrPointer<QrObject>> out;
-    if (!stream.LoadFromMemory(bytes.data(), bytes.size()))
-        return out;
-    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
-        out.emplace_back(stream.GetTopLevelAt(i));
-    return out;
-}
-
-// Save, load, compare, save again; the loaded object, or null when it did not load.
+// The shared round trip (save, load, compare, save again), typed for the geometry tests.
 template <class T> QrPointer<T> RoundTrip(QrObject* object)
 {
-    const std::vector<uint8_t> first = SaveObjects({object});
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(first);
-    if (loaded.size() != 1)
+    QrPointer<QrObject> loaded = proptest::RoundTrip(object);
+    if (loaded)
     {
-        ADD_FAILURE() << "did not load back: " << QrStream::LastErrorMessage << " (" << QrStream::LastErrorContext
-                      << ")";
-        return nullptr;
+        EXPECT_TRUE(object->IsEqual(loaded.Get()));
     }
-    EXPECT_TRUE(loaded[0]->IsEqual(object));
-    EXPECT_TRUE(object->IsEqual(loaded[0].Get()));
-    EXPECT_EQ(SaveObjects({loaded[0].Get()}), first);
-    return QrPointer<T>(QrDynamicCast<T>(loaded[0].Get()));
+    return QrPointer<T>(QrDynamicCast<T>(loaded.Get()));
 }
 
 } // namespace geomtest

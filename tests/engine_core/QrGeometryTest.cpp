@@ -156,7 +156,7 @@ TEST_F(QrGeometryTest, LoadedBoundIsReplacedByTheVerticesAtTheFirstUpdate)
     QrPointer<OpenShape> shape = MakeSquare();
     shape->GetModelBound().Set(QrPoint3(100, 100, 100), 1.0f);
     shape->SetTranslate(0, 0, 7);
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({shape.Get()}));
+    std::vector<QrPointer<QrObject>> loaded = Load(Save({shape.Get()}));
     ASSERT_EQ(loaded.size(), 1u);
     auto* copy = QrDynamicCast<QrTriShape>(loaded[0].Get());
     ASSERT_NE(copy, nullptr);
@@ -284,7 +284,7 @@ TEST_F(QrGeometryTest, ArraysRoundTripPresentOrAbsent)
 TEST_F(QrGeometryTest, OversizedVertexCountFailsBeforeAllocating)
 {
     QrPointer<OpenShape> shape = MakeSquare();
-    std::vector<uint8_t> bytes = SaveObjects({shape.Get()});
+    std::vector<uint8_t> bytes = Save({shape.Get()});
     // The vertex count follows the positioned-object part; find it by its value and the
     // presence word after it.
     const uint8_t pattern[] = {4, 0, 1, 0, 0, 0};
@@ -292,7 +292,7 @@ TEST_F(QrGeometryTest, OversizedVertexCountFailsBeforeAllocating)
     ASSERT_NE(at, bytes.end());
     at[0] = 0xFF;
     at[1] = 0xFF;
-    EXPECT_TRUE(LoadObjects(bytes).empty());
+    EXPECT_TRUE(Load(bytes).empty());
     EXPECT_EQ(QrStream::LastErrorCode, 2u);
     EXPECT_NE(QrStream::LastErrorContext.find("vertices"), std::string::npos) << QrStream::LastErrorContext;
 }
@@ -300,15 +300,15 @@ TEST_F(QrGeometryTest, OversizedVertexCountFailsBeforeAllocating)
 TEST_F(QrGeometryTest, EveryPrefixOfAShapeFileFailsCleanly)
 {
     QrPointer<OpenShape> shape = MakeSquare();
-    const std::vector<uint8_t> bytes = SaveObjects({shape.Get()});
+    const std::vector<uint8_t> bytes = Save({shape.Get()});
     const uint32_t live = QrObject::GetLiveCount();
     for (size_t length = 0; length < bytes.size(); ++length)
     {
         const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
-        ASSERT_TRUE(LoadObjects(prefix).empty()) << "prefix of " << length << " bytes";
+        ASSERT_TRUE(Load(prefix).empty()) << "prefix of " << length << " bytes";
         ASSERT_EQ(QrObject::GetLiveCount(), live) << "prefix of " << length << " bytes";
     }
-    EXPECT_EQ(LoadObjects(bytes).size(), 1u);
+    EXPECT_EQ(Load(bytes).size(), 1u);
 }
 
 TEST_F(QrGeometryTest, ACloneOfATreeSharesItsShapesWithOwnWorldArrays)
@@ -336,7 +336,7 @@ TEST_F(QrGeometryTest, AbstractGeometryClassesInAFileFailWithCode5)
     for (const char* name : {"QrGeometry", "QrTriBasedGeom"})
     {
         SCOPED_TRACE(name);
-        EXPECT_TRUE(LoadObjects(SceneFileBuilder().Object(name, 1).End().Data()).empty());
+        EXPECT_TRUE(Load(SceneFileBuilder().Object(name, 1).End().Data()).empty());
         EXPECT_EQ(QrStream::LastErrorCode, 5u);
     }
 }

@@ -1,10 +1,18 @@
 // The indexed triangle shape: planes and normals, texture sets, borrowed arrays, the exact-class
-// sharing rule and the scene-file record, including files without planes or with bad indices.
+// sharing rule, the scene-file record (files without planes or with bad indices) and what a draw
+// hands the renderer.
 
 #include "GeometryTestHelpers.h"
 #include "QrMathTestHelpers.h"
 
+#include "QrCamera.h"
+#include "QrDisplay.h"
+#include "QrNode.h"
+#include "RecordingRender.h"
+
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 using namespace geomtest;
 
@@ -180,7 +188,7 @@ TEST_F(QrTriShapeTest, AFileWithoutPlanesGetsThemComputed)
 {
     QrPointer<OpenShape> shape = MakeSquare();
     shape->DropPlanes();
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({shape.Get()}));
+    std::vector<QrPointer<QrObject>> loaded = Load(Save({shape.Get()}));
     ASSERT_EQ(loaded.size(), 1u) << QrStream::LastErrorContext;
     auto* copy = QrDynamicCast<QrTriShape>(loaded[0].Get());
     ASSERT_NE(copy, nullptr);
@@ -189,7 +197,7 @@ TEST_F(QrTriShapeTest, AFileWithoutPlanesGetsThemComputed)
     EXPECT_EQ(copy->GetPlanes()[0], MakeSquare()->GetPlanes()[0]);
     // Saved again, the file carries them.
     QrPointer<OpenShape> reference = MakeSquare();
-    EXPECT_EQ(SaveObjects({copy}), SaveObjects({reference.Get()}));
+    EXPECT_EQ(Save({copy}), Save({reference.Get()}));
 }
 
 TEST_F(QrTriShapeTest, AShapeWithoutTrianglesReadsNoIndices)
@@ -204,14 +212,14 @@ TEST_F(QrTriShapeTest, AShapeWithoutTrianglesReadsNoIndices)
     EXPECT_EQ(copy->GetIndexCount(), 0u);
     EXPECT_EQ(copy->GetIndices(), nullptr);
     // Two triangles add exactly their planes (16 bytes each) and indices (2 bytes each).
-    EXPECT_EQ(SaveObjects({two.Get()}).size(), SaveObjects({none.Get()}).size() + 2 * 16 + 6 * 2);
+    EXPECT_EQ(Save({two.Get()}).size(), Save({none.Get()}).size() + 2 * 16 + 6 * 2);
 }
 
 TEST_F(QrTriShapeTest, IndicesBeyondTheVerticesFailTheLoad)
 {
     QrPointer<OpenShape> shape = MakeSquare();
     shape->Indices()[4] = 4;
-    EXPECT_TRUE(LoadObjects(SaveObjects({shape.Get()})).empty());
+    EXPECT_TRUE(Load(Save({shape.Get()})).empty());
     EXPECT_EQ(QrStream::LastErrorCode, 2u);
     EXPECT_NE(QrStream::LastErrorContext.find("triangle index 4 is 4"), std::string::npos)
         << QrStream::LastErrorContext;
@@ -219,7 +227,7 @@ TEST_F(QrTriShapeTest, IndicesBeyondTheVerticesFailTheLoad)
     // Triangles over a shape that has no vertex array at all.
     const uint16_t indices[] = {0, 0, 0};
     QrPointer<OpenShape> hollow(new OpenShape(1, nullptr, nullptr, 1, indices, nullptr, nullptr));
-    EXPECT_TRUE(LoadObjects(SaveObjects({hollow.Get()})).empty());
+    EXPECT_TRUE(Load(Save({hollow.Get()})).empty());
     EXPECT_EQ(QrStream::LastErrorCode, 2u);
 }
 
@@ -243,16 +251,6 @@ TEST_F(QrTriShapeTest, EveryFieldTakesPartInTheComparison)
     b->GetModelBound().Set(QrPoint3(0, 0, 0), 9);
     EXPECT_FALSE(a->IsEqual(b.Get()));
 }
-
-// CAMERA-DISPLAY-MERGE: the draw tests build once the camera, display and recording renderer
-// are part of the build.
-#if __has_include("QrCamera.h") && __has_include("QrDisplay.h") && __has_include("RecordingRender.h")
-
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#include "QrNode.h"
-#include "QrProperty.h"
-#include "RecordingRender.h"
 
 namespace
 {
@@ -301,7 +299,6 @@ class QrTriShapeDrawTest : public QrEngineTest
 protected:
     void SetUp() override
     {
-        QrProperty::CreateDefaults(); // live until exit, so made before the fixture counts
         QrEngineTest::SetUp();
         m_root = new QrNode;
         m_display = new QrDisplay;
@@ -421,7 +418,7 @@ TEST_F(QrTriShapeDrawTest, AShapeLoadedWithoutPlanesDrawsWithComputedOnes)
     QrPointer<OpenShape> source = MakeSquare();
     source->DropPlanes();
     source->SetTranslate(5, 0, 0);
-    std::vector<QrPointer<QrObject>> loaded = LoadObjects(SaveObjects({source.Get()}));
+    std::vector<QrPointer<QrObject>> loaded = Load(Save({source.Get()}));
     ASSERT_EQ(loaded.size(), 1u);
     auto* shape = QrDynamicCast<QrTriShape>(loaded[0].Get());
     m_root->AttachChild(shape);
@@ -461,5 +458,3 @@ TEST_F(QrTriShapeDrawTest, NothingIsDrawnWithoutARendererOrOutsideTheView)
     shape->Draw(m_camera.Get(), shape->GetCurrentInstance());
     EXPECT_TRUE(m_render->GetLog().empty());
 }
-
-#endif

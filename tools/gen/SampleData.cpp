@@ -52,14 +52,17 @@ void Context::Error(const std::string& what)
 
 bool GenerateSampleData(Context& context)
 {
-    GenerateCollision(context);
     GenerateAnimation(context);
+    GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateGeometry(context);
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateSceneGraph(context);
     GenerateSkinsAndParticles(context);
     GenerateSpecialNodes(context);
+    GenerateTerrain(context);
     return context.Ok();
 }
 
