@@ -647,11 +647,14 @@ TEST_F(QrAnimationStreamTest, KeyTypesWithoutAClassAreRefused)
                           .Data());
 }
 
-TEST_F(QrAnimationStreamTest, AbstractAnimatorRecordHasNoCreateFunction)
+TEST_F(QrAnimationStreamTest, AbstractRecordsHaveNoCreateFunction)
 {
-    QrStream stream;
-    EXPECT_FALSE(Load(stream, SceneFileBuilder().TopLevel().Object("Qr3dsPropertyAnimator", 1).End().Data()));
-    EXPECT_EQ(QrStream::LastErrorCode, QrStream::kErrorNoCreateFunction);
+    for (const char* abstract : {"Qr3dsPropertyAnimator", "QrForce"})
+    {
+        QrStream stream;
+        EXPECT_FALSE(Load(stream, SceneFileBuilder().TopLevel().Object(abstract, 1).End().Data()));
+        EXPECT_EQ(QrStream::LastErrorCode, QrStream::kErrorNoCreateFunction) << abstract;
+    }
 }
 
 TEST_F(QrAnimationStreamTest, AbsurdCountsFailBeforeAnythingIsMade)
