@@ -188,8 +188,8 @@ private:
     void ApplyForces(QrPoint3& position, QrPoint3& velocity, float step, float time);
     // A particle node carrying child, placed at position, attached to the system.
     QrPointer<QrNode> MakeParticleNode(QrAVObject* child, const QrPoint3& position);
-    // Adds one emitted particle into slot j; false when it was dropped at a collider (with
-    // its continuation record in held, for action 2).
+    // Launches one new particle into slot j; false when a collider took it at once (for action
+    // 2 its continuation waits in m_heldBack until the batch is counted).
     bool Emit(uint32_t j, float dt, float t);
     void CopyParameters(Qr3dsParticleSystem* clone) const;
 
