@@ -47,6 +47,7 @@ void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
+void GenerateSkinsAndParticles(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
 
