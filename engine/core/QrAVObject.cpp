@@ -444,11 +444,7 @@ void QrAVObject::CopyMembers(QrAVObject* clone)
     clone->m_scale = m_scale;
     clone->m_velocity = m_velocity;
     // Shared property objects, kept in this object's order so that the clone compares equal.
-    std::vector<QrProperty*> properties;
-    for (QrProperty* property : m_properties)
-        properties.push_back(property);
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        clone->AttachProperty(*it);
+    QrProperty::CopyList(m_properties, clone->m_properties);
 }
 
 // --- scene file
@@ -484,22 +480,14 @@ void QrAVObject::LoadBinary(QrStream& stream)
 void QrAVObject::LinkObject(QrStream& stream)
 {
     QrObject::LinkObject(stream);
-    const uint32_t count = TakeLoadCount(this);
-    std::vector<QrProperty*> properties;
-    properties.reserve(count);
-    for (uint32_t i = 0; i < count; ++i)
-        properties.push_back(stream.ResolveLinkID<QrProperty>(this));
-    // Head insertion from the last: the list reads in file order.
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        AttachProperty(*it);
+    QrProperty::LinkList(stream, this, TakeLoadCount(this), m_properties);
 }
 
 bool QrAVObject::RegisterStreamables(QrStream& stream)
 {
     if (!QrObject::RegisterStreamables(stream))
         return false;
-    for (QrProperty* property : m_properties)
-        property->RegisterStreamables(stream);
+    QrProperty::RegisterList(stream, m_properties);
     return true;
 }
 
@@ -511,9 +499,7 @@ void QrAVObject::SaveBinary(QrStream& stream)
     m_rotate.SaveBinary(stream);
     stream.SaveF32(m_scale);
     m_velocity.SaveBinary(stream);
-    stream.SaveU32(m_properties.GetCount());
-    for (QrProperty* property : m_properties)
-        stream.SaveLinkID(property);
+    QrProperty::SaveList(stream, m_properties);
 }
 
 bool QrAVObject::IsEqual(const QrObject* object) const
