@@ -449,10 +449,13 @@ void QrAVObject::CopyMembers(QrAVObject* clone)
 
 // --- scene file
 
-void QrAVObject::QueueLoadCount(QrObject* owner, uint32_t count)
+void QrAVObject::LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what)
 {
+    const uint32_t count = stream.LoadCount(4, what);
     if (QrLoadRecord* record = dynamic_cast<QrLoadRecord*>(owner->GetExtraData()))
         record->m_linkIds.push_back(count);
+    for (uint32_t i = 0; i < count; ++i)
+        stream.LoadLinkID(owner);
 }
 
 uint32_t QrAVObject::TakeLoadCount(QrObject* owner)
@@ -471,10 +474,7 @@ void QrAVObject::LoadBinary(QrStream& stream)
     m_rotate.LoadBinary(stream);
     m_scale = stream.LoadF32();
     m_velocity.LoadBinary(stream);
-    const uint32_t count = stream.LoadCount(4, "properties");
-    QueueLoadCount(this, count);
-    for (uint32_t i = 0; i < count; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "properties");
 }
 
 void QrAVObject::LinkObject(QrStream& stream)

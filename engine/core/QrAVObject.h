@@ -160,9 +160,10 @@ protected:
     // Copies this object's part into a clone made by a subclass's CreateClone.
     void CopyMembers(QrAVObject* clone);
 
-    // A count that LoadBinary reads and LinkObject needs again travels in the owner's load
-    // record, in the same queue as the link ids (queue it before the ids it counts).
-    static void QueueLoadCount(QrObject* owner, uint32_t count);
+    // A list of references in a scene file: a count, then one link id each. LoadCountedLinks
+    // reads them and queues the count in the owner's load record ahead of the ids, where
+    // LinkObject takes it back before it resolves them.
+    static void LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what);
     static uint32_t TakeLoadCount(QrObject* owner);
 
     QrAVInstance* m_currentInstance = nullptr;

@@ -12,8 +12,8 @@
 
 #include "QrCamera.h"
 #include "QrDisplay.h"
-#include "QrSorter.h"
 #include "QrLight.h"
+#include "QrSorter.h"
 
 QR_IMPLEMENT_RTTI(QrNode, QrAVObject)
 QR_IMPLEMENT_CREATE(QrNode)
@@ -643,14 +643,8 @@ void QrNode::LoadBinary(QrStream& stream)
     m_sortMode = stream.LoadU32();
     stream.LoadU32(); // the sorter slot: a loaded node makes its own
     m_displayable = stream.LoadU8();
-    const uint32_t children = stream.LoadCount(4, "child slots");
-    QueueLoadCount(this, children);
-    for (uint32_t i = 0; i < children; ++i)
-        stream.LoadLinkID(this);
-    const uint32_t lights = stream.LoadCount(4, "lights");
-    QueueLoadCount(this, lights);
-    for (uint32_t i = 0; i < lights; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "child slots");
+    LoadCountedLinks(stream, this, "lights");
 }
 
 void QrNode::LinkObject(QrStream& stream)

@@ -522,14 +522,8 @@ void QrCamera::LoadBinary(QrStream& stream)
         stream.LoadU8();
     stream.LoadLinkID(this);
     stream.LoadLinkID(this);
-    const uint32_t polygons = stream.LoadCount(4, "screen polygons");
-    QueueLoadCount(this, polygons);
-    for (uint32_t i = 0; i < polygons; ++i)
-        stream.LoadLinkID(this);
-    const uint32_t actions = stream.LoadCount(4, "camera actions");
-    QueueLoadCount(this, actions);
-    for (uint32_t i = 0; i < actions; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "screen polygons");
+    LoadCountedLinks(stream, this, "camera actions");
 }
 
 void QrCamera::LinkObject(QrStream& stream)

@@ -118,10 +118,7 @@ void QrShadowLight::LoadBinary(QrStream& stream)
     m_shadowScale = stream.LoadF32();
     m_frame.PlanesField(stream);
     stream.LoadLinkID(this);
-    const uint32_t count = stream.LoadCount(4, "shadow receivers");
-    QueueLoadCount(this, count);
-    for (uint32_t i = 0; i < count; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "shadow receivers");
 }
 
 void QrShadowLight::LinkObject(QrStream& stream)
