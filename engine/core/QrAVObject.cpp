@@ -3,6 +3,7 @@
 #include "QrBound.h"
 #include "QrLoadRecord.h"
 #include "QrNode.h"
+#include "QrObjectsEqual.h"
 #include "QrPlane.h"
 #include "QrStream.h"
 
@@ -511,14 +512,5 @@ bool QrAVObject::IsEqual(const QrObject* object) const
     if (m_appCulled != other->m_appCulled || !m_translate.IsEqual(other->m_translate) ||
         !m_rotate.IsEqual(other->m_rotate) || m_scale != other->m_scale || !m_velocity.IsEqual(other->m_velocity))
         return false;
-    if (m_properties.GetCount() != other->m_properties.GetCount())
-        return false;
-    auto theirs = other->m_properties.begin();
-    for (QrProperty* property : m_properties)
-    {
-        if (!property->IsEqual(*theirs))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return QrObjectListsEqual(m_properties, other->m_properties);
 }

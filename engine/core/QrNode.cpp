@@ -2,6 +2,7 @@
 
 #include "QrBound.h"
 #include "QrCollisionRecord.h"
+#include "QrObjectsEqual.h"
 #include "QrPick.h"
 #include "QrPickResult.h"
 #include "QrStream.h"
@@ -695,30 +696,6 @@ bool QrNode::IsEqual(const QrObject* object) const
     if (!QrAVObject::IsEqual(object))
         return false;
     const QrNode* other = static_cast<const QrNode*>(object);
-    if (m_sortMode != other->m_sortMode || m_displayable != other->m_displayable ||
-        m_children.GetUsedSize() != other->m_children.GetUsedSize())
-        return false;
-    for (uint32_t i = 0; i < m_children.GetUsedSize(); ++i)
-    {
-        const QrAVObject* mine = m_children.GetAtChecked(i);
-        const QrAVObject* theirs = other->m_children.GetAtChecked(i);
-        if (!mine || !theirs)
-        {
-            if (mine != theirs)
-                return false;
-            continue;
-        }
-        if (!mine->IsEqual(theirs))
-            return false;
-    }
-    if (m_lights.GetCount() != other->m_lights.GetCount())
-        return false;
-    auto theirs = other->m_lights.begin();
-    for (QrLight* light : m_lights)
-    {
-        if (!AsObject(light)->IsEqual(AsObject(*theirs)))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return m_sortMode == other->m_sortMode && m_displayable == other->m_displayable &&
+           QrObjectArraysEqual(m_children, other->m_children) && QrObjectListsEqual(m_lights, other->m_lights);
 }

@@ -1,5 +1,6 @@
 #include "QrTextureProperty.h"
 
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrTextureProperty, QrProperty)
@@ -84,20 +85,6 @@ void QrTextureProperty::SaveImageLinks(QrStream& stream, const QrTArray<QrImage>
         stream.SaveLinkID(images.GetAtChecked(i));
 }
 
-bool QrTextureProperty::ImagesEqual(const QrTArray<QrImage>& a, const QrTArray<QrImage>& b)
-{
-    if (a.GetUsedSize() != b.GetUsedSize())
-        return false;
-    for (uint32_t i = 0; i < a.GetUsedSize(); ++i)
-    {
-        const QrImage* x = a.GetAtChecked(i);
-        const QrImage* y = b.GetAtChecked(i);
-        if (!x != !y || (x && !x->IsEqual(y)))
-            return false;
-    }
-    return true;
-}
-
 void QrTextureProperty::LoadBinary(QrStream& stream)
 {
     QrProperty::LoadBinary(stream);
@@ -131,5 +118,5 @@ bool QrTextureProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrTextureProperty*>(other);
-    return m_currentIndex == o->m_currentIndex && ImagesEqual(m_images, o->m_images);
+    return m_currentIndex == o->m_currentIndex && QrObjectArraysEqual(m_images, o->m_images);
 }

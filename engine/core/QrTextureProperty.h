@@ -46,8 +46,6 @@ public:
     static void LinkImages(QrStream& stream, QrObject* owner, uint32_t& pendingLinks, QrTArray<QrImage>& images);
     static void RegisterImages(QrStream& stream, const QrTArray<QrImage>& images);
     static void SaveImageLinks(QrStream& stream, const QrTArray<QrImage>& images);
-    // Same used size, and entry by entry both empty or both present and equal.
-    static bool ImagesEqual(const QrTArray<QrImage>& a, const QrTArray<QrImage>& b);
 
 protected:
     ~QrTextureProperty() override = default;

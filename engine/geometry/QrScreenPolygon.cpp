@@ -2,6 +2,7 @@
 
 #include "QrDisplay.h"
 #include "QrLoadRecord.h"
+#include "QrObjectsEqual.h"
 #include "QrRender.h"
 #include "QrStream.h"
 
@@ -181,14 +182,5 @@ bool QrScreenPolygon::IsEqual(const QrObject* object) const
     if (!ArraysEqual(m_count, m_textureCoords.get(), other->m_textureCoords.get()) ||
         !ArraysEqual(m_count, m_colors.get(), other->m_colors.get()))
         return false;
-    if (m_properties.GetCount() != other->m_properties.GetCount())
-        return false;
-    auto theirs = other->m_properties.begin();
-    for (QrProperty* property : m_properties)
-    {
-        if (!property->IsEqual(*theirs))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return QrObjectListsEqual(m_properties, other->m_properties);
 }
