@@ -1,18 +1,17 @@
 #include "QrAVObject.h"
 
 #include "QrBound.h"
+#include "QrCamera.h"
+#include "QrDisplay.h"
 #include "QrLoadRecord.h"
 #include "QrNode.h"
 #include "QrObjectsEqual.h"
 #include "QrPlane.h"
+#include "QrSorter.h"
 #include "QrStream.h"
 
 #include <cstring>
 #include <vector>
-
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#include "QrSorter.h"
 
 QR_IMPLEMENT_RTTI(QrAVObject, QrObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrAVObject)
@@ -24,22 +23,6 @@ uint32_t PlaneCountOf(QrCamera* camera)
     const uint32_t count = camera->GetPlaneCount();
     return count < QrAVObject::kMaxPlanes ? count : QrAVObject::kMaxPlanes;
 }
-QrPlane* const* PlanesOf(QrCamera* camera)
-{
-    return camera->GetPlanes();
-}
-uint32_t* PassedMaskOf(QrCamera* camera)
-{
-    return camera->GetPassedPlaneMask();
-}
-uint8_t SortFlagOf(QrCamera* camera)
-{
-    return camera->GetSortFlag();
-}
-void SetSortFlagOf(QrCamera* camera, uint8_t flag)
-{
-    camera->SetSortFlag(flag);
-}
 
 void PushPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
 {
@@ -50,11 +33,6 @@ void PopPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
 {
     if (QrDisplay* display = camera->GetDisplay())
         display->PopProperties(list);
-}
-
-bool SorterTakes(QrSorter* sorter, QrAVObject* object, QrAVInstance* instance)
-{
-    return sorter->AddObject(object, instance);
 }
 
 bool TestBit(const uint32_t* mask, uint32_t i)
@@ -242,7 +220,7 @@ void QrAVObject::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* insta
     SetCurrentInstance(instance);
     if (!IsDisplayable())
         return;
-    if (sorter && SorterTakes(sorter, this, instance))
+    if (sorter && sorter->AddObject(this, instance))
         return;
     Draw(camera, instance);
 }
@@ -261,7 +239,7 @@ bool QrAVObject::IsCulledByFrustum(QrCamera* camera, uint32_t localMask[kPlaneMa
 {
     if (!camera)
         return false;
-    return IsCulledByPlanes(PlaneCountOf(camera), PlanesOf(camera), PassedMaskOf(camera), localMask);
+    return IsCulledByPlanes(PlaneCountOf(camera), camera->GetPlanes(), camera->GetPassedPlaneMask(), localMask);
 }
 
 bool QrAVObject::IsCulledByPlanes(uint32_t planeCount, const QrPlane* const* planes,
@@ -301,7 +279,7 @@ void QrAVObject::CullAndDraw(QrCamera* camera, QrAVInstance* instance)
         PopState(camera, instance);
     }
     // Give back the planes this object passed, also after a cull by a later plane.
-    uint32_t* passed = PassedMaskOf(camera);
+    uint32_t* passed = camera->GetPassedPlaneMask();
     for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
         passed[w] &= ~localMask[w];
 }
@@ -314,13 +292,13 @@ void QrAVObject::CullAndDisplay(QrCamera* camera, QrSorter* sorter, QrAVInstance
     uint32_t localMask[kPlaneMaskWords] = {};
     if (!IsCulledByFrustum(camera, localMask))
     {
-        const uint8_t sortFlag = SortFlagOf(camera);
+        const uint8_t sortFlag = camera->GetSortFlag();
         PushDisplayState(camera, instance);
         Display(camera, sorter, instance);
         PopDisplayState(camera, instance);
-        SetSortFlagOf(camera, sortFlag);
+        camera->SetSortFlag(sortFlag);
     }
-    uint32_t* passed = PassedMaskOf(camera);
+    uint32_t* passed = camera->GetPassedPlaneMask();
     for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
         passed[w] &= ~localMask[w];
 }
