@@ -36,9 +36,7 @@ QrMultiTextureProperty* QrMultiTextureProperty::GetDefault()
 
 void QrMultiTextureProperty::SetImage(QrImage* image, uint32_t index)
 {
-    if (index >= m_images.GetUsedSize())
-        m_images.SetSize(index + 1);
-    m_images.SetAt(index, image);
+    QrTextureProperty::SetImageAt(m_images, image, index);
 }
 
 QrPointer<QrImage> QrMultiTextureProperty::GetImage(uint32_t index) const

@@ -32,9 +32,7 @@ QrTextureProperty* QrTextureProperty::GetDefault()
 
 void QrTextureProperty::SetImage(QrImage* image, uint32_t index)
 {
-    if (index >= m_images.GetUsedSize())
-        m_images.SetSize(index + 1);
-    m_images.SetAt(index, image);
+    SetImageAt(m_images, image, index);
 }
 
 QrPointer<QrImage> QrTextureProperty::GetImage(uint32_t index) const
@@ -69,6 +67,13 @@ void QrTextureProperty::LinkImages(QrStream& stream, QrObject* owner, uint32_t& 
     // Empty entries are stored too, so the list keeps the length it was saved with.
     for (uint32_t i = 0; i < count; ++i)
         images.SetAt(i, stream.ResolveLinkID<QrImage>(owner));
+}
+
+void QrTextureProperty::SetImageAt(QrTArray<QrImage>& images, QrImage* image, uint32_t index)
+{
+    if (index >= images.GetUsedSize())
+        images.SetSize(index + 1);
+    images.SetAt(index, image);
 }
 
 void QrTextureProperty::RegisterImages(QrStream& stream, const QrTArray<QrImage>& images)

@@ -46,6 +46,8 @@ public:
     static void LinkImages(QrStream& stream, QrObject* owner, uint32_t& pendingLinks, QrTArray<QrImage>& images);
     static void RegisterImages(QrStream& stream, const QrTArray<QrImage>& images);
     static void SaveImageLinks(QrStream& stream, const QrTArray<QrImage>& images);
+    // Grows the list to hold the index first.
+    static void SetImageAt(QrTArray<QrImage>& images, QrImage* image, uint32_t index);
 
 protected:
     ~QrTextureProperty() override = default;
