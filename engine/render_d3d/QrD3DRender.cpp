@@ -242,12 +242,13 @@ void QrD3DRender::SetTransparent(uint8_t flag)
 
 void QrD3DRender::SetTransparentValue(uint32_t) {}
 
-bool QrD3DRender::PrepareTexture(QrImage* /*image*/, uint8_t /*allowEvict*/, uint8_t /*pin*/, int32_t /*memory*/)
+bool QrD3DRender::PrepareTexture(QrImage* image, uint8_t allowEvict, uint8_t pin, int32_t memory)
 {
-    if (QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager())
-        manager->SetRenderer(this);
-    // Textures are made on demand once the texture cache is in place; nothing is prepared ahead.
-    return false;
+    QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
+    if (!manager)
+        return false;
+    manager->SetRenderer(this);
+    return manager->PrepareTexture(image, allowEvict != 0, pin != 0, memory);
 }
 
 bool QrD3DRender::PrepareTexturePair(QrImage* first, QrImage* second, uint8_t allowEvict, uint8_t pin,
