@@ -53,11 +53,16 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateAnimation(context);
+    GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateGeometry(context);
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateSceneGraph(context);
+    GenerateSkinsAndParticles(context);
     GenerateSpecialNodes(context);
+    GenerateTerrain(context);
     return context.Ok();
 }
 
