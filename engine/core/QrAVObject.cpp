@@ -431,10 +431,15 @@ void QrAVObject::CopyMembers(QrAVObject* clone)
 void QrAVObject::LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what)
 {
     const uint32_t count = stream.LoadCount(4, what);
-    if (QrLoadRecord* record = dynamic_cast<QrLoadRecord*>(owner->GetExtraData()))
-        record->m_linkIds.push_back(count);
+    QueueLoadCount(owner, count);
     for (uint32_t i = 0; i < count; ++i)
         stream.LoadLinkID(owner);
+}
+
+void QrAVObject::QueueLoadCount(QrObject* owner, uint32_t count)
+{
+    if (QrLoadRecord* record = dynamic_cast<QrLoadRecord*>(owner->GetExtraData()))
+        record->m_linkIds.push_back(count);
 }
 
 uint32_t QrAVObject::TakeLoadCount(QrObject* owner)

@@ -152,6 +152,8 @@ protected:
     // reads them and queues the count in the owner's load record ahead of the ids, where
     // LinkObject takes it back before it resolves them.
     static void LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what);
+    // Queues a value (a count, or a placeholder id) in the owner's load record.
+    static void QueueLoadCount(QrObject* owner, uint32_t count);
     static uint32_t TakeLoadCount(QrObject* owner);
 
     QrAVInstance* m_currentInstance = nullptr;
