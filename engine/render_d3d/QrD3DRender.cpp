@@ -301,9 +301,10 @@ bool QrD3DRender::GetTextureStatistics(uint32_t* resident, uint32_t* usedThisFra
                                        uint32_t* createdThisFrame, uint32_t* releasedThisFrame)
 {
     const QrD3DDevice& device = *m_driver->GetDevice();
-    const QrTextureManager* manager = device.GetTextureManager();
+    QrTextureManager* manager = device.GetTextureManager();
     if (!manager)
         return false;
+    manager->SetRenderer(this);
     auto put = [](uint32_t* out, uint32_t value)
     {
         if (out)
@@ -319,8 +320,11 @@ bool QrD3DRender::GetTextureStatistics(uint32_t* resident, uint32_t* usedThisFra
 
 uint32_t QrD3DRender::GetTextureStatus()
 {
-    const QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
-    return manager ? manager->GetStatus() : 0;
+    QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
+    if (!manager)
+        return 0;
+    manager->SetRenderer(this);
+    return manager->GetStatus();
 }
 
 bool QrD3DRender::SetUserWord(uint32_t word)

@@ -383,7 +383,11 @@ bool QrTextureManager::GetTexture(int32_t memory, QrImage* image, QrPointer<QrIm
     }
     else
     {
-        if (record->m_revision != ddImage->GetPixelRevision())
+        // Video memory taken by another program comes back empty: fill it again.
+        const bool lost = record->m_surface->IsLost() != plat::Result::Ok;
+        if (lost)
+            record->m_surface->Restore();
+        if (lost || record->m_revision != ddImage->GetPixelRevision())
         {
             // Held so that a replacement cannot be mistaken for it by its address.
             const std::shared_ptr<plat::Surface> before = record->m_texture;

@@ -5,8 +5,10 @@
 
 #include "TextureTestRig.h"
 
+#include "Display.h"
 #include "FailureInjector.h"
 #include "Palette.h"
+#include "QrDDContext.h"
 #include "QrPalette.h"
 
 #include <string>
@@ -226,6 +228,20 @@ TEST_F(QrTextureCacheTest, FullVideoMemoryFallsBackToSystemMemory)
     EXPECT_FALSE(m_renderer->PrepareTexture(c.Get(), 0, 0, 0));
     EXPECT_TRUE(OutputHas("Create system memory texture surface failed"));
     EXPECT_EQ(Manager().GetRecord(c.Get(), 0), nullptr);
+}
+
+TEST_F(QrTextureCacheTest, TextureLostWithTheVideoMemoryIsFilledAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenHardware(kSmallTexture));
+    QrPointer<QrDDImage> image = FlatImage(32, 32, 0x00FF00);
+    ASSERT_TRUE(Use(image.Get()));
+    plat::Surface* texture = TextureOf(image.Get());
+    Context(*m_renderer).GetDisplay()->LoseSurfaces();
+    ASSERT_EQ(texture->IsLost(), plat::Result::SurfaceLost);
+    ASSERT_TRUE(Use(image.Get()));
+    EXPECT_EQ(texture->IsLost(), plat::Result::Ok);
+    EXPECT_EQ(TextureOf(image.Get()), texture);
+    EXPECT_EQ(TexelAt(*texture, 7, 7), plat::PackColor(PixelFormat::Rgb565, 0xFF00FF00));
 }
 
 // ---------------------------------------------------------------- failures while making a texture
