@@ -6,7 +6,6 @@
 #include "Device3D.h"
 #include "QrD3DDevice.h"
 #include "QrD3DDriver.h"
-#include "QrDDBufferImage.h"
 #include "QrImage.h"
 #include "QrRenderCode.h"
 #include "QrTextureManager.h"
@@ -23,37 +22,6 @@ constexpr uint32_t kSecondPassBlend[QrD3DDevice::kMultiTextureModes][2] = {{1, 2
                                                                            {6, 7}, {0, 0}, {0, 6}, {0, 0}};
 
 constexpr uint32_t kSecondPassZBias = 4;
-
-// The manager's texture for a stage; a buffer image is its own texture.
-template <class Manager>
-bool FetchTexture(Manager* manager, int32_t memory, QrImage* image, QrPointer<QrImage>& last,
-                  std::shared_ptr<plat::Surface>& texture, bool& changed, bool& mipmapped, bool& alpha)
-{
-    if constexpr (requires { manager->GetTexture(memory, image, last, texture, changed, mipmapped, alpha); })
-    {
-        return manager->GetTexture(memory, image, last, texture, changed, mipmapped, alpha);
-    }
-    else
-    {
-        (void)manager;
-        (void)memory;
-        changed =
-            (image == nullptr) != (last.Get() == nullptr) || (image && last && image->GetSerial() != last->GetSerial());
-        if (changed)
-            last = image;
-        mipmapped = false;
-        alpha = false;
-        texture = nullptr;
-        if (!image)
-            return true;
-        if (auto* buffer = QrDynamicCast<QrDDBufferImage>(image))
-        {
-            texture = buffer->GetTexture();
-            return true;
-        }
-        return false;
-    }
-}
 
 } // namespace
 
@@ -198,8 +166,8 @@ bool QrD3DDevice::BindTexture(uint32_t stage, QrImage* image, uint32_t slot)
     const bool had = m_boundImages[stage] != nullptr;
     bool ok = true;
     if (m_textureManager)
-        ok = FetchTexture(m_textureManager, static_cast<int32_t>(stage), image, m_boundImages[stage], texture, changed,
-                          mipmapped, alpha);
+        ok = m_textureManager->GetTexture(static_cast<int32_t>(stage), image, m_boundImages[stage], texture, changed,
+                                          mipmapped, alpha);
     else
         ok = !image;
     if (!ok)

@@ -252,12 +252,13 @@ void QrD3DRender::SetTransparent(uint8_t flag)
 
 void QrD3DRender::SetTransparentValue(uint32_t) {}
 
-bool QrD3DRender::PrepareTexture(QrImage* /*image*/, uint8_t /*allowEvict*/, uint8_t /*pin*/, int32_t /*memory*/)
+bool QrD3DRender::PrepareTexture(QrImage* image, uint8_t allowEvict, uint8_t pin, int32_t memory)
 {
-    if (QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager())
-        manager->SetRenderer(this);
-    // Textures are made on demand once the texture cache is in place; nothing is prepared ahead.
-    return false;
+    QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
+    if (!manager)
+        return false;
+    manager->SetRenderer(this);
+    return manager->PrepareTexture(image, allowEvict != 0, pin != 0, memory);
 }
 
 bool QrD3DRender::PrepareTexturePair(QrImage* first, QrImage* second, uint8_t allowEvict, uint8_t pin,
@@ -310,9 +311,10 @@ bool QrD3DRender::GetTextureStatistics(uint32_t* resident, uint32_t* usedThisFra
                                        uint32_t* createdThisFrame, uint32_t* releasedThisFrame)
 {
     const QrD3DDevice& device = *m_driver->GetDevice();
-    const QrTextureManager* manager = device.GetTextureManager();
+    QrTextureManager* manager = device.GetTextureManager();
     if (!manager)
         return false;
+    manager->SetRenderer(this);
     auto put = [](uint32_t* out, uint32_t value)
     {
         if (out)
@@ -328,8 +330,11 @@ bool QrD3DRender::GetTextureStatistics(uint32_t* resident, uint32_t* usedThisFra
 
 uint32_t QrD3DRender::GetTextureStatus()
 {
-    const QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
-    return manager ? manager->GetStatus() : 0;
+    QrTextureManager* manager = m_driver->GetDevice()->GetTextureManager();
+    if (!manager)
+        return 0;
+    manager->SetRenderer(this);
+    return manager->GetStatus();
 }
 
 bool QrD3DRender::SetUserWord(uint32_t word)

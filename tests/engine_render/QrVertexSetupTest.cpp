@@ -5,8 +5,10 @@
 #include "PipelineTestFixture.h"
 
 #include "QrImage.h"
+#include "QrImagePixels.h"
 #include "QrLight.h"
 #include "QrMaterialProperty.h"
+#include "QrRawImageData.h"
 #include "QrRenderCode.h"
 #include "TestFiles.h"
 
@@ -44,7 +46,10 @@ protected:
     {
         const std::string images = testfiles::DataDir() + "/Data/Engine/Images/";
         m_images[0] = QrImage::CreateFromFile((images + "texture64x32.bmp").c_str(), 0);
-        m_images[1] = QrImage::CreateFromFile((images + "bmp24_topdown.bmp").c_str(), 0);
+        // A 16 x 16 picture of its own: textures need power-of-two sides.
+        QrPointer<QrRawImageData> raw(new QrRawImageData);
+        raw->AllocatePixels(QrImagePixels::kFormatRGBA, 16, 16);
+        m_images[1] = QrImage::CreateFromRawData(raw, 0);
         ASSERT_TRUE(m_images[0]);
         ASSERT_TRUE(m_images[1]);
     }
@@ -125,6 +130,23 @@ TEST_F(QrVertexSetupTest, ReplacingTextureComputesNoColourEvenWhenLit)
     // Without texture coordinates the vertex-colour mode decides again.
     ASSERT_EQ(DrawTriangle(), 0u);
     EXPECT_EQ(First().diffuse, 0xFF0000FFu);
+}
+
+TEST_F(QrVertexSetupTest, ImageWithoutATextureDrawsUntexturedAndIsReported)
+{
+    Open();
+    const std::string images = testfiles::DataDir() + "/Data/Engine/Images/";
+    // Five by three: no texture can be made of it.
+    QrPointer<QrImage> odd = QrImage::CreateFromFile((images + "bmp24_topdown.bmp").c_str(), 0);
+    ASSERT_TRUE(odd);
+    m_renderer->SetTexture(odd.Get());
+    const QrPoint3 texture[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    ASSERT_EQ(DrawTriangle(10.0f, nullptr, 1, texture), 0u);
+    ASSERT_EQ(Draws().size(), 1u);
+    EXPECT_EQ(Draws()[0].textureIds[0], 0u);
+    EXPECT_TRUE(Drv().GetStateFlags() & QrD3DDriver::kStateTextureError);
+    EXPECT_EQ(Draws()[0].state.Get(0, plat::StageState::ColorOp), plat::ToState(plat::TextureOp::SelectArg2));
+    m_renderer->SetTexture(nullptr);
 }
 
 TEST_F(QrVertexSetupTest, SecondTextureSetIsDrawnOnlyWithASecondStage)
@@ -264,8 +286,12 @@ TEST_F(QrVertexSetupTest, OneStageDeviceDrawsTwoTexturesInTwoBlendedPasses)
     EXPECT_EQ(blended.Get(plat::RenderState::DestBlend), plat::ToState(plat::BlendFactor::SrcColor));
     EXPECT_EQ(blended.Get(plat::RenderState::ZBias), 4u);
     EXPECT_EQ(blended.Get(1, plat::StageState::ColorOp), plat::ToState(plat::TextureOp::Disable));
-    // The same vertices in both passes.
+    // The same vertices in both passes, each pass with its own texture on stage 0.
     EXPECT_EQ(Draws()[0].indices, Draws()[1].indices);
+    EXPECT_NE(Draws()[0].textureIds[0], 0u);
+    EXPECT_NE(Draws()[1].textureIds[0], 0u);
+    EXPECT_NE(Draws()[0].textureIds[0], Draws()[1].textureIds[0]);
+    EXPECT_EQ(Draws()[1].textureIds[1], 0u);
 
     // Back to one texture: one pass, no bias, blending as the properties asked.
     m_renderer->SetMultiTexture(nullptr, nullptr, nullptr, nullptr);
@@ -274,6 +300,38 @@ TEST_F(QrVertexSetupTest, OneStageDeviceDrawsTwoTexturesInTwoBlendedPasses)
     EXPECT_EQ(Draws()[2].state.Get(plat::RenderState::ZBias), 0u);
     EXPECT_EQ(Draws()[2].state.Get(plat::RenderState::AlphaBlendEnable), 0u);
     EXPECT_EQ(Draws()[2].state.Get(plat::RenderState::SrcBlend), plat::ToState(plat::BlendFactor::SrcAlpha));
+}
+
+TEST_F(QrVertexSetupTest, TwoStageDeviceDrawsBothTexturesInOnePass)
+{
+    Open();
+    LoadImages();
+    m_renderer->SetVertexColorMode(0);
+    m_renderer->SetTextureApplyMode(0);
+    m_renderer->SetTexture(m_images[0].Get());
+    QrImage* second[1] = {m_images[1].Get()};
+    const uint32_t add[1] = {5};
+    m_renderer->SetMultiTexture(second, add, nullptr, nullptr);
+    const QrPoint3 sets[6] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.5f, 0, 0}, {0.25f, 0, 0}, {0, 0.75f, 0}};
+    ASSERT_EQ(DrawTriangle(10.0f, nullptr, 2, sets), 0u);
+    EXPECT_EQ(Dev().GetPassMode(), 1u);
+    ASSERT_EQ(Draws().size(), 1u);
+    const plat::RecordedDraw& draw = Draws()[0];
+    EXPECT_NE(draw.textureIds[0], 0u);
+    EXPECT_NE(draw.textureIds[1], 0u);
+    EXPECT_EQ(draw.state.Get(1, plat::StageState::ColorOp), plat::ToState(plat::TextureOp::Add));
+    EXPECT_EQ(draw.state.Get(0, plat::StageState::ColorOp), plat::ToState(plat::TextureOp::SelectArg1));
+    EXPECT_EQ(draw.state.Get(0, plat::StageState::TexCoordIndex), 0u);
+    EXPECT_EQ(draw.state.Get(1, plat::StageState::TexCoordIndex), 1u);
+    EXPECT_EQ(draw.state.Get(plat::RenderState::AlphaBlendEnable), 0u);
+
+    // Mode 4 puts the second texture on stage 0 with its own coordinates.
+    const uint32_t swapped[1] = {4};
+    m_renderer->SetMultiTexture(second, swapped, nullptr, nullptr);
+    ASSERT_EQ(DrawTriangle(10.0f, nullptr, 2, sets), 0u);
+    EXPECT_EQ(Draws()[1].textureIds[0], draw.textureIds[1]);
+    EXPECT_EQ(Draws()[1].textureIds[1], draw.textureIds[0]);
+    EXPECT_EQ(Draws()[1].state.Get(0, plat::StageState::TexCoordIndex), 1u);
 }
 
 TEST_F(QrVertexSetupTest, SecondTextureFirstInTwoPassesForModeFour)
@@ -291,6 +349,11 @@ TEST_F(QrVertexSetupTest, SecondTextureFirstInTwoPassesForModeFour)
     ASSERT_EQ(Draws().size(), 2u);
     EXPECT_EQ(Draws()[1].state.Get(plat::RenderState::SrcBlend), plat::ToState(plat::BlendFactor::SrcAlpha));
     EXPECT_EQ(Draws()[1].state.Get(plat::RenderState::DestBlend), plat::ToState(plat::BlendFactor::InvSrcAlpha));
+    // The second image is drawn first.
+    EXPECT_NE(Draws()[0].textureIds[0], Draws()[1].textureIds[0]);
+    m_renderer->SetMultiTexture(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(DrawTriangle(10.0f, nullptr, 1, texture), 0u);
+    EXPECT_EQ(Draws()[2].textureIds[0], Draws()[1].textureIds[0]);
 }
 
 } // namespace
