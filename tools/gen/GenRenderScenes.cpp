@@ -31,6 +31,22 @@ namespace gen
 namespace
 {
 
+// The generator has no renderer: its images only carry their pixels into the scene file.
+class SampleImage final : public QrImage
+{
+public:
+    bool LoadFromFile() override { return true; }
+    bool LoadFromRawData() override { return true; }
+
+protected:
+    ~SampleImage() override = default;
+};
+
+QrImage* MakeSampleImage(uint32_t)
+{
+    return new SampleImage;
+}
+
 struct Rgba
 {
     uint8_t r, g, b, a;
@@ -233,8 +249,11 @@ void WriteLargeScene(Context& context)
 
 void GenerateRenderScenes(Context& context)
 {
+    const QrImage::CreateHook previousHook = QrImage::GetCreateHook();
+    QrImage::SetCreateHook(&MakeSampleImage);
     WriteLitScene(context);
     WriteLargeScene(context);
+    QrImage::SetCreateHook(previousHook);
 }
 
 } // namespace gen
