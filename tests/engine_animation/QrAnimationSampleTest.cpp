@@ -125,7 +125,7 @@ TEST_F(QrAnimationSampleTest, AlphaAnimatorFadesTheNodesMaterial)
 
 TEST_F(QrAnimationSampleTest, EveryPrefixOfTheSamplesFailsCleanly)
 {
-    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf"})
+    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skeleton.qrf"})
     {
         std::vector<uint8_t> valid;
         ASSERT_TRUE(plat::ReadFile(Sample(name), valid)) << name;
