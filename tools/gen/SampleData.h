@@ -47,6 +47,7 @@ void GenerateKitchenSink(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 void GenerateSceneGraph(Context& context);
+void GenerateSkinsAndParticles(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
 
