@@ -131,7 +131,7 @@ TEST_F(QrAnimationSampleTest, AlphaAnimatorFadesTheNodesMaterial)
 
 TEST_F(QrAnimationSampleTest, EveryPrefixOfTheSamplesFailsCleanly)
 {
-    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skeleton.qrf", "skinned_model.qrf",
+    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skinned_model.qrf", "blast.qrf",
                              "morph_sheet.qrf", "fountain.qrf"})
     {
         std::vector<uint8_t> valid;

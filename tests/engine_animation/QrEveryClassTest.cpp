@@ -96,14 +96,18 @@ protected:
         return nullptr;
     }
 
+    static std::vector<uint8_t> SaveAlone(QrObject* object)
+    {
+        std::vector<uint8_t> bytes;
+        QrStream saver;
+        saver.InsertTopLevelObject(object);
+        EXPECT_TRUE(saver.SaveToMemory(bytes));
+        return bytes;
+    }
+
     static void ExpectRoundTripAlone(QrObject* object)
     {
-        std::vector<uint8_t> first;
-        {
-            QrStream saver;
-            saver.InsertTopLevelObject(object);
-            ASSERT_TRUE(saver.SaveToMemory(first));
-        }
+        const std::vector<uint8_t> first = SaveAlone(object);
         QrStream loader;
         ASSERT_TRUE(loader.LoadFromMemory(first.data(), first.size()))
             << QrStream::LastErrorMessage << " / " << QrStream::LastErrorContext;
@@ -115,11 +119,7 @@ protected:
         for (uint32_t i = 0; i < loader.GetLoadedCount(); ++i)
             for (QrExtraData* r = loader.GetLoadedAt(i)->GetExtraData(); r; r = r->GetNext())
                 EXPECT_EQ(dynamic_cast<QrLoadRecord*>(r), nullptr) << "load record left on object " << i;
-        std::vector<uint8_t> second;
-        QrStream resaver;
-        resaver.InsertTopLevelObject(loaded);
-        ASSERT_TRUE(resaver.SaveToMemory(second));
-        EXPECT_EQ(first, second);
+        EXPECT_EQ(SaveAlone(loaded), first);
     }
 
     QrCreateFunction m_create = nullptr;
@@ -138,25 +138,15 @@ TEST_P(QrEveryClassTest, KitchenSinkObjectRoundTripsAlone)
         return;
     }
     ASSERT_NE(populated, nullptr) << "the kitchen sink holds no " << GetParam();
-    // A light's nodes are recorded by the nodes (the light's own list of ids is read and
-    // dropped), so a light saved without them comes back lighting nothing: it must come back as
-    // its copy without nodes, and that copy must round-trip.
+    // A light's nodes are recorded by the nodes, so a light saved without them comes back
+    // lighting nothing: it is saved as its copy without nodes, and that copy round-trips.
     auto* light = QrDynamicCast<QrLight>(populated);
     if (light && light->GetAffectedNodes().GetCount() != 0)
     {
         const QrPointer<QrAVObject> copy = light->CreateClone();
         copy->SetName(light->GetName()); // clones go unnamed
+        EXPECT_EQ(SaveAlone(light), SaveAlone(copy.Get()));
         ExpectRoundTripAlone(copy.Get());
-        std::vector<uint8_t> bytes;
-        QrStream saver;
-        saver.InsertTopLevelObject(light);
-        ASSERT_TRUE(saver.SaveToMemory(bytes));
-        QrStream loader;
-        ASSERT_TRUE(loader.LoadFromMemory(bytes.data(), bytes.size()));
-        auto* loaded = QrDynamicCast<QrLight>(loader.GetTopLevelAt(0));
-        ASSERT_NE(loaded, nullptr);
-        EXPECT_EQ(loaded->GetAffectedNodes().GetCount(), 0u);
-        EXPECT_TRUE(copy->IsEqual(loaded));
         return;
     }
     ExpectRoundTripAlone(populated);

@@ -7,6 +7,7 @@
 #include "gen/GenKitchenSink.h"
 #include "gen/SampleData.h"
 
+#include "Qr3dsSkinAndBone.h"
 #include "QrAction.h"
 #include "QrEngineAnimationClasses.h"
 #include "QrImage.h"
@@ -43,6 +44,13 @@ protected:
     {
         QrEngineTest::SetUp();
         RegisterEngineAnimationClasses();
+    }
+
+    void TearDown() override
+    {
+        // Skin bindings made while classes were probed stay on their program-wide list.
+        Qr3dsSkinAndBone::FreeSharedBuffers();
+        QrEngineTest::TearDown();
     }
 
     static bool Wrote(const gen::Context& context)

@@ -3,7 +3,6 @@
 
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
-#include "Qr3dsBone.h"
 #include "Qr3dsPathController.h"
 #include "QrBezierFloatKey.h"
 #include "QrBezierPosKey.h"
@@ -234,31 +233,6 @@ QrPointer<Qr3dsAlphaAnimator> MakeAlphaFade(QrMaterialProperty* target)
     return animator;
 }
 
-QrPointer<Qr3dsBone> MakeSkeleton(QrObject* controller)
-{
-    QrPointer<Qr3dsBone> spine = new Qr3dsBone;
-    spine->SetName("spine");
-    spine->SetLinkedObject(controller);
-    spine->m_skinRotation.MakeFromKind(5, 0.3f, 0.0f, 0.0f, 0.0f);
-    spine->m_skinTranslation = {0.0f, 0.0f, 1.0f};
-    spine->m_skinScale = 1.25f;
-    spine->m_skinChanged = 1;
-    Keys<QrRotKey> rotations;
-    rotations.Add(std::make_unique<QrLinearRotKey>(0.0f, 0.0f, kX));
-    rotations.Add(std::make_unique<QrLinearRotKey>(1.0f, 0.25f, kX));
-    spine->SetRotKeys(rotations.Data(), rotations.Count());
-    QrPointer<Qr3dsBone> neck = new Qr3dsBone;
-    neck->SetName("neck");
-    neck->SetTranslate(0.0f, 0.0f, 0.8f);
-    neck->m_skinTranslation = {0.0f, 0.0f, 0.8f};
-    Keys<QrAnimKey> positions;
-    positions.Add(std::make_unique<QrLinearPosKey>(0.0f, QrPoint3(0.0f, 0.0f, 0.8f)));
-    positions.Add(std::make_unique<QrLinearPosKey>(1.0f, QrPoint3(0.0f, 0.1f, 0.9f)));
-    neck->SetPosKeys(positions.Data(), positions.Count());
-    spine->AttachChild(neck.Get());
-    return spine;
-}
-
 void GenerateAnimation(Context& context)
 {
     // A small key-framed model: the framework finds its nodes by name.
@@ -279,14 +253,6 @@ void GenerateAnimation(Context& context)
     fader->AttachProperty(material.Get());
     QrPointer<Qr3dsAlphaAnimator> animator = MakeAlphaFade(material.Get());
     context.WriteScene("Data/Engine/Animation/alpha_fade.qrf", {fader.Get(), animator.Get()});
-
-    // Two bones stepped by a controller node beside them (not above: the link is counted).
-    QrPointer<QrNode> rig = new QrNode;
-    rig->SetName("rig");
-    QrPointer<Qr3dsAnimationNode> controller = MakeNode("skeleton controller", 0.0f, 0.0f, 0.0f);
-    rig->AttachChild(controller.Get());
-    rig->AttachChild(MakeSkeleton(controller.Get()).Get());
-    context.WriteScene("Data/Engine/Animation/skeleton.qrf", {rig.Get()});
 }
 
 } // namespace gen

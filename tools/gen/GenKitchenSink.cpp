@@ -13,7 +13,11 @@
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
 #include "Qr3dsBone.h"
+#include "Qr3dsMorphShape.h"
+#include "Qr3dsParticleSystem.h"
 #include "Qr3dsPathController.h"
+#include "Qr3dsSkin.h"
+#include "Qr3dsSkinAndBone.h"
 #include "QrAction.h"
 #include "QrAudioEmitter.h"
 #include "QrAutoNormalParticles.h"
@@ -25,7 +29,9 @@
 #include "QrLight.h"
 #include "QrLines.h"
 #include "QrMaterialProperty.h"
+#include "QrMeshCollider.h"
 #include "QrNode.h"
+#include "QrParticleBomb.h"
 #include "QrParticles.h"
 #include "QrProjectedLight.h"
 #include "QrScreenPolygon.h"
@@ -133,7 +139,8 @@ void GenerateKitchenSink(Context& context)
         if (!material)
             material = QrDynamicCast<QrMaterialProperty>(object.Get());
     }
-    styled->AttachChild(MakeBox("Crate", 0.6f, 0.6f, 0.6f, QrColorA(0.7f, 0.6f, 0.3f, 1.0f)).Get());
+    QrPointer<QrTriShape> crate = MakeBox("Crate", 0.6f, 0.6f, 0.6f, QrColorA(0.7f, 0.6f, 0.3f, 1.0f));
+    styled->AttachChild(crate.Get());
     QrPointer<Qr3dsAlphaAnimator> fade = MakeAlphaFade(material);
 
     // One of each geometry class, each under its own node (their own transforms come along).
@@ -151,10 +158,19 @@ void GenerateKitchenSink(Context& context)
     QrPointer<QrNode> animated = Group(root.Get(), "Animated", 3.0f, -2.0f, 0.0f);
     QrPointer<Qr3dsAnimationNode> model = MakeAnimatedModel();
     animated->AttachChild(model.Get());
-    // The bones beside the model that steps them: a link to an ancestor would be a cycle.
-    animated->AttachChild(MakeSkeleton(model.Get()).Get());
     animated->AttachChild(MakePathController(false).Get());
     animated->AttachChild(MakePathController(true).Get());
+    // The skin's bones and the skin hang in the tree, their binding stands beside it.
+    const SkinnedModel skinned = MakeSkinnedModel();
+    QrPointer<QrNode> skinHolder = Group(animated.Get(), "Skinned", -1.5f, 0.0f, 0.0f);
+    skinHolder->AttachChild(skinned.rootBone.Get());
+    skinHolder->AttachChild(skinned.skin.Get());
+    Group(animated.Get(), "Morph", 1.5f, 0.0f, 0.0f)->AttachChild(MakeMorphShape().Get());
+    // The fountain also feels a blast and names the styled box as a mesh collider.
+    QrPointer<Qr3dsParticleSystem> fountain = MakeFountain();
+    fountain->AddForce(MakeBlast().Get());
+    fountain->AddCollider(MakeMeshCollider(crate.Get()).Get());
+    Group(animated.Get(), "Fountain", 0.0f, 1.0f, -1.0f)->AttachChild(fountain.Get());
 
     QrPointer<QrTerrainPage> page = new QrTerrainPage;
     page->SetName("Page_0_0");
@@ -162,8 +178,9 @@ void GenerateKitchenSink(Context& context)
     root->AttachChild(page.Get());
     root->AttachChild(MakeLoonCall().Get());
 
-    // Lights hang in their own group: ambient and sun light everything, the lantern the shapes,
-    // the beam the special nodes. The shadow light receives on the shapes beside it.
+    // Lights hang in their own group: ambient and sun light everything, the lantern the shapes
+    // and the animated things, the beam the special nodes. The shadow light receives on the
+    // shapes beside it.
     QrPointer<QrNode> lights = Group(root.Get(), "Lights", 0.0f, 4.0f, 2.0f);
     const std::vector<QrPointer<QrLight>> kinds = MakeLightKinds();
     for (const QrPointer<QrLight>& light : kinds)
@@ -171,6 +188,7 @@ void GenerateKitchenSink(Context& context)
     kinds[0]->AttachAffectedNode(root.Get());
     kinds[1]->AttachAffectedNode(root.Get());
     kinds[2]->AttachAffectedNode(shapes.Get());
+    kinds[2]->AttachAffectedNode(animated.Get());
     kinds[3]->AttachAffectedNode(nodes.Get());
     QrPointer<QrShadowLight> shadow = MakeBoatShadow();
     lights->AttachChild(shadow.Get());
@@ -199,7 +217,7 @@ void GenerateKitchenSink(Context& context)
     badge->AttachProperty(badgeTexture.Get());
     camera->AttachScreenPolygon(badge.Get());
 
-    std::vector<QrObject*> topLevel = {root.Get(), camera.Get(), fade.Get()};
+    std::vector<QrObject*> topLevel = {root.Get(), camera.Get(), fade.Get(), skinned.binding.Get()};
     topLevel.insert(topLevel.end(), actions.begin(), actions.end());
     const std::vector<QrPointer<QrUser>> users = MakeSampleUsers();
     for (const QrPointer<QrUser>& user : users)
@@ -208,6 +226,8 @@ void GenerateKitchenSink(Context& context)
     context.WriteScene(kKitchenSinkFile, topLevel);
     if (context.Errors().size() == errors)
         CheckEveryClassIsPresent(context);
+    // Bindings made here and by the check would otherwise live until exit.
+    Qr3dsSkinAndBone::FreeSharedBuffers();
 }
 
 } // namespace gen

@@ -13,7 +13,8 @@ namespace gen
 // Relative to the data root.
 inline constexpr const char* kKitchenSinkFile = "Data/Engine/kitchen_sink.qrf";
 
-// Every registered class whose create function makes an object, in name order.
+// Every registered class whose create function makes an object, in name order. It makes one
+// object of each: those that join a program-wide list (skin bindings) stay there.
 std::vector<std::string> ConcreteRegisteredClasses();
 // The class a scene file stores the object under: its own, or the nearest registered base for
 // classes that are never registered (the renderer's images); null when none is registered.

@@ -10,7 +10,11 @@
 class Qr3dsAlphaAnimator;
 class Qr3dsAnimationNode;
 class Qr3dsBone;
+class Qr3dsMorphShape;
+class Qr3dsParticleSystem;
 class Qr3dsPathController;
+class Qr3dsSkin;
+class Qr3dsSkinAndBone;
 class QrAudioEmitter;
 class QrAutoNormalParticles;
 class QrCamera;
@@ -21,6 +25,8 @@ class QrLines;
 class QrMaterialProperty;
 class QrNode;
 class QrObject;
+class QrMeshCollider;
+class QrParticleBomb;
 class QrParticles;
 class QrPoint3;
 class QrProjectedLight;
@@ -55,8 +61,23 @@ QrPointer<Qr3dsAnimationNode> MakeAnimatedModel();
 // Closed: TCB keys back to the start at constant speed; open: Bezier keys.
 QrPointer<Qr3dsPathController> MakePathController(bool closed);
 QrPointer<Qr3dsAlphaAnimator> MakeAlphaFade(QrMaterialProperty* target);
-// A spine bone with a neck bone below, both keyed; the spine is linked to the controller.
-QrPointer<Qr3dsBone> MakeSkeleton(QrObject* controller);
+
+// --- skins, morph shapes and particles
+// A tube skinned to a bone tree, posed at time 0 by its binding (which joins the program-wide
+// binding list: release it with Qr3dsSkinAndBone::FreeSharedBuffers). Hang the root bone and
+// the skin in one tree; the binding stands beside it.
+struct SkinnedModel
+{
+    QrPointer<Qr3dsBone> rootBone;
+    QrPointer<Qr3dsSkin> skin;
+    QrPointer<Qr3dsSkinAndBone> binding;
+};
+SkinnedModel MakeSkinnedModel();
+QrPointer<Qr3dsMorphShape> MakeMorphShape();
+// Particles with gravity, a planar and a spherical collider, two particles in the air.
+QrPointer<Qr3dsParticleSystem> MakeFountain();
+QrPointer<QrParticleBomb> MakeBlast();
+QrPointer<QrMeshCollider> MakeMeshCollider(QrObject* mesh);
 
 // --- engine objects
 std::vector<QrPointer<QrUser>> MakeSampleUsers();
