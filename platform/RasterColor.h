@@ -55,10 +55,8 @@ inline int32_t AddSat(int32_t a, int32_t b)
 // int 0..255, rounded to nearest.
 inline int32_t ChannelFromFloat(float v)
 {
-    if (!(v > 0.0f))
-        return 0;
-    if (v >= 255.0f)
-        return 255;
+    v = v > 0.0f ? v : 0.0f;
+    v = v < 255.0f ? v : 255.0f;
     return static_cast<int32_t>(v + 0.5f);
 }
 

@@ -80,7 +80,8 @@ bool RasterSetup::Prepare(const DrawCall& call)
     {
         const uint32_t index = st.Get(i, StageState::TexCoordIndex);
         coordSet[i] = index < sets ? index : 0;
-        if (combiner.StageReadsTexture(i) && samplers[i].Bind(call.textures[i], st.stage[i], colorKey))
+        sampled[i] = combiner.StageReadsTexture(i) && samplers[i].Bind(call.textures[i], st.stage[i], colorKey);
+        if (sampled[i])
             sampledStages[sampledCount++] = i;
     }
     needsInvW = tableFog || (sampledCount > 0 && perspective);

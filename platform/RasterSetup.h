@@ -49,6 +49,7 @@ struct RasterSetup
     bool combine = false; // false: the vertex colour goes straight on
     TextureSampler samplers[kMaxTextureStages];
     uint32_t sampledStages[kMaxTextureStages] = {}; // stages that read a bound texture
+    bool sampled[kMaxTextureStages] = {};
     uint32_t sampledCount = 0;
     uint32_t coordSet[kMaxTextureStages] = {}; // texture-coordinate set per stage
     bool needsInvW = false;                    // some pixel work divides by the interpolated rhw

@@ -91,7 +91,6 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
 {
     if (!call.state || !call.vertices || !m_setup.Prepare(call))
         return;
-    m_kernel = ChooseSpanKernel(m_setup);
     const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
     auto load = [&](uint32_t n, RasterVertex& out)
     {
@@ -104,7 +103,7 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         for (uint32_t n = 0; n + 1 < count; n += 2)
         {
             if (load(n, v[0]) && load(n + 1, v[1]))
-                DrawLine(m_setup, m_kernel, v[0], v[1]);
+                DrawLine(m_setup, m_batch, v[0], v[1]);
         }
         return;
     }
@@ -135,13 +134,13 @@ void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex
     }
     if (m_setup.wireframe)
     {
-        DrawLine(m_setup, m_kernel, v0, v1);
-        DrawLine(m_setup, m_kernel, v1, v2);
-        DrawLine(m_setup, m_kernel, v2, v0);
+        DrawLine(m_setup, m_batch, v0, v1);
+        DrawLine(m_setup, m_batch, v1, v2);
+        DrawLine(m_setup, m_batch, v2, v0);
         return;
     }
     if (WithinGuardBand(v0) && WithinGuardBand(v1) && WithinGuardBand(v2))
-        DrawTriangle(m_setup, m_kernel, v0, v1, v2);
+        DrawTriangle(m_setup, m_batch, v0, v1, v2);
     else
         ClippedTriangle(v0, v1, v2);
 }
@@ -177,7 +176,7 @@ void SoftwareRasterizer::ClippedTriangle(const RasterVertex& v0, const RasterVer
         from = 1 - from;
     }
     for (uint32_t i = 1; i + 1 < count; ++i)
-        DrawTriangle(m_setup, m_kernel, polygon[from][0], polygon[from][i], polygon[from][i + 1]);
+        DrawTriangle(m_setup, m_batch, polygon[from][0], polygon[from][i], polygon[from][i + 1]);
 }
 
 } // namespace plat

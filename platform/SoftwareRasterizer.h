@@ -8,8 +8,8 @@
 // across the seam (those states are accepted and ignored); range fog and the light-state fog,
 // which pre-transformed vertices carry themselves.
 
+#include "PixelBatch.h"
 #include "RasterSetup.h"
-#include "RasterSpans.h"
 #include "Rasterizer.h"
 
 namespace plat
@@ -27,8 +27,9 @@ private:
     // Cuts a triangle reaching beyond the guard band down to it and draws the pieces.
     void ClippedTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
 
-    RasterSetup m_setup; // rebuilt by every draw; a member only to keep it off the stack
-    SpanKernel m_kernel = nullptr;
+    // Rebuilt by every draw; members only to keep them off the stack.
+    RasterSetup m_setup;
+    PixelBatch m_batch;
 };
 
 } // namespace plat

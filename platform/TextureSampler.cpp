@@ -3,8 +3,219 @@
 #include "Palette.h"
 #include "Surface.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace plat
 {
+namespace
+{
+
+using Level = TextureSampler::Level;
+
+constexpr uint8_t kSkip = 0xFF;
+
+// Texel formats: the raw value at (x, y) of a level and its 0xAARRGGBB colour, each channel
+// widened as ExpandColor does (top bits repeated).
+struct Rgb565Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y)
+    {
+        uint16_t v;
+        std::memcpy(&v, l.pixels + static_cast<intptr_t>(y) * l.pitch + static_cast<intptr_t>(x) * 2, 2);
+        return v;
+    }
+    static uint32_t Argb(uint32_t raw, const uint32_t*)
+    {
+        const uint32_t r = (raw >> 11) & 31, g = (raw >> 5) & 63, b = raw & 31;
+        return 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+    }
+};
+
+struct Argb1555Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Rgb565Texel::Read(l, x, y); }
+    static uint32_t Argb(uint32_t raw, const uint32_t*)
+    {
+        const uint32_t r = (raw >> 10) & 31, g = (raw >> 5) & 31, b = raw & 31;
+        return ((raw & 0x8000) ? 0xFF000000u : 0u) | (r << 3 | r >> 2) << 16 | (g << 3 | g >> 2) << 8 |
+               (b << 3 | b >> 2);
+    }
+};
+
+struct Argb4444Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Rgb565Texel::Read(l, x, y); }
+    static uint32_t Argb(uint32_t raw, const uint32_t*)
+    {
+        return ((raw >> 12) & 15) * 0x11000000u | ((raw >> 8) & 15) * 0x110000u | ((raw >> 4) & 15) * 0x1100u |
+               (raw & 15) * 0x11u;
+    }
+};
+
+struct Argb8888Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y)
+    {
+        uint32_t v;
+        std::memcpy(&v, l.pixels + static_cast<intptr_t>(y) * l.pitch + static_cast<intptr_t>(x) * 4, 4);
+        return v;
+    }
+    static uint32_t Argb(uint32_t raw, const uint32_t*) { return raw; }
+};
+
+struct Xrgb8888Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Argb8888Texel::Read(l, x, y); }
+    static uint32_t Argb(uint32_t raw, const uint32_t*) { return raw | 0xFF000000u; }
+};
+
+struct Rgb888Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y)
+    {
+        const uint8_t* p = l.pixels + static_cast<intptr_t>(y) * l.pitch + static_cast<intptr_t>(x) * 3;
+        return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+    }
+    static uint32_t Argb(uint32_t raw, const uint32_t*) { return raw | 0xFF000000u; }
+};
+
+struct Pal8Texel
+{
+    static uint32_t Read(const Level& l, int32_t x, int32_t y)
+    {
+        return l.pixels[static_cast<intptr_t>(y) * l.pitch + x];
+    }
+    static uint32_t Argb(uint32_t raw, const uint32_t* palette) { return palette[raw & 0xFF]; }
+};
+
+void Store(PixelChannels& out, uint32_t i, uint32_t argb)
+{
+    out.r[i] = static_cast<uint16_t>((argb >> 16) & 0xFF);
+    out.g[i] = static_cast<uint16_t>((argb >> 8) & 0xFF);
+    out.b[i] = static_cast<uint16_t>(argb & 0xFF);
+    out.a[i] = static_cast<uint16_t>(argb >> 24);
+}
+
+// Coordinates wrapped or clamped onto a level, one loop per mode.
+void AddressAll(TextureAddress mode, int32_t* c, uint32_t n, int32_t size, uint32_t mask, bool pow2)
+{
+    if (mode == TextureAddress::Clamp)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const int32_t v = c[i] < 0 ? 0 : c[i];
+            c[i] = v < size ? v : size - 1;
+        }
+    }
+    else if (pow2)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            c[i] = static_cast<int32_t>(static_cast<uint32_t>(c[i]) & mask);
+    }
+    else
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const int32_t m = c[i] % size;
+            c[i] = m < 0 ? m + size : m;
+        }
+    }
+}
+
+template <class T>
+void PointRun(const TextureSampler& s, const Level& level, const float* u, const float* v, uint32_t n,
+              PixelChannels& out, uint8_t* keyed)
+{
+    int32_t tx[kBatchSize];
+    int32_t ty[kBatchSize];
+    const float fw = level.fw;
+    const float fh = level.fh;
+    uint32_t raw[kBatchSize];
+    if (s.WrapsPow2(level))
+    {
+        // The usual case in one loop.
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const int32_t x = static_cast<int32_t>(static_cast<uint32_t>(FloorToInt(u[i] * fw)) & level.maskX);
+            const int32_t y = static_cast<int32_t>(static_cast<uint32_t>(FloorToInt(v[i] * fh)) & level.maskY);
+            raw[i] = T::Read(level, x, y);
+        }
+    }
+    else
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            tx[i] = FloorToInt(u[i] * fw);
+            ty[i] = FloorToInt(v[i] * fh);
+        }
+        s.AddressAllU(level, tx, n);
+        s.AddressAllV(level, ty, n);
+        for (uint32_t i = 0; i < n; ++i)
+            raw[i] = T::Read(level, tx[i], ty[i]);
+    }
+    s.KeyAll(raw, n, keyed);
+    const uint32_t* palette = s.PaletteArgb();
+    for (uint32_t i = 0; i < n; ++i)
+        Store(out, i, T::Argb(raw[i], palette));
+}
+
+// Texel centres sit at half-integer texel coordinates; 8 bits of fraction weight the four
+// nearest. Keyed texels lend no colour, and the sample is keyed when they weigh half or more.
+template <class T>
+void BilinearRun(const TextureSampler& s, const Level& level, const float* u, const float* v, uint32_t n,
+                 PixelChannels& out, uint8_t* keyed)
+{
+    const uint32_t* palette = s.PaletteArgb();
+    for (uint32_t i = 0; i < n; ++i)
+    {
+        const int32_t fx = FloorToInt((u[i] * level.fw - 0.5f) * 256.0f);
+        const int32_t fy = FloorToInt((v[i] * level.fh - 0.5f) * 256.0f);
+        const int32_t x0 = s.AddressU(level, fx >> 8);
+        const int32_t x1 = s.AddressU(level, (fx >> 8) + 1);
+        const int32_t y0 = s.AddressV(level, fy >> 8);
+        const int32_t y1 = s.AddressV(level, (fy >> 8) + 1);
+        const int32_t ax = fx & 255;
+        const int32_t ay = fy & 255;
+        const uint32_t raw[4] = {T::Read(level, x0, y0), T::Read(level, x1, y0), T::Read(level, x0, y1),
+                                 T::Read(level, x1, y1)};
+        const int32_t weights[4] = {(256 - ax) * (256 - ay), ax * (256 - ay), (256 - ax) * ay, ax * ay};
+        int32_t total = 65536;
+        int32_t sums[4] = {0, 0, 0, 0};
+        for (int t = 0; t < 4; ++t)
+        {
+            if (s.Keyed(raw[t]))
+            {
+                total -= weights[t];
+                continue;
+            }
+            const uint32_t c = T::Argb(raw[t], palette);
+            for (int k = 0; k < 4; ++k)
+                sums[k] += static_cast<int32_t>((c >> (8 * k)) & 0xFF) * weights[t];
+        }
+        keyed[i] = total <= 32768 ? 1 : 0;
+        uint32_t argb = 0;
+        if (total == 65536)
+        {
+            for (int k = 0; k < 4; ++k)
+                argb |= static_cast<uint32_t>((sums[k] + 32768) >> 16) << (8 * k);
+        }
+        else if (total > 0)
+        {
+            for (int k = 0; k < 4; ++k)
+                argb |= static_cast<uint32_t>((sums[k] + total / 2) / total) << (8 * k);
+        }
+        Store(out, i, argb);
+    }
+}
+
+template <class T> void PickRuns(TextureFilter mag, TextureFilter min, auto& magRun, auto& minRun)
+{
+    magRun = mag == TextureFilter::Linear ? &BilinearRun<T> : &PointRun<T>;
+    minRun = min == TextureFilter::Linear ? &BilinearRun<T> : &PointRun<T>;
+}
+
+} // namespace
 
 bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kStageStateCount>& stage,
                           bool colorKeyEnable)
@@ -12,27 +223,39 @@ bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kSt
     m_levelCount = 0;
     if (!texture)
         return false;
-    m_format = texture->Format();
-    switch (m_format)
+    auto state = [&stage](StageState s) { return stage[static_cast<uint32_t>(s)]; };
+    auto filter = [](uint32_t value)
+    { return value == ToState(TextureFilter::Linear) ? TextureFilter::Linear : TextureFilter::Point; };
+    const TextureFilter mag = filter(state(StageState::MagFilter));
+    const TextureFilter min = filter(state(StageState::MinFilter));
+    const PixelFormat format = texture->Format();
+    switch (format)
     {
     case PixelFormat::Pal8:
+        PickRuns<Pal8Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Rgb565:
+        PickRuns<Rgb565Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Argb1555:
+        PickRuns<Argb1555Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Argb4444:
+        PickRuns<Argb4444Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Rgb888:
+        PickRuns<Rgb888Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Xrgb8888:
+        PickRuns<Xrgb8888Texel>(mag, min, m_magRun, m_minRun);
+        break;
     case PixelFormat::Argb8888:
+        PickRuns<Argb8888Texel>(mag, min, m_magRun, m_minRun);
         break;
     default:
         return false;
     }
-    m_bytes = BytesPerPixel(m_format);
 
-    auto state = [&stage](StageState s) { return stage[static_cast<uint32_t>(s)]; };
-    auto filter = [](uint32_t value)
-    { return value == ToState(TextureFilter::Linear) ? TextureFilter::Linear : TextureFilter::Point; };
-    m_mag = filter(state(StageState::MagFilter));
-    m_min = filter(state(StageState::MinFilter));
     const uint32_t mip = state(StageState::MipFilter);
     m_mip = mip == ToState(TextureFilter::Point)    ? TextureFilter::Point
             : mip == ToState(TextureFilter::Linear) ? TextureFilter::Linear
@@ -46,7 +269,7 @@ bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kSt
     for (const Surface* s = texture; s && m_levelCount < wanted; s = s->NextMipLevel())
     {
         const PixelView view = s->View();
-        if (!view.pixels || view.width == 0 || view.height == 0 || view.format != m_format)
+        if (!view.pixels || view.width == 0 || view.height == 0 || view.format != format)
             break;
         Level& level = m_levels[m_levelCount++];
         level.pixels = view.pixels;
@@ -61,14 +284,14 @@ bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kSt
     }
     if (m_levelCount == 0)
         return false;
-    m_needsLod = m_levelCount > 1 || m_mag != m_min;
+    m_needsLod = m_levelCount > 1 || mag != min;
 
     const ColorKey* key = texture->SourceColorKey();
     m_keyed = colorKeyEnable && key;
     if (key)
         m_key = *key;
 
-    if (m_format == PixelFormat::Pal8)
+    if (format == PixelFormat::Pal8)
     {
         m_palette.fill(0xFF000000u);
         if (const Palette* palette = texture->AttachedPalette())
@@ -83,42 +306,154 @@ bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kSt
     return true;
 }
 
-uint32_t TextureSampler::SampleBilinear(const Level& level, float u, float v, bool& keyed) const
+void TextureSampler::AddressAllU(const Level& level, int32_t* x, uint32_t n) const
 {
-    // Texel centres sit at half-integer texel coordinates; 8 bits of fraction weight the four.
-    const int32_t fx = FloorToInt((u * level.fw - 0.5f) * 256.0f);
-    const int32_t fy = FloorToInt((v * level.fh - 0.5f) * 256.0f);
-    const int32_t x0 = fx >> 8;
-    const int32_t y0 = fy >> 8;
-    const int32_t ax = fx & 255;
-    const int32_t ay = fy & 255;
-    const int32_t weights[4] = {(256 - ax) * (256 - ay), ax * (256 - ay), (256 - ax) * ay, ax * ay};
-    bool keys[4];
-    const uint32_t texels[4] = {Texel(level, x0, y0, keys[0]), Texel(level, x0 + 1, y0, keys[1]),
-                                Texel(level, x0, y0 + 1, keys[2]), Texel(level, x0 + 1, y0 + 1, keys[3])};
-    int32_t total = 65536;
-    int32_t sums[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 4; ++i)
+    AddressAll(m_addressU, x, n, level.width, level.maskX, level.pow2);
+}
+
+void TextureSampler::AddressAllV(const Level& level, int32_t* y, uint32_t n) const
+{
+    AddressAll(m_addressV, y, n, level.height, level.maskY, level.pow2);
+}
+
+void TextureSampler::KeyAll(const uint32_t* raw, uint32_t n, uint8_t* keyed) const
+{
+    if (!m_keyed)
     {
-        if (keys[i])
+        std::memset(keyed, 0, n);
+        return;
+    }
+    for (uint32_t i = 0; i < n; ++i)
+        keyed[i] = m_key.Matches(raw[i]) ? 1 : 0;
+}
+
+void TextureSampler::SampleGroups(const uint8_t* groupOf, uint32_t n, const float* u, const float* v,
+                                  PixelChannels& out, uint8_t* keyed) const
+{
+    uint32_t pending = 0; // one bit per group present; kSkip marks pixels left out
+    for (uint32_t i = 0; i < n; ++i)
+        pending |= groupOf[i] == kSkip ? 0u : 1u << groupOf[i];
+    uint16_t idx[kBatchSize];
+    float gu[kBatchSize];
+    float gv[kBatchSize];
+    PixelChannels& part = m_groupScratch;
+    uint8_t partKeyed[kBatchSize];
+    while (pending)
+    {
+        const uint32_t group = static_cast<uint32_t>(__builtin_ctz(pending));
+        pending &= pending - 1;
+        const Run run = (group & 1) ? m_minRun : m_magRun;
+        const Level& level = m_levels[group >> 1];
+        uint32_t count = 0;
+        for (uint32_t i = 0; i < n; ++i)
         {
-            total -= weights[i];
+            if (groupOf[i] == group)
+                idx[count++] = static_cast<uint16_t>(i);
+        }
+        if (count == n)
+        {
+            run(*this, level, u, v, n, out, keyed);
             continue;
         }
-        for (int c = 0; c < 4; ++c)
-            sums[c] += static_cast<int32_t>((texels[i] >> (8 * c)) & 0xFF) * weights[i];
+        for (uint32_t j = 0; j < count; ++j)
+        {
+            gu[j] = u[idx[j]];
+            gv[j] = v[idx[j]];
+        }
+        run(*this, level, gu, gv, count, part, partKeyed);
+        for (uint32_t j = 0; j < count; ++j)
+        {
+            const uint32_t i = idx[j];
+            out.r[i] = part.r[j];
+            out.g[i] = part.g[j];
+            out.b[i] = part.b[j];
+            out.a[i] = part.a[j];
+            keyed[i] = partKeyed[j];
+        }
     }
-    // Keyed texels lend no colour; the sample is keyed when they weigh half or more.
-    keyed = total <= 32768;
-    if (total == 0)
-        return 0;
-    uint32_t out = 0;
-    for (int c = 0; c < 4; ++c)
+}
+
+void TextureSampler::SampleBatch(const float* u, const float* v, const float* lod, uint32_t n, PixelChannels& out,
+                                 PixelChannels& scratch, uint8_t* keep) const
+{
+    uint8_t keyed[kBatchSize];
+    if (!m_needsLod)
     {
-        const int32_t value = total == 65536 ? (sums[c] + 32768) >> 16 : (sums[c] + total / 2) / total;
-        out |= static_cast<uint32_t>(value) << (8 * c);
+        m_magRun(*this, m_levels[0], u, v, n, out, keyed);
     }
-    return out;
+    else
+    {
+        // Each pixel's level and filter: magnified at lod <= 0, else minified at the nearest
+        // level (point) or between the two around lod (linear).
+        uint8_t group[kBatchSize] = {};
+        uint8_t upper[kBatchSize];
+        uint8_t frac[kBatchSize];
+        bool blends = false;
+        const int32_t last = static_cast<int32_t>(m_levelCount) - 1;
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const float l = lod[i];
+            int32_t level = 0;
+            int32_t f = 0;
+            if (l > 0.0f)
+            {
+                if (m_mip == TextureFilter::Linear)
+                {
+                    level = FloorToInt(l);
+                    f = std::min(static_cast<int32_t>((l - static_cast<float>(level)) * 256.0f), 255);
+                    if (level >= last)
+                    {
+                        level = last;
+                        f = 0;
+                    }
+                }
+                else
+                {
+                    level = std::min(FloorToInt(l + 0.5f), last);
+                }
+            }
+            group[i] = static_cast<uint8_t>(level * 2 + (l > 0.0f ? 1 : 0));
+            upper[i] = static_cast<uint8_t>((level + 1) * 2 + 1);
+            frac[i] = static_cast<uint8_t>(f);
+            blends = blends || f > 0;
+        }
+        SampleGroups(group, n, u, v, out, keyed);
+        if (blends)
+        {
+            // The next level for the pixels between two.
+            uint8_t keyedUpper[kBatchSize];
+            for (uint32_t i = 0; i < n; ++i)
+            {
+                if (frac[i] == 0)
+                    upper[i] = kSkip;
+            }
+            SampleGroups(upper, n, u, v, scratch, keyedUpper);
+            for (uint32_t i = 0; i < n; ++i)
+            {
+                const int32_t f = frac[i];
+                if (f == 0)
+                    continue;
+                // The nearer level decides the key; a keyed other level lends no colour.
+                const bool k0 = keyed[i] != 0;
+                const bool k1 = keyedUpper[i] != 0;
+                uint16_t* dst[4] = {out.r, out.g, out.b, out.a};
+                const uint16_t* src[4] = {scratch.r, scratch.g, scratch.b, scratch.a};
+                for (int c = 0; c < 4; ++c)
+                {
+                    if (k0 && !k1)
+                        dst[c][i] = src[c][i];
+                    else if (!k0 && !k1)
+                        dst[c][i] = static_cast<uint16_t>((dst[c][i] * (256 - f) + src[c][i] * f + 128) >> 8);
+                }
+                keyed[i] = f < 128 ? k0 : k1;
+            }
+        }
+    }
+    if (m_keyed)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            keep[i] = keyed[i] ? 0 : keep[i];
+    }
 }
 
 } // namespace plat
