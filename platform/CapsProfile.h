@@ -117,6 +117,13 @@ struct DeviceProfile
     std::vector<PixelFormat> textureFormats; // in enumeration order
 };
 
+// A display driver besides the primary one, as enumeration lists it.
+struct DisplayDriver
+{
+    std::string description;
+    DisplayCaps hardwareCaps;
+};
+
 struct DisplayMode
 {
     uint32_t width = 0;
@@ -137,6 +144,8 @@ struct CapsProfile
     uint32_t textureMemoryBytes = 16u * 1024u * 1024u; // video memory for textures
     uint32_t maxBackBuffers = 2;
     DeviceProfile devices[kDeviceKindCount];
+    // Further drivers that enumeration reports; the primary one is never listed.
+    std::vector<DisplayDriver> secondaryDrivers;
 
     const DeviceProfile& Device(DeviceKind kind) const { return devices[static_cast<uint32_t>(kind)]; }
     DeviceProfile& Device(DeviceKind kind) { return devices[static_cast<uint32_t>(kind)]; }

@@ -2,6 +2,7 @@
 
 #include "Clipper.h"
 #include "DisplayContext.h"
+#include "FailureInjector.h"
 #include "Graphics3D.h"
 #include "Surface.h"
 
@@ -28,6 +29,29 @@ Result Display::Create(const DisplayConfig& config, std::shared_ptr<Display>& ou
 Result Display::Create(std::shared_ptr<Display>& out)
 {
     return Create(CurrentDisplayConfig(), out);
+}
+
+Result Display::Create(const DisplayDriver& driver, std::shared_ptr<Display>& out)
+{
+    DisplayConfig config = CurrentDisplayConfig();
+    config.profile.driverDescription = driver.description;
+    config.profile.hardwareCaps = driver.hardwareCaps;
+    config.profile.secondaryDrivers.clear();
+    return Create(config, out);
+}
+
+Result EnumerateDisplayDrivers(std::vector<DisplayDriver>& out)
+{
+    out.clear();
+    const DisplayConfig& config = CurrentDisplayConfig();
+    if (config.injector)
+    {
+        const Result r = config.injector->Check(Operation::EnumerateDrivers);
+        if (r != Result::Ok)
+            return r;
+    }
+    out = config.profile.secondaryDrivers;
+    return Result::Ok;
 }
 
 const std::string& Display::DriverDescription() const
@@ -348,6 +372,12 @@ void Display::LoseSurfaces()
         if ((s->Caps() & (kCapsPrimary | kCapsVideoMemory)) != 0)
             s->MarkLost();
     }
+}
+
+void Display::LoseAllSurfaces()
+{
+    for (Surface* s : m_context->liveSurfaces)
+        s->MarkLost();
 }
 
 } // namespace plat

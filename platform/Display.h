@@ -29,12 +29,18 @@ constexpr uint32_t kCoopExclusive = 0x4;
 constexpr uint32_t kCoopAllowReboot = 0x8;
 constexpr uint32_t kCoopMultithreaded = 0x10;
 
+// The drivers besides the primary one, from the program-wide configuration.
+Result EnumerateDisplayDrivers(std::vector<DisplayDriver>& out);
+
 class Display
 {
 public:
     // A display of the given configuration, or of the program-wide one.
     static Result Create(const DisplayConfig& config, std::shared_ptr<Display>& out);
     static Result Create(std::shared_ptr<Display>& out);
+    // A display of one of the enumerated drivers: the program-wide configuration with that
+    // driver's description and hardware capabilities.
+    static Result Create(const DisplayDriver& driver, std::shared_ptr<Display>& out);
 
     const std::string& DriverDescription() const;
     Result GetCaps(DisplayCaps* hardware, DisplayCaps* emulation) const;
@@ -66,6 +72,8 @@ public:
     // What another program taking the display does: the primary and every surface in video
     // memory are lost until restored.
     void LoseSurfaces();
+    // What a reset of the display does: every live surface is lost, system memory included.
+    void LoseAllSurfaces();
 
 private:
     explicit Display(std::shared_ptr<DisplayContext> context);

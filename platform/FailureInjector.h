@@ -14,6 +14,7 @@ namespace plat
 enum class Operation : uint8_t
 {
     CreateDisplay,
+    EnumerateDrivers,
     GetCaps,
     GetDisplayMode,
     EnumDisplayModes,

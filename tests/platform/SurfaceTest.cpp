@@ -228,6 +228,26 @@ TEST(Surface, LostSurfacesFailUntilRestored)
               (std::vector<std::string>{"Restore 2 -> SurfaceLost", "Restore 2", "Restore 1"}));
 }
 
+TEST(Surface, ResetLosesSystemMemorySurfacesAndTheirMipLevels)
+{
+    Rig rig;
+    auto system = rig.Make(4, 4, PixelFormat::Rgb565);
+    auto mipmapped = rig.Make(4, 4, PixelFormat::Rgb565, kCapsTexture | kCapsMipmap | kCapsComplex | kCapsSystemMemory);
+    FillPattern(*system);
+    std::shared_ptr<Surface> level1;
+    ASSERT_EQ(mipmapped->GetAttachedSurface(kCapsMipmap, level1), Result::Ok);
+
+    rig.display->LoseAllSurfaces();
+    EXPECT_EQ(system->IsLost(), Result::SurfaceLost);
+    EXPECT_EQ(mipmapped->IsLost(), Result::SurfaceLost);
+    EXPECT_EQ(level1->IsLost(), Result::SurfaceLost);
+    EXPECT_EQ(level1->Restore(), Result::ImplicitlyCreated);
+    ASSERT_EQ(mipmapped->Restore(), Result::Ok);
+    EXPECT_EQ(level1->IsLost(), Result::Ok);
+    ASSERT_EQ(system->Restore(), Result::Ok);
+    EXPECT_EQ(Pixel(*system, 1, 1), 0u);
+}
+
 TEST(Surface, ChangingTheDisplayModeLosesVideoSurfaces)
 {
     Rig rig;

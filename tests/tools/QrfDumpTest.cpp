@@ -6,10 +6,14 @@
 #include "TestFiles.h"
 #include "TestStreamObjects.h"
 
+#include "QrCamera.h"
+#include "QrNode.h"
 #include "QrStream.h"
+#include "QrTriShape.h"
 
 #include "Files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -113,6 +117,131 @@ TEST_F(QrfDumpTest, ListsEveryObjectInFileOrderWithItsLinkIdAndTopLevelMark)
                     "  #2 TestLeaf \"lure\"\n"
                     "* #3 TestLeaf\n"
                     "  #4 TestAction\n");
+}
+
+TEST_F(QrfDumpTest, PrintsTheNodeTreeWithSharedLeavesUnderEveryParent)
+{
+    const QrPoint3 corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const uint16_t indices[] = {0, 1, 2};
+    QrPointer<QrTriShape> leaf(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr));
+    leaf->SetName("leaf");
+    QrPointer<QrNode> root(new QrNode);
+    root->SetName("root");
+    QrPointer<QrNode> left(new QrNode);
+    left->SetTranslate(-1.5f, 0, 2);
+    QrPointer<QrNode> inner(new QrNode);
+    inner->SetName("inner");
+    inner->SetTranslate(0, 0.25f, 0);
+    QrPointer<QrNode> right(new QrNode);
+    right->SetName("right");
+    root->AttachChild(left.Get());
+    left->AttachChild(inner.Get());
+    inner->AttachChild(leaf.Get());
+    root->AttachChild(right.Get());
+    right->AttachChild(leaf.Get());
+    QrPointer<QrTriShape> loose(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr));
+    const std::string path = m_dir.File("tree.qrf");
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(root.Get());
+        saver.InsertTopLevelObject(inner.Get()); // inside the tree: printed there only
+        saver.InsertTopLevelObject(loose.Get());
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    int status = -1;
+    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    EXPECT_EQ(status, 0);
+    const std::string tree = text.substr(text.find("tree\n"));
+    EXPECT_EQ(tree, "tree\n"
+                    "  QrNode \"root\" at (0, 0, 0)\n"
+                    "    QrNode at (-1.5, 0, 2)\n"
+                    "      QrNode \"inner\" at (0, 0.25, 0)\n"
+                    "        QrTriShape \"leaf\" at (0, 0, 0) [shared by 2 parents]\n"
+                    "    QrNode \"right\" at (0, 0, 0)\n"
+                    "      QrTriShape \"leaf\" at (0, 0, 0) [shared by 2 parents]\n"
+                    "  QrTriShape at (0, 0, 0)\n");
+}
+
+TEST_F(QrfDumpTest, FrameGoesThroughTheFilesCameraInCallOrder)
+{
+    const QrPoint3 corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const uint16_t indices[] = {0, 1, 2};
+    QrPointer<QrNode> root(new QrNode);
+    QrPointer<QrNode> slot(new QrNode);
+    slot->SetTranslate(5, 0, 0);
+    root->AttachChild(slot.Get());
+    slot->AttachChild(QrPointer<QrTriShape>(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr)).Get());
+    QrPointer<QrCamera> camera(new QrCamera(0.5f, 50.0f));
+    camera->SetName("eye");
+    camera->SetSceneRoot(root.Get());
+    const std::string path = m_dir.File("frame.qrf");
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(camera.Get());
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    camera->SetSceneRoot(nullptr);
+
+    int status = -1;
+    const std::vector<std::string> lines =
+        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out); }, status));
+    EXPECT_EQ(status, 0);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "camera \"eye\"");
+    EXPECT_EQ(lines[1].rfind("SetCameraData ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "BeginFrame");
+    EXPECT_EQ(lines.back(), "EndFrame");
+    std::vector<std::string> names;
+    for (const std::string& line : lines)
+        names.push_back(line.substr(0, line.find(' ')));
+    const auto draw = std::find(names.begin(), names.end(), "RenderShape");
+    ASSERT_NE(draw, names.end());
+    EXPECT_EQ(draw[-1], "SetWorldTransform");
+    EXPECT_NE(std::find(names.begin(), draw, "SetClipPlanes"), draw);
+    EXPECT_EQ(lines[size_t(draw - names.begin())].rfind("RenderShape triangles=1 vertices=3 ", 0), 0u);
+}
+
+TEST_F(QrfDumpTest, FrameWithoutACameraFramesTheWorldBound)
+{
+    // Shapes far from the origin: the default camera would see none of them.
+    const QrPoint3 corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const uint16_t indices[] = {0, 1, 2};
+    QrPointer<QrTriShape> shape(new QrTriShape(3, corners, nullptr, 1, indices, nullptr, nullptr));
+    QrPointer<QrNode> root(new QrNode);
+    root->SetTranslate(300, -40, 75);
+    for (int i = 0; i < 3; ++i)
+    {
+        QrPointer<QrNode> slot(new QrNode);
+        slot->SetTranslate(float(i) * 20.0f, float(i) * -5.0f, 0);
+        slot->AttachChild(shape.Get());
+        root->AttachChild(slot.Get());
+    }
+    const std::string path = m_dir.File("nocamera.qrf");
+    {
+        QrStream saver;
+        saver.InsertTopLevelObject(root.Get());
+        ASSERT_TRUE(saver.Save(path.c_str()));
+    }
+    int status = -1;
+    const std::vector<std::string> lines =
+        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out); }, status));
+    EXPECT_EQ(status, 0);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "camera framing the world bound");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("RenderShape ", 0) == 0; }),
+              3);
+
+    // A file with nothing positioned has nothing to draw.
+    const std::string empty = m_dir.File("empty.qrf");
+    {
+        QrStream saver;
+        ASSERT_TRUE(saver.Save(empty.c_str()));
+    }
+    const std::string text =
+        Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(empty.c_str(), out); }, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("holds nothing to draw"), std::string::npos) << text;
 }
 
 TEST_F(QrfDumpTest, ShowsTheIdsAndVersionTheFileGave)

@@ -9,8 +9,9 @@ printf '%s\n' "$out"
 fail() { echo "$1"; exit 1; }
 printf '%s\n' "$out" | sed -n 1p | grep -qx 'version 2\.2' || fail "first line is not the version"
 printf '%s\n' "$out" | sed -n 2p | grep -Eqx 'objects [1-9][0-9]*, top-level [1-9][0-9]*' || fail "no object count"
-# The engine numbers objects from 1 in file order, and the first is top-level.
-ids=$(printf '%s\n' "$out" | tail -n +3 | sed -E 's/^. #([0-9]+) .*/\1/')
+# The engine numbers objects from 1 in file order, and the first is top-level. The node trees
+# follow the object list.
+ids=$(printf '%s\n' "$out" | tail -n +3 | sed '/^tree$/,$d' | sed -E 's/^. #([0-9]+) .*/\1/')
 [ "$ids" = "$(seq 1 "$(printf '%s\n' "$ids" | wc -l)")" ] || fail "link ids are not 1, 2, 3 ..."
 printf '%s\n' "$out" | sed -n 3p | grep -Eq '^\* #1 [A-Za-z]' || fail "first object is not top-level"
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT

@@ -53,10 +53,15 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateAnimation(context);
+    GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateGeometry(context);
     GenerateImages(context);
     GenerateLights(context);
     GenerateProperties(context);
+    GenerateSceneGraph(context);
+    GenerateSpecialNodes(context);
+    GenerateTerrain(context);
     return context.Ok();
 }
 

@@ -39,9 +39,14 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateAnimation(Context& context);
+void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
+void GenerateSceneGraph(Context& context);
+void GenerateSpecialNodes(Context& context);
+void GenerateTerrain(Context& context);
 
 } // namespace gen

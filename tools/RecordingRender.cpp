@@ -522,7 +522,11 @@ void RecordingRender::SetClipPlanes(const QrPlane* const* planes, uint32_t count
     {
         list = "[";
         for (uint32_t i = 0; i < count; ++i)
-            list += (i ? " " : "") + (planes[i] ? Describe(*planes[i]) : std::string("null"));
+        {
+            if (i)
+                list += ' ';
+            list += planes[i] ? Describe(*planes[i]) : std::string("null");
+        }
         list += "]";
     }
     Log("SetClipPlanes count=" + Num(count) + " frustumCount=" + Num(frustumCount) +

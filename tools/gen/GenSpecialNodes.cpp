@@ -1,0 +1,121 @@
+#include "SampleData.h"
+
+#include "QrBSPNode.h"
+#include "QrBillboardNode.h"
+#include "QrCollisionSwitch.h"
+#include "QrFltAnimationNode.h"
+#include "QrLODNode.h"
+#include "QrMaterialProperty.h"
+#include "QrSwitchNode.h"
+
+#include "Format.h"
+
+#include <string>
+
+namespace gen
+{
+
+namespace
+{
+
+// A named empty node standing in for a shape, tinted so that viewers tell the children apart.
+QrPointer<QrNode> Part(const std::string& name, float x, float y, float z, float red, float green, float blue)
+{
+    QrPointer<QrNode> part = new QrNode;
+    part->SetName(name.c_str());
+    part->SetTranslate(x, y, z);
+    QrPointer<QrMaterialProperty> tint = new QrMaterialProperty;
+    tint->m_diffuse = QrPoint3(red, green, blue);
+    tint->m_ambient = QrPoint3(red * 0.5f, green * 0.5f, blue * 0.5f);
+    part->AttachProperty(tint.Get());
+    return part;
+}
+
+void WriteSwitch(Context& context)
+{
+    QrPointer<QrSwitchNode> node = new QrSwitchNode;
+    node->SetName("lure choice");
+    node->SetTranslate(0.0f, 1.0f, -4.0f);
+    node->AttachChild(Part("spinner", 0.0f, 0.0f, 0.0f, 0.9f, 0.8f, 0.1f).Get());
+    node->AttachChild(Part("crankbait", 0.0f, 0.0f, 0.0f, 0.2f, 0.7f, 0.2f).Get());
+    node->SetAt(3, Part("worm", 0.0f, 0.0f, 0.0f, 0.6f, 0.1f, 0.5f).Get()); // slot 2 stays empty
+    node->SetActiveIndex(1);
+    node->SetUpdateActiveOnly(1);
+    context.WriteScene("Data/Engine/Nodes/switch.qrf", {node.Get()});
+}
+
+void WriteLOD(Context& context)
+{
+    QrPointer<QrLODNode> node = new QrLODNode;
+    node->SetName("bass levels");
+    node->SetScale(1.5f);
+    const char* const names[] = {"bass high", "bass medium", "bass low"};
+    const float limits[] = {0.0f, 12.5f, 40.0f, 150.0f};
+    for (uint32_t i = 0; i < 3; ++i)
+    {
+        node->AttachChild(Part(names[i], 0.0f, 0.0f, 0.0f, 0.3f, 0.5f - 0.1f * float(i), 0.2f).Get());
+        node->AddRange(limits[i], limits[i + 1], i);
+        node->SetRangeCenter(i, QrPoint3(0.0f, 0.25f * float(i), 0.0f));
+    }
+    node->SetPerRangeCenters(1);
+    context.WriteScene("Data/Engine/Nodes/lod.qrf", {node.Get()});
+}
+
+void WriteBillboard(Context& context)
+{
+    QrPointer<QrBillboardNode> node = new QrBillboardNode;
+    node->SetName("reed cut-out");
+    node->SetMode(QrBillboardNode::kFaceViewPlane);
+    node->SetTranslate(6.0f, 0.0f, 2.0f);
+    node->AttachChild(Part("reed", 0.0f, 1.0f, 0.0f, 0.4f, 0.6f, 0.2f).Get());
+    context.WriteScene("Data/Engine/Nodes/billboard.qrf", {node.Get()});
+}
+
+void WriteBSP(Context& context)
+{
+    QrPointer<QrBSPNode> node = new QrBSPNode;
+    node->SetName("dock split");
+    node->SetModelPlane(QrPlane(QrPoint3(0.0f, 0.0f, 1.0f), 2.0f));
+    node->AttachChild(Part("dock front", 0.0f, 0.0f, 3.0f, 0.6f, 0.4f, 0.2f).Get());
+    node->AttachChild(Part("dock back", 0.0f, 0.0f, 1.0f, 0.4f, 0.3f, 0.2f).Get());
+    context.WriteScene("Data/Engine/Nodes/bsp.qrf", {node.Get()});
+}
+
+void WriteCollisionSwitch(Context& context)
+{
+    QrPointer<QrCollisionSwitch> node = new QrCollisionSwitch;
+    node->SetName("weeds");
+    node->SetCollide(0);
+    node->AttachChild(Part("weed patch", 1.0f, 0.0f, 1.0f, 0.1f, 0.5f, 0.1f).Get());
+    node->AttachChild(Part("lily pads", -1.0f, 0.0f, 2.0f, 0.2f, 0.6f, 0.3f).Get());
+    context.WriteScene("Data/Engine/Nodes/collision_switch.qrf", {node.Get()});
+}
+
+void WriteFltAnimation(Context& context)
+{
+    QrPointer<QrFltAnimationNode> node = new QrFltAnimationNode;
+    node->SetName("splash flip-book");
+    node->SetPeriod(0.75);
+    node->SetSwing(1);
+    for (int i = 0; i < 6; ++i)
+    {
+        const float shade = 0.5f + 0.1f * float(i);
+        node->AttachChild(Part(plat::Format("splash %d", i), 0.0f, 0.1f * float(i), 0.0f, shade, shade, 1.0f).Get());
+    }
+    context.WriteScene("Data/Engine/Nodes/flt_animation.qrf", {node.Get()});
+}
+
+} // namespace
+
+// One scene per special node class, each away from its defaults.
+void GenerateSpecialNodes(Context& context)
+{
+    WriteSwitch(context);
+    WriteLOD(context);
+    WriteBillboard(context);
+    WriteBSP(context);
+    WriteCollisionSwitch(context);
+    WriteFltAnimation(context);
+}
+
+} // namespace gen
