@@ -42,7 +42,8 @@ struct Canvas
 
     // Cleared to black (and depth to its largest value). States: the device defaults with
     // culling off.
-    explicit Canvas(uint32_t width = 16, uint32_t height = 16, plat::PixelFormat depthFormat = plat::PixelFormat::Unknown)
+    explicit Canvas(uint32_t width = 16, uint32_t height = 16,
+                    plat::PixelFormat depthFormat = plat::PixelFormat::Unknown)
     {
         target = rig.Make(width, height, plat::PixelFormat::Rgb565,
                           plat::kCapsOffscreenPlain | plat::kCaps3DDevice | plat::kCapsSystemMemory);
@@ -128,7 +129,8 @@ struct Canvas
         rasterizer.Draw(call);
     }
 
-    template <typename Vertex> void Triangles(const std::vector<Vertex>& vertices, const std::vector<uint16_t>& indices = {})
+    template <typename Vertex>
+    void Triangles(const std::vector<Vertex>& vertices, const std::vector<uint16_t>& indices = {})
     {
         Draw(plat::PrimitiveType::TriangleList, vertices, indices);
     }

@@ -103,9 +103,8 @@ TEST(RasterizerCoverage, AFanAroundAPixelCentreCoversItOnce)
     c.Counting();
     const float w = 14.0f;
     const float h = 12.0f;
-    const float rim[][2] = {{0, 0},     {3.5f, 0}, {7, 0},     {10.25f, 0}, {w, 0},     {w, 4},
-                            {w, 6},     {w, h},    {11, h},    {7, h},      {2.75f, h}, {0, h},
-                            {0, 8.5f},  {0, 6},    {0, 2}};
+    const float rim[][2] = {{0, 0},  {3.5f, 0}, {7, 0},     {10.25f, 0}, {w, 0},    {w, 4}, {w, 6}, {w, h},
+                            {11, h}, {7, h},    {2.75f, h}, {0, h},      {0, 8.5f}, {0, 6}, {0, 2}};
     const size_t count = sizeof rim / sizeof rim[0];
     std::vector<TlVertex1> vertices;
     for (size_t i = 0; i < count; ++i)
