@@ -1,5 +1,6 @@
 #include "AnimationTestFixture.h"
 
+#include "Qr3dsSkinAndBone.h"
 #include "QrEngineAnimationClasses.h"
 
 void QrAnimationTest::SetUp()
@@ -11,6 +12,8 @@ void QrAnimationTest::SetUp()
 
 void QrAnimationTest::TearDown()
 {
+    // Skin bindings live on their program-wide list until it is released.
+    Qr3dsSkinAndBone::FreeSharedBuffers();
     EXPECT_EQ(QrAnimTiming::GetListCount(), m_timingAtStart) << "timing parts left on the list";
     QrEngineTest::TearDown();
 }

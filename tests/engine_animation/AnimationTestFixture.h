@@ -1,6 +1,7 @@
 #pragma once
 // Fixture of the animation tests: the engine fixture with the animation classes registered,
-// which also checks that every timing part made during a test left the program-wide list.
+// which releases the skin bindings' program-wide list and then checks that every timing part
+// made during a test left the program-wide list.
 // TimedProbe is an animated object whose apply runs a test's callback.
 
 #include "QrTestFixture.h"

@@ -1,14 +1,20 @@
 #include "AnimationTestFixture.h"
+#include "KeyTestHelpers.h"
 #include "TestFiles.h"
 
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
+#include "Qr3dsMorphShape.h"
+#include "Qr3dsParticleSystem.h"
 #include "Qr3dsPathController.h"
+#include "Qr3dsSkin.h"
+#include "Qr3dsSkinAndBone.h"
 #include "QrMaterialProperty.h"
 #include "QrStream.h"
 
 #include "Files.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -125,7 +131,8 @@ TEST_F(QrAnimationSampleTest, AlphaAnimatorFadesTheNodesMaterial)
 
 TEST_F(QrAnimationSampleTest, EveryPrefixOfTheSamplesFailsCleanly)
 {
-    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf"})
+    for (const char* name :
+         {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skinned_model.qrf", "morph_sheet.qrf", "fountain.qrf"})
     {
         std::vector<uint8_t> valid;
         ASSERT_TRUE(plat::ReadFile(Sample(name), valid)) << name;
@@ -135,6 +142,106 @@ TEST_F(QrAnimationSampleTest, EveryPrefixOfTheSamplesFailsCleanly)
             EXPECT_FALSE(stream.LoadFromMemory(valid.data(), n)) << name << " prefix " << n;
         }
     }
+}
+
+TEST_F(QrAnimationSampleTest, SkinnedModelBendsWithItsBones)
+{
+    const std::string file = Sample("skinned_model.qrf");
+    QrStream stream;
+    ASSERT_TRUE(stream.Load(file.c_str())) << QrStream::LastErrorContext;
+    ASSERT_EQ(stream.GetTopLevelCount(), 2u);
+    ExpectByteIdenticalResave(stream, file);
+    auto* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
+    auto* binding = QrDynamicCast<Qr3dsSkinAndBone>(stream.GetTopLevelAt(1));
+    ASSERT_TRUE(root && binding);
+    auto* body = QrDynamicCast<Qr3dsSkin>(root->GetObjectByName("body"));
+    ASSERT_NE(body, nullptr);
+    ASSERT_EQ(binding->GetSkinCount(), 1u);
+    EXPECT_EQ(binding->GetSkinAt(0), body);
+    EXPECT_EQ(binding->GetMode(), QrAnimTiming::kModeUpdate);
+    // Every bone names the binding, whose timing part the framework steps.
+    for (const char* name : {"pelvis", "spine", "neck", "thigh"})
+    {
+        auto* bone = QrDynamicCast<Qr3dsBone>(root->GetObjectByName(name));
+        ASSERT_NE(bone, nullptr) << name;
+        EXPECT_EQ(bone->GetLinkedObject(), binding) << name;
+    }
+    // At rest the tube stands straight: ring r at height r / 2.
+    EXPECT_EQ(body->GetVertices()[0], QrPoint3(0.4f, 0.0f, 0.0f));
+    EXPECT_EQ(body->GetVertices()[32], QrPoint3(0.4f, 0.0f, 2.0f));
+
+    // At 1 s the pelvis has turned 0.3 about z and the spine bent 0.5 about x.
+    static_cast<QrAnimTiming&>(*binding).Update(1.0f);
+    ExpectPointNear(body->GetVertices()[0], {0.4f * std::cos(0.3f), 0.4f * std::sin(0.3f), 0.0f});
+    // Ring 3 follows the spine rigidly: each vertex keeps its distance from the spine's origin.
+    auto* spine = QrDynamicCast<Qr3dsBone>(root->GetObjectByName("spine"));
+    for (int i = 24; i < 32; ++i)
+        EXPECT_NEAR((body->GetVertices()[i] - spine->m_skinTranslation).Length(), std::sqrt(0.16f + 0.25f), 1e-5f);
+    // The top ring leans over with the spine: its +y side is carried past the axis.
+    EXPECT_LT(body->GetVertices()[34].y, 0.0f);
+    // The loop closes: 3 s looks like 0 s.
+    static_cast<QrAnimTiming&>(*binding).Update(3.0f);
+    ExpectPointNear(body->GetVertices()[34], {0.0f, 0.4f, 2.0f});
+}
+
+TEST_F(QrAnimationSampleTest, MorphSheetBulgesAndTilts)
+{
+    const std::string file = Sample("morph_sheet.qrf");
+    QrStream stream;
+    ASSERT_TRUE(stream.Load(file.c_str())) << QrStream::LastErrorContext;
+    ASSERT_EQ(stream.GetTopLevelCount(), 1u);
+    ExpectByteIdenticalResave(stream, file);
+    auto* sheet = QrDynamicCast<Qr3dsMorphShape>(stream.GetTopLevelAt(0));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->GetRelative(), 1);
+    EXPECT_EQ(sheet->GetTargetCount(), 3);
+    static_cast<QrAnimTiming&>(*sheet).Update(1.0f);
+    EXPECT_EQ(sheet->GetRelative(), 0);
+    EXPECT_EQ(sheet->GetVertices()[4], QrPoint3(0.0f, 0.0f, 1.0f)) << "the bulge";
+    EXPECT_EQ(sheet->GetVertices()[0], QrPoint3(-1.0f, -1.0f, 0.0f));
+    static_cast<QrAnimTiming&>(*sheet).Update(2.0f);
+    EXPECT_EQ(sheet->GetVertices()[4], QrPoint3(0.0f, 0.0f, 0.5f));
+    EXPECT_EQ(sheet->GetVertices()[0], QrPoint3(-1.0f, -1.0f, -0.5f)) << "half the bulge and the whole tilt";
+    static_cast<QrAnimTiming&>(*sheet).Update(3.5f);
+    EXPECT_GT(sheet->GetVertices()[4].z, 0.0f) << "looping: 3.5 s is 0.5 s";
+}
+
+TEST_F(QrAnimationSampleTest, FountainFillsAndStaysAboveItsBasin)
+{
+    const std::string file = Sample("fountain.qrf");
+    QrStream stream;
+    ASSERT_TRUE(stream.Load(file.c_str())) << QrStream::LastErrorContext;
+    ExpectByteIdenticalResave(stream, file);
+    auto* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
+    ASSERT_NE(root, nullptr);
+    auto* fountain = QrDynamicCast<Qr3dsParticleSystem>(root->GetObjectByName("fountain"));
+    ASSERT_NE(fountain, nullptr);
+    QrParticles* drops = fountain->GetGeometry();
+    ASSERT_NE(drops, nullptr);
+    EXPECT_EQ(QrForce::CountChain(fountain->GetForces()), 1u);
+    EXPECT_EQ(QrForce::CountChain(fountain->GetColliders()), 2u);
+    root->UpdateAllInstances();
+
+    QrAnimTiming& timing = *fountain;
+    timing.Update(0.5f);
+    EXPECT_EQ(fountain->GetActiveCount(), 2u) << "the two stored drops";
+    uint32_t bounced = 0;
+    for (int frame = 1; frame <= 120; ++frame)
+    {
+        timing.Update(0.5f + float(frame) / 30.0f);
+        for (uint32_t i = 0; i < fountain->GetActiveCount(); ++i)
+        {
+            const QrPoint3& p = fountain->GetPositions()[i];
+            ASSERT_GE(p.z, -0.5f - 1e-4f) << "frame " << frame;
+            if (p.z < 0.0f && fountain->GetVelocities()[i].z > 0.0f)
+                ++bounced;
+        }
+    }
+    EXPECT_GT(bounced, 0u) << "drops come back up from the basin";
+    EXPECT_GT(fountain->GetActiveCount(), 30u);
+    EXPECT_LE(fountain->GetActiveCount(), 48u);
+    EXPECT_EQ(drops->GetActiveCount(), fountain->GetActiveCount());
+    EXPECT_EQ(fountain->GetPositions(), drops->GetVertices()) << "the drops are the geometry's vertices";
 }
 
 } // namespace

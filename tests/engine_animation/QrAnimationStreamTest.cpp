@@ -5,18 +5,28 @@
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
 #include "Qr3dsBone.h"
+#include "Qr3dsMorphShape.h"
+#include "Qr3dsParticleSystem.h"
 #include "Qr3dsPathController.h"
+#include "Qr3dsSkin.h"
+#include "Qr3dsSkinAndBone.h"
 #include "QrBezierFloatKey.h"
 #include "QrBezierPosKey.h"
 #include "QrBezierRotKey.h"
 #include "QrEulerRotKey.h"
+#include "QrGravity.h"
 #include "QrKeyIO.h"
 #include "QrLinearFloatKey.h"
 #include "QrLinearPosKey.h"
 #include "QrLinearRotKey.h"
 #include "QrMaterialProperty.h"
+#include "QrMeshCollider.h"
 #include "QrMorphTargetKey.h"
 #include "QrMorphWeightsKey.h"
+#include "QrParticleBomb.h"
+#include "QrParticles.h"
+#include "QrPlanarCollider.h"
+#include "QrSphericalCollider.h"
 #include "QrStream.h"
 #include "QrTCBFloatKey.h"
 #include "QrTCBPosKey.h"
@@ -637,11 +647,14 @@ TEST_F(QrAnimationStreamTest, KeyTypesWithoutAClassAreRefused)
                           .Data());
 }
 
-TEST_F(QrAnimationStreamTest, AbstractAnimatorRecordHasNoCreateFunction)
+TEST_F(QrAnimationStreamTest, AbstractRecordsHaveNoCreateFunction)
 {
-    QrStream stream;
-    EXPECT_FALSE(Load(stream, SceneFileBuilder().TopLevel().Object("Qr3dsPropertyAnimator", 1).End().Data()));
-    EXPECT_EQ(QrStream::LastErrorCode, QrStream::kErrorNoCreateFunction);
+    for (const char* abstract : {"Qr3dsPropertyAnimator", "QrForce"})
+    {
+        QrStream stream;
+        EXPECT_FALSE(Load(stream, SceneFileBuilder().TopLevel().Object(abstract, 1).End().Data()));
+        EXPECT_EQ(QrStream::LastErrorCode, QrStream::kErrorNoCreateFunction) << abstract;
+    }
 }
 
 TEST_F(QrAnimationStreamTest, AbsurdCountsFailBeforeAnythingIsMade)
@@ -724,6 +737,382 @@ TEST_F(QrAnimationStreamTest, DamagedKeyBytesNeverBreakTheLoader)
             for (float t : {-1.0f, 0.0f, 0.7f, 1.5f, 9.0f})
                 loaded->ApplyAtTime(t);
             Save({loaded});
+        }
+    }
+}
+
+// --- skins, morph shapes, particle systems, forces
+
+// Every field of every force kind away from its default.
+std::vector<QrPointer<QrForce>> MakeForces(QrObject* mesh)
+{
+    QrPointer<QrGravity> gravity(new QrGravity);
+    gravity->SetName("pull");
+    gravity->m_decay = 0.25f;
+    gravity->m_strength = 2.0f;
+    gravity->m_type = QrGravity::kTypePoint;
+    gravity->m_position = {1.0f, 2.0f, 3.0f};
+    gravity->m_direction = {0.0f, 0.6f, 0.8f};
+    QrPointer<QrParticleBomb> bomb(new QrParticleBomb);
+    bomb->m_range = 5.0f;
+    bomb->m_duration = 0.5f;
+    bomb->m_strength = 7.0f;
+    bomb->m_startTime = 1.5f;
+    bomb->m_falloff = QrParticleBomb::kFalloffExponential;
+    bomb->m_symmetry = QrParticleBomb::kSymmetryPlanar;
+    bomb->m_position = {-1.0f, 0.0f, 4.0f};
+    bomb->m_axis = {0.0f, 0.0f, 1.0f};
+    QrPointer<QrSphericalCollider> sphere(new QrSphericalCollider);
+    sphere->m_radius = 2.0f;
+    sphere->m_squaredRadius = 4.5f;
+    sphere->m_bounce = 0.7f;
+    sphere->m_reserved[0] = 3;
+    sphere->m_reserved[1] = 0xDEADBEEF;
+    sphere->m_center = {0.0f, 1.0f, 2.5f};
+    QrPointer<QrPlanarCollider> plane(new QrPlanarCollider);
+    plane->m_distance = 0.5f;
+    plane->m_width = 3.0f;
+    plane->m_height = 4.0f;
+    plane->m_bounce = 0.4f;
+    plane->m_position = {0.0f, 0.0f, -0.5f};
+    plane->m_heightAxis = {0.0f, 1.0f, 0.0f};
+    plane->m_widthAxis = {1.0f, 0.0f, 0.0f};
+    plane->m_normal = {0.0f, 0.0f, 1.0f};
+    QrPointer<QrMeshCollider> meshCollider(new QrMeshCollider);
+    meshCollider->m_bounce = 0.3f;
+    meshCollider->m_reserved[2] = 9;
+    meshCollider->SetMesh(mesh);
+    return {gravity, bomb, sphere, plane, meshCollider};
+}
+
+// A skeleton of two bones naming their binding, and a binding of two skins; one vertex has no
+// influence at all, one is rigid, the others blend.
+QrPointer<Qr3dsSkinAndBone> MakeSkinnedModel()
+{
+    QrPointer<Qr3dsBone> root(new Qr3dsBone);
+    root->SetName("pelvis");
+    QrPointer<Qr3dsBone> child(new Qr3dsBone);
+    child->SetName("thigh");
+    child->SetTranslate(0.0f, -1.0f, 0.0f);
+    root->AttachChild(child.Get());
+    std::vector<Qr3dsSkin::Influence> influences(4);
+    influences[0] = Qr3dsSkin::Influence(Qr3dsSkin::kRigid, {0.5f, 0.0f, 0.0f}, root.Get());
+    influences[1] = Qr3dsSkin::Influence(0.25f, {0.0f, 1.0f, 0.0f}, root.Get());
+    influences[1].Append(0.75f, {0.0f, 0.5f, 0.25f}, child.Get());
+    influences[2] = Qr3dsSkin::Influence(1.0f, {1.0f, 1.0f, 0.0f}, child.Get());
+    const QrPoint3 vertices[4] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const QrPoint3 normals[4] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+    const QrPoint3 uv[4] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    const uint16_t indices[6] = {0, 1, 2, 1, 3, 2};
+    QrPointer<Qr3dsSkin> skin(new Qr3dsSkin(4, vertices, normals, 2, indices, uv, nullptr, influences.data()));
+    skin->SetName("legs");
+    QrPointer<Qr3dsSkin> flat(new Qr3dsSkin(4, vertices, nullptr, 2, indices, nullptr, nullptr, influences.data()));
+    flat->SetRecomputeNormals(0);
+    QrPointer<Qr3dsSkinAndBone> binding(new Qr3dsSkinAndBone);
+    SetTiming(*binding, 9);
+    binding->SetRootBone(root.Get());
+    binding->AddSkin(skin.Get());
+    binding->AddSkin(flat.Get());
+    root->SetLinkedObject(binding.Get());
+    child->SetLinkedObject(binding.Get());
+    binding->ApplyAtTime(0.0f);
+    return binding;
+}
+
+// Weights keys with their targets turned into offsets (posed at the last key, where a loaded
+// shape is left), target keys with normals, and a shape without keys.
+std::vector<QrPointer<Qr3dsMorphShape>> MakeMorphShapes()
+{
+    const QrPoint3 base[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const QrPoint3 lifted[3] = {{0, 0, 1}, {1, 0, 1}, {0, 1, 2}};
+    const QrPoint3 wide[3] = {{-1, 0, 0}, {2, 0, 0}, {0, 2, 0}};
+    const QrPoint3* targets[3] = {base, lifted, wide};
+    const uint16_t indices[3] = {0, 1, 2};
+    QrPointer<Qr3dsMorphShape> weights(new Qr3dsMorphShape(3, base, nullptr, 1, indices, nullptr, nullptr));
+    weights->SetName("face");
+    KeyList<QrFloatKey> weightKeys;
+    weightKeys.Add(std::make_unique<QrMorphWeightsKey>(0.0f, std::vector<float>{0.0f, 0.0f, 0.0f}));
+    weightKeys.Add(std::make_unique<QrMorphWeightsKey>(1.0f, std::vector<float>{0.0f, 1.0f, 0.5f}))->m_tension = 0.5f;
+    weightKeys.Add(std::make_unique<QrMorphWeightsKey>(2.0f, std::vector<float>{0.0f, 0.0f, 1.0f}));
+    weights->SetKeys(weightKeys.Data(), weightKeys.Count());
+    weights->SetTargets(targets, 3, 3);
+    weights->ApplyAtTime(2.0f);
+
+    const QrPoint3 normals[3] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+    QrPointer<Qr3dsMorphShape> blend(new Qr3dsMorphShape(3, base, normals, 1, indices, nullptr, nullptr));
+    blend->SetRecomputeNormals(1);
+    SetTiming(*blend, 4);
+    KeyList<QrFloatKey> targetKeys;
+    targetKeys.Add(std::make_unique<QrMorphTargetKey>(0.0f, 0, 3));
+    targetKeys.Add(std::make_unique<QrMorphTargetKey>(0.5f, 2, 3));
+    targetKeys.Add(std::make_unique<QrMorphTargetKey>(1.5f, 1, 3))->m_continuity = -0.5f;
+    blend->SetKeys(targetKeys.Data(), targetKeys.Count());
+    blend->SetTargets(targets, 3, 3);
+
+    QrPointer<Qr3dsMorphShape> still(new Qr3dsMorphShape(3, base, nullptr, 1, indices, nullptr, nullptr));
+    still->SetRelative(0);
+    return {weights, blend, still};
+}
+
+// Every parameter away from its default, with a template, generation templates, stored records
+// (one carrying its own object), a particle geometry, two forces and three colliders.
+QrPointer<Qr3dsParticleSystem> MakeParticleSystem(const std::vector<QrPointer<QrForce>>& forces)
+{
+    QrPointer<Qr3dsParticleSystem> system(new Qr3dsParticleSystem);
+    system->SetName("sparks");
+    SetTiming(*system, 7);
+    system->SetMaxParticles(6);
+    system->m_useTotal = 1;
+    system->m_reservedA = 2.0f;
+    system->m_speed = 3.0f;
+    system->m_speedVariation = 0.5f;
+    system->m_lifeSpan = 1.5f;
+    system->m_birthRate = 12.0f;
+    system->m_emitterWidth = 2.0f;
+    system->m_emitterHeight = 0.5f;
+    system->m_reservedB = 1;
+    system->m_reservedC = 2;
+    system->m_reservedD = 3;
+    system->m_reservedE = 4;
+    system->m_emitterType = Qr3dsParticleSystem::kEmitterBox;
+    system->m_directionJitter = 1.0f;
+    system->SetDirection({1.0f, 0.0f, 1.0f});
+    system->m_maxGeneration = 2;
+    system->m_collisionAction = Qr3dsParticleSystem::kCollideDieAndContinue;
+    system->m_spinPeriod = 0.75f;
+    system->m_spinPeriodVariation = 0.25f;
+    system->m_fixedSpinAxis = 1;
+    system->m_reservedF = 5;
+    system->m_spinAxis = {0.0f, 1.0f, 0.0f};
+    system->m_preRollTime = 0.4f;
+    system->m_emissionStopTime = 8.0f;
+    system->m_polarSpread = 0.1f;
+    system->m_polarCenter = 0.2f;
+    system->m_azimuthSpread = 0.3f;
+    system->m_azimuthCenter = 0.4f;
+    system->m_launchMode = Qr3dsParticleSystem::kLaunchSpherical;
+
+    QrPointer<QrNode> ember(new QrNode);
+    ember->SetName("ember");
+    QrPointer<QrNode> ash(new QrNode);
+    ash->SetName("ash");
+    system->SetTemplate(ember.Get());
+    system->SetGenerationTemplateCount(2);
+    system->SetGenerationTemplate(ash.Get(), 1);
+    Qr3dsParticleSystem::SpawnRecord record;
+    record.m_spinRate = 1.0f;
+    record.m_age = 0.25f;
+    record.m_generation = 1;
+    record.m_position = {1.0f, 2.0f, 3.0f};
+    record.m_velocity = {0.0f, 0.0f, 1.0f};
+    record.m_angle = 0.5f;
+    record.m_axis = {1.0f, 0.0f, 0.0f};
+    system->AddStoredRecord(record);
+    record.m_object = ash;
+    system->AddStoredRecord(record);
+    record.m_object = nullptr;
+    record.m_position = {-1.0f, 0.0f, 0.0f};
+    system->AddStoredRecord(record);
+
+    const std::vector<QrPoint3> zeros(6, QrPoint3());
+    QrPointer<QrParticles> cloud(new QrParticles(6, zeros.data(), nullptr, nullptr));
+    system->AttachChild(cloud.Get());
+    system->SetGeometry(cloud.Get());
+    system->AddForce(forces[0].Get());
+    system->AddForce(forces[1].Get());
+    for (size_t i = 2; i < forces.size(); ++i)
+        system->AddCollider(forces[i].Get());
+    return system;
+}
+
+TEST_F(QrAnimationStreamTest, SkinsMorphsParticlesAndForcesRoundTrip)
+{
+    QrPointer<QrNode> mesh(new QrNode);
+    const std::vector<QrPointer<QrForce>> forces = MakeForces(mesh.Get());
+    QrPointer<Qr3dsParticleSystem> system = MakeParticleSystem(forces);
+    QrPointer<Qr3dsParticleSystem> plain(new Qr3dsParticleSystem);
+    QrPointer<Qr3dsSkinAndBone> binding = MakeSkinnedModel();
+    const std::vector<QrPointer<Qr3dsMorphShape>> morphs = MakeMorphShapes();
+    ASSERT_EQ(morphs[0]->GetRelative(), 0);
+    // In file order: the system enters its forces and colliders from each chain's head.
+    const std::vector<QrObject*> topLevel = {system.Get(),    forces[1].Get(), forces[0].Get(), forces[4].Get(),
+                                             forces[3].Get(), forces[2].Get(), plain.Get(),     binding.Get(),
+                                             morphs[0].Get(), morphs[1].Get(), morphs[2].Get()};
+    ExpectRoundTrip(topLevel);
+
+    QrStream stream;
+    ASSERT_TRUE(Load(stream, Save(topLevel)));
+    auto* loaded = static_cast<Qr3dsParticleSystem*>(stream.GetTopLevelAt(0));
+    EXPECT_EQ(loaded->GetStoredRecordCount(), 3u) << "not every slot of the block";
+    EXPECT_EQ(loaded->GetStoredRecord(1)->m_object->GetName(), std::string("ash"));
+    EXPECT_STREQ(loaded->GetTemplate()->GetName(), "ember");
+    EXPECT_EQ(loaded->GetGenerationTemplate(0), nullptr);
+    EXPECT_STREQ(loaded->GetGenerationTemplate(1)->GetName(), "ash");
+    EXPECT_EQ(loaded->GetGeometry(), loaded->GetChildAt(0));
+    // The chains come back in the order they had.
+    std::vector<const QrRTTI*> before, after;
+    for (QrForce* f : {system->GetForces(), system->GetColliders()})
+        for (; f; f = f->GetNext())
+            before.push_back(f->GetRTTI());
+    for (QrForce* f : {loaded->GetForces(), loaded->GetColliders()})
+        for (; f; f = f->GetNext())
+            after.push_back(f->GetRTTI());
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(static_cast<QrMeshCollider*>(loaded->GetColliders())->GetMesh()->GetRTTI(), &QrNode::ms_RTTI);
+
+    auto* skinned = static_cast<Qr3dsSkinAndBone*>(stream.GetTopLevelAt(7));
+    ASSERT_EQ(skinned->GetSkinCount(), 2u);
+    Qr3dsBone* root = skinned->GetRootBone();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetLinkedObject(), skinned);
+    const Qr3dsSkin::Influence* influences = skinned->GetSkinAt(0)->GetInfluences();
+    EXPECT_EQ(influences[0].m_bone, root);
+    EXPECT_EQ(influences[1].m_next->m_bone, root->GetChildAt(0));
+    EXPECT_EQ(influences[3].m_bone, nullptr) << "the vertex without influence";
+}
+
+TEST_F(QrAnimationStreamTest, StoredRecordBlocksOfOlderWritersAreReadWhole)
+{
+    // Older writers put any non-zero word in front of the block: then every slot is a record.
+    QrPointer<Qr3dsParticleSystem> system(new Qr3dsParticleSystem);
+    system->SetMaxParticles(4);
+    Qr3dsParticleSystem::SpawnRecord record;
+    record.m_position = {1.0f, 1.0f, 1.0f};
+    system->AddStoredRecord(record);
+    system->AddStoredRecord(record);
+    Bytes file = Save({system.Get()});
+    // From the end: the end marker, the three empty links and counts, the block, the word.
+    const size_t word = file.size() - (4 + std::strlen("End Of File")) - 12 - 4 * 56 - 4;
+    ASSERT_EQ(file[word], 2u);
+    const uint8_t address[4] = {0xC0, 0xF2, 0xA3, 0x00};
+    std::copy(address, address + 4, file.begin() + std::ptrdiff_t(word));
+    QrStream stream;
+    ASSERT_TRUE(Load(stream, file)) << QrStream::LastErrorContext;
+    EXPECT_EQ(static_cast<Qr3dsParticleSystem*>(stream.GetTopLevelAt(0))->GetStoredRecordCount(), 4u);
+}
+
+TEST_F(QrAnimationStreamTest, BrokenParticleSkinAndMorphRecordsAreRefused)
+{
+    const size_t endMarker = 4 + std::strlen("End Of File");
+    const auto u32At = [](Bytes& file, size_t at, uint32_t value)
+    {
+        for (int i = 0; i < 4; ++i)
+            file[at + size_t(i)] = uint8_t(value >> (8 * i));
+    };
+
+    // More particles than a geometry can hold.
+    QrPointer<Qr3dsParticleSystem> system(new Qr3dsParticleSystem);
+    system->SetMaxParticles(1);
+    {
+        // The same node part under a longer class name, then the timing part.
+        QrPointer<QrNode> probe(new QrNode);
+        const size_t nodeAndTiming = Save({probe.Get()}).size() - endMarker +
+                                     (std::strlen("Qr3dsParticleSystem") - std::strlen("QrNode")) +
+                                     QrAnimTiming::kRecordSize;
+        Bytes file = Save({system.Get()});
+        ASSERT_EQ(file[nodeAndTiming], 1u);
+        u32At(file, nodeAndTiming, 0x10000);
+        ExpectCorrupt(file);
+    }
+    // One force listed twice would close its chain into a loop. (The force first, so that the
+    // system's record ends the file.)
+    QrPointer<QrGravity> gravity(new QrGravity);
+    system->AddForce(gravity.Get());
+    {
+        Bytes file = Save({gravity.Get(), system.Get()});
+        const size_t tail = file.size() - endMarker - 4;
+        Bytes twice(file.begin(), file.begin() + std::ptrdiff_t(tail - 8));
+        const uint32_t id = uint32_t(file[tail - 4]);
+        for (uint32_t v : {2u, id, id, 0u})
+            for (int i = 0; i < 4; ++i)
+                twice.push_back(uint8_t(v >> (8 * i)));
+        twice.insert(twice.end(), file.end() - std::ptrdiff_t(endMarker), file.end());
+        ExpectCorrupt(twice);
+    }
+    // A vertex claiming more influences than the file holds. (Influences of 1, 2, 1 and 0 per
+    // vertex, without bones so that the skin's record ends the file.)
+    {
+        std::vector<Qr3dsSkin::Influence> influences(4);
+        influences[0] = Qr3dsSkin::Influence(Qr3dsSkin::kRigid, {}, nullptr);
+        influences[1] = Qr3dsSkin::Influence(0.5f, {}, nullptr);
+        influences[1].Append(0.5f, {}, nullptr);
+        influences[2] = Qr3dsSkin::Influence(1.0f, {1.0f, 0.0f, 0.0f}, nullptr);
+        const QrPoint3 vertices[4] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+        const uint16_t indices[3] = {0, 1, 2};
+        QrPointer<Qr3dsSkin> skin(new Qr3dsSkin(4, vertices, nullptr, 1, indices, nullptr, nullptr, influences.data()));
+        Bytes file = Save({skin.Get()});
+        const size_t firstCount = file.size() - endMarker - (2 + 20 + 2 + 40 + 2 + 20 + 2);
+        ASSERT_EQ(file[firstCount], 1u);
+        file[firstCount] = 0xFF;
+        file[firstCount + 1] = 0xFF;
+        ExpectCorrupt(file);
+    }
+    // Morph keys that are plain float keys, and counts below zero.
+    {
+        const std::vector<QrPointer<Qr3dsMorphShape>> morphs = MakeMorphShapes();
+        Bytes file = Save({morphs[1].Get()});
+        const size_t type = file.size() - endMarker - 3 * 36 - 3 * 36 - 4;
+        ASSERT_EQ(file[type], QrFloatKey::kTypeMorphTarget);
+        Bytes plainKeys = file;
+        plainKeys[type] = QrFloatKey::kTypeTCB;
+        ExpectCorrupt(plainKeys);
+        Bytes negative = file;
+        u32At(negative, type - 16 - 4, 0xFFFFFFFFu);
+        ExpectCorrupt(negative);
+        Bytes huge = file;
+        u32At(huge, type - 16 - 8, 0x01000000u);
+        ExpectCorrupt(huge);
+    }
+}
+
+TEST_F(QrAnimationStreamTest, EveryPrefixOfASkinnedMorphedAndParticleFileFailsCleanly)
+{
+    QrPointer<QrNode> mesh(new QrNode);
+    const std::vector<QrPointer<QrForce>> forces = MakeForces(mesh.Get());
+    QrPointer<Qr3dsParticleSystem> system = MakeParticleSystem(forces);
+    QrPointer<Qr3dsSkinAndBone> binding = MakeSkinnedModel();
+    const std::vector<QrPointer<Qr3dsMorphShape>> morphs = MakeMorphShapes();
+    const Bytes file = Save({system.Get(), binding.Get(), morphs[0].Get(), morphs[1].Get()});
+    for (size_t length = 0; length < file.size(); ++length)
+    {
+        Bytes prefix(file.begin(), file.begin() + std::ptrdiff_t(length));
+        QrStream stream;
+        EXPECT_FALSE(Load(stream, prefix)) << "prefix of " << length << " bytes";
+        EXPECT_EQ(stream.GetTopLevelCount(), 0u);
+    }
+}
+
+TEST_F(QrAnimationStreamTest, DamagedParticleSkinAndMorphBytesNeverBreakTheLoader)
+{
+    QrPointer<QrNode> mesh(new QrNode);
+    const std::vector<QrPointer<QrForce>> forces = MakeForces(mesh.Get());
+    QrPointer<Qr3dsParticleSystem> system = MakeParticleSystem(forces);
+    QrPointer<Qr3dsSkinAndBone> binding = MakeSkinnedModel();
+    const std::vector<QrPointer<Qr3dsMorphShape>> morphs = MakeMorphShapes();
+    const size_t header = SceneFileBuilder("2.2").Data().size();
+    std::mt19937 random(77);
+    for (QrObject* object : std::vector<QrObject*>{system.Get(), binding.Get(), morphs[0].Get(), morphs[1].Get()})
+    {
+        const Bytes file = Save({object});
+        std::uniform_int_distribution<size_t> offset(header, file.size() - 1);
+        std::uniform_int_distribution<int> value(0, 255);
+        for (int round = 0; round < 200; ++round)
+        {
+            Bytes damaged = file;
+            for (int i = 0; i < 1 + round % 3; ++i)
+                damaged[offset(random)] = uint8_t(value(random));
+            QrStream stream;
+            if (!Load(stream, damaged))
+                continue;
+            // Whatever loaded can be animated and written again.
+            for (uint32_t i = 0; i < stream.GetLoadedCount(); ++i)
+                if (QrAnimTiming* timing = QrAnimTiming::GetTimingPart(stream.GetLoadedAt(i)))
+                    for (float t : {0.5f, 0.75f, 2.0f, 1.0f})
+                        timing->ApplyAtTime(t);
+            std::vector<QrObject*> top;
+            for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
+                top.push_back(stream.GetTopLevelAt(i));
+            Save(top);
         }
     }
 }

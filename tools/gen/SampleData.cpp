@@ -60,6 +60,7 @@ bool GenerateSampleData(Context& context)
     GenerateLights(context);
     GenerateProperties(context);
     GenerateSceneGraph(context);
+    GenerateSkinsAndParticles(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     return context.Ok();

@@ -46,6 +46,7 @@ void GenerateImages(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 void GenerateSceneGraph(Context& context);
+void GenerateSkinsAndParticles(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
 
