@@ -19,6 +19,7 @@ constexpr uint8_t kSkip = 0xFF;
 // widened as ExpandColor does (top bits repeated).
 struct Rgb565Texel
 {
+    static constexpr bool kOpaque = true;
     static uint32_t Read(const Level& l, int32_t x, int32_t y)
     {
         uint16_t v;
@@ -34,6 +35,7 @@ struct Rgb565Texel
 
 struct Argb1555Texel
 {
+    static constexpr bool kOpaque = false;
     static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Rgb565Texel::Read(l, x, y); }
     static uint32_t Argb(uint32_t raw, const uint32_t*)
     {
@@ -45,6 +47,7 @@ struct Argb1555Texel
 
 struct Argb4444Texel
 {
+    static constexpr bool kOpaque = false;
     static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Rgb565Texel::Read(l, x, y); }
     static uint32_t Argb(uint32_t raw, const uint32_t*)
     {
@@ -55,6 +58,7 @@ struct Argb4444Texel
 
 struct Argb8888Texel
 {
+    static constexpr bool kOpaque = false;
     static uint32_t Read(const Level& l, int32_t x, int32_t y)
     {
         uint32_t v;
@@ -66,12 +70,14 @@ struct Argb8888Texel
 
 struct Xrgb8888Texel
 {
+    static constexpr bool kOpaque = true;
     static uint32_t Read(const Level& l, int32_t x, int32_t y) { return Argb8888Texel::Read(l, x, y); }
     static uint32_t Argb(uint32_t raw, const uint32_t*) { return raw | 0xFF000000u; }
 };
 
 struct Rgb888Texel
 {
+    static constexpr bool kOpaque = true;
     static uint32_t Read(const Level& l, int32_t x, int32_t y)
     {
         const uint8_t* p = l.pixels + static_cast<intptr_t>(y) * l.pitch + static_cast<intptr_t>(x) * 3;
@@ -82,6 +88,7 @@ struct Rgb888Texel
 
 struct Pal8Texel
 {
+    static constexpr bool kOpaque = true;
     static uint32_t Read(const Level& l, int32_t x, int32_t y)
     {
         return l.pixels[static_cast<intptr_t>(y) * l.pitch + x];
@@ -166,41 +173,89 @@ template <class T>
 void BilinearRun(const TextureSampler& s, const Level& level, const float* u, const float* v, uint32_t n,
                  PixelChannels& out, uint8_t* keyed)
 {
-    const uint32_t* palette = s.PaletteArgb();
+    int32_t x0[kBatchSize];
+    int32_t x1[kBatchSize];
+    int32_t y0[kBatchSize];
+    int32_t y1[kBatchSize];
+    int32_t ax[kBatchSize];
+    int32_t ay[kBatchSize];
+    const float fw = level.fw;
+    const float fh = level.fh;
     for (uint32_t i = 0; i < n; ++i)
     {
-        const int32_t fx = FloorToInt((u[i] * level.fw - 0.5f) * 256.0f);
-        const int32_t fy = FloorToInt((v[i] * level.fh - 0.5f) * 256.0f);
-        const int32_t x0 = s.AddressU(level, fx >> 8);
-        const int32_t x1 = s.AddressU(level, (fx >> 8) + 1);
-        const int32_t y0 = s.AddressV(level, fy >> 8);
-        const int32_t y1 = s.AddressV(level, (fy >> 8) + 1);
-        const int32_t ax = fx & 255;
-        const int32_t ay = fy & 255;
-        const uint32_t raw[4] = {T::Read(level, x0, y0), T::Read(level, x1, y0), T::Read(level, x0, y1),
-                                 T::Read(level, x1, y1)};
-        const int32_t weights[4] = {(256 - ax) * (256 - ay), ax * (256 - ay), (256 - ax) * ay, ax * ay};
+        const int32_t fx = FloorToInt((u[i] * fw - 0.5f) * 256.0f);
+        const int32_t fy = FloorToInt((v[i] * fh - 0.5f) * 256.0f);
+        x0[i] = fx >> 8;
+        x1[i] = (fx >> 8) + 1;
+        y0[i] = fy >> 8;
+        y1[i] = (fy >> 8) + 1;
+        ax[i] = fx & 255;
+        ay[i] = fy & 255;
+    }
+    s.AddressAllU(level, x0, n);
+    s.AddressAllU(level, x1, n);
+    s.AddressAllV(level, y0, n);
+    s.AddressAllV(level, y1, n);
+    // The four texels, top-left, top-right, bottom-left, bottom-right.
+    uint32_t raw[4][kBatchSize];
+    for (uint32_t i = 0; i < n; ++i)
+    {
+        raw[0][i] = T::Read(level, x0[i], y0[i]);
+        raw[1][i] = T::Read(level, x1[i], y0[i]);
+        raw[2][i] = T::Read(level, x0[i], y1[i]);
+        raw[3][i] = T::Read(level, x1[i], y1[i]);
+    }
+    const uint32_t* palette = s.PaletteArgb();
+    if (!s.KeysAny())
+    {
+        uint32_t argb[4][kBatchSize];
+        for (int t = 0; t < 4; ++t)
+            for (uint32_t i = 0; i < n; ++i)
+                argb[t][i] = T::Argb(raw[t][i], palette);
+        // The weights of the four texels are products of the row and column fractions, so the
+        // sum is taken as two horizontal blends and a vertical one: the same value, fewer
+        // wide multiplications.
+        uint16_t* channels[4] = {out.b, out.g, out.r, out.a};
+        const int opaque = T::kOpaque ? 3 : 4;
+        for (int k = 0; k < opaque; ++k)
+        {
+            uint16_t* dst = channels[k];
+            const int shift = 8 * k;
+            for (uint32_t i = 0; i < n; ++i)
+            {
+                const uint32_t top =
+                    ((argb[0][i] >> shift) & 0xFF) * (256 - ax[i]) + ((argb[1][i] >> shift) & 0xFF) * ax[i];
+                const uint32_t bottom =
+                    ((argb[2][i] >> shift) & 0xFF) * (256 - ax[i]) + ((argb[3][i] >> shift) & 0xFF) * ax[i];
+                dst[i] = static_cast<uint16_t>((top * (256 - ay[i]) + bottom * ay[i] + 32768) >> 16);
+            }
+        }
+        if (T::kOpaque)
+            std::fill(out.a, out.a + n, uint16_t{255});
+        std::memset(keyed, 0, n);
+        return;
+    }
+    // Keyed texels lend no colour, and the sample is keyed when they weigh half or more.
+    for (uint32_t i = 0; i < n; ++i)
+    {
+        const int32_t weights[4] = {(256 - ax[i]) * (256 - ay[i]), ax[i] * (256 - ay[i]), (256 - ax[i]) * ay[i],
+                                    ax[i] * ay[i]};
         int32_t total = 65536;
         int32_t sums[4] = {0, 0, 0, 0};
         for (int t = 0; t < 4; ++t)
         {
-            if (s.Keyed(raw[t]))
+            if (s.Keyed(raw[t][i]))
             {
                 total -= weights[t];
                 continue;
             }
-            const uint32_t c = T::Argb(raw[t], palette);
+            const uint32_t c = T::Argb(raw[t][i], palette);
             for (int k = 0; k < 4; ++k)
                 sums[k] += static_cast<int32_t>((c >> (8 * k)) & 0xFF) * weights[t];
         }
         keyed[i] = total <= 32768 ? 1 : 0;
         uint32_t argb = 0;
-        if (total == 65536)
-        {
-            for (int k = 0; k < 4; ++k)
-                argb |= static_cast<uint32_t>((sums[k] + 32768) >> 16) << (8 * k);
-        }
-        else if (total > 0)
+        if (total > 0)
         {
             for (int k = 0; k < 4; ++k)
                 argb |= static_cast<uint32_t>((sums[k] + total / 2) / total) << (8 * k);

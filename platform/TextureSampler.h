@@ -78,6 +78,7 @@ public:
     {
         return level.pow2 && m_addressU == TextureAddress::Wrap && m_addressV == TextureAddress::Wrap;
     }
+    bool KeysAny() const { return m_keyed; }
     bool Keyed(uint32_t raw) const { return m_keyed && m_key.Matches(raw); }
     const uint32_t* PaletteArgb() const { return m_palette.data(); }
 
