@@ -1,8 +1,8 @@
 // The software rasterizer on a game-like frame: three layers of a jittered triangle grid, each
 // covering the 640 x 480 target once (about 20,000 triangles, overdraw 3), textured,
-// Gouraud-shaded and depth-tested, drawn middle, near, far in batches the size the renderer
-// uses. Each iteration clears colour and depth and draws the frame; "frames/s" and "pixels/s"
-// (covered pixels, depth-rejected ones included) are the rates of interest.
+// Gouraud-shaded and depth-tested (a 256 x 256 RGB565 texture at about a texel per pixel),
+// drawn middle, near, far in batches the size the renderer uses. Each iteration clears colour and depth and draws the
+// frame; "frames/s" and "pixels/s" (covered pixels, depth-rejected ones included) are the rates of interest.
 #include "Display.h"
 #include "Rasterizer.h"
 #include "SoftwareRasterizer.h"
@@ -83,7 +83,7 @@ struct Frame
                     const float rhw = 0.2f + 0.6f * y / kHeight + 0.1f * layer;
                     const float z = 0.3f + 0.2f * layer + 0.1f * x / kWidth;
                     const uint32_t diffuse = 0xFF000000u | (random() & 0xFFFFFFu) | 0x404040u;
-                    vertices.push_back({x, y, z, rhw, diffuse, 0xFF000000u, x / 64.0f, y / 64.0f});
+                    vertices.push_back({x, y, z, rhw, diffuse, 0xFF000000u, x / 256.0f, y / 256.0f});
                 }
             for (uint32_t r = 0; r < kRows; ++r)
                 for (uint32_t c = 0; c < kColumns; ++c)

@@ -50,40 +50,45 @@ void DepthStage(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b)
     }
     if (!s.depthTest)
         return;
-    const uint32_t bytes = s.depthWide ? 4 : 2;
+    // Locals: the stores below could otherwise alias the setup and force reloads.
+    const uint8_t* depth = s.depth;
+    const intptr_t pitch = s.depthPitch;
+    const uint32_t mask = s.depthMax;
     uint32_t kept = 0;
-    for (uint32_t i = 0; i < n; ++i)
+    auto test = [&](auto readStored)
     {
-        const uint8_t* at = s.depth + static_cast<intptr_t>(b.y[i]) * s.depthPitch + b.x[i] * bytes;
-        uint32_t stored;
-        if (s.depthWide)
+        for (uint32_t i = 0; i < n; ++i)
         {
-            std::memcpy(&stored, at, 4);
+            const uint32_t stored = readStored(depth + b.y[i] * pitch, b.x[i]);
+            const uint32_t z = b.z[i];
+            // Written unconditionally, counted only when kept.
+            b.x[kept] = b.x[i];
+            b.y[kept] = b.y[i];
+            b.z[kept] = z;
+            kept += z <= (stored & mask) ? 1 : 0;
         }
-        else
-        {
-            uint16_t v;
-            std::memcpy(&v, at, 2);
-            stored = v;
-        }
-        const uint32_t z = b.z[i];
-        // Written unconditionally, counted only when kept.
-        b.x[kept] = b.x[i];
-        b.y[kept] = b.y[i];
-        b.z[kept] = z;
-        kept += z <= (stored & s.depthMax) ? 1 : 0;
+    };
+    if (s.depthWide)
+    {
+        test(
+            [](const uint8_t* row, int32_t x)
+            {
+                uint32_t v;
+                std::memcpy(&v, row + static_cast<intptr_t>(x) * 4, 4);
+                return v;
+            });
+    }
+    else
+    {
+        test(
+            [](const uint8_t* row, int32_t x)
+            {
+                uint16_t v;
+                std::memcpy(&v, row + static_cast<intptr_t>(x) * 2, 2);
+                return uint32_t{v};
+            });
     }
     b.count = kept;
-}
-
-// One attribute plane evaluated at every pixel.
-void Evaluate(const AttributePlanes& p, uint32_t attr, const PixelBatch& b, uint32_t n, float* out)
-{
-    const float base = p.base[attr];
-    const float gx = p.gx[attr];
-    const float gy = p.gy[attr];
-    for (uint32_t i = 0; i < n; ++i)
-        out[i] = base + gx * b.fx[i] + gy * b.fy[i];
 }
 
 // Four consecutive colour planes (red, green, blue, alpha) into channels, in one loop.
@@ -272,10 +277,12 @@ void WriteStage(const RasterSetup& s, PixelBatch& b)
     uint16_t packed[kBatchSize];
     for (uint32_t i = 0; i < n; ++i)
         packed[i] = static_cast<uint16_t>((b.color.r[i] >> 3) << 11 | (b.color.g[i] >> 2) << 5 | (b.color.b[i] >> 3));
+    uint8_t* color = s.color;
+    const intptr_t pitch = s.colorPitch;
     for (uint32_t i = 0; i < n; ++i)
     {
         if (b.keep[i])
-            std::memcpy(s.color + static_cast<intptr_t>(b.y[i]) * s.colorPitch + b.x[i] * 2, &packed[i], 2);
+            std::memcpy(color + b.y[i] * pitch + static_cast<intptr_t>(b.x[i]) * 2, &packed[i], 2);
     }
     if (!s.depth || !s.depthWrite)
         return;
@@ -311,16 +318,27 @@ void ShadeBatch(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b)
     std::memset(b.keep, 1, n);
     // Exact: positions and origins are multiples of 1/256 well within a float's precision
     // (a line's origin is its first end point as given).
-    for (uint32_t i = 0; i < n; ++i)
-    {
-        b.fx[i] = static_cast<float>(b.x[i]) - p.originX;
-        b.fy[i] = static_cast<float>(b.y[i]) - p.originY;
-    }
     if (s.needsInvW)
     {
-        Evaluate(p, kAttrW, b, n, b.invW);
+        const float w0 = p.base[kAttrW];
+        const float wx = p.gx[kAttrW];
+        const float wy = p.gy[kAttrW];
         for (uint32_t i = 0; i < n; ++i)
-            b.invW[i] = 1.0f / b.invW[i];
+        {
+            const float fx = static_cast<float>(b.x[i]) - p.originX;
+            const float fy = static_cast<float>(b.y[i]) - p.originY;
+            b.fx[i] = fx;
+            b.fy[i] = fy;
+            b.invW[i] = 1.0f / (w0 + wx * fx + wy * fy);
+        }
+    }
+    else
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            b.fx[i] = static_cast<float>(b.x[i]) - p.originX;
+            b.fy[i] = static_cast<float>(b.y[i]) - p.originY;
+        }
     }
     EvaluateColor(p, kAttrDiffuseR, b, n, s.combine ? b.diffuse : b.color);
     if (s.combine)
