@@ -358,7 +358,7 @@ void ShadeBatch(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b)
         {
             const uint32_t stage = s.sampledStages[j];
             TextureStage(s, p, b, stage);
-            s.samplers[stage].SampleBatch(b.u, b.v, b.lod, n, b.texels[stage], b.scratch[0], b.keep);
+            s.samplers[stage].SampleBatch(b.u, b.v, b.lod, n, b.texels[stage], b.scratch, b.keep);
         }
         s.combiner.CombineBatch(b.diffuse, b.texels, n, b.color, b.scratch);
     }

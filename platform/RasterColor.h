@@ -22,12 +22,6 @@ inline Rgba UnpackArgb(uint32_t argb)
             static_cast<int32_t>(argb & 0xFF), static_cast<int32_t>(argb >> 24)};
 }
 
-inline uint32_t PackArgb(const Rgba& c)
-{
-    return static_cast<uint32_t>(c.a) << 24 | static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 |
-           static_cast<uint32_t>(c.b);
-}
-
 // round(x / 255) for 0 <= x <= 255 * 255.
 inline int32_t Div255(int32_t x)
 {
@@ -58,11 +52,6 @@ inline int32_t ChannelFromFloat(float v)
     v = v > 0.0f ? v : 0.0f;
     v = v < 255.0f ? v : 255.0f;
     return static_cast<int32_t>(v + 0.5f);
-}
-
-inline uint16_t PackRgb565(const Rgba& c)
-{
-    return static_cast<uint16_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3));
 }
 
 // The expansion of PixelFormat's ExpandColor for RGB565: top bits repeated into the low ones.

@@ -383,7 +383,7 @@ void TextureSampler::KeyAll(const uint32_t* raw, uint32_t n, uint8_t* keyed) con
 }
 
 void TextureSampler::SampleGroups(const uint8_t* groupOf, uint32_t n, const float* u, const float* v,
-                                  PixelChannels& out, uint8_t* keyed) const
+                                  PixelChannels& out, PixelChannels& part, uint8_t* keyed) const
 {
     uint32_t pending = 0; // one bit per group present; kSkip marks pixels left out
     for (uint32_t i = 0; i < n; ++i)
@@ -391,7 +391,6 @@ void TextureSampler::SampleGroups(const uint8_t* groupOf, uint32_t n, const floa
     uint16_t idx[kBatchSize];
     float gu[kBatchSize];
     float gv[kBatchSize];
-    PixelChannels& part = m_groupScratch;
     uint8_t partKeyed[kBatchSize];
     while (pending)
     {
@@ -429,7 +428,7 @@ void TextureSampler::SampleGroups(const uint8_t* groupOf, uint32_t n, const floa
 }
 
 void TextureSampler::SampleBatch(const float* u, const float* v, const float* lod, uint32_t n, PixelChannels& out,
-                                 PixelChannels& scratch, uint8_t* keep) const
+                                 PixelChannels* scratch, uint8_t* keep) const
 {
     uint8_t keyed[kBatchSize];
     if (!m_needsLod)
@@ -472,7 +471,7 @@ void TextureSampler::SampleBatch(const float* u, const float* v, const float* lo
             frac[i] = static_cast<uint8_t>(f);
             blends = blends || f > 0;
         }
-        SampleGroups(group, n, u, v, out, keyed);
+        SampleGroups(group, n, u, v, out, scratch[1], keyed);
         if (blends)
         {
             // The next level for the pixels between two.
@@ -482,7 +481,7 @@ void TextureSampler::SampleBatch(const float* u, const float* v, const float* lo
                 if (frac[i] == 0)
                     upper[i] = kSkip;
             }
-            SampleGroups(upper, n, u, v, scratch, keyedUpper);
+            SampleGroups(upper, n, u, v, scratch[0], scratch[1], keyedUpper);
             for (uint32_t i = 0; i < n; ++i)
             {
                 const int32_t f = frac[i];
@@ -492,7 +491,7 @@ void TextureSampler::SampleBatch(const float* u, const float* v, const float* lo
                 const bool k0 = keyed[i] != 0;
                 const bool k1 = keyedUpper[i] != 0;
                 uint16_t* dst[4] = {out.r, out.g, out.b, out.a};
-                const uint16_t* src[4] = {scratch.r, scratch.g, scratch.b, scratch.a};
+                const uint16_t* src[4] = {scratch[0].r, scratch[0].g, scratch[0].b, scratch[0].a};
                 for (int c = 0; c < 4; ++c)
                 {
                     if (k0 && !k1)

@@ -43,10 +43,10 @@ public:
 
     // Samples pixels 0..n-1 at (u[i], v[i]): (0, 0) is the texture's top-left corner, (1, 1)
     // its bottom-right one. lod[i] (log2 of level-0 texels per pixel) is read only when
-    // NeedsLod. Clears keep[i] where the colour key removes the sample. scratch is working
-    // storage.
+    // NeedsLod. Clears keep[i] where the colour key removes the sample. scratch holds two sets
+    // of working channels.
     void SampleBatch(const float* u, const float* v, const float* lod, uint32_t n, PixelChannels& out,
-                     PixelChannels& scratch, uint8_t* keep) const;
+                     PixelChannels* scratch, uint8_t* keep) const;
 
     struct Level
     {
@@ -97,9 +97,10 @@ private:
         return m < 0 ? m + size : m;
     }
 
-    // Runs each group of pixels sharing a level and filter (key = level * 2 + minified).
+    // Runs each group of pixels sharing a level and filter (key = level * 2 + minified); part
+    // holds one group's samples before they go to their pixels.
     void SampleGroups(const uint8_t* groupOf, uint32_t n, const float* u, const float* v, PixelChannels& out,
-                      uint8_t* keyed) const;
+                      PixelChannels& part, uint8_t* keyed) const;
 
     Level m_levels[kMaxLevels];
     uint32_t m_levelCount = 0;
@@ -112,7 +113,6 @@ private:
     bool m_keyed = false;
     ColorKey m_key;
     std::array<uint32_t, 256> m_palette{};
-    mutable PixelChannels m_groupScratch; // samples of one group of a batch, before they scatter
 };
 
 } // namespace plat

@@ -54,7 +54,7 @@ TEST(RasterizerGolden, TexturedFloorInPerspective)
     c.textures[0] = Checker(c, 32, 6);
     c.Set(0, StageState::MagFilter, TextureFilter::Linear);
     c.Set(0, StageState::MinFilter, TextureFilter::Linear);
-    c.Set(0, StageState::MipFilter, TextureFilter::Point);
+    c.Set(0, StageState::MipFilter, TextureFilter::Linear);
     c.Fill(rastertest::Rgb565(90, 140, 200));
     // A square floor seen from above its near edge: four times as far at the horizon.
     const float nearRhw = 1.0f;
