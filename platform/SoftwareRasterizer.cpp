@@ -47,6 +47,14 @@ bool LoadVertex(const DrawCall& call, bool perspective, uint32_t i, RasterVertex
     return true;
 }
 
+// Flat shading: the first vertex's diffuse and specular colours for another vertex (fog
+// still varies).
+void ShadeFlat(const RasterVertex& first, RasterVertex& other)
+{
+    for (uint32_t i = kAttrDiffuseR; i <= kAttrSpecularB; ++i)
+        other.attr[i] = first.attr[i];
+}
+
 bool WithinGuardBand(const RasterVertex& v)
 {
     return std::fabs(v.x) <= kGuardBand && std::fabs(v.y) <= kGuardBand;
@@ -102,8 +110,11 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
     {
         for (uint32_t n = 0; n + 1 < count; n += 2)
         {
-            if (load(n, v[0]) && load(n + 1, v[1]))
-                DrawLine(m_setup, m_batch, v[0], v[1]);
+            if (!load(n, v[0]) || !load(n + 1, v[1]))
+                continue;
+            if (m_setup.flat)
+                ShadeFlat(v[0], v[1]);
+            DrawLine(m_setup, m_batch, v[0], v[1]);
         }
         return;
     }
@@ -126,11 +137,8 @@ void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex
         return;
     if (m_setup.flat)
     {
-        for (RasterVertex* v : {&v1, &v2})
-        {
-            for (uint32_t i = kAttrDiffuseR; i <= kAttrSpecularB; ++i)
-                v->attr[i] = v0.attr[i];
-        }
+        ShadeFlat(v0, v1);
+        ShadeFlat(v0, v2);
     }
     if (m_setup.wireframe)
     {

@@ -45,6 +45,10 @@ TEST(RasterizerShading, GouraudInterpolatesAndFlatTakesTheFirstVertexGiven)
     for (uint32_t y = 0; y < 7; ++y)
         for (uint32_t x = 0; x + y < 7; ++x)
             EXPECT_EQ(c.At(x, y), Rgb565(0x40, 0, 0x80)) << x << "," << y;
+    // Lines too.
+    c.Lines(std::vector<TlVertex1>{V(0, 7, 0xFF00FF00), V(8, 7, 0xFFFF0000)});
+    EXPECT_EQ(c.At(0, 7), 0x07E0u);
+    EXPECT_EQ(c.At(7, 7), 0x07E0u);
 }
 
 TEST(RasterizerShading, LessOrEqualDepthKeepsTheNearerAndTheEqual)
