@@ -1,17 +1,17 @@
 #include "QrAVObject.h"
 
 #include "QrBound.h"
+#include "QrCamera.h"
+#include "QrDisplay.h"
 #include "QrLoadRecord.h"
 #include "QrNode.h"
+#include "QrObjectsEqual.h"
 #include "QrPlane.h"
+#include "QrSorter.h"
 #include "QrStream.h"
 
 #include <cstring>
 #include <vector>
-
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#include "QrSorter.h"
 
 QR_IMPLEMENT_RTTI(QrAVObject, QrObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrAVObject)
@@ -23,22 +23,6 @@ uint32_t PlaneCountOf(QrCamera* camera)
     const uint32_t count = camera->GetPlaneCount();
     return count < QrAVObject::kMaxPlanes ? count : QrAVObject::kMaxPlanes;
 }
-QrPlane* const* PlanesOf(QrCamera* camera)
-{
-    return camera->GetPlanes();
-}
-uint32_t* PassedMaskOf(QrCamera* camera)
-{
-    return camera->GetPassedPlaneMask();
-}
-uint8_t SortFlagOf(QrCamera* camera)
-{
-    return camera->GetSortFlag();
-}
-void SetSortFlagOf(QrCamera* camera, uint8_t flag)
-{
-    camera->SetSortFlag(flag);
-}
 
 void PushPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
 {
@@ -49,11 +33,6 @@ void PopPropertiesOn(QrCamera* camera, QrPointerList<QrProperty>& list)
 {
     if (QrDisplay* display = camera->GetDisplay())
         display->PopProperties(list);
-}
-
-bool SorterTakes(QrSorter* sorter, QrAVObject* object, QrAVInstance* instance)
-{
-    return sorter->AddObject(object, instance);
 }
 
 bool TestBit(const uint32_t* mask, uint32_t i)
@@ -241,7 +220,7 @@ void QrAVObject::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* insta
     SetCurrentInstance(instance);
     if (!IsDisplayable())
         return;
-    if (sorter && SorterTakes(sorter, this, instance))
+    if (sorter && sorter->AddObject(this, instance))
         return;
     Draw(camera, instance);
 }
@@ -260,7 +239,7 @@ bool QrAVObject::IsCulledByFrustum(QrCamera* camera, uint32_t localMask[kPlaneMa
 {
     if (!camera)
         return false;
-    return IsCulledByPlanes(PlaneCountOf(camera), PlanesOf(camera), PassedMaskOf(camera), localMask);
+    return IsCulledByPlanes(PlaneCountOf(camera), camera->GetPlanes(), camera->GetPassedPlaneMask(), localMask);
 }
 
 bool QrAVObject::IsCulledByPlanes(uint32_t planeCount, const QrPlane* const* planes,
@@ -300,7 +279,7 @@ void QrAVObject::CullAndDraw(QrCamera* camera, QrAVInstance* instance)
         PopState(camera, instance);
     }
     // Give back the planes this object passed, also after a cull by a later plane.
-    uint32_t* passed = PassedMaskOf(camera);
+    uint32_t* passed = camera->GetPassedPlaneMask();
     for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
         passed[w] &= ~localMask[w];
 }
@@ -313,13 +292,13 @@ void QrAVObject::CullAndDisplay(QrCamera* camera, QrSorter* sorter, QrAVInstance
     uint32_t localMask[kPlaneMaskWords] = {};
     if (!IsCulledByFrustum(camera, localMask))
     {
-        const uint8_t sortFlag = SortFlagOf(camera);
+        const uint8_t sortFlag = camera->GetSortFlag();
         PushDisplayState(camera, instance);
         Display(camera, sorter, instance);
         PopDisplayState(camera, instance);
-        SetSortFlagOf(camera, sortFlag);
+        camera->SetSortFlag(sortFlag);
     }
-    uint32_t* passed = PassedMaskOf(camera);
+    uint32_t* passed = camera->GetPassedPlaneMask();
     for (uint32_t w = 0; w < kPlaneMaskWords; ++w)
         passed[w] &= ~localMask[w];
 }
@@ -444,14 +423,18 @@ void QrAVObject::CopyMembers(QrAVObject* clone)
     clone->m_scale = m_scale;
     clone->m_velocity = m_velocity;
     // Shared property objects, kept in this object's order so that the clone compares equal.
-    std::vector<QrProperty*> properties;
-    for (QrProperty* property : m_properties)
-        properties.push_back(property);
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        clone->AttachProperty(*it);
+    QrProperty::CopyList(m_properties, clone->m_properties);
 }
 
 // --- scene file
+
+void QrAVObject::LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what)
+{
+    const uint32_t count = stream.LoadCount(4, what);
+    QueueLoadCount(owner, count);
+    for (uint32_t i = 0; i < count; ++i)
+        stream.LoadLinkID(owner);
+}
 
 void QrAVObject::QueueLoadCount(QrObject* owner, uint32_t count)
 {
@@ -475,31 +458,20 @@ void QrAVObject::LoadBinary(QrStream& stream)
     m_rotate.LoadBinary(stream);
     m_scale = stream.LoadF32();
     m_velocity.LoadBinary(stream);
-    const uint32_t count = stream.LoadCount(4, "properties");
-    QueueLoadCount(this, count);
-    for (uint32_t i = 0; i < count; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "properties");
 }
 
 void QrAVObject::LinkObject(QrStream& stream)
 {
     QrObject::LinkObject(stream);
-    const uint32_t count = TakeLoadCount(this);
-    std::vector<QrProperty*> properties;
-    properties.reserve(count);
-    for (uint32_t i = 0; i < count; ++i)
-        properties.push_back(stream.ResolveLinkID<QrProperty>(this));
-    // Head insertion from the last: the list reads in file order.
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        AttachProperty(*it);
+    QrProperty::LinkList(stream, this, TakeLoadCount(this), m_properties);
 }
 
 bool QrAVObject::RegisterStreamables(QrStream& stream)
 {
     if (!QrObject::RegisterStreamables(stream))
         return false;
-    for (QrProperty* property : m_properties)
-        property->RegisterStreamables(stream);
+    QrProperty::RegisterList(stream, m_properties);
     return true;
 }
 
@@ -511,9 +483,7 @@ void QrAVObject::SaveBinary(QrStream& stream)
     m_rotate.SaveBinary(stream);
     stream.SaveF32(m_scale);
     m_velocity.SaveBinary(stream);
-    stream.SaveU32(m_properties.GetCount());
-    for (QrProperty* property : m_properties)
-        stream.SaveLinkID(property);
+    QrProperty::SaveList(stream, m_properties);
 }
 
 bool QrAVObject::IsEqual(const QrObject* object) const
@@ -525,14 +495,5 @@ bool QrAVObject::IsEqual(const QrObject* object) const
     if (m_appCulled != other->m_appCulled || !m_translate.IsEqual(other->m_translate) ||
         !m_rotate.IsEqual(other->m_rotate) || m_scale != other->m_scale || !m_velocity.IsEqual(other->m_velocity))
         return false;
-    if (m_properties.GetCount() != other->m_properties.GetCount())
-        return false;
-    auto theirs = other->m_properties.begin();
-    for (QrProperty* property : m_properties)
-    {
-        if (!property->IsEqual(*theirs))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return QrObjectListsEqual(m_properties, other->m_properties);
 }

@@ -4,18 +4,6 @@
 // application-culled flag. World data exists once per parent: the object owns one
 // QrAVInstance per parent (a leaf may hang under several nodes), and every per-frame
 // operation is given the instance it works on and makes it the current one first.
-//
-// What the traversal uses of other classes (their own headers declare them):
-//   QrCamera:  QrDisplay* GetDisplay(); uint32_t GetPlaneCount(); QrPlane* const* GetPlanes()
-//              (contiguous, plane count entries); uint32_t* GetPassedPlaneMask() (kPlaneMaskWords
-//              words, bit i of plane i); uint8_t GetSortFlag(); void SetSortFlag(uint8_t).
-//   QrDisplay: PushProperties(QrPointerList<QrProperty>&), PopProperties(same list),
-//              PushLight(QrLight*), PopLight().
-//   QrSorter:  bool AddObject(QrAVObject*, QrAVInstance*), StartSorting(QrCamera*),
-//              FinishSorting(), virtual destructor; static QrSorter* Create() makes a sorter
-//              through the program-wide sorter factory.
-//   QrLight:   uint8_t GetOn(), float GetDimmer(), AttachAffectedNode(QrNode*),
-//              DetachAffectedNode(QrNode*).
 
 #include "QrAVInstance.h"
 #include "QrIdArray.h"
@@ -160,8 +148,11 @@ protected:
     // Copies this object's part into a clone made by a subclass's CreateClone.
     void CopyMembers(QrAVObject* clone);
 
-    // A count that LoadBinary reads and LinkObject needs again travels in the owner's load
-    // record, in the same queue as the link ids (queue it before the ids it counts).
+    // A list of references in a scene file: a count, then one link id each. LoadCountedLinks
+    // reads them and queues the count in the owner's load record ahead of the ids, where
+    // LinkObject takes it back before it resolves them.
+    static void LoadCountedLinks(QrStream& stream, QrObject* owner, const char* what);
+    // Queues a value (a count, or a placeholder id) in the owner's load record.
     static void QueueLoadCount(QrObject* owner, uint32_t count);
     static uint32_t TakeLoadCount(QrObject* owner);
 

@@ -1,5 +1,6 @@
 #include "QrFlipTextures.h"
 
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 
 #include <cmath>
@@ -51,9 +52,7 @@ bool QrFlipTextures::IsEqual(const QrObject* other) const
     if (m_cycleType != o->m_cycleType || m_rate != o->m_rate || m_startTime != o->m_startTime ||
         m_period != o->m_period)
         return false;
-    if (!m_target || !o->m_target)
-        return !m_target && !o->m_target;
-    return m_target->IsEqual(o->m_target.Get());
+    return QrObjectsEqual(m_target.Get(), o->m_target.Get());
 }
 
 int32_t QrFlipTextures::ComputeIndex(double time, uint32_t count, int32_t current) const

@@ -2,6 +2,7 @@
 
 #include "QrImageLoadRecord.h"
 #include "QrImageReader.h"
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 #include "QrTList.h"
 
@@ -303,11 +304,7 @@ bool QrImage::IsEqual(const QrObject* other) const
     if (!QrObject::IsEqual(other) || !other->IsKindOf(&ms_RTTI))
         return false;
     const auto* image = static_cast<const QrImage*>(other);
-    if ((m_rawData.Get() != nullptr) != (image->m_rawData.Get() != nullptr))
-        return false;
-    if (m_rawData && !m_rawData->IsEqual(image->m_rawData.Get()))
-        return false;
-    return m_fileName == image->m_fileName;
+    return QrObjectsEqual(m_rawData.Get(), image->m_rawData.Get()) && m_fileName == image->m_fileName;
 }
 
 // ---------------------------------------------------------------- file information

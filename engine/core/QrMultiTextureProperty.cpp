@@ -1,5 +1,6 @@
 #include "QrMultiTextureProperty.h"
 
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 #include "QrTextureProperty.h"
 
@@ -35,9 +36,7 @@ QrMultiTextureProperty* QrMultiTextureProperty::GetDefault()
 
 void QrMultiTextureProperty::SetImage(QrImage* image, uint32_t index)
 {
-    if (index >= m_images.GetUsedSize())
-        m_images.SetSize(index + 1);
-    m_images.SetAt(index, image);
+    QrTextureProperty::SetImageAt(m_images, image, index);
 }
 
 QrPointer<QrImage> QrMultiTextureProperty::GetImage(uint32_t index) const
@@ -88,6 +87,6 @@ bool QrMultiTextureProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrMultiTextureProperty*>(other);
-    return QrTextureProperty::ImagesEqual(m_images, o->m_images) && m_applyModes == o->m_applyModes &&
+    return QrObjectArraysEqual(m_images, o->m_images) && m_applyModes == o->m_applyModes &&
            m_clampModes == o->m_clampModes && m_filterModes == o->m_filterModes;
 }

@@ -1,53 +1,28 @@
 #include "QrNode.h"
 
 #include "QrBound.h"
+#include "QrCamera.h"
 #include "QrCollisionRecord.h"
+#include "QrDisplay.h"
+#include "QrLight.h"
+#include "QrObjectsEqual.h"
 #include "QrPick.h"
 #include "QrPickResult.h"
+#include "QrSorter.h"
 #include "QrStream.h"
 
 #include "DebugOutput.h"
 
 #include <vector>
 
-#include "QrCamera.h"
-#include "QrDisplay.h"
-#include "QrSorter.h"
-#include "QrLight.h"
-
 QR_IMPLEMENT_RTTI(QrNode, QrAVObject)
 QR_IMPLEMENT_CREATE(QrNode)
 
 namespace
 {
-uint8_t SortFlagOf(QrCamera* camera)
-{
-    return camera->GetSortFlag();
-}
-void SetSortFlagOf(QrCamera* camera, uint8_t flag)
-{
-    camera->SetSortFlag(flag);
-}
-
 bool IsLit(QrLight* light)
 {
     return light && light->GetOn() != 0 && light->GetDimmer() > 0.0f;
-}
-void TellAttached(QrLight* light, QrNode* node)
-{
-    light->AttachAffectedNode(node);
-}
-void TellDetached(QrLight* light, QrNode* node)
-{
-    light->DetachAffectedNode(node);
-}
-QrObject* AsObject(QrLight* light)
-{
-    return light;
-}
-QrLight* ResolveLight(QrStream& stream, QrNode* owner)
-{
-    return stream.ResolveLinkID<QrLight>(owner);
 }
 
 void PushLightOn(QrCamera* camera, QrLight* light)
@@ -59,27 +34,6 @@ void PopLightOn(QrCamera* camera)
 {
     if (QrDisplay* display = camera->GetDisplay())
         display->PopLight();
-}
-
-QrSorter* MakeSorter()
-{
-    return QrSorter::Create();
-}
-void DeleteSorter(QrSorter* sorter)
-{
-    delete sorter;
-}
-bool SorterTakes(QrSorter* sorter, QrAVObject* object, QrAVInstance* instance)
-{
-    return sorter->AddObject(object, instance);
-}
-void StartSorting(QrSorter* sorter, QrCamera* camera)
-{
-    sorter->StartSorting(camera);
-}
-void FinishSorting(QrSorter* sorter)
-{
-    sorter->FinishSorting();
 }
 
 QrCollisionRecord ChildRecord(const QrCollisionRecord& parent, QrAVObject* child, QrAVInstance* instance)
@@ -103,13 +57,13 @@ QrNode::~QrNode()
     {
         QrLight* light = *m_lights.begin();
         m_lights.Remove(light);
-        TellDetached(light, this);
+        light->DetachAffectedNode(this);
     }
     // DetachChildAt of the last slot lowers the used size: walk a fixed bound.
     const uint32_t used = m_children.GetUsedSize();
     for (uint32_t i = 0; i < used; ++i)
         DetachChildAt(i);
-    DeleteSorter(m_sorter);
+    delete m_sorter;
     m_sorter = nullptr;
 }
 
@@ -340,17 +294,17 @@ void QrNode::PushDisplayState(QrCamera* camera, QrAVInstance* instance)
     PushState(camera, instance);
     if (!camera)
         return;
-    m_savedSortFlag = SortFlagOf(camera);
+    m_savedSortFlag = camera->GetSortFlag();
     if (m_sortMode == kSortOn)
-        SetSortFlagOf(camera, 1);
+        camera->SetSortFlag(1);
     else if (m_sortMode == kSortOff)
-        SetSortFlagOf(camera, 0);
+        camera->SetSortFlag(0);
 }
 
 void QrNode::PopDisplayState(QrCamera* camera, QrAVInstance* instance)
 {
     if (camera)
-        SetSortFlagOf(camera, m_savedSortFlag);
+        camera->SetSortFlag(m_savedSortFlag);
     PopState(camera, instance);
 }
 
@@ -359,7 +313,7 @@ void QrNode::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* instance)
     SetCurrentInstance(instance);
     if (!camera)
         return;
-    if (SortFlagOf(camera))
+    if (camera->GetSortFlag())
     {
         if (sorter)
         {
@@ -368,19 +322,19 @@ void QrNode::Display(QrCamera* camera, QrSorter* sorter, QrAVInstance* instance)
         }
         // The first node that turns sorting on collects its subtree and draws it at its end.
         if (!m_sorter)
-            m_sorter = MakeSorter();
+            m_sorter = QrSorter::Create();
         if (!m_sorter)
         {
             DisplayChildren(camera, nullptr);
             return;
         }
-        StartSorting(m_sorter, camera);
+        m_sorter->StartSorting(camera);
         DisplayChildren(camera, m_sorter);
-        FinishSorting(m_sorter);
+        m_sorter->FinishSorting();
         return;
     }
     // Sorting turned off inside a sorted subtree: the whole node is one deferred object.
-    if (sorter && SorterTakes(sorter, this, instance))
+    if (sorter && sorter->AddObject(this, instance))
         return;
     DisplayChildren(camera, nullptr);
 }
@@ -624,7 +578,7 @@ void QrNode::AttachLight(QrLight* light)
     if (!light || m_lights.Contains(light))
         return;
     m_lights.AddHead(light);
-    TellAttached(light, this);
+    light->AttachAffectedNode(this);
 }
 
 void QrNode::DetachLight(QrLight* light)
@@ -632,7 +586,7 @@ void QrNode::DetachLight(QrLight* light)
     if (!light || !m_lights.Contains(light))
         return;
     m_lights.Remove(light);
-    TellDetached(light, this);
+    light->DetachAffectedNode(this);
 }
 
 // --- scene file
@@ -643,14 +597,8 @@ void QrNode::LoadBinary(QrStream& stream)
     m_sortMode = stream.LoadU32();
     stream.LoadU32(); // the sorter slot: a loaded node makes its own
     m_displayable = stream.LoadU8();
-    const uint32_t children = stream.LoadCount(4, "child slots");
-    QueueLoadCount(this, children);
-    for (uint32_t i = 0; i < children; ++i)
-        stream.LoadLinkID(this);
-    const uint32_t lights = stream.LoadCount(4, "lights");
-    QueueLoadCount(this, lights);
-    for (uint32_t i = 0; i < lights; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "child slots");
+    LoadCountedLinks(stream, this, "lights");
 }
 
 void QrNode::LinkObject(QrStream& stream)
@@ -663,7 +611,7 @@ void QrNode::LinkObject(QrStream& stream)
     std::vector<QrLight*> lights;
     lights.reserve(count);
     for (uint32_t i = 0; i < count; ++i)
-        lights.push_back(ResolveLight(stream, this));
+        lights.push_back(stream.ResolveLinkID<QrLight>(this));
     // Head insertion from the last: the list reads in file order.
     for (auto it = lights.rbegin(); it != lights.rend(); ++it)
         AttachLight(*it);
@@ -677,8 +625,8 @@ bool QrNode::RegisterStreamables(QrStream& stream)
         if (QrAVObject* child = m_children.GetAtChecked(i))
             child->RegisterStreamables(stream);
     for (QrLight* light : m_lights)
-        if (QrObject* object = AsObject(light))
-            object->RegisterStreamables(stream);
+        if (light)
+            light->RegisterStreamables(stream);
     return true;
 }
 
@@ -693,7 +641,7 @@ void QrNode::SaveBinary(QrStream& stream)
         stream.SaveLinkID(m_children.GetAtChecked(i));
     stream.SaveU32(m_lights.GetCount());
     for (QrLight* light : m_lights)
-        stream.SaveLinkID(AsObject(light));
+        stream.SaveLinkID(light);
 }
 
 bool QrNode::IsEqual(const QrObject* object) const
@@ -701,30 +649,6 @@ bool QrNode::IsEqual(const QrObject* object) const
     if (!QrAVObject::IsEqual(object))
         return false;
     const QrNode* other = static_cast<const QrNode*>(object);
-    if (m_sortMode != other->m_sortMode || m_displayable != other->m_displayable ||
-        m_children.GetUsedSize() != other->m_children.GetUsedSize())
-        return false;
-    for (uint32_t i = 0; i < m_children.GetUsedSize(); ++i)
-    {
-        const QrAVObject* mine = m_children.GetAtChecked(i);
-        const QrAVObject* theirs = other->m_children.GetAtChecked(i);
-        if (!mine || !theirs)
-        {
-            if (mine != theirs)
-                return false;
-            continue;
-        }
-        if (!mine->IsEqual(theirs))
-            return false;
-    }
-    if (m_lights.GetCount() != other->m_lights.GetCount())
-        return false;
-    auto theirs = other->m_lights.begin();
-    for (QrLight* light : m_lights)
-    {
-        if (!AsObject(light)->IsEqual(AsObject(*theirs)))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return m_sortMode == other->m_sortMode && m_displayable == other->m_displayable &&
+           QrObjectArraysEqual(m_children, other->m_children) && QrObjectListsEqual(m_lights, other->m_lights);
 }

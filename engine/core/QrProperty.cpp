@@ -17,6 +17,8 @@
 #include "QrWireframeProperty.h"
 #include "QrZBufferProperty.h"
 
+#include <vector>
+
 QR_IMPLEMENT_RTTI(QrProperty, QrObject)
 QR_IMPLEMENT_ABSTRACT_CREATE(QrProperty)
 
@@ -35,6 +37,39 @@ void QrProperty::SaveBinary(QrStream& stream)
 bool QrProperty::IsEqual(const QrObject* other) const
 {
     return QrObject::IsEqual(other) && m_override == static_cast<const QrProperty*>(other)->m_override;
+}
+
+void QrProperty::LinkList(QrStream& stream, QrObject* owner, uint32_t count, QrPointerList<QrProperty>& list)
+{
+    std::vector<QrProperty*> properties;
+    properties.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        properties.push_back(stream.ResolveLinkID<QrProperty>(owner));
+    // Head insertion from the last: the list reads in file order.
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        list.AddHead(*it);
+}
+
+void QrProperty::RegisterList(QrStream& stream, const QrPointerList<QrProperty>& list)
+{
+    for (QrProperty* property : list)
+        property->RegisterStreamables(stream);
+}
+
+void QrProperty::SaveList(QrStream& stream, const QrPointerList<QrProperty>& list)
+{
+    stream.SaveU32(list.GetCount());
+    for (QrProperty* property : list)
+        stream.SaveLinkID(property);
+}
+
+void QrProperty::CopyList(const QrPointerList<QrProperty>& from, QrPointerList<QrProperty>& to)
+{
+    std::vector<QrProperty*> properties;
+    for (QrProperty* property : from)
+        properties.push_back(property);
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        to.AddHead(*it);
 }
 
 QrProperty* QrProperty::GetDefault(uint32_t type)

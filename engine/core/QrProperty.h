@@ -4,6 +4,7 @@
 // class keeps one default instance, made on first use and held until exit.
 
 #include "QrObject.h"
+#include "QrPointerList.h"
 
 #include <cstdint>
 
@@ -45,6 +46,13 @@ public:
     // Makes every default instance now. Tests call it before they take the live-object count,
     // since the defaults stay alive until exit.
     static void CreateDefaults();
+
+    // The property list of a scene object in a scene file: a count, then one link id each, in
+    // list order. The linked list keeps file order, and a copy keeps the source's order.
+    static void LinkList(QrStream& stream, QrObject* owner, uint32_t count, QrPointerList<QrProperty>& list);
+    static void RegisterList(QrStream& stream, const QrPointerList<QrProperty>& list);
+    static void SaveList(QrStream& stream, const QrPointerList<QrProperty>& list);
+    static void CopyList(const QrPointerList<QrProperty>& from, QrPointerList<QrProperty>& to);
 
     // Set on the property in force: the display keeps it for the whole subtree below.
     uint8_t m_override = 0;

@@ -1,5 +1,6 @@
 #include "QrTextureProperty.h"
 
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrTextureProperty, QrProperty)
@@ -31,9 +32,7 @@ QrTextureProperty* QrTextureProperty::GetDefault()
 
 void QrTextureProperty::SetImage(QrImage* image, uint32_t index)
 {
-    if (index >= m_images.GetUsedSize())
-        m_images.SetSize(index + 1);
-    m_images.SetAt(index, image);
+    SetImageAt(m_images, image, index);
 }
 
 QrPointer<QrImage> QrTextureProperty::GetImage(uint32_t index) const
@@ -70,6 +69,13 @@ void QrTextureProperty::LinkImages(QrStream& stream, QrObject* owner, uint32_t& 
         images.SetAt(i, stream.ResolveLinkID<QrImage>(owner));
 }
 
+void QrTextureProperty::SetImageAt(QrTArray<QrImage>& images, QrImage* image, uint32_t index)
+{
+    if (index >= images.GetUsedSize())
+        images.SetSize(index + 1);
+    images.SetAt(index, image);
+}
+
 void QrTextureProperty::RegisterImages(QrStream& stream, const QrTArray<QrImage>& images)
 {
     for (uint32_t i = 0; i < images.GetUsedSize(); ++i)
@@ -82,20 +88,6 @@ void QrTextureProperty::SaveImageLinks(QrStream& stream, const QrTArray<QrImage>
     stream.SaveU32(images.GetUsedSize());
     for (uint32_t i = 0; i < images.GetUsedSize(); ++i)
         stream.SaveLinkID(images.GetAtChecked(i));
-}
-
-bool QrTextureProperty::ImagesEqual(const QrTArray<QrImage>& a, const QrTArray<QrImage>& b)
-{
-    if (a.GetUsedSize() != b.GetUsedSize())
-        return false;
-    for (uint32_t i = 0; i < a.GetUsedSize(); ++i)
-    {
-        const QrImage* x = a.GetAtChecked(i);
-        const QrImage* y = b.GetAtChecked(i);
-        if (!x != !y || (x && !x->IsEqual(y)))
-            return false;
-    }
-    return true;
 }
 
 void QrTextureProperty::LoadBinary(QrStream& stream)
@@ -131,5 +123,5 @@ bool QrTextureProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrTextureProperty*>(other);
-    return m_currentIndex == o->m_currentIndex && ImagesEqual(m_images, o->m_images);
+    return m_currentIndex == o->m_currentIndex && QrObjectArraysEqual(m_images, o->m_images);
 }

@@ -46,8 +46,8 @@ public:
     static void LinkImages(QrStream& stream, QrObject* owner, uint32_t& pendingLinks, QrTArray<QrImage>& images);
     static void RegisterImages(QrStream& stream, const QrTArray<QrImage>& images);
     static void SaveImageLinks(QrStream& stream, const QrTArray<QrImage>& images);
-    // Same used size, and entry by entry both empty or both present and equal.
-    static bool ImagesEqual(const QrTArray<QrImage>& a, const QrTArray<QrImage>& b);
+    // Grows the list to hold the index first.
+    static void SetImageAt(QrTArray<QrImage>& images, QrImage* image, uint32_t index);
 
 protected:
     ~QrTextureProperty() override = default;

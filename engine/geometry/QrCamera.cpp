@@ -3,6 +3,7 @@
 #include "QrBound.h"
 #include "QrDisplay.h"
 #include "QrNode.h"
+#include "QrObjectsEqual.h"
 #include "QrRect.h"
 #include "QrRender.h"
 #include "QrScreenPolygon.h"
@@ -522,14 +523,8 @@ void QrCamera::LoadBinary(QrStream& stream)
         stream.LoadU8();
     stream.LoadLinkID(this);
     stream.LoadLinkID(this);
-    const uint32_t polygons = stream.LoadCount(4, "screen polygons");
-    QueueLoadCount(this, polygons);
-    for (uint32_t i = 0; i < polygons; ++i)
-        stream.LoadLinkID(this);
-    const uint32_t actions = stream.LoadCount(4, "camera actions");
-    QueueLoadCount(this, actions);
-    for (uint32_t i = 0; i < actions; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "screen polygons");
+    LoadCountedLinks(stream, this, "camera actions");
 }
 
 void QrCamera::LinkObject(QrStream& stream)
@@ -607,31 +602,6 @@ bool QrCamera::IsEqual(const QrObject* object) const
             return false;
     if (m_displayPass != other->m_displayPass || m_sortFlag != other->m_sortFlag || m_scaleValue != other->m_scaleValue)
         return false;
-
-    if (m_screenPolygons.GetUsedSize() != other->m_screenPolygons.GetUsedSize())
-        return false;
-    for (uint32_t i = 0; i < m_screenPolygons.GetUsedSize(); ++i)
-    {
-        const QrScreenPolygon* mine = m_screenPolygons.GetAtChecked(i);
-        const QrScreenPolygon* theirs = other->m_screenPolygons.GetAtChecked(i);
-        if (!mine || !theirs)
-        {
-            if (mine != theirs)
-                return false;
-            continue;
-        }
-        if (!mine->IsEqual(theirs))
-            return false;
-    }
-
-    if (m_actions.GetCount() != other->m_actions.GetCount())
-        return false;
-    auto theirs = other->m_actions.begin();
-    for (const QrCameraAction* action : m_actions)
-    {
-        if (!action->IsEqual(*theirs))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return QrObjectArraysEqual(m_screenPolygons, other->m_screenPolygons) &&
+           QrObjectListsEqual(m_actions, other->m_actions);
 }

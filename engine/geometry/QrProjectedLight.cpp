@@ -1,5 +1,6 @@
 #include "QrProjectedLight.h"
 
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 
 #include <cmath>
@@ -188,7 +189,5 @@ bool QrProjectedLight::IsEqual(const QrObject* object) const
         m_projectionFactor != other->m_projectionFactor || !m_parallel.IsEqual(other->m_parallel) ||
         !m_parallelOffset.IsEqual(other->m_parallelOffset))
         return false;
-    if (!m_projectedObject || !other->m_projectedObject)
-        return !m_projectedObject && !other->m_projectedObject;
-    return m_projectedObject->IsEqual(other->m_projectedObject.Get());
+    return QrObjectsEqual(m_projectedObject.Get(), other->m_projectedObject.Get());
 }

@@ -2,10 +2,9 @@
 
 #include "QrDisplay.h"
 #include "QrLoadRecord.h"
+#include "QrObjectsEqual.h"
 #include "QrRender.h"
 #include "QrStream.h"
-
-#include <vector>
 
 QR_IMPLEMENT_RTTI(QrScreenPolygon, QrObject)
 QR_IMPLEMENT_CREATE(QrScreenPolygon)
@@ -74,11 +73,7 @@ QrPointer<QrScreenPolygon> QrScreenPolygon::Clone() const
 {
     QrPointer<QrScreenPolygon> clone(
         new QrScreenPolygon(m_count, m_vertices.get(), m_textureCoords.get(), m_colors.get()));
-    std::vector<QrProperty*> properties;
-    for (QrProperty* property : m_properties)
-        properties.push_back(property);
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        clone->AttachProperty(*it);
+    QrProperty::CopyList(m_properties, clone->m_properties);
     return clone;
 }
 
@@ -147,21 +142,14 @@ void QrScreenPolygon::LinkObject(QrStream& stream)
     // Every id this record queued is a property.
     const auto* record = dynamic_cast<const QrLoadRecord*>(GetExtraData());
     const size_t count = record ? record->m_linkIds.size() - record->m_nextLinkId : 0;
-    std::vector<QrProperty*> properties;
-    properties.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        properties.push_back(stream.ResolveLinkID<QrProperty>(this));
-    // Head insertion from the last: the list reads in file order.
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        AttachProperty(*it);
+    QrProperty::LinkList(stream, this, static_cast<uint32_t>(count), m_properties);
 }
 
 bool QrScreenPolygon::RegisterStreamables(QrStream& stream)
 {
     if (!QrObject::RegisterStreamables(stream))
         return false;
-    for (QrProperty* property : m_properties)
-        property->RegisterStreamables(stream);
+    QrProperty::RegisterList(stream, m_properties);
     return true;
 }
 
@@ -179,9 +167,7 @@ void QrScreenPolygon::SaveBinary(QrStream& stream)
     if (m_colors)
         for (uint16_t i = 0; i < m_count; ++i)
             m_colors[i].SaveBinary(stream);
-    stream.SaveU32(m_properties.GetCount());
-    for (QrProperty* property : m_properties)
-        stream.SaveLinkID(property);
+    QrProperty::SaveList(stream, m_properties);
 }
 
 bool QrScreenPolygon::IsEqual(const QrObject* object) const
@@ -196,14 +182,5 @@ bool QrScreenPolygon::IsEqual(const QrObject* object) const
     if (!ArraysEqual(m_count, m_textureCoords.get(), other->m_textureCoords.get()) ||
         !ArraysEqual(m_count, m_colors.get(), other->m_colors.get()))
         return false;
-    if (m_properties.GetCount() != other->m_properties.GetCount())
-        return false;
-    auto theirs = other->m_properties.begin();
-    for (QrProperty* property : m_properties)
-    {
-        if (!property->IsEqual(*theirs))
-            return false;
-        ++theirs;
-    }
-    return true;
+    return QrObjectListsEqual(m_properties, other->m_properties);
 }

@@ -1,6 +1,7 @@
 #include "QrShadowLight.h"
 
 #include "QrNode.h"
+#include "QrObjectsEqual.h"
 #include "QrStream.h"
 #include "QrTriShape.h"
 
@@ -118,10 +119,7 @@ void QrShadowLight::LoadBinary(QrStream& stream)
     m_shadowScale = stream.LoadF32();
     m_frame.PlanesField(stream);
     stream.LoadLinkID(this);
-    const uint32_t count = stream.LoadCount(4, "shadow receivers");
-    QueueLoadCount(this, count);
-    for (uint32_t i = 0; i < count; ++i)
-        stream.LoadLinkID(this);
+    LoadCountedLinks(stream, this, "shadow receivers");
 }
 
 void QrShadowLight::LinkObject(QrStream& stream)
@@ -168,8 +166,7 @@ bool QrShadowLight::IsEqual(const QrObject* object) const
     if (m_shadowKind != other->m_shadowKind || m_projectionMode != other->m_projectionMode ||
         !m_frame.IsEqual(other->m_frame) || m_shadowScale != other->m_shadowScale)
         return false;
-    if (!m_shadowObject != !other->m_shadowObject ||
-        (m_shadowObject && !m_shadowObject->IsEqual(other->m_shadowObject.Get())))
+    if (!QrObjectsEqual(m_shadowObject.Get(), other->m_shadowObject.Get()))
         return false;
     // Receivers by number only: a receiver node may hold this light, and comparing it would
     // come back here.
