@@ -213,10 +213,10 @@ TEST(RasterizerShading, VertexFogMovesTowardTheFogColourByTheSpecularAlpha)
     EXPECT_EQ(c.At(1, 1), 0xFFFFu) << "fog byte 255: no fog";
     auto fogged = [](uint32_t fogByte)
     {
-        const uint32_t spec = fogByte << 24;
-        return std::vector<TlVertex1>{V(0, 0, 0xFFFFFFFF, 0.5f, 1, 0, 0, spec),
-                                      V(4, 0, 0xFFFFFFFF, 0.5f, 1, 0, 0, spec),
-                                      V(0, 2, 0xFFFFFFFF, 0.5f, 1, 0, 0, spec)};
+        const uint32_t specular = fogByte << 24;
+        return std::vector<TlVertex1>{V(0, 0, 0xFFFFFFFF, 0.5f, 1, 0, 0, specular),
+                                      V(4, 0, 0xFFFFFFFF, 0.5f, 1, 0, 0, specular),
+                                      V(0, 2, 0xFFFFFFFF, 0.5f, 1, 0, 0, specular)};
     };
     c.Triangles(fogged(128));
     // White toward blue by 127/255: (128, 128, 255).
