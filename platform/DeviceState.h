@@ -25,8 +25,8 @@ enum class RenderState : uint8_t
     DestBlend, // BlendFactor
     FogEnable,
     FogTableMode,  // FogMode; None = fog from the vertices' specular alpha
-    FogTableStart, // float, depth 0..1
-    FogTableEnd,   // float
+    FogTableStart, // float, view depth (1 / rhw) where fog begins
+    FogTableEnd,   // float, view depth where fog is complete
     RangeFogEnable,
     FogColor, // 0x00RRGGBB
     SpecularEnable,

@@ -24,7 +24,7 @@ struct DisplayConfig
     FailureInjector* injector = nullptr; // borrowed, optional
     CallLog* callLog = nullptr;          // borrowed, optional
     WindowBackend* window = nullptr;     // borrowed, optional: where the primary surface is shown
-    RasterizerFactory rasterizer;        // empty: a recording rasterizer
+    RasterizerFactory rasterizer;        // empty: the software rasterizer
 };
 
 // Borrowed: the configuration must outlive its installation. Null puts the default back.

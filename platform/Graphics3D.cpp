@@ -2,7 +2,7 @@
 
 #include "Device3D.h"
 #include "DisplayContext.h"
-#include "RecordingRasterizer.h"
+#include "SoftwareRasterizer.h"
 #include "Surface.h"
 #include "VertexBuffer.h"
 #include "Viewport3D.h"
@@ -37,7 +37,7 @@ Result Graphics3D::CreateDevice(DeviceKind kind, const std::shared_ptr<Surface>&
     if (r == Result::Ok)
     {
         std::unique_ptr<Rasterizer> rasterizer =
-            m_context->rasterizer ? m_context->rasterizer() : std::make_unique<RecordingRasterizer>();
+            m_context->rasterizer ? m_context->rasterizer() : std::make_unique<SoftwareRasterizer>();
         out.reset(new Device3D(m_context, kind, profile, target, std::move(rasterizer)));
     }
     return m_context->Record(Call::CreateDevice, static_cast<uint32_t>(kind), target ? target->Id() : 0, 0, r);

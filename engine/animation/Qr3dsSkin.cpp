@@ -78,15 +78,53 @@ void Qr3dsSkin::SetInfluences(const Influence* influences)
     m_influences = std::move(copy);
 }
 
+namespace
+{
+
+// A bone's skin transform with the rotation widened to double once, for the run of vertices
+// that share the bone: the same products and sums as QrMatrix3::TimesPoint, without widening
+// the nine entries again for every vertex.
+class BonePlacement
+{
+public:
+    // translation + (rotation offset) scale, rounded as TimesPoint and the float operators do.
+    QrPoint3 Place(const Qr3dsBone& bone, const QrPoint3& offset)
+    {
+        if (&bone != m_bone)
+            Load(bone);
+        const QrPoint3 rotated(
+            float(m_rotation[0][0] * offset.x + m_rotation[0][1] * offset.y + m_rotation[0][2] * offset.z),
+            float(m_rotation[1][0] * offset.x + m_rotation[1][1] * offset.y + m_rotation[1][2] * offset.z),
+            float(m_rotation[2][0] * offset.x + m_rotation[2][1] * offset.y + m_rotation[2][2] * offset.z));
+        return m_translation + rotated * m_scale;
+    }
+
+private:
+    void Load(const Qr3dsBone& bone)
+    {
+        m_bone = &bone;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                m_rotation[i][j] = bone.m_skinRotation.m[i][j];
+        m_translation = bone.m_skinTranslation;
+        m_scale = bone.m_skinScale;
+    }
+
+    const Qr3dsBone* m_bone = nullptr;
+    double m_rotation[3][3] = {};
+    QrPoint3 m_translation;
+    float m_scale = 0.0f;
+};
+
+} // namespace
+
 bool Qr3dsSkin::Deform()
 {
     if (!m_influences || m_vertexCount == 0 || !m_vertices)
         return false;
-    const auto place = [](const Influence& g)
-    {
-        const Qr3dsBone& bone = *g.m_bone;
-        return bone.m_skinTranslation + bone.m_skinRotation.TimesPoint(g.m_offset) * bone.m_skinScale;
-    };
+    // Bones do not change during the pass, so the placement may keep its copy.
+    BonePlacement placement;
+    QrPoint3* vertices = m_vertices.get();
     bool wrote = false;
     for (uint32_t i = 0; i < m_vertexCount; ++i)
     {
@@ -95,7 +133,7 @@ bool Qr3dsSkin::Deform()
         {
             if (!first.m_bone || !first.m_bone->m_skinChanged)
                 continue;
-            m_vertices[i] = place(first);
+            vertices[i] = placement.Place(*first.m_bone, first.m_offset);
             wrote = true;
             continue;
         }
@@ -106,8 +144,8 @@ bool Qr3dsSkin::Deform()
             continue;
         QrPoint3 sum;
         for (const Influence* g = &first; g; g = g->m_next.get())
-            sum += place(*g) * g->m_weight;
-        m_vertices[i] = sum;
+            sum += placement.Place(*g->m_bone, g->m_offset) * g->m_weight;
+        vertices[i] = sum;
         wrote = true;
     }
     return wrote;

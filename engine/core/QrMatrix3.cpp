@@ -166,38 +166,6 @@ bool QLImplicit(double d[3], double e[3], double z[3][3])
 
 } // namespace
 
-QrMatrix3 QrMatrix3::Multiply(const QrMatrix3& other) const
-{
-    QrMatrix3 r;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            r.m[i][j] = float(double(m[i][0]) * other.m[0][j] + double(m[i][1]) * other.m[1][j] +
-                              double(m[i][2]) * other.m[2][j]);
-    return r;
-}
-
-QrMatrix3 QrMatrix3::TransposeTimes(const QrMatrix3& other) const
-{
-    QrMatrix3 r;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            r.m[i][j] = float(double(m[0][i]) * other.m[0][j] + double(m[1][i]) * other.m[1][j] +
-                              double(m[2][i]) * other.m[2][j]);
-    return r;
-}
-
-QrMatrix3 QrMatrix3::Transpose() const
-{
-    return {m[0][0], m[1][0], m[2][0], m[0][1], m[1][1], m[2][1], m[0][2], m[1][2], m[2][2]};
-}
-
-QrPoint3 QrMatrix3::TimesPoint(const QrPoint3& p) const
-{
-    return {float(double(m[0][0]) * p.x + double(m[0][1]) * p.y + double(m[0][2]) * p.z),
-            float(double(m[1][0]) * p.x + double(m[1][1]) * p.y + double(m[1][2]) * p.z),
-            float(double(m[2][0]) * p.x + double(m[2][1]) * p.y + double(m[2][2]) * p.z)};
-}
-
 bool QrMatrix3::Inverse(QrMatrix3& out) const
 {
     const double a = m[0][0], b = m[0][1], c = m[0][2];
@@ -220,8 +188,10 @@ bool QrMatrix3::Inverse(QrMatrix3& out) const
 void QrMatrix3::MakeFromKind(int kind, float a, float b, float c, float d)
 {
     *this = QrMatrix3();
-    const double cosA = std::cos(double(a));
-    const double sinA = std::sin(double(a));
+    // Only the rotations need the angle's sine and cosine.
+    const bool rotation = kind >= 3 && kind <= 6;
+    const double cosA = rotation ? std::cos(double(a)) : 0.0;
+    const double sinA = rotation ? std::sin(double(a)) : 0.0;
     switch (kind)
     {
     case 1:
@@ -280,29 +250,6 @@ bool QrMatrix3::SymmetricEigen(float values[3], QrMatrix3& vectors) const
     if (det < 0.0)
         vectors.SetRow(2, -vectors.GetRow(2));
     return converged;
-}
-
-void QrMatrix3::SetRow(int i, const QrPoint3& p)
-{
-    m[i][0] = p.x;
-    m[i][1] = p.y;
-    m[i][2] = p.z;
-}
-
-void QrMatrix3::SetColumn(int j, const QrPoint3& p)
-{
-    m[0][j] = p.x;
-    m[1][j] = p.y;
-    m[2][j] = p.z;
-}
-
-bool QrMatrix3::IsEqual(const QrMatrix3& other) const
-{
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            if (m[i][j] != other.m[i][j])
-                return false;
-    return true;
 }
 
 void QrMatrix3::LoadBinary(QrStream& stream)

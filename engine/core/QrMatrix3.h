@@ -33,7 +33,7 @@ public:
     // transposes of the quaternion's ToRotation for the same angle and axis, and stored
     // files depend on that.
     void MakeFromKind(int kind, float a, float b, float c, float d);
-    void MakeIdentity() { MakeFromKind(1, 0.0f, 0.0f, 0.0f, 0.0f); }
+    void MakeIdentity() { *this = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}; }
     // Kind 6 under the name the framework and game use.
     void MakeRotation(float angle, float axisX, float axisY, float axisZ)
     {
@@ -64,3 +64,60 @@ public:
 
     float m[3][3] = {};
 };
+
+// Inline: per-vertex transforms and per-node world updates call these.
+
+inline QrMatrix3 QrMatrix3::Multiply(const QrMatrix3& other) const
+{
+    QrMatrix3 r;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r.m[i][j] = float(double(m[i][0]) * other.m[0][j] + double(m[i][1]) * other.m[1][j] +
+                              double(m[i][2]) * other.m[2][j]);
+    return r;
+}
+
+inline QrMatrix3 QrMatrix3::TransposeTimes(const QrMatrix3& other) const
+{
+    QrMatrix3 r;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r.m[i][j] = float(double(m[0][i]) * other.m[0][j] + double(m[1][i]) * other.m[1][j] +
+                              double(m[2][i]) * other.m[2][j]);
+    return r;
+}
+
+inline QrMatrix3 QrMatrix3::Transpose() const
+{
+    return {m[0][0], m[1][0], m[2][0], m[0][1], m[1][1], m[2][1], m[0][2], m[1][2], m[2][2]};
+}
+
+inline QrPoint3 QrMatrix3::TimesPoint(const QrPoint3& p) const
+{
+    return {float(double(m[0][0]) * p.x + double(m[0][1]) * p.y + double(m[0][2]) * p.z),
+            float(double(m[1][0]) * p.x + double(m[1][1]) * p.y + double(m[1][2]) * p.z),
+            float(double(m[2][0]) * p.x + double(m[2][1]) * p.y + double(m[2][2]) * p.z)};
+}
+
+inline void QrMatrix3::SetRow(int i, const QrPoint3& p)
+{
+    m[i][0] = p.x;
+    m[i][1] = p.y;
+    m[i][2] = p.z;
+}
+
+inline void QrMatrix3::SetColumn(int j, const QrPoint3& p)
+{
+    m[0][j] = p.x;
+    m[1][j] = p.y;
+    m[2][j] = p.z;
+}
+
+inline bool QrMatrix3::IsEqual(const QrMatrix3& other) const
+{
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (m[i][j] != other.m[i][j])
+                return false;
+    return true;
+}

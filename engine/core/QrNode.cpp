@@ -202,8 +202,10 @@ bool QrNode::UpdateWorldBound(QrAVInstance*)
 
 bool QrNode::UpdateWorldBound()
 {
-    std::vector<QrBound> bounds;
-    bounds.reserve(m_children.GetCount());
+    // Reused: every node of the tree comes through here each frame. Nothing below calls back
+    // into this function before the merge is done with the list.
+    thread_local std::vector<QrBound> bounds;
+    bounds.clear();
     for (uint32_t i = 0; i < m_children.GetUsedSize(); ++i)
     {
         QrAVObject* child = m_children.GetAtChecked(i);

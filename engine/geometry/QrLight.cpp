@@ -314,9 +314,16 @@ void QrLight::SaveBinary(QrStream& stream)
 {
     QrAVObject::SaveBinary(stream);
     Fields(stream);
-    stream.SaveU32(m_affectedNodes.GetCount());
+    // Only the nodes the file holds: the nodes own the link, and a node left out of a partial
+    // save would be a null entry that no reload gives back (the save would not repeat itself).
+    uint32_t saved = 0;
     for (QrNode* node : m_affectedNodes)
-        stream.SaveLinkID(node);
+        if (stream.GetLinkID(node) != 0)
+            ++saved;
+    stream.SaveU32(saved);
+    for (QrNode* node : m_affectedNodes)
+        if (stream.GetLinkID(node) != 0)
+            stream.SaveLinkID(node);
 }
 
 bool QrLight::IsEqual(const QrObject* object) const

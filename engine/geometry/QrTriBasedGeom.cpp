@@ -113,26 +113,73 @@ QrPlane QrTriBasedGeom::MakePlane(uint32_t i0, uint32_t i1, uint32_t i2) const
 
 void QrTriBasedGeom::AccumulateNormals(bool fromPlanes)
 {
+    AccumulateNormalsOver(fromPlanes, [this](uint32_t t, uint16_t& i0, uint16_t& i1, uint16_t& i2)
+                          { return GetTriangle(static_cast<uint16_t>(t), i0, i1, i2) != nullptr; });
+}
+
+void QrTriBasedGeom::AccumulateNormals(bool fromPlanes, const uint16_t* indices, uint32_t count)
+{
+    AccumulateNormalsOver(fromPlanes,
+                          [indices, count](uint32_t t, uint16_t& i0, uint16_t& i1, uint16_t& i2)
+                          {
+                              if (t >= count)
+                                  return false;
+                              const uint16_t* triangle = indices + 3u * t;
+                              i0 = triangle[0];
+                              i1 = triangle[1];
+                              i2 = triangle[2];
+                              return true;
+                          });
+}
+
+template <class Triangles> void QrTriBasedGeom::AccumulateNormalsOver(bool fromPlanes, Triangles triangles)
+{
     QrPoint3* normals = ClearNormals();
     QrPlane* planes = EnsurePlanes();
-    for (uint32_t t = 0; t < m_triangleCount; ++t)
+    const QrPoint3* vertices = m_vertices.get();
+    const uint32_t vertexCount = m_vertexCount;
+    const uint32_t triangleCount = vertices ? m_triangleCount : 0; // without vertices none is readable
+    const auto readable = [&](uint32_t t, uint16_t& i0, uint16_t& i1, uint16_t& i2)
+    { return triangles(t, i0, i1, i2) && i0 < vertexCount && i1 < vertexCount && i2 < vertexCount; };
+    const auto add = [normals](uint16_t i0, uint16_t i1, uint16_t i2, const QrPoint3& n)
     {
-        uint16_t i0, i1, i2;
-        if (!GetTriangle(static_cast<uint16_t>(t), i0, i1, i2) || !IsValidTriangle(i0, i1, i2))
-            continue;
-        QrPoint3 n;
-        if (fromPlanes)
-            n = planes[t].GetNormal();
-        else
-            n = (m_vertices[i1] - m_vertices[i0]).Cross(m_vertices[i2] - m_vertices[i1]);
-        n.Unitize(); // zero when not longer than 1e-6
-        if (!fromPlanes)
-            planes[t].Set(n, n.Dot(m_vertices[i0]));
         normals[i0] += n;
         normals[i1] += n;
         normals[i2] += n;
+    };
+    if (fromPlanes)
+    {
+        for (uint32_t t = 0; t < triangleCount; ++t)
+        {
+            uint16_t i0, i1, i2;
+            if (!readable(t, i0, i1, i2))
+                continue;
+            QrPoint3 n = planes[t].GetNormal();
+            n.Unitize(); // zero when not longer than 1e-6
+            add(i0, i1, i2, n);
+        }
     }
-    for (uint32_t i = 0; i < m_vertexCount; ++i)
+    else
+    {
+        // Two passes: the face normals first, each independent of the others so that their
+        // square roots and divisions overlap, then the sums in the same triangle order.
+        for (uint32_t t = 0; t < triangleCount; ++t)
+        {
+            uint16_t i0, i1, i2;
+            if (!readable(t, i0, i1, i2))
+                continue;
+            QrPoint3 n = (vertices[i1] - vertices[i0]).Cross(vertices[i2] - vertices[i1]);
+            n.Unitize(); // zero when not longer than 1e-6
+            planes[t].Set(n, n.Dot(vertices[i0]));
+        }
+        for (uint32_t t = 0; t < triangleCount; ++t)
+        {
+            uint16_t i0, i1, i2;
+            if (readable(t, i0, i1, i2))
+                add(i0, i1, i2, planes[t].GetNormal());
+        }
+    }
+    for (uint32_t i = 0; i < vertexCount; ++i)
         normals[i].Unitize();
     MarkWorldArraysStale();
 }

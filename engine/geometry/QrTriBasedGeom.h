@@ -84,6 +84,9 @@ protected:
     // when degenerate). Every triangle counts the same, whatever its area. From the vertices it
     // also stores each triangle's plane with the unit normal.
     void AccumulateNormals(bool fromPlanes);
+    // The same over the first count triangles of a flat list of three indices each, for shapes
+    // whose GetTriangle reads such a list: no virtual call per triangle.
+    void AccumulateNormals(bool fromPlanes, const uint16_t* indices, uint32_t count);
 
     void SetColors(QrColorA* colors, bool borrowed);
     void SetTextureCoords(QrPoint3* coords, uint16_t setCount, bool borrowed);
@@ -95,4 +98,8 @@ protected:
     QrColorA* m_colors = nullptr;
     std::unique_ptr<QrPlane[]> m_planes;
     uint32_t m_borrowedFlags = 0;
+
+private:
+    // triangles(t, i0, i1, i2) gives triangle t's indices, false when it has none.
+    template <class Triangles> void AccumulateNormalsOver(bool fromPlanes, Triangles triangles);
 };

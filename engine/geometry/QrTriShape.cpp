@@ -66,12 +66,18 @@ void QrTriShape::UpdateTrianglePlanes()
 
 void QrTriShape::CalculateNormals()
 {
-    AccumulateNormals(false);
+    AccumulateNormals(false, m_indices.get(), GetListedTriangleCount());
 }
 
 void QrTriShape::CalculateNormalsFromPlanes()
 {
-    AccumulateNormals(true);
+    AccumulateNormals(true, m_indices.get(), GetListedTriangleCount());
+}
+
+uint32_t QrTriShape::GetListedTriangleCount() const
+{
+    // The triangles GetTriangle finds: those whose three indices are all in the list.
+    return m_indices ? std::min<uint32_t>(m_triangleCount, m_indexCount / 3) : 0;
 }
 
 bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)

@@ -42,7 +42,8 @@ public:
     // Unit face normals averaged at each vertex; the planes become the unit face planes.
     void CalculateNormals() override;
     uint16_t GetTriangleCount() override;
-    QrPlane* GetTriangle(uint16_t index, uint16_t& i0, uint16_t& i1, uint16_t& i2) override;
+    // Final: the normal accumulation reads the index list directly, as this does.
+    QrPlane* GetTriangle(uint16_t index, uint16_t& i0, uint16_t& i1, uint16_t& i2) final;
     void UpdateTrianglePlanes() override;
     void CalculateNormalsFromPlanes() override;
 
@@ -60,4 +61,8 @@ protected:
     // Always 3 x the triangle count.
     uint32_t m_indexCount = 0;
     std::unique_ptr<uint16_t[]> m_indices;
+
+private:
+    // Triangles with all three indices in the list.
+    uint32_t GetListedTriangleCount() const;
 };

@@ -8,6 +8,9 @@
 #include "QrNode.h"
 #include "QrPlane.h"
 
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 namespace
@@ -99,6 +102,58 @@ TEST_F(Qr3dsSkinTest, VerticesFollowScaledBones)
     EXPECT_EQ(v[1], QrPoint3(1.0f, 3.0f, 0.0f));
     EXPECT_EQ(v[2], QrPoint3(1.0f, 1.5f, 1.0f));
     EXPECT_EQ(v[3], QrPoint3(2.0f, 0.0f, 4.0f)) << "weights are never normalised";
+}
+
+TEST_F(Qr3dsSkinTest, PositionsRoundAsTheTransformOperationsDo)
+{
+    // Inexact rotations and scales, and vertices that hop between the bones (within a chain too),
+    // so that any change of rounding order or a bone transform carried over to the wrong vertex
+    // shows in the last bit.
+    m_root->GetRotate().MakeRotation(0.7f, 0.6f, 0.0f, 0.8f);
+    m_root->SetScale(1.37f);
+    m_child->GetRotate().MakeRotation(-1.1f, 0.0f, 0.28f, 0.96f);
+    m_child->SetTranslate(0.3f, 1.7f, -0.9f);
+    m_child->SetScale(0.61f);
+    Qr3dsBone* bones[2] = {m_root.Get(), m_child.Get()};
+
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> value(-3.0f, 3.0f);
+    std::vector<Influence> influences(60);
+    for (size_t i = 0; i < influences.size(); ++i)
+    {
+        const auto offset = [&] { return QrPoint3(value(random), value(random), value(random)); };
+        Qr3dsBone* bone = bones[(i / 2) % 2];
+        if (i % 3 == 0)
+        {
+            influences[i] = Influence(Qr3dsSkin::kRigid, offset(), bone);
+            continue;
+        }
+        influences[i] = Influence(value(random), offset(), bone);
+        influences[i].Append(value(random), offset(), bones[1] == bone ? bones[0] : bones[1]);
+        if (i % 3 == 2)
+            influences[i].Append(value(random), offset(), bone);
+    }
+    QrPointer<Qr3dsSkin> skin = MakeSkin(influences, false);
+    Bind(skin.Get())->ApplyAtTime(0.0f);
+
+    const auto place = [](const Influence& g)
+    {
+        const Qr3dsBone& b = *g.m_bone;
+        return b.m_skinTranslation + b.m_skinRotation.TimesPoint(g.m_offset) * b.m_skinScale;
+    };
+    for (size_t i = 0; i < influences.size(); ++i)
+    {
+        QrPoint3 expected;
+        if (influences[i].m_weight == Qr3dsSkin::kRigid)
+            expected = place(influences[i]);
+        else
+            for (const Influence* g = &influences[i]; g; g = g->m_next.get())
+                expected += place(*g) * g->m_weight;
+        const QrPoint3& got = skin->GetVertices()[i];
+        EXPECT_EQ(std::bit_cast<uint32_t>(got.x), std::bit_cast<uint32_t>(expected.x)) << "vertex " << i;
+        EXPECT_EQ(std::bit_cast<uint32_t>(got.y), std::bit_cast<uint32_t>(expected.y)) << "vertex " << i;
+        EXPECT_EQ(std::bit_cast<uint32_t>(got.z), std::bit_cast<uint32_t>(expected.z)) << "vertex " << i;
+    }
 }
 
 TEST_F(Qr3dsSkinTest, HalfWeightsOnOneBoneReproduceTheRigidPosition)

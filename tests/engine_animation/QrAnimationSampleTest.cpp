@@ -10,6 +10,8 @@
 #include "Qr3dsSkin.h"
 #include "Qr3dsSkinAndBone.h"
 #include "QrMaterialProperty.h"
+#include "QrMeshCollider.h"
+#include "QrParticleBomb.h"
 #include "QrStream.h"
 
 #include "Files.h"
@@ -131,8 +133,8 @@ TEST_F(QrAnimationSampleTest, AlphaAnimatorFadesTheNodesMaterial)
 
 TEST_F(QrAnimationSampleTest, EveryPrefixOfTheSamplesFailsCleanly)
 {
-    for (const char* name :
-         {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skinned_model.qrf", "morph_sheet.qrf", "fountain.qrf"})
+    for (const char* name : {"animated_model.qrf", "paths.qrf", "alpha_fade.qrf", "skinned_model.qrf", "blast.qrf",
+                             "morph_sheet.qrf", "fountain.qrf"})
     {
         std::vector<uint8_t> valid;
         ASSERT_TRUE(plat::ReadFile(Sample(name), valid)) << name;
@@ -242,6 +244,34 @@ TEST_F(QrAnimationSampleTest, FountainFillsAndStaysAboveItsBasin)
     EXPECT_LE(fountain->GetActiveCount(), 48u);
     EXPECT_EQ(drops->GetActiveCount(), fountain->GetActiveCount());
     EXPECT_EQ(fountain->GetPositions(), drops->GetVertices()) << "the drops are the geometry's vertices";
+}
+
+TEST_F(QrAnimationSampleTest, BlastAndMeshColliderJoinTheSpraysChains)
+{
+    const std::string file = Sample("blast.qrf");
+    QrStream stream;
+    ASSERT_TRUE(stream.Load(file.c_str())) << QrStream::LastErrorContext;
+    ExpectByteIdenticalResave(stream, file);
+    auto* root = QrDynamicCast<QrNode>(stream.GetTopLevelAt(0));
+    ASSERT_NE(root, nullptr);
+    auto* spray = QrDynamicCast<Qr3dsParticleSystem>(root->GetObjectByName("spray"));
+    ASSERT_NE(spray, nullptr);
+    QrParticleBomb* blast = nullptr;
+    for (QrForce* force = spray->GetForces(); force; force = force->GetNext())
+        if (!blast)
+            blast = QrDynamicCast<QrParticleBomb>(force);
+    ASSERT_NE(blast, nullptr);
+    EXPECT_EQ(QrForce::CountChain(spray->GetForces()), 2u) << "gravity and the blast";
+    EXPECT_EQ(blast->m_symmetry, uint32_t(QrParticleBomb::kSymmetryCylindrical));
+    EXPECT_FLOAT_EQ(blast->m_startTime, 1.0f);
+    QrMeshCollider* mesh = nullptr;
+    for (QrForce* collider = spray->GetColliders(); collider; collider = collider->GetNext())
+        if (!mesh)
+            mesh = QrDynamicCast<QrMeshCollider>(collider);
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(QrForce::CountChain(spray->GetColliders()), 3u);
+    // The collider names the rock of the same file, not a copy.
+    EXPECT_EQ(mesh->GetMesh(), root->GetObjectByName("rock"));
 }
 
 } // namespace

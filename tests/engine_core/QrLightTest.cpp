@@ -253,6 +253,35 @@ TEST_F(QrLightTest, StreamRoundTripTakesAFreshSerial)
     EXPECT_FALSE(copy->IsEqual(light.Get()));
 }
 
+TEST_F(QrLightTest, APartialSaveRecordsOnlyTheNodesItHolds)
+{
+    // The light hangs in one of two sibling trees and lights both; saving that tree keeps the
+    // light but not the other tree. The reload lights the saved tree only, and saves to the
+    // same bytes.
+    QrPointer<QrNode> shore = new QrNode;
+    QrPointer<QrNode> dock = new QrNode;
+    QrPointer<QrLight> light = MakeSpotLight();
+    dock->AttachChild(light.Get());
+    light->AttachAffectedNode(shore.Get());
+    light->AttachAffectedNode(dock.Get());
+    const std::vector<uint8_t> saved = proptest::Save({dock.Get()});
+    std::vector<QrPointer<QrObject>> loaded = proptest::Load(saved);
+    ASSERT_EQ(loaded.size(), 1u);
+    QrNode* dockAgain = QrDynamicCast<QrNode>(loaded[0].Get());
+    ASSERT_NE(dockAgain, nullptr);
+    const std::vector<QrLight*> lights = NodeLights(dockAgain);
+    ASSERT_EQ(lights.size(), 1u);
+    EXPECT_EQ(AffectedNodes(lights[0]), std::vector<QrNode*>{dockAgain});
+    EXPECT_EQ(proptest::Save({dockAgain}), saved);
+
+    // Saved alone, the light records no node at all.
+    const std::vector<uint8_t> alone = proptest::Save({light.Get()});
+    loaded = proptest::Load(alone);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_TRUE(AffectedNodes(static_cast<QrLight*>(loaded[0].Get())).empty());
+    EXPECT_EQ(proptest::Save({loaded[0].Get()}), alone);
+}
+
 TEST_F(QrLightTest, DamagedRecordsFailCleanly)
 {
     QrPointer<QrNode> root = new QrNode;

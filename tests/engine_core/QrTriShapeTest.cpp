@@ -11,8 +11,12 @@
 #include "RecordingRender.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 using namespace geomtest;
 
@@ -90,6 +94,113 @@ TEST_F(QrTriShapeTest, DegenerateTrianglesAddNothingToTheNormals)
     EXPECT_EQ(shape->GetNormals()[5], QrPoint3::ZERO);
     EXPECT_EQ(shape->GetPlanes()[1], QrPlane());
     EXPECT_EQ(shape->GetPlanes()[2], QrPlane());
+}
+
+namespace
+{
+
+// The accumulation written out in one plain pass, every step in the arithmetic the engine
+// promises (double products and sums, one rounding to float, 1 / length then a product).
+struct ReferenceNormals
+{
+    std::vector<QrPoint3> normals;
+    std::vector<QrPlane> planes;
+};
+
+QrPoint3 ReferenceUnit(QrPoint3 n)
+{
+    const double length = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
+    if (length <= 1e-6)
+        return QrPoint3::ZERO;
+    const double inv = 1.0 / length;
+    return {float(n.x * inv), float(n.y * inv), float(n.z * inv)};
+}
+
+ReferenceNormals AccumulateReference(const std::vector<QrPoint3>& v, const std::vector<uint16_t>& indices,
+                                     const QrPlane* fromPlanes)
+{
+    const size_t triangles = indices.size() / 3;
+    ReferenceNormals out{std::vector<QrPoint3>(v.size()), std::vector<QrPlane>(triangles)};
+    for (size_t t = 0; t < triangles; ++t)
+    {
+        const uint16_t i0 = indices[3 * t], i1 = indices[3 * t + 1], i2 = indices[3 * t + 2];
+        if (i0 >= v.size() || i1 >= v.size() || i2 >= v.size())
+            continue;
+        QrPoint3 n;
+        if (fromPlanes)
+        {
+            n = ReferenceUnit(fromPlanes[t].GetNormal());
+        }
+        else
+        {
+            const QrPoint3 a(v[i1].x - v[i0].x, v[i1].y - v[i0].y, v[i1].z - v[i0].z);
+            const QrPoint3 b(v[i2].x - v[i1].x, v[i2].y - v[i1].y, v[i2].z - v[i1].z);
+            n = ReferenceUnit({float(double(a.y) * b.z - double(a.z) * b.y),
+                               float(double(a.z) * b.x - double(a.x) * b.z),
+                               float(double(a.x) * b.y - double(a.y) * b.x)});
+            out.planes[t].Set(n, float(double(n.x) * v[i0].x + double(n.y) * v[i0].y + double(n.z) * v[i0].z));
+        }
+        for (const uint16_t i : {i0, i1, i2})
+            out.normals[i] = {out.normals[i].x + n.x, out.normals[i].y + n.y, out.normals[i].z + n.z};
+    }
+    for (QrPoint3& n : out.normals)
+        n = ReferenceUnit(n);
+    return out;
+}
+
+// Bit patterns, so that -0 against +0 or a changed last bit shows.
+bool SameBits(const QrPoint3& a, const QrPoint3& b)
+{
+    return std::bit_cast<uint32_t>(a.x) == std::bit_cast<uint32_t>(b.x) &&
+           std::bit_cast<uint32_t>(a.y) == std::bit_cast<uint32_t>(b.y) &&
+           std::bit_cast<uint32_t>(a.z) == std::bit_cast<uint32_t>(b.z);
+}
+
+} // namespace
+
+TEST_F(QrTriShapeTest, NormalsAndPlanesMatchAPlainAccumulationBitForBit)
+{
+    // Random vertices over a wide range of scales, random triangles among them: shared
+    // vertices, repeated indices, slivers below the length threshold and indices past the end.
+    std::mt19937 random(1234);
+    std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
+    std::uniform_int_distribution<int> pick(0, 299);
+    std::vector<QrPoint3> vertices(300);
+    for (size_t i = 0; i < vertices.size(); ++i)
+    {
+        const float scale = i % 10 == 0 ? 1e-4f : 1.0f;
+        vertices[i] = QrPoint3(coordinate(random) * scale, coordinate(random) * scale, coordinate(random) * scale);
+    }
+    vertices[1] = QrPoint3(vertices[0].x + 1e-7f, vertices[0].y, vertices[0].z);
+    std::vector<uint16_t> indices;
+    for (int t = 0; t < 900; ++t)
+        for (int k = 0; k < 3; ++k)
+            indices.push_back(uint16_t(pick(random)));
+    indices.insert(indices.end(), {0, 1, 2, 5, 5, 6, 7, 8, 300});
+    const uint16_t triangles = uint16_t(indices.size() / 3);
+
+    QrPointer<OpenShape> shape(new OpenShape(uint16_t(vertices.size()), vertices.data(), nullptr, triangles,
+                                             indices.data(), nullptr, nullptr));
+    shape->CalculateNormals();
+    const ReferenceNormals expected = AccumulateReference(vertices, indices, nullptr);
+    for (size_t i = 0; i < vertices.size(); ++i)
+        ASSERT_TRUE(SameBits(shape->GetNormals()[i], expected.normals[i])) << "vertex " << i;
+    for (size_t t = 0; t < triangles; ++t)
+    {
+        ASSERT_TRUE(SameBits(shape->GetPlanes()[t].GetNormal(), expected.planes[t].GetNormal())) << "triangle " << t;
+        ASSERT_EQ(std::bit_cast<uint32_t>(shape->GetPlanes()[t].GetConstant()),
+                  std::bit_cast<uint32_t>(expected.planes[t].GetConstant()))
+            << "triangle " << t;
+    }
+
+    // From the unnormalised planes of the same mesh.
+    QrPointer<OpenShape> viaPlanes(new OpenShape(uint16_t(vertices.size()), vertices.data(), nullptr, triangles,
+                                                 indices.data(), nullptr, nullptr));
+    const std::vector<QrPlane> raw(viaPlanes->GetPlanes(), viaPlanes->GetPlanes() + triangles);
+    viaPlanes->CalculateNormalsFromPlanes();
+    const ReferenceNormals fromPlanes = AccumulateReference(vertices, indices, raw.data());
+    for (size_t i = 0; i < vertices.size(); ++i)
+        ASSERT_TRUE(SameBits(viaPlanes->GetNormals()[i], fromPlanes.normals[i])) << "vertex " << i;
 }
 
 TEST_F(QrTriShapeTest, NewNormalsReachTheWorldCopies)

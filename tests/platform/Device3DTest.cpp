@@ -18,7 +18,7 @@ namespace
 {
 
 // A render target (3D-capable, system memory), optionally with a depth buffer, and a device
-// of the RGB kind with a viewport covering it.
+// of the RGB kind with a viewport covering it, drawing through a recording rasterizer.
 struct DeviceRig : Rig
 {
     std::shared_ptr<Graphics3D> graphics;
@@ -27,7 +27,10 @@ struct DeviceRig : Rig
     std::shared_ptr<Device3D> device;
     std::shared_ptr<Viewport3D> viewport;
 
-    explicit DeviceRig(PixelFormat depthFormat = PixelFormat::Unknown, uint32_t w = 8, uint32_t h = 6)
+    explicit DeviceRig(
+        PixelFormat depthFormat = PixelFormat::Unknown, uint32_t w = 8, uint32_t h = 6,
+        RasterizerFactory rasterizer = [] { return std::make_unique<RecordingRasterizer>(); })
+        : Rig(CapsProfile::Default(), std::move(rasterizer))
     {
         EXPECT_EQ(display->Query3D(graphics), Result::Ok);
         target = Make(w, h, PixelFormat::Rgb565, kCapsOffscreenPlain | kCaps3DDevice | kCapsSystemMemory);
@@ -470,4 +473,26 @@ TEST(Device3D, RecordingModeLogsAFrameInOrder)
     rig.injector.FailCall(Operation::Validate, 1, Result::Unsupported);
     EXPECT_EQ(rig.device->Validate(passes), Result::Unsupported);
     EXPECT_EQ(passes, 0u);
+}
+
+TEST(Device3D, DevicesDrawWithTheSoftwareRasterizerUnlessTestsAskOtherwise)
+{
+    DeviceRig rig(PixelFormat::Unknown, 8, 6, RasterizerFactory{});
+    EXPECT_EQ(dynamic_cast<RecordingRasterizer*>(&rig.device->GetRasterizer()), nullptr);
+    auto vb = rig.Buffer(VertexFormat::TlTex1, 4);
+    void* data = nullptr;
+    ASSERT_EQ(vb->Lock(kLockWait | kLockWriteOnly, data), Result::Ok);
+    const TlVertex1 quad[] = {Vertex(0, 0, 0xFFFF0000), Vertex(8, 0, 0xFFFF0000), Vertex(0, 6, 0xFFFF0000),
+                              Vertex(8, 6, 0xFFFF0000)};
+    std::memcpy(data, quad, sizeof quad);
+    ASSERT_EQ(vb->Unlock(), Result::Ok);
+    rig.device->SetRenderState(RenderState::CullMode, ToState(CullMode::None));
+    rig.device->SetTextureStageState(0, StageState::ColorOp, ToState(TextureOp::SelectArg2));
+    ASSERT_EQ(rig.device->BeginScene(), Result::Ok);
+    const uint16_t indices[] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(rig.device->DrawIndexedPrimitiveVB(PrimitiveType::TriangleList, *vb, indices, 6, 0), Result::Ok);
+    ASSERT_EQ(rig.device->EndScene(), Result::Ok);
+    for (uint32_t y = 0; y < 6; ++y)
+        for (uint32_t x = 0; x < 8; ++x)
+            EXPECT_EQ(Pixel(*rig.target, x, y), 0xF800u) << x << "," << y;
 }

@@ -4,6 +4,7 @@
 
 #include "CallLog.h"
 #include "Display.h"
+#include "DisplayConfig.h"
 #include "FailureInjector.h"
 #include "HeadlessWindowBackend.h"
 #include "Surface.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace displaytest
 {
@@ -22,10 +24,13 @@ struct Rig
     plat::HeadlessWindowBackend window;
     std::shared_ptr<plat::Display> display;
 
-    explicit Rig(const plat::CapsProfile& profile = plat::CapsProfile::Default())
+    // An empty rasterizer factory gives 3D devices the software rasterizer.
+    explicit Rig(const plat::CapsProfile& profile = plat::CapsProfile::Default(),
+                 plat::RasterizerFactory rasterizer = {})
     {
         plat::DisplayConfig config;
         config.profile = profile;
+        config.rasterizer = std::move(rasterizer);
         config.injector = &injector;
         config.callLog = &log;
         config.window = &window;

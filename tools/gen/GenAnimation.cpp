@@ -1,4 +1,5 @@
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
@@ -164,8 +165,10 @@ QrPointer<Qr3dsAnimationNode> MakeFlag()
     return flag;
 }
 
+} // namespace
+
 // A path controller along four points; a closed path returns to its first point.
-QrPointer<Qr3dsPathController> MakePath(bool closed)
+QrPointer<Qr3dsPathController> MakePathController(bool closed)
 {
     QrPointer<Qr3dsPathController> path = new Qr3dsPathController;
     path->SetName(closed ? "closed path" : "open path");
@@ -205,24 +208,41 @@ QrPointer<Qr3dsPathController> MakePath(bool closed)
     return path;
 }
 
-} // namespace
-
-void GenerateAnimation(Context& context)
+QrPointer<Qr3dsAnimationNode> MakeAnimatedModel()
 {
-    // A small key-framed model: the framework finds its nodes by name.
-    QrPointer<QrNode> root = new QrNode;
-    root->SetName("Scene Root");
     QrPointer<Qr3dsAnimationNode> body = MakeBody();
     QrPointer<Qr3dsAnimationNode> arm = MakeArm();
     arm->AttachChild(MakeHand().Get());
     body->AttachChild(arm.Get());
     body->AttachChild(MakeHead().Get());
     body->AttachChild(MakeFlag().Get());
-    root->AttachChild(body.Get());
+    return body;
+}
+
+QrPointer<Qr3dsAlphaAnimator> MakeAlphaFade(QrMaterialProperty* target)
+{
+    QrPointer<Qr3dsAlphaAnimator> animator = new Qr3dsAlphaAnimator;
+    animator->SetName("fade");
+    animator->SetCycleType(QrAnimTiming::kCycleReverse);
+    animator->SetTarget(target);
+    Keys<QrFloatKey> alpha;
+    alpha.Add(std::make_unique<QrLinearFloatKey>(0.0f, 1.0f));
+    alpha.Add(std::make_unique<QrLinearFloatKey>(1.5f, 0.2f));
+    alpha.Add(std::make_unique<QrLinearFloatKey>(2.0f, 0.0f));
+    animator->SetKeys(alpha.Data(), alpha.Count());
+    return animator;
+}
+
+void GenerateAnimation(Context& context)
+{
+    // A small key-framed model: the framework finds its nodes by name.
+    QrPointer<QrNode> root = new QrNode;
+    root->SetName("Scene Root");
+    root->AttachChild(MakeAnimatedModel().Get());
     context.WriteScene("Data/Engine/Animation/animated_model.qrf", {root.Get()});
 
-    QrPointer<Qr3dsPathController> open = MakePath(false);
-    QrPointer<Qr3dsPathController> closed = MakePath(true);
+    QrPointer<Qr3dsPathController> open = MakePathController(false);
+    QrPointer<Qr3dsPathController> closed = MakePathController(true);
     context.WriteScene("Data/Engine/Animation/paths.qrf", {open.Get(), closed.Get()});
 
     // A node whose material fades in and out.
@@ -231,15 +251,7 @@ void GenerateAnimation(Context& context)
     QrPointer<QrNode> fader = new QrNode;
     fader->SetName("fader");
     fader->AttachProperty(material.Get());
-    QrPointer<Qr3dsAlphaAnimator> animator = new Qr3dsAlphaAnimator;
-    animator->SetName("fade");
-    animator->SetCycleType(QrAnimTiming::kCycleReverse);
-    animator->SetTarget(material.Get());
-    Keys<QrFloatKey> alpha;
-    alpha.Add(std::make_unique<QrLinearFloatKey>(0.0f, 1.0f));
-    alpha.Add(std::make_unique<QrLinearFloatKey>(1.5f, 0.2f));
-    alpha.Add(std::make_unique<QrLinearFloatKey>(2.0f, 0.0f));
-    animator->SetKeys(alpha.Data(), alpha.Count());
+    QrPointer<Qr3dsAlphaAnimator> animator = MakeAlphaFade(material.Get());
     context.WriteScene("Data/Engine/Animation/alpha_fade.qrf", {fader.Get(), animator.Get()});
 }
 

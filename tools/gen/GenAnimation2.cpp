@@ -1,4 +1,6 @@
 #include "SampleData.h"
+#include "SampleObjects.h"
+#include "SampleShapes.h"
 
 #include "Qr3dsBone.h"
 #include "Qr3dsMorphShape.h"
@@ -8,8 +10,10 @@
 #include "QrColorA.h"
 #include "QrGravity.h"
 #include "QrLinearRotKey.h"
+#include "QrMeshCollider.h"
 #include "QrMorphWeightsKey.h"
 #include "QrNode.h"
+#include "QrParticleBomb.h"
 #include "QrParticles.h"
 #include "QrPlanarCollider.h"
 #include "QrSphericalCollider.h"
@@ -82,11 +86,13 @@ QrPointer<Qr3dsBone> MakeBone(const char* name, float z, const QrPoint3& axis, c
     return bone;
 }
 
+} // namespace
+
 // A bending tube: five rings of eight vertices around a chain pelvis -> spine -> neck, one
 // unit apart, with a thigh bone off the pelvis. Rings 0 and 1 follow the pelvis, ring 2 is half
 // pelvis and half spine, ring 3 follows the spine and ring 4 blends spine and neck. Every bone
 // names the binding as its controller, which the framework's key-framed models step.
-std::vector<QrObject*> MakeSkinnedModel(std::vector<QrPointer<QrObject>>& keep)
+SkinnedModel MakeSkinnedModel()
 {
     const float still[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     const float sway[4] = {0.0f, 0.3f, -0.3f, 0.0f};
@@ -147,14 +153,7 @@ std::vector<QrObject*> MakeSkinnedModel(std::vector<QrPointer<QrObject>>& keep)
         bone->SetLinkedObject(binding.Get());
     // Posed once, so the file holds the skin as the bones put it at time 0.
     binding->ApplyAtTime(0.0f);
-
-    QrPointer<QrNode> root(new QrNode);
-    root->SetName("Scene Root");
-    root->AttachChild(pelvis.Get());
-    root->AttachChild(body.Get());
-    keep.push_back(root);
-    keep.push_back(binding);
-    return {root.Get(), binding.Get()};
+    return {pelvis, body, binding};
 }
 
 // A 3 x 3 sheet that bulges up in the middle, then tilts, then flattens again (weights keys).
@@ -198,7 +197,7 @@ QrPointer<Qr3dsMorphShape> MakeMorphShape()
 
 // A fountain of 48 particles drawn as points: directed launches with jitter and spin, two
 // particles already in the air, gravity, a floor below the nozzle and a ball above it.
-std::vector<QrObject*> MakeFountain(std::vector<QrPointer<QrObject>>& keep)
+QrPointer<Qr3dsParticleSystem> MakeFountain()
 {
     const uint16_t capacity = 48;
     std::vector<QrPoint3> zeros(capacity, QrPoint3());
@@ -257,24 +256,62 @@ std::vector<QrObject*> MakeFountain(std::vector<QrPointer<QrObject>>& keep)
     ball->m_center = {0.0f, 1.25f, 2.5f};
     ball->m_bounce = 0.8f;
     fountain->AddCollider(ball.Get());
-
-    QrPointer<QrNode> root(new QrNode);
-    root->SetName("Scene Root");
-    root->AttachChild(fountain.Get());
-    keep.push_back(root);
-    return {root.Get()};
+    return fountain;
 }
 
-} // namespace
+QrPointer<QrParticleBomb> MakeBlast()
+{
+    QrPointer<QrParticleBomb> blast(new QrParticleBomb);
+    blast->SetName("blast");
+    blast->m_range = 3.0f;
+    blast->m_duration = 0.5f;
+    blast->m_strength = 12.0f;
+    blast->m_startTime = 1.0f;
+    blast->m_falloff = QrParticleBomb::kFalloffLinear;
+    blast->m_symmetry = QrParticleBomb::kSymmetryCylindrical;
+    blast->m_position = {0.0f, 0.0f, 1.0f};
+    blast->m_axis = kZ;
+    return blast;
+}
+
+QrPointer<QrMeshCollider> MakeMeshCollider(QrObject* mesh)
+{
+    QrPointer<QrMeshCollider> collider(new QrMeshCollider);
+    collider->SetName("rock surface");
+    collider->SetMesh(mesh);
+    collider->m_bounce = 0.3f;
+    collider->m_reserved[0] = 1;
+    return collider;
+}
 
 void GenerateSkinsAndParticles(Context& context)
 {
-    std::vector<QrPointer<QrObject>> keep;
-    context.WriteScene("Data/Engine/Animation/skinned_model.qrf", MakeSkinnedModel(keep));
+    // The model's root holds the bone tree and the skin; the binding stands beside it.
+    const SkinnedModel model = MakeSkinnedModel();
+    QrPointer<QrNode> root(new QrNode);
+    root->SetName("Scene Root");
+    root->AttachChild(model.rootBone.Get());
+    root->AttachChild(model.skin.Get());
+    context.WriteScene("Data/Engine/Animation/skinned_model.qrf", {root.Get(), model.binding.Get()});
     QrPointer<Qr3dsMorphShape> sheet = MakeMorphShape();
     context.WriteScene("Data/Engine/Animation/morph_sheet.qrf", {sheet.Get()});
-    context.WriteScene("Data/Engine/Animation/fountain.qrf", MakeFountain(keep));
-    keep.clear();
+    QrPointer<QrNode> fountainRoot(new QrNode);
+    fountainRoot->SetName("Scene Root");
+    fountainRoot->AttachChild(MakeFountain().Get());
+    context.WriteScene("Data/Engine/Animation/fountain.qrf", {fountainRoot.Get()});
+
+    // A rock in a spray: a blast pushes the particles off the rock's axis, and the rock's mesh
+    // is named as a collider (which tests nothing).
+    QrPointer<QrNode> blastRoot(new QrNode);
+    blastRoot->SetName("Scene Root");
+    QrPointer<QrTriShape> rock = MakeBox("rock", 0.5f, 0.5f, 0.5f, QrColorA(0.4f, 0.4f, 0.4f, 1.0f));
+    blastRoot->AttachChild(rock.Get());
+    QrPointer<Qr3dsParticleSystem> spray = MakeFountain();
+    spray->SetName("spray");
+    spray->AddForce(MakeBlast().Get());
+    spray->AddCollider(MakeMeshCollider(rock.Get()).Get());
+    blastRoot->AttachChild(spray.Get());
+    context.WriteScene("Data/Engine/Animation/blast.qrf", {blastRoot.Get()});
     // The bindings made here would otherwise live until exit.
     Qr3dsSkinAndBone::FreeSharedBuffers();
 }

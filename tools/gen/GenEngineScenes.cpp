@@ -1,4 +1,5 @@
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "QrPointer.h"
 #include "QrStringExtraData.h"
@@ -16,9 +17,11 @@ struct UserSample
     const char* notes[2];
 };
 
-// Users as top-level objects, each carrying string extra data; their action lists are never
-// saved, so the file holds the object part only.
-void WriteUsers(Context& context)
+} // namespace
+
+// Users carry string extra data; their action lists are never saved, so a file holds the
+// object part only.
+std::vector<QrPointer<QrUser>> MakeSampleUsers()
 {
     const UserSample samples[] = {
         {"Player One", {"input: keyboard", "seat: bow"}},
@@ -26,7 +29,6 @@ void WriteUsers(Context& context)
         {"Observer", {"input: none", nullptr}},
     };
     std::vector<QrPointer<QrUser>> users;
-    std::vector<QrObject*> topLevel;
     for (const UserSample& sample : samples)
     {
         QrPointer<QrUser> user(new QrUser);
@@ -40,17 +42,19 @@ void WriteUsers(Context& context)
             note->SetString(sample.notes[i]);
             user->AddExtraData(note);
         }
-        topLevel.push_back(user.Get());
         users.push_back(user);
     }
-    context.WriteScene("Data/Engine/users.qrf", topLevel);
+    return users;
 }
-
-} // namespace
 
 void GenerateEngineScenes(Context& context)
 {
-    WriteUsers(context);
+    // Users as top-level objects.
+    std::vector<QrObject*> topLevel;
+    const std::vector<QrPointer<QrUser>> users = MakeSampleUsers();
+    for (const QrPointer<QrUser>& user : users)
+        topLevel.push_back(user.Get());
+    context.WriteScene("Data/Engine/users.qrf", topLevel);
 }
 
 } // namespace gen

@@ -4,6 +4,7 @@
 // and the shadow and projected lights over a small patch of ground.
 
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "QrAlphaProperty.h"
 #include "QrAutoNormalParticles.h"
@@ -91,7 +92,26 @@ QrPointer<QrTriShape> Ground(float size)
                           indices.data(), coords.data(), nullptr);
 }
 
-void WriteTriangles(Context& context)
+// Twelve particles on a rising spiral.
+std::vector<QrPoint3> Spiral()
+{
+    std::vector<QrPoint3> positions;
+    for (int k = 0; k < 12; ++k)
+        positions.push_back(QrPoint3(std::cos(0.6f * float(k)), std::sin(0.6f * float(k)), 0.2f * float(k)));
+    return positions;
+}
+
+// One object under its own holder node.
+void WriteHeld(Context& context, const char* file, const char* holder, QrAVObject* object)
+{
+    QrPointer<QrNode> root = Root(holder);
+    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(object);
+    Write(context, file, root.Get());
+}
+
+} // namespace
+
+QrPointer<QrTriangles> MakeCutFan()
 {
     // Six triangles of a fan cut apart, four of them active.
     std::vector<QrPoint3> vertices;
@@ -108,12 +128,10 @@ void WriteTriangles(Context& context)
     list->CalculateNormals();
     list->SetActiveTriangleCount(4);
     list->SetTranslate(2.0f, 0.0f, -1.0f);
-    QrPointer<QrNode> root = Root("fan");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(list.Get());
-    Write(context, "triangles.qrf", root.Get());
+    return list;
 }
 
-void WriteStrip(Context& context)
+QrPointer<QrTriStrip> MakeRibbon()
 {
     // A ribbon of eight vertices rising as it goes, six active.
     std::vector<QrPoint3> vertices;
@@ -126,12 +144,10 @@ void WriteStrip(Context& context)
     strip->CalculateNormals();
     strip->SetActiveVertexCount(6);
     strip->SetRotate(0.5f, 0.0f, 0.0f, 1.0f);
-    QrPointer<QrNode> root = Root("ribbon");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(strip.Get());
-    Write(context, "tristrip.qrf", root.Get());
+    return strip;
 }
 
-void WriteLines(Context& context)
+QrPointer<QrLines> MakeZigzag()
 {
     // A zigzag of five points with coordinates and colours; the count word is the segment count.
     std::vector<QrPoint3> vertices;
@@ -142,21 +158,10 @@ void WriteLines(Context& context)
     QrPointer<QrLines> lines = new QrLines(5, vertices.data(), nullptr, coords.data(), colors.data(), 4);
     lines->SetName("zigzag");
     lines->SetScale(2.0f);
-    QrPointer<QrNode> root = Root("lines");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(lines.Get());
-    Write(context, "lines.qrf", root.Get());
+    return lines;
 }
 
-// Twelve particles on a rising spiral.
-std::vector<QrPoint3> Spiral()
-{
-    std::vector<QrPoint3> positions;
-    for (int k = 0; k < 12; ++k)
-        positions.push_back(QrPoint3(std::cos(0.6f * float(k)), std::sin(0.6f * float(k)), 0.2f * float(k)));
-    return positions;
-}
-
-void WriteParticles(Context& context)
+QrPointer<QrParticles> MakeSparks()
 {
     const std::vector<QrPoint3> positions = Spiral();
     const std::vector<QrColorA> colors = Ramps(positions.size());
@@ -164,21 +169,21 @@ void WriteParticles(Context& context)
     sparks->SetName("sparks");
     sparks->SetParticleSize(0.15f);
     sparks->SetActiveCount(9);
-    QrPointer<QrNode> root = Root("sparks");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(sparks.Get());
-    Write(context, "particles.qrf", root.Get());
+    return sparks;
+}
 
+QrPointer<QrAutoNormalParticles> MakeBubbles()
+{
+    const std::vector<QrPoint3> positions = Spiral();
     QrPointer<QrAutoNormalParticles> bubbles = new QrAutoNormalParticles(12, positions.data(), nullptr, nullptr);
     bubbles->SetName("bubbles");
     bubbles->SetParticleSize(0.3f);
     bubbles->SetActiveCount(12);
     bubbles->SetTranslate(0.0f, 0.0f, -3.0f);
-    QrPointer<QrNode> bubbleRoot = Root("bubbles");
-    static_cast<QrNode*>(bubbleRoot->GetChildAt(0))->AttachChild(bubbles.Get());
-    Write(context, "autonormal_particles.qrf", bubbleRoot.Get());
+    return bubbles;
 }
 
-void WriteEnvMapped(Context& context)
+QrPointer<QrEnvMappedTriShape> MakeChromeLure()
 {
     // A small chrome pyramid: four sides, with smooth normals and a second texture set.
     const QrPoint3 vertices[] = {{0, 0, 1}, {1, 1, 0}, {-1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};
@@ -189,22 +194,11 @@ void WriteEnvMapped(Context& context)
     chrome->AddTextureSet(coords);
     chrome->SetName("chrome lure");
     chrome->SetTranslate(0.0f, 0.0f, 1.0f);
-    QrPointer<QrNode> root = Root("chrome");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(chrome.Get());
-    Write(context, "envmapped.qrf", root.Get());
+    return chrome;
 }
 
-void WriteShadowLight(Context& context)
+QrPointer<QrShadowLight> MakeBoatShadow()
 {
-    // The light hangs in the scene; its receiver is the ground node beside it (not an ancestor
-    // of the light, which would keep both alive).
-    QrPointer<QrNode> root = Root("ground");
-    QrNode* ground = static_cast<QrNode*>(root->GetChildAt(0));
-    ground->AttachChild(Ground(1.0f).Get());
-    QrPointer<QrTriShape> rock = Ground(0.25f);
-    rock->SetTranslate(1.0f, 1.0f, 0.5f);
-    ground->AttachChild(rock.Get());
-
     QrPointer<QrShadowLight> light = new QrShadowLight;
     light->SetName("boat shadow");
     light->SetShadowKind(2);
@@ -216,17 +210,11 @@ void WriteShadowLight(Context& context)
     light->GetFrame().GetHeight() = 1.5f;
     light->SetRotate(-1.5707964f, 0.0f, 1.0f, 0.0f);
     light->SetTranslate(0.0f, 0.0f, 4.0f);
-    root->AttachChild(light.Get());
-    root->UpdateAllInstances();
-    light->AttachReceiver(ground);
-    Write(context, "shadowlight.qrf", root.Get());
+    return light;
 }
 
-void WriteProjectedLight(Context& context)
+QrPointer<QrProjectedLight> MakeCaustics()
 {
-    QrPointer<QrNode> root = Root("ground");
-    static_cast<QrNode*>(root->GetChildAt(0))->AttachChild(Ground(1.0f).Get());
-
     QrPointer<QrProjectedLight> light = new QrProjectedLight;
     light->SetName("caustics");
     light->SetProjectionKind(1);
@@ -241,21 +229,36 @@ void WriteProjectedLight(Context& context)
     light->GetFrame().GetHeight() = 3.0f;
     light->SetRotate(-1.5707964f, 0.0f, 1.0f, 0.0f);
     light->SetTranslate(0.0f, 0.0f, 5.0f);
-    root->AttachChild(light.Get());
-    Write(context, "projectedlight.qrf", root.Get());
+    return light;
 }
-
-} // namespace
 
 void GenerateGeometry(Context& context)
 {
-    WriteTriangles(context);
-    WriteStrip(context);
-    WriteLines(context);
-    WriteParticles(context);
-    WriteEnvMapped(context);
-    WriteShadowLight(context);
-    WriteProjectedLight(context);
+    WriteHeld(context, "triangles.qrf", "fan", MakeCutFan().Get());
+    WriteHeld(context, "tristrip.qrf", "ribbon", MakeRibbon().Get());
+    WriteHeld(context, "lines.qrf", "lines", MakeZigzag().Get());
+    WriteHeld(context, "particles.qrf", "sparks", MakeSparks().Get());
+    WriteHeld(context, "autonormal_particles.qrf", "bubbles", MakeBubbles().Get());
+    WriteHeld(context, "envmapped.qrf", "chrome", MakeChromeLure().Get());
+
+    // The shadow light hangs in the scene; its receiver is the ground node beside it (not an
+    // ancestor of the light, which would keep both alive).
+    QrPointer<QrNode> shadowRoot = Root("ground");
+    QrNode* ground = static_cast<QrNode*>(shadowRoot->GetChildAt(0));
+    ground->AttachChild(Ground(1.0f).Get());
+    QrPointer<QrTriShape> rock = Ground(0.25f);
+    rock->SetTranslate(1.0f, 1.0f, 0.5f);
+    ground->AttachChild(rock.Get());
+    QrPointer<QrShadowLight> shadow = MakeBoatShadow();
+    shadowRoot->AttachChild(shadow.Get());
+    shadowRoot->UpdateAllInstances();
+    shadow->AttachReceiver(ground);
+    Write(context, "shadowlight.qrf", shadowRoot.Get());
+
+    QrPointer<QrNode> projectedRoot = Root("ground");
+    static_cast<QrNode*>(projectedRoot->GetChildAt(0))->AttachChild(Ground(1.0f).Get());
+    projectedRoot->AttachChild(MakeCaustics().Get());
+    Write(context, "projectedlight.qrf", projectedRoot.Get());
 }
 
 } // namespace gen

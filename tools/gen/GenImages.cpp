@@ -101,9 +101,7 @@ void AddSgi(std::vector<ImageSample>& samples, const std::string& name, const Qr
 
 void AddScene(std::vector<ImageSample>& samples, const std::string& name, const QrImagePixels& picture)
 {
-    QrPointer<QrRawImageData> raw = new QrRawImageData;
-    raw->SetBuffer(Clone(picture));
-    raw->SetName(name.c_str());
+    QrPointer<QrRawImageData> raw = MakeRawImage(name, picture);
     QrStream stream;
     stream.InsertTopLevelObject(raw.Get());
     std::vector<uint8_t> bytes;
@@ -112,6 +110,14 @@ void AddScene(std::vector<ImageSample>& samples, const std::string& name, const 
 }
 
 } // namespace
+
+QrPointer<QrRawImageData> MakeRawImage(const std::string& name, const QrImagePixels& picture)
+{
+    QrPointer<QrRawImageData> raw = new QrRawImageData;
+    raw->SetBuffer(Clone(picture));
+    raw->SetName(name.c_str());
+    return raw;
+}
 
 QrImagePixels MakeIndexedPicture(uint32_t width, uint32_t height, uint32_t colors)
 {

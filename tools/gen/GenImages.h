@@ -3,6 +3,8 @@
 // picture the reader must give. The generator writes them; the reader tests compare.
 
 #include "QrImagePixels.h"
+#include "QrPointer.h"
+#include "QrRawImageData.h"
 
 #include <string>
 #include <vector>
@@ -19,6 +21,9 @@ struct ImageSample
 
 // Every sample image under Data/Engine/Images/, in a fixed order.
 std::vector<ImageSample> MakeImageSamples();
+
+// A named raw image holding a copy of the picture.
+QrPointer<QrRawImageData> MakeRawImage(const std::string& name, const QrImagePixels& picture);
 
 // Deterministic test pictures.
 // Indices (x * 3 + y * 5) % colors into a palette whose first `colors` entries are set.

@@ -2,6 +2,7 @@
 // light (one light lights two subtrees), and a sound emitter placed in it.
 
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "QrAudioEmitter.h"
 #include "QrLight.h"
@@ -11,18 +12,8 @@
 namespace gen
 {
 
-void GenerateLights(Context& context)
+std::vector<QrPointer<QrLight>> MakeLightKinds()
 {
-    QrPointer<QrNode> root = new QrNode;
-    root->SetName("Scene Root");
-    QrPointer<QrNode> shore = new QrNode;
-    shore->SetName("shore");
-    QrPointer<QrNode> dock = new QrNode;
-    dock->SetName("dock");
-    dock->SetTranslate(4.0f, 0.0f, -2.0f);
-    root->AttachChild(shore.Get());
-    root->AttachChild(dock.Get());
-
     QrPointer<QrLight> ambient = new QrLight;
     ambient->SetName("sky");
     ambient->SetType(QrLight::kAmbient);
@@ -49,23 +40,48 @@ void GenerateLights(Context& context)
     beam->SetSpotAngle(25.0f);
     beam->SetSpotExponent(2.0f);
     beam->SetAttenuate(0);
+    return {ambient, sun, lantern, beam};
+}
+
+QrPointer<QrAudioEmitter> MakeLoonCall()
+{
+    QrPointer<QrAudioEmitter> loon = new QrAudioEmitter;
+    loon->SetName("loon call");
+    loon->SetSourceName("Sounds\\loon.wav");
+    loon->SetTranslate(-8.0f, 2.0f, 12.0f);
+    return loon;
+}
+
+void GenerateLights(Context& context)
+{
+    QrPointer<QrNode> root = new QrNode;
+    root->SetName("Scene Root");
+    QrPointer<QrNode> shore = new QrNode;
+    shore->SetName("shore");
+    QrPointer<QrNode> dock = new QrNode;
+    dock->SetName("dock");
+    dock->SetTranslate(4.0f, 0.0f, -2.0f);
+    root->AttachChild(shore.Get());
+    root->AttachChild(dock.Get());
+
+    const std::vector<QrPointer<QrLight>> lights = MakeLightKinds();
+    QrLight* ambient = lights[0].Get();
+    QrLight* sun = lights[1].Get();
+    QrLight* lantern = lights[2].Get();
+    QrLight* beam = lights[3].Get();
 
     // Lights hang in the tree so that they move with it, and light the nodes they are attached to.
-    root->AttachChild(ambient.Get());
-    root->AttachChild(sun.Get());
-    dock->AttachChild(lantern.Get());
-    dock->AttachChild(beam.Get());
+    root->AttachChild(ambient);
+    root->AttachChild(sun);
+    dock->AttachChild(lantern);
+    dock->AttachChild(beam);
     ambient->AttachAffectedNode(root.Get());
     sun->AttachAffectedNode(shore.Get());
     sun->AttachAffectedNode(dock.Get());
     lantern->AttachAffectedNode(dock.Get());
     beam->AttachAffectedNode(dock.Get());
 
-    QrPointer<QrAudioEmitter> loon = new QrAudioEmitter;
-    loon->SetName("loon call");
-    loon->SetSourceName("Sounds\\loon.wav");
-    loon->SetTranslate(-8.0f, 2.0f, 12.0f);
-    shore->AttachChild(loon.Get());
+    shore->AttachChild(MakeLoonCall().Get());
 
     root->UpdateAllInstances();
     context.WriteScene("Data/Engine/lights.qrf", {root.Get()});

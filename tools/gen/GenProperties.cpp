@@ -1,4 +1,5 @@
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "QrAlphaProperty.h"
 #include "QrAudioProperty.h"
@@ -51,11 +52,19 @@ const char* const kSecondStageImage = "Images/tga2_32.tga";
 
 } // namespace
 
-// Every property type, each away from its defaults, and a flip-book driving the texture.
-void GenerateProperties(Context& context)
+NamedImages::NamedImages() : m_previous(QrImage::GetCreateHook())
 {
-    const QrImage::CreateHook previousHook = QrImage::GetCreateHook();
     QrImage::SetCreateHook(&MakeNamedImage);
+}
+
+NamedImages::~NamedImages()
+{
+    QrImage::SetCreateHook(m_previous);
+}
+
+std::vector<QrPointer<QrObject>> MakeSampleProperties(Context& context)
+{
+    const NamedImages images;
 
     QrPointer<QrAlphaProperty> alpha = new QrAlphaProperty;
     alpha->SetName("alpha");
@@ -155,13 +164,18 @@ void GenerateProperties(Context& context)
     flip->m_period = 4.0f;
     flip->SetTarget(texture.Get());
 
-    QrImage::SetCreateHook(previousHook);
+    return {alpha,       audio,     correction, fog,    material,    shade,    textureMode,  texture,
+            transparent, wireframe, zbuffer,    dither, vertexColor, specular, multiTexture, flip};
+}
 
-    // In type-id order, then the action.
-    context.WriteScene("Data/Engine/properties.qrf",
-                       {alpha.Get(), audio.Get(), correction.Get(), fog.Get(), material.Get(), shade.Get(),
-                        textureMode.Get(), texture.Get(), transparent.Get(), wireframe.Get(), zbuffer.Get(),
-                        dither.Get(), vertexColor.Get(), specular.Get(), multiTexture.Get(), flip.Get()});
+// Every property type, each away from its defaults, and a flip-book driving the texture.
+void GenerateProperties(Context& context)
+{
+    std::vector<QrObject*> topLevel;
+    const std::vector<QrPointer<QrObject>> objects = MakeSampleProperties(context);
+    for (const QrPointer<QrObject>& object : objects)
+        topLevel.push_back(object.Get());
+    context.WriteScene("Data/Engine/properties.qrf", topLevel);
 }
 
 } // namespace gen

@@ -12,6 +12,7 @@
 #include "QrPointer.h"
 #include "QrScreenPolygon.h"
 #include "QrTriShape.h"
+#include "SampleObjects.h"
 #include "SampleShapes.h"
 
 #include <cstdint>
@@ -54,14 +55,6 @@ void MakeTransparent(QrAVObject* object, float alpha)
     material->m_alpha = alpha;
     object->AttachProperty(blend.Get());
     object->AttachProperty(material.Get());
-}
-
-QrPointer<QrScreenPolygon> MakePanel(float left, float bottom, float right, float top, const QrColorA& color)
-{
-    const QrPoint3 vertices[] = {{left, bottom, 0}, {right, bottom, 0}, {right, top, 0}, {left, top, 0}};
-    const QrPoint3 uv[] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-    const QrColorA colors[] = {color, color, color, color};
-    return QrPointer<QrScreenPolygon>(new QrScreenPolygon(4, vertices, uv, colors));
 }
 
 void WriteSceneGraph(Context& context)
@@ -127,23 +120,7 @@ void WriteSceneGraph(Context& context)
     buoy->AttachChild(glass.Get());
     root->UpdateAllInstances();
 
-    // The camera stands outside the tree: its scene root holds the tree, so a camera inside it
-    // would keep the tree alive by itself.
-    QrPointer<QrCamera> camera(new QrCamera(0.5f, 200.0f));
-    camera->SetName("Main Camera");
-    camera->SetTranslate(0, 4, 6);
-    camera->Update(camera->GetCurrentInstance());
-    camera->LookAt(QrPoint3(0, 0, -10), QrPoint3(0, 1, 0));
-    camera->SetSceneRoot(root.Get());
-    // Drawn through the display pass, so the transparent objects go through the sorter.
-    camera->SetDisplayPassFlag(1);
-    camera->AttachScreenPolygon(MakePanel(0.02f, 0.02f, 0.3f, 0.1f, QrColorA(0, 0, 0, 1)).Get());
-    QrPointer<QrScreenPolygon> shade = MakePanel(0, 0.9f, 1, 1, QrColorA(0, 0, 0.2f, 0.4f));
-    QrPointer<QrAlphaProperty> blend(new QrAlphaProperty);
-    blend->m_enabled = 1;
-    shade->AttachProperty(blend.Get());
-    camera->AttachScreenPolygon(shade.Get());
-
+    QrPointer<QrCamera> camera = MakeOverlayCamera(root.Get(), QrPoint3(0, 4, 6), QrPoint3(0, 0, -10));
     context.WriteScene("Data/Engine/scenegraph.qrf", {root.Get(), camera.Get()});
 }
 
@@ -166,6 +143,35 @@ void WriteShapes(Context& context)
 }
 
 } // namespace
+
+QrPointer<QrScreenPolygon> MakePanel(float left, float bottom, float right, float top, const QrColorA& color)
+{
+    const QrPoint3 vertices[] = {{left, bottom, 0}, {right, bottom, 0}, {right, top, 0}, {left, top, 0}};
+    const QrPoint3 uv[] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    const QrColorA colors[] = {color, color, color, color};
+    return QrPointer<QrScreenPolygon>(new QrScreenPolygon(4, vertices, uv, colors));
+}
+
+QrPointer<QrCamera> MakeOverlayCamera(QrNode* root, const QrPoint3& eye, const QrPoint3& target)
+{
+    // The camera stands outside the tree: its scene root holds the tree, so a camera inside it
+    // would keep the tree alive by itself.
+    QrPointer<QrCamera> camera(new QrCamera(0.5f, 200.0f));
+    camera->SetName("Main Camera");
+    camera->SetTranslate(eye.x, eye.y, eye.z);
+    camera->Update(camera->GetCurrentInstance());
+    camera->LookAt(target, QrPoint3(0, 1, 0));
+    camera->SetSceneRoot(root);
+    // Drawn through the display pass, so the transparent objects go through the sorter.
+    camera->SetDisplayPassFlag(1);
+    camera->AttachScreenPolygon(MakePanel(0.02f, 0.02f, 0.3f, 0.1f, QrColorA(0, 0, 0, 1)).Get());
+    QrPointer<QrScreenPolygon> shade = MakePanel(0, 0.9f, 1, 1, QrColorA(0, 0, 0.2f, 0.4f));
+    QrPointer<QrAlphaProperty> blend(new QrAlphaProperty);
+    blend->m_enabled = 1;
+    shade->AttachProperty(blend.Get());
+    camera->AttachScreenPolygon(shade.Get());
+    return camera;
+}
 
 void GenerateSceneGraph(Context& context)
 {

@@ -1,4 +1,5 @@
 #include "SampleData.h"
+#include "SampleObjects.h"
 
 #include "QrBSPNode.h"
 #include "QrBillboardNode.h"
@@ -31,7 +32,7 @@ QrPointer<QrNode> Part(const std::string& name, float x, float y, float z, float
     return part;
 }
 
-void WriteSwitch(Context& context)
+QrPointer<QrNode> MakeSwitch()
 {
     QrPointer<QrSwitchNode> node = new QrSwitchNode;
     node->SetName("lure choice");
@@ -41,10 +42,10 @@ void WriteSwitch(Context& context)
     node->SetAt(3, Part("worm", 0.0f, 0.0f, 0.0f, 0.6f, 0.1f, 0.5f).Get()); // slot 2 stays empty
     node->SetActiveIndex(1);
     node->SetUpdateActiveOnly(1);
-    context.WriteScene("Data/Engine/Nodes/switch.qrf", {node.Get()});
+    return node;
 }
 
-void WriteLOD(Context& context)
+QrPointer<QrNode> MakeLOD()
 {
     QrPointer<QrLODNode> node = new QrLODNode;
     node->SetName("bass levels");
@@ -58,40 +59,40 @@ void WriteLOD(Context& context)
         node->SetRangeCenter(i, QrPoint3(0.0f, 0.25f * float(i), 0.0f));
     }
     node->SetPerRangeCenters(1);
-    context.WriteScene("Data/Engine/Nodes/lod.qrf", {node.Get()});
+    return node;
 }
 
-void WriteBillboard(Context& context)
+QrPointer<QrNode> MakeBillboard()
 {
     QrPointer<QrBillboardNode> node = new QrBillboardNode;
     node->SetName("reed cut-out");
     node->SetMode(QrBillboardNode::kFaceViewPlane);
     node->SetTranslate(6.0f, 0.0f, 2.0f);
     node->AttachChild(Part("reed", 0.0f, 1.0f, 0.0f, 0.4f, 0.6f, 0.2f).Get());
-    context.WriteScene("Data/Engine/Nodes/billboard.qrf", {node.Get()});
+    return node;
 }
 
-void WriteBSP(Context& context)
+QrPointer<QrNode> MakeBSP()
 {
     QrPointer<QrBSPNode> node = new QrBSPNode;
     node->SetName("dock split");
     node->SetModelPlane(QrPlane(QrPoint3(0.0f, 0.0f, 1.0f), 2.0f));
     node->AttachChild(Part("dock front", 0.0f, 0.0f, 3.0f, 0.6f, 0.4f, 0.2f).Get());
     node->AttachChild(Part("dock back", 0.0f, 0.0f, 1.0f, 0.4f, 0.3f, 0.2f).Get());
-    context.WriteScene("Data/Engine/Nodes/bsp.qrf", {node.Get()});
+    return node;
 }
 
-void WriteCollisionSwitch(Context& context)
+QrPointer<QrNode> MakeCollisionSwitch()
 {
     QrPointer<QrCollisionSwitch> node = new QrCollisionSwitch;
     node->SetName("weeds");
     node->SetCollide(0);
     node->AttachChild(Part("weed patch", 1.0f, 0.0f, 1.0f, 0.1f, 0.5f, 0.1f).Get());
     node->AttachChild(Part("lily pads", -1.0f, 0.0f, 2.0f, 0.2f, 0.6f, 0.3f).Get());
-    context.WriteScene("Data/Engine/Nodes/collision_switch.qrf", {node.Get()});
+    return node;
 }
 
-void WriteFltAnimation(Context& context)
+QrPointer<QrNode> MakeFltAnimation()
 {
     QrPointer<QrFltAnimationNode> node = new QrFltAnimationNode;
     node->SetName("splash flip-book");
@@ -102,20 +103,23 @@ void WriteFltAnimation(Context& context)
         const float shade = 0.5f + 0.1f * float(i);
         node->AttachChild(Part(plat::Format("splash %d", i), 0.0f, 0.1f * float(i), 0.0f, shade, shade, 1.0f).Get());
     }
-    context.WriteScene("Data/Engine/Nodes/flt_animation.qrf", {node.Get()});
+    return node;
 }
 
 } // namespace
 
+std::vector<QrPointer<QrNode>> MakeSpecialNodes()
+{
+    return {MakeSwitch(), MakeLOD(), MakeBillboard(), MakeBSP(), MakeCollisionSwitch(), MakeFltAnimation()};
+}
+
 // One scene per special node class, each away from its defaults.
 void GenerateSpecialNodes(Context& context)
 {
-    WriteSwitch(context);
-    WriteLOD(context);
-    WriteBillboard(context);
-    WriteBSP(context);
-    WriteCollisionSwitch(context);
-    WriteFltAnimation(context);
+    const char* const files[] = {"switch", "lod", "billboard", "bsp", "collision_switch", "flt_animation"};
+    const std::vector<QrPointer<QrNode>> nodes = MakeSpecialNodes();
+    for (size_t i = 0; i < nodes.size(); ++i)
+        context.WriteScene(std::string("Data/Engine/Nodes/") + files[i] + ".qrf", {nodes[i].Get()});
 }
 
 } // namespace gen

@@ -57,6 +57,7 @@ bool GenerateSampleData(Context& context)
     GenerateEngineScenes(context);
     GenerateGeometry(context);
     GenerateImages(context);
+    GenerateKitchenSink(context);
     GenerateLights(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);

@@ -43,6 +43,7 @@ void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
+void GenerateKitchenSink(Context& context);
 void GenerateLights(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);

@@ -1,0 +1,190 @@
+#include "SoftwareRasterizer.h"
+
+#include "RasterPrimitives.h"
+#include "RasterVertex.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace plat
+{
+namespace
+{
+
+// Reads vertex i of the call into the rasterizer's form; false for a vertex that cannot be
+// drawn (behind the eye, or not a number).
+bool LoadVertex(const DrawCall& call, bool perspective, uint32_t i, RasterVertex& out)
+{
+    TlVertex2 v{};
+    const uint32_t stride = VertexStride(call.format);
+    std::memcpy(&v, call.vertices + static_cast<size_t>(i) * stride, stride);
+    if (call.format != VertexFormat::TlTex2)
+    {
+        v.tu1 = v.tu;
+        v.tv1 = v.tv;
+    }
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || !std::isfinite(v.rhw) || !(v.rhw > 0.0f))
+        return false;
+    out.x = v.x;
+    out.y = v.y;
+    float* a = out.attr;
+    a[kAttrZ] = v.z;
+    a[kAttrW] = v.rhw;
+    a[kAttrDiffuseR] = static_cast<float>((v.diffuse >> 16) & 0xFF);
+    a[kAttrDiffuseG] = static_cast<float>((v.diffuse >> 8) & 0xFF);
+    a[kAttrDiffuseB] = static_cast<float>(v.diffuse & 0xFF);
+    a[kAttrDiffuseA] = static_cast<float>(v.diffuse >> 24);
+    a[kAttrSpecularR] = static_cast<float>((v.specular >> 16) & 0xFF);
+    a[kAttrSpecularG] = static_cast<float>((v.specular >> 8) & 0xFF);
+    a[kAttrSpecularB] = static_cast<float>(v.specular & 0xFF);
+    a[kAttrFog] = static_cast<float>(v.specular >> 24);
+    // Perspective-correct coordinates interpolate u/w and v/w; the pixel divides by 1/w.
+    const float scale = perspective ? v.rhw : 1.0f;
+    a[kAttrU0] = v.tu * scale;
+    a[kAttrV0] = v.tv * scale;
+    a[kAttrU1] = v.tu1 * scale;
+    a[kAttrV1] = v.tv1 * scale;
+    return true;
+}
+
+// Flat shading: the first vertex's diffuse and specular colours for another vertex (fog
+// still varies).
+void ShadeFlat(const RasterVertex& first, RasterVertex& other)
+{
+    for (uint32_t i = kAttrDiffuseR; i <= kAttrSpecularB; ++i)
+        other.attr[i] = first.attr[i];
+}
+
+bool WithinGuardBand(const RasterVertex& v)
+{
+    return std::fabs(v.x) <= kGuardBand && std::fabs(v.y) <= kGuardBand;
+}
+
+// Signed distance inside one side of the guard band: 0 left, 1 right, 2 top, 3 bottom.
+float Inside(const RasterVertex& v, int side)
+{
+    switch (side)
+    {
+    case 0:
+        return v.x + kGuardBand;
+    case 1:
+        return kGuardBand - v.x;
+    case 2:
+        return v.y + kGuardBand;
+    default:
+        return kGuardBand - v.y;
+    }
+}
+
+// The point where the edge from an inside vertex to an outside one leaves the band. Always
+// computed from the inside end so that two triangles sharing the edge get the same point.
+RasterVertex Cut(const RasterVertex& in, const RasterVertex& out, int side)
+{
+    const double di = Inside(in, side);
+    const double dout = Inside(out, side);
+    const double t = di / (di - dout);
+    RasterVertex r;
+    r.x = static_cast<float>(in.x + (static_cast<double>(out.x) - in.x) * t);
+    r.y = static_cast<float>(in.y + (static_cast<double>(out.y) - in.y) * t);
+    for (uint32_t i = 0; i < kAttrCount; ++i)
+        r.attr[i] = static_cast<float>(in.attr[i] + (static_cast<double>(out.attr[i]) - in.attr[i]) * t);
+    const float edge = side == 0 || side == 2 ? -kGuardBand : kGuardBand;
+    (side < 2 ? r.x : r.y) = edge;
+    return r;
+}
+
+} // namespace
+
+void SoftwareRasterizer::Draw(const DrawCall& call)
+{
+    if (!call.state || !call.vertices || !m_setup.Prepare(call))
+        return;
+    const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
+    auto load = [&](uint32_t n, RasterVertex& out)
+    {
+        const uint32_t i = call.indices ? call.indices[n] : n;
+        return i < call.vertexCount && LoadVertex(call, m_setup.perspective, i, out);
+    };
+    RasterVertex v[3];
+    if (call.primitive == PrimitiveType::LineList)
+    {
+        for (uint32_t n = 0; n + 1 < count; n += 2)
+        {
+            if (!load(n, v[0]) || !load(n + 1, v[1]))
+                continue;
+            if (m_setup.flat)
+                ShadeFlat(v[0], v[1]);
+            DrawLine(m_setup, m_batch, v[0], v[1]);
+        }
+        return;
+    }
+    for (uint32_t n = 0; n + 2 < count; n += 3)
+    {
+        if (load(n, v[0]) && load(n + 1, v[1]) && load(n + 2, v[2]))
+            Triangle(v[0], v[1], v[2]);
+    }
+}
+
+void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex v2)
+{
+    // Clockwise on screen (y down) has a positive area here.
+    const double area = (static_cast<double>(v1.x) - v0.x) * (static_cast<double>(v2.y) - v0.y) -
+                        (static_cast<double>(v1.y) - v0.y) * (static_cast<double>(v2.x) - v0.x);
+    if (area == 0.0 || !std::isfinite(area))
+        return;
+    if ((m_setup.cull == CullMode::Clockwise && area > 0.0) ||
+        (m_setup.cull == CullMode::CounterClockwise && area < 0.0))
+        return;
+    if (m_setup.flat)
+    {
+        ShadeFlat(v0, v1);
+        ShadeFlat(v0, v2);
+    }
+    if (m_setup.wireframe)
+    {
+        DrawLine(m_setup, m_batch, v0, v1);
+        DrawLine(m_setup, m_batch, v1, v2);
+        DrawLine(m_setup, m_batch, v2, v0);
+        return;
+    }
+    if (WithinGuardBand(v0) && WithinGuardBand(v1) && WithinGuardBand(v2))
+        DrawTriangle(m_setup, m_batch, v0, v1, v2);
+    else
+        ClippedTriangle(v0, v1, v2);
+}
+
+void SoftwareRasterizer::ClippedTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+{
+    // Each side adds at most one vertex: 3 + 4.
+    RasterVertex polygon[2][8];
+    uint32_t count = 3;
+    polygon[0][0] = v0;
+    polygon[0][1] = v1;
+    polygon[0][2] = v2;
+    int from = 0;
+    for (int side = 0; side < 4 && count >= 3; ++side)
+    {
+        const RasterVertex* in = polygon[from];
+        RasterVertex* out = polygon[1 - from];
+        uint32_t n = 0;
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            const RasterVertex& p = in[i];
+            const RasterVertex& q = in[(i + 1) % count];
+            const bool pIn = Inside(p, side) >= 0.0f;
+            const bool qIn = Inside(q, side) >= 0.0f;
+            if (pIn)
+                out[n++] = p;
+            if (pIn && !qIn)
+                out[n++] = Cut(p, q, side);
+            else if (!pIn && qIn)
+                out[n++] = Cut(q, p, side);
+        }
+        count = n;
+        from = 1 - from;
+    }
+    for (uint32_t i = 1; i + 1 < count; ++i)
+        DrawTriangle(m_setup, m_batch, polygon[from][0], polygon[from][i], polygon[from][i + 1]);
+}
+
+} // namespace plat
