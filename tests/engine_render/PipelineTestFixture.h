@@ -1,6 +1,6 @@
 #pragma once
 // Fixture of the geometry-pipeline tests: a windowed renderer on the recording rasterizer (or
-// the software one when a test asks), a camera at the origin looking down -z with a 90-degree
+// the display's software one when a test asks), a camera at the origin looking down -z with a 90-degree
 // square frustum on a 640 x 480 viewport, and a frame begun. Helpers read back what the device
 // was asked to draw.
 
@@ -16,6 +16,7 @@
 #include "QrPoint3.h"
 #include "RecordingRasterizer.h"
 
+#include <memory>
 #include <vector>
 
 class QrPipelineTest : public QrRenderTest
@@ -34,8 +35,11 @@ protected:
     plat::DeviceCaps& RgbCaps() { return m_config.profile.Device(plat::DeviceKind::Rgb).caps; }
 
     // Creates the renderer (after any caps changes) and begins a frame.
-    void Open(uint32_t flags = 9)
+    void Open(uint32_t flags = 9, bool recording = true)
     {
+        m_config.rasterizer = nullptr;
+        if (recording)
+            m_config.rasterizer = [] { return std::make_unique<plat::RecordingRasterizer>(); };
         m_renderer = Create(Windowed(flags));
         ASSERT_TRUE(m_renderer);
         const float frustum[6] = {-1.0f, 1.0f, 1.0f, -1.0f, 1.0f, kFar};
@@ -44,7 +48,8 @@ protected:
                                   QrPoint3(0.0f, 1.0f, 0.0f), frustum, viewport);
         ASSERT_EQ(m_renderer->BeginFrame(), 0u);
         m_calls.Clear();
-        Recorder().Clear();
+        if (recording)
+            Recorder().Clear();
     }
 
     QrD3DDriver& Drv() { return Driver(*m_renderer); }

@@ -30,7 +30,8 @@ TEST(QrRenderToolTest, EmptySceneFrameIsTheBackgroundColourEverywhere)
     testfiles::TempDir dir;
     const std::string out = dir.File("frame.png");
     std::string output;
-    ASSERT_EQ(RunTool(testfiles::DataDir() + "/Data/Engine/lights.qrf --out " + out + " --background 1,0.5,0", output), 0)
+    ASSERT_EQ(RunTool(testfiles::DataDir() + "/Data/Engine/lights.qrf --out " + out + " --background 1,0.5,0", output),
+              0)
         << output;
     golden::RgbImage frame;
     ASSERT_TRUE(golden::ReadPng(out, frame));
@@ -43,6 +44,23 @@ TEST(QrRenderToolTest, EmptySceneFrameIsTheBackgroundColourEverywhere)
         ASSERT_EQ(frame.rgb[i + 1], 125) << i / 3;
         ASSERT_EQ(frame.rgb[i + 2], 0) << i / 3;
     }
+}
+
+TEST(QrRenderToolTest, LitSampleSceneThroughItsOwnCamera)
+{
+    // Textured ground and crate under four kinds of light and fog, a colour-keyed fence and a
+    // glass box blended over the rest.
+    testfiles::TempDir dir;
+    const std::string out = dir.File("lit.png");
+    std::string output;
+    ASSERT_EQ(
+        RunTool(testfiles::DataDir() + "/Data/Engine/Render/lit_scene.qrf --out " + out + " --background 0.55,0.6,0.7",
+                output),
+        0)
+        << output;
+    golden::RgbImage frame;
+    ASSERT_TRUE(golden::ReadPng(out, frame));
+    EXPECT_TRUE(golden::MatchesGoldenImage("render_lit_scene.png", frame));
 }
 
 TEST(QrRenderToolTest, BadBackgroundIsAUsageError)

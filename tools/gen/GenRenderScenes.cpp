@@ -52,22 +52,25 @@ struct Rgba
     uint8_t r, g, b, a;
 };
 
-// A 64 x 64 RGBA picture from a function of the texel.
-template <class Texel> QrPointer<QrImage> MakeTexture(const char* name, Texel texel)
+// A 64 x 64 picture from a function of the texel: RGB, or RGBA when it needs its alpha.
+template <class Texel> QrPointer<QrImage> MakeTexture(const char* name, Texel texel, bool alpha = false)
 {
     constexpr uint32_t kSize = 64;
+    const uint32_t bytes = alpha ? 4 : 3;
     QrImagePixels pixels;
-    pixels.Allocate(QrImagePixels::kFormatRGBA, kSize, kSize);
+    pixels.Allocate(alpha ? QrImagePixels::kFormatRGBA : QrImagePixels::kFormatRGB, kSize, kSize);
     for (uint32_t y = 0; y < kSize; ++y)
     {
         uint8_t* row = pixels.GetRow(y);
         for (uint32_t x = 0; x < kSize; ++x)
         {
             const Rgba c = texel(x, y);
-            row[4 * x] = c.r;
-            row[4 * x + 1] = c.g;
-            row[4 * x + 2] = c.b;
-            row[4 * x + 3] = c.a;
+            uint8_t* texelBytes = row + bytes * x;
+            texelBytes[0] = c.r;
+            texelBytes[1] = c.g;
+            texelBytes[2] = c.b;
+            if (alpha)
+                texelBytes[3] = c.a;
         }
     }
     QrPointer<QrRawImageData> raw(new QrRawImageData);
@@ -172,7 +175,7 @@ void WriteLitScene(Context& context)
     box->AttachProperty(specular.Get());
     crate->AttachChild(box.Get());
 
-    // A fence panel whose black texels are cut out by the colour key.
+    // A fence panel whose black texels (the colour key) are cut out.
     QrPointer<QrNode> fence = MakeNode("Fence", -3.0f, 1.5f, -4.0f);
     fence->SetRotate(-1.5707963f, 1, 0, 0);
     root->AttachChild(fence.Get());
@@ -207,8 +210,8 @@ void WriteLitScene(Context& context)
     camera->SetTranslate(0, 3.5f, 6);
     camera->Update(camera->GetCurrentInstance());
     camera->LookAt(QrPoint3(0, 0.5f, -3), QrPoint3(0, 1, 0));
+    // Drawn in tree order: the glass box comes last and blends over what is behind it.
     camera->SetSceneRoot(root.Get());
-    camera->SetDisplayPassFlag(1);
     context.WriteScene("Data/Engine/Render/lit_scene.qrf", {root.Get(), camera.Get()});
 }
 
