@@ -1,3 +1,4 @@
+#include "GenKeys.h"
 #include "SampleData.h"
 #include "SampleObjects.h"
 
@@ -32,25 +33,6 @@ const QrPoint3 kX{1.0f, 0.0f, 0.0f};
 const QrPoint3 kY{0.0f, 1.0f, 0.0f};
 const QrPoint3 kZ{0.0f, 0.0f, 1.0f};
 
-// Owned keys and the pointer array the installing setters take (they copy).
-template <class K> class Keys
-{
-public:
-    template <class T> T* Add(std::unique_ptr<T> key)
-    {
-        T* raw = key.get();
-        m_pointers.push_back(raw);
-        m_owned.push_back(std::move(key));
-        return raw;
-    }
-    K* const* Data() const { return m_pointers.data(); }
-    int32_t Count() const { return int32_t(m_pointers.size()); }
-
-private:
-    std::vector<std::unique_ptr<K>> m_owned;
-    std::vector<K*> m_pointers;
-};
-
 // Driven by Update, as the framework's key-framed models drive their nodes; loops.
 QrPointer<Qr3dsAnimationNode> MakeNode(const char* name, float x, float y, float z)
 {
@@ -66,16 +48,16 @@ QrPointer<Qr3dsAnimationNode> MakeNode(const char* name, float x, float y, float
 QrPointer<Qr3dsAnimationNode> MakeBody()
 {
     QrPointer<Qr3dsAnimationNode> body = MakeNode("body", 0.0f, 0.0f, 0.0f);
-    Keys<QrRotKey> rotations;
+    OwnedKeys<QrRotKey> rotations;
     rotations.Add(std::make_unique<QrLinearRotKey>(0.0f, 0.0f, kZ));
     rotations.Add(std::make_unique<QrLinearRotKey>(1.0f, 0.5f * kPi, kZ));
     rotations.Add(std::make_unique<QrLinearRotKey>(2.0f, 3.0f * kPi, kZ));
     body->SetRotKeys(rotations.Data(), rotations.Count());
-    Keys<QrAnimKey> positions;
+    OwnedKeys<QrAnimKey> positions;
     positions.Add(std::make_unique<QrLinearPosKey>(0.0f, QrPoint3(0.0f, 0.0f, 0.0f)));
     positions.Add(std::make_unique<QrLinearPosKey>(2.0f, QrPoint3(4.0f, 0.0f, 1.0f)));
     body->SetPosKeys(positions.Data(), positions.Count());
-    Keys<QrVisibilityKey> visibility;
+    OwnedKeys<QrVisibilityKey> visibility;
     visibility.Add(std::make_unique<QrVisibilityKey>(0.0f, 1));
     visibility.Add(std::make_unique<QrVisibilityKey>(1.75f, 0));
     visibility.Add(std::make_unique<QrVisibilityKey>(1.875f, 1));
@@ -87,12 +69,12 @@ QrPointer<Qr3dsAnimationNode> MakeBody()
 QrPointer<Qr3dsAnimationNode> MakeArm()
 {
     QrPointer<Qr3dsAnimationNode> arm = MakeNode("arm", 1.0f, 0.0f, 0.5f);
-    Keys<QrRotKey> rotations;
+    OwnedKeys<QrRotKey> rotations;
     rotations.Add(std::make_unique<QrBezierRotKey>(0.0f, 0.0f, kY));
     rotations.Add(std::make_unique<QrBezierRotKey>(1.0f, 0.8f, kY));
     rotations.Add(std::make_unique<QrBezierRotKey>(2.0f, 0.0f, kY));
     arm->SetRotKeys(rotations.Data(), rotations.Count());
-    Keys<QrAnimKey> positions;
+    OwnedKeys<QrAnimKey> positions;
     const QrPoint3 points[3] = {{1.0f, 0.0f, 0.5f}, {1.2f, 0.3f, 0.6f}, {1.0f, 0.0f, 0.5f}};
     for (int i = 0; i < 3; ++i)
     {
@@ -108,7 +90,7 @@ QrPointer<Qr3dsAnimationNode> MakeArm()
 QrPointer<Qr3dsAnimationNode> MakeHand()
 {
     QrPointer<Qr3dsAnimationNode> hand = MakeNode("hand", 0.6f, 0.0f, 0.0f);
-    Keys<QrRotKey> rotations;
+    OwnedKeys<QrRotKey> rotations;
     const QrPoint3 axes[4] = {kX, kX, {0.0f, 0.6f, 0.8f}, kX};
     for (int i = 0; i < 4; ++i)
     {
@@ -118,7 +100,7 @@ QrPointer<Qr3dsAnimationNode> MakeHand()
         key->m_bias = 0.5f;
     }
     hand->SetRotKeys(rotations.Data(), rotations.Count());
-    Keys<QrAnimKey> positions;
+    OwnedKeys<QrAnimKey> positions;
     for (int i = 0; i < 4; ++i)
     {
         auto* key = positions.Add(
@@ -157,7 +139,7 @@ QrPointer<Qr3dsAnimationNode> MakeHead()
 QrPointer<Qr3dsAnimationNode> MakeFlag()
 {
     QrPointer<Qr3dsAnimationNode> flag = MakeNode("flag", 0.0f, 0.5f, 2.0f);
-    Keys<QrVisibilityKey> visibility;
+    OwnedKeys<QrVisibilityKey> visibility;
     visibility.Add(std::make_unique<QrVisibilityKey>(0.0f, 1));
     visibility.Add(std::make_unique<QrVisibilityKey>(1.0f, 0));
     visibility.Add(std::make_unique<QrVisibilityKey>(2.0f, 0));
@@ -182,7 +164,7 @@ QrPointer<Qr3dsPathController> MakePathController(bool closed)
     path->m_constantSpeed = closed ? 1 : 0;
     const QrPoint3 points[5] = {
         {0.0f, 0.0f, 0.0f}, {10.0f, 0.0f, 0.0f}, {10.0f, 10.0f, 1.0f}, {0.0f, 10.0f, 0.0f}, {-5.0f, 5.0f, 0.0f}};
-    Keys<QrAnimKey> keys;
+    OwnedKeys<QrAnimKey> keys;
     for (int i = 0; i < 5; ++i)
     {
         const QrPoint3 point = closed && i == 4 ? points[0] : points[i];
@@ -193,7 +175,7 @@ QrPointer<Qr3dsPathController> MakePathController(bool closed)
     }
     path->SetPathKeys(keys.Data(), keys.Count());
     // Closed: a fraction of the arc length from 0 to 1; open: path key times 0 to 4.
-    Keys<QrFloatKey> percent;
+    OwnedKeys<QrFloatKey> percent;
     if (closed)
     {
         percent.Add(std::make_unique<QrTCBFloatKey>(0.0f, 0.0f));
@@ -225,7 +207,7 @@ QrPointer<Qr3dsAlphaAnimator> MakeAlphaFade(QrMaterialProperty* target)
     animator->SetName("fade");
     animator->SetCycleType(QrAnimTiming::kCycleReverse);
     animator->SetTarget(target);
-    Keys<QrFloatKey> alpha;
+    OwnedKeys<QrFloatKey> alpha;
     alpha.Add(std::make_unique<QrLinearFloatKey>(0.0f, 1.0f));
     alpha.Add(std::make_unique<QrLinearFloatKey>(1.5f, 0.2f));
     alpha.Add(std::make_unique<QrLinearFloatKey>(2.0f, 0.0f));

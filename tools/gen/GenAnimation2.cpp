@@ -1,3 +1,4 @@
+#include "GenKeys.h"
 #include "SampleData.h"
 #include "SampleObjects.h"
 #include "SampleShapes.h"
@@ -34,25 +35,6 @@ const double kPi = 3.14159265358979;
 const QrPoint3 kX{1.0f, 0.0f, 0.0f};
 const QrPoint3 kZ{0.0f, 0.0f, 1.0f};
 
-// Owned keys and the pointer array the installing setters take (they copy).
-template <class K> class KeyArray
-{
-public:
-    template <class T> T* Add(std::unique_ptr<T> key)
-    {
-        T* raw = key.get();
-        m_pointers.push_back(raw);
-        m_owned.push_back(std::move(key));
-        return raw;
-    }
-    K* const* Data() const { return m_pointers.data(); }
-    int32_t Count() const { return int32_t(m_pointers.size()); }
-
-private:
-    std::vector<std::unique_ptr<K>> m_owned;
-    std::vector<K*> m_pointers;
-};
-
 // Triangles between rings of segments vertices each (rings stacked in order), wound outward.
 std::vector<uint16_t> TubeIndices(int rings, int segments)
 {
@@ -74,7 +56,7 @@ QrPointer<Qr3dsBone> MakeBone(const char* name, float z, const QrPoint3& axis, c
     QrPointer<Qr3dsBone> bone(new Qr3dsBone);
     bone->SetName(name);
     bone->SetTranslate(0.0f, 0.0f, z);
-    KeyArray<QrRotKey> keys;
+    OwnedKeys<QrRotKey> keys;
     for (int i = 0; i < 4; ++i)
     {
         if (tcb)
@@ -183,7 +165,7 @@ QrPointer<Qr3dsMorphShape> MakeMorphShape()
     sheet->SetMode(QrAnimTiming::kModeUpdate);
     sheet->SetCycleType(QrAnimTiming::kCycleLoop);
     sheet->SetRecomputeNormals(1);
-    KeyArray<QrFloatKey> keys;
+    OwnedKeys<QrFloatKey> keys;
     keys.Add(std::make_unique<QrMorphWeightsKey>(0.0f, std::vector<float>{0.0f, 0.0f, 0.0f}));
     keys.Add(std::make_unique<QrMorphWeightsKey>(1.0f, std::vector<float>{0.0f, 1.0f, 0.0f}));
     keys.Add(std::make_unique<QrMorphWeightsKey>(2.0f, std::vector<float>{0.0f, 0.5f, 1.0f}));
