@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
 #include "QrBillboardNode.h"
-#include "SpecialNodeTestHelpers.h"
+#include "NodeVariantTestHelpers.h"
 
 #include <cmath>
 

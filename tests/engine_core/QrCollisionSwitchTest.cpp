@@ -3,7 +3,7 @@
 #include "QrCollisionSwitch.h"
 #include "QrPick.h"
 #include "QrPickResult.h"
-#include "SpecialNodeTestHelpers.h"
+#include "NodeVariantTestHelpers.h"
 
 using specialnodes::ProbeLeaf;
 

@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
 #include "QrLODNode.h"
-#include "SpecialNodeTestHelpers.h"
+#include "NodeVariantTestHelpers.h"
 
 #include <algorithm>
 #include <cstring>

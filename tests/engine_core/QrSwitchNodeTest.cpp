@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
 #include "QrSwitchNode.h"
-#include "SpecialNodeTestHelpers.h"
+#include "NodeVariantTestHelpers.h"
 
 using specialnodes::ProbeLeaf;
 

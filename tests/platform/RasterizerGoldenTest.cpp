@@ -66,7 +66,7 @@ TEST(RasterizerGolden, TexturedFloorInPerspective)
         V(72, 64, 0xFFFFFFFF, 0.2f, nearRhw, 2, 2),
     };
     c.Triangles(quad, {0, 1, 2, 2, 1, 3});
-    EXPECT_TRUE(golden::MatchesGoldenImage("raster_perspective_floor.png", c.Image()));
+    EXPECT_TRUE(golden::MatchesGoldenImage("raster_receding_floor.png", c.Image()));
 }
 
 TEST(RasterizerGolden, OverlappingBlendedTriangles)
