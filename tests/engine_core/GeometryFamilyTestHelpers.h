@@ -82,6 +82,8 @@ public:
         return RecordingRender::RenderPoints(count, vertices, normals, colors, pointSize, worldBound);
     }
 
+    void ClearCaptures() { m_calls.clear(); }
+
     std::vector<DrawCall> m_calls;
 
 protected:
@@ -112,59 +114,16 @@ private:
     }
 };
 
-// A camera at the origin looking down +x (far plane at 100) drawing a scene root into a
-// capturing renderer.
-class DrawTest : public QrEngineTest
+// A camera at the origin looking down +x (far plane at 100) drawing into the capturing renderer.
+class DrawTest : public geomtest::CameraDrawTest<CapturingRender>
 {
 protected:
-    void SetUp() override
-    {
-        QrProperty::CreateDefaults(); // live until exit, so made before the fixture counts
-        QrEngineTest::SetUp();
-        m_root = new QrNode;
-        m_display = new QrDisplay;
-        m_render = new CapturingRender;
-        m_display->SetRenderer(m_render.Get());
-        m_camera = new QrCamera;
-        m_camera->GetFrustum()[QrCamera::kFar] = 100.0f;
-        m_camera->Update(m_camera->GetCurrentInstance());
-        m_camera->SetDisplay(m_display.Get());
-        m_camera->SetSceneRoot(m_root.Get());
-    }
-
-    void TearDown() override
-    {
-        m_camera = nullptr;
-        m_root = nullptr;
-        m_display = nullptr;
-        m_render = nullptr;
-        QrEngineTest::TearDown();
-    }
-
-    // Draws one frame; the names of the calls, in order.
-    std::vector<std::string> DrawFrame()
-    {
-        m_root->UpdateAllInstances();
-        m_render->ClearLog();
-        m_render->m_calls.clear();
-        m_camera->RenderFrame(0.0f, 0.0f);
-        std::vector<std::string> names;
-        for (const std::string& line : m_render->GetLog())
-            names.push_back(line.substr(0, line.find(' ')));
-        return names;
-    }
-
     // Moves the camera (world location) and brings its world data up to date.
     void MoveCamera(float x, float y, float z)
     {
         m_camera->SetTranslate(x, y, z);
         m_camera->Update(m_camera->GetCurrentInstance());
     }
-
-    QrPointer<QrDisplay> m_display;
-    QrPointer<CapturingRender> m_render;
-    QrPointer<QrCamera> m_camera;
-    QrPointer<QrNode> m_root;
 };
 
 // The call just before the first call named name, or "" when there is none.

@@ -4,14 +4,18 @@
 #include "PropertyTestHelpers.h"
 #include "QrTestFixture.h"
 
+#include "QrCamera.h"
 #include "QrColorA.h"
+#include "QrDisplay.h"
 #include "QrGeometryInstance.h"
+#include "QrNode.h"
 #include "QrPlane.h"
 #include "QrPointer.h"
 #include "QrStream.h"
 #include "QrTriShape.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace geomtest
@@ -66,5 +70,53 @@ template <class T> QrPointer<T> RoundTrip(QrObject* object)
     }
     return QrPointer<T>(QrDynamicCast<T>(loaded.Get()));
 }
+
+// A camera at the origin looking down +x (far plane at 100) drawing a scene root into a
+// capturing renderer: a recording renderer that also keeps draw arguments and forgets them
+// in ClearCaptures().
+template <class TRender> class CameraDrawTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        m_root = new QrNode;
+        m_display = new QrDisplay;
+        m_render = new TRender;
+        m_display->SetRenderer(m_render.Get());
+        m_camera = new QrCamera;
+        m_camera->GetFrustum()[QrCamera::kFar] = 100.0f;
+        m_camera->Update(m_camera->GetCurrentInstance());
+        m_camera->SetDisplay(m_display.Get());
+        m_camera->SetSceneRoot(m_root.Get());
+    }
+
+    void TearDown() override
+    {
+        m_camera = nullptr;
+        m_root = nullptr;
+        m_display = nullptr;
+        m_render = nullptr;
+        QrEngineTest::TearDown();
+    }
+
+    // Draws one frame; the names of the calls, in order.
+    std::vector<std::string> DrawFrame()
+    {
+        m_root->UpdateAllInstances();
+        m_render->ClearLog();
+        m_render->ClearCaptures();
+        m_camera->RenderFrame(0.0f, 0.0f);
+        std::vector<std::string> names;
+        for (const std::string& line : m_render->GetLog())
+            names.push_back(line.substr(0, line.find(' ')));
+        return names;
+    }
+
+    QrPointer<QrDisplay> m_display;
+    QrPointer<TRender> m_render;
+    QrPointer<QrCamera> m_camera;
+    QrPointer<QrNode> m_root;
+};
 
 } // namespace geomtest

@@ -401,53 +401,14 @@ public:
                                             textureCoords, colors, indices, worldBound, eye);
     }
 
+    void ClearCaptures() { m_shapes.clear(); }
+
     std::vector<Shape> m_shapes;
 };
 
 // A camera at the origin looking down +x (far plane at 100) drawing into a recording renderer.
-class QrTriShapeDrawTest : public QrEngineTest
+class QrTriShapeDrawTest : public CameraDrawTest<CapturingRender>
 {
-protected:
-    void SetUp() override
-    {
-        QrEngineTest::SetUp();
-        m_root = new QrNode;
-        m_display = new QrDisplay;
-        m_render = new CapturingRender;
-        m_display->SetRenderer(m_render.Get());
-        m_camera = new QrCamera;
-        m_camera->GetFrustum()[QrCamera::kFar] = 100.0f;
-        m_camera->Update(m_camera->GetCurrentInstance());
-        m_camera->SetDisplay(m_display.Get());
-        m_camera->SetSceneRoot(m_root.Get());
-    }
-
-    void TearDown() override
-    {
-        m_camera = nullptr;
-        m_root = nullptr;
-        m_display = nullptr;
-        m_render = nullptr;
-        QrEngineTest::TearDown();
-    }
-
-    // Draws one frame and returns the names of the calls, in order.
-    std::vector<std::string> DrawFrame()
-    {
-        m_root->UpdateAllInstances();
-        m_render->ClearLog();
-        m_render->m_shapes.clear();
-        m_camera->RenderFrame(0.0f, 0.0f);
-        std::vector<std::string> names;
-        for (const std::string& line : m_render->GetLog())
-            names.push_back(line.substr(0, line.find(' ')));
-        return names;
-    }
-
-    QrPointer<QrDisplay> m_display;
-    QrPointer<CapturingRender> m_render;
-    QrPointer<QrCamera> m_camera;
-    QrPointer<QrNode> m_root;
 };
 
 std::ptrdiff_t IndexOf(const std::vector<std::string>& names, const char* name)
