@@ -1,0 +1,8 @@
+#include "qrxFrameworkClasses.h"
+
+#include "QrEngineAnimationClasses.h"
+
+void RegisterFrameworkClasses()
+{
+    RegisterEngineAnimationClasses();
+}
