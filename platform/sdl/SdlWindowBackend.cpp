@@ -170,6 +170,9 @@ void SdlWindowBackend::Close()
     SDL_DestroyWindow(m_window->window);
     m_window.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last user of SDL shuts it down whole, which also closes its desktop-bus link.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
 }
 
 bool SdlWindowBackend::IsOpen() const
