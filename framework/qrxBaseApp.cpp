@@ -3,6 +3,7 @@
 #include "qrxAssetCache.h"
 #include "qrxClock.h"
 #include "qrxInterface.h"
+#include "qrxUtility.h"
 #include "uRandom.h"
 
 #include "QrAction.h"
@@ -273,23 +274,7 @@ void qrxBaseApp::DrawCursor(QrRender* renderer)
 
 void qrxBaseApp::PlaceWindow()
 {
-    if (!m_window)
-        return;
-    const plat::Rect frame = m_window->FrameRect();
-    const plat::Size desktop = m_window->DesktopSize();
-    const int32_t width = frame.right - frame.left;
-    const int32_t height = frame.bottom - frame.top;
-    int32_t x = (desktop.width - width) / 2;
-    int32_t y = (desktop.height - height) / 3;
-    if (x < 0)
-        x = 0;
-    if (y < 0)
-        y = 0;
-    if (x + width > desktop.width)
-        x -= x + width - desktop.width;
-    if (y + height > desktop.height)
-        y -= y + height - desktop.height;
-    m_window->MoveFrameTo({x, y});
+    ::PlaceWindow(m_window);
 }
 
 plat::Point GetCursorPoint()
