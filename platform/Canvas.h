@@ -28,8 +28,10 @@ struct Pen
 class Canvas
 {
 public:
-    // Borrows the memory; it must stay valid while the canvas draws.
-    explicit Canvas(const PixelView& target);
+    // Borrows the memory; it must stay valid while the canvas draws. `redFirst` reads
+    // three-byte pixels as red, green, blue in memory (the engine's picture order) instead of
+    // the surface order, blue first.
+    explicit Canvas(const PixelView& target, bool redFirst = false);
 
     // False for palettised, depth and unknown formats and missing memory: every drawing call
     // then does nothing.
@@ -58,11 +60,13 @@ private:
     void BlendPixel(int32_t x, int32_t y, ColorRef color, uint32_t coverage);
     void PutPixel(int32_t x, int32_t y, uint32_t packed);
     uint32_t Pack(uint32_t argb) const;
+    uint32_t Expand(uint32_t pixel) const;
 
     PixelView m_target;
     bool m_usable = false;
     uint32_t m_bytesPerPixel = 0;
     uint32_t m_smallestBlue = 0;
+    bool m_swapRedBlue = false;
 };
 
 } // namespace plat

@@ -30,6 +30,8 @@ public:
     // The line height: ascent plus descent.
     int32_t Height() const { return m_ascent + m_descent; }
     int32_t Ascent() const { return m_ascent; }
+    // The face's average character width at this size (tab stops are eight of them).
+    int32_t AverageCharWidth() const { return m_averageWidth; }
     // One line, no tab expansion: the sum of the advances by the line height.
     Size MeasureText(std::string_view text) const;
     const Glyph& GlyphOf(uint8_t character) const;
@@ -40,11 +42,13 @@ public:
 
 private:
     struct Face;
-    Font() = default;
+    Font();
+    std::unique_ptr<Glyph> Render(uint8_t character) const;
 
     std::unique_ptr<Face> m_face;
     int32_t m_ascent = 0;
     int32_t m_descent = 0;
+    int32_t m_averageWidth = 0;
     std::string m_filePath;
     std::string m_familyName;
     mutable std::array<std::unique_ptr<Glyph>, 256> m_glyphs;

@@ -1,6 +1,6 @@
 #include "HeadlessInputBackend.h"
 
-#include "WindowBackend.h"
+#include "HeadlessWindowBackend.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -31,31 +31,24 @@ bool HeadlessInputBackend::Acquire(InputDevice device)
         m_mouseState.x = m_mouseState.y = m_mouseState.z = 0;
     }
     d.acquired = true;
-    d.lost = false;
+    d.lossesAtAcquire = m_window.FocusLossCount();
     return true;
 }
 
 void HeadlessInputBackend::Unacquire(InputDevice device)
 {
-    Device& d = DeviceOf(device);
-    d.acquired = false;
-    d.lost = false;
+    DeviceOf(device).acquired = false;
 }
 
 InputResult HeadlessInputBackend::CheckReadable(Device& device)
 {
-    if (device.acquired && !m_window.HasFocus())
-    {
-        device.acquired = false;
-        device.lost = true;
-    }
-    if (device.lost)
-    {
-        // Reported once; afterwards the device is simply not acquired.
-        device.lost = false;
-        return InputResult::InputLost;
-    }
-    return device.acquired ? InputResult::Ok : InputResult::NotAcquired;
+    if (!device.acquired)
+        return InputResult::NotAcquired;
+    if (m_window.HasFocus() && m_window.FocusLossCount() == device.lossesAtAcquire)
+        return InputResult::Ok;
+    // Reported once; afterwards the device is simply not acquired.
+    device.acquired = false;
+    return InputResult::InputLost;
 }
 
 InputResult HeadlessInputBackend::ReadMouse(MouseState& out)

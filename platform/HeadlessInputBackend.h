@@ -8,13 +8,13 @@
 namespace plat
 {
 
-class WindowBackend;
+class HeadlessWindowBackend;
 
 class HeadlessInputBackend : public InputBackend
 {
 public:
     // The window is borrowed and must outlive the backend.
-    explicit HeadlessInputBackend(const WindowBackend& window) : m_window(window) {}
+    explicit HeadlessInputBackend(const HeadlessWindowBackend& window) : m_window(window) {}
 
     bool Acquire(InputDevice device) override;
     void Unacquire(InputDevice device) override;
@@ -33,12 +33,12 @@ private:
     struct Device
     {
         bool acquired = false;
-        bool lost = false; // acquired, then the focus went: the next read reports it
+        uint32_t lossesAtAcquire = 0; // a later focus loss unacquires the device
     };
     Device& DeviceOf(InputDevice device) { return device == InputDevice::Mouse ? m_mouse : m_keyboard; }
     InputResult CheckReadable(Device& device);
 
-    const WindowBackend& m_window;
+    const HeadlessWindowBackend& m_window;
     Device m_mouse;
     Device m_keyboard;
     KeyboardState m_keys{};

@@ -104,6 +104,8 @@ void HeadlessWindowBackend::SetFocus(bool focus)
     if (focus == m_focus)
         return;
     m_focus = focus;
+    if (!focus)
+        ++m_focusLosses;
     WindowMessage message;
     message.message = kMsgActivateApp;
     message.wParam = focus ? 1 : 0;

@@ -65,6 +65,8 @@ public:
     void RequestPaint();
     void QueueMessageBoxAnswer(MessageBoxAnswer answer) { m_answers.push_back(answer); }
 
+    // How often the window has lost the focus: input devices notice a loss between reads.
+    uint32_t FocusLossCount() const { return m_focusLosses; }
     const std::string& Title() const { return m_title; }
     bool SystemCursorVisible() const { return m_systemCursorVisible; }
     bool HasIcon() const { return m_hasIcon; }
@@ -88,6 +90,7 @@ private:
     uint32_t m_height = 0;
     bool m_fullScreen = false;
     bool m_focus = true;
+    uint32_t m_focusLosses = 0;
     Size m_desktop{1024, 768};
     Point m_frameOrigin;
     Point m_cursor;

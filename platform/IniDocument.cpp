@@ -107,8 +107,11 @@ void IniDocument::Parse(std::string_view text)
     while (!text.empty())
     {
         const size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
+        std::string_view raw = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+        const std::string_view line = Trim(raw);
         if (line.empty() || line.front() == '#' || line.front() == ';')
             continue;
         if (line.front() == '[')
@@ -123,10 +126,11 @@ void IniDocument::Parse(std::string_view text)
             current = FindSection(key);
             continue;
         }
-        const size_t eq = line.find('=');
+        // The value is everything after '=', spaces at either end included.
+        const size_t eq = raw.find('=');
         if (!current || eq == std::string_view::npos)
             continue;
-        Set(current->key, Trim(line.substr(0, eq)), Unescape(line.substr(eq + 1)));
+        Set(current->key, Trim(raw.substr(0, eq)), Unescape(raw.substr(eq + 1)));
     }
 }
 

@@ -20,6 +20,7 @@ bool SdlInputBackend::Acquire(InputDevice device)
         m_window.TakeWheelMotion();
     }
     d.acquired = true;
+    d.lossesAtAcquire = m_window.FocusLossCount();
     return true;
 }
 
@@ -32,7 +33,7 @@ InputResult SdlInputBackend::CheckReadable(Device& device)
 {
     if (!device.acquired)
         return InputResult::NotAcquired;
-    if (m_window.HasFocus())
+    if (m_window.HasFocus() && m_window.FocusLossCount() == device.lossesAtAcquire)
         return InputResult::Ok;
     device.acquired = false;
     return InputResult::InputLost;

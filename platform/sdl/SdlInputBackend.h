@@ -27,6 +27,7 @@ private:
     struct Device
     {
         bool acquired = false;
+        uint32_t lossesAtAcquire = 0; // a later focus loss unacquires the device
     };
     Device& DeviceOf(InputDevice device) { return device == InputDevice::Mouse ? m_mouse : m_keyboard; }
     InputResult CheckReadable(Device& device);

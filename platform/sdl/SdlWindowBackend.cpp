@@ -20,6 +20,7 @@ struct SdlWindowBackend::Window
     uint32_t height = 0;
     bool fullScreen = false;
     bool focus = false;
+    uint32_t focusLosses = 0;
     bool destroyPosted = false; // the window is destroyed once, however often it is closed
     int32_t wheel = 0;
 };
@@ -60,6 +61,8 @@ struct SdlWindowBackend::EventSink
         if (focus == w.focus)
             return;
         w.focus = focus;
+        if (!focus)
+            ++w.focusLosses;
         owner.PostMessage(Message(kMsgActivateApp, focus ? 1 : 0));
     }
 
@@ -167,6 +170,9 @@ void SdlWindowBackend::Close()
     SDL_DestroyWindow(m_window->window);
     m_window.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last user of SDL shuts it down whole, which also closes its desktop-bus link.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
 }
 
 bool SdlWindowBackend::IsOpen() const
@@ -361,6 +367,11 @@ MessageBoxAnswer SdlWindowBackend::ShowMessageBox(const std::string& title, cons
     if (rc != 0 || pressed < 0 || pressed >= static_cast<int>(choices.size()))
         return choices.back().answer;
     return choices[static_cast<size_t>(pressed)].answer;
+}
+
+uint32_t SdlWindowBackend::FocusLossCount() const
+{
+    return m_window ? m_window->focusLosses : 0;
 }
 
 int32_t SdlWindowBackend::TakeWheelMotion()

@@ -45,6 +45,8 @@ public:
     MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon) override;
 
+    // How often the window has lost the focus: input devices notice a loss between reads.
+    uint32_t FocusLossCount() const;
     // Wheel motion collected by the pump since the last call (120 per notch).
     int32_t TakeWheelMotion();
     // The reason of the last failure, from SDL.
