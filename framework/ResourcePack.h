@@ -89,9 +89,6 @@ public:
     // Flags and count read under the item's lock (for callers and tests that watch loading).
     bool GetItemState(uint32_t type, uint32_t id, uint32_t& flags, uint32_t& refCount);
 
-    ~ResourcePack();
-
-private:
     struct TypeTable
     {
         uint32_t type = 0;
@@ -103,7 +100,19 @@ private:
         uint32_t id = 0;
         std::vector<std::pair<uint32_t, uint32_t>> entries; // type, id
     };
+    // The index as read, for listing tools.
+    const std::vector<TypeTable>& Types() const
+    {
+        return m_types;
+    }
+    const std::vector<Group>& Groups() const
+    {
+        return m_groups;
+    }
 
+    ~ResourcePack();
+
+private:
     ResourcePack() = default;
     uint16_t ParseIndex(const std::vector<uint8_t>& index);
     const Group* FindGroup(uint32_t groupId) const;
