@@ -280,9 +280,11 @@ uint16_t ResourcePack::LoadItem(uint32_t type, Item* item, ResourcePack* pack)
     uint16_t code = kResourceOk;
     {
         std::lock_guard<std::mutex> lock(item->lock);
+        const bool wasQueued = (item->flags & kQueued) != 0;
         item->flags &= ~kQueued;
         Handler handler{};
-        if (item->flags & kLoaded)
+        // A request whose group was unloaded while the loader reached it is dropped unloaded.
+        if ((item->flags & kLoaded) || (wasQueued && item->refCount == 0))
             code = kResourceOk;
         else if (!FindHandler(type, handler))
             code = kResourceNotFound;
