@@ -25,7 +25,6 @@ public:
 protected:
     ~qrxVLineStrip() override;
 
-private:
     uint16_t m_capacity = 0;
     uint16_t m_initialCount = 0;
 };

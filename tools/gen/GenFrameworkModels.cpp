@@ -20,6 +20,7 @@
 #include "QrNode.h"
 #include "QrTCBRotKey.h"
 #include "QrTriShape.h"
+#include "QrVertexColorProperty.h"
 #include "QrZBufferProperty.h"
 
 #include <algorithm>
@@ -57,11 +58,11 @@ QrColorA SkinColor(float up, int station)
     const QrColorA back(0.22f, 0.32f, 0.12f, 1.0f);
     const QrColorA flank(0.50f, 0.58f, 0.28f, 1.0f);
     const QrColorA belly(0.93f, 0.90f, 0.72f, 1.0f);
-    const QrColorA stripe(0.16f, 0.20f, 0.08f, 1.0f);
+    const QrColorA stripe(0.10f, 0.13f, 0.05f, 1.0f);
     QrColorA c = up > 0.0f ? Mix(flank, back, up) : Mix(flank, belly, std::min(1.0f, -up * 1.6f));
     const bool blotch = station % 3 != 1 && station > 0 && station < kStationCount - 2;
-    if (std::fabs(up) < 0.25f && blotch)
-        c = Mix(c, stripe, 0.8f);
+    if (std::fabs(up) < 0.3f && blotch)
+        c = Mix(c, stripe, 0.85f);
     return c;
 }
 
@@ -223,10 +224,10 @@ QrPointer<Qr3dsAnimationNode> MakeSwimmer(const Stroke& stroke, bool withMeshes)
         fin->AttachChild(
             MakeFin("PectoralFin", {{0, 0, 0}, {-0.05f, 0, 0.02f}, {-0.24f, -0.04f, 0.10f}}, finRoot, finEdge).Get());
     const QrColorA eye(0.05f, 0.04f, 0.02f, 1.0f);
-    QrPointer<QrTriShape> eyeLeft = MakeBox("Eye_L", 0.03f, 0.03f, 0.012f, eye);
-    eyeLeft->SetTranslate(0.74f, 0.07f, 0.085f);
-    QrPointer<QrTriShape> eyeRight = MakeBox("Eye_R", 0.03f, 0.03f, 0.012f, eye);
-    eyeRight->SetTranslate(0.74f, 0.07f, -0.085f);
+    QrPointer<QrTriShape> eyeLeft = MakeBox("Eye_L", 0.028f, 0.028f, 0.01f, eye);
+    eyeLeft->SetTranslate(0.74f, 0.06f, 0.074f);
+    QrPointer<QrTriShape> eyeRight = MakeBox("Eye_R", 0.028f, 0.028f, 0.01f, eye);
+    eyeRight->SetTranslate(0.74f, 0.06f, -0.074f);
     body->AttachChild(eyeLeft.Get());
     body->AttachChild(eyeRight.Get());
     return body;
@@ -252,6 +253,10 @@ QrPointer<qrxVLineStrip> MakeLine()
     std::vector<QrColorA> colors(points.size(), QrColorA(0.85f, 0.9f, 0.8f, 1.0f));
     QrPointer<qrxVLineStrip> line(new qrxVLineStrip(uint16_t(points.size()), nullptr, points.data(), colors.data()));
     line->SetName("Line");
+    // Monofilament shows its own colour whatever the light.
+    QrPointer<QrVertexColorProperty> unlit(new QrVertexColorProperty);
+    unlit->m_mode = 1;
+    line->AttachProperty(unlit.Get());
     return line;
 }
 
