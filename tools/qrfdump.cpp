@@ -4,15 +4,15 @@
 //   qrfdump --frame FILE         draw one frame through a recording renderer and print its calls
 // On a failed load: the error code and message, the context on a second line, and the
 // error code as exit status.
-#include "QrEngineAnimationClasses.h"
 #include "SceneDump.h"
+#include "qrxFrameworkClasses.h"
 
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char** argv)
 {
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     if (argc == 2 && argv[1][0] != '-')
         return qrfdump::DumpSceneFile(argv[1], stdout);
     if (argc == 3 && std::strcmp(argv[1], "--frame") == 0)

@@ -1,6 +1,6 @@
 // Writes the sample data tree: qrgen --out DIR
-#include "QrEngineAnimationClasses.h"
 #include "gen/SampleData.h"
+#include "qrxFrameworkClasses.h"
 
 #include <cstdio>
 #include <cstring>
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: qrgen --out DIR\n");
         return 2;
     }
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     gen::Context context(out);
     const bool ok = gen::GenerateSampleData(context);
     for (const std::string& e : context.Errors())

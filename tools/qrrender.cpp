@@ -13,13 +13,12 @@
 #include "QrDDContext.h"
 #include "QrDDImage.h"
 #include "QrDisplay.h"
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
 #include "QrImage.h"
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 #include "QrStream.h"
 #include "SceneDump.h"
+#include "qrxFrameworkClasses.h"
 
 #include <cstdio>
 #include <cstring>
@@ -153,8 +152,7 @@ int main(int argc, char** argv)
     if (!in || !out)
         return Usage();
 
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     // The renderer's progress lines are for the debugger, not for the tool's user.
     plat::RecordingDebugSink quiet;
     plat::SetDebugSink(&quiet);

@@ -55,6 +55,7 @@ bool GenerateSampleData(Context& context)
     GenerateAnimation(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
     GenerateKitchenSink(context);

@@ -41,6 +41,7 @@ bool GenerateSampleData(Context& context);
 void GenerateAnimation(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
