@@ -1,7 +1,7 @@
 // Prints what a scene file holds, as the engine's loader sees it.
-#include "QrEngineAnimationClasses.h"
 #include "SceneDump.h"
 #include "ToolExit.h"
+#include "qrxFrameworkClasses.h"
 
 #include <cstdio>
 #include <cstring>
@@ -25,7 +25,7 @@ int main(int argc, char** argv)
             std::fputs(kUsage, stdout);
             return tools::kExitOk;
         }
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     if (argc == 2 && argv[1][0] != '-')
         return qrfdump::DumpSceneFile(argv[1], stdout, stderr);
     if (argc == 3 && std::strcmp(argv[1], "--frame") == 0)

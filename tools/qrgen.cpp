@@ -1,7 +1,7 @@
 // Writes the sample data tree.
-#include "QrEngineAnimationClasses.h"
 #include "ToolExit.h"
 #include "gen/SampleData.h"
+#include "qrxFrameworkClasses.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return tools::kExitUsage;
     }
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     gen::Context context(out);
     const bool ok = gen::GenerateSampleData(context);
     for (const std::string& e : context.Errors())

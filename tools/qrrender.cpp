@@ -14,14 +14,13 @@
 #include "QrDDContext.h"
 #include "QrDDImage.h"
 #include "QrDisplay.h"
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
 #include "QrImage.h"
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 #include "QrStream.h"
 #include "SceneStage.h"
 #include "ToolExit.h"
+#include "qrxFrameworkClasses.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,8 +214,7 @@ int main(int argc, char** argv)
         return tools::kExitUsage;
     }
 
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
     // The renderer's progress lines are for the debugger, not for the tool's user.
     plat::RecordingDebugSink quiet;
     plat::SetDebugSink(&quiet);
