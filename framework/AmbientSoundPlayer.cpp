@@ -30,19 +30,13 @@ public:
         if (g_soundFacade)
             g_soundFacade->Stop(tovSoundFacade::FindSound(pack, id));
     }
-    void StopFile(SoundHandle handle) override
-    {
-        StopSound(handle);
-    }
+    void StopFile(SoundHandle handle) override { StopSound(handle); }
     void SetIdVolume(ResourcePack* pack, uint32_t id, int32_t volume) override
     {
         if (g_soundFacade)
             g_soundFacade->SetParam(tovSoundFacade::FindSound(pack, id), volume);
     }
-    void SetFileVolume(SoundHandle handle, int32_t volume) override
-    {
-        SetSoundVolume(handle, volume);
-    }
+    void SetFileVolume(SoundHandle handle, int32_t volume) override { SetSoundVolume(handle, volume); }
 };
 
 } // namespace

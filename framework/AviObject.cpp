@@ -43,8 +43,8 @@ int32_t AviObject::Play(const char* path, int32_t x, int32_t y)
         const uint16_t align = uint16_t(channels * 2);
         const plat::WaveFormat format{plat::WaveFormat::kTagPcm, channels, rate, rate * align, align, 16, 0};
         // A clip without a free sound slot still plays, silently.
-        PlaySoundBuffer(format, reinterpret_cast<const uint8_t*>(m_sound.data()), uint32_t(m_sound.size() * 2),
-                        false, nullptr, 0, &m_soundHandle, 0);
+        PlaySoundBuffer(format, reinterpret_cast<const uint8_t*>(m_sound.data()), uint32_t(m_sound.size() * 2), false,
+                        nullptr, 0, &m_soundHandle, 0);
     }
     m_clip = std::move(clip);
     m_left = x;

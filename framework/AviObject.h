@@ -34,15 +34,9 @@ public:
     void Update(double now, double elapsed) override;
 
     void SetEndCallback(SoundEndCallback callback, uintptr_t arg);
-    bool IsPlaying() const
-    {
-        return m_playing;
-    }
+    bool IsPlaying() const { return m_playing; }
     // The last decoded frame (24-bit, blue first), for tests and redraws.
-    const plat::PixelView& GetFrame() const
-    {
-        return m_view;
-    }
+    const plat::PixelView& GetFrame() const { return m_view; }
 
 private:
     void Finish();

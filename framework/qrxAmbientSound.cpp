@@ -53,10 +53,7 @@ struct qrxAmbientSound::Channel
     float volume = 1.0f;
     float userVolume = 1.0f;
 
-    bool Active() const
-    {
-        return enabled && allowed;
-    }
+    bool Active() const { return enabled && allowed; }
 };
 
 struct qrxAmbientSound::EndRecord
@@ -77,8 +74,7 @@ ResourcePack* GetAmbientSoundPack()
     return g_ambientPack;
 }
 
-qrxAmbientSound::qrxAmbientSound(AmbientSoundPlayer* player)
-    : m_player(player ? *player : SoundManagerAmbientPlayer())
+qrxAmbientSound::qrxAmbientSound(AmbientSoundPlayer* player) : m_player(player ? *player : SoundManagerAmbientPlayer())
 {
     m_seed = int32_t(std::time(nullptr));
     m_random.seed(m_seed);
@@ -310,9 +306,11 @@ void qrxAmbientSound::PlayNext(Channel& c)
         }
         return;
     }
-    const auto draw = [&] { return c.sounds[std::min(c.sounds.size() - 1, size_t(m_random.uniform() * double(c.sounds.size())))]; };
+    const auto draw = [&]
+    { return c.sounds[std::min(c.sounds.size() - 1, size_t(m_random.uniform() * double(c.sounds.size())))]; };
     std::string name = draw();
-    const bool allSame = std::all_of(c.sounds.begin(), c.sounds.end(), [&](const std::string& s) { return s == c.lastPlayed; });
+    const bool allSame =
+        std::all_of(c.sounds.begin(), c.sounds.end(), [&](const std::string& s) { return s == c.lastPlayed; });
     while (!c.repeats && c.sounds.size() > 1 && !allSame && name == c.lastPlayed)
         name = draw();
     PlayChannel(c, name);
@@ -371,11 +369,11 @@ void qrxAmbientSound::PlayChannel(Channel& c, const std::string& name)
     const int32_t attenuation = kQuietest - int32_t(c.userVolume * c.volume * float(kQuietest));
     int id = 0;
     m_pending.push_back(record);
-    const bool started =
-        IsId(name, id) ? m_player.PlayId(g_ambientPack, uint32_t(id), c.looping, attenuation, &ChannelSoundEnded,
-                                         reinterpret_cast<uintptr_t>(record))
-                       : m_player.PlayFile(name.c_str(), c.looping, &ChannelSoundEnded,
-                                           reinterpret_cast<uintptr_t>(record), &c.stream, attenuation);
+    const bool started = IsId(name, id)
+                             ? m_player.PlayId(g_ambientPack, uint32_t(id), c.looping, attenuation, &ChannelSoundEnded,
+                                               reinterpret_cast<uintptr_t>(record))
+                             : m_player.PlayFile(name.c_str(), c.looping, &ChannelSoundEnded,
+                                                 reinterpret_cast<uintptr_t>(record), &c.stream, attenuation);
     c.lastPlayed = name;
     if (!started)
     {

@@ -49,21 +49,12 @@ public:
     void OnIdle(double elapsed);
     void Update(double now, double elapsed) override;
 
-    int GetStatusLineCount() const
-    {
-        return kStatusLineCount;
-    }
+    int GetStatusLineCount() const { return kStatusLineCount; }
     std::string GetStatusText(int line) const;
 
     // For tests and the debug overlay.
-    int GetActualCount() const
-    {
-        return m_actualCount;
-    }
-    int GetVirtualCount() const
-    {
-        return m_virtualCount;
-    }
+    int GetActualCount() const { return m_actualCount; }
+    int GetVirtualCount() const { return m_virtualCount; }
     double GetCountdown(int channel) const;
     const std::string& GetCurrentName(int channel) const;
 

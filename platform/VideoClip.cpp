@@ -28,38 +28,23 @@ namespace
 
 struct FormatCloser
 {
-    void operator()(AVFormatContext* c) const
-    {
-        avformat_close_input(&c);
-    }
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
 struct CodecCloser
 {
-    void operator()(AVCodecContext* c) const
-    {
-        avcodec_free_context(&c);
-    }
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 };
 struct FrameFree
 {
-    void operator()(AVFrame* f) const
-    {
-        av_frame_free(&f);
-    }
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
 };
 struct PacketFree
 {
-    void operator()(AVPacket* p) const
-    {
-        av_packet_free(&p);
-    }
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 struct SwrFree
 {
-    void operator()(SwrContext* s) const
-    {
-        swr_free(&s);
-    }
+    void operator()(SwrContext* s) const { swr_free(&s); }
 };
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
@@ -113,10 +98,7 @@ struct VideoClip::Decoder
     SwsContext* scaler = nullptr;
     bool draining = false;
 
-    ~Decoder()
-    {
-        sws_freeContext(scaler);
-    }
+    ~Decoder() { sws_freeContext(scaler); }
 
     // The next decoded frame in `frame`; kEnded when the stream has no more.
     Frame Receive()
@@ -214,9 +196,9 @@ VideoClip::Frame VideoClip::DecodeNext(const PixelView& target)
         frame->height != m_decoder->codec->height || uint32_t(frame->width) > target.width ||
         uint32_t(frame->height) > target.height)
         return Frame::kFailed;
-    m_decoder->scaler = sws_getCachedContext(m_decoder->scaler, frame->width, frame->height,
-                                             AVPixelFormat(frame->format), frame->width, frame->height, wanted,
-                                             SWS_POINT, nullptr, nullptr, nullptr);
+    m_decoder->scaler =
+        sws_getCachedContext(m_decoder->scaler, frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                             frame->height, wanted, SWS_POINT, nullptr, nullptr, nullptr);
     if (!m_decoder->scaler)
         return Frame::kFailed;
     uint8_t* planes[4] = {target.pixels, nullptr, nullptr, nullptr};

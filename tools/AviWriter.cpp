@@ -85,8 +85,7 @@ std::vector<uint8_t> WriteAVI(const AviClip& clip)
     const uint32_t height = clip.frames[0].GetHeight();
     for (const QrImagePixels& frame : clip.frames)
     {
-        if (frame.GetFormat() != QrImagePixels::kFormatRGB || frame.GetWidth() != width ||
-            frame.GetHeight() != height)
+        if (frame.GetFormat() != QrImagePixels::kFormatRGB || frame.GetWidth() != width || frame.GetHeight() != height)
             return {};
     }
     const uint32_t frameCount = uint32_t(clip.frames.size());
@@ -165,8 +164,8 @@ std::vector<uint8_t> WriteAVI(const AviClip& clip)
         if (!hasSound)
             continue;
         // The sound that belongs to this frame's time.
-        const size_t until = std::min(clip.sound.size(),
-                                      size_t(uint64_t(f + 1) * soundBlocks / frameCount) * clip.soundChannels);
+        const size_t until =
+            std::min(clip.sound.size(), size_t(uint64_t(f + 1) * soundBlocks / frameCount) * clip.soundChannels);
         if (until <= soundAt)
             continue;
         const uint32_t size = uint32_t((until - soundAt) * 2);

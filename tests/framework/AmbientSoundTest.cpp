@@ -55,10 +55,7 @@ public:
             if (play.playing && play.name == std::to_string(id))
                 play.volume = volume;
     }
-    void SetFileVolume(SoundHandle handle, int32_t volume) override
-    {
-        plays[handle - 1].volume = volume;
-    }
+    void SetFileVolume(SoundHandle handle, int32_t volume) override { plays[handle - 1].volume = volume; }
 
     void End(size_t i)
     {
@@ -106,10 +103,7 @@ protected:
         m_ambient.SetChannelDelay(channel, 0.0, 0.0, true);
         m_ambient.SetChannelAllowed(channel, true, false);
     }
-    void Frame()
-    {
-        m_ambient.OnIdle(0.1);
-    }
+    void Frame() { m_ambient.OnIdle(0.1); }
 
     ScriptedPlayer m_player;
     qrxAmbientSound m_ambient{&m_player};
@@ -249,12 +243,16 @@ TEST_F(AmbientSoundTest, ChannelEndCallbackAndStatusLines)
 {
     static int ends = 0;
     Ready(9, {6050});
-    m_ambient.SetChannelEndCallback(9, [](uintptr_t arg, int channel, const char* name) {
-        EXPECT_EQ(arg, 77u);
-        EXPECT_EQ(channel, 9);
-        EXPECT_STREQ(name, "6050");
-        ++ends;
-    }, 77);
+    m_ambient.SetChannelEndCallback(
+        9,
+        [](uintptr_t arg, int channel, const char* name)
+        {
+            EXPECT_EQ(arg, 77u);
+            EXPECT_EQ(channel, 9);
+            EXPECT_STREQ(name, "6050");
+            ++ends;
+        },
+        77);
     Frame();
     m_ambient.StopChannel(9);
     EXPECT_EQ(ends, 1);

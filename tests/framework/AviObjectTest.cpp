@@ -54,14 +54,8 @@ protected:
         m_previous = &plat::CurrentClock();
         plat::SetCurrentClock(&m_clock);
     }
-    void TearDown() override
-    {
-        plat::SetCurrentClock(m_previous);
-    }
-    void Advance(uint32_t ms)
-    {
-        m_clock.SetNanoseconds(m_clock.Nanoseconds() + uint64_t(ms) * 1000000u);
-    }
+    void TearDown() override { plat::SetCurrentClock(m_previous); }
+    void Advance(uint32_t ms) { m_clock.SetNanoseconds(m_clock.Nanoseconds() + uint64_t(ms) * 1000000u); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         EXPECT_TRUE(plat::WriteFile(m_dir.File(name), bytes.data(), bytes.size()));
@@ -125,8 +119,8 @@ TEST_F(AviObjectTest, StopWhilePlayingEndsOnceAndAnUnopenableClipLeavesNothing)
 
     std::vector<uint8_t> damaged = FlatClip(4, 4, false);
     damaged.resize(200);
-    for (const std::string& path : {m_dir.File("missing.avi"), Write("text.avi", {'n', 'o', 'p', 'e'}),
-                                    Write("short.avi", damaged)})
+    for (const std::string& path :
+         {m_dir.File("missing.avi"), Write("text.avi", {'n', 'o', 'p', 'e'}), Write("short.avi", damaged)})
     {
         EXPECT_EQ(avi.Play(path.c_str(), 0, 0), AviObject::kFailed) << path;
         EXPECT_FALSE(avi.IsPlaying());

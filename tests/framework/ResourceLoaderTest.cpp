@@ -53,10 +53,12 @@ TEST_F(ResourceLoaderTest, GetItemOnAQueuedItemWaitsForTheLoader)
     WaitForLoaderAtGate();
     ASSERT_EQ(ResourcePack::LoadGroup(2, m_pack), kResourceOk);
     EXPECT_NE(Flags(kHighType, 2) & ResourcePack::kQueued, 0u);
-    std::thread opener([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        m_gate.Set();
-    });
+    std::thread opener(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            m_gate.Set();
+        });
     EXPECT_NE(ResourcePack::GetItem(kHighType, 2, m_pack), nullptr);
     EXPECT_NE(ResourcePack::GetItem(kHighType, 1, m_pack), nullptr);
     opener.join();
@@ -133,10 +135,12 @@ TEST_F(ResourceLoaderTest, ShutdownWithPendingRequestsLeavesNothingQueued)
     for (uint32_t group = 1; group <= 3; ++group)
         ASSERT_EQ(ResourcePack::LoadGroup(group, m_pack), kResourceOk);
     WaitForLoaderAtGate();
-    std::thread opener([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        m_gate.Set();
-    });
+    std::thread opener(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            m_gate.Set();
+        });
     ResourcePack::ShutdownLoader();
     opener.join();
     EXPECT_FALSE(ResourcePack::IsLoaderRunning());
