@@ -7,7 +7,6 @@
 #include "uRandom.h"
 
 #include "QrAction.h"
-#include "QrRect.h"
 #include "QrRender.h"
 
 #include "WindowBackend.h"
@@ -266,10 +265,8 @@ void qrxBaseApp::DrawCursor(QrRender* renderer)
         return;
     const plat::Point point = GetCursorPoint();
     const plat::Point hot = m_hotSpots[m_cursorIndex];
-    QrRect source;
-    source.right = static_cast<int32_t>(image->GetWidth());
-    source.bottom = static_cast<int32_t>(image->GetHeight());
-    renderer->BlitImage(image, &source, point.x - hot.x, point.y - hot.y, 1);
+    // Whole: the renderer knows the size even before the image's first use.
+    renderer->BlitImage(image, nullptr, point.x - hot.x, point.y - hot.y, 1);
 }
 
 void qrxBaseApp::PlaceWindow()

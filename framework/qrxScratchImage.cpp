@@ -68,6 +68,10 @@ void qrxScratchImage::PrepareImage(int32_t width, int32_t height)
     if (!raw->AllocatePixels(kRawRgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height)))
         return;
     s.image = QrImage::CreateFromRawData(raw, kImageKind);
+    // Its surface must exist before the first draw, whether or not the renderer is on the
+    // engine's renderer list.
+    if (s.image && s.renderer)
+        s.image->PrepareForRenderer(s.renderer.Get(), kImageKind);
 }
 
 plat::Surface* qrxScratchImage::GetSurface(int32_t width, int32_t height)

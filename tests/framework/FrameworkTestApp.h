@@ -6,6 +6,7 @@
 #include "ButtonObj.h"
 #include "qrxBaseApp.h"
 #include "qrxInterface.h"
+#include "qrxTextEditor.h"
 
 #include <string>
 #include <vector>
@@ -79,6 +80,14 @@ public:
             current->Exit(id);
         SetCurrentScreen(id);
         next->Enter(old);
+    }
+    // As the game does: the focused text field sees characters and key presses first.
+    intptr_t WindowProc(const plat::WindowMessage& message) override
+    {
+        qrxTextEditor* editor = qrxTextEditor::GetFocusedEditor();
+        if (editor && (message.message == plat::kMsgChar || message.message == plat::kMsgKeyDown))
+            editor->HandleMessage(message.message, message.wParam, message.lParam);
+        return qrxBaseApp::WindowProc(message);
     }
     void Shutdown() override { m_log.push_back("Shutdown"); }
     void OnKeyDown(uint32_t key) override { m_log.push_back("OnKeyDown " + std::to_string(key)); }

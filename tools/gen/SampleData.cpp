@@ -56,6 +56,7 @@ bool GenerateSampleData(Context& context)
     GenerateClips(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
     GenerateKitchenSink(context);

@@ -43,6 +43,7 @@ void GenerateAnimation(Context& context);
 void GenerateClips(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
