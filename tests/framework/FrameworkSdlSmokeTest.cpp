@@ -3,13 +3,13 @@
 // draws a button and a text overlay, until the window is closed.
 
 #include "FrameworkTestApp.h"
+#include "RendererTeardown.h"
 
 #include "qrxFloatingText.h"
 #include "qrxScratchImage.h"
 
 #include "QrD3DRender.h"
 #include "QrDDContext.h"
-#include "QrDDImage.h"
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 #include "QrTestFixture.h"
@@ -97,16 +97,10 @@ TEST_F(FrameworkSdlSmokeTest, AnApplicationRunsItsLoopInARealWindowUntilClosed)
         EXPECT_EQ(app.GetCurrentScreen(), nullptr);
         qrxScratchImage::ReleaseRenderer();
         renderer = nullptr;
-        QrD3DRender::ReleaseCurrentRenderer();
     }
-    QrDDImage::ReleaseAllSurfaces();
-    QrDDImage::SetGlobalObject(nullptr);
-    QrDDImage::SetDirectDraw(nullptr);
-    QrDDContext::ResetProgramState();
-    QrImage::SetCreateHook(nullptr);
+    ReleaseRendererProgramState();
     qrxInterface::SetInputWindow(nullptr, nullptr);
     qrxBaseApp::SetQuitFlag(false);
-    plat::SetDisplayConfig(nullptr);
 }
 
 } // namespace
