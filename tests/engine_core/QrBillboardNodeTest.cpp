@@ -201,15 +201,6 @@ TEST_F(QrBillboardNodeTest, CloneAndRoundTripKeepTheMode)
     EXPECT_FALSE(loaded->IsEqual(m_board.Get()));
 }
 
-TEST_F(QrBillboardNodeTest, TheSampleSceneHoldsAViewPlaneBillboard)
-{
-    QrStream stream;
-    QrBillboardNode* node = specialnodes::LoadSample<QrBillboardNode>("billboard.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetMode(), QrBillboardNode::kFaceViewPlane);
-    EXPECT_EQ(node->GetNonEmptyChildCount(), 1u);
-}
-
 // --- drawing
 
 TEST_F(QrBillboardNodeTest, ADrawTurnsTheNodeTowardTheCamera)

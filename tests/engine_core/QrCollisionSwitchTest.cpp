@@ -117,15 +117,6 @@ TEST_F(QrCollisionSwitchTest, CloneAndRoundTripKeepTheFlag)
     EXPECT_FALSE(loaded->IsEqual(gate.Get()));
 }
 
-TEST_F(QrCollisionSwitchTest, TheSampleSceneHoldsASwitchThatIsOff)
-{
-    QrStream stream;
-    QrCollisionSwitch* node = specialnodes::LoadSample<QrCollisionSwitch>("collision_switch.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetCollide(), 0u);
-    EXPECT_EQ(node->GetNonEmptyChildCount(), 2u);
-}
-
 TEST_F(QrCollisionSwitchTest, ASwitchedOffSubtreeIsStillDrawn)
 {
     std::vector<std::string> log;

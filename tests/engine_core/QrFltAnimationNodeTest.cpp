@@ -133,19 +133,6 @@ TEST_F(QrFltAnimationNodeTest, CloneAndRoundTripKeepPeriodAndSwing)
     EXPECT_FALSE(loaded->IsEqual(m_flip.Get()));
 }
 
-TEST_F(QrFltAnimationNodeTest, TheSampleSceneHoldsASwingingFlipBook)
-{
-    QrStream stream;
-    QrFltAnimationNode* node = specialnodes::LoadSample<QrFltAnimationNode>("flt_animation.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetPeriod(), 0.75);
-    EXPECT_EQ(node->GetSwing(), 1u);
-    ASSERT_EQ(node->GetChildCount(), 6u);
-    node->SelectFrame(0.375 - 0.01);
-    EXPECT_EQ(node->GetActiveIndex(), 5);
-    EXPECT_STREQ(node->GetActiveChild()->GetName(), "splash 5");
-}
-
 // --- drawing
 
 TEST_F(QrFltAnimationNodeTest, EachDrawShowsTheFrameOfTheCamerasTime)

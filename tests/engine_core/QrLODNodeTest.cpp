@@ -274,21 +274,6 @@ TEST_F(QrLODNodeTest, ACorruptRangeCountFailsTheLoadCleanly)
     }
 }
 
-TEST_F(QrLODNodeTest, TheSampleSceneHoldsThreeLevelsWithTheirOwnCentres)
-{
-    QrStream stream;
-    QrLODNode* node = specialnodes::LoadSample<QrLODNode>("lod.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    ASSERT_EQ(node->GetRangeCount(), 3u);
-    EXPECT_EQ(node->GetPerRangeCenters(), 1u);
-    node->Update(node->GetCurrentInstance());
-    // Scaled by 1.5: [0, 18.75), [18.75, 60), [60, 225).
-    node->SelectLevel(QrPoint3(0.0f, 0.5f, 59.0f), 1.0f);
-    EXPECT_EQ(node->GetActiveIndex(), 1);
-    node->SelectLevel(QrPoint3(0.0f, 0.5f, 230.0f), 1.0f);
-    EXPECT_EQ(node->GetActiveIndex(), -1);
-}
-
 // --- drawing
 
 TEST_F(QrLODNodeTest, TheCameraChoosesTheLevelWhenTheNodeIsDrawn)

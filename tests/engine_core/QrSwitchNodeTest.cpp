@@ -302,19 +302,6 @@ TEST_F(QrSwitchNodeTest, RoundTripKeepsTheChoiceAndTheSlots)
 
 }
 
-TEST_F(QrSwitchNodeTest, TheSampleSceneHoldsALazySwitchWithAHole)
-{
-    QrStream stream;
-    QrSwitchNode* node = specialnodes::LoadSample<QrSwitchNode>("switch.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetActiveIndex(), 1);
-    EXPECT_EQ(node->GetUpdateActiveOnly(), 1u);
-    EXPECT_EQ(node->GetChildCount(), 4u);
-    EXPECT_EQ(node->GetChildAt(2), nullptr);
-    ASSERT_NE(node->GetActiveChild(), nullptr);
-    EXPECT_STREQ(node->GetActiveChild()->GetName(), "crankbait");
-}
-
 // --- drawing
 
 TEST_F(QrSwitchNodeTest, OnlyTheActiveChildIsDrawn)
