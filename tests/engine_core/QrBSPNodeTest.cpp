@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrBSPNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrBSPNode.h"
 
 using specialnodes::ProbeLeaf;
 

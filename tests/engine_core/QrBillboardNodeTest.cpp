@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrBillboardNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrBillboardNode.h"
 
 #include <cmath>
 

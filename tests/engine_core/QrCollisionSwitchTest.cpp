@@ -1,9 +1,9 @@
 #include "QrTestFixture.h"
 
+#include "NodeVariantTestHelpers.h"
 #include "QrCollisionSwitch.h"
 #include "QrPick.h"
 #include "QrPickResult.h"
-#include "NodeVariantTestHelpers.h"
 
 using specialnodes::ProbeLeaf;
 

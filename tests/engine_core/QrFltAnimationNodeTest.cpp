@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrFltAnimationNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrFltAnimationNode.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrLODNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrLODNode.h"
 
 #include <algorithm>
 #include <cstring>

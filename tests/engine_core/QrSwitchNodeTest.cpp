@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrSwitchNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrSwitchNode.h"
 
 using specialnodes::ProbeLeaf;
 
@@ -299,7 +299,6 @@ TEST_F(QrSwitchNodeTest, RoundTripKeepsTheChoiceAndTheSlots)
     EXPECT_EQ(loaded->GetModelBound().GetFlag(), 0u);
     EXPECT_TRUE(loaded->IsDisplayable());
     EXPECT_EQ(loaded->GetWorldBound().GetCenter().x, 5.0f);
-
 }
 
 // --- drawing
