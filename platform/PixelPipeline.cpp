@@ -271,12 +271,41 @@ void BlendStage(const RasterSetup& s, PixelBatch& b)
     }
 }
 
+// Ordered dithering: the 4 x 4 Bayer threshold of a pixel, 0..15.
+inline uint32_t DitherThreshold(int32_t x, int32_t y)
+{
+    static constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    return kBayer[y & 3][x & 3];
+}
+
+// A channel 0..255 reduced to 0..levels, rounded up where its fraction passes the pixel's
+// threshold (t + 1/2) / 16, so that the pattern averages to the channel's value; 0 and 255
+// stay flat.
+inline uint32_t DitherChannel(uint32_t c, uint32_t levels, uint32_t t)
+{
+    return (c * levels * 32 + (2 * t + 1) * 255) / (255 * 32);
+}
+
 void WriteStage(const RasterSetup& s, PixelBatch& b)
 {
     const uint32_t n = b.count;
     uint16_t packed[kBatchSize];
-    for (uint32_t i = 0; i < n; ++i)
-        packed[i] = static_cast<uint16_t>((b.color.r[i] >> 3) << 11 | (b.color.g[i] >> 2) << 5 | (b.color.b[i] >> 3));
+    if (s.dither)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const uint32_t t = DitherThreshold(b.x[i], b.y[i]);
+            packed[i] =
+                static_cast<uint16_t>(DitherChannel(b.color.r[i], 31, t) << 11 |
+                                      DitherChannel(b.color.g[i], 63, t) << 5 | DitherChannel(b.color.b[i], 31, t));
+        }
+    }
+    else
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            packed[i] =
+                static_cast<uint16_t>((b.color.r[i] >> 3) << 11 | (b.color.g[i] >> 2) << 5 | (b.color.b[i] >> 3));
+    }
     uint8_t* color = s.color;
     const intptr_t pitch = s.colorPitch;
     for (uint32_t i = 0; i < n; ++i)

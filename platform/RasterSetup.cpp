@@ -66,6 +66,7 @@ bool RasterSetup::Prepare(const DrawCall& call)
     fogEnd = FloatFromState(st.Get(RenderState::FogTableEnd));
     fogColor = UnpackArgb(st.Get(RenderState::FogColor));
     blend = st.Get(RenderState::AlphaBlendEnable) != 0;
+    dither = st.Get(RenderState::DitherEnable) != 0;
     srcBlend = Factor(st.Get(RenderState::SrcBlend), BlendFactor::One);
     destBlend = Factor(st.Get(RenderState::DestBlend), BlendFactor::Zero);
     if (blend && srcBlend == BlendFactor::One && destBlend == BlendFactor::Zero)

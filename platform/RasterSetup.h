@@ -42,6 +42,7 @@ struct RasterSetup
     float fogEnd = 1.0f;
     Rgba fogColor;
     bool blend = false;
+    bool dither = false; // ordered dithering on the way to 565, else truncation
     BlendFactor srcBlend = BlendFactor::One;
     BlendFactor destBlend = BlendFactor::Zero;
 

@@ -4,7 +4,7 @@
 // honouring the device's render and texture-stage states. Single-threaded and the same to
 // the bit on every machine.
 //
-// Leaves out: dithering, alpha test, stippling, antialiasing and texture-coordinate wrapping
+// Leaves out: alpha test, stippling, antialiasing and texture-coordinate wrapping
 // across the seam (those states are accepted and ignored); range fog and the light-state fog,
 // which pre-transformed vertices carry themselves.
 
