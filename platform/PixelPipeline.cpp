@@ -117,19 +117,6 @@ void EvaluateChannel(const AttributePlanes& p, uint32_t attr, const PixelBatch& 
         out[i] = static_cast<uint16_t>(ChannelFromFloat(base + gx * b.fx[i] + gy * b.fy[i]));
 }
 
-// log2(x) for x > 0 from the float's exponent and mantissa, linear between powers of two:
-// cheap and the same on every machine.
-inline float Log2Approx(float x)
-{
-    if (!(x > 1e-30f))
-        return -100.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    const int32_t exponent = static_cast<int32_t>(bits >> 23) - 127;
-    const float mantissa = static_cast<float>(bits & 0x7FFFFF) * (1.0f / 8388608.0f);
-    return static_cast<float>(exponent) + mantissa;
-}
-
 // Texture coordinates of one stage at every pixel, and with mipmaps or split filters the level
 // of detail: log2 of the larger footprint of a pixel step along x or y, in level-0 texels.
 void TextureStage(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b, uint32_t stage)
@@ -174,7 +161,7 @@ void TextureStage(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b,
         const float dvdy = (p.gy[iv] - v * wy) * scale * height;
         const float rx = dudx * dudx + dvdx * dvdx;
         const float ry = dudy * dudy + dvdy * dvdy;
-        b.lod[i] = 0.5f * Log2Approx(rx > ry ? rx : ry);
+        b.lod[i] = 0.5f * Log2Approximation(rx > ry ? rx : ry);
     }
 }
 
@@ -269,21 +256,6 @@ void BlendStage(const RasterSetup& s, PixelBatch& b)
         for (uint32_t i = 0; i < n; ++i)
             x[i] = static_cast<uint16_t>(AddSat(Mul255(x[i], fs[i]), Mul255(d[i], fd[i])));
     }
-}
-
-// Ordered dithering: the 4 x 4 Bayer threshold of a pixel, 0..15.
-inline uint32_t DitherThreshold(int32_t x, int32_t y)
-{
-    static constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    return kBayer[y & 3][x & 3];
-}
-
-// A channel 0..255 reduced to 0..levels, rounded up where its fraction passes the pixel's
-// threshold (t + 1/2) / 16, so that the pattern averages to the channel's value; 0 and 255
-// stay flat.
-inline uint32_t DitherChannel(uint32_t c, uint32_t levels, uint32_t t)
-{
-    return (c * levels * 32 + (2 * t + 1) * 255) / (255 * 32);
 }
 
 void WriteStage(const RasterSetup& s, PixelBatch& b)

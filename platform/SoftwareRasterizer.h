@@ -10,17 +10,25 @@
 
 #include "PixelBatch.h"
 #include "RasterSetup.h"
+#include "RasterVertex.h"
 #include "Rasterizer.h"
+
+#include <vector>
 
 namespace plat
 {
 
-struct RasterVertex;
-
 class SoftwareRasterizer : public Rasterizer
 {
 public:
+    // path chooses the pixel loops (tests compare them); a path the machine lacks draws with
+    // the reference.
+    explicit SoftwareRasterizer(RasterPath path = RasterPath::Best) { m_setup.path = path; }
+
     void Draw(const DrawCall& call) override;
+
+    // Draws whose triangles went through the span loops (the rest took the batch pipeline).
+    uint64_t SpanDraws() const { return m_spanDraws; }
 
 private:
     void Triangle(RasterVertex v0, RasterVertex v1, RasterVertex v2);
@@ -30,6 +38,16 @@ private:
     // Rebuilt by every draw; members only to keep them off the stack.
     RasterSetup m_setup;
     PixelBatch m_batch;
+    uint64_t m_spanDraws = 0;
+    // The draw's vertices in the rasterizer's form, by index.
+    struct Loaded
+    {
+        RasterVertex vertex;
+        bool valid = false;
+    };
+    std::vector<Loaded> m_loaded;
+    std::vector<uint32_t> m_stamps;
+    uint32_t m_stamp = 0;
 };
 
 } // namespace plat
