@@ -55,14 +55,17 @@ bool GenerateSampleData(Context& context)
     GenerateAnimation(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
     GenerateKitchenSink(context);
     GenerateLights(context);
+    GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);
     GenerateSceneGraph(context);
     GenerateSkinsAndParticles(context);
+    GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     return context.Ok();

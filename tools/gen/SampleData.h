@@ -41,14 +41,17 @@ bool GenerateSampleData(Context& context);
 void GenerateAnimation(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
 void GenerateLights(Context& context);
+void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
 void GenerateSkinsAndParticles(Context& context);
+void GenerateSounds(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
 

@@ -1,0 +1,27 @@
+#include "uSweepControl.h"
+
+uSweepControl::uSweepControl(float limit) : uValueControl(0.0f), m_upper(limit), m_lower(-limit) {}
+
+float uSweepControl::Clamp(float value) const
+{
+    if (value > m_upper)
+        return m_upper;
+    if (value < m_lower)
+        return m_lower;
+    return value;
+}
+
+void uSweepControl::Increase(float amount)
+{
+    m_value = Clamp(m_value + amount * m_step);
+}
+
+void uSweepControl::Decrease(float amount)
+{
+    m_value = Clamp(m_value - amount * m_step);
+}
+
+void uSweepControl::SetValue(float value)
+{
+    m_value = Clamp(value);
+}
