@@ -2,7 +2,8 @@
 // The rasterizer behind every 3D device: draws indexed or plain triangle and line lists of
 // pre-transformed, pre-lit vertices into an RGB565 target with an optional depth buffer,
 // honouring the device's render and texture-stage states. Single-threaded and the same to
-// the bit on every machine.
+// the bit on every machine. Filled triangles take the span loops (SpanShader.h) when their
+// states allow, the batch pipeline (PixelPipeline.h) otherwise; lines always the latter.
 //
 // Leaves out: alpha test, stippling, antialiasing and texture-coordinate wrapping
 // across the seam (those states are accepted and ignored); range fog and the light-state fog,

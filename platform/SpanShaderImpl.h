@@ -185,6 +185,14 @@ inline I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow2)
     return i;
 }
 
+inline Color8 Expand565(I8 raw)
+{
+    const I8 r = (raw >> 11) & 31;
+    const I8 g = (raw >> 5) & 63;
+    const I8 b = raw & 31;
+    return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
+}
+
 QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
 {
     I8 raw;
@@ -209,10 +217,22 @@ QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
             raw[k] = v;
         }
     }
-    const I8 r = (raw >> 11) & 31;
-    const I8 g = (raw >> 5) & 63;
-    const I8 b = raw & 31;
-    return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
+    return Expand565(raw);
+}
+
+// Texels (x, y) and (x + 1, y) of a level shared by the lanes, as one 32-bit read each:
+// first in the low half, second in the high half.
+QR_SPAN_INLINE I8 TexelPairs565(const Levels8& l, I8 x, I8 y)
+{
+    const I8 offset = y * l.pitch + x * 2;
+    I8 pairs;
+    for (int k = 0; k < kLanes; ++k)
+    {
+        uint32_t v;
+        std::memcpy(&v, l.shared + offset[k], 4);
+        pairs[k] = static_cast<int32_t>(v);
+    }
+    return pairs;
 }
 
 QR_SPAN_INLINE Color8 Point8(const RasterSetup& s, const Levels8& l, F8 u, F8 v)
@@ -235,12 +255,37 @@ Color8 Bilinear8(const RasterSetup& s, const Levels8& l, F8 u, F8 v)
     const I8 x1 = Address8(t.AddressModeU(), (fx >> 8) + 1, l.width, l.maskX, s.spanPow2);
     const I8 y0 = Address8(t.AddressModeV(), fy >> 8, l.height, l.maskY, s.spanPow2);
     const I8 y1 = Address8(t.AddressModeV(), (fy >> 8) + 1, l.height, l.maskY, s.spanPow2);
-    const Color8 c[4] = {Texels565(l, x0, y0), Texels565(l, x1, y0), Texels565(l, x0, y1), Texels565(l, x1, y1)};
+    Color8 c[4];
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (l.shared && !Any(x1 != x0 + 1))
+    {
+        // Each row's two texels side by side in memory.
+        const I8 top = TexelPairs565(l, x0, y0);
+        const I8 bottom = TexelPairs565(l, x0, y1);
+        c[0] = Expand565(top & 0xFFFF);
+        c[1] = Expand565((top >> 16) & 0xFFFF);
+        c[2] = Expand565(bottom & 0xFFFF);
+        c[3] = Expand565((bottom >> 16) & 0xFFFF);
+    }
+    else
+#endif
+    {
+        c[0] = Texels565(l, x0, y0);
+        c[1] = Texels565(l, x1, y0);
+        c[2] = Texels565(l, x0, y1);
+        c[3] = Texels565(l, x1, y1);
+    }
+    // In floats, exactly: every product and sum is an integer below 2^24.
+    const F8 wx1 = __builtin_convertvector(ax, F8);
+    const F8 wx0 = 256.0f - wx1;
+    const F8 wy1 = __builtin_convertvector(ay, F8);
+    const F8 wy0 = 256.0f - wy1;
     auto mix = [&](I8 Color8::*channel)
     {
-        const I8 top = c[0].*channel * (256 - ax) + c[1].*channel * ax;
-        const I8 bottom = c[2].*channel * (256 - ax) + c[3].*channel * ax;
-        return (top * (256 - ay) + bottom * ay + 32768) >> 16;
+        auto f = [&](int i) { return __builtin_convertvector(c[i].*channel, F8); };
+        const F8 top = f(0) * wx0 + f(1) * wx1;
+        const F8 bottom = f(2) * wx0 + f(3) * wx1;
+        return __builtin_convertvector(top * wy0 + bottom * wy1 + 32768.0f, I8) >> 16;
     };
     return {mix(&Color8::r), mix(&Color8::g), mix(&Color8::b), SplatI(255)};
 }
