@@ -14,16 +14,10 @@
 #include "TestFiles.h"
 #include "gen/GenFrameworkModels.h"
 
-#include "DebugOutput.h"
-#include "DisplayConfig.h"
-#include "HeadlessWindowBackend.h"
+#include "HeadlessRenderer.h"
 #include "QrCamera.h"
-#include "QrD3DRender.h"
-#include "QrDDContext.h"
-#include "QrDDImage.h"
-#include "QrDisplay.h"
-#include "QrImage.h"
-#include "QrRenderCreateParams.h"
+
+#include <memory>
 
 namespace
 {
@@ -34,60 +28,26 @@ protected:
     void SetUp() override
     {
         FrameworkSceneTest::SetUp();
-        plat::SetDebugSink(&m_quiet);
-        m_window.Open(plat::WindowDesc{"bass", 640, 480});
-        m_config.window = &m_window;
-        plat::SetDisplayConfig(&m_config);
-        QrDDContext::SetRenderWindow(&m_window);
-        QrD3DRender::SetImageHook();
-        QrRenderCreateParams params;
-        params.window = &m_window;
-        params.flags = QrRenderCreateParams::kFlagZBuffer | 0x8;
-        params.mode = QrRenderCreateParams::kModeWindowed;
-        m_renderer = QrD3DRender::Create(params);
-        ASSERT_TRUE(m_renderer) << QrD3DRender::GetLastErrorText();
-        QrImage::AddRenderer(m_renderer.Get(), 0);
-        m_display = new QrDisplay;
-        m_display->SetRenderer(m_renderer.Get());
+        m_rig = std::make_unique<HeadlessRenderer>();
+        ASSERT_TRUE(m_rig->GetRenderer()) << QrD3DRender::GetLastErrorText();
     }
 
     void TearDown() override
     {
+        // The cache holds the skin's images, which the renderer must see go first.
         qrxAssetCache::Get().Clear();
-        if (m_display)
-            m_display->SetRenderer(nullptr);
-        m_display = nullptr;
-        if (m_renderer)
-            QrImage::RemoveRenderer(m_renderer.Get(), 0);
-        m_renderer = nullptr;
-        QrD3DRender::ReleaseCurrentRenderer();
-        QrDDImage::ReleaseAllSurfaces();
-        QrDDImage::SetGlobalObject(nullptr);
-        QrDDImage::SetDirectDraw(nullptr);
-        QrDDContext::ResetProgramState();
-        QrImage::SetCreateHook(nullptr);
-        plat::SetDisplayConfig(nullptr);
-        plat::SetDebugSink(nullptr);
+        m_rig.reset();
         FrameworkSceneTest::TearDown();
     }
 
     golden::RgbImage Draw(QrCamera* camera, float now)
     {
-        m_renderer->SetBackgroundColor(QrPoint3(0.16f, 0.30f, 0.28f));
-        camera->SetDisplay(m_display.Get());
-        camera->SetViewportFromDisplay(3);
-        camera->RenderFrame(now, 0.0f);
-        m_display->EndFrame();
-        m_display->DisplayFrame();
-        camera->SetDisplay(nullptr);
-        return golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight());
+        m_rig->DrawFrame(camera, now, QrPoint3(0.16f, 0.30f, 0.28f));
+        plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+        return golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight());
     }
 
-    plat::RecordingDebugSink m_quiet;
-    plat::HeadlessWindowBackend m_window;
-    plat::DisplayConfig m_config;
-    QrPointer<QrD3DRender> m_renderer;
-    QrPointer<QrDisplay> m_display;
+    std::unique_ptr<HeadlessRenderer> m_rig;
 };
 
 TEST_F(qrxBassGoldenTest, SwimmingBassAtTwoTimes)

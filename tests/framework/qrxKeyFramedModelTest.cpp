@@ -118,6 +118,23 @@ TEST_F(qrxKeyFramedModelTest, GestureSwitchesOneModelAndLeavesItsTwinAlone)
     EXPECT_NE(swimEnd, gen::kBassDartPeriod);
 }
 
+TEST_F(qrxKeyFramedModelTest, AGestureBoundElsewhereStillTakesItsKeysBackWhenItGoes)
+{
+    QrPointer<qrxKeyFramedModel> angler = MakeSwimmer();
+    QrPointer<qrxKeyFramedModel> twin = MakeSwimmer();
+    {
+        qrxKeyGesture dart;
+        ASSERT_TRUE(dart.LoadFromFile(DataFile(gen::kBassDartFile).c_str(), "Tail"));
+        dart.Bind(angler.Get());
+        dart.Apply();
+        dart.Bind(twin.Get());
+    }
+    EXPECT_EQ(AnimationNode(angler.Get(), "Tail")->GetRotCount(), 0);
+    qrxIdleManager manager;
+    manager.Add(angler.Get());
+    manager.Update(0.3);
+}
+
 TEST_F(qrxKeyFramedModelTest, CollectingAndDroppingAGestureKeepsTheSourceKeys)
 {
     QrPointer<qrxKeyFramedModel> source = MakeSwimmer();
