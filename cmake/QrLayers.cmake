@@ -52,6 +52,17 @@ function(qr_add_test_program name)
         return()
     endif()
     add_executable(${name} ${A_SOURCES})
+    # One precompiled GoogleTest and standard-library header for every test program: most of
+    # a test file's compile time is spent there.
+    if(NOT TARGET qr_test_pch)
+        file(WRITE ${CMAKE_BINARY_DIR}/qr_test_pch.cpp "")
+        add_library(qr_test_pch OBJECT ${CMAKE_BINARY_DIR}/qr_test_pch.cpp)
+        target_link_libraries(qr_test_pch PRIVATE GTest::gtest)
+        qr_set_warnings(qr_test_pch)
+        target_precompile_headers(qr_test_pch PRIVATE <gtest/gtest.h> <algorithm> <cmath> <cstdint> <cstring>
+                                  <functional> <memory> <string> <vector>)
+    endif()
+    target_precompile_headers(${name} REUSE_FROM qr_test_pch)
     if("tsan" IN_LIST A_LABELS)
         set_property(GLOBAL APPEND PROPERTY QR_TSAN_TEST_PROGRAMS ${name})
     endif()
@@ -70,4 +81,14 @@ function(qr_add_include_check)
     add_test(NAME include_layers
              COMMAND ${CMAKE_COMMAND} -DTABLE=${CMAKE_BINARY_DIR}/QrLayerTable.txt
                      -P ${CMAKE_SOURCE_DIR}/cmake/QrCheckIncludes.cmake)
+endfunction()
+
+# qr_add_long_test(NAME PROGRAM FILTER): runs the program's tests that match the GoogleTest
+# filter with QR_TEST_LONG=1, under the "long" label (`ctest -L long`); scripts/test skips it.
+function(qr_add_long_test name program filter)
+    if(NOT TARGET ${program})
+        return()
+    endif()
+    add_test(NAME ${name} COMMAND ${program} --gtest_filter=${filter} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES LABELS long ENVIRONMENT QR_TEST_LONG=1)
 endfunction()

@@ -130,6 +130,7 @@ void FrameRateMeter::Create(bool show)
     m_ring.fill(0.0);
     m_ringIndex = 0;
     m_firstSample = 1;
+    m_secondsPerCount = 1.0 / static_cast<double>(plat::kCounterFrequency);
     m_shown = show ? 1 : 0;
 }
 
@@ -146,7 +147,7 @@ void FrameRateMeter::AttachTo(QrCamera* camera)
 
 void FrameRateMeter::Sample()
 {
-    const double t = plat::CurrentClock().Seconds();
+    const double t = static_cast<double>(plat::ReadCounter()) * m_secondsPerCount;
     if (m_firstSample)
     {
         m_lastTime = t;

@@ -1,8 +1,8 @@
 #pragma once
 // Measures the frame rate over the last twenty frames and shows it as three digits drawn as
 // textured screen polygons over the 3D view. The fishing mode owns one, builds its digits
-// when a game begins and decides when to sample and draw it. Times come from the installed
-// clock, so tests drive it with a manual one.
+// when a game begins and decides when to sample and draw it. Times come from the counter of
+// the installed clock, so tests drive it with a manual one.
 
 #include "QrAlphaProperty.h"
 #include "QrPointer.h"
@@ -63,6 +63,7 @@ private:
     QrPointer<QrAlphaProperty> m_alpha;
     QrPointer<QrTextureModeProperty> m_textureMode;
     uint8_t m_shown = 0;
+    double m_secondsPerCount = 0.0;
     int32_t m_frameCount = 0;
     int32_t m_firstSample = 1;
     double m_lastTime = 0.0;

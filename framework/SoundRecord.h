@@ -5,11 +5,6 @@
 
 #include <cstdint>
 
-namespace plat
-{
-struct WaveFormat;
-}
-
 // Called once when a sound ends or is stopped, always on the main thread.
 using SoundEndCallback = void (*)(uintptr_t arg);
 
@@ -18,7 +13,9 @@ using SoundHandle = uintptr_t;
 
 struct SoundRecord
 {
-    const plat::WaveFormat* format = nullptr;
+    // The wave format record as stored (little-endian, possibly unaligned), formatSize bytes.
+    const uint8_t* format = nullptr;
+    uint32_t formatSize = 0;
     const uint8_t* data = nullptr;
     uint32_t size = 0;
     SoundHandle handle = 0;

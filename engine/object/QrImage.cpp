@@ -41,6 +41,7 @@ const std::thread::id g_mainThread = std::this_thread::get_id();
 QrImage::CreateHook g_hook = nullptr;
 uint32_t g_errorCode = QrImage::kErrorNone;
 uint32_t g_nextSerial = 1;
+bool g_mipmapSwitch = false;
 // Emptied (its node blocks freed) at exit by its destructor.
 QrTList<RendererEntry> g_renderers(2);
 // GetFileInfo's buffer, made at start-up and released at exit.
@@ -78,6 +79,17 @@ void QrImage::SetCreateHook(CreateHook hook)
 QrImage::CreateHook QrImage::GetCreateHook()
 {
     return g_hook;
+}
+
+void QrImage::SetMipmapSwitch(bool on)
+{
+    AssertMainThread();
+    g_mipmapSwitch = on;
+}
+
+bool QrImage::GetMipmapSwitch()
+{
+    return g_mipmapSwitch;
 }
 
 uint32_t QrImage::GetErrorCode()
@@ -134,7 +146,7 @@ bool QrImage::PrepareForAllRenderers()
 
 QrPointer<QrImage> QrImage::Finish(QrPointer<QrImage> image, uint32_t kind)
 {
-    if (kind == 1)
+    if (kind == 1 || (kind == 2 && g_mipmapSwitch))
         image->m_flags |= kFlagMipmaps;
     if (!image->PrepareForAllRenderers())
         return nullptr;

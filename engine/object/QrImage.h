@@ -38,7 +38,7 @@ public:
         kErrorNoRawData = 6,
         kErrorReadFailed = 7,
     };
-    // Set for images made with kind 1.
+    // Set for images made with kind 1, and with kind 2 while the mipmap switch is on.
     static constexpr uint32_t kFlagMipmaps = 0x8;
 
     void LoadBinary(QrStream& stream) override;
@@ -69,13 +69,17 @@ public:
     // --- creation (main thread)
     // Null with error 5 for a null name, with error 4 when the hook makes nothing, without a
     // code when no hook is installed, and when a renderer refuses the image.
-    static QrPointer<QrImage> CreateFromFile(const char* fileName, uint32_t kind);
+    static QrPointer<QrImage> CreateFromFile(const char* fileName, uint32_t kind = 0);
     // Consumes the reference to the raw data. Null with error 6 for null data, otherwise as
     // CreateFromFile; without an image the raw data is released.
     static QrPointer<QrImage> CreateFromRawData(QrPointer<QrRawImageData> rawData, uint32_t kind);
 
     static void SetCreateHook(CreateHook hook);
     static CreateHook GetCreateHook();
+    // The program-wide switch kind-2 images follow for mipmaps; off until set (the game
+    // clears it before it makes its display and renderer).
+    static void SetMipmapSwitch(bool on);
+    static bool GetMipmapSwitch();
 
     static uint32_t GetErrorCode();
     static void SetErrorCode(uint32_t code);

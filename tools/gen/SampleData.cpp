@@ -60,10 +60,12 @@ bool GenerateSampleData(Context& context)
     GenerateImages(context);
     GenerateKitchenSink(context);
     GenerateLights(context);
+    GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);
     GenerateSceneGraph(context);
     GenerateSkinsAndParticles(context);
+    GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     return context.Ok();

@@ -46,10 +46,12 @@ void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
 void GenerateLights(Context& context);
+void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
 void GenerateSkinsAndParticles(Context& context);
+void GenerateSounds(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
 
