@@ -52,8 +52,8 @@ bool EnumFiles(const char* pattern, EnumFilesCallback callback, void* context)
         return true;
     const std::string native = plat::NativePath(pattern);
     const std::string folder = plat::FolderOf(native);
-    const auto found = plat::FindPathCaseInsensitive(folder.empty() ? std::string(".") : folder,
-                                                     plat::PathKind::kFolder);
+    const auto found =
+        plat::FindPathCaseInsensitive(folder.empty() ? std::string(".") : folder, plat::PathKind::kFolder);
     if (!found)
         return true;
     for (const std::string& name : plat::ListFiles(*found, plat::FileNameOf(native)))

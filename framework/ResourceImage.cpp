@@ -85,8 +85,7 @@ bool DecodeBmp(const uint8_t* bytes, size_t size, QrRawImageData& raw)
     BmpHeader header;
     if (!bytes || !ReadHeader(bytes, size, header))
         return false;
-    if (header.bitCount == 32 && header.compression != kCompressionNone &&
-        header.compression != kCompressionBitFields)
+    if (header.bitCount == 32 && header.compression != kCompressionNone && header.compression != kCompressionBitFields)
         return false;
     const uint32_t format = FormatOf(header.bitCount);
     const bool bottomUp = header.height > 0;

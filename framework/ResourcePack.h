@@ -101,14 +101,8 @@ public:
         std::vector<std::pair<uint32_t, uint32_t>> entries; // type, id
     };
     // The index as read, for listing tools.
-    const std::vector<TypeTable>& Types() const
-    {
-        return m_types;
-    }
-    const std::vector<Group>& Groups() const
-    {
-        return m_groups;
-    }
+    const std::vector<TypeTable>& Types() const { return m_types; }
+    const std::vector<Group>& Groups() const { return m_groups; }
 
     ~ResourcePack();
 

@@ -269,9 +269,8 @@ uint16_t ResourcePack::WaitForItem(uint32_t type, uint32_t id, ResourcePack* pac
     if (!(item->flags & (kAsync | kLoaded)))
         return kResourceNotFound;
     // The loader holds the item's lock for the whole load, so under it the flags are final.
-    Loader().itemChanged.wait(lock, [item] {
-        return (item->flags & (kLoaded | kFailureFlags)) || !(item->flags & kQueued);
-    });
+    Loader().itemChanged.wait(lock,
+                              [item] { return (item->flags & (kLoaded | kFailureFlags)) || !(item->flags & kQueued); });
     return (item->flags & kLoaded) ? kResourceOk : kResourceReadFailed;
 }
 

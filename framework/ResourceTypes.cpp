@@ -63,7 +63,7 @@ void FreeResourceBlock(uint32_t, uint32_t, const uint8_t*, uint32_t, uint8_t*, v
 {
     if (!object || !*object)
         return;
-    delete[] (static_cast<uint8_t*>(*object) - kBlockHeader);
+    delete[](static_cast<uint8_t*>(*object) - kBlockHeader);
     *object = nullptr;
 }
 

@@ -28,8 +28,8 @@ uint16_t RegisterSoundResourceType();
 // Handlers (see ResourcePack.h for the contract).
 uint16_t CopyResourceBytes(uint32_t id, uint32_t infoLength, const uint8_t* info, uint32_t size, uint8_t* data,
                            void** object, bool* discard);
-uint16_t CopyResourceInfoAndBytes(uint32_t id, uint32_t infoLength, const uint8_t* info, uint32_t size,
-                                  uint8_t* data, void** object, bool* discard);
+uint16_t CopyResourceInfoAndBytes(uint32_t id, uint32_t infoLength, const uint8_t* info, uint32_t size, uint8_t* data,
+                                  void** object, bool* discard);
 void FreeResourceBlock(uint32_t id, uint32_t infoLength, const uint8_t* info, uint32_t size, uint8_t* data,
                        void** object);
 uint16_t LoadSoundResource(uint32_t id, uint32_t infoLength, const uint8_t* info, uint32_t size, uint8_t* data,

@@ -51,8 +51,7 @@ plat::Mixer& MixerOf()
     return Sound().output->GetMixer();
 }
 
-template <class Match>
-void StopMatching(Match match)
+template <class Match> void StopMatching(Match match)
 {
     SoundState& state = Sound();
     if (!state.output)
@@ -237,8 +236,8 @@ int16_t PlaySoundBuffer(const plat::WaveFormat& format, const uint8_t* data, uin
     return kSoundOk;
 }
 
-int16_t PlaySoundStream(const char* path, bool loop, SoundEndCallback onEnd, uintptr_t callbackArg,
-                        SoundHandle* handle, int32_t volume)
+int16_t PlaySoundStream(const char* path, bool loop, SoundEndCallback onEnd, uintptr_t callbackArg, SoundHandle* handle,
+                        int32_t volume)
 {
     SoundState& state = Sound();
     if (!state.on || !state.streamsAllowed || !state.output)

@@ -61,8 +61,8 @@ bool IsSoundOn();
 int16_t PlaySoundBuffer(const plat::WaveFormat& format, const uint8_t* data, uint32_t size, bool loop,
                         SoundEndCallback onEnd, uintptr_t callbackArg, SoundHandle* handle, int32_t volume);
 // A file shorter than the stream's buffer plays, padded with silence.
-int16_t PlaySoundStream(const char* path, bool loop, SoundEndCallback onEnd, uintptr_t callbackArg,
-                        SoundHandle* handle, int32_t volume);
+int16_t PlaySoundStream(const char* path, bool loop, SoundEndCallback onEnd, uintptr_t callbackArg, SoundHandle* handle,
+                        int32_t volume);
 void StopSound(SoundHandle handle);
 void SetSoundVolume(SoundHandle handle, int32_t volume);
 void StopEffectSounds();

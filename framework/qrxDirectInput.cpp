@@ -34,6 +34,27 @@ void qrxDirectInput::ReleaseInterface()
     g_interface = nullptr;
 }
 
+void qrxDirectInput::ReleaseDeviceUser(DeviceSlot& slot)
+{
+    if (--slot.users == 0 && slot.connected)
+    {
+        if (g_interface)
+            g_interface->Unacquire(slot.device);
+        slot.connected = false;
+    }
+}
+
+void qrxDirectInput::ConnectDevice(DeviceSlot& slot, plat::WindowBackend* window, const char* failureText)
+{
+    if (slot.connected)
+        return;
+    if (!window)
+        throw failureText;
+    // Without the focus the device is acquired again at the first poll that has it.
+    g_interface->Acquire(slot.device);
+    slot.connected = true;
+}
+
 plat::InputBackend* qrxDirectInput::GetInterface()
 {
     return g_interface;

@@ -8,8 +8,7 @@ plat::KeyboardState g_keys[2] = {};
 plat::KeyboardState* g_previous = &g_keys[0];
 plat::KeyboardState* g_current = &g_keys[1];
 bool g_clearedOnce = false;
-bool g_connected = false;
-uint32_t g_users = 0;
+qrxDirectInput::DeviceSlot g_keyboard{plat::InputDevice::Keyboard};
 bool g_keysActive = true;
 // Frame counter and the frame of the last read.
 uint64_t g_frame = 1;
@@ -23,28 +22,18 @@ qrxKeyMapper::qrxKeyMapper()
         Clear();
         g_clearedOnce = true;
     }
-    ++g_users;
+    ++g_keyboard.users;
 }
 
 qrxKeyMapper::~qrxKeyMapper()
 {
-    if (--g_users == 0 && g_connected)
-    {
-        if (plat::InputBackend* input = GetInterface())
-            input->Unacquire(plat::InputDevice::Keyboard);
-        g_connected = false;
-    }
+    ReleaseDeviceUser(g_keyboard);
 }
 
 void qrxKeyMapper::Connect(plat::InputBackend* input, plat::WindowBackend* window)
 {
     qrxDirectInput::Connect(input);
-    if (g_connected)
-        return;
-    if (!window)
-        throw "qrxKeyMapper::Connect() -- DirectInputDevice::SetCooperativeLevel() failed.";
-    GetInterface()->Acquire(plat::InputDevice::Keyboard);
-    g_connected = true;
+    ConnectDevice(g_keyboard, window, "qrxKeyMapper::Connect() -- DirectInputDevice::SetCooperativeLevel() failed.");
 }
 
 void qrxKeyMapper::BeginFrame()
@@ -59,16 +48,8 @@ void qrxKeyMapper::Poll()
         return;
     g_readFrame = g_frame;
     std::swap(g_previous, g_current);
-    plat::InputBackend* input = GetInterface();
-    if (input && g_connected)
-    {
-        plat::InputResult result = input->ReadKeyboard(*g_current);
-        // A device that was lost or not yet acquired is acquired again and read once more.
-        if (result != plat::InputResult::Ok && input->Acquire(plat::InputDevice::Keyboard))
-            result = input->ReadKeyboard(*g_current);
-        if (result == plat::InputResult::Ok)
-            return;
-    }
+    if (ReadDevice(g_keyboard, *g_current, &plat::InputBackend::ReadKeyboard))
+        return;
     // An unreadable frame repeats the last state, so it makes no edges.
     *g_current = *g_previous;
 }
@@ -101,7 +82,7 @@ const plat::KeyboardState& qrxKeyMapper::GetPreviousKeys()
 
 bool qrxKeyMapper::IsKeyboardPresent()
 {
-    return g_connected;
+    return g_keyboard.connected;
 }
 
 void qrxKeyMapper::SetKeysActive(bool on)

@@ -4,55 +4,35 @@
 
 namespace
 {
-bool g_mouseConnected = false;
-uint32_t g_mouseUsers = 0;
+qrxDirectInput::DeviceSlot g_mouse{plat::InputDevice::Mouse};
 } // namespace
 
 qrxMouse::qrxMouse()
 {
-    ++g_mouseUsers;
+    ++g_mouse.users;
 }
 
 qrxMouse::~qrxMouse()
 {
-    if (--g_mouseUsers == 0 && g_mouseConnected)
-    {
-        if (plat::InputBackend* input = GetInterface())
-            input->Unacquire(plat::InputDevice::Mouse);
-        g_mouseConnected = false;
-    }
+    ReleaseDeviceUser(g_mouse);
 }
 
 void qrxMouse::Connect(plat::InputBackend* input, plat::WindowBackend* window)
 {
     qrxDirectInput::Connect(input);
-    if (g_mouseConnected)
-        return;
-    if (!window)
-        throw "qrxMouse::Connect() -- DirectInputDevice::SetCooperativeLevel() failed.";
-    // Without the focus the device is acquired again at the first poll that has it.
-    GetInterface()->Acquire(plat::InputDevice::Mouse);
-    g_mouseConnected = true;
+    ConnectDevice(g_mouse, window, "qrxMouse::Connect() -- DirectInputDevice::SetCooperativeLevel() failed.");
 }
 
 bool qrxMouse::IsDeviceConnected()
 {
-    return g_mouseConnected;
+    return g_mouse.connected;
 }
 
 void qrxMouse::Poll()
 {
     std::swap(m_previous, m_current);
-    plat::InputBackend* input = GetInterface();
-    if (input && g_mouseConnected)
-    {
-        plat::InputResult result = input->ReadMouse(*m_current);
-        // A device that was lost or not yet acquired is acquired again and read once more.
-        if (result != plat::InputResult::Ok && input->Acquire(plat::InputDevice::Mouse))
-            result = input->ReadMouse(*m_current);
-        if (result == plat::InputResult::Ok)
-            return;
-    }
+    if (ReadDevice(g_mouse, *m_current, &plat::InputBackend::ReadMouse))
+        return;
     // An unreadable frame repeats the held buttons without motion, so it makes no edges.
     *m_current = *m_previous;
     m_current->x = m_current->y = m_current->z = 0;

@@ -4,11 +4,7 @@ uRangeControl::uRangeControl(float minimum, float maximum) : uValueControl(minim
 
 float uRangeControl::Clamp(float value) const
 {
-    if (value > m_max)
-        return m_max;
-    if (value < m_min)
-        return m_min;
-    return value;
+    return uValueControl::Clamp(value, m_min, m_max);
 }
 
 void uRangeControl::Increase(float amount)

@@ -4,11 +4,7 @@ uSweepControl::uSweepControl(float limit) : uValueControl(0.0f), m_upper(limit),
 
 float uSweepControl::Clamp(float value) const
 {
-    if (value > m_upper)
-        return m_upper;
-    if (value < m_lower)
-        return m_lower;
-    return value;
+    return uValueControl::Clamp(value, m_lower, m_upper);
 }
 
 void uSweepControl::Increase(float amount)

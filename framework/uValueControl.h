@@ -21,6 +21,14 @@ public:
     virtual float GetDefault() const;
 
 protected:
+    // Above high gives high, else below low gives low.
+    static float Clamp(float value, float low, float high)
+    {
+        if (value > high)
+            return high;
+        return value < low ? low : value;
+    }
+
     float m_value;
     float m_default;
     float m_step = 0.1f;

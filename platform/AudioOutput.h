@@ -22,10 +22,7 @@ public:
     virtual void Close() = 0;
     virtual std::string LastError() const = 0;
 
-    Mixer& GetMixer()
-    {
-        return m_mixer;
-    }
+    Mixer& GetMixer() { return m_mixer; }
 
 private:
     Mixer m_mixer;

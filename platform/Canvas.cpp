@@ -88,7 +88,10 @@ void Canvas::Fill(const Rect& rect, ColorRef color)
 
 void Canvas::Line(Point from, Point to, const Pen& pen)
 {
-    if (!m_usable || pen.width <= 0)
+    // Ends a million pixels away are no overlay's; they would only make the walk long.
+    constexpr int32_t kFar = 1 << 20;
+    const auto far = [](Point p) { return p.x > kFar || p.x < -kFar || p.y > kFar || p.y < -kFar; };
+    if (!m_usable || pen.width <= 0 || far(from) || far(to))
         return;
     // A square brush centred on each point of the line.
     const int32_t width = std::min(pen.width, 1024);

@@ -22,38 +22,30 @@ int32_t SaturatingAdd(int32_t a, int32_t b)
 
 bool HeadlessInputBackend::Acquire(InputDevice device)
 {
-    if (!m_window.HasFocus())
-        return false;
-    Device& d = DeviceOf(device);
-    if (!d.acquired && device == InputDevice::Mouse)
-    {
-        // Motion from before the acquisition belongs to nobody.
+    // Motion from before the acquisition belongs to nobody.
+    if (device == InputDevice::Mouse && !m_acquisition.IsAcquired(device))
         m_mouseState.x = m_mouseState.y = m_mouseState.z = 0;
-    }
-    d.acquired = true;
-    d.lossesAtAcquire = m_window.FocusLossCount();
-    return true;
+    return m_acquisition.Acquire(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
 
 void HeadlessInputBackend::Unacquire(InputDevice device)
 {
-    DeviceOf(device).acquired = false;
+    m_acquisition.Unacquire(device);
 }
 
-InputResult HeadlessInputBackend::CheckReadable(Device& device)
+InputResult HeadlessInputBackend::CheckReadable(InputDevice device)
 {
-    if (!device.acquired)
-        return InputResult::NotAcquired;
-    if (m_window.HasFocus() && m_window.FocusLossCount() == device.lossesAtAcquire)
-        return InputResult::Ok;
-    // Reported once; afterwards the device is simply not acquired.
-    device.acquired = false;
-    return InputResult::InputLost;
+    return m_acquisition.Check(device, m_window.HasFocus(), m_window.FocusLossCount());
+}
+
+bool HeadlessInputBackend::MouseTakesMotion() const
+{
+    return m_acquisition.IsAcquired(InputDevice::Mouse) && m_window.HasFocus();
 }
 
 InputResult HeadlessInputBackend::ReadMouse(MouseState& out)
 {
-    const InputResult result = CheckReadable(m_mouse);
+    const InputResult result = CheckReadable(InputDevice::Mouse);
     if (result != InputResult::Ok)
         return result;
     out = m_mouseState;
@@ -63,7 +55,7 @@ InputResult HeadlessInputBackend::ReadMouse(MouseState& out)
 
 InputResult HeadlessInputBackend::ReadKeyboard(KeyboardState& out)
 {
-    const InputResult result = CheckReadable(m_keyboard);
+    const InputResult result = CheckReadable(InputDevice::Keyboard);
     if (result == InputResult::Ok)
         out = m_keys;
     return result;
@@ -76,7 +68,7 @@ void HeadlessInputBackend::SetKey(uint8_t key, bool down)
 
 void HeadlessInputBackend::MoveMouse(int32_t dx, int32_t dy)
 {
-    if (!m_mouse.acquired || !m_window.HasFocus())
+    if (!MouseTakesMotion())
         return;
     m_mouseState.x = SaturatingAdd(m_mouseState.x, dx);
     m_mouseState.y = SaturatingAdd(m_mouseState.y, dy);
@@ -84,7 +76,7 @@ void HeadlessInputBackend::MoveMouse(int32_t dx, int32_t dy)
 
 void HeadlessInputBackend::TurnWheel(int32_t dz)
 {
-    if (!m_mouse.acquired || !m_window.HasFocus())
+    if (!MouseTakesMotion())
         return;
     m_mouseState.z = SaturatingAdd(m_mouseState.z, dz);
 }

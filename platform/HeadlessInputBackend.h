@@ -3,6 +3,7 @@
 // run (an input script, a test), and they follow the focus of the headless window as real
 // devices follow the real one.
 
+#include "InputAcquisition.h"
 #include "InputBackend.h"
 
 namespace plat
@@ -30,17 +31,11 @@ public:
     void SetButton(int button, bool down);
 
 private:
-    struct Device
-    {
-        bool acquired = false;
-        uint32_t lossesAtAcquire = 0; // a later focus loss unacquires the device
-    };
-    Device& DeviceOf(InputDevice device) { return device == InputDevice::Mouse ? m_mouse : m_keyboard; }
-    InputResult CheckReadable(Device& device);
+    InputResult CheckReadable(InputDevice device);
+    bool MouseTakesMotion() const;
 
     const HeadlessWindowBackend& m_window;
-    Device m_mouse;
-    Device m_keyboard;
+    InputAcquisition m_acquisition;
     KeyboardState m_keys{};
     MouseState m_mouseState;
 };

@@ -1,6 +1,5 @@
 #include "IniDocument.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace plat
@@ -9,13 +8,13 @@ namespace plat
 namespace
 {
 
-bool SameName(std::string_view a, std::string_view b)
+// Names compare without regard to case.
+std::string Folded(std::string_view s)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) {
-                                                  return std::tolower(static_cast<unsigned char>(x)) ==
-                                                         std::tolower(static_cast<unsigned char>(y));
-                                              });
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
 }
 
 std::string_view Trim(std::string_view s)
@@ -103,6 +102,7 @@ std::string CleanName(std::string_view s)
 void IniDocument::Parse(std::string_view text)
 {
     m_sections.clear();
+    m_index.clear();
     Section* current = nullptr;
     while (!text.empty())
     {
@@ -148,10 +148,8 @@ std::string IniDocument::Serialize() const
 
 IniDocument::Section* IniDocument::FindSection(std::string_view key)
 {
-    for (Section& section : m_sections)
-        if (SameName(section.key, key))
-            return &section;
-    return nullptr;
+    const auto it = m_index.find(Folded(key));
+    return it == m_index.end() ? nullptr : &m_sections[it->second];
 }
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view key) const
@@ -167,9 +165,9 @@ bool IniDocument::HasSection(std::string_view key) const
 bool IniDocument::AddSection(std::string_view key)
 {
     const std::string clean = CleanName(key);
-    if (FindSection(clean))
+    if (!m_index.emplace(Folded(clean), m_sections.size()).second)
         return false;
-    m_sections.push_back({clean, {}});
+    m_sections.push_back({clean, {}, {}});
     return true;
 }
 
@@ -178,11 +176,8 @@ const std::string* IniDocument::Find(std::string_view key, std::string_view name
     const Section* section = FindSection(CleanName(key));
     if (!section)
         return nullptr;
-    const std::string clean = CleanName(name);
-    for (const Entry& entry : section->entries)
-        if (SameName(entry.name, clean))
-            return &entry.value;
-    return nullptr;
+    const auto it = section->index.find(Folded(CleanName(name)));
+    return it == section->index.end() ? nullptr : &section->entries[it->second].value;
 }
 
 void IniDocument::Set(std::string_view key, std::string_view name, std::string_view value)
@@ -190,13 +185,11 @@ void IniDocument::Set(std::string_view key, std::string_view name, std::string_v
     AddSection(key);
     Section* section = FindSection(CleanName(key));
     const std::string clean = CleanName(name);
-    for (Entry& entry : section->entries)
-        if (SameName(entry.name, clean))
-        {
-            entry.value = value;
-            return;
-        }
-    section->entries.push_back({clean, std::string(value)});
+    const auto [it, added] = section->index.emplace(Folded(clean), section->entries.size());
+    if (added)
+        section->entries.push_back({clean, std::string(value)});
+    else
+        section->entries[it->second].value = value;
 }
 
 } // namespace plat

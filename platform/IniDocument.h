@@ -5,6 +5,7 @@
 // a comment are skipped, values before the first section are dropped, a later duplicate
 // replaces an earlier one.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,15 +31,19 @@ private:
         std::string name;
         std::string value;
     };
+    // Entries keep their order for writing; the index finds them by folded name, so a large
+    // damaged file still loads in n log n.
     struct Section
     {
         std::string key;
         std::vector<Entry> entries;
+        std::map<std::string, size_t> index;
     };
     Section* FindSection(std::string_view key);
     const Section* FindSection(std::string_view key) const;
 
     std::vector<Section> m_sections;
+    std::map<std::string, size_t> m_index;
 };
 
 } // namespace plat

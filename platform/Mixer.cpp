@@ -22,10 +22,7 @@ public:
     bool looping = false;
     std::vector<Notification> notifications;
 
-    uint32_t CursorBytes() const
-    {
-        return uint32_t(position >> 32) * format.blockAlign;
-    }
+    uint32_t CursorBytes() const { return uint32_t(position >> 32) * format.blockAlign; }
     // One source frame as two floats in -1..1.
     void Frame(uint32_t index, float& left, float& right) const
     {

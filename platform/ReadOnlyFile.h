@@ -20,14 +20,8 @@ public:
     // Opens an existing file (the path is native, found regardless of letter case).
     bool Open(const std::string& path);
     void Close();
-    bool IsOpen() const
-    {
-        return m_fd >= 0;
-    }
-    uint64_t Size() const
-    {
-        return m_size;
-    }
+    bool IsOpen() const { return m_fd >= 0; }
+    uint64_t Size() const { return m_size; }
     // Reads exactly size bytes at offset; false on a short or failed read.
     bool ReadAt(uint64_t offset, void* out, size_t size) const;
 

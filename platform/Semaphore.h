@@ -10,7 +10,9 @@ namespace plat
 class Semaphore : public Waitable
 {
 public:
-    Semaphore(uint32_t initial, uint32_t maximum) : m_count(initial < maximum ? initial : maximum), m_maximum(maximum) {}
+    Semaphore(uint32_t initial, uint32_t maximum) : m_count(initial < maximum ? initial : maximum), m_maximum(maximum)
+    {
+    }
 
     bool Release(uint32_t n = 1);
     uint32_t Count() const;

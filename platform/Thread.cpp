@@ -17,10 +17,12 @@ bool Thread::Start(std::function<void()> body)
     auto done = std::make_shared<Event>(Event::Reset::kManual);
     try
     {
-        m_thread = std::thread([body = std::move(body), done] {
-            body();
-            done->Set();
-        });
+        m_thread = std::thread(
+            [body = std::move(body), done]
+            {
+                body();
+                done->Set();
+            });
     }
     catch (const std::system_error&)
     {

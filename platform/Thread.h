@@ -23,10 +23,7 @@ public:
     bool Start(std::function<void()> body);
     // True when the thread finished within the time (then joined); also true when none runs.
     bool Join(int64_t timeoutMs = kWaitForever);
-    bool IsRunning() const
-    {
-        return m_thread.joinable();
-    }
+    bool IsRunning() const { return m_thread.joinable(); }
 
 private:
     std::thread m_thread;

@@ -38,23 +38,11 @@ public:
     uint16_t Read(void* out, uint32_t size, uint32_t& got);
     void Close();
 
-    bool IsOpen() const
-    {
-        return m_file != nullptr;
-    }
-    uint32_t DataSize() const
-    {
-        return m_dataSize;
-    }
-    const WaveFormat& Format() const
-    {
-        return m_format;
-    }
+    bool IsOpen() const { return m_file != nullptr; }
+    uint32_t DataSize() const { return m_dataSize; }
+    const WaveFormat& Format() const { return m_format; }
     // The format record as stored (18 bytes and its extra bytes).
-    const std::vector<uint8_t>& FormatBytes() const
-    {
-        return m_formatBytes;
-    }
+    const std::vector<uint8_t>& FormatBytes() const { return m_formatBytes; }
 
 private:
     // Finds a chunk between from and end; its data starts at dataAt, size clamped to end.

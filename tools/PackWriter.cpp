@@ -42,15 +42,16 @@ bool BuildPack(const PackContents& contents, PackBytes& out, std::string& error)
     std::vector<const PackItem*> sorted;
     for (const PackItem& item : contents.items)
         sorted.push_back(&item);
-    std::sort(sorted.begin(), sorted.end(), [](const PackItem* a, const PackItem* b) {
-        return a->type != b->type ? a->type < b->type : a->id < b->id;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const PackItem* a, const PackItem* b)
+              { return a->type != b->type ? a->type < b->type : a->id < b->id; });
     std::map<uint32_t, uint32_t> typeCounts;
     for (size_t i = 0; i < sorted.size(); ++i)
     {
         if (i > 0 && sorted[i - 1]->type == sorted[i]->type && sorted[i - 1]->id == sorted[i]->id)
         {
-            error = "two items of type " + std::to_string(sorted[i]->type) + " share id " + std::to_string(sorted[i]->id);
+            error =
+                "two items of type " + std::to_string(sorted[i]->type) + " share id " + std::to_string(sorted[i]->id);
             return false;
         }
         ++typeCounts[sorted[i]->type];

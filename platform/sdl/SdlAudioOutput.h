@@ -14,10 +14,7 @@ public:
 
     bool Open() override;
     void Close() override;
-    std::string LastError() const override
-    {
-        return m_lastError;
-    }
+    std::string LastError() const override { return m_lastError; }
 
 private:
     uint32_t m_device = 0;

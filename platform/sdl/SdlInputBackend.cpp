@@ -10,38 +10,28 @@ namespace plat
 
 bool SdlInputBackend::Acquire(InputDevice device)
 {
-    if (!m_window.HasFocus())
-        return false;
-    Device& d = DeviceOf(device);
-    if (!d.acquired && device == InputDevice::Mouse)
+    if (device == InputDevice::Mouse && !m_acquisition.IsAcquired(device) && m_window.HasFocus())
     {
         // Motion from before the acquisition belongs to nobody.
         SDL_GetRelativeMouseState(nullptr, nullptr);
         m_window.TakeWheelMotion();
     }
-    d.acquired = true;
-    d.lossesAtAcquire = m_window.FocusLossCount();
-    return true;
+    return m_acquisition.Acquire(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
 
 void SdlInputBackend::Unacquire(InputDevice device)
 {
-    DeviceOf(device).acquired = false;
+    m_acquisition.Unacquire(device);
 }
 
-InputResult SdlInputBackend::CheckReadable(Device& device)
+InputResult SdlInputBackend::CheckReadable(InputDevice device)
 {
-    if (!device.acquired)
-        return InputResult::NotAcquired;
-    if (m_window.HasFocus() && m_window.FocusLossCount() == device.lossesAtAcquire)
-        return InputResult::Ok;
-    device.acquired = false;
-    return InputResult::InputLost;
+    return m_acquisition.Check(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
 
 InputResult SdlInputBackend::ReadMouse(MouseState& out)
 {
-    const InputResult result = CheckReadable(m_mouse);
+    const InputResult result = CheckReadable(InputDevice::Mouse);
     if (result != InputResult::Ok)
         return result;
     int dx = 0, dy = 0;
@@ -60,7 +50,7 @@ InputResult SdlInputBackend::ReadMouse(MouseState& out)
 
 InputResult SdlInputBackend::ReadKeyboard(KeyboardState& out)
 {
-    const InputResult result = CheckReadable(m_keyboard);
+    const InputResult result = CheckReadable(InputDevice::Keyboard);
     if (result != InputResult::Ok)
         return result;
     int count = 0;

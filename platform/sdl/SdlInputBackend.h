@@ -5,6 +5,7 @@
 // window's pump collected; acquisition that follows the window's focus.
 // Leaves out: exclusive (captured) mouse modes and buffered device data.
 
+#include "InputAcquisition.h"
 #include "InputBackend.h"
 
 namespace plat
@@ -24,17 +25,10 @@ public:
     InputResult ReadKeyboard(KeyboardState& out) override;
 
 private:
-    struct Device
-    {
-        bool acquired = false;
-        uint32_t lossesAtAcquire = 0; // a later focus loss unacquires the device
-    };
-    Device& DeviceOf(InputDevice device) { return device == InputDevice::Mouse ? m_mouse : m_keyboard; }
-    InputResult CheckReadable(Device& device);
+    InputResult CheckReadable(InputDevice device);
 
     SdlWindowBackend& m_window;
-    Device m_mouse;
-    Device m_keyboard;
+    InputAcquisition m_acquisition;
 };
 
 } // namespace plat

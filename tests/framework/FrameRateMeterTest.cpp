@@ -92,14 +92,4 @@ TEST_F(FrameRateMeterTest, RepeatedGamesReuseTheGlyphTextures)
     EXPECT_EQ(camera->GetScreenPolygonCount(), 3u);
 }
 
-TEST_F(FrameRateMeterTest, DigitQuadsFollowTheLayout)
-{
-    m_meter.SetLayout(0.0f, 0.0f, 0.01f, 0.02f, 0.0025f);
-    m_meter.Create(true);
-    const QrPoint3* v = m_meter.GetDigit(2)->GetVertices();
-    EXPECT_FLOAT_EQ(v[0].x, 2 * 0.0125f);
-    EXPECT_FLOAT_EQ(v[2].x, 2 * 0.0125f + 0.01f);
-    EXPECT_FLOAT_EQ(v[2].y, 0.02f);
-}
-
 } // namespace

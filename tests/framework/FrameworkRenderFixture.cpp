@@ -1,10 +1,11 @@
 #include "FrameworkRenderFixture.h"
 
+#include "RendererTeardown.h"
+
 #include "qrxAssetCache.h"
 #include "qrxScratchImage.h"
 
 #include "QrDDContext.h"
-#include "QrDDImage.h"
 #include "QrRawImageData.h"
 #include "QrRenderCreateParams.h"
 
@@ -35,13 +36,7 @@ void FrameworkRenderTest::TearDown()
     qrxScratchImage::ReleaseRenderer();
     qrxAssetCache::Get().Clear();
     m_renderer = nullptr;
-    QrD3DRender::ReleaseCurrentRenderer();
-    QrDDImage::ReleaseAllSurfaces();
-    QrDDImage::SetGlobalObject(nullptr);
-    QrDDImage::SetDirectDraw(nullptr);
-    QrDDContext::ResetProgramState();
-    QrImage::SetCreateHook(nullptr);
-    plat::SetDisplayConfig(nullptr);
+    ReleaseRendererProgramState();
     FrameworkInputTest::TearDown();
 }
 

@@ -13,8 +13,8 @@
 
 #include <atomic>
 #include <mutex>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace packtest
 {

@@ -2,10 +2,10 @@
 
 #include "ResourceTypes.h"
 
-#include "gen/GenImages.h"
 #include "ImageWriters.h"
 #include "QrRawImageData.h"
 #include "QrTestFixture.h"
+#include "gen/GenImages.h"
 
 #include <cstring>
 
@@ -15,14 +15,8 @@ namespace
 class PlainImage : public QrImage
 {
 public:
-    bool LoadFromFile() override
-    {
-        return true;
-    }
-    bool LoadFromRawData() override
-    {
-        return true;
-    }
+    bool LoadFromFile() override { return true; }
+    bool LoadFromRawData() override { return true; }
 };
 
 std::vector<uint8_t> Bmp(const QrImagePixels& picture, uint32_t bits, bool topDown, uint32_t compression = 0)
@@ -57,15 +51,14 @@ TEST(DecodeBmpTest, EveryDepthAndRowOrderGivesThePicture)
         uint32_t height;
         bool topDown;
     } cases[] = {
-        {4, 5, 3, false}, {4, 7, 4, true}, {8, 3, 5, true}, {8, 6, 2, false},
+        {4, 5, 3, false}, {4, 7, 4, true},   {8, 3, 5, true},   {8, 6, 2, false},
         {24, 3, 3, true}, {24, 5, 2, false}, {32, 3, 4, false}, {32, 2, 3, true},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c.bits << " bits " << c.width << "x" << c.height);
-        const QrImagePixels picture =
-            c.bits <= 8 ? gen::MakeIndexedPicture(c.width, c.height, c.bits == 4 ? 16 : 200)
-                        : gen::MakeColorPicture(c.bits == 32 ? 2 : 1, c.width, c.height);
+        const QrImagePixels picture = c.bits <= 8 ? gen::MakeIndexedPicture(c.width, c.height, c.bits == 4 ? 16 : 200)
+                                                  : gen::MakeColorPicture(c.bits == 32 ? 2 : 1, c.width, c.height);
         EXPECT_TRUE(Decodes(Bmp(picture, c.bits, c.topDown), picture));
     }
 }

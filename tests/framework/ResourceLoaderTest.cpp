@@ -53,10 +53,12 @@ TEST_F(ResourceLoaderTest, GetItemOnAQueuedItemWaitsForTheLoader)
     WaitForLoaderAtGate();
     ASSERT_EQ(ResourcePack::LoadGroup(2, m_pack), kResourceOk);
     EXPECT_NE(Flags(kHighType, 2) & ResourcePack::kQueued, 0u);
-    std::thread opener([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        m_gate.Set();
-    });
+    std::thread opener(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            m_gate.Set();
+        });
     EXPECT_NE(ResourcePack::GetItem(kHighType, 2, m_pack), nullptr);
     EXPECT_NE(ResourcePack::GetItem(kHighType, 1, m_pack), nullptr);
     opener.join();
@@ -69,19 +71,18 @@ TEST_F(ResourceLoaderTest, UnloadedBeforeTheLoaderReachesItNeverLoadsAndTheRestK
     for (uint32_t group = 1; group <= 5; ++group)
         ASSERT_EQ(ResourcePack::LoadGroup(group, m_pack), kResourceOk);
     WaitForLoaderAtGate();
-    // Removal waits for the load in progress, so it runs beside the gate's opening.
-    std::thread unloader([this] {
-        ResourcePack::UnloadGroup(2, m_pack);
-        ResourcePack::UnloadGroup(3, m_pack);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Removal waits for the load in progress, so it runs beside the gate's opening; the
+    // gate opens once the group's reference is gone, whoever then wins the loader lock.
+    std::thread unloader([this] { ResourcePack::UnloadGroup(2, m_pack); });
+    for (int i = 0; i < 5000 && Count(kHighType, 2) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     m_gate.Set();
     unloader.join();
     EXPECT_NE(ResourcePack::GetItem(kHighType, 5, m_pack), nullptr);
-    EXPECT_NE(ResourcePack::GetItem(kHighType, 4, m_pack), nullptr);
-    EXPECT_EQ(Order(), (std::vector<uint32_t>{1, 4, 5}));
+    EXPECT_NE(ResourcePack::GetItem(kHighType, 3, m_pack), nullptr);
+    EXPECT_EQ(Order(), (std::vector<uint32_t>{1, 3, 4, 5}));
     EXPECT_EQ(ResourcePack::GetItem(kHighType, 2, m_pack), nullptr);
-    EXPECT_EQ(Flags(kHighType, 3) & (ResourcePack::kLoaded | ResourcePack::kQueued), 0u);
+    EXPECT_EQ(Flags(kHighType, 2) & (ResourcePack::kLoaded | ResourcePack::kQueued), 0u);
 }
 
 TEST_F(ResourceLoaderTest, AFullRingNeverOverwritesAPendingRequest)
@@ -134,10 +135,12 @@ TEST_F(ResourceLoaderTest, ShutdownWithPendingRequestsLeavesNothingQueued)
     for (uint32_t group = 1; group <= 3; ++group)
         ASSERT_EQ(ResourcePack::LoadGroup(group, m_pack), kResourceOk);
     WaitForLoaderAtGate();
-    std::thread opener([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        m_gate.Set();
-    });
+    std::thread opener(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            m_gate.Set();
+        });
     ResourcePack::ShutdownLoader();
     opener.join();
     EXPECT_FALSE(ResourcePack::IsLoaderRunning());

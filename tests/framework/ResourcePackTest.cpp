@@ -148,7 +148,8 @@ TEST_F(ResourcePackTest, DamagedIndexesAreRefused)
     const std::string base = m_dir.File("bad");
     ASSERT_TRUE(plat::WriteFile(base + ".wdt", bytes.data.data(), bytes.data.size()));
 
-    auto openWith = [&](const std::vector<uint8_t>& index) {
+    auto openWith = [&](const std::vector<uint8_t>& index)
+    {
         EXPECT_TRUE(plat::WriteFile(base + ".waf", index.data(), index.size()));
         ResourcePack* pack = nullptr;
         const uint16_t code = ResourcePack::Open(base, &pack, false);
@@ -182,9 +183,15 @@ TEST_F(ResourcePackTest, DamagedIndexesAreRefused)
         size_t at;
         uint32_t value;
     } flips[] = {
-        {136, 0x40000000}, {140, 0x15555555}, {152, 0xFFFFFF00}, {160, 0x7FFFFFFF},
-        {168 + 4 * typeCount, 0x06666666}, {168 + 8 * typeCount + 4, 0x1FFFFFFF},
-        {items + 24, 0xFFFFFFFE}, {items + 28, 0x7FFFFFF0}, {items + 20, 0xFFFFFFFF},
+        {136, 0x40000000},
+        {140, 0x15555555},
+        {152, 0xFFFFFF00},
+        {160, 0x7FFFFFFF},
+        {168 + 4 * typeCount, 0x06666666},
+        {168 + 8 * typeCount + 4, 0x1FFFFFFF},
+        {items + 24, 0xFFFFFFFE},
+        {items + 28, 0x7FFFFFF0},
+        {items + 20, 0xFFFFFFFF},
         {168, 0x90000000}, // types out of order
         {items + 80, 1},   // ids out of order
     };

@@ -75,10 +75,7 @@ protected:
         SetSoundOutputFactory(nullptr);
         PackTest::TearDown();
     }
-    plat::HeadlessAudioOutput& Output()
-    {
-        return *static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
-    }
+    plat::HeadlessAudioOutput& Output() { return *static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput()); }
     // Pulls audio in device-sized pieces, paced so the worker keeps up, and runs the frame's
     // end delivery after each piece, until done or the audio time runs out.
     bool Play(double seconds, const std::function<bool()>& done = nullptr)
@@ -267,10 +264,12 @@ TEST_F(SoundManagerTest, WithoutADeviceThePlayerChoosesToGoOnOrStop)
     StopSoundManager();
     SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(false); });
     static const char* asked = nullptr;
-    SetSoundInitQuestion([](plat::WindowBackend*, const char*, const char* text) {
-        asked = text;
-        return true;
-    });
+    SetSoundInitQuestion(
+        [](plat::WindowBackend*, const char*, const char* text)
+        {
+            asked = text;
+            return true;
+        });
     EXPECT_EQ(InitSoundManager(nullptr), kSoundOk);
     EXPECT_STREQ(asked, "Sound Initialization failed, do you wish to continue?");
     EXPECT_FALSE(IsSoundOn());

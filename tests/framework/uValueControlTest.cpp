@@ -44,8 +44,6 @@ TEST(uValueControlTest, Table)
     auto throttle = [] { return std::make_unique<uThrottle>(0.3f); };
     auto vrange = [] { return std::make_unique<uVRangeControl>(); };
     const std::vector<ControlCase> cases = {
-        {"plain control moves by amount times step", [] { return std::make_unique<uValueControl>(1.0f); },
-         [](uValueControl& c) { c.Increase(3.0f); }, 1.3f},
         {"range starts at its minimum", range25, [](uValueControl&) {}, 2.0f},
         {"range clamps a set value", range25, [](uValueControl& c) { c.SetValue(7.0f); }, 5.0f},
         {"raising the minimum clamps again", range25,
@@ -62,11 +60,9 @@ TEST(uValueControlTest, Table)
              c.Reset();
          },
          9.0f},
-        {"range decrease stops at the minimum", range25, [](uValueControl& c) { c.Decrease(100.0f); }, 2.0f},
         {"wheel inside its dead zone", wheel, [](uValueControl& c) { c.SetValue(0.05f); }, 0.0f},
         {"wheel past its dead zone", wheel, [](uValueControl& c) { c.SetValue(0.55f); }, 0.5f},
         {"wheel at the lower limit", wheel, [](uValueControl& c) { c.SetValue(-1.0f); }, -1.0f},
-        {"wheel clamps to its limit", wheel, [](uValueControl& c) { c.SetValue(3.0f); }, 1.0f},
         {"throttle in reverse", throttle, [](uValueControl& c) { As<uThrottle>(c).SetReverse(true); }, -0.3f},
         {"one increase leaves reverse for neutral", throttle,
          [](uValueControl& c)
@@ -83,13 +79,6 @@ TEST(uValueControlTest, Table)
              c.Increase(1.0f);
          },
          0.1f},
-        {"reset clears reverse", throttle,
-         [](uValueControl& c)
-         {
-             As<uThrottle>(c).SetReverse(true);
-             c.Reset();
-         },
-         0.0f},
         {"vrange stops on its target", vrange,
          [](uValueControl& c)
          {
@@ -98,18 +87,8 @@ TEST(uValueControlTest, Table)
              As<uVRangeControl>(c).StepToTarget(1.0f);
          },
          1.0f},
-        {"vrange target is clamped", vrange,
-         [](uValueControl& c)
-         {
-             As<uVRangeControl>(c).SetTarget(4.0f);
-             for (int i = 0; i < 20; ++i)
-                 As<uVRangeControl>(c).StepToTarget(1.0f);
-         },
-         1.0f},
         {"circle wraps past its upper bound", [] { return Circle(350.0f); },
          [](uValueControl& c) { c.Increase(20.0f); }, 10.0f},
-        {"circle wraps below its lower bound", [] { return Circle(10.0f); },
-         [](uValueControl& c) { c.Decrease(30.0f); }, 340.0f},
         {"circle brings a far value round", [] { return Circle(0.0f); },
          [](uValueControl& c) { c.SetValue(360.0f * 5000.0f + 90.0f); }, 90.0f},
         {"circle with an empty span keeps its value",

@@ -125,6 +125,7 @@ TEST(Canvas, DrawsInEveryDirectFormatAndClipsToTheTarget)
         canvas.Fill({-100, -100, 100, 100}, 255);
         EXPECT_EQ(std::vector<uint8_t>(view.pixels, view.pixels + whole.bytes), c.red) << int(c.format);
         canvas.Line({-50, -40}, {60, 70}, {kColorWhite, 3});
+        canvas.Line({INT32_MIN, 0}, {4, INT32_MAX}, {kColorWhite, 1}); // refused, not walked
         canvas.Rectangle({-3, -3, 20, 20}, {kColorWhite, 2}, true, 0);
         const auto font = Font::Create("Verdana", 18, 400);
         canvas.Text(-7, 3, "clipped", *font, kColorWhite, kColorBlack);

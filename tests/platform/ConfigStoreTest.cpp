@@ -112,6 +112,28 @@ TEST(IniConfigStore, DamagedFilesGiveWhatCanBeRead)
     }
 }
 
+// A file near the size limit, all sections and values, is read and rewritten without
+// quadratic lookups.
+TEST(IniConfigStore, LargeFilesLoadInOnePass)
+{
+    std::string text;
+    int sections = 0;
+    while (text.size() < IniConfigStore::kMaxBytes - 64)
+    {
+        const std::string n = std::to_string(++sections);
+        text += "[k" + n + "]\nName=" + n + "\n";
+    }
+    testfiles::TempDir dir;
+    ASSERT_TRUE(WriteFile(dir.File("settings.ini"), text.data(), text.size()));
+    IniConfigStore store(dir.File("settings.ini"));
+    ASSERT_TRUE(store.WriteValue("K1", "name", "changed"));
+    std::string out;
+    ASSERT_TRUE(store.ReadValue("k" + std::to_string(sections), "Name", out));
+    EXPECT_EQ(out, std::to_string(sections));
+    ASSERT_TRUE(store.ReadValue("k1", "NAME", out));
+    EXPECT_EQ(out, "changed");
+}
+
 TEST(IniConfigStore, UnwritableLocationsFailWithoutPretending)
 {
     testfiles::TempDir dir;

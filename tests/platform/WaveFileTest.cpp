@@ -118,12 +118,12 @@ TEST_F(WaveFileTest, DamagedFilesGiveCodesOrShortenedData)
         uint32_t value;
         uint16_t code;
     } flips[] = {
-        {0, 0x46464952 ^ 1, plat::WaveFile::kNotWave},   // "RIFF"
-        {8, 0x45564157 ^ 1, plat::WaveFile::kNotWave},   // "WAVE"
-        {16, 12, plat::WaveFile::kNotWave},              // format chunk too small
+        {0, 0x46464952 ^ 1, plat::WaveFile::kNotWave},    // "RIFF"
+        {8, 0x45564157 ^ 1, plat::WaveFile::kNotWave},    // "WAVE"
+        {16, 12, plat::WaveFile::kNotWave},               // format chunk too small
         {16, 0xFFFFFFF0, plat::WaveFile::kChunkNotFound}, // format chunk runs past the file
         {36, 0x61746164 ^ 1, plat::WaveFile::kChunkNotFound},
-        {4, 30, plat::WaveFile::kChunkNotFound},         // RIFF ends before "data"
+        {4, 30, plat::WaveFile::kChunkNotFound}, // RIFF ends before "data"
     };
     for (const auto& flip : flips)
     {

@@ -1,25 +1,15 @@
 #include "HeadlessWindowBackend.h"
 #include "KeyNumbers.h"
 
+#include "DrainMessages.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 using namespace plat;
 
-namespace
-{
-
-std::vector<WindowMessage> Drain(WindowBackend& window)
-{
-    std::vector<WindowMessage> out;
-    WindowMessage m;
-    while (window.PollMessage(m))
-        out.push_back(std::move(m));
-    return out;
-}
-
-} // namespace
+using testwindow::DrainMessages;
 
 TEST(WindowMessageQueue, DeliversInPostedOrderWithQuitLastAndTheTextOwned)
 {
@@ -41,7 +31,7 @@ TEST(WindowMessageQueue, DeliversInPostedOrderWithQuitLastAndTheTextOwned)
     window.InjectText("h\xE9!\n"); // non-ASCII and control characters are dropped
     window.RequestClose();
 
-    const std::vector<WindowMessage> got = Drain(window);
+    const std::vector<WindowMessage> got = DrainMessages(window);
     ASSERT_EQ(got.size(), 6u);
     EXPECT_EQ(got[0].message, kMsgKeyDown);
     EXPECT_EQ(got[0].wParam, kVkEscape);
@@ -64,7 +54,7 @@ TEST(WindowMessageQueue, ExtendedKeysCarryTheirFlagAndRepeatsTheirBit)
     window.InjectKeyDown(kKeyDelete);
     window.InjectKeyDown(kKeyKeypad5, true);
     window.InjectKeyDown(0x54); // a number no key has: nothing
-    const std::vector<WindowMessage> got = Drain(window);
+    const std::vector<WindowMessage> got = DrainMessages(window);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].wParam, kVkDelete);
     EXPECT_EQ(got[0].lParam, 1 | (0x53 << 16) | (1 << 24));
@@ -80,7 +70,7 @@ TEST(WindowMessageQueue, FocusPointerAndBoxesOfTheHeadlessWindow)
     window.SetFocus(false);
     window.MoveCursor({700, 10}); // outside the client area: no set-cursor
     window.MoveCursor({639, 479});
-    std::vector<WindowMessage> got = Drain(window);
+    std::vector<WindowMessage> got = DrainMessages(window);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].message, kMsgActivateApp);
     EXPECT_EQ(got[0].wParam, 0u);

@@ -2,6 +2,8 @@
 
 #include "SdlInputBackend.h"
 
+#include "DrainMessages.h"
+
 #include "Display.h"
 #include "Surface.h"
 
@@ -83,15 +85,6 @@ TEST_F(SdlWindowBackendTest, DisplayPresentsItsPrimaryToTheWindow)
 namespace
 {
 
-std::vector<WindowMessage> Pump(WindowBackend& window)
-{
-    std::vector<WindowMessage> out;
-    WindowMessage m;
-    while (window.PollMessage(m))
-        out.push_back(std::move(m));
-    return out;
-}
-
 void Push(const SDL_Event& event)
 {
     SDL_Event copy = event;
@@ -111,7 +104,7 @@ TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
     const PixelView frame{reinterpret_cast<uint8_t*>(pixels.data()), 640 * 2, 640, 480, PixelFormat::Rgb565};
     for (int i = 0; i < 3; ++i)
     {
-        Pump(window);
+        testwindow::DrainMessages(window);
         EXPECT_TRUE(window.Present(frame)) << window.LastError();
     }
 
@@ -138,7 +131,7 @@ TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
     Push(e);
     Push(e);
 
-    std::vector<WindowMessage> got = Pump(window);
+    std::vector<WindowMessage> got = testwindow::DrainMessages(window);
     std::vector<uint32_t> ids;
     for (const WindowMessage& m : got)
         if (m.message != kMsgPaint) // exposure comes whenever the driver likes
@@ -168,7 +161,7 @@ TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
     Push(e);
     e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
     Push(e);
-    got = Pump(window);
+    got = testwindow::DrainMessages(window);
     // Lost and back between two reads: the devices were taken away all the same.
     EXPECT_EQ(input.ReadKeyboard(keys), InputResult::InputLost);
     EXPECT_EQ(input.ReadKeyboard(keys), InputResult::NotAcquired);
@@ -176,7 +169,7 @@ TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
     EXPECT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
 
     window.PostQuit(7);
-    got = Pump(window);
+    got = testwindow::DrainMessages(window);
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.back().message, kMsgQuit);
     EXPECT_EQ(got.back().wParam, 7u);

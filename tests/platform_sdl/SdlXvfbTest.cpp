@@ -7,6 +7,8 @@
 #include "SdlInputBackend.h"
 #include "SdlWindowBackend.h"
 
+#include "DrainMessages.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -100,15 +102,6 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 
-    std::vector<WindowMessage> Pump(WindowBackend& window)
-    {
-        std::vector<WindowMessage> out;
-        WindowMessage m;
-        while (window.PollMessage(m))
-            out.push_back(std::move(m));
-        return out;
-    }
-
     XvfbServer m_server;
 };
 
@@ -131,7 +124,7 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     SdlInputBackend input(window);
     Xdo("search --name \"Xvfb check\" windowfocus --sync");
     Xdo("mousemove --window $(xdotool search --name \"Xvfb check\" | head -1) 100 100");
-    std::vector<WindowMessage> got = Pump(window);
+    std::vector<WindowMessage> got = testwindow::DrainMessages(window);
     ASSERT_TRUE(window.HasFocus());
     EXPECT_EQ(Params(got, kMsgActivateApp), (std::vector<uintptr_t>{1}));
     EXPECT_EQ(window.CursorPosition(), (Point{100, 100}));
@@ -140,7 +133,7 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     ASSERT_TRUE(input.Acquire(InputDevice::Mouse));
     Xdo("key Escape q KP_5 KP_Decimal Delete BackSpace");
     Xdo("type 'Hi 7'");
-    got = Pump(window);
+    got = testwindow::DrainMessages(window);
     EXPECT_EQ(Params(got, kMsgKeyDown), (std::vector<uintptr_t>{kVkEscape, 'Q', kVkNumpad0 + 5, kVkDecimal, kVkDelete,
                                                                 kVkBack, kVkShift, 'H', 'I', kVkSpace, '7'}));
     EXPECT_EQ(Params(got, kMsgChar), (std::vector<uintptr_t>{'q', '5', '.', 'H', 'i', ' ', '7'}));
@@ -163,7 +156,7 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     for (const auto& h : held)
     {
         Xdo(std::string("keydown ") + h.name);
-        Pump(window);
+        testwindow::DrainMessages(window);
         KeyboardState keys{};
         ASSERT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
         EXPECT_EQ(keys[h.key], kInputHeld) << h.name;
@@ -178,13 +171,13 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     }
 
     MouseState mouse;
-    Pump(window);
+    testwindow::DrainMessages(window);
     ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
     Xdo("mousemove_relative -- 30 -20");
     Xdo("mousedown 1");
     Xdo("mousedown 3");
     Xdo("click 4");
-    got = Pump(window);
+    got = testwindow::DrainMessages(window);
     EXPECT_FALSE(Params(got, kMsgSetCursor).empty());
     ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
     EXPECT_EQ(mouse.x, 30);
@@ -196,7 +189,7 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     EXPECT_EQ(window.CursorPosition(), (Point{130, 80}));
     Xdo("mouseup 1");
     Xdo("mouseup 3");
-    Pump(window);
+    testwindow::DrainMessages(window);
     ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
     EXPECT_EQ(mouse.buttons[0], 0);
     EXPECT_EQ(mouse.x, 0);

@@ -91,7 +91,8 @@ void Centre(QrImagePixels& p, const std::string& text, Rgb colour, uint32_t maxS
 
 QrImagePixels MakePicture(Look look, uint32_t w, uint32_t h, const std::string& label, Rgb base)
 {
-    auto shade = [](Rgb c, float f) {
+    auto shade = [](Rgb c, float f)
+    {
         auto s = [f](uint8_t v) { return uint8_t(std::clamp(v * f, 0.0f, 255.0f)); };
         return Rgb{s(c.r), s(c.g), s(c.b)};
     };
@@ -215,8 +216,8 @@ void AddButton(tools::PackContents& pack, const ButtonSpec& b, const std::vector
     const tools::BmpOptions eight{8, false, 0};
     AddPicture(pack, b.normal, ToPalettised(MakePicture(Look::kButton, b.width, b.height, b.label, b.colour)), eight,
                groups);
-    AddPicture(pack, b.pressed, ToPalettised(MakePicture(Look::kPressed, b.width, b.height, b.label, b.colour)),
-               eight, groups);
+    AddPicture(pack, b.pressed, ToPalettised(MakePicture(Look::kPressed, b.width, b.height, b.label, b.colour)), eight,
+               groups);
 }
 
 void AddScreens(tools::PackContents& pack)
@@ -250,8 +251,8 @@ void AddScreens(tools::PackContents& pack)
     const Look toggle[] = {Look::kHover, Look::kPressed, Look::kHover, Look::kButton};
     const Rgb toggleColour[] = {green, green, {170, 130, 40}, {170, 130, 40}};
     for (uint32_t i = 0; i < 4; ++i)
-        AddPicture(pack, 45 + i, ToPalettised(MakePicture(toggle[i], 140, 32, "SKILL", toggleColour[i])),
-                   {8, false, 0}, {7});
+        AddPicture(pack, 45 + i, ToPalettised(MakePicture(toggle[i], 140, 32, "SKILL", toggleColour[i])), {8, false, 0},
+                   {7});
     AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 110, 36}, {7});
 
     // Save and load share their buttons: those items sit in both groups.

@@ -26,10 +26,7 @@ public:
         m_state = m_state * 1664525u + 1013904223u;
         return float(int32_t(m_state)) / 2147483648.0f;
     }
-    float Uniform(float low, float high)
-    {
-        return low + (high - low) * (Next() * 0.5f + 0.5f);
-    }
+    float Uniform(float low, float high) { return low + (high - low) * (Next() * 0.5f + 0.5f); }
 
 private:
     uint32_t m_state;
