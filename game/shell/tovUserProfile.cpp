@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "Path.h"
 #include "qrxRegistry.h"
+#include "tovInstallSettings.h"
 #include "tovRegistryKey.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <unistd.h>
 
 namespace
@@ -25,7 +27,6 @@ constexpr const char* kDefaultTown = "Lake City";
 constexpr const char* kDefaultState = "Florida";
 
 tovMachineCaps g_caps;
-std::string g_profileFolder = "Users";
 
 bool InUnitRange(float v)
 {
@@ -322,25 +323,22 @@ tovUserProfile& TheUserProfile()
     return profile;
 }
 
-void SetProfileFolder(const std::string& folder)
-{
-    g_profileFolder = folder;
-}
-
-const std::string& GetProfileFolder()
-{
-    return g_profileFolder;
-}
-
 std::string ProfileFilePath(const char* name)
 {
-    return plat::JoinPath(g_profileFolder, std::string(name) + ".wuo");
+    const std::string_view n(name);
+    if (n.find_first_of("/\\") != std::string_view::npos || n == "." || n == "..")
+        return std::string();
+    return UsersFilePath((std::string(name) + ".wuo").c_str());
 }
 
 tovProfileLoad LoadUserProfile(tovUserProfile& profile)
 {
-    const std::string wanted = ProfileFilePath(profile.GetName());
-    const std::string path = plat::FindPathCaseInsensitive(wanted, plat::PathKind::kFile).value_or(wanted);
+    const std::string path = ProfileFilePath(profile.GetName());
+    if (path.empty())
+    {
+        profile.SetDefaults(false);
+        return tovProfileLoad::kRefused;
+    }
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr)
     {
@@ -374,6 +372,8 @@ bool SaveUserProfile(const tovUserProfile& profile)
     out.U32(tovUserProfile::kBodySize);
     profile.WriteBody(out);
     const std::string path = ProfileFilePath(profile.GetName());
+    if (path.empty())
+        return false;
     const std::string temp = path + ".tmp" + std::to_string(getpid());
     if (!plat::WriteFile(temp, out.Buffer().data(), out.Size()))
     {

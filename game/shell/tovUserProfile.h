@@ -154,10 +154,7 @@ private:
 // The program-wide profile.
 tovUserProfile& TheUserProfile();
 
-// The folder profiles live in ("Users" under the writable data folder); set at start-up.
-void SetProfileFolder(const std::string& folder);
-const std::string& GetProfileFolder();
-// "<folder>/<name>.wuo".
+// "<name>.wuo" in the Users folder; empty for a name that would lead out of it.
 std::string ProfileFilePath(const char* name);
 
 enum class tovProfileLoad

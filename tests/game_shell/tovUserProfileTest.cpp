@@ -7,6 +7,7 @@
 #include "MemoryConfigStore.h"
 #include "TestFiles.h"
 #include "qrxRegistry.h"
+#include "tovInstallSettings.h"
 #include "tovRegistryKey.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,14 @@ protected:
     {
         SetSettingsStore(&m_store);
         plat::SetDebugSink(&m_log);
-        SetProfileFolder(m_dir.Path());
+        SetWritableRoot(m_dir.Path());
+        CreateWritableFolders();
         SetMachineCaps({});
     }
     void TearDown() override
     {
         SetSettingsStore(nullptr);
+        SetWritableRoot("");
         plat::SetDebugSink(nullptr);
         SetMachineCaps({});
     }
@@ -129,7 +132,7 @@ TEST_F(tovUserProfileTest, SavedProfileLoadsBackUnderItsName)
 {
     tovUserProfile p = Distinct();
     ASSERT_TRUE(SaveUserProfile(p));
-    EXPECT_EQ(Read(m_dir.File("Mary Ellen.wuo")), FileBytes(p));
+    EXPECT_EQ(Read(m_dir.File("Users/Mary Ellen.wuo")), FileBytes(p));
 
     tovUserProfile loaded;
     loaded.SetName("mary ellen", false);
@@ -141,7 +144,7 @@ TEST_F(tovUserProfileTest, SavedProfileLoadsBackUnderItsName)
               [&]
               {
                   std::vector<std::string> names;
-                  for (const auto& e : std::filesystem::directory_iterator(m_dir.Path()))
+                  for (const auto& e : std::filesystem::directory_iterator(m_dir.File("Users")))
                       names.push_back(e.path().filename().string());
                   return names;
               }())
@@ -157,10 +160,16 @@ TEST_F(tovUserProfileTest, MissingProfileIsCreatedWithDefaults)
     EXPECT_FLOAT_EQ(p.GetVolume1(), 0.733f);
     EXPECT_EQ(p.GetTackle(), tovUserProfile::DefaultTackle());
     EXPECT_EQ(p.GetCareer(2), tovUserProfile::CareerRow{});
-    EXPECT_EQ(Read(m_dir.File("Newcomer.wuo")), FileBytes(p));
+    EXPECT_EQ(Read(m_dir.File("Users/Newcomer.wuo")), FileBytes(p));
 
-    SetProfileFolder(m_dir.File("no such folder"));
+    SetWritableRoot(m_dir.File("no such folder"));
     EXPECT_EQ(LoadUserProfile(p), tovProfileLoad::kCreateFailed);
+
+    SetWritableRoot(m_dir.Path());
+    p.SetName("..\\escape", false);
+    EXPECT_FALSE(SaveUserProfile(p)) << "a name never leads out of the Users folder";
+    EXPECT_EQ(LoadUserProfile(p), tovProfileLoad::kRefused);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("escape.wuo")));
 }
 
 // Every damaged file is refused: defaults in memory, the file on disk untouched.
@@ -201,7 +210,7 @@ TEST_F(tovUserProfileTest, DamagedFilesAreRefusedAndLeftAlone)
         damaged.push_back(b);
     }
 
-    const std::string path = m_dir.File("Mary Ellen.wuo");
+    const std::string path = m_dir.File("Users/Mary Ellen.wuo");
     for (size_t i = 0; i < damaged.size(); ++i)
     {
         SCOPED_TRACE("damaged file " + std::to_string(i) + ", " + std::to_string(damaged[i].size()) + " bytes");
@@ -221,12 +230,12 @@ TEST_F(tovUserProfileTest, FailedSaveKeepsTheOldFile)
 {
     tovUserProfile p = Distinct();
     ASSERT_TRUE(SaveUserProfile(p));
-    const std::vector<uint8_t> before = Read(m_dir.File("Mary Ellen.wuo"));
+    const std::vector<uint8_t> before = Read(m_dir.File("Users/Mary Ellen.wuo"));
     // The temporary file cannot be made where a folder of its name stands.
-    std::filesystem::create_directory(m_dir.File("Mary Ellen.wuo.tmp" + std::to_string(getpid())));
+    std::filesystem::create_directory(m_dir.File("Users/Mary Ellen.wuo.tmp" + std::to_string(getpid())));
     p.SetTown("Elsewhere");
     EXPECT_FALSE(SaveUserProfile(p));
-    EXPECT_EQ(Read(m_dir.File("Mary Ellen.wuo")), before);
+    EXPECT_EQ(Read(m_dir.File("Users/Mary Ellen.wuo")), before);
 }
 
 TEST_F(tovUserProfileTest, TextsAreCutAt259AndTheNameCanBeStored)
@@ -272,7 +281,7 @@ TEST_F(tovUserProfileTest, NewProfileDetailFollowsDisplayAndProcessor)
         EXPECT_FLOAT_EQ(p.GetDetail(), c.detail) << c.caps.videoMemory;
         EXPECT_EQ(p.GetStoredDetail(), p.GetDetail());
     }
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Angler.wuo"))) << "no save asked";
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Users/Angler.wuo"))) << "no save asked";
 }
 
 TEST_F(tovUserProfileTest, CatchesAndFinishesAddToTheirRowAndSave)
@@ -297,11 +306,11 @@ TEST_F(tovUserProfileTest, CatchesAndFinishesAddToTheirRowAndSave)
     EXPECT_EQ(row[tovUserProfile::kWinnings], 5300);
     EXPECT_EQ(row[tovUserProfile::kPlaceSum], 1 + 5 + 6);
     EXPECT_EQ(p.GetCareer(0), tovUserProfile::CareerRow{});
-    EXPECT_EQ(Read(m_dir.File("Recorder.wuo")), FileBytes(p)) << "every record is saved at once";
+    EXPECT_EQ(Read(m_dir.File("Users/Recorder.wuo")), FileBytes(p)) << "every record is saved at once";
 
-    std::filesystem::remove(m_dir.File("Recorder.wuo"));
+    std::filesystem::remove(m_dir.File("Users/Recorder.wuo"));
     p.RecordBassCatch(90, 4, 1);
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Recorder.wuo"))) << "another species does not save";
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Users/Recorder.wuo"))) << "another species does not save";
 }
 
 } // namespace
