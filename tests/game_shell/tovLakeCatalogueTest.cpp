@@ -148,3 +148,27 @@ TEST_F(tovLakeCatalogueTest, RandomChoiceTakesOnlyInstalledCandidates)
 }
 
 } // namespace
+
+TEST(tovLakeCatalogueSampleTest, SampleLakesGiveEveryValueTheCatalogueReads)
+{
+    SetInstallRoot(testfiles::DataDir());
+    SetInstallType(0);
+    tovLakeCatalogue cat;
+    EXPECT_EQ(cat.CountLakes(0), 4);
+    EXPECT_EQ(cat.GetLakeMask(), 3u) << "one lake has no id, one shares the first's";
+    EXPECT_EQ(cat.GetLakeIdAt(cat.FindLakeIndex(0)), 0);
+    EXPECT_TRUE(cat.GetEntries()[static_cast<size_t>(cat.FindLakeIndex(0))].path.ends_with("Clearwater"));
+    for (int32_t id : {0, 1})
+    {
+        cat.SelectLake(nullptr, id);
+        const tovLakeValues& v = cat.GetValues();
+        EXPECT_FALSE(v.text.empty());
+        EXPECT_GT(v.intList[0], v.intList[4]) << "prizes fall with the place";
+        EXPECT_LT(v.pair1[0], v.pair1[1]);
+        EXPECT_LT(v.pair2[0], v.pair2[1]);
+        for (size_t bass : {3u, 10u, 11u})
+            EXPECT_GT(v.speciesTables[1][bass], 0.0f) << "computer anglers can catch bass";
+        EXPECT_LT(v.speciesTriples[3][0], v.speciesTriples[3][1]);
+    }
+    SetInstallRoot(".");
+}
