@@ -2,6 +2,7 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
+#include "tovUserProfile.h"
 
 #include <cmath>
 
@@ -86,4 +87,9 @@ tovGameClock& TheGameClock()
 {
     static tovGameClock clock;
     return clock;
+}
+
+void ResetGameClock()
+{
+    TheGameClock().Restart(TheUserProfile().GetSetting0(false));
 }

@@ -49,3 +49,5 @@ public:
 
 // The program-wide clock, built before the program starts.
 tovGameClock& TheGameClock();
+// Restarts the program-wide clock for a new day at the profile's day-length level.
+void ResetGameClock();

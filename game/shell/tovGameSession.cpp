@@ -1,0 +1,113 @@
+#include "tovGameSession.h"
+
+#include "tovGameClock.h"
+#include "tovLakeCatalogue.h"
+#include "tovSessionHooks.h"
+#include "tovUserProfile.h"
+
+#include <algorithm>
+
+namespace
+{
+
+int32_t g_liveSessions = 0;
+
+} // namespace
+
+int32_t& RemainingTime()
+{
+    static int32_t remaining = 0;
+    return remaining;
+}
+
+tovGameSession::tovGameSession()
+{
+    ++g_liveSessions;
+}
+
+tovGameSession::~tovGameSession()
+{
+    m_current = nullptr;
+    m_anglers.clear();
+    if (--g_liveSessions == 0)
+        TheLakeCatalogue().Clear();
+}
+
+void tovGameSession::StartGame(int32_t mode, bool createAnglers)
+{
+    tovUserProfile& profile = TheUserProfile();
+    profile.SetDetail(profile.GetStoredDetail());
+    SaveUserProfile(profile);
+    const int32_t row = GetSkillLevel(false);
+    if ((mode == kTournament || mode == kSeason) && row >= 0 && row < tovUserProfile::kCareerRows)
+    {
+        int32_t& games = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
+        games = static_cast<int32_t>(static_cast<uint32_t>(games) + 1u);
+        SaveUserProfile(profile);
+    }
+    RemainingTime() = 0;
+    m_mode = mode;
+    ClearAnglers();
+    NextDay();
+    if (createAnglers)
+    {
+        tovRigFactory& factory = GetRigFactory();
+        if (QrPointer<tovAnglerRigBase> local = factory.CreateLocalRig(profile.GetDetail() < 0.2f))
+            AddAngler(local.Get(), true);
+        if (mode != kPractice)
+            for (int32_t i = 0; i < kComputerAnglers; ++i)
+                if (QrPointer<tovAnglerRigBase> rig = factory.CreateComputerRig(profile.GetDetail() < 0.95f))
+                    AddAngler(rig.Get(), false);
+    }
+    GetFishingModeHooks().BeginGame(*this);
+}
+
+void tovGameSession::SetDay(int32_t day, bool /*force*/)
+{
+    m_day = day;
+    ResetGameClock();
+}
+
+void tovGameSession::AddAngler(tovAnglerRigBase* angler, bool makeCurrent)
+{
+    m_anglers.emplace_back(angler);
+    if (makeCurrent)
+        m_current = angler;
+}
+
+void tovGameSession::RemoveAngler(tovAnglerRigBase* angler)
+{
+    const auto it = std::find(m_anglers.begin(), m_anglers.end(), angler);
+    if (it == m_anglers.end())
+        return;
+    // Held until the end, so the current pointer never dangles while the vector changes.
+    const QrPointer<tovAnglerRigBase> keep = *it;
+    m_anglers.erase(it);
+    if (m_current == angler)
+        m_current = m_anglers.empty() ? nullptr : m_anglers.front();
+}
+
+void tovGameSession::SetCurrentAngler(tovAnglerRigBase* angler)
+{
+    if (m_current == angler)
+        return;
+    if (angler != nullptr && std::find(m_anglers.begin(), m_anglers.end(), angler) == m_anglers.end())
+        return;
+    m_current = angler;
+}
+
+void tovGameSession::ClearAnglers()
+{
+    m_current = nullptr;
+    GetFishingModeHooks().EndGame();
+    m_anglers.clear();
+}
+
+void tovGameSession::ClearDayRecords()
+{
+    m_dayFlags = {};
+    m_dayValues1 = {};
+    m_dayValues2 = {};
+    m_dayResults1 = {};
+    m_dayResults2 = {};
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The one running game: its mode, its day, the anglers taking part and which of them the
+// local player controls. The application creates it at start-up; the game-mode screens start
+// games through it, the fishing mode builds its world from it, the weigh-in reads it and
+// saved games store its day fields. Main thread only.
+
+#include "QrPointer.h"
+#include "tovAnglerRigBase.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class tovGameSession
+{
+public:
+    enum Mode : int32_t
+    {
+        kQuickFish = 0,
+        kPractice = 1,
+        kTournament = 2,
+        kSeason = 3,
+    };
+    static constexpr int32_t kDays = 4;
+    static constexpr int32_t kComputerAnglers = 4;
+
+    tovGameSession();
+    virtual ~tovGameSession();
+    tovGameSession(const tovGameSession&) = delete;
+    tovGameSession& operator=(const tovGameSession&) = delete;
+
+    void StartGame(int32_t mode, bool createAnglers);
+    void RestartGame() { StartGame(m_mode, true); }
+    void SetDay(int32_t day, bool force);
+    void NextDay() { SetDay(m_day + 1, false); }
+    int32_t GetDay() const { return m_day; }
+    int32_t GetMode() const { return m_mode; }
+    int32_t GetSkillLevel(bool /*forceLocal*/) const { return m_skillLevel; }
+    void SetSkillLevel(int32_t level, bool /*flag*/) { m_skillLevel = level; }
+
+    void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
+    void RemoveAngler(tovAnglerRigBase* angler);
+    void SetCurrentAngler(tovAnglerRigBase* angler);
+    // Null or a new reference to the local player's angler.
+    QrPointer<tovAnglerRigBase> GetCurrentAngler() const { return m_current; }
+    void ClearAnglers();
+    const std::vector<QrPointer<tovAnglerRigBase>>& GetAnglers() const { return m_anglers; }
+
+    // Zeroes the day flags, day values and day results (a new game chosen on the screens).
+    void ClearDayRecords();
+
+    // Stored with saved games, in this order.
+    std::array<uint8_t, kDays> m_dayFlags{};
+    std::array<int32_t, kDays> m_dayValues1{};
+    std::array<int32_t, kDays> m_dayValues2{};
+    std::array<int32_t, 128> m_block{};
+    std::array<int32_t, kDays> m_dayResults1{};
+    std::array<int32_t, kDays> m_dayResults2{};
+    // Set when a saved game has just been loaded; the fishing mode clears it.
+    bool m_resumed = false;
+
+private:
+    int32_t m_mode = kQuickFish;
+    std::vector<QrPointer<tovAnglerRigBase>> m_anglers;
+    QrPointer<tovAnglerRigBase> m_current;
+    int32_t m_skillLevel = 0;
+    int32_t m_day = 0;
+};
+
+// Game seconds the player gave back by weighing in early; cleared when a game starts.
+int32_t& RemainingTime();

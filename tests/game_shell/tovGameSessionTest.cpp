@@ -1,0 +1,175 @@
+#include "tovGameSession.h"
+
+#include "Clock.h"
+#include "DebugOutput.h"
+#include "TestFiles.h"
+#include "tovGameClock.h"
+#include "tovInstallSettings.h"
+#include "tovSessionHooks.h"
+#include "tovUserProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+int g_liveRigs = 0;
+
+class TestRig : public tovAnglerRigBase
+{
+public:
+    explicit TestRig(bool lowDetail, bool local) : m_lowDetail(lowDetail), m_local(local) { ++g_liveRigs; }
+    bool m_lowDetail;
+    bool m_local;
+
+protected:
+    ~TestRig() override { --g_liveRigs; }
+};
+
+class TestFactory : public tovRigFactory
+{
+public:
+    QrPointer<tovAnglerRigBase> CreateLocalRig(bool lowDetail) override { return new TestRig(lowDetail, true); }
+    QrPointer<tovAnglerRigBase> CreateComputerRig(bool lowDetail) override { return new TestRig(lowDetail, false); }
+};
+
+class TestHooks : public tovFishingModeHooks
+{
+public:
+    void BeginGame(tovGameSession& session) override { begun.push_back(session.GetAnglers().size()); }
+    void EndGame() override { liveAtEnd.push_back(g_liveRigs); }
+    std::vector<size_t> begun;
+    std::vector<int> liveAtEnd;
+};
+
+class tovGameSessionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        plat::SetCurrentClock(&m_time);
+        plat::SetDebugSink(&m_log);
+        SetWritableRoot(m_dir.Path());
+        CreateWritableFolders();
+        SetRigFactory(&m_factory);
+        SetFishingModeHooks(&m_hooks);
+        m_savedProfile = TheUserProfile();
+        TheUserProfile().SetDefaults(false);
+    }
+    void TearDown() override
+    {
+        TheUserProfile() = m_savedProfile;
+        SetRigFactory(nullptr);
+        SetFishingModeHooks(nullptr);
+        SetWritableRoot("");
+        plat::SetDebugSink(nullptr);
+        plat::SetCurrentClock(nullptr);
+    }
+
+    static TestRig* Rig(const QrPointer<tovAnglerRigBase>& p) { return static_cast<TestRig*>(p.Get()); }
+
+    plat::ManualClock m_time{1'000'000'000};
+    plat::RecordingDebugSink m_log;
+    testfiles::TempDir m_dir;
+    TestFactory m_factory;
+    TestHooks m_hooks;
+    tovUserProfile m_savedProfile;
+};
+
+TEST_F(tovGameSessionTest, StartingAGameMakesItsAnglersAndAdvancesTheDay)
+{
+    TheUserProfile().SetStoredDetail(0.5f);
+    TheUserProfile().SetSetting0(0);
+    {
+        tovGameSession session;
+        session.StartGame(tovGameSession::kQuickFish, true);
+        ASSERT_EQ(session.GetAnglers().size(), 5u);
+        EXPECT_EQ(session.GetCurrentAngler(), session.GetAnglers()[0]);
+        EXPECT_TRUE(Rig(session.GetAnglers()[0])->m_local);
+        EXPECT_FALSE(Rig(session.GetAnglers()[0])->m_lowDetail) << "0.5 is not below 0.2";
+        EXPECT_TRUE(Rig(session.GetAnglers()[4])->m_lowDetail) << "0.5 is below 0.95";
+        EXPECT_FALSE(Rig(session.GetAnglers()[4])->m_local);
+        EXPECT_EQ(TheUserProfile().GetDetail(), 0.5f) << "the stored detail becomes current";
+        EXPECT_EQ(session.GetDay(), 1);
+        EXPECT_EQ(TheGameClock().GetRealLength(), 600.0) << "the profile's day length";
+
+        session.StartGame(tovGameSession::kPractice, true);
+        EXPECT_EQ(session.GetAnglers().size(), 1u);
+        EXPECT_EQ(g_liveRigs, 1) << "the first game's anglers are gone";
+        EXPECT_EQ(session.GetDay(), 2);
+        EXPECT_EQ(m_hooks.begun, (std::vector<size_t>{5, 1}));
+        EXPECT_EQ(m_hooks.liveAtEnd, (std::vector<int>{0, 5})) << "the game ends before its anglers go";
+
+        session.StartGame(tovGameSession::kTournament, false);
+        EXPECT_TRUE(session.GetAnglers().empty());
+        EXPECT_EQ(session.GetCurrentAngler(), nullptr);
+    }
+    EXPECT_EQ(g_liveRigs, 0);
+}
+
+TEST_F(tovGameSessionTest, OnlyTournamentAndSeasonCountAGameInTheSkillsRow)
+{
+    TheUserProfile().SetName("Counter", false);
+    tovGameSession session;
+    session.SetSkillLevel(2, false);
+    for (int32_t mode : {0, 1, 2, 3, 2})
+        session.StartGame(mode, false);
+    EXPECT_EQ(TheUserProfile().GetCareer(2)[tovUserProfile::kGamesStarted], 3);
+    EXPECT_EQ(TheUserProfile().GetCareer(0)[tovUserProfile::kGamesStarted], 0);
+
+    tovUserProfile onDisk;
+    onDisk.SetName("Counter", false);
+    ASSERT_EQ(LoadUserProfile(onDisk), tovProfileLoad::kLoaded);
+    EXPECT_EQ(onDisk.GetCareer(2)[tovUserProfile::kGamesStarted], 3) << "saved at once";
+}
+
+TEST_F(tovGameSessionTest, CurrentAnglerStaysOneOfTheSessions)
+{
+    tovGameSession session;
+    QrPointer<tovAnglerRigBase> a = new TestRig(false, true);
+    QrPointer<tovAnglerRigBase> b = new TestRig(false, false);
+    QrPointer<tovAnglerRigBase> c = new TestRig(false, false);
+    QrPointer<tovAnglerRigBase> stranger = new TestRig(false, false);
+    session.AddAngler(a.Get(), false);
+    session.AddAngler(b.Get(), true);
+    session.AddAngler(c.Get(), false);
+    EXPECT_EQ(session.GetCurrentAngler(), b);
+    EXPECT_EQ(b->GetRefCount(), 3u) << "ours, the vector's and the current one's";
+
+    session.SetCurrentAngler(stranger.Get());
+    EXPECT_EQ(session.GetCurrentAngler(), b) << "not in the session";
+    session.RemoveAngler(b.Get());
+    EXPECT_EQ(session.GetCurrentAngler(), a) << "the first remaining";
+    EXPECT_EQ(b->GetRefCount(), 1u);
+    session.RemoveAngler(stranger.Get());
+    EXPECT_EQ(session.GetAnglers().size(), 2u);
+    session.SetCurrentAngler(c.Get());
+    session.RemoveAngler(a.Get());
+    EXPECT_EQ(session.GetCurrentAngler(), c) << "removing another keeps the current";
+    session.RemoveAngler(c.Get());
+    EXPECT_EQ(session.GetCurrentAngler(), nullptr);
+    EXPECT_TRUE(session.GetAnglers().empty());
+    session.AddAngler(a.Get(), true);
+    session.SetCurrentAngler(nullptr);
+    EXPECT_EQ(session.GetCurrentAngler(), nullptr);
+}
+
+TEST_F(tovGameSessionTest, WithoutTheHigherLayersAGameStartsEmptyAndSaysSo)
+{
+    SetRigFactory(nullptr);
+    SetFishingModeHooks(nullptr);
+    tovGameSession session;
+    session.StartGame(tovGameSession::kQuickFish, true);
+    EXPECT_TRUE(session.GetAnglers().empty());
+    const std::vector<std::string> lines = m_log.Lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("not built yet") != std::string::npos; }),
+              7)
+        << "end, one local and four computer rigs, begin";
+}
+
+} // namespace

@@ -1,0 +1,174 @@
+#include "tovLakeCatalogue.h"
+
+#include "DebugOutput.h"
+#include "PackWriter.h"
+#include "TestFiles.h"
+#include "tovInstallSettings.h"
+#include "uRandom.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+namespace
+{
+
+using Keys = std::map<uint32_t, std::string>;
+
+class tovLakeCatalogueTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        plat::SetDebugSink(&m_log);
+        std::filesystem::create_directories(m_dir.File("Lakes"));
+        SetInstallRoot(m_dir.Path());
+        SetDiscRoot(m_dir.Path());
+        SetInstallType(0);
+    }
+    void TearDown() override
+    {
+        plat::SetDebugSink(nullptr);
+        SetInstallRoot(".");
+        SetDiscRoot(".");
+    }
+
+    void Pack(const std::string& name, const Keys& keys)
+    {
+        tools::PackContents contents;
+        for (const auto& [key, text] : keys)
+            contents.Add({0x80000007, key, 0, {}, std::vector<uint8_t>(text.begin(), text.end())}, {0});
+        std::string error;
+        ASSERT_TRUE(tools::WritePackFiles(contents, m_dir.File("Lakes/" + name), error)) << error;
+    }
+
+    plat::RecordingDebugSink m_log;
+    testfiles::TempDir m_dir;
+};
+
+TEST_F(tovLakeCatalogueTest, ListsEveryPackInNameOrderWithItsId)
+{
+    Pack("Alder", {{72, "2"}});
+    Pack("Birch", {{85, "no id"}});
+    Pack("Cedar", {{72, "2"}});
+    Pack("Delta", {{72, "31"}});
+    Pack("Elm", {{72, "0"}});
+    std::ofstream(m_dir.File("Lakes/Broken.waf")) << "not a pack";
+    std::ofstream(m_dir.File("Lakes/readme.txt")) << "not a lake";
+
+    tovLakeCatalogue cat;
+    EXPECT_EQ(cat.CountLakes(0), 6) << "every pack is listed, even one without an id or unreadable";
+    EXPECT_EQ(cat.GetLakeMask(), (1u << 0) | (1u << 2) | (1u << 31));
+    EXPECT_EQ(cat.GetLakeIdAt(0), 2);
+    EXPECT_EQ(cat.GetLakeIdAt(1), -1) << "Birch";
+    EXPECT_EQ(cat.GetLakeIdAt(2), -1) << "Broken";
+    EXPECT_EQ(cat.GetLakeIdAt(6), -1);
+    EXPECT_EQ(cat.FindLakeIndex(2), 0) << "the first of two packs with one id";
+    EXPECT_EQ(cat.FindLakeIndex(7), -1);
+    EXPECT_EQ(cat.CountLakes(0xffffffffu), 2) << "id 31 is not counted";
+    EXPECT_EQ(cat.CountLakes(1u << 2), 1);
+    EXPECT_EQ(cat.GetEntries()[4].path, m_dir.File("Lakes/Delta"));
+}
+
+TEST_F(tovLakeCatalogueTest, SelectingReadsTheLakesValuesAndKeepsWhatIsMissing)
+{
+    Keys first = {{72, "0"},     {76, "first.txt"}, {85, "First Lake"}, {81, "50,25,15,10,5"},
+                  {83, "55,95"}, {84, "58,80"},     {82, "35"},         {78, "12"},
+                  {79, "34"}};
+    for (uint32_t k = 0; k < 17; ++k)
+    {
+        first[k] = std::to_string(k) + ".5";
+        first[30 + k] = "1." + std::to_string(k);
+        first[50 + k] = "2";
+        first[2000 + k] = "0.25";
+    }
+    Pack("First", first);
+    Pack("Second", {{72, "1"}, {81, "70"}, {83, "40"}, {2100, "3"}, {2003, "junk"}, {82, "1e99"}});
+
+    tovLakeCatalogue cat;
+    cat.SelectLake(nullptr, 0);
+    const tovLakeValues& v = cat.GetValues();
+    EXPECT_EQ(cat.GetCurrentLakeId(), 0);
+    EXPECT_EQ(cat.GetLakeFilePath(), m_dir.File("Lakes/First"));
+    EXPECT_EQ(v.descriptionPath, m_dir.File("Lakes/first.txt"));
+    EXPECT_EQ(v.text, "First Lake");
+    EXPECT_EQ(v.speciesTriples[3], (std::array<float, 3>{1.3f, 2.0f, 3.5f}));
+    EXPECT_EQ(v.speciesTables[0][16], 0.25f);
+    EXPECT_EQ(v.intList, (std::array<int32_t, 5>{50, 25, 15, 10, 5}));
+    EXPECT_EQ(v.pair1, (std::array<int32_t, 2>{55, 95}));
+    EXPECT_EQ(v.pair2, (std::array<int32_t, 2>{58, 80}));
+    EXPECT_EQ((std::array<int32_t, 3>{v.valueA, v.valueB, v.valueC}), (std::array<int32_t, 3>{35, 12, 34}));
+
+    cat.SelectLake(nullptr, 1);
+    EXPECT_EQ(cat.GetCurrentLakeIndex(), 1);
+    EXPECT_EQ(v.speciesTriples[3], (std::array<float, 3>{1.3f, 2.0f, 3.5f})) << "triples stay";
+    EXPECT_EQ(v.speciesTables[0][16], 0.0f) << "tables do not";
+    EXPECT_EQ(v.speciesTables[0][3], 0.0f) << "text that is no number";
+    EXPECT_EQ(v.speciesTables[1][0], 3.0f);
+    EXPECT_EQ(v.intList, (std::array<int32_t, 5>{70, 25, 15, 10, 5})) << "only the items present";
+    EXPECT_EQ(v.pair1, (std::array<int32_t, 2>{40, 90}));
+    EXPECT_EQ(v.pair2, (std::array<int32_t, 2>{60, 77}));
+    EXPECT_EQ(v.valueA, 1);
+    EXPECT_EQ(v.valueB, 100);
+    EXPECT_EQ(v.text, "");
+
+    cat.SelectLake(nullptr, 5);
+    EXPECT_EQ(cat.GetCurrentLakeId(), 1) << "an id no pack has selects nothing";
+}
+
+TEST_F(tovLakeCatalogueTest, RandomChoiceTakesOnlyInstalledCandidates)
+{
+    Pack("A", {{72, "1"}});
+    Pack("B", {{72, "4"}});
+    Pack("C", {{72, "31"}});
+    tovLakeCatalogue cat;
+    SharedRandom().seed(7);
+    std::set<int32_t> chosen;
+    for (int i = 0; i < 40; ++i)
+    {
+        ASSERT_TRUE(cat.SelectRandomLake(nullptr, 0));
+        chosen.insert(cat.GetCurrentLakeId());
+    }
+    EXPECT_EQ(chosen, (std::set<int32_t>{1, 4}));
+
+    ASSERT_TRUE(cat.SelectRandomLake(nullptr, (1u << 4) | (1u << 9)));
+    EXPECT_EQ(cat.GetCurrentLakeId(), 4);
+    for (uint32_t mask : {1u << 9, 1u << 31})
+        EXPECT_FALSE(cat.SelectRandomLake(nullptr, mask)) << "no candidate: nothing chosen, no division";
+    EXPECT_EQ(cat.GetCurrentLakeId(), 4);
+
+    std::filesystem::remove_all(m_dir.File("Lakes"));
+    tovLakeCatalogue empty;
+    EXPECT_FALSE(empty.SelectRandomLake(nullptr, 0));
+    EXPECT_EQ(empty.GetCurrentLakeId(), -1);
+}
+
+} // namespace
+
+TEST(tovLakeCatalogueSampleTest, SampleLakesGiveEveryValueTheCatalogueReads)
+{
+    SetInstallRoot(testfiles::DataDir());
+    SetInstallType(0);
+    tovLakeCatalogue cat;
+    EXPECT_EQ(cat.CountLakes(0), 4);
+    EXPECT_EQ(cat.GetLakeMask(), 3u) << "one lake has no id, one shares the first's";
+    EXPECT_EQ(cat.GetLakeIdAt(cat.FindLakeIndex(0)), 0);
+    EXPECT_TRUE(cat.GetEntries()[static_cast<size_t>(cat.FindLakeIndex(0))].path.ends_with("Clearwater"));
+    for (int32_t id : {0, 1})
+    {
+        cat.SelectLake(nullptr, id);
+        const tovLakeValues& v = cat.GetValues();
+        EXPECT_FALSE(v.text.empty());
+        EXPECT_GT(v.intList[0], v.intList[4]) << "prizes fall with the place";
+        EXPECT_LT(v.pair1[0], v.pair1[1]);
+        EXPECT_LT(v.pair2[0], v.pair2[1]);
+        for (size_t bass : {3u, 10u, 11u})
+            EXPECT_GT(v.speciesTables[1][bass], 0.0f) << "computer anglers can catch bass";
+        EXPECT_LT(v.speciesTriples[3][0], v.speciesTriples[3][1]);
+    }
+    SetInstallRoot(".");
+}
