@@ -1,5 +1,6 @@
 #include "QrStream.h"
 
+#include "QrAVObject.h"
 #include "QrAction.h"
 #include "QrCreateFunctionMap.h"
 #include "QrLoadRecord.h"
@@ -120,6 +121,90 @@ std::string QrStream::DescribePosition() const
 void QrStream::Fail(const std::string& what)
 {
     SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": " + what);
+}
+
+std::string QrStream::DescribeObject(const QrObject* object) const
+{
+    if (!object)
+        return "no object";
+    std::string text = object->GetRTTI()->GetName();
+    if (object->GetName())
+        text += plat::Format(" \"%s\"", object->GetName());
+    const auto it = std::find(m_loadOrder.begin(), m_loadOrder.end(), object);
+    if (it != m_loadOrder.end())
+        text += plat::Format(" (link id %u)", m_loadOrderIds[size_t(it - m_loadOrder.begin())]);
+    return text;
+}
+
+bool QrStream::CheckSceneGraph()
+{
+    enum : uint8_t
+    {
+        kOnPath = 1,
+        kDone = 2,
+    };
+    struct Visit
+    {
+        uint8_t state = 0;
+        uint32_t height = 0; // levels below, once done
+    };
+    struct Frame
+    {
+        QrAVObject* object;
+        std::vector<QrAVObject*> links;
+        size_t next = 0;
+        uint32_t height = 0;
+    };
+    std::unordered_map<const QrAVObject*, Visit> visits;
+    std::vector<Frame> path;
+    for (QrObject* loaded : m_loadOrder)
+    {
+        QrAVObject* root = QrDynamicCast<QrAVObject>(loaded);
+        if (!root || visits[root].state != 0)
+            continue;
+        path.push_back({root, {}, 0, 0});
+        root->AppendDescendLinks(path.back().links);
+        visits[root].state = kOnPath;
+        while (!path.empty())
+        {
+            Frame& frame = path.back();
+            if (frame.next == frame.links.size())
+            {
+                Visit& done = visits[frame.object];
+                done.state = kDone;
+                done.height = frame.height;
+                path.pop_back();
+                if (!path.empty())
+                    path.back().height = std::max(path.back().height, done.height + 1);
+                continue;
+            }
+            QrAVObject* link = frame.links[frame.next++];
+            Visit& visit = visits[link];
+            if (visit.state == kOnPath)
+            {
+                Fail(DescribeObject(link) + " is inside its own subtree (below " + DescribeObject(frame.object) + ")");
+                return false;
+            }
+            // Levels above the link plus its own levels below.
+            const uint64_t depth = path.size() + (visit.state == kDone ? uint64_t(visit.height) : 0u);
+            if (depth > kMaxSceneDepth)
+            {
+                Fail(plat::Format("scene graph deeper than %u levels below ", kMaxSceneDepth) +
+                     DescribeObject(path.front().object));
+                return false;
+            }
+            if (visit.state == kDone)
+            {
+                frame.height = std::max(frame.height, visit.height + 1);
+                continue;
+            }
+            visit.state = kOnPath;
+            Frame next{link, {}, 0, 0};
+            link->AppendDescendLinks(next.links);
+            path.push_back(std::move(next));
+        }
+    }
+    return true;
 }
 
 bool QrStream::LoadBytes(void* out, size_t n)
@@ -334,6 +419,10 @@ bool QrStream::LoadFromMemory(const void* buffer, size_t length)
     if (!ok)
     {
         ClearTopLevel();
+        // Links among what was loaded may hold objects in circles: drop them before the holds.
+        for (QrPointer<QrObject>& held : m_held)
+            if (QrAVObject* object = QrDynamicCast<QrAVObject>(held.Get()))
+                object->ReleaseLinks();
         ReleaseLoaded();
     }
     return ok;
@@ -473,6 +562,8 @@ bool QrStream::LoadStream()
         if (Failed())
             return false;
     }
+    if (!CheckSceneGraph())
+        return false;
     // A shared object carries the load records of every record resolved to it.
     for (QrPointer<QrObject>& held : m_held)
         DeleteLoadRecords(held.Get());

@@ -35,6 +35,8 @@ public:
 
     static constexpr const char* kFormatLine = "Quarrender File Format, Version 2.2";
     static constexpr uint32_t kFormatPrefixLength = 32;
+    // Deepest scene graph a file may hold: the world update and the draw recurse per level.
+    static constexpr uint32_t kMaxSceneDepth = 512;
 
     // Error codes of a failed load.
     enum : uint32_t
@@ -94,11 +96,7 @@ public:
     // Takes the owner's next queued link id, in the order they were loaded, and resolves it.
     // Id 0 gives null; an id that names no object, or one not of class T, fails the load.
     QrObject* ResolveLinkID(QrObject* owner, const QrRTTI* rtti);
-    template <class T>
-    T* ResolveLinkID(QrObject* owner)
-    {
-        return static_cast<T*>(ResolveLinkID(owner, &T::ms_RTTI));
-    }
+    template <class T> T* ResolveLinkID(QrObject* owner) { return static_cast<T*>(ResolveLinkID(owner, &T::ms_RTTI)); }
 
     // A linked action joins the running list once the whole file has linked, so a failed
     // load starts nothing and the list comes back in its saved order.
@@ -116,6 +114,8 @@ public:
     bool Failed() const { return m_errorCode != 0 || m_reader.Failed(); }
     // Marks the file as corrupt (code 2) with a context text; the first error is kept.
     void Fail(const std::string& what);
+    // Class, name and link id of a loaded object, for error contexts.
+    std::string DescribeObject(const QrObject* object) const;
     size_t GetOffset() const { return m_reader.Offset(); }
     size_t GetRemaining() const { return m_reader.Remaining(); }
 
@@ -147,8 +147,7 @@ public:
     void SaveString(const std::string& text) { SaveString(text.c_str()); }
 
     // One field list for both directions: reads when loading, writes when saving.
-    template <class T>
-    void Field(T& value)
+    template <class T> void Field(T& value)
     {
         static_assert(std::is_arithmetic_v<T> || std::is_enum_v<T>, "Field takes plain values");
         if constexpr (std::is_same_v<T, bool>)
@@ -184,6 +183,9 @@ private:
     void SetError(uint32_t code, const std::string& message, const std::string& context);
     std::string DescribePosition() const;
     void ReleaseLoaded();
+    // Refuses a graph that the world update or the draw would walk around in a circle, or
+    // deeper than kMaxSceneDepth; walks without recursion.
+    bool CheckSceneGraph();
     void ClearTopLevel();
     void LoadBytesLE(void* out, size_t n);
     void SaveBytesLE(const void* in, size_t n);
