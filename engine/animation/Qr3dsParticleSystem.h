@@ -63,6 +63,8 @@ public:
     };
 
     static constexpr size_t kSpawnRecordBytes = 56;
+    // Live particles a system with a template emits up to (each carries a scene object).
+    static constexpr uint32_t kMaxObjectParticles = 1024;
     // Particle steps the pre-roll may take in all: it runs within the first frame.
     static constexpr uint64_t kPreRollBudget = 1u << 20;
     // The most particles a file may ask for: what one particle geometry can draw.

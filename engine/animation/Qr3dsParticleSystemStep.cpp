@@ -229,7 +229,9 @@ void Qr3dsParticleSystem::Step(float t)
     {
         float x = m_useTotal ? dt / m_lifeSpan * float(m_maxParticles) : dt * m_birthRate;
         x += m_emissionRemainder;
-        const uint32_t room = m_maxParticles - m_activeCount;
+        // A template puts an object into the scene per particle: no more than a frame can take.
+        const uint32_t limit = m_template ? std::min(m_maxParticles, kMaxObjectParticles) : m_maxParticles;
+        const uint32_t room = m_activeCount < limit ? limit - m_activeCount : 0;
         if (std::isnan(x))
         {
             m_emissionRemainder = 0.0f;
