@@ -3,18 +3,10 @@
 // measures what it is given (the transform, clip, light and emit work), once with the
 // display's own rasterizer (the whole frame). The difference is the rasterization; pixels per
 // second count the screen area of the triangles the device was asked to fill.
-#include "DebugOutput.h"
-#include "DisplayConfig.h"
-#include "HeadlessWindowBackend.h"
+#include "HeadlessRenderer.h"
 #include "QrAVObject.h"
 #include "QrCamera.h"
-#include "QrD3DRender.h"
-#include "QrDDContext.h"
-#include "QrDDImage.h"
-#include "QrDisplay.h"
 #include "QrEngineCoreClasses.h"
-#include "QrImage.h"
-#include "QrRenderCreateParams.h"
 #include "QrStream.h"
 #include "Rasterizer.h"
 
@@ -64,26 +56,11 @@ private:
 class Rig
 {
 public:
-    explicit Rig(plat::RasterizerFactory rasterizer)
+    explicit Rig(plat::RasterizerFactory rasterizer) : m_rig(std::move(rasterizer))
     {
         RegisterEngineCoreClasses();
-        plat::SetDebugSink(&m_quiet);
-        m_window.Open(plat::WindowDesc{"bench", 640, 480});
-        m_config.window = &m_window;
-        m_config.rasterizer = std::move(rasterizer);
-        plat::SetDisplayConfig(&m_config);
-        QrDDContext::SetRenderWindow(&m_window);
-        QrD3DRender::SetImageHook();
-        QrRenderCreateParams params;
-        params.window = &m_window;
-        params.flags = QrRenderCreateParams::kFlagZBuffer | 0x8;
-        params.mode = QrRenderCreateParams::kModeWindowed;
-        m_renderer = QrD3DRender::Create(params);
-        if (!m_renderer)
+        if (!m_rig.GetRenderer())
             return;
-        QrImage::AddRenderer(m_renderer.Get(), 0);
-        m_display = new QrDisplay;
-        m_display->SetRenderer(m_renderer.Get());
         m_stream = std::make_unique<QrStream>();
         if (!m_stream->Load((std::string(QR_DATA_DIR) + "/Data/Engine/Render/large_scene.qrf").c_str()))
             return;
@@ -93,7 +70,7 @@ public:
             return;
         m_camera->GetSceneRoot()->UpdateAllInstances();
         m_camera->UpdateAllInstances();
-        m_camera->SetDisplay(m_display.Get());
+        m_camera->SetDisplay(m_rig.GetDisplay());
         m_camera->SetViewportFromDisplay(3);
     }
 
@@ -103,20 +80,6 @@ public:
             m_camera->SetDisplay(nullptr);
         m_camera = nullptr;
         m_stream.reset();
-        if (m_display)
-            m_display->SetRenderer(nullptr);
-        m_display = nullptr;
-        if (m_renderer)
-            QrImage::RemoveRenderer(m_renderer.Get(), 0);
-        m_renderer = nullptr;
-        QrD3DRender::ReleaseCurrentRenderer();
-        QrDDImage::ReleaseAllSurfaces();
-        QrDDImage::SetGlobalObject(nullptr);
-        QrDDImage::SetDirectDraw(nullptr);
-        QrDDContext::ResetProgramState();
-        QrImage::SetCreateHook(nullptr);
-        plat::SetDisplayConfig(nullptr);
-        plat::SetDebugSink(nullptr);
     }
 
     bool Ready() const { return m_camera != nullptr; }
@@ -124,15 +87,11 @@ public:
     void Frame()
     {
         m_camera->RenderFrame(0.0f, 0.0f);
-        m_display->EndFrame();
+        m_rig.GetDisplay()->EndFrame();
     }
 
 private:
-    plat::RecordingDebugSink m_quiet;
-    plat::HeadlessWindowBackend m_window;
-    plat::DisplayConfig m_config;
-    QrPointer<QrD3DRender> m_renderer;
-    QrPointer<QrDisplay> m_display;
+    HeadlessRenderer m_rig;
     std::unique_ptr<QrStream> m_stream;
     QrPointer<QrCamera> m_camera;
 };

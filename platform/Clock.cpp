@@ -36,6 +36,11 @@ uint32_t SteadyClock::TickMs() const
     return TickFromNanoseconds(SteadyNanoseconds());
 }
 
+uint64_t SteadyClock::Nanoseconds() const
+{
+    return SteadyNanoseconds();
+}
+
 double ManualClock::Seconds() const
 {
     return static_cast<double>(Nanoseconds()) * 1e-9;
@@ -63,6 +68,16 @@ Clock& CurrentClock()
 {
     Clock* clock = g_clock.load(std::memory_order_acquire);
     return clock ? *clock : DefaultClock();
+}
+
+uint64_t ReadCounter()
+{
+    return CurrentClock().Nanoseconds() / (1000000000u / kCounterFrequency);
+}
+
+uint32_t GetTimeMs()
+{
+    return CurrentClock().TickMs();
 }
 
 } // namespace plat

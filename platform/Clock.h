@@ -19,6 +19,8 @@ public:
     // Milliseconds since the origin, modulo 2^32: about every 49.7 days it wraps, so callers
     // compare ticks by unsigned difference.
     virtual uint32_t TickMs() const = 0;
+    // Nanoseconds since the origin: the clock's own reading, of which the others are made.
+    virtual uint64_t Nanoseconds() const = 0;
 };
 
 // The one conversion both backends use, so seconds and ticks never disagree.
@@ -33,6 +35,7 @@ class SteadyClock : public Clock
 public:
     double Seconds() const override;
     uint32_t TickMs() const override;
+    uint64_t Nanoseconds() const override;
 };
 
 // Stands still until told to move. Readable from any thread while one thread advances it.
@@ -43,7 +46,7 @@ public:
 
     double Seconds() const override;
     uint32_t TickMs() const override;
-    uint64_t Nanoseconds() const { return m_ns.load(std::memory_order_acquire); }
+    uint64_t Nanoseconds() const override { return m_ns.load(std::memory_order_acquire); }
 
     void SetNanoseconds(uint64_t ns) { m_ns.store(ns, std::memory_order_release); }
     void AdvanceNanoseconds(uint64_t ns) { m_ns.fetch_add(ns, std::memory_order_acq_rel); }
@@ -58,5 +61,12 @@ private:
 // Borrowed: the clock must outlive its installation. Null puts the steady clock back.
 void SetCurrentClock(Clock* clock);
 Clock& CurrentClock();
+
+// The high-resolution counter of the installed clock, in microseconds: counter x 1000 /
+// frequency stays far from overflowing 64 bits for any uptime.
+constexpr uint64_t kCounterFrequency = 1000000;
+uint64_t ReadCounter();
+// Milliseconds of the installed clock, wrapping (the frame timing's base).
+uint32_t GetTimeMs();
 
 } // namespace plat

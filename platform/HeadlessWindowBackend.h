@@ -1,15 +1,28 @@
 #pragma once
-// The window of a run without a display: keeps the last presented frame in memory and
-// writes it as a PNG on request. Leaves out everything a screen would show beyond that.
+// The window of a run without a display: keeps the last presented frame in memory (written
+// as a PNG on request), records titles and message boxes, and takes its messages, focus and
+// pointer from whoever drives it (an input script, a test). Leaves out real placement: the
+// desktop is a fixed size and the frame has no decorations.
 
 #include "WindowBackend.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plat
 {
+
+struct MessageBoxRecord
+{
+    std::string title;
+    std::string text;
+    MessageBoxButtons buttons = MessageBoxButtons::Ok;
+    MessageBoxIcon icon = MessageBoxIcon::None;
+    MessageBoxAnswer answer = MessageBoxAnswer::Ok;
+};
 
 class HeadlessWindowBackend : public WindowBackend
 {
@@ -21,7 +34,43 @@ public:
     uint32_t ClientHeight() const override { return m_height; }
     bool Present(const PixelView& frame) override;
 
+    void SetTitle(const std::string& title) override { m_title = title; }
+    bool SetFullScreen(bool fullScreen) override;
+    bool IsFullScreen() const override { return m_fullScreen; }
+    bool HasFocus() const override { return m_open && m_focus; }
+    Size DesktopSize() const override { return m_desktop; }
+    Rect FrameRect() const override;
+    bool MoveFrameTo(Point topLeft) override;
+    Point CursorPosition() const override { return m_cursor; }
+    void ShowSystemCursor(bool visible) override { m_systemCursorVisible = visible; }
+    bool SetIcon(const PixelView& picture) override;
+    // Recorded, and answered from the queued answers; without one, the first button for
+    // OK and Yes/No, Cancel for Retry/Cancel (so a retry loop cannot run forever).
+    MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text, MessageBoxButtons buttons,
+                                    MessageBoxIcon icon) override;
+
+    // What a driver does in place of a user.
+    void SetDesktopSize(Size size) { m_desktop = size; }
+    // Posts the key-down message of a key number (nothing for unknown numbers).
+    void InjectKeyDown(uint8_t key, bool repeat = false);
+    // Posts one character message per printable ASCII character; others are dropped.
+    void InjectText(std::string_view text);
+    // Focus changes post the activation message; an unchanged focus posts nothing.
+    void SetFocus(bool focus);
+    // Moves the pointer (client coordinates); inside the client area this posts the
+    // set-cursor message.
+    void MoveCursor(Point position);
+    // The user closed the window: the destroy message.
+    void RequestClose();
+    void RequestPaint();
+    void QueueMessageBoxAnswer(MessageBoxAnswer answer) { m_answers.push_back(answer); }
+
+    // How often the window has lost the focus: input devices notice a loss between reads.
+    uint32_t FocusLossCount() const { return m_focusLosses; }
     const std::string& Title() const { return m_title; }
+    bool SystemCursorVisible() const { return m_systemCursorVisible; }
+    bool HasIcon() const { return m_hasIcon; }
+    const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
     uint32_t PresentCount() const { return m_presentCount; }
     // The last frame as presented (its own size), RGB565 pixels row after row.
     uint32_t FrameWidth() const { return m_frameWidth; }
@@ -31,11 +80,24 @@ public:
     // when the file cannot be written.
     bool WritePng(const std::string& path) const;
 
+protected:
+    void PumpEvents() override {}
+
 private:
     bool m_open = false;
     std::string m_title;
     uint32_t m_width = 0;
     uint32_t m_height = 0;
+    bool m_fullScreen = false;
+    bool m_focus = true;
+    uint32_t m_focusLosses = 0;
+    Size m_desktop{1024, 768};
+    Point m_frameOrigin;
+    Point m_cursor;
+    bool m_systemCursorVisible = true;
+    bool m_hasIcon = false;
+    std::deque<MessageBoxAnswer> m_answers;
+    std::vector<MessageBoxRecord> m_boxes;
     uint32_t m_presentCount = 0;
     uint32_t m_frameWidth = 0;
     uint32_t m_frameHeight = 0;

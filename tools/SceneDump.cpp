@@ -9,6 +9,7 @@
 #include "QrProperty.h"
 #include "QrStream.h"
 #include "RecordingRender.h"
+#include "SceneStage.h"
 
 #include <algorithm>
 
@@ -18,11 +19,11 @@ namespace qrfdump
 namespace
 {
 
-int ReportLoadError(std::FILE* out)
+int ReportLoadError(std::FILE* err)
 {
-    std::fprintf(out, "error %u: %s\n", QrStream::LastErrorCode, QrStream::LastErrorMessage.c_str());
-    std::fprintf(out, "  at: %s\n", QrStream::LastErrorContext.c_str());
-    return QrStream::LastErrorCode != 0 ? static_cast<int>(QrStream::LastErrorCode) : 1;
+    std::fprintf(err, "error %u: %s\n", QrStream::LastErrorCode, QrStream::LastErrorMessage.c_str());
+    std::fprintf(err, "  at: %s\n", QrStream::LastErrorContext.c_str());
+    return 1;
 }
 
 // One line per object, indented by depth: class, name, local translation. A leaf under several
@@ -53,50 +54,33 @@ QrPointer<QrCamera> FramingCamera(QrAVObject* root)
     const float distance = 3.0f * radius;
     QrPointer<QrCamera> camera(new QrCamera(0.1f, distance + 2.0f * radius));
     const QrPoint3& c = bound.GetCenter();
-    camera->SetTranslate(c.x, c.y, c.z + distance);
+    // From in front, a little to the right and above: boxes show three faces.
+    QrPoint3 away(0.35f, 0.45f, 1.0f);
+    away.Unitize();
+    camera->SetTranslate(c.x + away.x * distance, c.y + away.y * distance, c.z + away.z * distance);
     camera->Update(camera->GetCurrentInstance());
     camera->LookAt(c, QrPoint3(0, 1, 0));
     return camera;
 }
 
-int RenderSceneFrame(const char* path, std::FILE* out)
+int RenderSceneFrame(const char* path, std::FILE* out, std::FILE* err)
 {
     QrProperty::CreateDefaults();
-    QrStream stream;
-    if (!stream.Load(path))
-        return ReportLoadError(out);
-
-    QrPointer<QrCamera> camera;
-    for (uint32_t i = 0; i < stream.GetLoadedCount() && !camera; ++i)
-        camera = QrDynamicCast<QrCamera>(stream.GetLoadedAt(i));
-    QrPointer<QrAVObject> root = camera ? camera->GetSceneRoot() : nullptr;
-    for (uint32_t i = 0; i < stream.GetTopLevelCount() && !root; ++i)
+    tools::SceneStage stage;
+    if (!stage.Load(path))
     {
-        QrAVObject* object = QrDynamicCast<QrAVObject>(stream.GetTopLevelAt(i));
-        if (object && !object->GetParent() && !QrDynamicCast<QrCamera>(object))
-            root = object;
-    }
-    if (!root)
-    {
-        std::fprintf(out, "error: %s holds nothing to draw\n", path);
+        if (QrStream::LastErrorCode != 0)
+            return ReportLoadError(err);
+        std::fprintf(err, "error: %s holds nothing to draw\n", path);
         return 1;
     }
-    root->UpdateAllInstances();
-    if (camera)
-    {
-        camera->UpdateAllInstances();
+    QrCamera* camera = stage.ChooseCamera();
+    if (stage.HasOwnCamera())
         std::fprintf(out, "camera \"%s\"\n", camera->GetName() ? camera->GetName() : "");
-    }
     else
-    {
-        camera = FramingCamera(root.Get());
         std::fprintf(out, "camera framing the world bound\n");
-    }
-    // The camera's own root, or the tree chosen above, for this frame only.
-    const QrPointer<QrAVObject> ownRoot = camera->GetSceneRoot();
-    const QrPointer<QrDisplay> ownDisplay = camera->GetDisplay();
-    camera->SetSceneRoot(root.Get());
 
+    const QrPointer<QrDisplay> ownDisplay = camera->GetDisplay();
     QrPointer<RecordingRender> render(new RecordingRender);
     render->SetLogQueries(false);
     QrPointer<QrDisplay> display(new QrDisplay);
@@ -105,17 +89,15 @@ int RenderSceneFrame(const char* path, std::FILE* out)
     render->ClearLog(); // the defaults sent when the display took the renderer
     camera->RenderFrame(0.0f, 0.0f);
     std::fputs(render->GetLogText().c_str(), out);
-
     camera->SetDisplay(ownDisplay.Get());
-    camera->SetSceneRoot(ownRoot.Get());
     return 0;
 }
 
-int DumpSceneFile(const char* path, std::FILE* out)
+int DumpSceneFile(const char* path, std::FILE* out, std::FILE* err)
 {
     QrStream stream;
     if (!stream.Load(path))
-        return ReportLoadError(out);
+        return ReportLoadError(err);
     std::fprintf(out, "version %s\n", stream.GetVersion());
     std::fprintf(out, "objects %u, top-level %u\n", stream.GetLoadedCount(), stream.GetTopLevelCount());
     for (uint32_t i = 0; i < stream.GetLoadedCount(); ++i)
@@ -142,17 +124,17 @@ int DumpSceneFile(const char* path, std::FILE* out)
     return 0;
 }
 
-int RoundTripSceneFile(const char* in, const char* out, std::FILE* log)
+int RoundTripSceneFile(const char* in, const char* out, std::FILE* err)
 {
     QrStream loader;
     if (!loader.Load(in))
-        return ReportLoadError(log);
+        return ReportLoadError(err);
     QrStream saver;
     for (uint32_t i = 0; i < loader.GetTopLevelCount(); ++i)
         saver.InsertTopLevelObject(loader.GetTopLevelAt(i));
     if (!saver.Save(out))
     {
-        std::fprintf(log, "error: cannot write %s\n", out);
+        std::fprintf(err, "error: cannot write %s\n", out);
         return 1;
     }
     return 0;

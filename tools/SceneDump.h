@@ -1,6 +1,7 @@
 #pragma once
 // What qrfdump does, as functions that tests can call with their own classes registered.
-// Each returns the process exit status: 0, or the stream's error code of a failed load.
+// Each returns the process exit status: 0, or 1 when the file does not load (the stream's
+// error goes to err).
 
 #include "QrPointer.h"
 
@@ -12,7 +13,8 @@ class QrCamera;
 namespace qrfdump
 {
 
-// A camera outside the scene that sees the whole of root's world bound, looking down -z.
+// A camera outside the scene that sees the whole of root's world bound, looking mostly down -z
+// from a little to the right and above.
 QrPointer<QrCamera> FramingCamera(QrAVObject* root);
 
 // Prints the version and every loaded object in file order: a '*' on top-level ones, the
@@ -20,13 +22,13 @@ QrPointer<QrCamera> FramingCamera(QrAVObject* root);
 // positioned object that has no parent with its subtree, indented two spaces a level (class,
 // name, local translation; a leaf under several parents is shown under each and marked
 // shared). On a failed load: "error N: message", then the context on a second line.
-int DumpSceneFile(const char* path, std::FILE* out);
+int DumpSceneFile(const char* path, std::FILE* out, std::FILE* err);
 // Draws one frame of the scene through a recording renderer (640 x 480) and prints the camera
 // used, then the renderer's calls one a line. The camera is the first in the file, drawing its
 // own scene root (or the first top-level tree when it has none); without one, a camera looks
-// down -z at the world bound of the first top-level tree from three radii away.
-int RenderSceneFrame(const char* path, std::FILE* out);
+// at the world bound of the first top-level tree from three radii away.
+int RenderSceneFrame(const char* path, std::FILE* out, std::FILE* err);
 // Loads in and saves its top-level objects (and the actions it started) as out.
-int RoundTripSceneFile(const char* in, const char* out, std::FILE* log);
+int RoundTripSceneFile(const char* in, const char* out, std::FILE* err);
 
 } // namespace qrfdump

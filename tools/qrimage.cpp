@@ -1,24 +1,71 @@
-// Converts any image the engine reads to PNG, through the engine's own readers.
-//   qrimage FILE --out OUT.png
-// FILE is a BMP, Targa or SGI image, or a scene file holding one raw image. On failure it
-// prints the engine's image error (and the scene-file error, when there is one).
+// Converts any image the engine reads to PNG, through the engine's own readers. On failure it
+// prints the engine's image error and why the file could not be read.
 #include "ImageWriters.h"
+#include "ToolExit.h"
 
+#include "Files.h"
 #include "QrEngineCoreClasses.h"
 #include "QrImage.h"
+#include "QrImageReader.h"
+#include "QrRawImageData.h"
 #include "QrStream.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
 
-int Usage()
+const char kUsage[] = "usage: qrimage FILE --out OUT.png\n"
+                      "  Reads FILE with the engine's image readers and writes it as PNG. FILE is a Windows\n"
+                      "  bitmap (.bmp), a Targa image (.tga), an SGI image (.rgb, .rgba, .int, .inta) or a\n"
+                      "  scene file (.qrf) holding one raw image.\n";
+
+// Why a scene file holds no image; empty when it does.
+std::string ExplainScene(const std::string& path)
 {
-    std::fprintf(stderr, "usage: qrimage FILE --out OUT.png\n");
-    return 64;
+    QrStream stream;
+    if (!stream.Load(path.c_str()))
+        return "scene file error " + std::to_string(QrStream::LastErrorCode) + ": " + QrStream::LastErrorMessage +
+               "\n  at: " + QrStream::LastErrorContext;
+    if (stream.GetTopLevelCount() != 1)
+        return "the scene file holds " + std::to_string(stream.GetTopLevelCount()) +
+               " top-level objects; an image file holds exactly one raw image";
+    if (!QrDynamicCast<QrRawImageData>(stream.GetTopLevelAt(0)))
+        return std::string("the scene file's object is a ") + stream.GetTopLevelAt(0)->GetRTTI()->GetName() +
+               ", not a raw image";
+    return {};
+}
+
+// Why the engine's readers could not read the file.
+std::string ExplainFailure(const char* name)
+{
+    std::string path;
+    const QrImageReader::FileKind kind = QrImageReader::Classify(name, path);
+    if (kind == QrImageReader::FileKind::kUnknown)
+        return "unknown image type: the name must end in .bmp, .tga, .rgb, .rgba, .int, .inta or .qrf";
+    std::vector<uint8_t> bytes;
+    if (!plat::ReadFile(path, bytes))
+        return "the file does not exist or cannot be read";
+    if (bytes.empty())
+        return "the file is empty";
+    switch (kind)
+    {
+    case QrImageReader::FileKind::kScene:
+        return ExplainScene(path);
+    case QrImageReader::FileKind::kBMP:
+        if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+            return "not a Windows bitmap: it does not start with \"BM\"";
+        return "the bitmap is damaged or cut short, or of a kind the reader does not take";
+    case QrImageReader::FileKind::kSGI:
+        if (bytes.size() < 2 || bytes[0] != 0x01 || bytes[1] != 0xDA)
+            return "not an SGI image: it does not start with the number 474";
+        return "the SGI image is damaged or cut short, or of a kind the reader does not take";
+    default:
+        return "the Targa image is damaged or cut short, or of a kind the reader does not take";
+    }
 }
 
 } // namespace
@@ -29,15 +76,33 @@ int main(int argc, char** argv)
     const char* out = nullptr;
     for (int i = 1; i < argc; ++i)
     {
+        if (tools::IsHelp(argv[i]))
+        {
+            std::fputs(kUsage, stdout);
+            return tools::kExitOk;
+        }
+    }
+    for (int i = 1; i < argc; ++i)
+    {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
+        {
             out = argv[++i];
+        }
         else if (argv[i][0] != '-' && !in)
+        {
             in = argv[i];
+        }
         else
-            return Usage();
+        {
+            std::fputs(kUsage, stderr);
+            return tools::kExitUsage;
+        }
     }
     if (!in || !out)
-        return Usage();
+    {
+        std::fputs(kUsage, stderr);
+        return tools::kExitUsage;
+    }
 
     RegisterEngineCoreClasses();
     uint32_t width = 0;
@@ -46,14 +111,11 @@ int main(int argc, char** argv)
     uint32_t bits = 0;
     const uint8_t* pixels = nullptr;
     const uint8_t* palette = nullptr;
-    const uint32_t code = QrImage::GetFileInfo(in, width, height, levels, bits, pixels, palette);
-    if (code != 0)
+    if (QrImage::GetFileInfo(in, width, height, levels, bits, pixels, palette) != 0)
     {
-        std::printf("image error %u: cannot read %s\n", QrImage::GetErrorCode(), in);
-        if (QrStream::LastErrorCode != 0)
-            std::printf("  scene file error %u: %s\n  at: %s\n", QrStream::LastErrorCode,
-                        QrStream::LastErrorMessage.c_str(), QrStream::LastErrorContext.c_str());
-        return 1;
+        const uint32_t code = QrImage::GetErrorCode();
+        std::fprintf(stderr, "qrimage: image error %u: cannot read %s: %s\n", code, in, ExplainFailure(in).c_str());
+        return tools::kExitInputFailed;
     }
 
     QrImagePixels picture;
@@ -64,9 +126,9 @@ int main(int argc, char** argv)
     std::string error;
     if (!tools::WritePNG(out, picture, error))
     {
-        std::printf("error: cannot write %s: %s\n", out, error.c_str());
-        return 1;
+        std::fprintf(stderr, "qrimage: cannot write %s: %s\n", out, error.c_str());
+        return tools::kExitInputFailed;
     }
     std::printf("%s: %u x %u, %u bits, %u levels -> %s\n", in, width, height, bits, levels, out);
-    return 0;
+    return tools::kExitOk;
 }

@@ -130,17 +130,15 @@ float QrAnimTiming::ComputeScaledTime(float time)
         }
         else
         {
-            // Cycles are counted from beginTime, so a range that does not start at 0 still
-            // starts each cycle at its first key. Times before the range stay clamped.
-            const float local = t - m_beginTime;
-            const float r = std::fmod(local, span);
+            // Cycles count from time 0, not from beginTime: stored animations are authored for it.
+            const float r = std::fmod(t, span);
             if (m_cycleType == kCycleLoop)
             {
                 t = m_beginTime + r;
             }
             else
             {
-                const float cycles = std::trunc(local / span);
+                const float cycles = std::trunc(t / span);
                 const bool odd = std::fabs(std::fmod(cycles, 2.0f)) == 1.0f;
                 t = odd ? m_endTime - r : m_beginTime + r;
             }

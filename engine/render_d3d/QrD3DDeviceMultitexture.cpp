@@ -73,14 +73,14 @@ void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTe
     else if (twoPass > 0)
     {
         colour = applyMode >= 2 ? Part::TV : Part::T;
-        alpha = applyMode == 3 && modulateAlpha ? Part::TV : Part::T;
+        alpha = applyMode >= 3 && modulateAlpha ? Part::TV : Part::T;
     }
     else if (stage == 2)
     {
         colour = applyMode >= 2 ? Part::TV : Part::T;
         if (applyMode == 2)
             alpha = alphaTexture ? Part::T : Part::V;
-        else if (applyMode == 3)
+        else if (applyMode >= 3)
             alpha = modulateAlpha ? Part::TV : Part::V;
     }
     else
@@ -98,6 +98,7 @@ void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTe
             alpha = alphaTexture ? Part::T : Part::V;
             break;
         default:
+            // 3 and every code past it modulate, so a texture of a mode we cannot draw still shows, lit.
             colour = Part::TV;
             alpha = modulateAlpha ? Part::TV : Part::T;
             break;

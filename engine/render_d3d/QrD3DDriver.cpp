@@ -174,7 +174,7 @@ void QrD3DDriver::SetFog(uint8_t enabled, float depth, uint32_t function)
     m_fog.depth = depth;
     m_fog.range = function == 1 ? 1 : 0;
     m_fog.vertexAlpha = function == 2 ? 1 : 0;
-    // Each call decides anew from its own depth and the frustum in force.
+    // Each call decides anew from its own depth, so one fog too thin to draw does not keep the next off.
     bool usable = false;
     if (depth < kFogEpsilon)
         m_fog.scale = 0.0f;
@@ -283,7 +283,7 @@ void QrD3DDriver::SetStateFlag(uint32_t flag, bool on)
 
 uint32_t QrD3DDriver::ApplyDrawDefaults()
 {
-    // The device adds the vertices' highlights whenever the lighting computed them.
+    // Follows the draw's switch: highlights the lighting computed would otherwise never be shown.
     if (m_device)
         m_device->SetSpecular((m_drawDefaults & kDrawDefaultSpecular) != 0 || m_specularSwitch);
     return DrawHook(m_hookWord);

@@ -114,6 +114,7 @@ uint32_t EmitTriangle(QrD3DDriver& driver, const QrTriangleRef& triangle)
         }
         else if constexpr (kFog == QrFogKind::Depth)
         {
+            // From the view depth against the far plane: the projected depth fogs almost everything.
             fog = FogByte((fogInputs.farPlane - w) * fogInputs.depthScale);
         }
         else if constexpr (kFog == QrFogKind::VertexAlpha && kColor)

@@ -82,6 +82,7 @@ void AddDiffuse(const QrActiveLight& light, const QrPoint3& p, const QrPoint3& n
             if (!(t > 0.0f) || !(edge > 0.0f))
                 return;
             const float spot = t / edge;
+            // Same term in both kernels: turning highlights on must not dim or tint a spot's light.
             f = attenuated ? facing * spot / (d2 * (d2 * l.k2 + l.k1)) : facing * spot / std::sqrt(d2);
         }
     }
@@ -115,11 +116,12 @@ float SpecularTerm(const QrActiveLight& light, const QrPoint3& p, const QrPoint3
         const float facing = Dot(v, n);
         r = n * (2.0f * facing) - v;
         const bool attenuated = (l.flags & QrLightRecord::kAttenuated) != 0;
-        // The distance term of the point light, shared by the spot.
-        const float distance = attenuated ? d2 * (d2 * l.k2 + l.k1) : std::sqrt(d2) + d2;
+        // Attenuated lights share the attenuation divisor; unattenuated ones fall with the
+        // distance, the point light once more with its square.
+        const float distance = attenuated ? d2 * (d2 * l.k2 + l.k1) : std::sqrt(d2);
         if (l.type == QrLight::kPoint)
         {
-            w = attenuated ? distance + d2 : distance;
+            w = distance + d2;
         }
         else
         {
@@ -165,6 +167,7 @@ uint32_t QrLightVertices(QrD3DDriver& driver, uint32_t count, QrTransformedVerte
         ambient.r += l->ambientDimmed.x;
         ambient.g += l->ambientDimmed.y;
         ambient.b += l->ambientDimmed.z;
+        // A light of an unknown kind adds only its ambient, so one odd light leaves the others lit.
         if (!normals || l->type == QrLight::kAmbient || l->type > QrLight::kSpot)
             continue;
         if (l->type == QrLight::kPoint && (l->flags & QrLightRecord::kAttenuated))

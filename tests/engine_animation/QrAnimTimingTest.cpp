@@ -51,11 +51,11 @@ TEST_F(QrAnimTimingTest, LoopWrapsAtCycleBoundariesAndClampsBeforeTheRange)
     ExpectMapping(*probe, {{0.0f, 0.0f}, {1.5f, 1.5f}, {2.0f, 0.0f}, {4.5f, 0.5f}, {5.0f, 1.0f}, {-1.0f, 0.0f}});
 }
 
-TEST_F(QrAnimTimingTest, LoopCountsCyclesFromTheBeginTime)
+TEST_F(QrAnimTimingTest, LoopCountsCyclesFromTimeZeroNotFromTheFirstKey)
 {
-    // Keys from 5 to 15: every cycle starts at the first key, not in the middle of the range.
+    // Keys from 5 to 15: the remainder of the time itself is added to the first key's time.
     QrPointer<TimedProbe> probe = Ranged(QrAnimTiming::kCycleLoop, 5.0f, 15.0f);
-    ExpectMapping(*probe, {{5.0f, 5.0f}, {12.0f, 12.0f}, {15.0f, 5.0f}, {17.0f, 7.0f}, {25.0f, 5.0f}, {4.0f, 5.0f}});
+    ExpectMapping(*probe, {{0.0f, 5.0f}, {4.0f, 9.0f}, {12.0f, 7.0f}, {17.0f, 12.0f}, {25.0f, 10.0f}});
 }
 
 TEST_F(QrAnimTimingTest, ReverseRunsOddCyclesBackwards)
@@ -66,10 +66,11 @@ TEST_F(QrAnimTimingTest, ReverseRunsOddCyclesBackwards)
     ExpectMapping(*probe, {{-1.0f, 0.0f}, {-3.0f, 2.0f}});
 }
 
-TEST_F(QrAnimTimingTest, ReverseCountsCyclesFromTheBeginTime)
+TEST_F(QrAnimTimingTest, ReverseCountsCyclesFromTimeZeroNotFromTheFirstKey)
 {
+    // 13 lies in the second period of length 10, which runs backwards from the end.
     QrPointer<TimedProbe> probe = Ranged(QrAnimTiming::kCycleReverse, 10.0f, 20.0f);
-    ExpectMapping(*probe, {{13.0f, 13.0f}, {23.0f, 17.0f}, {33.0f, 13.0f}, {30.0f, 10.0f}});
+    ExpectMapping(*probe, {{13.0f, 17.0f}, {23.0f, 13.0f}, {5.0f, 15.0f}, {30.0f, 20.0f}});
 }
 
 TEST_F(QrAnimTimingTest, EmptySpanYieldsTheBeginTime)
@@ -122,7 +123,8 @@ TEST_F(QrAnimTimingTest, StartRebasesSoThatNowMapsToTheBeginTime)
 {
     plat::ManualClock clock(uint64_t(5000) * 1000000u);
     plat::SetCurrentClock(&clock);
-    QrPointer<TimedProbe> probe = Ranged(QrAnimTiming::kCycleLoop, 2.0f, 6.0f);
+    // Clamped: a loop would add the remainder of beginTime itself.
+    QrPointer<TimedProbe> probe = Ranged(QrAnimTiming::kCycleClamp, 2.0f, 6.0f);
     probe->SetMode(QrAnimTiming::kModeFreeRun);
     std::vector<float> mapped;
     probe->m_onApply = [&](TimedProbe& self, float time) { mapped.push_back(self.ComputeScaledTime(time)); };

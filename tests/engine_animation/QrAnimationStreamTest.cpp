@@ -690,23 +690,6 @@ TEST_F(QrAnimationStreamTest, AbsurdCountsFailBeforeAnythingIsMade)
                       .Data());
 }
 
-TEST_F(QrAnimationStreamTest, EveryPrefixOfAnAnimatedFileFailsCleanly)
-{
-    QrPointer<QrMaterialProperty> material(new QrMaterialProperty);
-    QrPointer<Qr3dsAnimationNode> node = MakeRichNode();
-    QrPointer<Qr3dsPathController> path = MakePath(true);
-    QrPointer<Qr3dsAlphaAnimator> alpha = MakeAlpha(QrFloatKey::kTypeTCB, material.Get());
-    QrPointer<Qr3dsBone> bone = MakeBone(alpha.Get());
-    const Bytes file = Save({node.Get(), path.Get(), bone.Get()});
-    for (size_t length = 0; length < file.size(); ++length)
-    {
-        Bytes prefix(file.begin(), file.begin() + std::ptrdiff_t(length));
-        QrStream stream;
-        EXPECT_FALSE(Load(stream, prefix)) << "prefix of " << length << " bytes";
-        EXPECT_EQ(stream.GetTopLevelCount(), 0u);
-    }
-}
-
 TEST_F(QrAnimationStreamTest, DamagedKeyBytesNeverBreakTheLoader)
 {
     // Damage stays within the timing and key data: child and light link ids are the node's
@@ -1062,23 +1045,6 @@ TEST_F(QrAnimationStreamTest, BrokenParticleSkinAndMorphRecordsAreRefused)
         Bytes huge = file;
         u32At(huge, type - 16 - 8, 0x01000000u);
         ExpectCorrupt(huge);
-    }
-}
-
-TEST_F(QrAnimationStreamTest, EveryPrefixOfASkinnedMorphedAndParticleFileFailsCleanly)
-{
-    QrPointer<QrNode> mesh(new QrNode);
-    const std::vector<QrPointer<QrForce>> forces = MakeForces(mesh.Get());
-    QrPointer<Qr3dsParticleSystem> system = MakeParticleSystem(forces);
-    QrPointer<Qr3dsSkinAndBone> binding = MakeSkinnedModel();
-    const std::vector<QrPointer<Qr3dsMorphShape>> morphs = MakeMorphShapes();
-    const Bytes file = Save({system.Get(), binding.Get(), morphs[0].Get(), morphs[1].Get()});
-    for (size_t length = 0; length < file.size(); ++length)
-    {
-        Bytes prefix(file.begin(), file.begin() + std::ptrdiff_t(length));
-        QrStream stream;
-        EXPECT_FALSE(Load(stream, prefix)) << "prefix of " << length << " bytes";
-        EXPECT_EQ(stream.GetTopLevelCount(), 0u);
     }
 }
 

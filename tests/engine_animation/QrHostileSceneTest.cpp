@@ -13,6 +13,7 @@
 #include "QrCamera.h"
 #include "QrMaterialProperty.h"
 #include "QrNode.h"
+#include "QrSceneGraphCheck.h"
 #include "QrStream.h"
 #include "QrTriShape.h"
 
@@ -239,7 +240,7 @@ const HostileCase kCases[] = {
     {"camera inside its own scene", [] { return CameraInsideItsScene(false); }, "own subtree"},
     {"link fails after a cycle formed", [] { return CameraInsideItsScene(true); }, "link id 2"},
     {"chain deeper than the limit", [] { return NodeChain(100000); }, "\"anchor line\""},
-    {"chain at the limit", [] { return NodeChain(QrStream::kMaxSceneDepth); }, ""},
+    {"chain at the limit", [] { return NodeChain(QrSceneGraphCheck::kMaxDepth); }, ""},
     {"tiny life span, endless generations", ShortLivesForever, ""},
     {"pre-roll of 65,535 steps over 65,535 particles", LongPreRoll, ""},
     {"65,535 particles sharing one leaf", ManyParticlesOfOneLeaf, ""},

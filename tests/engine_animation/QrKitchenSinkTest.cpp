@@ -6,6 +6,7 @@
 // fail to load, or load and save again, without leaving anything behind.
 #include "AnimationTestFixture.h"
 #include "SceneRun.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 
 #include "RecordingRender.h"
@@ -295,27 +296,16 @@ TEST_F(QrKitchenSinkTest, DamagedCopiesFailCleanly)
 {
     std::vector<uint8_t> valid;
     ASSERT_TRUE(plat::ReadFile(testfiles::DataDir() + "/" + gen::kKitchenSinkFile, valid));
-    // At a stride: a few thousand runs of a file of every class; what loads is also stepped,
-    // updated and drawn.
-    const size_t stride = std::max<size_t>(1, valid.size() / 1000);
-    for (size_t n = 0; n < valid.size(); n += stride)
-    {
-        const SceneRun run = RunSceneBytes(std::vector<uint8_t>(valid.begin(), valid.begin() + std::ptrdiff_t(n)));
-        EXPECT_FALSE(run.loaded) << "prefix " << n;
-        EXPECT_TRUE(run.Clean()) << "prefix " << n;
-    }
-    // Each word that still loads costs a frame: half as many.
-    for (size_t at = 0; at + 4 <= valid.size(); at += 2 * stride)
-    {
-        for (uint32_t pattern : {0xFFFFFFFFu, 0x7FFFFFFFu})
-        {
-            std::vector<uint8_t> bytes = valid;
-            std::memcpy(bytes.data() + at, &pattern, 4);
-            const SceneRun run = RunSceneBytes(bytes, {1, 0.5f});
-            EXPECT_TRUE(run.loaded || !run.errorContext.empty()) << "word at " << at;
-            EXPECT_TRUE(run.Clean()) << "word at " << at << ": " << run.objectsLeft << " objects left";
-        }
-        if (HasFailure())
-            break;
-    }
+    // What loads is also stepped, updated and drawn; nothing may stay behind either way.
+    streamtest::SweepDamage(valid, 150,
+                            [&](const std::vector<uint8_t>& bytes, const std::string& what)
+                            {
+                                const SceneRun run = RunSceneBytes(bytes, {1, 0.5f});
+                                if (run.loaded)
+                                    EXPECT_EQ(bytes.size(), valid.size()) << what << " loaded";
+                                else
+                                    EXPECT_FALSE(run.errorContext.empty()) << what;
+                                EXPECT_TRUE(run.Clean()) << what << ": " << run.objectsLeft << " objects left";
+                                EXPECT_EQ(QrAction::GetActionCount(), 0u) << what;
+                            });
 }

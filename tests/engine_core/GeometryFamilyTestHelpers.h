@@ -133,19 +133,6 @@ inline std::string CallBefore(const std::vector<std::string>& names, const char*
     return it == names.end() || it == names.begin() ? std::string() : *(it - 1);
 }
 
-// Every proper prefix of a scene file fails to load and leaves no object behind.
-inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& bytes)
-{
-    const uint32_t live = QrObject::GetLiveCount();
-    for (size_t length = 0; length < bytes.size(); ++length)
-    {
-        const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
-        ASSERT_TRUE(geomtest::Load(prefix).empty()) << "prefix of " << length << " bytes";
-        ASSERT_EQ(QrObject::GetLiveCount(), live) << "prefix of " << length << " bytes";
-    }
-    EXPECT_FALSE(geomtest::Load(bytes).empty());
-}
-
 // --- collision
 
 inline QrCollisionData* DataOf(QrAVInstance* instance)

@@ -8,6 +8,7 @@
 #include "QrSorter.h"
 #include "QrStream.h"
 #include "SceneTestObjects.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -63,11 +64,7 @@ public:
 
 inline std::vector<uint8_t> SaveScene(QrObject* object)
 {
-    std::vector<uint8_t> bytes;
-    QrStream stream;
-    stream.InsertTopLevelObject(object);
-    EXPECT_TRUE(stream.SaveToMemory(bytes));
-    return bytes;
+    return streamtest::Save({object});
 }
 
 // Saves the object, loads it back with loader, checks it equal both ways and that saving the
@@ -95,17 +92,6 @@ template <class T> T* RoundTrip(T* object, QrStream& loader)
     EXPECT_TRUE(object->IsEqual(loaded));
     EXPECT_EQ(SaveScene(loaded), first);
     return loaded;
-}
-
-// Every proper prefix of a saved scene fails to load and leaves nothing behind.
-inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& bytes)
-{
-    for (size_t length = 0; length < bytes.size(); ++length)
-    {
-        QrStream stream;
-        EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), length)) << length;
-        EXPECT_EQ(stream.GetTopLevelCount(), 0u) << length;
-    }
 }
 
 // Loads a generated sample scene of the special nodes with stream and returns its one

@@ -3,6 +3,7 @@
 // and write records by hand for files of older versions.
 
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 
 #include "QrObject.h"
 #include "QrPointer.h"
@@ -30,43 +31,9 @@ protected:
     }
 };
 
-inline std::vector<uint8_t> Save(std::initializer_list<QrObject*> topLevel)
-{
-    QrStream stream;
-    for (QrObject* object : topLevel)
-        stream.InsertTopLevelObject(object);
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(stream.SaveToMemory(bytes));
-    return bytes;
-}
-
-// The top-level objects of the file, held after the stream is gone; empty when it fails.
-inline std::vector<QrPointer<QrObject>> Load(const std::vector<uint8_t>& bytes)
-{
-    QrStream stream;
-    std::vector<QrPointer<QrObject>> out;
-    if (!stream.LoadFromMemory(bytes.data(), bytes.size()))
-        return out;
-    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
-        out.emplace_back(stream.GetTopLevelAt(i));
-    return out;
-}
-
-// Save, load, compare, save again: the loaded object is returned for further checks.
-inline QrPointer<QrObject> RoundTrip(QrObject* object)
-{
-    const std::vector<uint8_t> first = Save({object});
-    std::vector<QrPointer<QrObject>> loaded = Load(first);
-    if (loaded.size() != 1)
-    {
-        ADD_FAILURE() << object->GetRTTI()->GetName() << " did not load back: " << QrStream::LastErrorMessage << " ("
-                      << QrStream::LastErrorContext << ")";
-        return nullptr;
-    }
-    EXPECT_TRUE(loaded[0]->IsEqual(object)) << object->GetRTTI()->GetName();
-    EXPECT_EQ(Save({loaded[0].Get()}), first) << object->GetRTTI()->GetName();
-    return loaded[0];
-}
+using streamtest::Load;
+using streamtest::RoundTrip;
+using streamtest::Save;
 
 // A scene file written by hand, for versions the writer no longer produces.
 class HandFile

@@ -592,16 +592,6 @@ TEST_F(QrCameraStreamTest, FilesUpToVersionTwoSixteenCarryOneMoreByteAfterTheSca
     EXPECT_TRUE(loaded.empty() || !loaded[0]->IsEqual(plain.Get()));
 }
 
-TEST_F(QrCameraStreamTest, EveryTruncationFailsCleanly)
-{
-    const std::vector<uint8_t> bytes = Save({m_camera.Get()});
-    for (size_t length = 0; length < bytes.size(); ++length)
-    {
-        std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
-        EXPECT_TRUE(Load(prefix).empty()) << "prefix of " << length << " bytes";
-    }
-}
-
 TEST_F(QrCameraTest, EqualityIgnoresRootAndDisplayButNotActions)
 {
     QrPointer<QrCamera> a = MakeCamera();

@@ -128,25 +128,4 @@ bool QrTestCameraAction::Update(double time, double elapsed)
     return true;
 }
 
-std::vector<uint8_t> Save(std::initializer_list<QrObject*> topLevel)
-{
-    QrStream stream;
-    for (QrObject* object : topLevel)
-        stream.InsertTopLevelObject(object);
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(stream.SaveToMemory(bytes));
-    return bytes;
-}
-
-std::vector<QrPointer<QrObject>> Load(const std::vector<uint8_t>& bytes)
-{
-    QrStream stream;
-    std::vector<QrPointer<QrObject>> out;
-    if (!stream.LoadFromMemory(bytes.data(), bytes.size()))
-        return out;
-    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
-        out.emplace_back(stream.GetTopLevelAt(i));
-    return out;
-}
-
 } // namespace camtest

@@ -4,6 +4,7 @@
 // that logs its draws, and scene-file helpers.
 
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 
 #include "QrAVObject.h"
 #include "QrCamera.h"
@@ -119,8 +120,7 @@ protected:
     ~QrTestCameraAction() override = default;
 };
 
-std::vector<uint8_t> Save(std::initializer_list<QrObject*> topLevel);
-// The top-level objects, held after the stream is gone; empty when the load fails.
-std::vector<QrPointer<QrObject>> Load(const std::vector<uint8_t>& bytes);
+using streamtest::Save;
+using streamtest::Load;
 
 } // namespace camtest

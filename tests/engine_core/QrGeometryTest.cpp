@@ -297,20 +297,6 @@ TEST_F(QrGeometryTest, OversizedVertexCountFailsBeforeAllocating)
     EXPECT_NE(QrStream::LastErrorContext.find("vertices"), std::string::npos) << QrStream::LastErrorContext;
 }
 
-TEST_F(QrGeometryTest, EveryPrefixOfAShapeFileFailsCleanly)
-{
-    QrPointer<OpenShape> shape = MakeSquare();
-    const std::vector<uint8_t> bytes = Save({shape.Get()});
-    const uint32_t live = QrObject::GetLiveCount();
-    for (size_t length = 0; length < bytes.size(); ++length)
-    {
-        const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
-        ASSERT_TRUE(Load(prefix).empty()) << "prefix of " << length << " bytes";
-        ASSERT_EQ(QrObject::GetLiveCount(), live) << "prefix of " << length << " bytes";
-    }
-    EXPECT_EQ(Load(bytes).size(), 1u);
-}
-
 TEST_F(QrGeometryTest, ACloneOfATreeSharesItsShapesWithOwnWorldArrays)
 {
     QrPointer<QrNode> node(new QrNode);

@@ -215,6 +215,11 @@ TEST_F(QrImageTest, ImagesKeepTheirSourceKindAndSerial)
     EXPECT_EQ(raw->GetRefCount(), 2u);
     EXPECT_EQ(c->GetFileName(), nullptr);
     EXPECT_EQ(c->GetSerial(), b->GetSerial() + 1);
+    // Kind 2 follows the mipmap switch; kind 0 never asks for mipmaps.
+    QrImage::SetMipmapSwitch(true);
+    EXPECT_EQ(QrImage::CreateFromFile("tex.bmp", 2)->GetFlags() & QrImage::kFlagMipmaps, QrImage::kFlagMipmaps);
+    EXPECT_EQ(QrImage::CreateFromFile("tex.bmp")->GetFlags() & QrImage::kFlagMipmaps, 0u);
+    QrImage::SetMipmapSwitch(false);
 }
 
 TEST_F(QrImageTest, NewImagesArePreparedForEachRendererInListOrder)

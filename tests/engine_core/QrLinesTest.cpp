@@ -63,11 +63,6 @@ TEST_F(QrLinesTest, EveryFieldTakesPartInTheComparison)
     EXPECT_FALSE(lines->IsEqual(MakeLines(moved).Get()));
 }
 
-TEST_F(QrLinesTest, EveryPrefixOfALinesFileFailsCleanly)
-{
-    ExpectEveryPrefixFails(Save({MakeLines().Get()}));
-}
-
 TEST_F(QrLinesTest, LinesAreNeitherPickedNorCollided)
 {
     QrPointer<QrLines> lines = MakeLines();

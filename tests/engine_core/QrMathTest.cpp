@@ -197,14 +197,3 @@ TEST_F(QrMathStreamTest, FieldsAreLittleEndianFloatsInOrder)
     EXPECT_EQ(tail, 4u + std::char_traits<char>::length("End Of File"));
 }
 
-TEST_F(QrMathStreamTest, EveryTruncationFailsCleanly)
-{
-    const QrPointer<QrMathCarrier> c = MakeCarrier();
-    const std::vector<uint8_t> bytes = Save(c.Get());
-    for (size_t n = 0; n < bytes.size(); ++n)
-    {
-        QrStream stream;
-        EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), n)) << "prefix " << n;
-        EXPECT_EQ(stream.GetTopLevelCount(), 0u);
-    }
-}

@@ -723,17 +723,6 @@ TEST_F(QrNodeStreamTest, RoundTripKeepsSharingHolesAndOrderAndSavesTheSameBytes)
     EXPECT_EQ(a->GetChildAt(2)->GetParent(), a);
 }
 
-TEST_F(QrNodeStreamTest, EveryTruncationFailsCleanly)
-{
-    const std::vector<uint8_t> bytes = Save({m_root.Get()});
-    for (size_t length = 0; length < bytes.size(); ++length)
-    {
-        QrStream stream;
-        EXPECT_FALSE(stream.LoadFromMemory(bytes.data(), length)) << length;
-        EXPECT_EQ(stream.GetTopLevelCount(), 0u) << length;
-    }
-}
-
 TEST_F(QrNodeStreamTest, AChildIdNamingAPropertyFailsTheLoad)
 {
     std::vector<uint8_t> bytes = Save({m_root.Get()});

@@ -97,12 +97,6 @@ TEST_F(QrParticlesTest, FilesKeepSizeActiveCountAndGeneratedNormals)
     QrPointer<QrAutoNormalParticles> fresh = RoundTrip<QrAutoNormalParticles>(facing.Get());
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->GetGeneratedNormals(), nullptr);
-    ExpectEveryPrefixFails(Save({facing.Get()}));
-}
-
-TEST_F(QrParticlesTest, EveryPrefixOfAParticleFileFailsCleanly)
-{
-    ExpectEveryPrefixFails(Save({MakeCloud<QrParticles>(3).Get()}));
 }
 
 TEST_F(QrParticlesDrawTest, LiveParticlesAreDrawnWithThePointSizeInWorldUnits)

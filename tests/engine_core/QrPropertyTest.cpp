@@ -248,32 +248,6 @@ TEST_F(QrPropertyTest, MaterialSerialsAreConsecutiveAndFreshOnLoad)
     EXPECT_TRUE(a->IsEqual(c));
 }
 
-TEST_F(QrPropertyTest, TruncatedFilesFailCleanly)
-{
-    std::vector<QrPointer<QrProperty>> all;
-    for (ClassCase& c : SimpleCases())
-    {
-        QrPointer<QrProperty> p = c.make();
-        p->m_override = 1;
-        for (const FieldCase& f : c.fields)
-            f.change(*p);
-        all.push_back(p);
-    }
-    QrStream stream;
-    for (auto& p : all)
-        stream.InsertTopLevelObject(p.Get());
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(stream.SaveToMemory(bytes));
-    ASSERT_EQ(Load(bytes).size(), all.size());
-
-    for (size_t n = 0; n < bytes.size(); ++n)
-    {
-        const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
-        EXPECT_TRUE(Load(prefix).empty()) << n;
-        EXPECT_NE(QrStream::LastErrorCode, 0u) << n;
-    }
-}
-
 TEST_F(QrPropertyTest, SampleSceneHoldsEveryTypeAwayFromItsDefault)
 {
     const std::string folder = testfiles::DataDir() + "/Data/Engine/";

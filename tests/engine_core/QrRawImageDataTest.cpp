@@ -162,15 +162,3 @@ TEST_F(QrRawImageDataTest, CorruptRecordsFailTheLoadBeforeAllocating)
     }
 }
 
-TEST_F(QrRawImageDataTest, EveryPrefixOfARecordFailsCleanly)
-{
-    QrPointer<QrRawImageData> raw = MakeRaw(gen::MakeIndexedPicture(3, 2, 5));
-    const std::vector<uint8_t> bytes = SaveTopLevel(raw.Get());
-    for (size_t n = 0; n < bytes.size(); ++n)
-    {
-        // A copy of exactly n bytes, so that reading past it is caught.
-        std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
-        QrStream loader;
-        ASSERT_FALSE(loader.LoadFromMemory(prefix.data(), prefix.size())) << n;
-    }
-}

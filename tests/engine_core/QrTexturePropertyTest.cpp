@@ -321,22 +321,3 @@ TEST_F(QrTexturePropertyTest, ImageLinkToAnotherClassFailsTheLoad)
     EXPECT_EQ(QrStream::LastErrorCode, static_cast<uint32_t>(QrStream::kErrorNotQrf));
 }
 
-TEST_F(QrTexturePropertyTest, TruncatedFilesFailCleanly)
-{
-    QrPointer<QrTextureProperty> texture = new QrTextureProperty("Images/prop_a.bmp");
-    texture->SetImage(Image("Images/prop_b.bmp").Get(), 2);
-    QrPointer<QrMultiTextureProperty> multi = new QrMultiTextureProperty;
-    multi->SetImage(texture->GetImage(2).Get(), 0);
-    multi->m_applyModes = {1};
-    multi->m_clampModes = {2};
-    multi->m_filterModes = {3};
-    QrPointer<QrTextureModeProperty> mode = new QrTextureModeProperty;
-    const std::vector<uint8_t> bytes = Save({texture.Get(), multi.Get(), mode.Get()});
-    ASSERT_EQ(Load(bytes).size(), 3u);
-    for (size_t n = 0; n < bytes.size(); ++n)
-    {
-        const std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
-        EXPECT_TRUE(Load(prefix).empty()) << n;
-        EXPECT_NE(QrStream::LastErrorCode, 0u) << n;
-    }
-}

@@ -275,6 +275,73 @@ TEST_F(QrLightingTest, SpecularHighlightIsTheSquaredCosineOfTheReflection)
     EXPECT_EQ(Light(QrPoint3(), kUp).specular, 0.0f);
 }
 
+TEST_F(QrLightingTest, SpecularDividesByEachKindsOwnDistanceTerm)
+{
+    // Vertex at the origin facing up, light 2 above it (D2 = 4), eye 8 above: R = V = (0, 0, 2),
+    // E = (0, 0, 8), so S (R.E)^2 / (E.E) = 4 S with S = 255 x 0.25. A spot of 30 degrees
+    // pointing down also multiplies by t = s^2 - D2 cos^2 and divides by s^2 sin^2 (s^2 = 4).
+    m_material->m_specular = QrPoint3(0.0f, 0.0f, 0.25f);
+    m_bound.Set(QrPoint3(), 1.0f);
+    const float alpha = 30.0f * 0.01745328f;
+    const float cos2 = std::cos(alpha) * std::cos(alpha);
+    const float sin2 = std::sin(alpha) * std::sin(alpha);
+    const float t = 4.0f - 4.0f * cos2;
+    const float k1 = 6.4f; // radius 10, falloff 0
+    const float s = 255.0f * 0.25f;
+    struct Case
+    {
+        const char* what;
+        uint32_t type;
+        bool attenuated;
+        float expected;
+    } cases[] = {
+        {"point", QrLight::kPoint, false, 4.0f * s / (2.0f + 4.0f)},
+        {"attenuated point", QrLight::kPoint, true, 4.0f * s / (4.0f * k1 + 4.0f)},
+        {"spot", QrLight::kSpot, false, 4.0f * s * t / (2.0f * 4.0f * sin2)},
+        {"attenuated spot", QrLight::kSpot, true, 4.0f * s * t / (4.0f * k1 * 4.0f * sin2)},
+    };
+    for (const Case& c : cases)
+    {
+        m_driver = std::make_unique<QrD3DDriver>();
+        m_driver->GetMaterialCache().SetCurrent(m_material.Get());
+        m_driver->SetCameraData(QrPoint3(0.0f, 0.0f, 8.0f), QrPoint3(0.0f, 0.0f, 1.0f), QrPoint3(0.0f, 1.0f, 0.0f),
+                                {-1, 1, 1, -1, 1, 100}, {0, 640, 480, 0});
+        QrLight* light = AddLight(c.type, QrPoint3(0.0f, 0.0f, 2.0f), QrPoint3(0.0f, 0.0f, -1.0f));
+        light->SetSpotAngle(30.0f);
+        light->SetSpecularColor(QrPoint3(0.0f, 0.0f, 1.0f));
+        light->SetAttenuate(c.attenuated ? 1 : 0);
+        light->SetRadius(10.0f);
+        light->SetFalloff(0.0f);
+        Enable(light);
+        EXPECT_NEAR(Light(QrPoint3(), kUp, nullptr, true).specular, c.expected, c.expected * 1e-4f) << c.what;
+    }
+}
+
+TEST_F(QrLightingTest, ReachOfAPartlyCubicFalloffIsTheRootOfTheCubic)
+{
+    // Falloff strictly between 0 and 1: both coefficients count. A light at half its brightest
+    // reaches where k2 d^3 + k1 d = 64 x 0.5, short of the radius where the sum is 64.
+    QrLight* light = AddLight(QrLight::kPoint, QrPoint3(0.0f, 0.0f, 20.0f));
+    light->SetDiffuseColor(QrPoint3(0.5f, 0.25f, 0.1f));
+    light->SetAttenuate(1);
+    light->SetRadius(10.0f);
+    light->SetFalloff(0.8f);
+    Enable(light);
+    QrLightRecord* record = m_driver->GetLightCache().Find(static_cast<int32_t>(light->GetSerial()));
+    ASSERT_TRUE(record);
+    ASSERT_GT(record->k1, 0.0f);
+    ASSERT_GT(record->k2, 1e-5f);
+    EXPECT_NEAR(record->k1 * 10.0f + record->k2 * 1000.0f, 64.0f, 1e-3f);
+    const float range = QrLightCache::Range(*record);
+    EXPECT_NEAR(record->k2 * range * range * range + record->k1 * range, 32.0f, 1e-3f);
+    EXPECT_LT(range, 10.0f);
+    // A shape just inside that reach is lit, one just beyond it is not.
+    m_bound.Set(QrPoint3(), 20.0f - range + 0.01f);
+    EXPECT_GT(Light(QrPoint3(), kUp).red, 0.0f);
+    m_bound.Set(QrPoint3(), 20.0f - range - 0.01f);
+    EXPECT_EQ(Light(QrPoint3(), kUp).red, 0.0f);
+}
+
 TEST_F(QrLightingTest, NegativeIdsAreNeverStored)
 {
     EXPECT_EQ(m_driver->GetLightCache().FindOrCreate(-1), nullptr);

@@ -141,7 +141,12 @@ TEST_F(QrRenderGoldenTest, PointAndSpotLightsWithSpecular)
               light.SetRadius(6.0f);
           });
     Light(QrLight::kSpot, {3.0f, -1.0f, -6.0f}, {0.0f, 0.0f, -1.0f}, {0.3f, 0.5f, 1.0f}, {},
-          [](QrLight& light) { light.SetSpotAngle(35.0f); });
+          [](QrLight& light)
+          {
+              light.SetSpotAngle(35.0f);
+              // Dim enough that the highlight keeps its falloff instead of clipping to white.
+              light.SetSpecularColor({0.2f, 0.2f, 0.2f});
+          });
     m_renderer->SetVertexColorMode(4);
     Grid(24, 20.0f, 0.0f, 0.0f, 10.0f);
     EXPECT_TRUE(Finish("render_point_spot_lights.png"));

@@ -1,10 +1,16 @@
 #include "SdlWindowBackend.h"
 
+#include "SdlInputBackend.h"
+
+#include "DrainMessages.h"
+
 #include "Display.h"
 #include "Surface.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -74,4 +80,97 @@ TEST_F(SdlWindowBackendTest, DisplayPresentsItsPrimaryToTheWindow)
     ASSERT_EQ(display->CreateSurface(b, back), Result::Ok);
     EXPECT_EQ(primary->Blt(nullptr, back.get(), nullptr, kBltWait, nullptr), Result::Ok);
     EXPECT_TRUE(window.LastError().empty()) << window.LastError();
+}
+
+namespace
+{
+
+void Push(const SDL_Event& event)
+{
+    SDL_Event copy = event;
+    ASSERT_EQ(SDL_PushEvent(&copy), 1) << SDL_GetError();
+}
+
+} // namespace
+
+// A few frames of the real loop on the dummy driver: events become the window's messages in
+// order, closing twice destroys once, and input follows the focus.
+TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
+{
+    SdlWindowBackend window;
+    ASSERT_TRUE(window.Open({"Pump", 640, 480})) << window.LastError();
+    SdlInputBackend input(window);
+    std::vector<uint16_t> pixels(640 * 480, 0x07E0);
+    const PixelView frame{reinterpret_cast<uint8_t*>(pixels.data()), 640 * 2, 640, 480, PixelFormat::Rgb565};
+    for (int i = 0; i < 3; ++i)
+    {
+        testwindow::DrainMessages(window);
+        EXPECT_TRUE(window.Present(frame)) << window.LastError();
+    }
+
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    Push(e);
+    e = {};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_KP_4;
+    e.key.keysym.sym = SDLK_KP_4;
+    e.key.repeat = 1;
+    Push(e);
+    e = {};
+    e.type = SDL_TEXTINPUT;
+    std::snprintf(e.text.text, sizeof e.text.text, "a\xC3\xA9z");
+    Push(e);
+    e = {};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.y = 2;
+    Push(e);
+    e = {};
+    e.type = SDL_QUIT;
+    Push(e);
+    Push(e);
+
+    std::vector<WindowMessage> got = testwindow::DrainMessages(window);
+    std::vector<uint32_t> ids;
+    for (const WindowMessage& m : got)
+        if (m.message != kMsgPaint) // exposure comes whenever the driver likes
+            ids.push_back(m.message);
+    const bool gained = !ids.empty() && ids.front() == kMsgActivateApp;
+    const std::vector<uint32_t> rest(ids.begin() + (gained ? 1 : 0), ids.end());
+    EXPECT_EQ(rest, (std::vector<uint32_t>{kMsgKeyDown, kMsgChar, kMsgChar, kMsgDestroy}));
+    for (const WindowMessage& m : got)
+        if (m.message == kMsgKeyDown)
+        {
+            EXPECT_EQ(m.wParam, kVkNumpad0 + 4);
+            EXPECT_EQ(m.lParam, 1 | (75 << 16) | kKeyDownRepeatBit);
+        }
+    EXPECT_TRUE(window.HasFocus());
+
+    ASSERT_TRUE(input.Acquire(InputDevice::Mouse));
+    ASSERT_TRUE(input.Acquire(InputDevice::Keyboard));
+    MouseState mouse;
+    KeyboardState keys{};
+    EXPECT_EQ(input.ReadMouse(mouse), InputResult::Ok);
+    EXPECT_EQ(mouse.z, 0); // the wheel turned before the mouse was acquired
+    EXPECT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
+
+    e = {};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    Push(e);
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    Push(e);
+    got = testwindow::DrainMessages(window);
+    // Lost and back between two reads: the devices were taken away all the same.
+    EXPECT_EQ(input.ReadKeyboard(keys), InputResult::InputLost);
+    EXPECT_EQ(input.ReadKeyboard(keys), InputResult::NotAcquired);
+    EXPECT_TRUE(input.Acquire(InputDevice::Keyboard));
+    EXPECT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
+
+    window.PostQuit(7);
+    got = testwindow::DrainMessages(window);
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got.back().message, kMsgQuit);
+    EXPECT_EQ(got.back().wParam, 7u);
 }

@@ -5,6 +5,7 @@
 #include "SceneFileBuilder.h"
 #include "TestFiles.h"
 #include "TestStreamObjects.h"
+#include "ToolRun.h"
 
 #include "QrCamera.h"
 #include "QrNode.h"
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace
@@ -53,22 +53,13 @@ protected:
         return text;
     }
 
-    // Runs the qrfdump program; its exit status goes to status.
+    // Runs the qrfdump program; its exit status goes to status. What it printed on standard
+    // output, then on standard error.
     static std::string Run(const std::string& arguments, int& status)
     {
-        const std::string command = std::string(QRFDUMP_PATH) + " " + arguments + " 2>&1";
-        std::FILE* pipe = popen(command.c_str(), "r");
-        std::string text;
-        if (!pipe)
-        {
-            status = -1;
-            return text;
-        }
-        for (int c; (c = std::fgetc(pipe)) != EOF;)
-            text.push_back(static_cast<char>(c));
-        const int raw = pclose(pipe);
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return text;
+        const toolrun::Result r = toolrun::Run(QRFDUMP_PATH, arguments);
+        status = r.status;
+        return r.out + r.err;
     }
 
     static std::vector<std::string> Lines(const std::string& text)
@@ -109,7 +100,8 @@ TEST_F(QrfDumpTest, ListsEveryObjectInFileOrderWithItsLinkIdAndTopLevelMark)
     QrAction::RemoveAll();
 
     int status = -1;
-    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    const std::string text =
+        Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out, out); }, status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(text, "version 2.2\n"
                     "objects 4, top-level 2\n"
@@ -149,7 +141,8 @@ TEST_F(QrfDumpTest, PrintsTheNodeTreeWithSharedLeavesUnderEveryParent)
         ASSERT_TRUE(saver.Save(path.c_str()));
     }
     int status = -1;
-    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    const std::string text =
+        Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out, out); }, status);
     EXPECT_EQ(status, 0);
     const std::string tree = text.substr(text.find("tree\n"));
     EXPECT_EQ(tree, "tree\n"
@@ -184,7 +177,7 @@ TEST_F(QrfDumpTest, FrameGoesThroughTheFilesCameraInCallOrder)
 
     int status = -1;
     const std::vector<std::string> lines =
-        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out); }, status));
+        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out, out); }, status));
     EXPECT_EQ(status, 0);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[0], "camera \"eye\"");
@@ -224,7 +217,7 @@ TEST_F(QrfDumpTest, FrameWithoutACameraFramesTheWorldBound)
     }
     int status = -1;
     const std::vector<std::string> lines =
-        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out); }, status));
+        Lines(Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(path.c_str(), out, out); }, status));
     EXPECT_EQ(status, 0);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "camera framing the world bound");
@@ -239,7 +232,7 @@ TEST_F(QrfDumpTest, FrameWithoutACameraFramesTheWorldBound)
         ASSERT_TRUE(saver.Save(empty.c_str()));
     }
     const std::string text =
-        Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(empty.c_str(), out); }, status);
+        Capture([&](std::FILE* out) { return qrfdump::RenderSceneFrame(empty.c_str(), out, out); }, status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find("holds nothing to draw"), std::string::npos) << text;
 }
@@ -249,7 +242,8 @@ TEST_F(QrfDumpTest, ShowsTheIdsAndVersionTheFileGave)
     const std::string path =
         Write("old.qrf", SceneFileBuilder("2.15").Leaf(30, 1, "thirty").TopLevel().Holder(7, 30, 0).End().Data());
     int status = -1;
-    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
+    const std::string text =
+        Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out, out); }, status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(text, "version 2.15\n"
                     "objects 2, top-level 1\n"
@@ -257,12 +251,13 @@ TEST_F(QrfDumpTest, ShowsTheIdsAndVersionTheFileGave)
                     "* #7 TestHolder\n");
 }
 
-TEST_F(QrfDumpTest, FailedLoadPrintsCodeMessageAndContextAndReturnsTheCode)
+TEST_F(QrfDumpTest, FailedLoadPrintsCodeMessageAndContextAndFails)
 {
     const std::string path = Write("bogus.qrf", SceneFileBuilder().Leaf(1, 1).Object("QrBogus", 2).End().Data());
     int status = -1;
-    const std::string text = Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out); }, status);
-    EXPECT_EQ(status, 5);
+    const std::string text =
+        Capture([&](std::FILE* out) { return qrfdump::DumpSceneFile(path.c_str(), out, out); }, status);
+    EXPECT_EQ(status, 1);
     const std::vector<std::string> lines = Lines(text);
     ASSERT_EQ(lines.size(), 2u) << text;
     EXPECT_EQ(lines[0], "error 5: QrBogus cannot find create function");
@@ -311,21 +306,20 @@ TEST_F(QrfDumpTest, ProgramDumpsAnEmptyScene)
     EXPECT_EQ(status, 0);
 }
 
-TEST_F(QrfDumpTest, ProgramExitsWithTheErrorCode)
+TEST_F(QrfDumpTest, ProgramReportsEachLoadErrorAndExitsWithOne)
 {
     const std::string prefix(QrStream::kFormatLine, QrStream::kFormatPrefixLength);
     struct Case
     {
         Bytes bytes;
-        int code;
         std::string firstLine;
     };
     const Case cases[] = {
-        {SceneFileBuilder::WithLines("not a scene").End().Data(), 2, "error 2: is not a QRF file"},
-        {SceneFileBuilder::WithLines(prefix + "2.1").End().Data(), 3, "error 3: 2.10 is older version, expecting 2.2"},
-        {SceneFileBuilder::WithLines(prefix + "2.3").End().Data(), 4, "error 4: 2.30 is later version, expecting 2.2"},
-        {SceneFileBuilder().Leaf(1, 1).End().Data(), 5, "error 5: TestLeaf cannot find create function"},
-        {SceneFileBuilder().Data(), 2, "error 2: is not a QRF file"},
+        {SceneFileBuilder::WithLines("not a scene").End().Data(), "error 2: is not a QRF file"},
+        {SceneFileBuilder::WithLines(prefix + "2.1").End().Data(), "error 3: 2.10 is older version, expecting 2.2"},
+        {SceneFileBuilder::WithLines(prefix + "2.3").End().Data(), "error 4: 2.30 is later version, expecting 2.2"},
+        {SceneFileBuilder().Leaf(1, 1).End().Data(), "error 5: TestLeaf cannot find create function"},
+        {SceneFileBuilder().Data(), "error 2: is not a QRF file"},
     };
     int n = 0;
     for (const Case& c : cases)
@@ -334,14 +328,14 @@ TEST_F(QrfDumpTest, ProgramExitsWithTheErrorCode)
         const std::string path = Write("case" + std::to_string(n++) + ".qrf", c.bytes);
         int status = -1;
         const std::vector<std::string> lines = Lines(Run(path, status));
-        EXPECT_EQ(status, c.code);
+        EXPECT_EQ(status, 1);
         ASSERT_EQ(lines.size(), 2u);
         EXPECT_EQ(lines[0], c.firstLine);
         EXPECT_EQ(lines[1].rfind("  at: " + path + ": ", 0), 0u) << lines[1];
 
         // The round trip reports a failed load the same way.
         const std::vector<std::string> again = Lines(Run("--roundtrip " + path + " " + m_dir.File("x.qrf"), status));
-        EXPECT_EQ(status, c.code);
+        EXPECT_EQ(status, 1);
         ASSERT_FALSE(again.empty());
         EXPECT_EQ(again[0], c.firstLine);
     }

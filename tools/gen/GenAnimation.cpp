@@ -1,13 +1,16 @@
 #include "GenKeys.h"
 #include "SampleData.h"
 #include "SampleObjects.h"
+#include "SampleShapes.h"
 
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
 #include "Qr3dsPathController.h"
+#include "QrAlphaProperty.h"
 #include "QrBezierFloatKey.h"
 #include "QrBezierPosKey.h"
 #include "QrBezierRotKey.h"
+#include "QrColorA.h"
 #include "QrEulerRotKey.h"
 #include "QrLinearFloatKey.h"
 #include "QrLinearPosKey.h"
@@ -147,6 +150,28 @@ QrPointer<Qr3dsAnimationNode> MakeFlag()
     return flag;
 }
 
+// A box of the given half extents at a place in node's frame, to show where the node is.
+void AddShape(QrNode* node, const QrPoint3& half, const QrPoint3& at, const QrColorA& color)
+{
+    QrPointer<QrTriShape> box = MakeBox(nullptr, half.x, half.y, half.z, color);
+    box->SetTranslate(at.x, at.y, at.z);
+    node->AttachChild(box.Get());
+}
+
+// Boxes on the model's nodes, so that the file shows a figure. Up is z: a torso, an arm
+// reaching along x to a hand, a head and a flag on top.
+void DressAnimatedModel(QrNode* body)
+{
+    const QrColorA shirt(0.2f, 0.4f, 0.8f, 1.0f);
+    const QrColorA skin(0.9f, 0.7f, 0.55f, 1.0f);
+    auto node = [&](const char* name) { return static_cast<QrNode*>(body->GetObjectByName(name)); };
+    AddShape(body, {0.35f, 0.25f, 0.6f}, {0.0f, 0.0f, 0.6f}, shirt);
+    AddShape(node("arm"), {0.62f, 0.1f, 0.1f}, {-0.03f, 0.0f, 0.0f}, shirt);
+    AddShape(node("hand"), {0.12f, 0.1f, 0.05f}, {0.1f, 0.0f, 0.0f}, skin);
+    AddShape(node("head"), {0.22f, 0.22f, 0.25f}, {0.0f, 0.0f, 0.0f}, skin);
+    AddShape(node("flag"), {0.02f, 0.35f, 0.2f}, {0.0f, 0.35f, 0.0f}, QrColorA(0.9f, 0.1f, 0.1f, 1.0f));
+}
+
 } // namespace
 
 // A path controller along four points; a closed path returns to its first point.
@@ -220,11 +245,16 @@ void GenerateAnimation(Context& context)
     // A small key-framed model: the framework finds its nodes by name.
     QrPointer<QrNode> root = new QrNode;
     root->SetName("Scene Root");
-    root->AttachChild(MakeAnimatedModel().Get());
+    QrPointer<Qr3dsAnimationNode> model = MakeAnimatedModel();
+    DressAnimatedModel(model.Get());
+    root->AttachChild(model.Get());
     context.WriteScene("Data/Engine/Animation/animated_model.qrf", {root.Get()});
 
+    // Each path carries a small boat, which turns and banks as it follows the path.
     QrPointer<Qr3dsPathController> open = MakePathController(false);
     QrPointer<Qr3dsPathController> closed = MakePathController(true);
+    for (Qr3dsPathController* path : {open.Get(), closed.Get()})
+        AddShape(path, {0.8f, 0.3f, 0.2f}, {0.0f, 0.0f, 0.0f}, QrColorA(0.85f, 0.85f, 0.8f, 1.0f));
     context.WriteScene("Data/Engine/Animation/paths.qrf", {open.Get(), closed.Get()});
 
     // A node whose material fades in and out.
@@ -233,6 +263,10 @@ void GenerateAnimation(Context& context)
     QrPointer<QrNode> fader = new QrNode;
     fader->SetName("fader");
     fader->AttachProperty(material.Get());
+    QrPointer<QrAlphaProperty> blend = new QrAlphaProperty;
+    blend->m_enabled = 1;
+    fader->AttachProperty(blend.Get());
+    AddShape(fader.Get(), {0.5f, 0.5f, 0.5f}, {0.0f, 0.0f, 0.0f}, QrColorA(1.0f, 1.0f, 1.0f, 1.0f));
     QrPointer<Qr3dsAlphaAnimator> animator = MakeAlphaFade(material.Get());
     context.WriteScene("Data/Engine/Animation/alpha_fade.qrf", {fader.Get(), animator.Get()});
 }

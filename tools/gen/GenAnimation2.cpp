@@ -11,6 +11,7 @@
 #include "QrColorA.h"
 #include "QrGravity.h"
 #include "QrLinearRotKey.h"
+#include "QrMaterialProperty.h"
 #include "QrMeshCollider.h"
 #include "QrMorphWeightsKey.h"
 #include "QrNode.h"
@@ -279,7 +280,9 @@ void GenerateSkinsAndParticles(Context& context)
     context.WriteScene("Data/Engine/Animation/morph_sheet.qrf", {sheet.Get()});
     QrPointer<QrNode> fountainRoot(new QrNode);
     fountainRoot->SetName("Scene Root");
-    fountainRoot->AttachChild(MakeFountain().Get());
+    QrPointer<Qr3dsParticleSystem> fountain = MakeFountain();
+    fountain->AttachProperty(MakeGlowMaterial("spray glow").Get());
+    fountainRoot->AttachChild(fountain.Get());
     context.WriteScene("Data/Engine/Animation/fountain.qrf", {fountainRoot.Get()});
 
     // A rock in a spray: a blast pushes the particles off the rock's axis, and the rock's mesh
@@ -292,6 +295,7 @@ void GenerateSkinsAndParticles(Context& context)
     spray->SetName("spray");
     spray->AddForce(MakeBlast().Get());
     spray->AddCollider(MakeMeshCollider(rock.Get()).Get());
+    spray->AttachProperty(MakeGlowMaterial("spray glow").Get());
     blastRoot->AttachChild(spray.Get());
     context.WriteScene("Data/Engine/Animation/blast.qrf", {blastRoot.Get()});
     // The bindings made here would otherwise live until exit.

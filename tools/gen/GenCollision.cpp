@@ -39,9 +39,9 @@ QrPointer<QrTriShape> Ellipsoid(float ax, float ay, float az, int rings, int seg
             const uint16_t a = uint16_t(r * row + s), b = uint16_t(a + 1), c = uint16_t(a + row), d = uint16_t(c + 1);
             // Pole rows collapse to a point: keep only the triangle with area there.
             if (r != 0)
-                indices.insert(indices.end(), {a, b, d});
+                indices.insert(indices.end(), {a, d, b});
             if (r != rings - 1)
-                indices.insert(indices.end(), {a, d, c});
+                indices.insert(indices.end(), {a, c, d});
         }
     return QrPointer<QrTriShape>(new QrTriShape(uint16_t(vertices.size()), vertices.data(), normals.data(),
                                                 uint16_t(indices.size() / 3), indices.data(), nullptr, nullptr));

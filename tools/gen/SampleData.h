@@ -3,6 +3,7 @@
 // own writers. One file per area under tools/gen/ adds its part through a Generate…
 // function called from GenerateSampleData.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,17 +40,24 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateAnimation(Context& context);
+void GenerateClips(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
 void GenerateLights(Context& context);
+void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
 void GenerateSkinsAndParticles(Context& context);
+void GenerateSounds(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
+
+// A clip of a spinning reel with its sound (AVI bytes); tests make their own sizes.
+std::vector<unsigned char> MakeReelClip(double seconds, uint32_t width, uint32_t height, uint32_t fps);
 
 } // namespace gen

@@ -88,6 +88,8 @@ QrPointer<QrTriStrip> MakeRibbon();
 // Lines: stored, never drawn.
 QrPointer<QrLines> MakeZigzag();
 QrPointer<QrParticles> MakeSparks();
+// A material that glows white: points, which have no normals, show their own colours under it.
+QrPointer<QrMaterialProperty> MakeGlowMaterial(const char* name);
 QrPointer<QrAutoNormalParticles> MakeBubbles();
 QrPointer<QrEnvMappedTriShape> MakeChromeLure();
 // Without receivers: attach them once the scene has had a world update.

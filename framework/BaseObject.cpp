@@ -1,0 +1,6 @@
+#include "BaseObject.h"
+
+BaseObject::~BaseObject()
+{
+    m_typeTag = 0;
+}

@@ -1,0 +1,3 @@
+#include "qrxAttrib.h"
+
+QR_IMPLEMENT_RTTI(qrxAttrib, QrObject)

@@ -1,0 +1,9 @@
+#include "qrxIdleObject.h"
+
+#include "qrxIdleManager.h"
+
+qrxIdleObject::~qrxIdleObject()
+{
+    while (!m_managers.empty())
+        m_managers.back()->Remove(this);
+}

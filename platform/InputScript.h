@@ -1,0 +1,73 @@
+#pragma once
+// Input for a headless run, stamped by frame: keys, typed text, pointer moves, buttons, the
+// wheel, focus changes and closing the window. Read from a text file of one event a line:
+//
+//   <frame> key <name or number> down|up     key state, and on down the key-down message
+//   <frame> text <characters to end of line>  character messages
+//   <frame> move <x> <y>                      pointer to client position, relative motion
+//   <frame> button <0-3> down|up
+//   <frame> wheel <steps>                     120 per step
+//   <frame> focus on|off
+//   <frame> close
+//
+// Blank lines and lines starting with # are skipped. Frames must not decrease.
+
+#include "Point.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat
+{
+
+class HeadlessInputBackend;
+class HeadlessWindowBackend;
+
+enum class InputEventKind : uint8_t
+{
+    Key,
+    Text,
+    Move,
+    Button,
+    Wheel,
+    Focus,
+    Close,
+};
+
+struct InputEvent
+{
+    uint32_t frame = 0;
+    InputEventKind kind = InputEventKind::Key;
+    int32_t code = 0;  // key number, button, wheel steps
+    bool down = false; // key and button: pressed; focus: gained
+    Point position;    // move
+    std::string text;  // text
+};
+
+class InputScript
+{
+public:
+    // False on the first bad line, with its number and the reason in `error`; the script is
+    // then empty. Bounded: at most kMaxEvents events and kMaxLineLength per line.
+    bool Parse(std::string_view source, std::string& error);
+    bool Load(const std::string& path, std::string& error);
+    void Add(InputEvent event);
+
+    // Applies every event stamped up to `frame` that was not applied yet, in order.
+    void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input);
+    bool Finished() const { return m_next >= m_events.size(); }
+    const std::vector<InputEvent>& Events() const { return m_events; }
+
+    static constexpr size_t kMaxEvents = 1u << 20;
+    static constexpr size_t kMaxLineLength = 4096;
+
+private:
+    void Apply(const InputEvent& event, HeadlessWindowBackend& window, HeadlessInputBackend& input);
+
+    std::vector<InputEvent> m_events;
+    size_t m_next = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,132 @@
+#include "AviObject.h"
+
+#include "AviWriter.h"
+#include "Clock.h"
+#include "Files.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct Rgb
+{
+    uint8_t r, g, b;
+};
+
+// Frame i of the test clip is one flat colour; odd widths give padded rows in the file.
+const Rgb kColours[] = {{250, 10, 10}, {10, 250, 10}, {10, 10, 250}, {200, 200, 20}, {20, 200, 200}};
+
+std::vector<uint8_t> FlatClip(uint32_t width, uint32_t height, bool withSound)
+{
+    tools::AviClip clip;
+    clip.framesPerSecond = 10;
+    for (const Rgb& c : kColours)
+    {
+        QrImagePixels frame;
+        frame.Allocate(QrImagePixels::kFormatRGB, width, height);
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+            {
+                uint8_t* p = frame.GetRow(y) + x * 3;
+                p[0] = c.r;
+                p[1] = c.g;
+                p[2] = uint8_t(c.b + (y == 0 ? 5 : 0)); // the top row differs: upside-down shows
+            }
+        clip.frames.push_back(std::move(frame));
+    }
+    if (withSound)
+        clip.sound.assign(11025, 1000);
+    return tools::WriteAVI(clip);
+}
+
+void CountEnd(uintptr_t arg)
+{
+    ++*reinterpret_cast<int*>(arg);
+}
+
+class AviObjectTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_previous = &plat::CurrentClock();
+        plat::SetCurrentClock(&m_clock);
+    }
+    void TearDown() override { plat::SetCurrentClock(m_previous); }
+    void Advance(uint32_t ms) { m_clock.SetNanoseconds(m_clock.Nanoseconds() + uint64_t(ms) * 1000000u); }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        EXPECT_TRUE(plat::WriteFile(m_dir.File(name), bytes.data(), bytes.size()));
+        return m_dir.File(name);
+    }
+    // The colour at (x, y) of the last frame, blue-first in memory.
+    Rgb Pixel(const AviObject& avi, uint32_t x, uint32_t y)
+    {
+        const uint8_t* p = avi.GetFrame().Row(y) + x * 3;
+        return {p[2], p[1], p[0]};
+    }
+
+    plat::ManualClock m_clock{5'000'000'000ull};
+    plat::Clock* m_previous = nullptr;
+    testfiles::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(AviObjectTest, FramesLandAtTheClipsRateAndTheEndRunsOnce)
+{
+    for (const bool withSound : {true, false})
+    {
+        AviObject avi;
+        int ends = 0;
+        avi.SetEndCallback(&CountEnd, reinterpret_cast<uintptr_t>(&ends));
+        ASSERT_EQ(avi.Play(Write("clip.avi", FlatClip(7, 3, withSound)).c_str(), 10, 20), 0);
+        ASSERT_EQ(avi.GetFrame().width, 7u);
+        for (uint32_t frame = 0; frame < 5; ++frame)
+        {
+            avi.UpdateFrame();
+            const Rgb c = Pixel(avi, 6, 2);
+            EXPECT_EQ(c.r, kColours[frame].r) << frame;
+            EXPECT_EQ(c.g, kColours[frame].g) << frame;
+            EXPECT_EQ(c.b, kColours[frame].b) << frame;
+            EXPECT_EQ(Pixel(avi, 0, 0).b, kColours[frame].b + 5) << "rows come out the right way up";
+            Advance(100);
+        }
+        EXPECT_TRUE(avi.IsPlaying());
+        EXPECT_EQ(ends, 0);
+        avi.UpdateFrame();
+        EXPECT_FALSE(avi.IsPlaying());
+        EXPECT_EQ(ends, 1);
+        // Stopping a clip that ended, and stepping it again, run nothing more.
+        avi.UpdateFrame();
+        avi.Stop();
+        EXPECT_EQ(ends, 1);
+    }
+}
+
+TEST_F(AviObjectTest, StopWhilePlayingEndsOnceAndAnUnopenableClipLeavesNothing)
+{
+    AviObject avi;
+    int ends = 0;
+    avi.SetEndCallback(&CountEnd, reinterpret_cast<uintptr_t>(&ends));
+    ASSERT_EQ(avi.Play(Write("clip.avi", FlatClip(4, 4, true)).c_str(), 0, 0), 0);
+    avi.UpdateFrame();
+    avi.Stop();
+    avi.Stop();
+    EXPECT_EQ(ends, 1);
+
+    std::vector<uint8_t> damaged = FlatClip(4, 4, false);
+    damaged.resize(200);
+    for (const std::string& path :
+         {m_dir.File("missing.avi"), Write("text.avi", {'n', 'o', 'p', 'e'}), Write("short.avi", damaged)})
+    {
+        EXPECT_EQ(avi.Play(path.c_str(), 0, 0), AviObject::kFailed) << path;
+        EXPECT_FALSE(avi.IsPlaying());
+        avi.UpdateFrame();
+        avi.Stop();
+    }
+    EXPECT_EQ(avi.Play(nullptr, 0, 0), AviObject::kFailed);
+    EXPECT_EQ(ends, 1);
+}
