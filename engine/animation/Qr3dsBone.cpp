@@ -73,3 +73,16 @@ QrPointer<QrAVObject> Qr3dsBone::CreateClone()
     clone->m_linkedObject = m_linkedObject;
     return clone;
 }
+
+void Qr3dsBone::ReleaseLinks()
+{
+    Qr3dsAnimationNode::ReleaseLinks();
+    m_linkedObject = nullptr;
+}
+
+void Qr3dsBone::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    Qr3dsAnimationNode::AppendDescendLinks(out);
+    if (QrAVObject* linked = QrDynamicCast<QrAVObject>(m_linkedObject.Get()))
+        out.push_back(linked);
+}

@@ -22,6 +22,10 @@ public:
     void SaveBinary(QrStream& stream) override;
     bool IsEqual(const QrObject* other) const override;
     QrPointer<QrAVObject> CreateClone() override;
+    void ReleaseLinks() override;
+    // The node's children and a linked scene object: a load refuses a bone linked to its own
+    // ancestor (a cycle of references nothing would break).
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
 
     QrObject* GetLinkedObject() const { return m_linkedObject.Get(); }
     // A counted reference: a bone linked to an object that holds the bone (or its root) makes

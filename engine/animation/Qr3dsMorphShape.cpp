@@ -233,7 +233,8 @@ void Qr3dsMorphShape::LoadBinary(QrStream& stream)
             return;
         }
     }
-    const uint64_t targetBytes = uint64_t(targetCount) * m_vertexCount * 12u;
+    // A target of no vertices still costs an allocation: count it as a byte.
+    const uint64_t targetBytes = uint64_t(targetCount) * std::max<uint64_t>(1, uint64_t(m_vertexCount) * 12u);
     if (targetBytes > stream.GetRemaining())
     {
         stream.Fail(plat::Format("%d morph targets of %u vertices", targetCount, unsigned(m_vertexCount)));

@@ -243,8 +243,11 @@ void Qr3dsParticleSystem::Prime()
     }
     if (m_preRollTime > 0.0f)
     {
+        // Fewer, longer steps when the particles times the steps would stall the first frame.
+        const uint64_t affordable = std::max<uint64_t>(1, kPreRollBudget / std::max<uint32_t>(1, m_maxParticles));
+        const uint32_t cap = uint32_t(std::min<uint64_t>(kMaxPreRollSteps, affordable));
         const float steps = std::floor(m_preRollTime * kPreRollStepsPerSecond);
-        const uint32_t n = steps < 1.0f ? 1u : steps > float(kMaxPreRollSteps) ? kMaxPreRollSteps : uint32_t(steps);
+        const uint32_t n = steps < 1.0f ? 1u : steps > float(cap) ? cap : uint32_t(steps);
         const float saved = m_lastTime;
         const float dt = m_preRollTime / float(n);
         m_lastTime = GetBeginTime() - m_preRollTime;
@@ -423,6 +426,23 @@ void Qr3dsParticleSystem::LoadBinary(QrStream& stream)
     m_loadedColliderCount = stream.LoadCount(4, "colliders");
     for (uint32_t i = 0; i < m_loadedColliderCount; ++i)
         stream.LoadLinkID(this);
+}
+
+void Qr3dsParticleSystem::ReleaseLinks()
+{
+    QrNode::ReleaseLinks();
+    m_template = nullptr;
+    m_generationTemplates.clear();
+}
+
+void Qr3dsParticleSystem::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    QrNode::AppendDescendLinks(out);
+    if (m_template)
+        out.push_back(m_template.Get());
+    for (const QrPointer<QrAVObject>& generation : m_generationTemplates)
+        if (generation)
+            out.push_back(generation.Get());
 }
 
 void Qr3dsParticleSystem::LinkObject(QrStream& stream)

@@ -63,6 +63,10 @@ public:
     };
 
     static constexpr size_t kSpawnRecordBytes = 56;
+    // Live particles a system with a template emits up to (each carries a scene object).
+    static constexpr uint32_t kMaxObjectParticles = 1024;
+    // Particle steps the pre-roll may take in all: it runs within the first frame.
+    static constexpr uint64_t kPreRollBudget = 1u << 20;
     // The most particles a file may ask for: what one particle geometry can draw.
     static constexpr uint32_t kMaxFileParticles = 0xFFFF;
     // 8 atan(1), rounded to float once.
@@ -84,6 +88,9 @@ public:
     // no template and no live particles.
     QrPointer<QrAVObject> CreateClone() override;
     void ApplyAtTime(float time) override;
+    void ReleaseLinks() override;
+    // The node's children, the template and the generation templates (particles clone them).
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
 
     // --- set-up
     // Frees every particle and stored record and sizes the per-particle arrays for count.
@@ -192,6 +199,9 @@ private:
     // 2 its continuation waits in m_heldBack until the batch is counted).
     bool Emit(uint32_t j, float dt, float t);
     void CopyParameters(Qr3dsParticleSystem* clone) const;
+    // Moves a dying particle's record past the further lives that would also end within a
+    // step of dt; false when its last generation ends there too.
+    bool SkipShortLives(SpawnRecord& record, float dt) const;
 
     uint32_t m_maxParticles = 0;
     uint32_t m_activeCount = 0;

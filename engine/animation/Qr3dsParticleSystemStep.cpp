@@ -98,6 +98,20 @@ void Qr3dsParticleSystem::AddContinuation(const SpawnRecord& record)
         geometry->SetActiveCount(uint16_t(std::min<uint32_t>(m_activeCount, geometry->GetVertexCount())));
 }
 
+bool Qr3dsParticleSystem::SkipShortLives(SpawnRecord& record, float dt) const
+{
+    // Lives after the next that also end within this step are taken at once (the next may
+    // still end here by rounding), so that a tiny life span costs one pass, not one per life.
+    const double later = std::floor((double(record.m_age) + dt) / m_lifeSpan) - 2.0;
+    if (!(later > 0.0))
+        return true;
+    if (later >= double(m_maxGeneration) - double(record.m_generation))
+        return false; // the last generation dies within the step
+    record.m_generation += uint32_t(later);
+    record.m_age = float(double(record.m_age) - later * m_lifeSpan);
+    return true;
+}
+
 bool Qr3dsParticleSystem::Collide(const QrPoint3& position, const QrPoint3& velocity, float step, float time,
                                   QrPoint3& hitPosition, QrPoint3& hitVelocity, float& timeLeft)
 {
@@ -154,9 +168,9 @@ void Qr3dsParticleSystem::Step(float t)
             ++i;
             continue;
         }
-        const SpawnRecord record = MakeRecord(i);
+        SpawnRecord record = MakeRecord(i);
         RemoveParticle(i);
-        if (m_collisionAction == kContinueOnDeath && m_lifeSpan > 0.0f)
+        if (m_collisionAction == kContinueOnDeath && m_lifeSpan > 0.0f && SkipShortLives(record, dt))
             AddContinuation(record);
     }
 
@@ -215,7 +229,9 @@ void Qr3dsParticleSystem::Step(float t)
     {
         float x = m_useTotal ? dt / m_lifeSpan * float(m_maxParticles) : dt * m_birthRate;
         x += m_emissionRemainder;
-        const uint32_t room = m_maxParticles - m_activeCount;
+        // A template puts an object into the scene per particle: no more than a frame can take.
+        const uint32_t limit = m_template ? std::min(m_maxParticles, kMaxObjectParticles) : m_maxParticles;
+        const uint32_t room = m_activeCount < limit ? limit - m_activeCount : 0;
         if (std::isnan(x))
         {
             m_emissionRemainder = 0.0f;

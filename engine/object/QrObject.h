@@ -70,8 +70,7 @@ private:
 };
 
 // Checked downcast: null when the object is not of the class.
-template <class T>
-T* QrDynamicCast(QrObject* object)
+template <class T> T* QrDynamicCast(QrObject* object)
 {
     return object && object->IsKindOf(&T::ms_RTTI) ? static_cast<T*>(object) : nullptr;
 }

@@ -37,6 +37,32 @@ std::vector<QrStream::SaveCallback>& QrStream::SaveCallbacks()
     return *callbacks;
 }
 
+std::vector<QrStream::LinkedCheck>& QrStream::LinkedChecks()
+{
+    static auto* checks = new std::vector<LinkedCheck>;
+    return *checks;
+}
+
+std::vector<QrStream::ReleaseCallback>& QrStream::ReleaseCallbacks()
+{
+    static auto* callbacks = new std::vector<ReleaseCallback>;
+    return *callbacks;
+}
+
+void QrStream::AddLinkedCheck(LinkedCheck check)
+{
+    auto& checks = LinkedChecks();
+    if (std::find(checks.begin(), checks.end(), check) == checks.end())
+        checks.push_back(check);
+}
+
+void QrStream::AddFailedLoadRelease(ReleaseCallback callback)
+{
+    auto& callbacks = ReleaseCallbacks();
+    if (std::find(callbacks.begin(), callbacks.end(), callback) == callbacks.end())
+        callbacks.push_back(callback);
+}
+
 void QrStream::AddSaveCallback(SaveCallback callback)
 {
     auto& callbacks = SaveCallbacks();
@@ -120,6 +146,19 @@ std::string QrStream::DescribePosition() const
 void QrStream::Fail(const std::string& what)
 {
     SetError(kErrorNotQrf, "is not a QRF file", DescribePosition() + ": " + what);
+}
+
+std::string QrStream::DescribeObject(const QrObject* object) const
+{
+    if (!object)
+        return "no object";
+    std::string text = object->GetRTTI()->GetName();
+    if (object->GetName())
+        text += plat::Format(" \"%s\"", object->GetName());
+    const auto it = std::find(m_loadOrder.begin(), m_loadOrder.end(), object);
+    if (it != m_loadOrder.end())
+        text += plat::Format(" (link id %u)", m_loadOrderIds[size_t(it - m_loadOrder.begin())]);
+    return text;
 }
 
 bool QrStream::LoadBytes(void* out, size_t n)
@@ -334,6 +373,10 @@ bool QrStream::LoadFromMemory(const void* buffer, size_t length)
     if (!ok)
     {
         ClearTopLevel();
+        // Links among what was loaded may hold objects in circles: drop them before the holds.
+        for (QrPointer<QrObject>& held : m_held)
+            for (ReleaseCallback release : ReleaseCallbacks())
+                release(held.Get());
         ReleaseLoaded();
     }
     return ok;
@@ -470,6 +513,12 @@ bool QrStream::LoadStream()
         if (!object || !linked.insert(object).second)
             continue;
         object->LinkObject(*this);
+        if (Failed())
+            return false;
+    }
+    for (LinkedCheck check : LinkedChecks())
+    {
+        check(*this);
         if (Failed())
             return false;
     }

@@ -32,6 +32,8 @@ class QrStream
 {
 public:
     using SaveCallback = void (*)(QrStream& stream);
+    using LinkedCheck = void (*)(QrStream& stream);
+    using ReleaseCallback = void (*)(QrObject* object);
 
     static constexpr const char* kFormatLine = "Quarrender File Format, Version 2.2";
     static constexpr uint32_t kFormatPrefixLength = 32;
@@ -76,6 +78,12 @@ public:
 
     // Program-wide callbacks every save runs after the top-level objects (the running actions).
     static void AddSaveCallback(SaveCallback callback);
+    // Program-wide checks every load runs once everything has linked (the scene graph's); a
+    // check that fails the stream fails the load.
+    static void AddLinkedCheck(LinkedCheck check);
+    // Program-wide callbacks a failed load runs on each object it made before it lets them go:
+    // they drop the links that would keep objects referencing one another alive.
+    static void AddFailedLoadRelease(ReleaseCallback callback);
 
     // --- version of the file being read ("2.2" for written files)
     const char* GetVersion() const { return m_version; }
@@ -94,11 +102,7 @@ public:
     // Takes the owner's next queued link id, in the order they were loaded, and resolves it.
     // Id 0 gives null; an id that names no object, or one not of class T, fails the load.
     QrObject* ResolveLinkID(QrObject* owner, const QrRTTI* rtti);
-    template <class T>
-    T* ResolveLinkID(QrObject* owner)
-    {
-        return static_cast<T*>(ResolveLinkID(owner, &T::ms_RTTI));
-    }
+    template <class T> T* ResolveLinkID(QrObject* owner) { return static_cast<T*>(ResolveLinkID(owner, &T::ms_RTTI)); }
 
     // A linked action joins the running list once the whole file has linked, so a failed
     // load starts nothing and the list comes back in its saved order.
@@ -116,6 +120,8 @@ public:
     bool Failed() const { return m_errorCode != 0 || m_reader.Failed(); }
     // Marks the file as corrupt (code 2) with a context text; the first error is kept.
     void Fail(const std::string& what);
+    // Class, name and link id of a loaded object, for error contexts.
+    std::string DescribeObject(const QrObject* object) const;
     size_t GetOffset() const { return m_reader.Offset(); }
     size_t GetRemaining() const { return m_reader.Remaining(); }
 
@@ -147,8 +153,7 @@ public:
     void SaveString(const std::string& text) { SaveString(text.c_str()); }
 
     // One field list for both directions: reads when loading, writes when saving.
-    template <class T>
-    void Field(T& value)
+    template <class T> void Field(T& value)
     {
         static_assert(std::is_arithmetic_v<T> || std::is_enum_v<T>, "Field takes plain values");
         if constexpr (std::is_same_v<T, bool>)
@@ -221,4 +226,6 @@ private:
     QrTStringMap<QrObject*> m_fileImages;
 
     static std::vector<SaveCallback>& SaveCallbacks();
+    static std::vector<LinkedCheck>& LinkedChecks();
+    static std::vector<ReleaseCallback>& ReleaseCallbacks();
 };

@@ -351,6 +351,8 @@ QrAVObject* QrAVObject::GetObjectByName(const char* name)
     return name && own && std::strcmp(name, own) == 0 ? this : nullptr;
 }
 
+void QrAVObject::AppendDescendLinks(std::vector<QrAVObject*>&) const {}
+
 bool QrAVObject::Optimize(uint32_t)
 {
     return false;
@@ -380,7 +382,7 @@ void QrAVObject::CreateMerged(QrPointer<QrAVObject>& out, QrTArray<QrAVObject>&)
 
 void QrAVObject::AttachProperty(QrProperty* property)
 {
-    m_properties.AddHead(property);
+    QrProperty::AttachToList(m_properties, property);
 }
 
 bool QrAVObject::DetachProperty(QrProperty* property)

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QrBound;
 class QrCamera;
@@ -84,6 +85,12 @@ public:
 
     // --- tree services
     virtual QrAVObject* GetObjectByName(const char* name);
+    // Appends what the world update and the draw descend into from this object (children, a
+    // scene root, a particle template): a load refuses cycles and excess depth through them.
+    virtual void AppendDescendLinks(std::vector<QrAVObject*>& out) const;
+    // Drops the references LinkObject made. A failed load calls it on every scene object it
+    // made, so that objects which reference one another are freed with the rest.
+    virtual void ReleaseLinks() {}
     // True tells the parent that it may remove or dissolve this object.
     virtual bool Optimize(uint32_t flags);
     virtual bool SharesProperties(QrAVObject* other, uint32_t typeMask);
@@ -106,7 +113,8 @@ public:
     QrAVInstance* GetInstanceAt(uint32_t index) const { return m_instances.GetAt(index); }
     QrAVInstance* FindInstance(QrNode* parent) const { return m_instances.Find(parent); }
 
-    // Null is ignored; the property gains a reference and goes to the head of the list.
+    // Null is ignored; the property gains a reference and goes to the head of the list in place
+    // of any property of its type.
     void AttachProperty(QrProperty* property);
     // Removes the property (one reference released); false when it is not in the list.
     bool DetachProperty(QrProperty* property);

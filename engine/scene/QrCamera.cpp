@@ -11,7 +11,9 @@
 #include "QrStream.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
 
 QR_IMPLEMENT_RTTI(QrCamera, QrAVObject)
 QR_IMPLEMENT_CREATE(QrCamera)
@@ -272,10 +274,16 @@ void QrCamera::SetViewportFromDisplay(uint32_t flags)
     if (width == 0.0f || height == 0.0f)
         return;
     QrRect rect;
-    rect.left = static_cast<int32_t>(width * m_viewport[0]);
-    rect.right = static_cast<int32_t>(width * m_viewport[1]);
-    rect.top = static_cast<int32_t>(height * m_viewport[2]);
-    rect.bottom = static_cast<int32_t>(height * m_viewport[3]);
+    // Within the display: a viewport set through the API may be anything.
+    const auto edge = [](float size, float fraction)
+    {
+        const float at = size * fraction;
+        return static_cast<int32_t>(!(at > 0.0f) ? 0.0f : at < size ? at : size);
+    };
+    rect.left = edge(width, m_viewport[0]);
+    rect.right = edge(width, m_viewport[1]);
+    rect.top = edge(height, m_viewport[2]);
+    rect.bottom = edge(height, m_viewport[3]);
     m_display->ClearBuffer(&rect, flags);
 }
 
@@ -460,6 +468,19 @@ void QrCamera::SetSceneRoot(QrAVObject* root)
     m_sceneRoot = root;
 }
 
+void QrCamera::ReleaseLinks()
+{
+    QrAVObject::ReleaseLinks();
+    m_sceneRoot = nullptr;
+    m_display = nullptr;
+}
+
+void QrCamera::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    if (m_sceneRoot)
+        out.push_back(m_sceneRoot.Get());
+}
+
 // --- clone
 
 QrPointer<QrAVObject> QrCamera::CreateClone()
@@ -515,6 +536,11 @@ void QrCamera::LoadBinary(QrStream& stream)
         value = stream.LoadF32();
     for (float& value : m_viewport)
         value = stream.LoadF32();
+    if (!std::all_of(std::begin(m_viewport), std::end(m_viewport), [](float v) { return std::isfinite(v); }))
+    {
+        stream.Fail("camera viewport is not finite");
+        return;
+    }
     m_displayPass = stream.LoadU8();
     m_sortFlag = stream.LoadU8();
     m_scaleValue = stream.LoadF32();

@@ -59,6 +59,9 @@ public:
     bool RegisterStreamables(QrStream& stream) override;
     void SaveBinary(QrStream& stream) override;
     bool IsEqual(const QrObject* other) const override;
+    void ReleaseLinks() override;
+    // The scene root: a camera inside its own scene would draw itself into it.
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
 
     // One parent link only: attaching replaces it.
     QrAVInstance* AttachParent(QrNode* parent) override;

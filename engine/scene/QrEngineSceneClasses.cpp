@@ -24,6 +24,7 @@
 #include "QrProjectedLight.h"
 #include "QrProperty.h"
 #include "QrRender.h"
+#include "QrSceneGraphCheck.h"
 #include "QrScreenPolygon.h"
 #include "QrShadeProperty.h"
 #include "QrSpecularProperty.h"
@@ -38,6 +39,7 @@
 void RegisterEngineSceneClasses()
 {
     RegisterEngineObjectClasses();
+    QrSceneGraphCheck::Register();
     QrAVObject::RegisterCreateFunction();
     QrAlphaProperty::RegisterCreateFunction();
     QrAudioEmitter::RegisterCreateFunction();

@@ -88,9 +88,17 @@ void QrNode::DetachParent(QrNode* parent)
 
 // --- children
 
+bool QrNode::IsSelfOrAncestor(const QrAVObject* object)
+{
+    for (QrNode* above = this; above; above = above->GetParent())
+        if (above == object)
+            return true;
+    return false;
+}
+
 void QrNode::AttachChild(QrAVObject* child, bool firstFree)
 {
-    if (!child)
+    if (!child || IsSelfOrAncestor(child))
         return;
     QrPointer<QrAVObject> hold(child);
     QrAVInstance* instance = child->AttachParent(this);
@@ -134,6 +142,13 @@ QrPointer<QrAVObject> QrNode::DetachChild(QrAVObject* child)
 }
 
 QrPointer<QrAVObject> QrNode::SetAt(uint32_t index, QrAVObject* child)
+{
+    if (child && IsSelfOrAncestor(child))
+        return nullptr;
+    return PutAt(index, child);
+}
+
+QrPointer<QrAVObject> QrNode::PutAt(uint32_t index, QrAVObject* child)
 {
     // Held throughout: attaching may take the child from a parent that held the only reference.
     QrPointer<QrAVObject> hold(child);
@@ -467,6 +482,23 @@ QrAVObject* QrNode::GetObjectByName(const char* name)
     return nullptr;
 }
 
+void QrNode::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    for (uint32_t i = 0; i < m_children.GetUsedSize(); ++i)
+        if (QrAVObject* child = m_children.GetAtChecked(i))
+            out.push_back(child);
+}
+
+void QrNode::ReleaseLinks()
+{
+    QrAVObject::ReleaseLinks();
+    const uint32_t used = m_children.GetUsedSize();
+    for (uint32_t i = 0; i < used; ++i)
+        DetachChildAt(i);
+    while (!m_lights.IsEmpty())
+        DetachLight(*m_lights.begin());
+}
+
 bool QrNode::SharesProperties(QrAVObject*, uint32_t)
 {
     return false;
@@ -606,9 +638,11 @@ void QrNode::LoadBinary(QrStream& stream)
 void QrNode::LinkObject(QrStream& stream)
 {
     QrAVObject::LinkObject(stream);
+    // Unchecked: walking the ancestors per link would cost the square of a file's depth. The
+    // stream refuses a cycle once everything is linked.
     const uint32_t children = TakeLoadCount(this);
     for (uint32_t i = 0; i < children; ++i)
-        SetAt(i, stream.ResolveLinkID<QrAVObject>(this));
+        PutAt(i, stream.ResolveLinkID<QrAVObject>(this));
     const uint32_t count = TakeLoadCount(this);
     std::vector<QrLight*> lights;
     lights.reserve(count);

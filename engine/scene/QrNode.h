@@ -15,6 +15,7 @@
 #include "QrTPointerList.h"
 
 #include <cstdint>
+#include <vector>
 
 class QrLight;
 
@@ -70,19 +71,25 @@ public:
     bool FindIntersections(const QrPoint3& origin, const QrPoint3& direction, QrPick& pick,
                            QrAVInstance* instance) override;
     QrAVObject* GetObjectByName(const char* name) override;
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
+    void ReleaseLinks() override;
     bool Optimize(uint32_t flags) override;
     bool SharesProperties(QrAVObject* other, uint32_t typeMask) override;
     bool UpdateWorldBound(QrAVInstance* instance) override;
 
     // --- children
-    // Null is ignored. firstFree false appends; true fills the first empty slot.
+    // Null is ignored, and so is this node or one of its ancestors (the tree stays a tree).
+    // firstFree false appends; true fills the first empty slot.
     virtual void AttachChild(QrAVObject* child, bool firstFree = false);
     // Detaches the first slot holding the child; null when it is not a child.
     virtual QrPointer<QrAVObject> DetachChild(QrAVObject* child);
     // Null past the used size or for an empty slot.
     virtual QrPointer<QrAVObject> DetachChildAt(uint32_t index);
-    // Puts child (may be null) into slot index; returns the child it replaced.
+    // Puts child (may be null) into slot index; returns the child it replaced. This node or
+    // one of its ancestors is refused: nothing changes and null is returned.
     virtual QrPointer<QrAVObject> SetAt(uint32_t index, QrAVObject* child);
+    // Is the object this node or one of its ancestors (attaching it here would close a cycle)?
+    bool IsSelfOrAncestor(const QrAVObject* object);
     // Rebuilds this node's bound, then its ancestors'.
     virtual void PropagateBoundUp();
     // Merges the displayable children's bounds; false when the bound did not move.
@@ -121,6 +128,8 @@ protected:
     uint8_t m_displayable = 1;
 
 private:
+    // SetAt without the cycle check.
+    QrPointer<QrAVObject> PutAt(uint32_t index, QrAVObject* child);
     // Detaches every child slot and appends the children in slot order (empty slots dropped).
     void TakeAllChildren(QrTArray<QrAVObject>& out);
     // Does another slot than index hold the child (a leaf attached twice shares one record)?

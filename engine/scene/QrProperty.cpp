@@ -44,10 +44,32 @@ void QrProperty::LinkList(QrStream& stream, QrObject* owner, uint32_t count, QrP
     std::vector<QrProperty*> properties;
     properties.reserve(count);
     for (uint32_t i = 0; i < count; ++i)
-        properties.push_back(stream.ResolveLinkID<QrProperty>(owner));
+    {
+        QrProperty* property = stream.ResolveLinkID<QrProperty>(owner);
+        if (!property)
+            continue;
+        for (QrProperty*& earlier : properties)
+            if (earlier && earlier->Type() == property->Type())
+                earlier = nullptr;
+        properties.push_back(property);
+    }
     // Head insertion from the last: the list reads in file order.
     for (auto it = properties.rbegin(); it != properties.rend(); ++it)
         list.AddHead(*it);
+}
+
+void QrProperty::AttachToList(QrPointerList<QrProperty>& list, QrProperty* property)
+{
+    if (!property)
+        return;
+    QrPointer<QrProperty> hold(property);
+    std::vector<QrProperty*> sameType;
+    for (QrProperty* entry : list)
+        if (entry->Type() == property->Type())
+            sameType.push_back(entry);
+    for (QrProperty* entry : sameType)
+        list.Remove(entry);
+    list.AddHead(property);
 }
 
 void QrProperty::RegisterList(QrStream& stream, const QrPointerList<QrProperty>& list)

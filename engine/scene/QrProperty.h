@@ -48,11 +48,15 @@ public:
     static void CreateDefaults();
 
     // The property list of a scene object in a scene file: a count, then one link id each, in
-    // list order. The linked list keeps file order, and a copy keeps the source's order.
+    // list order. The linked list keeps file order, and a copy keeps the source's order. A list
+    // holds one property per type (the display swaps one state per type in and out): a later
+    // one of a type replaces the earlier.
     static void LinkList(QrStream& stream, QrObject* owner, uint32_t count, QrPointerList<QrProperty>& list);
     static void RegisterList(QrStream& stream, const QrPointerList<QrProperty>& list);
     static void SaveList(QrStream& stream, const QrPointerList<QrProperty>& list);
     static void CopyList(const QrPointerList<QrProperty>& from, QrPointerList<QrProperty>& to);
+    // Puts the property at the head of the list in place of any of its type (null is ignored).
+    static void AttachToList(QrPointerList<QrProperty>& list, QrProperty* property);
 
     // Set on the property in force: the display keeps it for the whole subtree below.
     uint8_t m_override = 0;

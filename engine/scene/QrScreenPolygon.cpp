@@ -79,7 +79,7 @@ QrPointer<QrScreenPolygon> QrScreenPolygon::Clone() const
 
 void QrScreenPolygon::AttachProperty(QrProperty* property)
 {
-    m_properties.AddHead(property);
+    QrProperty::AttachToList(m_properties, property);
 }
 
 bool QrScreenPolygon::DetachProperty(QrProperty* property)

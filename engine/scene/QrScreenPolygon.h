@@ -40,7 +40,7 @@ public:
     // A new polygon with copies of the arrays and the same property objects, in order.
     QrPointer<QrScreenPolygon> Clone() const;
 
-    // Null is ignored; the property becomes the head of the list, even when it is already in it.
+    // Null is ignored; the property becomes the head of the list in place of any of its type.
     void AttachProperty(QrProperty* property);
     // Removes one entry of the property; false when it is not in the list.
     bool DetachProperty(QrProperty* property);

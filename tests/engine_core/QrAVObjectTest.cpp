@@ -5,6 +5,7 @@
 #include "QrMaterialProperty.h"
 #include "QrNode.h"
 #include "QrPlane.h"
+#include "QrWireframeProperty.h"
 #include "QrZBufferProperty.h"
 #include "SceneTestObjects.h"
 
@@ -372,12 +373,12 @@ TEST_F(QrAVObjectTest, DetachPropertiesIfRemovesEveryMatch)
 {
     QrPointer<SceneTestLeaf> leaf = new SceneTestLeaf;
     QrPointer<QrAlphaProperty> a1 = new QrAlphaProperty;
-    QrPointer<QrAlphaProperty> a2 = new QrAlphaProperty;
+    QrPointer<QrWireframeProperty> a2 = new QrWireframeProperty;
     QrPointer<QrZBufferProperty> z = new QrZBufferProperty;
     leaf->AttachProperty(a1.Get());
     leaf->AttachProperty(z.Get());
     leaf->AttachProperty(a2.Get());
-    const uint32_t removed = leaf->DetachPropertiesIf([](QrProperty* p) { return p->Type() == QrProperty::kAlpha; });
+    const uint32_t removed = leaf->DetachPropertiesIf([](QrProperty* p) { return p->Type() != QrProperty::kZBuffer; });
     EXPECT_EQ(removed, 2u);
     ASSERT_EQ(leaf->GetPropertyList().GetCount(), 1u);
     EXPECT_EQ(*leaf->GetPropertyList().begin(), z.Get());

@@ -185,19 +185,24 @@ TEST_F(QrScreenPolygonTest, CloneCopiesArraysAndSharesProperties)
     EXPECT_EQ(blend->GetRefCount(), 3u);
 }
 
-TEST_F(QrScreenPolygonTest, PropertiesGoToTheHeadAndMayRepeat)
+TEST_F(QrScreenPolygonTest, PropertiesGoToTheHeadOnePerType)
 {
     QrPointer<QrScreenPolygon> polygon = Make(nullptr, nullptr);
     QrPointer<QrAlphaProperty> a(new QrAlphaProperty);
     QrPointer<QrZBufferProperty> b(new QrZBufferProperty);
+    QrPointer<QrAlphaProperty> c(new QrAlphaProperty);
     polygon->AttachProperty(a.Get());
     polygon->AttachProperty(nullptr);
     polygon->AttachProperty(b.Get());
     polygon->AttachProperty(a.Get());
-    EXPECT_EQ(Properties(*polygon), (std::vector<QrProperty*>{a.Get(), b.Get(), a.Get()}));
-    EXPECT_EQ(a->GetRefCount(), 3u);
-    EXPECT_TRUE(polygon->DetachProperty(a.Get()));
-    EXPECT_EQ(Properties(*polygon), (std::vector<QrProperty*>{b.Get(), a.Get()}));
+    EXPECT_EQ(Properties(*polygon), (std::vector<QrProperty*>{a.Get(), b.Get()}));
+    EXPECT_EQ(a->GetRefCount(), 2u);
+    polygon->AttachProperty(c.Get());
+    EXPECT_EQ(Properties(*polygon), (std::vector<QrProperty*>{c.Get(), b.Get()}));
+    EXPECT_EQ(a->GetRefCount(), 1u);
+    EXPECT_TRUE(polygon->DetachProperty(c.Get()));
+    EXPECT_EQ(Properties(*polygon), (std::vector<QrProperty*>{b.Get()}));
+    polygon->AttachProperty(a.Get());
     polygon->RemoveAllProperties();
     EXPECT_TRUE(Properties(*polygon).empty());
     EXPECT_EQ(a->GetRefCount(), 1u);

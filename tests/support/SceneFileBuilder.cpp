@@ -56,6 +56,12 @@ SceneFileBuilder& SceneFileBuilder::String(const std::string& text)
     return *this;
 }
 
+SceneFileBuilder& SceneFileBuilder::U8(uint8_t v)
+{
+    m_writer.U8(v);
+    return *this;
+}
+
 SceneFileBuilder& SceneFileBuilder::U16(uint16_t v)
 {
     m_writer.U16(v);

@@ -23,6 +23,7 @@ public:
     static std::vector<std::string> EngineHeaderLines();
 
     SceneFileBuilder& String(const std::string& text);
+    SceneFileBuilder& U8(uint8_t v);
     SceneFileBuilder& U16(uint16_t v);
     SceneFileBuilder& U32(uint32_t v);
     SceneFileBuilder& I32(int32_t v);
