@@ -63,9 +63,11 @@ public:
     };
 
     static constexpr size_t kSpawnRecordBytes = 56;
-    // Live particles a system with a template emits up to (each carries a scene object).
+    // Live particles a system with a template emits up to (each carries a scene object);
+    // lower than a file may ask, because every one adds a parent record to the shared leaf.
     static constexpr uint32_t kMaxObjectParticles = 1024;
-    // Particle steps the pre-roll may take in all: it runs within the first frame.
+    // Particle steps the pre-roll may take in all: it runs within the first frame, so past
+    // the budget it takes fewer, longer steps instead of stalling.
     static constexpr uint64_t kPreRollBudget = 1u << 20;
     // The most particles a file may ask for: what one particle geometry can draw.
     static constexpr uint32_t kMaxFileParticles = 0xFFFF;

@@ -13,7 +13,8 @@ class QrStream;
 class QrSceneGraphCheck
 {
 public:
-    // Deepest scene graph a file may hold.
+    // Deepest scene graph a file may hold; files are hostile and the game's deepest tree is
+    // a few dozen levels, so a limit keeps every later walk bounded.
     static constexpr uint32_t kMaxDepth = 512;
 
     static void Register();
