@@ -60,6 +60,7 @@ bool GenerateSampleData(Context& context)
     GenerateGeometry(context);
     GenerateImages(context);
     GenerateKitchenSink(context);
+    GenerateLakes(context);
     GenerateLights(context);
     GeneratePacks(context);
     GenerateProperties(context);

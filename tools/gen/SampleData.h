@@ -47,6 +47,7 @@ void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
+void GenerateLakes(Context& context);
 void GenerateLights(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
