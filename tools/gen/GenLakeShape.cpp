@@ -240,7 +240,7 @@ const std::vector<LakeShape>& SampleLakes()
     // A wide lake of 6 x 4 tiles seen through two sectors side by side, and a long reservoir
     // of 4 x 5 tiles seen through two sectors one above the other.
     static const std::vector<LakeShape> lakes = {
-        LakeShape({"LakeA",
+        LakeShape({"Clearwater",
                    6,
                    4,
                    1997u,
@@ -262,7 +262,7 @@ const std::vector<LakeShape>& SampleLakes()
                    {{0.06, 0.48, 1.0, 0.0}, {0.62, 0.95, 0.0, -1.0}},
                    {{0.3, 0.45, 90.0}, {0.7, 0.35, 180.0}},
                    {{0.55, 0.6, 270.0}, {0.8, 0.5, 0.0}, {0.25, 0.3, 45.0}, {0.45, 0.25, 135.0}, {0.35, 0.7, 90.0}}}),
-        LakeShape({"LakeB",
+        LakeShape({"Sandridge",
                    4,
                    5,
                    2024u,
