@@ -5,6 +5,8 @@
 // as the transparent colour, so a drawn pixel never turns pure black: text edges below a
 // coverage threshold are left alone, and a lit pixel that would pack to 0 gets the smallest
 // blue instead.
+// Leaves out: brushes other than solid colours, dashed pens, clip regions, kerning and
+// transparent text backgrounds (overlays draw on black).
 
 #include "ColorRef.h"
 #include "PixelView.h"

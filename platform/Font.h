@@ -3,6 +3,7 @@
 // "Arial"). Faces are resolved through the font configuration, which the program extends
 // with its own aliases: "Verdana" is DejaVu Sans and "Arial" Liberation Sans. Text is one
 // byte per character (Latin-1). Main thread only; glyphs are rendered once and kept.
+// Leaves out: kerning, italics and underlines, and fonts that cannot scale.
 
 #include "Glyph.h"
 #include "Point.h"

@@ -2,6 +2,7 @@
 // Mouse and keyboard of a run without a display: their state is set by whoever drives the
 // run (an input script, a test), and they follow the focus of the headless window as real
 // devices follow the real one.
+// Leaves out: auto-repeat and any key not set by the driver.
 
 #include "InputAcquisition.h"
 #include "InputBackend.h"

@@ -1,8 +1,11 @@
 #pragma once
-// Settings in one text file (IniDocument's form), read on every call and rewritten whole
-// through a temporary file and a rename, so a crash never leaves half a file. A key counts
-// as just created when the file or its section did not exist. Files larger than kMaxBytes
-// are treated as damaged: read as empty, and replaced on the next write.
+// The real settings backend. Implements: settings in one text file (IniDocument's form),
+// read on every call and rewritten whole through a temporary file and a rename, so a crash
+// never leaves half a file. A key counts as just created when the file or its section did
+// not exist. Files larger than kMaxBytes are treated as damaged: read as empty, and replaced
+// on the next write.
+// Leaves out: locking between two programs writing at once (the instance lock keeps one
+// program per user folder) and value types other than text.
 
 #include "ConfigStore.h"
 

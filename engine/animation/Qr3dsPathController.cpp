@@ -291,7 +291,7 @@ QrMatrix3 Qr3dsPathController::OrientationAt(const PathPlace& place) const
         if (curvature < m_maxCurvature)
             angle = float(angle * std::atan(double(curvature) / m_maxCurvature) * (1.0 / std::atan(1.0)));
         QrMatrix3 bank;
-        bank.MakeFromKind(6, angle, t.x, t.y, t.z);
+        bank.MakeRotation(angle, t.x, t.y, t.z);
         result = bank * result;
     }
     return result;

@@ -189,29 +189,29 @@ void QrMatrix3::MakeFromKind(int kind, float a, float b, float c, float d)
 {
     *this = QrMatrix3();
     // Only the rotations need the angle's sine and cosine.
-    const bool rotation = kind >= 3 && kind <= 6;
+    const bool rotation = kind >= kRotationX && kind <= kRotationAxis;
     const double cosA = rotation ? std::cos(double(a)) : 0.0;
     const double sinA = rotation ? std::sin(double(a)) : 0.0;
     switch (kind)
     {
-    case 1:
+    case kIdentity:
         m[0][0] = m[1][1] = m[2][2] = 1.0f;
         break;
-    case 2:
+    case kDiagonal:
         m[0][0] = a;
         m[1][1] = b;
         m[2][2] = c;
         break;
-    case 3:
+    case kRotationX:
         *this = {1.0f, 0.0f, 0.0f, 0.0f, float(cosA), float(sinA), 0.0f, float(-sinA), float(cosA)};
         break;
-    case 4:
+    case kRotationY:
         *this = {float(cosA), 0.0f, float(-sinA), 0.0f, 1.0f, 0.0f, float(sinA), 0.0f, float(cosA)};
         break;
-    case 5:
+    case kRotationZ:
         *this = {float(cosA), float(sinA), 0.0f, float(-sinA), float(cosA), 0.0f, 0.0f, 0.0f, 1.0f};
         break;
-    case 6:
+    case kRotationAxis:
     {
         const double t = 1.0 - cosA;
         const double x = b, y = c, z = d;

@@ -28,16 +28,25 @@ public:
     // and the result is false. out may be this matrix.
     bool Inverse(QrMatrix3& out) const;
 
-    // 1 identity; 2 diagonal (a, b, c); 3, 4, 5 rotation by a about X, Y, Z; 6 rotation by a
-    // about the unit axis (b, c, d); anything else the zero matrix. Kinds 3 to 6 are the
-    // transposes of the quaternion's ToRotation for the same angle and axis, and stored
-    // files depend on that.
+    enum Kind : int
+    {
+        kIdentity = 1,
+        // (a, b, c) on the diagonal.
+        kDiagonal = 2,
+        // By a about X, Y, Z.
+        kRotationX = 3,
+        kRotationY = 4,
+        kRotationZ = 5,
+        // By a about the unit axis (b, c, d).
+        kRotationAxis = 6,
+    };
+    // Any other kind gives the zero matrix. The rotations are the transposes of the
+    // quaternion's ToRotation for the same angle and axis, and stored files depend on that.
     void MakeFromKind(int kind, float a, float b, float c, float d);
     void MakeIdentity() { *this = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}; }
-    // Kind 6 under the name the framework and game use.
     void MakeRotation(float angle, float axisX, float axisY, float axisZ)
     {
-        MakeFromKind(6, angle, axisX, axisY, axisZ);
+        MakeFromKind(kRotationAxis, angle, axisX, axisY, axisZ);
     }
 
     // For a symmetric matrix: eigenvalues in values, the matching unit eigenvectors as the

@@ -199,7 +199,7 @@ TEST_F(Qr3dsPathControllerTest, StraightPathsBankByTheFullAmount)
     m_path->m_bankSign = -1;
     m_path->m_bankAmount = 0.3f;
     QrMatrix3 expected;
-    expected.MakeFromKind(6, -0.3f, 1.0f, 0.0f, 0.0f);
+    expected.MakeRotation(-0.3f, 1.0f, 0.0f, 0.0f);
     EXPECT_EQ(m_path->Orientation(0.5f), expected);
     EXPECT_FLOAT_EQ(m_path->Orientation(0.5f).m[1][1], std::cos(0.3f));
 }
@@ -217,13 +217,13 @@ TEST_F(Qr3dsPathControllerTest, BankingGrowsWithCurvatureUpToTheLargest)
     };
     m_path->m_bankAmount = 0.5f;
     QrMatrix3 full;
-    full.MakeFromKind(6, 0.5f, 1.0f, 0.0f, 0.0f);
+    full.MakeRotation(0.5f, 1.0f, 0.0f, 0.0f);
     ExpectMatrixNear(bankRotation(0.0f), full);
 
     // Curvature 0.8 of 4 at the middle: atan(0.2) 4 / pi of the amount, about the tangent.
     const float h = std::sqrt(0.5f);
     QrMatrix3 partial;
-    partial.MakeFromKind(6, float(0.5 * std::atan(0.2) * 4.0 / kPi), h, h, 0.0f);
+    partial.MakeRotation(float(0.5 * std::atan(0.2) * 4.0 / kPi), h, h, 0.0f);
     ExpectMatrixNear(bankRotation(0.5f), partial);
 }
 

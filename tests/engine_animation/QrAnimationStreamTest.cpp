@@ -1,6 +1,7 @@
 #include "AnimationTestFixture.h"
 #include "KeyTestHelpers.h"
 #include "SceneFileBuilder.h"
+#include "StreamTestHelpers.h"
 
 #include "Qr3dsAlphaAnimator.h"
 #include "Qr3dsAnimationNode.h"
@@ -115,15 +116,7 @@ protected:
         TestKeyHolder::RegisterCreateFunction();
     }
 
-    static Bytes Save(const std::vector<QrObject*>& topLevel)
-    {
-        QrStream stream;
-        for (QrObject* object : topLevel)
-            stream.InsertTopLevelObject(object);
-        Bytes bytes;
-        EXPECT_TRUE(stream.SaveToMemory(bytes));
-        return bytes;
-    }
+    static Bytes Save(const std::vector<QrObject*>& topLevel) { return streamtest::Save(topLevel); }
 
     static bool Load(QrStream& stream, const Bytes& bytes) { return stream.LoadFromMemory(bytes.data(), bytes.size()); }
 

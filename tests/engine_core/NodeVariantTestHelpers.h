@@ -9,7 +9,6 @@
 #include "QrStream.h"
 #include "SceneTestObjects.h"
 #include "StreamTestHelpers.h"
-#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -92,22 +91,6 @@ template <class T> T* RoundTrip(T* object, QrStream& loader)
     EXPECT_TRUE(object->IsEqual(loaded));
     EXPECT_EQ(SaveScene(loaded), first);
     return loaded;
-}
-
-// Loads a generated sample scene of the special nodes with stream and returns its one
-// top-level object, which must be of class T; null (and a failure) otherwise.
-template <class T> T* LoadSample(const char* name, QrStream& stream)
-{
-    const std::string path = testfiles::DataDir() + "/Data/Engine/Nodes/" + name;
-    if (!stream.Load(path.c_str()))
-    {
-        ADD_FAILURE() << path << ": " << QrStream::LastErrorMessage << " / " << QrStream::LastErrorContext;
-        return nullptr;
-    }
-    T* object = stream.GetTopLevelCount() == 1 ? QrDynamicCast<T>(stream.GetTopLevelAt(0)) : nullptr;
-    if (!object)
-        ADD_FAILURE() << path << " does not hold one " << T::ms_RTTI.GetName();
-    return object;
 }
 
 // A camera at eye looking at target, its far plane pushed out to 1000. The frame time is that

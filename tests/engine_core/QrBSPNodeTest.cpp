@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrBSPNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrBSPNode.h"
 
 using specialnodes::ProbeLeaf;
 
@@ -134,17 +134,6 @@ TEST_F(QrBSPNodeTest, CloneAndRoundTripKeepThePlaneAndTheSlots)
     EXPECT_EQ(loaded->GetChildAt(0), nullptr);
     EXPECT_NE(loaded->GetChildAt(1), nullptr);
     EXPECT_FALSE(loaded->IsEqual(clone)) << "the clone still has its front child";
-}
-
-TEST_F(QrBSPNodeTest, TheSampleSceneHoldsASplitWithBothSides)
-{
-    QrStream stream;
-    QrBSPNode* node = specialnodes::LoadSample<QrBSPNode>("bsp.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_TRUE(node->GetModelPlane().IsEqual(QrPlane(QrPoint3(0.0f, 0.0f, 1.0f), 2.0f)));
-    ASSERT_NE(node->GetChildAt(0), nullptr);
-    ASSERT_NE(node->GetChildAt(1), nullptr);
-    EXPECT_STREQ(node->GetChildAt(0)->GetName(), "dock front");
 }
 
 // --- drawing

@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrBillboardNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrBillboardNode.h"
 
 #include <cmath>
 
@@ -199,15 +199,6 @@ TEST_F(QrBillboardNodeTest, CloneAndRoundTripKeepTheMode)
     EXPECT_EQ(loaded->GetMode(), QrBillboardNode::kAlignToScreen);
     loaded->SetMode(QrBillboardNode::kTurnAboutUp);
     EXPECT_FALSE(loaded->IsEqual(m_board.Get()));
-}
-
-TEST_F(QrBillboardNodeTest, TheSampleSceneHoldsAViewPlaneBillboard)
-{
-    QrStream stream;
-    QrBillboardNode* node = specialnodes::LoadSample<QrBillboardNode>("billboard.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetMode(), QrBillboardNode::kFaceViewPlane);
-    EXPECT_EQ(node->GetNonEmptyChildCount(), 1u);
 }
 
 // --- drawing

@@ -1,9 +1,9 @@
 #include "QrTestFixture.h"
 
+#include "NodeVariantTestHelpers.h"
 #include "QrCollisionSwitch.h"
 #include "QrPick.h"
 #include "QrPickResult.h"
-#include "NodeVariantTestHelpers.h"
 
 using specialnodes::ProbeLeaf;
 
@@ -115,15 +115,6 @@ TEST_F(QrCollisionSwitchTest, CloneAndRoundTripKeepTheFlag)
     EXPECT_EQ(loaded->GetCollide(), 0u);
     loaded->SetCollide(1);
     EXPECT_FALSE(loaded->IsEqual(gate.Get()));
-}
-
-TEST_F(QrCollisionSwitchTest, TheSampleSceneHoldsASwitchThatIsOff)
-{
-    QrStream stream;
-    QrCollisionSwitch* node = specialnodes::LoadSample<QrCollisionSwitch>("collision_switch.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetCollide(), 0u);
-    EXPECT_EQ(node->GetNonEmptyChildCount(), 2u);
 }
 
 TEST_F(QrCollisionSwitchTest, ASwitchedOffSubtreeIsStillDrawn)

@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrFltAnimationNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrFltAnimationNode.h"
 
 #include <cmath>
 #include <limits>
@@ -131,19 +131,6 @@ TEST_F(QrFltAnimationNodeTest, CloneAndRoundTripKeepPeriodAndSwing)
     EXPECT_EQ(loaded->GetChildCount(), 4u);
     loaded->SetPeriod(double(float(1.0 / 3.0)));
     EXPECT_FALSE(loaded->IsEqual(m_flip.Get()));
-}
-
-TEST_F(QrFltAnimationNodeTest, TheSampleSceneHoldsASwingingFlipBook)
-{
-    QrStream stream;
-    QrFltAnimationNode* node = specialnodes::LoadSample<QrFltAnimationNode>("flt_animation.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetPeriod(), 0.75);
-    EXPECT_EQ(node->GetSwing(), 1u);
-    ASSERT_EQ(node->GetChildCount(), 6u);
-    node->SelectFrame(0.375 - 0.01);
-    EXPECT_EQ(node->GetActiveIndex(), 5);
-    EXPECT_STREQ(node->GetActiveChild()->GetName(), "splash 5");
 }
 
 // --- drawing

@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrLODNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrLODNode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -272,21 +272,6 @@ TEST_F(QrLODNodeTest, ACorruptRangeCountFailsTheLoadCleanly)
         EXPECT_FALSE(stream.LoadFromMemory(bad.data(), bad.size())) << count;
         EXPECT_EQ(stream.GetTopLevelCount(), 0u);
     }
-}
-
-TEST_F(QrLODNodeTest, TheSampleSceneHoldsThreeLevelsWithTheirOwnCentres)
-{
-    QrStream stream;
-    QrLODNode* node = specialnodes::LoadSample<QrLODNode>("lod.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    ASSERT_EQ(node->GetRangeCount(), 3u);
-    EXPECT_EQ(node->GetPerRangeCenters(), 1u);
-    node->Update(node->GetCurrentInstance());
-    // Scaled by 1.5: [0, 18.75), [18.75, 60), [60, 225).
-    node->SelectLevel(QrPoint3(0.0f, 0.5f, 59.0f), 1.0f);
-    EXPECT_EQ(node->GetActiveIndex(), 1);
-    node->SelectLevel(QrPoint3(0.0f, 0.5f, 230.0f), 1.0f);
-    EXPECT_EQ(node->GetActiveIndex(), -1);
 }
 
 // --- drawing

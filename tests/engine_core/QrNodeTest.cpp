@@ -1,4 +1,5 @@
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 
 #include "QrAlphaProperty.h"
 #include "QrNode.h"
@@ -35,15 +36,7 @@ public:
     int m_propagations = 0;
 };
 
-std::vector<uint8_t> Save(const std::vector<QrObject*>& topLevel)
-{
-    std::vector<uint8_t> bytes;
-    QrStream stream;
-    for (QrObject* object : topLevel)
-        stream.InsertTopLevelObject(object);
-    EXPECT_TRUE(stream.SaveToMemory(bytes));
-    return bytes;
-}
+using streamtest::Save;
 } // namespace
 
 class QrNodeTest : public QrEngineTest

@@ -1,5 +1,6 @@
 #include "QrTestFixture.h"
 #include "SceneFileBuilder.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 #include "TestStreamObjects.h"
 
@@ -28,15 +29,7 @@ protected:
         RegisterTestStreamClasses();
     }
 
-    static Bytes Save(const std::vector<QrObject*>& topLevel)
-    {
-        QrStream stream;
-        for (QrObject* object : topLevel)
-            stream.InsertTopLevelObject(object);
-        Bytes bytes;
-        EXPECT_TRUE(stream.SaveToMemory(bytes));
-        return bytes;
-    }
+    static Bytes Save(const std::vector<QrObject*>& topLevel) { return streamtest::Save(topLevel); }
 
     static bool Load(QrStream& stream, const Bytes& bytes)
     {

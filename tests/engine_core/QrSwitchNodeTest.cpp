@@ -1,7 +1,7 @@
 #include "QrTestFixture.h"
 
-#include "QrSwitchNode.h"
 #include "NodeVariantTestHelpers.h"
+#include "QrSwitchNode.h"
 
 using specialnodes::ProbeLeaf;
 
@@ -299,20 +299,6 @@ TEST_F(QrSwitchNodeTest, RoundTripKeepsTheChoiceAndTheSlots)
     EXPECT_EQ(loaded->GetModelBound().GetFlag(), 0u);
     EXPECT_TRUE(loaded->IsDisplayable());
     EXPECT_EQ(loaded->GetWorldBound().GetCenter().x, 5.0f);
-
-}
-
-TEST_F(QrSwitchNodeTest, TheSampleSceneHoldsALazySwitchWithAHole)
-{
-    QrStream stream;
-    QrSwitchNode* node = specialnodes::LoadSample<QrSwitchNode>("switch.qrf", stream);
-    ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->GetActiveIndex(), 1);
-    EXPECT_EQ(node->GetUpdateActiveOnly(), 1u);
-    EXPECT_EQ(node->GetChildCount(), 4u);
-    EXPECT_EQ(node->GetChildAt(2), nullptr);
-    ASSERT_NE(node->GetActiveChild(), nullptr);
-    EXPECT_STREQ(node->GetActiveChild()->GetName(), "crankbait");
 }
 
 // --- drawing

@@ -6,7 +6,6 @@
 #include "QrUserAction.h"
 
 #include "Files.h"
-#include "TestFiles.h"
 
 #include <functional>
 #include <string>
@@ -134,24 +133,6 @@ TEST_F(QrUserTest, SavedUserKeepsNameAndExtraDataButNotItsLists)
     EXPECT_STREQ(note->GetString(), "seat: bow");
     EXPECT_EQ(loaded->GetUserActionCount(), 0u);
     EXPECT_FALSE(loaded->HandleEvent(7, 0, 0, 0));
-}
-
-TEST_F(QrUserTest, SampleUsersFileHoldsNamedUsersWithNotes)
-{
-    const std::string path = testfiles::DataDir() + "/Data/Engine/users.qrf";
-    ASSERT_TRUE(plat::FileExists(path)) << path;
-    QrStream stream;
-    ASSERT_TRUE(stream.Load(path.c_str())) << QrStream::LastErrorMessage << " " << QrStream::LastErrorContext;
-    ASSERT_GE(stream.GetTopLevelCount(), 2u);
-    for (uint32_t i = 0; i < stream.GetTopLevelCount(); ++i)
-    {
-        QrUser* user = QrDynamicCast<QrUser>(stream.GetTopLevelAt(i));
-        ASSERT_NE(user, nullptr) << i;
-        EXPECT_NE(user->GetName(), nullptr) << i;
-        auto* note = dynamic_cast<QrStringExtraData*>(user->GetExtraData());
-        ASSERT_NE(note, nullptr) << i;
-        EXPECT_NE(note->GetString(), nullptr) << i;
-    }
 }
 
 } // namespace

@@ -194,3 +194,25 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     EXPECT_EQ(mouse.buttons[0], 0);
     EXPECT_EQ(mouse.x, 0);
 }
+
+// What window centring reads and moves: the desktop, the frame, and the frame's new place.
+TEST_F(SdlXvfbTest, PlacesTheWindowOnTheDesktop)
+{
+    SdlWindowBackend window;
+    ASSERT_TRUE(window.Open({"Placement", 640, 480})) << window.LastError();
+    EXPECT_EQ(window.DesktopSize(), (Size{1024, 768}));
+    ASSERT_TRUE(window.MoveFrameTo({192, 96}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    testwindow::DrainMessages(window);
+    const Rect frame = window.FrameRect();
+    EXPECT_EQ(frame.left, 192);
+    EXPECT_EQ(frame.top, 96);
+    EXPECT_GE(frame.Width(), 640);
+    EXPECT_GE(frame.Height(), 480);
+
+    std::vector<uint8_t> icon(32 * 32 * 2, 0xF8);
+    EXPECT_TRUE(window.SetIcon({icon.data(), 64, 32, 32, PixelFormat::Rgb565}));
+    EXPECT_FALSE(window.SetIcon({icon.data(), 32, 32, 32, PixelFormat::Pal8}));
+    window.SetTitle("Renamed");
+    Xdo("search --name Renamed");
+}

@@ -14,6 +14,11 @@ namespace streamtest
 
 Bytes Save(std::initializer_list<QrObject*> topLevel)
 {
+    return Save(std::vector<QrObject*>(topLevel));
+}
+
+Bytes Save(const std::vector<QrObject*>& topLevel)
+{
     QrStream stream;
     for (QrObject* object : topLevel)
         stream.InsertTopLevelObject(object);

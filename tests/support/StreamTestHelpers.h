@@ -23,6 +23,7 @@ using Bytes = std::vector<uint8_t>;
 
 // The scene file of these top-level objects; a failed save is a test failure.
 Bytes Save(std::initializer_list<QrObject*> topLevel);
+Bytes Save(const std::vector<QrObject*>& topLevel);
 // The top-level objects of the file, held after the stream is gone; empty when it fails.
 std::vector<QrPointer<QrObject>> Load(const Bytes& bytes);
 
