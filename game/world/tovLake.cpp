@@ -34,6 +34,8 @@ void tovLake::Clear()
     m_maskWidth = m_maskHeight = -1;
     for (tovHeightRaster& raster : m_heights)
         raster = tovHeightRaster();
+    for (tovPopulation& population : m_populations)
+        population.FreeMap();
 }
 
 std::string tovLake::LakeFile(const std::string& name) const
@@ -51,10 +53,10 @@ bool tovLake::Load(const std::string& path)
     const uintmax_t size = std::filesystem::file_size(path, ec);
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (ec || !plat::ReadFile(path, bytes))
-        reason = "cannot be read";
-    else if (size > kMaxDescriptionBytes)
+    if (!ec && size > kMaxDescriptionBytes)
         reason = "the description is too large";
+    else if (ec || !plat::ReadFile(path, bytes))
+        reason = "cannot be read";
     else if (!m_desc.Parse(std::string(bytes.begin(), bytes.end()), reason))
         m_desc.Reset();
     if (!reason.empty())
@@ -108,6 +110,8 @@ void tovLake::SetCurrentSector(int32_t index)
     m_current = index;
     for (tovHeightRaster& raster : m_heights)
         raster = tovHeightRaster();
+    for (tovPopulation& population : m_populations)
+        population.FreeMap();
     if (index < 0)
         return;
     const tovSectorDesc& sector = m_desc.sectors[size_t(index)];
@@ -116,7 +120,11 @@ void tovLake::SetCurrentSector(int32_t index)
         {
             char name[32];
             std::snprintf(name, sizeof name, "%02d%02d.raw", int(sector.column + j), int(sector.row + i));
-            m_heights[size_t(i * tovSectorDesc::kTiles + j)].Load(LakeFile(m_desc.baseName + name));
+            const size_t tile = size_t(i * tovSectorDesc::kTiles + j);
+            m_heights[tile].Load(LakeFile(m_desc.baseName + name));
+            std::snprintf(name, sizeof name, "Pop%02d%02d.raw", int(sector.column + j), int(sector.row + i));
+            m_populations[tile].SetScale(m_desc.resolution * m_inverseMult);
+            m_populations[tile].LoadMap(LakeFile(m_desc.baseName + name));
         }
 }
 
@@ -262,6 +270,21 @@ bool tovLake::IsOnLakeCell(int32_t column, int32_t row) const
         return false;
     const size_t n = size_t(row) * size_t(m_maskWidth) + size_t(column);
     return (m_mask[n / 8] & (1u << (n % 8))) == 0;
+}
+
+float tovLake::GetPopulationDensity(const QrPoint3& world) const
+{
+    if (!Current())
+        return 0.0f;
+    // Cells from the sector's corner of largest world x and z; outside the sector nothing.
+    const double x = kHalf - double(world.x) / m_cellSize, z = kHalf - double(world.z) / m_cellSize;
+    const double cells = kTileCells * tovSectorDesc::kTiles;
+    if (!(x >= 0.0 && z >= 0.0 && x < cells && z < cells))
+        return 0.0f;
+    const int32_t j = int32_t(x / kTileCells), i = int32_t(z / kTileCells);
+    const QrPoint3 local(float(world.x - (kTileCells - kTileCells * j) * m_cellSize), 0.0f,
+                         float(world.z - (kTileCells - kTileCells * i) * m_cellSize));
+    return m_populations[size_t(i * tovSectorDesc::kTiles + j)].GetDensityAt(local);
 }
 
 void tovLake::GetStartLocation(int32_t i, double& x, double& y, double& heading) const

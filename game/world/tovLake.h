@@ -1,11 +1,12 @@
 #pragma once
-// The lake of the fishing day: its description, land/water mask and the height rasters of
-// the current sector's 4 x 4 tiles. World positions of the fishing scene are measured from
+// The lake of the fishing day: its description, land/water mask and the height and population
+// rasters of the current sector's 4 x 4 tiles. World positions of the fishing scene are measured from
 // the current sector (one world unit = 100 feet, the water plane at y = 0); lake-map
 // positions are cells of the whole lake. Held by the fishing world through a QrPointer.
 
 #include "tovHeightRaster.h"
 #include "tovLakeDesc.h"
+#include "tovPopulation.h"
 
 #include "QrNode.h"
 #include "QrPoint3.h"
@@ -50,6 +51,9 @@ public:
     bool IsOnLake(const QrPoint3& world) const;
     bool IsOnLakeCell(int32_t column, int32_t row) const;
 
+    // Vegetation density 0 to 1 of the current sector's population rasters; 0 elsewhere.
+    float GetPopulationDensity(const QrPoint3& world) const;
+
     void GetStartLocation(int32_t i, double& x, double& y, double& heading) const;
     void GetBotLocation(int32_t i, double& x, double& y, double& heading) const;
 
@@ -81,4 +85,5 @@ private:
     int32_t m_maskHeight = -1;
     // Heights of the current sector's tiles, [row][column] within the sector.
     std::array<tovHeightRaster, 16> m_heights;
+    std::array<tovPopulation, 16> m_populations;
 };

@@ -143,6 +143,29 @@ TEST_F(tovLakeTest, GroundHeightFollowsTheRastersAndTheMaskTheWater)
     }
 }
 
+TEST_F(tovLakeTest, DensityFollowsThePopulationRasters)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Sandridge")));
+    const gen::LakeShape& shape = Shape("Sandridge");
+    m_lake->SetCurrentSector(1);
+    int dense = 0;
+    for (int y = 129; y < 640; y += 3)
+        for (int x = 1; x < 512; x += 5)
+        {
+            if (x % 128 == 0 || y % 128 == 0)
+                continue; // borders clamp to the tile's inner cells
+            QrPoint3 world;
+            m_lake->MapToWorld(x, y, world);
+            const float density = m_lake->GetPopulationDensity(world);
+            ASSERT_FLOAT_EQ(density, float(shape.Population(x, y) & 3) * 0.33333334f) << x << "," << y;
+            dense += density > 0.5f;
+        }
+    EXPECT_GT(dense, 100);
+    QrPoint3 outside;
+    m_lake->MapToWorld(600.0, 300.0, outside);
+    EXPECT_EQ(m_lake->GetPopulationDensity(outside), 0.0f);
+}
+
 TEST_F(tovLakeTest, TheSpitIsLandBetweenWater)
 {
     ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
