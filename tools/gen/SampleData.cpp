@@ -61,6 +61,7 @@ bool GenerateSampleData(Context& context)
     GenerateImages(context);
     GenerateKitchenSink(context);
     GenerateLakePacks(context);
+    GenerateLakes(context);
     GenerateLights(context);
     GeneratePacks(context);
     GenerateProperties(context);

@@ -48,6 +48,7 @@ void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
 void GenerateLakePacks(Context& context);
+void GenerateLakes(Context& context);
 void GenerateLights(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);

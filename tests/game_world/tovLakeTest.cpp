@@ -1,0 +1,321 @@
+#include "tovLake.h"
+
+#include "GenLakeShape.h"
+#include "TestFiles.h"
+
+#include "Files.h"
+#include "QrPointer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+namespace
+{
+
+std::string SampleLake(const char* name)
+{
+    return testfiles::DataDir() + "/Lakes/" + name + ".txt";
+}
+
+// The generator's own field, the reference for what the files must say.
+const gen::LakeShape& Shape(const char* name)
+{
+    for (const gen::LakeShape& lake : gen::SampleLakes())
+        if (std::string(lake.name) == name)
+            return lake;
+    throw "no such sample lake";
+}
+
+class tovLakeTest : public ::testing::Test
+{
+protected:
+    QrPointer<tovLake> m_lake{new tovLake(true)};
+};
+
+TEST_F(tovLakeTest, SampleLakesLoadIntoTheStartSector)
+{
+    for (const char* name : {"Clearwater", "Sandridge"})
+    {
+        ASSERT_TRUE(m_lake->Load(SampleLake(name))) << m_lake->LastError();
+        EXPECT_FLOAT_EQ(m_lake->GetCellSize(), 0.3f);
+        EXPECT_EQ(m_lake->GetWaterOffset(), 620.0f);
+        EXPECT_EQ(m_lake->GetMaskWidth(), Shape(name).Width());
+        double x, y, heading;
+        m_lake->GetStartLocation(0, x, y, heading);
+        EXPECT_EQ(m_lake->GetCurrentSector(), m_lake->NearestSector(x, y));
+        // The boats start on open water, and the first computer boat where the player does.
+        QrPoint3 world;
+        m_lake->MapToWorld(x, y, world);
+        EXPECT_TRUE(m_lake->IsOnLake(world)) << name;
+        EXPECT_LT(m_lake->GroundHeight(world), -0.01f) << name;
+        double bx, by, bh;
+        m_lake->GetBotLocation(0, bx, by, bh);
+        EXPECT_EQ(bx, x);
+        EXPECT_EQ(by, y);
+    }
+}
+
+TEST_F(tovLakeTest, ComputerBoatsAfterTheSecondAreShuffled)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
+    const std::vector<gen::LakeSpot> written = Shape("Clearwater").Bots();
+    const auto& bots = m_lake->GetDesc().bots;
+    ASSERT_EQ(bots.size(), written.size() + 1);
+    EXPECT_EQ(bots[1][0], written[0].x);
+    std::vector<double> read, wrote;
+    for (size_t i = 2; i < bots.size(); ++i)
+    {
+        read.push_back(bots[i][0] * 1000 + bots[i][1]);
+        wrote.push_back(written[i - 1].x * 1000 + written[i - 1].y);
+    }
+    std::sort(read.begin(), read.end());
+    std::sort(wrote.begin(), wrote.end());
+    EXPECT_EQ(read, wrote);
+    double x, y, h;
+    m_lake->GetBotLocation(99, x, y, h);
+    EXPECT_EQ(x, 0.0);
+}
+
+TEST_F(tovLakeTest, CoordinatesRoundTripAcrossSectors)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
+    m_lake->SetCurrentSector(0);
+    const double points[][2] = {{0, 0}, {255.5, 256}, {256, 511.75}, {384.25, 128}, {511.9, 3}};
+    for (const auto& p : points)
+    {
+        m_lake->SetCurrentSector(0);
+        QrPoint3 world, other;
+        m_lake->MapToWorld(p[0], p[1], world);
+        double x, y;
+        m_lake->WorldToMap(world, x, y);
+        EXPECT_NEAR(x, p[0], 1e-4);
+        EXPECT_NEAR(y, p[1], 1e-4);
+        int32_t column, row;
+        m_lake->MapCellToWorld(int32_t(p[0]), int32_t(p[1]), world);
+        m_lake->WorldToMapCell(world, column, row);
+        EXPECT_EQ(column, int32_t(p[0]));
+        EXPECT_EQ(row, int32_t(p[1]));
+        // The same lake point seen from the second sector.
+        m_lake->MapToWorld(p[0], p[1], world);
+        m_lake->ToSectorFrame(0, world, 1, other);
+        m_lake->SetCurrentSector(1);
+        m_lake->WorldToMap(other, x, y);
+        EXPECT_NEAR(x, p[0], 1e-4);
+        EXPECT_NEAR(y, p[1], 1e-4);
+    }
+    // Sector 0's centre is at map (256, 256): the world origin.
+    m_lake->SetCurrentSector(0);
+    QrPoint3 origin;
+    m_lake->MapToWorld(256, 256, origin);
+    EXPECT_EQ(origin.x, 0.0f);
+    EXPECT_EQ(origin.z, 0.0f);
+}
+
+TEST_F(tovLakeTest, GroundHeightFollowsTheRastersAndTheMaskTheWater)
+{
+    for (const char* name : {"Clearwater", "Sandridge"})
+    {
+        ASSERT_TRUE(m_lake->Load(SampleLake(name)));
+        const gen::LakeShape& shape = Shape(name);
+        for (int32_t sector = 0; sector < 2; ++sector)
+        {
+            m_lake->SetCurrentSector(sector);
+            const tovSectorDesc& s = m_lake->GetDesc().sectors[size_t(sector)];
+            int mismatched = 0;
+            for (int y = 0; y < 512; y += 7)
+                for (int x = 0; x < 512; x += 5)
+                {
+                    const int mx = int(s.originX) + x, my = int(s.originY) + y;
+                    QrPoint3 world;
+                    m_lake->MapToWorld(mx, my, world);
+                    const double expected = (shape.SampleElevation(mx, my) - 620.0) * 0.01;
+                    ASSERT_NEAR(m_lake->GroundHeight(world), expected, 2e-5) << name << " " << mx << "," << my;
+                    // Cell centres: water exactly where the ground is under the water plane.
+                    m_lake->MapToWorld(mx + 0.5, my + 0.5, world);
+                    const float ground = m_lake->GroundHeight(world);
+                    if (std::fabs(ground) > 1e-4f && m_lake->IsOnLake(world) != (ground < 0.0f))
+                        ++mismatched;
+                }
+            EXPECT_EQ(mismatched, 0) << name;
+        }
+    }
+}
+
+TEST_F(tovLakeTest, DensityFollowsThePopulationRasters)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Sandridge")));
+    const gen::LakeShape& shape = Shape("Sandridge");
+    m_lake->SetCurrentSector(1);
+    int dense = 0;
+    for (int y = 129; y < 640; y += 3)
+        for (int x = 1; x < 512; x += 5)
+        {
+            if (x % 128 == 0 || y % 128 == 0)
+                continue; // borders clamp to the tile's inner cells
+            QrPoint3 world;
+            m_lake->MapToWorld(x, y, world);
+            const float density = m_lake->GetPopulationDensity(world);
+            ASSERT_FLOAT_EQ(density, float(shape.Population(x, y) & 3) * 0.33333334f) << x << "," << y;
+            dense += density > 0.5f;
+        }
+    EXPECT_GT(dense, 100);
+    QrPoint3 outside;
+    m_lake->MapToWorld(600.0, 300.0, outside);
+    EXPECT_EQ(m_lake->GetPopulationDensity(outside), 0.0f);
+}
+
+TEST_F(tovLakeTest, TheSpitIsLandBetweenWater)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
+    const gen::LakeShape& shape = Shape("Clearwater");
+    // Along the spit's middle, land; six cells to either side, water.
+    const double dx = shape.spitX1 - shape.spitX0, dy = shape.spitY1 - shape.spitY0;
+    const double length = std::hypot(dx, dy);
+    for (double t = 0.3; t <= 0.9; t += 0.1)
+    {
+        const double x = shape.spitX0 + dx * t, y = shape.spitY0 + dy * t;
+        EXPECT_FALSE(m_lake->IsOnLakeCell(int32_t(x), int32_t(y))) << t;
+        EXPECT_TRUE(m_lake->IsOnLakeCell(int32_t(x - 6 * dy / length), int32_t(y + 6 * dx / length))) << t;
+        EXPECT_TRUE(m_lake->IsOnLakeCell(int32_t(x + 6 * dy / length), int32_t(y - 6 * dx / length))) << t;
+    }
+    EXPECT_FALSE(m_lake->IsOnLakeCell(-1, 0));
+    EXPECT_FALSE(m_lake->IsOnLakeCell(shape.Width(), 0));
+    EXPECT_FALSE(m_lake->IsOnLakeCell(0, shape.Height()));
+}
+
+TEST_F(tovLakeTest, NearestSectorKeepsTheCurrentOneWithinTenPercent)
+{
+    ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
+    // Centres at x 256 and 512: x 385 is nearer the second, but by less than 10 % squared.
+    m_lake->SetCurrentSector(0);
+    EXPECT_EQ(m_lake->NearestSector(385, 256), 0);
+    EXPECT_EQ(m_lake->NearestSector(400, 256), 1);
+    m_lake->SetCurrentSector(1);
+    EXPECT_EQ(m_lake->NearestSector(382, 256), 1);
+    EXPECT_EQ(m_lake->NearestSector(379, 256), 0);
+    m_lake->SetCurrentSector(-1);
+    EXPECT_EQ(m_lake->NearestSector(384, 256), 1); // a tie goes to the second
+    QrPoint3 world(1.0f, 0.0f, 1.0f);
+    EXPECT_EQ(m_lake->GroundHeight(world), 0.0f);
+    double x, y;
+    m_lake->WorldToMap(world, x, y);
+    EXPECT_EQ(x, 0.0);
+}
+
+// Copies the sample lake into a temporary folder where one file is then damaged.
+class tovLakeDamageTest : public tovLakeTest
+{
+protected:
+    void SetUp() override
+    {
+        for (const auto& entry : std::filesystem::directory_iterator(testfiles::DataDir() + "/Lakes"))
+        {
+            const std::string file = entry.path().filename().string();
+            if (file.rfind("Clearwater", 0) == 0 && file.find("_txr") == std::string::npos)
+                std::filesystem::copy_file(entry.path(), m_dir.File(file));
+        }
+    }
+    std::vector<uint8_t> Read(const std::string& file)
+    {
+        std::vector<uint8_t> bytes;
+        plat::ReadFile(m_dir.File(file), bytes);
+        return bytes;
+    }
+    void Write(const std::string& file, const std::vector<uint8_t>& bytes)
+    {
+        ASSERT_TRUE(plat::WriteFile(m_dir.File(file), bytes.data(), bytes.size()));
+    }
+    // Loads the lake and asks it what a game would: heights and water under every start.
+    void LoadAndQuery()
+    {
+        ASSERT_TRUE(m_lake->Load(m_dir.File("Clearwater.txt"))) << m_lake->LastError();
+        for (int32_t i = 0; i < 3; ++i)
+        {
+            double x, y, h;
+            m_lake->GetStartLocation(i, x, y, h);
+            QrPoint3 world;
+            m_lake->MapToWorld(x, y, world);
+            m_lake->GroundHeight(world);
+            m_lake->IsOnLake(world);
+        }
+    }
+    testfiles::TempDir m_dir;
+};
+
+TEST_F(tovLakeDamageTest, DamagedMasksAreDroppedWhole)
+{
+    const std::vector<uint8_t> mask = Read("Clearwater.msk");
+    const auto withSize = [&](int32_t w, int32_t h)
+    {
+        std::vector<uint8_t> bytes = mask;
+        std::memcpy(&bytes[50], &w, 4);
+        std::memcpy(&bytes[54], &h, 4);
+        return bytes;
+    };
+    const std::vector<uint8_t> cases[] = {{},
+                                          std::vector<uint8_t>(mask.begin(), mask.begin() + 57),
+                                          std::vector<uint8_t>(mask.begin(), mask.begin() + 128),
+                                          std::vector<uint8_t>(mask.begin(), mask.end() - 1),
+                                          withSize(-768, 512),
+                                          withSize(768, 0),
+                                          withSize(0x10000, 0x10001),
+                                          withSize(12801, 1)};
+    for (const std::vector<uint8_t>& bytes : cases)
+    {
+        Write("Clearwater.msk", bytes);
+        LoadAndQuery();
+        EXPECT_EQ(m_lake->GetMaskWidth(), -1) << bytes.size();
+        EXPECT_FALSE(m_lake->IsOnLakeCell(300, 250));
+    }
+    // A mask that claims fewer cells than it holds reads within what it claims.
+    Write("Clearwater.msk", withSize(100, 100));
+    LoadAndQuery();
+    EXPECT_EQ(m_lake->GetMaskWidth(), 100);
+    EXPECT_FALSE(m_lake->IsOnLakeCell(300, 250));
+}
+
+TEST_F(tovLakeDamageTest, ShortOrDamagedHeightRastersReadAsZero)
+{
+    const std::vector<uint8_t> raster = Read("Clearwater0101.raw");
+    ASSERT_EQ(raster.size(), 28u + 129 * 129 * 2);
+    std::vector<uint8_t> hugeWidth = raster;
+    hugeWidth[2] = 1; // width 65665: its low 16 bits would look like a tiny raster
+    for (size_t keep : {size_t(0), size_t(7), size_t(28), size_t(29), raster.size() / 2, raster.size() - 1})
+    {
+        Write("Clearwater0101.raw", std::vector<uint8_t>(raster.begin(), raster.begin() + ptrdiff_t(keep)));
+        LoadAndQuery();
+        tovHeightRaster read;
+        EXPECT_FALSE(read.Load(m_dir.File("Clearwater0101.raw")));
+        EXPECT_EQ(read.At(128, 128), 0);
+    }
+    Write("Clearwater0101.raw", hugeWidth);
+    tovHeightRaster read;
+    EXPECT_FALSE(read.Load(m_dir.File("Clearwater0101.raw")));
+    EXPECT_EQ(read.At(64, 64), 0);
+    // The ground of a tile without heights is the lowest elevation.
+    std::filesystem::remove(m_dir.File("Clearwater0101.raw"));
+    LoadAndQuery();
+    m_lake->SetCurrentSector(0);
+    QrPoint3 world;
+    m_lake->MapToWorld(190.0, 190.0, world);
+    EXPECT_NEAR(m_lake->GroundHeight(world), 5.80f - 6.20f, 1e-5f);
+}
+
+TEST_F(tovLakeDamageTest, AFailedLoadLeavesNothingOfThePreviousLake)
+{
+    LoadAndQuery();
+    EXPECT_GE(m_lake->GetCurrentSector(), 0);
+    std::vector<uint8_t> text = Read("Clearwater.txt");
+    text.resize(text.size() / 3); // ends before the first sector block
+    Write("Clearwater.txt", text);
+    EXPECT_FALSE(m_lake->Load(m_dir.File("Clearwater.txt")));
+    EXPECT_NE(m_lake->LastError().find("Clearwater.txt"), std::string::npos);
+    EXPECT_EQ(m_lake->GetCurrentSector(), -1);
+    EXPECT_EQ(m_lake->GetMaskWidth(), -1);
+    EXPECT_TRUE(m_lake->GetDesc().sectors.empty());
+    EXPECT_FALSE(m_lake->Load(m_dir.File("missing.txt")));
+}
+
+} // namespace
