@@ -326,13 +326,14 @@ TEST_F(QrCameraTest, OffAxisFocusShiftsTheFrustumRecord)
     QrPointer<QrDisplay> display = MakeDisplay(640, 480);
     camera->SetDisplay(display.Get());
     // The focus point shifted right by 0.5 on the image plane: the rectangle around it, seen
-    // at the near plane.
+    // at the near plane (0.5 of the image plane's distance 2).
     camera->GetLocalFocus() = QrPoint3(2.0f, 0.0f, 0.5f);
+    camera->GetFrustum()[QrCamera::kNear] = 0.5f;
     camera->UpdateAllInstances();
     camera->RenderFrame(0.0f, 0.0f);
-    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kLeft], -0.25f);
-    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kRight], 0.75f);
-    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kTop], 0.5f);
+    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kLeft], -0.125f);
+    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kRight], 0.375f);
+    EXPECT_FLOAT_EQ(Render()->m_frustum[QrCamera::kTop], 0.25f);
 }
 
 TEST_F(QrCameraTest, RenderFrameNeedsADisplayWithARendererAndASize)
