@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -253,21 +254,13 @@ TEST_F(QrDisplayTest, ChangedStateGoesOutInTheRendererOrder)
     multi->m_applyModes = {4};
 
     QrPointerList<QrProperty> list;
-    list.AddHead(texture.Get());
-    list.AddHead(multi.Get());
-    list.AddHead(new QrAlphaProperty);
-    list.AddHead(new QrAudioProperty);
-    list.AddHead(new QrCorrectionProperty);
-    list.AddHead(new QrDitherProperty);
-    list.AddHead(new QrFogProperty);
-    list.AddHead(new QrMaterialProperty);
-    list.AddHead(new QrShadeProperty);
-    list.AddHead(new QrTextureModeProperty);
-    list.AddHead(new QrTransparentProperty);
-    list.AddHead(new QrWireframeProperty);
-    list.AddHead(new QrZBufferProperty);
-    list.AddHead(new QrVertexColorProperty);
-    list.AddHead(new QrSpecularProperty);
+    // One of every type; the order they are listed in must not matter.
+    for (QrProperty* p : std::initializer_list<QrProperty*>{
+             texture.Get(), multi.Get(), new QrAlphaProperty, new QrAudioProperty, new QrCorrectionProperty,
+             new QrDitherProperty, new QrFogProperty, new QrMaterialProperty, new QrShadeProperty,
+             new QrTextureModeProperty, new QrTransparentProperty, new QrWireframeProperty, new QrZBufferProperty,
+             new QrVertexColorProperty, new QrSpecularProperty})
+        list.AddHead(p);
     ASSERT_EQ(list.GetCount(), QrDisplay::kTypeCount);
 
     m_display->PushProperties(list);

@@ -644,30 +644,24 @@ TEST_F(QrDDImageTest, RestoredImagesGetTheirPixelsBack)
     ExpectPicture(*fileCopy, Sample("tga2_24.tga").expected, PixelFormat::Argb4444, 0x0FFF);
 }
 
-TEST_F(QrDDImageTest, LockOfALostSurfaceRestoresEveryImage)
+TEST_F(QrDDImageTest, ReloadOfALostImageRestoresEveryImageFirst)
 {
-    QrPointer<QrDDImage> first = MakeRawImage(SmallPicture(1));
-    QrPointer<QrDDImage> second = MakeRawImage(SmallPicture(2));
-    plat::Surface* one = SurfaceFor(*first, 0);
-    plat::Surface* two = SurfaceFor(*second, 0);
-    m_display->LoseAllSurfaces();
-    ASSERT_TRUE(first->LoadFromRawData());
-    EXPECT_EQ(two->IsLost(), plat::Result::Ok);
-    ExpectPicture(*one, first->GetRawData()->GetBuffer(), PixelFormat::Rgb565);
-    ExpectPicture(*two, second->GetRawData()->GetBuffer(), PixelFormat::Rgb565);
-}
-
-TEST_F(QrDDImageTest, ReloadOfALostFileImageRestoresTheOthersFirst)
-{
-    // Restoring reads the other images' files too; the reload must not use pixels read before.
-    QrPointer<QrDDImage> first = MakeImage("tga2_24.tga");
-    QrPointer<QrDDImage> second = MakeImage("sgi_z3.rgb");
-    plat::Surface* one = SurfaceFor(*first, 0);
-    plat::Surface* two = SurfaceFor(*second, 0);
-    m_display->LoseAllSurfaces();
-    ASSERT_TRUE(first->LoadFromFile());
-    ExpectPicture(*one, Sample("tga2_24.tga").expected, PixelFormat::Rgb565);
-    ExpectPicture(*two, Sample("sgi_z3.rgb").expected, PixelFormat::Rgb565);
+    // Restoring reads the other images' sources too; the reload must not use pixels read before.
+    for (const bool fromFile : {false, true})
+    {
+        SCOPED_TRACE(fromFile ? "file" : "raw");
+        QrPointer<QrDDImage> first = fromFile ? MakeImage("tga2_24.tga") : MakeRawImage(SmallPicture(1));
+        QrPointer<QrDDImage> second = fromFile ? MakeImage("sgi_z3.rgb") : MakeRawImage(SmallPicture(2));
+        plat::Surface* one = SurfaceFor(*first, 0);
+        plat::Surface* two = SurfaceFor(*second, 0);
+        m_display->LoseAllSurfaces();
+        ASSERT_TRUE(fromFile ? first->LoadFromFile() : first->LoadFromRawData());
+        EXPECT_EQ(two->IsLost(), plat::Result::Ok);
+        ExpectPicture(*one, fromFile ? Sample("tga2_24.tga").expected : first->GetRawData()->GetBuffer(),
+                      PixelFormat::Rgb565);
+        ExpectPicture(*two, fromFile ? Sample("sgi_z3.rgb").expected : second->GetRawData()->GetBuffer(),
+                      PixelFormat::Rgb565);
+    }
 }
 
 TEST_F(QrDDImageTest, MipChainIsRestoredThroughItsTop)

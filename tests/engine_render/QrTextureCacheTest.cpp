@@ -189,21 +189,6 @@ TEST_F(QrTextureCacheTest, NoTextureEvenAfterTheFlush)
     EXPECT_EQ(Status(), QrTextureManager::kStatusFrame);
 }
 
-TEST_F(QrTextureCacheTest, PreparingWithoutEvictionLeavesTheCacheAlone)
-{
-    ASSERT_NO_FATAL_FAILURE(OpenHardware(kSmallTexture));
-    QrPointer<QrDDImage> a = FlatImage(32, 32);
-    QrPointer<QrDDImage> b = FlatImage(32, 32);
-    NextFrame();
-    ASSERT_TRUE(Use(a.Get()));
-    NextFrame();
-    EXPECT_FALSE(m_renderer->PrepareTexture(b.Get(), 0, 0, 0));
-    EXPECT_EQ(Status(), QrTextureManager::kStatusFrame);
-    EXPECT_NE(Record(a.Get()), nullptr);
-    EXPECT_TRUE(m_renderer->PrepareTexture(b.Get(), 1, 0, 0));
-    EXPECT_EQ(Status(), QrTextureManager::kStatusFrame | QrTextureManager::kStatusTookOverUnused);
-}
-
 TEST_F(QrTextureCacheTest, FullVideoMemoryFallsBackToSystemMemory)
 {
     HardwareProfile(kSmallTexture);
