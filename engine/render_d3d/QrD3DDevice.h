@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QrAlphaProperty;
 class QrD3DDriver;
 class QrD3DRender;
 class QrDDContext;
@@ -278,6 +279,8 @@ public:
 
 private:
     // The parts of ValidatePropertyState that need more than one property or the device's caps.
+    bool CanBlend(const QrAlphaProperty& alpha) const;
+    bool CanApply(uint32_t applyMode, bool secondTexture) const;
     uint32_t ClampProblems(uint32_t clampMode) const;
     uint32_t MultiTextureProblems(QrImage* base, QrImage* second, uint32_t multiMode, const QrTextureModeProperty& mode,
                                   const QrVertexColorProperty& vertexColor) const;

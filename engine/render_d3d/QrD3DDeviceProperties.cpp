@@ -112,33 +112,37 @@ uint32_t QrD3DDevice::SetRenderModes()
     return QrRenderCode::kOk;
 }
 
+namespace
+{
+
+// The property of each type that applies: the last one given, else the type's default.
+void PropertiesByType(const QrPointerList<QrProperty>* properties, QrProperty* (&table)[QrProperty::kTypeCount])
+{
+    for (uint32_t type = 0; type < QrProperty::kTypeCount; ++type)
+        table[type] = QrProperty::GetDefault(type);
+    if (!properties)
+        return;
+    for (QrProperty* property : *properties)
+    {
+        const uint32_t type = property->Type();
+        if (type < QrProperty::kTypeCount)
+            table[type] = property;
+    }
+}
+
+} // namespace
+
 uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* properties)
 {
     QrProperty* table[QrProperty::kTypeCount];
-    for (uint32_t type = 0; type < QrProperty::kTypeCount; ++type)
-        table[type] = QrProperty::GetDefault(type);
-    if (properties)
-    {
-        // A later property of a type replaces an earlier one.
-        for (QrProperty* property : *properties)
-        {
-            const uint32_t type = property->Type();
-            if (type < QrProperty::kTypeCount)
-                table[type] = property;
-        }
-    }
+    PropertiesByType(properties, table);
     const plat::DeviceCaps& caps = m_description;
     uint32_t flags = 0;
 
     const auto* alpha = static_cast<const QrAlphaProperty*>(table[QrProperty::kAlpha]);
     const bool alphaOn = alpha->m_enabled != 0;
-    if (alphaOn)
-    {
-        const bool source = alpha->m_source < kBlendCodes && ((m_srcBlendMask >> alpha->m_source) & 1u);
-        const bool destination = alpha->m_destination < kBlendCodes && ((m_destBlendMask >> alpha->m_destination) & 1u);
-        if (!source || !destination)
-            flags = kProblemBlend;
-    }
+    if (alphaOn && !CanBlend(*alpha))
+        flags = kProblemBlend;
 
     const auto* dither = static_cast<const QrDitherProperty*>(table[QrProperty::kDither]);
     if (dither->m_enabled && !(caps.rasterCaps & plat::kRasterCapsDither))
@@ -164,14 +168,7 @@ uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* pro
     const QrPointer<QrImage> base = texture->GetCurrentImage();
     if (base)
     {
-        const uint32_t apply = mode->m_applyMode;
-        // One past the named modes is reported too: the device has nothing for it.
-        constexpr uint32_t kApplyPastLast = QrTextureModeProperty::kApplyModulateAlpha + 1;
-        if ((apply == QrTextureModeProperty::kApplyModulateAlpha &&
-             !(caps.textureBlendCaps & plat::kTextureBlendCapsModulateAlpha)) ||
-            (apply == QrTextureModeProperty::kApplyDecal &&
-             (!(caps.textureBlendCaps & plat::kTextureBlendCapsDecalAlpha) || second)) ||
-            apply == kApplyPastLast)
+        if (!CanApply(mode->m_applyMode, second != nullptr))
             flags |= kProblemApplyMode;
         flags |= ClampProblems(mode->m_clampMode);
         const auto* transparent = static_cast<const QrTransparentProperty*>(table[QrProperty::kTransparent]);
@@ -249,4 +246,23 @@ bool QrD3DDevice::CanFog(const QrFogProperty& fog, bool multiPass) const
     if (fog.m_mode != 0 || !(caps.rasterCaps & plat::kRasterCapsFogTable))
         return false;
     return !multiPass;
+}
+
+bool QrD3DDevice::CanBlend(const QrAlphaProperty& alpha) const
+{
+    const bool source = alpha.m_source < kBlendCodes && ((m_srcBlendMask >> alpha.m_source) & 1u);
+    const bool destination = alpha.m_destination < kBlendCodes && ((m_destBlendMask >> alpha.m_destination) & 1u);
+    return source && destination;
+}
+
+bool QrD3DDevice::CanApply(uint32_t applyMode, bool secondTexture) const
+{
+    const uint32_t blendCaps = m_description.textureBlendCaps;
+    // One past the named modes is reported too: the device has nothing for it.
+    constexpr uint32_t kApplyPastLast = QrTextureModeProperty::kApplyModulateAlpha + 1;
+    if (applyMode == QrTextureModeProperty::kApplyModulateAlpha)
+        return (blendCaps & plat::kTextureBlendCapsModulateAlpha) != 0;
+    if (applyMode == QrTextureModeProperty::kApplyDecal)
+        return (blendCaps & plat::kTextureBlendCapsDecalAlpha) != 0 && !secondTexture;
+    return applyMode != kApplyPastLast;
 }
