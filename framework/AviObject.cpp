@@ -1,5 +1,7 @@
 #include "AviObject.h"
 
+#include "PixelFormat.h"
+
 #include "SoundManager.h"
 #include "qrxClock.h"
 
@@ -88,10 +90,23 @@ void AviObject::Present()
     plat::PixelView target;
     if (!renderer || !surface || QrDDImage::LockSurface(surface, target) != plat::Result::Ok)
         return;
-    if (target.format == plat::PixelFormat::Rgb888)
+    const uint32_t width = std::min(m_view.width, target.width);
+    const uint32_t bytes = plat::BytesPerPixel(target.format);
+    for (uint32_t row = 0; row < m_view.height && row < target.height; ++row)
     {
-        for (uint32_t row = 0; row < m_view.height && row < target.height; ++row)
-            std::memcpy(target.Row(row), m_view.Row(row), std::min(m_view.width, target.width) * 3);
+        if (target.format == plat::PixelFormat::Rgb888)
+        {
+            std::memcpy(target.Row(row), m_view.Row(row), width * 3);
+            continue;
+        }
+        // The scratch surface takes the display's format when it cannot be 24-bit.
+        const uint8_t* from = m_view.Row(row);
+        uint8_t* to = target.Row(row);
+        for (uint32_t x = 0; x < width; ++x, from += 3, to += bytes)
+        {
+            const uint32_t argb = 0xFF000000u | uint32_t(from[2]) << 16 | uint32_t(from[1]) << 8 | from[0];
+            plat::WritePixel(to, bytes, plat::PackColor(target.format, argb));
+        }
     }
     QrDDImage::UnlockSurface(surface);
     QrImage* image = GetSharedImage();

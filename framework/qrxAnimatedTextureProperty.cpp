@@ -1,10 +1,9 @@
 #include "qrxAnimatedTextureProperty.h"
 
+#include "FileHelpers.h"
 #include "qrxAssetCache.h"
 
 #include "QrStream.h"
-
-#include "Files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,7 +71,7 @@ void qrxAnimatedTextureProperty::SetFrames(const char* baseName, bool loadNow)
 void qrxAnimatedTextureProperty::LoadFrames()
 {
     std::vector<QrPointer<QrImage>> frames;
-    if (plat::FileExists(FramePath(m_first)))
+    if (FileExists(FramePath(m_first).c_str()))
     {
         // Missing or unreadable frames drop out and the rest keep their order; numbers without
         // a file are not put to the cache, which would remember each one.
@@ -80,7 +79,7 @@ void qrxAnimatedTextureProperty::LoadFrames()
         for (int64_t n = m_first; n <= last; n += m_step)
         {
             const std::string path = FramePath(int32_t(n));
-            if (!plat::FileExists(path))
+            if (!FileExists(path.c_str()))
                 continue;
             if (QrPointer<QrImage> image = LoadFrame(path))
                 frames.push_back(image);

@@ -203,4 +203,55 @@ void Combiner::Configure(const DeviceState& state)
                           PicksDiffuse(ToState(first.alphaOp), first.alphaArg1, first.alphaArg2)));
 }
 
+namespace
+{
+
+// One operation on unmodified diffuse (or current) and texel arguments.
+bool PlainOp(TextureOp op, uint32_t arg1, uint32_t arg2, Combiner::Plain& out)
+{
+    auto source = [](uint32_t arg, Combiner::Plain& pick)
+    {
+        if (arg & (TextureArg::kComplement | TextureArg::kAlphaReplicate))
+            return false;
+        pick =
+            (arg & TextureArg::kSourceMask) == TextureArg::kTexture ? Combiner::Plain::Texel : Combiner::Plain::Diffuse;
+        return true;
+    };
+    Combiner::Plain a;
+    Combiner::Plain b;
+    if (!source(arg1, a) || !source(arg2, b))
+        return false;
+    switch (op)
+    {
+    case TextureOp::SelectArg1:
+        out = a;
+        return true;
+    case TextureOp::SelectArg2:
+        out = b;
+        return true;
+    case TextureOp::Modulate:
+        out = Combiner::Plain::Modulate;
+        return a != b;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool Combiner::PlainStage(Plain& color, Plain& alpha) const
+{
+    if (m_count != 1)
+        return false;
+    const Stage& s = m_stages[0];
+    if (!PlainOp(s.colorOp, s.colorArg1, s.colorArg2, color))
+        return false;
+    if (s.alphaOp == TextureOp::Disable)
+    {
+        alpha = Plain::Diffuse;
+        return true;
+    }
+    return PlainOp(s.alphaOp, s.alphaArg1, s.alphaArg2, alpha);
+}
+
 } // namespace plat

@@ -23,6 +23,16 @@ public:
     // Whether the result is always the vertex colour, so that no stage needs to run.
     bool PassesDiffuse() const { return m_passesDiffuse; }
 
+    // Stage 0 alone as a plain pick or product of the vertex colour and its texel, which the
+    // span loops handle themselves; false for anything else.
+    enum class Plain : uint8_t
+    {
+        Diffuse,
+        Texel,
+        Modulate
+    };
+    bool PlainStage(Plain& color, Plain& alpha) const;
+
     // The stages over n pixels: texels[i] is stage i's sample (opaque white where it has no
     // texture); scratch holds two sets of working channels. out may not be diffuse.
     void CombineBatch(const PixelChannels& diffuse, const PixelChannels* texels, uint32_t n, PixelChannels& out,

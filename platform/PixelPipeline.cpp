@@ -117,19 +117,6 @@ void EvaluateChannel(const AttributePlanes& p, uint32_t attr, const PixelBatch& 
         out[i] = static_cast<uint16_t>(ChannelFromFloat(base + gx * b.fx[i] + gy * b.fy[i]));
 }
 
-// log2(x) for x > 0 from the float's exponent and mantissa, linear between powers of two:
-// cheap and the same on every machine.
-inline float Log2Approx(float x)
-{
-    if (!(x > 1e-30f))
-        return -100.0f;
-    uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    const int32_t exponent = static_cast<int32_t>(bits >> 23) - 127;
-    const float mantissa = static_cast<float>(bits & 0x7FFFFF) * (1.0f / 8388608.0f);
-    return static_cast<float>(exponent) + mantissa;
-}
-
 // Texture coordinates of one stage at every pixel, and with mipmaps or split filters the level
 // of detail: log2 of the larger footprint of a pixel step along x or y, in level-0 texels.
 void TextureStage(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b, uint32_t stage)
@@ -174,7 +161,7 @@ void TextureStage(const RasterSetup& s, const AttributePlanes& p, PixelBatch& b,
         const float dvdy = (p.gy[iv] - v * wy) * scale * height;
         const float rx = dudx * dudx + dvdx * dvdx;
         const float ry = dudy * dudy + dvdy * dvdy;
-        b.lod[i] = 0.5f * Log2Approx(rx > ry ? rx : ry);
+        b.lod[i] = 0.5f * Log2Approximation(rx > ry ? rx : ry);
     }
 }
 
@@ -275,8 +262,22 @@ void WriteStage(const RasterSetup& s, PixelBatch& b)
 {
     const uint32_t n = b.count;
     uint16_t packed[kBatchSize];
-    for (uint32_t i = 0; i < n; ++i)
-        packed[i] = static_cast<uint16_t>((b.color.r[i] >> 3) << 11 | (b.color.g[i] >> 2) << 5 | (b.color.b[i] >> 3));
+    if (s.dither)
+    {
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            const uint32_t t = DitherThreshold(b.x[i], b.y[i]);
+            packed[i] =
+                static_cast<uint16_t>(DitherChannel(b.color.r[i], 31, t) << 11 |
+                                      DitherChannel(b.color.g[i], 63, t) << 5 | DitherChannel(b.color.b[i], 31, t));
+        }
+    }
+    else
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            packed[i] =
+                static_cast<uint16_t>((b.color.r[i] >> 3) << 11 | (b.color.g[i] >> 2) << 5 | (b.color.b[i] >> 3));
+    }
     uint8_t* color = s.color;
     const intptr_t pitch = s.colorPitch;
     for (uint32_t i = 0; i < n; ++i)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace plat
 {
@@ -61,6 +62,34 @@ inline Rgba UnpackRgb565(uint32_t p)
     const int32_t g = static_cast<int32_t>((p >> 5) & 63);
     const int32_t b = static_cast<int32_t>(p & 31);
     return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, 255};
+}
+
+// Ordered dithering: the 4 x 4 Bayer threshold of a pixel, 0..15.
+inline uint32_t DitherThreshold(int32_t x, int32_t y)
+{
+    static constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    return kBayer[y & 3][x & 3];
+}
+
+// A channel 0..255 reduced to 0..levels, rounded up where its fraction passes the pixel's
+// threshold (t + 1/2) / 16, so that the pattern averages to the channel's value; 0 and 255
+// stay flat.
+inline uint32_t DitherChannel(uint32_t c, uint32_t levels, uint32_t t)
+{
+    return (c * levels * 32 + (2 * t + 1) * 255) / (255 * 32);
+}
+
+// log2(x) for x > 0 from the float's exponent and mantissa, linear between powers of two:
+// cheap and the same on every machine.
+inline float Log2Approximation(float x)
+{
+    if (!(x > 1e-30f))
+        return -100.0f;
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    const int32_t exponent = static_cast<int32_t>(bits >> 23) - 127;
+    const float mantissa = static_cast<float>(bits & 0x7FFFFF) * (1.0f / 8388608.0f);
+    return static_cast<float>(exponent) + mantissa;
 }
 
 } // namespace plat

@@ -118,13 +118,38 @@ public:
         m_r -= carry * m_d;
     }
 
-private:
     enum class Kind
     {
         Left,
         Right,
         Flat
     };
+    Kind GetKind() const { return m_kind; }
+
+    // Limit and NextRow for an edge known to be of kind K.
+    template <Kind K> void LimitAs(int64_t& lo, int64_t& hi) const
+    {
+        if constexpr (K == Kind::Left)
+            lo = std::max(lo, m_q + 1);
+        else if constexpr (K == Kind::Right)
+            hi = std::min(hi, m_q);
+        else
+            hi = m_q <= 0 ? std::min(hi, lo - 1) : hi;
+    }
+
+    template <Kind K> void NextRowAs()
+    {
+        m_q += m_sq;
+        if constexpr (K != Kind::Flat)
+        {
+            m_r += m_sr;
+            const int64_t carry = m_r >= m_d ? 1 : 0;
+            m_q += carry;
+            m_r -= carry * m_d;
+        }
+    }
+
+private:
     Kind m_kind = Kind::Flat;
     int64_t m_q = 0; // the bound (a flat edge: k)
     int64_t m_r = 0; // remainder of the boundary's numerator, 0 <= r < d
@@ -132,6 +157,55 @@ private:
     int64_t m_sq = 0; // per-row step of q and r
     int64_t m_sr = 0;
 };
+
+using Kind = EdgeWalk::Kind;
+
+// Rows top..bottom of the triangle within columns left..right: emit(y, lo, hi) for each row
+// with pixels, the loop made for the edges' kinds (found by the first three levels).
+template <int Known, Kind K0 = Kind::Flat, Kind K1 = Kind::Flat, Kind K2 = Kind::Flat, class Emit>
+void WalkRows(EdgeWalk (&e)[3], int64_t top, int64_t bottom, int64_t left, int64_t right, Emit& emit)
+{
+    if constexpr (Known < 3)
+    {
+        auto next = [&]<Kind K>()
+        {
+            if constexpr (Known == 0)
+                WalkRows<1, K>(e, top, bottom, left, right, emit);
+            else if constexpr (Known == 1)
+                WalkRows<2, K0, K>(e, top, bottom, left, right, emit);
+            else
+                WalkRows<3, K0, K1, K>(e, top, bottom, left, right, emit);
+        };
+        switch (e[Known].GetKind())
+        {
+        case Kind::Left:
+            next.template operator()<Kind::Left>();
+            break;
+        case Kind::Right:
+            next.template operator()<Kind::Right>();
+            break;
+        case Kind::Flat:
+            next.template operator()<Kind::Flat>();
+            break;
+        }
+    }
+    else
+    {
+        for (int64_t y = top; y <= bottom; ++y)
+        {
+            int64_t lo = left;
+            int64_t hi = right;
+            e[0].LimitAs<K0>(lo, hi);
+            e[1].LimitAs<K1>(lo, hi);
+            e[2].LimitAs<K2>(lo, hi);
+            e[0].NextRowAs<K0>();
+            e[1].NextRowAs<K1>();
+            e[2].NextRowAs<K2>();
+            if (lo <= hi)
+                emit(y, lo, hi);
+        }
+    }
+}
 
 } // namespace
 
@@ -182,26 +256,53 @@ void DrawTriangle(const RasterSetup& setup, PixelBatch& batch, const RasterVerte
     AttributePlanes planes;
     planes.originX = static_cast<float>(x0);
     planes.originY = static_cast<float>(y0);
-    double gx[kAttrStride];
-    double gy[kAttrStride];
+    double gx[kAttrStride] = {};
+    double gy[kAttrStride] = {};
     const float* a0 = v[0]->attr;
     const float* a1 = v[1]->attr;
     const float* a2 = v[2]->attr;
-    for (uint32_t i = 0; i < kAttrStride; ++i)
+    // Only the groups of four attributes that hold one the pixels read, each group in one
+    // vector loop.
+    for (uint32_t group = 0; group < kAttrStride; group += 4)
     {
-        const double d1 = static_cast<double>(a1[i]) - a0[i];
-        const double d2 = static_cast<double>(a2[i]) - a0[i];
-        gx[i] = (d1 * dy2 - d2 * dy1) * invDet;
-        gy[i] = (d2 * dx1 - d1 * dx2) * invDet;
-        planes.base[i] = a0[i];
-        planes.gx[i] = static_cast<float>(gx[i]);
-        planes.gy[i] = static_cast<float>(gy[i]);
+        if (((setup.attributes >> group) & 15) == 0)
+            continue;
+        for (uint32_t i = group; i < group + 4; ++i)
+        {
+            const double d1 = static_cast<double>(a1[i]) - a0[i];
+            const double d2 = static_cast<double>(a2[i]) - a0[i];
+            gx[i] = (d1 * dy2 - d2 * dy1) * invDet;
+            gy[i] = (d2 * dx1 - d1 * dx2) * invDet;
+            planes.base[i] = a0[i];
+            planes.gx[i] = static_cast<float>(gx[i]);
+            planes.gy[i] = static_cast<float>(gy[i]);
+        }
     }
     const double depthScale = setup.depthMax;
     planes.z0 = a0[kAttrZ] * depthScale - setup.depthBias;
     planes.zx = gx[kAttrZ] * depthScale;
     planes.zy = gy[kAttrZ] * depthScale;
 
+    if (setup.span)
+    {
+        // Handed over in groups so that the span loop sets up once per triangle.
+        constexpr uint32_t kGroup = 64;
+        Span spans[kGroup];
+        uint32_t count = 0;
+        auto emit = [&](int64_t y, int64_t lo, int64_t hi)
+        {
+            spans[count++] = {static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)};
+            if (count == kGroup)
+            {
+                setup.span(setup, planes, spans, count);
+                count = 0;
+            }
+        };
+        WalkRows<0>(edges, top, bottom, left, right, emit);
+        if (count)
+            setup.span(setup, planes, spans, count);
+        return;
+    }
     batch.count = 0;
     for (int64_t y = top; y <= bottom; ++y)
     {

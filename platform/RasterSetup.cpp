@@ -1,5 +1,6 @@
 #include "RasterSetup.h"
 
+#include "RasterVertex.h"
 #include "Rasterizer.h"
 
 #include <algorithm>
@@ -66,6 +67,7 @@ bool RasterSetup::Prepare(const DrawCall& call)
     fogEnd = FloatFromState(st.Get(RenderState::FogTableEnd));
     fogColor = UnpackArgb(st.Get(RenderState::FogColor));
     blend = st.Get(RenderState::AlphaBlendEnable) != 0;
+    dither = st.Get(RenderState::DitherEnable) != 0;
     srcBlend = Factor(st.Get(RenderState::SrcBlend), BlendFactor::One);
     destBlend = Factor(st.Get(RenderState::DestBlend), BlendFactor::Zero);
     if (blend && srcBlend == BlendFactor::One && destBlend == BlendFactor::Zero)
@@ -85,6 +87,15 @@ bool RasterSetup::Prepare(const DrawCall& call)
             sampledStages[sampledCount++] = i;
     }
     needsInvW = tableFog || (sampledCount > 0 && perspective);
+
+    attributes = 1u << kAttrDiffuseR | 1u << kAttrDiffuseG | 1u << kAttrDiffuseB | 1u << kAttrDiffuseA;
+    attributes |= depth ? 1u << kAttrZ : 0u;
+    attributes |= needsInvW ? 1u << kAttrW : 0u;
+    attributes |= specular ? (1u << kAttrSpecularR | 1u << kAttrSpecularG | 1u << kAttrSpecularB) : 0u;
+    attributes |= fog && !tableFog ? 1u << kAttrFog : 0u;
+    for (uint32_t j = 0; j < sampledCount; ++j)
+        attributes |= 3u << (kAttrU0 + 2 * coordSet[sampledStages[j]]);
+    ChooseSpanFunction(*this, path);
     return true;
 }
 

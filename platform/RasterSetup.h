@@ -7,6 +7,7 @@
 #include "DeviceState.h"
 #include "RasterColor.h"
 #include "Rect.h"
+#include "SpanShader.h"
 #include "TextureSampler.h"
 
 #include <cstdint>
@@ -42,6 +43,7 @@ struct RasterSetup
     float fogEnd = 1.0f;
     Rgba fogColor;
     bool blend = false;
+    bool dither = false; // ordered dithering on the way to 565, else truncation
     BlendFactor srcBlend = BlendFactor::One;
     BlendFactor destBlend = BlendFactor::Zero;
 
@@ -53,6 +55,14 @@ struct RasterSetup
     uint32_t sampledCount = 0;
     uint32_t coordSet[kMaxTextureStages] = {}; // texture-coordinate set per stage
     bool needsInvW = false;                    // some pixel work divides by the interpolated rhw
+    uint32_t attributes = 0;                   // bit per RasterAttr the pixels read
+
+    // The span loop for this draw (null: the batch pipeline), and what it needs to know.
+    RasterPath path = RasterPath::Best; // set by the caller before Prepare
+    SpanFunction span = nullptr;
+    Combiner::Plain plainColor = Combiner::Plain::Diffuse;
+    Combiner::Plain plainAlpha = Combiner::Plain::Diffuse;
+    bool spanPow2 = false; // stage 0's levels all have power-of-two sides
 
     // False when the draw can write nothing (no colour memory, empty clip).
     bool Prepare(const DrawCall& call);

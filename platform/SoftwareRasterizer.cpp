@@ -3,6 +3,7 @@
 #include "RasterPrimitives.h"
 #include "RasterVertex.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -99,11 +100,36 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
 {
     if (!call.state || !call.vertices || !m_setup.Prepare(call))
         return;
+    m_spanDraws += m_setup.span && call.primitive != PrimitiveType::LineList && !m_setup.wireframe ? 1 : 0;
     const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
+    // Indexed vertices are converted once per draw: a slot is valid while its stamp is this
+    // draw's.
+    if (++m_stamp == 0)
+    {
+        std::fill(m_stamps.begin(), m_stamps.end(), 0u);
+        m_stamp = 1;
+    }
+    if (call.indices && m_stamps.size() < call.vertexCount)
+    {
+        m_stamps.resize(call.vertexCount, 0u);
+        m_loaded.resize(call.vertexCount);
+    }
     auto load = [&](uint32_t n, RasterVertex& out)
     {
-        const uint32_t i = call.indices ? call.indices[n] : n;
-        return i < call.vertexCount && LoadVertex(call, m_setup.perspective, i, out);
+        if (!call.indices)
+            return LoadVertex(call, m_setup.perspective, n, out);
+        const uint32_t i = call.indices[n];
+        if (i >= call.vertexCount)
+            return false;
+        if (m_stamps[i] == m_stamp)
+        {
+            out = m_loaded[i].vertex;
+            return m_loaded[i].valid;
+        }
+        m_stamps[i] = m_stamp;
+        m_loaded[i].valid = LoadVertex(call, m_setup.perspective, i, m_loaded[i].vertex);
+        out = m_loaded[i].vertex;
+        return m_loaded[i].valid;
     };
     RasterVertex v[3];
     if (call.primitive == PrimitiveType::LineList)

@@ -284,6 +284,9 @@ bool TextureSampler::Bind(const Surface* texture, const std::array<uint32_t, kSt
     const TextureFilter mag = filter(state(StageState::MagFilter));
     const TextureFilter min = filter(state(StageState::MinFilter));
     const PixelFormat format = texture->Format();
+    m_format = format;
+    m_magLinear = mag == TextureFilter::Linear;
+    m_minLinear = min == TextureFilter::Linear;
     switch (format)
     {
     case PixelFormat::Pal8:

@@ -82,6 +82,24 @@ public:
     bool Keyed(uint32_t raw) const { return m_keyed && m_key.Matches(raw); }
     const uint32_t* PaletteArgb() const { return m_palette.data(); }
 
+    // For the span loops, which sample RGB565 textures without a colour key themselves.
+    bool PlainRgb565() const { return m_format == PixelFormat::Rgb565 && !m_keyed; }
+    uint32_t LevelCount() const { return m_levelCount; }
+    const Level& LevelAt(uint32_t i) const { return m_levels[i]; }
+    TextureFilter Mip() const { return m_mip; }
+    bool MagLinear() const { return m_magLinear; }
+    bool MinLinear() const { return m_minLinear; }
+    TextureAddress AddressModeU() const { return m_addressU; }
+    TextureAddress AddressModeV() const { return m_addressV; }
+    // Whether every level bound has power-of-two sides.
+    bool AllPow2() const
+    {
+        for (uint32_t i = 0; i < m_levelCount; ++i)
+            if (!m_levels[i].pow2)
+                return false;
+        return true;
+    }
+
 private:
     // Samples n pixels of one level; keyed[i] tells whether the colour key removes pixel i.
     using Run = void (*)(const TextureSampler& sampler, const Level& level, const float* u, const float* v, uint32_t n,
@@ -110,6 +128,9 @@ private:
     Run m_magRun = nullptr;
     Run m_minRun = nullptr;
     bool m_needsLod = false;
+    bool m_magLinear = false;
+    bool m_minLinear = false;
+    PixelFormat m_format = PixelFormat::Unknown;
     bool m_keyed = false;
     ColorKey m_key;
     std::array<uint32_t, 256> m_palette{};

@@ -119,11 +119,13 @@ void QrD3DDriver::SetViewport(float left, float right, float top, float bottom)
     const float h = top - bottom;
     m_viewport.width = w;
     m_viewport.height = h;
-    // A quarter pixel moves the centres onto the sampling grid of the target.
-    m_camera.sx = (w - 0.5f) * 0.5f;
-    m_camera.sy = (h - 0.5f) * 0.5f;
-    m_camera.cx = m_camera.sx + left + 0.25f;
-    m_camera.cy = targetHeight + m_camera.sy + 0.25f - top;
+    // Pixel centres sit on integers, so the frustum's edges go to the outer edges of the
+    // border pixels (half a pixel outside their centres): geometry clipped at the frustum
+    // then reaches every edge pixel, where a quarter-pixel inset left column 0 and row 0 bare.
+    m_camera.sx = w * 0.5f;
+    m_camera.sy = h * 0.5f;
+    m_camera.cx = left + m_camera.sx - 0.5f;
+    m_camera.cy = targetHeight - top + m_camera.sy - 0.5f;
     m_viewport.left = left;
     m_viewport.top = targetHeight - top;
     m_viewport.right = right;

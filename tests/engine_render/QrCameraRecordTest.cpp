@@ -65,17 +65,18 @@ TEST_F(QrCameraRecordTest, DefaultFrustumDepthRow)
 
 TEST_F(QrCameraRecordTest, ViewportHalfExtentsAndCentreOnA480PixelTarget)
 {
+    // The frustum spans the outer edges of the border pixels, -0.5 to 639.5 and 479.5.
     Drv().SetViewport(0.0f, 640.0f, 480.0f, 0.0f);
-    EXPECT_EQ(Camera().sx, 319.75f);
-    EXPECT_EQ(Camera().sy, 239.75f);
-    EXPECT_EQ(Camera().cx, 320.0f);
-    EXPECT_EQ(Camera().cy, 240.0f);
+    EXPECT_EQ(Camera().sx, 320.0f);
+    EXPECT_EQ(Camera().sy, 240.0f);
+    EXPECT_EQ(Camera().cx, 319.5f);
+    EXPECT_EQ(Camera().cy, 239.5f);
 
     // A viewport in the upper-left quarter, y counted upward.
     Drv().SetViewport(0.0f, 320.0f, 480.0f, 240.0f);
     EXPECT_EQ(Drv().GetViewport().top, 0.0f);
     EXPECT_EQ(Drv().GetViewport().bottom, 240.0f);
-    EXPECT_EQ(Camera().cy, 120.0f);
+    EXPECT_EQ(Camera().cy, 119.5f);
     EXPECT_TRUE(Camera().flags & QrCameraRecord::kProjectionDirty);
 }
 

@@ -9,6 +9,7 @@
 #include "QrLight.h"
 #include "QrMaterialProperty.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -204,6 +205,35 @@ TEST_F(QrRenderGoldenTest, TrianglesClippedByTheFrustumPlanes)
     ASSERT_EQ(m_renderer->RenderTriangles(2, positions, nullptr, nullptr, 0, nullptr, colors, WideBound(), QrPoint3()),
               0u);
     EXPECT_TRUE(Finish("render_clipped_triangles.png"));
+}
+
+TEST_F(QrRenderGoldenTest, AQuadClippedAtTheFrustumSidesCoversEveryPixel)
+{
+    Begin();
+    m_renderer->SetVertexColorMode(1);
+    // The four sides of the 90-degree frustum, as the camera sends them.
+    const float k = 0.70710677f;
+    const QrPlane sides[4] = {QrPlane(QrPoint3(k, 0.0f, -k), 0.0f), QrPlane(QrPoint3(-k, 0.0f, -k), 0.0f),
+                              QrPlane(QrPoint3(0.0f, k, -k), 0.0f), QrPlane(QrPoint3(0.0f, -k, -k), 0.0f)};
+    const QrPlane* planes[4] = {&sides[0], &sides[1], &sides[2], &sides[3]};
+    m_renderer->SetClipPlanes(planes, 4, 4, 0xF);
+    const QrPoint3 positions[6] = {{-50.0f, -50.0f, -10.0f}, {50.0f, -50.0f, -10.0f}, {50.0f, 50.0f, -10.0f},
+                                   {-50.0f, -50.0f, -10.0f}, {50.0f, 50.0f, -10.0f},  {-50.0f, 50.0f, -10.0f}};
+    QrColorA white[6];
+    for (QrColorA& c : white)
+        c = QrColorA(1, 1, 1, 1);
+    ASSERT_EQ(m_renderer->RenderTriangles(2, positions, nullptr, nullptr, 0, nullptr, white, WideBound(), QrPoint3()),
+              0u);
+    ASSERT_EQ(m_renderer->EndFrame(), 0u);
+    ASSERT_EQ(m_renderer->DisplayFrame(), 0u);
+    const std::vector<uint16_t>& frame = m_window.Frame();
+    ASSERT_EQ(frame.size(), size_t{640} * 480);
+    size_t bare = 0;
+    for (uint16_t p : frame)
+        bare += p != 0xFFFF ? 1 : 0;
+    EXPECT_EQ(bare, 0u) << "first bare pixel at index "
+                        << (std::find_if(frame.begin(), frame.end(), [](uint16_t p) { return p != 0xFFFF; }) -
+                            frame.begin());
 }
 
 TEST_F(QrRenderGoldenTest, StripPointsAndLines)

@@ -35,10 +35,10 @@ TEST_F(QrRenderPathTest, QuadSharesItsCornersWithinOneBatch)
     ASSERT_EQ(Draws().size(), 1u);
     const plat::RecordedDraw& draw = Draws()[0];
     EXPECT_EQ(draw.indices, (std::vector<uint16_t>{0, 1, 2, 0, 2, 3}));
-    // The camera maps x/depth to 320 + 319.75 x / d, y likewise from 240, upward.
-    EXPECT_FLOAT_EQ(draw.vertices[0].x, 320.0f - 31.975f);
-    EXPECT_FLOAT_EQ(draw.vertices[0].y, 240.0f + 23.975f);
-    EXPECT_FLOAT_EQ(draw.vertices[2].x, 320.0f + 31.975f);
+    // The camera maps x/depth to 319.5 + 320 x / d, y likewise from 239.5 with 240, upward.
+    EXPECT_FLOAT_EQ(draw.vertices[0].x, 319.5f - 32.0f);
+    EXPECT_FLOAT_EQ(draw.vertices[0].y, 239.5f + 24.0f);
+    EXPECT_FLOAT_EQ(draw.vertices[2].x, 319.5f + 32.0f);
     EXPECT_FLOAT_EQ(draw.vertices[0].rhw, 0.1f);
     EXPECT_LT(Area2(draw.vertices[0], draw.vertices[1], draw.vertices[2]), 0.0f);
 }
@@ -262,7 +262,7 @@ TEST_F(QrRenderPathTest, PointsAreWholeQuadsInsideTheSurface)
 {
     Open();
     m_renderer->SetVertexColorMode(1);
-    // At depth 10 a point of size 1 has the half size 2 x 319.75 x 1 / 2 / 10 = 31.975 pixels.
+    // At depth 10 a point of size 1 has the half size 2 x 320 x 1 / 2 / 10 = 32 pixels.
     const QrPoint3 points[3] = {{0.0f, 0.0f, -10.0f}, {-9.1f, 0.0f, -10.0f}, {9.5f, 0.0f, -10.0f}};
     const QrColorA colors[3] = {{1.0f, 0.0f, 0.0f, 1.0f}, {1, 1, 1, 1}, {1, 1, 1, 1}};
     ASSERT_EQ(m_renderer->RenderPoints(3, points, nullptr, colors, 1.0f, WideBound()), 0u);
@@ -270,9 +270,9 @@ TEST_F(QrRenderPathTest, PointsAreWholeQuadsInsideTheSurface)
     const plat::RecordedDraw& draw = Draws()[0];
     // The second point's quad crosses the left margin, the third the right one: only one.
     ASSERT_EQ(draw.indices, (std::vector<uint16_t>{0, 1, 3, 1, 2, 3}));
-    EXPECT_FLOAT_EQ(draw.vertices[0].x, 320.0f - 31.975f);
-    EXPECT_FLOAT_EQ(draw.vertices[0].y, 240.0f - 31.975f);
-    EXPECT_FLOAT_EQ(draw.vertices[2].x, 320.0f + 31.975f);
+    EXPECT_FLOAT_EQ(draw.vertices[0].x, 319.5f - 32.0f);
+    EXPECT_FLOAT_EQ(draw.vertices[0].y, 239.5f - 32.0f);
+    EXPECT_FLOAT_EQ(draw.vertices[2].x, 319.5f + 32.0f);
     EXPECT_EQ(draw.vertices[0].tv, 1.0f);
     EXPECT_EQ(draw.vertices[1].tv, 0.0f);
     EXPECT_EQ(draw.vertices[0].diffuse, 0xFFFF0000u);
@@ -317,7 +317,7 @@ TEST_F(QrRenderPathTest, LinesAreDrawnAsALineListAndClippedInPlace)
     ASSERT_EQ(m_renderer->RenderLines(2, line, nullptr, colors, WideBound()), 0u);
     ASSERT_EQ(Draws().size(), 1u);
     const plat::TlVertex2& start = Draws()[0].vertices[0];
-    EXPECT_FLOAT_EQ(start.x, 320.0f);
+    EXPECT_FLOAT_EQ(start.x, 319.5f);
     // Half way from blue to red, truncated.
     EXPECT_EQ(start.diffuse, 0xFF7F007Fu);
     EXPECT_EQ(m_calls.Of(plat::Call::DrawPrimitiveVB).back().args[2], 2u);

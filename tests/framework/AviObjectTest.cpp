@@ -1,8 +1,10 @@
 #include "AviObject.h"
+#include "FrameworkRenderFixture.h"
 
 #include "AviWriter.h"
 #include "Clock.h"
 #include "Files.h"
+#include "QrPoint3.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -129,4 +131,52 @@ TEST_F(AviObjectTest, StopWhilePlayingEndsOnceAndAnUnopenableClipLeavesNothing)
     }
     EXPECT_EQ(avi.Play(nullptr, 0, 0), AviObject::kFailed);
     EXPECT_EQ(ends, 1);
+}
+
+namespace
+{
+
+// The clip on the real renderer: each frame is blitted at the clip's place in the window.
+class AviObjectScreenTest : public FrameworkRenderTest
+{
+protected:
+    Rgb ShownAt(const golden::RgbImage& image, uint32_t x, uint32_t y)
+    {
+        const uint8_t* p = &image.rgb[(size_t(y) * image.width + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    testfiles::TempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(AviObjectScreenTest, FramesReachTheWindowAtTheClipsPlace)
+{
+    const std::string path = m_dir.File("clip.avi");
+    const std::vector<uint8_t> bytes = FlatClip(24, 16, false);
+    ASSERT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
+    AviObject avi;
+    ASSERT_EQ(avi.Play(path.c_str(), 100, 50), 0);
+    for (uint32_t frame = 0; frame < 2; ++frame)
+    {
+        SCOPED_TRACE(frame);
+        m_renderer->SetBackgroundColor(QrPoint3(0.0f, 0.0f, 0.0f));
+        m_renderer->ClearBuffer(nullptr, 3);
+        m_renderer->BeginFrame();
+        avi.UpdateFrame();
+        m_renderer->DisplayFrame();
+        const golden::RgbImage shown = Shown();
+        const Rgb inside = ShownAt(shown, 123, 65);
+        // 565 keeps the top bits of each channel.
+        EXPECT_EQ(inside.r >> 3, kColours[frame].r >> 3);
+        EXPECT_EQ(inside.g >> 2, kColours[frame].g >> 2);
+        EXPECT_EQ(inside.b >> 3, kColours[frame].b >> 3);
+        for (const auto& [x, y] :
+             {std::pair{99u, 58u}, std::pair{124u, 58u}, std::pair{110u, 49u}, std::pair{110u, 66u}})
+        {
+            const Rgb outside = ShownAt(shown, x, y);
+            EXPECT_EQ(outside.r + outside.g + outside.b, 0) << x << "," << y;
+        }
+        m_clock.AdvanceMs(100);
+    }
 }

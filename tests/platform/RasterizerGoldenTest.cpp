@@ -163,3 +163,24 @@ TEST(RasterizerGolden, WireframeLinesAndAKeyedDecalOverALightmap)
     c.Lines(lines);
     EXPECT_TRUE(golden::MatchesGoldenImage("raster_wire_decal.png", c.Image()));
 }
+
+TEST(RasterizerGolden, FogRampBandsWithoutDitheringAndNotWithIt)
+{
+    // Vertex fog from none at the left to full at the right over a dark surface: truncated
+    // to 565 in the top half, dithered in the bottom half.
+    Canvas c(128, 64);
+    c.Untextured();
+    c.Set(RenderState::FogEnable, 1);
+    c.Set(RenderState::FogColor, 0x00A0B4C8u);
+    for (uint32_t dither : {0u, 1u})
+    {
+        c.Set(RenderState::DitherEnable, dither);
+        const float top = 32.0f * static_cast<float>(dither);
+        const std::vector<TlVertex1> quad = {V(0, top, 0xFF203028, 0.5f, 1.0f, 0, 0, 0xFF000000u),
+                                             V(128, top, 0xFF203028, 0.5f, 1.0f, 0, 0, 0),
+                                             V(0, top + 32, 0xFF203028, 0.5f, 1.0f, 0, 0, 0xFF000000u),
+                                             V(128, top + 32, 0xFF203028, 0.5f, 1.0f, 0, 0, 0)};
+        c.Triangles(quad, {0, 1, 2, 2, 1, 3});
+    }
+    EXPECT_TRUE(golden::MatchesGoldenImage("raster_fog_ramp_dither.png", c.Image()));
+}

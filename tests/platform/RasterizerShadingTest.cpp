@@ -359,3 +359,31 @@ TEST(RasterizerShading, TwoStagesReadTheirOwnTexturesAndCoordinateSets)
     c.Triangles(std::vector<TlVertex2>{vertex(0, 0), vertex(4, 0), vertex(0, 2)});
     EXPECT_EQ(c.At(0, 0), Rgb565(255, 128, 64));
 }
+
+TEST(RasterizerShading, DitheringAveragesToTheColourAndKeepsBlackAndWhiteFlat)
+{
+    // Each grey over a 4 x 4 block: the reconstructed channels average to it within a step's
+    // rounding, and the extremes are never dithered away from themselves.
+    Canvas c(4, 4);
+    c.Untextured();
+    c.Set(RenderState::DitherEnable, 1);
+    for (uint32_t grey = 0; grey <= 255; ++grey)
+    {
+        c.Rectangle(0, 0, 4, 4, 0xFF000000u | grey * 0x010101u);
+        double sum[3] = {};
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t x = 0; x < 4; ++x)
+            {
+                const Rgba p = UnpackRgb565(c.At(x, y));
+                sum[0] += p.r;
+                sum[1] += p.g;
+                sum[2] += p.b;
+                if (grey == 0 || grey == 255)
+                {
+                    EXPECT_EQ(c.At(x, y), grey ? 0xFFFF : 0x0000) << x << "," << y;
+                }
+            }
+        for (double s : sum)
+            EXPECT_NEAR(s / 16.0, grey, 1.0) << "grey " << grey;
+    }
+}
