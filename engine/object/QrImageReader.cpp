@@ -51,6 +51,134 @@ bool IsTgaDepth(uint32_t depth)
     return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
 }
 
+// The fixed Targa header, checked for a kind and depth this reader decodes.
+struct TgaHeader
+{
+    uint32_t mapType = 0;
+    uint32_t imageType = 0;
+    uint32_t mapFirst = 0;
+    uint32_t mapLength = 0;
+    uint32_t mapEntryBits = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t depth = 0;
+    uint32_t descriptor = 0;
+    bool mapped = false;
+    bool rle = false;
+};
+
+bool ReadTgaHeader(plat::ByteReader& in, TgaHeader& header)
+{
+    const uint32_t idLength = in.U8();
+    header.mapType = in.U8();
+    header.imageType = in.U8();
+    header.mapFirst = in.U16();
+    header.mapLength = in.U16();
+    header.mapEntryBits = in.U8();
+    in.U16(); // x and y origin
+    in.U16();
+    header.width = in.U16();
+    header.height = in.U16();
+    header.depth = in.U8();
+    header.descriptor = in.U8();
+    if (in.Failed() || !in.Skip(idLength))
+        return false;
+
+    const uint32_t type = header.imageType;
+    header.mapped = type == 1 || type == 9;
+    header.rle = type >= 9;
+    if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
+        return false;
+    // A colour-mapped value is an index: 8 or 16 bits.
+    const uint32_t depth = header.depth;
+    if (header.mapped &&
+        (header.mapType != 1 || !IsTgaDepth(header.mapEntryBits) || (depth != 8 && depth != 15 && depth != 16)))
+        return false;
+    return IsTgaDepth(depth);
+}
+
+// The colour table holds only the entries the file defines; any other index is corrupt.
+bool ReadTgaColorTable(plat::ByteReader& in, const TgaHeader& header, std::vector<Rgba>& table)
+{
+    if (header.mapType == 0)
+        return true;
+    if (header.mapFirst + header.mapLength >= kTgaMaxColorMapEnd)
+        return false;
+    const uint32_t entryBytes = (header.mapEntryBits + 7) / 8;
+    if (!header.mapped)
+        return in.Skip(static_cast<size_t>(header.mapLength) * entryBytes);
+    if (!in.CanRead(header.mapLength, entryBytes))
+        return false;
+    table.resize(header.mapLength);
+    for (Rgba& entry : table)
+    {
+        uint8_t v[4];
+        in.Read(v, entryBytes);
+        entry = TgaValueToRgba(v, header.mapEntryBits);
+    }
+    return true;
+}
+
+// Hands out one pixel at a time, raw or run-length packed, through the colour table if any.
+// Packet state lives here: each image starts with no packet pending.
+class TgaPixelSource
+{
+public:
+    TgaPixelSource(plat::ByteReader& in, const TgaHeader& header, const std::vector<Rgba>& table, uint32_t pixelBytes)
+        : m_in(in), m_header(header), m_table(table), m_valueBytes((header.depth + 7) / 8), m_pixelBytes(pixelBytes)
+    {
+    }
+
+    bool Next(uint8_t* px)
+    {
+        if (!ReadValue())
+            return false;
+        Rgba c;
+        if (m_header.mapped)
+        {
+            const uint32_t index =
+                m_header.depth == 8 ? m_value[0] : static_cast<uint32_t>(m_value[0] | (m_value[1] << 8));
+            if (index < m_header.mapFirst || index - m_header.mapFirst >= m_table.size())
+                return false;
+            c = m_table[index - m_header.mapFirst];
+        }
+        else
+        {
+            c = TgaValueToRgba(m_value, m_header.depth);
+        }
+        std::memcpy(px, c.data(), m_pixelBytes);
+        return !m_in.Failed();
+    }
+
+private:
+    bool ReadValue()
+    {
+        if (!m_header.rle)
+            return m_in.Read(m_value, m_valueBytes);
+        if (m_packetLeft == 0)
+        {
+            const uint8_t packet = m_in.U8();
+            m_packetLeft = (packet & 127u) + 1;
+            m_run = (packet & 128u) != 0;
+            if (m_run && !m_in.Read(m_value, m_valueBytes))
+                return false;
+        }
+        if (!m_run && !m_in.Read(m_value, m_valueBytes))
+            return false;
+        --m_packetLeft;
+        return true;
+    }
+
+    plat::ByteReader& m_in;
+    const TgaHeader& m_header;
+    const std::vector<Rgba>& m_table;
+    const uint32_t m_valueBytes;
+    const uint32_t m_pixelBytes;
+    uint32_t m_packetLeft = 0;
+    bool m_run = false;
+    uint8_t m_value[4] = {};
+};
+
 // Stores a decode in the raw data only when it succeeded.
 template <class Reader> bool IntoRaw(Reader read, plat::ByteReader& input, QrRawImageData& rawData)
 {
@@ -236,65 +364,23 @@ bool QrImageReader::ReadBMP(plat::ByteReader& in, QrImagePixels& out)
 
 bool QrImageReader::ReadTGA(plat::ByteReader& in, QrImagePixels& out)
 {
-    const uint32_t idLength = in.U8();
-    const uint32_t mapType = in.U8();
-    const uint32_t imageType = in.U8();
-    const uint32_t mapFirst = in.U16();
-    const uint32_t mapLength = in.U16();
-    const uint32_t mapEntryBits = in.U8();
-    in.U16(); // x and y origin
-    in.U16();
-    const uint32_t w = in.U16();
-    const uint32_t h = in.U16();
-    const uint32_t depth = in.U8();
-    const uint32_t descriptor = in.U8();
-    if (in.Failed() || !in.Skip(idLength))
+    TgaHeader header;
+    if (!ReadTgaHeader(in, header))
         return false;
-
-    const bool mapped = imageType == 1 || imageType == 9;
-    const bool rle = imageType >= 9;
-    if (imageType != 1 && imageType != 2 && imageType != 3 && imageType != 9 && imageType != 10 && imageType != 11)
-        return false;
-    // A colour-mapped value is an index: 8 or 16 bits.
-    if (mapped && (mapType != 1 || !IsTgaDepth(mapEntryBits) || (depth != 8 && depth != 15 && depth != 16)))
-        return false;
-    if (!IsTgaDepth(depth))
-        return false;
-
-    // The colour table holds only the entries the file defines; any other index is corrupt.
     std::vector<Rgba> table;
-    if (mapType != 0)
-    {
-        if (mapFirst + mapLength >= kTgaMaxColorMapEnd)
-            return false;
-        const uint32_t entryBytes = (mapEntryBits + 7) / 8;
-        if (!mapped)
-        {
-            if (!in.Skip(static_cast<size_t>(mapLength) * entryBytes))
-                return false;
-        }
-        else
-        {
-            if (!in.CanRead(mapLength, entryBytes))
-                return false;
-            table.resize(mapLength);
-            for (Rgba& entry : table)
-            {
-                uint8_t v[4];
-                in.Read(v, entryBytes);
-                entry = TgaValueToRgba(v, mapEntryBits);
-            }
-        }
-    }
+    if (!ReadTgaColorTable(in, header, table))
+        return false;
 
-    const bool alpha = mapped ? mapEntryBits == 32 : depth == 32;
+    const uint32_t w = header.width;
+    const uint32_t h = header.height;
+    const bool alpha = header.mapped ? header.mapEntryBits == 32 : header.depth == 32;
     const uint32_t format = alpha ? QrImagePixels::kFormatRGBA : QrImagePixels::kFormatRGB;
     if (w == 0 || h == 0 || !QrImagePixels::IsAllowed(format, w, h))
         return false;
     // Even fully run-length packed, every 128 pixels take a header and one value.
     const uint64_t total = static_cast<uint64_t>(w) * h;
-    const uint32_t valueBytes = (depth + 7) / 8;
-    const uint64_t leastBytes = rle ? (total + 127) / 128 * (1 + valueBytes) : total * valueBytes;
+    const uint32_t valueBytes = (header.depth + 7) / 8;
+    const uint64_t leastBytes = header.rle ? (total + 127) / 128 * (1 + valueBytes) : total * valueBytes;
     if (leastBytes > in.Remaining())
         return false;
 
@@ -302,51 +388,11 @@ bool QrImageReader::ReadTGA(plat::ByteReader& in, QrImagePixels& out)
     if (!picture.Allocate(format, w, h))
         return false;
 
-    // Packet state lives here: each image starts with no packet pending.
-    uint32_t packetLeft = 0;
-    bool run = false;
-    uint8_t value[4] = {};
-    auto nextPixel = [&](uint8_t* px) -> bool
-    {
-        if (!rle)
-        {
-            if (!in.Read(value, valueBytes))
-                return false;
-        }
-        else
-        {
-            if (packetLeft == 0)
-            {
-                const uint8_t header = in.U8();
-                packetLeft = (header & 127u) + 1;
-                run = (header & 128u) != 0;
-                if (run && !in.Read(value, valueBytes))
-                    return false;
-            }
-            if (!run && !in.Read(value, valueBytes))
-                return false;
-            --packetLeft;
-        }
-        Rgba c;
-        if (mapped)
-        {
-            const uint32_t index = depth == 8 ? value[0] : static_cast<uint32_t>(value[0] | (value[1] << 8));
-            if (index < mapFirst || index - mapFirst >= table.size())
-                return false;
-            c = table[index - mapFirst];
-        }
-        else
-        {
-            c = TgaValueToRgba(value, depth);
-        }
-        std::memcpy(px, c.data(), alpha ? 4 : 3);
-        return !in.Failed();
-    };
-
+    TgaPixelSource source(in, header, table, alpha ? 4 : 3);
     // Interleaved files store every second or fourth row, then start again one row further.
-    const uint32_t interleave = descriptor >> 6;
+    const uint32_t interleave = header.descriptor >> 6;
     const uint32_t step = interleave == 1 ? 2 : interleave == 2 ? 4 : 1;
-    const bool topOrigin = (descriptor & 0x20) != 0;
+    const bool topOrigin = (header.descriptor & 0x20) != 0;
     uint32_t y = 0;
     uint32_t firstRow = 0;
     const uint32_t bpp = picture.GetBytesPerPixel();
@@ -354,7 +400,7 @@ bool QrImageReader::ReadTGA(plat::ByteReader& in, QrImagePixels& out)
     {
         uint8_t* row = picture.GetRow(topOrigin ? y : h - 1 - y);
         for (uint32_t x = 0; x < w; ++x)
-            if (!nextPixel(row + x * bpp))
+            if (!source.Next(row + x * bpp))
                 return false;
         y += step;
         if (y >= h)

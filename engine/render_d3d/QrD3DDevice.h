@@ -19,14 +19,18 @@
 #include <string>
 #include <vector>
 
+class QrAlphaProperty;
 class QrD3DDriver;
 class QrD3DRender;
 class QrDDContext;
 class QrDDImage;
+class QrFogProperty;
 class QrImage;
 class QrPixelFormat;
 class QrProperty;
 class QrTextureManager;
+class QrTextureModeProperty;
+class QrVertexColorProperty;
 struct QrRect;
 struct QrRenderCreateParams;
 template <class T> class QrPointerList;
@@ -274,6 +278,14 @@ public:
     uint32_t ValidatePropertyState(const QrPointerList<QrProperty>* properties);
 
 private:
+    // The parts of ValidatePropertyState that need more than one property or the device's caps.
+    bool CanBlend(const QrAlphaProperty& alpha) const;
+    bool CanApply(uint32_t applyMode, bool secondTexture) const;
+    uint32_t ClampProblems(uint32_t clampMode) const;
+    uint32_t MultiTextureProblems(QrImage* base, QrImage* second, uint32_t multiMode, const QrTextureModeProperty& mode,
+                                  const QrVertexColorProperty& vertexColor) const;
+    bool CanFog(const QrFogProperty& fog, bool multiPass) const;
+
     // One attempt of a device kind on freshly made surfaces. False: no device, try the next.
     bool TryDeviceKind(const QrRenderCreateParams& params, plat::DeviceKind kind, uint32_t& code);
     uint32_t PreparePalette(const QrRenderCreateParams& params);

@@ -9,6 +9,7 @@
 #include "QrImage.h"
 #include "QrRenderCode.h"
 #include "QrTextureManager.h"
+#include "QrTextureModeProperty.h"
 #include "Surface.h"
 
 namespace
@@ -52,6 +53,7 @@ void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTe
     const bool arg1 = (m_modeFlags & kModeDiffuseArg1) != 0;
     const TextureOp selectV = arg1 ? TextureOp::SelectArg1 : TextureOp::SelectArg2;
     const uint32_t selectV1 = arg1 ? v : t;
+    using Mode = QrTextureModeProperty;
 
     enum class Part
     {
@@ -72,33 +74,33 @@ void QrD3DDevice::SetUpApplyStage(uint32_t stage, uint32_t applyMode, bool hasTe
     }
     else if (twoPass > 0)
     {
-        colour = applyMode >= 2 ? Part::TV : Part::T;
-        alpha = applyMode >= 3 && modulateAlpha ? Part::TV : Part::T;
+        colour = applyMode >= Mode::kApplyModulate ? Part::TV : Part::T;
+        alpha = applyMode >= Mode::kApplyModulateAlpha && modulateAlpha ? Part::TV : Part::T;
     }
     else if (stage == 2)
     {
-        colour = applyMode >= 2 ? Part::TV : Part::T;
-        if (applyMode == 2)
+        colour = applyMode >= Mode::kApplyModulate ? Part::TV : Part::T;
+        if (applyMode == Mode::kApplyModulate)
             alpha = alphaTexture ? Part::T : Part::V;
-        else if (applyMode >= 3)
+        else if (applyMode >= Mode::kApplyModulateAlpha)
             alpha = modulateAlpha ? Part::TV : Part::V;
     }
     else
     {
         switch (applyMode)
         {
-        case 0:
+        case Mode::kApplyReplace:
             break;
-        case 1:
+        case Mode::kApplyDecal:
             colour = decalAlpha ? Part::Blend : Part::V;
             alpha = decalAlpha ? Part::V : Part::T;
             break;
-        case 2:
+        case Mode::kApplyModulate:
             colour = Part::TV;
             alpha = alphaTexture ? Part::T : Part::V;
             break;
         default:
-            // 3 and every code past it modulate, so a texture of a mode we cannot draw still shows, lit.
+            // Modulate alpha and every code past it modulate, so a texture of a mode we cannot draw still shows, lit.
             colour = Part::TV;
             alpha = modulateAlpha ? Part::TV : Part::T;
             break;

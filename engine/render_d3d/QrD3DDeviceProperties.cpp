@@ -112,47 +112,41 @@ uint32_t QrD3DDevice::SetRenderModes()
     return QrRenderCode::kOk;
 }
 
+namespace
+{
+
+// The property of each type that applies: the last one given, else the type's default.
+void PropertiesByType(const QrPointerList<QrProperty>* properties, QrProperty* (&table)[QrProperty::kTypeCount])
+{
+    for (uint32_t type = 0; type < QrProperty::kTypeCount; ++type)
+        table[type] = QrProperty::GetDefault(type);
+    if (!properties)
+        return;
+    for (QrProperty* property : *properties)
+    {
+        const uint32_t type = property->Type();
+        if (type < QrProperty::kTypeCount)
+            table[type] = property;
+    }
+}
+
+} // namespace
+
 uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* properties)
 {
     QrProperty* table[QrProperty::kTypeCount];
-    for (uint32_t type = 0; type < QrProperty::kTypeCount; ++type)
-        table[type] = QrProperty::GetDefault(type);
-    if (properties)
-    {
-        // A later property of a type replaces an earlier one.
-        for (QrProperty* property : *properties)
-        {
-            const uint32_t type = property->Type();
-            if (type < QrProperty::kTypeCount)
-                table[type] = property;
-        }
-    }
+    PropertiesByType(properties, table);
     const plat::DeviceCaps& caps = m_description;
     uint32_t flags = 0;
 
     const auto* alpha = static_cast<const QrAlphaProperty*>(table[QrProperty::kAlpha]);
     const bool alphaOn = alpha->m_enabled != 0;
-    if (alphaOn)
-    {
-        const bool source = alpha->m_source < kBlendCodes && ((m_srcBlendMask >> alpha->m_source) & 1u);
-        const bool destination = alpha->m_destination < kBlendCodes && ((m_destBlendMask >> alpha->m_destination) & 1u);
-        if (!source || !destination)
-            flags = kProblemBlend;
-    }
+    if (alphaOn && !CanBlend(*alpha))
+        flags = kProblemBlend;
 
     const auto* dither = static_cast<const QrDitherProperty*>(table[QrProperty::kDither]);
     if (dither->m_enabled && !(caps.rasterCaps & plat::kRasterCapsDither))
         flags |= kProblemDither;
-
-    // A clamp mode the device cannot address as asked.
-    auto checkClamp = [&](uint32_t clampMode)
-    {
-        const bool decalAlpha = (caps.textureBlendCaps & plat::kTextureBlendCapsDecalAlpha) != 0;
-        if (!decalAlpha && clampMode <= 2)
-            flags |= kProblemClamp;
-        else if (decalAlpha && !(m_requested & kFactIndependentUV) && (clampMode == 1 || clampMode == 2))
-            flags |= kProblemMixedClamp;
-    };
 
     const auto* multi = static_cast<const QrMultiTextureProperty*>(table[QrProperty::kMultiTexture]);
     if (multi->GetNonNullImageCount() > 1)
@@ -160,7 +154,10 @@ uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* pro
     const QrPointer<QrImage> second = GetPropertyElement(multi, 0);
     const uint32_t multiMode = multi->GetApplyModes() ? multi->GetApplyModes()[0] : 0;
     if (second)
-        checkClamp(multi->GetClampModes() ? multi->GetClampModes()[0] : 0);
+    {
+        constexpr uint32_t kNoClampModes = QrTextureModeProperty::kClampBoth;
+        flags |= ClampProblems(multi->GetClampModes() ? multi->GetClampModes()[0] : kNoClampModes);
+    }
 
     const auto* specular = static_cast<const QrSpecularProperty*>(table[QrProperty::kSpecular]);
     if (specular->m_enabled && !(caps.shadeCaps & plat::kShadeCapsSpecularGouraudRgb))
@@ -171,11 +168,9 @@ uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* pro
     const QrPointer<QrImage> base = texture->GetCurrentImage();
     if (base)
     {
-        const uint32_t apply = mode->m_applyMode;
-        if ((apply == 3 && !(caps.textureBlendCaps & plat::kTextureBlendCapsModulateAlpha)) ||
-            (apply == 1 && (!(caps.textureBlendCaps & plat::kTextureBlendCapsDecalAlpha) || second)) || apply == 4)
+        if (!CanApply(mode->m_applyMode, second != nullptr))
             flags |= kProblemApplyMode;
-        checkClamp(mode->m_clampMode);
+        flags |= ClampProblems(mode->m_clampMode);
         const auto* transparent = static_cast<const QrTransparentProperty*>(table[QrProperty::kTransparent]);
         if (transparent->m_enabled && !(caps.textureCaps & plat::kTextureCapsTransparency))
             flags |= kProblemDepthOrKey;
@@ -189,57 +184,85 @@ uint32_t QrD3DDevice::ValidatePropertyState(const QrPointerList<QrProperty>* pro
 
     if (base && second)
     {
-        const uint32_t a = m_textureManager ? m_textureManager->GetFormatKind(base.Get()) : kNoTextureClass;
-        const uint32_t b = m_textureManager ? m_textureManager->GetFormatKind(second.Get()) : kNoTextureClass;
-        bool multiPass = false;
-        if (a == kNoTextureClass)
-        {
-            flags |= kProblemTexture;
-        }
-        else if (b != kNoTextureClass)
-        {
-            const uint8_t entry = GetModeEntry(multiMode, a, b);
-            if (entry & kSinglePass)
-            {
-                if (!(m_modeFlags & kModeMultiTrilinear) && (mode->m_filterMode == 2 || mode->m_filterMode == 4))
-                    flags |= kProblemTrilinear;
-                const auto* vertexColor = static_cast<const QrVertexColorProperty*>(table[QrProperty::kVertexColor]);
-                if (!(m_modeFlags & kModeVertexLast) && mode->m_applyMode != 0 && vertexColor->m_mode != 0 &&
-                    multiMode != 0)
-                {
-                    flags |= kProblemVertexStage;
-                    multiPass = true;
-                }
-            }
-            else
-            {
-                const uint32_t passClass = entry & 0x7Fu;
-                if (passClass == 0)
-                    flags |= kProblemTexture;
-                else if (passClass >= 2)
-                    multiPass = true;
-            }
-        }
-        if (multiPass)
-        {
-            flags |= kProblemPasses;
-            if (alphaOn)
-                flags |= kProblemPassesWithAlpha;
-        }
+        const auto* vertexColor = static_cast<const QrVertexColorProperty*>(table[QrProperty::kVertexColor]);
+        flags |= MultiTextureProblems(base.Get(), second.Get(), multiMode, *mode, *vertexColor);
+        if ((flags & kProblemPasses) && alphaOn)
+            flags |= kProblemPassesWithAlpha;
     }
 
     const auto* fog = static_cast<const QrFogProperty*>(table[QrProperty::kFog]);
-    if (fog->m_enabled)
-    {
-        bool fails;
-        if (caps.rasterCaps & plat::kRasterCapsFogVertex)
-            fails = (flags & kProblemPasses) != 0;
-        else if (fog->m_mode != 0 || !(caps.rasterCaps & plat::kRasterCapsFogTable))
-            fails = true;
-        else
-            fails = (flags & kProblemPasses) != 0;
-        if (fails)
-            flags |= kProblemFog;
-    }
+    if (fog->m_enabled && !CanFog(*fog, (flags & kProblemPasses) != 0))
+        flags |= kProblemFog;
     return flags;
+}
+
+uint32_t QrD3DDevice::ClampProblems(uint32_t clampMode) const
+{
+    // A clamp mode the device cannot address as asked.
+    const bool decalAlpha = (m_description.textureBlendCaps & plat::kTextureBlendCapsDecalAlpha) != 0;
+    if (!decalAlpha && clampMode <= QrTextureModeProperty::kWrapSClampT)
+        return kProblemClamp;
+    if (decalAlpha && !(m_requested & kFactIndependentUV) &&
+        (clampMode == QrTextureModeProperty::kClampSWrapT || clampMode == QrTextureModeProperty::kWrapSClampT))
+        return kProblemMixedClamp;
+    return 0;
+}
+
+uint32_t QrD3DDevice::MultiTextureProblems(QrImage* base, QrImage* second, uint32_t multiMode,
+                                           const QrTextureModeProperty& mode,
+                                           const QrVertexColorProperty& vertexColor) const
+{
+    const uint32_t a = m_textureManager ? m_textureManager->GetFormatKind(base) : kNoTextureClass;
+    const uint32_t b = m_textureManager ? m_textureManager->GetFormatKind(second) : kNoTextureClass;
+    if (a == kNoTextureClass)
+        return kProblemTexture;
+    if (b == kNoTextureClass)
+        return 0;
+    const uint8_t entry = GetModeEntry(multiMode, a, b);
+    if (!(entry & kSinglePass))
+    {
+        const uint32_t passClass = entry & 0x7Fu;
+        if (passClass == 0)
+            return kProblemTexture;
+        // Class 1 draws in one pass; 2 and up need more.
+        if (passClass >= 2)
+            return kProblemPasses;
+        return 0;
+    }
+    uint32_t flags = 0;
+    if (!(m_modeFlags & kModeMultiTrilinear) && (mode.m_filterMode == 2 || mode.m_filterMode == 4))
+        flags |= kProblemTrilinear;
+    if (!(m_modeFlags & kModeVertexLast) && mode.m_applyMode != QrTextureModeProperty::kApplyReplace &&
+        vertexColor.m_mode != 0 && multiMode != 0)
+        flags |= kProblemVertexStage | kProblemPasses;
+    return flags;
+}
+
+bool QrD3DDevice::CanFog(const QrFogProperty& fog, bool multiPass) const
+{
+    const plat::DeviceCaps& caps = m_description;
+    if (caps.rasterCaps & plat::kRasterCapsFogVertex)
+        return !multiPass;
+    if (fog.m_mode != 0 || !(caps.rasterCaps & plat::kRasterCapsFogTable))
+        return false;
+    return !multiPass;
+}
+
+bool QrD3DDevice::CanBlend(const QrAlphaProperty& alpha) const
+{
+    const bool source = alpha.m_source < kBlendCodes && ((m_srcBlendMask >> alpha.m_source) & 1u);
+    const bool destination = alpha.m_destination < kBlendCodes && ((m_destBlendMask >> alpha.m_destination) & 1u);
+    return source && destination;
+}
+
+bool QrD3DDevice::CanApply(uint32_t applyMode, bool secondTexture) const
+{
+    const uint32_t blendCaps = m_description.textureBlendCaps;
+    // One past the named modes is reported too: the device has nothing for it.
+    constexpr uint32_t kApplyPastLast = QrTextureModeProperty::kApplyModulateAlpha + 1;
+    if (applyMode == QrTextureModeProperty::kApplyModulateAlpha)
+        return (blendCaps & plat::kTextureBlendCapsModulateAlpha) != 0;
+    if (applyMode == QrTextureModeProperty::kApplyDecal)
+        return (blendCaps & plat::kTextureBlendCapsDecalAlpha) != 0 && !secondTexture;
+    return applyMode != kApplyPastLast;
 }

@@ -7,6 +7,7 @@
 #include "QrImage.h"
 #include "QrMultiTextureProperty.h"
 #include "QrRenderCode.h"
+#include "QrTextureModeProperty.h"
 #include "QrTextureProperty.h"
 
 void QrD3DDevice::Render(plat::RenderState state, uint32_t value)
@@ -113,18 +114,20 @@ uint32_t QrD3DDevice::SetTextureFilter(uint32_t mode, uint32_t slot)
 
 uint32_t QrD3DDevice::SetTextureClamp(uint32_t mode, uint32_t slot)
 {
-    if (mode > 3 || slot > 1)
+    if (mode > QrTextureModeProperty::kWrapBoth || slot > 1)
         return QrRenderCode::kOk;
-    // Bit 1 wraps S, bit 0 wraps T.
-    m_addressURequested[slot] = (mode & 2) ? plat::TextureAddress::Wrap : plat::TextureAddress::Clamp;
-    m_addressVRequested[slot] = (mode & 1) ? plat::TextureAddress::Wrap : plat::TextureAddress::Clamp;
+    // The modes are two bits: one wraps S, the other T.
+    constexpr uint32_t kWrapS = QrTextureModeProperty::kWrapSClampT;
+    constexpr uint32_t kWrapT = QrTextureModeProperty::kClampSWrapT;
+    m_addressURequested[slot] = (mode & kWrapS) ? plat::TextureAddress::Wrap : plat::TextureAddress::Clamp;
+    m_addressVRequested[slot] = (mode & kWrapT) ? plat::TextureAddress::Wrap : plat::TextureAddress::Clamp;
     return QrRenderCode::kOk;
 }
 
 uint32_t QrD3DDevice::SetTextureApplyMode(uint32_t mode)
 {
     // Replace, decal, modulate, modulate alpha; other codes leave the stage as it was.
-    if (mode <= 3)
+    if (mode <= QrTextureModeProperty::kApplyModulateAlpha)
         m_applyMode[0] = mode;
     return QrRenderCode::kOk;
 }

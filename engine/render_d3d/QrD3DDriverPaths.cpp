@@ -8,6 +8,7 @@
 #include "QrD3DDriver.h"
 #include "QrPlane.h"
 #include "QrRenderCode.h"
+#include "QrTextureModeProperty.h"
 
 #include <new>
 
@@ -74,7 +75,7 @@ uint32_t QrD3DDriver::PrepareVertices(const QrBound& bound, uint32_t count, cons
         textureCoords = nullptr;
     if (textureCoords)
     {
-        if (device.GetApplyMode(0) == 0)
+        if (device.GetApplyMode(0) == QrTextureModeProperty::kApplyReplace)
         {
             // The texture replaces the colour: none is computed.
             QrCopyVertices(count, records, positions, textureCoords);

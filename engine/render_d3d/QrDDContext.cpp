@@ -113,6 +113,43 @@ uint32_t QrDDContext::Initialize(const QrRenderCreateParams& params, QrD3DRender
     m_backImage = params.backImage;
     m_window = params.window;
 
+    uint32_t code = CheckMode(params);
+    if (code != QrRenderCode::kOk)
+        return code;
+    if (!g_renderWindow)
+        return Fail("Render create failed: Global window is NULL", QrRenderCode::kNoWindow);
+
+    code = FindDisplayObject(params);
+    if (code != QrRenderCode::kOk)
+        return code;
+    code = ReadDisplayCaps(params);
+    if (code != QrRenderCode::kOk)
+        return code;
+
+    const plat::Result r = m_display->GetDisplayMode(m_displayMode);
+    if (r != plat::Result::Ok)
+        return Fail("Render create failed: Get Display Mode failed", QrRenderCode::FromResult(r));
+    m_displayDepth = m_displayMode.formatInfo.bitCount;
+    m_bufferWidth = params.width;
+    m_bufferHeight = params.height;
+    m_clientLeft = 0;
+    m_clientTop = 0;
+    m_clientRight = static_cast<int32_t>(params.width);
+    m_clientBottom = static_cast<int32_t>(params.height);
+    m_presentX = 0;
+    m_presentY = 0;
+    m_presentWidth = params.width;
+    m_presentHeight = params.height;
+
+    if (m_flags & kOffscreen)
+        return QrRenderCode::kOk;
+    if (m_flags & kWindowed)
+        return SetUpWindowed();
+    return SetUpFullScreen(params);
+}
+
+uint32_t QrDDContext::CheckMode(const QrRenderCreateParams& params)
+{
     const bool hasFront = params.frontImage != nullptr;
     const bool hasBack = params.backImage != nullptr;
     const bool hasSize = params.width != 0 && params.height != 0;
@@ -123,14 +160,14 @@ uint32_t QrDDContext::Initialize(const QrRenderCreateParams& params, QrD3DRender
         if (!params.window)
             return Fail("Render create failed: invalid parameter set for Windowed renderer",
                         QrRenderCode::kBadParameters);
-        break;
+        return QrRenderCode::kOk;
     case QrRenderCreateParams::kModeFullScreen:
         m_flags |= kFullScreen | kFlipChain;
         m_flags |= (params.flags & QrRenderCreateParams::kFlagFullScreen8Bit) ? kWant8Bit : kWant16Bit;
         if (hasFront != hasBack || !hasSize)
             return Fail("Render create failed: invalid parameter set for Fullscreen renderer",
                         QrRenderCode::kBadParameters);
-        break;
+        return QrRenderCode::kOk;
     case QrRenderCreateParams::kModeOffscreen:
         if (!g_onScreenRendererMade)
             return Fail("Render create failed: can't create offscreen renderer before onscreen renderer",
@@ -139,20 +176,16 @@ uint32_t QrDDContext::Initialize(const QrRenderCreateParams& params, QrD3DRender
         if (!((hasFront && hasBack) || (!hasFront && !hasBack && hasSize)))
             return Fail("Render create failed: invalid parameter set for Offscreen Flipping renderer",
                         QrRenderCode::kBadParameters);
-        break;
+        return QrRenderCode::kOk;
     default:
         // A mode the block does not define would otherwise go on with no surfaces at all.
         return Fail("Render create failed: invalid renderer mode", QrRenderCode::kBadParameters);
     }
+}
 
-    if (!g_renderWindow)
-        return Fail("Render create failed: Global window is NULL", QrRenderCode::kNoWindow);
-
-    uint32_t code = FindDisplayObject(params);
-    if (code != QrRenderCode::kOk)
-        return code;
-
-    plat::Result r = m_display->GetCaps(&m_hardwareCaps, &m_emulationCaps);
+uint32_t QrDDContext::ReadDisplayCaps(const QrRenderCreateParams& params)
+{
+    const plat::Result r = m_display->GetCaps(&m_hardwareCaps, &m_emulationCaps);
     if (r != plat::Result::Ok)
         return Fail("Render create failed: Direct Draw Caps query failed", QrRenderCode::FromResult(r));
     bool checkEmulation = true;
@@ -171,55 +204,42 @@ uint32_t QrDDContext::Initialize(const QrRenderCreateParams& params, QrD3DRender
     }
     if (checkEmulation && !m_emulationCaps.has3D)
         return Fail("Render create failed: Software DirectDraw has no 3D capabilities", QrRenderCode::kNo3D);
+    return QrRenderCode::kOk;
+}
 
-    r = m_display->GetDisplayMode(m_displayMode);
-    if (r != plat::Result::Ok)
-        return Fail("Render create failed: Get Display Mode failed", QrRenderCode::FromResult(r));
-    m_displayDepth = m_displayMode.formatInfo.bitCount;
-    m_bufferWidth = params.width;
-    m_bufferHeight = params.height;
-    m_clientLeft = 0;
-    m_clientTop = 0;
-    m_clientRight = static_cast<int32_t>(params.width);
-    m_clientBottom = static_cast<int32_t>(params.height);
-    m_presentX = 0;
-    m_presentY = 0;
-    m_presentWidth = params.width;
-    m_presentHeight = params.height;
-
-    if (m_flags & kOffscreen)
-        return QrRenderCode::kOk;
-
-    if (m_flags & kWindowed)
+uint32_t QrDDContext::SetUpWindowed()
+{
+    if (m_displayDepth != 8 && m_displayDepth != 16)
+        return Fail("Render create failed: Windowed mode must be 8 or 16-bit", QrRenderCode::kUnsupportedMode);
+    // The window's client area starts at the screen's origin.
+    m_clientRight = static_cast<int32_t>(m_window->ClientWidth());
+    m_clientBottom = static_cast<int32_t>(m_window->ClientHeight());
+    m_bufferWidth = m_window->ClientWidth();
+    m_bufferHeight = m_window->ClientHeight();
+    m_presentWidth = m_bufferWidth;
+    m_presentHeight = m_bufferHeight;
+    if (!g_cooperativeLevelSet)
     {
-        if (m_displayDepth != 8 && m_displayDepth != 16)
-            return Fail("Render create failed: Windowed mode must be 8 or 16-bit", QrRenderCode::kUnsupportedMode);
-        // The window's client area starts at the screen's origin.
-        m_clientRight = static_cast<int32_t>(m_window->ClientWidth());
-        m_clientBottom = static_cast<int32_t>(m_window->ClientHeight());
-        m_bufferWidth = m_window->ClientWidth();
-        m_bufferHeight = m_window->ClientHeight();
-        m_presentWidth = m_bufferWidth;
-        m_presentHeight = m_bufferHeight;
-        if (!g_cooperativeLevelSet)
-        {
-            r = m_display->SetCooperativeLevel(g_renderWindow, plat::kCoopNormal | plat::kCoopMultithreaded);
-            if (r != plat::Result::Ok)
-                return Fail("Render create failed: Set Cooperative Level failed", QrRenderCode::FromResult(r));
-            g_cooperativeLevelSet = true;
-        }
-        return QrRenderCode::kOk;
+        const plat::Result r =
+            m_display->SetCooperativeLevel(g_renderWindow, plat::kCoopNormal | plat::kCoopMultithreaded);
+        if (r != plat::Result::Ok)
+            return Fail("Render create failed: Set Cooperative Level failed", QrRenderCode::FromResult(r));
+        g_cooperativeLevelSet = true;
     }
+    return QrRenderCode::kOk;
+}
 
+uint32_t QrDDContext::SetUpFullScreen(const QrRenderCreateParams& params)
+{
     m_displayDepth = (m_flags & kWant8Bit) ? 8 : 16;
-    if (hasFront)
+    if (params.frontImage != nullptr)
     {
         g_cooperativeLevelSet = true;
         return QrRenderCode::kOk;
     }
     m_window = nullptr;
     std::vector<plat::DisplayMode> modes;
-    r = m_display->EnumDisplayModes(modes);
+    plat::Result r = m_display->EnumDisplayModes(modes);
     if (r != plat::Result::Ok)
         return Fail("Render create failed: Enumeration of display modes failed", QrRenderCode::FromResult(r));
     if (modes.size() > kMaxDisplayModes)

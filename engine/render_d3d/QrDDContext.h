@@ -121,6 +121,11 @@ public:
 private:
     uint32_t Fail(const char* message, uint32_t code);
     uint32_t FindDisplayObject(const QrRenderCreateParams& params);
+    // The steps of Initialize: the mode's parameters, the display's 3D support, the mode's own set-up.
+    uint32_t CheckMode(const QrRenderCreateParams& params);
+    uint32_t ReadDisplayCaps(const QrRenderCreateParams& params);
+    uint32_t SetUpWindowed();
+    uint32_t SetUpFullScreen(const QrRenderCreateParams& params);
     uint32_t CreateWindowedSurfaces(const QrRenderCreateParams& params, bool hardware);
     uint32_t CreateFullScreenSurfaces(const QrRenderCreateParams& params);
     uint32_t CreateOffscreenSurfaces(const QrRenderCreateParams& params, bool hardware);

@@ -182,6 +182,13 @@ private:
     bool WriteBase(uint32_t width, uint32_t height, uint32_t bitsPerPixel, const uint8_t* pixels,
                    const uint8_t* palette);
     bool RefillBaseFromSource();
+    // Both reloads: the same steps, reading the picture from the file or from the raw data.
+    enum class Source
+    {
+        kFile,
+        kRawData,
+    };
+    bool LoadBase(Source source);
     void MarkCopiesStale();
 
     std::vector<std::unique_ptr<QrDDSurfaceRecord>> m_records; // owns every record above

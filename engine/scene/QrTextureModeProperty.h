@@ -14,6 +14,21 @@ class QrTextureModeProperty : public QrProperty
 public:
     static constexpr uint32_t kType = kTextureMode;
 
+    enum ApplyMode : uint32_t
+    {
+        kApplyReplace = 0,
+        kApplyDecal = 1,
+        kApplyModulate = 2,
+        kApplyModulateAlpha = 3,
+    };
+    enum ClampMode : uint32_t
+    {
+        kClampBoth = 0,
+        kClampSWrapT = 1,
+        kWrapSClampT = 2,
+        kWrapBoth = 3,
+    };
+
     QrTextureModeProperty() = default;
 
     void LoadBinary(QrStream& stream) override;
@@ -23,9 +38,9 @@ public:
 
     static QrTextureModeProperty* GetDefault();
 
-    uint32_t m_applyMode = 3;
+    uint32_t m_applyMode = kApplyModulateAlpha;
     uint32_t m_filterMode = 0;
-    uint32_t m_clampMode = 3;
+    uint32_t m_clampMode = kWrapBoth;
 
 protected:
     ~QrTextureModeProperty() override = default;
