@@ -36,14 +36,7 @@ HeadlessRenderer::~HeadlessRenderer()
     if (m_renderer)
         QrImage::RemoveRenderer(m_renderer.Get(), 0);
     m_renderer = nullptr;
-    // What the game does when it lets its renderer go.
-    QrD3DRender::ReleaseCurrentRenderer();
-    QrDDImage::ReleaseAllSurfaces();
-    QrDDImage::SetGlobalObject(nullptr);
-    QrDDImage::SetDirectDraw(nullptr);
-    QrDDContext::ResetProgramState();
-    QrImage::SetCreateHook(nullptr);
-    plat::SetDisplayConfig(nullptr);
+    ReleaseRendererProgramState();
     plat::SetDebugSink(nullptr);
 }
 
@@ -58,4 +51,15 @@ void HeadlessRenderer::DrawFrame(QrCamera* camera, float time, const QrPoint3& b
     m_display->EndFrame();
     m_display->DisplayFrame();
     camera->SetDisplay(nullptr);
+}
+
+void ReleaseRendererProgramState()
+{
+    QrD3DRender::ReleaseCurrentRenderer();
+    QrDDImage::ReleaseAllSurfaces();
+    QrDDImage::SetGlobalObject(nullptr);
+    QrDDImage::SetDirectDraw(nullptr);
+    QrDDContext::ResetProgramState();
+    QrImage::SetCreateHook(nullptr);
+    plat::SetDisplayConfig(nullptr);
 }

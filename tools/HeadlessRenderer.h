@@ -15,6 +15,10 @@
 
 class QrCamera;
 
+// What the game does when it lets its renderer go: the program-wide slots of the renderer, its
+// images and its context put back, the image hook and the display configuration cleared.
+void ReleaseRendererProgramState();
+
 class HeadlessRenderer
 {
 public:

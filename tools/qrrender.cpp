@@ -5,6 +5,7 @@
 // file has no light.
 #include "DebugOutput.h"
 #include "DisplayConfig.h"
+#include "HeadlessRenderer.h"
 #include "HeadlessWindowBackend.h"
 #include "PixelFormat.h"
 #include "QrCamera.h"
@@ -101,15 +102,6 @@ bool Parse(int argc, char** argv, Options& o)
     return o.in && o.out;
 }
 
-// What the game does when it lets its renderer go.
-void ReleaseRenderer()
-{
-    QrD3DRender::ReleaseCurrentRenderer();
-    QrDDImage::ReleaseAllSurfaces();
-    QrDDImage::SetGlobalObject(nullptr);
-    QrDDImage::SetDirectDraw(nullptr);
-}
-
 // Whether any pixel of the presented frame differs from the clear colour.
 bool AnythingDrawn(QrD3DRender& renderer, const plat::HeadlessWindowBackend& window)
 {
@@ -164,7 +156,7 @@ int Render(const Options& o, plat::HeadlessWindowBackend& window)
     if (!renderer)
     {
         std::fprintf(stderr, "qrrender: the renderer could not be made: %s\n", QrD3DRender::GetLastErrorText());
-        ReleaseRenderer();
+        ReleaseRendererProgramState();
         return tools::kExitInputFailed;
     }
     QrImage::AddRenderer(renderer.Get(), 0);
@@ -192,8 +184,7 @@ int Render(const Options& o, plat::HeadlessWindowBackend& window)
     display->SetRenderer(nullptr);
     QrImage::RemoveRenderer(renderer.Get(), 0);
     renderer = nullptr;
-    ReleaseRenderer();
-    QrDDContext::ResetProgramState();
+    ReleaseRendererProgramState();
     return status;
 }
 

@@ -1,5 +1,7 @@
 #include "RenderTestFixture.h"
 
+#include "HeadlessRenderer.h"
+
 #include "QrD3DDevice.h"
 #include "QrD3DDriver.h"
 #include "QrDDContext.h"
@@ -24,14 +26,7 @@ void QrRenderTest::SetUp()
 
 void QrRenderTest::TearDown()
 {
-    // What the game does when it lets its renderer go.
-    QrD3DRender::ReleaseCurrentRenderer();
-    QrDDImage::ReleaseAllSurfaces();
-    QrDDImage::SetGlobalObject(nullptr);
-    QrDDImage::SetDirectDraw(nullptr);
-    QrDDContext::ResetProgramState();
-    QrImage::SetCreateHook(nullptr);
-    plat::SetDisplayConfig(nullptr);
+    ReleaseRendererProgramState();
     plat::SetDebugSink(nullptr);
     QrEngineTest::TearDown();
 }

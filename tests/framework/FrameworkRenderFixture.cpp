@@ -1,6 +1,6 @@
 #include "FrameworkRenderFixture.h"
 
-#include "RendererTeardown.h"
+#include "HeadlessRenderer.h"
 
 #include "qrxAssetCache.h"
 #include "qrxScratchImage.h"

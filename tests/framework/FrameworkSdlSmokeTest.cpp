@@ -3,7 +3,7 @@
 // draws a button and a text overlay, until the window is closed.
 
 #include "FrameworkTestApp.h"
-#include "RendererTeardown.h"
+#include "HeadlessRenderer.h"
 
 #include "qrxFloatingText.h"
 #include "qrxScratchImage.h"
