@@ -56,6 +56,9 @@ struct Lake
     int dockColumn, dockRow;
     // Shares of the species in the three tables (bass 3, 10 and 11 always present).
     std::array<float, kSpecies> shares;
+    // The lake description the pack names; null: the pack's own name. A variant of a lake
+    // describes the same water.
+    const char* description = nullptr;
 };
 
 const Lake kLakes[] = {
@@ -102,7 +105,8 @@ const Lake kLakes[] = {
      112,
      96,
      {0.08f, 0.06f, 0.03f, 0.28f, 0.00f, 0.05f, 0.07f, 0.03f, 0.01f, 0.00f, 0.18f, 0.08f, 0.00f, 0.04f, 0.05f, 0.03f,
-      0.01f}},
+      0.01f},
+     "Clearwater"},
 };
 
 std::string Number(float v)
@@ -122,7 +126,7 @@ tools::PackContents MakeLakePack(const Lake& lake)
     tools::PackContents pack;
     if (lake.id >= 0)
         AddText(pack, 72, std::to_string(lake.id));
-    AddText(pack, 76, std::string(lake.file) + ".txt");
+    AddText(pack, 76, std::string(lake.description ? lake.description : lake.file) + ".txt");
     for (uint32_t k = 0; k < kSpecies; ++k)
     {
         AddText(pack, 30 + k, Number(kWeights[k][0]));
