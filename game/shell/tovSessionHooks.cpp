@@ -1,5 +1,7 @@
 #include "tovSessionHooks.h"
 
+#include "tovAppServices.h"
+
 #include "DebugOutput.h"
 
 namespace
@@ -52,4 +54,20 @@ void SetFishingModeHooks(tovFishingModeHooks* hooks)
 tovFishingModeHooks& GetFishingModeHooks()
 {
     return *g_hooks;
+}
+
+namespace
+{
+tovNullAppServices g_nullApp;
+tovAppServices* g_app = &g_nullApp;
+} // namespace
+
+void SetAppServices(tovAppServices* services)
+{
+    g_app = services != nullptr ? services : &g_nullApp;
+}
+
+tovAppServices& GetAppServices()
+{
+    return *g_app;
 }
