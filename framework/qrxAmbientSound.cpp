@@ -3,11 +3,12 @@
 #include "AmbientSoundPlayer.h"
 #include "FileHelpers.h"
 
+#include "Clock.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 namespace
 {
@@ -76,7 +77,7 @@ ResourcePack* GetAmbientSoundPack()
 
 qrxAmbientSound::qrxAmbientSound(AmbientSoundPlayer* player) : m_player(player ? *player : SoundManagerAmbientPlayer())
 {
-    m_seed = int32_t(std::time(nullptr));
+    m_seed = int32_t(plat::CalendarSeconds());
     m_random.seed(m_seed);
     for (int i = 0; i < kChannelCount; ++i)
     {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace plat
 {
@@ -78,6 +79,30 @@ uint64_t ReadCounter()
 uint32_t GetTimeMs()
 {
     return CurrentClock().TickMs();
+}
+
+namespace
+{
+std::atomic<bool> g_calendarFixed{false};
+std::atomic<int64_t> g_fixedCalendar{0};
+} // namespace
+
+int64_t CalendarSeconds()
+{
+    if (g_calendarFixed.load(std::memory_order_acquire))
+        return g_fixedCalendar.load(std::memory_order_relaxed);
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+void FixCalendarSeconds(int64_t seconds)
+{
+    g_fixedCalendar.store(seconds, std::memory_order_relaxed);
+    g_calendarFixed.store(true, std::memory_order_release);
+}
+
+void UnfixCalendarSeconds()
+{
+    g_calendarFixed.store(false, std::memory_order_release);
 }
 
 } // namespace plat

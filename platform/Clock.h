@@ -69,4 +69,10 @@ uint64_t ReadCounter();
 // Milliseconds of the installed clock, wrapping (the frame timing's base).
 uint32_t GetTimeMs();
 
+// Calendar seconds since 1970, which seed the generators that must differ from run to run.
+// A headless run fixes them so that it replays exactly; Unfix puts the system's back.
+int64_t CalendarSeconds();
+void FixCalendarSeconds(int64_t seconds);
+void UnfixCalendarSeconds();
+
 } // namespace plat

@@ -4,6 +4,8 @@
 
 #include "DebugOutput.h"
 
+#include <string>
+
 namespace
 {
 
@@ -34,6 +36,12 @@ void tovNullFishingModeHooks::BeginGame(tovGameSession& /*session*/)
 void tovNullFishingModeHooks::EndGame()
 {
     plat::DebugOutput("fishing mode not built yet: nothing to end");
+}
+
+void tovNullFishingModeHooks::PreloadSpecies(int32_t species)
+{
+    const std::string line = "fish not built yet: species " + std::to_string(species) + " not preloaded";
+    plat::DebugOutput(line.c_str());
 }
 
 void SetRigFactory(tovRigFactory* factory)

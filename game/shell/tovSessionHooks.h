@@ -5,6 +5,8 @@
 #include "QrPointer.h"
 #include "tovAnglerRigBase.h"
 
+#include <cstdint>
+
 class tovGameSession;
 
 class tovRigFactory
@@ -22,6 +24,12 @@ public:
     // Builds the world for the current lake and places the session's anglers.
     virtual void BeginGame(tovGameSession& session) = 0;
     virtual void EndGame() = 0;
+    // Builds one fish of the species and lets it go, so its model and textures are cached.
+    virtual void PreloadSpecies(int32_t species) = 0;
+    // Whether H may open the help picture over the fishing screen.
+    virtual bool AllowsHelpPicture() = 0;
+    // At exit: the shared objects of the boats and the anglers' shared animation clips.
+    virtual void ReleaseStatics() = 0;
 };
 
 class tovNullRigFactory : public tovRigFactory
@@ -36,6 +44,9 @@ class tovNullFishingModeHooks : public tovFishingModeHooks
 public:
     void BeginGame(tovGameSession& session) override;
     void EndGame() override;
+    void PreloadSpecies(int32_t species) override;
+    bool AllowsHelpPicture() override { return true; }
+    void ReleaseStatics() override {}
 };
 
 // Borrowed; null puts the null object back.

@@ -1,0 +1,528 @@
+#include "tovApp.h"
+
+#include "tovScreenTable.h"
+
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include "tovInstallSettings.h"
+#include "tovSessionHooks.h"
+#include "tovUserProfile.h"
+
+#include "FileHelpers.h"
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
+#include "SoundManager.h"
+#include "qrxAmbientSound.h"
+#include "qrxFloatingText.h"
+#include "qrxInterface.h"
+#include "qrxTextEditor.h"
+#include "tovSoundFacade.h"
+#include "uRandom.h"
+
+#include "QrD3DRender.h"
+#include "QrDDContext.h"
+#include "QrDDImage.h"
+#include "QrPoint3.h"
+#include "QrRenderCreateParams.h"
+
+#include "DebugOutput.h"
+#include "Display.h"
+#include "Font.h"
+#include "WindowBackend.h"
+
+#include <string>
+
+namespace
+{
+
+constexpr uint32_t kMainPackGroups[] = {0, 1, 2, 3, 4, 5, 6, 36};
+constexpr int32_t kPreloadedSpecies[] = {0, 1, 2, 3, 9, 11, 12, 14, 16};
+constexpr uint32_t kFlagsSoftware = 9;
+constexpr uint32_t kFlagsHardware = 11;
+constexpr const char* kRendererFailedText =
+    "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.";
+constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
+// Posted lines stay on screen this long.
+constexpr double kTextLineSeconds = 10.0;
+
+enum ImageSlot
+{
+    kUnusedImage = 0,
+    kBusyImage = 1,
+    kSpareImage = 2,
+};
+
+} // namespace
+
+tovApp::tovApp(plat::WindowBackend* window, plat::InputBackend* input, const tovScreenTable* screens)
+    : qrxBaseApp(window, input, ""), m_screenTable(screens ? screens : &tovScreenTable::Game())
+{
+    // A full-screen mode switch to 640 x 480 is refused by many desktops today: play in a window.
+    m_fullScreen = 0;
+    m_settings.fullScreen = 0;
+    SetAppServices(this);
+    m_vertexColor = new QrVertexColorProperty;
+    m_vertexColor->m_mode = 4;
+    m_vertexColor->m_override = 1;
+    m_font = plat::Font::Create("Verdana", 18, 400);
+    m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::ColorRef(255));
+    m_displayConfig.window = window;
+}
+
+tovApp::~tovApp()
+{
+    // A run that ended without the window's destruction still shuts down in order.
+    if (!m_shutDown)
+        Cleanup();
+    GetFishingModeHooks().ReleaseStatics();
+    m_text.reset();
+    m_font.reset();
+    m_textLines.clear();
+    m_ambient.reset();
+    SetAmbientSoundPack(nullptr);
+    if (m_pack)
+    {
+        for (uint32_t group : kMainPackGroups)
+            ResourcePack::UnloadGroup(group, m_pack);
+        ResourcePack::Close(&m_pack);
+    }
+    ResourcePack::ShutdownLoader();
+    for (QrPointer<QrImage>& image : m_images)
+        image = nullptr;
+    m_spareImage = nullptr;
+    DestroyRenderer();
+    m_display = nullptr;
+    m_vertexColor = nullptr;
+    m_sound.reset();
+    SetAppServices(nullptr);
+}
+
+// ---- start-up ----
+
+bool tovApp::CreateAll()
+{
+    if (m_seed)
+        SharedRandom().seed(*m_seed);
+    m_sound = std::make_unique<tovSoundFacade>();
+    m_sound->Init(m_window);
+    plat::WindowBackend* window = m_window;
+    const tovDiscPrompt prompt = [window](const char* title, const char* text)
+    {
+        return window && window->ShowMessageBox(title, text, plat::MessageBoxButtons::RetryCancel,
+                                                plat::MessageBoxIcon::Warning) == plat::MessageBoxAnswer::Retry;
+    };
+    if (!ReadInstallSettings(m_dataFolder.empty() ? GetProgramFolder() : m_dataFolder, prompt))
+        return false;
+    qrxInterface::SetInputWindow(m_input, m_window);
+    ResourcePack::InitLoader();
+    RegisterSoundResourceType();
+    RegisterDataResourceType();
+    RegisterBlobResourceType();
+    RegisterImageResourceType();
+    OpenMainPack();
+    CreateDisplay();
+    // Without a renderer nothing can be shown: stop here rather than start screens and sounds
+    // that the shut-down below would leave behind.
+    if (m_rendererFailed)
+    {
+        Cleanup();
+        return false;
+    }
+    RegisterScreens();
+    LoadCursors();
+    LoadSounds();
+    m_session = std::make_unique<tovGameSession>();
+    LoadUserProfile(TheUserProfile());
+    if (m_firstScreen != 0)
+        SwitchScreen(m_firstScreen);
+    else
+        SwitchScreen(GetSkipIntro() ? kMainMenuId : kIntroId);
+    PreloadFishSpecies();
+    return true;
+}
+
+void tovApp::OpenMainPack()
+{
+    const std::string path = DiscDataFilePath("tov");
+    if (ResourcePack::Open(path, &m_pack, false) != 0)
+    {
+        plat::DebugOutput(("main pack not found: " + path).c_str());
+        m_pack = nullptr;
+        return;
+    }
+    for (uint32_t group : kMainPackGroups)
+        ResourcePack::LoadGroup(group, m_pack);
+}
+
+void tovApp::RegisterScreens()
+{
+    for (int32_t id = tovScreenTable::kFirstId; id <= tovScreenTable::kLastId; ++id)
+    {
+        tovScreenTable::Constructor construct = m_screenTable->Find(id);
+        if (!construct)
+            continue;
+        std::unique_ptr<qrxInterface> screen = construct();
+        if (screen && AddInterface(screen.get(), id))
+            screen.release();
+    }
+}
+
+void tovApp::LoadCursors()
+{
+    SetCursorBitmap(4, LoadResourceImage(kResourcePicture, 105, m_pack).Get());
+    m_hotSpots[4] = {1, 2};
+    m_spareImage = LoadResourceImage(kResourcePicture, 106, m_pack);
+    if (m_window)
+        m_window->ShowSystemCursor(false);
+    SetCursorBitmap(0, LoadResourceImage(kResourcePicture, 10, m_pack).Get());
+    m_hotSpots[0] = {1, 2};
+    SetDrawnCursor(true);
+    m_images[kBusyImage] = LoadResourceImage(kResourcePicture, 44, m_pack);
+}
+
+void tovApp::LoadSounds()
+{
+    m_ambient = std::make_unique<qrxAmbientSound>();
+    SetAmbientSoundPack(m_pack);
+    m_idle.Add(m_ambient.get());
+    struct Channel
+    {
+        int channel;
+        const char* file;
+        bool uncounted;
+        bool setRepeats;
+        bool looping;
+    };
+    static constexpr Channel kChannels[] = {
+        {1, "aud06.wav", true, false, true},
+        {0, "fishfght.wav", false, true, true},
+        {12, "spin.wav", false, true, false},
+    };
+    for (const Channel& c : kChannels)
+    {
+        m_ambient->AddChannelFile(c.channel, AmbientFilePath(c.file).c_str(), false);
+        m_ambient->SetChannelUncounted(c.channel, c.uncounted);
+        m_ambient->SetChannelDelay(c.channel, -1.0, -1.0, true);
+        m_ambient->SetChannelShuffle(c.channel, true);
+        m_ambient->SetChannelLevel(c.channel, 0);
+        if (c.setRepeats)
+            m_ambient->SetChannelRepeats(c.channel, false);
+        m_ambient->SetChannelVolume(c.channel, 1.0f);
+        m_ambient->SetChannelEnabled(c.channel, true, false);
+        m_ambient->SetChannelAllowed(c.channel, false, false);
+        m_ambient->SetChannelLooping(c.channel, c.looping);
+    }
+}
+
+void tovApp::PreloadFishSpecies()
+{
+    tovFishingModeHooks& hooks = GetFishingModeHooks();
+    for (int32_t species : kPreloadedSpecies)
+        hooks.PreloadSpecies(species);
+}
+
+// ---- screens ----
+
+void tovApp::SwitchScreen(int32_t id)
+{
+    qrxInterface* next = GetInterface(id);
+    // An id without a screen would leave nothing current: stay where we are.
+    if (!next)
+    {
+        plat::DebugOutput(("no screen registered under " + std::to_string(id)).c_str());
+        return;
+    }
+    qrxInterface* current = GetCurrentScreen();
+    const int32_t oldId = GetCurrentScreenId();
+    if (current)
+    {
+        ShowBusyPicture();
+        current->Leave(oldId);
+    }
+    next->Prepare(oldId);
+    if (current)
+        current->Exit(id);
+    SetCurrentScreen(id);
+    next->Enter(oldId);
+}
+
+void tovApp::SetWindowTitle(const char* title)
+{
+    if (m_window && title)
+        m_window->SetTitle(title);
+}
+
+void tovApp::OnIdle(double now, double elapsed, bool skipInput)
+{
+    // Sound ends queued by the worker land at the start of a frame, on this thread.
+    DeliverSoundEnds();
+    TheGameClock().Update();
+    qrxBaseApp::OnIdle(now, elapsed, skipInput);
+}
+
+void tovApp::UpdateIdleObjects()
+{
+    m_idle.Update(GetTime());
+    DrawTextLines();
+}
+
+bool tovApp::CreateMainWindow()
+{
+    const bool opened = qrxBaseApp::CreateMainWindow();
+    if (opened && !m_fullScreen)
+        PlaceWindow();
+    return opened;
+}
+
+// ---- messages and keys ----
+
+intptr_t tovApp::WindowProc(const plat::WindowMessage& message)
+{
+    if (message.message == plat::kMsgChar || message.message == plat::kMsgKeyDown)
+        if (qrxTextEditor* editor = qrxTextEditor::GetFocusedEditor())
+            editor->HandleMessage(message.message, message.wParam, message.lParam);
+    if (message.message == plat::kMsgSysCommand &&
+        (message.wParam & plat::kSysCommandMask) == plat::kSysCommandScreenSave)
+        return 1;
+    if (message.message == plat::kMsgPostedText)
+        AppendTextLine(message.text);
+    return qrxBaseApp::WindowProc(message);
+}
+
+void tovApp::OnKeyDown(uint32_t key)
+{
+    // The box takes every input while it is up; a key here would switch or re-raise under it.
+    if (IsMessageBoxUp())
+        return;
+    qrxInterface* current = GetCurrentScreen();
+    const int32_t id = GetCurrentScreenId();
+    switch (key)
+    {
+    case plat::kVkEscape:
+        if (id != kMainMenuId && current && current->AllowsEscape())
+            SwitchScreen(kMainMenuId);
+        break;
+    case 'Q':
+        if (!EditorHasFocus())
+            AskToQuit();
+        break;
+    case 'H':
+        if (EditorHasFocus() || id == kHelpPictureId)
+            break;
+        if (id == kFishingId && !GetFishingModeHooks().AllowsHelpPicture())
+            break;
+        SwitchScreen(kHelpPictureId);
+        break;
+    default:
+        break;
+    }
+}
+
+bool tovApp::EditorHasFocus() const
+{
+    return qrxTextEditor::GetFocusedEditor() != nullptr;
+}
+
+bool tovApp::IsMessageBoxUp() const
+{
+    return false;
+}
+
+void tovApp::AskToQuit()
+{
+    m_savedCursorIndex = GetCursorIndex();
+    m_savedCursorVisible = IsCursorVisible();
+    SelectCursor(0, true);
+    (void)kQuitQuestion;
+}
+
+bool tovApp::ConfirmQuit(int32_t answer, uintptr_t /*argument*/)
+{
+    auto* app = dynamic_cast<tovApp*>(qrxBaseApp::GetCurrentApp());
+    if (!app)
+        return true;
+    if (answer == 0)
+        app->SwitchScreen(kExitSplashId);
+    else
+        app->SelectCursor(app->m_savedCursorIndex, app->m_savedCursorVisible);
+    return true;
+}
+
+void tovApp::PostTextToMainWindow(const char* text)
+{
+    if (!m_window || !m_window->IsOpen() || !text)
+        return;
+    plat::WindowMessage message;
+    message.message = plat::kMsgPostedText;
+    message.text = text;
+    m_window->PostMessage(std::move(message));
+}
+
+void tovApp::AppendTextLine(const std::string& text)
+{
+    if (m_textLines.size() >= kTextLineCount)
+        m_textLines.pop_front();
+    m_textLines.push_back({text, GetTime()});
+}
+
+void tovApp::DrawTextLines()
+{
+    if (!m_renderer || !m_text || m_textLines.empty())
+        return;
+    const double now = GetTime();
+    int32_t y = 4;
+    for (const TextLine& line : m_textLines)
+    {
+        if (now - line.time > kTextLineSeconds)
+            continue;
+        m_text->DrawText(4, y, line.text.c_str(), nullptr);
+        y += 20;
+    }
+}
+
+// ---- renderer ----
+
+void tovApp::CreateDisplay()
+{
+    m_display = new QrDisplay;
+    CreateRenderer(m_fullScreen != 0, m_clientWidth, m_clientHeight);
+}
+
+void tovApp::CreateRenderer(bool fullScreen, int32_t width, int32_t height)
+{
+    const bool sameMode = m_renderer && (m_settings.fullScreen != 0) == fullScreen;
+    if (!sameMode)
+    {
+        if (m_renderer)
+        {
+            qrxScratchImage::ReleaseRenderer();
+            QrImage::RemoveRenderer(m_renderer.Get(), 0);
+            if (m_display)
+                m_display->SetRenderer(nullptr);
+            DestroyRenderer();
+        }
+        ApplyWindowMode(fullScreen, width, height);
+        m_settings.fullScreen = fullScreen ? 1 : 0;
+        m_settings.width = width;
+        m_settings.height = height;
+        m_settings.hardware = m_rendererPreference;
+        m_renderer = CreateRendererFromSettings();
+        if (!m_renderer && m_settings.hardware)
+        {
+            m_rendererPreference = 0;
+            m_settings.hardware = 0;
+            m_renderer = CreateRendererFromSettings();
+        }
+        if (!m_renderer)
+        {
+            m_rendererFailed = true;
+            if (m_window)
+                m_window->ShowMessageBox("Error", kRendererFailedText, plat::MessageBoxButtons::Ok,
+                                         plat::MessageBoxIcon::Error);
+            return;
+        }
+        qrxScratchImage::SetRenderer(m_renderer.Get());
+        QrImage::AddRenderer(m_renderer.Get(), 0);
+        m_renderer->SetBackgroundColor(QrPoint3(22.0f / 255.0f, 79.0f / 255.0f, 97.0f / 255.0f));
+        if (m_display)
+            m_display->SetRenderer(m_renderer.Get());
+    }
+    ReadDisplayCaps();
+}
+
+void tovApp::ApplyWindowMode(bool fullScreen, int32_t width, int32_t height)
+{
+    if (!m_window || !m_window->IsOpen())
+        return;
+    m_clientWidth = width;
+    m_clientHeight = height;
+    m_window->SetFullScreen(fullScreen);
+    if (!fullScreen)
+        PlaceWindow();
+}
+
+QrPointer<QrRender> tovApp::CreateRendererFromSettings()
+{
+    plat::SetDisplayConfig(&m_displayConfig);
+    QrDDContext::SetRenderWindow(m_window);
+    QrD3DRender::SetImageHook();
+    QrRenderCreateParams params;
+    params.window = m_window;
+    params.flags = m_settings.hardware ? kFlagsHardware : kFlagsSoftware;
+    if (m_settings.fullScreen)
+    {
+        params.width = static_cast<uint32_t>(m_settings.width);
+        params.height = static_cast<uint32_t>(m_settings.height);
+        params.mode = QrRenderCreateParams::kModeFullScreen;
+    }
+    QrPointer<QrD3DRender> renderer = QrD3DRender::Create(params);
+    if (!renderer)
+    {
+        plat::DebugOutput(QrD3DRender::GetLastErrorText());
+        DestroyRenderer();
+        return nullptr;
+    }
+    return QrPointer<QrRender>(renderer);
+}
+
+void tovApp::DestroyRenderer()
+{
+    if (m_renderer)
+    {
+        QrImage::RemoveRenderer(m_renderer.Get(), 0);
+        if (m_display)
+            m_display->SetRenderer(nullptr);
+    }
+    m_renderer = nullptr;
+    QrD3DRender::ReleaseCurrentRenderer();
+    QrDDImage::ReleaseAllSurfaces();
+    QrDDImage::SetGlobalObject(nullptr);
+    QrDDImage::SetDirectDraw(nullptr);
+    QrDDContext::ResetProgramState();
+    QrImage::SetCreateHook(nullptr);
+    plat::SetDisplayConfig(nullptr);
+}
+
+void tovApp::ReadDisplayCaps()
+{
+    qrxScratchImage::PrepareImage(10, 10);
+    plat::Display* display = qrxScratchImage::GetDirectDraw(10, 10);
+    if (!display)
+        return;
+    plat::DisplayCaps hardware;
+    plat::DisplayCaps emulation;
+    if (!plat::Succeeded(display->GetCaps(&hardware, &emulation)))
+        return;
+    // Only the flag: a new profile's detail keeps the shell's machine answer, since our own
+    // rasterizer draws every detail level.
+    m_softwareRendering = !hardware.has3D;
+}
+
+void tovApp::RecreateRenderer(bool fullScreen)
+{
+    CreateRenderer(fullScreen, m_clientWidth, m_clientHeight);
+}
+
+void tovApp::ShowBusyPicture()
+{
+    QrImage* busy = m_images[kBusyImage].Get();
+    if (!m_renderer || !m_display || !busy)
+        return;
+    m_renderer->BlitImage(busy, nullptr, 141, 204, 0);
+    m_display->DisplayFrame();
+}
+
+// ---- shut-down ----
+
+void tovApp::Shutdown()
+{
+    m_shutDown = true;
+    m_session.reset();
+    if (m_ambient)
+        m_idle.Remove(m_ambient.get());
+    qrxScratchImage::ReleaseRenderer();
+    if (m_display)
+        m_display->ReleaseAudio();
+    DestroyRenderer();
+    StopSoundManager();
+}

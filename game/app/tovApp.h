@@ -1,0 +1,158 @@
+#pragma once
+// The game's application: built once by the program entry, it owns the 25 screens, the main
+// pack, the shared ambient sound, the display and the renderer, and fills in the framework's
+// hooks with the game's start-up, screen switch, keys, per-frame step and renderer creation.
+// It installs itself as the shell's application services; nothing below it includes it.
+
+#include "tovAppServices.h"
+
+#include "qrxBaseApp.h"
+#include "qrxIdleManager.h"
+#include "qrxScratchImage.h"
+
+#include "QrDisplay.h"
+#include "QrImage.h"
+#include "QrPointer.h"
+#include "QrRender.h"
+#include "QrVertexColorProperty.h"
+
+#include "DisplayConfig.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+class qrxAmbientSound;
+class qrxFloatingText;
+class tovGameSession;
+class tovScreenTable;
+class tovSoundFacade;
+
+namespace plat
+{
+class Font;
+}
+
+class tovApp : public qrxBaseApp, public qrxScratchImage, public tovAppServices
+{
+public:
+    static constexpr const char* kTitle = "TOV Tarnholm Demo 1.0";
+    static constexpr int32_t kMainMenuId = 8;
+    static constexpr int32_t kHelpPictureId = 22;
+    static constexpr int32_t kExitSplashId = 24;
+    static constexpr int32_t kIntroId = 13;
+    static constexpr int32_t kFishingId = 2;
+    // At most this many posted lines are kept; a new one drops the oldest.
+    static constexpr size_t kTextLineCount = 9;
+
+    struct TextLine
+    {
+        std::string text;
+        double time = 0.0;
+    };
+
+    // The window and input are borrowed and outlive the application. The table says which
+    // screen each id gets (null: the game's own table).
+    tovApp(plat::WindowBackend* window, plat::InputBackend* input, const tovScreenTable* screens = nullptr);
+    ~tovApp() override;
+    tovApp(const tovApp&) = delete;
+    tovApp& operator=(const tovApp&) = delete;
+
+    // Harness settings, given before Init: the generator's seed (instead of the clock's) and
+    // the folder the installation is read from (instead of the program's folder).
+    void SetSeed(std::optional<int32_t> seed) { m_seed = seed; }
+    void SetDataFolder(const std::string& folder) { m_dataFolder = folder; }
+    // Switch to this screen instead of the first one (a test tool: any id).
+    void SetFirstScreen(int32_t id) { m_firstScreen = id; }
+
+    // qrxBaseApp
+    void SwitchScreen(int32_t id) override;
+    void SetWindowTitle(const char* title) override;
+    const char* GetClassName() override { return kTitle; }
+    void OnIdle(double now, double elapsed, bool skipInput) override;
+    intptr_t WindowProc(const plat::WindowMessage& message) override;
+    bool CreateAll() override;
+    void Shutdown() override;
+    void UpdateIdleObjects() override;
+    bool CreateMainWindow() override;
+    void OnKeyDown(uint32_t key) override;
+    void CreateRenderer(bool fullScreen, int32_t width, int32_t height) override;
+
+    // tovAppServices
+    QrRender* GetRenderer() override { return m_renderer.Get(); }
+    QrDisplay* GetDisplay() override { return m_display.Get(); }
+    ResourcePack* GetMainPack() override { return m_pack; }
+    qrxAmbientSound* GetAmbientSound() override { return m_ambient.get(); }
+    QrVertexColorProperty* GetSharedVertexColor() override { return m_vertexColor.Get(); }
+    bool IsSoftwareRendering() const override { return m_softwareRendering; }
+    void ShowBusyPicture() override;
+    void PostTextToMainWindow(const char* text) override;
+    void RecreateRenderer(bool fullScreen) override;
+
+    // The quit question's answer: 0 goes to the exit splash, anything else back to the game.
+    static bool ConfirmQuit(int32_t answer, uintptr_t argument);
+    void LoadSounds();
+    void PreloadFishSpecies();
+
+    const std::deque<TextLine>& GetTextLines() const { return m_textLines; }
+    // The message box is raised over the current screen.
+    bool IsMessageBoxUp() const;
+    bool IsNetworkLaunch() const { return m_networkLaunch; }
+    void SetNetworkLaunch(bool on) { m_networkLaunch = on; }
+    bool RendererFailed() const { return m_rendererFailed; }
+    // How the display is made (tests attach a failure injector); the window is always ours.
+    plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }
+    tovGameSession* GetSession() const { return m_session.get(); }
+
+private:
+    struct RendererSettings
+    {
+        uint8_t fullScreen = 1;
+        uint8_t hardware = 1;
+        int32_t width = 640;
+        int32_t height = 480;
+    };
+
+    void OpenMainPack();
+    void RegisterScreens();
+    void LoadCursors();
+    void CreateDisplay();
+    QrPointer<QrRender> CreateRendererFromSettings();
+    void DestroyRenderer();
+    void ApplyWindowMode(bool fullScreen, int32_t width, int32_t height);
+    void ReadDisplayCaps();
+    void AppendTextLine(const std::string& text);
+    void DrawTextLines();
+    bool EditorHasFocus() const;
+    void AskToQuit();
+
+    const tovScreenTable* m_screenTable;
+    ResourcePack* m_pack = nullptr;
+    std::unique_ptr<qrxAmbientSound> m_ambient;
+    QrPointer<QrImage> m_images[3];
+    qrxIdleManager m_idle;
+    RendererSettings m_settings;
+    std::unique_ptr<plat::Font> m_font;
+    std::unique_ptr<qrxFloatingText> m_text;
+    std::deque<TextLine> m_textLines;
+
+    std::unique_ptr<tovSoundFacade> m_sound;
+    QrPointer<QrDisplay> m_display;
+    QrPointer<QrRender> m_renderer;
+    QrPointer<QrVertexColorProperty> m_vertexColor;
+    std::unique_ptr<tovGameSession> m_session;
+    bool m_softwareRendering = false;
+    bool m_rendererFailed = false;
+    bool m_shutDown = false;
+    bool m_networkLaunch = false;
+    plat::DisplayConfig m_displayConfig;
+
+    std::optional<int32_t> m_seed;
+    std::string m_dataFolder;
+    int32_t m_firstScreen = 0;
+    // The cursor as it was when Q was pressed, put back when the player stays.
+    int32_t m_savedCursorIndex = 0;
+    bool m_savedCursorVisible = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Everything the program's command line says, parsed into one record before any backend or
+// the application exists. The harness flags (script, frames, step, screenshots, digest) drive
+// a headless run; they are refused without --headless.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct tovAppOptions
+{
+    bool headless = false;
+    bool help = false;
+    // Read-only data root (the program's folder when empty) and writable folder ("Users",
+    // "Save", the settings and the instance lock; $XDG_DATA_HOME's game folder when empty).
+    std::string dataDir;
+    std::string userDir;
+    // Opens this screen instead of the first one (0: the usual start).
+    int32_t screen = 0;
+    std::string scriptPath;
+    uint32_t frames = kDefaultFrames;
+    uint32_t stepMs = kDefaultStepMs;
+    std::optional<int32_t> seed;
+    uint32_t screenshotEvery = 0;
+    std::string outDir;
+    std::string digestPath;
+    // Started to take part in a network game.
+    bool network = false;
+
+    static constexpr uint32_t kDefaultFrames = 600;
+    static constexpr uint32_t kDefaultStepMs = 33;
+    static constexpr uint32_t kMaxFrames = 1000000;
+    static constexpr uint32_t kMaxStepMs = 1000;
+    static constexpr int32_t kMaxScreenId = 25;
+};
+
+// False with the reason in `error` (an unknown flag, a missing or bad value, a harness flag
+// without --headless, screenshots without a folder).
+bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std::string& error);
+const char* AppUsage();

@@ -1,0 +1,148 @@
+#include "tovHeadlessRun.h"
+
+#include "tovApp.h"
+#include "tovStateDigest.h"
+
+#include "SoundManager.h"
+#include "qrxInterface.h"
+#include "qrxProgramEntry.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace
+{
+// A run that does not end by itself is ended through the window; this bounds that ending.
+constexpr int kEndingPasses = 64;
+} // namespace
+
+tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options)
+{
+    plat::SetCurrentClock(&m_clock);
+    plat::FixCalendarSeconds(kCalendarSeconds);
+    SetSoundOutputFactory(
+        [this]
+        {
+            auto output = std::make_unique<plat::HeadlessAudioOutput>();
+            m_audio = output.get();
+            return std::unique_ptr<plat::AudioOutput>(std::move(output));
+        });
+}
+
+tovHeadlessRun::~tovHeadlessRun()
+{
+    SetSoundOutputFactory(nullptr);
+    qrxInterface::SetInputWindow(nullptr, nullptr);
+    plat::UnfixCalendarSeconds();
+    plat::SetCurrentClock(nullptr);
+}
+
+bool tovHeadlessRun::LoadScript(std::string& error)
+{
+    if (m_options.scriptPath.empty())
+        return true;
+    return m_script.Load(m_options.scriptPath, error);
+}
+
+int tovHeadlessRun::Run(std::string& error)
+{
+    m_frames = 0;
+    m_quit = false;
+    int code = 0;
+    {
+        tovApp app(&m_window, &m_input);
+        app.SetSeed(m_options.seed);
+        app.SetDataFolder(m_options.dataDir);
+        app.SetFirstScreen(m_options.screen);
+        app.SetNetworkLaunch(m_options.network);
+        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
+        m_audio = nullptr;
+    }
+    if (!error.empty())
+        return 1;
+    if (!WriteDigest(error))
+        return 1;
+    return code;
+}
+
+int tovHeadlessRun::Loop(tovApp& app, std::string& error)
+{
+    app.BeginRun();
+    m_digest = MakeStateDigest(app);
+    while (m_frames < m_options.frames && StepFrame(app))
+    {
+        if (m_hook)
+            m_hook(app, m_frames);
+        if (m_options.screenshotEvery != 0 && m_frames % m_options.screenshotEvery == 0 && !WriteScreenshot(error))
+            break;
+    }
+    if (!m_quit)
+    {
+        // Ended as the player would: the window goes, the game cleans up and quits.
+        m_window.RequestClose();
+        for (int pass = 0; pass < kEndingPasses && app.RunOnce(); ++pass)
+        {
+        }
+    }
+    m_digest += "frames " + std::to_string(m_frames) + "\n";
+    m_digest += std::string("ended ") + (m_quit ? "by the game" : "by the harness") + "\n";
+    return app.GetExitCode();
+}
+
+// The script's events for this frame and the messages they post, then one frame; false once
+// the game has quit.
+bool tovHeadlessRun::StepFrame(tovApp& app)
+{
+    m_script.PlayUntil(m_frames, m_window, m_input);
+    while (m_window.HasPendingMessages())
+        if (!app.RunOnce())
+        {
+            m_quit = true;
+            return false;
+        }
+    if (!app.RunOnce())
+    {
+        m_quit = true;
+        return false;
+    }
+    ++m_frames;
+    // What the frame's time would have played; the sound worker does the rest on its thread.
+    if (m_audio)
+        m_audio->PullUntil(m_clock.Seconds());
+    m_digest = MakeStateDigest(app);
+    m_clock.AdvanceMs(m_options.stepMs);
+    return true;
+}
+
+bool tovHeadlessRun::WriteScreenshot(std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(m_options.outDir, ec);
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06u.png", m_frames);
+    const std::string path = m_options.outDir + "/" + name;
+    if (!m_window.WritePng(path))
+    {
+        error = "cannot write " + path;
+        return false;
+    }
+    m_screenshots.push_back(path);
+    return true;
+}
+
+bool tovHeadlessRun::WriteDigest(std::string& error) const
+{
+    if (m_options.digestPath.empty())
+        return true;
+    std::ofstream out(m_options.digestPath, std::ios::binary | std::ios::trunc);
+    out << m_digest;
+    out.close();
+    if (!out)
+    {
+        error = "cannot write " + m_options.digestPath;
+        return false;
+    }
+    return true;
+}

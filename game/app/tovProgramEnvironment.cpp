@@ -1,0 +1,51 @@
+#include "tovProgramEnvironment.h"
+
+#include "tovAppOptions.h"
+
+#include "tovInstallSettings.h"
+
+#include "SoundManager.h"
+#include "qrxBaseApp.h"
+#include "qrxRegistry.h"
+
+#include "WindowBackend.h"
+
+namespace
+{
+
+// Yes goes on without sound; a box that cannot be shown does the same.
+bool AskAboutSound(plat::WindowBackend* owner, const char* title, const char* text)
+{
+    if (!owner)
+        return true;
+    return owner->ShowMessageBox(title, text, plat::MessageBoxButtons::YesNo, plat::MessageBoxIcon::Warning) ==
+           plat::MessageBoxAnswer::Yes;
+}
+
+std::string SettingsFile(const tovAppOptions& options)
+{
+    if (!options.userDir.empty())
+        return options.userDir + "/settings.ini";
+    return plat::IniConfigStore::DefaultFolder() + "/tov/settings.ini";
+}
+
+} // namespace
+
+tovProgramEnvironment::tovProgramEnvironment(const tovAppOptions& options)
+    : m_store(std::make_unique<plat::IniConfigStore>(SettingsFile(options)))
+{
+    SetWritableRoot(options.userDir);
+    SetSettingsStore(m_store.get());
+    SetSoundInitQuestion(&AskAboutSound);
+    qrxBaseApp::SetQuitFlag(false);
+    m_lock.Acquire(GetWritableRoot(), kInstanceName);
+}
+
+tovProgramEnvironment::~tovProgramEnvironment()
+{
+    m_lock.Release();
+    qrxBaseApp::SetQuitFlag(false);
+    SetSoundInitQuestion(nullptr);
+    SetSettingsStore(nullptr);
+    SetWritableRoot({});
+}
