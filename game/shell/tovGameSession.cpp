@@ -11,8 +11,14 @@ namespace
 {
 
 int32_t g_liveSessions = 0;
+tovGameSession* g_session = nullptr;
 
 } // namespace
+
+tovGameSession* TheGameSession()
+{
+    return g_session;
+}
 
 int32_t& RemainingTime()
 {
@@ -23,10 +29,13 @@ int32_t& RemainingTime()
 tovGameSession::tovGameSession()
 {
     ++g_liveSessions;
+    g_session = this;
 }
 
 tovGameSession::~tovGameSession()
 {
+    if (g_session == this)
+        g_session = nullptr;
     m_current = nullptr;
     m_anglers.clear();
     if (--g_liveSessions == 0)

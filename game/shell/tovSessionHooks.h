@@ -30,6 +30,9 @@ public:
     virtual bool AllowsHelpPicture() = 0;
     // At exit: the shared objects of the boats and the anglers' shared animation clips.
     virtual void ReleaseStatics() = 0;
+    // Whether a lake world stands to return to (the main menu's return button); none until
+    // the fishing mode says so.
+    virtual bool IsWorldBuilt() { return false; }
 };
 
 class tovNullRigFactory : public tovRigFactory
