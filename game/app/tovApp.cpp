@@ -5,7 +5,9 @@
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
+#include "tovMessageBox.h"
 #include "tovSessionHooks.h"
+#include "tovSoundSettings.h"
 #include "tovUserProfile.h"
 
 #include "FileHelpers.h"
@@ -42,6 +44,8 @@ constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
     "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.";
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
+constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
+                                         "Make a new one in its place? (No ends the game and keeps the file.)";
 // Posted lines stay on screen this long.
 constexpr double kTextLineSeconds = 10.0;
 
@@ -132,12 +136,36 @@ bool tovApp::CreateAll()
     LoadCursors();
     LoadSounds();
     m_session = std::make_unique<tovGameSession>();
-    LoadUserProfile(TheUserProfile());
+    const tovProfileLoad profile = LoadUserProfile(TheUserProfile());
+    SetSoundVolume2(TheUserProfile().GetVolume2());
+    SetSoundVolume1(TheUserProfile().GetVolume1());
     if (m_firstScreen != 0)
         SwitchScreen(m_firstScreen);
+    else if (GetSkipIntro())
+    {
+        SwitchScreen(kMainMenuId);
+        EnableSoundGroups1And7();
+    }
     else
-        SwitchScreen(GetSkipIntro() ? kMainMenuId : kIntroId);
+        SwitchScreen(kIntroId);
+    // A damaged profile is replaced only when the player says so.
+    if (profile == tovProfileLoad::kRefused)
+        ShowMessage(kMessageTwoAnswers, &tovApp::ReplaceRefusedProfile, 0, kProfileQuestion);
     PreloadFishSpecies();
+    return true;
+}
+
+bool tovApp::ReplaceRefusedProfile(int32_t answer, uintptr_t /*argument*/)
+{
+    tovUserProfile& profile = TheUserProfile();
+    if (answer == 0)
+    {
+        profile.SetLoaded(SaveUserProfile(profile));
+        return true;
+    }
+    profile.SetLoaded(false);
+    if (qrxBaseApp* app = qrxBaseApp::GetCurrentApp())
+        app->SwitchScreen(kExitSplashId);
     return true;
 }
 
@@ -325,7 +353,7 @@ bool tovApp::EditorHasFocus() const
 
 bool tovApp::IsMessageBoxUp() const
 {
-    return false;
+    return IsMessageBoxRaised();
 }
 
 void tovApp::AskToQuit()
@@ -333,7 +361,7 @@ void tovApp::AskToQuit()
     m_savedCursorIndex = GetCursorIndex();
     m_savedCursorVisible = IsCursorVisible();
     SelectCursor(0, true);
-    (void)kQuitQuestion;
+    ShowMessage(kMessageTwoAnswers, &tovApp::ConfirmQuit, 0, kQuitQuestion);
 }
 
 bool tovApp::ConfirmQuit(int32_t answer, uintptr_t /*argument*/)
@@ -517,6 +545,9 @@ void tovApp::ShowBusyPicture()
 void tovApp::Shutdown()
 {
     m_shutDown = true;
+    // A box left raised belongs to screens that are gone now.
+    if (IsMessageBoxRaised())
+        ShowMessageScreen(false);
     m_session.reset();
     if (m_ambient)
         m_idle.Remove(m_ambient.get());

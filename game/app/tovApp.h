@@ -93,6 +93,9 @@ public:
 
     // The quit question's answer: 0 goes to the exit splash, anything else back to the game.
     static bool ConfirmQuit(int32_t answer, uintptr_t argument);
+    // The answer to replacing a profile that could not be read: 0 writes the new one, anything
+    // else ends the game and leaves the file alone.
+    static bool ReplaceRefusedProfile(int32_t answer, uintptr_t argument);
     void LoadSounds();
     void PreloadFishSpecies();
 

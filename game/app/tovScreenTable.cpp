@@ -1,8 +1,59 @@
 #include "tovScreenTable.h"
 
-#include "tovStandInScreen.h"
+#include "tovExitIFace.h"
+#include "tovGameSelectIFace.h"
+#include "tovIntroIFace.h"
+#include "tovLogoIFace.h"
+#include "tovMainMenuIFace.h"
+#include "tovMessageIFace.h"
+#include "tovNotBuiltIFace.h"
 
 #include "qrxInterface.h"
+
+namespace
+{
+
+template <class Screen> std::unique_ptr<qrxInterface> Make()
+{
+    return std::make_unique<Screen>();
+}
+
+// What the "not built yet" panel calls each screen.
+template <int32_t Id> std::unique_ptr<qrxInterface> NotBuilt()
+{
+    static constexpr const char* kNames[] = {
+        "",
+        "Game selection",
+        "Fishing",
+        "Livewell",
+        "Tournament set-up",
+        "Player profiles",
+        "Angler look",
+        "Fishing conditions",
+        "Main menu",
+        "Tackle box",
+        "Weigh-in",
+        "Options",
+        "Travel map",
+        "Intro",
+        "Load game",
+        "Save game",
+        "Sponsors",
+        "Sponsor page",
+        "Chat",
+        "Start of day",
+        "Career record",
+        "Message box",
+        "Help",
+        "Lake information",
+        "Exit",
+        "Logo",
+    };
+    static_assert(Id >= tovScreenTable::kFirstId && Id <= tovScreenTable::kLastId);
+    return std::make_unique<tovNotBuiltIFace>(Id, kNames[Id]);
+}
+
+} // namespace
 
 tovScreenTable::Constructor tovScreenTable::Find(int32_t id) const
 {
@@ -15,31 +66,31 @@ tovScreenTable::Constructor tovScreenTable::Find(int32_t id) const
 const tovScreenTable& tovScreenTable::Game()
 {
     static const tovScreenTable table({
-        {1, &tovStandInScreen::Make<1>},   // game-mode selection
-        {2, &tovStandInScreen::Make<2>},   // fishing mode
-        {3, &tovStandInScreen::Make<3>},   // livewell
-        {4, &tovStandInScreen::Make<4>},   // tournament set-up
-        {5, &tovStandInScreen::Make<5>},   // player profiles
-        {6, &tovStandInScreen::Make<6>},   // angler look
-        {7, &tovStandInScreen::Make<7>},   // fishing conditions
-        {8, &tovStandInScreen::Make<8>},   // main menu
-        {9, &tovStandInScreen::Make<9>},   // tackle box
-        {10, &tovStandInScreen::Make<10>}, // weigh-in
-        {11, &tovStandInScreen::Make<11>}, // options
-        {12, &tovStandInScreen::Make<12>}, // travel map
-        {13, &tovStandInScreen::Make<13>}, // intro splash
-        {14, &tovStandInScreen::Make<14>}, // load game
-        {15, &tovStandInScreen::Make<15>}, // save game
-        {16, &tovStandInScreen::Make<16>}, // sponsor list
-        {17, &tovStandInScreen::Make<17>}, // sponsor page
-        {18, &tovStandInScreen::Make<18>}, // network chat
-        {19, &tovStandInScreen::Make<19>}, // start-of-day gate
-        {20, &tovStandInScreen::Make<20>}, // career record
-        {21, &tovStandInScreen::Make<21>}, // message box
-        {22, &tovStandInScreen::Make<22>}, // help picture
-        {23, &tovStandInScreen::Make<23>}, // lake information
-        {24, &tovStandInScreen::Make<24>}, // exit splash
-        {25, &tovStandInScreen::Make<25>}, // logo splash
+        {1, &Make<tovGameSelectIFace>},
+        {2, &NotBuilt<2>},
+        {3, &NotBuilt<3>},
+        {4, &NotBuilt<4>},
+        {5, &NotBuilt<5>},
+        {6, &NotBuilt<6>},
+        {7, &NotBuilt<7>},
+        {8, &Make<tovMainMenuIFace>},
+        {9, &NotBuilt<9>},
+        {10, &NotBuilt<10>},
+        {11, &NotBuilt<11>},
+        {12, &NotBuilt<12>},
+        {13, &Make<tovIntroIFace>},
+        {14, &NotBuilt<14>},
+        {15, &NotBuilt<15>},
+        {16, &NotBuilt<16>},
+        {17, &NotBuilt<17>},
+        {18, &NotBuilt<18>},
+        {19, &NotBuilt<19>},
+        {20, &NotBuilt<20>},
+        {21, &Make<tovMessageIFace>},
+        {22, &NotBuilt<22>},
+        {23, &NotBuilt<23>},
+        {24, &Make<tovExitIFace>},
+        {25, &Make<tovLogoIFace>},
     });
     return table;
 }
