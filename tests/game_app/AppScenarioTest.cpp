@@ -1,0 +1,152 @@
+// The game run headless from scripts, as a player would drive it: start-up to the main menu,
+// quick fish, the quit question answered both ways and a profile made and read back. Each
+// checks the state digest and a few exact frames.
+
+#include "AppScenarioRun.h"
+
+#include "tovInstallSettings.h"
+#include "tovUserProfile.h"
+
+#include "IniConfigStore.h"
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+
+class AppScenarioTest : public QrEngineTest
+{
+protected:
+    std::string UserDir() const { return m_dir.File("user"); }
+
+    testfiles::TempDir m_dir;
+};
+
+TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
+{
+    const AppScenarioResult skipped = RunScenario(ScenarioOptions(UserDir(), "startup_to_menu.script", 40), {1, 40});
+    ASSERT_EQ(skipped.error, "");
+    EXPECT_EQ(DigestField(skipped.digests.at(1), "screen"), "13");
+    EXPECT_EQ(DigestField(skipped.digest, "screen"), "8");
+    EXPECT_EQ(DigestField(skipped.digest, "profile.name"), "Angler");
+    EXPECT_EQ(DigestField(skipped.digest, "ended"), "by the harness");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_intro.png", skipped.pictures.at(1)));
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_main_menu.png", skipped.pictures.at(40)));
+
+    // Ten seconds at 33 ms a frame: the intro is still up after frame 303 and gone after 304.
+    const AppScenarioResult waited = RunScenario(ScenarioOptions(UserDir(), "", 306), {303, 306});
+    EXPECT_EQ(DigestField(waited.digests.at(303), "screen"), "13");
+    EXPECT_EQ(DigestField(waited.digest, "screen"), "8");
+}
+
+TEST_F(AppScenarioTest, QuickFishFromTheGameModeScreenStartsDayOneAtTheChosenSkill)
+{
+    const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 30, 1), {12, 30});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(12), "screen"), "1");
+    EXPECT_EQ(DigestField(run.digests.at(12), "session.skill"), "2");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_game_select_pro.png", run.pictures.at(12)));
+    EXPECT_EQ(DigestField(run.digest, "screen"), "2");
+    EXPECT_EQ(DigestField(run.digest, "session.mode"), "0");
+    EXPECT_EQ(DigestField(run.digest, "session.day"), "1");
+    EXPECT_EQ(DigestField(run.digest, "session.skill"), "2");
+    // The game clock waits for the fishing mode to start it.
+    EXPECT_EQ(DigestField(run.digest, "clock.running"), "0");
+    EXPECT_EQ(DigestField(run.digest, "clock.day_length"), "28800.0");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_not_built.png", run.pictures.at(30)));
+}
+
+TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
+{
+    const AppScenarioResult run =
+        RunScenario(ScenarioOptions(UserDir(), "quit_both_ways.script", 200, 8), {10, 20, 40});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(10), "message_box"), "1");
+    EXPECT_EQ(DigestField(run.digests.at(10), "screen"), "8");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_quit_question.png", run.pictures.at(10)));
+    EXPECT_EQ(DigestField(run.digests.at(20), "message_box"), "0");
+    EXPECT_EQ(DigestField(run.digests.at(20), "screen"), "8");
+    EXPECT_EQ(DigestField(run.digests.at(40), "screen"), "24");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_exit_splash.png", run.pictures.at(40)));
+    EXPECT_TRUE(run.quit);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_LT(run.frames, 50u);
+    EXPECT_EQ(DigestField(run.digest, "ended"), "by the game");
+}
+
+TEST_F(AppScenarioTest, TheSameScriptSeedAndStepGiveTheSameFramesAndDigest)
+{
+    tovAppOptions options = ScenarioOptions(UserDir(), "quit_both_ways.script", 200, 8);
+    options.seed = 77;
+    const AppScenarioResult first = RunScenario(options);
+    const AppScenarioResult second = RunScenario(options);
+    ASSERT_FALSE(first.frameHashes.empty());
+    EXPECT_EQ(first.frameHashes, second.frameHashes);
+    EXPECT_EQ(first.digest, second.digest);
+}
+
+void WriteLastUser(const std::string& userDir, const char* name)
+{
+    std::filesystem::create_directories(userDir);
+    std::ofstream(userDir + "/settings.ini") << "[software\\Harrowlake\\TOV Demo]\nLastUser=" << name << "\n";
+}
+
+std::vector<char> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(AppScenarioTest, ANewProfileIsWrittenAndReadBackOnTheNextStart)
+{
+    WriteLastUser(UserDir(), "Casey");
+    const std::string file = UserDir() + "/Users/Casey.wuo";
+    const AppScenarioResult created = RunScenario(ScenarioOptions(UserDir(), "", 5));
+    EXPECT_EQ(DigestField(created.digest, "profile.name"), "Casey");
+    ASSERT_EQ(ReadBytes(file).size(), tovUserProfile::kFileSize);
+
+    // Changed on disk between runs: the next start shows what the file holds.
+    SetWritableRoot(UserDir());
+    tovUserProfile edited;
+    edited.SetName("Casey", false);
+    ASSERT_EQ(LoadUserProfile(edited), tovProfileLoad::kLoaded);
+    edited.SetTown("Harrow Falls");
+    edited.SetGender(1);
+    ASSERT_TRUE(SaveUserProfile(edited));
+    SetWritableRoot({});
+    const AppScenarioResult readBack = RunScenario(ScenarioOptions(UserDir(), "", 5));
+    EXPECT_EQ(DigestField(readBack.digest, "profile.name"), "Casey");
+    EXPECT_EQ(DigestField(readBack.digest, "profile.town"), "Harrow Falls");
+    EXPECT_EQ(DigestField(readBack.digest, "profile.gender"), "1");
+    EXPECT_EQ(DigestField(readBack.digest, "profile.loaded"), "1");
+}
+
+TEST_F(AppScenarioTest, AProfileThatCannotBeReadIsReplacedOnlyWhenThePlayerSaysSo)
+{
+    struct Case
+    {
+        const char* script;
+        bool replaced;
+        const char* screen;
+    };
+    for (const Case& c : {Case{"answer_no.script", false, "24"}, Case{"answer_yes.script", true, "13"}})
+    {
+        SCOPED_TRACE(c.script);
+        testfiles::TempDir dir;
+        const std::string user = dir.File("user");
+        WriteLastUser(user, "Casey");
+        std::filesystem::create_directories(user + "/Users");
+        const std::string file = user + "/Users/Casey.wuo";
+        std::ofstream(file, std::ios::binary) << "short";
+        const AppScenarioResult run = RunScenario(ScenarioOptions(user, c.script, 20), {2});
+        EXPECT_EQ(DigestField(run.digests.at(2), "message_box"), "1");
+        EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
+        EXPECT_EQ(DigestField(run.digest, "screen"), c.screen);
+        EXPECT_EQ(ReadBytes(file).size(), c.replaced ? tovUserProfile::kFileSize : 5u);
+    }
+}
+
+} // namespace
