@@ -1,0 +1,64 @@
+#include "tovAppOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+bool Parse(std::initializer_list<const char*> args, tovAppOptions& out, std::string& error)
+{
+    std::vector<const char*> argv{"tarnholm"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return ParseAppOptions(static_cast<int>(argv.size()), argv.data(), out, error);
+}
+
+TEST(tovAppOptions, EveryFlagLandsInTheRecord)
+{
+    tovAppOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--headless", "--data",   "d", "--user-dir", "u",  "--screen", "25", "--script",
+                       "s",          "--frames", "7", "--step-ms",  "16", "--seed",   "-3", "--screenshot-every",
+                       "2",          "--out",    "o", "--digest",   "g",  "--network"},
+                      o, error))
+        << error;
+    EXPECT_TRUE(o.headless && o.network);
+    EXPECT_EQ(o.dataDir + o.userDir + o.scriptPath + o.outDir + o.digestPath, "dusog");
+    EXPECT_EQ(o.screen, 25);
+    EXPECT_EQ(o.frames, 7u);
+    EXPECT_EQ(o.stepMs, 16u);
+    EXPECT_EQ(o.seed, -3);
+    EXPECT_EQ(o.screenshotEvery, 2u);
+}
+
+TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--screen", "0"},
+        {"--screen", "26"},
+        {"--screen"},
+        {"--headless", "--frames", "0"},
+        {"--headless", "--frames", "12x"},
+        {"--headless", "--step-ms", "1001"},
+        {"--frames", "5"},
+        {"--digest", "d"},
+        {"--headless", "--screenshot-every", "3"},
+        {"--data", ""},
+        {"--fullscreen"},
+        {"--headless", "--seed", "99999999999"},
+    };
+    for (const std::vector<const char*>& args : bad)
+    {
+        std::vector<const char*> argv{"tarnholm"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        tovAppOptions o;
+        std::string error;
+        EXPECT_FALSE(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error)) << args.front();
+        EXPECT_FALSE(error.empty()) << args.front();
+    }
+}
+
+} // namespace

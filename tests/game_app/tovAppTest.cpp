@@ -1,0 +1,275 @@
+// The application's own logic on recording screens: keys, the message box's hold on them,
+// posted lines, the screen switch and start-up's first screen and failure paths.
+
+#include "tovApp.h"
+#include "tovAppOptions.h"
+#include "tovProgramEnvironment.h"
+#include "tovScreenTable.h"
+
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
+
+#include "SoundManager.h"
+#include "qrxInterface.h"
+#include "qrxTextEditor.h"
+
+#include "DebugOutput.h"
+#include "FailureInjector.h"
+#include "Font.h"
+#include "HeadlessAudioOutput.h"
+#include "HeadlessInputBackend.h"
+#include "HeadlessWindowBackend.h"
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace
+{
+
+std::vector<std::string>* g_log = nullptr;
+bool g_allowEscape = true;
+
+class RecordingScreen : public qrxInterface
+{
+public:
+    explicit RecordingScreen(int32_t id) : m_id(id) {}
+    void Prepare(int32_t id) override { Log("Prepare", id); }
+    void Enter(int32_t id) override { Log("Enter", id); }
+    void Leave(int32_t id) override { Log("Leave", id); }
+    void Exit(int32_t id) override { Log("Exit", id); }
+    int32_t Update(float, float) override { return 0; }
+    bool AllowsEscape() override { return g_allowEscape; }
+
+private:
+    void Log(const char* what, int32_t id)
+    {
+        if (g_log)
+            g_log->push_back(std::to_string(m_id) + "." + what + " " + std::to_string(id));
+    }
+    int32_t m_id;
+};
+
+template <int32_t Id> std::unique_ptr<qrxInterface> Recording()
+{
+    return std::make_unique<RecordingScreen>(Id);
+}
+
+std::unique_ptr<qrxInterface> MessageBox()
+{
+    return std::make_unique<tovMessageIFace>();
+}
+
+// Recording screens for the ids the keys lead to, the real message box, and no screen 5.
+const tovScreenTable& TestTable()
+{
+    static const tovScreenTable table({
+        {1, &Recording<1>},
+        {2, &Recording<2>},
+        {8, &Recording<8>},
+        {13, &Recording<13>},
+        {21, &MessageBox},
+        {22, &Recording<22>},
+        {24, &Recording<24>},
+    });
+    return table;
+}
+
+class tovAppTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        plat::SetDebugSink(&m_quiet);
+        m_options.dataDir = testfiles::DataDir();
+        m_options.userDir = m_dir.File("user");
+        SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
+        g_log = &m_log;
+        g_allowEscape = true;
+    }
+    void TearDown() override
+    {
+        m_app.reset();
+        m_environment.reset();
+        qrxInterface::SetInputWindow(nullptr, nullptr);
+        SetSoundOutputFactory(nullptr);
+        g_log = nullptr;
+        plat::SetDebugSink(nullptr);
+        QrEngineTest::TearDown();
+    }
+
+    void WriteSettings(const std::string& lines)
+    {
+        std::filesystem::create_directories(m_options.userDir);
+        std::ofstream(m_options.userDir + "/settings.ini") << "[software\\Harrowlake\\TOV Demo]\n" << lines;
+    }
+
+    // Starts the game with the table, on screen `first` (0: the usual first screen).
+    bool Start(int32_t first, plat::FailureInjector* injector = nullptr)
+    {
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&m_window, &m_input, &TestTable());
+        m_app->SetDataFolder(m_options.dataDir);
+        m_app->SetFirstScreen(first);
+        m_app->DisplayConfiguration().injector = injector;
+        const bool started = m_app->Init();
+        m_log.clear();
+        return started;
+    }
+
+    void Key(uint32_t key) { m_app->WindowProc({plat::kMsgKeyDown, key, 0, {}}); }
+
+    testfiles::TempDir m_dir;
+    plat::RecordingDebugSink m_quiet;
+    tovAppOptions m_options;
+    plat::HeadlessWindowBackend m_window;
+    plat::HeadlessInputBackend m_input{m_window};
+    std::unique_ptr<tovProgramEnvironment> m_environment;
+    std::unique_ptr<tovApp> m_app;
+    std::vector<std::string> m_log;
+};
+
+TEST_F(tovAppTest, EscapeReturnsToTheMainMenuOnlyFromAScreenThatAgrees)
+{
+    struct Case
+    {
+        int32_t screen;
+        bool allows;
+        int32_t after;
+    };
+    for (const Case& c : {Case{1, true, 8}, Case{1, false, 1}, Case{8, true, 8}})
+    {
+        SCOPED_TRACE(c.screen);
+        ASSERT_TRUE(Start(c.screen));
+        g_allowEscape = c.allows;
+        Key(plat::kVkEscape);
+        EXPECT_EQ(m_app->GetCurrentScreenId(), c.after);
+        EXPECT_EQ(m_log.empty(), c.after == c.screen);
+        m_app.reset();
+        m_environment.reset();
+    }
+}
+
+TEST_F(tovAppTest, HOpensTheHelpPictureExceptOnItOrWhileTyping)
+{
+    ASSERT_TRUE(Start(8));
+    Key('H');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 22);
+    m_log.clear();
+    Key('H');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 22);
+    EXPECT_TRUE(m_log.empty());
+
+    m_app->SwitchScreen(8);
+    std::unique_ptr<plat::Font> font = plat::Font::Create("Verdana", 18, 400);
+    qrxTextEditor editor(font.get(), 0xFFFFFF, 10, 10);
+    editor.SetFocus();
+    Key('H');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
+}
+
+TEST_F(tovAppTest, QWhileAnEditorHasTheFocusTypesTheLetterInsteadOfAsking)
+{
+    ASSERT_TRUE(Start(8));
+    std::unique_ptr<plat::Font> font = plat::Font::Create("Verdana", 18, 400);
+    qrxTextEditor editor(font.get(), 0xFFFFFF, 10, 10);
+    editor.SetFocus();
+    Key('Q');
+    m_app->WindowProc({plat::kMsgChar, 'q', 0, {}});
+    EXPECT_EQ(editor.GetText(), "q");
+    EXPECT_FALSE(IsMessageBoxRaised());
+    editor.KillFocus();
+    Key('Q');
+    EXPECT_TRUE(IsMessageBoxRaised());
+}
+
+TEST_F(tovAppTest, WhileTheBoxIsUpEscapeQAndHAreIgnored)
+{
+    ASSERT_TRUE(Start(1));
+    Key('Q');
+    ASSERT_TRUE(IsMessageBoxRaised());
+    m_log.clear();
+    for (uint32_t key : {plat::kVkEscape, uint32_t('Q'), uint32_t('H')})
+        Key(key);
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 1);
+    // Neither a switch nor the box raised a second time.
+    EXPECT_TRUE(m_log.empty());
+    EXPECT_TRUE(IsMessageBoxRaised());
+}
+
+TEST_F(tovAppTest, TheQuitAnswerLeadsToTheExitSplashOrBack)
+{
+    ASSERT_TRUE(Start(8));
+    tovApp::ConfirmQuit(1, 0);
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
+    tovApp::ConfirmQuit(0, 0);
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 24);
+}
+
+TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
+{
+    ASSERT_TRUE(Start(8));
+    for (int i = 1; i <= 10; ++i)
+        m_app->PostTextToMainWindow(("line " + std::to_string(i)).c_str());
+    plat::WindowMessage message;
+    while (m_window.PollMessage(message))
+        m_app->WindowProc(message);
+    ASSERT_EQ(m_app->GetTextLines().size(), tovApp::kTextLineCount);
+    EXPECT_EQ(m_app->GetTextLines().front().text, "line 2");
+    EXPECT_EQ(m_app->GetTextLines().back().text, "line 10");
+}
+
+TEST_F(tovAppTest, TheScreenSaverIsRefused)
+{
+    ASSERT_TRUE(Start(8));
+    EXPECT_EQ(m_app->WindowProc({plat::kMsgSysCommand, plat::kSysCommandScreenSave | 0x2, 0, {}}), 1);
+}
+
+TEST_F(tovAppTest, SwitchingRunsLeavePrepareExitEnterAndIgnoresUnknownIds)
+{
+    ASSERT_TRUE(Start(8));
+    m_app->SwitchScreen(8);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"8.Leave 8", "8.Prepare 8", "8.Exit 8", "8.Enter 8"}));
+    m_log.clear();
+    m_app->SwitchScreen(1);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"8.Leave 8", "1.Prepare 8", "8.Exit 1", "1.Enter 8"}));
+    m_log.clear();
+    m_app->SwitchScreen(5);
+    m_app->SwitchScreen(99);
+    EXPECT_TRUE(m_log.empty());
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 1);
+}
+
+TEST_F(tovAppTest, TheFirstScreenIsTheIntroUnlessSkipIntroIsSet)
+{
+    for (const char* skip : {"0", "1"})
+    {
+        SCOPED_TRACE(skip);
+        WriteSettings(std::string("SkipIntro=") + skip + "\n");
+        ASSERT_TRUE(Start(0));
+        EXPECT_EQ(m_app->GetCurrentScreenId(), skip[0] == '1' ? 8 : 13);
+        m_app.reset();
+        m_environment.reset();
+    }
+}
+
+TEST_F(tovAppTest, ARendererThatCannotBeMadeEndsStartUpWithItsMessage)
+{
+    plat::FailureInjector injector;
+    injector.FailAlways(plat::Operation::CreateDevice, plat::Result::Failed);
+    EXPECT_FALSE(Start(0, &injector));
+    EXPECT_TRUE(m_app->RendererFailed());
+    ASSERT_EQ(m_window.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_window.MessageBoxes()[0].title, "Error");
+    EXPECT_EQ(m_window.MessageBoxes()[0].text,
+              "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.");
+    // No screens were started and nothing can play any more.
+    EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
+    EXPECT_EQ(m_app->GetInterface(8), nullptr);
+    EXPECT_EQ(GetSoundOutput(), nullptr);
+    EXPECT_EQ(m_app->GetSession(), nullptr);
+}
+
+} // namespace
