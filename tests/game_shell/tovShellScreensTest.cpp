@@ -10,14 +10,16 @@
 #include "tovNotBuiltIFace.h"
 #include "tovSplashIFace.h"
 
+#include "KeyNumbers.h"
+
 #include <cstring>
 #include <vector>
 
 namespace
 {
 
-constexpr uint8_t kSpace = 57;
-constexpr uint8_t kEscape = 1;
+constexpr uint8_t kSpace = plat::kKeySpace;
+constexpr uint8_t kEscape = plat::kKeyEscape;
 
 struct Answer
 {
@@ -165,6 +167,30 @@ TEST_F(tovShellScreensTest, MessageBoxAnswersOnceThenLowersItself)
         EXPECT_EQ(Current(), 8);
         EXPECT_EQ(box->GetButton(1), nullptr);
     }
+}
+
+bool AskAgain(int32_t answer, uintptr_t argument)
+{
+    Record(answer, argument);
+    if (argument == 1)
+        ShowMessage(kMessageOk, &Record, 2, "Game saved.");
+    return true;
+}
+
+TEST_F(tovShellScreensTest, CallbackThatAsksAgainKeepsTheNewBoxUp)
+{
+    SwitchTo(8);
+    Frame();
+    ShowMessage(kMessageTwoAnswers, &AskAgain, 1, "Overwrite game Bass Lake?");
+    Frame();
+    Click(tovMessageIFace::GetInstance()->GetButton(1));
+    ASSERT_TRUE(IsMessageBoxRaised());
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), "Game saved.");
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetButton(2), nullptr);
+    Click(tovMessageIFace::GetInstance()->GetButton(1));
+    EXPECT_FALSE(IsMessageBoxRaised());
+    ASSERT_EQ(g_answers.size(), 2u);
+    EXPECT_EQ(g_answers[1].argument, 2u);
 }
 
 TEST_F(tovShellScreensTest, ScreenUnderARaisedBoxGetsNoClicksAndNoKeys)
