@@ -1,7 +1,7 @@
 #include "tovGameSession.h"
 
-#include "tovGameClock.h"
 #include "tovAppServices.h"
+#include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
 #include "tovSessionHooks.h"
