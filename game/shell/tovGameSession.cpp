@@ -1,7 +1,9 @@
 #include "tovGameSession.h"
 
+#include "tovAppServices.h"
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
+#include "tovMessageBox.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
@@ -58,6 +60,8 @@ void tovGameSession::StartGame(int32_t mode, bool createAnglers)
     m_mode = mode;
     ClearAnglers();
     NextDay();
+    UpdateMessageScreen(0.0f, 0.0f);
+    GetAppServices().ShowBusyPicture();
     if (createAnglers)
     {
         tovRigFactory& factory = GetRigFactory();

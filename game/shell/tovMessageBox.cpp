@@ -27,7 +27,7 @@ void SetInputActive(bool on)
 
 void ShowMessage(int32_t mode, tovMessageCallback callback, uintptr_t argument, const char* text)
 {
-    if (tovMessageIFace* box = tovMessageIFace::GetInstance())
+    if (auto* box = dynamic_cast<tovMessageIFace*>(MessageScreen()))
         box->SetMessage(mode, callback, argument, text);
     ShowMessageScreen(true);
 }

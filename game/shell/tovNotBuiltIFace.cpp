@@ -6,6 +6,8 @@
 #include "tovMessageBox.h"
 #include "tovSoundSettings.h"
 
+#include "KeyNumbers.h"
+
 #include "QrPoint3.h"
 #include "QrRender.h"
 
@@ -15,8 +17,6 @@
 
 namespace
 {
-constexpr uint8_t kSpaceKey = 57;
-constexpr uint8_t kEscapeKey = 1;
 constexpr int32_t kMainMenuScreen = 8;
 } // namespace
 
@@ -59,7 +59,7 @@ void tovNotBuiltIFace::Exit(int32_t)
 
 void tovNotBuiltIFace::PreUpdate(float)
 {
-    if (WasKeyPressed(kSpaceKey) || WasKeyPressed(kEscapeKey))
+    if (WasKeyPressed(plat::kKeySpace) || WasKeyPressed(plat::kKeyEscape))
         GoBack();
 }
 

@@ -5,10 +5,7 @@
 #include "tovMessageBox.h"
 #include "tovSoundSettings.h"
 
-namespace
-{
-constexpr uint8_t kSpaceKey = 57;
-} // namespace
+#include "KeyNumbers.h"
 
 tovSplashIFace::tovSplashIFace(const Setup& setup) : m_setup(setup) {}
 
@@ -42,7 +39,7 @@ void tovSplashIFace::Exit(int32_t)
 void tovSplashIFace::PreUpdate(float)
 {
     // A key held since before the splash is no press.
-    if (qrxKeyMapper::GetKeysActive() && qrxKeyMapper::WasKeyPressed(kSpaceKey))
+    if (qrxKeyMapper::GetKeysActive() && qrxKeyMapper::WasKeyPressed(plat::kKeySpace))
         Finish();
 }
 
