@@ -2,6 +2,7 @@
 
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
+#include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
@@ -11,6 +12,7 @@ namespace
 {
 
 int32_t g_liveSessions = 0;
+tovGameSession* g_session = nullptr;
 
 } // namespace
 
@@ -20,15 +22,23 @@ int32_t& RemainingTime()
     return remaining;
 }
 
+tovGameSession* TheGameSession()
+{
+    return g_session;
+}
+
 tovGameSession::tovGameSession()
 {
     ++g_liveSessions;
+    g_session = this;
 }
 
 tovGameSession::~tovGameSession()
 {
     m_current = nullptr;
     m_anglers.clear();
+    if (g_session == this)
+        g_session = nullptr;
     if (--g_liveSessions == 0)
         TheLakeCatalogue().Clear();
 }
@@ -65,7 +75,22 @@ void tovGameSession::StartGame(int32_t mode, bool createAnglers)
 void tovGameSession::SetDay(int32_t day, bool /*force*/)
 {
     m_day = day;
+    // A client's session ignores it; the host's sends it on.
+    NetSetDay(day, true);
     ResetGameClock();
+}
+
+int32_t tovGameSession::GetSkillLevel(bool forceLocal) const
+{
+    if (!forceLocal && IsNetworkGame())
+        return NetGetPlayerIndex();
+    return m_skillLevel;
+}
+
+void tovGameSession::SetSkillLevel(int32_t level, bool broadcast)
+{
+    m_skillLevel = level;
+    NetSetPlayerIndex(level, broadcast);
 }
 
 void tovGameSession::AddAngler(tovAnglerRigBase* angler, bool makeCurrent)

@@ -35,8 +35,10 @@ public:
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
     int32_t GetMode() const { return m_mode; }
-    int32_t GetSkillLevel(bool /*forceLocal*/) const { return m_skillLevel; }
-    void SetSkillLevel(int32_t level, bool /*flag*/) { m_skillLevel = level; }
+    // In a network game the host's shared value unless forceLocal.
+    int32_t GetSkillLevel(bool forceLocal) const;
+    // Also tells the network session, which sends it on when broadcast is set.
+    void SetSkillLevel(int32_t level, bool broadcast);
 
     void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
     void RemoveAngler(tovAnglerRigBase* angler);
@@ -66,6 +68,9 @@ private:
     int32_t m_skillLevel = 0;
     int32_t m_day = 0;
 };
+
+// The most recently built session that still exists, or null.
+tovGameSession* TheGameSession();
 
 // Game seconds the player gave back by weighing in early; cleared when a game starts.
 int32_t& RemainingTime();

@@ -5,6 +5,7 @@
 #include "QrPointer.h"
 #include "tovAnglerRigBase.h"
 
+class tovBoat;
 class tovGameSession;
 
 class tovRigFactory
@@ -22,6 +23,9 @@ public:
     // Builds the world for the current lake and places the session's anglers.
     virtual void BeginGame(tovGameSession& session) = 0;
     virtual void EndGame() = 0;
+    // A network player's boat goes to that player's start location of the lake (slot 0 to 4).
+    // Nothing to place before the fishing world exists.
+    virtual void PlaceBoatAtStart(tovBoat& /*boat*/, int32_t /*slot*/) {}
 };
 
 class tovNullRigFactory : public tovRigFactory
