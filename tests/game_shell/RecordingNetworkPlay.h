@@ -45,11 +45,7 @@ public:
     static const char* Name(const tovBoat* boat) { return boat == Boat() ? "boat" : "other"; }
     const char* Name(const tovAnglerRigBase* r) const { return r == nullptr ? "none" : r == rig ? "rig" : "other"; }
 
-    bool Open(plat::WindowBackend* /*window*/) override
-    {
-        Log("Open");
-        return true;
-    }
+    bool Open(plat::WindowBackend* /*window*/) override { return Log("Open"), true; }
     void Close() override { Log("Close"); }
     bool IsSessionOpen() override { return open; }
     bool IsHost() override { return host; }
@@ -60,50 +56,21 @@ public:
     void SetDay(int32_t day, bool broadcast) override { Log("SetDay", day, broadcast); }
     void SetSetting0(int32_t value, bool broadcast) override { Log("SetSetting0", value, broadcast); }
     void SetSetting1(int32_t value, bool broadcast) override { Log("SetSetting1", value, broadcast); }
-    int32_t GetPlayerIndex() override
-    {
-        Log("GetPlayerIndex");
-        return 2;
-    }
-    int32_t GetSetting0() override
-    {
-        Log("GetSetting0");
-        return 1;
-    }
-    int32_t GetSetting1() override
-    {
-        Log("GetSetting1");
-        return 3;
-    }
+    int32_t GetPlayerIndex() override { return Log("GetPlayerIndex"), 2; }
+    int32_t GetSetting0() override { return Log("GetSetting0"), 1; }
+    int32_t GetSetting1() override { return Log("GetSetting1"), 3; }
     void BroadcastGameParams() override { Log("BroadcastGameParams"); }
-    uint32_t GetElapsedMs() override
-    {
-        Log("GetElapsedMs");
-        return elapsedMs;
-    }
+    uint32_t GetElapsedMs() override { return Log("GetElapsedMs"), elapsedMs; }
 
-    bool SyncPhase(int32_t phase, bool announce) override
-    {
-        Log("SyncPhase", phase, announce);
-        return true;
-    }
+    bool SyncPhase(int32_t phase, bool announce) override { return Log("SyncPhase", phase, announce), true; }
     void SetLocalPhase(int32_t phase) override { Log("SetLocalPhase", phase); }
-    bool IsPlayerInPhase(int32_t phase, int32_t slot) override
-    {
-        Log("IsPlayerInPhase", phase, slot);
-        return true;
-    }
+    bool IsPlayerInPhase(int32_t phase, int32_t slot) override { return Log("IsPlayerInPhase", phase, slot), true; }
     bool WaitForPhase(int32_t first, int32_t second, int32_t third, int32_t fourth) override
     {
-        Log("WaitForPhase", first, second, third, fourth);
-        return true;
+        return Log("WaitForPhase", first, second, third, fourth), true;
     }
 
-    int32_t GetLocalSlot() override
-    {
-        Log("GetLocalSlot");
-        return 3;
-    }
+    int32_t GetLocalSlot() override { return Log("GetLocalSlot"), 3; }
     bool GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out) override
     {
         Log("GetPlayerAnglerState", slot);
@@ -119,8 +86,7 @@ public:
     }
     bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) override
     {
-        Log("AddPlayerResults", slot, a, b);
-        return true;
+        return Log("AddPlayerResults", slot, a, b), true;
     }
     void ClearPlayerResults() override { Log("ClearPlayerResults"); }
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override
@@ -134,8 +100,7 @@ public:
 
     int32_t FindRigSlot(const tovBoat* boat) override
     {
-        Log("FindRigSlot", Name(boat));
-        return boat == Boat() ? 2 : -1;
+        return Log("FindRigSlot", Name(boat)), boat == Boat() ? 2 : -1;
     }
     bool GetRigBoatState(const tovBoat* boat, tovBoatState& /*out*/, double& age) override
     {
@@ -145,8 +110,7 @@ public:
     }
     bool GetRigPlayerState(const tovAnglerRigBase* r, tovPlayerState& /*out*/) override
     {
-        Log("GetRigPlayerState", Name(r));
-        return true;
+        return Log("GetRigPlayerState", Name(r)), true;
     }
     void ApplyPlayerStates() override { Log("ApplyPlayerStates"); }
 

@@ -203,33 +203,27 @@ TEST_F(tovNetFacadeTest, OpenSessionGetsEveryCallWithItsArguments)
     }
 }
 
-TEST_F(tovNetFacadeTest, ClosedSessionGetsOnlyObjectCallsAndEveryOtherAnswersItsDefault)
+TEST_F(tovNetFacadeTest, OutsideANetworkGameOnlyObjectCallsReachTheSessionAndTheRestAnswerDefaults)
 {
     m_session.host = true;
-    for (const Case& c : Cases(&m_rig))
+    for (bool installed : {true, false})
     {
-        m_session.log.clear();
-        const std::string result = c.call();
-        if (c.reach == Reach::kObject)
+        SetNetworkPlay(installed ? &m_session : nullptr);
+        EXPECT_EQ(HasNetworkPlay(), installed);
+        for (const Case& c : Cases(&m_rig))
         {
-            EXPECT_EQ(m_session.Joined(), c.calls);
-            EXPECT_EQ(result, c.result) << c.calls;
-        }
-        else
-        {
-            EXPECT_EQ(m_session.Joined(), "") << "nothing is sent or asked outside a network game";
+            m_session.log.clear();
+            const std::string result = c.call();
+            if (installed && c.reach == Reach::kObject)
+            {
+                EXPECT_EQ(m_session.Joined(), c.calls);
+                EXPECT_EQ(result, c.result) << c.calls;
+                continue;
+            }
+            EXPECT_EQ(m_session.Joined(), "") << "nothing is sent or asked: " << c.calls;
             EXPECT_EQ(result, c.noGame) << c.calls;
         }
     }
-}
-
-TEST_F(tovNetFacadeTest, WithoutASessionObjectEveryCallAnswersItsDefault)
-{
-    SetNetworkPlay(nullptr);
-    EXPECT_FALSE(HasNetworkPlay());
-    for (const Case& c : Cases(&m_rig))
-        EXPECT_EQ(c.call(), c.noGame) << c.calls;
-    EXPECT_TRUE(m_session.log.empty());
 }
 
 TEST_F(tovNetFacadeTest, SharedValuesAreTheHostsInANetworkGameAndOwnValuesOtherwise)
