@@ -4,6 +4,7 @@
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
@@ -78,7 +79,22 @@ void tovGameSession::StartGame(int32_t mode, bool createAnglers)
 void tovGameSession::SetDay(int32_t day, bool /*force*/)
 {
     m_day = day;
+    // A client's session ignores it; the host's sends it on.
+    NetSetDay(day, true);
     ResetGameClock();
+}
+
+int32_t tovGameSession::GetSkillLevel(bool forceLocal) const
+{
+    if (!forceLocal && IsNetworkGame())
+        return NetGetPlayerIndex();
+    return m_skillLevel;
+}
+
+void tovGameSession::SetSkillLevel(int32_t level, bool broadcast)
+{
+    m_skillLevel = level;
+    NetSetPlayerIndex(level, broadcast);
 }
 
 void tovGameSession::AddAngler(tovAnglerRigBase* angler, bool makeCurrent)

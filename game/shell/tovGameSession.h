@@ -37,8 +37,10 @@ public:
     int32_t GetMode() const { return m_mode; }
     // The game-mode screen chooses the mode before the game starts.
     void SetMode(int32_t mode) { m_mode = mode; }
-    int32_t GetSkillLevel(bool /*forceLocal*/) const { return m_skillLevel; }
-    void SetSkillLevel(int32_t level, bool /*flag*/) { m_skillLevel = level; }
+    // In a network game the host's shared value unless forceLocal.
+    int32_t GetSkillLevel(bool forceLocal) const;
+    // Also tells the network session, which sends it on when broadcast is set.
+    void SetSkillLevel(int32_t level, bool broadcast);
 
     void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
     void RemoveAngler(tovAnglerRigBase* angler);
@@ -69,7 +71,7 @@ private:
     int32_t m_day = 0;
 };
 
-// The session the application made (the newest live one), or null.
+// The most recently built session that still exists, or null.
 tovGameSession* TheGameSession();
 
 // Game seconds the player gave back by weighing in early; cleared when a game starts.

@@ -4,6 +4,7 @@
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
 #include "tovInstallSettings.h"
+#include "tovNetFacade.h"
 #include "uRandom.h"
 
 #include <algorithm>
@@ -170,6 +171,8 @@ void tovLakeCatalogue::SelectLake(tovGameSession* /*session*/, int32_t id)
     if (index < 0)
         return;
     m_currentId = id;
+    // Kept by the session on the host or before a session opens; the host sends it on.
+    NetSetLakeId(id, true);
     m_currentPath = m_entries[static_cast<size_t>(index)].path;
     if (OpenLakeFile(index))
     {

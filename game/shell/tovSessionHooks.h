@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+class tovBoat;
 class tovGameSession;
 
 class tovRigFactory
@@ -33,6 +34,9 @@ public:
     // Whether a lake world stands to return to (the main menu's return button); none until
     // the fishing mode says so.
     virtual bool IsWorldBuilt() { return false; }
+    // A network player's boat goes to that player's start location of the lake (slot 0 to 4).
+    // Nothing to place before the fishing world exists.
+    virtual void PlaceBoatAtStart(tovBoat& /*boat*/, int32_t /*slot*/) {}
 };
 
 class tovNullRigFactory : public tovRigFactory

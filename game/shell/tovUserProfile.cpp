@@ -7,6 +7,7 @@
 #include "Path.h"
 #include "qrxRegistry.h"
 #include "tovInstallSettings.h"
+#include "tovNetFacade.h"
 #include "tovRegistryKey.h"
 
 #include <algorithm>
@@ -130,13 +131,17 @@ void tovUserProfile::SetState(const char* text)
     SetText(m_state, text);
 }
 
-int32_t tovUserProfile::GetSetting0(bool /*forceLocal*/) const
+int32_t tovUserProfile::GetSetting0(bool forceLocal) const
 {
+    if (!forceLocal && IsNetworkGame())
+        return NetGetSetting0();
     return m_setting0;
 }
 
-int32_t tovUserProfile::GetSetting1(bool /*forceLocal*/) const
+int32_t tovUserProfile::GetSetting1(bool forceLocal) const
 {
+    if (!forceLocal && IsNetworkGame())
+        return NetGetSetting1();
     return m_setting1;
 }
 

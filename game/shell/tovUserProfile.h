@@ -72,8 +72,8 @@ public:
     const char* GetState() const { return m_state.data(); }
     void SetState(const char* text);
 
-    // Day-length and tournament-length levels 0 to 3. Without a network game both are the
-    // local values whatever forceLocal says.
+    // Day-length and tournament-length levels 0 to 3. In a network game the host's shared
+    // values unless forceLocal.
     int32_t GetSetting0(bool forceLocal) const;
     int32_t GetSetting1(bool forceLocal) const;
     void SetSetting0(int32_t level) { m_setting0 = level; }

@@ -2,8 +2,10 @@
 
 #include "DebugOutput.h"
 #include "PackWriter.h"
+#include "RecordingNetworkPlay.h"
 #include "TestFiles.h"
 #include "tovInstallSettings.h"
+#include "tovNetworkPlay.h"
 #include "uRandom.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +147,21 @@ TEST_F(tovLakeCatalogueTest, RandomChoiceTakesOnlyInstalledCandidates)
     tovLakeCatalogue empty;
     EXPECT_FALSE(empty.SelectRandomLake(nullptr, 0));
     EXPECT_EQ(empty.GetCurrentLakeId(), -1);
+}
+
+TEST_F(tovLakeCatalogueTest, SelectingANewLakeTellsTheNetworkSession)
+{
+    Pack("A", {{72, "1"}});
+    Pack("B", {{72, "4"}});
+    RecordingNetworkPlay session;
+    SetNetworkPlay(&session);
+    tovLakeCatalogue cat;
+    cat.SelectLake(nullptr, 4);
+    cat.SelectLake(nullptr, 4);
+    cat.SelectLake(nullptr, 9);
+    cat.SelectLakeByIndex(nullptr, 0);
+    SetNetworkPlay(nullptr);
+    EXPECT_EQ(session.Joined(), "SetLakeId(4,1);SetLakeId(1,1)") << "not again, and not for a lake not installed";
 }
 
 } // namespace

@@ -1,0 +1,92 @@
+#pragma once
+// How the game reaches network play. Single-player code calls these unconditionally: in a
+// network game (a session object with an open session) they act; otherwise each does nothing
+// and answers a fixed default. Those marked "object" act whenever a session object is
+// installed, open or not (the session keeps the values until a game is hosted). Main thread.
+
+#include "tovNetworkPlay.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Set by the application from its command line; the shell and the screens open sessions and
+// wait for other players only while it is set. Clear at start.
+bool IsNetworkLaunch();
+void SetNetworkLaunch(bool on);
+
+// A session object is installed and its session is open.
+bool IsNetworkGame();
+bool IsNetworkHost();
+
+// Object: the set-up dialog, then hosting or joining.
+bool NetOpenSession(plat::WindowBackend* window);
+void NetCloseSession();
+void NetResetPlayers(int32_t phase);
+// Object: what the receive thread queued for the main thread (each frame start).
+void NetDrainQueue();
+
+// Object: the shared parameters (the host's, or this player's before a session).
+void NetSetLakeId(int32_t id, bool broadcast);
+void NetSetPlayerIndex(int32_t index, bool broadcast);
+void NetSetDay(int32_t day, bool broadcast);
+// The day-length level.
+void NetSetSetting0(int32_t value, bool broadcast);
+// The tournament length.
+void NetSetSetting1(int32_t value, bool broadcast);
+// Outside a network game: the session's own skill level and the profile's own settings.
+int32_t NetGetPlayerIndex();
+int32_t NetGetSetting0();
+int32_t NetGetSetting1();
+
+bool NetSyncPhase(int32_t phase);
+void NetSetLocalPhase(int32_t phase);
+bool NetIsPlayerInPhase(int32_t phase, int32_t slot = tovNetworkPlay::kLocalSlot);
+bool NetWaitForPhase(int32_t first, int32_t second, int32_t third);
+
+// -1 outside a network game.
+int32_t NetGetLocalSlot();
+bool NetGetPlayerAnglerState(int32_t slot, tovNetworkPlay::AnglerSnapshot& out);
+bool NetGetPlayerResults(int32_t slot, int32_t& a, int32_t& b);
+bool NetAddPlayerResults(int32_t slot, int32_t a, int32_t b);
+// Object.
+void NetClearPlayerResults();
+// Always empties the buffer first; false (empty) when the slot has no player.
+bool NetGetPlayerName(int32_t slot, char* buffer, size_t n);
+bool NetGetRigPlayerName(const tovBoat* boat, char* buffer, size_t n);
+void NetChangePlayerName(const char* name);
+
+// True in a network game; a boat driven by a player's rig is placed at that slot's start.
+bool NetFindRigSlot(tovBoat* boat);
+// The slot whose rig drives the boat, -1 when none.
+int32_t NetFindRigSlotB(const tovBoat* boat);
+bool NetGetRigBoatState(const tovBoat* boat, tovBoatState& out, double& age);
+bool NetGetRigPlayerState(const tovAnglerRigBase* rig, tovPlayerState& out);
+void NetApplyPlayerStates();
+
+void NetSendChatText(const char* text, bool noEcho, const tovAnglerRigBase* rig);
+void NetSendLeftFishing();
+void NetSendThrottle(float value);
+void NetSendSteering(float value);
+void NetSendRangeControl(float value);
+void NetSendTackleChoice(int32_t first, int32_t second);
+void NetSendAnglerPhase0();
+void NetSendAnglerPhase1();
+void NetSendAnglerPhase1B();
+void NetSendCastTarget(const QrPoint3& point);
+void NetSendAnglerFlagsA();
+void NetSendAnglerFlagsAB();
+void NetSendAnglerFlagsOff();
+
+// The frame's periodic service; times are application seconds.
+// A ping to everyone, at most every 2 s (the first call always).
+void NetPing(double time);
+// Own state every 0.5 s; every 5 s a client takes the host's clock, every 10 s the host
+// broadcasts the parameters.
+void NetSendPeriodic(double time);
+// NetSendPeriodic, then NetApplyPlayerStates.
+void NetUpdate(double time, double elapsed);
+
+// Client: when a parameters message has brought the host's clock since the last time, sets the
+// game clock to the host's time of day carried forward to now, and marks the clock taken.
+// True when it set the clock. Takes the parameters' lock.
+bool NetApplyHostClock(uint32_t elapsedMsNow);
