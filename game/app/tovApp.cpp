@@ -6,6 +6,7 @@
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
@@ -39,6 +40,7 @@ namespace
 
 constexpr uint32_t kMainPackGroups[] = {0, 1, 2, 3, 4, 5, 6, 36};
 constexpr int32_t kPreloadedSpecies[] = {0, 1, 2, 3, 9, 11, 12, 14, 16};
+constexpr int32_t kDayOverPhase = 4;
 constexpr uint32_t kFlagsSoftware = 9;
 constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
@@ -118,6 +120,9 @@ bool tovApp::CreateAll()
     if (!ReadInstallSettings(m_dataFolder.empty() ? GetProgramFolder() : m_dataFolder, prompt))
         return false;
     qrxInterface::SetInputWindow(m_input, m_window);
+    // A session left from before is closed; the session object itself is installed by the
+    // network layer, and sessions open later from the profiles screen.
+    NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
     RegisterDataResourceType();
@@ -274,6 +279,11 @@ void tovApp::SwitchScreen(int32_t id)
     next->Enter(oldId);
 }
 
+void tovApp::SetNetworkLaunch(bool on)
+{
+    ::SetNetworkLaunch(on);
+}
+
 void tovApp::SetWindowTitle(const char* title)
 {
     if (m_window && title)
@@ -284,7 +294,11 @@ void tovApp::OnIdle(double now, double elapsed, bool skipInput)
 {
     // Sound ends queued by the worker land at the start of a frame, on this thread.
     DeliverSoundEnds();
+    NetDrainQueue();
     TheGameClock().Update();
+    // Without an open session both do nothing.
+    NetPing(now);
+    NetIsPlayerInPhase(kDayOverPhase, tovNetworkPlay::kLocalSlot);
     qrxBaseApp::OnIdle(now, elapsed, skipInput);
 }
 
@@ -545,6 +559,7 @@ void tovApp::ShowBusyPicture()
 void tovApp::Shutdown()
 {
     m_shutDown = true;
+    NetCloseSession();
     // A box left raised belongs to screens that are gone now.
     if (IsMessageBoxRaised())
         ShowMessageScreen(false);

@@ -102,8 +102,8 @@ public:
     const std::deque<TextLine>& GetTextLines() const { return m_textLines; }
     // The message box is raised over the current screen.
     bool IsMessageBoxUp() const;
-    bool IsNetworkLaunch() const { return m_networkLaunch; }
-    void SetNetworkLaunch(bool on) { m_networkLaunch = on; }
+    // Started to take part in a network game (the shell keeps the flag).
+    static void SetNetworkLaunch(bool on);
     bool RendererFailed() const { return m_rendererFailed; }
     // How the display is made (tests attach a failure injector); the window is always ours.
     plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }
@@ -149,7 +149,6 @@ private:
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     bool m_shutDown = false;
-    bool m_networkLaunch = false;
     plat::DisplayConfig m_displayConfig;
 
     std::optional<int32_t> m_seed;

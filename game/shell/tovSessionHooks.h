@@ -26,11 +26,11 @@ public:
     virtual void BeginGame(tovGameSession& session) = 0;
     virtual void EndGame() = 0;
     // Builds one fish of the species and lets it go, so its model and textures are cached.
-    virtual void PreloadSpecies(int32_t species) = 0;
+    virtual void PreloadSpecies(int32_t /*species*/) {}
     // Whether H may open the help picture over the fishing screen.
-    virtual bool AllowsHelpPicture() = 0;
+    virtual bool AllowsHelpPicture() { return true; }
     // At exit: the shared objects of the boats and the anglers' shared animation clips.
-    virtual void ReleaseStatics() = 0;
+    virtual void ReleaseStatics() {}
     // Whether a lake world stands to return to (the main menu's return button); none until
     // the fishing mode says so.
     virtual bool IsWorldBuilt() { return false; }
@@ -52,8 +52,6 @@ public:
     void BeginGame(tovGameSession& session) override;
     void EndGame() override;
     void PreloadSpecies(int32_t species) override;
-    bool AllowsHelpPicture() override { return true; }
-    void ReleaseStatics() override {}
 };
 
 // Borrowed; null puts the null object back.
