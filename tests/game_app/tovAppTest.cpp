@@ -272,4 +272,21 @@ TEST_F(tovAppTest, ARendererThatCannotBeMadeEndsStartUpWithItsMessage)
     EXPECT_EQ(m_app->GetSession(), nullptr);
 }
 
+TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
+{
+    testfiles::TempDir dir;
+    tovAppOptions options;
+    options.userDir = dir.File("user");
+    tovProgramEnvironment first(options);
+    ASSERT_TRUE(first.OwnsInstance());
+    {
+        tovAppOptions other = options;
+        other.userDir = dir.File("other");
+        tovProgramEnvironment elsewhere(other);
+        EXPECT_TRUE(elsewhere.OwnsInstance());
+    }
+    tovProgramEnvironment second(options);
+    EXPECT_FALSE(second.OwnsInstance());
+}
+
 } // namespace

@@ -9,12 +9,16 @@
 #include "SoundManager.h"
 #include "qrxProgramEntry.h"
 
+#include "DebugOutput.h"
 #include "SdlAudioOutput.h"
 #include "SdlInputBackend.h"
 #include "SdlWindowBackend.h"
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace
@@ -22,7 +26,50 @@ namespace
 
 constexpr int kUsageExit = 2;
 
+int RunHeadlessGame(const tovAppOptions& options);
+
+// A headless run with an output folder keeps its diagnostics there, beside its screenshots.
+class FileDebugSink : public plat::DebugSink
+{
+public:
+    explicit FileDebugSink(const std::string& path) : m_file(std::fopen(path.c_str(), "w")) {}
+    ~FileDebugSink() override
+    {
+        if (m_file)
+            std::fclose(m_file);
+    }
+    bool IsOpen() const { return m_file != nullptr; }
+    void Write(const char* line) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const size_t n = std::strlen(line);
+        std::fwrite(line, 1, n, m_file);
+        if (n == 0 || line[n - 1] != '\n')
+            std::fputc('\n', m_file);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::FILE* m_file;
+};
+
 int RunHeadless(const tovAppOptions& options)
+{
+    std::unique_ptr<FileDebugSink> sink;
+    if (!options.outDir.empty())
+    {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        sink = std::make_unique<FileDebugSink>(options.outDir + "/debug.log");
+        if (sink->IsOpen())
+            plat::SetDebugSink(sink.get());
+    }
+    const int code = RunHeadlessGame(options);
+    plat::SetDebugSink(nullptr);
+    return code;
+}
+
+int RunHeadlessGame(const tovAppOptions& options)
 {
     tovHeadlessRun run(options);
     std::string error;
