@@ -2,6 +2,8 @@
 
 #include "SoundSlot.h"
 
+#include "Waitable.h"
+
 #include <algorithm>
 
 namespace
@@ -164,12 +166,35 @@ int16_t CreateSoundManager(plat::WindowBackend*)
     state.events[0] = std::make_unique<plat::Event>(plat::Event::Reset::kManual);
     for (int i = 1; i <= kSoundSlotCount; ++i)
         state.events[i] = std::make_unique<plat::Event>(plat::Event::Reset::kAuto);
-    if (!state.worker.Start(&SoundWorkerThread))
+    if (!state.manualWorker && !state.worker.Start(&SoundWorkerThread))
     {
         StopSoundManager();
         return kSoundSystemFailed;
     }
     return kSoundOk;
+}
+
+void SetSoundWorkerManual(bool manual)
+{
+    Sound().manualWorker = manual;
+}
+
+void ServiceSoundWorker()
+{
+    SoundState& state = Sound();
+    if (!state.output || !state.manualWorker)
+        return;
+    plat::Waitable* handles[kSoundSlotCount];
+    for (int i = 0; i < kSoundSlotCount; ++i)
+        handles[i] = state.events[i + 1].get();
+    // Each service may signal again (a stream's refill); a pass per slot and signal is plenty.
+    for (int pass = 0; pass < kSoundSlotCount * 4; ++pass)
+    {
+        const int which = plat::WaitAny(handles, kSoundSlotCount, 0);
+        if (which == plat::kWaitTimedOut)
+            return;
+        ServiceSoundEvent(which + 1);
+    }
 }
 
 void StopSoundManager()

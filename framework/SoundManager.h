@@ -76,3 +76,10 @@ int OwnedSoundCount(const SoundHandle* owner);
 
 // Runs the end callbacks queued by the worker and clears their handle words. Main thread.
 void DeliverSoundEnds();
+
+// For a run on a manual clock (the headless harness): set before the manager is created, no
+// worker thread starts, and the owner calls ServiceSoundWorker after each pull of the sound
+// sink, so that the worker's refills and sound ends happen at the same point of every run.
+void SetSoundWorkerManual(bool manual);
+// Handles every slot signal waiting now, on the calling thread.
+void ServiceSoundWorker();

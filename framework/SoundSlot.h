@@ -65,6 +65,8 @@ struct SoundState
     // The stop event first, then one auto-reset event per slot.
     std::unique_ptr<plat::Event> events[kSoundSlotCount + 1];
     plat::Thread worker;
+    // No worker thread: the owner services the events itself (ServiceSoundWorker).
+    bool manualWorker = false;
     SoundSlot slots[kSoundSlotCount];
     uint64_t nextSerial = 1;
 
@@ -85,3 +87,5 @@ void QueueSoundEnd(const SoundEndReport& report);
 // silence at the data's end. False on a read error.
 bool FillStream(SoundSlot& slot, uint32_t offset, uint32_t size, uint32_t playCursor);
 void SoundWorkerThread();
+// One signalled slot event (1 to kSoundSlotCount) handled as the worker thread handles it.
+void ServiceSoundEvent(int which);

@@ -81,28 +81,34 @@ bool FillStream(SoundSlot& slot, uint32_t offset, uint32_t size, uint32_t playCu
     return Sound().output->GetMixer().Write(slot.buffer, offset, bytes.data(), size);
 }
 
+void ServiceSoundEvent(int which)
+{
+    SoundState& state = Sound();
+    SoundSlot& slot = state.slots[which - 1];
+    std::unique_lock<std::mutex> lock(slot.lock);
+    if (!slot.inUse || !slot.buffer)
+        return;
+    plat::Mixer& mixer = state.output->GetMixer();
+    const bool finished =
+        slot.kind == SoundSlot::kStatic ? ServiceStaticSlot(slot, mixer) : ServiceStreamSlot(slot, mixer);
+    if (!finished)
+        return;
+    const SoundEndReport report = FreeSoundSlot(slot);
+    lock.unlock();
+    QueueSoundEnd(report);
+}
+
 void SoundWorkerThread()
 {
     SoundState& state = Sound();
     plat::Waitable* handles[kSoundSlotCount + 1];
     for (int i = 0; i <= kSoundSlotCount; ++i)
         handles[i] = state.events[i].get();
-    plat::Mixer& mixer = state.output->GetMixer();
     for (;;)
     {
         const int which = plat::WaitAny(handles, kSoundSlotCount + 1);
         if (which <= 0)
             return;
-        SoundSlot& slot = state.slots[which - 1];
-        std::unique_lock<std::mutex> lock(slot.lock);
-        if (!slot.inUse || !slot.buffer)
-            continue;
-        const bool finished =
-            slot.kind == SoundSlot::kStatic ? ServiceStaticSlot(slot, mixer) : ServiceStreamSlot(slot, mixer);
-        if (!finished)
-            continue;
-        const SoundEndReport report = FreeSoundSlot(slot);
-        lock.unlock();
-        QueueSoundEnd(report);
+        ServiceSoundEvent(which);
     }
 }

@@ -22,6 +22,7 @@ tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options
 {
     plat::SetCurrentClock(&m_clock);
     plat::FixCalendarSeconds(kCalendarSeconds);
+    SetSoundWorkerManual(true);
     SetSoundOutputFactory(
         [this]
         {
@@ -34,6 +35,7 @@ tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options
 tovHeadlessRun::~tovHeadlessRun()
 {
     SetSoundOutputFactory(nullptr);
+    SetSoundWorkerManual(false);
     qrxInterface::SetInputWindow(nullptr, nullptr);
     plat::UnfixCalendarSeconds();
     plat::SetCurrentClock(nullptr);
@@ -108,9 +110,13 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
         return false;
     }
     ++m_frames;
-    // What the frame's time would have played; the sound worker does the rest on its thread.
+    // What the frame's time would have played, and the worker's answer to it at once, so
+    // that sounds end on the same frame in every run.
     if (m_audio)
+    {
         m_audio->PullUntil(m_clock.Seconds());
+        ServiceSoundWorker();
+    }
     m_digest = MakeStateDigest(app);
     m_clock.AdvanceMs(m_options.stepMs);
     return true;

@@ -72,6 +72,7 @@ protected:
     void TearDown() override
     {
         StopSoundManager();
+        SetSoundWorkerManual(false);
         SetSoundOutputFactory(nullptr);
         PackTest::TearDown();
     }
@@ -129,6 +130,32 @@ TEST_F(SoundManagerTest, TheEleventhSoundIsRefusedAndTheTenKeepPlaying)
     EXPECT_EQ(Output().GetMixer().BufferCount(), 0u);
     for (const SoundHandle handle : handles)
         EXPECT_EQ(handle, 0u);
+}
+
+TEST_F(SoundManagerTest, AManualWorkerEndsASoundAtThePullThatPassesItsEnd)
+{
+    StopSoundManager();
+    SetSoundWorkerManual(true);
+    ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+    const std::vector<uint8_t> data = Bytes(Tone(0.1, 440.0));
+    EndLog log;
+    SoundHandle handle = 0;
+    ASSERT_EQ(PlaySoundBuffer(m_format, data.data(), uint32_t(data.size()), false, &RecordEnd,
+                              reinterpret_cast<uintptr_t>(&log), &handle, 0),
+              kSoundOk);
+    const auto step = [this](uint32_t frames)
+    {
+        Output().Pull(frames);
+        ServiceSoundWorker();
+        DeliverSoundEnds();
+    };
+    step(plat::Mixer::kRate / 20);
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_NE(handle, 0u);
+    step(plat::Mixer::kRate / 10);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_EQ(log.thread, std::this_thread::get_id());
+    EXPECT_EQ(handle, 0u);
 }
 
 TEST_F(SoundManagerTest, EndCallbacksRunOnceOnTheMainThreadAtTheNextDelivery)
