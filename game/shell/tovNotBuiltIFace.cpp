@@ -20,10 +20,7 @@ namespace
 constexpr int32_t kMainMenuScreen = 8;
 } // namespace
 
-tovNotBuiltIFace::tovNotBuiltIFace(int32_t id, std::string name)
-    : m_id(id), m_name(std::move(name)), m_font(plat::Font::Create("Verdana", 20, 400))
-{
-}
+tovNotBuiltIFace::tovNotBuiltIFace(int32_t id, std::string name) : m_id(id), m_name(std::move(name)) {}
 
 tovNotBuiltIFace::~tovNotBuiltIFace() = default;
 
@@ -42,6 +39,9 @@ void tovNotBuiltIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     m_starting = true;
     m_deadline = UINT32_MAX;
+    // Made on the first visit: most stand-ins are never shown.
+    if (!m_font)
+        m_font = plat::Font::Create("Verdana", 20, 400);
     if (m_font)
         m_floatingText = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
     ShowAppCursor(true);

@@ -113,7 +113,7 @@ TEST_F(tovShellScreensTest, SpaceSkipsOnlyWhenPressedOnTheSplashAndTheMouseSkips
     }
 }
 
-TEST_F(tovShellScreensTest, ExitSplashClosesTheWindowOnce)
+TEST_F(tovShellScreensTest, ExitSplashClosesTheWindowAfterItsTimeOut)
 {
     SwitchTo(24);
     Frame();
