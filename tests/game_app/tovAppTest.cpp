@@ -8,6 +8,7 @@
 
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
+#include "tovSessionHooks.h"
 
 #include "SoundManager.h"
 #include "qrxInterface.h"
@@ -168,6 +169,24 @@ TEST_F(tovAppTest, HOpensTheHelpPictureExceptOnItOrWhileTyping)
     editor.SetFocus();
     Key('H');
     EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
+}
+
+class NoHelpHooks : public tovNullFishingModeHooks
+{
+public:
+    bool AllowsHelpPicture() override { return false; }
+};
+
+TEST_F(tovAppTest, HOnTheFishingScreenAsksTheFishingModeFirst)
+{
+    NoHelpHooks hooks;
+    SetFishingModeHooks(&hooks);
+    ASSERT_TRUE(Start(2));
+    Key('H');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 2);
+    SetFishingModeHooks(nullptr);
+    Key('H');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 22);
 }
 
 TEST_F(tovAppTest, QWhileAnEditorHasTheFocusTypesTheLetterInsteadOfAsking)
