@@ -3,6 +3,7 @@
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
+#include "tovLakeCatalogue.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
@@ -53,6 +54,14 @@ template <int32_t Id> std::unique_ptr<qrxInterface> NotBuilt()
     return std::make_unique<tovNotBuiltIFace>(Id, kNames[Id]);
 }
 
+// The tournament set-up screen picks a lake when it is built, so that quick fish has one;
+// its stand-in does the same (nothing when no lake is installed).
+std::unique_ptr<qrxInterface> TournamentSetup()
+{
+    TheLakeCatalogue().SelectRandomLake(nullptr, 0);
+    return NotBuilt<4>();
+}
+
 } // namespace
 
 tovScreenTable::Constructor tovScreenTable::Find(int32_t id) const
@@ -69,7 +78,7 @@ const tovScreenTable& tovScreenTable::Game()
         {1, &Make<tovGameSelectIFace>},
         {2, &NotBuilt<2>},
         {3, &NotBuilt<3>},
-        {4, &NotBuilt<4>},
+        {4, &TournamentSetup},
         {5, &NotBuilt<5>},
         {6, &NotBuilt<6>},
         {7, &NotBuilt<7>},

@@ -56,6 +56,9 @@ TEST_F(AppScenarioTest, QuickFishFromTheGameModeScreenStartsDayOneAtTheChosenSki
     // The game clock waits for the fishing mode to start it.
     EXPECT_EQ(DigestField(run.digest, "clock.running"), "0");
     EXPECT_EQ(DigestField(run.digest, "clock.day_length"), "28800.0");
+    // The tournament set-up screen's stand-in chose a lake at start-up.
+    EXPECT_NE(DigestField(run.digest, "lake.id"), "-1");
+    EXPECT_NE(DigestField(run.digest, "lake.name"), "");
     EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_not_built.png", run.pictures.at(30)));
 }
 
