@@ -274,6 +274,34 @@ TEST_F(tovAppTest, TheFirstScreenIsTheIntroUnlessSkipIntroIsSet)
     }
 }
 
+TEST_F(tovAppTest, ARendererRefusedWithHardwarePreferredIsMadeOnceMoreWithout)
+{
+    plat::FailureInjector injector;
+    injector.FailCall(plat::Operation::CreateDisplay, 1, plat::Result::Failed);
+    ASSERT_TRUE(Start(8, &injector));
+    EXPECT_FALSE(m_app->RendererFailed());
+    EXPECT_NE(m_app->GetRenderer(), nullptr);
+    EXPECT_EQ(m_app->m_rendererPreference, 0);
+    EXPECT_TRUE(m_window.MessageBoxes().empty());
+}
+
+TEST_F(tovAppTest, ChangingTheScreenModeRemakesTheRendererAndPicturesDrawOnIt)
+{
+    ASSERT_TRUE(Start(8));
+    QrRender* windowed = m_app->GetRenderer();
+    m_app->RecreateRenderer(false);
+    EXPECT_EQ(m_app->GetRenderer(), windowed);
+    for (bool fullScreen : {true, false})
+    {
+        m_app->RecreateRenderer(fullScreen);
+        ASSERT_NE(m_app->GetRenderer(), nullptr);
+        EXPECT_EQ(m_window.IsFullScreen(), fullScreen);
+        EXPECT_EQ(qrxScratchImage::GetRenderer(), m_app->GetRenderer());
+        m_app->ShowBusyPicture();
+    }
+    EXPECT_TRUE(m_window.MessageBoxes().empty());
+}
+
 TEST_F(tovAppTest, ARendererThatCannotBeMadeEndsStartUpWithItsMessage)
 {
     plat::FailureInjector injector;
