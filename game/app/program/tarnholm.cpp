@@ -6,6 +6,8 @@
 #include "tovHeadlessRun.h"
 #include "tovProgramEnvironment.h"
 
+#include "tovInstallSettings.h"
+
 #include "SoundManager.h"
 #include "qrxProgramEntry.h"
 
@@ -121,6 +123,10 @@ int main(int argc, char** argv)
     tovProgramEnvironment environment(options);
     // A second copy on the same user folder leaves the first alone.
     if (!environment.OwnsInstance())
+    {
+        std::fprintf(stderr, "tarnholm: the game already runs on %s (or that folder cannot be written)\n",
+                     GetWritableRoot().c_str());
         return 0;
+    }
     return options.headless ? RunHeadless(options) : RunWindowed(options);
 }
