@@ -80,6 +80,19 @@ TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
     EXPECT_EQ(DigestField(run.digest, "ended"), "by the game");
 }
 
+TEST_F(AppScenarioTest, EveryScreenIdOpensRunsAndIsLeftForTheMainMenu)
+{
+    for (int32_t id = 1; id <= 25; ++id)
+    {
+        SCOPED_TRACE(id);
+        const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "escape_and_click.script", 20, id), {1});
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(1), "screen"), std::to_string(id));
+        EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+        EXPECT_EQ(run.frames, 20u);
+    }
+}
+
 TEST_F(AppScenarioTest, TheSameScriptSeedAndStepGiveTheSameFramesAndDigest)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quit_both_ways.script", 200, 8);
