@@ -36,6 +36,7 @@ tovHeadlessRun::~tovHeadlessRun()
 {
     SetSoundOutputFactory(nullptr);
     SetSoundWorkerManual(false);
+    tovApp::SetNetworkLaunch(false);
     qrxInterface::SetInputWindow(nullptr, nullptr);
     plat::UnfixCalendarSeconds();
     plat::SetCurrentClock(nullptr);
