@@ -1,7 +1,9 @@
 #include "tovGameSession.h"
 
+#include "tovAppServices.h"
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
+#include "tovMessageBox.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
@@ -11,8 +13,14 @@ namespace
 {
 
 int32_t g_liveSessions = 0;
+tovGameSession* g_session = nullptr;
 
 } // namespace
+
+tovGameSession* TheGameSession()
+{
+    return g_session;
+}
 
 int32_t& RemainingTime()
 {
@@ -23,10 +31,13 @@ int32_t& RemainingTime()
 tovGameSession::tovGameSession()
 {
     ++g_liveSessions;
+    g_session = this;
 }
 
 tovGameSession::~tovGameSession()
 {
+    if (g_session == this)
+        g_session = nullptr;
     m_current = nullptr;
     m_anglers.clear();
     if (--g_liveSessions == 0)
@@ -49,6 +60,8 @@ void tovGameSession::StartGame(int32_t mode, bool createAnglers)
     m_mode = mode;
     ClearAnglers();
     NextDay();
+    UpdateMessageScreen(0.0f, 0.0f);
+    GetAppServices().ShowBusyPicture();
     if (createAnglers)
     {
         tovRigFactory& factory = GetRigFactory();

@@ -35,6 +35,8 @@ public:
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
     int32_t GetMode() const { return m_mode; }
+    // The game-mode screen chooses the mode before the game starts.
+    void SetMode(int32_t mode) { m_mode = mode; }
     int32_t GetSkillLevel(bool /*forceLocal*/) const { return m_skillLevel; }
     void SetSkillLevel(int32_t level, bool /*flag*/) { m_skillLevel = level; }
 
@@ -66,6 +68,9 @@ private:
     int32_t m_skillLevel = 0;
     int32_t m_day = 0;
 };
+
+// The session the application made (the newest live one), or null.
+tovGameSession* TheGameSession();
 
 // Game seconds the player gave back by weighing in early; cleared when a game starts.
 int32_t& RemainingTime();

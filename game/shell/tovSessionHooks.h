@@ -22,6 +22,9 @@ public:
     // Builds the world for the current lake and places the session's anglers.
     virtual void BeginGame(tovGameSession& session) = 0;
     virtual void EndGame() = 0;
+    // Whether a lake world stands to return to (the main menu's return button); none until
+    // the fishing mode says so.
+    virtual bool IsWorldBuilt() { return false; }
 };
 
 class tovNullRigFactory : public tovRigFactory

@@ -209,15 +209,54 @@ struct ButtonSpec
     uint32_t height;
 };
 
-// A button's pictures: the first id is drawn at rest, the second when pressed; four-id sets
-// (toggles) add the selected looks.
+// A button's pictures: the first id is drawn at rest, the second under the pointer and while
+// pressed.
 void AddButton(tools::PackContents& pack, const ButtonSpec& b, const std::vector<uint32_t>& groups)
 {
     const tools::BmpOptions eight{8, false, 0};
     AddPicture(pack, b.normal, ToPalettised(MakePicture(Look::kButton, b.width, b.height, b.label, b.colour)), eight,
                groups);
-    AddPicture(pack, b.pressed, ToPalettised(MakePicture(Look::kPressed, b.width, b.height, b.label, b.colour)), eight,
+    AddPicture(pack, b.pressed, ToPalettised(MakePicture(Look::kHover, b.width, b.height, b.label, b.colour)), eight,
                groups);
+}
+
+struct Caption
+{
+    uint32_t x, y;
+    const char* text;
+    uint32_t scale;
+};
+
+// A menu backdrop: sky over a darker lake with a far shore at the horizon, and its captions.
+QrImagePixels MenuBackdrop(std::initializer_list<Caption> captions)
+{
+    constexpr uint32_t kHorizon = 250;
+    QrImagePixels p = Backdrop(640, 480, {70, 120, 170}, {20, 45, 80});
+    for (uint32_t y = kHorizon - 12; y < 480; ++y)
+    {
+        for (uint32_t x = 0; x < 640; ++x)
+        {
+            uint8_t* px = p.GetRow(y) + x * 3;
+            // The shore: a low band of dark green hills, then the water.
+            const uint32_t hill = kHorizon - 4 - (x * 7 % 23) / 3;
+            if (y < kHorizon && y >= hill)
+            {
+                px[0] = 30;
+                px[1] = 60;
+                px[2] = 35;
+            }
+            else if (y >= kHorizon)
+            {
+                const uint32_t depth = (y - kHorizon) / 4;
+                px[0] = uint8_t(25);
+                px[1] = uint8_t(std::min<uint32_t>(90, 60 + depth / 2));
+                px[2] = uint8_t(std::min<uint32_t>(150, 100 + depth));
+            }
+        }
+    }
+    for (const Caption& c : captions)
+        DrawLabel(p, c.x, c.y, c.text, c.scale, 250, 245, 220);
+    return p;
 }
 
 void AddScreens(tools::PackContents& pack)
@@ -225,13 +264,15 @@ void AddScreens(tools::PackContents& pack)
     const tools::BmpOptions rgb{24, false, 0};
     const Rgb water{40, 90, 140};
     AddPicture(pack, 10201, MakePicture(Look::kScreen, 640, 480, "THANKS FOR FISHING", {60, 110, 150}), rgb, {36});
-    AddPicture(pack, 10200, MakePicture(Look::kScreen, 640, 480, "INTRO", {90, 120, 160}), rgb, {35}, kAsync);
-    AddPicture(pack, 10202, MakePicture(Look::kScreen, 640, 480, "LOGO", {120, 100, 60}), rgb, {37}, kAsync);
+    AddPicture(pack, 10200, MakePicture(Look::kScreen, 640, 480, "TARNHOLM BASS TOURNAMENT", {90, 120, 160}), rgb, {35},
+               kAsync);
+    AddPicture(pack, 10202, MakePicture(Look::kScreen, 640, 480, "HARROWLAKE GAMES", {120, 100, 60}), rgb, {37},
+               kAsync);
 
-    AddPicture(pack, 466, MakePicture(Look::kScreen, 640, 480, "MAIN MENU", water), rgb, {15});
+    AddPicture(pack, 466, MenuBackdrop({{40, 40, "TARNHOLM", 7}, {44, 104, "BASS TOURNAMENT", 3}}), rgb, {15});
     const Rgb green{50, 120, 60};
     AddButton(pack, {458, 459, "OPTIONS", green, 150, 40}, {15});
-    AddButton(pack, {107, 108, "QUIT", {140, 50, 40}, 110, 36}, {15});
+    AddButton(pack, {107, 108, "QUIT", {140, 50, 40}, 96, 36}, {15});
     AddButton(pack, {467, 468, "RETURN", green, 150, 40}, {15});
     AddPicture(pack, 469, ToPalettised(MakePicture(Look::kDisabled, 150, 40, "RETURN", green)), {8, false, 0}, {15});
     AddButton(pack, {464, 465, "QUICK FISH", green, 150, 40}, {15});
@@ -243,16 +284,25 @@ void AddScreens(tools::PackContents& pack)
     AddButton(pack, {102, 101, "YES", blue, 90, 32}, {32});
     AddButton(pack, {100, 99, "NO", blue, 90, 32}, {32});
 
-    AddPicture(pack, 200, MakePicture(Look::kScreen, 640, 480, "SELECT GAME", water), rgb, {7});
+    // The skill toggles share their pictures: their names stand on the backdrop beside them.
+    AddPicture(pack, 200,
+               MenuBackdrop({{40, 40, "SELECT GAME", 4},
+                             {330, 64, "NOVICE", 2},
+                             {330, 104, "WEEKEND", 2},
+                             {330, 144, "PRO", 2},
+                             {40, 200, "SKILL AND", 3},
+                             {40, 230, "GAME MODE", 3}}),
+               rgb, {7});
     const char* modes[] = {"QUICK FISH", "PRACTICE", "TOURNAMENT", "SEASON"};
     for (uint32_t i = 0; i < 4; ++i)
         AddButton(pack, {201 + 2 * i, 202 + 2 * i, modes[i], green, 150, 40}, {7});
-    // Skill toggles: hover, pressed, selected hover, selected.
-    const Look toggle[] = {Look::kHover, Look::kPressed, Look::kHover, Look::kButton};
+    // Skill toggles: normal, highlight, selected highlight, selected.
+    const Look toggle[] = {Look::kButton, Look::kHover, Look::kHover, Look::kButton};
     const Rgb toggleColour[] = {green, green, {170, 130, 40}, {170, 130, 40}};
+    const char* toggleLabel[] = {"", "", "SELECTED", "SELECTED"};
     for (uint32_t i = 0; i < 4; ++i)
-        AddPicture(pack, 45 + i, ToPalettised(MakePicture(toggle[i], 140, 32, "SKILL", toggleColour[i])), {8, false, 0},
-                   {7});
+        AddPicture(pack, 45 + i, ToPalettised(MakePicture(toggle[i], 140, 32, toggleLabel[i], toggleColour[i])),
+                   {8, false, 0}, {7});
     AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 110, 36}, {7});
 
     // Save and load share their buttons: those items sit in both groups.

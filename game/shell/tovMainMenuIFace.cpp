@@ -1,0 +1,119 @@
+#include "tovMainMenuIFace.h"
+
+#include "tovGameSession.h"
+#include "tovMessageBox.h"
+#include "tovSessionHooks.h"
+#include "tovShellButton.h"
+#include "tovSoundSettings.h"
+
+namespace
+{
+
+tovMainMenuIFace* g_instance = nullptr;
+
+constexpr uint32_t kGroup = 15;
+constexpr uint32_t kBackground = 466;
+constexpr uint32_t kMenuSound = 6183;
+constexpr uint32_t kQuitSound = 6188;
+constexpr int32_t kOptionsScreen = 11;
+constexpr int32_t kFishingScreen = 2;
+constexpr int32_t kTournamentSetupScreen = 4;
+constexpr int32_t kWeighInScreen = 10;
+constexpr int32_t kExitScreen = 24;
+
+} // namespace
+
+tovMainMenuIFace::tovMainMenuIFace()
+{
+    g_instance = this;
+}
+
+tovMainMenuIFace::~tovMainMenuIFace()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+tovMainMenuIFace* tovMainMenuIFace::GetInstance()
+{
+    return g_instance;
+}
+
+void tovMainMenuIFace::Prepare(int32_t)
+{
+    LoadGroup(kGroup);
+}
+
+void tovMainMenuIFace::Enter(int32_t previousId)
+{
+    m_returnScreen = previousId;
+    AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);
+    AddButton(new tovShellButton(53, 441, 107, 108, kQuitSound,
+                                 [this]
+                                 {
+                                     ShowMessage(kMessageTwoAnswers, &ConfirmQuit, reinterpret_cast<uintptr_t>(this),
+                                                 "Are you sure you want to quit?");
+                                 }),
+              kQuit);
+    auto* back = new tovShellButton(156, 432, 467, 468, kQuitSound, [this] { ReturnToGame(); });
+    back->SetDisabledPicture(469);
+    AddButton(back, kReturn);
+    AddButton(new tovShellButton(445, 39, 464, 465, kMenuSound, [this] { QuickFish(); }), kQuickFish);
+    m_background = Picture(kBackground);
+    m_nextScreen = 0;
+    ShowAppCursor(true);
+    UnloadGroup(kGroup);
+    // No game to go back to after the weigh-in, nor before a lake world is built.
+    if (previousId == kWeighInScreen || !GetFishingModeHooks().IsWorldBuilt())
+        back->m_disabled = 1;
+}
+
+void tovMainMenuIFace::Leave(int32_t)
+{
+    m_background = nullptr;
+    // Built again on every visit.
+    ClearButtons();
+}
+
+void tovMainMenuIFace::Exit(int32_t) {}
+
+int32_t tovMainMenuIFace::Update(float now, float elapsed)
+{
+    if (!m_video.IsPlaying())
+    {
+        if (CanDraw())
+            DrawPicture(m_background.Get(), 0, 0);
+        DrawButtons();
+        UpdateMessageScreen(now, elapsed);
+    }
+    else
+    {
+        m_video.Update(now, elapsed);
+        if (IsButtonDown(0))
+            m_video.Stop();
+    }
+    Present();
+    return m_nextScreen;
+}
+
+void tovMainMenuIFace::ReturnToGame()
+{
+    tovGameSession* session = TheGameSession();
+    const bool season = session && session->GetMode() == tovGameSession::kSeason;
+    m_nextScreen = season && m_returnScreen == kTournamentSetupScreen ? kTournamentSetupScreen : kFishingScreen;
+}
+
+void tovMainMenuIFace::QuickFish()
+{
+    m_nextScreen = kFishingScreen;
+    // The day counts on from the last game here; the game-mode screen starts it over.
+    if (tovGameSession* session = TheGameSession())
+        session->StartGame(tovGameSession::kQuickFish, true);
+}
+
+bool tovMainMenuIFace::ConfirmQuit(int32_t answer, uintptr_t argument)
+{
+    if (answer == 0)
+        reinterpret_cast<tovMainMenuIFace*>(argument)->m_nextScreen = kExitScreen;
+    return true;
+}

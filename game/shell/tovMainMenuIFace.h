@@ -1,0 +1,42 @@
+#pragma once
+// The main menu (screen 8): options, quit (asked first), return to the running game and quick
+// fish, over the menu picture; it can also hold a video clip, which a click stops.
+
+#include "tovShellIFace.h"
+
+#include "AviObject.h"
+
+#include <cstdint>
+
+class tovMainMenuIFace : public tovShellIFace
+{
+public:
+    enum ButtonId : int32_t
+    {
+        kOptions = 5,
+        kQuit = 6,
+        kReturn = 7,
+        kQuickFish = 9,
+    };
+
+    tovMainMenuIFace();
+    ~tovMainMenuIFace() override;
+
+    // The one instance, or null.
+    static tovMainMenuIFace* GetInstance();
+
+    void Prepare(int32_t previousId) override;
+    void Enter(int32_t previousId) override;
+    void Leave(int32_t ownId) override;
+    void Exit(int32_t nextId) override;
+    int32_t Update(float now, float elapsed) override;
+
+    AviObject& GetVideo() { return m_video; }
+
+private:
+    void ReturnToGame();
+    void QuickFish();
+    static bool ConfirmQuit(int32_t answer, uintptr_t argument);
+
+    AviObject m_video;
+};

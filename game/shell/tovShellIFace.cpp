@@ -1,0 +1,76 @@
+#include "tovShellIFace.h"
+
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
+#include "tovAppServices.h"
+
+#include "QrDisplay.h"
+#include "QrRawImageData.h"
+#include "QrRender.h"
+
+ResourcePack* tovShellIFace::MainPack()
+{
+    return GetAppServices().GetMainPack();
+}
+
+void tovShellIFace::LoadGroup(uint32_t group)
+{
+    if (ResourcePack* pack = MainPack())
+        ResourcePack::LoadGroup(group, pack);
+}
+
+void tovShellIFace::UnloadGroup(uint32_t group)
+{
+    if (ResourcePack* pack = MainPack())
+        ResourcePack::UnloadGroup(group, pack);
+}
+
+QrPointer<QrImage> tovShellIFace::Picture(uint32_t id)
+{
+    ResourcePack* pack = MainPack();
+    return pack ? LoadResourceImage(kResourcePicture, id, pack) : nullptr;
+}
+
+void tovShellIFace::PictureSize(const QrImage* image, int32_t& width, int32_t& height)
+{
+    width = height = 0;
+    if (!image)
+        return;
+    if (const QrRawImageData* raw = image->GetRawData())
+    {
+        width = static_cast<int32_t>(raw->GetWidth());
+        height = static_cast<int32_t>(raw->GetHeight());
+    }
+    else
+    {
+        width = static_cast<int32_t>(image->GetWidth());
+        height = static_cast<int32_t>(image->GetHeight());
+    }
+}
+
+QrRender* tovShellIFace::Renderer()
+{
+    return GetAppServices().GetRenderer();
+}
+
+bool tovShellIFace::CanDraw()
+{
+    return GetAppServices().GetRenderer() != nullptr && GetAppServices().GetDisplay() != nullptr;
+}
+
+void tovShellIFace::DrawPicture(QrImage* image, int32_t x, int32_t y)
+{
+    if (QrRender* renderer = Renderer(); renderer && image)
+        renderer->BlitImage(image, nullptr, x, y, 0);
+}
+
+void tovShellIFace::Present()
+{
+    if (QrDisplay* display = GetAppServices().GetDisplay())
+        display->DisplayFrame();
+}
+
+void tovShellIFace::DrawButtons()
+{
+    HandleMouse(Renderer());
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Base of the shell's own screens: the background picture they hold between enter and leave,
+// and the few steps every one of them takes the same way (its pack group, pictures by id from
+// the main pack, drawing on the back buffer and presenting through the display).
+
+#include "qrxInterface.h"
+
+#include "QrImage.h"
+#include "QrPointer.h"
+
+#include <cstdint>
+
+class QrRender;
+class ResourcePack;
+
+class tovShellIFace : public qrxInterface
+{
+public:
+    static ResourcePack* MainPack();
+    static void LoadGroup(uint32_t group);
+    static void UnloadGroup(uint32_t group);
+    // A picture of the main pack, or null.
+    static QrPointer<QrImage> Picture(uint32_t id);
+    // Its size in pixels, whether or not a renderer has made it yet.
+    static void PictureSize(const QrImage* image, int32_t& width, int32_t& height);
+    // Both null until the application has made them.
+    static QrRender* Renderer();
+    static bool CanDraw();
+    // Blits the whole picture at its top-left corner, opaque.
+    static void DrawPicture(QrImage* image, int32_t x, int32_t y);
+    static void Present();
+
+protected:
+    // The screen's buttons get the pointer's messages and are drawn.
+    void DrawButtons();
+
+    QrPointer<QrImage> m_background;
+};

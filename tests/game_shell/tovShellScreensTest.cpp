@@ -1,0 +1,384 @@
+#include "ShellScreenFixture.h"
+
+#include "ButtonObj.h"
+#include "qrxKeyMapper.h"
+#include "tovExitIFace.h"
+#include "tovGameSelectIFace.h"
+#include "tovMainMenuIFace.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
+#include "tovNotBuiltIFace.h"
+#include "tovSplashIFace.h"
+
+#include "KeyNumbers.h"
+
+#include <cstring>
+#include <vector>
+
+namespace
+{
+
+constexpr uint8_t kSpace = plat::kKeySpace;
+constexpr uint8_t kEscape = plat::kKeyEscape;
+
+struct Answer
+{
+    int32_t answer;
+    uintptr_t argument;
+};
+std::vector<Answer> g_answers;
+
+bool Record(int32_t answer, uintptr_t argument)
+{
+    g_answers.push_back({answer, argument});
+    return true;
+}
+
+class tovShellScreensTest : public ShellScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellScreenTest::SetUp();
+        g_answers.clear();
+    }
+    ButtonObj* MenuButton(int32_t id) { return m_app->GetInterface(8)->GetButton(id); }
+    void Click(ButtonObj* button)
+    {
+        ASSERT_NE(button, nullptr);
+        ClickAt(button->m_left + 2, button->m_top + 2);
+    }
+};
+
+TEST_F(tovShellScreensTest, SplashMovesOnAfterItsTimeOutFromTheFirstUpdate)
+{
+    struct Case
+    {
+        int32_t splash;
+        uint32_t timeoutMs;
+        int32_t next;
+    };
+    for (const Case& c : {Case{13, 10000, 8}, Case{25, 10000, 13}})
+    {
+        SCOPED_TRACE(c.splash);
+        SwitchTo(8);
+        SwitchTo(c.splash);
+        // A slow first frame does not eat into the time-out.
+        Frame(3000);
+        const auto* splash = static_cast<tovSplashIFace*>(m_app->GetInterface(c.splash));
+        const uint32_t first = splash->GetDeadline() - c.timeoutMs;
+        EXPECT_EQ(first, m_clock.TickMs());
+        Frame(c.timeoutMs);
+        EXPECT_EQ(Current(), c.splash);
+        Frame(1);
+        EXPECT_EQ(Current(), c.next);
+    }
+}
+
+TEST_F(tovShellScreensTest, SpaceSkipsOnlyWhenPressedOnTheSplashAndTheMouseSkipsAtOnce)
+{
+    struct Case
+    {
+        const char* what;
+        bool spaceBefore;
+        bool spaceAfter;
+        bool mouseHeld;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"space held from before", true, false, false, 13},
+        {"space pressed anew", false, true, false, 8},
+        {"mouse held", false, false, true, 8},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        SwitchTo(8);
+        m_input.SetKey(kSpace, c.spaceBefore);
+        m_input.SetButton(0, c.mouseHeld);
+        Frame();
+        SwitchTo(13);
+        Frame();
+        if (c.spaceAfter)
+        {
+            EXPECT_EQ(Current(), 13);
+            m_input.SetKey(kSpace, true);
+            Frame();
+        }
+        Frame();
+        EXPECT_EQ(Current(), c.expected);
+        m_input.SetKey(kSpace, false);
+        m_input.SetButton(0, false);
+        Frame();
+    }
+}
+
+TEST_F(tovShellScreensTest, ExitSplashClosesTheWindowAfterItsTimeOut)
+{
+    SwitchTo(24);
+    Frame();
+    Frame(20000);
+    EXPECT_EQ(m_app->m_shutdowns, 0);
+    Frame(1);
+    // The close request is read on the next pass: the screens go, then the quit.
+    EXPECT_FALSE(m_app->RunOnce());
+    EXPECT_EQ(m_app->m_shutdowns, 1);
+    EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
+}
+
+TEST_F(tovShellScreensTest, MessageBoxAnswersOnceThenLowersItself)
+{
+    struct Case
+    {
+        int32_t mode;
+        bool callback;
+        int32_t button;
+        int32_t answer;
+    };
+    const Case cases[] = {{kMessageTwoAnswers, true, 1, 0},
+                          {kMessageTwoAnswers, true, 2, 1},
+                          {kMessageOk, true, 1, 0},
+                          {kMessageOk, false, 1, 0}};
+    SwitchTo(8);
+    Frame();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.button + 10 * c.mode);
+        g_answers.clear();
+        // The box keeps its own copy of what the caller formatted.
+        char text[64];
+        std::strcpy(text, "Delete game Bass Lake?");
+        ShowMessage(c.mode, c.callback ? &Record : nullptr, 77, text);
+        std::strcpy(text, "gone");
+        ASSERT_TRUE(IsMessageBoxRaised());
+        auto* box = tovMessageIFace::GetInstance();
+        EXPECT_EQ(box->GetText(), "Delete game Bass Lake?");
+        Frame();
+        Click(box->GetButton(c.button));
+        EXPECT_FALSE(IsMessageBoxRaised());
+        for (int i = 0; i < 3; ++i)
+            Frame();
+        if (c.callback)
+        {
+            ASSERT_EQ(g_answers.size(), 1u);
+            EXPECT_EQ(g_answers[0].answer, c.answer);
+            EXPECT_EQ(g_answers[0].argument, 77u);
+        }
+        EXPECT_EQ(Current(), 8);
+        EXPECT_EQ(box->GetButton(1), nullptr);
+    }
+}
+
+bool AskAgain(int32_t answer, uintptr_t argument)
+{
+    Record(answer, argument);
+    if (argument == 1)
+        ShowMessage(kMessageOk, &Record, 2, "Game saved.");
+    return true;
+}
+
+TEST_F(tovShellScreensTest, CallbackThatAsksAgainKeepsTheNewBoxUp)
+{
+    SwitchTo(8);
+    Frame();
+    ShowMessage(kMessageTwoAnswers, &AskAgain, 1, "Overwrite game Bass Lake?");
+    Frame();
+    Click(tovMessageIFace::GetInstance()->GetButton(1));
+    ASSERT_TRUE(IsMessageBoxRaised());
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), "Game saved.");
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetButton(2), nullptr);
+    Click(tovMessageIFace::GetInstance()->GetButton(1));
+    EXPECT_FALSE(IsMessageBoxRaised());
+    ASSERT_EQ(g_answers.size(), 2u);
+    EXPECT_EQ(g_answers[1].argument, 2u);
+}
+
+TEST_F(tovShellScreensTest, ScreenUnderARaisedBoxGetsNoClicksAndNoKeys)
+{
+    SwitchTo(8);
+    Frame();
+    ShowMessage(kMessageOk, &Record, 0, "Your fish weighed in at 4.25 pounds.");
+    Frame();
+    EXPECT_FALSE(ButtonObj::GetButtonsActive());
+    EXPECT_FALSE(qrxKeyMapper::GetKeysActive());
+    // Quick fish lies outside the box: clicking it does nothing.
+    Click(MenuButton(tovMainMenuIFace::kQuickFish));
+    EXPECT_EQ(Current(), 8);
+    EXPECT_EQ(m_session->GetDay(), 0);
+    EXPECT_TRUE(IsMessageBoxRaised());
+    Click(tovMessageIFace::GetInstance()->GetButton(1));
+    EXPECT_TRUE(ButtonObj::GetButtonsActive());
+    EXPECT_TRUE(qrxKeyMapper::GetKeysActive());
+    Click(MenuButton(tovMainMenuIFace::kQuickFish));
+    EXPECT_EQ(Current(), 2);
+}
+
+TEST_F(tovShellScreensTest, QuitAnsweredYesGoesToTheExitSplashNoStays)
+{
+    for (const auto& [button, expected] : {std::pair{1, 24}, std::pair{2, 8}})
+    {
+        SwitchTo(8);
+        Frame();
+        Click(MenuButton(tovMainMenuIFace::kQuit));
+        ASSERT_TRUE(IsMessageBoxRaised());
+        EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), "Are you sure you want to quit?");
+        Click(tovMessageIFace::GetInstance()->GetButton(button));
+        EXPECT_FALSE(IsMessageBoxRaised());
+        EXPECT_EQ(Current(), expected);
+    }
+}
+
+TEST_F(tovShellScreensTest, ReturnButtonFollowsWhereTheMenuWasEnteredFrom)
+{
+    struct Case
+    {
+        int32_t from;
+        bool worldBuilt;
+        int32_t mode;
+        bool inactive;
+        int32_t target;
+    };
+    const Case cases[] = {
+        {10, true, tovGameSession::kQuickFish, true, 10}, {2, false, tovGameSession::kQuickFish, true, 8},
+        {2, true, tovGameSession::kQuickFish, false, 2},  {4, true, tovGameSession::kSeason, false, 4},
+        {4, true, tovGameSession::kTournament, false, 2},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.from * 10 + c.mode);
+        m_hooks.m_built = c.worldBuilt;
+        m_session->SetMode(c.mode);
+        SwitchTo(c.from);
+        Frame();
+        SwitchTo(8);
+        Frame();
+        EXPECT_EQ(MenuButton(tovMainMenuIFace::kReturn)->m_disabled, c.inactive ? 1 : 0);
+        Click(MenuButton(tovMainMenuIFace::kReturn));
+        EXPECT_EQ(Current(), c.inactive ? 8 : c.target);
+    }
+}
+
+TEST_F(tovShellScreensTest, QuickFishCountsTheDayOnFromTheMenuAndStartsOverFromGameSelect)
+{
+    struct Case
+    {
+        int32_t screen;
+        int32_t button;
+        int32_t day;
+        int32_t flag;
+    };
+    for (const Case& c : {Case{8, tovMainMenuIFace::kQuickFish, 4, 1}, Case{1, tovGameSelectIFace::kQuickFish, 1, 0}})
+    {
+        SCOPED_TRACE(c.screen);
+        m_session->SetDay(3, false);
+        m_session->SetMode(tovGameSession::kTournament);
+        m_session->m_dayFlags[1] = 1;
+        SwitchTo(c.screen);
+        Frame();
+        Click(m_app->GetInterface(c.screen)->GetButton(c.button));
+        EXPECT_EQ(Current(), 2);
+        EXPECT_EQ(m_session->GetMode(), tovGameSession::kQuickFish);
+        EXPECT_EQ(m_session->GetDay(), c.day);
+        EXPECT_EQ(m_session->m_dayFlags[1], c.flag);
+    }
+}
+
+TEST_F(tovShellScreensTest, GameSelectReappliesTheRememberedSkill)
+{
+    SwitchTo(1);
+    Frame();
+    ButtonObj* pro = m_app->GetInterface(1)->GetButton(tovGameSelectIFace::kPro);
+    Click(pro);
+    EXPECT_EQ(m_session->GetSkillLevel(false), 2);
+    Click(m_app->GetInterface(1)->GetButton(tovGameSelectIFace::kBack));
+    EXPECT_EQ(Current(), 8);
+    // A loaded game or another screen changed the level meanwhile.
+    m_session->SetSkillLevel(0, false);
+    SwitchTo(1);
+    Frame();
+    EXPECT_EQ(m_session->GetSkillLevel(false), 2);
+    const uint8_t expected[] = {0, 0, 1};
+    for (int32_t id = tovGameSelectIFace::kNovice; id <= tovGameSelectIFace::kPro; ++id)
+        EXPECT_EQ(m_app->GetInterface(1)->GetButton(id)->m_selected, expected[id - tovGameSelectIFace::kNovice]);
+}
+
+TEST_F(tovShellScreensTest, GameSelectModesGoToTheProfilesWithTheirMode)
+{
+    struct Case
+    {
+        int32_t button;
+        int32_t mode;
+        int32_t flagAfter;
+    };
+    // A season under way keeps its records.
+    for (const Case& c : {Case{tovGameSelectIFace::kPractice, tovGameSession::kPractice, 0},
+                          Case{tovGameSelectIFace::kTournament, tovGameSession::kTournament, 0},
+                          Case{tovGameSelectIFace::kSeason, tovGameSession::kSeason, 1}})
+    {
+        SCOPED_TRACE(c.button);
+        m_session->SetDay(2, false);
+        m_session->m_dayFlags[0] = 1;
+        SwitchTo(1);
+        Frame();
+        Click(m_app->GetInterface(1)->GetButton(c.button));
+        EXPECT_EQ(Current(), 5);
+        EXPECT_EQ(m_session->GetMode(), c.mode);
+        EXPECT_EQ(m_session->GetDay(), 0);
+        EXPECT_EQ(m_session->m_dayFlags[0], c.flagAfter);
+    }
+}
+
+TEST_F(tovShellScreensTest, MainMenuBuildsItsButtonsAnewOnEachVisit)
+{
+    for (int visit = 0; visit < 2; ++visit)
+    {
+        SwitchTo(8);
+        Frame();
+        for (int32_t id : {5, 6, 7, 9})
+            EXPECT_NE(MenuButton(id), nullptr);
+        SwitchTo(11);
+        for (int32_t id : {5, 6, 7, 9})
+            EXPECT_EQ(MenuButton(id), nullptr);
+    }
+}
+
+TEST_F(tovShellScreensTest, NotBuiltScreenSaysSoAndGoesBack)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t from;
+        uint8_t key;
+        bool click;
+        uint32_t waitMs;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"space", 1, kSpace, false, 20, 1},
+        {"escape", 1, kEscape, false, 20, 1},
+        {"click", 1, 0, true, 20, 1},
+        {"time-out", 1, 0, false, tovNotBuiltIFace::kTimeoutMs + 1, 1},
+        {"waiting less", 1, 0, false, tovNotBuiltIFace::kTimeoutMs, 11},
+        {"nowhere but itself", 11, kSpace, false, 20, 8},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        SwitchTo(c.from);
+        Frame();
+        SwitchTo(11);
+        Frame();
+        EXPECT_NE(static_cast<tovNotBuiltIFace*>(m_app->GetInterface(11))->GetText().find("not built yet"),
+                  std::string::npos);
+        if (c.key)
+            m_input.SetKey(c.key, true);
+        if (c.click)
+            m_input.SetButton(0, true);
+        Frame(c.waitMs);
+        m_input.SetKey(c.key, false);
+        m_input.SetButton(0, false);
+        EXPECT_EQ(Current(), c.expected);
+    }
+}
+
+} // namespace
