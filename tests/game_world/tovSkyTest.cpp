@@ -270,4 +270,116 @@ TEST_F(tovSkyTest, WaterFollowsWaveAndDetail)
     EXPECT_EQ(water.active, -1);
 }
 
+// Plays every sound by id; non-looping sounds end at the next EndShort.
+class FakePlayer : public AmbientSoundPlayer
+{
+public:
+    struct Play
+    {
+        uint32_t id;
+        bool loop;
+        SoundEndCallback onEnd;
+        uintptr_t arg;
+        bool playing;
+    };
+
+    bool PlayId(ResourcePack*, uint32_t id, bool loop, int32_t, SoundEndCallback onEnd, uintptr_t arg) override
+    {
+        plays.push_back({id, loop, onEnd, arg, true});
+        return true;
+    }
+    bool PlayFile(const char*, bool, SoundEndCallback, uintptr_t, SoundHandle*, int32_t) override { return false; }
+    void StopId(ResourcePack*, uint32_t id) override
+    {
+        for (size_t i = 0; i < plays.size(); ++i)
+            if (plays[i].playing && plays[i].id == id)
+                End(i);
+    }
+    void StopFile(SoundHandle) override {}
+    void SetIdVolume(ResourcePack*, uint32_t, int32_t) override {}
+    void SetFileVolume(SoundHandle, int32_t) override {}
+
+    void End(size_t i)
+    {
+        plays[i].playing = false;
+        plays[i].onEnd(plays[i].arg);
+    }
+    void EndShort()
+    {
+        for (size_t i = 0; i < plays.size(); ++i)
+            if (plays[i].playing && !plays[i].loop)
+                End(i);
+    }
+    bool Played(uint32_t id) const
+    {
+        for (const Play& play : plays)
+            if (play.id == id)
+                return true;
+        return false;
+    }
+    bool Playing(uint32_t id) const
+    {
+        for (const Play& play : plays)
+            if (play.id == id && play.playing)
+                return true;
+        return false;
+    }
+
+    std::vector<Play> plays;
+};
+
+TEST_F(tovSkyTest, WeatherChannelsFollowRainWindCloudAndTheSurface)
+{
+    FakePlayer player;
+    qrxAmbientSound ambient(&player);
+    std::unique_ptr<tovSky> sky = MakeSky();
+    sky->EnableAmbientSwitching(true);
+    sky->SetAmbientSound(&ambient);
+    tovWeather* weather = sky->GetWeather();
+    auto run = [&](int seconds)
+    {
+        for (int s = 0; s < seconds; ++s)
+        {
+            sky->Update();
+            ambient.OnIdle(1.0);
+            player.EndShort();
+        }
+    };
+
+    // A rainy, windy, overcast day: rain and wind loop, thunder comes after its pause (the
+    // sky's per-frame checks must not keep restarting that pause), the fair-weather sounds
+    // stay quiet.
+    weather->SetRain(0.6f);
+    weather->SetWind(0.9f);
+    weather->SetCloud(0.9f);
+    run(45);
+    EXPECT_TRUE(player.Playing(6066));
+    EXPECT_TRUE(player.Playing(6063));
+    EXPECT_TRUE(player.Played(6068));
+    for (uint32_t quiet : {6054u, 6047u, 6051u, 6052u, 6062u})
+        EXPECT_FALSE(player.Played(quiet)) << quiet;
+
+    // Under the surface the weather falls silent and the underwater loop takes over.
+    sky->SetAboveWater(false);
+    EXPECT_FALSE(player.Playing(6066));
+    EXPECT_FALSE(player.Playing(6063));
+    run(5);
+    EXPECT_TRUE(player.Playing(6062));
+    EXPECT_FALSE(player.Playing(6066));
+
+    // Back above on a calm dry day: the underwater loop stops, rain and wind stay off and the
+    // fair-weather birds return.
+    weather->SetRain(0.0f);
+    weather->SetWind(0.1f);
+    weather->SetCloud(0.1f);
+    sky->SetAboveWater(true);
+    EXPECT_FALSE(player.Playing(6062));
+    player.plays.clear();
+    run(45);
+    EXPECT_FALSE(player.Played(6066));
+    EXPECT_FALSE(player.Played(6063));
+    EXPECT_FALSE(player.Played(6068));
+    EXPECT_TRUE(player.Played(6047) || player.Played(6050) || player.Played(6051) || player.Played(6052));
+}
+
 } // namespace
