@@ -84,6 +84,7 @@ QrPoint3 tovSky::GetStateColour(int32_t state)
 tovSky::tovSky(qrxIdleManager* idleManager) : m_idleManager(idleManager)
 {
     m_allowed.fill(-1);
+    // The holder of the weather registers it, so that a swap cannot leave a stale entry.
     SetWeather(new tovWeather);
 }
 

@@ -46,8 +46,8 @@ public:
     // Colour of a sky state, components 0 to 1.
     static QrPoint3 GetStateColour(int32_t state);
 
-    // idleManager: the fishing world's, which steps the weather; a handed-over weather takes
-    // the place of the old one there. May be null (tests).
+    // idleManager: the fishing world's, which steps the weather. The sky keeps whichever
+    // weather it holds on it, its own from the start. May be null (tests).
     explicit tovSky(qrxIdleManager* idleManager = nullptr);
     ~tovSky();
     tovSky(const tovSky&) = delete;
@@ -70,7 +70,8 @@ public:
     void EnableFog(bool on) { m_fogEnabled = on; }
     void EnableWaterEffects(bool on) { m_waterEffects = on; }
     void EnableAmbientSwitching(bool on) { m_ambientSwitching = on; }
-    // Takes a counted reference to the weather and lets go of the old one; null is ignored.
+    // Takes a counted reference to the weather and lets go of the old one (off the idle
+    // manager too); null leaves the sky without a weather.
     void SetWeather(tovWeather* weather);
     void SetAboveWater(bool above);
 

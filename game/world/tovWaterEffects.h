@@ -17,5 +17,5 @@ public:
     // Seconds of one wave cycle of the main wave grid.
     virtual void SetWavePeriod(float seconds) = 0;
     // The animated surface texture; null when the water has none.
-    virtual qrxAnimatedTextureProperty* GetAnimatedTexture() = 0;
+    virtual qrxAnimatedTextureProperty* GetAnimatedTexture() const = 0;
 };

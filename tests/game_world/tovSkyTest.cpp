@@ -214,7 +214,7 @@ public:
     void SetActive(bool on) override { active = on; }
     void SetWaveScale(float scale) override { waveScale = scale; }
     void SetWavePeriod(float seconds) override { period = seconds; }
-    qrxAnimatedTextureProperty* GetAnimatedTexture() override { return surface.Get(); }
+    qrxAnimatedTextureProperty* GetAnimatedTexture() const override { return surface.Get(); }
 
     int active = -1;
     float waveScale = -1.0f;
