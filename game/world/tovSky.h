@@ -47,7 +47,8 @@ public:
     static QrPoint3 GetStateColour(int32_t state);
 
     // idleManager: the fishing world's, which steps the weather. The sky keeps whichever
-    // weather it holds on it, its own from the start. May be null (tests).
+    // weather it holds on it, its own from the start (nobody else adds it), and must outlive
+    // the sky. May be null (tests).
     explicit tovSky(qrxIdleManager* idleManager = nullptr);
     ~tovSky();
     tovSky(const tovSky&) = delete;
