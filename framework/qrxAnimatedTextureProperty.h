@@ -38,6 +38,7 @@ public:
     // Seconds per frame (at least 0.01); the cycle time no longer applies.
     void SetFrameInterval(float seconds);
     void SetRunning(uint8_t running) { m_running = running; }
+    uint8_t GetRunning() const { return m_running; }
     void SetFrameSkipping(uint8_t skipping) { m_frameSkipping = skipping; }
 
     // Advances after an interval has gathered: one frame, or with frame skipping as many as

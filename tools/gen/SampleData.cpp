@@ -68,6 +68,7 @@ bool GenerateSampleData(Context& context)
     GenerateRenderScenes(context);
     GenerateSceneGraph(context);
     GenerateSkinsAndParticles(context);
+    GenerateSky(context);
     GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);

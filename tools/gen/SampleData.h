@@ -55,6 +55,7 @@ void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
 void GenerateSceneGraph(Context& context);
 void GenerateSkinsAndParticles(Context& context);
+void GenerateSky(Context& context);
 void GenerateSounds(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
