@@ -3,11 +3,12 @@
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
 
+#include "Clock.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace
 {
@@ -47,7 +48,7 @@ int Level(float x, int steps)
 tovWeather::tovWeather()
 {
     // Masked to 31 bits so the seed stays in the generator's range past 2038.
-    m_random.seed(static_cast<int32_t>(static_cast<uint64_t>(std::time(nullptr)) & 0x7FFFFFFFu));
+    m_random.seed(static_cast<int32_t>(static_cast<uint64_t>(plat::CalendarSeconds()) & 0x7FFFFFFFu));
     m_seedWord = static_cast<uint32_t>(m_random.get_state());
     m_state.generatorState = m_seedWord;
 }
