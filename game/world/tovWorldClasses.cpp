@@ -1,0 +1,8 @@
+#include "tovWorldClasses.h"
+
+#include "qrxFrameworkClasses.h"
+
+void RegisterGameWorldClasses()
+{
+    RegisterFrameworkClasses();
+}
