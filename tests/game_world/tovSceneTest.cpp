@@ -98,9 +98,13 @@ TEST_F(tovSceneTest, AttachSortsByTransparencyAndHeight)
         EXPECT_EQ(c.object->GetParent(), c.group) << c.object->GetTranslate().y;
         // The search leaves the alpha property where it was and adds no z-buffer property.
         if (c.group != scene->GetGeneralGroup())
+        {
             EXPECT_EQ(static_cast<QrNode*>(c.object.Get())->GetChildAt(0)->GetPropertyList().GetCount(), 1u);
+        }
         else
+        {
             EXPECT_EQ(c.object->GetPropertyList().GetCount(), 0u);
+        }
     }
 
     // Groups A and B add their z-buffer property.
