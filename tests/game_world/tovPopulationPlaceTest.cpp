@@ -312,4 +312,106 @@ TEST_F(tovPopulationPlaceTest, TreesHangInTheirSceneGroups)
     EXPECT_FALSE(population.IsPlaced());
 }
 
+// What the game does with a catalogue: load it, place a tile from it and draw the tile.
+class HostileCatalogueTest : public tovPopulationPlaceTest
+{
+protected:
+    void SetUp() override
+    {
+        tovPopulationPlaceTest::SetUp();
+        m_render = new RecordingRender;
+        m_render->SetLogQueries(false);
+        m_render->SetLogArrays(false);
+        m_display = new QrDisplay;
+        m_display->SetRenderer(m_render.Get());
+        m_camera = new QrCamera(0.1f, 100.0f);
+        m_camera->SetDisplay(m_display.Get());
+        m_camera->SetDisplayPassFlag(1);
+        m_camera->SetTranslate(2.0f, 1.0f, -6.0f);
+        m_camera->UpdateAllInstances();
+        m_camera->LookAt(QrPoint3(2.0f, 0.0f, 2.0f), QrPoint3(0.0f, 1.0f, 0.0f));
+        m_scene = new tovScene;
+        m_camera->SetSceneRoot(m_scene.Get());
+        // Every kind, above and below the water.
+        plat::WriteFile(m_dir.File("pop.raw"), m_raster.data(), m_raster.size());
+    }
+    void TearDown() override
+    {
+        m_display->SetRenderer(nullptr);
+        m_camera = nullptr;
+        m_scene = nullptr;
+        m_display = nullptr;
+        m_render = nullptr;
+        tovPopulationPlaceTest::TearDown();
+    }
+
+    // The shapes drawn.
+    size_t Run(const std::string& text)
+    {
+        Catalogue(text, 15);
+        tovPopulation population;
+        EXPECT_TRUE(population.LoadMap(m_dir.File("pop.raw")));
+        population.SetHeightCallback(&Ground, &m_ground);
+        population.Place(15);
+        population.AttachPopulations(*m_scene, QrPoint3(0.0f, 0.0f, 0.0f));
+        m_render->ClearLog();
+        m_camera->RenderFrame(0.0f, 0.0f);
+        population.DetachPopulations(*m_scene);
+        size_t shapes = 0;
+        for (const std::string& line : m_render->GetLog())
+            shapes += line.rfind("RenderShape", 0) == 0 ? 1 : 0;
+        return shapes;
+    }
+
+    std::vector<uint8_t> m_raster =
+        Raster(5, [](int32_t c, int32_t r) { return uint16_t(((c * 9 + r) * 97) & 0x7fc); });
+    QrPointer<RecordingRender> m_render;
+    QrPointer<QrDisplay> m_display;
+    QrPointer<QrCamera> m_camera;
+    QrPointer<tovScene> m_scene;
+};
+
+TEST_F(HostileCatalogueTest, EveryPrefixLoadsPlacesAndDraws)
+{
+    std::vector<uint8_t> sample;
+    ASSERT_TRUE(plat::ReadFile(testfiles::DataDir() + "/Lakes/Clearwater.pop", sample));
+    for (const char* name : {"popPine.tga", "popOak.tga", "popBirch.tga", "popShrub.tga", "popWeed.tga", "popLily.tga",
+                             "popRock.tga", "popSnag.tga", "popReeds.tga"})
+        plat::WriteFile(m_dir.File(name), "TGA", 3);
+    const std::string text(sample.begin(), sample.end());
+    m_ground = -0.5f;
+    EXPECT_GT(Run(text), 0u);
+    for (size_t n = 0; n < text.size(); ++n)
+        Run(text.substr(0, n));
+}
+
+TEST_F(HostileCatalogueTest, DamagedRecordsDrawNothingStrange)
+{
+    static const char kBinary[] = "tallTree\0 1 a.bmp\xff 0 1 0 1 1 1";
+    std::string many;
+    for (int i = 0; i < 4000; ++i)
+        many += "tallTree 1 a.bmp 0 1 0 1 0.3 0.4\n";
+    const struct
+    {
+        std::string text;
+        size_t kept; // tall trees
+    } cases[] = {
+        {"tallTree 1 " + std::string(100000, 'x') + " 0 1 0 1 1 1", 1},
+        {"tallTree 1e39 a.bmp 0 1 0 1 1 1", 0},
+        {"tallTree 1 a.bmp 0 1 0 1 -5 -1", 1},
+        {"tallTree 1 a.bmp 0 1 0 1 inf 1", 0},
+        {"tallTree 1 a.bmp 0 1 0 1 1e30 1e30", 1},
+        {"tallTree 1 a.bmp 0x 1 0 1 1 1", 0},
+        {std::string(kBinary, sizeof kBinary - 1), 1},
+        {many, 64},
+        {many + many, 0}, // too large to be a catalogue
+    };
+    m_ground = 0.5f;
+    for (const auto& c : cases)
+    {
+        Run(c.text);
+        EXPECT_EQ(GetPopulationTypes(tovPopulationType::kTallTree).size(), c.kept) << c.text.substr(0, 40);
+    }
+}
+
 } // namespace
