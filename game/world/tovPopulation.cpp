@@ -197,7 +197,7 @@ void tovPopulation::Place(int32_t detailLevel)
     uRandom random(int32_t(uint32_t(m_seedA) + uint32_t(m_seedB)));
     const int32_t step = detailLevel >= kStepLevel ? 1 : 2;
     m_itemCount = 0;
-    for (int32_t r = 0; r < m_height - 1; r += step)
+    for (int32_t r = 0; r < m_height - 1 && m_itemCount < kMaxItems; r += step)
         for (int32_t c = 0; c < m_width - 1; c += step)
             if (const uint16_t sample = m_samples[size_t(r) * size_t(m_width) + size_t(c)])
                 PlaceCell(random, c, r, sample);
@@ -279,7 +279,7 @@ void tovPopulation::AddItem(uRandom& random, const Item& item, int32_t c, int32_
     const float distance = type->m_viewDistance;
     for (const int32_t tree : {item.tree, item.second})
     {
-        if (tree < 0)
+        if (tree < 0 || m_itemCount >= kMaxItems)
             continue;
         QrPointer<qrxCutout> cutout(new qrxCutout(type->m_texture.Get(), kCutoutTransparency));
         const float d = tree == item.tree ? distance : kUnderSurfaceDistance * distance;

@@ -232,6 +232,15 @@ TEST_F(tovPopulationPlaceTest, PlacementStepFollowsTheDetailLevelAndRepeatsExact
     EXPECT_NE(items, Items(other));
 }
 
+TEST_F(tovPopulationPlaceTest, AFullRasterPlacesNoMoreThanTheItemLimit)
+{
+    ASSERT_TRUE(Catalogue("tallTree 1 a.bmp 0 1 0 1 0.3 0.4 surfacePlant 1 a.bmp 0 1 0 1 0.03 0.03"));
+    tovPopulation population;
+    Map(population, Raster(tovPopulation::kMaxSide, [](int32_t, int32_t) { return uint16_t(0x7ff); }));
+    population.Place(15);
+    EXPECT_EQ(Items(population).size(), size_t(tovPopulation::kMaxItems));
+}
+
 TEST_F(tovPopulationPlaceTest, BelowWaterItemsNeedDepthAndKeepUnderTheSurface)
 {
     ASSERT_TRUE(Catalogue("underWaterPlant 1 a.bmp 0 1 0 1 0.05 0.05\n"
