@@ -1,0 +1,13 @@
+#include "tovGameWorldClasses.h"
+
+#include "qrxTerrainPage.h"
+#include "tovTerrainSector.h"
+
+#include "qrxFrameworkClasses.h"
+
+void RegisterGameWorldClasses()
+{
+    RegisterFrameworkClasses();
+    qrxTerrainPage::RegisterCreateFunction();
+    tovTerrainSector::RegisterCreateFunction();
+}
