@@ -123,11 +123,24 @@ float tovTerrainSector::GetTerrainError() const
 
 float tovTerrainSector::GetHeight(float u, float v) const
 {
-    const float x = u / m_verticalScale, y = v / m_verticalScale;
+    float x = u / m_verticalScale, y = v / m_verticalScale;
     for (const QrPointer<qrxTerrainPage>& page : m_pages)
         if (page && page->ContainsPoint(x, y))
             return page->GetHeight(x, y) * m_verticalScale;
-    return 0.0f;
+    // Rounding can leave a point on a page border in neither page (and the far edges belong to
+    // none): inside the sector, or a hair outside it, the nearest page's edge answers, not 0.
+    const qrxTerrainPage* first = m_pages[0].Get();
+    const float side = first ? kPageCells * first->GetSpacing() : 0.0f;
+    const float margin = side * 1.0e-4f;
+    if (!(side > 0.0f) || !(x >= -margin && y >= -margin && x <= kPages * side + margin && y <= kPages * side + margin))
+        return 0.0f;
+    const int32_t q = std::clamp(int32_t(x / side), 0, kPages - 1);
+    const int32_t p = kPages - 1 - std::clamp(int32_t(y / side), 0, kPages - 1);
+    const qrxTerrainPage* page = GetPage(p, q);
+    const float inside = side * (1.0f - 1.0e-5f);
+    x = std::clamp(x, page->GetOriginX(), page->GetOriginX() + inside);
+    y = std::clamp(y, page->GetOriginY(), page->GetOriginY() + inside);
+    return page->GetHeight(x, y) * m_verticalScale;
 }
 
 void tovTerrainSector::BuildPageMeshes(QrLight* light, QrMaterialProperty* material)
