@@ -1,5 +1,5 @@
 #include "tovTerrainSector.h"
-#include "tovGameWorldClasses.h"
+#include "tovWorldClasses.h"
 #include "tovLake.h"
 #include "tovSectorData.h"
 

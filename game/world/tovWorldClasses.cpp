@@ -1,4 +1,4 @@
-#include "tovGameWorldClasses.h"
+#include "tovWorldClasses.h"
 
 #include "qrxTerrainPage.h"
 #include "tovTerrainSector.h"
