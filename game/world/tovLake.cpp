@@ -1,7 +1,10 @@
 #include "tovLake.h"
 
 #include "tovAppServices.h"
+#include "tovPopulationCatalogue.h"
+#include "tovScene.h"
 #include "tovUserProfile.h"
+#include "tovWorldServices.h"
 
 #include "ByteReader.h"
 #include "CRandom.h"
@@ -20,6 +23,29 @@ namespace
 
 constexpr double kHalf = tovSectorDesc::kHalfCells;
 constexpr size_t kMaxDescriptionBytes = tovLakeDesc::kMaxFileBytes;
+
+int32_t CurrentDetailLevel()
+{
+    return DetailLevelOf(TheUserProfile().GetDetail());
+}
+
+tovScene* FishingScene()
+{
+    tovWorldServices* services = GetWorldServices();
+    return services ? services->GetScene() : nullptr;
+}
+
+// The populations' ground: the lake's, at a point of the tile [row][column] of the sector.
+float TileGroundHeight(void* context, float x, float z)
+{
+    const auto* tile = static_cast<const tovSectorData::HeightContext*>(context);
+    if (!tile || !tile->lake)
+        return 0.0f;
+    const float s = tile->lake->GetCellSize();
+    const float cells = float(tovLake::kTileCells);
+    return tile->lake->GroundHeight(
+        QrPoint3((cells - cells * float(tile->column)) * s + x, 0.0f, (cells - cells * float(tile->row)) * s + z));
+}
 
 } // namespace
 
@@ -45,8 +71,16 @@ void tovLake::Clear()
     m_textureMode = nullptr;
     m_vertexColor = nullptr;
     m_correction = nullptr;
+    tovScene* scene = FishingScene();
     for (std::unique_ptr<tovSectorData>& tile : m_tiles)
+    {
+        if (scene)
+        {
+            tile->DetachModels(*scene);
+            tile->DetachPopulations(*scene);
+        }
         tile->Unload();
+    }
     m_sectorTiles.clear();
     m_tiles.clear();
     m_desc.Reset();
@@ -94,10 +128,11 @@ bool tovLake::Load(const std::string& path)
     for (size_t i = 3; i < bots.size(); ++i)
         std::swap(bots[i], bots[2 + size_t(plat::CRand()) % (i - 1)]);
 
-    const int32_t level = int32_t(TheUserProfile().GetDetail() * 15.0f);
+    const int32_t level = CurrentDetailLevel();
     m_populationsOn = level >= 3;
     m_modelsOn = level >= 2;
     ReadMask(LakeFile(m_desc.baseName + ".msk"));
+    LoadPopulationCatalogue(LakeFile(m_desc.baseName + ".pop"), level);
     MakeTiles();
     MakeProperties();
     const float s = m_cellSize;
@@ -136,6 +171,8 @@ void tovLake::MakeTiles()
                     if (m_modelsOn)
                         tile->SetModelFile(name("Models%02d%02d.qrf", column, row).c_str());
                     tile->GetPopulation().SetScale(m_desc.resolution * m_inverseMult);
+                    tile->GetHeightContext() = {this, 0, 0};
+                    tile->GetPopulation().SetHeightCallback(&TileGroundHeight, &tile->GetHeightContext());
                 }
                 tiles[size_t(i * tovSectorDesc::kTiles + j)] = tile;
             }
@@ -144,7 +181,7 @@ void tovLake::MakeTiles()
 
 void tovLake::MakeProperties()
 {
-    const int32_t level = int32_t(TheUserProfile().GetDetail() * 15.0f);
+    const int32_t level = CurrentDetailLevel();
     m_textureMode = new QrTextureModeProperty;
     m_textureMode->m_applyMode = QrTextureModeProperty::kApplyModulate;
     m_textureMode->m_filterMode = level >= 2 && (level >= 8 || !GetAppServices().IsSoftwareRendering()) ? 1 : 0;
@@ -212,6 +249,8 @@ void tovLake::SetCurrentSector(int32_t index)
     UpdateAllInstances();
     // The new pages are refined at the camera's next run even if it has not moved.
     m_cameraAction->Forget();
+    if (tovWorldServices* services = GetWorldServices())
+        services->NoteSectorSwitch();
 }
 
 void tovLake::PageTiles(int32_t index)
@@ -226,20 +265,50 @@ void tovLake::PageTiles(int32_t index)
                tile.GetColumn() >= next->column && tile.GetColumn() < next->column + tovSectorDesc::kTiles;
     };
     // Tiles the two windows share stay loaded.
+    tovScene* scene = FishingScene();
     for (tovSectorData* tile : m_sectorTiles[size_t(m_current)])
-        if (!inside(*tile))
+        if (!inside(*tile) && tile->IsLoaded())
+        {
+            if (scene)
+            {
+                tile->DetachModels(*scene);
+                tile->DetachPopulations(*scene);
+            }
             tile->Unload();
+        }
 }
 
 void tovLake::ShowSector(float textureRepeat)
 {
     const SectorTiles& tiles = m_sectorTiles[size_t(m_current)];
-    for (tovSectorData* tile : tiles)
-        tile->Load();
+    const int32_t n = tovSectorDesc::kTiles;
+    for (int32_t k = 0; k < n * n; ++k)
+    {
+        if (m_populationsOn)
+            tiles[size_t(k)]->GetHeightContext() = {this, k % n, k / n};
+        tiles[size_t(k)]->Load();
+    }
     m_terrain = new tovTerrainSector(m_desc.minElev, m_desc.maxElev, m_desc.span,
                                      m_inverseMult * m_desc.resolution * 0.01f, tiles);
     AttachChild(m_terrain.Get());
     m_terrain->SetTextureRepeat(textureRepeat);
+    // Placed on the new terrain: the populations' ground is the lake's.
+    UpdateAllInstances();
+    tovScene* scene = FishingScene();
+    const int32_t level = CurrentDetailLevel();
+    for (int32_t k = 0; k < n * n; ++k)
+    {
+        tovSectorData* tile = tiles[size_t(k)];
+        const QrPoint3 position(float(kTileCells - kTileCells * (k % n)) * m_cellSize, 0.0f,
+                                float(kTileCells - kTileCells * (k / n)) * m_cellSize);
+        if (m_populationsOn)
+            tile->PlacePopulation(level);
+        if (!scene)
+            continue;
+        tile->AttachModels(*scene, position, 0.01f);
+        if (m_populationsOn)
+            tile->AttachPopulations(*scene, position);
+    }
 }
 
 void tovLake::ReloadCurrentSector()

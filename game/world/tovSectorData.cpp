@@ -1,6 +1,7 @@
 #include "tovSectorData.h"
 
 #include "qrxGraphSearcher.h"
+#include "tovScene.h"
 
 #include "QrStream.h"
 
@@ -104,7 +105,46 @@ void tovSectorData::Unload()
     m_texture = nullptr;
     for (QrPointer<QrNode>& part : m_parts)
         part = nullptr;
+    m_population.FreeTrees();
     m_population.FreeMap();
+}
+
+void tovSectorData::AttachModels(tovScene& scene, const QrPoint3& position, float scale)
+{
+    QrNode* const groups[kPartCount] = {scene.GetGroupA(), scene.GetGroupB(), scene.GetGeneralGroup()};
+    for (int32_t p = 0; p < kPartCount; ++p)
+    {
+        QrNode* part = m_parts[size_t(p)].Get();
+        if (!part)
+            continue;
+        part->GetTranslate() = position;
+        part->SetScale(scale);
+        if (!part->GetParent())
+            groups[p]->AttachChild(part);
+        part->UpdateAllInstances();
+    }
+}
+
+void tovSectorData::DetachModels(tovScene& scene)
+{
+    for (const QrPointer<QrNode>& part : m_parts)
+        if (part)
+            scene.DetachChild(part.Get());
+}
+
+void tovSectorData::AttachPopulations(tovScene& scene, const QrPoint3& position)
+{
+    m_population.AttachPopulations(scene, position);
+}
+
+void tovSectorData::DetachPopulations(tovScene& scene)
+{
+    m_population.DetachPopulations(scene);
+}
+
+void tovSectorData::PlacePopulation(int32_t detailLevel)
+{
+    m_population.Place(detailLevel);
 }
 
 std::shared_ptr<const tovHeightRaster::Samples> tovSectorData::GetHeights()

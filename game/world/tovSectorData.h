@@ -16,9 +16,21 @@
 #include <memory>
 #include <string>
 
+class tovLake;
+class tovScene;
+
 class tovSectorData
 {
 public:
+    // What the population's height callback gets: the lake and the tile's place [row][column]
+    // in the current sector.
+    struct HeightContext
+    {
+        tovLake* lake = nullptr;
+        int32_t column = 0;
+        int32_t row = 0;
+    };
+
     // The named parts of a tile's scene file.
     enum Part
     {
@@ -55,6 +67,15 @@ public:
     const tovPopulation& GetPopulation() const { return m_population; }
     QrNode* GetPart(Part part) const { return m_parts[part].Get(); }
 
+    // Parts without a parent go to the scene's above-water, below-water and general groups;
+    // every part is moved to position and scaled by |scale|.
+    void AttachModels(tovScene& scene, const QrPoint3& position, float scale);
+    void DetachModels(tovScene& scene);
+    void AttachPopulations(tovScene& scene, const QrPoint3& position);
+    void DetachPopulations(tovScene& scene);
+    void PlacePopulation(int32_t detailLevel);
+    HeightContext& GetHeightContext() { return m_heightContext; }
+
     int32_t GetRow() const { return m_row; }
     int32_t GetColumn() const { return m_column; }
 
@@ -71,6 +92,7 @@ private:
     QrPointer<QrTextureProperty> m_texture;
     std::array<QrPointer<QrNode>, kPartCount> m_parts;
     tovPopulation m_population;
+    HeightContext m_heightContext;
     int32_t m_row;
     int32_t m_column;
 };

@@ -4,6 +4,8 @@
 
 #include "QrPoint3.h"
 
+class tovScene;
+
 class tovWorldServices
 {
 public:
@@ -14,6 +16,11 @@ public:
     virtual void SetUnderwater(bool below) = 0;
     // Moves the light that follows the camera.
     virtual void SetLightAPosition(const QrPoint3& position) = 0;
+    // The scene root that the lake's models and populations hang in; null without one.
+    virtual tovScene* GetScene() { return nullptr; }
+    // The lake switched sectors: the last-switch time becomes the application's time less
+    // 0.01 s.
+    virtual void NoteSectorSwitch() {}
 };
 
 // Borrowed; null removes it.

@@ -1,7 +1,12 @@
 #include "tovTerrainSector.h"
-#include "tovWorldClasses.h"
+#include "qrxAssetCache.h"
+#include "qrxCutout.h"
 #include "tovLake.h"
+#include "tovPopulationCatalogue.h"
+#include "tovScene.h"
 #include "tovSectorData.h"
+#include "tovWorldClasses.h"
+#include "tovWorldServices.h"
 
 #include "QrTestFixture.h"
 #include "RecordingRender.h"
@@ -19,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace
 {
@@ -385,6 +391,118 @@ TEST_F(tovTerrainSectorTest, DamagedHeightRastersPageInUpdateAndDraw)
     std::remove(file.c_str());
     pageIn({}, "missing");
     ExpectRampAt(300.0, 190.0);
+}
+
+// Pictures that exist as files, without a renderer to read them.
+class FileImage : public QrImage
+{
+public:
+    bool LoadFromFile() override { return std::filesystem::exists(GetFileName()); }
+    bool LoadFromRawData() override { return false; }
+    bool PrepareForRenderer(QrRender*, uint32_t) override { return LoadFromFile(); }
+
+protected:
+    ~FileImage() override = default;
+};
+
+class SceneWorld : public tovWorldServices
+{
+public:
+    void SetUnderwater(bool /*below*/) override {}
+    void SetLightAPosition(const QrPoint3& /*position*/) override {}
+    tovScene* GetScene() override { return scene.Get(); }
+    void NoteSectorSwitch() override { ++switches; }
+    QrPointer<tovScene> scene;
+    int32_t switches = 0;
+};
+
+// The sample lake hung in a fishing scene: the loaded tiles' models and plants are in the
+// scene's groups, where the tile stands, and nothing else is; a switch moves the shared ones.
+class tovLakeSceneTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        qrxCutout::CreateSharedProperties();
+        QrEngineTest::SetUp();
+        RegisterGameWorldClasses();
+        QrImage::SetCreateHook([](uint32_t) -> QrImage* { return new FileImage; });
+        m_world.scene = new tovScene;
+        SetWorldServices(&m_world);
+        m_lake = new tovLake(true);
+    }
+    void TearDown() override
+    {
+        m_lake = nullptr;
+        SetWorldServices(nullptr);
+        m_world.scene = nullptr;
+        QrImage::SetCreateHook(nullptr);
+        ClearPopulationCatalogue();
+        qrxAssetCache::Get().Clear();
+        QrEngineTest::TearDown();
+    }
+    // Every part and tree of the current sector's tiles sits in its group at its tile's place;
+    // returns how many there are, which must be all the groups hold.
+    void ExpectHungWhereTheTilesAre()
+    {
+        const int32_t sector = m_lake->GetCurrentSector();
+        const float s = m_lake->GetCellSize();
+        size_t parts = 0, trees = 0;
+        for (int32_t i = 0; i < 4; ++i)
+            for (int32_t j = 0; j < 4; ++j)
+            {
+                const tovSectorData* tile = m_lake->GetSectorTile(sector, i, j);
+                const QrPoint3 at((128.0f - 128.0f * float(j)) * s, 0.0f, (128.0f - 128.0f * float(i)) * s);
+                QrNode* const groups[] = {m_world.scene->GetGroupA(), m_world.scene->GetGroupB(),
+                                          m_world.scene->GetGeneralGroup()};
+                for (int32_t p = 0; p < tovSectorData::kPartCount; ++p)
+                    if (QrNode* part = tile->GetPart(tovSectorData::Part(p)))
+                    {
+                        EXPECT_EQ(part->GetParent(), groups[p]);
+                        EXPECT_EQ(part->GetTranslate(), at);
+                        ++parts;
+                    }
+                for (int32_t t = 0; t < tovPopulation::kTreeCount; ++t)
+                    if (qrxQuadTree* tree = tile->GetPopulation().GetTree(t))
+                    {
+                        EXPECT_NE(tree->GetParent(), nullptr);
+                        EXPECT_EQ(tree->GetTranslate(), at);
+                        ++trees;
+                    }
+            }
+        const tovScene& scene = *m_world.scene;
+        EXPECT_EQ(scene.GetGroupA()->GetNonEmptyChildCount() + scene.GetGroupB()->GetNonEmptyChildCount() +
+                      scene.GetGeneralGroup()->GetNonEmptyChildCount(),
+                  parts + trees);
+        EXPECT_GT(trees, 16u);
+        m_parts.push_back(parts);
+    }
+
+    SceneWorld m_world;
+    QrPointer<tovLake> m_lake;
+    std::vector<size_t> m_parts;
+};
+
+TEST_F(tovLakeSceneTest, ModelsAndPlantsOfTheCurrentSectorHangInTheScene)
+{
+    ASSERT_TRUE(m_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt")) << m_lake->LastError();
+    m_lake->SetCurrentSector(0);
+    ExpectHungWhereTheTilesAre();
+    m_lake->SetCurrentSector(1);
+    ExpectHungWhereTheTilesAre();
+    m_lake->ReloadCurrentSector();
+    ExpectHungWhereTheTilesAre();
+    EXPECT_EQ(m_world.switches, 4); // the load's, 0 to 1, and the reload's two
+    // Sector 0 has both landings, sector 1 the one on the tile they share.
+    EXPECT_EQ(m_parts, (std::vector<size_t>{6, 3, 3}));
+    // A new load clears the scene of the old lake first.
+    ASSERT_TRUE(m_lake->Load(testfiles::DataDir() + "/Lakes/Sandridge.txt"));
+    ExpectHungWhereTheTilesAre();
+    ASSERT_FALSE(m_lake->Load(testfiles::DataDir() + "/Lakes/missing.txt"));
+    EXPECT_EQ(m_world.scene->GetGroupA()->GetNonEmptyChildCount() +
+                  m_world.scene->GetGroupB()->GetNonEmptyChildCount() +
+                  m_world.scene->GetGeneralGroup()->GetNonEmptyChildCount(),
+              0u);
 }
 
 // Every prefix of a tile's height raster (the header's bytes and a sample of the rest outside
