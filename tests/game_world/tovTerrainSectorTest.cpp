@@ -212,6 +212,45 @@ TEST_F(tovTerrainSectorTest, DrawnTrianglesLieOnTheGroundTheLakeReports)
     }
 }
 
+// A boat crossing from one sector into the other and back, the scene re-based at each switch as
+// the fishing mode does it: one switch each way, each past the midpoint by the 10 % margin,
+// and the boat keeps its place on the lake and the ground under it.
+TEST_F(tovTerrainSectorTest, ABoatCrossingSectorsSwitchesOnceEachWayPastTheMargin)
+{
+    Load();
+    QrPoint3 boat;
+    m_lake->MapToWorld(300.0, 256.0, boat);
+    const auto sail = [&](double from, double to)
+    {
+        std::vector<double> switches;
+        const double step = from < to ? 0.25 : -0.25;
+        for (double x = from; step > 0 ? x <= to : x >= to; x += step)
+        {
+            m_lake->MapToWorld(x, 256.0, boat);
+            const int32_t current = m_lake->GetCurrentSector();
+            const int32_t nearest = m_lake->NearestSectorToPoint(boat);
+            if (nearest != current)
+            {
+                QrPoint3 moved;
+                m_lake->ToSectorFrame(current, boat, nearest, moved);
+                m_lake->SetCurrentSector(nearest);
+                boat = moved;
+                switches.push_back(x);
+            }
+            double mx, my;
+            m_lake->WorldToMap(boat, mx, my);
+            EXPECT_NEAR(mx, x, 1e-4);
+            EXPECT_NEAR(m_lake->GroundHeight(boat), RampGround(x, 256.0), 1e-4) << x;
+        }
+        return switches;
+    };
+    // Centres at map x 256 and 512: the midpoint is 384, the switches at 387.05 and 380.95.
+    EXPECT_EQ(sail(300.0, 450.0), std::vector<double>{387.25});
+    EXPECT_EQ(m_lake->GetCurrentSector(), 1);
+    EXPECT_EQ(sail(450.0, 300.0), std::vector<double>{380.75});
+    EXPECT_EQ(m_lake->GetCurrentSector(), 0);
+}
+
 TEST_F(tovTerrainSectorTest, HeightOutsideEveryPageIsZero)
 {
     Load();
