@@ -314,6 +314,60 @@ TEST_F(tovTerrainSectorTest, LevelOfDetailCullsPagesOutOfViewThroughTheCameraAct
     EXPECT_EQ(m_lake->GetTerrainSector()->GetPage(0, 1)->GetAppCulled(), 0);
 }
 
+// Every page equally rough: the page the camera hovers over is refined the most, whichever
+// corner of the sector that is, so the eye reaches the pages in their own frame.
+TEST_F(tovTerrainSectorTest, RefinementFollowsTheEyeIntoThePagesFrame)
+{
+    std::array<std::unique_ptr<tovSectorData>, 16> records;
+    std::array<tovSectorData*, 16> tiles{};
+    streamtest::Bytes rough = HeightRaster(0, 0);
+    for (size_t k = 28; k < rough.size(); k += 2)
+        rough[k + 1] = uint8_t(rough[k + 1] + ((k / 2) % 3) * 8);
+    ASSERT_TRUE(plat::WriteFile(m_dir.File("rough.raw"), rough.data(), rough.size()));
+    for (size_t k = 0; k < tiles.size(); ++k)
+    {
+        records[k] = std::make_unique<tovSectorData>(int32_t(k / 4), int32_t(k % 4));
+        records[k]->SetHeightFile(m_dir.File("rough.raw").c_str());
+        tiles[k] = records[k].get();
+    }
+    QrPointer<QrNode> root(new QrNode);
+    QrPointer<tovTerrainSector> sector(new tovTerrainSector(0.0f, 655.35f, 30.0f, 0.01f, tiles));
+    root->AttachChild(sector.Get());
+    root->SetTranslate(40.0f, -3.0f, -20.0f);
+    root->UpdateAllInstances();
+    m_camera->SetSceneRoot(root.Get());
+    m_camera->SetDisplay(m_display.Get());
+    sector->SetTerrainError(m_camera.Get(), 2.0f);
+    for (const auto& pq : {std::array<int32_t, 2>{0, 3}, {3, 0}, {1, 2}})
+    {
+        qrxTerrainPage* under = sector->GetPage(pq[0], pq[1]);
+        // A metre or so over the ground: errors straight below are not seen from above.
+        const QrPoint3 middle(under->GetOriginX() + 64.0f * 30.0f, under->GetOriginY() + 64.0f * 30.0f, 150.0f);
+        const QrAVInstance* at = sector->GetCurrentInstance();
+        const QrPoint3 eye = at->m_worldTranslate + at->m_worldRotate.TimesPoint(middle) * at->m_worldScale;
+        LookFrom(eye, QrPoint3(eye.x + 0.01f, eye.y - 1.0f, eye.z + 10.0f));
+        sector->UpdateLod(m_camera.Get());
+        uint32_t most = 0;
+        qrxTerrainPage* busiest = nullptr;
+        for (int32_t p = 0; p < tovTerrainSector::kPages; ++p)
+            for (int32_t q = 0; q < tovTerrainSector::kPages; ++q)
+            {
+                qrxTerrainPage* page = sector->GetPage(p, q);
+                if (page->GetAppCulled())
+                    continue;
+                page->PushState(m_camera.Get(), page->GetCurrentInstance());
+                if (page->GetDrawTriangleCount() > most)
+                {
+                    most = page->GetDrawTriangleCount();
+                    busiest = page;
+                }
+            }
+        EXPECT_EQ(busiest, under) << pq[0] << "," << pq[1];
+        EXPECT_GT(most, 200u);
+    }
+    m_camera->SetSceneRoot(m_lake.Get());
+}
+
 TEST_F(tovTerrainSectorTest, PagingKeepsTheTilesTwoSectorsShare)
 {
     Load();
