@@ -1,5 +1,6 @@
 #include "tovLake.h"
 
+#include "qrxIdleManager.h"
 #include "tovAppServices.h"
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
@@ -66,6 +67,14 @@ void tovLake::Clear()
              m_material.Get(), m_wireframe.Get(), m_textureMode.Get(), m_vertexColor.Get(), m_correction.Get()})
         if (property)
             DetachProperty(property);
+    if (m_underwater)
+    {
+        DetachProperty(m_underwater.Get());
+        if (m_underwaterManager)
+            m_underwaterManager->Remove(m_underwater.Get());
+    }
+    m_underwater = nullptr;
+    m_underwaterManager = nullptr;
     m_material = nullptr;
     m_wireframe = nullptr;
     m_textureMode = nullptr;
@@ -131,6 +140,7 @@ bool tovLake::Load(const std::string& path)
     const int32_t level = CurrentDetailLevel();
     m_populationsOn = level >= 3;
     m_modelsOn = level >= 2;
+    MakeUnderwaterTexture();
     ReadMask(LakeFile(m_desc.baseName + ".msk"));
     LoadPopulationCatalogue(LakeFile(m_desc.baseName + ".pop"), level);
     MakeTiles();
@@ -176,6 +186,38 @@ void tovLake::MakeTiles()
                 }
                 tiles[size_t(i * tovSectorDesc::kTiles + j)] = tile;
             }
+    }
+}
+
+void tovLake::MakeUnderwaterTexture()
+{
+    if (m_desc.underwaterTexture.empty())
+        return;
+    m_underwater = new qrxAnimatedTextureProperty;
+    m_underwater->MakeFrameFormat(0, 15, 1, 2);
+    m_underwater->SetCycleTime(2.0f);
+    m_underwater->SetFrames(LakeFile(m_desc.underwaterTexture).c_str(), true);
+    m_underwater->m_override = 1;
+    tovWorldServices* services = GetWorldServices();
+    m_underwaterManager = services ? services->GetIdleManager() : nullptr;
+    if (m_underwaterManager)
+        m_underwaterManager->Add(m_underwater.Get());
+}
+
+void tovLake::SetUnderwaterState(float textureRepeat)
+{
+    if (!m_terrain || !m_underwater)
+        return;
+    m_terrain->SetTextureRepeat(textureRepeat);
+    if (textureRepeat == 1.0f)
+    {
+        m_textureMode->m_clampMode = QrTextureModeProperty::kClampBoth;
+        DetachProperty(m_underwater.Get());
+    }
+    else
+    {
+        m_textureMode->m_clampMode = QrTextureModeProperty::kWrapBoth;
+        AttachProperty(m_underwater.Get());
     }
 }
 

@@ -11,6 +11,8 @@
 #include "tovSectorData.h"
 #include "tovTerrainSector.h"
 
+#include "qrxAnimatedTextureProperty.h"
+
 #include "QrCorrectionProperty.h"
 #include "QrMaterialProperty.h"
 #include "QrNode.h"
@@ -57,6 +59,10 @@ public:
     // The pages' pixel tolerance up or down by 0.05 (never below 0), then a new update.
     void IncreaseTerrainError(QrCamera* camera);
     void DecreaseTerrainError(QrCamera* camera);
+    // Texture repeat of the terrain: 1 above water; any other value (100 under water) tiles the
+    // animated lake-bottom texture over the whole terrain. Needs a current sector and one.
+    void SetUnderwaterState(float textureRepeat);
+    qrxAnimatedTextureProperty* GetUnderwaterTexture() const { return m_underwater.Get(); }
     // Adds the lake's camera action to the camera (once).
     void AttachToCamera(QrCamera* camera);
 
@@ -106,6 +112,7 @@ private:
     bool ReadMask(const std::string& path);
     void MakeTiles();
     void MakeProperties();
+    void MakeUnderwaterTexture();
     void PageTiles(int32_t index);
     void ShowSector(float textureRepeat);
     std::string LakeFile(const std::string& name) const;
@@ -133,6 +140,10 @@ private:
     QrPointer<QrTextureModeProperty> m_textureMode;
     QrPointer<QrVertexColorProperty> m_vertexColor;
     QrPointer<QrCorrectionProperty> m_correction;
+    QrPointer<qrxAnimatedTextureProperty> m_underwater;
+    // The manager stepping the under-water texture: it holds a plain pointer, so the lake takes
+    // the texture off before letting it go.
+    qrxIdleManager* m_underwaterManager = nullptr;
     QrPointer<tovLakeCameraAction> m_cameraAction;
     std::vector<std::unique_ptr<tovSectorData>> m_tiles;
     // Per sector its 16 tile records, row-major; borrowed from m_tiles.

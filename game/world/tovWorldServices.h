@@ -4,6 +4,7 @@
 
 #include "QrPoint3.h"
 
+class qrxIdleManager;
 class tovScene;
 
 class tovWorldServices
@@ -21,6 +22,8 @@ public:
     // The lake switched sectors: the last-switch time becomes the application's time less
     // 0.01 s.
     virtual void NoteSectorSwitch() {}
+    // The manager that steps the world's idle objects; null without one.
+    virtual qrxIdleManager* GetIdleManager() { return nullptr; }
 };
 
 // Borrowed; null removes it.

@@ -1,6 +1,7 @@
 #include "tovTerrainSector.h"
 #include "qrxAssetCache.h"
 #include "qrxCutout.h"
+#include "qrxIdleManager.h"
 #include "tovLake.h"
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
@@ -505,7 +506,9 @@ public:
     void SetLightAPosition(const QrPoint3& /*position*/) override {}
     tovScene* GetScene() override { return scene.Get(); }
     void NoteSectorSwitch() override { ++switches; }
+    qrxIdleManager* GetIdleManager() override { return &idle; }
     QrPointer<tovScene> scene;
+    qrxIdleManager idle;
     int32_t switches = 0;
 };
 
@@ -596,6 +599,43 @@ TEST_F(tovLakeSceneTest, ModelsAndPlantsOfTheCurrentSectorHangInTheScene)
                   m_world.scene->GetGroupB()->GetNonEmptyChildCount() +
                   m_world.scene->GetGeneralGroup()->GetNonEmptyChildCount(),
               0u);
+}
+
+// Under water the lake-bottom frames tile the terrain a hundred times a page and wrap; above
+// water the tiles' own textures show once a page again. The repeat outlives a sector switch.
+TEST_F(tovLakeSceneTest, UnderWaterTheBottomTextureRepeatsOverTheTerrain)
+{
+    ASSERT_TRUE(m_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt")) << m_lake->LastError();
+    qrxAnimatedTextureProperty* bottom = m_lake->GetUnderwaterTexture();
+    ASSERT_NE(bottom, nullptr);
+    EXPECT_EQ(bottom->GetFrameCount(), 16);
+    EXPECT_TRUE(m_world.idle.Contains(bottom));
+    const auto lakeTexture = [this]() -> QrProperty*
+    {
+        for (QrProperty* property : m_lake->GetPropertyList())
+            if (property->Type() == QrProperty::kTexture)
+                return property;
+        return nullptr;
+    };
+    const auto clamp = [this]
+    {
+        for (QrProperty* property : m_lake->GetPropertyList())
+            if (property->Type() == QrProperty::kTextureMode)
+                return static_cast<QrTextureModeProperty*>(property)->m_clampMode;
+        return 99u;
+    };
+    m_lake->SetUnderwaterState(100.0f);
+    EXPECT_EQ(lakeTexture(), bottom);
+    EXPECT_EQ(clamp(), uint32_t(QrTextureModeProperty::kWrapBoth));
+    m_lake->SetCurrentSector(1);
+    EXPECT_EQ(m_lake->GetTerrainSector()->GetTextureRepeat(), 100.0f);
+    m_lake->SetUnderwaterState(1.0f);
+    EXPECT_EQ(lakeTexture(), nullptr);
+    EXPECT_EQ(clamp(), uint32_t(QrTextureModeProperty::kClampBoth));
+    EXPECT_FLOAT_EQ(m_lake->GetTerrainSector()->GetPage(1, 1)->GetTextureStep(), 1.0f / 128.0f);
+    // The manager holds a plain pointer: the lake takes the texture off when it goes.
+    m_lake = nullptr;
+    EXPECT_EQ(m_world.idle.GetCount(), 0u);
 }
 
 // Every prefix of a tile's height raster (the header's bytes and a sample of the rest outside
