@@ -4,6 +4,9 @@
 
 #include "QrPoint3.h"
 
+class qrxIdleManager;
+class tovScene;
+
 class tovWorldServices
 {
 public:
@@ -14,6 +17,13 @@ public:
     virtual void SetUnderwater(bool below) = 0;
     // Moves the light that follows the camera.
     virtual void SetLightAPosition(const QrPoint3& position) = 0;
+    // The scene root that the lake's models and populations hang in; null without one.
+    virtual tovScene* GetScene() { return nullptr; }
+    // The lake switched sectors: the last-switch time becomes the application's time less
+    // 0.01 s.
+    virtual void NoteSectorSwitch() {}
+    // The manager that steps the world's idle objects; null without one.
+    virtual qrxIdleManager* GetIdleManager() { return nullptr; }
 };
 
 // Borrowed; null removes it.

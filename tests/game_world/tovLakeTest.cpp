@@ -82,7 +82,9 @@ TEST_F(tovLakeTest, CoordinatesRoundTripAcrossSectors)
 {
     ASSERT_TRUE(m_lake->Load(SampleLake("Clearwater")));
     m_lake->SetCurrentSector(0);
-    const double points[][2] = {{0, 0}, {255.5, 256}, {256, 511.75}, {384.25, 128}, {511.9, 3}};
+    // Sector corners, tile borders and the cells either side of them.
+    const double points[][2] = {{0, 0},     {255.5, 256},   {256, 511.75}, {384.25, 128}, {511.9, 3},
+                                {128, 128}, {127.5, 383.5}, {383, 384},    {256, 0},      {511, 511}};
     for (const auto& p : points)
     {
         m_lake->SetCurrentSector(0);
