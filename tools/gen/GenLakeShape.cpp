@@ -94,8 +94,10 @@ double LakeShape::SampleElevation(int x, int y) const
 
 double LakeShape::CellElevation(int column, int row) const
 {
-    return 0.25 * (SampleElevation(column, row) + SampleElevation(column + 1, row) + SampleElevation(column, row + 1) +
-                   SampleElevation(column + 1, row + 1));
+    // Rasters run against map y, so the page's diagonal alternates with column + row.
+    if ((column + row) % 2 == 0)
+        return 0.5 * (SampleElevation(column, row) + SampleElevation(column + 1, row + 1));
+    return 0.5 * (SampleElevation(column + 1, row) + SampleElevation(column, row + 1));
 }
 
 uint16_t LakeShape::Population(int x, int y) const

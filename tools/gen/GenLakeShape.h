@@ -68,7 +68,8 @@ public:
     // Raster sample at map point (x, y), 0 <= x <= Width, 0 <= y <= Height, and its elevation.
     uint16_t Sample(int x, int y) const { return m_samples[size_t(y) * size_t(Width() + 1) + size_t(x)]; }
     double SampleElevation(int x, int y) const;
-    // Mean of the cell's four corners: the ground at the cell's centre.
+    // The ground at the cell's centre as the terrain draws it: the mean of the two corners on
+    // the diagonal its triangles share.
     double CellElevation(int column, int row) const;
     bool IsWaterCell(int column, int row) const { return CellElevation(column, row) < kLakeWaterLevel; }
     uint16_t Population(int x, int y) const;

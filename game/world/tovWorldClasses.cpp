@@ -1,0 +1,13 @@
+#include "tovWorldClasses.h"
+
+#include "qrxTerrainPage.h"
+#include "tovTerrainSector.h"
+
+#include "qrxFrameworkClasses.h"
+
+void RegisterGameWorldClasses()
+{
+    RegisterFrameworkClasses();
+    qrxTerrainPage::RegisterCreateFunction();
+    tovTerrainSector::RegisterCreateFunction();
+}

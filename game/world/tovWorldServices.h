@@ -1,0 +1,31 @@
+#pragma once
+// The fishing world as the lake world sees it. The fishing world lives in a higher layer and
+// installs itself here; without one the pointer is null and the world's actions do nothing.
+
+#include "QrPoint3.h"
+
+class qrxIdleManager;
+class tovScene;
+
+class tovWorldServices
+{
+public:
+    virtual ~tovWorldServices() = default;
+
+    // Switches the whole scene (scene root, line, wakes, sky, sectors, camera range) between
+    // its above-water and below-water looks.
+    virtual void SetUnderwater(bool below) = 0;
+    // Moves the light that follows the camera.
+    virtual void SetLightAPosition(const QrPoint3& position) = 0;
+    // The scene root that the lake's models and populations hang in; null without one.
+    virtual tovScene* GetScene() { return nullptr; }
+    // The lake switched sectors: the last-switch time becomes the application's time less
+    // 0.01 s.
+    virtual void NoteSectorSwitch() {}
+    // The manager that steps the world's idle objects; null without one.
+    virtual qrxIdleManager* GetIdleManager() { return nullptr; }
+};
+
+// Borrowed; null removes it.
+void SetWorldServices(tovWorldServices* services);
+tovWorldServices* GetWorldServices();

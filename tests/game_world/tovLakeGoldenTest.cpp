@@ -1,0 +1,160 @@
+// The first sample lake as the player sees it: its terrain, the plants of its tiles and the
+// water drawn through the software renderer from the shore and from a boat, at full and at low
+// detail.
+#include "qrxCutout.h"
+#include "tovLake.h"
+#include "tovPopulationCatalogue.h"
+#include "tovScene.h"
+#include "tovWater.h"
+#include "tovWorldClasses.h"
+#include "tovWorldServices.h"
+
+#include "GoldenImage.h"
+#include "HeadlessRenderer.h"
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+
+#include "qrxAssetCache.h"
+#include "qrxIdleManager.h"
+#include "tovUserProfile.h"
+
+#include "QrCamera.h"
+#include "QrLight.h"
+#include "QrZBufferProperty.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+
+class GoldenWorld : public tovWorldServices
+{
+public:
+    void SetUnderwater(bool /*below*/) override {}
+    void SetLightAPosition(const QrPoint3& /*position*/) override {}
+    tovScene* GetScene() override { return scene.Get(); }
+    qrxIdleManager* GetIdleManager() override { return &idle; }
+    QrPointer<tovScene> scene;
+    qrxIdleManager idle;
+};
+
+class tovLakeGoldenTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        qrxCutout::CreateSharedProperties();
+        QrEngineTest::SetUp();
+        RegisterGameWorldClasses();
+        m_detail = TheUserProfile().GetDetail();
+        m_rig = std::make_unique<HeadlessRenderer>();
+        ASSERT_TRUE(m_rig->GetRenderer()) << QrD3DRender::GetLastErrorText();
+        SetWorldServices(&m_world);
+    }
+    void TearDown() override
+    {
+        SetWorldServices(nullptr);
+        ClearPopulationCatalogue();
+        // The cache holds the pictures, which the renderer must see go first.
+        qrxAssetCache::Get().Clear();
+        m_rig.reset();
+        TheUserProfile().SetDetail(m_detail);
+        QrEngineTest::TearDown();
+    }
+
+    // The sample lake at its first start, in a fishing scene with its water and the sun.
+    golden::RgbImage Frame(float detail, bool fromShore);
+
+    std::unique_ptr<HeadlessRenderer> m_rig;
+    GoldenWorld m_world;
+    float m_detail = 1.0f;
+};
+
+golden::RgbImage tovLakeGoldenTest::Frame(float detail, bool fromShore)
+{
+    TheUserProfile().SetDetail(detail);
+    m_world.scene = new tovScene;
+    // Depth tested and written below the root, as the fishing mode sets its scene up.
+    QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
+    depth->m_test = 1;
+    depth->m_write = 1;
+    m_world.scene->AttachProperty(depth.Get());
+    QrPointer<tovLake> lake(new tovLake(true));
+    EXPECT_TRUE(lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt")) << lake->LastError();
+    m_world.scene->AttachChild(lake.Get());
+    m_world.scene->SetWater(QrPointer<tovWater>(new tovWater(120.0f)).Get());
+    QrPointer<QrLight> sun(new QrLight);
+    sun->SetType(QrLight::kDirectional);
+    sun->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
+    sun->AttachAffectedNode(m_world.scene.Get());
+    QrPointer<QrLight> ambient(new QrLight);
+    ambient->SetType(QrLight::kAmbient);
+    ambient->SetAmbientColor(QrPoint3(0.4f, 0.4f, 0.4f));
+    ambient->AttachAffectedNode(m_world.scene.Get());
+    m_world.scene->UpdateAllInstances();
+    if (lake->GetTerrainSector())
+        lake->GetTerrainSector()->BuildPageMeshes(sun.Get(), nullptr);
+
+    // The first start, on the water, facing along its heading.
+    double x = 0.0, y = 0.0, heading = 0.0;
+    lake->GetStartLocation(0, x, y, heading);
+    QrPoint3 start;
+    lake->MapToWorld(x, y, start);
+    const float a = float(heading * 3.14159265358979 / 180.0);
+    const QrPoint3 ahead(-std::sin(a), 0.0f, -std::cos(a));
+    // Back from the start until well up the bank: the shore the start faces away from.
+    QrPoint3 shore = start;
+    for (int32_t step = 0; step < 400 && lake->GroundHeight(shore) < 0.08f; ++step)
+        shore = QrPoint3(shore.x - 0.05f * ahead.x, 0.0f, shore.z - 0.05f * ahead.z);
+    shore.y = lake->GroundHeight(shore);
+    // From the bank, a man's height up, over the start; from a boat at the start, at the bank.
+    QrPoint3 eye(start.x, 0.05f, start.z);
+    QrPoint3 target(shore.x, shore.y + 0.1f, shore.z);
+    if (fromShore)
+    {
+        eye = QrPoint3(shore.x, shore.y + 0.06f, shore.z);
+        target = QrPoint3(start.x, 0.0f, start.z);
+    }
+    QrPointer<QrCamera> camera(new QrCamera(0.01f, 100.0f));
+    camera->SetTranslate(eye.x, eye.y, eye.z);
+    camera->UpdateAllInstances();
+    EXPECT_TRUE(camera->LookAt(target, QrPoint3(0.0f, 1.0f, 0.0f)));
+    // The scene root's own order: what lies beyond the water, the water, then the near side.
+    // The plants are colour-keyed and need no sorting.
+    camera->SetDisplayPassFlag(1);
+    camera->SetSortFlag(0);
+    camera->SetSceneRoot(m_world.scene.Get());
+    lake->AttachToCamera(camera.Get());
+    // The first frame refines the terrain for the eye; the second shows it.
+    m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
+    m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
+    plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+    golden::RgbImage image = golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight());
+
+    camera->SetSceneRoot(nullptr);
+    sun->DetachAffectedNode(m_world.scene.Get());
+    ambient->DetachAffectedNode(m_world.scene.Get());
+    lake = nullptr;
+    m_world.scene = nullptr;
+    return image;
+}
+
+TEST_F(tovLakeGoldenTest, FromTheShoreAndFromTheWaterAtTwoDetailLevels)
+{
+    const struct
+    {
+        const char* golden;
+        float detail;
+        bool fromShore;
+    } frames[] = {{"lake_shore_full.png", 1.0f, true},
+                  {"lake_shore_low.png", 0.3f, true},
+                  {"lake_water_full.png", 1.0f, false},
+                  {"lake_water_low.png", 0.3f, false}};
+    for (const auto& f : frames)
+        EXPECT_TRUE(golden::MatchesGoldenImage(f.golden, Frame(f.detail, f.fromShore)));
+}
+
+} // namespace
