@@ -131,6 +131,14 @@ bool tovLake::Load(const std::string& path)
     m_waterOffset = m_desc.waterLevelMax * m_desc.resolution;
     m_inverseMult = 1.0f / m_desc.elevMult;
     m_cellSize = m_inverseMult * m_desc.span * m_desc.resolution * 0.01f;
+    // Positions are divided by the cell size and a sector spans 512 cells: both must be usable.
+    const float vertical = m_inverseMult * m_desc.resolution * 0.01f;
+    if (!std::isnormal(m_cellSize) || !std::isnormal(vertical) || !std::isfinite(1024.0f * m_cellSize))
+    {
+        Clear();
+        m_error = path + ": SPAN, RESOLUTION and TERRAIN_ELEV_MULT give no usable scale";
+        return false;
+    }
 
     // Computer boats from the third on start in random order; the first two keep theirs.
     std::vector<tovLakeDesc::Location>& bots = m_desc.bots;

@@ -132,10 +132,12 @@ float tovTerrainSector::GetHeight(float u, float v) const
     const qrxTerrainPage* first = m_pages[0].Get();
     const float side = first ? kPageCells * first->GetSpacing() : 0.0f;
     const float margin = side * 1.0e-4f;
-    if (!(side > 0.0f) || !(x >= -margin && y >= -margin && x <= kPages * side + margin && y <= kPages * side + margin))
+    if (!(side > 0.0f) || !std::isfinite(kPages * side) ||
+        !(x >= -margin && y >= -margin && x <= kPages * side + margin && y <= kPages * side + margin))
         return 0.0f;
-    const int32_t q = std::clamp(int32_t(x / side), 0, kPages - 1);
-    const int32_t p = kPages - 1 - std::clamp(int32_t(y / side), 0, kPages - 1);
+    const float last = float(kPages - 1);
+    const int32_t q = int32_t(std::clamp(x / side, 0.0f, last));
+    const int32_t p = kPages - 1 - int32_t(std::clamp(y / side, 0.0f, last));
     const qrxTerrainPage* page = GetPage(p, q);
     const float inside = side * (1.0f - 1.0e-5f);
     x = std::clamp(x, page->GetOriginX(), page->GetOriginX() + inside);

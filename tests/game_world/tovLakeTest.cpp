@@ -318,6 +318,16 @@ TEST_F(tovLakeDamageTest, AFailedLoadLeavesNothingOfThePreviousLake)
     EXPECT_EQ(m_lake->GetMaskWidth(), -1);
     EXPECT_TRUE(m_lake->GetDesc().sectors.empty());
     EXPECT_FALSE(m_lake->Load(m_dir.File("missing.txt")));
+    // Scales whose cell size underflows or whose sector overflows.
+    for (const char* scale : {"RESOLUTION 1e-38", "TERRAIN_ELEV_MULT 1e-38"})
+    {
+        const std::string damaged = "MIN_ELEV 0\nMAX_ELEV 100\nSPAN 30\nTERRAIN_BASE_NAME Clearwater\n" +
+                                    std::string(scale) + "\nSTART_LOC 1 1 0\nSECTOR SECTOR_ROW 0 SECTOR_COLUMN 0\n";
+        Write("Clearwater.txt", std::vector<uint8_t>(damaged.begin(), damaged.end()));
+        EXPECT_FALSE(m_lake->Load(m_dir.File("Clearwater.txt"))) << scale;
+        EXPECT_NE(m_lake->LastError().find("Clearwater.txt: SPAN"), std::string::npos) << m_lake->LastError();
+        EXPECT_EQ(m_lake->GetCurrentSector(), -1);
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
 #include "tovSectorData.h"
+#include "tovUserProfile.h"
 #include "tovWorldClasses.h"
 #include "tovWorldServices.h"
 
@@ -599,6 +600,49 @@ TEST_F(tovLakeSceneTest, ModelsAndPlantsOfTheCurrentSectorHangInTheScene)
                   m_world.scene->GetGroupB()->GetNonEmptyChildCount() +
                   m_world.scene->GetGeneralGroup()->GetNonEmptyChildCount(),
               0u);
+}
+
+// Plants from detail level 3, the tiles' models from level 2; the terrain always.
+TEST_F(tovLakeSceneTest, DetailLevelsGateModelsAndPlants)
+{
+    const float detail = TheUserProfile().GetDetail();
+    const struct
+    {
+        float detail;
+        bool models, plants;
+    } cases[] = {{0.1f, false, false}, {0.14f, true, false}, {0.2f, true, true}};
+    for (const auto& c : cases)
+    {
+        TheUserProfile().SetDetail(c.detail);
+        ASSERT_TRUE(m_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt"));
+        size_t parts = 0, trees = 0;
+        for (int32_t i = 0; i < 4; ++i)
+            for (int32_t j = 0; j < 4; ++j)
+            {
+                const tovSectorData* tile = m_lake->GetSectorTile(0, i, j);
+                for (int32_t p = 0; p < tovSectorData::kPartCount; ++p)
+                    parts += tile->GetPart(tovSectorData::Part(p)) != nullptr;
+                for (int32_t t = 0; t < tovPopulation::kTreeCount; ++t)
+                    trees += tile->GetPopulation().GetTree(t) != nullptr;
+            }
+        EXPECT_EQ(parts > 0, c.models) << c.detail;
+        EXPECT_EQ(trees > 0, c.plants) << c.detail;
+        EXPECT_NE(m_lake->GetTerrainSector(), nullptr);
+    }
+    TheUserProfile().SetDetail(detail);
+}
+
+// The sector and its pages are built in code, but a scene file that holds them reads back as
+// the same classes.
+TEST_F(tovLakeSceneTest, TerrainClassesReadBackFromASceneFile)
+{
+    ASSERT_TRUE(m_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt"));
+    const std::vector<QrPointer<QrObject>> loaded = streamtest::Load(streamtest::Save({m_lake->GetTerrainSector()}));
+    ASSERT_EQ(loaded.size(), 1u);
+    const tovTerrainSector* sector = QrDynamicCast<tovTerrainSector>(loaded[0].Get());
+    ASSERT_NE(sector, nullptr);
+    ASSERT_EQ(sector->GetChildCount(), 16u);
+    EXPECT_NE(QrDynamicCast<qrxTerrainPage>(sector->GetChildAt(15)), nullptr);
 }
 
 // Under water the lake-bottom frames tile the terrain a hundred times a page and wrap; above
