@@ -218,8 +218,9 @@ void tovPopulation::PlaceCell(uRandom& random, int32_t c, int32_t r, uint16_t sa
     const Item surface{kAboveWaterSurface, kBelowWaterSurface, 0, kOnSurface};
     const Item inOut{kAboveWaterSurface, kBelowWaterSurface, 0, kOnGround};
     // A rock stands in the water when the ground where it stands is under it.
-    const float x = float(m_width - 1 - c) * m_worldCell, z = float(r) * m_worldCell;
-    const Item rock = PopulationHeight(x, z) <= m_waterHeight ? below : above;
+    const bool wetRock = (sample & 0x080) && PopulationHeight(float(m_width - 1 - c) * m_worldCell,
+                                                              float(r) * m_worldCell) <= m_waterHeight;
+    const Item rock = wetRock ? below : above;
     const struct
     {
         uint16_t bit;

@@ -6,6 +6,7 @@
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
 #include "tovWater.h"
+#include "tovWaterCrossAction.h"
 #include "tovWorldClasses.h"
 #include "tovWorldServices.h"
 
@@ -30,15 +31,30 @@
 namespace
 {
 
+// Switches what the lake world owns when the camera crosses the water, as the fishing world
+// does.
 class GoldenWorld : public tovWorldServices
 {
 public:
-    void SetUnderwater(bool /*below*/) override {}
+    void SetUnderwater(bool below) override
+    {
+        scene->SetUnderwater(below);
+        if (lake)
+            lake->SetUnderwaterState(below ? 100.0f : 1.0f);
+    }
     void SetLightAPosition(const QrPoint3& /*position*/) override {}
     tovScene* GetScene() override { return scene.Get(); }
     qrxIdleManager* GetIdleManager() override { return &idle; }
     QrPointer<tovScene> scene;
+    tovLake* lake = nullptr;
     qrxIdleManager idle;
+};
+
+enum View
+{
+    kFromShore,
+    kFromBoat,
+    kUnderWater,
 };
 
 class tovLakeGoldenTest : public QrEngineTest
@@ -66,14 +82,14 @@ protected:
     }
 
     // The sample lake at its first start, in a fishing scene with its water and the sun.
-    golden::RgbImage Frame(float detail, bool fromShore);
+    golden::RgbImage Frame(float detail, View view);
 
     std::unique_ptr<HeadlessRenderer> m_rig;
     GoldenWorld m_world;
     float m_detail = 1.0f;
 };
 
-golden::RgbImage tovLakeGoldenTest::Frame(float detail, bool fromShore)
+golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
 {
     TheUserProfile().SetDetail(detail);
     m_world.scene = new tovScene;
@@ -110,12 +126,21 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, bool fromShore)
     for (int32_t step = 0; step < 400 && lake->GroundHeight(shore) < 0.08f; ++step)
         shore = QrPoint3(shore.x - 0.05f * ahead.x, 0.0f, shore.z - 0.05f * ahead.z);
     shore.y = lake->GroundHeight(shore);
-    // From the bank, a man's height up, over the start; from a boat at the start, at the bank.
+    // From the bank, a man's height up, over the start; from a boat at the start, at the bank;
+    // under water out where it is deep, towards the bank, a little up.
     QrPoint3 eye(start.x, 0.05f, start.z);
     QrPoint3 target(shore.x, shore.y + 0.1f, shore.z);
-    if (fromShore)
+    if (view == kFromShore)
     {
         eye = QrPoint3(shore.x, shore.y + 0.06f, shore.z);
+        target = QrPoint3(start.x, 0.0f, start.z);
+    }
+    else if (view == kUnderWater)
+    {
+        QrPoint3 deep = start;
+        for (int32_t step = 0; step < 400 && lake->GroundHeight(deep) > -0.2f; ++step)
+            deep = QrPoint3(deep.x + 0.05f * ahead.x, 0.0f, deep.z + 0.05f * ahead.z);
+        eye = QrPoint3(deep.x, -0.08f, deep.z);
         target = QrPoint3(start.x, 0.0f, start.z);
     }
     QrPointer<QrCamera> camera(new QrCamera(0.01f, 100.0f));
@@ -128,13 +153,18 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, bool fromShore)
     camera->SetSortFlag(0);
     camera->SetSceneRoot(m_world.scene.Get());
     lake->AttachToCamera(camera.Get());
+    m_world.lake = lake.Get();
+    QrPointer<tovWaterCrossAction> crossing(new tovWaterCrossAction);
+    camera->AttachObject(crossing.Get());
     // The first frame refines the terrain for the eye; the second shows it.
     m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
     m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
     plat::HeadlessWindowBackend& window = m_rig->GetWindow();
     golden::RgbImage image = golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight());
 
+    EXPECT_EQ(m_world.scene->IsUnderwater(), view == kUnderWater);
     camera->SetSceneRoot(nullptr);
+    m_world.lake = nullptr;
     sun->DetachAffectedNode(m_world.scene.Get());
     ambient->DetachAffectedNode(m_world.scene.Get());
     lake = nullptr;
@@ -142,19 +172,20 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, bool fromShore)
     return image;
 }
 
-TEST_F(tovLakeGoldenTest, FromTheShoreAndFromTheWaterAtTwoDetailLevels)
+TEST_F(tovLakeGoldenTest, FromTheShoreFromTheWaterAndUnderIt)
 {
     const struct
     {
         const char* golden;
         float detail;
-        bool fromShore;
-    } frames[] = {{"lake_shore_full.png", 1.0f, true},
-                  {"lake_shore_low.png", 0.3f, true},
-                  {"lake_water_full.png", 1.0f, false},
-                  {"lake_water_low.png", 0.3f, false}};
+        View view;
+    } frames[] = {{"lake_shore_full.png", 1.0f, kFromShore},
+                  {"lake_shore_low.png", 0.3f, kFromShore},
+                  {"lake_water_full.png", 1.0f, kFromBoat},
+                  {"lake_water_low.png", 0.3f, kFromBoat},
+                  {"lake_under_full.png", 1.0f, kUnderWater}};
     for (const auto& f : frames)
-        EXPECT_TRUE(golden::MatchesGoldenImage(f.golden, Frame(f.detail, f.fromShore)));
+        EXPECT_TRUE(golden::MatchesGoldenImage(f.golden, Frame(f.detail, f.view)));
 }
 
 } // namespace

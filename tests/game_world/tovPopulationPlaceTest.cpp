@@ -283,6 +283,25 @@ TEST_F(tovPopulationPlaceTest, BelowWaterItemsNeedDepthAndKeepUnderTheSurface)
     }
 }
 
+TEST_F(tovPopulationPlaceTest, WithoutACallbackTheTilesHeightsDecide)
+{
+    ASSERT_TRUE(Catalogue("rock 1 a.bmp 0 1 0 1 0.05 0.05"));
+    tovPopulation population;
+    const std::vector<uint8_t> raster = Raster(3, [](int32_t, int32_t row) { return uint16_t(row == 0 ? 0x080 : 0); });
+    plat::WriteFile(m_dir.File("pop.raw"), raster.data(), raster.size());
+    ASSERT_TRUE(population.LoadMap(m_dir.File("pop.raw")));
+    // Height columns run like population columns: column 0 at the tile's far x edge is high.
+    const uint16_t heights[4] = {65535, 0, 65535, 0};
+    population.SetHeightRaster(heights, 2, 2, -1.0f, 1.0f);
+    population.Place(15);
+    std::vector<Placed> items = Items(population);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].tree, "Above Water Populations");
+    EXPECT_EQ(items[0].position, QrPoint3(2.0f, 0.99f, 0.0f));
+    EXPECT_EQ(items[1].tree, "Below Water Populations");
+    EXPECT_EQ(items[1].position, QrPoint3(1.0f, -1.01f, 0.0f));
+}
+
 TEST_F(tovPopulationPlaceTest, TreesHangInTheirSceneGroups)
 {
     ASSERT_TRUE(Catalogue("tallTree 1 a.bmp 0 1 0 1 1 1 deadTree 1 a.bmp 0 1 0 1 0.02 0.02 "
