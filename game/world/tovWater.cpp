@@ -23,7 +23,6 @@
 #include <cmath>
 
 QR_IMPLEMENT_RTTI(tovWater, QrNode)
-QR_IMPLEMENT_ABSTRACT_CREATE(tovWater)
 
 namespace
 {

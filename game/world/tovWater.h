@@ -24,7 +24,6 @@ class tovWaterFollowAction;
 class tovWater : public QrNode, public qrxIdleObject
 {
     QR_DECLARE_RTTI
-    QR_DECLARE_CREATE
 
 public:
     static constexpr int32_t kRingCount = 3;

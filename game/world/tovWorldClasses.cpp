@@ -1,0 +1,11 @@
+#include "tovWorldClasses.h"
+
+#include "qrxWaveGrid.h"
+
+#include "qrxFrameworkClasses.h"
+
+void RegisterGameWorldClasses()
+{
+    RegisterFrameworkClasses();
+    qrxWaveGrid::RegisterCreateFunction();
+}
