@@ -2,6 +2,7 @@
 
 #include "HeadlessRenderer.h"
 
+#include "qrxCutout.h"
 #include "tovInstallSettings.h"
 
 #include "qrxAssetCache.h"
@@ -14,6 +15,8 @@
 
 void WaterTestFixture::SetUp()
 {
+    // Kept until exit, so made before the fixture counts live objects.
+    qrxCutout::CreateSharedProperties();
     QrEngineTest::SetUp();
     SharedRandom().seed(20);
     SetInstallRoot(testfiles::DataDir());
@@ -64,7 +67,11 @@ QrPointer<QrNode> WaterTestFixture::MakeLitRoot()
 void WaterTestFixture::StartRenderer()
 {
     if (!m_rig)
+    {
+        // Forget the pictures asked for before there was a renderer to make them.
+        qrxAssetCache::Get().Clear();
         m_rig = std::make_unique<HeadlessRenderer>();
+    }
     ASSERT_TRUE(m_rig->GetRenderer()) << QrD3DRender::GetLastErrorText();
 }
 
