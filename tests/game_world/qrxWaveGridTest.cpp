@@ -1,6 +1,9 @@
 #include "qrxWaveGrid.h"
 
+#include "tovWorldClasses.h"
+
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 
 #include "uRandom.h"
 
@@ -183,6 +186,26 @@ TEST_F(qrxWaveGridTest, PointsWrapIntoTheGrid)
             EXPECT_LT(k, grid->GetVertexCount());
     }
     EXPECT_EQ(grid->GetVertexIndexAt(std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f), 0);
+}
+
+// A scene file holds the grid as its triangles only: it loads as a still shape that the wave
+// operations leave alone.
+TEST_F(qrxWaveGridTest, LoadsFromAFileAsAStillShape)
+{
+    RegisterGameWorldClasses();
+    QrPointer<qrxWaveGrid> grid = qrxWaveGrid::Create(3, 3, 0.5f, 0.5f, 0.05f);
+    grid->UpdateWaves(0.1);
+    QrPointer<qrxWaveGrid> loaded = streamtest::RoundTripAs<qrxWaveGrid>(grid.Get());
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(loaded->GetVertexCount(), grid->GetVertexCount());
+    const QrPoint3 first = loaded->GetVertices()[0];
+    loaded->SetWaveAmount(0.5f);
+    loaded->UpdateWaves(1.0);
+    EXPECT_EQ(loaded->GetVertices()[0], first);
+    EXPECT_EQ(loaded->GetMovingCount(), 0);
+    EXPECT_EQ(loaded->GetVertexIndexAt(0.3f, 0.0f, 0.3f), 0);
+    loaded->FlipWinding();
+    EXPECT_LT(loaded->GetPlanes()[0].GetNormal().y, 0.0f);
 }
 
 } // namespace
