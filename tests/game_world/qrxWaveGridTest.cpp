@@ -82,19 +82,6 @@ TEST_F(qrxWaveGridTest, CreateRefusesWhatCannotBeBuilt)
     }
 }
 
-TEST_F(qrxWaveGridTest, OneCellGridIsTwoHalfRingsOfTwoPoints)
-{
-    QrPointer<qrxWaveGrid> grid = qrxWaveGrid::Create(1, 1, 2.0f, 3.0f, 0.0f);
-    ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->GetMovingCount(), 2);
-    const QrPoint3 expected[4] = {{0, 0, 0}, {0, 0, 3}, {2, 0, 0}, {2, 0, 3}};
-    for (int32_t k = 0; k < 4; ++k)
-        EXPECT_EQ(grid->GetRestPositions()[k], expected[k]) << k;
-    // Faces up, and the texture repeats four times across.
-    EXPECT_GT(grid->GetPlanes()[0].GetNormal().y, 0.0f);
-    EXPECT_EQ(grid->GetTextureCoords()[3], QrPoint3(4, 4, 0));
-}
-
 // Seams hold at every frame, for grid shapes with and without inner points, at frame lengths
 // that step the phases every frame, now and then, or many at once.
 TEST_F(qrxWaveGridTest, FarEdgesRepeatNearEdgesAtEveryFrame)

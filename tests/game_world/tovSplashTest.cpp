@@ -153,18 +153,6 @@ TEST_F(tovSplashTest, PartsStandOnTheSpotFacingTheCamera)
     EXPECT_EQ(Step(0.3), 0);
 }
 
-TEST_F(tovSplashTest, PartsGoToBothSidesOfTheWater)
-{
-    QrPointer<tovScene> scene(new tovScene);
-    m_splash->AttachToScene(scene.Get());
-    EXPECT_EQ(m_splash->GetPartA()->GetParent(), scene->GetGroupA());
-    EXPECT_EQ(m_splash->GetPartB()->GetParent(), scene->GetGroupB());
-    m_splash->Detach(scene->GetGroupA());
-    m_splash->Detach(scene->GetGroupB());
-    EXPECT_EQ(m_splash->GetPartA()->GetParent(), nullptr);
-    EXPECT_EQ(m_splash->GetPartB()->GetParent(), nullptr);
-}
-
 // The splash in the spread, seen from a boat a few feet away over calm water: the whole
 // fishing scene (root, water, splash) through the software renderer.
 TEST_F(tovSplashTest, SplashOnTheWaterThroughTheSoftwareRenderer)
