@@ -13,6 +13,7 @@
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
 #include "tovWater.h"
+#include "tovWaterFollowAction.h"
 #include "tovWorldClasses.h"
 #include "tovWorldServices.h"
 
@@ -44,14 +45,19 @@ public:
         QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
         depth->m_test = depth->m_write = 1;
         m_scene->AttachProperty(depth.Get());
-        m_scene->SetWater(QrPointer<tovWater>(new tovWater(200.0f)).Get());
+        m_water = new tovWater(8, 0.2f, nullptr);
+        m_water->SetWaveScale(0.015f);
+        m_scene->SetWater(m_water.Get());
         SetWorldServices(this);
         m_lake = new tovLake(true);
     }
     ~LakeWorld() override
     {
         if (m_camera)
+        {
             m_camera->SetSceneRoot(nullptr);
+            m_camera->DetachObject(m_water->GetFollowAction());
+        }
         m_camera = nullptr;
         m_scene->DetachChild(m_lake.Get());
         m_lake = nullptr;
@@ -86,6 +92,7 @@ public:
         m_camera = new QrCamera(0.02f, 60.0f);
         m_camera->SetSceneRoot(m_scene.Get());
         m_lake->AttachToCamera(m_camera.Get());
+        m_water->AttachToCamera(m_camera.Get());
         // The tolerance is in pixels of the camera's display.
         m_camera->SetDisplay(m_rig->GetDisplay());
         m_lake->GetTerrainSector()->SetTerrainError(m_camera.Get(), 1.0f);
@@ -115,6 +122,7 @@ private:
     std::unique_ptr<HeadlessRenderer> m_rig;
     QrPointer<tovScene> m_scene;
     QrPointer<tovLake> m_lake;
+    QrPointer<tovWater> m_water;
     QrPointer<QrCamera> m_camera;
     QrPoint3 m_eye;
     double m_heading = 0.0;

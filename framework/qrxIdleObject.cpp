@@ -4,6 +4,11 @@
 
 qrxIdleObject::~qrxIdleObject()
 {
+    LeaveManagers();
+}
+
+void qrxIdleObject::LeaveManagers()
+{
     while (!m_managers.empty())
         m_managers.back()->Remove(this);
 }

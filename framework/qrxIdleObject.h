@@ -20,6 +20,8 @@ public:
 
     // The per-frame step; elapsed is 0 on the first step of the manager.
     virtual void Update(double now, double elapsed) = 0;
+    // Takes this object off every manager it was added to.
+    void LeaveManagers();
 
     // What the stepping manager was given (the fishing world passes its camera); null
     // outside Update.

@@ -88,6 +88,13 @@ bool QrTriShape::SharesProperties(QrAVObject* other, uint32_t typeMask)
     return QrTriBasedGeom::SharesProperties(other, typeMask);
 }
 
+void QrTriShape::ReverseWinding()
+{
+    for (uint32_t at = 0; m_indices && at + 2 < m_indexCount; at += 3)
+        std::swap(m_indices[at], m_indices[at + 2]);
+    UpdateTrianglePlanes();
+}
+
 // --- collision, clean-up and merging
 
 void QrTriShape::CreateCollisionData(QrAVInstance* instance, uint32_t splitSize)

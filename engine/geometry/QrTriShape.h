@@ -51,6 +51,9 @@ public:
     // True when no usable triangle is left (the shape is then unchanged). Only plain shapes are
     // touched: subclasses may keep per-vertex data of their own, so they answer false as they are.
     bool RemoveDegenerateTriangles();
+    // Swaps the first and third index of every triangle, so the shape faces the other way, and
+    // refreshes the planes; the normals are the caller's to recompute.
+    void ReverseWinding();
 
     uint32_t GetIndexCount() const { return m_indexCount; }
     const uint16_t* GetIndices() const { return m_indices.get(); }

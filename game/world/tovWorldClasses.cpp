@@ -1,6 +1,7 @@
 #include "tovWorldClasses.h"
 
 #include "qrxTerrainPage.h"
+#include "qrxWaveGrid.h"
 #include "tovTerrainSector.h"
 
 #include "qrxFrameworkClasses.h"
@@ -10,4 +11,5 @@ void RegisterGameWorldClasses()
     RegisterFrameworkClasses();
     qrxTerrainPage::RegisterCreateFunction();
     tovTerrainSector::RegisterCreateFunction();
+    qrxWaveGrid::RegisterCreateFunction();
 }

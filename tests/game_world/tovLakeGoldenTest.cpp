@@ -2,11 +2,13 @@
 // water drawn through the software renderer from the shore and from a boat, at full and at low
 // detail.
 #include "qrxCutout.h"
+#include "tovInstallSettings.h"
 #include "tovLake.h"
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
 #include "tovWater.h"
 #include "tovWaterCrossAction.h"
+#include "tovWaterFollowAction.h"
 #include "tovWorldClasses.h"
 #include "tovWorldServices.h"
 
@@ -69,9 +71,12 @@ protected:
         m_rig = std::make_unique<HeadlessRenderer>();
         ASSERT_TRUE(m_rig->GetRenderer()) << QrD3DRender::GetLastErrorText();
         SetWorldServices(&m_world);
+        // The water's frames are found under the data root.
+        SetInstallRoot(testfiles::DataDir());
     }
     void TearDown() override
     {
+        SetInstallRoot("");
         SetWorldServices(nullptr);
         ClearPopulationCatalogue();
         // The cache holds the pictures, which the renderer must see go first.
@@ -101,7 +106,12 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
     QrPointer<tovLake> lake(new tovLake(true));
     EXPECT_TRUE(lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt")) << lake->LastError();
     m_world.scene->AttachChild(lake.Get());
-    m_world.scene->SetWater(QrPointer<tovWater>(new tovWater(120.0f)).Get());
+    QrPointer<tovWater> water(new tovWater(8, 0.2f, nullptr));
+    water->SetWaveScale(0.015f);
+    // The fishing world steps the water every frame; its first waves follow the new scale.
+    water->Update(0.0, 0.0);
+    water->Update(0.25, 0.25);
+    m_world.scene->SetWater(water.Get());
     QrPointer<QrLight> sun(new QrLight);
     sun->SetType(QrLight::kDirectional);
     sun->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
@@ -153,6 +163,7 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
     camera->SetSortFlag(0);
     camera->SetSceneRoot(m_world.scene.Get());
     lake->AttachToCamera(camera.Get());
+    water->AttachToCamera(camera.Get());
     m_world.lake = lake.Get();
     QrPointer<tovWaterCrossAction> crossing(new tovWaterCrossAction);
     camera->AttachObject(crossing.Get());
@@ -164,6 +175,7 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
 
     EXPECT_EQ(m_world.scene->IsUnderwater(), view == kUnderWater);
     camera->SetSceneRoot(nullptr);
+    camera->DetachObject(water->GetFollowAction());
     m_world.lake = nullptr;
     sun->DetachAffectedNode(m_world.scene.Get());
     ambient->DetachAffectedNode(m_world.scene.Get());

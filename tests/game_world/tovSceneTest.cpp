@@ -1,4 +1,5 @@
 #include "tovScene.h"
+#include "qrxWaveGrid.h"
 #include "tovWater.h"
 #include "tovWaterCrossAction.h"
 #include "tovWorldServices.h"
@@ -29,7 +30,10 @@ public:
                          const QrPoint3* textureCoords, const QrColorA* colors, const uint16_t* indices,
                          const QrBound& worldBound, const QrPoint3& eye) override
     {
-        m_order.push_back(int(worldBound.GetCenter().x + (worldBound.GetCenter().x < 0 ? -0.5f : 0.5f)));
+        // The water's patches and rings all lie near x = 0 and count once.
+        const int x = int(worldBound.GetCenter().x + (worldBound.GetCenter().x < 0 ? -0.5f : 0.5f));
+        if (m_order.empty() || m_order.back() != x)
+            m_order.push_back(x);
         return RecordingRender::RenderShape(triangleCount, vertexCount, vertices, normals, planes, textureSetCount,
                                             textureCoords, colors, indices, worldBound, eye);
     }
@@ -120,7 +124,7 @@ TEST_F(tovSceneTest, AttachSortsByTransparencyAndHeight)
 TEST_F(tovSceneTest, DetachFindsTheOwningGroupAndLeavesForeignObjects)
 {
     QrPointer<tovScene> scene(new tovScene);
-    QrPointer<tovWater> water(new tovWater);
+    QrPointer<tovWater> water(new tovWater(1, 1.6f, nullptr));
     scene->SetWater(water.Get());
     EXPECT_EQ(water->GetParent(), scene.Get());
     QrPointer<QrNode> below = Transparent(-0.5f);
@@ -145,22 +149,22 @@ TEST_F(tovSceneTest, DetachFindsTheOwningGroupAndLeavesForeignObjects)
 TEST_F(tovSceneTest, UnderwaterTradesDepthWritesAndTurnsTheWaterOnce)
 {
     QrPointer<tovScene> scene(new tovScene);
-    QrPointer<tovWater> water(new tovWater);
+    QrPointer<tovWater> water(new tovWater(1, 1.6f, nullptr));
     scene->SetWater(water.Get());
-    const QrAVObject* up = water->GetChildAt(0);
+    auto facesUp = [&water] { return water->GetWaveGrid()->GetPlanes()[0].GetNormal().y > 0.0f; };
+    EXPECT_TRUE(facesUp());
     EXPECT_EQ(scene->GetZBufferA()->m_write, 1);
     EXPECT_EQ(scene->GetZBufferB()->m_write, 0);
     scene->SetUnderwater(true);
-    const QrAVObject* down = water->GetChildAt(0);
-    EXPECT_NE(down, up);
+    EXPECT_FALSE(facesUp());
     scene->SetUnderwater(true);
-    EXPECT_EQ(water->GetChildAt(0), down);
+    EXPECT_FALSE(facesUp());
     EXPECT_TRUE(water->IsUnderwater());
     EXPECT_EQ(scene->GetZBufferA()->m_write, 0);
     EXPECT_EQ(scene->GetZBufferB()->m_write, 1);
     EXPECT_EQ(scene->GetZBufferA()->m_test, 1);
     scene->SetUnderwater(false);
-    EXPECT_EQ(water->GetChildAt(0), up);
+    EXPECT_TRUE(facesUp());
     EXPECT_EQ(scene->GetZBufferA()->m_write, 1);
 }
 
@@ -173,7 +177,8 @@ TEST_F(tovSceneTest, DrawsTheFarSideOfTheWaterFirst)
     scene->AttachToGroupA(Marker(3, 0.5f).Get());
     scene->GetSecondGroup()->AttachChild(Marker(4, 0).Get());
     scene->AttachToGroupB(Marker(5, -0.5f).Get());
-    QrPointer<tovWater> water(new tovWater(0.5f));
+    // Patches of 0.01: the whole surface out to its last ring lies within half a unit of x = 0.
+    QrPointer<tovWater> water(new tovWater(1, 0.01f, nullptr));
     scene->SetWater(water.Get());
     scene->UpdateAllInstances();
 

@@ -62,6 +62,7 @@ bool GenerateSampleData(Context& context)
     GenerateKitchenSink(context);
     GenerateLakePacks(context);
     GenerateLakes(context);
+    GenerateLakeWater(context);
     GenerateLights(context);
     GeneratePacks(context);
     GenerateProperties(context);

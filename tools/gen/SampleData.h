@@ -49,6 +49,7 @@ void GenerateImages(Context& context);
 void GenerateKitchenSink(Context& context);
 void GenerateLakePacks(Context& context);
 void GenerateLakes(Context& context);
+void GenerateLakeWater(Context& context);
 void GenerateLights(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
