@@ -2,13 +2,16 @@
 // water drawn through the software renderer from the shore and from a boat, at full and at low
 // detail.
 #include "qrxCutout.h"
+#include "qrxSkyDome.h"
 #include "tovInstallSettings.h"
 #include "tovLake.h"
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
+#include "tovSky.h"
 #include "tovWater.h"
 #include "tovWaterCrossAction.h"
 #include "tovWaterFollowAction.h"
+#include "tovWeather.h"
 #include "tovWorldClasses.h"
 #include "tovWorldServices.h"
 
@@ -22,6 +25,7 @@
 #include "tovUserProfile.h"
 
 #include "QrCamera.h"
+#include "QrFogProperty.h"
 #include "QrLight.h"
 #include "QrZBufferProperty.h"
 
@@ -59,6 +63,15 @@ enum View
     kUnderWater,
 };
 
+// The weather overhead: none (a plain background), or the sky's domes, fog and colours.
+enum Sky
+{
+    kNoSky,
+    kSunrise,
+    kNoonUnderClouds,
+    kFog,
+};
+
 class tovLakeGoldenTest : public QrEngineTest
 {
 protected:
@@ -87,14 +100,45 @@ protected:
     }
 
     // The sample lake at its first start, in a fishing scene with its water and the sun.
-    golden::RgbImage Frame(float detail, View view);
+    golden::RgbImage Frame(float detail, View view, Sky weather = kNoSky);
+    QrPoint3 PutUpSky(tovSky& sky, Sky weather, tovWater* water, QrCamera* camera);
 
     std::unique_ptr<HeadlessRenderer> m_rig;
     GoldenWorld m_world;
     float m_detail = 1.0f;
 };
 
-golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
+// The sky over the lake as the fishing world hangs it: domes drawn first, fog over the whole
+// scene, the water's waves from the weather. Answers the background colour of the frame.
+QrPoint3 tovLakeGoldenTest::PutUpSky(tovSky& sky, Sky weather, tovWater* water, QrCamera* camera)
+{
+    tovWeather* w = sky.GetWeather();
+    w->SetAuto(false);
+    sky.SetRenderer(m_rig->GetRenderer());
+    sky.SetWater(water);
+    sky.CreateFog();
+    sky.CreateDomes();
+    for (int i = 0; i < tovSky::kDomeCount; ++i)
+    {
+        m_world.scene->GetFirstGroup()->AttachChild(sky.GetDome(i).Get());
+        sky.GetDome(i)->AttachToCamera(camera);
+    }
+    m_world.scene->AttachProperty(sky.GetFogProperty());
+    w->SetCloud(weather == kNoonUnderClouds ? 0.42f : weather == kFog ? 2.0f / 3.0f : 0.0f);
+    w->SetFog(weather == kFog ? 0.9f : 0.0f);
+    sky.Update();
+    if (weather == kSunrise)
+    {
+        // Early morning: the sunrise picture alone on the inner dome.
+        sky.GetDome(0)->SetAlpha(0.0f);
+        sky.GetDome(1)->SetFirstProperty(sky.GetTexture(0));
+        sky.GetDome(1)->SetAlpha(1.0f);
+        return tovSky::GetStateColour(0);
+    }
+    return sky.GetBlendingColour();
+}
+
+golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view, Sky weather)
 {
     TheUserProfile().SetDetail(detail);
     m_world.scene = new tovScene;
@@ -167,15 +211,23 @@ golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view)
     m_world.lake = lake.Get();
     QrPointer<tovWaterCrossAction> crossing(new tovWaterCrossAction);
     camera->AttachObject(crossing.Get());
+    QrPoint3 background(0.55f, 0.68f, 0.82f);
+    std::unique_ptr<tovSky> sky;
+    if (weather != kNoSky)
+    {
+        sky = std::make_unique<tovSky>();
+        background = PutUpSky(*sky, weather, water.Get(), camera.Get());
+    }
     // The first frame refines the terrain for the eye; the second shows it.
-    m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
-    m_rig->DrawFrame(camera.Get(), 1.0f, QrPoint3(0.55f, 0.68f, 0.82f));
+    m_rig->DrawFrame(camera.Get(), 1.0f, background);
+    m_rig->DrawFrame(camera.Get(), 1.0f, background);
     plat::HeadlessWindowBackend& window = m_rig->GetWindow();
     golden::RgbImage image = golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight());
 
     EXPECT_EQ(m_world.scene->IsUnderwater(), view == kUnderWater);
     camera->SetSceneRoot(nullptr);
     camera->DetachObject(water->GetFollowAction());
+    sky.reset();
     m_world.lake = nullptr;
     sun->DetachAffectedNode(m_world.scene.Get());
     ambient->DetachAffectedNode(m_world.scene.Get());
@@ -198,6 +250,20 @@ TEST_F(tovLakeGoldenTest, FromTheShoreFromTheWaterAndUnderIt)
                   {"lake_under_full.png", 1.0f, kUnderWater}};
     for (const auto& f : frames)
         EXPECT_TRUE(golden::MatchesGoldenImage(f.golden, Frame(f.detail, f.view)));
+}
+
+// The lake from the boat under the day's skies: sunrise, noon under fair-weather clouds, and
+// thick fog closing in on the shore.
+TEST_F(tovLakeGoldenTest, UnderTheDaysSkies)
+{
+    const struct
+    {
+        const char* golden;
+        Sky weather;
+    } frames[] = {
+        {"lake_sky_sunrise.png", kSunrise}, {"lake_sky_clouds.png", kNoonUnderClouds}, {"lake_sky_fog.png", kFog}};
+    for (const auto& f : frames)
+        EXPECT_TRUE(golden::MatchesGoldenImage(f.golden, Frame(1.0f, kFromBoat, f.weather)));
 }
 
 } // namespace
