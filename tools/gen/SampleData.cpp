@@ -73,6 +73,7 @@ bool GenerateSampleData(Context& context)
     GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
+    GenerateWakes(context);
     return context.Ok();
 }
 

@@ -50,6 +50,8 @@ void GenerateKitchenSink(Context& context);
 void GenerateLakePacks(Context& context);
 void GenerateLakes(Context& context);
 void GenerateLakeWater(Context& context);
+// The boat's wake pictures.
+void GenerateWakes(Context& context);
 void GenerateLights(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
