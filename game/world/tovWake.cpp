@@ -36,7 +36,7 @@ constexpr float kStopFade = 0.8f;
 constexpr float kDropAlpha = 0.02f;
 
 // Vertex roles: 1 and 2 the near edge (toward the boat), 0 and 3 the far edge; 0 and 1 on the
-// left, 2 and 3 on the right.
+// boat's +x side, 2 and 3 on its -x side, so that the above-water list faces up.
 void SetEdgeAlpha(QrTriShape* shape, float nearAlpha, float farAlpha)
 {
     QrColorA* colours = shape->GetColors();
@@ -195,10 +195,10 @@ tovWake::Stern tovWake::SternPoints(const QrPoint3& position, const QrMatrix3& o
     const float nearZ = -0.048f - 0.012f * nv;
     const float farZ = -0.06f - 0.025f * nv;
     Stern s;
-    s.nearLeft = position + orientation.TimesPoint({-w, 0.0f, nearZ});
-    s.nearRight = position + orientation.TimesPoint({w, 0.0f, nearZ});
-    s.farLeft = position + orientation.TimesPoint({-w, 0.0f, farZ});
-    s.farRight = position + orientation.TimesPoint({w, 0.0f, farZ});
+    s.nearLeft = position + orientation.TimesPoint({w, 0.0f, nearZ});
+    s.nearRight = position + orientation.TimesPoint({-w, 0.0f, nearZ});
+    s.farLeft = position + orientation.TimesPoint({w, 0.0f, farZ});
+    s.farRight = position + orientation.TimesPoint({-w, 0.0f, farZ});
     return s;
 }
 
