@@ -195,6 +195,7 @@ void tovBoat::Build()
         m_propeller = QrDynamicCast<QrAVObject>(FindNamed(m_fullModel.Get(), kPropellerPart));
         m_trollingPropeller = QrDynamicCast<QrAVObject>(FindNamed(m_fullModel.Get(), "T_Propeller"));
     }
+    BuildEffects();
 }
 
 void tovBoat::LoadFullModel()

@@ -7,8 +7,12 @@
 #include "QrNode.h"
 #include "QrPointer.h"
 #include "qrxIdleObject.h"
+#include "tovBoatFlyer.h"
 #include "tovBoatState.h"
 #include "tovBoatStateBase.h"
+#include "tovMotorSound.h"
+#include "tovTrollingMotor.h"
+#include "tovWake.h"
 #include "uRangeControl.h"
 #include "uSteeringWheel.h"
 #include "uThrottle.h"
@@ -140,6 +144,24 @@ public:
     uSteeringWheel& GetWheel() { return m_wheel; }
     uRangeControl& GetTrim() { return m_trim; }
 
+    // The outboard's sounds (local boat only): a request of the motor-sound machine, the loop
+    // of the throttle's band at once, the transitions, the start sound and the loops.
+    void UpdateMotorSound(int32_t request);
+    void RestartMotorLoop();
+    void StopEngineSounds();
+    void StopMotorSounds();
+    tovMotorSound& GetMotorSound();
+    // The trolling motor: a command (forward, back, left, right, slower, off), off, and how far
+    // it is lowered (0 stowed, 1 in the water).
+    void OnMotorEvent(int32_t command);
+    void StopTrollingMotor();
+    void SetTrollingMotorDeploy(float fraction);
+    tovTrollingMotor& GetTrollingMotor() { return m_trollingControl; }
+    tovBoatFlyer& GetFlyer() { return m_flyer; }
+    // 0 the inner wake, 1 the outer; null at low detail. The fishing scene shows them.
+    tovWake* GetWake(int32_t i) const;
+    static constexpr int32_t GetWakeCount() { return 2; }
+
     // Lets go of the model files and the shared properties (at program exit).
     static void ReleaseStatics();
 
@@ -160,6 +182,10 @@ private:
     // An aground boat moves to the nearest free water within reach.
     void FindFreeWater(const QrPoint3& c);
     void PassWheelToRider();
+    // The wakes and the flyer (construction), and their part of the frame's pose.
+    void BuildEffects();
+    void StepTrolling(double dt);
+    void UpdateWakes(double dt);
 
     double m_now = 0.0;
     float m_detail = 0.0f;
@@ -191,4 +217,8 @@ private:
     uRangeControl m_trim;
     float m_heave = 0.0f;
     float m_heaveTarget = 0.0f;
+    tovMotorSound m_motorSound;
+    tovTrollingMotor m_trollingControl{*this, &m_motorSound};
+    tovBoatFlyer m_flyer;
+    QrPointer<tovWake> m_wakes[2];
 };

@@ -195,6 +195,9 @@ float tovBoat::GetHeadingDegrees() const
 
 void tovBoat::UpdatePose(double /*now*/, double dt)
 {
+    StepTrolling(dt);
+    m_motorSound.SetLocal(IsLocalBoat());
+    m_motorSound.ServePending(GetThrottle());
     if (m_trollingTimeWanted != m_trollingTimeApplied)
     {
         m_trollingTimeApplied = m_trollingTimeWanted;
@@ -245,6 +248,7 @@ void tovBoat::UpdatePose(double /*now*/, double dt)
     if (m_lodOutboard)
         m_lodOutboard->GetRotate() = outboard;
     UpdateAllInstances();
+    UpdateWakes(dt);
 }
 
 void tovBoat::UpdateHeaveTarget(float n)

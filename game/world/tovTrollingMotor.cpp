@@ -1,5 +1,6 @@
 #include "tovTrollingMotor.h"
 
+#include "tovBoatStateBase.h"
 #include "tovMotorSound.h"
 #include "tovWake.h"
 
@@ -9,10 +10,20 @@
 #include <algorithm>
 #include <cmath>
 
+int16_t tovTrollingMotor::GetLevel() const
+{
+    return m_state.m_trollingLevel;
+}
+
+int16_t tovTrollingMotor::GetLastCommand() const
+{
+    return m_state.m_lastTrollingCommand;
+}
+
 void tovTrollingMotor::StopTrollingMotor()
 {
-    m_level = -1;
-    m_lastCommand = kOff;
+    m_state.m_trollingLevel = -1;
+    m_state.m_lastTrollingCommand = kOff;
     if (m_sound)
         m_sound->StopSound(tovMotorSound::kTrollingSound);
 }
@@ -24,19 +35,21 @@ void tovTrollingMotor::OnMotorEvent(int32_t command)
         StopTrollingMotor();
         return;
     }
+    int16_t& level = m_state.m_trollingLevel;
     if (command == kSlower)
     {
-        if (--m_level <= -1)
+        level = int16_t(std::max(level, int16_t(0)) - 1);
+        if (level <= -1)
             StopTrollingMotor();
         return;
     }
     if (command < kForward || command > kOff)
         return;
-    if (m_level < 0 && m_sound)
+    if (level < 0 && m_sound)
         m_sound->PlaySound(tovMotorSound::kTrollingSound, true);
-    if (m_level < 0 || command == m_lastCommand)
-        m_level = std::min<int16_t>(int16_t(m_level + 1), kMaxLevel);
-    m_lastCommand = int16_t(command);
+    if (level < 0 || command == m_state.m_lastTrollingCommand)
+        level = std::clamp<int16_t>(int16_t(std::max(level, int16_t(-1)) + 1), 0, kMaxLevel);
+    m_state.m_lastTrollingCommand = int16_t(command);
 }
 
 void tovTrollingMotor::DriveTrollingMotor(qrxObjectFlyer& flyer, float dt, int32_t command, float factor)
@@ -62,12 +75,14 @@ void tovTrollingMotor::DriveTrollingMotor(qrxObjectFlyer& flyer, float dt, int32
 
 void tovTrollingMotor::Step(qrxObjectFlyer& flyer, QrAVObject* propeller, float dt)
 {
-    if (m_level < 0)
+    ClampState();
+    const int16_t level = m_state.m_trollingLevel;
+    if (level < 0)
         return;
-    DriveTrollingMotor(flyer, dt, m_lastCommand, 1.0f + 0.1f * float(m_level));
+    DriveTrollingMotor(flyer, dt, m_state.m_lastTrollingCommand, 1.0f + 0.1f * float(level));
     if (!propeller)
         return;
-    m_propellerAngle -= float(std::max(m_level + 1, 4)) * 0.1f * dt * 900.0f;
+    m_propellerAngle -= float(std::max(level + 1, 4)) * 0.1f * dt * 900.0f;
     // Kept within a turn so that a long run keeps its precision.
     m_propellerAngle = std::fmod(m_propellerAngle, 360.0f);
     const float radians = m_propellerAngle * 0.017453292f;
@@ -79,28 +94,19 @@ void tovTrollingMotor::Step(qrxObjectFlyer& flyer, QrAVObject* propeller, float 
     r.m[2][0] = 0.0f, r.m[2][1] = 0.0f, r.m[2][2] = 1.0f;
 }
 
-void tovTrollingMotor::SetTrollingMotorDeploy(float fraction, tovWake* const* wakes, int32_t wakeCount)
+float tovTrollingMotor::SetTrollingMotorDeploy(float fraction, tovWake* const* wakes, int32_t wakeCount)
 {
     const float f = std::clamp(std::isfinite(fraction) ? fraction : 0.0f, 0.0f, 1.0f);
-    m_timeWanted = f * kDeployedTime;
     if (f < 1.0f)
         StopTrollingMotor();
     for (int32_t i = 0; wakes && i < wakeCount; ++i)
         if (wakes[i])
             wakes[i]->SetEnabled(f <= 0.0f);
+    return f * kDeployedTime;
 }
 
-void tovTrollingMotor::SetState(int16_t level, int16_t lastCommand)
+void tovTrollingMotor::ClampState()
 {
-    m_level = std::clamp<int16_t>(level, -1, kMaxLevel);
-    m_lastCommand = std::clamp<int16_t>(lastCommand, kForward, kOff);
-}
-
-bool tovTrollingMotor::TakeAnimationTime(float& time)
-{
-    if (m_timeWanted == m_timeApplied)
-        return false;
-    m_timeApplied = m_timeWanted;
-    time = m_timeApplied;
-    return true;
+    m_state.m_trollingLevel = std::clamp<int16_t>(m_state.m_trollingLevel, -1, kMaxLevel);
+    m_state.m_lastTrollingCommand = std::clamp<int16_t>(m_state.m_lastTrollingCommand, kForward, kOff);
 }

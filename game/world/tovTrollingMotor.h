@@ -2,12 +2,14 @@
 // The electric trolling motor at the bow: lowered and raised by an animation, steered by six
 // commands (forward, back, left, right, slower, off); repeating a direction speeds it up
 // (levels 0 to 9). It moves the boat directly through the boat's flyer, not through the
-// motion model. Its level and last command travel in the boat's state record.
+// motion model. Its level and last command are fields of the boat's state, so they travel in
+// the state record.
 
 #include <cstdint>
 
 class QrAVObject;
 class qrxObjectFlyer;
+class tovBoatStateBase;
 class tovMotorSound;
 class tovWake;
 
@@ -27,8 +29,13 @@ public:
     // Seconds of the lowering animation at which the motor is in the water.
     static constexpr float kDeployedTime = 1.6666666f;
 
-    // The sound machine plays the motor's loop (on the local boat only); may be null.
-    explicit tovTrollingMotor(tovMotorSound* sound = nullptr) : m_sound(sound) {}
+    // Works on the state's trolling fields; the sound machine plays the motor's loop (on the
+    // local boat only) and may be null.
+    explicit tovTrollingMotor(tovBoatStateBase& state, tovMotorSound* sound = nullptr) : m_state(state), m_sound(sound)
+    {
+    }
+    tovTrollingMotor(const tovTrollingMotor&) = delete;
+    tovTrollingMotor& operator=(const tovTrollingMotor&) = delete;
 
     void OnMotorEvent(int32_t command);
     void StopTrollingMotor();
@@ -37,26 +44,19 @@ public:
     // One frame while the motor runs: drives the boat and spins the propeller (when given).
     void Step(qrxObjectFlyer& flyer, QrAVObject* propeller, float dt);
     // 0 stowed .. 1 in the water; the motor runs only fully lowered, and the wakes only while it
-    // is stowed.
-    void SetTrollingMotorDeploy(float fraction, tovWake* const* wakes, int32_t wakeCount);
+    // is stowed. Answers the lowering animation's time for the fraction.
+    float SetTrollingMotorDeploy(float fraction, tovWake* const* wakes, int32_t wakeCount);
 
-    int16_t GetLevel() const { return m_level; }
-    int16_t GetLastCommand() const { return m_lastCommand; }
-    bool IsRunning() const { return m_level >= 0; }
-    // From a received or saved state record: values outside the motor's range are clamped.
-    void SetState(int16_t level, int16_t lastCommand);
+    int16_t GetLevel() const;
+    int16_t GetLastCommand() const;
+    bool IsRunning() const { return GetLevel() >= 0; }
+    // After a received or saved state: values outside the motor's range are clamped.
+    void ClampState();
 
     float GetPropellerAngle() const { return m_propellerAngle; }
-    float GetAnimationTimeWanted() const { return m_timeWanted; }
-    float GetAnimationTimeApplied() const { return m_timeApplied; }
-    // True once when the wanted animation time has changed since it was last applied.
-    bool TakeAnimationTime(float& time);
 
 private:
+    tovBoatStateBase& m_state;
     tovMotorSound* m_sound;
-    int16_t m_level = -1;
-    int16_t m_lastCommand = kOff;
     float m_propellerAngle = 0.0f;
-    float m_timeApplied = -1.0f;
-    float m_timeWanted = 0.0f;
 };

@@ -1,6 +1,7 @@
 #include "tovTrollingMotor.h"
 
 #include "QrTestFixture.h"
+#include "tovBoatState.h"
 #include "tovWake.h"
 
 #include "qrxObjectFlyer.h"
@@ -40,7 +41,8 @@ TEST(tovTrollingMotor, CommandsSetTheLevelAndTheDirection)
     };
     for (const auto& c : cases)
     {
-        Trolling motor;
+        tovBoatState state;
+        Trolling motor(state);
         for (const int32_t command : c.commands)
             motor.OnMotorEvent(command);
         EXPECT_EQ(motor.GetLevel(), c.level) << c.what;
@@ -50,11 +52,16 @@ TEST(tovTrollingMotor, CommandsSetTheLevelAndTheDirection)
 
 TEST(tovTrollingMotor, AReceivedStateIsKeptInRange)
 {
-    Trolling motor;
-    motor.SetState(40, -7);
+    tovBoatState state;
+    Trolling motor(state);
+    state.m_trollingLevel = 40;
+    state.m_lastTrollingCommand = -7;
+    motor.ClampState();
     EXPECT_EQ(motor.GetLevel(), 9);
     EXPECT_EQ(motor.GetLastCommand(), Trolling::kForward);
-    motor.SetState(-300, 300);
+    state.m_trollingLevel = -300;
+    state.m_lastTrollingCommand = 300;
+    motor.ClampState();
     EXPECT_EQ(motor.GetLevel(), -1);
     EXPECT_EQ(motor.GetLastCommand(), Trolling::kOff);
 }
@@ -71,7 +78,8 @@ TEST_F(tovTrollingMotorTest, TheMotorCreepsAndTurnsTheBoatAndSpinsItsPropeller)
     qrxObjectFlyer flyer(boat.Get());
     flyer.m_speedFactor = 0.05f;
     flyer.m_turnFactor = 10.0f;
-    Trolling motor;
+    tovBoatState state;
+    Trolling motor(state);
     motor.Step(flyer, propeller.Get(), 1.0f); // off: nothing moves
     EXPECT_FLOAT_EQ(boat->GetTranslate().z, 0.0f);
     EXPECT_FLOAT_EQ(motor.GetPropellerAngle(), 0.0f);
@@ -95,26 +103,21 @@ TEST_F(tovTrollingMotorTest, LoweringStopsTheMotorAndTheWakesRunOnlyWhenStowed)
     QrPointer<tovWake> inner(new tovWake);
     QrPointer<tovWake> outer(new tovWake);
     tovWake* wakes[2] = {inner.Get(), outer.Get()};
-    Trolling motor;
-    motor.SetTrollingMotorDeploy(1.0f, wakes, 2);
+    tovBoatState state;
+    Trolling motor(state);
+    EXPECT_FLOAT_EQ(motor.SetTrollingMotorDeploy(1.0f, wakes, 2), Trolling::kDeployedTime);
     motor.OnMotorEvent(Trolling::kForward);
-    EXPECT_FLOAT_EQ(motor.GetAnimationTimeWanted(), Trolling::kDeployedTime);
     EXPECT_FALSE(inner->IsEnabled());
     EXPECT_TRUE(motor.IsRunning());
 
-    motor.SetTrollingMotorDeploy(0.5f, wakes, 2);
+    EXPECT_FLOAT_EQ(motor.SetTrollingMotorDeploy(0.5f, wakes, 2), 0.5f * Trolling::kDeployedTime);
     EXPECT_FALSE(motor.IsRunning());
     EXPECT_FALSE(inner->IsEnabled());
     EXPECT_FALSE(outer->IsEnabled());
-    float time = 0.0f;
-    EXPECT_TRUE(motor.TakeAnimationTime(time));
-    EXPECT_FLOAT_EQ(time, 0.5f * Trolling::kDeployedTime);
-    EXPECT_FALSE(motor.TakeAnimationTime(time));
 
-    motor.SetTrollingMotorDeploy(-2.0f, wakes, 2);
+    EXPECT_FLOAT_EQ(motor.SetTrollingMotorDeploy(-2.0f, wakes, 2), 0.0f);
     EXPECT_TRUE(inner->IsEnabled());
     EXPECT_TRUE(outer->IsEnabled());
-    EXPECT_FLOAT_EQ(motor.GetAnimationTimeWanted(), 0.0f);
 }
 
 } // namespace

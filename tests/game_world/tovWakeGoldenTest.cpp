@@ -1,5 +1,6 @@
 // A boat under way with its two wakes, seen from behind and above through the software
-// renderer: the inner wash and the outer V laid over three seconds of a gentle turn.
+// renderer: the inner wash and the outer V laid by the boat's pose over three seconds of a
+// gentle turn.
 #include "tovBoat.h"
 #include "tovInstallSettings.h"
 #include "tovWake.h"
@@ -57,16 +58,11 @@ TEST_F(tovWakeGoldenTest, ABoatUnderWayLaysItsTwoWakes)
     root->AttachProperty(depth.Get());
     QrPointer<tovBoat> boat(new tovBoat(1.0f));
     root->AttachChild(boat.Get());
-    QrPointer<tovWake> wakes[2] = {new tovWake, new tovWake};
-    const char* pictures[2] = {"innerWake.tga", "outerWake.tga"};
-    for (int i = 0; i < 2; ++i)
+    // The fishing scene shows the boat's wakes beside it.
+    for (int32_t i = 0; i < tovBoat::GetWakeCount(); ++i)
     {
-        QrPointer<QrTextureProperty> texture = qrxAssetCache::Get().Load(DataFilePath(pictures[i]).c_str(), 0);
-        ASSERT_TRUE(texture) << pictures[i];
-        wakes[i]->SetTexture(texture.Get());
-        wakes[i]->SetNarrowing(false);
-        wakes[i]->SetPerformance(1.0f);
-        root->AttachChild(wakes[i].Get());
+        ASSERT_TRUE(boat->GetWake(i));
+        root->AttachChild(boat->GetWake(i));
     }
     QrPointer<QrLight> sun(new QrLight);
     sun->SetType(QrLight::kDirectional);
@@ -92,11 +88,12 @@ TEST_F(tovWakeGoldenTest, ABoatUnderWayLaysItsTwoWakes)
         position = position + rotation.TimesPoint(QrPoint3(0.0f, 0.0f, kSpeed * float(kStep)));
         boat->SetRotation(rotation);
         boat->SetPosition(position);
-        boat->UpdateAllInstances();
-        for (QrPointer<tovWake>& wake : wakes)
-            wake->Update(kStep, boat->GetPosition(), boat->GetWorldRotation(), kSpeed, 0.6f);
+        boat->m_speed = kSpeed;
+        boat->m_targetSpeed = kSpeed;
+        boat->UpdatePose(frame * kStep, kStep);
     }
-    EXPECT_EQ(wakes[0]->GetTilesInUse(), 6);
+    // A tile each half second.
+    EXPECT_EQ(boat->GetWake(0)->GetTilesInUse(), 6);
 
     QrPointer<QrCamera> camera(new QrCamera(0.01f, 100.0f));
     const QrPoint3 behind = position + boat->GetWorldRotation().TimesPoint(QrPoint3(0.12f, 0.22f, -0.5f));
