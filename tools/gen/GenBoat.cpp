@@ -241,8 +241,8 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
     return h ^ (h >> 16);
 }
 
-// Metal-flake paint: deep red with sparkles, a silver stripe along the rail, dark below the
-// waterline. u runs stern to bow, v from the rail down.
+// Metal-flake paint: deep red with sparkles, a silver stripe below the rail, dark along the
+// keel. u runs stern to bow.
 std::vector<uint8_t> SidePicture()
 {
     constexpr uint32_t kSize = 128;
@@ -253,11 +253,12 @@ std::vector<uint8_t> SidePicture()
         uint8_t* out = picture.GetRow(row);
         for (uint32_t column = 0; column < kSize; ++column)
         {
-            const float v = float(row) / float(kSize);
+            // The hull's v runs rail, keel, rail: the same paint either way up.
+            const float d = std::fabs(float(row) / float(kSize - 1) - 0.5f) * 2.0f;
             int r = 150, g = 18, b = 24;
-            if (v > 0.14f && v < 0.2f)
+            if (d > 0.78f && d < 0.86f)
                 r = 200, g = 200, b = 210;
-            else if (v > 0.42f)
+            else if (d < 0.35f)
                 r = 40, g = 40, b = 48;
             const uint32_t h = Hash(column, row, 7);
             const int flake = int(h % 40) - 12;
