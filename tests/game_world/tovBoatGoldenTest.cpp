@@ -43,7 +43,7 @@ protected:
     void Build()
     {
         StartRenderer();
-        m_water = new tovWater(8, 0.2f, &m_manager);
+        m_water = new tovWater(32, 0.05f, &m_manager);
         m_water->SetWaveScale(0.001f);
         m_manager.Add(m_water.Get());
         m_root = MakeLitRoot();

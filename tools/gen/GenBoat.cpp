@@ -105,9 +105,11 @@ QrPointer<QrTriShape> MakeHull(const char* name, int sections)
     return MakeShape(name, vertices, uv, indices, kWhite);
 }
 
-// The deck: the gunwale outline filled, a little below the rail.
+// The deck: the gunwale outline filled, a little below the rail; small cells, so that a view
+// from a seat keeps the deck around the eye.
 QrPointer<QrTriShape> MakeDeck(int sections)
 {
+    constexpr int kAcross = 6;
     std::vector<QrPoint3> vertices;
     std::vector<QrPoint3> uv;
     std::vector<uint16_t> indices;
@@ -116,17 +118,22 @@ QrPointer<QrTriShape> MakeDeck(int sections)
         const float z = -9.0f + 20.0f * float(i) / float(sections);
         const Section s = HullAt(z);
         const float y = s.gunwale - 0.15f;
-        vertices.emplace_back(-s.halfBeam + 0.2f * (s.halfBeam > 0.3f), y, z);
-        vertices.emplace_back(s.halfBeam - 0.2f * (s.halfBeam > 0.3f), y, z);
-        uv.emplace_back(0.0f, (z + 9.0f) / 20.0f, 0.0f);
-        uv.emplace_back(1.0f, (z + 9.0f) / 20.0f, 0.0f);
+        const float half = std::max(0.0f, s.halfBeam - 0.2f);
+        for (int k = 0; k <= kAcross; ++k)
+        {
+            const float f = float(k) / float(kAcross);
+            vertices.emplace_back(-half + 2.0f * half * f, y, z);
+            uv.emplace_back(f * 2.0f, (z + 9.0f) / 5.0f, 0.0f);
+        }
     }
     for (int i = 0; i < sections; ++i)
-    {
-        const uint16_t a = uint16_t(i * 2);
-        for (uint16_t index : {a, uint16_t(a + 2), uint16_t(a + 1), uint16_t(a + 1), uint16_t(a + 2), uint16_t(a + 3)})
-            indices.push_back(index);
-    }
+        for (int k = 0; k < kAcross; ++k)
+        {
+            const uint16_t a = uint16_t(i * (kAcross + 1) + k);
+            const uint16_t b = uint16_t(a + kAcross + 1);
+            for (uint16_t index : {a, b, uint16_t(a + 1), uint16_t(a + 1), b, uint16_t(b + 1)})
+                indices.push_back(index);
+        }
     return MakeShape("Boat_deck", vertices, uv, indices, kCarpet);
 }
 
@@ -204,7 +211,7 @@ QrPointer<QrNode> MakeFullModel()
     QrPointer<QrNode> boat = new QrNode;
     boat->SetName("Motorboat_rock");
     Attach(boat.Get(), MakeHull("Boat_hull", 24));
-    Attach(boat.Get(), MakeDeck(24));
+    Attach(boat.Get(), MakeDeck(40));
     // Console and seats: the driver sits right of the centre line behind the console.
     Attach(boat.Get(), Box("Driver_hood", 2.0f, 1.5f, 2.6f, 0.9f, 0.6f, 0.7f, kSeat));
     Attach(boat.Get(), Box("Passenger_hood", -2.0f, 1.3f, 2.6f, 0.9f, 0.45f, 0.7f, kSeat));
