@@ -314,8 +314,12 @@ QrMatrix3 tovBoat::GetRotation() const
 
 QrMatrix3 tovBoat::GetWorldRotation() const
 {
-    const QrAVInstance* instance = GetCurrentInstance();
-    return instance ? instance->m_worldRotate : m_rotate;
+    // Composed now rather than read from the last world update, so that every sub-step of a
+    // long frame steers by the turn the one before it made, as a state record does.
+    const QrAVInstance* self = GetCurrentInstance();
+    QrNode* parent = self ? self->GetId() : nullptr;
+    const QrAVInstance* p = parent ? parent->GetCurrentInstance() : nullptr;
+    return p ? p->m_worldRotate.Multiply(m_rotate) : m_rotate;
 }
 
 void tovBoat::StopAndSlow(float factor)
