@@ -133,6 +133,21 @@ TEST_F(tovMotorSoundTest, ARiseDuringTheStartSoundIsNotLost)
     EXPECT_FALSE(Playing(6031));
 }
 
+TEST_F(tovMotorSoundTest, ARiseAfterTheStartSoundEndedButBeforeItsEndArrivedIsKept)
+{
+    Request(tovMotorSound::kStart);
+    auto* output = static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
+    output->Pull(plat::Mixer::kRate * 2);
+    ServiceSoundWorker(); // the start sound's end waits for the next frame
+    m_throttle = 0.5f;
+    Request(tovMotorSound::kRise);
+    DeliverSoundEnds();
+    EXPECT_EQ(m_motor->GetState(), 22);
+    EXPECT_FALSE(m_motor->IsRequestPending());
+    Run(1.0);
+    EXPECT_TRUE(Playing(6033));
+}
+
 TEST_F(tovMotorSoundTest, ARiseEndingWhileTheMotorStopsSilencesIt)
 {
     StartedAndIdling();
