@@ -190,6 +190,20 @@ TEST_F(tovBoatTest, CapturedStateAppliedToASecondBoatReproducesThePose)
     EXPECT_EQ(back.m_position.x, state.m_position.x);
     EXPECT_EQ(back.m_position.z, state.m_position.z);
     EXPECT_EQ(std::memcmp(&back.m_rotation, &state.m_rotation, sizeof state.m_rotation), 0);
+    // Values that are not finite and trolling settings out of range are left out.
+    tovBoatState hostile = state;
+    hostile.m_changeMask = tovBoatState::kAllMask;
+    hostile.m_speed = std::nanf("");
+    hostile.m_position.x = HUGE_VALF;
+    hostile.m_rotation.m[1][1] = std::nanf("");
+    hostile.m_trollingLevel = 300;
+    hostile.m_turnRate = 7.0f;
+    b->ApplyState(hostile);
+    EXPECT_EQ(b->GetSpeed(), state.m_speed);
+    EXPECT_EQ(b->GetPosition().x, state.m_position.x);
+    EXPECT_EQ(b->GetRotate().m[1][1], state.m_rotation.m[1][1]);
+    EXPECT_EQ(b->GetTrollingLevel(), state.m_trollingLevel);
+    EXPECT_EQ(b->GetTurnRate(), 7.0f);
     // A mask of nothing but the paint leaves the rest.
     tovBoatState only;
     only.m_paintScheme = 0;
@@ -287,6 +301,25 @@ TEST_F(tovBoatTest, ABoatStopsAgainstAnotherAndCanBackAway)
     for (int frame = 1; frame <= 60; ++frame)
         mover->Update(100.0 + frame * 0.033, 0.033);
     EXPECT_LT(mover->GetPosition().z, stopped - 0.01f);
+}
+
+// Dry from x = 1 on: an aground local boat moves to the nearest free water along the axes.
+TEST_F(tovBoatTest, AnAgroundLocalBoatFindsFreeWater)
+{
+    m_world.m_ground = [](const QrPoint3& p) { return p.x < 1.0f ? -0.3f : 0.05f; };
+    tovBoat* local = AddBoat(0.1f, QrPoint3(1.25f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    tovBoat* other = AddBoat(0.1f, QrPoint3(1.25f, 0.0f, 3.0f), Facing(0.0f, 1.0f));
+    m_world.m_player = local;
+    local->Update(1.0, 0.033);
+    other->Update(1.0, 0.033);
+    EXPECT_NEAR(local->GetPosition().x, 0.95f, 1e-5f);
+    EXPECT_EQ(local->GetPosition().z, 0.0f);
+    EXPECT_EQ(other->GetPosition().x, 1.25f);
+    // No water within reach: the boat stays and tries again the next frame.
+    m_world.m_ground = [](const QrPoint3&) { return 0.05f; };
+    local->SetPosition(QrPoint3(5.0f, 0.0f, 5.0f));
+    local->Update(2.0, 0.033);
+    EXPECT_EQ(local->GetPosition().x, 5.0f);
 }
 
 TEST_F(tovBoatTest, BobbingIsAlikeAtEveryFrameRate)
