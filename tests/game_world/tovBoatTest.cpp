@@ -322,6 +322,34 @@ TEST_F(tovBoatTest, AnAgroundLocalBoatFindsFreeWater)
     EXPECT_EQ(local->GetPosition().x, 5.0f);
 }
 
+TEST_F(tovBoatTest, ThePoseFollowsSpeedWheelAndTrim)
+{
+    m_world.m_ground = [](const QrPoint3&) { return -0.3f; };
+    tovBoat* boat = AddBoat(1.0f, QrPoint3(0.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    ASSERT_TRUE(boat->GetOutboard());
+    boat->SetThrottle(1.0f);
+    boat->SetSteering(1.0f);
+    boat->SetRangeControl(1.0f);
+    for (int frame = 1; frame <= 21; ++frame)
+        boat->Update(frame / 30.0, 1.0 / 30.0);
+    // Accelerating: bow up, banked into the turn, the propeller turning.
+    EXPECT_GT(boat->GetPitch(), 1.0f);
+    EXPECT_GT(boat->GetRoll(), 1.0f);
+    EXPECT_NE(boat->GetPropellerAngle(), 0.0f);
+    EXPECT_NE(boat->GetRockingNode()->GetRotate().m[1][2], 0.0f);
+    // The outboard: 13 degrees of trim about z, then swung 28 degrees past the quarter turn.
+    const float t = 0.2268933f, y = (-90.0f - 28.0f) * 0.017453333f;
+    const QrMatrix3 a(std::cos(t), std::sin(t), 0.0f, -std::sin(t), std::cos(t), 0.0f, 0.0f, 0.0f, 1.0f);
+    const QrMatrix3 b(std::cos(y), 0.0f, -std::sin(y), 0.0f, 1.0f, 0.0f, std::sin(y), 0.0f, std::cos(y));
+    const QrMatrix3 expected = a.Multiply(b);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+        {
+            EXPECT_NEAR(boat->GetOutboard()->GetRotate().m[r][c], expected.m[r][c], 1e-6f);
+            EXPECT_EQ(boat->GetLodOutboard()->GetRotate().m[r][c], boat->GetOutboard()->GetRotate().m[r][c]);
+        }
+}
+
 TEST_F(tovBoatTest, BobbingIsAlikeAtEveryFrameRate)
 {
     m_world.m_ground = [](const QrPoint3&) { return -0.3f; };
