@@ -190,6 +190,20 @@ TEST_F(tovBoatTest, CapturedStateAppliedToASecondBoatReproducesThePose)
     EXPECT_EQ(back.m_position.x, state.m_position.x);
     EXPECT_EQ(back.m_position.z, state.m_position.z);
     EXPECT_EQ(std::memcmp(&back.m_rotation, &state.m_rotation, sizeof state.m_rotation), 0);
+    // Values that are not finite and trolling settings out of range are left out.
+    tovBoatState hostile = state;
+    hostile.m_changeMask = tovBoatState::kAllMask;
+    hostile.m_speed = std::nanf("");
+    hostile.m_position.x = HUGE_VALF;
+    hostile.m_rotation.m[1][1] = std::nanf("");
+    hostile.m_trollingLevel = 300;
+    hostile.m_turnRate = 7.0f;
+    b->ApplyState(hostile);
+    EXPECT_EQ(b->GetSpeed(), state.m_speed);
+    EXPECT_EQ(b->GetPosition().x, state.m_position.x);
+    EXPECT_EQ(b->GetRotate().m[1][1], state.m_rotation.m[1][1]);
+    EXPECT_EQ(b->GetTrollingLevel(), state.m_trollingLevel);
+    EXPECT_EQ(b->GetTurnRate(), 7.0f);
     // A mask of nothing but the paint leaves the rest.
     tovBoatState only;
     only.m_paintScheme = 0;
@@ -287,6 +301,53 @@ TEST_F(tovBoatTest, ABoatStopsAgainstAnotherAndCanBackAway)
     for (int frame = 1; frame <= 60; ++frame)
         mover->Update(100.0 + frame * 0.033, 0.033);
     EXPECT_LT(mover->GetPosition().z, stopped - 0.01f);
+}
+
+// Dry from x = 1 on: an aground local boat moves to the nearest free water along the axes.
+TEST_F(tovBoatTest, AnAgroundLocalBoatFindsFreeWater)
+{
+    m_world.m_ground = [](const QrPoint3& p) { return p.x < 1.0f ? -0.3f : 0.05f; };
+    tovBoat* local = AddBoat(0.1f, QrPoint3(1.25f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    tovBoat* other = AddBoat(0.1f, QrPoint3(1.25f, 0.0f, 3.0f), Facing(0.0f, 1.0f));
+    m_world.m_player = local;
+    local->Update(1.0, 0.033);
+    other->Update(1.0, 0.033);
+    EXPECT_NEAR(local->GetPosition().x, 0.95f, 1e-5f);
+    EXPECT_EQ(local->GetPosition().z, 0.0f);
+    EXPECT_EQ(other->GetPosition().x, 1.25f);
+    // No water within reach: the boat stays and tries again the next frame.
+    m_world.m_ground = [](const QrPoint3&) { return 0.05f; };
+    local->SetPosition(QrPoint3(5.0f, 0.0f, 5.0f));
+    local->Update(2.0, 0.033);
+    EXPECT_EQ(local->GetPosition().x, 5.0f);
+}
+
+TEST_F(tovBoatTest, ThePoseFollowsSpeedWheelAndTrim)
+{
+    m_world.m_ground = [](const QrPoint3&) { return -0.3f; };
+    tovBoat* boat = AddBoat(1.0f, QrPoint3(0.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    ASSERT_TRUE(boat->GetOutboard());
+    boat->SetThrottle(1.0f);
+    boat->SetSteering(1.0f);
+    boat->SetRangeControl(1.0f);
+    for (int frame = 1; frame <= 21; ++frame)
+        boat->Update(frame / 30.0, 1.0 / 30.0);
+    // Accelerating: bow up, banked into the turn, the propeller turning.
+    EXPECT_GT(boat->GetPitch(), 1.0f);
+    EXPECT_GT(boat->GetRoll(), 1.0f);
+    EXPECT_NE(boat->GetPropellerAngle(), 0.0f);
+    EXPECT_NE(boat->GetRockingNode()->GetRotate().m[1][2], 0.0f);
+    // The outboard: 13 degrees of trim about z, then swung 28 degrees past the quarter turn.
+    const float t = 0.2268933f, y = (-90.0f - 28.0f) * 0.017453333f;
+    const QrMatrix3 a(std::cos(t), std::sin(t), 0.0f, -std::sin(t), std::cos(t), 0.0f, 0.0f, 0.0f, 1.0f);
+    const QrMatrix3 b(std::cos(y), 0.0f, -std::sin(y), 0.0f, 1.0f, 0.0f, std::sin(y), 0.0f, std::cos(y));
+    const QrMatrix3 expected = a.Multiply(b);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+        {
+            EXPECT_NEAR(boat->GetOutboard()->GetRotate().m[r][c], expected.m[r][c], 1e-6f);
+            EXPECT_EQ(boat->GetLodOutboard()->GetRotate().m[r][c], boat->GetOutboard()->GetRotate().m[r][c]);
+        }
 }
 
 TEST_F(tovBoatTest, BobbingIsAlikeAtEveryFrameRate)
