@@ -40,6 +40,7 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateAnimation(Context& context);
+void GenerateBoat(Context& context);
 void GenerateClips(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
@@ -50,6 +51,8 @@ void GenerateKitchenSink(Context& context);
 void GenerateLakePacks(Context& context);
 void GenerateLakes(Context& context);
 void GenerateLakeWater(Context& context);
+// The boat's wake pictures.
+void GenerateWakes(Context& context);
 void GenerateLights(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
