@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace
 {
@@ -157,5 +158,124 @@ TEST(tovFishPopulation, BiteRatesFollowCoverLureDepthWeatherAndSpecies)
         std::printf("bites per hour: %-36s %5.1f | %-30s %5.1f\n", p.more.what, more / 2.0, p.fewer.what, fewer / 2.0);
         EXPECT_GT(more, fewer + fewer / 4 + 2) << p.more.what << " vs " << p.fewer.what;
     }
+}
+} // namespace
+
+namespace
+{
+tovFishPopulation::SpeciesTables BassTables()
+{
+    tovFishPopulation::SpeciesTables tables{};
+    tables[0][kLargemouthBass] = 2.0f;
+    tables[0][kBluegill] = 1.0f;
+    tables[1][kLargemouthBass] = 12.0f;
+    return tables;
+}
+
+// Same seed, same fish; every fish on the water within its depth and the lake's bounds; cover
+// holds more fish per area than open water; a hostile count or rectangle is bounded.
+TEST(tovFishPopulation, PlacementIsReproducibleAndKeepsToWaterAndCover)
+{
+    SyntheticLake lake;
+    tovFishPopulation a(lake), b(lake);
+    a.Populate(77, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, 300, 1);
+    b.Populate(77, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, 300, 1);
+    ASSERT_EQ(a.GetCount(), b.GetCount());
+    ASSERT_GT(a.GetCount(), 250);
+    int32_t inCover = 0;
+    for (int32_t i = 0; i < a.GetCount(); ++i)
+    {
+        const auto& f = a.GetFish(i);
+        EXPECT_EQ(f.species, b.GetFish(i).species);
+        EXPECT_EQ(f.weight, b.GetFish(i).weight);
+        EXPECT_EQ(f.map.x, b.GetFish(i).map.x);
+        ASSERT_TRUE(f.species == kLargemouthBass || f.species == kBluegill);
+        const QrPoint3 at = lake.MapToWorld(f.map);
+        EXPECT_TRUE(lake.IsOnLake(at));
+        EXPECT_GT(f.depth, 0.0f);
+        EXPECT_LE(f.depth, -lake.GroundHeight(at) + 1e-6f);
+        if (f.species == kLargemouthBass)
+        {
+            EXPECT_LE(f.depth, 0.12f + 1e-6f);
+        }
+        EXPECT_GE(f.weight, f.species == kLargemouthBass ? 0.5f : 0.0625f);
+        inCover += at.z < 1.5f ? 1 : 0;
+    }
+    // A quarter of the lake's area is cover; accepted four times as often.
+    EXPECT_GT(inCover, a.GetCount() / 2);
+
+    tovFishPopulation::SpeciesTables hostile{};
+    hostile[0].fill(std::numeric_limits<float>::quiet_NaN());
+    hostile[1].fill(std::numeric_limits<float>::infinity());
+    hostile[2].fill(-1.0f);
+    a.Populate(5, hostile, 0.0f, 0.0f, 6.0f, 6.0f, 1 << 30, 0);
+    EXPECT_EQ(a.GetCount(), tovFishPopulation::kMaxCount);
+    for (int32_t i = 0; i < a.GetCount(); ++i)
+        ASSERT_TRUE(IsBassSpecies(a.GetFish(i).species)); // the lake's shares: bass only
+    a.Populate(5, hostile, 0.0f, std::numeric_limits<float>::quiet_NaN(), 6.0f, 6.0f, 50, 0);
+    EXPECT_EQ(a.GetCount(), 0);
+    a.Populate(5, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, -3, 0);
+    EXPECT_EQ(a.GetCount(), 0);
+}
+
+// A lure held on one fish: it follows and strikes; an unanswered strike is spat out after the
+// skill's window; a set hook fights to the boat, and the kept fish leaves the lake with the
+// other fish's indices intact. A fast boat spooks fish near it, a slow one does not.
+TEST(tovFishPopulation, StrikeHookFightAndSpook)
+{
+    SyntheticLake lake;
+    tovFishPopulation population(lake);
+    population.Populate(3, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, 40, 2);
+    EXPECT_EQ(population.GetHookWindow(), 1.0f);
+    tovLurePresence lure;
+    lure.inWater = true;
+    lure.retrieve = tovFightTackle::kReel;
+    lure.speciesRow = 2;
+    population.SetLure(&lure);
+
+    auto waitForStrike = [&](int32_t target)
+    {
+        lure.position = lake.MapToWorld(population.GetFish(target).map);
+        lure.depth = population.GetFish(target).depth;
+        for (int32_t i = 0; i < 20000; ++i)
+        {
+            population.Update(i * 0.1, 0.1);
+            const int32_t fish = population.TakeStrike();
+            if (fish >= 0)
+                return fish;
+        }
+        return -1;
+    };
+    const int32_t first = waitForStrike(10);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(population.GetFish(first).behavior.GetState(), tovFishBehavior::kStrike);
+    for (int32_t i = 0; i < 11; ++i)
+        population.Update(0.0, 0.1);
+    EXPECT_EQ(population.TakeStrike(), -1);
+    EXPECT_EQ(population.GetFish(first).behavior.GetState(), tovFishBehavior::kFlee);
+    EXPECT_FALSE(population.SetHook(first, 0.3f));
+
+    const int32_t second = waitForStrike(20);
+    ASSERT_GE(second, 0);
+    ASSERT_TRUE(population.SetHook(second, 0.3f));
+    EXPECT_EQ(population.GetHookedFish(), second);
+    tovFightTackle tackle{3.0f, 12.0f, 0.0f, tovFightTackle::kReel};
+    tovFishFight::Outcome end = tovFishFight::kGoing;
+    for (int32_t i = 0; i < 6000 && end == tovFishFight::kGoing; ++i)
+        end = population.StepFight(0.1, tackle);
+    ASSERT_EQ(end, tovFishFight::kLanded);
+    EXPECT_EQ(population.GetFish(second).behavior.GetState(), tovFishBehavior::kLanded);
+    EXPECT_EQ(population.GetHookedFish(), -1);
+    const int32_t count = population.GetCount();
+    const float lastWeight = population.GetFish(count - 1).weight;
+    population.RemoveFish(second);
+    EXPECT_EQ(population.GetCount(), count - 1);
+    EXPECT_EQ(population.GetFish(count - 2).weight, lastWeight);
+
+    const QrPoint3 at = lake.MapToWorld(population.GetFish(5).map);
+    population.SpookAt(at, 8.0f);
+    EXPECT_NE(population.GetFish(5).behavior.GetState(), tovFishBehavior::kFlee);
+    population.SpookAt(at, 25.0f);
+    EXPECT_EQ(population.GetFish(5).behavior.GetState(), tovFishBehavior::kFlee);
 }
 } // namespace
