@@ -1,6 +1,6 @@
 #include "tovFishSpecies.h"
-#include "tovScreenDistance.h"
 #include "tovFishSizeTable.h"
+#include "tovScreenDistance.h"
 #include "uRandom.h"
 
 #include <gtest/gtest.h>
