@@ -70,7 +70,7 @@ int32_t tovFishBehavior::Step(double elapsed, double hookWindow)
         fired = kCalm;
     else if (m_state == kAttracted && m_timeInState >= kFollowTime)
         fired = kLoseInterest;
-    else if (m_state == kStrike && m_timeInState >= hookWindow)
+    else if (m_state == kStrike && m_timeInState >= (std::isfinite(hookWindow) ? hookWindow : 0.0))
         fired = kSpit;
     if (fired == kEventCount)
         return -1;
