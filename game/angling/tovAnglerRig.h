@@ -14,6 +14,7 @@
 #include <string>
 
 class tovBoat;
+class tovBoatState;
 struct tovAnglerState;
 
 class tovAnglerRig : public tovAnglerRigBase
@@ -38,8 +39,7 @@ public:
 
     // Angler words 0..2: look index, gender (0 male, 1 female), colour choice (-1 default).
     // The boat is borrowed and may be null.
-    tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail,
-                 tovBoat* boat);
+    tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail, tovBoat* boat);
 
     // The angler's id (the angler value).
     virtual int32_t GetId() const { return m_anglerValue; }
@@ -92,6 +92,8 @@ public:
     int32_t GetLivewellCount() const { return m_livewell.count; }
     // Puts the fish in the first free place; -1 when full. Weights below 1 oz count as 1 oz.
     int32_t AddToLivewell(int32_t species, int32_t weightOunces, int32_t lengthInches, float displayScale);
+    // Names the fish in a place (the species name, cut to fit).
+    void SetLivewellName(int32_t place, const char* name);
     // Empties place 0..5; an empty place or one out of range changes nothing.
     void RemoveFromLivewell(int32_t place);
     // With more than five fish, gives up the smallest; the place given up, else -1.
@@ -105,16 +107,32 @@ public:
 
     // The angler part of a state record, for sending.
     void FillAnglerState(tovAnglerState& record) const;
-    // A received angler part: the angler value, then the phase.
+    // A received angler part: a new angler value goes to the setter, then the phase (word 3)
+    // moves the angler as the remote phase table says.
     void ApplyAnglerState(const tovAnglerState& record);
+
+    // The boat's live state into a record (mask "all"); nothing without a boat.
+    virtual void CaptureBoatState(tovBoatState& out) const;
+
+    // The angler's cast angle in degrees, set when aiming at a received target.
+    float GetCastAngle() const { return m_castAngle; }
+    // Seconds a cast flies before the lure lands.
+    static constexpr double kCastFlightTime = 1.0;
 
 protected:
     ~tovAnglerRig() override;
 
     tovLivewell& Livewell() { return m_livewell; }
 
+    // Where the boat is and which way it points (degrees); the origin without a boat.
+    virtual QrPoint3 GetBoatPosition() const { return QrPoint3(); }
+    virtual float GetBoatHeading() const { return 0.0f; }
+
 private:
-    void ApplyPhase(int32_t phase);
+    void ApplyPhase(int32_t phase, bool flag1, bool flag2, const QrPoint3& target);
+    void AimAndCast(const QrPoint3& target);
+    void StartFromDriving();
+    void StartToDriving();
 
     int32_t m_paintScheme;
     std::array<int32_t, 3> m_words;
@@ -126,6 +144,9 @@ private:
     bool m_readyInWaitCast = false;
     bool m_fastReelInWaitCast = false;
     QrPoint3 m_castTarget;
+    float m_castAngle = 0.0f;
+    double m_castTime = 0.0;
+    double m_now = 0.0;
     int32_t m_lureModelIndex = 0;
     QrPointer<tovTackle> m_tackle;
     tovLivewell m_livewell;

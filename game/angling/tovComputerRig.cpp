@@ -1,0 +1,144 @@
+#include "tovComputerRig.h"
+
+#include "tovAnglingWorld.h"
+
+#include <array>
+#include <cmath>
+
+namespace
+{
+// The bass the standings roll for computer anglers.
+constexpr std::array<int32_t, 3> kStandingsSpecies = {11, 10, 3};
+constexpr double kFirstWaitMax = 5.0;
+constexpr double kDriveMin = 10.0;
+constexpr double kDriveMax = 40.0;
+constexpr double kCastMin = 8.0;
+constexpr double kCastMax = 15.0;
+// How far from its start a computer angler looks for a spot (world units).
+constexpr float kSpotRadius = 3.0f;
+constexpr int kSpotTries = 16;
+constexpr double kFishingMin = 300.0;
+constexpr double kFishingMax = 1500.0;
+
+double Between(uRandom& random, double lo, double hi)
+{
+    return lo + (hi - lo) * random.uniform();
+}
+} // namespace
+
+tovComputerRig::tovComputerRig(bool lowDetail, int32_t, int32_t, int32_t, int32_t)
+    : tovAnglerRig(0, 0, 0, -1, lowDetail, nullptr), m_random(1)
+{
+}
+
+int32_t tovComputerRig::ChooseSpecies(const tovAnglingWorld& world, double fraction)
+{
+    float sum = 0.0f;
+    std::array<float, kStandingsSpecies.size()> shares{};
+    for (size_t i = 0; i < kStandingsSpecies.size(); ++i)
+    {
+        const float share = world.GetSpeciesShare(kStandingsSpecies[i]);
+        shares[i] = share > 0.0f ? share : 0.0f;
+        sum += shares[i];
+    }
+    if (!(sum > 0.0f))
+        return -1;
+    float bound = 0.0f;
+    for (size_t i = 0; i < kStandingsSpecies.size(); ++i)
+    {
+        if (shares[i] <= 0.0f)
+            continue;
+        bound += shares[i] / sum;
+        if (fraction < bound)
+            return kStandingsSpecies[i];
+    }
+    // Rounding at the top end: the last species with a share.
+    for (size_t i = kStandingsSpecies.size(); i-- > 0;)
+        if (shares[i] > 0.0f)
+            return kStandingsSpecies[i];
+    return -1;
+}
+
+void tovComputerRig::SetWorld(const tovAnglingWorld* world, int32_t botIndex)
+{
+    m_world = world;
+    m_random.seed(GetId() * 7919 + 17);
+    m_activity = Activity::Waiting;
+    m_casts = 0;
+    m_catches = 0;
+    if (!m_world)
+        return;
+    double x = 0.0;
+    double z = 0.0;
+    double heading = 0.0;
+    m_world->GetBotLocation(botIndex < 0 || botIndex > 3 ? 0 : botIndex, x, z, heading);
+    m_spot = QrPoint3(static_cast<float>(x), m_world->WaterHeight(), static_cast<float>(z));
+    m_nextEvent = m_now + Between(m_random, 0.0, kFirstWaitMax);
+}
+
+void tovComputerRig::Idle(double now, double elapsed)
+{
+    tovAnglerRig::Idle(now, elapsed);
+    m_now = now;
+    if (!m_world || now < m_nextEvent)
+        return;
+    switch (m_activity)
+    {
+    case Activity::Waiting:
+    case Activity::Fishing:
+        if (m_activity == Activity::Fishing && now < m_fishingEnds)
+        {
+            Cast();
+            return;
+        }
+        StartDriving();
+        break;
+    case Activity::Driving:
+        StartFishing();
+        break;
+    }
+}
+
+void tovComputerRig::StartDriving()
+{
+    m_activity = Activity::Driving;
+    SetMode(kModeDriving);
+    GetTackle()->ResetCast();
+    // A new spot on the water near the last one; stay put when none is found.
+    for (int i = 0; i < kSpotTries; ++i)
+    {
+        const double angle = Between(m_random, 0.0, 2.0 * M_PI);
+        const double reach = Between(m_random, 0.2, 1.0) * kSpotRadius;
+        const QrPoint3 candidate(m_spot.x + static_cast<float>(reach * std::cos(angle)), m_spot.y,
+                                 m_spot.z + static_cast<float>(reach * std::sin(angle)));
+        if (m_world->IsOnLake(candidate))
+        {
+            m_spot = candidate;
+            break;
+        }
+    }
+    m_nextEvent = m_now + Between(m_random, kDriveMin, kDriveMax);
+}
+
+void tovComputerRig::StartFishing()
+{
+    m_activity = Activity::Fishing;
+    SetMode(kModeAiming);
+    m_fishingEnds = m_now + Between(m_random, kFishingMin, kFishingMax);
+    m_nextEvent = m_now;
+}
+
+void tovComputerRig::Cast()
+{
+    ++m_casts;
+    const double angle = Between(m_random, 0.0, 2.0 * M_PI);
+    SetCastTarget(QrPoint3(m_spot.x + 0.3f * static_cast<float>(std::cos(angle)), m_spot.y,
+                           m_spot.z + 0.3f * static_cast<float>(std::sin(angle))));
+    m_nextEvent = m_now + Between(m_random, kCastMin, kCastMax);
+    if (m_random.uniform() >= kCatchChance)
+        return;
+    const int32_t species = ChooseSpecies(*m_world, m_random.uniform());
+    if (species < 0)
+        return;
+    LandFish(species);
+}
