@@ -2,6 +2,7 @@
 
 #include "tovAnglerState.h"
 #include "tovByteOrder.h"
+#include "tovFishSpecies.h"
 
 #include <algorithm>
 #include <cmath>
@@ -157,7 +158,7 @@ void tovAnglerRig::StartToDriving()
 int32_t tovAnglerRig::AddToLivewell(int32_t species, int32_t weightOunces, int32_t lengthInches, float displayScale)
 {
     const int32_t place = m_livewell.FindFree();
-    if (place < 0 || species < 0 || species > 16)
+    if (place < 0 || !IsValidSpecies(species))
         return -1;
     tovLivewellFish& fish = m_livewell.places[static_cast<size_t>(place)];
     fish = tovLivewellFish{};
@@ -167,17 +168,9 @@ int32_t tovAnglerRig::AddToLivewell(int32_t species, int32_t weightOunces, int32
     fish.lengthInches = lengthInches;
     fish.displayScale = displayScale;
     fish.inUse = 1;
+    GetFishSpeciesName(species, fish.name, tovLivewellFish::kNameSize);
     ++m_livewell.count;
     return place;
-}
-
-void tovAnglerRig::SetLivewellName(int32_t place, const char* name)
-{
-    if (place < 0 || place >= tovLivewell::kPlaceCount || !name)
-        return;
-    tovLivewellFish& fish = m_livewell.places[static_cast<size_t>(place)];
-    std::strncpy(fish.name, name, tovLivewellFish::kNameSize - 1);
-    fish.name[tovLivewellFish::kNameSize - 1] = '\0';
 }
 
 void tovAnglerRig::RemoveFromLivewell(int32_t place)

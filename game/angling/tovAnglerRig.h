@@ -90,10 +90,9 @@ public:
     // Livewell.
     const tovLivewell& GetLivewell() const { return m_livewell; }
     int32_t GetLivewellCount() const { return m_livewell.count; }
-    // Puts the fish in the first free place; -1 when full. Weights below 1 oz count as 1 oz.
+    // Puts the fish, named after its species, in the first free place; -1 when full or for
+    // an unknown species. Weights below 1 oz count as 1 oz.
     int32_t AddToLivewell(int32_t species, int32_t weightOunces, int32_t lengthInches, float displayScale);
-    // Names the fish in a place (the species name, cut to fit).
-    void SetLivewellName(int32_t place, const char* name);
     // Empties place 0..5; an empty place or one out of range changes nothing.
     void RemoveFromLivewell(int32_t place);
     // With more than five fish, gives up the smallest; the place given up, else -1.

@@ -1,6 +1,7 @@
 #include "tovComputerRig.h"
 
 #include "tovAnglingWorld.h"
+#include "tovFishSpecies.h"
 
 #include <array>
 #include <cmath>
@@ -19,6 +20,9 @@ constexpr float kSpotRadius = 3.0f;
 constexpr int kSpotTries = 16;
 constexpr double kFishingMin = 300.0;
 constexpr double kFishingMax = 1500.0;
+// The livewell shows a bass of 15 inches at this scale.
+constexpr float kDisplayScale = 0.0002f;
+constexpr float kBassLength = 15.0f;
 
 double Between(uRandom& random, double lo, double hi)
 {
@@ -141,4 +145,19 @@ void tovComputerRig::Cast()
     if (species < 0)
         return;
     LandFish(species);
+}
+
+void tovComputerRig::LandFish(int32_t species)
+{
+    float low = 0.0f;
+    float high = 0.0f;
+    m_world->GetSpeciesBounds(species, low, high);
+    float pounds = 0.0f;
+    float inches = 0.0f;
+    DrawFishSizeForSpecies(species, pounds, inches, static_cast<float>(m_random.uniform()), low, high, m_skill, 0,
+                           1.0f);
+    ++m_catches;
+    AddToLivewell(species, static_cast<int32_t>(pounds * 16.0f), static_cast<int32_t>(inches),
+                  kDisplayScale * inches / kBassLength);
+    ReleaseSmallestOverLimit();
 }

@@ -28,6 +28,8 @@ public:
     void SetWorld(const tovAnglingWorld* world, int32_t botIndex);
 
     void Idle(double now, double elapsed) override;
+    // The session's skill level, which the size of its catches follows.
+    void SetSkill(int32_t skill) { m_skill = skill; }
 
     Activity GetActivity() const { return m_activity; }
     const QrPoint3& GetSpot() const { return m_spot; }
@@ -56,4 +58,5 @@ private:
     double m_fishingEnds = 0.0;
     int32_t m_casts = 0;
     int32_t m_catches = 0;
+    int32_t m_skill = 1;
 };

@@ -1,7 +1,5 @@
 #include "tovTackle.h"
 
-#include "uRandom.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -11,14 +9,6 @@ constexpr std::array<float, tovTackle::kLineTypeCount> kStrength = {5,  10, 20, 
                                                                     12, 14, 17, 4,  6,  8,  10, 12, 14, 17, 20};
 // Line kinds 0..3 by how plainly fish see them.
 constexpr std::array<float, 4> kKindVisibility = {0.6f, 0.8f, 0.2f, 0.5f};
-constexpr float kRodLag = 0.15f;
-constexpr float kWearThreshold = 0.7f;
-constexpr float kSlackTension = 0.2f;
-constexpr double kSlackGrace = 2.0;
-constexpr double kSlackPullRate = 0.3;
-constexpr float kReelPull = 0.5f;
-constexpr float kFastReelPull = 1.5f;
-constexpr float kReelSpeed = 0.1f;
 
 int32_t KindOfType(int32_t type)
 {
@@ -94,17 +84,11 @@ float tovTackle::GetBreakingTension() const
     return m_lineStrength * (1.0f - 0.5f * m_lineWear);
 }
 
-void tovTackle::ResetFightState()
-{
-    m_smoothedTension = 0.0f;
-    m_slackTime = 0.0;
-}
-
 void tovTackle::ResetCast()
 {
     m_state = kStateNone;
     m_fastReel = false;
-    ResetFightState();
+    m_reeling = true;
     if (m_lure)
         m_lure->Initialise();
 }
@@ -126,7 +110,7 @@ void tovTackle::Splashdown()
 
 void tovTackle::HookFish()
 {
-    ResetFightState();
+    m_reeling = true;
     m_state = kStateFishOn;
 }
 
@@ -156,50 +140,27 @@ void tovTackle::SetDrag(float pounds)
     m_drag = std::clamp(stepped, kMinDrag, top);
 }
 
-float tovTackle::GetReelPull() const
+tovFightTackle tovTackle::GetFightTackle() const
 {
-    return m_fastReel ? kFastReelPull : kReelPull;
+    tovFightTackle tackle;
+    tackle.drag = m_drag;
+    tackle.lineStrength = m_lineStrength;
+    tackle.wear = m_lineWear;
+    if (!m_reeling)
+        tackle.reel = tovFightTackle::kRest;
+    else
+        tackle.reel = m_fastReel ? tovFightTackle::kFastReel : tovFightTackle::kReel;
+    return tackle;
 }
 
-float tovTackle::GetReelSpeed() const
+tovFishFight::Outcome tovTackle::StepFight(tovFishFight& fight, double elapsed, uRandom& random)
 {
-    return m_fastReel ? 2.0f * kReelSpeed : kReelSpeed;
-}
-
-tovTackle::LineResult tovTackle::StepLine(float tension, float lineOut, double dt, uRandom& random)
-{
-    if (!(dt > 0.0))
-        return LineResult::Holding;
-    if (!(tension >= 0.0f))
-        tension = 0.0f;
-    const float follow = 1.0f - static_cast<float>(std::exp(-dt / kRodLag));
-    m_smoothedTension += follow * (tension - m_smoothedTension);
-
-    if (m_lineStrength > 0.0f)
-    {
-        const float over = m_smoothedTension / m_lineStrength - kWearThreshold;
-        m_lineWear = std::min(1.0f, m_lineWear + static_cast<float>(dt) * std::max(0.0f, over));
-    }
-    if (m_smoothedTension > GetBreakingTension() || lineOut > kSpoolLength)
-    {
+    tovFightTackle tackle = GetFightTackle();
+    const tovFishFight::Outcome outcome = fight.Step(elapsed, tackle, random);
+    m_lineWear = tackle.wear;
+    if (outcome != tovFishFight::kGoing)
         EndFight();
-        return LineResult::Broke;
-    }
-    if (m_smoothedTension >= kSlackTension)
-    {
-        m_slackTime = 0.0;
-        return LineResult::Holding;
-    }
-    m_slackTime += dt;
-    if (m_slackTime <= kSlackGrace)
-        return LineResult::Holding;
-    const double chance = std::min(1.0, kSlackPullRate * dt);
-    if (random.uniform() < chance)
-    {
-        EndFight();
-        return LineResult::HookPulled;
-    }
-    return LineResult::Holding;
+    return outcome;
 }
 
 void tovTackle::SetLure(tovLure* lure)

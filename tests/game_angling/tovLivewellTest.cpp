@@ -62,6 +62,7 @@ TEST(tovLivewell, CountFollowsOccupiedPlaces)
     EXPECT_EQ(rig->GetLivewell().CountOccupied(), 1);
     EXPECT_EQ(rig->AddToLivewell(11, 20, 12, 0.0f), 0) << "the freed place is reused first";
     EXPECT_EQ(rig->AddToLivewell(17, 20, 12, 0.0f), -1);
+    EXPECT_EQ(rig->AddToLivewell(-1, 20, 12, 0.0f), -1);
     EXPECT_EQ(rig->GetLivewellCount(), 2);
 }
 
@@ -70,7 +71,6 @@ TEST(tovLivewell, BytesAndSnapshotRoundTrip)
     QrPointer<tovAnglerRig> rig = NewRig();
     rig->AddToLivewell(3, 77, 18, 0.25f);
     rig->AddToLivewell(10, 33, 12, 0.5f);
-    rig->SetLivewellName(1, "Smallmouth Bass");
     rig->RemoveFromLivewell(0);
 
     std::vector<uint8_t> bytes(tovLivewell::kByteSize, 0xEE);

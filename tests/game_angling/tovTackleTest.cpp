@@ -1,4 +1,5 @@
 #include "tovTackle.h"
+#include "tovFishSpecies.h"
 
 #include "uRandom.h"
 
@@ -79,7 +80,6 @@ TEST(tovTackle, StatesAndFastReel)
     EXPECT_EQ(tackle->GetState(), tovTackle::kStateReel);
     tackle->SetFastReel(true);
     EXPECT_EQ(tackle->GetState(), tovTackle::kStateFastReel);
-    EXPECT_EQ(tackle->GetReelPull(), 1.5f);
     tackle->HookFish();
     EXPECT_EQ(tackle->GetInternalState(), tovTackle::kStateFishOn);
     EXPECT_EQ(tackle->GetState(), tovTackle::kStateFastReel) << "fish-on is never reported";
@@ -89,52 +89,60 @@ TEST(tovTackle, StatesAndFastReel)
     EXPECT_EQ(tackle->GetState(), tovTackle::kStateNone);
 }
 
-TEST(tovTackle, LineBreaksWearsAndGoesSlack)
+TEST(tovTackle, FightsLandOrAreLostAsDragAndLinePredict)
 {
-    uRandom random(5);
     struct Row
     {
         const char* what;
-        float tension;
-        float lineOut;
-        double seconds;
-        tovTackle::LineResult result;
+        int32_t species;
+        float pounds;
+        int32_t lineType;
+        float drag;
+        bool reeling;
+        tovFishFight::Outcome outcome;
     };
-    // 10 lb line, 1/60 s steps.
     const Row rows[] = {
-        {"steady pull below the line", 6.0f, 0.5f, 30.0, tovTackle::LineResult::Holding},
-        {"pull past the line", 10.5f, 0.5f, 5.0, tovTackle::LineResult::Broke},
-        {"spool emptied", 2.0f, 1.9f, 0.1, tovTackle::LineResult::Broke},
-        {"slack line", 0.0f, 0.5f, 60.0, tovTackle::LineResult::HookPulled},
-        {"short slack", 0.1f, 0.5f, 1.9, tovTackle::LineResult::Holding},
-        {"a jerk the rod absorbs", 30.0f, 0.5f, 0.03, tovTackle::LineResult::Holding},
+        {"bass on a sensible drag", kLargemouthBass, 4.0f, 2, 3.0f, true, tovFishFight::kLanded},
+        {"big bass, light drag, long run", kLargemouthBass, 6.0f, 16, 2.0f, true, tovFishFight::kLanded},
+        {"heavy bass, 8 lb line, drag at half", kLargemouthBass, 9.0f, 16, 4.0f, true, tovFishFight::kLanded},
+        {"heavy bass, 8 lb line, drag locked", kLargemouthBass, 9.0f, 16, 8.0f, true, tovFishFight::kLineBroke},
+        {"heavy bass, 40 lb line, drag locked", kLargemouthBass, 9.0f, 4, 40.0f, true, tovFishFight::kLanded},
+        {"panfish, reel stopped: slack line", kBluegill, 0.3f, 1, 5.0f, false, tovFishFight::kHookPulled},
+        {"panfish reeled in", kBluegill, 0.3f, 1, 5.0f, true, tovFishFight::kLanded},
+        {"pike on a loose drag runs out the spool", kNorthernPike, 14.0f, 2, 0.5f, true, tovFishFight::kSpoolEmpty},
     };
     for (const Row& row : rows)
     {
+        uRandom random(11);
         QrPointer<tovTackle> tackle = NewTackle();
-        tackle->SetLureType(1);
+        tackle->SetLureType(row.lineType);
+        tackle->SetDrag(row.drag);
         tackle->HookFish();
-        tovTackle::LineResult result = tovTackle::LineResult::Holding;
-        for (double t = 0.0; t < row.seconds && result == tovTackle::LineResult::Holding; t += 1.0 / 60.0)
-            result = tackle->StepLine(row.tension, row.lineOut, 1.0 / 60.0, random);
-        EXPECT_EQ(result, row.result) << row.what;
-        if (result != tovTackle::LineResult::Holding)
-        {
-            EXPECT_EQ(tackle->GetState(), tovTackle::kStateNone) << row.what;
-        }
+        tackle->SetReeling(row.reeling);
+        tovFishFight fight;
+        fight.Start(row.species, row.pounds, 0.5f, random);
+        tovFishFight::Outcome outcome = tovFishFight::kGoing;
+        for (int step = 0; step < 30 * 600 && outcome == tovFishFight::kGoing; ++step)
+            outcome = tackle->StepFight(fight, 1.0 / 30.0, random);
+        EXPECT_EQ(outcome, row.outcome) << row.what;
+        EXPECT_EQ(tackle->GetState(), tovTackle::kStateNone) << row.what << ": the lure is back at the rod";
     }
+}
 
-    // Wear: a long pull at 75 % of the line lowers what it holds until it parts.
+TEST(tovTackle, FightWearsTheLineUntilNewLine)
+{
+    uRandom random(3);
     QrPointer<tovTackle> tackle = NewTackle();
-    tackle->SetLureType(1);
+    tackle->SetLureType(16); // 8 lb
+    tackle->SetDrag(8.0f);
     tackle->HookFish();
-    tovTackle::LineResult result = tovTackle::LineResult::Holding;
-    double t = 0.0;
-    for (; t < 600.0 && result == tovTackle::LineResult::Holding; t += 0.1)
-        result = tackle->StepLine(7.5f, 0.5f, 0.1, random);
-    EXPECT_EQ(result, tovTackle::LineResult::Broke);
-    EXPECT_GT(t, 5.0) << "wear takes time";
-    tackle->SetLureType(1);
+    tovFishFight fight;
+    fight.Start(kLargemouthBass, 7.0f, 0.5f, random);
+    for (int step = 0; step < 30 && tackle->GetInternalState() == tovTackle::kStateFishOn; ++step)
+        tackle->StepFight(fight, 1.0 / 30.0, random);
+    EXPECT_GT(tackle->GetLineWear(), 0.0f);
+    EXPECT_LT(tackle->GetBreakingTension(), 8.0f);
+    tackle->SetLureType(16);
     EXPECT_EQ(tackle->GetLineWear(), 0.0f) << "new line, no wear";
 }
 
