@@ -70,6 +70,8 @@ public:
     // The throttle goes to neutral and the speed is divided by factor.
     void StopAndSlow(float factor);
 
+    using QrNode::Update;
+    using tovBoatStateBase::Update;
     // The idle update: the driving step, then the probe.
     void Update(double now, double elapsed) override;
     // The driving step: free water for an aground local boat, the motion step, the other
@@ -155,9 +157,11 @@ private:
     void LoadLodModel();
     void BuildTrollingAnimation();
     void ShowPaint(bool on);
+    // An aground boat moves to the nearest free water within reach.
     void FindFreeWater(const QrPoint3& c);
     void PassWheelToRider();
 
+    double m_now = 0.0;
     float m_detail = 0.0f;
     bool m_lowDetail = false;
     double m_contactTime = 0.0;
