@@ -1,6 +1,7 @@
 #include "tovAnglerRig.h"
 
 #include "tovAnglerState.h"
+#include "tovBoat.h"
 #include "tovByteOrder.h"
 #include "tovFishSpecies.h"
 
@@ -41,13 +42,17 @@ tovAnglerRig::tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, in
     : m_paintScheme(paintScheme), m_words{word0, word1, word2}, m_lowDetail(lowDetail), m_boat(boat),
       m_tackle(new tovTackle)
 {
+    if (m_boat && paintScheme >= 0)
+        m_boat->SetPaintScheme(paintScheme);
 }
 
 tovAnglerRig::~tovAnglerRig() = default;
 
-void tovAnglerRig::Idle(double now, double /*elapsed*/)
+void tovAnglerRig::Idle(double now, double elapsed)
 {
     m_now = now;
+    if (m_boat)
+        m_boat->Update(now, elapsed);
     if (m_mode == kModeCasting && now - m_castTime >= kCastFlightTime)
     {
         m_tackle->Splashdown();
@@ -90,9 +95,30 @@ void tovAnglerRig::SetLureModel(const std::string& fileName, int32_t speciesRow)
     lure->Initialise();
 }
 
-void tovAnglerRig::CaptureBoatState(tovBoatState& /*out*/) const
+void tovAnglerRig::CaptureBoatState(tovBoatState& out) const
 {
-    // The boat's capture arrives with the boat's model; until then a rig has no live boat.
+    if (m_boat)
+        m_boat->CaptureState(out);
+}
+
+QrPointer<tovBoat> tovAnglerRig::GetBoat() const
+{
+    return m_boat;
+}
+
+QrPoint3 tovAnglerRig::GetBoatPosition() const
+{
+    return m_boat ? m_boat->GetPosition() : QrPoint3();
+}
+
+float tovAnglerRig::GetBoatHeading() const
+{
+    if (!m_boat)
+        return 0.0f;
+    // The way the boat moves (its rotation's third column), which is what a cast aims from.
+    const QrPoint3 forward = m_boat->GetWorldRotation().GetColumn(2);
+    const float degrees = std::atan2(forward.x, forward.z) * kRadiansToDegrees;
+    return degrees < 0.0f ? degrees + 360.0f : degrees;
 }
 
 void tovAnglerRig::ClearFastReel()

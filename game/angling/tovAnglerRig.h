@@ -38,7 +38,7 @@ public:
     };
 
     // Angler words 0..2: look index, gender (0 male, 1 female), colour choice (-1 default).
-    // The boat is borrowed and may be null.
+    // The rig holds a reference to the boat, which may be null.
     tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail, tovBoat* boat);
 
     // The angler's id (the angler value).
@@ -46,10 +46,14 @@ public:
     int32_t GetAnglerValue() const { return m_anglerValue; }
     void SetAnglerValue(int32_t value) { m_anglerValue = value; }
 
-    // The per-frame step.
+    // The per-frame step: the boat, then the cast in flight.
     virtual void Idle(double now, double elapsed);
 
-    tovBoat* GetBoat() const { return m_boat; }
+    QrPointer<tovBoat> GetBoat() const;
+    // Where the boat is and which way it points (degrees, 0 toward +z, 90 toward +x); the
+    // origin and 0 without a boat.
+    QrPoint3 GetBoatPosition() const;
+    float GetBoatHeading() const;
     int32_t GetPaintScheme() const { return m_paintScheme; }
     bool IsLowDetail() const { return m_lowDetail; }
 
@@ -110,8 +114,8 @@ public:
     // moves the angler as the remote phase table says.
     void ApplyAnglerState(const tovAnglerState& record);
 
-    // The boat's live state into a record (mask "all"); nothing without a boat.
-    virtual void CaptureBoatState(tovBoatState& out) const;
+    // The boat's live state into a record; nothing without a boat.
+    void CaptureBoatState(tovBoatState& out) const;
 
     // The angler's cast angle in degrees, set when aiming at a received target.
     float GetCastAngle() const { return m_castAngle; }
@@ -123,10 +127,6 @@ protected:
 
     tovLivewell& Livewell() { return m_livewell; }
 
-    // Where the boat is and which way it points (degrees); the origin without a boat.
-    virtual QrPoint3 GetBoatPosition() const { return QrPoint3(); }
-    virtual float GetBoatHeading() const { return 0.0f; }
-
 private:
     void ApplyPhase(int32_t phase, bool flag1, bool flag2, const QrPoint3& target);
     void AimAndCast(const QrPoint3& target);
@@ -137,7 +137,7 @@ private:
     std::array<int32_t, 3> m_words;
     std::array<int32_t, 2> m_colours{-1, -1};
     bool m_lowDetail;
-    tovBoat* m_boat;
+    QrPointer<tovBoat> m_boat;
     int32_t m_anglerValue = 0;
     int32_t m_mode = kModeSeated;
     bool m_readyInWaitCast = false;

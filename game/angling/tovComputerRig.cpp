@@ -1,6 +1,7 @@
 #include "tovComputerRig.h"
 
 #include "tovAnglingWorld.h"
+#include "tovBoat.h"
 #include "tovFishSpecies.h"
 
 #include <array>
@@ -20,6 +21,12 @@ constexpr float kSpotRadius = 3.0f;
 constexpr int kSpotTries = 16;
 constexpr double kFishingMin = 300.0;
 constexpr double kFishingMax = 1500.0;
+constexpr float kRadiansToDegrees = 57.295647f;
+constexpr float kArriveDistance = 0.1f;
+constexpr float kSlowDistance = 0.5f;
+constexpr float kHeadingSlack = 5.0f;
+constexpr float kCruiseThrottle = 0.6f;
+constexpr float kSlowThrottle = 0.2f;
 // The livewell shows a bass of 15 inches at this scale.
 constexpr float kDisplayScale = 0.0002f;
 constexpr float kBassLength = 15.0f;
@@ -31,7 +38,7 @@ double Between(uRandom& random, double lo, double hi)
 } // namespace
 
 tovComputerRig::tovComputerRig(bool lowDetail, int32_t, int32_t, int32_t, int32_t)
-    : tovAnglerRig(0, 0, 0, -1, lowDetail, nullptr), m_random(1)
+    : tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(lowDetail ? 0.0f : 1.0f)), m_random(1)
 {
 }
 
@@ -77,6 +84,13 @@ void tovComputerRig::SetWorld(const tovAnglingWorld* world, int32_t botIndex)
     double heading = 0.0;
     m_world->GetBotLocation(botIndex < 0 || botIndex > 3 ? 0 : botIndex, x, z, heading);
     m_spot = QrPoint3(static_cast<float>(x), m_world->WaterHeight(), static_cast<float>(z));
+    if (QrPointer<tovBoat> boat = GetBoat())
+    {
+        boat->SetPosition(m_spot);
+        const auto h = static_cast<float>(heading / kRadiansToDegrees);
+        // Its forward column toward the heading.
+        boat->SetRotation(QrMatrix3{std::cos(h), 0.0f, std::sin(h), 0.0f, 1.0f, 0.0f, -std::sin(h), 0.0f, std::cos(h)});
+    }
     m_nextEvent = m_now + Between(m_random, 0.0, kFirstWaitMax);
 }
 
@@ -84,7 +98,15 @@ void tovComputerRig::Idle(double now, double elapsed)
 {
     tovAnglerRig::Idle(now, elapsed);
     m_now = now;
-    if (!m_world || now < m_nextEvent)
+    if (!m_world)
+        return;
+    if (m_activity == Activity::Driving && DriveTowardSpot(elapsed))
+    {
+        ++m_arrivals;
+        StartFishing();
+        return;
+    }
+    if (now < m_nextEvent)
         return;
     switch (m_activity)
     {
@@ -124,8 +146,43 @@ void tovComputerRig::StartDriving()
     m_nextEvent = m_now + Between(m_random, kDriveMin, kDriveMax);
 }
 
+bool tovComputerRig::DriveTowardSpot(double elapsed)
+{
+    QrPointer<tovBoat> boat = GetBoat();
+    if (!boat)
+        return true;
+    const QrPoint3 at = boat->GetPosition();
+    const float dx = m_spot.x - at.x;
+    const float dz = m_spot.z - at.z;
+    const float distance = std::sqrt(dx * dx + dz * dz);
+    if (distance < kArriveDistance)
+        return true;
+    float turn = std::atan2(dx, dz) * kRadiansToDegrees - GetBoatHeading();
+    turn = std::remainder(turn, 360.0f);
+    const auto amount = static_cast<float>(elapsed);
+    // A positive wheel turns the bow toward -x.
+    if (turn > kHeadingSlack)
+        boat->DecreaseSteering(amount);
+    else if (turn < -kHeadingSlack)
+        boat->IncreaseSteering(amount);
+    else
+        boat->CentreSteering();
+    // Slow down near the spot, and while the bow points far off it.
+    const float wanted = distance < kSlowDistance || std::fabs(turn) > 60.0f ? kSlowThrottle : kCruiseThrottle;
+    if (boat->GetThrottle() < wanted)
+        boat->IncreaseThrottle(amount);
+    else
+        boat->DecreaseThrottle(amount);
+    return false;
+}
+
 void tovComputerRig::StartFishing()
 {
+    if (QrPointer<tovBoat> boat = GetBoat())
+    {
+        boat->ResetThrottle();
+        boat->CentreSteering();
+    }
     m_activity = Activity::Fishing;
     SetMode(kModeAiming);
     m_fishingEnds = m_now + Between(m_random, kFishingMin, kFishingMax);

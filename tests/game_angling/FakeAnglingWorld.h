@@ -1,14 +1,24 @@
 #pragma once
 // A synthetic lake for angling tests: a round lake of radius 10 around the origin, deepening
-// toward the middle, weeds in the east half, species shares and bounds set by the test.
+// toward the middle, weeds in the east half, species shares and bounds set by the test. It is
+// also the boats' world while a test installs it (ScopedBoatWorld).
 
 #include "tovAnglingWorld.h"
+#include "tovWorldServices.h"
 
 #include <array>
+#include <utility>
 
-class FakeAnglingWorld : public tovAnglingWorld
+class FakeAnglingWorld : public tovAnglingWorld, public tovWorldServices
 {
 public:
+    // The boats' view.
+    void SetUnderwater(bool) override {}
+    void SetLightAPosition(const QrPoint3&) override {}
+    float GroundHeight(const QrPoint3& world) override { return std::as_const(*this).GroundHeight(world); }
+    bool IsOnLake(const QrPoint3& world) override { return std::as_const(*this).IsOnLake(world); }
+    tovWeather* GetWeather() override { return nullptr; }
+
     float GroundHeight(const QrPoint3& world) const override;
     float WaterHeight() const override { return 0.0f; }
     bool IsOnLake(const QrPoint3& world) const override;
@@ -25,4 +35,14 @@ public:
     std::array<float, 17> shares{};
     std::array<float, 17> low{};
     std::array<float, 17> high{};
+};
+
+// Installs the world for the boats for one scope.
+class ScopedBoatWorld
+{
+public:
+    explicit ScopedBoatWorld(FakeAnglingWorld& world) { SetWorldServices(&world); }
+    ~ScopedBoatWorld() { SetWorldServices(nullptr); }
+    ScopedBoatWorld(const ScopedBoatWorld&) = delete;
+    ScopedBoatWorld& operator=(const ScopedBoatWorld&) = delete;
 };

@@ -18,17 +18,23 @@ struct DayResult
     int32_t catches = 0;
     int32_t casts = 0;
     int32_t maxCount = 0;
+    int32_t arrivals = 0;
+    bool boatMoved = false;
 };
 
-DayResult FishADay(const FakeAnglingWorld& world, int32_t id)
+DayResult FishADay(FakeAnglingWorld& world, int32_t id)
 {
+    ScopedBoatWorld boats(world);
     QrPointer<tovComputerRig> rig(new tovComputerRig(true, 0, 0, 0, 0));
     rig->SetAnglerValue(id);
     rig->SetWorld(&world, id - 2);
     DayResult result;
+    const QrPoint3 start = rig->GetBoatPosition();
     for (double t = 0.0; t < 28800.0; t += 0.5)
     {
         rig->Idle(t, 0.5);
+        const QrPoint3 at = rig->GetBoatPosition();
+        result.boatMoved = result.boatMoved || at.x != start.x || at.z != start.z;
         EXPECT_TRUE(world.IsOnLake(rig->GetSpot()));
         const tovLivewell& well = rig->GetLivewell();
         result.maxCount = std::max(result.maxCount, well.count);
@@ -38,6 +44,7 @@ DayResult FishADay(const FakeAnglingWorld& world, int32_t id)
     }
     result.catches = rig->GetCatchCount();
     result.casts = rig->GetCastCount();
+    result.arrivals = rig->GetArrivals();
     return result;
 }
 
@@ -66,6 +73,8 @@ TEST(tovComputerRig, CatchesOnlyTheSpeciesTheStandingsAllow)
         }
         const DayResult day = FishADay(world, 2);
         EXPECT_GT(day.casts, 500);
+        EXPECT_TRUE(day.boatMoved);
+        EXPECT_GT(day.arrivals, 5) << "the boat reaches its spots";
         if (row.allowed.empty())
         {
             EXPECT_EQ(day.catches, 0);
