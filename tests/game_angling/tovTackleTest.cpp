@@ -1,4 +1,5 @@
 #include "tovTackle.h"
+#include "tovAnglerRig.h"
 #include "tovFishSpecies.h"
 
 #include "uRandom.h"
@@ -156,6 +157,22 @@ TEST(tovTackle, LureKeepsPostureAndAttraction)
     lure->SetAttractionValues(60.0f, 0.5f, 0.25f, 7);
     EXPECT_EQ(lure->GetAttraction().speciesRow, 7);
     EXPECT_EQ(lure->GetAttraction().temperature, 60.0f);
+}
+
+TEST(tovTackle, RigReplacesTheLureOnItsTackle)
+{
+    QrPointer<tovAnglerRig> rig(new tovAnglerRig(0, 0, 0, -1, false, nullptr));
+    rig->GetTackle()->SetLureType(12);
+    EXPECT_EQ(rig->GetTackleObject().Get(), nullptr);
+    rig->SetLureModel("spinner.qrf", 1);
+    QrPointer<tovLure> first = rig->GetTackleObject();
+    ASSERT_NE(first.Get(), nullptr);
+    EXPECT_EQ(first->GetModelFile(), "spinner.qrf");
+    EXPECT_EQ(first->GetModelRow(), 1);
+    EXPECT_EQ(first->GetLineVisibility(), rig->GetTackle()->GetLineVisibility());
+    rig->SetLureModel("spoon.qrf", 3);
+    EXPECT_NE(rig->GetTackleObject().Get(), first.Get());
+    EXPECT_EQ(first->GetRefCount(), 1u) << "the old lure is let go";
 }
 
 } // namespace
