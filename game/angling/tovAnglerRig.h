@@ -14,6 +14,7 @@
 #include <string>
 
 class tovBoat;
+class tovBoatState;
 struct tovAnglerState;
 
 class tovAnglerRig : public tovAnglerRigBase
@@ -37,19 +38,22 @@ public:
     };
 
     // Angler words 0..2: look index, gender (0 male, 1 female), colour choice (-1 default).
-    // The boat is borrowed and may be null.
-    tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail,
-                 tovBoat* boat);
+    // The rig holds a reference to the boat, which may be null.
+    tovAnglerRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail, tovBoat* boat);
 
     // The angler's id (the angler value).
     virtual int32_t GetId() const { return m_anglerValue; }
     int32_t GetAnglerValue() const { return m_anglerValue; }
     void SetAnglerValue(int32_t value) { m_anglerValue = value; }
 
-    // The per-frame step.
+    // The per-frame step: the boat, then the cast in flight.
     virtual void Idle(double now, double elapsed);
 
-    tovBoat* GetBoat() const { return m_boat; }
+    QrPointer<tovBoat> GetBoat() const;
+    // Where the boat is and which way it points (degrees, 0 toward +z, 90 toward +x); the
+    // origin and 0 without a boat.
+    QrPoint3 GetBoatPosition() const;
+    float GetBoatHeading() const;
     int32_t GetPaintScheme() const { return m_paintScheme; }
     bool IsLowDetail() const { return m_lowDetail; }
 
@@ -90,7 +94,8 @@ public:
     // Livewell.
     const tovLivewell& GetLivewell() const { return m_livewell; }
     int32_t GetLivewellCount() const { return m_livewell.count; }
-    // Puts the fish in the first free place; -1 when full. Weights below 1 oz count as 1 oz.
+    // Puts the fish, named after its species, in the first free place; -1 when full or for
+    // an unknown species. Weights below 1 oz count as 1 oz.
     int32_t AddToLivewell(int32_t species, int32_t weightOunces, int32_t lengthInches, float displayScale);
     // Empties place 0..5; an empty place or one out of range changes nothing.
     void RemoveFromLivewell(int32_t place);
@@ -105,8 +110,17 @@ public:
 
     // The angler part of a state record, for sending.
     void FillAnglerState(tovAnglerState& record) const;
-    // A received angler part: the angler value, then the phase.
+    // A received angler part: a new angler value goes to the setter, then the phase (word 3)
+    // moves the angler as the remote phase table says.
     void ApplyAnglerState(const tovAnglerState& record);
+
+    // The boat's live state into a record; nothing without a boat.
+    void CaptureBoatState(tovBoatState& out) const;
+
+    // The angler's cast angle in degrees, set when aiming at a received target.
+    float GetCastAngle() const { return m_castAngle; }
+    // Seconds a cast flies before the lure lands.
+    static constexpr double kCastFlightTime = 1.0;
 
 protected:
     ~tovAnglerRig() override;
@@ -114,18 +128,24 @@ protected:
     tovLivewell& Livewell() { return m_livewell; }
 
 private:
-    void ApplyPhase(int32_t phase);
+    void ApplyPhase(int32_t phase, bool flag1, bool flag2, const QrPoint3& target);
+    void AimAndCast(const QrPoint3& target);
+    void StartFromDriving();
+    void StartToDriving();
 
     int32_t m_paintScheme;
     std::array<int32_t, 3> m_words;
     std::array<int32_t, 2> m_colours{-1, -1};
     bool m_lowDetail;
-    tovBoat* m_boat;
+    QrPointer<tovBoat> m_boat;
     int32_t m_anglerValue = 0;
     int32_t m_mode = kModeSeated;
     bool m_readyInWaitCast = false;
     bool m_fastReelInWaitCast = false;
     QrPoint3 m_castTarget;
+    float m_castAngle = 0.0f;
+    double m_castTime = 0.0;
+    double m_now = 0.0;
     int32_t m_lureModelIndex = 0;
     QrPointer<tovTackle> m_tackle;
     tovLivewell m_livewell;

@@ -1,22 +1,20 @@
 #include "tovScreenDistance.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <limits>
 
 int32_t ScreenDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    // Differences reach 2^32 and their squares 2^64, so the sum needs more than 64 bits.
+    // Wide squares: points at the ends of the range must not overflow.
     using Wide = unsigned __int128;
-    const Wide dx = static_cast<Wide>(std::llabs(static_cast<int64_t>(x2) - x1));
-    const Wide dy = static_cast<Wide>(std::llabs(static_cast<int64_t>(y2) - y1));
-    const Wide sum = dx * dx + dy * dy;
-    uint64_t root = static_cast<uint64_t>(std::sqrt(static_cast<long double>(sum)));
-    // The floating root may be one off either way; settle on the exact floor.
-    while (root > 0 && static_cast<Wide>(root) * root > sum)
+    const int64_t dx = static_cast<int64_t>(x2) - x1;
+    const int64_t dy = static_cast<int64_t>(y2) - y1;
+    const auto ax = static_cast<Wide>(dx < 0 ? -dx : dx);
+    const auto ay = static_cast<Wide>(dy < 0 ? -dy : dy);
+    const Wide sum = ax * ax + ay * ay;
+    auto root = static_cast<uint64_t>(std::sqrt(static_cast<long double>(sum)));
+    while (static_cast<Wide>(root) * root > sum)
         --root;
     while (static_cast<Wide>(root + 1) * (root + 1) <= sum)
         ++root;
-    constexpr uint64_t kMax = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-    return static_cast<int32_t>(root > kMax ? kMax : root);
+    return root > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(root);
 }

@@ -1,15 +1,13 @@
 #pragma once
-// Rod, reel, line and drag of one angler, and the lure on the line. The fish's fight asks the
-// tackle for drag and reel pull and hands it the line tension each step; the tackle smooths it
-// through the rod, wears and breaks the line, and lets a slack hook pull out. Reference counted.
+// Rod, reel, line and drag of one angler, and the lure on the line. A fight runs against the
+// tackle's drag, line and reel, and wears its line. Reference counted.
 
 #include "QrPointer.h"
+#include "tovFishFight.h"
 #include "tovLure.h"
 
 #include <array>
 #include <cstdint>
-
-class uRandom;
 
 class tovTackle
 {
@@ -24,18 +22,9 @@ public:
         kStateFastReel = 4,
     };
 
-    enum class LineResult
-    {
-        Holding,
-        Broke,
-        HookPulled,
-    };
-
     static constexpr int32_t kLineTypeCount = 22;
     static constexpr float kDragStep = 0.5f;
     static constexpr float kMinDrag = 0.5f;
-    // Line out beyond this empties the spool.
-    static constexpr float kSpoolLength = 1.8f;
 
     tovTackle();
     tovTackle(const tovTackle&) = delete;
@@ -85,15 +74,15 @@ public:
     void IncreaseDrag() { SetDrag(m_drag + kDragStep); }
     void DecreaseDrag() { SetDrag(m_drag - kDragStep); }
     float GetDrag() const { return m_drag; }
-    // What reeling adds to the tension (lb), and how fast the line comes in (units/s).
-    float GetReelPull() const;
-    float GetReelSpeed() const;
+    // Whether the reel turns while a fish is on (it does unless the player stops).
+    void SetReeling(bool reeling) { m_reeling = reeling; }
+    bool IsReeling() const { return m_reeling; }
 
-    // One fight step: the raw tension (lb) through the rod's lag, then wear, breakage, the
-    // spool and the slack hook. The generator decides slack hook pulls.
-    LineResult StepLine(float tension, float lineOut, double dt, uRandom& random);
-    float GetSmoothedTension() const { return m_smoothedTension; }
-    double GetSlackTime() const { return m_slackTime; }
+    // What a fight step reads of the tackle.
+    tovFightTackle GetFightTackle() const;
+    // One step of a fight on this tackle: the line wears, and when the fight ends (landed,
+    // broken or pulled free) the lure goes back to the rod.
+    tovFishFight::Outcome StepFight(tovFishFight& fight, double elapsed, uRandom& random);
 
     // The lure on the line; attaching one hands it the line's visibility.
     void SetLure(tovLure* lure);
@@ -105,7 +94,6 @@ public:
 
 private:
     ~tovTackle() = default;
-    void ResetFightState();
 
     uint32_t m_refCount = 0;
     int32_t m_state = kStateNone;
@@ -117,7 +105,6 @@ private:
     float m_drag = 0.0f;
     int32_t m_castStyle = 0;
     std::array<std::array<float, 4>, 2> m_lineColours{};
-    float m_smoothedTension = 0.0f;
-    double m_slackTime = 0.0;
+    bool m_reeling = true;
     QrPointer<tovLure> m_lure;
 };

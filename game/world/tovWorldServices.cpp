@@ -1,5 +1,7 @@
 #include "tovWorldServices.h"
 
+#include "tovBoatProbe.h"
+
 namespace
 {
 tovWorldServices* g_services = nullptr;
@@ -13,4 +15,9 @@ void SetWorldServices(tovWorldServices* services)
 tovWorldServices* GetWorldServices()
 {
     return g_services;
+}
+
+std::unique_ptr<tovBoatProbe> tovWorldServices::CreateBoatProbe()
+{
+    return nullptr;
 }

@@ -4,8 +4,15 @@
 
 #include "QrPoint3.h"
 
+#include <cstdint>
+#include <memory>
+
 class qrxIdleManager;
+class tovBoat;
+class tovBoatProbe;
+class tovLake;
 class tovScene;
+class tovWeather;
 
 class tovWorldServices
 {
@@ -24,6 +31,18 @@ public:
     virtual void NoteSectorSwitch() {}
     // The manager that steps the world's idle objects; null without one.
     virtual qrxIdleManager* GetIdleManager() { return nullptr; }
+
+    // What the boats drive on. Without a lake every point is dry ground at height 0.
+    virtual float GroundHeight(const QrPoint3& /*world*/) { return 0.0f; }
+    virtual bool IsOnLake(const QrPoint3& /*world*/) { return false; }
+    virtual tovLake* GetLake() { return nullptr; }
+    // The boats on the lake, from 0 until the first null.
+    virtual tovBoat* GetBoat(int32_t /*index*/) { return nullptr; }
+    // The local player's boat; null when there is none.
+    virtual tovBoat* GetPlayerBoat() { return nullptr; }
+    virtual tovWeather* GetWeather() { return nullptr; }
+    // A new probe for the local player's boat; null when the world samples nothing.
+    virtual std::unique_ptr<tovBoatProbe> CreateBoatProbe();
 };
 
 // Borrowed; null removes it.

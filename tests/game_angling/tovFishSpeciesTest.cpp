@@ -1,6 +1,5 @@
 #include "tovFishSpecies.h"
 #include "tovFishSizeTable.h"
-#include "tovScreenDistance.h"
 #include "uRandom.h"
 
 #include <gtest/gtest.h>
@@ -121,33 +120,5 @@ TEST(tovFishSpecies, SizeTableIgnoresBadSpeciesAndValues)
     EXPECT_EQ(tovFishSizeTable::Get(kPerch), 0.0f);
     EXPECT_EQ(tovFishSizeTable::Get(17), 0.0f);
     tovFishSizeTable::Clear();
-}
-} // namespace
-
-namespace
-{
-TEST(tovScreenDistance, TruncatedRootWithoutOverflow)
-{
-    struct Case
-    {
-        int32_t x1, y1, x2, y2, expected;
-    };
-    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    const Case cases[] = {
-        {0, 0, 3, 4, 5},
-        {0, 0, 1, 1, 1},
-        {5, 5, 5, 5, 0},
-        {10, 0, 0, 0, 10},
-        {0, 0, 2, 2, 2},
-        {-46341, 0, 0, 0, 46341},
-        {0, 0, 46340, 46340, 65534},
-        {kMin, 0, kMax, 0, kMax},
-        {kMin, kMin, kMax, kMax, kMax},
-        {0, 0, 99999, 1, 99999},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ScreenDistance(c.x1, c.y1, c.x2, c.y2), c.expected)
-            << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2;
 }
 } // namespace

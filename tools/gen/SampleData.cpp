@@ -53,6 +53,7 @@ void Context::Error(const std::string& what)
 bool GenerateSampleData(Context& context)
 {
     GenerateAnimation(context);
+    GenerateBoat(context);
     GenerateClips(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);

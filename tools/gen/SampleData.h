@@ -40,6 +40,7 @@ bool GenerateSampleData(Context& context);
 
 // Areas.
 void GenerateAnimation(Context& context);
+void GenerateBoat(Context& context);
 void GenerateClips(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
