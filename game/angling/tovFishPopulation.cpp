@@ -2,6 +2,7 @@
 
 #include "tovAnglingWorld.h"
 #include "tovFishSpecies.h"
+#include "tovTackle.h"
 #include "tovWeather.h"
 
 #include <algorithm>
@@ -275,7 +276,18 @@ tovFishFight::Outcome tovFishPopulation::StepFight(double elapsed, tovFightTackl
 {
     if (m_hooked < 0)
         return m_fight.GetOutcome();
-    const tovFishFight::Outcome outcome = m_fight.Step(elapsed, tackle, m_random);
+    return EndFight(m_fight.Step(elapsed, tackle, m_random));
+}
+
+tovFishFight::Outcome tovFishPopulation::StepFight(double elapsed, tovTackle& tackle)
+{
+    if (m_hooked < 0)
+        return m_fight.GetOutcome();
+    return EndFight(tackle.StepFight(m_fight, elapsed, m_random));
+}
+
+tovFishFight::Outcome tovFishPopulation::EndFight(tovFishFight::Outcome outcome)
+{
     Fish& fish = m_fish[static_cast<size_t>(m_hooked)];
     switch (outcome)
     {

@@ -17,6 +17,7 @@
 #include <vector>
 
 class tovAnglingWorld;
+class tovTackle;
 
 // What the fish see of a lure this frame.
 struct tovLurePresence
@@ -73,6 +74,8 @@ public:
     bool SetHook(int32_t index, float lineOut);
     // Steps the hooked fish's fight; on an end the fish is landed or swims off.
     tovFishFight::Outcome StepFight(double elapsed, tovFightTackle& tackle);
+    // The same on an angler's tackle, which wears its line and goes back to the rod at the end.
+    tovFishFight::Outcome StepFight(double elapsed, tovTackle& tackle);
     int32_t GetHookedFish() const { return m_hooked; }
     const tovFishFight& GetFight() const { return m_fight; }
     // A landed fish kept in a livewell leaves the lake; one let go swims off.
@@ -93,6 +96,7 @@ private:
     void StepFish(Fish& fish, int32_t index, float dt);
     void Wander(Fish& fish, float dt);
     QrPoint3 WorldOf(const Fish& fish) const;
+    tovFishFight::Outcome EndFight(tovFishFight::Outcome outcome);
 
     const tovAnglingWorld& m_world;
     std::vector<Fish> m_fish;

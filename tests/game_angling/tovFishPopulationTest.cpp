@@ -2,6 +2,7 @@
 #include "QrPointer.h"
 #include "tovAnglingWorld.h"
 #include "tovFishSpecies.h"
+#include "tovTackle.h"
 #include "tovWeather.h"
 #include "uRandom.h"
 
@@ -277,5 +278,61 @@ TEST(tovFishPopulation, StrikeHookFightAndSpook)
     EXPECT_NE(population.GetFish(5).behavior.GetState(), tovFishBehavior::kFlee);
     population.SpookAt(at, 25.0f);
     EXPECT_EQ(population.GetFish(5).behavior.GetState(), tovFishBehavior::kFlee);
+}
+} // namespace
+
+namespace
+{
+// The heaviest bass of the lake on the lightest line: a drag at a third of the line lands it, a
+// drag locked at the line's strength breaks it; either way the tackle is back at the rod.
+TEST(tovFishPopulation, FightsOnAnAnglersTackleLandOrBreakAsDragAndLinePredict)
+{
+    int32_t lightest = 0;
+    for (int32_t type = 1; type < tovTackle::kLineTypeCount; ++type)
+        if (tovTackle::StrengthOfType(type) < tovTackle::StrengthOfType(lightest))
+            lightest = type;
+    const float strength = tovTackle::StrengthOfType(lightest);
+    struct Case
+    {
+        float drag;
+        tovFishFight::Outcome expected;
+        int32_t state;
+    };
+    const Case cases[] = {{strength / 3.0f, tovFishFight::kLanded, tovFishBehavior::kLanded},
+                          {strength, tovFishFight::kLineBroke, tovFishBehavior::kFlee}};
+    for (const Case& c : cases)
+    {
+        SyntheticLake lake;
+        tovFishPopulation population(lake);
+        population.Populate(9, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, 60, 0);
+        int32_t heaviest = 0;
+        for (int32_t i = 0; i < population.GetCount(); ++i)
+            if (population.GetFish(i).weight > population.GetFish(heaviest).weight)
+                heaviest = i;
+        ASSERT_GT(population.GetFish(heaviest).weight, strength * 1.1f);
+        // The lure waits on that fish; strikes of others go unanswered and are spat out.
+        tovLurePresence lure;
+        lure.inWater = true;
+        lure.speciesRow = 2;
+        lure.position = lake.MapToWorld(population.GetFish(heaviest).map);
+        lure.depth = population.GetFish(heaviest).depth;
+        population.SetLure(&lure);
+        for (int32_t i = 0; i < 50000 && population.TakeStrike() != heaviest; ++i)
+            population.Update(i * 0.1, 0.1);
+        ASSERT_TRUE(population.SetHook(heaviest, 0.3f));
+
+        QrPointer<tovTackle> tackle = new tovTackle();
+        tackle->SetLureType(lightest);
+        tackle->SetDrag(c.drag);
+        tackle->HookFish();
+        tackle->SetReeling(true);
+        tovFishFight::Outcome end = tovFishFight::kGoing;
+        for (int32_t i = 0; i < 6000 && end == tovFishFight::kGoing; ++i)
+            end = population.StepFight(0.1, *tackle);
+        EXPECT_EQ(end, c.expected) << "drag " << c.drag << " on " << strength << " lb";
+        EXPECT_EQ(population.GetFish(heaviest).behavior.GetState(), c.state);
+        EXPECT_NE(tackle->GetInternalState(), tovTackle::kStateFishOn);
+        EXPECT_EQ(population.GetHookedFish(), -1);
+    }
 }
 } // namespace
