@@ -2,6 +2,7 @@
 
 #include "tovAnglingWorld.h"
 #include "tovFishSpecies.h"
+#include "tovLure.h"
 #include "tovTackle.h"
 #include "tovWeather.h"
 
@@ -52,6 +53,24 @@ Conditions Read(const tovWeather* weather)
     return c;
 }
 } // namespace
+
+tovLurePresence tovLurePresence::Of(const tovLure& lure, const tovTackle& tackle, float waterHeight)
+{
+    tovLurePresence presence;
+    presence.position = lure.GetPosition();
+    presence.depth = std::max(0.0f, waterHeight - lure.GetPosition().y);
+    presence.inWater = lure.IsInWater() && !lure.IsHidden();
+    const int32_t state = tackle.GetState();
+    if (tackle.IsReeling() && (state == tovTackle::kStateReel || state == tovTackle::kStateFastReel))
+        presence.retrieve = tackle.IsFastReel() ? tovFightTackle::kFastReel : tovFightTackle::kReel;
+    const tovLure::Attraction& a = lure.GetAttraction();
+    presence.speciesRow = a.speciesRow;
+    presence.temperature = a.temperature;
+    presence.clarity = a.clarity;
+    presence.wave = a.wave;
+    presence.lineVisibility = lure.GetLineVisibility();
+    return presence;
+}
 
 tovFishPopulation::tovFishPopulation(const tovAnglingWorld& world) : m_world(world)
 {

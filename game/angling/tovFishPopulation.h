@@ -17,6 +17,7 @@
 #include <vector>
 
 class tovAnglingWorld;
+class tovLure;
 class tovTackle;
 
 // What the fish see of a lure this frame.
@@ -31,6 +32,9 @@ struct tovLurePresence
     float clarity = 0.5f;
     float wave = 0.5f;
     float lineVisibility = 0.5f;
+
+    // What the fish see of an angler's lure on its tackle; a hidden lure is out of the water.
+    static tovLurePresence Of(const tovLure& lure, const tovTackle& tackle, float waterHeight);
 };
 
 class tovFishPopulation : public qrxIdleObject

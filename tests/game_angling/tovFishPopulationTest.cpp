@@ -2,6 +2,7 @@
 #include "QrPointer.h"
 #include "tovAnglingWorld.h"
 #include "tovFishSpecies.h"
+#include "tovLure.h"
 #include "tovTackle.h"
 #include "tovWeather.h"
 #include "uRandom.h"
@@ -334,5 +335,37 @@ TEST(tovFishPopulation, FightsOnAnAnglersTackleLandOrBreakAsDragAndLinePredict)
         EXPECT_NE(tackle->GetInternalState(), tovTackle::kStateFishOn);
         EXPECT_EQ(population.GetHookedFish(), -1);
     }
+}
+} // namespace
+
+namespace
+{
+// An angler's lure as the fish see it: depth below the surface, its family and values, the
+// retrieve from the tackle; a hidden lure is out of the water.
+TEST(tovFishPopulation, LurePresenceFromAnAnglersLureAndTackle)
+{
+    QrPointer<tovLure> lure = new tovLure("lure.qrf", 3);
+    lure->SetAttractionValues(0.25f, 0.5f, 0.75f, 7);
+    QrPointer<tovTackle> tackle = new tovTackle();
+    tackle->SetLure(lure.Get());
+    tackle->StartCast();
+    tackle->Splashdown();
+    lure->SetPosition(QrPoint3(1.0f, -0.25f, 2.0f));
+    lure->SetInWater(true);
+    tackle->SetReeling(true);
+    tackle->SetFastReel(true);
+    tovLurePresence p = tovLurePresence::Of(*lure, *tackle, 0.0f);
+    EXPECT_TRUE(p.inWater);
+    EXPECT_FLOAT_EQ(p.depth, 0.25f);
+    EXPECT_EQ(p.speciesRow, 7);
+    EXPECT_EQ(p.temperature, 0.25f);
+    EXPECT_EQ(p.wave, 0.75f);
+    EXPECT_EQ(p.retrieve, tovFightTackle::kFastReel);
+    EXPECT_EQ(p.lineVisibility, lure->GetLineVisibility());
+    lure->SetHidden(true);
+    tackle->ResetCast();
+    p = tovLurePresence::Of(*lure, *tackle, 0.0f);
+    EXPECT_FALSE(p.inWater);
+    EXPECT_EQ(p.retrieve, tovFightTackle::kRest);
 }
 } // namespace
