@@ -153,6 +153,14 @@ TEST(tovFishPopulation, BiteRatesFollowCoverLureDepthWeatherAndSpecies)
         return n;
     };
     const int32_t baseBites = bites(base);
+    // The day replays from its seed: the population draws from its own generator only.
+    SharedRandom().seed(1);
+    const DayResult once = FishADay(base, 11);
+    SharedRandom().seed(2);
+    const DayResult again = FishADay(base, 11);
+    EXPECT_EQ(once.bites, again.bites);
+    EXPECT_EQ(once.landed, again.landed);
+    EXPECT_GT(once.landed, 0);
     for (const Pair& p : pairs)
     {
         const int32_t more = p.more.what == base.what ? baseBites : bites(p.more);
