@@ -55,6 +55,8 @@ void tovAnglerRig::Idle(double now, double elapsed)
         m_boat->Update(now, elapsed);
     if (m_mode == kModeCasting && now - m_castTime >= kCastFlightTime)
     {
+        if (QrPointer<tovLure> lure = m_tackle->GetLure())
+            lure->SetPosition(m_castTarget);
         m_tackle->Splashdown();
         m_mode = kModeWaitCast;
     }

@@ -80,6 +80,7 @@ TEST(tovAnglerState, FillThenApplyMovesAnotherRig)
     EXPECT_EQ(record.readyInWaitCast, 1);
 
     QrPointer<tovAnglerRig> remote = NewRig();
+    remote->SetLureModel("jig.qrf", 5);
     remote->SetMode(tovAnglerRig::kModeAiming);
     record.block[3] = 3;
     ApplyAnglerStateRecord(*remote, record);
@@ -92,6 +93,8 @@ TEST(tovAnglerState, FillThenApplyMovesAnotherRig)
     remote->Idle(1.0, 0.5);
     EXPECT_EQ(remote->GetMode(), tovAnglerRig::kModeWaitCast) << "the lure lands after its flight";
     EXPECT_EQ(remote->GetTackle()->GetState(), tovTackle::kStateReel);
+    EXPECT_TRUE(remote->GetTackleObject()->IsInWater());
+    EXPECT_EQ(remote->GetTackleObject()->GetPosition().x, 1.0f) << "the lure lands at the target";
 }
 
 TEST(tovAnglerState, PhaseTable)
