@@ -1,5 +1,6 @@
 #include "tovAnglerState.h"
 #include "tovAnglerRig.h"
+#include "tovBoat.h"
 #include "tovPlayerState.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,20 @@ TEST(tovAnglerState, FillThenApplyMovesAnotherRig)
     EXPECT_EQ(remote->GetTackle()->GetState(), tovTackle::kStateReel);
     EXPECT_TRUE(remote->GetTackleObject()->IsInWater());
     EXPECT_EQ(remote->GetTackleObject()->GetPosition().x, 1.0f) << "the lure lands at the target";
+}
+
+TEST(tovAnglerState, FillTakesTheBoatPart)
+{
+    QrPointer<tovBoat> boat(new tovBoat(0.0f));
+    QrPointer<tovAnglerRig> rig(new tovAnglerRig(0, 0, 1, -1, true, boat.Get()));
+    boat->SetPosition(QrPoint3(2.5f, 0.0f, -1.5f));
+    boat->SetThrottle(0.25f);
+    tovPlayerState record;
+    FillPlayerState(*rig, record);
+    EXPECT_EQ(record.m_position.x, 2.5f);
+    EXPECT_EQ(record.m_position.z, -1.5f);
+    EXPECT_EQ(record.m_throttle, boat->GetThrottle());
+    EXPECT_EQ(record.block[1], 1);
 }
 
 TEST(tovAnglerState, PhaseTable)
