@@ -11,17 +11,15 @@ namespace
 {
 // Opponent names; the field draws from them without repeats.
 const char* const kNames[tovStandings::kOpponentNames] = {
-    "Walt Brenner",    "Dale Hoskins",   "Earl Pruitt",     "Mack Tolliver",  "Lonnie Gaskell",
-    "Ray Dunmore",     "Cody Wheeler",   "Buck Harlan",     "Travis Kell",    "Jed Ammons",
-    "Luke Farrow",     "Wade Pickett",   "Hank Sorrell",    "Clint Masters",  "Rusty Beal",
-    "Vern Oakes",      "Gus Tremont",    "Billy Crane",     "Tom Ridley",     "Carl Vickers",
-    "Dwight Fenton",   "Roy Chalmers",   "Otis Brandt",     "Frank Lyle",     "Jimmy Stroud",
-    "Lee Ashby",       "Marty Colvin",   "Dean Whitlock",   "Sam Petrie",     "Curtis Ball",
-    "Glen Harker",     "Abe Stallings",  "Boyd Kimsey",     "Chet Rowan",     "Ike Dunbar",
-    "Ned Culpepper",   "Pete Langford",  "Floyd Mercer",    "Homer Tisdale",  "Rex Galloway",
-    "Sonny Breck",     "Troy Maddox",    "Virgil Haines",   "Wes Calloway",   "Zeke Norwood",
-    "Brent Yoder",     "Alvin Shue",     "Kurt Lindell",    "Dewey Pratt",    "Ollie Renfro",
-    "Mitch Cantrell",
+    "Walt Brenner",  "Dale Hoskins",  "Earl Pruitt",    "Mack Tolliver", "Lonnie Gaskell", "Ray Dunmore",
+    "Cody Wheeler",  "Buck Harlan",   "Travis Kell",    "Jed Ammons",    "Luke Farrow",    "Wade Pickett",
+    "Hank Sorrell",  "Clint Masters", "Rusty Beal",     "Vern Oakes",    "Gus Tremont",    "Billy Crane",
+    "Tom Ridley",    "Carl Vickers",  "Dwight Fenton",  "Roy Chalmers",  "Otis Brandt",    "Frank Lyle",
+    "Jimmy Stroud",  "Lee Ashby",     "Marty Colvin",   "Dean Whitlock", "Sam Petrie",     "Curtis Ball",
+    "Glen Harker",   "Abe Stallings", "Boyd Kimsey",    "Chet Rowan",    "Ike Dunbar",     "Ned Culpepper",
+    "Pete Langford", "Floyd Mercer",  "Homer Tisdale",  "Rex Galloway",  "Sonny Breck",    "Troy Maddox",
+    "Virgil Haines", "Wes Calloway",  "Zeke Norwood",   "Brent Yoder",   "Alvin Shue",     "Kurt Lindell",
+    "Dewey Pratt",   "Ollie Renfro",  "Mitch Cantrell",
 };
 
 constexpr int32_t kDayLengthDivisors[4] = {6, 12, 24, 48};
@@ -44,8 +42,7 @@ void tovStandings::Reset()
 
 int32_t tovStandings::FieldSize(int32_t length, int32_t day)
 {
-    static constexpr int32_t kTable[4][4] = {
-        {5, 0, 0, 0}, {10, 5, 0, 0}, {20, 10, 5, 0}, {20, 20, 10, 5}};
+    static constexpr int32_t kTable[4][4] = {{5, 0, 0, 0}, {10, 5, 0, 0}, {20, 10, 5, 0}, {20, 20, 10, 5}};
     if (length < 0 || length > 3 || day < 1 || day > 4)
         return 0;
     return kTable[length][day - 1];
@@ -67,9 +64,8 @@ void tovStandings::PrepareDay(int32_t length, int32_t day)
     }
 }
 
-void tovStandings::RunDay(int32_t fieldSize, std::vector<int32_t>& livewell,
-                          const char* localName, const std::array<int32_t, kPrizes>& prizes,
-                          const tovOpponentRollContext& ctx)
+void tovStandings::RunDay(int32_t fieldSize, std::vector<int32_t>& livewell, const char* localName,
+                          const std::array<int32_t, kPrizes>& prizes, const tovOpponentRollContext& ctx)
 {
     fieldSize = std::clamp(fieldSize, 1, kSlots);
     if (livewell.size() > static_cast<size_t>(kDayFish))
@@ -140,8 +136,7 @@ void tovStandings::RollOpponentResults(int32_t slot, const tovOpponentRollContex
         static constexpr int32_t kSpecies[3] = {3, 10, 11};
         float pounds = 0.0f;
         if (ctx.fishSize)
-            pounds = ctx.fishSize(kSpecies[which], x, ctx.bounds[which][0], ctx.bounds[which][1],
-                                  ctx.skillLevel, 1.0f);
+            pounds = ctx.fishSize(kSpecies[which], x, ctx.bounds[which][0], ctx.bounds[which][1], ctx.skillLevel, 1.0f);
         if (!std::isfinite(pounds))
             pounds = 0.0f;
         fish.push_back(static_cast<int32_t>(std::clamp(pounds, 0.0f, kMaxPounds) * 16.0f));
@@ -185,7 +180,10 @@ void tovStandings::AddAllCatches(int32_t fieldSize)
             }
 }
 
-bool tovStandings::HasFish(int32_t slot) const { return FirstFish(slot) >= 0; }
+bool tovStandings::HasFish(int32_t slot) const
+{
+    return FirstFish(slot) >= 0;
+}
 
 int32_t tovStandings::FirstFish(int32_t slot) const
 {

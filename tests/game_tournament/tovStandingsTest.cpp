@@ -34,8 +34,7 @@ std::vector<int32_t> Ranking(const tovStandings& s, int32_t n)
 
 TEST(tovStandingsTest, FieldSizeByLengthAndDay)
 {
-    const int32_t expected[4][5] = {
-        {5, 0, 0, 0, 0}, {10, 5, 0, 0, 0}, {20, 10, 5, 0, 0}, {20, 20, 10, 5, 0}};
+    const int32_t expected[4][5] = {{5, 0, 0, 0, 0}, {10, 5, 0, 0, 0}, {20, 10, 5, 0, 0}, {20, 20, 10, 5, 0}};
     for (int32_t s = 0; s < 4; ++s)
         for (int32_t day = 1; day <= 5; ++day)
             EXPECT_EQ(tovStandings::FieldSize(s, day), expected[s][day - 1]) << s << " " << day;
@@ -55,7 +54,7 @@ TEST(tovStandingsTest, RankingIsStableAndDescending)
     const Case cases[] = {
         // Ties keep their order: the local angler listed last loses every tie.
         {{4, 1, 2, 3, 0}, {10, 10, 10, 10, 10}, {4, 1, 2, 3, 0}},
-        {{4, 1, 2, 3, 0}, {50, 10, 0, 30, 10}, {0, 3, 1, 4, 2}},
+        {{4, 1, 2, 3, 0}, {50, 10, 0, 30, 10}, {0, 3, 4, 1, 2}},
         // Nobody caught anything: everyone still ranked, in the previous order.
         {{4, 1, 2, 3, 0}, {0, 0, 0, 0, 0}, {4, 1, 2, 3, 0}},
         {{0, 1, 2, 3, 4}, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 0}},
@@ -83,9 +82,8 @@ TEST(tovStandingsTest, LocalPlaceAdvanceAndPrize)
         bool advances;
     };
     const Case cases[] = {
-        {5, 0, 1, 4, 4, true},   {10, 1, 1, 4, 4, true},   {10, 1, 1, 5, -1, false},
-        {20, 2, 1, 9, -1, true}, {20, 2, 1, 10, -1, false}, {20, 3, 1, 19, -1, true},
-        {20, 3, 2, 10, -1, false}, {20, 3, 2, 0, 0, true},
+        {5, 0, 1, 4, 4, true},     {10, 1, 1, 4, 4, true},   {10, 1, 1, 5, -1, false},  {20, 2, 1, 9, -1, true},
+        {20, 2, 1, 10, -1, false}, {20, 3, 1, 19, -1, true}, {20, 3, 2, 10, -1, false}, {20, 3, 2, 0, 0, true},
     };
     for (const Case& c : cases)
     {
@@ -144,7 +142,6 @@ TEST(tovStandingsTest, DayCatchFromLivewellAndOpponents)
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
-    EXPECT_STREQ(s.GetName(20 - 1 + 0), names.empty() ? "" : s.GetName(19));
 
     // The final weighs the local fish on stage: five -1 whatever the livewell holds.
     s.m_day = 3;
@@ -186,9 +183,8 @@ TEST(tovStandingsTest, OpponentCatchKeepsTheLargestFive)
     uRandom random(5);
     tovOpponentRollContext ctx = Context(random, 3);
     ctx.shares = {0.0f, 0.0f, 0.0f};
-    ctx.fishSize = [](int32_t species, float, float, float, int32_t, float) {
-        return species == 3 ? std::nanf("") : 1.0f;
-    };
+    ctx.fishSize = [](int32_t species, float, float, float, int32_t, float)
+    { return species == 3 ? std::nanf("") : 1.0f; };
     tovStandings s;
     s.RollOpponentResults(2, ctx);
     EXPECT_FALSE(s.HasFish(2));
@@ -210,14 +206,7 @@ TEST(tovStandingsTest, StageRevealOrder)
     s.SortRanking(5);
     ASSERT_EQ(Ranking(s, 5), (std::vector<int32_t>{0, 1, 2, 3, 4}));
 
-    // Waiting for the local angler's fish stops at his place once the lower places are done.
-    struct Step
-    {
-        std::vector<double> totals;
-        tovStandings::Reveal result;
-    };
-    // Fifth place (slot 4): 5 then 100 passes 50? 5 -> 45 behind, then 100 -> leads: stops.
-    // Next step restarts at fifth: slot 2 (fourth after the sort)...
+    // Every step starts again from fifth place after the re-sort.
     std::vector<std::vector<double>> seen;
     std::vector<tovStandings::Reveal> results;
     for (int32_t i = 0; i < 10; ++i)
@@ -230,8 +219,8 @@ TEST(tovStandingsTest, StageRevealOrder)
             break;
     }
     const std::vector<std::vector<double>> expected = {
-        {50, 0, 0, 0, 105},  // slot 4 passes the leader with its second fish and stops
-        {50, 0, 60, 0, 105}, // slot 2 (now fifth) adds all three, never passing 105
+        {50, 0, 0, 0, 105},    // slot 4 passes the leader with its second fish and stops
+        {50, 0, 60, 0, 105},   // slot 2 (now fifth) adds all three, never passing 105
         {50, 130, 60, 0, 105}, // slot 1 passes the leader with its second fish
         {50, 130, 60, 0, 105},
     };
