@@ -8,6 +8,7 @@
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
 #include "tovNotBuiltIFace.h"
+#include "tovWeighInIFace.h"
 
 #include "qrxInterface.h"
 
@@ -84,7 +85,7 @@ const tovScreenTable& tovScreenTable::Game()
         {7, &NotBuilt<7>},
         {8, &Make<tovMainMenuIFace>},
         {9, &NotBuilt<9>},
-        {10, &NotBuilt<10>},
+        {10, &Make<tovWeighInIFace>},
         {11, &NotBuilt<11>},
         {12, &NotBuilt<12>},
         {13, &Make<tovIntroIFace>},
