@@ -117,7 +117,8 @@ void tovWeighInIFace::Enter(int32_t previousId)
 {
     m_nowMs = GetTimeMs();
     tovGameSession* session = TheGameSession();
-    m_standings.m_day = session != nullptr ? session->GetDay() : 1;
+    // Without a game under way (day 0) the field is weighed as a first day.
+    m_standings.m_day = std::max(session != nullptr ? session->GetDay() : 1, 1);
     const int32_t s = Length();
     m_boardSelector = kBoardPicture;
     m_state.firstPlaceShown = 1;
@@ -239,6 +240,8 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
     if (Renderer() == nullptr)
         return m_nextScreen;
     const bool clicked = ButtonObj::GetButtonsActive() && WasButtonPressed(0) && !IsMessageBoxRaised();
+    if (m_clip->IsPlaying())
+        m_clip->Update(now, elapsed);
     Step(GetTimeMs(), clicked);
     Draw();
     UpdateMessageScreen(now, elapsed);

@@ -375,6 +375,7 @@ tools::PackContents MakeMainPack()
         pack.groups.push_back({group, {}});
     AddScreens(pack);
     AddSounds(pack);
+    AddWeighInItems(pack);
     AddRawItems(pack);
     return pack;
 }

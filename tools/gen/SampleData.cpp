@@ -73,6 +73,7 @@ bool GenerateSampleData(Context& context)
     GenerateSounds(context);
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
+    GenerateWeighInClips(context);
     return context.Ok();
 }
 
