@@ -5,6 +5,11 @@
 
 #include "qrxAmbientSound.h"
 
+float tovWeighInPorts::FishSize(int32_t, float x, float low, float high, int32_t, float factor)
+{
+    return (low + (high - low) * x) * factor;
+}
+
 bool tovWeighInPorts::PlaySound(int32_t id, bool restart, SoundEndCallback onEnd, uintptr_t arg)
 {
     SoundRecord* record = tovSoundFacade::FindSound(GetAppServices().GetMainPack(), static_cast<uint32_t>(id));

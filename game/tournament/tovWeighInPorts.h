@@ -21,12 +21,9 @@ public:
     virtual int32_t TakeLivewellFish(int32_t /*place*/) { return -1; }
     // Releases the livewell's fish of this weight (the sixth fish of a day).
     virtual void ReleaseLivewellFish(int32_t /*ounces*/) {}
-    // Pounds of one fish of a species; 0 until the fish layer answers.
-    virtual float FishSize(int32_t /*species*/, float /*x*/, float /*low*/, float /*high*/, int32_t /*skill*/,
-                           float /*factor*/)
-    {
-        return 0.0f;
-    }
+    // Pounds of one fish of a species; until the fish layer answers, a size between the
+    // lake's two bounds by the draw.
+    virtual float FishSize(int32_t species, float x, float low, float high, int32_t skill, float factor);
 
     // False when the sound cannot play: its end action will not come.
     virtual bool PlaySound(int32_t id, bool restart, SoundEndCallback onEnd, uintptr_t arg);
