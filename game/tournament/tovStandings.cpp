@@ -2,6 +2,9 @@
 
 #include "uRandom.h"
 
+#include "ByteReader.h"
+#include "ByteWriter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -305,4 +308,47 @@ void tovStandings::SetName(int32_t slot, const char* name)
 const char* tovStandings::OpponentName(int32_t index)
 {
     return index >= 0 && index < kOpponentNames ? kNames[index] : "";
+}
+
+void tovStandings::StoreBlock(uint8_t* out) const
+{
+    plat::ByteWriter w;
+    for (const auto& name : m_names)
+        w.Write(name.data(), name.size());
+    for (int32_t v : m_reserved1)
+        w.I32(v);
+    for (double v : m_totals)
+        w.F64(v);
+    for (int32_t v : m_reserved2)
+        w.I32(v);
+    for (int32_t v : m_fishCounts)
+        w.I32(v);
+    for (int32_t v : m_reserved3)
+        w.I32(v);
+    std::copy(w.Buffer().begin(), w.Buffer().end(), out);
+}
+
+void tovStandings::LoadBlock(const uint8_t* in)
+{
+    plat::ByteReader r(in, kBlockSize);
+    for (auto& name : m_names)
+    {
+        r.Read(name.data(), name.size());
+        // A name always ends inside its field.
+        name.back() = '\0';
+    }
+    for (int32_t& v : m_reserved1)
+        v = r.I32();
+    for (double& v : m_totals)
+    {
+        v = r.F64();
+        if (!std::isfinite(v))
+            v = 0.0;
+    }
+    for (int32_t& v : m_reserved2)
+        v = r.I32();
+    for (int32_t& v : m_fishCounts)
+        v = r.I32();
+    for (int32_t& v : m_reserved3)
+        v = r.I32();
 }

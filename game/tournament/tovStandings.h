@@ -85,6 +85,12 @@ public:
     void SetName(int32_t slot, const char* name);
     static const char* OpponentName(int32_t index);
 
+    // The saved block from the names on (the day is stored apart): names, 200 words, totals,
+    // 20 words, fish counts, 10 words; little-endian.
+    static constexpr size_t kBlockSize = 2760;
+    void StoreBlock(uint8_t* out) const;
+    void LoadBlock(const uint8_t* in);
+
     // The stored block, in its saved order.
     int32_t m_day = 0;
     std::array<std::array<char, kNameSize>, kSlots> m_names{};

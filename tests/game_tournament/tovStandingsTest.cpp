@@ -268,3 +268,35 @@ TEST(tovStandingsTest, FourDayTournamentKeepsDayOneTotals)
     s.PrepareDay(2, 1);
     EXPECT_STREQ(s.GetName(3), "");
 }
+
+TEST(tovStandingsTest, SavedBlockRoundTripsAndEndsEveryName)
+{
+    tovStandings s;
+    s.SetName(0, "Casey");
+    s.SetName(19, "Last");
+    s.m_totals[3] = 123.0;
+    s.m_fishCounts[3] = 5;
+    s.m_reserved1[199] = -7;
+    s.m_reserved3[9] = 9;
+    std::vector<uint8_t> block(tovStandings::kBlockSize);
+    s.StoreBlock(block.data());
+    // Offsets inside the block: totals after names and 200 words, counts after 20 more.
+    EXPECT_EQ(block[0], 'C');
+    EXPECT_EQ(block[1600 + 199 * 4], uint8_t(-7));
+    EXPECT_EQ(block[2400 + 3 * 8 + 7], 0x40); // 123.0 as a little-endian double
+    EXPECT_EQ(block[2640 + 3 * 4], 5);
+    EXPECT_EQ(block[2720 + 9 * 4], 9);
+    tovStandings back;
+    back.LoadBlock(block.data());
+    std::vector<uint8_t> again(tovStandings::kBlockSize);
+    back.StoreBlock(again.data());
+    EXPECT_EQ(again, block);
+
+    // A name that fills its field, and a total that is not a number.
+    std::fill(block.begin(), block.begin() + 80, 'x');
+    for (int k = 0; k < 8; ++k)
+        block[2400 + k] = 0xFF;
+    back.LoadBlock(block.data());
+    EXPECT_EQ(std::string(back.GetName(0)), std::string(79, 'x'));
+    EXPECT_EQ(back.m_totals[0], 0.0);
+}
