@@ -150,6 +150,12 @@ void tovWeighInIFace::Enter(int32_t previousId)
             return;
         }
     }
+    if (previousId == kLivewellScreen && m_standings.m_fieldSize > 0)
+    {
+        // Back without a fish: the call stands; setting the day up again would re-roll the field.
+        m_state.callPending = true;
+        return;
+    }
     SetUpDay();
 }
 

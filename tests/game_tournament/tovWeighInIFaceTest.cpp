@@ -207,6 +207,18 @@ TEST_F(WeighInTest, FinalFromCallToWinner)
     EXPECT_TRUE(m_ports->Played(6132));
     EXPECT_TRUE(m_screen->GetCeremony().callPending);
 
+    // Back from the livewell without a fish: the call stands and the field is not rolled again.
+    Click();
+    ASSERT_EQ(m_screen->m_nextScreen, 3);
+    const std::array<double, 20> totals = m_screen->Standings().m_totals;
+    const auto catches = m_screen->Standings().m_dayCatch;
+    m_screen->Leave(10);
+    m_screen->Prepare(3);
+    m_screen->Enter(3);
+    EXPECT_TRUE(m_screen->GetCeremony().callPending);
+    EXPECT_EQ(m_screen->Standings().m_totals, totals);
+    EXPECT_EQ(m_screen->Standings().m_dayCatch, catches);
+
     for (int fish = 0; fish < 2; ++fish)
     {
         Click();
