@@ -206,9 +206,10 @@ void tovWeighInIFace::SetUpDay()
     m_ports->SetLakeSounds(false);
     if (IsFinal())
     {
-        PlayClip("Spin.avi", &OnOpeningClipEnd);
         if (!m_ports->SetOpeningSound(true, &OnOpeningSoundEnd, reinterpret_cast<uintptr_t>(this)))
             m_state.soundDone = true;
+        // After the sound: a missing clip ends at once and needs to know whether it is done.
+        PlayClip("Spin.avi", &OnOpeningClipEnd);
     }
     else
     {

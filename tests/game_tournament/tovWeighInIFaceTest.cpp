@@ -286,3 +286,48 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     m_screen->Update(0.0f, 0.0f);
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_results_board.png", Shown()));
 }
+
+TEST_F(WeighInTest, MissingOpeningClipEndsAtOnce)
+{
+    testfiles::TempDir empty;
+    SetInstallRoot(empty.Path());
+    EnterDay(0, 1);
+    // No clip to wait for: the crowd starts on the first frame.
+    EXPECT_FALSE(m_screen->IsClipPlaying());
+    EXPECT_TRUE(m_screen->GetCeremony().clipDone);
+    Wait(0);
+    EXPECT_NE(m_screen->GetBackgroundId(), tovWeighInIFace::kBoardPicture);
+    EXPECT_EQ(m_screen->GetCeremony().crowdCounter, 1);
+}
+
+TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)
+{
+    struct Case
+    {
+        int32_t completed;
+        int32_t events;
+        int32_t next;
+    };
+    for (const Case& c : {Case{0, 3, 4}, Case{2, 3, 8}})
+    {
+        m_session->SetMode(tovGameSession::kSeason);
+        m_session->m_dayResults1[1] = 100;
+        m_session->m_dayValues1[1] = c.events;
+        m_session->m_dayValues2[1] = c.completed;
+        m_session->m_dayFlags[1] = 1;
+        m_ports->m_livewell = {16, 16};
+        EnterDay(1, 1); // two light fish: cut from ten
+        Wait(2000);
+        ASSERT_FALSE(m_screen->Standings().Advances(10, 1));
+        EXPECT_TRUE(HasLine("Click Mouse For Season Statistics."));
+        Click();
+        EXPECT_TRUE(m_screen->GetCeremony().seasonPage);
+        EXPECT_EQ(m_session->m_dayResults1[1], 132);
+        EXPECT_TRUE(HasLine("Total Season Fish Weight :   8.25 pounds"));
+        Click();
+        EXPECT_EQ(m_screen->m_nextScreen, c.next);
+        EXPECT_EQ(m_session->m_dayFlags[1], c.next == 4 ? 1 : 0);
+        EXPECT_EQ(m_session->m_dayValues2[1], c.next == 4 ? c.completed + 1 : 0);
+        m_screen->Leave(10);
+    }
+}
