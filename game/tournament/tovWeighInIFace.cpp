@@ -260,7 +260,7 @@ void tovWeighInIFace::Step(uint32_t nowMs, bool clicked)
 {
     m_nowMs = nowMs;
     if (clicked && !m_state.weighing)
-        HandleClick(nowMs);
+        HandleClick();
     RunTimers(nowMs);
 }
 
@@ -318,7 +318,7 @@ void tovWeighInIFace::OnOpeningSoundEnd(uintptr_t arg)
         self->StartCrowdPictures(self->m_nowMs);
 }
 
-void tovWeighInIFace::HandleClick(uint32_t nowMs)
+void tovWeighInIFace::HandleClick()
 {
     Ceremony& c = m_state;
     if (m_clip->IsPlaying())
@@ -362,33 +362,38 @@ void tovWeighInIFace::HandleClick(uint32_t nowMs)
     }
     else if (c.dayResultsShown)
     {
-        c.dayResultsShown = false;
-        const int32_t field = m_standings.m_fieldSize;
-        if (!m_standings.Advances(field, Length()))
-        {
-            CreditCareer(0);
-            if (IsSeason())
-            {
-                BookSeasonWeight();
-                c.seasonPage = true;
-            }
-            else
-            {
-                m_nextScreen = kMainMenu;
-                m_ports->SetLakeSounds(true);
-            }
-            return;
-        }
-        m_nextScreen = kNextDayScreen;
-        m_standings.Cut(field);
-        const int32_t s = Length();
-        if (IsSeason() && s >= 1 && !(s == 3 && m_standings.m_day == 1))
-            BookSeasonWeight();
-        m_ports->SetLakeSounds(true);
-        if (tovGameSession* session = TheGameSession())
-            session->NextDay();
+        LeaveDayResults();
     }
-    (void)nowMs;
+}
+
+void tovWeighInIFace::LeaveDayResults()
+{
+    Ceremony& c = m_state;
+    c.dayResultsShown = false;
+    const int32_t field = m_standings.m_fieldSize;
+    if (!m_standings.Advances(field, Length()))
+    {
+        CreditCareer(0);
+        if (IsSeason())
+        {
+            BookSeasonWeight();
+            c.seasonPage = true;
+        }
+        else
+        {
+            m_nextScreen = kMainMenu;
+            m_ports->SetLakeSounds(true);
+        }
+        return;
+    }
+    m_nextScreen = kNextDayScreen;
+    m_standings.Cut(field);
+    const int32_t s = Length();
+    if (IsSeason() && s >= 1 && !(s == 3 && m_standings.m_day == 1))
+        BookSeasonWeight();
+    m_ports->SetLakeSounds(true);
+    if (tovGameSession* session = TheGameSession())
+        session->NextDay();
 }
 
 void tovWeighInIFace::OnNextFishLineEnd(uintptr_t arg)
@@ -684,27 +689,30 @@ void tovWeighInIFace::LeaveSeasonPage()
     m_nextScreen = kMainMenu;
 }
 
+std::vector<tovWeighInIFace::Line> tovWeighInIFace::SeasonLines() const
+{
+    std::vector<Line> lines;
+    const tovUserProfile& profile = TheUserProfile();
+    const tovGameSession* session = TheGameSession();
+    const size_t s = static_cast<size_t>(Length());
+    const int32_t weight = session != nullptr ? session->m_dayResults1[s] : 0;
+    const int32_t money = session != nullptr ? session->m_dayResults2[s] : 0;
+    lines.push_back({132, 189, profile.GetName()});
+    lines.push_back({132, 237, profile.GetState()});
+    lines.push_back({132, 285, profile.GetTown()});
+    lines.push_back({132, 333, Format("Total Season Fish Weight : %s pounds", Format("%6.2f", weight / 16.0).c_str())});
+    lines.push_back({132, 381, Format("Total Season Winnings : %s%d,000", "$", money / 1000)});
+    lines.push_back({160, 450, "Click Mouse To Continue."});
+    return lines;
+}
+
 std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
 {
     std::vector<Line> lines;
     const Ceremony& c = m_state;
-    const tovUserProfile& profile = TheUserProfile();
     const bool season = IsSeason();
     if (c.seasonPage)
-    {
-        const tovGameSession* session = TheGameSession();
-        const size_t s = static_cast<size_t>(Length());
-        const int32_t weight = session != nullptr ? session->m_dayResults1[s] : 0;
-        const int32_t money = session != nullptr ? session->m_dayResults2[s] : 0;
-        lines.push_back({132, 189, profile.GetName()});
-        lines.push_back({132, 237, profile.GetState()});
-        lines.push_back({132, 285, profile.GetTown()});
-        lines.push_back(
-            {132, 333, Format("Total Season Fish Weight : %s pounds", Format("%6.2f", weight / 16.0).c_str())});
-        lines.push_back({132, 381, Format("Total Season Winnings : %s%d,000", "$", money / 1000)});
-        lines.push_back({160, 450, "Click Mouse To Continue."});
-        return lines;
-    }
+        return SeasonLines();
     if (m_boardSelector == kBoardPicture)
     {
         lines.push_back({38, 92, Format("Day %d", m_standings.m_day)});

@@ -84,6 +84,7 @@ public:
         std::string text;
     };
     std::vector<Line> BoardLines() const;
+    std::vector<Line> SeasonLines() const;
 
     tovStandings& Standings() { return m_standings; }
     const Ceremony& GetCeremony() const { return m_state; }
@@ -104,7 +105,8 @@ private:
 
     void SetUpDay();
     void StartCrowdPictures(uint32_t nowMs);
-    void HandleClick(uint32_t nowMs);
+    void HandleClick();
+    void LeaveDayResults();
     void RunTimers(uint32_t nowMs);
     bool Due(Timer t, uint32_t nowMs) const;
     void Arm(Timer t, uint32_t nowMs, uint32_t delayMs);
