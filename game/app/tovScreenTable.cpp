@@ -4,10 +4,13 @@
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
 #include "tovLakeCatalogue.h"
+#include "tovLoadGameIFace.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
 #include "tovNotBuiltIFace.h"
+#include "tovSaveGameIFace.h"
+#include "tovWeighInIFace.h"
 
 #include "qrxInterface.h"
 
@@ -84,12 +87,12 @@ const tovScreenTable& tovScreenTable::Game()
         {7, &NotBuilt<7>},
         {8, &Make<tovMainMenuIFace>},
         {9, &NotBuilt<9>},
-        {10, &NotBuilt<10>},
+        {10, &Make<tovWeighInIFace>},
         {11, &NotBuilt<11>},
         {12, &NotBuilt<12>},
         {13, &Make<tovIntroIFace>},
-        {14, &NotBuilt<14>},
-        {15, &NotBuilt<15>},
+        {14, &Make<tovLoadGameIFace>},
+        {15, &Make<tovSaveGameIFace>},
         {16, &NotBuilt<16>},
         {17, &NotBuilt<17>},
         {18, &NotBuilt<18>},

@@ -262,7 +262,6 @@ QrImagePixels MenuBackdrop(std::initializer_list<Caption> captions)
 void AddScreens(tools::PackContents& pack)
 {
     const tools::BmpOptions rgb{24, false, 0};
-    const Rgb water{40, 90, 140};
     AddPicture(pack, 10201, MakePicture(Look::kScreen, 640, 480, "THANKS FOR FISHING", {60, 110, 150}), rgb, {36});
     AddPicture(pack, 10200, MakePicture(Look::kScreen, 640, 480, "TARNHOLM BASS TOURNAMENT", {90, 120, 160}), rgb, {35},
                kAsync);
@@ -306,12 +305,13 @@ void AddScreens(tools::PackContents& pack)
     AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 110, 36}, {7});
 
     // Save and load share their buttons: those items sit in both groups.
-    AddPicture(pack, 624, MakePicture(Look::kScreen, 640, 480, "SAVE GAME", water), rgb, {19});
-    AddPicture(pack, 625, MakePicture(Look::kPanel, 400, 260, "SAVED GAMES", {60, 70, 90}), rgb, {19}, kOnFirstUse);
-    AddPicture(pack, 440, MakePicture(Look::kScreen, 640, 480, "LOAD GAME", water), rgb, {14});
-    AddPicture(pack, 441, MakePicture(Look::kPanel, 400, 260, "SAVED GAMES", {60, 70, 90}), rgb, {14});
+    // The name field stands at the top left; the list's panel holds seven rows under it.
+    AddPicture(pack, 624, MenuBackdrop({{40, 70, "SAVE GAME", 3}, {40, 32, "NAME", 2}}), rgb, {19});
+    AddPicture(pack, 625, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {19}, kOnFirstUse);
+    AddPicture(pack, 440, MenuBackdrop({{40, 70, "LOAD GAME", 3}}), rgb, {14});
+    AddPicture(pack, 441, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {14});
     AddButton(pack, {23, 22, "SAVE / LOAD", green, 150, 40}, {19, 14});
-    AddButton(pack, {18, 17, "MAIN MENU", {140, 50, 40}, 150, 40}, {19, 14});
+    AddButton(pack, {18, 17, "MENU", {140, 50, 40}, 96, 36}, {19, 14});
     AddButton(pack, {57, 58, "UP", blue, 40, 40}, {19, 14});
     AddButton(pack, {59, 60, "DN", blue, 40, 40}, {19, 14});
 
@@ -375,6 +375,7 @@ tools::PackContents MakeMainPack()
         pack.groups.push_back({group, {}});
     AddScreens(pack);
     AddSounds(pack);
+    AddWeighInItems(pack);
     AddRawItems(pack);
     return pack;
 }

@@ -75,6 +75,7 @@ bool GenerateSampleData(Context& context)
     GenerateSpecialNodes(context);
     GenerateTerrain(context);
     GenerateWakes(context);
+    GenerateWeighInClips(context);
     return context.Ok();
 }
 

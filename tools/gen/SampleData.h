@@ -9,6 +9,11 @@
 
 class QrObject;
 
+namespace tools
+{
+struct PackContents;
+}
+
 namespace gen
 {
 
@@ -63,6 +68,9 @@ void GenerateSky(Context& context);
 void GenerateSounds(Context& context);
 void GenerateSpecialNodes(Context& context);
 void GenerateTerrain(Context& context);
+void GenerateWeighInClips(Context& context);
+// The weigh-in's pictures and sounds (group 21) in the main pack.
+void AddWeighInItems(tools::PackContents& pack);
 
 // A clip of a spinning reel with its sound (AVI bytes); tests make their own sizes.
 std::vector<unsigned char> MakeReelClip(double seconds, uint32_t width, uint32_t height, uint32_t fps);

@@ -1,0 +1,38 @@
+#pragma once
+// Saving the running game to a ".wsv" file and loading one back. A load reads and checks the
+// whole file (and that its lake is installed and its player can have a profile) before
+// anything of the running game changes; a save writes a temporary file and renames it over
+// the old one. Main thread only.
+#include "tovSavedGame.h"
+#include <string>
+
+class tovSaveGame
+{
+public:
+    enum class LoadResult
+    {
+        kOk,
+        kCannotOpen,
+        kWrongVersion,
+        kBadHeader,
+        kBadRecords,
+    };
+
+    // The running game as a saved game would hold it.
+    static tovSavedGame Capture();
+    static bool SaveToFile(const std::string& path);
+    // Reads, checks and, when all is well, applies the file.
+    static LoadResult LoadFromFile(const std::string& path);
+    // Checks what the file alone cannot tell: the lake is installed and the name can name a
+    // profile. Nothing changes.
+    static LoadResult CheckApplicable(const tovSavedGame& game);
+    // Ends the running game and rebuilds session, lake, world and anglers from a checked game.
+    static void Apply(const tovSavedGame& game);
+
+    // The message the load screen shows for a failed load.
+    static const char* LoadMessage(LoadResult result);
+
+private:
+    static void ApplyHeader(const tovSavedGame& game);
+    static void ApplyAnglers(const tovSavedGame& game);
+};

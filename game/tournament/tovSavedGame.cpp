@@ -1,0 +1,229 @@
+#include "tovSavedGame.h"
+#include "ByteReader.h"
+#include "ByteWriter.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+constexpr size_t kWeatherOffset = 32;
+constexpr size_t kClockOffset = 408;
+constexpr size_t kNamesSize = tovSavedGame::kStandingsRows * tovSavedGame::kStandingsNameSize;
+constexpr size_t kTotalsOffset = kNamesSize + 800;
+constexpr size_t kCountsOffset = kTotalsOffset + 160 + 80;
+constexpr size_t kAnglerClockOffset = 1760;
+
+void Pad(plat::ByteWriter& out, size_t offset)
+{
+    while (out.Size() < offset)
+        out.U8(0);
+}
+
+template <size_t N> void WriteBytes(plat::ByteWriter& out, const std::array<uint8_t, N>& bytes)
+{
+    out.Write(bytes.data(), bytes.size());
+}
+
+template <typename T, size_t N> void WriteWords(plat::ByteWriter& out, const std::array<T, N>& words)
+{
+    for (T w : words)
+        out.I32(w);
+}
+
+template <size_t N> void ReadBytes(plat::ByteReader& in, std::array<uint8_t, N>& bytes)
+{
+    in.Read(bytes.data(), bytes.size());
+}
+
+template <size_t N> void ReadWords(plat::ByteReader& in, std::array<int32_t, N>& words)
+{
+    for (int32_t& w : words)
+        w = in.I32();
+}
+
+bool InRange(int32_t v, int32_t low, int32_t high)
+{
+    return v >= low && v <= high;
+}
+
+} // namespace
+
+std::vector<uint8_t> tovSavedGame::Write() const
+{
+    std::vector<uint8_t> out;
+    WriteHeader(out);
+    for (size_t i = 0; i < anglers.size(); ++i)
+    {
+        WriteAngler(out, anglers[i]);
+        if (i == 0)
+        {
+            out.insert(out.end(), profileName.begin(), profileName.end());
+            out.push_back(0);
+        }
+    }
+    return out;
+}
+
+void tovSavedGame::WriteHeader(std::vector<uint8_t>& bytes) const
+{
+    plat::ByteWriter out;
+    out.I32(kVersion);
+    out.I32(anglers.empty() ? 0 : static_cast<int32_t>(anglers.size() - 1));
+    out.I32(lakeId);
+    out.I32(mode);
+    out.I32(dayLengthSetting);
+    out.I32(tournamentLengthSetting);
+    out.I32(terrainSector);
+    Pad(out, kWeatherOffset);
+    weather.Write(out);
+    Pad(out, kClockOffset);
+    WriteBytes(out, clock);
+    WriteBytes(out, season.running);
+    WriteWords(out, season.events);
+    WriteWords(out, season.completed);
+    WriteWords(out, season.lakeOrder);
+    WriteWords(out, season.fishWeight);
+    WriteWords(out, season.winnings);
+    out.I32(day);
+    WriteBytes(out, standings);
+    const std::vector<uint8_t>& b = out.Buffer();
+    bytes.insert(bytes.end(), b.begin(), b.end());
+}
+
+void tovSavedGame::WriteAngler(std::vector<uint8_t>& bytes, const Angler& a)
+{
+    plat::ByteWriter out;
+    for (int32_t v : {a.id, a.gender, a.look, a.colour1, a.colour2, a.paintScheme})
+        out.I32(v);
+    for (float v : a.position)
+        out.F32(v);
+    for (float v : a.rotation)
+        out.F32(v);
+    WriteBytes(out, a.livewell);
+    Pad(out, kAnglerClockOffset);
+    WriteBytes(out, a.clock);
+    const std::vector<uint8_t>& b = out.Buffer();
+    bytes.insert(bytes.end(), b.begin(), b.end());
+}
+
+tovSavedGame::ReadResult tovSavedGame::Read(const uint8_t* data, size_t size)
+{
+    tovSavedGame game;
+    int32_t others = 0;
+    if (const ReadResult r = game.ReadHeader(data, size, others); r != ReadResult::kOk)
+        return r;
+    size_t at = kHeaderSize;
+    for (int32_t i = 0; i <= others; ++i)
+    {
+        if (size - at < kAnglerSize)
+            return ReadResult::kBadRecords;
+        Angler& a = game.anglers.emplace_back();
+        if (!ReadAngler(data + at, a))
+            return ReadResult::kBadRecords;
+        at += kAnglerSize;
+        if (i == 0)
+        {
+            const size_t left = size - at;
+            const void* end = std::memchr(data + at, 0, std::min(left, kMaxNameLength + 1));
+            if (end == nullptr)
+                return ReadResult::kBadRecords;
+            const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(end) - (data + at));
+            // The name becomes a profile's file name: it must name one.
+            if (length == 0)
+                return ReadResult::kBadRecords;
+            game.profileName.assign(reinterpret_cast<const char*>(data + at), length);
+            at += length + 1;
+        }
+    }
+    *this = std::move(game);
+    return ReadResult::kOk;
+}
+
+tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t size, int32_t& others)
+{
+    plat::ByteReader in(data, size);
+    if (size >= 4 && in.I32() != kVersion)
+        return ReadResult::kWrongVersion;
+    if (size < kHeaderSize)
+        return ReadResult::kBadHeader;
+    others = in.I32();
+    lakeId = in.I32();
+    mode = in.I32();
+    dayLengthSetting = in.I32();
+    tournamentLengthSetting = in.I32();
+    terrainSector = in.I32();
+    in.Seek(kWeatherOffset);
+    const bool weatherRead = weather.Read(in);
+    in.Seek(kClockOffset);
+    ReadBytes(in, clock);
+    ReadBytes(in, season.running);
+    ReadWords(in, season.events);
+    ReadWords(in, season.completed);
+    ReadWords(in, season.lakeOrder);
+    ReadWords(in, season.fishWeight);
+    ReadWords(in, season.winnings);
+    day = in.I32();
+    ReadBytes(in, standings);
+    if (in.Failed() || !weatherRead || !IsClockValid(clock) || !IsStandingsValid(standings))
+        return ReadResult::kBadHeader;
+    if (!InRange(others, 0, kMaxOtherAnglers) || !InRange(mode, kQuickFish, kSeason) ||
+        !InRange(dayLengthSetting, 0, 3) || !InRange(tournamentLengthSetting, 0, 3) ||
+        !InRange(day, 0, tovGameSession::kDays) || terrainSector < -1)
+        return ReadResult::kBadHeader;
+    return ReadResult::kOk;
+}
+
+bool tovSavedGame::ReadAngler(const uint8_t* data, Angler& a)
+{
+    plat::ByteReader in(data, kAnglerSize);
+    for (int32_t* v : {&a.id, &a.gender, &a.look, &a.colour1, &a.colour2, &a.paintScheme})
+        *v = in.I32();
+    for (float& v : a.position)
+        v = in.F32();
+    for (float& v : a.rotation)
+        v = in.F32();
+    ReadBytes(in, a.livewell);
+    in.Seek(kAnglerClockOffset);
+    ReadBytes(in, a.clock);
+    if (in.Failed() || !InRange(a.gender, 0, 1) || !IsClockValid(a.clock))
+        return false;
+    for (float v : a.position)
+        if (!std::isfinite(v))
+            return false;
+    for (float v : a.rotation)
+        if (!std::isfinite(v) || std::fabs(v) > 1.001f)
+            return false;
+    plat::ByteReader fish(a.livewell.data(), a.livewell.size());
+    return InRange(fish.I32(), 0, kLivewellFish);
+}
+
+bool tovSavedGame::IsStandingsValid(const std::array<uint8_t, kStandingsSize>& s)
+{
+    for (int32_t row = 0; row < kStandingsRows; ++row)
+        if (std::memchr(s.data() + row * kStandingsNameSize, 0, kStandingsNameSize) == nullptr)
+            return false;
+    plat::ByteReader in(s.data(), s.size());
+    in.Seek(kTotalsOffset);
+    for (int32_t row = 0; row < kStandingsRows; ++row)
+    {
+        const double total = in.F64();
+        if (!std::isfinite(total) || total < 0.0)
+            return false;
+    }
+    in.Seek(kCountsOffset);
+    for (int32_t row = 0; row < kStandingsRows; ++row)
+        if (in.I32() < 0)
+            return false;
+    return !in.Failed();
+}
+
+bool tovSavedGame::IsClockValid(const std::array<uint8_t, kClockSize>& block)
+{
+    plat::ByteReader in(block.data(), block.size());
+    tovGameClock probe;
+    return probe.Load(in);
+}

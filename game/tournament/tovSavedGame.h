@@ -1,0 +1,105 @@
+#pragma once
+// A saved game as it lies in a ".wsv" file: a 3808-byte header (session, lake, weather, clock,
+// standings) and one 1816-byte record per angler, the local angler's first and followed by the
+// player's profile name. Reading checks the whole file before anything uses it, so a damaged
+// file is refused as a whole. Blocks other parts of the game own (the clock, the standings, the
+// livewell) are kept as the bytes they stored.
+#include "tovWeatherRecord.h"
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class tovSavedGame
+{
+public:
+    static constexpr int32_t kVersion = 6;
+    static constexpr size_t kHeaderSize = 3808;
+    static constexpr size_t kAnglerSize = 1816;
+    static constexpr size_t kClockSize = 56;
+    static constexpr size_t kStandingsSize = 2760;
+    static constexpr size_t kLivewellSize = 1684;
+    static constexpr size_t kLivewellFishSize = 280;
+    static constexpr int32_t kLivewellFish = 6;
+    static constexpr int32_t kStandingsRows = 20;
+    static constexpr size_t kStandingsNameSize = 80;
+    // The standings hold twenty rows: no game has more anglers than that.
+    static constexpr int32_t kMaxOtherAnglers = kStandingsRows - 1;
+    // The profile's name field: a longer name cannot be loaded as a profile.
+    static constexpr size_t kMaxNameLength = 259;
+    static constexpr size_t kMaxFileSize = kHeaderSize + kAnglerSize * (kMaxOtherAnglers + 1) + kMaxNameLength + 1;
+
+    enum Mode : int32_t
+    {
+        kQuickFish = 0,
+        kSeason = 3,
+    };
+
+    struct Angler
+    {
+        int32_t id = 0;
+        int32_t gender = 0;
+        int32_t look = 0;
+        int32_t colour1 = 0;
+        int32_t colour2 = 0;
+        int32_t paintScheme = 0;
+        std::array<float, 3> position{};
+        // Row by row, as the boat keeps it.
+        std::array<float, 9> rotation{1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+        // Fish count and six fish records, copied whole.
+        std::array<uint8_t, kLivewellSize> livewell{};
+        std::array<uint8_t, kClockSize> clock{};
+        bool operator==(const Angler&) const = default;
+    };
+
+    // The session's season block, per tournament length.
+    struct Season
+    {
+        std::array<uint8_t, 4> running{};
+        std::array<int32_t, 4> events{};
+        std::array<int32_t, 4> completed{};
+        std::array<int32_t, 128> lakeOrder{};
+        std::array<int32_t, 4> fishWeight{};
+        std::array<int32_t, 4> winnings{};
+        bool operator==(const Season&) const = default;
+    };
+
+    enum class ReadResult
+    {
+        kOk,
+        // Not version 6: the caller says the format is incompatible, then that the header is bad.
+        kWrongVersion,
+        kBadHeader,
+        kBadRecords,
+    };
+
+    int32_t lakeId = -1;
+    int32_t mode = kQuickFish;
+    int32_t dayLengthSetting = 0;
+    int32_t tournamentLengthSetting = 0;
+    int32_t terrainSector = -1;
+    tovWeatherRecord weather;
+    std::array<uint8_t, kClockSize> clock{};
+    Season season;
+    int32_t day = 1;
+    // Names and the 200 words after them, totals and the 20 after them, counts and the 10 after.
+    std::array<uint8_t, kStandingsSize> standings{};
+    // The local angler first.
+    std::vector<Angler> anglers;
+    std::string profileName;
+
+    std::vector<uint8_t> Write() const;
+    // On any result but kOk this object is left as it was.
+    ReadResult Read(const uint8_t* data, size_t size);
+
+    bool operator==(const tovSavedGame&) const = default;
+
+private:
+    void WriteHeader(std::vector<uint8_t>& out) const;
+    static void WriteAngler(std::vector<uint8_t>& out, const Angler& angler);
+    ReadResult ReadHeader(const uint8_t* data, size_t size, int32_t& otherAnglers);
+    static bool ReadAngler(const uint8_t* data, Angler& out);
+    static bool IsStandingsValid(const std::array<uint8_t, kStandingsSize>& standings);
+    static bool IsClockValid(const std::array<uint8_t, kClockSize>& clock);
+};

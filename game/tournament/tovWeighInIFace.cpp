@@ -1,0 +1,774 @@
+#include "tovWeighInIFace.h"
+
+#include "AviObject.h"
+#include "ButtonObj.h"
+#include "qrxClock.h"
+#include "qrxFloatingText.h"
+#include "tovGameSession.h"
+#include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
+#include "tovSoundSettings.h"
+#include "tovUserProfile.h"
+#include "uRandom.h"
+
+#include "KeyNumbers.h"
+
+#include "Font.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+constexpr uint32_t kGroup = 21;
+constexpr int32_t kCrowdFirst = 833;
+constexpr int32_t kAfterOpening = 838;
+constexpr int32_t kLivewellScreen = 3;
+constexpr int32_t kNextDayScreen = 2;
+constexpr int32_t kSetUpScreen = 4;
+constexpr int32_t kMainMenu = 8;
+constexpr int32_t kCrowdSteps = 7;
+
+tovWeighInIFace* g_weighIn = nullptr;
+
+tovWeighInIFace* Self(uintptr_t arg)
+{
+    return reinterpret_cast<tovWeighInIFace*>(arg);
+}
+
+std::string Format(const char* format, auto... args)
+{
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+} // namespace
+
+tovWeighInIFace* TheWeighIn()
+{
+    return g_weighIn;
+}
+
+void ResetStandings()
+{
+    if (g_weighIn != nullptr)
+        g_weighIn->ResetStandingsData();
+}
+
+tovWeighInIFace::tovWeighInIFace(std::unique_ptr<tovWeighInPorts> ports)
+    : m_ports(ports ? std::move(ports) : std::make_unique<tovWeighInPorts>()), m_clip(std::make_unique<AviObject>()),
+      m_font(plat::Font::Create("Arial", 28, 700))
+{
+    m_state.timers.fill(kOff);
+    ResetStandingsData();
+    g_weighIn = this;
+}
+
+tovWeighInIFace::~tovWeighInIFace()
+{
+    if (g_weighIn == this)
+        g_weighIn = nullptr;
+}
+
+void tovWeighInIFace::ResetStandingsData()
+{
+    m_standings.Reset();
+    m_state.firstFish = true;
+}
+
+bool tovWeighInIFace::IsClipPlaying() const
+{
+    return m_clip->IsPlaying();
+}
+
+int32_t tovWeighInIFace::Length() const
+{
+    return std::clamp(TheUserProfile().GetSetting1(false), 0, 3);
+}
+
+bool tovWeighInIFace::IsSeason() const
+{
+    const tovGameSession* session = TheGameSession();
+    return session != nullptr && session->GetMode() == tovGameSession::kSeason;
+}
+
+int32_t tovWeighInIFace::Draw(int32_t modulus)
+{
+    return SharedRandom().next() % modulus;
+}
+
+bool tovWeighInIFace::Due(Timer t, uint32_t nowMs) const
+{
+    return m_state.timers[t] != kOff && nowMs >= m_state.timers[t];
+}
+
+void tovWeighInIFace::Arm(Timer t, uint32_t nowMs, uint32_t delayMs)
+{
+    // A deadline never lands on the off value.
+    m_state.timers[t] = std::min(nowMs + delayMs, kOff - 1);
+}
+
+void tovWeighInIFace::Prepare(int32_t)
+{
+    LoadGroup(kGroup);
+}
+
+void tovWeighInIFace::Enter(int32_t previousId)
+{
+    m_nowMs = GetTimeMs();
+    tovGameSession* session = TheGameSession();
+    // Without a game under way (day 0) the field is weighed as a first day.
+    m_standings.m_day = std::max(session != nullptr ? session->GetDay() : 1, 1);
+    const int32_t s = Length();
+    m_boardSelector = kBoardPicture;
+    m_state.firstPlaceShown = 1;
+    Arm(kCrowdNoise, m_nowMs, 2000);
+    if (session != nullptr && !IsSeason())
+        session->m_dayFlags[static_cast<size_t>(s)] = 0;
+
+    m_state.clipDone = false;
+    m_state.soundDone = false;
+    m_previousScreen = previousId;
+    SetBackground(kBoardPicture);
+    m_board = Picture(kBoardPicture);
+    m_nextScreen = 0;
+    ShowAppCursor(true);
+    if (m_font)
+        m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+
+    if (previousId == kLivewellScreen && m_chosenPlace >= 0)
+    {
+        const int32_t ounces = m_ports->TakeLivewellFish(m_chosenPlace);
+        m_chosenPlace = -1;
+        if (ounces >= 0)
+        {
+            m_standings.m_weighedFish = ounces;
+            Arm(kGetUp, m_nowMs, 500);
+            m_boardSelector = 0;
+            m_standings.AddLocalFish(ounces);
+            m_state.callPending = false;
+            return;
+        }
+    }
+    if (previousId == kLivewellScreen && m_standings.m_fieldSize > 0)
+    {
+        // Back without a fish: the call stands; setting the day up again would re-roll the field.
+        m_state.callPending = true;
+        return;
+    }
+    SetUpDay();
+}
+
+void tovWeighInIFace::SetUpDay()
+{
+    const uint32_t noise = m_state.timers[kCrowdNoise];
+    const int32_t firstShown = m_state.firstPlaceShown;
+    m_state = Ceremony{};
+    m_state.timers.fill(kOff);
+    m_state.timers[kCrowdNoise] = noise;
+    m_state.firstPlaceShown = firstShown;
+
+    const int32_t s = Length();
+    const int32_t day = m_standings.m_day;
+    int32_t field = tovStandings::FieldSize(s, day);
+    // A day past the tournament's length is weighed as its final.
+    if (field == 0)
+        field = 5;
+    m_standings.PrepareDay(s, day);
+
+    const tovLakeValues& lake = TheLakeCatalogue().GetValues();
+    tovOpponentRollContext ctx;
+    ctx.dayLength = TheUserProfile().GetSetting0(false);
+    const tovGameSession* session = TheGameSession();
+    ctx.skillLevel = session != nullptr ? session->GetSkillLevel(false) : 0;
+    static constexpr int32_t kSpecies[3] = {3, 10, 11};
+    for (size_t k = 0; k < 3; ++k)
+    {
+        const auto& triple = lake.speciesTriples[static_cast<size_t>(kSpecies[k])];
+        ctx.shares[k] = triple[2];
+        ctx.bounds[k] = {triple[0], triple[1]};
+    }
+    tovWeighInPorts* ports = m_ports.get();
+    ctx.fishSize = [ports](int32_t sp, float x, float lo, float hi, int32_t skill, float f)
+    { return ports->FishSize(sp, x, lo, hi, skill, f); };
+    ctx.random = &SharedRandom();
+
+    std::vector<int32_t> livewell = m_ports->LivewellWeights();
+    const size_t before = livewell.size();
+    m_standings.RunDay(field, livewell, TheUserProfile().GetName(), lake.intList, ctx);
+    if (livewell.size() < before)
+    {
+        // The one fish RunDay dropped is the smallest.
+        std::vector<int32_t> all = m_ports->LivewellWeights();
+        m_ports->ReleaseLivewellFish(*std::min_element(all.begin(), all.end()));
+    }
+
+    m_ports->SetLakeSounds(false);
+    if (IsFinal())
+    {
+        if (!m_ports->SetOpeningSound(true, &OnOpeningSoundEnd, reinterpret_cast<uintptr_t>(this)))
+            m_state.soundDone = true;
+        // After the sound: a missing clip ends at once and needs to know whether it is done.
+        PlayClip("Spin.avi", &OnOpeningClipEnd);
+    }
+    else
+    {
+        Arm(kDayResults, m_nowMs, 2000);
+    }
+}
+
+void tovWeighInIFace::Leave(int32_t)
+{
+    m_board = nullptr;
+    m_background = nullptr;
+    m_text.reset();
+    for (int32_t id = 6190; id <= 6195; ++id)
+        m_ports->StopSound(id);
+    const int32_t firstShown = m_state.firstPlaceShown;
+    m_state = Ceremony{};
+    m_state.firstPlaceShown = firstShown;
+    m_state.timers.fill(kOff);
+    // A clip still running would call back into a screen that has gone.
+    m_clip->SetEndCallback(nullptr, 0);
+    m_clip->Stop();
+    UnloadGroup(kGroup);
+}
+
+void tovWeighInIFace::Exit(int32_t) {}
+
+void tovWeighInIFace::PreUpdate(float)
+{
+    if (m_clip->IsPlaying() && WasKeyPressed(plat::kKeySpace))
+        m_clip->Stop();
+}
+
+int32_t tovWeighInIFace::Update(float now, float elapsed)
+{
+    if (Renderer() == nullptr)
+        return m_nextScreen;
+    const bool clicked = ButtonObj::GetButtonsActive() && WasButtonPressed(0) && !IsMessageBoxRaised();
+    if (m_clip->IsPlaying())
+        m_clip->Update(now, elapsed);
+    Step(GetTimeMs(), clicked);
+    Draw();
+    UpdateMessageScreen(now, elapsed);
+    Present();
+    return m_nextScreen;
+}
+
+void tovWeighInIFace::Step(uint32_t nowMs, bool clicked)
+{
+    m_nowMs = nowMs;
+    if (clicked && !m_state.weighing)
+        HandleClick();
+    RunTimers(nowMs);
+}
+
+void tovWeighInIFace::SetBackground(int32_t id)
+{
+    m_backgroundId = id;
+    m_background = Picture(static_cast<uint32_t>(id));
+}
+
+void tovWeighInIFace::PlayWithEnd(int32_t id, SoundEndCallback onEnd)
+{
+    const uintptr_t self = reinterpret_cast<uintptr_t>(this);
+    if (!m_ports->PlaySound(id, false, onEnd, self))
+        onEnd(self);
+}
+
+void tovWeighInIFace::PlayClip(const char* name, SoundEndCallback onEnd)
+{
+    m_lastClip = name;
+    const std::string path = GetInstallRoot() + "/video/" + name;
+    m_clip->Stop();
+    m_clip->SetEndCallback(onEnd, reinterpret_cast<uintptr_t>(this));
+    // A clip that is missing or cannot play ends at once, so the ceremony goes on.
+    if (m_clip->Play(path.c_str(), 0, 0) != 0)
+    {
+        m_clip->SetEndCallback(nullptr, 0);
+        onEnd(reinterpret_cast<uintptr_t>(this));
+    }
+}
+
+void tovWeighInIFace::StartCrowdPictures(uint32_t nowMs)
+{
+    m_state.crowdCounter = 0;
+    m_state.timers[kCrowdPictures] = nowMs;
+}
+
+void tovWeighInIFace::OnOpeningClipEnd(uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    self->m_state.clipDone = true;
+    if (self->m_state.soundDone)
+        self->StartCrowdPictures(self->m_nowMs);
+    self->m_ports->SetOpeningSound(false, nullptr, 0);
+    self->SetBackground(kAfterOpening);
+    self->m_boardSelector = 0;
+}
+
+void tovWeighInIFace::OnOpeningSoundEnd(uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    if (self->m_state.soundDone)
+        return;
+    self->m_state.soundDone = true;
+    if (self->m_state.clipDone)
+        self->StartCrowdPictures(self->m_nowMs);
+}
+
+void tovWeighInIFace::HandleClick()
+{
+    Ceremony& c = m_state;
+    if (m_clip->IsPlaying())
+    {
+        m_clip->Stop();
+    }
+    else if (c.waitForClick)
+    {
+        c.waitForClick = false;
+        c.callPending = false;
+        c.weighing = true;
+    }
+    else if (c.seasonPage)
+    {
+        LeaveSeasonPage();
+    }
+    else if (c.ceremonyOver)
+    {
+        c.ceremonyOver = false;
+        c.prizesShown = false;
+        FinishTournament();
+    }
+    else if (c.callPending)
+    {
+        if (!LivewellHasFish())
+        {
+            c.waitForClick = true;
+            return;
+        }
+        c.waitForClick = false;
+        c.callPending = false;
+        if (c.firstFish)
+        {
+            c.firstFish = false;
+            m_nextScreen = kLivewellScreen;
+        }
+        else
+        {
+            PlayWithEnd(m_ports->LivewellWeights().size() == 1 ? 6140 : 6137, &OnNextFishLineEnd);
+        }
+    }
+    else if (c.dayResultsShown)
+    {
+        LeaveDayResults();
+    }
+}
+
+void tovWeighInIFace::LeaveDayResults()
+{
+    Ceremony& c = m_state;
+    c.dayResultsShown = false;
+    const int32_t field = m_standings.m_fieldSize;
+    if (!m_standings.Advances(field, Length()))
+    {
+        CreditCareer(0);
+        if (IsSeason())
+        {
+            BookSeasonWeight();
+            c.seasonPage = true;
+        }
+        else
+        {
+            m_nextScreen = kMainMenu;
+            m_ports->SetLakeSounds(true);
+        }
+        return;
+    }
+    m_nextScreen = kNextDayScreen;
+    m_standings.Cut(field);
+    const int32_t s = Length();
+    if (IsSeason() && s >= 1 && !(s == 3 && m_standings.m_day == 1))
+        BookSeasonWeight();
+    m_ports->SetLakeSounds(true);
+    if (tovGameSession* session = TheGameSession())
+        session->NextDay();
+}
+
+void tovWeighInIFace::OnNextFishLineEnd(uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    self->Arm(kComment, self->m_nowMs, 1500);
+}
+
+void tovWeighInIFace::RunTimers(uint32_t nowMs)
+{
+    Ceremony& c = m_state;
+    if (Due(kCrowdPictures, nowMs))
+    {
+        if (c.crowdCounter == 1)
+            m_ports->PlaySound(6129 + Draw(2), false, nullptr, 0);
+        const int32_t picture = Draw(8);
+        SetBackground(kCrowdFirst + picture);
+        m_boardSelector = picture;
+        Arm(kCrowdPictures, nowMs, 650);
+        if (++c.crowdCounter >= kCrowdSteps)
+        {
+            m_boardSelector = kBoardPicture;
+            Off(kCrowdPictures);
+            m_ports->PlaySound(6131, false, nullptr, 0);
+            Arm(kCallPlayer, nowMs, 20000);
+        }
+    }
+    if (Due(kCallPlayer, nowMs))
+        CallPlayer(nowMs);
+    if (Due(kBoardPage, nowMs))
+    {
+        c.firstPlaceShown += 5;
+        if (c.firstPlaceShown >= m_standings.m_fieldSize)
+            c.firstPlaceShown = 1;
+        Arm(kBoardPage, nowMs, 5000);
+    }
+    if (Due(kGetUp, nowMs))
+    {
+        Off(kGetUp);
+        GetUp();
+    }
+    if (Due(kComment, nowMs))
+    {
+        Off(kComment);
+        Comment();
+    }
+    if (Due(kCrowdNoise, nowMs))
+    {
+        m_ports->PlaySound(6190 + Draw(5), false, nullptr, 0);
+        Arm(kCrowdNoise, nowMs, static_cast<uint32_t>(Draw(12) + 4) * 500);
+    }
+    if (Due(kDayResults, nowMs))
+    {
+        Off(kDayResults);
+        DayResults(nowMs);
+    }
+    if (c.resultsReady)
+    {
+        c.resultsReady = false;
+        ResultsReady();
+    }
+    else if (c.weighing && Due(kWeighStep, nowMs))
+    {
+        WeighStep(nowMs);
+    }
+}
+
+void tovWeighInIFace::CallPlayer(uint32_t nowMs)
+{
+    Off(kCallPlayer);
+    if (!LivewellHasFish())
+    {
+        m_state.weighing = true;
+        Arm(kWeighStep, nowMs, 3500);
+        return;
+    }
+    m_ports->PlaySound(6132, false, nullptr, 0);
+    m_state.callPending = true;
+    m_state.firstFish = true;
+}
+
+void tovWeighInIFace::GetUp()
+{
+    m_ports->PlaySound(6072, false, nullptr, 0);
+    static const char* const kClips[2][3] = {{"GetupM.avi", "GetupM02.avi", "GetupM03.avi"},
+                                             {"GetupF.avi", "GetupF02.avi", "GetupF03.avi"}};
+    const int32_t gender = TheUserProfile().GetGender() == 1 ? 1 : 0;
+    m_boardSelector = 0;
+    m_state.weighing = false;
+    PlayClip(kClips[gender][Draw(3)], &OnGetUpClipEnd);
+}
+
+void tovWeighInIFace::OnGetUpClipEnd(uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    self->m_ports->StopSound(6072);
+    const int32_t picture = self->Draw(8);
+    self->SetBackground(kCrowdFirst + picture);
+    self->m_boardSelector = picture;
+    const int32_t ounces = self->m_standings.m_weighedFish;
+    const std::string text =
+        Format("%s your fish weighed in at %5.2f pounds.", TheUserProfile().GetName(), ounces * 0.0625);
+    int32_t line = 6146;
+    if (ounces < 33)
+        line = self->Draw(2) == 0 ? 6149 : 6155;
+    else if (ounces < 65)
+        line = 6153;
+    else if (ounces < 80)
+        line = 6151 + self->Draw(3);
+    else if (ounces < 96)
+        line = 6148;
+    else if (ounces < 144)
+        line = 6147;
+    self->m_ports->PlaySound(line, false, nullptr, 0);
+    self->m_ports->ShowMessageBox(text.c_str(), &OnWeightMessageClosed, arg);
+}
+
+bool tovWeighInIFace::OnWeightMessageClosed(int32_t, uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    Ceremony& c = self->m_state;
+    self->m_boardSelector = kBoardPicture;
+    self->Arm(kWeighStep, self->m_nowMs, 3500);
+    c.weighing = false;
+    c.waitForClick = true;
+    const int32_t leader = self->m_standings.m_ranking[0];
+    if (leader == 0)
+        self->m_ports->PlaySound(6071, false, nullptr, 0);
+    else if (self->LivewellHasFish())
+    {
+        const int32_t line = leader == 1 ? 6145 : leader == 2 ? 6141 : 6142 + self->Draw(2);
+        self->PlayWithEnd(line, &OnLeaderLineEnd);
+    }
+    self->ClearButton(0);
+    return true;
+}
+
+void tovWeighInIFace::OnLeaderLineEnd(uintptr_t arg)
+{
+    tovWeighInIFace* self = Self(arg);
+    self->Off(kCallPlayer);
+    self->m_state.callPending = true;
+    self->m_state.weighing = false;
+}
+
+void tovWeighInIFace::Comment()
+{
+    int32_t p = m_standings.LocalPlace();
+    if (p < 0)
+        p = 5;
+    const int32_t leaderSlot = m_standings.m_ranking[0];
+    // Outside the first five the comparison is with fifth place.
+    const int32_t slot = m_standings.m_ranking[static_cast<size_t>(std::min(p, 4))];
+    const int32_t pounds = static_cast<int32_t>(m_standings.m_totals[leaderSlot] - m_standings.m_totals[slot]) / 16;
+    int32_t line = 6168 + Draw(2);
+    if (pounds == 0)
+        line = 6170;
+    else if (pounds >= 1 && pounds <= 12)
+        line = 6156 + pounds - 1;
+    if (LivewellHasFish())
+    {
+        m_ports->PlaySound(line, false, nullptr, 0);
+        m_nextScreen = kLivewellScreen;
+    }
+}
+
+void tovWeighInIFace::WeighStep(uint32_t nowMs)
+{
+    const tovStandings::Reveal r = m_standings.RevealNext(LivewellHasFish());
+    if (r == tovStandings::Reveal::kWait)
+    {
+        Off(kWeighStep);
+        // Waiting with weighing still set would ignore the click that calls the player.
+        m_state.weighing = false;
+        m_state.callPending = true;
+        return;
+    }
+    m_standings.SortRanking(m_standings.m_fieldSize);
+    m_boardSelector = kBoardPicture;
+    if (r == tovStandings::Reveal::kReady)
+    {
+        m_state.weighing = false;
+        m_state.resultsReady = true;
+        Off(kWeighStep);
+        return;
+    }
+    Arm(kWeighStep, nowMs, 500);
+}
+
+void tovWeighInIFace::ResultsReady()
+{
+    m_state.prizesShown = true;
+    m_ports->StopSound(6195);
+    m_ports->PlaySound(6195, true, nullptr, 0);
+    CreditCareer(m_standings.LocalPrize());
+    m_ports->PlaySound(6182, false, nullptr, 0);
+    if (m_standings.m_ranking[0] == 0)
+    {
+        m_ports->PlaySound(6178 + Draw(2), false, nullptr, 0);
+        const bool female = TheUserProfile().GetGender() == 1;
+        const bool sitting = Draw(2) == 0;
+        m_boardSelector = kBoardPicture;
+        PlayClip(female ? (sitting ? "winsitF.avi" : "winstndF.avi") : (sitting ? "winsitM.avi" : "winstndM.avi"),
+                 &OnCeremonyEnd);
+        return;
+    }
+    static constexpr int32_t kPlacing[5] = {6174, 6177, 6176, 6175, 6174};
+    const int32_t p = m_standings.LocalPlace();
+    PlayWithEnd(p >= 0 ? kPlacing[p] : 6174, &OnCeremonyEnd);
+}
+
+void tovWeighInIFace::OnCeremonyEnd(uintptr_t arg)
+{
+    Self(arg)->m_state.ceremonyOver = true;
+}
+
+void tovWeighInIFace::DayResults(uint32_t nowMs)
+{
+    m_boardSelector = kBoardPicture;
+    m_standings.AddAllCatches(m_standings.m_fieldSize);
+    m_standings.SortRanking(m_standings.m_fieldSize);
+    m_ports->PlaySound(6071, false, nullptr, 0);
+    Arm(kBoardPage, nowMs, 5000);
+    m_state.dayResultsShown = true;
+    if (!m_standings.Advances(m_standings.m_fieldSize, Length()))
+        m_ports->PlaySound(6174, false, nullptr, 0);
+    else
+        m_ports->PlaySound(6171 + Draw(3), false, nullptr, 0);
+}
+
+void tovWeighInIFace::CreditCareer(int32_t prize)
+{
+    tovUserProfile& profile = TheUserProfile();
+    const tovGameSession* session = TheGameSession();
+    const int32_t row = session != nullptr ? session->GetSkillLevel(true) : 0;
+    profile.RecordFinish(m_standings.LocalRank(m_standings.m_fieldSize), prize, row);
+}
+
+void tovWeighInIFace::BookSeasonWeight()
+{
+    tovGameSession* session = TheGameSession();
+    if (session == nullptr)
+        return;
+    const size_t s = static_cast<size_t>(Length());
+    const double sum = session->m_dayResults1[s] + m_standings.m_totals[0];
+    session->m_dayResults1[s] = static_cast<int32_t>(std::clamp(sum, -2.0e9, 2.0e9));
+}
+
+void tovWeighInIFace::FinishTournament()
+{
+    if (IsSeason())
+    {
+        if (tovGameSession* session = TheGameSession())
+        {
+            const size_t s = static_cast<size_t>(Length());
+            const int64_t money = int64_t{session->m_dayResults2[s]} + m_standings.LocalPrize();
+            session->m_dayResults2[s] = static_cast<int32_t>(std::min<int64_t>(money, INT32_MAX));
+        }
+        BookSeasonWeight();
+        m_state.seasonPage = true;
+        return;
+    }
+    m_nextScreen = kMainMenu;
+    m_ports->SetLakeSounds(true);
+    ResetStandingsData();
+}
+
+void tovWeighInIFace::LeaveSeasonPage()
+{
+    m_state.seasonPage = false;
+    tovGameSession* session = TheGameSession();
+    if (session == nullptr)
+    {
+        m_nextScreen = kMainMenu;
+        return;
+    }
+    const size_t s = static_cast<size_t>(Length());
+    const int32_t completed = ++session->m_dayValues2[s];
+    if (completed < session->m_dayValues1[s] && completed < 32)
+    {
+        // The stored lake order names the next event, whatever the ids of the installed lakes.
+        TheLakeCatalogue().SelectLakeByIndex(session, session->m_block[s * 32 + static_cast<size_t>(completed)]);
+        m_nextScreen = kSetUpScreen;
+        return;
+    }
+    session->m_dayFlags[s] = 0;
+    session->m_dayValues1[s] = TheLakeCatalogue().CountLakes(0);
+    for (size_t i = 0; i < 32; ++i)
+        session->m_block[s * 32 + i] = static_cast<int32_t>(i);
+    session->m_dayValues2[s] = 0;
+    session->m_dayResults1[s] = 0;
+    session->m_dayResults2[s] = 0;
+    m_nextScreen = kMainMenu;
+}
+
+std::vector<tovWeighInIFace::Line> tovWeighInIFace::SeasonLines() const
+{
+    std::vector<Line> lines;
+    const tovUserProfile& profile = TheUserProfile();
+    const tovGameSession* session = TheGameSession();
+    const size_t s = static_cast<size_t>(Length());
+    const int32_t weight = session != nullptr ? session->m_dayResults1[s] : 0;
+    const int32_t money = session != nullptr ? session->m_dayResults2[s] : 0;
+    lines.push_back({132, 189, profile.GetName()});
+    lines.push_back({132, 237, profile.GetState()});
+    lines.push_back({132, 285, profile.GetTown()});
+    lines.push_back({132, 333, Format("Total Season Fish Weight : %s pounds", Format("%6.2f", weight / 16.0).c_str())});
+    lines.push_back({132, 381, Format("Total Season Winnings : %s%d,000", "$", money / 1000)});
+    lines.push_back({160, 450, "Click Mouse To Continue."});
+    return lines;
+}
+
+std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
+{
+    std::vector<Line> lines;
+    const Ceremony& c = m_state;
+    const bool season = IsSeason();
+    if (c.seasonPage)
+        return SeasonLines();
+    if (m_boardSelector == kBoardPicture)
+    {
+        lines.push_back({38, 92, Format("Day %d", m_standings.m_day)});
+        lines.push_back({154, 6, Format("%s", TheLakeCatalogue().GetValues().text.c_str())});
+        static constexpr int32_t kRowY[5] = {189, 237, 285, 333, 381};
+        for (int32_t row = 0; row < 5; ++row)
+        {
+            const int32_t place = c.firstPlaceShown + row;
+            if (place < 1 || place > tovStandings::kSlots)
+                continue;
+            const int32_t slot = m_standings.m_ranking[static_cast<size_t>(place - 1)];
+            const char* name = m_standings.GetName(slot);
+            if (name[0] == '\0')
+                continue;
+            const int32_t y = kRowY[row];
+            if (c.prizesShown)
+            {
+                const int32_t prize = place <= tovStandings::kPrizes ? m_standings.m_prizes[place - 1] : 0;
+                lines.push_back({prize / 1000 > 99 ? 4 : 17, y, Format("%s%d,000", "$", prize / 1000)});
+                lines.push_back({132, y, name});
+            }
+            else
+            {
+                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name)});
+            }
+            lines.push_back({460, y, Format("%d", m_standings.m_fishCounts[slot])});
+            lines.push_back({502, y, Format("%5.2f", m_standings.m_totals[slot] * 0.0625)});
+        }
+    }
+    if (c.waitForClick || c.ceremonyOver || c.callPending)
+    {
+        if (season && c.ceremonyOver)
+            lines.push_back({120, 450, "Click Mouse For Season Statistics."});
+        else
+            lines.push_back({182, 450, "Click Mouse To Continue"});
+    }
+    else if (c.dayResultsShown)
+    {
+        if (m_standings.Advances(m_standings.m_fieldSize, Length()))
+            lines.push_back({184, 450, "Click Mouse For Next Day"});
+        else if (season)
+            lines.push_back({120, 450, "Click Mouse For Season Statistics."});
+        else
+            lines.push_back({160, 450, "Click Mouse To Start New Game."});
+    }
+    return lines;
+}
+
+void tovWeighInIFace::Draw()
+{
+    if (m_clip->IsPlaying())
+        return;
+    QrImage* picture = m_boardSelector == kBoardPicture ? m_board.Get() : m_background.Get();
+    if (picture != nullptr)
+        DrawPicture(picture, 0, 0);
+    if (m_text)
+        for (const Line& line : BoardLines())
+            m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
+}

@@ -1,0 +1,153 @@
+#pragma once
+// Screen 10: the end of every tournament day. An ordinary day shows the results board after
+// two seconds; the final stages a ceremony of clips, crowd pictures, announcer lines and the
+// player's fish brought to the scale one at a time. It owns the program-wide standings.
+// Timers, flags and end actions of sounds and clips all run on the main thread.
+
+#include "tovShellIFace.h"
+#include "tovStandings.h"
+#include "tovWeighInPorts.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class AviObject;
+class qrxFloatingText;
+
+namespace plat
+{
+class Font;
+}
+
+class tovWeighInIFace : public tovShellIFace
+{
+public:
+    static constexpr int32_t kScreenId = 10;
+    static constexpr uint32_t kOff = UINT32_MAX;
+    static constexpr int32_t kBoardPicture = 844;
+
+    enum Timer
+    {
+        kCrowdPictures,
+        kCallPlayer,
+        kGetUp,
+        kWeighStep,
+        kComment,
+        kBoardPage,
+        kDayResults,
+        kCrowdNoise,
+        kTimerCount,
+    };
+
+    struct Ceremony
+    {
+        bool weighing = false;
+        bool resultsReady = false;
+        bool waitForClick = false;
+        bool ceremonyOver = false;
+        bool callPending = false;
+        bool dayResultsShown = false;
+        bool seasonPage = false;
+        bool prizesShown = false;
+        bool firstFish = true;
+        bool clipDone = false;
+        bool soundDone = false;
+        int32_t crowdCounter = 0;
+        int32_t firstPlaceShown = 1;
+        std::array<uint32_t, kTimerCount> timers{};
+    };
+
+    // Null ports use the game's defaults.
+    explicit tovWeighInIFace(std::unique_ptr<tovWeighInPorts> ports = nullptr);
+    ~tovWeighInIFace() override;
+
+    void Prepare(int32_t previousId) override;
+    void Enter(int32_t previousId) override;
+    void Leave(int32_t ownId) override;
+    void Exit(int32_t nextId) override;
+    void PreUpdate(float elapsed) override;
+    int32_t Update(float now, float elapsed) override;
+
+    // Clicks and due timers of one frame at a program time; Update calls it.
+    void Step(uint32_t nowMs, bool clicked);
+    void ResetStandingsData();
+    // The livewell place the livewell screen hands back before returning here (-1 none).
+    void SetChosenPlace(int32_t place) { m_chosenPlace = place; }
+
+    // The lines the board shows now: x, y and text.
+    struct Line
+    {
+        int32_t x;
+        int32_t y;
+        std::string text;
+    };
+    std::vector<Line> BoardLines() const;
+    std::vector<Line> SeasonLines() const;
+
+    tovStandings& Standings() { return m_standings; }
+    const Ceremony& GetCeremony() const { return m_state; }
+    int32_t GetBoardSelector() const { return m_boardSelector; }
+    int32_t GetBackgroundId() const { return m_backgroundId; }
+    bool IsClipPlaying() const;
+    const std::string& GetLastClip() const { return m_lastClip; }
+    int32_t GetFieldSize() const { return m_standings.m_fieldSize; }
+
+private:
+    static void OnOpeningClipEnd(uintptr_t self);
+    static void OnOpeningSoundEnd(uintptr_t self);
+    static void OnGetUpClipEnd(uintptr_t self);
+    static bool OnWeightMessageClosed(int32_t answer, uintptr_t self);
+    static void OnLeaderLineEnd(uintptr_t self);
+    static void OnNextFishLineEnd(uintptr_t self);
+    static void OnCeremonyEnd(uintptr_t self);
+
+    void SetUpDay();
+    void StartCrowdPictures(uint32_t nowMs);
+    void HandleClick();
+    void LeaveDayResults();
+    void RunTimers(uint32_t nowMs);
+    bool Due(Timer t, uint32_t nowMs) const;
+    void Arm(Timer t, uint32_t nowMs, uint32_t delayMs);
+    void Off(Timer t) { m_state.timers[t] = kOff; }
+    void CallPlayer(uint32_t nowMs);
+    void GetUp();
+    void Comment();
+    void WeighStep(uint32_t nowMs);
+    void ResultsReady();
+    void DayResults(uint32_t nowMs);
+    void LeaveSeasonPage();
+    void FinishTournament();
+    void CreditCareer(int32_t prize);
+    void BookSeasonWeight();
+    // Plays a sound whose end action must come: a sound that cannot play ends at once.
+    void PlayWithEnd(int32_t id, SoundEndCallback onEnd);
+    void PlayClip(const char* name, SoundEndCallback onEnd);
+    void SetBackground(int32_t id);
+    void Draw();
+    int32_t Draw(int32_t modulus);
+    int32_t Length() const;
+    bool LivewellHasFish() { return !m_ports->LivewellWeights().empty(); }
+    bool IsSeason() const;
+    bool IsFinal() const { return m_standings.m_fieldSize > 0 && m_standings.m_fieldSize < 6; }
+
+    std::unique_ptr<tovWeighInPorts> m_ports;
+    std::unique_ptr<AviObject> m_clip;
+    std::unique_ptr<plat::Font> m_font;
+    std::unique_ptr<qrxFloatingText> m_text;
+    int32_t m_boardSelector = kBoardPicture;
+    int32_t m_backgroundId = kBoardPicture;
+    int32_t m_chosenPlace = -1;
+    QrPointer<QrImage> m_board;
+    tovStandings m_standings;
+    Ceremony m_state;
+    uint32_t m_nowMs = 0;
+    int32_t m_previousScreen = 0;
+    std::string m_lastClip;
+};
+
+// The program-wide weigh-in, set by its constructor; null when none exists.
+tovWeighInIFace* TheWeighIn();
+// Empties the program-wide standings (the day-start screen's button).
+void ResetStandings();

@@ -1,0 +1,39 @@
+#pragma once
+// What the weigh-in asks of the rest of the game: the local livewell, the fish-size routine,
+// the screen's sounds, the message box and the lake's sound groups. The game installs its own;
+// until the anglers exist the default has an empty livewell. Every call is on the main thread,
+// and so is every end action handed back.
+
+#include "SoundRecord.h"
+#include "tovMessageBox.h"
+
+#include <cstdint>
+#include <vector>
+
+class tovWeighInPorts
+{
+public:
+    virtual ~tovWeighInPorts() = default;
+
+    // Ounces of the local livewell's occupied places, in livewell order.
+    virtual std::vector<int32_t> LivewellWeights() { return {}; }
+    // Takes the fish at a livewell place out: its ounces, or -1 when the place is empty.
+    virtual int32_t TakeLivewellFish(int32_t /*place*/) { return -1; }
+    // Releases the livewell's fish of this weight (the sixth fish of a day).
+    virtual void ReleaseLivewellFish(int32_t /*ounces*/) {}
+    // Pounds of one fish of a species; until the fish layer answers, a size between the
+    // lake's two bounds by the draw.
+    virtual float FishSize(int32_t species, float x, float low, float high, int32_t skill, float factor);
+
+    // False when the sound cannot play: its end action will not come.
+    virtual bool PlaySound(int32_t id, bool restart, SoundEndCallback onEnd, uintptr_t arg);
+    virtual void StopSound(int32_t id);
+    // The opening sound's ambient channel, and the lake's ambient sound groups.
+    // Allows or disallows the opening sound; true when its end action will come.
+    virtual bool SetOpeningSound(bool allowed, SoundEndCallback onEnd, uintptr_t arg);
+    virtual void SetLakeSounds(bool on);
+    virtual void ShowMessageBox(const char* text, tovMessageCallback callback, uintptr_t arg)
+    {
+        ShowMessage(kMessageOk, callback, arg, text);
+    }
+};

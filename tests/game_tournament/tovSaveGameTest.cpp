@@ -1,0 +1,193 @@
+#include "tovSaveGame.h"
+
+#include "ByteWriter.h"
+#include "Files.h"
+#include "SaveGameFixture.h"
+#include "StreamTestHelpers.h"
+#include "tovGameClock.h"
+#include "tovLakeCatalogue.h"
+
+#include <cstring>
+#include <random>
+
+namespace
+{
+
+class tovSaveGameTest : public SaveGameFixture
+{
+protected:
+    // Loads bytes as a file; a refused load must leave the running game as it was.
+    tovSaveGame::LoadResult LoadRefused(const std::vector<uint8_t>& bytes, const std::string& what)
+    {
+        const std::vector<uint8_t> before = Snapshot();
+        const std::string path = m_dir.File("damaged.wsv");
+        EXPECT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
+        const tovSaveGame::LoadResult r = tovSaveGame::LoadFromFile(path);
+        EXPECT_NE(r, tovSaveGame::LoadResult::kOk) << what;
+        EXPECT_EQ(Snapshot(), before) << what;
+        return r;
+    }
+    void Poke(std::vector<uint8_t>& b, size_t at, int32_t v)
+    {
+        const uint32_t u = static_cast<uint32_t>(v);
+        for (int k = 0; k < 4; ++k)
+            b.at(at + k) = static_cast<uint8_t>(u >> (8 * k));
+    }
+};
+
+TEST_F(tovSaveGameTest, LoadingRebuildsTheGameAndSavingItAgainGivesTheSameFile)
+{
+    for (int32_t anglers : {1, 5})
+    {
+        StartGame(anglers, tovGameSession::kTournament);
+        const std::string path = SaveFile("game.wsv");
+        std::vector<uint8_t> saved;
+        ASSERT_TRUE(plat::ReadFile(path, saved));
+        ASSERT_EQ(saved.size(), 3808u + 1816u * anglers + 11u);
+
+        // Another game runs meanwhile, an hour later.
+        m_session->StartGame(tovGameSession::kQuickFish, false);
+        TheUserProfile().SetName("Someone Else", false);
+        m_link = SaveGameTestLink();
+        m_time.AdvanceSeconds(3600.0);
+        ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk);
+        EXPECT_TRUE(m_session->m_resumed);
+        ASSERT_EQ(m_session->GetAnglers().size(), static_cast<size_t>(anglers));
+        EXPECT_TRUE(static_cast<SaveGameTestRig*>(m_session->GetCurrentAngler().Get())->m_local);
+        EXPECT_STREQ(TheUserProfile().GetName(), "Angler One");
+        // The clock goes on from where it was saved, not from the hour between.
+        const double before = TheGameClock().GetGameTime();
+        TheGameClock().Update();
+        EXPECT_EQ(TheGameClock().GetGameTime(), before);
+        std::vector<uint8_t> again = tovSaveGame::Capture().Write();
+        ASSERT_EQ(again.size(), saved.size());
+        // Only the clock's real-time stamps differ: the load restamped them an hour later.
+        std::vector<size_t> stamps = {416, 3808 + 1768};
+        for (int32_t i = 1; i < anglers; ++i)
+            stamps.push_back(3808 + 1816 + 11 + 1816 * static_cast<size_t>(i - 1) + 1768);
+        for (size_t stamp : stamps)
+        {
+            EXPECT_NE(std::memcmp(&again[stamp], &saved[stamp], 8), 0) << stamp;
+            std::memcpy(&again[stamp], &saved[stamp], 8);
+        }
+        for (size_t i = 0; i < saved.size(); ++i)
+            ASSERT_EQ(again[i], saved[i]) << "at " << i << " with " << anglers;
+        m_session->ClearAnglers();
+        m_link.records.clear();
+    }
+}
+
+TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
+{
+    for (int32_t mode : {tovGameSession::kTournament, tovGameSession::kSeason})
+    {
+        StartGame(1, mode);
+        const std::string path = SaveFile("season.wsv");
+        m_session->ClearDayRecords();
+        m_session->m_block[4] = -5;
+        ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk);
+        EXPECT_EQ(m_session->m_dayValues1[3], mode == tovGameSession::kSeason ? 13 : 0) << mode;
+        EXPECT_EQ(m_session->m_block[4], mode == tovGameSession::kSeason ? 4 : -5) << mode;
+        EXPECT_EQ(TheUserProfile().GetSetting1(true), 2) << "the settings go into the profile";
+    }
+}
+
+TEST_F(tovSaveGameTest, EveryPrefixIsRefusedWithoutTouchingTheGame)
+{
+    StartGame(2, tovGameSession::kTournament);
+    std::vector<uint8_t> valid;
+    ASSERT_TRUE(plat::ReadFile(SaveFile("valid.wsv"), valid));
+    std::vector<size_t> sizes;
+    if (streamtest::LongRun())
+        for (size_t n = 0; n < valid.size(); ++n)
+            sizes.push_back(n);
+    else
+    {
+        sizes = {0, 3, 4, 3807, 3808, 3808 + 1815, 3808 + 1816, 3808 + 1820, valid.size() - 1};
+        std::mt19937 random(25);
+        for (int i = 0; i < 24; ++i)
+            sizes.push_back(random() % valid.size());
+    }
+    for (size_t n : sizes)
+    {
+        const tovSaveGame::LoadResult r =
+            LoadRefused(std::vector<uint8_t>(valid.begin(), valid.begin() + static_cast<ptrdiff_t>(n)), "prefix");
+        EXPECT_EQ(r, n < 3808 ? tovSaveGame::LoadResult::kBadHeader : tovSaveGame::LoadResult::kBadRecords) << n;
+    }
+}
+
+TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
+{
+    using R = tovSaveGame::LoadResult;
+    StartGame(2, tovGameSession::kSeason);
+    std::vector<uint8_t> valid;
+    ASSERT_TRUE(plat::ReadFile(SaveFile("valid.wsv"), valid));
+    const size_t second = 3808 + 1816 + 11;
+    const struct
+    {
+        size_t offset;
+        int32_t value;
+        R result;
+        const char* what;
+    } cases[] = {
+        {0, 5, R::kWrongVersion, "version"},
+        {4, -1, R::kBadHeader, "negative angler count"},
+        {4, 20, R::kBadHeader, "more anglers than standings rows"},
+        {4, 0x7fffffff, R::kBadHeader, "huge angler count"},
+        {4, 2, R::kBadRecords, "a record more than the file holds"},
+        {8, 9, R::kBadHeader, "a lake that is not installed"},
+        {12, 4, R::kBadHeader, "unknown mode"},
+        {16, 4, R::kBadHeader, "day-length setting"},
+        {20, -1, R::kBadHeader, "tournament-length setting"},
+        {32, 0, R::kBadHeader, "weather generator state 0"},
+        {1044, 99, R::kBadHeader, "day"},
+        {412, 0x7ff80000, R::kBadHeader, "clock game time not finite"},
+        {3688, -3, R::kBadHeader, "standings fish count"},
+        {3808 + 72, 7, R::kBadRecords, "local livewell count"},
+        {second + 72, -1, R::kBadRecords, "second livewell count"},
+        {second + 24, -1, R::kBadRecords, "boat position not finite"},
+        {second + 1764, 0x7ff80000, R::kBadRecords, "record clock not finite"},
+        {3808 + 1816, 0, R::kBadRecords, "empty player name"},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<uint8_t> bytes = valid;
+        Poke(bytes, c.offset, c.value);
+        EXPECT_EQ(LoadRefused(bytes, c.what), c.result) << c.what;
+    }
+    std::vector<uint8_t> names = valid;
+    std::memset(&names[1048], 'x', 80);
+    EXPECT_EQ(LoadRefused(names, "standings name without end"), R::kBadHeader);
+    std::vector<uint8_t> longName(valid.begin(), valid.begin() + 3808 + 1816);
+    longName.insert(longName.end(), 300, 'a');
+    longName.push_back(0);
+    EXPECT_EQ(LoadRefused(longName, "name longer than a profile's"), R::kBadRecords);
+    // Any other damage either loads or is refused as a whole; under ASan nothing reads astray.
+    streamtest::SweepDamage(valid, 40,
+                            [&](const std::vector<uint8_t>& bytes, const std::string& what)
+                            {
+                                const std::string path = m_dir.File("swept.wsv");
+                                ASSERT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
+                                const std::vector<uint8_t> before = Snapshot();
+                                if (tovSaveGame::LoadFromFile(path) != tovSaveGame::LoadResult::kOk)
+                                {
+                                    EXPECT_EQ(Snapshot(), before) << what;
+                                }
+                            });
+}
+
+TEST_F(tovSaveGameTest, AFailedSaveKeepsTheOldFile)
+{
+    StartGame(1, tovGameSession::kQuickFish);
+    const std::string path = SaveFile("keep.wsv");
+    std::vector<uint8_t> old;
+    ASSERT_TRUE(plat::ReadFile(path, old));
+    EXPECT_FALSE(tovSaveGame::SaveToFile(m_dir.File("no such folder/keep.wsv")));
+    EXPECT_FALSE(tovSaveGame::SaveToFile(m_dir.Path())) << "a folder in the way";
+    std::vector<uint8_t> now;
+    ASSERT_TRUE(plat::ReadFile(path, now));
+    EXPECT_EQ(now, old);
+    EXPECT_EQ(tovSaveGame::LoadFromFile(m_dir.File("missing.wsv")), tovSaveGame::LoadResult::kCannotOpen);
+}
+
+} // namespace

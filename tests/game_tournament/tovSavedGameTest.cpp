@@ -1,0 +1,145 @@
+#include "tovSavedGame.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+int32_t I32At(const std::vector<uint8_t>& b, size_t at)
+{
+    return static_cast<int32_t>(b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | uint32_t{b.at(at + 3)} << 24);
+}
+
+float F32At(const std::vector<uint8_t>& b, size_t at)
+{
+    const int32_t bits = I32At(b, at);
+    float v;
+    std::memcpy(&v, &bits, 4);
+    return v;
+}
+
+tovSavedGame Sample(int32_t anglers, const std::string& name)
+{
+    tovSavedGame g;
+    g.lakeId = 5;
+    g.mode = 3;
+    g.dayLengthSetting = 1;
+    g.tournamentLengthSetting = 2;
+    g.terrainSector = 9;
+    g.weather.generatorState = 1234;
+    for (size_t i = 0; i < g.clock.size(); ++i)
+        g.clock[i] = 0;
+    const double gameTime = 3600.0;
+    std::memcpy(g.clock.data(), &gameTime, 8);
+    g.season.running = {1, 0, 1, 0};
+    g.season.events = {11, 12, 13, 14};
+    g.season.completed = {21, 22, 23, 24};
+    g.season.lakeOrder.fill(7);
+    g.season.lakeOrder[127] = 8;
+    g.season.fishWeight = {31, 32, 33, 34};
+    g.season.winnings = {41, 42, 43, 44};
+    g.day = 3;
+    std::memcpy(g.standings.data(), "Lead", 5);
+    g.standings[1600] = 0xA1; // reserved words come back unchanged
+    const int32_t count = 4;
+    std::memcpy(g.standings.data() + 2640, &count, 4);
+    g.profileName = name;
+    for (int32_t i = 0; i < anglers; ++i)
+    {
+        tovSavedGame::Angler& a = g.anglers.emplace_back();
+        a.id = 50 + i;
+        a.gender = 1;
+        a.look = 2;
+        a.colour1 = 3;
+        a.colour2 = 4;
+        a.paintScheme = 6 + i;
+        a.position = {10.0f, 0.5f, -3.0f};
+        a.livewell[0] = 6;
+        a.livewell[1683] = 0x5C;
+        a.clock = g.clock;
+    }
+    return g;
+}
+
+TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
+{
+    const std::vector<uint8_t> b = Sample(2, "Pat").Write();
+    ASSERT_EQ(b.size(), 3808u + 1816u + 4u + 1816u);
+    const struct
+    {
+        size_t offset;
+        int32_t value;
+    } words[] = {
+        {0, 6},
+        {4, 1},
+        {8, 5},
+        {12, 3},
+        {16, 1},
+        {20, 2},
+        {24, 9},
+        {28, 0},
+        {32, 1234},
+        {404, 0},
+        {468, 11},
+        {480, 14},
+        {484, 21},
+        {500, 7},
+        {1008, 8},
+        {1012, 31},
+        {1028, 41},
+        {1040, 44},
+        {1044, 3},
+        {3688, 4},
+        // the local angler's record, then the name and the next record
+        {3808, 50},
+        {3812, 1},
+        {3816, 2},
+        {3820, 3},
+        {3824, 4},
+        {3828, 6},
+        {3880, 6},
+        {5564, 0},
+        {5624, 'P' | 'a' << 8 | 't' << 16},
+        {5628, 51},
+        {5648, 7},
+    };
+    for (const auto& w : words)
+        EXPECT_EQ(I32At(b, w.offset), w.value) << "at " << w.offset;
+    EXPECT_EQ(b[464], 1);
+    EXPECT_EQ(b[466], 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[1048])), "Lead");
+    EXPECT_EQ(b[2648], 0xA1);
+    EXPECT_EQ(F32At(b, 3808 + 24), 10.0f);
+    EXPECT_EQ(F32At(b, 3808 + 32), -3.0f);
+    EXPECT_EQ(F32At(b, 3808 + 36), 1.0f) << "rotation row 0";
+    EXPECT_EQ(F32At(b, 3808 + 52), 1.0f) << "rotation row 1";
+    EXPECT_EQ(F32At(b, 3808 + 68), 1.0f) << "rotation row 2";
+    EXPECT_EQ(b[3808 + 72 + 1683], 0x5C) << "livewell ends at 1756";
+    double gameTime = 0.0;
+    std::memcpy(&gameTime, &b[408], 8);
+    EXPECT_EQ(gameTime, 3600.0);
+    std::memcpy(&gameTime, &b[3808 + 1760], 8);
+    EXPECT_EQ(gameTime, 3600.0);
+}
+
+TEST(tovSavedGame, WriteReadWriteIsByteIdentical)
+{
+    for (const auto& [anglers, name] : {std::pair{1, std::string("Solo")}, std::pair{5, std::string(259, 'n')}})
+    {
+        const tovSavedGame original = Sample(anglers, name);
+        const std::vector<uint8_t> first = original.Write();
+        tovSavedGame read;
+        ASSERT_EQ(read.Read(first.data(), first.size()), tovSavedGame::ReadResult::kOk) << anglers;
+        EXPECT_EQ(read, original);
+        EXPECT_EQ(read.Write(), first) << anglers;
+        if (anglers == 1)
+        {
+            EXPECT_EQ(first.size(), 3808u + 1816u + 5u) << "one angler: no record after the name";
+        }
+    }
+}
+
+} // namespace

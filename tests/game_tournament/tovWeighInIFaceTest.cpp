@@ -1,0 +1,333 @@
+// The weigh-in driven on the manual clock: sounds are recorded and their ends delivered by
+// the test (as the sound manager delivers them, on the main thread), clips are the generated
+// ones, the livewell and the message box are the test's own.
+
+#include "../game_shell/ShellScreenFixture.h"
+
+#include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
+#include "tovUserProfile.h"
+#include "tovWeighInIFace.h"
+#include "uRandom.h"
+
+#include "qrxClock.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+class FakePorts : public tovWeighInPorts
+{
+public:
+    std::vector<int32_t> LivewellWeights() override { return m_livewell; }
+    int32_t TakeLivewellFish(int32_t place) override
+    {
+        if (place < 0 || place >= static_cast<int32_t>(m_livewell.size()))
+            return -1;
+        const int32_t w = m_livewell[static_cast<size_t>(place)];
+        m_livewell.erase(m_livewell.begin() + place);
+        return w;
+    }
+    void ReleaseLivewellFish(int32_t ounces) override
+    {
+        m_livewell.erase(std::find(m_livewell.begin(), m_livewell.end(), ounces));
+    }
+    float FishSize(int32_t, float x, float, float, int32_t, float) override { return x * 8.0f; }
+    bool PlaySound(int32_t id, bool, SoundEndCallback onEnd, uintptr_t arg) override
+    {
+        m_played.push_back(id);
+        if (onEnd != nullptr)
+            m_ends.push_back({onEnd, arg});
+        return true;
+    }
+    void StopSound(int32_t) override {}
+    bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
+    void SetLakeSounds(bool on) override { m_lakeSounds = on; }
+    void ShowMessageBox(const char* text, tovMessageCallback callback, uintptr_t arg) override
+    {
+        m_message = text;
+        m_messageCallback = callback;
+        m_messageArg = arg;
+    }
+
+    // The sound manager's delivery of finished sounds, at the start of a frame.
+    void EndSounds()
+    {
+        auto ends = std::move(m_ends);
+        m_ends.clear();
+        for (const auto& [callback, arg] : ends)
+            callback(arg);
+    }
+    void CloseMessage()
+    {
+        ASSERT_NE(m_messageCallback, nullptr);
+        auto callback = m_messageCallback;
+        m_messageCallback = nullptr;
+        callback(0, m_messageArg);
+    }
+    bool Played(int32_t id) const { return std::count(m_played.begin(), m_played.end(), id) > 0; }
+
+    std::vector<int32_t> m_livewell;
+    std::vector<int32_t> m_played;
+    std::vector<std::pair<SoundEndCallback, uintptr_t>> m_ends;
+    std::string m_message;
+    tovMessageCallback m_messageCallback = nullptr;
+    uintptr_t m_messageArg = 0;
+    bool m_lakeSounds = true;
+};
+
+class WeighInTest : public ShellScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellScreenTest::SetUp();
+        SetInstallRoot(testfiles::DataDir());
+        auto ports = std::make_unique<FakePorts>();
+        m_ports = ports.get();
+        m_screen = std::make_unique<tovWeighInIFace>(std::move(ports));
+        TheUserProfile().SetName("Casey", false);
+        TheUserProfile().SetGender(0);
+        TheUserProfile().SetSetting0(0);
+        m_session->SetMode(tovGameSession::kTournament);
+        SharedRandom().seed(4242);
+    }
+    void TearDown() override
+    {
+        m_screen->Leave(10);
+        m_screen.reset();
+        SetInstallRoot("");
+        ShellScreenTest::TearDown();
+    }
+    void EnterDay(int32_t length, int32_t day, int32_t from = 2)
+    {
+        TheUserProfile().SetSetting1(length);
+        m_session->SetDay(day, true);
+        m_screen->Prepare(from);
+        m_screen->Enter(from);
+    }
+    // Moves the clock on and runs the screen's timers (and a click) at the new time.
+    void Wait(uint32_t ms, bool click = false)
+    {
+        m_clock.AdvanceMs(ms);
+        m_screen->Step(GetTimeMs(), click);
+    }
+    void Click() { Wait(0, true); }
+    bool HasLine(const std::string& text) const
+    {
+        for (const auto& line : m_screen->BoardLines())
+            if (line.text == text)
+                return true;
+        return false;
+    }
+
+    FakePorts* m_ports = nullptr;
+    std::unique_ptr<tovWeighInIFace> m_screen;
+};
+
+} // namespace
+
+TEST_F(WeighInTest, OrdinaryDayShowsResultsPagesAndGoesOn)
+{
+    m_ports->m_livewell = {200, 210, 220, 230, 240};
+    EnterDay(1, 1); // two days: a field of ten
+    EXPECT_EQ(m_screen->GetFieldSize(), 10);
+    Wait(1999);
+    EXPECT_FALSE(m_screen->GetCeremony().dayResultsShown);
+    Wait(1);
+    EXPECT_TRUE(m_screen->GetCeremony().dayResultsShown);
+    EXPECT_TRUE(m_ports->Played(6071));
+    // The heaviest bag wins: the local angler leads with five fish.
+    EXPECT_EQ(m_screen->Standings().m_ranking[0], 0);
+    EXPECT_TRUE(HasLine("1  Casey"));
+    EXPECT_TRUE(HasLine("68.75"));
+    EXPECT_TRUE(HasLine("Click Mouse For Next Day"));
+    const int32_t pages[] = {6, 1, 6};
+    for (int32_t first : pages)
+    {
+        Wait(5000);
+        EXPECT_EQ(m_screen->GetCeremony().firstPlaceShown, first);
+    }
+    const std::string second = m_screen->Standings().GetName(m_screen->Standings().m_ranking[1]);
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 2);
+    EXPECT_STREQ(m_screen->Standings().GetName(1), second.c_str());
+    EXPECT_EQ(m_session->GetDay(), 2);
+    EXPECT_TRUE(m_ports->m_lakeSounds);
+}
+
+TEST_F(WeighInTest, CutAfterTheFirstDayEndsTheTournament)
+{
+    EnterDay(1, 1); // an empty livewell: last of ten
+    Wait(2000);
+    EXPECT_EQ(m_screen->Standings().LocalRank(10), 9);
+    EXPECT_TRUE(m_ports->Played(6174));
+    EXPECT_TRUE(HasLine("Click Mouse To Start New Game."));
+    const int32_t placesBefore = TheUserProfile().GetCareer(0)[tovUserProfile::kPlaceSum];
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 8);
+    // Tenth of ten: place 10 goes into the career record, no prize.
+    EXPECT_EQ(TheUserProfile().GetCareer(0)[tovUserProfile::kPlaceSum], placesBefore + 10);
+}
+
+TEST_F(WeighInTest, FieldOfTwentyPagesFourTimes)
+{
+    EnterDay(2, 1);
+    ASSERT_EQ(m_screen->GetFieldSize(), 20);
+    Wait(2000);
+    std::vector<int32_t> firsts;
+    for (int i = 0; i < 5; ++i)
+    {
+        Wait(5000);
+        firsts.push_back(m_screen->GetCeremony().firstPlaceShown);
+    }
+    EXPECT_EQ(firsts, (std::vector<int32_t>{6, 11, 16, 1, 6}));
+}
+
+TEST_F(WeighInTest, FinalFromCallToWinner)
+{
+    m_ports->m_livewell = {300, 280};
+    EnterDay(0, 1); // one day: the final
+    ASSERT_EQ(m_screen->GetFieldSize(), 5);
+    EXPECT_EQ(m_screen->GetLastClip(), "Spin.avi");
+    ASSERT_TRUE(m_screen->IsClipPlaying());
+    Click(); // ends the opening clip; its end action starts the crowd
+    EXPECT_FALSE(m_screen->IsClipPlaying());
+    EXPECT_EQ(m_screen->GetBackgroundId(), 838);
+    for (int i = 0; i < 7; ++i)
+        Wait(i == 0 ? 0 : 650);
+    EXPECT_EQ(m_screen->GetBoardSelector(), tovWeighInIFace::kBoardPicture);
+    EXPECT_TRUE(m_ports->Played(6131));
+    Wait(19999);
+    EXPECT_FALSE(m_ports->Played(6132));
+    Wait(1);
+    EXPECT_TRUE(m_ports->Played(6132));
+    EXPECT_TRUE(m_screen->GetCeremony().callPending);
+
+    // Back from the livewell without a fish: the call stands and the field is not rolled again.
+    Click();
+    ASSERT_EQ(m_screen->m_nextScreen, 3);
+    const std::array<double, 20> totals = m_screen->Standings().m_totals;
+    const auto catches = m_screen->Standings().m_dayCatch;
+    m_screen->Leave(10);
+    m_screen->Prepare(3);
+    m_screen->Enter(3);
+    EXPECT_TRUE(m_screen->GetCeremony().callPending);
+    EXPECT_EQ(m_screen->Standings().m_totals, totals);
+    EXPECT_EQ(m_screen->Standings().m_dayCatch, catches);
+
+    for (int fish = 0; fish < 2; ++fish)
+    {
+        Click();
+        ASSERT_EQ(m_screen->m_nextScreen, 3) << fish;
+        m_screen->Leave(10);
+        m_screen->SetChosenPlace(0);
+        m_screen->Prepare(3);
+        m_screen->Enter(3);
+        Wait(500); // get-up clip
+        EXPECT_EQ(m_screen->GetLastClip().substr(0, 5), "Getup");
+        Click(); // ends it: the weight message
+        EXPECT_EQ(m_ports->m_message, fish == 0 ? "Casey your fish weighed in at 18.75 pounds."
+                                                : "Casey your fish weighed in at 17.50 pounds.");
+        m_ports->CloseMessage();
+        EXPECT_TRUE(m_screen->GetCeremony().waitForClick);
+        Click(); // weighing resumes
+        EXPECT_TRUE(m_screen->GetCeremony().weighing);
+        for (int step = 0; step < 20 && m_screen->GetCeremony().weighing; ++step)
+            Wait(step == 0 ? 3500 : 500);
+        m_ports->EndSounds();
+    }
+    Wait(0); // the frame after the last step shows the results
+    // Every opponent weighed; the local angler won: the winner's clip, then the click on.
+    EXPECT_TRUE(m_screen->GetCeremony().prizesShown);
+    EXPECT_EQ(m_screen->Standings().m_ranking[0], 0);
+    EXPECT_EQ(m_screen->Standings().m_fishCounts[0], 2);
+    EXPECT_TRUE(m_ports->Played(6182));
+    EXPECT_EQ(m_screen->GetLastClip().substr(0, 3), "win");
+    EXPECT_TRUE(m_screen->IsClipPlaying());
+    Click();
+    EXPECT_TRUE(m_screen->GetCeremony().ceremonyOver);
+    EXPECT_TRUE(HasLine("Click Mouse To Continue"));
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 8);
+    EXPECT_STREQ(m_screen->Standings().GetName(0), "");
+}
+
+TEST_F(WeighInTest, FinalWithAnEmptyLivewellNeverCallsThePlayer)
+{
+    EnterDay(0, 1);
+    Click();
+    Wait(0);
+    for (int i = 0; i < 6; ++i)
+        Wait(650);
+    Wait(20000);
+    EXPECT_FALSE(m_ports->Played(6132));
+    EXPECT_TRUE(m_screen->GetCeremony().weighing);
+    for (int step = 0; step < 40 && !m_screen->GetCeremony().prizesShown; ++step)
+        Wait(step == 0 ? 3500 : 500);
+    EXPECT_TRUE(m_screen->GetCeremony().prizesShown);
+    EXPECT_NE(m_screen->m_nextScreen, 3);
+    // Last with nothing weighed: a placing line, whose end closes the ceremony once.
+    EXPECT_TRUE(m_ports->Played(6174));
+    m_ports->EndSounds();
+    EXPECT_TRUE(m_screen->GetCeremony().ceremonyOver);
+}
+
+TEST_F(WeighInTest, ResultsBoardGolden)
+{
+    m_ports->m_livewell = {52, 47, 39, 70};
+    TheLakeCatalogue().Clear();
+    TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
+    EnterDay(1, 1);
+    Wait(2000);
+    m_screen->Update(0.0f, 0.0f);
+    EXPECT_TRUE(golden::MatchesGoldenImage("weighin_results_board.png", Shown()));
+}
+
+TEST_F(WeighInTest, MissingOpeningClipEndsAtOnce)
+{
+    testfiles::TempDir empty;
+    SetInstallRoot(empty.Path());
+    EnterDay(0, 1);
+    // No clip to wait for: the crowd starts on the first frame.
+    EXPECT_FALSE(m_screen->IsClipPlaying());
+    EXPECT_TRUE(m_screen->GetCeremony().clipDone);
+    Wait(0);
+    EXPECT_NE(m_screen->GetBackgroundId(), tovWeighInIFace::kBoardPicture);
+    EXPECT_EQ(m_screen->GetCeremony().crowdCounter, 1);
+}
+
+TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)
+{
+    struct Case
+    {
+        int32_t completed;
+        int32_t events;
+        int32_t next;
+    };
+    for (const Case& c : {Case{0, 3, 4}, Case{2, 3, 8}})
+    {
+        m_session->SetMode(tovGameSession::kSeason);
+        m_session->m_dayResults1[1] = 100;
+        m_session->m_dayValues1[1] = c.events;
+        m_session->m_dayValues2[1] = c.completed;
+        m_session->m_dayFlags[1] = 1;
+        m_ports->m_livewell = {16, 16};
+        EnterDay(1, 1); // two light fish: cut from ten
+        Wait(2000);
+        ASSERT_FALSE(m_screen->Standings().Advances(10, 1));
+        EXPECT_TRUE(HasLine("Click Mouse For Season Statistics."));
+        Click();
+        EXPECT_TRUE(m_screen->GetCeremony().seasonPage);
+        EXPECT_EQ(m_session->m_dayResults1[1], 132);
+        EXPECT_TRUE(HasLine("Total Season Fish Weight :   8.25 pounds"));
+        Click();
+        EXPECT_EQ(m_screen->m_nextScreen, c.next);
+        EXPECT_EQ(m_session->m_dayFlags[1], c.next == 4 ? 1 : 0);
+        EXPECT_EQ(m_session->m_dayValues2[1], c.next == 4 ? c.completed + 1 : 0);
+        m_screen->Leave(10);
+    }
+}
