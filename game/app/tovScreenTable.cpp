@@ -4,10 +4,16 @@
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
 #include "tovLakeCatalogue.h"
+#include "tovLakeInfoIFace.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
 #include "tovNotBuiltIFace.h"
+#include "tovOptionsIFace.h"
+#include "tovPictureIFace.h"
+#include "tovRecordIFace.h"
+#include "tovSponsorListIFace.h"
+#include "tovSponsorPageIFace.h"
 
 #include "qrxInterface.h"
 
@@ -85,19 +91,19 @@ const tovScreenTable& tovScreenTable::Game()
         {8, &Make<tovMainMenuIFace>},
         {9, &NotBuilt<9>},
         {10, &NotBuilt<10>},
-        {11, &NotBuilt<11>},
+        {11, &Make<tovOptionsIFace>},
         {12, &NotBuilt<12>},
         {13, &Make<tovIntroIFace>},
         {14, &NotBuilt<14>},
         {15, &NotBuilt<15>},
-        {16, &NotBuilt<16>},
-        {17, &NotBuilt<17>},
+        {16, &Make<tovSponsorListIFace>},
+        {17, &Make<tovSponsorPageIFace>},
         {18, &NotBuilt<18>},
         {19, &NotBuilt<19>},
-        {20, &NotBuilt<20>},
+        {20, &Make<tovRecordIFace>},
         {21, &Make<tovMessageIFace>},
-        {22, &NotBuilt<22>},
-        {23, &NotBuilt<23>},
+        {22, &Make<tovPictureIFace>},
+        {23, &Make<tovLakeInfoIFace>},
         {24, &Make<tovExitIFace>},
         {25, &Make<tovLogoIFace>},
     });

@@ -5,6 +5,7 @@
 #include "QrPoint3.h"
 
 class qrxIdleManager;
+class tovSky;
 class tovScene;
 
 class tovWorldServices
@@ -24,6 +25,8 @@ public:
     virtual void NoteSectorSwitch() {}
     // The manager that steps the world's idle objects; null without one.
     virtual qrxIdleManager* GetIdleManager() { return nullptr; }
+    // The fishing day's sky; null until a day has built it.
+    virtual tovSky* GetSky() { return nullptr; }
 };
 
 // Borrowed; null removes it.

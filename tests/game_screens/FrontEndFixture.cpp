@@ -1,0 +1,33 @@
+#include "FrontEndFixture.h"
+
+#include "tovLakeInfoIFace.h"
+#include "tovNotBuiltIFace.h"
+#include "tovOptionsIFace.h"
+#include "tovPictureIFace.h"
+#include "tovRecordIFace.h"
+#include "tovSponsorListIFace.h"
+#include "tovSponsorPageIFace.h"
+
+void FrontEndTest::SetUp()
+{
+    SetWorldServices(&m_world);
+    ShellScreenTest::SetUp();
+}
+
+void FrontEndTest::TearDown()
+{
+    m_world.m_scene = nullptr;
+    ShellScreenTest::TearDown();
+    SetWorldServices(nullptr);
+}
+
+void FrontEndTest::AddMoreScreens()
+{
+    m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovOptionsIFace, 11);
+    m_app->AddInterface(new tovSponsorListIFace, 16);
+    m_app->AddInterface(new tovSponsorPageIFace, 17);
+    m_app->AddInterface(new tovRecordIFace, 20);
+    m_app->AddInterface(new tovPictureIFace, 22);
+    m_app->AddInterface(new tovLakeInfoIFace, 23);
+}
