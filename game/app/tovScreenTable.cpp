@@ -14,6 +14,7 @@
 #include "tovRecordIFace.h"
 #include "tovSponsorListIFace.h"
 #include "tovSponsorPageIFace.h"
+#include "tovTackleBoxIFace.h"
 
 #include "qrxInterface.h"
 
@@ -89,7 +90,7 @@ const tovScreenTable& tovScreenTable::Game()
         {6, &NotBuilt<6>},
         {7, &NotBuilt<7>},
         {8, &Make<tovMainMenuIFace>},
-        {9, &NotBuilt<9>},
+        {9, &Make<tovTackleBoxIFace>},
         {10, &NotBuilt<10>},
         {11, &Make<tovOptionsIFace>},
         {12, &NotBuilt<12>},

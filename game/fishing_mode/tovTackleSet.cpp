@@ -204,3 +204,9 @@ void tovTackleSet::SetCurrentRod(int32_t rod)
     if (InRange(rod, kRods))
         m_currentRod = rod;
 }
+
+tovTackleSet& TheTackleSet()
+{
+    static tovTackleSet set;
+    return set;
+}

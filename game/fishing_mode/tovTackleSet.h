@@ -95,3 +95,6 @@ private:
     int32_t m_currentRod = 0;
     bool m_reload = true;
 };
+
+// The program's one tackle set: the tackle box edits it, the fishing mode loads from it.
+tovTackleSet& TheTackleSet();

@@ -7,6 +7,7 @@
 #include "tovRecordIFace.h"
 #include "tovSponsorListIFace.h"
 #include "tovSponsorPageIFace.h"
+#include "tovTackleBoxIFace.h"
 
 void FrontEndTest::SetUp()
 {
@@ -24,6 +25,7 @@ void FrontEndTest::TearDown()
 void FrontEndTest::AddMoreScreens()
 {
     m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovTackleBoxIFace, 9);
     m_app->AddInterface(new tovOptionsIFace, 11);
     m_app->AddInterface(new tovSponsorListIFace, 16);
     m_app->AddInterface(new tovSponsorPageIFace, 17);

@@ -269,6 +269,7 @@ void AddFrontEndPictures2(tools::PackContents& pack)
     AddCareer(pack);
     AddOptions(pack);
     AddSponsors(pack);
+    AddTackleBoxPictures(pack);
     for (uint32_t group : {16u, 27u, 28u, 31u, 34u, 35u})
     {
         Share(pack, 15, group);

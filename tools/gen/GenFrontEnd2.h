@@ -12,5 +12,7 @@ class Context;
 // After the shell's own pictures: some of its buttons are listed in these screens' groups too.
 void AddFrontEndPictures2(tools::PackContents& pack);
 void GenerateSponsorPages(Context& context);
+// The tackle box's pages, buttons, lure pictures and lure data records.
+void AddTackleBoxPictures(tools::PackContents& pack);
 
 } // namespace gen
