@@ -1,5 +1,6 @@
 #include "tovScreenTable.h"
 
+#include "tovConditionsIFace.h"
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
@@ -88,7 +89,7 @@ const tovScreenTable& tovScreenTable::Game()
         {4, &TournamentSetup},
         {5, &NotBuilt<5>},
         {6, &NotBuilt<6>},
-        {7, &NotBuilt<7>},
+        {7, &Make<tovConditionsIFace>},
         {8, &Make<tovMainMenuIFace>},
         {9, &Make<tovTackleBoxIFace>},
         {10, &NotBuilt<10>},

@@ -1,5 +1,6 @@
 #include "FrontEndFixture.h"
 
+#include "tovConditionsIFace.h"
 #include "tovLakeInfoIFace.h"
 #include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
@@ -25,7 +26,9 @@ void FrontEndTest::TearDown()
 void FrontEndTest::AddMoreScreens()
 {
     m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovConditionsIFace, 7);
     m_app->AddInterface(new tovTackleBoxIFace, 9);
+    m_app->AddInterface(new tovNotBuiltIFace(19, "start of day"), 19);
     m_app->AddInterface(new tovOptionsIFace, 11);
     m_app->AddInterface(new tovSponsorListIFace, 16);
     m_app->AddInterface(new tovSponsorPageIFace, 17);

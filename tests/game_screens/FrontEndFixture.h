@@ -5,6 +5,7 @@
 #include "ShellScreenFixture.h"
 
 #include "tovScene.h"
+#include "tovSky.h"
 #include "tovWorldServices.h"
 
 class FrontEndWorld : public tovWorldServices
@@ -13,7 +14,9 @@ public:
     void SetUnderwater(bool) override {}
     void SetLightAPosition(const QrPoint3&) override {}
     tovScene* GetScene() override { return m_scene.Get(); }
+    tovSky* GetSky() override { return m_sky; }
     QrPointer<tovScene> m_scene;
+    tovSky* m_sky = nullptr;
 };
 
 class FrontEndTest : public ShellScreenTest

@@ -1,5 +1,6 @@
 #include "FrontEndFixture.h"
 
+#include "tovConditionsIFace.h"
 #include "tovSoundSettings.h"
 #include "tovSponsorPageIFace.h"
 #include "tovUserProfile.h"
@@ -44,6 +45,13 @@ TEST_F(tovFrontEndGoldenTest, EveryScreenInItsMainState)
         Frame();
         EXPECT_TRUE(golden::MatchesGoldenImage(file, Shown())) << file;
     }
+    // The conditions start at random: fixed values here.
+    SwitchTo(8);
+    SwitchTo(7);
+    tovConditionsIFace::GetInstance()->GetValues() = {2, 1, 3, 68, 75, 12};
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_conditions.png", Shown()));
 }
 
 } // namespace

@@ -260,6 +260,47 @@ void AddSponsors(tools::PackContents& pack)
     Add(pack, 5122, Button(120, 36, "VISIT", {50, 120, 60}, true), {27});
 }
 
+void AddConditions(tools::PackContents& pack)
+{
+    QrImagePixels p = Screen({80, 130, 170}, {20, 60, 90});
+    Write(p, {{40, 14, "FISHING CONDITIONS", 4}});
+    const std::pair<uint32_t, const char*> rows[] = {{77, "SKY"},         {131, "WIND FROM"},    {185, "WIND MPH"},
+                                                     {239, "AIR TEMP F"}, {293, "WATER TEMP F"}, {347, "CLARITY"}};
+    for (const auto& [y, caption] : rows)
+        DrawLabel(p, 90, y + 10, caption, 3, 250, 245, 220);
+    for (uint32_t y : {193u, 247u, 301u})
+        Well(p, 515, y - 2, 36, 19);
+    Add(pack, 345, p, {10});
+    auto panel = [](const std::string& text, Rgb c)
+    {
+        QrImagePixels q = Gradient(100, 54, c, {uint8_t(c.r / 2), uint8_t(c.g / 2), uint8_t(c.b / 2)});
+        Centre(q, text, 20, 2, {255, 255, 240});
+        return q;
+    };
+    const char* clarity[] = {"CLEAR", "CLOUDY", "MURKY", "MUDDY"};
+    const Rgb water[] = {{60, 140, 190}, {90, 130, 140}, {100, 110, 80}, {120, 90, 50}};
+    for (uint32_t i = 0; i < 4; ++i)
+        Add(pack, 328 + i, panel(clarity[i], water[i]), {10});
+    const char* sky[] = {"SUNNY", "FAIR", "CLOUDY", "FOGGY", "RAIN"};
+    const Rgb skies[] = {{90, 170, 230}, {110, 160, 210}, {130, 140, 160}, {150, 150, 150}, {90, 100, 120}};
+    for (uint32_t i = 0; i < 5; ++i)
+        Add(pack, 332 + i, panel(sky[i], skies[i]), {10});
+    const char* points[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
+    for (uint32_t i = 0; i < 8; ++i)
+        Add(pack, 337 + i, panel(points[i], {60, 90, 120}), {10});
+    for (uint32_t d = 0; d < 10; ++d)
+    {
+        QrImagePixels digit = Gradient(15, 15, {20, 40, 60}, {20, 40, 60});
+        DrawLabel(digit, 5, 4, std::to_string(d), 1, 255, 255, 200);
+        Add(pack, 304 + d, digit, {10});
+        Add(pack, 314 + d, digit, {10});
+    }
+    Add(pack, 21, Button(110, 40, "GO FISH", {50, 120, 60}, false), {10});
+    Add(pack, 20, Button(110, 40, "GO FISH", {50, 120, 60}, true), {10});
+    for (uint32_t id : {11u, 12u, 13u, 14u})
+        Share(pack, id, 10);
+}
+
 } // namespace
 
 void AddFrontEndPictures2(tools::PackContents& pack)
@@ -270,7 +311,8 @@ void AddFrontEndPictures2(tools::PackContents& pack)
     AddOptions(pack);
     AddSponsors(pack);
     AddTackleBoxPictures(pack);
-    for (uint32_t group : {16u, 27u, 28u, 31u, 34u, 35u})
+    AddConditions(pack);
+    for (uint32_t group : {10u, 16u, 27u, 28u, 31u, 34u, 35u})
     {
         Share(pack, 15, group);
         Share(pack, 16, group);
