@@ -107,8 +107,9 @@ void AddPages(tools::PackContents& pack)
     DrawLabel(lure, 368, 376, "PLAIN", 2, 250, 245, 220);
     Add(pack, 699, lure, kPageGroup);
 
-    const char* colours[4] = {"GREEN", "CLEAR", "GREY", "WHITE"};
-    for (uint32_t i = 0; i < 4; ++i)
+    // Line colours 1..4; colour 0 has no picture.
+    const char* colours[3] = {"CLEAR", "GREY", "WHITE"};
+    for (uint32_t i = 0; i < 3; ++i)
         Add(pack, 700 + i, Plate(95, 29, colours[i], {60, 80, 90}), kPageGroup);
     Add(pack, 703, Plate(95, 29, "YELLOW", {120, 120, 30}), kPageGroup);
     const char* kinds[4] = {"MONO", "BRAID", "COPOLY", "FLUORO"};
