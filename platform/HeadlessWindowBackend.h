@@ -48,6 +48,13 @@ public:
     // OK and Yes/No, Cancel for Retry/Cancel (so a retry loop cannot run forever).
     MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon) override;
+    // Recorded; answers what SetOpenResult chose (true unless told).
+    bool OpenWithDesktop(const std::string& path) override
+    {
+        m_opened.push_back(path);
+        return m_openResult;
+    }
+    void Minimize() override { ++m_minimizeCount; }
 
     // What a driver does in place of a user.
     void SetDesktopSize(Size size) { m_desktop = size; }
@@ -64,6 +71,9 @@ public:
     void RequestClose();
     void RequestPaint();
     void QueueMessageBoxAnswer(MessageBoxAnswer answer) { m_answers.push_back(answer); }
+    void SetOpenResult(bool opened) { m_openResult = opened; }
+    const std::vector<std::string>& OpenedFiles() const { return m_opened; }
+    uint32_t MinimizeCount() const { return m_minimizeCount; }
 
     // How often the window has lost the focus: input devices notice a loss between reads.
     uint32_t FocusLossCount() const { return m_focusLosses; }
@@ -98,6 +108,9 @@ private:
     bool m_hasIcon = false;
     std::deque<MessageBoxAnswer> m_answers;
     std::vector<MessageBoxRecord> m_boxes;
+    std::vector<std::string> m_opened;
+    bool m_openResult = true;
+    uint32_t m_minimizeCount = 0;
     uint32_t m_presentCount = 0;
     uint32_t m_frameWidth = 0;
     uint32_t m_frameHeight = 0;

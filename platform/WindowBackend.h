@@ -87,6 +87,11 @@ public:
     virtual MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text,
                                             MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
 
+    // Hands a local file to the desktop's opener; true when the opener was started.
+    virtual bool OpenWithDesktop(const std::string& /*path*/) { return false; }
+    // Shrinks the window to the task bar; the user brings it back.
+    virtual void Minimize() {}
+
     // The message pump. PollMessage first moves what the system has into the queue, then
     // takes the oldest message; false means no input is pending.
     bool PollMessage(WindowMessage& out)

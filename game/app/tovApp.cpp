@@ -355,6 +355,11 @@ void tovApp::OnKeyDown(uint32_t key)
             break;
         SwitchScreen(kHelpPictureId);
         break;
+    case 'S':
+        // Nothing else leads to the sponsors.
+        if (id == kMainMenuId && !EditorHasFocus())
+            SwitchScreen(kSponsorListId);
+        break;
     default:
         break;
     }

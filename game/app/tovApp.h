@@ -41,6 +41,7 @@ public:
     static constexpr const char* kTitle = "TOV Tarnholm Demo 1.0";
     static constexpr int32_t kMainMenuId = 8;
     static constexpr int32_t kHelpPictureId = 22;
+    static constexpr int32_t kSponsorListId = 16;
     static constexpr int32_t kExitSplashId = 24;
     static constexpr int32_t kIntroId = 13;
     static constexpr int32_t kFishingId = 2;

@@ -1,15 +1,23 @@
 #include "tovScreenTable.h"
 
+#include "tovConditionsIFace.h"
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
 #include "tovLakeCatalogue.h"
+#include "tovLakeInfoIFace.h"
 #include "tovLoadGameIFace.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
 #include "tovNotBuiltIFace.h"
+#include "tovOptionsIFace.h"
+#include "tovPictureIFace.h"
+#include "tovRecordIFace.h"
 #include "tovSaveGameIFace.h"
+#include "tovSponsorListIFace.h"
+#include "tovSponsorPageIFace.h"
+#include "tovTackleBoxIFace.h"
 #include "tovWeighInIFace.h"
 
 #include "qrxInterface.h"
@@ -84,23 +92,23 @@ const tovScreenTable& tovScreenTable::Game()
         {4, &TournamentSetup},
         {5, &NotBuilt<5>},
         {6, &NotBuilt<6>},
-        {7, &NotBuilt<7>},
+        {7, &Make<tovConditionsIFace>},
         {8, &Make<tovMainMenuIFace>},
-        {9, &NotBuilt<9>},
+        {9, &Make<tovTackleBoxIFace>},
         {10, &Make<tovWeighInIFace>},
-        {11, &NotBuilt<11>},
+        {11, &Make<tovOptionsIFace>},
         {12, &NotBuilt<12>},
         {13, &Make<tovIntroIFace>},
         {14, &Make<tovLoadGameIFace>},
         {15, &Make<tovSaveGameIFace>},
-        {16, &NotBuilt<16>},
-        {17, &NotBuilt<17>},
+        {16, &Make<tovSponsorListIFace>},
+        {17, &Make<tovSponsorPageIFace>},
         {18, &NotBuilt<18>},
         {19, &NotBuilt<19>},
-        {20, &NotBuilt<20>},
+        {20, &Make<tovRecordIFace>},
         {21, &Make<tovMessageIFace>},
-        {22, &NotBuilt<22>},
-        {23, &NotBuilt<23>},
+        {22, &Make<tovPictureIFace>},
+        {23, &Make<tovLakeInfoIFace>},
         {24, &Make<tovExitIFace>},
         {25, &Make<tovLogoIFace>},
     });

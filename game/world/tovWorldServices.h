@@ -11,6 +11,7 @@ class qrxIdleManager;
 class tovBoat;
 class tovBoatProbe;
 class tovLake;
+class tovSky;
 class tovScene;
 class tovWeather;
 
@@ -43,6 +44,8 @@ public:
     virtual tovWeather* GetWeather() { return nullptr; }
     // A new probe for the local player's boat; null when the world samples nothing.
     virtual std::unique_ptr<tovBoatProbe> CreateBoatProbe();
+    // The fishing day's sky; null until a day has built it.
+    virtual tovSky* GetSky() { return nullptr; }
 };
 
 // Borrowed; null removes it.

@@ -9,6 +9,11 @@
 #include <cstdio>
 #include <vector>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
 namespace plat
 {
 
@@ -393,6 +398,29 @@ void SdlWindowBackend::PumpEvents()
         sink.Handle(event);
     if (sink.moved)
         PostMessage(Message(kMsgSetCursor));
+}
+
+bool SdlWindowBackend::OpenWithDesktop(const std::string& path)
+{
+    // The opener gets the path as one argument, never through a shell.
+    std::vector<char> file(path.begin(), path.end());
+    file.push_back('\0');
+    char opener[] = "xdg-open";
+    char* argv[] = {opener, file.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0)
+        return false;
+    int status = 0;
+    // xdg-open hands the file on and returns at once.
+    if (waitpid(pid, &status, 0) != pid)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void SdlWindowBackend::Minimize()
+{
+    if (m_window && m_window->window)
+        SDL_MinimizeWindow(m_window->window);
 }
 
 } // namespace plat

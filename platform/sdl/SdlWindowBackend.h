@@ -42,6 +42,8 @@ public:
     Point CursorPosition() const override;
     void ShowSystemCursor(bool visible) override;
     bool SetIcon(const PixelView& picture) override;
+    bool OpenWithDesktop(const std::string& path) override;
+    void Minimize() override;
     MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text, MessageBoxButtons buttons,
                                     MessageBoxIcon icon) override;
 

@@ -70,6 +70,7 @@ const tovScreenTable& TestTable()
         {2, &Recording<2>},
         {8, &Recording<8>},
         {13, &Recording<13>},
+        {16, &Recording<16>},
         {21, &MessageBox},
         {22, &Recording<22>},
         {24, &Recording<24>},
@@ -169,6 +170,17 @@ TEST_F(tovAppTest, HOpensTheHelpPictureExceptOnItOrWhileTyping)
     editor.SetFocus();
     Key('H');
     EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
+}
+
+// S leads to the sponsors from the main menu only.
+TEST_F(tovAppTest, SOpensTheSponsorListFromTheMainMenuOnly)
+{
+    ASSERT_TRUE(Start(22));
+    Key('S');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 22);
+    m_app->SwitchScreen(8);
+    Key('S');
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 16);
 }
 
 class NoHelpHooks : public tovNullFishingModeHooks

@@ -88,8 +88,10 @@ void ShellScreenTest::SetUp()
     m_app->AddInterface(new tovLogoIFace, 25);
     const std::pair<int32_t, const char*> later[] = {
         {2, "fishing"}, {4, "tournament set-up"}, {5, "profiles"}, {10, "weigh-in"}, {11, "options"}};
+    AddMoreScreens();
     for (const auto& [id, name] : later)
-        m_app->AddInterface(new tovNotBuiltIFace(id, name), id);
+        if (!m_app->GetInterface(id))
+            m_app->AddInterface(new tovNotBuiltIFace(id, name), id);
     m_app->SetCursorBitmap(0, LoadResourceImage(kResourcePicture, 10, m_pack).Get());
     m_app->m_hotSpots[0] = {1, 2};
     m_app->SetDrawnCursor(true);

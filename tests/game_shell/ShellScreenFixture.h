@@ -60,6 +60,8 @@ class ShellScreenTest : public QrEngineTest
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Screens of later work that replace stand-ins, added before them.
+    virtual void AddMoreScreens() {}
 
     // One frame after the clock moves on.
     void Frame(uint32_t ms = 20);

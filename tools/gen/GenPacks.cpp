@@ -4,6 +4,7 @@
 
 #include "SampleData.h"
 
+#include "GenFrontEnd2.h"
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -310,8 +311,8 @@ void AddScreens(tools::PackContents& pack)
     AddPicture(pack, 625, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {19}, kOnFirstUse);
     AddPicture(pack, 440, MenuBackdrop({{40, 70, "LOAD GAME", 3}}), rgb, {14});
     AddPicture(pack, 441, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {14});
-    AddButton(pack, {23, 22, "SAVE / LOAD", green, 150, 40}, {19, 14});
-    AddButton(pack, {18, 17, "MENU", {140, 50, 40}, 96, 36}, {19, 14});
+    AddButton(pack, {23, 22, "OK", green, 110, 40}, {19, 14});
+    AddButton(pack, {18, 17, "CANCEL", {140, 50, 40}, 96, 36}, {19, 14});
     AddButton(pack, {57, 58, "UP", blue, 40, 40}, {19, 14});
     AddButton(pack, {59, 60, "DN", blue, 40, 40}, {19, 14});
 
@@ -374,6 +375,7 @@ tools::PackContents MakeMainPack()
     for (uint32_t group : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 36u})
         pack.groups.push_back({group, {}});
     AddScreens(pack);
+    AddFrontEndPictures2(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);

@@ -1,5 +1,7 @@
 #include "SampleData.h"
 
+#include "GenFrontEnd2.h"
+
 #include "QrAction.h"
 #include "QrStream.h"
 
@@ -73,6 +75,7 @@ bool GenerateSampleData(Context& context)
     GenerateSky(context);
     GenerateSounds(context);
     GenerateSpecialNodes(context);
+    GenerateSponsorPages(context);
     GenerateTerrain(context);
     GenerateWakes(context);
     GenerateWeighInClips(context);

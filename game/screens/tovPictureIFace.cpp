@@ -1,0 +1,71 @@
+#include "tovPictureIFace.h"
+
+#include "tovMessageBox.h"
+#include "tovShellButton.h"
+#include "tovSoundSettings.h"
+
+namespace
+{
+
+tovPictureIFace* g_instance = nullptr;
+
+constexpr uint32_t kGroup = 34;
+constexpr uint32_t kPicture = 10000;
+constexpr uint32_t kClickSound = 6183;
+
+} // namespace
+
+tovPictureIFace::tovPictureIFace()
+{
+    g_instance = this;
+}
+
+tovPictureIFace::~tovPictureIFace()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+tovPictureIFace* tovPictureIFace::GetInstance()
+{
+    return g_instance;
+}
+
+void tovPictureIFace::Prepare(int32_t)
+{
+    LoadGroup(kGroup);
+}
+
+void tovPictureIFace::Enter(int32_t previousId)
+{
+    m_returnScreen = previousId;
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = m_returnScreen; }), 1);
+    m_background = Picture(kPicture);
+    m_nextScreen = 0;
+    ShowAppCursor(true);
+    UnloadGroup(kGroup);
+}
+
+void tovPictureIFace::Leave(int32_t)
+{
+    m_background = nullptr;
+    ClearButtons();
+}
+
+void tovPictureIFace::Exit(int32_t)
+{
+    m_nextScreen = 0;
+    ShowAppCursor(false);
+}
+
+int32_t tovPictureIFace::Update(float now, float elapsed)
+{
+    if (CanDraw())
+    {
+        DrawPicture(m_background.Get(), 0, 0);
+        DrawButtons();
+        UpdateMessageScreen(now, elapsed);
+        Present();
+    }
+    return m_nextScreen;
+}

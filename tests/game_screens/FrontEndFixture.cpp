@@ -1,0 +1,38 @@
+#include "FrontEndFixture.h"
+
+#include "tovConditionsIFace.h"
+#include "tovLakeInfoIFace.h"
+#include "tovNotBuiltIFace.h"
+#include "tovOptionsIFace.h"
+#include "tovPictureIFace.h"
+#include "tovRecordIFace.h"
+#include "tovSponsorListIFace.h"
+#include "tovSponsorPageIFace.h"
+#include "tovTackleBoxIFace.h"
+
+void FrontEndTest::SetUp()
+{
+    SetWorldServices(&m_world);
+    ShellScreenTest::SetUp();
+}
+
+void FrontEndTest::TearDown()
+{
+    m_world.m_scene = nullptr;
+    ShellScreenTest::TearDown();
+    SetWorldServices(nullptr);
+}
+
+void FrontEndTest::AddMoreScreens()
+{
+    m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovConditionsIFace, 7);
+    m_app->AddInterface(new tovTackleBoxIFace, 9);
+    m_app->AddInterface(new tovNotBuiltIFace(19, "start of day"), 19);
+    m_app->AddInterface(new tovOptionsIFace, 11);
+    m_app->AddInterface(new tovSponsorListIFace, 16);
+    m_app->AddInterface(new tovSponsorPageIFace, 17);
+    m_app->AddInterface(new tovRecordIFace, 20);
+    m_app->AddInterface(new tovPictureIFace, 22);
+    m_app->AddInterface(new tovLakeInfoIFace, 23);
+}

@@ -1,0 +1,110 @@
+#include "FrontEndFixture.h"
+
+#include "tovConditionsIFace.h"
+#include "tovLakeInfoIFace.h"
+#include "tovWeather.h"
+
+#include <memory>
+
+namespace
+{
+
+using Screen = tovConditionsIFace;
+
+class tovConditionsTest : public FrontEndTest
+{
+protected:
+    Screen& Enter(int32_t mode)
+    {
+        m_session->StartGame(mode, false);
+        SwitchTo(4);
+        SwitchTo(7);
+        return *Screen::GetInstance();
+    }
+};
+
+// The weather built from each choice, and where the accept leads.
+TEST_F(tovConditionsTest, AcceptBuildsTheDaysWeatherAndStartsTheDay)
+{
+    const struct
+    {
+        int32_t mode, sky, clarity, wind, direction;
+        int32_t next;
+    } cases[] = {
+        {tovGameSession::kPractice, 2, 3, 20, 5, 2},
+        {tovGameSession::kTournament, 3, 0, 0, 0, 19},
+        {tovGameSession::kQuickFish, 4, 1, 10, 7, 2},
+    };
+    auto sky = std::make_unique<tovSky>();
+    m_world.m_sky = sky.get();
+    QrPointer<tovWeather> fresh(new tovWeather(-1.0));
+    QrPointer<tovWeather> previous;
+    for (const auto& c : cases)
+    {
+        Screen& screen = Enter(c.mode);
+        Screen::Values& v = screen.GetValues();
+        v.sky = c.sky;
+        v.clarity = c.clarity;
+        v.wind = c.wind;
+        v.direction = c.direction;
+        v.air = 75;
+        v.water = 70;
+        screen.OnAccept();
+        tovWeather* w = screen.GetWeather();
+        ASSERT_NE(w, nullptr);
+        EXPECT_NE(w, previous.Get());
+        EXPECT_EQ(sky->GetWeather(), w);
+        EXPECT_FLOAT_EQ(w->GetCloud(), c.sky * 0.2f);
+        EXPECT_FLOAT_EQ(w->GetWind(), c.wind * 0.05f);
+        EXPECT_FLOAT_EQ(w->GetWave(), c.wind * 0.05f);
+        EXPECT_EQ(w->GetDirectionIndex(), c.direction);
+        EXPECT_GE(w->GetClarity(), c.clarity * 0.25f - 1e-6f);
+        EXPECT_LE(w->GetClarity(), c.clarity * 0.25f + 0.24f + 1e-6f);
+        if (c.sky < 3)
+        {
+            EXPECT_EQ(w->GetFog(), fresh->GetFog());
+        }
+        if (c.sky < 4)
+        {
+            EXPECT_EQ(w->GetRain(), fresh->GetRain());
+        }
+        EXPECT_FLOAT_EQ(w->GetAir(), 75.0f);
+        Frame();
+        EXPECT_EQ(Current(), c.next);
+        previous = w;
+    }
+    // The lake information page reads the sky's weather.
+    SwitchTo(23);
+    EXPECT_EQ(tovLakeInfoIFace::GetInstance()->GetFields(), tovLakeInfoIFace::DescribeWeather(previous.Get()));
+    m_world.m_sky = nullptr;
+    sky.reset();
+}
+
+TEST_F(tovConditionsTest, StartingValuesLieInsideTheLakesBoundsAndArrowsWrap)
+{
+    for (int i = 0; i < 30; ++i)
+    {
+        const Screen::Values& v = Enter(tovGameSession::kPractice).GetValues();
+        EXPECT_TRUE(v.air >= 60 && v.air <= 89) << v.air;
+        EXPECT_TRUE(v.water >= 60 && v.water <= 76) << v.water;
+        EXPECT_TRUE(v.wind >= 0 && v.wind <= 19) << v.wind;
+        EXPECT_TRUE(v.sky >= 0 && v.sky <= 4);
+        EXPECT_TRUE(v.direction >= 0 && v.direction <= 7);
+        EXPECT_TRUE(v.clarity >= 0 && v.clarity <= 3);
+    }
+    Screen::Values& v = Screen::GetInstance()->GetValues();
+    v.wind = 20;
+    v.air = 60;
+    v.sky = 0;
+    ClickAt(587, 185);
+    ClickAt(463, 239);
+    ClickAt(463, 77);
+    EXPECT_EQ(v.wind, 0);
+    EXPECT_EQ(v.air, 90);
+    EXPECT_EQ(v.sky, 4);
+    ClickAt(53, 441);
+    Frame();
+    EXPECT_EQ(Current(), 4);
+}
+
+} // namespace
