@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 
 QR_IMPLEMENT_RTTI(tovBoat, QrNode)
@@ -477,41 +478,58 @@ void tovBoat::CaptureState(tovBoatState& out) const
     out.m_changeMask = 0;
 }
 
+namespace
+{
+bool Finite(std::initializer_list<float> values)
+{
+    for (float v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+} // namespace
+
 void tovBoat::ApplyState(const tovBoatState& in)
 {
+    // A received record is hostile: a group holding a value that is not finite, or a trolling
+    // setting out of range, is left out rather than let into the motion step.
     SetPaintScheme(in.m_paintScheme);
     const uint32_t mask = in.m_changeMask;
-    if (mask & tovBoatState::kThrottle)
+    if ((mask & tovBoatState::kThrottle) && Finite({in.m_throttle}))
         SetThrottle(in.m_throttle);
-    if (mask & tovBoatState::kSteering)
+    if ((mask & tovBoatState::kSteering) && Finite({in.m_steering}))
         SetSteering(in.m_steering);
-    if (mask & tovBoatState::kTrim)
+    if ((mask & tovBoatState::kTrim) && Finite({in.m_trim}))
         SetRangeControl(in.m_trim);
-    if (mask & tovBoatState::kPosition)
+    if ((mask & tovBoatState::kPosition) && Finite({in.m_position.x, in.m_position.y, in.m_position.z}))
         SetPosition(in.m_position);
-    if (mask & tovBoatState::kRotation)
+    if ((mask & tovBoatState::kRotation) &&
+        Finite({in.m_rotation.m[0][0], in.m_rotation.m[0][1], in.m_rotation.m[0][2], in.m_rotation.m[1][0],
+                in.m_rotation.m[1][1], in.m_rotation.m[1][2], in.m_rotation.m[2][0], in.m_rotation.m[2][1],
+                in.m_rotation.m[2][2]}))
         m_rotate = in.m_rotation;
-    if (mask & tovBoatState::kTrolling)
+    if ((mask & tovBoatState::kTrolling) && in.m_trollingLevel >= -1 && in.m_trollingLevel <= 9 &&
+        in.m_lastTrollingCommand >= 0 && in.m_lastTrollingCommand <= 5)
     {
         m_trollingLevel = in.m_trollingLevel;
         m_lastTrollingCommand = in.m_lastTrollingCommand;
     }
-    if (mask & tovBoatState::kSpeed)
+    if ((mask & tovBoatState::kSpeed) && Finite({in.m_speed, in.m_targetSpeed}))
     {
         m_speed = in.m_speed;
         m_targetSpeed = in.m_targetSpeed;
     }
-    if (mask & tovBoatState::kTurn)
+    if ((mask & tovBoatState::kTurn) && Finite({in.m_turnRate, in.m_targetTurnRate}))
     {
         m_turnRate = in.m_turnRate;
         m_targetTurnRate = in.m_targetTurnRate;
     }
-    if (mask & tovBoatState::kPitch)
+    if ((mask & tovBoatState::kPitch) && Finite({in.m_pitch, in.m_pitchTarget}))
     {
         m_pitch = in.m_pitch;
         m_pitchTarget = in.m_pitchTarget;
     }
-    if (mask & tovBoatState::kRoll)
+    if ((mask & tovBoatState::kRoll) && Finite({in.m_roll, in.m_rollTarget}))
     {
         m_roll = in.m_roll;
         m_rollTarget = in.m_rollTarget;

@@ -84,6 +84,9 @@ bool tovBoat::CheckGround(QrPoint3& newPos, const QrPoint3& ahead, bool keepSpee
     const bool contact = tovBoatStateBase::CheckGround(newPos, ahead, keepSpeed);
     if (contact)
         NoteContact(kGroundSound);
+    // The other boats are met on every sub-step too: tested only from the frame's start to its
+    // end, a long frame would carry the boat through one.
+    TestCollision(GetPosition(), newPos, keepSpeed);
     return contact;
 }
 

@@ -224,6 +224,27 @@ TEST_F(tovBoatMotionTest, ShoreStopsAtTheLastFreeEighth)
     EXPECT_EQ(back.x, 1.1f);
 }
 
+// A bar of land 15 feet wide: narrower than a quarter second at full speed.
+TEST_F(tovBoatMotionTest, NoFrameLengthJumpsANarrowBar)
+{
+    m_world.m_ground = [](const QrPoint3& p) { return p.x >= 1.0f && p.x < 1.15f ? 0.1f : -0.5f; };
+    for (double dt : {0.033, 0.25, 0.3, 1.0, 2.5, 5.0, 10.0})
+    {
+        for (float start : {0.0f, 0.05f, 0.1f, 0.15f, 0.2f})
+        {
+            tovBoatState state;
+            state.m_rotation = QrMatrix3(0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, -1.0f, 0.0f, 0.0f);
+            state.m_position = QrPoint3(start, 0.0f, 0.0f);
+            state.m_throttle = 1.0f;
+            state.m_speed = 1.045f;
+            for (double t = 0.0; t < 12.0; t += dt)
+                state.Update(dt);
+            EXPECT_LT(state.m_position.x, 1.0f) << dt << " from " << start;
+            EXPECT_GT(state.m_position.x, 1.0f - 2.0f * tovBoatStateBase::kLookAhead) << dt << " from " << start;
+        }
+    }
+}
+
 TEST_F(tovBoatMotionTest, LandCellsBlockEvenOverADeepBottom)
 {
     m_world.m_onLake = [](const QrPoint3& p) { return p.x < 1.0f; };

@@ -105,9 +105,11 @@ QrPointer<QrTriShape> MakeHull(const char* name, int sections)
     return MakeShape(name, vertices, uv, indices, kWhite);
 }
 
-// The deck: the gunwale outline filled, a little below the rail.
+// The deck: the gunwale outline filled, a little below the rail; small cells, so that a view
+// from a seat keeps the deck around the eye.
 QrPointer<QrTriShape> MakeDeck(int sections)
 {
+    constexpr int kAcross = 6;
     std::vector<QrPoint3> vertices;
     std::vector<QrPoint3> uv;
     std::vector<uint16_t> indices;
@@ -116,17 +118,22 @@ QrPointer<QrTriShape> MakeDeck(int sections)
         const float z = -9.0f + 20.0f * float(i) / float(sections);
         const Section s = HullAt(z);
         const float y = s.gunwale - 0.15f;
-        vertices.emplace_back(-s.halfBeam + 0.2f * (s.halfBeam > 0.3f), y, z);
-        vertices.emplace_back(s.halfBeam - 0.2f * (s.halfBeam > 0.3f), y, z);
-        uv.emplace_back(0.0f, (z + 9.0f) / 20.0f, 0.0f);
-        uv.emplace_back(1.0f, (z + 9.0f) / 20.0f, 0.0f);
+        const float half = std::max(0.0f, s.halfBeam - 0.2f);
+        for (int k = 0; k <= kAcross; ++k)
+        {
+            const float f = float(k) / float(kAcross);
+            vertices.emplace_back(-half + 2.0f * half * f, y, z);
+            uv.emplace_back(f * 2.0f, (z + 9.0f) / 5.0f, 0.0f);
+        }
     }
     for (int i = 0; i < sections; ++i)
-    {
-        const uint16_t a = uint16_t(i * 2);
-        for (uint16_t index : {a, uint16_t(a + 2), uint16_t(a + 1), uint16_t(a + 1), uint16_t(a + 2), uint16_t(a + 3)})
-            indices.push_back(index);
-    }
+        for (int k = 0; k < kAcross; ++k)
+        {
+            const uint16_t a = uint16_t(i * (kAcross + 1) + k);
+            const uint16_t b = uint16_t(a + kAcross + 1);
+            for (uint16_t index : {a, b, uint16_t(a + 1), uint16_t(a + 1), b, uint16_t(b + 1)})
+                indices.push_back(index);
+        }
     return MakeShape("Boat_deck", vertices, uv, indices, kCarpet);
 }
 
@@ -204,7 +211,7 @@ QrPointer<QrNode> MakeFullModel()
     QrPointer<QrNode> boat = new QrNode;
     boat->SetName("Motorboat_rock");
     Attach(boat.Get(), MakeHull("Boat_hull", 24));
-    Attach(boat.Get(), MakeDeck(24));
+    Attach(boat.Get(), MakeDeck(40));
     // Console and seats: the driver sits right of the centre line behind the console.
     Attach(boat.Get(), Box("Driver_hood", 2.0f, 1.5f, 2.6f, 0.9f, 0.6f, 0.7f, kSeat));
     Attach(boat.Get(), Box("Passenger_hood", -2.0f, 1.3f, 2.6f, 0.9f, 0.45f, 0.7f, kSeat));
@@ -241,8 +248,8 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
     return h ^ (h >> 16);
 }
 
-// Metal-flake paint: deep red with sparkles, a silver stripe along the rail, dark below the
-// waterline. u runs stern to bow, v from the rail down.
+// Metal-flake paint: deep red with sparkles, a silver stripe below the rail, dark along the
+// keel. u runs stern to bow.
 std::vector<uint8_t> SidePicture()
 {
     constexpr uint32_t kSize = 128;
@@ -253,11 +260,12 @@ std::vector<uint8_t> SidePicture()
         uint8_t* out = picture.GetRow(row);
         for (uint32_t column = 0; column < kSize; ++column)
         {
-            const float v = float(row) / float(kSize);
+            // The hull's v runs rail, keel, rail: the same paint either way up.
+            const float d = std::fabs(float(row) / float(kSize - 1) - 0.5f) * 2.0f;
             int r = 150, g = 18, b = 24;
-            if (v > 0.14f && v < 0.2f)
+            if (d > 0.78f && d < 0.86f)
                 r = 200, g = 200, b = 210;
-            else if (v > 0.42f)
+            else if (d < 0.35f)
                 r = 40, g = 40, b = 48;
             const uint32_t h = Hash(column, row, 7);
             const int flake = int(h % 40) - 12;
