@@ -28,7 +28,6 @@ float Sane(float x, float lo, float hi, float fallback)
 
 void tovFishFight::Start(int32_t species, float weight, float lineOut, uRandom& random)
 {
-    m_species = species;
     m_weight = Sane(weight, 1.0f / 16.0f, 1000.0f, 1.0f);
     m_strength = m_weight * GetSpeciesPullFactor(species);
     m_stamina = 1.0f;

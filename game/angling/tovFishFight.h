@@ -57,7 +57,6 @@ private:
     Outcome Finish(Outcome outcome);
     void StepSurge(float dt, uRandom& random);
 
-    int32_t m_species = 0;
     float m_weight = 1.0f;
     float m_strength = 1.0f; // weight times the species' pull
     float m_stamina = 1.0f;
