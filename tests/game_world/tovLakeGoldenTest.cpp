@@ -23,6 +23,7 @@
 #include "qrxAssetCache.h"
 #include "qrxIdleManager.h"
 #include "tovUserProfile.h"
+#include "uRandom.h"
 
 #include "QrCamera.h"
 #include "QrFogProperty.h"
@@ -141,6 +142,8 @@ QrPoint3 tovLakeGoldenTest::PutUpSky(tovSky& sky, Sky weather, tovWater* water, 
 golden::RgbImage tovLakeGoldenTest::Frame(float detail, View view, Sky weather)
 {
     TheUserProfile().SetDetail(detail);
+    // The waves' phases come from the shared generator: the same frame whatever ran before.
+    SharedRandom().seed(111);
     m_world.scene = new tovScene;
     // Depth tested and written below the root, as the fishing mode sets its scene up.
     QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
