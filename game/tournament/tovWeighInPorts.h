@@ -15,14 +15,14 @@ class tovWeighInPorts
 public:
     virtual ~tovWeighInPorts() = default;
 
-    // Ounces of the local livewell's occupied places, in livewell order.
-    virtual std::vector<int32_t> LivewellWeights() { return {}; }
-    // Takes the fish at a livewell place out: its ounces, or -1 when the place is empty.
-    virtual int32_t TakeLivewellFish(int32_t /*place*/) { return -1; }
-    // Releases the livewell's fish of this weight (the sixth fish of a day).
-    virtual void ReleaseLivewellFish(int32_t /*ounces*/) {}
-    // Pounds of one fish of a species; until the fish layer answers, a size between the
-    // lake's two bounds by the draw.
+    // Ounces of the local livewell's occupied places, in livewell order; empty without a
+    // local angler.
+    virtual std::vector<int32_t> LivewellWeights();
+    // Takes the fish at a livewell place (0 to 5) out: its ounces, or -1 when the place is empty.
+    virtual int32_t TakeLivewellFish(int32_t place);
+    // Releases the livewell's first fish of this weight (the sixth fish of a day).
+    virtual void ReleaseLivewellFish(int32_t ounces);
+    // Pounds of one fish of a species, drawn by the fish layer's size routine.
     virtual float FishSize(int32_t species, float x, float low, float high, int32_t skill, float factor);
 
     // False when the sound cannot play: its end action will not come.
