@@ -232,8 +232,8 @@ bool VideoClip::DecodeSound(std::vector<int16_t>& samples, uint32_t& rate, uint1
         return false;
     // A declared rate or channel count far outside what sound hardware plays is damage, and
     // resampling from it would stall the clip's start.
-    if (codec->sample_rate < kMinSoundRate || codec->sample_rate > kMaxSoundRate ||
-        codec->ch_layout.nb_channels < 1 || codec->ch_layout.nb_channels > kMaxSoundChannels)
+    if (codec->sample_rate < kMinSoundRate || codec->sample_rate > kMaxSoundRate || codec->ch_layout.nb_channels < 1 ||
+        codec->ch_layout.nb_channels > kMaxSoundChannels)
         return false;
     rate = uint32_t(std::clamp(codec->sample_rate, 8000, 48000));
     channels = codec->ch_layout.nb_channels >= 2 ? 2 : 1;

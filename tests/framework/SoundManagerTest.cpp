@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <thread>
 
 namespace
@@ -126,10 +127,17 @@ TEST_F(SoundManagerTest, TheEleventhSoundIsRefusedAndTheTenKeepPlaying)
     EXPECT_EQ(Output().GetMixer().BufferCount(), size_t(kSoundSlotCount));
     for (int i = 0; i < kSoundSlotCount; ++i)
         EXPECT_NE(handles[i], 0u);
+    const std::set<SoundHandle> before(handles, handles + kSoundSlotCount);
+    EXPECT_EQ(before.size(), size_t(kSoundSlotCount));
     StopEverySound();
     EXPECT_EQ(Output().GetMixer().BufferCount(), 0u);
     for (const SoundHandle handle : handles)
         EXPECT_EQ(handle, 0u);
+    // A slot played again gives a new handle, so a late end of the old play clears nothing.
+    SoundHandle again = 0;
+    ASSERT_EQ(PlaySoundBuffer(m_format, data.data(), uint32_t(data.size()), true, nullptr, 0, &again, 0), kSoundOk);
+    EXPECT_EQ(before.count(again), 0u);
+    StopSound(again);
 }
 
 TEST_F(SoundManagerTest, AManualWorkerEndsASoundAtThePullThatPassesItsEnd)
