@@ -56,6 +56,8 @@ inline void PlayOn(uint32_t frames)
         ServiceSoundWorker();
         DeliverSoundEnds();
     }
+    // The output keeps what it mixed; nothing here listens.
+    output->TakeSamples();
 }
 
 } // namespace fuzzsupport
