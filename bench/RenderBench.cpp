@@ -84,8 +84,11 @@ public:
 
     bool Ready() const { return m_camera != nullptr; }
 
+    // Colour and depth cleared every frame, as the game's frame does: without it most of the
+    // scene would fail the depth test from the second frame on.
     void Frame()
     {
+        m_camera->SetViewportFromDisplay(3);
         m_camera->RenderFrame(0.0f, 0.0f);
         m_rig.GetDisplay()->EndFrame();
     }

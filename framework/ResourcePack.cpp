@@ -5,6 +5,7 @@
 #include "Path.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 
 namespace
@@ -30,10 +31,14 @@ uint16_t ResourcePack::Open(const std::string& basePath, ResourcePack** out, boo
         return kResourceNoMemory;
     std::vector<uint8_t> index;
     const auto indexPath = plat::FindPathCaseInsensitive(plat::NativePath(basePath + ".waf"), plat::PathKind::kFile);
-    if (!indexPath || !plat::ReadFile(*indexPath, index))
+    if (!indexPath)
         return kResourceOpenFailed;
-    if (index.size() > kMaxIndexBytes)
+    std::error_code error;
+    const uintmax_t indexSize = std::filesystem::file_size(*indexPath, error);
+    if (!error && indexSize > kMaxIndexBytes)
         return kResourceReadFailed;
+    if (!plat::ReadFile(*indexPath, index, kMaxIndexBytes))
+        return kResourceOpenFailed;
     if (!pack->m_data.Open(basePath + ".wdt"))
         return kResourceOpenFailed;
     const uint16_t code = pack->ParseIndex(index);

@@ -3,6 +3,7 @@
 // nothing takes the ring lock while holding an item lock.
 
 #include "ResourcePack.h"
+#include "SoundSlot.h"
 
 #include "Event.h"
 #include "Semaphore.h"
@@ -34,6 +35,11 @@ constexpr int64_t kLoaderStopWaitMs = 10000;
 
 struct LoaderState
 {
+    LoaderState();
+    LoaderState(const LoaderState&) = delete;
+    LoaderState& operator=(const LoaderState&) = delete;
+    ~LoaderState();
+
     std::mutex handlerLock;
     std::vector<Handler> handlers;
 
@@ -53,6 +59,22 @@ struct LoaderState
     // Signalled whenever an item leaves the queued state; waiters hold the item's lock.
     std::condition_variable_any itemChanged;
 };
+
+// The sound state is made first so that it is torn down after the loader: at exit the
+// loader stops before the sound worker.
+LoaderState::LoaderState()
+{
+    (void)Sound();
+}
+
+LoaderState::~LoaderState()
+{
+    if (!thread.IsRunning())
+        return;
+    running = false;
+    stop->Set();
+    thread.Join();
+}
 
 LoaderState& Loader()
 {

@@ -71,6 +71,17 @@ template <class Match> void StopMatching(Match match)
 
 } // namespace
 
+SoundState::~SoundState()
+{
+    if (worker.IsRunning())
+    {
+        events[0]->Set();
+        worker.Join();
+    }
+    if (output)
+        output->Close();
+}
+
 SoundState& Sound()
 {
     static SoundState state;

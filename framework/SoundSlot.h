@@ -53,6 +53,13 @@ struct SoundEndReport
 
 struct SoundState
 {
+    SoundState() = default;
+    SoundState(const SoundState&) = delete;
+    SoundState& operator=(const SoundState&) = delete;
+    // At exit: stops and joins the worker, then closes the device, so neither outlives the
+    // slots and events they use. End callbacks are not run.
+    ~SoundState();
+
     std::atomic<bool> on{false};
     std::atomic<bool> ready{false};
     std::atomic<bool> effectsAllowed{false};

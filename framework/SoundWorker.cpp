@@ -93,9 +93,9 @@ void ServiceSoundEvent(int which)
         slot.kind == SoundSlot::kStatic ? ServiceStaticSlot(slot, mixer) : ServiceStreamSlot(slot, mixer);
     if (!finished)
         return;
-    const SoundEndReport report = FreeSoundSlot(slot);
-    lock.unlock();
-    QueueSoundEnd(report);
+    // Freed and queued in one step under the slot's lock: an unload that stops its sounds
+    // either finds the slot playing or the report queued, never neither.
+    QueueSoundEnd(FreeSoundSlot(slot));
 }
 
 void SoundWorkerThread()

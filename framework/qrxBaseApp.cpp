@@ -1,5 +1,6 @@
 #include "qrxBaseApp.h"
 
+#include "SoundManager.h"
 #include "qrxAssetCache.h"
 #include "qrxClock.h"
 #include "qrxInterface.h"
@@ -119,6 +120,8 @@ bool qrxBaseApp::RunOnce()
         return false;
     if (!m_window || !m_window->HasPendingMessages())
     {
+        // Sound ends queued by the worker land at the start of a frame, on this thread.
+        DeliverSoundEnds();
         const double now = GetTime();
         OnIdle(now, now - m_lastFrameTime, false);
         UpdateRate(now);

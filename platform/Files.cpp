@@ -6,14 +6,14 @@
 namespace plat
 {
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>& out)
+bool ReadFile(const std::string& path, std::vector<uint8_t>& out, uint64_t maxSize)
 {
     out.clear();
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr)
         return false;
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode))
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) > maxSize)
     {
         std::fclose(f);
         return false;

@@ -230,7 +230,8 @@ void Mixer::MixBuffer(Buffer& buffer, std::vector<float>& mix, uint32_t frames, 
         {
             if (buffer.looping)
             {
-                buffer.position -= end;
+                // A buffer shorter than one step would otherwise run ever further past its end.
+                buffer.position %= end;
                 wrapped = true;
             }
             else

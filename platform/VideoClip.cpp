@@ -13,6 +13,7 @@ extern "C"
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/imgutils.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -25,6 +26,10 @@ namespace plat
 
 namespace
 {
+
+constexpr int kMinSoundRate = 1000;
+constexpr int kMaxSoundRate = 192000;
+constexpr int kMaxSoundChannels = 8;
 
 struct FormatCloser
 {
@@ -55,8 +60,18 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 // Opens the file and a decoder for its best stream of the kind; false when there is none.
 bool OpenStream(const std::string& path, AVMediaType kind, FormatPtr& format, CodecPtr& codec, int& stream)
 {
+    // A clip is an AVI file and nothing else: no probing for other containers (playlists
+    // that name further files or addresses), no protocol beyond the file itself.
+    const AVInputFormat* avi = av_find_input_format("avi");
+    if (!avi)
+        return false;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", "avi", 0);
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) != 0)
+    const int opened = avformat_open_input(&raw, path.c_str(), avi, &options);
+    av_dict_free(&options);
+    if (opened != 0)
         return false;
     format.reset(raw);
     if (avformat_find_stream_info(raw, nullptr) < 0)
@@ -214,6 +229,11 @@ bool VideoClip::DecodeSound(std::vector<int16_t>& samples, uint32_t& rate, uint1
     CodecPtr codec;
     int stream = -1;
     if (m_path.empty() || !OpenStream(m_path, AVMEDIA_TYPE_AUDIO, format, codec, stream))
+        return false;
+    // A declared rate or channel count far outside what sound hardware plays is damage, and
+    // resampling from it would stall the clip's start.
+    if (codec->sample_rate < kMinSoundRate || codec->sample_rate > kMaxSoundRate || codec->ch_layout.nb_channels < 1 ||
+        codec->ch_layout.nb_channels > kMaxSoundChannels)
         return false;
     rate = uint32_t(std::clamp(codec->sample_rate, 8000, 48000));
     channels = codec->ch_layout.nb_channels >= 2 ? 2 : 1;

@@ -5,6 +5,7 @@
 #include "Surface.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace plat
 {
@@ -48,13 +49,17 @@ namespace
 
 void Fill(const PixelView& view, const Rect& r, uint32_t value)
 {
+    if (r.Empty())
+        return;
     const uint32_t bpp = BytesPerPixel(view.format);
-    for (int32_t y = r.top; y < r.bottom; ++y)
-    {
-        uint8_t* row = view.Row(static_cast<uint32_t>(y));
-        for (int32_t x = r.left; x < r.right; ++x)
-            WritePixel(row + static_cast<size_t>(x) * bpp, bpp, value);
-    }
+    const size_t offset = static_cast<size_t>(r.left) * bpp;
+    const size_t bytes = static_cast<size_t>(r.right - r.left) * bpp;
+    // The first row pixel by pixel, then copied whole into the others.
+    uint8_t* first = view.Row(static_cast<uint32_t>(r.top)) + offset;
+    for (size_t at = 0; at < bytes; at += bpp)
+        WritePixel(first + at, bpp, value);
+    for (int32_t y = r.top + 1; y < r.bottom; ++y)
+        std::memcpy(view.Row(static_cast<uint32_t>(y)) + offset, first, bytes);
 }
 
 } // namespace

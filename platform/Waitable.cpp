@@ -7,17 +7,18 @@ namespace plat
 
 namespace
 {
+// Never destroyed: a worker may still wait on it while the program's statics are torn down.
 std::condition_variable& SharedCondition()
 {
-    static std::condition_variable condition;
-    return condition;
+    static auto* condition = new std::condition_variable;
+    return *condition;
 }
 } // namespace
 
 std::mutex& Waitable::SharedLock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 
 void Waitable::WakeAll()

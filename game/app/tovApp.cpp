@@ -292,8 +292,6 @@ void tovApp::SetWindowTitle(const char* title)
 
 void tovApp::OnIdle(double now, double elapsed, bool skipInput)
 {
-    // Sound ends queued by the worker land at the start of a frame, on this thread.
-    DeliverSoundEnds();
     NetDrainQueue();
     TheGameClock().Update();
     // Without an open session both do nothing.

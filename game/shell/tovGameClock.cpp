@@ -17,6 +17,19 @@ struct DayLength
 
 constexpr DayLength kDayLengths[] = {{10.0, 8.0}, {20.0, 8.0}, {40.0, 8.0}, {60.0, 8.0}};
 
+// What a saved block may hold. Far wider than any day the game starts, and narrow enough that
+// a clock left running for years still saves a block this reader takes.
+constexpr double kMaxRate = 3600.0;         // game seconds per real second
+constexpr double kMaxDayLength = 86400.0;   // game seconds
+constexpr double kMaxRealLength = 604800.0; // real seconds
+constexpr double kMaxGameTime = 1.0e12;     // game seconds, either sign
+constexpr double kMaxOffset = 604800.0;     // real seconds, either sign
+
+bool InRange(double value, double low, double high)
+{
+    return std::isfinite(value) && value >= low && value <= high;
+}
+
 } // namespace
 
 void tovGameClock::Start(double realMinutes, double gameHours)
@@ -74,9 +87,10 @@ bool tovGameClock::Load(plat::ByteReader& in)
     c.m_offset = in.F64();
     c.m_dayLength = in.F64();
     c.m_realLength = in.F64();
-    for (double v : {c.m_gameTime, c.m_rate, c.m_offset, c.m_dayLength, c.m_realLength})
-        if (!std::isfinite(v))
-            return false;
+    if (!InRange(c.m_gameTime, -kMaxGameTime, kMaxGameTime) || !InRange(c.m_rate, 0.0, kMaxRate) ||
+        !InRange(c.m_offset, -kMaxOffset, kMaxOffset) || !InRange(c.m_dayLength, 0.0, kMaxDayLength) ||
+        !InRange(c.m_realLength, 0.0, kMaxRealLength))
+        return false;
     *this = c;
     // The stored stamp is another run's real time: counting from it would jump the clock.
     m_lastStamp = Now();

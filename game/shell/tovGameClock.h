@@ -43,7 +43,7 @@ public:
     // The flat block, little-endian, as saved games store it.
     void Save(plat::ByteWriter& out) const;
     // Reads the block and restamps, so the real time between save and load is not counted.
-    // False (and the clock unchanged) when the block is short or holds non-finite values.
+    // False (and the clock unchanged) when the block is short or a value is out of range.
     bool Load(plat::ByteReader& in);
 };
 

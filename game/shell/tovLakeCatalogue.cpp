@@ -174,11 +174,18 @@ void tovLakeCatalogue::SelectLake(tovGameSession* /*session*/, int32_t id)
     // Kept by the session on the host or before a session opens; the host sends it on.
     NetSetLakeId(id, true);
     m_currentPath = m_entries[static_cast<size_t>(index)].path;
-    if (OpenLakeFile(index))
+    // A pack without key 76 has no description path, never the previous lake's.
+    m_values.descriptionPath.clear();
+    if (!OpenLakeFile(index))
     {
-        ReadValues();
-        CloseLakeFile();
+        // A lake whose pack cannot be read is not selected: nothing may load the old lake's
+        // world under the new id.
+        m_currentId = -1;
+        m_currentPath.clear();
+        return;
     }
+    ReadValues();
+    CloseLakeFile();
 }
 
 void tovLakeCatalogue::ReadValues()

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,9 +35,13 @@ bool InUnitRange(float v)
     return std::isfinite(v) && v >= 0.0f && v <= 1.0f;
 }
 
-bool IsDetail(float v)
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
 {
-    return std::isfinite(v) && v >= 0.0f;
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) {
+                                                  return std::tolower(static_cast<unsigned char>(x)) ==
+                                                         std::tolower(static_cast<unsigned char>(y));
+                                              });
 }
 
 bool IsLevel(int32_t v)
@@ -313,7 +318,7 @@ bool tovUserProfile::ReadBody(plat::ByteReader& in)
         heaviestFinite = heaviestFinite && std::isfinite(p.GetHeaviestBass(row));
     const bool valid = !in.Failed() && texts && IsFlag(p.m_loaded) && IsFlag(p.m_optionFlag) &&
                        IsFlag(p.m_effectSounds) && InUnitRange(p.m_volume1) && InUnitRange(p.m_volume2) &&
-                       IsDetail(p.m_detail) && IsDetail(p.m_storedDetail) && IsLevel(p.m_setting0) &&
+                       InUnitRange(p.m_detail) && InUnitRange(p.m_storedDetail) && IsLevel(p.m_setting0) &&
                        IsLevel(p.m_setting1) && (p.m_gender == 0 || p.m_gender == 1) && p.m_currentRod >= 0 &&
                        p.m_currentRod < kRodCount && heaviestFinite;
     if (!valid)
@@ -361,8 +366,13 @@ tovProfileLoad LoadUserProfile(tovUserProfile& profile)
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     plat::ByteReader in(bytes.data(), std::min<size_t>(got, tovUserProfile::kFileSize));
+    const std::string requested = profile.GetName();
     if (got == tovUserProfile::kFileSize && in.U32() == tovUserProfile::kBodySize && profile.ReadBody(in))
     {
+        // The file keeps the name that found it: a stored name must never pick the file that
+        // the next save writes over.
+        if (!SameNameIgnoringCase(requested, profile.GetName()))
+            profile.SetName(requested.c_str(), false);
         profile.SetLoaded(true);
         return tovProfileLoad::kLoaded;
     }

@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "QrPoint3.h"
 #include "TestFiles.h"
+#include "VideoClip.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,10 @@ struct Rgb
 // Frame i of the test clip is one flat colour; odd widths give padded rows in the file.
 const Rgb kColours[] = {{250, 10, 10}, {10, 250, 10}, {10, 10, 250}, {200, 200, 20}, {20, 200, 200}};
 
-std::vector<uint8_t> FlatClip(uint32_t width, uint32_t height, bool withSound)
+std::vector<uint8_t> FlatClip(uint32_t width, uint32_t height, bool withSound, uint32_t soundRate = 22050)
 {
     tools::AviClip clip;
+    clip.soundRate = soundRate;
     clip.framesPerSecond = 10;
     for (const Rgb& c : kColours)
     {
@@ -121,8 +123,13 @@ TEST_F(AviObjectTest, StopWhilePlayingEndsOnceAndAnUnopenableClipLeavesNothing)
 
     std::vector<uint8_t> damaged = FlatClip(4, 4, false);
     damaged.resize(200);
+    Write("clip.avi", FlatClip(4, 4, false));
+    const std::string concat = "ffconcat version 1.0\nfile 'clip.avi'\n";
+    const std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nclip.avi\n#EXT-X-ENDLIST\n";
     for (const std::string& path :
-         {m_dir.File("missing.avi"), Write("text.avi", {'n', 'o', 'p', 'e'}), Write("short.avi", damaged)})
+         {m_dir.File("missing.avi"), Write("text.avi", {'n', 'o', 'p', 'e'}), Write("short.avi", damaged),
+          Write("concat.avi", std::vector<uint8_t>(concat.begin(), concat.end())),
+          Write("list.avi", std::vector<uint8_t>(playlist.begin(), playlist.end()))})
     {
         EXPECT_EQ(avi.Play(path.c_str(), 0, 0), AviObject::kFailed) << path;
         EXPECT_FALSE(avi.IsPlaying());
@@ -131,6 +138,15 @@ TEST_F(AviObjectTest, StopWhilePlayingEndsOnceAndAnUnopenableClipLeavesNothing)
     }
     EXPECT_EQ(avi.Play(nullptr, 0, 0), AviObject::kFailed);
     EXPECT_EQ(ends, 1);
+
+    // Sound at an absurd declared rate is left out; the pictures still play.
+    plat::VideoClip clip;
+    ASSERT_TRUE(clip.Open(Write("fast.avi", FlatClip(4, 4, true, 2000000000u))));
+    std::vector<int16_t> samples;
+    uint32_t rate = 0;
+    uint16_t channels = 0;
+    EXPECT_FALSE(clip.DecodeSound(samples, rate, channels));
+    EXPECT_TRUE(samples.empty());
 }
 
 namespace

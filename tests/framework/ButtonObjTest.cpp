@@ -60,6 +60,7 @@ TEST_F(ButtonObjTest, StateMachine)
         {"press and release inside clicks", "d20,20 u20,20", "", 1, 0, B::kNormal},
         {"leaving and coming back still clicks", "d20,20 m60,20 m20,20 u20,20", "", 1, 0, B::kNormal},
         {"release outside never clicks", "d20,20 m60,20 u60,20", "", 0, 0, B::kNormal},
+        {"released outside and hovered again is not pressed", "d20,20 m60,20 u60,20 m20,20", "", 0, 0, B::kHighlight},
         {"release over a press begun elsewhere does not click", "d60,20 m20,20 u20,20", "", 0, 0, B::kHighlight},
         {"pressed and held shows the pressed picture", "d20,20", "", 0, 0, B::kPressed},
         {"dragged outside while held shows normal", "d20,20 m60,20", "", 0, 0, B::kNormal},

@@ -5,6 +5,8 @@
 #include "ByteWriter.h"
 #include "Files.h"
 
+#include <filesystem>
+
 using namespace packtest;
 
 namespace
@@ -209,4 +211,14 @@ TEST_F(ResourcePackTest, DamagedIndexesAreRefused)
             index[items + i] = 0xEE;
     index[items + 4] = 0xFC;
     EXPECT_EQ(openWith(index), kResourceOk);
+
+    // An index past 256 MiB (sparse here) is refused by its size, before it is read.
+    ASSERT_TRUE(plat::WriteFile(base + ".waf", bytes.index.data(), bytes.index.size()));
+    std::filesystem::resize_file(base + ".waf", (256u << 20) + 1);
+    ResourcePack* pack = nullptr;
+    EXPECT_EQ(ResourcePack::Open(base, &pack, false), kResourceReadFailed);
+    EXPECT_EQ(pack, nullptr);
+    std::vector<uint8_t> read;
+    EXPECT_FALSE(plat::ReadFile(base + ".waf", read, 256u << 20));
+    EXPECT_TRUE(read.empty());
 }

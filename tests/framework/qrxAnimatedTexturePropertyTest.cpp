@@ -80,6 +80,7 @@ TEST_F(qrxAnimatedTexturePropertyTest, FrameChoiceWithAndWithoutSkipping)
         {false, {0.1, 0.05, 0.125, 2.0, 0.0}, {0, 1, 2, 3, 3}},
         {true, {0.1, 0.05, 0.125, 2.0, 0.0}, {0, 1, 2, 2, 2}},
         {true, {0.875, 0.125}, {7, 0}},
+        {true, {0.2, 0.1875}, {1, 2}}, // whole frames only: 1.6 and 1.5 frames step one each
         {false, {0.875, 0.125}, {1, 2}},
     };
     for (const auto& c : cases)

@@ -4,6 +4,8 @@
 #include "QrTestFixture.h"
 #include "TestStreamObjects.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,63 @@ TEST_F(qrxIdleManagerTest, RemovalAndDestructionTakeObjectsOffTheList)
     second.Add(&kept);
     second.Update(2.0);
     EXPECT_EQ(m_steps.size(), 2u);
+}
+
+} // namespace
+
+namespace
+{
+
+// Runs an action in its step: destroys or removes an object, or adds one.
+class ActingIdle : public qrxIdleObject
+{
+public:
+    ActingIdle(std::string name, std::vector<Step>& steps, std::function<void()> action)
+        : m_name(std::move(name)), m_steps(steps), m_action(std::move(action))
+    {
+    }
+    void Update(double now, double elapsed) override
+    {
+        m_steps.push_back({m_name, now, elapsed, GetContext()});
+        m_action();
+    }
+
+private:
+    std::string m_name;
+    std::vector<Step>& m_steps;
+    std::function<void()> m_action;
+};
+
+TEST_F(qrxIdleManagerTest, ObjectsLeaveAndJoinFromInsideAStep)
+{
+    qrxIdleManager manager;
+    auto other = std::make_unique<RecordingIdle>("other", m_steps);
+    std::unique_ptr<ActingIdle> self;
+    RecordingIdle late("late", m_steps);
+    ActingIdle killer("killer", m_steps,
+                      [&]
+                      {
+                          other.reset();
+                          manager.Add(&late);
+                      });
+    self = std::make_unique<ActingIdle>("self", m_steps, [&] { self.reset(); });
+    RecordingIdle last("last", m_steps);
+    manager.Add(&killer);
+    manager.Add(other.get());
+    manager.Add(self.get());
+    manager.Add(&last);
+    manager.Update(1.0);
+    std::vector<std::string> names;
+    for (const Step& step : m_steps)
+        names.push_back(step.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"killer", "self", "last"}));
+    EXPECT_EQ(manager.GetCount(), 3u);
+    m_steps.clear();
+    manager.Update(2.0);
+    names.clear();
+    for (const Step& step : m_steps)
+        names.push_back(step.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"killer", "last", "late"}));
 }
 
 } // namespace

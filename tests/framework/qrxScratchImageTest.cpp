@@ -32,13 +32,18 @@ TEST_F(qrxScratchImageTest, TheSharedImageIsRebuiltAtTheRequestedSizeOnlyWhenASi
         bool rebuilt;
     };
     const Step steps[] = {{100, 50, true}, {80, 60, true}, {90, 40, true}, {90, 40, false}, {10, 10, false}};
-    QrImage* last = nullptr;
+    // The previous image is held, so a new one can never take its address.
+    QrPointer<QrImage> last;
     for (const Step& s : steps)
     {
         qrxScratchImage::PrepareImage(s.w, s.h);
         QrImage* image = qrxScratchImage::GetSharedImage();
         ASSERT_NE(image, nullptr);
-        EXPECT_EQ(image != last, s.rebuilt) << s.w << "x" << s.h;
+        EXPECT_EQ(image != last.Get(), s.rebuilt) << s.w << "x" << s.h;
+        if (!s.rebuilt)
+        {
+            EXPECT_EQ(image->GetWidth(), last->GetWidth());
+        }
         if (s.rebuilt)
         {
             EXPECT_EQ(qrxScratchImage::GetCachedWidth(), s.w);

@@ -46,6 +46,13 @@ TEST(uValueControlTest, Table)
     const std::vector<ControlCase> cases = {
         {"range starts at its minimum", range25, [](uValueControl&) {}, 2.0f},
         {"range clamps a set value", range25, [](uValueControl& c) { c.SetValue(7.0f); }, 5.0f},
+        {"range decreases no further than its minimum", range25,
+         [](uValueControl& c)
+         {
+             c.SetValue(2.5f);
+             c.Decrease(30.0f);
+         },
+         2.0f},
         {"raising the minimum clamps again", range25,
          [](uValueControl& c)
          {

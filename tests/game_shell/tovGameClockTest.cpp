@@ -68,10 +68,13 @@ TEST_F(tovGameClockTest, APauseIsNotCountedAndAnUnknownLevelKeepsTheRate)
     Advance(1.0);
     EXPECT_DOUBLE_EQ(m_clock.GetGameTime(), 96.0);
 
-    m_clock.Restart(7);
-    EXPECT_TRUE(m_clock.IsRunning());
-    EXPECT_EQ(m_clock.GetRate(), 48.0);
-    EXPECT_EQ(m_clock.GetGameTime(), 0.0);
+    for (const int32_t level : {4, -1, 7})
+    {
+        m_clock.Restart(level);
+        EXPECT_TRUE(m_clock.IsRunning());
+        EXPECT_EQ(m_clock.GetRate(), 48.0) << level;
+        EXPECT_EQ(m_clock.GetGameTime(), 0.0);
+    }
 }
 
 TEST_F(tovGameClockTest, TheBlockIsFiftySixBytesAndALoadRestamps)
@@ -108,10 +111,33 @@ TEST_F(tovGameClockTest, AShortOrNonFiniteBlockIsRefusedAndLeavesTheClock)
     EXPECT_FALSE(target.Load(shortBlock));
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::memcpy(bytes.data() + 24, &nan, sizeof nan); // the rate
-    plat::ByteReader bad(bytes.data(), bytes.size());
-    EXPECT_FALSE(target.Load(bad));
-    EXPECT_EQ(target.GetRate(), 8.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    // Offsets: game time 0, rate 24, offset 32, day length 40, real length 48.
+    const struct
+    {
+        size_t offset;
+        double value;
+    } cases[] = {{24, nan},   {24, -1.0}, {24, 1.0e300}, {0, inf},    {0, 1.0e300}, {32, -1.0e300},
+                 {32, 1.0e9}, {40, -1.0}, {40, 1.0e9},   {48, -60.0}, {48, 1.0e300}};
+    for (const auto& c : cases)
+    {
+        std::vector<uint8_t> damaged = bytes;
+        std::memcpy(damaged.data() + c.offset, &c.value, sizeof c.value);
+        plat::ByteReader bad(damaged.data(), damaged.size());
+        EXPECT_FALSE(target.Load(bad)) << c.offset << " " << c.value;
+        EXPECT_EQ(target.GetRate(), 8.0);
+    }
+    // The block of a clock that ran on after loading reads back.
+    tovGameClock running;
+    running.SetFlags(tovGameClock::kRunning);
+    running.Start(10.0, 8.0);
+    Advance(0.0);
+    m_time.AdvanceSeconds(86400.0);
+    running.Update();
+    plat::ByteWriter again;
+    running.Save(again);
+    plat::ByteReader back(again.Buffer().data(), again.Size());
+    EXPECT_TRUE(target.Load(back));
 }
 
 } // namespace

@@ -117,9 +117,19 @@ TEST_F(tovLakeCatalogueTest, SelectingReadsTheLakesValuesAndKeepsWhatIsMissing)
     EXPECT_EQ(v.valueA, 1);
     EXPECT_EQ(v.valueB, 100);
     EXPECT_EQ(v.text, "");
+    EXPECT_EQ(v.descriptionPath, "") << "no key 76: not the first lake's description";
 
     cat.SelectLake(nullptr, 5);
     EXPECT_EQ(cat.GetCurrentLakeId(), 1) << "an id no pack has selects nothing";
+
+    // A pack that fails to open after the scan leaves no lake selected.
+    cat.SelectLake(nullptr, 0);
+    ASSERT_EQ(v.descriptionPath, m_dir.File("Lakes/first.txt"));
+    std::filesystem::remove(m_dir.File("Lakes/Second.wdt"));
+    cat.SelectLake(nullptr, 1);
+    EXPECT_EQ(cat.GetCurrentLakeId(), -1);
+    EXPECT_EQ(cat.GetLakeDescriptionPath(), "");
+    EXPECT_EQ(v.speciesTriples[3], (std::array<float, 3>{1.3f, 2.0f, 3.5f}));
 }
 
 TEST_F(tovLakeCatalogueTest, RandomChoiceTakesOnlyInstalledCandidates)

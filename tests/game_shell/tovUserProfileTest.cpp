@@ -151,6 +151,31 @@ TEST_F(tovUserProfileTest, SavedProfileLoadsBackUnderItsName)
         << "no temporary file is left behind";
 }
 
+TEST_F(tovUserProfileTest, AStoredNameNeverChoosesTheFileTheNextSaveWrites)
+{
+    tovUserProfile other = Distinct();
+    other.SetName("Bob", false);
+    ASSERT_TRUE(SaveUserProfile(other));
+    const std::vector<uint8_t> bobs = Read(m_dir.File("Users/Bob.wuo"));
+    // Mary Ellen's file, copied under Ann's name: it loads as Ann and saves as Ann.
+    tovUserProfile mary = Distinct();
+    mary.SetName("Bob", false);
+    const std::vector<uint8_t> claimsBob = FileBytes(mary);
+    ASSERT_TRUE(plat::WriteFile(m_dir.File("Users/Ann.wuo"), claimsBob.data(), claimsBob.size()));
+    tovUserProfile loaded;
+    loaded.SetName("Ann", false);
+    ASSERT_EQ(LoadUserProfile(loaded), tovProfileLoad::kLoaded);
+    EXPECT_STREQ(loaded.GetName(), "Ann");
+    EXPECT_STREQ(loaded.GetTown(), "Dardanelle");
+    loaded.SetTown("Elsewhere");
+    ASSERT_TRUE(SaveUserProfile(loaded));
+    EXPECT_EQ(Read(m_dir.File("Users/Bob.wuo")), bobs);
+    tovUserProfile back;
+    back.SetName("Ann", false);
+    ASSERT_EQ(LoadUserProfile(back), tovProfileLoad::kLoaded);
+    EXPECT_STREQ(back.GetTown(), "Elsewhere");
+}
+
 TEST_F(tovUserProfileTest, MissingProfileIsCreatedWithDefaults)
 {
     tovUserProfile p = Distinct();
@@ -193,6 +218,7 @@ TEST_F(tovUserProfileTest, DamagedFilesAreRefusedAndLeftAlone)
         {4 + 4, {0, 0, 0xc0, 0x3f}},               // volume 2 = 1.5
         {4 + 8, std::vector<uint8_t>(4, 0xff)},    // volume 1 NaN
         {4 + 12, {0, 0, 0x80, 0xbf}},              // detail -1
+        {4 + 12, {0, 0, 0xc0, 0x3f}},              // detail 1.5
         {4 + 16, {4, 0, 0, 0}},                    // day length level 4
         {4 + 20, {0xff, 0xff, 0xff, 0xff}},        // tournament length -1
         {4 + 24, std::vector<uint8_t>(260, 'a')},  // name without end
@@ -202,6 +228,7 @@ TEST_F(tovUserProfileTest, DamagedFilesAreRefusedAndLeftAlone)
         {4 + 820 + 6 * 4, {0, 0, 0x80, 0x7f}},     // heaviest bass infinite
         {4 + 1624, {7, 0, 0, 0}},                  // current rod
         {4 + 1640, {0, 0, 0x80, 0xff}},            // stored detail -inf
+        {4 + 1640, {0, 0, 0, 0x40}},               // stored detail 2
     };
     for (const auto& patch : patches)
     {

@@ -81,6 +81,7 @@ TEST(IniConfigStore, DamagedFilesGiveWhatCanBeRead)
         {"Name=before any section\n[software\\Maker\\Game]\n", true, {}},
         {"[software\\Maker\\Game\nName=under a broken header\n", false, {}},
         {"[software\\Maker\\Game]\nName=first\nName=second\n", true, "second"},
+        {"[software\\Maker\\Game]\nName=a=b\n", true, "a=b"},
         {"[software\\Maker\\Game]\nName=bad \\q escape\\", true, "bad \\q escape\\"},
         {"[software\\Maker\\Game]\nName=nul\0inside\n"s, true, "nul\0inside"s},
         {"[software\\Maker\\Game]\r\nName=crlf\r\n", true, "crlf"},

@@ -101,3 +101,24 @@ TEST(MixerTest, NotificationsFireAsTheCursorPassesThem)
     EXPECT_TRUE(Fired(last));
     EXPECT_FALSE(Fired(stopped));
 }
+
+TEST(MixerTest, ALoopShorterThanOneStepStaysInsideItsBuffer)
+{
+    for (const uint32_t rate : {48000u, 96000u, 192000u})
+    {
+        plat::Mixer mixer;
+        const plat::WaveFormat format = Format(rate, 1, 16);
+        plat::Mixer::Buffer* buffer = mixer.CreateBuffer(format, 2);
+        ASSERT_NE(buffer, nullptr);
+        const int16_t sample = 16384;
+        ASSERT_TRUE(mixer.Write(buffer, 0, &sample, 2));
+        ASSERT_TRUE(mixer.Play(buffer, true));
+        std::vector<int16_t> out(2 * 4410);
+        for (int call = 0; call < 10; ++call)
+            mixer.Mix(out.data(), 4410);
+        EXPECT_NEAR(out[2 * 4409] / 32768.0, 0.5, 0.01) << rate;
+        uint32_t cursor = 1;
+        ASSERT_TRUE(mixer.GetPlayCursor(buffer, cursor));
+        EXPECT_EQ(cursor, 0u) << rate;
+    }
+}

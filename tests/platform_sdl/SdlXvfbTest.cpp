@@ -50,7 +50,7 @@ public:
             dup2(devnull, STDERR_FILENO);
             const std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -89,17 +89,42 @@ protected:
         if (!m_server.Start())
             GTEST_SKIP() << "Xvfb did not start";
         setenv("DISPLAY", m_server.Display().c_str(), 1);
+        // Under load the server may name its display before a client gets through.
+        if (!Until([] { return std::system("timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }))
+            GTEST_SKIP() << "Xvfb did not accept a client";
         setenv("SDL_VIDEODRIVER", "x11", 1);
         // No desktop bus: the bus library keeps a read buffer it never frees.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
         setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent", 1);
     }
 
-    // Runs xdotool on our display, then gives the server a moment to deliver the events.
+    // Runs xdotool on our display; what it causes is awaited with Until, never a fixed delay.
     void Xdo(const std::string& arguments)
     {
-        ASSERT_EQ(std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()), 0) << arguments;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_EQ(std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()), 0) << arguments;
+    }
+    // Takes the window's messages into got until done() holds; false after a generous bound,
+    // which only a stalled server reaches.
+    template <class Done> bool Until(SdlWindowBackend& window, std::vector<WindowMessage>& got, Done done)
+    {
+        return Until(
+            [&]
+            {
+                for (WindowMessage& m : testwindow::DrainMessages(window))
+                    got.push_back(std::move(m));
+                return done();
+            });
+    }
+    template <class Done> static bool Until(Done done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done())
+        {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
     }
 
     XvfbServer m_server;
@@ -122,21 +147,31 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     SdlWindowBackend window;
     ASSERT_TRUE(window.Open({"Xvfb check", 640, 480})) << window.LastError();
     SdlInputBackend input(window);
-    Xdo("search --name \"Xvfb check\" windowfocus --sync");
+    Xdo("search --sync --name \"Xvfb check\" windowfocus --sync");
     Xdo("mousemove --window $(xdotool search --name \"Xvfb check\" | head -1) 100 100");
-    std::vector<WindowMessage> got = testwindow::DrainMessages(window);
-    ASSERT_TRUE(window.HasFocus());
+    std::vector<WindowMessage> got;
+    ASSERT_TRUE(Until(window, got,
+                      [&] {
+                          return window.HasFocus() && !Params(got, kMsgActivateApp).empty() &&
+                                 window.CursorPosition() == Point{100, 100};
+                      }));
     EXPECT_EQ(Params(got, kMsgActivateApp), (std::vector<uintptr_t>{1}));
-    EXPECT_EQ(window.CursorPosition(), (Point{100, 100}));
 
     ASSERT_TRUE(input.Acquire(InputDevice::Keyboard));
     ASSERT_TRUE(input.Acquire(InputDevice::Mouse));
     Xdo("key Escape q KP_5 KP_Decimal Delete BackSpace");
     Xdo("type 'Hi 7'");
-    got = testwindow::DrainMessages(window);
-    EXPECT_EQ(Params(got, kMsgKeyDown), (std::vector<uintptr_t>{kVkEscape, 'Q', kVkNumpad0 + 5, kVkDecimal, kVkDelete,
-                                                                kVkBack, kVkShift, 'H', 'I', kVkSpace, '7'}));
-    EXPECT_EQ(Params(got, kMsgChar), (std::vector<uintptr_t>{'q', '5', '.', 'H', 'i', ' ', '7'}));
+    got.clear();
+    const std::vector<uintptr_t> keysDown = {kVkEscape, 'Q', kVkNumpad0 + 5, kVkDecimal, kVkDelete, kVkBack, kVkShift,
+                                             'H',       'I', kVkSpace,       '7'};
+    const std::vector<uintptr_t> chars = {'q', '5', '.', 'H', 'i', ' ', '7'};
+    EXPECT_TRUE(Until(window, got,
+                      [&] {
+                          return Params(got, kMsgKeyDown).size() >= keysDown.size() &&
+                                 Params(got, kMsgChar).size() >= chars.size();
+                      }));
+    EXPECT_EQ(Params(got, kMsgKeyDown), keysDown);
+    EXPECT_EQ(Params(got, kMsgChar), chars);
 
     // Held keys show in the snapshot under the numbers the game tests.
     const struct
@@ -153,13 +188,12 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
                 {"space", kKeySpace},
                 {"Up", kKeyUp},
                 {"a", kKeyA}};
+    KeyboardState keys{};
+    const auto readKeys = [&] { return input.ReadKeyboard(keys) == InputResult::Ok; };
     for (const auto& h : held)
     {
         Xdo(std::string("keydown ") + h.name);
-        testwindow::DrainMessages(window);
-        KeyboardState keys{};
-        ASSERT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
-        EXPECT_EQ(keys[h.key], kInputHeld) << h.name;
+        ASSERT_TRUE(Until(window, got, [&] { return readKeys() && keys[h.key] == kInputHeld; })) << h.name;
         // xdotool holds the left modifier along with a right one; nothing else may show.
         const uint8_t companion = h.key == kKeyRightShift ? kKeyLeftShift : h.key == kKeyRightCtrl ? kKeyLeftCtrl : 0;
         std::string down;
@@ -168,31 +202,49 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
                 down += std::string(KeyName(static_cast<uint8_t>(k))) + " ";
         EXPECT_EQ(down, std::string(KeyName(h.key)) + " ") << h.name;
         Xdo(std::string("keyup ") + h.name);
+        ASSERT_TRUE(Until(window, got,
+                          [&] { return readKeys() && keys[h.key] == 0 && (companion == 0 || keys[companion] == 0); }))
+            << h.name;
     }
 
+    // The mouse reports movement since the last read: the reads while waiting are summed.
     MouseState mouse;
-    testwindow::DrainMessages(window);
-    ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
+    MouseState sum;
+    const auto readMouse = [&]
+    {
+        if (input.ReadMouse(mouse) != InputResult::Ok)
+            return false;
+        sum.x += mouse.x;
+        sum.y += mouse.y;
+        sum.z += mouse.z;
+        return true;
+    };
+    got.clear();
+    ASSERT_TRUE(readMouse());
+    sum = {};
     Xdo("mousemove_relative -- 30 -20");
     Xdo("mousedown 1");
     Xdo("mousedown 3");
     Xdo("click 4");
-    got = testwindow::DrainMessages(window);
-    EXPECT_FALSE(Params(got, kMsgSetCursor).empty());
-    ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
-    EXPECT_EQ(mouse.x, 30);
-    EXPECT_EQ(mouse.y, -20);
-    EXPECT_EQ(mouse.z, 120);
+    EXPECT_TRUE(Until(window, got,
+                      [&]
+                      {
+                          return readMouse() && sum.x == 30 && sum.y == -20 && sum.z == 120 &&
+                                 mouse.buttons[0] == kInputHeld && mouse.buttons[1] == kInputHeld &&
+                                 window.CursorPosition() == Point{130, 80} && !Params(got, kMsgSetCursor).empty();
+                      }));
+    EXPECT_EQ(sum.x, 30);
+    EXPECT_EQ(sum.y, -20);
+    EXPECT_EQ(sum.z, 120);
     EXPECT_EQ(mouse.buttons[0], kInputHeld);
     EXPECT_EQ(mouse.buttons[1], kInputHeld);
     EXPECT_EQ(mouse.buttons[2], 0);
     EXPECT_EQ(window.CursorPosition(), (Point{130, 80}));
     Xdo("mouseup 1");
     Xdo("mouseup 3");
-    testwindow::DrainMessages(window);
-    ASSERT_EQ(input.ReadMouse(mouse), InputResult::Ok);
-    EXPECT_EQ(mouse.buttons[0], 0);
-    EXPECT_EQ(mouse.x, 0);
+    sum = {};
+    EXPECT_TRUE(Until(window, got, [&] { return readMouse() && mouse.buttons[0] == 0 && mouse.buttons[1] == 0; }));
+    EXPECT_EQ(sum.x, 0);
 }
 
 // What window centring reads and moves: the desktop, the frame, and the frame's new place.
@@ -202,9 +254,14 @@ TEST_F(SdlXvfbTest, PlacesTheWindowOnTheDesktop)
     ASSERT_TRUE(window.Open({"Placement", 640, 480})) << window.LastError();
     EXPECT_EQ(window.DesktopSize(), (Size{1024, 768}));
     ASSERT_TRUE(window.MoveFrameTo({192, 96}));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    testwindow::DrainMessages(window);
-    const Rect frame = window.FrameRect();
+    std::vector<WindowMessage> got;
+    Rect frame{};
+    EXPECT_TRUE(Until(window, got,
+                      [&]
+                      {
+                          frame = window.FrameRect();
+                          return frame.left == 192 && frame.top == 96;
+                      }));
     EXPECT_EQ(frame.left, 192);
     EXPECT_EQ(frame.top, 96);
     EXPECT_GE(frame.Width(), 640);
@@ -214,5 +271,5 @@ TEST_F(SdlXvfbTest, PlacesTheWindowOnTheDesktop)
     EXPECT_TRUE(window.SetIcon({icon.data(), 64, 32, 32, PixelFormat::Rgb565}));
     EXPECT_FALSE(window.SetIcon({icon.data(), 32, 32, 32, PixelFormat::Pal8}));
     window.SetTitle("Renamed");
-    Xdo("search --name Renamed");
+    Xdo("search --sync --name Renamed");
 }
