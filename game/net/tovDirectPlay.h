@@ -12,6 +12,7 @@
 #include "tovDirectPlayState.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlay.h"
+#include "tovNetworkPlayGameParams.h"
 #include "tovSpinLock.h"
 
 #include <array>
@@ -22,6 +23,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+class tovAnglingWorld;
 
 class tovDirectPlay : public tovNetworkPlay
 {
@@ -62,6 +65,9 @@ public:
     using RigRemover = std::function<void(tovAnglerRigBase* rig)>;
     // A line for the player: chat, joins, leaves, renames (main thread).
     using MessageSink = std::function<void(const std::string& line)>;
+    // The fishing world's weather as its flat record (false when there is no sky), and back.
+    using WeatherGetter = std::function<bool(std::array<uint8_t, tovNetworkPlay::GAMEPARAMS::kWeatherBytes>& out)>;
+    using WeatherSetter = std::function<void(const std::array<uint8_t, tovNetworkPlay::GAMEPARAMS::kWeatherBytes>& in)>;
 
     explicit tovDirectPlay(std::unique_ptr<plat::NetSession> transport);
     ~tovDirectPlay() override;
@@ -81,6 +87,9 @@ public:
     void SetRigFactory(RigFactory factory) { m_rigFactory = std::move(factory); }
     void SetRigRemover(RigRemover remover) { m_rigRemover = std::move(remover); }
     void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    void SetWeatherAccess(WeatherGetter getter, WeatherSetter setter);
+    // Lake-map conversions of the wire; without a world, positions pass unchanged.
+    void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
 
     // tovNetworkPlay.
     bool Open(plat::WindowBackend* window) override;
@@ -156,8 +165,6 @@ public:
     void HandleMessage(const plat::NetMessage& message);
 
 private:
-    struct Impl;
-
     void StartReceiveThread();
     void StopReceiveThread();
     void ReceiveLoop();
@@ -186,6 +193,11 @@ private:
     void Post(std::function<void()> work);
     void ShowNetMessage(const std::string& line);
     void Drop();
+    void ToMap(tovPlayerState& state) const;
+    void ToWorld(tovPlayerState& state) const;
+    // Takes a rig out of the game session (and the world) on the main thread.
+    void RetireRig(QrPointer<tovAnglerRigBase> rig, int32_t slot);
+    static double Now();
 
     std::unique_ptr<plat::NetSession> m_transport;
     std::array<std::unique_ptr<PlayerInfo>, tovNet::kSlots> m_players;
@@ -204,4 +216,7 @@ private:
     RigFactory m_rigFactory;
     RigRemover m_rigRemover;
     MessageSink m_messageSink;
+    WeatherGetter m_getWeather;
+    WeatherSetter m_setWeather;
+    const tovAnglingWorld* m_world = nullptr;
 };
