@@ -48,6 +48,9 @@ tovDirectPlay::tovDirectPlay(std::unique_ptr<plat::NetSession> transport) : m_tr
 
 tovDirectPlay::~tovDirectPlay()
 {
+    // What is still queued runs for its releases only: the callbacks' owners may be gone.
+    m_messageSink = nullptr;
+    m_rigRemover = nullptr;
     Close();
     DrainMainThreadQueue();
     if (&TheNetworkPlay() == this)
@@ -73,6 +76,7 @@ std::vector<plat::NetSessionInfo> tovDirectPlay::EnumerateSessions(int32_t timeo
 bool tovDirectPlay::HostSession(const std::string& sessionName, const std::string& address)
 {
     Close();
+    m_localLakeMask = TheLakeCatalogue().GetLakeMask();
     if (!m_transport->Host(sessionName, address, kMaxPlayers, m_localName))
         return false;
     m_sessionStartMs = plat::GetTimeMs();
@@ -86,6 +90,7 @@ bool tovDirectPlay::HostSession(const std::string& sessionName, const std::strin
 bool tovDirectPlay::JoinSession(const std::string& address)
 {
     Close();
+    m_localLakeMask = TheLakeCatalogue().GetLakeMask();
     if (!m_transport->Join(address, m_localName))
         return false;
     m_sessionStartMs = plat::GetTimeMs();
@@ -385,7 +390,7 @@ void tovDirectPlay::ChangePlayerName(const char* name)
 
 uint32_t tovDirectPlay::GetCommonLakeMask()
 {
-    uint32_t mask = TheLakeCatalogue().GetLakeMask();
+    uint32_t mask = m_localLakeMask;
     const int32_t local = m_localSlot.load();
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {

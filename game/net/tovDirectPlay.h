@@ -208,6 +208,8 @@ private:
     std::atomic<bool> m_stopReceiving{false};
     uint32_t m_sessionStartMs = 0;
     std::string m_localName;
+    // Read on the main thread when a session starts: the catalogue is the main thread's.
+    uint32_t m_localLakeMask = 0;
     std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> m_localLivewell{};
     std::thread m_receiveThread;
     std::mutex m_queueMutex;

@@ -119,7 +119,7 @@ void tovDirectPlay::SendPlayerHeader()
 {
     const int32_t slot = m_localSlot.load();
     tovNet::PlayerHeaderMsg msg;
-    msg.lakeMask = TheLakeCatalogue().GetLakeMask();
+    msg.lakeMask = m_localLakeMask;
     msg.livewell = m_localLivewell;
     QrPointer<tovAnglerRigBase> rig;
     if (slot >= 0 && slot < tovNet::kSlots)

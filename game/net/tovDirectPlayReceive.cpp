@@ -4,7 +4,6 @@
 
 #include "tovAnglerRig.h"
 #include "tovGameSession.h"
-#include "tovLakeCatalogue.h"
 #include "tovUserProfile.h"
 
 #include <cstdio>
@@ -164,7 +163,7 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
         player.id = id;
         oldRig = std::move(player.rig);
         player.version = local ? tovNet::kVersion : 0;
-        player.lakeMask = local ? TheLakeCatalogue().GetLakeMask() : 0;
+        player.lakeMask = local ? m_localLakeMask : 0;
         player.name.fill(0);
         std::strncpy(player.name.data(), name.c_str(), kNameChars - 1);
         player.flags = (player.flags | kActive) & ~(kReserved | kLeft);
@@ -174,8 +173,9 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
         Post([rig = std::move(oldRig)]() mutable { rig.Reset(); });
     if (!local)
     {
+        // The reply reads the game clock, which is the main thread's.
         if (IsHost())
-            SendGameParams(id, true);
+            Post([this, id] { SendGameParams(id, true); });
         ShowNetMessage(name + " has joined the game");
     }
     return slot;
@@ -259,7 +259,7 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         player.livewell = msg.livewell;
     }
     if (msg.replyWanted != 0 && IsHost())
-        SendGameParams(from, false);
+        Post([this, from] { SendGameParams(from, false); });
 }
 
 void tovDirectPlay::OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerStateMsg& msg)
