@@ -25,15 +25,17 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
     state.header.senderSlot = 1;
     state.state.m_paintScheme = 0;
     const auto stateBytes = state.Write();
-    std::thread sender([&] {
-        for (int32_t i = 0; i < kRounds; ++i)
+    std::thread sender(
+        [&]
         {
-            c.SendThrottle(float(i) / kRounds);
-            c.SendChatText("hello", true, nullptr);
-            c.SetLocalPhase(i % 12);
-            c.Ping(tovNetworkPlay::kLocalSlot);
-        }
-    });
+            for (int32_t i = 0; i < kRounds; ++i)
+            {
+                c.SendThrottle(float(i) / kRounds);
+                c.SendChatText("hello", true, nullptr);
+                c.SetLocalPhase(i % 12);
+                c.Ping(tovNetworkPlay::kLocalSlot);
+            }
+        });
     tovPlayerState seen;
     for (int32_t i = 0; i < kRounds; ++i)
     {
@@ -49,9 +51,7 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
     sender.join();
     const std::string last = "Casey: hello";
     EXPECT_TRUE(WaitUntil(
-        [&] {
-            return std::count(host.lines.begin(), host.lines.end(), last) == kRounds && h.GetPlayerPhase(1) == 5;
-        },
+        [&] { return std::count(host.lines.begin(), host.lines.end(), last) == kRounds && h.GetPlayerPhase(1) == 5; },
         {&h, &c}));
     EXPECT_EQ(host.builtRigs.size(), 1u);
     EXPECT_EQ(h.GetDroppedCount(), 0u);
