@@ -1,4 +1,5 @@
 #include "NetSessionPair.h"
+#include "tovGameSession.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 
@@ -127,6 +128,22 @@ TEST_F(tovDirectPlayPair, StatesBuildRigsAndEventsMoveThem)
     C().SendLeftFishing();
     ASSERT_TRUE(Wait([&] { return H().GetRigPlayerState(rig, seen) && seen.m_throttle == 0.0f; }));
     EXPECT_EQ(H().GetDroppedCount(), 0u);
+}
+
+TEST_F(tovDirectPlayPair, ClosingTakesRemoteRigsOutAndLeavesTheLocalAngler)
+{
+    tovGameSession game;
+    QrPointer<tovAnglerRigBase> local(new NetTestRig);
+    game.AddAngler(local.Get(), true);
+    Deliver(H(), C().GetLocalId(), ClientState(3.0f));
+    H().ApplyPlayerStates();
+    ASSERT_EQ(host->builtRigs.size(), 1u);
+    EXPECT_EQ(H().FindRigSlotByPointer(local.Get()), 0);
+    EXPECT_EQ(game.GetAnglers().size(), 2u);
+    H().Close();
+    ASSERT_EQ(game.GetAnglers().size(), 1u);
+    EXPECT_EQ(game.GetAnglers()[0].Get(), local.Get());
+    EXPECT_EQ(host->retired, std::vector<tovAnglerRigBase*>{host->builtRigs[0].Get()});
 }
 
 TEST_F(tovDirectPlayPair, ChatReachesTheOthersWithTheSendersName)
