@@ -13,9 +13,7 @@
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace
 {
