@@ -1,5 +1,5 @@
 // Two game sessions over UDP on the loopback interface only, with a short peer time-out so a
-// silent player is given up within a second.
+// silent player is given up within seconds.
 #include "EnetSession.h"
 #include "NetSessionPair.h"
 
@@ -10,7 +10,7 @@
 namespace
 {
 
-constexpr int32_t kShortTimeoutMs = 600;
+constexpr int32_t kShortTimeoutMs = 1200;
 
 struct EnetSide
 {
