@@ -2,6 +2,8 @@
 
 #include "tovScreenTable.h"
 
+#include "EnetSession.h"
+#include "tovDirectPlay.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
@@ -120,8 +122,11 @@ bool tovApp::CreateAll()
     if (!ReadInstallSettings(m_dataFolder.empty() ? GetProgramFolder() : m_dataFolder, prompt))
         return false;
     qrxInterface::SetInputWindow(m_input, m_window);
-    // A session left from before is closed; the session object itself is installed by the
-    // network layer, and sessions open later from the profiles screen.
+    // The session object installs itself; sessions open later from the profiles screen.
+    m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>());
+    if (!m_joinAddress.empty())
+        m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
+                                  { return session.JoinSession(address); });
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
@@ -563,6 +568,7 @@ void tovApp::Shutdown()
 {
     m_shutDown = true;
     NetCloseSession();
+    m_network.reset();
     // A box left raised belongs to screens that are gone now.
     if (IsMessageBoxRaised())
         ShowMessageScreen(false);
