@@ -19,6 +19,7 @@
 #include "qrxFloatingText.h"
 #include "qrxInterface.h"
 #include "qrxTextEditor.h"
+#include "tovChatPanel.h"
 #include "tovSoundFacade.h"
 #include "uRandom.h"
 
@@ -335,6 +336,8 @@ void tovApp::OnKeyDown(uint32_t key)
 {
     // The box takes every input while it is up; a key here would switch or re-raise under it.
     if (IsMessageBoxUp())
+        return;
+    if (HandleChatPanelKey(key))
         return;
     qrxInterface* current = GetCurrentScreen();
     const int32_t id = GetCurrentScreenId();

@@ -1,0 +1,42 @@
+#include "NetScreensFixture.h"
+
+#include "tovChatIFace.h"
+#include "tovChatPanel.h"
+#include "tovDayStartIFace.h"
+#include "tovNetFacade.h"
+
+#include <cstring>
+
+bool ScriptedSession::GetPlayerName(int32_t slot, char* buffer, size_t n)
+{
+    if (slot < 0 || slot >= 5 || m_names[static_cast<size_t>(slot)].empty())
+        return false;
+    std::strncpy(buffer, m_names[static_cast<size_t>(slot)].c_str(), n);
+    return true;
+}
+
+void ScriptedSession::SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig)
+{
+    if (!noLocalEcho && rig == nullptr)
+        m_sent.emplace_back(text);
+}
+
+void NetScreensTest::SetUp()
+{
+    SetNetworkPlay(&m_net);
+    ShellScreenTest::SetUp();
+}
+
+void NetScreensTest::TearDown()
+{
+    LowerChatPanel();
+    ShellScreenTest::TearDown();
+    SetNetworkLaunch(false);
+    SetNetworkPlay(nullptr);
+}
+
+void NetScreensTest::AddMoreScreens()
+{
+    m_app->AddInterface(new tovChatIFace, 18);
+    m_app->AddInterface(new tovDayStartIFace, 19);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The shell fixture with the network screens in place and a scripted session standing in for
+// the transport: its players' names, whether the day's phase is reached, and what was sent.
+
+#include "ShellScreenFixture.h"
+
+#include "tovNullNetworkPlay.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class ScriptedSession : public tovNullNetworkPlay
+{
+public:
+    bool IsSessionOpen() override { return m_open; }
+    bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
+    bool SyncPhase(int32_t phase, bool) override { return phase == m_reachedPhase; }
+    void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }
+    void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
+
+    bool m_open = true;
+    std::array<std::string, 5> m_names;
+    int32_t m_reachedPhase = -1;
+    std::vector<int32_t> m_localPhases;
+    std::vector<std::string> m_sent;
+};
+
+class NetScreensTest : public ShellScreenTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void AddMoreScreens() override;
+
+    ScriptedSession m_net;
+};
