@@ -21,6 +21,25 @@ void ScriptedSession::SendChatText(const char* text, bool noLocalEcho, const tov
         m_sent.emplace_back(text);
 }
 
+bool ScriptedSession::GetRigBoatState(const tovBoat*, tovBoatState& out, double& age)
+{
+    if (m_boatStates.empty())
+        return false;
+    out = m_boatStates.front();
+    m_boatStates.erase(m_boatStates.begin());
+    age = 0.0;
+    return true;
+}
+
+bool ScriptedSession::GetRigPlayerState(const tovAnglerRigBase*, tovPlayerState& out)
+{
+    if (m_playerStates.empty())
+        return false;
+    out.CopyPlayerState(m_playerStates.front());
+    m_playerStates.erase(m_playerStates.begin());
+    return true;
+}
+
 void NetScreensTest::SetUp()
 {
     SetNetworkPlay(&m_net);
