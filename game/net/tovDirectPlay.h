@@ -1,0 +1,224 @@
+#pragma once
+// The game's network session: up to five player slots, the shared parameters, each player's
+// phase and latest boat and angler state, over a plat::NetSession. A receive thread takes every
+// message, checks it (size against type, sender's slot against sender, values in range; a bad
+// one is dropped and counted) and updates the slot records under their locks; anything that
+// touches engine objects or game state (rigs, lines shown to the player, the profile) is queued
+// for the main thread, which drains the queue at frame start and on every pass of the waits.
+
+#include "NetSession.h"
+#include "QrPointer.h"
+#include "tovAnglerRigBase.h"
+#include "tovDirectPlayState.h"
+#include "tovNetMessages.h"
+#include "tovNetworkPlay.h"
+#include "tovNetworkPlayGameParams.h"
+#include "tovSpinLock.h"
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class tovAnglingWorld;
+
+class tovDirectPlay : public tovNetworkPlay
+{
+public:
+    // Player-record flags.
+    static constexpr uint32_t kActive = 1;
+    static constexpr uint32_t kReserved = 2;
+    static constexpr uint32_t kChanged = 4;
+    static constexpr uint32_t kHostSlot = 8;
+    static constexpr uint32_t kLeft = 0x8000;
+    static constexpr size_t kNameChars = 32;
+
+    // One slot.
+    struct PlayerInfo
+    {
+        plat::NetPlayerId id = 0;
+        QrPointer<tovAnglerRigBase> rig;
+        tovDirectPlayState state;
+        uint16_t version = 0;
+        uint32_t lakeMask = 0;
+        std::array<char, kNameChars> name{};
+        int32_t resultA = 0;
+        int32_t resultB = 0;
+        std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> livewell{};
+        // Application seconds when the last state arrived; -1 none.
+        double time = -1.0;
+        uint32_t flags = 0;
+        tovSpinLock lock;
+    };
+
+    // Runs the set-up dialog: true once it has hosted or joined through this session, false
+    // when the player left it.
+    using SetupDialog = std::function<bool(tovDirectPlay& session)>;
+    // A new remote player's rig from its first state (paint scheme and angler words), or null.
+    using RigFactory =
+        std::function<QrPointer<tovAnglerRigBase>(int32_t slot, const tovPlayerState& state, bool lowDetail)>;
+    // Takes the rig of a slot whose player left out of the world (main thread).
+    using RigRemover = std::function<void(tovAnglerRigBase* rig)>;
+    // A line for the player: chat, joins, leaves, renames (main thread).
+    using MessageSink = std::function<void(const std::string& line)>;
+    // The fishing world's weather as its flat record (false when there is no sky), and back.
+    using WeatherGetter = std::function<bool(std::array<uint8_t, tovNetworkPlay::GAMEPARAMS::kWeatherBytes>& out)>;
+    using WeatherSetter = std::function<void(const std::array<uint8_t, tovNetworkPlay::GAMEPARAMS::kWeatherBytes>& in)>;
+
+    explicit tovDirectPlay(std::unique_ptr<plat::NetSession> transport);
+    ~tovDirectPlay() override;
+    tovDirectPlay(const tovDirectPlay&) = delete;
+    tovDirectPlay& operator=(const tovDirectPlay&) = delete;
+
+    // What the set-up dialog calls. The local name is the player's name in the session.
+    std::vector<plat::NetSessionInfo> EnumerateSessions(int32_t timeoutMs);
+    bool HostSession(const std::string& sessionName, const std::string& address);
+    bool JoinSession(const std::string& address);
+    void SetLocalName(const std::string& name);
+    std::string GetLocalName() const;
+    std::string GetSessionAddress() const;
+    plat::NetPlayerId GetLocalId() const { return m_localId.load(); }
+
+    void SetSetupDialog(SetupDialog dialog) { m_setupDialog = std::move(dialog); }
+    void SetRigFactory(RigFactory factory) { m_rigFactory = std::move(factory); }
+    void SetRigRemover(RigRemover remover) { m_rigRemover = std::move(remover); }
+    void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    void SetWeatherAccess(WeatherGetter getter, WeatherSetter setter);
+    // Lake-map conversions of the wire; without a world, positions pass unchanged.
+    void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
+
+    // tovNetworkPlay.
+    bool Open(plat::WindowBackend* window) override;
+    void Close() override;
+    bool IsSessionOpen() override { return m_localId.load() != 0; }
+    bool IsHost() override { return m_host.load(); }
+    void ResetPlayerStates(int32_t phase) override;
+    void SetLakeId(int32_t id, bool broadcast) override;
+    void SetPlayerIndex(int32_t index, bool broadcast) override;
+    void SetDay(int32_t day, bool broadcast) override;
+    void SetSetting0(int32_t value, bool broadcast) override;
+    void SetSetting1(int32_t value, bool broadcast) override;
+    int32_t GetPlayerIndex() override;
+    int32_t GetSetting0() override;
+    int32_t GetSetting1() override;
+    int32_t GetDay();
+    void BroadcastGameParams() override;
+    uint32_t GetElapsedMs() override;
+    bool SyncPhase(int32_t phase, bool announce) override;
+    void SetLocalPhase(int32_t phase) override;
+    bool IsPlayerInPhase(int32_t phase, int32_t slot) override;
+    bool WaitForPhase(int32_t first, int32_t second, int32_t third, int32_t fourth) override;
+    int32_t GetLocalSlot() override { return m_localSlot.load(); }
+    bool GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out) override;
+    bool GetPlayerResults(int32_t slot, int32_t& a, int32_t& b) override;
+    bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) override;
+    void ClearPlayerResults() override;
+    bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
+    void ChangePlayerName(const char* name) override;
+    int32_t FindRigSlot(const tovBoat* boat) override;
+    bool GetRigBoatState(const tovBoat* boat, tovBoatState& out, double& age) override;
+    bool GetRigPlayerState(const tovAnglerRigBase* rig, tovPlayerState& out) override;
+    void ApplyPlayerStates() override;
+    void Ping(int32_t slot) override;
+    void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
+    void SendOwnPlayerState() override;
+    void SendLeftFishing() override;
+    void SendThrottle(float value) override;
+    void SendSteering(float value) override;
+    void SendRangeControl(float value) override;
+    void SendTackleChoice(int32_t first, int32_t second) override;
+    void SendAnglerPhase0() override;
+    void SendAnglerPhase1() override;
+    void SendAnglerPhase1Via45() override;
+    void SendCastTarget(const QrPoint3& point) override;
+    void SendAnglerFlagsA() override;
+    void SendAnglerFlagsAB() override;
+    void SendAnglerFlagsOff() override;
+    void DrainMainThreadQueue() override;
+
+    // Host: refuse or admit new players (the start of a day closes the door).
+    void DisableJoining();
+    void EnableJoining();
+    // A player whose phase is q counts as being in phase p.
+    static bool IsPhaseCompatible(int32_t p, int32_t q);
+    // 0 for an inactive slot; 255 = local.
+    int32_t GetPlayerPhase(int32_t slot);
+    bool IsSlotActive(int32_t slot);
+    uint32_t GetCommonLakeMask();
+    int32_t FindRigSlotByPointer(const tovAnglerRigBase* rig);
+    bool AnnouncePlayer(int32_t phase, bool announce);
+    void SendPlayerHeader();
+    // Type 2 (full) or 3 to one player, or to all for plat::kNetAllPlayers.
+    void SendGameParams(plat::NetPlayerId to, bool full);
+    // The local livewell the player header carries.
+    void SetLocalLivewell(const std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces>& livewell);
+    // Slot ids as the session sees them (0 free).
+    std::array<plat::NetPlayerId, tovNet::kSlots> GetSlotIds();
+
+    // Messages refused since the session object was built.
+    uint32_t GetDroppedCount() const { return m_dropped.load(); }
+    // The receive path for one message (the receive thread calls it; tests may too).
+    void HandleMessage(const plat::NetMessage& message);
+
+private:
+    void StartReceiveThread();
+    void StopReceiveThread();
+    void ReceiveLoop();
+    void HandleAppMessage(plat::NetPlayerId from, const uint8_t* data, size_t size);
+    void OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg);
+    void OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerHeaderMsg& msg);
+    void OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerStateMsg& msg);
+    void OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg);
+    void OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg);
+    void OnNameChanged(plat::NetPlayerId from);
+    int32_t OnPlayerJoined(plat::NetPlayerId id, int32_t slot);
+    void OnPlayerLeft(plat::NetPlayerId id);
+    // The slot of an active, not-left player with this id; -1 none.
+    int32_t SlotOfId(plat::NetPlayerId id);
+    // A received message's slot byte names the sender's own slot (or none).
+    bool SenderSlotMatches(plat::NetPlayerId from, uint8_t slot);
+    void ClearSlot(int32_t slot);
+    void ClearLeftSlots();
+    bool SendMessage(plat::NetPlayerId to, std::vector<uint8_t> message);
+    void SendEvent(tovNet::EventMsg event);
+    void SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast);
+    bool ApplyHostClock();
+    bool WaitForAllPlayers(int32_t phase);
+    // One pass of a wait: the main-thread queue and the window; false when the program quits.
+    bool PumpOnce();
+    void Post(std::function<void()> work);
+    void ShowNetMessage(const std::string& line);
+    void Drop();
+    void ToMap(tovPlayerState& state) const;
+    void ToWorld(tovPlayerState& state) const;
+    // Takes a rig out of the game session (and the world) on the main thread.
+    void RetireRig(QrPointer<tovAnglerRigBase> rig, int32_t slot);
+    static double Now();
+
+    std::unique_ptr<plat::NetSession> m_transport;
+    std::array<std::unique_ptr<PlayerInfo>, tovNet::kSlots> m_players;
+    std::atomic<plat::NetPlayerId> m_localId{0};
+    std::atomic<int32_t> m_localSlot{kLocalSlot};
+    std::atomic<bool> m_host{false};
+    std::atomic<uint32_t> m_dropped{0};
+    std::atomic<bool> m_stopReceiving{false};
+    uint32_t m_sessionStartMs = 0;
+    std::string m_localName;
+    // Read on the main thread when a session starts: the catalogue is the main thread's.
+    uint32_t m_localLakeMask = 0;
+    std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> m_localLivewell{};
+    std::thread m_receiveThread;
+    std::mutex m_queueMutex;
+    std::vector<std::function<void()>> m_mainQueue;
+    SetupDialog m_setupDialog;
+    RigFactory m_rigFactory;
+    RigRemover m_rigRemover;
+    MessageSink m_messageSink;
+    WeatherGetter m_getWeather;
+    WeatherSetter m_setWeather;
+    const tovAnglingWorld* m_world = nullptr;
+};

@@ -1,0 +1,510 @@
+// The session's shared parameters, phases and waits, and what it sends.
+#include "tovDirectPlay.h"
+
+#include "WindowBackend.h"
+#include "qrxBaseApp.h"
+#include "tovAnglerRig.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include "tovLakeCatalogue.h"
+#include "tovNetFacade.h"
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+
+constexpr int32_t kAnnouncePasses = 20;
+constexpr int32_t kWaitStepMs = 100;
+// Livewell words of one place in the angler snapshot and where weight and length sit.
+constexpr size_t kSnapshotFishWords = 70;
+constexpr size_t kSnapshotWeightWord = 66;
+
+void Sleep(int32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+} // namespace
+
+void tovDirectPlay::SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast)
+{
+    if (IsSessionOpen() && !IsHost())
+        return;
+    {
+        std::scoped_lock guard(GameParamsLock());
+        TheGameParams().*field = value;
+    }
+    if (broadcast && IsSessionOpen())
+        SendGameParams(plat::kNetAllPlayers, false);
+}
+
+void tovDirectPlay::SetLakeId(int32_t id, bool broadcast)
+{
+    SetParam(&GAMEPARAMS::lakeId, id, broadcast);
+}
+
+void tovDirectPlay::SetPlayerIndex(int32_t index, bool broadcast)
+{
+    SetParam(&GAMEPARAMS::playerIndex, index, broadcast);
+}
+
+void tovDirectPlay::SetDay(int32_t day, bool broadcast)
+{
+    SetParam(&GAMEPARAMS::day, day, broadcast);
+}
+
+void tovDirectPlay::SetSetting0(int32_t value, bool broadcast)
+{
+    SetParam(&GAMEPARAMS::setting0, value, broadcast);
+}
+
+void tovDirectPlay::SetSetting1(int32_t value, bool broadcast)
+{
+    SetParam(&GAMEPARAMS::setting1, value, broadcast);
+}
+
+int32_t tovDirectPlay::GetPlayerIndex()
+{
+    return CopyGameParams().playerIndex;
+}
+
+int32_t tovDirectPlay::GetSetting0()
+{
+    return CopyGameParams().setting0;
+}
+
+int32_t tovDirectPlay::GetSetting1()
+{
+    return CopyGameParams().setting1;
+}
+
+int32_t tovDirectPlay::GetDay()
+{
+    return CopyGameParams().day;
+}
+
+void tovDirectPlay::BroadcastGameParams()
+{
+    if (IsHost())
+        SendGameParams(plat::kNetAllPlayers, false);
+}
+
+bool tovDirectPlay::SendMessage(plat::NetPlayerId to, std::vector<uint8_t> message)
+{
+    if (!IsSessionOpen() || message.size() < tovNet::kHeaderSize)
+        return false;
+    message[1] = static_cast<uint8_t>(m_localSlot.load());
+    tovNet::StampMessage(message, GetElapsedMs());
+    return m_transport->Send(to, message.data(), message.size(), tovNet::IsGuaranteed(message[0]));
+}
+
+void tovDirectPlay::SendGameParams(plat::NetPlayerId to, bool full)
+{
+    tovNet::GameParamsMsg msg;
+    msg.header.type = full ? tovNet::kParamsFull : tovNet::kParamsUpdate;
+    msg.timeOfDay = TheGameClock().GetTimeOfDay();
+    msg.params = CopyGameParams();
+    msg.ids = GetSlotIds();
+    SendMessage(to, msg.Write());
+}
+
+void tovDirectPlay::SetLocalLivewell(const std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces>& livewell)
+{
+    m_localLivewell = livewell;
+}
+
+void tovDirectPlay::SendPlayerHeader()
+{
+    const int32_t slot = m_localSlot.load();
+    tovNet::PlayerHeaderMsg msg;
+    msg.lakeMask = m_localLakeMask;
+    msg.livewell = m_localLivewell;
+    QrPointer<tovAnglerRigBase> rig;
+    if (slot >= 0 && slot < tovNet::kSlots)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        msg.phase = player.state.m_phase;
+        msg.resultA = player.resultA;
+        msg.resultB = player.resultB;
+        rig = player.rig;
+    }
+    if (const auto* angler = dynamic_cast<const tovAnglerRig*>(rig.Get()))
+    {
+        std::array<int32_t, kAnglerSnapshotWords> words{};
+        angler->FillSnapshot(words);
+        for (int32_t place = 0; place < tovNet::kLivewellPlaces; ++place)
+        {
+            const int32_t* fish = words.data() + 1 + kSnapshotFishWords * place;
+            const bool occupied = (fish[kSnapshotWeightWord + 3] & 0xff) != 0;
+            msg.livewell[place] = {occupied ? fish[0] : -1, static_cast<uint32_t>(fish[kSnapshotWeightWord]),
+                                   static_cast<uint32_t>(fish[kSnapshotWeightWord + 1])};
+        }
+    }
+    SendMessage(plat::kNetAllPlayers, msg.Write());
+}
+
+void tovDirectPlay::SendOwnPlayerState()
+{
+    const int32_t slot = m_localSlot.load();
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return;
+    PlayerInfo& player = *m_players[slot];
+    tovNet::PlayerStateMsg msg;
+    QrPointer<tovAnglerRigBase> rig;
+    {
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & kActive) == 0 || !player.rig)
+            return;
+        msg.state.CopyPlayerState(player.state);
+        msg.state.m_phase = player.state.m_phase;
+        rig = player.rig;
+    }
+    if (const auto* angler = dynamic_cast<const tovAnglerRig*>(rig.Get()))
+        FillPlayerState(*angler, msg.state);
+    ToMap(msg.state);
+    msg.state.m_changeMask = tovBoatState::kAllMask;
+    SendMessage(plat::kNetAllPlayers, msg.Write());
+}
+
+void tovDirectPlay::SendEvent(tovNet::EventMsg event)
+{
+    if (m_localSlot.load() == kLocalSlot)
+        return;
+    SendMessage(plat::kNetAllPlayers, event.Write());
+}
+
+void tovDirectPlay::SendThrottle(float value)
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kThrottle;
+    e.values[0] = value;
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendSteering(float value)
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kSteering;
+    e.values[0] = value;
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendRangeControl(float value)
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kRangeControl;
+    e.values[0] = value;
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendTackleChoice(int32_t first, int32_t second)
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kTackleChoice;
+    e.word = (static_cast<uint32_t>(first) & 0xFFFF) | static_cast<uint32_t>(second) << 16;
+    SendEvent(e);
+}
+
+namespace
+{
+
+tovNet::EventMsg AnglerPhaseEvent(uint8_t subKind)
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kAnglerPhase;
+    e.subKind = subKind;
+    return e;
+}
+
+} // namespace
+
+void tovDirectPlay::SendAnglerPhase0()
+{
+    SendEvent(AnglerPhaseEvent(0));
+}
+
+void tovDirectPlay::SendAnglerPhase1()
+{
+    SendEvent(AnglerPhaseEvent(1));
+}
+
+void tovDirectPlay::SendAnglerPhase1Via45()
+{
+    SendEvent(AnglerPhaseEvent(1));
+}
+
+void tovDirectPlay::SendCastTarget(const QrPoint3& point)
+{
+    tovNet::EventMsg e = AnglerPhaseEvent(tovNet::EventMsg::kCastTargetSubKind);
+    e.values = {point.x, point.y, point.z};
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendAnglerFlagsA()
+{
+    tovNet::EventMsg e = AnglerPhaseEvent(tovNet::EventMsg::kFlagsSubKind);
+    e.word = 1;
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendAnglerFlagsAB()
+{
+    tovNet::EventMsg e = AnglerPhaseEvent(tovNet::EventMsg::kFlagsSubKind);
+    e.word = 0x10001;
+    SendEvent(e);
+}
+
+void tovDirectPlay::SendAnglerFlagsOff()
+{
+    SendEvent(AnglerPhaseEvent(tovNet::EventMsg::kFlagsSubKind));
+}
+
+void tovDirectPlay::SendLeftFishing()
+{
+    tovNet::EventMsg e;
+    e.kind = tovNet::EventMsg::kLeftFishing;
+    SendEvent(e);
+}
+
+void tovDirectPlay::Ping(int32_t slot)
+{
+    plat::NetPlayerId to = plat::kNetAllPlayers;
+    if (slot != kLocalSlot)
+    {
+        const auto ids = GetSlotIds();
+        if (slot < 0 || slot >= tovNet::kSlots || ids[slot] == 0)
+            return;
+        to = ids[slot];
+    }
+    SendMessage(to, tovNet::PingMsg().Write());
+}
+
+void tovDirectPlay::SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig)
+{
+    if (text == nullptr || (rig != nullptr && FindRigSlotByPointer(rig) >= 0))
+        return;
+    tovNet::ChatTextMsg msg;
+    msg.SetText(text);
+    SendMessage(plat::kNetAllPlayers, msg.Write());
+    if (!noLocalEcho)
+        ShowNetMessage(msg.text.data());
+}
+
+void tovDirectPlay::DisableJoining()
+{
+    if (IsHost())
+        m_transport->SetJoinable(false);
+}
+
+void tovDirectPlay::EnableJoining()
+{
+    if (IsHost())
+        m_transport->SetJoinable(true);
+}
+
+// --- Phases ---------------------------------------------------------------------------------
+
+void tovDirectPlay::ResetPlayerStates(int32_t phase)
+{
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        QrPointer<tovAnglerRigBase> rig;
+        {
+            std::scoped_lock guard(player.lock);
+            if ((player.flags & kActive) == 0)
+                continue;
+            rig = std::move(player.rig);
+            player.state = tovDirectPlayState();
+            player.livewell = {};
+            player.time = -1.0;
+        }
+        // A remote rig leaves the world with its record; ApplyPlayerStates builds a new one.
+        if (rig && slot != m_localSlot.load())
+            RetireRig(std::move(rig), slot);
+    }
+    SetLocalPhase(phase);
+}
+
+void tovDirectPlay::SetLocalPhase(int32_t phase)
+{
+    const int32_t slot = m_localSlot.load();
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return;
+    {
+        std::scoped_lock guard(m_players[slot]->lock);
+        m_players[slot]->state.m_phase = static_cast<uint16_t>(phase);
+    }
+    if (IsHost())
+        SyncPhase(0, true);
+    if (m_localSlot.load() == slot)
+        SendPlayerHeader();
+}
+
+bool tovDirectPlay::ApplyHostClock()
+{
+    return NetApplyHostClock(GetElapsedMs());
+}
+
+bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
+{
+    GAMEPARAMS params = CopyGameParams();
+    if (phase == 0)
+        phase = GetPlayerPhase(kLocalSlot);
+    if (IsHost())
+    {
+        const bool changed = params.phase != phase;
+        params.phase = static_cast<uint16_t>(phase);
+        if (phase == 2)
+            params.lakeId = TheLakeCatalogue().GetCurrentLakeId();
+        if ((phase == 4 || phase == 5) && m_getWeather)
+            m_getWeather(params.weather);
+        StoreGameParams(params);
+        if (changed)
+            BroadcastGameParams();
+        return true;
+    }
+    if (phase < 3 && params.lakeId >= 0 && params.lakeId != TheLakeCatalogue().GetCurrentLakeId())
+        TheLakeCatalogue().SelectLake(TheGameSession(), params.lakeId);
+    ApplyHostClock();
+    if (!IsPhaseCompatible(phase, params.phase))
+    {
+        if (announce)
+        {
+            for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+            {
+                PlayerInfo& player = *m_players[slot];
+                bool hostReady = false;
+                {
+                    std::scoped_lock guard(player.lock);
+                    hostReady = (player.flags & (kActive | kHostSlot | kLeft)) == (kActive | kHostSlot) &&
+                                IsPhaseCompatible(phase, player.state.m_phase);
+                }
+                if (hostReady)
+                {
+                    SendPlayerHeader();
+                    Sleep(kWaitStepMs);
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+    if (phase == 4)
+    {
+        if (tovGameSession* session = TheGameSession())
+            session->SetDay(params.day, true);
+    }
+    if ((phase == 4 || phase == 5) && m_setWeather)
+        m_setWeather(params.weather);
+    return true;
+}
+
+bool tovDirectPlay::PumpOnce()
+{
+    DrainMainThreadQueue();
+    if (qrxBaseApp::GetQuitFlag())
+        return false;
+    qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    plat::WindowBackend* window = app != nullptr ? app->GetWindow() : nullptr;
+    plat::WindowMessage message;
+    if (window != nullptr && window->PollMessage(message))
+    {
+        if (message.message == plat::kMsgQuit)
+        {
+            qrxBaseApp::SetQuitFlag(true);
+            return false;
+        }
+        app->WindowProc(message);
+    }
+    return true;
+}
+
+bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
+{
+    for (int32_t pass = 0;; ++pass)
+    {
+        if (!PumpOnce())
+            return false;
+        // A session that ended has no one left to wait for.
+        if (!IsSessionOpen())
+            return true;
+        Sleep(kWaitStepMs);
+        if (pass % kAnnouncePasses == 0)
+        {
+            if (IsHost())
+                SendPlayerHeader();
+            else
+                SetLocalPhase(phase);
+        }
+        const int32_t local = m_localSlot.load();
+        if (local == kLocalSlot || !IsSlotActive(local))
+            continue;
+        ClearLeftSlots();
+        bool all = true;
+        for (int32_t slot = 0; slot < tovNet::kSlots && all; ++slot)
+        {
+            if (IsHost() && slot == local)
+                continue;
+            PlayerInfo& player = *m_players[slot];
+            std::scoped_lock guard(player.lock);
+            if ((player.flags & kActive) != 0 && !IsPhaseCompatible(phase, player.state.m_phase))
+                all = false;
+        }
+        if (all)
+            return true;
+    }
+}
+
+bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*/, int32_t /*fourth*/)
+{
+    if (IsHost())
+    {
+        SyncPhase(first, true);
+        if (!WaitForAllPlayers(first))
+            return false;
+    }
+    else
+    {
+        SetLocalPhase(second);
+        for (int32_t pass = 0; !SyncPhase(second, false); ++pass)
+        {
+            if (!PumpOnce())
+                return false;
+            if (!IsSessionOpen())
+                return true;
+            if (pass % kAnnouncePasses == 0)
+                SendPlayerHeader();
+            Sleep(kWaitStepMs);
+        }
+        return true;
+    }
+    SetLocalPhase(first);
+    if (!WaitForAllPlayers(second))
+        return false;
+    SetLocalPhase(second);
+    Sleep(kWaitStepMs / 2);
+    BroadcastGameParams();
+    return true;
+}
+
+bool tovDirectPlay::AnnouncePlayer(int32_t phase, bool announce)
+{
+    if (!IsSlotActive(m_localSlot.load()))
+        return false;
+    if (announce)
+        SendPlayerHeader();
+    Sleep(kWaitStepMs / 2);
+    ClearLeftSlots();
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & kActive) != 0 && !IsPhaseCompatible(phase, player.state.m_phase))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,428 @@
+// The receive path: system messages and the game's messages, each checked before use. Runs on
+// the receive thread; engine objects and game state are left to the main thread's queue.
+#include "tovDirectPlay.h"
+
+#include "tovAnglerRig.h"
+#include "tovGameSession.h"
+#include "tovUserProfile.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+constexpr float kLowDetailBelow = 0.95f;
+
+std::string NameOf(const std::array<char, tovDirectPlay::kNameChars>& name)
+{
+    return std::string(name.data(), strnlen(name.data(), name.size()));
+}
+
+} // namespace
+
+void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
+{
+    switch (message.kind)
+    {
+    case plat::NetMessage::Kind::PlayerCreated:
+        if (IsHost())
+            OnPlayerJoined(message.from, kLocalSlot);
+        break;
+    case plat::NetMessage::Kind::PlayerDestroyed:
+        OnPlayerLeft(message.from);
+        break;
+    case plat::NetMessage::Kind::NewHost:
+        m_host = true;
+        if (m_localSlot.load() == kLocalSlot)
+            m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
+        break;
+    case plat::NetMessage::Kind::App:
+        HandleAppMessage(message.from, message.data.data(), message.data.size());
+        break;
+    }
+}
+
+bool tovDirectPlay::SenderSlotMatches(plat::NetPlayerId from, uint8_t slot)
+{
+    const int32_t actual = SlotOfId(from);
+    return actual == -1 ? slot == tovNet::kNoSlot : slot == actual;
+}
+
+void tovDirectPlay::HandleAppMessage(plat::NetPlayerId from, const uint8_t* data, size_t size)
+{
+    const uint8_t type = size > 0 ? data[0] : 0;
+    if (from == 0 || from == m_localId.load() || tovNet::MessageSize(type) == 0 || size != tovNet::MessageSize(type))
+    {
+        Drop();
+        return;
+    }
+    switch (type)
+    {
+    case tovNet::kPing:
+    {
+        tovNet::PingMsg msg;
+        if (!msg.Read(data, size) || !SenderSlotMatches(from, msg.header.senderSlot))
+            Drop();
+        break;
+    }
+    case tovNet::kParamsFull:
+    case tovNet::kParamsUpdate:
+    {
+        tovNet::GameParamsMsg msg;
+        if (!msg.Read(data, size))
+            Drop();
+        else
+            OnGameParams(from, msg);
+        break;
+    }
+    case tovNet::kPlayerHeader:
+    {
+        tovNet::PlayerHeaderMsg msg;
+        if (!msg.Read(data, size) || !SenderSlotMatches(from, msg.header.senderSlot))
+            Drop();
+        else
+            OnPlayerHeader(from, msg);
+        break;
+    }
+    case tovNet::kPlayerState:
+    {
+        tovNet::PlayerStateMsg msg;
+        if (!msg.Read(data, size))
+            Drop();
+        else
+            OnPlayerState(from, msg);
+        break;
+    }
+    case tovNet::kEvent:
+    {
+        tovNet::EventMsg msg;
+        if (!msg.Read(data, size) || !SenderSlotMatches(from, msg.header.senderSlot))
+            Drop();
+        else
+            OnEvent(from, msg);
+        break;
+    }
+    case tovNet::kChatText:
+    {
+        tovNet::ChatTextMsg msg;
+        if (!msg.Read(data, size) || !SenderSlotMatches(from, msg.header.senderSlot))
+            Drop();
+        else
+            OnChatText(from, msg);
+        break;
+    }
+    case tovNet::kNameChanged:
+    {
+        tovNet::NameChangedMsg msg;
+        if (!msg.Read(data, size) || !SenderSlotMatches(from, msg.header.senderSlot))
+            Drop();
+        else
+            OnNameChanged(from);
+        break;
+    }
+    default:
+        Drop();
+        break;
+    }
+}
+
+int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
+{
+    if (id == 0)
+        return kLocalSlot;
+    // A player already seated keeps its seat.
+    if (const int32_t seated = SlotOfId(id); seated >= 0)
+        return seated;
+    if (slot == kLocalSlot)
+    {
+        for (int32_t i = 0; i < tovNet::kSlots && slot == kLocalSlot; ++i)
+        {
+            PlayerInfo& player = *m_players[i];
+            std::scoped_lock guard(player.lock);
+            if ((player.flags & (kActive | kReserved)) == 0)
+            {
+                player.flags |= kReserved;
+                slot = i;
+            }
+        }
+        if (slot == kLocalSlot)
+            return kLocalSlot;
+    }
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return kLocalSlot;
+    const bool local = id == m_localId.load();
+    const std::string name = local ? m_localName : m_transport->GetPlayerName(id);
+    PlayerInfo& player = *m_players[slot];
+    QrPointer<tovAnglerRigBase> oldRig;
+    {
+        std::scoped_lock guard(player.lock);
+        player.flags &= ~kChanged;
+        player.state = tovDirectPlayState();
+        player.time = -1.0;
+        player.id = id;
+        oldRig = std::move(player.rig);
+        player.version = local ? tovNet::kVersion : 0;
+        player.lakeMask = local ? m_localLakeMask : 0;
+        player.name.fill(0);
+        std::strncpy(player.name.data(), name.c_str(), kNameChars - 1);
+        player.flags = (player.flags | kActive) & ~(kReserved | kLeft);
+    }
+    // Rigs are engine objects: only the main thread lets them go.
+    if (oldRig)
+        Post([rig = std::move(oldRig)]() mutable { rig.Reset(); });
+    if (!local)
+    {
+        // The reply reads the game clock, which is the main thread's.
+        if (IsHost())
+            Post([this, id] { SendGameParams(id, true); });
+        ShowNetMessage(name + " has joined the game");
+    }
+    return slot;
+}
+
+void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
+{
+    for (auto& player : m_players)
+    {
+        std::string name;
+        {
+            std::scoped_lock guard(player->lock);
+            if (player->id != id || (player->flags & kActive) == 0)
+                continue;
+            player->flags |= kLeft;
+            name = NameOf(player->name);
+        }
+        ShowNetMessage(name + " has left the game");
+    }
+}
+
+void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg)
+{
+    const uint8_t senderSlot = msg.header.senderSlot;
+    // Only the host publishes parameters: it names itself in its own table, and it takes none
+    // from anyone.
+    bool duplicate = false;
+    for (uint32_t i = 0; i < msg.count; ++i)
+        for (uint32_t j = i + 1; j < msg.count; ++j)
+            duplicate = duplicate || (msg.ids[i] != 0 && msg.ids[i] == msg.ids[j]);
+    if (IsHost() || senderSlot >= msg.count || msg.ids[senderSlot] != from || duplicate)
+    {
+        Drop();
+        return;
+    }
+    GAMEPARAMS params = msg.params;
+    if (msg.header.stamp != 0xFFFFFFFFu && msg.timeOfDay != -1.0)
+    {
+        params.hostStamp = static_cast<int32_t>(msg.header.stamp);
+        params.receiptStamp = static_cast<int32_t>(GetElapsedMs());
+        params.hostTimeOfDay = msg.timeOfDay;
+    }
+    else
+    {
+        // The sender's own stamps mean nothing here.
+        params.ClearHostClock();
+    }
+    StoreGameParams(params);
+    for (uint32_t i = 0; i < msg.count; ++i)
+    {
+        const plat::NetPlayerId id = msg.ids[i];
+        if (id == 0)
+            continue;
+        if (!IsSlotActive(static_cast<int32_t>(i)) && SlotOfId(id) < 0)
+            OnPlayerJoined(id, static_cast<int32_t>(i));
+        if (id == m_localId.load() && SlotOfId(id) == static_cast<int32_t>(i))
+            m_localSlot = static_cast<int32_t>(i);
+    }
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & kActive) != 0)
+            player.flags = slot == senderSlot ? player.flags | kHostSlot : player.flags & ~kHostSlot;
+    }
+}
+
+void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerHeaderMsg& msg)
+{
+    const int32_t slot = SlotOfId(from);
+    if (slot < 0)
+        return;
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        player.version = tovNet::kVersion;
+        player.state.m_phase = msg.phase;
+        player.lakeMask = msg.lakeMask;
+        player.resultA = msg.resultA;
+        player.resultB = msg.resultB;
+        player.livewell = msg.livewell;
+    }
+    if (msg.replyWanted != 0 && IsHost())
+        Post([this, from] { SendGameParams(from, false); });
+}
+
+void tovDirectPlay::OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerStateMsg& msg)
+{
+    int32_t slot = SlotOfId(from);
+    if (slot < 0)
+    {
+        // A player the table has not seated yet takes the slot it names, only when it is free.
+        const uint8_t named = msg.header.senderSlot;
+        if (named >= tovNet::kSlots || IsSlotActive(named))
+        {
+            Drop();
+            return;
+        }
+        slot = OnPlayerJoined(from, named);
+        if (slot != named)
+            return;
+    }
+    else if (slot != msg.header.senderSlot)
+    {
+        Drop();
+        return;
+    }
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    player.state.anglerValue = msg.state.anglerValue;
+    player.state.CopyAnglerPart(msg.state);
+    static_cast<tovBoatState&>(player.state) = static_cast<const tovBoatState&>(msg.state);
+    player.state.m_phase = msg.state.m_phase;
+    player.time = Now();
+    player.flags |= kChanged;
+}
+
+void tovDirectPlay::OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg)
+{
+    const int32_t slot = SlotOfId(from);
+    if (slot < 0)
+        return;
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    tovDirectPlayState& state = player.state;
+    switch (msg.kind)
+    {
+    case tovNet::EventMsg::kThrottle:
+        state.SetThrottle(msg.values[0]);
+        state.m_changeMask |= tovBoatState::kThrottle;
+        break;
+    case tovNet::EventMsg::kSteering:
+        state.SetSteering(msg.values[0]);
+        state.m_changeMask |= tovBoatState::kSteering;
+        break;
+    case tovNet::EventMsg::kRangeControl:
+        state.SetRangeControl(msg.values[0]);
+        state.m_changeMask |= tovBoatState::kTrim;
+        break;
+    case tovNet::EventMsg::kAnglerPhase:
+        state.block[tovAnglerState::kPhaseWord] = msg.subKind;
+        if (msg.subKind == tovNet::EventMsg::kCastTargetSubKind)
+            state.castTarget = msg.values;
+        else if (msg.subKind == tovNet::EventMsg::kFlagsSubKind)
+        {
+            state.readyInWaitCast = (msg.word & 0xFFFF) != 0;
+            state.fastReelInWaitCast = (msg.word >> 16) != 0;
+        }
+        break;
+    case tovNet::EventMsg::kTackleChoice:
+    {
+        const auto first = static_cast<int16_t>(msg.word & 0xFFFF);
+        const auto second = static_cast<int16_t>(msg.word >> 16);
+        // The pair is the trolling motor's command and level: out of range, the event is refused.
+        if (first < 0 || first > 5 || second < -1 || second > 9)
+        {
+            Drop();
+            return;
+        }
+        state.m_lastTrollingCommand = first;
+        state.m_trollingLevel = second;
+        state.m_changeMask |= tovBoatState::kTrolling;
+        break;
+    }
+    case tovNet::EventMsg::kLeftFishing:
+        state.m_throttle = state.m_steering = state.m_trim = 0.0f;
+        state.m_speed = state.m_targetSpeed = 0.0f;
+        state.m_changeMask |= tovBoatState::kSpeed;
+        player.time = Now();
+        break;
+    default:
+        return;
+    }
+    player.flags |= kChanged;
+}
+
+void tovDirectPlay::OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg)
+{
+    std::string name;
+    if (const int32_t slot = SlotOfId(from); slot >= 0)
+    {
+        std::scoped_lock guard(m_players[slot]->lock);
+        name = NameOf(m_players[slot]->name);
+    }
+    ShowNetMessage(name + ": " + msg.text.data());
+}
+
+void tovDirectPlay::OnNameChanged(plat::NetPlayerId from)
+{
+    const int32_t slot = SlotOfId(from);
+    if (slot < 0)
+        return;
+    const std::string fetched = m_transport->GetPlayerName(from).substr(0, kNameChars - 1);
+    std::string old;
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        old = NameOf(player.name);
+        player.name.fill(0);
+        std::strncpy(player.name.data(), fetched.c_str(), kNameChars - 1);
+    }
+    const std::string now = NameOf(m_players[slot]->name);
+    if (!old.empty() && !now.empty() && old != now)
+    {
+        char line[2 * kNameChars + 32];
+        std::snprintf(line, sizeof(line), "%s has changed name to %s.", old.c_str(), now.c_str());
+        ShowNetMessage(line);
+    }
+}
+
+// --- Main thread: rigs from states ----------------------------------------------------------
+
+void tovDirectPlay::ApplyPlayerStates()
+{
+    ClearLeftSlots();
+    tovGameSession* session = TheGameSession();
+    const bool lowDetail = TheUserProfile().GetDetail() < kLowDetailBelow;
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        plat::NetPlayerId id = 0;
+        tovPlayerState state;
+        {
+            std::scoped_lock guard(player.lock);
+            if ((player.flags & kActive) == 0 || player.id == 0 || player.rig)
+                continue;
+            id = player.id;
+            state.CopyPlayerState(player.state);
+        }
+        QrPointer<tovAnglerRigBase> rig;
+        const bool local = id == m_localId.load();
+        if (local)
+        {
+            if (session != nullptr)
+                rig = session->GetCurrentAngler();
+        }
+        else if (state.m_paintScheme >= 0 && m_rigFactory)
+        {
+            ToWorld(state);
+            rig = m_rigFactory(slot, state, lowDetail);
+            if (rig && session != nullptr)
+                session->AddAngler(rig.Get(), false);
+        }
+        if (!rig)
+            continue;
+        std::scoped_lock guard(player.lock);
+        if (player.id == id && (player.flags & kActive) != 0)
+            player.rig = rig;
+    }
+}

@@ -1,0 +1,292 @@
+#include "LoopbackNetwork.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace plat
+{
+
+namespace
+{
+
+// One player's queue of received messages.
+class Inbox
+{
+public:
+    void Push(NetMessage message)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back(std::move(message));
+        }
+        m_ready.notify_one();
+    }
+    void Wake()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_woken = true;
+        }
+        m_ready.notify_one();
+    }
+    bool Pop(NetMessage& out, int32_t timeoutMs)
+    {
+        std::unique_lock lock(m_mutex);
+        auto ready = [this] { return !m_queue.empty() || m_woken; };
+        if (timeoutMs < 0)
+            m_ready.wait(lock, ready);
+        else if (timeoutMs > 0)
+            m_ready.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+        if (m_queue.empty())
+        {
+            m_woken = false;
+            return false;
+        }
+        out = std::move(m_queue.front());
+        m_queue.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<NetMessage> m_queue;
+    bool m_woken = false;
+};
+
+struct Player
+{
+    std::string session;
+    std::string name;
+    std::shared_ptr<Inbox> inbox;
+};
+
+struct Session
+{
+    int32_t maxPlayers = 0;
+    bool joinable = true;
+    NetPlayerId host = 0;
+    std::vector<NetPlayerId> players;
+};
+
+} // namespace
+
+class LoopbackHub
+{
+public:
+    NetPlayerId Host(const std::string& name, int32_t maxPlayers, const std::string& playerName,
+                     const std::shared_ptr<Inbox>& inbox)
+    {
+        std::lock_guard lock(m_mutex);
+        if (name.empty() || m_sessions.count(name) != 0 || maxPlayers < 1)
+            return 0;
+        NetPlayerId id = m_nextId++;
+        m_sessions[name] = Session{maxPlayers, true, id, {id}};
+        m_players[id] = Player{name, playerName, inbox};
+        return id;
+    }
+
+    NetPlayerId Join(const std::string& name, const std::string& playerName, const std::shared_ptr<Inbox>& inbox)
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_sessions.find(name);
+        if (found == m_sessions.end())
+            return 0;
+        Session& session = found->second;
+        if (!session.joinable || static_cast<int32_t>(session.players.size()) >= session.maxPlayers)
+            return 0;
+        NetPlayerId id = m_nextId++;
+        m_players[id] = Player{name, playerName, inbox};
+        for (NetPlayerId other : session.players)
+            PushLocked(other, NetMessage{NetMessage::Kind::PlayerCreated, id, {}});
+        session.players.push_back(id);
+        return id;
+    }
+
+    // The player leaves its session; the lowest id left takes over a session whose host left.
+    void Leave(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return;
+        auto found = m_sessions.find(player->second.session);
+        m_players.erase(player);
+        if (found == m_sessions.end())
+            return;
+        Session& session = found->second;
+        std::erase(session.players, id);
+        if (session.players.empty())
+        {
+            m_sessions.erase(found);
+            return;
+        }
+        for (NetPlayerId other : session.players)
+            PushLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
+        if (session.host == id)
+        {
+            session.host = *std::min_element(session.players.begin(), session.players.end());
+            PushLocked(session.host, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
+        }
+    }
+
+    bool Send(NetPlayerId from, NetPlayerId to, const uint8_t* data, size_t size)
+    {
+        std::lock_guard lock(m_mutex);
+        auto sender = m_players.find(from);
+        if (sender == m_players.end() || size > kNetMaxMessage)
+            return false;
+        const Session& session = m_sessions.at(sender->second.session);
+        std::vector<uint8_t> bytes(data, data + size);
+        if (to == kNetAllPlayers)
+        {
+            for (NetPlayerId other : session.players)
+                if (other != from)
+                    PushLocked(other, NetMessage{NetMessage::Kind::App, from, bytes});
+            return true;
+        }
+        if (std::find(session.players.begin(), session.players.end(), to) == session.players.end())
+            return false;
+        PushLocked(to, NetMessage{NetMessage::Kind::App, from, std::move(bytes)});
+        return true;
+    }
+
+    std::vector<NetSessionInfo> Enumerate()
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<NetSessionInfo> out;
+        for (const auto& [name, session] : m_sessions)
+            out.push_back(
+                {name, name, static_cast<int32_t>(session.players.size()), session.maxPlayers, session.joinable});
+        return out;
+    }
+
+    std::string Name(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_players.find(id);
+        return found == m_players.end() ? std::string() : found->second.name;
+    }
+
+    bool Rename(NetPlayerId id, const std::string& name)
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_players.find(id);
+        if (found == m_players.end())
+            return false;
+        found->second.name = name;
+        return true;
+    }
+
+    bool IsHost(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return false;
+        auto session = m_sessions.find(player->second.session);
+        return session != m_sessions.end() && session->second.host == id;
+    }
+
+    void SetJoinable(NetPlayerId id, bool joinable)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return;
+        Session& session = m_sessions.at(player->second.session);
+        if (session.host == id)
+            session.joinable = joinable;
+    }
+
+    std::string SessionOf(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_players.find(id);
+        return found == m_players.end() ? std::string() : found->second.session;
+    }
+
+private:
+    void PushLocked(NetPlayerId to, NetMessage message)
+    {
+        auto found = m_players.find(to);
+        if (found != m_players.end())
+            found->second.inbox->Push(std::move(message));
+    }
+
+    std::mutex m_mutex;
+    std::map<std::string, Session> m_sessions;
+    std::map<NetPlayerId, Player> m_players;
+    NetPlayerId m_nextId = 1;
+};
+
+namespace
+{
+
+class LoopbackSession final : public NetSession
+{
+public:
+    explicit LoopbackSession(std::shared_ptr<LoopbackHub> hub) : m_hub(std::move(hub)) {}
+    ~LoopbackSession() override { Close(); }
+
+    std::vector<NetSessionInfo> Enumerate(int32_t) override { return m_hub->Enumerate(); }
+    bool Host(const std::string& sessionName, const std::string&, int32_t maxPlayers,
+              const std::string& playerName) override
+    {
+        Close();
+        m_id = m_hub->Host(sessionName, maxPlayers, playerName, m_inbox);
+        return m_id != 0;
+    }
+    bool Join(const std::string& address, const std::string& playerName) override
+    {
+        Close();
+        m_id = m_hub->Join(address, playerName, m_inbox);
+        return m_id != 0;
+    }
+    void Close() override
+    {
+        if (m_id != 0)
+            m_hub->Leave(m_id);
+        m_id = 0;
+        m_inbox->Wake();
+    }
+    NetPlayerId GetLocalId() const override { return m_id; }
+    bool IsHost() const override { return m_id != 0 && m_hub->IsHost(m_id); }
+    std::string GetAddress() const override { return m_id != 0 ? m_hub->SessionOf(m_id) : std::string(); }
+    std::string GetPlayerName(NetPlayerId id) const override { return m_hub->Name(id); }
+    bool SetPlayerName(const std::string& name) override { return m_id != 0 && m_hub->Rename(m_id, name); }
+    void SetJoinable(bool joinable) override { m_hub->SetJoinable(m_id, joinable); }
+    bool Send(NetPlayerId to, const uint8_t* data, size_t size, bool) override
+    {
+        return m_id != 0 && m_hub->Send(m_id, to, data, size);
+    }
+    bool Receive(NetMessage& out, int32_t timeoutMs) override { return m_inbox->Pop(out, timeoutMs); }
+    void Wake() override { m_inbox->Wake(); }
+
+private:
+    std::shared_ptr<LoopbackHub> m_hub;
+    std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
+    NetPlayerId m_id = 0;
+};
+
+} // namespace
+
+LoopbackNetwork::LoopbackNetwork() : m_hub(std::make_shared<LoopbackHub>()) {}
+
+LoopbackNetwork::~LoopbackNetwork() = default;
+
+std::unique_ptr<NetSession> LoopbackNetwork::CreateSession()
+{
+    return std::make_unique<LoopbackSession>(m_hub);
+}
+
+void LoopbackNetwork::Kill(NetPlayerId id)
+{
+    m_hub->Leave(id);
+}
+
+} // namespace plat

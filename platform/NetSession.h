@@ -1,0 +1,80 @@
+#pragma once
+// One player's end of a network session: find sessions, host or join one, the players and
+// their names, messages guaranteed or not, and the system messages of players coming, going
+// and the host moving here. Received messages queue inside the session; Receive takes them
+// (any thread, one reader). Everything else is called from one thread at a time.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat
+{
+
+using NetPlayerId = uint32_t;
+// As an addressee: every other player.
+constexpr NetPlayerId kNetAllPlayers = 0;
+// Longest message a session carries.
+constexpr size_t kNetMaxMessage = 4096;
+
+struct NetSessionInfo
+{
+    std::string name;
+    // What Join takes: "HOST:PORT" for the network backend, the session's name in process.
+    std::string address;
+    int32_t players = 0;
+    int32_t maxPlayers = 0;
+    bool joinable = true;
+};
+
+struct NetMessage
+{
+    enum class Kind
+    {
+        App,
+        // System messages: id names the player.
+        PlayerCreated,
+        PlayerDestroyed,
+        // The session's host left and this player hosts it now.
+        NewHost,
+    };
+    Kind kind = Kind::App;
+    NetPlayerId from = 0;
+    std::vector<uint8_t> data;
+};
+
+class NetSession
+{
+public:
+    virtual ~NetSession() = default;
+
+    // Sessions answering within the time (discovery).
+    virtual std::vector<NetSessionInfo> Enumerate(int32_t timeoutMs) = 0;
+    // Creates a session and its local player; address "" picks the backend's default.
+    virtual bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
+                      const std::string& playerName) = 0;
+    // Joins a session and creates the local player there; false when refused or unanswered.
+    virtual bool Join(const std::string& address, const std::string& playerName) = 0;
+    // Leaves: the other players see this player destroyed. Wakes a waiting Receive.
+    virtual void Close() = 0;
+
+    virtual NetPlayerId GetLocalId() const = 0;
+    virtual bool IsHost() const = 0;
+    // Where others reach this session ("HOST:PORT"), once hosting.
+    virtual std::string GetAddress() const = 0;
+    // Empty for an unknown id.
+    virtual std::string GetPlayerName(NetPlayerId id) const = 0;
+    virtual bool SetPlayerName(const std::string& name) = 0;
+    // Refuses new players while set (host only).
+    virtual void SetJoinable(bool joinable) = 0;
+
+    // False when no session is open, the addressee is unknown or the message too long.
+    virtual bool Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) = 0;
+    // Waits up to timeoutMs (0: no wait, negative: until a message or Close) for the next
+    // message; false when none came.
+    virtual bool Receive(NetMessage& out, int32_t timeoutMs) = 0;
+    // Makes a waiting Receive return false once.
+    virtual void Wake() = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,263 @@
+#include "NetSessionPair.h"
+#include "tovNetMessages.h"
+#include "tovNetworkPlayGameParams.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+
+class tovDirectPlayPair : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        host = std::make_unique<NetSessionSide>(net, "Robin");
+        client = std::make_unique<NetSessionSide>(net, "Casey");
+        ASSERT_TRUE(host->session->HostSession("Lake day", ""));
+        ASSERT_TRUE(client->session->JoinSession("Lake day"));
+        ASSERT_TRUE(Wait([this] { return client->session->GetLocalSlot() == 1 && H().IsSlotActive(1); }));
+    }
+    void TearDown() override
+    {
+        client.reset();
+        host.reset();
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    }
+
+    tovDirectPlay& H() { return *host->session; }
+    tovDirectPlay& C() { return *client->session; }
+    bool Wait(const std::function<bool()>& done) { return WaitUntil(done, {&H(), &C()}); }
+    bool Shown(const NetSessionSide& side, const std::string& line)
+    {
+        return std::find(side.lines.begin(), side.lines.end(), line) != side.lines.end();
+    }
+
+    // A player-state message from the client as its transport would deliver it to the host.
+    std::vector<uint8_t> ClientState(float x)
+    {
+        tovNet::PlayerStateMsg msg;
+        msg.header.senderSlot = 1;
+        msg.state.m_paintScheme = 0;
+        msg.state.m_position = {x, 0.5f, 2.0f};
+        msg.state.m_changeMask = tovBoatState::kAllMask;
+        msg.state.m_phase = 2;
+        return msg.Write();
+    }
+    void Deliver(tovDirectPlay& to, plat::NetPlayerId from, std::vector<uint8_t> bytes)
+    {
+        to.HandleMessage({plat::NetMessage::Kind::App, from, std::move(bytes)});
+    }
+
+    plat::LoopbackNetwork net;
+    std::unique_ptr<NetSessionSide> host;
+    std::unique_ptr<NetSessionSide> client;
+};
+
+TEST_F(tovDirectPlayPair, JoinSeatsBothPlayersWithTheirNames)
+{
+    EXPECT_TRUE(H().IsHost());
+    EXPECT_FALSE(C().IsHost());
+    EXPECT_EQ(H().GetLocalSlot(), 0);
+    EXPECT_EQ(H().GetSlotIds(), C().GetSlotIds());
+    char name[32];
+    ASSERT_TRUE(H().GetPlayerName(1, name, sizeof(name)));
+    EXPECT_STREQ(name, "Casey");
+    ASSERT_TRUE(C().GetPlayerName(0, name, sizeof(name)));
+    EXPECT_STREQ(name, "Robin");
+    EXPECT_FALSE(C().GetPlayerName(2, name, sizeof(name)));
+    EXPECT_STREQ(name, "");
+    EXPECT_TRUE(Wait([this] { return Shown(*host, "Casey has joined the game"); }));
+    // The client knows which slot hosts.
+    EXPECT_TRUE(Wait([this] { return C().IsSlotActive(0); }));
+}
+
+TEST_F(tovDirectPlayPair, OnlyTheHostSetsParametersAndTheClientTakesItsClock)
+{
+    C().SetDay(9, true);
+    EXPECT_EQ(C().GetDay(), 0);
+    H().SetDay(3, true);
+    EXPECT_EQ(C().GetDay(), 3);
+    // The client's copy of the parameters carries the host's clock stamps once a message came.
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    H().BroadcastGameParams();
+    ASSERT_TRUE(Wait([] { return CopyGameParams().HasHostClock(); }));
+}
+
+TEST_F(tovDirectPlayPair, PhasesTravelWithThePlayerHeader)
+{
+    C().SetLocalPhase(5);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5; }));
+    EXPECT_TRUE(H().IsPlayerInPhase(4, 1));
+    EXPECT_FALSE(H().IsPlayerInPhase(4, 3));
+    // The host answers a header with its parameters; the client is now in the host's phase.
+    H().SetLocalPhase(4);
+    EXPECT_TRUE(Wait([this] { return C().SyncPhase(4, false); }));
+}
+
+TEST_F(tovDirectPlayPair, StatesBuildRigsAndEventsMoveThem)
+{
+    // No rig before a state names the boat's paint scheme.
+    H().ApplyPlayerStates();
+    EXPECT_TRUE(host->builtSlots.empty());
+    Deliver(H(), C().GetLocalId(), ClientState(12.0f));
+    H().ApplyPlayerStates();
+    H().ApplyPlayerStates();
+    ASSERT_EQ(host->builtSlots, std::vector<int32_t>{1});
+    tovAnglerRigBase* rig = host->builtRigs[0].Get();
+    EXPECT_EQ(H().FindRigSlotByPointer(rig), 1);
+    tovPlayerState seen;
+    ASSERT_TRUE(H().GetRigPlayerState(rig, seen));
+    EXPECT_EQ(seen.m_position.x, 12.0f);
+
+    C().SendThrottle(0.5f);
+    C().SendTackleChoice(3, 7);
+    C().SendCastTarget({1.0f, 2.0f, 3.0f});
+    C().SendAnglerFlagsAB();
+    ASSERT_TRUE(Wait([&] { return H().GetRigPlayerState(rig, seen) && seen.readyInWaitCast == 1; }));
+    EXPECT_EQ(seen.m_throttle, 0.5f);
+    EXPECT_EQ(seen.m_lastTrollingCommand, 3);
+    EXPECT_EQ(seen.m_trollingLevel, 7);
+    EXPECT_EQ(seen.GetCastTarget().z, 3.0f);
+    EXPECT_EQ(seen.fastReelInWaitCast, 1);
+    EXPECT_EQ(seen.block[tovAnglerState::kPhaseWord], 4);
+    C().SendLeftFishing();
+    ASSERT_TRUE(Wait([&] { return H().GetRigPlayerState(rig, seen) && seen.m_throttle == 0.0f; }));
+    EXPECT_EQ(H().GetDroppedCount(), 0u);
+}
+
+TEST_F(tovDirectPlayPair, ChatReachesTheOthersWithTheSendersName)
+{
+    C().SendChatText("Nice bass!", false, nullptr);
+    EXPECT_TRUE(Wait([this] { return Shown(*host, "Casey: Nice bass!"); }));
+    EXPECT_TRUE(Shown(*client, "Nice bass!"));
+    H().SendChatText("Thanks", true, nullptr);
+    EXPECT_TRUE(Wait([this] { return Shown(*client, "Robin: Thanks"); }));
+    EXPECT_FALSE(Shown(*host, "Thanks"));
+}
+
+TEST_F(tovDirectPlayPair, RenamesAreShown)
+{
+    C().ChangePlayerName("Casey Lee");
+    EXPECT_TRUE(Wait([this] { return Shown(*host, "Casey has changed name to Casey Lee."); }));
+}
+
+TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
+{
+    Deliver(H(), C().GetLocalId(), ClientState(1.0f));
+    H().ApplyPlayerStates();
+    ASSERT_EQ(host->builtSlots.size(), 1u);
+    net.Kill(C().GetLocalId());
+    ASSERT_TRUE(Wait([this] { return Shown(*host, "Casey has left the game"); }));
+    // Marked left until the main thread clears it.
+    EXPECT_TRUE(H().IsSlotActive(1));
+    H().ApplyPlayerStates();
+    EXPECT_FALSE(H().IsSlotActive(1));
+    EXPECT_EQ(host->retired.size(), 1u);
+    // The slot is free for the next player.
+    NetSessionSide third(net, "Drew");
+    ASSERT_TRUE(third.session->JoinSession("Lake day"));
+    EXPECT_TRUE(WaitUntil([&] { return third.session->GetLocalSlot() == 1; }, {&H(), third.session.get()}));
+}
+
+TEST_F(tovDirectPlayPair, TheClientHostsWhenTheHostIsKilled)
+{
+    net.Kill(H().GetLocalId());
+    ASSERT_TRUE(Wait([this] { return C().IsHost() && Shown(*client, "Robin has left the game"); }));
+    EXPECT_EQ(C().GetLocalSlot(), 1);
+}
+
+// Every received type truncated, padded, from a slot not the sender's, and with values out of
+// range: each is dropped and counted, and nothing of it is taken.
+TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
+{
+    const plat::NetPlayerId clientId = C().GetLocalId();
+    const plat::NetPlayerId hostId = H().GetLocalId();
+    auto fromClient = [](auto msg)
+    {
+        msg.header.senderSlot = 1;
+        return msg.Write();
+    };
+    tovNet::EventMsg throttle;
+    throttle.kind = tovNet::EventMsg::kThrottle;
+    tovNet::ChatTextMsg chat;
+    chat.SetText("hi");
+    std::vector<std::vector<uint8_t>> good = {
+        fromClient(tovNet::PingMsg()),
+        fromClient(tovNet::PlayerHeaderMsg()),
+        ClientState(1.0f),
+        fromClient(throttle),
+        fromClient(chat),
+        fromClient(tovNet::NameChangedMsg()),
+    };
+    uint32_t expected = H().GetDroppedCount();
+    for (const auto& message : good)
+    {
+        SCOPED_TRACE(int(message[0]));
+        auto truncated = message;
+        truncated.pop_back();
+        auto padded = message;
+        padded.push_back(0);
+        auto badSlot = message;
+        badSlot[1] = 3;
+        for (const auto& bad : {truncated, padded, badSlot})
+        {
+            Deliver(H(), clientId, bad);
+            EXPECT_EQ(H().GetDroppedCount(), ++expected);
+        }
+        Deliver(H(), clientId, message);
+        EXPECT_EQ(H().GetDroppedCount(), expected);
+    }
+    // Out of range: unknown types, an event kind, a species, a phase; parameters from a client.
+    auto event = fromClient(throttle);
+    event[16] = 9;
+    auto header = fromClient(tovNet::PlayerHeaderMsg());
+    header[28] = 40;
+    auto state = ClientState(1.0f);
+    state[8 + 148] = 99;
+    tovNet::GameParamsMsg params;
+    params.header.senderSlot = 1;
+    params.ids = {hostId, clientId, 0, 0, 0};
+    const std::vector<std::vector<uint8_t>> outOfRange = {
+        {0}, {9, 1, 0, 0, 0, 0, 0, 0}, {}, event, header, state, params.Write(),
+    };
+    for (const auto& bad : outOfRange)
+    {
+        Deliver(H(), clientId, bad);
+        EXPECT_EQ(H().GetDroppedCount(), ++expected);
+    }
+    // On the client: parameters that do not name their sender, or name one id twice.
+    params.header.senderSlot = 0;
+    params.ids = {clientId, clientId, 0, 0, 0};
+    uint32_t clientDropped = C().GetDroppedCount();
+    Deliver(C(), hostId, params.Write());
+    EXPECT_EQ(C().GetDroppedCount(), ++clientDropped);
+    params.ids = {hostId + 100, clientId, 0, 0, 0};
+    Deliver(C(), hostId, params.Write());
+    EXPECT_EQ(C().GetDroppedCount(), ++clientDropped);
+    auto truncatedParams = params.Write();
+    truncatedParams.resize(471);
+    Deliver(C(), hostId, truncatedParams);
+    EXPECT_EQ(C().GetDroppedCount(), ++clientDropped);
+}
+
+TEST(tovDirectPlay, WithoutASessionNothingIsSentAndGettersKeepDefaults)
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide side(net, "Solo");
+    tovDirectPlay& s = *side.session;
+    EXPECT_FALSE(s.IsSessionOpen());
+    EXPECT_EQ(s.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
+    EXPECT_FALSE(s.IsPlayerInPhase(0, tovNetworkPlay::kLocalSlot));
+    char name[8] = "x";
+    EXPECT_FALSE(s.GetPlayerName(0, name, sizeof(name)));
+    EXPECT_STREQ(name, "");
+    // Without a dialog, opening is declined.
+    EXPECT_FALSE(s.Open(nullptr));
+    EXPECT_FALSE(s.JoinSession("nowhere"));
+}
+
+} // namespace
