@@ -3,6 +3,7 @@
 #include "WindowMessage.h"
 #include "qrxTextEditor.h"
 #include "tovSessionDialog.h"
+#include "tovSessionDialogRunner.h"
 #include "tovSessionDialogView.h"
 #include "tovShellIFace.h"
 
@@ -95,6 +96,33 @@ TEST_F(tovSessionDialogViewTest, TypedFieldsAndTheExitQuestion)
     const plat::Rect yes = tovSessionDialogView::Place(60, 150, 50, 14);
     m_view.OnClick(yes.left + 5, yes.top + 5);
     EXPECT_EQ(m_dialog.GetResult(), tovSessionDialog::Result::kExited);
+}
+
+// The runner: a click at the pointer, typed characters, and closing the window as an exit.
+TEST_F(tovSessionDialogViewTest, RunnerTakesTheWindowsInput)
+{
+    tovSessionDialogRunner runner(m_window, &m_input,
+                                  []
+                                  {
+                                      tovShellIFace::Present();
+                                      return 20u;
+                                  });
+    const plat::Rect head = tovSessionDialogView::Place(6, 13, 229, 12);
+    m_window.MoveCursor({head.left + 10, head.top + 5});
+    m_input.SetButton(0, true);
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    m_input.SetButton(0, false);
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    EXPECT_TRUE(m_view.IsConnectionListOpen());
+    m_view.OnClick(head.left + 10, head.bottom + 1 + 14 + 5);
+    m_window.PostMessage({plat::kMsgKeyDown, plat::kVkTab, 0, {}});
+    for (char c : std::string("Dawn"))
+        m_window.PostMessage({plat::kMsgChar, static_cast<uintptr_t>(c), 0, {}});
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    EXPECT_EQ(m_dialog.GetSessionName(), "Dawn");
+    EXPECT_TRUE(m_dialog.CanCreate());
+    m_window.PostMessage({plat::kMsgDestroy, 0, 0, {}});
+    EXPECT_EQ(runner.Run(m_dialog, m_view), tovSessionDialog::Result::kExited);
 }
 
 } // namespace
