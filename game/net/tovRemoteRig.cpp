@@ -41,6 +41,14 @@ tovRemoteRig::tovRemoteRig(int32_t paintScheme, int32_t word0, int32_t word1, in
 {
 }
 
+QrPointer<tovRemoteRig> tovRemoteRig::FromState(const tovPlayerState& state, bool lowDetail)
+{
+    QrPointer<tovRemoteRig> rig(
+        new tovRemoteRig(state.m_paintScheme, state.block[0], state.block[1], state.block[2], lowDetail));
+    rig->SetAnglerValue(state.anglerValue);
+    return rig;
+}
+
 void tovRemoteRig::Idle(double now, double elapsed)
 {
     tovPlayerState state;

@@ -9,11 +9,15 @@
 #include <cstdint>
 
 class tovBoatState;
+class tovPlayerState;
 
 class tovRemoteRig : public tovAnglerRig
 {
 public:
     tovRemoteRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail);
+    // The rig of a player's first state: its paint scheme, angler words and angler value (the
+    // session's rig factory).
+    static QrPointer<tovRemoteRig> FromState(const tovPlayerState& state, bool lowDetail);
 
     // A received angler part moves the angler, then the rig steps as any other.
     void Idle(double now, double elapsed) override;

@@ -128,4 +128,20 @@ TEST_F(tovRemoteRigTest, ReceivedPhaseMovesTheAngler)
     EXPECT_EQ(m_rig->GetMode(), tovAnglerRig::kModeAiming);
 }
 
+TEST_F(tovRemoteRigTest, BuiltFromAPlayersFirstState)
+{
+    tovPlayerState state;
+    state.m_paintScheme = 3;
+    state.block = {2, 1, 4, 0, 0};
+    state.anglerValue = 12;
+    QrPointer<tovRemoteRig> rig = tovRemoteRig::FromState(state, false);
+    EXPECT_EQ(rig->GetPaintScheme(), 3);
+    EXPECT_EQ(rig->GetLook(), 2);
+    EXPECT_EQ(rig->GetGender(), 1);
+    EXPECT_EQ(rig->GetAnglerWord(2), 4);
+    EXPECT_EQ(rig->GetAnglerValue(), 12);
+    EXPECT_FALSE(rig->IsLowDetail());
+    EXPECT_TRUE(rig->GetBoat());
+}
+
 } // namespace
