@@ -2,11 +2,16 @@
 
 #include "tovScreenTable.h"
 
+#include "EnetSession.h"
+#include "tovDirectPlay.h"
+#include "tovDirectPlayDialogPort.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovSessionDialogRunner.h"
+#include "tovSessionDialogView.h"
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
@@ -29,6 +34,7 @@
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 
+#include "Clock.h"
 #include "DebugOutput.h"
 #include "Display.h"
 #include "Font.h"
@@ -121,8 +127,13 @@ bool tovApp::CreateAll()
     if (!ReadInstallSettings(m_dataFolder.empty() ? GetProgramFolder() : m_dataFolder, prompt))
         return false;
     qrxInterface::SetInputWindow(m_input, m_window);
-    // A session left from before is closed; the session object itself is installed by the
-    // network layer, and sessions open later from the profiles screen.
+    // The session object installs itself; sessions open later from the profiles screen.
+    m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>());
+    if (!m_joinAddress.empty())
+        m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
+                                  { return session.JoinSession(address); });
+    else
+        m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
@@ -315,6 +326,31 @@ bool tovApp::CreateMainWindow()
     if (opened && !m_fullScreen)
         PlaceWindow();
     return opened;
+}
+
+bool tovApp::RunSetupDialog(tovDirectPlay& session)
+{
+    if (!m_window)
+        return false;
+    tovDirectPlayDialogPort port(session, "Local network (UDP)");
+    tovSessionDialog dialog(port, TheUserProfile().GetName());
+    tovSessionDialogView view(dialog);
+    uint32_t last = plat::GetTimeMs();
+    tovSessionDialogRunner runner(*m_window, m_input,
+                                  [this, &last]
+                                  {
+                                      if (QrDisplay* display = GetDisplay())
+                                          display->DisplayFrame();
+                                      const uint32_t now = plat::GetTimeMs();
+                                      const uint32_t elapsed = now - last;
+                                      last = now;
+                                      return elapsed;
+                                  });
+    const tovSessionDialog::Result result = runner.Run(dialog, view);
+    // Exit in the dialog leaves the game, quietly: it is the player's choice, not a failure.
+    if (result == tovSessionDialog::Result::kExited)
+        m_window->PostQuit(0);
+    return result == tovSessionDialog::Result::kConnected;
 }
 
 // ---- messages and keys ----
@@ -568,6 +604,7 @@ void tovApp::Shutdown()
 {
     m_shutDown = true;
     NetCloseSession();
+    m_network.reset();
     // A box left raised belongs to screens that are gone now.
     if (IsMessageBoxRaised())
         ShowMessageScreen(false);

@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 
+class tovDirectPlay;
 class qrxAmbientSound;
 class qrxFloatingText;
 class tovGameSession;
@@ -105,6 +106,10 @@ public:
     bool IsMessageBoxUp() const;
     // Started to take part in a network game (the shell keeps the flag).
     static void SetNetworkLaunch(bool on);
+    // Network play joins this session ("HOST:PORT") instead of asking.
+    void SetJoinAddress(const std::string& address) { m_joinAddress = address; }
+    // The set-up dialog in the game window until the player hosts, joins or leaves.
+    bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
     // How the display is made (tests attach a failure injector); the window is always ours.
     plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }
@@ -147,6 +152,9 @@ private:
     QrPointer<QrRender> m_renderer;
     QrPointer<QrVertexColorProperty> m_vertexColor;
     std::unique_ptr<tovGameSession> m_session;
+    // The network session object, there for the whole run; a session opens from the screens.
+    std::unique_ptr<tovDirectPlay> m_network;
+    std::string m_joinAddress;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     bool m_shutDown = false;

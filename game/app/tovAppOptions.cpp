@@ -1,5 +1,7 @@
 #include "tovAppOptions.h"
 
+#include "EnetSession.h"
+
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -72,6 +74,20 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
         return o.headless = true;
     if (arg == "--network")
         return o.network = true;
+    if (arg == "--join")
+    {
+        std::string host;
+        uint16_t port = 0;
+        if (!p.Text("--join", o.joinAddress))
+            return false;
+        if (o.joinAddress.find(':') == std::string::npos || !plat::SplitHostPort(o.joinAddress, host, port, 0) ||
+            port == 0)
+        {
+            p.error = "--join: expected HOST:PORT, got \"" + o.joinAddress + "\"";
+            return false;
+        }
+        return o.network = true;
+    }
     if (arg == "--data")
         return p.Text("--data", o.dataDir);
     if (arg == "--user-dir")
@@ -129,7 +145,7 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
 
 const char* AppUsage()
 {
-    return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--network]\n"
+    return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--network] [--join HOST:PORT]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
            "                [--screen ID]\n"
@@ -137,6 +153,7 @@ const char* AppUsage()
            "  --user-dir DIR        profiles, saved games and settings; default: $XDG_DATA_HOME/tov\n"
            "  --screen ID           open screen ID (1 to 25) instead of the intro\n"
            "  --network             started to join a network game\n"
+           "  --join HOST:PORT      network play joins the session at that address\n"
            "  --headless            no window, no sound device, a manual clock\n"
            "  --script FILE         input events by frame (see README)\n"
            "  --frames N            frames to run (default 600)\n"

@@ -26,6 +26,8 @@ struct tovAppOptions
     std::string digestPath;
     // Started to take part in a network game.
     bool network = false;
+    // --join HOST:PORT: the session to join when network play opens (implies network).
+    std::string joinAddress;
 
     static constexpr uint32_t kDefaultFrames = 600;
     static constexpr uint32_t kDefaultStepMs = 33;

@@ -60,6 +60,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetDataFolder(m_options.dataDir);
         app.SetFirstScreen(m_options.screen);
         app.SetNetworkLaunch(m_options.network);
+        app.SetJoinAddress(m_options.joinAddress);
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
         m_audio = nullptr;
     }

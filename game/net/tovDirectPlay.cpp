@@ -13,9 +13,7 @@
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace
 {
@@ -129,6 +127,7 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
 void tovDirectPlay::Close()
 {
     StopReceiveThread();
+    const plat::NetPlayerId localId = m_localId.load();
     m_transport->Close();
     m_localId = 0;
     m_localSlot = kLocalSlot;
@@ -140,7 +139,7 @@ void tovDirectPlay::Close()
         {
             std::scoped_lock guard(player.lock);
             rig = std::move(player.rig);
-            local = player.id != 0 && player.id == m_transport->GetLocalId();
+            local = player.id != 0 && player.id == localId;
         }
         ClearSlot(slot);
         if (rig && !local)

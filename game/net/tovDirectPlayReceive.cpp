@@ -152,7 +152,8 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
     if (slot < 0 || slot >= tovNet::kSlots)
         return kLocalSlot;
     const bool local = id == m_localId.load();
-    const std::string name = local ? m_localName : m_transport->GetPlayerName(id);
+    // The transport keeps every name, the local one too: the local name is the main thread's.
+    const std::string name = m_transport->GetPlayerName(id);
     PlayerInfo& player = *m_players[slot];
     QrPointer<tovAnglerRigBase> oldRig;
     {

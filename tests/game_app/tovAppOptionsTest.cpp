@@ -32,6 +32,9 @@ TEST(tovAppOptions, EveryFlagLandsInTheRecord)
     EXPECT_EQ(o.stepMs, 16u);
     EXPECT_EQ(o.seed, -3);
     EXPECT_EQ(o.screenshotEvery, 2u);
+    ASSERT_TRUE(Parse({"--join", "127.0.0.1:28640"}, o, error)) << error;
+    EXPECT_TRUE(o.network);
+    EXPECT_EQ(o.joinAddress, "127.0.0.1:28640");
 }
 
 TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
@@ -49,6 +52,9 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
         {"--data", ""},
         {"--fullscreen"},
         {"--headless", "--seed", "99999999999"},
+        {"--join", "localhost"},
+        {"--join", "localhost:0"},
+        {"--join", ":4000"},
     };
     for (const std::vector<const char*>& args : bad)
     {

@@ -1,10 +1,15 @@
 #include "NetSessionPair.h"
+#include "qrxBaseApp.h"
+#include "tovGameSession.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace
 {
@@ -127,6 +132,67 @@ TEST_F(tovDirectPlayPair, StatesBuildRigsAndEventsMoveThem)
     C().SendLeftFishing();
     ASSERT_TRUE(Wait([&] { return H().GetRigPlayerState(rig, seen) && seen.m_throttle == 0.0f; }));
     EXPECT_EQ(H().GetDroppedCount(), 0u);
+}
+
+TEST_F(tovDirectPlayPair, ClosingTakesRemoteRigsOutAndLeavesTheLocalAngler)
+{
+    tovGameSession game;
+    QrPointer<tovAnglerRigBase> local(new NetTestRig);
+    game.AddAngler(local.Get(), true);
+    Deliver(H(), C().GetLocalId(), ClientState(3.0f));
+    H().ApplyPlayerStates();
+    ASSERT_EQ(host->builtRigs.size(), 1u);
+    EXPECT_EQ(H().FindRigSlotByPointer(local.Get()), 0);
+    EXPECT_EQ(game.GetAnglers().size(), 2u);
+    H().Close();
+    ASSERT_EQ(game.GetAnglers().size(), 1u);
+    EXPECT_EQ(game.GetAnglers()[0].Get(), local.Get());
+    EXPECT_EQ(host->retired, std::vector<tovAnglerRigBase*>{host->builtRigs[0].Get()});
+}
+
+// The start of a day: the host publishes phase 4 and waits for everyone, the client announces
+// phase 5 and waits for the host's parameters; both come through.
+TEST_F(tovDirectPlayPair, BothSidesOfThePhaseWaitComeThrough)
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    // Should the protocol stall, the quit flag ends both waits instead of the test hanging.
+    std::thread watchdog(
+        [&]
+        {
+            std::unique_lock lock(mutex);
+            if (!finished.wait_for(lock, std::chrono::seconds(20), [&] { return done; }))
+                qrxBaseApp::SetQuitFlag(true);
+        });
+    bool hostThrough = false;
+    std::thread hostSide([&] { hostThrough = H().WaitForPhase(4, 5, 0, 0); });
+    const bool clientThrough = C().WaitForPhase(4, 5, 0, 0);
+    hostSide.join();
+    {
+        std::scoped_lock lock(mutex);
+        done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag());
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_TRUE(hostThrough);
+    EXPECT_TRUE(clientThrough);
+    EXPECT_EQ(H().GetPlayerPhase(1), 5);
+    EXPECT_TRUE(C().IsPlayerInPhase(5, tovNetworkPlay::kLocalSlot));
+}
+
+TEST_F(tovDirectPlayPair, AClosedDoorRefusesNewPlayers)
+{
+    ASSERT_EQ(C().EnumerateSessions(0).size(), 1u);
+    C().DisableJoining();
+    H().DisableJoining();
+    NetSessionSide late(net, "Drew");
+    EXPECT_FALSE(late.session->JoinSession("Lake day"));
+    EXPECT_FALSE(late.session->EnumerateSessions(0).at(0).joinable);
+    H().EnableJoining();
+    EXPECT_TRUE(late.session->JoinSession("Lake day"));
 }
 
 TEST_F(tovDirectPlayPair, ChatReachesTheOthersWithTheSendersName)

@@ -98,6 +98,7 @@ int RunWindowed(const tovAppOptions& options)
         app.SetDataFolder(options.dataDir);
         app.SetFirstScreen(options.screen);
         app.SetNetworkLaunch(options.network);
+        app.SetJoinAddress(options.joinAddress);
         code = RunGuarded(&window, [&] { return app.Init() ? app.Run() : 0; });
     }
     SetSoundOutputFactory(nullptr);

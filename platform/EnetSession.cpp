@@ -1,0 +1,694 @@
+#include "EnetSession.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace plat
+{
+
+namespace
+{
+
+// Frames between players: a tag byte, then the tag's fields.
+constexpr uint8_t kFrameApp = 'A';
+constexpr uint8_t kFrameJoin = 'J';
+constexpr uint8_t kFrameWelcome = 'W';
+constexpr uint8_t kFrameCreated = 'P';
+constexpr uint8_t kFrameDestroyed = 'D';
+constexpr uint8_t kFrameName = 'N';
+constexpr char kDiscoveryQuery[4] = {'T', 'O', 'V', 'Q'};
+constexpr char kDiscoveryAnswer[4] = {'T', 'O', 'V', 'A'};
+constexpr size_t kMaxName = 31;
+constexpr int32_t kMaxSessionPlayers = 32;
+constexpr int32_t kConnectWaitMs = 3000;
+constexpr int32_t kServiceStepMs = 2;
+
+void InitEnetOnce()
+{
+    static std::once_flag once;
+    std::call_once(once,
+                   []
+                   {
+                       if (enet_initialize() == 0)
+                           std::atexit(enet_deinitialize);
+                   });
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void PutName(std::vector<uint8_t>& out, const std::string& name)
+{
+    const size_t n = std::min(name.size(), kMaxName);
+    out.push_back(static_cast<uint8_t>(n));
+    out.insert(out.end(), name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+// Reads a received frame; every read is bounded by the frame's size.
+class FrameReader
+{
+public:
+    FrameReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    bool U32(uint32_t& v)
+    {
+        if (m_size - m_at < 4)
+            return false;
+        v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= uint32_t(m_data[m_at + i]) << (8 * i);
+        m_at += 4;
+        return true;
+    }
+    bool Name(std::string& name)
+    {
+        if (m_at >= m_size)
+            return false;
+        const size_t n = std::min<size_t>(m_data[m_at++], kMaxName);
+        if (m_size - m_at < n)
+            return false;
+        name.assign(reinterpret_cast<const char*>(m_data + m_at), n);
+        name = name.substr(0, name.find('\0'));
+        m_at += n;
+        return true;
+    }
+    const uint8_t* Rest() const { return m_data + m_at; }
+    size_t RestSize() const { return m_size - m_at; }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_at = 1;
+};
+
+NetPlayerId PeerId(const ENetPeer* peer)
+{
+    return static_cast<NetPlayerId>(reinterpret_cast<uintptr_t>(peer->data));
+}
+
+} // namespace
+
+bool SplitHostPort(const std::string& address, std::string& host, uint16_t& port, uint16_t defaultPort)
+{
+    const size_t colon = address.rfind(':');
+    host = address.substr(0, colon);
+    port = defaultPort;
+    if (colon != std::string::npos)
+    {
+        const std::string digits = address.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        const unsigned long value = std::stoul(digits);
+        if (value > 65535)
+            return false;
+        port = static_cast<uint16_t>(value);
+    }
+    return !host.empty();
+}
+
+struct EnetSession::State
+{
+    int32_t timeoutMs;
+    mutable std::mutex mutex;
+    ENetHost* host = nullptr;
+    ENetPeer* server = nullptr;
+    ENetSocket discovery = ENET_SOCKET_NULL;
+    bool hosting = false;
+    bool welcomed = false;
+    NetPlayerId localId = 0;
+    NetPlayerId hostId = 0;
+    NetPlayerId nextId = 1;
+    std::string sessionName;
+    int32_t maxPlayers = 0;
+    bool joinable = true;
+    std::string address;
+    std::map<NetPlayerId, std::string> names;
+    std::map<NetPlayerId, ENetPeer*> peers;
+    std::thread service;
+    std::atomic<bool> stop{false};
+
+    std::mutex inboxMutex;
+    std::condition_variable inboxReady;
+    std::deque<NetMessage> inbox;
+    bool woken = false;
+
+    void Push(NetMessage message)
+    {
+        {
+            std::lock_guard lock(inboxMutex);
+            inbox.push_back(std::move(message));
+        }
+        inboxReady.notify_one();
+    }
+
+    void SendFrame(ENetPeer* peer, const std::vector<uint8_t>& frame, bool reliable)
+    {
+        ENetPacket* packet = enet_packet_create(frame.data(), frame.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
+        if (packet != nullptr && enet_peer_send(peer, reliable ? 0 : 1, packet) != 0)
+            enet_packet_destroy(packet);
+    }
+
+    void SendToPeers(const std::vector<uint8_t>& frame, bool reliable, NetPlayerId except)
+    {
+        for (const auto& [id, peer] : peers)
+            if (id != except)
+                SendFrame(peer, frame, reliable);
+    }
+
+    // Host side: one received frame from a joined or joining player.
+    void HostReceive(ENetPeer* peer, const uint8_t* data, size_t size, bool reliable)
+    {
+        FrameReader in(data, size);
+        const NetPlayerId from = PeerId(peer);
+        if (data[0] == kFrameJoin && from == 0)
+        {
+            std::string name;
+            if (!in.Name(name))
+                return;
+            const NetPlayerId id = ++nextId;
+            peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
+            std::vector<uint8_t> welcome{kFrameWelcome};
+            PutU32(welcome, id);
+            PutU32(welcome, localId);
+            PutU32(welcome, static_cast<uint32_t>(names.size()));
+            for (const auto& [other, otherName] : names)
+            {
+                PutU32(welcome, other);
+                PutName(welcome, otherName);
+            }
+            SendFrame(peer, welcome, true);
+            std::vector<uint8_t> created{kFrameCreated};
+            PutU32(created, id);
+            PutName(created, name);
+            SendToPeers(created, true, 0);
+            peers[id] = peer;
+            names[id] = name;
+            Push({NetMessage::Kind::PlayerCreated, id, {}});
+            return;
+        }
+        if (from == 0)
+            return;
+        if (data[0] == kFrameApp)
+        {
+            uint32_t sender = 0;
+            uint32_t to = 0;
+            // The sender is who the connection says, whatever the frame claims.
+            if (!in.U32(sender) || !in.U32(to))
+                return;
+            std::vector<uint8_t> frame{kFrameApp};
+            PutU32(frame, from);
+            PutU32(frame, to);
+            frame.insert(frame.end(), in.Rest(), in.Rest() + in.RestSize());
+            if (to == kNetAllPlayers || to == localId)
+                Push({NetMessage::Kind::App, from, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
+            if (to == kNetAllPlayers)
+                SendToPeers(frame, reliable, from);
+            else if (auto target = peers.find(to); target != peers.end() && to != from)
+                SendFrame(target->second, frame, reliable);
+        }
+        else if (data[0] == kFrameName)
+        {
+            uint32_t id = 0;
+            std::string name;
+            if (!in.U32(id) || !in.Name(name))
+                return;
+            names[from] = name;
+            std::vector<uint8_t> frame{kFrameName};
+            PutU32(frame, from);
+            PutName(frame, name);
+            SendToPeers(frame, true, from);
+        }
+    }
+
+    void ClientReceive(const uint8_t* data, size_t size)
+    {
+        FrameReader in(data, size);
+        uint32_t id = 0;
+        std::string name;
+        switch (data[0])
+        {
+        case kFrameWelcome:
+        {
+            uint32_t hostPlayer = 0;
+            uint32_t count = 0;
+            if (welcomed || !in.U32(id) || !in.U32(hostPlayer) || !in.U32(count) || id == 0)
+                return;
+            for (uint32_t i = 0; i < count && i < kMaxSessionPlayers; ++i)
+            {
+                uint32_t other = 0;
+                if (!in.U32(other) || !in.Name(name))
+                    return;
+                names[other] = name;
+            }
+            localId = id;
+            hostId = hostPlayer;
+            welcomed = true;
+            break;
+        }
+        case kFrameApp:
+        {
+            uint32_t to = 0;
+            if (!in.U32(id) || !in.U32(to) || (to != kNetAllPlayers && to != localId))
+                return;
+            Push({NetMessage::Kind::App, id, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
+            break;
+        }
+        case kFrameCreated:
+            if (in.U32(id) && in.Name(name) && id != localId && names.size() < kMaxSessionPlayers)
+            {
+                names[id] = name;
+                Push({NetMessage::Kind::PlayerCreated, id, {}});
+            }
+            break;
+        case kFrameDestroyed:
+            if (in.U32(id) && names.erase(id) != 0)
+                Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+            break;
+        case kFrameName:
+            if (in.U32(id) && in.Name(name) && names.count(id) != 0)
+                names[id] = name;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void HandleEvent(const ENetEvent& event)
+    {
+        switch (event.type)
+        {
+        case ENET_EVENT_TYPE_CONNECT:
+            enet_peer_timeout(event.peer, 0, static_cast<enet_uint32>(timeoutMs), static_cast<enet_uint32>(timeoutMs));
+            if (hosting)
+            {
+                event.peer->data = nullptr;
+                if (!joinable || static_cast<int32_t>(peers.size()) + 1 >= maxPlayers)
+                    enet_peer_disconnect_later(event.peer, 0);
+            }
+            break;
+        case ENET_EVENT_TYPE_RECEIVE:
+            if (event.packet->dataLength > 0 && event.packet->dataLength <= kNetMaxMessage + 16)
+            {
+                const bool reliable = (event.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0;
+                if (hosting)
+                    HostReceive(event.peer, event.packet->data, event.packet->dataLength, reliable);
+                else
+                    ClientReceive(event.packet->data, event.packet->dataLength);
+            }
+            enet_packet_destroy(event.packet);
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            if (hosting)
+            {
+                const NetPlayerId id = PeerId(event.peer);
+                event.peer->data = nullptr;
+                if (id != 0 && peers.erase(id) != 0)
+                {
+                    names.erase(id);
+                    std::vector<uint8_t> frame{kFrameDestroyed};
+                    PutU32(frame, id);
+                    SendToPeers(frame, true, 0);
+                    Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+                }
+            }
+            else if (event.peer == server)
+            {
+                // The host is gone, and with it the session.
+                server = nullptr;
+                for (const auto& [id, name] : names)
+                    if (id != localId)
+                        Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+                names.clear();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    void AnswerDiscovery()
+    {
+        if (discovery == ENET_SOCKET_NULL)
+            return;
+        uint8_t query[16];
+        ENetAddress from;
+        ENetBuffer buffer{query, sizeof(query)};
+        while (enet_socket_receive(discovery, &from, &buffer, 1) > 0)
+        {
+            if (std::memcmp(query, kDiscoveryQuery, 4) != 0)
+                continue;
+            std::vector<uint8_t> answer(kDiscoveryAnswer, kDiscoveryAnswer + 4);
+            ENetAddress bound{};
+            enet_socket_get_address(host->socket, &bound);
+            answer.push_back(static_cast<uint8_t>(bound.port));
+            answer.push_back(static_cast<uint8_t>(bound.port >> 8));
+            answer.push_back(static_cast<uint8_t>(names.size()));
+            answer.push_back(static_cast<uint8_t>(maxPlayers));
+            answer.push_back(joinable ? 1 : 0);
+            PutName(answer, sessionName);
+            ENetBuffer out{answer.data(), answer.size()};
+            enet_socket_send(discovery, &from, &out, 1);
+        }
+    }
+
+    // Services the host until the condition holds or the time runs out (before the service
+    // thread runs).
+    template <class Done> bool ServiceUntil(Done done, int32_t ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done())
+        {
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+            ENetEvent event;
+            if (enet_host_service(host, &event, 10) > 0)
+                HandleEvent(event);
+        }
+        return true;
+    }
+
+    void ServiceLoop()
+    {
+        while (!stop.load())
+        {
+            {
+                std::lock_guard lock(mutex);
+                ENetEvent event;
+                while (host != nullptr && enet_host_service(host, &event, 0) > 0)
+                    HandleEvent(event);
+                if (hosting && host != nullptr)
+                    AnswerDiscovery();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kServiceStepMs));
+        }
+    }
+
+    void StopService()
+    {
+        stop = true;
+        if (service.joinable())
+            service.join();
+        stop = false;
+    }
+
+    void Reset()
+    {
+        if (discovery != ENET_SOCKET_NULL)
+            enet_socket_destroy(discovery);
+        discovery = ENET_SOCKET_NULL;
+        if (host != nullptr)
+            enet_host_destroy(host);
+        host = nullptr;
+        server = nullptr;
+        hosting = welcomed = false;
+        localId = hostId = 0;
+        nextId = 1;
+        names.clear();
+        peers.clear();
+        address.clear();
+        joinable = true;
+    }
+};
+
+EnetSession::EnetSession(int32_t peerTimeoutMs) : m_state(std::make_unique<State>())
+{
+    m_state->timeoutMs = peerTimeoutMs;
+    InitEnetOnce();
+}
+
+EnetSession::~EnetSession()
+{
+    Close();
+}
+
+std::vector<NetSessionInfo> EnetSession::Enumerate(int32_t timeoutMs)
+{
+    std::vector<NetSessionInfo> found;
+    ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (socket == ENET_SOCKET_NULL)
+        return found;
+    enet_socket_set_option(socket, ENET_SOCKOPT_BROADCAST, 1);
+    enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
+    ENetAddress broadcast{ENET_HOST_BROADCAST, kDiscoveryPort};
+    ENetBuffer query{const_cast<char*>(kDiscoveryQuery), sizeof(kDiscoveryQuery)};
+    enet_socket_send(socket, &broadcast, &query, 1);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    while (std::chrono::steady_clock::now() < end && found.size() < kMaxSessionPlayers)
+    {
+        uint8_t answer[64];
+        ENetAddress from;
+        ENetBuffer buffer{answer, sizeof(answer)};
+        const int got = enet_socket_receive(socket, &from, &buffer, 1);
+        if (got <= 0)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        if (got < 9 || std::memcmp(answer, kDiscoveryAnswer, 4) != 0)
+            continue;
+        FrameReader in(answer + 8, static_cast<size_t>(got) - 8);
+        std::string name;
+        if (!in.Name(name))
+            continue;
+        char ip[64] = {};
+        enet_address_get_host_ip(&from, ip, sizeof(ip));
+        const uint16_t port = static_cast<uint16_t>(answer[4] | answer[5] << 8);
+        found.push_back({name, std::string(ip) + ":" + std::to_string(port), answer[6], answer[7], answer[8] != 0});
+    }
+    enet_socket_destroy(socket);
+    return found;
+}
+
+bool EnetSession::Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
+                       const std::string& playerName)
+{
+    Close();
+    State& s = *m_state;
+    std::string hostName = "0.0.0.0";
+    uint16_t port = kDefaultPort;
+    if (!address.empty() && !SplitHostPort(address, hostName, port, kDefaultPort))
+        return false;
+    ENetAddress bind{};
+    if (enet_address_set_host_ip(&bind, hostName.c_str()) != 0)
+        return false;
+    bind.port = port;
+    const int32_t players = std::clamp(maxPlayers, 1, kMaxSessionPlayers);
+    s.host = enet_host_create(&bind, static_cast<size_t>(std::max(players - 1, 1)), 2, 0, 0);
+    if (s.host == nullptr)
+        return false;
+    ENetAddress bound{};
+    enet_socket_get_address(s.host->socket, &bound);
+    char ip[64] = {};
+    enet_address_get_host_ip(&bound, ip, sizeof(ip));
+    s.address = std::string(ip) + ":" + std::to_string(bound.port);
+    s.hosting = true;
+    s.sessionName = sessionName;
+    s.maxPlayers = players;
+    s.localId = s.hostId = 1;
+    s.names[1] = playerName.substr(0, kMaxName);
+    // Discovery is answered only where the host listens on every interface.
+    if (hostName == "0.0.0.0")
+    {
+        s.discovery = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+        ENetAddress discoveryAddress{ENET_HOST_ANY, kDiscoveryPort};
+        if (s.discovery != ENET_SOCKET_NULL)
+        {
+            enet_socket_set_option(s.discovery, ENET_SOCKOPT_REUSEADDR, 1);
+            enet_socket_set_option(s.discovery, ENET_SOCKOPT_NONBLOCK, 1);
+            if (enet_socket_bind(s.discovery, &discoveryAddress) != 0)
+            {
+                enet_socket_destroy(s.discovery);
+                s.discovery = ENET_SOCKET_NULL;
+            }
+        }
+    }
+    s.service = std::thread([&s] { s.ServiceLoop(); });
+    return true;
+}
+
+bool EnetSession::Join(const std::string& address, const std::string& playerName)
+{
+    Close();
+    State& s = *m_state;
+    std::string hostName;
+    uint16_t port = 0;
+    ENetAddress target{};
+    if (!SplitHostPort(address, hostName, port, kDefaultPort) || enet_address_set_host(&target, hostName.c_str()) != 0)
+        return false;
+    target.port = port;
+    s.host = enet_host_create(nullptr, 1, 2, 0, 0);
+    if (s.host == nullptr)
+        return false;
+    s.server = enet_host_connect(s.host, &target, 2, 0);
+    if (s.server == nullptr)
+    {
+        s.Reset();
+        return false;
+    }
+    enet_peer_timeout(s.server, 0, static_cast<enet_uint32>(s.timeoutMs), static_cast<enet_uint32>(s.timeoutMs));
+    bool connected = false;
+    ENetEvent event;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectWaitMs);
+    while (!connected && std::chrono::steady_clock::now() < end)
+        if (enet_host_service(s.host, &event, 10) > 0)
+        {
+            connected = event.type == ENET_EVENT_TYPE_CONNECT;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+        }
+    if (!connected)
+    {
+        s.Reset();
+        return false;
+    }
+    std::vector<uint8_t> join{kFrameJoin};
+    PutName(join, playerName);
+    s.SendFrame(s.server, join, true);
+    if (!s.ServiceUntil([&s] { return s.welcomed || s.server == nullptr; }, kConnectWaitMs) || !s.welcomed ||
+        s.server == nullptr)
+    {
+        s.Reset();
+        return false;
+    }
+    s.names[s.localId] = playerName.substr(0, kMaxName);
+    s.address = address;
+    s.service = std::thread([&s] { s.ServiceLoop(); });
+    return true;
+}
+
+void EnetSession::Close()
+{
+    State& s = *m_state;
+    s.StopService();
+    if (s.host != nullptr)
+    {
+        if (s.server != nullptr)
+            enet_peer_disconnect_now(s.server, 0);
+        for (const auto& [id, peer] : s.peers)
+            enet_peer_disconnect_now(peer, 0);
+        enet_host_flush(s.host);
+    }
+    s.Reset();
+    Wake();
+}
+
+void EnetSession::Abandon()
+{
+    State& s = *m_state;
+    s.StopService();
+    // Destroying the host resets its peers without a word to them.
+    s.Reset();
+    Wake();
+}
+
+NetPlayerId EnetSession::GetLocalId() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->localId;
+}
+
+bool EnetSession::IsHost() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->hosting;
+}
+
+std::string EnetSession::GetAddress() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->address;
+}
+
+std::string EnetSession::GetPlayerName(NetPlayerId id) const
+{
+    std::lock_guard lock(m_state->mutex);
+    auto found = m_state->names.find(id);
+    return found == m_state->names.end() ? std::string() : found->second;
+}
+
+bool EnetSession::SetPlayerName(const std::string& name)
+{
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    if (s.localId == 0)
+        return false;
+    s.names[s.localId] = name.substr(0, kMaxName);
+    std::vector<uint8_t> frame{kFrameName};
+    PutU32(frame, s.localId);
+    PutName(frame, name);
+    if (s.hosting)
+        s.SendToPeers(frame, true, 0);
+    else if (s.server != nullptr)
+        s.SendFrame(s.server, frame, true);
+    return true;
+}
+
+void EnetSession::SetJoinable(bool joinable)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->joinable = joinable;
+}
+
+bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed)
+{
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    if (s.host == nullptr || s.localId == 0 || size > kNetMaxMessage || (!s.hosting && s.server == nullptr))
+        return false;
+    std::vector<uint8_t> frame{kFrameApp};
+    PutU32(frame, s.localId);
+    PutU32(frame, to);
+    frame.insert(frame.end(), data, data + size);
+    if (!s.hosting)
+        s.SendFrame(s.server, frame, guaranteed);
+    else if (to == kNetAllPlayers)
+        s.SendToPeers(frame, guaranteed, 0);
+    else if (auto peer = s.peers.find(to); peer != s.peers.end())
+        s.SendFrame(peer->second, frame, guaranteed);
+    else
+        return false;
+    enet_host_flush(s.host);
+    return true;
+}
+
+bool EnetSession::Receive(NetMessage& out, int32_t timeoutMs)
+{
+    State& s = *m_state;
+    std::unique_lock lock(s.inboxMutex);
+    auto ready = [&s] { return !s.inbox.empty() || s.woken; };
+    if (timeoutMs < 0)
+        s.inboxReady.wait(lock, ready);
+    else if (timeoutMs > 0)
+        s.inboxReady.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    if (s.inbox.empty())
+    {
+        s.woken = false;
+        return false;
+    }
+    out = std::move(s.inbox.front());
+    s.inbox.pop_front();
+    return true;
+}
+
+void EnetSession::Wake()
+{
+    {
+        std::lock_guard lock(m_state->inboxMutex);
+        m_state->woken = true;
+    }
+    m_state->inboxReady.notify_one();
+}
+
+} // namespace plat

@@ -1,0 +1,52 @@
+#pragma once
+// A network session over UDP: the host accepts players and relays their messages, so every
+// player talks only to the host. Guaranteed messages travel reliably and in order, the rest
+// as they come. A player silent past the peer time-out is taken for gone. Sessions answer
+// discovery on a fixed port of the local network.
+
+#include "NetSession.h"
+
+#include <memory>
+
+namespace plat
+{
+
+class EnetSession final : public NetSession
+{
+public:
+    static constexpr uint16_t kDefaultPort = 28640;
+    static constexpr uint16_t kDiscoveryPort = 28641;
+
+    // peerTimeoutMs: how long a silent player is waited for.
+    explicit EnetSession(int32_t peerTimeoutMs = 10000);
+    ~EnetSession() override;
+
+    std::vector<NetSessionInfo> Enumerate(int32_t timeoutMs) override;
+    // address "HOST:PORT"; "" hosts on every interface at kDefaultPort; port 0 picks a free one.
+    bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
+              const std::string& playerName) override;
+    // address "HOST:PORT" or "HOST" (kDefaultPort).
+    bool Join(const std::string& address, const std::string& playerName) override;
+    void Close() override;
+    NetPlayerId GetLocalId() const override;
+    bool IsHost() const override;
+    std::string GetAddress() const override;
+    std::string GetPlayerName(NetPlayerId id) const override;
+    bool SetPlayerName(const std::string& name) override;
+    void SetJoinable(bool joinable) override;
+    bool Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override;
+    bool Receive(NetMessage& out, int32_t timeoutMs) override;
+    void Wake() override;
+
+    // Stops answering without saying goodbye, as a killed program would (tests).
+    void Abandon();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// "HOST:PORT" or "HOST" into its parts; false for an empty host or a port out of range.
+bool SplitHostPort(const std::string& address, std::string& host, uint16_t& port, uint16_t defaultPort);
+
+} // namespace plat
