@@ -10,6 +10,8 @@
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovPlayerState.h"
+#include "tovRemoteRig.h"
 #include "tovSessionDialogRunner.h"
 #include "tovSessionDialogView.h"
 #include "tovSessionHooks.h"
@@ -134,6 +136,8 @@ bool tovApp::CreateAll()
                                   { return session.JoinSession(address); });
     else
         m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
+    m_network->SetRigFactory([](int32_t, const tovPlayerState& state, bool lowDetail)
+                             { return QrPointer<tovAnglerRigBase>(tovRemoteRig::FromState(state, lowDetail)); });
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
