@@ -1,9 +1,11 @@
 #include "NetScreensFixture.h"
+#include "NetSessionPair.h"
 
 #include "WindowMessage.h"
 #include "qrxTextEditor.h"
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
+#include "tovNetFacade.h"
 
 namespace
 {
@@ -94,6 +96,36 @@ TEST_F(tovChatTest, OnlyInANetworkGame)
     ASSERT_TRUE(RaiseChatPanel());
     EXPECT_TRUE(HandleChatPanelKey(plat::kVkEscape));
     EXPECT_FALSE(IsChatPanelRaised());
+}
+
+// A line typed in the panel reaches the other player as "name: text" over a real session.
+TEST_F(tovChatTest, LineReachesTheOtherPlayer)
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide host(net, "Ann");
+    NetSessionSide guest(net, "Bo");
+    ASSERT_TRUE(host.session->HostSession("Saturday", ""));
+    ASSERT_TRUE(guest.session->JoinSession(host.session->GetSessionAddress()));
+    ASSERT_TRUE(WaitUntil([&] { return guest.session->GetLocalSlot() == 1 && guest.session->IsSlotActive(0); },
+                          {host.session.get(), guest.session.get()}));
+    SetNetworkPlay(host.session.get());
+    SwitchTo(8);
+    ASSERT_TRUE(RaiseChatPanel());
+    Type(tovChatIFace::GetInstance()->GetEditor(), "Big one by the dock");
+    Enter(tovChatIFace::GetInstance()->GetEditor());
+    Frame();
+    EXPECT_FALSE(IsChatPanelRaised());
+    const auto heard = [&]
+    {
+        for (const std::string& line : guest.lines)
+            if (line == "Ann: Big one by the dock")
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(WaitUntil(heard, {host.session.get(), guest.session.get()}));
+    SetNetworkPlay(&m_net);
+    host.session->Close();
+    guest.session->Close();
 }
 
 } // namespace
