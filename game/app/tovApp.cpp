@@ -4,11 +4,16 @@
 
 #include "EnetSession.h"
 #include "tovDirectPlay.h"
+#include "tovDirectPlayDialogPort.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovPlayerState.h"
+#include "tovRemoteRig.h"
+#include "tovSessionDialogRunner.h"
+#include "tovSessionDialogView.h"
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
@@ -21,6 +26,7 @@
 #include "qrxFloatingText.h"
 #include "qrxInterface.h"
 #include "qrxTextEditor.h"
+#include "tovChatPanel.h"
 #include "tovSoundFacade.h"
 #include "uRandom.h"
 
@@ -30,6 +36,7 @@
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 
+#include "Clock.h"
 #include "DebugOutput.h"
 #include "Display.h"
 #include "Font.h"
@@ -127,6 +134,10 @@ bool tovApp::CreateAll()
     if (!m_joinAddress.empty())
         m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
                                   { return session.JoinSession(address); });
+    else
+        m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
+    m_network->SetRigFactory([](int32_t, const tovPlayerState& state, bool lowDetail)
+                             { return QrPointer<tovAnglerRigBase>(tovRemoteRig::FromState(state, lowDetail)); });
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
@@ -319,6 +330,31 @@ bool tovApp::CreateMainWindow()
     return opened;
 }
 
+bool tovApp::RunSetupDialog(tovDirectPlay& session)
+{
+    if (!m_window)
+        return false;
+    tovDirectPlayDialogPort port(session, "Local network (UDP)");
+    tovSessionDialog dialog(port, TheUserProfile().GetName());
+    tovSessionDialogView view(dialog);
+    uint32_t last = plat::GetTimeMs();
+    tovSessionDialogRunner runner(*m_window, m_input,
+                                  [this, &last]
+                                  {
+                                      if (QrDisplay* display = GetDisplay())
+                                          display->DisplayFrame();
+                                      const uint32_t now = plat::GetTimeMs();
+                                      const uint32_t elapsed = now - last;
+                                      last = now;
+                                      return elapsed;
+                                  });
+    const tovSessionDialog::Result result = runner.Run(dialog, view);
+    // Exit in the dialog leaves the game, quietly: it is the player's choice, not a failure.
+    if (result == tovSessionDialog::Result::kExited)
+        m_window->PostQuit(0);
+    return result == tovSessionDialog::Result::kConnected;
+}
+
 // ---- messages and keys ----
 
 intptr_t tovApp::WindowProc(const plat::WindowMessage& message)
@@ -338,6 +374,8 @@ void tovApp::OnKeyDown(uint32_t key)
 {
     // The box takes every input while it is up; a key here would switch or re-raise under it.
     if (IsMessageBoxUp())
+        return;
+    if (HandleChatPanelKey(key))
         return;
     qrxInterface* current = GetCurrentScreen();
     const int32_t id = GetCurrentScreenId();

@@ -108,6 +108,8 @@ public:
     static void SetNetworkLaunch(bool on);
     // Network play joins this session ("HOST:PORT") instead of asking.
     void SetJoinAddress(const std::string& address) { m_joinAddress = address; }
+    // The set-up dialog in the game window until the player hosts, joins or leaves.
+    bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
     // How the display is made (tests attach a failure injector); the window is always ours.
     plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }

@@ -1,6 +1,8 @@
 #include "tovScreenTable.h"
 
+#include "tovChatIFace.h"
 #include "tovConditionsIFace.h"
+#include "tovDayStartIFace.h"
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
@@ -103,8 +105,8 @@ const tovScreenTable& tovScreenTable::Game()
         {15, &Make<tovSaveGameIFace>},
         {16, &Make<tovSponsorListIFace>},
         {17, &Make<tovSponsorPageIFace>},
-        {18, &NotBuilt<18>},
-        {19, &NotBuilt<19>},
+        {18, &Make<tovChatIFace>},
+        {19, &Make<tovDayStartIFace>},
         {20, &Make<tovRecordIFace>},
         {21, &Make<tovMessageIFace>},
         {22, &Make<tovPictureIFace>},

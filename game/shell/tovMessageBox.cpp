@@ -10,6 +10,7 @@ namespace
 {
 
 bool g_raised = false;
+OverlayPanel g_overlay = nullptr;
 
 qrxInterface* MessageScreen()
 {
@@ -63,6 +64,8 @@ bool IsMessageBoxRaised()
 
 void UpdateMessageScreen(float time, float elapsed)
 {
+    if (g_overlay)
+        g_overlay(time, elapsed);
     qrxInterface* box = MessageScreen();
     if (box && g_raised)
     {
@@ -82,4 +85,14 @@ void DrawAppCursor()
 {
     if (qrxBaseApp* app = qrxBaseApp::GetCurrentApp())
         app->DrawCursor(GetAppServices().GetRenderer());
+}
+
+void SetOverlayPanel(OverlayPanel panel)
+{
+    g_overlay = panel;
+}
+
+OverlayPanel GetOverlayPanel()
+{
+    return g_overlay;
 }

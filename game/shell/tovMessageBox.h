@@ -24,5 +24,10 @@ void ShowMessageScreen(bool raise);
 bool IsMessageBoxRaised();
 // Serves a raised box with input switched on for it alone, then draws the cursor.
 void UpdateMessageScreen(float time, float elapsed);
+// A panel drawn over whatever screen is current, before the message box (the network game's
+// chat panel); null for none. Its layer installs and removes it.
+using OverlayPanel = void (*)(float time, float elapsed);
+void SetOverlayPanel(OverlayPanel panel);
+OverlayPanel GetOverlayPanel();
 // The program's cursor over the back buffer.
 void DrawAppCursor();

@@ -95,9 +95,14 @@ int32_t GetSoundAttenuation2()
 
 void PlayEffectSound(uint32_t id)
 {
-    if (!TheUserProfile().GetEffectSounds() || !g_soundFacade)
+    PlayEffectSoundFrom(GetAppServices().GetMainPack(), id);
+}
+
+void PlayEffectSoundFrom(ResourcePack* pack, uint32_t id)
+{
+    if (!pack || !TheUserProfile().GetEffectSounds() || !g_soundFacade)
         return;
-    if (SoundRecord* sound = tovSoundFacade::FindSound(GetAppServices().GetMainPack(), id))
+    if (SoundRecord* sound = tovSoundFacade::FindSound(pack, id))
         g_soundFacade->Play(sound, false, g_level2.attenuation);
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class ResourcePack;
+
 // Change the level by steps / 15 and clamp it to [0, 1].
 void StepSoundVolume1(int32_t steps);
 void StepSoundVolume2(int32_t steps);
@@ -21,6 +23,8 @@ int32_t GetSoundAttenuation2();
 
 // Plays sound id of the main pack at level 2 while the profile's effect sounds are on.
 void PlayEffectSound(uint32_t id);
+// The same from another pack (a lake's file); nothing for a null pack.
+void PlayEffectSoundFrom(ResourcePack* pack, uint32_t id);
 
 // Ambient channel groups of the shared ambient sound (nothing while there is none).
 void EnableSoundGroups1And7();

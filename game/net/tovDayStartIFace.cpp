@@ -1,0 +1,134 @@
+#include "tovDayStartIFace.h"
+
+#include "ButtonObj.h"
+#include "tovGameSession.h"
+#include "tovLakeCatalogue.h"
+#include "tovMessageBox.h"
+#include "tovNetFacade.h"
+#include "tovShellButton.h"
+#include "tovSoundSettings.h"
+#include "tovWeighInIFace.h"
+
+namespace
+{
+
+tovDayStartIFace* g_instance = nullptr;
+
+constexpr uint32_t kGroup = 29;
+constexpr uint32_t kBackground = 7000;
+constexpr uint32_t kBanner = 103;
+constexpr uint32_t kBackSound = 6188;
+constexpr uint32_t kStartSound = 6183;
+constexpr uint32_t kLakeAnnouncement = 17;
+constexpr int32_t kFishingScreen = 2;
+constexpr int32_t kDayStartPhase = 2;
+
+} // namespace
+
+tovDayStartIFace::tovDayStartIFace()
+{
+    g_instance = this;
+}
+
+tovDayStartIFace::~tovDayStartIFace()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+tovDayStartIFace* tovDayStartIFace::GetInstance()
+{
+    return g_instance;
+}
+
+void tovDayStartIFace::Prepare(int32_t)
+{
+    LoadGroup(kGroup);
+}
+
+void tovDayStartIFace::Enter(int32_t previousId)
+{
+    if (previousId != m_nextScreen)
+        m_returnScreen = previousId;
+    m_nextScreen = 0;
+    AddButton(new tovShellButton(53, 441, 16, 15, kBackSound, [this] { m_nextScreen = m_returnScreen; }), kBackButton);
+    AddButton(new tovShellButton(156, 432, 21, 20, kStartSound,
+                                 [this]
+                                 {
+                                     ResetStandings();
+                                     m_startRequested = true;
+                                 }),
+              kStartButton);
+    m_background = Picture(kBackground);
+    m_banner = Picture(kBanner);
+    ShowAppCursor(true);
+    UnloadGroup(kGroup);
+    m_startRequested = false;
+    m_waiting = false;
+}
+
+void tovDayStartIFace::Leave(int32_t)
+{
+    m_background = nullptr;
+    m_banner = nullptr;
+    ClearButtons();
+}
+
+void tovDayStartIFace::Exit(int32_t nextId)
+{
+    ShowAppCursor(false);
+    m_nextScreen = nextId;
+}
+
+int32_t tovDayStartIFace::Update(float now, float elapsed)
+{
+    if (!CanDraw())
+        return m_nextScreen;
+    DrawPicture(m_background.Get(), 0, 0);
+    DrawButtons();
+    UpdateMessageScreen(now, elapsed);
+    m_waiting = false;
+    if (m_startRequested && m_nextScreen == 0)
+    {
+        if (IsNetworkLaunch())
+        {
+            if (ButtonObj* start = GetButton(kStartButton))
+                start->SetSelected(true);
+            if (NetSyncPhase(kDayStartPhase))
+            {
+                NetSetLocalPhase(kDayStartPhase);
+                StartDay();
+            }
+            else
+            {
+                m_waiting = true;
+                DrawPicture(m_banner.Get(), 104, 130);
+            }
+        }
+        else
+        {
+            StartDay();
+        }
+    }
+    Present();
+    return m_nextScreen;
+}
+
+void tovDayStartIFace::StartDay()
+{
+    tovGameSession* session = TheGameSession();
+    const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
+    if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)
+    {
+        tovLakeCatalogue& lakes = TheLakeCatalogue();
+        const int32_t index = lakes.GetCurrentLakeIndex();
+        if (index >= 0 && lakes.OpenLakeFile(index))
+        {
+            PlayEffectSoundFrom(lakes.GetOpenPack(), kLakeAnnouncement);
+            lakes.CloseLakeFile();
+        }
+    }
+    m_nextScreen = kFishingScreen;
+    if (session)
+        session->StartGame(mode, true);
+}

@@ -1,0 +1,212 @@
+#include "tovSessionDialog.h"
+
+namespace
+{
+
+std::string Cut(const std::string& text, size_t limit)
+{
+    return text.size() > limit ? text.substr(0, limit) : text;
+}
+
+} // namespace
+
+tovSessionDialog::tovSessionDialog(tovSessionDialogPort& port, const std::string& playerName)
+    : m_port(port), m_playerName(Cut(playerName, kMaxPlayerName))
+{
+    m_connections.push_back(kNoConnection);
+    for (std::string& name : m_port.GetConnections())
+        m_connections.push_back(std::move(name));
+}
+
+void tovSessionDialog::SelectConnection(int32_t index)
+{
+    if (m_result != Result::kOpen || m_box != Box::kNone)
+        return;
+    if (index < 0 || index >= static_cast<int32_t>(m_connections.size()))
+        index = 0;
+    m_connection = index;
+    m_connectionReady = false;
+    m_refreshSuspended = true;
+    m_sessions.clear();
+    m_selectedSession = -1;
+    m_ipLabel.clear();
+    if (index == 0)
+        return;
+    if (!m_port.InitializeConnection(index - 1))
+    {
+        ShowError("Error initializing DirectPlay object.");
+        return;
+    }
+    m_connectionReady = true;
+    m_refreshSuspended = false;
+    m_sinceRefreshMs = 0;
+    const std::vector<std::string> addresses = m_port.GetLocalAddresses(index - 1);
+    if (!addresses.empty())
+    {
+        m_ipLabel = "Local IP Address: ";
+        for (size_t k = 0; k < addresses.size(); ++k)
+            m_ipLabel += (k ? ", " : "") + addresses[k];
+    }
+    Refresh();
+}
+
+void tovSessionDialog::SetPlayerName(const std::string& text)
+{
+    m_playerName = Cut(text, kMaxPlayerName);
+}
+
+void tovSessionDialog::SetSessionName(const std::string& text)
+{
+    m_sessionName = Cut(text, kMaxSessionName);
+}
+
+void tovSessionDialog::SetAddress(const std::string& text)
+{
+    m_address = Cut(text, kMaxAddress);
+    if (!m_address.empty())
+        m_selectedSession = -1;
+}
+
+void tovSessionDialog::SelectSession(int32_t index)
+{
+    m_selectedSession = index >= 0 && index < static_cast<int32_t>(m_sessions.size()) ? index : -1;
+    if (m_selectedSession >= 0)
+        m_address.clear();
+}
+
+bool tovSessionDialog::CanCreate() const
+{
+    return m_connectionReady && !m_sessionName.empty();
+}
+
+bool tovSessionDialog::CanJoin() const
+{
+    return m_connectionReady && (m_selectedSession >= 0 || !m_address.empty());
+}
+
+bool tovSessionDialog::CanListPlayers() const
+{
+    return m_connectionReady && m_selectedSession >= 0;
+}
+
+void tovSessionDialog::ClickCreate()
+{
+    if (m_result != Result::kOpen || m_box != Box::kNone || !CanCreate())
+        return;
+    if (m_port.CreateSession(m_sessionName, m_playerName))
+        Finish(Result::kConnected);
+    else
+    {
+        ShowError("Could not create session.");
+        m_afterBox = Result::kFailed;
+    }
+}
+
+void tovSessionDialog::ClickJoin()
+{
+    if (m_result != Result::kOpen || m_box != Box::kNone || !CanJoin())
+        return;
+    const std::string address =
+        m_selectedSession >= 0 ? m_sessions[static_cast<size_t>(m_selectedSession)].address : m_address;
+    if (m_port.JoinSession(address, m_playerName))
+        Finish(Result::kConnected);
+    else
+    {
+        ShowError("Could not join session.");
+        m_afterBox = Result::kFailed;
+    }
+}
+
+void tovSessionDialog::ClickPlayers()
+{
+    if (m_result != Result::kOpen || m_box != Box::kNone || !CanListPlayers())
+        return;
+    m_players.clear();
+    if (!m_port.ListPlayers(m_sessions[static_cast<size_t>(m_selectedSession)], m_players))
+    {
+        m_players.clear();
+        ShowError("Error enumerating players.");
+        return;
+    }
+    if (m_players.size() > tovSessionDialog::kMaxSessions)
+        m_players.resize(kMaxSessions);
+    m_box = Box::kPlayers;
+    m_boxTitle = "Players";
+    m_boxText.clear();
+}
+
+void tovSessionDialog::ClickExit()
+{
+    if (m_result != Result::kOpen || m_box != Box::kNone)
+        return;
+    m_box = Box::kExitQuestion;
+    m_boxTitle = "Exit";
+    m_boxText = "Are you sure you want to exit the game?";
+}
+
+void tovSessionDialog::Answer(bool yes)
+{
+    const Box box = m_box;
+    if (box == Box::kNone)
+        return;
+    m_box = Box::kNone;
+    m_boxText.clear();
+    m_boxTitle.clear();
+    if (box == Box::kExitQuestion)
+    {
+        if (yes)
+            Finish(Result::kExited);
+        return;
+    }
+    if (m_afterBox != Result::kOpen)
+        Finish(m_afterBox);
+}
+
+void tovSessionDialog::Tick(uint32_t elapsedMs)
+{
+    if (m_result != Result::kOpen || m_refreshSuspended)
+        return;
+    m_sinceRefreshMs += elapsedMs;
+    if (m_sinceRefreshMs < static_cast<uint32_t>(kRefreshMs))
+        return;
+    m_sinceRefreshMs = 0;
+    Refresh();
+}
+
+void tovSessionDialog::Refresh()
+{
+    const std::string selected =
+        m_selectedSession >= 0 ? m_sessions[static_cast<size_t>(m_selectedSession)].address : std::string();
+    std::vector<tovSessionDialogPort::Session> found;
+    if (!m_port.FindSessions(found))
+    {
+        m_refreshSuspended = true;
+        found.clear();
+    }
+    if (found.size() > kMaxSessions)
+        found.resize(kMaxSessions);
+    m_sessions = std::move(found);
+    m_selectedSession = -1;
+    if (m_sessions.empty())
+        return;
+    // The same session stays chosen when it is still there; a fresh list starts on the first,
+    // unless the player is typing an address.
+    for (size_t k = 0; k < m_sessions.size(); ++k)
+        if (!selected.empty() && m_sessions[k].address == selected)
+            m_selectedSession = static_cast<int32_t>(k);
+    if (m_selectedSession < 0 && m_address.empty())
+        m_selectedSession = 0;
+}
+
+void tovSessionDialog::ShowError(const char* text)
+{
+    m_box = Box::kError;
+    m_boxTitle = "Error";
+    m_boxText = text;
+}
+
+void tovSessionDialog::Finish(Result result)
+{
+    m_result = result;
+    m_refreshSuspended = true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The shell fixture with the network screens in place and a scripted session standing in for
+// the transport: its players' names, whether the day's phase is reached, and what was sent.
+
+#include "ShellScreenFixture.h"
+
+#include "tovNullNetworkPlay.h"
+#include "tovPlayerState.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class ScriptedSession : public tovNullNetworkPlay
+{
+public:
+    bool IsSessionOpen() override { return m_open; }
+    bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
+    bool SyncPhase(int32_t phase, bool) override { return phase == m_reachedPhase; }
+    void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }
+    void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
+    // Each queued record is delivered once, as a newly received one.
+    bool GetRigBoatState(const tovBoat* boat, tovBoatState& out, double& age) override;
+    bool GetRigPlayerState(const tovAnglerRigBase* rig, tovPlayerState& out) override;
+
+    bool m_open = true;
+    std::array<std::string, 5> m_names;
+    int32_t m_reachedPhase = -1;
+    std::vector<int32_t> m_localPhases;
+    std::vector<std::string> m_sent;
+    std::vector<tovBoatState> m_boatStates;
+    std::vector<tovPlayerState> m_playerStates;
+};
+
+class NetScreensTest : public ShellScreenTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void AddMoreScreens() override;
+
+    ScriptedSession m_net;
+};

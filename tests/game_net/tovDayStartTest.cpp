@@ -1,0 +1,74 @@
+#include "NetScreensFixture.h"
+
+#include "tovDayStartIFace.h"
+#include "tovNetFacade.h"
+
+namespace
+{
+
+using tovDayStartTest = NetScreensTest;
+
+constexpr int32_t kDayStart = 19;
+
+TEST_F(tovDayStartTest, BackReturnsToTheOpener)
+{
+    for (int32_t opener : {8, 4})
+    {
+        SwitchTo(opener);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(60, 450);
+        Frame();
+        EXPECT_EQ(Current(), opener);
+    }
+}
+
+// Without the network switch the start never waits, even with players still out.
+TEST_F(tovDayStartTest, StartsAtOnceWithoutTheNetworkSwitch)
+{
+    m_session->SetMode(tovGameSession::kPractice);
+    SwitchTo(8);
+    SwitchTo(kDayStart);
+    Frame();
+    ClickAt(160, 440);
+    Frame();
+    EXPECT_EQ(Current(), 2);
+    EXPECT_TRUE(m_net.m_localPhases.empty());
+}
+
+// In a network launch the banner shows every frame until every player reached the start of
+// the day, then this player enters that phase and fishing begins.
+TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
+{
+    SetNetworkLaunch(true);
+    SwitchTo(8);
+    SwitchTo(kDayStart);
+    Frame();
+    ClickAt(160, 440);
+    tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    ASSERT_TRUE(screen->IsStartRequested());
+    for (int frame = 0; frame < 4; ++frame)
+    {
+        Frame();
+        EXPECT_EQ(Current(), kDayStart);
+        EXPECT_TRUE(screen->IsWaiting());
+    }
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start_waiting.png", Shown()));
+    m_net.m_reachedPhase = 2;
+    Frame();
+    Frame();
+    EXPECT_EQ(Current(), 2);
+    EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
+}
+
+TEST_F(tovDayStartTest, GoldenBeforeStart)
+{
+    SwitchTo(8);
+    SwitchTo(kDayStart);
+    m_window.MoveCursor({630, 5});
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start.png", Shown()));
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "NetScreensFixture.h"
+
+#include "WindowMessage.h"
+#include "qrxTextEditor.h"
+#include "tovSessionDialog.h"
+#include "tovSessionDialogRunner.h"
+#include "tovSessionDialogView.h"
+#include "tovShellIFace.h"
+
+namespace
+{
+
+class LanPort : public tovSessionDialogPort
+{
+public:
+    std::vector<std::string> GetConnections() override { return {"Local network (UDP)"}; }
+    bool InitializeConnection(int32_t) override { return true; }
+    std::vector<std::string> GetLocalAddresses(int32_t) override { return {"192.168.1.20", "10.0.0.5"}; }
+    bool FindSessions(std::vector<Session>& out) override
+    {
+        out = {{"Saturday bass", "192.168.1.30:27015"}, {"Club night", "192.168.1.31:27015"}};
+        return true;
+    }
+    bool CreateSession(const std::string&, const std::string&) override { return true; }
+    bool JoinSession(const std::string& address, const std::string& player) override
+    {
+        m_joined = address + " as " + player;
+        return true;
+    }
+    bool ListPlayers(const Session&, std::vector<std::string>& out) override
+    {
+        out = {"Ann"};
+        return true;
+    }
+    std::string m_joined;
+};
+
+class tovSessionDialogViewTest : public NetScreensTest
+{
+protected:
+    void Show()
+    {
+        m_frame++;
+        tovShellIFace::LoadGroup(35);
+        QrPointer<QrImage> backdrop = tovShellIFace::Picture(10200);
+        tovShellIFace::DrawPicture(backdrop.Get(), 0, 0);
+        m_view.Draw();
+        tovShellIFace::Present();
+    }
+    // The centre of a control given in dialog units.
+    void Click(int32_t x, int32_t y)
+    {
+        const plat::Rect r = tovSessionDialogView::Place(x, y, 0, 0);
+        m_view.OnClick(r.left + 3, r.top + 3);
+    }
+
+    LanPort m_port;
+    tovSessionDialog m_dialog{m_port, "Ann Angler"};
+    tovSessionDialogView m_view{m_dialog};
+    int m_frame = 0;
+};
+
+// The connection chosen through the drop-down, a found session picked and joined by clicks.
+TEST_F(tovSessionDialogViewTest, ClicksChooseAConnectionAndJoin)
+{
+    Click(10, 14);
+    ASSERT_TRUE(m_view.IsConnectionListOpen());
+    // The list's second row: the first real connection.
+    const plat::Rect head = tovSessionDialogView::Place(6, 13, 229, 12);
+    m_view.OnClick(head.left + 10, head.bottom + 1 + 14 + 5);
+    EXPECT_EQ(m_dialog.GetConnection(), 1);
+    EXPECT_EQ(m_dialog.GetIpLabel(), "Local IP Address: 192.168.1.20, 10.0.0.5");
+    const plat::Rect sessions = tovSessionDialogView::Place(14, 139, 161, 50);
+    m_view.OnClick(sessions.left + 10, sessions.top + 1 + 14 + 5);
+    EXPECT_EQ(m_dialog.GetSelectedSession(), 1);
+    Show();
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_session_dialog.png", Shown()));
+    Click(181, 141);
+    EXPECT_EQ(m_port.m_joined, "192.168.1.31:27015 as Ann Angler");
+    EXPECT_EQ(m_dialog.GetResult(), tovSessionDialog::Result::kConnected);
+}
+
+// Typed names reach the dialog; Escape asks, and the box's Yes ends it as an exit.
+TEST_F(tovSessionDialogViewTest, TypedFieldsAndTheExitQuestion)
+{
+    qrxTextEditor* field = m_view.GetField(tovSessionDialogView::kSessionField);
+    m_view.OnKey(plat::kVkTab);
+    ASSERT_TRUE(field->HasFocus());
+    for (char c : std::string("Evening"))
+        field->HandleMessage(plat::kMsgChar, static_cast<uintptr_t>(c), 0);
+    Show();
+    EXPECT_EQ(m_dialog.GetSessionName(), "Evening");
+    m_view.OnKey(plat::kVkEscape);
+    Show();
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_session_dialog_exit.png", Shown()));
+    const plat::Rect yes = tovSessionDialogView::Place(60, 150, 50, 14);
+    m_view.OnClick(yes.left + 5, yes.top + 5);
+    EXPECT_EQ(m_dialog.GetResult(), tovSessionDialog::Result::kExited);
+}
+
+// The runner: a click at the pointer, typed characters, and closing the window as an exit.
+TEST_F(tovSessionDialogViewTest, RunnerTakesTheWindowsInput)
+{
+    tovSessionDialogRunner runner(m_window, &m_input,
+                                  []
+                                  {
+                                      tovShellIFace::Present();
+                                      return 20u;
+                                  });
+    const plat::Rect head = tovSessionDialogView::Place(6, 13, 229, 12);
+    m_window.MoveCursor({head.left + 10, head.top + 5});
+    m_input.SetButton(0, true);
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    m_input.SetButton(0, false);
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    EXPECT_TRUE(m_view.IsConnectionListOpen());
+    m_view.OnClick(head.left + 10, head.bottom + 1 + 14 + 5);
+    m_window.PostMessage({plat::kMsgKeyDown, plat::kVkTab, 0, {}});
+    for (char c : std::string("Dawn"))
+        m_window.PostMessage({plat::kMsgChar, static_cast<uintptr_t>(c), 0, {}});
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    EXPECT_EQ(m_dialog.GetSessionName(), "Dawn");
+    EXPECT_TRUE(m_dialog.CanCreate());
+    m_window.PostMessage({plat::kMsgDestroy, 0, 0, {}});
+    EXPECT_EQ(runner.Run(m_dialog, m_view), tovSessionDialog::Result::kExited);
+}
+
+} // namespace
