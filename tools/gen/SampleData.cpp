@@ -68,6 +68,7 @@ bool GenerateSampleData(Context& context)
     GenerateLakes(context);
     GenerateLakeWater(context);
     GenerateLights(context);
+    GenerateLureModels(context);
     GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);
