@@ -2,16 +2,11 @@
 
 #include "tovFishSizeTable.h"
 #include "tovFishSpecies.h"
-#include "tovInstallSettings.h"
-
-#include "qrxSceneFiles.h"
+#include "tovModelFileCache.h"
 
 #include "QrBound.h"
 
 #include <cmath>
-#include <map>
-#include <memory>
-#include <string>
 
 QR_IMPLEMENT_RTTI(tovFish, QrNode)
 
@@ -31,30 +26,6 @@ constexpr float kDefaultModelLength = 2.0f;
 // One foot in world units.
 constexpr float kUnitsPerFoot = 0.01f;
 
-struct ModelImage
-{
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-};
-
-// Each species file is read once; every fish of the species parses its own model from it.
-std::map<std::string, ModelImage>& ModelCache()
-{
-    static std::map<std::string, ModelImage> cache;
-    return cache;
-}
-
-const ModelImage& ReadModel(const char* file)
-{
-    std::map<std::string, ModelImage>& cache = ModelCache();
-    auto found = cache.find(file);
-    if (found != cache.end())
-        return found->second;
-    ModelImage& image = cache[file];
-    image.bytes = LoadFileToMemory(DataFilePath(file).c_str(), image.size);
-    return image;
-}
-
 } // namespace
 
 const char* tovFish::GetModelFile(int32_t species)
@@ -69,25 +40,11 @@ float tovFish::GetAnimationSpeed(int32_t state)
     return state >= 0 && state < tovFishBehavior::kStateCount ? kSpeeds[state] : 1.0f;
 }
 
-void tovFish::ReleaseModelCache()
-{
-    ModelCache().clear();
-}
-
-size_t tovFish::GetCachedFileCount()
-{
-    return ModelCache().size();
-}
-
 tovFish::tovFish(int32_t species) : m_species(species), m_attrib(new qrxAttrib)
 {
     SetName("Fish Model");
     m_attrib->SetInt(species);
-    const ModelImage& image = ReadModel(GetModelFile(species));
-    if (!image.bytes || image.size == 0)
-        return;
-    QrPointer<QrAVObject> object = LoadSceneNode(image.bytes.get(), image.size, kModelNode);
-    m_model = QrPointer<QrNode>(QrDynamicCast<QrNode>(object.Get()));
+    m_model = tovModelFileCache::LoadNode(GetModelFile(species), kModelNode);
     if (!m_model)
         return;
     AttachChild(m_model.Get());

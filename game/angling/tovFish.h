@@ -12,7 +12,6 @@
 
 #include "QrPointer.h"
 
-#include <cstddef>
 #include <cstdint>
 
 class tovFish : public qrxKeyFramedModel
@@ -58,11 +57,6 @@ public:
     // The species' values the bite and fight read: F1 swim speed, F2 pull per pound, F3
     // model size (from the size table), F4 length in inches; the integer is the species.
     qrxAttrib* GetAttrib() const { return m_attrib.Get(); }
-
-    // Lets go of every cached model file (program exit, test fixtures).
-    static void ReleaseModelCache();
-    // How many model files the cache holds (read or found unreadable).
-    static size_t GetCachedFileCount();
 
     using qrxKeyFramedModel::Update;
     // Advances the swim loop by elapsed times the state's speed; the context (the camera
