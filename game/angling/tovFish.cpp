@@ -73,6 +73,12 @@ void tovFish::SetBehavior(int32_t state)
     m_behavior.SetBehavior(state);
 }
 
+void tovFish::SetAnimationTime(double time)
+{
+    if (std::isfinite(time))
+        m_animationTime = time;
+}
+
 void tovFish::SetLength(float inches)
 {
     if (!std::isfinite(inches) || inches <= 0.0f)

@@ -46,8 +46,10 @@ public:
     int32_t GetBehaviorState() const { return m_behavior.GetState(); }
     tovFishBehavior& GetBehavior() { return m_behavior; }
     float GetAnimationSpeed() const { return GetAnimationSpeed(m_behavior.GetState()); }
-    // The time the swim loop has reached.
+    // The time the swim loop has reached; fish put in at once start at different points of
+    // the loop when given different times, so that they do not swim in step.
     double GetAnimationTime() const { return m_animationTime; }
+    void SetAnimationTime(double time);
 
     // Scales the model so that the fish is that long in the world (inches, 1 ft = 0.01
     // units); a length that is not positive and finite changes nothing.

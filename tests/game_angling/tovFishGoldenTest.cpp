@@ -2,6 +2,7 @@
 #include "tovFishFactory.h"
 #include "tovFishSizeTable.h"
 #include "tovFishSpecies.h"
+#include "tovLure.h"
 #include "tovModelFileCache.h"
 
 #include "tovInstallSettings.h"
@@ -20,7 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace
@@ -75,6 +81,17 @@ protected:
         }
     }
 
+    void DrawSideView()
+    {
+        m_root->UpdateAllInstances();
+        m_camera = new QrCamera(0.5f, 30.0f);
+        m_camera->SetTranslate(0.0f, 0.6f, 6.0f);
+        m_camera->UpdateAllInstances();
+        ASSERT_TRUE(m_camera->LookAt(QrPoint3(0.0f, 0.5f, 0.0f), QrPoint3(0.0f, 1.0f, 0.0f)));
+        m_camera->SetSceneRoot(m_root.Get());
+        m_rig->DrawFrame(m_camera.Get(), 0.0f, QrPoint3(0.45f, 0.6f, 0.68f));
+    }
+
     std::unique_ptr<HeadlessRenderer> m_rig;
     QrPointer<QrNode> m_root;
     QrPointer<QrCamera> m_camera;
@@ -98,17 +115,72 @@ TEST_F(tovFishGoldenTest, SixSpeciesSideBySide)
         fish->Update(0.0, 0.25);
         m_fish.push_back(fish);
     }
-    m_root->UpdateAllInstances();
-    m_camera = new QrCamera(0.5f, 30.0f);
-    m_camera->SetTranslate(0.0f, 0.6f, 6.0f);
-    m_camera->UpdateAllInstances();
-    ASSERT_TRUE(m_camera->LookAt(QrPoint3(0.0f, 0.5f, 0.0f), QrPoint3(0.0f, 1.0f, 0.0f)));
-    m_camera->SetSceneRoot(m_root.Get());
-    m_rig->DrawFrame(m_camera.Get(), 0.0f, QrPoint3(0.45f, 0.6f, 0.68f));
+    DrawSideView();
     plat::HeadlessWindowBackend& window = m_rig->GetWindow();
     EXPECT_TRUE(golden::MatchesGoldenImage(
         "angling_six_species.png",
         golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Damaged fish and lure files: what loads builds, is sized, swims and draws.
+TEST_F(tovFishGoldenTest, DamagedModelFilesBuildSwimAndDraw)
+{
+    testfiles::TempDir dir;
+    std::filesystem::create_directories(dir.Path() + "/Data");
+    const std::string fishFile = tovFish::GetModelFile(kWalleye);
+    const std::string lureFile = "Spinner.QRF";
+    SetInstallRoot(dir.Path());
+    std::mt19937 random(31);
+    for (const std::string& file : {fishFile, lureFile})
+    {
+        const std::vector<uint8_t> good = ReadAll(testfiles::DataDir() + "/Data/" + file);
+        ASSERT_GT(good.size(), 64u);
+        for (int trial = 0; trial < 6; ++trial)
+        {
+            std::vector<uint8_t> bad = good;
+            const size_t at = std::uniform_int_distribution<size_t>(0, good.size() - 1)(random);
+            if (trial % 2 == 0)
+                bad.resize(at);
+            else
+                for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
+                    bad[k] = uint8_t(random());
+            WriteAll(dir.Path() + "/Data/" + file, bad);
+            tovModelFileCache::Clear();
+            m_root = new QrNode;
+            Light();
+            QrPointer<tovFish> fish = CreateFish(kWalleye);
+            fish->RecordModelSize(kWalleye);
+            fish->SetLength(18.0f);
+            fish->SetScale(1.0f);
+            QrPointer<tovLure> lure(new tovLure(lureFile, 2));
+            m_root->AttachChild(fish.Get());
+            if (lure->GetModel())
+            {
+                lure->GetModel()->SetScale(1.0f);
+                m_root->AttachChild(lure->GetModel());
+                lure->GetModel()->Update(0.5, 0.5);
+            }
+            for (int frame = 1; frame <= 3; ++frame)
+                fish->Update(frame / 30.0, 1.0 / 30.0);
+            DrawSideView();
+            m_camera->SetSceneRoot(nullptr);
+            m_camera = nullptr;
+            m_lights.clear();
+            m_root = nullptr;
+        }
+    }
 }
 
 } // namespace

@@ -124,7 +124,9 @@ TEST_F(tovFishModelTest, TheStateSetsHowFastTheLoopRuns)
     EXPECT_LT(fighting->GetAnimationSpeed(), cruising->GetAnimationSpeed());
     fighting->SetBehavior(7);
     EXPECT_EQ(fighting->GetBehaviorState(), tovFishBehavior::kLivewell);
+    fighting->SetAnimationTime(std::nan(""));
     const double before = fighting->GetAnimationTime();
+    EXPECT_TRUE(std::isfinite(before));
     fighting->Update(1.0, std::nan(""));
     fighting->Update(1.0, -1.0);
     EXPECT_EQ(fighting->GetAnimationTime(), before);
