@@ -14,7 +14,7 @@ class tovCastingTarget : public qrxKeyFramedModel
 
 public:
     // The model file in the data folder and the node it holds.
-    static constexpr const char* kModelFile = "castTarget.qrf";
+    static constexpr const char* kModelFile = "Angling/castTarget.qrf";
     static constexpr const char* kModelNode = "Cast Target";
     // The model is one unit across; on the lake the ring spans about six feet.
     static constexpr float kScale = 0.06f;

@@ -14,11 +14,12 @@ namespace
 {
 
 const char* const kModelFiles[kSpeciesCount] = {
-    "fishBlackCrappie.qrf", "fishBluegill.qrf",     "fishCarp.qrf",           "fishLargemouthBass.qrf",
-    "fishMuskie.qrf",       "fishNorthernPike.qrf", "fishPerch.qrf",          "fishPickerel.qrf",
-    "fishRedSunfish.qrf",   "fishSauger.qrf",       "fishSmallmouthBass.qrf", "fishSpottedBass.qrf",
-    "fishStripedBass.qrf",  "fishSunfish.qrf",      "fishWhiteCrappie.qrf",   "fishWalleye.qrf",
-    "fishWhiteBass.qrf",
+    "Angling/fishBlackCrappie.qrf",   "Angling/fishBluegill.qrf",       "Angling/fishCarp.qrf",
+    "Angling/fishLargemouthBass.qrf", "Angling/fishMuskie.qrf",         "Angling/fishNorthernPike.qrf",
+    "Angling/fishPerch.qrf",          "Angling/fishPickerel.qrf",       "Angling/fishRedSunfish.qrf",
+    "Angling/fishSauger.qrf",         "Angling/fishSmallmouthBass.qrf", "Angling/fishSpottedBass.qrf",
+    "Angling/fishStripedBass.qrf",    "Angling/fishSunfish.qrf",        "Angling/fishWhiteCrappie.qrf",
+    "Angling/fishWalleye.qrf",        "Angling/fishWhiteBass.qrf",
 };
 
 // Nose to tail of a species model at scale 1, when its size was never recorded.

@@ -138,7 +138,7 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
 TEST_F(tovFishGoldenTest, DamagedModelFilesBuildSwimAndDraw)
 {
     testfiles::TempDir dir;
-    std::filesystem::create_directories(dir.Path() + "/Data");
+    std::filesystem::create_directories(dir.Path() + "/Data/Angling");
     const std::string fishFile = tovFish::GetModelFile(kWalleye);
     const std::string lureFile = "Spinner.QRF";
     SetInstallRoot(dir.Path());
