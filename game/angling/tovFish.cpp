@@ -1,10 +1,12 @@
 #include "tovFish.h"
 
+#include "tovAppServices.h"
 #include "tovFishSizeTable.h"
 #include "tovFishSpecies.h"
 #include "tovModelFileCache.h"
 
 #include "QrBound.h"
+#include "QrVertexColorProperty.h"
 
 #include <cmath>
 
@@ -45,6 +47,9 @@ tovFish::tovFish(int32_t species) : m_species(species), m_attrib(new qrxAttrib)
 {
     SetName("Fish Model");
     m_attrib->SetInt(species);
+    // The program's shared vertex-colour mode lights the vertex colours of every model.
+    if (QrVertexColorProperty* vertexColor = GetAppServices().GetSharedVertexColor())
+        AttachProperty(vertexColor);
     m_model = tovModelFileCache::LoadNode(GetModelFile(species), kModelNode);
     if (!m_model)
         return;

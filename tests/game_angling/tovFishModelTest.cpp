@@ -22,6 +22,7 @@
 #include "tovWhiteBass.h"
 #include "tovWhiteCrappie.h"
 
+#include "tovAppServices.h"
 #include "tovInstallSettings.h"
 
 #include "qrxFrameworkClasses.h"
@@ -32,6 +33,7 @@
 #include "QrMatrix3.h"
 #include "QrObject.h"
 #include "QrTestFixture.h"
+#include "QrVertexColorProperty.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +158,24 @@ TEST_F(tovFishModelTest, ModelSizeFillsTheTableAndSetsWorldLength)
     EXPECT_EQ(fish->GetAttrib()->GetInt(), kBluegill);
     EXPECT_EQ(fish->GetAttrib()->GetF3(), size);
     EXPECT_EQ(fish->GetAttrib()->GetF4(), 12.0f);
+}
+
+TEST_F(tovFishModelTest, FishCarryTheProgramsVertexColourMode)
+{
+    class Services : public tovNullAppServices
+    {
+    public:
+        QrVertexColorProperty* GetSharedVertexColor() override { return m_property.Get(); }
+        QrPointer<QrVertexColorProperty> m_property{new QrVertexColorProperty};
+    };
+    Services services;
+    SetAppServices(&services);
+    QrPointer<tovFish> fish = CreateFish(kSauger);
+    SetAppServices(nullptr);
+    bool found = false;
+    for (QrProperty* property : fish->GetPropertyList())
+        found = found || property == services.m_property.Get();
+    EXPECT_TRUE(found);
 }
 
 TEST_F(tovFishModelTest, PreloadCachesTheNineSpeciesAndLeavesNoObjects)
