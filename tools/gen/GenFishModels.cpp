@@ -15,6 +15,7 @@
 #include "QrImage.h"
 #include "QrImagePixels.h"
 #include "QrLODNode.h"
+#include "QrMaterialProperty.h"
 #include "QrNode.h"
 #include "QrRawImageData.h"
 #include "QrTCBRotKey.h"
@@ -797,9 +798,29 @@ struct Mesh
     }
 };
 
-// The body as rings from the tail stalk to the snout. Textured, the vertices are white and
-// the picture gives the colour; untextured (far), the vertices carry the skin.
-QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool textured)
+// The skin picture on a texture, shared by the near and far bodies of one species.
+struct SkinTexture
+{
+    QrPointer<QrTextureProperty> texture;
+    QrPointer<QrTextureModeProperty> mode;
+};
+
+// The program lights fish by their materials (its shared vertex-colour mode overrides the
+// models'), so every part carries its colour in a material and white vertices.
+template <class T> QrPointer<T> Painted(QrPointer<T> shape, const QrColorA& colour)
+{
+    QrPointer<QrMaterialProperty> material(new QrMaterialProperty);
+    // Half, as the default material takes half of the light.
+    material->m_ambient = QrPoint3(colour.r, colour.g, colour.b) * 0.5f;
+    material->m_diffuse = material->m_ambient;
+    shape->AttachProperty(material.Get());
+    return shape;
+}
+
+const QrColorA kWhite(1.0f, 1.0f, 1.0f, 1.0f);
+
+// The body as rings from the tail stalk to the snout: white vertices under the skin picture.
+QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, const SkinTexture& skin)
 {
     Mesh mesh;
     for (int i = 0; i < stations; ++i)
@@ -816,8 +837,7 @@ QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool te
             const float up = std::cos(a);
             // The belly hangs a little lower than the back rises.
             const float y = h * up * (up < 0.0f ? 1.05f : 1.0f);
-            const QrPoint3 p(x, y, w * std::sin(a));
-            mesh.Add(p, QrPoint3(u, v, 0.0f), textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, u, up)));
+            mesh.Add(QrPoint3(x, y, w * std::sin(a)), QrPoint3(u, v, 0.0f), kWhite);
         }
     }
     const int row = ring + 1;
@@ -831,37 +851,35 @@ QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool te
             mesh.Triangle(a, c, b);
             mesh.Triangle(b, c, d);
         }
-    const QrColorA tailColor = textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, 0.0f, 0.0f));
-    const uint16_t tailCap = mesh.Add({kTailX - 0.02f, 0.0f, 0.0f}, {0.0f, 0.25f, 0}, tailColor);
-    const uint16_t nose = mesh.Add({kNoseX + 0.04f, -0.02f, 0.0f}, {1.0f, 0.25f, 0},
-                                   textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, 1.0f, 0.0f)));
+    const uint16_t tailCap = mesh.Add({kTailX - 0.02f, 0.0f, 0.0f}, {0.0f, 0.25f, 0}, kWhite);
+    const uint16_t nose = mesh.Add({kNoseX + 0.04f, -0.02f, 0.0f}, {1.0f, 0.25f, 0}, kWhite);
     const int last = (stations - 1) * row;
     for (int k = 0; k < ring; ++k)
     {
         mesh.Triangle(tailCap, uint16_t(k), uint16_t(k + 1));
         mesh.Triangle(nose, uint16_t(last + k + 1), uint16_t(last + k));
     }
-    QrPointer<QrTriShape> mesh3d = mesh.Make("BodyMesh");
-    if (!textured)
-        return QrPointer<QrAVObject>(mesh3d.Get());
     // The skin goes on a node of its own, so that the fins keep their plain colours.
     QrPointer<QrNode> body(new QrNode);
     body->SetName("Skin");
-    body->AttachChild(mesh3d.Get());
-    {
-        QrPointer<QrTextureProperty> texture(new QrTextureProperty);
-        texture->SetImage(MakeSkinImage(s).Get(), 0);
-        texture->SetCurrentIndex(0);
-        body->AttachProperty(texture.Get());
-        QrPointer<QrTextureModeProperty> mode(new QrTextureModeProperty);
-        mode->m_applyMode = QrTextureModeProperty::kApplyModulate;
-        mode->m_filterMode = 1;
-        body->AttachProperty(mode.Get());
-    }
+    body->AttachChild(mesh.Make("BodyMesh").Get());
+    body->AttachProperty(skin.texture.Get());
+    body->AttachProperty(skin.mode.Get());
     return QrPointer<QrAVObject>(body.Get());
 }
 
-// A flat fin outline (a fan from its first point), both faces drawn.
+SkinTexture MakeSkin(const Species& s)
+{
+    SkinTexture skin{new QrTextureProperty, new QrTextureModeProperty};
+    skin.texture->SetImage(MakeSkinImage(s).Get(), 0);
+    skin.texture->SetCurrentIndex(0);
+    skin.mode->m_applyMode = QrTextureModeProperty::kApplyModulate;
+    skin.mode->m_filterMode = 1;
+    return skin;
+}
+
+// A flat fin outline (a fan from its first point), both faces drawn, coloured between its
+// root and edge colours.
 QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& outline, const QrColorA& root,
                               const QrColorA& edge)
 {
@@ -870,7 +888,7 @@ QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& out
     {
         const uint16_t base = uint16_t(mesh.vertices.size());
         for (size_t i = 0; i < outline.size(); ++i)
-            mesh.Add(outline[i], QrPoint3(0, 0, 0), i == 0 ? root : edge);
+            mesh.Add(outline[i], QrPoint3(0, 0, 0), kWhite);
         for (size_t i = 1; i + 1 < outline.size(); ++i)
         {
             if (side == 0)
@@ -879,7 +897,8 @@ QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& out
                 mesh.Triangle(base, uint16_t(base + i + 1), uint16_t(base + i));
         }
     }
-    return mesh.Make(name);
+    const QrColorA colour((root.r + edge.r) * 0.5f, (root.g + edge.g) * 0.5f, (root.b + edge.b) * 0.5f, 1.0f);
+    return Painted(mesh.Make(name), colour);
 }
 
 QrPointer<Qr3dsAnimationNode> MakeAnimated(const char* name, const QrPoint3& at)
@@ -975,7 +994,7 @@ QrPointer<QrTriShape> MakeTailFin(const Species& s, const QrColorA& root, const 
 }
 
 // The near model: textured body, fins and what marks the species.
-QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
+QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s, const SkinTexture& skin)
 {
     QrPointer<Qr3dsAnimationNode> body = MakeAnimated("Body", {0, 0, 0});
     QrPointer<Qr3dsAnimationNode> tail = MakeAnimated("Tail", {kTailX, 0, 0});
@@ -994,7 +1013,7 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
 
     const QrColorA finRoot = ToColor(s.fin);
     const QrColorA finEdge = ToColor(Mix(s.fin, s.belly, 0.35f));
-    body->AttachChild(MakeBody(s, 28, 20, true).Get());
+    body->AttachChild(MakeBody(s, 28, 20, skin).Get());
     AddDorsal(s, body.Get(), finRoot, finEdge);
     // Anal fin under the rear of the body.
     const float analFrom = 0.16f;
@@ -1018,10 +1037,11 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
     for (float side : {1.0f, -1.0f})
     {
         QrPointer<QrTriShape> ring =
-            MakeBox(side > 0 ? "Eye_L" : "Eye_R", s.eyeSize, s.eyeSize, 0.008f, ToColor(s.eye));
+            Painted(MakeBox(side > 0 ? "Eye_L" : "Eye_R", s.eyeSize, s.eyeSize, 0.008f, kWhite), ToColor(s.eye));
         ring->SetTranslate(XAt(eyeU), eyeY, side * eyeZ);
         body->AttachChild(ring.Get());
-        QrPointer<QrTriShape> pupil = MakeBox(nullptr, s.eyeSize * 0.5f, s.eyeSize * 0.5f, 0.01f, ToColor(kDarkEye));
+        QrPointer<QrTriShape> pupil =
+            Painted(MakeBox(nullptr, s.eyeSize * 0.5f, s.eyeSize * 0.5f, 0.01f, kWhite), ToColor(kDarkEye));
         pupil->SetTranslate(XAt(eyeU), eyeY, side * (eyeZ + 0.004f));
         body->AttachChild(pupil.Get());
     }
@@ -1037,7 +1057,7 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
         for (float side : {1.0f, -1.0f})
         {
             QrPointer<QrTriShape> barbel =
-                MakeBox("Barbel", 0.05f, 0.008f, 0.008f, ToColor(Mix(s.flank, s.back, 0.4f)));
+                Painted(MakeBox("Barbel", 0.05f, 0.008f, 0.008f, kWhite), ToColor(Mix(s.flank, s.back, 0.4f)));
             barbel->SetTranslate(kNoseX - 0.02f, -0.07f, side * 0.05f);
             barbel->GetRotate().MakeRotation(0.7f, 0.0f, 0.0f, 1.0f);
             body->AttachChild(barbel.Get());
@@ -1045,14 +1065,14 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
     return body;
 }
 
-// The far model: a few vertex-coloured rings and the tail.
-QrPointer<Qr3dsAnimationNode> MakeFar(const Species& s)
+// The far model: a few rings under the same skin, and the tail.
+QrPointer<Qr3dsAnimationNode> MakeFar(const Species& s, const SkinTexture& skin)
 {
     QrPointer<Qr3dsAnimationNode> body = MakeAnimated("Far Body", {0, 0, 0});
     QrPointer<Qr3dsAnimationNode> tail = MakeAnimated("Far Tail", {kTailX, 0, 0});
     Swing(body.Get(), kAxisY, s.body, 0.0f, s.period);
     Swing(tail.Get(), kAxisY, s.tailSwing, -0.15f, s.period);
-    body->AttachChild(MakeBody(s, 7, 6, false).Get());
+    body->AttachChild(MakeBody(s, 7, 6, skin).Get());
     tail->AttachChild(MakeTailFin(s, ToColor(s.fin), ToColor(s.fin)).Get());
     body->AttachChild(tail.Get());
     return body;
@@ -1065,14 +1085,15 @@ void GenerateFishModels(Context& context)
     const NamedImages images;
     for (const Species& s : kSpecies)
     {
+        const SkinTexture skin = MakeSkin(s);
         QrPointer<QrLODNode> lod(new QrLODNode);
         lod->SetName("Fish");
         QrPointer<QrNode> nearNode(new QrNode);
         nearNode->SetName("Fish Near");
-        nearNode->AttachChild(MakeNear(s).Get());
+        nearNode->AttachChild(MakeNear(s, skin).Get());
         QrPointer<QrNode> farNode(new QrNode);
         farNode->SetName("Fish Far");
-        farNode->AttachChild(MakeFar(s).Get());
+        farNode->AttachChild(MakeFar(s, skin).Get());
         lod->AttachChild(nearNode.Get());
         lod->AttachChild(farNode.Get());
         lod->AddRange(0.0f, kFarRange, 0);
