@@ -60,6 +60,10 @@ public:
     // model size (from the size table), F4 length in inches; the integer is the species.
     qrxAttrib* GetAttrib() const { return m_attrib.Get(); }
 
+    // Lets go of the cached model files of fish, lures and the casting target (program exit,
+    // test fixtures).
+    static void ReleaseModelCache();
+
     using qrxKeyFramedModel::Update;
     // Advances the swim loop by elapsed times the state's speed; the context (the camera
     // reference) is whatever the stepping manager or the livewell view gives.
