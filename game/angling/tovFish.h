@@ -23,8 +23,7 @@ public:
     static constexpr const char* kModelNode = "Fish";
     static constexpr const char* kNearNode = "Fish Near";
     static constexpr const char* kFarNode = "Fish Far";
-    // Beyond this camera distance (world units) the far model is drawn.
-    static constexpr float kFarDistance = 0.6f;
+    // The files' level-of-detail node draws the far model beyond sixty fish lengths.
 
     // The species' model file in the data folder; "" out of range.
     static const char* GetModelFile(int32_t species);
