@@ -51,8 +51,8 @@ public:
     void StandToFish();
     void SitToDrive();
 
+    // The boat, then the figure, with the same times.
     void Idle(double now, double elapsed) override;
-    void SetLureModel(const std::string& fileName, int32_t speciesRow) override;
 
 protected:
     ~tovLocalRig() override;
