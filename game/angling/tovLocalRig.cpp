@@ -3,14 +3,31 @@
 #include "tovAngler.h"
 #include "tovBoat.h"
 #include "tovNetFacade.h"
+#include "tovUserProfile.h"
 
 #include <cmath>
 
-tovLocalRig::tovLocalRig(bool lowDetail) : tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(lowDetail ? 0.0f : 1.0f))
+namespace
 {
+
+// The profile's looks: 0 the paint scheme (also the angler's look), 1 and 2 the colour choices.
+int32_t ProfileLook(int32_t i)
+{
+    return TheUserProfile().GetLook(i);
+}
+
+} // namespace
+
+tovLocalRig::tovLocalRig(bool lowDetail)
+    : tovAnglerRig(ProfileLook(0), ProfileLook(0), TheUserProfile().GetGender() == 1 ? 1 : 0, -1, lowDetail,
+                   new tovBoat(lowDetail ? 0.0f : 1.0f))
+{
+    // The look screen shows the first colour on the shirt and the second on the cap.
+    SetAppearance(-1, ProfileLook(2), ProfileLook(1));
     QrPointer<tovBoat> boat = GetBoat();
     boat->ResetProbe();
     m_angler = new tovAngler(GetLook(), GetGender(), -1);
+    m_angler->SetAppearance(GetLook(), GetColour1(), GetColour2());
     m_angler->SetBoat(boat.Get());
     m_angler->SetTackle(GetTackle().Get());
     boat->SetAnglerNode(m_angler.Get());

@@ -26,7 +26,7 @@ public:
     static constexpr float kSteeringStep = 0.1f;
     static constexpr float kTrimStep = 0.1f;
 
-    // Low detail picks the lighter boat and figure.
+    // Low detail picks the lighter boat. The profile's gender and looks dress the figure.
     explicit tovLocalRig(bool lowDetail);
 
     tovAngler* GetAngler() const { return m_angler.Get(); }

@@ -8,9 +8,12 @@
 #include "tovAnglingRigFactory.h"
 #include "tovBoat.h"
 #include "tovNetFacade.h"
+#include "tovUserProfile.h"
 #include "tovWorldClasses.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace
 {
@@ -47,8 +50,36 @@ protected:
     double m_now = 0.0;
 };
 
+// Puts the profile's looks back after a test that dresses the player.
+class ProfileLooks
+{
+public:
+    ProfileLooks()
+        : m_gender(TheUserProfile().GetGender()), m_looks{TheUserProfile().GetLook(0), TheUserProfile().GetLook(1),
+                                                          TheUserProfile().GetLook(2)}
+    {
+    }
+    ~ProfileLooks()
+    {
+        TheUserProfile().SetGender(m_gender);
+        for (int32_t i = 0; i < 3; ++i)
+            TheUserProfile().SetLook(i, m_looks[size_t(i)]);
+    }
+    ProfileLooks(const ProfileLooks&) = delete;
+    ProfileLooks& operator=(const ProfileLooks&) = delete;
+
+private:
+    int32_t m_gender;
+    std::array<int32_t, 3> m_looks;
+};
+
 TEST_F(tovLocalRigTest, TheFactoryMakesItWithItsFigureAtTheWheel)
 {
+    ProfileLooks keep;
+    TheUserProfile().SetGender(1);
+    TheUserProfile().SetLook(0, 0);
+    TheUserProfile().SetLook(1, 3);
+    TheUserProfile().SetLook(2, 1);
     tovAnglingRigFactory factory;
     QrPointer<tovAnglerRigBase> base = factory.CreateLocalRig(true);
     auto* rig = dynamic_cast<tovLocalRig*>(base.Get());
@@ -56,6 +87,11 @@ TEST_F(tovLocalRigTest, TheFactoryMakesItWithItsFigureAtTheWheel)
     EXPECT_EQ(rig->GetId(), tovAnglingRigFactory::kLocalId);
     EXPECT_EQ(rig->GetBoat()->GetAnglerNode(), rig->GetAngler());
     EXPECT_EQ(rig->GetAngler()->GetBoat(), rig->GetBoat().Get());
+    // The profile dresses the player: a woman in the second shirt and the last cap.
+    EXPECT_EQ(rig->GetGender(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetGender(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetColour1(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetColour2(), 3);
     // The rig's look reaches the figure on the next frame.
     rig->SetAppearance(-1, 2, 1);
     Run(*rig, 1);
