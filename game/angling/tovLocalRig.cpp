@@ -197,9 +197,61 @@ void tovLocalRig::SitToDrive()
     StartMotor();
 }
 
+void tovLocalRig::CastAt(const QrPoint3& target)
+{
+    if (GetMode() != kModeAiming || !std::isfinite(target.x) || !std::isfinite(target.z))
+        return;
+    // The figure turns to the target, measured from the bow.
+    const QrPoint3 boat = GetBoatPosition();
+    const float toTarget = std::atan2(target.x - boat.x, target.z - boat.z) * 180.0f / 3.14159265f;
+    tovAnglerRig::CastAt(target);
+    m_angler->Cast(toTarget - GetBoatHeading());
+    m_angler->SetReadyInWaitCast(false);
+    m_angler->SetFastReelingInWaitCast(false);
+    NetSendCastTarget(target);
+}
+
+void tovLocalRig::SendFlags(bool ready, bool fast)
+{
+    const bool wasReady = IsReadyInWaitCast();
+    const bool wasFast = IsFastReelingInWaitCast();
+    if (ready)
+        fast ? tovAnglerRig::ReadyAndReel() : tovAnglerRig::ReadyOn();
+    else
+        tovAnglerRig::ReadyOff();
+    m_angler->SetReadyInWaitCast(IsReadyInWaitCast());
+    m_angler->SetFastReelingInWaitCast(IsFastReelingInWaitCast());
+    if (IsReadyInWaitCast() == wasReady && IsFastReelingInWaitCast() == wasFast)
+        return;
+    if (!IsReadyInWaitCast())
+        NetSendAnglerFlagsOff();
+    else if (IsFastReelingInWaitCast())
+        NetSendAnglerFlagsAB();
+    else
+        NetSendAnglerFlagsA();
+}
+
+void tovLocalRig::ReadyOn()
+{
+    SendFlags(true, false);
+}
+
+void tovLocalRig::ReadyAndReel()
+{
+    SendFlags(true, true);
+}
+
+void tovLocalRig::ReadyOff()
+{
+    SendFlags(false, false);
+}
+
 void tovLocalRig::Idle(double now, double elapsed)
 {
+    const int32_t before = GetMode();
     tovAnglerRig::Idle(now, elapsed);
+    if (before == kModeCasting && GetMode() == kModeWaitCast)
+        m_angler->Reel();
     // The saved game and the look screen set the rig's look; the figure follows.
     m_angler->SetAppearance(GetLook(), GetColour1(), GetColour2());
     m_angler->Update(now, elapsed);

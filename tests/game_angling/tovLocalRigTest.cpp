@@ -172,7 +172,8 @@ TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
     const Case cases[] = {
         {false, ""},
         {true, "SendAnglerPhase1;SendThrottle(0.07);SendThrottle(0);SendSteering(-0.326316);SendRangeControl(0.1);"
-               "SendThrottle(-0.1);SendThrottle(0);SendAnglerPhase1Via45;SendTackleChoice(0,0)"},
+               "SendThrottle(-0.1);SendThrottle(0);SendAnglerPhase1Via45;SendTackleChoice(0,0);SendTackleChoice(5,-1);"
+               "SendCastTarget(0.5,0,0.25);SendAnglerFlagsA;SendAnglerFlagsAB;SendAnglerFlagsOff"},
     };
     for (const Case& c : cases)
     {
@@ -194,6 +195,18 @@ TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
         rig->LowerTrollingMotor();
         rig->Idle(10.0, 5.0);
         rig->TrollingCommand(tovTrollingMotor::kForward);
+        rig->RaiseTrollingMotor();
+        rig->Idle(20.0, 5.0);
+        rig->CastAt(QrPoint3(0.5f, 0.0f, 0.25f));
+        rig->Idle(22.0, 2.0);
+        // The lure is in the water: the figure reels.
+        EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeWaitCast);
+        EXPECT_EQ(rig->GetAngler()->GetPose(), tovAngler::kPoseReeling);
+        // The flags go out once per change.
+        rig->ReadyOn();
+        rig->ReadyOn();
+        rig->ReadyAndReel();
+        rig->ReadyOff();
         EXPECT_EQ(session.Joined(), c.expected) << c.open;
     }
 }
