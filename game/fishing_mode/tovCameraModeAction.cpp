@@ -20,7 +20,7 @@ struct Placement
 constexpr Placement kPlacements[tovCameraModeAction::kFree] = {
     {{0.0f, 0.09f, -0.32f}, {0.0f, 0.02f, 0.3f}},       // behind and above the stern
     {{0.018f, 0.05f, -0.005f}, {0.008f, 0.005f, 0.3f}}, // the driver's eyes over the bow
-    {{0.0f, -0.06f, 0.45f}, {0.0f, -0.02f, 0.0f}},      // under water ahead, back at the hull
+    {{0.03f, -0.05f, 0.25f}, {0.0f, -0.01f, -0.05f}},   // under water ahead, back at the hull
     {{0.15f, -0.05f, 0.05f}, {0.0f, -0.04f, 0.0f}},     // under water beside the hull
     {{0.0f, 1.2f, -0.05f}, {0.0f, 0.0f, 0.0f}},         // high overhead
 };

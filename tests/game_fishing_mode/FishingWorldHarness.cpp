@@ -26,12 +26,19 @@ void FishingWorldHarness::SetUp()
     ASSERT_TRUE(m_rig->GetRenderer()) << QrD3DRender::GetLastErrorText();
     SetInstallRoot(testfiles::DataDir());
     m_world = std::make_unique<tovFishingWorld>();
+    plat::SetCurrentClock(&m_time);
+    // The weather seeds itself from the calendar.
+    plat::FixCalendarSeconds(1'000'000'000);
+    m_savedClock = TheGameClock();
 }
 
 void FishingWorldHarness::TearDown()
 {
     m_world.reset();
     m_anglers.clear();
+    TheGameClock() = m_savedClock;
+    plat::UnfixCalendarSeconds();
+    plat::SetCurrentClock(nullptr);
     SetInstallRoot("");
     ClearPopulationCatalogue();
     qrxAssetCache::Get().Clear();
@@ -51,6 +58,8 @@ bool FishingWorldHarness::BuildDay(float detail)
     TheUserProfile().SetDetail(detail);
     // The waves' phases come from the shared generator.
     SharedRandom().seed(111);
+    TheGameClock().Start(10.0, 8.0);
+    TheGameClock().SetFlags(tovGameClock::kRunning);
     if (!m_world->Build(LakePath(), detail, m_rig->GetRenderer(), nullptr))
         return false;
     tovSky* sky = m_world->GetSky();
@@ -75,6 +84,8 @@ void FishingWorldHarness::Step(int frames, double dt)
     for (int i = 0; i < frames; ++i)
     {
         m_now += dt;
+        m_time.AdvanceSeconds(dt);
+        TheGameClock().Update();
         m_world->Update(m_now, dt);
     }
 }

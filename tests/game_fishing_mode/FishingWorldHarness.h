@@ -4,10 +4,12 @@
 
 #include "tovFishingWorld.h"
 
+#include "Clock.h"
 #include "HeadlessRenderer.h"
 #include "QrTestFixture.h"
 
 #include "tovAnglerRig.h"
+#include "tovGameClock.h"
 
 #include <memory>
 #include <string>
@@ -31,6 +33,9 @@ protected:
     std::unique_ptr<HeadlessRenderer> m_rig;
     std::unique_ptr<tovFishingWorld> m_world;
     std::vector<QrPointer<tovAnglerRig>> m_anglers;
+    // The day's clock runs on manual time, so the weather is the same on every run.
+    plat::ManualClock m_time{1'000'000'000};
+    tovGameClock m_savedClock;
     double m_now = 0.0;
     float m_detail = 1.0f;
 };
