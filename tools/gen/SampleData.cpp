@@ -59,6 +59,7 @@ bool GenerateSampleData(Context& context)
     GenerateClips(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFishModels(context);
     GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
@@ -67,6 +68,7 @@ bool GenerateSampleData(Context& context)
     GenerateLakes(context);
     GenerateLakeWater(context);
     GenerateLights(context);
+    GenerateLureModels(context);
     GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);

@@ -49,6 +49,7 @@ void GenerateBoat(Context& context);
 void GenerateClips(Context& context);
 void GenerateCollision(Context& context);
 void GenerateEngineScenes(Context& context);
+void GenerateFishModels(Context& context);
 void GenerateFrameworkModels(Context& context);
 void GenerateGeometry(Context& context);
 void GenerateImages(Context& context);
@@ -59,6 +60,7 @@ void GenerateLakeWater(Context& context);
 // The boat's wake pictures.
 void GenerateWakes(Context& context);
 void GenerateLights(Context& context);
+void GenerateLureModels(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
