@@ -26,6 +26,8 @@
 
 class qrxAmbientSound;
 class qrxFloatingText;
+class tovAnglingRigFactory;
+class tovFishingHooks;
 class tovGameSession;
 class tovScreenTable;
 class tovSoundFacade;
@@ -146,6 +148,9 @@ private:
     QrPointer<QrDisplay> m_display;
     QrPointer<QrRender> m_renderer;
     QrPointer<QrVertexColorProperty> m_vertexColor;
+    // Installed at start-up, before the session that calls them, and taken out at exit.
+    std::unique_ptr<tovAnglingRigFactory> m_rigFactory;
+    std::unique_ptr<tovFishingHooks> m_fishingHooks;
     std::unique_ptr<tovGameSession> m_session;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;

@@ -2,11 +2,16 @@
 
 #include "tovFishingWorld.h"
 
+#include "qrxAssetCache.h"
+#include "tovAngler.h"
 #include "tovAnglerRig.h"
 #include "tovAppServices.h"
 #include "tovBoat.h"
+#include "tovFish.h"
+#include "tovFishFactory.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
+#include "tovPopulationCatalogue.h"
 #include "tovUserProfile.h"
 
 #include "DebugOutput.h"
@@ -56,10 +61,25 @@ void tovFishingHooks::EndGame()
     m_world->Teardown();
 }
 
+void tovFishingHooks::PreloadSpecies(int32_t species)
+{
+    // The world is out of reach while a preloaded fish is built and let go.
+    tovFishingWorld* const world = g_world;
+    g_world = nullptr;
+    if (!PreloadFishSpecies(species))
+        plat::DebugOutput(("species " + std::to_string(species) + " not preloaded").c_str());
+    g_world = world;
+}
+
 void tovFishingHooks::ReleaseStatics()
 {
     m_world->Teardown();
     tovBoat::ReleaseStatics();
+    tovAngler::ReleaseSharedClips();
+    tovFish::ReleaseModelCache();
+    ClearPopulationCatalogue();
+    // The day's pictures (sky, water, wakes, plants) go while the renderer still stands.
+    qrxAssetCache::Get().Clear();
 }
 
 bool tovFishingHooks::IsWorldBuilt()

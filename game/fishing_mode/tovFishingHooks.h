@@ -19,6 +19,11 @@ public:
 
     void BeginGame(tovGameSession& session) override;
     void EndGame() override;
+    // Builds one fish of the species so its model is cached; the world pointer is null
+    // meanwhile.
+    void PreloadSpecies(int32_t species) override;
+    // The world, the boats', anglers' and fish's shared objects, the plant catalogue and the
+    // picture cache; before the renderer goes.
     void ReleaseStatics() override;
     bool IsWorldBuilt() override;
     void PlaceBoatAtStart(tovBoat& boat, int32_t slot) override;
