@@ -2,6 +2,7 @@
 
 #include "tovAlphaOnlySorter.h"
 #include "tovCameraModeAction.h"
+#include "tovFishModels.h"
 #include "tovFishingBoatProbe.h"
 
 #include "qrxCutout.h"
@@ -37,6 +38,8 @@ constexpr double kDegreesToRadians = 3.14159265358979 / 180.0;
 // The patch of water the camera carries is 1.6 units across at every detail.
 constexpr float kWaterPatch = 1.6f;
 constexpr float kWaveScale = 0.015f;
+// Half the side of the square around the first start where the fish are put (world units).
+constexpr float kFishReach = 3.0f;
 } // namespace
 
 tovFishingWorld::tovFishingWorld() = default;
@@ -93,6 +96,7 @@ bool tovFishingWorld::Build(const std::string& lakePath, float detail, QrRender*
     m_splash->AttachToScene(m_scene.Get());
     GetCamera()->AttachObject(m_splash.Get());
     BuildLights();
+    BuildFish();
     m_scene->UpdateAllInstances();
     ReLight();
     SetTerrainError(kDefaultTerrainError);
@@ -171,6 +175,23 @@ void tovFishingWorld::BuildLights()
     m_sun = m_lightA;
 }
 
+void tovFishingWorld::BuildFish()
+{
+    m_fish = std::make_unique<tovFishModels>(*this, m_scene.Get());
+    // The fish live around the first start, where the day begins; the records keep lake-map
+    // places, so sector switches leave them be.
+    double x = 0.0, y = 0.0, heading = 0.0;
+    QrPoint3 start;
+    if (!m_lake->GetDesc().starts.empty())
+    {
+        m_lake->GetStartLocation(0, x, y, heading);
+        m_lake->MapToWorld(x, y, start);
+    }
+    m_fish->GetPopulation().Populate(1, m_tables, start.x - kFishReach, start.z - kFishReach, start.x + kFishReach,
+                                     start.z + kFishReach);
+    m_idle.Add(&m_fish->GetPopulation());
+}
+
 void tovFishingWorld::ReLight()
 {
     if (m_lake && m_lake->GetTerrainSector() && m_sun)
@@ -183,6 +204,11 @@ void tovFishingWorld::Teardown()
         return;
     m_built = 0;
     TakeDownAnglers();
+    if (m_fish)
+    {
+        m_idle.Remove(&m_fish->GetPopulation());
+        m_fish.reset();
+    }
     if (m_splash)
     {
         m_splash->Stop();
@@ -357,6 +383,7 @@ void tovFishingWorld::Update(double now, double elapsed)
         rig->Idle(now, elapsed);
     if (m_sky)
         m_sky->Update();
+    m_fish->Update(m_playerBoat ? m_playerBoat->GetPosition() : GetCamera()->GetWorldLocation(), now, elapsed);
     const QrPoint3 view = m_playerBoat ? m_playerBoat->GetPosition() : GetCamera()->GetWorldLocation();
     const int32_t nearest = m_lake->NearestSectorToPoint(view);
     if (nearest >= 0 && nearest != m_lake->GetCurrentSector())

@@ -27,6 +27,7 @@ class QrRender;
 class qrxAmbientSound;
 class tovAnglerRig;
 class tovCameraModeAction;
+class tovFishModels;
 class tovLake;
 class tovScene;
 class tovSky;
@@ -93,8 +94,13 @@ public:
     tovWater* GetWater() const { return m_water.Get(); }
     QrLight* GetLightA() const { return m_lightA.Get(); }
 
-    // The lake's species values: per species its two size bounds and its share.
+    // The lake's species values: per species its two size bounds and its share; and its
+    // species tables (abundance, preferred depth, activity), which the next build's fish
+    // follow.
     void SetSpecies(const std::array<std::array<float, 3>, 17>& triples);
+    void SetSpeciesTables(const std::array<std::array<float, 17>, 3>& tables) { m_tables = tables; }
+    // The day's fish; null before a build.
+    tovFishModels* GetFish() const { return m_fish.get(); }
 
     // tovWorldServices
     void SetUnderwater(bool below) override;
@@ -129,6 +135,7 @@ private:
     void BuildWater(float detail);
     void BuildSky(float detail, QrRender* renderer, qrxAmbientSound* ambient);
     void BuildLights();
+    void BuildFish();
     void ReLight();
     void ApplyCameraRange();
     void TakeDownAnglers();
@@ -152,6 +159,8 @@ private:
     tovBoat* m_playerBoat = nullptr;
     QrSorterFactory m_oldSorterFactory = nullptr;
     std::array<std::array<float, 3>, 17> m_species{};
+    std::array<std::array<float, 17>, 3> m_tables{};
+    std::unique_ptr<tovFishModels> m_fish;
     std::string m_error;
     double m_now = 0.0;
     double m_switchTime = 0.0;

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
 void FishingWorldHarness::SetUp()
 {
     qrxCutout::CreateSharedProperties();
@@ -60,6 +63,17 @@ bool FishingWorldHarness::BuildDay(float detail)
     SharedRandom().seed(111);
     TheGameClock().Start(10.0, 8.0);
     TheGameClock().SetFlags(tovGameClock::kRunning);
+    // Bass mostly, some crappie and bluegill, sized as on the sample lake.
+    std::array<std::array<float, 17>, 3> tables{};
+    std::array<std::array<float, 3>, 17> triples{};
+    for (const auto& [species, abundance, low, high] :
+         {std::tuple{3, 1.0f, 1.0f, 6.0f}, {10, 0.6f, 1.0f, 4.0f}, {0, 0.4f, 0.3f, 1.5f}, {1, 0.4f, 0.2f, 1.0f}})
+    {
+        tables[0][size_t(species)] = abundance;
+        triples[size_t(species)] = {low, high, abundance};
+    }
+    m_world->SetSpeciesTables(tables);
+    m_world->SetSpecies(triples);
     if (!m_world->Build(LakePath(), detail, m_rig->GetRenderer(), nullptr))
         return false;
     tovSky* sky = m_world->GetSky();

@@ -4,12 +4,14 @@
 #include "FishingWorldHarness.h"
 
 #include "tovCameraModeAction.h"
+#include "tovFishModels.h"
 #include "tovFishingBoatProbe.h"
 
 #include "GoldenImage.h"
 
 #include "tovBoat.h"
 #include "tovComputerRig.h"
+#include "tovFish.h"
 #include "tovLake.h"
 #include "tovScene.h"
 #include "tovSky.h"
@@ -21,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -45,6 +48,10 @@ TEST_F(tovFishingWorldTest, BuildAndTeardownLeaveNothingBehind)
     EXPECT_FALSE(m_world->GetBoat(5));
     EXPECT_FALSE(m_world->GetBoat(-1));
     Step(10);
+    // Fish swim on their models near the boat, no more than the models kept.
+    ASSERT_TRUE(m_world->GetFish());
+    EXPECT_GT(m_world->GetFish()->GetShownCount(), 0);
+    EXPECT_LE(m_world->GetFish()->GetShownCount(), tovFishModels::kMaxShown);
     // The local boat's probe reads the depth under it at the start: on water, so some depth.
     auto* probe = dynamic_cast<tovFishingBoatProbe*>(m_world->GetPlayerBoat()->GetProbe());
     ASSERT_TRUE(probe);
@@ -164,12 +171,30 @@ TEST_F(tovFishingWorldTest, StartOfTheDayFromTheCameras)
                   {"fishing_chase_full.png", 1.0f, tovCameraModeAction::kChase},
                   {"fishing_driver_low.png", 0.3f, tovCameraModeAction::kDriver},
                   {"fishing_chase_low.png", 0.3f, tovCameraModeAction::kChase},
-                  {"fishing_under_full.png", 1.0f, tovCameraModeAction::kLure}};
+                  {"fishing_under_full.png", 1.0f, tovCameraModeAction::kLure},
+                  {"fishing_under_fish.png", 1.0f, tovCameraModeAction::kFree}};
     for (const auto& f : frames)
     {
         ASSERT_TRUE(BuildDay(f.detail));
         Step(5);
         m_world->SetCamera(f.camera);
+        if (f.camera == tovCameraModeAction::kFree)
+        {
+            // Beside the deepest of the fish shown, a little above it, looking at it.
+            tovFish* fish = m_world->GetFish()->GetShownModel(0);
+            ASSERT_TRUE(fish);
+            for (int32_t i = 1; tovFish* other = m_world->GetFish()->GetShownModel(i); ++i)
+                if (other->GetTranslate().y < fish->GetTranslate().y)
+                    fish = other;
+            const QrPoint3 at = fish->GetTranslate();
+            ASSERT_LT(at.y, -0.02f);
+            QrCamera* camera = m_world->GetCamera();
+            camera->SetTranslate(at.x + 0.04f, std::min(at.y + 0.01f, -0.01f), at.z + 0.04f);
+            camera->UpdateAllInstances();
+            ASSERT_TRUE(camera->LookAt(at, QrPoint3(0.0f, 1.0f, 0.0f)));
+            // The first frame down there switches the scene under water.
+            Draw();
+        }
         Draw();
         plat::HeadlessWindowBackend& window = m_rig->GetWindow();
         EXPECT_TRUE(golden::MatchesGoldenImage(
