@@ -599,7 +599,7 @@ void GenerateLureModels(Context& context)
     WriteLure(context, "Frog.QRF", Frog());
     WriteLure(context, "lizard.QRF", Lizard());
     WriteLure(context, "TopwaterPopper.QRF", Stickbait(true));
-    context.WriteScene("Data/castTarget.qrf", {CastingTarget().Get()});
+    context.WriteScene("Data/Angling/castTarget.qrf", {CastingTarget().Get()});
 }
 
 } // namespace gen
