@@ -72,7 +72,8 @@ public:
     QrPoint3 GetCapColour() const;
     QrPoint3 GetSkinColour() const;
 
-    // The boat the figure rides (for the heading and the trolling motor); may be null.
+    // The boat the figure rides (for the motor loop and the trolling motor); may be null. Not
+    // counted, since the boat holds the figure: set null before the boat goes.
     void SetBoat(tovBoat* boat);
     tovBoat* GetBoat() const { return m_boat; }
     void SetTackle(tovTackle* tackle);
@@ -126,6 +127,8 @@ private:
     int32_t m_colour1 = 0;
     int32_t m_colour2 = 0;
     float m_driveLevel = 0.0f;
+    // The last frame's time: a new move starts from it.
+    double m_now = 0.0;
     int32_t m_pose = kPoseSeated;
     int32_t m_gesture = -1;
     float m_castAngle = 0.0f;
