@@ -29,6 +29,8 @@ public:
     void SetWorld(const tovAnglingWorld* world, int32_t botIndex);
 
     void Idle(double now, double elapsed) override;
+    // The world's origin moved by shift (a sector switch): the spot stays where it was.
+    void MoveOrigin(const QrPoint3& shift) { m_spot = m_spot + shift; }
     // The session's skill level, which the size of its catches follows.
     void SetSkill(int32_t skill) { m_skill = skill; }
 

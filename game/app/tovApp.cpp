@@ -3,8 +3,10 @@
 #include "tovScreenTable.h"
 
 #include "EnetSession.h"
+#include "tovAnglingRigFactory.h"
 #include "tovDirectPlay.h"
 #include "tovDirectPlayDialogPort.h"
+#include "tovFishingHooks.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
@@ -89,7 +91,13 @@ tovApp::~tovApp()
     // A run that ended without the window's destruction still shuts down in order.
     if (!m_shutDown)
         Cleanup();
+    // The session goes first: its anglers leave the world before the statics and the hooks.
+    m_session.reset();
     GetFishingModeHooks().ReleaseStatics();
+    SetFishingModeHooks(nullptr);
+    m_fishingHooks.reset();
+    SetRigFactory(nullptr);
+    m_rigFactory.reset();
     m_text.reset();
     m_font.reset();
     m_textLines.clear();
@@ -156,6 +164,10 @@ bool tovApp::CreateAll()
     RegisterScreens();
     LoadCursors();
     LoadSounds();
+    m_rigFactory = std::make_unique<tovAnglingRigFactory>();
+    SetRigFactory(m_rigFactory.get());
+    m_fishingHooks = std::make_unique<tovFishingHooks>();
+    SetFishingModeHooks(m_fishingHooks.get());
     m_session = std::make_unique<tovGameSession>();
     const tovProfileLoad profile = LoadUserProfile(TheUserProfile());
     SetSoundVolume2(TheUserProfile().GetVolume2());
@@ -611,6 +623,7 @@ void tovApp::Shutdown()
     if (IsMessageBoxRaised())
         ShowMessageScreen(false);
     m_session.reset();
+    GetFishingModeHooks().ReleaseStatics();
     if (m_ambient)
         m_idle.Remove(m_ambient.get());
     qrxScratchImage::ReleaseRenderer();

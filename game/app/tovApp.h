@@ -27,6 +27,8 @@
 class tovDirectPlay;
 class qrxAmbientSound;
 class qrxFloatingText;
+class tovAnglingRigFactory;
+class tovFishingHooks;
 class tovGameSession;
 class tovScreenTable;
 class tovSoundFacade;
@@ -151,6 +153,9 @@ private:
     QrPointer<QrDisplay> m_display;
     QrPointer<QrRender> m_renderer;
     QrPointer<QrVertexColorProperty> m_vertexColor;
+    // Installed at start-up, before the session that calls them, and taken out at exit.
+    std::unique_ptr<tovAnglingRigFactory> m_rigFactory;
+    std::unique_ptr<tovFishingHooks> m_fishingHooks;
     std::unique_ptr<tovGameSession> m_session;
     // The network session object, there for the whole run; a session opens from the screens.
     std::unique_ptr<tovDirectPlay> m_network;

@@ -10,6 +10,7 @@
 #include "IniConfigStore.h"
 #include "QrTestFixture.h"
 #include "TestFiles.h"
+#include "qrxCutout.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,13 @@ namespace
 class AppScenarioTest : public QrEngineTest
 {
 protected:
+    // The plants' shared properties live as long as the program: made before counting.
+    void SetUp() override
+    {
+        qrxCutout::CreateSharedProperties();
+        QrEngineTest::SetUp();
+    }
+
     std::string UserDir() const { return m_dir.File("user"); }
 
     testfiles::TempDir m_dir;

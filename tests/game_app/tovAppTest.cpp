@@ -192,8 +192,9 @@ public:
 TEST_F(tovAppTest, HOnTheFishingScreenAsksTheFishingModeFirst)
 {
     NoHelpHooks hooks;
-    SetFishingModeHooks(&hooks);
     ASSERT_TRUE(Start(2));
+    // Over the application's own hooks.
+    SetFishingModeHooks(&hooks);
     Key('H');
     EXPECT_EQ(m_app->GetCurrentScreenId(), 2);
     SetFishingModeHooks(nullptr);

@@ -1,0 +1,53 @@
+#include "tovCameraModeAction.h"
+
+#include "tovBoat.h"
+#include "tovWorldServices.h"
+
+#include "QrCamera.h"
+
+QR_IMPLEMENT_RTTI(tovCameraModeAction, QrCameraAction)
+
+namespace
+{
+struct Placement
+{
+    // Eye and target in the boat's frame: x across, y up, z along the bow.
+    QrPoint3 eye;
+    QrPoint3 target;
+};
+
+// Boat units: one world unit is 100 feet.
+constexpr Placement kPlacements[tovCameraModeAction::kFree] = {
+    {{0.0f, 0.09f, -0.32f}, {0.0f, 0.02f, 0.3f}},       // behind and above the stern
+    {{0.018f, 0.05f, -0.005f}, {0.008f, 0.005f, 0.3f}}, // the driver's eyes over the bow
+    {{0.03f, -0.05f, 0.25f}, {0.0f, -0.01f, -0.05f}},   // under water ahead, back at the hull
+    {{0.15f, -0.05f, 0.05f}, {0.0f, -0.04f, 0.0f}},     // under water beside the hull
+    {{0.0f, 1.2f, -0.05f}, {0.0f, 0.0f, 0.0f}},         // high overhead
+};
+} // namespace
+
+bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat) const
+{
+    if (m_mode < 0 || m_mode >= kFree)
+        return false;
+    const Placement& p = kPlacements[m_mode];
+    const QrMatrix3 r = boat.GetWorldRotation();
+    const QrPoint3 at = boat.GetPosition();
+    const QrPoint3 eye = at + r * p.eye;
+    const QrPoint3 target = at + r * p.target;
+    camera.SetTranslate(eye.x, eye.y, eye.z);
+    camera.UpdateAllInstances();
+    // Looking straight down, up is the boat's bow.
+    const QrPoint3 up = m_mode == kOverhead ? r.GetColumn(2) : QrPoint3(0.0f, 1.0f, 0.0f);
+    camera.LookAt(target, up);
+    return true;
+}
+
+bool tovCameraModeAction::Update(double /*time*/, double /*elapsed*/)
+{
+    tovWorldServices* world = GetWorldServices();
+    tovBoat* boat = world ? world->GetPlayerBoat() : nullptr;
+    if (boat && GetCamera())
+        Place(*GetCamera(), *boat);
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Places one of the fishing world's six cameras each frame after the local boat: behind it,
+// in the driver's seat, under water off the bow, under water beside the hull (the fight),
+// high overhead, or nowhere (the free camera keeps where it was put).
+
+#include "QrCameraAction.h"
+
+#include <cstdint>
+
+class QrCamera;
+class tovBoat;
+
+class tovCameraModeAction : public QrCameraAction
+{
+    QR_DECLARE_RTTI
+
+public:
+    enum Mode : int32_t
+    {
+        kChase = 0,
+        kDriver = 1,
+        kLure = 2,
+        kFight = 3,
+        kOverhead = 4,
+        kFree = 5,
+        kModeCount = 6,
+    };
+
+    explicit tovCameraModeAction(int32_t mode) : m_mode(mode) {}
+
+    bool Update(double time, double elapsed) override;
+    int32_t GetMode() const { return m_mode; }
+    // Puts the camera where its mode wants it for the boat; false for the free camera.
+    bool Place(QrCamera& camera, const tovBoat& boat) const;
+
+protected:
+    ~tovCameraModeAction() override = default;
+
+private:
+    int32_t m_mode;
+};
