@@ -51,7 +51,7 @@ constexpr int32_t kSetupScreen = 4;
 constexpr int32_t kAnglerLookScreen = 6;
 constexpr int32_t kExitScreen = 24;
 
-constexpr int32_t kListButtons[] = {tovProfileIFace::kSelect,   tovProfileIFace::kNew,      tovProfileIFace::kBack,
+constexpr int32_t kListButtons[] = {tovProfileIFace::kSelect,     tovProfileIFace::kNew,    tovProfileIFace::kBack,
                                     tovProfileIFace::kTournament, tovProfileIFace::kPageUp, tovProfileIFace::kPageDown,
                                     tovProfileIFace::kDelete};
 constexpr int32_t kCreateButtons[] = {tovProfileIFace::kCancel, tovProfileIFace::kCreate};

@@ -152,12 +152,9 @@ void tovTournamentSetupIFace::MakeButtons(int32_t mode)
     };
     arrow(kLakePrev, 472, 54, false, [this] { StepLake(-1); });
     arrow(kLakeNext, 596, 54, true, [this] { StepLake(1); });
-    AddButton(new tovShellButton(53, 441, 16, 15, 6188,
-                                 [this]
-                                 {
-                                     m_nextScreen =
-                                         SessionMode() == tovGameSession::kSeason ? kMainMenu : m_returnScreen;
-                                 }),
+    AddButton(new tovShellButton(
+                  53, 441, 16, 15, 6188,
+                  [this] { m_nextScreen = SessionMode() == tovGameSession::kSeason ? kMainMenu : m_returnScreen; }),
               kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     if (!IsTournamentMode(mode))

@@ -235,8 +235,7 @@ QrImagePixels ShoreView(const std::string& name, uint32_t seed)
             const uint8_t* src = water.GetRow(y) + x * 3;
             // Ripples: lighter streaks.
             const bool streak = (x * 7 + y * 31 + seed) % 53 == 0;
-            FillRect(p, x, horizon + y, 1, 1,
-                     streak ? Rgb{150, 190, 210} : Rgb{src[0], src[1], src[2]});
+            FillRect(p, x, horizon + y, 1, 1, streak ? Rgb{150, 190, 210} : Rgb{src[0], src[1], src[2]});
         }
     // The dock: planks and posts reaching into the water.
     const uint32_t dockX = 40 + seed % 200;
