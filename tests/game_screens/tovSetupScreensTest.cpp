@@ -376,4 +376,23 @@ TEST_F(tovSetupScreensTest, DeletingTheCurrentProfileLoadsTheNextAndTheLastLeave
     EXPECT_EQ(Current(), 4);
 }
 
+// Both screens in their main state, the pointer off their buttons: the set-up of a
+// tournament on the first lake, and a list of three profiles with the second current.
+TEST_F(tovSetupScreensTest, GoldenSetupAndProfiles)
+{
+    for (const char* name : {"Ann Angler", "Bob", "Cy Fisher"})
+        WriteProfile(name, 1);
+    TheUserProfile().SetName("Bob", false);
+    TheUserProfile().SetSetting0(1);
+    TheUserProfile().SetSetting1(2);
+    m_window.MoveCursor({630, 300});
+    OpenSetup(tovGameSession::kTournament, 0);
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_tournament_setup.png", Shown()));
+    SwitchTo(5);
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_profiles.png", Shown()));
+}
+
 } // namespace

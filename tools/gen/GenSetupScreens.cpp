@@ -139,15 +139,16 @@ void AddSetup(tools::PackContents& pack)
     Well(p, 450, 216, 160, 160);
     Well(p, 504, 56, 90, 26);
     Label(p, 527, 62, "LAKE", 2);
-    Label(p, 77, 260, "PICK A LAKE WITH + AND -", 2);
+    Label(p, 77, 260, "STEP THROUGH THE LAKES", 2);
     Label(p, 77, 290, "ACCEPT STARTS THE DAY", 2);
     Add(pack, 389, p, {kSetupGroup});
 
-    const char* panels[] = {"DAY LENGTH", "DAYS"};
+    // 390 holds the number of days, 391 the day length; the value sits in the upper part.
+    const char* panels[] = {"DAYS", "DAY LENGTH"};
     for (uint32_t i = 0; i < 2; ++i)
     {
         QrImagePixels panel = Gradient(169, 47, {60, 90, 120}, {30, 45, 60});
-        Label(panel, 6, 2, panels[i], 1, kGold);
+        Centre(panel, panels[i], 37, 1, kGold);
         Add(pack, 390 + i, panel, {kSetupGroup});
     }
     const char* lengths[] = {"SHORT", "MEDIUM", "LONG", "FULL DAY"};
