@@ -507,6 +507,15 @@ void tovProfileIFace::DrawScreen(bool withInput)
     HandleMouse(Renderer());
 }
 
+bool tovProfileIFace::OnPaint(uint32_t, uintptr_t, intptr_t)
+{
+    if (!CanDraw())
+        return false;
+    DrawScreen(false);
+    Present();
+    return true;
+}
+
 void tovProfileIFace::OpenNetworkSession()
 {
     m_sessionTried = true;

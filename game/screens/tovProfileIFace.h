@@ -60,6 +60,8 @@ public:
     int32_t Update(float now, float elapsed) override;
     void HandleMouse(QrRender* renderer) override;
     bool OnEditorMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    // The list without input, presented (the window needs repainting).
+    bool OnPaint(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
     void CreateProfile();
     void ConfirmDelete();

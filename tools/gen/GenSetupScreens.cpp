@@ -179,10 +179,10 @@ void AddProfiles(tools::PackContents& pack)
     Add(pack, 609, p, {kProfileGroup});
 
     QrImagePixels panel = Gradient(640, 220, {70, 80, 100}, {35, 40, 50});
-    Label(panel, 20, 40, "NEW PLAYER", 2, kGold);
-    Label(panel, 20, 60, "NAME", 1);
-    Label(panel, 20, 100, "TOWN", 1);
-    Label(panel, 20, 137, "STATE", 1);
+    Label(panel, 20, 30, "NEW PLAYER", 3, kGold);
+    Label(panel, 20, 77, "NAME", 2);
+    Label(panel, 20, 116, "TOWN", 2);
+    Label(panel, 20, 153, "STATE", 2);
     Well(panel, 92, 72, 531, 23);
     Well(panel, 92, 111, 531, 23);
     Well(panel, 92, 148, 272, 23);
