@@ -6,7 +6,6 @@
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
-#include "tovLakeCatalogue.h"
 #include "tovLakeInfoIFace.h"
 #include "tovLoadGameIFace.h"
 #include "tovLogoIFace.h"
@@ -15,11 +14,13 @@
 #include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
+#include "tovProfileIFace.h"
 #include "tovRecordIFace.h"
 #include "tovSaveGameIFace.h"
 #include "tovSponsorListIFace.h"
 #include "tovSponsorPageIFace.h"
 #include "tovTackleBoxIFace.h"
+#include "tovTournamentSetupIFace.h"
 #include "tovWeighInIFace.h"
 
 #include "qrxInterface.h"
@@ -67,14 +68,6 @@ template <int32_t Id> std::unique_ptr<qrxInterface> NotBuilt()
     return std::make_unique<tovNotBuiltIFace>(Id, kNames[Id]);
 }
 
-// The tournament set-up screen picks a lake when it is built, so that quick fish has one;
-// its stand-in does the same (nothing when no lake is installed).
-std::unique_ptr<qrxInterface> TournamentSetup()
-{
-    TheLakeCatalogue().SelectRandomLake(nullptr, 0);
-    return NotBuilt<4>();
-}
-
 } // namespace
 
 tovScreenTable::Constructor tovScreenTable::Find(int32_t id) const
@@ -91,8 +84,8 @@ const tovScreenTable& tovScreenTable::Game()
         {1, &Make<tovGameSelectIFace>},
         {2, &NotBuilt<2>},
         {3, &NotBuilt<3>},
-        {4, &TournamentSetup},
-        {5, &NotBuilt<5>},
+        {4, &Make<tovTournamentSetupIFace>},
+        {5, &Make<tovProfileIFace>},
         {6, &NotBuilt<6>},
         {7, &Make<tovConditionsIFace>},
         {8, &Make<tovMainMenuIFace>},

@@ -6,6 +6,7 @@
 
 #include "GenFrontEnd2.h"
 #include "GenNetScreens.h"
+#include "GenSetupScreens.h"
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -378,6 +379,7 @@ tools::PackContents MakeMainPack()
     AddScreens(pack);
     AddFrontEndPictures2(pack);
     AddNetScreenPictures(pack);
+    AddSetupScreenPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);

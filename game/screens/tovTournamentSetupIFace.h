@@ -1,0 +1,66 @@
+#pragma once
+// The tournament set-up page (screen 4): the lake, shown by two of its own pictures, and in
+// tournament and season games the day length and the number of days. Accept starts a quick
+// or practice game at once, or leads a tournament to the start of its first day. In a
+// network game only the host changes the values; the others follow.
+
+#include "tovShellIFace.h"
+
+#include <array>
+#include <cstdint>
+
+class tovTournamentSetupIFace : public tovShellIFace
+{
+public:
+    enum ButtonId : int32_t
+    {
+        kLakePrev = 1,
+        kLakeNext = 2,
+        kBack = 3,
+        kAccept = 4,
+        kConditions = 5,
+        kDayLengthDown = 6,
+        kDayLengthUp = 7,
+        kDaysDown = 8,
+        kDaysUp = 9,
+    };
+    static constexpr int32_t kLevels = 4;
+    // The lake order of a season holds this many lakes.
+    static constexpr int32_t kMaxOrderedLakes = 32;
+
+    // Picks a random installed lake, so that quick fish has one.
+    tovTournamentSetupIFace();
+    ~tovTournamentSetupIFace() override;
+
+    void Prepare(int32_t previousId) override;
+    void Enter(int32_t previousId) override;
+    void Leave(int32_t ownId) override;
+    void Exit(int32_t nextId) override;
+    int32_t Update(float now, float elapsed) override;
+
+    void OnAccept();
+
+    int32_t GetLakeIndex() const { return m_lakeIndex; }
+    int32_t GetDayLength() const { return m_dayLength; }
+    int32_t GetDays() const { return m_days; }
+
+private:
+    void ChangeLake(int32_t index);
+    void StepLake(int32_t step);
+    void StepValue(int32_t& value, int32_t step, bool dayLength);
+    void MakeButtons(int32_t mode);
+    void FollowHost();
+    void DrawLakePictures();
+    void DrawValues();
+
+    int32_t m_lakeIndex = -1;
+    int32_t m_dayLength = 0;
+    int32_t m_days = 0;
+    // Where a click of this screen last sent the player: coming back from there keeps the
+    // return screen.
+    int32_t m_lastNext = 0;
+    QrPointer<QrImage> m_lakePictures[2];
+    QrPointer<QrImage> m_panels[2];
+    std::array<QrPointer<QrImage>, kLevels> m_dayLengthImages;
+    std::array<QrPointer<QrImage>, kLevels> m_daysImages;
+};
