@@ -1,11 +1,13 @@
 #include "tovScreenTable.h"
 
+#include "tovAnglerLookIFace.h"
 #include "tovConditionsIFace.h"
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
 #include "tovLakeCatalogue.h"
 #include "tovLakeInfoIFace.h"
+#include "tovLivewellIFace.h"
 #include "tovLoadGameIFace.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
@@ -88,10 +90,10 @@ const tovScreenTable& tovScreenTable::Game()
     static const tovScreenTable table({
         {1, &Make<tovGameSelectIFace>},
         {2, &NotBuilt<2>},
-        {3, &NotBuilt<3>},
+        {3, &Make<tovLivewellIFace>},
         {4, &TournamentSetup},
         {5, &NotBuilt<5>},
-        {6, &NotBuilt<6>},
+        {6, &Make<tovAnglerLookIFace>},
         {7, &Make<tovConditionsIFace>},
         {8, &Make<tovMainMenuIFace>},
         {9, &Make<tovTackleBoxIFace>},

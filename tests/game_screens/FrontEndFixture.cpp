@@ -1,7 +1,9 @@
 #include "FrontEndFixture.h"
 
+#include "tovAnglerLookIFace.h"
 #include "tovConditionsIFace.h"
 #include "tovLakeInfoIFace.h"
+#include "tovLivewellIFace.h"
 #include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
@@ -25,7 +27,8 @@ void FrontEndTest::TearDown()
 
 void FrontEndTest::AddMoreScreens()
 {
-    m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovLivewellIFace, 3);
+    m_app->AddInterface(new tovAnglerLookIFace, 6);
     m_app->AddInterface(new tovConditionsIFace, 7);
     m_app->AddInterface(new tovTackleBoxIFace, 9);
     m_app->AddInterface(new tovNotBuiltIFace(19, "start of day"), 19);

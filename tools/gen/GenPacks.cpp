@@ -5,6 +5,7 @@
 #include "SampleData.h"
 
 #include "GenFrontEnd2.h"
+#include "GenLivewellLook.h"
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -376,6 +377,7 @@ tools::PackContents MakeMainPack()
         pack.groups.push_back({group, {}});
     AddScreens(pack);
     AddFrontEndPictures2(pack);
+    AddLivewellLookPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);
