@@ -3,12 +3,13 @@
 #include "tovAnglerRig.h"
 #include "tovBoat.h"
 #include "tovComputerRig.h"
+#include "tovLocalRig.h"
 
 QrPointer<tovAnglerRigBase> tovAnglingRigFactory::CreateLocalRig(bool lowDetail)
 {
     // A new game starts its computer anglers' ids afresh.
     m_computersMade = 0;
-    QrPointer<tovAnglerRig> rig(new tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(lowDetail ? 0.0f : 1.0f)));
+    QrPointer<tovLocalRig> rig(new tovLocalRig(lowDetail));
     rig->SetAnglerValue(kLocalId);
     return QrPointer<tovAnglerRigBase>(rig);
 }

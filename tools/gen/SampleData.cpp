@@ -54,6 +54,7 @@ void Context::Error(const std::string& what)
 
 bool GenerateSampleData(Context& context)
 {
+    GenerateAnglers(context);
     GenerateAnimation(context);
     GenerateBoat(context);
     GenerateClips(context);

@@ -44,6 +44,7 @@ private:
 bool GenerateSampleData(Context& context);
 
 // Areas.
+void GenerateAnglers(Context& context);
 void GenerateAnimation(Context& context);
 void GenerateBoat(Context& context);
 void GenerateClips(Context& context);
