@@ -118,6 +118,7 @@ void tovAnglerLookIFace::Leave(int32_t)
 {
     m_background = nullptr;
     ClearButtons();
+    ReleaseAnglerFaceTextures();
 }
 
 void tovAnglerLookIFace::Exit(int32_t)

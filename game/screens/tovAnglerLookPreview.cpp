@@ -11,9 +11,6 @@
 namespace
 {
 
-tovAnglerLookPreview::AnglerMaker g_maker = nullptr;
-tovAnglerLookPreview::AppearanceSetter g_appearance = nullptr;
-
 // The turntable's angle in degrees lives as long as the program: it resumes where it stopped.
 float g_angle = 0.0f;
 
@@ -38,12 +35,6 @@ tovAnglerLookPreview::~tovAnglerLookPreview()
 {
     Destroy();
     m_turntable = nullptr;
-}
-
-void tovAnglerLookPreview::SetAnglerMaker(AnglerMaker maker, AppearanceSetter appearance)
-{
-    g_maker = maker;
-    g_appearance = appearance;
 }
 
 float tovAnglerLookPreview::GetAngle()
@@ -107,8 +98,15 @@ void tovAnglerLookPreview::Build()
     m_turntable->UpdateAllInstances();
 
     for (int32_t gender = 0; gender < 2; ++gender)
-        if (g_maker)
-            m_anglers[static_cast<size_t>(gender)] = g_maker(gender);
+    {
+        QrPointer<tovAngler> angler(new tovAngler(0, gender, -1));
+        angler->SetAppearance(TheUserProfile().GetLook(kLook1), -1, -1);
+        angler->SetTackle(nullptr);
+        angler->SetNextAction(0);
+        angler->Update(0.0, 0.0);
+        angler->SetLifeVestVisible(false);
+        m_anglers[static_cast<size_t>(gender)] = angler;
+    }
     AttachAngler();
     StepLook1(0);
     StepLook2(0);
@@ -120,6 +118,9 @@ void tovAnglerLookPreview::Destroy()
 {
     if (tovBoat* boat = GetBoat())
         boat->SetAnglerNode(nullptr);
+    for (auto& angler : m_anglers)
+        if (angler)
+            angler->SetBoat(nullptr);
     m_boat = nullptr;
     m_current = nullptr;
     for (auto& angler : m_anglers)
@@ -141,14 +142,14 @@ void tovAnglerLookPreview::Destroy()
 void tovAnglerLookPreview::ApplyAppearance()
 {
     const tovUserProfile& profile = TheUserProfile();
-    if (m_current && g_appearance)
-        g_appearance(m_current.Get(), profile.GetLook(kLook1), profile.GetLook(kLook3), profile.GetLook(kLook2));
+    if (m_current)
+        m_current->SetAppearance(profile.GetLook(kLook1), profile.GetLook(kLook3), profile.GetLook(kLook2));
 }
 
 void tovAnglerLookPreview::AttachAngler()
 {
     const int32_t gender = TheUserProfile().GetGender() ? 1 : 0;
-    QrNode* wanted = m_anglers[static_cast<size_t>(gender)].Get();
+    tovAngler* wanted = m_anglers[static_cast<size_t>(gender)].Get();
     if (m_current.Get() == wanted)
         return;
     tovBoat* boat = GetBoat();
@@ -158,6 +159,7 @@ void tovAnglerLookPreview::AttachAngler()
     if (!m_current)
         return;
     ApplyAppearance();
+    m_current->SetBoat(boat);
     if (boat)
         boat->SetAnglerNode(m_current.Get());
     m_current->SetAppCulled(0);

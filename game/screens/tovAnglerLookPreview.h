@@ -4,6 +4,8 @@
 // model per gender is kept, so a gender change only swaps the figure the boat carries. The
 // look values live in the player profile; each change is saved at once.
 
+#include "tovAngler.h"
+
 #include "QrCamera.h"
 #include "QrLight.h"
 #include "QrNode.h"
@@ -23,17 +25,10 @@ public:
     static constexpr int32_t kLook2 = 1;
     static constexpr int32_t kLook3 = 2;
 
-    // The figure of one gender (0 male, 1 female), or null; and how a look reaches it.
-    using AnglerMaker = QrPointer<QrNode> (*)(int32_t gender);
-    using AppearanceSetter = void (*)(QrNode* angler, int32_t look, int32_t colour1, int32_t colour2);
-
     tovAnglerLookPreview();
     virtual ~tovAnglerLookPreview();
     tovAnglerLookPreview(const tovAnglerLookPreview&) = delete;
     tovAnglerLookPreview& operator=(const tovAnglerLookPreview&) = delete;
-
-    // The game installs the angler layer's; null makes no figures.
-    static void SetAnglerMaker(AnglerMaker maker, AppearanceSetter appearance);
 
     void Build();
     void Destroy();
@@ -52,8 +47,8 @@ public:
     QrNode* GetRoot() const { return m_root.Get(); }
     QrNode* GetTurntable() const { return m_turntable.Get(); }
     tovBoat* GetBoat() const;
-    QrNode* GetCurrentAngler() const { return m_current.Get(); }
-    QrNode* GetAnglerModel(int32_t gender) const { return m_anglers.at(gender ? 1 : 0).Get(); }
+    tovAngler* GetCurrentAngler() const { return m_current.Get(); }
+    tovAngler* GetAnglerModel(int32_t gender) const { return m_anglers.at(gender ? 1 : 0).Get(); }
     QrCamera* GetCamera() const { return m_camera.Get(); }
 
 private:
@@ -63,8 +58,8 @@ private:
     QrPointer<QrNode> m_root;
     QrPointer<QrNode> m_boat;
     QrPointer<QrNode> m_turntable;
-    std::array<QrPointer<QrNode>, 2> m_anglers;
-    QrPointer<QrNode> m_current;
+    std::array<QrPointer<tovAngler>, 2> m_anglers;
+    QrPointer<tovAngler> m_current;
     QrPointer<QrCamera> m_camera;
     QrPointer<QrLight> m_light;
 };

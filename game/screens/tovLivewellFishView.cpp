@@ -1,6 +1,7 @@
 #include "tovLivewellFishView.h"
 
 #include "tovAppServices.h"
+#include "tovFishFactory.h"
 
 #include "QrCorrectionProperty.h"
 #include "QrDitherProperty.h"
@@ -10,8 +11,6 @@
 
 namespace
 {
-
-tovLivewellFishView::ModelMaker g_maker = nullptr;
 
 constexpr float kFrustumX = 0.8f;
 constexpr float kFrustumY = 0.3088372f;
@@ -39,11 +38,6 @@ tovLivewellFishView::~tovLivewellFishView()
     DestroyScene();
     for (auto& model : m_models)
         model = nullptr;
-}
-
-void tovLivewellFishView::SetModelMaker(ModelMaker maker)
-{
-    g_maker = maker;
 }
 
 void tovLivewellFishView::BuildScene()
@@ -109,9 +103,9 @@ void tovLivewellFishView::PrepareSpecies(int32_t species)
 {
     if (!IsSpecies(species))
         return;
-    QrPointer<QrAVObject>& model = m_models[static_cast<size_t>(species)];
-    if (!model && g_maker)
-        model = g_maker(species);
+    QrPointer<tovFish>& model = m_models[static_cast<size_t>(species)];
+    if (!model)
+        model = CreateFish(species);
     if (m_root)
         m_root->UpdateAllInstances();
 }
@@ -125,6 +119,7 @@ void tovLivewellFishView::TakeFishAway()
         parent->DetachChild(m_fish.Get());
         parent->UpdateAllInstances();
     }
+    m_idle.Remove(m_fish.Get());
     m_fish = nullptr;
 }
 
@@ -141,6 +136,8 @@ void tovLivewellFishView::SelectFish(int32_t species, float scale)
     m_fish->SetScale(std::fabs(scale));
     m_fish->SetTranslate(0.0f, 0.0f, 0.03f);
     m_fish->SetRotate(-kHalfTurn, 0.0f, 1.0f, 0.0f);
+    m_fish->SetBehavior(tovFishBehavior::kLivewell);
+    m_idle.Add(m_fish.Get());
     m_root->AttachChild(m_fish.Get());
     m_fish->UpdateAllInstances();
     m_root->UpdateAllInstances();
@@ -159,11 +156,11 @@ void tovLivewellFishView::RefreshViewport()
         m_camera->SetViewportFromDisplay(3);
 }
 
-void tovLivewellFishView::Step(float, float)
+void tovLivewellFishView::Step(float now, float)
 {
-    // The species models animate themselves as idle objects; the view only keeps the pose.
+    // The fish steps with this view's camera as its context, and only while it is shown.
     if (m_fish)
-        m_fish->UpdateAllInstances();
+        m_idle.UpdateAll(now, m_camera.Get());
 }
 
 void tovLivewellFishView::Render(float now, float elapsed)
@@ -172,7 +169,7 @@ void tovLivewellFishView::Render(float now, float elapsed)
         m_camera->RenderFrame(now, elapsed);
 }
 
-QrAVObject* tovLivewellFishView::GetCachedModel(int32_t species) const
+tovFish* tovLivewellFishView::GetCachedModel(int32_t species) const
 {
     return IsSpecies(species) ? m_models[static_cast<size_t>(species)].Get() : nullptr;
 }

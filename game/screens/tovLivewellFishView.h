@@ -3,11 +3,13 @@
 // Each species' model is made once per livewell visit and cached, so that choosing another row
 // only swaps which model hangs under the scene root.
 
-#include "QrAVObject.h"
+#include "tovFish.h"
+
 #include "QrCamera.h"
 #include "QrLight.h"
 #include "QrNode.h"
 #include "QrPointer.h"
+#include "qrxIdleManager.h"
 
 #include <array>
 #include <cstdint>
@@ -16,16 +18,11 @@ class tovLivewellFishView
 {
 public:
     static constexpr int32_t kSpeciesCount = 17;
-    // Makes the ready model of one species (0..16), or null when it has none.
-    using ModelMaker = QrPointer<QrAVObject> (*)(int32_t species);
 
     tovLivewellFishView();
     virtual ~tovLivewellFishView();
     tovLivewellFishView(const tovLivewellFishView&) = delete;
     tovLivewellFishView& operator=(const tovLivewellFishView&) = delete;
-
-    // The species models' maker; the game installs the fish layer's, null makes none.
-    static void SetModelMaker(ModelMaker maker);
 
     void BuildScene();
     void DestroyScene();
@@ -41,15 +38,16 @@ public:
 
     QrNode* GetRoot() const { return m_root.Get(); }
     QrCamera* GetCamera() const { return m_camera.Get(); }
-    QrAVObject* GetShownFish() const { return m_fish.Get(); }
-    QrAVObject* GetCachedModel(int32_t species) const;
+    tovFish* GetShownFish() const { return m_fish.Get(); }
+    tovFish* GetCachedModel(int32_t species) const;
 
 private:
     void TakeFishAway();
 
+    qrxIdleManager m_idle;
     QrPointer<QrNode> m_root;
-    QrPointer<QrAVObject> m_fish;
-    std::array<QrPointer<QrAVObject>, kSpeciesCount> m_models;
+    QrPointer<tovFish> m_fish;
+    std::array<QrPointer<tovFish>, kSpeciesCount> m_models;
     QrPointer<QrCamera> m_camera;
     QrPointer<QrLight> m_light;
 };

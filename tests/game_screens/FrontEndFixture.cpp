@@ -1,7 +1,9 @@
 #include "FrontEndFixture.h"
 
 #include "tovAnglerLookIFace.h"
+#include "tovBoat.h"
 #include "tovConditionsIFace.h"
+#include "tovFish.h"
 #include "tovLakeInfoIFace.h"
 #include "tovLivewellIFace.h"
 #include "tovNotBuiltIFace.h"
@@ -12,6 +14,8 @@
 #include "tovSponsorPageIFace.h"
 #include "tovTackleBoxIFace.h"
 
+#include "qrxAssetCache.h"
+
 void FrontEndTest::SetUp()
 {
     SetWorldServices(&m_world);
@@ -21,6 +25,10 @@ void FrontEndTest::SetUp()
 void FrontEndTest::TearDown()
 {
     m_world.m_scene = nullptr;
+    // Program-wide caches the previews fill: what one test loads is not another's leak.
+    qrxAssetCache::Get().Clear();
+    tovBoat::ReleaseStatics();
+    tovFish::ReleaseModelCache();
     ShellScreenTest::TearDown();
     SetWorldServices(nullptr);
 }
