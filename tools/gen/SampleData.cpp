@@ -60,6 +60,7 @@ bool GenerateSampleData(Context& context)
     GenerateClips(context);
     GenerateCollision(context);
     GenerateEngineScenes(context);
+    GenerateFishModels(context);
     GenerateFrameworkModels(context);
     GenerateGeometry(context);
     GenerateImages(context);
