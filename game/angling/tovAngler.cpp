@@ -33,7 +33,7 @@ const char* const kPartNodes[kPartCount] = {"Vest", "Shirt", "Cap", "Skin"};
 const QrPoint3 kVestColours[tovAngler::kColourChoices] = {
     {0.52f, 0.48f, 0.3f}, {0.72f, 0.18f, 0.1f}, {0.16f, 0.22f, 0.42f}, {0.22f, 0.36f, 0.2f}};
 const QrPoint3 kSkinColours[tovAngler::kColourChoices] = {
-    {0.93f, 0.74f, 0.6f}, {0.78f, 0.56f, 0.4f}, {0.55f, 0.38f, 0.26f}, {0.98f, 0.82f, 0.7f}};
+    {0.8f, 0.58f, 0.44f}, {0.66f, 0.45f, 0.3f}, {0.45f, 0.3f, 0.2f}, {0.86f, 0.66f, 0.54f}};
 const QrPoint3 kShirtColours[tovAngler::kColourChoices] = {
     {0.9f, 0.9f, 0.86f}, {0.55f, 0.7f, 0.9f}, {0.8f, 0.2f, 0.18f}, {0.92f, 0.82f, 0.3f}};
 const QrPoint3 kCapColours[tovAngler::kColourChoices] = {
@@ -145,7 +145,8 @@ void tovAngler::ApplyColours()
     {
         QrMaterialProperty& material = *m_materials[size_t(part)];
         material.m_diffuse = colours[part];
-        material.m_ambient = colours[part];
+        // Under the sky's light as well as the sun's: half the colour keeps the faces from washing out.
+        material.m_ambient = colours[part] * 0.5f;
         material.m_changed = 1;
     }
 }

@@ -39,6 +39,17 @@ void tovLocalRig::StopMotor()
 {
     if (!m_motorRunning)
         return;
+    StopOutboard();
+    if (GetMode() == kModeDriving)
+    {
+        SetMode(kModeSeated);
+        m_angler->SitDown();
+        NetSendAnglerPhase0();
+    }
+}
+
+void tovLocalRig::StopOutboard()
+{
     m_motorRunning = false;
     QrPointer<tovBoat> boat = GetBoat();
     const float before = boat->GetThrottle();
@@ -46,12 +57,6 @@ void tovLocalRig::StopMotor()
     boat->UpdateMotorSound(4);
     if (boat->GetThrottle() != before)
         NetSendThrottle(boat->GetThrottle());
-    if (GetMode() == kModeDriving)
-    {
-        SetMode(kModeSeated);
-        m_angler->SitDown();
-        NetSendAnglerPhase0();
-    }
 }
 
 void tovLocalRig::Throttle(int32_t command)
@@ -134,6 +139,9 @@ void tovLocalRig::TrollingCommand(int32_t command)
 {
     if (command < tovTrollingMotor::kForward || command > tovTrollingMotor::kOff)
         return;
+    // A stowed motor would push the boat from the deck: it runs only once in the water.
+    if (command != tovTrollingMotor::kOff && m_angler->GetTrollingDeploy() < 1.0f)
+        return;
     QrPointer<tovBoat> boat = GetBoat();
     boat->OnMotorEvent(command);
     tovTrollingMotor& motor = boat->GetTrollingMotor();
@@ -156,8 +164,7 @@ void tovLocalRig::StandToFish()
 {
     if (GetMode() != kModeDriving)
         return;
-    StopMotor();
-    // Stopping sat the angler down; standing leaves the seat.
+    StopOutboard();
     SetMode(kModeAiming);
     m_angler->StartFromDriving();
     NetSendAnglerPhase1B();

@@ -42,7 +42,8 @@ public:
     void CentreWheel();
     void Trim(float amount);
     void ResetTrim();
-    // A trolling-motor command (forward, back, left, right, slower, off).
+    // A trolling-motor command (forward, back, left, right, slower, off); only off until the
+    // motor is lowered into the water.
     void TrollingCommand(int32_t command);
     void LowerTrollingMotor();
     void RaiseTrollingMotor();
@@ -58,6 +59,9 @@ protected:
     ~tovLocalRig() override;
 
 private:
+    // The outboard's part of stopping: throttle to neutral and the stop sound.
+    void StopOutboard();
+
     QrPointer<tovAngler> m_angler;
     bool m_motorRunning = false;
 };

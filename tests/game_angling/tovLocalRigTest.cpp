@@ -1,0 +1,165 @@
+#include "tovLocalRig.h"
+
+#include "FakeAnglingWorld.h"
+#include "RecordingNetworkPlay.h"
+#include "WaterTestFixture.h"
+
+#include "tovAngler.h"
+#include "tovAnglingRigFactory.h"
+#include "tovBoat.h"
+#include "tovNetFacade.h"
+#include "tovWorldClasses.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class tovLocalRigTest : public WaterTestFixture
+{
+protected:
+    void SetUp() override
+    {
+        // Boats of earlier tests leave the shared boat parts behind; counting starts without them.
+        tovBoat::ReleaseStatics();
+        WaterTestFixture::SetUp();
+        RegisterGameWorldClasses();
+    }
+    void TearDown() override
+    {
+        SetNetworkPlay(nullptr);
+        tovAngler::ReleaseSharedClips();
+        tovBoat::ReleaseStatics();
+        WaterTestFixture::TearDown();
+    }
+
+    // Steps the rig on a manual clock of 30 frames a second.
+    void Run(tovLocalRig& rig, int frames)
+    {
+        for (int i = 0; i < frames; ++i)
+        {
+            m_now += 1.0 / 30.0;
+            rig.Idle(m_now, 1.0 / 30.0);
+        }
+    }
+
+    FakeAnglingWorld m_lake;
+    double m_now = 0.0;
+};
+
+TEST_F(tovLocalRigTest, TheFactoryMakesItWithItsFigureAtTheWheel)
+{
+    tovAnglingRigFactory factory;
+    QrPointer<tovAnglerRigBase> base = factory.CreateLocalRig(true);
+    auto* rig = dynamic_cast<tovLocalRig*>(base.Get());
+    ASSERT_NE(rig, nullptr);
+    EXPECT_EQ(rig->GetId(), tovAnglingRigFactory::kLocalId);
+    EXPECT_EQ(rig->GetBoat()->GetAnglerNode(), rig->GetAngler());
+    EXPECT_EQ(rig->GetAngler()->GetBoat(), rig->GetBoat().Get());
+    // The rig's look reaches the figure on the next frame.
+    rig->SetAppearance(-1, 2, 1);
+    Run(*rig, 1);
+    EXPECT_EQ(rig->GetAngler()->GetColour1(), 2);
+    EXPECT_EQ(rig->GetAngler()->GetColour2(), 1);
+}
+
+TEST_F(tovLocalRigTest, ControlsDriveTheBoat)
+{
+    ScopedBoatWorld boats(m_lake);
+    QrPointer<tovLocalRig> rig(new tovLocalRig(true));
+    tovBoat& boat = *rig->GetBoat();
+    boat.SetPosition(QrPoint3(0.0f, 0.0f, -5.0f));
+
+    // The lever does nothing before the motor runs.
+    rig->Throttle(tovLocalRig::kThrottleUp);
+    EXPECT_EQ(boat.GetThrottle(), 0.0f);
+    rig->StartMotor();
+    EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeDriving);
+    EXPECT_EQ(rig->GetAngler()->GetPose(), tovAngler::kPoseDriving);
+    for (int i = 0; i < 5; ++i)
+        rig->Throttle(tovLocalRig::kThrottleUp);
+    EXPECT_GT(boat.GetThrottle(), 0.3f);
+    Run(*rig, 60);
+    const QrPoint3 ahead = boat.GetPosition();
+    EXPECT_GT(ahead.z, -5.0f + 0.05f);
+    EXPECT_NEAR(ahead.x, 0.0f, 0.01f);
+
+    rig->Steer(0.6f);
+    EXPECT_FLOAT_EQ(rig->GetAngler()->GetDriveLevel(), boat.GetSteering());
+    const float heading = boat.GetHeadingDegrees();
+    Run(*rig, 60);
+    EXPECT_NE(boat.GetHeadingDegrees(), heading);
+    rig->CentreWheel();
+    rig->Trim(0.3f);
+    EXPECT_GT(boat.GetRangeControl(), 0.0f);
+    rig->ResetTrim();
+
+    // Standing to fish stops the motor; the boat coasts to rest.
+    rig->StandToFish();
+    EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(rig->GetAngler()->GetPose(), tovAngler::kPoseStanding);
+    EXPECT_EQ(boat.GetThrottle(), 0.0f);
+    EXPECT_FALSE(rig->IsMotorRunning());
+    Run(*rig, 300);
+
+    // The trolling motor pushes only once it is in the water.
+    const QrPoint3 rest = boat.GetPosition();
+    rig->TrollingCommand(tovTrollingMotor::kForward);
+    EXPECT_FALSE(boat.GetTrollingMotor().IsRunning());
+    rig->LowerTrollingMotor();
+    Run(*rig, 125);
+    rig->TrollingCommand(tovTrollingMotor::kForward);
+    EXPECT_TRUE(boat.GetTrollingMotor().IsRunning());
+    Run(*rig, 60);
+    const QrPoint3 trolled = boat.GetPosition();
+    EXPECT_GT((trolled - rest).Length(), 0.001f);
+    rig->RaiseTrollingMotor();
+    EXPECT_FALSE(boat.GetTrollingMotor().IsRunning());
+    Run(*rig, 125);
+    EXPECT_EQ(rig->GetAngler()->GetTrollingDeploy(), 0.0f);
+
+    rig->SitToDrive();
+    EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeDriving);
+    EXPECT_TRUE(rig->IsMotorRunning());
+    EXPECT_TRUE(m_lake.IsOnLake(boat.GetPosition()));
+}
+
+TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
+{
+    RecordingNetworkPlay session;
+    SetNetworkPlay(&session);
+    struct Case
+    {
+        bool open;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {false, ""},
+        {true, "SendAnglerPhase1;SendThrottle(0.07);SendThrottle(0);SendSteering(-0.326316);SendRangeControl(0.1);"
+               "SendThrottle(-0.1);SendThrottle(0);SendAnglerPhase1Via45;SendTackleChoice(0,0)"},
+    };
+    for (const Case& c : cases)
+    {
+        session.open = c.open;
+        session.log.clear();
+        QrPointer<tovLocalRig> rig(new tovLocalRig(true));
+        rig->Throttle(tovLocalRig::kThrottleUp);
+        rig->StartMotor();
+        rig->StartMotor();
+        rig->Throttle(tovLocalRig::kThrottleUp);
+        rig->Throttle(tovLocalRig::kThrottleDown);
+        // Unchanged values send nothing.
+        rig->Throttle(tovLocalRig::kThrottleIdle);
+        rig->Steer(-0.2f);
+        rig->Steer(0.0f);
+        rig->Trim(0.1f);
+        rig->Throttle(tovLocalRig::kThrottleReverse);
+        rig->StandToFish();
+        rig->LowerTrollingMotor();
+        rig->Idle(10.0, 5.0);
+        rig->TrollingCommand(tovTrollingMotor::kForward);
+        EXPECT_EQ(session.Joined(), c.expected) << c.open;
+    }
+}
+
+} // namespace
