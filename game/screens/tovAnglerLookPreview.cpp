@@ -21,6 +21,7 @@ constexpr float kViewport[4] = {0.1234375f, 0.9265625f, 0.8666667f, 0.3145833f};
 constexpr float kQuarterTurn = 1.5708f;
 constexpr float kBoatTilt = 0.174533f;
 constexpr float kDegree = 0.017453333f;
+constexpr float kTurntableDistance = 0.45f;
 
 void SaveProfile()
 {
@@ -91,7 +92,8 @@ void tovAnglerLookPreview::Build()
     boat->SetPaintScheme(TheUserProfile().GetLook(kLook1));
     boat->SetRotate(kBoatTilt, 0.0f, 0.0f, 1.0f);
     m_boat = boat.Get();
-    m_turntable->SetTranslate(0.0f, 0.0f, 0.2f);
+    // Far enough that the whole boat of our model's size shows in the window.
+    m_turntable->SetTranslate(0.0f, 0.0f, kTurntableDistance);
     m_turntable->SetRotate(-kQuarterTurn, 0.0f, 1.0f, 0.0f);
     m_root->AttachChild(m_turntable.Get());
     m_turntable->AttachChild(m_boat.Get());

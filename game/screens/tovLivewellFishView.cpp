@@ -7,6 +7,7 @@
 #include "QrDitherProperty.h"
 #include "QrZBufferProperty.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -18,6 +19,7 @@ constexpr float kFrustumY = 0.3088372f;
 constexpr float kViewport[4] = {0.2125f, 0.884375f, 0.9104167f, 0.5645833f};
 constexpr float kHalfTurn = 1.5708f;
 constexpr float kBassScale = 1.7f;
+constexpr float kStandOff = 3.0f;
 
 bool IsBass(int32_t species)
 {
@@ -141,6 +143,22 @@ void tovLivewellFishView::SelectFish(int32_t species, float scale)
     m_root->AttachChild(m_fish.Get());
     m_fish->UpdateAllInstances();
     m_root->UpdateAllInstances();
+    FrameFish();
+}
+
+void tovLivewellFishView::FrameFish()
+{
+    if (!m_fish || !m_camera)
+        return;
+    // The camera at the origin would stand inside a fish of our models' size: it stands back
+    // beside the fish, by the fish's size, and looks at its middle.
+    const QrBound& bound = m_fish->GetWorldBound();
+    const QrPoint3 centre = bound.GetCenter();
+    const float distance = std::max(bound.GetRadius() * kStandOff, 0.2f);
+    m_camera->SetTranslate(centre.x - distance, centre.y, centre.z);
+    m_camera->UpdateAllInstances();
+    m_camera->LookAt(centre, QrPoint3(0.0f, 1.0f, 0.0f));
+    m_camera->UpdateAllInstances();
 }
 
 void tovLivewellFishView::ReleaseModels()

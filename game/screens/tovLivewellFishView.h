@@ -43,6 +43,7 @@ public:
 
 private:
     void TakeFishAway();
+    void FrameFish();
 
     qrxIdleManager m_idle;
     QrPointer<QrNode> m_root;

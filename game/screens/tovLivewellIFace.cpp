@@ -217,7 +217,8 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
         return m_nextScreen;
     m_fishView.RefreshViewport();
     DrawPicture(m_background.Get(), 0, 0);
-    const int32_t mode = Mode();
+    // The row pictures, then the buttons over them, then the texts: the row buttons' pictures
+    // are wider than the space before the text.
     int32_t k = 0;
     for (const tovLivewellFish& fish : m_copy.places)
     {
@@ -228,6 +229,15 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
         source.bottom = 30;
         if (QrImage* image = m_rowImages[static_cast<size_t>(k)].Get())
             Renderer()->BlitImage(image, &source, 151, 220 + kRowStep * k, 0);
+        ++k;
+    }
+    HandleMouse(Renderer());
+    const int32_t mode = Mode();
+    k = 0;
+    for (const tovLivewellFish& fish : m_copy.places)
+    {
+        if (!fish.inUse || k >= m_fishCount)
+            continue;
         if (m_rowTexts[static_cast<size_t>(k)])
             m_rowTexts[static_cast<size_t>(k)]->DrawText(201, 225 + kRowStep * k, FormatRow(fish, mode).c_str(),
                                                          nullptr);
@@ -237,7 +247,6 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
         m_headerText->DrawText(138, 16, m_header.c_str(), nullptr);
     m_fishView.Step(now, elapsed);
     m_fishView.Render(now, elapsed);
-    HandleMouse(Renderer());
     UpdateMessageScreen(now, elapsed);
     Present();
     return m_nextScreen;

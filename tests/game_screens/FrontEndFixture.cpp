@@ -4,6 +4,7 @@
 #include "tovBoat.h"
 #include "tovConditionsIFace.h"
 #include "tovFish.h"
+#include "tovInstallSettings.h"
 #include "tovLakeInfoIFace.h"
 #include "tovLivewellIFace.h"
 #include "tovNotBuiltIFace.h"
@@ -14,12 +15,18 @@
 #include "tovSponsorPageIFace.h"
 #include "tovTackleBoxIFace.h"
 
+#include "QrEngineAnimationClasses.h"
 #include "qrxAssetCache.h"
+#include "qrxFrameworkClasses.h"
 
 void FrontEndTest::SetUp()
 {
     SetWorldServices(&m_world);
     ShellScreenTest::SetUp();
+    // The fish, angler and boat models come from the generated data folder.
+    SetInstallRoot(testfiles::DataDir());
+    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
 }
 
 void FrontEndTest::TearDown()
@@ -30,6 +37,7 @@ void FrontEndTest::TearDown()
     tovBoat::ReleaseStatics();
     tovFish::ReleaseModelCache();
     ShellScreenTest::TearDown();
+    SetInstallRoot("");
     SetWorldServices(nullptr);
 }
 

@@ -119,3 +119,25 @@ TEST_F(tovAnglerLookTest, AClickInThePreviewStopsAndStartsTheTurn)
 }
 
 } // namespace
+
+namespace
+{
+
+// The preview stopped at a fixed angle, so that the frame does not hang on earlier tests.
+TEST_F(tovAnglerLookTest, GoldenFrameOfThePreview)
+{
+    m_window.MoveCursor({630, 5});
+    SwitchTo(5);
+    SwitchTo(6);
+    Frame();
+    ClickAt(281, 345);
+    m_window.MoveCursor({630, 5});
+    Preview().SetRotate(false);
+    Preview().GetTurntable()->SetRotate(0.6f, 0.0f, 1.0f, 0.0f);
+    Preview().GetTurntable()->UpdateAllInstances();
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_angler_look.png", Shown()));
+}
+
+} // namespace

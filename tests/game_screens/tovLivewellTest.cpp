@@ -210,3 +210,24 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
 }
 
 } // namespace
+
+namespace
+{
+
+// The livewell with three rows, the second chosen, and its fish in the window.
+TEST_F(tovLivewellTest, GoldenFrameWithTheFishView)
+{
+    m_rig->AddToLivewell(3, 37, 14, 0.35f);
+    m_rig->AddToLivewell(15, 40, 16, 0.4f);
+    m_rig->AddToLivewell(1, 9, 7, 0.3f);
+    m_window.MoveCursor({630, 5});
+    SwitchTo(8);
+    SwitchTo(3);
+    Livewell().SelectRow(1);
+    ASSERT_NE(Livewell().GetFishView().GetShownFish(), nullptr);
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_livewell.png", Shown()));
+}
+
+} // namespace

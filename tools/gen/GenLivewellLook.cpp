@@ -145,13 +145,14 @@ void AddLivewell(tools::PackContents& pack)
 void AddAnglerLook(tools::PackContents& pack)
 {
     QrImagePixels p = Gradient(640, 480, {70, 110, 150}, {25, 50, 80});
-    Label(p, 190, 24, "ANGLER", 3, {240, 220, 150});
+    Label(p, 205, 24, "ANGLER", 3, {240, 220, 150});
     Window(p, 79, 64, 514, 266);
     Label(p, 100, 342, "BOAT PAINT", 1);
     Label(p, 424, 342, "SHIRT", 1);
     Label(p, 424, 396, "CAP", 1);
-    Label(p, 330, 356, "FEMALE", 2);
-    Label(p, 330, 386, "MALE", 2);
+    // The gender pair: female above, male below.
+    Label(p, 281, 335, "FEMALE", 1);
+    Label(p, 281, 410, "MALE", 1);
     // The values the arrows step stand between them.
     Fill(p, 140, 360, 84, 26, {15, 30, 45});
     Label(p, 160, 367, "PAINT", 2);
