@@ -231,3 +231,51 @@ TEST_F(tovLivewellTest, GoldenFrameWithTheFishView)
 }
 
 } // namespace
+
+namespace
+{
+
+// The view alone: which cached model hangs under the root, at which scale.
+TEST_F(tovLivewellTest, FishViewSwapsCachedModelsAndScalesBassUp)
+{
+    tovLivewellFishView view;
+    view.BuildScene();
+    for (int32_t species : {3, 15})
+        view.PrepareSpecies(species);
+    tovFish* bass = view.GetCachedModel(3);
+    ASSERT_NE(bass, nullptr);
+    const struct
+    {
+        int32_t species;
+        float scale;
+        tovFish* shown;
+        float expectedScale;
+    } cases[] = {
+        {3, 0.5f, bass, 0.85f},
+        {15, -0.4f, view.GetCachedModel(15), 0.4f},
+        {3, 0.2f, bass, 0.34f},
+        // Never prepared, and out of range: the window is empty.
+        {1, 0.5f, nullptr, 0.0f},
+        {-1, 0.5f, nullptr, 0.0f},
+        {17, 0.5f, nullptr, 0.0f},
+    };
+    for (const auto& c : cases)
+    {
+        view.SelectFish(c.species, c.scale);
+        EXPECT_EQ(view.GetShownFish(), c.shown) << c.species;
+        if (!c.shown)
+            continue;
+        EXPECT_FLOAT_EQ(c.shown->GetScale(), c.expectedScale);
+        EXPECT_EQ(c.shown->GetParent(), view.GetRoot());
+        EXPECT_EQ(c.shown->GetBehaviorState(), tovFishBehavior::kLivewell);
+    }
+    // The last fish shown came off the root.
+    EXPECT_EQ(bass->GetParent(), nullptr);
+    view.SelectFish(3, 0.5f);
+    view.ReleaseModels();
+    EXPECT_EQ(view.GetShownFish(), nullptr);
+    EXPECT_EQ(view.GetCachedModel(3), nullptr);
+    EXPECT_EQ(view.GetRoot()->GetChildCount(), 1u);
+}
+
+} // namespace
