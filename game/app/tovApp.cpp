@@ -2,6 +2,8 @@
 
 #include "tovScreenTable.h"
 
+#include "tovBoat.h"
+#include "tovFish.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
@@ -16,6 +18,7 @@
 #include "ResourceTypes.h"
 #include "SoundManager.h"
 #include "qrxAmbientSound.h"
+#include "qrxAssetCache.h"
 #include "qrxFloatingText.h"
 #include "qrxInterface.h"
 #include "qrxTextEditor.h"
@@ -81,6 +84,10 @@ tovApp::~tovApp()
     if (!m_shutDown)
         Cleanup();
     GetFishingModeHooks().ReleaseStatics();
+    // The livewell's fish and the look screen's boat fill these program-wide caches too.
+    tovBoat::ReleaseStatics();
+    tovFish::ReleaseModelCache();
+    qrxAssetCache::Get().Clear();
     m_text.reset();
     m_font.reset();
     m_textLines.clear();
