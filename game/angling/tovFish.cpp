@@ -1,17 +1,14 @@
 #include "tovFish.h"
 
+#include "tovAppServices.h"
 #include "tovFishSizeTable.h"
 #include "tovFishSpecies.h"
-#include "tovInstallSettings.h"
-
-#include "qrxSceneFiles.h"
+#include "tovModelFileCache.h"
 
 #include "QrBound.h"
+#include "QrVertexColorProperty.h"
 
 #include <cmath>
-#include <map>
-#include <memory>
-#include <string>
 
 QR_IMPLEMENT_RTTI(tovFish, QrNode)
 
@@ -19,41 +16,18 @@ namespace
 {
 
 const char* const kModelFiles[kSpeciesCount] = {
-    "fishBlackCrappie.qrf", "fishBluegill.qrf",     "fishCarp.qrf",           "fishLargemouthBass.qrf",
-    "fishMuskie.qrf",       "fishNorthernPike.qrf", "fishPerch.qrf",          "fishPickerel.qrf",
-    "fishRedSunfish.qrf",   "fishSauger.qrf",       "fishSmallmouthBass.qrf", "fishSpottedBass.qrf",
-    "fishStripedBass.qrf",  "fishSunfish.qrf",      "fishWhiteCrappie.qrf",   "fishWalleye.qrf",
-    "fishWhiteBass.qrf",
+    "Angling/fishBlackCrappie.qrf",   "Angling/fishBluegill.qrf",       "Angling/fishCarp.qrf",
+    "Angling/fishLargemouthBass.qrf", "Angling/fishMuskie.qrf",         "Angling/fishNorthernPike.qrf",
+    "Angling/fishPerch.qrf",          "Angling/fishPickerel.qrf",       "Angling/fishRedSunfish.qrf",
+    "Angling/fishSauger.qrf",         "Angling/fishSmallmouthBass.qrf", "Angling/fishSpottedBass.qrf",
+    "Angling/fishStripedBass.qrf",    "Angling/fishSunfish.qrf",        "Angling/fishWhiteCrappie.qrf",
+    "Angling/fishWalleye.qrf",        "Angling/fishWhiteBass.qrf",
 };
 
 // Nose to tail of a species model at scale 1, when its size was never recorded.
 constexpr float kDefaultModelLength = 2.0f;
 // One foot in world units.
 constexpr float kUnitsPerFoot = 0.01f;
-
-struct ModelImage
-{
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-};
-
-// Each species file is read once; every fish of the species parses its own model from it.
-std::map<std::string, ModelImage>& ModelCache()
-{
-    static std::map<std::string, ModelImage> cache;
-    return cache;
-}
-
-const ModelImage& ReadModel(const char* file)
-{
-    std::map<std::string, ModelImage>& cache = ModelCache();
-    auto found = cache.find(file);
-    if (found != cache.end())
-        return found->second;
-    ModelImage& image = cache[file];
-    image.bytes = LoadFileToMemory(DataFilePath(file).c_str(), image.size);
-    return image;
-}
 
 } // namespace
 
@@ -69,25 +43,14 @@ float tovFish::GetAnimationSpeed(int32_t state)
     return state >= 0 && state < tovFishBehavior::kStateCount ? kSpeeds[state] : 1.0f;
 }
 
-void tovFish::ReleaseModelCache()
-{
-    ModelCache().clear();
-}
-
-size_t tovFish::GetCachedFileCount()
-{
-    return ModelCache().size();
-}
-
 tovFish::tovFish(int32_t species) : m_species(species), m_attrib(new qrxAttrib)
 {
     SetName("Fish Model");
     m_attrib->SetInt(species);
-    const ModelImage& image = ReadModel(GetModelFile(species));
-    if (!image.bytes || image.size == 0)
-        return;
-    QrPointer<QrAVObject> object = LoadSceneNode(image.bytes.get(), image.size, kModelNode);
-    m_model = QrPointer<QrNode>(QrDynamicCast<QrNode>(object.Get()));
+    // The program's shared vertex-colour mode lights the vertex colours of every model.
+    if (QrVertexColorProperty* vertexColor = GetAppServices().GetSharedVertexColor())
+        AttachProperty(vertexColor);
+    m_model = tovModelFileCache::LoadNode(GetModelFile(species), kModelNode);
     if (!m_model)
         return;
     AttachChild(m_model.Get());
@@ -114,6 +77,12 @@ void tovFish::SetupSpecies()
 void tovFish::SetBehavior(int32_t state)
 {
     m_behavior.SetBehavior(state);
+}
+
+void tovFish::SetAnimationTime(double time)
+{
+    if (std::isfinite(time))
+        m_animationTime = time;
 }
 
 void tovFish::SetLength(float inches)

@@ -12,7 +12,6 @@
 
 #include "QrPointer.h"
 
-#include <cstddef>
 #include <cstdint>
 
 class tovFish : public qrxKeyFramedModel
@@ -47,8 +46,10 @@ public:
     int32_t GetBehaviorState() const { return m_behavior.GetState(); }
     tovFishBehavior& GetBehavior() { return m_behavior; }
     float GetAnimationSpeed() const { return GetAnimationSpeed(m_behavior.GetState()); }
-    // The time the swim loop has reached.
+    // The time the swim loop has reached; fish put in at once start at different points of
+    // the loop when given different times, so that they do not swim in step.
     double GetAnimationTime() const { return m_animationTime; }
+    void SetAnimationTime(double time);
 
     // Scales the model so that the fish is that long in the world (inches, 1 ft = 0.01
     // units); a length that is not positive and finite changes nothing.
@@ -58,11 +59,6 @@ public:
     // The species' values the bite and fight read: F1 swim speed, F2 pull per pound, F3
     // model size (from the size table), F4 length in inches; the integer is the species.
     qrxAttrib* GetAttrib() const { return m_attrib.Get(); }
-
-    // Lets go of every cached model file (program exit, test fixtures).
-    static void ReleaseModelCache();
-    // How many model files the cache holds (read or found unreadable).
-    static size_t GetCachedFileCount();
 
     using qrxKeyFramedModel::Update;
     // Advances the swim loop by elapsed times the state's speed; the context (the camera

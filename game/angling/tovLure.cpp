@@ -1,9 +1,47 @@
 #include "tovLure.h"
 
+#include "tovModelFileCache.h"
+
 #include <utility>
+
+namespace
+{
+
+class LureModel : public qrxKeyFramedModel
+{
+protected:
+    ~LureModel() override = default;
+};
+
+} // namespace
 
 tovLure::tovLure(std::string modelFile, int32_t speciesRow) : m_modelFile(std::move(modelFile)), m_modelRow(speciesRow)
 {
+    QrPointer<QrNode> node = tovModelFileCache::LoadNode(m_modelFile.c_str(), kModelNode);
+    if (!node)
+        return;
+    m_model = new LureModel;
+    m_model->SetName("Lure Model");
+    m_model->AttachChild(node.Get());
+    m_model->CollectKeyFramed(node.Get());
+    m_model->SetScale(kModelScale);
+    m_model->UpdateAllInstances();
+}
+
+void tovLure::SetPosition(const QrPoint3& position)
+{
+    m_position = position;
+    if (!m_model)
+        return;
+    m_model->SetTranslate(position.x, position.y, position.z);
+    m_model->UpdateAllInstances();
+}
+
+void tovLure::SetHidden(bool hidden)
+{
+    m_hidden = hidden;
+    if (m_model)
+        m_model->SetAppCulled(hidden ? 1 : 0);
 }
 
 void tovLure::DecRefCount()
@@ -14,9 +52,9 @@ void tovLure::DecRefCount()
 
 void tovLure::Initialise()
 {
-    m_position = QrPoint3();
+    SetPosition(QrPoint3());
     m_inWater = false;
-    m_hidden = false;
+    SetHidden(false);
 }
 
 void tovLure::SetPosture(const QrPoint3& first, const QrPoint3& second)

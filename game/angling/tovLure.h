@@ -1,15 +1,15 @@
 #pragma once
 // The lure on the line: its model file and species-attraction row, its posture and the
-// attribute record that the fish's lure-attraction test reads. Reference counted; the 3D model
-// comes with the angler models and is null until then.
+// attribute record that the fish's lure-attraction test reads, and the 3D model built from the
+// file (the "Lure" node of a data file, its moving parts key-framed). Reference counted.
+
+#include "qrxKeyFramedModel.h"
 
 #include "QrPoint3.h"
 #include "QrPointer.h"
 
 #include <cstdint>
 #include <string>
-
-class QrNode;
 
 class tovLure
 {
@@ -23,6 +23,13 @@ public:
         int32_t speciesRow = 0;
     };
 
+    // The node of a lure file that holds the lure.
+    static constexpr const char* kModelNode = "Lure";
+    // Lure models are two units long; a lure is about three inches (1 ft = 0.01 units).
+    static constexpr float kModelScale = 0.0025f / 2.0f;
+
+    // Builds the model from the file in the data folder; a file that cannot be read leaves
+    // the lure without a model, fishing all the same.
     tovLure(std::string modelFile, int32_t speciesRow);
     tovLure(const tovLure&) = delete;
     tovLure& operator=(const tovLure&) = delete;
@@ -51,16 +58,17 @@ public:
 
     // Where the lure is in the world and whether it is in the water.
     const QrPoint3& GetPosition() const { return m_position; }
-    void SetPosition(const QrPoint3& position) { m_position = position; }
+    // Moves the model along.
+    void SetPosition(const QrPoint3& position);
     bool IsInWater() const { return m_inWater; }
     void SetInWater(bool inWater) { m_inWater = inWater; }
 
     // Hidden lures are not drawn and not seen by fish.
-    void SetHidden(bool hidden) { m_hidden = hidden; }
+    void SetHidden(bool hidden);
     bool IsHidden() const { return m_hidden; }
 
-    // The scene model; null until lure models are built.
-    QrNode* GetModel() const { return m_model; }
+    // The scene model, stepped as an idle object by whoever shows it; null without a model.
+    qrxKeyFramedModel* GetModel() const { return m_model.Get(); }
 
 private:
     ~tovLure() = default;
@@ -75,5 +83,5 @@ private:
     QrPoint3 m_position;
     bool m_inWater = false;
     bool m_hidden = false;
-    QrNode* m_model = nullptr;
+    QrPointer<qrxKeyFramedModel> m_model;
 };

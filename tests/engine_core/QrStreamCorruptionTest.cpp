@@ -279,11 +279,12 @@ TEST_F(QrStreamCorruptionTest, DamagedSampleScenesFailCleanly)
     for (auto it = std::filesystem::recursive_directory_iterator(testfiles::DataDir(), ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
     {
-        // Animated samples and the kitchen sink need the animation library's classes, the
-        // framework's samples the framework's; their own tests damage them.
+        // Animated samples, the kitchen sink and the fish and lure models need the animation
+        // library's classes, the framework's samples the framework's; their own tests damage them.
         const std::string folder = it->path().parent_path().string();
         if (it->path().extension() == ".qrf" && it->path().parent_path().filename() != "Animation" &&
-            it->path().filename() != "kitchen_sink.qrf" && folder.find("/Data/Framework") == std::string::npos)
+            it->path().filename() != "kitchen_sink.qrf" && folder.find("/Data/Framework") == std::string::npos &&
+            folder.find("/Data/Angling") == std::string::npos)
             files.push_back(it->path().string());
     }
     std::sort(files.begin(), files.end());

@@ -1078,7 +1078,7 @@ void GenerateFishModels(Context& context)
         lod->AddRange(0.0f, kFarRange, 0);
         lod->AddRange(kFarRange, 1.0e6f, 1);
         lod->UpdateAllInstances();
-        context.WriteScene(std::string("Data/") + s.file + ".qrf", {lod.Get()});
+        context.WriteScene(std::string("Data/Angling/") + s.file + ".qrf", {lod.Get()});
     }
 }
 

@@ -69,6 +69,7 @@ bool GenerateSampleData(Context& context)
     GenerateLakes(context);
     GenerateLakeWater(context);
     GenerateLights(context);
+    GenerateLureModels(context);
     GeneratePacks(context);
     GenerateProperties(context);
     GenerateRenderScenes(context);

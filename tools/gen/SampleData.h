@@ -61,6 +61,7 @@ void GenerateLakeWater(Context& context);
 // The boat's wake pictures.
 void GenerateWakes(Context& context);
 void GenerateLights(Context& context);
+void GenerateLureModels(Context& context);
 void GeneratePacks(Context& context);
 void GenerateProperties(Context& context);
 void GenerateRenderScenes(Context& context);
