@@ -72,7 +72,8 @@ public:
     QrPoint3 GetCapColour() const;
     QrPoint3 GetSkinColour() const;
 
-    // The boat the figure rides (for the heading and the trolling motor); may be null.
+    // The boat the figure rides (for the motor loop and the trolling motor); may be null. Not
+    // counted, since the boat holds the figure: set null before the boat goes.
     void SetBoat(tovBoat* boat);
     tovBoat* GetBoat() const { return m_boat; }
     void SetTackle(tovTackle* tackle);

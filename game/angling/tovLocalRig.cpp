@@ -3,14 +3,31 @@
 #include "tovAngler.h"
 #include "tovBoat.h"
 #include "tovNetFacade.h"
+#include "tovUserProfile.h"
 
 #include <cmath>
 
-tovLocalRig::tovLocalRig(bool lowDetail) : tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(lowDetail ? 0.0f : 1.0f))
+namespace
 {
+
+// The profile's looks: 0 the paint scheme (also the angler's look), 1 and 2 the colour choices.
+int32_t ProfileLook(int32_t i)
+{
+    return TheUserProfile().GetLook(i);
+}
+
+} // namespace
+
+tovLocalRig::tovLocalRig(bool lowDetail)
+    : tovAnglerRig(ProfileLook(0), ProfileLook(0), TheUserProfile().GetGender() == 1 ? 1 : 0, -1, lowDetail,
+                   new tovBoat(lowDetail ? 0.0f : 1.0f))
+{
+    // The look screen shows the first colour on the shirt and the second on the cap.
+    SetAppearance(-1, ProfileLook(2), ProfileLook(1));
     QrPointer<tovBoat> boat = GetBoat();
     boat->ResetProbe();
     m_angler = new tovAngler(GetLook(), GetGender(), -1);
+    m_angler->SetAppearance(GetLook(), GetColour1(), GetColour2());
     m_angler->SetBoat(boat.Get());
     m_angler->SetTackle(GetTackle().Get());
     boat->SetAnglerNode(m_angler.Get());
@@ -180,9 +197,61 @@ void tovLocalRig::SitToDrive()
     StartMotor();
 }
 
+void tovLocalRig::CastAt(const QrPoint3& target)
+{
+    if (GetMode() != kModeAiming || !std::isfinite(target.x) || !std::isfinite(target.z))
+        return;
+    // The figure turns to the target, measured from the bow.
+    const QrPoint3 boat = GetBoatPosition();
+    const float toTarget = std::atan2(target.x - boat.x, target.z - boat.z) * 180.0f / 3.14159265f;
+    tovAnglerRig::CastAt(target);
+    m_angler->Cast(toTarget - GetBoatHeading());
+    m_angler->SetReadyInWaitCast(false);
+    m_angler->SetFastReelingInWaitCast(false);
+    NetSendCastTarget(target);
+}
+
+void tovLocalRig::SendFlags(bool ready, bool fast)
+{
+    const bool wasReady = IsReadyInWaitCast();
+    const bool wasFast = IsFastReelingInWaitCast();
+    if (ready)
+        fast ? tovAnglerRig::ReadyAndReel() : tovAnglerRig::ReadyOn();
+    else
+        tovAnglerRig::ReadyOff();
+    m_angler->SetReadyInWaitCast(IsReadyInWaitCast());
+    m_angler->SetFastReelingInWaitCast(IsFastReelingInWaitCast());
+    if (IsReadyInWaitCast() == wasReady && IsFastReelingInWaitCast() == wasFast)
+        return;
+    if (!IsReadyInWaitCast())
+        NetSendAnglerFlagsOff();
+    else if (IsFastReelingInWaitCast())
+        NetSendAnglerFlagsAB();
+    else
+        NetSendAnglerFlagsA();
+}
+
+void tovLocalRig::ReadyOn()
+{
+    SendFlags(true, false);
+}
+
+void tovLocalRig::ReadyAndReel()
+{
+    SendFlags(true, true);
+}
+
+void tovLocalRig::ReadyOff()
+{
+    SendFlags(false, false);
+}
+
 void tovLocalRig::Idle(double now, double elapsed)
 {
+    const int32_t before = GetMode();
     tovAnglerRig::Idle(now, elapsed);
+    if (before == kModeCasting && GetMode() == kModeWaitCast)
+        m_angler->Reel();
     // The saved game and the look screen set the rig's look; the figure follows.
     m_angler->SetAppearance(GetLook(), GetColour1(), GetColour2());
     m_angler->Update(now, elapsed);

@@ -26,7 +26,7 @@ public:
     static constexpr float kSteeringStep = 0.1f;
     static constexpr float kTrimStep = 0.1f;
 
-    // Low detail picks the lighter boat and figure.
+    // Low detail picks the lighter boat. The profile's gender and looks dress the figure.
     explicit tovLocalRig(bool lowDetail);
 
     tovAngler* GetAngler() const { return m_angler.Get(); }
@@ -52,7 +52,14 @@ public:
     void StandToFish();
     void SitToDrive();
 
-    // The boat, then the figure, with the same times.
+    // Casting and reeling, told to the figure and the other players: a cast only from standing;
+    // the ready and fast-reel flags only when they change.
+    void CastAt(const QrPoint3& target) override;
+    void ReadyOn() override;
+    void ReadyAndReel() override;
+    void ReadyOff() override;
+
+    // The boat, then the figure, with the same times; a landed cast starts the reeling move.
     void Idle(double now, double elapsed) override;
 
 protected:
@@ -61,6 +68,7 @@ protected:
 private:
     // The outboard's part of stopping: throttle to neutral and the stop sound.
     void StopOutboard();
+    void SendFlags(bool ready, bool fast);
 
     QrPointer<tovAngler> m_angler;
     bool m_motorRunning = false;

@@ -4,14 +4,24 @@
 #include "WaterTestFixture.h"
 
 #include "QrCamera.h"
+#include "TestFiles.h"
 #include "qrxAssetCache.h"
 #include "qrxIdleManager.h"
 #include "tovBoat.h"
+#include "tovInstallSettings.h"
 #include "tovScene.h"
 #include "tovWater.h"
 #include "tovWorldClasses.h"
+#include "uRandom.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -116,6 +126,71 @@ TEST_F(tovAnglerGoldenTest, StandingToFish)
     Build(1, true);
     EXPECT_TRUE(golden::MatchesGoldenImage("angling_angler_standing.png",
                                            Look(QrPoint3(-0.14f, 0.07f, 0.22f), QrPoint3(0.0f, 0.035f, 0.055f))));
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Damaged figure files (the model and its moves): the figure builds from what loads, takes its
+// looks, changes pose, steps and draws.
+TEST_F(tovAnglerGoldenTest, DamagedFigureFilesBuildPoseAndDraw)
+{
+    ScopedBoatWorld boats(m_lake);
+    testfiles::TempDir dir;
+    std::filesystem::create_directories(dir.Path() + "/Data");
+    for (const char* file : {tovBoat::kMotorTextureFile, tovBoat::kSideTextureFile, tovBoat::kDeckTextureFile,
+                             tovBoat::kModelFile, tovBoat::kLodModelFile, tovAngler::kMaleFile, tovAngler::kFemaleFile})
+        std::filesystem::copy_file(testfiles::DataDir() + "/Data/" + file, dir.Path() + "/Data/" + file);
+    SetInstallRoot(dir.Path());
+    uRandom random(31);
+    for (int32_t gender : {0, 1})
+    {
+        const char* file = gender == 0 ? tovAngler::kMaleFile : tovAngler::kFemaleFile;
+        const std::vector<uint8_t> good = ReadAll(testfiles::DataDir() + "/Data/" + file);
+        ASSERT_GT(good.size(), 64u);
+        for (int trial = 0; trial < 4; ++trial)
+        {
+            std::vector<uint8_t> bad = good;
+            const size_t at = size_t(random.range(0, int32_t(good.size()) - 1));
+            if (trial % 2 == 0)
+                bad.resize(at);
+            else
+                for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
+                    bad[k] = uint8_t(random.range(0, 255));
+            WriteAll(dir.Path() + "/Data/" + file, bad);
+            tovAngler::ReleaseSharedClips();
+            if (m_boat)
+                m_boat->SetAnglerNode(nullptr);
+            m_angler = nullptr;
+            m_boat = nullptr;
+            m_root = nullptr;
+            m_water = nullptr;
+            Build(gender, trial % 2 == 0);
+            m_angler->SetAppearance(2, 3, 1);
+            m_angler->Cast(45.0f);
+            m_angler->Reel();
+            m_angler->LowerTrollingMotor();
+            m_boat->SetThrottle(1.0f);
+            for (int frame = 1; frame <= 5; ++frame)
+            {
+                m_boat->Update(2.0 + frame / 30.0, 1.0 / 30.0);
+                m_angler->Update(2.0 + frame / 30.0, 1.0 / 30.0);
+            }
+            Look(QrPoint3(0.12f, 0.07f, 0.2f), m_boat->GetPosition());
+            m_camera->SetSceneRoot(nullptr);
+            m_camera = nullptr;
+        }
+        WriteAll(dir.Path() + "/Data/" + file, good);
+    }
 }
 
 } // namespace

@@ -8,9 +8,12 @@
 #include "tovAnglingRigFactory.h"
 #include "tovBoat.h"
 #include "tovNetFacade.h"
+#include "tovUserProfile.h"
 #include "tovWorldClasses.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace
 {
@@ -47,8 +50,36 @@ protected:
     double m_now = 0.0;
 };
 
+// Puts the profile's looks back after a test that dresses the player.
+class ProfileLooks
+{
+public:
+    ProfileLooks()
+        : m_gender(TheUserProfile().GetGender()), m_looks{TheUserProfile().GetLook(0), TheUserProfile().GetLook(1),
+                                                          TheUserProfile().GetLook(2)}
+    {
+    }
+    ~ProfileLooks()
+    {
+        TheUserProfile().SetGender(m_gender);
+        for (int32_t i = 0; i < 3; ++i)
+            TheUserProfile().SetLook(i, m_looks[size_t(i)]);
+    }
+    ProfileLooks(const ProfileLooks&) = delete;
+    ProfileLooks& operator=(const ProfileLooks&) = delete;
+
+private:
+    int32_t m_gender;
+    std::array<int32_t, 3> m_looks;
+};
+
 TEST_F(tovLocalRigTest, TheFactoryMakesItWithItsFigureAtTheWheel)
 {
+    ProfileLooks keep;
+    TheUserProfile().SetGender(1);
+    TheUserProfile().SetLook(0, 0);
+    TheUserProfile().SetLook(1, 3);
+    TheUserProfile().SetLook(2, 1);
     tovAnglingRigFactory factory;
     QrPointer<tovAnglerRigBase> base = factory.CreateLocalRig(true);
     auto* rig = dynamic_cast<tovLocalRig*>(base.Get());
@@ -56,6 +87,11 @@ TEST_F(tovLocalRigTest, TheFactoryMakesItWithItsFigureAtTheWheel)
     EXPECT_EQ(rig->GetId(), tovAnglingRigFactory::kLocalId);
     EXPECT_EQ(rig->GetBoat()->GetAnglerNode(), rig->GetAngler());
     EXPECT_EQ(rig->GetAngler()->GetBoat(), rig->GetBoat().Get());
+    // The profile dresses the player: a woman in the second shirt and the last cap.
+    EXPECT_EQ(rig->GetGender(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetGender(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetColour1(), 1);
+    EXPECT_EQ(rig->GetAngler()->GetColour2(), 3);
     // The rig's look reaches the figure on the next frame.
     rig->SetAppearance(-1, 2, 1);
     Run(*rig, 1);
@@ -136,7 +172,8 @@ TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
     const Case cases[] = {
         {false, ""},
         {true, "SendAnglerPhase1;SendThrottle(0.07);SendThrottle(0);SendSteering(-0.326316);SendRangeControl(0.1);"
-               "SendThrottle(-0.1);SendThrottle(0);SendAnglerPhase1Via45;SendTackleChoice(0,0)"},
+               "SendThrottle(-0.1);SendThrottle(0);SendAnglerPhase1Via45;SendTackleChoice(0,0);SendTackleChoice(5,-1);"
+               "SendCastTarget(0.5,0,0.25);SendAnglerFlagsA;SendAnglerFlagsAB;SendAnglerFlagsOff"},
     };
     for (const Case& c : cases)
     {
@@ -158,6 +195,18 @@ TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
         rig->LowerTrollingMotor();
         rig->Idle(10.0, 5.0);
         rig->TrollingCommand(tovTrollingMotor::kForward);
+        rig->RaiseTrollingMotor();
+        rig->Idle(20.0, 5.0);
+        rig->CastAt(QrPoint3(0.5f, 0.0f, 0.25f));
+        rig->Idle(22.0, 2.0);
+        // The lure is in the water: the figure reels.
+        EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeWaitCast);
+        EXPECT_EQ(rig->GetAngler()->GetPose(), tovAngler::kPoseReeling);
+        // The flags go out once per change.
+        rig->ReadyOn();
+        rig->ReadyOn();
+        rig->ReadyAndReel();
+        rig->ReadyOff();
         EXPECT_EQ(session.Joined(), c.expected) << c.open;
     }
 }

@@ -1,6 +1,6 @@
 // The angler figures, male and female: a person in a cap and an open fishing vest over a
 // shirt, jeans and boots, holding a rod, in feet like the boat that carries them. The vest,
-// shirt, cap and skin parts are white under named groups so that the game colours them. Each
+// shirt, cap and skin parts are white under named groups whose materials the game replaces. Each
 // file also holds the moves (sit and steer, stand, cast, reel, trolling) as trees of the same
 // joint names carrying their keys, two seconds a loop.
 
@@ -12,11 +12,13 @@
 #include "QrColorA.h"
 #include "QrLinearPosKey.h"
 #include "QrLinearRotKey.h"
+#include "QrMaterialProperty.h"
 #include "QrNode.h"
 #include "QrTriShape.h"
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gen
@@ -134,10 +136,27 @@ void Box(QrNode* parent, const char* name, QrPoint3 at, QrPoint3 half, const QrC
     parent->AttachChild(box.Get());
 }
 
+// The colours the figure shows in the file on its own (the game's first look replaces them).
+QrPoint3 DefaultColour(const char* part)
+{
+    const std::string name = part;
+    if (name == "Vest")
+        return {0.52f, 0.48f, 0.3f};
+    if (name == "Shirt")
+        return {0.9f, 0.9f, 0.86f};
+    if (name == "Cap")
+        return {0.78f, 0.12f, 0.1f};
+    return {0.8f, 0.58f, 0.44f};
+}
+
 QrPointer<QrNode> Group(QrNode* parent, const char* name)
 {
     QrPointer<QrNode> group = new QrNode;
     group->SetName(name);
+    QrPointer<QrMaterialProperty> material = new QrMaterialProperty;
+    material->m_diffuse = DefaultColour(name);
+    material->m_ambient = material->m_diffuse * 0.5f;
+    group->AttachProperty(material.Get());
     parent->AttachChild(group.Get());
     return group;
 }
