@@ -3,11 +3,11 @@
 #include "tovScreenTable.h"
 
 #include "tovBoat.h"
-#include "tovFish.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
+#include "tovModelFileCache.h"
 #include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
@@ -86,7 +86,7 @@ tovApp::~tovApp()
     GetFishingModeHooks().ReleaseStatics();
     // The livewell's fish and the look screen's boat fill these program-wide caches too.
     tovBoat::ReleaseStatics();
-    tovFish::ReleaseModelCache();
+    tovModelFileCache::Clear();
     qrxAssetCache::Get().Clear();
     m_text.reset();
     m_font.reset();

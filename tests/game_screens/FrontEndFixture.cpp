@@ -3,10 +3,10 @@
 #include "tovAnglerLookIFace.h"
 #include "tovBoat.h"
 #include "tovConditionsIFace.h"
-#include "tovFish.h"
 #include "tovInstallSettings.h"
 #include "tovLakeInfoIFace.h"
 #include "tovLivewellIFace.h"
+#include "tovModelFileCache.h"
 #include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
@@ -35,7 +35,7 @@ void FrontEndTest::TearDown()
     // Program-wide caches the previews fill: what one test loads is not another's leak.
     qrxAssetCache::Get().Clear();
     tovBoat::ReleaseStatics();
-    tovFish::ReleaseModelCache();
+    tovModelFileCache::Clear();
     ShellScreenTest::TearDown();
     SetInstallRoot("");
     SetWorldServices(nullptr);
