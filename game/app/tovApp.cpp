@@ -12,6 +12,7 @@
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
+#include "tovWorldClasses.h"
 
 #include "FileHelpers.h"
 #include "ResourcePack.h"
@@ -28,6 +29,8 @@
 #include "QrD3DRender.h"
 #include "QrDDContext.h"
 #include "QrDDImage.h"
+#include "QrEngineAnimationClasses.h"
+#include "QrEngineCoreClasses.h"
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 
@@ -135,6 +138,10 @@ bool tovApp::CreateAll()
     RegisterDataResourceType();
     RegisterBlobResourceType();
     RegisterImageResourceType();
+    // The scene files the screens' 3D views read (fish, boat, angler figures).
+    RegisterEngineCoreClasses();
+    RegisterEngineAnimationClasses();
+    RegisterGameWorldClasses();
     OpenMainPack();
     CreateDisplay();
     // Without a renderer nothing can be shown: stop here rather than start screens and sounds
