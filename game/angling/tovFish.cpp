@@ -79,6 +79,11 @@ void tovFish::SetBehavior(int32_t state)
     m_behavior.SetBehavior(state);
 }
 
+void tovFish::ReleaseModelCache()
+{
+    tovModelFileCache::Clear();
+}
+
 void tovFish::SetAnimationTime(double time)
 {
     if (std::isfinite(time))

@@ -23,8 +23,7 @@ public:
     static constexpr const char* kModelNode = "Fish";
     static constexpr const char* kNearNode = "Fish Near";
     static constexpr const char* kFarNode = "Fish Far";
-    // Beyond this camera distance (world units) the far model is drawn.
-    static constexpr float kFarDistance = 0.6f;
+    // The files' level-of-detail node draws the far model beyond sixty fish lengths.
 
     // The species' model file in the data folder; "" out of range.
     static const char* GetModelFile(int32_t species);
@@ -59,6 +58,10 @@ public:
     // The species' values the bite and fight read: F1 swim speed, F2 pull per pound, F3
     // model size (from the size table), F4 length in inches; the integer is the species.
     qrxAttrib* GetAttrib() const { return m_attrib.Get(); }
+
+    // Lets go of the cached model files of fish, lures and the casting target (program exit,
+    // test fixtures).
+    static void ReleaseModelCache();
 
     using qrxKeyFramedModel::Update;
     // Advances the swim loop by elapsed times the state's speed; the context (the camera

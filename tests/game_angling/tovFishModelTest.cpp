@@ -59,7 +59,8 @@ protected:
 
     void TearDown() override
     {
-        tovModelFileCache::Clear();
+        tovFish::ReleaseModelCache();
+        EXPECT_EQ(tovModelFileCache::GetFileCount(), 0u);
         tovFishSizeTable::Clear();
         SetInstallRoot("");
         QrEngineTest::TearDown();

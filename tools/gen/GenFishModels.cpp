@@ -15,6 +15,7 @@
 #include "QrImage.h"
 #include "QrImagePixels.h"
 #include "QrLODNode.h"
+#include "QrMaterialProperty.h"
 #include "QrNode.h"
 #include "QrRawImageData.h"
 #include "QrTCBRotKey.h"
@@ -102,484 +103,78 @@ constexpr Rgb kNone{-1.0f, 0.0f, 0.0f};
 constexpr Rgb kDarkEye{0.06f, 0.05f, 0.03f};
 
 // In species order (the game's species numbers).
+// clang-format off
 const Species kSpecies[] = {
-    {"fishBlackCrappie",
-     0.40f,
-     0.09f,
-     0.50f,
-     0.07f,
-     0.10f,
-     {0.22f, 0.30f, 0.20f},
-     {0.66f, 0.70f, 0.58f},
-     {0.88f, 0.88f, 0.80f},
-     {0.45f, 0.46f, 0.36f},
-     kSpeckles,
-     0.9f,
-     kForked,
-     0.15f,
-     0.55f,
-     0.36f,
-     false,
-     0.06f,
-     kDarkEye,
-     0.10f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.1f,
-     0.08f,
-     0.38f},
-    {"fishBluegill",
-     0.50f,
-     0.09f,
-     0.52f,
-     0.07f,
-     0.10f,
-     {0.18f, 0.26f, 0.30f},
-     {0.42f, 0.50f, 0.40f},
-     {0.90f, 0.80f, 0.40f},
-     {0.28f, 0.32f, 0.30f},
-     kBars,
-     0.35f,
-     kSquare,
-     0.18f,
-     0.62f,
-     0.34f,
-     false,
-     0.045f,
-     kDarkEye,
-     0.04f,
-     false,
-     {0.05f, 0.06f, 0.12f},
-     kNone,
-     {0.92f, 0.55f, 0.18f},
-     false,
-     0.9f,
-     0.08f,
-     0.42f},
-    {"fishCarp",
-     0.34f,
-     0.17f,
-     0.55f,
-     0.09f,
-     0.12f,
-     {0.30f, 0.26f, 0.12f},
-     {0.74f, 0.58f, 0.26f},
-     {0.92f, 0.84f, 0.58f},
-     {0.52f, 0.36f, 0.20f},
-     kScales,
-     0.55f,
-     kForked,
-     0.28f,
-     0.66f,
-     0.26f,
-     false,
-     0.035f,
-     kDarkEye,
-     0.03f,
-     true,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.4f,
-     0.07f,
-     0.32f},
-    {"fishLargemouthBass",
-     0.32f,
-     0.13f,
-     0.48f,
-     0.07f,
-     0.12f,
-     {0.20f, 0.30f, 0.10f},
-     {0.52f, 0.60f, 0.30f},
-     {0.94f, 0.91f, 0.74f},
-     {0.40f, 0.45f, 0.22f},
-     kBand,
-     0.9f,
-     kRounded,
-     0.24f,
-     0.70f,
-     0.24f,
-     true,
-     0.045f,
-     {0.45f, 0.20f, 0.05f},
-     0.24f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.0f,
-     0.10f,
-     0.42f},
-    {"fishMuskie",
-     0.17f,
-     0.10f,
-     0.45f,
-     0.06f,
-     0.06f,
-     {0.32f, 0.34f, 0.20f},
-     {0.66f, 0.66f, 0.50f},
-     {0.92f, 0.90f, 0.82f},
-     {0.55f, 0.35f, 0.22f},
-     kBars,
-     0.6f,
-     kForked,
-     0.08f,
-     0.22f,
-     0.18f,
-     false,
-     0.035f,
-     {0.60f, 0.50f, 0.15f},
-     0.22f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.5f,
-     0.08f,
-     0.30f},
-    {"fishNorthernPike",
-     0.15f,
-     0.09f,
-     0.45f,
-     0.06f,
-     0.05f,
-     {0.10f, 0.22f, 0.10f},
-     {0.24f, 0.40f, 0.18f},
-     {0.92f, 0.90f, 0.76f},
-     {0.40f, 0.34f, 0.16f},
-     kLightSpots,
-     1.0f,
-     kForked,
-     0.08f,
-     0.22f,
-     0.18f,
-     false,
-     0.035f,
-     {0.62f, 0.52f, 0.12f},
-     0.22f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.4f,
-     0.08f,
-     0.32f},
-    {"fishPerch",
-     0.26f,
-     0.11f,
-     0.52f,
-     0.06f,
-     0.10f,
-     {0.30f, 0.34f, 0.10f},
-     {0.86f, 0.78f, 0.22f},
-     {0.95f, 0.92f, 0.76f},
-     {0.90f, 0.48f, 0.12f},
-     kBars,
-     1.0f,
-     kForked,
-     0.22f,
-     0.68f,
-     0.28f,
-     true,
-     0.045f,
-     {0.70f, 0.55f, 0.10f},
-     0.10f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     0.9f,
-     0.09f,
-     0.40f},
-    {"fishPickerel",
-     0.14f,
-     0.08f,
-     0.45f,
-     0.05f,
-     0.05f,
-     {0.18f, 0.24f, 0.10f},
-     {0.56f, 0.58f, 0.26f},
-     {0.92f, 0.90f, 0.72f},
-     {0.45f, 0.40f, 0.20f},
-     kChain,
-     0.95f,
-     kForked,
-     0.08f,
-     0.22f,
-     0.18f,
-     false,
-     0.035f,
-     {0.62f, 0.52f, 0.12f},
-     0.20f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.2f,
-     0.08f,
-     0.32f},
-    {"fishRedSunfish",
-     0.46f,
-     0.09f,
-     0.52f,
-     0.07f,
-     0.10f,
-     {0.26f, 0.32f, 0.20f},
-     {0.58f, 0.62f, 0.40f},
-     {0.95f, 0.86f, 0.40f},
-     {0.40f, 0.42f, 0.30f},
-     kSpeckles,
-     0.35f,
-     kSquare,
-     0.18f,
-     0.62f,
-     0.32f,
-     false,
-     0.045f,
-     kDarkEye,
-     0.04f,
-     false,
-     {0.06f, 0.06f, 0.06f},
-     {0.90f, 0.22f, 0.10f},
-     {0.96f, 0.80f, 0.28f},
-     false,
-     0.9f,
-     0.08f,
-     0.42f},
-    {"fishSauger",
-     0.20f,
-     0.10f,
-     0.45f,
-     0.06f,
-     0.09f,
-     {0.30f, 0.24f, 0.14f},
-     {0.70f, 0.60f, 0.42f},
-     {0.92f, 0.90f, 0.82f},
-     {0.58f, 0.50f, 0.36f},
-     kSaddles,
-     1.0f,
-     kForked,
-     0.24f,
-     0.66f,
-     0.26f,
-     true,
-     0.06f,
-     {0.80f, 0.78f, 0.60f},
-     0.16f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.1f,
-     0.08f,
-     0.36f},
-    {"fishSmallmouthBass",
-     0.30f,
-     0.13f,
-     0.48f,
-     0.07f,
-     0.11f,
-     {0.32f, 0.26f, 0.10f},
-     {0.66f, 0.52f, 0.24f},
-     {0.90f, 0.84f, 0.64f},
-     {0.55f, 0.42f, 0.20f},
-     kBars,
-     0.75f,
-     kRounded,
-     0.24f,
-     0.70f,
-     0.22f,
-     true,
-     0.045f,
-     {0.75f, 0.12f, 0.05f},
-     0.16f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.0f,
-     0.10f,
-     0.42f},
-    {"fishSpottedBass",
-     0.31f,
-     0.13f,
-     0.48f,
-     0.07f,
-     0.11f,
-     {0.22f, 0.30f, 0.12f},
-     {0.56f, 0.62f, 0.34f},
-     {0.94f, 0.92f, 0.78f},
-     {0.42f, 0.46f, 0.24f},
-     kBlotchRows,
-     0.9f,
-     kRounded,
-     0.24f,
-     0.70f,
-     0.24f,
-     true,
-     0.045f,
-     {0.50f, 0.18f, 0.05f},
-     0.18f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.0f,
-     0.10f,
-     0.42f},
-    {"fishStripedBass",
-     0.26f,
-     0.13f,
-     0.50f,
-     0.07f,
-     0.10f,
-     {0.20f, 0.26f, 0.30f},
-     {0.80f, 0.82f, 0.84f},
-     {0.96f, 0.96f, 0.96f},
-     {0.50f, 0.52f, 0.56f},
-     kStripes,
-     0.95f,
-     kForked,
-     0.22f,
-     0.66f,
-     0.26f,
-     true,
-     0.04f,
-     kDarkEye,
-     0.14f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.2f,
-     0.08f,
-     0.36f},
-    {"fishSunfish",
-     0.48f,
-     0.09f,
-     0.52f,
-     0.07f,
-     0.10f,
-     {0.28f, 0.36f, 0.26f},
-     {0.62f, 0.62f, 0.38f},
-     {0.96f, 0.66f, 0.22f},
-     {0.42f, 0.44f, 0.30f},
-     kWavyLines,
-     1.0f,
-     kSquare,
-     0.18f,
-     0.62f,
-     0.32f,
-     false,
-     0.045f,
-     kDarkEye,
-     0.04f,
-     false,
-     {0.05f, 0.05f, 0.05f},
-     {0.95f, 0.15f, 0.10f},
-     {0.96f, 0.60f, 0.18f},
-     false,
-     0.9f,
-     0.08f,
-     0.42f},
-    {"fishWhiteCrappie",
-     0.40f,
-     0.09f,
-     0.50f,
-     0.07f,
-     0.10f,
-     {0.30f, 0.38f, 0.28f},
-     {0.82f, 0.84f, 0.76f},
-     {0.94f, 0.94f, 0.90f},
-     {0.60f, 0.60f, 0.52f},
-     kBars,
-     0.45f,
-     kForked,
-     0.15f,
-     0.50f,
-     0.32f,
-     false,
-     0.06f,
-     kDarkEye,
-     0.10f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.1f,
-     0.08f,
-     0.38f},
-    {"fishWalleye",
-     0.21f,
-     0.11f,
-     0.45f,
-     0.06f,
-     0.09f,
-     {0.30f, 0.30f, 0.12f},
-     {0.78f, 0.66f, 0.30f},
-     {0.94f, 0.92f, 0.84f},
-     {0.60f, 0.52f, 0.28f},
-     kSaddles,
-     0.45f,
-     kForked,
-     0.24f,
-     0.66f,
-     0.26f,
-     true,
-     0.07f,
-     {0.85f, 0.85f, 0.72f},
-     0.16f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     true,
-     1.1f,
-     0.08f,
-     0.36f},
-    {"fishWhiteBass",
-     0.32f,
-     0.12f,
-     0.52f,
-     0.07f,
-     0.10f,
-     {0.26f, 0.30f, 0.36f},
-     {0.84f, 0.86f, 0.88f},
-     {0.97f, 0.97f, 0.97f},
-     {0.56f, 0.58f, 0.62f},
-     kStripes,
-     0.4f,
-     kForked,
-     0.22f,
-     0.66f,
-     0.28f,
-     true,
-     0.045f,
-     kDarkEye,
-     0.10f,
-     false,
-     kNone,
-     kNone,
-     kNone,
-     false,
-     1.0f,
-     0.09f,
-     0.38f},
+    {"fishBlackCrappie", 0.40f, 0.09f, 0.50f, 0.07f, 0.10f,
+     {0.22f, 0.30f, 0.20f}, {0.66f, 0.70f, 0.58f}, {0.88f, 0.88f, 0.80f}, {0.45f, 0.46f, 0.36f},
+     kSpeckles, 0.9f, kForked, 0.15f, 0.55f, 0.36f, false, 0.06f, kDarkEye, 0.10f, false,
+     kNone, kNone, kNone, false, 1.1f, 0.08f, 0.38f},
+    {"fishBluegill", 0.50f, 0.09f, 0.52f, 0.07f, 0.10f,
+     {0.18f, 0.26f, 0.30f}, {0.42f, 0.50f, 0.40f}, {0.90f, 0.80f, 0.40f}, {0.28f, 0.32f, 0.30f},
+     kBars, 0.35f, kSquare, 0.18f, 0.62f, 0.34f, false, 0.045f, kDarkEye, 0.04f, false,
+     {0.05f, 0.06f, 0.12f}, kNone, {0.92f, 0.55f, 0.18f}, false, 0.9f, 0.08f, 0.42f},
+    {"fishCarp", 0.34f, 0.17f, 0.55f, 0.09f, 0.12f,
+     {0.30f, 0.26f, 0.12f}, {0.74f, 0.58f, 0.26f}, {0.92f, 0.84f, 0.58f}, {0.52f, 0.36f, 0.20f},
+     kScales, 0.55f, kForked, 0.28f, 0.66f, 0.26f, false, 0.035f, kDarkEye, 0.03f, true,
+     kNone, kNone, kNone, false, 1.4f, 0.07f, 0.32f},
+    {"fishLargemouthBass", 0.32f, 0.13f, 0.48f, 0.07f, 0.12f,
+     {0.20f, 0.30f, 0.10f}, {0.52f, 0.60f, 0.30f}, {0.94f, 0.91f, 0.74f}, {0.40f, 0.45f, 0.22f},
+     kBand, 0.9f, kRounded, 0.24f, 0.70f, 0.24f, true, 0.045f, {0.45f, 0.20f, 0.05f}, 0.24f, false,
+     kNone, kNone, kNone, false, 1.0f, 0.10f, 0.42f},
+    {"fishMuskie", 0.17f, 0.10f, 0.45f, 0.06f, 0.06f,
+     {0.32f, 0.34f, 0.20f}, {0.66f, 0.66f, 0.50f}, {0.92f, 0.90f, 0.82f}, {0.55f, 0.35f, 0.22f},
+     kBars, 0.6f, kForked, 0.08f, 0.22f, 0.18f, false, 0.035f, {0.60f, 0.50f, 0.15f}, 0.22f, false,
+     kNone, kNone, kNone, false, 1.5f, 0.08f, 0.30f},
+    {"fishNorthernPike", 0.15f, 0.09f, 0.45f, 0.06f, 0.05f,
+     {0.10f, 0.22f, 0.10f}, {0.24f, 0.40f, 0.18f}, {0.92f, 0.90f, 0.76f}, {0.40f, 0.34f, 0.16f},
+     kLightSpots, 1.0f, kForked, 0.08f, 0.22f, 0.18f, false, 0.035f, {0.62f, 0.52f, 0.12f}, 0.22f, false,
+     kNone, kNone, kNone, false, 1.4f, 0.08f, 0.32f},
+    {"fishPerch", 0.26f, 0.11f, 0.52f, 0.06f, 0.10f,
+     {0.30f, 0.34f, 0.10f}, {0.86f, 0.78f, 0.22f}, {0.95f, 0.92f, 0.76f}, {0.90f, 0.48f, 0.12f},
+     kBars, 1.0f, kForked, 0.22f, 0.68f, 0.28f, true, 0.045f, {0.70f, 0.55f, 0.10f}, 0.10f, false,
+     kNone, kNone, kNone, false, 0.9f, 0.09f, 0.40f},
+    {"fishPickerel", 0.14f, 0.08f, 0.45f, 0.05f, 0.05f,
+     {0.18f, 0.24f, 0.10f}, {0.56f, 0.58f, 0.26f}, {0.92f, 0.90f, 0.72f}, {0.45f, 0.40f, 0.20f},
+     kChain, 0.95f, kForked, 0.08f, 0.22f, 0.18f, false, 0.035f, {0.62f, 0.52f, 0.12f}, 0.20f, false,
+     kNone, kNone, kNone, false, 1.2f, 0.08f, 0.32f},
+    {"fishRedSunfish", 0.46f, 0.09f, 0.52f, 0.07f, 0.10f,
+     {0.26f, 0.32f, 0.20f}, {0.58f, 0.62f, 0.40f}, {0.95f, 0.86f, 0.40f}, {0.40f, 0.42f, 0.30f},
+     kSpeckles, 0.35f, kSquare, 0.18f, 0.62f, 0.32f, false, 0.045f, kDarkEye, 0.04f, false,
+     {0.06f, 0.06f, 0.06f}, {0.90f, 0.22f, 0.10f}, {0.96f, 0.80f, 0.28f}, false, 0.9f, 0.08f, 0.42f},
+    {"fishSauger", 0.20f, 0.10f, 0.45f, 0.06f, 0.09f,
+     {0.30f, 0.24f, 0.14f}, {0.70f, 0.60f, 0.42f}, {0.92f, 0.90f, 0.82f}, {0.58f, 0.50f, 0.36f},
+     kSaddles, 1.0f, kForked, 0.24f, 0.66f, 0.26f, true, 0.06f, {0.80f, 0.78f, 0.60f}, 0.16f, false,
+     kNone, kNone, kNone, false, 1.1f, 0.08f, 0.36f},
+    {"fishSmallmouthBass", 0.30f, 0.13f, 0.48f, 0.07f, 0.11f,
+     {0.32f, 0.26f, 0.10f}, {0.66f, 0.52f, 0.24f}, {0.90f, 0.84f, 0.64f}, {0.55f, 0.42f, 0.20f},
+     kBars, 0.75f, kRounded, 0.24f, 0.70f, 0.22f, true, 0.045f, {0.75f, 0.12f, 0.05f}, 0.16f, false,
+     kNone, kNone, kNone, false, 1.0f, 0.10f, 0.42f},
+    {"fishSpottedBass", 0.31f, 0.13f, 0.48f, 0.07f, 0.11f,
+     {0.22f, 0.30f, 0.12f}, {0.56f, 0.62f, 0.34f}, {0.94f, 0.92f, 0.78f}, {0.42f, 0.46f, 0.24f},
+     kBlotchRows, 0.9f, kRounded, 0.24f, 0.70f, 0.24f, true, 0.045f, {0.50f, 0.18f, 0.05f}, 0.18f, false,
+     kNone, kNone, kNone, false, 1.0f, 0.10f, 0.42f},
+    {"fishStripedBass", 0.26f, 0.13f, 0.50f, 0.07f, 0.10f,
+     {0.20f, 0.26f, 0.30f}, {0.80f, 0.82f, 0.84f}, {0.96f, 0.96f, 0.96f}, {0.50f, 0.52f, 0.56f},
+     kStripes, 0.95f, kForked, 0.22f, 0.66f, 0.26f, true, 0.04f, kDarkEye, 0.14f, false,
+     kNone, kNone, kNone, false, 1.2f, 0.08f, 0.36f},
+    {"fishSunfish", 0.48f, 0.09f, 0.52f, 0.07f, 0.10f,
+     {0.28f, 0.36f, 0.26f}, {0.62f, 0.62f, 0.38f}, {0.96f, 0.66f, 0.22f}, {0.42f, 0.44f, 0.30f},
+     kWavyLines, 1.0f, kSquare, 0.18f, 0.62f, 0.32f, false, 0.045f, kDarkEye, 0.04f, false,
+     {0.05f, 0.05f, 0.05f}, {0.95f, 0.15f, 0.10f}, {0.96f, 0.60f, 0.18f}, false, 0.9f, 0.08f, 0.42f},
+    {"fishWhiteCrappie", 0.40f, 0.09f, 0.50f, 0.07f, 0.10f,
+     {0.30f, 0.38f, 0.28f}, {0.82f, 0.84f, 0.76f}, {0.94f, 0.94f, 0.90f}, {0.60f, 0.60f, 0.52f},
+     kBars, 0.45f, kForked, 0.15f, 0.50f, 0.32f, false, 0.06f, kDarkEye, 0.10f, false,
+     kNone, kNone, kNone, false, 1.1f, 0.08f, 0.38f},
+    {"fishWalleye", 0.21f, 0.11f, 0.45f, 0.06f, 0.09f,
+     {0.30f, 0.30f, 0.12f}, {0.78f, 0.66f, 0.30f}, {0.94f, 0.92f, 0.84f}, {0.60f, 0.52f, 0.28f},
+     kSaddles, 0.45f, kForked, 0.24f, 0.66f, 0.26f, true, 0.07f, {0.85f, 0.85f, 0.72f}, 0.16f, false,
+     kNone, kNone, kNone, true, 1.1f, 0.08f, 0.36f},
+    {"fishWhiteBass", 0.32f, 0.12f, 0.52f, 0.07f, 0.10f,
+     {0.26f, 0.30f, 0.36f}, {0.84f, 0.86f, 0.88f}, {0.97f, 0.97f, 0.97f}, {0.56f, 0.58f, 0.62f},
+     kStripes, 0.4f, kForked, 0.22f, 0.66f, 0.28f, true, 0.045f, kDarkEye, 0.10f, false,
+     kNone, kNone, kNone, false, 1.0f, 0.09f, 0.38f},
 };
+// clang-format on
 
 Rgb Mix(const Rgb& a, const Rgb& b, float t)
 {
@@ -797,9 +392,29 @@ struct Mesh
     }
 };
 
-// The body as rings from the tail stalk to the snout. Textured, the vertices are white and
-// the picture gives the colour; untextured (far), the vertices carry the skin.
-QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool textured)
+// The skin picture on a texture, shared by the near and far bodies of one species.
+struct SkinTexture
+{
+    QrPointer<QrTextureProperty> texture;
+    QrPointer<QrTextureModeProperty> mode;
+};
+
+// The program lights fish by their materials (its shared vertex-colour mode overrides the
+// models'), so every part carries its colour in a material and white vertices.
+template <class T> QrPointer<T> Painted(QrPointer<T> shape, const QrColorA& colour)
+{
+    QrPointer<QrMaterialProperty> material(new QrMaterialProperty);
+    // Half, as the default material takes half of the light.
+    material->m_ambient = QrPoint3(colour.r, colour.g, colour.b) * 0.5f;
+    material->m_diffuse = material->m_ambient;
+    shape->AttachProperty(material.Get());
+    return shape;
+}
+
+const QrColorA kWhite(1.0f, 1.0f, 1.0f, 1.0f);
+
+// The body as rings from the tail stalk to the snout: white vertices under the skin picture.
+QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, const SkinTexture& skin)
 {
     Mesh mesh;
     for (int i = 0; i < stations; ++i)
@@ -816,8 +431,7 @@ QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool te
             const float up = std::cos(a);
             // The belly hangs a little lower than the back rises.
             const float y = h * up * (up < 0.0f ? 1.05f : 1.0f);
-            const QrPoint3 p(x, y, w * std::sin(a));
-            mesh.Add(p, QrPoint3(u, v, 0.0f), textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, u, up)));
+            mesh.Add(QrPoint3(x, y, w * std::sin(a)), QrPoint3(u, v, 0.0f), kWhite);
         }
     }
     const int row = ring + 1;
@@ -831,37 +445,35 @@ QrPointer<QrAVObject> MakeBody(const Species& s, int stations, int ring, bool te
             mesh.Triangle(a, c, b);
             mesh.Triangle(b, c, d);
         }
-    const QrColorA tailColor = textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, 0.0f, 0.0f));
-    const uint16_t tailCap = mesh.Add({kTailX - 0.02f, 0.0f, 0.0f}, {0.0f, 0.25f, 0}, tailColor);
-    const uint16_t nose = mesh.Add({kNoseX + 0.04f, -0.02f, 0.0f}, {1.0f, 0.25f, 0},
-                                   textured ? QrColorA(1, 1, 1, 1) : ToColor(Skin(s, 1.0f, 0.0f)));
+    const uint16_t tailCap = mesh.Add({kTailX - 0.02f, 0.0f, 0.0f}, {0.0f, 0.25f, 0}, kWhite);
+    const uint16_t nose = mesh.Add({kNoseX + 0.04f, -0.02f, 0.0f}, {1.0f, 0.25f, 0}, kWhite);
     const int last = (stations - 1) * row;
     for (int k = 0; k < ring; ++k)
     {
         mesh.Triangle(tailCap, uint16_t(k), uint16_t(k + 1));
         mesh.Triangle(nose, uint16_t(last + k + 1), uint16_t(last + k));
     }
-    QrPointer<QrTriShape> mesh3d = mesh.Make("BodyMesh");
-    if (!textured)
-        return QrPointer<QrAVObject>(mesh3d.Get());
     // The skin goes on a node of its own, so that the fins keep their plain colours.
     QrPointer<QrNode> body(new QrNode);
     body->SetName("Skin");
-    body->AttachChild(mesh3d.Get());
-    {
-        QrPointer<QrTextureProperty> texture(new QrTextureProperty);
-        texture->SetImage(MakeSkinImage(s).Get(), 0);
-        texture->SetCurrentIndex(0);
-        body->AttachProperty(texture.Get());
-        QrPointer<QrTextureModeProperty> mode(new QrTextureModeProperty);
-        mode->m_applyMode = QrTextureModeProperty::kApplyModulate;
-        mode->m_filterMode = 1;
-        body->AttachProperty(mode.Get());
-    }
+    body->AttachChild(mesh.Make("BodyMesh").Get());
+    body->AttachProperty(skin.texture.Get());
+    body->AttachProperty(skin.mode.Get());
     return QrPointer<QrAVObject>(body.Get());
 }
 
-// A flat fin outline (a fan from its first point), both faces drawn.
+SkinTexture MakeSkin(const Species& s)
+{
+    SkinTexture skin{new QrTextureProperty, new QrTextureModeProperty};
+    skin.texture->SetImage(MakeSkinImage(s).Get(), 0);
+    skin.texture->SetCurrentIndex(0);
+    skin.mode->m_applyMode = QrTextureModeProperty::kApplyModulate;
+    skin.mode->m_filterMode = 1;
+    return skin;
+}
+
+// A flat fin outline (a fan from its first point), both faces drawn, coloured between its
+// root and edge colours.
 QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& outline, const QrColorA& root,
                               const QrColorA& edge)
 {
@@ -870,7 +482,7 @@ QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& out
     {
         const uint16_t base = uint16_t(mesh.vertices.size());
         for (size_t i = 0; i < outline.size(); ++i)
-            mesh.Add(outline[i], QrPoint3(0, 0, 0), i == 0 ? root : edge);
+            mesh.Add(outline[i], QrPoint3(0, 0, 0), kWhite);
         for (size_t i = 1; i + 1 < outline.size(); ++i)
         {
             if (side == 0)
@@ -879,7 +491,8 @@ QrPointer<QrTriShape> MakeFin(const char* name, const std::vector<QrPoint3>& out
                 mesh.Triangle(base, uint16_t(base + i + 1), uint16_t(base + i));
         }
     }
-    return mesh.Make(name);
+    const QrColorA colour((root.r + edge.r) * 0.5f, (root.g + edge.g) * 0.5f, (root.b + edge.b) * 0.5f, 1.0f);
+    return Painted(mesh.Make(name), colour);
 }
 
 QrPointer<Qr3dsAnimationNode> MakeAnimated(const char* name, const QrPoint3& at)
@@ -975,7 +588,7 @@ QrPointer<QrTriShape> MakeTailFin(const Species& s, const QrColorA& root, const 
 }
 
 // The near model: textured body, fins and what marks the species.
-QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
+QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s, const SkinTexture& skin)
 {
     QrPointer<Qr3dsAnimationNode> body = MakeAnimated("Body", {0, 0, 0});
     QrPointer<Qr3dsAnimationNode> tail = MakeAnimated("Tail", {kTailX, 0, 0});
@@ -994,7 +607,7 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
 
     const QrColorA finRoot = ToColor(s.fin);
     const QrColorA finEdge = ToColor(Mix(s.fin, s.belly, 0.35f));
-    body->AttachChild(MakeBody(s, 28, 20, true).Get());
+    body->AttachChild(MakeBody(s, 28, 20, skin).Get());
     AddDorsal(s, body.Get(), finRoot, finEdge);
     // Anal fin under the rear of the body.
     const float analFrom = 0.16f;
@@ -1018,10 +631,11 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
     for (float side : {1.0f, -1.0f})
     {
         QrPointer<QrTriShape> ring =
-            MakeBox(side > 0 ? "Eye_L" : "Eye_R", s.eyeSize, s.eyeSize, 0.008f, ToColor(s.eye));
+            Painted(MakeBox(side > 0 ? "Eye_L" : "Eye_R", s.eyeSize, s.eyeSize, 0.008f, kWhite), ToColor(s.eye));
         ring->SetTranslate(XAt(eyeU), eyeY, side * eyeZ);
         body->AttachChild(ring.Get());
-        QrPointer<QrTriShape> pupil = MakeBox(nullptr, s.eyeSize * 0.5f, s.eyeSize * 0.5f, 0.01f, ToColor(kDarkEye));
+        QrPointer<QrTriShape> pupil =
+            Painted(MakeBox(nullptr, s.eyeSize * 0.5f, s.eyeSize * 0.5f, 0.01f, kWhite), ToColor(kDarkEye));
         pupil->SetTranslate(XAt(eyeU), eyeY, side * (eyeZ + 0.004f));
         body->AttachChild(pupil.Get());
     }
@@ -1037,7 +651,7 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
         for (float side : {1.0f, -1.0f})
         {
             QrPointer<QrTriShape> barbel =
-                MakeBox("Barbel", 0.05f, 0.008f, 0.008f, ToColor(Mix(s.flank, s.back, 0.4f)));
+                Painted(MakeBox("Barbel", 0.05f, 0.008f, 0.008f, kWhite), ToColor(Mix(s.flank, s.back, 0.4f)));
             barbel->SetTranslate(kNoseX - 0.02f, -0.07f, side * 0.05f);
             barbel->GetRotate().MakeRotation(0.7f, 0.0f, 0.0f, 1.0f);
             body->AttachChild(barbel.Get());
@@ -1045,14 +659,14 @@ QrPointer<Qr3dsAnimationNode> MakeNear(const Species& s)
     return body;
 }
 
-// The far model: a few vertex-coloured rings and the tail.
-QrPointer<Qr3dsAnimationNode> MakeFar(const Species& s)
+// The far model: a few rings under the same skin, and the tail.
+QrPointer<Qr3dsAnimationNode> MakeFar(const Species& s, const SkinTexture& skin)
 {
     QrPointer<Qr3dsAnimationNode> body = MakeAnimated("Far Body", {0, 0, 0});
     QrPointer<Qr3dsAnimationNode> tail = MakeAnimated("Far Tail", {kTailX, 0, 0});
     Swing(body.Get(), kAxisY, s.body, 0.0f, s.period);
     Swing(tail.Get(), kAxisY, s.tailSwing, -0.15f, s.period);
-    body->AttachChild(MakeBody(s, 7, 6, false).Get());
+    body->AttachChild(MakeBody(s, 7, 6, skin).Get());
     tail->AttachChild(MakeTailFin(s, ToColor(s.fin), ToColor(s.fin)).Get());
     body->AttachChild(tail.Get());
     return body;
@@ -1065,14 +679,15 @@ void GenerateFishModels(Context& context)
     const NamedImages images;
     for (const Species& s : kSpecies)
     {
+        const SkinTexture skin = MakeSkin(s);
         QrPointer<QrLODNode> lod(new QrLODNode);
         lod->SetName("Fish");
         QrPointer<QrNode> nearNode(new QrNode);
         nearNode->SetName("Fish Near");
-        nearNode->AttachChild(MakeNear(s).Get());
+        nearNode->AttachChild(MakeNear(s, skin).Get());
         QrPointer<QrNode> farNode(new QrNode);
         farNode->SetName("Fish Far");
-        farNode->AttachChild(MakeFar(s).Get());
+        farNode->AttachChild(MakeFar(s, skin).Get());
         lod->AttachChild(nearNode.Get());
         lod->AttachChild(farNode.Get());
         lod->AddRange(0.0f, kFarRange, 0);
