@@ -89,6 +89,16 @@ void AssignAll(QrAVObject* object, const char* name, QrProperty* property)
             AssignAll(node->GetChildAt(i), name, property);
 }
 
+// Each move starts from its first key: the joints' clocks count from now.
+void RestartJoints(QrAVObject* object, float now)
+{
+    if (auto* joint = QrDynamicCast<Qr3dsAnimationNode>(object))
+        joint->SetPhase(-now * joint->GetFrequency());
+    if (auto* node = QrDynamicCast<QrNode>(object))
+        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+            RestartJoints(node->GetChildAt(i), now);
+}
+
 void SetShown(QrNode* root, const char* name, bool shown)
 {
     qrxGraphSearcher searcher;
@@ -216,6 +226,7 @@ void tovAngler::SetGesture(int32_t gesture)
         m_gestures[size_t(gesture)]->Apply();
     if (m_model)
     {
+        RestartJoints(m_model.Get(), float(m_now));
         // The rod stays in the rod locker while the angler drives.
         const bool rod = gesture != kGestureDrive;
         SetShown(m_model.Get(), "Rod", rod);
@@ -288,6 +299,8 @@ void tovAngler::ResetTrollingMotor()
 
 void tovAngler::Update(double now, double elapsed)
 {
+    if (std::isfinite(now))
+        m_now = now;
     if (m_deployDirection != 0 && std::isfinite(elapsed) && elapsed > 0.0)
     {
         m_deploy = std::clamp(m_deploy + float(m_deployDirection * elapsed / kTrollingDeployTime), 0.0f, 1.0f);

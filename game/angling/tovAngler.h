@@ -127,6 +127,8 @@ private:
     int32_t m_colour1 = 0;
     int32_t m_colour2 = 0;
     float m_driveLevel = 0.0f;
+    // The last frame's time: a new move starts from it.
+    double m_now = 0.0;
     int32_t m_pose = kPoseSeated;
     int32_t m_gesture = -1;
     float m_castAngle = 0.0f;

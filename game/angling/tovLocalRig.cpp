@@ -167,7 +167,8 @@ void tovLocalRig::TrollingCommand(int32_t command)
 
 void tovLocalRig::LowerTrollingMotor()
 {
-    StopMotor();
+    // The angler leaves the wheel and stands at the bow to lower it.
+    StandToFish();
     m_angler->LowerTrollingMotor();
 }
 

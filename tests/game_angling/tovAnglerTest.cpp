@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 namespace
 {
@@ -151,6 +152,23 @@ TEST_F(tovAnglerTest, PosesFollowTheBoatItRides)
     angler->SitDown();
     EXPECT_FLOAT_EQ(HipHeight(angler.Get(), now + 0.1), seated);
     boat->SetAnglerNode(nullptr);
+}
+
+TEST_F(tovAnglerTest, AMoveStartsFromItsFirstKeyWhenever)
+{
+    QrPointer<tovAngler> angler(new tovAngler(0, 0, -1));
+    QrAVObject* arm = Find(angler.Get(), "ArmR");
+    ASSERT_NE(arm, nullptr);
+    std::vector<QrMatrix3> swings;
+    for (double start : {3.3, 8.9})
+    {
+        angler->Update(start, 0.1);
+        angler->StartFromDriving();
+        angler->Cast(0.0f);
+        angler->Update(start + 0.25, 0.25);
+        swings.push_back(arm->GetRotate());
+    }
+    EXPECT_EQ(swings[0], swings[1]);
 }
 
 TEST_F(tovAnglerTest, HostileValuesStayInRange)

@@ -158,6 +158,11 @@ TEST_F(tovLocalRigTest, ControlsDriveTheBoat)
     EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeDriving);
     EXPECT_TRUE(rig->IsMotorRunning());
     EXPECT_TRUE(m_lake.IsOnLake(boat.GetPosition()));
+    // Lowering the trolling motor from the wheel stops the outboard and stands the angler up.
+    rig->LowerTrollingMotor();
+    EXPECT_FALSE(rig->IsMotorRunning());
+    EXPECT_EQ(rig->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(rig->GetAngler()->GetPose(), tovAngler::kPoseTrolling);
 }
 
 TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
