@@ -4,6 +4,7 @@
 
 #include "EnetSession.h"
 #include "tovAnglingRigFactory.h"
+#include "tovBoat.h"
 #include "tovDirectPlay.h"
 #include "tovDirectPlayDialogPort.h"
 #include "tovFishingHooks.h"
@@ -11,6 +12,7 @@
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
+#include "tovModelFileCache.h"
 #include "tovNetFacade.h"
 #include "tovPlayerState.h"
 #include "tovRemoteRig.h"
@@ -19,12 +21,14 @@
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
+#include "tovWorldClasses.h"
 
 #include "FileHelpers.h"
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
 #include "SoundManager.h"
 #include "qrxAmbientSound.h"
+#include "qrxAssetCache.h"
 #include "qrxFloatingText.h"
 #include "qrxInterface.h"
 #include "qrxTextEditor.h"
@@ -35,6 +39,8 @@
 #include "QrD3DRender.h"
 #include "QrDDContext.h"
 #include "QrDDImage.h"
+#include "QrEngineAnimationClasses.h"
+#include "QrEngineCoreClasses.h"
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 
@@ -94,6 +100,10 @@ tovApp::~tovApp()
     // The session goes first: its anglers leave the world before the statics and the hooks.
     m_session.reset();
     GetFishingModeHooks().ReleaseStatics();
+    // The livewell's fish and the look screen's boat fill these program-wide caches too.
+    tovBoat::ReleaseStatics();
+    tovModelFileCache::Clear();
+    qrxAssetCache::Get().Clear();
     SetFishingModeHooks(nullptr);
     m_fishingHooks.reset();
     SetRigFactory(nullptr);
@@ -152,6 +162,10 @@ bool tovApp::CreateAll()
     RegisterDataResourceType();
     RegisterBlobResourceType();
     RegisterImageResourceType();
+    // The scene files the screens' 3D views read (fish, boat, angler figures).
+    RegisterEngineCoreClasses();
+    RegisterEngineAnimationClasses();
+    RegisterGameWorldClasses();
     OpenMainPack();
     CreateDisplay();
     // Without a renderer nothing can be shown: stop here rather than start screens and sounds

@@ -1,5 +1,6 @@
 #include "tovScreenTable.h"
 
+#include "tovAnglerLookIFace.h"
 #include "tovChatIFace.h"
 #include "tovConditionsIFace.h"
 #include "tovDayStartIFace.h"
@@ -7,6 +8,7 @@
 #include "tovGameSelectIFace.h"
 #include "tovIntroIFace.h"
 #include "tovLakeInfoIFace.h"
+#include "tovLivewellIFace.h"
 #include "tovLoadGameIFace.h"
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
@@ -83,10 +85,10 @@ const tovScreenTable& tovScreenTable::Game()
     static const tovScreenTable table({
         {1, &Make<tovGameSelectIFace>},
         {2, &NotBuilt<2>},
-        {3, &NotBuilt<3>},
+        {3, &Make<tovLivewellIFace>},
         {4, &Make<tovTournamentSetupIFace>},
         {5, &Make<tovProfileIFace>},
-        {6, &NotBuilt<6>},
+        {6, &Make<tovAnglerLookIFace>},
         {7, &Make<tovConditionsIFace>},
         {8, &Make<tovMainMenuIFace>},
         {9, &Make<tovTackleBoxIFace>},

@@ -1,7 +1,12 @@
 #include "FrontEndFixture.h"
 
+#include "tovAnglerLookIFace.h"
+#include "tovBoat.h"
 #include "tovConditionsIFace.h"
+#include "tovInstallSettings.h"
 #include "tovLakeInfoIFace.h"
+#include "tovLivewellIFace.h"
+#include "tovModelFileCache.h"
 #include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
@@ -10,22 +15,36 @@
 #include "tovSponsorPageIFace.h"
 #include "tovTackleBoxIFace.h"
 
+#include "QrEngineAnimationClasses.h"
+#include "qrxAssetCache.h"
+#include "qrxFrameworkClasses.h"
+
 void FrontEndTest::SetUp()
 {
     SetWorldServices(&m_world);
     ShellScreenTest::SetUp();
+    // The fish, angler and boat models come from the generated data folder.
+    SetInstallRoot(testfiles::DataDir());
+    RegisterEngineAnimationClasses();
+    RegisterFrameworkClasses();
 }
 
 void FrontEndTest::TearDown()
 {
     m_world.m_scene = nullptr;
+    // Program-wide caches the previews fill: what one test loads is not another's leak.
+    qrxAssetCache::Get().Clear();
+    tovBoat::ReleaseStatics();
+    tovModelFileCache::Clear();
     ShellScreenTest::TearDown();
+    SetInstallRoot("");
     SetWorldServices(nullptr);
 }
 
 void FrontEndTest::AddMoreScreens()
 {
-    m_app->AddInterface(new tovNotBuiltIFace(6, "angler look"), 6);
+    m_app->AddInterface(new tovLivewellIFace, 3);
+    m_app->AddInterface(new tovAnglerLookIFace, 6);
     m_app->AddInterface(new tovConditionsIFace, 7);
     m_app->AddInterface(new tovTackleBoxIFace, 9);
     m_app->AddInterface(new tovNotBuiltIFace(19, "start of day"), 19);

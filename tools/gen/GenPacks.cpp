@@ -7,6 +7,7 @@
 #include "GenFrontEnd2.h"
 #include "GenNetScreens.h"
 #include "GenSetupScreens.h"
+#include "GenLivewellLook.h"
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -380,6 +381,7 @@ tools::PackContents MakeMainPack()
     AddFrontEndPictures2(pack);
     AddNetScreenPictures(pack);
     AddSetupScreenPictures(pack);
+    AddLivewellLookPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);
