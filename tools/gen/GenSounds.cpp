@@ -381,6 +381,8 @@ std::vector<PackSound> MakePackSounds()
         farBoat[i] *= float(std::sin(kPi * double(i) / double(farBoat.size())));
     add(6059, farBoat);
     add(6070, Splash(65, 0.5));
+    // The livewell's aerator, looped while its screen is open.
+    add(435, Underwater(66, 3.0, 40));
     return sounds;
 }
 
