@@ -2,11 +2,8 @@
 
 #include "tovAppServices.h"
 #include "tovBoat.h"
+#include "tovSmallView.h"
 #include "tovUserProfile.h"
-
-#include "QrCorrectionProperty.h"
-#include "QrDitherProperty.h"
-#include "QrZBufferProperty.h"
 
 namespace
 {
@@ -52,40 +49,7 @@ void tovAnglerLookPreview::Build()
 {
     if (m_root)
         return;
-    m_root = new QrNode;
-    QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
-    depth->m_test = 1;
-    depth->m_write = 1;
-    QrPointer<QrDitherProperty> dither(new QrDitherProperty);
-    dither->m_enabled = 1;
-    QrPointer<QrCorrectionProperty> correction(new QrCorrectionProperty);
-    correction->m_enabled = 1;
-    m_root->AttachProperty(depth.Get());
-    m_root->AttachProperty(dither.Get());
-    m_root->AttachProperty(correction.Get());
-
-    m_camera = new QrCamera(0.005f, 5.0f);
-    float* frustum = m_camera->GetFrustum();
-    frustum[QrCamera::kLeft] = -kFrustumX;
-    frustum[QrCamera::kRight] = kFrustumX;
-    frustum[QrCamera::kTop] = kFrustumY;
-    frustum[QrCamera::kBottom] = -kFrustumY;
-    for (int i = 0; i < 4; ++i)
-        m_camera->GetViewport()[i] = kViewport[i];
-    m_camera->SetDisplay(GetAppServices().GetDisplay());
-    m_camera->SetSceneRoot(m_root.Get());
-    m_camera->SetTranslate(0.0f, 0.1f, 0.0f);
-    m_root->AttachChild(m_camera.Get());
-
-    m_light = new QrLight;
-    m_light->SetType(QrLight::kPoint);
-    m_light->SetLocalPosition(QrPoint3(0.15f, 0.15f, 0.0f));
-    const float grey = 100.0f / 255.0f;
-    m_light->SetDiffuseColor(QrPoint3(grey, grey, grey));
-    m_light->SetAmbientColor(QrPoint3(grey, grey, grey));
-    m_light->SetRadius(2.0f);
-    m_light->SetFalloff(0.5f);
-    m_light->AttachAffectedNode(m_root.Get());
+    BuildSmallView({0.005f, 5.0f, kFrustumX, kFrustumY, kViewport, 0.1f, 2.0f}, m_root, m_camera, m_light);
 
     m_turntable = new QrNode;
     QrPointer<tovBoat> boat(new tovBoat);
@@ -127,18 +91,7 @@ void tovAnglerLookPreview::Destroy()
     m_current = nullptr;
     for (auto& angler : m_anglers)
         angler = nullptr;
-    // The camera names the root and the root holds the camera: both links go.
-    if (m_camera)
-    {
-        m_camera->SetSceneRoot(nullptr);
-        if (m_root)
-            m_root->DetachChild(m_camera.Get());
-    }
-    m_camera = nullptr;
-    if (m_light && m_root)
-        m_light->DetachAffectedNode(m_root.Get());
-    m_light = nullptr;
-    m_root = nullptr;
+    DestroySmallView(m_root, m_camera, m_light);
 }
 
 void tovAnglerLookPreview::ApplyAppearance()

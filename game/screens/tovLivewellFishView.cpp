@@ -2,10 +2,7 @@
 
 #include "tovAppServices.h"
 #include "tovFishFactory.h"
-
-#include "QrCorrectionProperty.h"
-#include "QrDitherProperty.h"
-#include "QrZBufferProperty.h"
+#include "tovSmallView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,59 +43,14 @@ void tovLivewellFishView::BuildScene()
 {
     if (m_root)
         return;
-    m_root = new QrNode;
-    QrPointer<QrZBufferProperty> depth(new QrZBufferProperty);
-    depth->m_test = 1;
-    depth->m_write = 1;
-    QrPointer<QrDitherProperty> dither(new QrDitherProperty);
-    dither->m_enabled = 1;
-    QrPointer<QrCorrectionProperty> correction(new QrCorrectionProperty);
-    correction->m_enabled = 1;
-    m_root->AttachProperty(depth.Get());
-    m_root->AttachProperty(dither.Get());
-    m_root->AttachProperty(correction.Get());
-
-    m_camera = new QrCamera(0.01f, 10.0f);
-    float* frustum = m_camera->GetFrustum();
-    frustum[QrCamera::kLeft] = -kFrustumX;
-    frustum[QrCamera::kRight] = kFrustumX;
-    frustum[QrCamera::kTop] = kFrustumY;
-    frustum[QrCamera::kBottom] = -kFrustumY;
-    for (int i = 0; i < 4; ++i)
-        m_camera->GetViewport()[i] = kViewport[i];
-    m_camera->SetDisplay(GetAppServices().GetDisplay());
-    m_camera->SetSceneRoot(m_root.Get());
-    m_camera->SetTranslate(0.0f, 0.0f, 0.0f);
-    m_root->AttachChild(m_camera.Get());
-
-    m_light = new QrLight;
-    m_light->SetType(QrLight::kPoint);
-    m_light->SetLocalPosition(QrPoint3(0.15f, 0.15f, 0.0f));
-    const float grey = 100.0f / 255.0f;
-    m_light->SetDiffuseColor(QrPoint3(grey, grey, grey));
-    m_light->SetAmbientColor(QrPoint3(grey, grey, grey));
-    m_light->SetRadius(10.0f);
-    m_light->SetDimmer(1.0f);
-    m_light->SetFalloff(0.5f);
-    m_light->AttachAffectedNode(m_root.Get());
+    BuildSmallView({0.01f, 10.0f, kFrustumX, kFrustumY, kViewport, 0.0f, 10.0f}, m_root, m_camera, m_light);
     m_root->UpdateAllInstances();
 }
 
 void tovLivewellFishView::DestroyScene()
 {
     TakeFishAway();
-    // The camera names the root and the root holds the camera: both links go.
-    if (m_camera)
-    {
-        m_camera->SetSceneRoot(nullptr);
-        if (m_root)
-            m_root->DetachChild(m_camera.Get());
-    }
-    m_camera = nullptr;
-    if (m_light && m_root)
-        m_light->DetachAffectedNode(m_root.Get());
-    m_light = nullptr;
-    m_root = nullptr;
+    DestroySmallView(m_root, m_camera, m_light);
 }
 
 void tovLivewellFishView::PrepareSpecies(int32_t species)

@@ -1,6 +1,5 @@
 #include "tovPictureIFace.h"
 
-#include "tovMessageBox.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 
@@ -44,28 +43,4 @@ void tovPictureIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(kGroup);
-}
-
-void tovPictureIFace::Leave(int32_t)
-{
-    m_background = nullptr;
-    ClearButtons();
-}
-
-void tovPictureIFace::Exit(int32_t)
-{
-    m_nextScreen = 0;
-    ShowAppCursor(false);
-}
-
-int32_t tovPictureIFace::Update(float now, float elapsed)
-{
-    if (CanDraw())
-    {
-        DrawPicture(m_background.Get(), 0, 0);
-        DrawButtons();
-        UpdateMessageScreen(now, elapsed);
-        Present();
-    }
-    return m_nextScreen;
 }

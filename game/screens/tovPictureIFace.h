@@ -2,11 +2,11 @@
 // The help picture (screen 22): one full-screen picture and a Back button to the screen it was
 // opened from.
 
-#include "tovShellIFace.h"
+#include "tovBackdropIFace.h"
 
 #include <cstdint>
 
-class tovPictureIFace : public tovShellIFace
+class tovPictureIFace : public tovBackdropIFace
 {
 public:
     tovPictureIFace();
@@ -17,7 +17,4 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
-    void Leave(int32_t ownId) override;
-    void Exit(int32_t nextId) override;
-    int32_t Update(float now, float elapsed) override;
 };

@@ -1,6 +1,5 @@
 #include "tovSponsorListIFace.h"
 
-#include "tovMessageBox.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 #include "tovSponsorPageIFace.h"
@@ -75,28 +74,4 @@ void tovSponsorListIFace::OpenPage(int32_t pageIndex)
     if (tovSponsorPageIFace* page = tovSponsorPageIFace::GetInstance())
         page->SetPageIndex(pageIndex);
     m_nextScreen = kPageScreen;
-}
-
-void tovSponsorListIFace::Leave(int32_t)
-{
-    m_background = nullptr;
-    ClearButtons();
-}
-
-void tovSponsorListIFace::Exit(int32_t)
-{
-    m_nextScreen = 0;
-    ShowAppCursor(false);
-}
-
-int32_t tovSponsorListIFace::Update(float now, float elapsed)
-{
-    if (CanDraw())
-    {
-        DrawPicture(m_background.Get(), 0, 0);
-        DrawButtons();
-        UpdateMessageScreen(now, elapsed);
-        Present();
-    }
-    return m_nextScreen;
 }

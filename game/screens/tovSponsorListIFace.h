@@ -2,11 +2,11 @@
 // The sponsor list (screen 16): a full-screen picture with one button per sponsor page, which
 // opens that page on screen 17, and Back to the main menu.
 
-#include "tovShellIFace.h"
+#include "tovBackdropIFace.h"
 
 #include <cstdint>
 
-class tovSponsorListIFace : public tovShellIFace
+class tovSponsorListIFace : public tovBackdropIFace
 {
 public:
     static constexpr int32_t kBackButton = 22;
@@ -19,9 +19,6 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
-    void Leave(int32_t ownId) override;
-    void Exit(int32_t nextId) override;
-    int32_t Update(float now, float elapsed) override;
 
 private:
     void OpenPage(int32_t pageIndex);

@@ -1,7 +1,6 @@
 #include "tovSponsorPageIFace.h"
 
 #include "tovInstallSettings.h"
-#include "tovMessageBox.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 
@@ -81,28 +80,4 @@ void tovSponsorPageIFace::Visit()
     // Minimised only once the page is open: a failed open would leave nothing on the screen.
     if (window->OpenWithDesktop(path))
         window->Minimize();
-}
-
-void tovSponsorPageIFace::Leave(int32_t)
-{
-    m_background = nullptr;
-    ClearButtons();
-}
-
-void tovSponsorPageIFace::Exit(int32_t)
-{
-    m_nextScreen = 0;
-    ShowAppCursor(false);
-}
-
-int32_t tovSponsorPageIFace::Update(float now, float elapsed)
-{
-    if (CanDraw())
-    {
-        DrawPicture(m_background.Get(), 0, 0);
-        DrawButtons();
-        UpdateMessageScreen(now, elapsed);
-        Present();
-    }
-    return m_nextScreen;
 }

@@ -2,12 +2,12 @@
 // A sponsor's page (screen 17): the page's picture, Visit to open its local web page with the
 // desktop's opener, and Back to the main menu.
 
-#include "tovShellIFace.h"
+#include "tovBackdropIFace.h"
 
 #include <cstdint>
 #include <string>
 
-class tovSponsorPageIFace : public tovShellIFace
+class tovSponsorPageIFace : public tovBackdropIFace
 {
 public:
     static constexpr int32_t kPageCount = 21;
@@ -32,9 +32,6 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
-    void Leave(int32_t ownId) override;
-    void Exit(int32_t nextId) override;
-    int32_t Update(float now, float elapsed) override;
 
 private:
     void Visit();

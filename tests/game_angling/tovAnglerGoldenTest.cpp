@@ -18,8 +18,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -128,18 +126,6 @@ TEST_F(tovAnglerGoldenTest, StandingToFish)
                                            Look(QrPoint3(-0.14f, 0.07f, 0.22f), QrPoint3(0.0f, 0.035f, 0.055f))));
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 // Damaged figure files (the model and its moves): the figure builds from what loads, takes its
 // looks, changes pose, steps and draws.
 TEST_F(tovAnglerGoldenTest, DamagedFigureFilesBuildPoseAndDraw)
@@ -155,7 +141,7 @@ TEST_F(tovAnglerGoldenTest, DamagedFigureFilesBuildPoseAndDraw)
     for (int32_t gender : {0, 1})
     {
         const char* file = gender == 0 ? tovAngler::kMaleFile : tovAngler::kFemaleFile;
-        const std::vector<uint8_t> good = ReadAll(testfiles::DataDir() + "/Data/" + file);
+        const std::vector<uint8_t> good = testfiles::ReadBytes(testfiles::DataDir() + "/Data/" + file);
         ASSERT_GT(good.size(), 64u);
         for (int trial = 0; trial < 4; ++trial)
         {
@@ -166,7 +152,7 @@ TEST_F(tovAnglerGoldenTest, DamagedFigureFilesBuildPoseAndDraw)
             else
                 for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
                     bad[k] = uint8_t(random.range(0, 255));
-            WriteAll(dir.Path() + "/Data/" + file, bad);
+            testfiles::WriteBytes(dir.Path() + "/Data/" + file, bad);
             tovAngler::ReleaseSharedClips();
             if (m_boat)
                 m_boat->SetAnglerNode(nullptr);
@@ -189,7 +175,7 @@ TEST_F(tovAnglerGoldenTest, DamagedFigureFilesBuildPoseAndDraw)
             m_camera->SetSceneRoot(nullptr);
             m_camera = nullptr;
         }
-        WriteAll(dir.Path() + "/Data/" + file, good);
+        testfiles::WriteBytes(dir.Path() + "/Data/" + file, good);
     }
 }
 

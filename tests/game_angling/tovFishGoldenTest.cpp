@@ -22,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -122,18 +120,6 @@ TEST_F(tovFishGoldenTest, SixSpeciesSideBySide)
         golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 // Damaged fish and lure files: what loads builds, is sized, swims and draws.
 TEST_F(tovFishGoldenTest, DamagedModelFilesBuildSwimAndDraw)
 {
@@ -145,7 +131,7 @@ TEST_F(tovFishGoldenTest, DamagedModelFilesBuildSwimAndDraw)
     std::mt19937 random(31);
     for (const std::string& file : {fishFile, lureFile})
     {
-        const std::vector<uint8_t> good = ReadAll(testfiles::DataDir() + "/Data/" + file);
+        const std::vector<uint8_t> good = testfiles::ReadBytes(testfiles::DataDir() + "/Data/" + file);
         ASSERT_GT(good.size(), 64u);
         for (int trial = 0; trial < 6; ++trial)
         {
@@ -156,7 +142,7 @@ TEST_F(tovFishGoldenTest, DamagedModelFilesBuildSwimAndDraw)
             else
                 for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
                     bad[k] = uint8_t(random());
-            WriteAll(dir.Path() + "/Data/" + file, bad);
+            testfiles::WriteBytes(dir.Path() + "/Data/" + file, bad);
             tovModelFileCache::Clear();
             m_root = new QrNode;
             Light();

@@ -17,8 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -116,23 +114,6 @@ TEST_F(tovBoatGoldenTest, FromTheDriversSeat)
                                            Look(eye, eye + QrPoint3(-0.01f, -0.045f, 0.3f), 0.1f, 0.6f)));
 }
 
-} // namespace
-
-namespace
-{
-
-std::vector<uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 // Damaged model files: the boat builds from what loads, drives, poses and draws.
 TEST_F(tovBoatGoldenTest, DamagedModelFilesBuildDriveAndDraw)
 {
@@ -145,7 +126,7 @@ TEST_F(tovBoatGoldenTest, DamagedModelFilesBuildDriveAndDraw)
     uRandom random(77);
     for (const char* file : {tovBoat::kModelFile, tovBoat::kLodModelFile})
     {
-        const std::vector<uint8_t> good = ReadAll(testfiles::DataDir() + "/Data/" + file);
+        const std::vector<uint8_t> good = testfiles::ReadBytes(testfiles::DataDir() + "/Data/" + file);
         ASSERT_GT(good.size(), 64u);
         for (int trial = 0; trial < 6; ++trial)
         {
@@ -156,7 +137,7 @@ TEST_F(tovBoatGoldenTest, DamagedModelFilesBuildDriveAndDraw)
             else
                 for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
                     bad[k] = uint8_t(random.range(0, 255));
-            WriteAll(dir.Path() + "/Data/" + file, bad);
+            testfiles::WriteBytes(dir.Path() + "/Data/" + file, bad);
             tovBoat::ReleaseStatics();
             m_boat = nullptr;
             m_root = nullptr;
@@ -170,7 +151,7 @@ TEST_F(tovBoatGoldenTest, DamagedModelFilesBuildDriveAndDraw)
             m_camera->SetSceneRoot(nullptr);
             m_camera = nullptr;
         }
-        WriteAll(dir.Path() + "/Data/" + file, good);
+        testfiles::WriteBytes(dir.Path() + "/Data/" + file, good);
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Paths for tests: a fresh temporary folder per test, and the source and build trees.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testfiles
 {
@@ -26,5 +28,9 @@ std::string SourceDir();
 std::string BinaryDir();
 // The generated sample data tree.
 std::string DataDir();
+
+// A whole file's bytes, empty when it cannot be read; and writing them back over it.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 } // namespace testfiles

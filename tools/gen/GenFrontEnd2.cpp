@@ -3,6 +3,8 @@
 
 #include "GenFrontEnd2.h"
 
+#include "GenScreenPictures.h"
+
 #include "LabelFont.h"
 #include "SampleData.h"
 
@@ -19,13 +21,6 @@ namespace gen
 namespace
 {
 
-constexpr uint32_t kPicture = 0x80000010;
-
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
 struct Label
 {
     uint32_t x, y;
@@ -40,103 +35,16 @@ const char* const kSponsors[21] = {
     "redfin",     "marshland",  "copperhook", "eastshore",   "greenbank", "lakeside",  "tournamenttrail",
 };
 
-QrImagePixels Gradient(uint32_t w, uint32_t h, Rgb top, Rgb bottom)
-{
-    QrImagePixels p;
-    p.Allocate(QrImagePixels::kFormatRGB, w, h);
-    for (uint32_t y = 0; y < h; ++y)
-    {
-        const float t = h > 1 ? float(y) / float(h - 1) : 0.0f;
-        for (uint32_t x = 0; x < w; ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = uint8_t(top.r + (bottom.r - top.r) * t);
-            px[1] = uint8_t(top.g + (bottom.g - top.g) * t);
-            px[2] = uint8_t(top.b + (bottom.b - top.b) * t);
-        }
-    }
-    return p;
-}
-
-void FillRect(QrImagePixels& p, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb c)
-{
-    for (uint32_t y = y0; y < std::min(y0 + h, p.GetHeight()); ++y)
-    {
-        for (uint32_t x = x0; x < std::min(x0 + w, p.GetWidth()); ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = c.r;
-            px[1] = c.g;
-            px[2] = c.b;
-        }
-    }
-}
-
-// A sunken box: dark inside, lit lower edge.
-void Well(QrImagePixels& p, uint32_t x, uint32_t y, uint32_t w, uint32_t h)
-{
-    FillRect(p, x - 2, y - 2, w + 4, h + 4, {150, 170, 190});
-    FillRect(p, x - 2, y - 2, w + 2, h + 2, {10, 20, 30});
-    FillRect(p, x, y, w, h, {20, 40, 60});
-}
-
 void Write(QrImagePixels& p, const std::vector<Label>& labels, Rgb c = {250, 245, 220})
 {
     for (const Label& l : labels)
         DrawLabel(p, l.x, l.y, l.text, l.scale, c.r, c.g, c.b);
 }
 
-void Centre(QrImagePixels& p, const std::string& text, uint32_t y, uint32_t scale, Rgb c)
-{
-    while (scale > 1 && LabelWidth(text, scale) + 8 > p.GetWidth())
-        --scale;
-    const uint32_t w = LabelWidth(text, scale);
-    DrawLabel(p, p.GetWidth() > w ? (p.GetWidth() - w) / 2 : 0, y, text, scale, c.r, c.g, c.b);
-}
-
 // A full screen: sky fading into the lake's deep water.
 QrImagePixels Screen(Rgb sky, Rgb lake)
 {
     return Gradient(640, 480, sky, lake);
-}
-
-QrImagePixels Button(uint32_t w, uint32_t h, const std::string& text, Rgb face, bool lit)
-{
-    auto shade = [](Rgb c, float f)
-    {
-        auto s = [f](uint8_t v) { return uint8_t(std::clamp(v * f, 0.0f, 255.0f)); };
-        return Rgb{s(c.r), s(c.g), s(c.b)};
-    };
-    const Rgb base = lit ? shade(face, 1.35f) : face;
-    QrImagePixels p = Gradient(w, h, shade(base, 1.2f), shade(base, 0.8f));
-    FillRect(p, 0, 0, w, 2, shade(base, 1.6f));
-    FillRect(p, 0, 0, 2, h, shade(base, 1.6f));
-    FillRect(p, 0, h - 2, w, 2, shade(base, 0.45f));
-    FillRect(p, w - 2, 0, 2, h, shade(base, 0.45f));
-    uint32_t scale = 3;
-    while (scale > 1 && (LabelWidth(text, scale) + 8 > w || 7 * scale + 6 > h))
-        --scale;
-    const uint32_t tw = LabelWidth(text, scale);
-    DrawLabel(p, w > tw ? (w - tw) / 2 : 0, (h - 7 * scale) / 2, text, scale, 255, 255, 240);
-    return p;
-}
-
-void Add(tools::PackContents& pack, uint32_t id, const QrImagePixels& picture, std::vector<uint32_t> groups)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    item.data = tools::WriteBMP(picture, {24, false, 0});
-    pack.Add(std::move(item), groups);
-}
-
-// A picture the shell already made, listed in one more group.
-void Share(tools::PackContents& pack, uint32_t id, uint32_t group)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    pack.Add(std::move(item), {group});
 }
 
 std::string Upper(std::string text)
@@ -149,7 +57,7 @@ std::string Upper(std::string text)
 void AddHelp(tools::PackContents& pack)
 {
     QrImagePixels p = Screen({40, 70, 110}, {15, 40, 70});
-    Centre(p, "HELP", 30, 6, {250, 230, 120});
+    CentreLabel(p, "HELP", 30, 6, {250, 230, 120});
     Write(p, {{120, 130, "H       THIS PAGE", 3},
               {120, 170, "Q       QUIT", 3},
               {120, 210, "ESC     MAIN MENU", 3},
@@ -157,13 +65,13 @@ void AddHelp(tools::PackContents& pack)
               {264, 278, "FROM THE MAIN MENU", 2},
               {120, 320, "CLICK THE BUTTONS", 3},
               {120, 350, "TO CHOOSE", 3}});
-    Add(pack, 10000, p, {34});
+    AddScreenPicture(pack, 10000, p, {34});
 }
 
 void AddLakeInfo(tools::PackContents& pack)
 {
     QrImagePixels p = Screen({70, 120, 160}, {20, 60, 90});
-    Centre(p, "LAKE INFORMATION", 24, 4, {250, 230, 120});
+    CentreLabel(p, "LAKE INFORMATION", 24, 4, {250, 230, 120});
     const std::pair<uint32_t, const char*> rows[] = {{95, "SKY"},         {144, "WIND FROM"},    {192, "WIND MPH"},
                                                      {240, "AIR TEMP F"}, {288, "WATER TEMP F"}, {336, "CLARITY"}};
     for (const auto& [y, caption] : rows)
@@ -171,7 +79,7 @@ void AddLakeInfo(tools::PackContents& pack)
         Well(p, 365, y - 4, 190, 26);
         DrawLabel(p, 90, y, caption, 2, 250, 245, 220);
     }
-    Add(pack, 10010, p, {35});
+    AddScreenPicture(pack, 10010, p, {35});
 }
 
 void AddCareer(tools::PackContents& pack)
@@ -190,7 +98,7 @@ void AddCareer(tools::PackContents& pack)
         FillRect(p, 16, y + 30, 608, 1, {150, 130, 100});
         DrawLabel(p, 20, y + 4, caption, 2, 250, 245, 220);
     }
-    Add(pack, 7200, p, {31});
+    AddScreenPicture(pack, 7200, p, {31});
 }
 
 void AddOptions(tools::PackContents& pack)
@@ -205,7 +113,7 @@ void AddOptions(tools::PackContents& pack)
         DrawLabel(p, 60, y + 8, rows[i], 2, 250, 245, 220);
         Well(p, 499, y + 8, 74, 12);
     }
-    Add(pack, 523, p, {16});
+    AddScreenPicture(pack, 523, p, {16});
     // Bar n fills n + 1 fifteenths, green to yellow.
     for (uint32_t n = 0; n < 15; ++n)
     {
@@ -215,49 +123,49 @@ void AddOptions(tools::PackContents& pack)
         const uint32_t filled = 74 * (n + 1) / 15;
         for (uint32_t x = 0; x < filled; ++x)
             FillRect(bar, x, 1, 1, 10, {uint8_t(60 + 190 * x / 74), 200, 60});
-        Add(pack, 524 + n, bar, {16});
+        AddScreenPicture(pack, 524 + n, bar, {16});
     }
     const Rgb green{50, 120, 60};
-    Add(pack, 12, Button(30, 30, "-", green, false), {16});
-    Add(pack, 11, Button(30, 30, "-", green, true), {16});
-    Add(pack, 95, Button(30, 30, "-", {110, 110, 110}, false), {16});
-    QrImagePixels plus[3] = {Button(30, 30, "", green, false), Button(30, 30, "", green, true),
-                             Button(30, 30, "", {110, 110, 110}, false)};
+    AddScreenPicture(pack, 12, BevelButton(30, 30, "-", green, false), {16});
+    AddScreenPicture(pack, 11, BevelButton(30, 30, "-", green, true), {16});
+    AddScreenPicture(pack, 95, BevelButton(30, 30, "-", {110, 110, 110}, false), {16});
+    QrImagePixels plus[3] = {BevelButton(30, 30, "", green, false), BevelButton(30, 30, "", green, true),
+                             BevelButton(30, 30, "", {110, 110, 110}, false)};
     for (QrImagePixels& b : plus)
     {
         FillRect(b, 9, 14, 12, 3, {255, 255, 240});
         FillRect(b, 14, 9, 3, 12, {255, 255, 240});
     }
-    Add(pack, 14, plus[0], {16});
-    Add(pack, 13, plus[1], {16});
-    Add(pack, 96, plus[2], {16});
+    AddScreenPicture(pack, 14, plus[0], {16});
+    AddScreenPicture(pack, 13, plus[1], {16});
+    AddScreenPicture(pack, 96, plus[2], {16});
     for (uint32_t id : {17u, 18u, 22u, 23u})
-        Share(pack, id, 16);
+        ShareScreenPicture(pack, id, 16);
 }
 
 void AddSponsors(tools::PackContents& pack)
 {
     QrImagePixels list = Screen({50, 60, 100}, {20, 25, 50});
     Write(list, {{220, 440, "OUR SPONSORS", 3}});
-    Add(pack, 5000, list, {28});
+    AddScreenPicture(pack, 5000, list, {28});
     const Rgb colours[] = {{40, 90, 150}, {150, 80, 40}, {60, 120, 60}, {120, 60, 120}};
     for (uint32_t i = 0; i < 21; ++i)
     {
         const std::string name = Upper(kSponsors[i]);
         const Rgb c = colours[i % 4];
-        Add(pack, 5022 + i, Button(128, 34, name, c, false), {28});
+        AddScreenPicture(pack, 5022 + i, BevelButton(128, 34, name, c, false), {28});
         // Pressed 5001..5021 in page order, but page 20 has 5015 and page 14 has 5016.
         const uint32_t pressed = i == 20 ? 5015 : i == 14 ? 5016 : i < 14 ? 5001 + i : 5002 + i;
-        Add(pack, pressed, Button(128, 34, name, c, true), {28});
+        AddScreenPicture(pack, pressed, BevelButton(128, 34, name, c, true), {28});
 
         QrImagePixels page = Screen({c.r, c.g, c.b}, {20, 30, 40});
-        Centre(page, name, 150, 5, {250, 245, 220});
-        Centre(page, "PROUD SPONSOR OF THE TOUR", 230, 3, {250, 230, 120});
-        Centre(page, "PRESS VISIT FOR OUR WEB PAGE", 280, 2, {220, 220, 220});
-        Add(pack, 5100 + i, page, {27});
+        CentreLabel(page, name, 150, 5, {250, 245, 220});
+        CentreLabel(page, "PROUD SPONSOR OF THE TOUR", 230, 3, {250, 230, 120});
+        CentreLabel(page, "PRESS VISIT FOR OUR WEB PAGE", 280, 2, {220, 220, 220});
+        AddScreenPicture(pack, 5100 + i, page, {27});
     }
-    Add(pack, 5121, Button(120, 36, "VISIT", {50, 120, 60}, false), {27});
-    Add(pack, 5122, Button(120, 36, "VISIT", {50, 120, 60}, true), {27});
+    AddScreenPicture(pack, 5121, BevelButton(120, 36, "VISIT", {50, 120, 60}, false), {27});
+    AddScreenPicture(pack, 5122, BevelButton(120, 36, "VISIT", {50, 120, 60}, true), {27});
 }
 
 void AddConditions(tools::PackContents& pack)
@@ -270,35 +178,35 @@ void AddConditions(tools::PackContents& pack)
         DrawLabel(p, 90, y + 10, caption, 3, 250, 245, 220);
     for (uint32_t y : {193u, 247u, 301u})
         Well(p, 515, y - 2, 36, 19);
-    Add(pack, 345, p, {10});
+    AddScreenPicture(pack, 345, p, {10});
     auto panel = [](const std::string& text, Rgb c)
     {
         QrImagePixels q = Gradient(100, 54, c, {uint8_t(c.r / 2), uint8_t(c.g / 2), uint8_t(c.b / 2)});
-        Centre(q, text, 20, 2, {255, 255, 240});
+        CentreLabel(q, text, 20, 2, {255, 255, 240});
         return q;
     };
     const char* clarity[] = {"CLEAR", "CLOUDY", "MURKY", "MUDDY"};
     const Rgb water[] = {{60, 140, 190}, {90, 130, 140}, {100, 110, 80}, {120, 90, 50}};
     for (uint32_t i = 0; i < 4; ++i)
-        Add(pack, 328 + i, panel(clarity[i], water[i]), {10});
+        AddScreenPicture(pack, 328 + i, panel(clarity[i], water[i]), {10});
     const char* sky[] = {"SUNNY", "FAIR", "CLOUDY", "FOGGY", "RAIN"};
     const Rgb skies[] = {{90, 170, 230}, {110, 160, 210}, {130, 140, 160}, {150, 150, 150}, {90, 100, 120}};
     for (uint32_t i = 0; i < 5; ++i)
-        Add(pack, 332 + i, panel(sky[i], skies[i]), {10});
+        AddScreenPicture(pack, 332 + i, panel(sky[i], skies[i]), {10});
     const char* points[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
     for (uint32_t i = 0; i < 8; ++i)
-        Add(pack, 337 + i, panel(points[i], {60, 90, 120}), {10});
+        AddScreenPicture(pack, 337 + i, panel(points[i], {60, 90, 120}), {10});
     for (uint32_t d = 0; d < 10; ++d)
     {
         QrImagePixels digit = Gradient(15, 15, {20, 40, 60}, {20, 40, 60});
         DrawLabel(digit, 5, 4, std::to_string(d), 1, 255, 255, 200);
-        Add(pack, 304 + d, digit, {10});
-        Add(pack, 314 + d, digit, {10});
+        AddScreenPicture(pack, 304 + d, digit, {10});
+        AddScreenPicture(pack, 314 + d, digit, {10});
     }
-    Add(pack, 21, Button(110, 40, "GO FISH", {50, 120, 60}, false), {10});
-    Add(pack, 20, Button(110, 40, "GO FISH", {50, 120, 60}, true), {10});
+    AddScreenPicture(pack, 21, BevelButton(110, 40, "GO FISH", {50, 120, 60}, false), {10});
+    AddScreenPicture(pack, 20, BevelButton(110, 40, "GO FISH", {50, 120, 60}, true), {10});
     for (uint32_t id : {11u, 12u, 13u, 14u})
-        Share(pack, id, 10);
+        ShareScreenPicture(pack, id, 10);
 }
 
 } // namespace
@@ -314,8 +222,8 @@ void AddFrontEndPictures2(tools::PackContents& pack)
     AddConditions(pack);
     for (uint32_t group : {10u, 16u, 27u, 28u, 31u, 34u, 35u})
     {
-        Share(pack, 15, group);
-        Share(pack, 16, group);
+        ShareScreenPicture(pack, 15, group);
+        ShareScreenPicture(pack, 16, group);
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include "GenLivewellLook.h"
 
+#include "GenScreenPictures.h"
+
 #include "LabelFont.h"
 
 #include "ImageWriters.h"
@@ -18,47 +20,15 @@ namespace gen
 namespace
 {
 
-constexpr uint32_t kPicture = 0x80000010;
 constexpr uint32_t kLivewellGroup = 13;
 constexpr uint32_t kLookGroup = 17;
-
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
-void Fill(QrImagePixels& p, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb c)
-{
-    for (uint32_t y = y0; y < std::min(y0 + h, p.GetHeight()); ++y)
-        for (uint32_t x = x0; x < std::min(x0 + w, p.GetWidth()); ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = c.r;
-            px[1] = c.g;
-            px[2] = c.b;
-        }
-}
-
-QrImagePixels Gradient(uint32_t w, uint32_t h, Rgb top, Rgb bottom)
-{
-    QrImagePixels p;
-    p.Allocate(QrImagePixels::kFormatRGB, w, h);
-    for (uint32_t y = 0; y < h; ++y)
-    {
-        const float t = h > 1 ? float(y) / float(h - 1) : 0.0f;
-        Fill(p, 0, y, w, 1,
-             {uint8_t(top.r + (bottom.r - top.r) * t), uint8_t(top.g + (bottom.g - top.g) * t),
-              uint8_t(top.b + (bottom.b - top.b) * t)});
-    }
-    return p;
-}
 
 // A sunken frame around a window the 3D view draws into.
 void Window(QrImagePixels& p, uint32_t x, uint32_t y, uint32_t w, uint32_t h)
 {
-    Fill(p, x - 4, y - 4, w + 8, h + 8, {150, 170, 190});
-    Fill(p, x - 4, y - 4, w + 6, h + 6, {10, 20, 30});
-    Fill(p, x, y, w, h, {0, 0, 0});
+    FillRect(p, x - 4, y - 4, w + 8, h + 8, {150, 170, 190});
+    FillRect(p, x - 4, y - 4, w + 6, h + 6, {10, 20, 30});
+    FillRect(p, x, y, w, h, {0, 0, 0});
 }
 
 void Label(QrImagePixels& p, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, Rgb c = {250, 245, 220})
@@ -75,34 +45,16 @@ QrImagePixels Button(uint32_t w, uint32_t h, const std::string& text, Rgb face, 
         return Rgb{s(c.r), s(c.g), s(c.b)};
     };
     QrImagePixels p = Gradient(w, h, shade(face, 1.2f), shade(face, 0.8f));
-    Fill(p, 0, 0, w, 2, shade(face, 1.6f));
-    Fill(p, 0, 0, 2, h, shade(face, 1.6f));
-    Fill(p, 0, h - 2, w, 2, shade(face, 0.45f));
-    Fill(p, w - 2, 0, 2, h, shade(face, 0.45f));
+    FillRect(p, 0, 0, w, 2, shade(face, 1.6f));
+    FillRect(p, 0, 0, 2, h, shade(face, 1.6f));
+    FillRect(p, 0, h - 2, w, 2, shade(face, 0.45f));
+    FillRect(p, w - 2, 0, 2, h, shade(face, 0.45f));
     uint32_t scale = 3;
     while (scale > 1 && (LabelWidth(text, scale) + 8 > w || 7 * scale + 6 > h))
         --scale;
     const uint32_t tw = LabelWidth(text, scale);
     Label(p, w > tw ? (w - tw) / 2 : 0, (h - 7 * scale) / 2, text, scale, {255, 255, 240});
     return p;
-}
-
-void Add(tools::PackContents& pack, uint32_t id, const QrImagePixels& picture, std::vector<uint32_t> groups)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    item.data = tools::WriteBMP(picture, {24, false, 0});
-    pack.Add(std::move(item), groups);
-}
-
-// A picture another screen made, listed in one more group.
-void Share(tools::PackContents& pack, uint32_t id, uint32_t group)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    pack.Add(std::move(item), {group});
 }
 
 // Water seen from above the livewell's lid: deep green-blue with a few light ripples.
@@ -112,7 +64,7 @@ QrImagePixels Water(uint32_t w, uint32_t h)
     for (uint32_t y = 0; y < h; y += 7)
         for (uint32_t x = 0; x < w; ++x)
             if (std::sin(x * 0.05 + y * 0.3) > 0.93)
-                Fill(p, x, y, 1, 1, {70, 120, 130});
+                FillRect(p, x, y, 1, 1, {70, 120, 130});
     return p;
 }
 
@@ -120,26 +72,26 @@ void AddLivewell(tools::PackContents& pack)
 {
     QrImagePixels p = Water(640, 480);
     // The lid's frame around the screen, the header strip, the fish window and the rows' well.
-    Fill(p, 0, 0, 640, 8, {90, 70, 45});
-    Fill(p, 0, 472, 640, 8, {90, 70, 45});
-    Fill(p, 0, 0, 8, 480, {90, 70, 45});
-    Fill(p, 632, 0, 8, 480, {90, 70, 45});
+    FillRect(p, 0, 0, 640, 8, {90, 70, 45});
+    FillRect(p, 0, 472, 640, 8, {90, 70, 45});
+    FillRect(p, 0, 0, 8, 480, {90, 70, 45});
+    FillRect(p, 632, 0, 8, 480, {90, 70, 45});
     Label(p, 20, 18, "LIVEWELL", 2, {240, 220, 150});
     Window(p, 136, 43, 430, 166);
-    Fill(p, 145, 214, 409, 208, {15, 35, 45});
-    Add(pack, 406, p, {kLivewellGroup});
+    FillRect(p, 145, 214, 409, 208, {15, 35, 45});
+    AddScreenPicture(pack, 406, p, {kLivewellGroup});
     for (uint32_t k = 0; k < 6; ++k)
     {
         QrImagePixels row = Gradient(397, 30, {40, 80, 90}, {25, 55, 65});
-        Fill(row, 0, 29, 397, 1, {70, 110, 120});
-        Add(pack, 428 + k, row, {kLivewellGroup});
+        FillRect(row, 0, 29, 397, 1, {70, 110, 120});
+        AddScreenPicture(pack, 428 + k, row, {kLivewellGroup});
     }
-    Add(pack, 400, Button(110, 40, "RELEASE", {40, 100, 140}, false), {kLivewellGroup});
-    Add(pack, 401, Button(110, 40, "RELEASE", {40, 100, 140}, true), {kLivewellGroup});
-    Add(pack, 402, Button(110, 40, "RELEASE", {110, 110, 110}, false), {kLivewellGroup});
-    Add(pack, 110, Button(110, 36, "DONE", {110, 110, 110}, false), {kLivewellGroup});
+    AddScreenPicture(pack, 400, Button(110, 40, "RELEASE", {40, 100, 140}, false), {kLivewellGroup});
+    AddScreenPicture(pack, 401, Button(110, 40, "RELEASE", {40, 100, 140}, true), {kLivewellGroup});
+    AddScreenPicture(pack, 402, Button(110, 40, "RELEASE", {110, 110, 110}, false), {kLivewellGroup});
+    AddScreenPicture(pack, 110, Button(110, 36, "DONE", {110, 110, 110}, false), {kLivewellGroup});
     for (uint32_t id : {15u, 16u, 45u, 46u, 47u, 48u})
-        Share(pack, id, kLivewellGroup);
+        ShareScreenPicture(pack, id, kLivewellGroup);
 }
 
 void AddAnglerLook(tools::PackContents& pack)
@@ -154,20 +106,20 @@ void AddAnglerLook(tools::PackContents& pack)
     Label(p, 281, 335, "FEMALE", 1);
     Label(p, 281, 410, "MALE", 1);
     // The values the arrows step stand between them.
-    Fill(p, 140, 360, 84, 26, {15, 30, 45});
+    FillRect(p, 140, 360, 84, 26, {15, 30, 45});
     Label(p, 160, 367, "PAINT", 2);
-    Fill(p, 464, 360, 85, 26, {15, 30, 45});
-    Fill(p, 464, 414, 85, 26, {15, 30, 45});
-    Add(pack, 570, p, {kLookGroup});
+    FillRect(p, 464, 360, 85, 26, {15, 30, 45});
+    FillRect(p, 464, 414, 85, 26, {15, 30, 45});
+    AddScreenPicture(pack, 570, p, {kLookGroup});
     const Rgb green{50, 120, 60};
-    Add(pack, 550, Button(96, 36, "RECORD", green, false), {kLookGroup});
-    Add(pack, 551, Button(96, 36, "RECORD", green, true), {kLookGroup});
-    Add(pack, 552, Button(96, 36, "TACKLE", green, false), {kLookGroup});
-    Add(pack, 553, Button(96, 36, "TACKLE", green, true), {kLookGroup});
-    Add(pack, 571, Button(96, 36, "OPTIONS", green, false), {kLookGroup});
-    Add(pack, 572, Button(96, 36, "OPTIONS", green, true), {kLookGroup});
+    AddScreenPicture(pack, 550, Button(96, 36, "RECORD", green, false), {kLookGroup});
+    AddScreenPicture(pack, 551, Button(96, 36, "RECORD", green, true), {kLookGroup});
+    AddScreenPicture(pack, 552, Button(96, 36, "TACKLE", green, false), {kLookGroup});
+    AddScreenPicture(pack, 553, Button(96, 36, "TACKLE", green, true), {kLookGroup});
+    AddScreenPicture(pack, 571, Button(96, 36, "OPTIONS", green, false), {kLookGroup});
+    AddScreenPicture(pack, 572, Button(96, 36, "OPTIONS", green, true), {kLookGroup});
     for (uint32_t id : {11u, 12u, 13u, 14u, 17u, 18u, 22u, 23u, 45u, 46u, 47u, 48u})
-        Share(pack, id, kLookGroup);
+        ShareScreenPicture(pack, id, kLookGroup);
 }
 
 } // namespace

@@ -5,9 +5,10 @@
 #include "SampleData.h"
 
 #include "GenFrontEnd2.h"
-#include "GenNetScreens.h"
-#include "GenSetupScreens.h"
 #include "GenLivewellLook.h"
+#include "GenNetScreens.h"
+#include "GenScreenPictures.h"
+#include "GenSetupScreens.h"
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -29,11 +30,6 @@ constexpr uint32_t kInfoAndData = 0x80000001;
 constexpr uint32_t kAsync = 1;
 constexpr uint32_t kOnFirstUse = 2;
 
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
 enum class Look
 {
     kScreen,   // a full backdrop: sky over water, title band
@@ -43,24 +39,6 @@ enum class Look
     kHover,    // lit
     kDisabled, // greyed
 };
-
-QrImagePixels Backdrop(uint32_t w, uint32_t h, Rgb top, Rgb bottom)
-{
-    QrImagePixels p;
-    p.Allocate(QrImagePixels::kFormatRGB, w, h);
-    for (uint32_t y = 0; y < h; ++y)
-    {
-        const float t = h > 1 ? float(y) / float(h - 1) : 0.0f;
-        for (uint32_t x = 0; x < w; ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = uint8_t(top.r + (bottom.r - top.r) * t);
-            px[1] = uint8_t(top.g + (bottom.g - top.g) * t);
-            px[2] = uint8_t(top.b + (bottom.b - top.b) * t);
-        }
-    }
-    return p;
-}
 
 void Frame(QrImagePixels& p, uint32_t width, Rgb light, Rgb dark)
 {
@@ -95,21 +73,16 @@ void Centre(QrImagePixels& p, const std::string& text, Rgb colour, uint32_t maxS
 
 QrImagePixels MakePicture(Look look, uint32_t w, uint32_t h, const std::string& label, Rgb base)
 {
-    auto shade = [](Rgb c, float f)
-    {
-        auto s = [f](uint8_t v) { return uint8_t(std::clamp(v * f, 0.0f, 255.0f)); };
-        return Rgb{s(c.r), s(c.g), s(c.b)};
-    };
     QrImagePixels p;
     switch (look)
     {
     case Look::kScreen:
-        p = Backdrop(w, h, shade(base, 1.3f), shade(base, 0.45f));
+        p = Gradient(w, h, Shade(base, 1.3f), Shade(base, 0.45f));
         Centre(p, label, {250, 250, 235}, 4);
         break;
     case Look::kPanel:
-        p = Backdrop(w, h, shade(base, 1.1f), shade(base, 0.8f));
-        Frame(p, 3, shade(base, 1.6f), shade(base, 0.4f));
+        p = Gradient(w, h, Shade(base, 1.1f), Shade(base, 0.8f));
+        Frame(p, 3, Shade(base, 1.6f), Shade(base, 0.4f));
         Centre(p, label, {255, 255, 255}, 3);
         break;
     case Look::kButton:
@@ -117,13 +90,13 @@ QrImagePixels MakePicture(Look look, uint32_t w, uint32_t h, const std::string& 
     case Look::kPressed:
     case Look::kDisabled:
     {
-        const Rgb face = look == Look::kHover      ? shade(base, 1.35f)
-                         : look == Look::kPressed  ? shade(base, 0.7f)
+        const Rgb face = look == Look::kHover      ? Shade(base, 1.35f)
+                         : look == Look::kPressed  ? Shade(base, 0.7f)
                          : look == Look::kDisabled ? Rgb{110, 110, 110}
                                                    : base;
-        p = Backdrop(w, h, shade(face, 1.15f), shade(face, 0.85f));
+        p = Gradient(w, h, Shade(face, 1.15f), Shade(face, 0.85f));
         const bool in = look == Look::kPressed;
-        Frame(p, 2, in ? shade(face, 0.5f) : shade(face, 1.6f), in ? shade(face, 1.6f) : shade(face, 0.5f));
+        Frame(p, 2, in ? Shade(face, 0.5f) : Shade(face, 1.6f), in ? Shade(face, 1.6f) : Shade(face, 0.5f));
         Centre(p, label, look == Look::kDisabled ? Rgb{170, 170, 170} : Rgb{255, 255, 240}, 3);
         break;
     }
@@ -235,7 +208,7 @@ struct Caption
 QrImagePixels MenuBackdrop(std::initializer_list<Caption> captions)
 {
     constexpr uint32_t kHorizon = 250;
-    QrImagePixels p = Backdrop(640, 480, {70, 120, 170}, {20, 45, 80});
+    QrImagePixels p = Gradient(640, 480, {70, 120, 170}, {20, 45, 80});
     for (uint32_t y = kHorizon - 12; y < 480; ++y)
     {
         for (uint32_t x = 0; x < 640; ++x)

@@ -3,6 +3,8 @@
 
 #include "GenSetupScreens.h"
 
+#include "GenScreenPictures.h"
+
 #include "GenSounds.h"
 #include "LabelFont.h"
 
@@ -19,115 +21,23 @@ namespace gen
 namespace
 {
 
-constexpr uint32_t kPicture = 0x80000010;
 constexpr uint32_t kSound = 0x80000004;
 constexpr uint32_t kSetupGroup = 12;
 constexpr uint32_t kProfileGroup = 18;
 
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
 const Rgb kCream{250, 245, 220};
 const Rgb kGold{250, 230, 120};
-
-QrImagePixels Gradient(uint32_t w, uint32_t h, Rgb top, Rgb bottom)
-{
-    QrImagePixels p;
-    p.Allocate(QrImagePixels::kFormatRGB, w, h);
-    for (uint32_t y = 0; y < h; ++y)
-    {
-        const float t = h > 1 ? float(y) / float(h - 1) : 0.0f;
-        for (uint32_t x = 0; x < w; ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = uint8_t(top.r + (bottom.r - top.r) * t);
-            px[1] = uint8_t(top.g + (bottom.g - top.g) * t);
-            px[2] = uint8_t(top.b + (bottom.b - top.b) * t);
-        }
-    }
-    return p;
-}
-
-void FillRect(QrImagePixels& p, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb c)
-{
-    for (uint32_t y = y0; y < std::min(y0 + h, p.GetHeight()); ++y)
-        for (uint32_t x = x0; x < std::min(x0 + w, p.GetWidth()); ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = c.r;
-            px[1] = c.g;
-            px[2] = c.b;
-        }
-}
-
-// A sunken box: dark inside, lit lower edge.
-void Well(QrImagePixels& p, uint32_t x, uint32_t y, uint32_t w, uint32_t h)
-{
-    FillRect(p, x - 2, y - 2, w + 4, h + 4, {150, 170, 190});
-    FillRect(p, x - 2, y - 2, w + 2, h + 2, {10, 20, 30});
-    FillRect(p, x, y, w, h, {20, 40, 60});
-}
 
 void Label(QrImagePixels& p, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, Rgb c = kCream)
 {
     DrawLabel(p, x, y, text, scale, c.r, c.g, c.b);
 }
 
-void Centre(QrImagePixels& p, const std::string& text, uint32_t y, uint32_t scale, Rgb c)
-{
-    while (scale > 1 && LabelWidth(text, scale) + 8 > p.GetWidth())
-        --scale;
-    const uint32_t w = LabelWidth(text, scale);
-    Label(p, p.GetWidth() > w ? (p.GetWidth() - w) / 2 : 0, y, text, scale, c);
-}
-
-Rgb Shade(Rgb c, float f)
-{
-    auto s = [f](uint8_t v) { return uint8_t(std::clamp(v * f, 0.0f, 255.0f)); };
-    return Rgb{s(c.r), s(c.g), s(c.b)};
-}
-
-QrImagePixels Button(uint32_t w, uint32_t h, const std::string& text, Rgb face, bool lit)
-{
-    const Rgb base = lit ? Shade(face, 1.35f) : face;
-    QrImagePixels p = Gradient(w, h, Shade(base, 1.2f), Shade(base, 0.8f));
-    FillRect(p, 0, 0, w, 2, Shade(base, 1.6f));
-    FillRect(p, 0, 0, 2, h, Shade(base, 1.6f));
-    FillRect(p, 0, h - 2, w, 2, Shade(base, 0.45f));
-    FillRect(p, w - 2, 0, 2, h, Shade(base, 0.45f));
-    uint32_t scale = 3;
-    while (scale > 1 && (LabelWidth(text, scale) + 8 > w || 7 * scale + 6 > h))
-        --scale;
-    const uint32_t tw = LabelWidth(text, scale);
-    Label(p, w > tw ? (w - tw) / 2 : 0, (h - 7 * scale) / 2, text, scale, {255, 255, 240});
-    return p;
-}
-
-void Add(tools::PackContents& pack, uint32_t id, const QrImagePixels& picture, std::vector<uint32_t> groups)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    item.data = tools::WriteBMP(picture, {24, false, 0});
-    pack.Add(std::move(item), groups);
-}
-
 void AddButton(tools::PackContents& pack, uint32_t normal, uint32_t lit, uint32_t w, uint32_t h,
                const std::string& text, Rgb face, uint32_t group)
 {
-    Add(pack, normal, Button(w, h, text, face, false), {group});
-    Add(pack, lit, Button(w, h, text, face, true), {group});
-}
-
-// A picture another screen made, listed in one more group.
-void Share(tools::PackContents& pack, uint32_t id, uint32_t group)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    pack.Add(std::move(item), {group});
+    AddScreenPicture(pack, normal, BevelButton(w, h, text, face, false), {group});
+    AddScreenPicture(pack, lit, BevelButton(w, h, text, face, true), {group});
 }
 
 void AddSetup(tools::PackContents& pack)
@@ -141,32 +51,32 @@ void AddSetup(tools::PackContents& pack)
     Label(p, 527, 62, "LAKE", 2);
     Label(p, 77, 260, "STEP THROUGH THE LAKES", 2);
     Label(p, 77, 290, "ACCEPT STARTS THE DAY", 2);
-    Add(pack, 389, p, {kSetupGroup});
+    AddScreenPicture(pack, 389, p, {kSetupGroup});
 
     // 390 holds the number of days, 391 the day length; the value sits in the upper part.
     const char* panels[] = {"DAYS", "DAY LENGTH"};
     for (uint32_t i = 0; i < 2; ++i)
     {
         QrImagePixels panel = Gradient(169, 47, {60, 90, 120}, {30, 45, 60});
-        Centre(panel, panels[i], 37, 1, kGold);
-        Add(pack, 390 + i, panel, {kSetupGroup});
+        CentreLabel(panel, panels[i], 37, 1, kGold);
+        AddScreenPicture(pack, 390 + i, panel, {kSetupGroup});
     }
     const char* lengths[] = {"SHORT", "MEDIUM", "LONG", "FULL DAY"};
     const char* days[] = {"1 DAY", "2 DAYS", "3 DAYS", "4 DAYS"};
     for (uint32_t i = 0; i < 4; ++i)
     {
         QrImagePixels a = Gradient(104, 25, {20, 40, 60}, {20, 40, 60});
-        Centre(a, lengths[i], 7, 2, kCream);
-        Add(pack, 503 + i, a, {kSetupGroup});
+        CentreLabel(a, lengths[i], 7, 2, kCream);
+        AddScreenPicture(pack, 503 + i, a, {kSetupGroup});
         QrImagePixels b = Gradient(104, 25, {20, 40, 60}, {20, 40, 60});
-        Centre(b, days[i], 7, 2, kCream);
-        Add(pack, 507 + i, b, {kSetupGroup});
+        CentreLabel(b, days[i], 7, 2, kCream);
+        AddScreenPicture(pack, 507 + i, b, {kSetupGroup});
     }
     const Rgb green{50, 120, 60};
     AddButton(pack, 386, 387, 150, 40, "CONDITIONS", green, kSetupGroup);
-    Add(pack, 388, Button(150, 40, "CONDITIONS", {110, 110, 110}, false), {kSetupGroup});
+    AddScreenPicture(pack, 388, BevelButton(150, 40, "CONDITIONS", {110, 110, 110}, false), {kSetupGroup});
     for (uint32_t id : {11u, 12u, 13u, 14u, 15u, 16u, 20u, 21u, 95u, 96u})
-        Share(pack, id, kSetupGroup);
+        ShareScreenPicture(pack, id, kSetupGroup);
 }
 
 void AddProfiles(tools::PackContents& pack)
@@ -176,7 +86,7 @@ void AddProfiles(tools::PackContents& pack)
     Well(p, 100, 98, 436, 296);
     for (uint32_t k = 0; k < 7; ++k)
         FillRect(p, 106, 129 + 41 * k, 424, 1, {60, 90, 110});
-    Add(pack, 609, p, {kProfileGroup});
+    AddScreenPicture(pack, 609, p, {kProfileGroup});
 
     QrImagePixels panel = Gradient(640, 220, {70, 80, 100}, {35, 40, 50});
     Label(panel, 20, 30, "NEW PLAYER", 3, kGold);
@@ -186,7 +96,7 @@ void AddProfiles(tools::PackContents& pack)
     Well(panel, 92, 72, 531, 23);
     Well(panel, 92, 111, 531, 23);
     Well(panel, 92, 148, 272, 23);
-    Add(pack, 608, panel, {kProfileGroup});
+    AddScreenPicture(pack, 608, panel, {kProfileGroup});
 
     const Rgb green{50, 120, 60};
     const Rgb blue{50, 80, 150};
@@ -196,9 +106,9 @@ void AddProfiles(tools::PackContents& pack)
     AddButton(pack, 604, 605, 96, 34, "CANCEL", red, kProfileGroup);
     AddButton(pack, 606, 607, 110, 40, "CREATE", green, kProfileGroup);
     AddButton(pack, 610, 611, 110, 34, "DELETE", red, kProfileGroup);
-    Add(pack, 109, Button(96, 36, "QUIT", {110, 110, 110}, false), {kProfileGroup});
+    AddScreenPicture(pack, 109, BevelButton(96, 36, "QUIT", {110, 110, 110}, false), {kProfileGroup});
     for (uint32_t id : {17u, 18u, 22u, 23u, 57u, 58u, 59u, 60u, 107u, 108u})
-        Share(pack, id, kProfileGroup);
+        ShareScreenPicture(pack, id, kProfileGroup);
 }
 
 uint32_t Hash(const std::string& text)
@@ -300,8 +210,8 @@ void AddSetupScreenPictures(tools::PackContents& pack)
 void AddLakeSetupItems(tools::PackContents& pack, const std::string& lakeName, const std::string& fileName)
 {
     const uint32_t seed = Hash(fileName);
-    Add(pack, 70, ShoreView(lakeName, seed), {0});
-    Add(pack, 86, Outline(seed), {0});
+    AddScreenPicture(pack, 70, ShoreView(lakeName, seed), {0});
+    AddScreenPicture(pack, 86, Outline(seed), {0});
     tools::PackItem sound;
     sound.type = kSound;
     sound.id = 17;

@@ -2,6 +2,7 @@
 // with what it stands for, at the size the screen draws it.
 
 #include "GenFrontEnd2.h"
+#include "GenScreenPictures.h"
 
 #include "LabelFont.h"
 
@@ -17,61 +18,24 @@ namespace gen
 namespace
 {
 
-constexpr uint32_t kPicture = 0x80000010;
 constexpr uint32_t kText = 0x80000007;
 constexpr uint32_t kPageGroup = 20;
 constexpr uint32_t kLureGroup = 23;
 constexpr uint32_t kLoaderGroup = 33;
-
-struct Rgb
-{
-    uint8_t r, g, b;
-};
-
-void Fill(QrImagePixels& p, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h, Rgb c)
-{
-    for (uint32_t y = y0; y < std::min(y0 + h, p.GetHeight()); ++y)
-    {
-        for (uint32_t x = x0; x < std::min(x0 + w, p.GetWidth()); ++x)
-        {
-            uint8_t* px = p.GetRow(y) + x * 3;
-            px[0] = c.r;
-            px[1] = c.g;
-            px[2] = c.b;
-        }
-    }
-}
 
 // A framed plate with its label centred, the largest that fits.
 QrImagePixels Plate(uint32_t w, uint32_t h, const std::string& text, Rgb face, uint32_t maxScale = 3)
 {
     QrImagePixels p;
     p.Allocate(QrImagePixels::kFormatRGB, w, h);
-    Fill(p, 0, 0, w, h, {uint8_t(face.r / 2), uint8_t(face.g / 2), uint8_t(face.b / 2)});
-    Fill(p, 1, 1, w - 2, h - 2, face);
+    FillRect(p, 0, 0, w, h, {uint8_t(face.r / 2), uint8_t(face.g / 2), uint8_t(face.b / 2)});
+    FillRect(p, 1, 1, w - 2, h - 2, face);
     uint32_t scale = maxScale;
     while (scale > 1 && (LabelWidth(text, scale) + 4 > w || 7 * scale + 2 > h))
         --scale;
     const uint32_t tw = LabelWidth(text, scale);
     DrawLabel(p, w > tw ? (w - tw) / 2 : 0, h > 7 * scale ? (h - 7 * scale) / 2 : 0, text, scale, 255, 255, 235);
     return p;
-}
-
-void Add(tools::PackContents& pack, uint32_t id, const QrImagePixels& picture, uint32_t group)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    item.data = tools::WriteBMP(picture, {24, false, 0});
-    pack.Add(std::move(item), {group});
-}
-
-void Share(tools::PackContents& pack, uint32_t id, uint32_t group)
-{
-    tools::PackItem item;
-    item.type = kPicture;
-    item.id = id;
-    pack.Add(std::move(item), {group});
 }
 
 const char* const kFamilies[6] = {"CRANKBAIT", "WORM", "JIG", "SPINNER", "TOPWATER", "SPOON"};
@@ -85,9 +49,9 @@ void AddPages(tools::PackContents& pack)
 {
     QrImagePixels rod;
     rod.Allocate(QrImagePixels::kFormatRGB, 640, 480);
-    Fill(rod, 0, 0, 640, 480, {70, 55, 35});
-    Fill(rod, 86, 107, 326, 122, {40, 30, 20});
-    Fill(rod, 434, 107, 165, 120, {40, 30, 20});
+    FillRect(rod, 0, 0, 640, 480, {70, 55, 35});
+    FillRect(rod, 86, 107, 326, 122, {40, 30, 20});
+    FillRect(rod, 434, 107, 165, 120, {40, 30, 20});
     DrawLabel(rod, 20, 60, "ROD", 3, 250, 230, 150);
     DrawLabel(rod, 40, 244, "GEAR", 2, 250, 245, 220);
     DrawLabel(rod, 300, 240, "LB TEST", 2, 250, 245, 220);
@@ -95,42 +59,42 @@ void AddPages(tools::PackContents& pack)
     DrawLabel(rod, 436, 380, "COLOUR", 2, 250, 245, 220);
     DrawLabel(rod, 245, 320, "RODS", 1, 250, 245, 220);
     DrawLabel(rod, 245, 355, "REELS", 1, 250, 245, 220);
-    Add(pack, 698, rod, kPageGroup);
+    AddScreenPicture(pack, 698, rod, kPageGroup);
     QrImagePixels lure;
     lure.Allocate(QrImagePixels::kFormatRGB, 640, 480);
-    Fill(lure, 0, 0, 640, 480, {35, 55, 70});
-    Fill(lure, 121, 92, 241, 208, {20, 30, 40});
+    FillRect(lure, 0, 0, 640, 480, {35, 55, 70});
+    FillRect(lure, 121, 92, 241, 208, {20, 30, 40});
     DrawLabel(lure, 474, 124, "ITEM", 2, 250, 245, 220);
     DrawLabel(lure, 462, 178, "COLOUR", 2, 250, 245, 220);
     DrawLabel(lure, 462, 232, "ADD-ON", 2, 250, 245, 220);
     DrawLabel(lure, 356, 341, "OPTION", 2, 250, 245, 220);
     DrawLabel(lure, 368, 376, "PLAIN", 2, 250, 245, 220);
-    Add(pack, 699, lure, kPageGroup);
+    AddScreenPicture(pack, 699, lure, kPageGroup);
 
     // Line colours 1..4; colour 0 has no picture.
     const char* colours[3] = {"CLEAR", "GREY", "WHITE"};
     for (uint32_t i = 0; i < 3; ++i)
-        Add(pack, 700 + i, Plate(95, 29, colours[i], {60, 80, 90}), kPageGroup);
-    Add(pack, 703, Plate(95, 29, "YELLOW", {120, 120, 30}), kPageGroup);
+        AddScreenPicture(pack, 700 + i, Plate(95, 29, colours[i], {60, 80, 90}), kPageGroup);
+    AddScreenPicture(pack, 703, Plate(95, 29, "YELLOW", {120, 120, 30}), kPageGroup);
     const char* kinds[4] = {"MONO", "BRAID", "COPOLY", "FLUORO"};
     for (uint32_t i = 0; i < 4; ++i)
-        Add(pack, 704 + i, Plate(95, 29, kinds[i], {60, 80, 90}), kPageGroup);
+        AddScreenPicture(pack, 704 + i, Plate(95, 29, kinds[i], {60, 80, 90}), kPageGroup);
     for (uint32_t i = 0; i < 7; ++i)
-        Add(pack, 708 + i, Plate(147, 40, "ROD " + std::to_string(i + 1), {90, 70, 40}), kPageGroup);
+        AddScreenPicture(pack, 708 + i, Plate(147, 40, "ROD " + std::to_string(i + 1), {90, 70, 40}), kPageGroup);
     const int tests[14] = {0, 4, 5, 6, 8, 10, 12, 14, 17, 20, 24, 28, 30, 40};
     for (uint32_t i = 0; i < 14; ++i)
-        Add(pack, 715 + i, Plate(44, 18, std::to_string(tests[i]) + " LB", {40, 60, 70}), kPageGroup);
+        AddScreenPicture(pack, 715 + i, Plate(44, 18, std::to_string(tests[i]) + " LB", {40, 60, 70}), kPageGroup);
     for (uint32_t f = 1; f < 6; ++f)
-        Add(pack, 729 + f - 1, Plate(361, 42, kFamilies[f], {50, 70, 100}), kPageGroup);
+        AddScreenPicture(pack, 729 + f - 1, Plate(361, 42, kFamilies[f], {50, 70, 100}), kPageGroup);
     for (uint32_t i = 0; i < 6; ++i)
-        Add(pack, 762 + i, Plate(53, 20, "", kSwatches[i]), kPageGroup);
-    Add(pack, 774, Plate(53, 20, "", {180, 120, 60}), kPageGroup);
-    Add(pack, 775, Plate(53, 20, "", {90, 140, 200}), kPageGroup);
-    Add(pack, 768, Plate(169, 42, "NO ADD-ON", {70, 70, 70}), kPageGroup);
-    Add(pack, 773, Plate(180, 54, "ONE COLOUR", {70, 70, 70}), kPageGroup);
+        AddScreenPicture(pack, 762 + i, Plate(53, 20, "", kSwatches[i]), kPageGroup);
+    AddScreenPicture(pack, 774, Plate(53, 20, "", {180, 120, 60}), kPageGroup);
+    AddScreenPicture(pack, 775, Plate(53, 20, "", {90, 140, 200}), kPageGroup);
+    AddScreenPicture(pack, 768, Plate(169, 42, "NO ADD-ON", {70, 70, 70}), kPageGroup);
+    AddScreenPicture(pack, 773, Plate(180, 54, "ONE COLOUR", {70, 70, 70}), kPageGroup);
     const char* strips[4] = {"PLAIN", "OPTION", "PLAIN + ADD-ON", "OPTION + ADD-ON"};
     for (uint32_t i = 0; i < 4; ++i)
-        Add(pack, 769 + i, Plate(157, 15, strips[i], {40, 50, 60}), kPageGroup);
+        AddScreenPicture(pack, 769 + i, Plate(157, 15, strips[i], {40, 50, 60}), kPageGroup);
 }
 
 void AddButtons(tools::PackContents& pack)
@@ -140,24 +104,27 @@ void AddButtons(tools::PackContents& pack)
     for (uint32_t k = 0; k < 7; ++k)
     {
         const std::string name = "ROD " + std::to_string(k + 1);
-        Add(pack, 734 + 4 * k, Plate(80, 30, name, tab, 2), kPageGroup);
-        Add(pack, 735 + 4 * k, Plate(80, 30, name, {150, 110, 60}, 2), kPageGroup);
-        Add(pack, 736 + 4 * k, Plate(80, 30, name, {210, 170, 60}, 2), kPageGroup);
-        Add(pack, 737 + 4 * k, Plate(80, 30, name, lit, 2), kPageGroup);
+        AddScreenPicture(pack, 734 + 4 * k, Plate(80, 30, name, tab, 2), kPageGroup);
+        AddScreenPicture(pack, 735 + 4 * k, Plate(80, 30, name, {150, 110, 60}, 2), kPageGroup);
+        AddScreenPicture(pack, 736 + 4 * k, Plate(80, 30, name, {210, 170, 60}, 2), kPageGroup);
+        AddScreenPicture(pack, 737 + 4 * k, Plate(80, 30, name, lit, 2), kPageGroup);
     }
     for (uint32_t f = 0; f < 6; ++f)
     {
-        Add(pack, 665 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {50, 70, 100}, 2), kPageGroup);
-        Add(pack, 666 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {80, 100, 140}, 2), kPageGroup);
-        Add(pack, 667 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {210, 170, 60}, 2), kPageGroup);
-        Add(pack, 668 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), lit, 2), kPageGroup);
+        AddScreenPicture(pack, 665 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {50, 70, 100}, 2),
+                         kPageGroup);
+        AddScreenPicture(pack, 666 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {80, 100, 140}, 2),
+                         kPageGroup);
+        AddScreenPicture(pack, 667 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), {210, 170, 60}, 2),
+                         kPageGroup);
+        AddScreenPicture(pack, 668 + 4 * f, Plate(46, 60, std::string(kFamilies[f]).substr(0, 4), lit, 2), kPageGroup);
     }
-    Add(pack, 660, Plate(157, 24, "CHANGE LURE", {50, 120, 60}, 2), kPageGroup);
-    Add(pack, 661, Plate(157, 24, "CHANGE LURE", {80, 160, 90}, 2), kPageGroup);
-    Add(pack, 25, Plate(110, 40, "OK", {50, 120, 60}), kPageGroup);
-    Add(pack, 26, Plate(110, 40, "OK", {80, 160, 90}), kPageGroup);
+    AddScreenPicture(pack, 660, Plate(157, 24, "CHANGE LURE", {50, 120, 60}, 2), kPageGroup);
+    AddScreenPicture(pack, 661, Plate(157, 24, "CHANGE LURE", {80, 160, 90}, 2), kPageGroup);
+    AddScreenPicture(pack, 25, Plate(110, 40, "OK", {50, 120, 60}), kPageGroup);
+    AddScreenPicture(pack, 26, Plate(110, 40, "OK", {80, 160, 90}), kPageGroup);
     for (uint32_t id : {11u, 12u, 13u, 14u, 17u, 18u, 45u, 46u, 47u, 48u})
-        Share(pack, id, kPageGroup);
+        ShareScreenPicture(pack, id, kPageGroup);
 }
 
 void AddLures(tools::PackContents& pack)
@@ -169,9 +136,9 @@ void AddLures(tools::PackContents& pack)
             const std::string name = std::string(kFamilies[f]) + " " + std::to_string(i + 1);
             const Rgb c = kSwatches[(f + i) % 6];
             QrImagePixels item = Plate(233, 200, name, {30, 45, 60}, 2);
-            Fill(item, 60, 130, 113, 30, c);
-            Add(pack, kLureBase[f] + i, item, kLureGroup);
-            Add(pack, kLureBase[f] + 2000 + i, Plate(157, 100, name, {40, 55, 70}, 2), kLureGroup);
+            FillRect(item, 60, 130, 113, 30, c);
+            AddScreenPicture(pack, kLureBase[f] + i, item, kLureGroup);
+            AddScreenPicture(pack, kLureBase[f] + 2000 + i, Plate(157, 100, name, {40, 55, 70}, 2), kLureGroup);
             // The record: model, unused, second and first posture, species row, temperature,
             // wave, clarity.
             const std::string text = std::to_string(kModels[f]) + ",0,0.1," + std::to_string(0.05 * (f + 1)) + "," +
@@ -185,19 +152,19 @@ void AddLures(tools::PackContents& pack)
     }
     const char* gears[9] = {"REEL 1", "REEL 2", "REEL 3", "REEL 4", "REEL 5", "ROD 1", "ROD 2", "ROD 3", "ROD 4"};
     for (uint32_t i = 0; i < 5; ++i)
-        Add(pack, 1001 + i, Plate(318, 114, gears[i], {60, 50, 40}), kLureGroup);
+        AddScreenPicture(pack, 1001 + i, Plate(318, 114, gears[i], {60, 50, 40}), kLureGroup);
     for (uint32_t i = 0; i < 4; ++i)
-        Add(pack, 1036 + i, Plate(318, 114, gears[5 + i], {40, 50, 60}), kLureGroup);
-    Add(pack, 2000, Plate(146, 93, "NO ADD-ON", {40, 50, 60}, 2), kLureGroup);
+        AddScreenPicture(pack, 1036 + i, Plate(318, 114, gears[5 + i], {40, 50, 60}), kLureGroup);
+    AddScreenPicture(pack, 2000, Plate(146, 93, "NO ADD-ON", {40, 50, 60}, 2), kLureGroup);
     for (uint32_t i = 1; i < 13; ++i)
-        Add(pack, 2000 + i, Plate(146, 93, "ADD-ON " + std::to_string(i), {60, 70, 50}, 2), kLureGroup);
+        AddScreenPicture(pack, 2000 + i, Plate(146, 93, "ADD-ON " + std::to_string(i), {60, 70, 50}, 2), kLureGroup);
     const uint32_t family2[] = {2090, 2064, 2072, 2061, 2065, 2073, 2059, 2063,
                                 2071, 2088, 2089, 2086, 2087, 2084, 2085};
     for (uint32_t i = 0; i < std::size(family2); ++i)
     {
         QrImagePixels strip = Plate(217, 20, "", {30, 30, 30});
-        Fill(strip, 2, 2, 213, 16, kSwatches[i % 6]);
-        Add(pack, family2[i], strip, kLureGroup);
+        FillRect(strip, 2, 2, 213, 16, kSwatches[i % 6]);
+        AddScreenPicture(pack, family2[i], strip, kLureGroup);
     }
 }
 
