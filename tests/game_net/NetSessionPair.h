@@ -40,10 +40,11 @@ struct NetSessionSide
     }
 };
 
-// Drains both main-thread queues until the condition holds; false after five seconds.
+// Drains both main-thread queues until the condition holds; false after a minute (a bound
+// for a stuck session, far above what the slowest sanitizer build under load needs).
 inline bool WaitUntil(const std::function<bool()>& done, std::initializer_list<tovDirectPlay*> sessions)
 {
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 12000; ++i)
     {
         for (tovDirectPlay* s : sessions)
             s->DrainMainThreadQueue();
