@@ -139,61 +139,78 @@ int64_t Frames(const Digest& digest)
     return found == digest.end() ? -1 : std::stoll(found->second);
 }
 
-std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
-                                 const std::string& address)
+std::string Field(const Digest& digest, const char* name)
 {
-    // The profiles screen opens the session in a network start.
+    const auto found = digest.find(name);
+    return found == digest.end() ? "" : found->second;
+}
+
+std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
+                                 const std::string& address, const char* script)
+{
     return {"--headless",
             "--data",
             TARNHOLM_DATA,
             "--user-dir",
             dir.File(who),
             "--screen",
-            "5",
+            "1",
             flag,
             address,
+            "--script",
+            std::string(TARNHOLM_SCRIPTS) + "/" + script,
             "--frames",
             "200000",
             "--digest",
             dir.File(std::string(who) + ".txt")};
 }
 
-TEST(NetScenarioTest, TwoProcessesShareASessionAndTheHostOutlivesAKilledPlayer)
+// Both copies go from the game-mode screen to the start of the day, the host opening the
+// session on its profiles screen and the other joining it there; the joiner presses Start and
+// waits for the host, who never does. The host is killed: the joiner carries on alone and
+// its day begins.
+TEST(NetScenarioTest, TwoProcessesMeetAtTheStartOfTheDayAndOneGoesOnWhenTheOtherIsKilled)
 {
     testfiles::TempDir dir;
     const uint16_t port = FreeLoopbackPort();
     ASSERT_NE(port, 0);
     const std::string address = "127.0.0.1:" + std::to_string(port);
+    const std::chrono::seconds limit(60);
 
-    GameProcess host(RunArgs(dir, "host", "--host", address), dir.File("host.log"));
+    GameProcess host(RunArgs(dir, "host", "--host", address, "net_to_day_start.script"), dir.File("host.log"));
     ASSERT_TRUE(host.Started());
     const std::string hostDigest = dir.File("host.txt");
     Digest seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return HasPlayers(d, "1"); }, std::chrono::seconds(60));
-    ASSERT_TRUE(HasPlayers(seen, "1")) << "the host's session is open with itself in it";
-    EXPECT_EQ(seen["net.host"], "1");
+        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit);
+    ASSERT_EQ(Field(seen, "screen"), "19") << "the host reaches the start of the day";
+    EXPECT_EQ(Field(seen, "net.host"), "1");
+    EXPECT_TRUE(HasPlayers(seen, "1"));
 
-    GameProcess guest(RunArgs(dir, "guest", "--join", address), dir.File("guest.log"));
+    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_day_start.script"), dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
     const std::string guestDigest = dir.File("guest.txt");
+    // Well past its Start: still on the start of the day, waiting for the host.
     seen = WaitForDigest(
-        guestDigest, guest, [](const Digest& d) { return HasPlayers(d, "2"); }, std::chrono::seconds(60));
-    ASSERT_TRUE(HasPlayers(seen, "2")) << "the joiner sees the host and itself";
-    EXPECT_EQ(seen["net.host"], "0");
-    EXPECT_NE(seen["net.slot"], "0") << "the host keeps slot 0";
+        guestDigest, guest, [](const Digest& d) { return Frames(d) >= 300; }, limit);
+    EXPECT_EQ(Field(seen, "screen"), "19") << "Start waits for every player";
+    EXPECT_TRUE(HasPlayers(seen, "2")) << "the joiner sees the host and itself";
+    EXPECT_EQ(Field(seen, "net.host"), "0");
+    EXPECT_NE(Field(seen, "net.slot"), "0") << "the host keeps slot 0";
     seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return HasPlayers(d, "2"); }, std::chrono::seconds(30));
-    ASSERT_TRUE(HasPlayers(seen, "2")) << "the host sees the joiner";
+        hostDigest, host, [](const Digest& d) { return HasPlayers(d, "2"); }, limit);
+    EXPECT_TRUE(HasPlayers(seen, "2")) << "the host sees the joiner";
+    EXPECT_EQ(Field(seen, "screen"), "19");
 
-    guest.Kill();
-    const int64_t framesAtKill = Frames(ReadDigest(hostDigest));
-    // The peer time-out is ten seconds: the host notices the silence after it.
+    host.Kill();
+    const int64_t framesAtKill = Frames(ReadDigest(guestDigest));
+    // The peer time-out is ten seconds: the joiner notices the silence after it.
     seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return HasPlayers(d, "1"); }, std::chrono::seconds(40));
-    EXPECT_TRUE(HasPlayers(seen, "1")) << "the killed player has left the host's session";
-    EXPECT_TRUE(host.Running()) << "the host goes on";
+        guestDigest, guest, [](const Digest& d) { return Field(d, "screen") == "2"; }, limit);
+    EXPECT_EQ(Field(seen, "screen"), "2") << "the day begins for the one left";
+    EXPECT_EQ(Field(seen, "net.host"), "1");
+    EXPECT_TRUE(HasPlayers(seen, "1"));
+    EXPECT_TRUE(guest.Running()) << "the joiner goes on";
     EXPECT_GT(Frames(seen), framesAtKill);
-    EXPECT_EQ(seen["net.host"], "1");
 }
 
 } // namespace
