@@ -331,6 +331,10 @@ struct EnetSession::State
                     if (id != localId)
                         Push({NetMessage::Kind::PlayerDestroyed, id, {}});
                 names.clear();
+                // Nobody is left to wait for: this player carries on as the host of what remains,
+                // as a session that moves its host would let it.
+                if (localId != 0)
+                    Push({NetMessage::Kind::NewHost, localId, {}});
             }
             break;
         default:

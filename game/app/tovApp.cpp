@@ -152,6 +152,9 @@ bool tovApp::CreateAll()
     if (!m_joinAddress.empty())
         m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
                                   { return session.JoinSession(address); });
+    else if (!m_hostAddress.empty())
+        m_network->SetSetupDialog([address = m_hostAddress](tovDirectPlay& session)
+                                  { return session.HostSession(TheUserProfile().GetName(), address); });
     else
         m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
     m_network->SetRigFactory([](int32_t, const tovPlayerState& state, bool lowDetail)

@@ -110,6 +110,7 @@ public:
     static void SetNetworkLaunch(bool on);
     // Network play joins this session ("HOST:PORT") instead of asking.
     void SetJoinAddress(const std::string& address) { m_joinAddress = address; }
+    void SetHostAddress(const std::string& address) { m_hostAddress = address; }
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
@@ -160,6 +161,7 @@ private:
     // The network session object, there for the whole run; a session opens from the screens.
     std::unique_ptr<tovDirectPlay> m_network;
     std::string m_joinAddress;
+    std::string m_hostAddress;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     bool m_shutDown = false;

@@ -63,6 +63,19 @@ struct Parser
         out = text;
         return true;
     }
+
+    // "HOST:PORT" with a port other than 0.
+    bool Address(const char* flag, std::string& out)
+    {
+        std::string host;
+        uint16_t port = 0;
+        if (!Text(flag, out))
+            return false;
+        if (out.find(':') != std::string::npos && plat::SplitHostPort(out, host, port, 0) && port != 0)
+            return true;
+        error = std::string(flag) + ": expected HOST:PORT, got \"" + out + "\"";
+        return false;
+    }
 };
 
 bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
@@ -75,19 +88,7 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
     if (arg == "--network")
         return o.network = true;
     if (arg == "--join")
-    {
-        std::string host;
-        uint16_t port = 0;
-        if (!p.Text("--join", o.joinAddress))
-            return false;
-        if (o.joinAddress.find(':') == std::string::npos || !plat::SplitHostPort(o.joinAddress, host, port, 0) ||
-            port == 0)
-        {
-            p.error = "--join: expected HOST:PORT, got \"" + o.joinAddress + "\"";
-            return false;
-        }
-        return o.network = true;
-    }
+        return p.Address("--join", o.joinAddress) && (o.network = true);
     if (arg == "--data")
         return p.Text("--data", o.dataDir);
     if (arg == "--user-dir")
@@ -115,6 +116,8 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
         return p.Text("--out", o.outDir);
     if (arg == "--digest")
         return p.Text("--digest", o.digestPath);
+    if (arg == "--host")
+        return p.Address("--host", o.hostAddress) && (o.network = true);
     p.error = "unknown option \"" + std::string(arg) + "\"";
     return false;
 }
@@ -131,7 +134,7 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
             return false;
     if (harness && !options.headless)
     {
-        error = "--script, --frames, --step-ms, --screenshot-every, --out and --digest need --headless";
+        error = "--script, --frames, --step-ms, --screenshot-every, --out, --digest and --host need --headless";
         return false;
     }
     if (options.screenshotEvery != 0 && options.outDir.empty())
@@ -148,7 +151,7 @@ const char* AppUsage()
     return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--network] [--join HOST:PORT]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
-           "                [--screen ID]\n"
+           "                [--screen ID] [--host HOST:PORT]\n"
            "  --data DIR            the data tree (Data, Lakes, Ambient, ...); default: the program's folder\n"
            "  --user-dir DIR        profiles, saved games and settings; default: $XDG_DATA_HOME/tov\n"
            "  --screen ID           open screen ID (1 to 25) instead of the intro\n"
@@ -160,5 +163,6 @@ const char* AppUsage()
            "  --step-ms MS          milliseconds per frame on the manual clock (default 33)\n"
            "  --seed N              the random generator's seed (default: the clock's start)\n"
            "  --screenshot-every K  write every K-th frame as a PNG into --out DIR\n"
-           "  --digest FILE         write the game's state at the end as text\n";
+           "  --digest FILE         write the game's state at the end as text\n"
+           "  --host HOST:PORT      network play hosts the session at that address\n";
 }

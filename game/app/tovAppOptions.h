@@ -28,6 +28,8 @@ struct tovAppOptions
     bool network = false;
     // --join HOST:PORT: the session to join when network play opens (implies network).
     std::string joinAddress;
+    // --host HOST:PORT (harness): the session to host when network play opens (implies network).
+    std::string hostAddress;
 
     static constexpr uint32_t kDefaultFrames = 600;
     static constexpr uint32_t kDefaultStepMs = 33;

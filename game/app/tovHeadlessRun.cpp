@@ -61,6 +61,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetFirstScreen(m_options.screen);
         app.SetNetworkLaunch(m_options.network);
         app.SetJoinAddress(m_options.joinAddress);
+        app.SetHostAddress(m_options.hostAddress);
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
         m_audio = nullptr;
     }
@@ -120,6 +121,9 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
         ServiceSoundWorker();
     }
     m_digest = MakeStateDigest(app);
+    // A network run is watched from outside while it goes: its digest is kept current.
+    if (m_options.network)
+        WriteLiveDigest();
     m_clock.AdvanceMs(m_options.stepMs);
     return true;
 }
@@ -153,4 +157,20 @@ bool tovHeadlessRun::WriteDigest(std::string& error) const
         return false;
     }
     return true;
+}
+
+void tovHeadlessRun::WriteLiveDigest() const
+{
+    if (m_options.digestPath.empty())
+        return;
+    // Whole or not at all: a reader never sees half a file.
+    const std::string partial = m_options.digestPath + ".part";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out << m_digest << "frames " << m_frames << "\n";
+        if (!out)
+            return;
+    }
+    std::error_code ec;
+    std::filesystem::rename(partial, m_options.digestPath, ec);
 }

@@ -57,6 +57,7 @@ private:
     bool StepFrame(tovApp& app);
     bool WriteScreenshot(std::string& error);
     bool WriteDigest(std::string& error) const;
+    void WriteLiveDigest() const;
 
     tovAppOptions m_options;
     plat::ManualClock m_clock{kStartNs};

@@ -5,6 +5,7 @@
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
+#include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
 #include <cstdio>
@@ -67,6 +68,29 @@ void ProfileLines(std::ostringstream& out)
     out << "\n";
 }
 
+// Network play: whether a session is open, this copy's part in it and its players by slot.
+void NetLines(std::ostringstream& out)
+{
+    if (!IsNetworkGame())
+    {
+        out << "net none\n";
+        return;
+    }
+    out << "net.host " << (IsNetworkHost() ? 1 : 0) << "\n";
+    out << "net.slot " << NetGetLocalSlot() << "\n";
+    int32_t players = 0;
+    std::ostringstream names;
+    for (int32_t slot = 0; slot < tovNetworkPlay::kMaxPlayers; ++slot)
+    {
+        char name[64] = {};
+        if (!NetGetPlayerName(slot, name, sizeof name))
+            continue;
+        ++players;
+        names << "net.player " << slot << " " << name << "\n";
+    }
+    out << "net.players " << players << "\n" << names.str();
+}
+
 void LakeLines(std::ostringstream& out)
 {
     const tovLakeCatalogue& lakes = TheLakeCatalogue();
@@ -86,5 +110,6 @@ std::string MakeStateDigest(const tovApp& app)
     ClockLines(out);
     ProfileLines(out);
     LakeLines(out);
+    NetLines(out);
     return out.str();
 }

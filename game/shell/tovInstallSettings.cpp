@@ -6,6 +6,7 @@
 #include "SoundManager.h"
 #include "qrxProcessor.h"
 #include "qrxRegistry.h"
+#include "tovNetFacade.h"
 #include "tovRegistryKey.h"
 #include "tovUserProfile.h"
 
@@ -132,6 +133,11 @@ bool ReadInstallSettings(const std::string& programFolder, const tovDiscPrompt& 
     SetSoundEnabled(sound != 0);
     RegReadIntValue(kTovRegistryKey, "SkipIntro", skipIntro, 0);
     g_skipIntro = skipIntro != 0;
+    // The settings' counterpart of --network: either one starts for network play.
+    int32_t network = 0;
+    RegReadIntValue(kTovRegistryKey, "Network", network, 0);
+    if (network != 0)
+        SetNetworkLaunch(true);
     // The builders use absolute roots, so the current folder is left alone.
     g_installRoot = programFolder;
     RegReadIntValue(kTovRegistryKey, "RunCD", runCd, 0);

@@ -35,6 +35,9 @@ TEST(tovAppOptions, EveryFlagLandsInTheRecord)
     ASSERT_TRUE(Parse({"--join", "127.0.0.1:28640"}, o, error)) << error;
     EXPECT_TRUE(o.network);
     EXPECT_EQ(o.joinAddress, "127.0.0.1:28640");
+    ASSERT_TRUE(Parse({"--headless", "--host", "127.0.0.1:28642"}, o, error)) << error;
+    EXPECT_TRUE(o.network);
+    EXPECT_EQ(o.hostAddress, "127.0.0.1:28642");
 }
 
 TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
@@ -55,6 +58,8 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
         {"--join", "localhost"},
         {"--join", "localhost:0"},
         {"--join", ":4000"},
+        {"--host", "127.0.0.1:4000"},
+        {"--headless", "--host", "127.0.0.1"},
     };
     for (const std::vector<const char*>& args : bad)
     {

@@ -49,10 +49,15 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
         (void)h.GetPlayerPhase(1);
     }
     sender.join();
+    // The injected states carry phase 0 and may land after the sender's last phase: one more
+    // phase, sent after both loops, is the one that must stand.
+    c.SetLocalPhase(7);
     const std::string last = "Casey: hello";
     EXPECT_TRUE(WaitUntil(
-        [&] { return std::count(host.lines.begin(), host.lines.end(), last) == kRounds && h.GetPlayerPhase(1) == 5; },
-        {&h, &c}));
+        [&] { return std::count(host.lines.begin(), host.lines.end(), last) == kRounds && h.GetPlayerPhase(1) == 7; },
+        {&h, &c}))
+        << std::count(host.lines.begin(), host.lines.end(), last) << " lines, phase " << h.GetPlayerPhase(1)
+        << ", dropped " << h.GetDroppedCount();
     EXPECT_EQ(host.builtRigs.size(), 1u);
     EXPECT_EQ(h.GetDroppedCount(), 0u);
 }

@@ -71,6 +71,24 @@ TEST(tovEnetSession, JoinChatAndAKilledPeerOverLoopback)
     EXPECT_EQ(h.GetDroppedCount(), 0u);
 }
 
+TEST(tovEnetSession, ThePlayerLeftWhenTheHostIsKilledCarriesOnAsHost)
+{
+    EnetSide host("Robin");
+    ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
+    EnetSide client("Casey");
+    ASSERT_TRUE(client.session->JoinSession(host.session->GetSessionAddress()));
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1); }, {&h, &c}));
+    EXPECT_FALSE(c.IsHost());
+    EXPECT_FALSE(c.SyncPhase(5, false)) << "waits for the host";
+
+    host.transport->Abandon();
+    EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
+    EXPECT_TRUE(c.SyncPhase(5, false)) << "nobody is left to wait for";
+    EXPECT_EQ(c.GetDroppedCount(), 0u);
+}
+
 TEST(tovEnetSession, NoSessionNoJoin)
 {
     EnetSide lone("Drew");

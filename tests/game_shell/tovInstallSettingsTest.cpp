@@ -4,6 +4,7 @@
 #include "MemoryConfigStore.h"
 #include "TestFiles.h"
 #include "qrxRegistry.h"
+#include "tovNetFacade.h"
 #include "tovRegistryKey.h"
 #include "tovUserProfile.h"
 
@@ -36,6 +37,7 @@ protected:
         SetInstallRoot(".");
         SetDiscRoot(".");
         SetInstallType(0);
+        SetNetworkLaunch(false);
     }
 
     std::string Value(const char* name)
@@ -68,6 +70,8 @@ TEST_F(tovInstallSettingsTest, FirstStartWritesEveryDefaultAndMakesTheWritableFo
     EXPECT_EQ(Value("InstType"), "0");
     EXPECT_EQ(Value("Sound"), "1");
     EXPECT_EQ(Value("SkipIntro"), "0");
+    EXPECT_EQ(Value("Network"), "0");
+    EXPECT_FALSE(IsNetworkLaunch());
     EXPECT_EQ(Value("RunCD"), "0");
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("home/Users")));
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("home/Save")));
@@ -80,11 +84,13 @@ TEST_F(tovInstallSettingsTest, StoredValuesAreReadWhole)
     RegWriteValue(kTovRegistryKey, "LastUser", longName.c_str());
     RegWriteValue(kTovRegistryKey, "InstPath", "/somewhere/else");
     RegWriteValue(kTovRegistryKey, "SkipIntro", "7");
+    RegWriteValue(kTovRegistryKey, "Network", "1");
     ASSERT_TRUE(ReadInstallSettings(m_dir.File("game")));
     EXPECT_EQ(std::string(TheUserProfile().GetName()), longName.substr(0, 259))
         << "the profile cuts, the read does not";
     EXPECT_EQ(Value("LastUser"), longName) << "not written back shortened";
     EXPECT_TRUE(GetSkipIntro());
+    EXPECT_TRUE(IsNetworkLaunch()) << "Network=1 starts for network play as --network does";
     EXPECT_EQ(GetInstallRoot(), m_dir.File("game")) << "InstPath does not move the data";
 }
 
