@@ -77,8 +77,7 @@ tovTravelMapIFace::tovTravelMapIFace()
 
 tovTravelMapIFace::~tovTravelMapIFace()
 {
-    if (m_lakePack)
-        ResourcePack::Close(&m_lakePack);
+    CloseLakePack();
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -138,12 +137,22 @@ tovLake* tovTravelMapIFace::Lake() const
 void tovTravelMapIFace::Prepare(int32_t)
 {
     LoadGroup(kGroup);
-    if (m_lakePack)
-        ResourcePack::Close(&m_lakePack);
+    CloseLakePack();
     const std::string& path = TheLakeCatalogue().GetLakeFilePath();
     if (!path.empty() && ResourcePack::Open(path, &m_lakePack) == 0 && m_lakePack)
         for (uint32_t group = 0; group < 3; ++group)
             ResourcePack::LoadGroup(group, m_lakePack);
+}
+
+void tovTravelMapIFace::CloseLakePack()
+{
+    if (!m_lakePack)
+        return;
+    m_map = nullptr;
+    m_tile = nullptr;
+    for (uint32_t group = 0; group < 3; ++group)
+        ResourcePack::UnloadGroup(group, m_lakePack);
+    ResourcePack::Close(&m_lakePack);
 }
 
 void tovTravelMapIFace::ReadPlacement()
@@ -222,12 +231,7 @@ void tovTravelMapIFace::Exit(int32_t)
 {
     m_nextScreen = 0;
     ShowAppCursor(false);
-    if (m_lakePack)
-    {
-        for (uint32_t group = 0; group < 3; ++group)
-            ResourcePack::UnloadGroup(group, m_lakePack);
-        ResourcePack::Close(&m_lakePack);
-    }
+    CloseLakePack();
     if (qrxBaseApp* app = qrxBaseApp::GetCurrentApp())
         app->SelectCursor(0, true);
 }

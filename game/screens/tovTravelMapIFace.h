@@ -69,6 +69,7 @@ public:
     double GetScale() const { return m_scale; }
 
 private:
+    void CloseLakePack();
     void ReadPlacement();
     void WorldToMapPixel(const QrPoint3& world, int32_t& px, int32_t& py) const;
     bool InTile(int32_t px, int32_t py) const;

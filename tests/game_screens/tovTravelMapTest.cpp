@@ -9,8 +9,11 @@
 #include "tovTravelMapIFace.h"
 
 #include "ButtonObj.h"
+#include "qrxCutout.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace
 {
@@ -30,12 +33,21 @@ public:
 class tovTravelMapTest : public FrontEndTest
 {
 protected:
+    // The lake keeps shared pieces it makes on loading: loaded once, before any test counts
+    // live objects, and kept for the suite.
+    static void SetUpTestSuite()
+    {
+        qrxCutout::CreateSharedProperties();
+        s_lake = new tovLake(true);
+        s_loaded = s_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt");
+    }
+    static void TearDownTestSuite() { s_lake = nullptr; }
     void SetUp() override
     {
         FrontEndTest::SetUp();
         SetWorldServices(&m_travelWorld);
-        m_travelWorld.m_lake = new tovLake(true);
-        ASSERT_TRUE(m_travelWorld.m_lake->Load(testfiles::DataDir() + "/Lakes/Clearwater.txt"));
+        ASSERT_TRUE(s_loaded);
+        m_travelWorld.m_lake = s_lake;
         TheLakeCatalogue().SelectLake(m_session.get(), 0);
         m_boat = new tovBoat();
         m_travelWorld.m_boats.push_back(m_boat);
@@ -49,6 +61,7 @@ protected:
         m_boat = nullptr;
         m_travelWorld.m_boats.clear();
         m_travelWorld.m_lake = nullptr;
+        m_travelWorld.m_scene = nullptr;
         SetWorldServices(&m_world);
         FrontEndTest::TearDown();
     }
@@ -58,14 +71,25 @@ protected:
         FrontEndTest::AddMoreScreens();
     }
     tovLake& Lake() { return *m_travelWorld.m_lake; }
-    // The first cell of the unzoomed map (scale 1, origin 0: cell k at screen 4k) that is water
-    // or land as asked.
-    bool FindCell(bool water, int32_t& column, int32_t& row)
+    // The first screen point of the map rectangle amid water or land as asked (the cursors'
+    // hot spots differ by a few pixels), through the screen's own conversion of the view.
+    bool FindPoint(bool water, int32_t& x, int32_t& y, int32_t& column, int32_t& row)
     {
-        for (row = 8; row < 100; ++row)
-            for (column = 22; column < 128; ++column)
-                if (Lake().IsOnLakeCell(column, row) == water)
+        using M = tovTravelMapIFace;
+        for (y = M::kMapTop + 20; y < M::kMapTop + M::kMapHeight; y += 3)
+            for (x = M::kMapLeft + 20; x < M::kMapLeft + M::kMapWidth; x += 3)
+            {
+                bool all = true;
+                for (int32_t dy = -8; dy <= 8 && all; dy += 4)
+                    for (int32_t dx = -8; dx <= 8 && all; dx += 4)
+                    {
+                        Map().ScreenToCell(x + dx, y + dy, column, row);
+                        all = Lake().IsOnLakeCell(column, row) == water;
+                    }
+                Map().ScreenToCell(x, y, column, row);
+                if (all)
                     return true;
+            }
         return false;
     }
     void PutBoatAt(int32_t column, int32_t row)
@@ -74,10 +98,10 @@ protected:
         Lake().MapCellToWorld(column, row, at);
         m_boat->SetPosition(at);
     }
-    // A click in the map at the cell's screen point in the unzoomed view.
-    void ClickCell(int32_t column, int32_t row) { ClickAt(column * 4 + 1, row * 4 + 1); }
     static tovTravelMapIFace& Map() { return *tovTravelMapIFace::GetInstance(); }
 
+    static inline QrPointer<tovLake> s_lake;
+    static inline bool s_loaded = false;
     TravelWorld m_travelWorld;
     QrPointer<tovBoat> m_boat;
     QrPointer<tovAnglerRig> m_rig;
@@ -85,33 +109,60 @@ protected:
 
 TEST_F(tovTravelMapTest, ChoosingWaterMovesTheBoatThereAndLandDoesNothing)
 {
-    int32_t waterColumn = 0, waterRow = 0, landColumn = 0, landRow = 0;
-    ASSERT_TRUE(FindCell(true, waterColumn, waterRow));
-    ASSERT_TRUE(FindCell(false, landColumn, landRow));
-    PutBoatAt(waterColumn, waterRow);
+    SwitchTo(12);
+    Frame();
+    // The sample lake's map is shrunk into the rectangle.
+    EXPECT_LT(Map().GetScale(), 1.0);
+    int32_t wx = 0, wy = 0, wc = 0, wr = 0, lx = 0, ly = 0, lc = 0, lr = 0;
+    ASSERT_TRUE(FindPoint(true, wx, wy, wc, wr));
+    ASSERT_TRUE(FindPoint(false, lx, ly, lc, lr));
+    Map().SetMapMode(1);
+    const QrPoint3 start = m_boat->GetPosition();
+
+    // Land: no destination.
+    ClickAt(lx, ly);
+    EXPECT_FALSE(Map().HasDestination());
+    // Straight onto land from water within one frame: the click's own cell decides.
+    EXPECT_FALSE(Map().ChooseDestination(lx, ly));
+    Map().OnTravel();
+    EXPECT_EQ(Map().m_nextScreen, 2);
+    SwitchTo(2);
+    const QrPoint3 at = m_boat->GetPosition();
+    EXPECT_EQ(at.x, start.x);
+    EXPECT_EQ(at.z, start.z);
+
     SwitchTo(12);
     Frame();
     Map().SetMapMode(1);
-
-    // Land: no destination, Travel leaves the boat where it was.
-    ClickCell(landColumn, landRow);
-    EXPECT_FALSE(Map().HasDestination());
-    // Straight onto land from water in one frame: the click's own cell decides.
-    EXPECT_FALSE(Map().ChooseDestination(landColumn * 4 + 1, landRow * 4 + 1));
-
-    // Water a few cells along the same row (or the start cell itself).
-    int32_t column = waterColumn;
-    while (column + 1 < 128 && Lake().IsOnLakeCell(column + 1, waterRow) && column < waterColumn + 20)
-        ++column;
-    ClickCell(column, waterRow);
+    ClickAt(wx, wy);
     ASSERT_TRUE(Map().HasDestination());
     Map().OnTravel();
+    int32_t dc = -2, dr = -2;
+    Lake().WorldToMapCell(Map().GetDestination(), dc, dr);
     int32_t c = -1, r = -1;
     Lake().WorldToMapCell(m_boat->GetPosition(), c, r);
-    EXPECT_EQ(c, column);
-    EXPECT_EQ(r, waterRow);
+    EXPECT_EQ(c, dc);
+    EXPECT_EQ(r, dr);
+    // Where the pointer's hot spot was: a few screen pixels, under two cells each, from the aim.
+    EXPECT_LE(std::abs(c - wc) + std::abs(r - wr), 16);
+    EXPECT_TRUE(Lake().IsOnLakeCell(c, r));
+}
+
+TEST_F(tovTravelMapTest, ZoomShowsTheTileUnderTheClickAndAnyClickZoomsOut)
+{
+    SwitchTo(12);
     Frame();
-    EXPECT_EQ(Current(), 2);
+    int32_t x = 0, y = 0, c = 0, r = 0;
+    ASSERT_TRUE(FindPoint(true, x, y, c, r));
+    ClickAt(x, y);
+    ASSERT_TRUE(Map().IsZoomed());
+    // The zoomed view maps the same point to a cell near the one clicked on.
+    int32_t zc = 0, zr = 0;
+    Map().ScreenToCell(x, y, zc, zr);
+    EXPECT_LT(std::abs(zc - c), 113);
+    EXPECT_LT(std::abs(zr - r), 100);
+    ClickAt(x, y);
+    EXPECT_FALSE(Map().IsZoomed());
 }
 
 TEST_F(tovTravelMapTest, TravelTimeFollowsDistanceAndSpeed)
@@ -136,12 +187,15 @@ TEST_F(tovTravelMapTest, TravelTimeFollowsDistanceAndSpeed)
 
 TEST_F(tovTravelMapTest, EntryCellGivesZeroMilesAndTournamentBlocksChoosing)
 {
-    int32_t column = 0, row = 0;
-    ASSERT_TRUE(FindCell(true, column, row));
+    SwitchTo(12);
+    Frame();
+    int32_t x = 0, y = 0, column = 0, row = 0;
+    ASSERT_TRUE(FindPoint(true, x, y, column, row));
+    SwitchTo(2);
     PutBoatAt(column, row);
     SwitchTo(12);
     Frame();
-    ASSERT_TRUE(Map().ChooseDestination(column * 4 + 1, row * 4 + 1));
+    ASSERT_TRUE(Map().ChooseDestination(x, y));
     EXPECT_EQ(Map().GetTravelText(),
               " 0.00 Miles away. It will take you 0 hours, 0 minutes from your original position.");
     EXPECT_EQ(Map().GetButton(tovTravelMapIFace::kWeighIn)->m_disabled, 1);
@@ -152,7 +206,6 @@ TEST_F(tovTravelMapTest, EntryCellGivesZeroMilesAndTournamentBlocksChoosing)
     Frame();
     EXPECT_EQ(Map().GetButton(tovTravelMapIFace::kChooseMode)->m_disabled, 1);
     EXPECT_EQ(Map().GetButton(tovTravelMapIFace::kWeighIn)->m_disabled, 0);
-    EXPECT_FALSE(Map().IsZoomed());
 }
 
 } // namespace
