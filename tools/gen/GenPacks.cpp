@@ -5,10 +5,11 @@
 #include "SampleData.h"
 
 #include "GenFrontEnd2.h"
+#include "GenLivewellLook.h"
 #include "GenNetScreens.h"
 #include "GenSetupScreens.h"
-#include "GenLivewellLook.h"
 #include "GenSounds.h"
+#include "GenTravelMap.h"
 #include "LabelFont.h"
 
 #include "ImageWriters.h"
@@ -382,6 +383,7 @@ tools::PackContents MakeMainPack()
     AddNetScreenPictures(pack);
     AddSetupScreenPictures(pack);
     AddLivewellLookPictures(pack);
+    AddTravelMapPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);

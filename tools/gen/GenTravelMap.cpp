@@ -12,6 +12,7 @@
 #include "ImageWriters.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace gen
@@ -160,7 +161,88 @@ QrImagePixels Tile(const LakeShape& lake, int column, int row)
     return p;
 }
 
+// A 16 x 16 arrow on black (the key) pointing from the centre to the tip.
+QrImagePixels Arrow(int tipX, int tipY)
+{
+    QrImagePixels p;
+    p.Allocate(QrImagePixels::kFormatRGB, 16, 16);
+    Fill(p, 0, 0, 16, 16, {0, 0, 0});
+    const double tx = tipX, ty = tipY, cx = 7.5, cy = 7.5;
+    const double dx = tx - cx, dy = ty - cy;
+    const double length = std::max(1e-6, std::sqrt(dx * dx + dy * dy));
+    const double ux = dx / length, uy = dy / length;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+        {
+            // Along the arrow from its tail (t = -1) to its tip (t = 1), and across it.
+            const double rx = x - cx, ry = y - cy;
+            const double t = (rx * ux + ry * uy) / length;
+            const double across = std::fabs(-rx * uy + ry * ux);
+            const bool shaft = t >= -1.0 && t <= 0.2 && across <= 1.2;
+            const bool head = t > 0.0 && t <= 1.05 && across <= (1.05 - t) * 5.0;
+            if (shaft || head)
+                Put(p, x, y, across > (head ? (1.05 - t) * 5.0 - 1.0 : 0.6) ? Rgb{120, 60, 0} : Rgb{255, 220, 40});
+        }
+    return p;
+}
+
+QrImagePixels Plate(int w, int h, const std::string& text, Rgb face)
+{
+    QrImagePixels p;
+    p.Allocate(QrImagePixels::kFormatRGB, uint32_t(w), uint32_t(h));
+    Fill(p, 0, 0, w, h, {250, 245, 220});
+    Fill(p, 2, 2, w - 4, h - 4, face);
+    const uint32_t tw = LabelWidth(text, 2);
+    DrawLabel(p, uint32_t(w) > tw ? (uint32_t(w) - tw) / 2 : 0, uint32_t(h - 14) / 2, text, 2, 250, 245, 220);
+    return p;
+}
+
+// The screen behind the map: a title, a frame round the map and what the mode buttons do.
+QrImagePixels Backdrop()
+{
+    QrImagePixels p;
+    p.Allocate(QrImagePixels::kFormatRGB, 640, 480);
+    for (int y = 0; y < 480; ++y)
+        Fill(p, 0, y, 640, 1, {uint8_t(30 + y / 16), uint8_t(60 + y / 12), uint8_t(90 + y / 10)});
+    Fill(p, kMapLeft - 3, kMapTop - 3, kViewWidth + 6, kViewHeight + 6, {250, 245, 220});
+    Fill(p, kMapLeft, kMapTop, kViewWidth, kViewHeight, {24, 36, 52});
+    DrawLabel(p, 78, 6, "TRAVEL MAP", 2, 250, 230, 120);
+    DrawLabel(p, 536, 30, "MAP MODE", 1, 250, 230, 120);
+    DrawLabel(p, 536, 190, "UPPER: ZOOM", 1, 250, 245, 220);
+    DrawLabel(p, 536, 202, "IN AND OUT", 1, 250, 245, 220);
+    DrawLabel(p, 536, 220, "LOWER: PICK", 1, 250, 245, 220);
+    DrawLabel(p, 536, 232, "A SPOT, THEN", 1, 250, 245, 220);
+    DrawLabel(p, 536, 244, "OK TO TRAVEL", 1, 250, 245, 220);
+    return p;
+}
+
 } // namespace
+
+void AddTravelMapPictures(tools::PackContents& pack)
+{
+    constexpr uint32_t kGroup = 11;
+    AddPicture(pack, 360, Backdrop(), kGroup, 24);
+    QrImagePixels marker;
+    marker.Allocate(QrImagePixels::kFormatRGB, 8, 8);
+    Fill(marker, 0, 0, 8, 8, {250, 245, 220});
+    Fill(marker, 1, 1, 6, 6, {220, 40, 30});
+    AddPicture(pack, 370, marker, kGroup, 24);
+    const int tips[8][2] = {{8, 1}, {14, 1}, {14, 8}, {13, 14}, {7, 14}, {1, 14}, {1, 7}, {1, 1}};
+    for (uint32_t i = 0; i < 8; ++i)
+        AddPicture(pack, 70 + i, Arrow(tips[i][0], tips[i][1]), kGroup, 24);
+    AddPicture(pack, 111, Plate(96, 32, "", {90, 90, 90}), kGroup, 24);
+    AddPicture(pack, 368, Plate(100, 40, "WEIGH IN", {50, 120, 60}), kGroup, 24);
+    AddPicture(pack, 367, Plate(100, 40, "WEIGH IN", {70, 165, 85}), kGroup, 24);
+    AddPicture(pack, 369, Plate(100, 40, "WEIGH IN", {100, 100, 100}), kGroup, 24);
+    // The OK and cancel buttons and the mode toggles other screens made.
+    for (uint32_t id : {23u, 22u, 18u, 17u, 45u, 46u, 47u, 48u})
+    {
+        tools::PackItem item;
+        item.type = kPicture;
+        item.id = id;
+        pack.Add(std::move(item), {kGroup});
+    }
+}
 
 void AddTravelMapItems(tools::PackContents& pack, const std::string& shapeName, const std::string& title)
 {
