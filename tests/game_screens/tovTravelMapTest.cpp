@@ -9,6 +9,7 @@
 #include "tovTravelMapIFace.h"
 
 #include "ButtonObj.h"
+#include "GoldenImage.h"
 #include "qrxCutout.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,33 @@ TEST_F(tovTravelMapTest, EntryCellGivesZeroMilesAndTournamentBlocksChoosing)
     Frame();
     EXPECT_EQ(Map().GetButton(tovTravelMapIFace::kChooseMode)->m_disabled, 1);
     EXPECT_EQ(Map().GetButton(tovTravelMapIFace::kWeighIn)->m_disabled, 0);
+}
+
+TEST_F(tovTravelMapTest, GoldenFrameOfTheMapWithTheBoats)
+{
+    SwitchTo(12);
+    Frame();
+    int32_t x = 0, y = 0, column = 0, row = 0;
+    ASSERT_TRUE(FindPoint(true, x, y, column, row));
+    SwitchTo(2);
+    PutBoatAt(column, row);
+    // Another boat a little way off.
+    QrPointer<tovBoat> other(new tovBoat());
+    QrPoint3 at;
+    Lake().MapCellToWorld(column + 40, row + 30, at);
+    other->SetPosition(at);
+    m_travelWorld.m_boats.push_back(other);
+    SwitchTo(12);
+    m_window.MoveCursor({630, 5});
+    Frame();
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_travel_map.png", Shown()));
+    // Zoomed into the tile under the boat.
+    Map().ZoomIn(x, y);
+    ASSERT_TRUE(Map().IsZoomed());
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_travel_map_zoomed.png", Shown()));
+    m_travelWorld.m_boats.pop_back();
 }
 
 } // namespace
