@@ -23,6 +23,7 @@
 #include "tovSponsorPageIFace.h"
 #include "tovTackleBoxIFace.h"
 #include "tovTournamentSetupIFace.h"
+#include "tovTravelMapIFace.h"
 #include "tovWeighInIFace.h"
 
 #include "qrxInterface.h"
@@ -88,7 +89,7 @@ const tovScreenTable& tovScreenTable::Game()
         {5, &Make<tovProfileIFace>},      {6, &Make<tovAnglerLookIFace>},
         {7, &Make<tovConditionsIFace>},   {8, &Make<tovMainMenuIFace>},
         {9, &Make<tovTackleBoxIFace>},    {10, &Make<tovWeighInIFace>},
-        {11, &Make<tovOptionsIFace>},     {12, &NotBuilt<12>},
+        {11, &Make<tovOptionsIFace>},     {12, &Make<tovTravelMapIFace>},
         {13, &Make<tovIntroIFace>},       {14, &Make<tovLoadGameIFace>},
         {15, &Make<tovSaveGameIFace>},    {16, &Make<tovSponsorListIFace>},
         {17, &Make<tovSponsorPageIFace>}, {18, &Make<tovChatIFace>},

@@ -1,11 +1,12 @@
 // The lake packs of Lakes/: one small pack per lake whose group 0 holds the text values the
 // lake catalogue reads: id, description file, per-species weights and shares, prize list,
 // travel speed, dock cell, air and water ranges and the lake's name; and the set-up screen's
-// two pictures of the lake and its announcement. Besides two full lakes,
+// two pictures of the lake and its announcement; and the travel map's pictures. Besides two full lakes,
 // a lake still being surveyed (no id yet) and a spring variant that shares an id with the
 // first lake, so the catalogue always meets both.
 
 #include "GenSetupScreens.h"
+#include "GenTravelMap.h"
 #include "SampleData.h"
 
 #include "PackWriter.h"
@@ -148,6 +149,7 @@ tools::PackContents MakeLakePack(const Lake& lake)
     AddText(pack, 84, lake.water);
     AddText(pack, 85, lake.name);
     AddLakeSetupItems(pack, lake.name, lake.file);
+    AddTravelMapItems(pack, lake.description ? lake.description : lake.file, lake.name);
     return pack;
 }
 

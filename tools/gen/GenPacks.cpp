@@ -10,6 +10,7 @@
 #include "GenScreenPictures.h"
 #include "GenSetupScreens.h"
 #include "GenSounds.h"
+#include "GenTravelMap.h"
 #include "LabelFont.h"
 
 #include "ImageWriters.h"
@@ -355,6 +356,7 @@ tools::PackContents MakeMainPack()
     AddNetScreenPictures(pack);
     AddSetupScreenPictures(pack);
     AddLivewellLookPictures(pack);
+    AddTravelMapPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);
