@@ -1,0 +1,368 @@
+#include "tovChurnApp.h"
+
+#include "tovBoat.h"
+#include "tovFishingBoatProbe.h"
+#include "tovFishingHooks.h"
+#include "tovFishingWorld.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include "tovLocalRig.h"
+#include "tovMessageBox.h"
+#include "tovNetFacade.h"
+#include "tovSessionHooks.h"
+#include "tovShellButton.h"
+#include "tovSoundSettings.h"
+
+#include "FrameRateMeter.h"
+#include "QrCamera.h"
+#include "qrxFloatingText.h"
+
+#include "Font.h"
+#include "KeyNumbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace
+{
+
+tovChurnApp* g_instance = nullptr;
+
+constexpr uint32_t kClickSound = 6183;
+// The bottom bar's buttons: pictures of the fishing pages' own range.
+constexpr uint32_t kButtonPictures = 5100;
+constexpr int32_t kBarY = 440;
+
+enum ButtonId : int32_t
+{
+    kStartBoatButton = 1,
+    kLiveWellButton,
+    kTackleButton,
+    kTravelMapButton,
+    kLakeInfoButton,
+    kMenuButton,
+};
+
+int32_t Trunc(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int32_t>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
+tovLocalRig* LocalRig()
+{
+    tovGameSession* session = TheGameSession();
+    if (!session)
+        return nullptr;
+    QrPointer<tovAnglerRigBase> current = session->GetCurrentAngler();
+    return dynamic_cast<tovLocalRig*>(current.Get());
+}
+
+bool Pressed(uint8_t key)
+{
+    return qrxKeyMapper::GetKeysActive() && qrxKeyMapper::WasKeyPressed(key);
+}
+
+} // namespace
+
+tovChurnApp::tovChurnApp() : m_font(plat::Font::Create("Verdana", 14, 700))
+{
+    g_instance = this;
+}
+
+tovChurnApp::~tovChurnApp()
+{
+    if (m_meter)
+        m_meter->Destroy();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+tovChurnApp* tovChurnApp::GetInstance()
+{
+    return g_instance;
+}
+
+void tovChurnApp::BeginGame()
+{
+    if (tovGameSession* session = TheGameSession())
+        GetFishingModeHooks().BeginGame(*session);
+}
+
+void tovChurnApp::EndGame()
+{
+    GetFishingModeHooks().EndGame();
+    NetResetPlayers(3);
+}
+
+void tovChurnApp::Prepare(int32_t)
+{
+    m_nextScreen = 0;
+}
+
+void tovChurnApp::Enter(int32_t previousId)
+{
+    m_returnScreen = previousId;
+    m_nextScreen = 0;
+    tovGameSession* session = TheGameSession();
+    tovFishingWorld* world = GetFishingWorld();
+    if (session && world && world->IsBuilt())
+    {
+        // A loaded game's rigs are made after the world was built.
+        for (const auto& angler : session->GetAnglers())
+        {
+            auto* rig = dynamic_cast<tovAnglerRig*>(angler.Get());
+            const auto& inWorld = world->GetAnglers();
+            if (rig && std::none_of(inWorld.begin(), inWorld.end(), [rig](const auto& r) { return r.Get() == rig; }))
+                world->AddAngler(rig);
+        }
+        if (session->m_resumed)
+            session->m_resumed = false;
+        world->SetCamera(world->GetCameraMode());
+    }
+    // The day begins on the first entry; the other fishing pages come back here mid-day.
+    if (!m_entered)
+    {
+        NetSetLocalPhase(5);
+        NetSyncPhase(4);
+    }
+    m_entered = true;
+    m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    if (!m_meter)
+        m_meter = std::make_unique<FrameRateMeter>();
+    m_meter->Create(true);
+    if (world && world->IsBuilt())
+        m_meter->AttachTo(world->GetCamera());
+    AddButtons();
+    ShowAppCursor(true);
+    TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
+}
+
+void tovChurnApp::Leave(int32_t)
+{
+    TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
+    ClearButtons();
+    m_text.reset();
+    if (m_meter)
+        m_meter->AttachTo(nullptr);
+}
+
+void tovChurnApp::Exit(int32_t nextId)
+{
+    m_nextScreen = 0;
+    if (nextId != kLivewellScreen && nextId != kTackleBoxScreen && nextId != kTravelMapScreen &&
+        nextId != kLakeInfoScreen && nextId != kHelpScreen)
+    {
+        NetSendLeftFishing();
+        m_entered = false;
+    }
+}
+
+void tovChurnApp::AddButtons()
+{
+    struct Row
+    {
+        int32_t id;
+        int32_t x;
+        std::function<void()> action;
+    };
+    const Row rows[] = {
+        {kStartBoatButton, 8,
+         []
+         {
+             if (tovLocalRig* rig = LocalRig())
+                 rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
+         }},
+        {kLiveWellButton, 112, [this] { m_nextScreen = kLivewellScreen; }},
+        {kTackleButton, 216, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTravelMapButton, 320, [this] { m_nextScreen = kTravelMapScreen; }},
+        {kLakeInfoButton, 424, [this] { m_nextScreen = kLakeInfoScreen; }},
+        {kMenuButton, 528,
+         [this]
+         {
+             if (AllowsEscape())
+                 m_nextScreen = kMainMenuScreen;
+         }},
+    };
+    for (const Row& row : rows)
+    {
+        const uint32_t picture = kButtonPictures + 2 * static_cast<uint32_t>(row.id - 1);
+        auto* button = new tovShellButton(row.x, kBarY, picture, picture + 1, kClickSound, row.action);
+        if (!AddButton(button, row.id))
+            delete button;
+    }
+}
+
+bool tovChurnApp::UpdateTackleButtons()
+{
+    tovLocalRig* rig = LocalRig();
+    if (!rig)
+        return true;
+    const int32_t mode = rig->GetMode();
+    return mode < tovAnglerRig::kModeCasting || mode > tovAnglerRig::kModeReleasing;
+}
+
+bool tovChurnApp::AllowsEscape()
+{
+    return UpdateTackleButtons();
+}
+
+void tovChurnApp::HandleDrivingKeys(tovLocalRig& rig)
+{
+    if (Pressed(plat::kKeyUp))
+        rig.Throttle(tovLocalRig::kThrottleUp);
+    if (Pressed(plat::kKeyDown))
+        rig.Throttle(tovLocalRig::kThrottleDown);
+    if (Pressed(plat::kKeyR))
+        rig.Throttle(tovLocalRig::kThrottleReverse);
+    if (Pressed(plat::kKeySpace))
+        rig.Throttle(tovLocalRig::kThrottleIdle);
+    if (Pressed(plat::kKeyLeft))
+        rig.Steer(-tovLocalRig::kSteeringStep);
+    if (Pressed(plat::kKeyRight))
+        rig.Steer(tovLocalRig::kSteeringStep);
+    if (Pressed(plat::kKeyC))
+        rig.CentreWheel();
+    if (Pressed(plat::kKeyA))
+        rig.Trim(tovLocalRig::kTrimStep);
+    if (Pressed(plat::kKeyZ))
+        rig.Trim(-tovLocalRig::kTrimStep);
+    if (Pressed(plat::kKeyM))
+        rig.IsMotorRunning() ? rig.StopMotor() : rig.StartMotor();
+    if (Pressed(plat::kKeyS))
+        rig.GetMode() == tovAnglerRig::kModeDriving ? rig.StandToFish() : rig.SitToDrive();
+    if (Pressed(plat::kKeyT))
+        rig.LowerTrollingMotor();
+    if (Pressed(plat::kKeyG))
+        rig.RaiseTrollingMotor();
+    static constexpr struct
+    {
+        uint8_t key;
+        int32_t command;
+    } kTrolling[] = {
+        {plat::kKeyI, tovTrollingMotor::kForward}, {plat::kKeyK, tovTrollingMotor::kBack},
+        {plat::kKeyJ, tovTrollingMotor::kLeft},    {plat::kKeyL, tovTrollingMotor::kRight},
+        {plat::kKeyU, tovTrollingMotor::kSlower},  {plat::kKeyO, tovTrollingMotor::kOff},
+    };
+    for (const auto& row : kTrolling)
+        if (Pressed(row.key))
+            rig.TrollingCommand(row.command);
+}
+
+void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
+{
+    for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
+        if (Pressed(static_cast<uint8_t>(plat::kKeyF1 + mode)))
+            world.SetCamera(mode);
+    if (Pressed(plat::kKeyTab))
+        world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
+    if (m_meter && world.GetCamera())
+        m_meter->AttachTo(world.GetCamera());
+}
+
+void tovChurnApp::PreUpdate(float elapsed)
+{
+    qrxInterface::PreUpdate(elapsed);
+    if (IsMessageBoxRaised())
+        return;
+    if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt())
+        HandleCameraKeys(*world);
+    if (tovLocalRig* rig = LocalRig())
+        HandleDrivingKeys(*rig);
+    if (Pressed(plat::kKeyEscape) && AllowsEscape())
+        m_nextScreen = kMainMenuScreen;
+    if (Pressed(plat::kKeyH) && UpdateTackleButtons())
+        m_nextScreen = kHelpScreen;
+}
+
+tovChurnApp::HudLines tovChurnApp::DescribeHud()
+{
+    HudLines lines;
+    tovFishingWorld* world = GetFishingWorld();
+    tovBoat* boat = world && world->IsBuilt() ? world->GetPlayerBoat() : nullptr;
+    char text[64];
+    std::snprintf(text, sizeof text, "%d mph", boat ? Trunc(boat->GetSpeedMph()) : 0);
+    lines[kSpeed] = text;
+    std::snprintf(text, sizeof text, "%d rpm", boat ? Trunc(boat->GetRpm()) : 0);
+    lines[kRpm] = text;
+    std::snprintf(text, sizeof text, "%03d", boat ? Trunc(boat->GetHeadingDegrees()) : 0);
+    lines[kHeading] = text;
+    const int32_t seconds = std::max(0, Trunc(TheGameClock().GetTimeOfDay()));
+    const int32_t hours = (seconds / 3600) % 24;
+    std::snprintf(text, sizeof text, "%d:%02d %s", (hours + 11) % 12 + 1, (seconds / 60) % 60,
+                  hours < 12 ? "am" : "pm");
+    lines[kTimeOfDay] = text;
+    const auto* probe = boat ? dynamic_cast<const tovFishingBoatProbe*>(boat->GetProbe()) : nullptr;
+    std::snprintf(text, sizeof text, "%d ft", probe ? Trunc(probe->GetDepthFeet()) : 0);
+    lines[kDepth] = text;
+    return lines;
+}
+
+void tovChurnApp::DrawHud()
+{
+    if (!m_text)
+        return;
+    const HudLines lines = DescribeHud();
+    for (int32_t i = 0; i < kHudLineCount; ++i)
+        m_text->DrawText(8, 8 + 18 * i, lines[static_cast<size_t>(i)].c_str(), nullptr);
+}
+
+int32_t tovChurnApp::CheckDay()
+{
+    tovGameClock& clock = TheGameClock();
+    const double left = clock.GetRemaining();
+    // A new day (or game) is back above the hour.
+    if (left > kWarningSeconds)
+    {
+        m_warned = false;
+        m_dayOver = false;
+    }
+    RemainingTime() = std::max(0, Trunc(left));
+    if (!m_warned && Trunc(left) <= Trunc(kWarningSeconds) && left > 0.0)
+    {
+        m_warned = true;
+        ShowMessage(kMessageOk, nullptr, 0, kWarningText);
+    }
+    if (left > 0.0 || m_dayOver)
+        return 0;
+    m_dayOver = true;
+    RemainingTime() = 0;
+    tovGameSession* session = TheGameSession();
+    const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
+    if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)
+        return kWeighInScreen;
+    ShowMessage(kMessageOk, nullptr, 0, kDayOverText);
+    return kMainMenuScreen;
+}
+
+int32_t tovChurnApp::Update(float now, float elapsed)
+{
+    NetUpdate(now, elapsed);
+    tovFishingWorld* world = GetFishingWorld();
+    if (world && world->IsBuilt())
+    {
+        world->Update(now, elapsed);
+        if (CanDraw() && world->GetCamera())
+            world->GetCamera()->RenderFrame(now, elapsed);
+    }
+    if (CanDraw())
+    {
+        DrawHud();
+        DrawButtons();
+        if (m_meter)
+        {
+            m_meter->Sample();
+            m_meter->Draw();
+        }
+        UpdateMessageScreen(now, elapsed);
+        Present();
+    }
+    if (const int32_t next = CheckDay(); next != 0)
+    {
+        m_nextScreen = next;
+    }
+    return m_nextScreen;
+}
