@@ -1,5 +1,6 @@
 #include "tovChurnApp.h"
 
+#include "tovAppServices.h"
 #include "tovBoat.h"
 #include "tovFishingBoatProbe.h"
 #include "tovFishingHooks.h"
@@ -11,10 +12,13 @@
 #include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovShellButton.h"
+#include "tovSky.h"
 #include "tovSoundSettings.h"
 
 #include "FrameRateMeter.h"
 #include "QrCamera.h"
+#include "QrDisplay.h"
+#include "QrRender.h"
 #include "qrxFloatingText.h"
 
 #include "Font.h"
@@ -301,6 +305,23 @@ tovChurnApp::HudLines tovChurnApp::DescribeHud()
     return lines;
 }
 
+void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
+{
+    QrCamera* camera = world.GetCamera();
+    QrDisplay* display = GetAppServices().GetDisplay();
+    if (!camera || !display)
+        return;
+    tovSky* sky = world.GetSky();
+    Renderer()->SetBackgroundColor(sky ? sky->GetBlendingColour() : QrPoint3(0.45f, 0.55f, 0.65f));
+    if (camera->GetDisplay() != display)
+    {
+        camera->SetDisplay(display);
+        camera->SetViewportFromDisplay(3);
+    }
+    camera->RenderFrame(now, elapsed);
+    display->EndFrame();
+}
+
 void tovChurnApp::DrawHud()
 {
     if (!m_text)
@@ -345,8 +366,8 @@ int32_t tovChurnApp::Update(float now, float elapsed)
     if (world && world->IsBuilt())
     {
         world->Update(now, elapsed);
-        if (CanDraw() && world->GetCamera())
-            world->GetCamera()->RenderFrame(now, elapsed);
+        if (CanDraw())
+            RenderWorld(*world, now, elapsed);
     }
     if (CanDraw())
     {

@@ -79,6 +79,7 @@ private:
     void HandleDrivingKeys(tovLocalRig& rig);
     void HandleCameraKeys(tovFishingWorld& world);
     void AddButtons();
+    void RenderWorld(tovFishingWorld& world, float now, float elapsed);
     void DrawHud();
 
     std::unique_ptr<plat::Font> m_font;

@@ -61,13 +61,14 @@ TEST_F(AppScenarioTest, QuickFishFromTheGameModeScreenStartsDayOneAtTheChosenSki
     EXPECT_EQ(DigestField(run.digest, "session.mode"), "0");
     EXPECT_EQ(DigestField(run.digest, "session.day"), "1");
     EXPECT_EQ(DigestField(run.digest, "session.skill"), "2");
-    // The game clock waits for the fishing mode to start it.
-    EXPECT_EQ(DigestField(run.digest, "clock.running"), "0");
+    // The fishing screen starts the day's clock and drives the world it built.
+    EXPECT_EQ(DigestField(run.digest, "clock.running"), "1");
+    EXPECT_NE(DigestField(run.digest, "boat.position"), "");
     EXPECT_EQ(DigestField(run.digest, "clock.day_length"), "28800.0");
     // The tournament set-up screen's stand-in chose a lake at start-up.
     EXPECT_NE(DigestField(run.digest, "lake.id"), "-1");
     EXPECT_NE(DigestField(run.digest, "lake.name"), "");
-    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_not_built.png", run.pictures.at(30)));
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_first_frame.png", run.pictures.at(30)));
 }
 
 TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
