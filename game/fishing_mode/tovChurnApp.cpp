@@ -99,7 +99,6 @@ void tovChurnApp::BeginGame()
 void tovChurnApp::EndGame()
 {
     GetFishingModeHooks().EndGame();
-    NetResetPlayers(3);
 }
 
 void tovChurnApp::Prepare(int32_t)
@@ -137,9 +136,7 @@ void tovChurnApp::Enter(int32_t previousId)
     m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
     if (!m_meter)
         m_meter = std::make_unique<FrameRateMeter>();
-    m_meter->Create(true);
-    if (world && world->IsBuilt())
-        m_meter->AttachTo(world->GetCamera());
+    AttachMeter();
     AddButtons();
     ShowAppCursor(true);
     TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
@@ -150,8 +147,8 @@ void tovChurnApp::Leave(int32_t)
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_text.reset();
-    if (m_meter)
-        m_meter->AttachTo(nullptr);
+    if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt() && world->GetCamera())
+        world->GetCamera()->SetDisplay(nullptr);
 }
 
 void tovChurnApp::Exit(int32_t nextId)
@@ -263,8 +260,19 @@ void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
             world.SetCamera(mode);
     if (Pressed(plat::kKeyTab))
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
-    if (m_meter && world.GetCamera())
-        m_meter->AttachTo(world.GetCamera());
+}
+
+void tovChurnApp::AttachMeter()
+{
+    tovFishingWorld* world = GetFishingWorld();
+    QrCamera* first = world && world->IsBuilt() ? world->GetCameraAt(0) : nullptr;
+    if (!m_meter || !first || first == m_meterCamera.Get())
+        return;
+    // Cameras cannot let screen polygons go: one set of digits per world, on every camera.
+    m_meterCamera = first;
+    m_meter->Create(true);
+    for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
+        m_meter->AttachTo(world->GetCameraAt(mode));
 }
 
 void tovChurnApp::PreUpdate(float elapsed)
@@ -276,10 +284,6 @@ void tovChurnApp::PreUpdate(float elapsed)
         HandleCameraKeys(*world);
     if (tovLocalRig* rig = LocalRig())
         HandleDrivingKeys(*rig);
-    if (Pressed(plat::kKeyEscape) && AllowsEscape())
-        m_nextScreen = kMainMenuScreen;
-    if (Pressed(plat::kKeyH) && UpdateTackleButtons())
-        m_nextScreen = kHelpScreen;
 }
 
 tovChurnApp::HudLines tovChurnApp::DescribeHud()

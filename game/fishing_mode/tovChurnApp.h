@@ -6,6 +6,8 @@
 
 #include "tovShellIFace.h"
 
+#include "QrCamera.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -81,6 +83,7 @@ private:
     void AddButtons();
     void RenderWorld(tovFishingWorld& world, float now, float elapsed);
     void DrawHud();
+    void AttachMeter();
 
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
@@ -88,4 +91,7 @@ private:
     bool m_warned = false;
     bool m_dayOver = false;
     bool m_entered = false;
+    // The first camera of the world the meter's digits are attached to.
+    // Held, so a later world's camera cannot take its address.
+    QrPointer<QrCamera> m_meterCamera;
 };

@@ -2,6 +2,9 @@
 
 #include "tovFishingWorld.h"
 
+#include "tovChurnApp.h"
+#include "tovNetFacade.h"
+
 #include "qrxAssetCache.h"
 #include "tovAngler.h"
 #include "tovAnglerRig.h"
@@ -59,6 +62,13 @@ void tovFishingHooks::BeginGame(tovGameSession& session)
 void tovFishingHooks::EndGame()
 {
     m_world->Teardown();
+    NetResetPlayers(3);
+}
+
+bool tovFishingHooks::AllowsHelpPicture()
+{
+    tovChurnApp* screen = tovChurnApp::GetInstance();
+    return !screen || screen->UpdateTackleButtons();
 }
 
 void tovFishingHooks::PreloadSpecies(int32_t species)
