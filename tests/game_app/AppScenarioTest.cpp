@@ -4,7 +4,12 @@
 
 #include "AppScenarioRun.h"
 
+#include "tovApp.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovInstallSettings.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
 #include "tovUserProfile.h"
 
 #include "IniConfigStore.h"
@@ -82,6 +87,54 @@ TEST_F(AppScenarioTest, TheKeysDriveTheBoatTheSameWayEveryRun)
     const AppScenarioResult second = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 120, 1), {39});
     EXPECT_EQ(second.digest, first.digest);
     EXPECT_EQ(second.frameHashes, first.frameHashes);
+}
+
+// Quick fish, then the clock is put forward: under an hour left at frame 40 (the box is
+// answered), still under it at 50, and out of time at 60. Quick fish ends at the main menu,
+// a tournament at the weigh-in.
+TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen)
+{
+    struct Case
+    {
+        int32_t mode;
+        const char* screen;
+    };
+    for (const Case& c : {Case{tovGameSession::kQuickFish, "8"}, Case{tovGameSession::kTournament, "10"}})
+    {
+        SCOPED_TRACE(c.mode);
+        std::vector<std::string> warnings;
+        const auto forward = [&](tovApp& app, uint32_t frame)
+        {
+            auto* box = dynamic_cast<tovMessageIFace*>(app.GetInterface(kMessageScreenId));
+            if (box && IsMessageBoxRaised())
+            {
+                warnings.push_back(box->GetText());
+                box->Answer(0);
+            }
+            tovGameClock& clock = TheGameClock();
+            if (frame == 35)
+                app.GetSession()->SetMode(c.mode);
+            if (frame == 39)
+                clock.SetGameTime(clock.GetDayLength() - 3600.0 + 10.0);
+            if (frame == 49)
+                clock.SetGameTime(clock.GetDayLength() - 1800.0);
+            if (frame == 59)
+                clock.SetGameTime(clock.GetDayLength());
+        };
+        const AppScenarioResult run =
+            RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 70, 1), {38, 55}, forward);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(38), "screen"), "2");
+        EXPECT_EQ(DigestField(run.digests.at(55), "screen"), "2");
+        // Six frames of the running clock after the half hour left.
+        EXPECT_EQ(DigestField(run.digests.at(55), "remaining_time"), "1798");
+        EXPECT_EQ(DigestField(run.digest, "screen"), c.screen);
+        EXPECT_EQ(DigestField(run.digest, "remaining_time"), "0");
+        std::vector<std::string> expected = {"You have less than one hour to return to the dock!"};
+        if (c.mode == tovGameSession::kQuickFish)
+            expected.push_back("Your fishing day is over.");
+        EXPECT_EQ(warnings, expected);
+    }
 }
 
 TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
