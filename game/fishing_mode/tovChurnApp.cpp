@@ -337,6 +337,10 @@ void tovChurnApp::DrawHud()
 
 int32_t tovChurnApp::CheckDay()
 {
+    // No day without a game: the screen opened on its own keeps still.
+    tovFishingWorld* world = GetFishingWorld();
+    if (!world || !world->IsBuilt())
+        return 0;
     tovGameClock& clock = TheGameClock();
     const double left = clock.GetRemaining();
     // A new day (or game) is back above the hour.
