@@ -151,16 +151,23 @@ bool tovCastController::BeginAim()
     m_rig.SetMode(tovAnglerRig::kModeAiming);
     m_phase = kAiming;
     m_castTarget->Show(true);
+    // Off the bow until the mouse finds the water, so a cast never goes to a stale point.
+    const float heading = m_rig.GetBoatHeading() * 3.14159265f / 180.0f;
+    const QrPoint3 boat = m_rig.GetBoatPosition();
+    const float ahead = CastRange() * 0.5f;
+    AimAt(QrPoint3(boat.x + std::sin(heading) * ahead, 0.0f, boat.z + std::cos(heading) * ahead));
     return true;
 }
 
 bool tovCastController::RayToWater(int32_t x, int32_t y, QrPoint3& out) const
 {
     QrCamera* camera = m_world.GetCamera();
-    if (!camera || !camera->GetDisplay())
+    if (!camera)
         return false;
-    const float width = static_cast<float>(camera->GetDisplay()->GetWidth());
-    const float height = static_cast<float>(camera->GetDisplay()->GetHeight());
+    // The world's cameras draw to the game's 640 by 480 screen unless given a display.
+    const QrDisplay* display = camera->GetDisplay();
+    const float width = display ? static_cast<float>(display->GetWidth()) : 640.0f;
+    const float height = display ? static_cast<float>(display->GetHeight()) : 480.0f;
     if (!(width > 0.0f) || !(height > 0.0f))
         return false;
     const float* viewport = camera->GetViewport();

@@ -12,6 +12,8 @@
 #include "tovLure.h"
 #include "tovUserProfile.h"
 
+#include "QrCamera.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -116,9 +118,26 @@ protected:
 TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
 {
     const QrPoint3 boat = m_local->GetBoatPosition();
+    Draw();
     m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
     ASSERT_EQ(m_control->GetPhase(), C::kAiming);
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+    // The mouse higher on the screen aims farther out, always on the water ahead of the camera
+    // (which looks against its direction vector).
+    const QrCamera* camera = m_world->GetCamera();
+    const QrPoint3 eye = camera->GetWorldLocation();
+    const QrPoint3 view = camera->GetWorldDirection() * -1.0f;
+    float nearer = 0.0f;
+    for (int y : {400, 330, 300, 280})
+    {
+        SCOPED_TRACE(y);
+        m_control->OnMouse(320, y, 0, 0, C::kLeft);
+        const QrPoint3 t = m_control->GetTarget();
+        EXPECT_GT((t.x - eye.x) * view.x + (t.z - eye.z) * view.z, 0.0f);
+        const float d = std::hypot(t.x - eye.x, t.z - eye.z);
+        EXPECT_GT(d, nearer);
+        nearer = d;
+    }
 
     m_control->AimAt(QrPoint3(boat.x + 100.0f, 0.0f, boat.z));
     const QrPoint3 far = m_control->GetTarget();
