@@ -13,6 +13,10 @@
 #include "tovUserProfile.h"
 
 #include "QrCamera.h"
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
+#include "TestFiles.h"
+#include "tovAppServices.h"
 
 #include <gtest/gtest.h>
 
@@ -249,6 +253,34 @@ TEST_F(tovCastControllerTest, RodKeysChangeTheTackleAndTheCurrentRod)
     m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
     EXPECT_FALSE(m_control->OnKey('4'));
     EXPECT_EQ(m_profile.GetCurrentRod(), 0);
+}
+
+// The rod's lure comes from its data record in the main pack: rod 1 holds family 4, item 9,
+// whose record names model 4 with species row 4, temperature 0.5, wave 1.0 and clarity 0.4.
+TEST_F(tovCastControllerTest, RodLoadsItsLureRecordFromThePack)
+{
+    struct Services : tovNullAppServices
+    {
+        ResourcePack* GetMainPack() override { return pack; }
+        ResourcePack* pack = nullptr;
+    } services;
+    RegisterBlobResourceType();
+    ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
+    ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &services.pack), kResourceOk);
+    SetAppServices(&services);
+    const bool taken = m_control->OnKey('2');
+    SetAppServices(nullptr);
+    ResourcePack::Close(&services.pack);
+    ResourcePack::ShutdownLoader();
+    ASSERT_TRUE(taken);
+    QrPointer<tovLure> lure = m_local->GetTackleObject();
+    ASSERT_TRUE(lure);
+    EXPECT_EQ(lure->GetModelFile(), tovTackleSet::LureModelFile(4));
+    EXPECT_EQ(m_local->GetLureModelIndex(), 4);
+    EXPECT_EQ(lure->GetAttraction().speciesRow, 4);
+    EXPECT_FLOAT_EQ(lure->GetAttraction().temperature, 0.5f);
+    EXPECT_FLOAT_EQ(lure->GetAttraction().wave, 1.0f);
+    EXPECT_NEAR(lure->GetAttraction().clarity, 0.4f, 1e-5f);
 }
 
 } // namespace
