@@ -267,6 +267,8 @@ void tovCastController::Update(double, double elapsed)
             m_lure = m_rig.GetCastTarget();
             m_strikeFish = -1;
         }
+        else if (m_rig.GetMode() != tovAnglerRig::kModeCasting)
+            EndRetrieve(); // the cast was called off (the angler sat down)
         break;
     case kRetrieve:
         StepRetrieve(elapsed);

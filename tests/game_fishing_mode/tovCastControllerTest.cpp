@@ -17,6 +17,7 @@
 #include "ResourceTypes.h"
 #include "TestFiles.h"
 #include "tovAppServices.h"
+#include "uRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,40 @@ TEST_F(tovCastControllerTest, RodKeysChangeTheTackleAndTheCurrentRod)
     m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
     EXPECT_FALSE(m_control->OnKey('4'));
     EXPECT_EQ(m_profile.GetCurrentRod(), 0);
+}
+
+// Seeded random mouse and keys through every phase: the controller keeps its phase and the rig's mode in step and never
+// leaves a fish hooked without a fight, nor more than six in the livewell.
+TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
+{
+    uRandom random(2024);
+    const int32_t keys[] = {'1', '4', '7', '9', '+', '-', 'k', 'r', 'x'};
+    int seen[6] = {};
+    // Each round hooks a fish, then plays random input on it.
+    for (int round = 0; round < 3; ++round)
+    {
+        m_control->OnKey(C::kKeyRelease);
+        if (m_control->GetPhase() != C::kIdle || !HookFish([](const tovFishPopulation::Fish&) { return true; }))
+            break;
+        for (int i = 0; i < 200; ++i)
+        {
+            Step(1, 0.1);
+            const auto x = static_cast<int32_t>(random.uniform() * 700.0) - 30;
+            const auto y = static_cast<int32_t>(random.uniform() * 540.0) - 30;
+            const auto buttons = [&] { return static_cast<uint32_t>(random.uniform() * 4.0); };
+            m_control->OnMouse(x, y, buttons(), buttons(), buttons());
+            if (random.uniform() < 0.1)
+                m_control->OnKey(keys[static_cast<size_t>(random.uniform() * std::size(keys)) % std::size(keys)]);
+            m_control->Update(m_now, 0.1);
+            ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
+            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_LE(m_local->GetLivewellCount(), 6);
+            ++seen[m_control->GetPhase()];
+        }
+    }
+    // The input went through fights and catch boxes, not only casts.
+    EXPECT_GT(seen[C::kFighting], 0);
+    EXPECT_GT(seen[C::kCatchBox], 0);
 }
 
 // The rod's lure comes from its data record in the main pack: rod 1 holds family 4, item 9,
