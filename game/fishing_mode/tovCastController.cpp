@@ -435,6 +435,14 @@ void tovCastController::Keep()
     tovFishPopulation* population = Population();
     if (population)
         kept ? population->RemoveFish(m_hookedFish) : population->ReleaseFish(m_hookedFish);
+    // A fish given up at once was never kept: no record, no news.
+    if (kept)
+        RecordKept(ounces);
+    CloseCatch();
+}
+
+void tovCastController::RecordKept(int32_t ounces)
+{
     if (IsBass(m_catch.species))
     {
         const tovGameSession* session = TheGameSession();
@@ -445,7 +453,6 @@ void tovCastController::Keep()
     std::snprintf(line, sizeof line, "%s caught a %d lb. %d oz. %s.", m_profile.GetName(), ounces / 16, ounces % 16,
                   GetFishSpeciesName(m_catch.species));
     NetSendChatText(line, false, nullptr);
-    CloseCatch();
 }
 
 void tovCastController::Release()

@@ -123,6 +123,8 @@ private:
     void StepFight(double elapsed);
     void Land();
     void CloseCatch();
+    // The career record and the chat line for a fish kept.
+    void RecordKept(int32_t ounces);
 
     tovFishingWorld& m_world;
     tovLocalRig& m_rig;
