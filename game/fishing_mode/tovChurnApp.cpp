@@ -2,6 +2,7 @@
 
 #include "tovAppServices.h"
 #include "tovBoat.h"
+#include "tovCastController.h"
 #include "tovFishingBoatProbe.h"
 #include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
@@ -14,6 +15,8 @@
 #include "tovShellButton.h"
 #include "tovSky.h"
 #include "tovSoundSettings.h"
+#include "tovTackleSet.h"
+#include "tovUserProfile.h"
 
 #include "FrameRateMeter.h"
 #include "QrCamera.h"
@@ -125,6 +128,10 @@ void tovChurnApp::Enter(int32_t previousId)
         if (session->m_resumed)
             session->m_resumed = false;
         world->SetCamera(world->GetCameraMode());
+        if (tovLocalRig* rig = LocalRig(); rig && !m_cast)
+            m_cast = std::make_unique<tovCastController>(*world, *rig, TheUserProfile(), TheTackleSet());
+        if (m_cast)
+            m_cast->LoadTackleSet();
     }
     // The day begins on the first entry; the other fishing pages come back here mid-day.
     if (!m_entered)
@@ -159,7 +166,44 @@ void tovChurnApp::Exit(int32_t nextId)
     {
         NetSendLeftFishing();
         m_entered = false;
+        DropCastController();
     }
+}
+
+void tovChurnApp::DropCastController()
+{
+    m_cast.reset();
+}
+
+void tovChurnApp::HandleRodInput()
+{
+    if (!m_cast)
+        return;
+    for (int32_t rod = 0; rod < 7; ++rod)
+        if (Pressed(static_cast<uint8_t>(plat::kKey1 + rod)))
+            m_cast->OnKey(tovCastController::kKeyRod1 + rod);
+    static constexpr struct
+    {
+        uint8_t key;
+        int32_t code;
+    } kRodKeys[] = {
+        {plat::kKeyEquals, tovCastController::kKeyDragUp},
+        {plat::kKeyMinus, tovCastController::kKeyDragDown},
+        {plat::kKeyK, tovCastController::kKeyKeep},
+        {plat::kKeyR, tovCastController::kKeyRelease},
+    };
+    for (const auto& row : kRodKeys)
+        if (Pressed(row.key))
+            m_cast->OnKey(row.code);
+    const plat::Point at = GetMousePos();
+    // The bottom bar's clicks belong to its buttons.
+    if (at.y >= kBarY)
+        return;
+    const auto bits = [this](bool (qrxMouse::*test)(int) const) {
+        return ((this->*test)(0) ? tovCastController::kLeft : 0u) | ((this->*test)(1) ? tovCastController::kRight : 0u);
+    };
+    m_cast->OnMouse(at.x, at.y, bits(&qrxMouse::WasButtonPressed), bits(&qrxMouse::WasButtonReleased),
+                    bits(&qrxMouse::IsButtonDown));
 }
 
 void tovChurnApp::AddButtons()
@@ -202,6 +246,8 @@ bool tovChurnApp::UpdateTackleButtons()
     tovLocalRig* rig = LocalRig();
     if (!rig)
         return true;
+    if (m_cast && m_cast->GetPhase() >= tovCastController::kFlight)
+        return false;
     const int32_t mode = rig->GetMode();
     return mode < tovAnglerRig::kModeCasting || mode > tovAnglerRig::kModeReleasing;
 }
@@ -282,7 +328,10 @@ void tovChurnApp::PreUpdate(float elapsed)
         return;
     if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt())
         HandleCameraKeys(*world);
-    if (tovLocalRig* rig = LocalRig())
+    HandleRodInput();
+    // The catch box has the keep and release keys.
+    const bool catchOpen = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
+    if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
         HandleDrivingKeys(*rig);
 }
 
@@ -374,12 +423,16 @@ int32_t tovChurnApp::Update(float now, float elapsed)
     if (world && world->IsBuilt())
     {
         world->Update(now, elapsed);
+        if (m_cast)
+            m_cast->Update(now, elapsed);
         if (CanDraw())
             RenderWorld(*world, now, elapsed);
     }
     if (CanDraw())
     {
         DrawHud();
+        if (m_cast)
+            m_cast->Draw(Renderer());
         DrawButtons();
         if (m_meter)
         {

@@ -19,6 +19,7 @@ class Font;
 }
 class FrameRateMeter;
 class qrxFloatingText;
+class tovCastController;
 class tovFishingWorld;
 class tovLocalRig;
 
@@ -74,12 +75,17 @@ public:
     // the day's end (0 while the day runs).
     int32_t CheckDay();
     bool WasWarningShown() const { return m_warned; }
+    // The rod in the player's hands while a day runs; null otherwise.
+    tovCastController* GetCastController() const { return m_cast.get(); }
+    // Before the world it works on goes.
+    void DropCastController();
     // The display's texts for the local boat and the clock.
     static HudLines DescribeHud();
 
 private:
     void HandleDrivingKeys(tovLocalRig& rig);
     void HandleCameraKeys(tovFishingWorld& world);
+    void HandleRodInput();
     void AddButtons();
     void RenderWorld(tovFishingWorld& world, float now, float elapsed);
     void DrawHud();
@@ -88,6 +94,7 @@ private:
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
     std::unique_ptr<FrameRateMeter> m_meter;
+    std::unique_ptr<tovCastController> m_cast;
     bool m_warned = false;
     bool m_dayOver = false;
     bool m_entered = false;

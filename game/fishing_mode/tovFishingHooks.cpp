@@ -61,6 +61,8 @@ void tovFishingHooks::BeginGame(tovGameSession& session)
 
 void tovFishingHooks::EndGame()
 {
+    if (tovChurnApp* screen = tovChurnApp::GetInstance())
+        screen->DropCastController();
     m_world->Teardown();
     NetResetPlayers(3);
 }
@@ -83,6 +85,8 @@ void tovFishingHooks::PreloadSpecies(int32_t species)
 
 void tovFishingHooks::ReleaseStatics()
 {
+    if (tovChurnApp* screen = tovChurnApp::GetInstance())
+        screen->DropCastController();
     m_world->Teardown();
     tovBoat::ReleaseStatics();
     tovAngler::ReleaseSharedClips();

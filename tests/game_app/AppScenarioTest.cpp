@@ -78,13 +78,13 @@ TEST_F(AppScenarioTest, QuickFishFromTheGameModeScreenStartsDayOneAtTheChosenSki
 
 TEST_F(AppScenarioTest, TheKeysDriveTheBoatTheSameWayEveryRun)
 {
-    const AppScenarioResult first = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 120, 1), {39});
+    const AppScenarioResult first = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {39});
     ASSERT_EQ(first.error, "");
     EXPECT_EQ(DigestField(first.digest, "screen"), "2");
     EXPECT_NE(DigestField(first.digest, "boat.rpm"), "0");
     EXPECT_NE(DigestField(first.digest, "boat.position"), DigestField(first.digests.at(39), "boat.position"));
     EXPECT_NE(DigestField(first.digest, "boat.heading"), DigestField(first.digests.at(39), "boat.heading"));
-    const AppScenarioResult second = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 120, 1), {39});
+    const AppScenarioResult second = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {39});
     EXPECT_EQ(second.digest, first.digest);
     EXPECT_EQ(second.frameHashes, first.frameHashes);
 }
