@@ -154,7 +154,15 @@ void tovChurnApp::Leave(int32_t)
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_text.reset();
-    if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt() && world->GetCamera())
+    tovFishingWorld* world = GetFishingWorld();
+    if (!world || !world->IsBuilt())
+        return;
+    if (tovBoat* boat = world->GetPlayerBoat())
+        boat->StopMotorSounds();
+    // The other pages show the sky above water; entering again tests the camera afresh.
+    if (world->IsUnderwater())
+        world->SetUnderwater(false);
+    if (world->GetCamera())
         world->GetCamera()->SetDisplay(nullptr);
 }
 
