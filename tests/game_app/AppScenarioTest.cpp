@@ -14,6 +14,7 @@
 
 #include "IniConfigStore.h"
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 #include "qrxCutout.h"
 
@@ -135,6 +136,52 @@ TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen
             expected.push_back("Your fishing day is over.");
         EXPECT_EQ(warnings, expected);
     }
+}
+
+// Seeded random keys, pointer moves and clicks on the fishing screen after quick fish: a few
+// dozen frames here, a few thousand in the long run; the sanitizers watch for faults.
+TEST_F(AppScenarioTest, RandomInputOnTheFishingScreenRunsClean)
+{
+    const uint32_t frames = streamtest::LongRun() ? 3000 : 80;
+    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",  "I", "J",
+                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",  "7", "Minus",
+                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab"};
+    uint32_t state = 12345;
+    const auto next = [&state](uint32_t bound)
+    {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
+    };
+    std::ofstream script(m_dir.File("random.script"));
+    script << "5 move 532 151\n6 button 0 down\n7 button 0 up\n15 move 531 211\n16 button 0 down\n17 button 0 up\n";
+    for (uint32_t frame = 40; frame + 1 < frames; frame += 2)
+    {
+        switch (next(3))
+        {
+        case 0:
+        {
+            const char* key = keys[next(std::size(keys))];
+            script << frame << " key " << key << " down\n" << frame + 1 << " key " << key << " up\n";
+            break;
+        }
+        case 1:
+            script << frame << " move " << next(640) << " " << next(430) << "\n";
+            break;
+        default:
+            script << frame << " button " << next(2) << " down\n"
+                   << frame + 1 << " button 0 up\n"
+                   << frame + 1 << " button 1 up\n";
+            break;
+        }
+    }
+    script.close();
+    tovAppOptions options = ScenarioOptions(UserDir(), "", frames, 1);
+    options.scriptPath = m_dir.File("random.script");
+    options.seed = 7;
+    const AppScenarioResult run = RunScenario(options);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.frames, frames);
+    EXPECT_NE(DigestField(run.digest, "screen"), "");
 }
 
 TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
