@@ -2,6 +2,10 @@
 
 #include "tovApp.h"
 
+#include "tovBoat.h"
+#include "tovFishingHooks.h"
+#include "tovFishingWorld.h"
+
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
@@ -99,6 +103,22 @@ void LakeLines(std::ostringstream& out)
     out << "lake.name " << lakes.GetValues().text << "\n";
 }
 
+void BoatLines(std::ostringstream& out)
+{
+    tovFishingWorld* world = GetFishingWorld();
+    tovBoat* boat = world && world->IsBuilt() ? world->GetPlayerBoat() : nullptr;
+    if (!boat)
+    {
+        out << "boat none\n";
+        return;
+    }
+    const QrPoint3 at = boat->GetPosition();
+    out << "boat.position " << Fixed(at.x, 4) << " " << Fixed(at.y, 4) << " " << Fixed(at.z, 4) << "\n";
+    out << "boat.heading " << Fixed(boat->GetHeadingDegrees(), 2) << "\n";
+    out << "boat.rpm " << Fixed(boat->GetRpm(), 0) << "\n";
+    out << "camera.mode " << world->GetCameraMode() << "\n";
+}
+
 } // namespace
 
 std::string MakeStateDigest(const tovApp& app)
@@ -111,5 +131,6 @@ std::string MakeStateDigest(const tovApp& app)
     ProfileLines(out);
     LakeLines(out);
     NetLines(out);
+    BoatLines(out);
     return out.str();
 }

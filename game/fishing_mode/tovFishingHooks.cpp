@@ -2,6 +2,9 @@
 
 #include "tovFishingWorld.h"
 
+#include "tovChurnApp.h"
+#include "tovNetFacade.h"
+
 #include "qrxAssetCache.h"
 #include "tovAngler.h"
 #include "tovAnglerRig.h"
@@ -58,7 +61,16 @@ void tovFishingHooks::BeginGame(tovGameSession& session)
 
 void tovFishingHooks::EndGame()
 {
+    if (tovChurnApp* screen = tovChurnApp::GetInstance())
+        screen->DropCastController();
     m_world->Teardown();
+    NetResetPlayers(3);
+}
+
+bool tovFishingHooks::AllowsHelpPicture()
+{
+    tovChurnApp* screen = tovChurnApp::GetInstance();
+    return !screen || screen->UpdateTackleButtons();
 }
 
 void tovFishingHooks::PreloadSpecies(int32_t species)
@@ -73,6 +85,8 @@ void tovFishingHooks::PreloadSpecies(int32_t species)
 
 void tovFishingHooks::ReleaseStatics()
 {
+    if (tovChurnApp* screen = tovChurnApp::GetInstance())
+        screen->DropCastController();
     m_world->Teardown();
     tovBoat::ReleaseStatics();
     tovAngler::ReleaseSharedClips();

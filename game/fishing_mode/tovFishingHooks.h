@@ -18,7 +18,10 @@ public:
     tovFishingHooks& operator=(const tovFishingHooks&) = delete;
 
     void BeginGame(tovGameSession& session) override;
+    // Also resets the network players to the game-ended phase.
     void EndGame() override;
+    // The fishing screen's tackle-button gate.
+    bool AllowsHelpPicture() override;
     // Builds one fish of the species so its model is cached; the world pointer is null
     // meanwhile.
     void PreloadSpecies(int32_t species) override;

@@ -37,7 +37,8 @@ tovAppOptions ScenarioOptions(const std::string& userDir, const std::string& scr
     return options;
 }
 
-AppScenarioResult RunScenario(const tovAppOptions& options, const std::vector<uint32_t>& capture)
+AppScenarioResult RunScenario(const tovAppOptions& options, const std::vector<uint32_t>& capture,
+                              const std::function<void(tovApp&, uint32_t frame)>& onFrame)
 {
     AppScenarioResult result;
     plat::RecordingDebugSink quiet;
@@ -68,6 +69,8 @@ AppScenarioResult RunScenario(const tovAppOptions& options, const std::vector<ui
                         result.pictures[frame] =
                             golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight());
                     }
+                if (onFrame)
+                    onFrame(app, frame);
             });
         result.exitCode = run.Run(result.error);
         result.quit = run.Quit();

@@ -7,7 +7,10 @@
 
 #include "GoldenImage.h"
 
+class tovApp;
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +33,9 @@ struct AppScenarioResult
 // tests/game_app/scripts, or none) and the frame count.
 tovAppOptions ScenarioOptions(const std::string& userDir, const std::string& script, uint32_t frames,
                               int32_t screen = 0);
-AppScenarioResult RunScenario(const tovAppOptions& options, const std::vector<uint32_t>& capture = {});
+// onFrame runs after each frame's records, before the next frame (a test's fast-forward).
+AppScenarioResult RunScenario(const tovAppOptions& options, const std::vector<uint32_t>& capture = {},
+                              const std::function<void(tovApp&, uint32_t frame)>& onFrame = {});
 
 // The value of a "name value" line of a digest; empty when there is none.
 std::string DigestField(const std::string& digest, const std::string& name);

@@ -4,11 +4,17 @@
 
 #include "AppScenarioRun.h"
 
+#include "tovApp.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovInstallSettings.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
 #include "tovUserProfile.h"
 
 #include "IniConfigStore.h"
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 #include "qrxCutout.h"
 
@@ -61,13 +67,121 @@ TEST_F(AppScenarioTest, QuickFishFromTheGameModeScreenStartsDayOneAtTheChosenSki
     EXPECT_EQ(DigestField(run.digest, "session.mode"), "0");
     EXPECT_EQ(DigestField(run.digest, "session.day"), "1");
     EXPECT_EQ(DigestField(run.digest, "session.skill"), "2");
-    // The game clock waits for the fishing mode to start it.
-    EXPECT_EQ(DigestField(run.digest, "clock.running"), "0");
+    // The fishing screen starts the day's clock and drives the world it built.
+    EXPECT_EQ(DigestField(run.digest, "clock.running"), "1");
+    EXPECT_NE(DigestField(run.digest, "boat.position"), "");
     EXPECT_EQ(DigestField(run.digest, "clock.day_length"), "28800.0");
     // The tournament set-up screen's stand-in chose a lake at start-up.
     EXPECT_NE(DigestField(run.digest, "lake.id"), "-1");
     EXPECT_NE(DigestField(run.digest, "lake.name"), "");
-    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_not_built.png", run.pictures.at(30)));
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_first_frame.png", run.pictures.at(30)));
+}
+
+TEST_F(AppScenarioTest, TheKeysDriveTheBoatTheSameWayEveryRun)
+{
+    const AppScenarioResult first = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {39});
+    ASSERT_EQ(first.error, "");
+    EXPECT_EQ(DigestField(first.digest, "screen"), "2");
+    EXPECT_NE(DigestField(first.digest, "boat.rpm"), "0");
+    // The motor runs up and the wheel turns the bow; the boat has not left its start yet.
+    EXPECT_NE(DigestField(first.digest, "boat.heading"), DigestField(first.digests.at(39), "boat.heading"));
+    const AppScenarioResult second = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {39});
+    EXPECT_EQ(second.digest, first.digest);
+    EXPECT_EQ(second.frameHashes, first.frameHashes);
+}
+
+// Quick fish, then the clock is put forward: under an hour left at frame 40 (the box is
+// answered), still under it at 50, and out of time at 60. Quick fish ends at the main menu,
+// a tournament at the weigh-in.
+TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen)
+{
+    struct Case
+    {
+        int32_t mode;
+        const char* screen;
+    };
+    for (const Case& c : {Case{tovGameSession::kQuickFish, "8"}, Case{tovGameSession::kTournament, "10"}})
+    {
+        SCOPED_TRACE(c.mode);
+        std::vector<std::string> warnings;
+        const auto forward = [&](tovApp& app, uint32_t frame)
+        {
+            auto* box = dynamic_cast<tovMessageIFace*>(app.GetInterface(kMessageScreenId));
+            if (box && IsMessageBoxRaised())
+            {
+                warnings.push_back(box->GetText());
+                box->Answer(0);
+            }
+            tovGameClock& clock = TheGameClock();
+            if (frame == 35)
+                app.GetSession()->SetMode(c.mode);
+            if (frame == 39)
+                clock.SetGameTime(clock.GetDayLength() - 3600.0 + 10.0);
+            if (frame == 49)
+                clock.SetGameTime(clock.GetDayLength() - 1800.0);
+            if (frame == 59)
+                clock.SetGameTime(clock.GetDayLength());
+        };
+        const AppScenarioResult run =
+            RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 70, 1), {38, 55}, forward);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(38), "screen"), "2");
+        EXPECT_EQ(DigestField(run.digests.at(55), "screen"), "2");
+        // Six frames of the running clock after the half hour left.
+        EXPECT_EQ(DigestField(run.digests.at(55), "remaining_time"), "1798");
+        EXPECT_EQ(DigestField(run.digest, "screen"), c.screen);
+        EXPECT_EQ(DigestField(run.digest, "remaining_time"), "0");
+        std::vector<std::string> expected = {"You have less than one hour to return to the dock!"};
+        if (c.mode == tovGameSession::kQuickFish)
+            expected.push_back("Your fishing day is over.");
+        EXPECT_EQ(warnings, expected);
+    }
+}
+
+// Seeded random keys, pointer moves and clicks on the fishing screen after quick fish: a few
+// dozen frames here, a few thousand in the long run; the sanitizers watch for faults.
+TEST_F(AppScenarioTest, RandomInputOnTheFishingScreenRunsClean)
+{
+    const uint32_t frames = streamtest::LongRun() ? 3000 : 80;
+    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",  "I", "J",
+                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",  "7", "Minus",
+                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab"};
+    uint32_t state = 12345;
+    const auto next = [&state](uint32_t bound)
+    {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
+    };
+    std::ofstream script(m_dir.File("random.script"));
+    script << "5 move 532 151\n6 button 0 down\n7 button 0 up\n15 move 531 211\n16 button 0 down\n17 button 0 up\n";
+    for (uint32_t frame = 40; frame + 1 < frames; frame += 2)
+    {
+        switch (next(3))
+        {
+        case 0:
+        {
+            const char* key = keys[next(std::size(keys))];
+            script << frame << " key " << key << " down\n" << frame + 1 << " key " << key << " up\n";
+            break;
+        }
+        case 1:
+            script << frame << " move " << next(640) << " " << next(430) << "\n";
+            break;
+        default:
+            script << frame << " button " << next(2) << " down\n"
+                   << frame + 1 << " button 0 up\n"
+                   << frame + 1 << " button 1 up\n";
+            break;
+        }
+    }
+    script.close();
+    tovAppOptions options = ScenarioOptions(UserDir(), "", frames, 1);
+    options.scriptPath = m_dir.File("random.script");
+    options.seed = 7;
+    const AppScenarioResult run = RunScenario(options);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.frames, frames);
+    EXPECT_NE(DigestField(run.digest, "screen"), "");
 }
 
 TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)

@@ -1,0 +1,458 @@
+#include "tovChurnApp.h"
+
+#include "tovAppServices.h"
+#include "tovBoat.h"
+#include "tovCastController.h"
+#include "tovFishingBoatProbe.h"
+#include "tovFishingHooks.h"
+#include "tovFishingWorld.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include "tovLocalRig.h"
+#include "tovMessageBox.h"
+#include "tovNetFacade.h"
+#include "tovSessionHooks.h"
+#include "tovShellButton.h"
+#include "tovSky.h"
+#include "tovSoundSettings.h"
+#include "tovTackleSet.h"
+#include "tovUserProfile.h"
+
+#include "FrameRateMeter.h"
+#include "QrCamera.h"
+#include "QrDisplay.h"
+#include "QrRender.h"
+#include "qrxFloatingText.h"
+
+#include "Font.h"
+#include "KeyNumbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace
+{
+
+tovChurnApp* g_instance = nullptr;
+
+constexpr uint32_t kClickSound = 6183;
+// The bottom bar's buttons: pictures of the fishing pages' own range.
+constexpr uint32_t kButtonPictures = 5100;
+constexpr int32_t kBarY = 440;
+
+enum ButtonId : int32_t
+{
+    kStartBoatButton = 1,
+    kLiveWellButton,
+    kTackleButton,
+    kTravelMapButton,
+    kLakeInfoButton,
+    kMenuButton,
+};
+
+int32_t Trunc(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int32_t>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
+tovLocalRig* LocalRig()
+{
+    tovGameSession* session = TheGameSession();
+    if (!session)
+        return nullptr;
+    QrPointer<tovAnglerRigBase> current = session->GetCurrentAngler();
+    return dynamic_cast<tovLocalRig*>(current.Get());
+}
+
+bool Pressed(uint8_t key)
+{
+    return qrxKeyMapper::GetKeysActive() && qrxKeyMapper::WasKeyPressed(key);
+}
+
+} // namespace
+
+tovChurnApp::tovChurnApp() : m_font(plat::Font::Create("Verdana", 14, 700))
+{
+    g_instance = this;
+}
+
+tovChurnApp::~tovChurnApp()
+{
+    if (m_meter)
+        m_meter->Destroy();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+tovChurnApp* tovChurnApp::GetInstance()
+{
+    return g_instance;
+}
+
+void tovChurnApp::BeginGame()
+{
+    if (tovGameSession* session = TheGameSession())
+        GetFishingModeHooks().BeginGame(*session);
+}
+
+void tovChurnApp::EndGame()
+{
+    GetFishingModeHooks().EndGame();
+}
+
+void tovChurnApp::Prepare(int32_t)
+{
+    m_nextScreen = 0;
+}
+
+void tovChurnApp::Enter(int32_t previousId)
+{
+    m_returnScreen = previousId;
+    m_nextScreen = 0;
+    tovGameSession* session = TheGameSession();
+    tovFishingWorld* world = GetFishingWorld();
+    if (session && world && world->IsBuilt())
+    {
+        // A loaded game's rigs are made after the world was built.
+        for (const auto& angler : session->GetAnglers())
+        {
+            auto* rig = dynamic_cast<tovAnglerRig*>(angler.Get());
+            const auto& inWorld = world->GetAnglers();
+            if (rig && std::none_of(inWorld.begin(), inWorld.end(), [rig](const auto& r) { return r.Get() == rig; }))
+                world->AddAngler(rig);
+        }
+        if (session->m_resumed)
+            session->m_resumed = false;
+        world->SetCamera(world->GetCameraMode());
+        if (tovLocalRig* rig = LocalRig(); rig && !m_cast)
+            m_cast = std::make_unique<tovCastController>(*world, *rig, TheUserProfile(), TheTackleSet());
+        if (m_cast)
+            m_cast->LoadTackleSet();
+    }
+    // The day begins on the first entry; the other fishing pages come back here mid-day.
+    if (!m_entered)
+    {
+        NetSetLocalPhase(5);
+        NetSyncPhase(4);
+    }
+    m_entered = true;
+    m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    if (!m_meter)
+        m_meter = std::make_unique<FrameRateMeter>();
+    AttachMeter();
+    AddButtons();
+    ShowAppCursor(true);
+    TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
+}
+
+void tovChurnApp::Leave(int32_t)
+{
+    TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
+    ClearButtons();
+    m_text.reset();
+    tovFishingWorld* world = GetFishingWorld();
+    if (!world || !world->IsBuilt())
+        return;
+    if (tovBoat* boat = world->GetPlayerBoat())
+        boat->StopMotorSounds();
+    // The other pages show the sky above water; entering again tests the camera afresh.
+    if (world->IsUnderwater())
+        world->SetUnderwater(false);
+    if (world->GetCamera())
+        world->GetCamera()->SetDisplay(nullptr);
+}
+
+void tovChurnApp::Exit(int32_t nextId)
+{
+    m_nextScreen = 0;
+    if (nextId != kLivewellScreen && nextId != kTackleBoxScreen && nextId != kTravelMapScreen &&
+        nextId != kLakeInfoScreen && nextId != kHelpScreen)
+    {
+        NetSendLeftFishing();
+        m_entered = false;
+        DropCastController();
+    }
+}
+
+void tovChurnApp::DropCastController()
+{
+    m_cast.reset();
+}
+
+void tovChurnApp::HandleRodInput()
+{
+    if (!m_cast)
+        return;
+    for (int32_t rod = 0; rod < 7; ++rod)
+        if (Pressed(static_cast<uint8_t>(plat::kKey1 + rod)))
+            m_cast->OnKey(tovCastController::kKeyRod1 + rod);
+    static constexpr struct
+    {
+        uint8_t key;
+        int32_t code;
+    } kRodKeys[] = {
+        {plat::kKeyEquals, tovCastController::kKeyDragUp},
+        {plat::kKeyMinus, tovCastController::kKeyDragDown},
+        {plat::kKeyK, tovCastController::kKeyKeep},
+        {plat::kKeyR, tovCastController::kKeyRelease},
+    };
+    for (const auto& row : kRodKeys)
+        if (Pressed(row.key))
+            m_cast->OnKey(row.code);
+    const plat::Point at = GetMousePos();
+    // The bottom bar's clicks belong to its buttons.
+    if (at.y >= kBarY)
+        return;
+    const auto bits = [this](bool (qrxMouse::*test)(int) const) {
+        return ((this->*test)(0) ? tovCastController::kLeft : 0u) | ((this->*test)(1) ? tovCastController::kRight : 0u);
+    };
+    m_cast->OnMouse(at.x, at.y, bits(&qrxMouse::WasButtonPressed), bits(&qrxMouse::WasButtonReleased),
+                    bits(&qrxMouse::IsButtonDown));
+}
+
+void tovChurnApp::AddButtons()
+{
+    struct Row
+    {
+        int32_t id;
+        int32_t x;
+        std::function<void()> action;
+    };
+    const Row rows[] = {
+        {kStartBoatButton, 8,
+         []
+         {
+             if (tovLocalRig* rig = LocalRig())
+                 rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
+         }},
+        {kLiveWellButton, 112, [this] { m_nextScreen = kLivewellScreen; }},
+        {kTackleButton, 216, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTravelMapButton, 320, [this] { m_nextScreen = kTravelMapScreen; }},
+        {kLakeInfoButton, 424, [this] { m_nextScreen = kLakeInfoScreen; }},
+        {kMenuButton, 528,
+         [this]
+         {
+             if (AllowsEscape())
+                 m_nextScreen = kMainMenuScreen;
+         }},
+    };
+    for (const Row& row : rows)
+    {
+        const uint32_t picture = kButtonPictures + 2 * static_cast<uint32_t>(row.id - 1);
+        auto* button = new tovShellButton(row.x, kBarY, picture, picture + 1, kClickSound, row.action);
+        if (!AddButton(button, row.id))
+            delete button;
+    }
+}
+
+bool tovChurnApp::UpdateTackleButtons()
+{
+    tovLocalRig* rig = LocalRig();
+    if (!rig)
+        return true;
+    if (m_cast && m_cast->GetPhase() >= tovCastController::kFlight)
+        return false;
+    const int32_t mode = rig->GetMode();
+    return mode < tovAnglerRig::kModeCasting || mode > tovAnglerRig::kModeReleasing;
+}
+
+bool tovChurnApp::AllowsEscape()
+{
+    return UpdateTackleButtons();
+}
+
+void tovChurnApp::HandleDrivingKeys(tovLocalRig& rig)
+{
+    if (Pressed(plat::kKeyUp))
+        rig.Throttle(tovLocalRig::kThrottleUp);
+    if (Pressed(plat::kKeyDown))
+        rig.Throttle(tovLocalRig::kThrottleDown);
+    if (Pressed(plat::kKeyR))
+        rig.Throttle(tovLocalRig::kThrottleReverse);
+    if (Pressed(plat::kKeySpace))
+        rig.Throttle(tovLocalRig::kThrottleIdle);
+    if (Pressed(plat::kKeyLeft))
+        rig.Steer(-tovLocalRig::kSteeringStep);
+    if (Pressed(plat::kKeyRight))
+        rig.Steer(tovLocalRig::kSteeringStep);
+    if (Pressed(plat::kKeyC))
+        rig.CentreWheel();
+    if (Pressed(plat::kKeyA))
+        rig.Trim(tovLocalRig::kTrimStep);
+    if (Pressed(plat::kKeyZ))
+        rig.Trim(-tovLocalRig::kTrimStep);
+    if (Pressed(plat::kKeyM))
+        rig.IsMotorRunning() ? rig.StopMotor() : rig.StartMotor();
+    if (Pressed(plat::kKeyS))
+        rig.GetMode() == tovAnglerRig::kModeDriving ? rig.StandToFish() : rig.SitToDrive();
+    if (Pressed(plat::kKeyT))
+        rig.LowerTrollingMotor();
+    if (Pressed(plat::kKeyG))
+        rig.RaiseTrollingMotor();
+    static constexpr struct
+    {
+        uint8_t key;
+        int32_t command;
+    } kTrolling[] = {
+        {plat::kKeyI, tovTrollingMotor::kForward}, {plat::kKeyK, tovTrollingMotor::kBack},
+        {plat::kKeyJ, tovTrollingMotor::kLeft},    {plat::kKeyL, tovTrollingMotor::kRight},
+        {plat::kKeyU, tovTrollingMotor::kSlower},  {plat::kKeyO, tovTrollingMotor::kOff},
+    };
+    for (const auto& row : kTrolling)
+        if (Pressed(row.key))
+            rig.TrollingCommand(row.command);
+}
+
+void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
+{
+    for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
+        if (Pressed(static_cast<uint8_t>(plat::kKeyF1 + mode)))
+            world.SetCamera(mode);
+    if (Pressed(plat::kKeyTab))
+        world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
+}
+
+void tovChurnApp::AttachMeter()
+{
+    tovFishingWorld* world = GetFishingWorld();
+    QrCamera* first = world && world->IsBuilt() ? world->GetCameraAt(0) : nullptr;
+    if (!m_meter || !first || first == m_meterCamera.Get())
+        return;
+    // Cameras cannot let screen polygons go: one set of digits per world, on every camera.
+    m_meterCamera = first;
+    m_meter->Create(true);
+    for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
+        m_meter->AttachTo(world->GetCameraAt(mode));
+}
+
+void tovChurnApp::PreUpdate(float elapsed)
+{
+    qrxInterface::PreUpdate(elapsed);
+    if (IsMessageBoxRaised())
+        return;
+    if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt())
+        HandleCameraKeys(*world);
+    HandleRodInput();
+    // The catch box has the keep and release keys.
+    const bool catchOpen = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
+    if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
+        HandleDrivingKeys(*rig);
+}
+
+tovChurnApp::HudLines tovChurnApp::DescribeHud()
+{
+    HudLines lines;
+    tovFishingWorld* world = GetFishingWorld();
+    tovBoat* boat = world && world->IsBuilt() ? world->GetPlayerBoat() : nullptr;
+    char text[64];
+    std::snprintf(text, sizeof text, "%d mph", boat ? Trunc(boat->GetSpeedMph()) : 0);
+    lines[kSpeed] = text;
+    std::snprintf(text, sizeof text, "%d rpm", boat ? Trunc(boat->GetRpm()) : 0);
+    lines[kRpm] = text;
+    std::snprintf(text, sizeof text, "%03d", boat ? Trunc(boat->GetHeadingDegrees()) : 0);
+    lines[kHeading] = text;
+    const int32_t seconds = std::max(0, Trunc(TheGameClock().GetTimeOfDay()));
+    const int32_t hours = (seconds / 3600) % 24;
+    std::snprintf(text, sizeof text, "%d:%02d %s", (hours + 11) % 12 + 1, (seconds / 60) % 60,
+                  hours < 12 ? "am" : "pm");
+    lines[kTimeOfDay] = text;
+    const auto* probe = boat ? dynamic_cast<const tovFishingBoatProbe*>(boat->GetProbe()) : nullptr;
+    std::snprintf(text, sizeof text, "%d ft", probe ? Trunc(probe->GetDepthFeet()) : 0);
+    lines[kDepth] = text;
+    return lines;
+}
+
+void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
+{
+    QrCamera* camera = world.GetCamera();
+    QrDisplay* display = GetAppServices().GetDisplay();
+    if (!camera || !display)
+        return;
+    tovSky* sky = world.GetSky();
+    Renderer()->SetBackgroundColor(sky ? sky->GetBlendingColour() : QrPoint3(0.45f, 0.55f, 0.65f));
+    if (camera->GetDisplay() != display)
+    {
+        camera->SetDisplay(display);
+        camera->SetViewportFromDisplay(3);
+    }
+    camera->RenderFrame(now, elapsed);
+    display->EndFrame();
+}
+
+void tovChurnApp::DrawHud()
+{
+    if (!m_text)
+        return;
+    const HudLines lines = DescribeHud();
+    for (int32_t i = 0; i < kHudLineCount; ++i)
+        m_text->DrawText(8, 8 + 18 * i, lines[static_cast<size_t>(i)].c_str(), nullptr);
+}
+
+int32_t tovChurnApp::CheckDay()
+{
+    // No day without a game: the screen opened on its own keeps still.
+    tovFishingWorld* world = GetFishingWorld();
+    if (!world || !world->IsBuilt())
+        return 0;
+    tovGameClock& clock = TheGameClock();
+    const double left = clock.GetRemaining();
+    // A new day (or game) is back above the hour.
+    if (left > kWarningSeconds)
+    {
+        m_warned = false;
+        m_dayOver = false;
+    }
+    RemainingTime() = std::max(0, Trunc(left));
+    if (!m_warned && Trunc(left) <= Trunc(kWarningSeconds) && left > 0.0)
+    {
+        m_warned = true;
+        ShowMessage(kMessageOk, nullptr, 0, kWarningText);
+    }
+    if (left > 0.0 || m_dayOver)
+        return 0;
+    m_dayOver = true;
+    RemainingTime() = 0;
+    tovGameSession* session = TheGameSession();
+    const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
+    if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)
+        return kWeighInScreen;
+    ShowMessage(kMessageOk, nullptr, 0, kDayOverText);
+    return kMainMenuScreen;
+}
+
+int32_t tovChurnApp::Update(float now, float elapsed)
+{
+    NetUpdate(now, elapsed);
+    tovFishingWorld* world = GetFishingWorld();
+    if (world && world->IsBuilt())
+    {
+        world->Update(now, elapsed);
+        if (m_cast)
+            m_cast->Update(now, elapsed);
+        if (CanDraw())
+            RenderWorld(*world, now, elapsed);
+    }
+    if (CanDraw())
+    {
+        DrawHud();
+        if (m_cast)
+            m_cast->Draw(Renderer());
+        DrawButtons();
+        if (m_meter)
+        {
+            m_meter->Sample();
+            m_meter->Draw();
+        }
+        UpdateMessageScreen(now, elapsed);
+        Present();
+    }
+    if (const int32_t next = CheckDay(); next != 0)
+    {
+        m_nextScreen = next;
+    }
+    return m_nextScreen;
+}

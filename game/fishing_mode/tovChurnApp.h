@@ -1,0 +1,104 @@
+#pragma once
+// The fishing screen (screen 2): runs the fishing world every frame through the current
+// camera, with the boat's keys, the camera modes, the head-up display, the frame-rate meter,
+// the buttons to the other fishing pages and the day's clock checks (the one-hour warning and
+// the end of the day).
+
+#include "tovShellIFace.h"
+
+#include "QrCamera.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace plat
+{
+class Font;
+}
+class FrameRateMeter;
+class qrxFloatingText;
+class tovCastController;
+class tovFishingWorld;
+class tovLocalRig;
+
+class tovChurnApp : public tovShellIFace
+{
+public:
+    static constexpr int32_t kId = 2;
+    static constexpr int32_t kLivewellScreen = 3;
+    static constexpr int32_t kMainMenuScreen = 8;
+    static constexpr int32_t kTackleBoxScreen = 9;
+    static constexpr int32_t kWeighInScreen = 10;
+    static constexpr int32_t kTravelMapScreen = 12;
+    static constexpr int32_t kHelpScreen = 22;
+    static constexpr int32_t kLakeInfoScreen = 23;
+    static constexpr double kWarningSeconds = 3600.0;
+    static constexpr const char* kWarningText = "You have less than one hour to return to the dock!";
+    static constexpr const char* kDayOverText = "Your fishing day is over.";
+
+    // The lines of the head-up display.
+    enum HudLine : int32_t
+    {
+        kSpeed,
+        kRpm,
+        kHeading,
+        kTimeOfDay,
+        kDepth,
+        kHudLineCount,
+    };
+    using HudLines = std::array<std::string, kHudLineCount>;
+
+    tovChurnApp();
+    ~tovChurnApp() override;
+
+    // The one instance, or null.
+    static tovChurnApp* GetInstance();
+
+    // Through the program's fishing-mode hooks: the world for the session, and its end.
+    static void BeginGame();
+    static void EndGame();
+
+    void Prepare(int32_t previousId) override;
+    void Enter(int32_t previousId) override;
+    void Leave(int32_t ownId) override;
+    void Exit(int32_t nextId) override;
+    void PreUpdate(float elapsed) override;
+    int32_t Update(float now, float elapsed) override;
+    bool AllowsEscape() override;
+
+    // Refreshes the buttons; true when the help picture (H) and Escape may leave the screen.
+    bool UpdateTackleButtons();
+
+    // The clock's checks of one frame: RemainingTime, the warning once, and the next screen at
+    // the day's end (0 while the day runs).
+    int32_t CheckDay();
+    bool WasWarningShown() const { return m_warned; }
+    // The rod in the player's hands while a day runs; null otherwise.
+    tovCastController* GetCastController() const { return m_cast.get(); }
+    // Before the world it works on goes.
+    void DropCastController();
+    // The display's texts for the local boat and the clock.
+    static HudLines DescribeHud();
+
+private:
+    void HandleDrivingKeys(tovLocalRig& rig);
+    void HandleCameraKeys(tovFishingWorld& world);
+    void HandleRodInput();
+    void AddButtons();
+    void RenderWorld(tovFishingWorld& world, float now, float elapsed);
+    void DrawHud();
+    void AttachMeter();
+
+    std::unique_ptr<plat::Font> m_font;
+    std::unique_ptr<qrxFloatingText> m_text;
+    std::unique_ptr<FrameRateMeter> m_meter;
+    std::unique_ptr<tovCastController> m_cast;
+    bool m_warned = false;
+    bool m_dayOver = false;
+    bool m_entered = false;
+    // The first camera of the world the meter's digits are attached to.
+    // Held, so a later world's camera cannot take its address.
+    QrPointer<QrCamera> m_meterCamera;
+};

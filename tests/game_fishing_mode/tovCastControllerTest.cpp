@@ -1,0 +1,323 @@
+// The rod in the player's hands on the sample lake, on the manual clock with fixed seeds: a
+// cast lands the lure where the target was, a hooked fish lands on a sound drag and breaks a
+// light line on a locked one, a seventh fish kept gives up the smallest of the seven, and the
+// rod keys change the tackle and the profile's current rod.
+#include "FishingWorldHarness.h"
+
+#include "tovCastController.h"
+#include "tovFishModels.h"
+#include "tovTackleSet.h"
+
+#include "tovLocalRig.h"
+#include "tovLure.h"
+#include "tovUserProfile.h"
+
+#include "QrCamera.h"
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
+#include "TestFiles.h"
+#include "tovAppServices.h"
+#include "uRandom.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+using C = tovCastController;
+
+class tovCastControllerTest : public FishingWorldHarness
+{
+protected:
+    void SetUp() override
+    {
+        FishingWorldHarness::SetUp();
+        ASSERT_TRUE(BuildDay(0.3f));
+        m_local = static_cast<tovLocalRig*>(m_anglers.front().Get());
+        // A name no file can have: the profile is never saved by these tests.
+        m_profile.SetDefaults(false);
+        m_profile.SetName(".", false);
+        m_tackle.SetReload(true);
+        m_control = std::make_unique<C>(*m_world, *m_local, m_profile, m_tackle);
+        m_control->LoadTackleSet();
+    }
+    void TearDown() override
+    {
+        m_control.reset();
+        FishingWorldHarness::TearDown();
+    }
+
+    tovFishPopulation& Population() { return m_world->GetFish()->GetPopulation(); }
+
+    void Frames(int frames, uint32_t held = 0)
+    {
+        for (int i = 0; i < frames; ++i)
+        {
+            Step(1);
+            m_control->OnMouse(320, 240, 0, 0, held);
+            m_control->Update(m_now, 1.0 / 30.0);
+        }
+    }
+
+    // Casts at the fish nearest the boat that the filter accepts, then waits with the lure at
+    // rest for a strike of an accepted fish and sets the hook; true once a fish is on.
+    bool HookFish(const std::function<bool(const tovFishPopulation::Fish&)>& accept)
+    {
+        const QrPoint3 boat = m_local->GetBoatPosition();
+        int32_t best = -1;
+        float bestDistance = 1e9f;
+        for (int32_t i = 0; i < Population().GetCount(); ++i)
+        {
+            const QrPoint3 at = m_world->MapToWorld(Population().GetFish(i).map);
+            const float d = std::hypot(at.x - boat.x, at.z - boat.z);
+            if (accept(Population().GetFish(i)) && d > C::kMinCast && d < 0.75f && d < bestDistance &&
+                m_world->IsOnLake(at))
+                best = i, bestDistance = d;
+        }
+        if (best < 0)
+            return false;
+        m_control->OnMouse(320, 240, C::kLeft, 0, C::kLeft);
+        m_control->AimAt(m_world->MapToWorld(Population().GetFish(best).map));
+        m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+        Frames(40);
+        if (m_control->GetPhase() != C::kRetrieve)
+            return false;
+        // The fish population alone, tenth-second steps: the world around it does not matter.
+        for (int i = 0; i < 6000 && m_control->GetPhase() == C::kRetrieve; ++i)
+        {
+            m_now += 0.1;
+            Population().Update(m_now, 0.1);
+            m_control->Update(m_now, 0.1);
+            // Only the fish asked for gets the hook; others spit the lure.
+            const int32_t strike = Population().TakeStrike();
+            if (strike >= 0 && accept(Population().GetFish(strike)))
+                m_control->OnMouse(-1, -1, C::kLeft, 0, 0);
+        }
+        return m_control->GetPhase() == C::kFighting;
+    }
+
+    void Fight(uint32_t held)
+    {
+        for (int i = 0; i < 20000 && m_control->GetPhase() == C::kFighting; ++i)
+        {
+            m_now += 0.05;
+            m_control->OnMouse(-1, -1, 0, 0, held);
+            m_control->Update(m_now, 0.05);
+        }
+    }
+
+    tovLocalRig* m_local = nullptr;
+    tovUserProfile m_profile;
+    tovTackleSet m_tackle;
+    std::unique_ptr<C> m_control;
+};
+
+// A scripted cast: press, aim, release; the lure splashes down on the target after the flight,
+// and a target past the cast range is pulled in to the range.
+TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
+{
+    const QrPoint3 boat = m_local->GetBoatPosition();
+    Draw();
+    m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kAiming);
+    EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+    // The mouse higher on the screen aims farther out, always on the water ahead of the camera
+    // (which looks against its direction vector).
+    const QrCamera* camera = m_world->GetCamera();
+    const QrPoint3 eye = camera->GetWorldLocation();
+    const QrPoint3 view = camera->GetWorldDirection() * -1.0f;
+    float nearer = 0.0f;
+    for (int y : {400, 330, 300, 280})
+    {
+        SCOPED_TRACE(y);
+        m_control->OnMouse(320, y, 0, 0, C::kLeft);
+        const QrPoint3 t = m_control->GetTarget();
+        EXPECT_GT((t.x - eye.x) * view.x + (t.z - eye.z) * view.z, 0.0f);
+        const float d = std::hypot(t.x - eye.x, t.z - eye.z);
+        EXPECT_GT(d, nearer);
+        nearer = d;
+    }
+
+    m_control->AimAt(QrPoint3(boat.x + 100.0f, 0.0f, boat.z));
+    const QrPoint3 far = m_control->GetTarget();
+    EXPECT_LE(std::hypot(far.x - boat.x, far.z - boat.z), C::kCastRange * 1.1f + 1e-4f);
+
+    const QrPoint3 aim(boat.x + 0.1f, 0.0f, boat.z + 0.1f);
+    m_control->AimAt(aim);
+    ASSERT_TRUE(m_world->IsOnLake(m_control->GetTarget()));
+    const QrPoint3 target = m_control->GetTarget();
+    m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+    EXPECT_EQ(m_control->GetPhase(), C::kFlight);
+    Frames(10);
+    EXPECT_EQ(m_control->GetPhase(), C::kFlight);
+    Frames(30);
+    ASSERT_EQ(m_control->GetPhase(), C::kRetrieve);
+    const QrPoint3 lure = m_local->GetTackleObject()->GetPosition();
+    EXPECT_NEAR(lure.x, target.x, 1e-5f);
+    EXPECT_NEAR(lure.z, target.z, 1e-5f);
+    EXPECT_TRUE(m_local->GetTackleObject()->IsInWater());
+
+    // Reeling brings it back to the rod, and the rod is ready for the next cast.
+    Frames(30 * 10, C::kLeft);
+    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+}
+
+// A sound drag lands the fish and the catch box keeps it; with six in the livewell the
+// smallest of the seven is given up. Bass count in the profile's career.
+TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
+{
+    for (int32_t ounces : {40, 50, 60, 70, 80, 8})
+        ASSERT_GE(m_local->AddToLivewell(3, ounces, 15, 1.0f), 0);
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetLastOutcome(), tovFishFight::kLanded);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    const C::Catch landed = m_control->GetCatch();
+    EXPECT_EQ(landed.species, 3);
+    EXPECT_NE(landed.text.find("Keep it in your livewell?"), std::string::npos);
+    const int32_t count = Population().GetCount();
+
+    EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    std::vector<int32_t> kept;
+    for (const tovLivewellFish& fish : m_local->GetLivewell().places)
+        if (fish.inUse)
+            kept.push_back(fish.weightOunces);
+    std::vector<int32_t> all{40, 50, 60, 70, 80, 8, C::WeightOunces(landed.weight)};
+    std::sort(all.begin(), all.end());
+    all.erase(all.begin());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, all);
+    EXPECT_EQ(m_local->GetLivewellCount(), 6);
+    // Kept leaves the lake; released swims off.
+    const bool newKept = all.front() != 8;
+    EXPECT_TRUE(newKept); // every bass of this lake outweighs half a pound
+    EXPECT_EQ(Population().GetCount(), newKept ? count - 1 : count);
+    const auto& career = m_profile.GetCareer(0);
+    EXPECT_EQ(career[tovUserProfile::kBassCount], newKept ? 1 : 0);
+    EXPECT_EQ(career[tovUserProfile::kTotalBassWeight], newKept ? C::WeightOunces(landed.weight) : 0);
+}
+
+// A locked drag on a light line: a fish heavier than the line breaks it, the fish swims off and
+// nothing is landed.
+TEST_F(tovCastControllerTest, LockedDragBreaksTheLine)
+{
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetLureType(14); // 4 lb line
+    ASSERT_TRUE(HookFish([&](const tovFishPopulation::Fish& f) { return f.weight > 3.0f; }));
+    for (int i = 0; i < 40; ++i)
+        m_control->OnKey(C::kKeyDragUp);
+    EXPECT_FLOAT_EQ(tackle->GetDrag(), tackle->GetLineStrength());
+    Fight(C::kLeft | C::kRight);
+    EXPECT_EQ(m_control->GetLastOutcome(), tovFishFight::kLineBroke);
+    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_EQ(m_local->GetLivewellCount(), 0);
+}
+
+// Keys 1 to 7 pick a rod: the profile's current rod, the line type and colour of that rod's
+// record; other keys are not taken, and no rod changes while the lure is out.
+TEST_F(tovCastControllerTest, RodKeysChangeTheTackleAndTheCurrentRod)
+{
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    struct Row
+    {
+        int32_t key, rod;
+    };
+    for (const Row& row : {Row{'3', 2}, Row{'7', 6}, Row{'1', 0}})
+    {
+        SCOPED_TRACE(row.key);
+        ASSERT_TRUE(m_control->OnKey(row.key));
+        EXPECT_EQ(m_profile.GetCurrentRod(), row.rod);
+        EXPECT_EQ(m_tackle.GetCurrentRod(), row.rod);
+        const tovTackleSet::RodSet& rod = m_profile.GetTackle()[static_cast<size_t>(row.rod)];
+        const int32_t type = tovTackleSet::LineType(rod[tovTackleSet::kLineKind], rod[tovTackleSet::kPoundTest]);
+        if (type >= 0)
+        {
+            EXPECT_EQ(tackle->GetLineType(), type);
+        }
+        const tovTackleSet::Rgba c = tovTackleSet::LineColour(rod[tovTackleSet::kLineColour]);
+        EXPECT_FLOAT_EQ(tackle->GetLineColour(0)[0], c.r);
+        EXPECT_FLOAT_EQ(tackle->GetLineColour(1)[3], c.a);
+    }
+    EXPECT_FALSE(m_control->OnKey('8'));
+    EXPECT_FALSE(m_control->OnKey('0'));
+
+    m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
+    m_control->AimAt(m_local->GetBoatPosition() + QrPoint3(0.1f, 0.0f, 0.1f));
+    m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+    EXPECT_FALSE(m_control->OnKey('4'));
+    EXPECT_EQ(m_profile.GetCurrentRod(), 0);
+}
+
+// Seeded random mouse and keys through every phase: the controller keeps its phase and the rig's mode in step and never
+// leaves a fish hooked without a fight, nor more than six in the livewell.
+TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
+{
+    uRandom random(2024);
+    const int32_t keys[] = {'1', '4', '7', '9', '+', '-', 'k', 'r', 'x'};
+    int seen[6] = {};
+    // Each round hooks a fish, then plays random input on it.
+    for (int round = 0; round < 3; ++round)
+    {
+        m_control->OnKey(C::kKeyRelease);
+        if (m_control->GetPhase() != C::kIdle || !HookFish([](const tovFishPopulation::Fish&) { return true; }))
+            break;
+        for (int i = 0; i < 200; ++i)
+        {
+            Step(1, 0.1);
+            const auto x = static_cast<int32_t>(random.uniform() * 700.0) - 30;
+            const auto y = static_cast<int32_t>(random.uniform() * 540.0) - 30;
+            const auto buttons = [&] { return static_cast<uint32_t>(random.uniform() * 4.0); };
+            m_control->OnMouse(x, y, buttons(), buttons(), buttons());
+            if (random.uniform() < 0.1)
+                m_control->OnKey(keys[static_cast<size_t>(random.uniform() * std::size(keys)) % std::size(keys)]);
+            m_control->Update(m_now, 0.1);
+            ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
+            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_LE(m_local->GetLivewellCount(), 6);
+            ++seen[m_control->GetPhase()];
+        }
+    }
+    // The input went through fights and catch boxes, not only casts.
+    EXPECT_GT(seen[C::kFighting], 0);
+    EXPECT_GT(seen[C::kCatchBox], 0);
+}
+
+// The rod's lure comes from its data record in the main pack: rod 1 holds family 4, item 9,
+// whose record names model 4 with species row 4, temperature 0.5, wave 1.0 and clarity 0.4.
+TEST_F(tovCastControllerTest, RodLoadsItsLureRecordFromThePack)
+{
+    struct Services : tovNullAppServices
+    {
+        ResourcePack* GetMainPack() override { return pack; }
+        ResourcePack* pack = nullptr;
+    } services;
+    RegisterBlobResourceType();
+    ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
+    ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &services.pack), kResourceOk);
+    SetAppServices(&services);
+    const bool taken = m_control->OnKey('2');
+    SetAppServices(nullptr);
+    ResourcePack::Close(&services.pack);
+    ResourcePack::ShutdownLoader();
+    ASSERT_TRUE(taken);
+    QrPointer<tovLure> lure = m_local->GetTackleObject();
+    ASSERT_TRUE(lure);
+    EXPECT_EQ(lure->GetModelFile(), tovTackleSet::LureModelFile(4));
+    EXPECT_EQ(m_local->GetLureModelIndex(), 4);
+    EXPECT_EQ(lure->GetAttraction().speciesRow, 4);
+    EXPECT_FLOAT_EQ(lure->GetAttraction().temperature, 0.5f);
+    EXPECT_FLOAT_EQ(lure->GetAttraction().wave, 1.0f);
+    EXPECT_NEAR(lure->GetAttraction().clarity, 0.4f, 1e-5f);
+}
+
+} // namespace
