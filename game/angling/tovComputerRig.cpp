@@ -82,7 +82,8 @@ void tovComputerRig::SetWorld(const tovAnglingWorld* world, int32_t botIndex)
     double x = 0.0;
     double z = 0.0;
     double heading = 0.0;
-    m_world->GetBotLocation(botIndex < 0 || botIndex > 3 ? 0 : botIndex, x, z, heading);
+    // The world answers its first location for an index past its list.
+    m_world->GetBotLocation(botIndex < 0 ? 0 : botIndex, x, z, heading);
     m_spot = QrPoint3(static_cast<float>(x), m_world->WaterHeight(), static_cast<float>(z));
     if (QrPointer<tovBoat> boat = GetBoat())
     {

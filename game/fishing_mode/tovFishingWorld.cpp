@@ -331,7 +331,13 @@ void tovFishingWorld::RemoveAngler(tovAnglerRig* rig)
 
 void tovFishingWorld::PlaceAnglers()
 {
-    int32_t bot = 0;
+    // A description naming its start before any computer location makes that start the first
+    // computer location too; a computer boat there would sit on the player's boat at the start.
+    const tovLakeDesc* desc = m_lake ? &m_lake->GetDesc() : nullptr;
+    const bool sharesStart = desc && !desc->starts.empty() && desc->bots.size() > 1 &&
+                             desc->bots.front()[0] == desc->starts.front()[0] &&
+                             desc->bots.front()[1] == desc->starts.front()[1];
+    int32_t bot = sharesStart ? 1 : 0;
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
     {
         if (auto* computer = dynamic_cast<tovComputerRig*>(rig.Get()))
