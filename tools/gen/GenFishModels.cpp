@@ -4,6 +4,7 @@
 // key-framed loop. Models run nose to tail along x, two units long, back up; the game scales
 // them to the fish's length.
 
+#include "GenMesh.h"
 #include "SampleData.h"
 
 #include "GenKeys.h"
@@ -365,32 +366,6 @@ QrPointer<QrImage> MakeSkinImage(const Species& s)
     raw->SetName((std::string(s.file) + " skin").c_str());
     return QrImage::CreateFromRawData(raw, 0);
 }
-
-struct Mesh
-{
-    std::vector<QrPoint3> vertices;
-    std::vector<QrPoint3> uv;
-    std::vector<QrColorA> colors;
-    std::vector<uint16_t> indices;
-
-    uint16_t Add(const QrPoint3& p, const QrPoint3& t, const QrColorA& c)
-    {
-        vertices.push_back(p);
-        uv.push_back(t);
-        colors.push_back(c);
-        return uint16_t(vertices.size() - 1);
-    }
-    void Triangle(uint16_t a, uint16_t b, uint16_t c) { indices.insert(indices.end(), {a, b, c}); }
-    QrPointer<QrTriShape> Make(const char* name) const
-    {
-        QrPointer<QrTriShape> shape(new QrTriShape(uint16_t(vertices.size()), vertices.data(), nullptr,
-                                                   uint16_t(indices.size() / 3), indices.data(), uv.data(),
-                                                   colors.data()));
-        shape->CalculateNormals();
-        shape->SetName(name);
-        return shape;
-    }
-};
 
 // The skin picture on a texture, shared by the near and far bodies of one species.
 struct SkinTexture

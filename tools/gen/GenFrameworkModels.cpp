@@ -5,6 +5,7 @@
 // runs up from the mouth, and the skin has eight frames of light rippling over the scales.
 
 #include "GenFrameworkModels.h"
+#include "GenMesh.h"
 
 #include "GenKeys.h"
 #include "SampleData.h"
@@ -65,32 +66,6 @@ QrColorA SkinColor(float up, int station)
         c = Mix(c, stripe, 0.85f);
     return c;
 }
-
-struct Mesh
-{
-    std::vector<QrPoint3> vertices;
-    std::vector<QrPoint3> uv;
-    std::vector<QrColorA> colors;
-    std::vector<uint16_t> indices;
-
-    uint16_t Add(const QrPoint3& p, const QrPoint3& t, const QrColorA& c)
-    {
-        vertices.push_back(p);
-        uv.push_back(t);
-        colors.push_back(c);
-        return uint16_t(vertices.size() - 1);
-    }
-    void Triangle(uint16_t a, uint16_t b, uint16_t c) { indices.insert(indices.end(), {a, b, c}); }
-    QrPointer<QrTriShape> Make(const char* name) const
-    {
-        QrPointer<QrTriShape> shape(new QrTriShape(uint16_t(vertices.size()), vertices.data(), nullptr,
-                                                   uint16_t(indices.size() / 3), indices.data(), uv.data(),
-                                                   colors.data()));
-        shape->CalculateNormals();
-        shape->SetName(name);
-        return shape;
-    }
-};
 
 QrPointer<QrTriShape> MakeBodyMesh()
 {

@@ -3,6 +3,7 @@
 // it), with its moving part key-framed: a wobbling crankbait, a turning spinner blade, a worm's
 // tail. The casting target is a ring that turns on the water under a bobbing marker.
 
+#include "GenMesh.h"
 #include "SampleData.h"
 
 #include "GenKeys.h"
@@ -30,32 +31,6 @@ namespace
 
 const float kTwoPi = 6.2831853f;
 constexpr int kSteps = 9;
-
-struct Mesh
-{
-    std::vector<QrPoint3> vertices;
-    std::vector<QrPoint3> uv;
-    std::vector<QrColorA> colors;
-    std::vector<uint16_t> indices;
-
-    uint16_t Add(const QrPoint3& p, const QrColorA& c)
-    {
-        vertices.push_back(p);
-        uv.emplace_back(0.0f, 0.0f, 0.0f);
-        colors.push_back(c);
-        return uint16_t(vertices.size() - 1);
-    }
-    void Triangle(uint16_t a, uint16_t b, uint16_t c) { indices.insert(indices.end(), {a, b, c}); }
-    QrPointer<QrTriShape> Make(const char* name) const
-    {
-        QrPointer<QrTriShape> shape(new QrTriShape(uint16_t(vertices.size()), vertices.data(), nullptr,
-                                                   uint16_t(indices.size() / 3), indices.data(), uv.data(),
-                                                   colors.data()));
-        shape->CalculateNormals();
-        shape->SetName(name);
-        return shape;
-    }
-};
 
 // Half height and half width at t (0 tail .. 1 nose), and the colour at t and up (1 top, -1 bottom).
 using Profile = std::function<QrPoint3(float t)>;
