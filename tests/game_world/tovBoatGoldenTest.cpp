@@ -130,13 +130,8 @@ TEST_F(tovBoatGoldenTest, DamagedModelFilesBuildDriveAndDraw)
         ASSERT_GT(good.size(), 64u);
         for (int trial = 0; trial < 6; ++trial)
         {
-            std::vector<uint8_t> bad = good;
-            const size_t at = size_t(random.range(0, int32_t(good.size()) - 1));
-            if (trial % 2 == 0)
-                bad.resize(at);
-            else
-                for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
-                    bad[k] = uint8_t(random.range(0, 255));
+            const std::vector<uint8_t> bad =
+                testfiles::DamagedCopy(good, trial, [&](int32_t lo, int32_t hi) { return random.range(lo, hi); });
             testfiles::WriteBytes(dir.Path() + "/Data/" + file, bad);
             tovBoat::ReleaseStatics();
             m_boat = nullptr;

@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,21 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<uint8_t> DamagedCopy(const std::vector<uint8_t>& good, int trial,
+                                 const std::function<int32_t(int32_t, int32_t)>& pick)
+{
+    std::vector<uint8_t> bad = good;
+    if (good.empty())
+        return bad;
+    const size_t at = size_t(pick(0, int32_t(good.size()) - 1));
+    if (trial % 2 == 0)
+        bad.resize(at);
+    else
+        for (size_t k = at; k < std::min(bad.size(), at + 8); ++k)
+            bad[k] = uint8_t(pick(0, 255));
+    return bad;
 }
 
 } // namespace testfiles

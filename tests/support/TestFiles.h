@@ -2,6 +2,7 @@
 // Paths for tests: a fresh temporary folder per test, and the source and build trees.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,9 @@ std::string DataDir();
 // A whole file's bytes, empty when it cannot be read; and writing them back over it.
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// A damaged copy of a file's bytes: cut at a drawn offset on even trials, eight bytes from it
+// overwritten with drawn values on odd ones. pick(lo, hi) draws a whole number in lo..hi.
+std::vector<uint8_t> DamagedCopy(const std::vector<uint8_t>& good, int trial,
+                                 const std::function<int32_t(int32_t, int32_t)>& pick);
 
 } // namespace testfiles
