@@ -4,6 +4,7 @@
 
 #include "SampleData.h"
 
+#include "GenFishingHud.h"
 #include "GenFrontEnd2.h"
 #include "GenLivewellLook.h"
 #include "GenNetScreens.h"
@@ -357,6 +358,7 @@ tools::PackContents MakeMainPack()
     AddSetupScreenPictures(pack);
     AddLivewellLookPictures(pack);
     AddTravelMapPictures(pack);
+    AddFishingHudPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);
