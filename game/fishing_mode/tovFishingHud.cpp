@@ -20,6 +20,7 @@ namespace
 {
 
 constexpr int32_t kFaceSize = 80;
+constexpr int32_t kHourInset = 13;
 
 float Finite(float value)
 {
@@ -49,9 +50,12 @@ qrxRoundGauge Gauge(tovFishingHud::Place at, float minimum, float maximum)
 tovFishingHud::tovFishingHud()
     : m_speed(Gauge(kSpeedAt, -kSweep, kSweep)), m_tach(Gauge(kTachAt, -kSweep, kSweep)),
       m_compass(Gauge(kCompassAt, -kSweep, kSweep)), m_clock(Gauge(kClockAt, 0.0f, 360.0f)),
+      m_hourHand(kClockAt.x + kHourInset, kClockAt.y + kHourInset, kClockAt.x + kFaceSize - kHourInset,
+                 kClockAt.y + kFaceSize - kHourInset),
       m_tension(Gauge(kTensionAt, -kSweep, kSweep)), m_lcdFont(plat::Font::Create("Verdana", 18, 700)),
       m_smallFont(plat::Font::Create("Verdana", 13, 700))
 {
+    m_hourHand.SetRange(0.0f, 360.0f);
     if (m_lcdFont)
         m_lcd = std::make_unique<qrxFloatingText>(m_lcdFont.get(), plat::MakeColorRef(150, 240, 160));
     if (m_smallFont)
@@ -141,7 +145,7 @@ void tovFishingHud::Draw(const Readings& r)
     float hour = 0.0f;
     float minute = 0.0f;
     ClockAngles(r.timeOfDay, hour, minute);
-    m_clock.DrawValue(hour / 360.0f);
+    m_hourHand.DrawValue(hour / 360.0f);
     m_clock.DrawPointer(minute);
     DrawDepthFinder(r);
     if (r.fighting)

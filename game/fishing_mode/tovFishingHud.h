@@ -99,6 +99,8 @@ private:
     qrxRoundGauge m_tach;
     qrxRoundGauge m_compass;
     qrxRoundGauge m_clock;
+    // A smaller dial on the clock's centre, so the hour hand is the shorter one.
+    qrxRoundGauge m_hourHand;
     qrxRoundGauge m_tension;
     std::array<QrPointer<QrImage>, kPictureEnd - kSpeedFace> m_faces;
     std::unique_ptr<plat::Font> m_lcdFont;
