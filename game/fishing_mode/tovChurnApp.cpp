@@ -21,6 +21,7 @@
 #include "tovSoundSettings.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
+#include "tovWeather.h"
 
 #include "FrameRateMeter.h"
 #include "QrCamera.h"
@@ -325,6 +326,11 @@ void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
     if (Pressed(plat::kKeyF12))
         m_overlay->NextPage();
+    // Ctrl+F brings a front in now, to watch the weather turn.
+    const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
+    tovSky* sky = world.GetSky();
+    if (ctrl && Pressed(plat::kKeyF) && sky && sky->GetWeather())
+        sky->GetWeather()->BeginMajorEvent();
 }
 
 void tovChurnApp::AttachMeter()
