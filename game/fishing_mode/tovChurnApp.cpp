@@ -232,18 +232,19 @@ void tovChurnApp::AddButtons()
         int32_t x;
         std::function<void()> action;
     };
+    // From x 24: the frame-rate meter's digits sit in the corner below the first button.
     const Row rows[] = {
-        {kStartBoatButton, 8,
+        {kStartBoatButton, 24,
          []
          {
              if (tovLocalRig* rig = LocalRig())
                  rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
          }},
-        {kLiveWellButton, 112, [this] { m_nextScreen = kLivewellScreen; }},
-        {kTackleButton, 216, [this] { m_nextScreen = kTackleBoxScreen; }},
-        {kTravelMapButton, 320, [this] { m_nextScreen = kTravelMapScreen; }},
-        {kLakeInfoButton, 424, [this] { m_nextScreen = kLakeInfoScreen; }},
-        {kMenuButton, 528,
+        {kLiveWellButton, 128, [this] { m_nextScreen = kLivewellScreen; }},
+        {kTackleButton, 232, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTravelMapButton, 336, [this] { m_nextScreen = kTravelMapScreen; }},
+        {kLakeInfoButton, 440, [this] { m_nextScreen = kLakeInfoScreen; }},
+        {kMenuButton, 544,
          [this]
          {
              if (AllowsEscape())
@@ -342,6 +343,8 @@ void tovChurnApp::AttachMeter()
     // Cameras cannot let screen polygons go: one set of digits per world, on every camera.
     m_meterCamera = first;
     m_meter->Create(true);
+    // Blank digits from the first frame: new digits carry no glyph and would draw as blocks.
+    m_meter->Draw();
     for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
         m_meter->AttachTo(world->GetCameraAt(mode));
 }
