@@ -65,6 +65,8 @@ public:
     // Game seconds left once the ride back to the dock at the lake's travel speed is taken off;
     // never more than the seconds left.
     static int32_t TimeToReturn(double secondsLeft, int32_t cellsToDock, int32_t travelSpeed);
+    // Whole map cells from the local boat to the lake's dock cell; 0 without a boat or lake.
+    static int32_t CellsToDock(tovFishingWorld& world);
     tovDebugOverlay& GetDebugOverlay() { return *m_overlay; }
 
 private:
@@ -75,7 +77,6 @@ private:
     void RenderWorld(tovFishingWorld& world, float now, float elapsed);
     void DrawOverlays(float now, float elapsed);
     void AttachMeter();
-    static int32_t CellsToDock(tovFishingWorld& world);
 
     std::unique_ptr<tovFishingHud> m_hud;
     std::unique_ptr<tovDebugOverlay> m_overlay;

@@ -3,8 +3,11 @@
 // the time left once the ride to the dock is taken off.
 #include "FishingWorldHarness.h"
 
+#include "tovBoat.h"
 #include "tovChurnApp.h"
 #include "tovDebugOverlay.h"
+#include "tovLake.h"
+#include "tovLakeCatalogue.h"
 
 #include "GoldenImage.h"
 #include "qrxAmbientSound.h"
@@ -86,6 +89,28 @@ TEST_F(tovFishingHudTest, WeatherPageOverTheView)
             golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
     }
     qrxScratchImage::ReleaseRenderer();
+}
+
+// The ride is counted in whole map cells from the boat to the lake's dock cell, across and
+// down the map.
+TEST_F(tovFishingHudTest, TheRideHomeIsCountedInMapCellsToTheDock)
+{
+    ASSERT_TRUE(BuildDay(0.3f));
+    const tovLakeValues& lake = TheLakeCatalogue().GetValues();
+    struct Row
+    {
+        int32_t across;
+        int32_t down;
+        int32_t cells;
+    } rows[] = {{0, 0, 0}, {30, 0, 30}, {0, 40, 40}, {30, 40, 50}, {-30, -40, 50}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.cells);
+        QrPoint3 at;
+        m_world->GetLake()->MapCellToWorld(lake.valueB + row.across, lake.valueC + row.down, at);
+        m_world->GetPlayerBoat()->SetPosition(at);
+        EXPECT_EQ(tovChurnApp::CellsToDock(*m_world), row.cells);
+    }
 }
 
 // Near the dock the time left is the clock's; far away the ride (at the lake's travel speed,
