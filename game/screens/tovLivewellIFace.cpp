@@ -335,7 +335,7 @@ void tovLivewellIFace::Release()
 
 void tovLivewellIFace::Done()
 {
-    const tovAnglerRig* rig = CurrentRig();
+    tovAnglerRig* rig = CurrentRig();
     if (rig && rig->GetLivewellCount() > kLimit)
     {
         ShowMessage(kMessageOk, nullptr, 0, "You must remove one fish from your livewell!");
@@ -354,5 +354,7 @@ void tovLivewellIFace::Done()
         if (tovWeighInIFace* weighIn = TheWeighIn())
             weighIn->SetChosenPlace(place);
     }
+    else if (rig)
+        rig->ClearLandedFish();
     m_nextScreen = m_returnScreen;
 }
