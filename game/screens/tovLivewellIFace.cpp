@@ -217,8 +217,7 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
         return m_nextScreen;
     m_fishView.RefreshViewport();
     DrawPicture(m_background.Get(), 0, 0);
-    // The row pictures, then the buttons over them, then the texts: the row buttons' pictures
-    // are wider than the space before the text.
+    // The row pictures, then the buttons over them, then the texts.
     int32_t k = 0;
     for (const tovLivewellFish& fish : m_copy.places)
     {
