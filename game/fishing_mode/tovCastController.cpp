@@ -47,6 +47,12 @@ bool IsBass(int32_t species)
 {
     return species == 3 || species == 10 || species == 11;
 }
+
+// The livewell's view size for a fish of this length.
+float DisplayScale(float lengthInches)
+{
+    return std::clamp(lengthInches / 12.0f, 0.3f, 3.0f);
+}
 } // namespace
 
 tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, tovUserProfile& profile,
@@ -68,6 +74,9 @@ tovCastController::~tovCastController()
     // The splash must not follow a mark that goes with the rod.
     if (tovSplash* splash = m_world.GetSplash(); splash && splash->GetFollowedNode() == m_splashMark.Get())
         splash->Stop();
+    // A catch box closed with the rod leaves nothing in the angler's hands.
+    if (m_phase == kCatchBox)
+        m_rig.ClearLandedFish();
     if (tovFishModels* fish = m_world.GetFish())
         fish->GetPopulation().SetLure(nullptr);
     if (qrxIdleManager* idle = m_world.GetIdleManager())
@@ -287,6 +296,11 @@ void tovCastController::Update(double now, double elapsed)
     case kFighting:
         StepFight(elapsed);
         break;
+    case kCatchBox:
+        // The livewell's Done clears the fish in hand: it goes back to the lake.
+        if (!m_rig.HasLandedFish())
+            Release();
+        break;
     default:
         break;
     }
@@ -413,6 +427,14 @@ void tovCastController::Land()
         std::snprintf(line, sizeof line, "You caught a %d lb. %d oz., %d inch %s! Keep it in your livewell?",
                       ounces / 16, ounces % 16, inches, GetFishSpeciesName(fish.species));
     m_catch.text = line;
+    tovLivewellFish landed;
+    landed.species = fish.species;
+    GetFishSpeciesName(fish.species, landed.name, tovLivewellFish::kNameSize);
+    landed.weightOunces = ounces;
+    landed.lengthInches = inches;
+    landed.displayScale = DisplayScale(fish.length);
+    landed.inUse = 1;
+    m_rig.SetLandedFish(landed);
     m_rig.ReadyOff();
     m_rig.SetMode(tovAnglerRig::kModeShowCatch);
     m_reeling = false;
@@ -445,7 +467,7 @@ void tovCastController::Keep()
             m_rig.ReleaseSmallestOverLimit();
     }
     if (kept)
-        m_rig.AddToLivewell(m_catch.species, ounces, inches, std::clamp(m_catch.length / 12.0f, 0.3f, 3.0f));
+        m_rig.AddToLivewell(m_catch.species, ounces, inches, DisplayScale(m_catch.length));
     tovFishPopulation* population = Population();
     if (population)
         kept ? population->RemoveFish(m_hookedFish) : population->ReleaseFish(m_hookedFish);
@@ -480,6 +502,7 @@ void tovCastController::Release()
 
 void tovCastController::CloseCatch()
 {
+    m_rig.ClearLandedFish();
     m_hookedFish = -1;
     m_catch = Catch{};
     EndRetrieve();

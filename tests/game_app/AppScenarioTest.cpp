@@ -154,7 +154,7 @@ TEST_F(AppScenarioTest, RandomInputOnTheFishingScreenRunsClean)
         return (state >> 8) % bound;
     };
     std::ofstream script(m_dir.File("random.script"));
-    script << "5 move 532 151\n6 button 0 down\n7 button 0 up\n15 move 531 211\n16 button 0 down\n17 button 0 up\n";
+    script << "5 move 478 148\n6 button 0 down\n7 button 0 up\n15 move 531 211\n16 button 0 down\n17 button 0 up\n";
     for (uint32_t frame = 40; frame + 1 < frames; frame += 2)
     {
         switch (next(3))

@@ -198,11 +198,15 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
     const C::Catch landed = m_control->GetCatch();
     EXPECT_EQ(landed.species, 3);
+    // The fish is in the angler's hands until the box closes.
+    EXPECT_EQ(m_local->GetLandedFish().species, 3);
+    EXPECT_EQ(m_local->GetLandedFish().weightOunces, C::WeightOunces(landed.weight));
     EXPECT_NE(landed.text.find("Keep it in your livewell?"), std::string::npos);
     const int32_t count = Population().GetCount();
 
     EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_FALSE(m_local->HasLandedFish());
     std::vector<int32_t> kept;
     for (const tovLivewellFish& fish : m_local->GetLivewell().places)
         if (fish.inUse)
@@ -383,6 +387,7 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
     uRandom random(2024);
     const int32_t keys[] = {'1', '4', '7', '9', '+', '-', 'k', 'r', 'x'};
     int seen[6] = {};
+    int clearedInBox = 0;
     // Each round hooks a fish, then plays random input on it.
     for (int round = 0; round < 3; ++round)
     {
@@ -398,9 +403,16 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
             m_control->OnMouse(x, y, buttons(), buttons(), buttons());
             if (random.uniform() < 0.1)
                 m_control->OnKey(keys[static_cast<size_t>(random.uniform() * std::size(keys)) % std::size(keys)]);
+            // The livewell's Done, visited from an open catch box, lets the fish in hand go.
+            if (random.uniform() < 0.02 && m_local->HasLandedFish())
+            {
+                m_local->ClearLandedFish();
+                ++clearedInBox;
+            }
             m_control->Update(m_now, 0.1);
             ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
             ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->HasLandedFish()) << i;
             ASSERT_LE(m_local->GetLivewellCount(), 6);
             ++seen[m_control->GetPhase()];
         }
@@ -408,6 +420,7 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
     // The input went through fights and catch boxes, not only casts.
     EXPECT_GT(seen[C::kFighting], 0);
     EXPECT_GT(seen[C::kCatchBox], 0);
+    EXPECT_GT(clearedInBox, 0);
 }
 
 // The rod's lure comes from its data record in the main pack: rod 1 holds family 4, item 9,
