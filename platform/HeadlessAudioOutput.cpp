@@ -67,6 +67,16 @@ void HeadlessAudioOutput::PullUntil(double seconds)
     }
 }
 
+void HeadlessAudioOutput::SkipUntil(double seconds)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_startSeconds < 0.0)
+        m_startSeconds = seconds;
+    const auto target = uint64_t(std::floor((seconds - m_startSeconds) * Mixer::kRate));
+    if (seconds > m_startSeconds && target > m_framesPulled)
+        m_framesPulled = target;
+}
+
 std::vector<int16_t> HeadlessAudioOutput::TakeSamples()
 {
     std::lock_guard<std::mutex> lock(m_lock);

@@ -26,6 +26,9 @@ public:
     void Pull(uint32_t frames);
     // Pulls the frames that fall between the last call and this time on the clock.
     void PullUntil(double seconds);
+    // Lets the time up to here pass without mixing: the sounds resume where they were, and
+    // the next pull starts here.
+    void SkipUntil(double seconds);
 
     // Interleaved left/right samples since the last TakeSamples.
     std::vector<int16_t> TakeSamples();

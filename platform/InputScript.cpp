@@ -107,6 +107,14 @@ const char* ParseEvent(std::string_view rest, InputEvent& event)
         event.kind = InputEventKind::Close;
         return nullptr;
     }
+    if (kind == "step")
+    {
+        event.kind = InputEventKind::Step;
+        if (!ParseInt(NextWord(rest), 1, InputScript::kMaxStepMs, value))
+            return "bad step";
+        event.code = static_cast<int32_t>(value);
+        return nullptr;
+    }
     return "unknown event";
 }
 
@@ -116,6 +124,7 @@ bool InputScript::Parse(std::string_view source, std::string& error)
 {
     m_events.clear();
     m_next = 0;
+    m_stepMs = 0;
     uint32_t lineNumber = 0;
     while (!source.empty())
     {
@@ -215,6 +224,9 @@ void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, 
         break;
     case InputEventKind::Close:
         window.RequestClose();
+        break;
+    case InputEventKind::Step:
+        m_stepMs = static_cast<uint32_t>(event.code);
         break;
     }
 }

@@ -9,6 +9,7 @@
 //   <frame> wheel <steps>                     120 per step
 //   <frame> focus on|off
 //   <frame> close
+//   <frame> step <milliseconds>                the run's clock step from this frame on
 //
 // Blank lines and lines starting with # are skipped. Frames must not decrease.
 
@@ -34,13 +35,14 @@ enum class InputEventKind : uint8_t
     Wheel,
     Focus,
     Close,
+    Step,
 };
 
 struct InputEvent
 {
     uint32_t frame = 0;
     InputEventKind kind = InputEventKind::Key;
-    int32_t code = 0;  // key number, button, wheel steps
+    int32_t code = 0;  // key number, button, wheel steps, clock step
     bool down = false; // key and button: pressed; focus: gained
     Point position;    // move
     std::string text;  // text
@@ -58,16 +60,21 @@ public:
     // Applies every event stamped up to `frame` that was not applied yet, in order.
     void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input);
     bool Finished() const { return m_next >= m_events.size(); }
+    // The clock step the last step event applied asked for; 0 before any.
+    uint32_t StepMs() const { return m_stepMs; }
     const std::vector<InputEvent>& Events() const { return m_events; }
 
     static constexpr size_t kMaxEvents = 1u << 20;
     static constexpr size_t kMaxLineLength = 4096;
+    // An hour a frame: the longest fishing day in a few frames.
+    static constexpr int32_t kMaxStepMs = 3600000;
 
 private:
     void Apply(const InputEvent& event, HeadlessWindowBackend& window, HeadlessInputBackend& input);
 
     std::vector<InputEvent> m_events;
     size_t m_next = 0;
+    uint32_t m_stepMs = 0;
 };
 
 } // namespace plat

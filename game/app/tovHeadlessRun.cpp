@@ -7,6 +7,7 @@
 #include "qrxInterface.h"
 #include "qrxProgramEntry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,8 @@ namespace
 {
 // A run that does not end by itself is ended through the window; this bounds that ending.
 constexpr int kEndingPasses = 64;
+// The longest stretch of sound one frame mixes, seconds.
+constexpr double kMixedSeconds = 1.0;
 } // namespace
 
 tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options)
@@ -53,6 +56,8 @@ int tovHeadlessRun::Run(std::string& error)
 {
     m_frames = 0;
     m_quit = false;
+    m_stepMs = m_options.stepMs;
+    m_audioSeconds = m_clock.Seconds();
     int code = 0;
     {
         tovApp app(&m_window, &m_input);
@@ -101,6 +106,9 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 bool tovHeadlessRun::StepFrame(tovApp& app)
 {
     m_script.PlayUntil(m_frames, m_window, m_input);
+    // A script may fast-forward (or slow) the clock from a frame on.
+    if (m_script.StepMs() != 0)
+        m_stepMs = m_script.StepMs();
     while (m_window.HasPendingMessages())
         if (!app.RunOnce())
         {
@@ -117,14 +125,20 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
     // that sounds end on the same frame in every run.
     if (m_audio)
     {
-        m_audio->PullUntil(m_clock.Seconds());
+        // At most a second of sound a frame: a fast-forward's minutes pass unmixed. Nobody
+        // listens to the samples, so none are kept.
+        const double now = m_clock.Seconds();
+        m_audio->PullUntil(std::min(now, m_audioSeconds + kMixedSeconds));
+        m_audio->SkipUntil(now);
+        m_audio->TakeSamples();
+        m_audioSeconds = now;
         ServiceSoundWorker();
     }
     m_digest = MakeStateDigest(app);
     // A network run is watched from outside while it goes: its digest is kept current.
     if (m_options.network)
         WriteLiveDigest();
-    m_clock.AdvanceMs(m_options.stepMs);
+    m_clock.AdvanceMs(m_stepMs);
     return true;
 }
 

@@ -67,6 +67,8 @@ private:
     plat::HeadlessAudioOutput* m_audio = nullptr;
     std::function<void(tovApp&, uint32_t)> m_hook;
     uint32_t m_frames = 0;
+    uint32_t m_stepMs = 0;
+    double m_audioSeconds = 0.0;
     bool m_quit = false;
     std::string m_digest;
     std::vector<std::string> m_screenshots;

@@ -2,13 +2,19 @@
 
 #include "tovApp.h"
 
+#include "tovAnglerRig.h"
 #include "tovBoat.h"
+#include "tovCastController.h"
+#include "tovChurnApp.h"
+#include "tovFishSpecies.h"
 #include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
 
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
@@ -119,6 +125,34 @@ void BoatLines(std::ostringstream& out)
     out << "camera.mode " << world->GetCameraMode() << "\n";
 }
 
+// The day's fishing: the rod's phase, the last fight's end, the livewell place by place and
+// the text of a raised message box.
+void CatchLines(std::ostringstream& out, const tovApp& app)
+{
+    const tovChurnApp* fishing = tovChurnApp::GetInstance();
+    const tovCastController* cast = fishing ? fishing->GetCastController() : nullptr;
+    if (cast)
+        out << "cast.phase " << cast->GetPhase() << "\n"
+            << "cast.outcome " << cast->GetLastOutcome() << "\n";
+    const tovGameSession* session = app.GetSession();
+    const auto* rig = session ? dynamic_cast<const tovAnglerRig*>(session->GetCurrentAngler().Get()) : nullptr;
+    if (rig)
+    {
+        const tovLivewell& livewell = rig->GetLivewell();
+        out << "livewell.count " << livewell.count << "\n";
+        for (int32_t place = 0; place < tovLivewell::kPlaceCount; ++place)
+        {
+            const tovLivewellFish& fish = livewell.places[static_cast<size_t>(place)];
+            if (fish.inUse)
+                out << "livewell.fish " << place << " " << fish.species << " " << fish.weightOunces << " "
+                    << fish.lengthInches << " " << GetFishSpeciesName(fish.species) << "\n";
+        }
+    }
+    const auto* box = dynamic_cast<const tovMessageIFace*>(app.GetInterface(kMessageScreenId));
+    if (box && app.IsMessageBoxUp())
+        out << "message_box.text " << box->GetText() << "\n";
+}
+
 } // namespace
 
 std::string MakeStateDigest(const tovApp& app)
@@ -132,5 +166,6 @@ std::string MakeStateDigest(const tovApp& app)
     LakeLines(out);
     NetLines(out);
     BoatLines(out);
+    CatchLines(out, app);
     return out.str();
 }

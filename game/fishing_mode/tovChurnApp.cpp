@@ -372,10 +372,10 @@ void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
     tovSky* sky = world.GetSky();
     Renderer()->SetBackgroundColor(sky ? sky->GetBlendingColour() : QrPoint3(0.45f, 0.55f, 0.65f));
     if (camera->GetDisplay() != display)
-    {
         camera->SetDisplay(display);
-        camera->SetViewportFromDisplay(3);
-    }
+    // Colour and depth every frame: a kept depth buffer fails the still scenery from the second
+    // frame on, and what is not drawn over keeps the last frame's pixels.
+    camera->SetViewportFromDisplay(3);
     camera->RenderFrame(now, elapsed);
     display->EndFrame();
 }

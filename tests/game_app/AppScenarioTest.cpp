@@ -5,6 +5,7 @@
 #include "AppScenarioRun.h"
 
 #include "tovApp.h"
+#include "tovChurnApp.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
@@ -137,6 +138,42 @@ TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen
             expected.push_back("Your fishing day is over.");
         EXPECT_EQ(warnings, expected);
     }
+}
+
+// A whole quick-fish day from the main menu, scripted as a player plays it (see the script):
+// the cast, the strike, the fight and the catch box, the fish kept, the hour's warning
+// answered and the day's end. Seed 1 puts a smallmouth bass under the cast. The same day
+// twice in two processes is the long test tarnholm_quick_fish_day_twice.
+TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
+{
+    tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
+    options.seed = 1;
+    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 57, 61, 64, 66});
+    ASSERT_EQ(run.error, "");
+    const auto at = [&run](uint32_t frame, const char* name) { return DigestField(run.digests.at(frame), name); };
+    EXPECT_EQ(at(44, "cast.phase"), "3"); // the lure in the water
+    EXPECT_EQ(at(52, "cast.phase"), "4"); // hooked and fighting
+    EXPECT_EQ(at(56, "cast.phase"), "5"); // landed: the catch box
+    EXPECT_EQ(at(56, "cast.outcome"), "1");
+    EXPECT_EQ(at(56, "livewell.count"), "0");
+    EXPECT_EQ(at(57, "cast.phase"), "0");
+    EXPECT_EQ(at(57, "livewell.count"), "1");
+    // Place 0: species 10, 15 ounces, 11 inches.
+    EXPECT_EQ(at(57, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+    EXPECT_EQ(at(61, "screen"), "2");
+    EXPECT_EQ(at(61, "message_box.text"), tovChurnApp::kWarningText);
+    EXPECT_EQ(at(64, "message_box"), "0");
+    EXPECT_EQ(at(64, "screen"), "2");
+    EXPECT_EQ(at(64, "clock.running"), "1");
+    EXPECT_EQ(at(66, "screen"), "8");
+    EXPECT_EQ(at(66, "message_box.text"), tovChurnApp::kDayOverText);
+    EXPECT_EQ(at(66, "remaining_time"), "0");
+    EXPECT_EQ(at(66, "clock.running"), "0");
+    EXPECT_GE(std::stod(at(66, "clock.game_seconds")), std::stod(at(66, "clock.day_length")));
+    // The message answered: the main menu, the fish still in the livewell.
+    EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+    EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
+    EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
 }
 
 // Seeded random keys, pointer moves and clicks on the fishing screen after quick fish: a few

@@ -50,7 +50,8 @@ TEST_F(HeadlessInputTest, ScriptPlaysEachFrameIntoStateAndMessages)
                              "3 move 90 130\n"
                              "3 button 1 down\n"
                              "3 wheel -2\n"
-                             "4 key q up\n",
+                             "4 key q up\n"
+                             "4 step 250\n",
                              error))
         << error;
     script.PlayUntil(0, window, input);
@@ -59,6 +60,7 @@ TEST_F(HeadlessInputTest, ScriptPlaysEachFrameIntoStateAndMessages)
 
     script.PlayUntil(1, window, input); // nothing stamped 1
     EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(script.StepMs(), 0u);
 
     script.PlayUntil(2, window, input);
     ASSERT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
@@ -77,6 +79,7 @@ TEST_F(HeadlessInputTest, ScriptPlaysEachFrameIntoStateAndMessages)
     EXPECT_EQ(window.CursorPosition(), (Point{90, 130}));
     ASSERT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
     EXPECT_EQ(keys[kKeyQ], 0);
+    EXPECT_EQ(script.StepMs(), 250u);
     EXPECT_TRUE(script.Finished());
 
     // Motion is relative: a second read without movement reports none.
@@ -133,6 +136,8 @@ TEST(InputScript, RefusesBadLinesWithTheirNumber)
         {"1 button 4 down", "line 1: bad button"},
         {"1 wheel 1001", "line 1: bad wheel steps"},
         {"1 focus maybe", "line 1: expected on or off"},
+        {"1 step 0", "line 1: bad step"},
+        {"1 step 3600001", "line 1: bad step"},
         {"1 jump", "line 1: unknown event"},
     };
     for (const auto& c : cases)

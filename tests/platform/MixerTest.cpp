@@ -1,5 +1,7 @@
 #include "Mixer.h"
 
+#include "HeadlessAudioOutput.h"
+
 #include "Event.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +123,20 @@ TEST(MixerTest, ALoopShorterThanOneStepStaysInsideItsBuffer)
         ASSERT_TRUE(mixer.GetPlayCursor(buffer, cursor));
         EXPECT_EQ(cursor, 0u) << rate;
     }
+}
+
+// The headless harness skips the minutes of a fast-forward: nothing is mixed for them and the
+// next pull takes up from the skip's end, neither replaying the skipped time nor losing more.
+TEST(HeadlessAudioOutputTest, ASkipMixesNothingAndTheNextPullStartsAtItsEnd)
+{
+    plat::HeadlessAudioOutput output;
+    ASSERT_TRUE(output.Open());
+    output.PullUntil(10.0);
+    output.PullUntil(10.5);
+    EXPECT_EQ(output.TakeSamples().size(), size_t{plat::Mixer::kRate / 2 * plat::Mixer::kChannels});
+    output.SkipUntil(610.0);
+    EXPECT_TRUE(output.TakeSamples().empty());
+    output.SkipUntil(300.0); // never backwards
+    output.PullUntil(610.25);
+    EXPECT_EQ(output.TakeSamples().size(), size_t{plat::Mixer::kRate / 4 * plat::Mixer::kChannels});
 }
