@@ -38,9 +38,14 @@ tovWeighInIFace* Self(uintptr_t arg)
 
 std::string Format(const char* format, auto... args)
 {
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
+    // Sized by a first pass: a long angler name is never cut.
+    const int length = std::snprintf(nullptr, 0, format, args...);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, args...);
+    text.resize(static_cast<size_t>(length));
+    return text;
 }
 } // namespace
 
