@@ -1,6 +1,7 @@
 #include "tovFishingWorld.h"
 
 #include "tovAlphaOnlySorter.h"
+#include "tovCameraHeadingTracker.h"
 #include "tovCameraModeAction.h"
 #include "tovFishModels.h"
 #include "tovFishingBoatProbe.h"
@@ -40,6 +41,9 @@ constexpr float kWaterPatch = 1.6f;
 constexpr float kWaveScale = 0.015f;
 // Half the side of the square around the first start where the fish are put (world units).
 constexpr float kFishReach = 3.0f;
+// The free camera on the keypad: world units (100 ft) and degrees a second.
+constexpr float kFreeMoveSpeed = 0.3f;
+constexpr float kFreeTurnSpeed = 60.0f;
 } // namespace
 
 tovFishingWorld::tovFishingWorld() = default;
@@ -123,6 +127,13 @@ void tovFishingWorld::BuildCameras()
         m_cameras[size_t(i)] = camera;
     }
     m_cameraMode = tovCameraModeAction::kDriver;
+    m_headingTracker = std::make_unique<tovCameraHeadingTracker>();
+    m_idle.Add(m_headingTracker.get());
+    m_modeActions[tovCameraModeAction::kChase]->SetHeadingTracker(m_headingTracker.get());
+    m_navigator.SetMovedObject(m_cameras[tovCameraModeAction::kFree].Get());
+    m_navigator.SetFrameObject(nullptr);
+    m_navigator.m_moveSpeed = kFreeMoveSpeed;
+    m_navigator.m_turnSpeed = kFreeTurnSpeed;
 }
 
 void tovFishingWorld::BuildWater(float detail)
@@ -262,6 +273,15 @@ void tovFishingWorld::Teardown()
 
 void tovFishingWorld::TakeDownCameras()
 {
+    m_navigator.SetMovedObject(nullptr);
+    m_navigator.SetFrameObject(nullptr);
+    if (m_headingTracker)
+    {
+        if (m_modeActions[tovCameraModeAction::kChase])
+            m_modeActions[tovCameraModeAction::kChase]->SetHeadingTracker(nullptr);
+        m_idle.Remove(m_headingTracker.get());
+        m_headingTracker.reset();
+    }
     for (size_t i = 0; i < m_cameras.size(); ++i)
     {
         if (!m_cameras[i])
@@ -382,6 +402,8 @@ void tovFishingWorld::Update(double now, double elapsed)
     m_now = now;
     if (!m_built)
         return;
+    if (m_cameraMode == tovCameraModeAction::kFree)
+        m_navigator.HandleKeys(float(elapsed));
     m_idle.Update(now);
     // A copy: a rig's step may not change the list, but nothing then dangles if it does.
     const std::vector<QrPointer<tovAnglerRig>> rigs = m_anglers;
@@ -409,7 +431,12 @@ void tovFishingWorld::SwitchSector(int32_t index)
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
     {
         if (QrPointer<tovBoat> boat = rig->GetBoat())
+        {
             boat->SetPosition(boat->GetPosition() + shift);
+            for (int32_t i = 0; i < tovBoat::GetWakeCount(); ++i)
+                if (tovWake* wake = boat->GetWake(i))
+                    wake->MoveOrigin(shift);
+        }
         if (auto* computer = dynamic_cast<tovComputerRig*>(rig.Get()))
             computer->MoveOrigin(shift);
         rig->SetCastTarget(rig->GetCastTarget() + shift);
@@ -542,6 +569,37 @@ float tovFishingWorld::GroundHeight(const QrPoint3& world) const
 bool tovFishingWorld::IsOnLake(const QrPoint3& world) const
 {
     return m_lake && m_lake->IsOnLake(world);
+}
+
+namespace
+{
+// Cells off the map (a boat driven past its edge, a stray click) are its nearest edge cell, so
+// the travel map never reads past its picture.
+void KeepOnMap(const tovLake& lake, int32_t& column, int32_t& row)
+{
+    if (lake.GetMaskWidth() > 0)
+        column = std::clamp(column, 0, lake.GetMaskWidth() - 1);
+    if (lake.GetMaskHeight() > 0)
+        row = std::clamp(row, 0, lake.GetMaskHeight() - 1);
+}
+} // namespace
+
+bool tovFishingWorld::WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& row)
+{
+    if (!m_lake)
+        return false;
+    m_lake->WorldToMapCell(world, column, row);
+    KeepOnMap(*m_lake, column, row);
+    return true;
+}
+
+bool tovFishingWorld::MapCellToWorld(int32_t column, int32_t row, QrPoint3& world)
+{
+    if (!m_lake)
+        return false;
+    KeepOnMap(*m_lake, column, row);
+    m_lake->MapCellToWorld(column, row, world);
+    return true;
 }
 
 tovBoat* tovFishingWorld::GetBoat(int32_t index)
