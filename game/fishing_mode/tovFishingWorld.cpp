@@ -571,37 +571,6 @@ bool tovFishingWorld::IsOnLake(const QrPoint3& world) const
     return m_lake && m_lake->IsOnLake(world);
 }
 
-namespace
-{
-// Cells off the map (a boat driven past its edge, a stray click) are its nearest edge cell, so
-// the travel map never reads past its picture.
-void KeepOnMap(const tovLake& lake, int32_t& column, int32_t& row)
-{
-    if (lake.GetMaskWidth() > 0)
-        column = std::clamp(column, 0, lake.GetMaskWidth() - 1);
-    if (lake.GetMaskHeight() > 0)
-        row = std::clamp(row, 0, lake.GetMaskHeight() - 1);
-}
-} // namespace
-
-bool tovFishingWorld::WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& row)
-{
-    if (!m_lake)
-        return false;
-    m_lake->WorldToMapCell(world, column, row);
-    KeepOnMap(*m_lake, column, row);
-    return true;
-}
-
-bool tovFishingWorld::MapCellToWorld(int32_t column, int32_t row, QrPoint3& world)
-{
-    if (!m_lake)
-        return false;
-    KeepOnMap(*m_lake, column, row);
-    m_lake->MapCellToWorld(column, row, world);
-    return true;
-}
-
 tovBoat* tovFishingWorld::GetBoat(int32_t index)
 {
     int32_t i = 0;

@@ -117,8 +117,6 @@ public:
     float GroundHeight(const QrPoint3& world) override;
     bool IsOnLake(const QrPoint3& world) override;
     tovLake* GetLake() override { return m_lake.Get(); }
-    bool WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& row) override;
-    bool MapCellToWorld(int32_t column, int32_t row, QrPoint3& world) override;
     tovBoat* GetBoat(int32_t index) override;
     tovBoat* GetPlayerBoat() override { return m_playerBoat; }
     tovWeather* GetWeather() override;
