@@ -44,6 +44,9 @@ constexpr float kFishReach = 3.0f;
 // The free camera on the keypad: world units (100 ft) and degrees a second.
 constexpr float kFreeMoveSpeed = 0.3f;
 constexpr float kFreeTurnSpeed = 60.0f;
+// The light that follows the camera under water: pale green, fading out over 150 feet.
+const QrPoint3 kLampColour(0.75f, 0.9f, 0.8f);
+constexpr float kLampRadius = 1.5f;
 } // namespace
 
 tovFishingWorld::tovFishingWorld() = default;
@@ -172,18 +175,25 @@ void tovFishingWorld::BuildSky(float detail, QrRender* renderer, qrxAmbientSound
 
 void tovFishingWorld::BuildLights()
 {
+    // The sectors are lit once per build and switch by a fixed sun.
+    m_sun = new QrLight;
+    m_sun->SetType(QrLight::kDirectional);
+    m_sun->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
+    // Light A rides with the camera: under water it lights what lies around the eye (the fish,
+    // the bottom, the underside of the surface), where the sun reaches nothing facing down.
     m_lightA = new QrLight;
-    m_lightA->SetType(QrLight::kDirectional);
-    m_lightA->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
-    m_lightA->AttachAffectedNode(m_scene.Get());
-    m_scene->AttachChild(m_lightA.Get());
+    m_lightA->SetType(QrLight::kPoint);
+    m_lightA->SetDiffuseColor(kLampColour);
+    m_lightA->SetRadius(kLampRadius);
+    m_lightA->SetOn(m_below);
     m_ambientLight = new QrLight;
     m_ambientLight->SetType(QrLight::kAmbient);
     m_ambientLight->SetAmbientColor(QrPoint3(0.4f, 0.4f, 0.4f));
-    m_ambientLight->AttachAffectedNode(m_scene.Get());
-    m_scene->AttachChild(m_ambientLight.Get());
-    // The sectors are lit once per build and switch by a fixed sun.
-    m_sun = m_lightA;
+    for (const QrPointer<QrLight>& light : {m_sun, m_lightA, m_ambientLight})
+    {
+        light->AttachAffectedNode(m_scene.Get());
+        m_scene->AttachChild(light.Get());
+    }
 }
 
 void tovFishingWorld::BuildFish()
@@ -229,7 +239,7 @@ void tovFishingWorld::Teardown()
         m_splash->Detach(m_scene.Get());
         m_splash = nullptr;
     }
-    for (const QrPointer<QrLight>& light : {m_lightA, m_ambientLight})
+    for (const QrPointer<QrLight>& light : {m_sun, m_lightA, m_ambientLight})
         if (light)
         {
             light->DetachAffectedNode(m_scene.Get());
@@ -525,6 +535,8 @@ void tovFishingWorld::SetUnderwater(bool below)
                     wake->SetUnderwater(!below);
     if (m_sky)
         m_sky->SetAboveWater(!below);
+    if (m_lightA)
+        m_lightA->SetOn(m_below);
     if (m_lake && m_lake->GetTerrainSector())
         m_lake->SetUnderwaterState(below ? 100.0f : 1.0f);
     ApplyCameraRange();
