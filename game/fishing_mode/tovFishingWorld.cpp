@@ -78,6 +78,7 @@ bool tovFishingWorld::Build(const std::string& lakePath, float detail, QrRender*
     m_scene->AttachProperty(depth.Get());
     m_wakes = new QrNode;
     m_scene->AttachChild(m_wakes.Get());
+    ShowBelowWaterGroup(false);
     BuildCameras();
     BuildWater(detail);
     BuildSky(detail, renderer, ambient);
@@ -526,6 +527,7 @@ void tovFishingWorld::SetUnderwater(bool below)
     if (!m_scene)
         return;
     m_scene->SetUnderwater(below);
+    ShowBelowWaterGroup(below);
     if (m_water)
         m_water->SetUnderwater(below);
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
@@ -540,6 +542,14 @@ void tovFishingWorld::SetUnderwater(bool below)
     if (m_lake && m_lake->GetTerrainSector())
         m_lake->SetUnderwaterState(below ? 100.0f : 1.0f);
     ApplyCameraRange();
+}
+
+void tovFishingWorld::ShowBelowWaterGroup(bool show)
+{
+    // Seen from above, the plants and models under the surface add a handful of pixels through
+    // the water for a sixth of the frame's drawing: they are drawn only from below.
+    if (m_scene && m_scene->GetGroupB())
+        m_scene->GetGroupB()->SetAppCulled(show ? 0 : 1);
 }
 
 void tovFishingWorld::ApplyCameraRange()

@@ -144,6 +144,7 @@ private:
     void BuildFish();
     void ReLight();
     void ApplyCameraRange();
+    void ShowBelowWaterGroup(bool show);
     void TakeDownAnglers();
     void TakeDownCameras();
 

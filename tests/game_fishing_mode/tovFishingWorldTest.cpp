@@ -22,6 +22,7 @@
 
 #include "QrAlphaSorter.h"
 #include "QrCamera.h"
+#include "QrLight.h"
 #include "QrSorter.h"
 #include "QrTriShape.h"
 
@@ -148,8 +149,14 @@ TEST_F(tovFishingWorldTest, UnderwaterSwitchAtTheWaterPlane)
 {
     ASSERT_TRUE(BuildDay(1.0f));
     EXPECT_FALSE(m_world->IsUnderwater());
+    // From above, what lies under the surface is not drawn and the camera's lamp is off.
+    QrNode* belowGroup = m_world->GetScene()->GetGroupB();
+    EXPECT_TRUE(belowGroup->GetAppCulled());
+    EXPECT_FALSE(m_world->GetLightA()->GetOn());
     m_world->SetCamera(tovCameraModeAction::kLure);
     EXPECT_TRUE(m_world->IsUnderwater());
+    EXPECT_FALSE(belowGroup->GetAppCulled());
+    EXPECT_TRUE(m_world->GetLightA()->GetOn());
     EXPECT_TRUE(m_world->GetScene()->IsUnderwater());
     EXPECT_FALSE(m_world->GetSky()->IsAboveWater());
     EXPECT_FLOAT_EQ(m_world->GetCamera()->GetFrustum()[QrCamera::kFar], tovFishingWorld::kFarBelow);
@@ -157,6 +164,8 @@ TEST_F(tovFishingWorldTest, UnderwaterSwitchAtTheWaterPlane)
     EXPECT_TRUE(m_world->IsUnderwater());
     m_world->SetCamera(tovCameraModeAction::kChase);
     EXPECT_FALSE(m_world->IsUnderwater());
+    EXPECT_TRUE(belowGroup->GetAppCulled());
+    EXPECT_FALSE(m_world->GetLightA()->GetOn());
     EXPECT_TRUE(m_world->GetSky()->IsAboveWater());
     EXPECT_FLOAT_EQ(m_world->GetCamera()->GetFrustum()[QrCamera::kFar], tovFishingWorld::kFarAbove);
 
