@@ -560,6 +560,9 @@ void tovFishingWorld::ApplyCameraRange()
             continue;
         camera->GetFrustum()[QrCamera::kNear] = m_below ? kNearBelow : kNearAbove;
         camera->GetFrustum()[QrCamera::kFar] = m_below ? kFarBelow : kFarAbove;
+        // The culling planes follow the new range at once: the switch comes in the middle of
+        // a frame, and a camera left standing would cull with the old planes.
+        camera->UpdateAllInstances();
     }
 }
 
