@@ -131,6 +131,8 @@ void tovFishingWorld::BuildCameras()
         m_cameras[size_t(i)] = camera;
     }
     m_cameraMode = tovCameraModeAction::kDriver;
+    // The cameras' own constructor keeps them 0.1 off; the driver's seat wants them nearer.
+    ApplyCameraRange();
     m_headingTracker = std::make_unique<tovCameraHeadingTracker>();
     m_idle.Add(m_headingTracker.get());
     m_modeActions[tovCameraModeAction::kChase]->SetHeadingTracker(m_headingTracker.get());
