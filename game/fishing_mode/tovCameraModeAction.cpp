@@ -1,9 +1,13 @@
 #include "tovCameraModeAction.h"
 
+#include "tovCameraHeadingTracker.h"
+
 #include "tovBoat.h"
 #include "tovWorldServices.h"
 
 #include "QrCamera.h"
+
+#include <cmath>
 
 QR_IMPLEMENT_RTTI(tovCameraModeAction, QrCameraAction)
 
@@ -24,6 +28,14 @@ constexpr Placement kPlacements[tovCameraModeAction::kFree] = {
     {{0.15f, -0.05f, 0.05f}, {0.0f, -0.04f, 0.0f}},     // under water beside the hull
     {{0.0f, 1.2f, -0.05f}, {0.0f, 0.0f, 0.0f}},         // high overhead
 };
+
+// The upright turn whose bow (third column) points along the heading, as the boat reads it.
+QrMatrix3 HeadingRotation(float degrees)
+{
+    const float a = degrees * 0.017453292f;
+    const float c = std::cos(a), s = std::sin(a);
+    return QrMatrix3{c, 0.0f, -s, 0.0f, 1.0f, 0.0f, s, 0.0f, c};
+}
 } // namespace
 
 bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat) const
@@ -31,7 +43,8 @@ bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat) const
     if (m_mode < 0 || m_mode >= kFree)
         return false;
     const Placement& p = kPlacements[m_mode];
-    const QrMatrix3 r = boat.GetWorldRotation();
+    const QrMatrix3 r =
+        m_mode == kChase && m_tracker ? HeadingRotation(m_tracker->GetHeading()) : boat.GetWorldRotation();
     const QrPoint3 at = boat.GetPosition();
     const QrPoint3 eye = at + r * p.eye;
     const QrPoint3 target = at + r * p.target;

@@ -9,6 +9,7 @@
 
 class QrCamera;
 class tovBoat;
+class tovCameraHeadingTracker;
 
 class tovCameraModeAction : public QrCameraAction
 {
@@ -32,10 +33,14 @@ public:
     int32_t GetMode() const { return m_mode; }
     // Puts the camera where its mode wants it for the boat; false for the free camera.
     bool Place(QrCamera& camera, const tovBoat& boat) const;
+    // The chase camera turns with the tracker's heading instead of the hull; borrowed, null
+    // lets it follow the hull. The owner clears it before the tracker goes.
+    void SetHeadingTracker(const tovCameraHeadingTracker* tracker) { m_tracker = tracker; }
 
 protected:
     ~tovCameraModeAction() override = default;
 
 private:
     int32_t m_mode;
+    const tovCameraHeadingTracker* m_tracker = nullptr;
 };

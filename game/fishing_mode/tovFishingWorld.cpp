@@ -1,6 +1,7 @@
 #include "tovFishingWorld.h"
 
 #include "tovAlphaOnlySorter.h"
+#include "tovCameraHeadingTracker.h"
 #include "tovCameraModeAction.h"
 #include "tovFishModels.h"
 #include "tovFishingBoatProbe.h"
@@ -40,6 +41,12 @@ constexpr float kWaterPatch = 1.6f;
 constexpr float kWaveScale = 0.015f;
 // Half the side of the square around the first start where the fish are put (world units).
 constexpr float kFishReach = 3.0f;
+// The free camera on the keypad: world units (100 ft) and degrees a second.
+constexpr float kFreeMoveSpeed = 0.3f;
+constexpr float kFreeTurnSpeed = 60.0f;
+// The light that follows the camera under water: pale green, fading out over 150 feet.
+const QrPoint3 kLampColour(0.75f, 0.9f, 0.8f);
+constexpr float kLampRadius = 1.5f;
 } // namespace
 
 tovFishingWorld::tovFishingWorld() = default;
@@ -71,6 +78,7 @@ bool tovFishingWorld::Build(const std::string& lakePath, float detail, QrRender*
     m_scene->AttachProperty(depth.Get());
     m_wakes = new QrNode;
     m_scene->AttachChild(m_wakes.Get());
+    ShowBelowWaterGroup(false);
     BuildCameras();
     BuildWater(detail);
     BuildSky(detail, renderer, ambient);
@@ -123,6 +131,15 @@ void tovFishingWorld::BuildCameras()
         m_cameras[size_t(i)] = camera;
     }
     m_cameraMode = tovCameraModeAction::kDriver;
+    // The cameras' own constructor keeps them 0.1 off; the driver's seat wants them nearer.
+    ApplyCameraRange();
+    m_headingTracker = std::make_unique<tovCameraHeadingTracker>();
+    m_idle.Add(m_headingTracker.get());
+    m_modeActions[tovCameraModeAction::kChase]->SetHeadingTracker(m_headingTracker.get());
+    m_navigator.SetMovedObject(m_cameras[tovCameraModeAction::kFree].Get());
+    m_navigator.SetFrameObject(nullptr);
+    m_navigator.m_moveSpeed = kFreeMoveSpeed;
+    m_navigator.m_turnSpeed = kFreeTurnSpeed;
 }
 
 void tovFishingWorld::BuildWater(float detail)
@@ -161,18 +178,25 @@ void tovFishingWorld::BuildSky(float detail, QrRender* renderer, qrxAmbientSound
 
 void tovFishingWorld::BuildLights()
 {
+    // The sectors are lit once per build and switch by a fixed sun.
+    m_sun = new QrLight;
+    m_sun->SetType(QrLight::kDirectional);
+    m_sun->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
+    // Light A rides with the camera: under water it lights what lies around the eye (the fish,
+    // the bottom, the underside of the surface), where the sun reaches nothing facing down.
     m_lightA = new QrLight;
-    m_lightA->SetType(QrLight::kDirectional);
-    m_lightA->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
-    m_lightA->AttachAffectedNode(m_scene.Get());
-    m_scene->AttachChild(m_lightA.Get());
+    m_lightA->SetType(QrLight::kPoint);
+    m_lightA->SetDiffuseColor(kLampColour);
+    m_lightA->SetRadius(kLampRadius);
+    m_lightA->SetOn(m_below);
     m_ambientLight = new QrLight;
     m_ambientLight->SetType(QrLight::kAmbient);
     m_ambientLight->SetAmbientColor(QrPoint3(0.4f, 0.4f, 0.4f));
-    m_ambientLight->AttachAffectedNode(m_scene.Get());
-    m_scene->AttachChild(m_ambientLight.Get());
-    // The sectors are lit once per build and switch by a fixed sun.
-    m_sun = m_lightA;
+    for (const QrPointer<QrLight>& light : {m_sun, m_lightA, m_ambientLight})
+    {
+        light->AttachAffectedNode(m_scene.Get());
+        m_scene->AttachChild(light.Get());
+    }
 }
 
 void tovFishingWorld::BuildFish()
@@ -218,7 +242,7 @@ void tovFishingWorld::Teardown()
         m_splash->Detach(m_scene.Get());
         m_splash = nullptr;
     }
-    for (const QrPointer<QrLight>& light : {m_lightA, m_ambientLight})
+    for (const QrPointer<QrLight>& light : {m_sun, m_lightA, m_ambientLight})
         if (light)
         {
             light->DetachAffectedNode(m_scene.Get());
@@ -262,6 +286,15 @@ void tovFishingWorld::Teardown()
 
 void tovFishingWorld::TakeDownCameras()
 {
+    m_navigator.SetMovedObject(nullptr);
+    m_navigator.SetFrameObject(nullptr);
+    if (m_headingTracker)
+    {
+        if (m_modeActions[tovCameraModeAction::kChase])
+            m_modeActions[tovCameraModeAction::kChase]->SetHeadingTracker(nullptr);
+        m_idle.Remove(m_headingTracker.get());
+        m_headingTracker.reset();
+    }
     for (size_t i = 0; i < m_cameras.size(); ++i)
     {
         if (!m_cameras[i])
@@ -382,6 +415,8 @@ void tovFishingWorld::Update(double now, double elapsed)
     m_now = now;
     if (!m_built)
         return;
+    if (m_cameraMode == tovCameraModeAction::kFree)
+        m_navigator.HandleKeys(float(elapsed));
     m_idle.Update(now);
     // A copy: a rig's step may not change the list, but nothing then dangles if it does.
     const std::vector<QrPointer<tovAnglerRig>> rigs = m_anglers;
@@ -409,7 +444,12 @@ void tovFishingWorld::SwitchSector(int32_t index)
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
     {
         if (QrPointer<tovBoat> boat = rig->GetBoat())
+        {
             boat->SetPosition(boat->GetPosition() + shift);
+            for (int32_t i = 0; i < tovBoat::GetWakeCount(); ++i)
+                if (tovWake* wake = boat->GetWake(i))
+                    wake->MoveOrigin(shift);
+        }
         if (auto* computer = dynamic_cast<tovComputerRig*>(rig.Get()))
             computer->MoveOrigin(shift);
         rig->SetCastTarget(rig->GetCastTarget() + shift);
@@ -489,6 +529,7 @@ void tovFishingWorld::SetUnderwater(bool below)
     if (!m_scene)
         return;
     m_scene->SetUnderwater(below);
+    ShowBelowWaterGroup(below);
     if (m_water)
         m_water->SetUnderwater(below);
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
@@ -498,9 +539,19 @@ void tovFishingWorld::SetUnderwater(bool below)
                     wake->SetUnderwater(!below);
     if (m_sky)
         m_sky->SetAboveWater(!below);
+    if (m_lightA)
+        m_lightA->SetOn(m_below);
     if (m_lake && m_lake->GetTerrainSector())
         m_lake->SetUnderwaterState(below ? 100.0f : 1.0f);
     ApplyCameraRange();
+}
+
+void tovFishingWorld::ShowBelowWaterGroup(bool show)
+{
+    // Seen from above, the plants and models under the surface add a handful of pixels through
+    // the water for a sixth of the frame's drawing: they are drawn only from below.
+    if (m_scene && m_scene->GetGroupB())
+        m_scene->GetGroupB()->SetAppCulled(show ? 0 : 1);
 }
 
 void tovFishingWorld::ApplyCameraRange()
@@ -511,6 +562,9 @@ void tovFishingWorld::ApplyCameraRange()
             continue;
         camera->GetFrustum()[QrCamera::kNear] = m_below ? kNearBelow : kNearAbove;
         camera->GetFrustum()[QrCamera::kFar] = m_below ? kFarBelow : kFarAbove;
+        // The culling planes follow the new range at once: the switch comes in the middle of
+        // a frame, and a camera left standing would cull with the old planes.
+        camera->UpdateAllInstances();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "tovWorldServices.h"
 
 #include "qrxIdleManager.h"
+#include "qrxKeypadNavigator.h"
 
 #include "QrPointer.h"
 #include "QrSorter.h"
@@ -26,6 +27,7 @@ class QrNode;
 class QrRender;
 class qrxAmbientSound;
 class tovAnglerRig;
+class tovCameraHeadingTracker;
 class tovCameraModeAction;
 class tovFishModels;
 class tovLake;
@@ -84,7 +86,8 @@ public:
     void SetTerrainError(float tolerance);
 
     // Camera 0..5 (tovCameraModeAction's modes) becomes current; crossing the water plane on
-    // the way switches the scene as SetUnderwater does.
+    // the way switches the scene as SetUnderwater does. While the free camera is current the
+    // frame's keypad keys move and turn it.
     void SetCamera(int32_t mode);
     int32_t GetCameraMode() const { return m_cameraMode; }
     QrCamera* GetCamera() const;
@@ -93,6 +96,9 @@ public:
     tovSplash* GetSplash() const { return m_splash.Get(); }
     tovWater* GetWater() const { return m_water.Get(); }
     QrLight* GetLightA() const { return m_lightA.Get(); }
+    // Null before a build.
+    const tovCameraHeadingTracker* GetHeadingTracker() const { return m_headingTracker.get(); }
+    qrxKeypadNavigator& GetNavigator() { return m_navigator; }
 
     // The lake's species values: per species its two size bounds and its share; and its
     // species tables (abundance, preferred depth, activity), which the next build's fish
@@ -138,6 +144,7 @@ private:
     void BuildFish();
     void ReLight();
     void ApplyCameraRange();
+    void ShowBelowWaterGroup(bool show);
     void TakeDownAnglers();
     void TakeDownCameras();
 
@@ -155,6 +162,8 @@ private:
     std::array<QrPointer<QrCamera>, kCameraCount> m_cameras;
     std::array<QrPointer<tovCameraModeAction>, kCameraCount> m_modeActions;
     std::array<QrPointer<tovWaterCrossAction>, kCameraCount> m_crossActions;
+    std::unique_ptr<tovCameraHeadingTracker> m_headingTracker;
+    qrxKeypadNavigator m_navigator{nullptr, nullptr};
     std::vector<QrPointer<tovAnglerRig>> m_anglers;
     tovBoat* m_playerBoat = nullptr;
     QrSorterFactory m_oldSorterFactory = nullptr;

@@ -210,8 +210,8 @@ void tovTravelMapIFace::Enter(int32_t previousId)
     m_heading = HeadingIndex(boat ? boat->GetHeadingDegrees() : 0.0f);
     PlaceMarker();
     m_entryColumn = m_entryRow = 0;
-    if (tovLake* lake = Lake())
-        lake->WorldToMapCell(m_destination, m_entryColumn, m_entryRow);
+    if (tovWorldServices* world = GetWorldServices())
+        world->WorldToMapCell(m_destination, m_entryColumn, m_entryRow);
     const int32_t mode = Mode();
     const bool tournament = mode == tovGameSession::kTournament || mode == tovGameSession::kSeason;
     GetButton(tournament ? kChooseMode : kWeighIn)->m_disabled = 1;
@@ -249,8 +249,8 @@ void tovTravelMapIFace::WorldToMapPixel(const QrPoint3& world, int32_t& px, int3
 {
     int32_t column = 0;
     int32_t row = 0;
-    if (tovLake* lake = Lake())
-        lake->WorldToMapCell(world, column, row);
+    if (tovWorldServices* services = GetWorldServices())
+        services->WorldToMapCell(world, column, row);
     px = column * kCellPixels;
     py = row * kCellPixels;
 }
@@ -317,7 +317,7 @@ bool tovTravelMapIFace::ChooseDestination(int32_t x, int32_t y)
     if (!lake || !lake->IsOnLakeCell(column, row))
         return false;
     m_destinationChosen = 1;
-    lake->MapCellToWorld(column, row, m_destination);
+    GetWorldServices()->MapCellToWorld(column, row, m_destination);
     PlaceMarker();
     const int32_t cells = ScreenDistance(m_entryColumn, m_entryRow, column, row);
     const float miles = static_cast<float>(cells) * g_milesPerCell;

@@ -429,9 +429,10 @@ void tovLake::WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& ro
 {
     double x = 0.0, y = 0.0;
     WorldToMap(world, x, y);
-    // Clamped so that far-away points cannot overflow the conversion.
-    column = int32_t(std::clamp(std::trunc(x), -1.0e9, 1.0e9));
-    row = int32_t(std::clamp(std::trunc(y), -1.0e9, 1.0e9));
+    // Clamped so that far-away points cannot overflow the conversion; a point that is no
+    // number lies off the map.
+    column = std::isfinite(x) ? int32_t(std::clamp(std::trunc(x), -1.0e9, 1.0e9)) : -1;
+    row = std::isfinite(y) ? int32_t(std::clamp(std::trunc(y), -1.0e9, 1.0e9)) : -1;
 }
 
 void tovLake::MapCellToWorld(int32_t column, int32_t row, QrPoint3& world) const

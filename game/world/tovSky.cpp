@@ -33,6 +33,12 @@ constexpr float kStateColours[tovSky::kStateCount][3] = {
     {4, 102, 135}, {216, 237, 243}, {4, 102, 135}, {216, 237, 243}, {216, 237, 243}, {81, 81, 81},
 };
 const QrPoint3 kBelowWaterColour(55.0f / 255.0f, 47.0f / 255.0f, 39.0f / 255.0f);
+// Seen from under the surface the lake is murky green rather than the dark brown of the sky's
+// murk: the fish and the bottom must show through it.
+const QrPoint3 kLakeWaterColour(62.0f / 255.0f, 94.0f / 255.0f, 70.0f / 255.0f);
+// The under-water fog depth runs from 1.5 to 3.5 with the clarity; taken over its largest value
+// so that murkier water fogs nearer without fogging what lies at the eye.
+constexpr float kUnderwaterFogSpan = 3.5f;
 
 // A weather value that is still unset (the marker is negative) reads as none of it.
 float Known(float value)
@@ -358,9 +364,12 @@ void tovSky::UpdateFog()
     }
     else
     {
-        m_fog->m_depth = std::max(0.0f, 2.0f * Known(m_weather->GetClarity()) + 1.5f);
+        m_blendColour = kLakeWaterColour;
+        m_fog->m_color = m_blendColour;
+        m_fog->m_depth =
+            std::min(1.0f, std::max(0.0f, 2.0f * Known(m_weather->GetClarity()) + 1.5f) / kUnderwaterFogSpan);
         if (m_renderer)
-            m_renderer->SetBackgroundColor(kBelowWaterColour);
+            m_renderer->SetBackgroundColor(kLakeWaterColour);
     }
 }
 

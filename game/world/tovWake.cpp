@@ -183,6 +183,18 @@ void tovWake::SetTileAlpha(int32_t tile, float alpha)
     SetAllAlpha(m_tiles[tile].Get(), std::clamp(alpha, 0.0f, 1.0f));
 }
 
+void tovWake::MoveOrigin(const QrPoint3& shift)
+{
+    for (QrPointer<QrTriShape>& tile : m_tiles)
+        for (int j = 0; j < 4; ++j)
+            tile->GetVertices()[j] += shift;
+    for (int j = 0; j < 4; ++j)
+        m_stern->GetVertices()[j] += shift;
+    m_lastPosition += shift;
+    RefreshVisibility();
+    UpdateAllInstances();
+}
+
 int32_t tovWake::TileFromNewest(int32_t k) const
 {
     return ((m_newest - k) % m_available + m_available) % m_available;

@@ -40,6 +40,9 @@ public:
     void Update(double elapsed, const QrPoint3& position, const QrMatrix3& orientation, float velocity,
                 float normalisedVelocity);
     void SetTileAlpha(int32_t tile, float alpha);
+    // The parent's origin moved by -shift: every laid point moves by shift, so the strip stays
+    // where it lies on the water.
+    void MoveOrigin(const QrPoint3& shift);
 
     int GetStatusLineCount() const { return kStatusLineCount; }
     std::string DebugDump(int line) const;

@@ -37,6 +37,10 @@ public:
     virtual float GroundHeight(const QrPoint3& /*world*/) { return 0.0f; }
     virtual bool IsOnLake(const QrPoint3& /*world*/) { return false; }
     virtual tovLake* GetLake() { return nullptr; }
+    // The lake-map cell of a world point and the world point at a cell's centre, both kept on
+    // the map; false, with nothing written, without a lake.
+    virtual bool WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& row);
+    virtual bool MapCellToWorld(int32_t column, int32_t row, QrPoint3& world);
     // The boats on the lake, from 0 until the first null.
     virtual tovBoat* GetBoat(int32_t /*index*/) { return nullptr; }
     // The local player's boat; null when there is none.

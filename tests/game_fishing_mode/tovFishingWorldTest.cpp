@@ -3,27 +3,36 @@
 // the water, and the start of a quick-fish day drawn from the cameras.
 #include "FishingWorldHarness.h"
 
+#include "tovCameraHeadingTracker.h"
 #include "tovCameraModeAction.h"
 #include "tovFishModels.h"
 #include "tovFishingBoatProbe.h"
 
 #include "GoldenImage.h"
 
+#include "qrxKeyMapper.h"
 #include "tovBoat.h"
 #include "tovComputerRig.h"
 #include "tovFish.h"
 #include "tovLake.h"
 #include "tovScene.h"
 #include "tovSky.h"
+#include "tovWake.h"
 #include "tovWorldServices.h"
 
 #include "QrAlphaSorter.h"
 #include "QrCamera.h"
+#include "QrLight.h"
 #include "QrSorter.h"
+#include "QrTriShape.h"
+
+#include "HeadlessInputBackend.h"
+#include "KeyNumbers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace
@@ -71,11 +80,26 @@ TEST_F(tovFishingWorldTest, BuildAndTeardownLeaveNothingBehind)
     EXPECT_EQ(GetWorldServices(), nullptr);
 }
 
-// A sector switch moves the scene's origin; every boat keeps its place on the lake map, and
-// the switch is stamped. The next frame does not switch back while the boats stay put.
+// The newest wake tile's four corners of every boat, in lake-map coordinates.
+std::vector<QrPoint3> NewestWakeCorners(tovFishingWorld& world)
+{
+    std::vector<QrPoint3> corners;
+    for (int32_t i = 0; tovBoat* boat = world.GetBoat(i); ++i)
+        for (int32_t w = 0; w < tovBoat::GetWakeCount(); ++w)
+            if (tovWake* wake = boat->GetWake(w); wake && wake->GetTilesInUse() > 0)
+                for (int32_t k = 0; k < 4; ++k)
+                    corners.push_back(world.WorldToMap(wake->GetTile(wake->GetNewestTile())->GetVertices()[k]));
+    return corners;
+}
+
+// A sector switch moves the scene's origin; every boat and the wakes behind the computer
+// boats under way keep their places on the lake map, and the switch is stamped. The next
+// frame does not switch back while the boats stay put.
 TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
 {
     ASSERT_TRUE(BuildDay(1.0f));
+    // Under way, so that the computer boats trail their wakes.
+    Step(20, 0.1);
     tovLake* lake = m_world->GetLake();
     ASSERT_GE(lake->GetDesc().sectors.size(), 2u);
     const int32_t first = lake->GetCurrentSector();
@@ -83,6 +107,8 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
     std::vector<QrPoint3> before;
     for (int32_t i = 0; tovBoat* boat = m_world->GetBoat(i); ++i)
         before.push_back(m_world->WorldToMap(boat->GetPosition()));
+    const std::vector<QrPoint3> wakes = NewestWakeCorners(*m_world);
+    ASSERT_FALSE(wakes.empty());
     m_now = 12.0;
     m_world->Update(m_now, 0.0);
     m_world->SwitchSector(other);
@@ -95,6 +121,21 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
         EXPECT_NEAR(now.z, before[size_t(i)].z, 0.01f) << i;
         EXPECT_TRUE(m_world->IsOnLake(boat->GetPosition())) << i;
     }
+    const std::vector<QrPoint3> moved = NewestWakeCorners(*m_world);
+    ASSERT_EQ(moved.size(), wakes.size());
+    for (size_t k = 0; k < wakes.size(); ++k)
+    {
+        EXPECT_NEAR(moved[k].x, wakes[k].x, 0.01f) << k;
+        EXPECT_NEAR(moved[k].z, wakes[k].z, 0.01f) << k;
+    }
+    // The next frame lays on where the strip left off: the newest tile stays at its stern.
+    Step(1, 0.1);
+    for (int32_t i = 1; tovBoat* boat = m_world->GetBoat(i); ++i)
+        if (tovWake* wake = boat->GetWake(0); wake->GetTilesInUse() > 0)
+        {
+            const QrPoint3 nearCorner = wake->GetTile(wake->GetNewestTile())->GetVertices()[1];
+            EXPECT_LT((nearCorner - boat->GetPosition()).Length(), 0.2f) << i;
+        }
     // Back again, by the frame's own paging after the local boat.
     m_world->SwitchSector(first);
     EXPECT_EQ(lake->GetCurrentSector(), first);
@@ -108,8 +149,14 @@ TEST_F(tovFishingWorldTest, UnderwaterSwitchAtTheWaterPlane)
 {
     ASSERT_TRUE(BuildDay(1.0f));
     EXPECT_FALSE(m_world->IsUnderwater());
+    // From above, what lies under the surface is not drawn and the camera's lamp is off.
+    QrNode* belowGroup = m_world->GetScene()->GetGroupB();
+    EXPECT_TRUE(belowGroup->GetAppCulled());
+    EXPECT_FALSE(m_world->GetLightA()->GetOn());
     m_world->SetCamera(tovCameraModeAction::kLure);
     EXPECT_TRUE(m_world->IsUnderwater());
+    EXPECT_FALSE(belowGroup->GetAppCulled());
+    EXPECT_TRUE(m_world->GetLightA()->GetOn());
     EXPECT_TRUE(m_world->GetScene()->IsUnderwater());
     EXPECT_FALSE(m_world->GetSky()->IsAboveWater());
     EXPECT_FLOAT_EQ(m_world->GetCamera()->GetFrustum()[QrCamera::kFar], tovFishingWorld::kFarBelow);
@@ -117,6 +164,8 @@ TEST_F(tovFishingWorldTest, UnderwaterSwitchAtTheWaterPlane)
     EXPECT_TRUE(m_world->IsUnderwater());
     m_world->SetCamera(tovCameraModeAction::kChase);
     EXPECT_FALSE(m_world->IsUnderwater());
+    EXPECT_TRUE(belowGroup->GetAppCulled());
+    EXPECT_FALSE(m_world->GetLightA()->GetOn());
     EXPECT_TRUE(m_world->GetSky()->IsAboveWater());
     EXPECT_FLOAT_EQ(m_world->GetCamera()->GetFrustum()[QrCamera::kFar], tovFishingWorld::kFarAbove);
 
@@ -132,6 +181,150 @@ TEST_F(tovFishingWorldTest, UnderwaterSwitchAtTheWaterPlane)
         EXPECT_EQ(m_world->IsUnderwater(), y < 0.0f) << y;
         EXPECT_EQ(m_world->GetScene()->IsUnderwater(), y < 0.0f) << y;
     }
+}
+
+// Lake-map cells through the world: a cell's centre reads back as that cell anywhere on the
+// map, edges included; points and cells off the map come to its nearest edge cell; without a
+// lake nothing is answered or written.
+TEST_F(tovFishingWorldTest, MapCellsRoundTripAndStayOnTheMap)
+{
+    int32_t column = -7, row = -7;
+    QrPoint3 at(1.0f, 2.0f, 3.0f);
+    EXPECT_FALSE(m_world->WorldToMapCell(QrPoint3(), column, row));
+    EXPECT_FALSE(m_world->MapCellToWorld(3, 3, at));
+    EXPECT_EQ(column, -7);
+    EXPECT_EQ(at.x, 1.0f);
+
+    ASSERT_TRUE(BuildDay(0.3f));
+    const tovLake& lake = *m_world->GetLake();
+    const int32_t w = lake.GetMaskWidth(), h = lake.GetMaskHeight();
+    ASSERT_GT(w, 2);
+    ASSERT_GT(h, 2);
+    const struct
+    {
+        int32_t column, row;  // asked
+        int32_t wantC, wantR; // answered after the round trip
+    } cells[] = {
+        {0, 0, 0, 0},    {w - 1, h - 1, w - 1, h - 1}, {w / 2, h / 3, w / 2, h / 3},     {0, h - 1, 0, h - 1},
+        {-1, -50, 0, 0}, {w, h + 9, w - 1, h - 1},     {INT32_MIN, INT32_MAX, 0, h - 1},
+    };
+    for (const auto& c : cells)
+    {
+        ASSERT_TRUE(m_world->MapCellToWorld(c.column, c.row, at));
+        ASSERT_TRUE(m_world->WorldToMapCell(at, column, row));
+        EXPECT_EQ(column, c.wantC) << c.column << "," << c.row;
+        EXPECT_EQ(row, c.wantR) << c.column << "," << c.row;
+    }
+    const float far = 1.0e30f, nan = std::nanf("");
+    const struct
+    {
+        QrPoint3 world;
+        int32_t wantC, wantR;
+    } points[] = {
+        {{far, 0.0f, far}, 0, 0},
+        {{-far, 0.0f, -far}, w - 1, h - 1},
+        {{nan, 0.0f, nan}, 0, 0},
+    };
+    for (const auto& p : points)
+    {
+        ASSERT_TRUE(m_world->WorldToMapCell(p.world, column, row));
+        EXPECT_EQ(column, p.wantC) << p.world.x;
+        EXPECT_EQ(row, p.wantR) << p.world.x;
+    }
+}
+
+// The chase camera's heading tracker: the first step takes the heading, later steps turn at
+// its rate the shorter way through north (ties turn down), snap onto the heading when they
+// would pass it, and answer a heading inside 0..360.
+TEST(tovCameraHeadingTrackerTest, TurnsTheShorterWayAtItsRate)
+{
+    const float rate = tovCameraHeadingTracker::kTurnRate;
+    const struct
+    {
+        float from, to;
+        double elapsed;
+        float want;
+    } rows[] = {
+        {350.0f, 10.0f, 0.05, 350.0f + 0.05f * rate},
+        {350.0f, 10.0f, 0.1, 350.0f + 0.1f * rate - 360.0f},
+        {350.0f, 10.0f, 1.0, 10.0f},
+        {10.0f, 350.0f, 0.05, 10.0f - 0.05f * rate},
+        {10.0f, 350.0f, 0.1, 10.0f - 0.1f * rate + 360.0f},
+        {0.0f, 180.0f, 0.5, 360.0f - 0.5f * rate},
+        {90.0f, 450.0f, 0.1, 90.0f},
+        {90.0f, 100.0f, 0.0, 100.0f},
+        {90.0f, std::nanf(""), 0.1, 90.0f},
+    };
+    for (const auto& r : rows)
+    {
+        tovCameraHeadingTracker tracker;
+        tracker.Follow(r.from, 0.5);
+        EXPECT_FLOAT_EQ(tracker.GetHeading(), r.from);
+        tracker.Follow(r.to, r.elapsed);
+        EXPECT_NEAR(tracker.GetHeading(), r.want, 1e-3f) << r.from << " -> " << r.to << " in " << r.elapsed;
+    }
+    // Two steps across north keep going the same way.
+    tovCameraHeadingTracker tracker;
+    tracker.Follow(340.0f, 0.0);
+    tracker.Follow(40.0f, 0.25);
+    tracker.Follow(40.0f, 0.25);
+    EXPECT_NEAR(tracker.GetHeading(), 340.0f + 0.5f * rate - 360.0f, 1e-3f);
+}
+
+// The chase camera swings after a boat that turns at once instead of jumping with it; the
+// keypad moves the free camera only while it is the current one.
+TEST_F(tovFishingWorldTest, ChaseCameraLagsTheTurnAndTheKeypadMovesTheFreeCamera)
+{
+    ASSERT_TRUE(BuildDay(0.3f));
+    m_world->SetCamera(tovCameraModeAction::kChase);
+    // The manager's first step at time 0 passes no time; the second settles.
+    Step(2, 0.1);
+    tovBoat* boat = m_world->GetPlayerBoat();
+    const float heading = boat->GetHeadingDegrees();
+    EXPECT_NEAR(m_world->GetHeadingTracker()->GetHeading(), heading, 0.01f);
+    // A quarter turn in one go: a frame later the tracker has turned one frame's worth.
+    const QrMatrix3 quarter{0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+    boat->SetRotation(boat->GetRotation() * quarter);
+    boat->UpdateAllInstances();
+    Step(1, 0.1);
+    const float lag = std::fabs(std::remainder(m_world->GetHeadingTracker()->GetHeading() - heading, 360.0f));
+    EXPECT_NEAR(lag, 0.1f * tovCameraHeadingTracker::kTurnRate, 1.0f);
+    // The chase camera sits behind the tracker's heading, not the hull's.
+    m_rig->DrawFrame(m_world->GetCamera(), 1.0f, QrPoint3());
+    const QrPoint3 back = m_world->GetCamera()->GetTranslate() - boat->GetPosition();
+    const float seen = std::atan2(back.x, -back.z) * 57.2957795f;
+    EXPECT_NEAR(std::remainder(seen - m_world->GetHeadingTracker()->GetHeading(), 360.0f), 0.0f, 0.5f);
+    Step(10, 0.1);
+    EXPECT_NEAR(std::remainder(m_world->GetHeadingTracker()->GetHeading() - boat->GetHeadingDegrees(), 360.0f), 0.0f,
+                1.0f);
+
+    plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+    plat::HeadlessInputBackend input{window};
+    qrxKeyMapper keys;
+    keys.Connect(&input, &window);
+    const auto hold = [&](bool down)
+    {
+        input.SetKey(plat::kKeyKeypad8, down);
+        qrxKeyMapper::BeginFrame();
+        keys.Poll();
+    };
+    QrCamera* free = m_world->GetCameraAt(tovCameraModeAction::kFree);
+    const QrPoint3 start = free->GetTranslate();
+    hold(true);
+    Step(1, 0.5);
+    EXPECT_EQ(free->GetTranslate().x, start.x) << "moved while another camera is current";
+    m_world->SetCamera(tovCameraModeAction::kFree);
+    const QrPoint3 from = free->GetTranslate();
+    const QrMatrix3 r = free->GetRotate();
+    Step(1, 0.5);
+    hold(false);
+    const QrPoint3 to = free->GetTranslate();
+    // Half a second forward, in the horizontal plane along the camera's forward axis.
+    EXPECT_NEAR(to.x - from.x, 0.5f * 0.3f * r.m[0][0], 1e-4f);
+    EXPECT_NEAR(to.z - from.z, 0.5f * 0.3f * r.m[2][0], 1e-4f);
+    EXPECT_GT(std::hypot(to.x - from.x, to.z - from.z), 0.01f);
+    Step(1, 0.5);
+    EXPECT_EQ(free->GetTranslate().x, to.x);
 }
 
 // Two minutes of the computer anglers driving to their spots: every boat stays on the lake's

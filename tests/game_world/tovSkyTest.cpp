@@ -134,6 +134,7 @@ TEST_F(tovSkyTest, FogAndBackgroundFollowTheWeather)
     tovWeather* weather = sky->GetWeather();
     weather->SetClarity(0.5f);
     const QrPoint3 below(55 / 255.0f, 47 / 255.0f, 39 / 255.0f);
+    const QrPoint3 lake(62 / 255.0f, 94 / 255.0f, 70 / 255.0f);
     const QrPoint3 clear = tovSky::GetStateColour(1), grey = tovSky::GetStateColour(5);
     const struct
     {
@@ -148,7 +149,8 @@ TEST_F(tovSkyTest, FogAndBackgroundFollowTheWeather)
         // Thick fog turns the sky toward the murk, then the brightness darkens it.
         {true, 0.75f, 0.85f, 1.56f, (grey * 0.5f + below * 0.5f) * 0.7f, (grey * 0.5f + below * 0.5f) * 0.7f},
         {true, 1.0f, 1.0f, 1.8f, below * 0.6f, below * 0.6f},
-        {false, 0.75f, 0.85f, 2.5f, below, below},
+        // Under the surface: murky green, fogging from the eye out over the clarity's share.
+        {false, 0.75f, 0.85f, 2.5f / 3.5f, lake, lake},
     };
     for (const auto& c : cases)
     {
