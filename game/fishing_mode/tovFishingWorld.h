@@ -11,6 +11,7 @@
 
 #include "qrxIdleManager.h"
 
+#include "QrMatrix3.h"
 #include "QrPointer.h"
 #include "QrSorter.h"
 
@@ -70,6 +71,9 @@ public:
     void PlaceAnglers();
     // The boat at the lake's start location (height 0.005, its heading), on the water's waves.
     void PlaceBoatAtStart(tovBoat& boat, int32_t index);
+    // A loaded game's rig joins where its record left the boat; a computer angler gets the
+    // next computer location's fishing spots, as PlaceAnglers would give it.
+    void AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& position, const QrMatrix3& rotation);
 
     // One frame: idle objects, rigs, sky, then the sector nearest the local boat.
     void Update(double now, double elapsed);
@@ -139,6 +143,7 @@ private:
     void ReLight();
     void ApplyCameraRange();
     void TakeDownAnglers();
+    int32_t FirstBotLocation() const;
     void TakeDownCameras();
 
     qrxIdleManager m_idle;

@@ -1,0 +1,15 @@
+#pragma once
+// The saved game's link to the running fishing world: the lake's current sector, the sky's
+// weather, and each rig's id, looks, boat and livewell. The application installs it beside
+// the fishing mode's hooks. Main thread only.
+#include "tovSaveGameLink.h"
+
+class tovWorldSaveLink : public tovSaveGameLink
+{
+public:
+    int32_t GetTerrainSector() override;
+    tovWeatherRecord GetWeather() override;
+    void RestoreWorld(int32_t sector, const tovWeatherRecord& weather) override;
+    void GetAngler(tovAnglerRigBase& rig, tovSavedGame::Angler& out) override;
+    void RestoreAngler(tovAnglerRigBase& rig, const tovSavedGame::Angler& in) override;
+};
