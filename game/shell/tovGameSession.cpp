@@ -51,7 +51,8 @@ void tovGameSession::StartGame(int32_t mode, bool createAnglers)
     profile.SetDetail(profile.GetStoredDetail());
     SaveUserProfile(profile);
     const int32_t row = GetSkillLevel(false);
-    if ((mode == kTournament || mode == kSeason) && row >= 0 && row < tovUserProfile::kCareerRows)
+    // A loaded game goes on with one its player started and was counted for then.
+    if ((mode == kTournament || mode == kSeason) && !m_resumed && row >= 0 && row < tovUserProfile::kCareerRows)
     {
         int32_t& games = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
         games = static_cast<int32_t>(static_cast<uint32_t>(games) + 1u);

@@ -60,7 +60,8 @@ public:
     std::array<int32_t, 128> m_block{};
     std::array<int32_t, kDays> m_dayResults1{};
     std::array<int32_t, kDays> m_dayResults2{};
-    // Set when a saved game has just been loaded; the fishing mode clears it.
+    // Set when a saved game is being or has just been loaded (a start then counts no new
+    // game in the career record); the fishing mode clears it.
     bool m_resumed = false;
 
 private:

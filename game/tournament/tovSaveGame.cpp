@@ -155,7 +155,10 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
     }
     TheLakeCatalogue().SelectLake(session, game.lakeId);
     if (session != nullptr)
+    {
+        session->m_resumed = true;
         session->StartGame(game.mode, false);
+    }
     tovSaveGameLink& link = GetSaveGameLink();
     link.RestoreWorld(game.terrainSector, game.weather);
     if (session != nullptr)

@@ -65,10 +65,10 @@ std::string ReadText(const std::string& path)
 // load leaves the season block as it was.
 std::string SavedState(const std::string& digest)
 {
-    static const char* const kFields[] = {"session.mode",      "session.day",        "session.anglers",
-                                          "session.day_flags", "clock.game_seconds", "clock.day_length",
-                                          "clock.real_length", "profile.name",       "profile.settings",
-                                          "lake.id",           "boat.heading"};
+    static const char* const kFields[] = {
+        "session.mode",       "session.day",           "session.anglers",   "session.day_flags",
+        "clock.game_seconds", "clock.day_length",      "clock.real_length", "profile.name",
+        "profile.settings",   "profile.games_started", "lake.id",           "boat.heading"};
     std::ostringstream out;
     for (const char* field : kFields)
         out << field << " " << DigestField(digest, field) << "\n";
