@@ -188,7 +188,7 @@ bool tovApp::CreateAll()
     SetRigFactory(m_rigFactory.get());
     m_fishingHooks = std::make_unique<tovFishingHooks>();
     SetFishingModeHooks(m_fishingHooks.get());
-    m_saveLink = std::make_unique<tovWorldSaveLink>();
+    m_saveLink = std::make_unique<tovWorldSaveLink>(m_fishingHooks->GetWorld());
     SetSaveGameLink(m_saveLink.get());
     m_session = std::make_unique<tovGameSession>();
     const tovProfileLoad profile = LoadUserProfile(TheUserProfile());

@@ -362,10 +362,11 @@ void tovFishingWorld::PlaceAnglers()
 
 void tovFishingWorld::AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& position, const QrMatrix3& rotation)
 {
-    if (!rig || !m_built || std::find(m_anglers.begin(), m_anglers.end(), rig) != m_anglers.end())
+    if (!rig || !m_built)
         return;
+    const bool joined = std::find(m_anglers.begin(), m_anglers.end(), rig) != m_anglers.end();
     AddAngler(rig);
-    if (auto* computer = dynamic_cast<tovComputerRig*>(rig))
+    if (auto* computer = dynamic_cast<tovComputerRig*>(rig); computer && !joined)
     {
         int32_t bot = FirstBotLocation();
         for (const QrPointer<tovAnglerRig>& other : m_anglers)

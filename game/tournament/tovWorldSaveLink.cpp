@@ -1,6 +1,5 @@
 #include "tovWorldSaveLink.h"
 
-#include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
 
 #include "tovAnglerRig.h"
@@ -10,16 +9,10 @@
 
 #include "DebugOutput.h"
 
-namespace
+tovFishingWorld* tovWorldSaveLink::BuiltWorld() const
 {
-
-tovFishingWorld* BuiltWorld()
-{
-    tovFishingWorld* world = GetFishingWorld();
-    return world && world->IsBuilt() ? world : nullptr;
+    return m_world.IsBuilt() ? &m_world : nullptr;
 }
-
-} // namespace
 
 int32_t tovWorldSaveLink::GetTerrainSector()
 {

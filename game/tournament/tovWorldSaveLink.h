@@ -4,12 +4,22 @@
 // the fishing mode's hooks. Main thread only.
 #include "tovSaveGameLink.h"
 
+class tovFishingWorld;
+
 class tovWorldSaveLink : public tovSaveGameLink
 {
 public:
+    // The world is borrowed and outlives the link.
+    explicit tovWorldSaveLink(tovFishingWorld& world) : m_world(world) {}
+
     int32_t GetTerrainSector() override;
     tovWeatherRecord GetWeather() override;
     void RestoreWorld(int32_t sector, const tovWeatherRecord& weather) override;
     void GetAngler(tovAnglerRigBase& rig, tovSavedGame::Angler& out) override;
     void RestoreAngler(tovAnglerRigBase& rig, const tovSavedGame::Angler& in) override;
+
+private:
+    tovFishingWorld* BuiltWorld() const;
+
+    tovFishingWorld& m_world;
 };
