@@ -29,6 +29,11 @@ tovWeatherRecord tovWorldSaveLink::GetWeather()
     return record;
 }
 
+void tovWorldSaveLink::KeepTerrainError()
+{
+    m_keptError = GetTerrainSector() >= 0 ? m_world.GetTerrainError() : -1.0f;
+}
+
 void tovWorldSaveLink::RestoreWorld(int32_t sector, const tovWeatherRecord& record)
 {
     tovFishingWorld* world = BuiltWorld();
@@ -37,6 +42,8 @@ void tovWorldSaveLink::RestoreWorld(int32_t sector, const tovWeatherRecord& reco
     // No anglers are in the world yet: the switch moves nothing but the free camera.
     if (sector >= 0)
         world->SwitchSector(sector);
+    if (m_keptError >= 0.0f && GetTerrainSector() >= 0)
+        world->SetTerrainError(m_keptError);
     tovWeather* weather = world->GetWeather();
     if (weather && !weather->SetState(record))
         plat::DebugOutput("the saved weather was refused; the day's own weather goes on");

@@ -14,6 +14,7 @@ public:
 
     int32_t GetTerrainSector() override;
     tovWeatherRecord GetWeather() override;
+    void KeepTerrainError() override;
     void RestoreWorld(int32_t sector, const tovWeatherRecord& weather) override;
     void GetAngler(tovAnglerRigBase& rig, tovSavedGame::Angler& out) override;
     void RestoreAngler(tovAnglerRigBase& rig, const tovSavedGame::Angler& in) override;
@@ -22,4 +23,6 @@ private:
     tovFishingWorld* BuiltWorld() const;
 
     tovFishingWorld& m_world;
+    // Negative: none kept (no sector was current), the new world keeps its own.
+    float m_keptError = -1.0f;
 };

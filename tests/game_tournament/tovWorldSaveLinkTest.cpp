@@ -80,11 +80,15 @@ TEST_F(tovWorldSaveLinkTest, ADayUnderWayComesBackIntoAFreshWorld)
     EXPECT_EQ(saved[0].look, 2);
     EXPECT_EQ(saved[0].livewell[0], 2) << "two fish kept";
 
+    m_world->SetTerrainError(0.35f);
+    m_link->KeepTerrainError();
     RebuildEmpty();
+    EXPECT_EQ(m_world->GetTerrainError(), tovFishingWorld::kDefaultTerrainError);
     EXPECT_NE(m_link->GetWeather(), weather) << "a new day has weather of its own";
     m_link->RestoreWorld(sector, weather);
     EXPECT_EQ(m_world->GetLake()->GetCurrentSector(), sector);
     EXPECT_EQ(m_link->GetWeather(), weather);
+    EXPECT_EQ(m_world->GetTerrainError(), 0.35f) << "the player's threshold goes on";
     m_anglers = NewRigs();
     for (size_t i = 0; i < m_anglers.size(); ++i)
         m_link->RestoreAngler(*m_anglers[i], saved[i]);
@@ -118,6 +122,8 @@ TEST_F(tovWorldSaveLinkTest, ADayUnderWayComesBackIntoAFreshWorld)
 // a livewell of garbage are stepped and drawn.
 TEST_F(tovWorldSaveLinkTest, OddRecordsAreLoadedSteppedAndDrawn)
 {
+    // Nothing stood before this load: the world keeps its own threshold.
+    m_link->KeepTerrainError();
     RebuildEmpty();
     const int32_t sector = m_world->GetLake()->GetCurrentSector();
     const tovWeatherRecord own = m_link->GetWeather();
@@ -126,6 +132,7 @@ TEST_F(tovWorldSaveLinkTest, OddRecordsAreLoadedSteppedAndDrawn)
     odd.cloud.value = -7.0f;
     m_link->RestoreWorld(9999, odd);
     EXPECT_EQ(m_world->GetLake()->GetCurrentSector(), sector);
+    EXPECT_EQ(m_world->GetTerrainError(), tovFishingWorld::kDefaultTerrainError);
     const tovWeatherRecord after = m_link->GetWeather();
     EXPECT_TRUE(after == own || (std::isfinite(after.air.value) && after.cloud.value >= 0.0f))
         << "refused, or taken within the weather's bounds";
