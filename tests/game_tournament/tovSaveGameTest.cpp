@@ -8,6 +8,7 @@
 #include "tovLakeCatalogue.h"
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 namespace
@@ -196,6 +197,16 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
                                     EXPECT_EQ(Snapshot(), before) << what;
                                 }
                             });
+}
+
+// No game under way (no player's angler): nothing is written and the save says it failed,
+// rather than leave a file no load can take.
+TEST_F(tovSaveGameTest, NoGameNoSave)
+{
+    const std::string path = m_dir.File("empty.wsv");
+    EXPECT_FALSE(tovSaveGame::SaveToFile(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.File("Save")));
 }
 
 TEST_F(tovSaveGameTest, AFailedSaveKeepsTheOldFile)
