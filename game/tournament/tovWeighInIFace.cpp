@@ -395,8 +395,9 @@ void tovWeighInIFace::LeaveDayResults()
     if (IsSeason() && s >= 1 && !(s == 3 && m_standings.m_day == 1))
         BookSeasonWeight();
     m_ports->SetLakeSounds(true);
+    // A new day on fresh water: new anglers with empty livewells, so no fish is weighed twice.
     if (tovGameSession* session = TheGameSession())
-        session->NextDay();
+        session->RestartGame();
 }
 
 void tovWeighInIFace::OnNextFishLineEnd(uintptr_t arg)

@@ -124,6 +124,11 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
     EXPECT_TRUE(golden::MatchesGoldenImage("tournament_day_results_board.png", saved.pictures.at(124)));
     EXPECT_EQ(DigestField(saved.digests.at(129), "screen"), "2");
     EXPECT_EQ(DigestField(saved.digests.at(129), "session.day"), "2");
+    // The second day begins with an empty livewell: the first day's fish were weighed.
+    std::istringstream local(DigestField(saved.digests.at(129), "save.angler"));
+    std::string index, id, look, colour1, colour2, fish;
+    local >> index >> id >> look >> colour1 >> colour2 >> fish;
+    EXPECT_EQ(fish, "0");
     EXPECT_EQ(DigestField(saved.digests.at(135), "screen"), "15");
     // Saved: the save screen hands over to the main menu.
     EXPECT_EQ(DigestField(saved.digest, "screen"), "8");
