@@ -1,5 +1,6 @@
-// A tournament day played to its weigh-in, saved on the second morning and loaded by a fresh
-// copy of the game: the loaded game stands where the saved one stood.
+// A tournament day played to its weigh-in, saved on the second morning and loaded again, over
+// the game still standing and by a fresh copy of the game: the loaded game stands where the
+// saved one stood.
 
 #include "AppScenarioRun.h"
 
@@ -113,9 +114,11 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
             }
         if (frame == 130)
             app.SwitchScreen(15);
+        if (frame == 140)
+            app.SwitchScreen(14);
     };
     const AppScenarioResult saved =
-        RunScenario(ScenarioOptions(user, "tournament_save.script", 140, 1), {59, 62, 124, 129, 135}, play);
+        RunScenario(ScenarioOptions(user, "tournament_save.script", 144, 1), {59, 62, 124, 129, 135, 138}, play);
     ASSERT_EQ(saved.error, "");
     EXPECT_EQ(DigestField(saved.digests.at(59), "screen"), "2");
     EXPECT_EQ(DigestField(saved.digests.at(59), "session.mode"), "2");
@@ -131,10 +134,13 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
     EXPECT_EQ(fish, "0");
     EXPECT_EQ(DigestField(saved.digests.at(135), "screen"), "15");
     // Saved: the save screen hands over to the main menu.
-    EXPECT_EQ(DigestField(saved.digest, "screen"), "8");
+    EXPECT_EQ(DigestField(saved.digests.at(138), "screen"), "8");
     const std::string file = user + "/Save/Tourney.wsv";
     ASSERT_TRUE(std::filesystem::exists(file));
     const std::string before = SavedState(saved.digests.at(135));
+    EXPECT_EQ(SavedState(saved.digests.at(138)), before);
+    // Loaded over the game still standing, in the same process.
+    EXPECT_EQ(DigestField(saved.digest, "screen"), "2");
     EXPECT_EQ(SavedState(saved.digest), before);
 
     const std::string digestPath = m_dir.File("loaded.txt");
