@@ -128,8 +128,7 @@ void BoatLines(std::ostringstream& out)
     out << "camera.mode " << world->GetCameraMode() << "\n";
 }
 
-// What a saved game holds and a load must give back: the lake's sector, the weather, the
-// season, the standings and every angler's boat and livewell.
+// Stands for blocks too long for a line (FNV-1a).
 uint64_t Fnv(const uint8_t* data, size_t size)
 {
     uint64_t hash = 1469598103934665603ull;
@@ -138,6 +137,8 @@ uint64_t Fnv(const uint8_t* data, size_t size)
     return hash;
 }
 
+// What a saved game holds and a load must give back: the lake's sector, the weather, the
+// standings, the season and every angler's looks, livewell and boat on the water.
 void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
 {
     tovFishingWorld* world = GetFishingWorld();
