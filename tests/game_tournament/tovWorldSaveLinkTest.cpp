@@ -61,7 +61,7 @@ protected:
 TEST_F(tovWorldSaveLinkTest, ADayUnderWayComesBackIntoAFreshWorld)
 {
     ASSERT_TRUE(BuildDay(kDetail));
-    Step(20, 0.5);
+    Step(10, 0.5);
     m_anglers[0]->AddToLivewell(3, 70, 18, 1.0f);
     m_anglers[0]->AddToLivewell(10, 22, 11, 0.8f);
     m_anglers[0]->SetAppearance(2, 3, 1);
@@ -105,7 +105,7 @@ TEST_F(tovWorldSaveLinkTest, ADayUnderWayComesBackIntoAFreshWorld)
         EXPECT_NEAR(MapPosition(*m_anglers[i]).z, places[i].z, 1e-3f);
     }
     // The loaded computer anglers go on fishing: they leave where they were loaded.
-    Step(60, 0.5);
+    Step(30, 0.5);
     float moved = 0.0f;
     for (size_t i = 1; i < m_anglers.size(); ++i)
     {
@@ -114,7 +114,6 @@ TEST_F(tovWorldSaveLinkTest, ADayUnderWayComesBackIntoAFreshWorld)
         EXPECT_TRUE(m_world->IsOnLake(m_anglers[i]->GetBoat()->GetPosition())) << i;
     }
     EXPECT_GT(moved, 1.0f);
-    Draw();
 }
 
 // What a file may hold and the reader accepts: the world keeps its sector for one it does not
