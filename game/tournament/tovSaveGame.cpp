@@ -165,11 +165,12 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
         session->m_resumed = true;
         session->StartGame(game.mode, false);
     }
-    link.RestoreWorld(game.terrainSector, game.weather);
     if (session != nullptr)
         session->SetDay(game.day, false);
     link.RestoreStandings(game.standings);
     RestoreClock(game.clock);
+    // After the clock: the weather goes on from the saved time of day.
+    link.RestoreWorld(game.terrainSector, game.weather);
 }
 
 void tovSaveGame::ApplyAnglers(const tovSavedGame& game)

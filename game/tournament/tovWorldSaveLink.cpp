@@ -4,6 +4,7 @@
 
 #include "tovAnglerRig.h"
 #include "tovBoat.h"
+#include "tovGameClock.h"
 #include "tovLake.h"
 #include "tovWeather.h"
 
@@ -45,7 +46,11 @@ void tovWorldSaveLink::RestoreWorld(int32_t sector, const tovWeatherRecord& reco
     if (m_keptError >= 0.0f && GetTerrainSector() >= 0)
         world->SetTerrainError(m_keptError);
     tovWeather* weather = world->GetWeather();
-    if (weather && !weather->SetState(record))
+    if (!weather)
+        return;
+    if (weather->SetState(record))
+        weather->ResumeAt(TheGameClock().GetTimeOfDay());
+    else
         plat::DebugOutput("the saved weather was refused; the day's own weather goes on");
 }
 
