@@ -22,6 +22,7 @@
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
 #include "tovWorldClasses.h"
+#include "tovWorldSaveLink.h"
 
 #include "FileHelpers.h"
 #include "ResourcePack.h"
@@ -104,6 +105,8 @@ tovApp::~tovApp()
     tovBoat::ReleaseStatics();
     tovModelFileCache::Clear();
     qrxAssetCache::Get().Clear();
+    SetSaveGameLink(nullptr);
+    m_saveLink.reset();
     SetFishingModeHooks(nullptr);
     m_fishingHooks.reset();
     SetRigFactory(nullptr);
@@ -185,6 +188,8 @@ bool tovApp::CreateAll()
     SetRigFactory(m_rigFactory.get());
     m_fishingHooks = std::make_unique<tovFishingHooks>();
     SetFishingModeHooks(m_fishingHooks.get());
+    m_saveLink = std::make_unique<tovWorldSaveLink>(m_fishingHooks->GetWorld());
+    SetSaveGameLink(m_saveLink.get());
     m_session = std::make_unique<tovGameSession>();
     const tovProfileLoad profile = LoadUserProfile(TheUserProfile());
     SetSoundVolume2(TheUserProfile().GetVolume2());

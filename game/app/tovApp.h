@@ -29,6 +29,7 @@ class qrxAmbientSound;
 class qrxFloatingText;
 class tovAnglingRigFactory;
 class tovFishingHooks;
+class tovWorldSaveLink;
 class tovGameSession;
 class tovScreenTable;
 class tovSoundFacade;
@@ -157,6 +158,7 @@ private:
     // Installed at start-up, before the session that calls them, and taken out at exit.
     std::unique_ptr<tovAnglingRigFactory> m_rigFactory;
     std::unique_ptr<tovFishingHooks> m_fishingHooks;
+    std::unique_ptr<tovWorldSaveLink> m_saveLink;
     std::unique_ptr<tovGameSession> m_session;
     // The network session object, there for the whole run; a session opens from the screens.
     std::unique_ptr<tovDirectPlay> m_network;

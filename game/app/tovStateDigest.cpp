@@ -18,6 +18,15 @@
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
+#include "ByteWriter.h"
+#include "tovAnglerRig.h"
+#include "tovLake.h"
+#include "tovStandings.h"
+#include "tovWeather.h"
+#include "tovWeighInIFace.h"
+
+#include <array>
+
 #include <cstdio>
 #include <sstream>
 
@@ -153,6 +162,63 @@ void CatchLines(std::ostringstream& out, const tovApp& app)
         out << "message_box.text " << box->GetText() << "\n";
 }
 
+// Stands for blocks too long for a line (FNV-1a).
+uint64_t Fnv(const uint8_t* data, size_t size)
+{
+    uint64_t hash = 1469598103934665603ull;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 1099511628211ull;
+    return hash;
+}
+
+// What a saved game holds and a load must give back: the lake's sector, the weather, the
+// standings, the season and every angler's looks, livewell and boat on the water.
+void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
+{
+    tovFishingWorld* world = GetFishingWorld();
+    const bool built = world && world->IsBuilt();
+    out << "save.sector " << (built && world->GetLake() ? world->GetLake()->GetCurrentSector() : -1) << "\n";
+    if (const tovWeather* weather = built ? world->GetWeather() : nullptr)
+        tovWeatherRecord record;
+        weather->GetState(record);
+        plat::ByteWriter bytes;
+        record.Write(bytes);
+        out << "save.weather " << record.generatorState << " " << Fixed(record.air.value, 3) << " "
+            << Fixed(record.cloud.value, 3) << " " << std::hex << Fnv(bytes.Buffer().data(), bytes.Size()) << std::dec
+            << "\n";
+    if (tovWeighInIFace* weighIn = TheWeighIn())
+        const tovStandings& standings = weighIn->Standings();
+        for (int32_t row = 0; row < tovStandings::kSlots; ++row)
+            if (standings.GetName(row)[0] != 0)
+                out << "save.standing " << row << " " << Fixed(standings.m_totals[size_t(row)], 2) << " "
+                    << standings.m_fishCounts[size_t(row)] << " " << standings.GetName(row) << "\n";
+    if (!session)
+        return;
+    out << "save.season";
+    for (int32_t v : session->m_dayValues1)
+        out << " " << v;
+    for (int32_t v : session->m_dayResults1)
+        out << " " << v;
+    for (int32_t v : session->m_dayResults2)
+        out << " " << v;
+    out << " " << std::hex << Fnv(reinterpret_cast<const uint8_t*>(session->m_block.data()), sizeof session->m_block)
+        << std::dec << "\n";
+    int32_t index = 0;
+    for (const QrPointer<tovAnglerRigBase>& base : session->GetAnglers())
+        const auto* rig = dynamic_cast<const tovAnglerRig*>(base.Get());
+        if (!rig)
+            continue;
+        std::array<uint8_t, tovLivewell::kByteSize> livewell{};
+        rig->CopyLivewellOut(livewell.data());
+        out << "save.angler " << index++ << " " << rig->GetId() << " " << rig->GetLook() << " " << rig->GetColour1()
+            << " " << rig->GetColour2() << " " << rig->GetLivewellCount() << " " << std::hex
+            << Fnv(livewell.data(), livewell.size()) << std::dec;
+        if (QrPointer<tovBoat> boat = rig->GetBoat())
+            const QrPoint3 at = boat->GetPosition();
+            out << " " << Fixed(at.x, 4) << " " << Fixed(at.z, 4) << " " << Fixed(boat->GetHeadingDegrees(), 2);
+        out << "\n";
+}
+
 } // namespace
 
 std::string MakeStateDigest(const tovApp& app)
@@ -167,5 +233,6 @@ std::string MakeStateDigest(const tovApp& app)
     NetLines(out);
     BoatLines(out);
     CatchLines(out, app);
+    SavedGameLines(out, app.GetSession());
     return out.str();
 }

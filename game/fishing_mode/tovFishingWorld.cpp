@@ -362,7 +362,7 @@ void tovFishingWorld::RemoveAngler(tovAnglerRig* rig)
         m_playerBoat = nullptr;
 }
 
-void tovFishingWorld::PlaceAnglers()
+int32_t tovFishingWorld::FirstBotLocation() const
 {
     // A description naming its start before any computer location makes that start the first
     // computer location too; a computer boat there would sit on the player's boat at the start.
@@ -370,7 +370,12 @@ void tovFishingWorld::PlaceAnglers()
     const bool sharesStart = desc && !desc->starts.empty() && desc->bots.size() > 1 &&
                              desc->bots.front()[0] == desc->starts.front()[0] &&
                              desc->bots.front()[1] == desc->starts.front()[1];
-    int32_t bot = sharesStart ? 1 : 0;
+    return sharesStart ? 1 : 0;
+}
+
+void tovFishingWorld::PlaceAnglers()
+{
+    int32_t bot = FirstBotLocation();
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
     {
         if (auto* computer = dynamic_cast<tovComputerRig*>(rig.Get()))
@@ -385,6 +390,28 @@ void tovFishingWorld::PlaceAnglers()
         }
         else if (QrPointer<tovBoat> boat = rig->GetBoat(); boat && boat.Get() == m_playerBoat)
             PlaceBoatAtStart(*boat, 0);
+    }
+}
+
+void tovFishingWorld::AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& position, const QrMatrix3& rotation)
+{
+    if (!rig || !m_built)
+        return;
+    const bool joined = std::find(m_anglers.begin(), m_anglers.end(), rig) != m_anglers.end();
+    AddAngler(rig);
+    if (auto* computer = dynamic_cast<tovComputerRig*>(rig); computer && !joined)
+    {
+        int32_t bot = FirstBotLocation();
+        for (const QrPointer<tovAnglerRig>& other : m_anglers)
+            if (other.Get() != rig && dynamic_cast<tovComputerRig*>(other.Get()))
+                ++bot;
+        // Without its spots a computer angler would sit where it was loaded all day.
+        computer->SetWorld(this, bot);
+    }
+    if (QrPointer<tovBoat> boat = rig->GetBoat())
+    {
+        boat->SetPosition(QrPoint3(position.x, kStartHeight, position.z));
+        boat->SetRotation(rotation);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "qrxIdleManager.h"
 #include "qrxKeypadNavigator.h"
 
+#include "QrMatrix3.h"
 #include "QrPointer.h"
 #include "QrSorter.h"
 
@@ -72,6 +73,9 @@ public:
     void PlaceAnglers();
     // The boat at the lake's start location (height 0.005, its heading), on the water's waves.
     void PlaceBoatAtStart(tovBoat& boat, int32_t index);
+    // A loaded game's rig joins where its record left the boat; a computer angler gets the
+    // next computer location's fishing spots, as PlaceAnglers would give it.
+    void AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& position, const QrMatrix3& rotation);
 
     // One frame: idle objects, rigs, sky, then the sector nearest the local boat.
     void Update(double now, double elapsed);
@@ -146,6 +150,7 @@ private:
     void ApplyCameraRange();
     void ShowBelowWaterGroup(bool show);
     void TakeDownAnglers();
+    int32_t FirstBotLocation() const;
     void TakeDownCameras();
 
     qrxIdleManager m_idle;

@@ -45,13 +45,13 @@ tovGameSession::~tovGameSession()
         TheLakeCatalogue().Clear();
 }
 
-void tovGameSession::StartGame(int32_t mode, bool createAnglers)
+void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
 {
     tovUserProfile& profile = TheUserProfile();
     profile.SetDetail(profile.GetStoredDetail());
     SaveUserProfile(profile);
     const int32_t row = GetSkillLevel(false);
-    if ((mode == kTournament || mode == kSeason) && row >= 0 && row < tovUserProfile::kCareerRows)
+    if ((mode == kTournament || mode == kSeason) && !continuing && row >= 0 && row < tovUserProfile::kCareerRows)
     {
         int32_t& games = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
         games = static_cast<int32_t>(static_cast<uint32_t>(games) + 1u);

@@ -29,8 +29,10 @@ public:
     tovGameSession(const tovGameSession&) = delete;
     tovGameSession& operator=(const tovGameSession&) = delete;
 
-    void StartGame(int32_t mode, bool createAnglers);
-    void RestartGame() { StartGame(m_mode, true); }
+    // A loaded game goes on with one its player started and was counted for then.
+    void StartGame(int32_t mode, bool createAnglers) { Start(mode, createAnglers, m_resumed); }
+    // The next day of the game under way: new anglers and world, no new game counted.
+    void RestartGame() { Start(m_mode, true, true); }
     void SetDay(int32_t day, bool force);
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
@@ -60,10 +62,13 @@ public:
     std::array<int32_t, 128> m_block{};
     std::array<int32_t, kDays> m_dayResults1{};
     std::array<int32_t, kDays> m_dayResults2{};
-    // Set when a saved game has just been loaded; the fishing mode clears it.
+    // Set when a saved game is being or has just been loaded; the fishing mode clears it.
     bool m_resumed = false;
 
 private:
+    // Tournament and season starts count a game in the profile unless the game goes on.
+    void Start(int32_t mode, bool createAnglers, bool continuing);
+
     int32_t m_mode = kQuickFish;
     std::vector<QrPointer<tovAnglerRigBase>> m_anglers;
     QrPointer<tovAnglerRigBase> m_current;

@@ -77,7 +77,11 @@ tovSavedGame tovSaveGame::Capture()
 
 bool tovSaveGame::SaveToFile(const std::string& path)
 {
-    const std::vector<uint8_t> bytes = Capture().Write();
+    const tovSavedGame game = Capture();
+    // Without a player's angler there is no game: such a file could never be loaded.
+    if (game.anglers.empty())
+        return false;
+    const std::vector<uint8_t> bytes = game.Write();
     const std::string temp = path + ".tmp" + std::to_string(getpid());
     if (!plat::WriteFile(temp, bytes.data(), bytes.size()))
     {
@@ -143,6 +147,8 @@ void tovSaveGame::Apply(const tovSavedGame& game)
 void tovSaveGame::ApplyHeader(const tovSavedGame& game)
 {
     tovGameSession* session = TheGameSession();
+    tovSaveGameLink& link = GetSaveGameLink();
+    link.KeepTerrainError();
     GetFishingModeHooks().EndGame();
     if (session != nullptr && game.mode == tovSavedGame::kSeason)
     {
@@ -155,13 +161,16 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
     }
     TheLakeCatalogue().SelectLake(session, game.lakeId);
     if (session != nullptr)
+    {
+        session->m_resumed = true;
         session->StartGame(game.mode, false);
-    tovSaveGameLink& link = GetSaveGameLink();
-    link.RestoreWorld(game.terrainSector, game.weather);
+    }
     if (session != nullptr)
         session->SetDay(game.day, false);
     link.RestoreStandings(game.standings);
     RestoreClock(game.clock);
+    // After the clock: the weather goes on from the saved time of day.
+    link.RestoreWorld(game.terrainSector, game.weather);
 }
 
 void tovSaveGame::ApplyAnglers(const tovSavedGame& game)

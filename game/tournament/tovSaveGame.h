@@ -20,6 +20,7 @@ public:
 
     // The running game as a saved game would hold it.
     static tovSavedGame Capture();
+    // False, writing nothing, when no game with a player's angler is running.
     static bool SaveToFile(const std::string& path);
     // Reads, checks and, when all is well, applies the file.
     static LoadResult LoadFromFile(const std::string& path);

@@ -16,7 +16,10 @@ public:
     // -1 when no lake world stands.
     virtual int32_t GetTerrainSector() { return -1; }
     virtual tovWeatherRecord GetWeather() { return {}; }
-    // After the fishing mode began the game for the loaded lake.
+    // Before a load ends the running game: the world's terrain error threshold, which the
+    // loaded game's world takes over.
+    virtual void KeepTerrainError() {}
+    // After the fishing mode began the game for the loaded lake and the clock was restored.
     virtual void RestoreWorld(int32_t /*sector*/, const tovWeatherRecord& /*weather*/) {}
     // The weigh-in's standings, when the weigh-in exists.
     virtual void GetStandings(std::array<uint8_t, tovSavedGame::kStandingsSize>& out);

@@ -392,13 +392,17 @@ void tovWeighInIFace::LeaveDayResults()
         return;
     }
     m_nextScreen = kNextDayScreen;
-    m_standings.Cut(field);
     const int32_t s = Length();
+    // A field as large the next day (days 1 and 2 of four, whose totals count together) goes
+    // on whole: a cut would leave the carried totals under other anglers' names.
+    if (tovStandings::FieldSize(s, m_standings.m_day + 1) < field)
+        m_standings.Cut(field);
     if (IsSeason() && s >= 1 && !(s == 3 && m_standings.m_day == 1))
         BookSeasonWeight();
     m_ports->SetLakeSounds(true);
+    // A new day on fresh water: new anglers with empty livewells, so no fish is weighed twice.
     if (tovGameSession* session = TheGameSession())
-        session->NextDay();
+        session->RestartGame();
 }
 
 void tovWeighInIFace::OnNextFishLineEnd(uintptr_t arg)

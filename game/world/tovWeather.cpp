@@ -451,6 +451,13 @@ bool tovWeather::SetState(const tovWeatherRecord& record)
     return true;
 }
 
+void tovWeather::ResumeAt(double timeOfDay)
+{
+    SetClock(timeOfDay);
+    m_previousClock = m_clock;
+    m_elapsed = 0.0;
+}
+
 std::string tovWeather::DebugDump(int line) const
 {
     static constexpr const char* kNames[] = {"Air",     "Cloud", "Fog",  "Light",    "Rain",

@@ -96,6 +96,9 @@ public:
     // False, changing nothing, for a record a weather cannot continue from (a generator
     // state of 0 among them).
     bool SetState(const tovWeatherRecord& record);
+    // After a restored state and clock: the next update counts the time since this time of
+    // day, as the weather that was saved would have, instead of starting its count afresh.
+    void ResumeAt(double timeOfDay);
 
     int GetStatusLineCount() const { return kStatusLineCount; }
     std::string DebugDump(int line) const;

@@ -120,6 +120,10 @@ TEST_F(tovGameSessionTest, OnlyTournamentAndSeasonCountAGameInTheSkillsRow)
         session.StartGame(mode, false);
     EXPECT_EQ(TheUserProfile().GetCareer(2)[tovUserProfile::kGamesStarted], 3);
     EXPECT_EQ(TheUserProfile().GetCareer(0)[tovUserProfile::kGamesStarted], 0);
+    // The next day of the same tournament is no new game.
+    session.RestartGame();
+    EXPECT_EQ(session.GetDay(), 6);
+    EXPECT_EQ(TheUserProfile().GetCareer(2)[tovUserProfile::kGamesStarted], 3);
 
     tovUserProfile onDisk;
     onDisk.SetName("Counter", false);

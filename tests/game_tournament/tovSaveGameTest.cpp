@@ -8,6 +8,7 @@
 #include "tovLakeCatalogue.h"
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 namespace
@@ -92,6 +93,28 @@ TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
     }
 }
 
+// A load goes on with a game counted when it began: neither the saved player's career nor
+// that of the player current before the load counts another game started.
+TEST_F(tovSaveGameTest, LoadingCountsNoNewGameStarted)
+{
+    StartGame(1, tovGameSession::kTournament);
+    const int32_t row = m_session->GetSkillLevel(false);
+    tovUserProfile& profile = TheUserProfile();
+    const int32_t saverStarted = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
+    ASSERT_TRUE(SaveUserProfile(profile));
+    const std::string path = SaveFile("counted.wsv");
+    profile.SetDefaults(false);
+    profile.SetName("Someone Else", false);
+    ASSERT_TRUE(SaveUserProfile(profile));
+    const int32_t otherStarted = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
+    ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk);
+    EXPECT_EQ(profile.GetCareer(row)[tovUserProfile::kGamesStarted], saverStarted);
+    tovUserProfile other;
+    other.SetName("Someone Else", false);
+    ASSERT_EQ(LoadUserProfile(other), tovProfileLoad::kLoaded);
+    EXPECT_EQ(other.GetCareer(row)[tovUserProfile::kGamesStarted], otherStarted);
+}
+
 TEST_F(tovSaveGameTest, EveryPrefixIsRefusedWithoutTouchingTheGame)
 {
     StartGame(2, tovGameSession::kTournament);
@@ -174,6 +197,16 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
                                     EXPECT_EQ(Snapshot(), before) << what;
                                 }
                             });
+}
+
+// No game under way (no player's angler): nothing is written and the save says it failed,
+// rather than leave a file no load can take.
+TEST_F(tovSaveGameTest, NoGameNoSave)
+{
+    const std::string path = m_dir.File("empty.wsv");
+    EXPECT_FALSE(tovSaveGame::SaveToFile(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.File("Save")));
 }
 
 TEST_F(tovSaveGameTest, AFailedSaveKeepsTheOldFile)

@@ -13,6 +13,7 @@
 #include "qrxClock.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,28 @@ TEST_F(WeighInTest, FieldOfTwentyPagesFourTimes)
         firsts.push_back(m_screen->GetCeremony().firstPlaceShown);
     }
     EXPECT_EQ(firsts, (std::vector<int32_t>{6, 11, 16, 1, 6}));
+}
+
+// Four days: the first two count together with the same twenty anglers, so the first day's
+// click goes on without a cut; every name keeps its total and no name comes twice.
+TEST_F(WeighInTest, TheFirstDayOfFourGoesOnWithTheWholeFieldAndItsTotals)
+{
+    m_ports->m_livewell = {200, 210, 220, 230, 240};
+    EnterDay(3, 1);
+    ASSERT_EQ(m_screen->GetFieldSize(), 20);
+    Wait(2000);
+    const tovStandings& standings = m_screen->Standings();
+    std::map<std::string, double> totals;
+    for (int32_t slot = 0; slot < 20; ++slot)
+        totals[standings.GetName(slot)] = standings.m_totals[static_cast<size_t>(slot)];
+    ASSERT_EQ(totals.size(), 20u);
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 2);
+    EXPECT_EQ(m_session->GetDay(), 2);
+    std::map<std::string, double> after;
+    for (int32_t slot = 0; slot < 20; ++slot)
+        after[standings.GetName(slot)] = standings.m_totals[static_cast<size_t>(slot)];
+    EXPECT_EQ(after, totals);
 }
 
 TEST_F(WeighInTest, FinalFromCallToWinner)

@@ -1,0 +1,160 @@
+// A tournament day played to its weigh-in, saved on the second morning and loaded again, over
+// the game still standing and by a fresh copy of the game: the loaded game stands where the
+// saved one stood.
+
+#include "AppScenarioRun.h"
+
+#include "tovAnglerRig.h"
+#include "tovApp.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+#include "qrxCutout.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+
+// Runs the game program to its end; its exit code, or -1 when it did not start or end well.
+int RunProgram(const std::vector<std::string>& args, const std::string& log)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(TARNHOLM_PROGRAM));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, TARNHOLM_PROGRAM, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The lines a load must give back: the session, lake, clock, the boat's place on the water and
+// the saved game's own lines. The boat's height rides the waves and is not kept; a tournament's
+// load leaves the season block as it was.
+std::string SavedState(const std::string& digest)
+{
+    static const char* const kFields[] = {
+        "session.mode",       "session.day",           "session.anglers",   "session.day_flags",
+        "clock.game_seconds", "clock.day_length",      "clock.real_length", "profile.name",
+        "profile.settings",   "profile.games_started", "lake.id",           "boat.heading"};
+    std::ostringstream out;
+    for (const char* field : kFields)
+        out << field << " " << DigestField(digest, field) << "\n";
+    std::istringstream boat(DigestField(digest, "boat.position"));
+    std::string x, y, z;
+    boat >> x >> y >> z;
+    out << "boat.position " << x << " " << z << "\n";
+    std::istringstream in(digest);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("save.", 0) == 0 && line.rfind("save.season", 0) != 0)
+            out << line << "\n";
+    return out.str();
+}
+
+class SaveLoadScenarioTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        qrxCutout::CreateSharedProperties();
+        QrEngineTest::SetUp();
+    }
+
+    testfiles::TempDir m_dir;
+};
+
+TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProcessAsItWasSaved)
+{
+    const std::string user = m_dir.File("user");
+    // On the water: five fish in the livewell and the clock at the day's end, so the weigh-in
+    // follows; after the board the second day begins and the save screen is opened on it.
+    const auto play = [](tovApp& app, uint32_t frame)
+    {
+        tovGameSession* session = app.GetSession();
+        if (frame == 60 && session)
+            if (auto* rig = dynamic_cast<tovAnglerRig*>(session->GetCurrentAngler().Get()))
+            {
+                for (int32_t ounces : {52, 61, 70, 44, 83})
+                    rig->AddToLivewell(3, ounces, 18, 1.0f);
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            }
+        if (frame == 130)
+            app.SwitchScreen(15);
+        if (frame == 140)
+            app.SwitchScreen(14);
+    };
+    const AppScenarioResult saved =
+        RunScenario(ScenarioOptions(user, "tournament_save.script", 144, 1), {59, 62, 124, 129, 135, 138}, play);
+    ASSERT_EQ(saved.error, "");
+    EXPECT_EQ(DigestField(saved.digests.at(59), "screen"), "2");
+    EXPECT_EQ(DigestField(saved.digests.at(59), "session.mode"), "2");
+    EXPECT_EQ(DigestField(saved.digests.at(62), "screen"), "10");
+    EXPECT_EQ(DigestField(saved.digests.at(124), "screen"), "10");
+    EXPECT_TRUE(golden::MatchesGoldenImage("tournament_day_results_board.png", saved.pictures.at(124)));
+    EXPECT_EQ(DigestField(saved.digests.at(129), "screen"), "2");
+    EXPECT_EQ(DigestField(saved.digests.at(129), "session.day"), "2");
+    // The second day begins with an empty livewell: the first day's fish were weighed.
+    std::istringstream local(DigestField(saved.digests.at(129), "save.angler"));
+    std::string index, id, look, colour1, colour2, fish;
+    local >> index >> id >> look >> colour1 >> colour2 >> fish;
+    EXPECT_EQ(fish, "0");
+    EXPECT_EQ(DigestField(saved.digests.at(135), "screen"), "15");
+    // Saved: the save screen hands over to the main menu.
+    EXPECT_EQ(DigestField(saved.digests.at(138), "screen"), "8");
+    const std::string file = user + "/Save/Tourney.wsv";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const std::string before = SavedState(saved.digests.at(135));
+    EXPECT_EQ(SavedState(saved.digests.at(138)), before);
+    // Loaded over the game still standing, in the same process.
+    EXPECT_EQ(DigestField(saved.digest, "screen"), "2");
+    EXPECT_EQ(SavedState(saved.digest), before);
+
+    const std::string digestPath = m_dir.File("loaded.txt");
+    const int exitCode =
+        RunProgram({"--headless", "--data", testfiles::DataDir(), "--user-dir", user, "--screen", "14", "--script",
+                    testfiles::SourceDir() + "/tests/game_app/scripts/load_first_game.script", "--frames", "4",
+                    "--digest", digestPath},
+                   m_dir.File("loaded.log"));
+    ASSERT_EQ(exitCode, 0) << ReadText(m_dir.File("loaded.log"));
+    const std::string loaded = ReadText(digestPath);
+    // The frame after the load: on the water, the clock running from where it was saved.
+    EXPECT_EQ(DigestField(loaded, "screen"), "2");
+    EXPECT_EQ(DigestField(loaded, "clock.running"), "1");
+    EXPECT_EQ(SavedState(loaded), before);
+}
+
+} // namespace
