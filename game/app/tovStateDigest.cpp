@@ -1,24 +1,24 @@
 #include "tovStateDigest.h"
 
 #include "tovApp.h"
-
-#include "tovAnglerRig.h"
-#include "tovBoat.h"
 #include "tovCastController.h"
 #include "tovChurnApp.h"
 #include "tovFishSpecies.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
+
+#include "tovBoat.h"
 #include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
 
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
-#include "tovMessageBox.h"
-#include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
 #include "ByteWriter.h"
+#include "tovAnglerRig.h"
 #include "tovLake.h"
 #include "tovStandings.h"
 #include "tovWeather.h"
@@ -178,19 +178,23 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
     const bool built = world && world->IsBuilt();
     out << "save.sector " << (built && world->GetLake() ? world->GetLake()->GetCurrentSector() : -1) << "\n";
     if (const tovWeather* weather = built ? world->GetWeather() : nullptr)
+    {
         tovWeatherRecord record;
-    weather->GetState(record);
-    plat::ByteWriter bytes;
-    record.Write(bytes);
-    out << "save.weather " << record.generatorState << " " << Fixed(record.air.value, 3) << " "
-        << Fixed(record.cloud.value, 3) << " " << std::hex << Fnv(bytes.Buffer().data(), bytes.Size()) << std::dec
-        << "\n";
+        weather->GetState(record);
+        plat::ByteWriter bytes;
+        record.Write(bytes);
+        out << "save.weather " << record.generatorState << " " << Fixed(record.air.value, 3) << " "
+            << Fixed(record.cloud.value, 3) << " " << std::hex << Fnv(bytes.Buffer().data(), bytes.Size()) << std::dec
+            << "\n";
+    }
     if (tovWeighInIFace* weighIn = TheWeighIn())
+    {
         const tovStandings& standings = weighIn->Standings();
-    for (int32_t row = 0; row < tovStandings::kSlots; ++row)
-        if (standings.GetName(row)[0] != 0)
-            out << "save.standing " << row << " " << Fixed(standings.m_totals[size_t(row)], 2) << " "
-                << standings.m_fishCounts[size_t(row)] << " " << standings.GetName(row) << "\n";
+        for (int32_t row = 0; row < tovStandings::kSlots; ++row)
+            if (standings.GetName(row)[0] != 0)
+                out << "save.standing " << row << " " << Fixed(standings.m_totals[size_t(row)], 2) << " "
+                    << standings.m_fishCounts[size_t(row)] << " " << standings.GetName(row) << "\n";
+    }
     if (!session)
         return;
     out << "save.season";
@@ -204,18 +208,22 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
         << std::dec << "\n";
     int32_t index = 0;
     for (const QrPointer<tovAnglerRigBase>& base : session->GetAnglers())
+    {
         const auto* rig = dynamic_cast<const tovAnglerRig*>(base.Get());
-    if (!rig)
-        continue;
-    std::array<uint8_t, tovLivewell::kByteSize> livewell{};
-    rig->CopyLivewellOut(livewell.data());
-    out << "save.angler " << index++ << " " << rig->GetId() << " " << rig->GetLook() << " " << rig->GetColour1() << " "
-        << rig->GetColour2() << " " << rig->GetLivewellCount() << " " << std::hex
-        << Fnv(livewell.data(), livewell.size()) << std::dec;
-    if (QrPointer<tovBoat> boat = rig->GetBoat())
-        const QrPoint3 at = boat->GetPosition();
-    out << " " << Fixed(at.x, 4) << " " << Fixed(at.z, 4) << " " << Fixed(boat->GetHeadingDegrees(), 2);
-    out << "\n";
+        if (!rig)
+            continue;
+        std::array<uint8_t, tovLivewell::kByteSize> livewell{};
+        rig->CopyLivewellOut(livewell.data());
+        out << "save.angler " << index++ << " " << rig->GetId() << " " << rig->GetLook() << " " << rig->GetColour1()
+            << " " << rig->GetColour2() << " " << rig->GetLivewellCount() << " " << std::hex
+            << Fnv(livewell.data(), livewell.size()) << std::dec;
+        if (QrPointer<tovBoat> boat = rig->GetBoat())
+        {
+            const QrPoint3 at = boat->GetPosition();
+            out << " " << Fixed(at.x, 4) << " " << Fixed(at.z, 4) << " " << Fixed(boat->GetHeadingDegrees(), 2);
+        }
+        out << "\n";
+    }
 }
 
 } // namespace

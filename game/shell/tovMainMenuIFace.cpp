@@ -20,6 +20,9 @@ constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kTournamentSetupScreen = 4;
 constexpr int32_t kWeighInScreen = 10;
 constexpr int32_t kExitScreen = 24;
+constexpr int32_t kGameSelectScreen = 1;
+constexpr int32_t kLoadGameScreen = 14;
+constexpr int32_t kSaveGameScreen = 15;
 
 } // namespace
 
@@ -59,6 +62,13 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     back->SetDisabledPicture(469);
     AddButton(back, kReturn);
     AddButton(new tovShellButton(445, 39, 464, 465, kMenuSound, [this] { QuickFish(); }), kQuickFish);
+    AddButton(new tovShellButton(445, 89, 470, 471, kMenuSound, [this] { m_nextScreen = kGameSelectScreen; }),
+              kPlayGame);
+    AddButton(new tovShellButton(445, 139, 473, 475, kMenuSound, [this] { m_nextScreen = kLoadGameScreen; }),
+              kLoadGame);
+    auto* save = new tovShellButton(445, 189, 476, 477, kMenuSound, [this] { m_nextScreen = kSaveGameScreen; });
+    save->SetDisabledPicture(478);
+    AddButton(save, kSaveGame);
     m_background = Picture(kBackground);
     m_nextScreen = 0;
     ShowAppCursor(true);
@@ -66,6 +76,9 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     // No game to go back to after the weigh-in, nor before a lake world is built.
     if (previousId == kWeighInScreen || !GetFishingModeHooks().IsWorldBuilt())
         back->m_disabled = 1;
+    // Only a running game can be saved.
+    if (!GetFishingModeHooks().IsWorldBuilt())
+        save->m_disabled = 1;
 }
 
 void tovMainMenuIFace::Leave(int32_t)

@@ -1,6 +1,7 @@
 #pragma once
-// The main menu (screen 8): options, quit (asked first), return to the running game and quick
-// fish, over the menu picture; it can also hold a video clip, which a click stops.
+// The main menu (screen 8): options, quit (asked first), return to the running game, quick
+// fish, and the roads to the game-mode, load and save screens, over the menu picture; it can
+// also hold a video clip, which a click stops.
 
 #include "tovShellIFace.h"
 
@@ -17,6 +18,10 @@ public:
         kQuit = 6,
         kReturn = 7,
         kQuickFish = 9,
+        // Nothing else leads a player to these screens: the menu offers them.
+        kPlayGame = 10,
+        kLoadGame = 11,
+        kSaveGame = 12,
     };
 
     tovMainMenuIFace();

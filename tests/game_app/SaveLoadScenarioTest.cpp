@@ -101,7 +101,8 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
 {
     const std::string user = m_dir.File("user");
     // On the water: five fish in the livewell and the clock at the day's end, so the weigh-in
-    // follows; after the board the second day begins and the save screen is opened on it.
+    // follows; after the board the second day begins, and the player saves it and loads it
+    // again through the main menu.
     const auto play = [](tovApp& app, uint32_t frame)
     {
         tovGameSession* session = app.GetSession();
@@ -112,13 +113,9 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
                     rig->AddToLivewell(3, ounces, 18, 1.0f);
                 TheGameClock().SetGameTime(TheGameClock().GetDayLength());
             }
-        if (frame == 130)
-            app.SwitchScreen(15);
-        if (frame == 140)
-            app.SwitchScreen(14);
     };
     const AppScenarioResult saved =
-        RunScenario(ScenarioOptions(user, "tournament_save.script", 144, 1), {59, 62, 124, 129, 135, 138}, play);
+        RunScenario(ScenarioOptions(user, "tournament_save.script", 152, 1), {59, 62, 124, 129, 133, 140, 145}, play);
     ASSERT_EQ(saved.error, "");
     EXPECT_EQ(DigestField(saved.digests.at(59), "screen"), "2");
     EXPECT_EQ(DigestField(saved.digests.at(59), "session.mode"), "2");
@@ -132,23 +129,23 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
     std::string index, id, look, colour1, colour2, fish;
     local >> index >> id >> look >> colour1 >> colour2 >> fish;
     EXPECT_EQ(fish, "0");
-    EXPECT_EQ(DigestField(saved.digests.at(135), "screen"), "15");
+    EXPECT_EQ(DigestField(saved.digests.at(133), "screen"), "8");
+    EXPECT_EQ(DigestField(saved.digests.at(140), "screen"), "15");
     // Saved: the save screen hands over to the main menu.
-    EXPECT_EQ(DigestField(saved.digests.at(138), "screen"), "8");
+    EXPECT_EQ(DigestField(saved.digests.at(145), "screen"), "8");
     const std::string file = user + "/Save/Tourney.wsv";
     ASSERT_TRUE(std::filesystem::exists(file));
-    const std::string before = SavedState(saved.digests.at(135));
-    EXPECT_EQ(SavedState(saved.digests.at(138)), before);
+    const std::string before = SavedState(saved.digests.at(140));
+    EXPECT_EQ(SavedState(saved.digests.at(145)), before);
     // Loaded over the game still standing, in the same process.
     EXPECT_EQ(DigestField(saved.digest, "screen"), "2");
     EXPECT_EQ(SavedState(saved.digest), before);
 
     const std::string digestPath = m_dir.File("loaded.txt");
-    const int exitCode =
-        RunProgram({"--headless", "--data", testfiles::DataDir(), "--user-dir", user, "--screen", "14", "--script",
-                    testfiles::SourceDir() + "/tests/game_app/scripts/load_first_game.script", "--frames", "4",
-                    "--digest", digestPath},
-                   m_dir.File("loaded.log"));
+    const int exitCode = RunProgram({"--headless", "--data", testfiles::DataDir(), "--user-dir", user, "--script",
+                                     testfiles::SourceDir() + "/tests/game_app/scripts/load_first_game.script",
+                                     "--frames", "26", "--digest", digestPath},
+                                    m_dir.File("loaded.log"));
     ASSERT_EQ(exitCode, 0) << ReadText(m_dir.File("loaded.log"));
     const std::string loaded = ReadText(digestPath);
     // The frame after the load: on the water, the clock running from where it was saved.

@@ -86,8 +86,9 @@ void ShellScreenTest::SetUp()
     m_app->AddInterface(new tovMessageIFace, kMessageScreenId);
     m_app->AddInterface(new tovExitIFace, 24);
     m_app->AddInterface(new tovLogoIFace, 25);
-    const std::pair<int32_t, const char*> later[] = {
-        {2, "fishing"}, {4, "tournament set-up"}, {5, "profiles"}, {10, "weigh-in"}, {11, "options"}};
+    const std::pair<int32_t, const char*> later[] = {{2, "fishing"},   {4, "tournament set-up"}, {5, "profiles"},
+                                                     {10, "weigh-in"}, {11, "options"},          {14, "load game"},
+                                                     {15, "save game"}};
     AddMoreScreens();
     for (const auto& [id, name] : later)
         if (!m_app->GetInterface(id))

@@ -213,6 +213,20 @@ TEST_F(tovShellScreensTest, ScreenUnderARaisedBoxGetsNoClicksAndNoKeys)
     EXPECT_EQ(Current(), 2);
 }
 
+TEST_F(tovShellScreensTest, TheMenuLeadsToTheGameModeLoadAndSaveScreens)
+{
+    m_hooks.m_built = true;
+    for (const auto& [button, expected] :
+         {std::pair{tovMainMenuIFace::kPlayGame, 1}, std::pair{tovMainMenuIFace::kLoadGame, 14},
+          std::pair{tovMainMenuIFace::kSaveGame, 15}})
+    {
+        SwitchTo(8);
+        Frame();
+        Click(MenuButton(button));
+        EXPECT_EQ(Current(), expected);
+    }
+}
+
 TEST_F(tovShellScreensTest, QuitAnsweredYesGoesToTheExitSplashNoStays)
 {
     for (const auto& [button, expected] : {std::pair{1, 24}, std::pair{2, 8}})
@@ -253,6 +267,8 @@ TEST_F(tovShellScreensTest, ReturnButtonFollowsWhereTheMenuWasEnteredFrom)
         SwitchTo(8);
         Frame();
         EXPECT_EQ(MenuButton(tovMainMenuIFace::kReturn)->m_disabled, c.inactive ? 1 : 0);
+        // Only a running game can be saved, whichever screen the menu came from.
+        EXPECT_EQ(MenuButton(tovMainMenuIFace::kSaveGame)->m_disabled, c.worldBuilt ? 0 : 1);
         Click(MenuButton(tovMainMenuIFace::kReturn));
         EXPECT_EQ(Current(), c.inactive ? 8 : c.target);
     }

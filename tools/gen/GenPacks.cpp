@@ -286,6 +286,10 @@ void AddScreens(tools::PackContents& pack)
     AddButton(pack, {467, 468, "RETURN", green, 150, 40}, {15});
     AddPicture(pack, 469, ToPalettised(MakePicture(Look::kDisabled, 150, 40, "RETURN", green)), {8, false, 0}, {15});
     AddButton(pack, {464, 465, "QUICK FISH", green, 150, 40}, {15});
+    AddButton(pack, {470, 471, "PLAY GAME", green, 150, 40}, {15});
+    AddButton(pack, {473, 475, "LOAD GAME", green, 150, 40}, {15});
+    AddButton(pack, {476, 477, "SAVE GAME", green, 150, 40}, {15});
+    AddPicture(pack, 478, ToPalettised(MakePicture(Look::kDisabled, 150, 40, "SAVE GAME", green)), {8, false, 0}, {15});
 
     AddPicture(pack, 54, MakePicture(Look::kPanel, 380, 240, "", {70, 80, 100}), rgb, {32});
     AddPicture(pack, 98, MakePicture(Look::kPanel, 380, 240, "", {70, 80, 100}), rgb, {32});
