@@ -107,6 +107,14 @@ const char* ParseEvent(std::string_view rest, InputEvent& event)
         event.kind = InputEventKind::Close;
         return nullptr;
     }
+    if (kind == "wait")
+    {
+        event.kind = InputEventKind::Wait;
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        event.text = std::string(rest);
+        return event.text.empty() ? "wait needs a line" : nullptr;
+    }
     return "unknown event";
 }
 
@@ -116,6 +124,7 @@ bool InputScript::Parse(std::string_view source, std::string& error)
 {
     m_events.clear();
     m_next = 0;
+    m_delay = 0;
     uint32_t lineNumber = 0;
     while (!source.empty())
     {
@@ -179,10 +188,21 @@ void InputScript::Add(InputEvent event)
     m_events.push_back(std::move(event));
 }
 
-void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input)
+void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
+                            const StateCheck& check)
 {
-    while (m_next < m_events.size() && m_events[m_next].frame <= frame)
-        Apply(m_events[m_next++], window, input);
+    while (m_next < m_events.size() && m_events[m_next].frame + m_delay <= frame)
+    {
+        const InputEvent& event = m_events[m_next];
+        if (event.kind == InputEventKind::Wait)
+        {
+            if (!check || !check(event.text))
+                return;
+            m_delay = frame - event.frame;
+        }
+        Apply(event, window, input);
+        ++m_next;
+    }
 }
 
 void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, HeadlessInputBackend& input)
@@ -215,6 +235,8 @@ void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, 
         break;
     case InputEventKind::Close:
         window.RequestClose();
+        break;
+    case InputEventKind::Wait:
         break;
     }
 }

@@ -9,12 +9,15 @@
 //   <frame> wheel <steps>                     120 per step
 //   <frame> focus on|off
 //   <frame> close
+//   <frame> wait <line>                       holds the script until the run's state has that
+//                                             line; later events keep their distance from it
 //
 // Blank lines and lines starting with # are skipped. Frames must not decrease.
 
 #include "Point.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +37,7 @@ enum class InputEventKind : uint8_t
     Wheel,
     Focus,
     Close,
+    Wait,
 };
 
 struct InputEvent
@@ -43,7 +47,7 @@ struct InputEvent
     int32_t code = 0;  // key number, button, wheel steps
     bool down = false; // key and button: pressed; focus: gained
     Point position;    // move
-    std::string text;  // text
+    std::string text;  // text; wait: the line waited for
 };
 
 class InputScript
@@ -55,8 +59,13 @@ public:
     bool Load(const std::string& path, std::string& error);
     void Add(InputEvent event);
 
-    // Applies every event stamped up to `frame` that was not applied yet, in order.
-    void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input);
+    // Whether the run's state has the line a wait names.
+    using StateCheck = std::function<bool(const std::string& line)>;
+    // Applies every event due by `frame` that was not applied yet, in order. A wait that the
+    // check does not pass (or any wait without a check) stops the script there until a later
+    // call passes it; the events after it are then due that many frames later.
+    void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
+                   const StateCheck& check = {});
     bool Finished() const { return m_next >= m_events.size(); }
     const std::vector<InputEvent>& Events() const { return m_events; }
 
@@ -68,6 +77,8 @@ private:
 
     std::vector<InputEvent> m_events;
     size_t m_next = 0;
+    // Frames the waits passed so far held the script.
+    uint64_t m_delay = 0;
 };
 
 } // namespace plat

@@ -62,6 +62,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetNetworkLaunch(m_options.network);
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
+        app.SetNetTimeoutMs(m_options.netTimeoutMs);
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
         m_audio = nullptr;
     }
@@ -100,7 +101,10 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 // the game has quit.
 bool tovHeadlessRun::StepFrame(tovApp& app)
 {
-    m_script.PlayUntil(m_frames, m_window, m_input);
+    // A wait in the script holds it until the last frame's digest has the line it names.
+    m_script.PlayUntil(m_frames, m_window, m_input,
+                       [this](const std::string& line)
+                       { return ("\n" + m_digest).find("\n" + line + "\n") != std::string::npos; });
     while (m_window.HasPendingMessages())
         if (!app.RunOnce())
         {
