@@ -64,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const uint32_t id = table.items[i].id;
             ResourcePack::GetItem(table.type, id, pack);
             ResourcePack::GetItemAddress(table.type, id, pack);
+            if (table.type == kResourcePicture)
+                LoadResourceImage(kResourcePicture, id, pack);
             if (table.type != kResourceSound)
                 continue;
             if (SoundRecord* record = tovSoundFacade::FindSound(pack, id))

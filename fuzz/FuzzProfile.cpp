@@ -24,6 +24,7 @@ std::vector<uint8_t> Body(const tovUserProfile& profile)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    fuzzsupport::SilenceDebugOutput();
     SetSettingsStore(&g_store);
     SetWritableRoot(fuzzsupport::Folder());
     CreateWritableFolders();
@@ -37,8 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     profile.SetName("Angler", false);
     if (LoadUserProfile(profile) != tovProfileLoad::kLoaded)
         return 0;
-    if (std::string(profile.GetName()) != "Angler" || !SaveUserProfile(profile))
+    if (std::string(profile.GetName()) != "Angler")
         std::abort();
+    if (!SaveUserProfile(profile))
+        fuzzsupport::WriteFailed(fuzzsupport::Folder() + "/Users/Angler.wuo");
     tovUserProfile again;
     again.SetName("Angler", false);
     if (LoadUserProfile(again) != tovProfileLoad::kLoaded || Body(again) != Body(profile))

@@ -5,22 +5,27 @@
 #include "HeadlessAudioOutput.h"
 #include "SoundManager.h"
 
+#include "DebugOutput.h"
 #include "Files.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fuzzsupport
 {
 
+// Under $TMPDIR when it is set, else /tmp.
 inline const std::string& Folder()
 {
     static const std::string folder = []
     {
-        char name[] = "/tmp/qrfuzz-XXXXXX";
-        const char* made = mkdtemp(name);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/qrfuzz-XXXXXX";
+        const char* made = mkdtemp(name.data());
         if (!made)
             std::abort();
         return std::string(made);
@@ -28,12 +33,38 @@ inline const std::string& Folder()
     return folder;
 }
 
+// A write that failed. On a full disk the input is not at fault and libFuzzer could not
+// write it anyway (it would leave an empty crash file): the run ends with a message instead.
+[[noreturn]] inline void WriteFailed(const std::string& path)
+{
+    struct statvfs disk = {};
+    if (statvfs(Folder().c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < (1u << 20))
+    {
+        std::fprintf(stderr, "fuzz: the disk under %s is full; cannot write %s\n", Folder().c_str(), path.c_str());
+        std::_Exit(2);
+    }
+    std::abort();
+}
+
 inline std::string WriteInput(const std::string& name, const uint8_t* data, size_t size)
 {
     const std::string path = Folder() + "/" + name;
     if (!plat::WriteFile(path, data, size))
-        std::abort();
+        WriteFailed(path);
     return path;
+}
+
+// Drops the lines readers write about refused files: one per input floods the log.
+class SilentDebugSink : public plat::DebugSink
+{
+public:
+    void Write(const char*) override {}
+};
+
+inline void SilenceDebugOutput()
+{
+    static SilentDebugSink sink;
+    plat::SetDebugSink(&sink);
 }
 
 inline void StartSound()

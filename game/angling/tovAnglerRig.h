@@ -101,6 +101,12 @@ public:
     void RemoveFromLivewell(int32_t place);
     // With more than five fish, gives up the smallest; the place given up, else -1.
     int32_t ReleaseSmallestOverLimit();
+    // The fish just landed, in the angler's hands until it is kept or let go; a record not in
+    // use is none. The livewell screen's Done clears it.
+    void SetLandedFish(const tovLivewellFish& fish) { m_landedFish = fish; }
+    void ClearLandedFish() { m_landedFish = tovLivewellFish{}; }
+    const tovLivewellFish& GetLandedFish() const { return m_landedFish; }
+    bool HasLandedFish() const { return m_landedFish.inUse != 0; }
     // The 1684-byte block, little-endian, and back (hostile input is sanitised).
     void CopyLivewellOut(uint8_t* out) const;
     void CopyLivewellIn(const uint8_t* in);
@@ -149,4 +155,5 @@ private:
     int32_t m_lureModelIndex = 0;
     QrPointer<tovTackle> m_tackle;
     tovLivewell m_livewell;
+    tovLivewellFish m_landedFish;
 };

@@ -11,15 +11,19 @@
 #include "tovNetFacade.h"
 #include "tovScene.h"
 #include "tovShellIFace.h"
+#include "tovSplash.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
 
 #include "Font.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
+#include "QrNode.h"
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
+#include "qrxAmbientSound.h"
 #include "qrxFloatingText.h"
+#include "tovAppServices.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +35,8 @@ constexpr uint32_t kTackleGroup = 33;
 constexpr uint32_t kLureRecordBase = 8000;
 // Pulling a target off the land back toward the boat, in this many steps.
 constexpr int32_t kWaterSteps = 10;
+// The ambient channel of the fight's music.
+constexpr int kFightChannel = 0;
 
 float Distance2D(const QrPoint3& a, const QrPoint3& b)
 {
@@ -41,12 +47,18 @@ bool IsBass(int32_t species)
 {
     return species == 3 || species == 10 || species == 11;
 }
+
+// The livewell's view size for a fish of this length.
+float DisplayScale(float lengthInches)
+{
+    return std::clamp(lengthInches / 12.0f, 0.3f, 3.0f);
+}
 } // namespace
 
 tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, tovUserProfile& profile,
                                      tovTackleSet& tackleSet)
     : m_world(world), m_rig(rig), m_profile(profile), m_tackleSet(tackleSet), m_castTarget(new tovCastingTarget),
-      m_font(plat::Font::Create("Verdana", 18, 400))
+      m_font(plat::Font::Create("Verdana", 18, 400)), m_splashMark(new QrNode)
 {
     if (tovScene* scene = m_world.GetScene())
         scene->AttachChild(m_castTarget.Get());
@@ -58,6 +70,13 @@ tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, t
 
 tovCastController::~tovCastController()
 {
+    SetFightSound(false);
+    // The splash must not follow a mark that goes with the rod.
+    if (tovSplash* splash = m_world.GetSplash(); splash && splash->GetFollowedNode() == m_splashMark.Get())
+        splash->Stop();
+    // A catch box closed with the rod leaves nothing in the angler's hands.
+    if (m_phase == kCatchBox)
+        m_rig.ClearLandedFish();
     if (tovFishModels* fish = m_world.GetFish())
         fish->GetPopulation().SetLure(nullptr);
     if (qrxIdleManager* idle = m_world.GetIdleManager())
@@ -253,7 +272,7 @@ void tovCastController::SetReel(bool reeling, bool fast)
 
 // --- the frame
 
-void tovCastController::Update(double, double elapsed)
+void tovCastController::Update(double now, double elapsed)
 {
     if (!(elapsed > 0.0) || !std::isfinite(elapsed))
         elapsed = 0.0;
@@ -266,6 +285,7 @@ void tovCastController::Update(double, double elapsed)
             m_phase = kRetrieve;
             m_lure = m_rig.GetCastTarget();
             m_strikeFish = -1;
+            SplashDown(now);
         }
         else if (m_rig.GetMode() != tovAnglerRig::kModeCasting)
             EndRetrieve(); // the cast was called off (the angler sat down)
@@ -275,6 +295,11 @@ void tovCastController::Update(double, double elapsed)
         break;
     case kFighting:
         StepFight(elapsed);
+        break;
+    case kCatchBox:
+        // The livewell's Done clears the fish in hand: it goes back to the lake.
+        if (!m_rig.HasLandedFish())
+            Release();
         break;
     default:
         break;
@@ -332,6 +357,7 @@ void tovCastController::StepRetrieve(double elapsed)
 
 void tovCastController::EndRetrieve()
 {
+    SetFightSound(false);
     m_rig.GetTackle()->ResetCast();
     m_rig.ReadyOff();
     m_rig.SetMode(tovAnglerRig::kModeAiming);
@@ -352,6 +378,7 @@ void tovCastController::SetHook()
     m_strikeFish = -1;
     m_lastOutcome = tovFishFight::kGoing;
     m_phase = kFighting;
+    SetFightSound(true);
 }
 
 void tovCastController::StepFight(double elapsed)
@@ -368,6 +395,7 @@ void tovCastController::StepFight(double elapsed)
         return;
     m_lastOutcome = outcome;
     m_hookedFish = hooked;
+    SetFightSound(false);
     if (outcome == tovFishFight::kLanded)
         Land();
     else
@@ -399,6 +427,14 @@ void tovCastController::Land()
         std::snprintf(line, sizeof line, "You caught a %d lb. %d oz., %d inch %s! Keep it in your livewell?",
                       ounces / 16, ounces % 16, inches, GetFishSpeciesName(fish.species));
     m_catch.text = line;
+    tovLivewellFish landed;
+    landed.species = fish.species;
+    GetFishSpeciesName(fish.species, landed.name, tovLivewellFish::kNameSize);
+    landed.weightOunces = ounces;
+    landed.lengthInches = inches;
+    landed.displayScale = DisplayScale(fish.length);
+    landed.inUse = 1;
+    m_rig.SetLandedFish(landed);
     m_rig.ReadyOff();
     m_rig.SetMode(tovAnglerRig::kModeShowCatch);
     m_reeling = false;
@@ -431,7 +467,7 @@ void tovCastController::Keep()
             m_rig.ReleaseSmallestOverLimit();
     }
     if (kept)
-        m_rig.AddToLivewell(m_catch.species, ounces, inches, std::clamp(m_catch.length / 12.0f, 0.3f, 3.0f));
+        m_rig.AddToLivewell(m_catch.species, ounces, inches, DisplayScale(m_catch.length));
     tovFishPopulation* population = Population();
     if (population)
         kept ? population->RemoveFish(m_hookedFish) : population->ReleaseFish(m_hookedFish);
@@ -466,6 +502,7 @@ void tovCastController::Release()
 
 void tovCastController::CloseCatch()
 {
+    m_rig.ClearLandedFish();
     m_hookedFish = -1;
     m_catch = Catch{};
     EndRetrieve();
@@ -476,6 +513,44 @@ void tovCastController::Draw(QrRender* renderer)
     if (m_phase != kCatchBox || !renderer || !m_text)
         return;
     m_text->DrawBoxedText(120, 180, 520, 300, m_catch.text.c_str(), nullptr);
+}
+
+void tovCastController::SplashDown(double now)
+{
+    tovSplash* splash = m_world.GetSplash();
+    if (!splash)
+        return;
+    m_splashMark->SetTranslate(m_lure.x, m_world.WaterHeight(), m_lure.z);
+    m_splashMark->UpdateAllInstances();
+    // A splash still running from the last cast gives way to this one.
+    if (splash->IsRunning())
+        splash->Stop();
+    splash->StartAt(m_splashMark.Get(), now);
+}
+
+void tovCastController::SetFightSound(bool on)
+{
+    if (on == m_fightSound)
+        return;
+    m_fightSound = on;
+    if (qrxAmbientSound* ambient = GetAppServices().GetAmbientSound())
+        ambient->SetChannelAllowed(kFightChannel, on, on);
+}
+
+float tovCastController::GetLineTension() const
+{
+    const tovFishPopulation* population = Population();
+    return m_phase == kFighting && population ? population->GetFight().GetTension() : 0.0f;
+}
+
+float tovCastController::GetDragPounds() const
+{
+    return m_rig.GetTackle()->GetDrag();
+}
+
+float tovCastController::GetLineStrength() const
+{
+    return m_rig.GetTackle()->GetLineStrength();
 }
 
 // --- tackle

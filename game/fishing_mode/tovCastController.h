@@ -3,6 +3,7 @@
 // cast on release, reeling and fast reeling, the hook set, the drag, the fight stepped through
 // the tackle, landing, the catch box (keep or release) and the rod keys 1 to 7. The fishing
 // screen holds one and calls it every frame.
+#include "QrNode.h"
 #include "QrPoint3.h"
 #include "QrPointer.h"
 #include "tovFishFight.h"
@@ -97,6 +98,13 @@ public:
     const QrPoint3& GetLure() const { return m_lure; }
     float GetLineOut() const;
     const Catch& GetCatch() const { return m_catch; }
+    // The line's pull while a fish is on (0 otherwise), the drag and the line's strength, in
+    // pounds, for the tension gauge.
+    float GetLineTension() const;
+    float GetDragPounds() const;
+    float GetLineStrength() const;
+    // Where the lure last came down on the water; the splash follows this mark.
+    const QrAVObject* GetSplashMark() const { return m_splashMark.Get(); }
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
     // The current rod's picture for the screen's rod button.
     int32_t GetRodSetPictureId() const { return m_rodSetPicture; }
@@ -123,6 +131,9 @@ private:
     void StepFight(double elapsed);
     void Land();
     void CloseCatch();
+    // The fight's ambient channel: on while a fish is on, off when the fight ends or the rod goes.
+    void SetFightSound(bool on);
+    void SplashDown(double now);
     // The career record and the chat line for a fish kept.
     void RecordKept(int32_t ounces);
 
@@ -144,4 +155,6 @@ private:
     int32_t m_strikeFish = -1;
     Catch m_catch;
     tovFishFight::Outcome m_lastOutcome = tovFishFight::kGoing;
+    QrPointer<QrNode> m_splashMark;
+    bool m_fightSound = false;
 };

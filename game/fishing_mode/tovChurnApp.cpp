@@ -3,33 +3,36 @@
 #include "tovAppServices.h"
 #include "tovBoat.h"
 #include "tovCastController.h"
-#include "tovFishingBoatProbe.h"
+#include "tovDebugOverlay.h"
 #include "tovFishingHooks.h"
+#include "tovFishingHud.h"
 #include "tovFishingWorld.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovLake.h"
+#include "tovLakeCatalogue.h"
 #include "tovLocalRig.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovScreenDistance.h"
 #include "tovSessionHooks.h"
 #include "tovShellButton.h"
 #include "tovSky.h"
 #include "tovSoundSettings.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
+#include "tovWeather.h"
 
 #include "FrameRateMeter.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
 #include "QrRender.h"
-#include "qrxFloatingText.h"
+#include "qrxAmbientSound.h"
 
-#include "Font.h"
 #include "KeyNumbers.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 
 namespace
@@ -38,9 +41,10 @@ namespace
 tovChurnApp* g_instance = nullptr;
 
 constexpr uint32_t kClickSound = 6183;
-// The bottom bar's buttons: pictures of the fishing pages' own range.
-constexpr uint32_t kButtonPictures = 5100;
 constexpr int32_t kBarY = 440;
+// Miles a map cell spans, and the ride's speed where a lake gives none.
+constexpr float kMilesPerCell = 0.0006214f * 30.0f;
+constexpr int32_t kUsualTravelSpeed = 30;
 
 enum ButtonId : int32_t
 {
@@ -75,7 +79,7 @@ bool Pressed(uint8_t key)
 
 } // namespace
 
-tovChurnApp::tovChurnApp() : m_font(plat::Font::Create("Verdana", 14, 700))
+tovChurnApp::tovChurnApp() : m_hud(std::make_unique<tovFishingHud>()), m_overlay(std::make_unique<tovDebugOverlay>())
 {
     g_instance = this;
 }
@@ -140,9 +144,14 @@ void tovChurnApp::Enter(int32_t previousId)
         NetSyncPhase(4);
     }
     m_entered = true;
-    m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    LoadGroup(tovFishingHud::kGroup);
+    m_hud->LoadPictures();
     if (!m_meter)
+    {
         m_meter = std::make_unique<FrameRateMeter>();
+        m_meter->SetLayout(0.0f, 0.0f, 0.01f, 0.02f, 0.0025f);
+        m_meter->SetColor(0.7f, 0.7f, 0.7f, 1.0f);
+    }
     AttachMeter();
     AddButtons();
     ShowAppCursor(true);
@@ -153,7 +162,8 @@ void tovChurnApp::Leave(int32_t)
 {
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
-    m_text.reset();
+    m_hud->ReleasePictures();
+    UnloadGroup(tovFishingHud::kGroup);
     tovFishingWorld* world = GetFishingWorld();
     if (!world || !world->IsBuilt())
         return;
@@ -222,18 +232,19 @@ void tovChurnApp::AddButtons()
         int32_t x;
         std::function<void()> action;
     };
+    // From x 24: the frame-rate meter's digits sit in the corner below the first button.
     const Row rows[] = {
-        {kStartBoatButton, 8,
+        {kStartBoatButton, 24,
          []
          {
              if (tovLocalRig* rig = LocalRig())
                  rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
          }},
-        {kLiveWellButton, 112, [this] { m_nextScreen = kLivewellScreen; }},
-        {kTackleButton, 216, [this] { m_nextScreen = kTackleBoxScreen; }},
-        {kTravelMapButton, 320, [this] { m_nextScreen = kTravelMapScreen; }},
-        {kLakeInfoButton, 424, [this] { m_nextScreen = kLakeInfoScreen; }},
-        {kMenuButton, 528,
+        {kLiveWellButton, 128, [this] { m_nextScreen = kLivewellScreen; }},
+        {kTackleButton, 232, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTravelMapButton, 336, [this] { m_nextScreen = kTravelMapScreen; }},
+        {kLakeInfoButton, 440, [this] { m_nextScreen = kLakeInfoScreen; }},
+        {kMenuButton, 544,
          [this]
          {
              if (AllowsEscape())
@@ -242,7 +253,7 @@ void tovChurnApp::AddButtons()
     };
     for (const Row& row : rows)
     {
-        const uint32_t picture = kButtonPictures + 2 * static_cast<uint32_t>(row.id - 1);
+        const uint32_t picture = tovFishingHud::kFirstButtonPicture + 2 * static_cast<uint32_t>(row.id - 1);
         auto* button = new tovShellButton(row.x, kBarY, picture, picture + 1, kClickSound, row.action);
         if (!AddButton(button, row.id))
             delete button;
@@ -314,6 +325,13 @@ void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
             world.SetCamera(mode);
     if (Pressed(plat::kKeyTab))
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
+    if (Pressed(plat::kKeyF12))
+        m_overlay->NextPage();
+    // Ctrl+F brings a front in now, to watch the weather turn.
+    const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
+    tovSky* sky = world.GetSky();
+    if (ctrl && Pressed(plat::kKeyF) && sky && sky->GetWeather())
+        sky->GetWeather()->BeginMajorEvent();
 }
 
 void tovChurnApp::AttachMeter()
@@ -325,6 +343,8 @@ void tovChurnApp::AttachMeter()
     // Cameras cannot let screen polygons go: one set of digits per world, on every camera.
     m_meterCamera = first;
     m_meter->Create(true);
+    // Blank digits from the first frame: new digits carry no glyph and would draw as blocks.
+    m_meter->Draw();
     for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
         m_meter->AttachTo(world->GetCameraAt(mode));
 }
@@ -341,29 +361,6 @@ void tovChurnApp::PreUpdate(float elapsed)
     const bool catchOpen = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
     if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
         HandleDrivingKeys(*rig);
-}
-
-tovChurnApp::HudLines tovChurnApp::DescribeHud()
-{
-    HudLines lines;
-    tovFishingWorld* world = GetFishingWorld();
-    tovBoat* boat = world && world->IsBuilt() ? world->GetPlayerBoat() : nullptr;
-    char text[64];
-    std::snprintf(text, sizeof text, "%d mph", boat ? Trunc(boat->GetSpeedMph()) : 0);
-    lines[kSpeed] = text;
-    std::snprintf(text, sizeof text, "%d rpm", boat ? Trunc(boat->GetRpm()) : 0);
-    lines[kRpm] = text;
-    std::snprintf(text, sizeof text, "%03d", boat ? Trunc(boat->GetHeadingDegrees()) : 0);
-    lines[kHeading] = text;
-    const int32_t seconds = std::max(0, Trunc(TheGameClock().GetTimeOfDay()));
-    const int32_t hours = (seconds / 3600) % 24;
-    std::snprintf(text, sizeof text, "%d:%02d %s", (hours + 11) % 12 + 1, (seconds / 60) % 60,
-                  hours < 12 ? "am" : "pm");
-    lines[kTimeOfDay] = text;
-    const auto* probe = boat ? dynamic_cast<const tovFishingBoatProbe*>(boat->GetProbe()) : nullptr;
-    std::snprintf(text, sizeof text, "%d ft", probe ? Trunc(probe->GetDepthFeet()) : 0);
-    lines[kDepth] = text;
-    return lines;
 }
 
 void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
@@ -383,13 +380,47 @@ void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
     display->EndFrame();
 }
 
-void tovChurnApp::DrawHud()
+void tovChurnApp::DrawOverlays(float now, float elapsed)
 {
-    if (!m_text)
-        return;
-    const HudLines lines = DescribeHud();
-    for (int32_t i = 0; i < kHudLineCount; ++i)
-        m_text->DrawText(8, 8 + 18 * i, lines[static_cast<size_t>(i)].c_str(), nullptr);
+    tovFishingWorld* world = GetFishingWorld();
+    m_hud->Draw(tovFishingHud::Read(world, m_cast.get()));
+    if (m_cast)
+        m_cast->Draw(Renderer());
+    DrawButtons();
+    if (m_meter)
+    {
+        m_meter->Sample();
+        m_meter->Draw();
+    }
+    UpdateMessageScreen(now, elapsed);
+    tovDebugOverlay::Sources sources;
+    sources.world = world;
+    sources.cast = m_cast.get();
+    sources.ambient = GetAppServices().GetAmbientSound();
+    sources.framesPerSecond = m_meter ? m_meter->GetFramesPerSecond() : 0;
+    m_overlay->Draw(sources);
+}
+
+int32_t tovChurnApp::TimeToReturn(double secondsLeft, int32_t cellsToDock, int32_t travelSpeed)
+{
+    const int32_t speed = travelSpeed > 0 ? travelSpeed : kUsualTravelSpeed;
+    const float miles = static_cast<float>(std::max(cellsToDock, 0)) * kMilesPerCell;
+    // Whole minutes, as the travel map counts them; a lake's hostile numbers stay within a day.
+    const int32_t minutes = Trunc(std::min(miles / static_cast<float>(speed) * 60.0f, 1.0e6f));
+    return Trunc(std::clamp(secondsLeft, -1.0e9, 1.0e9)) - 60 * minutes;
+}
+
+int32_t tovChurnApp::CellsToDock(tovFishingWorld& world)
+{
+    tovBoat* boat = world.GetPlayerBoat();
+    tovLake* lake = world.GetLake();
+    if (!boat || !lake)
+        return 0;
+    int32_t column = 0;
+    int32_t row = 0;
+    lake->WorldToMapCell(boat->GetPosition(), column, row);
+    const tovLakeValues& values = TheLakeCatalogue().GetValues();
+    return ScreenDistance(column, row, values.valueB, values.valueC);
 }
 
 int32_t tovChurnApp::CheckDay()
@@ -400,14 +431,17 @@ int32_t tovChurnApp::CheckDay()
         return 0;
     tovGameClock& clock = TheGameClock();
     const double left = clock.GetRemaining();
-    // A new day (or game) is back above the hour.
-    if (left > kWarningSeconds)
+    // A new day (or a loaded game) puts the clock back.
+    if (left > m_lastLeft)
     {
         m_warned = false;
         m_dayOver = false;
     }
-    RemainingTime() = std::max(0, Trunc(left));
-    if (!m_warned && Trunc(left) <= Trunc(kWarningSeconds) && left > 0.0)
+    m_lastLeft = left;
+    // The hour is the hour left to fish once the ride back to the dock is taken off.
+    const int32_t toReturn = TimeToReturn(left, CellsToDock(*world), TheLakeCatalogue().GetValues().valueA);
+    RemainingTime() = std::max(0, toReturn);
+    if (!m_warned && toReturn <= Trunc(kWarningSeconds) && left > 0.0)
     {
         m_warned = true;
         ShowMessage(kMessageOk, nullptr, 0, kWarningText);
@@ -438,16 +472,7 @@ int32_t tovChurnApp::Update(float now, float elapsed)
     }
     if (CanDraw())
     {
-        DrawHud();
-        if (m_cast)
-            m_cast->Draw(Renderer());
-        DrawButtons();
-        if (m_meter)
-        {
-            m_meter->Sample();
-            m_meter->Draw();
-        }
-        UpdateMessageScreen(now, elapsed);
+        DrawOverlays(now, elapsed);
         Present();
     }
     if (const int32_t next = CheckDay(); next != 0)

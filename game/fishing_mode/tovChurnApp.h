@@ -8,18 +8,13 @@
 
 #include "QrCamera.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 
-namespace plat
-{
-class Font;
-}
 class FrameRateMeter;
-class qrxFloatingText;
 class tovCastController;
+class tovDebugOverlay;
+class tovFishingHud;
 class tovFishingWorld;
 class tovLocalRig;
 
@@ -37,18 +32,6 @@ public:
     static constexpr double kWarningSeconds = 3600.0;
     static constexpr const char* kWarningText = "You have less than one hour to return to the dock!";
     static constexpr const char* kDayOverText = "Your fishing day is over.";
-
-    // The lines of the head-up display.
-    enum HudLine : int32_t
-    {
-        kSpeed,
-        kRpm,
-        kHeading,
-        kTimeOfDay,
-        kDepth,
-        kHudLineCount,
-    };
-    using HudLines = std::array<std::string, kHudLineCount>;
 
     tovChurnApp();
     ~tovChurnApp() override;
@@ -79,8 +62,12 @@ public:
     tovCastController* GetCastController() const { return m_cast.get(); }
     // Before the world it works on goes.
     void DropCastController();
-    // The display's texts for the local boat and the clock.
-    static HudLines DescribeHud();
+    // Game seconds left once the ride back to the dock at the lake's travel speed is taken off;
+    // never more than the seconds left.
+    static int32_t TimeToReturn(double secondsLeft, int32_t cellsToDock, int32_t travelSpeed);
+    // Whole map cells from the local boat to the lake's dock cell; 0 without a boat or lake.
+    static int32_t CellsToDock(tovFishingWorld& world);
+    tovDebugOverlay& GetDebugOverlay() { return *m_overlay; }
 
 private:
     void HandleDrivingKeys(tovLocalRig& rig);
@@ -88,14 +75,16 @@ private:
     void HandleRodInput();
     void AddButtons();
     void RenderWorld(tovFishingWorld& world, float now, float elapsed);
-    void DrawHud();
+    void DrawOverlays(float now, float elapsed);
     void AttachMeter();
 
-    std::unique_ptr<plat::Font> m_font;
-    std::unique_ptr<qrxFloatingText> m_text;
+    std::unique_ptr<tovFishingHud> m_hud;
+    std::unique_ptr<tovDebugOverlay> m_overlay;
     std::unique_ptr<FrameRateMeter> m_meter;
     std::unique_ptr<tovCastController> m_cast;
     bool m_warned = false;
+    // The time left last frame: more now means the clock was put back.
+    double m_lastLeft = 0.0;
     bool m_dayOver = false;
     bool m_entered = false;
     // The first camera of the world the meter's digits are attached to.

@@ -217,8 +217,7 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
         return m_nextScreen;
     m_fishView.RefreshViewport();
     DrawPicture(m_background.Get(), 0, 0);
-    // The row pictures, then the buttons over them, then the texts: the row buttons' pictures
-    // are wider than the space before the text.
+    // The row pictures, then the buttons over them, then the texts.
     int32_t k = 0;
     for (const tovLivewellFish& fish : m_copy.places)
     {
@@ -335,7 +334,7 @@ void tovLivewellIFace::Release()
 
 void tovLivewellIFace::Done()
 {
-    const tovAnglerRig* rig = CurrentRig();
+    tovAnglerRig* rig = CurrentRig();
     if (rig && rig->GetLivewellCount() > kLimit)
     {
         ShowMessage(kMessageOk, nullptr, 0, "You must remove one fish from your livewell!");
@@ -354,5 +353,7 @@ void tovLivewellIFace::Done()
         if (tovWeighInIFace* weighIn = TheWeighIn())
             weighIn->SetChosenPlace(place);
     }
+    else if (rig)
+        rig->ClearLandedFish();
     m_nextScreen = m_returnScreen;
 }

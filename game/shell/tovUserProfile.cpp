@@ -35,15 +35,6 @@ bool InUnitRange(float v)
     return std::isfinite(v) && v >= 0.0f && v <= 1.0f;
 }
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) {
-                                                  return std::tolower(static_cast<unsigned char>(x)) ==
-                                                         std::tolower(static_cast<unsigned char>(y));
-                                              });
-}
-
 bool IsLevel(int32_t v)
 {
     return v >= 0 && v <= 3;
@@ -370,8 +361,8 @@ tovProfileLoad LoadUserProfile(tovUserProfile& profile)
     if (got == tovUserProfile::kFileSize && in.U32() == tovUserProfile::kBodySize && profile.ReadBody(in))
     {
         // The file keeps the name that found it: a stored name must never pick the file that
-        // the next save writes over.
-        if (!SameNameIgnoringCase(requested, profile.GetName()))
+        // the next save writes over, and one differing only in case names another file here.
+        if (requested != profile.GetName())
             profile.SetName(requested.c_str(), false);
         profile.SetLoaded(true);
         return tovProfileLoad::kLoaded;

@@ -1,5 +1,7 @@
 #include "FishingWorldHarness.h"
 
+#include "QrCamera.h"
+#include "QrDisplay.h"
 #include "qrxAssetCache.h"
 #include "qrxCutout.h"
 #include "tovAnglingRigFactory.h"
@@ -110,4 +112,19 @@ void FishingWorldHarness::Draw()
     const QrPoint3 background = sky ? sky->GetBlendingColour() : QrPoint3(0.45f, 0.55f, 0.65f);
     m_rig->DrawFrame(m_world->GetCamera(), 1.0f, background);
     m_rig->DrawFrame(m_world->GetCamera(), 1.0f, background);
+}
+
+void FishingWorldHarness::DrawOver(const std::function<void()>& overlays)
+{
+    tovSky* sky = m_world->GetSky();
+    QrCamera* camera = m_world->GetCamera();
+    QrDisplay* display = m_rig->GetDisplay();
+    m_rig->GetRenderer()->SetBackgroundColor(sky ? sky->GetBlendingColour() : QrPoint3(0.45f, 0.55f, 0.65f));
+    camera->SetDisplay(display);
+    camera->SetViewportFromDisplay(3);
+    camera->RenderFrame(1.0f, 0.0f);
+    display->EndFrame();
+    overlays();
+    display->DisplayFrame();
+    camera->SetDisplay(nullptr);
 }

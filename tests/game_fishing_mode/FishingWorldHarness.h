@@ -11,6 +11,7 @@
 #include "tovAnglerRig.h"
 #include "tovGameClock.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ protected:
     void Step(int frames, double dt = 1.0 / 30.0);
     // Two frames through the current camera (the first refines the terrain).
     void Draw();
+    // One frame through the current camera with the overlays drawn over it before it is shown.
+    void DrawOver(const std::function<void()>& overlays);
 
     static std::string LakePath();
 

@@ -6,16 +6,24 @@
 
 #include "tovCastController.h"
 #include "tovFishModels.h"
+#include "tovFishingHud.h"
 #include "tovTackleSet.h"
 
 #include "tovLocalRig.h"
 #include "tovLure.h"
+#include "tovSplash.h"
 #include "tovUserProfile.h"
 
+#include "GoldenImage.h"
+#include "HeadlessAudioOutput.h"
 #include "QrCamera.h"
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
+#include "SoundManager.h"
 #include "TestFiles.h"
+#include "qrxAmbientSound.h"
+#include "qrxCutout.h"
+#include "qrxScratchImage.h"
 #include "tovAppServices.h"
 #include "uRandom.h"
 
@@ -162,6 +170,13 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
     EXPECT_NEAR(lure.x, target.x, 1e-5f);
     EXPECT_NEAR(lure.z, target.z, 1e-5f);
     EXPECT_TRUE(m_local->GetTackleObject()->IsInWater());
+    // The splash comes up where the lure came down, drawn a hundredth towards the camera.
+    tovSplash* splash = m_world->GetSplash();
+    ASSERT_TRUE(splash->IsRunning());
+    EXPECT_EQ(splash->GetFollowedNode(), m_control->GetSplashMark());
+    Draw();
+    const QrPoint3 drawn = splash->GetPartA()->GetTranslate();
+    EXPECT_LE(std::hypot(drawn.x - target.x, drawn.z - target.z), 0.0101f);
 
     // Reeling brings it back to the rod, and the rod is ready for the next cast.
     Frames(30 * 10, C::kLeft);
@@ -183,11 +198,15 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
     const C::Catch landed = m_control->GetCatch();
     EXPECT_EQ(landed.species, 3);
+    // The fish is in the angler's hands until the box closes.
+    EXPECT_EQ(m_local->GetLandedFish().species, 3);
+    EXPECT_EQ(m_local->GetLandedFish().weightOunces, C::WeightOunces(landed.weight));
     EXPECT_NE(landed.text.find("Keep it in your livewell?"), std::string::npos);
     const int32_t count = Population().GetCount();
 
     EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_FALSE(m_local->HasLandedFish());
     std::vector<int32_t> kept;
     for (const tovLivewellFish& fish : m_local->GetLivewell().places)
         if (fish.inUse)
@@ -221,6 +240,109 @@ TEST_F(tovCastControllerTest, LockedDragBreaksTheLine)
     EXPECT_EQ(m_control->GetLastOutcome(), tovFishFight::kLineBroke);
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
     EXPECT_EQ(m_local->GetLivewellCount(), 0);
+}
+
+// The fishing screen in the middle of a fight, as it draws over the view: the dials read the
+// boat at rest, the clock shows the morning, the depth finder the water under the boat, and
+// the line's gauge shows the pull (white) against the drag's mark (red) with the drag in
+// pounds.
+TEST_F(tovCastControllerTest, HeadUpDisplayInTheMiddleOfAFight)
+{
+    struct Services : tovNullAppServices
+    {
+        QrRender* GetRenderer() override { return rig->GetRenderer(); }
+        QrDisplay* GetDisplay() override { return rig->GetDisplay(); }
+        ResourcePack* GetMainPack() override { return pack; }
+        HeadlessRenderer* rig = nullptr;
+        ResourcePack* pack = nullptr;
+    } services;
+    services.rig = m_rig.get();
+    RegisterImageResourceType();
+    ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
+    ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &services.pack), kResourceOk);
+    SetAppServices(&services);
+    qrxScratchImage::SetRenderer(m_rig->GetRenderer());
+    ResourcePack::LoadGroup(tovFishingHud::kGroup, services.pack);
+    {
+        tovFishingHud hud;
+        hud.LoadPictures();
+        QrPointer<tovTackle> tackle = m_local->GetTackle();
+        tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+        ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+        for (int i = 0; i < 20 && m_control->GetPhase() == C::kFighting; ++i)
+        {
+            m_now += 0.05;
+            m_control->OnMouse(-1, -1, 0, 0, C::kLeft);
+            m_control->Update(m_now, 0.05);
+        }
+        ASSERT_EQ(m_control->GetPhase(), C::kFighting);
+        const tovFishingHud::Readings readings = tovFishingHud::Read(m_world.get(), m_control.get());
+        EXPECT_TRUE(readings.fighting);
+        EXPECT_GT(readings.tension, 0.0f);
+        EXPECT_FLOAT_EQ(readings.drag, 0.4f);
+        Draw();
+        DrawOver([&] { hud.Draw(readings); });
+        plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+        EXPECT_TRUE(golden::MatchesGoldenImage(
+            "fishing_hud_fight.png",
+            golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
+    }
+    ResourcePack::UnloadGroup(tovFishingHud::kGroup, services.pack);
+    qrxScratchImage::ReleaseRenderer();
+    SetAppServices(nullptr);
+    ResourcePack::Close(&services.pack);
+    ResourcePack::ShutdownLoader();
+}
+
+// The fight's music (ambient channel 0, as the application sets it up) plays on the headless
+// sound output from the hook set until the fish is landed, and stops when the rod goes with a
+// fish still on (the player left the screen mid-fight).
+TEST_F(tovCastControllerTest, FightMusicPlaysOnlyWhileAFishIsOn)
+{
+    SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(); });
+    SetSoundInitQuestion(nullptr);
+    SetSoundWorkerManual(true);
+    ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+    {
+        qrxAmbientSound ambient;
+        const std::string music = testfiles::DataDir() + "/Ambient/fishfght.wav";
+        ambient.AddChannelFile(0, music.c_str(), false);
+        ambient.SetChannelDelay(0, -1.0, -1.0, true);
+        ambient.SetChannelLooping(0, true);
+        ambient.SetChannelEnabled(0, true, false);
+        ambient.SetChannelAllowed(0, false, false);
+        struct Services : tovNullAppServices
+        {
+            qrxAmbientSound* GetAmbientSound() override { return ambient; }
+            qrxAmbientSound* ambient = nullptr;
+        } services;
+        services.ambient = &ambient;
+        SetAppServices(&services);
+        const auto bass = [](const tovFishPopulation::Fish& f) { return f.species == 3; };
+        QrPointer<tovTackle> tackle = m_local->GetTackle();
+        tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+        ambient.OnIdle(0.1);
+        EXPECT_FALSE(ambient.IsChannelPlaying(0));
+        ASSERT_TRUE(HookFish(bass));
+        ambient.OnIdle(0.1);
+        EXPECT_TRUE(ambient.IsChannelPlaying(0));
+        Fight(C::kLeft);
+        ASSERT_EQ(m_control->GetLastOutcome(), tovFishFight::kLanded);
+        ambient.OnIdle(0.1);
+        EXPECT_FALSE(ambient.IsChannelPlaying(0));
+        m_control->OnKey(C::kKeyRelease);
+
+        ASSERT_TRUE(HookFish(bass));
+        ambient.OnIdle(0.1);
+        ASSERT_TRUE(ambient.IsChannelPlaying(0));
+        m_control.reset();
+        ambient.OnIdle(0.1);
+        EXPECT_FALSE(ambient.IsChannelPlaying(0));
+        SetAppServices(nullptr);
+    }
+    StopSoundManager();
+    SetSoundWorkerManual(false);
+    SetSoundOutputFactory(nullptr);
 }
 
 // Keys 1 to 7 pick a rod: the profile's current rod, the line type and colour of that rod's
@@ -265,6 +387,7 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
     uRandom random(2024);
     const int32_t keys[] = {'1', '4', '7', '9', '+', '-', 'k', 'r', 'x'};
     int seen[6] = {};
+    int clearedInBox = 0;
     // Each round hooks a fish, then plays random input on it.
     for (int round = 0; round < 3; ++round)
     {
@@ -280,9 +403,16 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
             m_control->OnMouse(x, y, buttons(), buttons(), buttons());
             if (random.uniform() < 0.1)
                 m_control->OnKey(keys[static_cast<size_t>(random.uniform() * std::size(keys)) % std::size(keys)]);
+            // The livewell's Done, visited from an open catch box, lets the fish in hand go.
+            if (random.uniform() < 0.02 && m_local->HasLandedFish())
+            {
+                m_local->ClearLandedFish();
+                ++clearedInBox;
+            }
             m_control->Update(m_now, 0.1);
             ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
             ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->HasLandedFish()) << i;
             ASSERT_LE(m_local->GetLivewellCount(), 6);
             ++seen[m_control->GetPhase()];
         }
@@ -290,6 +420,7 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
     // The input went through fights and catch boxes, not only casts.
     EXPECT_GT(seen[C::kFighting], 0);
     EXPECT_GT(seen[C::kCatchBox], 0);
+    EXPECT_GT(clearedInBox, 0);
 }
 
 // The rod's lure comes from its data record in the main pack: rod 1 holds family 4, item 9,

@@ -137,9 +137,11 @@ TEST_F(tovLivewellTest, EmptyLivewellShowsTheNameAndReleasesNothing)
     EXPECT_EQ(Current(), 8);
 }
 
+// Done leaves only with five fish or fewer, and then the fish in the angler's hands is gone.
 TEST_F(tovLivewellTest, FullLivewellMustGiveOneFishBack)
 {
     Fill(6);
+    m_rig->SetLandedFish(Fish(3, 30, 13));
     SwitchTo(8);
     SwitchTo(3);
     Frame();
@@ -149,6 +151,7 @@ TEST_F(tovLivewellTest, FullLivewellMustGiveOneFishBack)
     EXPECT_EQ(MessageText(), "You must remove one fish from your livewell!");
     Answer(true);
     EXPECT_EQ(Current(), 3);
+    EXPECT_TRUE(m_rig->HasLandedFish());
 
     // Row 2 is place 2; the second answer keeps the fish.
     ClickAt(161, RowY(2));
@@ -168,6 +171,7 @@ TEST_F(tovLivewellTest, FullLivewellMustGiveOneFishBack)
     ClickAt(53, 441);
     Frame();
     EXPECT_EQ(Current(), 8);
+    EXPECT_FALSE(m_rig->HasLandedFish());
 }
 
 TEST_F(tovLivewellTest, RowsFollowOccupiedPlacesOnly)

@@ -174,6 +174,17 @@ TEST_F(tovUserProfileTest, AStoredNameNeverChoosesTheFileTheNextSaveWrites)
     back.SetName("Ann", false);
     ASSERT_EQ(LoadUserProfile(back), tovProfileLoad::kLoaded);
     EXPECT_STREQ(back.GetTown(), "Elsewhere");
+
+    // A stored name differing only in case is another file on this system.
+    mary.SetName("ann", false);
+    const std::vector<uint8_t> claimsAnn = FileBytes(mary);
+    ASSERT_TRUE(plat::WriteFile(m_dir.File("Users/Ann.wuo"), claimsAnn.data(), claimsAnn.size()));
+    tovUserProfile cased;
+    cased.SetName("Ann", false);
+    ASSERT_EQ(LoadUserProfile(cased), tovProfileLoad::kLoaded);
+    EXPECT_STREQ(cased.GetName(), "Ann");
+    ASSERT_TRUE(SaveUserProfile(cased));
+    EXPECT_FALSE(plat::FileExists(m_dir.File("Users/ann.wuo")));
 }
 
 TEST_F(tovUserProfileTest, MissingProfileIsCreatedWithDefaults)

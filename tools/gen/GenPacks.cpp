@@ -4,6 +4,7 @@
 
 #include "SampleData.h"
 
+#include "GenFishingHud.h"
 #include "GenFrontEnd2.h"
 #include "GenLivewellLook.h"
 #include "GenNetScreens.h"
@@ -30,6 +31,10 @@ constexpr uint32_t kBytes = 0x80000007;
 constexpr uint32_t kInfoAndData = 0x80000001;
 constexpr uint32_t kAsync = 1;
 constexpr uint32_t kOnFirstUse = 2;
+// The shared toggles (pictures 45 to 48) stand 30 px apart on the angler look screen and 40 px
+// left of the livewell rows' text.
+constexpr uint32_t kToggleWidth = 32;
+constexpr uint32_t kToggleHeight = 26;
 
 enum class Look
 {
@@ -132,6 +137,34 @@ QrImagePixels ToPalettised(const QrImagePixels& rgb)
             p.GetRow(y)[x] = uint8_t(it == colours.end() ? 0 : it - colours.begin());
         }
     }
+    return p;
+}
+
+// A bevelled check box, lit under the pointer, amber with a check mark when selected. No
+// pixel is black: the keyed draws would drop it.
+QrImagePixels MakeToggle(bool lit, bool selected)
+{
+    const Rgb base = selected ? Rgb{200, 150, 40} : Rgb{40, 110, 60};
+    const Rgb face = lit ? Shade(base, 1.3f) : base;
+    QrImagePixels p = Gradient(kToggleWidth, kToggleHeight, Shade(face, 1.15f), Shade(face, 0.85f));
+    Frame(p, 2, Shade(face, 1.6f), Shade(face, 0.5f));
+    if (!selected)
+        return p;
+    // The check: a short stroke down to the right, then a long one up to the right, 3 px thick.
+    const auto dot = [&p](uint32_t x, uint32_t y)
+    {
+        for (uint32_t t = 0; t < 3; ++t)
+        {
+            uint8_t* px = p.GetRow(y + t) + size_t(x) * 3;
+            px[0] = 255;
+            px[1] = 255;
+            px[2] = 240;
+        }
+    };
+    for (uint32_t i = 0; i < 6; ++i)
+        dot(8 + i, 11 + i);
+    for (uint32_t i = 0; i < 12; ++i)
+        dot(14 + i, 16 - i);
     return p;
 }
 
@@ -273,13 +306,10 @@ void AddScreens(tools::PackContents& pack)
     const char* modes[] = {"QUICK FISH", "PRACTICE", "TOURNAMENT", "SEASON"};
     for (uint32_t i = 0; i < 4; ++i)
         AddButton(pack, {201 + 2 * i, 202 + 2 * i, modes[i], green, 150, 40}, {7});
-    // Skill toggles: normal, highlight, selected highlight, selected.
-    const Look toggle[] = {Look::kButton, Look::kHover, Look::kHover, Look::kButton};
-    const Rgb toggleColour[] = {green, green, {170, 130, 40}, {170, 130, 40}};
-    const char* toggleLabel[] = {"", "", "SELECTED", "SELECTED"};
+    // The shared toggles: normal, highlight, selected highlight, selected. Small check boxes,
+    // so the text beside them (livewell rows, gender and lure options) stays clear.
     for (uint32_t i = 0; i < 4; ++i)
-        AddPicture(pack, 45 + i, ToPalettised(MakePicture(toggle[i], 140, 32, toggleLabel[i], toggleColour[i])),
-                   {8, false, 0}, {7});
+        AddPicture(pack, 45 + i, ToPalettised(MakeToggle(i == 1 || i == 2, i >= 2)), {8, false, 0}, {7});
     AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 110, 36}, {7});
 
     // Save and load share their buttons: those items sit in both groups.
@@ -357,6 +387,7 @@ tools::PackContents MakeMainPack()
     AddSetupScreenPictures(pack);
     AddLivewellLookPictures(pack);
     AddTravelMapPictures(pack);
+    AddFishingHudPictures(pack);
     AddSounds(pack);
     AddWeighInItems(pack);
     AddRawItems(pack);

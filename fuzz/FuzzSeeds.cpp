@@ -1,0 +1,185 @@
+// Writes small, valid starting inputs for the reader targets into FOLDER/<target>/, made by
+// the same writers as the sample data and the game: a pack with pictures, sounds and raw
+// items in three groups, short WAVE files, a saved profile and saved clock blocks. Lakes and
+// clips come from the sample data (README).
+//   fuzz_seeds FOLDER
+#include "ByteWriter.h"
+#include "Clock.h"
+#include "Files.h"
+#include "ImageWriters.h"
+#include "PackWriter.h"
+#include "QrImagePixels.h"
+#include "WavWriter.h"
+#include "tovGameClock.h"
+#include "tovUserProfile.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr uint32_t kPicture = 0x80000010;
+constexpr uint32_t kSound = 0x80000004;
+constexpr uint32_t kBytes = 0x80000007;
+constexpr uint32_t kInfoAndData = 0x80000001;
+
+std::string g_folder;
+bool g_failed = false;
+
+void Write(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    std::filesystem::create_directories(g_folder + "/" + target);
+    if (!plat::WriteFile(g_folder + "/" + target + "/" + name, bytes.data(), bytes.size()))
+        g_failed = true;
+}
+
+// A small picture with a diagonal gradient, palettised or not.
+QrImagePixels Picture(uint32_t format, uint32_t width, uint32_t height)
+{
+    QrImagePixels p;
+    p.Allocate(format, width, height);
+    const uint32_t bpp = p.GetBytesPerPixel();
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width * bpp; ++x)
+            p.GetRow(y)[x] =
+                static_cast<uint8_t>((x * 16 + y * 8) & (format == QrImagePixels::kFormatPalettized ? 15 : 255));
+    if (format == QrImagePixels::kFormatPalettized)
+        for (uint32_t i = 0; i < 16; ++i)
+            for (uint32_t c = 0; c < 3; ++c)
+                p.GetPalette()[i * 4 + c] = static_cast<uint8_t>(i * 16 + c * 40);
+    return p;
+}
+
+std::vector<int16_t> Tone(uint32_t frames, uint16_t channels)
+{
+    std::vector<int16_t> samples(size_t(frames) * channels);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(8000.0 * std::sin(0.3 * double(i / channels)));
+    return samples;
+}
+
+tools::PackItem Item(uint32_t type, uint32_t id, uint32_t flags, std::vector<uint8_t> data)
+{
+    tools::PackItem item;
+    item.type = type;
+    item.id = id;
+    item.flags = flags;
+    item.data = std::move(data);
+    return item;
+}
+
+tools::PackItem SoundItem(uint32_t id, uint32_t flags, uint32_t rate, uint16_t channels, uint16_t bits, uint32_t frames)
+{
+    tools::PackItem item = Item(kSound, id, flags, {});
+    item.info = tools::PcmFormatRecord(rate, channels, bits);
+    if (bits == 16)
+    {
+        for (int16_t s : Tone(frames, channels))
+        {
+            item.data.push_back(static_cast<uint8_t>(s & 0xFF));
+            item.data.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+        }
+    }
+    else
+        for (int16_t s : Tone(frames, channels))
+            item.data.push_back(static_cast<uint8_t>(128 + s / 256));
+    return item;
+}
+
+// The fuzz_pack input: the index's length (four bytes, little-endian), the index, the data.
+void WritePack()
+{
+    tools::PackContents pack;
+    pack.Add(Item(kPicture, 1, 0, tools::WriteBMP(Picture(QrImagePixels::kFormatPalettized, 12, 8), {8, false, 0})),
+             {1});
+    pack.Add(Item(kPicture, 2, 0, tools::WriteBMP(Picture(QrImagePixels::kFormatRGB, 6, 5), {24, false, 0})), {1, 2});
+    pack.Add(Item(kPicture, 3, 2, tools::WriteBMP(Picture(QrImagePixels::kFormatPalettized, 9, 4), {4, true, 0})), {2});
+    pack.Add(Item(kPicture, 4, 1, tools::WriteBMP(Picture(QrImagePixels::kFormatRGBA, 4, 4), {32, false, 3})), {3});
+    pack.Add(SoundItem(10, 0, 22050, 1, 16, 600), {1});
+    pack.Add(SoundItem(11, 1, 11025, 2, 8, 300), {2});
+    // One frame: shorter than a mixer step when it loops.
+    pack.Add(SoundItem(12, 2, 48000, 1, 16, 1), {3});
+    pack.Add(Item(kBytes, 20, 0, {1, 2, 3, 4, 5, 6, 7, 8}), {1});
+    tools::PackItem data = Item(kInfoAndData, 21, 0, {9, 8, 7});
+    data.info = {1, 0, 0, 0};
+    pack.Add(std::move(data), {3});
+    tools::PackBytes bytes;
+    std::string error;
+    if (!tools::BuildPack(pack, bytes, error))
+    {
+        std::fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        g_failed = true;
+        return;
+    }
+    const auto length = static_cast<uint32_t>(bytes.index.size());
+    std::vector<uint8_t> input{uint8_t(length), uint8_t(length >> 8), uint8_t(length >> 16), uint8_t(length >> 24)};
+    input.insert(input.end(), bytes.index.begin(), bytes.index.end());
+    input.insert(input.end(), bytes.data.begin(), bytes.data.end());
+    Write("pack", "sounds-and-pictures.pack", input);
+}
+
+void WriteWaves()
+{
+    Write("wave", "stereo16.wav", tools::WriteWAV(Tone(400, 2), 22050, 2));
+    std::vector<uint8_t> eight;
+    for (int16_t s : Tone(300, 1))
+        eight.push_back(static_cast<uint8_t>(128 + s / 256));
+    Write("wave", "mono8.wav", tools::WriteWAV8(eight, 11025, 1));
+    Write("wave", "one-frame.wav", tools::WriteWAV(Tone(1, 1), 48000, 1));
+}
+
+// The fuzz target loads the profile named "Angler".
+void WriteProfile()
+{
+    tovUserProfile profile;
+    profile.SetDefaults(false);
+    profile.SetName("Angler", false);
+    profile.SetTown("Duluth");
+    profile.SetState("MN");
+    profile.RecordFinish(2, 1500, 1);
+    plat::ByteWriter out;
+    out.U32(tovUserProfile::kBodySize);
+    profile.WriteBody(out);
+    Write("profile", "Angler.wuo", out.Take());
+}
+
+void WriteClocks()
+{
+    plat::ManualClock time{5'000'000'000ull};
+    plat::SetCurrentClock(&time);
+    tovGameClock clock;
+    clock.Restart(1);
+    clock.SetFlags(clock.GetFlags() | tovGameClockBase::kRunning);
+    plat::ByteWriter first;
+    clock.Save(first);
+    Write("clock", "morning.clock", first.Take());
+    time.AdvanceSeconds(600.0);
+    clock.Update();
+    plat::ByteWriter later;
+    clock.Save(later);
+    Write("clock", "midday.clock", later.Take());
+    plat::SetCurrentClock(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        return 2;
+    }
+    g_folder = argv[1];
+    WritePack();
+    WriteWaves();
+    WriteProfile();
+    WriteClocks();
+    if (g_failed)
+        std::fprintf(stderr, "fuzz_seeds: could not write every seed under %s\n", g_folder.c_str());
+    return g_failed ? 1 : 0;
+}
