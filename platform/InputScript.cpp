@@ -115,6 +115,14 @@ const char* ParseEvent(std::string_view rest, InputEvent& event)
         event.code = static_cast<int32_t>(value);
         return nullptr;
     }
+    if (kind == "wait")
+    {
+        event.kind = InputEventKind::Wait;
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        event.text = std::string(rest);
+        return event.text.empty() ? "wait needs a line" : nullptr;
+    }
     return "unknown event";
 }
 
@@ -125,6 +133,7 @@ bool InputScript::Parse(std::string_view source, std::string& error)
     m_events.clear();
     m_next = 0;
     m_stepMs = 0;
+    m_delay = 0;
     uint32_t lineNumber = 0;
     while (!source.empty())
     {
@@ -188,10 +197,21 @@ void InputScript::Add(InputEvent event)
     m_events.push_back(std::move(event));
 }
 
-void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input)
+void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
+                            const StateCheck& check)
 {
-    while (m_next < m_events.size() && m_events[m_next].frame <= frame)
-        Apply(m_events[m_next++], window, input);
+    while (m_next < m_events.size() && m_events[m_next].frame + m_delay <= frame)
+    {
+        const InputEvent& event = m_events[m_next];
+        if (event.kind == InputEventKind::Wait)
+        {
+            if (!check || !check(event.text))
+                return;
+            m_delay = frame - event.frame;
+        }
+        Apply(event, window, input);
+        ++m_next;
+    }
 }
 
 void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, HeadlessInputBackend& input)
@@ -227,6 +247,8 @@ void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, 
         break;
     case InputEventKind::Step:
         m_stepMs = static_cast<uint32_t>(event.code);
+        break;
+    case InputEventKind::Wait:
         break;
     }
 }

@@ -10,12 +10,15 @@
 //   <frame> focus on|off
 //   <frame> close
 //   <frame> step <milliseconds>                the run's clock step from this frame on
+//   <frame> wait <line>                       holds the script until the run's state has that
+//                                             line; later events keep their distance from it
 //
 // Blank lines and lines starting with # are skipped. Frames must not decrease.
 
 #include "Point.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +39,7 @@ enum class InputEventKind : uint8_t
     Focus,
     Close,
     Step,
+    Wait,
 };
 
 struct InputEvent
@@ -45,7 +49,7 @@ struct InputEvent
     int32_t code = 0;  // key number, button, wheel steps, clock step
     bool down = false; // key and button: pressed; focus: gained
     Point position;    // move
-    std::string text;  // text
+    std::string text;  // text; wait: the line waited for
 };
 
 class InputScript
@@ -57,8 +61,13 @@ public:
     bool Load(const std::string& path, std::string& error);
     void Add(InputEvent event);
 
-    // Applies every event stamped up to `frame` that was not applied yet, in order.
-    void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input);
+    // Whether the run's state has the line a wait names.
+    using StateCheck = std::function<bool(const std::string& line)>;
+    // Applies every event due by `frame` that was not applied yet, in order. A wait that the
+    // check does not pass (or any wait without a check) stops the script there until a later
+    // call passes it; the events after it are then due that many frames later.
+    void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
+                   const StateCheck& check = {});
     bool Finished() const { return m_next >= m_events.size(); }
     // The clock step the last step event applied asked for; 0 before any.
     uint32_t StepMs() const { return m_stepMs; }
@@ -75,6 +84,8 @@ private:
     std::vector<InputEvent> m_events;
     size_t m_next = 0;
     uint32_t m_stepMs = 0;
+    // Frames the waits passed so far held the script.
+    uint64_t m_delay = 0;
 };
 
 } // namespace plat

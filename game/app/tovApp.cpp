@@ -14,8 +14,7 @@
 #include "tovMessageBox.h"
 #include "tovModelFileCache.h"
 #include "tovNetFacade.h"
-#include "tovPlayerState.h"
-#include "tovRemoteRig.h"
+#include "tovRemoteBoats.h"
 #include "tovSessionDialogRunner.h"
 #include "tovSessionDialogView.h"
 #include "tovSessionHooks.h"
@@ -100,6 +99,9 @@ tovApp::~tovApp()
         Cleanup();
     // The session goes first: its anglers leave the world before the statics and the hooks.
     m_session.reset();
+    if (m_network)
+        tovRemoteBoats::Uninstall(*m_network);
+    m_remoteBoats.reset();
     GetFishingModeHooks().ReleaseStatics();
     // The livewell's fish and the look screen's boat fill these program-wide caches too.
     tovBoat::ReleaseStatics();
@@ -151,7 +153,7 @@ bool tovApp::CreateAll()
         return false;
     qrxInterface::SetInputWindow(m_input, m_window);
     // The session object installs itself; sessions open later from the profiles screen.
-    m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>());
+    m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>(m_netTimeoutMs));
     if (!m_joinAddress.empty())
         m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
                                   { return session.JoinSession(address); });
@@ -160,8 +162,6 @@ bool tovApp::CreateAll()
                                   { return session.HostSession(TheUserProfile().GetName(), address); });
     else
         m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
-    m_network->SetRigFactory([](int32_t, const tovPlayerState& state, bool lowDetail)
-                             { return QrPointer<tovAnglerRigBase>(tovRemoteRig::FromState(state, lowDetail)); });
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
@@ -190,6 +190,8 @@ bool tovApp::CreateAll()
     SetFishingModeHooks(m_fishingHooks.get());
     m_saveLink = std::make_unique<tovWorldSaveLink>(m_fishingHooks->GetWorld());
     SetSaveGameLink(m_saveLink.get());
+    m_remoteBoats = std::make_unique<tovRemoteBoats>(m_fishingHooks->GetWorld());
+    m_remoteBoats->Install(*m_network);
     m_session = std::make_unique<tovGameSession>();
     const tovProfileLoad profile = LoadUserProfile(TheUserProfile());
     SetSoundVolume2(TheUserProfile().GetVolume2());

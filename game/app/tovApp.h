@@ -4,6 +4,7 @@
 // hooks with the game's start-up, screen switch, keys, per-frame step and renderer creation.
 // It installs itself as the shell's application services; nothing below it includes it.
 
+#include "tovAppOptions.h"
 #include "tovAppServices.h"
 
 #include "qrxBaseApp.h"
@@ -31,6 +32,7 @@ class tovAnglingRigFactory;
 class tovFishingHooks;
 class tovWorldSaveLink;
 class tovGameSession;
+class tovRemoteBoats;
 class tovScreenTable;
 class tovSoundFacade;
 
@@ -112,6 +114,8 @@ public:
     // Network play joins this session ("HOST:PORT") instead of asking.
     void SetJoinAddress(const std::string& address) { m_joinAddress = address; }
     void SetHostAddress(const std::string& address) { m_hostAddress = address; }
+    // How long a silent network player is waited for before it counts as gone.
+    void SetNetTimeoutMs(int32_t ms) { m_netTimeoutMs = ms; }
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
@@ -162,6 +166,9 @@ private:
     std::unique_ptr<tovGameSession> m_session;
     // The network session object, there for the whole run; a session opens from the screens.
     std::unique_ptr<tovDirectPlay> m_network;
+    // The other players' boats in the fishing world.
+    std::unique_ptr<tovRemoteBoats> m_remoteBoats;
+    int32_t m_netTimeoutMs = tovAppOptions::kDefaultNetTimeoutMs;
     std::string m_joinAddress;
     std::string m_hostAddress;
     bool m_softwareRendering = false;

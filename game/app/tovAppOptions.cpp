@@ -89,6 +89,9 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
         return o.network = true;
     if (arg == "--join")
         return p.Address("--join", o.joinAddress) && (o.network = true);
+    if (arg == "--net-timeout-ms")
+        return p.Number<int32_t>("--net-timeout-ms", tovAppOptions::kMinNetTimeoutMs, tovAppOptions::kMaxNetTimeoutMs,
+                                 o.netTimeoutMs);
     if (arg == "--data")
         return p.Text("--data", o.dataDir);
     if (arg == "--user-dir")
@@ -149,6 +152,7 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
 const char* AppUsage()
 {
     return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--network] [--join HOST:PORT]\n"
+           "                [--net-timeout-ms MS]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
            "                [--screen ID] [--host HOST:PORT]\n"
@@ -157,6 +161,7 @@ const char* AppUsage()
            "  --screen ID           open screen ID (1 to 25) instead of the intro\n"
            "  --network             started to join a network game\n"
            "  --join HOST:PORT      network play joins the session at that address\n"
+           "  --net-timeout-ms MS   a network player silent this long is gone (500 to 600000, default 10000)\n"
            "  --headless            no window, no sound device, a manual clock\n"
            "  --script FILE         input events by frame (see README)\n"
            "  --frames N            frames to run (default 600)\n"

@@ -30,12 +30,17 @@ struct tovAppOptions
     std::string joinAddress;
     // --host HOST:PORT (harness): the session to host when network play opens (implies network).
     std::string hostAddress;
+    // --net-timeout-ms MS: how long a silent network player is waited for.
+    int32_t netTimeoutMs = kDefaultNetTimeoutMs;
 
     static constexpr uint32_t kDefaultFrames = 600;
     static constexpr uint32_t kDefaultStepMs = 33;
     static constexpr uint32_t kMaxFrames = 1000000;
     static constexpr uint32_t kMaxStepMs = 1000;
     static constexpr int32_t kMaxScreenId = 25;
+    static constexpr int32_t kDefaultNetTimeoutMs = 10000;
+    static constexpr int32_t kMinNetTimeoutMs = 500;
+    static constexpr int32_t kMaxNetTimeoutMs = 600000;
 };
 
 // False with the reason in `error` (an unknown flag, a missing or bad value, a harness flag

@@ -72,6 +72,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetNetworkLaunch(m_options.network);
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
+        app.SetNetTimeoutMs(m_options.netTimeoutMs);
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
         m_audio = nullptr;
     }
@@ -110,7 +111,10 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 // the game has quit.
 bool tovHeadlessRun::StepFrame(tovApp& app)
 {
-    m_script.PlayUntil(m_frames, m_window, m_input);
+    // A wait in the script holds it until the last frame's digest has the line it names.
+    m_script.PlayUntil(m_frames, m_window, m_input,
+                       [this](const std::string& line)
+                       { return ("\n" + m_digest).find("\n" + line + "\n") != std::string::npos; });
     // A script may fast-forward (or slow) the clock from a frame on.
     if (m_script.StepMs() != 0)
         m_stepMs = m_script.StepMs();

@@ -15,6 +15,7 @@
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovNetFacade.h"
+#include "tovRemoteBoats.h"
 #include "tovUserProfile.h"
 
 #include "ByteWriter.h"
@@ -107,6 +108,11 @@ void NetLines(std::ostringstream& out)
         names << "net.player " << slot << " " << name << "\n";
     }
     out << "net.players " << players << "\n" << names.str();
+    // Where each network player's boat is in this copy's world, on the lake map that every
+    // copy shares.
+    if (const tovFishingWorld* world = GetFishingWorld())
+        for (const tovRemoteBoats::Sighting& boat : tovRemoteBoats::Sightings(*world))
+            out << "net.boat " << boat.slot << " " << Fixed(boat.x, 3) << " " << Fixed(boat.z, 3) << "\n";
 }
 
 void LakeLines(std::ostringstream& out)

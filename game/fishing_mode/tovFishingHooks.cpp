@@ -57,6 +57,10 @@ void tovFishingHooks::BeginGame(tovGameSession& session)
         if (auto* rig = dynamic_cast<tovAnglerRig*>(angler.Get()))
             m_world->AddAngler(rig);
     m_world->PlaceAnglers();
+    // In a network game each player's boat starts at its own slot's start location, clear of
+    // the others; alone, nothing moves.
+    if (tovBoat* boat = m_world->GetPlayerBoat())
+        NetFindRigSlot(boat);
 }
 
 void tovFishingHooks::EndGame()

@@ -1,5 +1,6 @@
 #include "tovRemoteRig.h"
 
+#include "tovAngler.h"
 #include "tovBoatState.h"
 #include "tovNetFacade.h"
 #include "tovPlayerState.h"
@@ -39,6 +40,19 @@ QrPointer<tovBoat> NewRemoteBoat(bool lowDetail)
 tovRemoteRig::tovRemoteRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail)
     : tovAnglerRig(paintScheme, word0, word1, word2, lowDetail, NewRemoteBoat(lowDetail).Get())
 {
+    QrPointer<tovBoat> boat = GetBoat();
+    m_angler = new tovAngler(GetLook(), GetGender(), -1);
+    m_angler->SetBoat(boat.Get());
+    m_angler->SetTackle(GetTackle().Get());
+    boat->SetAnglerNode(m_angler.Get());
+}
+
+tovRemoteRig::~tovRemoteRig()
+{
+    // The figure keeps a plain pointer to the boat: both let go of each other here.
+    if (QrPointer<tovBoat> boat = GetBoat())
+        boat->SetAnglerNode(nullptr);
+    m_angler->SetBoat(nullptr);
 }
 
 QrPointer<tovRemoteRig> tovRemoteRig::FromState(const tovPlayerState& state, bool lowDetail)
@@ -55,6 +69,38 @@ void tovRemoteRig::Idle(double now, double elapsed)
     if (NetGetRigPlayerState(this, state))
         ApplyAnglerStateRecord(*this, state);
     tovAnglerRig::Idle(now, elapsed);
+    FollowMode();
+    m_angler->Update(now, elapsed);
+}
+
+void tovRemoteRig::FollowMode()
+{
+    const int32_t before = m_shownMode;
+    const int32_t mode = GetMode();
+    if (mode == before)
+        return;
+    m_shownMode = mode;
+    switch (mode)
+    {
+    case kModeSeated:
+        m_angler->SitDown();
+        break;
+    case kModeDriving:
+        m_angler->StartToDriving();
+        break;
+    case kModeAiming:
+        m_angler->StartFromDriving();
+        break;
+    case kModeCasting:
+        m_angler->Cast(GetCastAngle());
+        break;
+    case kModeWaitCast:
+        if (before == kModeCasting)
+            m_angler->Reel();
+        break;
+    default:
+        break;
+    }
 }
 
 void tovRemoteRig::ApplyBoatState(tovBoat& boat, double now, double elapsed)

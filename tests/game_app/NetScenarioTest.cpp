@@ -1,6 +1,7 @@
 // Two copies of the game, each its own headless process, in one network session over the
-// loopback interface: one hosts, one joins, each sees the other; the joiner is killed and the
-// host goes on without it. Every wait is a bounded poll of the runs' live digests.
+// loopback interface: one hosts, one joins, both fish one lake and each sees the other's boat;
+// the host is killed and the joiner goes on without it. Every wait is a bounded poll of the
+// runs' live digests.
 
 #include "TestFiles.h"
 
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -145,6 +147,37 @@ std::string Field(const Digest& digest, const char* name)
     return found == digest.end() ? "" : found->second;
 }
 
+// Each network player's boat as this copy's digest lists it: slot to lake-map x and z.
+std::map<int32_t, std::pair<double, double>> Boats(const Digest& digest)
+{
+    std::map<int32_t, std::pair<double, double>> boats;
+    std::istringstream lines(Field(digest, "net.boat"));
+    std::string line;
+    while (std::getline(lines, line, '|'))
+    {
+        std::istringstream words(line);
+        int32_t slot = -1;
+        double x = 0.0, z = 0.0;
+        if (words >> slot >> x >> z)
+            boats[slot] = {x, z};
+    }
+    return boats;
+}
+
+// This copy's own slot; -1 outside a session.
+int32_t Slot(const Digest& digest)
+{
+    const std::string slot = Field(digest, "net.slot");
+    return slot.empty() ? -1 : std::stoi(slot);
+}
+
+double Distance(const std::pair<double, double>& a, const std::pair<double, double>& b)
+{
+    return std::hypot(a.first - b.first, a.second - b.second);
+}
+
+// A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
+// frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
 std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
                                  const std::string& address, const char* script)
 {
@@ -157,6 +190,10 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
             "1",
             flag,
             address,
+            "--net-timeout-ms",
+            "3000",
+            "--step-ms",
+            "200",
             "--script",
             std::string(TARNHOLM_SCRIPTS) + "/" + script,
             "--frames",
@@ -166,10 +203,12 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
 }
 
 // Both copies go from the game-mode screen to the start of the day, the host opening the
-// session on its profiles screen and the other joining it there; the joiner presses Start and
-// waits for the host, who never does. The host is killed: the joiner carries on alone and
-// its day begins.
-TEST(NetScenarioTest, TwoProcessesMeetAtTheStartOfTheDayAndOneGoesOnWhenTheOtherIsKilled)
+// session on its profiles screen and the other joining it there; the host presses Start once
+// it sees the second player, and the day begins for both when both have. Each drives off from
+// its own start and coasts to rest; each must see the other's boat where the other's own
+// digest puts it. Then the host is killed: the joiner carries on alone, as host, without the
+// lost player's boat.
+TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
     testfiles::TempDir dir;
     const uint16_t port = FreeLoopbackPort();
@@ -177,7 +216,7 @@ TEST(NetScenarioTest, TwoProcessesMeetAtTheStartOfTheDayAndOneGoesOnWhenTheOther
     const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::chrono::seconds limit(60);
 
-    GameProcess host(RunArgs(dir, "host", "--host", address, "net_to_day_start.script"), dir.File("host.log"));
+    GameProcess host(RunArgs(dir, "host", "--host", address, "net_host_day.script"), dir.File("host.log"));
     ASSERT_TRUE(host.Started());
     const std::string hostDigest = dir.File("host.txt");
     Digest seen = WaitForDigest(
@@ -186,31 +225,70 @@ TEST(NetScenarioTest, TwoProcessesMeetAtTheStartOfTheDayAndOneGoesOnWhenTheOther
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_TRUE(HasPlayers(seen, "1"));
 
-    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_day_start.script"), dir.File("guest.log"));
+    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_join_day.script"), dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
     const std::string guestDigest = dir.File("guest.txt");
-    // Well past its Start: still on the start of the day, waiting for the host.
-    seen = WaitForDigest(
-        guestDigest, guest, [](const Digest& d) { return Frames(d) >= 300; }, limit);
-    EXPECT_EQ(Field(seen, "screen"), "19") << "Start waits for every player";
-    EXPECT_TRUE(HasPlayers(seen, "2")) << "the joiner sees the host and itself";
-    EXPECT_EQ(Field(seen, "net.host"), "0");
-    EXPECT_NE(Field(seen, "net.slot"), "0") << "the host keeps slot 0";
-    seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return HasPlayers(d, "2"); }, limit);
-    EXPECT_TRUE(HasPlayers(seen, "2")) << "the host sees the joiner";
-    EXPECT_EQ(Field(seen, "screen"), "19");
+
+    // The day begins for both, together, each boat at its own slot's start; the first day frames
+    // come well before the keys drive off.
+    const auto ownBoat = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).count(Slot(d)) == 1; };
+    Digest atHost = WaitForDigest(hostDigest, host, ownBoat, limit);
+    Digest atGuest = WaitForDigest(guestDigest, guest, ownBoat, limit);
+    ASSERT_TRUE(ownBoat(atHost)) << "the host's day begins";
+    ASSERT_TRUE(ownBoat(atGuest)) << "the joiner's day begins";
+    const int32_t hostSlot = Slot(atHost);
+    const int32_t guestSlot = Slot(atGuest);
+    EXPECT_EQ(hostSlot, 0) << "the host keeps slot 0";
+    ASSERT_NE(guestSlot, hostSlot);
+    const auto hostStart = Boats(atHost)[hostSlot];
+    const auto guestStart = Boats(atGuest)[guestSlot];
+    EXPECT_GT(Distance(hostStart, guestStart), 10.0) << "each starts at its own slot's start location";
+
+    // Each lists the other's boat too, once that player's first state is in.
+    const auto bothBoats = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).size() == 2; };
+    EXPECT_TRUE(bothBoats(atHost = WaitForDigest(hostDigest, host, bothBoats, limit)));
+    EXPECT_TRUE(bothBoats(atGuest = WaitForDigest(guestDigest, guest, bothBoats, limit)));
+    EXPECT_TRUE(HasPlayers(atHost, "2"));
+    EXPECT_TRUE(HasPlayers(atGuest, "2"));
+    EXPECT_EQ(Field(atGuest, "net.host"), "0");
+
+    // Both drive off and coast to rest. Between records a remote boat runs on by dead
+    // reckoning, so the two copies agree only once the boats rest and the last records are in:
+    // poll until they do, within a few thousandths of a map cell.
+    constexpr double kTolerance = 0.01;
+    constexpr double kDriven = 0.2;
+    const auto agree = [&]
+    {
+        atHost = ReadDigest(hostDigest);
+        atGuest = ReadDigest(guestDigest);
+        auto h = Boats(atHost), g = Boats(atGuest);
+        return h.count(hostSlot) && h.count(guestSlot) && g.count(hostSlot) && g.count(guestSlot) &&
+               Distance(h[hostSlot], hostStart) > kDriven && Distance(g[guestSlot], guestStart) > kDriven &&
+               Distance(g[hostSlot], h[hostSlot]) <= kTolerance && Distance(h[guestSlot], g[guestSlot]) <= kTolerance;
+    };
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!agree() && std::chrono::steady_clock::now() < end && host.Running() && guest.Running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto h = Boats(atHost), g = Boats(atGuest);
+    EXPECT_GT(Distance(h[hostSlot], hostStart), kDriven) << "the host's boat left its start";
+    EXPECT_GT(Distance(g[guestSlot], guestStart), kDriven) << "the joiner's boat left its start";
+    EXPECT_LE(Distance(g[hostSlot], h[hostSlot]), kTolerance) << "the joiner sees the host's boat where it is";
+    EXPECT_LE(Distance(h[guestSlot], g[guestSlot]), kTolerance) << "the host sees the joiner's boat where it is";
 
     host.Kill();
     const int64_t framesAtKill = Frames(ReadDigest(guestDigest));
-    // The peer time-out is ten seconds: the joiner notices the silence after it.
     seen = WaitForDigest(
-        guestDigest, guest, [](const Digest& d) { return Field(d, "screen") == "2"; }, limit);
-    EXPECT_EQ(Field(seen, "screen"), "2") << "the day begins for the one left";
+        guestDigest, guest, [&](const Digest& d) { return HasPlayers(d, "1") && Boats(d).count(hostSlot) == 0; },
+        limit);
+    EXPECT_TRUE(HasPlayers(seen, "1")) << "the joiner notices the lost host";
+    EXPECT_EQ(Boats(seen).count(hostSlot), 0u) << "the lost player's boat leaves the lake";
+    EXPECT_EQ(Boats(seen).count(guestSlot), 1u);
     EXPECT_EQ(Field(seen, "net.host"), "1");
-    EXPECT_TRUE(HasPlayers(seen, "1"));
+    EXPECT_EQ(Field(seen, "screen"), "2");
+    seen = WaitForDigest(
+        guestDigest, guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; }, limit);
     EXPECT_TRUE(guest.Running()) << "the joiner goes on";
-    EXPECT_GT(Frames(seen), framesAtKill);
+    EXPECT_GT(Frames(seen), framesAtKill + 5);
 }
 
 } // namespace

@@ -32,9 +32,11 @@ TEST(tovAppOptions, EveryFlagLandsInTheRecord)
     EXPECT_EQ(o.stepMs, 16u);
     EXPECT_EQ(o.seed, -3);
     EXPECT_EQ(o.screenshotEvery, 2u);
-    ASSERT_TRUE(Parse({"--join", "127.0.0.1:28640"}, o, error)) << error;
+    EXPECT_EQ(o.netTimeoutMs, tovAppOptions::kDefaultNetTimeoutMs);
+    ASSERT_TRUE(Parse({"--join", "127.0.0.1:28640", "--net-timeout-ms", "3000"}, o, error)) << error;
     EXPECT_TRUE(o.network);
     EXPECT_EQ(o.joinAddress, "127.0.0.1:28640");
+    EXPECT_EQ(o.netTimeoutMs, 3000);
     ASSERT_TRUE(Parse({"--headless", "--host", "127.0.0.1:28642"}, o, error)) << error;
     EXPECT_TRUE(o.network);
     EXPECT_EQ(o.hostAddress, "127.0.0.1:28642");
@@ -60,6 +62,9 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
         {"--join", ":4000"},
         {"--host", "127.0.0.1:4000"},
         {"--headless", "--host", "127.0.0.1"},
+        {"--net-timeout-ms", "499"},
+        {"--net-timeout-ms", "600001"},
+        {"--net-timeout-ms"},
     };
     for (const std::vector<const char*>& args : bad)
     {

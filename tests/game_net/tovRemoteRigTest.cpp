@@ -2,6 +2,7 @@
 
 #include "QrTestFixture.h"
 #include "qrxAssetCache.h"
+#include "tovAngler.h"
 #include "tovNetFacade.h"
 #include "tovRemoteRig.h"
 #include "tovWorldServices.h"
@@ -110,22 +111,28 @@ TEST_F(tovRemoteRigTest, HostileBoatValuesAreLeftOut)
     EXPECT_EQ(m_boat->GetTrollingLevel(), -1);
 }
 
-// The received phase moves the angler; the same phase with nothing listed leaves it.
+// The received phase moves the angler, and the figure in the boat takes the pose of its mode;
+// the same phase with nothing listed leaves both.
 TEST_F(tovRemoteRigTest, ReceivedPhaseMovesTheAngler)
 {
     tovPlayerState state;
     state.anglerValue = 7;
     state.block[tovAnglerState::kPhaseWord] = 1;
     m_net.m_playerStates = {state};
+    ASSERT_EQ(m_boat->GetAnglerNode(), m_rig->GetAngler());
+    EXPECT_EQ(m_rig->GetAngler()->GetPose(), tovAngler::kPoseSeated);
     Step();
     EXPECT_EQ(m_rig->GetAnglerValue(), 7);
     EXPECT_EQ(m_rig->GetMode(), tovAnglerRig::kModeDriving);
+    EXPECT_EQ(m_rig->GetAngler()->GetPose(), tovAngler::kPoseDriving);
     state.block[tovAnglerState::kPhaseWord] = 2;
     m_net.m_playerStates = {state, state};
     Step();
     EXPECT_EQ(m_rig->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(m_rig->GetAngler()->GetPose(), tovAngler::kPoseStanding);
     Step();
     EXPECT_EQ(m_rig->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(m_rig->GetAngler()->GetPose(), tovAngler::kPoseStanding);
 }
 
 TEST_F(tovRemoteRigTest, BuiltFromAPlayersFirstState)

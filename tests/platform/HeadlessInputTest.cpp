@@ -117,6 +117,38 @@ TEST_F(HeadlessInputTest, FocusLossMakesDevicesUnreadableUntilReacquired)
     EXPECT_EQ(input.ReadKeyboard(keys), InputResult::NotAcquired);
 }
 
+// A wait holds everything after it until the check passes (never without a check); the events
+// after it keep their distance from the frame it passed on.
+TEST_F(HeadlessInputTest, AWaitHoldsTheScriptUntilTheStateHasItsLine)
+{
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.Parse("1 wait screen 19\n3 key A down\n5 wait screen 2\n6 key B down\n", error)) << error;
+    std::string state = "screen 8";
+    const InputScript::StateCheck check = [&](const std::string& line) { return line == state; };
+    std::vector<std::string> asked;
+    script.PlayUntil(4, window, input, [&](const std::string& line) { return asked.push_back(line), false; });
+    EXPECT_EQ(asked, std::vector<std::string>{"screen 19"});
+    script.PlayUntil(5, window, input); // without a check, the wait holds
+    for (uint32_t frame = 6; frame < 10; ++frame)
+        script.PlayUntil(frame, window, input, check);
+    EXPECT_TRUE(Messages().empty());
+    state = "screen 19";
+    script.PlayUntil(10, window, input, check); // 9 frames late: A is due at 12
+    script.PlayUntil(11, window, input, check);
+    EXPECT_TRUE(Messages().empty());
+    script.PlayUntil(12, window, input, check);
+    EXPECT_EQ(Messages(), std::vector<uint32_t>{kMsgKeyDown << 8 | 'A'});
+    script.PlayUntil(20, window, input, check);
+    EXPECT_TRUE(Messages().empty()) << "held by the second wait";
+    state = "screen 2";
+    script.PlayUntil(21, window, input, check);
+    EXPECT_TRUE(Messages().empty());
+    script.PlayUntil(22, window, input, check);
+    EXPECT_EQ(Messages(), std::vector<uint32_t>{kMsgKeyDown << 8 | 'B'});
+    EXPECT_TRUE(script.Finished());
+}
+
 TEST(InputScript, RefusesBadLinesWithTheirNumber)
 {
     const struct
@@ -139,6 +171,7 @@ TEST(InputScript, RefusesBadLinesWithTheirNumber)
         {"1 step 0", "line 1: bad step"},
         {"1 step 3600001", "line 1: bad step"},
         {"1 jump", "line 1: unknown event"},
+        {"1 wait  ", "line 1: wait needs a line"},
     };
     for (const auto& c : cases)
     {

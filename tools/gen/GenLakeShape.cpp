@@ -214,7 +214,8 @@ std::vector<LakeSite> LakeShape::Landings() const
 
 std::vector<LakeSpot> LakeShape::Starts() const
 {
-    // The first start is just off the first landing, heading out onto the lake.
+    // The first start is just off the first landing, heading out onto the lake; the second is
+    // the lake's own, and three more lie beside the first.
     std::vector<LakeSpot> spots;
     const std::vector<LakeSite> sites = Landings();
     for (const LakeSpot& rough : starts)
@@ -225,6 +226,11 @@ std::vector<LakeSpot> LakeShape::Starts() const
         const double heading = std::atan2(site.dirX, site.dirY) * 180.0 / kPi;
         spots.front() = NearestWater({(site.shoreX + site.dirX * 4.0) / Width(),
                                       (site.shoreY + site.dirY * 4.0) / Height(), std::round(heading)});
+        // The third to fifth players of a network game start beside the first, along the bank.
+        const LakeSpot first = spots.front();
+        for (const double side : {2.0, -2.0, 4.0})
+            spots.push_back(NearestWater(
+                {(first.x + site.dirY * side) / Width(), (first.y - site.dirX * side) / Height(), first.heading}));
     }
     return spots;
 }

@@ -99,6 +99,7 @@ int RunWindowed(const tovAppOptions& options)
         app.SetFirstScreen(options.screen);
         app.SetNetworkLaunch(options.network);
         app.SetJoinAddress(options.joinAddress);
+        app.SetNetTimeoutMs(options.netTimeoutMs);
         code = RunGuarded(&window, [&] { return app.Init() ? app.Run() : 0; });
     }
     SetSoundOutputFactory(nullptr);
