@@ -28,8 +28,6 @@ protected:
     void SetUp() override
     {
         ShellScreenTest::SetUp();
-        m_app->AddInterface(new tovLoadGameIFace, 14);
-        m_app->AddInterface(new tovSaveGameIFace, 15);
         std::filesystem::create_directories(m_dir.File("Lakes"));
         SetInstallRoot(m_dir.Path());
         SetDiscRoot(m_dir.Path());
@@ -47,6 +45,11 @@ protected:
         TheUserProfile().SetDefaults(false);
         TheUserProfile().SetName("Pat", false);
         m_session->StartGame(tovGameSession::kQuickFish, true);
+    }
+    void AddMoreScreens() override
+    {
+        m_app->AddInterface(new tovLoadGameIFace, 14);
+        m_app->AddInterface(new tovSaveGameIFace, 15);
     }
     void TearDown() override
     {
