@@ -5,7 +5,7 @@ namespace plat
 
 namespace
 {
-thread_local uint32_t t_state = 1;
+thread_local uint32_t t_state = kCRandStartSeed;
 }
 
 void CRandSeed(uint32_t seed)

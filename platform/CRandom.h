@@ -10,6 +10,8 @@ namespace plat
 {
 
 constexpr int kCRandMax = 32767;
+// The state of a thread that never seeded.
+constexpr uint32_t kCRandStartSeed = 1;
 
 // Seeds the calling thread's generator only.
 void CRandSeed(uint32_t seed);

@@ -44,6 +44,7 @@
 #include "QrPoint3.h"
 #include "QrRenderCreateParams.h"
 
+#include "CRandom.h"
 #include "Clock.h"
 #include "DebugOutput.h"
 #include "Display.h"
@@ -141,6 +142,9 @@ bool tovApp::CreateAll()
 {
     if (m_seed)
         SharedRandom().seed(*m_seed);
+    // The lake's start shuffle draws from the C runtime generator: each application begins it
+    // where a new program does, so a second run in one process places the boats as the first.
+    plat::CRandSeed(plat::kCRandStartSeed);
     m_sound = std::make_unique<tovSoundFacade>();
     m_sound->Init(m_window);
     plat::WindowBackend* window = m_window;
