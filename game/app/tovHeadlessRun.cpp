@@ -27,9 +27,6 @@ tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options
 {
     plat::SetCurrentClock(&m_clock);
     plat::FixCalendarSeconds(kCalendarSeconds);
-    // The C runtime's generator starts as in a new process, so that runs in one process repeat
-    // each other (the lake shuffles its computer boats' starts with it).
-    plat::CRandSeed(1);
     SetSoundWorkerManual(true);
     SetSoundOutputFactory(
         [this]
