@@ -45,16 +45,20 @@ function(qr_add_library name)
     target_link_libraries(${name} PUBLIC ${A_DEPS} ${A_SYSTEM_DEPS})
     qr_set_warnings(${name})
     # One precompiled set of the standard headers most files include, for every library:
-    # parsing them was about half of a library file's compile time.
-    if(NOT TARGET qr_lib_pch)
-        file(WRITE ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp "")
-        add_library(qr_lib_pch OBJECT ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp)
-        qr_set_warnings(qr_lib_pch)
-        target_precompile_headers(qr_lib_pch PRIVATE <algorithm> <array> <cmath> <cstdint> <cstdio> <cstring>
-                                  <functional> <map> <memory> <mutex> <optional> <string> <string_view>
-                                  <unordered_map> <vector>)
+    # parsing them was about half of a library file's compile time. Not under a compiler cache:
+    # the compiler writes a different precompiled header each time, which would make every
+    # library file of a new build folder a cache miss.
+    if(NOT CMAKE_CXX_COMPILER_LAUNCHER)
+        if(NOT TARGET qr_lib_pch)
+            file(WRITE ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp "")
+            add_library(qr_lib_pch OBJECT ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp)
+            qr_set_warnings(qr_lib_pch)
+            target_precompile_headers(qr_lib_pch PRIVATE <algorithm> <array> <cmath> <cstdint> <cstdio> <cstring>
+                                      <functional> <map> <memory> <mutex> <optional> <string>
+                                      <string_view> <unordered_map> <vector>)
+        endif()
+        target_precompile_headers(${name} REUSE_FROM qr_lib_pch)
     endif()
-    target_precompile_headers(${name} REUSE_FROM qr_lib_pch)
 endfunction()
 
 # qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...])
