@@ -1,0 +1,38 @@
+# cmake -DPROGRAM=... -DWORKING_DIR=... -DLABELS=... -DOUT=... -P QrDiscoverSuites.cmake
+# Lists a GoogleTest program's suites and writes one CTest test per suite: the program run with
+# --gtest_filter=Suite.*. Suites whose name starts with DISABLED_ are left out, as GoogleTest does.
+execute_process(COMMAND ${PROGRAM} --gtest_list_tests
+                WORKING_DIRECTORY ${WORKING_DIR}
+                TIMEOUT 60
+                OUTPUT_VARIABLE output
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} --gtest_list_tests failed (${result}):\n${output}")
+endif()
+
+# A value printed after '#' may hold a semicolon: keep it inside its line.
+string(REPLACE ";" "\\;" output "${output}")
+string(REPLACE "\n" ";" lines "${output}")
+set(script "")
+set(count 0)
+foreach(line IN LISTS lines)
+    # Suite lines start in the first column and end with '.', perhaps followed by a comment.
+    if(NOT line MATCHES "^([A-Za-z_][A-Za-z0-9_/]*)\\.( .*)?$")
+        continue()
+    endif()
+    set(suite ${CMAKE_MATCH_1})
+    if(suite MATCHES "(^|/)DISABLED_")
+        continue()
+    endif()
+    string(APPEND script "add_test([==[${suite}]==] [==[${PROGRAM}]==] [==[--gtest_filter=${suite}.*]==])\n"
+                         "set_tests_properties([==[${suite}]==] PROPERTIES WORKING_DIRECTORY [==[${WORKING_DIR}]==]")
+    if(NOT "${LABELS}" STREQUAL "")
+        string(APPEND script " LABELS [==[${LABELS}]==]")
+    endif()
+    string(APPEND script ")\n")
+    math(EXPR count "${count} + 1")
+endforeach()
+if(count EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} lists no test suite:\n${output}")
+endif()
+file(WRITE ${OUT} "${script}")
