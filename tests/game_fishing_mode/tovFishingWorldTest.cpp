@@ -22,6 +22,7 @@
 
 #include "QrAlphaSorter.h"
 #include "QrCamera.h"
+#include "QrFogProperty.h"
 #include "QrLight.h"
 #include "QrSorter.h"
 #include "QrTriShape.h"
@@ -393,6 +394,33 @@ TEST_F(tovFishingWorldTest, StartOfTheDayFromTheCameras)
         EXPECT_TRUE(golden::MatchesGoldenImage(
             f.golden, golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
         m_world->Teardown();
+    }
+}
+
+// Seen from just below, the surface overhead is fogged like the bottom: the lake's fog reaches
+// the water, and under water it starts behind the eye, where the surface always lies near.
+TEST_F(tovFishingWorldTest, SurfaceOverheadIsFoggedFromBelow)
+{
+    ASSERT_TRUE(BuildDay(1.0f));
+    Step(5);
+    m_world->SetCamera(tovCameraModeAction::kFree);
+    const QrPoint3 at = m_world->GetFish()->GetShownModel(0)->GetTranslate();
+    QrCamera* camera = m_world->GetCamera();
+    camera->SetTranslate(at.x, -0.02f, at.z);
+    camera->UpdateAllInstances();
+    ASSERT_TRUE(camera->LookAt(QrPoint3(at.x, 0.0f, at.z), QrPoint3(0.0f, 0.0f, 1.0f)));
+    Draw();
+    ASSERT_TRUE(m_world->IsUnderwater());
+    // A red fog, so that what the fog adds stands apart from the blue surface.
+    QrFogProperty* fog = m_world->GetSky()->GetFogProperty();
+    ASSERT_TRUE(fog->m_enabled);
+    fog->m_color = QrPoint3(1.0f, 0.0f, 0.0f);
+    Draw();
+    plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+    for (const auto& [x, y] : {std::pair{320, 240}, {80, 60}, {560, 420}})
+    {
+        const uint16_t pixel = window.Frame()[size_t(y) * window.FrameWidth() + size_t(x)];
+        EXPECT_GE((pixel >> 11) << 3, 96) << x << "," << y;
     }
 }
 
