@@ -81,6 +81,31 @@ TEST_F(tovFishingWorldTest, BuildAndTeardownLeaveNothingBehind)
     EXPECT_EQ(GetWorldServices(), nullptr);
 }
 
+// The fish shown swim clear of the ground under their whole length (the terrain's coarser
+// triangles at a distance must not cover them) and under the surface, as they wander.
+TEST_F(tovFishingWorldTest, ShownFishSwimClearOfTheGround)
+{
+    ASSERT_TRUE(BuildDay(1.0f));
+    int32_t checked = 0;
+    for (int32_t round = 0; round < 4; ++round)
+    {
+        Step(10, 0.2);
+        for (int32_t i = 0; tovFish* fish = m_world->GetFish()->GetShownModel(i); ++i)
+        {
+            const QrPoint3 at = fish->GetTranslate();
+            const float r = 0.5f * fish->GetLength() / 1200.0f;
+            float ground = m_world->GroundHeight(at);
+            for (const auto& [dx, dz] : {std::pair{r, 0.0f}, {-r, 0.0f}, {0.0f, r}, {0.0f, -r}})
+                ground = std::max(ground, m_world->GroundHeight(QrPoint3(at.x + dx, at.y, at.z + dz)));
+            // Half a foot at least wherever the water is that deep.
+            EXPECT_GE(at.y - ground, std::min(0.005f, -0.001f - ground) - 1e-6f) << "fish " << i << " round " << round;
+            EXPECT_LT(at.y, m_world->WaterHeight()) << "fish " << i << " round " << round;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 8);
+}
+
 // The newest wake tile's four corners of every boat, in lake-map coordinates.
 std::vector<QrPoint3> NewestWakeCorners(tovFishingWorld& world)
 {
