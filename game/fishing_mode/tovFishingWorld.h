@@ -33,6 +33,7 @@ class tovFishModels;
 class tovLake;
 class tovScene;
 class tovSky;
+class tovLure;
 class tovSplash;
 class tovWater;
 class tovWaterCrossAction;
@@ -72,6 +73,11 @@ public:
     void PlaceAnglers();
     // The boat at the lake's start location (height 0.005, its heading), on the water's waves.
     void PlaceBoatAtStart(tovBoat& boat, int32_t index);
+
+    // The lure shown in the scene and stepped with the world: the one attached before leaves,
+    // null attaches none. Nothing before a build.
+    void SetCurrentLure(tovLure* lure);
+    tovLure* GetCurrentLure() const { return m_currentLure.Get(); }
 
     // One frame: idle objects, rigs, sky, then the sector nearest the local boat.
     void Update(double now, double elapsed);
@@ -154,6 +160,7 @@ private:
     QrPointer<tovWater> m_water;
     std::unique_ptr<tovSky> m_sky;
     QrPointer<tovSplash> m_splash;
+    QrPointer<tovLure> m_currentLure;
     QrPointer<QrLight> m_lightA;
     QrPointer<QrLight> m_sun;
     QrPointer<QrLight> m_ambientLight;

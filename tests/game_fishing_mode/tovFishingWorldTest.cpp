@@ -15,8 +15,10 @@
 #include "tovComputerRig.h"
 #include "tovFish.h"
 #include "tovLake.h"
+#include "tovLure.h"
 #include "tovScene.h"
 #include "tovSky.h"
+#include "tovTackleSet.h"
 #include "tovWake.h"
 #include "tovWorldServices.h"
 
@@ -104,6 +106,41 @@ TEST_F(tovFishingWorldTest, ShownFishSwimClearOfTheGround)
         }
     }
     EXPECT_GT(checked, 8);
+}
+
+// The current lure is shown in the scene and stepped with the world; a new one replaces it,
+// none takes it away, and the teardown lets the last one go.
+TEST_F(tovFishingWorldTest, CurrentLureJoinsTheSceneAndLeavesIt)
+{
+    QrPointer<tovLure> first(new tovLure(tovTackleSet::LureModelFile(0), 0));
+    QrPointer<tovLure> second(new tovLure(tovTackleSet::LureModelFile(1), 1));
+    ASSERT_TRUE(first->GetModel() && second->GetModel());
+    // Nothing before a build.
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_FALSE(m_world->GetCurrentLure());
+
+    ASSERT_TRUE(BuildDay(1.0f));
+    const qrxIdleManager* idle = m_world->GetIdleManager();
+    const auto shown = [&](tovLure& lure)
+    { return lure.GetModel()->GetParent() != nullptr && idle->Contains(lure.GetModel()); };
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_TRUE(shown(*first));
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_TRUE(shown(*first));
+    m_world->SetCurrentLure(second.Get());
+    EXPECT_FALSE(first->GetModel()->GetParent());
+    EXPECT_FALSE(idle->Contains(first->GetModel()));
+    EXPECT_TRUE(shown(*second));
+    Step(2);
+    m_world->SetCurrentLure(nullptr);
+    EXPECT_FALSE(second->GetModel()->GetParent());
+    EXPECT_FALSE(idle->Contains(second->GetModel()));
+
+    m_world->SetCurrentLure(second.Get());
+    m_world->Teardown();
+    EXPECT_FALSE(m_world->GetCurrentLure());
+    EXPECT_FALSE(second->GetModel()->GetParent());
+    EXPECT_EQ(second->GetRefCount(), 1u);
 }
 
 // The newest wake tile's four corners of every boat, in lake-map coordinates.
