@@ -478,6 +478,8 @@ void tovFishingWorld::SwitchSector(int32_t index)
             computer->MoveOrigin(shift);
         rig->SetCastTarget(rig->GetCastTarget() + shift);
     }
+    if (m_currentLure)
+        m_currentLure->SetPosition(m_currentLure->GetPosition() + shift);
     QrCamera* free = m_cameras[tovCameraModeAction::kFree].Get();
     const QrPoint3 moved = free->GetTranslate() + shift;
     free->SetTranslate(moved.x, moved.y, moved.z);

@@ -172,6 +172,11 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
         before.push_back(m_world->WorldToMap(boat->GetPosition()));
     const std::vector<QrPoint3> wakes = NewestWakeCorners(*m_world);
     ASSERT_FALSE(wakes.empty());
+    // A lure out on the water beside the player's boat.
+    QrPointer<tovLure> lure(new tovLure(tovTackleSet::LureModelFile(0), 0));
+    m_world->SetCurrentLure(lure.Get());
+    lure->SetPosition(m_world->GetPlayerBoat()->GetPosition() + QrPoint3(0.2f, -0.01f, 0.1f));
+    const QrPoint3 lureBefore = m_world->WorldToMap(lure->GetPosition());
     m_now = 12.0;
     m_world->Update(m_now, 0.0);
     m_world->SwitchSector(other);
@@ -184,6 +189,10 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
         EXPECT_NEAR(now.z, before[size_t(i)].z, 0.01f) << i;
         EXPECT_TRUE(m_world->IsOnLake(boat->GetPosition())) << i;
     }
+    const QrPoint3 lureNow = m_world->WorldToMap(lure->GetPosition());
+    EXPECT_NEAR(lureNow.x, lureBefore.x, 0.01f);
+    EXPECT_NEAR(lureNow.z, lureBefore.z, 0.01f);
+    EXPECT_FLOAT_EQ(lure->GetPosition().y, lure->GetModel()->GetTranslate().y);
     const std::vector<QrPoint3> moved = NewestWakeCorners(*m_world);
     ASSERT_EQ(moved.size(), wakes.size());
     for (size_t k = 0; k < wakes.size(); ++k)
