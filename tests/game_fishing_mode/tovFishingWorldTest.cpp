@@ -475,6 +475,7 @@ TEST_F(tovFishingWorldTest, SurfaceOverheadIsFoggedFromBelow)
     ASSERT_TRUE(BuildDay(1.0f));
     Step(5);
     m_world->SetCamera(tovCameraModeAction::kFree);
+    ASSERT_TRUE(m_world->GetFish()->GetShownModel(0));
     const QrPoint3 at = m_world->GetFish()->GetShownModel(0)->GetTranslate();
     QrCamera* camera = m_world->GetCamera();
     camera->SetTranslate(at.x, -0.02f, at.z);
