@@ -10,6 +10,17 @@
 #include <cmath>
 #include <utility>
 
+namespace
+{
+constexpr float kUnitsPerInch = 0.01f / 12.0f;
+// Above the highest ground under the fish's length: half a foot, so that the coarser triangles
+// the terrain draws at a distance do not cover it, and a quarter of its length for its belly.
+constexpr float kGroundClearance = 0.005f;
+constexpr float kBellyShare = 0.25f;
+// Its back stays under the surface in water too shallow for both.
+constexpr float kSurfaceClearance = 0.001f;
+} // namespace
+
 tovFishModels::tovFishModels(const tovAnglingWorld& world, QrNode* parent)
     : m_world(world), m_population(world), m_parent(parent)
 {
@@ -99,10 +110,23 @@ void tovFishModels::Update(const QrPoint3& view, double now, double elapsed)
     m_shown = std::move(next);
 }
 
+float tovFishModels::ShownHeight(const QrPoint3& at, const tovFishPopulation::Fish& fish) const
+{
+    const float length = std::max(0.0f, std::isfinite(fish.length) ? fish.length : 0.0f) * kUnitsPerInch;
+    // The ground under the nose and tail whichever way it heads.
+    const float r = 0.5f * length;
+    float ground = m_world.GroundHeight(at);
+    for (const auto& [dx, dz] : {std::pair{r, 0.0f}, {-r, 0.0f}, {0.0f, r}, {0.0f, -r}})
+        ground = std::max(ground, m_world.GroundHeight(QrPoint3(at.x + dx, at.y, at.z + dz)));
+    const float water = m_world.WaterHeight();
+    const float y = std::max(water - fish.depth, ground + kGroundClearance + kBellyShare * length);
+    return std::min(y, water - kSurfaceClearance);
+}
+
 void tovFishModels::Place(Shown& shown, const tovFishPopulation::Fish& fish, double now, double elapsed)
 {
     QrPoint3 at = m_world.MapToWorld(fish.map);
-    at.y = m_world.WaterHeight() - fish.depth;
+    at.y = ShownHeight(at, fish);
     tovFish& model = *shown.model;
     model.SetLength(fish.length);
     model.SetBehavior(int32_t(fish.behavior.GetState()));

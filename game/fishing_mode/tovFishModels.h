@@ -44,6 +44,8 @@ private:
     };
 
     QrPointer<tovFish> TakeModel(int32_t species);
+    // Where the model swims: the record's depth, kept clear of the ground and under the surface.
+    float ShownHeight(const QrPoint3& at, const tovFishPopulation::Fish& fish) const;
     void Place(Shown& shown, const tovFishPopulation::Fish& fish, double now, double elapsed);
 
     const tovAnglingWorld& m_world;

@@ -13,6 +13,7 @@
 #include "tovBoat.h"
 #include "tovComputerRig.h"
 #include "tovLake.h"
+#include "tovLure.h"
 #include "tovScene.h"
 #include "tovSky.h"
 #include "tovSplash.h"
@@ -227,6 +228,7 @@ void tovFishingWorld::Teardown()
     if (!m_built)
         return;
     m_built = 0;
+    SetCurrentLure(nullptr);
     TakeDownAnglers();
     if (m_fish)
     {
@@ -282,6 +284,28 @@ void tovFishingWorld::Teardown()
     m_oldSorterFactory = nullptr;
     if (GetWorldServices() == this)
         SetWorldServices(nullptr);
+}
+
+void tovFishingWorld::SetCurrentLure(tovLure* lure)
+{
+    if (!m_scene || lure == m_currentLure.Get())
+        return;
+    QrPointer<tovLure> keep(lure);
+    if (m_currentLure)
+        if (qrxKeyFramedModel* model = m_currentLure->GetModel())
+        {
+            m_idle.Remove(model);
+            m_scene->DetachChild(model);
+        }
+    m_currentLure = keep;
+    if (!m_currentLure)
+        return;
+    if (qrxKeyFramedModel* model = m_currentLure->GetModel())
+    {
+        m_scene->AttachChild(model);
+        m_idle.Add(model);
+        model->UpdateAllInstances();
+    }
 }
 
 void tovFishingWorld::TakeDownCameras()
@@ -481,6 +505,8 @@ void tovFishingWorld::SwitchSector(int32_t index)
             computer->MoveOrigin(shift);
         rig->SetCastTarget(rig->GetCastTarget() + shift);
     }
+    if (m_currentLure)
+        m_currentLure->SetPosition(m_currentLure->GetPosition() + shift);
     QrCamera* free = m_cameras[tovCameraModeAction::kFree].Get();
     const QrPoint3 moved = free->GetTranslate() + shift;
     free->SetTranslate(moved.x, moved.y, moved.z);

@@ -34,6 +34,7 @@ class tovFishModels;
 class tovLake;
 class tovScene;
 class tovSky;
+class tovLure;
 class tovSplash;
 class tovWater;
 class tovWaterCrossAction;
@@ -76,6 +77,11 @@ public:
     // A loaded game's rig joins where its record left the boat; a computer angler gets the
     // next computer location's fishing spots, as PlaceAnglers would give it.
     void AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& position, const QrMatrix3& rotation);
+
+    // The lure shown in the scene and stepped with the world: the one attached before leaves,
+    // null attaches none. Nothing before a build.
+    void SetCurrentLure(tovLure* lure);
+    tovLure* GetCurrentLure() const { return m_currentLure.Get(); }
 
     // One frame: idle objects, rigs, sky, then the sector nearest the local boat.
     void Update(double now, double elapsed);
@@ -159,6 +165,7 @@ private:
     QrPointer<tovWater> m_water;
     std::unique_ptr<tovSky> m_sky;
     QrPointer<tovSplash> m_splash;
+    QrPointer<tovLure> m_currentLure;
     QrPointer<QrLight> m_lightA;
     QrPointer<QrLight> m_sun;
     QrPointer<QrLight> m_ambientLight;

@@ -36,9 +36,6 @@ const QrPoint3 kBelowWaterColour(55.0f / 255.0f, 47.0f / 255.0f, 39.0f / 255.0f)
 // Seen from under the surface the lake is murky green rather than the dark brown of the sky's
 // murk: the fish and the bottom must show through it.
 const QrPoint3 kLakeWaterColour(62.0f / 255.0f, 94.0f / 255.0f, 70.0f / 255.0f);
-// The under-water fog depth runs from 1.5 to 3.5 with the clarity; taken over its largest value
-// so that murkier water fogs nearer without fogging what lies at the eye.
-constexpr float kUnderwaterFogSpan = 3.5f;
 
 // A weather value that is still unset (the marker is negative) reads as none of it.
 float Known(float value)
@@ -366,8 +363,9 @@ void tovSky::UpdateFog()
     {
         m_blendColour = kLakeWaterColour;
         m_fog->m_color = m_blendColour;
-        m_fog->m_depth =
-            std::min(1.0f, std::max(0.0f, 2.0f * Known(m_weather->GetClarity()) + 1.5f) / kUnderwaterFogSpan);
+        // A depth past 1 starts the fog behind the eye: the surface just overhead is fogged as
+        // well as the far bottom.
+        m_fog->m_depth = std::max(0.0f, 2.0f * Known(m_weather->GetClarity()) + 1.5f);
         if (m_renderer)
             m_renderer->SetBackgroundColor(kLakeWaterColour);
     }

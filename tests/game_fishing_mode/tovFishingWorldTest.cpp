@@ -15,13 +15,16 @@
 #include "tovComputerRig.h"
 #include "tovFish.h"
 #include "tovLake.h"
+#include "tovLure.h"
 #include "tovScene.h"
 #include "tovSky.h"
+#include "tovTackleSet.h"
 #include "tovWake.h"
 #include "tovWorldServices.h"
 
 #include "QrAlphaSorter.h"
 #include "QrCamera.h"
+#include "QrFogProperty.h"
 #include "QrLight.h"
 #include "QrSorter.h"
 #include "QrTriShape.h"
@@ -80,6 +83,66 @@ TEST_F(tovFishingWorldTest, BuildAndTeardownLeaveNothingBehind)
     EXPECT_EQ(GetWorldServices(), nullptr);
 }
 
+// The fish shown swim clear of the ground under their whole length (the terrain's coarser
+// triangles at a distance must not cover them) and under the surface, as they wander.
+TEST_F(tovFishingWorldTest, ShownFishSwimClearOfTheGround)
+{
+    ASSERT_TRUE(BuildDay(1.0f));
+    int32_t checked = 0;
+    for (int32_t round = 0; round < 4; ++round)
+    {
+        Step(10, 0.2);
+        for (int32_t i = 0; tovFish* fish = m_world->GetFish()->GetShownModel(i); ++i)
+        {
+            const QrPoint3 at = fish->GetTranslate();
+            const float r = 0.5f * fish->GetLength() / 1200.0f;
+            float ground = m_world->GroundHeight(at);
+            for (const auto& [dx, dz] : {std::pair{r, 0.0f}, {-r, 0.0f}, {0.0f, r}, {0.0f, -r}})
+                ground = std::max(ground, m_world->GroundHeight(QrPoint3(at.x + dx, at.y, at.z + dz)));
+            // Half a foot at least wherever the water is that deep.
+            EXPECT_GE(at.y - ground, std::min(0.005f, -0.001f - ground) - 1e-6f) << "fish " << i << " round " << round;
+            EXPECT_LT(at.y, m_world->WaterHeight()) << "fish " << i << " round " << round;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 8);
+}
+
+// The current lure is shown in the scene and stepped with the world; a new one replaces it,
+// none takes it away, and the teardown lets the last one go.
+TEST_F(tovFishingWorldTest, CurrentLureJoinsTheSceneAndLeavesIt)
+{
+    QrPointer<tovLure> first(new tovLure(tovTackleSet::LureModelFile(0), 0));
+    QrPointer<tovLure> second(new tovLure(tovTackleSet::LureModelFile(1), 1));
+    ASSERT_TRUE(first->GetModel() && second->GetModel());
+    // Nothing before a build.
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_FALSE(m_world->GetCurrentLure());
+
+    ASSERT_TRUE(BuildDay(1.0f));
+    const qrxIdleManager* idle = m_world->GetIdleManager();
+    const auto shown = [&](tovLure& lure)
+    { return lure.GetModel()->GetParent() != nullptr && idle->Contains(lure.GetModel()); };
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_TRUE(shown(*first));
+    m_world->SetCurrentLure(first.Get());
+    EXPECT_TRUE(shown(*first));
+    m_world->SetCurrentLure(second.Get());
+    EXPECT_FALSE(first->GetModel()->GetParent());
+    EXPECT_FALSE(idle->Contains(first->GetModel()));
+    EXPECT_TRUE(shown(*second));
+    Step(2);
+    m_world->SetCurrentLure(nullptr);
+    EXPECT_FALSE(second->GetModel()->GetParent());
+    EXPECT_FALSE(idle->Contains(second->GetModel()));
+
+    m_world->SetCurrentLure(second.Get());
+    m_world->Teardown();
+    EXPECT_FALSE(m_world->GetCurrentLure());
+    EXPECT_FALSE(second->GetModel()->GetParent());
+    EXPECT_EQ(second->GetRefCount(), 1u);
+}
+
 // The newest wake tile's four corners of every boat, in lake-map coordinates.
 std::vector<QrPoint3> NewestWakeCorners(tovFishingWorld& world)
 {
@@ -109,6 +172,11 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
         before.push_back(m_world->WorldToMap(boat->GetPosition()));
     const std::vector<QrPoint3> wakes = NewestWakeCorners(*m_world);
     ASSERT_FALSE(wakes.empty());
+    // A lure out on the water beside the player's boat.
+    QrPointer<tovLure> lure(new tovLure(tovTackleSet::LureModelFile(0), 0));
+    m_world->SetCurrentLure(lure.Get());
+    lure->SetPosition(m_world->GetPlayerBoat()->GetPosition() + QrPoint3(0.2f, -0.01f, 0.1f));
+    const QrPoint3 lureBefore = m_world->WorldToMap(lure->GetPosition());
     m_now = 12.0;
     m_world->Update(m_now, 0.0);
     m_world->SwitchSector(other);
@@ -121,6 +189,10 @@ TEST_F(tovFishingWorldTest, SectorSwitchKeepsBoatsWhereTheyAre)
         EXPECT_NEAR(now.z, before[size_t(i)].z, 0.01f) << i;
         EXPECT_TRUE(m_world->IsOnLake(boat->GetPosition())) << i;
     }
+    const QrPoint3 lureNow = m_world->WorldToMap(lure->GetPosition());
+    EXPECT_NEAR(lureNow.x, lureBefore.x, 0.01f);
+    EXPECT_NEAR(lureNow.z, lureBefore.z, 0.01f);
+    EXPECT_FLOAT_EQ(lure->GetPosition().y, lure->GetModel()->GetTranslate().y);
     const std::vector<QrPoint3> moved = NewestWakeCorners(*m_world);
     ASSERT_EQ(moved.size(), wakes.size());
     for (size_t k = 0; k < wakes.size(); ++k)
@@ -393,6 +465,34 @@ TEST_F(tovFishingWorldTest, StartOfTheDayFromTheCameras)
         EXPECT_TRUE(golden::MatchesGoldenImage(
             f.golden, golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
         m_world->Teardown();
+    }
+}
+
+// Seen from just below, the surface overhead is fogged like the bottom: the lake's fog reaches
+// the water, and under water it starts behind the eye, where the surface always lies near.
+TEST_F(tovFishingWorldTest, SurfaceOverheadIsFoggedFromBelow)
+{
+    ASSERT_TRUE(BuildDay(1.0f));
+    Step(5);
+    m_world->SetCamera(tovCameraModeAction::kFree);
+    ASSERT_TRUE(m_world->GetFish()->GetShownModel(0));
+    const QrPoint3 at = m_world->GetFish()->GetShownModel(0)->GetTranslate();
+    QrCamera* camera = m_world->GetCamera();
+    camera->SetTranslate(at.x, -0.02f, at.z);
+    camera->UpdateAllInstances();
+    ASSERT_TRUE(camera->LookAt(QrPoint3(at.x, 0.0f, at.z), QrPoint3(0.0f, 0.0f, 1.0f)));
+    Draw();
+    ASSERT_TRUE(m_world->IsUnderwater());
+    // A red fog, so that what the fog adds stands apart from the blue surface.
+    QrFogProperty* fog = m_world->GetSky()->GetFogProperty();
+    ASSERT_TRUE(fog->m_enabled);
+    fog->m_color = QrPoint3(1.0f, 0.0f, 0.0f);
+    Draw();
+    plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+    for (const auto& [x, y] : {std::pair{320, 240}, {80, 60}, {560, 420}})
+    {
+        const uint16_t pixel = window.Frame()[size_t(y) * window.FrameWidth() + size_t(x)];
+        EXPECT_GE((pixel >> 11) << 3, 96) << x << "," << y;
     }
 }
 

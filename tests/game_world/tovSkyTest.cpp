@@ -149,8 +149,8 @@ TEST_F(tovSkyTest, FogAndBackgroundFollowTheWeather)
         // Thick fog turns the sky toward the murk, then the brightness darkens it.
         {true, 0.75f, 0.85f, 1.56f, (grey * 0.5f + below * 0.5f) * 0.7f, (grey * 0.5f + below * 0.5f) * 0.7f},
         {true, 1.0f, 1.0f, 1.8f, below * 0.6f, below * 0.6f},
-        // Under the surface: murky green, fogging from the eye out over the clarity's share.
-        {false, 0.75f, 0.85f, 2.5f / 3.5f, lake, lake},
+        // Under the surface: murky green, the fog starting behind the eye.
+        {false, 0.75f, 0.85f, 2.5f, lake, lake},
     };
     for (const auto& c : cases)
     {
