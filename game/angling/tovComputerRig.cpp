@@ -92,7 +92,10 @@ void tovComputerRig::SetWorld(const tovAnglingWorld* world, int32_t botIndex)
         // Its forward column toward the heading.
         boat->SetRotation(QrMatrix3{std::cos(h), 0.0f, std::sin(h), 0.0f, 1.0f, 0.0f, -std::sin(h), 0.0f, std::cos(h)});
     }
-    m_nextEvent = m_now + Between(m_random, 0.0, kFirstWaitMax);
+    // The rig's clock is only as new as its last step (0 when fresh), not the day's time: the
+    // first wait runs from its first step here.
+    m_firstWait = Between(m_random, 0.0, kFirstWaitMax);
+    m_started = false;
 }
 
 void tovComputerRig::Idle(double now, double elapsed)
@@ -101,6 +104,12 @@ void tovComputerRig::Idle(double now, double elapsed)
     m_now = now;
     if (!m_world)
         return;
+    if (!m_started)
+    {
+        m_started = true;
+        m_nextEvent = now + m_firstWait;
+        return;
+    }
     if (m_activity == Activity::Driving && DriveTowardSpot(elapsed))
     {
         ++m_arrivals;

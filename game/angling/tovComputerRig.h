@@ -63,6 +63,8 @@ private:
     QrPoint3 m_spot;
     double m_now = 0.0;
     double m_nextEvent = 0.0;
+    double m_firstWait = 0.0;
+    bool m_started = false;
     double m_fishingEnds = 0.0;
     int32_t m_casts = 0;
     int32_t m_catches = 0;

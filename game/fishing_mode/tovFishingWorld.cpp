@@ -40,7 +40,7 @@ constexpr double kDegreesToRadians = 3.14159265358979 / 180.0;
 // The patch of water the camera carries is 1.6 units across at every detail.
 constexpr float kWaterPatch = 1.6f;
 constexpr float kWaveScale = 0.015f;
-// Half the side of the square around the first start where the fish are put (world units).
+// Half the side of the square around the player's start where the fish are put (world units).
 constexpr float kFishReach = 3.0f;
 // The free camera on the keypad: world units (100 ft) and degrees a second.
 constexpr float kFreeMoveSpeed = 0.3f;
@@ -203,18 +203,26 @@ void tovFishingWorld::BuildLights()
 void tovFishingWorld::BuildFish()
 {
     m_fish = std::make_unique<tovFishModels>(*this, m_scene.Get());
-    // The fish live around the first start, where the day begins; the records keep lake-map
+    PopulateAroundStart(0);
+    m_idle.Add(&m_fish->GetPopulation());
+}
+
+void tovFishingWorld::PopulateAroundStart(int32_t index)
+{
+    // The fish live around the player's start, where the day begins; the records keep lake-map
     // places, so sector switches leave them be.
     double x = 0.0, y = 0.0, heading = 0.0;
     QrPoint3 start;
     if (!m_lake->GetDesc().starts.empty())
     {
-        m_lake->GetStartLocation(0, x, y, heading);
+        m_lake->GetStartLocation(index, x, y, heading);
         m_lake->MapToWorld(x, y, start);
     }
+    // Models shown for the fish before stand for others now.
+    m_fish->Clear();
     m_fish->GetPopulation().Populate(1, m_tables, start.x - kFishReach, start.z - kFishReach, start.x + kFishReach,
                                      start.z + kFishReach);
-    m_idle.Add(&m_fish->GetPopulation());
+    m_fishStart = index;
 }
 
 void tovFishingWorld::ReLight()
@@ -457,6 +465,13 @@ void tovFishingWorld::PlaceBoatAtStart(tovBoat& boat, int32_t index)
     boat.SetRotation(QrMatrix3{c, 0.0f, s, 0.0f, 1.0f, 0.0f, -s, 0.0f, c});
     if (m_water)
         boat.SetWaveGrid(m_water->GetWaveGrid());
+    // A network player starts at its slot's start: the day's fish go there with it, placed in
+    // the sector that answers for the cover and depth there.
+    if (&boat == m_playerBoat && m_fish && int32_t(slot) != m_fishStart)
+    {
+        SwitchSector(m_lake->NearestSectorToPoint(boat.GetPosition()));
+        PopulateAroundStart(int32_t(slot));
+    }
 }
 
 // ---- frame, sectors, cameras ----

@@ -72,7 +72,8 @@ public:
     const std::vector<QrPointer<tovAnglerRig>>& GetAnglers() const { return m_anglers; }
     // The local boat at start location 0, computer rig k at the lake's computer location k.
     void PlaceAnglers();
-    // The boat at the lake's start location (height 0.005, its heading), on the water's waves.
+    // The boat at the lake's start location (height 0.005, its heading), on the water's waves;
+    // the day's fish follow the player's boat to its start.
     void PlaceBoatAtStart(tovBoat& boat, int32_t index);
     // A loaded game's rig joins where its record left the boat; a computer angler gets the
     // next computer location's fishing spots, as PlaceAnglers would give it.
@@ -152,6 +153,8 @@ private:
     void BuildSky(float detail, QrRender* renderer, qrxAmbientSound* ambient);
     void BuildLights();
     void BuildFish();
+    // The day's fish around start location index (a valid one, or 0 on a lake without starts).
+    void PopulateAroundStart(int32_t index);
     void ReLight();
     void ApplyCameraRange();
     void ShowBelowWaterGroup(bool show);
@@ -182,6 +185,8 @@ private:
     std::array<std::array<float, 3>, 17> m_species{};
     std::array<std::array<float, 17>, 3> m_tables{};
     std::unique_ptr<tovFishModels> m_fish;
+    // The start location the fish were put around.
+    int32_t m_fishStart = 0;
     std::string m_error;
     double m_now = 0.0;
     double m_switchTime = 0.0;

@@ -87,6 +87,36 @@ TEST(tovComputerRig, CatchesOnlyTheSpeciesTheStandingsAllow)
     }
 }
 
+// Seconds from the rig's first step at start until it leaves its first wait; -1 if it never does.
+double FirstWait(FakeAnglingWorld& world, int32_t id, double start)
+{
+    ScopedBoatWorld boats(world);
+    QrPointer<tovComputerRig> rig(new tovComputerRig(true, 0, 0, 0, 0));
+    rig->SetAnglerValue(id);
+    rig->SetWorld(&world, id - 2);
+    for (double t = 0.0; t < 60.0; t += 0.25)
+    {
+        rig->Idle(start + t, 0.25);
+        if (rig->GetActivity() != tovComputerRig::Activity::Waiting)
+            return t;
+    }
+    return -1.0;
+}
+
+// A fresh rig is given its spots before its clock has run: its random first wait still runs
+// from its first step, whatever time of day the clock reads then.
+TEST(tovComputerRig, FirstWaitCountsFromItsFirstStep)
+{
+    FakeAnglingWorld world;
+    for (int32_t id = 2; id <= 5; ++id)
+    {
+        const double fromZero = FirstWait(world, id, 0.0);
+        EXPECT_GT(fromZero, 0.0) << id;
+        EXPECT_LE(fromZero, 5.25) << id;
+        EXPECT_EQ(FirstWait(world, id, 36000.0), fromZero) << id;
+    }
+}
+
 TEST(tovComputerRig, ChoiceFollowsShares)
 {
     FakeAnglingWorld world;

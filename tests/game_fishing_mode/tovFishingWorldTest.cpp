@@ -423,6 +423,46 @@ TEST_F(tovFishingWorldTest, ComputerBoatsNeverLeaveTheWater)
     EXPECT_GT(moved, 1.0f);
 }
 
+// The day's fish as lake-map places.
+std::vector<QrPoint3> FishPlaces(const tovFishPopulation& population)
+{
+    std::vector<QrPoint3> places;
+    for (int32_t i = 0; i < population.GetCount(); ++i)
+        places.push_back(population.GetFish(i).map);
+    return places;
+}
+
+// A network player starts at its slot's start, in another sector than the first start: the
+// day's fish are put around it there and shown near its boat. Another boat put at a start
+// takes no fish along, and the player back at the first start finds the single-player fish.
+TEST_F(tovFishingWorldTest, FishLiveAroundThePlayersOwnStart)
+{
+    ASSERT_TRUE(BuildDay(0.3f));
+    const tovFishPopulation& population = m_world->GetFish()->GetPopulation();
+    const std::vector<QrPoint3> single = FishPlaces(population);
+    ASSERT_FALSE(single.empty());
+    m_world->PlaceBoatAtStart(*m_world->GetBoat(1), 1);
+    EXPECT_EQ(FishPlaces(population), single);
+
+    tovBoat& player = *m_world->GetPlayerBoat();
+    const int32_t sector = m_world->GetLake()->GetCurrentSector();
+    m_world->PlaceBoatAtStart(player, 1);
+    EXPECT_NE(m_world->GetLake()->GetCurrentSector(), sector) << "the lake's other start lies in another sector";
+    ASSERT_GT(size_t(population.GetCount()), single.size() / 2);
+    const QrPoint3 start = player.GetPosition();
+    for (int32_t i = 0; i < population.GetCount(); ++i)
+    {
+        const QrPoint3 at = m_world->MapToWorld(population.GetFish(i).map);
+        EXPECT_LE(std::max(std::fabs(at.x - start.x), std::fabs(at.z - start.z)), 3.0f) << i;
+        EXPECT_TRUE(m_world->IsOnLake(at)) << i;
+    }
+    Step(5);
+    EXPECT_GT(m_world->GetFish()->GetShownCount(), 0);
+
+    m_world->PlaceBoatAtStart(player, 0);
+    EXPECT_EQ(FishPlaces(population), single);
+}
+
 // The start of a quick-fish day: from the driver's seat and from behind the boat at full and
 // low detail, and under water off the bow.
 TEST_F(tovFishingWorldTest, StartOfTheDayFromTheCameras)
