@@ -3,15 +3,14 @@
 // the host is killed and the joiner goes on without it. Every wait is a bounded poll of the
 // runs' live digests.
 
+#include "SpawnGame.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <csignal>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,21 +52,7 @@ uint16_t FreeLoopbackPort()
 class GameProcess
 {
 public:
-    GameProcess(const std::vector<std::string>& args, const std::string& log)
-    {
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TARNHOLM_PROGRAM));
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&m_pid, TARNHOLM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
+    GameProcess(const std::vector<std::string>& args, const std::string& log) { m_pid = SpawnGame(args, log); }
     ~GameProcess() { Kill(); }
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -3,6 +3,7 @@
 // saved one stood.
 
 #include "AppScenarioRun.h"
+#include "SpawnGame.h"
 
 #include "tovAnglerRig.h"
 #include "tovApp.h"
@@ -15,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -33,19 +32,8 @@ namespace
 // Runs the game program to its end; its exit code, or -1 when it did not start or end well.
 int RunProgram(const std::vector<std::string>& args, const std::string& log)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(TARNHOLM_PROGRAM));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, TARNHOLM_PROGRAM, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    const pid_t pid = SpawnGame(args, log);
+    if (pid < 0)
         return -1;
     int status = 0;
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
