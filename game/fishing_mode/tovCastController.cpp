@@ -75,7 +75,7 @@ tovCastController::~tovCastController()
     if (tovSplash* splash = m_world.GetSplash(); splash && splash->GetFollowedNode() == m_splashMark.Get())
         splash->Stop();
     // A catch box closed with the rod leaves nothing in the angler's hands.
-    if (m_phase == kCatchBox)
+    if (m_phase == kCatchBox || m_phase == kOverLimit)
         m_rig.ClearLandedFish();
     if (tovFishModels* fish = m_world.GetFish())
         fish->GetPopulation().SetLure(nullptr);
@@ -129,12 +129,15 @@ void tovCastController::OnMouse(int32_t x, int32_t y, uint32_t pressed, uint32_t
         break;
     case kFlight:
     case kCatchBox:
+    case kOverLimit:
         break;
     }
 }
 
 bool tovCastController::OnKey(int32_t key)
 {
+    if (m_phase == kOverLimit)
+        return false;
     if (m_phase == kCatchBox)
     {
         if (key == kKeyKeep)
@@ -301,6 +304,10 @@ void tovCastController::Update(double now, double elapsed)
         if (!m_rig.HasLandedFish())
             Release();
         break;
+    case kOverLimit:
+        if (!m_rig.HasLandedFish())
+            EndRetrieve();
+        break;
     default:
         break;
     }
@@ -455,7 +462,8 @@ void tovCastController::Keep()
         return;
     const int32_t ounces = WeightOunces(m_catch.weight);
     const int32_t inches = static_cast<int32_t>(m_catch.length);
-    // The livewell holds six: a seventh fish gives up the smallest of all seven.
+    // Six places: a seventh fish (only when the livewell screen was never done) gives up the
+    // smallest of all seven.
     bool kept = true;
     const tovLivewell& livewell = m_rig.GetLivewell();
     if (livewell.FindFree() < 0)
@@ -474,7 +482,15 @@ void tovCastController::Keep()
     // A fish given up at once was never kept: no record, no news.
     if (kept)
         RecordKept(ounces);
-    CloseCatch();
+    if (m_rig.GetLivewellCount() <= kLivewellLimit)
+    {
+        CloseCatch();
+        return;
+    }
+    // The fish stays in hand until the livewell screen's Done, which needs five or fewer.
+    m_hookedFish = -1;
+    m_catch = Catch{};
+    m_phase = kOverLimit;
 }
 
 void tovCastController::RecordKept(int32_t ounces)

@@ -36,12 +36,13 @@ public:
     // Where the rod is in its cycle.
     enum Phase : int32_t
     {
-        kIdle = 0,     // rod ready, nothing in the water
-        kAiming = 1,   // left button held: the target follows the mouse
-        kFlight = 2,   // the lure is in the air
-        kRetrieve = 3, // the lure is in the water, reeling in
-        kFighting = 4, // a fish is on
-        kCatchBox = 5, // a landed fish waits for keep or release
+        kIdle = 0,      // rod ready, nothing in the water
+        kAiming = 1,    // left button held: the target follows the mouse
+        kFlight = 2,    // the lure is in the air
+        kRetrieve = 3,  // the lure is in the water, reeling in
+        kFighting = 4,  // a fish is on
+        kCatchBox = 5,  // a landed fish waits for keep or release
+        kOverLimit = 6, // a sixth fish kept: the livewell screen must take one back first
     };
     // The keys the controller answers; the screen maps its own codes onto these.
     enum Key : int32_t
@@ -71,6 +72,8 @@ public:
     // World units per second while reeling and fast reeling.
     static constexpr float kReelSpeed = 0.05f;
     static constexpr float kFastReelSpeed = 0.1f;
+    // Fish the livewell may hold when play goes on.
+    static constexpr int32_t kLivewellLimit = 5;
 
     // All four outlive the controller; the profile and tackle set are the program's.
     tovCastController(tovFishingWorld& world, tovLocalRig& rig, tovUserProfile& profile, tovTackleSet& tackleSet);
@@ -108,7 +111,10 @@ public:
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
     // The current rod's picture for the screen's rod button.
     int32_t GetRodSetPictureId() const { return m_rodSetPicture; }
-    // Keep (into the livewell, the smallest over six given up) or release the landed fish.
+    // True while more than five fish are kept: play goes on only after the livewell screen.
+    bool NeedsLivewell() const { return m_phase == kOverLimit; }
+    // Keep (into the livewell; a sixth fish sends the player to the livewell screen) or release
+    // the landed fish.
     void Keep();
     void Release();
 

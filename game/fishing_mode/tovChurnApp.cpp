@@ -358,7 +358,7 @@ void tovChurnApp::PreUpdate(float elapsed)
         HandleCameraKeys(*world);
     HandleRodInput();
     // The catch box has the keep and release keys.
-    const bool catchOpen = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
+    const bool catchOpen = m_cast && (m_cast->GetPhase() == tovCastController::kCatchBox || m_cast->NeedsLivewell());
     if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
         HandleDrivingKeys(*rig);
 }
@@ -467,6 +467,9 @@ int32_t tovChurnApp::Update(float now, float elapsed)
         world->Update(now, elapsed);
         if (m_cast)
             m_cast->Update(now, elapsed);
+        // A sixth fish kept: the livewell screen takes one back before play goes on.
+        if (m_cast && m_cast->NeedsLivewell())
+            m_nextScreen = kLivewellScreen;
         if (CanDraw())
             RenderWorld(*world, now, elapsed);
     }

@@ -1,6 +1,7 @@
 // The rod in the player's hands on the sample lake, on the manual clock with fixed seeds: a
 // cast lands the lure where the target was, a hooked fish lands on a sound drag and breaks a
-// light line on a locked one, a seventh fish kept gives up the smallest of the seven, and the
+// light line on a locked one, a sixth fish kept waits for the livewell
+// screen, a seventh (that screen bypassed) gives up the smallest of the seven, and the
 // rod keys change the tackle and the profile's current rod.
 #include "FishingWorldHarness.h"
 
@@ -184,8 +185,8 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
 }
 
-// A sound drag lands the fish and the catch box keeps it; with six in the livewell the
-// smallest of the seven is given up. Bass count in the profile's career.
+// A sound drag lands the fish and the catch box keeps it; with six already in the livewell (its
+// screen never done) the smallest of the seven is given up. Bass count in the profile's career.
 TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
 {
     for (int32_t ounces : {40, 50, 60, 70, 80, 8})
@@ -205,8 +206,8 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     const int32_t count = Population().GetCount();
 
     EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
-    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
-    EXPECT_FALSE(m_local->HasLandedFish());
+    // Six are still one too many to fish on.
+    EXPECT_TRUE(m_control->NeedsLivewell());
     std::vector<int32_t> kept;
     for (const tovLivewellFish& fish : m_local->GetLivewell().places)
         if (fish.inUse)
@@ -224,6 +225,45 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     const auto& career = m_profile.GetCareer(0);
     EXPECT_EQ(career[tovUserProfile::kBassCount], newKept ? 1 : 0);
     EXPECT_EQ(career[tovUserProfile::kTotalBassWeight], newKept ? C::WeightOunces(landed.weight) : 0);
+}
+
+// Five kept and a sixth kept: the fish stays in hand, the rod and keys wait, and play goes on
+// only once the livewell screen's Done (one fish back, the hand cleared) has been through.
+TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
+{
+    for (int32_t ounces : {40, 50, 60, 70, 8})
+        ASSERT_GE(m_local->AddToLivewell(3, ounces, 15, 1.0f), 0);
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    const int32_t ounces = C::WeightOunces(m_control->GetCatch().weight);
+
+    EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    EXPECT_TRUE(m_control->NeedsLivewell());
+    EXPECT_EQ(m_local->GetLivewellCount(), 6) << "nothing is given up behind the player's back";
+    EXPECT_TRUE(m_local->HasLandedFish());
+    EXPECT_EQ(m_profile.GetCareer(0)[tovUserProfile::kTotalBassWeight], ounces);
+    // Nothing moves the rod meanwhile: no cast, no rod change, no drag.
+    const float drag = tackle->GetDrag();
+    const int32_t rod = m_profile.GetCurrentRod();
+    EXPECT_FALSE(m_control->OnKey(C::kKeyRod1 + 2));
+    EXPECT_FALSE(m_control->OnKey(C::kKeyDragUp));
+    m_control->OnMouse(320, 240, C::kLeft, 0, C::kLeft);
+    Frames(5, C::kLeft);
+    EXPECT_TRUE(m_control->NeedsLivewell());
+    EXPECT_FLOAT_EQ(tackle->GetDrag(), drag);
+    EXPECT_EQ(m_profile.GetCurrentRod(), rod);
+
+    // The livewell screen: one fish back, then Done clears the hand.
+    m_local->RemoveFromLivewell(m_local->GetLivewell().FindSmallest());
+    m_local->ClearLandedFish();
+    Frames(1);
+    EXPECT_FALSE(m_control->NeedsLivewell());
+    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(m_local->GetLivewellCount(), 5);
 }
 
 // A locked drag on a light line: a fish heavier than the line breaks it, the fish swims off and
@@ -411,8 +451,9 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
             }
             m_control->Update(m_now, 0.1);
             ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
-            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
-            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->HasLandedFish()) << i;
+            const bool inHand = m_control->GetPhase() == C::kCatchBox || m_control->NeedsLivewell();
+            ASSERT_EQ(inHand, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_EQ(inHand, m_local->HasLandedFish()) << i;
             ASSERT_LE(m_local->GetLivewellCount(), 6);
             ++seen[m_control->GetPhase()];
         }
