@@ -23,6 +23,7 @@ class tovFishingWorld;
 class tovLocalRig;
 class tovTackleSet;
 class tovUserProfile;
+class qrxVLineStrip;
 
 class tovCastController
 {
@@ -109,6 +110,14 @@ public:
     // Where the lure last came down on the water; the splash follows this mark.
     const QrAVObject* GetSplashMark() const { return m_splashMark.Get(); }
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
+    // Nodes of the drawn fishing line from the rod tip to the lure.
+    static constexpr int32_t kLineNodes = 8;
+    // Where the lure and the rod tip are drawn this frame.
+    const QrPoint3& GetShownLure() const { return m_shownLure; }
+    const QrPoint3& GetRodTip() const { return m_rodTip; }
+    qrxVLineStrip* GetLine() const { return m_line.Get(); }
+    // The fishing screen's lure-hiding flag: set, the loaded lure is hidden.
+    void SetLureHidden(bool hidden) { m_lureHidden = hidden; }
     // The current rod's picture for the screen's rod button.
     int32_t GetRodSetPictureId() const { return m_rodSetPicture; }
     // True while more than five fish are kept: play goes on only after the livewell screen.
@@ -140,6 +149,9 @@ private:
     // The fight's ambient channel: on while a fish is on, off when the fight ends or the rod goes.
     void SetFightSound(bool on);
     void SplashDown(double now);
+    // The lure and the line drawn for this frame: dangling at the rod tip, in flight, on the
+    // water, or with the fish.
+    void PlaceLureAndLine(double now);
     // The career record and the chat line for a fish kept.
     void RecordKept(int32_t ounces);
 
@@ -163,4 +175,10 @@ private:
     tovFishFight::Outcome m_lastOutcome = tovFishFight::kGoing;
     QrPointer<QrNode> m_splashMark;
     bool m_fightSound = false;
+    QrPointer<qrxVLineStrip> m_line;
+    QrPoint3 m_shownLure;
+    QrPoint3 m_rodTip;
+    double m_now = 0.0;
+    double m_castTime = 0.0;
+    bool m_lureHidden = false;
 };

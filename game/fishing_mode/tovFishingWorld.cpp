@@ -228,6 +228,7 @@ void tovFishingWorld::Teardown()
         return;
     m_built = 0;
     TakeDownAnglers();
+    SetCurrentLure(nullptr);
     if (m_fish)
     {
         m_idle.Remove(&m_fish->GetPopulation());
@@ -686,4 +687,18 @@ void tovFishingWorld::GetBotLocation(int32_t i, double& x, double& z, double& he
     z = world.z;
     // The anglers count headings from +z; the lake's look along -z at 0.
     heading = std::fmod(lakeHeading + 180.0, 360.0);
+}
+
+void tovFishingWorld::SetCurrentLure(tovLure* lure)
+{
+    if (!m_scene)
+        return;
+    if (m_currentLure && m_currentLure->GetModel())
+        m_scene->DetachChild(m_currentLure->GetModel());
+    m_currentLure = lure;
+    if (lure && lure->GetModel())
+    {
+        m_scene->AttachChild(lure->GetModel());
+        lure->GetModel()->UpdateAllInstances();
+    }
 }

@@ -7,6 +7,7 @@
 // its lake, sky and scene are empty in between.
 
 #include "tovAnglingWorld.h"
+#include "tovLure.h"
 #include "tovWorldServices.h"
 
 #include "qrxIdleManager.h"
@@ -107,6 +108,10 @@ public:
     void SetSpeciesTables(const std::array<std::array<float, 17>, 3>& tables) { m_tables = tables; }
     // The day's fish; null before a build.
     tovFishModels* GetFish() const { return m_fish.get(); }
+    // The lure shown in the scene: the one attached before leaves, the given one (or none)
+    // comes in. Nothing without a scene.
+    void SetCurrentLure(tovLure* lure);
+    tovLure* GetCurrentLure() const { return m_currentLure.Get(); }
 
     // tovWorldServices
     void SetUnderwater(bool below) override;
@@ -170,6 +175,7 @@ private:
     std::array<std::array<float, 3>, 17> m_species{};
     std::array<std::array<float, 17>, 3> m_tables{};
     std::unique_ptr<tovFishModels> m_fish;
+    QrPointer<tovLure> m_currentLure;
     std::string m_error;
     double m_now = 0.0;
     double m_switchTime = 0.0;

@@ -25,6 +25,7 @@
 #include "qrxAmbientSound.h"
 #include "qrxCutout.h"
 #include "qrxScratchImage.h"
+#include "qrxVLineStrip.h"
 #include "tovAppServices.h"
 #include "uRandom.h"
 
@@ -183,6 +184,58 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
     Frames(30 * 10, C::kLeft);
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+}
+
+// The lure hangs in the world's scene from the tip of the rod on a drawn line: a rod change
+// takes the old lure out and puts the new one in; a cast throws it up and out onto the water,
+// and the line runs from the tip to wherever the lure is.
+TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
+{
+    const auto lineEnds = [&]
+    {
+        const qrxVLineStrip* line = m_control->GetLine();
+        EXPECT_EQ(line->GetPointCount(), 2 * (C::kLineNodes - 1));
+        const QrPoint3* p = const_cast<qrxVLineStrip*>(line)->GetPoints();
+        const QrPoint3 tip = m_control->GetRodTip(), lure = m_control->GetShownLure();
+        EXPECT_EQ(std::hypot(p[0].x - tip.x, p[0].y - tip.y, p[0].z - tip.z), 0.0f);
+        const QrPoint3& end = p[2 * (C::kLineNodes - 1) - 1];
+        EXPECT_LT(std::hypot(end.x - lure.x, end.y - lure.y, end.z - lure.z), 1e-5f);
+    };
+    const float water = m_world->WaterHeight();
+    QrPointer<tovLure> first = m_local->GetTackleObject();
+    ASSERT_TRUE(first && first->GetModel());
+    EXPECT_EQ(m_world->GetCurrentLure(), first.Get());
+    EXPECT_NE(first->GetModel()->GetParent(), nullptr);
+    EXPECT_NE(m_control->GetLine()->GetParent(), nullptr);
+    Frames(1);
+    lineEnds();
+    EXPECT_GT(m_control->GetShownLure().y, water) << "the lure dangles from the rod, out of the water";
+
+    ASSERT_TRUE(m_control->SelectRod(2));
+    QrPointer<tovLure> second = m_local->GetTackleObject();
+    ASSERT_NE(second.Get(), first.Get());
+    EXPECT_EQ(first->GetModel()->GetParent(), nullptr);
+    EXPECT_EQ(m_world->GetCurrentLure(), second.Get());
+    EXPECT_NE(second->GetModel()->GetParent(), nullptr);
+
+    const QrPoint3 boat = m_local->GetBoatPosition();
+    m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
+    m_control->AimAt(QrPoint3(boat.x + 0.3f, water, boat.z + 0.2f));
+    m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+    Frames(15);
+    ASSERT_EQ(m_control->GetPhase(), C::kFlight);
+    EXPECT_GT(m_control->GetShownLure().y, m_control->GetRodTip().y) << "mid-flight the lure is up in the air";
+    lineEnds();
+    Frames(30);
+    ASSERT_EQ(m_control->GetPhase(), C::kRetrieve);
+    EXPECT_FLOAT_EQ(m_control->GetShownLure().y, water);
+    EXPECT_EQ(second->GetModel()->GetTranslate().x, m_control->GetShownLure().x);
+    lineEnds();
+
+    // Leaving the rod leaves no lure or line in the scene.
+    m_control.reset();
+    EXPECT_EQ(m_world->GetCurrentLure(), nullptr);
+    EXPECT_EQ(second->GetModel()->GetParent(), nullptr);
 }
 
 // A sound drag lands the fish and the catch box keeps it; with six already in the livewell (its
