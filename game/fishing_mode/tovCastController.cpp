@@ -10,6 +10,7 @@
 #include "tovGameSession.h"
 #include "tovLocalRig.h"
 #include "tovLure.h"
+#include "tovMessageBox.h"
 #include "tovNetFacade.h"
 #include "tovScene.h"
 #include "tovShellIFace.h"
@@ -36,6 +37,9 @@
 
 namespace
 {
+
+// The rod whose catch the message box asks about.
+tovCastController* g_asking = nullptr;
 constexpr uint32_t kTackleGroup = 33;
 constexpr uint32_t kLureRecordBase = 8000;
 // Pulling a target off the land back toward the boat, in this many steps.
@@ -81,6 +85,9 @@ tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, t
 
 tovCastController::~tovCastController()
 {
+    // A question still up finds no rod to answer.
+    if (g_asking == this)
+        g_asking = nullptr;
     SetFightSound(false);
     // The splash must not follow a mark that goes with the rod.
     if (tovSplash* splash = m_world.GetSplash(); splash && splash->GetFollowedNode() == m_splashMark.Get())
@@ -317,9 +324,12 @@ void tovCastController::Update(double now, double elapsed)
         StepFight(elapsed);
         break;
     case kCatchBox:
-        // The livewell's Done clears the fish in hand: it goes back to the lake.
+        // The livewell's Done clears the fish in hand: it goes back to the lake. Another
+        // message that took the box's place gives the question back when it is answered.
         if (!m_rig.HasLandedFish())
             Release();
+        else if (!IsMessageBoxRaised())
+            AskKeep();
         break;
     case kOverLimit:
         if (!m_rig.HasLandedFish())
@@ -465,6 +475,23 @@ void tovCastController::Land()
     m_reeling = false;
     m_fastReel = false;
     m_phase = kCatchBox;
+    AskKeep();
+}
+
+void tovCastController::AskKeep()
+{
+    g_asking = this;
+    ShowMessage(kMessageTwoAnswers, &OnKeepAnswer, reinterpret_cast<uintptr_t>(this), m_catch.text.c_str());
+}
+
+bool tovCastController::OnKeepAnswer(int32_t answer, uintptr_t argument)
+{
+    tovCastController* rod = g_asking;
+    if (!rod || reinterpret_cast<uintptr_t>(rod) != argument)
+        return false;
+    g_asking = nullptr;
+    answer == 0 ? rod->Keep() : rod->Release();
+    return true;
 }
 
 int32_t tovCastController::WeightOunces(float pounds)
@@ -544,7 +571,8 @@ void tovCastController::CloseCatch()
 
 void tovCastController::Draw(QrRender* renderer)
 {
-    if (m_phase != kCatchBox || !renderer || !m_text)
+    // Without the program's message box the question is drawn here.
+    if (m_phase != kCatchBox || !renderer || !m_text || IsMessageBoxRaised())
         return;
     m_text->DrawBoxedText(120, 180, 520, 300, m_catch.text.c_str(), nullptr);
 }

@@ -152,6 +152,9 @@ private:
     // The lure and the line drawn for this frame: dangling at the rod tip, in flight, on the
     // water, or with the fish.
     void PlaceLureAndLine(double now);
+    // Raises the keep-or-release question over the screen.
+    void AskKeep();
+    static bool OnKeepAnswer(int32_t answer, uintptr_t argument);
     // The career record and the chat line for a fish kept.
     void RecordKept(int32_t ounces);
 

@@ -163,6 +163,7 @@ void tovChurnApp::Leave(int32_t)
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_hud->ReleasePictures();
+    m_rodSetPicture = nullptr;
     UnloadGroup(tovFishingHud::kGroup);
     tovFishingWorld* world = GetFishingWorld();
     if (!world || !world->IsBuilt())
@@ -199,7 +200,10 @@ void tovChurnApp::HandleRodInput()
         return;
     for (int32_t rod = 0; rod < 7; ++rod)
         if (Pressed(static_cast<uint8_t>(plat::kKey1 + rod)))
+        {
+            m_rodSetPicture = nullptr;
             m_cast->OnKey(tovCastController::kKeyRod1 + rod);
+        }
     static constexpr struct
     {
         uint8_t key;
@@ -262,6 +266,11 @@ void tovChurnApp::AddButtons()
 
 bool tovChurnApp::UpdateTackleButtons()
 {
+    if (m_cast && (!m_rodSetPicture || m_rodSetPictureId != m_cast->GetRodSetPictureId()))
+    {
+        m_rodSetPictureId = m_cast->GetRodSetPictureId();
+        m_rodSetPicture = m_rodSetPictureId > 0 ? Picture(static_cast<uint32_t>(m_rodSetPictureId)) : nullptr;
+    }
     tovLocalRig* rig = LocalRig();
     if (!rig)
         return true;
@@ -387,6 +396,7 @@ void tovChurnApp::DrawOverlays(float now, float elapsed)
     if (m_cast)
         m_cast->Draw(Renderer());
     DrawButtons();
+    DrawRodSet();
     if (m_meter)
     {
         m_meter->Sample();
@@ -399,6 +409,14 @@ void tovChurnApp::DrawOverlays(float now, float elapsed)
     sources.ambient = GetAppServices().GetAmbientSound();
     sources.framesPerSecond = m_meter ? m_meter->GetFramesPerSecond() : 0;
     m_overlay->Draw(sources);
+}
+
+void tovChurnApp::DrawRodSet()
+{
+    UpdateTackleButtons();
+    // Over the tackle button.
+    if (m_rodSetPicture)
+        DrawPicture(m_rodSetPicture.Get(), 236, kBarY - 24);
 }
 
 int32_t tovChurnApp::TimeToReturn(double secondsLeft, int32_t cellsToDock, int32_t travelSpeed)
@@ -441,7 +459,8 @@ int32_t tovChurnApp::CheckDay()
     // The hour is the hour left to fish once the ride back to the dock is taken off.
     const int32_t toReturn = TimeToReturn(left, CellsToDock(*world), TheLakeCatalogue().GetValues().valueA);
     RemainingTime() = std::max(0, toReturn);
-    if (!m_warned && toReturn <= Trunc(kWarningSeconds) && left > 0.0)
+    // The warning waits for a question on the screen (a catch) to be answered.
+    if (!m_warned && toReturn <= Trunc(kWarningSeconds) && left > 0.0 && !IsMessageBoxRaised())
     {
         m_warned = true;
         ShowMessage(kMessageOk, nullptr, 0, kWarningText);

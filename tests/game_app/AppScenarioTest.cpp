@@ -148,7 +148,7 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
     options.seed = 1;
-    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 57, 61, 64, 66});
+    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 58, 59, 61, 64, 66});
     ASSERT_EQ(run.error, "");
     const auto at = [&run](uint32_t frame, const char* name) { return DigestField(run.digests.at(frame), name); };
     EXPECT_EQ(at(44, "cast.phase"), "3"); // the lure in the water
@@ -156,10 +156,14 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(at(56, "cast.phase"), "5"); // landed: the catch box
     EXPECT_EQ(at(56, "cast.outcome"), "1");
     EXPECT_EQ(at(56, "livewell.count"), "0");
-    EXPECT_EQ(at(57, "cast.phase"), "0");
-    EXPECT_EQ(at(57, "livewell.count"), "1");
+    // The question stays up, and the fish in hand, until it is answered.
+    EXPECT_EQ(at(58, "message_box"), "1");
+    EXPECT_EQ(at(58, "cast.phase"), "5");
+    EXPECT_EQ(at(59, "message_box"), "0");
+    EXPECT_EQ(at(59, "cast.phase"), "0");
+    EXPECT_EQ(at(59, "livewell.count"), "1");
     // Place 0: species 10, 15 ounces, 11 inches.
-    EXPECT_EQ(at(57, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+    EXPECT_EQ(at(59, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
     EXPECT_EQ(at(61, "screen"), "2");
     EXPECT_EQ(at(61, "message_box.text"), tovChurnApp::kWarningText);
     EXPECT_EQ(at(64, "message_box"), "0");
