@@ -469,6 +469,9 @@ int32_t tovChurnApp::CheckDay()
         return 0;
     m_dayOver = true;
     RemainingTime() = 0;
+    // A catch question still up goes with the day: nothing is left to answer it.
+    if (m_cast && m_cast->GetPhase() == tovCastController::kCatchBox && IsMessageBoxRaised())
+        ShowMessageScreen(false);
     tovGameSession* session = TheGameSession();
     const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
     if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)

@@ -4,6 +4,7 @@
 
 #include "AppScenarioRun.h"
 
+#include "tovAnglerRig.h"
 #include "tovApp.h"
 #include "tovChurnApp.h"
 #include "tovGameClock.h"
@@ -178,6 +179,46 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(DigestField(run.digest, "screen"), "8");
     EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
     EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+}
+
+// The scripted day with the question's moment changed: five fish already kept, the Yes on the
+// landed bass takes the player to the livewell with six (none given up); in a tournament whose
+// day ends while the question is up, the question goes with the day and the weigh-in follows.
+TEST_F(AppScenarioTest, ASixthFishGoesToTheLivewellAndADayEndingOnTheQuestionLeavesNoQuestion)
+{
+    struct Case
+    {
+        bool fiveKept;
+        bool endOnQuestion;
+        const char* screen;
+        const char* count;
+        const char* questionAfterLanding; // the frame after the landing, before the click
+    };
+    for (const Case& c : {Case{true, false, "3", "6", "1"}, Case{false, true, "10", "0", "0"}})
+    {
+        SCOPED_TRACE(c.screen);
+        tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 62);
+        options.seed = 1;
+        const auto forward = [&](tovApp& app, uint32_t frame)
+        {
+            QrPointer<tovAnglerRigBase> angler = app.GetSession()->GetCurrentAngler();
+            auto* rig = dynamic_cast<tovAnglerRig*>(angler.Get());
+            if (frame == 40 && rig && c.fiveKept)
+                for (int32_t ounces : {40, 50, 60, 70, 80})
+                    rig->AddToLivewell(3, ounces, 15, 0.0002f);
+            if (frame == 40 && c.endOnQuestion)
+                app.GetSession()->SetMode(tovGameSession::kTournament);
+            if (frame == 56 && c.endOnQuestion)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        };
+        const AppScenarioResult run = RunScenario(options, {56, 57, 60}, forward);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(56), "cast.phase"), "5");
+        EXPECT_EQ(DigestField(run.digests.at(57), "message_box"), c.questionAfterLanding);
+        EXPECT_EQ(DigestField(run.digests.at(60), "screen"), c.screen);
+        EXPECT_EQ(DigestField(run.digests.at(60), "livewell.count"), c.count);
+        EXPECT_EQ(DigestField(run.digests.at(60), "message_box"), "0");
+    }
 }
 
 // Seeded random keys, pointer moves and clicks on the fishing screen after quick fish: a few
