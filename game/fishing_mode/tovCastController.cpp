@@ -720,7 +720,12 @@ void tovCastController::PlaceLureAndLine(double now)
         at.y += 0.4f * length * t * (1.0f - t);
     }
     else if (m_phase == kRetrieve)
-        at = QrPoint3(m_lure.x, water, m_lure.z), slack = !m_reeling;
+    {
+        // A strike pulls the lure under and the line tight: the moment to set the hook.
+        const bool strike = m_strikeFish >= 0;
+        at = QrPoint3(m_lure.x, strike ? water - kStrikeDepth : water, m_lure.z);
+        slack = !m_reeling && !strike;
+    }
     else if (const tovFishPopulation* population = Population();
              m_phase == kFighting && population && m_hookedFish >= 0 && m_hookedFish < population->GetCount())
     {

@@ -112,6 +112,8 @@ public:
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
     // Nodes of the drawn fishing line from the rod tip to the lure.
     static constexpr int32_t kLineNodes = 8;
+    // How far a striking fish pulls the lure under, world units.
+    static constexpr float kStrikeDepth = 0.015f;
     // Where the lure and the rod tip are drawn this frame.
     const QrPoint3& GetShownLure() const { return m_shownLure; }
     const QrPoint3& GetRodTip() const { return m_rodTip; }

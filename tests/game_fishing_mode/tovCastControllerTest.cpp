@@ -106,6 +106,11 @@ protected:
             m_control->Update(m_now, 0.1);
             // Only the fish asked for gets the hook; others spit the lure.
             const int32_t strike = Population().TakeStrike();
+            // The player sees the strike: the lure goes under.
+            if (strike >= 0)
+            {
+                EXPECT_FLOAT_EQ(m_control->GetShownLure().y, m_world->WaterHeight() - C::kStrikeDepth);
+            }
             if (strike >= 0 && accept(Population().GetFish(strike)))
                 m_control->OnMouse(-1, -1, C::kLeft, 0, 0);
         }
