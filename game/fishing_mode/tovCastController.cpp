@@ -558,6 +558,9 @@ void tovCastController::Release()
         return;
     if (tovFishPopulation* population = Population())
         population->ReleaseFish(m_hookedFish);
+    // The fish goes back over the side where the rod is.
+    m_lure = QrPoint3(m_rodTip.x, m_world.WaterHeight(), m_rodTip.z);
+    SplashDown(m_now);
     CloseCatch();
 }
 

@@ -324,6 +324,25 @@ TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
     EXPECT_EQ(m_local->GetLivewellCount(), 5);
 }
 
+// A landed fish let go splashes back into the water beside the boat, under the rod tip.
+TEST_F(tovCastControllerTest, AFishLetGoSplashesBesideTheBoat)
+{
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    tovSplash* splash = m_world->GetSplash();
+    splash->Stop();
+    const QrPoint3 tip = m_control->GetRodTip();
+    EXPECT_TRUE(m_control->OnKey(C::kKeyRelease));
+    ASSERT_TRUE(splash->IsRunning());
+    const QrPoint3 at = m_control->GetSplashMark()->GetTranslate();
+    EXPECT_FLOAT_EQ(at.x, tip.x);
+    EXPECT_FLOAT_EQ(at.z, tip.z);
+    EXPECT_FLOAT_EQ(at.y, m_world->WaterHeight());
+}
+
 // A locked drag on a light line: a fish heavier than the line breaks it, the fish swims off and
 // nothing is landed.
 TEST_F(tovCastControllerTest, LockedDragBreaksTheLine)
