@@ -45,6 +45,7 @@ constexpr int32_t kBarY = 440;
 // Miles a map cell spans, and the ride's speed where a lake gives none.
 constexpr float kMilesPerCell = 0.0006214f * 30.0f;
 constexpr int32_t kUsualTravelSpeed = 30;
+constexpr float kTerrainErrorStep = 0.05f;
 
 enum ButtonId : int32_t
 {
@@ -336,6 +337,11 @@ void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
     if (Pressed(plat::kKeyF12))
         m_overlay->NextPage();
+    // [ and ]: the terrain's detail up and down, to look at its levels.
+    if (Pressed(plat::kKeyLeftBracket))
+        world.SetTerrainError(std::max(0.0f, world.GetTerrainError() - kTerrainErrorStep));
+    if (Pressed(plat::kKeyRightBracket))
+        world.SetTerrainError(world.GetTerrainError() + kTerrainErrorStep);
     // Ctrl+F brings a front in now, to watch the weather turn.
     const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
     tovSky* sky = world.GetSky();

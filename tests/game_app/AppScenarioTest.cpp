@@ -226,9 +226,9 @@ TEST_F(AppScenarioTest, ASixthFishGoesToTheLivewellAndADayEndingOnTheQuestionLea
 TEST_F(AppScenarioTest, RandomInputOnTheFishingScreenRunsClean)
 {
     const uint32_t frames = streamtest::LongRun() ? 3000 : 80;
-    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",  "I", "J",
-                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",  "7", "Minus",
-                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab"};
+    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",   "I",           "J",
+                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",   "7",           "Minus",
+                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab", "LeftBracket", "RightBracket"};
     uint32_t state = 12345;
     const auto next = [&state](uint32_t bound)
     {
