@@ -25,8 +25,9 @@ public:
 
     // The node of a lure file that holds the lure.
     static constexpr const char* kModelNode = "Lure";
-    // Lure models are two units long; a lure is about three inches (1 ft = 0.01 units).
-    static constexpr float kModelScale = 0.0025f / 2.0f;
+    // Lure models are two units long (1 ft = 0.01 units). A lure is drawn more than twice life
+    // size, seven inches: at three inches it is a pixel or two at casting distance.
+    static constexpr float kModelScale = 0.006f / 2.0f;
 
     // Builds the model from the file in the data folder; a file that cannot be read leaves
     // the lure without a model, fishing all the same.

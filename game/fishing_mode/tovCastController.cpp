@@ -1,5 +1,7 @@
 #include "tovCastController.h"
 
+#include "qrxVLineStrip.h"
+
 #include "tovCastingTarget.h"
 #include "tovFishModels.h"
 #include "tovFishPopulation.h"
@@ -8,6 +10,7 @@
 #include "tovGameSession.h"
 #include "tovLocalRig.h"
 #include "tovLure.h"
+#include "tovMessageBox.h"
 #include "tovNetFacade.h"
 #include "tovScene.h"
 #include "tovShellIFace.h"
@@ -17,6 +20,7 @@
 
 #include "Font.h"
 #include "QrCamera.h"
+#include "QrColorA.h"
 #include "QrDisplay.h"
 #include "QrNode.h"
 #include "ResourcePack.h"
@@ -26,11 +30,16 @@
 #include "tovAppServices.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
+
+// The rod whose catch the message box asks about.
+tovCastController* g_asking = nullptr;
 constexpr uint32_t kTackleGroup = 33;
 constexpr uint32_t kLureRecordBase = 8000;
 // Pulling a target off the land back toward the boat, in this many steps.
@@ -60,8 +69,14 @@ tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, t
     : m_world(world), m_rig(rig), m_profile(profile), m_tackleSet(tackleSet), m_castTarget(new tovCastingTarget),
       m_font(plat::Font::Create("Verdana", 18, 400)), m_splashMark(new QrNode)
 {
+    const std::vector<QrPoint3> points(2 * (kLineNodes - 1));
+    m_line = new qrxVLineStrip(static_cast<uint16_t>(points.size()), points.data(), nullptr, nullptr);
+    m_line->SetPointCount(0);
     if (tovScene* scene = m_world.GetScene())
+    {
         scene->AttachChild(m_castTarget.Get());
+        scene->AttachChild(m_line.Get());
+    }
     if (qrxIdleManager* idle = m_world.GetIdleManager())
         idle->Add(m_castTarget.Get());
     if (m_font)
@@ -70,19 +85,26 @@ tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, t
 
 tovCastController::~tovCastController()
 {
+    // A question still up finds no rod to answer.
+    if (g_asking == this)
+        g_asking = nullptr;
     SetFightSound(false);
     // The splash must not follow a mark that goes with the rod.
     if (tovSplash* splash = m_world.GetSplash(); splash && splash->GetFollowedNode() == m_splashMark.Get())
         splash->Stop();
     // A catch box closed with the rod leaves nothing in the angler's hands.
-    if (m_phase == kCatchBox)
+    if (m_phase == kCatchBox || m_phase == kOverLimit)
         m_rig.ClearLandedFish();
     if (tovFishModels* fish = m_world.GetFish())
         fish->GetPopulation().SetLure(nullptr);
     if (qrxIdleManager* idle = m_world.GetIdleManager())
         idle->Remove(m_castTarget.Get());
     if (tovScene* scene = m_world.GetScene())
+    {
         scene->DetachChild(m_castTarget.Get());
+        scene->DetachChild(m_line.Get());
+    }
+    m_world.SetCurrentLure(nullptr);
 }
 
 tovFishPopulation* tovCastController::Population() const
@@ -129,12 +151,15 @@ void tovCastController::OnMouse(int32_t x, int32_t y, uint32_t pressed, uint32_t
         break;
     case kFlight:
     case kCatchBox:
+    case kOverLimit:
         break;
     }
 }
 
 bool tovCastController::OnKey(int32_t key)
 {
+    if (m_phase == kOverLimit)
+        return false;
     if (m_phase == kCatchBox)
     {
         if (key == kKeyKeep)
@@ -242,6 +267,7 @@ void tovCastController::AimAt(const QrPoint3& point)
 void tovCastController::Cast()
 {
     m_castTarget->Show(false);
+    m_castTime = m_now;
     m_rig.CastAt(m_target);
     if (m_rig.GetMode() != tovAnglerRig::kModeCasting)
     {
@@ -276,6 +302,7 @@ void tovCastController::Update(double now, double elapsed)
 {
     if (!(elapsed > 0.0) || !std::isfinite(elapsed))
         elapsed = 0.0;
+    m_now = now;
     tovFishPopulation* population = Population();
     switch (m_phase)
     {
@@ -297,13 +324,21 @@ void tovCastController::Update(double now, double elapsed)
         StepFight(elapsed);
         break;
     case kCatchBox:
-        // The livewell's Done clears the fish in hand: it goes back to the lake.
+        // The livewell's Done clears the fish in hand: it goes back to the lake. Another
+        // message that took the box's place gives the question back when it is answered.
         if (!m_rig.HasLandedFish())
             Release();
+        else if (!IsMessageBoxRaised())
+            AskKeep();
+        break;
+    case kOverLimit:
+        if (!m_rig.HasLandedFish())
+            EndRetrieve();
         break;
     default:
         break;
     }
+    PlaceLureAndLine(now);
     if (!population)
         return;
     // The fish see the lure only while it is in the water and no fish holds it.
@@ -440,6 +475,23 @@ void tovCastController::Land()
     m_reeling = false;
     m_fastReel = false;
     m_phase = kCatchBox;
+    AskKeep();
+}
+
+void tovCastController::AskKeep()
+{
+    g_asking = this;
+    ShowMessage(kMessageTwoAnswers, &OnKeepAnswer, reinterpret_cast<uintptr_t>(this), m_catch.text.c_str());
+}
+
+bool tovCastController::OnKeepAnswer(int32_t answer, uintptr_t argument)
+{
+    tovCastController* rod = g_asking;
+    if (!rod || reinterpret_cast<uintptr_t>(rod) != argument)
+        return false;
+    g_asking = nullptr;
+    answer == 0 ? rod->Keep() : rod->Release();
+    return true;
 }
 
 int32_t tovCastController::WeightOunces(float pounds)
@@ -455,7 +507,8 @@ void tovCastController::Keep()
         return;
     const int32_t ounces = WeightOunces(m_catch.weight);
     const int32_t inches = static_cast<int32_t>(m_catch.length);
-    // The livewell holds six: a seventh fish gives up the smallest of all seven.
+    // Six places: a seventh fish (only when the livewell screen was never done) gives up the
+    // smallest of all seven.
     bool kept = true;
     const tovLivewell& livewell = m_rig.GetLivewell();
     if (livewell.FindFree() < 0)
@@ -474,7 +527,15 @@ void tovCastController::Keep()
     // A fish given up at once was never kept: no record, no news.
     if (kept)
         RecordKept(ounces);
-    CloseCatch();
+    if (m_rig.GetLivewellCount() <= kLivewellLimit)
+    {
+        CloseCatch();
+        return;
+    }
+    // The fish stays in hand until the livewell screen's Done, which needs five or fewer.
+    m_hookedFish = -1;
+    m_catch = Catch{};
+    m_phase = kOverLimit;
 }
 
 void tovCastController::RecordKept(int32_t ounces)
@@ -497,6 +558,9 @@ void tovCastController::Release()
         return;
     if (tovFishPopulation* population = Population())
         population->ReleaseFish(m_hookedFish);
+    // The fish goes back over the side where the rod is.
+    m_lure = QrPoint3(m_rodTip.x, m_world.WaterHeight(), m_rodTip.z);
+    SplashDown(m_now);
     CloseCatch();
 }
 
@@ -510,7 +574,8 @@ void tovCastController::CloseCatch()
 
 void tovCastController::Draw(QrRender* renderer)
 {
-    if (m_phase != kCatchBox || !renderer || !m_text)
+    // Without the program's message box the question is drawn here.
+    if (m_phase != kCatchBox || !renderer || !m_text || IsMessageBoxRaised())
         return;
     m_text->DrawBoxedText(120, 180, 520, 300, m_catch.text.c_str(), nullptr);
 }
@@ -580,6 +645,7 @@ void tovCastController::LoadTackleSet()
         const tovTackleSet::RodSet& rod = m_tackleSet.GetCurrentRodSet();
         m_rodSetPicture = tovTackleSet::RodSetPictureId(rod);
         ApplyLineColour();
+        m_world.SetCurrentLure(nullptr);
         tovTackleSet::LureRecord record;
         if (pack)
         {
@@ -596,11 +662,13 @@ void tovCastController::LoadTackleSet()
         if (QrPointer<tovLure> lure = m_rig.GetTackleObject())
         {
             lure->SetPosture(QrPoint3(0.0f, record.firstPosture, 0.0f), QrPoint3(0.0f, record.secondPosture, 0.0f));
+            m_world.SetCurrentLure(lure.Get());
             lure->SetAttractionValues(record.temperature, record.clarity, record.wave, record.speciesRow);
         }
         ApplyLure();
         if (QrPointer<tovLure> lure = m_rig.GetTackleObject())
-            lure->SetHidden(false);
+            lure->SetHidden(m_lureHidden);
+        PlaceLureAndLine(m_now);
     }
     if (pack)
         ResourcePack::UnloadGroup(kTackleGroup, pack);
@@ -620,4 +688,74 @@ void tovCastController::ApplyLineColour()
 {
     const tovTackleSet::Rgba c = tovTackleSet::LineColour(m_tackleSet.GetCurrentRodSet()[tovTackleSet::kLineColour]);
     m_rig.GetTackle()->SetLinePointCount({c.r, c.g, c.b, c.a});
+}
+
+void tovCastController::PlaceLureAndLine(double now)
+{
+    // The rod is held out over the water, five feet up: to the side of the bow while the lure
+    // is in, toward the lure while it is out.
+    const QrPoint3 boat = m_rig.GetBoatPosition();
+    const float water = m_world.WaterHeight();
+    const float heading = m_rig.GetBoatHeading() * 0.017453292f;
+    float dx = std::sin(heading) - 0.15f * std::cos(heading);
+    float dz = std::cos(heading) + 0.15f * std::sin(heading);
+    float length = 0.0f;
+    if (m_phase != kIdle && m_phase != kAiming)
+    {
+        const QrPoint3 toward = m_phase == kFlight ? m_rig.GetCastTarget() : m_lure;
+        dx = toward.x - boat.x;
+        dz = toward.z - boat.z;
+        length = std::hypot(dx, dz);
+    }
+    const float norm = std::hypot(dx, dz);
+    dx = norm > 1e-4f ? dx / norm : 0.0f;
+    dz = norm > 1e-4f ? dz / norm : 0.0f;
+    m_rodTip = QrPoint3(boat.x + dx * 0.07f, water + 0.05f, boat.z + dz * 0.07f);
+    QrPoint3 at(m_rodTip.x, m_rodTip.y - 0.012f, m_rodTip.z); // dangling a foot below the tip
+    bool slack = false;
+    if (m_phase == kFlight)
+    {
+        // A throw: up and out to the target, down onto the water.
+        const QrPoint3 target = m_rig.GetCastTarget();
+        const auto t = static_cast<float>(std::clamp((now - m_castTime) / tovAnglerRig::kCastFlightTime, 0.0, 1.0));
+        at = QrPoint3(m_rodTip.x + (target.x - m_rodTip.x) * t, m_rodTip.y + (water - m_rodTip.y) * t,
+                      m_rodTip.z + (target.z - m_rodTip.z) * t);
+        at.y += 0.4f * length * t * (1.0f - t);
+    }
+    else if (m_phase == kRetrieve)
+    {
+        // A strike pulls the lure under and the line tight: the moment to set the hook.
+        const bool strike = m_strikeFish >= 0;
+        at = QrPoint3(m_lure.x, strike ? water - kStrikeDepth : water, m_lure.z);
+        slack = !m_reeling && !strike;
+    }
+    else if (const tovFishPopulation* population = Population();
+             m_phase == kFighting && population && m_hookedFish >= 0 && m_hookedFish < population->GetCount())
+    {
+        const tovFishPopulation::Fish& fish = population->GetFish(m_hookedFish);
+        at = m_world.MapToWorld(fish.map);
+        at.y = water - std::max(fish.depth, 0.0f);
+    }
+    m_shownLure = at;
+    if (QrPointer<tovLure> lure = m_rig.GetTackleObject())
+        lure->SetPosition(at);
+    // The line from the tip to the lure, sagging a little when slack.
+    QrPoint3* points = m_line->GetPoints();
+    const float sag = slack ? 0.03f : 0.005f;
+    QrPoint3 last = m_rodTip;
+    for (int32_t i = 1; i < kLineNodes; ++i)
+    {
+        const float t = static_cast<float>(i) / static_cast<float>(kLineNodes - 1);
+        const QrPoint3 next(m_rodTip.x + (at.x - m_rodTip.x) * t,
+                            m_rodTip.y + (at.y - m_rodTip.y) * t - sag * 4.0f * t * (1.0f - t),
+                            m_rodTip.z + (at.z - m_rodTip.z) * t);
+        points[2 * (i - 1)] = last;
+        points[2 * (i - 1) + 1] = next;
+        last = next;
+    }
+    const std::array<float, 4>& c = m_rig.GetTackle()->GetLineColour(0);
+    m_line->SetAllColors(QrColorA(c[0], c[1], c[2], 1.0f));
+    m_line->SetPointCount(m_lureHidden ? 0 : static_cast<uint16_t>(2 * (kLineNodes - 1)));
+    m_line->MarkVerticesChanged();
+    m_line->UpdateAllInstances();
 }

@@ -23,6 +23,7 @@ class tovFishingWorld;
 class tovLocalRig;
 class tovTackleSet;
 class tovUserProfile;
+class qrxVLineStrip;
 
 class tovCastController
 {
@@ -36,12 +37,13 @@ public:
     // Where the rod is in its cycle.
     enum Phase : int32_t
     {
-        kIdle = 0,     // rod ready, nothing in the water
-        kAiming = 1,   // left button held: the target follows the mouse
-        kFlight = 2,   // the lure is in the air
-        kRetrieve = 3, // the lure is in the water, reeling in
-        kFighting = 4, // a fish is on
-        kCatchBox = 5, // a landed fish waits for keep or release
+        kIdle = 0,      // rod ready, nothing in the water
+        kAiming = 1,    // left button held: the target follows the mouse
+        kFlight = 2,    // the lure is in the air
+        kRetrieve = 3,  // the lure is in the water, reeling in
+        kFighting = 4,  // a fish is on
+        kCatchBox = 5,  // a landed fish waits for keep or release
+        kOverLimit = 6, // a sixth fish kept: the livewell screen must take one back first
     };
     // The keys the controller answers; the screen maps its own codes onto these.
     enum Key : int32_t
@@ -71,6 +73,8 @@ public:
     // World units per second while reeling and fast reeling.
     static constexpr float kReelSpeed = 0.05f;
     static constexpr float kFastReelSpeed = 0.1f;
+    // Fish the livewell may hold when play goes on.
+    static constexpr int32_t kLivewellLimit = 5;
 
     // All four outlive the controller; the profile and tackle set are the program's.
     tovCastController(tovFishingWorld& world, tovLocalRig& rig, tovUserProfile& profile, tovTackleSet& tackleSet);
@@ -106,9 +110,22 @@ public:
     // Where the lure last came down on the water; the splash follows this mark.
     const QrAVObject* GetSplashMark() const { return m_splashMark.Get(); }
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
+    // Nodes of the drawn fishing line from the rod tip to the lure.
+    static constexpr int32_t kLineNodes = 8;
+    // How far a striking fish pulls the lure under, world units.
+    static constexpr float kStrikeDepth = 0.015f;
+    // Where the lure and the rod tip are drawn this frame.
+    const QrPoint3& GetShownLure() const { return m_shownLure; }
+    const QrPoint3& GetRodTip() const { return m_rodTip; }
+    qrxVLineStrip* GetLine() const { return m_line.Get(); }
+    // The fishing screen's lure-hiding flag: set, the loaded lure is hidden.
+    void SetLureHidden(bool hidden) { m_lureHidden = hidden; }
     // The current rod's picture for the screen's rod button.
     int32_t GetRodSetPictureId() const { return m_rodSetPicture; }
-    // Keep (into the livewell, the smallest over six given up) or release the landed fish.
+    // True while more than five fish are kept: play goes on only after the livewell screen.
+    bool NeedsLivewell() const { return m_phase == kOverLimit; }
+    // Keep (into the livewell; a sixth fish sends the player to the livewell screen) or release
+    // the landed fish.
     void Keep();
     void Release();
 
@@ -134,6 +151,12 @@ private:
     // The fight's ambient channel: on while a fish is on, off when the fight ends or the rod goes.
     void SetFightSound(bool on);
     void SplashDown(double now);
+    // The lure and the line drawn for this frame: dangling at the rod tip, in flight, on the
+    // water, or with the fish.
+    void PlaceLureAndLine(double now);
+    // Raises the keep-or-release question over the screen.
+    void AskKeep();
+    static bool OnKeepAnswer(int32_t answer, uintptr_t argument);
     // The career record and the chat line for a fish kept.
     void RecordKept(int32_t ounces);
 
@@ -157,4 +180,10 @@ private:
     tovFishFight::Outcome m_lastOutcome = tovFishFight::kGoing;
     QrPointer<QrNode> m_splashMark;
     bool m_fightSound = false;
+    QrPointer<qrxVLineStrip> m_line;
+    QrPoint3 m_shownLure;
+    QrPoint3 m_rodTip;
+    double m_now = 0.0;
+    double m_castTime = 0.0;
+    bool m_lureHidden = false;
 };

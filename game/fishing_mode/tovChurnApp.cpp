@@ -45,6 +45,7 @@ constexpr int32_t kBarY = 440;
 // Miles a map cell spans, and the ride's speed where a lake gives none.
 constexpr float kMilesPerCell = 0.0006214f * 30.0f;
 constexpr int32_t kUsualTravelSpeed = 30;
+constexpr float kTerrainErrorStep = 0.05f;
 
 enum ButtonId : int32_t
 {
@@ -163,6 +164,7 @@ void tovChurnApp::Leave(int32_t)
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_hud->ReleasePictures();
+    m_rodSetPicture = nullptr;
     UnloadGroup(tovFishingHud::kGroup);
     tovFishingWorld* world = GetFishingWorld();
     if (!world || !world->IsBuilt())
@@ -199,7 +201,10 @@ void tovChurnApp::HandleRodInput()
         return;
     for (int32_t rod = 0; rod < 7; ++rod)
         if (Pressed(static_cast<uint8_t>(plat::kKey1 + rod)))
+        {
+            m_rodSetPicture = nullptr;
             m_cast->OnKey(tovCastController::kKeyRod1 + rod);
+        }
     static constexpr struct
     {
         uint8_t key;
@@ -262,6 +267,11 @@ void tovChurnApp::AddButtons()
 
 bool tovChurnApp::UpdateTackleButtons()
 {
+    if (m_cast && (!m_rodSetPicture || m_rodSetPictureId != m_cast->GetRodSetPictureId()))
+    {
+        m_rodSetPictureId = m_cast->GetRodSetPictureId();
+        m_rodSetPicture = m_rodSetPictureId > 0 ? Picture(static_cast<uint32_t>(m_rodSetPictureId)) : nullptr;
+    }
     tovLocalRig* rig = LocalRig();
     if (!rig)
         return true;
@@ -327,6 +337,11 @@ void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
     if (Pressed(plat::kKeyF12))
         m_overlay->NextPage();
+    // [ and ]: the terrain's detail up and down, to look at its levels.
+    if (Pressed(plat::kKeyLeftBracket))
+        world.SetTerrainError(std::max(0.0f, world.GetTerrainError() - kTerrainErrorStep));
+    if (Pressed(plat::kKeyRightBracket))
+        world.SetTerrainError(world.GetTerrainError() + kTerrainErrorStep);
     // Ctrl+F brings a front in now, to watch the weather turn.
     const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
     tovSky* sky = world.GetSky();
@@ -358,7 +373,7 @@ void tovChurnApp::PreUpdate(float elapsed)
         HandleCameraKeys(*world);
     HandleRodInput();
     // The catch box has the keep and release keys.
-    const bool catchOpen = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
+    const bool catchOpen = m_cast && (m_cast->GetPhase() == tovCastController::kCatchBox || m_cast->NeedsLivewell());
     if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
         HandleDrivingKeys(*rig);
 }
@@ -387,6 +402,7 @@ void tovChurnApp::DrawOverlays(float now, float elapsed)
     if (m_cast)
         m_cast->Draw(Renderer());
     DrawButtons();
+    DrawRodSet();
     if (m_meter)
     {
         m_meter->Sample();
@@ -399,6 +415,14 @@ void tovChurnApp::DrawOverlays(float now, float elapsed)
     sources.ambient = GetAppServices().GetAmbientSound();
     sources.framesPerSecond = m_meter ? m_meter->GetFramesPerSecond() : 0;
     m_overlay->Draw(sources);
+}
+
+void tovChurnApp::DrawRodSet()
+{
+    UpdateTackleButtons();
+    // Over the tackle button.
+    if (m_rodSetPicture)
+        DrawPicture(m_rodSetPicture.Get(), 236, kBarY - 24);
 }
 
 int32_t tovChurnApp::TimeToReturn(double secondsLeft, int32_t cellsToDock, int32_t travelSpeed)
@@ -441,7 +465,8 @@ int32_t tovChurnApp::CheckDay()
     // The hour is the hour left to fish once the ride back to the dock is taken off.
     const int32_t toReturn = TimeToReturn(left, CellsToDock(*world), TheLakeCatalogue().GetValues().valueA);
     RemainingTime() = std::max(0, toReturn);
-    if (!m_warned && toReturn <= Trunc(kWarningSeconds) && left > 0.0)
+    // The warning waits for a question on the screen (a catch) to be answered.
+    if (!m_warned && toReturn <= Trunc(kWarningSeconds) && left > 0.0 && !IsMessageBoxRaised())
     {
         m_warned = true;
         ShowMessage(kMessageOk, nullptr, 0, kWarningText);
@@ -450,6 +475,9 @@ int32_t tovChurnApp::CheckDay()
         return 0;
     m_dayOver = true;
     RemainingTime() = 0;
+    // A catch question still up goes with the day: nothing is left to answer it.
+    if (m_cast && m_cast->GetPhase() == tovCastController::kCatchBox && IsMessageBoxRaised())
+        ShowMessageScreen(false);
     tovGameSession* session = TheGameSession();
     const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
     if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)
@@ -467,6 +495,9 @@ int32_t tovChurnApp::Update(float now, float elapsed)
         world->Update(now, elapsed);
         if (m_cast)
             m_cast->Update(now, elapsed);
+        // A sixth fish kept: the livewell screen takes one back before play goes on.
+        if (m_cast && m_cast->NeedsLivewell())
+            m_nextScreen = kLivewellScreen;
         if (CanDraw())
             RenderWorld(*world, now, elapsed);
     }

@@ -7,6 +7,7 @@
 #include "tovShellIFace.h"
 
 #include "QrCamera.h"
+#include "QrImage.h"
 
 #include <cstdint>
 #include <memory>
@@ -73,6 +74,7 @@ private:
     void HandleDrivingKeys(tovLocalRig& rig);
     void HandleCameraKeys(tovFishingWorld& world);
     void HandleRodInput();
+    void DrawRodSet();
     void AddButtons();
     void RenderWorld(tovFishingWorld& world, float now, float elapsed);
     void DrawOverlays(float now, float elapsed);
@@ -90,4 +92,8 @@ private:
     // The first camera of the world the meter's digits are attached to.
     // Held, so a later world's camera cannot take its address.
     QrPointer<QrCamera> m_meterCamera;
+    // The current rod's set-up over the tackle button, and the picture id it was taken for;
+    // dropped when a rod key changes the rod, taken again by UpdateTackleButtons.
+    QrPointer<QrImage> m_rodSetPicture;
+    int32_t m_rodSetPictureId = 0;
 };

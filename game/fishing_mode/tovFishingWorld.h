@@ -7,6 +7,7 @@
 // its lake, sky and scene are empty in between.
 
 #include "tovAnglingWorld.h"
+#include "tovLure.h"
 #include "tovWorldServices.h"
 
 #include "qrxIdleManager.h"

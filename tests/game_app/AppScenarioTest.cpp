@@ -4,6 +4,7 @@
 
 #include "AppScenarioRun.h"
 
+#include "tovAnglerRig.h"
 #include "tovApp.h"
 #include "tovChurnApp.h"
 #include "tovGameClock.h"
@@ -149,7 +150,7 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
     options.seed = 1;
-    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 57, 61, 64, 66});
+    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 58, 59, 61, 64, 66});
     ASSERT_EQ(run.error, "");
     const auto at = [&run](uint32_t frame, const char* name) { return DigestField(run.digests.at(frame), name); };
     EXPECT_EQ(at(44, "cast.phase"), "3"); // the lure in the water
@@ -157,10 +158,14 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(at(56, "cast.phase"), "5"); // landed: the catch box
     EXPECT_EQ(at(56, "cast.outcome"), "1");
     EXPECT_EQ(at(56, "livewell.count"), "0");
-    EXPECT_EQ(at(57, "cast.phase"), "0");
-    EXPECT_EQ(at(57, "livewell.count"), "1");
+    // The question stays up, and the fish in hand, until it is answered.
+    EXPECT_EQ(at(58, "message_box"), "1");
+    EXPECT_EQ(at(58, "cast.phase"), "5");
+    EXPECT_EQ(at(59, "message_box"), "0");
+    EXPECT_EQ(at(59, "cast.phase"), "0");
+    EXPECT_EQ(at(59, "livewell.count"), "1");
     // Place 0: species 10, 15 ounces, 11 inches.
-    EXPECT_EQ(at(57, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+    EXPECT_EQ(at(59, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
     EXPECT_EQ(at(61, "screen"), "2");
     EXPECT_EQ(at(61, "message_box.text"), tovChurnApp::kWarningText);
     EXPECT_EQ(at(64, "message_box"), "0");
@@ -177,14 +182,54 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
 }
 
+// The scripted day with the question's moment changed: five fish already kept, the Yes on the
+// landed bass takes the player to the livewell with six (none given up); in a tournament whose
+// day ends while the question is up, the question goes with the day and the weigh-in follows.
+TEST_F(AppScenarioTest, ASixthFishGoesToTheLivewellAndADayEndingOnTheQuestionLeavesNoQuestion)
+{
+    struct Case
+    {
+        bool fiveKept;
+        bool endOnQuestion;
+        const char* screen;
+        const char* count;
+        const char* questionAfterLanding; // the frame after the landing, before the click
+    };
+    for (const Case& c : {Case{true, false, "3", "6", "1"}, Case{false, true, "10", "0", "0"}})
+    {
+        SCOPED_TRACE(c.screen);
+        tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 62);
+        options.seed = 1;
+        const auto forward = [&](tovApp& app, uint32_t frame)
+        {
+            QrPointer<tovAnglerRigBase> angler = app.GetSession()->GetCurrentAngler();
+            auto* rig = dynamic_cast<tovAnglerRig*>(angler.Get());
+            if (frame == 40 && rig && c.fiveKept)
+                for (int32_t ounces : {40, 50, 60, 70, 80})
+                    rig->AddToLivewell(3, ounces, 15, 0.0002f);
+            if (frame == 40 && c.endOnQuestion)
+                app.GetSession()->SetMode(tovGameSession::kTournament);
+            if (frame == 56 && c.endOnQuestion)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        };
+        const AppScenarioResult run = RunScenario(options, {56, 57, 60}, forward);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(56), "cast.phase"), "5");
+        EXPECT_EQ(DigestField(run.digests.at(57), "message_box"), c.questionAfterLanding);
+        EXPECT_EQ(DigestField(run.digests.at(60), "screen"), c.screen);
+        EXPECT_EQ(DigestField(run.digests.at(60), "livewell.count"), c.count);
+        EXPECT_EQ(DigestField(run.digests.at(60), "message_box"), "0");
+    }
+}
+
 // Seeded random keys, pointer moves and clicks on the fishing screen after quick fish: a few
 // dozen frames here, a few thousand in the long run; the sanitizers watch for faults.
 TEST_F(AppScenarioTest, RandomInputOnTheFishingScreenRunsClean)
 {
     const uint32_t frames = streamtest::LongRun() ? 3000 : 80;
-    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",  "I", "J",
-                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",  "7", "Minus",
-                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab"};
+    const char* keys[] = {"Up",     "Down", "Left", "Right", "M",  "S",  "T",  "G",   "I",           "J",
+                          "K",      "L",    "A",    "Z",     "R",  "C",  "1",  "4",   "7",           "Minus",
+                          "Equals", "F1",   "F2",   "F3",    "F4", "F5", "F6", "Tab", "LeftBracket", "RightBracket"};
     uint32_t state = 12345;
     const auto next = [&state](uint32_t bound)
     {

@@ -1,6 +1,7 @@
 // The rod in the player's hands on the sample lake, on the manual clock with fixed seeds: a
 // cast lands the lure where the target was, a hooked fish lands on a sound drag and breaks a
-// light line on a locked one, a seventh fish kept gives up the smallest of the seven, and the
+// light line on a locked one, a sixth fish kept waits for the livewell
+// screen, a seventh (that screen bypassed) gives up the smallest of the seven, and the
 // rod keys change the tackle and the profile's current rod.
 #include "FishingWorldHarness.h"
 
@@ -24,6 +25,7 @@
 #include "qrxAmbientSound.h"
 #include "qrxCutout.h"
 #include "qrxScratchImage.h"
+#include "qrxVLineStrip.h"
 #include "tovAppServices.h"
 #include "uRandom.h"
 
@@ -104,6 +106,11 @@ protected:
             m_control->Update(m_now, 0.1);
             // Only the fish asked for gets the hook; others spit the lure.
             const int32_t strike = Population().TakeStrike();
+            // The player sees the strike: the lure goes under.
+            if (strike >= 0)
+            {
+                EXPECT_FLOAT_EQ(m_control->GetShownLure().y, m_world->WaterHeight() - C::kStrikeDepth);
+            }
             if (strike >= 0 && accept(Population().GetFish(strike)))
                 m_control->OnMouse(-1, -1, C::kLeft, 0, 0);
         }
@@ -184,8 +191,60 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
 }
 
-// A sound drag lands the fish and the catch box keeps it; with six in the livewell the
-// smallest of the seven is given up. Bass count in the profile's career.
+// The lure hangs in the world's scene from the tip of the rod on a drawn line: a rod change
+// takes the old lure out and puts the new one in; a cast throws it up and out onto the water,
+// and the line runs from the tip to wherever the lure is.
+TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
+{
+    const auto lineEnds = [&]
+    {
+        const qrxVLineStrip* line = m_control->GetLine();
+        EXPECT_EQ(line->GetPointCount(), 2 * (C::kLineNodes - 1));
+        const QrPoint3* p = const_cast<qrxVLineStrip*>(line)->GetPoints();
+        const QrPoint3 tip = m_control->GetRodTip(), lure = m_control->GetShownLure();
+        EXPECT_EQ(std::hypot(p[0].x - tip.x, p[0].y - tip.y, p[0].z - tip.z), 0.0f);
+        const QrPoint3& end = p[2 * (C::kLineNodes - 1) - 1];
+        EXPECT_LT(std::hypot(end.x - lure.x, end.y - lure.y, end.z - lure.z), 1e-5f);
+    };
+    const float water = m_world->WaterHeight();
+    QrPointer<tovLure> first = m_local->GetTackleObject();
+    ASSERT_TRUE(first && first->GetModel());
+    EXPECT_EQ(m_world->GetCurrentLure(), first.Get());
+    EXPECT_NE(first->GetModel()->GetParent(), nullptr);
+    EXPECT_NE(m_control->GetLine()->GetParent(), nullptr);
+    Frames(1);
+    lineEnds();
+    EXPECT_GT(m_control->GetShownLure().y, water) << "the lure dangles from the rod, out of the water";
+
+    ASSERT_TRUE(m_control->SelectRod(2));
+    QrPointer<tovLure> second = m_local->GetTackleObject();
+    ASSERT_NE(second.Get(), first.Get());
+    EXPECT_EQ(first->GetModel()->GetParent(), nullptr);
+    EXPECT_EQ(m_world->GetCurrentLure(), second.Get());
+    EXPECT_NE(second->GetModel()->GetParent(), nullptr);
+
+    const QrPoint3 boat = m_local->GetBoatPosition();
+    m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
+    m_control->AimAt(QrPoint3(boat.x + 0.3f, water, boat.z + 0.2f));
+    m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+    Frames(15);
+    ASSERT_EQ(m_control->GetPhase(), C::kFlight);
+    EXPECT_GT(m_control->GetShownLure().y, m_control->GetRodTip().y) << "mid-flight the lure is up in the air";
+    lineEnds();
+    Frames(30);
+    ASSERT_EQ(m_control->GetPhase(), C::kRetrieve);
+    EXPECT_FLOAT_EQ(m_control->GetShownLure().y, water);
+    EXPECT_EQ(second->GetModel()->GetTranslate().x, m_control->GetShownLure().x);
+    lineEnds();
+
+    // Leaving the rod leaves no lure or line in the scene.
+    m_control.reset();
+    EXPECT_EQ(m_world->GetCurrentLure(), nullptr);
+    EXPECT_EQ(second->GetModel()->GetParent(), nullptr);
+}
+
+// A sound drag lands the fish and the catch box keeps it; with six already in the livewell (its
+// screen never done) the smallest of the seven is given up. Bass count in the profile's career.
 TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
 {
     for (int32_t ounces : {40, 50, 60, 70, 80, 8})
@@ -205,8 +264,8 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     const int32_t count = Population().GetCount();
 
     EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
-    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
-    EXPECT_FALSE(m_local->HasLandedFish());
+    // Six are still one too many to fish on.
+    EXPECT_TRUE(m_control->NeedsLivewell());
     std::vector<int32_t> kept;
     for (const tovLivewellFish& fish : m_local->GetLivewell().places)
         if (fish.inUse)
@@ -224,6 +283,64 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
     const auto& career = m_profile.GetCareer(0);
     EXPECT_EQ(career[tovUserProfile::kBassCount], newKept ? 1 : 0);
     EXPECT_EQ(career[tovUserProfile::kTotalBassWeight], newKept ? C::WeightOunces(landed.weight) : 0);
+}
+
+// Five kept and a sixth kept: the fish stays in hand, the rod and keys wait, and play goes on
+// only once the livewell screen's Done (one fish back, the hand cleared) has been through.
+TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
+{
+    for (int32_t ounces : {40, 50, 60, 70, 8})
+        ASSERT_GE(m_local->AddToLivewell(3, ounces, 15, 1.0f), 0);
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    const int32_t ounces = C::WeightOunces(m_control->GetCatch().weight);
+
+    EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    EXPECT_TRUE(m_control->NeedsLivewell());
+    EXPECT_EQ(m_local->GetLivewellCount(), 6) << "nothing is given up behind the player's back";
+    EXPECT_TRUE(m_local->HasLandedFish());
+    EXPECT_EQ(m_profile.GetCareer(0)[tovUserProfile::kTotalBassWeight], ounces);
+    // Nothing moves the rod meanwhile: no cast, no rod change, no drag.
+    const float drag = tackle->GetDrag();
+    const int32_t rod = m_profile.GetCurrentRod();
+    EXPECT_FALSE(m_control->OnKey(C::kKeyRod1 + 2));
+    EXPECT_FALSE(m_control->OnKey(C::kKeyDragUp));
+    m_control->OnMouse(320, 240, C::kLeft, 0, C::kLeft);
+    Frames(5, C::kLeft);
+    EXPECT_TRUE(m_control->NeedsLivewell());
+    EXPECT_FLOAT_EQ(tackle->GetDrag(), drag);
+    EXPECT_EQ(m_profile.GetCurrentRod(), rod);
+
+    // The livewell screen: one fish back, then Done clears the hand.
+    m_local->RemoveFromLivewell(m_local->GetLivewell().FindSmallest());
+    m_local->ClearLandedFish();
+    Frames(1);
+    EXPECT_FALSE(m_control->NeedsLivewell());
+    EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+    EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+    EXPECT_EQ(m_local->GetLivewellCount(), 5);
+}
+
+// A landed fish let go splashes back into the water beside the boat, under the rod tip.
+TEST_F(tovCastControllerTest, AFishLetGoSplashesBesideTheBoat)
+{
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    tovSplash* splash = m_world->GetSplash();
+    splash->Stop();
+    const QrPoint3 tip = m_control->GetRodTip();
+    EXPECT_TRUE(m_control->OnKey(C::kKeyRelease));
+    ASSERT_TRUE(splash->IsRunning());
+    const QrPoint3 at = m_control->GetSplashMark()->GetTranslate();
+    EXPECT_FLOAT_EQ(at.x, tip.x);
+    EXPECT_FLOAT_EQ(at.z, tip.z);
+    EXPECT_FLOAT_EQ(at.y, m_world->WaterHeight());
 }
 
 // A locked drag on a light line: a fish heavier than the line breaks it, the fish swims off and
@@ -411,8 +528,9 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
             }
             m_control->Update(m_now, 0.1);
             ASSERT_EQ(m_control->GetPhase() == C::kFighting, Population().GetHookedFish() >= 0) << i;
-            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
-            ASSERT_EQ(m_control->GetPhase() == C::kCatchBox, m_local->HasLandedFish()) << i;
+            const bool inHand = m_control->GetPhase() == C::kCatchBox || m_control->NeedsLivewell();
+            ASSERT_EQ(inHand, m_local->GetMode() == tovAnglerRig::kModeShowCatch) << i;
+            ASSERT_EQ(inHand, m_local->HasLandedFish()) << i;
             ASSERT_LE(m_local->GetLivewellCount(), 6);
             ++seen[m_control->GetPhase()];
         }

@@ -22,6 +22,8 @@ constexpr uint32_t kText = 0x80000007;
 constexpr uint32_t kPageGroup = 20;
 constexpr uint32_t kLureGroup = 23;
 constexpr uint32_t kLoaderGroup = 33;
+// The fishing screen's group: it shows the current rod's set-up over its tackle button.
+constexpr uint32_t kFishingGroup = 26;
 
 // A framed plate with its label centred, the largest that fits.
 QrImagePixels Plate(uint32_t w, uint32_t h, const std::string& text, Rgb face, uint32_t maxScale = 3)
@@ -139,6 +141,10 @@ void AddLures(tools::PackContents& pack)
             FillRect(item, 60, 130, 113, 30, c);
             AddScreenPicture(pack, kLureBase[f] + i, item, kLureGroup);
             AddScreenPicture(pack, kLureBase[f] + 2000 + i, Plate(157, 100, name, {40, 55, 70}, 2), kLureGroup);
+            const std::string shortName = std::string(kFamilies[f]).substr(0, 5) + " " + std::to_string(i + 1);
+            QrImagePixels rodSet = Plate(96, 22, shortName, {30, 45, 60}, 2);
+            FillRect(rodSet, 2, 18, 92, 2, c);
+            AddScreenPicture(pack, kLureBase[f] + 3000 + i, rodSet, kFishingGroup);
             // The record: model, unused, second and first posture, species row, temperature,
             // wave, clarity.
             const std::string text = std::to_string(kModels[f]) + ",0,0.1," + std::to_string(0.05 * (f + 1)) + "," +
