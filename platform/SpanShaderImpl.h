@@ -21,19 +21,12 @@ using U16x8 = uint16_t __attribute__((vector_size(16)));
 
 QR_SPAN_INLINE I8 Select(I8 mask, I8 a, I8 b)
 {
-    return (mask & a) | (~mask & b);
+    return mask ? a : b;
 }
 
 QR_SPAN_INLINE F8 Select(I8 mask, F8 a, F8 b)
 {
-    I8 ia;
-    I8 ib;
-    std::memcpy(&ia, &a, sizeof ia);
-    std::memcpy(&ib, &b, sizeof ib);
-    const I8 r = Select(mask, ia, ib);
-    F8 out;
-    std::memcpy(&out, &r, sizeof out);
-    return out;
+    return mask ? a : b;
 }
 
 QR_SPAN_INLINE F8 SplatF(float v)
@@ -49,9 +42,18 @@ QR_SPAN_INLINE I8 SplatI(int32_t v)
 // Whether any lane of a mask (0 or -1 per lane) is set.
 QR_SPAN_INLINE bool Any(I8 mask)
 {
+#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+    const __m256i m = reinterpret_cast<__m256i>(mask);
+    return !_mm256_testz_si256(m, m);
+#elif defined(__x86_64__)
+    __m128i halves[2];
+    std::memcpy(halves, &mask, sizeof halves);
+    return _mm_movemask_epi8(_mm_or_si128(halves[0], halves[1])) != 0;
+#else
     uint64_t quarter[4];
     std::memcpy(quarter, &mask, sizeof quarter);
     return (quarter[0] | quarter[1] | quarter[2] | quarter[3]) != 0;
+#endif
 }
 
 // The low 16 bits of each lane.
