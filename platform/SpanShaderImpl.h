@@ -239,7 +239,8 @@ QR_SPAN_INLINE Color8 Expand565(I8 raw)
     return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
 }
 
-QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
+// The raw 16-bit texels at (x, y).
+QR_SPAN_INLINE I8 Raw565(const Levels8& l, I8 x, I8 y)
 {
     I8 raw;
     if (l.shared && l.aligned)
@@ -267,7 +268,12 @@ QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
             raw[k] = v;
         }
     }
-    return Expand565(raw);
+    return raw;
+}
+
+QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
+{
+    return Expand565(Raw565(l, x, y));
 }
 
 // How the span loop reads stage 0's texture: its addressing, and for the loops without a
@@ -287,7 +293,49 @@ QR_SPAN_INLINE Color8 Point8(const TexelSource& t, const Levels8& l, F8 u, F8 v)
     return Texels565(l, x, y);
 }
 
-// Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one.
+using U8 = uint32_t __attribute__((vector_size(32)));
+
+// a.lo * w.lo + a.hi * w.hi per lane, over the signed 16-bit halves of each lane.
+QR_SPAN_INLINE I8 MultiplyAddHalves(I8 a, I8 w)
+{
+#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+    return reinterpret_cast<I8>(_mm256_madd_epi16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(w)));
+#elif defined(__x86_64__)
+    __m128i ah[2];
+    __m128i wh[2];
+    std::memcpy(ah, &a, sizeof ah);
+    std::memcpy(wh, &w, sizeof wh);
+    const __m128i r[2] = {_mm_madd_epi16(ah[0], wh[0]), _mm_madd_epi16(ah[1], wh[1])};
+    I8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return ((a << 16) >> 16) * ((w << 16) >> 16) + (a >> 16) * (w >> 16);
+#endif
+}
+
+// The channels of two RGB565 texels, first in the low half of each lane and second in the
+// high half, expanded to 0..255 in place: red, green, blue.
+struct Pairs8
+{
+    I8 r;
+    I8 g;
+    I8 b;
+};
+
+QR_SPAN_INLINE Pairs8 ExpandPairs565(I8 pairs)
+{
+    const U8 p = reinterpret_cast<U8>(pairs);
+    const U8 r = (p >> 11) & 0x001F001Fu;
+    const U8 g = (p >> 5) & 0x003F003Fu;
+    const U8 b = p & 0x001F001Fu;
+    return {reinterpret_cast<I8>((r << 3 | r >> 2) & 0x00FF00FFu),
+            reinterpret_cast<I8>((g << 2 | g >> 4) & 0x00FF00FFu),
+            reinterpret_cast<I8>((b << 3 | b >> 2) & 0x00FF00FFu)};
+}
+
+// Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one,
+// in integers: the same values the reference computes exactly in floats.
 QR_SPAN_INLINE Color8 Bilinear8(const TexelSource& t, const Levels8& l, F8 u, F8 v)
 {
     const I8 fx = Floor8((u * l.fw - 0.5f) * 256.0f);
@@ -298,39 +346,35 @@ QR_SPAN_INLINE Color8 Bilinear8(const TexelSource& t, const Levels8& l, F8 u, F8
     const I8 x1 = Address8(t.addressU, (fx >> 8) + 1, l.width, l.maskX, t.pow2);
     const I8 y0 = Address8(t.addressV, fy >> 8, l.height, l.maskY, t.pow2);
     const I8 y1 = Address8(t.addressV, (fy >> 8) + 1, l.height, l.maskY, t.pow2);
-    Color8 c[4];
+    I8 top;
+    I8 bottom;
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     if (l.shared && !Any(x1 != x0 + 1))
     {
         // Each row's two texels side by side in memory, read as one 32-bit word.
-        const I8 top = Gather32(l.shared, y0 * l.pitch + x0 * 2);
-        const I8 bottom = Gather32(l.shared, y1 * l.pitch + x0 * 2);
-        c[0] = Expand565(top & 0xFFFF);
-        c[1] = Expand565((top >> 16) & 0xFFFF);
-        c[2] = Expand565(bottom & 0xFFFF);
-        c[3] = Expand565((bottom >> 16) & 0xFFFF);
+        top = Gather32(l.shared, y0 * l.pitch + x0 * 2);
+        bottom = Gather32(l.shared, y1 * l.pitch + x0 * 2);
     }
     else
 #endif
     {
-        c[0] = Texels565(l, x0, y0);
-        c[1] = Texels565(l, x1, y0);
-        c[2] = Texels565(l, x0, y1);
-        c[3] = Texels565(l, x1, y1);
+        auto pair = [](I8 first, I8 second)
+        { return reinterpret_cast<I8>(reinterpret_cast<U8>(first) | reinterpret_cast<U8>(second) << 16); };
+        top = pair(Raw565(l, x0, y0), Raw565(l, x1, y0));
+        bottom = pair(Raw565(l, x0, y1), Raw565(l, x1, y1));
     }
-    // In floats, exactly: every product and sum is an integer below 2^24.
-    const F8 wx1 = __builtin_convertvector(ax, F8);
-    const F8 wx0 = 256.0f - wx1;
-    const F8 wy1 = __builtin_convertvector(ay, F8);
-    const F8 wy0 = 256.0f - wy1;
-    auto mix = [&](I8 Color8::*channel)
+    const Pairs8 a = ExpandPairs565(top);
+    const Pairs8 b = ExpandPairs565(bottom);
+    // Horizontal weights as halves: 256 - ax for the first texel, ax for the second.
+    const I8 wx = (256 - ax) | ax << 16;
+    const I8 wy0 = 256 - ay;
+    auto mix = [&](I8 Pairs8::*channel)
     {
-        auto f = [&](int i) { return __builtin_convertvector(c[i].*channel, F8); };
-        const F8 top = f(0) * wx0 + f(1) * wx1;
-        const F8 bottom = f(2) * wx0 + f(3) * wx1;
-        return __builtin_convertvector(top * wy0 + bottom * wy1 + 32768.0f, I8) >> 16;
+        const I8 upper = MultiplyAddHalves(a.*channel, wx);
+        const I8 lower = MultiplyAddHalves(b.*channel, wx);
+        return (upper * wy0 + lower * ay + 32768) >> 16;
     };
-    return {mix(&Color8::r), mix(&Color8::g), mix(&Color8::b), SplatI(255)};
+    return {mix(&Pairs8::r), mix(&Pairs8::g), mix(&Pairs8::b), SplatI(255)};
 }
 
 QR_SPAN_INLINE Color8 Filtered8(const TexelSource& t, const Levels8& l, bool linear, F8 u, F8 v)
