@@ -114,44 +114,50 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         m_stamps.resize(call.vertexCount, 0u);
         m_loaded.resize(call.vertexCount);
     }
-    auto load = [&](uint32_t n, RasterVertex& out)
+    // The vertex at position n of the call, or null when it cannot be drawn; plain draws
+    // convert into scratch.
+    auto load = [&](uint32_t n, RasterVertex& scratch) -> const RasterVertex*
     {
         if (!call.indices)
-            return LoadVertex(call, m_setup.perspective, n, out);
+            return LoadVertex(call, m_setup.perspective, n, scratch) ? &scratch : nullptr;
         const uint32_t i = call.indices[n];
         if (i >= call.vertexCount)
-            return false;
-        if (m_stamps[i] == m_stamp)
+            return nullptr;
+        Loaded& slot = m_loaded[i];
+        if (m_stamps[i] != m_stamp)
         {
-            out = m_loaded[i].vertex;
-            return m_loaded[i].valid;
+            m_stamps[i] = m_stamp;
+            slot.valid = LoadVertex(call, m_setup.perspective, i, slot.vertex);
         }
-        m_stamps[i] = m_stamp;
-        m_loaded[i].valid = LoadVertex(call, m_setup.perspective, i, m_loaded[i].vertex);
-        out = m_loaded[i].vertex;
-        return m_loaded[i].valid;
+        return slot.valid ? &slot.vertex : nullptr;
     };
-    RasterVertex v[3];
+    RasterVertex scratch[3];
     if (call.primitive == PrimitiveType::LineList)
     {
         for (uint32_t n = 0; n + 1 < count; n += 2)
         {
-            if (!load(n, v[0]) || !load(n + 1, v[1]))
+            const RasterVertex* a = load(n, scratch[0]);
+            const RasterVertex* b = a ? load(n + 1, scratch[1]) : nullptr;
+            if (!b)
                 continue;
+            RasterVertex second = *b;
             if (m_setup.flat)
-                ShadeFlat(v[0], v[1]);
-            DrawLine(m_setup, m_batch, v[0], v[1]);
+                ShadeFlat(*a, second);
+            DrawLine(m_setup, m_batch, *a, second);
         }
         return;
     }
     for (uint32_t n = 0; n + 2 < count; n += 3)
     {
-        if (load(n, v[0]) && load(n + 1, v[1]) && load(n + 2, v[2]))
-            Triangle(v[0], v[1], v[2]);
+        const RasterVertex* v0 = load(n, scratch[0]);
+        const RasterVertex* v1 = v0 ? load(n + 1, scratch[1]) : nullptr;
+        const RasterVertex* v2 = v1 ? load(n + 2, scratch[2]) : nullptr;
+        if (v2)
+            Triangle(*v0, *v1, *v2);
     }
 }
 
-void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex v2)
+void SoftwareRasterizer::Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
 {
     // Clockwise on screen (y down) has a positive area here.
     const double area = (static_cast<double>(v1.x) - v0.x) * (static_cast<double>(v2.y) - v0.y) -
@@ -163,9 +169,19 @@ void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex
         return;
     if (m_setup.flat)
     {
-        ShadeFlat(v0, v1);
-        ShadeFlat(v0, v2);
+        // The other two vertices take the first one's colours: copies, as vertices are shared.
+        RasterVertex f1 = v1;
+        RasterVertex f2 = v2;
+        ShadeFlat(v0, f1);
+        ShadeFlat(v0, f2);
+        Shaded(v0, f1, f2);
+        return;
     }
+    Shaded(v0, v1, v2);
+}
+
+void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+{
     if (m_setup.wireframe)
     {
         DrawLine(m_setup, m_batch, v0, v1);

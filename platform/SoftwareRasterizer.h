@@ -32,7 +32,9 @@ public:
     uint64_t SpanDraws() const { return m_spanDraws; }
 
 private:
-    void Triangle(RasterVertex v0, RasterVertex v1, RasterVertex v2);
+    void Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
+    // A triangle after culling and flat shading: its edges, or its inside within the guard band.
+    void Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
     // Cuts a triangle reaching beyond the guard band down to it and draws the pieces.
     void ClippedTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
 
