@@ -542,6 +542,9 @@ struct SpanParams
     uint32_t iu; // attribute of stage 0's u (v follows)
     float texWidth;
     float texHeight;
+    // Pixels of several rows may share a pass: the target's rows start on 4 bytes, their
+    // pitches are multiples of 4 and every pixel's offset fits 31 bits.
+    bool packable;
 };
 
 SpanParams ParamsOf(const RasterSetup& s)
@@ -572,22 +575,30 @@ SpanParams ParamsOf(const RasterSetup& s)
     c.iu = kAttrU0 + 2 * s.coordSet[0];
     c.texWidth = s.samplers[0].BaseWidth();
     c.texHeight = s.samplers[0].BaseHeight();
+    auto fits = [&s](const uint8_t* base, int32_t pitch)
+    {
+        return ((reinterpret_cast<uintptr_t>(base) | static_cast<uint32_t>(pitch)) & 3) == 0 && pitch > 0 &&
+               static_cast<int64_t>(pitch) * s.clip.bottom < (int64_t{1} << 31);
+    };
+    c.packable = fits(s.color, s.colorPitch) && (!s.depth || fits(s.depth, s.depthPitch));
     return c;
 }
 
 // One row's part of the planes: base + gx fx + gy fy with gy fy the row's.
+// One plane with the y part of the lanes' rows: base + gx fx + gy fy, gy fy per lane.
 struct RowPlane
 {
     float base;
     float gx;
-    float yTerm;
+    float gy;
+    F8 yTerm;
 
     QR_SPAN_INLINE F8 At(F8 fx) const { return base + gx * fx + yTerm; }
 };
 
-QR_SPAN_INLINE RowPlane RowOf(const AttributePlanes& p, uint32_t attr, float yTerm)
+QR_SPAN_INLINE RowPlane RowOf(const AttributePlanes& p, uint32_t attr)
 {
-    return {p.base[attr], p.gx[attr], yTerm};
+    return {p.base[attr], p.gx[attr], p.gy[attr], SplatF(0.0f)};
 }
 
 // The texels of one run under the key's texturing.
@@ -634,16 +645,55 @@ struct RowPlanes
 QR_SPAN_INLINE RowPlanes RowPlanesOf(const AttributePlanes& p, uint32_t iu)
 {
     RowPlanes r;
-    r.z = {static_cast<float>(p.z0), static_cast<float>(p.zx), 0.0f};
-    r.w = RowOf(p, kAttrW, 0.0f);
+    r.z = {static_cast<float>(p.z0), static_cast<float>(p.zx), static_cast<float>(p.zy), SplatF(0.0f)};
+    r.w = RowOf(p, kAttrW);
     for (uint32_t i = 0; i < 4; ++i)
-        r.diffuse[i] = RowOf(p, kAttrDiffuseR + i, 0.0f);
+        r.diffuse[i] = RowOf(p, kAttrDiffuseR + i);
     for (uint32_t i = 0; i < 3; ++i)
-        r.specular[i] = RowOf(p, kAttrSpecularR + i, 0.0f);
-    r.fog = RowOf(p, kAttrFog, 0.0f);
-    r.u = RowOf(p, iu, 0.0f);
-    r.v = RowOf(p, iu + 1, 0.0f);
+        r.specular[i] = RowOf(p, kAttrSpecularR + i);
+    r.fog = RowOf(p, kAttrFog);
+    r.u = RowOf(p, iu);
+    r.v = RowOf(p, iu + 1);
     return r;
+}
+
+// Whether a key's loop divides by the interpolated rhw.
+template <uint32_t Key> QR_SPAN_INLINE bool NeedsW(const SpanParams& c)
+{
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    constexpr bool kFog = (Key & kSpanFog) != 0;
+    return kTex != kSpanTexNone ? c.perspective || (kFog && c.tableFog) : kFog && c.tableFog;
+}
+
+// Sets the y parts of the planes a key reads for lanes at fy (from the planes' origin).
+template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
+{
+    constexpr bool kDepth = (Key & kSpanDepth) != 0;
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    constexpr bool kFog = (Key & kSpanFog) != 0;
+    if constexpr (kDepth)
+        r.z.yTerm = r.z.gy * fy;
+    if (NeedsW<Key>(c))
+        r.w.yTerm = r.w.gy * fy;
+    r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
+    r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
+    r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
+    if constexpr (kBlend != kSpanBlendNone)
+        r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    if (c.specular)
+    {
+        r.specular[0].yTerm = r.specular[0].gy * fy;
+        r.specular[1].yTerm = r.specular[1].gy * fy;
+        r.specular[2].yTerm = r.specular[2].gy * fy;
+    }
+    if (kFog && !c.tableFog)
+        r.fog.yTerm = r.fog.gy * fy;
+    if constexpr (kTex != kSpanTexNone)
+    {
+        r.u.yTerm = r.u.gy * fy;
+        r.v.yTerm = r.v.gy * fy;
+    }
 }
 
 // The colour of one run's lanes from texturing through fog.
@@ -700,15 +750,13 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
     return col;
 }
 
-// Blends with the n target pixels at row and packs to RGB565; bias holds the row's dither
-// terms for this run.
-template <uint32_t Key>
-QR_SPAN_INLINE I8 Pack8(const SpanParams& c, const uint8_t* row, int n, bool whole, I8 bias, Color8 col)
+// Blends with the target's stored pixels (read only by blending keys) and packs to RGB565;
+// bias holds the lanes' dither terms.
+template <uint32_t Key> QR_SPAN_INLINE I8 Pack8(const SpanParams& c, I8 stored, I8 bias, Color8 col)
 {
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     if constexpr (kBlend != kSpanBlendNone)
     {
-        const I8 stored = Load8(row, n, whole);
         const I8 r5 = (stored >> 11) & 31;
         const I8 g6 = (stored >> 5) & 63;
         const I8 b5 = stored & 31;
@@ -736,35 +784,17 @@ QR_SPAN_INLINE I8 Pack8(const SpanParams& c, const uint8_t* row, int n, bool who
     return (col.r >> 3) << 11 | (col.g >> 2) << 5 | (col.b >> 3);
 }
 
+// The pixels lo..hi of row y, eight at a time from lo.
 template <uint32_t Key>
-QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
-                             const RowPlanes& planes, const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
+QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
+                             const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
 {
     constexpr bool kDepth = (Key & kSpanDepth) != 0;
-    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
-    constexpr bool kFog = (Key & kSpanFog) != 0;
     uint8_t* colorRow = c.color + static_cast<intptr_t>(y) * c.colorPitch;
     uint8_t* depthRow = kDepth ? c.depth + static_cast<intptr_t>(y) * c.depthPitch : nullptr;
-    const float fy = static_cast<float>(y) - p.originY;
-    RowPlanes r = planes;
-    if constexpr (kDepth)
-        r.z.yTerm = static_cast<float>(p.zy) * fy;
-    const bool needsW = kTex != kSpanTexNone ? c.perspective || (kFog && c.tableFog) : kFog && c.tableFog;
-    if (needsW)
-        r.w.yTerm = p.gy[kAttrW] * fy;
-    for (uint32_t i = 0; i < (kBlend != kSpanBlendNone ? 4u : 3u); ++i)
-        r.diffuse[i].yTerm = p.gy[kAttrDiffuseR + i] * fy;
-    if (c.specular)
-        for (uint32_t i = 0; i < 3; ++i)
-            r.specular[i].yTerm = p.gy[kAttrSpecularR + i] * fy;
-    if (kFog && !c.tableFog)
-        r.fog.yTerm = p.gy[kAttrFog] * fy;
-    if constexpr (kTex != kSpanTexNone)
-    {
-        r.u.yTerm = p.gy[c.iu] * fy;
-        r.v.yTerm = p.gy[c.iu + 1] * fy;
-    }
+    SetRows<Key>(c, r, SplatF(static_cast<float>(y) - p.originY));
+    const bool needsW = NeedsW<Key>(c);
     // The dither terms (2 t + 1) 255 of the row's thresholds t, by column modulo 4.
     I8 bias[4];
     if (c.dither)
@@ -800,10 +830,67 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
             invW = 1.0f / r.w.At(fx);
         const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
         uint8_t* color = colorRow + static_cast<intptr_t>(x0) * 2;
-        Store8(color, n, whole, drawn, Pack8<Key>(c, color, n, whole, c.dither ? bias[x0 & 3] : I8{}, col));
+        const I8 stored = kBlend != kSpanBlendNone ? Load8(color, n, whole) : I8{};
+        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col));
         if constexpr (kDepth)
             if (c.depthWrite)
                 Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z);
+    }
+}
+
+// Up to eight pixels from several rows, (xs[k], ys[k]) for the lanes below n (the other
+// lanes repeat lane 0): short rows share a pass instead of taking one each.
+template <uint32_t Key>
+QR_SPAN_INLINE void ShadePacked(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
+                                const TexelSource& src, I8 xs, I8 ys, int n)
+{
+    constexpr bool kDepth = (Key & kSpanDepth) != 0;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    const I8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    SetRows<Key>(c, r, __builtin_convertvector(ys, F8) - p.originY);
+    const F8 fx = __builtin_convertvector(xs, F8) - p.originX;
+    // Offsets fit 32 bits: checked for the whole target once per call.
+    const I8 colorAt = ys * static_cast<int32_t>(c.colorPitch) + xs * 2;
+    I8 depthAt = {};
+    I8 drawn = lane < n;
+    I8 z = {};
+    if constexpr (kDepth)
+    {
+        depthAt = ys * static_cast<int32_t>(c.depthPitch) + xs * 2;
+        F8 d = r.z.At(fx);
+        d = Select(d > 0.0f, d, SplatF(0.0f));
+        d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+        z = __builtin_convertvector(d + 0.5f, I8);
+        if (c.depthTest)
+        {
+            const I8 storedDepth = Gather16(c.depth, depthAt);
+            drawn &= z <= (storedDepth & c.zMask);
+            if (!Any(drawn))
+                return;
+        }
+    }
+    F8 invW = {};
+    if (NeedsW<Key>(c))
+        invW = 1.0f / r.w.At(fx);
+    const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
+    I8 bias = {};
+    if (c.dither)
+        for (int k = 0; k < kLanes; ++k)
+            bias[k] = static_cast<int32_t>((2 * DitherThreshold(xs[k], ys[k]) + 1) * 255);
+    const I8 stored = kBlend != kSpanBlendNone ? Gather16(c.color, colorAt) : I8{};
+    const I8 packed = Pack8<Key>(c, stored, bias, col);
+    const bool writeDepth = kDepth && c.depthWrite;
+    for (int k = 0; k < n; ++k)
+    {
+        if (!drawn[k])
+            continue;
+        const uint16_t colorWord = static_cast<uint16_t>(packed[k]);
+        std::memcpy(c.color + colorAt[k], &colorWord, 2);
+        if (writeDepth)
+        {
+            const uint16_t depthWord = static_cast<uint16_t>(z[k]);
+            std::memcpy(c.depth + depthAt[k], &depthWord, 2);
+        }
     }
 }
 
@@ -824,9 +911,55 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
         if constexpr (kTex != kSpanTexLod)
             ShareLevel(t.LevelAt(0), src.base);
     }
-    const RowPlanes rows = RowPlanesOf(p, c.iu);
+    RowPlanes r = RowPlanesOf(p, c.iu);
+    // Packing pays where shading a pass costs far more than its gathers and single stores:
+    // filtered texturing.
+    if (kTex < kSpanTexBilinear || !c.packable)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            ShadeRow<Key>(s, c, p, r, src, spans[i].y, spans[i].lo, spans[i].hi);
+        return;
+    }
+    // Whole runs of eight along each row; the rest of the rows packed eight pixels a pass.
+    const I8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    I8 xs = {};
+    I8 ys = {};
+    int n = 0;
     for (uint32_t i = 0; i < count; ++i)
-        ShadeRow<Key>(s, c, p, rows, src, spans[i].y, spans[i].lo, spans[i].hi);
+    {
+        const Span& span = spans[i];
+        int32_t x = span.lo;
+        const int32_t whole = (span.hi - span.lo + 1) & ~(kLanes - 1);
+        if (whole > 0)
+        {
+            ShadeRow<Key>(s, c, p, r, src, span.y, x, x + whole - 1);
+            x += whole;
+        }
+        // The rest of the row into lanes n.. of the pass, flushing it when full.
+        while (x <= span.hi)
+        {
+            const int take = span.hi - x + 1 < kLanes - n ? span.hi - x + 1 : kLanes - n;
+            const I8 in = (lane >= n) & (lane < n + take);
+            xs = Select(in, lane + (x - n), xs);
+            ys = Select(in, SplatI(span.y), ys);
+            n += take;
+            x += take;
+            if (n == kLanes)
+            {
+                ShadePacked<Key>(s, c, p, r, src, xs, ys, n);
+                n = 0;
+            }
+        }
+    }
+    if (n > 0)
+    {
+        for (int k = n; k < kLanes; ++k)
+        {
+            xs[k] = xs[0];
+            ys[k] = ys[0];
+        }
+        ShadePacked<Key>(s, c, p, r, src, xs, ys, n);
+    }
 }
 
 // Blend value 3 is no mode: its keys share the general blend's loop.
