@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace plat
 {
@@ -147,6 +148,16 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         }
         return;
     }
+    m_keep = m_threads && !m_setup.wireframe;
+    if (m_keep)
+    {
+        m_kept.clear();
+        m_copies.clear();
+        const int32_t rows = m_setup.clip.bottom - m_setup.clip.top;
+        m_bands.resize(static_cast<size_t>((rows + kBandRows - 1) / kBandRows));
+        for (std::vector<uint32_t>& band : m_bands)
+            band.clear();
+    }
     for (uint32_t n = 0; n + 2 < count; n += 3)
     {
         const RasterVertex* v0 = load(n, scratch[0]);
@@ -155,6 +166,80 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         if (v2)
             Triangle(*v0, *v1, *v2);
     }
+    if (m_keep)
+        DrawBands();
+}
+
+void SoftwareRasterizer::SetThreads(uint32_t count)
+{
+    count = std::clamp<uint32_t>(count, 1, 64);
+    if (count == 1)
+    {
+        m_threads.reset();
+        return;
+    }
+    if (!m_threads || m_threads->Count() != count)
+        m_threads = std::make_unique<RasterThreads>(count);
+    while (m_bandBatches.size() < count)
+        m_bandBatches.push_back(std::make_unique<PixelBatch>());
+}
+
+void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+{
+    if (!m_keep)
+    {
+        DrawTriangle(m_setup, m_batch, v0, v1, v2);
+        return;
+    }
+    // The bands the triangle's rows may reach (a row more each way: set-up decides exactly).
+    const float top = std::min({v0.y, v1.y, v2.y});
+    const float bottom = std::max({v0.y, v1.y, v2.y});
+    const int32_t first = static_cast<int32_t>(std::floor(top)) - 1 - m_setup.clip.top;
+    const int32_t last = static_cast<int32_t>(std::ceil(bottom)) + 1 - m_setup.clip.top;
+    const int32_t bands = static_cast<int32_t>(m_bands.size());
+    const int32_t from = std::max(first / kBandRows, 0);
+    const int32_t to = std::min(last / kBandRows, bands - 1);
+    if (last < 0 || from > to)
+        return;
+    // The draw's converted vertices stay put until it ends; others (plain draws' scratch,
+    // flat-shaded and clipped ones) are copied.
+    auto keep = [this](const RasterVertex& v)
+    {
+        const std::less<const RasterVertex*> less;
+        const RasterVertex* front = m_loaded.empty() ? nullptr : &m_loaded.front().vertex;
+        const RasterVertex* back = m_loaded.empty() ? nullptr : &m_loaded.back().vertex;
+        if (front && !less(&v, front) && !less(back, &v))
+            return &v;
+        m_copies.push_back(v);
+        return static_cast<const RasterVertex*>(&m_copies.back());
+    };
+    const uint32_t index = static_cast<uint32_t>(m_kept.size() / 3);
+    m_kept.push_back(keep(v0));
+    m_kept.push_back(keep(v1));
+    m_kept.push_back(keep(v2));
+    for (int32_t b = from; b <= to; ++b)
+        m_bands[static_cast<size_t>(b)].push_back(index);
+}
+
+void SoftwareRasterizer::DrawBands()
+{
+    const uint32_t count = m_threads->Count();
+    m_bandSetups.assign(count, m_setup);
+    const int32_t bands = static_cast<int32_t>(m_bands.size());
+    const std::function<void(uint32_t)> job = [&](uint32_t worker)
+    {
+        RasterSetup& setup = m_bandSetups[worker];
+        PixelBatch& batch = *m_bandBatches[worker];
+        // Fixed bands dealt round: which thread draws a band changes nothing in its pixels.
+        for (int32_t b = static_cast<int32_t>(worker); b < bands; b += static_cast<int32_t>(count))
+        {
+            setup.clip.top = m_setup.clip.top + b * kBandRows;
+            setup.clip.bottom = std::min(setup.clip.top + kBandRows, m_setup.clip.bottom);
+            for (uint32_t t : m_bands[static_cast<size_t>(b)])
+                DrawTriangle(setup, batch, *m_kept[3 * t], *m_kept[3 * t + 1], *m_kept[3 * t + 2]);
+        }
+    };
+    m_threads->Run(job);
 }
 
 void SoftwareRasterizer::Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
@@ -190,7 +275,7 @@ void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, 
         return;
     }
     if (WithinGuardBand(v0) && WithinGuardBand(v1) && WithinGuardBand(v2))
-        DrawTriangle(m_setup, m_batch, v0, v1, v2);
+        Fill(v0, v1, v2);
     else
         ClippedTriangle(v0, v1, v2);
 }
@@ -226,7 +311,7 @@ void SoftwareRasterizer::ClippedTriangle(const RasterVertex& v0, const RasterVer
         from = 1 - from;
     }
     for (uint32_t i = 1; i + 1 < count; ++i)
-        DrawTriangle(m_setup, m_batch, polygon[from][0], polygon[from][i], polygon[from][i + 1]);
+        Fill(polygon[from][0], polygon[from][i], polygon[from][i + 1]);
 }
 
 } // namespace plat
