@@ -901,7 +901,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     // Locals: the pixel stores cannot alias them.
     const SpanParams c = ParamsOf(s);
     const AttributePlanes p = planes;
-    TexelSource src{};
+    TexelSource src; // the base level is set only for the loops that read it
     if constexpr (kTex != kSpanTexNone)
     {
         const TextureSampler& t = s.samplers[0];
