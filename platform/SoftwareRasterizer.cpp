@@ -153,10 +153,15 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
     {
         m_kept.clear();
         m_copies.clear();
-        const int32_t rows = m_setup.clip.bottom - m_setup.clip.top;
-        m_bands.resize(static_cast<size_t>((rows + kBandRows - 1) / kBandRows));
-        for (std::vector<uint32_t>& band : m_bands)
-            band.clear();
+        // The tiles on a grid fixed to the target, those the clip rectangle reaches.
+        const Rect& clip = m_setup.clip;
+        m_tileLeft = clip.left / kTileWidth;
+        m_tileTop = clip.top / kTileHeight;
+        m_tileColumns = (clip.right - 1) / kTileWidth - m_tileLeft + 1;
+        const int32_t tileRows = (clip.bottom - 1) / kTileHeight - m_tileTop + 1;
+        m_tiles.resize(static_cast<size_t>(m_tileColumns) * static_cast<size_t>(tileRows));
+        for (std::vector<uint32_t>& tile : m_tiles)
+            tile.clear();
     }
     for (uint32_t n = 0; n + 2 < count; n += 3)
     {
@@ -167,7 +172,7 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
             Triangle(*v0, *v1, *v2);
     }
     if (m_keep)
-        DrawBands();
+        DrawTiles();
 }
 
 void SoftwareRasterizer::SetThreads(uint32_t count)
@@ -180,8 +185,8 @@ void SoftwareRasterizer::SetThreads(uint32_t count)
     }
     if (!m_threads || m_threads->Count() != count)
         m_threads = std::make_unique<RasterThreads>(count);
-    while (m_bandBatches.size() < count)
-        m_bandBatches.push_back(std::make_unique<PixelBatch>());
+    while (m_tileBatches.size() < count)
+        m_tileBatches.push_back(std::make_unique<PixelBatch>());
 }
 
 void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
@@ -191,15 +196,13 @@ void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, co
         DrawTriangle(m_setup, m_batch, v0, v1, v2);
         return;
     }
-    // The bands the triangle's rows may reach (a row more each way: set-up decides exactly).
-    const float top = std::min({v0.y, v1.y, v2.y});
-    const float bottom = std::max({v0.y, v1.y, v2.y});
-    const int32_t first = static_cast<int32_t>(std::floor(top)) - 1 - m_setup.clip.top;
-    const int32_t last = static_cast<int32_t>(std::ceil(bottom)) + 1 - m_setup.clip.top;
-    const int32_t bands = static_cast<int32_t>(m_bands.size());
-    const int32_t from = std::max(first / kBandRows, 0);
-    const int32_t to = std::min(last / kBandRows, bands - 1);
-    if (last < 0 || from > to)
+    // The tiles the triangle may reach (a pixel more each way: set-up decides exactly).
+    const Rect& clip = m_setup.clip;
+    const int32_t left = std::max(static_cast<int32_t>(std::floor(std::min({v0.x, v1.x, v2.x}))) - 1, clip.left);
+    const int32_t right = std::min(static_cast<int32_t>(std::ceil(std::max({v0.x, v1.x, v2.x}))) + 1, clip.right - 1);
+    const int32_t top = std::max(static_cast<int32_t>(std::floor(std::min({v0.y, v1.y, v2.y}))) - 1, clip.top);
+    const int32_t bottom = std::min(static_cast<int32_t>(std::ceil(std::max({v0.y, v1.y, v2.y}))) + 1, clip.bottom - 1);
+    if (left > right || top > bottom)
         return;
     // The draw's converted vertices stay put until it ends; others (plain draws' scratch,
     // flat-shaded and clipped ones) are copied.
@@ -217,26 +220,32 @@ void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, co
     m_kept.push_back(keep(v0));
     m_kept.push_back(keep(v1));
     m_kept.push_back(keep(v2));
-    for (int32_t b = from; b <= to; ++b)
-        m_bands[static_cast<size_t>(b)].push_back(index);
+    for (int32_t row = top / kTileHeight; row <= bottom / kTileHeight; ++row)
+        for (int32_t column = left / kTileWidth; column <= right / kTileWidth; ++column)
+            m_tiles[static_cast<size_t>((row - m_tileTop) * m_tileColumns + column - m_tileLeft)].push_back(index);
 }
 
-void SoftwareRasterizer::DrawBands()
+void SoftwareRasterizer::DrawTiles()
 {
     const uint32_t count = m_threads->Count();
-    m_bandSetups.assign(count, m_setup);
-    const int32_t bands = static_cast<int32_t>(m_bands.size());
+    m_tileSetups.assign(count, m_setup);
+    const int32_t tiles = static_cast<int32_t>(m_tiles.size());
     const std::function<void(uint32_t)> job = [&](uint32_t worker)
     {
-        RasterSetup& setup = m_bandSetups[worker];
-        PixelBatch& batch = *m_bandBatches[worker];
-        // Fixed bands dealt round: which thread draws a band changes nothing in its pixels.
-        for (int32_t b = static_cast<int32_t>(worker); b < bands; b += static_cast<int32_t>(count))
+        RasterSetup& setup = m_tileSetups[worker];
+        PixelBatch& batch = *m_tileBatches[worker];
+        const Rect& clip = m_setup.clip;
+        // Fixed tiles dealt round: which thread draws a tile changes nothing in its pixels.
+        for (int32_t t = static_cast<int32_t>(worker); t < tiles; t += static_cast<int32_t>(count))
         {
-            setup.clip.top = m_setup.clip.top + b * kBandRows;
-            setup.clip.bottom = std::min(setup.clip.top + kBandRows, m_setup.clip.bottom);
-            for (uint32_t t : m_bands[static_cast<size_t>(b)])
-                DrawTriangle(setup, batch, *m_kept[3 * t], *m_kept[3 * t + 1], *m_kept[3 * t + 2]);
+            const int32_t column = m_tileLeft + t % m_tileColumns;
+            const int32_t row = m_tileTop + t / m_tileColumns;
+            setup.clip.left = std::max(column * kTileWidth, clip.left);
+            setup.clip.right = std::min((column + 1) * kTileWidth, clip.right);
+            setup.clip.top = std::max(row * kTileHeight, clip.top);
+            setup.clip.bottom = std::min((row + 1) * kTileHeight, clip.bottom);
+            for (uint32_t k : m_tiles[static_cast<size_t>(t)])
+                DrawTriangle(setup, batch, *m_kept[3 * k], *m_kept[3 * k + 1], *m_kept[3 * k + 2]);
         }
     };
     m_threads->Run(job);

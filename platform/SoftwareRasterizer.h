@@ -35,11 +35,14 @@ public:
     uint64_t SpanDraws() const { return m_spanDraws; }
 
     // Threads that fill triangles (1, the default, draws on the caller's thread only). With
-    // more, a draw's filled triangles are set up first and then drawn in bands of kBandRows
-    // rows, each band by one thread, every band's triangles in their order: the pixels are
-    // the same as on one thread. Lines and wireframe stay on the caller's thread.
+    // more, a draw's filled triangles are set up first and then drawn in tiles of kTileWidth x
+    // kTileHeight pixels on a grid fixed to the target, each tile by one thread, every
+    // tile's triangles in their order: the pixels are the same as on one thread. Lines and
+    // wireframe stay on the caller's thread.
     void SetThreads(uint32_t count);
-    static constexpr int32_t kBandRows = 32;
+    // Tiles start on even columns, so that no 32-bit word of the target spans two.
+    static constexpr int32_t kTileWidth = 64;
+    static constexpr int32_t kTileHeight = 32;
 
 private:
     void Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
@@ -47,10 +50,10 @@ private:
     void Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
     // Cuts a triangle reaching beyond the guard band down to it and draws the pieces.
     void ClippedTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
-    // A triangle within the guard band: drawn now, or kept for the bands.
+    // A triangle within the guard band: drawn now, or kept for the tiles.
     void Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
-    // Draws the kept triangles band by band over the threads.
-    void DrawBands();
+    // Draws the kept triangles tile by tile over the threads.
+    void DrawTiles();
 
     // Rebuilt by every draw; members only to keep them off the stack.
     RasterSetup m_setup;
@@ -66,15 +69,18 @@ private:
     std::vector<uint32_t> m_stamps;
     uint32_t m_stamp = 0;
 
-    // The banded path: the threads, each one's setup and batch, the kept triangles' vertices
-    // (three each, with the copies some need) and each band's triangles.
+    // The tiled path: the threads, each one's setup and batch, the kept triangles' vertices
+    // (three each, with the copies some need), each tile's triangles and the tiles' place.
     std::unique_ptr<RasterThreads> m_threads;
     bool m_keep = false;
-    std::vector<RasterSetup> m_bandSetups;
-    std::vector<std::unique_ptr<PixelBatch>> m_bandBatches;
+    std::vector<RasterSetup> m_tileSetups;
+    std::vector<std::unique_ptr<PixelBatch>> m_tileBatches;
     std::vector<const RasterVertex*> m_kept;
     std::deque<RasterVertex> m_copies;
-    std::vector<std::vector<uint32_t>> m_bands;
+    std::vector<std::vector<uint32_t>> m_tiles;
+    int32_t m_tileLeft = 0; // the first tile's column and row on the grid
+    int32_t m_tileTop = 0;
+    int32_t m_tileColumns = 1;
 };
 
 } // namespace plat

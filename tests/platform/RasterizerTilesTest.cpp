@@ -1,5 +1,5 @@
-// The software rasterizer's banded drawing over several threads against one thread: random
-// large and small triangles (many of them crossing or touching the bands' edges) under
+// The software rasterizer's tiled drawing over several threads against one thread: random
+// large and small triangles (many of them crossing or touching the tiles' edges) under
 // textured, blended and depth-tested states must leave identical colour and depth whatever
 // the number of threads. Also run under ThreadSanitizer.
 #include "RasterTestSupport.h"
@@ -14,10 +14,10 @@ using rastertest::Canvas;
 namespace
 {
 
-constexpr uint32_t kWidth = 90;
-constexpr uint32_t kHeight = 4 * SoftwareRasterizer::kBandRows + 7;
+constexpr uint32_t kWidth = 2 * SoftwareRasterizer::kTileWidth + 29;
+constexpr uint32_t kHeight = 4 * SoftwareRasterizer::kTileHeight + 7;
 
-struct BandScene
+struct TileScene
 {
     bool wireframe = false;
     bool bilinear = false;
@@ -25,11 +25,11 @@ struct BandScene
     std::vector<TlVertex1> vertices;
 };
 
-BandScene RandomBandScene(std::mt19937& random)
+TileScene RandomTileScene(std::mt19937& random)
 {
     auto real = [&random](float lo, float hi)
     { return lo + (hi - lo) * static_cast<float>(random() % 100000) / 100000.0f; };
-    BandScene s;
+    TileScene s;
     s.wireframe = random() % 6 == 0;
     s.bilinear = random() % 2 == 0;
     s.blend = random() % 2 == 0;
@@ -48,7 +48,7 @@ BandScene RandomBandScene(std::mt19937& random)
     return s;
 }
 
-std::vector<uint32_t> DrawBands(const BandScene& s, uint32_t threads)
+std::vector<uint32_t> DrawTiles(const TileScene& s, uint32_t threads)
 {
     Canvas c(kWidth, kHeight, PixelFormat::Z16);
     c.rasterizer.SetThreads(threads);
@@ -89,14 +89,14 @@ std::vector<uint32_t> DrawBands(const BandScene& s, uint32_t threads)
 
 } // namespace
 
-TEST(RasterizerBands, AnyNumberOfThreadsDrawsWhatOneThreadDraws)
+TEST(RasterizerTiles, AnyNumberOfThreadsDrawsWhatOneThreadDraws)
 {
     std::mt19937 random(4242);
     for (uint32_t n = 0; n < 12; ++n)
     {
-        const BandScene scene = RandomBandScene(random);
-        const std::vector<uint32_t> one = DrawBands(scene, 1);
+        const TileScene scene = RandomTileScene(random);
+        const std::vector<uint32_t> one = DrawTiles(scene, 1);
         for (uint32_t threads : {2u, 3u, 8u})
-            ASSERT_EQ(DrawBands(scene, threads), one) << threads << " threads, scene " << n;
+            ASSERT_EQ(DrawTiles(scene, threads), one) << threads << " threads, scene " << n;
     }
 }
