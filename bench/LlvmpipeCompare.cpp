@@ -4,8 +4,9 @@
 // frame. The two renderers take turns, several repetitions each; the medians and their ratio
 // (ours / llvmpipe, below 1 is faster) are printed per case.
 //
-// llvmpipe runs surfaceless with one thread (LP_NUM_THREADS=0) unless --threads N is given.
-// Usage: llvmpipe_compare [--threads N] [--repetitions R] [--frames F]
+// llvmpipe runs surfaceless with one thread (LP_NUM_THREADS=0) unless --threads N is given;
+// ours on one thread unless --our-threads N is given (its banded drawing).
+// Usage: llvmpipe_compare [--threads N] [--our-threads N] [--repetitions R] [--frames F]
 #include "RasterBenchFrame.h"
 #include "SoftwareRasterizer.h"
 
@@ -220,6 +221,7 @@ double Median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     std::string threads = "0";
+    uint32_t ourThreads = 1;
     uint32_t repetitions = 7;
     uint32_t frames = 10;
     for (int i = 1; i + 1 < argc; i += 2)
@@ -227,6 +229,8 @@ int main(int argc, char** argv)
         const std::string flag = argv[i];
         if (flag == "--threads")
             threads = argv[i + 1];
+        else if (flag == "--our-threads")
+            ourThreads = static_cast<uint32_t>(std::max(1, std::atoi(argv[i + 1])));
         else if (flag == "--repetitions")
             repetitions = static_cast<uint32_t>(std::max(1, std::atoi(argv[i + 1])));
         else if (flag == "--frames")
@@ -240,7 +244,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "llvmpipe_compare: no surfaceless EGL context with desktop GL\n");
         return 1;
     }
-    std::printf("GL renderer: %s, llvmpipe threads %s\n", glGetString(GL_RENDERER), threads.c_str());
+    std::printf("GL renderer: %s, llvmpipe threads %s, ours %u\n", glGetString(GL_RENDERER), threads.c_str(),
+                ourThreads);
     const struct
     {
         Case c;
@@ -260,6 +265,7 @@ int main(int argc, char** argv)
         }
         gl.SetCase(k.c);
         plat::SoftwareRasterizer ours;
+        ours.SetThreads(ourThreads);
         // One frame each first: code paths, caches and llvmpipe's shaders warmed up.
         frame.Draw(ours);
         gl.Draw();

@@ -16,6 +16,7 @@ void Run(benchmark::State& state, Case c)
     Frame frame;
     SetCase(frame, c);
     plat::SoftwareRasterizer rasterizer;
+    rasterizer.SetThreads(static_cast<uint32_t>(state.range(0)));
     for (auto _ : state)
     {
         frame.Draw(rasterizer);
@@ -44,8 +45,9 @@ void BM_UntexturedBlended(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_TexturedGouraudDepth)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BilinearMipmappedFogged)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UntexturedBlended)->Unit(benchmark::kMillisecond);
+// The argument is the number of threads filling triangles (1: the caller's only).
+BENCHMARK(BM_TexturedGouraudDepth)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(4)->UseRealTime();
+BENCHMARK(BM_BilinearMipmappedFogged)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(4)->UseRealTime();
+BENCHMARK(BM_UntexturedBlended)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(4)->UseRealTime();
 
 BENCHMARK_MAIN();

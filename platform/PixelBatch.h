@@ -38,6 +38,9 @@ struct PixelChannels
 
 struct PixelBatch
 {
+    // The current triangle's planes: kept here so that a triangle sets only the groups of
+    // attributes its pixels read, not the whole set.
+    AttributePlanes planes;
     uint32_t count = 0;
     int32_t x[kBatchSize];
     int32_t y[kBatchSize];

@@ -253,35 +253,43 @@ void DrawTriangle(const RasterSetup& setup, PixelBatch& batch, const RasterVerte
     const double dx2 = static_cast<double>(px[2] - px[0]) / kSubpixels;
     const double dy2 = static_cast<double>(py[2] - py[0]) / kSubpixels;
     const double invDet = 1.0 / (dx1 * dy2 - dx2 * dy1);
-    AttributePlanes planes;
+    AttributePlanes& planes = batch.planes;
     planes.originX = static_cast<float>(x0);
     planes.originY = static_cast<float>(y0);
-    double gx[kAttrStride] = {};
-    double gy[kAttrStride] = {};
     const float* a0 = v[0]->attr;
     const float* a1 = v[1]->attr;
     const float* a2 = v[2]->attr;
     // Only the groups of four attributes that hold one the pixels read, each group in one
-    // vector loop.
+    // vector loop (the first group, with depth and the diffuse colour, always).
+    double zx = 0.0;
+    double zy = 0.0;
     for (uint32_t group = 0; group < kAttrStride; group += 4)
     {
-        if (((setup.attributes >> group) & 15) == 0)
+        if (group != 0 && ((setup.attributes >> group) & 15) == 0)
             continue;
-        for (uint32_t i = group; i < group + 4; ++i)
+        double gx[4];
+        double gy[4];
+        for (uint32_t k = 0; k < 4; ++k)
         {
+            const uint32_t i = group + k;
             const double d1 = static_cast<double>(a1[i]) - a0[i];
             const double d2 = static_cast<double>(a2[i]) - a0[i];
-            gx[i] = (d1 * dy2 - d2 * dy1) * invDet;
-            gy[i] = (d2 * dx1 - d1 * dx2) * invDet;
+            gx[k] = (d1 * dy2 - d2 * dy1) * invDet;
+            gy[k] = (d2 * dx1 - d1 * dx2) * invDet;
             planes.base[i] = a0[i];
-            planes.gx[i] = static_cast<float>(gx[i]);
-            planes.gy[i] = static_cast<float>(gy[i]);
+            planes.gx[i] = static_cast<float>(gx[k]);
+            planes.gy[i] = static_cast<float>(gy[k]);
+        }
+        if (group == 0)
+        {
+            zx = gx[kAttrZ];
+            zy = gy[kAttrZ];
         }
     }
     const double depthScale = setup.depthMax;
     planes.z0 = a0[kAttrZ] * depthScale - setup.depthBias;
-    planes.zx = gx[kAttrZ] * depthScale;
-    planes.zy = gy[kAttrZ] * depthScale;
+    planes.zx = zx * depthScale;
+    planes.zy = zy * depthScale;
 
     if (setup.span)
     {

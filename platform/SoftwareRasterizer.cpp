@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace plat
 {
@@ -114,44 +115,143 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         m_stamps.resize(call.vertexCount, 0u);
         m_loaded.resize(call.vertexCount);
     }
-    auto load = [&](uint32_t n, RasterVertex& out)
+    // The vertex at position n of the call, or null when it cannot be drawn; plain draws
+    // convert into scratch.
+    auto load = [&](uint32_t n, RasterVertex& scratch) -> const RasterVertex*
     {
         if (!call.indices)
-            return LoadVertex(call, m_setup.perspective, n, out);
+            return LoadVertex(call, m_setup.perspective, n, scratch) ? &scratch : nullptr;
         const uint32_t i = call.indices[n];
         if (i >= call.vertexCount)
-            return false;
-        if (m_stamps[i] == m_stamp)
+            return nullptr;
+        Loaded& slot = m_loaded[i];
+        if (m_stamps[i] != m_stamp)
         {
-            out = m_loaded[i].vertex;
-            return m_loaded[i].valid;
+            m_stamps[i] = m_stamp;
+            slot.valid = LoadVertex(call, m_setup.perspective, i, slot.vertex);
         }
-        m_stamps[i] = m_stamp;
-        m_loaded[i].valid = LoadVertex(call, m_setup.perspective, i, m_loaded[i].vertex);
-        out = m_loaded[i].vertex;
-        return m_loaded[i].valid;
+        return slot.valid ? &slot.vertex : nullptr;
     };
-    RasterVertex v[3];
+    RasterVertex scratch[3];
     if (call.primitive == PrimitiveType::LineList)
     {
         for (uint32_t n = 0; n + 1 < count; n += 2)
         {
-            if (!load(n, v[0]) || !load(n + 1, v[1]))
+            const RasterVertex* a = load(n, scratch[0]);
+            const RasterVertex* b = a ? load(n + 1, scratch[1]) : nullptr;
+            if (!b)
                 continue;
+            RasterVertex second = *b;
             if (m_setup.flat)
-                ShadeFlat(v[0], v[1]);
-            DrawLine(m_setup, m_batch, v[0], v[1]);
+                ShadeFlat(*a, second);
+            DrawLine(m_setup, m_batch, *a, second);
         }
         return;
     }
+    m_keep = m_threads && !m_setup.wireframe;
+    if (m_keep)
+    {
+        m_kept.clear();
+        m_copies.clear();
+        // The tiles on a grid fixed to the target, those the clip rectangle reaches.
+        const Rect& clip = m_setup.clip;
+        m_tileLeft = clip.left / kTileWidth;
+        m_tileTop = clip.top / kTileHeight;
+        m_tileColumns = (clip.right - 1) / kTileWidth - m_tileLeft + 1;
+        const int32_t tileRows = (clip.bottom - 1) / kTileHeight - m_tileTop + 1;
+        m_tiles.resize(static_cast<size_t>(m_tileColumns) * static_cast<size_t>(tileRows));
+        for (std::vector<uint32_t>& tile : m_tiles)
+            tile.clear();
+    }
     for (uint32_t n = 0; n + 2 < count; n += 3)
     {
-        if (load(n, v[0]) && load(n + 1, v[1]) && load(n + 2, v[2]))
-            Triangle(v[0], v[1], v[2]);
+        const RasterVertex* v0 = load(n, scratch[0]);
+        const RasterVertex* v1 = v0 ? load(n + 1, scratch[1]) : nullptr;
+        const RasterVertex* v2 = v1 ? load(n + 2, scratch[2]) : nullptr;
+        if (v2)
+            Triangle(*v0, *v1, *v2);
     }
+    if (m_keep)
+        DrawTiles();
 }
 
-void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex v2)
+void SoftwareRasterizer::SetThreads(uint32_t count)
+{
+    count = std::clamp<uint32_t>(count, 1, 64);
+    if (count == 1)
+    {
+        m_threads.reset();
+        return;
+    }
+    if (!m_threads || m_threads->Count() != count)
+        m_threads = std::make_unique<RasterThreads>(count);
+    while (m_tileBatches.size() < count)
+        m_tileBatches.push_back(std::make_unique<PixelBatch>());
+}
+
+void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+{
+    if (!m_keep)
+    {
+        DrawTriangle(m_setup, m_batch, v0, v1, v2);
+        return;
+    }
+    // The tiles the triangle may reach (a pixel more each way: set-up decides exactly).
+    const Rect& clip = m_setup.clip;
+    const int32_t left = std::max(static_cast<int32_t>(std::floor(std::min({v0.x, v1.x, v2.x}))) - 1, clip.left);
+    const int32_t right = std::min(static_cast<int32_t>(std::ceil(std::max({v0.x, v1.x, v2.x}))) + 1, clip.right - 1);
+    const int32_t top = std::max(static_cast<int32_t>(std::floor(std::min({v0.y, v1.y, v2.y}))) - 1, clip.top);
+    const int32_t bottom = std::min(static_cast<int32_t>(std::ceil(std::max({v0.y, v1.y, v2.y}))) + 1, clip.bottom - 1);
+    if (left > right || top > bottom)
+        return;
+    // The draw's converted vertices stay put until it ends; others (plain draws' scratch,
+    // flat-shaded and clipped ones) are copied.
+    auto keep = [this](const RasterVertex& v)
+    {
+        const std::less<const RasterVertex*> less;
+        const RasterVertex* front = m_loaded.empty() ? nullptr : &m_loaded.front().vertex;
+        const RasterVertex* back = m_loaded.empty() ? nullptr : &m_loaded.back().vertex;
+        if (front && !less(&v, front) && !less(back, &v))
+            return &v;
+        m_copies.push_back(v);
+        return static_cast<const RasterVertex*>(&m_copies.back());
+    };
+    const uint32_t index = static_cast<uint32_t>(m_kept.size() / 3);
+    m_kept.push_back(keep(v0));
+    m_kept.push_back(keep(v1));
+    m_kept.push_back(keep(v2));
+    for (int32_t row = top / kTileHeight; row <= bottom / kTileHeight; ++row)
+        for (int32_t column = left / kTileWidth; column <= right / kTileWidth; ++column)
+            m_tiles[static_cast<size_t>((row - m_tileTop) * m_tileColumns + column - m_tileLeft)].push_back(index);
+}
+
+void SoftwareRasterizer::DrawTiles()
+{
+    const uint32_t count = m_threads->Count();
+    m_tileSetups.assign(count, m_setup);
+    const int32_t tiles = static_cast<int32_t>(m_tiles.size());
+    const std::function<void(uint32_t)> job = [&](uint32_t worker)
+    {
+        RasterSetup& setup = m_tileSetups[worker];
+        PixelBatch& batch = *m_tileBatches[worker];
+        const Rect& clip = m_setup.clip;
+        // Fixed tiles dealt round: which thread draws a tile changes nothing in its pixels.
+        for (int32_t t = static_cast<int32_t>(worker); t < tiles; t += static_cast<int32_t>(count))
+        {
+            const int32_t column = m_tileLeft + t % m_tileColumns;
+            const int32_t row = m_tileTop + t / m_tileColumns;
+            setup.clip.left = std::max(column * kTileWidth, clip.left);
+            setup.clip.right = std::min((column + 1) * kTileWidth, clip.right);
+            setup.clip.top = std::max(row * kTileHeight, clip.top);
+            setup.clip.bottom = std::min((row + 1) * kTileHeight, clip.bottom);
+            for (uint32_t k : m_tiles[static_cast<size_t>(t)])
+                DrawTriangle(setup, batch, *m_kept[3 * k], *m_kept[3 * k + 1], *m_kept[3 * k + 2]);
+        }
+    };
+    m_threads->Run(job);
+}
+
+void SoftwareRasterizer::Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
 {
     // Clockwise on screen (y down) has a positive area here.
     const double area = (static_cast<double>(v1.x) - v0.x) * (static_cast<double>(v2.y) - v0.y) -
@@ -163,9 +263,19 @@ void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex
         return;
     if (m_setup.flat)
     {
-        ShadeFlat(v0, v1);
-        ShadeFlat(v0, v2);
+        // The other two vertices take the first one's colours: copies, as vertices are shared.
+        RasterVertex f1 = v1;
+        RasterVertex f2 = v2;
+        ShadeFlat(v0, f1);
+        ShadeFlat(v0, f2);
+        Shaded(v0, f1, f2);
+        return;
     }
+    Shaded(v0, v1, v2);
+}
+
+void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+{
     if (m_setup.wireframe)
     {
         DrawLine(m_setup, m_batch, v0, v1);
@@ -174,7 +284,7 @@ void SoftwareRasterizer::Triangle(RasterVertex v0, RasterVertex v1, RasterVertex
         return;
     }
     if (WithinGuardBand(v0) && WithinGuardBand(v1) && WithinGuardBand(v2))
-        DrawTriangle(m_setup, m_batch, v0, v1, v2);
+        Fill(v0, v1, v2);
     else
         ClippedTriangle(v0, v1, v2);
 }
@@ -210,7 +320,7 @@ void SoftwareRasterizer::ClippedTriangle(const RasterVertex& v0, const RasterVer
         from = 1 - from;
     }
     for (uint32_t i = 1; i + 1 < count; ++i)
-        DrawTriangle(m_setup, m_batch, polygon[from][0], polygon[from][i], polygon[from][i + 1]);
+        Fill(polygon[from][0], polygon[from][i], polygon[from][i + 1]);
 }
 
 } // namespace plat

@@ -1,7 +1,8 @@
-// The span loop's body, included once per instruction set inside that set's namespace (so it
+// The span loops' bodies, included once per instruction set inside that set's namespace (so it
 // has no include guard and includes nothing: the including file brings the headers first).
 // Each step repeats the batch pipeline's arithmetic exactly, lane by lane, so that the pixels
-// are the same to the bit.
+// are the same to the bit. One loop is built per span key (SpanShaderIncludes.h): the
+// states it fixes cost no test per pixel, the others are read once per call into locals.
 
 namespace
 {
@@ -18,43 +19,45 @@ using F8 = float __attribute__((vector_size(32)));
 using I8 = int32_t __attribute__((vector_size(32)));
 using U16x8 = uint16_t __attribute__((vector_size(16)));
 
-inline I8 Select(I8 mask, I8 a, I8 b)
+QR_SPAN_INLINE I8 Select(I8 mask, I8 a, I8 b)
 {
-    return (mask & a) | (~mask & b);
+    return mask ? a : b;
 }
 
-inline F8 Select(I8 mask, F8 a, F8 b)
+QR_SPAN_INLINE F8 Select(I8 mask, F8 a, F8 b)
 {
-    I8 ia;
-    I8 ib;
-    std::memcpy(&ia, &a, sizeof ia);
-    std::memcpy(&ib, &b, sizeof ib);
-    const I8 r = Select(mask, ia, ib);
-    F8 out;
-    std::memcpy(&out, &r, sizeof out);
-    return out;
+    return mask ? a : b;
 }
 
-inline F8 SplatF(float v)
+QR_SPAN_INLINE F8 SplatF(float v)
 {
     return F8{v, v, v, v, v, v, v, v};
 }
 
-inline I8 SplatI(int32_t v)
+QR_SPAN_INLINE I8 SplatI(int32_t v)
 {
     return I8{v, v, v, v, v, v, v, v};
 }
 
 // Whether any lane of a mask (0 or -1 per lane) is set.
-inline bool Any(I8 mask)
+QR_SPAN_INLINE bool Any(I8 mask)
 {
+#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+    const __m256i m = reinterpret_cast<__m256i>(mask);
+    return !_mm256_testz_si256(m, m);
+#elif defined(__x86_64__)
+    __m128i halves[2];
+    std::memcpy(halves, &mask, sizeof halves);
+    return _mm_movemask_epi8(_mm_or_si128(halves[0], halves[1])) != 0;
+#else
     uint64_t quarter[4];
     std::memcpy(quarter, &mask, sizeof quarter);
     return (quarter[0] | quarter[1] | quarter[2] | quarter[3]) != 0;
+#endif
 }
 
 // The low 16 bits of each lane.
-inline U16x8 Narrow(I8 v)
+QR_SPAN_INLINE U16x8 Narrow(I8 v)
 {
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     using U16x16 = uint16_t __attribute__((vector_size(32)));
@@ -66,26 +69,26 @@ inline U16x8 Narrow(I8 v)
 #endif
 }
 
-inline I8 Min255(I8 v)
+QR_SPAN_INLINE I8 Min255(I8 v)
 {
     return Select(v < 255, v, SplatI(255));
 }
 
 // ChannelFromFloat per lane: clamped to 0..255 (NaN to 0), rounded to nearest.
-inline I8 Channel8(F8 v)
+QR_SPAN_INLINE I8 Channel8(F8 v)
 {
     v = Select(v > 0.0f, v, SplatF(0.0f));
     v = Select(v < 255.0f, v, SplatF(255.0f));
     return __builtin_convertvector(v + 0.5f, I8);
 }
 
-inline I8 Div255x8(I8 x)
+QR_SPAN_INLINE I8 Div255x8(I8 x)
 {
     const I8 t = x + 128;
     return (t + (t >> 8)) >> 8;
 }
 
-inline I8 Mul255x8(I8 a, I8 b)
+QR_SPAN_INLINE I8 Mul255x8(I8 a, I8 b)
 {
     return Div255x8(a * b);
 }
@@ -99,7 +102,7 @@ struct Color8
 };
 
 // floor(f) per lane as FloorToInt: limited to +-2^30, NaN to the lower limit.
-inline I8 Floor8(F8 f)
+QR_SPAN_INLINE I8 Floor8(F8 f)
 {
     f = Select(f > -1073741824.0f, f, SplatF(-1073741824.0f));
     f = Select(f < 1073741824.0f, f, SplatF(1073741824.0f));
@@ -108,13 +111,43 @@ inline I8 Floor8(F8 f)
 }
 
 // Log2Approximation per lane.
-inline F8 Log2Approximation8(F8 x)
+QR_SPAN_INLINE F8 Log2Approximation8(F8 x)
 {
     I8 bits;
     std::memcpy(&bits, &x, sizeof bits);
     const I8 exponent = ((bits >> 23) & 0x1FF) - 127;
     const F8 mantissa = __builtin_convertvector(bits & 0x7FFFFF, F8) * (1.0f / 8388608.0f);
     return Select(x > 1e-30f, __builtin_convertvector(exponent, F8) + mantissa, SplatF(-100.0f));
+}
+
+// 32 bits at base + offset[k] per lane: the processor's gather where the build has one.
+QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
+{
+#ifdef QR_SPAN_GATHER
+    return reinterpret_cast<I8>(
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), reinterpret_cast<__m256i>(offset), 1));
+#else
+    I8 out;
+    for (int k = 0; k < kLanes; ++k)
+    {
+        uint32_t v;
+        std::memcpy(&v, base + offset[k], 4);
+        out[k] = static_cast<int32_t>(v);
+    }
+    return out;
+#endif
+}
+
+// The 16-bit texels at base + offset[k] (offsets even): the aligned 32-bit word holding each,
+// which lies within its row as rows start on 4 bytes and their pitch is a multiple of 4.
+QR_SPAN_INLINE I8 Gather16(const uint8_t* base, I8 offset)
+{
+    const I8 words = Gather32(base, offset & ~3);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    return (words >> ((offset & 2) << 3)) & 0xFFFF;
+#else
+    return (words >> ((~offset & 2) << 3)) & 0xFFFF;
+#endif
 }
 
 // One mip level per lane.
@@ -129,28 +162,41 @@ struct Levels8
     I8 pitch;
     const uint8_t* pixels[kLanes];
     const uint8_t* shared; // every lane's level when they have one, else null
+    bool aligned;          // shared starts on 4 bytes and its pitch is a multiple of 4
 };
+
+QR_SPAN_INLINE void ShareLevel(const TextureSampler::Level& at, Levels8& l)
+{
+    l.fw = SplatF(at.fw);
+    l.fh = SplatF(at.fh);
+    l.width = SplatI(at.width);
+    l.height = SplatI(at.height);
+    l.maskX = SplatI(static_cast<int32_t>(at.maskX));
+    l.maskY = SplatI(static_cast<int32_t>(at.maskY));
+    l.pitch = SplatI(at.pitch);
+    for (int k = 0; k < kLanes; ++k)
+        l.pixels[k] = at.pixels;
+    l.shared = at.pixels;
+    l.aligned = ((reinterpret_cast<uintptr_t>(at.pixels) | static_cast<uintptr_t>(at.pitch)) & 3) == 0;
+}
+
+// Whether a level's offsets fit 32 bits for one base pointer.
+QR_SPAN_INLINE bool Shareable(const TextureSampler::Level& at)
+{
+    return static_cast<int64_t>(at.pitch) * at.height < (int64_t{1} << 31);
+}
 
 QR_SPAN_INLINE Levels8 GatherLevels(const TextureSampler& s, I8 level)
 {
     Levels8 l;
     const TextureSampler::Level& first = s.LevelAt(static_cast<uint32_t>(level[0]));
-    if (!Any(level != level[0]) && static_cast<int64_t>(first.pitch) * first.height < (int64_t{1} << 31))
+    if (!Any(level != level[0]) && Shareable(first))
     {
-        const TextureSampler::Level& at = first;
-        l.fw = SplatF(at.fw);
-        l.fh = SplatF(at.fh);
-        l.width = SplatI(at.width);
-        l.height = SplatI(at.height);
-        l.maskX = SplatI(static_cast<int32_t>(at.maskX));
-        l.maskY = SplatI(static_cast<int32_t>(at.maskY));
-        l.pitch = SplatI(at.pitch);
-        for (int k = 0; k < kLanes; ++k)
-            l.pixels[k] = at.pixels;
-        l.shared = at.pixels;
+        ShareLevel(first, l);
         return l;
     }
     l.shared = nullptr;
+    l.aligned = false;
     for (int k = 0; k < kLanes; ++k)
     {
         const TextureSampler::Level& at = s.LevelAt(static_cast<uint32_t>(level[k]));
@@ -168,7 +214,7 @@ QR_SPAN_INLINE Levels8 GatherLevels(const TextureSampler& s, I8 level)
 
 // Texel coordinates onto the level as the sampler's addressing does; pow2: every level in use
 // has power-of-two sides.
-inline I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow2)
+QR_SPAN_INLINE I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow2)
 {
     if (mode == TextureAddress::Clamp)
     {
@@ -185,7 +231,7 @@ inline I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow2)
     return i;
 }
 
-inline Color8 Expand565(I8 raw)
+QR_SPAN_INLINE Color8 Expand565(I8 raw)
 {
     const I8 r = (raw >> 11) & 31;
     const I8 g = (raw >> 5) & 63;
@@ -193,12 +239,17 @@ inline Color8 Expand565(I8 raw)
     return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
 }
 
-QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
+// The raw 16-bit texels at (x, y).
+QR_SPAN_INLINE I8 Raw565(const Levels8& l, I8 x, I8 y)
 {
     I8 raw;
-    if (l.shared)
+    if (l.shared && l.aligned)
     {
         // Offsets fit 32 bits: a level is far smaller than 2 GB.
+        raw = Gather16(l.shared, y * l.pitch + x * 2);
+    }
+    else if (l.shared)
+    {
         const I8 offset = y * l.pitch + x * 2;
         for (int k = 0; k < kLanes; ++k)
         {
@@ -217,96 +268,129 @@ QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
             raw[k] = v;
         }
     }
-    return Expand565(raw);
+    return raw;
 }
 
-// Texels (x, y) and (x + 1, y) of a level shared by the lanes, as one 32-bit read each:
-// first in the low half, second in the high half.
-QR_SPAN_INLINE I8 TexelPairs565(const Levels8& l, I8 x, I8 y)
+QR_SPAN_INLINE Color8 Texels565(const Levels8& l, I8 x, I8 y)
 {
-    const I8 offset = y * l.pitch + x * 2;
-    I8 pairs;
-    for (int k = 0; k < kLanes; ++k)
-    {
-        uint32_t v;
-        std::memcpy(&v, l.shared + offset[k], 4);
-        pairs[k] = static_cast<int32_t>(v);
-    }
-    return pairs;
+    return Expand565(Raw565(l, x, y));
 }
 
-QR_SPAN_INLINE Color8 Point8(const RasterSetup& s, const Levels8& l, F8 u, F8 v)
+// How the span loop reads stage 0's texture: its addressing, and for the loops without a
+// level of detail the base level itself.
+struct TexelSource
 {
-    const TextureSampler& t = s.samplers[0];
-    const I8 x = Address8(t.AddressModeU(), Floor8(u * l.fw), l.width, l.maskX, s.spanPow2);
-    const I8 y = Address8(t.AddressModeV(), Floor8(v * l.fh), l.height, l.maskY, s.spanPow2);
+    TextureAddress addressU;
+    TextureAddress addressV;
+    bool pow2;
+    Levels8 base;
+};
+
+QR_SPAN_INLINE Color8 Point8(const TexelSource& t, const Levels8& l, F8 u, F8 v)
+{
+    const I8 x = Address8(t.addressU, Floor8(u * l.fw), l.width, l.maskX, t.pow2);
+    const I8 y = Address8(t.addressV, Floor8(v * l.fh), l.height, l.maskY, t.pow2);
     return Texels565(l, x, y);
 }
 
-// Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one.
-Color8 Bilinear8(const RasterSetup& s, const Levels8& l, F8 u, F8 v)
+using U8 = uint32_t __attribute__((vector_size(32)));
+
+// a.lo * w.lo + a.hi * w.hi per lane, over the signed 16-bit halves of each lane.
+QR_SPAN_INLINE I8 MultiplyAddHalves(I8 a, I8 w)
 {
-    const TextureSampler& t = s.samplers[0];
+#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+    return reinterpret_cast<I8>(_mm256_madd_epi16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(w)));
+#elif defined(__x86_64__)
+    __m128i ah[2];
+    __m128i wh[2];
+    std::memcpy(ah, &a, sizeof ah);
+    std::memcpy(wh, &w, sizeof wh);
+    const __m128i r[2] = {_mm_madd_epi16(ah[0], wh[0]), _mm_madd_epi16(ah[1], wh[1])};
+    I8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return ((a << 16) >> 16) * ((w << 16) >> 16) + (a >> 16) * (w >> 16);
+#endif
+}
+
+// The channels of two RGB565 texels, first in the low half of each lane and second in the
+// high half, expanded to 0..255 in place: red, green, blue.
+struct Pairs8
+{
+    I8 r;
+    I8 g;
+    I8 b;
+};
+
+QR_SPAN_INLINE Pairs8 ExpandPairs565(I8 pairs)
+{
+    const U8 p = reinterpret_cast<U8>(pairs);
+    const U8 r = (p >> 11) & 0x001F001Fu;
+    const U8 g = (p >> 5) & 0x003F003Fu;
+    const U8 b = p & 0x001F001Fu;
+    return {reinterpret_cast<I8>((r << 3 | r >> 2) & 0x00FF00FFu),
+            reinterpret_cast<I8>((g << 2 | g >> 4) & 0x00FF00FFu),
+            reinterpret_cast<I8>((b << 3 | b >> 2) & 0x00FF00FFu)};
+}
+
+// Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one,
+// in integers: the same values the reference computes exactly in floats.
+QR_SPAN_INLINE Color8 Bilinear8(const TexelSource& t, const Levels8& l, F8 u, F8 v)
+{
     const I8 fx = Floor8((u * l.fw - 0.5f) * 256.0f);
     const I8 fy = Floor8((v * l.fh - 0.5f) * 256.0f);
     const I8 ax = fx & 255;
     const I8 ay = fy & 255;
-    const I8 x0 = Address8(t.AddressModeU(), fx >> 8, l.width, l.maskX, s.spanPow2);
-    const I8 x1 = Address8(t.AddressModeU(), (fx >> 8) + 1, l.width, l.maskX, s.spanPow2);
-    const I8 y0 = Address8(t.AddressModeV(), fy >> 8, l.height, l.maskY, s.spanPow2);
-    const I8 y1 = Address8(t.AddressModeV(), (fy >> 8) + 1, l.height, l.maskY, s.spanPow2);
-    Color8 c[4];
+    const I8 x0 = Address8(t.addressU, fx >> 8, l.width, l.maskX, t.pow2);
+    const I8 x1 = Address8(t.addressU, (fx >> 8) + 1, l.width, l.maskX, t.pow2);
+    const I8 y0 = Address8(t.addressV, fy >> 8, l.height, l.maskY, t.pow2);
+    const I8 y1 = Address8(t.addressV, (fy >> 8) + 1, l.height, l.maskY, t.pow2);
+    I8 top;
+    I8 bottom;
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     if (l.shared && !Any(x1 != x0 + 1))
     {
-        // Each row's two texels side by side in memory.
-        const I8 top = TexelPairs565(l, x0, y0);
-        const I8 bottom = TexelPairs565(l, x0, y1);
-        c[0] = Expand565(top & 0xFFFF);
-        c[1] = Expand565((top >> 16) & 0xFFFF);
-        c[2] = Expand565(bottom & 0xFFFF);
-        c[3] = Expand565((bottom >> 16) & 0xFFFF);
+        // Each row's two texels side by side in memory, read as one 32-bit word.
+        top = Gather32(l.shared, y0 * l.pitch + x0 * 2);
+        bottom = Gather32(l.shared, y1 * l.pitch + x0 * 2);
     }
     else
 #endif
     {
-        c[0] = Texels565(l, x0, y0);
-        c[1] = Texels565(l, x1, y0);
-        c[2] = Texels565(l, x0, y1);
-        c[3] = Texels565(l, x1, y1);
+        auto pair = [](I8 first, I8 second)
+        { return reinterpret_cast<I8>(reinterpret_cast<U8>(first) | reinterpret_cast<U8>(second) << 16); };
+        top = pair(Raw565(l, x0, y0), Raw565(l, x1, y0));
+        bottom = pair(Raw565(l, x0, y1), Raw565(l, x1, y1));
     }
-    // In floats, exactly: every product and sum is an integer below 2^24.
-    const F8 wx1 = __builtin_convertvector(ax, F8);
-    const F8 wx0 = 256.0f - wx1;
-    const F8 wy1 = __builtin_convertvector(ay, F8);
-    const F8 wy0 = 256.0f - wy1;
-    auto mix = [&](I8 Color8::*channel)
+    const Pairs8 a = ExpandPairs565(top);
+    const Pairs8 b = ExpandPairs565(bottom);
+    // Horizontal weights as halves: 256 - ax for the first texel, ax for the second.
+    const I8 wx = (256 - ax) | ax << 16;
+    const I8 wy0 = 256 - ay;
+    auto mix = [&](I8 Pairs8::*channel)
     {
-        auto f = [&](int i) { return __builtin_convertvector(c[i].*channel, F8); };
-        const F8 top = f(0) * wx0 + f(1) * wx1;
-        const F8 bottom = f(2) * wx0 + f(3) * wx1;
-        return __builtin_convertvector(top * wy0 + bottom * wy1 + 32768.0f, I8) >> 16;
+        const I8 upper = MultiplyAddHalves(a.*channel, wx);
+        const I8 lower = MultiplyAddHalves(b.*channel, wx);
+        return (upper * wy0 + lower * ay + 32768) >> 16;
     };
-    return {mix(&Color8::r), mix(&Color8::g), mix(&Color8::b), SplatI(255)};
+    return {mix(&Pairs8::r), mix(&Pairs8::g), mix(&Pairs8::b), SplatI(255)};
 }
 
-QR_SPAN_INLINE Color8 Filtered8(const RasterSetup& s, const Levels8& l, bool linear, F8 u, F8 v)
+QR_SPAN_INLINE Color8 Filtered8(const TexelSource& t, const Levels8& l, bool linear, F8 u, F8 v)
 {
-    return linear ? Bilinear8(s, l, u, v) : Point8(s, l, u, v);
+    return linear ? Bilinear8(t, l, u, v) : Point8(t, l, u, v);
 }
 
-inline Color8 SelectColor(I8 mask, const Color8& a, const Color8& b)
+QR_SPAN_INLINE Color8 SelectColor(I8 mask, const Color8& a, const Color8& b)
 {
     return {Select(mask, a.r, b.r), Select(mask, a.g, b.g), Select(mask, a.b, b.b), Select(mask, a.a, b.a)};
 }
 
 // The texel colours at (u, v) with levels of detail lod, levels and filters chosen and
 // blended as the sampler's batches do.
-QR_SPAN_INLINE Color8 Sample8(const RasterSetup& s, F8 u, F8 v, F8 lod)
+QR_SPAN_INLINE Color8 SampleLod8(const TextureSampler& t, const TexelSource& src, F8 u, F8 v, F8 lod)
 {
-    const TextureSampler& t = s.samplers[0];
-    if (!t.NeedsLod())
-        return Filtered8(s, GatherLevels(t, SplatI(0)), t.MagLinear(), u, v);
     const int32_t last = static_cast<int32_t>(t.LevelCount()) - 1;
     const I8 minified = lod > 0.0f;
     I8 level;
@@ -327,24 +411,22 @@ QR_SPAN_INLINE Color8 Sample8(const RasterSetup& s, F8 u, F8 v, F8 lod)
     }
     level = Select(minified, level, SplatI(0));
     const Levels8 levels = GatherLevels(t, level);
-    Color8 c = Filtered8(s, levels, t.MinLinear(), u, v);
+    Color8 c = Filtered8(src, levels, t.MinLinear(), u, v);
     if (t.MagLinear() != t.MinLinear())
-        c = SelectColor(minified, c, Filtered8(s, levels, t.MagLinear(), u, v));
+        c = SelectColor(minified, c, Filtered8(src, levels, t.MagLinear(), u, v));
     if (!Any(f != 0))
         return c;
     // The next level, blended in by f (a lane with f = 0 keeps its colour exactly).
     const I8 next = Select(level < last, level + 1, SplatI(last));
-    const Color8 d = Filtered8(s, GatherLevels(t, next), t.MinLinear(), u, v);
+    const Color8 d = Filtered8(src, GatherLevels(t, next), t.MinLinear(), u, v);
     c.r = (c.r * (256 - f) + d.r * f + 128) >> 8;
     c.g = (c.g * (256 - f) + d.g * f + 128) >> 8;
     c.b = (c.b * (256 - f) + d.b * f + 128) >> 8;
     return c;
 }
 
-using Level = TextureSampler::Level;
-
 // n 16-bit words from at into lanes (the rest 0): all eight at once when the row holds them.
-inline I8 Load8(const uint8_t* at, int n, bool whole)
+QR_SPAN_INLINE I8 Load8(const uint8_t* at, int n, bool whole)
 {
     U16x8 v = {};
     if (whole)
@@ -364,7 +446,7 @@ inline I8 Load8(const uint8_t* at, int n, bool whole)
 }
 
 // The low 16 bits of values into the lanes of at where drawn is set, the others kept.
-inline void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values)
+QR_SPAN_INLINE void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values)
 {
     if (whole)
     {
@@ -386,7 +468,7 @@ inline void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values)
 }
 
 // A blend factor per lane; a is the source alpha. The target has no alpha: it reads opaque.
-inline I8 BlendFactor8(BlendFactor f, I8 src, I8 a, I8 dst)
+QR_SPAN_INLINE I8 BlendFactor8(BlendFactor f, I8 src, I8 a, I8 dst)
 {
     switch (f)
     {
@@ -410,43 +492,7 @@ inline I8 BlendFactor8(BlendFactor f, I8 src, I8 a, I8 dst)
     }
 }
 
-inline F8 PlaneF(const AttributePlanes& p, uint32_t attr, F8 fx, float fy)
-{
-    return p.base[attr] + p.gx[attr] * fx + p.gy[attr] * fy;
-}
-
-inline I8 Plane8(const AttributePlanes& p, uint32_t attr, F8 fx, float fy)
-{
-    return Channel8(PlaneF(p, attr, fx, fy));
-}
-
-// The texels at (u, v) with their levels of detail.
-QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const AttributePlanes& p, F8 u, F8 v, F8 invW)
-{
-    const TextureSampler& sampler = s.samplers[0];
-    const uint32_t iu = kAttrU0 + 2 * s.coordSet[0];
-    const uint32_t iv = iu + 1;
-    F8 lod = {};
-    if (sampler.NeedsLod())
-    {
-        // du/dx = (dU/dx - u dW/dx) / W with U and W linear on screen.
-        const float wx = s.perspective ? p.gx[kAttrW] : 0.0f;
-        const float wy = s.perspective ? p.gy[kAttrW] : 0.0f;
-        const F8 scale = s.perspective ? invW : SplatF(1.0f);
-        const float width = sampler.BaseWidth();
-        const float height = sampler.BaseHeight();
-        const F8 dudx = (p.gx[iu] - u * wx) * scale * width;
-        const F8 dvdx = (p.gx[iv] - v * wx) * scale * height;
-        const F8 dudy = (p.gy[iu] - u * wy) * scale * width;
-        const F8 dvdy = (p.gy[iv] - v * wy) * scale * height;
-        const F8 rx = dudx * dudx + dvdx * dvdx;
-        const F8 ry = dudy * dudy + dvdy * dvdy;
-        lod = 0.5f * Log2Approximation8(Select(rx > ry, rx, ry));
-    }
-    return Sample8(s, u, v, lod);
-}
-
-inline I8 Pick(Combiner::Plain plain, I8 diffuse, I8 texel)
+QR_SPAN_INLINE I8 Pick(Combiner::Plain plain, I8 diffuse, I8 texel)
 {
     switch (plain)
     {
@@ -459,105 +505,303 @@ inline I8 Pick(Combiner::Plain plain, I8 diffuse, I8 texel)
     }
 }
 
-// The colour of one run's lanes from texturing through fog.
-QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const AttributePlanes& p, F8 fx, float fy, F8 invW)
+// floor(q / (255 * 32)) for 0 <= q < 2^20: floor(floor(q / 32) / 255), the latter exact by
+// multiplication for values below 2^14.
+QR_SPAN_INLINE I8 Dither8(I8 c, int32_t levels, I8 bias)
 {
-    // Alpha matters only to blending.
-    Color8 c = {Plane8(p, kAttrDiffuseR, fx, fy), Plane8(p, kAttrDiffuseG, fx, fy), Plane8(p, kAttrDiffuseB, fx, fy),
-                s.blend ? Plane8(p, kAttrDiffuseA, fx, fy) : SplatI(255)};
-    if (s.combine)
+    const I8 q = c * (levels * 32) + bias;
+    return ((q >> 5) * 32897) >> 23;
+}
+
+// The states of one draw a span loop reads, copied out of the setup once per call: the
+// pixel stores go through byte pointers, which could alias the setup and force reloads.
+struct SpanParams
+{
+    uint8_t* color;
+    intptr_t colorPitch;
+    uint8_t* depth;
+    intptr_t depthPitch;
+    int32_t clipRight;
+    bool depthTest;
+    bool depthWrite;
+    bool specular;
+    bool tableFog;
+    bool dither;
+    bool perspective;
+    Combiner::Plain plainColor;
+    Combiner::Plain plainAlpha;
+    BlendFactor srcBlend;
+    BlendFactor destBlend;
+    float fogStart;
+    float fogEnd;
+    int32_t fogR;
+    int32_t fogG;
+    int32_t fogB;
+    float zLimit;
+    int32_t zMask;
+    uint32_t iu; // attribute of stage 0's u (v follows)
+    float texWidth;
+    float texHeight;
+    // Pixels of several rows may share a pass: the target's rows start on 4 bytes, their
+    // pitches are multiples of 4 and every pixel's offset fits 31 bits.
+    bool packable;
+};
+
+SpanParams ParamsOf(const RasterSetup& s)
+{
+    SpanParams c;
+    c.color = s.color;
+    c.colorPitch = s.colorPitch;
+    c.depth = s.depth;
+    c.depthPitch = s.depthPitch;
+    c.clipRight = s.clip.right;
+    c.depthTest = s.depthTest;
+    c.depthWrite = s.depthWrite;
+    c.specular = s.specular;
+    c.tableFog = s.tableFog;
+    c.dither = s.dither;
+    c.perspective = s.perspective;
+    c.plainColor = s.plainColor;
+    c.plainAlpha = s.plainAlpha;
+    c.srcBlend = s.srcBlend;
+    c.destBlend = s.destBlend;
+    c.fogStart = s.fogStart;
+    c.fogEnd = s.fogEnd;
+    c.fogR = s.fogColor.r;
+    c.fogG = s.fogColor.g;
+    c.fogB = s.fogColor.b;
+    c.zLimit = static_cast<float>(s.depthMax);
+    c.zMask = static_cast<int32_t>(s.depthMax);
+    c.iu = kAttrU0 + 2 * s.coordSet[0];
+    c.texWidth = s.samplers[0].BaseWidth();
+    c.texHeight = s.samplers[0].BaseHeight();
+    auto fits = [&s](const uint8_t* base, int32_t pitch)
     {
-        const uint32_t iu = kAttrU0 + 2 * s.coordSet[0];
-        F8 u = PlaneF(p, iu, fx, fy);
-        F8 v = PlaneF(p, iu + 1, fx, fy);
-        if (s.perspective)
+        return ((reinterpret_cast<uintptr_t>(base) | static_cast<uint32_t>(pitch)) & 3) == 0 && pitch > 0 &&
+               static_cast<int64_t>(pitch) * s.clip.bottom < (int64_t{1} << 31);
+    };
+    c.packable = fits(s.color, s.colorPitch) && (!s.depth || fits(s.depth, s.depthPitch));
+    return c;
+}
+
+// One row's part of the planes: base + gx fx + gy fy with gy fy the row's.
+// One plane with the y part of the lanes' rows: base + gx fx + gy fy, gy fy per lane.
+struct RowPlane
+{
+    float base;
+    float gx;
+    float gy;
+    F8 yTerm;
+
+    QR_SPAN_INLINE F8 At(F8 fx) const { return base + gx * fx + yTerm; }
+};
+
+QR_SPAN_INLINE RowPlane RowOf(const AttributePlanes& p, uint32_t attr)
+{
+    return {p.base[attr], p.gx[attr], p.gy[attr], SplatF(0.0f)};
+}
+
+// The texels of one run under the key's texturing.
+template <uint32_t Tex>
+QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
+                              const TexelSource& src, F8 u, F8 v, F8 invW)
+{
+    if constexpr (Tex == kSpanTexPoint)
+        return Point8(src, src.base, u, v);
+    else if constexpr (Tex == kSpanTexBilinear)
+        return Bilinear8(src, src.base, u, v);
+    else
+    {
+        // du/dx = (dU/dx - u dW/dx) / W with U and W linear on screen.
+        const uint32_t iu = c.iu;
+        const uint32_t iv = iu + 1;
+        const float wx = c.perspective ? p.gx[kAttrW] : 0.0f;
+        const float wy = c.perspective ? p.gy[kAttrW] : 0.0f;
+        const F8 scale = c.perspective ? invW : SplatF(1.0f);
+        const F8 dudx = (p.gx[iu] - u * wx) * scale * c.texWidth;
+        const F8 dvdx = (p.gx[iv] - v * wx) * scale * c.texHeight;
+        const F8 dudy = (p.gy[iu] - u * wy) * scale * c.texWidth;
+        const F8 dvdy = (p.gy[iv] - v * wy) * scale * c.texHeight;
+        const F8 rx = dudx * dudx + dvdx * dvdx;
+        const F8 ry = dudy * dudy + dvdy * dvdy;
+        const F8 lod = 0.5f * Log2Approximation8(Select(rx > ry, rx, ry));
+        return SampleLod8(s.samplers[0], src, u, v, lod);
+    }
+}
+
+// The row's planes a key reads.
+struct RowPlanes
+{
+    RowPlane z;
+    RowPlane w;
+    RowPlane diffuse[4];
+    RowPlane specular[3];
+    RowPlane fog;
+    RowPlane u;
+    RowPlane v;
+};
+
+// The planes with no row's part yet.
+QR_SPAN_INLINE RowPlanes RowPlanesOf(const AttributePlanes& p, uint32_t iu)
+{
+    RowPlanes r;
+    r.z = {static_cast<float>(p.z0), static_cast<float>(p.zx), static_cast<float>(p.zy), SplatF(0.0f)};
+    r.w = RowOf(p, kAttrW);
+    for (uint32_t i = 0; i < 4; ++i)
+        r.diffuse[i] = RowOf(p, kAttrDiffuseR + i);
+    for (uint32_t i = 0; i < 3; ++i)
+        r.specular[i] = RowOf(p, kAttrSpecularR + i);
+    r.fog = RowOf(p, kAttrFog);
+    r.u = RowOf(p, iu);
+    r.v = RowOf(p, iu + 1);
+    return r;
+}
+
+// Whether a key's loop divides by the interpolated rhw.
+template <uint32_t Key> QR_SPAN_INLINE bool NeedsW(const SpanParams& c)
+{
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    constexpr bool kFog = (Key & kSpanFog) != 0;
+    return kTex != kSpanTexNone ? c.perspective || (kFog && c.tableFog) : kFog && c.tableFog;
+}
+
+// Sets the y parts of the planes a key reads for lanes at fy (from the planes' origin).
+template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
+{
+    constexpr bool kDepth = (Key & kSpanDepth) != 0;
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    constexpr bool kFog = (Key & kSpanFog) != 0;
+    if constexpr (kDepth)
+        r.z.yTerm = r.z.gy * fy;
+    if (NeedsW<Key>(c))
+        r.w.yTerm = r.w.gy * fy;
+    r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
+    r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
+    r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
+    if constexpr (kBlend != kSpanBlendNone)
+        r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    if (c.specular)
+    {
+        r.specular[0].yTerm = r.specular[0].gy * fy;
+        r.specular[1].yTerm = r.specular[1].gy * fy;
+        r.specular[2].yTerm = r.specular[2].gy * fy;
+    }
+    if (kFog && !c.tableFog)
+        r.fog.yTerm = r.fog.gy * fy;
+    if constexpr (kTex != kSpanTexNone)
+    {
+        r.u.yTerm = r.u.gy * fy;
+        r.v.yTerm = r.v.gy * fy;
+    }
+}
+
+// The colour of one run's lanes from texturing through fog.
+template <uint32_t Key>
+QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
+                             const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW)
+{
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    // Alpha matters only to blending.
+    Color8 col = {Channel8(r.diffuse[0].At(fx)), Channel8(r.diffuse[1].At(fx)), Channel8(r.diffuse[2].At(fx)),
+                  kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At(fx)) : SplatI(255)};
+    if constexpr (kTex != kSpanTexNone)
+    {
+        F8 u = r.u.At(fx);
+        F8 v = r.v.At(fx);
+        if (c.perspective)
         {
             u = u * invW;
             v = v * invW;
         }
-        const Color8 t = Texels8(s, p, u, v, invW);
-        c = {Pick(s.plainColor, c.r, t.r), Pick(s.plainColor, c.g, t.g), Pick(s.plainColor, c.b, t.b),
-             Pick(s.plainAlpha, c.a, t.a)};
+        const Color8 t = Texels8<kTex>(s, c, p, src, u, v, invW);
+        col = {Pick(c.plainColor, col.r, t.r), Pick(c.plainColor, col.g, t.g), Pick(c.plainColor, col.b, t.b),
+               Pick(c.plainAlpha, col.a, t.a)};
     }
-    if (s.specular)
+    if (c.specular)
     {
-        c.r = Min255(c.r + Plane8(p, kAttrSpecularR, fx, fy));
-        c.g = Min255(c.g + Plane8(p, kAttrSpecularG, fx, fy));
-        c.b = Min255(c.b + Plane8(p, kAttrSpecularB, fx, fy));
+        col.r = Min255(col.r + Channel8(r.specular[0].At(fx)));
+        col.g = Min255(col.g + Channel8(r.specular[1].At(fx)));
+        col.b = Min255(col.b + Channel8(r.specular[2].At(fx)));
     }
-    if (s.fog)
+    if constexpr ((Key & kSpanFog) != 0)
     {
         I8 amount;
-        if (s.tableFog)
+        if (c.tableFog)
         {
-            const float range = s.fogEnd - s.fogStart;
+            const float range = c.fogEnd - c.fogStart;
             F8 f;
             if (range > 0.0f)
-                f = (s.fogEnd - invW) / range;
+                f = (c.fogEnd - invW) / range;
             else
-                f = Select(invW < s.fogEnd, SplatF(1.0f), SplatF(0.0f));
+                f = Select(invW < c.fogEnd, SplatF(1.0f), SplatF(0.0f));
             amount = Channel8(f * 255.0f);
         }
         else
         {
-            amount = Plane8(p, kAttrFog, fx, fy);
+            amount = Channel8(r.fog.At(fx));
         }
         const I8 keep = 255 - amount;
-        c.r = Div255x8(c.r * amount + s.fogColor.r * keep);
-        c.g = Div255x8(c.g * amount + s.fogColor.g * keep);
-        c.b = Div255x8(c.b * amount + s.fogColor.b * keep);
+        col.r = Div255x8(col.r * amount + c.fogR * keep);
+        col.g = Div255x8(col.g * amount + c.fogG * keep);
+        col.b = Div255x8(col.b * amount + c.fogB * keep);
     }
-    return c;
+    return col;
 }
 
-inline I8 Dither8(I8 c, int32_t levels, I8 t)
+// Blends with the target's stored pixels (read only by blending keys) and packs to RGB565;
+// bias holds the lanes' dither terms.
+template <uint32_t Key> QR_SPAN_INLINE I8 Pack8(const SpanParams& c, I8 stored, I8 bias, Color8 col)
 {
-    const I8 q = (c * (levels * 32) + (2 * t + 1) * 255);
-    I8 out;
-    for (int k = 0; k < kLanes; ++k)
-        out[k] = static_cast<int32_t>(static_cast<uint32_t>(q[k]) / (255u * 32u));
-    return out;
-}
-
-// Blends with the n target pixels at row and packs to RGB565.
-QR_SPAN_INLINE I8 Pack8(const RasterSetup& s, const uint8_t* row, int32_t x0, int n, bool whole, int32_t y, Color8 c)
-{
-    if (s.blend)
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    if constexpr (kBlend != kSpanBlendNone)
     {
-        const I8 stored = Load8(row, n, whole);
         const I8 r5 = (stored >> 11) & 31;
         const I8 g6 = (stored >> 5) & 63;
         const I8 b5 = stored & 31;
         const I8 dest[3] = {r5 << 3 | r5 >> 2, g6 << 2 | g6 >> 4, b5 << 3 | b5 >> 2};
-        I8* channels[3] = {&c.r, &c.g, &c.b};
+        I8* channels[3] = {&col.r, &col.g, &col.b};
         for (int i = 0; i < 3; ++i)
         {
-            const I8 fs = BlendFactor8(s.srcBlend, *channels[i], c.a, dest[i]);
-            const I8 fd = BlendFactor8(s.destBlend, *channels[i], c.a, dest[i]);
+            I8 fs;
+            I8 fd;
+            if constexpr (kBlend == kSpanBlendAlpha)
+            {
+                fs = col.a;
+                fd = 255 - col.a;
+            }
+            else
+            {
+                fs = BlendFactor8(c.srcBlend, *channels[i], col.a, dest[i]);
+                fd = BlendFactor8(c.destBlend, *channels[i], col.a, dest[i]);
+            }
             *channels[i] = Min255(Mul255x8(*channels[i], fs) + Mul255x8(dest[i], fd));
         }
     }
-    if (s.dither)
-    {
-        I8 t;
-        for (int k = 0; k < kLanes; ++k)
-            t[k] = static_cast<int32_t>(DitherThreshold(x0 + k, y));
-        return Dither8(c.r, 31, t) << 11 | Dither8(c.g, 63, t) << 5 | Dither8(c.b, 31, t);
-    }
-    return (c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3);
+    if (c.dither)
+        return Dither8(col.r, 31, bias) << 11 | Dither8(col.g, 63, bias) << 5 | Dither8(col.b, 31, bias);
+    return (col.r >> 3) << 11 | (col.g >> 2) << 5 | (col.b >> 3);
 }
 
-QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const AttributePlanes& p, int32_t y, int32_t lo, int32_t hi)
+// The pixels lo..hi of row y, eight at a time from lo.
+template <uint32_t Key>
+QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
+                             const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
 {
-    uint8_t* colorRow = s.color + static_cast<intptr_t>(y) * s.colorPitch;
-    uint8_t* depthRow = s.depth ? s.depth + static_cast<intptr_t>(y) * s.depthPitch : nullptr;
-    const float fy = static_cast<float>(y) - p.originY;
-    const float z0 = static_cast<float>(p.z0);
-    const float zx = static_cast<float>(p.zx);
-    const float zy = static_cast<float>(p.zy);
-    const float zLimit = static_cast<float>(s.depthMax);
-    const int32_t zMask = static_cast<int32_t>(s.depthMax);
-    const int32_t clipRight = s.clip.right;
+    constexpr bool kDepth = (Key & kSpanDepth) != 0;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    uint8_t* colorRow = c.color + static_cast<intptr_t>(y) * c.colorPitch;
+    uint8_t* depthRow = kDepth ? c.depth + static_cast<intptr_t>(y) * c.depthPitch : nullptr;
+    SetRows<Key>(c, r, SplatF(static_cast<float>(y) - p.originY));
+    const bool needsW = NeedsW<Key>(c);
+    // The dither terms (2 t + 1) 255 of the row's thresholds t, by column modulo 4.
+    I8 bias[4];
+    if (c.dither)
+        for (int32_t m = 0; m < 4; ++m)
+            for (int k = 0; k < kLanes; ++k)
+                bias[m][k] = static_cast<int32_t>((2 * DitherThreshold(m + k, y) + 1) * 255);
+    const int32_t clipRight = c.clipRight;
     const I8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
     for (int32_t x0 = lo; x0 <= hi; x0 += kLanes)
     {
@@ -567,37 +811,175 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const AttributePlanes& p, int
         const F8 fx = __builtin_convertvector(x0 + lane, F8) - p.originX;
         I8 drawn = lane < n;
         I8 z = {};
-        if (depthRow)
+        if constexpr (kDepth)
         {
-            F8 d = z0 + zx * fx + zy * fy;
+            F8 d = r.z.At(fx);
             d = Select(d > 0.0f, d, SplatF(0.0f));
-            d = Select(d < zLimit, d, SplatF(zLimit));
+            d = Select(d < c.zLimit, d, SplatF(c.zLimit));
             z = __builtin_convertvector(d + 0.5f, I8);
-            if (s.depthTest)
+            if (c.depthTest)
             {
                 const I8 stored = Load8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole);
-                drawn &= z <= (stored & zMask);
+                drawn &= z <= (stored & c.zMask);
                 if (!Any(drawn))
                     continue;
             }
         }
         F8 invW = {};
-        if (s.needsInvW)
-            invW = 1.0f / (p.base[kAttrW] + p.gx[kAttrW] * fx + p.gy[kAttrW] * fy);
-        const Color8 c = Shade8(s, p, fx, fy, invW);
+        if (needsW)
+            invW = 1.0f / r.w.At(fx);
+        const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
         uint8_t* color = colorRow + static_cast<intptr_t>(x0) * 2;
-        Store8(color, n, whole, drawn, Pack8(s, color, x0, n, whole, y, c));
-        if (depthRow && s.depthWrite)
-            Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z);
+        const I8 stored = kBlend != kSpanBlendNone ? Load8(color, n, whole) : I8{};
+        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col));
+        if constexpr (kDepth)
+            if (c.depthWrite)
+                Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z);
     }
 }
 
-void ShadeSpans(const RasterSetup& s, const AttributePlanes& p, const Span* spans, uint32_t count)
+// Up to eight pixels from several rows, (xs[k], ys[k]) for the lanes below n (the other
+// lanes repeat lane 0): short rows share a pass instead of taking one each.
+template <uint32_t Key>
+QR_SPAN_INLINE void ShadePacked(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
+                                const TexelSource& src, I8 xs, I8 ys, int n)
 {
+    constexpr bool kDepth = (Key & kSpanDepth) != 0;
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    const I8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    SetRows<Key>(c, r, __builtin_convertvector(ys, F8) - p.originY);
+    const F8 fx = __builtin_convertvector(xs, F8) - p.originX;
+    // Offsets fit 32 bits: checked for the whole target once per call.
+    const I8 colorAt = ys * static_cast<int32_t>(c.colorPitch) + xs * 2;
+    I8 depthAt = {};
+    I8 drawn = lane < n;
+    I8 z = {};
+    if constexpr (kDepth)
+    {
+        depthAt = ys * static_cast<int32_t>(c.depthPitch) + xs * 2;
+        F8 d = r.z.At(fx);
+        d = Select(d > 0.0f, d, SplatF(0.0f));
+        d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+        z = __builtin_convertvector(d + 0.5f, I8);
+        if (c.depthTest)
+        {
+            const I8 storedDepth = Gather16(c.depth, depthAt);
+            drawn &= z <= (storedDepth & c.zMask);
+            if (!Any(drawn))
+                return;
+        }
+    }
+    F8 invW = {};
+    if (NeedsW<Key>(c))
+        invW = 1.0f / r.w.At(fx);
+    const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
+    I8 bias = {};
+    if (c.dither)
+        for (int k = 0; k < kLanes; ++k)
+            bias[k] = static_cast<int32_t>((2 * DitherThreshold(xs[k], ys[k]) + 1) * 255);
+    const I8 stored = kBlend != kSpanBlendNone ? Gather16(c.color, colorAt) : I8{};
+    const I8 packed = Pack8<Key>(c, stored, bias, col);
+    const bool writeDepth = kDepth && c.depthWrite;
+    for (int k = 0; k < n; ++k)
+    {
+        if (!drawn[k])
+            continue;
+        const uint16_t colorWord = static_cast<uint16_t>(packed[k]);
+        std::memcpy(c.color + colorAt[k], &colorWord, 2);
+        if (writeDepth)
+        {
+            const uint16_t depthWord = static_cast<uint16_t>(z[k]);
+            std::memcpy(c.depth + depthAt[k], &depthWord, 2);
+        }
+    }
+}
+
+template <uint32_t Key>
+void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Span* spans, uint32_t count)
+{
+    constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
+    // Locals: the pixel stores cannot alias them.
+    const SpanParams c = ParamsOf(s);
+    const AttributePlanes p = planes;
+    TexelSource src; // the base level is set only for the loops that read it
+    if constexpr (kTex != kSpanTexNone)
+    {
+        const TextureSampler& t = s.samplers[0];
+        src.addressU = t.AddressModeU();
+        src.addressV = t.AddressModeV();
+        src.pow2 = s.spanPow2;
+        if constexpr (kTex != kSpanTexLod)
+            ShareLevel(t.LevelAt(0), src.base);
+    }
+    RowPlanes r = RowPlanesOf(p, c.iu);
+    // Packing pays where shading a pass costs far more than its gathers and single stores:
+    // filtered texturing.
+    if (kTex < kSpanTexBilinear || !c.packable)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            ShadeRow<Key>(s, c, p, r, src, spans[i].y, spans[i].lo, spans[i].hi);
+        return;
+    }
+    // Whole runs of eight along each row; the rest of the rows packed eight pixels a pass.
+    const I8 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    I8 xs = {};
+    I8 ys = {};
+    int n = 0;
     for (uint32_t i = 0; i < count; ++i)
-        ShadeRow(s, p, spans[i].y, spans[i].lo, spans[i].hi);
+    {
+        const Span& span = spans[i];
+        int32_t x = span.lo;
+        const int32_t whole = (span.hi - span.lo + 1) & ~(kLanes - 1);
+        if (whole > 0)
+        {
+            ShadeRow<Key>(s, c, p, r, src, span.y, x, x + whole - 1);
+            x += whole;
+        }
+        // The rest of the row into lanes n.. of the pass, flushing it when full.
+        while (x <= span.hi)
+        {
+            const int take = span.hi - x + 1 < kLanes - n ? span.hi - x + 1 : kLanes - n;
+            const I8 in = (lane >= n) & (lane < n + take);
+            xs = Select(in, lane + (x - n), xs);
+            ys = Select(in, SplatI(span.y), ys);
+            n += take;
+            x += take;
+            if (n == kLanes)
+            {
+                ShadePacked<Key>(s, c, p, r, src, xs, ys, n);
+                n = 0;
+            }
+        }
+    }
+    if (n > 0)
+    {
+        for (int k = n; k < kLanes; ++k)
+        {
+            xs[k] = xs[0];
+            ys[k] = ys[0];
+        }
+        ShadePacked<Key>(s, c, p, r, src, xs, ys, n);
+    }
+}
+
+// Blend value 3 is no mode: its keys share the general blend's loop.
+constexpr uint32_t Normalized(uint32_t key)
+{
+    return ((key >> kSpanBlendShift) & 3) == 3 ? key & ~(1u << kSpanBlendShift) : key;
+}
+
+template <uint32_t... Keys> SpanFunction MakeTable(uint32_t key, std::integer_sequence<uint32_t, Keys...>)
+{
+    static constexpr SpanFunction kTable[] = {&ShadeSpansAs<Normalized(Keys)>...};
+    return kTable[key];
 }
 
 #undef QR_SPAN_INLINE
 
 } // namespace
+
+// The span loop for a key (kSpanKeyCount of them).
+SpanFunction SpanFunctionFor(uint32_t key)
+{
+    return MakeTable(key, std::make_integer_sequence<uint32_t, kSpanKeyCount>{});
+}

@@ -12,15 +12,40 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 namespace plat
 {
+
+// What a span loop is built for, as bits of its key: the rest of the states it reads at run
+// time, once per call.
+constexpr uint32_t kSpanDepth = 1;      // a 16-bit depth buffer in use
+constexpr uint32_t kSpanFog = 2;        // vertex or table fog
+constexpr uint32_t kSpanBlendShift = 2; // two bits:
+constexpr uint32_t kSpanBlendNone = 0;
+constexpr uint32_t kSpanBlendAlpha = 1; // source alpha over its complement
+constexpr uint32_t kSpanBlendAny = 2;
+constexpr uint32_t kSpanTexShift = 4; // two bits:
+constexpr uint32_t kSpanTexNone = 0;  // no texel read
+constexpr uint32_t kSpanTexPoint = 1; // the base level, point-sampled
+constexpr uint32_t kSpanTexBilinear = 2;
+constexpr uint32_t kSpanTexLod = 3; // levels and filters by level of detail
+constexpr uint32_t kSpanKeyCount = 64;
+
+namespace span_baseline
+{
+SpanFunction SpanFunctionFor(uint32_t key);
+} // namespace span_baseline
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QR_SPAN_AVX2 1
 namespace span_avx2
 {
-SpanFunction Function();
+SpanFunction SpanFunctionFor(uint32_t key);
 } // namespace span_avx2
 #endif
 

@@ -105,6 +105,35 @@ Scene RandomScene(std::mt19937& random)
     return s;
 }
 
+// A random scene held to the states the game draws with most, each of which has a span loop
+// of its own: plain texturing of an RGB565 texture by point, bilinear or mipmapped sampling,
+// blending by source alpha, vertex and table fog, dithering.
+Scene CommonScene(std::mt19937& random)
+{
+    Scene s = RandomScene(random);
+    auto pick = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    auto set = [&s](RenderState r, uint32_t v) { s.state.render[ToState(r)] = v; };
+    auto stage = [&s](StageState r, uint32_t v) { s.state.stage[0][ToState(r)] = v; };
+    if (s.depthFormat == PixelFormat::Z32)
+        s.depthFormat = PixelFormat::Z16;
+    s.textureFormat = PixelFormat::Rgb565;
+    s.keyed = false;
+    if (pick(3) != 0)
+    {
+        set(RenderState::SrcBlend, ToState(BlendFactor::SrcAlpha));
+        set(RenderState::DestBlend, ToState(BlendFactor::InvSrcAlpha));
+    }
+    const uint32_t ops[] = {ToState(TextureOp::Modulate), ToState(TextureOp::SelectArg1),
+                            ToState(TextureOp::SelectArg2)};
+    stage(StageState::ColorOp, ops[pick(3)]);
+    stage(StageState::ColorArg1, TextureArg::kTexture);
+    stage(StageState::ColorArg2, TextureArg::kDiffuse);
+    stage(StageState::AlphaOp, ops[pick(3)]);
+    stage(StageState::AlphaArg1, TextureArg::kTexture);
+    stage(StageState::AlphaArg2, TextureArg::kDiffuse);
+    return s;
+}
+
 // The scene drawn by one path: the target's and depth buffer's pixels in a row.
 std::vector<uint32_t> Draw(const Scene& s, RasterPath path, std::mt19937& texels, uint64_t& spanDraws)
 {
@@ -172,5 +201,30 @@ TEST(RasterizerPaths, EveryPathDrawsWhatTheReferenceDraws)
         EXPECT_EQ(referenceSpans, 0u);
         // Most scenes are of the kinds the span loops take.
         EXPECT_GT(spanDraws, kScenes / 3) << "path " << static_cast<int>(path);
+    }
+}
+
+TEST(RasterizerPaths, TheGamesCommonStatesDrawWhatTheReferenceDraws)
+{
+    for (RasterPath path : {RasterPath::Baseline, RasterPath::Avx2})
+    {
+        if (!RasterPathAvailable(path))
+            continue;
+        std::mt19937 random(77);
+        uint64_t spanDraws = 0;
+        uint64_t referenceSpans = 0;
+        constexpr uint32_t kScenes = 300;
+        for (uint32_t n = 0; n < kScenes; ++n)
+        {
+            const Scene scene = CommonScene(random);
+            const uint32_t texelSeed = static_cast<uint32_t>(random());
+            std::mt19937 texels(texelSeed);
+            const std::vector<uint32_t> reference = Draw(scene, RasterPath::Reference, texels, referenceSpans);
+            texels.seed(texelSeed);
+            const std::vector<uint32_t> fast = Draw(scene, path, texels, spanDraws);
+            ASSERT_EQ(fast, reference) << "path " << static_cast<int>(path) << ", scene " << n;
+        }
+        // Every scene is of a kind the span loops take.
+        EXPECT_EQ(spanDraws, kScenes) << "path " << static_cast<int>(path);
     }
 }
