@@ -497,9 +497,6 @@ TEST_F(tovFishingWorldTest, StartOfTheDayFromTheCameras)
             camera->SetTranslate(at.x + 0.04f, std::min(at.y + 0.01f, -0.01f), at.z + 0.04f);
             camera->UpdateAllInstances();
             ASSERT_TRUE(camera->LookAt(at, QrPoint3(0.0f, 1.0f, 0.0f)));
-            // This near the bottom the bed as drawn at the default tolerance lies feet off the
-            // true one and hides a fish an inch or two over it: a finer bed for this view.
-            m_world->SetTerrainError(0.05f);
             // The first frame down there switches the scene under water.
             Draw();
         }

@@ -379,7 +379,7 @@ TEST_F(tovTerrainSectorTest, RefinementFollowsTheEyeIntoThePagesFrame)
 {
     const RoughSector rough(m_dir);
     m_camera->SetSceneRoot(rough.Root());
-    rough.Sector().SetTerrainError(m_camera.Get(), 2.0f);
+    rough.Sector().SetTerrainError(m_camera.Get(), 40.0f);
     for (const auto& pq : {std::array<int32_t, 2>{0, 3}, {3, 0}, {1, 2}})
     {
         const QrPoint3 eye = rough.EyeOver(pq[0], pq[1]);
@@ -393,15 +393,15 @@ TEST_F(tovTerrainSectorTest, RefinementFollowsTheEyeIntoThePagesFrame)
 }
 
 // The fishing world sets the tolerance while its camera has no display yet (no error can be
-// seen: nothing refines), and moves the near plane when the camera crosses the water. The
-// refinement takes the threshold of the camera as it draws, or every page stays two flat
-// triangles whose shore corners lift them over the water round the boat.
+// seen: nothing refines), and switches cameras. The refinement takes the threshold of the
+// camera as it draws, or every page stays two flat triangles whose shore corners lift them
+// over the water round the boat.
 TEST_F(tovTerrainSectorTest, RefinementTakesTheThresholdOfTheCameraAsItDraws)
 {
     const RoughSector rough(m_dir);
     m_camera->SetSceneRoot(rough.Root());
     m_camera->SetDisplay(nullptr);
-    rough.Sector().SetTerrainError(m_camera.Get(), 2.0f);
+    rough.Sector().SetTerrainError(m_camera.Get(), 40.0f);
     const QrPoint3 eye = rough.EyeOver(1, 2);
     LookFrom(eye, QrPoint3(eye.x + 0.01f, eye.y - 1.0f, eye.z + 10.0f));
     rough.Sector().UpdateLod(m_camera.Get());
@@ -411,11 +411,11 @@ TEST_F(tovTerrainSectorTest, RefinementTakesTheThresholdOfTheCameraAsItDraws)
     const auto [busiest, most] = rough.Busiest(m_camera.Get());
     EXPECT_EQ(busiest, rough.Sector().GetPage(1, 2));
     EXPECT_GT(most, 200u);
-    // A near plane ten times nearer: a hundredth of the squared threshold.
+    // Sides twice as wide: each pixel twice the angle, four times the squared threshold.
     const float before = busiest->GetErrorThreshold();
-    m_camera->GetFrustum()[QrCamera::kNear] *= 0.1f;
+    m_camera->GetFrustum()[QrCamera::kRight] *= 2.0f;
     rough.Sector().UpdateLod(m_camera.Get());
-    EXPECT_FLOAT_EQ(busiest->GetErrorThreshold(), before * 100.0f);
+    EXPECT_FLOAT_EQ(busiest->GetErrorThreshold(), before * 4.0f);
     EXPECT_LT(rough.Busiest(m_camera.Get()).second, most);
     m_camera->SetSceneRoot(m_lake.Get());
 }
