@@ -6,6 +6,7 @@
 #include "QrDisplay.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -231,17 +232,19 @@ void QrTerrainPage::SetPixelTolerance(QrCamera* camera, float tolerance)
 {
     m_pixelTolerance = tolerance;
     float right = 0.0f;
-    float nearDistance = 0.0f;
+    float imageDistance = 0.0f;
     uint32_t width = 0;
     if (camera)
     {
         right = camera->GetFrustum()[QrCamera::kRight];
-        nearDistance = camera->GetFrustum()[QrCamera::kNear];
+        // The side values lie on the image plane through the focus, so a pixel's angle is taken
+        // there: at the near distance a near plane a hundred times nearer would make it 200 pixels.
+        imageDistance = std::fabs(camera->GetLocalFocus().Dot(camera->GetLocalDirection()));
         QrDisplay* display = camera->GetDisplay();
         width = display ? display->GetWidth() : 0;
     }
     // Without a display (or with width 0) no error can be seen: an infinite threshold.
-    const float denominator = nearDistance * float(width);
+    const float denominator = imageDistance * float(width);
     if (denominator == 0.0f)
     {
         m_errorThreshold = std::numeric_limits<float>::infinity();

@@ -93,8 +93,14 @@ void tovTerrainSector::UpdateLod(QrCamera* camera)
 {
     if (!camera || !m_pages[0])
         return;
+    // The error threshold follows the camera that draws: the tolerance is set before the camera
+    // has its display (an infinite threshold, every page two flat triangles that rise over the
+    // water near the shore), and a switch of camera or of near plane changes it.
     for (const QrPointer<qrxTerrainPage>& page : m_pages)
+    {
+        page->SetPixelTolerance(camera, page->GetPixelTolerance());
         page->ResetLOD();
+    }
     // The eye in the pages' frame: the sector's world transform undone.
     const QrAVInstance* instance = GetCurrentInstance();
     const QrPoint3 offset = camera->GetWorldLocation() - instance->m_worldTranslate;

@@ -33,7 +33,8 @@ public:
     tovTerrainSector(float minElev, float maxElev, float span, float verticalScale,
                      const std::array<tovSectorData*, 16>& tiles);
 
-    // Refines the pages the camera sees and app-culls the others.
+    // Refines the pages the camera sees, with the error threshold of its frustum and display,
+    // and app-culls the others.
     void UpdateLod(QrCamera* camera);
     void SetTerrainError(QrCamera* camera, float tolerance);
     // The first page's pixel tolerance; 0 without pages.

@@ -71,9 +71,12 @@ TEST_F(QrTerrainLODTest, ThresholdComesFromTheFrustumAndTheDisplayWidth)
     View view;
     auto page = MakePage(9, Bowl);
     view.Camera()->GetFrustum()[QrCamera::kRight] = 0.5f;
-    view.Camera()->GetFrustum()[QrCamera::kNear] = 2.0f;
+    // The side values lie on the image plane 4 units out; the near plane, far nearer, plays no
+    // part (at it a pixel would be 400 times too wide).
+    view.Camera()->GetLocalFocus() = QrPoint3(4.0f, 0.0f, 0.0f);
+    view.Camera()->GetFrustum()[QrCamera::kNear] = 0.01f;
     page->SetPixelTolerance(view.Camera(), 4.0f);
-    const float root = 2.0f * 0.5f * 4.0f / (2.0f * 640.0f);
+    const float root = 2.0f * 0.5f * 4.0f / (4.0f * 640.0f);
     EXPECT_FLOAT_EQ(page->GetErrorThreshold(), root * root);
     EXPECT_FLOAT_EQ(page->GetPixelTolerance(), 4.0f);
 
@@ -92,7 +95,7 @@ TEST_F(QrTerrainLODTest, TheThresholdIsDerivedAtTheFirstUpdate)
     auto page = MakePage(9, Bowl);
     view.LookFrom(QrPoint3(4.0f, -20.0f, 30.0f), QrPoint3(4.0f, 4.0f, 0.0f));
     view.UpdatePages({page.Get()});
-    const float root = 2.0f * 1.0f * 1.0f / (1.0f * 640.0f);
+    const float root = 2.0f * 1.0f * 1.0f / (2.0f * 640.0f); // the image plane 2 units out
     EXPECT_FLOAT_EQ(page->GetErrorThreshold(), root * root);
 }
 

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace
 {
@@ -316,57 +317,106 @@ TEST_F(tovTerrainSectorTest, LevelOfDetailCullsPagesOutOfViewThroughTheCameraAct
     EXPECT_EQ(m_lake->GetTerrainSector()->GetPage(0, 1)->GetAppCulled(), 0);
 }
 
+// A sector of 16 equally rough pages under a root moved off the origin, hung in the camera's view.
+class RoughSector
+{
+public:
+    explicit RoughSector(const testfiles::TempDir& dir)
+    {
+        streamtest::Bytes rough = HeightRaster(0, 0);
+        for (size_t k = 28; k < rough.size(); k += 2)
+            rough[k + 1] = uint8_t(rough[k + 1] + ((k / 2) % 3) * 8);
+        EXPECT_TRUE(plat::WriteFile(dir.File("rough.raw"), rough.data(), rough.size()));
+        std::array<tovSectorData*, 16> tiles{};
+        for (size_t k = 0; k < tiles.size(); ++k)
+        {
+            m_records[k] = std::make_unique<tovSectorData>(int32_t(k / 4), int32_t(k % 4));
+            m_records[k]->SetHeightFile(dir.File("rough.raw").c_str());
+            tiles[k] = m_records[k].get();
+        }
+        m_root = new QrNode;
+        m_sector = new tovTerrainSector(0.0f, 655.35f, 30.0f, 0.01f, tiles);
+        m_root->AttachChild(m_sector.Get());
+        m_root->SetTranslate(40.0f, -3.0f, -20.0f);
+        m_root->UpdateAllInstances();
+    }
+    tovTerrainSector& Sector() const { return *m_sector; }
+    QrNode* Root() const { return m_root.Get(); }
+    // A metre or so over the middle of page [p][q]: errors straight below are not seen from above.
+    QrPoint3 EyeOver(int32_t p, int32_t q) const
+    {
+        const qrxTerrainPage* under = m_sector->GetPage(p, q);
+        const QrPoint3 middle(under->GetOriginX() + 64.0f * 30.0f, under->GetOriginY() + 64.0f * 30.0f, 150.0f);
+        const QrAVInstance* at = m_sector->GetCurrentInstance();
+        return at->m_worldTranslate + at->m_worldRotate.TimesPoint(middle) * at->m_worldScale;
+    }
+    // The page of the most triangles after the last refinement, and how many it has.
+    std::pair<qrxTerrainPage*, uint32_t> Busiest(QrCamera* camera) const
+    {
+        std::pair<qrxTerrainPage*, uint32_t> most{nullptr, 0u};
+        for (int32_t p = 0; p < tovTerrainSector::kPages; ++p)
+            for (int32_t q = 0; q < tovTerrainSector::kPages; ++q)
+            {
+                qrxTerrainPage* page = m_sector->GetPage(p, q);
+                if (page->GetAppCulled())
+                    continue;
+                page->PushState(camera, page->GetCurrentInstance());
+                if (page->GetDrawTriangleCount() > most.second)
+                    most = {page, page->GetDrawTriangleCount()};
+            }
+        return most;
+    }
+
+private:
+    std::array<std::unique_ptr<tovSectorData>, 16> m_records;
+    QrPointer<QrNode> m_root;
+    QrPointer<tovTerrainSector> m_sector;
+};
+
 // Every page equally rough: the page the camera hovers over is refined the most, whichever
 // corner of the sector that is, so the eye reaches the pages in their own frame.
 TEST_F(tovTerrainSectorTest, RefinementFollowsTheEyeIntoThePagesFrame)
 {
-    std::array<std::unique_ptr<tovSectorData>, 16> records;
-    std::array<tovSectorData*, 16> tiles{};
-    streamtest::Bytes rough = HeightRaster(0, 0);
-    for (size_t k = 28; k < rough.size(); k += 2)
-        rough[k + 1] = uint8_t(rough[k + 1] + ((k / 2) % 3) * 8);
-    ASSERT_TRUE(plat::WriteFile(m_dir.File("rough.raw"), rough.data(), rough.size()));
-    for (size_t k = 0; k < tiles.size(); ++k)
-    {
-        records[k] = std::make_unique<tovSectorData>(int32_t(k / 4), int32_t(k % 4));
-        records[k]->SetHeightFile(m_dir.File("rough.raw").c_str());
-        tiles[k] = records[k].get();
-    }
-    QrPointer<QrNode> root(new QrNode);
-    QrPointer<tovTerrainSector> sector(new tovTerrainSector(0.0f, 655.35f, 30.0f, 0.01f, tiles));
-    root->AttachChild(sector.Get());
-    root->SetTranslate(40.0f, -3.0f, -20.0f);
-    root->UpdateAllInstances();
-    m_camera->SetSceneRoot(root.Get());
-    m_camera->SetDisplay(m_display.Get());
-    sector->SetTerrainError(m_camera.Get(), 2.0f);
+    const RoughSector rough(m_dir);
+    m_camera->SetSceneRoot(rough.Root());
+    rough.Sector().SetTerrainError(m_camera.Get(), 40.0f);
     for (const auto& pq : {std::array<int32_t, 2>{0, 3}, {3, 0}, {1, 2}})
     {
-        qrxTerrainPage* under = sector->GetPage(pq[0], pq[1]);
-        // A metre or so over the ground: errors straight below are not seen from above.
-        const QrPoint3 middle(under->GetOriginX() + 64.0f * 30.0f, under->GetOriginY() + 64.0f * 30.0f, 150.0f);
-        const QrAVInstance* at = sector->GetCurrentInstance();
-        const QrPoint3 eye = at->m_worldTranslate + at->m_worldRotate.TimesPoint(middle) * at->m_worldScale;
+        const QrPoint3 eye = rough.EyeOver(pq[0], pq[1]);
         LookFrom(eye, QrPoint3(eye.x + 0.01f, eye.y - 1.0f, eye.z + 10.0f));
-        sector->UpdateLod(m_camera.Get());
-        uint32_t most = 0;
-        qrxTerrainPage* busiest = nullptr;
-        for (int32_t p = 0; p < tovTerrainSector::kPages; ++p)
-            for (int32_t q = 0; q < tovTerrainSector::kPages; ++q)
-            {
-                qrxTerrainPage* page = sector->GetPage(p, q);
-                if (page->GetAppCulled())
-                    continue;
-                page->PushState(m_camera.Get(), page->GetCurrentInstance());
-                if (page->GetDrawTriangleCount() > most)
-                {
-                    most = page->GetDrawTriangleCount();
-                    busiest = page;
-                }
-            }
-        EXPECT_EQ(busiest, under) << pq[0] << "," << pq[1];
+        rough.Sector().UpdateLod(m_camera.Get());
+        const auto [busiest, most] = rough.Busiest(m_camera.Get());
+        EXPECT_EQ(busiest, rough.Sector().GetPage(pq[0], pq[1])) << pq[0] << "," << pq[1];
         EXPECT_GT(most, 200u);
     }
+    m_camera->SetSceneRoot(m_lake.Get());
+}
+
+// The fishing world sets the tolerance while its camera has no display yet (no error can be
+// seen: nothing refines), and switches cameras. The refinement takes the threshold of the
+// camera as it draws, or every page stays two flat triangles whose shore corners lift them
+// over the water round the boat.
+TEST_F(tovTerrainSectorTest, RefinementTakesTheThresholdOfTheCameraAsItDraws)
+{
+    const RoughSector rough(m_dir);
+    m_camera->SetSceneRoot(rough.Root());
+    m_camera->SetDisplay(nullptr);
+    rough.Sector().SetTerrainError(m_camera.Get(), 40.0f);
+    const QrPoint3 eye = rough.EyeOver(1, 2);
+    LookFrom(eye, QrPoint3(eye.x + 0.01f, eye.y - 1.0f, eye.z + 10.0f));
+    rough.Sector().UpdateLod(m_camera.Get());
+    EXPECT_EQ(rough.Busiest(m_camera.Get()).second, 2u);
+    m_camera->SetDisplay(m_display.Get());
+    rough.Sector().UpdateLod(m_camera.Get());
+    const auto [busiest, most] = rough.Busiest(m_camera.Get());
+    EXPECT_EQ(busiest, rough.Sector().GetPage(1, 2));
+    EXPECT_GT(most, 200u);
+    // Sides twice as wide: each pixel twice the angle, four times the squared threshold.
+    const float before = busiest->GetErrorThreshold();
+    m_camera->GetFrustum()[QrCamera::kRight] *= 2.0f;
+    rough.Sector().UpdateLod(m_camera.Get());
+    EXPECT_FLOAT_EQ(busiest->GetErrorThreshold(), before * 4.0f);
+    EXPECT_LT(rough.Busiest(m_camera.Get()).second, most);
     m_camera->SetSceneRoot(m_lake.Get());
 }
 
