@@ -173,6 +173,26 @@ std::vector<uint32_t> Draw(const Scene& s, RasterPath path, std::mt19937& texels
     return out;
 }
 
+// Draws scenes made by `make` on the path and on the reference, which must agree to the bit;
+// counts the draws the span loops took. The reference itself never takes them.
+void DrawLikeTheReference(RasterPath path, Scene (*make)(std::mt19937&), uint32_t seed, uint32_t scenes,
+                          uint64_t& spanDraws)
+{
+    std::mt19937 random(seed);
+    uint64_t referenceSpans = 0;
+    for (uint32_t n = 0; n < scenes; ++n)
+    {
+        const Scene scene = make(random);
+        const uint32_t texelSeed = static_cast<uint32_t>(random());
+        std::mt19937 texels(texelSeed);
+        const std::vector<uint32_t> reference = Draw(scene, RasterPath::Reference, texels, referenceSpans);
+        texels.seed(texelSeed);
+        const std::vector<uint32_t> fast = Draw(scene, path, texels, spanDraws);
+        ASSERT_EQ(fast, reference) << "path " << static_cast<int>(path) << ", scene " << n;
+    }
+    EXPECT_EQ(referenceSpans, 0u);
+}
+
 } // namespace
 
 TEST(RasterizerPaths, EveryPathDrawsWhatTheReferenceDraws)
@@ -184,21 +204,9 @@ TEST(RasterizerPaths, EveryPathDrawsWhatTheReferenceDraws)
             std::printf("pixel path %d not offered here\n", static_cast<int>(path));
             continue;
         }
-        std::mt19937 random(2024);
-        uint64_t spanDraws = 0;
-        uint64_t referenceSpans = 0;
         constexpr uint32_t kScenes = 400;
-        for (uint32_t n = 0; n < kScenes; ++n)
-        {
-            const Scene scene = RandomScene(random);
-            const uint32_t texelSeed = static_cast<uint32_t>(random());
-            std::mt19937 texels(texelSeed);
-            const std::vector<uint32_t> reference = Draw(scene, RasterPath::Reference, texels, referenceSpans);
-            texels.seed(texelSeed);
-            const std::vector<uint32_t> fast = Draw(scene, path, texels, spanDraws);
-            ASSERT_EQ(fast, reference) << "path " << static_cast<int>(path) << ", scene " << n;
-        }
-        EXPECT_EQ(referenceSpans, 0u);
+        uint64_t spanDraws = 0;
+        DrawLikeTheReference(path, &RandomScene, 2024, kScenes, spanDraws);
         // Most scenes are of the kinds the span loops take.
         EXPECT_GT(spanDraws, kScenes / 3) << "path " << static_cast<int>(path);
     }
@@ -210,20 +218,9 @@ TEST(RasterizerPaths, TheGamesCommonStatesDrawWhatTheReferenceDraws)
     {
         if (!RasterPathAvailable(path))
             continue;
-        std::mt19937 random(77);
-        uint64_t spanDraws = 0;
-        uint64_t referenceSpans = 0;
         constexpr uint32_t kScenes = 300;
-        for (uint32_t n = 0; n < kScenes; ++n)
-        {
-            const Scene scene = CommonScene(random);
-            const uint32_t texelSeed = static_cast<uint32_t>(random());
-            std::mt19937 texels(texelSeed);
-            const std::vector<uint32_t> reference = Draw(scene, RasterPath::Reference, texels, referenceSpans);
-            texels.seed(texelSeed);
-            const std::vector<uint32_t> fast = Draw(scene, path, texels, spanDraws);
-            ASSERT_EQ(fast, reference) << "path " << static_cast<int>(path) << ", scene " << n;
-        }
+        uint64_t spanDraws = 0;
+        DrawLikeTheReference(path, &CommonScene, 77, kScenes, spanDraws);
         // Every scene is of a kind the span loops take.
         EXPECT_EQ(spanDraws, kScenes) << "path " << static_cast<int>(path);
     }
