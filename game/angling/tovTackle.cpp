@@ -1,7 +1,11 @@
 #include "tovTackle.h"
 
+#include "QrPoint3.h"
+#include "qrxVLineStrip.h"
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -31,7 +35,15 @@ tovTackle::tovTackle()
 {
     SetLureType(0);
     SetDrag(m_lineStrength * 0.5f);
+    const std::vector<QrPoint3> points(kHolderPoints);
+    for (QrPointer<qrxVLineStrip>& holder : m_holders)
+    {
+        holder = new qrxVLineStrip(static_cast<uint16_t>(kHolderPoints), points.data(), nullptr, nullptr);
+        holder->SetPointCount(0);
+    }
 }
+
+tovTackle::~tovTackle() = default;
 
 void tovTackle::DecRefCount()
 {
@@ -128,6 +140,60 @@ void tovTackle::SetLinePointCount(const std::array<float, 4>& colour)
 const std::array<float, 4>& tovTackle::GetLineColour(int32_t holder) const
 {
     return m_lineColours[holder == 1 ? 1 : 0];
+}
+
+qrxVLineStrip* tovTackle::GetLineHolder(int32_t holder) const
+{
+    return m_holders[holder == 1 ? 1 : 0].Get();
+}
+
+void tovTackle::PlaceLine(const QrPoint3& tip, const QrPoint3& end, float water, float sag, bool hidden)
+{
+    std::array<uint16_t, 2> counts{};
+    std::array<QrPoint3*, 2> points = {m_holders[0]->GetPoints(), m_holders[1]->GetPoints()};
+    const auto add = [&](int32_t holder, const QrPoint3& a, const QrPoint3& b)
+    {
+        // Each segment gives a holder one piece at most, so the capacity is never passed.
+        if (counts[holder] + 2 > kHolderPoints)
+            return;
+        points[holder][counts[holder]++] = a;
+        points[holder][counts[holder]++] = b;
+    };
+    QrPoint3 last = tip;
+    for (int32_t i = 1; i < kLineNodes && !hidden; ++i)
+    {
+        const float t = static_cast<float>(i) / static_cast<float>(kLineNodes - 1);
+        const QrPoint3 next(tip.x + (end.x - tip.x) * t, tip.y + (end.y - tip.y) * t - sag * 4.0f * t * (1.0f - t),
+                            tip.z + (end.z - tip.z) * t);
+        const bool lastAbove = last.y >= water;
+        const bool nextAbove = next.y >= water;
+        if (lastAbove == nextAbove)
+        {
+            add(lastAbove ? 0 : 1, last, next);
+        }
+        else
+        {
+            const float f = (water - last.y) / (next.y - last.y);
+            const QrPoint3 cross(last.x + (next.x - last.x) * f, water, last.z + (next.z - last.z) * f);
+            add(lastAbove ? 0 : 1, last, cross);
+            add(nextAbove ? 0 : 1, cross, next);
+        }
+        last = next;
+    }
+    for (int32_t h = 0; h < 2; ++h)
+    {
+        const std::array<float, 4>& c = m_lineColours[h];
+        // Drawn opaque: the stored colours carry the tackle screen's faint alpha.
+        m_holders[h]->SetAllColors(QrColorA(c[0], c[1], c[2], 1.0f));
+        m_holders[h]->SetPointCount(counts[h]);
+        m_holders[h]->MarkVerticesChanged();
+        m_holders[h]->UpdateAllInstances();
+    }
+}
+
+void tovTackle::SetLineUnderwater(bool below)
+{
+    m_holders[1]->SetAppCulled(below ? 0 : 1);
 }
 
 void tovTackle::SetDrag(float pounds)

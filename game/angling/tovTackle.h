@@ -9,6 +9,9 @@
 #include <array>
 #include <cstdint>
 
+class QrPoint3;
+class qrxVLineStrip;
+
 class tovTackle
 {
 public:
@@ -25,6 +28,9 @@ public:
     static constexpr int32_t kLineTypeCount = 22;
     static constexpr float kDragStep = 0.5f;
     static constexpr float kMinDrag = 0.5f;
+    // Nodes along the drawn line from the rod tip to the lure.
+    static constexpr int32_t kLineNodes = 8;
+    static constexpr int32_t kHolderPoints = 2 * (kLineNodes - 1);
 
     tovTackle();
     tovTackle(const tovTackle&) = delete;
@@ -66,6 +72,15 @@ public:
     void SetLinePointCount(const std::array<float, 4>& colour);
     const std::array<float, 4>& GetLineColour(int32_t holder) const;
 
+    // The drawn line in two holders: 0 the part above the water, 1 the part below. Each is a
+    // list of segments (point pairs).
+    qrxVLineStrip* GetLineHolder(int32_t holder) const;
+    // Runs the line from the tip to the end, sagging by the given amount at its middle, and
+    // splits it where it crosses the water height. Hidden, both holders draw nothing.
+    void PlaceLine(const QrPoint3& tip, const QrPoint3& end, float water, float sag, bool hidden);
+    // Seen from above the surface the part under it is not drawn; from below both are.
+    void SetLineUnderwater(bool below);
+
     void SetCastStyle(int32_t style) { m_castStyle = style; }
     int32_t GetCastStyle() const { return m_castStyle; }
 
@@ -93,7 +108,7 @@ public:
     static float VisibilityOfType(int32_t type);
 
 private:
-    ~tovTackle() = default;
+    ~tovTackle();
 
     uint32_t m_refCount = 0;
     int32_t m_state = kStateNone;
@@ -105,6 +120,7 @@ private:
     float m_drag = 0.0f;
     int32_t m_castStyle = 0;
     std::array<std::array<float, 4>, 2> m_lineColours{};
+    std::array<QrPointer<qrxVLineStrip>, 2> m_holders;
     bool m_reeling = true;
     QrPointer<tovLure> m_lure;
 };

@@ -1,6 +1,5 @@
 #include "tovCastController.h"
 
-#include "qrxVLineStrip.h"
 
 #include "tovCastingTarget.h"
 #include "tovFishModels.h"
@@ -15,6 +14,7 @@
 #include "tovScene.h"
 #include "tovShellIFace.h"
 #include "tovSplash.h"
+#include "tovTackle.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
 
@@ -27,6 +27,7 @@
 #include "ResourceTypes.h"
 #include "qrxAmbientSound.h"
 #include "qrxFloatingText.h"
+#include "qrxVLineStrip.h"
 #include "tovAppServices.h"
 
 #include <algorithm>
@@ -69,13 +70,14 @@ tovCastController::tovCastController(tovFishingWorld& world, tovLocalRig& rig, t
     : m_world(world), m_rig(rig), m_profile(profile), m_tackleSet(tackleSet), m_castTarget(new tovCastingTarget),
       m_font(plat::Font::Create("Verdana", 18, 400)), m_splashMark(new QrNode)
 {
-    const std::vector<QrPoint3> points(2 * (kLineNodes - 1));
-    m_line = new qrxVLineStrip(static_cast<uint16_t>(points.size()), points.data(), nullptr, nullptr);
-    m_line->SetPointCount(0);
+    m_tackle = m_rig.GetTackle();
     if (tovScene* scene = m_world.GetScene())
     {
         scene->AttachChild(m_castTarget.Get());
-        scene->AttachChild(m_line.Get());
+        // The line's two parts go to the scene's two water-sided groups.
+        scene->AttachToGroupA(m_tackle->GetLineHolder(0));
+        scene->AttachToGroupB(m_tackle->GetLineHolder(1));
+        m_tackle->SetLineUnderwater(scene->IsUnderwater());
     }
     if (qrxIdleManager* idle = m_world.GetIdleManager())
         idle->Add(m_castTarget.Get());
@@ -102,7 +104,8 @@ tovCastController::~tovCastController()
     if (tovScene* scene = m_world.GetScene())
     {
         scene->DetachChild(m_castTarget.Get());
-        scene->DetachChild(m_line.Get());
+        scene->DetachChild(m_tackle->GetLineHolder(0));
+        scene->DetachChild(m_tackle->GetLineHolder(1));
     }
     m_world.SetCurrentLure(nullptr);
 }
@@ -740,22 +743,5 @@ void tovCastController::PlaceLureAndLine(double now)
     if (QrPointer<tovLure> lure = m_rig.GetTackleObject())
         lure->SetPosition(at);
     // The line from the tip to the lure, sagging a little when slack.
-    QrPoint3* points = m_line->GetPoints();
-    const float sag = slack ? 0.03f : 0.005f;
-    QrPoint3 last = m_rodTip;
-    for (int32_t i = 1; i < kLineNodes; ++i)
-    {
-        const float t = static_cast<float>(i) / static_cast<float>(kLineNodes - 1);
-        const QrPoint3 next(m_rodTip.x + (at.x - m_rodTip.x) * t,
-                            m_rodTip.y + (at.y - m_rodTip.y) * t - sag * 4.0f * t * (1.0f - t),
-                            m_rodTip.z + (at.z - m_rodTip.z) * t);
-        points[2 * (i - 1)] = last;
-        points[2 * (i - 1) + 1] = next;
-        last = next;
-    }
-    const std::array<float, 4>& c = m_rig.GetTackle()->GetLineColour(0);
-    m_line->SetAllColors(QrColorA(c[0], c[1], c[2], 1.0f));
-    m_line->SetPointCount(m_lureHidden ? 0 : static_cast<uint16_t>(2 * (kLineNodes - 1)));
-    m_line->MarkVerticesChanged();
-    m_line->UpdateAllInstances();
+    m_tackle->PlaceLine(m_rodTip, at, water, slack ? 0.03f : 0.005f, m_lureHidden);
 }

@@ -21,9 +21,9 @@ class Font;
 class tovCastingTarget;
 class tovFishingWorld;
 class tovLocalRig;
+class tovTackle;
 class tovTackleSet;
 class tovUserProfile;
-class qrxVLineStrip;
 
 class tovCastController
 {
@@ -110,14 +110,11 @@ public:
     // Where the lure last came down on the water; the splash follows this mark.
     const QrAVObject* GetSplashMark() const { return m_splashMark.Get(); }
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
-    // Nodes of the drawn fishing line from the rod tip to the lure.
-    static constexpr int32_t kLineNodes = 8;
     // How far a striking fish pulls the lure under, world units.
     static constexpr float kStrikeDepth = 0.015f;
     // Where the lure and the rod tip are drawn this frame.
     const QrPoint3& GetShownLure() const { return m_shownLure; }
     const QrPoint3& GetRodTip() const { return m_rodTip; }
-    qrxVLineStrip* GetLine() const { return m_line.Get(); }
     // The fishing screen's lure-hiding flag: set, the loaded lure is hidden.
     void SetLureHidden(bool hidden) { m_lureHidden = hidden; }
     // The current rod's picture for the screen's rod button.
@@ -180,7 +177,8 @@ private:
     tovFishFight::Outcome m_lastOutcome = tovFishFight::kGoing;
     QrPointer<QrNode> m_splashMark;
     bool m_fightSound = false;
-    QrPointer<qrxVLineStrip> m_line;
+    // The rig's tackle: its line holders are in the scene while the controller lives.
+    QrPointer<tovTackle> m_tackle;
     QrPoint3 m_shownLure;
     QrPoint3 m_rodTip;
     double m_now = 0.0;

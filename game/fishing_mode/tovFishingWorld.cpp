@@ -16,6 +16,7 @@
 #include "tovLure.h"
 #include "tovScene.h"
 #include "tovSky.h"
+#include "tovTackle.h"
 #include "tovSplash.h"
 #include "tovWake.h"
 #include "tovWater.h"
@@ -601,10 +602,15 @@ void tovFishingWorld::SetUnderwater(bool below)
     if (m_water)
         m_water->SetUnderwater(below);
     for (const QrPointer<tovAnglerRig>& rig : m_anglers)
+    {
         if (QrPointer<tovBoat> boat = rig->GetBoat())
             for (int32_t i = 0; i < tovBoat::GetWakeCount(); ++i)
                 if (tovWake* wake = boat->GetWake(i))
                     wake->SetUnderwater(!below);
+        // Only the local angler's line is in the scene; the others' switch unseen.
+        if (QrPointer<tovTackle> tackle = rig->GetTackle())
+            tackle->SetLineUnderwater(below);
+    }
     if (m_sky)
         m_sky->SetAboveWater(!below);
     if (m_lightA)

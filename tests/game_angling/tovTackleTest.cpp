@@ -2,6 +2,9 @@
 #include "tovAnglerRig.h"
 #include "tovFishSpecies.h"
 
+#include "QrPoint3.h"
+#include "qrxVLineStrip.h"
+
 #include "uRandom.h"
 
 #include <gtest/gtest.h>
@@ -176,3 +179,60 @@ TEST(tovTackle, RigReplacesTheLureOnItsTackle)
 }
 
 } // namespace
+
+// The drawn line is split where it crosses the water: the pieces above go to holder 0, those
+// below to holder 1, joined at the surface; a sagging line can dip under and come up again.
+TEST(tovTackle, TheLineSplitsAtTheSurface)
+{
+    struct Row
+    {
+        const char* what;
+        float tipY, endY, sag;
+        int32_t crossings;
+    };
+    const Row rows[] = {
+        {"all above", 1.0f, 0.5f, 0.0f, 0},
+        {"into the water", 1.0f, -1.0f, 0.0f, 1},
+        {"dips under and comes up", 0.2f, 0.2f, 1.0f, 2},
+        {"all below", -0.2f, -1.0f, 0.0f, 0},
+    };
+    QrPointer<tovTackle> tackle = new tovTackle;
+    tackle->SetLinePointCount({0.2f, 0.4f, 0.3f, 0.3f});
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        const QrPoint3 tip(0.0f, row.tipY, 0.0f), end(7.0f, row.endY, 0.0f);
+        tackle->PlaceLine(tip, end, 0.0f, row.sag, false);
+        qrxVLineStrip* above = tackle->GetLineHolder(0);
+        qrxVLineStrip* below = tackle->GetLineHolder(1);
+        // Every piece on its own side, and the pieces cover the line from the tip to the end
+        // without a gap along x.
+        float covered = 0.0f;
+        int32_t surfacePoints = 0;
+        for (qrxVLineStrip* holder : {above, below})
+        {
+            const QrPoint3* p = holder->GetPoints();
+            for (uint16_t i = 0; i < holder->GetPointCount(); ++i)
+            {
+                EXPECT_TRUE(holder == above ? p[i].y >= 0.0f : p[i].y <= 0.0f) << i;
+                surfacePoints += p[i].y == 0.0f ? 1 : 0;
+                if (i % 2 == 1)
+                    covered += p[i].x - p[i - 1].x;
+            }
+            EXPECT_EQ(holder->GetColors()[0].a, 1.0f);
+        }
+        EXPECT_NEAR(covered, 7.0f, 1e-5f);
+        // Each crossing ends a piece on one side and starts one on the other.
+        EXPECT_EQ(surfacePoints, 2 * row.crossings);
+        EXPECT_EQ(above->GetPointCount() + below->GetPointCount(), 2 * (tovTackle::kLineNodes - 1 + row.crossings));
+    }
+    tackle->PlaceLine(QrPoint3(0, 1, 0), QrPoint3(1, -1, 0), 0.0f, 0.0f, true);
+    EXPECT_EQ(tackle->GetLineHolder(0)->GetPointCount() + tackle->GetLineHolder(1)->GetPointCount(), 0);
+
+    // From above the surface the part under it is not drawn.
+    tackle->SetLineUnderwater(false);
+    EXPECT_EQ(tackle->GetLineHolder(1)->GetAppCulled(), 1);
+    EXPECT_EQ(tackle->GetLineHolder(0)->GetAppCulled(), 0);
+    tackle->SetLineUnderwater(true);
+    EXPECT_EQ(tackle->GetLineHolder(1)->GetAppCulled(), 0);
+}

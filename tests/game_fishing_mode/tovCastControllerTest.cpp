@@ -6,12 +6,14 @@
 #include "FishingWorldHarness.h"
 
 #include "tovCastController.h"
+#include "tovTackle.h"
 #include "tovFishModels.h"
 #include "tovFishingHud.h"
 #include "tovTackleSet.h"
 
 #include "tovLocalRig.h"
 #include "tovLure.h"
+#include "tovScene.h"
 #include "tovSplash.h"
 #include "tovUserProfile.h"
 
@@ -198,12 +200,17 @@ TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
 {
     const auto lineEnds = [&]
     {
-        const qrxVLineStrip* line = m_control->GetLine();
-        EXPECT_EQ(line->GetPointCount(), 2 * (C::kLineNodes - 1));
-        const QrPoint3* p = const_cast<qrxVLineStrip*>(line)->GetPoints();
+        // The line starts at the tip in holder 0 and ends at the lure: in holder 0 while the lure
+        // is out of the water (a slack line may dip under on the way).
+        qrxVLineStrip* above = m_local->GetTackle()->GetLineHolder(0);
+        qrxVLineStrip* below = m_local->GetTackle()->GetLineHolder(1);
+        EXPECT_GE(above->GetPointCount() + below->GetPointCount(), 2 * (tovTackle::kLineNodes - 1));
+        ASSERT_GT(above->GetPointCount(), 0);
         const QrPoint3 tip = m_control->GetRodTip(), lure = m_control->GetShownLure();
-        EXPECT_EQ(std::hypot(p[0].x - tip.x, p[0].y - tip.y, p[0].z - tip.z), 0.0f);
-        const QrPoint3& end = p[2 * (C::kLineNodes - 1) - 1];
+        const QrPoint3& start = above->GetPoints()[0];
+        EXPECT_EQ(std::hypot(start.x - tip.x, start.y - tip.y, start.z - tip.z), 0.0f);
+        ASSERT_GE(lure.y, m_world->WaterHeight());
+        const QrPoint3& end = above->GetPoints()[above->GetPointCount() - 1];
         EXPECT_LT(std::hypot(end.x - lure.x, end.y - lure.y, end.z - lure.z), 1e-5f);
     };
     const float water = m_world->WaterHeight();
@@ -211,7 +218,8 @@ TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
     ASSERT_TRUE(first && first->GetModel());
     EXPECT_EQ(m_world->GetCurrentLure(), first.Get());
     EXPECT_NE(first->GetModel()->GetParent(), nullptr);
-    EXPECT_NE(m_control->GetLine()->GetParent(), nullptr);
+    EXPECT_EQ(m_local->GetTackle()->GetLineHolder(0)->GetParent(), m_world->GetScene()->GetGroupA());
+    EXPECT_EQ(m_local->GetTackle()->GetLineHolder(1)->GetParent(), m_world->GetScene()->GetGroupB());
     Frames(1);
     lineEnds();
     EXPECT_GT(m_control->GetShownLure().y, water) << "the lure dangles from the rod, out of the water";
@@ -241,6 +249,35 @@ TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
     m_control.reset();
     EXPECT_EQ(m_world->GetCurrentLure(), nullptr);
     EXPECT_EQ(second->GetModel()->GetParent(), nullptr);
+    EXPECT_EQ(m_local->GetTackle()->GetLineHolder(0)->GetParent(), nullptr);
+    EXPECT_EQ(m_local->GetTackle()->GetLineHolder(1)->GetParent(), nullptr);
+}
+
+// A hooked fish pulls the line under: the part below the surface is the second holder, met by
+// the first at the water and ending at the fish; it is drawn only from under the water.
+TEST_F(tovCastControllerTest, ALineToAFishUnderTheWaterIsSplitAtTheSurface)
+{
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    Frames(1, C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kFighting);
+    const float water = m_world->WaterHeight();
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    qrxVLineStrip* above = tackle->GetLineHolder(0);
+    qrxVLineStrip* below = tackle->GetLineHolder(1);
+    ASSERT_GT(above->GetPointCount(), 0);
+    ASSERT_GT(below->GetPointCount(), 0);
+    EXPECT_LT(m_control->GetShownLure().y, water);
+    EXPECT_FLOAT_EQ(above->GetPoints()[above->GetPointCount() - 1].y, water);
+    EXPECT_FLOAT_EQ(below->GetPoints()[0].y, water);
+    const QrPoint3 fish = m_control->GetShownLure();
+    const QrPoint3 end = below->GetPoints()[below->GetPointCount() - 1];
+    EXPECT_LT(std::hypot(end.x - fish.x, end.y - fish.y, end.z - fish.z), 1e-5f);
+
+    m_world->SetUnderwater(false);
+    EXPECT_EQ(below->GetAppCulled(), 1);
+    m_world->SetUnderwater(true);
+    EXPECT_EQ(below->GetAppCulled(), 0);
+    EXPECT_EQ(above->GetAppCulled(), 0);
 }
 
 // A sound drag lands the fish and the catch box keeps it; with six already in the livewell (its
