@@ -1,6 +1,5 @@
 #include "tovCastController.h"
 
-
 #include "tovCastingTarget.h"
 #include "tovFishModels.h"
 #include "tovFishPopulation.h"

@@ -6,9 +6,9 @@
 #include "FishingWorldHarness.h"
 
 #include "tovCastController.h"
-#include "tovTackle.h"
 #include "tovFishModels.h"
 #include "tovFishingHud.h"
+#include "tovTackle.h"
 #include "tovTackleSet.h"
 
 #include "tovLocalRig.h"
