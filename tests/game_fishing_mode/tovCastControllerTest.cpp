@@ -5,6 +5,7 @@
 // rod keys change the tackle and the profile's current rod.
 #include "FishingWorldHarness.h"
 
+#include "tovCameraModeAction.h"
 #include "tovCastController.h"
 #include "tovFishModels.h"
 #include "tovFishingHud.h"
@@ -275,9 +276,27 @@ TEST_F(tovCastControllerTest, ALineToAFishUnderTheWaterIsSplitAtTheSurface)
 
     m_world->SetUnderwater(false);
     EXPECT_EQ(below->GetAppCulled(), 1);
-    m_world->SetUnderwater(true);
+
+    // Seen from under the water, off to the side: the line rises from the fish to the surface.
+    const QrPoint3 cross = below->GetPoints()[0];
+    const QrPoint3 middle((fish.x + cross.x) * 0.5f, (fish.y + cross.y) * 0.5f, (fish.z + cross.z) * 0.5f);
+    const float run = std::hypot(cross.x - fish.x, cross.z - fish.z);
+    ASSERT_GT(run, 0.0f);
+    const float side = 0.06f + run;
+    m_world->SetCamera(tovCameraModeAction::kFree);
+    QrCamera* camera = m_world->GetCamera();
+    camera->SetTranslate(middle.x - (cross.z - fish.z) / run * side, std::min(middle.y, water - 0.01f),
+                         middle.z + (cross.x - fish.x) / run * side);
+    camera->UpdateAllInstances();
+    ASSERT_TRUE(camera->LookAt(middle, QrPoint3(0.0f, 1.0f, 0.0f)));
+    Draw();
+    ASSERT_TRUE(m_world->IsUnderwater());
     EXPECT_EQ(below->GetAppCulled(), 0);
     EXPECT_EQ(above->GetAppCulled(), 0);
+    plat::HeadlessWindowBackend& window = m_rig->GetWindow();
+    EXPECT_TRUE(golden::MatchesGoldenImage(
+        "fishing_line_under_water.png",
+        golden::FromRgb565(window.Frame().data(), window.FrameWidth(), window.FrameHeight())));
 }
 
 // A sound drag lands the fish and the catch box keeps it; with six already in the livewell (its
