@@ -576,6 +576,13 @@ void tovFishingWorld::SetCamera(int32_t mode)
     QrCamera* next = m_cameras[size_t(mode)].Get();
     if (m_playerBoat)
         m_modeActions[size_t(mode)]->Place(*next, *m_playerBoat);
+    // The free camera flies on from the view the player had, not from the lake's origin.
+    if (mode == tovCameraModeAction::kFree)
+    {
+        next->GetTranslate() = old->GetTranslate();
+        next->GetRotate() = old->GetRotate();
+        next->UpdateAllInstances();
+    }
     const bool wasBelow = old->GetWorldLocation().y < 0.0f;
     const bool below = next->GetWorldLocation().y < 0.0f;
     // The domes and the splash follow the current camera.

@@ -385,9 +385,13 @@ TEST_F(tovFishingWorldTest, ChaseCameraLagsTheTurnAndTheKeypadMovesTheFreeCamera
     hold(true);
     Step(1, 0.5);
     EXPECT_EQ(free->GetTranslate().x, start.x) << "moved while another camera is current";
+    const QrPoint3 view = m_world->GetCamera()->GetTranslate();
     m_world->SetCamera(tovCameraModeAction::kFree);
     const QrPoint3 from = free->GetTranslate();
     const QrMatrix3 r = free->GetRotate();
+    // It starts from the view the player had.
+    EXPECT_EQ(from.x, view.x);
+    EXPECT_EQ(from.z, view.z);
     Step(1, 0.5);
     hold(false);
     const QrPoint3 to = free->GetTranslate();
