@@ -7,6 +7,7 @@
 
 #include "QrCamera.h"
 
+#include <algorithm>
 #include <cmath>
 
 QR_IMPLEMENT_RTTI(tovCameraModeAction, QrCameraAction)
@@ -19,6 +20,10 @@ struct Placement
     QrPoint3 eye;
     QrPoint3 target;
 };
+
+// Under water an eye stays a foot over the bed and a fifth of a foot under the surface.
+constexpr float kBedClearance = 0.01f;
+constexpr float kSurfaceClearance = 0.002f;
 
 // Boat units: one world unit is 100 feet.
 constexpr Placement kPlacements[tovCameraModeAction::kFree] = {
@@ -38,7 +43,7 @@ QrMatrix3 HeadingRotation(float degrees)
 }
 } // namespace
 
-bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat) const
+bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat, tovWorldServices* world) const
 {
     if (m_mode < 0 || m_mode >= kFree)
         return false;
@@ -46,8 +51,17 @@ bool tovCameraModeAction::Place(QrCamera& camera, const tovBoat& boat) const
     const QrMatrix3 r =
         m_mode == kChase && m_tracker ? HeadingRotation(m_tracker->GetHeading()) : boat.GetWorldRotation();
     const QrPoint3 at = boat.GetPosition();
-    const QrPoint3 eye = at + r * p.eye;
+    QrPoint3 eye = at + r * p.eye;
     const QrPoint3 target = at + r * p.target;
+    if (world && p.eye.y < 0.0f)
+    {
+        // In shallows the fixed depth would put the eye inside the bed; the surface wins over
+        // the bed where the water is too thin for both.
+        const float ground = world->GroundHeight(eye);
+        if (std::isfinite(ground))
+            eye.y = std::max(eye.y, ground + kBedClearance);
+        eye.y = std::min(eye.y, -kSurfaceClearance);
+    }
     camera.SetTranslate(eye.x, eye.y, eye.z);
     camera.UpdateAllInstances();
     // Looking straight down, up is the boat's bow.
@@ -61,6 +75,6 @@ bool tovCameraModeAction::Update(double /*time*/, double /*elapsed*/)
     tovWorldServices* world = GetWorldServices();
     tovBoat* boat = world ? world->GetPlayerBoat() : nullptr;
     if (boat && GetCamera())
-        Place(*GetCamera(), *boat);
+        Place(*GetCamera(), *boat, world);
     return true;
 }

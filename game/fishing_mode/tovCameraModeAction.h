@@ -10,6 +10,7 @@
 class QrCamera;
 class tovBoat;
 class tovCameraHeadingTracker;
+class tovWorldServices;
 
 class tovCameraModeAction : public QrCameraAction
 {
@@ -31,8 +32,9 @@ public:
 
     bool Update(double time, double elapsed) override;
     int32_t GetMode() const { return m_mode; }
-    // Puts the camera where its mode wants it for the boat; false for the free camera.
-    bool Place(QrCamera& camera, const tovBoat& boat) const;
+    // Puts the camera where its mode wants it for the boat; false for the free camera. With a
+    // world, an under-water eye keeps clear of the lake bed and under the surface.
+    bool Place(QrCamera& camera, const tovBoat& boat, tovWorldServices* world = nullptr) const;
     // The chase camera turns with the tracker's heading instead of the hull; borrowed, null
     // lets it follow the hull. The owner clears it before the tracker goes.
     void SetHeadingTracker(const tovCameraHeadingTracker* tracker) { m_tracker = tracker; }

@@ -575,7 +575,7 @@ void tovFishingWorld::SetCamera(int32_t mode)
     QrCamera* old = GetCamera();
     QrCamera* next = m_cameras[size_t(mode)].Get();
     if (m_playerBoat)
-        m_modeActions[size_t(mode)]->Place(*next, *m_playerBoat);
+        m_modeActions[size_t(mode)]->Place(*next, *m_playerBoat, this);
     // The free camera flies on from the view the player had, not from the lake's origin.
     if (mode == tovCameraModeAction::kFree)
     {

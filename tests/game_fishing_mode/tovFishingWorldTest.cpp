@@ -343,6 +343,42 @@ TEST(tovCameraHeadingTrackerTest, TurnsTheShorterWayAtItsRate)
     EXPECT_NEAR(tracker.GetHeading(), 340.0f + 0.5f * rate - 360.0f, 1e-3f);
 }
 
+// The two under-water cameras keep under the surface and clear of the bed: at their set depth
+// in deep water, lifted in shallows, under the surface where the water is thinner than that.
+TEST_F(tovFishingWorldTest, UnderwaterCamerasKeepOutOfTheBed)
+{
+    ASSERT_TRUE(BuildDay(0.3f));
+    Step(2);
+    const tovBoat& boat = *m_world->GetPlayerBoat();
+    struct FlatBed : tovWorldServices
+    {
+        void SetUnderwater(bool) override {}
+        void SetLightAPosition(const QrPoint3&) override {}
+        float GroundHeight(const QrPoint3&) override { return ground; }
+        float ground = 0.0f;
+    } bed;
+    QrPointer<QrCamera> camera = new QrCamera;
+    for (const int32_t mode : {tovCameraModeAction::kLure, tovCameraModeAction::kFight})
+    {
+        QrPointer<tovCameraModeAction> action = new tovCameraModeAction(mode);
+        ASSERT_TRUE(action->Place(*camera, boat));
+        const float nominal = camera->GetTranslate().y;
+        ASSERT_LT(nominal, -0.04f);
+        const struct
+        {
+            float ground, eye;
+        } rows[] = {
+            {-1.0f, nominal}, {-0.03f, -0.02f}, {-0.005f, -0.002f}, {0.2f, -0.002f}, {NAN, nominal},
+        };
+        for (const auto& row : rows)
+        {
+            bed.ground = row.ground;
+            ASSERT_TRUE(action->Place(*camera, boat, &bed));
+            EXPECT_NEAR(camera->GetTranslate().y, row.eye, 1e-5f) << mode << " " << row.ground;
+        }
+    }
+}
+
 // The chase camera swings after a boat that turns at once instead of jumping with it; the
 // keypad moves the free camera only while it is the current one.
 TEST_F(tovFishingWorldTest, ChaseCameraLagsTheTurnAndTheKeypadMovesTheFreeCamera)
