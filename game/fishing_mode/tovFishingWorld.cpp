@@ -219,11 +219,16 @@ void tovFishingWorld::PopulateAroundStart(int32_t index)
         m_lake->GetStartLocation(index, x, y, heading);
         m_lake->MapToWorld(x, y, start);
     }
+    PopulateAround(start);
+    m_fishStart = index;
+}
+
+void tovFishingWorld::PopulateAround(const QrPoint3& at)
+{
     // Models shown for the fish before stand for others now.
     m_fish->Clear();
-    m_fish->GetPopulation().Populate(1, m_tables, start.x - kFishReach, start.z - kFishReach, start.x + kFishReach,
-                                     start.z + kFishReach);
-    m_fishStart = index;
+    m_fish->GetPopulation().Populate(1, m_tables, at.x - kFishReach, at.z - kFishReach, at.x + kFishReach,
+                                     at.z + kFishReach);
 }
 
 void tovFishingWorld::ReLight()
@@ -445,6 +450,12 @@ void tovFishingWorld::AddLoadedAngler(tovAnglerRig* rig, const QrPoint3& positio
     {
         boat->SetPosition(QrPoint3(position.x, kStartHeight, position.z));
         boat->SetRotation(rotation);
+        // The day's fish are where the player was when the game was saved, not at the start.
+        if (boat.Get() == m_playerBoat && m_fish && std::isfinite(position.x) && std::isfinite(position.z))
+        {
+            PopulateAround(position);
+            m_fishStart = -1;
+        }
     }
 }
 

@@ -156,6 +156,7 @@ private:
     void BuildFish();
     // The day's fish around start location index (a valid one, or 0 on a lake without starts).
     void PopulateAroundStart(int32_t index);
+    void PopulateAround(const QrPoint3& at);
     void ReLight();
     void ApplyCameraRange();
     void ShowBelowWaterGroup(bool show);

@@ -501,6 +501,18 @@ TEST_F(tovFishingWorldTest, FishLiveAroundThePlayersOwnStart)
 
     m_world->PlaceBoatAtStart(player, 0);
     EXPECT_EQ(FishPlaces(population), single);
+
+    // A loaded game puts the fish around the player's boat where it was saved.
+    const QrPoint3 saved(player.GetPosition().x + 2.5f, 0.0f, player.GetPosition().z - 1.5f);
+    m_world->AddLoadedAngler(m_anglers.front().Get(), saved, player.GetRotation());
+    ASSERT_GT(population.GetCount(), 0);
+    for (int32_t i = 0; i < population.GetCount(); ++i)
+    {
+        const QrPoint3 at = m_world->MapToWorld(population.GetFish(i).map);
+        EXPECT_LE(std::max(std::fabs(at.x - saved.x), std::fabs(at.z - saved.z)), 3.0f) << i;
+    }
+    m_world->PlaceBoatAtStart(player, 0);
+    EXPECT_EQ(FishPlaces(population), single);
 }
 
 // The start of a quick-fish day: from the driver's seat and from behind the boat at full and
