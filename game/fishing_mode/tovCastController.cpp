@@ -735,8 +735,7 @@ void tovCastController::PlaceLureAndLine(double now)
              m_phase == kFighting && population && m_hookedFish >= 0 && m_hookedFish < population->GetCount())
     {
         const tovFishPopulation::Fish& fish = population->GetFish(m_hookedFish);
-        at = m_world.MapToWorld(fish.map);
-        at.y = water - std::max(fish.depth, 0.0f);
+        at = m_world.GetFish()->MouthToward(fish, m_rodTip);
     }
     m_shownLure = at;
     if (QrPointer<tovLure> lure = m_rig.GetTackleObject())

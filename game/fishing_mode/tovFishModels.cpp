@@ -70,6 +70,14 @@ void tovFishModels::Update(const QrPoint3& view, double now, double elapsed)
         if (d2 <= radius2)
             near.emplace_back(d2, i);
     }
+    // A fish on the line is shown wherever it runs: ahead of all others.
+    const int32_t hooked = m_population.GetHookedFish();
+    if (hooked >= 0 && hooked < m_population.GetCount())
+    {
+        near.erase(std::remove_if(near.begin(), near.end(), [hooked](const auto& n) { return n.second == hooked; }),
+                   near.end());
+        near.emplace_back(-1.0f, hooked);
+    }
     const size_t keep = std::min(near.size(), size_t(kMaxShown));
     std::partial_sort(near.begin(), near.begin() + std::ptrdiff_t(keep), near.end());
     near.resize(keep);
@@ -121,6 +129,22 @@ float tovFishModels::ShownHeight(const QrPoint3& at, const tovFishPopulation::Fi
     const float water = m_world.WaterHeight();
     const float y = std::max(water - fish.depth, ground + kGroundClearance + kBellyShare * length);
     return std::min(y, water - kSurfaceClearance);
+}
+
+QrPoint3 tovFishModels::MouthToward(const tovFishPopulation::Fish& fish, const QrPoint3& toward) const
+{
+    QrPoint3 at = m_world.MapToWorld(fish.map);
+    at.y = ShownHeight(at, fish);
+    const float half = 0.5f * std::max(0.0f, std::isfinite(fish.length) ? fish.length : 0.0f) * kUnitsPerInch;
+    const float dx = toward.x - at.x;
+    const float dz = toward.z - at.z;
+    const float d = std::hypot(dx, dz);
+    if (d > half && std::isfinite(d))
+    {
+        at.x += dx / d * half;
+        at.z += dz / d * half;
+    }
+    return at;
 }
 
 void tovFishModels::Place(Shown& shown, const tovFishPopulation::Fish& fish, double now, double elapsed)

@@ -30,10 +30,13 @@ public:
     // rest lose theirs. The models' swim loops step by elapsed.
     void Update(const QrPoint3& view, double now, double elapsed);
     int32_t GetShownCount() const { return static_cast<int32_t>(m_shown.size()); }
-    // Shown model i, nearest first; null out of range.
+    // Shown model i, a hooked fish first and then nearest first; null out of range.
     tovFish* GetShownModel(int32_t i) const;
     // Every model off its parent.
     void Clear();
+    // Where a line to the fish meets its shown body: at the height the model swims, half its
+    // length from the middle toward the given point.
+    QrPoint3 MouthToward(const tovFishPopulation::Fish& fish, const QrPoint3& toward) const;
 
 private:
     struct Shown

@@ -7,6 +7,7 @@
 
 #include "tovCameraModeAction.h"
 #include "tovCastController.h"
+#include "tovFish.h"
 #include "tovFishModels.h"
 #include "tovFishingHud.h"
 #include "tovTackle.h"
@@ -258,7 +259,8 @@ TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
 // the first at the water and ending at the fish; it is drawn only from under the water.
 TEST_F(tovCastControllerTest, ALineToAFishUnderTheWaterIsSplitAtTheSurface)
 {
-    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    // Deep enough that its line runs clear of the waves under the surface.
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.depth > 0.02f; }));
     Frames(1, C::kLeft);
     ASSERT_EQ(m_control->GetPhase(), C::kFighting);
     const float water = m_world->WaterHeight();
@@ -273,16 +275,17 @@ TEST_F(tovCastControllerTest, ALineToAFishUnderTheWaterIsSplitAtTheSurface)
     const QrPoint3 fish = m_control->GetShownLure();
     const QrPoint3 end = below->GetPoints()[below->GetPointCount() - 1];
     EXPECT_LT(std::hypot(end.x - fish.x, end.y - fish.y, end.z - fish.z), 1e-5f);
-
     m_world->SetUnderwater(false);
     EXPECT_EQ(below->GetAppCulled(), 1);
 
-    // Seen from under the water, off to the side: the line rises from the fish to the surface.
+    // Seen from under the water, from beside a point a little way up the line from the fish.
     const QrPoint3 cross = below->GetPoints()[0];
-    const QrPoint3 middle((fish.x + cross.x) * 0.5f, (fish.y + cross.y) * 0.5f, (fish.z + cross.z) * 0.5f);
     const float run = std::hypot(cross.x - fish.x, cross.z - fish.z);
     ASSERT_GT(run, 0.0f);
-    const float side = 0.06f + run;
+    const float up = std::min(1.0f, 0.02f / run);
+    const QrPoint3 middle(fish.x + (cross.x - fish.x) * up, fish.y + (cross.y - fish.y) * up,
+                          fish.z + (cross.z - fish.z) * up);
+    const float side = 0.08f;
     m_world->SetCamera(tovCameraModeAction::kFree);
     QrCamera* camera = m_world->GetCamera();
     camera->SetTranslate(middle.x - (cross.z - fish.z) / run * side, std::min(middle.y, water - 0.01f),
@@ -293,6 +296,17 @@ TEST_F(tovCastControllerTest, ALineToAFishUnderTheWaterIsSplitAtTheSurface)
     ASSERT_TRUE(m_world->IsUnderwater());
     EXPECT_EQ(below->GetAppCulled(), 0);
     EXPECT_EQ(above->GetAppCulled(), 0);
+    // A frame of play down there: the sky takes the water's colours, the line follows the fish.
+    Frames(1, C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kFighting);
+    Draw();
+
+    // The hooked fish is shown whatever others swim nearer, and the line meets its body.
+    tovFish* model = m_world->GetFish()->GetShownModel(0);
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->GetSpecies(), Population().GetFish(Population().GetHookedFish()).species);
+    const QrPoint3 body = model->GetTranslate(), mouth = m_control->GetShownLure();
+    EXPECT_LT(std::hypot(body.x - mouth.x, body.y - mouth.y, body.z - mouth.z), 0.01f);
     plat::HeadlessWindowBackend& window = m_rig->GetWindow();
     EXPECT_TRUE(golden::MatchesGoldenImage(
         "fishing_line_under_water.png",
