@@ -120,12 +120,26 @@ QR_SPAN_INLINE F8 Log2Approximation8(F8 x)
     return Select(x > 1e-30f, __builtin_convertvector(exponent, F8) + mantissa, SplatF(-100.0f));
 }
 
-// 32 bits at base + offset[k] per lane: the processor's gather where the build has one.
+// 32 bits at base + offset[k] per lane. Eight loads and inserts rather than the processor's
+// gather instruction: on recent processors (and under the microcode that guards gathers)
+// that is several times slower.
 QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
 {
 #ifdef QR_SPAN_GATHER
-    return reinterpret_cast<I8>(
-        _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), reinterpret_cast<__m256i>(offset), 1));
+    const __m256i o = reinterpret_cast<__m256i>(offset);
+    const __m128i low = _mm256_castsi256_si128(o);
+    const __m128i high = _mm256_extracti128_si256(o, 1);
+    const uint64_t q[4] = {
+        static_cast<uint64_t>(_mm_cvtsi128_si64(low)), static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
+        static_cast<uint64_t>(_mm_cvtsi128_si64(high)), static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
+    auto at = [base](uint64_t pair, int half)
+    {
+        int32_t v;
+        std::memcpy(&v, base + static_cast<int32_t>(static_cast<uint32_t>(pair >> (32 * half))), 4);
+        return v;
+    };
+    return reinterpret_cast<I8>(_mm256_setr_epi32(at(q[0], 0), at(q[0], 1), at(q[1], 0), at(q[1], 1), at(q[2], 0),
+                                                  at(q[2], 1), at(q[3], 0), at(q[3], 1)));
 #else
     I8 out;
     for (int k = 0; k < kLanes; ++k)
@@ -639,6 +653,8 @@ struct RowPlanes
     RowPlane fog;
     RowPlane u;
     RowPlane v;
+    // The diffuse colour of a triangle whose colour planes are flat.
+    Color8 flatDiffuse;
 };
 
 // The planes with no row's part yet.
@@ -666,7 +682,7 @@ template <uint32_t Key> QR_SPAN_INLINE bool NeedsW(const SpanParams& c)
 }
 
 // Sets the y parts of the planes a key reads for lanes at fy (from the planes' origin).
-template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
+template <uint32_t Key, bool Flat = false> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
 {
     constexpr bool kDepth = (Key & kSpanDepth) != 0;
     constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
@@ -676,11 +692,14 @@ template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlan
         r.z.yTerm = r.z.gy * fy;
     if (NeedsW<Key>(c))
         r.w.yTerm = r.w.gy * fy;
-    r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
-    r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
-    r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
-    if constexpr (kBlend != kSpanBlendNone)
-        r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    if constexpr (!Flat)
+    {
+        r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
+        r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
+        r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
+        if constexpr (kBlend != kSpanBlendNone)
+            r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    }
     if (c.specular)
     {
         r.specular[0].yTerm = r.specular[0].gy * fy;
@@ -696,16 +715,21 @@ template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlan
     }
 }
 
-// The colour of one run's lanes from texturing through fog.
-template <uint32_t Key>
+// The colour of one run's lanes from texturing through fog; Flat: the diffuse colour is
+// r.flatDiffuse.
+template <uint32_t Key, bool Flat = false>
 QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
                              const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW)
 {
     constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     // Alpha matters only to blending.
-    Color8 col = {Channel8(r.diffuse[0].At(fx)), Channel8(r.diffuse[1].At(fx)), Channel8(r.diffuse[2].At(fx)),
-                  kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At(fx)) : SplatI(255)};
+    Color8 col;
+    if constexpr (Flat)
+        col = r.flatDiffuse;
+    else
+        col = {Channel8(r.diffuse[0].At(fx)), Channel8(r.diffuse[1].At(fx)), Channel8(r.diffuse[2].At(fx)),
+               kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At(fx)) : SplatI(255)};
     if constexpr (kTex != kSpanTexNone)
     {
         F8 u = r.u.At(fx);
@@ -785,7 +809,7 @@ template <uint32_t Key> QR_SPAN_INLINE I8 Pack8(const SpanParams& c, I8 stored, 
 }
 
 // The pixels lo..hi of row y, eight at a time from lo.
-template <uint32_t Key>
+template <uint32_t Key, bool Flat>
 QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
                              const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
 {
@@ -793,7 +817,7 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     uint8_t* colorRow = c.color + static_cast<intptr_t>(y) * c.colorPitch;
     uint8_t* depthRow = kDepth ? c.depth + static_cast<intptr_t>(y) * c.depthPitch : nullptr;
-    SetRows<Key>(c, r, SplatF(static_cast<float>(y) - p.originY));
+    SetRows<Key, Flat>(c, r, SplatF(static_cast<float>(y) - p.originY));
     const bool needsW = NeedsW<Key>(c);
     // The dither terms (2 t + 1) 255 of the row's thresholds t, by column modulo 4.
     I8 bias[4];
@@ -828,7 +852,7 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         F8 invW = {};
         if (needsW)
             invW = 1.0f / r.w.At(fx);
-        const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
+        const Color8 col = Shade8<Key, Flat>(s, c, p, src, r, fx, invW);
         uint8_t* color = colorRow + static_cast<intptr_t>(x0) * 2;
         const I8 stored = kBlend != kSpanBlendNone ? Load8(color, n, whole) : I8{};
         Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col));
@@ -912,12 +936,30 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
             ShareLevel(t.LevelAt(0), src.base);
     }
     RowPlanes r = RowPlanesOf(p, c.iu);
+    // A triangle whose vertices share their colour (an evenly lit flat surface) converts it
+    // once: base + 0 x + 0 y is base, or a zero of either sign, which converts alike.
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    constexpr uint32_t kColorPlanes = kBlend != kSpanBlendNone ? 4 : 3;
+    bool flat = true;
+    for (uint32_t i = 0; i < kColorPlanes; ++i)
+        flat = flat && p.gx[kAttrDiffuseR + i] == 0.0f && p.gy[kAttrDiffuseR + i] == 0.0f;
+    if (flat)
+        r.flatDiffuse = {Channel8(SplatF(p.base[kAttrDiffuseR])), Channel8(SplatF(p.base[kAttrDiffuseG])),
+                         Channel8(SplatF(p.base[kAttrDiffuseB])),
+                         kBlend != kSpanBlendNone ? Channel8(SplatF(p.base[kAttrDiffuseA])) : SplatI(255)};
+    auto row = [&](int32_t y, int32_t lo, int32_t hi)
+    {
+        if (flat)
+            ShadeRow<Key, true>(s, c, p, r, src, y, lo, hi);
+        else
+            ShadeRow<Key, false>(s, c, p, r, src, y, lo, hi);
+    };
     // Packing pays where shading a pass costs far more than its gathers and single stores:
     // filtered texturing.
     if (kTex < kSpanTexBilinear || !c.packable)
     {
         for (uint32_t i = 0; i < count; ++i)
-            ShadeRow<Key>(s, c, p, r, src, spans[i].y, spans[i].lo, spans[i].hi);
+            row(spans[i].y, spans[i].lo, spans[i].hi);
         return;
     }
     // Whole runs of eight along each row; the rest of the rows packed eight pixels a pass.
@@ -932,7 +974,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
         const int32_t whole = (span.hi - span.lo + 1) & ~(kLanes - 1);
         if (whole > 0)
         {
-            ShadeRow<Key>(s, c, p, r, src, span.y, x, x + whole - 1);
+            row(span.y, x, x + whole - 1);
             x += whole;
         }
         // The rest of the row into lanes n.. of the pass, flushing it when full.
