@@ -42,7 +42,7 @@ QR_SPAN_INLINE I8 SplatI(int32_t v)
 // Whether any lane of a mask (0 or -1 per lane) is set.
 QR_SPAN_INLINE bool Any(I8 mask)
 {
-#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
     const __m256i m = reinterpret_cast<__m256i>(mask);
     return !_mm256_testz_si256(m, m);
 #elif defined(__x86_64__)
@@ -69,16 +69,57 @@ QR_SPAN_INLINE U16x8 Narrow(I8 v)
 #endif
 }
 
+// v > lo ? v : lo and v < hi ? v : hi per lane, NaN included: exactly what the processor's
+// maximum and minimum compute.
+QR_SPAN_INLINE F8 Max8(F8 v, F8 lo)
+{
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<F8>(_mm256_max_ps(reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(lo)));
+#elif defined(__x86_64__)
+    __m128 a[2];
+    __m128 b[2];
+    std::memcpy(a, &v, sizeof a);
+    std::memcpy(b, &lo, sizeof b);
+    const __m128 r[2] = {_mm_max_ps(a[0], b[0]), _mm_max_ps(a[1], b[1])};
+    F8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return Select(v > lo, v, lo);
+#endif
+}
+
+QR_SPAN_INLINE F8 Min8(F8 v, F8 hi)
+{
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<F8>(_mm256_min_ps(reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(hi)));
+#elif defined(__x86_64__)
+    __m128 a[2];
+    __m128 b[2];
+    std::memcpy(a, &v, sizeof a);
+    std::memcpy(b, &hi, sizeof b);
+    const __m128 r[2] = {_mm_min_ps(a[0], b[0]), _mm_min_ps(a[1], b[1])};
+    F8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return Select(v < hi, v, hi);
+#endif
+}
+
 QR_SPAN_INLINE I8 Min255(I8 v)
 {
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<I8>(_mm256_min_epi32(reinterpret_cast<__m256i>(v), _mm256_set1_epi32(255)));
+#else
     return Select(v < 255, v, SplatI(255));
+#endif
 }
 
 // ChannelFromFloat per lane: clamped to 0..255 (NaN to 0), rounded to nearest.
 QR_SPAN_INLINE I8 Channel8(F8 v)
 {
-    v = Select(v > 0.0f, v, SplatF(0.0f));
-    v = Select(v < 255.0f, v, SplatF(255.0f));
+    v = Min8(Max8(v, SplatF(0.0f)), SplatF(255.0f));
     return __builtin_convertvector(v + 0.5f, I8);
 }
 
@@ -104,10 +145,15 @@ struct Color8
 // floor(f) per lane as FloorToInt: limited to +-2^30, NaN to the lower limit.
 QR_SPAN_INLINE I8 Floor8(F8 f)
 {
-    f = Select(f > -1073741824.0f, f, SplatF(-1073741824.0f));
-    f = Select(f < 1073741824.0f, f, SplatF(1073741824.0f));
+    f = Min8(Max8(f, SplatF(-1073741824.0f)), SplatF(1073741824.0f));
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return __builtin_convertvector(
+        reinterpret_cast<F8>(_mm256_round_ps(reinterpret_cast<__m256>(f), _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)),
+        I8);
+#else
     const I8 i = __builtin_convertvector(f, I8);
     return i + (__builtin_convertvector(i, F8) > f);
+#endif
 }
 
 // Log2Approximation per lane.
@@ -125,7 +171,7 @@ QR_SPAN_INLINE F8 Log2Approximation8(F8 x)
 // that is several times slower.
 QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
 {
-#ifdef QR_SPAN_GATHER
+#ifdef QR_SPAN_AVX2_BODY
     const __m256i o = reinterpret_cast<__m256i>(offset);
     const __m128i low = _mm256_castsi256_si128(o);
     const __m128i high = _mm256_extracti128_si256(o, 1);
@@ -152,15 +198,34 @@ QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
 #endif
 }
 
-// The 16-bit texels at base + offset[k] (offsets even): the aligned 32-bit word holding each,
-// which lies within its row as rows start on 4 bytes and their pitch is a multiple of 4.
+// The 16-bit words at base + offset[k] (offsets even). Without single loads: the aligned
+// 32-bit word holding each, which lies within its row as rows start on 4 bytes and their
+// pitch is a multiple of 4.
 QR_SPAN_INLINE I8 Gather16(const uint8_t* base, I8 offset)
 {
+#ifdef QR_SPAN_AVX2_BODY
+    // Loaded one by one, each 16-bit word is read as it is.
+    const __m256i o = reinterpret_cast<__m256i>(offset);
+    const __m128i low = _mm256_castsi256_si128(o);
+    const __m128i high = _mm256_extracti128_si256(o, 1);
+    const uint64_t q[4] = {
+        static_cast<uint64_t>(_mm_cvtsi128_si64(low)), static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
+        static_cast<uint64_t>(_mm_cvtsi128_si64(high)), static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
+    auto at = [base](uint64_t pair, int half)
+    {
+        uint16_t v;
+        std::memcpy(&v, base + static_cast<int32_t>(static_cast<uint32_t>(pair >> (32 * half))), 2);
+        return static_cast<int32_t>(v);
+    };
+    return reinterpret_cast<I8>(_mm256_setr_epi32(at(q[0], 0), at(q[0], 1), at(q[1], 0), at(q[1], 1), at(q[2], 0),
+                                                  at(q[2], 1), at(q[3], 0), at(q[3], 1)));
+#else
     const I8 words = Gather32(base, offset & ~3);
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     return (words >> ((offset & 2) << 3)) & 0xFFFF;
 #else
     return (words >> ((~offset & 2) << 3)) & 0xFFFF;
+#endif
 #endif
 }
 
@@ -312,7 +377,7 @@ using U8 = uint32_t __attribute__((vector_size(32)));
 // a.lo * w.lo + a.hi * w.hi per lane, over the signed 16-bit halves of each lane.
 QR_SPAN_INLINE I8 MultiplyAddHalves(I8 a, I8 w)
 {
-#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
     return reinterpret_cast<I8>(_mm256_madd_epi16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(w)));
 #elif defined(__x86_64__)
     __m128i ah[2];
@@ -766,10 +831,10 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
         {
             amount = Channel8(r.fog.At(fx));
         }
-        const I8 keep = 255 - amount;
-        col.r = Div255x8(col.r * amount + c.fogR * keep);
-        col.g = Div255x8(col.g * amount + c.fogG * keep);
-        col.b = Div255x8(col.b * amount + c.fogB * keep);
+        // col a + fog (255 - a) as (col - fog) a + 255 fog: the same sum, one product fewer.
+        col.r = Div255x8((col.r - c.fogR) * amount + c.fogR * 255);
+        col.g = Div255x8((col.g - c.fogG) * amount + c.fogG * 255);
+        col.b = Div255x8((col.b - c.fogB) * amount + c.fogB * 255);
     }
     return col;
 }
@@ -838,8 +903,7 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         if constexpr (kDepth)
         {
             F8 d = r.z.At(fx);
-            d = Select(d > 0.0f, d, SplatF(0.0f));
-            d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+            d = Min8(Max8(d, SplatF(0.0f)), SplatF(c.zLimit));
             z = __builtin_convertvector(d + 0.5f, I8);
             if (c.depthTest)
             {
@@ -882,8 +946,7 @@ QR_SPAN_INLINE void ShadePacked(const RasterSetup& s, const SpanParams& c, const
     {
         depthAt = ys * static_cast<int32_t>(c.depthPitch) + xs * 2;
         F8 d = r.z.At(fx);
-        d = Select(d > 0.0f, d, SplatF(0.0f));
-        d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+        d = Min8(Max8(d, SplatF(0.0f)), SplatF(c.zLimit));
         z = __builtin_convertvector(d + 0.5f, I8);
         if (c.depthTest)
         {
@@ -947,7 +1010,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
         r.flatDiffuse = {Channel8(SplatF(p.base[kAttrDiffuseR])), Channel8(SplatF(p.base[kAttrDiffuseG])),
                          Channel8(SplatF(p.base[kAttrDiffuseB])),
                          kBlend != kSpanBlendNone ? Channel8(SplatF(p.base[kAttrDiffuseA])) : SplatI(255)};
-    auto row = [&](int32_t y, int32_t lo, int32_t hi)
+    auto row = [&](int32_t y, int32_t lo, int32_t hi) __attribute__((always_inline))
     {
         if (flat)
             ShadeRow<Key, true>(s, c, p, r, src, y, lo, hi);
@@ -956,7 +1019,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     };
     // Packing pays where shading a pass costs far more than its gathers and single stores:
     // filtered texturing.
-    if (kTex < kSpanTexBilinear || !c.packable)
+    if (kTex == kSpanTexNone || !c.packable)
     {
         for (uint32_t i = 0; i < count; ++i)
             row(spans[i].y, spans[i].lo, spans[i].hi);
