@@ -310,12 +310,14 @@ QR_SPAN_INLINE I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow
     return i;
 }
 
+// raw holds 16 bits. A 5-bit channel c widens to c << 3 | c >> 2, which is (33 c) >> 2, and a
+// 6-bit one to c << 2 | c >> 4, which is (65 c) >> 4.
 QR_SPAN_INLINE Color8 Expand565(I8 raw)
 {
-    const I8 r = (raw >> 11) & 31;
+    const I8 r = raw >> 11;
     const I8 g = (raw >> 5) & 63;
     const I8 b = raw & 31;
-    return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
+    return {(r * 33) >> 2, (g * 65) >> 4, (b * 33) >> 2, SplatI(255)};
 }
 
 // The raw 16-bit texels at (x, y).
@@ -402,15 +404,17 @@ struct Pairs8
     I8 b;
 };
 
+// In 16-bit lanes, widened as Expand565 does (no product leaves its lane).
 QR_SPAN_INLINE Pairs8 ExpandPairs565(I8 pairs)
 {
-    const U8 p = reinterpret_cast<U8>(pairs);
-    const U8 r = (p >> 11) & 0x001F001Fu;
-    const U8 g = (p >> 5) & 0x003F003Fu;
-    const U8 b = p & 0x001F001Fu;
-    return {reinterpret_cast<I8>((r << 3 | r >> 2) & 0x00FF00FFu),
-            reinterpret_cast<I8>((g << 2 | g >> 4) & 0x00FF00FFu),
-            reinterpret_cast<I8>((b << 3 | b >> 2) & 0x00FF00FFu)};
+    using U16x16 = uint16_t __attribute__((vector_size(32)));
+    const U16x16 p = reinterpret_cast<U16x16>(pairs);
+    const U16x16 r = p >> 11;
+    const U16x16 g = (p >> 5) & 63;
+    const U16x16 b = p & 31;
+    return {reinterpret_cast<I8>(static_cast<U16x16>((r * 33) >> 2)),
+            reinterpret_cast<I8>(static_cast<U16x16>((g * 65) >> 4)),
+            reinterpret_cast<I8>(static_cast<U16x16>((b * 33) >> 2))};
 }
 
 // Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one,
@@ -703,7 +707,7 @@ QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const SpanParams& c, const A
         const F8 dvdy = (p.gy[iv] - v * wy) * scale * c.texHeight;
         const F8 rx = dudx * dudx + dvdx * dvdx;
         const F8 ry = dudy * dudy + dvdy * dvdy;
-        const F8 lod = 0.5f * Log2Approximation8(Select(rx > ry, rx, ry));
+        const F8 lod = 0.5f * Log2Approximation8(Max8(rx, ry));
         return SampleLod8(s.samplers[0], src, u, v, lod);
     }
 }
@@ -831,10 +835,10 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
         {
             amount = Channel8(r.fog.At(fx));
         }
-        // col a + fog (255 - a) as (col - fog) a + 255 fog: the same sum, one product fewer.
-        col.r = Div255x8((col.r - c.fogR) * amount + c.fogR * 255);
-        col.g = Div255x8((col.g - c.fogG) * amount + c.fogG * 255);
-        col.b = Div255x8((col.b - c.fogB) * amount + c.fogB * 255);
+        const I8 keep = 255 - amount;
+        col.r = Div255x8(col.r * amount + c.fogR * keep);
+        col.g = Div255x8(col.g * amount + c.fogG * keep);
+        col.b = Div255x8(col.b * amount + c.fogB * keep);
     }
     return col;
 }
@@ -1010,7 +1014,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
         r.flatDiffuse = {Channel8(SplatF(p.base[kAttrDiffuseR])), Channel8(SplatF(p.base[kAttrDiffuseG])),
                          Channel8(SplatF(p.base[kAttrDiffuseB])),
                          kBlend != kSpanBlendNone ? Channel8(SplatF(p.base[kAttrDiffuseA])) : SplatI(255)};
-    auto row = [&](int32_t y, int32_t lo, int32_t hi) __attribute__((always_inline))
+    auto row = [&](int32_t y, int32_t lo, int32_t hi)
     {
         if (flat)
             ShadeRow<Key, true>(s, c, p, r, src, y, lo, hi);
@@ -1019,7 +1023,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     };
     // Packing pays where shading a pass costs far more than its gathers and single stores:
     // filtered texturing.
-    if (kTex == kSpanTexNone || !c.packable)
+    if (kTex < kSpanTexBilinear || !c.packable)
     {
         for (uint32_t i = 0; i < count; ++i)
             row(spans[i].y, spans[i].lo, spans[i].hi);
