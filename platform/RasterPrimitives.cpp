@@ -269,11 +269,11 @@ void DrawTriangle(const RasterSetup& setup, PixelBatch& batch, const RasterVerte
     const D2 dinv = {invDet, invDet};
     double zx = 0.0;
     double zy = 0.0;
-    const uint32_t count = setup.attributeCount;
-    for (uint32_t k = 0; k < count; k += 2)
+    const uint32_t attributes = setup.attributeCount;
+    for (uint32_t k = 0; k < attributes; k += 2)
     {
         const uint32_t i = setup.attributeList[k];
-        const uint32_t j = setup.attributeList[k + 1 < count ? k + 1 : k];
+        const uint32_t j = setup.attributeList[k + 1 < attributes ? k + 1 : k];
         const D2 base = {a0[i], a0[j]};
         const D2 d1 = D2{a1[i], a1[j]} - base;
         const D2 d2 = D2{a2[i], a2[j]} - base;
