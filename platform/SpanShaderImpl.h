@@ -529,8 +529,17 @@ QR_SPAN_INLINE I8 Load8(const uint8_t* at, int n, bool whole)
 }
 
 // The low 16 bits of values into the lanes of at where drawn is set, the others kept.
-QR_SPAN_INLINE void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values)
+// full: a run with every lane drawn stores without reading the old words (a loss where the
+// loop has just read them for blending, or where short rows make the test a coin toss).
+QR_SPAN_INLINE void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values, bool full = false)
 {
+    if (full && whole && !Any(~drawn))
+    {
+        // Every lane drawn: nothing of the old words is kept.
+        const U16x8 out = Narrow(values);
+        std::memcpy(at, &out, sizeof out);
+        return;
+    }
     if (whole)
     {
         U16x8 old;
@@ -675,8 +684,25 @@ struct RowPlane
     float gx;
     float gy;
     F8 yTerm;
+    const float* columns = nullptr; // base + gx fx by column, from the call's first, where filled
 
     QR_SPAN_INLINE F8 At(F8 fx) const { return base + gx * fx + yTerm; }
+
+    // Columns: the sums for the eight columns from `column` of the table, which holds the
+    // same values base + gx fx rounds to.
+    template <bool Columns> QR_SPAN_INLINE F8 At(F8 fx, int32_t column) const
+    {
+        if constexpr (Columns)
+        {
+            F8 x;
+            std::memcpy(&x, columns + column, sizeof x);
+            return x + yTerm;
+        }
+        else
+        {
+            return At(fx);
+        }
+    }
 };
 
 QR_SPAN_INLINE RowPlane RowOf(const AttributePlanes& p, uint32_t attr)
@@ -723,7 +749,10 @@ struct RowPlanes
     RowPlane u;
     RowPlane v;
     // The diffuse colour of a triangle whose colour planes are flat.
-    Color8 flatDiffuse;
+    // Scalars: a vector copied through memory in halves stalls the reload.
+    int32_t flatDiffuse[4];
+    int32_t firstColumn = 0; // the column of the tables' first entry
+    bool fullStores = false; // rows long enough that most runs are whole: the tables filled
 };
 
 // The planes with no row's part yet.
@@ -785,24 +814,25 @@ template <uint32_t Key, bool Flat = false> QR_SPAN_INLINE void SetRows(const Spa
 }
 
 // The colour of one run's lanes from texturing through fog; Flat: the diffuse colour is
-// r.flatDiffuse.
-template <uint32_t Key, bool Flat = false>
+// r.flatDiffuse; Columns: the planes' x parts come from their tables at `column`.
+template <uint32_t Key, bool Flat = false, bool Columns = false>
 QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
-                             const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW)
+                             const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW, int32_t column = 0)
 {
     constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     // Alpha matters only to blending.
     Color8 col;
     if constexpr (Flat)
-        col = r.flatDiffuse;
+        col = {SplatI(r.flatDiffuse[0]), SplatI(r.flatDiffuse[1]), SplatI(r.flatDiffuse[2]), SplatI(r.flatDiffuse[3])};
     else
-        col = {Channel8(r.diffuse[0].At(fx)), Channel8(r.diffuse[1].At(fx)), Channel8(r.diffuse[2].At(fx)),
-               kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At(fx)) : SplatI(255)};
+        col = {Channel8(r.diffuse[0].At<Columns>(fx, column)), Channel8(r.diffuse[1].At<Columns>(fx, column)),
+               Channel8(r.diffuse[2].At<Columns>(fx, column)),
+               kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At<Columns>(fx, column)) : SplatI(255)};
     if constexpr (kTex != kSpanTexNone)
     {
-        F8 u = r.u.At(fx);
-        F8 v = r.v.At(fx);
+        F8 u = r.u.At<Columns>(fx, column);
+        F8 v = r.v.At<Columns>(fx, column);
         if (c.perspective)
         {
             u = u * invW;
@@ -814,9 +844,9 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
     }
     if (c.specular)
     {
-        col.r = Min255(col.r + Channel8(r.specular[0].At(fx)));
-        col.g = Min255(col.g + Channel8(r.specular[1].At(fx)));
-        col.b = Min255(col.b + Channel8(r.specular[2].At(fx)));
+        col.r = Min255(col.r + Channel8(r.specular[0].At<Columns>(fx, column)));
+        col.g = Min255(col.g + Channel8(r.specular[1].At<Columns>(fx, column)));
+        col.b = Min255(col.b + Channel8(r.specular[2].At<Columns>(fx, column)));
     }
     if constexpr ((Key & kSpanFog) != 0)
     {
@@ -833,7 +863,7 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
         }
         else
         {
-            amount = Channel8(r.fog.At(fx));
+            amount = Channel8(r.fog.At<Columns>(fx, column));
         }
         const I8 keep = 255 - amount;
         col.r = Div255x8(col.r * amount + c.fogR * keep);
@@ -877,8 +907,9 @@ template <uint32_t Key> QR_SPAN_INLINE I8 Pack8(const SpanParams& c, I8 stored, 
     return (col.r >> 3) << 11 | (col.g >> 2) << 5 | (col.b >> 3);
 }
 
-// The pixels lo..hi of row y, eight at a time from lo.
-template <uint32_t Key, bool Flat>
+// The pixels lo..hi of row y, eight at a time from lo. Long: the rows are long, the planes'
+// tables filled and runs with every lane drawn store without reading.
+template <uint32_t Key, bool Flat, bool Long>
 QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
                              const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
 {
@@ -888,6 +919,7 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
     uint8_t* depthRow = kDepth ? c.depth + static_cast<intptr_t>(y) * c.depthPitch : nullptr;
     SetRows<Key, Flat>(c, r, SplatF(static_cast<float>(y) - p.originY));
     const bool needsW = NeedsW<Key>(c);
+    constexpr bool kFull = Long && kBlend == kSpanBlendNone;
     // The dither terms (2 t + 1) 255 of the row's thresholds t, by column modulo 4.
     I8 bias[4];
     if (c.dither)
@@ -902,11 +934,12 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         // All eight lanes lie within the rows' drawable memory.
         const bool whole = x0 + kLanes <= clipRight;
         const F8 fx = __builtin_convertvector(x0 + lane, F8) - p.originX;
+        const int32_t column = x0 - r.firstColumn;
         I8 drawn = lane < n;
         I8 z = {};
         if constexpr (kDepth)
         {
-            F8 d = r.z.At(fx);
+            F8 d = r.z.At<Long>(fx, column);
             d = Min8(Max8(d, SplatF(0.0f)), SplatF(c.zLimit));
             z = __builtin_convertvector(d + 0.5f, I8);
             if (c.depthTest)
@@ -919,14 +952,14 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         }
         F8 invW = {};
         if (needsW)
-            invW = 1.0f / r.w.At(fx);
-        const Color8 col = Shade8<Key, Flat>(s, c, p, src, r, fx, invW);
+            invW = 1.0f / r.w.At<Long>(fx, column);
+        const Color8 col = Shade8<Key, Flat, Long>(s, c, p, src, r, fx, invW, column);
         uint8_t* color = colorRow + static_cast<intptr_t>(x0) * 2;
         const I8 stored = kBlend != kSpanBlendNone ? Load8(color, n, whole) : I8{};
-        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col));
+        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col), kFull);
         if constexpr (kDepth)
             if (c.depthWrite)
-                Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z);
+                Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z, kFull);
     }
 }
 
@@ -1011,15 +1044,74 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     for (uint32_t i = 0; i < kColorPlanes; ++i)
         flat = flat && p.gx[kAttrDiffuseR + i] == 0.0f && p.gy[kAttrDiffuseR + i] == 0.0f;
     if (flat)
-        r.flatDiffuse = {Channel8(SplatF(p.base[kAttrDiffuseR])), Channel8(SplatF(p.base[kAttrDiffuseG])),
-                         Channel8(SplatF(p.base[kAttrDiffuseB])),
-                         kBlend != kSpanBlendNone ? Channel8(SplatF(p.base[kAttrDiffuseA])) : SplatI(255)};
+        for (uint32_t i = 0; i < 4; ++i)
+            r.flatDiffuse[i] = i < kColorPlanes ? Channel8(SplatF(p.base[kAttrDiffuseR + i]))[0] : 255;
+    // Rows long enough that most runs are whole (larger triangles) take the x part of every
+    // plane they read, base + gx fx, from tables made once per column of the spans (eight
+    // past the last, which a run may reach) instead of once per pixel. Short rows use each
+    // column too seldom to pay for them.
+    int32_t first = spans[0].lo;
+    int32_t last = spans[0].hi;
+    int64_t pixels = 0;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        first = spans[i].lo < first ? spans[i].lo : first;
+        last = spans[i].hi > last ? spans[i].hi : last;
+        pixels += spans[i].hi - spans[i].lo + 1;
+    }
+    r.fullStores = pixels >= int64_t{16} * count;
+    if (r.fullStores)
+    {
+        constexpr bool kDepth = (Key & kSpanDepth) != 0;
+        constexpr bool kFog = (Key & kSpanFog) != 0;
+        RowPlane* filled[12];
+        uint32_t used = 0;
+        if constexpr (kDepth)
+            filled[used++] = &r.z;
+        if (NeedsW<Key>(c))
+            filled[used++] = &r.w;
+        for (uint32_t i = 0; !flat && i < kColorPlanes; ++i)
+            filled[used++] = &r.diffuse[i];
+        for (uint32_t i = 0; c.specular && i < 3; ++i)
+            filled[used++] = &r.specular[i];
+        if (kFog && !c.tableFog)
+            filled[used++] = &r.fog;
+        if constexpr (kTex != kSpanTexNone)
+        {
+            filled[used++] = &r.u;
+            filled[used++] = &r.v;
+        }
+        const size_t runs = static_cast<size_t>(last - first) / kLanes + 2;
+        thread_local std::vector<float> tables;
+        if (tables.size() < used * runs * kLanes)
+            tables.resize(used * runs * kLanes);
+        r.firstColumn = first;
+        const I8 lanes = {0, 1, 2, 3, 4, 5, 6, 7};
+        for (uint32_t k = 0; k < used; ++k)
+        {
+            RowPlane& plane = *filled[k];
+            float* table = tables.data() + k * runs * kLanes;
+            plane.columns = table;
+            for (size_t run = 0; run < runs; ++run)
+            {
+                const int32_t x0 = first + static_cast<int32_t>(run) * kLanes;
+                const F8 fx = __builtin_convertvector(x0 + lanes, F8) - p.originX;
+                const F8 sum = plane.base + plane.gx * fx;
+                std::memcpy(table + run * kLanes, &sum, sizeof sum);
+            }
+        }
+    }
+    const bool isLong = r.fullStores;
     auto row = [&](int32_t y, int32_t lo, int32_t hi)
     {
-        if (flat)
-            ShadeRow<Key, true>(s, c, p, r, src, y, lo, hi);
+        if (flat && isLong)
+            ShadeRow<Key, true, true>(s, c, p, r, src, y, lo, hi);
+        else if (flat)
+            ShadeRow<Key, true, false>(s, c, p, r, src, y, lo, hi);
+        else if (isLong)
+            ShadeRow<Key, false, true>(s, c, p, r, src, y, lo, hi);
         else
-            ShadeRow<Key, false>(s, c, p, r, src, y, lo, hi);
+            ShadeRow<Key, false, false>(s, c, p, r, src, y, lo, hi);
     };
     // Packing pays where shading a pass costs far more than its gathers and single stores:
     // filtered texturing.
