@@ -137,32 +137,52 @@ enum class Case
     UntexturedBlended,
 };
 
-// Sets the frame's states (and vertex colours) for one case.
-inline void SetCase(Frame& frame, Case c)
+// A case's states over a draw's own.
+inline void ApplyCase(DeviceState& state, Case c)
 {
-    frame.state.render[ToState(RenderState::CullMode)] = ToState(CullMode::None);
-    if (c == Case::BilinearMipmappedFogged)
+    state.render[ToState(RenderState::CullMode)] = ToState(CullMode::None);
+    if (c == Case::TexturedPoint)
     {
-        frame.state.render[ToState(RenderState::FogEnable)] = 1;
-        frame.state.render[ToState(RenderState::FogColor)] = 0x8090A0;
-        auto& stage = frame.state.stage[0];
+        auto& stage = state.stage[0];
+        stage[ToState(StageState::MagFilter)] = ToState(TextureFilter::Point);
+        stage[ToState(StageState::MinFilter)] = ToState(TextureFilter::Point);
+        stage[ToState(StageState::MipFilter)] = ToState(TextureFilter::None);
+    }
+    else if (c == Case::BilinearMipmappedFogged)
+    {
+        state.render[ToState(RenderState::FogEnable)] = 1;
+        state.render[ToState(RenderState::FogColor)] = 0x8090A0;
+        auto& stage = state.stage[0];
         stage[ToState(StageState::MagFilter)] = ToState(TextureFilter::Linear);
         stage[ToState(StageState::MinFilter)] = ToState(TextureFilter::Linear);
         stage[ToState(StageState::MipFilter)] = ToState(TextureFilter::Point);
-        for (TlVertex1& v : frame.vertices)
-            v.specular = static_cast<uint32_t>(255 - static_cast<uint32_t>(v.y * 0.4f)) << 24;
     }
     else if (c == Case::UntexturedBlended)
     {
-        frame.state.render[ToState(RenderState::AlphaBlendEnable)] = 1;
-        frame.state.render[ToState(RenderState::SrcBlend)] = ToState(BlendFactor::SrcAlpha);
-        frame.state.render[ToState(RenderState::DestBlend)] = ToState(BlendFactor::InvSrcAlpha);
-        frame.state.stage[0][ToState(StageState::ColorOp)] = ToState(TextureOp::SelectArg2);
-        frame.state.stage[0][ToState(StageState::AlphaOp)] = ToState(TextureOp::SelectArg2);
-        frame.state.stage[0][ToState(StageState::AlphaArg2)] = TextureArg::kDiffuse;
-        for (TlVertex1& v : frame.vertices)
-            v.diffuse = (v.diffuse & 0xFFFFFF) | 0x80000000u;
+        state.render[ToState(RenderState::AlphaBlendEnable)] = 1;
+        state.render[ToState(RenderState::SrcBlend)] = ToState(BlendFactor::SrcAlpha);
+        state.render[ToState(RenderState::DestBlend)] = ToState(BlendFactor::InvSrcAlpha);
+        state.stage[0][ToState(StageState::ColorOp)] = ToState(TextureOp::SelectArg2);
+        state.stage[0][ToState(StageState::AlphaOp)] = ToState(TextureOp::SelectArg2);
+        state.stage[0][ToState(StageState::AlphaArg2)] = TextureArg::kDiffuse;
     }
+}
+
+// A case's vertex colours: fog growing toward the top of the screen, or half-transparent.
+inline void ApplyCase(TlVertex1& v, Case c)
+{
+    if (c == Case::BilinearMipmappedFogged)
+        v.specular = (255 - static_cast<uint32_t>(std::clamp(v.y * 0.4f, 0.0f, 255.0f))) << 24;
+    else if (c == Case::UntexturedBlended)
+        v.diffuse = (v.diffuse & 0xFFFFFF) | 0x80000000u;
+}
+
+// Sets the frame's states (and vertex colours) for one case.
+inline void SetCase(Frame& frame, Case c)
+{
+    ApplyCase(frame.state, c);
+    for (TlVertex1& v : frame.vertices)
+        ApplyCase(v, c);
 }
 
 } // namespace rasterbench

@@ -259,31 +259,36 @@ void DrawTriangle(const RasterSetup& setup, PixelBatch& batch, const RasterVerte
     const float* a0 = v[0]->attr;
     const float* a1 = v[1]->attr;
     const float* a2 = v[2]->attr;
-    // Only the groups of four attributes that hold one the pixels read, each group in one
-    // vector loop (the first group, with depth and the diffuse colour, always).
+    // Only the attributes the pixels read, two at a time: each lane is the scalar double
+    // arithmetic, so the planes are the same whichever way they are computed.
+    using D2 = double __attribute__((vector_size(16)));
+    const D2 ddx1 = {dx1, dx1};
+    const D2 ddy1 = {dy1, dy1};
+    const D2 ddx2 = {dx2, dx2};
+    const D2 ddy2 = {dy2, dy2};
+    const D2 dinv = {invDet, invDet};
     double zx = 0.0;
     double zy = 0.0;
-    for (uint32_t group = 0; group < kAttrStride; group += 4)
+    const uint32_t attributes = setup.attributeCount;
+    for (uint32_t k = 0; k < attributes; k += 2)
     {
-        if (group != 0 && ((setup.attributes >> group) & 15) == 0)
-            continue;
-        double gx[4];
-        double gy[4];
-        for (uint32_t k = 0; k < 4; ++k)
+        const uint32_t i = setup.attributeList[k];
+        const uint32_t j = setup.attributeList[k + 1 < attributes ? k + 1 : k];
+        const D2 base = {a0[i], a0[j]};
+        const D2 d1 = D2{a1[i], a1[j]} - base;
+        const D2 d2 = D2{a2[i], a2[j]} - base;
+        const D2 gx = (d1 * ddy2 - d2 * ddy1) * dinv;
+        const D2 gy = (d2 * ddx1 - d1 * ddx2) * dinv;
+        planes.base[i] = a0[i];
+        planes.gx[i] = static_cast<float>(gx[0]);
+        planes.gy[i] = static_cast<float>(gy[0]);
+        planes.base[j] = a0[j];
+        planes.gx[j] = static_cast<float>(gx[1]);
+        planes.gy[j] = static_cast<float>(gy[1]);
+        if (k == 0 && i == kAttrZ)
         {
-            const uint32_t i = group + k;
-            const double d1 = static_cast<double>(a1[i]) - a0[i];
-            const double d2 = static_cast<double>(a2[i]) - a0[i];
-            gx[k] = (d1 * dy2 - d2 * dy1) * invDet;
-            gy[k] = (d2 * dx1 - d1 * dx2) * invDet;
-            planes.base[i] = a0[i];
-            planes.gx[i] = static_cast<float>(gx[k]);
-            planes.gy[i] = static_cast<float>(gy[k]);
-        }
-        if (group == 0)
-        {
-            zx = gx[kAttrZ];
-            zy = gy[kAttrZ];
+            zx = gx[0];
+            zy = gy[0];
         }
     }
     const double depthScale = setup.depthMax;

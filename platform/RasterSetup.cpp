@@ -95,6 +95,10 @@ bool RasterSetup::Prepare(const DrawCall& call)
     attributes |= fog && !tableFog ? 1u << kAttrFog : 0u;
     for (uint32_t j = 0; j < sampledCount; ++j)
         attributes |= 3u << (kAttrU0 + 2 * coordSet[sampledStages[j]]);
+    attributeCount = 0;
+    for (uint32_t i = 0; i < kAttrCount; ++i)
+        if ((attributes >> i) & 1)
+            attributeList[attributeCount++] = static_cast<uint8_t>(i);
     ChooseSpanFunction(*this, path);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "Combiner.h"
 #include "DeviceState.h"
 #include "RasterColor.h"
+#include "RasterVertex.h"
 #include "Rect.h"
 #include "SpanShader.h"
 #include "TextureSampler.h"
@@ -56,6 +57,9 @@ struct RasterSetup
     uint32_t coordSet[kMaxTextureStages] = {}; // texture-coordinate set per stage
     bool needsInvW = false;                    // some pixel work divides by the interpolated rhw
     uint32_t attributes = 0;                   // bit per RasterAttr the pixels read
+    // The same attributes as a list, depth first when read.
+    uint8_t attributeList[kAttrStride] = {};
+    uint32_t attributeCount = 0;
 
     // The span loop for this draw (null: the batch pipeline), and what it needs to know.
     RasterPath path = RasterPath::Best; // set by the caller before Prepare

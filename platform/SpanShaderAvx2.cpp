@@ -1,5 +1,5 @@
 // The span loops built for AVX2 (no FMA: products and sums stay separately rounded), texels
-// read by the processor's gathers. Only reached after a run-time check of the processor.
+// read by plain loads. Only reached after a run-time check of the processor.
 #include "SpanShader.h"
 
 #include "SpanShaderIncludes.h"
@@ -13,14 +13,14 @@
 #pragma GCC target("avx2")
 #endif
 
-#define QR_SPAN_GATHER 1
+#define QR_SPAN_AVX2_BODY 1
 
 namespace plat::span_avx2
 {
 #include "SpanShaderImpl.h"
 } // namespace plat::span_avx2
 
-#undef QR_SPAN_GATHER
+#undef QR_SPAN_AVX2_BODY
 
 #if defined(__clang__)
 #pragma clang attribute pop

@@ -42,7 +42,7 @@ QR_SPAN_INLINE I8 SplatI(int32_t v)
 // Whether any lane of a mask (0 or -1 per lane) is set.
 QR_SPAN_INLINE bool Any(I8 mask)
 {
-#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
     const __m256i m = reinterpret_cast<__m256i>(mask);
     return !_mm256_testz_si256(m, m);
 #elif defined(__x86_64__)
@@ -69,16 +69,57 @@ QR_SPAN_INLINE U16x8 Narrow(I8 v)
 #endif
 }
 
+// v > lo ? v : lo and v < hi ? v : hi per lane, NaN included: exactly what the processor's
+// maximum and minimum compute.
+QR_SPAN_INLINE F8 Max8(F8 v, F8 lo)
+{
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<F8>(_mm256_max_ps(reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(lo)));
+#elif defined(__x86_64__)
+    __m128 a[2];
+    __m128 b[2];
+    std::memcpy(a, &v, sizeof a);
+    std::memcpy(b, &lo, sizeof b);
+    const __m128 r[2] = {_mm_max_ps(a[0], b[0]), _mm_max_ps(a[1], b[1])};
+    F8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return Select(v > lo, v, lo);
+#endif
+}
+
+QR_SPAN_INLINE F8 Min8(F8 v, F8 hi)
+{
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<F8>(_mm256_min_ps(reinterpret_cast<__m256>(v), reinterpret_cast<__m256>(hi)));
+#elif defined(__x86_64__)
+    __m128 a[2];
+    __m128 b[2];
+    std::memcpy(a, &v, sizeof a);
+    std::memcpy(b, &hi, sizeof b);
+    const __m128 r[2] = {_mm_min_ps(a[0], b[0]), _mm_min_ps(a[1], b[1])};
+    F8 out;
+    std::memcpy(&out, r, sizeof out);
+    return out;
+#else
+    return Select(v < hi, v, hi);
+#endif
+}
+
 QR_SPAN_INLINE I8 Min255(I8 v)
 {
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return reinterpret_cast<I8>(_mm256_min_epi32(reinterpret_cast<__m256i>(v), _mm256_set1_epi32(255)));
+#else
     return Select(v < 255, v, SplatI(255));
+#endif
 }
 
 // ChannelFromFloat per lane: clamped to 0..255 (NaN to 0), rounded to nearest.
 QR_SPAN_INLINE I8 Channel8(F8 v)
 {
-    v = Select(v > 0.0f, v, SplatF(0.0f));
-    v = Select(v < 255.0f, v, SplatF(255.0f));
+    v = Min8(Max8(v, SplatF(0.0f)), SplatF(255.0f));
     return __builtin_convertvector(v + 0.5f, I8);
 }
 
@@ -104,10 +145,15 @@ struct Color8
 // floor(f) per lane as FloorToInt: limited to +-2^30, NaN to the lower limit.
 QR_SPAN_INLINE I8 Floor8(F8 f)
 {
-    f = Select(f > -1073741824.0f, f, SplatF(-1073741824.0f));
-    f = Select(f < 1073741824.0f, f, SplatF(1073741824.0f));
+    f = Min8(Max8(f, SplatF(-1073741824.0f)), SplatF(1073741824.0f));
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
+    return __builtin_convertvector(
+        reinterpret_cast<F8>(_mm256_round_ps(reinterpret_cast<__m256>(f), _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)),
+        I8);
+#else
     const I8 i = __builtin_convertvector(f, I8);
     return i + (__builtin_convertvector(i, F8) > f);
+#endif
 }
 
 // Log2Approximation per lane.
@@ -120,12 +166,26 @@ QR_SPAN_INLINE F8 Log2Approximation8(F8 x)
     return Select(x > 1e-30f, __builtin_convertvector(exponent, F8) + mantissa, SplatF(-100.0f));
 }
 
-// 32 bits at base + offset[k] per lane: the processor's gather where the build has one.
+// 32 bits at base + offset[k] per lane. Eight loads and inserts rather than the processor's
+// gather instruction: on recent processors (and under the microcode that guards gathers)
+// that is several times slower.
 QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
 {
-#ifdef QR_SPAN_GATHER
-    return reinterpret_cast<I8>(
-        _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), reinterpret_cast<__m256i>(offset), 1));
+#ifdef QR_SPAN_AVX2_BODY
+    const __m256i o = reinterpret_cast<__m256i>(offset);
+    const __m128i low = _mm256_castsi256_si128(o);
+    const __m128i high = _mm256_extracti128_si256(o, 1);
+    const uint64_t q[4] = {
+        static_cast<uint64_t>(_mm_cvtsi128_si64(low)), static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
+        static_cast<uint64_t>(_mm_cvtsi128_si64(high)), static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
+    auto at = [base](uint64_t pair, int half)
+    {
+        int32_t v;
+        std::memcpy(&v, base + static_cast<int32_t>(static_cast<uint32_t>(pair >> (32 * half))), 4);
+        return v;
+    };
+    return reinterpret_cast<I8>(_mm256_setr_epi32(at(q[0], 0), at(q[0], 1), at(q[1], 0), at(q[1], 1), at(q[2], 0),
+                                                  at(q[2], 1), at(q[3], 0), at(q[3], 1)));
 #else
     I8 out;
     for (int k = 0; k < kLanes; ++k)
@@ -138,15 +198,34 @@ QR_SPAN_INLINE I8 Gather32(const uint8_t* base, I8 offset)
 #endif
 }
 
-// The 16-bit texels at base + offset[k] (offsets even): the aligned 32-bit word holding each,
-// which lies within its row as rows start on 4 bytes and their pitch is a multiple of 4.
+// The 16-bit words at base + offset[k] (offsets even). Without single loads: the aligned
+// 32-bit word holding each, which lies within its row as rows start on 4 bytes and their
+// pitch is a multiple of 4.
 QR_SPAN_INLINE I8 Gather16(const uint8_t* base, I8 offset)
 {
+#ifdef QR_SPAN_AVX2_BODY
+    // Loaded one by one, each 16-bit word is read as it is.
+    const __m256i o = reinterpret_cast<__m256i>(offset);
+    const __m128i low = _mm256_castsi256_si128(o);
+    const __m128i high = _mm256_extracti128_si256(o, 1);
+    const uint64_t q[4] = {
+        static_cast<uint64_t>(_mm_cvtsi128_si64(low)), static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
+        static_cast<uint64_t>(_mm_cvtsi128_si64(high)), static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
+    auto at = [base](uint64_t pair, int half)
+    {
+        uint16_t v;
+        std::memcpy(&v, base + static_cast<int32_t>(static_cast<uint32_t>(pair >> (32 * half))), 2);
+        return static_cast<int32_t>(v);
+    };
+    return reinterpret_cast<I8>(_mm256_setr_epi32(at(q[0], 0), at(q[0], 1), at(q[1], 0), at(q[1], 1), at(q[2], 0),
+                                                  at(q[2], 1), at(q[3], 0), at(q[3], 1)));
+#else
     const I8 words = Gather32(base, offset & ~3);
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     return (words >> ((offset & 2) << 3)) & 0xFFFF;
 #else
     return (words >> ((~offset & 2) << 3)) & 0xFFFF;
+#endif
 #endif
 }
 
@@ -231,12 +310,14 @@ QR_SPAN_INLINE I8 Address8(TextureAddress mode, I8 i, I8 size, I8 mask, bool pow
     return i;
 }
 
+// raw holds 16 bits. A 5-bit channel c widens to c << 3 | c >> 2, which is (33 c) >> 2, and a
+// 6-bit one to c << 2 | c >> 4, which is (65 c) >> 4.
 QR_SPAN_INLINE Color8 Expand565(I8 raw)
 {
-    const I8 r = (raw >> 11) & 31;
+    const I8 r = raw >> 11;
     const I8 g = (raw >> 5) & 63;
     const I8 b = raw & 31;
-    return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2, SplatI(255)};
+    return {(r * 33) >> 2, (g * 65) >> 4, (b * 33) >> 2, SplatI(255)};
 }
 
 // The raw 16-bit texels at (x, y).
@@ -298,7 +379,7 @@ using U8 = uint32_t __attribute__((vector_size(32)));
 // a.lo * w.lo + a.hi * w.hi per lane, over the signed 16-bit halves of each lane.
 QR_SPAN_INLINE I8 MultiplyAddHalves(I8 a, I8 w)
 {
-#if defined(__x86_64__) && defined(QR_SPAN_GATHER)
+#if defined(__x86_64__) && defined(QR_SPAN_AVX2_BODY)
     return reinterpret_cast<I8>(_mm256_madd_epi16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(w)));
 #elif defined(__x86_64__)
     __m128i ah[2];
@@ -323,15 +404,17 @@ struct Pairs8
     I8 b;
 };
 
+// In 16-bit lanes, widened as Expand565 does (no product leaves its lane).
 QR_SPAN_INLINE Pairs8 ExpandPairs565(I8 pairs)
 {
-    const U8 p = reinterpret_cast<U8>(pairs);
-    const U8 r = (p >> 11) & 0x001F001Fu;
-    const U8 g = (p >> 5) & 0x003F003Fu;
-    const U8 b = p & 0x001F001Fu;
-    return {reinterpret_cast<I8>((r << 3 | r >> 2) & 0x00FF00FFu),
-            reinterpret_cast<I8>((g << 2 | g >> 4) & 0x00FF00FFu),
-            reinterpret_cast<I8>((b << 3 | b >> 2) & 0x00FF00FFu)};
+    using U16x16 = uint16_t __attribute__((vector_size(32)));
+    const U16x16 p = reinterpret_cast<U16x16>(pairs);
+    const U16x16 r = p >> 11;
+    const U16x16 g = (p >> 5) & 63;
+    const U16x16 b = p & 31;
+    return {reinterpret_cast<I8>(static_cast<U16x16>((r * 33) >> 2)),
+            reinterpret_cast<I8>(static_cast<U16x16>((g * 65) >> 4)),
+            reinterpret_cast<I8>(static_cast<U16x16>((b * 33) >> 2))};
 }
 
 // Texel centres on half-integers, 8 bits of fraction, two horizontal blends and a vertical one,
@@ -446,8 +529,17 @@ QR_SPAN_INLINE I8 Load8(const uint8_t* at, int n, bool whole)
 }
 
 // The low 16 bits of values into the lanes of at where drawn is set, the others kept.
-QR_SPAN_INLINE void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values)
+// full: a run with every lane drawn stores without reading the old words (a loss where the
+// loop has just read them for blending, or where short rows make the test a coin toss).
+QR_SPAN_INLINE void Store8(uint8_t* at, int n, bool whole, I8 drawn, I8 values, bool full = false)
 {
+    if (full && whole && !Any(~drawn))
+    {
+        // Every lane drawn: nothing of the old words is kept.
+        const U16x8 out = Narrow(values);
+        std::memcpy(at, &out, sizeof out);
+        return;
+    }
     if (whole)
     {
         U16x8 old;
@@ -592,8 +684,25 @@ struct RowPlane
     float gx;
     float gy;
     F8 yTerm;
+    const float* columns = nullptr; // base + gx fx by column, from the call's first, where filled
 
     QR_SPAN_INLINE F8 At(F8 fx) const { return base + gx * fx + yTerm; }
+
+    // Columns: the sums for the eight columns from `column` of the table, which holds the
+    // same values base + gx fx rounds to.
+    template <bool Columns> QR_SPAN_INLINE F8 At(F8 fx, int32_t column) const
+    {
+        if constexpr (Columns)
+        {
+            F8 x;
+            std::memcpy(&x, columns + column, sizeof x);
+            return x + yTerm;
+        }
+        else
+        {
+            return At(fx);
+        }
+    }
 };
 
 QR_SPAN_INLINE RowPlane RowOf(const AttributePlanes& p, uint32_t attr)
@@ -624,7 +733,7 @@ QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const SpanParams& c, const A
         const F8 dvdy = (p.gy[iv] - v * wy) * scale * c.texHeight;
         const F8 rx = dudx * dudx + dvdx * dvdx;
         const F8 ry = dudy * dudy + dvdy * dvdy;
-        const F8 lod = 0.5f * Log2Approximation8(Select(rx > ry, rx, ry));
+        const F8 lod = 0.5f * Log2Approximation8(Max8(rx, ry));
         return SampleLod8(s.samplers[0], src, u, v, lod);
     }
 }
@@ -639,6 +748,11 @@ struct RowPlanes
     RowPlane fog;
     RowPlane u;
     RowPlane v;
+    // The diffuse colour of a triangle whose colour planes are flat.
+    // Scalars: a vector copied through memory in halves stalls the reload.
+    int32_t flatDiffuse[4];
+    int32_t firstColumn = 0; // the column of the tables' first entry
+    bool fullStores = false; // rows long enough that most runs are whole: the tables filled
 };
 
 // The planes with no row's part yet.
@@ -666,7 +780,7 @@ template <uint32_t Key> QR_SPAN_INLINE bool NeedsW(const SpanParams& c)
 }
 
 // Sets the y parts of the planes a key reads for lanes at fy (from the planes' origin).
-template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
+template <uint32_t Key, bool Flat = false> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlanes& r, F8 fy)
 {
     constexpr bool kDepth = (Key & kSpanDepth) != 0;
     constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
@@ -676,11 +790,14 @@ template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlan
         r.z.yTerm = r.z.gy * fy;
     if (NeedsW<Key>(c))
         r.w.yTerm = r.w.gy * fy;
-    r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
-    r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
-    r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
-    if constexpr (kBlend != kSpanBlendNone)
-        r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    if constexpr (!Flat)
+    {
+        r.diffuse[0].yTerm = r.diffuse[0].gy * fy;
+        r.diffuse[1].yTerm = r.diffuse[1].gy * fy;
+        r.diffuse[2].yTerm = r.diffuse[2].gy * fy;
+        if constexpr (kBlend != kSpanBlendNone)
+            r.diffuse[3].yTerm = r.diffuse[3].gy * fy;
+    }
     if (c.specular)
     {
         r.specular[0].yTerm = r.specular[0].gy * fy;
@@ -696,20 +813,26 @@ template <uint32_t Key> QR_SPAN_INLINE void SetRows(const SpanParams& c, RowPlan
     }
 }
 
-// The colour of one run's lanes from texturing through fog.
-template <uint32_t Key>
+// The colour of one run's lanes from texturing through fog; Flat: the diffuse colour is
+// r.flatDiffuse; Columns: the planes' x parts come from their tables at `column`.
+template <uint32_t Key, bool Flat = false, bool Columns = false>
 QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p,
-                             const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW)
+                             const TexelSource& src, const RowPlanes& r, F8 fx, F8 invW, int32_t column = 0)
 {
     constexpr uint32_t kTex = (Key >> kSpanTexShift) & 3;
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     // Alpha matters only to blending.
-    Color8 col = {Channel8(r.diffuse[0].At(fx)), Channel8(r.diffuse[1].At(fx)), Channel8(r.diffuse[2].At(fx)),
-                  kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At(fx)) : SplatI(255)};
+    Color8 col;
+    if constexpr (Flat)
+        col = {SplatI(r.flatDiffuse[0]), SplatI(r.flatDiffuse[1]), SplatI(r.flatDiffuse[2]), SplatI(r.flatDiffuse[3])};
+    else
+        col = {Channel8(r.diffuse[0].At<Columns>(fx, column)), Channel8(r.diffuse[1].At<Columns>(fx, column)),
+               Channel8(r.diffuse[2].At<Columns>(fx, column)),
+               kBlend != kSpanBlendNone ? Channel8(r.diffuse[3].At<Columns>(fx, column)) : SplatI(255)};
     if constexpr (kTex != kSpanTexNone)
     {
-        F8 u = r.u.At(fx);
-        F8 v = r.v.At(fx);
+        F8 u = r.u.At<Columns>(fx, column);
+        F8 v = r.v.At<Columns>(fx, column);
         if (c.perspective)
         {
             u = u * invW;
@@ -721,9 +844,9 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
     }
     if (c.specular)
     {
-        col.r = Min255(col.r + Channel8(r.specular[0].At(fx)));
-        col.g = Min255(col.g + Channel8(r.specular[1].At(fx)));
-        col.b = Min255(col.b + Channel8(r.specular[2].At(fx)));
+        col.r = Min255(col.r + Channel8(r.specular[0].At<Columns>(fx, column)));
+        col.g = Min255(col.g + Channel8(r.specular[1].At<Columns>(fx, column)));
+        col.b = Min255(col.b + Channel8(r.specular[2].At<Columns>(fx, column)));
     }
     if constexpr ((Key & kSpanFog) != 0)
     {
@@ -740,7 +863,7 @@ QR_SPAN_INLINE Color8 Shade8(const RasterSetup& s, const SpanParams& c, const At
         }
         else
         {
-            amount = Channel8(r.fog.At(fx));
+            amount = Channel8(r.fog.At<Columns>(fx, column));
         }
         const I8 keep = 255 - amount;
         col.r = Div255x8(col.r * amount + c.fogR * keep);
@@ -784,8 +907,9 @@ template <uint32_t Key> QR_SPAN_INLINE I8 Pack8(const SpanParams& c, I8 stored, 
     return (col.r >> 3) << 11 | (col.g >> 2) << 5 | (col.b >> 3);
 }
 
-// The pixels lo..hi of row y, eight at a time from lo.
-template <uint32_t Key>
+// The pixels lo..hi of row y, eight at a time from lo. Long: the rows are long, the planes'
+// tables filled and runs with every lane drawn store without reading.
+template <uint32_t Key, bool Flat, bool Long>
 QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const AttributePlanes& p, RowPlanes& r,
                              const TexelSource& src, int32_t y, int32_t lo, int32_t hi)
 {
@@ -793,8 +917,9 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
     constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
     uint8_t* colorRow = c.color + static_cast<intptr_t>(y) * c.colorPitch;
     uint8_t* depthRow = kDepth ? c.depth + static_cast<intptr_t>(y) * c.depthPitch : nullptr;
-    SetRows<Key>(c, r, SplatF(static_cast<float>(y) - p.originY));
+    SetRows<Key, Flat>(c, r, SplatF(static_cast<float>(y) - p.originY));
     const bool needsW = NeedsW<Key>(c);
+    constexpr bool kFull = Long && kBlend == kSpanBlendNone;
     // The dither terms (2 t + 1) 255 of the row's thresholds t, by column modulo 4.
     I8 bias[4];
     if (c.dither)
@@ -809,13 +934,13 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         // All eight lanes lie within the rows' drawable memory.
         const bool whole = x0 + kLanes <= clipRight;
         const F8 fx = __builtin_convertvector(x0 + lane, F8) - p.originX;
+        const int32_t column = x0 - r.firstColumn;
         I8 drawn = lane < n;
         I8 z = {};
         if constexpr (kDepth)
         {
-            F8 d = r.z.At(fx);
-            d = Select(d > 0.0f, d, SplatF(0.0f));
-            d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+            F8 d = r.z.At<Long>(fx, column);
+            d = Min8(Max8(d, SplatF(0.0f)), SplatF(c.zLimit));
             z = __builtin_convertvector(d + 0.5f, I8);
             if (c.depthTest)
             {
@@ -827,14 +952,14 @@ QR_SPAN_INLINE void ShadeRow(const RasterSetup& s, const SpanParams& c, const At
         }
         F8 invW = {};
         if (needsW)
-            invW = 1.0f / r.w.At(fx);
-        const Color8 col = Shade8<Key>(s, c, p, src, r, fx, invW);
+            invW = 1.0f / r.w.At<Long>(fx, column);
+        const Color8 col = Shade8<Key, Flat, Long>(s, c, p, src, r, fx, invW, column);
         uint8_t* color = colorRow + static_cast<intptr_t>(x0) * 2;
         const I8 stored = kBlend != kSpanBlendNone ? Load8(color, n, whole) : I8{};
-        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col));
+        Store8(color, n, whole, drawn, Pack8<Key>(c, stored, c.dither ? bias[x0 & 3] : I8{}, col), kFull);
         if constexpr (kDepth)
             if (c.depthWrite)
-                Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z);
+                Store8(depthRow + static_cast<intptr_t>(x0) * 2, n, whole, drawn, z, kFull);
     }
 }
 
@@ -858,8 +983,7 @@ QR_SPAN_INLINE void ShadePacked(const RasterSetup& s, const SpanParams& c, const
     {
         depthAt = ys * static_cast<int32_t>(c.depthPitch) + xs * 2;
         F8 d = r.z.At(fx);
-        d = Select(d > 0.0f, d, SplatF(0.0f));
-        d = Select(d < c.zLimit, d, SplatF(c.zLimit));
+        d = Min8(Max8(d, SplatF(0.0f)), SplatF(c.zLimit));
         z = __builtin_convertvector(d + 0.5f, I8);
         if (c.depthTest)
         {
@@ -912,12 +1036,89 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
             ShareLevel(t.LevelAt(0), src.base);
     }
     RowPlanes r = RowPlanesOf(p, c.iu);
+    // A triangle whose vertices share their colour (an evenly lit flat surface) converts it
+    // once: base + 0 x + 0 y is base, or a zero of either sign, which converts alike.
+    constexpr uint32_t kBlend = (Key >> kSpanBlendShift) & 3;
+    constexpr uint32_t kColorPlanes = kBlend != kSpanBlendNone ? 4 : 3;
+    bool flat = true;
+    for (uint32_t i = 0; i < kColorPlanes; ++i)
+        flat = flat && p.gx[kAttrDiffuseR + i] == 0.0f && p.gy[kAttrDiffuseR + i] == 0.0f;
+    if (flat)
+        for (uint32_t i = 0; i < 4; ++i)
+            r.flatDiffuse[i] = i < kColorPlanes ? Channel8(SplatF(p.base[kAttrDiffuseR + i]))[0] : 255;
+    // Rows long enough that most runs are whole (larger triangles) take the x part of every
+    // plane they read, base + gx fx, from tables made once per column of the spans (eight
+    // past the last, which a run may reach) instead of once per pixel. Short rows use each
+    // column too seldom to pay for them.
+    int32_t first = spans[0].lo;
+    int32_t last = spans[0].hi;
+    int64_t pixels = 0;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        first = spans[i].lo < first ? spans[i].lo : first;
+        last = spans[i].hi > last ? spans[i].hi : last;
+        pixels += spans[i].hi - spans[i].lo + 1;
+    }
+    r.fullStores = pixels >= int64_t{16} * count;
+    if (r.fullStores)
+    {
+        constexpr bool kDepth = (Key & kSpanDepth) != 0;
+        constexpr bool kFog = (Key & kSpanFog) != 0;
+        RowPlane* filled[12];
+        uint32_t used = 0;
+        if constexpr (kDepth)
+            filled[used++] = &r.z;
+        if (NeedsW<Key>(c))
+            filled[used++] = &r.w;
+        for (uint32_t i = 0; !flat && i < kColorPlanes; ++i)
+            filled[used++] = &r.diffuse[i];
+        for (uint32_t i = 0; c.specular && i < 3; ++i)
+            filled[used++] = &r.specular[i];
+        if (kFog && !c.tableFog)
+            filled[used++] = &r.fog;
+        if constexpr (kTex != kSpanTexNone)
+        {
+            filled[used++] = &r.u;
+            filled[used++] = &r.v;
+        }
+        const size_t runs = static_cast<size_t>(last - first) / kLanes + 2;
+        thread_local std::vector<float> tables;
+        if (tables.size() < used * runs * kLanes)
+            tables.resize(used * runs * kLanes);
+        r.firstColumn = first;
+        const I8 lanes = {0, 1, 2, 3, 4, 5, 6, 7};
+        for (uint32_t k = 0; k < used; ++k)
+        {
+            RowPlane& plane = *filled[k];
+            float* table = tables.data() + k * runs * kLanes;
+            plane.columns = table;
+            for (size_t run = 0; run < runs; ++run)
+            {
+                const int32_t x0 = first + static_cast<int32_t>(run) * kLanes;
+                const F8 fx = __builtin_convertvector(x0 + lanes, F8) - p.originX;
+                const F8 sum = plane.base + plane.gx * fx;
+                std::memcpy(table + run * kLanes, &sum, sizeof sum);
+            }
+        }
+    }
+    const bool isLong = r.fullStores;
+    auto row = [&](int32_t y, int32_t lo, int32_t hi)
+    {
+        if (flat && isLong)
+            ShadeRow<Key, true, true>(s, c, p, r, src, y, lo, hi);
+        else if (flat)
+            ShadeRow<Key, true, false>(s, c, p, r, src, y, lo, hi);
+        else if (isLong)
+            ShadeRow<Key, false, true>(s, c, p, r, src, y, lo, hi);
+        else
+            ShadeRow<Key, false, false>(s, c, p, r, src, y, lo, hi);
+    };
     // Packing pays where shading a pass costs far more than its gathers and single stores:
     // filtered texturing.
     if (kTex < kSpanTexBilinear || !c.packable)
     {
         for (uint32_t i = 0; i < count; ++i)
-            ShadeRow<Key>(s, c, p, r, src, spans[i].y, spans[i].lo, spans[i].hi);
+            row(spans[i].y, spans[i].lo, spans[i].hi);
         return;
     }
     // Whole runs of eight along each row; the rest of the rows packed eight pixels a pass.
@@ -932,7 +1133,7 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
         const int32_t whole = (span.hi - span.lo + 1) & ~(kLanes - 1);
         if (whole > 0)
         {
-            ShadeRow<Key>(s, c, p, r, src, span.y, x, x + whole - 1);
+            row(span.y, x, x + whole - 1);
             x += whole;
         }
         // The rest of the row into lanes n.. of the pass, flushing it when full.
