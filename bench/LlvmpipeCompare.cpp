@@ -80,11 +80,7 @@ struct Replay
     {
         const PixelView color = target->View();
         const PixelView z = depth->View();
-        for (uint32_t y = 0; y < kHeight; ++y)
-        {
-            std::memset(color.Row(y), 0, kWidth * 2);
-            std::memset(z.Row(y), 0xFF, kWidth * 2);
-        }
+        ClearTarget(color, z);
         DrawCall call;
         call.format = VertexFormat::TlTex1;
         call.target.color = color;

@@ -26,6 +26,16 @@ constexpr uint32_t kRows = 57;
 constexpr uint32_t kLayers = 3;
 constexpr uint32_t kBatchTriangles = 680;
 
+// Colour to black, depth to the far end, as every frame begins.
+inline void ClearTarget(const PixelView& color, const PixelView& z)
+{
+    for (uint32_t y = 0; y < kHeight; ++y)
+    {
+        std::memset(color.Row(y), 0, kWidth * 2);
+        std::memset(z.Row(y), 0xFF, kWidth * 2);
+    }
+}
+
 struct Frame
 {
     std::shared_ptr<Display> display;
@@ -101,11 +111,7 @@ struct Frame
     {
         const PixelView color = target->View();
         const PixelView z = depth->View();
-        for (uint32_t y = 0; y < kHeight; ++y)
-        {
-            std::memset(color.Row(y), 0, kWidth * 2);
-            std::memset(z.Row(y), 0xFF, kWidth * 2);
-        }
+        ClearTarget(color, z);
         DrawCall call;
         call.format = VertexFormat::TlTex1;
         call.vertices = reinterpret_cast<const uint8_t*>(vertices.data());
