@@ -1048,18 +1048,23 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
             r.flatDiffuse[i] = i < kColorPlanes ? Channel8(SplatF(p.base[kAttrDiffuseR + i]))[0] : 255;
     // Rows long enough that most runs are whole (larger triangles) take the x part of every
     // plane they read, base + gx fx, from tables made once per column of the spans (eight
-    // past the last, which a run may reach) instead of once per pixel. Short rows use each
-    // column too seldom to pay for them.
+    // past the last, which a run may reach) instead of once per pixel. Where blending reads
+    // the target anyway the tables are the only gain, and pay only where their columns are
+    // read several times over: short rows or few of them (small triangles) use each column
+    // too seldom.
     int32_t first = spans[0].lo;
     int32_t last = spans[0].hi;
     int64_t pixels = 0;
+    int64_t runsRead = 0;
     for (uint32_t i = 0; i < count; ++i)
     {
         first = spans[i].lo < first ? spans[i].lo : first;
         last = spans[i].hi > last ? spans[i].hi : last;
         pixels += spans[i].hi - spans[i].lo + 1;
+        runsRead += (spans[i].hi - spans[i].lo) / kLanes + 1;
     }
-    r.fullStores = pixels >= int64_t{16} * count;
+    const int64_t runsMade = (last - first) / kLanes + 2;
+    r.fullStores = pixels >= int64_t{16} * count && (kBlend == kSpanBlendNone || runsRead >= 3 * runsMade);
     if (r.fullStores)
     {
         constexpr bool kDepth = (Key & kSpanDepth) != 0;
