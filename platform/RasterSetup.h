@@ -67,6 +67,9 @@ struct RasterSetup
     Combiner::Plain plainColor = Combiner::Plain::Diffuse;
     Combiner::Plain plainAlpha = Combiner::Plain::Diffuse;
     bool spanPow2 = false; // stage 0's levels all have power-of-two sides
+    // Span calls whose pixels were all shown to take one mip level, which they then skip
+    // working out per pixel (tests read it).
+    mutable uint64_t oneLevelCalls = 0;
 
     // False when the draw can write nothing (no colour memory, empty clip).
     bool Prepare(const DrawCall& call);

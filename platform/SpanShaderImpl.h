@@ -365,6 +365,10 @@ struct TexelSource
     TextureAddress addressV;
     bool pow2;
     Levels8 base;
+    // With a level of detail: every pixel of the call takes level `base` and the filter
+    // `fixedLinear`, with no blend of levels (FixLevel).
+    bool fixed = false;
+    bool fixedLinear = false;
 };
 
 QR_SPAN_INLINE Color8 Point8(const TexelSource& t, const Levels8& l, F8 u, F8 v)
@@ -470,9 +474,23 @@ QR_SPAN_INLINE Color8 SelectColor(I8 mask, const Color8& a, const Color8& b)
     return {Select(mask, a.r, b.r), Select(mask, a.g, b.g), Select(mask, a.b, b.b), Select(mask, a.a, b.a)};
 }
 
-// The texel colours at (u, v) with levels of detail lod, levels and filters chosen and
-// blended as the sampler's batches do.
-QR_SPAN_INLINE Color8 SampleLod8(const TextureSampler& t, const TexelSource& src, F8 u, F8 v, F8 lod)
+// The level of detail of the larger of the squared texel steps along x and y.
+QR_SPAN_INLINE F8 LodOf8(F8 squared)
+{
+    return 0.5f * Log2Approximation8(squared);
+}
+
+// What a level of detail picks: the level, the weight of the next one (0..255) and whether
+// the texture is minified (-1) or magnified (0). Each is monotonic in the level of detail,
+// the weight within one level.
+struct LevelChoice8
+{
+    I8 level;
+    I8 f;
+    I8 minified;
+};
+
+QR_SPAN_INLINE LevelChoice8 ChooseLevel8(const TextureSampler& t, F8 lod)
 {
     const int32_t last = static_cast<int32_t>(t.LevelCount()) - 1;
     const I8 minified = lod > 0.0f;
@@ -492,7 +510,18 @@ QR_SPAN_INLINE Color8 SampleLod8(const TextureSampler& t, const TexelSource& src
         const I8 nearest = Floor8(lod + 0.5f);
         level = Select(nearest < last, nearest, SplatI(last));
     }
-    level = Select(minified, level, SplatI(0));
+    return {Select(minified, level, SplatI(0)), f, minified};
+}
+
+// The texel colours at (u, v) with levels of detail lod, levels and filters chosen and
+// blended as the sampler's batches do.
+QR_SPAN_INLINE Color8 SampleLod8(const TextureSampler& t, const TexelSource& src, F8 u, F8 v, F8 lod)
+{
+    const int32_t last = static_cast<int32_t>(t.LevelCount()) - 1;
+    const LevelChoice8 choice = ChooseLevel8(t, lod);
+    const I8 level = choice.level;
+    const I8 f = choice.f;
+    const I8 minified = choice.minified;
     const Levels8 levels = GatherLevels(t, level);
     Color8 c = Filtered8(src, levels, t.MinLinear(), u, v);
     if (t.MagLinear() != t.MinLinear())
@@ -721,6 +750,8 @@ QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const SpanParams& c, const A
         return Bilinear8(src, src.base, u, v);
     else
     {
+        if (src.fixed)
+            return Filtered8(src, src.base, src.fixedLinear, u, v);
         // du/dx = (dU/dx - u dW/dx) / W with U and W linear on screen.
         const uint32_t iu = c.iu;
         const uint32_t iv = iu + 1;
@@ -733,8 +764,7 @@ QR_SPAN_INLINE Color8 Texels8(const RasterSetup& s, const SpanParams& c, const A
         const F8 dvdy = (p.gy[iv] - v * wy) * scale * c.texHeight;
         const F8 rx = dudx * dudx + dvdx * dvdx;
         const F8 ry = dudy * dudy + dvdy * dvdy;
-        const F8 lod = 0.5f * Log2Approximation8(Max8(rx, ry));
-        return SampleLod8(s.samplers[0], src, u, v, lod);
+        return SampleLod8(s.samplers[0], src, u, v, LodOf8(Max8(rx, ry)));
     }
 }
 
@@ -1018,6 +1048,113 @@ QR_SPAN_INLINE void ShadePacked(const RasterSetup& s, const SpanParams& c, const
     }
 }
 
+using D4 = double __attribute__((vector_size(32)));
+
+QR_SPAN_INLINE D4 Abs4(D4 v)
+{
+    return v < 0.0 ? -v : v;
+}
+
+QR_SPAN_INLINE D4 Min4(D4 a, D4 b)
+{
+    return a < b ? a : b;
+}
+
+QR_SPAN_INLINE D4 Max4(D4 a, D4 b)
+{
+    return a > b ? a : b;
+}
+
+// Where every pixel of the box x0..x1, y0..y1 provably picks the same level, filter and no
+// blend of levels, src takes them and the pixels skip their level of detail. Each texel step
+// (u and v along x and y, one per lane) is N / W^2 * size with W linear on screen and N =
+// dP/dx W - P dW/dx linear in y alone (its y twin in x alone), so its extremes over the box
+// lie at the box's edges; the bounds are widened by all the rounding the pixels' float
+// arithmetic can add. The level choice is monotonic in the squared step, so both ends of its
+// range agreeing settles every pixel between. Planes that are not finite, or W reaching
+// zero, decide nothing. Inlined: locals whose address escapes are reloaded after every
+// pixel store.
+QR_SPAN_INLINE void FixLevel(const TextureSampler& t, const SpanParams& c, const AttributePlanes& p, int32_t x0,
+                             int32_t x1, int32_t y0, int32_t y1, TexelSource& src)
+{
+    constexpr double kUlp = 1.0 / 4194304.0; // 2^-22: over a float operation's relative rounding
+    const uint32_t iu = c.iu;
+    const uint32_t iv = iu + 1;
+    // The box's offsets from the planes' origin, rounded as the pixels round theirs.
+    const double fx0 = static_cast<float>(x0) - p.originX;
+    const double fx1 = static_cast<float>(x1) - p.originX;
+    const double fy0 = static_cast<float>(y0) - p.originY;
+    const double fy1 = static_cast<float>(y1) - p.originY;
+    const double ax = std::max(std::fabs(fx0), std::fabs(fx1));
+    const double ay = std::max(std::fabs(fy0), std::fabs(fy1));
+    const bool perspective = c.perspective;
+    const double bw = perspective ? p.base[kAttrW] : 1.0;
+    const double gwx = perspective ? p.gx[kAttrW] : 0.0;
+    const double gwy = perspective ? p.gy[kAttrW] : 0.0;
+    // A plane's pixel values stray from its exact ones by at most three roundings.
+    const double eW = (std::fabs(bw) + std::fabs(gwx) * ax + std::fabs(gwy) * ay) * kUlp;
+    const double wMin = bw + std::min(gwx * fx0, gwx * fx1) + std::min(gwy * fy0, gwy * fy1);
+    const double wMax = bw + std::max(gwx * fx0, gwx * fx1) + std::max(gwy * fy0, gwy * fy1);
+    const double wLo = wMin - eW;
+    if (!(wLo > 0.0) || !(wMax < 1e30))
+        return;
+    const D4 inverses = D4{1.0, 1.0, 1.0, 1.0} / D4{wLo, wMin, wMax, 1.0};
+    const double inverseLo = inverses[0];
+    const double inverseMin2 = inverses[1] * inverses[1];
+    const double inverseMax2 = inverses[2] * inverses[2];
+    // Lanes: u along x, v along x, u along y, v along y; "d" the lane's direction, "o" the other.
+    const D4 b = {p.base[iu], p.base[iv], p.base[iu], p.base[iv]};
+    const D4 gd = {p.gx[iu], p.gx[iv], p.gy[iu], p.gy[iv]};
+    const D4 go = {p.gy[iu], p.gy[iv], p.gx[iu], p.gx[iv]};
+    const D4 gwd = {gwx, gwx, gwy, gwy};
+    const D4 gwo = {gwy, gwy, gwx, gwx};
+    const D4 ad = {ax, ax, ay, ay};
+    const D4 ao = {ay, ay, ax, ax};
+    const D4 size = {c.texWidth, c.texHeight, c.texWidth, c.texHeight};
+    const D4 magnitude = Abs4(b) + Abs4(gd) * ad + Abs4(go) * ao;
+    const D4 eP = magnitude * kUlp;
+    const D4 pk = magnitude + eP;                 // bounds |P| over the box
+    const D4 q = pk * (inverseLo * (1.0 + kUlp)); // bounds |u| as the pixels compute it
+    const D4 qError = (eP + pk * (eW * inverseLo)) * inverseLo + q * kUlp;
+    // N at the box's two edges across the lane's direction.
+    const D4 a = gd * bw - gwd * b;
+    const D4 cross = gd * gwo - gwd * go;
+    const D4 n0 = a + cross * D4{fy0, fy0, fx0, fx0};
+    const D4 n1 = a + cross * D4{fy1, fy1, fx1, fx1};
+    // (dP - u dW) / W * size: its numerator's size and error, then the step's error.
+    const D4 gdAbs = Abs4(gd);
+    const D4 gwdAbs = Abs4(gwd);
+    const D4 num = gdAbs + q * gwdAbs;
+    const D4 numError = gwdAbs * qError + (gdAbs + 2.0 * q * gwdAbs) * kUlp;
+    const D4 delta = 2.0 * inverseLo * size * (numError + num * (eW * inverseLo + 3.0 * kUlp));
+    const D4 zero = {};
+    const auto crosses = ((n0 <= 0.0) != (n1 <= 0.0)) | (n0 == 0.0) | (n1 == 0.0);
+    const D4 hi = Max4(Abs4(n0), Abs4(n1));
+    const D4 lo = crosses != 0 ? zero : Min4(Abs4(n0), Abs4(n1));
+    const D4 stepLo = Max4(zero, size * lo * inverseMax2 - delta);
+    const D4 stepHi = size * hi * inverseMin2 + delta;
+    const D4 squaredLo = stepLo * stepLo;
+    const D4 squaredHi = stepHi * stepHi;
+    // The squares' and sum's roundings, then the conversion to float, stay within the factors.
+    const double mLo = std::max(squaredLo[0] + squaredLo[1], squaredLo[2] + squaredLo[3]) * (1.0 - 8.0 * kUlp);
+    const double mHi = std::max(squaredHi[0] + squaredHi[1], squaredHi[2] + squaredHi[3]) * (1.0 + 8.0 * kUlp);
+    const double pMax = std::max(std::max(pk[0], pk[1]), std::max(pk[2], pk[3]));
+    if (!(mLo >= 0.0) || !(mHi < 1e30) || !(pMax < 1e30))
+        return;
+    const F8 ends = {static_cast<float>(mLo), static_cast<float>(mHi)};
+    const LevelChoice8 choice = ChooseLevel8(t, LodOf8(ends));
+    // Minification matters only where it changes the filter.
+    const bool filterVaries = t.MagLinear() != t.MinLinear() && choice.minified[0] != choice.minified[1];
+    if (choice.level[0] != choice.level[1] || filterVaries || choice.f[0] != 0 || choice.f[1] != 0)
+        return;
+    const TextureSampler::Level& level = t.LevelAt(static_cast<uint32_t>(choice.level[0]));
+    if (!Shareable(level))
+        return;
+    ShareLevel(level, src.base);
+    src.fixed = true;
+    src.fixedLinear = choice.minified[0] ? t.MinLinear() : t.MagLinear();
+}
+
 template <uint32_t Key>
 void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Span* spans, uint32_t count)
 {
@@ -1054,14 +1191,23 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     // too seldom.
     int32_t first = spans[0].lo;
     int32_t last = spans[0].hi;
+    int32_t top = spans[0].y;
+    int32_t bottom = spans[0].y;
     int64_t pixels = 0;
     int64_t runsRead = 0;
     for (uint32_t i = 0; i < count; ++i)
     {
         first = spans[i].lo < first ? spans[i].lo : first;
         last = spans[i].hi > last ? spans[i].hi : last;
+        top = spans[i].y < top ? spans[i].y : top;
+        bottom = spans[i].y > bottom ? spans[i].y : bottom;
         pixels += spans[i].hi - spans[i].lo + 1;
         runsRead += (spans[i].hi - spans[i].lo) / kLanes + 1;
+    }
+    if constexpr (kTex == kSpanTexLod)
+    {
+        FixLevel(s.samplers[0], c, p, first, last, top, bottom, src);
+        s.oneLevelCalls += src.fixed ? 1 : 0;
     }
     const int64_t runsMade = (last - first) / kLanes + 2;
     r.fullStores = pixels >= int64_t{16} * count && (kBlend == kSpanBlendNone || runsRead >= 3 * runsMade);

@@ -10,6 +10,8 @@
 #include "RasterVertex.h"
 #include "TextureSampler.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <utility>

@@ -1,11 +1,16 @@
 // The span loops against the batch pipeline they stand in for: random triangles under random
 // states, drawn over the same random target and depth by every pixel path the build and
 // machine offer, must leave identical colour and depth.
+#include "RasterPrimitives.h"
+#include "RasterSetup.h"
 #include "RasterTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <memory>
 #include <random>
 
 using namespace plat;
@@ -223,5 +228,157 @@ TEST(RasterizerPaths, TheGamesCommonStatesDrawWhatTheReferenceDraws)
         DrawLikeTheReference(path, &CommonScene, 77, kScenes, spanDraws);
         // Every scene is of a kind the span loops take.
         EXPECT_EQ(spanDraws, kScenes) << "path " << static_cast<int>(path);
+    }
+}
+
+namespace
+{
+
+// A triangle's vertex as the rasterizer loads it (stage 0's coordinates divided by w when
+// perspective-correct).
+RasterVertex Loaded(const TlVertex1& v, bool perspective)
+{
+    RasterVertex r;
+    r.x = v.x;
+    r.y = v.y;
+    r.attr[kAttrZ] = v.z;
+    r.attr[kAttrW] = v.rhw;
+    for (uint32_t i = 0; i < 4; ++i)
+        r.attr[kAttrDiffuseR + i] = static_cast<float>((v.diffuse >> (i < 3 ? 16 - 8 * i : 24)) & 0xFF);
+    for (uint32_t i = 0; i < 3; ++i)
+        r.attr[kAttrSpecularR + i] = static_cast<float>((v.specular >> (16 - 8 * i)) & 0xFF);
+    r.attr[kAttrFog] = static_cast<float>(v.specular >> 24);
+    const float scale = perspective ? v.rhw : 1.0f;
+    r.attr[kAttrU0] = r.attr[kAttrU1] = v.tu * scale;
+    r.attr[kAttrV0] = r.attr[kAttrV1] = v.tv * scale;
+    return r;
+}
+
+// Small triangles mapping a 32 x 32 texture of six levels at about 2^lod texels a pixel, the
+// lods on and around those where the level or the filter changes, under perspective or not.
+struct LevelScene
+{
+    DeviceState state;
+    std::vector<TlVertex1> vertices;
+};
+
+LevelScene MipmappedScene(std::mt19937& random)
+{
+    auto pick = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    auto real = [&random](float lo, float hi)
+    { return lo + (hi - lo) * static_cast<float>(random() % 100000) / 100000.0f; };
+    LevelScene s;
+    s.state = DeviceState::Defaults(true);
+    auto set = [&s](RenderState r, uint32_t v) { s.state.render[ToState(r)] = v; };
+    auto stage = [&s](StageState r, uint32_t v) { s.state.stage[0][ToState(r)] = v; };
+    set(RenderState::CullMode, ToState(CullMode::None));
+    set(RenderState::TexturePerspective, pick(3) != 0);
+    set(RenderState::FogEnable, pick(2));
+    set(RenderState::FogColor, static_cast<uint32_t>(random()));
+    stage(StageState::ColorOp, pick(2) ? ToState(TextureOp::Modulate) : ToState(TextureOp::SelectArg1));
+    stage(StageState::ColorArg1, TextureArg::kTexture);
+    stage(StageState::ColorArg2, TextureArg::kDiffuse);
+    const uint32_t filters[] = {ToState(TextureFilter::Point), ToState(TextureFilter::Linear)};
+    stage(StageState::MagFilter, filters[pick(2)]);
+    stage(StageState::MinFilter, filters[pick(2)]);
+    stage(StageState::MipFilter, pick(3));
+    stage(StageState::AddressU, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+    stage(StageState::AddressV, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+    const float lods[] = {-1.0f, -0.01f, 0.0f, 0.01f, 0.5f, 0.99f, 1.0f, 1.5f, 2.0f, 2.5f, 3.0f, 4.5f, 5.0f, 6.0f};
+    const bool perspective = s.state.render[ToState(RenderState::TexturePerspective)] != 0;
+    for (uint32_t t = 0; t < 24; ++t)
+    {
+        const float step = std::exp2(lods[pick(std::size(lods))] + real(-0.004f, 0.004f)) / 32.0f;
+        const float angle = real(0.0f, 6.2832f);
+        const float cx = real(0.0f, 48.0f);
+        const float cy = real(0.0f, 40.0f);
+        const float size = real(2.0f, 14.0f);
+        const float rhw = real(0.3f, 1.0f);
+        const float u0 = real(-2.0f, 2.0f);
+        const float v0 = real(-2.0f, 2.0f);
+        for (int k = 0; k < 3; ++k)
+        {
+            TlVertex1 v{};
+            v.x = cx + real(-size, size);
+            v.y = cy + real(-size, size);
+            v.z = real(0.0f, 1.0f);
+            // Perspective bends the mapping across the triangle a little.
+            v.rhw = perspective ? rhw * real(0.97f, 1.03f) : rhw;
+            v.diffuse = static_cast<uint32_t>(random()) | 0xFF000000u;
+            v.specular = static_cast<uint32_t>(random());
+            v.tu = u0 + step * (std::cos(angle) * v.x + std::sin(angle) * v.y);
+            v.tv = v0 + step * (std::cos(angle) * v.y - std::sin(angle) * v.x);
+            s.vertices.push_back(v);
+        }
+    }
+    return s;
+}
+
+// The scene's triangles straight through the triangle set-up on a path: the colour and
+// depth words in a row; counts the span calls that took one level throughout.
+std::vector<uint32_t> DrawLevels(const LevelScene& s, RasterPath path, uint32_t texelSeed, uint64_t& oneLevel)
+{
+    Canvas c(48, 40, PixelFormat::Z16);
+    c.state = s.state;
+    c.textures[0] = c.Texture(32, 32, PixelFormat::Rgb565, {}, 6);
+    std::mt19937 texels(texelSeed);
+    for (uint32_t level = 0; level < 6; ++level)
+    {
+        auto surface = Canvas::Level(c.textures[0], level);
+        for (uint32_t y = 0; y < surface->Height(); ++y)
+            for (uint32_t x = 0; x < surface->Width(); ++x)
+                displaytest::SetPixel(*surface, x, y, texels() & 0xFFFF);
+    }
+    DrawCall call;
+    call.state = &c.state;
+    call.textures[0] = c.textures[0].get();
+    call.target.color = c.target->View();
+    call.target.depth = c.depth->View();
+    call.target.viewport = c.viewport;
+    RasterSetup setup;
+    setup.path = path;
+    EXPECT_TRUE(setup.Prepare(call));
+    const bool perspective = setup.perspective;
+    auto batch = std::make_unique<PixelBatch>();
+    for (size_t i = 0; i + 2 < s.vertices.size(); i += 3)
+        DrawTriangle(setup, *batch, Loaded(s.vertices[i], perspective), Loaded(s.vertices[i + 1], perspective),
+                     Loaded(s.vertices[i + 2], perspective));
+    oneLevel += setup.oneLevelCalls;
+    std::vector<uint32_t> out;
+    for (uint32_t y = 0; y < c.Height(); ++y)
+        for (uint32_t x = 0; x < c.Width(); ++x)
+        {
+            out.push_back(c.At(x, y));
+            out.push_back(c.DepthAt(x, y));
+        }
+    return out;
+}
+
+} // namespace
+
+// Triangles that take one mip level throughout skip the per-pixel level of detail: shown so
+// by bounds that must hold for every pixel, including lods a hair either side of where the
+// level or the filter changes.
+TEST(RasterizerPaths, TrianglesOfOneMipLevelDrawWhatTheReferenceDraws)
+{
+    for (RasterPath path : {RasterPath::Baseline, RasterPath::Avx2})
+    {
+        if (!RasterPathAvailable(path))
+            continue;
+        std::mt19937 random(31);
+        uint64_t oneLevel = 0;
+        uint64_t referenceOneLevel = 0;
+        constexpr uint32_t kScenes = 150;
+        for (uint32_t n = 0; n < kScenes; ++n)
+        {
+            const LevelScene scene = MipmappedScene(random);
+            const uint32_t texelSeed = static_cast<uint32_t>(random());
+            const std::vector<uint32_t> reference =
+                DrawLevels(scene, RasterPath::Reference, texelSeed, referenceOneLevel);
+            ASSERT_EQ(DrawLevels(scene, path, texelSeed, oneLevel), reference)
+                << "path " << static_cast<int>(path) << ", scene " << n;
+        }
+        // Most scenes' triangles are of one level throughout.
+        EXPECT_GT(oneLevel, kScenes * 24 / 4) << "path " << static_cast<int>(path);
     }
 }
