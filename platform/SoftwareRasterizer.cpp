@@ -110,7 +110,6 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
     m_hold = m_threads && !lines;
     if (m_hold)
         HoldDraw();
-    const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
     // Indexed vertices are converted once per draw: a slot is valid while its stamp is this
     // draw's.
     if (++m_stamp == 0)
@@ -120,9 +119,20 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
     }
     if (call.indices && m_stamps.size() < call.vertexCount)
         m_stamps.resize(call.vertexCount, 0u);
-    if (call.indices && !m_hold && m_loaded.size() < call.vertexCount)
+    if (m_hold)
+        Primitives<true>(call);
+    else
+        Primitives<false>(call);
+    if (m_hold && (m_heldDraws >= kMaxHeldDraws || m_heldVertices.Size() >= kMaxHeldVertices))
+        Flush();
+}
+
+template <bool kHold> void SoftwareRasterizer::Primitives(const DrawCall& call)
+{
+    const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
+    if (call.indices && !kHold && m_loaded.size() < call.vertexCount)
         m_loaded.resize(call.vertexCount);
-    if (call.indices && m_hold && m_heldSlots.size() < call.vertexCount)
+    if (call.indices && kHold && m_heldSlots.size() < call.vertexCount)
         m_heldSlots.resize(call.vertexCount);
     // The vertex at position n of the call, or null when it cannot be drawn; plain draws
     // convert into scratch, held ones straight into the held vertices.
@@ -130,15 +140,15 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
     {
         if (!call.indices)
         {
-            RasterVertex& out = m_hold ? m_heldVertices.Next() : scratch;
+            RasterVertex& out = kHold ? m_heldVertices.Next() : scratch;
             if (!LoadVertex(call, m_setup.perspective, n, out))
                 return nullptr;
-            return m_hold ? m_heldVertices.Commit() : &out;
+            return kHold ? m_heldVertices.Commit() : &out;
         }
         const uint32_t i = call.indices[n];
         if (i >= call.vertexCount)
             return nullptr;
-        if (m_hold)
+        if constexpr (kHold)
         {
             if (m_stamps[i] != m_stamp)
             {
@@ -180,8 +190,6 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         if (v2)
             Triangle(*v0, *v1, *v2);
     }
-    if (m_hold && (m_heldDraws >= kMaxHeldDraws || m_heldVertices.Size() >= kMaxHeldVertices))
-        Flush();
 }
 
 void SoftwareRasterizer::SetThreads(uint32_t count)

@@ -91,6 +91,8 @@ private:
         uint32_t draw; // index of its set-up
     };
 
+    // The draw's lines or triangles, held or drawn now.
+    template <bool kHold> void Primitives(const DrawCall& call);
     void Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
     // A triangle after culling and flat shading: its edges, or its inside within the guard
     // band. copies: bit k set when vertex k is a temporary that a held triangle must copy.
