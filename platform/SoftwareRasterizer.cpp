@@ -123,7 +123,7 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         Primitives<true>(call);
     else
         Primitives<false>(call);
-    if (m_hold && (m_heldDraws >= kMaxHeldDraws || m_heldVertices.Size() >= kMaxHeldVertices))
+    if (m_hold && HeldBytes() >= kMaxHeldBytes)
         Flush();
 }
 
@@ -258,6 +258,7 @@ void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, co
             if (m_tiles[tile].empty())
                 m_busyTiles.push_back(tile);
             m_tiles[tile].push_back(index);
+            ++m_heldEntries;
         }
 }
 
@@ -282,6 +283,13 @@ void SoftwareRasterizer::Flush()
     m_heldTriangles.clear();
     m_heldVertices.Clear();
     m_heldDraws = 0;
+    m_heldEntries = 0;
+}
+
+size_t SoftwareRasterizer::HeldBytes() const
+{
+    return m_heldDraws * sizeof(RasterSetup) + m_heldTriangles.size() * sizeof(HeldTriangle) +
+           m_heldVertices.Size() * sizeof(RasterVertex) + m_heldEntries * sizeof(uint32_t);
 }
 
 void SoftwareRasterizer::DrawHeldTile(uint32_t tile, RasterSetup& setup, PixelBatch& batch) const

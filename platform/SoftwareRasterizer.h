@@ -47,10 +47,9 @@ public:
     // Tiles start on even columns, so that no 32-bit word of the target spans two.
     static constexpr int32_t kTileWidth = 64;
     static constexpr int32_t kTileHeight = 32;
-    // Held work beyond either bound is drawn at the end of the draw that passed it, so that
-    // memory stays bounded (about 15 MB of set-ups, 19 MB of vertices, plus one draw).
-    static constexpr uint32_t kMaxHeldDraws = 1024;
-    static constexpr uint32_t kMaxHeldVertices = 1u << 18;
+    // Held work beyond this is drawn at the end of the draw that passed it, so that memory
+    // stays bounded (this plus one draw's).
+    static constexpr size_t kMaxHeldBytes = size_t{32} << 20;
 
 private:
     // Vertices of held triangles: chunks that stay put as more are added, kept between
@@ -103,6 +102,8 @@ private:
     void Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2, uint32_t copies);
     // Starts holding this draw's triangles: the grid covers its clip, its set-up is copied.
     void HoldDraw();
+    // What the held set-ups, triangles, vertices and tile entries take.
+    size_t HeldBytes() const;
     // One tile's held triangles in their order, with the thread's setup and batch.
     void DrawHeldTile(uint32_t tile, RasterSetup& setup, PixelBatch& batch) const;
 
@@ -135,6 +136,7 @@ private:
     std::vector<const RasterVertex*> m_heldSlots;
     std::vector<std::vector<uint32_t>> m_tiles;
     std::vector<uint32_t> m_busyTiles;
+    size_t m_heldEntries = 0; // in all tiles
     int32_t m_gridColumns = 0;
     int32_t m_gridRows = 0;
 };
