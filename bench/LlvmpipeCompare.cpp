@@ -96,6 +96,7 @@ struct Replay
             call.target.viewport = d.viewport;
             rasterizer.Draw(call);
         }
+        rasterizer.Flush();
     }
 };
 

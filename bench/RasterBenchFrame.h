@@ -131,6 +131,7 @@ struct Frame
                 rasterizer.Draw(call);
             }
         }
+        rasterizer.Flush();
     }
 
     size_t TriangleCount() const { return (indices[0].size() + indices[1].size() + indices[2].size()) / 3; }

@@ -15,10 +15,18 @@ Device3D::Device3D(std::shared_ptr<DisplayContext> context, DeviceKind kind, con
     : m_context(std::move(context)), m_kind(kind), m_profile(profile), m_target(std::move(target)),
       m_rasterizer(std::move(rasterizer)), m_state(DeviceState::Defaults(m_target->AttachedDepth() != nullptr))
 {
+    // The rasterizer may hold draws. That is safe because surface memory is reached only
+    // through its Surface, and every path that reads or writes it outside the rasterizer
+    // (lock, blit, flip, restore, present, clear, freeing) flushes the context's rasterizers
+    // first; a draw sampling a texture that is locked is written at once.
+    m_context->rasterizers.push_back(m_rasterizer.get());
 }
 
 Device3D::~Device3D()
 {
+    m_rasterizer->Flush();
+    auto& list = m_context->rasterizers;
+    list.erase(std::remove(list.begin(), list.end(), m_rasterizer.get()), list.end());
     for (const auto& viewport : m_viewports)
         viewport->m_device = nullptr;
 }
@@ -83,7 +91,10 @@ Result Device3D::EndScene()
     if (r == Result::Ok && !m_inScene)
         r = Result::NotInScene;
     if (r == Result::Ok)
+    {
         m_inScene = false;
+        m_rasterizer->Flush();
+    }
     return m_context->Record(Call::EndScene, 0, 0, 0, r);
 }
 
@@ -210,12 +221,15 @@ Result Device3D::Draw(PrimitiveType primitive, VertexFormat format, const uint8_
     call.indices = indices;
     call.indexCount = indices ? indexCount : 0;
     call.state = &m_state;
+    bool textureLocked = false;
     for (uint32_t i = 0; i < kMaxTextureStages; ++i)
     {
         const Surface* t = m_textures[i].get();
         if (t && t->IsLost() != Result::Ok)
             return Result::SurfaceLost;
         call.textures[i] = t;
+        for (; t; t = t->NextMipLevel())
+            textureLocked = textureLocked || t->IsLocked();
     }
     call.target.color = m_target->View();
     call.target.colorSurface = m_target.get();
@@ -227,6 +241,9 @@ Result Device3D::Draw(PrimitiveType primitive, VertexFormat format, const uint8_
     call.target.viewport = m_current->Bounds();
     if (count > 0)
         m_rasterizer->Draw(call);
+    // Its memory may change before the unlock: the draw samples it as it is now.
+    if (textureLocked)
+        m_rasterizer->Flush();
     return Result::Ok;
 }
 

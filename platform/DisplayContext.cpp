@@ -1,6 +1,7 @@
 #include "DisplayContext.h"
 
 #include "Palette.h"
+#include "Rasterizer.h"
 #include "Surface.h"
 #include "WindowBackend.h"
 
@@ -29,10 +30,17 @@ Result DisplayContext::Record(Call call, uint32_t a, uint32_t b, uint32_t c, Res
     return result;
 }
 
+void DisplayContext::FlushDrawing()
+{
+    for (Rasterizer* r : rasterizers)
+        r->Flush();
+}
+
 void DisplayContext::Present(const Surface& shown)
 {
     if (!window)
         return;
+    FlushDrawing();
     const PixelView view = shown.View();
     if (view.format == PixelFormat::Rgb565)
     {

@@ -14,6 +14,7 @@
 namespace plat
 {
 
+class Rasterizer;
 class Surface;
 class WindowBackend;
 
@@ -27,6 +28,9 @@ struct DisplayContext
                   float value = 0.0f);
     // Shows the primary surface in the window (converted to RGB565 when it is not).
     void Present(const Surface& shown);
+    // Lets every device's rasterizer write what it holds: called before surface memory is
+    // read or written outside a rasterizer (locks, blits, flips, clears, presenting, freeing).
+    void FlushDrawing();
 
     CapsProfile profile;
     FailureInjector* injector;
@@ -39,8 +43,9 @@ struct DisplayContext
     WindowBackend* cooperativeWindow = nullptr;
     uint64_t textureBytesUsed = 0;
     uint32_t nextSurfaceId = 1;
-    std::vector<Surface*> liveSurfaces; // every surface not yet destroyed
-    Surface* primary = nullptr;         // the live primary surface, if any
+    std::vector<Surface*> liveSurfaces;   // every surface not yet destroyed
+    Surface* primary = nullptr;           // the live primary surface, if any
+    std::vector<Rasterizer*> rasterizers; // of the live devices, borrowed
 };
 
 } // namespace plat

@@ -2,7 +2,7 @@
 // What a 3D device hands its rasterizer for one draw: the target (colour, depth, the current
 // viewport to scissor to), the vertices, the indices, the stored states and the bound
 // textures. The device has checked everything (scene, ranges, locks, lost surfaces) before
-// it calls; the rasterizer only draws.
+// it calls; the rasterizer only draws, now or at its next Flush.
 
 #include "DeviceState.h"
 #include "PixelView.h"
@@ -45,6 +45,9 @@ class Rasterizer
 public:
     virtual ~Rasterizer() = default;
     virtual void Draw(const DrawCall& call) = 0;
+    // A rasterizer may hold draws and write them later; this writes everything held. Called
+    // before any memory a draw reads or writes (target, depth, textures) is touched outside it.
+    virtual void Flush() {}
 };
 
 } // namespace plat

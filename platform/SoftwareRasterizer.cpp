@@ -4,6 +4,7 @@
 #include "RasterVertex.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -101,8 +102,14 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
 {
     if (!call.state || !call.vertices || !m_setup.Prepare(call))
         return;
-    m_spanDraws += m_setup.span && call.primitive != PrimitiveType::LineList && !m_setup.wireframe ? 1 : 0;
-    const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
+    const bool lines = call.primitive == PrimitiveType::LineList || m_setup.wireframe;
+    m_spanDraws += m_setup.span && !lines ? 1 : 0;
+    // Lines are drawn here and now, so whatever is held goes first.
+    if (m_threads && lines)
+        Flush();
+    m_hold = m_threads && !lines;
+    if (m_hold)
+        HoldDraw();
     // Indexed vertices are converted once per draw: a slot is valid while its stamp is this
     // draw's.
     if (++m_stamp == 0)
@@ -111,19 +118,46 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         m_stamp = 1;
     }
     if (call.indices && m_stamps.size() < call.vertexCount)
-    {
         m_stamps.resize(call.vertexCount, 0u);
+    if (m_hold)
+        Primitives<true>(call);
+    else
+        Primitives<false>(call);
+    if (m_hold && HeldBytes() >= kMaxHeldBytes)
+        Flush();
+}
+
+template <bool kHold> void SoftwareRasterizer::Primitives(const DrawCall& call)
+{
+    const uint32_t count = call.indices ? call.indexCount : call.vertexCount;
+    if (call.indices && !kHold && m_loaded.size() < call.vertexCount)
         m_loaded.resize(call.vertexCount);
-    }
+    if (call.indices && kHold && m_heldSlots.size() < call.vertexCount)
+        m_heldSlots.resize(call.vertexCount);
     // The vertex at position n of the call, or null when it cannot be drawn; plain draws
-    // convert into scratch.
+    // convert into scratch, held ones straight into the held vertices.
     auto load = [&](uint32_t n, RasterVertex& scratch) -> const RasterVertex*
     {
         if (!call.indices)
-            return LoadVertex(call, m_setup.perspective, n, scratch) ? &scratch : nullptr;
+        {
+            RasterVertex& out = kHold ? m_heldVertices.Next() : scratch;
+            if (!LoadVertex(call, m_setup.perspective, n, out))
+                return nullptr;
+            return kHold ? m_heldVertices.Commit() : &out;
+        }
         const uint32_t i = call.indices[n];
         if (i >= call.vertexCount)
             return nullptr;
+        if constexpr (kHold)
+        {
+            if (m_stamps[i] != m_stamp)
+            {
+                m_stamps[i] = m_stamp;
+                RasterVertex& out = m_heldVertices.Next();
+                m_heldSlots[i] = LoadVertex(call, m_setup.perspective, i, out) ? m_heldVertices.Commit() : nullptr;
+            }
+            return m_heldSlots[i];
+        }
         Loaded& slot = m_loaded[i];
         if (m_stamps[i] != m_stamp)
         {
@@ -148,21 +182,6 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         }
         return;
     }
-    m_keep = m_threads && !m_setup.wireframe;
-    if (m_keep)
-    {
-        m_kept.clear();
-        m_copies.clear();
-        // The tiles on a grid fixed to the target, those the clip rectangle reaches.
-        const Rect& clip = m_setup.clip;
-        m_tileLeft = clip.left / kTileWidth;
-        m_tileTop = clip.top / kTileHeight;
-        m_tileColumns = (clip.right - 1) / kTileWidth - m_tileLeft + 1;
-        const int32_t tileRows = (clip.bottom - 1) / kTileHeight - m_tileTop + 1;
-        m_tiles.resize(static_cast<size_t>(m_tileColumns) * static_cast<size_t>(tileRows));
-        for (std::vector<uint32_t>& tile : m_tiles)
-            tile.clear();
-    }
     for (uint32_t n = 0; n + 2 < count; n += 3)
     {
         const RasterVertex* v0 = load(n, scratch[0]);
@@ -171,13 +190,12 @@ void SoftwareRasterizer::Draw(const DrawCall& call)
         if (v2)
             Triangle(*v0, *v1, *v2);
     }
-    if (m_keep)
-        DrawTiles();
 }
 
 void SoftwareRasterizer::SetThreads(uint32_t count)
 {
     count = std::clamp<uint32_t>(count, 1, 64);
+    Flush();
     if (count == 1)
     {
         m_threads.reset();
@@ -187,11 +205,32 @@ void SoftwareRasterizer::SetThreads(uint32_t count)
         m_threads = std::make_unique<RasterThreads>(count);
     while (m_tileBatches.size() < count)
         m_tileBatches.push_back(std::make_unique<PixelBatch>());
+    m_tileSetups.resize(count);
 }
 
-void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+void SoftwareRasterizer::HoldDraw()
 {
-    if (!m_keep)
+    // The grid grows to the largest clip seen, drawing what is held on the old one first.
+    const Rect& clip = m_setup.clip;
+    const int32_t columns = (clip.right + kTileWidth - 1) / kTileWidth;
+    const int32_t rows = (clip.bottom + kTileHeight - 1) / kTileHeight;
+    if (columns > m_gridColumns || rows > m_gridRows)
+    {
+        Flush();
+        m_gridColumns = std::max(columns, m_gridColumns);
+        m_gridRows = std::max(rows, m_gridRows);
+        m_tiles.resize(static_cast<size_t>(m_gridColumns) * static_cast<size_t>(m_gridRows));
+    }
+    if (m_heldDraws == m_heldSetups.size())
+        m_heldSetups.push_back(m_setup);
+    else
+        m_heldSetups[m_heldDraws] = m_setup;
+    ++m_heldDraws;
+}
+
+void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2, uint32_t copies)
+{
+    if (!m_hold)
     {
         DrawTriangle(m_setup, m_batch, v0, v1, v2);
         return;
@@ -204,51 +243,74 @@ void SoftwareRasterizer::Fill(const RasterVertex& v0, const RasterVertex& v1, co
     const int32_t bottom = std::min(static_cast<int32_t>(std::ceil(std::max({v0.y, v1.y, v2.y}))) + 1, clip.bottom - 1);
     if (left > right || top > bottom)
         return;
-    // The draw's converted vertices stay put until it ends; others (plain draws' scratch,
-    // flat-shaded and clipped ones) are copied.
-    auto keep = [this](const RasterVertex& v)
+    HeldTriangle held{{&v0, &v1, &v2}, m_heldDraws - 1};
+    for (uint32_t k = 0; k < 3; ++k)
     {
-        const std::less<const RasterVertex*> less;
-        const RasterVertex* front = m_loaded.empty() ? nullptr : &m_loaded.front().vertex;
-        const RasterVertex* back = m_loaded.empty() ? nullptr : &m_loaded.back().vertex;
-        if (front && !less(&v, front) && !less(back, &v))
-            return &v;
-        m_copies.push_back(v);
-        return static_cast<const RasterVertex*>(&m_copies.back());
-    };
-    const uint32_t index = static_cast<uint32_t>(m_kept.size() / 3);
-    m_kept.push_back(keep(v0));
-    m_kept.push_back(keep(v1));
-    m_kept.push_back(keep(v2));
+        if (copies & (1u << k))
+            held.v[k] = m_heldVertices.Add(*held.v[k]);
+    }
+    const uint32_t index = static_cast<uint32_t>(m_heldTriangles.size());
+    m_heldTriangles.push_back(held);
     for (int32_t row = top / kTileHeight; row <= bottom / kTileHeight; ++row)
         for (int32_t column = left / kTileWidth; column <= right / kTileWidth; ++column)
-            m_tiles[static_cast<size_t>((row - m_tileTop) * m_tileColumns + column - m_tileLeft)].push_back(index);
+        {
+            const uint32_t tile = static_cast<uint32_t>(row * m_gridColumns + column);
+            if (m_tiles[tile].empty())
+                m_busyTiles.push_back(tile);
+            m_tiles[tile].push_back(index);
+            ++m_heldEntries;
+        }
 }
 
-void SoftwareRasterizer::DrawTiles()
+void SoftwareRasterizer::Flush()
 {
-    const uint32_t count = m_threads->Count();
-    m_tileSetups.assign(count, m_setup);
-    const int32_t tiles = static_cast<int32_t>(m_tiles.size());
-    const std::function<void(uint32_t)> job = [&](uint32_t worker)
+    if (!m_busyTiles.empty())
     {
-        RasterSetup& setup = m_tileSetups[worker];
-        PixelBatch& batch = *m_tileBatches[worker];
-        const Rect& clip = m_setup.clip;
-        // Fixed tiles dealt round: which thread draws a tile changes nothing in its pixels.
-        for (int32_t t = static_cast<int32_t>(worker); t < tiles; t += static_cast<int32_t>(count))
+        // Tiles go to whichever thread asks next: which thread draws a tile changes nothing in
+        // its pixels, and no two threads write one tile.
+        std::atomic<size_t> next{0};
+        const std::function<void(uint32_t)> job = [&](uint32_t worker)
         {
-            const int32_t column = m_tileLeft + t % m_tileColumns;
-            const int32_t row = m_tileTop + t / m_tileColumns;
-            setup.clip.left = std::max(column * kTileWidth, clip.left);
-            setup.clip.right = std::min((column + 1) * kTileWidth, clip.right);
-            setup.clip.top = std::max(row * kTileHeight, clip.top);
-            setup.clip.bottom = std::min((row + 1) * kTileHeight, clip.bottom);
-            for (uint32_t k : m_tiles[static_cast<size_t>(t)])
-                DrawTriangle(setup, batch, *m_kept[3 * k], *m_kept[3 * k + 1], *m_kept[3 * k + 2]);
+            for (size_t i = next.fetch_add(1, std::memory_order_relaxed); i < m_busyTiles.size();
+                 i = next.fetch_add(1, std::memory_order_relaxed))
+                DrawHeldTile(m_busyTiles[i], m_tileSetups[worker], *m_tileBatches[worker]);
+        };
+        m_threads->Run(job);
+        for (uint32_t tile : m_busyTiles)
+            m_tiles[tile].clear();
+        m_busyTiles.clear();
+    }
+    m_heldTriangles.clear();
+    m_heldVertices.Clear();
+    m_heldDraws = 0;
+    m_heldEntries = 0;
+}
+
+size_t SoftwareRasterizer::HeldBytes() const
+{
+    return m_heldDraws * sizeof(RasterSetup) + m_heldTriangles.size() * sizeof(HeldTriangle) +
+           m_heldVertices.Size() * sizeof(RasterVertex) + m_heldEntries * sizeof(uint32_t);
+}
+
+void SoftwareRasterizer::DrawHeldTile(uint32_t tile, RasterSetup& setup, PixelBatch& batch) const
+{
+    const int32_t left = static_cast<int32_t>(tile % static_cast<uint32_t>(m_gridColumns)) * kTileWidth;
+    const int32_t top = static_cast<int32_t>(tile / static_cast<uint32_t>(m_gridColumns)) * kTileHeight;
+    uint32_t draw = UINT32_MAX;
+    for (uint32_t k : m_tiles[tile])
+    {
+        const HeldTriangle& t = m_heldTriangles[k];
+        if (t.draw != draw)
+        {
+            draw = t.draw;
+            setup = m_heldSetups[draw];
+            setup.clip.left = std::max(left, setup.clip.left);
+            setup.clip.right = std::min(left + kTileWidth, setup.clip.right);
+            setup.clip.top = std::max(top, setup.clip.top);
+            setup.clip.bottom = std::min(top + kTileHeight, setup.clip.bottom);
         }
-    };
-    m_threads->Run(job);
+        DrawTriangle(setup, batch, *t.v[0], *t.v[1], *t.v[2]);
+    }
 }
 
 void SoftwareRasterizer::Triangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
@@ -268,13 +330,13 @@ void SoftwareRasterizer::Triangle(const RasterVertex& v0, const RasterVertex& v1
         RasterVertex f2 = v2;
         ShadeFlat(v0, f1);
         ShadeFlat(v0, f2);
-        Shaded(v0, f1, f2);
+        Shaded(v0, f1, f2, 0b110);
         return;
     }
-    Shaded(v0, v1, v2);
+    Shaded(v0, v1, v2, 0);
 }
 
-void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2)
+void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2, uint32_t copies)
 {
     if (m_setup.wireframe)
     {
@@ -284,7 +346,7 @@ void SoftwareRasterizer::Shaded(const RasterVertex& v0, const RasterVertex& v1, 
         return;
     }
     if (WithinGuardBand(v0) && WithinGuardBand(v1) && WithinGuardBand(v2))
-        Fill(v0, v1, v2);
+        Fill(v0, v1, v2, copies);
     else
         ClippedTriangle(v0, v1, v2);
 }
@@ -320,7 +382,7 @@ void SoftwareRasterizer::ClippedTriangle(const RasterVertex& v0, const RasterVer
         from = 1 - from;
     }
     for (uint32_t i = 1; i + 1 < count; ++i)
-        Fill(polygon[from][0], polygon[from][i], polygon[from][i + 1]);
+        Fill(polygon[from][0], polygon[from][i], polygon[from][i + 1], 0b111);
 }
 
 } // namespace plat

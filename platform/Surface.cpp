@@ -21,6 +21,8 @@ Surface::Surface(std::shared_ptr<DisplayContext> context, const SurfaceDesc& des
 
 Surface::~Surface()
 {
+    // Held draws may still read or write this memory.
+    m_context->FlushDrawing();
     auto& live = m_context->liveSurfaces;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (m_context->primary == this)
@@ -43,6 +45,7 @@ Result Surface::Lock(uint32_t flags, PixelView& out)
         r = Result::Busy;
     if (r == Result::Ok)
     {
+        m_context->FlushDrawing();
         m_locked = true;
         out = View();
     }
@@ -76,6 +79,7 @@ Result Surface::Restore()
     const Result r = m_context->Check(Operation::Restore);
     if (r != Result::Ok)
         return m_context->Record(Call::Restore, m_id, 0, 0, r);
+    m_context->FlushDrawing();
     std::vector<Surface*> chain{this};
     CollectChain(chain);
     for (Surface* s : chain)
@@ -143,6 +147,9 @@ Result Surface::BlitFrom(const Rect* dstRect, Surface* src, const Rect* srcRect,
     if (d.Empty() || s.Empty())
         return done(Result::Ok);
 
+    m_context->FlushDrawing();
+    if (src->m_context != m_context)
+        src->m_context->FlushDrawing();
     // A blit within one surface reads from a copy, so overlapping rectangles stay right.
     std::vector<uint8_t> copy;
     const uint8_t* srcPixels = src->m_pixels.data();
@@ -228,6 +235,7 @@ Result Surface::Flip(uint32_t /*flags*/)
     if (r != Result::Ok)
         return m_context->Record(Call::Flip, m_id, 0, 0, r);
     // Rotate the pictures; the surface objects (and what is attached to them) stay put.
+    m_context->FlushDrawing();
     for (size_t i = 0; i + 1 < chain.size(); ++i)
         std::swap(chain[i]->m_pixels, chain[i + 1]->m_pixels);
     m_context->Record(Call::Flip, m_id);

@@ -89,6 +89,7 @@ Result Viewport3D::Clear(uint32_t rectCount, const Rect* rects, uint32_t flags, 
             return done(Result::InvalidRect);
     }
 
+    m_context->FlushDrawing();
     const Rect bounds = Bounds();
     const uint32_t colorValue = PackColor(target.Format(), color);
     uint32_t depthValue = 0;
