@@ -103,6 +103,20 @@ struct Canvas
     uint16_t At(uint32_t x, uint32_t y) const { return static_cast<uint16_t>(displaytest::Pixel(*target, x, y)); }
     uint32_t DepthAt(uint32_t x, uint32_t y) const { return displaytest::Pixel(*depth, x, y); }
 
+    // The colour words, each followed by its depth word where there is a depth buffer.
+    std::vector<uint32_t> ColorAndDepth() const
+    {
+        std::vector<uint32_t> out;
+        for (uint32_t y = 0; y < Height(); ++y)
+            for (uint32_t x = 0; x < Width(); ++x)
+            {
+                out.push_back(At(x, y));
+                if (depth)
+                    out.push_back(DepthAt(x, y));
+            }
+        return out;
+    }
+
     template <typename Vertex>
     void Draw(plat::PrimitiveType primitive, const std::vector<Vertex>& vertices,
               const std::vector<uint16_t>& indices = {})

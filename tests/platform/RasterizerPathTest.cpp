@@ -34,6 +34,19 @@ struct Scene
     std::vector<uint32_t> fill; // target then depth words
 };
 
+// Stage 0's filters, mip filter and addressing at random.
+void RandomSampling(DeviceState& state, std::mt19937& random)
+{
+    auto pick = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    auto stage = [&state](StageState r, uint32_t v) { state.stage[0][ToState(r)] = v; };
+    const uint32_t filters[] = {ToState(TextureFilter::Point), ToState(TextureFilter::Linear)};
+    stage(StageState::MagFilter, filters[pick(2)]);
+    stage(StageState::MinFilter, filters[pick(2)]);
+    stage(StageState::MipFilter, pick(3));
+    stage(StageState::AddressU, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+    stage(StageState::AddressV, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+}
+
 Scene RandomScene(std::mt19937& random)
 {
     auto pick = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
@@ -75,12 +88,7 @@ Scene RandomScene(std::mt19937& random)
     stage(StageState::AlphaOp, pick(4) ? ops[pick(3)] : ToState(TextureOp::Disable));
     stage(StageState::AlphaArg1, args[pick(3)]);
     stage(StageState::AlphaArg2, args[pick(3)]);
-    const uint32_t filters[] = {ToState(TextureFilter::Point), ToState(TextureFilter::Linear)};
-    stage(StageState::MagFilter, filters[pick(2)]);
-    stage(StageState::MinFilter, filters[pick(2)]);
-    stage(StageState::MipFilter, pick(3));
-    stage(StageState::AddressU, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
-    stage(StageState::AddressV, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+    RandomSampling(s.state, random);
 
     const uint32_t sides[] = {8, 16, 4, 6, 10};
     s.textureSide[0] = sides[pick(pick(3) ? 3 : 5)];
@@ -167,15 +175,7 @@ std::vector<uint32_t> Draw(const Scene& s, RasterPath path, std::mt19937& texels
         }
     c.Triangles(s.vertices);
     spanDraws += c.rasterizer.SpanDraws();
-    std::vector<uint32_t> out;
-    for (uint32_t y = 0; y < kHeight; ++y)
-        for (uint32_t x = 0; x < kWidth; ++x)
-        {
-            out.push_back(c.At(x, y));
-            if (c.depth)
-                out.push_back(c.DepthAt(x, y));
-        }
-    return out;
+    return c.ColorAndDepth();
 }
 
 // Draws scenes made by `make` on the path and on the reference, which must agree to the bit;
@@ -278,12 +278,7 @@ LevelScene MipmappedScene(std::mt19937& random)
     stage(StageState::ColorOp, pick(2) ? ToState(TextureOp::Modulate) : ToState(TextureOp::SelectArg1));
     stage(StageState::ColorArg1, TextureArg::kTexture);
     stage(StageState::ColorArg2, TextureArg::kDiffuse);
-    const uint32_t filters[] = {ToState(TextureFilter::Point), ToState(TextureFilter::Linear)};
-    stage(StageState::MagFilter, filters[pick(2)]);
-    stage(StageState::MinFilter, filters[pick(2)]);
-    stage(StageState::MipFilter, pick(3));
-    stage(StageState::AddressU, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
-    stage(StageState::AddressV, pick(2) ? ToState(TextureAddress::Wrap) : ToState(TextureAddress::Clamp));
+    RandomSampling(s.state, random);
     const float lods[] = {-1.0f, -0.01f, 0.0f, 0.01f, 0.5f, 0.99f, 1.0f, 1.5f, 2.0f, 2.5f, 3.0f, 4.5f, 5.0f, 6.0f};
     const bool perspective = s.state.render[ToState(RenderState::TexturePerspective)] != 0;
     for (uint32_t t = 0; t < 24; ++t)
@@ -344,14 +339,7 @@ std::vector<uint32_t> DrawLevels(const LevelScene& s, RasterPath path, uint32_t 
         DrawTriangle(setup, *batch, Loaded(s.vertices[i], perspective), Loaded(s.vertices[i + 1], perspective),
                      Loaded(s.vertices[i + 2], perspective));
     oneLevel += setup.oneLevelCalls;
-    std::vector<uint32_t> out;
-    for (uint32_t y = 0; y < c.Height(); ++y)
-        for (uint32_t x = 0; x < c.Width(); ++x)
-        {
-            out.push_back(c.At(x, y));
-            out.push_back(c.DepthAt(x, y));
-        }
-    return out;
+    return c.ColorAndDepth();
 }
 
 } // namespace

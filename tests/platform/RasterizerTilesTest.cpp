@@ -67,18 +67,6 @@ std::shared_ptr<Surface> HashedTexture(Canvas& c, uint32_t seed)
     return texture;
 }
 
-std::vector<uint32_t> ColorAndDepth(const Canvas& c)
-{
-    std::vector<uint32_t> out;
-    for (uint32_t y = 0; y < c.Height(); ++y)
-        for (uint32_t x = 0; x < c.Width(); ++x)
-        {
-            out.push_back(c.At(x, y));
-            out.push_back(c.DepthAt(x, y));
-        }
-    return out;
-}
-
 std::vector<uint32_t> DrawTiles(const TileScene& s, uint32_t threads)
 {
     Canvas c(kWidth, kHeight, PixelFormat::Z16);
@@ -102,7 +90,7 @@ std::vector<uint32_t> DrawTiles(const TileScene& s, uint32_t threads)
     }
     c.Triangles(s.vertices);
     c.rasterizer.Flush();
-    return ColorAndDepth(c);
+    return c.ColorAndDepth();
 }
 
 } // namespace
@@ -176,7 +164,7 @@ std::vector<uint32_t> DrawHeldFrame(uint32_t seed, uint32_t threads)
             c.Triangles(s.vertices);
     }
     c.rasterizer.Flush();
-    return ColorAndDepth(c);
+    return c.ColorAndDepth();
 }
 
 } // namespace
