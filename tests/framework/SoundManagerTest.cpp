@@ -179,7 +179,13 @@ TEST_F(SoundManagerTest, EndCallbacksRunOnceOnTheMainThreadAtTheNextDelivery)
     ASSERT_TRUE(WaitFor([this] { return Output().GetMixer().BufferCount() == 0; }));
     EXPECT_EQ(log.calls, 0);
     EXPECT_NE(handle, 0u);
-    DeliverSoundEnds();
+    // The worker queues the end just after it frees the slot: deliver until it is there.
+    ASSERT_TRUE(WaitFor(
+        [&log]
+        {
+            DeliverSoundEnds();
+            return log.calls > 0;
+        }));
     DeliverSoundEnds();
     EXPECT_EQ(log.calls, 1);
     EXPECT_EQ(log.thread, std::this_thread::get_id());
