@@ -188,9 +188,11 @@ void tovTackleBoxIFace::AddButtons()
     AddArrow(kColourDown, 420, 170, false, &StepColour);
     AddArrow(kColourUp, 544, 170, true, &StepColour);
     const std::pair<int32_t, int32_t> toggles[] = {{kOptionOn, 332}, {kOptionOff, 367}};
-    for (const auto& [id, y] : toggles)
+    for (const auto& toggleAt : toggles)
     {
-        auto* toggle = new tovShellButton(437, y, 45, 46, kToggleSound, [this, id] { SetLureOption(id); });
+        const int32_t id = toggleAt.first;
+        auto* toggle =
+            new tovShellButton(437, toggleAt.second, 45, 46, kToggleSound, [this, id] { SetLureOption(id); });
         toggle->SetTogglePictures(45, 46, 47, 48);
         AddButton(toggle, id);
     }
@@ -199,9 +201,11 @@ void tovTackleBoxIFace::AddButtons()
     AddButton(new tovShellButton(156, 432, 25, 26, kOkSound, [this] { ConfirmLurePage(); }), kConfirmLure);
     AddButton(new tovShellButton(53, 441, 18, 17, kCancelSound, [this] { CancelLurePage(); }), kCancelLure);
     const std::pair<int32_t, int32_t> views[] = {{kGearView0, 343}, {kGearView1, 308}};
-    for (const auto& [id, y] : views)
+    for (const auto& viewAt : views)
     {
-        auto* toggle = new tovShellButton(101, y, 45, 46, kToggleSound, [this, id] { SetGearView(id - kGearView0); });
+        const int32_t id = viewAt.first;
+        auto* toggle =
+            new tovShellButton(101, viewAt.second, 45, 46, kToggleSound, [this, id] { SetGearView(id - kGearView0); });
         toggle->SetTogglePictures(45, 46, 47, 48);
         AddButton(toggle, id);
     }
