@@ -26,6 +26,8 @@ constexpr float kHeightBelow = -0.01f;
 // Pictures a second, and pictures a phase.
 constexpr double kPictureRate = 20.0;
 constexpr double kPhaseLength = 5.0;
+// Far past any splash: keeps the phase count in range for a clock that jumped.
+constexpr double kLongestCount = 1.0e6;
 
 QrPointer<QrImage> SplashPicture(int32_t picture)
 {
@@ -102,6 +104,7 @@ void tovSplash::StartAt(QrAVObject* node, double startTime)
     m_partB->SetAppCulled(0);
     m_ending = 0;
     m_rising = 1;
+    m_window = 0;
     m_flipBook->SetCurrentIndex(0);
 }
 
@@ -161,41 +164,53 @@ void tovSplash::AdvanceFrame(double time)
     double pictures = (time - m_startTime) * kPictureRate;
     if (!(pictures >= 0.0) || !std::isfinite(pictures))
         pictures = 0.0;
-    const int32_t k = int32_t(std::fmod(pictures, kPhaseLength));
-    const int32_t c = m_flipBook->GetCurrentIndex();
-    int32_t slot;
+    // Phases end by the quarter second the time has reached, not by the picture count
+    // wrapping between two frames: a frame of a whole quarter second would never see it wrap.
+    const double count = std::min(pictures, kLongestCount);
+    const int32_t window = int32_t(count / kPhaseLength);
+    const int32_t k = int32_t(std::fmod(count, kPhaseLength));
     if (m_rising)
     {
-        if (m_ending && k > 2)
+        if (window <= m_window)
         {
-            m_rising = 0;
-            slot = k + kFallSlot;
-        }
-        else if (c <= k)
-            slot = k;
-        else
-        {
-            m_rising = 0;
-            slot = k + kMiddleSlot;
-        }
-    }
-    else if (m_ending)
-    {
-        if (c > k + kFallSlot)
-        {
-            // The count wrapped at the end of the fall: the splash is over.
-            Hide();
-            m_ending = 0;
+            if (m_ending && k > 2)
+            {
+                m_rising = 0;
+                ShowSlot(k + kFallSlot);
+            }
+            else
+                ShowSlot(k);
             return;
         }
-        slot = k + kFallSlot;
+        m_rising = 0;
+        ++m_window;
+        // The spread's first picture shows even when an end was asked for; the fall follows.
+        if (window == m_window)
+        {
+            ShowSlot(k + kMiddleSlot);
+            return;
+        }
     }
-    else if (c <= k + kMiddleSlot)
-        slot = k + kMiddleSlot;
-    else
+    if (!m_ending)
     {
+        if (window <= m_window)
+        {
+            ShowSlot(k + kMiddleSlot);
+            return;
+        }
         m_ending = 1;
-        slot = k + kFallSlot;
+        ++m_window;
     }
+    if (window <= m_window)
+    {
+        ShowSlot(k + kFallSlot);
+        return;
+    }
+    Hide();
+    m_ending = 0;
+}
+
+void tovSplash::ShowSlot(int32_t slot)
+{
     m_flipBook->SetCurrentIndex(std::clamp(slot, 0, kSlotCount - 1));
 }

@@ -56,6 +56,7 @@ private:
     void Build();
     void PlaceParts(QrCamera* camera);
     void AdvanceFrame(double time);
+    void ShowSlot(int32_t slot);
     void Hide();
 
     QrPointer<QrAVObject> m_node;
@@ -67,4 +68,6 @@ private:
     double m_startTime = 0.0;
     uint8_t m_ending = 0;
     uint8_t m_rising = 1;
+    // The quarter second since the start in which the current phase began.
+    int32_t m_window = 0;
 };

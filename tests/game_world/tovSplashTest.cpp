@@ -86,6 +86,37 @@ TEST_F(tovSplashTest, RisesSpreadsAndFallsThenHides)
     EXPECT_EQ(fast.back(), -1);
 }
 
+// The phases follow the time since the start, whatever the frame length: frames of a whole
+// quarter second (a headless run's step) still spread, fall and end.
+TEST_F(tovSplashTest, EndsAtAnyFrameLength)
+{
+    const struct
+    {
+        double frame;
+        std::vector<int32_t> slots;
+    } cases[] = {{0.25, {0, 5, 10, -1}}, {1.0, {0, -1}}, {0.5, {0, 10, -1}}};
+    double start = 0.0;
+    for (const auto& c : cases)
+    {
+        start += 10.0;
+        m_splash->StartAt(m_spot.Get(), start);
+        std::vector<int32_t> slots;
+        for (size_t i = 0; i < c.slots.size(); ++i)
+            slots.push_back(Step(start + c.frame * double(i)));
+        EXPECT_EQ(slots, c.slots) << c.frame;
+    }
+    // At 30 frames a second every phase is seen and the last picture goes at 0.75 s.
+    m_splash->StartAt(m_spot.Get(), 100.0);
+    std::vector<int32_t> slots;
+    for (int32_t i = 0; i < 24; ++i)
+        slots.push_back(Step(100.0 + i / 30.0));
+    EXPECT_EQ(slots[0], 0);
+    EXPECT_EQ(slots[8], 5);
+    EXPECT_EQ(slots[16], 10);
+    EXPECT_EQ(slots[22], 14);
+    EXPECT_EQ(slots[23], -1);
+}
+
 TEST_F(tovSplashTest, FinishEndsEarlyFromEitherPhase)
 {
     // In the spread the fall starts at once.
