@@ -2,6 +2,7 @@
 
 #include "tovAngler.h"
 #include "tovBoat.h"
+#include "tovMotorSound.h"
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
@@ -71,6 +72,8 @@ void tovLocalRig::StopOutboard()
     QrPointer<tovBoat> boat = GetBoat();
     const float before = boat->GetThrottle();
     boat->ResetThrottle();
+    // Set first: a transition or start sound that ends now must silence the motor.
+    tovMotorSound::SetStopping(true);
     boat->UpdateMotorSound(4);
     if (boat->GetThrottle() != before)
         NetSendThrottle(boat->GetThrottle());

@@ -13,6 +13,7 @@
 #include "tovLakeCatalogue.h"
 #include "tovLocalRig.h"
 #include "tovMessageBox.h"
+#include "tovMotorSound.h"
 #include "tovNetFacade.h"
 #include "tovScreenDistance.h"
 #include "tovSessionHooks.h"
@@ -170,7 +171,11 @@ void tovChurnApp::Leave(int32_t)
     if (!world || !world->IsBuilt())
         return;
     if (tovBoat* boat = world->GetPlayerBoat())
+    {
+        // A transition that ends while another screen is up must not start a loop there.
+        tovMotorSound::SetStopping(true);
         boat->StopMotorSounds();
+    }
     // The other pages show the sky above water; entering again tests the camera afresh.
     if (world->IsUnderwater())
         world->SetUnderwater(false);

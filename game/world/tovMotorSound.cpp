@@ -89,7 +89,8 @@ void tovMotorSound::OnSoundEnd(uintptr_t arg)
 
 void tovMotorSound::Ended(Ending ending, int32_t state)
 {
-    if (ending != kStartEnded && g_stopping)
+    // The start sound's end too: a motor stopped while it plays must not go on to idle.
+    if (g_stopping)
     {
         StopMotorSounds();
         return;

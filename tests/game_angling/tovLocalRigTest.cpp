@@ -7,13 +7,22 @@
 #include "tovAngler.h"
 #include "tovAnglingRigFactory.h"
 #include "tovBoat.h"
+#include "tovMotorSound.h"
 #include "tovNetFacade.h"
+#include "tovSoundFacade.h"
 #include "tovUserProfile.h"
 #include "tovWorldClasses.h"
+
+#include "HeadlessAudioOutput.h"
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
+#include "SoundManager.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 
 namespace
 {
@@ -213,6 +222,103 @@ TEST_F(tovLocalRigTest, ControlEventsReachOnlyAnOpenSession)
         rig->ReadyAndReel();
         rig->ReadyOff();
         EXPECT_EQ(session.Joined(), c.expected) << c.open;
+    }
+}
+
+// The player's boat: the one whose motor is heard.
+class PlayerBoatWorld : public FakeAnglingWorld
+{
+public:
+    tovBoat* GetPlayerBoat() override { return boat; }
+    tovBoat* boat = nullptr;
+};
+
+// The motor heard through the sound manager on a headless sink whose worker runs by hand, so
+// every sound ends on the same frame of every run.
+class tovLocalRigSoundTest : public tovLocalRigTest
+{
+protected:
+    void SetUp() override
+    {
+        tovLocalRigTest::SetUp();
+        RegisterSoundResourceType();
+        ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
+        ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &m_pack), kResourceOk);
+        ResourcePack::LoadGroup(1, m_pack);
+        SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(); });
+        SetSoundInitQuestion(nullptr);
+        SetSoundWorkerManual(true);
+        m_facade = std::make_unique<tovSoundFacade>();
+        ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+        SetWorldServices(&m_world);
+    }
+    void TearDown() override
+    {
+        SetWorldServices(nullptr);
+        m_facade.reset();
+        SetSoundWorkerManual(false);
+        SetSoundOutputFactory(nullptr);
+        ResourcePack::Close(&m_pack);
+        ResourcePack::ShutdownLoader();
+        tovMotorSound::SetStopping(false);
+        tovLocalRigTest::TearDown();
+    }
+    // Tenths of a second of audio, ends delivered, then the boat's frame serving a request.
+    void Listen(tovBoat& boat, double seconds)
+    {
+        auto* output = static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
+        for (int i = 0; i < int(seconds * 10.0 + 0.5); ++i)
+        {
+            output->Pull(plat::Mixer::kRate / 10);
+            ServiceSoundWorker();
+            DeliverSoundEnds();
+            boat.GetMotorSound().ServePending(boat.GetThrottle());
+        }
+    }
+    bool AnyMotorSound()
+    {
+        for (uint32_t id = tovMotorSound::kRiseSound; id <= tovMotorSound::kStartSound; ++id)
+        {
+            SoundRecord* record = tovSoundFacade::FindSound(m_pack, id);
+            if (record && OwnedSoundCount(&record->handle) > 0)
+                return true;
+        }
+        return false;
+    }
+
+    PlayerBoatWorld m_world;
+    ResourcePack* m_pack = nullptr;
+    std::unique_ptr<tovSoundFacade> m_facade;
+};
+
+// Stopping the motor while its start sound or a rise still plays leaves it silent: neither
+// sound's end may go on to a running loop.
+TEST_F(tovLocalRigSoundTest, AMotorStoppedMidSoundFallsSilent)
+{
+    const struct
+    {
+        const char* when;
+        int32_t ups;
+    } cases[] = {{"during the start sound", 0}, {"during a rise", 3}};
+    for (const auto& c : cases)
+    {
+        QrPointer<tovLocalRig> rig(new tovLocalRig(true));
+        tovBoat& boat = *rig->GetBoat();
+        m_world.boat = &boat;
+        boat.GetMotorSound().SetSoundPack(m_pack);
+        rig->StartMotor();
+        if (c.ups > 0)
+        {
+            Listen(boat, 2.0);
+            for (int32_t i = 0; i < c.ups; ++i)
+                rig->Throttle(tovLocalRig::kThrottleUp);
+        }
+        Listen(boat, 0.2);
+        ASSERT_TRUE(AnyMotorSound()) << c.when;
+        rig->StopMotor();
+        Listen(boat, 3.0);
+        EXPECT_FALSE(AnyMotorSound()) << c.when;
+        m_world.boat = nullptr;
     }
 }
 
