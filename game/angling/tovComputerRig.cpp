@@ -3,6 +3,7 @@
 #include "tovAnglingWorld.h"
 #include "tovBoat.h"
 #include "tovFishSpecies.h"
+#include "tovUserProfile.h"
 
 #include <array>
 #include <cmath>
@@ -38,7 +39,7 @@ double Between(uRandom& random, double lo, double hi)
 } // namespace
 
 tovComputerRig::tovComputerRig(bool lowDetail, int32_t, int32_t, int32_t, int32_t)
-    : tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(lowDetail ? 0.0f : 1.0f)), m_random(1)
+    : tovAnglerRig(0, 0, 0, -1, lowDetail, new tovBoat(TheUserProfile().GetDetail())), m_random(1)
 {
 }
 

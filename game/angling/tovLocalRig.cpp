@@ -21,7 +21,7 @@ int32_t ProfileLook(int32_t i)
 
 tovLocalRig::tovLocalRig(bool lowDetail)
     : tovAnglerRig(ProfileLook(0), ProfileLook(0), TheUserProfile().GetGender() == 1 ? 1 : 0, -1, lowDetail,
-                   new tovBoat(lowDetail ? 0.0f : 1.0f))
+                   new tovBoat(TheUserProfile().GetDetail()))
 {
     // The look screen shows the first colour on the shirt and the second on the cap.
     SetAppearance(-1, ProfileLook(2), ProfileLook(1));

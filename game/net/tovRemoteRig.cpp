@@ -4,6 +4,7 @@
 #include "tovBoatState.h"
 #include "tovNetFacade.h"
 #include "tovPlayerState.h"
+#include "tovUserProfile.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -32,13 +33,13 @@ bool Finite(std::initializer_list<float> values)
 
 } // namespace
 
-QrPointer<tovBoat> NewRemoteBoat(bool lowDetail)
+QrPointer<tovBoat> NewRemoteBoat()
 {
-    return QrPointer<tovBoat>(new tovRemoteBoat(lowDetail ? 0.0f : 1.0f));
+    return QrPointer<tovBoat>(new tovRemoteBoat(TheUserProfile().GetDetail()));
 }
 
 tovRemoteRig::tovRemoteRig(int32_t paintScheme, int32_t word0, int32_t word1, int32_t word2, bool lowDetail)
-    : tovAnglerRig(paintScheme, word0, word1, word2, lowDetail, NewRemoteBoat(lowDetail).Get())
+    : tovAnglerRig(paintScheme, word0, word1, word2, lowDetail, NewRemoteBoat().Get())
 {
     QrPointer<tovBoat> boat = GetBoat();
     m_angler = new tovAngler(GetLook(), GetGender(), -1);

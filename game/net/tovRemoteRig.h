@@ -40,8 +40,8 @@ private:
     int32_t m_shownMode = kModeSeated;
 };
 
-// A boat whose per-frame step is the remote one.
-QrPointer<tovBoat> NewRemoteBoat(bool lowDetail);
+// A boat whose per-frame step is the remote one, at the profile's detail.
+QrPointer<tovBoat> NewRemoteBoat();
 
 // A received record's groups, by its change mask, onto a record; the masks are ORed. Groups
 // holding values that are not finite are left out.

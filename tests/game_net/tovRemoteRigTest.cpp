@@ -3,8 +3,11 @@
 #include "QrTestFixture.h"
 #include "qrxAssetCache.h"
 #include "tovAngler.h"
+#include "tovComputerRig.h"
+#include "tovLocalRig.h"
 #include "tovNetFacade.h"
 #include "tovRemoteRig.h"
+#include "tovUserProfile.h"
 #include "tovWorldServices.h"
 
 #include <cmath>
@@ -149,6 +152,29 @@ TEST_F(tovRemoteRigTest, BuiltFromAPlayersFirstState)
     EXPECT_EQ(rig->GetAnglerValue(), 12);
     EXPECT_FALSE(rig->IsLowDetail());
     EXPECT_TRUE(rig->GetBoat());
+}
+
+// Every rig's boat is built at the profile's detail, whatever the rig's own low-detail flag:
+// wakes above 0.3, the near model and its switch from 0.2.
+TEST_F(tovRemoteRigTest, EveryRigsBoatTakesTheProfilesDetail)
+{
+    const float kept = TheUserProfile().GetDetail();
+    for (const float detail : {0.1f, 0.6f})
+    {
+        TheUserProfile().SetDetail(detail);
+        const QrPointer<tovAnglerRig> rigs[] = {QrPointer<tovAnglerRig>(new tovLocalRig(true)),
+                                                QrPointer<tovAnglerRig>(new tovComputerRig(true, 0, 0, 0, 0)),
+                                                QrPointer<tovAnglerRig>(new tovRemoteRig(0, 0, 0, -1, true))};
+        for (const QrPointer<tovAnglerRig>& rig : rigs)
+        {
+            const tovBoat& boat = *rig->GetBoat();
+            EXPECT_EQ(boat.GetDetail(), detail);
+            EXPECT_EQ(boat.GetWake(0) != nullptr, detail > 0.3f) << detail;
+            EXPECT_EQ(boat.GetLodSwitch() != nullptr, detail >= 0.2f) << detail;
+            EXPECT_TRUE(rig->IsLowDetail());
+        }
+    }
+    TheUserProfile().SetDetail(kept);
 }
 
 } // namespace
