@@ -221,6 +221,24 @@ bool qrxAmbientSound::IsChannelPlaying(int channel) const
     return c && (!c->current.empty() || c->stream != 0);
 }
 
+bool qrxAmbientSound::IsChannelEnabled(int channel) const
+{
+    const Channel* c = At(channel);
+    return c && c->enabled;
+}
+
+bool qrxAmbientSound::IsChannelAllowed(int channel) const
+{
+    const Channel* c = At(channel);
+    return c && c->allowed;
+}
+
+size_t qrxAmbientSound::GetChannelSoundCount(int channel) const
+{
+    const Channel* c = At(channel);
+    return c ? c->sounds.size() : 0;
+}
+
 void qrxAmbientSound::StopChannel(int channel)
 {
     Channel* c = At(channel);

@@ -44,6 +44,10 @@ public:
     void SetChannelUserVolume(int channel, float factor);
     void SetChannelDelay(int channel, double shortest, double longest, bool reschedule);
     bool IsChannelPlaying(int channel) const;
+    // A channel plays only while it is both enabled and allowed.
+    bool IsChannelEnabled(int channel) const;
+    bool IsChannelAllowed(int channel) const;
+    size_t GetChannelSoundCount(int channel) const;
     void StopChannel(int channel);
 
     void OnIdle(double elapsed);

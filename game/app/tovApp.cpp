@@ -274,33 +274,7 @@ void tovApp::LoadSounds()
     m_ambient = std::make_unique<qrxAmbientSound>();
     SetAmbientSoundPack(m_pack);
     m_idle.Add(m_ambient.get());
-    struct Channel
-    {
-        int channel;
-        const char* file;
-        bool uncounted;
-        bool setRepeats;
-        bool looping;
-    };
-    static constexpr Channel kChannels[] = {
-        {1, "aud06.wav", true, false, true},
-        {0, "fishfght.wav", false, true, true},
-        {12, "spin.wav", false, true, false},
-    };
-    for (const Channel& c : kChannels)
-    {
-        m_ambient->AddChannelFile(c.channel, AmbientFilePath(c.file).c_str(), false);
-        m_ambient->SetChannelUncounted(c.channel, c.uncounted);
-        m_ambient->SetChannelDelay(c.channel, -1.0, -1.0, true);
-        m_ambient->SetChannelShuffle(c.channel, true);
-        m_ambient->SetChannelLevel(c.channel, 0);
-        if (c.setRepeats)
-            m_ambient->SetChannelRepeats(c.channel, false);
-        m_ambient->SetChannelVolume(c.channel, 1.0f);
-        m_ambient->SetChannelEnabled(c.channel, true, false);
-        m_ambient->SetChannelAllowed(c.channel, false, false);
-        m_ambient->SetChannelLooping(c.channel, c.looping);
-    }
+    AddSharedSoundChannels(*m_ambient);
 }
 
 void tovApp::PreloadFishSpecies()

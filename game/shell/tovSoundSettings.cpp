@@ -4,6 +4,7 @@
 #include "qrxAmbientSound.h"
 #include "qrxBaseApp.h"
 #include "tovAppServices.h"
+#include "tovInstallSettings.h"
 #include "tovSoundFacade.h"
 #include "tovUserProfile.h"
 
@@ -104,6 +105,37 @@ void PlayEffectSoundFrom(ResourcePack* pack, uint32_t id)
         return;
     if (SoundRecord* sound = tovSoundFacade::FindSound(pack, id))
         g_soundFacade->Play(sound, false, g_level2.attenuation);
+}
+
+void AddSharedSoundChannels(qrxAmbientSound& ambient)
+{
+    struct Channel
+    {
+        int channel;
+        const char* file;
+        bool uncounted;
+        bool setRepeats;
+        bool looping;
+    };
+    static constexpr Channel kChannels[] = {
+        {1, "aud06.wav", true, false, true},
+        {0, "fishfght.wav", false, true, true},
+        {12, "spin.wav", false, true, false},
+    };
+    for (const Channel& c : kChannels)
+    {
+        ambient.AddChannelFile(c.channel, AmbientFilePath(c.file).c_str(), false);
+        ambient.SetChannelUncounted(c.channel, c.uncounted);
+        ambient.SetChannelDelay(c.channel, -1.0, -1.0, true);
+        ambient.SetChannelShuffle(c.channel, true);
+        ambient.SetChannelLevel(c.channel, 0);
+        if (c.setRepeats)
+            ambient.SetChannelRepeats(c.channel, false);
+        ambient.SetChannelVolume(c.channel, 1.0f);
+        ambient.SetChannelEnabled(c.channel, true, false);
+        ambient.SetChannelAllowed(c.channel, false, false);
+        ambient.SetChannelLooping(c.channel, c.looping);
+    }
 }
 
 void EnableSoundGroups1And7()

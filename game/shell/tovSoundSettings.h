@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class ResourcePack;
+class qrxAmbientSound;
 
 // Change the level by steps / 15 and clamp it to [0, 1].
 void StepSoundVolume1(int32_t steps);
@@ -25,6 +26,10 @@ int32_t GetSoundAttenuation2();
 void PlayEffectSound(uint32_t id);
 // The same from another pack (a lake's file); nothing for a null pack.
 void PlayEffectSoundFrom(ResourcePack* pack, uint32_t id);
+
+// The shared channels start-up fills from the ambient folder: 1 the menu music, 0 the fight's
+// music, 12 the weigh-in's opening sound; each enabled and not allowed.
+void AddSharedSoundChannels(qrxAmbientSound& ambient);
 
 // Ambient channel groups of the shared ambient sound (nothing while there is none).
 void EnableSoundGroups1And7();

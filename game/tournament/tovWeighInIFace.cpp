@@ -4,6 +4,7 @@
 #include "ButtonObj.h"
 #include "qrxClock.h"
 #include "qrxFloatingText.h"
+#include "tovAnnouncer.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
@@ -229,6 +230,7 @@ void tovWeighInIFace::Leave(int32_t)
     m_text.reset();
     for (int32_t id = 6190; id <= 6195; ++id)
         m_ports->StopSound(id);
+    m_ports->SetOpeningSound(false, nullptr, 0);
     const int32_t firstShown = m_state.firstPlaceShown;
     m_state = Ceremony{};
     m_state.firstPlaceShown = firstShown;
@@ -306,9 +308,13 @@ void tovWeighInIFace::OnOpeningClipEnd(uintptr_t arg)
 {
     tovWeighInIFace* self = Self(arg);
     self->m_state.clipDone = true;
+    // With the first volume at 0 the opening sound is not waited for.
+    if (TheUserProfile().GetVolume1() <= 0.0f)
+        self->m_state.soundDone = true;
     if (self->m_state.soundDone)
         self->StartCrowdPictures(self->m_nowMs);
-    self->m_ports->SetOpeningSound(false, nullptr, 0);
+    // The sound plays on to its end, which the crowd still waits for.
+    self->m_ports->SetOpeningSound(false, &OnOpeningSoundEnd, arg);
     self->SetBackground(kAfterOpening);
     self->m_boardSelector = 0;
 }
@@ -505,17 +511,7 @@ void tovWeighInIFace::OnGetUpClipEnd(uintptr_t arg)
     const int32_t ounces = self->m_standings.m_weighedFish;
     const std::string text =
         Format("%s your fish weighed in at %5.2f pounds.", TheUserProfile().GetName(), ounces * 0.0625);
-    int32_t line = 6146;
-    if (ounces < 33)
-        line = self->Draw(2) == 0 ? 6149 : 6155;
-    else if (ounces < 65)
-        line = 6153;
-    else if (ounces < 80)
-        line = 6151 + self->Draw(3);
-    else if (ounces < 96)
-        line = 6148;
-    else if (ounces < 144)
-        line = 6147;
+    const int32_t line = tovAnnouncer::WeightLine(ounces, [self](int32_t m) { return self->Draw(m); });
     self->m_ports->PlaySound(line, false, nullptr, 0);
     self->m_ports->ShowMessageBox(text.c_str(), &OnWeightMessageClosed, arg);
 }
@@ -533,8 +529,8 @@ bool tovWeighInIFace::OnWeightMessageClosed(int32_t, uintptr_t arg)
         self->m_ports->PlaySound(6071, false, nullptr, 0);
     else if (self->LivewellHasFish())
     {
-        const int32_t line = leader == 1 ? 6145 : leader == 2 ? 6141 : 6142 + self->Draw(2);
-        self->PlayWithEnd(line, &OnLeaderLineEnd);
+        self->PlayWithEnd(tovAnnouncer::LeaderLine(leader, [self](int32_t m) { return self->Draw(m); }),
+                          &OnLeaderLineEnd);
     }
     self->ClearButton(0);
     return true;
@@ -557,14 +553,9 @@ void tovWeighInIFace::Comment()
     // Outside the first five the comparison is with fifth place.
     const int32_t slot = m_standings.m_ranking[static_cast<size_t>(std::min(p, 4))];
     const int32_t pounds = static_cast<int32_t>(m_standings.m_totals[leaderSlot] - m_standings.m_totals[slot]) / 16;
-    int32_t line = 6168 + Draw(2);
-    if (pounds == 0)
-        line = 6170;
-    else if (pounds >= 1 && pounds <= 12)
-        line = 6156 + pounds - 1;
     if (LivewellHasFish())
     {
-        m_ports->PlaySound(line, false, nullptr, 0);
+        m_ports->PlaySound(tovAnnouncer::CommentLine(pounds, [this](int32_t m) { return Draw(m); }), false, nullptr, 0);
         m_nextScreen = kLivewellScreen;
     }
 }
@@ -609,9 +600,7 @@ void tovWeighInIFace::ResultsReady()
                  &OnCeremonyEnd);
         return;
     }
-    static constexpr int32_t kPlacing[5] = {6174, 6177, 6176, 6175, 6174};
-    const int32_t p = m_standings.LocalPlace();
-    PlayWithEnd(p >= 0 ? kPlacing[p] : 6174, &OnCeremonyEnd);
+    PlayWithEnd(tovAnnouncer::PlacingLine(m_standings.LocalPlace()), &OnCeremonyEnd);
 }
 
 void tovWeighInIFace::OnCeremonyEnd(uintptr_t arg)

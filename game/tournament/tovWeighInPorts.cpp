@@ -5,11 +5,17 @@
 #include "tovFishSpecies.h"
 #include "tovGameSession.h"
 #include "tovSoundFacade.h"
+#include "tovSoundSettings.h"
+
+#include "SoundManager.h"
 
 #include "qrxAmbientSound.h"
 
 namespace
 {
+
+// The ambient channel of the opening clip's sound.
+constexpr int kOpeningChannel = 12;
 
 // The local player's rig, or null outside a game.
 tovAnglerRig* LocalRig()
@@ -21,6 +27,14 @@ tovAnglerRig* LocalRig()
 }
 
 } // namespace
+
+tovWeighInPorts::~tovWeighInPorts()
+{
+    // The channel must not call back into ports that are gone.
+    if (m_openingEnd != nullptr)
+        if (qrxAmbientSound* ambient = GetAppServices().GetAmbientSound())
+            ambient->SetChannelEndCallback(kOpeningChannel, nullptr, 0);
+}
 
 std::vector<int32_t> tovWeighInPorts::LivewellWeights()
 {
@@ -85,21 +99,34 @@ void tovWeighInPorts::StopSound(int32_t id)
         g_soundFacade->Stop(record);
 }
 
-bool tovWeighInPorts::SetOpeningSound(bool allowed, SoundEndCallback, uintptr_t)
+bool tovWeighInPorts::SetOpeningSound(bool allowed, SoundEndCallback onEnd, uintptr_t arg)
 {
-    if (qrxAmbientSound* ambient = GetAppServices().GetAmbientSound())
-    {
-        ambient->SetChannelAllowed(12, allowed, false);
-        for (int channel : {1, 0, 7})
-            ambient->SetChannelAllowed(channel, !allowed, false);
-    }
-    // The crowd does not wait for the opening sound's end.
-    return false;
+    qrxAmbientSound* ambient = GetAppServices().GetAmbientSound();
+    m_openingEnd = onEnd;
+    m_openingArg = arg;
+    if (ambient == nullptr)
+        return false;
+    ambient->SetChannelEndCallback(kOpeningChannel, onEnd ? &OnOpeningChannelEnd : nullptr,
+                                   reinterpret_cast<uintptr_t>(this));
+    ambient->SetChannelAllowed(kOpeningChannel, allowed, true);
+    // Without a sound to play, or with the sound off, no end will come.
+    return allowed && ambient->GetChannelSoundCount(kOpeningChannel) > 0 && IsSoundOn();
+}
+
+void tovWeighInPorts::OnOpeningChannelEnd(uintptr_t self, int, const char*)
+{
+    const auto* ports = reinterpret_cast<const tovWeighInPorts*>(self);
+    if (ports->m_openingEnd != nullptr)
+        ports->m_openingEnd(ports->m_openingArg);
 }
 
 void tovWeighInPorts::SetLakeSounds(bool on)
 {
-    if (qrxAmbientSound* ambient = GetAppServices().GetAmbientSound())
-        for (int channel : {1, 7})
-            ambient->SetChannelEnabled(channel, on, false);
+    if (on)
+    {
+        EnableSoundGroups1And7();
+        return;
+    }
+    DisableMenuSoundGroups();
+    DisableLakeSoundGroups();
 }

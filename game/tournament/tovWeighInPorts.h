@@ -13,7 +13,7 @@
 class tovWeighInPorts
 {
 public:
-    virtual ~tovWeighInPorts() = default;
+    virtual ~tovWeighInPorts();
 
     // Ounces of the local livewell's occupied places, in livewell order; empty without a
     // local angler.
@@ -28,12 +28,21 @@ public:
     // False when the sound cannot play: its end action will not come.
     virtual bool PlaySound(int32_t id, bool restart, SoundEndCallback onEnd, uintptr_t arg);
     virtual void StopSound(int32_t id);
-    // The opening sound's ambient channel, and the lake's ambient sound groups.
-    // Allows or disallows the opening sound; true when its end action will come.
+    // The opening sound's ambient channel. Allowing it answers whether its end action will
+    // come. Disallowing lets a sound that plays finish, and its end still comes; a null end
+    // action drops the one given before.
     virtual bool SetOpeningSound(bool allowed, SoundEndCallback onEnd, uintptr_t arg);
+    // Off on a day's entry: the menu and lake ambient groups; on when the screen is left for
+    // another: ambient groups 1 and 7.
     virtual void SetLakeSounds(bool on);
     virtual void ShowMessageBox(const char* text, tovMessageCallback callback, uintptr_t arg)
     {
         ShowMessage(kMessageOk, callback, arg, text);
     }
+
+private:
+    static void OnOpeningChannelEnd(uintptr_t self, int channel, const char* name);
+
+    SoundEndCallback m_openingEnd = nullptr;
+    uintptr_t m_openingArg = 0;
 };
