@@ -88,7 +88,10 @@ void tovConditionsIFace::Enter(int32_t previousId)
     m_values.clarity = Draw(4);
     m_values.sky = Draw(5);
     m_values.direction = Draw(8);
-    m_returnScreen = previousId;
+    // Back from the help picture the earlier return screen holds: Back there would lead to the
+    // help picture, whose own back leads here, for ever.
+    if (previousId != m_leftFor)
+        m_returnScreen = previousId;
     AddButton(new tovShellButton(53, 441, 16, 15, 6188, [this] { m_nextScreen = m_returnScreen; }), kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     AddArrows(3, 77, m_values.sky, 0, 4);
@@ -144,8 +147,9 @@ void tovConditionsIFace::Leave(int32_t)
     ClearButtons();
 }
 
-void tovConditionsIFace::Exit(int32_t)
+void tovConditionsIFace::Exit(int32_t nextId)
 {
+    m_leftFor = nextId;
     m_nextScreen = 0;
     ShowAppCursor(false);
 }

@@ -273,10 +273,47 @@ void tovProfileIFace::UseSelected(int32_t nextScreen, bool sendName)
         return;
     const int32_t index = std::clamp(m_selected, 0, static_cast<int32_t>(m_entries.size()) - 1);
     tovUserProfile& profile = TheUserProfile();
+    plat::ByteWriter before;
+    profile.WriteBody(before);
+    const std::string previousName = profile.GetName();
     profile.SetName(NameOf(m_entries[static_cast<size_t>(index)]).c_str(), true);
-    LoadUserProfile(profile);
+    if (LoadUserProfile(profile) == tovProfileLoad::kRefused)
+    {
+        // As at start-up: nothing is written over the file until the player says so.
+        m_nextScreen = 0;
+        m_damaged.nextScreen = nextScreen;
+        m_damaged.sendName = sendName;
+        m_damaged.previousBody = before.Buffer();
+        m_damaged.previousName = previousName;
+        m_damaged.question =
+            "Player profile " + std::string(profile.GetName()) + " could not be read.\nMake a new one in its place?";
+        ShowMessage(kMessageTwoAnswers, &OnDamagedAnswer, reinterpret_cast<uintptr_t>(this),
+                    m_damaged.question.c_str());
+        return;
+    }
     if (sendName && IsNetworkLaunch())
         NetChangePlayerName(profile.GetName());
+}
+
+bool tovProfileIFace::OnDamagedAnswer(int32_t answer, uintptr_t argument)
+{
+    auto* self = reinterpret_cast<tovProfileIFace*>(argument);
+    if (g_prepared != self)
+        return true;
+    tovUserProfile& profile = TheUserProfile();
+    if (answer == 0)
+    {
+        profile.SetLoaded(SaveUserProfile(profile));
+        self->m_nextScreen = self->m_damaged.nextScreen;
+        if (self->m_damaged.sendName && IsNetworkLaunch())
+            NetChangePlayerName(profile.GetName());
+        return true;
+    }
+    // The file stays as it is and the profile chosen before comes back.
+    plat::ByteReader in(self->m_damaged.previousBody.data(), self->m_damaged.previousBody.size());
+    profile.ReadBody(in);
+    profile.SetName(self->m_damaged.previousName.c_str(), true);
+    return true;
 }
 
 void tovProfileIFace::StartCreate()

@@ -90,6 +90,7 @@ private:
     void OpenNetworkSession();
     static bool OnDeleteAnswer(int32_t answer, uintptr_t argument);
     static bool OnReplaceAnswer(int32_t answer, uintptr_t argument);
+    static bool OnDamagedAnswer(int32_t answer, uintptr_t argument);
 
     std::unique_ptr<plat::Font> m_font;
     std::array<std::unique_ptr<qrxTextEditor>, kFieldCount> m_fields;
@@ -106,5 +107,16 @@ private:
     // The entry a delete question is about, and the name a replace question is about.
     std::string m_pendingPath;
     std::string m_pendingName;
+    // A damaged profile chosen from the list waits for the player's answer: where the use
+    // button leads, and the profile that was current before, to put back on a no.
+    struct DamagedUse
+    {
+        int32_t nextScreen = 0;
+        bool sendName = false;
+        std::vector<uint8_t> previousBody;
+        std::string previousName;
+        std::string question;
+    };
+    DamagedUse m_damaged;
     bool m_sessionTried = false;
 };

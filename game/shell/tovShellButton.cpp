@@ -13,6 +13,8 @@ tovShellButton::tovShellButton(int32_t x, int32_t y, uint32_t normalId, uint32_t
     m_top = y;
     QrPointer<QrImage> normal = tovShellIFace::Picture(normalId);
     QrPointer<QrImage> highlight = tovShellIFace::Picture(highlightId);
+    // The first picture shows while idle, not only under the pointer: the generated backgrounds
+    // hold no buttons.
     SetPicture(kNormal, normal.Get());
     SetPicture(kHighlight, highlight.Get());
     SetPicture(kPressed, highlight.Get());

@@ -107,4 +107,17 @@ TEST_F(tovConditionsTest, StartingValuesLieInsideTheLakesBoundsAndArrowsWrap)
     EXPECT_EQ(Current(), 4);
 }
 
+// A look at the help picture leaves the way out where it was: Back leads to the set-up.
+TEST_F(tovConditionsTest, BackAfterTheHelpPictureLeadsToTheSetUp)
+{
+    Enter(tovGameSession::kPractice);
+    SwitchTo(22);
+    ClickAt(53, 441);
+    Frame();
+    ASSERT_EQ(Current(), 7);
+    ClickAt(53, 441);
+    Frame();
+    EXPECT_EQ(Current(), 4);
+}
+
 } // namespace

@@ -93,9 +93,15 @@ TEST(tovOptionsLevels, VolumeAndDetailScales)
                                                  {0.5f, 7},  {1.0f / 15.0f, 1}, {std::nanf(""), -1}};
     for (const auto& [volume, level] : volumes)
         EXPECT_EQ(tovOptionsIFace::VolumeLevel(volume), level) << volume;
-    // Every level comes back as itself after a trip through the stored value.
+    // Every level comes back as itself after a trip through the stored value, which the
+    // profile reader takes (0 to 1).
     for (int32_t level = -1; level <= 14; ++level)
-        EXPECT_EQ(tovOptionsIFace::DetailLevel(tovOptionsIFace::DetailValue(level)), level);
+    {
+        const float stored = tovOptionsIFace::DetailValue(level);
+        EXPECT_EQ(tovOptionsIFace::DetailLevel(stored), level);
+        EXPECT_TRUE(stored >= 0.0f && stored <= 1.0f) << level;
+    }
+    EXPECT_EQ(tovOptionsIFace::DetailValue(14), 1.0f);
     EXPECT_FLOAT_EQ(tovOptionsIFace::DetailValue(2), 0.2f);
     EXPECT_EQ(tovOptionsIFace::DetailLevel(1e30f), 14);
     EXPECT_EQ(tovOptionsIFace::DetailLevel(-5.0f), -1);

@@ -376,6 +376,46 @@ TEST_F(tovSetupScreensTest, DeletingTheCurrentProfileLoadsTheNextAndTheLastLeave
     EXPECT_EQ(Current(), 4);
 }
 
+// A damaged profile chosen from the list is written over only when the player says so: no
+// keeps the file and brings back the profile chosen before; yes makes a new one and goes on.
+TEST_F(tovSetupScreensTest, ADamagedProfileFromTheListIsReplacedOnlyWhenThePlayerSaysSo)
+{
+    WriteProfile("Ann", 2);
+    TheUserProfile().SetName("Ann", false);
+    ASSERT_EQ(LoadUserProfile(TheUserProfile()), tovProfileLoad::kLoaded);
+    const std::string damaged = UsersFilePath("Bob.wuo");
+    std::ofstream(damaged, std::ios::binary) << "short";
+    const struct
+    {
+        int32_t button;
+        size_t size;
+        int32_t screen;
+        const char* name;
+        int32_t setting0; // -1: not checked
+    } cases[] = {{2, 5u, 5, "Ann", 2}, {1, size_t(tovUserProfile::kFileSize), 6, "Bob", -1}};
+    for (const auto& c : cases)
+    {
+        SwitchTo(5);
+        Frame();
+        ASSERT_EQ(m_profiles->GetNames(), (std::vector<std::string>{"Ann", "Bob"}));
+        ClickAt(200, 105 + 41 + 5);
+        Click(Profiles::kSelect);
+        ASSERT_TRUE(IsMessageBoxRaised());
+        EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(),
+                  "Player profile Bob could not be read.\nMake a new one in its place?");
+        EXPECT_EQ(Bytes(damaged).size(), 5u);
+        Answer(c.button);
+        Frame();
+        EXPECT_EQ(Bytes(damaged).size(), c.size) << c.name;
+        EXPECT_EQ(Current(), c.screen);
+        EXPECT_STREQ(TheUserProfile().GetName(), c.name);
+        if (c.setting0 >= 0)
+        {
+            EXPECT_EQ(TheUserProfile().GetSetting0(true), c.setting0);
+        }
+    }
+}
+
 // Both screens in their main state, the pointer off their buttons: the set-up of a
 // tournament on the first lake, and a list of three profiles with the second current.
 TEST_F(tovSetupScreensTest, GoldenSetupAndProfiles)
