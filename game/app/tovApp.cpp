@@ -213,6 +213,7 @@ bool tovApp::CreateAll()
     if (profile == tovProfileLoad::kRefused)
         ShowMessage(kMessageTwoAnswers, &tovApp::ReplaceRefusedProfile, 0, kProfileQuestion);
     PreloadFishSpecies();
+    m_started = true;
     return true;
 }
 
@@ -381,7 +382,11 @@ intptr_t tovApp::WindowProc(const plat::WindowMessage& message)
         return 1;
     if (message.message == plat::kMsgPostedText)
         AppendTextLine(message.text);
-    return qrxBaseApp::WindowProc(message);
+    const intptr_t result = qrxBaseApp::WindowProc(message);
+    // Back in full screen the lost surfaces are made again, the lake's terrain among them.
+    if (message.message == plat::kMsgActivateApp && message.wParam != 0 && m_fullScreen)
+        GetFishingModeHooks().RestoreTerrain();
+    return result;
 }
 
 void tovApp::OnKeyDown(uint32_t key)
@@ -521,6 +526,10 @@ void tovApp::CreateRenderer(bool fullScreen, int32_t width, int32_t height)
             if (m_window)
                 m_window->ShowMessageBox("Error", kRendererFailedText, plat::MessageBoxButtons::Ok,
                                          plat::MessageBoxIcon::Error);
+            // After start-up the game ends: cleaned up from the message loop, since the screen
+            // that asked for the renderer is still running.
+            if (m_started && m_window)
+                m_window->PostMessage({plat::kMsgDestroy, 0, 0, {}});
             return;
         }
         qrxScratchImage::SetRenderer(m_renderer.Get());

@@ -174,6 +174,8 @@ private:
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     bool m_shutDown = false;
+    // Start-up has run to its end.
+    bool m_started = false;
     plat::DisplayConfig m_displayConfig;
 
     std::optional<int32_t> m_seed;

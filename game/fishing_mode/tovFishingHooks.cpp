@@ -105,6 +105,11 @@ bool tovFishingHooks::IsWorldBuilt()
     return m_world->IsBuilt();
 }
 
+void tovFishingHooks::RestoreTerrain()
+{
+    m_world->RestoreTerrain();
+}
+
 void tovFishingHooks::PlaceBoatAtStart(tovBoat& boat, int32_t slot)
 {
     m_world->PlaceBoatAtStart(boat, slot);

@@ -30,6 +30,7 @@ public:
     void ReleaseStatics() override;
     bool IsWorldBuilt() override;
     void PlaceBoatAtStart(tovBoat& boat, int32_t slot) override;
+    void RestoreTerrain() override;
 
     tovFishingWorld& GetWorld() { return *m_world; }
 

@@ -37,6 +37,9 @@ public:
     // A network player's boat goes to that player's start location of the lake (slot 0 to 4).
     // Nothing to place before the fishing world exists.
     virtual void PlaceBoatAtStart(tovBoat& /*boat*/, int32_t /*slot*/) {}
+    // Rebuilds the lake's terrain after the surfaces were lost (the program activated again
+    // in full screen); nothing without a world.
+    virtual void RestoreTerrain() {}
 };
 
 class tovNullRigFactory : public tovRigFactory

@@ -332,6 +332,58 @@ TEST_F(tovAppTest, ARendererThatCannotBeMadeEndsStartUpWithItsMessage)
     EXPECT_EQ(m_app->GetSession(), nullptr);
 }
 
+// A renderer lost after start-up ends the game: the message, then the screens go from the
+// message loop (the screen that asked may still be running) and the loop ends.
+TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
+{
+    plat::FailureInjector injector;
+    ASSERT_TRUE(Start(8, &injector));
+    injector.FailAlways(plat::Operation::CreateDevice, plat::Result::Failed);
+    m_app->RecreateRenderer(true);
+    EXPECT_EQ(m_app->GetRenderer(), nullptr);
+    ASSERT_EQ(m_window.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_window.MessageBoxes()[0].title, "Error");
+    EXPECT_NE(m_app->GetCurrentScreen(), nullptr);
+    m_app->BeginRun();
+    int passes = 0;
+    while (m_app->RunOnce() && passes < 10)
+        ++passes;
+    EXPECT_LT(passes, 10);
+    EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
+    EXPECT_EQ(m_app->GetInterface(8), nullptr);
+    qrxBaseApp::SetQuitFlag(false);
+}
+
+class TerrainHooks : public tovNullFishingModeHooks
+{
+public:
+    void RestoreTerrain() override { ++restored; }
+    int restored = 0;
+};
+
+// Regaining the focus in full screen rebuilds the lake's terrain; losing it, or a window, not.
+TEST_F(tovAppTest, ActivationInFullScreenRestoresTheTerrain)
+{
+    ASSERT_TRUE(Start(8));
+    tovFishingModeHooks& game = GetFishingModeHooks();
+    TerrainHooks hooks;
+    SetFishingModeHooks(&hooks);
+    const struct
+    {
+        uint8_t fullScreen;
+        uintptr_t active;
+        int restored;
+    } cases[] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}};
+    for (const auto& c : cases)
+    {
+        hooks.restored = 0;
+        m_app->m_fullScreen = c.fullScreen;
+        m_app->WindowProc({plat::kMsgActivateApp, c.active, 0, {}});
+        EXPECT_EQ(hooks.restored, c.restored) << int(c.fullScreen) << " " << c.active;
+    }
+    SetFishingModeHooks(&game);
+}
+
 TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
 {
     testfiles::TempDir dir;
