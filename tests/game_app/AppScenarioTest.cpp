@@ -12,6 +12,7 @@
 #include "tovInstallSettings.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
+#include "tovMotorSound.h"
 #include "tovUserProfile.h"
 
 #include "IniConfigStore.h"
@@ -126,9 +127,12 @@ TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen
             if (frame == 59)
                 clock.SetGameTime(clock.GetDayLength());
         };
+        tovMotorSound::SetStopping(false);
         const AppScenarioResult run =
             RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 70, 1), {38, 55}, forward);
         ASSERT_EQ(run.error, "");
+        // Leaving the fishing screen silences a motor transition that would end later.
+        EXPECT_TRUE(tovMotorSound::IsStopping());
         EXPECT_EQ(DigestField(run.digests.at(38), "screen"), "2");
         EXPECT_EQ(DigestField(run.digests.at(55), "screen"), "2");
         // Six frames of the running clock after the half hour left, less the 5-minute ride to the dock.
