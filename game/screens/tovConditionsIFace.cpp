@@ -88,8 +88,7 @@ void tovConditionsIFace::Enter(int32_t previousId)
     m_values.clarity = Draw(4);
     m_values.sky = Draw(5);
     m_values.direction = Draw(8);
-    // Back from the help picture the earlier return screen holds: Back there would lead to the
-    // help picture, whose own back leads here, for ever.
+    // Back from the help picture the earlier return screen holds, or Back would loop through it.
     if (previousId != m_leftFor)
         m_returnScreen = previousId;
     AddButton(new tovShellButton(53, 441, 16, 15, 6188, [this] { m_nextScreen = m_returnScreen; }), kBack);
