@@ -40,6 +40,7 @@ void BuildSmallView(const tovSmallViewSetup& setup, QrPointer<QrNode>& root, QrP
     const float grey = 100.0f / 255.0f;
     light->SetDiffuseColor(QrPoint3(grey, grey, grey));
     light->SetAmbientColor(QrPoint3(grey, grey, grey));
+    // A radius of 0.25 would leave the model beyond the light's reach, lit by the ambient term alone.
     light->SetRadius(setup.lightRadius);
     light->SetFalloff(0.5f);
     light->AttachAffectedNode(root.Get());
