@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "Font.h"
 
+#include <algorithm>
 #include <string_view>
 
 qrxFloatingText::qrxFloatingText(const plat::Font* font, plat::ColorRef color) : m_font(font), m_color(color) {}
@@ -32,7 +33,8 @@ void qrxFloatingText::DrawBoxedText(int32_t left, int32_t top, int32_t right, in
     if (!GetRenderer() || !m_font || !text || !*text)
         return;
     const int32_t width = right - left;
-    const int32_t height = bottom - top;
+    // A box lower than one line would cut the letters' feet off: it grows to a whole line.
+    const int32_t height = std::max(bottom - top, m_font->Height());
     if (plat::Canvas* canvas = BeginDraw(width, height))
     {
         canvas->Fill({0, 0, width, height}, plat::kColorBlack);

@@ -19,10 +19,10 @@ constexpr uint32_t kClickSound = 6183;
 constexpr int32_t kMainMenuScreen = 8;
 
 constexpr const char* kPageFiles[tovSponsorPageIFace::kPageCount] = {
-    "harrowlake.htm", "tarnline.htm",   "kettlebay.htm",       "ironreel.htm",  "mossback.htm",    "riverrun.htm",
-    "stillwater.htm", "deepcove.htm",   "brightlure.htm",      "pinecreek.htm", "stoneharbor.htm", "bluegill.htm",
-    "northwind.htm",  "silverline.htm", "redfin.htm",          "marshland.htm", "copperhook.htm",  "eastshore.htm",
-    "greenbank.htm",  "lakeside.htm",   "tournamenttrail.htm",
+    "harrowlake.htm", "tarnline.htm",   "kettlebay.htm",  "ironreel.htm",  "mossback.htm",   "riverrun.htm",
+    "stillwater.htm", "deepcove.htm",   "brightlure.htm", "pinecreek.htm", "stonebay.htm",   "bluegill.htm",
+    "northwind.htm",  "silverline.htm", "redfin.htm",     "marshland.htm", "copperhook.htm", "eastshore.htm",
+    "greenbank.htm",  "lakeside.htm",   "thetour.htm",
 };
 
 } // namespace

@@ -15,6 +15,7 @@ bool SdlInputBackend::Acquire(InputDevice device)
         // Motion from before the acquisition belongs to nobody.
         SDL_GetRelativeMouseState(nullptr, nullptr);
         m_window.TakeWheelMotion();
+        m_window.TakePressedButtons();
     }
     return m_acquisition.Acquire(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
@@ -36,7 +37,9 @@ InputResult SdlInputBackend::ReadMouse(MouseState& out)
         return result;
     int dx = 0, dy = 0;
     SDL_GetRelativeMouseState(&dx, &dy);
-    const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+    // A click quicker than a frame is down and up again before this read: it reads as held
+    // once, so the next read sees it let go and the click is not lost.
+    const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr) | m_window.TakePressedButtons();
     out = MouseState{};
     out.x = dx;
     out.y = dy;

@@ -28,6 +28,7 @@ struct SdlWindowBackend::Window
     uint32_t focusLosses = 0;
     bool destroyPosted = false; // the window is destroyed once, however often it is closed
     int32_t wheel = 0;
+    uint32_t pressedButtons = 0; // SDL button masks pressed since the input last took them
 };
 
 namespace
@@ -113,6 +114,10 @@ struct SdlWindowBackend::EventSink
             break;
         case SDL_MOUSEMOTION:
             moved = true;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button >= 1 && e.button.button <= 32)
+                w.pressedButtons |= SDL_BUTTON(e.button.button);
             break;
         case SDL_MOUSEWHEEL:
         {
@@ -386,6 +391,15 @@ int32_t SdlWindowBackend::TakeWheelMotion()
     const int32_t wheel = m_window->wheel;
     m_window->wheel = 0;
     return wheel;
+}
+
+uint32_t SdlWindowBackend::TakePressedButtons()
+{
+    if (!m_window)
+        return 0;
+    const uint32_t pressed = m_window->pressedButtons;
+    m_window->pressedButtons = 0;
+    return pressed;
 }
 
 void SdlWindowBackend::PumpEvents()

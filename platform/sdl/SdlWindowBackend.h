@@ -51,6 +51,8 @@ public:
     uint32_t FocusLossCount() const;
     // Wheel motion collected by the pump since the last call (120 per notch).
     int32_t TakeWheelMotion();
+    // The buttons (SDL masks) pressed since the last call, whether or not still held.
+    uint32_t TakePressedButtons();
     // The reason of the last failure, from SDL.
     const std::string& LastError() const { return m_lastError; }
 

@@ -30,9 +30,9 @@ struct Label
 
 // The web page files, in page order; the screen's table lists the same names.
 const char* const kSponsors[21] = {
-    "harrowlake", "tarnline",   "kettlebay",  "ironreel",    "mossback",  "riverrun",  "stillwater",
-    "deepcove",   "brightlure", "pinecreek",  "stoneharbor", "bluegill",  "northwind", "silverline",
-    "redfin",     "marshland",  "copperhook", "eastshore",   "greenbank", "lakeside",  "tournamenttrail",
+    "harrowlake", "tarnline",   "kettlebay",  "ironreel",  "mossback",  "riverrun",  "stillwater",
+    "deepcove",   "brightlure", "pinecreek",  "stonebay",  "bluegill",  "northwind", "silverline",
+    "redfin",     "marshland",  "copperhook", "eastshore", "greenbank", "lakeside",  "thetour",
 };
 
 void Write(QrImagePixels& p, const std::vector<Label>& labels, Rgb c = {250, 245, 220})
@@ -153,10 +153,11 @@ void AddSponsors(tools::PackContents& pack)
     {
         const std::string name = Upper(kSponsors[i]);
         const Rgb c = colours[i % 4];
-        AddScreenPicture(pack, 5022 + i, BevelButton(128, 34, name, c, false), {28});
+        // One size for every name: none stands out or shrinks beside the others.
+        AddScreenPicture(pack, 5022 + i, BevelButton(128, 34, name, c, false, 2), {28});
         // Pressed 5001..5021 in page order, but page 20 has 5015 and page 14 has 5016.
         const uint32_t pressed = i == 20 ? 5015 : i == 14 ? 5016 : i < 14 ? 5001 + i : 5002 + i;
-        AddScreenPicture(pack, pressed, BevelButton(128, 34, name, c, true), {28});
+        AddScreenPicture(pack, pressed, BevelButton(128, 34, name, c, true, 2), {28});
 
         QrImagePixels page = Screen({c.r, c.g, c.b}, {20, 30, 40});
         CentreLabel(page, name, 150, 5, {250, 245, 220});

@@ -155,6 +155,14 @@ tools::PackContents MakeLakePack(const Lake& lake)
 
 } // namespace
 
+std::vector<tools::PackContents> MakeSampleLakePacks()
+{
+    std::vector<tools::PackContents> packs;
+    for (const Lake& lake : kLakes)
+        packs.push_back(MakeLakePack(lake));
+    return packs;
+}
+
 void GenerateLakePacks(Context& context)
 {
     for (const Lake& lake : kLakes)

@@ -78,6 +78,10 @@ void AddLivewell(tools::PackContents& pack)
     FillRect(p, 632, 0, 8, 480, {90, 70, 45});
     Label(p, 20, 18, "LIVEWELL", 2, {240, 220, 150});
     Window(p, 136, 43, 430, 166);
+    // The tank under the fish view: it shows while no fish is picked.
+    QrImagePixels tank = Water(430, 166);
+    for (uint32_t y = 0; y < 166; ++y)
+        std::copy_n(tank.GetRow(y), 430 * 3, p.GetRow(43 + y) + 136 * 3);
     FillRect(p, 145, 214, 409, 208, {15, 35, 45});
     AddScreenPicture(pack, 406, p, {kLivewellGroup});
     for (uint32_t k = 0; k < 6; ++k)

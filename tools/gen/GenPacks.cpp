@@ -137,6 +137,7 @@ QrImagePixels ToPalettised(const QrImagePixels& rgb)
             p.GetRow(y)[x] = uint8_t(it == colours.end() ? 0 : it - colours.begin());
         }
     }
+    MoveNotedLabels(rgb, p);
     return p;
 }
 
@@ -189,13 +190,17 @@ QrImagePixels MakeCursor(bool busy)
 
 QrImagePixels MakeCaret()
 {
-    // A 4-bit picture: a bar in palette entry 1.
+    // A 4-bit picture: an underscore drawn where the next letter goes (the editor puts its
+    // corner at the text's lower right), light over dark so it shows on any field.
     QrImagePixels p;
-    p.Allocate(QrImagePixels::kFormatPalettized, 3, 18);
+    p.Allocate(QrImagePixels::kFormatPalettized, 10, 4);
     uint8_t* white = p.GetPalette() + 4;
     white[0] = white[1] = white[2] = 255;
-    for (uint32_t y = 0; y < 18; ++y)
-        p.GetRow(y)[1] = 1;
+    uint8_t* dark = p.GetPalette() + 8;
+    dark[0] = dark[1] = dark[2] = 40;
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 10; ++x)
+            p.GetRow(y)[x] = y < 2 ? 1 : 2;
     return p;
 }
 
@@ -207,6 +212,7 @@ void AddPicture(tools::PackContents& pack, uint32_t id, const QrImagePixels& pic
     item.id = id;
     item.flags = flags;
     item.data = tools::WriteBMP(picture, options);
+    FileNotedLabels(picture, id);
     pack.Add(std::move(item), groups);
 }
 
@@ -314,11 +320,15 @@ void AddScreens(tools::PackContents& pack)
     // so the text beside them (livewell rows, gender and lure options) stays clear.
     for (uint32_t i = 0; i < 4; ++i)
         AddPicture(pack, 45 + i, ToPalettised(MakeToggle(i == 1 || i == 2, i >= 2)), {8, false, 0}, {7});
-    AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 110, 36}, {7});
+    // 100 wide: from x 53 it ends clear of the accept buttons at x 156.
+    AddButton(pack, {16, 15, "BACK", {140, 50, 40}, 100, 36}, {7});
 
     // Save and load share their buttons: those items sit in both groups.
     // The name field stands at the top left; the list's panel holds seven rows under it.
-    AddPicture(pack, 624, MenuBackdrop({{40, 70, "SAVE GAME", 3}, {40, 32, "NAME", 2}}), rgb, {19});
+    // The name field is typed at (146, 30) in an 18-pixel face: a well shows where it is.
+    QrImagePixels save = MenuBackdrop({{40, 76, "SAVE GAME", 3}, {40, 34, "NAME", 2}});
+    Well(save, 140, 26, 356, 28);
+    AddPicture(pack, 624, save, rgb, {19});
     AddPicture(pack, 625, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {19}, kOnFirstUse);
     AddPicture(pack, 440, MenuBackdrop({{40, 70, "LOAD GAME", 3}}), rgb, {14});
     AddPicture(pack, 441, MakePicture(Look::kPanel, 400, 260, "", {60, 70, 90}), rgb, {14});
@@ -379,6 +389,8 @@ void AddRawItems(tools::PackContents& pack)
     pack.Add(std::move(tagged), {3});
 }
 
+} // namespace
+
 tools::PackContents MakeMainPack()
 {
     tools::PackContents pack;
@@ -397,8 +409,6 @@ tools::PackContents MakeMainPack()
     AddRawItems(pack);
     return pack;
 }
-
-} // namespace
 
 void GeneratePacks(Context& context)
 {

@@ -5,6 +5,7 @@
 #include "ImageWriters.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace gen
 {
@@ -14,7 +15,81 @@ namespace
 
 constexpr uint32_t kPicture = 0x80000010;
 
+// The lines of the text at most `columns` characters wide where words allow: lines break at
+// spaces, and after a hyphen, and always at '|'.
+std::vector<std::string> WrapLabel(const std::string& text, size_t columns)
+{
+    std::vector<std::string> lines(1);
+    std::string piece;
+    bool spaced = false; // whether a space stands before the piece
+    const auto place = [&]
+    {
+        std::string& line = lines.back();
+        const size_t gap = spaced && !line.empty() ? 1 : 0;
+        if (!line.empty() && line.size() + gap + piece.size() > columns)
+            lines.push_back(piece);
+        else
+            line += (gap ? " " : "") + piece;
+        piece.clear();
+    };
+    for (const char c : text)
+    {
+        if (c == '|')
+        {
+            place();
+            lines.emplace_back();
+            spaced = false;
+        }
+        else if (c == ' ')
+        {
+            place();
+            spaced = true;
+        }
+        else
+        {
+            piece += c;
+            if (c == '-')
+            {
+                place();
+                spaced = false;
+            }
+        }
+    }
+    place();
+    return lines;
+}
+
 } // namespace
+
+void BoxLabel(QrImagePixels& p, uint32_t x, uint32_t y, uint32_t w, uint32_t h, const std::string& text,
+              uint32_t maxScale, Rgb c, uint32_t margin)
+{
+    if (text.empty())
+        return;
+    const uint32_t innerW = w > 2 * margin ? w - 2 * margin : 0;
+    const uint32_t innerH = h > 2 * margin ? h - 2 * margin : 0;
+    uint32_t scale = std::max(maxScale, kMinLabelScale);
+    std::vector<std::string> lines;
+    for (;; --scale)
+    {
+        lines = WrapLabel(text, (innerW + scale) / (6 * scale));
+        uint32_t widest = 0;
+        for (const std::string& line : lines)
+            widest = std::max(widest, LabelWidth(line, scale));
+        const uint32_t height = uint32_t(lines.size()) * 7 * scale + uint32_t(lines.size() - 1) * 2 * scale;
+        if (scale == kMinLabelScale || (widest <= innerW && height <= innerH))
+            break;
+    }
+    const uint32_t lineStep = 9 * scale;
+    const uint32_t height = uint32_t(lines.size()) * lineStep - 2 * scale;
+    uint32_t top = y + (h > height ? (h - height) / 2 : 0);
+    for (const std::string& line : lines)
+    {
+        const uint32_t lw = LabelWidth(line, scale);
+        DrawLabel(p, x + (w > lw ? (w - lw) / 2 : 0), top, line, scale, c.r, c.g, c.b);
+        top += lineStep;
+    }
+}
 
 QrImagePixels Gradient(uint32_t w, uint32_t h, Rgb top, Rgb bottom)
 {
@@ -63,13 +138,14 @@ void Well(QrImagePixels& p, uint32_t x, uint32_t y, uint32_t w, uint32_t h)
 
 void CentreLabel(QrImagePixels& p, const std::string& text, uint32_t y, uint32_t scale, Rgb c)
 {
-    while (scale > 1 && LabelWidth(text, scale) + 8 > p.GetWidth())
+    scale = std::max(scale, kMinLabelScale);
+    while (scale > kMinLabelScale && LabelWidth(text, scale) + 8 > p.GetWidth())
         --scale;
     const uint32_t w = LabelWidth(text, scale);
     DrawLabel(p, p.GetWidth() > w ? (p.GetWidth() - w) / 2 : 0, y, text, scale, c.r, c.g, c.b);
 }
 
-QrImagePixels BevelButton(uint32_t w, uint32_t h, const std::string& text, Rgb face, bool lit)
+QrImagePixels BevelButton(uint32_t w, uint32_t h, const std::string& text, Rgb face, bool lit, uint32_t maxScale)
 {
     const Rgb base = lit ? Shade(face, 1.35f) : face;
     QrImagePixels p = Gradient(w, h, Shade(base, 1.2f), Shade(base, 0.8f));
@@ -77,11 +153,7 @@ QrImagePixels BevelButton(uint32_t w, uint32_t h, const std::string& text, Rgb f
     FillRect(p, 0, 0, 2, h, Shade(base, 1.6f));
     FillRect(p, 0, h - 2, w, 2, Shade(base, 0.45f));
     FillRect(p, w - 2, 0, 2, h, Shade(base, 0.45f));
-    uint32_t scale = 3;
-    while (scale > 1 && (LabelWidth(text, scale) + 8 > w || 7 * scale + 6 > h))
-        --scale;
-    const uint32_t tw = LabelWidth(text, scale);
-    DrawLabel(p, w > tw ? (w - tw) / 2 : 0, (h - 7 * scale) / 2, text, scale, 255, 255, 240);
+    BoxLabel(p, 0, 0, w, h, text, maxScale, {255, 255, 240}, 4);
     return p;
 }
 
@@ -92,6 +164,7 @@ void AddScreenPicture(tools::PackContents& pack, uint32_t id, const QrImagePixel
     item.type = kPicture;
     item.id = id;
     item.data = tools::WriteBMP(picture, {24, false, 0});
+    FileNotedLabels(picture, id);
     pack.Add(std::move(item), groups);
 }
 

@@ -27,6 +27,8 @@ constexpr uint32_t kProfileGroup = 18;
 
 const Rgb kCream{250, 245, 220};
 const Rgb kGold{250, 230, 120};
+// The value pictures stand at x 490, the minus arrows (30 wide) at x 472.
+constexpr uint32_t kValueCovered = 502 - 490;
 
 void Label(QrImagePixels& p, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, Rgb c = kCream)
 {
@@ -49,27 +51,30 @@ void AddSetup(tools::PackContents& pack)
     Well(p, 450, 216, 160, 160);
     Well(p, 504, 56, 90, 26);
     Label(p, 527, 62, "LAKE", 2);
-    Label(p, 77, 260, "STEP THROUGH THE LAKES", 2);
-    Label(p, 77, 290, "ACCEPT STARTS THE DAY", 2);
+    // One backdrop for every mode: the lines say what each mode's controls do, and name the
+    // accept button by its own word.
+    Label(p, 77, 256, "STEP THROUGH THE LAKES", 2);
+    Label(p, 77, 280, "A TOURNAMENT ALSO SETS", 2);
+    Label(p, 77, 304, "ITS DAYS AND MINUTES A DAY", 2);
+    Label(p, 77, 328, "GO FISH STARTS THE DAY", 2);
     AddScreenPicture(pack, 389, p, {kSetupGroup});
 
-    // 390 holds the number of days, 391 the day length; the value sits in the upper part.
-    const char* panels[] = {"DAYS", "DAY LENGTH"};
+    // 390 frames the number of days, 391 the day length; the value stands between the arrows,
+    // whose minus overlaps the value picture's first 12 pixels.
     for (uint32_t i = 0; i < 2; ++i)
     {
         QrImagePixels panel = Gradient(169, 47, {60, 90, 120}, {30, 45, 60});
-        CentreLabel(panel, panels[i], 37, 1, kGold);
         AddScreenPicture(pack, 390 + i, panel, {kSetupGroup});
     }
-    const char* lengths[] = {"SHORT", "MEDIUM", "LONG", "FULL DAY"};
+    const char* lengths[] = {"10 MIN", "20 MIN", "40 MIN", "1 HOUR"};
     const char* days[] = {"1 DAY", "2 DAYS", "3 DAYS", "4 DAYS"};
     for (uint32_t i = 0; i < 4; ++i)
     {
         QrImagePixels a = Gradient(104, 25, {20, 40, 60}, {20, 40, 60});
-        CentreLabel(a, lengths[i], 7, 2, kCream);
+        BoxLabel(a, kValueCovered, 0, 104 - kValueCovered, 25, lengths[i], 2, kCream);
         AddScreenPicture(pack, 503 + i, a, {kSetupGroup});
         QrImagePixels b = Gradient(104, 25, {20, 40, 60}, {20, 40, 60});
-        CentreLabel(b, days[i], 7, 2, kCream);
+        BoxLabel(b, kValueCovered, 0, 104 - kValueCovered, 25, days[i], 2, kCream);
         AddScreenPicture(pack, 507 + i, b, {kSetupGroup});
     }
     const Rgb green{50, 120, 60};
@@ -153,7 +158,8 @@ QrImagePixels ShoreView(const std::string& name, uint32_t seed)
     FillRect(p, dockX, horizon + 40, 90, 8, {120, 85, 50});
     for (uint32_t i = 0; i < 4; ++i)
         FillRect(p, dockX + 4 + 28 * i, horizon + 48, 4, 18, {80, 55, 30});
-    Label(p, 8, kH - 20, Upper(name), 2, kCream);
+    // Long names take a second line rather than run off the picture.
+    BoxLabel(p, 0, kH - 40, kW, 38, Upper(name), 2, kCream, 4);
     return p;
 }
 
@@ -175,7 +181,6 @@ QrImagePixels Outline(uint32_t seed)
             if (d < radius)
                 FillRect(p, x, y, 1, 1, d > radius - 3.0f ? Rgb{200, 190, 150} : Rgb{40, 90, 150});
         }
-    Label(p, 6, 6, "MAP", 1, {40, 40, 30});
     return p;
 }
 

@@ -7,6 +7,7 @@
 #include "GenTravelMap.h"
 
 #include "GenLakeShape.h"
+#include "GenScreenPictures.h"
 #include "LabelFont.h"
 
 #include "ImageWriters.h"
@@ -28,11 +29,6 @@ constexpr int kViewHeight = 400;
 constexpr int kCellPixels = 4;
 constexpr int kMapLeft = 78;
 constexpr int kMapTop = 24;
-
-struct Rgb
-{
-    uint8_t r, g, b;
-};
 
 // The map's colours: the frame, eight shades of water from shallow to deep, the shore, eight
 // shades of land from the shore to the hilltops, and the grid.
@@ -94,6 +90,7 @@ void AddPicture(tools::PackContents& pack, uint32_t id, const QrImagePixels& pic
     item.type = kPicture;
     item.id = id;
     item.data = tools::WriteBMP(picture, {bits, false, 0});
+    FileNotedLabels(picture, id);
     pack.Add(std::move(item), {group});
 }
 
@@ -119,12 +116,12 @@ QrImagePixels WholeMap(const LakeShape& lake, const std::string& title, double s
     Fill(p, 0, 0, kViewWidth, 20, {24, 36, 52});
     DrawLabel(p, tw < kViewWidth ? (kViewWidth - tw) / 2 : 0, 3, title, 2, 250, 245, 220);
     // Legend box at the bottom left.
-    Fill(p, 6, kViewHeight - 50, 92, 44, {250, 245, 220});
-    Fill(p, 8, kViewHeight - 48, 88, 40, {24, 36, 52});
-    Fill(p, 14, kViewHeight - 42, 14, 12, {56, 126, 220});
-    DrawLabel(p, 34, kViewHeight - 40, "WATER", 1, 250, 245, 220);
-    Fill(p, 14, kViewHeight - 24, 14, 12, {64, 150, 56});
-    DrawLabel(p, 34, kViewHeight - 22, "LAND", 1, 250, 245, 220);
+    Fill(p, 6, kViewHeight - 56, 104, 50, {250, 245, 220});
+    Fill(p, 8, kViewHeight - 54, 100, 46, {24, 36, 52});
+    Fill(p, 14, kViewHeight - 48, 14, 14, {56, 126, 220});
+    DrawLabel(p, 34, kViewHeight - 48, "WATER", 2, 250, 245, 220);
+    Fill(p, 14, kViewHeight - 28, 14, 14, {64, 150, 56});
+    DrawLabel(p, 34, kViewHeight - 28, "LAND", 2, 250, 245, 220);
     return p;
 }
 
@@ -192,12 +189,12 @@ QrImagePixels Plate(int w, int h, const std::string& text, Rgb face)
     p.Allocate(QrImagePixels::kFormatRGB, uint32_t(w), uint32_t(h));
     Fill(p, 0, 0, w, h, {250, 245, 220});
     Fill(p, 2, 2, w - 4, h - 4, face);
-    const uint32_t tw = LabelWidth(text, 2);
-    DrawLabel(p, uint32_t(w) > tw ? (uint32_t(w) - tw) / 2 : 0, uint32_t(h - 14) / 2, text, 2, 250, 245, 220);
+    BoxLabel(p, 0, 0, uint32_t(w), uint32_t(h), text, 2, {250, 245, 220}, 4);
     return p;
 }
 
-// The screen behind the map: a title, a frame round the map and what the mode buttons do.
+// The screen behind the map: a frame round the map, and in the column on its right the title,
+// the names of the two mode toggles (32 x 26 at y 55 and 90) and what each mode does.
 QrImagePixels Backdrop()
 {
     QrImagePixels p;
@@ -206,13 +203,19 @@ QrImagePixels Backdrop()
         Fill(p, 0, y, 640, 1, {uint8_t(30 + y / 16), uint8_t(60 + y / 12), uint8_t(90 + y / 10)});
     Fill(p, kMapLeft - 3, kMapTop - 3, kViewWidth + 6, kViewHeight + 6, {250, 245, 220});
     Fill(p, kMapLeft, kMapTop, kViewWidth, kViewHeight, {24, 36, 52});
-    DrawLabel(p, 78, 6, "TRAVEL MAP", 2, 250, 230, 120);
-    DrawLabel(p, 536, 30, "MAP MODE", 1, 250, 230, 120);
-    DrawLabel(p, 536, 190, "UPPER: ZOOM", 1, 250, 245, 220);
-    DrawLabel(p, 536, 202, "IN AND OUT", 1, 250, 245, 220);
-    DrawLabel(p, 536, 220, "LOWER: PICK", 1, 250, 245, 220);
-    DrawLabel(p, 536, 232, "A SPOT, THEN", 1, 250, 245, 220);
-    DrawLabel(p, 536, 244, "OK TO TRAVEL", 1, 250, 245, 220);
+    const Rgb gold{250, 230, 120};
+    const Rgb cream{250, 245, 220};
+    DrawLabel(p, 538, 6, "TRAVEL", 2, gold.r, gold.g, gold.b);
+    DrawLabel(p, 538, 24, "MAP", 2, gold.r, gold.g, gold.b);
+    DrawLabel(p, 576, 61, "VIEW", 2, cream.r, cream.g, cream.b);
+    DrawLabel(p, 576, 96, "PICK", 2, cream.r, cream.g, cream.b);
+    const char* lines[] = {"VIEW:", "CLICK TO", "ZOOM", "", "PICK:", "CLICK A", "SPOT, OK", "TO GO"};
+    int y = 190;
+    for (const char* line : lines)
+    {
+        DrawLabel(p, 538, uint32_t(y), line, 2, cream.r, cream.g, cream.b);
+        y += 18;
+    }
     return p;
 }
 
@@ -231,9 +234,10 @@ void AddTravelMapPictures(tools::PackContents& pack)
     for (uint32_t i = 0; i < 8; ++i)
         AddPicture(pack, 70 + i, Arrow(tips[i][0], tips[i][1]), kGroup, 24);
     AddPicture(pack, 111, Plate(96, 32, "", {90, 90, 90}), kGroup, 24);
-    AddPicture(pack, 368, Plate(100, 40, "WEIGH IN", {50, 120, 60}), kGroup, 24);
-    AddPicture(pack, 367, Plate(100, 40, "WEIGH IN", {70, 165, 85}), kGroup, 24);
-    AddPicture(pack, 369, Plate(100, 40, "WEIGH IN", {100, 100, 100}), kGroup, 24);
+    // Two lines: on one, the words would fill the plate from edge to edge.
+    AddPicture(pack, 368, Plate(100, 40, "WEIGH|IN", {50, 120, 60}), kGroup, 24);
+    AddPicture(pack, 367, Plate(100, 40, "WEIGH|IN", {70, 165, 85}), kGroup, 24);
+    AddPicture(pack, 369, Plate(100, 40, "WEIGH|IN", {100, 100, 100}), kGroup, 24);
     // The OK and cancel buttons and the mode toggles other screens made.
     for (uint32_t id : {23u, 22u, 18u, 17u, 45u, 46u, 47u, 48u})
     {

@@ -1,6 +1,7 @@
 #include "LabelFont.h"
 
 #include <cctype>
+#include <utility>
 
 namespace gen
 {
@@ -37,6 +38,8 @@ constexpr Glyph kGlyphs[] = {
     {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}}, {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
     {'?', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04}}, {'!', {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04}},
     {'/', {0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x10}}, {'#', {0x0A, 0x0A, 0x1F, 0x0A, 0x1F, 0x0A, 0x0A}},
+    {'+', {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00}}, {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}},
+    {',', {0x00, 0x00, 0x00, 0x00, 0x0C, 0x04, 0x08}},
 };
 
 const Glyph* Find(char c)
@@ -52,6 +55,63 @@ const Glyph* Find(char c)
 
 } // namespace
 
+namespace
+{
+
+struct PendingLabel
+{
+    const uint8_t* pixels;
+    NotedLabel label;
+};
+
+bool g_noting = false;
+std::vector<PendingLabel> g_pending;
+std::vector<NotedLabel> g_filed;
+
+} // namespace
+
+void StartNotingLabels()
+{
+    g_noting = true;
+    g_pending.clear();
+    g_filed.clear();
+}
+
+std::vector<NotedLabel> StopNotingLabels()
+{
+    g_noting = false;
+    g_pending.clear();
+    return std::move(g_filed);
+}
+
+void FileNotedLabels(const QrImagePixels& picture, uint32_t id)
+{
+    if (!g_noting)
+        return;
+    // A picture is known by its pixel buffer, which moves along with the picture.
+    const uint8_t* pixels = picture.GetPixels();
+    std::erase_if(g_pending,
+                  [&](PendingLabel& pending)
+                  {
+                      if (pending.pixels != pixels)
+                          return false;
+                      if (pending.label.pictureWidth == picture.GetWidth() &&
+                          pending.label.pictureHeight == picture.GetHeight())
+                      {
+                          pending.label.picture = id;
+                          g_filed.push_back(pending.label);
+                      }
+                      return true;
+                  });
+}
+
+void MoveNotedLabels(const QrImagePixels& from, const QrImagePixels& to)
+{
+    for (PendingLabel& pending : g_pending)
+        if (pending.pixels == from.GetPixels())
+            pending.pixels = to.GetPixels();
+}
+
 uint32_t LabelWidth(const std::string& text, uint32_t scale)
 {
     return text.empty() ? 0 : uint32_t(text.size()) * 6 * scale - scale;
@@ -60,6 +120,10 @@ uint32_t LabelWidth(const std::string& text, uint32_t scale)
 void DrawLabel(QrImagePixels& picture, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, uint8_t red,
                uint8_t green, uint8_t blue)
 {
+    if (g_noting && !text.empty())
+        g_pending.push_back(
+            {picture.GetPixels(),
+             {0, text, x, y, LabelWidth(text, scale), 7 * scale, picture.GetWidth(), picture.GetHeight()}});
     const uint32_t bpp = picture.GetBytesPerPixel();
     for (size_t i = 0; i < text.size(); ++i)
     {

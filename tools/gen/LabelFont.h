@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gen
 {
@@ -15,5 +16,22 @@ namespace gen
 void DrawLabel(QrImagePixels& picture, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, uint8_t red,
                uint8_t green, uint8_t blue);
 uint32_t LabelWidth(const std::string& text, uint32_t scale);
+
+// While noting, every label drawn is kept with the picture it went into, and filed under the
+// picture's pack id when the picture is added: a test checks each label against its box.
+struct NotedLabel
+{
+    uint32_t picture = 0; // pack id
+    std::string text;
+    uint32_t x = 0, y = 0, width = 0, height = 0; // in the picture
+    uint32_t pictureWidth = 0, pictureHeight = 0;
+};
+void StartNotingLabels();
+// The labels filed since the start; noting stops.
+std::vector<NotedLabel> StopNotingLabels();
+// Called by the pack adders with the id the picture is stored under.
+void FileNotedLabels(const QrImagePixels& picture, uint32_t id);
+// The labels of one picture go with a converted copy of it.
+void MoveNotedLabels(const QrImagePixels& from, const QrImagePixels& to);
 
 } // namespace gen

@@ -75,6 +75,10 @@ void GenerateWeighInClips(Context& context);
 // The weigh-in's pictures and sounds (group 21) in the main pack.
 void AddWeighInItems(tools::PackContents& pack);
 
+// The packs the generator writes, before they are written: the main pack, and one per lake.
+tools::PackContents MakeMainPack();
+std::vector<tools::PackContents> MakeSampleLakePacks();
+
 // A clip of a spinning reel with its sound (AVI bytes); tests make their own sizes.
 std::vector<unsigned char> MakeReelClip(double seconds, uint32_t width, uint32_t height, uint32_t fps);
 
