@@ -104,6 +104,8 @@ TEST_F(tovScreenLabelsTest, EachLabelFitsItsBoxAtAReadableSize)
         {4100, 4915, {1, 0, 95, 18}, "lure tags on the fishing screen, above their colour line"},
         {367, 369, {4, 4, 96, 36}, "weigh-in button"},
         {20, 21, {4, 4, 106, 36}, "go fish button"},
+        {304, 323, {0, 0, 15, 15}, "conditions digits"},
+        {5210, 5221, {34, 1, 95, 35}, "the fishing screen's bottom bar, right of the icons"},
     };
     for (const auto& row : rows)
     {

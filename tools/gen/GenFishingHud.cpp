@@ -323,8 +323,8 @@ void AddButtons(tools::PackContents& pack)
     };
     // In the screen's button order: motor, livewell, tackle box, travel map, lake, menu.
     const Row rows[] = {
-        {"MOTOR", {70, 80, 96}, Propeller}, {"LIVEWELL", {40, 96, 120}, Fish}, {"TACKLE", {96, 76, 46}, Rod},
-        {"MAP", {60, 100, 60}, Map},        {"LAKE", {50, 70, 120}, Info},     {"MENU", {120, 50, 44}, Menu},
+        {"MOTOR", {70, 80, 96}, Propeller}, {"LIVE|WELL", {40, 96, 120}, Fish}, {"RODS", {96, 76, 46}, Rod},
+        {"MAP", {60, 100, 60}, Map},        {"LAKE", {50, 70, 120}, Info},      {"MENU", {120, 50, 44}, Menu},
     };
     uint32_t id = kFirstButton;
     for (const Row& row : rows)
@@ -332,9 +332,8 @@ void AddButtons(tools::PackContents& pack)
         {
             QrImagePixels p = BevelButton(96, 36, "", row.face, lit);
             row.icon(p, 5.0f, 4.0f);
-            const uint32_t w = LabelWidth(row.label, 1);
-            const uint32_t left = 36 + (56 > w ? (56 - w) / 2 : 0);
-            DrawLabel(p, left, 15, row.label, 1, 255, 255, 240);
+            // Right of the icon, on one line or two.
+            BoxLabel(p, 34, 0, 61, 36, row.label, 2, {255, 255, 240}, 1);
             AddScreenPicture(pack, id++, p, kGroup);
         }
 }

@@ -200,7 +200,8 @@ void AddConditions(tools::PackContents& pack)
     for (uint32_t d = 0; d < 10; ++d)
     {
         QrImagePixels digit = Gradient(15, 15, {20, 40, 60}, {20, 40, 60});
-        DrawLabel(digit, 5, 4, std::to_string(d), 1, 255, 255, 200);
+        // The whole 15 x 15 cell: a digit 14 pixels high, the tens and units side by side.
+        DrawLabel(digit, 3, 1, std::to_string(d), 2, 255, 255, 200);
         AddScreenPicture(pack, 304 + d, digit, {10});
         AddScreenPicture(pack, 314 + d, digit, {10});
     }
