@@ -69,6 +69,17 @@ TEST_F(qrxScratchImageTest, EmptyTextDrawsNothingAndReportsOneLine)
     EXPECT_EQ(text.DrawText(30, 40, "x", &rect), 0) << "nothing without a renderer";
 }
 
+// A box lower than the font's line keeps the letters' feet: the drawing takes a whole line.
+TEST_F(qrxScratchImageTest, BoxedTextInALowBoxKeepsAWholeLine)
+{
+    std::unique_ptr<plat::Font> font = plat::Font::Create("Verdana", 18, 400);
+    ASSERT_TRUE(font);
+    qrxFloatingText text(font.get(), plat::kColorWhite);
+    text.DrawBoxedText(371, 95, 548, 110, "Partly Cloudy", nullptr);
+    EXPECT_EQ(qrxScratchImage::GetCachedWidth(), 548 - 371);
+    EXPECT_EQ(qrxScratchImage::GetCachedHeight(), font->Height());
+}
+
 TEST_F(qrxScratchImageTest, GaugeNeedlesPointLeftUpAndRight)
 {
     qrxRoundGauge gauge(0, 0, 100, 100);
