@@ -144,6 +144,13 @@ TEST_F(tovScreenLabelsTest, BackdropLabelsStandClearOfButtonsAndFields)
         {698, "LB TEST", {276, 200, 430, 265}},
         // The first family's title where the others' title pictures stand.
         {699, "CRANKBAITS", {139, 38, 500, 80}},
+        // Angler look: captions above their arrows (y 357 and 411) and under the view (to
+        // y 334); the genders right of their toggles (281..313, y 345 and 375).
+        {570, "BOAT PAINT", {79, 334, 429, 357}},
+        {570, "SHIRT", {429, 334, 640, 357}},
+        {570, "CAP", {429, 387, 640, 411}},
+        {570, "FEMALE", {313, 345, 429, 371}},
+        {570, "MALE", {313, 375, 429, 401}},
         // Save: the captions clear of the name field (140..496 by 24..56).
         {624, "NAME", {0, 24, 138, 56}},
         {624, "SAVE GAME", {0, 60, 640, 120}},
@@ -167,17 +174,14 @@ TEST_F(tovScreenLabelsTest, BackdropLabelsStandClearOfButtonsAndFields)
 
 // Every label on the pictures of these screens reads at 640 x 480 and stays in its picture:
 // lure tabs, line and gear pictures, the lure pictures of both pages and of the fishing
-// screen, the set-up's values and panels, the travel map, the sponsor list, the livewell.
+// screen, the set-up's values and panels, the travel map, the sponsor list, the livewell and
+// the angler look.
 TEST_F(tovScreenLabelsTest, NoLabelOfTheseScreensIsASpeckOrCut)
 {
     const std::pair<uint32_t, uint32_t> ranges[] = {
-        {360, 370},   {386, 391},
-        {400, 406},   {428, 433},
-        {503, 510},   {624, 625},
-        {660, 775},   {1001, 1039},
-        {1100, 1931}, {2000, 2012},
-        {3100, 3931}, {4100, 4931},
-        {5000, 5042}, {kLakePack, kLakePack + 300},
+        {360, 370},   {386, 391},   {400, 406},   {428, 433},   {503, 510},
+        {550, 572},   {624, 625},   {660, 775},   {1001, 1039}, {1100, 1931},
+        {2000, 2012}, {3100, 3931}, {4100, 4931}, {5000, 5042}, {kLakePack, kLakePack + 300},
     };
     size_t seen = 0;
     for (const auto& [first, last] : ranges)

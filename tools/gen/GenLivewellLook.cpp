@@ -103,12 +103,13 @@ void AddAnglerLook(tools::PackContents& pack)
     QrImagePixels p = Gradient(640, 480, {70, 110, 150}, {25, 50, 80});
     Label(p, 205, 24, "ANGLER", 3, {240, 220, 150});
     Window(p, 79, 64, 514, 266);
-    Label(p, 100, 342, "BOAT PAINT", 1);
-    Label(p, 424, 342, "SHIRT", 1);
-    Label(p, 424, 396, "CAP", 1);
-    // The gender pair: female above, male below.
-    Label(p, 281, 335, "FEMALE", 1);
-    Label(p, 281, 410, "MALE", 1);
+    // Each caption above its arrows (at y 357 and 411), clear of the view's frame.
+    Label(p, 105, 340, "BOAT PAINT", 2);
+    Label(p, 429, 340, "SHIRT", 2);
+    Label(p, 429, 394, "CAP", 2);
+    // The gender pair, each right of its toggle (32 x 26 at x 281): female above, male below.
+    Label(p, 318, 351, "FEMALE", 2);
+    Label(p, 318, 381, "MALE", 2);
     // The values the arrows step stand between them.
     FillRect(p, 140, 360, 84, 26, {15, 30, 45});
     Label(p, 160, 367, "PAINT", 2);
