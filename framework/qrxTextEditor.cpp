@@ -11,11 +11,12 @@ namespace
 {
 qrxTextEditor* g_focused = nullptr;
 
-bool Typeable(uintptr_t ch)
+} // namespace
+
+bool qrxTextEditor::IsTypeable(uintptr_t ch)
 {
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == ' ';
 }
-} // namespace
 
 qrxTextEditor::qrxTextEditor(const plat::Font* font, plat::ColorRef color, int32_t x, int32_t y)
     : m_x(x), m_y(y), m_floatingText(font, color)
@@ -61,7 +62,7 @@ void qrxTextEditor::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t l
     {
         // At the maximum the text is full: the fields it fills hold no more.
         const bool full = m_maxLength >= 0 && m_text.size() >= static_cast<size_t>(m_maxLength);
-        if (Typeable(wParam) && !full)
+        if (IsTypeable(wParam) && !full)
             m_text.push_back(static_cast<char>(wParam));
     }
     else if (message == plat::kMsgKeyDown && (wParam == plat::kVkBack || wParam == plat::kVkDelete))

@@ -34,6 +34,8 @@ public:
 
     // Null when no editor has the focus.
     static qrxTextEditor* GetFocusedEditor();
+    // The characters typing adds: letters, digits and the space.
+    static bool IsTypeable(uintptr_t ch);
 
     int32_t m_maxLength = kNoLimit;
     // The owning screen, or null.

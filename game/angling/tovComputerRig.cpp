@@ -74,7 +74,8 @@ int32_t tovComputerRig::ChooseSpecies(const tovAnglingWorld& world, double fract
 void tovComputerRig::SetWorld(const tovAnglingWorld* world, int32_t botIndex)
 {
     m_world = world;
-    m_random.seed(GetId() * 7919 + 17);
+    // Unsigned, so any id wraps to the seed a signed wrap gives instead of overflowing.
+    m_random.seed(static_cast<int32_t>(static_cast<uint32_t>(GetId()) * 7919u + 17u));
     m_activity = Activity::Waiting;
     m_casts = 0;
     m_catches = 0;

@@ -31,7 +31,7 @@ tovProfileIFace* g_prepared = nullptr;
 constexpr uint32_t kGroup = 18;
 constexpr uint32_t kBackground = 609;
 constexpr uint32_t kPanel = 608;
-constexpr int32_t kLimits[tovProfileIFace::kFieldCount] = {25, 25, 15};
+constexpr int32_t kLimits[tovProfileIFace::kFieldCount] = {tovUserProfile::kNameFieldLength, 25, 15};
 constexpr int32_t kFieldX = 100;
 constexpr int32_t kFieldY[tovProfileIFace::kFieldCount] = {181, 221, 258};
 struct Box

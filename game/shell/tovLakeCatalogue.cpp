@@ -145,6 +145,26 @@ int32_t tovLakeCatalogue::FindLakeIndex(int32_t id)
     return -1;
 }
 
+std::string tovLakeCatalogue::FindDescriptionPath(int32_t id)
+{
+    // Entries whose pack has no id item carry -1: no id names them.
+    const int32_t index = id < 0 ? -1 : FindLakeIndex(id);
+    if (index < 0)
+        return std::string();
+    // A pack of its own, so a pack the catalogue holds open stays open.
+    RegisterBlobResourceType();
+    ResourcePack* pack = nullptr;
+    if (ResourcePack::Open(m_entries[static_cast<size_t>(index)].path, &pack) != kResourceOk || pack == nullptr)
+        return std::string();
+    ResourcePack::LoadGroup(0, pack);
+    std::string path;
+    if (const char* file = static_cast<const char*>(ResourcePack::GetItem(kResourceBytes, 76, pack)))
+        path = LakesFilePath(file);
+    ResourcePack::UnloadGroup(0, pack);
+    ResourcePack::Close(&pack);
+    return path;
+}
+
 int32_t tovLakeCatalogue::GetLakeIdAt(int32_t index)
 {
     ScanIfEmpty();

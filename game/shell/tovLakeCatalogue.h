@@ -62,6 +62,9 @@ public:
     int32_t GetCurrentLakeIndex();
     const std::string& GetLakeFilePath() const { return m_currentPath; }
     const std::string& GetLakeDescriptionPath() const { return m_values.descriptionPath; }
+    // The description path of an installed lake without selecting it; empty when the lake is
+    // not installed, its pack cannot be read or it names no description.
+    std::string FindDescriptionPath(int32_t id);
     void GetLakeIntList(int32_t out[5]) const;
     const tovLakeValues& GetValues() const { return m_values; }
 

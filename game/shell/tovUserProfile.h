@@ -39,6 +39,8 @@ public:
     static constexpr uint32_t kBodySize = 1644;
     static constexpr uint32_t kFileSize = 4 + kBodySize;
     static constexpr size_t kTextSize = 260;
+    // The profiles screen's name field holds no more.
+    static constexpr int32_t kNameFieldLength = 25;
     static constexpr int32_t kCareerRows = 4;
     static constexpr int32_t kCareerWords = 10;
     static constexpr int32_t kRodCount = 7;

@@ -2,9 +2,11 @@
 #include "ByteReader.h"
 #include "ByteWriter.h"
 #include "Files.h"
+#include "qrxTextEditor.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
+#include "tovLakeDesc.h"
 #include "tovSaveGameLink.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
@@ -126,12 +128,47 @@ tovSaveGame::LoadResult tovSaveGame::LoadFromFile(const std::string& path)
     return LoadResult::kOk;
 }
 
+bool tovSaveGame::IsTypedProfileName(const std::string& name)
+{
+    if (name.empty() || name.size() > static_cast<size_t>(tovUserProfile::kNameFieldLength))
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
+}
+
 tovSaveGame::LoadResult tovSaveGame::CheckApplicable(const tovSavedGame& game)
 {
     // A lake that is not installed would leave the previous lake under the stored positions.
-    if (TheLakeCatalogue().FindLakeIndex(game.lakeId) < 0)
+    if (game.lakeId < 0 || TheLakeCatalogue().FindLakeIndex(game.lakeId) < 0)
         return LoadResult::kBadHeader;
-    if (game.anglers.empty() || ProfileFilePath(game.profileName.c_str()).empty())
+    tovLakeDesc lake;
+    std::string error;
+    const std::string description = TheLakeCatalogue().FindDescriptionPath(game.lakeId);
+    if (description.empty() || !lake.Load(description, error))
+        return LoadResult::kBadHeader;
+    const int32_t sectors = static_cast<int32_t>(lake.sectors.size());
+    if (game.terrainSector >= sectors)
+        return LoadResult::kBadHeader;
+    // Boats are measured from the stored sector; with none, the lake picks one when it loads.
+    for (const tovSavedGame::Angler& a : game.anglers)
+    {
+        bool held = false;
+        for (int32_t s = 0; s < sectors && !held; ++s)
+            held = (game.terrainSector < 0 || s == game.terrainSector) &&
+                   lake.HoldsWorldPoint(static_cast<size_t>(s), a.position[0], a.position[2]);
+        if (!held)
+            return LoadResult::kBadRecords;
+    }
+    // The player's profile must be one the profiles screen made: the load neither creates a
+    // profile nor replaces a damaged one.
+    if (game.anglers.empty() || !IsTypedProfileName(game.profileName))
+        return LoadResult::kBadRecords;
+    const std::string profilePath = ProfileFilePath(game.profileName.c_str());
+    if (profilePath.empty() || !plat::FileExists(profilePath))
+        return LoadResult::kBadRecords;
+    tovUserProfile probe;
+    probe.SetName(game.profileName.c_str(), false);
+    if (LoadUserProfile(probe) != tovProfileLoad::kLoaded)
         return LoadResult::kBadRecords;
     return LoadResult::kOk;
 }

@@ -24,11 +24,14 @@ public:
     static bool SaveToFile(const std::string& path);
     // Reads, checks and, when all is well, applies the file.
     static LoadResult LoadFromFile(const std::string& path);
-    // Checks what the file alone cannot tell: the lake is installed and the name can name a
-    // profile. Nothing changes.
+    // Checks what the file alone cannot tell: the lake is installed, the boats lie on it and
+    // the name is that of an existing profile. Nothing changes.
     static LoadResult CheckApplicable(const tovSavedGame& game);
     // Ends the running game and rebuilds session, lake, world and anglers from a checked game.
     static void Apply(const tovSavedGame& game);
+
+    // Letters, digits and spaces, as many as the profiles screen's name field holds.
+    static bool IsTypedProfileName(const std::string& name);
 
     // The message the load screen shows for a failed load.
     static const char* LoadMessage(LoadResult result);

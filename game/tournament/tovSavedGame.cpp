@@ -139,6 +139,9 @@ tovSavedGame::ReadResult tovSavedGame::Read(const uint8_t* data, size_t size)
             at += length + 1;
         }
     }
+    // The writer ends with the last record: anything after it is damage.
+    if (at != size)
+        return ReadResult::kBadRecords;
     *this = std::move(game);
     return ReadResult::kOk;
 }
@@ -172,7 +175,8 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
         return ReadResult::kBadHeader;
     if (!InRange(others, 0, kMaxOtherAnglers) || !InRange(mode, kQuickFish, kSeason) ||
         !InRange(dayLengthSetting, 0, 3) || !InRange(tournamentLengthSetting, 0, 3) ||
-        !InRange(day, 0, tovGameSession::kDays) || terrainSector < -1)
+        !InRange(day, 0, tovGameSession::kDays) || !InRange(terrainSector, -1, kMaxTerrainSector) ||
+        !InRange(lakeId, 0, kMaxLakeId))
         return ReadResult::kBadHeader;
     return ReadResult::kOk;
 }
@@ -189,7 +193,9 @@ bool tovSavedGame::ReadAngler(const uint8_t* data, Angler& a)
     ReadBytes(in, a.livewell);
     in.Seek(kAnglerClockOffset);
     ReadBytes(in, a.clock);
-    if (in.Failed() || !InRange(a.gender, 0, 1) || !IsClockValid(a.clock))
+    if (in.Failed() || !InRange(a.id, 0, kMaxAnglerId) || !InRange(a.gender, 0, 1) || !InRange(a.look, 0, kLooks - 1) ||
+        !InRange(a.colour1, -1, kLooks - 1) || !InRange(a.colour2, -1, kLooks - 1) ||
+        !InRange(a.paintScheme, -1, kPaintSchemes - 1) || !IsClockValid(a.clock))
         return false;
     for (float v : a.position)
         if (!std::isfinite(v))

@@ -28,6 +28,16 @@ public:
     static constexpr int32_t kMaxOtherAnglers = kStandingsRows - 1;
     // The profile's name field: a longer name cannot be loaded as a profile.
     static constexpr size_t kMaxNameLength = 259;
+    // Lake ids run from 0 to 31; a saved game always names one.
+    static constexpr int32_t kMaxLakeId = 31;
+    // The game numbers its anglers from 1; the bound keeps a damaged id out of arithmetic.
+    static constexpr int32_t kMaxAnglerId = 0xFFFF;
+    // A lake has at most 32 sectors; -1 is none.
+    static constexpr int32_t kMaxTerrainSector = 31;
+    // The angler model's looks and colour choices (a colour of -1 keeps the default) and the
+    // boats' paint schemes (-1 none).
+    static constexpr int32_t kLooks = 4;
+    static constexpr int32_t kPaintSchemes = 1;
     static constexpr size_t kMaxFileSize = kHeaderSize + kAnglerSize * (kMaxOtherAnglers + 1) + kMaxNameLength + 1;
 
     enum Mode : int32_t

@@ -2,6 +2,7 @@
 
 #include "tovFishingWorld.h"
 
+#include "tovAngler.h"
 #include "tovAnglerRig.h"
 #include "tovBoat.h"
 #include "tovGameClock.h"
@@ -9,6 +10,11 @@
 #include "tovWeather.h"
 
 #include "DebugOutput.h"
+
+// The saved game's ranges are those of the parts that take its values.
+static_assert(tovSavedGame::kLooks == tovAngler::kColourChoices);
+static_assert(tovSavedGame::kPaintSchemes == tovBoat::kPaintSchemeCount);
+static_assert(tovSavedGame::kMaxTerrainSector + 1 == tovLakeDesc::kMaxSectors);
 
 tovFishingWorld* tovWorldSaveLink::BuiltWorld() const
 {

@@ -23,7 +23,6 @@ namespace
 {
 
 constexpr double kHalf = tovSectorDesc::kHalfCells;
-constexpr size_t kMaxDescriptionBytes = tovLakeDesc::kMaxFileBytes;
 
 int32_t CurrentDetailLevel()
 {
@@ -113,24 +112,15 @@ bool tovLake::Load(const std::string& path)
     Clear();
     m_error.clear();
     m_folder = std::filesystem::path(path).parent_path().string();
-    std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    std::vector<uint8_t> bytes;
     std::string reason;
-    if (!ec && size > kMaxDescriptionBytes)
-        reason = "the description is too large";
-    else if (ec || !plat::ReadFile(path, bytes))
-        reason = "cannot be read";
-    else if (!m_desc.Parse(std::string(bytes.begin(), bytes.end()), reason))
-        m_desc.Reset();
-    if (!reason.empty())
+    if (!m_desc.Load(path, reason))
     {
         m_error = path + ": " + reason;
         return false;
     }
     m_waterOffset = m_desc.waterLevelMax * m_desc.resolution;
     m_inverseMult = 1.0f / m_desc.elevMult;
-    m_cellSize = m_inverseMult * m_desc.span * m_desc.resolution * 0.01f;
+    m_cellSize = m_desc.CellSize();
     // Positions are divided by the cell size and a sector spans 512 cells: both must be usable.
     const float vertical = m_inverseMult * m_desc.resolution * 0.01f;
     if (!std::isnormal(m_cellSize) || !std::isnormal(vertical) || !std::isfinite(1024.0f * m_cellSize))

@@ -1,9 +1,14 @@
 #include "tovLakeDesc.h"
 
+#include "Files.h"
+
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <strings.h>
+#include <system_error>
 
 namespace
 {
@@ -244,4 +249,40 @@ bool tovLakeDesc::Parse(const std::string& text, std::string& error)
     if (baseName.empty())
         return parser.Fail("no TERRAIN_BASE_NAME");
     return true;
+}
+
+bool tovLakeDesc::Load(const std::string& path, std::string& error)
+{
+    Reset();
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    std::vector<uint8_t> bytes;
+    if (!ec && size > kMaxFileBytes)
+        error = "the description is too large";
+    else if (ec || !plat::ReadFile(path, bytes))
+        error = "cannot be read";
+    else if (Parse(std::string(bytes.begin(), bytes.end()), error))
+        return true;
+    Reset();
+    return false;
+}
+
+float tovLakeDesc::CellSize() const
+{
+    return 1.0f / elevMult * span * resolution * 0.01f;
+}
+
+bool tovLakeDesc::HoldsWorldPoint(size_t sector, double x, double z) const
+{
+    const double cell = CellSize();
+    if (sector >= sectors.size() || !std::isnormal(cell))
+        return false;
+    const double side = tovSectorDesc::kTiles * 128.0;
+    const double mapX = sectors[sector].originX + tovSectorDesc::kHalfCells - x / cell;
+    const double mapY = sectors[sector].originY + tovSectorDesc::kHalfCells - z / cell;
+    return std::any_of(sectors.begin(), sectors.end(),
+                       [&](const tovSectorDesc& s) {
+                           return mapX >= s.originX && mapX <= s.originX + side && mapY >= s.originY &&
+                                  mapY <= s.originY + side;
+                       });
 }

@@ -42,4 +42,12 @@ struct tovLakeDesc
     // Parses the whole text; false with the reason in error (the description is then
     // partly filled and must not be used).
     bool Parse(const std::string& text, std::string& error);
+    // Reads the file (at most kMaxFileBytes) and parses it; false with the reason in error.
+    bool Load(const std::string& path, std::string& error);
+
+    // The side of a lake-map cell in world units (100 feet); not normal when the scales give
+    // no usable size.
+    float CellSize() const;
+    // Whether a world point measured in sector's frame lies over the tiles of some sector.
+    bool HoldsWorldPoint(size_t sector, double x, double z) const;
 };

@@ -22,12 +22,12 @@ struct DayResult
     bool boatMoved = false;
 };
 
-DayResult FishADay(FakeAnglingWorld& world, int32_t id)
+DayResult FishADay(FakeAnglingWorld& world, int32_t id, int32_t bot)
 {
     ScopedBoatWorld boats(world);
     QrPointer<tovComputerRig> rig(new tovComputerRig(true, 0, 0, 0, 0));
     rig->SetAnglerValue(id);
-    rig->SetWorld(&world, id - 2);
+    rig->SetWorld(&world, bot);
     DayResult result;
     const QrPoint3 start = rig->GetBoatPosition();
     for (double t = 0.0; t < 28800.0; t += 0.5)
@@ -71,7 +71,7 @@ TEST(tovComputerRig, CatchesOnlyTheSpeciesTheStandingsAllow)
             world.low[static_cast<size_t>(s)] = 1.0f;
             world.high[static_cast<size_t>(s)] = 6.0f;
         }
-        const DayResult day = FishADay(world, 2);
+        const DayResult day = FishADay(world, 2, 0);
         EXPECT_GT(day.casts, 500);
         EXPECT_TRUE(day.boatMoved);
         EXPECT_GT(day.arrivals, 5) << "the boat reaches its spots";
@@ -139,11 +139,14 @@ TEST(tovComputerRig, SameIdSameDayOtherIdOtherDay)
     world.shares[3] = 1.0f;
     world.low[3] = 1.0f;
     world.high[3] = 6.0f;
-    const DayResult a = FishADay(world, 3);
-    const DayResult b = FishADay(world, 3);
-    const DayResult c = FishADay(world, 4);
+    const DayResult a = FishADay(world, 3, 1);
+    const DayResult b = FishADay(world, 3, 1);
+    const DayResult c = FishADay(world, 4, 2);
     EXPECT_EQ(a.casts, b.casts);
     EXPECT_EQ(a.catches, b.catches);
+    // An id whose seed passes the int32 range wraps to its seed rather than overflowing.
+    const DayResult big = FishADay(world, 271184, 0);
+    EXPECT_EQ(FishADay(world, 271184, 0).casts, big.casts);
     EXPECT_NE(a.casts * 1000 + a.catches, c.casts * 1000 + c.catches);
 }
 

@@ -1,5 +1,6 @@
 #include "SaveGameFixture.h"
 
+#include "Files.h"
 #include "PackWriter.h"
 #include "tovGameClock.h"
 #include "tovInstallSettings.h"
@@ -9,21 +10,33 @@
 #include <cstring>
 #include <filesystem>
 
+void InstallTestLake(const std::string& dir)
+{
+    std::filesystem::create_directories(dir + "/Lakes");
+    tools::PackContents contents;
+    const std::string id = "2";
+    const std::string description = "Alder.txt";
+    contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(id.begin(), id.end())}, {0});
+    contents.Add({0x80000007, 76, 0, {}, std::vector<uint8_t>(description.begin(), description.end())}, {0});
+    std::string error;
+    ASSERT_TRUE(tools::WritePackFiles(contents, dir + "/Lakes/Alder", error)) << error;
+    std::string text = "MIN_ELEV 580 MAX_ELEV 680 SPAN 30 RESOLUTION 1 TERRAIN_ELEV_MULT 1 TERRAIN_BASE_NAME Alder\n";
+    for (int i = 0; i < 4; ++i)
+        text += "SECTOR SECTOR_ROW 0 SECTOR_COLUMN " + std::to_string(4 * i) + " SECTOR_ORIGIN_X " +
+                std::to_string(512 * i) + " SECTOR_ORIGIN_Y 0\n";
+    ASSERT_TRUE(plat::WriteFile(dir + "/Lakes/" + description, text.data(), text.size()));
+}
+
 void SaveGameFixture::SetUp()
 {
     plat::SetCurrentClock(&m_time);
     plat::SetDebugSink(&m_log);
     SetWritableRoot(m_dir.Path());
     CreateWritableFolders();
-    std::filesystem::create_directories(m_dir.File("Lakes"));
     SetInstallRoot(m_dir.Path());
     SetDiscRoot(m_dir.Path());
     SetInstallType(0);
-    tools::PackContents contents;
-    const std::string id = "2";
-    contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(id.begin(), id.end())}, {0});
-    std::string error;
-    ASSERT_TRUE(tools::WritePackFiles(contents, m_dir.File("Lakes/Alder"), error)) << error;
+    InstallTestLake(m_dir.Path());
     TheLakeCatalogue().Clear();
     SetRigFactory(&m_link);
     SetFishingModeHooks(&m_link);
@@ -54,6 +67,7 @@ void SaveGameFixture::StartGame(int32_t anglers, int32_t mode)
     profile.SetName("Angler One", false);
     profile.SetSetting0(1);
     profile.SetSetting1(2);
+    ASSERT_TRUE(SaveUserProfile(profile));
     TheLakeCatalogue().SelectLake(m_session.get(), 2);
     m_session->StartGame(mode, false);
     m_session->SetDay(2, false);
@@ -86,10 +100,11 @@ void SaveGameFixture::StartGame(int32_t anglers, int32_t mode)
         tovSavedGame::Angler& a = m_link.records[rig.Get()];
         a.id = 100 + i;
         a.gender = i % 2;
-        a.look = i + 1;
-        a.colour1 = 2 * i;
-        a.colour2 = 3 * i;
-        a.paintScheme = i + 7;
+        a.id = 100 + i;
+        a.look = i % 4;
+        a.colour1 = (2 * i) % 4;
+        a.colour2 = (3 * i) % 4 - 1;
+        a.paintScheme = i % 2 - 1;
         a.position = {1.5f * i, 0.005f, -2.0f * i};
         a.rotation = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, -1.0f, 0.0f, 0.0f};
         const int32_t fish = i % 7;

@@ -50,6 +50,10 @@ public:
     int ended = 0;
 };
 
+// Installs lake 2 ("Alder") in dir's Lakes folder: its pack and a description of four sectors
+// side by side, 512 cells each and 0.3 world units a cell.
+void InstallTestLake(const std::string& dir);
+
 class SaveGameFixture : public ::testing::Test
 {
 protected:

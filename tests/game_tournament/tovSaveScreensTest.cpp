@@ -18,6 +18,7 @@
 #include "tovSavedGame.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace
 {
@@ -28,15 +29,10 @@ protected:
     void SetUp() override
     {
         ShellScreenTest::SetUp();
-        std::filesystem::create_directories(m_dir.File("Lakes"));
         SetInstallRoot(m_dir.Path());
         SetDiscRoot(m_dir.Path());
         SetInstallType(0);
-        tools::PackContents contents;
-        const std::string id = "2";
-        contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(id.begin(), id.end())}, {0});
-        std::string error;
-        ASSERT_TRUE(tools::WritePackFiles(contents, m_dir.File("Lakes/Alder"), error)) << error;
+        InstallTestLake(m_dir.Path());
         TheLakeCatalogue().Clear();
         TheLakeCatalogue().SelectLake(m_session.get(), 2);
         SetRigFactory(&m_link);
@@ -44,6 +40,7 @@ protected:
         m_savedProfile = TheUserProfile();
         TheUserProfile().SetDefaults(false);
         TheUserProfile().SetName("Pat", false);
+        ASSERT_TRUE(SaveUserProfile(TheUserProfile()));
         m_session->StartGame(tovGameSession::kQuickFish, true);
     }
     void AddMoreScreens() override
@@ -256,6 +253,108 @@ TEST_F(tovSaveScreensTest, LoadReportsEachFailureDeletesAfterAskingAndLoadsAGood
     Key(plat::kKeyReturn);
     EXPECT_TRUE(m_session->m_resumed);
     EXPECT_EQ(Current(), 2);
+}
+
+// Every damaged kind is refused on the load screen with its message, the game going on and no
+// profile written; the undamaged file then loads.
+TEST_F(tovSaveScreensTest, DamagedSavesAreRefusedOnTheLoadScreenWithNothingWritten)
+{
+    // A lake pack without an id item: its entry carries no id, which no save may name.
+    tools::PackContents nameless;
+    nameless.Add({0x80000007, 76, 0, {}, {'A', 'l', 'd', 'e', 'r', '.', 't', 'x', 't'}}, {0});
+    std::string error;
+    ASSERT_TRUE(tools::WritePackFiles(nameless, m_dir.File("Lakes/Nameless"), error)) << error;
+    TheLakeCatalogue().Clear();
+
+    tovSavedGame good = tovSaveGame::Capture();
+    good.lakeId = 2;
+    good.terrainSector = 1;
+    good.profileName = "Pat";
+    good.anglers.resize(2);
+    for (size_t i = 0; i < good.anglers.size(); ++i)
+    {
+        good.anglers[i].id = 1 + static_cast<int32_t>(i);
+        good.anglers[i].position = {-150.0f, 0.0f, 70.0f};
+        good.anglers[i].clock = good.clock;
+    }
+    const std::string header = "Error in file header.";
+    const std::string records = "Cannot load file.";
+    const struct
+    {
+        const char* what;
+        std::function<void(tovSavedGame&)> damage;
+        std::string message;
+    } cases[] = {
+        {"no lake", [](tovSavedGame& g) { g.lakeId = -1; }, header},
+        {"a sector the lake has not", [](tovSavedGame& g) { g.terrainSector = 4; }, header},
+        {"a sector no lake has", [](tovSavedGame& g) { g.terrainSector = 32; }, header},
+        {"an id whose seed overflows", [](tovSavedGame& g) { g.anglers[1].id = 271184; }, records},
+        {"a negative id", [](tovSavedGame& g) { g.anglers[0].id = -1; }, records},
+        {"a look past the model's", [](tovSavedGame& g) { g.anglers[1].look = 4; }, records},
+        {"a colour past the model's", [](tovSavedGame& g) { g.anglers[0].colour1 = 4; }, records},
+        {"a colour below the default", [](tovSavedGame& g) { g.anglers[1].colour2 = -2; }, records},
+        {"a paint scheme past the boats'", [](tovSavedGame& g) { g.anglers[1].paintScheme = 1; }, records},
+        {"a boat east of the lake", [](tovSavedGame& g) { g.anglers[1].position[0] = -700.0f; }, records},
+        {"a boat west of the lake", [](tovSavedGame& g) { g.anglers[1].position[0] = 240.0f; }, records},
+        {"a boat north of the lake", [](tovSavedGame& g) { g.anglers[0].position[2] = 80.0f; }, records},
+        {"a boat south of the lake", [](tovSavedGame& g) { g.anglers[0].position[2] = -80.0f; }, records},
+        {"a control character", [](tovSavedGame& g) { g.profileName = "P\x01t"; }, records},
+        {"a wildcard", [](tovSavedGame& g) { g.profileName = "P*"; }, records},
+        {"a point", [](tovSavedGame& g) { g.profileName = "Pat.wuo"; }, records},
+        {"a flipped letter", [](tovSavedGame& g) { g.profileName = "Pau"; }, records},
+        {"longer than the name field", [](tovSavedGame& g) { g.profileName = std::string(26, 'P'); }, records},
+    };
+    const std::string users = UsersFilePath("");
+    const auto files = [&] { return plat::ListFiles(users, "*"); };
+    // Profiles under names the profiles screen cannot type are not taken either.
+    std::vector<uint8_t> profile;
+    ASSERT_TRUE(plat::ReadFile(users + "/Pat.wuo", profile));
+    for (const std::string& name :
+         {std::string("P\x01t"), std::string("P*"), std::string("Pat.wuo"), std::string(26, 'P')})
+        ASSERT_TRUE(plat::WriteFile(users + "/" + name + ".wuo", profile.data(), profile.size()));
+    const std::vector<std::string> before = files();
+    ASSERT_EQ(before.size(), 5u);
+    const auto refused = [&](const std::vector<uint8_t>& bytes, const std::string& message, const std::string& what)
+    {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(plat::WriteFile(SaveFilePath("damaged.wsv"), bytes.data(), bytes.size()));
+        SwitchTo(8);
+        SwitchTo(14);
+        Frame();
+        Key(plat::kKeyReturn);
+        EXPECT_EQ(Message(), message);
+        Answer(1);
+        EXPECT_EQ(Current(), 14);
+        EXPECT_FALSE(m_session->m_resumed);
+        EXPECT_STREQ(TheUserProfile().GetName(), "Pat");
+        EXPECT_EQ(files(), before);
+    };
+    for (const auto& c : cases)
+    {
+        tovSavedGame bad = good;
+        c.damage(bad);
+        refused(bad.Write(), c.message, c.what);
+    }
+    std::vector<uint8_t> bytes = good.Write();
+    bytes.push_back(0);
+    refused(bytes, records, "a byte after the last record");
+    // A damaged profile is not replaced by the load.
+    ASSERT_TRUE(plat::WriteFile(users + "/Pat.wuo", profile.data(), 100));
+    refused(good.Write(), records, "a damaged profile");
+    std::vector<uint8_t> now;
+    ASSERT_TRUE(plat::ReadFile(users + "/Pat.wuo", now));
+    EXPECT_EQ(now.size(), 100u);
+    ASSERT_TRUE(plat::WriteFile(users + "/Pat.wuo", profile.data(), profile.size()));
+
+    bytes.pop_back();
+    ASSERT_TRUE(plat::WriteFile(SaveFilePath("damaged.wsv"), bytes.data(), bytes.size()));
+    SwitchTo(8);
+    SwitchTo(14);
+    Frame();
+    Key(plat::kKeyReturn);
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(Current(), 2);
+    EXPECT_TRUE(m_session->m_resumed);
 }
 
 } // namespace

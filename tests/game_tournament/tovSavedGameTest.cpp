@@ -54,8 +54,8 @@ tovSavedGame Sample(int32_t anglers, const std::string& name)
         a.gender = 1;
         a.look = 2;
         a.colour1 = 3;
-        a.colour2 = 4;
-        a.paintScheme = 6 + i;
+        a.colour2 = -1;
+        a.paintScheme = i % 2 - 1;
         a.position = {10.0f, 0.5f, -3.0f};
         a.livewell[0] = 6;
         a.livewell[1683] = 0x5C;
@@ -98,13 +98,13 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         {3812, 1},
         {3816, 2},
         {3820, 3},
-        {3824, 4},
-        {3828, 6},
+        {3824, -1},
+        {3828, -1},
         {3880, 6},
         {5564, 0},
         {5624, 'P' | 'a' << 8 | 't' << 16},
         {5628, 51},
-        {5648, 7},
+        {5648, 0},
     };
     for (const auto& w : words)
         EXPECT_EQ(I32At(b, w.offset), w.value) << "at " << w.offset;
