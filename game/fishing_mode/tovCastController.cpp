@@ -500,7 +500,8 @@ int32_t tovCastController::WeightOunces(float pounds)
 {
     if (!(pounds > 0.0f) || !std::isfinite(pounds))
         return 1;
-    return std::clamp(static_cast<int32_t>(pounds * 16.0f), 1, 100000);
+    // Bounded before the cut: a float past the int range has no defined conversion.
+    return std::max(static_cast<int32_t>(std::min(pounds * 16.0f, 100000.0f)), 1);
 }
 
 void tovCastController::Keep()

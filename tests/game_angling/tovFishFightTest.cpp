@@ -75,4 +75,34 @@ TEST(tovFishFight, SameSeedSameFightAndTheEndIsFinal)
     const auto end = fight.GetOutcome();
     EXPECT_EQ(fight.Step(5.0, loose, random), end);
 }
+
+// One fight object serves every fish of the day: after a fish tired and landed, the next one
+// fights as it would on a fresh object.
+TEST(tovFishFight, ANewFishStartsAsFreshAsOnANewObject)
+{
+    uRandom first(5);
+    tovFishFight reused;
+    reused.Start(kLargemouthBass, 4.0f, 0.4f, first);
+    tovFightTackle sound{4.0f, 12.0f, 0.0f, tovFightTackle::kReel};
+    while (reused.Step(1.0 / 30.0, sound, first) == tovFishFight::kGoing)
+    {
+    }
+    ASSERT_EQ(reused.GetOutcome(), tovFishFight::kLanded);
+    ASSERT_LT(reused.GetStamina(), 1.0f);
+
+    uRandom a(11), b(11);
+    tovFishFight fresh;
+    reused.Start(kSmallmouthBass, 3.0f, 0.5f, a);
+    fresh.Start(kSmallmouthBass, 3.0f, 0.5f, b);
+    tovFightTackle ta{3.0f, 10.0f, 0.0f, tovFightTackle::kReel}, tb = ta;
+    for (int step = 0; step < 3000 && fresh.GetOutcome() == tovFishFight::kGoing; ++step)
+    {
+        reused.Step(1.0 / 30.0, ta, a);
+        fresh.Step(1.0 / 30.0, tb, b);
+        ASSERT_EQ(reused.GetStamina(), fresh.GetStamina()) << step;
+        ASSERT_EQ(reused.GetTension(), fresh.GetTension()) << step;
+        ASSERT_EQ(reused.GetLineOut(), fresh.GetLineOut()) << step;
+    }
+    EXPECT_EQ(reused.GetOutcome(), fresh.GetOutcome());
+}
 } // namespace

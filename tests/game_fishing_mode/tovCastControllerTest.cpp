@@ -637,6 +637,45 @@ TEST_F(tovCastControllerTest, RodLoadsItsLureRecordFromThePack)
     EXPECT_FLOAT_EQ(lure->GetAttraction().temperature, 0.5f);
     EXPECT_FLOAT_EQ(lure->GetAttraction().wave, 1.0f);
     EXPECT_NEAR(lure->GetAttraction().clarity, 0.4f, 1e-5f);
+    // Field 4 (0.25) is the first posture, which the lure scales by 200; field 3 the second.
+    EXPECT_EQ(lure->GetSinkVelocity(), QrPoint3(0.0f, 50.0f, 0.0f));
+    EXPECT_EQ(lure->GetRestOffset(), QrPoint3(0.0f, 0.1f, 0.0f));
+}
+
+// With the reload flag clear the loader leaves the angler's tackle as it was, whatever the
+// profile now holds; set, it takes the profile's rod.
+TEST_F(tovCastControllerTest, TheLoaderTakesTheProfileOnlyWhenAskedToReload)
+{
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    const QrPointer<tovLure> lure = m_local->GetTackleObject();
+    const int32_t type = tackle->GetLineType();
+    const std::array<float, 4> colour = tackle->GetLineColour(0);
+    tovTackleSet::RodSet& rod = m_profile.GetTackle()[static_cast<size_t>(m_profile.GetCurrentRod())];
+    rod[tovTackleSet::kLineKind] = 3;
+    rod[tovTackleSet::kPoundTest] = 1;
+    rod[tovTackleSet::kLineColour] = 4;
+    ASSERT_NE(type, 14);
+    m_tackle.SetReload(false);
+    m_control->LoadTackleSet();
+    EXPECT_EQ(tackle->GetLineType(), type);
+    EXPECT_EQ(tackle->GetLineColour(0), colour);
+    EXPECT_EQ(m_local->GetTackleObject().Get(), lure.Get());
+    m_tackle.SetReload(true);
+    m_control->LoadTackleSet();
+    EXPECT_EQ(tackle->GetLineType(), 14);
+    EXPECT_FLOAT_EQ(tackle->GetLineColour(0)[2], 0.01f);
+}
+
+// Catch weights are whole ounces, cut down, never rounded; at least one.
+TEST(tovCastControllerWeight, OuncesAreTruncated)
+{
+    const struct
+    {
+        float pounds;
+        int32_t ounces;
+    } cases[] = {{2.99f, 47}, {1.0f, 16}, {0.124f, 1}, {0.03f, 1}, {5.5f, 88}, {0.0f, 1}, {-2.0f, 1}, {1e9f, 100000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(C::WeightOunces(c.pounds), c.ounces) << c.pounds;
 }
 
 } // namespace
