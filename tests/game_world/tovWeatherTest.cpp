@@ -4,12 +4,15 @@
 #include "WeatherTestClock.h"
 
 #include "qrxIdleManager.h"
+#include "uRandom.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -269,6 +272,82 @@ TEST_F(tovWeatherTest, LevelsAndTheDirectionIndexStayInTheirRanges)
     {
         w->SetDirectionIndex(index);
         EXPECT_EQ(w->GetDirectionIndex(), index >= 0 && index < 8 ? index : 0) << index;
+    }
+}
+
+// A front's major event aims the bands and the rain from the front's biases: set up from a
+// chosen state, the targets follow the rules with the draws the weather's own generator gives.
+TEST_F(tovWeatherTest, AFrontsMajorEventAimsBandsAndRainByItsBiases)
+{
+    struct Front
+    {
+        int32_t kind;
+        float rainThreshold, rainAmount;
+    };
+    int aimed[3] = {}, quiet[3] = {};
+    for (const Front front : {Front{tovWeather::kWarmFront, 0.5f, 0.3f}, Front{tovWeather::kColdFront, 0.1f, 0.0f}})
+        for (uint32_t state = 1000; state < 1030; ++state)
+        {
+            SCOPED_TRACE(testing::Message() << front.kind << " " << state);
+            QrPointer<tovWeather> w = Seeded(state);
+            Step(w);
+            const float airLow = w->GetAirLow(), airHigh = w->GetAirHigh();
+            const float waterLow = w->GetWaterLow(), waterHigh = w->GetWaterHigh();
+            tovWeatherRecord r = w->GetRecord();
+            const float t = front.kind == tovWeather::kWarmFront ? airHigh - 2.0f : airLow + 2.0f;
+            r.frontKind = front.kind;
+            r.frontAir = t;
+            r.frontWater = waterLow + (t - airLow);
+            r.majorActive = r.minorActive = 0;
+            r.beforeMajor = 1.0;
+            r.beforeMinor = 1e5;
+            r.rain.value = 0.0f;
+            r.fog.value = 0.0f;
+            r.generatorState = state;
+            ASSERT_TRUE(w->SetState(r));
+            w->ResumeAt(TheGameClock().GetTimeOfDay());
+            Step(w);
+            const tovWeatherRecord& after = w->GetRecord();
+            ASSERT_TRUE(after.majorActive);
+
+            uRandom draws(1);
+            draws.set_state(static_cast<int32_t>(state));
+            const auto band = [](float centre, float width, float low, float high)
+            {
+                std::pair<float, float> b{centre - width / 2.0f, centre + width / 2.0f};
+                if (b.first < low)
+                    b = {low, low + width};
+                if (b.second > high)
+                    b = {high - width, high};
+                return b;
+            };
+            const auto air = band(t, static_cast<float>(15.0 * draws.uniform() + 10.0), airLow, airHigh);
+            EXPECT_FLOAT_EQ(after.air.targetLow, air.first);
+            EXPECT_FLOAT_EQ(after.air.targetHigh, air.second);
+            const auto water = band(r.frontWater, static_cast<float>(4.0 * draws.uniform() + 1.0), waterLow, waterHigh);
+            EXPECT_FLOAT_EQ(after.water.targetLow, water.first);
+            EXPECT_FLOAT_EQ(after.water.targetHigh, water.second);
+            // Not raining: one draw decides whether rain is aimed at.
+            if (draws.uniform() - front.rainThreshold < 0.25)
+            {
+                const float rain = std::min(1.0f, front.rainAmount + 0.25f);
+                EXPECT_FLOAT_EQ(after.rain.target, rain);
+                if (rain > 0.25f)
+                {
+                    EXPECT_FLOAT_EQ(after.fog.target, rain / 2.0f);
+                }
+                ++aimed[front.kind];
+            }
+            else
+            {
+                EXPECT_EQ(after.rain.target, tovWeather::kUnset);
+                ++quiet[front.kind];
+            }
+        }
+    for (int kind : {tovWeather::kWarmFront, tovWeather::kColdFront})
+    {
+        EXPECT_GT(aimed[kind], 0) << kind;
+        EXPECT_GT(quiet[kind], 0) << kind;
     }
 }
 
