@@ -212,6 +212,61 @@ TEST_F(tovBoatTest, CapturedStateAppliedToASecondBoatReproducesThePose)
     EXPECT_EQ(b->GetThrottle(), state.m_throttle);
 }
 
+// Each bit of a record's mask lets in its own group and nothing else.
+TEST_F(tovBoatTest, EachMaskBitAppliesOnlyItsGroup)
+{
+    tovBoat* b = AddBoat(1.0f, QrPoint3(0.5f, 0.0f, 0.5f), Facing(0.6f, 0.8f));
+    tovBoatState base;
+    b->CaptureState(base);
+    base.m_changeMask = tovBoatState::kAllMask;
+    tovBoatState other = base;
+    other.m_throttle = 0.7f;
+    other.m_steering = -0.9f;
+    other.m_trim = 0.6f;
+    other.m_position = QrPoint3(2.0f, 0.0f, -1.0f);
+    other.m_rotation = Facing(0.0f, 1.0f);
+    other.m_speed = 0.3f;
+    other.m_targetSpeed = 0.4f;
+    other.m_turnRate = 5.0f;
+    other.m_targetTurnRate = 6.0f;
+    other.m_pitch = 0.05f;
+    other.m_pitchTarget = 0.06f;
+    other.m_roll = -0.07f;
+    other.m_rollTarget = -0.08f;
+    other.m_trollingLevel = 4;
+    other.m_lastTrollingCommand = 2;
+    // Each group as the boat reports it back.
+    const auto groups = [](const tovBoatState& r)
+    {
+        return std::vector<std::vector<float>>{
+            {r.m_throttle},
+            {r.m_steering < -0.5f ? 1.0f : 0.0f},
+            {r.m_trim},
+            {r.m_position.x, r.m_position.z},
+            {r.m_rotation.m[0][0], r.m_rotation.m[0][2], r.m_rotation.m[2][0], r.m_rotation.m[2][2]},
+            {r.m_speed, r.m_targetSpeed},
+            {r.m_turnRate, r.m_targetTurnRate},
+            {r.m_pitch, r.m_pitchTarget},
+            {r.m_roll, r.m_rollTarget},
+            {float(r.m_trollingLevel), float(r.m_lastTrollingCommand)},
+        };
+    };
+    const std::vector<std::vector<float>> before = groups(base), after = groups(other);
+    for (size_t bit = 0; bit < before.size(); ++bit)
+    {
+        SCOPED_TRACE(bit);
+        ASSERT_NE(before[bit], after[bit]);
+        b->ApplyState(base);
+        other.m_changeMask = 1u << bit;
+        b->ApplyState(other);
+        tovBoatState back;
+        b->CaptureState(back);
+        const std::vector<std::vector<float>> now = groups(back);
+        for (size_t g = 0; g < now.size(); ++g)
+            EXPECT_EQ(now[g], g == bit ? after[g] : before[g]) << "group " << g;
+    }
+}
+
 TEST_F(tovBoatTest, ARecordDeadReckonsLikeTheBoat)
 {
     m_world.m_ground = [](const QrPoint3& p) { return p.x < 2.0f ? -0.2f : 0.1f; };
