@@ -330,4 +330,33 @@ TEST_F(tovLakeDamageTest, AFailedLoadLeavesNothingOfThePreviousLake)
     }
 }
 
+// A mask of water everywhere answers water up to its last column and row, land past them.
+TEST_F(tovLakeDamageTest, TheMaskHoldsWaterToItsLastColumnAndRow)
+{
+    std::vector<uint8_t> mask = Read("Clearwater.msk");
+    const int32_t width = 100, height = 60;
+    std::memcpy(&mask[50], &width, 4);
+    std::memcpy(&mask[54], &height, 4);
+    std::fill(mask.begin() + 128, mask.end(), uint8_t{0});
+    Write("Clearwater.msk", mask);
+    LoadAndQuery();
+    ASSERT_EQ(m_lake->GetMaskWidth(), width);
+    const struct
+    {
+        int32_t column, row;
+        bool water;
+    } cells[] = {{0, 0, true},   {99, 0, true},  {99, 59, true}, {0, 59, true},   {100, 0, false},
+                 {0, 60, false}, {-1, 0, false}, {0, -1, false}, {100, 59, false}};
+    for (const auto& c : cells)
+    {
+        EXPECT_EQ(m_lake->IsOnLakeCell(c.column, c.row), c.water) << c.column << "," << c.row;
+        // The same cells through a world point at the cell's centre (a point within a cell
+        // west or north of the map truncates onto its first cell).
+        if (c.column < 0 || c.row < 0)
+            continue;
+        QrPoint3 world;
+        m_lake->MapCellToWorld(c.column, c.row, world);
+        EXPECT_EQ(m_lake->IsOnLake(world), c.water) << c.column << "," << c.row;
+    }
+}
 } // namespace
