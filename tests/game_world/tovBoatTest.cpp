@@ -267,6 +267,36 @@ TEST_F(tovBoatTest, EachMaskBitAppliesOnlyItsGroup)
     }
 }
 
+// The hull rocks by the pitch and by minus the roll: rows (cos r, sin r, 0), (-sin r cos p, cos r cos p, sin p), (sin p
+// sin r, -sin p cos r, cos p) with p the pitch and r minus the roll, in radians.
+TEST_F(tovBoatTest, TheRockingNodeTurnsByPitchAndMinusRoll)
+{
+    tovBoat* b = AddBoat(1.0f, QrPoint3(0.5f, 0.0f, 0.5f), Facing(0.6f, 0.8f));
+    for (const auto& [pitch, roll] : {std::pair{10.0f, 20.0f}, std::pair{-6.0f, -15.0f}})
+    {
+        tovBoatState state;
+        b->CaptureState(state);
+        state.m_changeMask = tovBoatState::kPitch | tovBoatState::kRoll;
+        state.m_pitch = state.m_pitchTarget = pitch;
+        state.m_roll = state.m_rollTarget = roll;
+        b->ApplyState(state);
+        b->Update(1.0, 0.01);
+        tovBoatState now;
+        b->CaptureState(now);
+        // The frame eases both toward the motion's own targets; they keep their sides.
+        ASSERT_GT(now.m_pitch * pitch, 9.0f);
+        ASSERT_GT(now.m_roll * roll, 9.0f);
+        const double p = now.m_pitch * M_PI / 180.0, r = -now.m_roll * M_PI / 180.0;
+        const double expected[3][3] = {{std::cos(r), std::sin(r), 0.0},
+                                       {-std::sin(r) * std::cos(p), std::cos(r) * std::cos(p), std::sin(p)},
+                                       {std::sin(p) * std::sin(r), -std::sin(p) * std::cos(r), std::cos(p)}};
+        const QrMatrix3& m = b->GetRockingNode()->GetRotate();
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                EXPECT_NEAR(m.m[i][j], expected[i][j], 1e-4) << pitch << " " << i << j;
+    }
+}
+
 TEST_F(tovBoatTest, ARecordDeadReckonsLikeTheBoat)
 {
     m_world.m_ground = [](const QrPoint3& p) { return p.x < 2.0f ? -0.2f : 0.1f; };
