@@ -11,6 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
 #include <cmath>
 #include <limits>
 
@@ -84,6 +89,48 @@ TEST_F(qrxWaveGridTest, CreateRefusesWhatCannotBeBuilt)
 
 // Seams hold at every frame, for grid shapes with and without inner points, at frame lengths
 // that step the phases every frame, now and then, or many at once.
+// The numbers behind the ripples: the table is one turn of a vertical circle of the amplitude
+// in 89 steps of 6.28312 / 89, a step turns every phase by N x elapsed / period rounded, and a
+// vertex stands at its rest point plus its table entry with the height scaled by its factor,
+// one of the eleven of the factor table.
+TEST_F(qrxWaveGridTest, TheTablePhasesAndPositionsFollowTheCircle)
+{
+    // A unit circle, so the table's last steps tell its turn from 2 pi.
+    const float r = 1.0f;
+    QrPointer<qrxWaveGrid> grid = qrxWaveGrid::Create(4, 3, 0.4f, 0.3f, r);
+    ASSERT_TRUE(grid);
+    grid->SetWavePeriod(2.0);
+    const int32_t n = qrxWaveGrid::kTableSize;
+    const double a = 6.28312 / (n - 1);
+    for (int32_t k = 0; k < n; ++k)
+    {
+        const QrPoint3& w = grid->GetWaveTable()[k];
+        EXPECT_EQ(w.x, 0.0f) << k;
+        EXPECT_NEAR(w.y, r * std::sin(k * a), 1e-5) << k;
+        EXPECT_NEAR(w.z, r * std::cos(k * a), 1e-5) << k;
+    }
+    // A whole turn first: every vertex passes the table's end and draws its height factor.
+    grid->UpdateWaves(2.0);
+    const int32_t moving = grid->GetMovingCount();
+    const std::vector<int32_t> before(grid->GetPhases(), grid->GetPhases() + moving);
+    // 90 x 0.1 / 2 = 4.5 steps, rounded to 5.
+    grid->UpdateWaves(0.1);
+    grid->UpdateWaves(0.0);
+    const std::set<float> factors{0.4f, 0.6f, 0.8f, 1.0f, 1.2f, 1.4f, 1.6f};
+    for (int32_t k = 0; k < moving; ++k)
+    {
+        SCOPED_TRACE(k);
+        const int32_t phase = grid->GetPhases()[k];
+        EXPECT_EQ(phase, (before[size_t(k)] + 5) % n);
+        const float height = grid->GetHeightFactors()[k];
+        EXPECT_EQ(factors.count(height), 1u) << height;
+        const QrPoint3& w = grid->GetWaveTable()[phase];
+        const QrPoint3 expected = grid->GetRestPositions()[k] + QrPoint3(w.x, w.y * height, w.z);
+        EXPECT_EQ(grid->GetVertices()[k], expected);
+    }
+    EXPECT_NE(std::count(grid->GetHeightFactors(), grid->GetHeightFactors() + moving, 1.0f), moving);
+}
+
 TEST_F(qrxWaveGridTest, FarEdgesRepeatNearEdgesAtEveryFrame)
 {
     const struct
