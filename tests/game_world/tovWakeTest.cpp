@@ -59,6 +59,41 @@ protected:
     float m_z = 0.0f;
 };
 
+// The stern patch sits on the stern points (narrower and longer with speed when narrowing),
+// and a tile's far edge spreads by (speed fraction + 0.5) x elapsed / 2 of its width each side.
+TEST_F(tovWakeTest, SternPointsAndSpreadAsNumbers)
+{
+    for (const bool narrowing : {false, true})
+    {
+        SCOPED_TRACE(narrowing);
+        m_wake = new tovWake;
+        m_wake->SetNarrowing(narrowing);
+        m_z = 0.0f;
+        const float speed = 0.02f, nv = speed / 0.4f;
+        const float w = narrowing ? 0.027f - 0.019f * nv : 0.027f;
+        Frame(0.1, speed);
+        ASSERT_EQ(m_wake->GetTilesInUse(), 1);
+        Frame(0.1, speed);
+        ASSERT_EQ(m_wake->GetTilesInUse(), 1) << "a short slow frame lays no tile";
+        const QrPoint3* stern = m_wake->GetSternPatch()->GetVertices();
+        // Near edge 1 and 2, far edge 0 and 3; x across the boat.
+        for (int v : {1, 2})
+        {
+            EXPECT_NEAR(std::fabs(stern[v].x), w, 1e-6) << v;
+            EXPECT_NEAR(stern[v].z, m_z - 0.048f - 0.012f * nv, 1e-5) << v;
+        }
+        for (int v : {0, 3})
+        {
+            EXPECT_NEAR(std::fabs(stern[v].x), w, 1e-6) << v;
+            EXPECT_NEAR(stern[v].z, m_z - 0.06f - 0.025f * nv, 1e-5) << v;
+        }
+        EXPECT_NEAR(stern[1].x, -stern[2].x, 1e-6);
+        const QrPoint3* tile = m_wake->GetTile(m_wake->GetNewestTile())->GetVertices();
+        const float spread = (nv + 0.5f) * (0.1f * 0.5f) * (2.0f * w);
+        EXPECT_NEAR(std::hypot(tile[0].x - tile[3].x, tile[0].z - tile[3].z), 2.0f * w + 2.0f * spread, 1e-6);
+    }
+}
+
 TEST_F(tovWakeTest, TheFirstMovingFrameLaysATileAndAStandingBoatLaysNone)
 {
     Frame(0.01, 0.0f);
