@@ -357,6 +357,23 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
 
 // Five kept and a sixth kept: the fish stays in hand, the rod and keys wait, and play goes on
 // only once the livewell screen's Done (one fish back, the hand cleared) has been through.
+// The fifth fish kept goes straight into the livewell: the livewell screen is only for a sixth.
+TEST_F(tovCastControllerTest, AFifthFishKeptGoesStraightIn)
+{
+    for (int32_t ounces : {40, 50, 60, 70})
+        ASSERT_GE(m_local->AddToLivewell(3, ounces, 15, 1.0f), 0);
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    EXPECT_FALSE(m_control->NeedsLivewell());
+    EXPECT_FALSE(m_local->HasLandedFish());
+    EXPECT_EQ(m_local->GetLivewellCount(), 5);
+    EXPECT_NE(m_control->GetPhase(), C::kOverLimit);
+}
+
 TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
 {
     for (int32_t ounces : {40, 50, 60, 70, 8})
