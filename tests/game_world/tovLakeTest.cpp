@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <vector>
 
 namespace
 {
@@ -357,6 +360,47 @@ TEST_F(tovLakeDamageTest, TheMaskHoldsWaterToItsLastColumnAndRow)
         QrPoint3 world;
         m_lake->MapCellToWorld(c.column, c.row, world);
         EXPECT_EQ(m_lake->IsOnLake(world), c.water) << c.column << "," << c.row;
+    }
+}
+
+// Paging keeps exactly the tiles the new window shares with the old one, across columns and
+// across rows, and reads only the tiles that enter.
+TEST_F(tovLakeDamageTest, PagingKeepsTheSharedTilesAndFreesTheRest)
+{
+    const std::string text =
+        "MIN_ELEV 580 MAX_ELEV 680 SPAN 30 RESOLUTION 1 TERRAIN_ELEV_MULT 1 TERRAIN_BASE_NAME Grid "
+        "SECTOR SECTOR_ROW 0 SECTOR_COLUMN 0 SECTOR_ORIGIN_X 0 SECTOR_ORIGIN_Y 0 "
+        "SECTOR SECTOR_ROW 0 SECTOR_COLUMN 1 SECTOR_ORIGIN_X 128 SECTOR_ORIGIN_Y 0 "
+        "SECTOR SECTOR_ROW 1 SECTOR_COLUMN 0 SECTOR_ORIGIN_X 0 SECTOR_ORIGIN_Y 128\n";
+    Write("Grid.txt", std::vector<uint8_t>(text.begin(), text.end()));
+    ASSERT_TRUE(m_lake->Load(m_dir.File("Grid.txt"))) << m_lake->LastError();
+    m_lake->SetCurrentSector(0);
+    const auto window = [&](int32_t sector)
+    {
+        std::vector<const tovSectorData*> tiles;
+        for (int32_t i = 0; i < 4; ++i)
+            for (int32_t j = 0; j < 4; ++j)
+                tiles.push_back(m_lake->GetSectorTile(sector, i, j));
+        return tiles;
+    };
+    const auto contains = [](const std::vector<const tovSectorData*>& tiles, const tovSectorData* tile)
+    { return std::find(tiles.begin(), tiles.end(), tile) != tiles.end(); };
+    for (const int32_t next : {1, 0, 2, 0})
+    {
+        SCOPED_TRACE(next);
+        const std::vector<const tovSectorData*> before = window(m_lake->GetCurrentSector()), after = window(next);
+        std::map<const tovSectorData*, uint32_t> loads;
+        for (size_t k = 0; k < m_lake->GetTileCount(); ++k)
+            loads[m_lake->GetTile(k)] = m_lake->GetTile(k)->GetLoadCount();
+        m_lake->SetCurrentSector(next);
+        for (size_t k = 0; k < m_lake->GetTileCount(); ++k)
+        {
+            const tovSectorData* tile = m_lake->GetTile(k);
+            const bool shared = contains(before, tile) && contains(after, tile);
+            EXPECT_EQ(tile->IsLoaded(), contains(after, tile)) << tile->GetRow() << "," << tile->GetColumn();
+            EXPECT_EQ(tile->GetLoadCount(), loads[tile] + (contains(after, tile) && !shared ? 1u : 0u))
+                << tile->GetRow() << "," << tile->GetColumn();
+        }
     }
 }
 } // namespace
