@@ -405,6 +405,14 @@ TEST_F(tovBoatTest, AnAgroundLocalBoatFindsFreeWater)
     local->SetPosition(QrPoint3(5.0f, 0.0f, 5.0f));
     local->Update(2.0, 0.033);
     EXPECT_EQ(local->GetPosition().x, 5.0f);
+    // Water past the map's edge is no free water: the nearer deep points north of z = 0.15 lie
+    // off the map, so the boat takes the water to the west.
+    m_world.m_ground = [](const QrPoint3& p) { return p.x < 1.0f || p.z > 0.15f ? -0.3f : 0.05f; };
+    m_world.m_onLake = [](const QrPoint3& p) { return p.z < 0.15f; };
+    local->SetPosition(QrPoint3(1.25f, 0.0f, 0.0f));
+    local->Update(3.0, 0.033);
+    EXPECT_NEAR(local->GetPosition().x, 0.95f, 1e-5f);
+    EXPECT_EQ(local->GetPosition().z, 0.0f);
 }
 
 TEST_F(tovBoatTest, ThePoseFollowsSpeedWheelAndTrim)
