@@ -19,6 +19,7 @@
 #include "Files.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
+#include "QrLight.h"
 #include "tovAppServices.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,13 @@ std::string TileName(const char* format, int32_t column, int32_t row)
     return name;
 }
 
-streamtest::Bytes HeightRaster(int32_t column, int32_t row)
+// A bowl for the normals: curved, so a one-sided or misplaced neighbour shows at the borders.
+uint16_t BowlSample(int32_t x, int32_t y)
+{
+    return uint16_t(1000 + ((x - 300) * (x - 300) + (y - 250) * (y - 250)) / 64);
+}
+
+streamtest::Bytes HeightRaster(int32_t column, int32_t row, uint16_t (*sample)(int32_t, int32_t) = RampSample)
 {
     plat::ByteWriter out;
     out.I32(129);
@@ -71,7 +78,7 @@ streamtest::Bytes HeightRaster(int32_t column, int32_t row)
         out.U32(0);
     for (int32_t k = 0; k <= 128; ++k)
         for (int32_t c = 0; c <= 128; ++c)
-            out.U16(RampSample(128 * column + c, 128 * (row + 1) - k));
+            out.U16(sample(128 * column + c, 128 * (row + 1) - k));
     return out.Take();
 }
 
@@ -252,6 +259,57 @@ TEST_F(tovTerrainSectorTest, ABoatCrossingSectorsSwitchesOnceEachWayPastTheMargi
     EXPECT_EQ(m_lake->GetCurrentSector(), 1);
     EXPECT_EQ(sail(450.0, 300.0), std::vector<double>{380.75});
     EXPECT_EQ(m_lake->GetCurrentSector(), 0);
+}
+
+// Pages meet on shared rows and columns of samples: through their neighbour records both sides
+// of a border reckon the same normal there, and light it alike.
+TEST_F(tovTerrainSectorTest, BordersOfNeighbouringPagesShareNormalsAndLight)
+{
+    for (int32_t row = 0; row < kRows; ++row)
+        for (int32_t column = 0; column < kColumns; ++column)
+        {
+            const streamtest::Bytes heights = HeightRaster(column, row, BowlSample);
+            ASSERT_TRUE(
+                plat::WriteFile(m_dir.File(TileName("%s%02d%02d.raw", column, row)), heights.data(), heights.size()));
+        }
+    Load();
+    tovTerrainSector* sector = m_lake->GetTerrainSector();
+    ASSERT_NE(sector, nullptr);
+    QrPointer<QrLight> sun(new QrLight);
+    sun->SetType(QrLight::kDirectional);
+    sun->SetLocalDirection(QrPoint3(-0.4f, -0.8f, -0.45f));
+    sun->AttachAffectedNode(m_lake.Get());
+    m_lake->UpdateAllInstances();
+    sector->BuildPageMeshes(sun.Get(), nullptr);
+    const int32_t n = sector->GetPage(0, 0)->GetSize();
+    int compared = 0;
+    const auto same = [&](const qrxTerrainPage* a, int32_t ia, const qrxTerrainPage* b, int32_t ib)
+    {
+        const QrPoint3 na = a->GetGridNormals()[ia], nb = b->GetGridNormals()[ib];
+        EXPECT_NEAR(na.x, nb.x, 1e-5f);
+        EXPECT_NEAR(na.y, nb.y, 1e-5f);
+        EXPECT_NEAR(na.z, nb.z, 1e-5f);
+        ASSERT_NE(a->GetGridColors(), nullptr);
+        EXPECT_NEAR(a->GetGridColors()[ia].r, b->GetGridColors()[ib].r, 1e-5f);
+        ++compared;
+    };
+    for (int32_t p = 0; p < tovTerrainSector::kPages; ++p)
+        for (int32_t q = 0; q < tovTerrainSector::kPages; ++q)
+        {
+            SCOPED_TRACE(testing::Message() << p << "," << q);
+            const qrxTerrainPage* page = sector->GetPage(p, q);
+            // The page along +x starts on this one's last column; the one along +y (the row
+            // before) on its last row.
+            if (q + 1 < tovTerrainSector::kPages)
+                for (int32_t r = 0; r < n; ++r)
+                    same(page, r * n + n - 1, sector->GetPage(p, q + 1), r * n);
+            if (p > 0)
+                for (int32_t c = 0; c < n; ++c)
+                    same(page, (n - 1) * n + c, sector->GetPage(p - 1, q), c);
+            if (HasFailure())
+                return;
+        }
+    EXPECT_EQ(compared, 2 * 4 * 3 * n);
 }
 
 TEST_F(tovTerrainSectorTest, HeightOutsideEveryPageIsZero)
