@@ -1,8 +1,9 @@
 // Writes small, valid starting inputs for the reader targets into FOLDER/<target>/, made by
 // the same writers as the sample data and the game: a pack with pictures, sounds and raw
-// items in three groups, short WAVE files, a saved profile and saved clock blocks. Lakes and
-// clips come from the sample data (README).
-//   fuzz_seeds FOLDER
+// items in three groups, short WAVE files, a saved profile, saved clock blocks, saved games
+// and rod blocks with lure records. Lakes and clips come from the sample data (README); given
+// the sample data's Lakes folder, the lake tiles' seeds are made from its tile files.
+//   fuzz_seeds FOLDER [LAKES]
 #include "ByteWriter.h"
 #include "Clock.h"
 #include "Files.h"
@@ -11,8 +12,11 @@
 #include "QrImagePixels.h"
 #include "WavWriter.h"
 #include "tovGameClock.h"
+#include "tovSavedGame.h"
 #include "tovUserProfile.h"
+#include "tovWeather.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -165,13 +169,116 @@ void WriteClocks()
     plat::SetCurrentClock(nullptr);
 }
 
+// One game of a single angler and one of three, as the save screen writes them.
+void WriteSavedGames()
+{
+    plat::ManualClock time{5'000'000'000ull};
+    plat::SetCurrentClock(&time);
+    tovGameClock clock;
+    clock.Restart(1);
+    clock.SetFlags(clock.GetFlags() | tovGameClockBase::kRunning);
+    time.AdvanceSeconds(300.0);
+    clock.Update();
+    plat::ByteWriter clockBytes;
+    clock.Save(clockBytes);
+    // A fixed generator state, so the seeds come out the same each time.
+    QrPointer<tovWeather> weather(new tovWeather());
+    tovWeatherRecord fixed;
+    weather->GetState(fixed);
+    fixed.generatorState = 48271;
+    weather->SetState(fixed);
+    weather->Start(clock.GetTimeOfDay());
+    for (int32_t anglers : {1, 3})
+    {
+        tovSavedGame game;
+        game.lakeId = 1;
+        game.mode = anglers == 1 ? 0 : 2;
+        game.dayLengthSetting = 1;
+        game.tournamentLengthSetting = 2;
+        game.terrainSector = 2;
+        weather->GetState(game.weather);
+        std::copy_n(clockBytes.Buffer().begin(), game.clock.size(), game.clock.begin());
+        game.day = 2;
+        for (int32_t row = 0; row < tovSavedGame::kStandingsRows; ++row)
+        {
+            const std::string name = "Angler " + std::to_string(row);
+            std::copy(name.begin(), name.end(), game.standings.begin() + row * 80);
+            plat::ByteWriter total;
+            total.F64(20.5 * row);
+            std::copy_n(total.Buffer().begin(), 8, game.standings.begin() + 2400 + row * 8);
+            game.standings[size_t(2640 + row * 4)] = static_cast<uint8_t>(row % 6);
+        }
+        game.profileName = "Angler";
+        for (int32_t i = 0; i < anglers; ++i)
+        {
+            tovSavedGame::Angler& a = game.anglers.emplace_back();
+            a.id = 1 + i;
+            a.gender = i % 2;
+            a.colour1 = i == 0 ? 0 : -1;
+            a.colour2 = i == 0 ? 0 : -1;
+            a.position = {-20.0f + 3.0f * float(i), 0.0f, 15.0f};
+            a.livewell[0] = static_cast<uint8_t>(i);
+            a.clock = game.clock;
+        }
+        Write("saved_game", std::to_string(anglers) + "-anglers.wsv", game.Write());
+    }
+    plat::SetCurrentClock(nullptr);
+}
+
+// The default rods and a rod set-up of every family, each followed by a lure record in the
+// sample data's form.
+void WriteTackle()
+{
+    tovUserProfile profile;
+    profile.SetDefaults(false);
+    const char* const records[] = {"3,0,0.1,0.05,0,0.5,1.0,0.2", "10,0,0.1,0.3,5,0.5,1.0,0"};
+    for (int32_t variant = 0; variant < 2; ++variant)
+    {
+        plat::ByteWriter out;
+        for (int32_t r = 0; r < tovUserProfile::kRodCount; ++r)
+            for (int32_t w = 0; w < tovUserProfile::kRodWords; ++w)
+            {
+                int32_t v = profile.GetTackle()[size_t(r)][size_t(w)];
+                if (variant == 1 && w == 7)
+                    v = r % 6; // the family
+                if (variant == 1 && w == 2)
+                    v = r % 4; // the line kind
+                out.I32(v);
+            }
+        out.I32(variant == 0 ? 0 : 5);
+        const std::string text = records[variant];
+        out.Write(text.data(), text.size());
+        Write("tackle", "rods-" + std::to_string(variant) + ".bin", out.Take());
+    }
+}
+
+// A tile's height raster and population raster from the sample lake, behind the length.
+void WriteSectors(const std::string& lakes)
+{
+    for (const char* tile : {"0101", "0202"})
+    {
+        std::vector<uint8_t> heights, population;
+        if (!plat::ReadFile(lakes + "/Clearwater" + tile + ".raw", heights) ||
+            !plat::ReadFile(lakes + "/ClearwaterPop" + tile + ".raw", population))
+        {
+            g_failed = true;
+            return;
+        }
+        const auto length = static_cast<uint32_t>(heights.size());
+        std::vector<uint8_t> input{uint8_t(length), uint8_t(length >> 8), uint8_t(length >> 16), uint8_t(length >> 24)};
+        input.insert(input.end(), heights.begin(), heights.end());
+        input.insert(input.end(), population.begin(), population.end());
+        Write("sector", std::string("tile") + tile + ".bin", input);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
     {
-        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        std::fprintf(stderr, "usage: fuzz_seeds FOLDER [LAKES]\n");
         return 2;
     }
     g_folder = argv[1];
@@ -179,6 +286,10 @@ int main(int argc, char** argv)
     WriteWaves();
     WriteProfile();
     WriteClocks();
+    WriteSavedGames();
+    WriteTackle();
+    if (argc == 3)
+        WriteSectors(argv[2]);
     if (g_failed)
         std::fprintf(stderr, "fuzz_seeds: could not write every seed under %s\n", g_folder.c_str());
     return g_failed ? 1 : 0;
