@@ -10,6 +10,7 @@
 
 #include "ButtonObj.h"
 #include "KeyNumbers.h"
+#include "WindowMessage.h"
 #include "qrxTextEditor.h"
 
 #include <filesystem>
@@ -291,6 +292,15 @@ TEST_F(tovSetupScreensTest, CreateCarriesTheOptionsOverAndNeverOverwritesUnasked
     Click(Profiles::kNew);
     ASSERT_TRUE(m_profiles->IsCreateMode());
     EXPECT_EQ(m_profiles->GetField(Profiles::kNameField)->GetText(), "Ann");
+    // Tab walks the three fields in order and wraps back to the name.
+    Frame();
+    for (const int32_t next : {Profiles::kTownField, Profiles::kStateField, Profiles::kNameField})
+    {
+        ASSERT_NE(qrxTextEditor::GetFocusedEditor(), nullptr);
+        qrxTextEditor::GetFocusedEditor()->HandleMessage(plat::kMsgKeyDown, plat::kVkTab, 0);
+        Frame();
+        EXPECT_EQ(qrxTextEditor::GetFocusedEditor(), m_profiles->GetField(next)) << next;
+    }
 
     // Names that are no file name are refused; nothing is written.
     for (const char* bad : {"", "   ", "../x", "a\\b"})
