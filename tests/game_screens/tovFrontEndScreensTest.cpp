@@ -134,6 +134,13 @@ TEST_F(tovFrontEndScreensTest, OptionsStepTheVolumesAndCancelPutsThemBack)
     EXPECT_EQ(options->GetVolume2Level(), 13);
     EXPECT_NEAR(GetSoundVolume2(), 14.0f / 15.0f, 1e-5f);
     EXPECT_NEAR(GetSoundVolume1(), 1.0f / 15.0f, 1e-5f);
+    // Below the top the up arrows step up.
+    ClickAt(kIncrease, kRowY[1]);
+    ClickAt(kIncrease, kRowY[2]);
+    EXPECT_EQ(options->GetVolume2Level(), 14);
+    EXPECT_EQ(options->GetVolume1Level(), 1);
+    EXPECT_FLOAT_EQ(GetSoundVolume2(), 1.0f);
+    EXPECT_NEAR(GetSoundVolume1(), 2.0f / 15.0f, 1e-5f);
     // Inactive rows ignore the pointer.
     const int32_t day = options->GetDayLength();
     const bool effects = options->GetEffectSounds();
