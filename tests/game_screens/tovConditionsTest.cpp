@@ -68,6 +68,14 @@ TEST_F(tovConditionsTest, AcceptBuildsTheDaysWeatherAndStartsTheDay)
         {
             EXPECT_EQ(w->GetRain(), fresh->GetRain());
         }
+        // Skies 3 and 4 draw a fog, sky 4 a rain too, in hundredths up to 0.99.
+        for (const auto& [value, drawn] : {std::pair{w->GetFog(), c.sky >= 3}, std::pair{w->GetRain(), c.sky == 4}})
+            if (drawn)
+            {
+                EXPECT_GE(value, 0.0f);
+                EXPECT_LE(value, 0.99f + 1e-6f);
+                EXPECT_FLOAT_EQ(value * 100.0f, std::round(value * 100.0f));
+            }
         EXPECT_FLOAT_EQ(w->GetAir(), 75.0f);
         Frame();
         EXPECT_EQ(Current(), c.next);
