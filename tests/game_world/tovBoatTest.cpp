@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -294,6 +296,35 @@ TEST_F(tovBoatTest, TheRockingNodeTurnsByPitchAndMinusRoll)
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j)
                 EXPECT_NEAR(m.m[i][j], expected[i][j], 1e-4) << pitch << " " << i << j;
+    }
+}
+
+// The trolling motor turns the boat only where both its ends, 0.12 ahead and behind along the
+// turned axis, keep a foot of water.
+TEST_F(tovBoatTest, ATrollingTurnNeedsWaterAtBowAndStern)
+{
+    tovBoat* boat = AddBoat(0.1f, QrPoint3(0.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    const struct
+    {
+        const char* what;
+        std::function<float(const QrPoint3&)> ground;
+        bool turns;
+    } cases[] = {
+        {"deep all round", [](const QrPoint3&) { return -0.3f; }, true},
+        {"shallow behind", [](const QrPoint3& p) { return p.z < -0.1f ? 0.05f : -0.3f; }, false},
+        {"shallow ahead", [](const QrPoint3& p) { return p.z > 0.1f ? 0.05f : -0.3f; }, false},
+    };
+    for (const auto& c : cases)
+    {
+        m_world.m_ground = c.ground;
+        boat->SetRotation(Facing(0.0f, 1.0f));
+        boat->UpdateAllInstances();
+        const QrMatrix3 before = boat->GetRotate();
+        {
+            const tovBoatFlyer::Drive drive(boat->GetFlyer());
+            boat->GetFlyer().TurnLeft(1.0f, 1.0f);
+        }
+        EXPECT_EQ(boat->GetRotate().m[0][0] != before.m[0][0], c.turns) << c.what;
     }
 }
 
