@@ -110,8 +110,9 @@ private:
     float m_detail = 1.0f;
     QrPointer<QrRender> m_renderer;
     uint8_t m_above = 1;
-    // The above-water state the ambient channels were last switched for.
-    uint8_t m_ambientAbove = 0;
+    // The above-water state the ambient channels were last switched for; -1 before the first
+    // update, so that update switches for whichever side it finds.
+    int8_t m_ambientAbove = -1;
     QrPointer<tovLake> m_lake;
     // Counted by hand: the weather is not an engine object.
     tovWeather* m_weather = nullptr;

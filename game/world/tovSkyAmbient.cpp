@@ -90,11 +90,11 @@ void tovSky::UpdateAmbientChannels()
         return;
     if (!m_above)
     {
-        if (m_ambientAbove)
+        if (m_ambientAbove != 0)
             SwitchChannelsForWater(false);
         return;
     }
-    if (!m_ambientAbove)
+    if (m_ambientAbove != 1)
         SwitchChannelsForWater(true);
     if (!m_weather)
         return;

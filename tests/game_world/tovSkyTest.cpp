@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -384,4 +386,42 @@ TEST_F(tovSkyTest, WeatherChannelsFollowRainWindCloudAndTheSurface)
     EXPECT_TRUE(player.Played(6047) || player.Played(6050) || player.Played(6051) || player.Played(6052));
 }
 
+// The first update sets up the channels of the side the camera is on, below water too; above,
+// channel 9 plays its birds in rain only while the rain is light (level 2 or less).
+TEST_F(tovSkyTest, TheFirstUpdateSetsTheChannelsOfItsSideAndChannelNineFollowsTheRainLevel)
+{
+    FakePlayer player;
+    qrxAmbientSound ambient(&player);
+    std::unique_ptr<tovSky> below = MakeSky();
+    below->EnableAmbientSwitching(true);
+    below->SetAmbientSound(&ambient);
+    below->SetAboveWater(false);
+    for (int s = 0; s < 5; ++s)
+    {
+        below->Update();
+        ambient.OnIdle(1.0);
+    }
+    EXPECT_TRUE(player.Playing(6062)) << "the underwater loop";
+    below.reset();
+
+    for (const auto& [rain, heard] : {std::pair{0.3f, true}, std::pair{0.95f, false}})
+    {
+        SCOPED_TRACE(rain);
+        FakePlayer birds;
+        qrxAmbientSound sound(&birds);
+        std::unique_ptr<tovSky> sky = MakeSky();
+        sky->EnableAmbientSwitching(true);
+        sky->SetAmbientSound(&sound);
+        sky->GetWeather()->SetRain(rain);
+        sky->GetWeather()->SetCloud(0.1f);
+        ASSERT_TRUE(sky->GetWeather()->IsRaining());
+        for (int s = 0; s < 60; ++s)
+        {
+            sky->Update();
+            sound.OnIdle(1.0);
+            birds.EndShort();
+        }
+        EXPECT_EQ(birds.Played(6050), heard);
+    }
+}
 } // namespace
