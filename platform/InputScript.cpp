@@ -5,6 +5,7 @@
 #include "HeadlessWindowBackend.h"
 #include "KeyNumbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -115,6 +116,18 @@ const char* ParseEvent(std::string_view rest, InputEvent& event)
         event.code = static_cast<int32_t>(value);
         return nullptr;
     }
+    if (kind == "keep")
+    {
+        event.kind = InputEventKind::Keep;
+        event.text = std::string(NextWord(rest));
+        const bool named = !event.text.empty() && std::all_of(event.text.begin(), event.text.end(),
+                                                              [](char c) {
+                                                                  return (c >= 'a' && c <= 'z') ||
+                                                                         (c >= 'A' && c <= 'Z') ||
+                                                                         (c >= '0' && c <= '9') || c == '-' || c == '_';
+                                                              });
+        return named ? nullptr : "keep needs a name of letters, digits, - and _";
+    }
     if (kind == "wait")
     {
         event.kind = InputEventKind::Wait;
@@ -198,7 +211,7 @@ void InputScript::Add(InputEvent event)
 }
 
 void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
-                            const StateCheck& check)
+                            const StateCheck& check, const StateKeeper& keep)
 {
     while (m_next < m_events.size() && m_events[m_next].frame + m_delay <= frame)
     {
@@ -209,6 +222,8 @@ void InputScript::PlayUntil(uint32_t frame, HeadlessWindowBackend& window, Headl
                 return;
             m_delay = frame - event.frame;
         }
+        if (event.kind == InputEventKind::Keep && keep)
+            keep(event.text);
         Apply(event, window, input);
         ++m_next;
     }
@@ -249,6 +264,7 @@ void InputScript::Apply(const InputEvent& event, HeadlessWindowBackend& window, 
         m_stepMs = static_cast<uint32_t>(event.code);
         break;
     case InputEventKind::Wait:
+    case InputEventKind::Keep:
         break;
     }
 }

@@ -12,6 +12,8 @@
 //   <frame> step <milliseconds>                the run's clock step from this frame on
 //   <frame> wait <line>                       holds the script until the run's state has that
 //                                             line; later events keep their distance from it
+//   <frame> keep <name>                       the run keeps its last frame's state under the
+//                                             name (letters, digits, - and _)
 //
 // Blank lines and lines starting with # are skipped. Frames must not decrease.
 
@@ -40,6 +42,7 @@ enum class InputEventKind : uint8_t
     Close,
     Step,
     Wait,
+    Keep,
 };
 
 struct InputEvent
@@ -49,7 +52,7 @@ struct InputEvent
     int32_t code = 0;  // key number, button, wheel steps, clock step
     bool down = false; // key and button: pressed; focus: gained
     Point position;    // move
-    std::string text;  // text; wait: the line waited for
+    std::string text;  // text; wait: the line waited for; keep: the name
 };
 
 class InputScript
@@ -63,11 +66,13 @@ public:
 
     // Whether the run's state has the line a wait names.
     using StateCheck = std::function<bool(const std::string& line)>;
+    // Takes a keep event's name.
+    using StateKeeper = std::function<void(const std::string& name)>;
     // Applies every event due by `frame` that was not applied yet, in order. A wait that the
     // check does not pass (or any wait without a check) stops the script there until a later
     // call passes it; the events after it are then due that many frames later.
     void PlayUntil(uint32_t frame, HeadlessWindowBackend& window, HeadlessInputBackend& input,
-                   const StateCheck& check = {});
+                   const StateCheck& check = {}, const StateKeeper& keep = {});
     bool Finished() const { return m_next >= m_events.size(); }
     // The clock step the last step event applied asked for; 0 before any.
     uint32_t StepMs() const { return m_stepMs; }

@@ -8,6 +8,7 @@
 #include "tovDirectPlay.h"
 #include "tovDirectPlayDialogPort.h"
 #include "tovFishingHooks.h"
+#include "tovFishingWorld.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
@@ -196,6 +197,7 @@ bool tovApp::CreateAll()
     SetSaveGameLink(m_saveLink.get());
     m_remoteBoats = std::make_unique<tovRemoteBoats>(m_fishingHooks->GetWorld());
     m_remoteBoats->Install(*m_network);
+    JoinSessionWeather(*m_network, m_fishingHooks->GetWorld());
     m_session = std::make_unique<tovGameSession>();
     const tovProfileLoad profile = LoadUserProfile(TheUserProfile());
     SetSoundVolume2(TheUserProfile().GetVolume2());

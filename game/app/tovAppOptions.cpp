@@ -119,6 +119,14 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
         return p.Text("--out", o.outDir);
     if (arg == "--digest")
         return p.Text("--digest", o.digestPath);
+    if (arg == "--calendar-time")
+    {
+        int64_t seconds = 0;
+        if (!p.Number<int64_t>("--calendar-time", 0, INT64_C(253402300799), seconds))
+            return false;
+        o.calendarTime = seconds;
+        return true;
+    }
     if (arg == "--host")
         return p.Address("--host", o.hostAddress) && (o.network = true);
     p.error = "unknown option \"" + std::string(arg) + "\"";
@@ -137,7 +145,8 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
             return false;
     if (harness && !options.headless)
     {
-        error = "--script, --frames, --step-ms, --screenshot-every, --out, --digest and --host need --headless";
+        error = "--script, --frames, --step-ms, --screenshot-every, --out, --digest, --host and --calendar-time "
+                "need --headless";
         return false;
     }
     if (options.screenshotEvery != 0 && options.outDir.empty())
@@ -155,7 +164,7 @@ const char* AppUsage()
            "                [--net-timeout-ms MS]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
-           "                [--screen ID] [--host HOST:PORT]\n"
+           "                [--screen ID] [--host HOST:PORT] [--calendar-time SECONDS]\n"
            "  --data DIR            the data tree (Data, Lakes, Ambient, ...); default: the program's folder\n"
            "  --user-dir DIR        profiles, saved games and settings; default: $XDG_DATA_HOME/tov\n"
            "  --screen ID           open screen ID (1 to 25) instead of the intro\n"
@@ -169,5 +178,7 @@ const char* AppUsage()
            "  --seed N              the random generator's seed (default: the clock's start)\n"
            "  --screenshot-every K  write every K-th frame as a PNG into --out DIR\n"
            "  --digest FILE         write the game's state at the end as text\n"
-           "  --host HOST:PORT      network play hosts the session at that address\n";
+           "  --host HOST:PORT      network play hosts the session at that address\n"
+           "  --calendar-time SECONDS  the calendar (seconds since 1970) the weather and ambient sound\n"
+           "                        seed from (default: noon, 1 June 2026 UTC)\n";
 }

@@ -21,6 +21,9 @@ struct tovAppOptions
     uint32_t frames = kDefaultFrames;
     uint32_t stepMs = kDefaultStepMs;
     std::optional<int32_t> seed;
+    // --calendar-time SECONDS (harness): the calendar, seconds since 1970, that the weather and
+    // the ambient sound seed from; the run's fixed date when absent.
+    std::optional<int64_t> calendarTime;
     uint32_t screenshotEvery = 0;
     std::string outDir;
     std::string digestPath;

@@ -26,7 +26,7 @@ constexpr double kMixedSeconds = 1.0;
 tovHeadlessRun::tovHeadlessRun(const tovAppOptions& options) : m_options(options)
 {
     plat::SetCurrentClock(&m_clock);
-    plat::FixCalendarSeconds(kCalendarSeconds);
+    plat::FixCalendarSeconds(options.calendarTime.value_or(kCalendarSeconds));
     SetSoundWorkerManual(true);
     SetSoundOutputFactory(
         [this]
@@ -109,9 +109,10 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 bool tovHeadlessRun::StepFrame(tovApp& app)
 {
     // A wait in the script holds it until the last frame's digest has the line it names.
-    m_script.PlayUntil(m_frames, m_window, m_input,
-                       [this](const std::string& line)
-                       { return ("\n" + m_digest).find("\n" + line + "\n") != std::string::npos; });
+    m_script.PlayUntil(
+        m_frames, m_window, m_input,
+        [this](const std::string& line) { return ("\n" + m_digest).find("\n" + line + "\n") != std::string::npos; },
+        [this](const std::string& name) { KeepDigest(name); });
     // A script may fast-forward (or slow) the clock from a frame on.
     if (m_script.StepMs() != 0)
         m_stepMs = m_script.StepMs();
@@ -181,10 +182,20 @@ bool tovHeadlessRun::WriteDigest(std::string& error) const
 
 void tovHeadlessRun::WriteLiveDigest() const
 {
-    if (m_options.digestPath.empty())
-        return;
+    if (!m_options.digestPath.empty())
+        WriteDigestFile(m_options.digestPath);
+}
+
+void tovHeadlessRun::KeepDigest(const std::string& name) const
+{
+    if (!m_options.digestPath.empty())
+        WriteDigestFile(m_options.digestPath + "." + name);
+}
+
+void tovHeadlessRun::WriteDigestFile(const std::string& path) const
+{
     // Whole or not at all: a reader never sees half a file.
-    const std::string partial = m_options.digestPath + ".part";
+    const std::string partial = path + ".part";
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
         out << m_digest << "frames " << m_frames << "\n";
@@ -192,5 +203,5 @@ void tovHeadlessRun::WriteLiveDigest() const
             return;
     }
     std::error_code ec;
-    std::filesystem::rename(partial, m_options.digestPath, ec);
+    std::filesystem::rename(partial, path, ec);
 }

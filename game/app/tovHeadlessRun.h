@@ -58,6 +58,9 @@ private:
     bool WriteScreenshot(std::string& error);
     bool WriteDigest(std::string& error) const;
     void WriteLiveDigest() const;
+    // The last frame's digest beside the digest file, under a script's keep name.
+    void KeepDigest(const std::string& name) const;
+    void WriteDigestFile(const std::string& path) const;
 
     tovAppOptions m_options;
     plat::ManualClock m_clock{kStartNs};

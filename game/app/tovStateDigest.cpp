@@ -190,8 +190,8 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
         plat::ByteWriter bytes;
         record.Write(bytes);
         out << "save.weather " << record.generatorState << " " << Fixed(record.air.value, 3) << " "
-            << Fixed(record.cloud.value, 3) << " " << std::hex << Fnv(bytes.Buffer().data(), bytes.Size()) << std::dec
-            << "\n";
+            << Fixed(record.cloud.value, 3) << " " << Fixed(record.fog.value, 3) << " " << std::hex
+            << Fnv(bytes.Buffer().data(), bytes.Size()) << std::dec << "\n";
     }
     if (tovWeighInIFace* weighIn = TheWeighIn())
     {

@@ -139,11 +139,17 @@ void tovChurnApp::Enter(int32_t previousId)
         if (m_cast)
             m_cast->LoadTackleSet();
     }
-    // The day begins on the first entry; the other fishing pages come back here mid-day.
-    if (!m_entered)
+    // The day begins on the first entry; the other fishing pages come back here mid-day. A
+    // network client that comes before the host waits here for the host's day and weather, so
+    // that its first frame on the lake is already under the host's sky.
+    if (!m_entered && IsNetworkLaunch())
     {
-        NetSetLocalPhase(5);
-        NetSyncPhase(4);
+        NetSetLocalPhase(kDayStartPhase);
+        if (!NetSyncPhase(kDayParamsPhase))
+        {
+            ShowWaitingBanner();
+            NetWaitForHostPhase(kDayParamsPhase);
+        }
     }
     m_entered = true;
     LoadGroup(tovFishingHud::kGroup);
@@ -158,6 +164,17 @@ void tovChurnApp::Enter(int32_t previousId)
     AddButtons();
     ShowAppCursor(true);
     TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
+}
+
+void tovChurnApp::ShowWaitingBanner()
+{
+    if (!CanDraw())
+        return;
+    LoadGroup(kWaitingBannerGroup);
+    QrPointer<QrImage> banner = Picture(kWaitingBanner);
+    UnloadGroup(kWaitingBannerGroup);
+    DrawPicture(banner.Get(), 104, 130);
+    Present();
 }
 
 void tovChurnApp::Leave(int32_t)

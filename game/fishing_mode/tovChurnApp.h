@@ -30,6 +30,12 @@ public:
     static constexpr int32_t kTravelMapScreen = 12;
     static constexpr int32_t kHelpScreen = 22;
     static constexpr int32_t kLakeInfoScreen = 23;
+    // Network phases at the start of a day: this player's, and the host's it waits for.
+    static constexpr int32_t kDayStartPhase = 5;
+    static constexpr int32_t kDayParamsPhase = 4;
+    // The day-start screen's waiting banner.
+    static constexpr uint32_t kWaitingBannerGroup = 29;
+    static constexpr uint32_t kWaitingBanner = 103;
     static constexpr double kWarningSeconds = 3600.0;
     static constexpr const char* kWarningText = "You have less than one hour to return to the dock!";
     static constexpr const char* kDayOverText = "Your fishing day is over.";
@@ -71,6 +77,8 @@ public:
     tovDebugOverlay& GetDebugOverlay() { return *m_overlay; }
 
 private:
+    // One frame with the waiting banner over the last one, before a blocking wait.
+    void ShowWaitingBanner();
     void HandleDrivingKeys(tovLocalRig& rig);
     void HandleCameraKeys(tovFishingWorld& world);
     void HandleRodInput();

@@ -128,6 +128,9 @@ void tovDayStartIFace::StartDay()
             lakes.CloseLakeFile();
         }
     }
+    // The host closes the door for the day; the weigh-in opens it again.
+    if (IsNetworkLaunch())
+        NetDisableJoining();
     m_nextScreen = kFishingScreen;
     if (session)
         session->StartGame(mode, true);

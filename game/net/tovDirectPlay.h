@@ -140,15 +140,15 @@ public:
     void SendAnglerFlagsOff() override;
     void DrainMainThreadQueue() override;
 
-    // Host: refuse or admit new players (the start of a day closes the door).
-    void DisableJoining();
-    void EnableJoining();
+    void DisableJoining() override;
+    void EnableJoining() override;
+    bool WaitForHostPhase(int32_t phase) override;
+    uint32_t GetCommonLakeMask() override;
     // A player whose phase is q counts as being in phase p.
     static bool IsPhaseCompatible(int32_t p, int32_t q);
     // 0 for an inactive slot; 255 = local.
     int32_t GetPlayerPhase(int32_t slot);
     bool IsSlotActive(int32_t slot);
-    uint32_t GetCommonLakeMask();
     int32_t FindRigSlotByPointer(const tovAnglerRigBase* rig);
     bool AnnouncePlayer(int32_t phase, bool announce);
     void SendPlayerHeader();

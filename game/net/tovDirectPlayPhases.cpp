@@ -1,6 +1,7 @@
 // The session's shared parameters, phases and waits, and what it sends.
 #include "tovDirectPlay.h"
 
+#include "Clock.h"
 #include "WindowBackend.h"
 #include "qrxBaseApp.h"
 #include "tovAnglerRig.h"
@@ -16,6 +17,7 @@ namespace
 {
 
 constexpr int32_t kAnnouncePasses = 20;
+constexpr int32_t kWeighInPhase = 7;
 constexpr int32_t kWaitStepMs = 100;
 // Livewell words of one place in the angler snapshot and where weight and length sit.
 constexpr size_t kSnapshotFishWords = 70;
@@ -24,6 +26,14 @@ constexpr size_t kSnapshotWeightWord = 66;
 void Sleep(int32_t ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Differs from tournament to tournament and day to day.
+uint16_t WeighInSeed(uint32_t elapsedMs)
+{
+    uint32_t x = static_cast<uint32_t>(plat::CalendarSeconds()) ^ (elapsedMs * 2654435761u);
+    x ^= x >> 16;
+    return static_cast<uint16_t>(x);
 }
 
 } // namespace
@@ -362,6 +372,9 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
             params.lakeId = TheLakeCatalogue().GetCurrentLakeId();
         if ((phase == 4 || phase == 5) && m_getWeather)
             m_getWeather(params.weather);
+        // Every copy draws the day's computer anglers from this seed.
+        if (phase == kWeighInPhase && changed)
+            params.weighInSeed = WeighInSeed(GetElapsedMs());
         StoreGameParams(params);
         if (changed)
             BroadcastGameParams();
@@ -488,6 +501,22 @@ bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*
     SetLocalPhase(second);
     Sleep(kWaitStepMs / 2);
     BroadcastGameParams();
+    return true;
+}
+
+bool tovDirectPlay::WaitForHostPhase(int32_t phase)
+{
+    for (int32_t pass = 0; !SyncPhase(phase, true); ++pass)
+    {
+        if (!PumpOnce())
+            return false;
+        // Alone in the session, or host now: nobody's parameters are awaited.
+        if (!IsSessionOpen() || IsHost())
+            return true;
+        if (pass % kAnnouncePasses == 0)
+            SendPlayerHeader();
+        Sleep(kWaitStepMs);
+    }
     return true;
 }
 

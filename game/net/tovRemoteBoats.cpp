@@ -8,6 +8,15 @@
 #include "tovFishingWorld.h"
 #include "tovNetFacade.h"
 #include "tovPlayerState.h"
+#include "tovWeather.h"
+#include "tovWeatherRecord.h"
+#include "tovWorldServices.h"
+
+#include "ByteReader.h"
+#include "ByteWriter.h"
+#include "DebugOutput.h"
+
+#include <algorithm>
 
 void tovRemoteBoats::Install(tovDirectPlay& session)
 {
@@ -22,6 +31,7 @@ void tovRemoteBoats::Uninstall(tovDirectPlay& session)
     session.SetRigFactory(nullptr);
     session.SetRigRemover(nullptr);
     session.SetAnglingWorld(nullptr);
+    session.SetWeatherAccess(nullptr, nullptr);
 }
 
 QrPointer<tovAnglerRigBase> tovRemoteBoats::Create(int32_t slot, const tovPlayerState& state, bool lowDetail)
@@ -64,4 +74,33 @@ std::vector<tovRemoteBoats::Sighting> tovRemoteBoats::Sightings(const tovFishing
         seen.push_back({slot, map.x, map.z});
     }
     return seen;
+}
+
+void JoinSessionWeather(tovDirectPlay& session, tovWorldServices& world)
+{
+    using Block = std::array<uint8_t, tovNetworkPlay::GAMEPARAMS::kWeatherBytes>;
+    session.SetWeatherAccess(
+        [&world](Block& out)
+        {
+            tovWeather* weather = world.GetWeather();
+            if (weather == nullptr)
+                return false;
+            weather->CaptureGenerator();
+            tovWeatherRecord record;
+            weather->GetState(record);
+            plat::ByteWriter bytes;
+            record.WriteNetwork(bytes);
+            std::copy_n(bytes.Buffer().begin(), std::min(bytes.Size(), out.size()), out.begin());
+            return true;
+        },
+        [&world](const Block& in)
+        {
+            tovWeather* weather = world.GetWeather();
+            if (weather == nullptr)
+                return;
+            plat::ByteReader bytes(in.data(), in.size());
+            tovWeatherRecord record;
+            if (!record.ReadNetwork(bytes) || !weather->SetState(record))
+                plat::DebugOutput("the host's weather was refused; this player's own weather goes on");
+        });
 }

@@ -14,6 +14,7 @@
 class tovDirectPlay;
 class tovFishingWorld;
 class tovPlayerState;
+class tovWorldServices;
 
 class tovRemoteBoats
 {
@@ -29,7 +30,7 @@ public:
     explicit tovRemoteBoats(tovFishingWorld& world) : m_world(world) {}
 
     // The session's factory, remover and map conversions become this object's; Uninstall takes
-    // them back before the world goes.
+    // them back, and the weather access too, before the world goes.
     void Install(tovDirectPlay& session);
     static void Uninstall(tovDirectPlay& session);
 
@@ -44,3 +45,8 @@ public:
 private:
     tovFishingWorld& m_world;
 };
+
+// Joins the session and the weather of the world's day: the host puts its weather's record into
+// the shared parameters, and a client's weather takes the host's record. Without a day's
+// weather neither does anything; a record a weather cannot continue from is refused.
+void JoinSessionWeather(tovDirectPlay& session, tovWorldServices& world);

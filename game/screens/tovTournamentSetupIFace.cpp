@@ -206,7 +206,18 @@ void tovTournamentSetupIFace::StepLake(int32_t step)
     const int32_t count = LakeCount();
     if (count == 0)
         return;
-    m_lakeIndex = Wrap(m_lakeIndex + step, count);
+    // In a network game the arrows pass over lakes that not every player has installed (while
+    // no lake is shared, every lake is offered).
+    const uint32_t common = NetGetCommonLakeMask();
+    const auto shared = [&](int32_t index)
+    {
+        const int32_t id = TheLakeCatalogue().GetLakeIdAt(index);
+        return id >= 0 && id < 32 && (common >> id & 1u) != 0;
+    };
+    int32_t next = Wrap(m_lakeIndex + step, count);
+    for (int32_t tried = 1; tried < count && !shared(next); ++tried)
+        next = Wrap(next + step, count);
+    m_lakeIndex = shared(next) ? next : Wrap(m_lakeIndex + step, count);
     ChangeLake(m_lakeIndex);
     if (IsNetworkLaunch())
         NetSetLakeId(TheLakeCatalogue().GetLakeIdAt(m_lakeIndex), true);

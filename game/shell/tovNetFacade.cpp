@@ -181,6 +181,35 @@ bool NetWaitForPhase(int32_t first, int32_t second, int32_t third)
     return game != nullptr && game->WaitForPhase(first, second, 1, third);
 }
 
+bool NetWaitForHostPhase(int32_t phase)
+{
+    tovNetworkPlay* game = Game();
+    return game == nullptr || game->WaitForHostPhase(phase);
+}
+
+void NetDisableJoining()
+{
+    if (tovNetworkPlay* game = Game())
+        game->DisableJoining();
+}
+
+void NetEnableJoining()
+{
+    if (tovNetworkPlay* game = Game())
+        game->EnableJoining();
+}
+
+uint32_t NetGetCommonLakeMask()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetCommonLakeMask() : ~0u;
+}
+
+uint32_t NetGetWeighInSeed()
+{
+    return Game() != nullptr ? CopyGameParams().weighInSeed : 0;
+}
+
 int32_t NetGetLocalSlot()
 {
     tovNetworkPlay* game = Game();

@@ -42,6 +42,17 @@ bool NetSyncPhase(int32_t phase);
 void NetSetLocalPhase(int32_t phase);
 bool NetIsPlayerInPhase(int32_t phase, int32_t slot = tovNetworkPlay::kLocalSlot);
 bool NetWaitForPhase(int32_t first, int32_t second, int32_t third);
+// Blocks until the host's parameters of the phase are in effect (the host's at once); false when
+// the program quits. True outside a network game.
+bool NetWaitForHostPhase(int32_t phase);
+// Host: refuses new players while a day runs, and admits them again after it.
+void NetDisableJoining();
+void NetEnableJoining();
+// The lakes every player has, a bit per lake id; every lake outside a network game.
+uint32_t NetGetCommonLakeMask();
+// The seed of the day's computer anglers that the host shares with its weigh-in phase; 0 outside
+// a network game.
+uint32_t NetGetWeighInSeed();
 
 // -1 outside a network game.
 int32_t NetGetLocalSlot();

@@ -41,6 +41,9 @@ public:
     virtual bool IsHost() = 0;
     // Fresh state records for every active slot, then the local phase.
     virtual void ResetPlayerStates(int32_t phase) = 0;
+    // Host: new players are refused (the start of a day closes the door) or admitted again.
+    virtual void DisableJoining() = 0;
+    virtual void EnableJoining() = 0;
 
     // Shared parameters: stored only by the host or while no session is open; broadcast sends
     // them to everyone when a session is open.
@@ -63,6 +66,9 @@ public:
     virtual bool IsPlayerInPhase(int32_t phase, int32_t slot) = 0;
     // Blocks (pumping the window) until every player is through; false when the program quits.
     virtual bool WaitForPhase(int32_t first, int32_t second, int32_t third, int32_t fourth) = 0;
+    // Blocks (pumping the window) until the host's parameters of the phase are in effect here
+    // (the host's are at once); false when the program quits.
+    virtual bool WaitForHostPhase(int32_t phase) = 0;
 
     // 0 to 4, or 255 while the local player has none.
     virtual int32_t GetLocalSlot() = 0;
@@ -70,6 +76,8 @@ public:
     virtual bool GetPlayerResults(int32_t slot, int32_t& a, int32_t& b) = 0;
     virtual bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) = 0;
     virtual void ClearPlayerResults() = 0;
+    // The lakes every player has: a bit per lake id.
+    virtual uint32_t GetCommonLakeMask() = 0;
     // Fills at most n characters including the terminator; false when the slot has no player.
     virtual bool GetPlayerName(int32_t slot, char* buffer, size_t n) = 0;
     virtual void ChangePlayerName(const char* name) = 0;

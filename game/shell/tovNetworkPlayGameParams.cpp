@@ -19,7 +19,7 @@ void tovNetworkPlay::GAMEPARAMS::Write(plat::ByteWriter& out) const
     out.I32(hostStamp);
     out.F64(hostTimeOfDay);
     out.U16(phase);
-    out.U16(0);
+    out.U16(weighInSeed);
     out.I32(day);
     out.I32(setting0);
     out.I32(setting1);
@@ -40,7 +40,7 @@ bool tovNetworkPlay::GAMEPARAMS::Read(plat::ByteReader& in)
     p.hostStamp = in.I32();
     p.hostTimeOfDay = in.F64();
     p.phase = in.U16();
-    in.U16();
+    p.weighInSeed = in.U16();
     p.day = in.I32();
     p.setting0 = std::clamp(in.I32(), 0, kLevels - 1);
     p.setting1 = std::clamp(in.I32(), 0, kLevels - 1);

@@ -33,7 +33,9 @@ struct tovNetworkPlay::GAMEPARAMS
     // Seconds since midnight on the host when it sent; -1.0 unset.
     double hostTimeOfDay = -1.0;
     uint16_t phase = 0;
-    uint16_t reserved = 0;
+    // The seed of the day's computer anglers, set by the host when it publishes the weigh-in
+    // (phase 7); carried in two bytes of the message that nothing else uses.
+    uint16_t weighInSeed = 0;
     int32_t day = 0;
     // Day-length level and tournament length, 0 to 3.
     int32_t setting0 = 0;

@@ -12,6 +12,8 @@ public:
     bool IsSessionOpen() override { return false; }
     bool IsHost() override { return false; }
     void ResetPlayerStates(int32_t /*phase*/) override {}
+    void DisableJoining() override {}
+    void EnableJoining() override {}
 
     void SetLakeId(int32_t /*id*/, bool /*broadcast*/) override {}
     void SetPlayerIndex(int32_t /*index*/, bool /*broadcast*/) override {}
@@ -31,12 +33,14 @@ public:
     {
         return false;
     }
+    bool WaitForHostPhase(int32_t /*phase*/) override { return false; }
 
     int32_t GetLocalSlot() override { return -1; }
     bool GetPlayerAnglerState(int32_t /*slot*/, AnglerSnapshot& /*out*/) override { return false; }
     bool GetPlayerResults(int32_t /*slot*/, int32_t& /*a*/, int32_t& /*b*/) override { return false; }
     bool AddPlayerResults(int32_t /*slot*/, int32_t /*a*/, int32_t /*b*/) override { return false; }
     void ClearPlayerResults() override {}
+    uint32_t GetCommonLakeMask() override { return 0; }
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
     void ChangePlayerName(const char* /*name*/) override {}
 

@@ -440,6 +440,11 @@ void tovWeather::GetState(tovWeatherRecord& record) const
     record = m_state;
 }
 
+void tovWeather::CaptureGenerator()
+{
+    m_state.generatorState = static_cast<uint32_t>(m_random.get_state());
+}
+
 bool tovWeather::SetState(const tovWeatherRecord& record)
 {
     // A state of 0 would make the generator throw; other damage would spoil every reader.

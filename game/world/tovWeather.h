@@ -93,6 +93,10 @@ public:
     void SetDirectionIndex(int32_t index);
 
     void GetState(tovWeatherRecord& record) const;
+    // The record's generator state becomes the generator's state now: a copy made from the
+    // record then draws what this weather draws next, also when the start drew after the
+    // latest update began (a day's first record is taken before any update).
+    void CaptureGenerator();
     // False, changing nothing, for a record a weather cannot continue from (a generator
     // state of 0 among them).
     bool SetState(const tovWeatherRecord& record);

@@ -40,6 +40,9 @@ TEST(tovAppOptions, EveryFlagLandsInTheRecord)
     ASSERT_TRUE(Parse({"--headless", "--host", "127.0.0.1:28642"}, o, error)) << error;
     EXPECT_TRUE(o.network);
     EXPECT_EQ(o.hostAddress, "127.0.0.1:28642");
+    EXPECT_FALSE(o.calendarTime.has_value());
+    ASSERT_TRUE(Parse({"--headless", "--calendar-time", "1700000000"}, o, error)) << error;
+    EXPECT_EQ(o.calendarTime, 1700000000);
 }
 
 TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
@@ -65,6 +68,8 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
         {"--net-timeout-ms", "499"},
         {"--net-timeout-ms", "600001"},
         {"--net-timeout-ms"},
+        {"--calendar-time", "1700000000"},
+        {"--headless", "--calendar-time", "-1"},
     };
     for (const std::vector<const char*>& args : bad)
     {

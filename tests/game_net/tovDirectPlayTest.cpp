@@ -3,6 +3,12 @@
 #include "tovGameSession.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
+#include "tovRemoteBoats.h"
+#include "tovWeather.h"
+#include "tovWeatherRecord.h"
+#include "tovWorldServices.h"
+
+#include "Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +187,72 @@ TEST_F(tovDirectPlayPair, BothSidesOfThePhaseWaitComeThrough)
     EXPECT_TRUE(clientThrough);
     EXPECT_EQ(H().GetPlayerPhase(1), 5);
     EXPECT_TRUE(C().IsPlayerInPhase(5, tovNetworkPlay::kLocalSlot));
+}
+
+// A day's world as the session's weather access sees it: only its weather, seeded from a
+// calendar of its own.
+class WeatherWorld : public tovWorldServices
+{
+public:
+    explicit WeatherWorld(int64_t calendar)
+    {
+        plat::FixCalendarSeconds(calendar);
+        m_weather = new tovWeather();
+        plat::UnfixCalendarSeconds();
+        m_weather->Start(0.0);
+    }
+    void SetUnderwater(bool) override {}
+    void SetLightAPosition(const QrPoint3&) override {}
+    tovWeather* GetWeather() override { return m_weather.Get(); }
+    tovWeatherRecord Record() const
+    {
+        tovWeatherRecord record;
+        m_weather->GetState(record);
+        return record;
+    }
+
+private:
+    QrPointer<tovWeather> m_weather;
+};
+
+// Both sides joined to their day's weather as the program joins them: a zeroed block is refused,
+// and after the host publishes the start of the day a client's weather is the host's, the
+// generator where the host's stands (its start drew after the record's capture).
+TEST_F(tovDirectPlayPair, TheClientTakesTheHostsWeatherAtTheStartOfTheDay)
+{
+    WeatherWorld hostDay(1780315200);
+    WeatherWorld clientDay(1780401600);
+    JoinSessionWeather(H(), hostDay);
+    JoinSessionWeather(C(), clientDay);
+    const tovWeatherRecord own = clientDay.Record();
+    ASSERT_NE(own, hostDay.Record());
+
+    tovNetworkPlay::GAMEPARAMS zeroed;
+    zeroed.phase = 4;
+    StoreGameParams(zeroed);
+    EXPECT_TRUE(C().SyncPhase(4, false));
+    EXPECT_EQ(clientDay.Record(), own) << "a block no weather can continue from changes nothing";
+
+    ASSERT_TRUE(H().SyncPhase(4, true));
+    // Through the wire: the shared record is emptied and the host's parameters delivered.
+    tovNet::GameParamsMsg msg;
+    msg.header.senderSlot = 0;
+    msg.params = CopyGameParams();
+    msg.ids = H().GetSlotIds();
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    Deliver(C(), H().GetLocalId(), msg.Write());
+    ASSERT_TRUE(Wait([] { return CopyGameParams().phase == 4; }));
+    ASSERT_TRUE(C().SyncPhase(4, false));
+    const tovWeatherRecord hosts = hostDay.Record();
+    EXPECT_EQ(clientDay.Record(), hosts);
+    EXPECT_NE(hosts.generatorState, own.generatorState);
+
+    // The next update captures each generator as it stands: the client's is where the host's is.
+    hostDay.GetWeather()->Update(0.0, 0.0);
+    clientDay.GetWeather()->Update(0.0, 0.0);
+    EXPECT_EQ(clientDay.Record(), hostDay.Record());
+    H().SetWeatherAccess(nullptr, nullptr);
+    C().SetWeatherAccess(nullptr, nullptr);
 }
 
 TEST_F(tovDirectPlayPair, AClosedDoorRefusesNewPlayers)

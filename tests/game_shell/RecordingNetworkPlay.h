@@ -50,6 +50,8 @@ public:
     bool IsSessionOpen() override { return open; }
     bool IsHost() override { return host; }
     void ResetPlayerStates(int32_t phase) override { Log("ResetPlayerStates", phase); }
+    void DisableJoining() override { Log("DisableJoining"); }
+    void EnableJoining() override { Log("EnableJoining"); }
 
     void SetLakeId(int32_t id, bool broadcast) override { Log("SetLakeId", id, broadcast); }
     void SetPlayerIndex(int32_t index, bool broadcast) override { Log("SetPlayerIndex", index, broadcast); }
@@ -69,6 +71,7 @@ public:
     {
         return Log("WaitForPhase", first, second, third, fourth), true;
     }
+    bool WaitForHostPhase(int32_t phase) override { return Log("WaitForHostPhase", phase), true; }
 
     int32_t GetLocalSlot() override { return Log("GetLocalSlot"), 3; }
     bool GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out) override
@@ -89,6 +92,7 @@ public:
         return Log("AddPlayerResults", slot, a, b), true;
     }
     void ClearPlayerResults() override { Log("ClearPlayerResults"); }
+    uint32_t GetCommonLakeMask() override { return Log("GetCommonLakeMask"), 5; }
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override
     {
         Log("GetPlayerName", slot, n);

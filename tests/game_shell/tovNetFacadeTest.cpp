@@ -124,6 +124,11 @@ std::vector<Case> Cases(const tovAnglerRigBase* rig)
         {Reach::kNetwork, [] { return NetSetLocalPhase(5), ""; }, "SetLocalPhase(5)", "", ""},
         {Reach::kNetwork, [] { return Str(NetIsPlayerInPhase(4)); }, "IsPlayerInPhase(4,255)", "1", "0"},
         {Reach::kNetwork, [] { return Str(NetWaitForPhase(7, 8, 9)); }, "WaitForPhase(7,8,1,9)", "1", "0"},
+        {Reach::kNetwork, [] { return Str(NetWaitForHostPhase(4)); }, "WaitForHostPhase(4)", "1", "1"},
+        {Reach::kNetwork, [] { return NetDisableJoining(), ""; }, "DisableJoining", "", ""},
+        {Reach::kNetwork, [] { return NetEnableJoining(), ""; }, "EnableJoining", "", ""},
+        {Reach::kNetwork, [] { return std::to_string(NetGetCommonLakeMask()); }, "GetCommonLakeMask", "5",
+         "4294967295"},
         {Reach::kNetwork, [] { return Str(NetGetLocalSlot()); }, "GetLocalSlot", "3", "-1"},
         {Reach::kNetwork,
          []

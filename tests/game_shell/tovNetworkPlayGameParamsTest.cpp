@@ -20,6 +20,7 @@ Params Sample()
     p.hostStamp = -7;
     p.hostTimeOfDay = 30600.25;
     p.phase = 0xBEEF;
+    p.weighInSeed = 0x5EED;
     p.day = 3;
     p.setting0 = 2;
     p.setting1 = 1;
@@ -49,7 +50,7 @@ TEST(tovNetworkPlayGameParamsTest, ImageHasEachFieldAtItsOffsetAndReadsBack)
     EXPECT_EQ(At<int32_t>(bytes, 4), -7);
     EXPECT_EQ(At<double>(bytes, 8), 30600.25);
     EXPECT_EQ(At<uint16_t>(bytes, 16), 0xBEEF);
-    EXPECT_EQ(At<uint16_t>(bytes, 18), 0);
+    EXPECT_EQ(At<uint16_t>(bytes, 18), 0x5EED);
     EXPECT_EQ(At<int32_t>(bytes, 20), 3);
     EXPECT_EQ(At<int32_t>(bytes, 24), 2);
     EXPECT_EQ(At<int32_t>(bytes, 28), 1);

@@ -123,18 +123,24 @@ TEST_F(HeadlessInputTest, AWaitHoldsTheScriptUntilTheStateHasItsLine)
 {
     InputScript script;
     std::string error;
-    ASSERT_TRUE(script.Parse("1 wait screen 19\n3 key A down\n5 wait screen 2\n6 key B down\n", error)) << error;
+    ASSERT_TRUE(script.Parse("1 wait screen 19\n1 keep seen-19\n3 key A down\n5 wait screen 2\n6 key B down\n", error))
+        << error;
     std::string state = "screen 8";
     const InputScript::StateCheck check = [&](const std::string& line) { return line == state; };
+    // A keep comes at the frame its wait passes, not before.
+    std::vector<std::string> kept;
+    const InputScript::StateKeeper keep = [&](const std::string& name) { kept.push_back(name + " at " + state); };
     std::vector<std::string> asked;
     script.PlayUntil(4, window, input, [&](const std::string& line) { return asked.push_back(line), false; });
     EXPECT_EQ(asked, std::vector<std::string>{"screen 19"});
     script.PlayUntil(5, window, input); // without a check, the wait holds
     for (uint32_t frame = 6; frame < 10; ++frame)
-        script.PlayUntil(frame, window, input, check);
+        script.PlayUntil(frame, window, input, check, keep);
     EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(kept.empty());
     state = "screen 19";
-    script.PlayUntil(10, window, input, check); // 9 frames late: A is due at 12
+    script.PlayUntil(10, window, input, check, keep); // 9 frames late: A is due at 12
+    EXPECT_EQ(kept, std::vector<std::string>{"seen-19 at screen 19"});
     script.PlayUntil(11, window, input, check);
     EXPECT_TRUE(Messages().empty());
     script.PlayUntil(12, window, input, check);
@@ -172,6 +178,8 @@ TEST(InputScript, RefusesBadLinesWithTheirNumber)
         {"1 step 3600001", "line 1: bad step"},
         {"1 jump", "line 1: unknown event"},
         {"1 wait  ", "line 1: wait needs a line"},
+        {"1 keep ../x", "line 1: keep needs a name of letters, digits, - and _"},
+        {"1 keep", "line 1: keep needs a name of letters, digits, - and _"},
     };
     for (const auto& c : cases)
     {
