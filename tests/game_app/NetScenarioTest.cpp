@@ -164,9 +164,11 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
 // A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
 // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
 std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
-                                 const std::string& address, const char* script)
+                                 const std::string& address, const char* script, const char* calendar)
 {
     return {"--headless",
+            "--calendar-time",
+            calendar,
             "--data",
             TARNHOLM_DATA,
             "--user-dir",
@@ -189,7 +191,8 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
 
 // Both copies go from the game-mode screen to the start of the day, the host opening the
 // session on its profiles screen and the other joining it there; the host presses Start once
-// it sees the second player, and the day begins for both when both have. Each drives off from
+// it sees the second player, and the day begins for both when both have. Started on different
+// calendars, both have the host's weather on their first frame on the lake. Each drives off from
 // its own start and coasts to rest; each must see the other's boat where the other's own
 // digest puts it. Then the host is killed: the joiner carries on alone, as host, without the
 // lost player's boat.
@@ -201,7 +204,9 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::chrono::seconds limit(60);
 
-    GameProcess host(RunArgs(dir, "host", "--host", address, "net_host_day.script"), dir.File("host.log"));
+    // A day apart: left alone, the two copies would fish under different skies.
+    GameProcess host(RunArgs(dir, "host", "--host", address, "net_host_day.script", "1780315200"),
+                     dir.File("host.log"));
     ASSERT_TRUE(host.Started());
     const std::string hostDigest = dir.File("host.txt");
     Digest seen = WaitForDigest(
@@ -210,7 +215,8 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_TRUE(HasPlayers(seen, "1"));
 
-    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_join_day.script"), dir.File("guest.log"));
+    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_join_day.script", "1780401600"),
+                      dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
     const std::string guestDigest = dir.File("guest.txt");
 
@@ -225,6 +231,21 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     const int32_t guestSlot = Slot(atGuest);
     EXPECT_EQ(hostSlot, 0) << "the host keeps slot 0";
     ASSERT_NE(guestSlot, hostSlot);
+    // Each copy's first frame on the lake: one sky, the host's, down to the generator's state.
+    const Digest hostLake = WaitForDigest(
+        hostDigest + ".lake", host, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, limit);
+    const Digest guestLake = WaitForDigest(
+        guestDigest + ".lake", guest, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, limit);
+    EXPECT_EQ(Field(hostLake, "screen"), "2");
+    EXPECT_EQ(Field(guestLake, "screen"), "2");
+    const auto sky = [](const Digest& d)
+    {
+        // Generator state, air, cloud and fog; the record's hash last is left out.
+        const std::string line = Field(d, "save.weather");
+        return line.substr(0, line.rfind(' '));
+    };
+    ASSERT_NE(sky(hostLake), "");
+    EXPECT_EQ(sky(guestLake), sky(hostLake));
     const auto hostStart = Boats(atHost)[hostSlot];
     const auto guestStart = Boats(atGuest)[guestSlot];
     EXPECT_GT(Distance(hostStart, guestStart), 10.0) << "each starts at its own slot's start location";
