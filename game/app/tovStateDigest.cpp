@@ -25,7 +25,10 @@
 #include "tovWeather.h"
 #include "tovWeighInIFace.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <vector>
 
 #include <cstdio>
 #include <sstream>
@@ -195,11 +198,22 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
     }
     if (tovWeighInIFace* weighIn = TheWeighIn())
     {
+        // Heaviest first, then by name: every copy of a network game lists its own player in
+        // row 0, so the rows themselves differ from copy to copy.
         const tovStandings& standings = weighIn->Standings();
+        std::vector<int32_t> rows;
         for (int32_t row = 0; row < tovStandings::kSlots; ++row)
             if (standings.GetName(row)[0] != 0)
-                out << "save.standing " << row << " " << Fixed(standings.m_totals[size_t(row)], 2) << " "
-                    << standings.m_fishCounts[size_t(row)] << " " << standings.GetName(row) << "\n";
+                rows.push_back(row);
+        std::sort(rows.begin(), rows.end(),
+                  [&](int32_t a, int32_t b)
+                  {
+                      const double ta = standings.m_totals[size_t(a)], tb = standings.m_totals[size_t(b)];
+                      return ta != tb ? ta > tb : std::strcmp(standings.GetName(a), standings.GetName(b)) < 0;
+                  });
+        for (int32_t row : rows)
+            out << "save.standing " << Fixed(standings.m_totals[size_t(row)], 2) << " "
+                << standings.m_fishCounts[size_t(row)] << " " << standings.GetName(row) << "\n";
     }
     if (!session)
         return;

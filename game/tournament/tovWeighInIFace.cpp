@@ -8,8 +8,10 @@
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
+#include "tovNetFacade.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
+#include "tovWeighInNet.h"
 #include "uRandom.h"
 
 #include "KeyNumbers.h"
@@ -200,8 +202,21 @@ void tovWeighInIFace::SetUpDay()
     ctx.random = &SharedRandom();
 
     std::vector<int32_t> livewell = m_ports->LivewellWeights();
+    // A network day: every player's catch first, then computer anglers from the host's seed.
+    const bool network = IsNetworkDay();
+    std::vector<tovWeighInNet::Player> players;
+    uRandom fieldRandom(1);
+    if (network)
+    {
+        ShowWaiting();
+        players = tovWeighInNet::ExchangeCatches(tovWeighInNet::DayCatch(livewell));
+        fieldRandom.seed(static_cast<int32_t>(tovWeighInNet::FieldSeed()) + 1);
+        ctx.random = &fieldRandom;
+    }
     const size_t before = livewell.size();
     m_standings.RunDay(field, livewell, TheUserProfile().GetName(), lake.intList, ctx);
+    if (network)
+        tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx);
     if (livewell.size() < before)
     {
         // The one fish RunDay dropped is the smallest.
@@ -382,6 +397,7 @@ void tovWeighInIFace::LeaveDayResults()
     Ceremony& c = m_state;
     c.dayResultsShown = false;
     const int32_t field = m_standings.m_fieldSize;
+    CloseNetworkDay(m_standings.Advances(field, Length()));
     if (!m_standings.Advances(field, Length()))
     {
         CreditCareer(0);
@@ -654,9 +670,38 @@ void tovWeighInIFace::FinishTournament()
         m_state.seasonPage = true;
         return;
     }
+    CloseNetworkDay(false);
     m_nextScreen = kMainMenu;
     m_ports->SetLakeSounds(true);
     ResetStandingsData();
+}
+
+bool tovWeighInIFace::IsNetworkDay() const
+{
+    return IsNetworkLaunch() && IsNetworkGame();
+}
+
+void tovWeighInIFace::ShowWaiting()
+{
+    if (Renderer() == nullptr)
+        return;
+    if (m_board)
+        DrawPicture(m_board.Get(), 0, 0);
+    if (m_text)
+        m_text->DrawText(150, 450, kWaitingText, nullptr);
+    Present();
+}
+
+void tovWeighInIFace::CloseNetworkDay(bool nextDay)
+{
+    if (!IsNetworkDay())
+        return;
+    ShowWaiting();
+    tovWeighInNet::CloseResults();
+    // The next day's catches are counted afresh; between days new players may come.
+    if (nextDay)
+        NetClearPlayerResults();
+    NetEnableJoining();
 }
 
 void tovWeighInIFace::LeaveSeasonPage()

@@ -27,6 +27,7 @@ public:
     static constexpr int32_t kScreenId = 10;
     static constexpr uint32_t kOff = UINT32_MAX;
     static constexpr int32_t kBoardPicture = 844;
+    static constexpr const char* kWaitingText = "Waiting for the other players";
 
     enum Timer
     {
@@ -104,6 +105,11 @@ private:
     static void OnCeremonyEnd(uintptr_t self);
 
     void SetUpDay();
+    bool IsNetworkDay() const;
+    // One frame of the board with the waiting line, before a blocking network wait.
+    void ShowWaiting();
+    // A network day's results close for every player together (the next day's or the menu).
+    void CloseNetworkDay(bool nextDay);
     void StartCrowdPictures(uint32_t nowMs);
     void HandleClick();
     void LeaveDayResults();

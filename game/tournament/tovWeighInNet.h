@@ -1,0 +1,57 @@
+#pragma once
+// The weigh-in of a network day: each player publishes its day's catch, every copy waits until
+// every player has (phases 7 and 8), and the field is the session's players plus computer
+// anglers drawn from the seed the host shares then, so that every copy shows the same board.
+// Main thread; outside a network game nothing is exchanged and the field stays as it was.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class tovStandings;
+struct tovOpponentRollContext;
+
+namespace tovWeighInNet
+{
+
+// Network phases of the weigh-in: the host's and the others' while the catches travel, and
+// again when the results close.
+constexpr int32_t kResultsPhase = 7;
+constexpr int32_t kResultsTakenPhase = 8;
+constexpr int32_t kClosePhase = 10;
+constexpr int32_t kClosedPhase = 11;
+
+struct Catch
+{
+    int32_t ounces = 0;
+    int32_t fish = 0;
+};
+
+struct Player
+{
+    std::string name;
+    Catch day;
+};
+
+// The day's catch as the board counts it: at most five fish, a sixth's smallest left out.
+Catch DayCatch(std::vector<int32_t> livewellOunces);
+
+// Publishes the local catch and waits for every player to publish theirs; then every other
+// player of the session, in slot order, with its catch. Empty outside a network game.
+std::vector<Player> ExchangeCatches(const Catch& local);
+
+// Waits for every player at the end of the results; false when the program quits.
+bool CloseResults();
+
+// The seed the host shares with the weigh-in phase (0 outside a network game).
+uint32_t FieldSeed();
+
+// The other players into the day's field (set up by RunDay): on the first day rows 1 upward take
+// their names, later days find them by name (a player no longer in the field is left out); each
+// gets its catch as that many fish of equal weight. Then every computer angler's catch is drawn
+// again, in the order of the names, from the seed, so that each gets the same catch on every
+// copy whatever row it holds there.
+void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, uint32_t seed,
+                  const tovOpponentRollContext& ctx);
+
+} // namespace tovWeighInNet

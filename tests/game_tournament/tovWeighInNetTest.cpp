@@ -1,0 +1,77 @@
+// The field of a network day as two copies set it up, each with its own player in row 0: the
+// same anglers with the same catches on both, on the first day and after a cut.
+
+#include "tovWeighInNet.h"
+#include "tovStandings.h"
+
+#include "uRandom.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Field = std::map<std::string, std::vector<int32_t>>;
+
+tovOpponentRollContext Context(uRandom& random)
+{
+    tovOpponentRollContext ctx;
+    ctx.dayLength = 3;
+    ctx.shares = {1.0f, 0.0f, 0.0f};
+    ctx.random = &random;
+    ctx.fishSize = [](int32_t, float x, float, float, int32_t, float) { return x * 10.0f; };
+    return ctx;
+}
+
+// One copy's day as the weigh-in sets it up: its own catch, the others' from the exchange.
+Field DayAt(tovStandings& s, int32_t day, int32_t field, const char* self, std::vector<int32_t> livewell,
+            const std::vector<tovWeighInNet::Player>& others, uint32_t seed)
+{
+    s.m_day = day;
+    s.PrepareDay(2, day);
+    uRandom random(static_cast<int32_t>(seed) + 1);
+    const tovOpponentRollContext ctx = Context(random);
+    s.RunDay(field, livewell, self, {9, 8, 7, 6, 5}, ctx);
+    tovWeighInNet::PlacePlayers(s, others, seed, ctx);
+    s.AddAllCatches(field);
+    s.SortRanking(field);
+    Field seen;
+    for (int32_t row = 0; row < field; ++row)
+        seen[s.GetName(row)] = {static_cast<int32_t>(s.m_totals[size_t(row)]), s.m_fishCounts[size_t(row)]};
+    return seen;
+}
+
+TEST(tovWeighInNetTest, TwoCopiesSeeOneFieldOnTheFirstDayAndAfterTheCut)
+{
+    // Robin well ahead of every computer angler (at most ten pounds a fish), Casey among them:
+    // both go on.
+    const tovWeighInNet::Catch robin = tovWeighInNet::DayCatch({400, 310, 220});
+    const tovWeighInNet::Catch casey = tovWeighInNet::DayCatch({100, 150, 148, 148, 148, 148});
+    EXPECT_EQ(casey.ounces, 742) << "a sixth fish's smallest is left out";
+    EXPECT_EQ(casey.fish, 5);
+
+    tovStandings atRobin, atCasey;
+    const Field first = DayAt(atRobin, 1, 20, "Robin", {400, 310, 220}, {{"Casey", casey}}, 4242);
+    EXPECT_EQ(DayAt(atCasey, 1, 20, "Casey", {100, 150, 148, 148, 148, 148}, {{"Robin", robin}}, 4242), first);
+    EXPECT_EQ(first.size(), 20u);
+    EXPECT_EQ(first.at("Casey"), (std::vector<int32_t>{742, 5}));
+    EXPECT_EQ(first.at("Robin"), (std::vector<int32_t>{930, 3}));
+
+    // Each copy cuts its own way round (its player stays in row 0), so the rows of the anglers
+    // who go on differ between the copies; the next day's draws must not.
+    const int32_t caseyPlace = atCasey.LocalRank(20);
+    ASSERT_GT(caseyPlace, 1);
+    ASSERT_LT(caseyPlace, 10);
+    atRobin.Cut(20);
+    atCasey.Cut(20);
+    const Field second = DayAt(atRobin, 2, 10, "Robin", {16}, {{"Casey", {32, 1}}}, 77);
+    EXPECT_EQ(DayAt(atCasey, 2, 10, "Casey", {32}, {{"Robin", {16, 1}}}, 77), second);
+    EXPECT_EQ(second.size(), 10u);
+    EXPECT_EQ(second.at("Casey"), (std::vector<int32_t>{32, 1}));
+}
+
+} // namespace
