@@ -198,6 +198,9 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
     }
     if (tovWeighInIFace* weighIn = TheWeighIn())
     {
+        // The weigh-in's results stand: the day's board, or the final's after the ceremony.
+        const tovWeighInIFace::Ceremony& ceremony = weighIn->GetCeremony();
+        out << "weigh_in.results " << (ceremony.dayResultsShown || ceremony.ceremonyOver ? 1 : 0) << "\n";
         // Heaviest first, then by name: every copy of a network game lists its own player in
         // row 0, so the rows themselves differ from copy to copy.
         const tovStandings& standings = weighIn->Standings();

@@ -297,4 +297,40 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     EXPECT_GT(Frames(seen), framesAtKill + 5);
 }
 
+// A one-day tournament for two players: each fishes its day, the weigh-in waits for both and
+// both copies' results boards list the same anglers with the same catches, both players among
+// them.
+TEST(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
+{
+    testfiles::TempDir dir;
+    const uint16_t port = FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    const std::string address = "127.0.0.1:" + std::to_string(port);
+    const std::chrono::seconds limit(60);
+
+    GameProcess host(RunArgs(dir, "host", "--host", address, "net_tournament_host.script", "1780315200"),
+                     dir.File("host.log"));
+    ASSERT_TRUE(host.Started());
+    const std::string hostDigest = dir.File("host.txt");
+    ASSERT_EQ(Field(WaitForDigest(
+                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
+                    "screen"),
+              "19");
+    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_tournament_join.script", "1780401600"),
+                      dir.File("guest.log"));
+    ASSERT_TRUE(guest.Started());
+
+    const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
+    const Digest atHost = WaitForDigest(hostDigest + ".board", host, results, limit);
+    const Digest atGuest = WaitForDigest(dir.File("guest.txt") + ".board", guest, results, limit);
+    ASSERT_TRUE(results(atHost)) << "the host's weigh-in has its results";
+    ASSERT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
+    const std::string standings = Field(atHost, "save.standing");
+    EXPECT_EQ(Field(atGuest, "save.standing"), standings);
+    // A final's field of five: both players and three computer anglers.
+    EXPECT_EQ(std::count(standings.begin(), standings.end(), '|'), 4) << standings;
+    for (const char* name : {" AnglerAngler", " AnglerCasey"})
+        EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
+}
+
 } // namespace
