@@ -110,6 +110,10 @@ void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, u
     for (int32_t r : computers)
         standings.RollOpponentResults(r, drawn);
     standings.SortCatches(tovStandings::kSlots);
+    // Equal totals keep their order in the ranking: every copy starts it in the names' order,
+    // not with its own player last.
+    std::stable_sort(standings.m_ranking.begin(), standings.m_ranking.begin() + field,
+                     [&](int32_t a, int32_t b) { return std::strcmp(standings.GetName(a), standings.GetName(b)) < 0; });
 }
 
 } // namespace tovWeighInNet
