@@ -211,8 +211,9 @@ void tovTournamentSetupIFace::StepLake(int32_t step)
     const uint32_t common = NetGetCommonLakeMask();
     const auto shared = [&](int32_t index)
     {
+        // An id the mask has no bit for is not one a player can lack.
         const int32_t id = TheLakeCatalogue().GetLakeIdAt(index);
-        return id >= 0 && id < 32 && (common >> id & 1u) != 0;
+        return id < 0 || id >= 32 || (common >> id & 1u) != 0;
     };
     int32_t next = Wrap(m_lakeIndex + step, count);
     for (int32_t tried = 1; tried < count && !shared(next); ++tried)

@@ -323,13 +323,14 @@ void tovWeighInIFace::OnOpeningClipEnd(uintptr_t arg)
 {
     tovWeighInIFace* self = Self(arg);
     self->m_state.clipDone = true;
+    // The sound plays on to its end, which the crowd still waits for; a sound that has not
+    // begun by the clip's end has no end to wait for.
+    const bool soundPlays = self->m_ports->SetOpeningSound(false, &OnOpeningSoundEnd, arg);
     // With the first volume at 0 the opening sound is not waited for.
-    if (TheUserProfile().GetVolume1() <= 0.0f)
+    if (TheUserProfile().GetVolume1() <= 0.0f || !soundPlays)
         self->m_state.soundDone = true;
     if (self->m_state.soundDone)
         self->StartCrowdPictures(self->m_nowMs);
-    // The sound plays on to its end, which the crowd still waits for.
-    self->m_ports->SetOpeningSound(false, &OnOpeningSoundEnd, arg);
     self->SetBackground(kAfterOpening);
     self->m_boardSelector = 0;
 }

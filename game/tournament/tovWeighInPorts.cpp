@@ -109,8 +109,11 @@ bool tovWeighInPorts::SetOpeningSound(bool allowed, SoundEndCallback onEnd, uint
     ambient->SetChannelEndCallback(kOpeningChannel, onEnd ? &OnOpeningChannelEnd : nullptr,
                                    reinterpret_cast<uintptr_t>(this));
     ambient->SetChannelAllowed(kOpeningChannel, allowed, true);
-    // Without a sound to play, or with the sound off, no end will come.
-    return allowed && ambient->GetChannelSoundCount(kOpeningChannel) > 0 && IsSoundOn();
+    // Without a sound to play, or with the sound off, no end will come; once disallowed, only
+    // a sound already playing still ends.
+    if (!allowed)
+        return onEnd != nullptr && ambient->IsChannelPlaying(kOpeningChannel) && IsSoundOn();
+    return ambient->GetChannelSoundCount(kOpeningChannel) > 0 && IsSoundOn();
 }
 
 void tovWeighInPorts::OnOpeningChannelEnd(uintptr_t self, int, const char*)

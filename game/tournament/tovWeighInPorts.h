@@ -28,9 +28,9 @@ public:
     // False when the sound cannot play: its end action will not come.
     virtual bool PlaySound(int32_t id, bool restart, SoundEndCallback onEnd, uintptr_t arg);
     virtual void StopSound(int32_t id);
-    // The opening sound's ambient channel. Allowing it answers whether its end action will
-    // come. Disallowing lets a sound that plays finish, and its end still comes; a null end
-    // action drops the one given before.
+    // The opening sound's ambient channel; the answer is whether its end action will come.
+    // Disallowing lets a sound that plays finish, and its end still comes; a null end action
+    // drops the one given before.
     virtual bool SetOpeningSound(bool allowed, SoundEndCallback onEnd, uintptr_t arg);
     // Off on a day's entry: the menu and lake ambient groups; on when the screen is left for
     // another: ambient groups 1 and 7.
