@@ -30,7 +30,11 @@
 #include "QrRender.h"
 #include "qrxAmbientSound.h"
 
+#include "ButtonObj.h"
+#include "Font.h"
 #include "KeyNumbers.h"
+#include "qrxFloatingText.h"
+#include "tovFishingKeys.h"
 
 #include <algorithm>
 #include <cmath>
@@ -221,25 +225,6 @@ void tovChurnApp::HandleRodInput()
 {
     if (!m_cast)
         return;
-    for (int32_t rod = 0; rod < 7; ++rod)
-        if (Pressed(static_cast<uint8_t>(plat::kKey1 + rod)))
-        {
-            m_rodSetPicture = nullptr;
-            m_cast->OnKey(tovCastController::kKeyRod1 + rod);
-        }
-    static constexpr struct
-    {
-        uint8_t key;
-        int32_t code;
-    } kRodKeys[] = {
-        {plat::kKeyEquals, tovCastController::kKeyDragUp},
-        {plat::kKeyMinus, tovCastController::kKeyDragDown},
-        {plat::kKeyK, tovCastController::kKeyKeep},
-        {plat::kKeyR, tovCastController::kKeyRelease},
-    };
-    for (const auto& row : kRodKeys)
-        if (Pressed(row.key))
-            m_cast->OnKey(row.code);
     const plat::Point at = GetMousePos();
     // The bottom bar's clicks belong to its buttons.
     if (at.y >= kBarY)
@@ -282,9 +267,22 @@ void tovChurnApp::AddButtons()
     {
         const uint32_t picture = tovFishingHud::kFirstButtonPicture + 2 * static_cast<uint32_t>(row.id - 1);
         auto* button = new tovShellButton(row.x, kBarY, picture, picture + 1, kClickSound, row.action);
+        if (row.id == kStartBoatButton)
+        {
+            // Pushed in while the motor runs.
+            button->SetPicture(ButtonObj::kSelected, Picture(tovFishingHud::kMotorRunningPicture).Get());
+            button->SetPicture(ButtonObj::kSelectedHighlight, Picture(tovFishingHud::kMotorRunningPicture + 1).Get());
+        }
         if (!AddButton(button, row.id))
             delete button;
     }
+}
+
+bool tovChurnApp::IsMotorButtonDown() const
+{
+    const ButtonObj* button = GetButton(kStartBoatButton);
+    return button && button->ChoosePicture() == button->GetPicture(ButtonObj::kSelected) &&
+           button->GetPicture(ButtonObj::kSelected) != nullptr;
 }
 
 bool tovChurnApp::UpdateTackleButtons()
@@ -308,67 +306,185 @@ bool tovChurnApp::AllowsEscape()
     return UpdateTackleButtons();
 }
 
-void tovChurnApp::HandleDrivingKeys(tovLocalRig& rig)
+void tovChurnApp::HandleKeys(float now)
 {
-    if (Pressed(plat::kKeyUp))
-        rig.Throttle(tovLocalRig::kThrottleUp);
-    if (Pressed(plat::kKeyDown))
-        rig.Throttle(tovLocalRig::kThrottleDown);
-    if (Pressed(plat::kKeyR))
-        rig.Throttle(tovLocalRig::kThrottleReverse);
-    if (Pressed(plat::kKeySpace))
-        rig.Throttle(tovLocalRig::kThrottleIdle);
-    if (Pressed(plat::kKeyLeft))
-        rig.Steer(-tovLocalRig::kSteeringStep);
-    if (Pressed(plat::kKeyRight))
-        rig.Steer(tovLocalRig::kSteeringStep);
-    if (Pressed(plat::kKeyC))
-        rig.CentreWheel();
-    if (Pressed(plat::kKeyA))
-        rig.Trim(tovLocalRig::kTrimStep);
-    if (Pressed(plat::kKeyZ))
-        rig.Trim(-tovLocalRig::kTrimStep);
-    if (Pressed(plat::kKeyM))
-        rig.IsMotorRunning() ? rig.StopMotor() : rig.StartMotor();
-    if (Pressed(plat::kKeyS))
-        rig.GetMode() == tovAnglerRig::kModeDriving ? rig.StandToFish() : rig.SitToDrive();
-    if (Pressed(plat::kKeyT))
-        rig.LowerTrollingMotor();
-    if (Pressed(plat::kKeyG))
-        rig.RaiseTrollingMotor();
-    static constexpr struct
+    tovFishingWorld* world = GetFishingWorld();
+    if (world && !world->IsBuilt())
+        world = nullptr;
+    tovLocalRig* rig = LocalRig();
+    // The catch box has the keep and release keys.
+    const bool catchOpen = m_cast && (m_cast->GetPhase() == tovCastController::kCatchBox || m_cast->NeedsLivewell());
+    const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
+    for (const tovFishingKey& row : FishingKeys())
     {
-        uint8_t key;
-        int32_t command;
-    } kTrolling[] = {
-        {plat::kKeyI, tovTrollingMotor::kForward}, {plat::kKeyK, tovTrollingMotor::kBack},
-        {plat::kKeyJ, tovTrollingMotor::kLeft},    {plat::kKeyL, tovTrollingMotor::kRight},
-        {plat::kKeyU, tovTrollingMotor::kSlower},  {plat::kKeyO, tovTrollingMotor::kOff},
-    };
-    for (const auto& row : kTrolling)
-        if (Pressed(row.key))
-            rig.TrollingCommand(row.command);
+        if (!row.fishingScreen || row.key == 0 || (row.ctrl && !ctrl) || !Pressed(row.key))
+            continue;
+        if (RunRodKey(row) || (world && RunCameraKey(row, *world)))
+            continue;
+        if (rig && !catchOpen)
+            RunDrivingKey(row, *rig, now);
+    }
 }
 
-void tovChurnApp::HandleCameraKeys(tovFishingWorld& world)
+bool tovChurnApp::RunRodKey(const tovFishingKey& row)
 {
-    for (int32_t mode = 0; mode < tovFishingWorld::kCameraCount; ++mode)
-        if (Pressed(static_cast<uint8_t>(plat::kKeyF1 + mode)))
-            world.SetCamera(mode);
-    if (Pressed(plat::kKeyTab))
+    using A = tovFishingAction;
+    int32_t code = 0;
+    switch (row.action)
+    {
+    case A::kRod:
+        m_rodSetPicture = nullptr;
+        code = tovCastController::kKeyRod1 + row.argument;
+        break;
+    case A::kDragUp:
+        code = tovCastController::kKeyDragUp;
+        break;
+    case A::kDragDown:
+        code = tovCastController::kKeyDragDown;
+        break;
+    case A::kKeep:
+        code = tovCastController::kKeyKeep;
+        break;
+    case A::kRelease:
+        code = tovCastController::kKeyRelease;
+        break;
+    default:
+        return false;
+    }
+    if (m_cast)
+        m_cast->OnKey(code);
+    // Keep and release share their keys with driving keys, which still run.
+    return row.action != A::kKeep && row.action != A::kRelease;
+}
+
+bool tovChurnApp::RunCameraKey(const tovFishingKey& row, tovFishingWorld& world)
+{
+    using A = tovFishingAction;
+    switch (row.action)
+    {
+    case A::kCamera:
+        if (row.argument < tovFishingWorld::kCameraCount)
+            world.SetCamera(row.argument);
+        return true;
+    case A::kNextCamera:
         world.SetCamera((world.GetCameraMode() + 1) % tovFishingWorld::kCameraCount);
-    if (Pressed(plat::kKeyF12))
+        return true;
+    case A::kDebugPage:
         m_overlay->NextPage();
-    // [ and ]: the terrain's detail up and down, to look at its levels.
-    if (Pressed(plat::kKeyLeftBracket))
+        return true;
+    // The terrain's detail up and down, to look at its levels.
+    case A::kTerrainFiner:
         world.SetTerrainError(std::max(0.0f, world.GetTerrainError() - kTerrainErrorStep));
-    if (Pressed(plat::kKeyRightBracket))
+        return true;
+    case A::kTerrainCoarser:
         world.SetTerrainError(world.GetTerrainError() + kTerrainErrorStep);
-    // Ctrl+F brings a front in now, to watch the weather turn.
-    const bool ctrl = qrxKeyMapper::IsKeyDown(plat::kKeyLeftCtrl) || qrxKeyMapper::IsKeyDown(plat::kKeyRightCtrl);
-    tovSky* sky = world.GetSky();
-    if (ctrl && Pressed(plat::kKeyF) && sky && sky->GetWeather())
-        sky->GetWeather()->BeginMajorEvent();
+        return true;
+    // A front comes in now, to watch the weather turn.
+    case A::kWeatherFront:
+        if (tovSky* sky = world.GetSky(); sky && sky->GetWeather())
+            sky->GetWeather()->BeginMajorEvent();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void tovChurnApp::RunDrivingKey(const tovFishingKey& row, tovLocalRig& rig, float now)
+{
+    using A = tovFishingAction;
+    static constexpr struct
+    {
+        A action;
+        int32_t command;
+    } kThrottle[] = {
+        {A::kThrottleUp, tovLocalRig::kThrottleUp},
+        {A::kThrottleDown, tovLocalRig::kThrottleDown},
+        {A::kReverse, tovLocalRig::kThrottleReverse},
+        {A::kIdle, tovLocalRig::kThrottleIdle},
+    };
+    for (const auto& t : kThrottle)
+        if (t.action == row.action)
+        {
+            // Only M and the motor button start the motor; a dead lever says so.
+            if (!rig.IsMotorRunning() && t.command != tovLocalRig::kThrottleIdle)
+                ShowNotice(kMotorOffText, now);
+            rig.Throttle(t.command);
+            return;
+        }
+    static constexpr struct
+    {
+        A action;
+        int32_t command;
+    } kTrolling[] = {
+        {A::kTrollingForward, tovTrollingMotor::kForward}, {A::kTrollingBack, tovTrollingMotor::kBack},
+        {A::kTrollingLeft, tovTrollingMotor::kLeft},       {A::kTrollingRight, tovTrollingMotor::kRight},
+        {A::kTrollingSlower, tovTrollingMotor::kSlower},   {A::kTrollingOff, tovTrollingMotor::kOff},
+    };
+    for (const auto& t : kTrolling)
+        if (t.action == row.action)
+        {
+            rig.TrollingCommand(t.command);
+            return;
+        }
+    switch (row.action)
+    {
+    case A::kSteerLeft:
+        rig.Steer(-tovLocalRig::kSteeringStep);
+        break;
+    case A::kSteerRight:
+        rig.Steer(tovLocalRig::kSteeringStep);
+        break;
+    case A::kCentreWheel:
+        rig.CentreWheel();
+        break;
+    case A::kTrimUp:
+        rig.Trim(tovLocalRig::kTrimStep);
+        break;
+    case A::kTrimDown:
+        rig.Trim(-tovLocalRig::kTrimStep);
+        break;
+    case A::kMotor:
+        rig.IsMotorRunning() ? rig.StopMotor() : rig.StartMotor();
+        break;
+    case A::kStandOrSit:
+        rig.GetMode() == tovAnglerRig::kModeDriving ? rig.StandToFish() : rig.SitToDrive();
+        break;
+    case A::kTrollingLower:
+        rig.LowerTrollingMotor();
+        break;
+    case A::kTrollingRaise:
+        rig.RaiseTrollingMotor();
+        break;
+    default:
+        break;
+    }
+}
+
+void tovChurnApp::ShowNotice(const char* text, float now)
+{
+    m_notice = text;
+    m_noticeUntil = now + kNoticeSeconds;
+}
+
+const char* tovChurnApp::GetNotice(float now) const
+{
+    return m_notice && now < m_noticeUntil ? m_notice : nullptr;
+}
+
+void tovChurnApp::DrawNotice(float now)
+{
+    const char* text = GetNotice(now);
+    if (!text)
+        return;
+    if (!m_noticeText)
+    {
+        m_noticeFont = plat::Font::Create("Verdana", 22, 700);
+        if (!m_noticeFont)
+            return;
+        m_noticeText = std::make_unique<qrxFloatingText>(m_noticeFont.get(), plat::MakeColorRef(255, 240, 120));
+    }
+    // Centred over the water, clear of the instruments and the bar.
+    m_noticeText->DrawBoxedText(120, 200, 520, 260, text, nullptr);
 }
 
 void tovChurnApp::AttachMeter()
@@ -391,13 +507,8 @@ void tovChurnApp::PreUpdate(float elapsed)
     qrxInterface::PreUpdate(elapsed);
     if (IsMessageBoxRaised())
         return;
-    if (tovFishingWorld* world = GetFishingWorld(); world && world->IsBuilt())
-        HandleCameraKeys(*world);
+    HandleKeys(m_now);
     HandleRodInput();
-    // The catch box has the keep and release keys.
-    const bool catchOpen = m_cast && (m_cast->GetPhase() == tovCastController::kCatchBox || m_cast->NeedsLivewell());
-    if (tovLocalRig* rig = LocalRig(); rig && !catchOpen)
-        HandleDrivingKeys(*rig);
 }
 
 void tovChurnApp::RenderWorld(tovFishingWorld& world, float now, float elapsed)
@@ -423,7 +534,13 @@ void tovChurnApp::DrawOverlays(float now, float elapsed)
     m_hud->Draw(tovFishingHud::Read(world, m_cast.get()));
     if (m_cast)
         m_cast->Draw(Renderer());
+    if (ButtonObj* motor = GetButton(kStartBoatButton))
+    {
+        const tovLocalRig* rig = LocalRig();
+        motor->SetSelected(rig && rig->IsMotorRunning());
+    }
     DrawButtons();
+    DrawNotice(now);
     DrawRodSet();
     if (m_meter)
     {
@@ -510,6 +627,7 @@ int32_t tovChurnApp::CheckDay()
 
 int32_t tovChurnApp::Update(float now, float elapsed)
 {
+    m_now = now;
     NetUpdate(now, elapsed);
     tovFishingWorld* world = GetFishingWorld();
     if (world && world->IsBuilt())

@@ -18,6 +18,12 @@ class tovDebugOverlay;
 class tovFishingHud;
 class tovFishingWorld;
 class tovLocalRig;
+class qrxFloatingText;
+struct tovFishingKey;
+namespace plat
+{
+class Font;
+}
 
 class tovChurnApp : public tovShellIFace
 {
@@ -39,6 +45,8 @@ public:
     static constexpr double kWarningSeconds = 3600.0;
     static constexpr const char* kWarningText = "You have less than one hour to return to the dock!";
     static constexpr const char* kDayOverText = "Your fishing day is over.";
+    static constexpr const char* kMotorOffText = "The motor is off: press M";
+    static constexpr float kNoticeSeconds = 3.0f;
 
     tovChurnApp();
     ~tovChurnApp() override;
@@ -75,12 +83,21 @@ public:
     // Whole map cells from the local boat to the lake's dock cell; 0 without a boat or lake.
     static int32_t CellsToDock(tovFishingWorld& world);
     tovDebugOverlay& GetDebugOverlay() { return *m_overlay; }
+    // The line shown over the water at this time (a dead throttle's), or null.
+    const char* GetNotice(float now) const;
+    // The motor button shows its pushed-in picture.
+    bool IsMotorButtonDown() const;
 
 private:
     // One frame with the waiting banner over the last one, before a blocking wait.
     void ShowWaitingBanner();
-    void HandleDrivingKeys(tovLocalRig& rig);
-    void HandleCameraKeys(tovFishingWorld& world);
+    void HandleKeys(float now);
+    // True where the row was the rod's or the camera's; driving rows run on the rig.
+    bool RunRodKey(const tovFishingKey& row);
+    bool RunCameraKey(const tovFishingKey& row, tovFishingWorld& world);
+    void RunDrivingKey(const tovFishingKey& row, tovLocalRig& rig, float now);
+    void ShowNotice(const char* text, float now);
+    void DrawNotice(float now);
     void HandleRodInput();
     void DrawRodSet();
     void AddButtons();
@@ -97,6 +114,11 @@ private:
     double m_lastLeft = 0.0;
     bool m_dayOver = false;
     bool m_entered = false;
+    float m_now = 0.0f;
+    const char* m_notice = nullptr;
+    float m_noticeUntil = 0.0f;
+    std::unique_ptr<plat::Font> m_noticeFont;
+    std::unique_ptr<qrxFloatingText> m_noticeText;
     // The first camera of the world the meter's digits are attached to.
     // Held, so a later world's camera cannot take its address.
     QrPointer<QrCamera> m_meterCamera;

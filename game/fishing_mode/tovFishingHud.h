@@ -38,6 +38,8 @@ public:
     };
     // The bottom bar's buttons: a normal and a lit picture each, in button order.
     static constexpr uint32_t kFirstButtonPicture = 5210;
+    // The motor button pushed in (and under the pointer) while the motor runs.
+    static constexpr uint32_t kMotorRunningPicture = 5222;
 
     static constexpr float kTopSpeed = 60.0f;
     static constexpr float kTopRpm = 6000.0f;

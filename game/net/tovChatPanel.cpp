@@ -1,11 +1,13 @@
 #include "tovChatPanel.h"
 
 #include "ButtonObj.h"
+#include "KeyNumbers.h"
 #include "WindowMessage.h"
 #include "qrxBaseApp.h"
 #include "qrxKeyMapper.h"
 #include "qrxTextEditor.h"
 #include "tovChatIFace.h"
+#include "tovFishingKeys.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
 
@@ -91,7 +93,8 @@ bool HandleChatPanelKey(uint32_t key)
         LowerChatPanel();
         return true;
     }
-    if (key == 'T' && !g_raised && !qrxTextEditor::GetFocusedEditor())
+    if (key == plat::VirtualKeyOfKey(KeyOfAction(tovFishingAction::kChat)) && !g_raised &&
+        !qrxTextEditor::GetFocusedEditor())
         return RaiseChatPanel();
     return false;
 }

@@ -23,6 +23,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numeric>
 
 namespace
@@ -60,6 +61,16 @@ TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
     EXPECT_EQ(DigestField(waited.digest, "screen"), "8");
 }
 
+// The help picture is drawn from the fishing screen's key table: a key moved in the table
+// without the picture looked at again fails here.
+TEST_F(AppScenarioTest, TheHelpPictureShowsTheFishingScreensKeys)
+{
+    const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "", 2, 22), {2});
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(2), "screen"), "22");
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_help_keys.png", run.pictures.at(2)));
+}
+
 // Quick fish from the game-mode screen (the drive script's first 30 frames), then the motor,
 // the throttle and the wheel: one start checks both, a second the same keys' same result.
 TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheBoatTheSameWayEveryRun)
@@ -93,6 +104,32 @@ TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheB
     const AppScenarioResult second = RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {39});
     EXPECT_EQ(second.digest, first.digest);
     EXPECT_EQ(second.frameHashes, first.frameHashes);
+}
+
+// A throttle key with the motor off only says so, for three seconds; the motor button shows
+// pushed in while M has the motor running.
+TEST_F(AppScenarioTest, ADeadThrottleSaysToPressMAndTheMotorButtonShowsTheMotorRunning)
+{
+    std::map<uint32_t, std::pair<std::string, bool>> seen;
+    const auto look = [&seen](tovApp& app, uint32_t frame)
+    {
+        tovChurnApp* screen = tovChurnApp::GetInstance();
+        const char* notice = screen ? screen->GetNotice(static_cast<float>(app.GetTime())) : nullptr;
+        seen[frame] = {notice ? notice : "", screen && screen->IsMotorButtonDown()};
+    };
+    const AppScenarioResult run =
+        RunScenario(ScenarioOptions(UserDir(), "motor_off_notice.script", 47, 1), {29, 39, 43}, look);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(29), "screen"), "2");
+    EXPECT_EQ(seen.at(29).first, "");
+    EXPECT_EQ(seen.at(32).first, tovChurnApp::kMotorOffText);
+    EXPECT_EQ(seen.at(35).first, tovChurnApp::kMotorOffText);
+    EXPECT_EQ(seen.at(39).first, "");
+    // The throttle never moved.
+    EXPECT_EQ(DigestField(run.digests.at(39), "boat.rpm"), "0");
+    EXPECT_FALSE(seen.at(39).second);
+    EXPECT_TRUE(seen.at(43).second);
+    EXPECT_FALSE(seen.at(46).second);
 }
 
 // Quick fish, then the clock is put forward: under an hour left at frame 40 (the box is

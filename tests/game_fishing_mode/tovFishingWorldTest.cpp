@@ -15,6 +15,7 @@
 #include "tovComputerRig.h"
 #include "tovFish.h"
 #include "tovLake.h"
+#include "tovLocalRig.h"
 #include "tovLure.h"
 #include "tovScene.h"
 #include "tovSky.h"
@@ -461,6 +462,44 @@ TEST_F(tovFishingWorldTest, ComputerBoatsNeverLeaveTheWater)
         moved = std::max(moved, std::hypot(now.x - start[size_t(i - 1)].x, now.z - start[size_t(i - 1)].z));
     }
     EXPECT_GT(moved, 1.0f);
+}
+
+// The player's rig full ahead from the start until the shore holds the bow: with the motor off
+// reverse does nothing; with the motor on the boat backs off into open water.
+TEST_F(tovFishingWorldTest, ABoatOnTheShoreBacksOffInReverseWithTheMotorOn)
+{
+    ASSERT_TRUE(BuildDay(0.3f));
+    auto* rig = static_cast<tovLocalRig*>(m_anglers.front().Get());
+    tovBoat* boat = m_world->GetPlayerBoat();
+    const auto lakeAt = [this](const QrPoint3& p) { return m_world->WorldToMap(p); };
+    rig->StartMotor();
+    for (int i = 0; i < 10; ++i)
+        rig->Throttle(tovLocalRig::kThrottleUp);
+    QrPoint3 stuck = lakeAt(boat->GetPosition());
+    bool held = false;
+    for (int second = 0; second < 600 && !held; ++second)
+    {
+        Step(5, 0.2);
+        const QrPoint3 p = lakeAt(boat->GetPosition());
+        held = std::hypot(p.x - stuck.x, p.z - stuck.z) < 0.001f;
+        stuck = p;
+    }
+    ASSERT_TRUE(held) << "the boat never reached the shore";
+
+    const auto backedOff = [&]
+    {
+        Step(100, 0.2);
+        const QrPoint3 p = lakeAt(boat->GetPosition());
+        return std::hypot(p.x - stuck.x, p.z - stuck.z);
+    };
+    rig->StopMotor();
+    rig->Throttle(tovLocalRig::kThrottleReverse);
+    EXPECT_LT(backedOff(), 0.001f);
+    rig->StartMotor();
+    rig->Throttle(tovLocalRig::kThrottleReverse);
+    // Twenty seconds at about four miles an hour: over a hundred feet.
+    EXPECT_GT(backedOff(), 1.0f);
+    EXPECT_LE(m_world->GroundHeight(boat->GetPosition()), tovBoatStateBase::kDraftLimit);
 }
 
 // The day's fish as lake-map places.

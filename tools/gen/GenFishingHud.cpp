@@ -28,6 +28,7 @@ constexpr uint32_t kClockFace = 5203;
 constexpr uint32_t kTensionFace = 5204;
 constexpr uint32_t kDepthPanel = 5205;
 constexpr uint32_t kFirstButton = 5210;
+constexpr uint32_t kMotorRunning = 5222;
 
 constexpr uint32_t kFace = 80;
 constexpr float kPi = 3.14159265f;
@@ -336,6 +337,21 @@ void AddButtons(tools::PackContents& pack)
             BoxLabel(p, 34, 0, 61, 36, row.label, 2, {255, 255, 240}, 1);
             AddScreenPicture(pack, id++, p, kGroup);
         }
+    // The motor button pushed in while the motor runs: the bevel turned over, a green face, the
+    // icon and label a pixel down and right, and a lamp lit.
+    for (bool lit : {false, true})
+    {
+        const Rgb face = lit ? Rgb{70, 150, 80} : Rgb{50, 120, 60};
+        QrImagePixels p = Gradient(96, 36, Shade(face, 0.8f), Shade(face, 1.1f));
+        FillRect(p, 0, 0, 96, 2, Shade(face, 0.4f));
+        FillRect(p, 0, 0, 2, 36, Shade(face, 0.4f));
+        FillRect(p, 0, 34, 96, 2, Shade(face, 1.6f));
+        FillRect(p, 94, 0, 2, 36, Shade(face, 1.6f));
+        Propeller(p, 6.0f, 5.0f);
+        DrawLabel(p, 37 + (56 - LabelWidth("RUNNING", 1)) / 2, 16, "RUNNING", 1, 255, 255, 240);
+        Paint(p, Disc(88.0f, 7.0f, 3.0f), {120, 255, 120});
+        AddScreenPicture(pack, kMotorRunning + (lit ? 1u : 0u), p, kGroup);
+    }
 }
 
 } // namespace

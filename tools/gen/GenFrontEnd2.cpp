@@ -10,8 +10,12 @@
 
 #include "ImageWriters.h"
 
+#include "Font.h"
+#include "tovFishingKeys.h"
+
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,17 +58,127 @@ std::string Upper(std::string text)
     return text;
 }
 
+// Text in a real face, blended by the glyphs' coverage; the pen's y is the baseline.
+void DrawText(QrImagePixels& p, const plat::Font& font, int32_t x, int32_t baseline, const std::string& text, Rgb c)
+{
+    for (unsigned char ch : text)
+    {
+        const plat::Glyph& g = font.GlyphOf(ch);
+        for (int32_t gy = 0; gy < g.rows; ++gy)
+            for (int32_t gx = 0; gx < g.width; ++gx)
+            {
+                const int32_t px = x + g.left + gx;
+                const int32_t py = baseline - g.top + gy;
+                const uint32_t a = g.coverage[static_cast<size_t>(gy * g.width + gx)];
+                if (a == 0 || px < 0 || py < 0 || px >= int32_t(p.GetWidth()) || py >= int32_t(p.GetHeight()))
+                    continue;
+                uint8_t* d = p.GetRow(uint32_t(py)) + uint32_t(px) * 3;
+                d[0] = uint8_t((d[0] * (255 - a) + c.r * a) / 255);
+                d[1] = uint8_t((d[1] * (255 - a) + c.g * a) / 255);
+                d[2] = uint8_t((d[2] * (255 - a) + c.b * a) / 255);
+            }
+        x += g.advance;
+    }
+}
+
+// A darker panel the text stands on.
+void Panel(QrImagePixels& p, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h)
+{
+    for (uint32_t y = y0; y < std::min(y0 + h, p.GetHeight()); ++y)
+        for (uint32_t x = x0; x < std::min(x0 + w, p.GetWidth()); ++x)
+        {
+            uint8_t* d = p.GetRow(y) + x * 3;
+            for (int i = 0; i < 3; ++i)
+                d[i] = uint8_t(d[i] * 2 / 5);
+        }
+    FillRect(p, x0, y0, w, 1, {120, 150, 180});
+    FillRect(p, x0, y0 + h - 1, w, 1, {120, 150, 180});
+}
+
+// The keys, drawn from the fishing screen's own key table: two columns of sections, each
+// line the keys in yellow and what they do in white, and the first steps of a day below.
 void AddHelp(tools::PackContents& pack)
 {
     QrImagePixels p = Screen({40, 70, 110}, {15, 40, 70});
-    CentreLabel(p, "HELP", 30, 6, {250, 230, 120});
-    Write(p, {{120, 130, "H       THIS PAGE", 3},
-              {120, 170, "Q       QUIT", 3},
-              {120, 210, "ESC     MAIN MENU", 3},
-              {120, 250, "S       SPONSORS", 3},
-              {264, 278, "FROM THE MAIN MENU", 2},
-              {120, 320, "CLICK THE BUTTONS", 3},
-              {120, 350, "TO CHOOSE", 3}});
+    const Rgb title{250, 230, 120};
+    const Rgb keys{255, 220, 90};
+    const Rgb white{245, 245, 235};
+    constexpr int32_t kWidth = 302;
+    const auto heading = plat::Font::Create("Verdana", 30, 700);
+    // The largest size at which every line fits its column.
+    std::unique_ptr<plat::Font> bold, plain;
+    int32_t keyWidth = 0;
+    for (int32_t size = 17; size >= 12; --size)
+    {
+        bold = plat::Font::Create("Verdana", size, 700);
+        plain = plat::Font::Create("Verdana", size, 400);
+        if (!bold || !plain)
+            break;
+        keyWidth = 0;
+        int32_t textWidth = 0;
+        for (size_t i = 0; i < HelpLines().size(); ++i)
+        {
+            keyWidth = std::max(keyWidth, bold->MeasureText(HelpLineKeys(int32_t(i))).width + 10);
+            textWidth = std::max(textWidth, plain->MeasureText(HelpLines()[i].text).width);
+        }
+        if (14 + keyWidth + textWidth + 8 <= kWidth)
+            break;
+    }
+    if (!heading || !bold || !plain)
+    {
+        // No face to draw with: the keys in the block font, one line each.
+        CentreLabel(p, "KEYS", 12, 4, title);
+        uint32_t y = 60;
+        for (size_t i = 0; i < HelpLines().size(); ++i, y += 18)
+            DrawLabel(p, 40, y, HelpLineKeys(int32_t(i)) + "  " + Upper(HelpLines()[i].text), 2, 250, 245, 220);
+        AddScreenPicture(pack, 10000, p, {34});
+        return;
+    }
+    const std::string name = "KEYS AND MOUSE";
+    DrawText(p, *heading, (640 - heading->MeasureText(name).width) / 2, 40, name, title);
+
+    using S = tovHelpLine;
+    struct Column
+    {
+        int32_t x;
+        std::vector<S::Section> sections;
+    };
+    const Column columns[] = {{12, {S::kDriving, S::kEverywhere}}, {326, {S::kFishing, S::kTrolling, S::kCameras}}};
+    constexpr int32_t kTop = 58;
+    constexpr int32_t kRow = 22;
+    for (const Column& column : columns)
+    {
+        int32_t rows = 0;
+        for (S::Section section : column.sections)
+            rows += 1 + int32_t(std::count_if(HelpLines().begin(), HelpLines().end(),
+                                              [section](const S& l) { return l.section == section; }));
+        Panel(p, uint32_t(column.x), kTop, kWidth, uint32_t(rows * kRow + 12));
+        int32_t baseline = kTop + 22;
+        for (S::Section section : column.sections)
+        {
+            DrawText(p, *bold, column.x + 8, baseline, HelpSectionTitle(section), title);
+            FillRect(p, uint32_t(column.x + 8), uint32_t(baseline + 4), kWidth - 16, 1, {90, 110, 130});
+            baseline += kRow;
+            for (size_t i = 0; i < HelpLines().size(); ++i)
+            {
+                if (HelpLines()[i].section != section)
+                    continue;
+                DrawText(p, *bold, column.x + 14, baseline, HelpLineKeys(int32_t(i)), keys);
+                DrawText(p, *plain, column.x + 14 + keyWidth, baseline, HelpLines()[i].text, white);
+                baseline += kRow;
+            }
+        }
+    }
+    // A first day, as a newcomer plays it.
+    const char* steps[] = {"First day: M, then Up to drive; Left, Right to steer.",
+                           "Space, then S to stand. Hold the left button, let go: cast.",
+                           "Hold it to reel. A strike? Click at once to set the hook."};
+    int32_t baseline = 394;
+    for (const char* step : steps)
+    {
+        DrawText(p, *plain, 170, baseline, step, white);
+        baseline += 20;
+    }
     AddScreenPicture(pack, 10000, p, {34});
 }
 
