@@ -260,7 +260,8 @@ void tovWeighInIFace::Exit(int32_t) {}
 
 void tovWeighInIFace::PreUpdate(float)
 {
-    if (m_clip->IsPlaying() && WasKeyPressed(plat::kKeySpace))
+    m_spaceStoppedClip = m_clip->IsPlaying() && WasKeyPressed(plat::kKeySpace);
+    if (m_spaceStoppedClip)
         m_clip->Stop();
 }
 
@@ -268,7 +269,9 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
 {
     if (Renderer() == nullptr)
         return m_nextScreen;
-    const bool clicked = ButtonObj::GetButtonsActive() && WasButtonPressed(0) && !IsMessageBoxRaised();
+    // Space leads on as a click does, an addition to the screen's prompts.
+    const bool space = WasKeyPressed(plat::kKeySpace) && !m_spaceStoppedClip;
+    const bool clicked = ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space) && !IsMessageBoxRaised();
     if (m_clip->IsPlaying())
         m_clip->Update(now, elapsed);
     Step(GetTimeMs(), clicked);

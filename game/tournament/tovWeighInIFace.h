@@ -140,6 +140,8 @@ private:
 
     std::unique_ptr<tovWeighInPorts> m_ports;
     std::unique_ptr<AviObject> m_clip;
+    // This frame's Space ended a clip, so it leads nowhere else.
+    bool m_spaceStoppedClip = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
     int32_t m_boardSelector = kBoardPicture;

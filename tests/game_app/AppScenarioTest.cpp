@@ -183,6 +183,52 @@ TEST_F(AppScenarioTest, TheDayWarnsOnceAnHourBeforeItsEndAndEndsOnTheModesScreen
     }
 }
 
+// A fishing day ended by its clock leads to the weigh-in, which a click (or Space) leads on from,
+// on every kind of day: a first day of four to the next day, the final's ceremony to the main
+// menu.
+TEST_F(AppScenarioTest, TheWeighInLeadsOnByClickOrSpaceOnEveryKindOfDay)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t mode;
+        int32_t length; // the tournament length setting: 0 makes day one the final, 3 four days
+        const char* script;
+        const char* next;
+        uint32_t frames; // the final's ceremony takes a minute
+    };
+    const Case cases[] = {
+        {"tournament day", tovGameSession::kTournament, 3, "weigh_in_click.script", "2", 66},
+        {"tournament day, Space", tovGameSession::kTournament, 3, "weigh_in_space.script", "2", 66},
+        {"final", tovGameSession::kTournament, 0, "weigh_in_click.script", "8", 140},
+        {"season day", tovGameSession::kSeason, 3, "weigh_in_click.script", "2", 66},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        int32_t left = 0;
+        const auto day = [&](tovApp& app, uint32_t frame)
+        {
+            if (frame == 35)
+            {
+                app.GetSession()->SetMode(c.mode);
+                TheUserProfile().SetSetting1(c.length);
+            }
+            if (frame == 40)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            if (frame > 45 && left == 0 && app.GetCurrentScreenId() != tovChurnApp::kWeighInScreen)
+                left = int32_t(frame);
+        };
+        const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), c.script, c.frames, 1), {44, 59}, day);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(44), "screen"), "10");
+        // The results are up and no click has come yet.
+        EXPECT_EQ(DigestField(run.digests.at(59), "screen"), "10");
+        EXPECT_GT(left, 59);
+        EXPECT_EQ(DigestField(run.digest, "screen"), c.next);
+    }
+}
+
 // A whole quick-fish day from the main menu, scripted as a player plays it (see the script):
 // the cast, the strike, the fight and the catch box, the fish kept, the hour's warning
 // answered and the day's end. Seed 1 puts a smallmouth bass under the cast. The same day
