@@ -183,9 +183,11 @@ void tovLocalRig::RaiseTrollingMotor()
 
 void tovLocalRig::StandToFish()
 {
-    if (GetMode() != kModeDriving)
+    // From the wheel, running or not.
+    if (GetMode() != kModeDriving && GetMode() != kModeSeated)
         return;
-    StopOutboard();
+    if (m_motorRunning)
+        StopOutboard();
     SetMode(kModeAiming);
     m_angler->StartFromDriving();
     NetSendAnglerPhase1B();

@@ -447,7 +447,8 @@ void tovChurnApp::RunDrivingKey(const tovFishingKey& row, tovLocalRig& rig, floa
         rig.IsMotorRunning() ? rig.StopMotor() : rig.StartMotor();
         break;
     case A::kStandOrSit:
-        rig.GetMode() == tovAnglerRig::kModeDriving ? rig.StandToFish() : rig.SitToDrive();
+        rig.GetMode() == tovAnglerRig::kModeDriving || rig.GetMode() == tovAnglerRig::kModeSeated ? rig.StandToFish()
+                                                                                                  : rig.SitToDrive();
         break;
     case A::kTrollingLower:
         rig.LowerTrollingMotor();
