@@ -110,6 +110,8 @@ public:
     // Where the lure last came down on the water; the splash follows this mark.
     const QrAVObject* GetSplashMark() const { return m_splashMark.Get(); }
     tovFishFight::Outcome GetLastOutcome() const { return m_lastOutcome; }
+    // A fish has the lure and waits for the hook to be set.
+    bool HasStrike() const { return m_phase == kRetrieve && m_strikeFish >= 0; }
     // How far a striking fish pulls the lure under, world units.
     static constexpr float kStrikeDepth = 0.015f;
     // Where the lure and the rod tip are drawn this frame.

@@ -53,9 +53,19 @@ QrRender* tovShellIFace::Renderer()
     return GetAppServices().GetRenderer();
 }
 
+namespace
+{
+bool g_drawingSkipped = false;
+} // namespace
+
 bool tovShellIFace::CanDraw()
 {
-    return GetAppServices().GetRenderer() != nullptr && GetAppServices().GetDisplay() != nullptr;
+    return !g_drawingSkipped && GetAppServices().GetRenderer() != nullptr && GetAppServices().GetDisplay() != nullptr;
+}
+
+void tovShellIFace::SetDrawingSkipped(bool skipped)
+{
+    g_drawingSkipped = skipped;
 }
 
 void tovShellIFace::DrawPicture(QrImage* image, int32_t x, int32_t y)

@@ -26,6 +26,8 @@ public:
     // Both null until the application has made them.
     static QrRender* Renderer();
     static bool CanDraw();
+    // Headless measurements that need no pictures skip every screen's drawing.
+    static void SetDrawingSkipped(bool skipped);
     // Blits the whole picture at its top-left corner, opaque.
     static void DrawPicture(QrImage* image, int32_t x, int32_t y);
     static void Present();
