@@ -17,15 +17,9 @@ constexpr float kSpookDistance = 0.1f;   // units
 constexpr float kSpookSpeed = 10.0f;     // mph
 constexpr int32_t kPlaceAttempts = 60;   // per fish
 constexpr float kDepthMatchRange = 0.1f; // units of depth over which appeal halves
-// Chance per second that a cruising fish in reach notices a fully appealing lure, and the
-// reach: tuned so that a newcomer casting from the start has a strike within a few minutes,
-// yet most casts come back empty.
-constexpr double kNoticeRate = 0.3;
-constexpr float kNoticeReach = 0.25f;        // units, in murky water
-constexpr float kNoticeReachClarity = 0.25f; // more in clear water
-// Chance per second, times the lure's appeal, that a fish at the lure takes it.
-constexpr double kTakeRate = 3.0;
-constexpr float kChaseSpeed = 2.0f;
+// Chance per second that a cruising fish in reach notices a fully appealing lure: a few bites
+// an hour on good water.
+constexpr double kNoticeRate = 0.1;
 
 // 1 for equal values, down to 0.5 a whole unit apart.
 float Match(float x, float y)
@@ -220,7 +214,7 @@ void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
         if (state != tovFishBehavior::kCruise || !lureLive || fish.behavior.IsCoolingDown())
             return;
         const Conditions c = Read(m_world.GetWeather());
-        const float notice = kNoticeReach + kNoticeReachClarity * c.clarity;
+        const float notice = 0.15f + 0.25f * c.clarity;
         if (Distance2D(WorldOf(fish), m_lure->position) > notice)
             return;
         const float mood = m_activity[fish.species] * (0.5f + c.behavior) *
@@ -241,8 +235,7 @@ void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
     }
     const QrPoint3 lureMap = m_world.WorldToMap(m_lure->position);
     const float gap = Distance2D(fish.map, lureMap);
-    // A fish that has noticed the lure closes in at a dash, faster than a lure is reeled.
-    const float reach = kChaseSpeed * GetSpeciesSwimSpeed(fish.species) * dt;
+    const float reach = GetSpeciesSwimSpeed(fish.species) * dt;
     if (gap > kStrikeDistance)
     {
         const float t = std::min(1.0f, reach / gap);
@@ -250,7 +243,7 @@ void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
         fish.map.z += (lureMap.z - fish.map.z) * t;
         return;
     }
-    if (m_strike < 0 && m_hooked < 0 && m_random.uniform() < kTakeRate * Appeal(fish, *m_lure) * dt)
+    if (m_strike < 0 && m_hooked < 0 && m_random.uniform() < 0.8 * Appeal(fish, *m_lure) * dt)
     {
         fish.behavior.Apply(tovFishBehavior::kTakeLure);
         m_strike = index;

@@ -588,7 +588,7 @@ TEST_F(tovCastControllerTest, RodKeysChangeTheTackleAndTheCurrentRod)
 // leaves a fish hooked without a fight, nor more than six in the livewell.
 TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
 {
-    uRandom random(2);
+    uRandom random(2024);
     const int32_t keys[] = {'1', '4', '7', '9', '+', '-', 'k', 'r', 'x'};
     int seen[6] = {};
     int clearedInBox = 0;
@@ -608,7 +608,7 @@ TEST_F(tovCastControllerTest, RandomInputKeepsTheRodConsistent)
             if (random.uniform() < 0.1)
                 m_control->OnKey(keys[static_cast<size_t>(random.uniform() * std::size(keys)) % std::size(keys)]);
             // The livewell's Done, visited from an open catch box, lets the fish in hand go.
-            if (random.uniform() < 0.1 && m_local->HasLandedFish())
+            if (random.uniform() < 0.02 && m_local->HasLandedFish())
             {
                 m_local->ClearLandedFish();
                 ++clearedInBox;
