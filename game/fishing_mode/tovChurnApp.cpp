@@ -483,9 +483,12 @@ void tovChurnApp::DrawNotice(float now)
         if (!m_noticeFont)
             return;
         m_noticeText = std::make_unique<qrxFloatingText>(m_noticeFont.get(), plat::MakeColorRef(255, 240, 120));
+        m_noticeShadow = std::make_unique<qrxFloatingText>(m_noticeFont.get(), plat::MakeColorRef(0, 0, 0));
     }
-    // Centred over the water, clear of the instruments and the bar.
-    m_noticeText->DrawBoxedText(120, 200, 520, 260, text, nullptr);
+    // Above the angler and the horizon, clear of the instruments; a shadow keeps it readable on
+    // sky and water alike.
+    m_noticeShadow->DrawBoxedText(82, 112, 562, 152, text, nullptr);
+    m_noticeText->DrawBoxedText(80, 110, 560, 150, text, nullptr);
 }
 
 void tovChurnApp::AttachMeter()

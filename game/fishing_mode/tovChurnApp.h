@@ -119,6 +119,7 @@ private:
     float m_noticeUntil = 0.0f;
     std::unique_ptr<plat::Font> m_noticeFont;
     std::unique_ptr<qrxFloatingText> m_noticeText;
+    std::unique_ptr<qrxFloatingText> m_noticeShadow;
     // The first camera of the world the meter's digits are attached to.
     // Held, so a later world's camera cannot take its address.
     QrPointer<QrCamera> m_meterCamera;

@@ -338,7 +338,7 @@ void AddButtons(tools::PackContents& pack)
             AddScreenPicture(pack, id++, p, kGroup);
         }
     // The motor button pushed in while the motor runs: the bevel turned over, a green face, the
-    // icon and label a pixel down and right, and a lamp lit.
+    // icon and label a pixel down and right.
     for (bool lit : {false, true})
     {
         const Rgb face = lit ? Rgb{70, 150, 80} : Rgb{50, 120, 60};
@@ -348,8 +348,7 @@ void AddButtons(tools::PackContents& pack)
         FillRect(p, 0, 34, 96, 2, Shade(face, 1.6f));
         FillRect(p, 94, 0, 2, 36, Shade(face, 1.6f));
         Propeller(p, 6.0f, 5.0f);
-        DrawLabel(p, 37 + (56 - LabelWidth("RUNNING", 1)) / 2, 16, "RUNNING", 1, 255, 255, 240);
-        Paint(p, Disc(88.0f, 7.0f, 3.0f), {120, 255, 120});
+        BoxLabel(p, 35, 1, 61, 36, "MOTOR|ON", 2, {255, 255, 240}, 1);
         AddScreenPicture(pack, kMotorRunning + (lit ? 1u : 0u), p, kGroup);
     }
 }
