@@ -200,7 +200,7 @@ TEST_F(AppScenarioTest, TheWeighInLeadsOnByClickOrSpaceOnEveryKindOfDay)
     const Case cases[] = {
         {"tournament day", tovGameSession::kTournament, 3, "weigh_in_click.script", "2", 66},
         {"tournament day, Space", tovGameSession::kTournament, 3, "weigh_in_space.script", "2", 66},
-        {"final", tovGameSession::kTournament, 0, "weigh_in_click.script", "8", 140},
+        {"final", tovGameSession::kTournament, 0, "weigh_in_click.script", "8", 200},
         {"season day", tovGameSession::kSeason, 3, "weigh_in_click.script", "2", 66},
     };
     for (const Case& c : cases)
