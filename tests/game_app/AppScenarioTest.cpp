@@ -61,16 +61,6 @@ TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
     EXPECT_EQ(DigestField(waited.digest, "screen"), "8");
 }
 
-// The help picture is drawn from the fishing screen's key table: a key moved in the table
-// without the picture looked at again fails here.
-TEST_F(AppScenarioTest, TheHelpPictureShowsTheFishingScreensKeys)
-{
-    const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "", 2, 22), {2});
-    ASSERT_EQ(run.error, "");
-    EXPECT_EQ(DigestField(run.digests.at(2), "screen"), "22");
-    EXPECT_TRUE(golden::MatchesGoldenImage("app_help_keys.png", run.pictures.at(2)));
-}
-
 // Quick fish from the game-mode screen (the drive script's first 30 frames), then the motor,
 // the throttle and the wheel: one start checks both, a second the same keys' same result.
 TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheBoatTheSameWayEveryRun)
