@@ -273,7 +273,8 @@ struct EnetSession::State
             }
             break;
         case kFrameDestroyed:
-            if (in.U32(id) && names.erase(id) != 0)
+            // Only this end's own Close removes the local player.
+            if (in.U32(id) && id != localId && names.erase(id) != 0)
                 Push({NetMessage::Kind::PlayerDestroyed, id, {}});
             break;
         case kFrameName:
@@ -334,7 +335,10 @@ struct EnetSession::State
                 // Nobody is left to wait for: this player carries on as the host of what remains,
                 // as a session that moves its host would let it.
                 if (localId != 0)
+                {
+                    hostId = localId;
                     Push({NetMessage::Kind::NewHost, localId, {}});
+                }
             }
             break;
         default:
@@ -607,6 +611,18 @@ bool EnetSession::IsHost() const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->hosting;
+}
+
+NetPlayerId EnetSession::GetHostId() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->hostId;
+}
+
+bool EnetSession::HasPlayer(NetPlayerId id) const
+{
+    std::lock_guard lock(m_state->mutex);
+    return id != 0 && m_state->names.count(id) != 0;
 }
 
 std::string EnetSession::GetAddress() const

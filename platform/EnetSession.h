@@ -30,6 +30,8 @@ public:
     void Close() override;
     NetPlayerId GetLocalId() const override;
     bool IsHost() const override;
+    NetPlayerId GetHostId() const override;
+    bool HasPlayer(NetPlayerId id) const override;
     std::string GetAddress() const override;
     std::string GetPlayerName(NetPlayerId id) const override;
     bool SetPlayerName(const std::string& name) override;

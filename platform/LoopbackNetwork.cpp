@@ -192,6 +192,25 @@ public:
         return session != m_sessions.end() && session->second.host == id;
     }
 
+    NetPlayerId HostOf(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return 0;
+        auto session = m_sessions.find(player->second.session);
+        return session != m_sessions.end() ? session->second.host : 0;
+    }
+
+    // Both players are in one session.
+    bool SharesSession(NetPlayerId id, NetPlayerId other)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        auto found = m_players.find(other);
+        return player != m_players.end() && found != m_players.end() && player->second.session == found->second.session;
+    }
+
     void SetJoinable(NetPlayerId id, bool joinable)
     {
         std::lock_guard lock(m_mutex);
@@ -256,6 +275,8 @@ public:
     }
     NetPlayerId GetLocalId() const override { return m_id; }
     bool IsHost() const override { return m_id != 0 && m_hub->IsHost(m_id); }
+    NetPlayerId GetHostId() const override { return m_id != 0 ? m_hub->HostOf(m_id) : 0; }
+    bool HasPlayer(NetPlayerId id) const override { return m_id != 0 && id != 0 && m_hub->SharesSession(m_id, id); }
     std::string GetAddress() const override { return m_id != 0 ? m_hub->SessionOf(m_id) : std::string(); }
     std::string GetPlayerName(NetPlayerId id) const override { return m_hub->Name(id); }
     bool SetPlayerName(const std::string& name) override { return m_id != 0 && m_hub->Rename(m_id, name); }

@@ -60,6 +60,10 @@ public:
 
     virtual NetPlayerId GetLocalId() const = 0;
     virtual bool IsHost() const = 0;
+    // The player hosting the session now (it follows a host change); 0 without a session.
+    virtual NetPlayerId GetHostId() const = 0;
+    // The player is in the session as this end knows it.
+    virtual bool HasPlayer(NetPlayerId id) const = 0;
     // Where others reach this session ("HOST:PORT"), once hosting.
     virtual std::string GetAddress() const = 0;
     // Empty for an unknown id.

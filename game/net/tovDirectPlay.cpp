@@ -314,6 +314,9 @@ bool tovDirectPlay::IsPlayerInPhase(int32_t phase, int32_t slot)
 {
     if (slot == kLocalSlot)
         slot = m_localSlot.load();
+    // The application asks every frame: a player who came and went before the day frees its
+    // seat here, whatever the screen.
+    ClearLeftSlots();
     if (slot < 0 || slot >= tovNet::kSlots || !IsSlotActive(slot))
         return false;
     return IsPhaseCompatible(phase, GetPlayerPhase(slot));

@@ -30,7 +30,9 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
             OnPlayerJoined(message.from, kLocalSlot);
         break;
     case plat::NetMessage::Kind::PlayerDestroyed:
-        OnPlayerLeft(message.from);
+        // Only this end's own Close takes the local player out.
+        if (message.from != m_localId.load())
+            OnPlayerLeft(message.from);
         break;
     case plat::NetMessage::Kind::NewHost:
         m_host = true;
@@ -201,13 +203,15 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
 void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg)
 {
     const uint8_t senderSlot = msg.header.senderSlot;
-    // Only the host publishes parameters: it names itself in its own table, and it takes none
-    // from anyone.
+    // Only the transport's current host publishes parameters: it names itself in its own table,
+    // and it takes none from anyone. The host relays every player's messages, so the slot byte
+    // and the table alone would let any player speak for it.
     bool duplicate = false;
     for (uint32_t i = 0; i < msg.count; ++i)
         for (uint32_t j = i + 1; j < msg.count; ++j)
             duplicate = duplicate || (msg.ids[i] != 0 && msg.ids[i] == msg.ids[j]);
-    if (IsHost() || senderSlot >= msg.count || msg.ids[senderSlot] != from || duplicate)
+    if (IsHost() || from != m_transport->GetHostId() || senderSlot >= msg.count || msg.ids[senderSlot] != from ||
+        duplicate)
     {
         Drop();
         return;
@@ -228,7 +232,8 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
     for (uint32_t i = 0; i < msg.count; ++i)
     {
         const plat::NetPlayerId id = msg.ids[i];
-        if (id == 0)
+        // A player the transport does not know would keep its seat for good.
+        if (id == 0 || !m_transport->HasPlayer(id))
             continue;
         if (!IsSlotActive(static_cast<int32_t>(i)) && SlotOfId(id) < 0)
             OnPlayerJoined(id, static_cast<int32_t>(i));

@@ -66,8 +66,9 @@ bool tovDirectPlayState::Read(const uint8_t* in)
     if (paint < -1 || paint >= tovBoat::kPaintSchemeCount || level < -1 || level > 9 || command < 0 || command > 5 ||
         phase >= 12 || anglerPhase < 0 || anglerPhase >= tovAnglerState::kPhaseCount)
         return false;
-    // Motion, controls, position and rotation; then the cast point.
-    if (!AllFinite(in + 12, 24) || !AllFinite(in + 128, 3))
+    // Motion; controls, position and rotation (the change mask between them is no float);
+    // then the cast point.
+    if (!AllFinite(in + 12, kBoatFloats) || !AllFinite(in + 48, 15) || !AllFinite(in + 128, 3))
         return false;
     m_paintScheme = paint;
     m_trollingLevel = level;

@@ -64,6 +64,10 @@ void StampMessage(std::vector<uint8_t>& message, uint32_t ms)
         return;
     for (int i = 0; i < 4; ++i)
         message[4 + i] = static_cast<uint8_t>(ms >> (8 * i));
+    // A ping carries the same stamp again in its body.
+    if (message[0] == kPing && message.size() == MessageSize(kPing))
+        for (int i = 0; i < 4; ++i)
+            message[12 + i] = static_cast<uint8_t>(ms >> (8 * i));
 }
 
 std::vector<uint8_t> PingMsg::Write() const
@@ -77,7 +81,11 @@ std::vector<uint8_t> PingMsg::Write() const
 
 bool PingMsg::Read(const uint8_t* data, size_t size)
 {
-    return TakeHeader(data, size, header, kPing);
+    Header h;
+    if (!TakeHeader(data, size, h, kPing))
+        return false;
+    header = h;
+    return true;
 }
 
 std::vector<uint8_t> GameParamsMsg::Write() const
@@ -279,7 +287,11 @@ std::vector<uint8_t> NameChangedMsg::Write() const
 
 bool NameChangedMsg::Read(const uint8_t* data, size_t size)
 {
-    return TakeHeader(data, size, header, kNameChanged);
+    Header h;
+    if (!TakeHeader(data, size, h, kNameChanged))
+        return false;
+    header = h;
+    return true;
 }
 
 } // namespace tovNet

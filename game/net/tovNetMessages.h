@@ -40,7 +40,7 @@ constexpr int32_t kPhaseCount = 12;
 // 0 for a type outside 1..8.
 size_t MessageSize(uint8_t type);
 bool IsGuaranteed(uint8_t type);
-// The stamp word at offset 4 of a built message.
+// The stamp word at offset 4 of a built message (and at 12 of a ping).
 void StampMessage(std::vector<uint8_t>& message, uint32_t ms);
 
 struct Header

@@ -5,6 +5,7 @@
 #include "tovNetFacade.h"
 #include "tovPlayerState.h"
 #include "tovUserProfile.h"
+#include "tovWorldServices.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -132,7 +133,9 @@ void MergeReceivedBoatState(tovBoatState& record, const tovBoatState& received)
     if ((mask & tovBoatState::kTrim) && Finite({received.m_trim}))
         record.SetRangeControl(received.m_trim);
     const QrPoint3& p = received.m_position;
-    if ((mask & tovBoatState::kPosition) && Finite({p.x, p.y, p.z}))
+    // A boat off the lake (or any while no lake stands) keeps its last position.
+    tovWorldServices* world = GetWorldServices();
+    if ((mask & tovBoatState::kPosition) && Finite({p.x, p.y, p.z}) && world != nullptr && world->IsInLakeExtent(p))
         record.SetPosition(p);
     const QrMatrix3& r = received.m_rotation;
     if ((mask & tovBoatState::kRotation) &&

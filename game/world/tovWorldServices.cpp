@@ -4,6 +4,7 @@
 #include "tovLake.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -43,6 +44,18 @@ bool tovWorldServices::WorldToMapCell(const QrPoint3& world, int32_t& column, in
     lake->WorldToMapCell(world, column, row);
     KeepOnMap(*lake, column, row);
     return true;
+}
+
+bool tovWorldServices::IsInLakeExtent(const QrPoint3& world)
+{
+    const tovLake* lake = GetLake();
+    if (!lake || lake->GetCurrentSector() < 0 || lake->GetMaskWidth() <= 0 || lake->GetMaskHeight() <= 0 ||
+        !std::isfinite(world.y))
+        return false;
+    double x = 0.0, y = 0.0;
+    lake->WorldToMap(world, x, y);
+    const double span = double(lake->GetMaskWidth() + lake->GetMaskHeight()) * lake->GetCellSize();
+    return x >= 0.0 && y >= 0.0 && x < lake->GetMaskWidth() && y < lake->GetMaskHeight() && std::abs(world.y) <= span;
 }
 
 bool tovWorldServices::MapCellToWorld(int32_t column, int32_t row, QrPoint3& world)

@@ -37,6 +37,9 @@ public:
     virtual float GroundHeight(const QrPoint3& /*world*/) { return 0.0f; }
     virtual bool IsOnLake(const QrPoint3& /*world*/) { return false; }
     virtual tovLake* GetLake() { return nullptr; }
+    // The point lies over the current lake's map (height within the map's span); false without
+    // a lake or a current sector.
+    virtual bool IsInLakeExtent(const QrPoint3& world);
     // The lake-map cell of a world point and the world point at a cell's centre, both kept on
     // the map; false, with nothing written, without a lake.
     virtual bool WorldToMapCell(const QrPoint3& world, int32_t& column, int32_t& row);

@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace
@@ -359,8 +361,31 @@ TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
     tovNet::GameParamsMsg params;
     params.header.senderSlot = 1;
     params.ids = {hostId, clientId, 0, 0, 0};
+    // The trolling motor's command 0..5 and level -1..9, each field whole.
+    auto tackle = [&](int32_t first, int32_t second)
+    {
+        tovNet::EventMsg e;
+        e.kind = tovNet::EventMsg::kTackleChoice;
+        e.word = (static_cast<uint32_t>(first) & 0xFFFF) | static_cast<uint32_t>(second) << 16;
+        return fromClient(e);
+    };
+    for (const auto& fine : {tackle(0, -1), tackle(5, 9)})
+    {
+        Deliver(H(), clientId, fine);
+        EXPECT_EQ(H().GetDroppedCount(), expected);
+    }
     const std::vector<std::vector<uint8_t>> outOfRange = {
-        {0}, {9, 1, 0, 0, 0, 0, 0, 0}, {}, event, header, state, params.Write(),
+        {0},
+        {9, 1, 0, 0, 0, 0, 0, 0},
+        {},
+        event,
+        header,
+        state,
+        params.Write(),
+        tackle(-1, 3),
+        tackle(6, 3),
+        tackle(3, -2),
+        tackle(3, 10),
     };
     for (const auto& bad : outOfRange)
     {
@@ -380,6 +405,80 @@ TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
     truncatedParams.resize(471);
     Deliver(C(), hostId, truncatedParams);
     EXPECT_EQ(C().GetDroppedCount(), ++clientDropped);
+}
+
+// A player that is not the transport's host speaks for no table: it cannot seat a phantom
+// on the clients. The host's own table seats only players its transport knows, and after a
+// host change the new host is the one that speaks.
+TEST_F(tovDirectPlayPair, OnlyTheTransportsHostSpeaksForTheTable)
+{
+    NetSessionSide third(net, "Drew");
+    tovDirectPlay& drew = *third.session;
+    ASSERT_TRUE(drew.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return drew.GetLocalSlot() == 2; }, {&H(), &drew}));
+    // The client learns of Drew from the host's next table.
+    H().BroadcastGameParams();
+    ASSERT_TRUE(WaitUntil([&] { return C().IsSlotActive(2); }, {&H(), &C(), &drew}));
+    const plat::NetPlayerId hostId = H().GetLocalId();
+    const plat::NetPlayerId clientId = C().GetLocalId();
+    const plat::NetPlayerId drewId = drew.GetLocalId();
+    const plat::NetPlayerId phantom = drewId + 50;
+    auto table = [](uint8_t slot, std::array<uint32_t, tovNet::kSlots> ids)
+    {
+        tovNet::GameParamsMsg msg;
+        msg.header.senderSlot = slot;
+        msg.ids = ids;
+        return msg.Write();
+    };
+    uint32_t dropped = C().GetDroppedCount();
+    // Drew names itself at its own slot as a host would.
+    Deliver(C(), drewId, table(2, {hostId, clientId, drewId, phantom, 0}));
+    EXPECT_EQ(C().GetDroppedCount(), ++dropped);
+    EXPECT_FALSE(C().IsSlotActive(3));
+    Deliver(C(), hostId, table(0, {hostId, clientId, drewId, phantom, 0}));
+    EXPECT_EQ(C().GetDroppedCount(), dropped);
+    EXPECT_FALSE(C().IsSlotActive(3)) << "no player of that id in the session";
+    // The client's own id at another slot seats it nowhere else.
+    Deliver(C(), hostId, table(0, {hostId, 0, drewId, clientId, 0}));
+    EXPECT_EQ(C().GetLocalSlot(), 1);
+    EXPECT_FALSE(C().IsSlotActive(3));
+    // Nor does a frame naming the client itself as gone take its seat.
+    C().HandleMessage({plat::NetMessage::Kind::PlayerDestroyed, clientId, {}});
+    EXPECT_FALSE(C().IsPlayerInPhase(4, tovNetworkPlay::kLocalSlot));
+    EXPECT_TRUE(C().IsSlotActive(1));
+    EXPECT_EQ(C().GetSlotIds()[1], clientId);
+
+    net.Kill(hostId);
+    ASSERT_TRUE(WaitUntil([&] { return C().IsHost(); }, {&C(), &drew}));
+    dropped = drew.GetDroppedCount();
+    Deliver(drew, hostId, table(0, {hostId, clientId, drewId, 0, 0}));
+    EXPECT_EQ(drew.GetDroppedCount(), ++dropped);
+    Deliver(drew, clientId, table(1, {0, clientId, drewId, 0, 0}));
+    EXPECT_EQ(drew.GetDroppedCount(), dropped);
+}
+
+// Players who come and go while the host stands on a screen that applies no states (the
+// start of a day): the application's per-frame phase check frees each seat, and the next
+// player is seated.
+TEST_F(tovDirectPlayPair, PlayersWhoComeAndGoBeforeTheDayFreeTheirSeats)
+{
+    for (int cycle = 0; cycle < 4; ++cycle)
+    {
+        const std::string name = "Guest " + std::to_string(cycle);
+        {
+            NetSessionSide guest(net, name);
+            ASSERT_TRUE(guest.session->JoinSession("Lake day"));
+            tovDirectPlay* g = guest.session.get();
+            ASSERT_TRUE(WaitUntil([&] { return g->GetLocalSlot() != tovNetworkPlay::kLocalSlot; }, {&H(), g}));
+            ASSERT_EQ(g->GetLocalSlot(), 2) << cycle;
+        }
+        ASSERT_TRUE(Wait([&] { return Shown(*host, name + " has left the game"); }));
+        H().IsPlayerInPhase(4, tovNetworkPlay::kLocalSlot);
+        ASSERT_FALSE(H().IsSlotActive(2)) << cycle;
+    }
+    NetSessionSide last(net, "Drew");
+    ASSERT_TRUE(last.session->JoinSession("Lake day"));
+    EXPECT_TRUE(WaitUntil([&] { return last.session->GetLocalSlot() == 2; }, {&H(), last.session.get()}));
 }
 
 TEST(tovDirectPlay, WithoutASessionNothingIsSentAndGettersKeepDefaults)

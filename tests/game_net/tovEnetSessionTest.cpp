@@ -3,7 +3,11 @@
 #include "EnetSession.h"
 #include "NetSessionPair.h"
 
+#include <enet/enet.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include <algorithm>
 
@@ -87,6 +91,84 @@ TEST(tovEnetSession, ThePlayerLeftWhenTheHostIsKilledCarriesOnAsHost)
     EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
     EXPECT_TRUE(c.SyncPhase(5, false)) << "nobody is left to wait for";
     EXPECT_EQ(c.GetDroppedCount(), 0u);
+}
+
+// A host that writes its frames by hand: it welcomes the player, then names that player as
+// gone. The player keeps itself; the host's own leaving comes through, and the player then
+// hosts what is left.
+TEST(tovEnetSession, AFrameNamingThePlayerItselfAsGoneIsIgnored)
+{
+    ENetAddress bind{};
+    ASSERT_EQ(enet_address_set_host_ip(&bind, "127.0.0.1"), 0);
+    ENetHost* fake = enet_host_create(&bind, 1, 2, 0, 0);
+    ASSERT_NE(fake, nullptr);
+    ENetAddress bound{};
+    enet_socket_get_address(fake->socket, &bound);
+    ENetPeer* peer = nullptr;
+    auto send = [&](const std::vector<uint8_t>& frame)
+    {
+        enet_peer_send(peer, 0, enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
+        enet_host_flush(fake);
+    };
+    auto service = [&]
+    {
+        ENetEvent event;
+        while (enet_host_service(fake, &event, 5) > 0)
+        {
+            if (event.type == ENET_EVENT_TYPE_CONNECT)
+                peer = event.peer;
+            if (event.type != ENET_EVENT_TYPE_RECEIVE)
+                continue;
+            if (event.packet->dataLength > 0 && event.packet->data[0] == 'J')
+                // Player 2, host 1, one player known: 1 "Robin".
+                send({'W', 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 5, 'R', 'o', 'b', 'i', 'n'});
+            enet_packet_destroy(event.packet);
+        }
+    };
+    plat::EnetSession player(kShortTimeoutMs);
+    bool joined = false;
+    std::atomic<bool> finished{false};
+    std::thread joiner(
+        [&]
+        {
+            joined = player.Join("127.0.0.1:" + std::to_string(bound.port), "Casey");
+            finished = true;
+        });
+    while (!finished.load())
+        service();
+    joiner.join();
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(player.GetHostId(), 1u);
+    send({'D', 2, 0, 0, 0});
+    send({'D', 1, 0, 0, 0});
+    std::vector<plat::NetMessage> got;
+    auto receiveUntil = [&](plat::NetMessage::Kind kind)
+    {
+        for (int i = 0; i < 2000; ++i)
+        {
+            service();
+            plat::NetMessage message;
+            if (player.Receive(message, 5))
+            {
+                got.push_back(message);
+                if (message.kind == kind)
+                    return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(receiveUntil(plat::NetMessage::Kind::PlayerDestroyed));
+    EXPECT_EQ(got.back().from, 1u) << "the player itself was taken for gone";
+    EXPECT_EQ(player.GetLocalId(), 2u);
+    EXPECT_TRUE(player.HasPlayer(2));
+    EXPECT_FALSE(player.HasPlayer(1));
+
+    enet_peer_disconnect_now(peer, 0);
+    enet_host_flush(fake);
+    ASSERT_TRUE(receiveUntil(plat::NetMessage::Kind::NewHost));
+    EXPECT_EQ(player.GetHostId(), 2u);
+    player.Close();
+    enet_host_destroy(fake);
 }
 
 TEST(tovEnetSession, NoSessionNoJoin)

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -251,6 +253,251 @@ TEST(tovNetMessages, ValuesNoSenderMakesAreRefused)
     ping.header.senderSlot = 5;
     auto pb = ping.Write();
     EXPECT_FALSE(ping.Read(pb.data(), pb.size()));
+}
+
+// One field of a received message set whole to a value, and whether the reader takes it.
+struct Poke
+{
+    enum Width
+    {
+        k8,
+        k16,
+        k32,
+        kF32,
+        kF64,
+    };
+    size_t at;
+    Width width;
+    double value;
+};
+
+struct BoundRow
+{
+    std::string name;
+    std::vector<Poke> pokes;
+    bool taken;
+};
+
+void Apply(std::vector<uint8_t>& bytes, const Poke& poke)
+{
+    uint8_t raw[8] = {};
+    size_t n = 8;
+    if (poke.width == Poke::kF32)
+    {
+        const auto f = static_cast<float>(poke.value);
+        std::memcpy(raw, &f, n = 4);
+    }
+    else if (poke.width == Poke::kF64)
+        std::memcpy(raw, &poke.value, n);
+    else
+    {
+        // Two's complement, little-endian, the field's whole width.
+        const auto whole = static_cast<uint64_t>(static_cast<int64_t>(poke.value));
+        n = poke.width == Poke::k8 ? 1 : poke.width == Poke::k16 ? 2 : 4;
+        for (size_t i = 0; i < n; ++i)
+            raw[i] = static_cast<uint8_t>(whole >> (8 * i));
+    }
+    for (size_t i = 0; i < n; ++i)
+        bytes.at(poke.at + i) = raw[i];
+}
+
+// Each row against a record read from a valid message first: a refused message leaves the
+// record as it was.
+template <class Msg> void CheckRows(const std::vector<uint8_t>& valid, const std::vector<BoundRow>& rows)
+{
+    Msg sentinel;
+    ASSERT_TRUE(sentinel.Read(valid.data(), valid.size()));
+    const std::vector<uint8_t> before = sentinel.Write();
+    for (const BoundRow& row : rows)
+    {
+        std::vector<uint8_t> bytes = valid;
+        for (const Poke& poke : row.pokes)
+            Apply(bytes, poke);
+        Msg record = sentinel;
+        EXPECT_EQ(record.Read(bytes.data(), bytes.size()), row.taken) << row.name;
+        if (!row.taken)
+        {
+            EXPECT_EQ(record.Write(), before) << row.name << ": a refused message changed the record";
+        }
+    }
+}
+
+template <class Msg> std::vector<uint8_t> Valid(Msg msg, uint8_t slot)
+{
+    msg.header.senderSlot = slot;
+    msg.header.stamp = 0x11223344;
+    return msg.Write();
+}
+
+const double kNaN = std::nan("");
+
+// The header of every type: slots 0..4 and 255 (none); the first values past them are refused.
+TEST(tovNetMessages, HeaderSlotBounds)
+{
+    const std::vector<BoundRow> rows = {
+        {"slot 0", {{1, Poke::k8, 0}}, true},      {"slot 4", {{1, Poke::k8, 4}}, true},
+        {"slot 5", {{1, Poke::k8, 5}}, false},     {"slot 254", {{1, Poke::k8, 254}}, false},
+        {"slot none", {{1, Poke::k8, 255}}, true}, {"another type", {{0, Poke::k8, 9}}, false},
+    };
+    tovNet::EventMsg event;
+    event.kind = tovNet::EventMsg::kThrottle;
+    CheckRows<tovNet::PingMsg>(Valid(tovNet::PingMsg(), 2), rows);
+    CheckRows<tovNet::GameParamsMsg>(Valid(tovNet::GameParamsMsg(), 2), rows);
+    CheckRows<tovNet::PlayerHeaderMsg>(Valid(tovNet::PlayerHeaderMsg(), 2), rows);
+    CheckRows<tovNet::PlayerStateMsg>(Valid(tovNet::PlayerStateMsg(), 2), rows);
+    CheckRows<tovNet::EventMsg>(Valid(event, 2), rows);
+    CheckRows<tovNet::ChatTextMsg>(Valid(tovNet::ChatTextMsg(), 2), rows);
+    CheckRows<tovNet::NameChangedMsg>(Valid(tovNet::NameChangedMsg(), 2), rows);
+}
+
+TEST(tovNetMessages, GameParamsBounds)
+{
+    tovNet::GameParamsMsg valid;
+    valid.params.phase = 3;
+    valid.ids = {1, 2, 0, 0, 0};
+    CheckRows<tovNet::GameParamsMsg>(Valid(valid, 0), {
+                                                          {"phase 11", {{48, Poke::k16, 11}}, true},
+                                                          {"phase 12", {{48, Poke::k16, 12}}, false},
+                                                          {"phase 0xFFFF", {{48, Poke::k16, 0xFFFF}}, false},
+                                                          {"count 5", {{448, Poke::k32, 5}}, true},
+                                                          {"count 6", {{448, Poke::k32, 6}}, true},
+                                                          {"count all ones", {{448, Poke::k32, -1}}, true},
+                                                          {"time NaN", {{16, Poke::kF64, kNaN}}, true},
+                                                          {"host time NaN", {{40, Poke::kF64, kNaN}}, true},
+                                                      });
+    // Taken, but a count past five is five and a clock that is no number is none.
+    auto bytes = Valid(valid, 0);
+    Apply(bytes, {448, Poke::k32, 6});
+    Apply(bytes, {16, Poke::kF64, kNaN});
+    Apply(bytes, {36, Poke::k32, 7});
+    Apply(bytes, {40, Poke::kF64, kNaN});
+    tovNet::GameParamsMsg back;
+    ASSERT_TRUE(back.Read(bytes.data(), bytes.size()));
+    EXPECT_EQ(back.count, 5u);
+    EXPECT_EQ(back.timeOfDay, -1.0);
+    EXPECT_EQ(back.params.hostTimeOfDay, -1.0);
+    EXPECT_EQ(back.params.hostStamp, -1);
+}
+
+TEST(tovNetMessages, PlayerHeaderBounds)
+{
+    std::vector<BoundRow> rows = {
+        {"phase 11", {{12, Poke::k32, 11}}, true},
+        {"phase 12", {{12, Poke::k32, 12}}, false},
+        {"phase 12 over high bits", {{12, Poke::k32, 0x1000C}}, false},
+    };
+    // The first and the last livewell place.
+    for (size_t at : {28u, 28u + 5 * 12})
+    {
+        const std::string place = "species at " + std::to_string(at) + " ";
+        rows.push_back({place + "-2", {{at, Poke::k32, -2}}, false});
+        rows.push_back({place + "-1", {{at, Poke::k32, -1}}, true});
+        rows.push_back({place + "16", {{at, Poke::k32, 16}}, true});
+        rows.push_back({place + "17", {{at, Poke::k32, 17}}, false});
+    }
+    tovNet::PlayerHeaderMsg valid;
+    valid.phase = 2;
+    valid.livewell[0] = {3, 100, 200};
+    CheckRows<tovNet::PlayerHeaderMsg>(Valid(valid, 1), rows);
+}
+
+TEST(tovNetMessages, PlayerStateBounds)
+{
+    // Offsets in the message: the record's image starts at 8.
+    std::vector<BoundRow> rows = {
+        {"paint -2", {{12, Poke::k32, -2}}, false},
+        {"paint -1", {{12, Poke::k32, -1}}, true},
+        {"paint 0", {{12, Poke::k32, 0}}, true},
+        {"paint 1", {{12, Poke::k32, 1}}, false},
+        {"trolling level -2", {{16, Poke::k16, -2}}, false},
+        {"trolling level 9", {{16, Poke::k16, 9}}, true},
+        {"trolling level 10", {{16, Poke::k16, 10}}, false},
+        {"trolling command -1", {{18, Poke::k16, -1}}, false},
+        {"trolling command 5", {{18, Poke::k16, 5}}, true},
+        {"trolling command 6", {{18, Poke::k16, 6}}, false},
+        {"angler phase -1", {{8 + 108 + 12, Poke::k32, -1}}, false},
+        {"angler phase 11", {{8 + 108 + 12, Poke::k32, 11}}, true},
+        {"angler phase 12", {{8 + 108 + 12, Poke::k32, 12}}, false},
+        {"phase 11", {{156, Poke::k16, 11}}, true},
+        {"phase 12", {{156, Poke::k16, 12}}, false},
+        {"mask all ones", {{52, Poke::k32, -1}}, true},
+    };
+    // Motion, controls, position, rotation; the cast point.
+    for (size_t i = 0; i < 24; ++i)
+        if (i != 8) // the change mask
+            rows.push_back({"NaN at " + std::to_string(20 + 4 * i), {{20 + 4 * i, Poke::kF32, kNaN}}, false});
+    for (size_t i = 0; i < 3; ++i)
+        rows.push_back({"NaN at " + std::to_string(136 + 4 * i), {{136 + 4 * i, Poke::kF32, kNaN}}, false});
+    rows.push_back({"infinite x", {{68, Poke::kF32, HUGE_VAL}}, false});
+    tovNet::PlayerStateMsg valid;
+    valid.state.m_paintScheme = 0;
+    valid.state.m_trollingLevel = 3;
+    valid.state.m_position = {5.0f, 1.0f, 6.0f};
+    valid.state.m_phase = 4;
+    CheckRows<tovNet::PlayerStateMsg>(Valid(valid, 1), rows);
+
+    auto bytes = Valid(valid, 1);
+    Apply(bytes, {52, Poke::k32, -1});
+    tovNet::PlayerStateMsg back;
+    ASSERT_TRUE(back.Read(bytes.data(), bytes.size()));
+    EXPECT_EQ(back.state.m_changeMask, tovBoatState::kAllMask);
+}
+
+TEST(tovNetMessages, EventBounds)
+{
+    auto kind = [](int k) { return Poke{16, Poke::k8, double(k)}; };
+    auto sub = [](int k) { return Poke{17, Poke::k8, double(k)}; };
+    std::vector<BoundRow> rows = {
+        {"kind 0", {kind(0)}, false},
+        {"kind 6", {kind(6)}, true},
+        {"kind 7", {kind(7)}, false},
+        {"kind 255", {kind(255)}, false},
+        {"angler phase 11", {kind(4), sub(11)}, true},
+        {"angler phase 12", {kind(4), sub(12)}, false},
+        // Only the value a kind uses is looked at.
+        {"throttle, NaN past its value", {kind(1), {24, Poke::kF32, kNaN}}, true},
+        {"tackle word, not a float", {kind(5), {20, Poke::kF32, kNaN}}, true},
+        {"flags word, not a float", {kind(4), sub(4), {20, Poke::kF32, kNaN}}, true},
+    };
+    for (int k : {1, 2, 3})
+        rows.push_back({"kind " + std::to_string(k) + " NaN", {kind(k), {20, Poke::kF32, kNaN}}, false});
+    for (size_t at : {20u, 24u, 28u})
+        rows.push_back({"cast target NaN at " + std::to_string(at), {kind(4), sub(3), {at, Poke::kF32, kNaN}}, false});
+    tovNet::EventMsg valid;
+    valid.kind = tovNet::EventMsg::kThrottle;
+    valid.values[0] = 0.25f;
+    CheckRows<tovNet::EventMsg>(Valid(valid, 1), rows);
+}
+
+TEST(tovNetMessages, ChatTextBounds)
+{
+    tovNet::ChatTextMsg valid;
+    valid.SetText("hello");
+    std::vector<BoundRow> rows;
+    // A line whose last byte is not zero is taken, cut to 255 characters.
+    BoundRow unterminated{"unterminated", {}, true};
+    for (size_t at = 8; at < 264; ++at)
+        unterminated.pokes.push_back({at, Poke::k8, 'x'});
+    rows.push_back(unterminated);
+    CheckRows<tovNet::ChatTextMsg>(Valid(valid, 1), rows);
+    auto bytes = Valid(valid, 1);
+    for (const Poke& poke : unterminated.pokes)
+        Apply(bytes, poke);
+    tovNet::ChatTextMsg back;
+    ASSERT_TRUE(back.Read(bytes.data(), bytes.size()));
+    EXPECT_EQ(std::strlen(back.text.data()), 255u);
+}
+
+// The ping's body carries the stamp the transport writes at sending.
+TEST(tovNetMessages, PingStampAtTwelve)
+{
+    auto bytes = tovNet::PingMsg().Write();
+    tovNet::StampMessage(bytes, 0xA1B2C3D4);
+    EXPECT_EQ(bytes, Image(32).U8(0, 1).U8(1, 255).U32(4, 0xA1B2C3D4).U32(12, 0xA1B2C3D4).Bytes());
+    // Other types keep their body.
+    auto chat = tovNet::ChatTextMsg().Write();
+    tovNet::StampMessage(chat, 0xA1B2C3D4);
+    EXPECT_EQ(chat[12], 0);
 }
 
 TEST(tovNetMessages, PhaseCompatibility)

@@ -64,13 +64,25 @@ TEST_F(tovRemoteBoatsTest, ARemoteBoatJoinsTheWorldWhereItsStateSaysAndLeavesWit
     EXPECT_FLOAT_EQ(boat->GetPosition().z, there.z);
     EXPECT_EQ(boat->GetAnglerNode(), remote->GetAngler());
 
-    // A first state whose position is not finite leaves the boat at its slot's start.
-    tovPlayerState hostile = StateAt(QrPoint3(std::numeric_limits<float>::quiet_NaN(), 0.0f, 1.0f));
-    QrPointer<tovAnglerRigBase> second = boats.Create(2, hostile, true);
+    // A first state whose position is not finite or lies off the lake's map leaves the boat at
+    // its slot's start.
     const QrPoint3 start = StartOf(2);
+    const QrPoint3 offMap[] = {
+        QrPoint3(std::numeric_limits<float>::quiet_NaN(), 0.0f, 1.0f),
+        QrPoint3(3e38f, 0.0f, there.z),
+        QrPoint3(there.x, 0.0f, -1e6f),
+        QrPoint3(there.x, 3e38f, there.z),
+    };
+    for (const QrPoint3& p : offMap)
+    {
+        QrPointer<tovAnglerRigBase> hostile = boats.Create(2, StateAt(p), true);
+        QrPointer<tovBoat> hostileBoat = dynamic_cast<tovAnglerRig&>(*hostile).GetBoat();
+        EXPECT_FLOAT_EQ(hostileBoat->GetPosition().x, start.x) << p.x << " " << p.y << " " << p.z;
+        EXPECT_FLOAT_EQ(hostileBoat->GetPosition().z, start.z) << p.x << " " << p.y << " " << p.z;
+        boats.Remove(hostile.Get());
+    }
+    QrPointer<tovAnglerRigBase> second = boats.Create(2, StateAt(offMap[0]), true);
     QrPointer<tovBoat> secondBoat = dynamic_cast<tovAnglerRig&>(*second).GetBoat();
-    EXPECT_FLOAT_EQ(secondBoat->GetPosition().x, start.x);
-    EXPECT_FLOAT_EQ(secondBoat->GetPosition().z, start.z);
 
     // The world steps them with the rest (no session: by their own motion) and lets them go.
     Step(3);

@@ -16,7 +16,7 @@
 namespace
 {
 
-// Deep water everywhere.
+// Deep water over a square lake 2000 across.
 class OpenWater : public tovWorldServices
 {
 public:
@@ -24,6 +24,11 @@ public:
     void SetLightAPosition(const QrPoint3&) override {}
     float GroundHeight(const QrPoint3&) override { return -30.0f; }
     bool IsOnLake(const QrPoint3&) override { return true; }
+    bool IsInLakeExtent(const QrPoint3& p) override
+    {
+        return m_built && std::abs(p.x) < 1000.0f && std::abs(p.z) < 1000.0f && std::abs(p.y) < 1000.0f;
+    }
+    bool m_built = true;
 };
 
 class tovRemoteRigTest : public QrEngineTest
@@ -95,6 +100,37 @@ TEST_F(tovRemoteRigTest, AppliesReceivedStatesAndDeadReckonsBetween)
     m_net.m_boatStates = {Moving(300.0f, 50.0f)};
     Step();
     EXPECT_LT(Distance(300.0f, 50.0f), 1.0f);
+}
+
+// A position off the lake, or any while no lake stands, leaves the boat where it was.
+TEST_F(tovRemoteRigTest, PositionsOffTheLakeAreLeftOut)
+{
+    m_net.m_boatStates = {Moving(100.0f, 200.0f)};
+    Step();
+    struct Row
+    {
+        QrPoint3 at;
+        bool built;
+    };
+    const Row rows[] = {
+        {{3e38f, 0.0f, 200.0f}, true},
+        {{100.0f, 0.0f, -1500.0f}, true},
+        {{100.0f, 3e38f, 200.0f}, true},
+        {{120.0f, 0.0f, 200.0f}, false},
+    };
+    for (const Row& row : rows)
+    {
+        m_world.m_built = row.built;
+        const QrPoint3 before = m_boat->GetPosition();
+        tovBoatState s = Moving(row.at.x, row.at.z);
+        s.m_position.y = row.at.y;
+        s.m_speed = s.m_targetSpeed = 0.0f;
+        s.m_throttle = 0.0f;
+        m_net.m_boatStates = {s};
+        Step();
+        EXPECT_LT(Distance(before.x, before.z), 1.0f) << row.at.x << " " << row.at.y << " " << row.at.z;
+        EXPECT_LT(std::abs(m_boat->GetPosition().y), 1000.0f);
+    }
 }
 
 // Values that are not finite and trolling settings out of range never reach the boat.
