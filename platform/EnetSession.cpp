@@ -2,6 +2,11 @@
 
 #include <enet/enet.h>
 
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -84,6 +89,13 @@ public:
         m_at += n;
         return true;
     }
+    bool U8(uint8_t& v)
+    {
+        if (m_at >= m_size)
+            return false;
+        v = m_data[m_at++];
+        return true;
+    }
     const uint8_t* Rest() const { return m_data + m_at; }
     size_t RestSize() const { return m_size - m_at; }
 
@@ -99,6 +111,26 @@ NetPlayerId PeerId(const ENetPeer* peer)
 }
 
 } // namespace
+
+std::vector<std::string> LocalIpAddresses()
+{
+    std::vector<std::string> out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return out;
+    for (const ifaddrs* a = list; a != nullptr && out.size() < kMaxSessionPlayers; a = a->ifa_next)
+    {
+        if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET || (a->ifa_flags & IFF_LOOPBACK) != 0)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
+        if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof(text)) != nullptr &&
+            std::find(out.begin(), out.end(), text) == out.end())
+            out.emplace_back(text);
+    }
+    freeifaddrs(list);
+    return out;
+}
 
 bool SplitHostPort(const std::string& address, std::string& host, uint16_t& port, uint16_t defaultPort)
 {
@@ -366,6 +398,10 @@ struct EnetSession::State
             answer.push_back(static_cast<uint8_t>(maxPlayers));
             answer.push_back(joinable ? 1 : 0);
             PutName(answer, sessionName);
+            // The players' names follow, for the set-up dialog's Players box.
+            answer.push_back(static_cast<uint8_t>(names.size()));
+            for (const auto& [id, name] : names)
+                PutName(answer, name);
             ENetBuffer out{answer.data(), answer.size()};
             enet_socket_send(discovery, &from, &out, 1);
         }
@@ -455,7 +491,8 @@ std::vector<NetSessionInfo> EnetSession::Enumerate(int32_t timeoutMs)
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     while (std::chrono::steady_clock::now() < end && found.size() < kMaxSessionPlayers)
     {
-        uint8_t answer[64];
+        // Header, session name and up to kMaxSessionPlayers names of at most kMaxName each.
+        uint8_t answer[8 + (kMaxName + 1) * (kMaxSessionPlayers + 2)];
         ENetAddress from;
         ENetBuffer buffer{answer, sizeof(answer)};
         const int got = enet_socket_receive(socket, &from, &buffer, 1);
@@ -470,10 +507,21 @@ std::vector<NetSessionInfo> EnetSession::Enumerate(int32_t timeoutMs)
         std::string name;
         if (!in.Name(name))
             continue;
+        std::vector<std::string> players;
+        uint8_t count = 0;
+        if (in.U8(count))
+            for (uint8_t i = 0; i < count && i < kMaxSessionPlayers; ++i)
+            {
+                std::string player;
+                if (!in.Name(player))
+                    break;
+                players.push_back(std::move(player));
+            }
         char ip[64] = {};
         enet_address_get_host_ip(&from, ip, sizeof(ip));
         const uint16_t port = static_cast<uint16_t>(answer[4] | answer[5] << 8);
-        found.push_back({name, std::string(ip) + ":" + std::to_string(port), answer[6], answer[7], answer[8] != 0});
+        found.push_back(
+            {name, std::string(ip) + ":" + std::to_string(port), answer[6], answer[7], answer[8] != 0, players});
     }
     enet_socket_destroy(socket);
     return found;

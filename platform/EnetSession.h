@@ -48,6 +48,10 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// This computer's IPv4 addresses other than loopback, as dotted quads: what a joiner types
+// where discovery does not reach.
+std::vector<std::string> LocalIpAddresses();
+
 // "HOST:PORT" or "HOST" into its parts; false for an empty host or a port out of range.
 bool SplitHostPort(const std::string& address, std::string& host, uint16_t& port, uint16_t defaultPort);
 

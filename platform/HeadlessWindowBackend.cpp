@@ -83,6 +83,15 @@ void HeadlessWindowBackend::InjectKeyDown(uint8_t key, bool repeat)
     message.wParam = virtualKey;
     message.lParam = KeyDownParam(key, repeat);
     PostMessage(std::move(message));
+    // As the real window does: Return and keypad Enter are character 13 too.
+    if (virtualKey == kVkReturn)
+    {
+        WindowMessage enter;
+        enter.message = kMsgChar;
+        enter.wParam = 13;
+        enter.lParam = 1;
+        PostMessage(std::move(enter));
+    }
 }
 
 void HeadlessWindowBackend::InjectText(std::string_view text)

@@ -160,8 +160,13 @@ public:
         std::lock_guard lock(m_mutex);
         std::vector<NetSessionInfo> out;
         for (const auto& [name, session] : m_sessions)
-            out.push_back(
-                {name, name, static_cast<int32_t>(session.players.size()), session.maxPlayers, session.joinable});
+        {
+            std::vector<std::string> names;
+            for (NetPlayerId id : session.players)
+                names.push_back(m_players.at(id).name);
+            out.push_back({name, name, static_cast<int32_t>(session.players.size()), session.maxPlayers,
+                           session.joinable, std::move(names)});
+        }
         return out;
     }
 

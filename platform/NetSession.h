@@ -25,6 +25,8 @@ struct NetSessionInfo
     int32_t players = 0;
     int32_t maxPlayers = 0;
     bool joinable = true;
+    // The players' names, where the session tells them.
+    std::vector<std::string> playerNames;
 };
 
 struct NetMessage

@@ -1,4 +1,5 @@
 #include "tovApp.h"
+#include "tovProfileIFace.h"
 
 #include "tovScreenTable.h"
 
@@ -167,6 +168,7 @@ bool tovApp::CreateAll()
                                   { return session.HostSession(TheUserProfile().GetName(), address); });
     else
         m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
+    m_network->SetProfileListHook(&tovProfileIFace::RebuildList);
     NetCloseSession();
     ResourcePack::InitLoader();
     RegisterSoundResourceType();
@@ -474,19 +476,63 @@ void tovApp::AppendTextLine(const std::string& text)
     m_textLines.push_back({text, GetTime()});
 }
 
+std::vector<std::string> tovApp::WrapTextLine(const std::string& text, const plat::Font& font, int32_t width)
+{
+    std::vector<std::string> rows;
+    std::string row;
+    const auto fits = [&](const std::string& candidate) { return font.MeasureText(candidate).width <= width; };
+    size_t at = 0;
+    while (at < text.size())
+    {
+        const size_t space = text.find(' ', at);
+        const std::string word = text.substr(at, space == std::string::npos ? std::string::npos : space - at);
+        at = space == std::string::npos ? text.size() : space + 1;
+        const std::string joined = row.empty() ? word : row + " " + word;
+        if (fits(joined))
+        {
+            row = joined;
+            continue;
+        }
+        if (!row.empty())
+            rows.push_back(row);
+        row.clear();
+        // A word wider than the window is broken where it must be.
+        for (const char c : word)
+        {
+            if (!row.empty() && !fits(row + c))
+            {
+                rows.push_back(row);
+                row.clear();
+            }
+            row += c;
+        }
+    }
+    if (!row.empty())
+        rows.push_back(row);
+    return rows;
+}
+
 void tovApp::DrawTextLines()
 {
-    if (!m_renderer || !m_text || m_textLines.empty())
+    if (!m_renderer || !m_text || !m_font || m_textLines.empty())
         return;
+    // Under the screens' titles and the chat panel's top place, above its place on the set-up
+    // screen; lines wrap inside the window and the newest rows win when the band is full.
+    constexpr int32_t kLeft = 8;
+    constexpr int32_t kTop = 112;
+    constexpr int32_t kBottom = 300;
+    constexpr int32_t kRow = 20;
     const double now = GetTime();
-    int32_t y = 4;
+    std::vector<std::string> rows;
     for (const TextLine& line : m_textLines)
-    {
-        if (now - line.time > kTextLineSeconds)
-            continue;
-        m_text->DrawText(4, y, line.text.c_str(), nullptr);
-        y += 20;
-    }
+        if (now - line.time <= kTextLineSeconds)
+            for (std::string& row : WrapTextLine(line.text, *m_font, m_clientWidth - 2 * kLeft))
+                rows.push_back(std::move(row));
+    const size_t fit = (kBottom - kTop) / kRow;
+    const size_t first = rows.size() > fit ? rows.size() - fit : 0;
+    int32_t y = kTop;
+    for (size_t i = first; i < rows.size(); ++i, y += kRow)
+        m_text->DrawText(kLeft, y, rows[i].c_str(), nullptr);
 }
 
 // ---- renderer ----

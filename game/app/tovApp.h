@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class tovDirectPlay;
 class qrxAmbientSound;
@@ -107,6 +108,9 @@ public:
     void PreloadFishSpecies();
 
     const std::deque<TextLine>& GetTextLines() const { return m_textLines; }
+    // A posted line in rows no wider than width, broken at spaces (inside a word only when the
+    // word alone is wider).
+    static std::vector<std::string> WrapTextLine(const std::string& text, const plat::Font& font, int32_t width);
     // The message box is raised over the current screen.
     bool IsMessageBoxUp() const;
     // Started to take part in a network game (the shell keeps the flag).

@@ -91,13 +91,16 @@ void ProfileLines(std::ostringstream& out)
 }
 
 // Network play: whether a session is open, this copy's part in it and its players by slot.
-void NetLines(std::ostringstream& out)
+void NetLines(std::ostringstream& out, const tovApp& app)
 {
     if (!IsNetworkGame())
     {
         out << "net none\n";
         return;
     }
+    // The lines posted to the window (joins, leaves, chat), oldest first, shown or not.
+    for (const tovApp::TextLine& line : app.GetTextLines())
+        out << "net.line " << line.text << "\n";
     out << "net.host " << (IsNetworkHost() ? 1 : 0) << "\n";
     out << "net.slot " << NetGetLocalSlot() << "\n";
     int32_t players = 0;
@@ -260,7 +263,7 @@ std::string MakeStateDigest(const tovApp& app)
     ClockLines(out);
     ProfileLines(out);
     LakeLines(out);
-    NetLines(out);
+    NetLines(out, app);
     BoatLines(out);
     CatchLines(out, app);
     SavedGameLines(out, app.GetSession());

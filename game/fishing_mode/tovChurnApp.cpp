@@ -24,6 +24,7 @@
 #include "tovUserProfile.h"
 #include "tovWeather.h"
 
+#include "ButtonObj.h"
 #include "FrameRateMeter.h"
 #include "QrCamera.h"
 #include "QrDisplay.h"
@@ -226,8 +227,9 @@ void tovChurnApp::HandleRodInput()
     if (!m_cast)
         return;
     const plat::Point at = GetMousePos();
-    // The bottom bar's clicks belong to its buttons.
-    if (at.y >= kBarY)
+    // The bottom bar's clicks belong to its buttons; while a panel over the screen holds the
+    // pointer (the buttons are off), none are the rod's.
+    if (at.y >= kBarY || !ButtonObj::GetButtonsActive())
         return;
     const auto bits = [this](bool (qrxMouse::*test)(int) const) {
         return ((this->*test)(0) ? tovCastController::kLeft : 0u) | ((this->*test)(1) ? tovCastController::kRight : 0u);

@@ -51,6 +51,7 @@ void tovChatIFace::Prepare(int32_t) {}
 void tovChatIFace::Enter(int32_t)
 {
     m_closeRequested = false;
+    m_raisingKey = 0;
     const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
     const bool overSetup = app && app->GetCurrentScreenId() == kTournamentSetupScreen;
     m_originX = overSetup ? 70 : 50;
@@ -118,8 +119,15 @@ void tovChatIFace::DrawNames()
 
 bool tovChatIFace::OnEditorMessage(uint32_t message, uintptr_t wParam, intptr_t)
 {
+    const uint32_t raising = m_raisingKey;
+    if (message == plat::kMsgKeyDown || message == plat::kMsgChar)
+        m_raisingKey = 0;
+    if (message == plat::kMsgChar && raising != 0 && (wParam | 0x20) == (raising | 0x20))
+        return true;
     if (message != plat::kMsgChar || wParam != 13)
         return false;
+    // The framework byte held while Enter is handled guards a re-entry that this single-threaded
+    // message loop cannot make, so it is left out.
     Send(true);
     return true;
 }

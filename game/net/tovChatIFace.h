@@ -39,6 +39,9 @@ public:
 
     // Sends a non-empty line to everyone, empties the field and, with close, asks to close.
     void Send(bool close);
+    // The key that raised the panel types nothing: its character, when it comes before any
+    // other key, is not taken.
+    void SkipRaisingKey(uint32_t key) { m_raisingKey = key; }
     bool IsCloseRequested() const { return m_closeRequested; }
     int32_t GetOriginX() const { return m_originX; }
     int32_t GetOriginY() const { return m_originY; }
@@ -59,4 +62,5 @@ private:
     int32_t m_originX = 50;
     int32_t m_originY = 0;
     bool m_closeRequested = false;
+    uint32_t m_raisingKey = 0;
 };

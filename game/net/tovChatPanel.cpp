@@ -93,8 +93,9 @@ bool HandleChatPanelKey(uint32_t key)
         LowerChatPanel();
         return true;
     }
-    if (key == plat::VirtualKeyOfKey(KeyOfAction(tovFishingAction::kChat)) && !g_raised &&
-        !qrxTextEditor::GetFocusedEditor())
-        return RaiseChatPanel();
-    return false;
+    if (key != plat::VirtualKeyOfKey(KeyOfAction(tovFishingAction::kChat)) || g_raised ||
+        qrxTextEditor::GetFocusedEditor() || !RaiseChatPanel())
+        return false;
+    tovChatIFace::GetInstance()->SkipRaisingKey(key);
+    return true;
 }

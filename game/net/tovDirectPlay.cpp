@@ -117,10 +117,14 @@ std::string tovDirectPlay::GetSessionAddress() const
 bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
 {
     Close();
+    // The profile chosen since start-up names the player unless the dialog names it otherwise.
+    m_localName = CutName(TheUserProfile().GetName());
     if (!m_setupDialog || !m_setupDialog(*this) || !IsSessionOpen())
         return false;
     TheUserProfile().SetName(m_localName.c_str(), true);
     LoadUserProfile(TheUserProfile());
+    if (m_profileListHook)
+        m_profileListHook();
     return true;
 }
 

@@ -87,6 +87,8 @@ public:
     void SetRigFactory(RigFactory factory) { m_rigFactory = std::move(factory); }
     void SetRigRemover(RigRemover remover) { m_rigRemover = std::move(remover); }
     void SetMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    // Runs once Open has given the profile the session's name (the profiles list shows it).
+    void SetProfileListHook(std::function<void()> hook) { m_profileListHook = std::move(hook); }
     void SetWeatherAccess(WeatherGetter getter, WeatherSetter setter);
     // Lake-map conversions of the wire; without a world, positions pass unchanged.
     void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
@@ -218,6 +220,7 @@ private:
     RigFactory m_rigFactory;
     RigRemover m_rigRemover;
     MessageSink m_messageSink;
+    std::function<void()> m_profileListHook;
     WeatherGetter m_getWeather;
     WeatherSetter m_setWeather;
     const tovAnglingWorld* m_world = nullptr;

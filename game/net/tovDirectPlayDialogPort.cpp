@@ -1,5 +1,6 @@
 #include "tovDirectPlayDialogPort.h"
 
+#include "EnetSession.h"
 #include "tovDirectPlay.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ bool tovDirectPlayDialogPort::InitializeConnection(int32_t index)
 
 std::vector<std::string> tovDirectPlayDialogPort::GetLocalAddresses(int32_t)
 {
-    return {};
+    return plat::LocalIpAddresses();
 }
 
 bool tovDirectPlayDialogPort::FindSessions(std::vector<Session>& out)
@@ -32,7 +33,7 @@ bool tovDirectPlayDialogPort::FindSessions(std::vector<Session>& out)
     {
         if (!info.joinable || out.size() >= tovSessionDialog::kMaxSessions)
             continue;
-        m_found.push_back({info.address, info.players, info.maxPlayers});
+        m_found.push_back({info.address, info.players, info.maxPlayers, info.playerNames});
         out.push_back({std::move(info.name), std::move(info.address)});
     }
     return true;
@@ -55,7 +56,9 @@ bool tovDirectPlayDialogPort::ListPlayers(const Session& session, std::vector<st
     for (const Found& found : m_found)
         if (found.address == session.address)
         {
-            out = {std::to_string(found.players) + " of " + std::to_string(found.maxPlayers) + " players"};
+            out = found.names;
+            if (out.empty())
+                out = {std::to_string(found.players) + " of " + std::to_string(found.maxPlayers) + " players"};
             return true;
         }
     return false;

@@ -24,7 +24,7 @@ public:
     bool FindSessions(std::vector<Session>& out) override;
     bool CreateSession(const std::string& sessionName, const std::string& playerName) override;
     bool JoinSession(const std::string& address, const std::string& playerName) override;
-    // Discovery tells how many play, not who: one line with the count.
+    // The names discovery brought; a session that tells none gets one line with the count.
     bool ListPlayers(const Session& session, std::vector<std::string>& out) override;
 
 private:
@@ -33,6 +33,7 @@ private:
         std::string address;
         int32_t players = 0;
         int32_t maxPlayers = 0;
+        std::vector<std::string> names;
     };
 
     tovDirectPlay& m_session;

@@ -79,6 +79,9 @@ struct SdlWindowBackend::EventSink
             return;
         const uint8_t number = KeyNumberOfScancode(key.keysym.scancode);
         owner.PostMessage(Message(kMsgKeyDown, virtualKey, KeyDownParam(number, key.repeat != 0)));
+        // Enter types no text here, yet text fields take it as character 13.
+        if (virtualKey == kVkReturn)
+            owner.PostMessage(Message(kMsgChar, 13, 1));
     }
 
     void Text(const char* text)

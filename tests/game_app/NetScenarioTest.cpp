@@ -257,6 +257,13 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     EXPECT_TRUE(HasPlayers(atHost, "2"));
     EXPECT_TRUE(HasPlayers(atGuest, "2"));
     EXPECT_EQ(Field(atGuest, "net.host"), "0");
+    // Each calls the other by its session name, and the line the joiner typed at the start of the
+    // day and sent with Return reached the host under the joiner's name.
+    EXPECT_NE(Field(atHost, "net.player").find("1 Casey"), std::string::npos) << Field(atHost, "net.player");
+    EXPECT_NE(Field(atGuest, "net.player").find("0 Angler"), std::string::npos) << Field(atGuest, "net.player");
+    EXPECT_NE(Field(atHost, "net.line").find("Casey: Hello from the dock"), std::string::npos)
+        << Field(atHost, "net.line");
+    EXPECT_NE(Field(atGuest, "net.line").find("Hello from the dock"), std::string::npos) << "shown locally too";
 
     // Both drive off and coast to rest. Between records a remote boat runs on by dead
     // reckoning, so the two copies agree only once the boats rest and the last records are in:

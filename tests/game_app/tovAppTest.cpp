@@ -6,8 +6,12 @@
 #include "tovProgramEnvironment.h"
 #include "tovScreenTable.h"
 
+#include "tovChatIFace.h"
+#include "tovChatPanel.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
+#include "tovNetFacade.h"
+#include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
 
 #include "SoundManager.h"
@@ -20,6 +24,7 @@
 #include "HeadlessAudioOutput.h"
 #include "HeadlessInputBackend.h"
 #include "HeadlessWindowBackend.h"
+#include "KeyNumbers.h"
 #include "QrTestFixture.h"
 #include "TestFiles.h"
 
@@ -71,6 +76,7 @@ const tovScreenTable& TestTable()
         {8, &Recording<8>},
         {13, &Recording<13>},
         {16, &Recording<16>},
+        {18, [] { return std::unique_ptr<qrxInterface>(new tovChatIFace); }},
         {21, &MessageBox},
         {22, &Recording<22>},
         {24, &Recording<24>},
@@ -251,6 +257,71 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
     ASSERT_EQ(m_app->GetTextLines().size(), tovApp::kTextLineCount);
     EXPECT_EQ(m_app->GetTextLines().front().text, "line 2");
     EXPECT_EQ(m_app->GetTextLines().back().text, "line 10");
+}
+
+// Posted lines wrap inside the window, at spaces where they can.
+TEST_F(tovAppTest, PostedLinesWrapInsideTheWindow)
+{
+    std::unique_ptr<plat::Font> font = plat::Font::Create("Verdana", 18, 400);
+    const int32_t width = 200;
+    const struct
+    {
+        std::string text;
+        size_t rows;
+    } lines[] = {
+        {"Casey: short", 1},
+        {"Casey has joined the game and says hello to everyone on the lake today", 0},
+        {std::string(120, 'w'), 0},
+    };
+    for (const auto& line : lines)
+    {
+        const std::vector<std::string> rows = tovApp::WrapTextLine(line.text, *font, width);
+        if (line.rows != 0)
+        {
+            EXPECT_EQ(rows.size(), line.rows) << line.text;
+        }
+        EXPECT_GT(rows.size(), 0u);
+        std::string joined;
+        for (const std::string& row : rows)
+        {
+            EXPECT_LE(font->MeasureText(row).width, width) << row;
+            joined += row;
+        }
+        // Nothing is lost but the spaces the rows were broken at.
+        std::string compact = line.text;
+        std::erase(compact, ' ');
+        std::erase(joined, ' ');
+        EXPECT_EQ(joined, compact);
+    }
+    const auto words = tovApp::WrapTextLine(lines[1].text, *font, width);
+    for (const std::string& row : words)
+        EXPECT_TRUE(row.front() != ' ' && row.back() != ' ') << "broken at a space: '" << row << "'";
+}
+
+// In a network game T raises the chat panel and is not typed into it; Return as the window
+// posts it (its key-down, then character 13) sends the line.
+TEST_F(tovAppTest, TRaisesTheChatPanelAndReturnSendsTheLine)
+{
+    class Session : public tovNullNetworkPlay
+    {
+    public:
+        bool IsSessionOpen() override { return true; }
+        void SendChatText(const char* text, bool, const tovAnglerRigBase*) override { sent.emplace_back(text); }
+        std::vector<std::string> sent;
+    } net;
+    ASSERT_TRUE(Start(8));
+    SetNetworkPlay(&net);
+    m_window.InjectKeyDown(plat::kKeyT);
+    m_window.InjectText("t");
+    m_window.InjectText("Hi");
+    m_window.InjectKeyDown(plat::kKeyKeypadEnter);
+    plat::WindowMessage message;
+    while (m_window.PollMessage(message))
+        m_app->WindowProc(message);
+    EXPECT_EQ(net.sent, std::vector<std::string>{"Hi"});
+    EXPECT_TRUE(tovChatIFace::GetInstance()->IsCloseRequested());
+    LowerChatPanel();
+    SetNetworkPlay(nullptr);
 }
 
 TEST_F(tovAppTest, TheScreenSaverIsRefused)

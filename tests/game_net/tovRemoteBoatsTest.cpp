@@ -70,7 +70,9 @@ TEST_F(tovRemoteBoatsTest, ARemoteBoatJoinsTheWorldWhereItsStateSaysAndLeavesWit
     const QrPoint3 offMap[] = {
         QrPoint3(std::numeric_limits<float>::quiet_NaN(), 0.0f, 1.0f),
         QrPoint3(3e38f, 0.0f, there.z),
+        QrPoint3(-1e6f, 0.0f, there.z),
         QrPoint3(there.x, 0.0f, -1e6f),
+        QrPoint3(there.x, 0.0f, 1e6f),
         QrPoint3(there.x, 3e38f, there.z),
     };
     for (const QrPoint3& p : offMap)

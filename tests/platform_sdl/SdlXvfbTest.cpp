@@ -159,12 +159,13 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
 
     ASSERT_TRUE(input.Acquire(InputDevice::Keyboard));
     ASSERT_TRUE(input.Acquire(InputDevice::Mouse));
-    Xdo("key Escape q KP_5 KP_Decimal Delete BackSpace");
+    Xdo("key Escape q KP_5 KP_Decimal Delete BackSpace Return KP_Enter");
     Xdo("type 'Hi 7'");
     got.clear();
-    const std::vector<uintptr_t> keysDown = {kVkEscape, 'Q', kVkNumpad0 + 5, kVkDecimal, kVkDelete, kVkBack, kVkShift,
-                                             'H',       'I', kVkSpace,       '7'};
-    const std::vector<uintptr_t> chars = {'q', '5', '.', 'H', 'i', ' ', '7'};
+    const std::vector<uintptr_t> keysDown = {kVkEscape, 'Q',       kVkNumpad0 + 5, kVkDecimal, kVkDelete, kVkBack,
+                                             kVkReturn, kVkReturn, kVkShift,       'H',        'I',       kVkSpace,
+                                             '7'};
+    const std::vector<uintptr_t> chars = {'q', '5', '.', 13, 13, 'H', 'i', ' ', '7'};
     EXPECT_TRUE(Until(window, got,
                       [&] {
                           return Params(got, kMsgKeyDown).size() >= keysDown.size() &&
@@ -172,6 +173,16 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
                       }));
     EXPECT_EQ(Params(got, kMsgKeyDown), keysDown);
     EXPECT_EQ(Params(got, kMsgChar), chars);
+    // Each Enter's character comes right after its key-down.
+    int32_t enters = 0;
+    for (size_t i = 0; i + 1 < got.size(); ++i)
+        if (got[i].message == kMsgKeyDown && got[i].wParam == kVkReturn)
+        {
+            ++enters;
+            EXPECT_EQ(got[i + 1].message, kMsgChar);
+            EXPECT_EQ(got[i + 1].wParam, 13u);
+        }
+    EXPECT_EQ(enters, 2);
 
     // Held keys show in the snapshot under the numbers the game tests.
     const struct
