@@ -149,6 +149,21 @@ std::map<int32_t, std::pair<double, double>> Boats(const Digest& digest)
     return boats;
 }
 
+// The players this copy lists: slot to name.
+std::map<int32_t, std::string> Players(const Digest& digest)
+{
+    std::map<int32_t, std::string> players;
+    std::istringstream lines(Field(digest, "net.player"));
+    std::string line;
+    while (std::getline(lines, line, '|'))
+    {
+        const size_t space = line.find(' ');
+        if (space != std::string::npos)
+            players[std::stoi(line.substr(0, space))] = line.substr(space + 1);
+    }
+    return players;
+}
+
 // This copy's own slot; -1 outside a session.
 int32_t Slot(const Digest& digest)
 {
@@ -257,11 +272,14 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
     EXPECT_TRUE(HasPlayers(atHost, "2"));
     EXPECT_TRUE(HasPlayers(atGuest, "2"));
     EXPECT_EQ(Field(atGuest, "net.host"), "0");
-    // Each calls the other by its session name, and the line the joiner typed at the start of the
-    // day and sent with Return reached the host under the joiner's name.
-    EXPECT_NE(Field(atHost, "net.player").find("1 Casey"), std::string::npos) << Field(atHost, "net.player");
-    EXPECT_NE(Field(atGuest, "net.player").find("0 Angler"), std::string::npos) << Field(atGuest, "net.player");
-    EXPECT_NE(Field(atHost, "net.line").find("Casey: Hello from the dock"), std::string::npos)
+    // Both copies call each player by one name, the two names differ, and the line the joiner
+    // typed at the start of the day and sent with Return reached the host under the joiner's name.
+    const auto names = Players(atHost);
+    EXPECT_EQ(names, Players(atGuest));
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_NE(names.at(hostSlot), names.at(guestSlot));
+    EXPECT_NE(names.at(guestSlot).find("Casey"), std::string::npos) << names.at(guestSlot);
+    EXPECT_NE(Field(atHost, "net.line").find(names.at(guestSlot) + ": Hello from the dock"), std::string::npos)
         << Field(atHost, "net.line");
     EXPECT_NE(Field(atGuest, "net.line").find("Hello from the dock"), std::string::npos) << "shown locally too";
 
