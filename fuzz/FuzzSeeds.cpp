@@ -1,8 +1,9 @@
 // Writes small, valid starting inputs for the reader targets into FOLDER/<target>/, made by
 // the same writers as the sample data and the game: a pack with pictures, sounds and raw
-// items in three groups, short WAVE files, a saved profile, saved clock blocks, saved games
-// and rod blocks with lure records. Lakes and clips come from the sample data (README); given
-// the sample data's Lakes folder, the lake tiles' seeds are made from its tile files.
+// items in three groups, short WAVE files, a saved profile, saved clock blocks, saved games,
+// rod blocks with lure records and the network messages. Lakes and clips come from the sample
+// data (README); given the sample data's Lakes folder, the lake tiles' seeds are made from its
+// tile files.
 //   fuzz_seeds FOLDER [LAKES]
 #include "ByteWriter.h"
 #include "Clock.h"
@@ -12,6 +13,7 @@
 #include "QrImagePixels.h"
 #include "WavWriter.h"
 #include "tovGameClock.h"
+#include "tovNetMessages.h"
 #include "tovSavedGame.h"
 #include "tovUserProfile.h"
 #include "tovWeather.h"
@@ -272,6 +274,63 @@ void WriteSectors(const std::string& lakes)
     }
 }
 
+// One message of each type as the game writes it, and for the session a run of them from each
+// sender to each receiver.
+void WriteNetMessages()
+{
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> messages;
+    tovNet::PingMsg ping;
+    ping.header.senderSlot = 1;
+    messages.emplace_back("ping", ping.Write());
+    tovNet::GameParamsMsg params;
+    params.header.senderSlot = 0;
+    params.timeOfDay = 25200.0;
+    params.params.phase = 4;
+    params.params.day = 1;
+    params.params.lakeId = 0;
+    params.ids = {1, 2, 3, 0, 0};
+    messages.emplace_back("params", params.Write());
+    tovNet::PlayerHeaderMsg header;
+    header.header.senderSlot = 1;
+    header.phase = 5;
+    header.lakeMask = 3;
+    header.livewell[0] = {2, 1800, 420};
+    messages.emplace_back("header", header.Write());
+    tovNet::PlayerStateMsg state;
+    state.header.senderSlot = 1;
+    state.state.m_paintScheme = 0;
+    state.state.m_position = {120.0f, 0.5f, 80.0f};
+    state.state.m_throttle = 0.5f;
+    state.state.m_changeMask = tovBoatState::kAllMask;
+    state.state.m_phase = 4;
+    messages.emplace_back("state", state.Write());
+    tovNet::EventMsg cast;
+    cast.header.senderSlot = 1;
+    cast.kind = tovNet::EventMsg::kAnglerPhase;
+    cast.subKind = tovNet::EventMsg::kCastTargetSubKind;
+    cast.values = {10.0f, 0.0f, 20.0f};
+    messages.emplace_back("event", cast.Write());
+    tovNet::ChatTextMsg chat;
+    chat.header.senderSlot = 1;
+    chat.SetText("Nice bass!");
+    messages.emplace_back("chat", chat.Write());
+    tovNet::NameChangedMsg renamed;
+    renamed.header.senderSlot = 1;
+    messages.emplace_back("name", renamed.Write());
+    std::vector<uint8_t> run;
+    for (const auto& [name, bytes] : messages)
+    {
+        Write("net_messages", name + ".msg", bytes);
+        // To the host from the client (its slot 1), and the parameters to the client from the host.
+        const bool params = name == "params";
+        run.push_back(params ? 1 : 0);
+        run.push_back(static_cast<uint8_t>(bytes.size()));
+        run.push_back(static_cast<uint8_t>(bytes.size() >> 8));
+        run.insert(run.end(), bytes.begin(), bytes.end());
+    }
+    Write("net_session", "each_type.run", run);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -290,6 +349,7 @@ int main(int argc, char** argv)
     WriteTackle();
     if (argc == 3)
         WriteSectors(argv[2]);
+    WriteNetMessages();
     if (g_failed)
         std::fprintf(stderr, "fuzz_seeds: could not write every seed under %s\n", g_folder.c_str());
     return g_failed ? 1 : 0;

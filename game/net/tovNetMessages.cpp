@@ -245,10 +245,14 @@ bool EventMsg::Read(const uint8_t* data, size_t size)
     for (size_t i = 0; floats && i < used; ++i)
         if (!std::isfinite(v[i]))
             return false;
+    // Only the values the kind uses are kept.
+    std::array<float, 3> kept{};
+    for (size_t i = 0; floats && i < used; ++i)
+        kept[i] = v[i];
     header = h;
     kind = k;
     subKind = k == kAnglerPhase ? sub : 0;
-    values = floats ? v : std::array<float, 3>{};
+    values = kept;
     word = w;
     return true;
 }

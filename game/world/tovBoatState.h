@@ -25,11 +25,42 @@ public:
 
     tovBoatState() = default;
 
-    void SetThrottle(float value) override { m_throttle = value; }
-    void SetSteering(float value) override { m_steering = value; }
-    void SetRangeControl(float value) override { m_trim = value; }
-    void SetPosition(const QrPoint3& position) override { m_position = position; }
-    void SetRotation(const QrMatrix3& rotation) override { m_rotation = rotation; }
+    // Each setter marks its field changed, so that the field is sent and applied.
+    void SetThrottle(float value) override
+    {
+        m_throttle = value;
+        m_changeMask |= kThrottle;
+    }
+    void SetSteering(float value) override
+    {
+        m_steering = value;
+        m_changeMask |= kSteering;
+    }
+    void SetRangeControl(float value) override
+    {
+        m_trim = value;
+        m_changeMask |= kTrim;
+    }
+    void SetPosition(const QrPoint3& position) override
+    {
+        m_position = position;
+        m_changeMask |= kPosition;
+    }
+    void SetRotation(const QrMatrix3& rotation) override
+    {
+        m_rotation = rotation;
+        m_changeMask |= kRotation;
+    }
+    // The trolling motor's command and level.
+    void SetTackleIds(int16_t command, int16_t level)
+    {
+        m_lastTrollingCommand = command;
+        m_trollingLevel = level;
+        m_changeMask |= kTrolling;
+    }
+    // Verbatim (every field, then the mask set to all), or applied: the paint scheme, then by
+    // the source's mask each field through its setter or pair, the source's mask added to ours.
+    void Assign(const tovBoatState& from, bool apply);
     float GetThrottle() const override { return m_throttle; }
     float GetSteering() const override { return m_steering; }
     float GetRangeControl() const override { return m_trim; }

@@ -4,6 +4,7 @@
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovRemoteBoats.h"
+#include "tovUserProfile.h"
 #include "tovWeather.h"
 #include "tovWeatherRecord.h"
 #include "tovWorldServices.h"
@@ -479,6 +480,32 @@ TEST_F(tovDirectPlayPair, PlayersWhoComeAndGoBeforeTheDayFreeTheirSeats)
     NetSessionSide last(net, "Drew");
     ASSERT_TRUE(last.session->JoinSession("Lake day"));
     EXPECT_TRUE(WaitUntil([&] { return last.session->GetLocalSlot() == 2; }, {&H(), last.session.get()}));
+}
+
+// Open names the player after the profile chosen since start-up unless the dialog names it
+// otherwise; afterwards the profile carries the session's name and the profiles list is rebuilt.
+TEST(tovDirectPlay, OpenNamesTheProfileAndRebuildsTheProfilesList)
+{
+    const std::string before = TheUserProfile().GetName();
+    plat::LoopbackNetwork net;
+    NetSessionSide side(net, "Old name");
+    int32_t rebuilt = 0;
+    side.session->SetProfileListHook([&] { ++rebuilt; });
+    std::string named;
+    side.session->SetSetupDialog(
+        [&](tovDirectPlay& s)
+        {
+            named = s.GetLocalName();
+            s.SetLocalName("Robin");
+            return s.HostSession("Lake day", "");
+        });
+    TheUserProfile().SetName("Chosen", false);
+    ASSERT_TRUE(side.session->Open(nullptr));
+    EXPECT_EQ(named, "Chosen");
+    EXPECT_STREQ(TheUserProfile().GetName(), "Robin");
+    EXPECT_EQ(rebuilt, 1);
+    side.session->Close();
+    TheUserProfile().SetName(before.c_str(), false);
 }
 
 TEST(tovDirectPlay, WithoutASessionNothingIsSentAndGettersKeepDefaults)

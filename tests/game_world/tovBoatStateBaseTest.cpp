@@ -261,3 +261,62 @@ TEST_F(tovBoatMotionTest, LandCellsBlockEvenOverADeepBottom)
 }
 
 } // namespace
+
+namespace
+{
+
+// Each setter marks its own field; a verbatim copy marks everything; an applied copy takes the
+// paint scheme and only what the source's mask names.
+TEST(tovBoatStateRecord, SettersMarkTheirFieldAndCopiesFollowTheMask)
+{
+    const struct
+    {
+        const char* name;
+        void (*set)(tovBoatState&);
+        uint32_t bit;
+    } setters[] = {
+        {"throttle", [](tovBoatState& s) { s.SetThrottle(0.5f); }, tovBoatState::kThrottle},
+        {"steering", [](tovBoatState& s) { s.SetSteering(-0.5f); }, tovBoatState::kSteering},
+        {"range", [](tovBoatState& s) { s.SetRangeControl(0.25f); }, tovBoatState::kTrim},
+        {"position",
+         [](tovBoatState& s) {
+             s.SetPosition({1.0f, 2.0f, 3.0f});
+         },
+         tovBoatState::kPosition},
+        {"rotation", [](tovBoatState& s) { s.SetRotation(QrMatrix3{}); }, tovBoatState::kRotation},
+        {"trolling", [](tovBoatState& s) { s.SetTackleIds(3, 7); }, tovBoatState::kTrolling},
+    };
+    for (const auto& row : setters)
+    {
+        tovBoatState s;
+        row.set(s);
+        EXPECT_EQ(s.m_changeMask, row.bit) << row.name;
+    }
+
+    tovBoatState from;
+    from.m_paintScheme = 0;
+    from.m_throttle = 0.75f;
+    from.m_position = {4.0f, 5.0f, 6.0f};
+    from.m_pitch = 2.0f;
+    from.m_pitchTarget = 3.0f;
+    from.m_roll = 9.0f;
+    from.m_changeMask = tovBoatState::kPosition | tovBoatState::kPitch;
+    tovBoatState verbatim;
+    verbatim.Assign(from, false);
+    EXPECT_EQ(verbatim.m_changeMask, tovBoatState::kAllMask);
+    EXPECT_EQ(verbatim.m_throttle, 0.75f);
+    EXPECT_EQ(verbatim.m_roll, 9.0f);
+
+    tovBoatState applied;
+    applied.m_changeMask = tovBoatState::kSteering;
+    applied.Assign(from, true);
+    EXPECT_EQ(applied.m_paintScheme, 0);
+    EXPECT_EQ(applied.m_position.z, 6.0f);
+    EXPECT_EQ(applied.m_pitch, 2.0f);
+    EXPECT_EQ(applied.m_pitchTarget, 3.0f);
+    EXPECT_EQ(applied.m_throttle, 0.0f) << "not in the mask";
+    EXPECT_EQ(applied.m_roll, 0.0f) << "not in the mask";
+    EXPECT_EQ(applied.m_changeMask, tovBoatState::kSteering | tovBoatState::kPosition | tovBoatState::kPitch);
+}
+
+} // namespace
