@@ -4,6 +4,7 @@
 
 #include "AppScenarioRun.h"
 
+#include "ButtonObj.h"
 #include "tovAnglerRig.h"
 #include "tovApp.h"
 #include "tovChurnApp.h"
@@ -257,6 +258,23 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(DigestField(run.digest, "screen"), "8");
     EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
     EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+}
+
+// While a panel over the fishing screen holds the pointer (the chat panel turns the screen's
+// buttons off), the press and release that would aim and cast do nothing beneath it.
+TEST_F(AppScenarioTest, NoCastGoesOffUnderAPanelThatHoldsThePointer)
+{
+    tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 45);
+    options.seed = 1;
+    const AppScenarioResult run = RunScenario(options, {44},
+                                              [](tovApp&, uint32_t frame)
+                                              {
+                                                  if (frame == 36)
+                                                      ButtonObj::SetButtonsActive(false);
+                                              });
+    ButtonObj::SetButtonsActive(true);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(44), "cast.phase"), "0");
 }
 
 // The scripted day with the question's moment changed: five fish already kept, the Yes on the
