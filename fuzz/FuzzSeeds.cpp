@@ -322,8 +322,8 @@ void WriteNetMessages()
     {
         Write("net_messages", name + ".msg", bytes);
         // To the host from the client (its slot 1), and the parameters to the client from the host.
-        const bool params = name == "params";
-        run.push_back(params ? 1 : 0);
+        const bool toClient = name == "params";
+        run.push_back(toClient ? 1 : 0);
         run.push_back(static_cast<uint8_t>(bytes.size()));
         run.push_back(static_cast<uint8_t>(bytes.size() >> 8));
         run.insert(run.end(), bytes.begin(), bytes.end());

@@ -41,7 +41,11 @@ bool tovSessionDialogRunner::Frame(tovSessionDialog& dialog, tovSessionDialogVie
                 field->HandleMessage(message.message, message.wParam, message.lParam);
     }
     plat::MouseState mouse;
-    if (m_input && m_input->ReadMouse(mouse) == plat::InputResult::Ok)
+    plat::InputResult read = m_input ? m_input->ReadMouse(mouse) : plat::InputResult::NotAcquired;
+    // A window that lost the focus lost the mouse with it: it is taken again once it is back.
+    if (m_input && read != plat::InputResult::Ok && m_input->Acquire(plat::InputDevice::Mouse))
+        read = m_input->ReadMouse(mouse);
+    if (read == plat::InputResult::Ok)
     {
         const bool down = (mouse.buttons[0] & plat::kInputHeld) != 0;
         if (m_wasDown && !down && dialog.GetResult() == tovSessionDialog::Result::kOpen)

@@ -109,6 +109,10 @@ TEST_F(tovSessionDialogViewTest, RunnerTakesTheWindowsInput)
                                   });
     const plat::Rect head = tovSessionDialogView::Place(6, 13, 229, 12);
     m_window.MoveCursor({head.left + 10, head.top + 5});
+    // The window lost the focus (and the mouse with it) once and has it back.
+    m_window.SetFocus(false);
+    EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+    m_window.SetFocus(true);
     m_input.SetButton(0, true);
     EXPECT_TRUE(runner.Frame(m_dialog, m_view));
     m_input.SetButton(0, false);
