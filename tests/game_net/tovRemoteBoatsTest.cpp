@@ -2,6 +2,7 @@
 // never takes the player's place, and that it goes again.
 
 #include "FishingWorldHarness.h"
+#include "tovLake.h"
 
 #include "tovAngler.h"
 #include "tovBoat.h"
@@ -82,6 +83,28 @@ TEST_F(tovRemoteBoatsTest, ARemoteBoatJoinsTheWorldWhereItsStateSaysAndLeavesWit
         EXPECT_FLOAT_EQ(hostileBoat->GetPosition().x, start.x) << p.x << " " << p.y << " " << p.z;
         EXPECT_FLOAT_EQ(hostileBoat->GetPosition().z, start.z) << p.x << " " << p.y << " " << p.z;
         boats.Remove(hostile.Get());
+    }
+    // Half a cell past each edge of the map is off it; half a cell inside is on it.
+    const tovLake& lake = *m_world->GetLake();
+    const float w = float(lake.GetMaskWidth());
+    const float h = float(lake.GetMaskHeight());
+    const struct
+    {
+        QrPoint3 map;
+        bool taken;
+    } edges[] = {
+        {{w + 0.5f, 0.0f, h / 2}, false}, {{-0.5f, 0.0f, h / 2}, false},   {{w / 2, 0.0f, h + 0.5f}, false},
+        {{w / 2, 0.0f, -0.5f}, false},    {{w - 0.5f, 0.0f, h / 2}, true}, {{w / 2, 0.0f, 0.5f}, true},
+    };
+    for (const auto& edge : edges)
+    {
+        const QrPoint3 at = m_world->MapToWorld(edge.map);
+        QrPointer<tovAnglerRigBase> rig2 = boats.Create(2, StateAt(at), true);
+        const QrPoint3 got = dynamic_cast<tovAnglerRig&>(*rig2).GetBoat()->GetPosition();
+        const QrPoint3 expected = edge.taken ? at : start;
+        EXPECT_FLOAT_EQ(got.x, expected.x) << edge.map.x << " " << edge.map.z;
+        EXPECT_FLOAT_EQ(got.z, expected.z) << edge.map.x << " " << edge.map.z;
+        boats.Remove(rig2.Get());
     }
     QrPointer<tovAnglerRigBase> second = boats.Create(2, StateAt(offMap[0]), true);
     QrPointer<tovBoat> secondBoat = dynamic_cast<tovAnglerRig&>(*second).GetBoat();
