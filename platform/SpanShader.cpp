@@ -4,10 +4,41 @@
 
 namespace plat
 {
-namespace span_baseline
+namespace
 {
-#include "SpanShaderImpl.h"
-} // namespace span_baseline
+
+// Every part's loops, the keys that share a loop pointing to it. Filled on first use.
+template <uint32_t... Parts> struct SpanTables
+{
+    SpanFunction baseline[kSpanKeyCount] = {};
+    SpanFunction avx2[kSpanKeyCount] = {};
+
+    SpanTables()
+    {
+        (span_baseline::AddSpanLoops<Parts>(baseline), ...);
+#ifdef QR_SPAN_AVX2
+        (span_avx2::AddSpanLoops<Parts>(avx2), ...);
+#endif
+        for (uint32_t key = 0; key < kSpanKeyCount; ++key)
+        {
+            baseline[key] = baseline[NormalizedSpanKey(key)];
+            avx2[key] = avx2[NormalizedSpanKey(key)];
+        }
+    }
+};
+
+template <uint32_t... Parts> auto MakeTables(std::integer_sequence<uint32_t, Parts...>)
+{
+    return SpanTables<Parts...>();
+}
+
+const auto& Tables()
+{
+    static const auto tables = MakeTables(std::make_integer_sequence<uint32_t, kSpanParts>{});
+    return tables;
+}
+
+} // namespace
 
 bool RasterPathAvailable(RasterPath path)
 {
@@ -60,11 +91,11 @@ void ChooseSpanFunction(RasterSetup& s, RasterPath path)
 #ifdef QR_SPAN_AVX2
     if (path == RasterPath::Avx2)
     {
-        s.span = span_avx2::SpanFunctionFor(key);
+        s.span = Tables().avx2[key];
         return;
     }
 #endif
-    s.span = span_baseline::SpanFunctionFor(key);
+    s.span = Tables().baseline[key];
 }
 
 } // namespace plat

@@ -1,5 +1,6 @@
-// The span loops built for AVX2 (no FMA: products and sums stay separately rounded), texels
-// read by plain loads. Only reached after a run-time check of the processor.
+// One part of the span loops built for AVX2 (no FMA: products and sums stay separately
+// rounded), texels read by plain loads; QR_SPAN_PART says which. Only reached after a run-time
+// check of the processor.
 #include "SpanShader.h"
 
 #include "SpanShaderIncludes.h"
@@ -18,6 +19,9 @@
 namespace plat::span_avx2
 {
 #include "SpanShaderImpl.h"
+
+static_assert(QR_SPAN_PART < kSpanParts);
+template void AddSpanLoops<QR_SPAN_PART>(SpanFunction* table);
 } // namespace plat::span_avx2
 
 #undef QR_SPAN_AVX2_BODY

@@ -1,5 +1,6 @@
-// The span loops' bodies, included once per instruction set inside that set's namespace (so it
-// has no include guard and includes nothing: the including file brings the headers first).
+// The span loops' bodies, included once per instruction set and part inside that set's
+// namespace (so it has no include guard and includes nothing: the including file brings the
+// headers first and instantiates AddSpanLoops for its part).
 // Each step repeats the batch pipeline's arithmetic exactly, lane by lane, so that the pixels
 // are the same to the bit. One loop is built per span key (SpanShaderIncludes.h): the
 // states it fixes cost no test per pixel, the others are read once per call into locals.
@@ -1314,24 +1315,23 @@ void ShadeSpansAs(const RasterSetup& s, const AttributePlanes& planes, const Spa
     }
 }
 
-// Blend value 3 is no mode: its keys share the general blend's loop.
-constexpr uint32_t Normalized(uint32_t key)
+// A key's loop into the table, when the part builds it.
+template <uint32_t Part, uint32_t Key> void AddLoop(SpanFunction* table)
 {
-    return ((key >> kSpanBlendShift) & 3) == 3 ? key & ~(1u << kSpanBlendShift) : key;
+    if constexpr (NormalizedSpanKey(Key) == Key && SpanPartOf(Key) == Part)
+        table[Key] = &ShadeSpansAs<Key>;
 }
 
-template <uint32_t... Keys> SpanFunction MakeTable(uint32_t key, std::integer_sequence<uint32_t, Keys...>)
+template <uint32_t Part, uint32_t... Keys> void AddLoops(SpanFunction* table, std::integer_sequence<uint32_t, Keys...>)
 {
-    static constexpr SpanFunction kTable[] = {&ShadeSpansAs<Normalized(Keys)>...};
-    return kTable[key];
+    (AddLoop<Part, Keys>(table), ...);
 }
 
 #undef QR_SPAN_INLINE
 
 } // namespace
 
-// The span loop for a key (kSpanKeyCount of them).
-SpanFunction SpanFunctionFor(uint32_t key)
+template <uint32_t Part> void AddSpanLoops(SpanFunction* table)
 {
-    return MakeTable(key, std::make_integer_sequence<uint32_t, kSpanKeyCount>{});
+    AddLoops<Part>(table, std::make_integer_sequence<uint32_t, kSpanKeyCount>{});
 }

@@ -39,16 +39,36 @@ constexpr uint32_t kSpanTexBilinear = 2;
 constexpr uint32_t kSpanTexLod = 3; // levels and filters by level of detail
 constexpr uint32_t kSpanKeyCount = 64;
 
+// Blend value 3 is no mode: its keys share the general blend's loop.
+constexpr uint32_t NormalizedSpanKey(uint32_t key)
+{
+    return ((key >> kSpanBlendShift) & 3) == 3 ? key & ~(1u << kSpanBlendShift) : key;
+}
+
+// The loops compile in this many parts, each its own object (platform/CMakeLists.txt reads the
+// number here): one file of them all took minutes. Twelve parts take one loop of each texture
+// mode apiece, the dearest of them spread evenly.
+constexpr uint32_t kSpanParts = 12;
+
+// The part that builds a normalized key's loop: its place among the twelve distinct loops
+// of its texture mode.
+constexpr uint32_t SpanPartOf(uint32_t key)
+{
+    const uint32_t blend = (key >> kSpanBlendShift) & 3;
+    return (blend * 4 + (key & (kSpanDepth | kSpanFog))) % kSpanParts;
+}
+
+// Each part sets table[key] for the normalized keys whose loops it builds.
 namespace span_baseline
 {
-SpanFunction SpanFunctionFor(uint32_t key);
+template <uint32_t Part> void AddSpanLoops(SpanFunction* table);
 } // namespace span_baseline
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QR_SPAN_AVX2 1
 namespace span_avx2
 {
-SpanFunction SpanFunctionFor(uint32_t key);
+template <uint32_t Part> void AddSpanLoops(SpanFunction* table);
 } // namespace span_avx2
 #endif
 
