@@ -10,6 +10,7 @@
 #include "VertexFormat.h"
 
 #include <cstdint>
+#include <string>
 
 namespace plat
 {
@@ -48,6 +49,8 @@ public:
     // A rasterizer may hold draws and write them later; this writes everything held. Called
     // before any memory a draw reads or writes (target, depth, textures) is touched outside it.
     virtual void Flush() {}
+    // What draws, in words for the log; empty when there is nothing to say.
+    virtual std::string Describe() const { return {}; }
 };
 
 } // namespace plat

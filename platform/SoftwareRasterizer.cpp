@@ -192,6 +192,25 @@ template <bool kHold> void SoftwareRasterizer::Primitives(const DrawCall& call)
     }
 }
 
+std::string SoftwareRasterizer::Describe() const
+{
+    const char* pixels = "the reference pipeline only";
+    switch (EffectivePath(m_setup.path))
+    {
+    case RasterPath::Avx2:
+        pixels = "span loops for AVX2";
+        break;
+    case RasterPath::Baseline:
+        pixels = "span loops for the base instruction set";
+        break;
+    default:
+        break;
+    }
+    const uint32_t threads = m_threads ? m_threads->Count() : 1;
+    return std::string("software rasterizer, ") + pixels + ", " + std::to_string(threads) +
+           (threads == 1 ? " thread" : " threads");
+}
+
 void SoftwareRasterizer::SetThreads(uint32_t count)
 {
     count = std::clamp<uint32_t>(count, 1, 64);

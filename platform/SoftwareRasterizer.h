@@ -33,6 +33,8 @@ public:
     // Draws what is held; nothing to do on one thread. Work still held when the rasterizer
     // goes is dropped: its owner flushes while the targets and textures live.
     void Flush() override;
+    // The pixel path this machine takes and the number of threads.
+    std::string Describe() const override;
 
     // Draws whose triangles went through the span loops (the rest took the batch pipeline).
     uint64_t SpanDraws() const { return m_spanDraws; }

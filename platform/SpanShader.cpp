@@ -55,12 +55,18 @@ bool RasterPathAvailable(RasterPath path)
     }
 }
 
+RasterPath EffectivePath(RasterPath path)
+{
+    if (path == RasterPath::Best)
+        return RasterPathAvailable(RasterPath::Avx2) ? RasterPath::Avx2 : RasterPath::Baseline;
+    return RasterPathAvailable(path) ? path : RasterPath::Reference;
+}
+
 void ChooseSpanFunction(RasterSetup& s, RasterPath path)
 {
     s.span = nullptr;
-    if (path == RasterPath::Best)
-        path = RasterPathAvailable(RasterPath::Avx2) ? RasterPath::Avx2 : RasterPath::Baseline;
-    if (path == RasterPath::Reference || !RasterPathAvailable(path) || (s.depth && s.depthWide))
+    path = EffectivePath(path);
+    if (path == RasterPath::Reference || (s.depth && s.depthWide))
         return;
     if (s.combine)
     {

@@ -36,6 +36,9 @@ using SpanFunction = void (*)(const RasterSetup& setup, const AttributePlanes& p
 // Whether this build and machine can run the path.
 bool RasterPathAvailable(RasterPath path);
 
+// The path draws take here: Best made concrete, one the machine cannot run the reference.
+RasterPath EffectivePath(RasterPath path);
+
 // Sets setup.span to the path's span loop when the draw's states allow it, else null.
 void ChooseSpanFunction(RasterSetup& setup, RasterPath path);
 

@@ -1,10 +1,13 @@
 #include "QrD3DDriver.h"
 
 #include "DebugOutput.h"
+#include "Device3D.h"
 #include "Format.h"
 #include "QrD3DDevice.h"
 #include "QrDDContext.h"
 #include "QrRenderCode.h"
+
+#include <string>
 
 namespace
 {
@@ -46,6 +49,12 @@ uint32_t QrD3DDriver::Initialize(const QrRenderCreateParams& params, QrD3DRender
         return QrRenderCode::kCreateFailed;
     }
     plat::DebugOutput(plat::Format("Quarrender D3DDriver Info: Using %s\n", m_device->GetName()).c_str());
+    if (plat::Device3D* device = m_device->GetDevice3D())
+    {
+        const std::string drawing = device->GetRasterizer().Describe();
+        if (!drawing.empty())
+            plat::DebugOutput(("Drawing with the " + drawing + "\n").c_str());
+    }
 
     QrDDContext& ddContext = *m_device->GetContext();
     InitCamera();

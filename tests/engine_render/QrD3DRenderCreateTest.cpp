@@ -10,6 +10,7 @@
 #include "QrDDContext.h"
 #include "QrDDImage.h"
 #include "QrPalette.h"
+#include "SpanShader.h"
 #include "Surface.h"
 #include "TestFiles.h"
 
@@ -40,6 +41,10 @@ TEST_F(QrD3DRenderCreateTest, DefaultMachineFallsBackFromMmxToRgb)
     EXPECT_LT(mmxFailed, rgb);
     EXPECT_LT(rgb, opened);
     EXPECT_LT(opened, using_);
+    // Then what really draws: the path this machine takes, on the caller's thread.
+    const char* loops = plat::RasterPathAvailable(plat::RasterPath::Avx2) ? "span loops for AVX2"
+                                                                          : "span loops for the base instruction set";
+    EXPECT_EQ(OutputIndex(std::string("Drawing with the software rasterizer, ") + loops + ", 1 thread\n"), using_ + 1);
     EXPECT_FALSE(OutputHas("Render create message: Attempting to open HW device\n"));
     EXPECT_STREQ(renderer->GetDeviceName(), "Primary Display Driver: RGB SW: DrawPrimitive");
     EXPECT_EQ(renderer->GetDeviceFlags(),
