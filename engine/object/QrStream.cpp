@@ -7,6 +7,7 @@
 
 #include "Files.h"
 #include "Format.h"
+#include "GccWarnings.h"
 #include "Path.h"
 
 #include <algorithm>
@@ -591,9 +592,12 @@ bool QrStream::ResolveFileName(std::string& name) const
     const std::string bare = plat::FileNameOf(name);
     if (!bare.empty())
     {
+        // The strings' moves into the growing vector are in bounds: GCC 12 misreads them.
+        QR_GCC_STRING_BOUNDS_OFF
         tries.push_back(bare);
         if (!m_fileName.empty())
             tries.push_back(plat::JoinPath(plat::FolderOf(m_fileName), bare));
+        QR_GCC_STRING_BOUNDS_ON
     }
     for (const std::string& candidate : tries)
     {

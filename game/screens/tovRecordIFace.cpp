@@ -7,6 +7,7 @@
 #include "qrxFloatingText.h"
 
 #include "Font.h"
+#include "GccWarnings.h"
 
 #include <algorithm>
 #include <bit>
@@ -76,7 +77,10 @@ tovRecordIFace::Column tovRecordIFace::FormatRow(const tovUserProfile::CareerRow
     column[2] = std::to_string(row[P::kTopFives]);
     // No games counted gives 0, not a division by zero.
     column[3] = std::to_string(placeSum > 0 ? Average(placeSum, games) : 0);
+    // GCC 12 takes the concatenation's copy for one past any object's size: it is not.
+    QR_GCC_STRING_BOUNDS_OFF
     column[4] = "$" + std::to_string(row[P::kWinnings] / 1000) + " K";
+    QR_GCC_STRING_BOUNDS_ON
     column[5] = PoundsOunces(TruncOunces(std::bit_cast<float>(row[P::kHeaviestBass])));
     column[6] = PoundsOunces(totalWeight != 0 ? Average(totalWeight, row[P::kBassCount]) : 0);
     return column;

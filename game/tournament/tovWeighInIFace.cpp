@@ -14,6 +14,7 @@
 #include "tovWeighInNet.h"
 #include "uRandom.h"
 
+#include "GccWarnings.h"
 #include "KeyNumbers.h"
 
 #include "Font.h"
@@ -744,12 +745,15 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::SeasonLines() const
     const size_t s = static_cast<size_t>(Length());
     const int32_t weight = session != nullptr ? session->m_dayResults1[s] : 0;
     const int32_t money = session != nullptr ? session->m_dayResults2[s] : 0;
+    // The lines' moves into the growing vector are in bounds: GCC 12 misreads their strings'.
+    QR_GCC_STRING_BOUNDS_OFF
     lines.push_back({132, 189, profile.GetName()});
     lines.push_back({132, 237, profile.GetState()});
     lines.push_back({132, 285, profile.GetTown()});
     lines.push_back({132, 333, Format("Total Season Fish Weight : %s pounds", Format("%6.2f", weight / 16.0).c_str())});
     lines.push_back({132, 381, Format("Total Season Winnings : %s%d,000", "$", money / 1000)});
     lines.push_back({160, 450, "Click Mouse To Continue."});
+    QR_GCC_STRING_BOUNDS_ON
     return lines;
 }
 
