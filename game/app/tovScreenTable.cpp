@@ -14,7 +14,6 @@
 #include "tovLogoIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageIFace.h"
-#include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
 #include "tovProfileIFace.h"
@@ -35,41 +34,6 @@ namespace
 template <class Screen> std::unique_ptr<qrxInterface> Make()
 {
     return std::make_unique<Screen>();
-}
-
-// What the "not built yet" panel calls each screen.
-template <int32_t Id> std::unique_ptr<qrxInterface> NotBuilt()
-{
-    static constexpr const char* kNames[] = {
-        "",
-        "Game selection",
-        "Fishing",
-        "Livewell",
-        "Tournament set-up",
-        "Player profiles",
-        "Angler look",
-        "Fishing conditions",
-        "Main menu",
-        "Tackle box",
-        "Weigh-in",
-        "Options",
-        "Travel map",
-        "Intro",
-        "Load game",
-        "Save game",
-        "Sponsors",
-        "Sponsor page",
-        "Chat",
-        "Start of day",
-        "Career record",
-        "Message box",
-        "Help",
-        "Lake information",
-        "Exit",
-        "Logo",
-    };
-    static_assert(Id >= tovScreenTable::kFirstId && Id <= tovScreenTable::kLastId);
-    return std::make_unique<tovNotBuiltIFace>(Id, kNames[Id]);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "tovLakeInfoIFace.h"
 #include "tovLivewellIFace.h"
 #include "tovModelFileCache.h"
-#include "tovNotBuiltIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovPictureIFace.h"
 #include "tovRecordIFace.h"
@@ -47,7 +46,7 @@ void FrontEndTest::AddMoreScreens()
     m_app->AddInterface(new tovAnglerLookIFace, 6);
     m_app->AddInterface(new tovConditionsIFace, 7);
     m_app->AddInterface(new tovTackleBoxIFace, 9);
-    m_app->AddInterface(new tovNotBuiltIFace(19, "start of day"), 19);
+    m_app->AddInterface(new StandInScreen, 19);
     m_app->AddInterface(new tovOptionsIFace, 11);
     m_app->AddInterface(new tovSponsorListIFace, 16);
     m_app->AddInterface(new tovSponsorPageIFace, 17);

@@ -15,12 +15,21 @@
 #include "tovMainMenuIFace.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
-#include "tovNotBuiltIFace.h"
 #include "tovUserProfile.h"
 
 #include "ButtonObj.h"
 #include "QrDDContext.h"
+#include "QrRender.h"
 #include "QrRenderCreateParams.h"
+
+int32_t StandInScreen::Update(float now, float elapsed)
+{
+    if (QrRender* renderer = Renderer())
+        renderer->ClearBuffer(nullptr, 1);
+    UpdateMessageScreen(now, elapsed);
+    Present();
+    return m_nextScreen;
+}
 
 void ShellTestApp::SwitchScreen(int32_t id)
 {
@@ -86,13 +95,11 @@ void ShellScreenTest::SetUp()
     m_app->AddInterface(new tovMessageIFace, kMessageScreenId);
     m_app->AddInterface(new tovExitIFace, 24);
     m_app->AddInterface(new tovLogoIFace, 25);
-    const std::pair<int32_t, const char*> later[] = {{2, "fishing"},   {4, "tournament set-up"}, {5, "profiles"},
-                                                     {10, "weigh-in"}, {11, "options"},          {14, "load game"},
-                                                     {15, "save game"}};
+    // Fishing, tournament set-up, profiles, weigh-in, options, load and save game.
     AddMoreScreens();
-    for (const auto& [id, name] : later)
+    for (int32_t id : {2, 4, 5, 10, 11, 14, 15})
         if (!m_app->GetInterface(id))
-            m_app->AddInterface(new tovNotBuiltIFace(id, name), id);
+            m_app->AddInterface(new StandInScreen, id);
     m_app->SetCursorBitmap(0, LoadResourceImage(kResourcePicture, 10, m_pack).Get());
     m_app->m_hotSpots[0] = {1, 2};
     m_app->SetDrawnCursor(true);

@@ -1,12 +1,13 @@
 #pragma once
 // The shell's screens as the game runs them, headless: a window with scripted input and a
 // manual clock, the software renderer and a display on it, the generated main pack, a game
-// session, and an application that switches screens as the game does. Screens of later work
-// stand in as "not built yet" screens.
+// session, and an application that switches screens as the game does. Screens a test does not
+// look into are stand-ins that only clear the frame.
 
 #include "tovAppServices.h"
 #include "tovGameSession.h"
 #include "tovSessionHooks.h"
+#include "tovShellIFace.h"
 
 #include "GoldenImage.h"
 #include "QrD3DRender.h"
@@ -35,6 +36,17 @@ public:
     void SwitchScreen(int32_t id) override;
     void Shutdown() override { ++m_shutdowns; }
     int m_shutdowns = 0;
+};
+
+// A screen the tests only switch to and from: it clears the frame and stays.
+class StandInScreen : public tovShellIFace
+{
+public:
+    void Prepare(int32_t) override {}
+    void Enter(int32_t) override { m_nextScreen = 0; }
+    void Leave(int32_t) override {}
+    void Exit(int32_t) override {}
+    int32_t Update(float now, float elapsed) override;
 };
 
 class ShellServices : public tovNullAppServices

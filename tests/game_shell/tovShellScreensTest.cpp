@@ -7,7 +7,6 @@
 #include "tovMainMenuIFace.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
-#include "tovNotBuiltIFace.h"
 #include "tovSplashIFace.h"
 
 #include "KeyNumbers.h"
@@ -355,45 +354,6 @@ TEST_F(tovShellScreensTest, MainMenuBuildsItsButtonsAnewOnEachVisit)
         SwitchTo(11);
         for (int32_t id : {5, 6, 7, 9})
             EXPECT_EQ(MenuButton(id), nullptr);
-    }
-}
-
-TEST_F(tovShellScreensTest, NotBuiltScreenSaysSoAndGoesBack)
-{
-    struct Case
-    {
-        const char* what;
-        int32_t from;
-        uint8_t key;
-        bool click;
-        uint32_t waitMs;
-        int32_t expected;
-    };
-    const Case cases[] = {
-        {"space", 1, kSpace, false, 20, 1},
-        {"escape", 1, kEscape, false, 20, 1},
-        {"click", 1, 0, true, 20, 1},
-        {"time-out", 1, 0, false, tovNotBuiltIFace::kTimeoutMs + 1, 1},
-        {"waiting less", 1, 0, false, tovNotBuiltIFace::kTimeoutMs, 11},
-        {"nowhere but itself", 11, kSpace, false, 20, 8},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        SwitchTo(c.from);
-        Frame();
-        SwitchTo(11);
-        Frame();
-        EXPECT_NE(static_cast<tovNotBuiltIFace*>(m_app->GetInterface(11))->GetText().find("not built yet"),
-                  std::string::npos);
-        if (c.key)
-            m_input.SetKey(c.key, true);
-        if (c.click)
-            m_input.SetButton(0, true);
-        Frame(c.waitMs);
-        m_input.SetKey(c.key, false);
-        m_input.SetButton(0, false);
-        EXPECT_EQ(Current(), c.expected);
     }
 }
 
