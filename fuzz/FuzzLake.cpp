@@ -1,30 +1,17 @@
 // One lake description per input, loaded beside the sample lake's other files (when the
 // folder named by QR_FUZZ_LAKE_DIR holds them) and asked what the game asks of a lake: where
 // the starts are, the ground and water there and over a grid of the map, the sectors.
-#include "FuzzSupport.h"
+#include "FuzzWorld.h"
 
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
 #include "QrPoint3.h"
-#include "QrProperty.h"
 #include "tovLake.h"
-#include "tovWorldClasses.h"
 
 #include <filesystem>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
-    RegisterGameWorldClasses();
-    QrProperty::CreateDefaults();
-    if (const char* lakes = std::getenv("QR_FUZZ_LAKE_DIR"))
-    {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(lakes, error))
-            std::filesystem::copy_file(entry.path(), fuzzsupport::Folder() + "/" + entry.path().filename().string(),
-                                       std::filesystem::copy_options::skip_existing, error);
-    }
+    fuzzsupport::RegisterWorldClasses();
+    fuzzsupport::CopyLakeFiles("");
     return 0;
 }
 

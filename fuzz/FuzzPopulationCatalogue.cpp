@@ -1,15 +1,11 @@
 // One lake population catalogue (".pop") per input, read as a lake load reads it, then used as
 // the fishing day uses it: a tile's plants placed from it at full and at low detail.
 // QR_FUZZ_LAKE_DIR=build/test/data/Lakes puts the sample lake's plant pictures beside it.
-#include "FuzzSupport.h"
+#include "FuzzWorld.h"
 
 #include "ByteWriter.h"
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
-#include "QrProperty.h"
 #include "tovPopulation.h"
 #include "tovPopulationCatalogue.h"
-#include "tovWorldClasses.h"
 
 #include <filesystem>
 
@@ -28,18 +24,8 @@ float Ground(void*, float x, float z)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::SilenceDebugOutput();
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
-    RegisterGameWorldClasses();
-    QrProperty::CreateDefaults();
-    if (const char* lakes = std::getenv("QR_FUZZ_LAKE_DIR"))
-    {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(lakes, error))
-            if (entry.path().filename().string().rfind("pop", 0) == 0)
-                std::filesystem::copy_file(entry.path(), fuzzsupport::Folder() + "/" + entry.path().filename().string(),
-                                           std::filesystem::copy_options::skip_existing, error);
-    }
+    fuzzsupport::RegisterWorldClasses();
+    fuzzsupport::CopyLakeFiles("pop");
     // A 33-cell raster whose cells run through every density and kind.
     plat::ByteWriter out;
     const int32_t side = 33;

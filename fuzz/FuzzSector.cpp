@@ -4,14 +4,10 @@
 // the heights, plants placed from the population) and asked for ground, water and plant
 // density over the tile. QR_FUZZ_LAKE_DIR=build/test/data/Lakes lends the sample lake's
 // population catalogue and plant pictures, so the plants are placed with real types.
-#include "FuzzSupport.h"
+#include "FuzzWorld.h"
 
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
 #include "QrPoint3.h"
-#include "QrProperty.h"
 #include "tovLake.h"
-#include "tovWorldClasses.h"
 
 #include <filesystem>
 
@@ -25,18 +21,11 @@ std::string g_description;
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::SilenceDebugOutput();
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
-    RegisterGameWorldClasses();
-    QrProperty::CreateDefaults();
+    fuzzsupport::RegisterWorldClasses();
     const std::string folder = fuzzsupport::Folder();
-    if (const char* lakes = std::getenv("QR_FUZZ_LAKE_DIR"))
+    if (const char* lakes = fuzzsupport::CopyLakeFiles("pop"))
     {
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(lakes, error))
-            if (entry.path().filename().string().rfind("pop", 0) == 0)
-                std::filesystem::copy_file(entry.path(), folder + "/" + entry.path().filename().string(),
-                                           std::filesystem::copy_options::skip_existing, error);
         std::filesystem::copy_file(std::string(lakes) + "/Clearwater.pop", folder + "/Tile.pop",
                                    std::filesystem::copy_options::skip_existing, error);
     }

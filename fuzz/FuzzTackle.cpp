@@ -2,17 +2,13 @@
 // 23 little-endian words and the current rod) and then, as the rest of the input, the current
 // lure's data record. Both go on a tackle and lure as the fishing screen's tackle loader puts
 // them on the player's angler; every table answer must stay within its table.
-#include "FuzzSupport.h"
+#include "FuzzWorld.h"
 
 #include "ByteReader.h"
-#include "QrEngineAnimationClasses.h"
-#include "QrEngineCoreClasses.h"
-#include "QrProperty.h"
 #include "tovLure.h"
 #include "tovTackle.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
-#include "tovWorldClasses.h"
 
 #include <cmath>
 #include <string_view>
@@ -27,10 +23,7 @@ constexpr size_t kRodBytes = (size_t(tovTackleSet::kRods) * tovUserProfile::kRod
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::SilenceDebugOutput();
-    RegisterEngineCoreClasses();
-    RegisterEngineAnimationClasses();
-    RegisterGameWorldClasses();
-    QrProperty::CreateDefaults();
+    fuzzsupport::RegisterWorldClasses();
     return 0;
 }
 
