@@ -3,11 +3,14 @@
 // lines each showed and the rigs built and retired for remote players.
 
 #include "LoopbackNetwork.h"
+#include "qrxBaseApp.h"
 #include "tovDirectPlay.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,3 +57,37 @@ inline bool WaitUntil(const std::function<bool()>& done, std::initializer_list<t
     }
     return false;
 }
+
+// Should a blocking wait stall, sets the quit flag after 20 seconds so that the wait ends
+// instead of the test hanging; Finish() (or the destructor) stops the watch.
+class QuitOnStall
+{
+public:
+    QuitOnStall()
+        : m_watch(
+              [this]
+              {
+                  std::unique_lock lock(m_mutex);
+                  if (!m_finished.wait_for(lock, std::chrono::seconds(20), [this] { return m_done; }))
+                      qrxBaseApp::SetQuitFlag(true);
+              })
+    {
+    }
+    ~QuitOnStall() { Finish(); }
+    void Finish()
+    {
+        {
+            std::scoped_lock lock(m_mutex);
+            m_done = true;
+        }
+        m_finished.notify_one();
+        if (m_watch.joinable())
+            m_watch.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    bool m_done = false;
+    std::thread m_watch;
+};

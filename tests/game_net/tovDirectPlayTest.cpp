@@ -15,8 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -163,27 +161,12 @@ TEST_F(tovDirectPlayPair, ClosingTakesRemoteRigsOutAndLeavesTheLocalAngler)
 // phase 5 and waits for the host's parameters; both come through.
 TEST_F(tovDirectPlayPair, BothSidesOfThePhaseWaitComeThrough)
 {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    // Should the protocol stall, the quit flag ends both waits instead of the test hanging.
-    std::thread watchdog(
-        [&]
-        {
-            std::unique_lock lock(mutex);
-            if (!finished.wait_for(lock, std::chrono::seconds(20), [&] { return done; }))
-                qrxBaseApp::SetQuitFlag(true);
-        });
+    QuitOnStall watchdog;
     bool hostThrough = false;
     std::thread hostSide([&] { hostThrough = H().WaitForPhase(4, 5, 0, 0); });
     const bool clientThrough = C().WaitForPhase(4, 5, 0, 0);
     hostSide.join();
-    {
-        std::scoped_lock lock(mutex);
-        done = true;
-    }
-    finished.notify_one();
-    watchdog.join();
+    watchdog.Finish();
     EXPECT_FALSE(qrxBaseApp::GetQuitFlag());
     qrxBaseApp::SetQuitFlag(false);
     EXPECT_TRUE(hostThrough);

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace
@@ -61,17 +59,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         c.SetLocalPhase(5);
         SetNetworkPlay(&h);
 
-        // Should the exchange stall, the quit flag ends the waits instead of the test hanging.
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-        std::thread watchdog(
-            [&]
-            {
-                std::unique_lock lock(mutex);
-                if (!finished.wait_for(lock, std::chrono::seconds(20), [&] { return done; }))
-                    qrxBaseApp::SetQuitFlag(true);
-            });
+        QuitOnStall watchdog;
         bool clientThrough = true;
         std::thread other(
             [&]
@@ -97,12 +85,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
             });
         const std::vector<tovWeighInNet::Player> players = tovWeighInNet::ExchangeCatches({100, 2});
         other.join();
-        {
-            std::scoped_lock lock(mutex);
-            done = true;
-        }
-        finished.notify_one();
-        watchdog.join();
+        watchdog.Finish();
         EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "the exchange stalled";
         qrxBaseApp::SetQuitFlag(false);
         SetNetworkPlay(nullptr);
