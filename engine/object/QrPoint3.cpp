@@ -25,3 +25,11 @@ void QrPoint3::SaveBinary(QrStream& stream) const
     stream.SaveF32(y);
     stream.SaveF32(z);
 }
+
+void QrPoint3::StreamBinary(QrStream& stream)
+{
+    if (stream.IsLoading())
+        LoadBinary(stream);
+    else
+        SaveBinary(stream);
+}

@@ -35,6 +35,8 @@ public:
 
     void LoadBinary(QrStream& stream);
     void SaveBinary(QrStream& stream) const;
+    // Loads or saves, as the stream does.
+    void StreamBinary(QrStream& stream);
 
     QrPoint3 operator+(const QrPoint3& o) const { return {x + o.x, y + o.y, z + o.z}; }
     QrPoint3 operator-(const QrPoint3& o) const { return {x - o.x, y - o.y, z - o.z}; }

@@ -19,7 +19,7 @@ namespace
 
 plat::WindowBackend* g_renderWindow = nullptr;
 // The display object the renderers made; the image layer is handed the same one.
-std::shared_ptr<plat::Display> g_display;
+std::shared_ptr<plat::Display> g_madeDisplay;
 std::shared_ptr<plat::Surface> g_primary;
 // Heap-held so that nothing is released during static destruction.
 QrPointer<QrImage>* g_primaryImage = new QrPointer<QrImage>;
@@ -87,7 +87,7 @@ void QrDDContext::ResetProgramState()
 {
     *g_primaryImage = nullptr;
     g_primary.reset();
-    g_display.reset();
+    g_madeDisplay.reset();
     g_renderWindow = nullptr;
     g_cooperativeLevelSet = false;
     g_onScreenRendererMade = false;
@@ -274,16 +274,16 @@ uint32_t QrDDContext::FindDisplayObject(const QrRenderCreateParams& params)
     // The image layer's display is the one an earlier renderer made, unless the program has
     // let it go since.
     plat::Display* existing = nullptr;
-    if (QrDDImage::GetDirectDraw(existing) && existing && existing == g_display.get())
+    if (QrDDImage::GetDirectDraw(existing) && existing && existing == g_madeDisplay.get())
     {
-        m_display = g_display;
+        m_display = g_madeDisplay;
         m_primaryDriver = 0;
         m_description = "Existing Driver (Previous Renderer)";
         return QrRenderCode::kOk;
     }
 
     // A new display object: nothing of an earlier one may be reused.
-    g_display.reset();
+    g_madeDisplay.reset();
     g_cooperativeLevelSet = false;
     g_primary.reset();
     *g_primaryImage = nullptr;
@@ -323,7 +323,7 @@ uint32_t QrDDContext::FindDisplayObject(const QrRenderCreateParams& params)
         m_primaryDriver = 1;
         m_description = "Primary Display Driver";
     }
-    g_display = m_display;
+    g_madeDisplay = m_display;
     QrDDImage::SetDirectDraw(m_display);
     return QrRenderCode::kOk;
 }

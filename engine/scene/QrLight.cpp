@@ -13,13 +13,6 @@ uint32_t QrLight::ms_nextSerial = 1;
 
 namespace
 {
-void PointField(QrStream& stream, QrPoint3& p)
-{
-    if (stream.IsLoading())
-        p.LoadBinary(stream);
-    else
-        p.SaveBinary(stream);
-}
 
 double Dot(const QrPoint3& a, const QrPoint3& b)
 {
@@ -284,15 +277,15 @@ float QrLight::GetDiffuseFactor(const QrPoint3& position, const QrPoint3& normal
 
 void QrLight::Fields(QrStream& stream)
 {
-    PointField(stream, m_localPosition);
-    PointField(stream, m_localDirection);
+    m_localPosition.StreamBinary(stream);
+    m_localDirection.StreamBinary(stream);
     stream.Field(m_on);
     stream.Field(m_spotAngle);
     stream.Field(m_spotExponent);
     stream.Field(m_dimmer);
-    PointField(stream, m_ambient);
-    PointField(stream, m_diffuse);
-    PointField(stream, m_specular);
+    m_ambient.StreamBinary(stream);
+    m_diffuse.StreamBinary(stream);
+    m_specular.StreamBinary(stream);
     stream.Field(m_radius);
     stream.Field(m_falloff);
     stream.Field(m_attenuate);

@@ -7,17 +7,6 @@ QR_IMPLEMENT_CREATE(QrMaterialProperty)
 
 uint32_t QrMaterialProperty::ms_nextSerial = 1;
 
-namespace
-{
-void PointField(QrStream& stream, QrPoint3& p)
-{
-    if (stream.IsLoading())
-        p.LoadBinary(stream);
-    else
-        p.SaveBinary(stream);
-}
-} // namespace
-
 QrMaterialProperty::QrMaterialProperty() : m_serial(ms_nextSerial++) {}
 
 QrMaterialProperty* QrMaterialProperty::GetDefault()
@@ -28,10 +17,10 @@ QrMaterialProperty* QrMaterialProperty::GetDefault()
 
 void QrMaterialProperty::Fields(QrStream& stream)
 {
-    PointField(stream, m_ambient);
-    PointField(stream, m_diffuse);
-    PointField(stream, m_specular);
-    PointField(stream, m_emissive);
+    m_ambient.StreamBinary(stream);
+    m_diffuse.StreamBinary(stream);
+    m_specular.StreamBinary(stream);
+    m_emissive.StreamBinary(stream);
     stream.Field(m_shininess);
     stream.Field(m_alpha);
 }

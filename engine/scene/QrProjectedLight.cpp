@@ -10,13 +10,6 @@ QR_IMPLEMENT_CREATE(QrProjectedLight)
 
 namespace
 {
-void PointField(QrStream& stream, QrPoint3& p)
-{
-    if (stream.IsLoading())
-        p.LoadBinary(stream);
-    else
-        p.SaveBinary(stream);
-}
 
 void SetRow(float (&row)[4], const QrPoint3& vector, float constant)
 {
@@ -139,13 +132,13 @@ void QrProjectedLight::Fields(QrStream& stream)
     stream.Field(m_projectionMode);
     m_frame.AxesField(stream);
     stream.Field(m_projectionValue);
-    PointField(stream, m_projectionOffset);
+    m_projectionOffset.StreamBinary(stream);
     stream.Field(m_projectionFactor);
     if (stream.IsLoading())
         m_parallel.LoadBinary(stream);
     else
         m_parallel.SaveBinary(stream);
-    PointField(stream, m_parallelOffset);
+    m_parallelOffset.StreamBinary(stream);
     m_frame.PlanesField(stream);
 }
 

@@ -11,13 +11,6 @@ QrPoint3 Unit(QrPoint3 v)
     return v;
 }
 
-void PointField(QrStream& stream, QrPoint3& p)
-{
-    if (stream.IsLoading())
-        p.LoadBinary(stream);
-    else
-        p.SaveBinary(stream);
-}
 } // namespace
 
 QrProjectionFrame::QrProjectionFrame()
@@ -87,11 +80,11 @@ void QrProjectionFrame::UpdateVolumePlanes(uint32_t mode)
 
 void QrProjectionFrame::AxesField(QrStream& stream)
 {
-    PointField(stream, m_localFocus);
-    PointField(stream, m_localDirection);
-    PointField(stream, m_localUp);
-    PointField(stream, m_localRight);
-    PointField(stream, m_localCenter);
+    m_localFocus.StreamBinary(stream);
+    m_localDirection.StreamBinary(stream);
+    m_localUp.StreamBinary(stream);
+    m_localRight.StreamBinary(stream);
+    m_localCenter.StreamBinary(stream);
     stream.Field(m_width);
     stream.Field(m_height);
 }

@@ -13,7 +13,6 @@
 namespace
 {
 constexpr size_t kRecordSize = sizeof(tovLivewellFish);
-constexpr float kRadiansToDegrees = 57.295647f;
 
 void WriteFish(const tovLivewellFish& fish, uint8_t* out)
 {

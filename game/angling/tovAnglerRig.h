@@ -129,6 +129,9 @@ public:
     static constexpr double kCastFlightTime = 1.0;
 
 protected:
+    // The game's own degrees-per-radian, slightly short of 180/pi: headings are kept in it.
+    static constexpr float kRadiansToDegrees = 57.295647f;
+
     ~tovAnglerRig() override;
 
     tovLivewell& Livewell() { return m_livewell; }

@@ -22,7 +22,6 @@ constexpr float kSpotRadius = 3.0f;
 constexpr int kSpotTries = 16;
 constexpr double kFishingMin = 300.0;
 constexpr double kFishingMax = 1500.0;
-constexpr float kRadiansToDegrees = 57.295647f;
 constexpr float kArriveDistance = 0.1f;
 constexpr float kSlowDistance = 0.5f;
 constexpr float kHeadingSlack = 5.0f;

@@ -2,7 +2,7 @@
 
 namespace
 {
-constexpr int32_t kSpeciesCount = 17;
+constexpr int32_t kLivewellSpecies = 17;
 }
 
 int32_t tovLivewell::CountOccupied() const
@@ -40,7 +40,7 @@ void tovLivewell::Sanitize()
     {
         fish.name[tovLivewellFish::kNameSize - 1] = '\0';
         fish.padding[0] = fish.padding[1] = fish.padding[2] = 0;
-        if (fish.inUse != 0 && (fish.species < 0 || fish.species >= kSpeciesCount))
+        if (fish.inUse != 0 && (fish.species < 0 || fish.species >= kLivewellSpecies))
             fish = tovLivewellFish{};
         if (fish.inUse != 0)
             fish.inUse = 1;

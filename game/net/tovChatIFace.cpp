@@ -10,7 +10,7 @@
 namespace
 {
 
-tovChatIFace* g_instance = nullptr;
+tovChatIFace* g_chat = nullptr;
 
 constexpr uint32_t kPanel = 49;
 constexpr uint32_t kCloseNormal = 50;
@@ -32,18 +32,18 @@ plat::ColorRef White()
 tovChatIFace::tovChatIFace()
     : m_textFont(plat::Font::Create("Verdana", 22, 400)), m_nameFont(plat::Font::Create("Verdana", 12, 400))
 {
-    g_instance = this;
+    g_chat = this;
 }
 
 tovChatIFace::~tovChatIFace()
 {
-    if (g_instance == this)
-        g_instance = nullptr;
+    if (g_chat == this)
+        g_chat = nullptr;
 }
 
 tovChatIFace* tovChatIFace::GetInstance()
 {
-    return g_instance;
+    return g_chat;
 }
 
 void tovChatIFace::Prepare(int32_t) {}

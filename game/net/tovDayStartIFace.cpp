@@ -12,7 +12,7 @@
 namespace
 {
 
-tovDayStartIFace* g_instance = nullptr;
+tovDayStartIFace* g_dayStart = nullptr;
 
 constexpr uint32_t kGroup = 29;
 constexpr uint32_t kBackground = 7000;
@@ -27,18 +27,18 @@ constexpr int32_t kDayStartPhase = 2;
 
 tovDayStartIFace::tovDayStartIFace()
 {
-    g_instance = this;
+    g_dayStart = this;
 }
 
 tovDayStartIFace::~tovDayStartIFace()
 {
-    if (g_instance == this)
-        g_instance = nullptr;
+    if (g_dayStart == this)
+        g_dayStart = nullptr;
 }
 
 tovDayStartIFace* tovDayStartIFace::GetInstance()
 {
-    return g_instance;
+    return g_dayStart;
 }
 
 void tovDayStartIFace::Prepare(int32_t)

@@ -18,11 +18,6 @@
 namespace
 {
 
-// Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
-// display scale, occupied byte.
-constexpr size_t kSnapshotFishWords = 70;
-constexpr size_t kSnapshotNameWords = 65;
-
 void CopyName(std::array<char, tovDirectPlay::kNameChars>& out, const std::string& name)
 {
     out.fill(0);
@@ -536,7 +531,7 @@ bool tovDirectPlay::GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out)
     uint32_t count = 0;
     for (int32_t place = 0; place < tovNet::kLivewellPlaces; ++place)
     {
-        uint32_t* fish = out.data() + 1 + kSnapshotFishWords * place;
+        uint32_t* fish = out.data() + 1 + tovDirectPlay::kSnapshotFishWords * place;
         const tovNet::LivewellEntry& entry = livewell[place];
         if (entry.species < 0 || entry.species >= tovNet::kSpeciesCount)
         {
@@ -545,14 +540,14 @@ bool tovDirectPlay::GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out)
         }
         ++count;
         fish[0] = static_cast<uint32_t>(entry.species);
-        char name[kSnapshotNameWords * 4] = {};
+        char name[tovDirectPlay::kSnapshotNameWords * 4] = {};
         GetFishSpeciesName(entry.species, name, sizeof(name));
         std::memcpy(fish + 1, name, sizeof(name));
-        fish[1 + kSnapshotNameWords] = entry.weight;
-        fish[2 + kSnapshotNameWords] = entry.length;
+        fish[1 + tovDirectPlay::kSnapshotNameWords] = entry.weight;
+        fish[2 + tovDirectPlay::kSnapshotNameWords] = entry.length;
         const float scale = 0.0002f;
-        std::memcpy(&fish[3 + kSnapshotNameWords], &scale, sizeof(scale));
-        fish[4 + kSnapshotNameWords] = 1;
+        std::memcpy(&fish[3 + tovDirectPlay::kSnapshotNameWords], &scale, sizeof(scale));
+        fish[4 + tovDirectPlay::kSnapshotNameWords] = 1;
     }
     out[0] = count;
     return true;

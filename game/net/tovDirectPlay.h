@@ -36,6 +36,11 @@ public:
     static constexpr uint32_t kHostSlot = 8;
     static constexpr uint32_t kLeft = 0x8000;
     static constexpr size_t kNameChars = 32;
+    // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
+    // display scale, occupied byte.
+    static constexpr size_t kSnapshotFishWords = 70;
+    static constexpr size_t kSnapshotNameWords = 65;
+    static constexpr size_t kSnapshotWeightWord = 1 + kSnapshotNameWords;
 
     // One slot.
     struct PlayerInfo

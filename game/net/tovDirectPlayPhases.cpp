@@ -19,9 +19,6 @@ namespace
 constexpr int32_t kAnnouncePasses = 20;
 constexpr int32_t kWeighInPhase = 7;
 constexpr int32_t kWaitStepMs = 100;
-// Livewell words of one place in the angler snapshot and where weight and length sit.
-constexpr size_t kSnapshotFishWords = 70;
-constexpr size_t kSnapshotWeightWord = 66;
 
 void Sleep(int32_t ms)
 {
@@ -147,10 +144,11 @@ void tovDirectPlay::SendPlayerHeader()
         angler->FillSnapshot(words);
         for (int32_t place = 0; place < tovNet::kLivewellPlaces; ++place)
         {
-            const int32_t* fish = words.data() + 1 + kSnapshotFishWords * place;
-            const bool occupied = (fish[kSnapshotWeightWord + 3] & 0xff) != 0;
-            msg.livewell[place] = {occupied ? fish[0] : -1, static_cast<uint32_t>(fish[kSnapshotWeightWord]),
-                                   static_cast<uint32_t>(fish[kSnapshotWeightWord + 1])};
+            const int32_t* fish = words.data() + 1 + tovDirectPlay::kSnapshotFishWords * place;
+            const bool occupied = (fish[tovDirectPlay::kSnapshotWeightWord + 3] & 0xff) != 0;
+            msg.livewell[place] = {occupied ? fish[0] : -1,
+                                   static_cast<uint32_t>(fish[tovDirectPlay::kSnapshotWeightWord]),
+                                   static_cast<uint32_t>(fish[tovDirectPlay::kSnapshotWeightWord + 1])};
         }
     }
     SendMessage(plat::kNetAllPlayers, msg.Write());

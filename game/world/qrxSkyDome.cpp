@@ -74,7 +74,7 @@ const DomeTables& Tables()
     return tables;
 }
 
-uint32_t g_textureMode = 1;
+uint32_t g_skyTextureMode = 1;
 
 // [0, 1]; a value that is not a number counts as 0.
 float Limit01(float value)
@@ -96,12 +96,12 @@ const uint16_t* qrxSkyDome::GetTriangleIndices()
 
 void qrxSkyDome::SetTextureMode(uint32_t mode)
 {
-    g_textureMode = mode;
+    g_skyTextureMode = mode;
 }
 
 uint32_t qrxSkyDome::GetTextureMode()
 {
-    return g_textureMode;
+    return g_skyTextureMode;
 }
 
 qrxSkyDome::qrxSkyDome(float radius) : m_radius(radius)
@@ -134,7 +134,7 @@ qrxSkyDome::qrxSkyDome(float radius) : m_radius(radius)
     AttachProperty(vertexColor.Get());
     m_textureMode = new QrTextureModeProperty;
     m_textureMode->m_applyMode = QrTextureModeProperty::kApplyModulateAlpha;
-    m_textureMode->m_filterMode = g_textureMode;
+    m_textureMode->m_filterMode = g_skyTextureMode;
     m_textureMode->m_clampMode = QrTextureModeProperty::kWrapBoth;
     AttachProperty(m_textureMode.Get());
 

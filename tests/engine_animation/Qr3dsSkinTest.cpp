@@ -19,7 +19,7 @@ namespace
 using Influence = Qr3dsSkin::Influence;
 
 // A quarter turn about z, exact in floats.
-const QrMatrix3 kQuarterTurnZ{0.0f, -1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+const QrMatrix3 kSkinQuarterTurnZ{0.0f, -1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
 
 class Qr3dsSkinTest : public QrAnimationTest
 {
@@ -36,7 +36,7 @@ protected:
         m_child = new Qr3dsBone;
         m_child->SetName("child");
         m_child->SetTranslate(0.0f, 1.0f, 0.0f);
-        m_child->GetRotate() = kQuarterTurnZ;
+        m_child->GetRotate() = kSkinQuarterTurnZ;
         m_child->SetScale(0.5f);
         m_root->AttachChild(m_child.Get());
     }
@@ -94,7 +94,7 @@ TEST_F(Qr3dsSkinTest, VerticesFollowScaledBones)
     // The parent's scale counts the child's translation twice and multiplies its scale.
     EXPECT_EQ(m_child->m_skinTranslation, QrPoint3(1.0f, 2.0f, 0.0f));
     EXPECT_EQ(m_child->m_skinScale, 1.0f);
-    EXPECT_EQ(m_child->m_skinRotation, kQuarterTurnZ);
+    EXPECT_EQ(m_child->m_skinRotation, kSkinQuarterTurnZ);
 
     const QrPoint3* v = skin->GetVertices();
     // translation + scale * (rotation * offset): the bone's origin stays where the bone is.

@@ -3,6 +3,7 @@
 // small meshes (boxes and grids) as plain arrays.
 
 #include "QrContact.h"
+#include "QrMathTestHelpers.h"
 #include "QrMatrix3.h"
 #include "QrPoint3.h"
 
@@ -45,24 +46,10 @@ inline void ResetLog()
     g_answerB = 0;
 }
 
-inline void ExpectNear(const QrPoint3& actual, const QrPoint3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
 inline QrMatrix3 Rotation(float angle, float x, float y, float z)
 {
     QrMatrix3 m;
     m.MakeRotation(angle, x, y, z);
-    return m;
-}
-
-inline QrMatrix3 Identity()
-{
-    QrMatrix3 m;
-    m.MakeIdentity();
     return m;
 }
 

@@ -15,7 +15,7 @@
 namespace
 {
 
-bool Decode(QrImageReader::FileKind kind, const std::vector<uint8_t>& bytes, QrImagePixels& out)
+bool DecodeFile(QrImageReader::FileKind kind, const std::vector<uint8_t>& bytes, QrImagePixels& out)
 {
     plat::ByteReader input(bytes.data(), bytes.size());
     switch (kind)
@@ -125,7 +125,7 @@ TEST_F(QrImageReaderTest, EverySampleFileGivesItsPicture)
         if (kind == QrImageReader::FileKind::kScene)
             continue;
         QrImagePixels decoded;
-        ASSERT_TRUE(Decode(kind, sample.bytes, decoded));
+        ASSERT_TRUE(DecodeFile(kind, sample.bytes, decoded));
         EXPECT_TRUE(decoded.IsEqual(sample.expected));
     }
 }
@@ -156,7 +156,7 @@ TEST(QrImageReaderBmp, TopDownAndBottomUpGiveTheSameRows)
     for (bool topDown : {true, false})
     {
         QrImagePixels got;
-        ASSERT_TRUE(Decode(QrImageReader::FileKind::kBMP, file(topDown), got)) << topDown;
+        ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kBMP, file(topDown), got)) << topDown;
         EXPECT_TRUE(got.IsEqual(want)) << Describe(got);
     }
 }
@@ -169,7 +169,7 @@ TEST(QrImageReaderBmp, FourBitRowsGiveWidthIndicesHighNibbleFirst)
     w.Write("\x12\x34\x5f\xff", 4);                 // the fifth pixel's partner nibble is padding
     w.Write("\xab\xcd\xe0\x00", 4);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kBMP, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kBMP, w.Take(), got));
     const QrImagePixels want = Picture(0, 5, {{1, 2, 3, 4, 5}, {10, 11, 12, 13, 14}});
     ASSERT_EQ(got.GetFormat(), 0u);
     EXPECT_EQ(std::memcmp(got.GetPixels(), want.GetPixels(), 10), 0) << Describe(got);
@@ -184,7 +184,7 @@ TEST(QrImageReaderBmp, LongerHeadersPutThePaletteAfterThem)
     w.Write("\x01\x02\x03\x04", 4);
     w.Write("\x00\x00\x00\x00", 4);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kBMP, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kBMP, w.Take(), got));
     const uint8_t entry[] = {3, 2, 1, 4};
     EXPECT_EQ(std::memcmp(got.GetPalette(), entry, 4), 0);
 }
@@ -198,7 +198,7 @@ TEST(QrImageReaderBmp, ThirtyTwoBitCompressionDecidesSupport)
     {
         bytes[kCompressionAt] = compression;
         QrImagePixels got;
-        const bool ok = Decode(QrImageReader::FileKind::kBMP, bytes, got);
+        const bool ok = DecodeFile(QrImageReader::FileKind::kBMP, bytes, got);
         EXPECT_EQ(ok, compression == 0 || compression == 3) << int(compression);
         if (ok)
         {
@@ -209,7 +209,7 @@ TEST(QrImageReaderBmp, ThirtyTwoBitCompressionDecidesSupport)
     bytes = tools::WriteBMP(gen::MakeIndexedPicture(4, 2, 7), {8, false, 0});
     bytes[kCompressionAt] = 1;
     QrImagePixels got;
-    EXPECT_FALSE(Decode(QrImageReader::FileKind::kBMP, bytes, got));
+    EXPECT_FALSE(DecodeFile(QrImageReader::FileKind::kBMP, bytes, got));
 }
 
 TEST(QrImageReaderBmp, WithoutAPixelOffsetThePixelsFollowThePalette)
@@ -219,7 +219,7 @@ TEST(QrImageReaderBmp, WithoutAPixelOffsetThePixelsFollowThePalette)
     w.Write("palettes", 8); // two entries, skipped for 24 bits
     w.Write("\x03\x02\x01\x00", 4);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kBMP, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kBMP, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 1, {{1, 2, 3}})));
 }
 
@@ -245,9 +245,9 @@ TEST(QrImageReaderTga, ARunCrossingARowEndContinuesOnTheNextRow)
     const std::vector<uint8_t> p = {10, 20, 30, 10, 20, 30, 10, 20, 30};
     const std::vector<uint8_t> q = {10, 20, 30, 1, 2, 3, 4, 5, 6};
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, TgaRunAcrossRows(0x20), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, TgaRunAcrossRows(0x20), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 3, {p, q}))) << "top origin: stored order" << Describe(got);
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, TgaRunAcrossRows(0x00), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, TgaRunAcrossRows(0x00), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 3, {q, p}))) << "bottom origin: flipped" << Describe(got);
 }
 
@@ -257,7 +257,7 @@ TEST(QrImageReaderTga, APacketRunningPastThePictureStopsAtItsEnd)
     PutTgaHeader(w, 10, 2, 1, 24, 0x20);
     w.Write("\x85\x03\x02\x01", 4); // six pixels for a picture of two
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 2, {{1, 2, 3, 1, 2, 3}})));
 }
 
@@ -276,13 +276,13 @@ TEST(QrImageReaderTga, ColourIndicesOutsideTheMapFail)
         return w.Take();
     };
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, file(4, 8), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, file(4, 8), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 1, {{3, 3, 3}})));
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, file(2, 16), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, file(2, 16), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 1, {{1, 1, 1}})));
     for (uint16_t bad : {0, 1, 5, 255})
-        EXPECT_FALSE(Decode(QrImageReader::FileKind::kTGA, file(bad, 8), got)) << bad;
-    EXPECT_FALSE(Decode(QrImageReader::FileKind::kTGA, file(65535, 16), got));
+        EXPECT_FALSE(DecodeFile(QrImageReader::FileKind::kTGA, file(bad, 8), got)) << bad;
+    EXPECT_FALSE(DecodeFile(QrImageReader::FileKind::kTGA, file(65535, 16), got));
 }
 
 TEST(QrImageReaderTga, SixteenBitValuesSpreadFiveBitsAChannel)
@@ -292,7 +292,7 @@ TEST(QrImageReaderTga, SixteenBitValuesSpreadFiveBitsAChannel)
     w.U16(0x8000 | (31 << 10) | (1 << 5) | 16); // the top bit is ignored
     w.U16(0x7fff);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kTGA, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kTGA, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 2, {{248, 8, 128, 248, 248, 248}}))) << Describe(got);
 }
 
@@ -304,13 +304,13 @@ TEST(QrImageReaderSgi, GreyPlanesFillEveryColourChannel)
     PutSgiHeader(w, 0, 1, 2, 1, 1);
     w.Write("\x0a\x14", 2);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kSGI, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kSGI, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 2, {{10, 10, 10, 20, 20, 20}})));
 
     plat::ByteWriter ga;
     PutSgiHeader(ga, 0, 1, 2, 1, 2);
     ga.Write("\x0a\x14\x80\xff", 4);
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kSGI, ga.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kSGI, ga.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(2, 2, {{10, 10, 10, 128, 20, 20, 20, 255}}))) << "alpha from plane 1";
 }
 
@@ -321,7 +321,7 @@ TEST(QrImageReaderSgi, TwoByteValuesKeepTheirHighByteAndExtraPlanesAreIgnored)
     for (uint16_t v : {0x12ff, 0x3400, 0x56aa, 0x7801, 0x9999})
         w.U16BE(v);
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kSGI, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kSGI, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(2, 1, {{0x12, 0x34, 0x56, 0x78}}))) << Describe(got);
 }
 
@@ -337,7 +337,7 @@ TEST(QrImageReaderSgi, RunLengthRowsStartAtTheirOffsetsAndRunBottomUp)
     w.Write("\x83\x01\x02\x03\x00", 5); // row 1: copy three bytes
     w.Write("\x03\x07\x00", 3);         // row 0: repeat 7 three times
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kSGI, w.Take(), got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kSGI, w.Take(), got));
     EXPECT_TRUE(got.IsEqual(Picture(1, 3, {{1, 1, 1, 2, 2, 2, 3, 3, 3}, {7, 7, 7, 7, 7, 7, 7, 7, 7}})))
         << Describe(got);
 }
@@ -346,9 +346,9 @@ TEST(QrImageReaderSgi, RunLengthWithTwoBytesPerChannelFails)
 {
     std::vector<uint8_t> bytes = tools::WriteSGI(gen::MakeColorPicture(1, 4, 2), {true, 1, 3});
     QrImagePixels got;
-    ASSERT_TRUE(Decode(QrImageReader::FileKind::kSGI, bytes, got));
+    ASSERT_TRUE(DecodeFile(QrImageReader::FileKind::kSGI, bytes, got));
     bytes[3] = 2;
-    EXPECT_FALSE(Decode(QrImageReader::FileKind::kSGI, bytes, got));
+    EXPECT_FALSE(DecodeFile(QrImageReader::FileKind::kSGI, bytes, got));
 }
 
 // ---------------------------------------------------------------- choosing the reader

@@ -1,4 +1,5 @@
 #include "QrTestFixture.h"
+#include "StreamTestHelpers.h"
 #include "TestFiles.h"
 
 #include "ImageWriters.h"
@@ -100,16 +101,6 @@ QrRender* Renderer(int n)
 {
     static char slots[4];
     return reinterpret_cast<QrRender*>(&slots[n]);
-}
-
-std::vector<uint8_t> Save(const std::vector<QrObject*>& topLevel)
-{
-    QrStream stream;
-    for (QrObject* object : topLevel)
-        stream.InsertTopLevelObject(object);
-    std::vector<uint8_t> bytes;
-    stream.SaveToMemory(bytes);
-    return bytes;
 }
 
 bool Contains(const std::vector<uint8_t>& bytes, const char* text)
@@ -268,7 +259,7 @@ TEST_F(QrImageTest, RemoveRendererTakesTheFirstEqualPairOnly)
 TEST_F(QrImageTest, ARendererAddedLaterPreparesOnlyImagesLinkedAfterIt)
 {
     QrPointer<QrImage> early = QrImage::CreateFromFile("tex.bmp", 2);
-    const std::vector<uint8_t> bytes = Save({early.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({early.Get()});
     AddRenderer(Renderer(1), 0);
     EXPECT_TRUE(g_prepared.empty()) << "adding a renderer prepares no existing image";
 
@@ -287,7 +278,7 @@ TEST_F(QrImageTest, ImageNamingAFileRoundTripsUnderTheBaseClassName)
 {
     QrPointer<QrImage> image = QrImage::CreateFromFile("Textures/lure.bmp", 2);
     image->SetName("lure");
-    const std::vector<uint8_t> bytes = Save({image.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({image.Get()});
     EXPECT_TRUE(Contains(bytes, "QrImage"));
     EXPECT_FALSE(Contains(bytes, "TestImage")) << "the renderer's class is never written";
 
@@ -298,13 +289,13 @@ TEST_F(QrImageTest, ImageNamingAFileRoundTripsUnderTheBaseClassName)
     EXPECT_TRUE(loaded->IsKindOf(&TestImage::ms_RTTI)) << "loading makes the renderer's image";
     EXPECT_STREQ(loaded->GetFileName(), "Textures/lure.bmp") << "a file that cannot be found keeps its name";
     EXPECT_TRUE(image->IsEqual(loaded));
-    EXPECT_EQ(Save({loaded}), bytes);
+    EXPECT_EQ(streamtest::Save({loaded}), bytes);
 }
 
 TEST_F(QrImageTest, ImageHoldingRawDataSavesAndLinksTheRawRecord)
 {
     QrPointer<QrImage> image = QrImage::CreateFromRawData(MakeRaw(gen::MakeIndexedPicture(5, 3, 9)), 0);
-    const std::vector<uint8_t> bytes = Save({image.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({image.Get()});
     EXPECT_TRUE(Contains(bytes, "QrRawImageData"));
 
     QrStream loader;
@@ -316,14 +307,14 @@ TEST_F(QrImageTest, ImageHoldingRawDataSavesAndLinksTheRawRecord)
     EXPECT_EQ(loaded->GetRawData(), loader.GetLoadedAt(1));
     EXPECT_EQ(loaded->GetFileName(), nullptr);
     EXPECT_TRUE(image->IsEqual(loaded));
-    EXPECT_EQ(Save({loaded}), bytes);
+    EXPECT_EQ(streamtest::Save({loaded}), bytes);
 }
 
 TEST_F(QrImageTest, ImageWithoutSourceSavesAnEmptyNameAndLoadsWithout)
 {
     // Only a file makes such an image: a raw-data record whose link id is 0.
     QrPointer<QrImage> image = QrImage::CreateFromRawData(MakeRaw(gen::MakeColorPicture(1, 2, 2)), 2);
-    std::vector<uint8_t> bytes = Save({image.Get()});
+    std::vector<uint8_t> bytes = streamtest::Save({image.Get()});
     const auto classAt = std::search(bytes.begin(), bytes.end(), "QrImage", "QrImage" + 7) - bytes.begin();
     const size_t flagAt = static_cast<size_t>(classAt) + 7 + 12;
     ASSERT_EQ(bytes[flagAt], 0);
@@ -336,7 +327,7 @@ TEST_F(QrImageTest, ImageWithoutSourceSavesAnEmptyNameAndLoadsWithout)
     EXPECT_EQ(loaded->GetRawData(), nullptr);
     EXPECT_EQ(loaded->GetFileName(), nullptr);
 
-    const std::vector<uint8_t> saved = Save({loaded});
+    const std::vector<uint8_t> saved = streamtest::Save({loaded});
     const size_t tail = 4 + std::strlen("End Of File");
     const std::vector<uint8_t> record(saved.end() - static_cast<std::ptrdiff_t>(tail + 5),
                                       saved.end() - static_cast<std::ptrdiff_t>(tail));
@@ -356,7 +347,7 @@ TEST_F(QrImageTest, RecordsNamingOneFileShareOneImage)
     holder->m_first = QrImage::CreateFromFile("shared.bmp", 2);
     holder->m_second = QrImage::CreateFromFile("shared.bmp", 2);
     QrPointer<QrImage> other = QrImage::CreateFromFile("other.bmp", 2);
-    const std::vector<uint8_t> bytes = Save({holder.Get(), other.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({holder.Get(), other.Get()});
     AddRenderer(Renderer(1), 0);
 
     QrStream loader;
@@ -379,7 +370,7 @@ TEST_F(QrImageTest, WithoutAHookImageRecordsStillLoadInStep)
     holder->m_first = QrImage::CreateFromFile("lure.tga", 2);
     holder->m_second = QrImage::CreateFromRawData(MakeRaw(gen::MakeColorPicture(1, 3, 2)), 2);
     QrPointer<QrRawImageData> after = MakeRaw(gen::MakeColorPicture(2, 4, 4));
-    const std::vector<uint8_t> bytes = Save({holder.Get(), after.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({holder.Get(), after.Get()});
     QrImage::SetCreateHook(nullptr);
 
     QrStream loader;
@@ -394,14 +385,14 @@ TEST_F(QrImageTest, WithoutAHookImageRecordsStillLoadInStep)
     ASSERT_NE(loaded->m_second, nullptr);
     EXPECT_TRUE(loaded->m_second->GetRawData()->IsEqual(holder->m_second->GetRawData()));
     EXPECT_TRUE(after->IsEqual(loader.GetTopLevelAt(1))) << "the record after the images is read in step";
-    EXPECT_EQ(Save({loaded, loader.GetTopLevelAt(1)}), bytes) << "the file saves back unchanged";
+    EXPECT_EQ(streamtest::Save({loaded, loader.GetTopLevelAt(1)}), bytes) << "the file saves back unchanged";
 }
 
 TEST_F(QrImageTest, AHookMakingNothingDuringALoadLeavesError4AndLoadsOn)
 {
     QrPointer<QrImage> image = QrImage::CreateFromFile("lure.tga", 2);
     QrPointer<QrRawImageData> after = MakeRaw(gen::MakeColorPicture(1, 2, 2));
-    const std::vector<uint8_t> bytes = Save({image.Get(), after.Get()});
+    const std::vector<uint8_t> bytes = streamtest::Save({image.Get(), after.Get()});
     g_hookMakesNothing = true;
     QrStream loader;
     ASSERT_TRUE(loader.LoadFromMemory(bytes.data(), bytes.size()));
@@ -412,7 +403,7 @@ TEST_F(QrImageTest, AHookMakingNothingDuringALoadLeavesError4AndLoadsOn)
 TEST_F(QrImageTest, CorruptImageRecordsFailTheLoad)
 {
     QrPointer<QrImage> image = QrImage::CreateFromRawData(MakeRaw(gen::MakeColorPicture(1, 2, 2)), 2);
-    const std::vector<uint8_t> good = Save({image.Get()});
+    const std::vector<uint8_t> good = streamtest::Save({image.Get()});
     // Class name, link id 1, no name, no extra data, then the source flag and the raw data's id.
     const auto nameAt = std::search(good.begin(), good.end(), "QrImage", "QrImage" + 7) - good.begin();
     const size_t flagAt = static_cast<size_t>(nameAt) + 7 + 12;

@@ -68,6 +68,13 @@ inline QrMatrix3 Identity()
     return m;
 }
 
+inline void ExpectNear(const QrPoint3& actual, const QrPoint3& expected, float tolerance = 1e-5f)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
 inline double Determinant(const QrMatrix3& m)
 {
     const auto& a = m.m;

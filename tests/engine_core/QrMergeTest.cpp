@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <vector>
 
-using collisiontest::ExpectNear;
-
 // A shape class the clean-up and merge do not know: it may keep per-vertex data of its own.
 class MergeTestSkin : public QrTriShape
 {

@@ -1,3 +1,4 @@
+#include "QrMathTestHelpers.h"
 #include "QrTestFixture.h"
 #include "StreamTestHelpers.h"
 
@@ -17,12 +18,6 @@
 
 namespace
 {
-void ExpectNear(const QrPoint3& actual, const QrPoint3& expected, float tolerance = 1e-5f)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
 
 // Counts the upward bound propagations that reach it.
 class CountingNode : public QrNode

@@ -10,7 +10,6 @@
 
 #include <cmath>
 
-using collisiontest::ExpectNear;
 using geomtest::MakeSquare;
 using geomtest::OpenShape;
 

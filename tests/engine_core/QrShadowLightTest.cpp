@@ -30,7 +30,7 @@ void ExpectPlane(const QrPlane& plane, const QrPoint3& normal, float constant, c
     EXPECT_NEAR(plane.GetConstant(), constant, 1e-5f) << what;
 }
 
-QrPointer<QrShadowLight> MakeLight(uint32_t mode)
+QrPointer<QrShadowLight> MakeShadowLight(uint32_t mode)
 {
     QrPointer<QrShadowLight> light(new QrShadowLight);
     light->SetProjectionMode(mode);
@@ -46,7 +46,7 @@ class QrShadowLightTest : public QrEngineTest
 
 TEST_F(QrShadowLightTest, DefaultFrameGivesThePyramidAndTheBox)
 {
-    QrPointer<QrShadowLight> pyramid = MakeLight(0);
+    QrPointer<QrShadowLight> pyramid = MakeShadowLight(0);
     EXPECT_EQ(pyramid->GetType(), QrShadowLight::kShadowType);
     const QrProjectionFrame& p = pyramid->GetFrame();
     ExpectPlane(p.GetPlane(0), {kA, 0, kB}, 0, "left");
@@ -55,7 +55,7 @@ TEST_F(QrShadowLightTest, DefaultFrameGivesThePyramidAndTheBox)
     ExpectPlane(p.GetPlane(3), {kA, kB, 0}, 0, "bottom");
     ExpectPlane(p.GetPlane(4), {1, 0, 0}, 1.01f, "cap");
 
-    QrPointer<QrShadowLight> box = MakeLight(1);
+    QrPointer<QrShadowLight> box = MakeShadowLight(1);
     const QrProjectionFrame& b = box->GetFrame();
     ExpectPlane(b.GetPlane(0), {0, 0, 1}, -0.5f, "left");
     ExpectPlane(b.GetPlane(1), {0, 0, -1}, -0.5f, "right");
@@ -68,7 +68,7 @@ TEST_F(QrShadowLightTest, AMovedLightCarriesItsFrameAndPlanesIntoTheWorld)
 {
     // Turned about y (x to z, z to -x) and lifted by 2: focus (0, 2, 1), direction (0, 0, -1),
     // right (-1, 0, 0), projection centre (0, 2, 0).
-    QrPointer<QrShadowLight> light = MakeLight(0);
+    QrPointer<QrShadowLight> light = MakeShadowLight(0);
     light->SetRotate(float(M_PI / 2), 0, 1, 0);
     light->SetTranslate(0, 2, 0);
     light->Update(light->GetCurrentInstance());
@@ -116,7 +116,7 @@ TEST_F(QrShadowLightTest, AFocusOnTheProjectionCentreGivesZeroBoxSidesAndNoNaN)
 
 TEST_F(QrShadowLightTest, ThePositionDirectionAndTypeSettersDoNothing)
 {
-    QrPointer<QrShadowLight> light = MakeLight(0);
+    QrPointer<QrShadowLight> light = MakeShadowLight(0);
     light->SetLocalPosition(QrPoint3(1, 2, 3));
     light->SetLocalDirection(QrPoint3(0, 1, 0));
     light->SetType(QrLight::kPoint);
@@ -152,7 +152,7 @@ TEST_F(QrShadowLightTest, ReceiversAreTheShapeInstancesUnderTheNode)
     nested->AttachChild(chrome.Get());
     receiver->AttachChild(nested.Get());
 
-    QrPointer<QrShadowLight> light = MakeLight(0);
+    QrPointer<QrShadowLight> light = MakeShadowLight(0);
     light->AttachReceiver(receiver.Get());
     EXPECT_EQ(light->GetReceiverCount(), 1u);
     ASSERT_EQ(light->GetReceiverRecordCount(), 4u);
@@ -180,7 +180,7 @@ TEST_F(QrShadowLightTest, FilesKeepTheFrameThePlanesAndTheReceivers)
     QrPointer<QrNode> receiver(new QrNode);
     receiver->AttachChild(MakeSquare().Get());
     receiver->AttachChild(MakeSquare().Get());
-    QrPointer<QrShadowLight> light = MakeLight(1);
+    QrPointer<QrShadowLight> light = MakeShadowLight(1);
     light->SetShadowKind(8);
     light->SetShadowScale(0.75f);
     light->SetShadowObject(new QrAlphaProperty);
@@ -212,14 +212,13 @@ TEST_F(QrShadowLightTest, FilesKeepTheFrameThePlanesAndTheReceivers)
     light->GetFrame().GetHeight() = 4.0f;
     light->SetShadowObject(nullptr);
     EXPECT_FALSE(light->IsEqual(loaded.Get()));
-
 }
 
 TEST_F(QrShadowLightTest, ACloneIsAShadowLightOfItsOwnSharingTheReceivers)
 {
     QrPointer<QrNode> receiver(new QrNode);
     receiver->AttachChild(MakeSquare().Get());
-    QrPointer<QrShadowLight> light = MakeLight(1);
+    QrPointer<QrShadowLight> light = MakeShadowLight(1);
     light->SetShadowScale(3.0f);
     light->AttachReceiver(receiver.Get());
     QrPointer<QrAVObject> copy = light->CreateClone();

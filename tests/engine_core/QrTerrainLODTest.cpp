@@ -15,11 +15,6 @@ class QrTerrainLODTest : public QrEngineTest
 {
 };
 
-uint16_t Bowl(int c, int r)
-{
-    return uint16_t(c * c + r * r);
-}
-
 uint32_t ActiveCount(const QrTerrainPage& page)
 {
     uint32_t count = 0;

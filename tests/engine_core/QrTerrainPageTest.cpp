@@ -29,13 +29,6 @@ protected:
     }
 };
 
-uint16_t Bowl(int c, int r)
-{
-    // Second differences are non-zero along every axis and diagonal, so every vertex of every
-    // block has a non-zero error.
-    return uint16_t(c * c + r * r);
-}
-
 // The records a debug target receives.
 class LineRecorder : public QrTerrainDebugTarget
 {

@@ -221,4 +221,11 @@ inline void RefineFully(View& view, QrTerrainPage* page)
     page->PushState(view.Camera(), page->GetCurrentInstance());
 }
 
+// Heights of a bowl: second differences are non-zero along every axis and diagonal, so every
+// vertex of every block has a non-zero error.
+inline uint16_t Bowl(int c, int r)
+{
+    return uint16_t(c * c + r * r);
+}
+
 } // namespace terraintest

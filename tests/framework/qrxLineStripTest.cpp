@@ -16,7 +16,7 @@
 namespace
 {
 
-const QrPoint3 kPoints[5] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}};
+const QrPoint3 kStripPoints[5] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}};
 const QrColorA kRed(1, 0, 0, 1);
 
 class qrxLineStripTest : public QrEngineTest
@@ -61,7 +61,7 @@ protected:
 TEST_F(qrxLineStripTest, PointPairsDrawAsSegmentsInWorldSpace)
 {
     QrColorA colors[5] = {kRed, kRed, kRed, kRed, kRed};
-    QrPointer<qrxLineStrip> strip(new qrxLineStrip(5, nullptr, kPoints, colors));
+    QrPointer<qrxLineStrip> strip(new qrxLineStrip(5, nullptr, kStripPoints, colors));
     strip->SetAllColors(QrColorA(0, 1, 0, 1));
     EXPECT_EQ(
         DrawnLines(strip.Get()),
@@ -69,7 +69,7 @@ TEST_F(qrxLineStripTest, PointPairsDrawAsSegmentsInWorldSpace)
                                   "colors=[(0 1 0 1) (0 1 0 1) (0 1 0 1) (0 1 0 1)]"}));
 
     // Without points the geometry's vertices are drawn; without colours none are sent.
-    QrPointer<qrxLineStrip> plain(new qrxLineStrip(2, kPoints + 2, nullptr, nullptr));
+    QrPointer<qrxLineStrip> plain(new qrxLineStrip(2, kStripPoints + 2, nullptr, nullptr));
     EXPECT_EQ(DrawnLines(plain.Get()),
               (std::vector<std::string>{"RenderLines lines=1 positions=[(11 1 0) (10 1 0)] texcoords=null "
                                         "colors=null"}));
@@ -77,7 +77,7 @@ TEST_F(qrxLineStripTest, PointPairsDrawAsSegmentsInWorldSpace)
 
 TEST_F(qrxLineStripTest, VariableStripDrawsUpToItsCapacity)
 {
-    QrPointer<qrxVLineStrip> line(new qrxVLineStrip(4, nullptr, kPoints, nullptr));
+    QrPointer<qrxVLineStrip> line(new qrxVLineStrip(4, nullptr, kStripPoints, nullptr));
     const struct
     {
         uint16_t asked;

@@ -26,15 +26,15 @@ protected:
 
 TEST_F(qrxScratchImageTest, TheSharedImageIsRebuiltAtTheRequestedSizeOnlyWhenASideGrows)
 {
-    struct Step
+    struct SizeStep
     {
         int32_t w, h;
         bool rebuilt;
     };
-    const Step steps[] = {{100, 50, true}, {80, 60, true}, {90, 40, true}, {90, 40, false}, {10, 10, false}};
+    const SizeStep steps[] = {{100, 50, true}, {80, 60, true}, {90, 40, true}, {90, 40, false}, {10, 10, false}};
     // The previous image is held, so a new one can never take its address.
     QrPointer<QrImage> last;
-    for (const Step& s : steps)
+    for (const SizeStep& s : steps)
     {
         qrxScratchImage::PrepareImage(s.w, s.h);
         QrImage* image = qrxScratchImage::GetSharedImage();

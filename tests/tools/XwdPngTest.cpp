@@ -113,7 +113,7 @@ TEST(XwdPngTest, DumpsItCannotReadAreRefusedWithAReason)
 {
     testfiles::TempDir dir;
     const std::vector<uint8_t> good = Dump(false);
-    struct Case
+    struct BadDump
     {
         const char* what;
         size_t field; // 25: cut the file instead
@@ -122,7 +122,7 @@ TEST(XwdPngTest, DumpsItCannotReadAreRefusedWithAReason)
     };
     const char* kLayout = "not a true-colour ZPixmap dump of 24 or 32 bits a pixel";
     const char* kSizes = "sizes do not fit the file";
-    const Case cases[] = {
+    const BadDump cases[] = {
         {"version", 1, 6, kLayout},
         {"bitmap format", 2, 1, kLayout},
         {"16 bits a pixel", 11, 16, kLayout},
@@ -137,7 +137,7 @@ TEST(XwdPngTest, DumpsItCannotReadAreRefusedWithAReason)
         {"last row cut", 25, static_cast<uint32_t>(good.size() - 5), kSizes},
         {"header cut", 25, 60, "shorter than a header"},
     };
-    for (const Case& c : cases)
+    for (const BadDump& c : cases)
     {
         SCOPED_TRACE(c.what);
         std::vector<uint8_t> dump = good;
