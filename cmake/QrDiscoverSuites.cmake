@@ -1,6 +1,8 @@
-# cmake -DPROGRAM=... -DWORKING_DIR=... -DLABELS=... -DOUT=... -P QrDiscoverSuites.cmake
+# cmake -DPROGRAM=... -DWORKING_DIR=... -DLABELS=... -DSLOW=a,b -DOUT=... -P QrDiscoverSuites.cmake
 # Lists a GoogleTest program's suites and writes one CTest test per suite: the program run with
 # --gtest_filter=Suite.*. Suites whose name starts with DISABLED_ are left out, as GoogleTest does.
+# A suite named in SLOW becomes three tests Suite/0..2, GoogleTest's shards of it, started first.
+cmake_policy(VERSION 3.25)
 execute_process(COMMAND ${PROGRAM} --gtest_list_tests
                 WORKING_DIRECTORY ${WORKING_DIR}
                 TIMEOUT 60
@@ -15,6 +17,8 @@ string(REPLACE ";" "\\;" output "${output}")
 string(REPLACE "\n" ";" lines "${output}")
 set(script "")
 set(count 0)
+string(REPLACE "," ";" slow "${SLOW}")
+set(kShards 3)
 foreach(line IN LISTS lines)
     # Suite lines start in the first column and end with '.', perhaps followed by a comment.
     if(NOT line MATCHES "^([A-Za-z_][A-Za-z0-9_/]*)\\.( .*)?$")
@@ -24,12 +28,26 @@ foreach(line IN LISTS lines)
     if(suite MATCHES "(^|/)DISABLED_")
         continue()
     endif()
-    string(APPEND script "add_test([==[${suite}]==] [==[${PROGRAM}]==] [==[--gtest_filter=${suite}.*]==])\n"
-                         "set_tests_properties([==[${suite}]==] PROPERTIES WORKING_DIRECTORY [==[${WORKING_DIR}]==]")
-    if(NOT "${LABELS}" STREQUAL "")
-        string(APPEND script " LABELS [==[${LABELS}]==]")
+    set(names ${suite})
+    if(suite IN_LIST slow)
+        set(names "")
+        foreach(shard RANGE 1 ${kShards})
+            math(EXPR index "${shard} - 1")
+            list(APPEND names ${suite}/${index})
+        endforeach()
     endif()
-    string(APPEND script ")\n")
+    foreach(test IN LISTS names)
+        string(APPEND script "add_test([==[${test}]==] [==[${PROGRAM}]==] [==[--gtest_filter=${suite}.*]==])\n"
+                             "set_tests_properties([==[${test}]==] PROPERTIES WORKING_DIRECTORY [==[${WORKING_DIR}]==]")
+        if(NOT "${LABELS}" STREQUAL "")
+            string(APPEND script " LABELS [==[${LABELS}]==]")
+        endif()
+        if(NOT test STREQUAL suite)
+            string(REGEX MATCH "[0-9]+$" index "${test}")
+            string(APPEND script " COST 1000 ENVIRONMENT [==[GTEST_TOTAL_SHARDS=${kShards};GTEST_SHARD_INDEX=${index}]==]")
+        endif()
+        string(APPEND script ")\n")
+    endforeach()
     math(EXPR count "${count} + 1")
 endforeach()
 if(count EQUAL 0)

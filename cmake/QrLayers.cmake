@@ -66,9 +66,11 @@ function(qr_add_library name)
     endif()
 endfunction()
 
-# qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...])
+# qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...] [SLOW_SUITES ...])
+# A slow suite (a minute or more) runs as three shards that CTest starts first, so that on a
+# machine of two cores it does not end a run alone.
 function(qr_add_test_program name)
-    cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS;SLOW_SUITES" ${ARGN})
     # The ThreadSanitizer build carries only the threaded parts' tests.
     if(QR_TSAN AND NOT "tsan" IN_LIST A_LABELS)
         return()
@@ -90,18 +92,19 @@ function(qr_add_test_program name)
     endif()
     target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
     qr_set_warnings(${name})
-    qr_add_suite_tests(${name} "${A_LABELS}")
+    qr_add_suite_tests(${name} "${A_LABELS}" "${A_SLOW_SUITES}")
 endfunction()
 
 # One CTest test per GoogleTest suite of the program, found after each build of it: a sanitizer
 # program takes about a tenth of a second to start, which a test per case paid two thousand
 # times. `ctest -R Suite` runs a suite; `PROGRAM --gtest_filter=Suite.Case` one case.
-function(qr_add_suite_tests name labels)
+function(qr_add_suite_tests name labels slowSuites)
     set(base ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    string(REPLACE ";" "," slowSuites "${slowSuites}")
     add_custom_command(TARGET ${name} POST_BUILD
                        BYPRODUCTS ${base}_suites.cmake
                        COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> -DWORKING_DIR=${CMAKE_BINARY_DIR}
-                               -DLABELS=${labels} -DOUT=${base}_suites.cmake
+                               -DLABELS=${labels} -DSLOW=${slowSuites} -DOUT=${base}_suites.cmake
                                -P ${QR_CMAKE_DIR}/QrDiscoverSuites.cmake
                        VERBATIM)
     file(WRITE ${base}_include.cmake "if(EXISTS \"${base}_suites.cmake\")\n"
