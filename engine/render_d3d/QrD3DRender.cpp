@@ -129,6 +129,11 @@ void QrD3DRender::SetBackgroundColor(const QrPoint3& color)
     m_driver->GetDevice()->SetClearColor(color.x, color.y, color.z);
 }
 
+uint32_t QrD3DRender::GetBackgroundColor() const
+{
+    return m_driver->GetDevice()->GetClearColor();
+}
+
 void QrD3DRender::UpdateLight(const QrLight* light, uint32_t enable)
 {
     if (light)

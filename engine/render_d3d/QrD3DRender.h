@@ -42,6 +42,8 @@ public:
     uint32_t DisplayFrame() override;
     uint32_t ClearBuffer(const QrRect* rect, uint32_t flags) override;
     void SetBackgroundColor(const QrPoint3& color) override;
+    // The colour clears fill with, packed 0x00RRGGBB as SetBackgroundColor stores it.
+    uint32_t GetBackgroundColor() const;
     void UpdateLight(const QrLight* light, uint32_t enable) override;
     void SetMaterial(const QrMaterialProperty* material) override;
     void SetCameraData(const QrPoint3& location, const QrPoint3& nearPoint, const QrPoint3& direction,

@@ -8,6 +8,8 @@
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 
+#include "QrD3DDevice.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -211,6 +213,31 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_EQ(Current(), 10);
     EXPECT_EQ(m_taken, (std::vector<int32_t>{1}));
+}
+
+// The livewell shows on black; leaving it puts back the colour of the sky's light as it stood at
+// that visit's entry, for the fishing screen to clear with.
+TEST_F(tovLivewellTest, LeavingPutsBackTheSkysColour)
+{
+    tovSky sky;
+    m_world.m_sky = &sky;
+    SwitchTo(8);
+    for (const bool above : {false, true})
+    {
+        SCOPED_TRACE(above);
+        sky.SetAboveWater(above);
+        const QrPoint3 light = sky.GetLightColour();
+        const uint32_t expected = QrD3DDevice::PackColor(light.x, light.y, light.z);
+        ASSERT_NE(expected, 0u);
+        // Whatever cleared the frame before.
+        m_renderer->SetBackgroundColor(QrPoint3(1.0f, 0.0f, 0.0f));
+        SwitchTo(3);
+        Frame();
+        EXPECT_EQ(m_renderer->GetBackgroundColor(), 0u);
+        SwitchTo(8);
+        EXPECT_EQ(m_renderer->GetBackgroundColor(), expected);
+    }
+    m_world.m_sky = nullptr;
 }
 
 } // namespace

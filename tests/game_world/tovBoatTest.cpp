@@ -2,6 +2,7 @@
 
 #include "BoatTestWorld.h"
 #include "GenLakeShape.h"
+#include "SoundPackRig.h"
 #include "WaterTestFixture.h"
 
 #include "Qr3dsAnimationNode.h"
@@ -493,6 +494,134 @@ TEST_F(tovBoatTest, BobbingIsAlikeAtEveryFrameRate)
     }
     EXPECT_NEAR(heights[0], heights[1], 1e-5f);
     EXPECT_GT(heights[0], 0.0f);
+}
+
+} // namespace
+
+namespace
+{
+
+// The boats' own sounds from the sample pack, heard through the sound manager.
+class tovBoatSoundTest : public tovBoatTest
+{
+protected:
+    void SetUp() override
+    {
+        tovBoatTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(m_sound.Start());
+    }
+    void TearDown() override
+    {
+        // The boats stop their sounds as they go, before the manager does.
+        m_boats.clear();
+        m_world.m_boats.clear();
+        m_world.m_player = nullptr;
+        m_sound.Stop();
+        tovBoatTest::TearDown();
+    }
+
+    SoundPackRig m_sound;
+};
+
+// Contacts of every kind at chosen times, no audio pulled, so each sound played stays counted.
+// A contact sounds only when the last contact of either kind lies more than a quarter of a
+// second back, and every contact, heard or not, renews that time: scraping along sounds once.
+TEST_F(tovBoatSoundTest, AContactSoundsByItsKindAndNotAgainWithinAQuarterSecond)
+{
+    // A bank beyond z = 1 at every x; the other boat lies far from it.
+    m_world.m_ground = [](const QrPoint3& p) { return p.z > 1.0f ? 0.05f : -0.3f; };
+    tovBoat* mover = AddBoat(0.1f, QrPoint3(0.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    tovBoat* parked = AddBoat(0.1f, QrPoint3(5.0f, 0.0f, -3.0f), Facing(1.0f, 0.0f));
+    m_world.m_player = mover;
+    const float radius = parked->GetWorldBound().GetRadius();
+    ASSERT_GT(radius, 0.05f);
+
+    enum Kind
+    {
+        kDriveIntoBank,  // the outboard's motion step
+        kTrollIntoBank,  // the trolling motor's creep through the flyer
+        kDriveIntoBoat,  // the motion step against the other boat
+        kRemoteIntoBank, // the same boat while it is not the player's
+    };
+    const struct
+    {
+        double now;
+        Kind kind;
+        int grounding, contact; // the sounds played so far
+        const char* what;
+    } events[] = {
+        {1.0, kDriveIntoBank, 1, 0, "the first contact sounds"},
+        {1.125, kDriveIntoBank, 1, 0, "an eighth of a second later it does not"},
+        {1.3125, kTrollIntoBank, 1, 0, "nor 0.19 s after the last silent one"},
+        {1.5625, kDriveIntoBank, 1, 0, "nor exactly a quarter second after it"},
+        {1.9375, kTrollIntoBank, 2, 0, "the trolling motor's contact sounds past the gap"},
+        {2.0625, kDriveIntoBoat, 2, 0, "another boat within the gap of the ground: silent"},
+        {2.4375, kDriveIntoBoat, 2, 1, "another boat past the gap: its own sound"},
+        {3.0, kRemoteIntoBank, 2, 1, "a boat not the player's is never heard"},
+    };
+    for (const auto& e : events)
+    {
+        SCOPED_TRACE(e.what);
+        const bool boat = e.kind == kDriveIntoBoat;
+        // Just short of the bank's look-ahead limit, or with the look-ahead point just inside
+        // the other boat.
+        const QrPoint3 at = boat ? QrPoint3(5.0f, 0.0f, -3.0f - radius - tovBoatStateBase::kLookAhead + 0.03f)
+                                 : QrPoint3(0.0f, 0.0f, 1.0f - tovBoatStateBase::kLookAhead - 0.005f);
+        m_world.m_player = e.kind == kRemoteIntoBank ? parked : mover;
+        mover->SetRotation(Facing(0.0f, 1.0f));
+        mover->SetPosition(at);
+        mover->UpdateAllInstances();
+        // Coasting in at a fifth of a unit a second, or at rest with the trolling motor on.
+        mover->SetThrottle(0.0f);
+        mover->m_speed = e.kind == kTrollIntoBank ? 0.0f : 0.2f;
+        if (e.kind == kTrollIntoBank)
+            mover->OnMotorEvent(tovTrollingMotor::kForward);
+        mover->Update(e.now, 0.2);
+        mover->OnMotorEvent(tovTrollingMotor::kOff);
+        EXPECT_EQ(mover->GetContactTime(), e.now) << "every contact renews the time";
+        EXPECT_EQ(m_sound.Plays(tovBoat::kGroundSound), e.grounding);
+        EXPECT_EQ(m_sound.Plays(tovBoat::kBoatContactSound), e.contact);
+    }
+}
+
+// The trolling motor's loop runs on the player's boat from the first direction command until the
+// motor stops, by the slower command, the off command or raising it, and is never restarted by
+// the commands between.
+TEST_F(tovBoatSoundTest, TheTrollingLoopRunsWhileTheMotorRunsOnThePlayersBoatOnly)
+{
+    m_world.m_ground = [](const QrPoint3&) { return -0.3f; };
+    tovBoat* local = AddBoat(0.1f, QrPoint3(0.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    tovBoat* remote = AddBoat(0.1f, QrPoint3(5.0f, 0.0f, 0.0f), Facing(0.0f, 1.0f));
+    m_world.m_player = local;
+    using T = tovTrollingMotor;
+    const struct
+    {
+        std::vector<int32_t> commands;
+        float deploy; // after the commands; negative: left as it is
+        int plays;
+    } steps[] = {
+        {{T::kForward}, -1.0f, 1},
+        {{T::kForward, T::kForward, T::kLeft, T::kBack}, -1.0f, 1},
+        {{T::kSlower, T::kSlower, T::kSlower}, -1.0f, 0},
+        {{T::kSlower}, -1.0f, 0},
+        {{T::kRight}, -1.0f, 1},
+        {{}, 0.5f, 0},
+        {{T::kForward}, 1.0f, 1},
+        {{T::kOff}, -1.0f, 0},
+    };
+    int i = 0;
+    for (const auto& s : steps)
+    {
+        for (const int32_t command : s.commands)
+            local->OnMotorEvent(command);
+        if (s.deploy >= 0.0f)
+            local->SetTrollingMotorDeploy(s.deploy);
+        EXPECT_EQ(m_sound.Plays(tovMotorSound::kTrollingSound), s.plays) << "step " << i;
+        ++i;
+    }
+    remote->OnMotorEvent(T::kForward);
+    EXPECT_EQ(remote->GetTrollingLevel(), 0);
+    EXPECT_EQ(m_sound.Plays(tovMotorSound::kTrollingSound), 0);
 }
 
 } // namespace

@@ -1,11 +1,8 @@
 #include "tovMotorSound.h"
 
 #include "HeadlessAudioOutput.h"
-#include "ResourcePack.h"
-#include "ResourceTypes.h"
 #include "SoundManager.h"
-#include "TestFiles.h"
-#include "tovSoundFacade.h"
+#include "SoundPackRig.h"
 
 #include <gtest/gtest.h>
 
@@ -14,53 +11,31 @@
 namespace
 {
 
-// The motor on the sample pack's sounds, through the sound manager on a headless sink whose
-// worker runs by hand: audio moves only when a test pulls it, so every end falls on the same
-// frame of every run.
+// The motor on the sample pack's sounds.
 class tovMotorSoundTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        RegisterSoundResourceType();
-        ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
-        ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &m_pack), kResourceOk);
-        ResourcePack::LoadGroup(1, m_pack);
-        SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(); });
-        SetSoundInitQuestion(nullptr);
-        SetSoundWorkerManual(true);
-        m_facade = std::make_unique<tovSoundFacade>();
-        ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+        ASSERT_NO_FATAL_FAILURE(m_sound.Start());
         m_motor = std::make_unique<tovMotorSound>();
-        m_motor->SetSoundPack(m_pack);
+        m_motor->SetSoundPack(m_sound.Pack());
         m_motor->SetLocal(true);
         tovMotorSound::SetStopping(false);
     }
     void TearDown() override
     {
         m_motor.reset();
-        m_facade.reset();
-        SetSoundWorkerManual(false);
-        SetSoundOutputFactory(nullptr);
-        ResourcePack::Close(&m_pack);
-        ResourcePack::ShutdownLoader();
+        m_sound.Stop();
     }
-    bool Playing(uint32_t id)
-    {
-        SoundRecord* record = tovSoundFacade::FindSound(m_pack, id);
-        EXPECT_NE(record, nullptr) << id;
-        return record && OwnedSoundCount(&record->handle) > 0;
-    }
+    bool Playing(uint32_t id) { return m_sound.Plays(id) > 0; }
     // Frames of a tenth of a second: audio, the worker, the end delivery, then the boat's
     // frame serving a pending request.
     void Run(double seconds)
     {
-        auto* output = static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
         for (int i = 0; i < int(seconds * 10.0 + 0.5); ++i)
         {
-            output->Pull(plat::Mixer::kRate / 10);
-            ServiceSoundWorker();
-            DeliverSoundEnds();
+            m_sound.Pull(0.1);
             m_motor->ServePending(m_throttle);
         }
     }
@@ -72,8 +47,7 @@ protected:
         ASSERT_EQ(m_motor->GetState(), tovMotorSound::kRunning);
     }
 
-    ResourcePack* m_pack = nullptr;
-    std::unique_ptr<tovSoundFacade> m_facade;
+    SoundPackRig m_sound;
     std::unique_ptr<tovMotorSound> m_motor;
     float m_throttle = 0.0f;
 };
@@ -189,7 +163,7 @@ TEST_F(tovMotorSoundTest, AnEndReportedAfterTheMachineIsGoneIsIgnored)
     m_motor.reset();
     // A new machine (perhaps at the same address) in the state the old end would look for.
     m_motor = std::make_unique<tovMotorSound>();
-    m_motor->SetSoundPack(m_pack);
+    m_motor->SetSoundPack(m_sound.Pack());
     m_motor->SetLocal(true);
     Request(tovMotorSound::kRise);
     DeliverSoundEnds();
