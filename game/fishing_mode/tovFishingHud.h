@@ -1,7 +1,7 @@
 #pragma once
 // The fishing screen's head-up display: round instruments over the view (speedometer,
 // tachometer, compass and clock; the line's tension with the drag's mark while a fish is on)
-// and the depth finder's screen with the depth and the water's temperature. The faces are
+// and the depth finder's two screens, the depth and the water's temperature. The faces are
 // pictures of the main pack; the needles are drawn over them each frame.
 
 #include "QrImage.h"
