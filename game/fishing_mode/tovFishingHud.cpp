@@ -19,8 +19,7 @@
 namespace
 {
 
-constexpr int32_t kFaceSize = 80;
-constexpr int32_t kHourInset = 13;
+constexpr int32_t kHourInset = 16;
 
 float Finite(float value)
 {
@@ -40,7 +39,8 @@ float Wrap(double degrees)
 
 qrxRoundGauge Gauge(tovFishingHud::Place at, float minimum, float maximum)
 {
-    qrxRoundGauge gauge(at.x, at.y, at.x + kFaceSize, at.y + kFaceSize);
+    const int32_t size = tovFishingHud::kFaceSize;
+    qrxRoundGauge gauge(at.x, at.y, at.x + size, at.y + size);
     gauge.SetRange(minimum, maximum);
     return gauge;
 }
@@ -59,7 +59,11 @@ tovFishingHud::tovFishingHud()
     if (m_lcdFont)
         m_lcd = std::make_unique<qrxFloatingText>(m_lcdFont.get(), plat::MakeColorRef(150, 240, 160));
     if (m_smallFont)
+    {
         m_label = std::make_unique<qrxFloatingText>(m_smallFont.get(), plat::MakeColorRef(255, 255, 255));
+        // Nearly black: pure black is the overlay's transparent key.
+        m_labelShadow = std::make_unique<qrxFloatingText>(m_smallFont.get(), plat::MakeColorRef(16, 16, 16));
+    }
 }
 
 tovFishingHud::~tovFishingHud() = default;
@@ -152,16 +156,42 @@ void tovFishingHud::Draw(const Readings& r)
         DrawFight(r);
 }
 
+std::string tovFishingHud::DepthText(float feet)
+{
+    // Three digits at most; over dry ground (a negative depth) it reads 0.
+    char text[32];
+    std::snprintf(text, sizeof text, "%d ft", static_cast<int32_t>(std::clamp(Finite(feet), 0.0f, 999.0f)));
+    return text;
+}
+
+std::string tovFishingHud::TemperatureText(float fahrenheit)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d%cF", static_cast<int32_t>(std::clamp(Finite(fahrenheit), -99.0f, 199.0f)),
+                  '\xb0');
+    return text;
+}
+
+std::string tovFishingHud::DragText(float pounds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "Drag %.1f lb", static_cast<double>(std::clamp(Finite(pounds), 0.0f, 99.9f)));
+    return text;
+}
+
 void tovFishingHud::DrawDepthFinder(const Readings& r)
 {
     DrawFace(kDepthPanel, kDepthAt);
     if (!m_lcd)
         return;
-    char text[32];
-    std::snprintf(text, sizeof text, "%d ft", static_cast<int32_t>(std::clamp(r.depthFeet, -9999.0f, 9999.0f)));
-    m_lcd->DrawText(kDepthAt.x + 12, kDepthAt.y + 14, text, nullptr);
-    std::snprintf(text, sizeof text, "%d F", static_cast<int32_t>(std::clamp(r.waterTemperature, -999.0f, 999.0f)));
-    m_lcd->DrawText(kDepthAt.x + 64, kDepthAt.y + 14, text, nullptr);
+    const std::string texts[2] = {DepthText(r.depthFeet), TemperatureText(r.waterTemperature)};
+    for (int32_t i = 0; i < 2; ++i)
+    {
+        // Centred in its screen.
+        const plat::Size size = m_lcdFont->MeasureText(texts[i]);
+        m_lcd->DrawText(kDepthAt.x + kScreenLeft + i * kScreenStep + (kScreenWidth - size.width) / 2,
+                        kDepthAt.y + kScreenTop + (kScreenHeight - size.height) / 2, texts[i].c_str(), nullptr);
+    }
 }
 
 void tovFishingHud::DrawFight(const Readings& r)
@@ -169,9 +199,12 @@ void tovFishingHud::DrawFight(const Readings& r)
     DrawFace(kTensionFace, kTensionAt);
     m_tension.DrawValue(std::clamp(r.tension, 0.0f, 1.0f));
     m_tension.DrawPointer(DialAngle(r.drag));
-    if (!m_label)
+    if (!m_label || !m_labelShadow)
         return;
-    char text[32];
-    std::snprintf(text, sizeof text, "Drag %4.1f lb", static_cast<double>(std::clamp(r.dragPounds, 0.0f, 999.0f)));
-    m_label->DrawText(kTensionAt.x - 8, kTensionAt.y + kFaceSize + 2, text, nullptr);
+    // Under the gauge, shadowed so that it reads over a bright sky.
+    const std::string text = DragText(r.dragPounds);
+    const int32_t x = kTensionAt.x + (kFaceSize - m_smallFont->MeasureText(text).width) / 2;
+    const int32_t y = kTensionAt.y + kFaceSize + 2;
+    m_labelShadow->DrawText(x + 1, y + 1, text.c_str(), nullptr);
+    m_label->DrawText(x, y, text.c_str(), nullptr);
 }

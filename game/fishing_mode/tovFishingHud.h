@@ -1,7 +1,7 @@
 #pragma once
 // The fishing screen's head-up display: round instruments over the view (speedometer,
 // tachometer, compass and clock; the line's tension with the drag's mark while a fish is on)
-// and the depth finder's screen with the depth and the water's temperature. The faces are
+// and the depth finder's two screens, the depth and the water's temperature. The faces are
 // pictures of the main pack; the needles are drawn over them each frame.
 
 #include "QrImage.h"
@@ -67,12 +67,24 @@ public:
         int32_t x;
         int32_t y;
     };
-    static constexpr Place kSpeedAt{4, 14};
-    static constexpr Place kTachAt{88, 14};
-    static constexpr Place kCompassAt{172, 14};
-    static constexpr Place kDepthAt{436, 18};
-    static constexpr Place kClockAt{556, 14};
-    static constexpr Place kTensionAt{556, 100};
+    static constexpr int32_t kFaceSize = 96;
+    static constexpr Place kSpeedAt{4, 8};
+    static constexpr Place kTachAt{104, 8};
+    static constexpr Place kCompassAt{204, 8};
+    static constexpr Place kDepthAt{384, 8};
+    static constexpr Place kClockAt{540, 8};
+    static constexpr Place kTensionAt{540, 108};
+    // The depth finder's two screens (depth, then water temperature), in its picture.
+    static constexpr int32_t kScreenLeft = 6;
+    static constexpr int32_t kScreenTop = 20;
+    static constexpr int32_t kScreenWidth = 65;
+    static constexpr int32_t kScreenHeight = 38;
+    static constexpr int32_t kScreenStep = 71;
+
+    // What the depth finder's screens and the drag line say.
+    static std::string DepthText(float feet);
+    static std::string TemperatureText(float fahrenheit);
+    static std::string DragText(float pounds);
 
     tovFishingHud();
     ~tovFishingHud();
@@ -109,4 +121,5 @@ private:
     std::unique_ptr<plat::Font> m_smallFont;
     std::unique_ptr<qrxFloatingText> m_lcd;
     std::unique_ptr<qrxFloatingText> m_label;
+    std::unique_ptr<qrxFloatingText> m_labelShadow;
 };

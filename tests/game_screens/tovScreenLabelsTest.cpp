@@ -3,6 +3,8 @@
 // is at least 10 pixels high. Labels baked into the sample pictures are taken from the
 // generator as it draws them; texts the screens draw are measured with their fonts.
 
+#include "tovFishingHud.h"
+
 #include "LabelFont.h"
 #include "PackWriter.h"
 #include "SampleData.h"
@@ -38,6 +40,11 @@ bool Inside(const gen::NotedLabel& label, const Box& box)
 {
     return label.x >= box.left && label.y >= box.top && label.x + label.width <= box.right &&
            label.y + label.height <= box.bottom;
+}
+
+bool Overlap(const gen::NotedLabel& a, const gen::NotedLabel& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 class tovScreenLabelsTest : public testing::Test
@@ -105,18 +112,26 @@ TEST_F(tovScreenLabelsTest, EachLabelFitsItsBoxAtAReadableSize)
         {367, 369, {4, 4, 96, 36}, "weigh-in button"},
         {20, 21, {4, 4, 106, 36}, "go fish button"},
         {304, 323, {0, 0, 15, 15}, "conditions digits"},
-        {5210, 5221, {34, 1, 95, 35}, "the fishing screen's bottom bar, right of the icons"},
+        {5210, 5223, {34, 1, 95, 35}, "the fishing screen's bottom bar, right of the icons"},
+        {5200, 5204, {5, 5, 91, 91}, "instrument faces, inside the bezel"},
+        {5205, 5205, {6, 0, 142, 20}, "the depth finder's names, above its screens"},
     };
     for (const auto& row : rows)
     {
         size_t seen = 0;
         for (uint32_t id = row.first; id <= row.last; ++id)
         {
-            for (const gen::NotedLabel& label : LabelsOf(id))
+            const std::vector<gen::NotedLabel> labels = LabelsOf(id);
+            for (size_t i = 0; i < labels.size(); ++i)
             {
+                const gen::NotedLabel& label = labels[i];
                 ++seen;
                 EXPECT_GE(label.height, kMinHeight) << row.what << ": " << Describe(label);
                 EXPECT_TRUE(Inside(label, row.box)) << row.what << ": " << Describe(label);
+                // Nor does one label run into another of its picture.
+                for (size_t j = i + 1; j < labels.size(); ++j)
+                    EXPECT_FALSE(Overlap(label, labels[j]))
+                        << row.what << ": " << Describe(label) << " and " << Describe(labels[j]);
             }
         }
         EXPECT_GT(seen, 0u) << row.what;
@@ -222,36 +237,51 @@ TEST_F(tovScreenLabelsTest, SetUpTextNamesItsButton)
     EXPECT_TRUE(named) << button[0].text;
 }
 
-// Texts the screens draw with their 18-pixel face, in their boxes: the lake information's
-// values in the wells of its backdrop (a box lower than a line grows to one), and the save
-// screen's name with its caret inside the name field.
+// Texts the screens draw, in their boxes: the lake information's values in the wells of its
+// backdrop (a box lower than a line grows to one), the save screen's name, and the fishing
+// screen's instrument readings at their widest (the depth finder's screens, the drag under
+// the tension gauge, clear of the bottom bar).
 TEST_F(tovScreenLabelsTest, ScreenTextsFitTheirFields)
 {
+    using H = tovFishingHud;
     const std::unique_ptr<plat::Font> font = plat::Font::Create("Verdana", 18, 400);
     ASSERT_TRUE(font);
-    ASSERT_GE(font->Height(), int32_t(kMinHeight));
     const int32_t line = font->Height();
+    const int32_t depthLeft = H::kDepthAt.x + H::kScreenLeft;
+    const int32_t depthTop = H::kDepthAt.y + H::kScreenTop;
+    const int32_t tempLeft = depthLeft + H::kScreenStep;
+    const int32_t dragCentre = H::kTensionAt.x + H::kFaceSize / 2;
+    const int32_t dragTop = H::kTensionAt.y + H::kFaceSize + 2;
     const struct
     {
-        const char* text;
+        std::string text;
         int32_t left, top, right, boxBottom; // where it is drawn, and how far down it may reach
-        bool centred;
+        int32_t size, weight;                // of its face
     } rows[] = {
-        {"Partly Cloudy", 371, 95, 548, 117, true},
-        {"Mostly Cloudy", 371, 95, 548, 117, true},
-        {"North West", 371, 144, 548, 166, true},
-        {"South East", 371, 144, 548, 166, true},
-        {"20", 371, 192, 548, 214, true},
-        {"-40", 445, 240, 555, 262, false},
-        {"104", 445, 288, 555, 310, false},
-        {"Muddy", 371, 336, 548, 358, true},
-        {"Saturday Bass 2", 146, 30, 496, 54, false},
+        {"Partly Cloudy", 371, 95, 548, 117, 18, 400},
+        {"Mostly Cloudy", 371, 95, 548, 117, 18, 400},
+        {"North West", 371, 144, 548, 166, 18, 400},
+        {"South East", 371, 144, 548, 166, 18, 400},
+        {"20", 371, 192, 548, 214, 18, 400},
+        {"-40", 445, 240, 555, 262, 18, 400},
+        {"104", 445, 288, 555, 310, 18, 400},
+        {"Muddy", 371, 336, 548, 358, 18, 400},
+        {"Saturday Bass 2", 146, 30, 496, 54, 18, 400},
+        {H::DepthText(1.0e9f), depthLeft, depthTop, depthLeft + H::kScreenWidth, depthTop + H::kScreenHeight, 18, 700},
+        {H::TemperatureText(-1.0e9f), tempLeft, depthTop, tempLeft + H::kScreenWidth, depthTop + H::kScreenHeight, 18,
+         700},
+        {H::TemperatureText(1.0e9f), tempLeft, depthTop, tempLeft + H::kScreenWidth, depthTop + H::kScreenHeight, 18,
+         700},
+        {H::DragText(1.0e9f), dragCentre - (640 - dragCentre), dragTop, 640, 440, 13, 700},
     };
     for (const auto& row : rows)
     {
-        const plat::Size size = font->MeasureText(row.text);
+        const std::unique_ptr<plat::Font> face = plat::Font::Create("Verdana", row.size, row.weight);
+        ASSERT_TRUE(face);
+        EXPECT_GE(face->Height(), int32_t(kMinHeight)) << row.text;
+        const plat::Size size = face->MeasureText(row.text);
         EXPECT_LE(size.width, row.right - row.left) << row.text;
-        EXPECT_LE(row.top + line, row.boxBottom) << row.text;
+        EXPECT_LE(row.top + face->Height(), row.boxBottom) << row.text;
     }
 
     // The caret stands at the name's lower right corner, under where the next letter goes.

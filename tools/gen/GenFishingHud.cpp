@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace gen
@@ -30,8 +31,26 @@ constexpr uint32_t kDepthPanel = 5205;
 constexpr uint32_t kFirstButton = 5210;
 constexpr uint32_t kMotorRunning = 5222;
 
-constexpr uint32_t kFace = 80;
+constexpr uint32_t kFace = 96;
 constexpr float kPi = 3.14159265f;
+// Radii on a face: its dark disc inside the chrome ring, the ring of ticks, how far out the
+// numbers may stand and where the unit's name stands below the hub.
+constexpr float kFaceRadius = 43.5f;
+constexpr float kTicksIn = 35.0f;
+constexpr float kTicksOut = 42.0f;
+constexpr float kNumbersOut = 30.0f;
+constexpr float kUnitBelow = 23.0f;
+constexpr float kUnitBelowNumbers = 32.0f;
+// The depth finder: two screens under their names (tovFishingHud.h writes into them).
+constexpr uint32_t kPanelWidth = 148;
+constexpr uint32_t kPanelHeight = 64;
+constexpr uint32_t kScreenLeft = 6;
+constexpr uint32_t kScreenTop = 20;
+constexpr uint32_t kScreenWidth = 65;
+constexpr uint32_t kScreenGap = 6;
+constexpr uint32_t kScreenHeight = 38;
+
+constexpr Rgb kRed{200, 40, 30};
 
 using Coverage = std::function<float(float x, float y)>;
 
@@ -104,11 +123,33 @@ void Polar(float degrees, float radius, float& x, float& y)
     y = kFace / 2.0f - radius * std::cos(a);
 }
 
+// Every label on the instruments is drawn at the smallest scale that reads at 640 x 480.
+constexpr uint32_t kScale = kMinLabelScale;
+constexpr float kLabelHeight = 7.0f * kScale;
+
+// Centred on (cx, cy).
 void Label(QrImagePixels& p, const std::string& text, float cx, float cy, Rgb c)
 {
-    const uint32_t w = LabelWidth(text, 1);
-    DrawLabel(p, uint32_t(std::max(0.0f, cx - float(w) / 2.0f)), uint32_t(std::max(0.0f, cy - 3.5f)), text, 1, c.r, c.g,
-              c.b);
+    const float w = float(LabelWidth(text, kScale));
+    DrawLabel(p, uint32_t(std::lround(std::max(0.0f, cx - w / 2.0f))),
+              uint32_t(std::lround(std::max(0.0f, cy - kLabelHeight / 2.0f))), text, kScale, c.r, c.g, c.b);
+}
+
+// Centred on the dial angle, as far out as it goes with every corner inside the tick ring.
+void RingLabel(QrImagePixels& p, const std::string& text, float degrees, Rgb c)
+{
+    const float hw = float(LabelWidth(text, kScale)) / 2.0f;
+    const float hh = kLabelHeight / 2.0f;
+    float radius = kNumbersOut;
+    float x = 0.0f, y = 0.0f;
+    for (; radius > 0.0f; radius -= 0.5f)
+    {
+        Polar(degrees, radius, x, y);
+        const float far = std::hypot(std::abs(x - kFace / 2.0f) + hw, std::abs(y - kFace / 2.0f) + hh);
+        if (far <= kTicksIn - 2.5f)
+            break;
+    }
+    Label(p, text, x, y, c);
 }
 
 // Black outside the bezel; a chrome ring round a dark face.
@@ -118,9 +159,9 @@ QrImagePixels Face(Rgb face)
     p.Allocate(QrImagePixels::kFormatRGB, kFace, kFace);
     FillRect(p, 0, 0, kFace, kFace, {0, 0, 0});
     const float c = kFace / 2.0f;
-    Paint(p, Disc(c, c, 39.5f), {96, 98, 104});
-    Paint(p, Ring(c, c, 36.0f, 38.5f), {206, 208, 214});
-    Paint(p, Disc(c, c, 36.0f), face);
+    Paint(p, Disc(c, c, c - 0.5f), {96, 98, 104});
+    Paint(p, Ring(c, c, kFaceRadius, c - 1.5f), {206, 208, 214});
+    Paint(p, Disc(c, c, kFaceRadius), face);
     return p;
 }
 
@@ -132,40 +173,57 @@ void Tick(QrImagePixels& p, float degrees, float inner, float outer, float width
     Paint(p, Segment(x0, y0, x1, y1, width), c);
 }
 
-// A dial from -135 to +135 degrees: major ticks numbered, minor ticks between, an optional
-// red band from redFrom (0..1) to the end.
-QrImagePixels Dial(const std::string& unit, int majors, int step, float redFrom)
+// A band along the tick ring from one dial angle to another.
+void Band(QrImagePixels& p, float from, float to, float inner, float outer, Rgb colour)
+{
+    const float c = kFace / 2.0f;
+    Paint(
+        p,
+        [=](float x, float y)
+        {
+            const float d = std::hypot(x - c, y - c);
+            const float a = std::atan2(x - c, c - y) * 180.0f / kPi;
+            return d > inner && d < outer && a >= from && a <= to ? 1.0f : -1.0f;
+        },
+        colour);
+}
+
+// The unit's name in the gap below the hub, where the needle never points; lower where the
+// first and last numbers stand beside it.
+void UnitLabel(QrImagePixels& p, const std::string& unit, float below)
+{
+    Label(p, unit, kFace / 2.0f, kFace / 2.0f + below, {250, 210, 90});
+}
+
+struct Zone
+{
+    float from, to; // 0..1 along the dial
+    Rgb colour;
+};
+
+// A dial from -135 to +135 degrees: coloured zones under the ticks, major ticks, every
+// labelEvery-th numbered (none at 0), minor ticks between.
+QrImagePixels Dial(const std::string& unit, int majors, int step, int labelEvery, std::initializer_list<Zone> zones)
 {
     const Rgb white{236, 236, 230};
     QrImagePixels p = Face({24, 26, 32});
-    const float c = kFace / 2.0f;
-    if (redFrom < 1.0f)
-    {
-        const float from = -135.0f + 270.0f * redFrom;
-        Paint(p,
-              [=](float x, float y)
-              {
-                  const float d = std::hypot(x - c, y - c);
-                  const float a = std::atan2(x - c, c - y) * 180.0f / kPi;
-                  return d > 29.0f && d < 34.0f && a >= from && a <= 135.0f ? 1.0f : -1.0f;
-              },
-              {200, 40, 30});
-    }
+    for (const Zone& zone : zones)
+        Band(p, -135.0f + 270.0f * zone.from, -135.0f + 270.0f * zone.to, kTicksIn + 1.0f, kTicksOut - 1.0f,
+             zone.colour);
     for (int i = 0; i <= majors * 2; ++i)
     {
         const float angle = -135.0f + 270.0f * float(i) / float(majors * 2);
         if (i % 2 == 0)
         {
-            Tick(p, angle, 27.0f, 34.0f, 2.0f, white);
-            float x, y;
-            Polar(angle, 20.0f, x, y);
-            Label(p, std::to_string(i / 2 * step), x, y, white);
+            Tick(p, angle, kTicksIn, kTicksOut, 2.0f, white);
+            if (labelEvery > 0 && i / 2 % labelEvery == 0)
+                RingLabel(p, std::to_string(i / 2 * step), angle, white);
         }
         else
-            Tick(p, angle, 30.0f, 34.0f, 1.0f, white);
+            Tick(p, angle, kTicksIn + 3.0f, kTicksOut, 1.0f, white);
     }
-    Label(p, unit, c, c + 26.0f, {250, 210, 90});
-    Paint(p, Disc(c, c, 3.0f), {180, 180, 186});
+    UnitLabel(p, unit, labelEvery > 0 ? kUnitBelowNumbers : kUnitBelow);
+    Paint(p, Disc(kFace / 2.0f, kFace / 2.0f, 3.5f), {180, 180, 186});
     return p;
 }
 
@@ -174,17 +232,15 @@ QrImagePixels Compass()
     const Rgb white{236, 236, 230};
     QrImagePixels p = Face({28, 30, 38});
     for (int i = 0; i < 72; ++i)
-        Tick(p, float(i) * 5.0f, i % 2 == 0 ? 29.0f : 31.0f, 34.0f, i % 18 == 0 ? 2.0f : 1.0f, white);
+        Tick(p, float(i) * 5.0f, i % 2 == 0 ? kTicksIn + 1.0f : kTicksIn + 3.0f, kTicksOut, i % 18 == 0 ? 2.0f : 1.0f,
+             white);
     const char* points[4] = {"N", "E", "S", "W"};
     for (int i = 0; i < 4; ++i)
-    {
-        float x, y;
-        Polar(float(i) * 90.0f, 22.0f, x, y);
-        Label(p, points[i], x, y, i == 0 ? Rgb{240, 70, 50} : white);
-    }
+        RingLabel(p, points[i], float(i) * 90.0f, i == 0 ? Rgb{240, 70, 50} : white);
     // The lubber mark: the rose turns under it on a real boat; here the needle turns instead.
-    Paint(p, Triangle(36.0f, 2.5f, 44.0f, 2.5f, 40.0f, 8.0f), {250, 210, 90});
-    Paint(p, Disc(40.0f, 40.0f, 3.0f), {180, 180, 186});
+    const float c = kFace / 2.0f;
+    Paint(p, Triangle(c - 5.0f, 2.5f, c + 5.0f, 2.5f, c, 9.0f), {250, 210, 90});
+    Paint(p, Disc(c, c, 3.5f), {180, 180, 186});
     return p;
 }
 
@@ -194,57 +250,45 @@ QrImagePixels Clock()
     const Rgb ink{236, 236, 230};
     QrImagePixels p = Face({20, 34, 52});
     for (int i = 0; i < 60; ++i)
-        Tick(p, float(i) * 6.0f, i % 5 == 0 ? 28.0f : 32.0f, 34.0f, i % 5 == 0 ? 2.0f : 1.0f, ink);
+        Tick(p, float(i) * 6.0f, i % 5 == 0 ? kTicksIn : kTicksIn + 4.0f, kTicksOut, i % 5 == 0 ? 2.0f : 1.0f, ink);
     const int hours[4] = {12, 3, 6, 9};
     for (int i = 0; i < 4; ++i)
-    {
-        float x, y;
-        Polar(float(i) * 90.0f, 21.0f, x, y);
-        Label(p, std::to_string(hours[i]), x, y, ink);
-    }
-    Paint(p, Disc(40.0f, 40.0f, 3.0f), {180, 180, 186});
+        RingLabel(p, std::to_string(hours[i]), float(i) * 90.0f, ink);
+    Paint(p, Disc(kFace / 2.0f, kFace / 2.0f, 3.5f), {180, 180, 186});
     return p;
 }
 
+// The line's pull against its strength: no numbers, which would mean nothing to an angler;
+// green where the line is safe, amber before the red where it parts.
 QrImagePixels Tension()
 {
-    QrImagePixels p = Dial("LINE", 4, 25, 0.75f);
-    // Green where the line is safe, amber before the red.
-    const float c = kFace / 2.0f;
-    Paint(p,
-          [=](float x, float y)
-          {
-              const float d = std::hypot(x - c, y - c);
-              const float a = std::atan2(x - c, c - y) * 180.0f / kPi;
-              return d > 34.5f && d < 36.0f && a >= -135.0f && a <= 0.0f ? 1.0f : -1.0f;
-          },
-          {60, 190, 80});
-    Paint(p,
-          [=](float x, float y)
-          {
-              const float d = std::hypot(x - c, y - c);
-              const float a = std::atan2(x - c, c - y) * 180.0f / kPi;
-              return d > 34.5f && d < 36.0f && a > 0.0f && a < 67.5f ? 1.0f : -1.0f;
-          },
-          {230, 180, 40});
-    return p;
+    return Dial("LINE", 4, 25, 0, {{0.0f, 0.5f, {60, 190, 80}}, {0.5f, 0.75f, {230, 180, 40}}, {0.75f, 1.0f, kRed}});
 }
 
-// A grey casing with a dark green screen; the screen writes the depth and water temperature
-// into it.
+// A grey casing with two dark green screens, each named above it; the fishing screen writes
+// the depth and the water's temperature into them.
 QrImagePixels DepthPanel()
 {
-    QrImagePixels p = Gradient(112, 56, {120, 124, 130}, {70, 72, 78});
-    FillRect(p, 0, 0, 112, 1, {180, 184, 190});
-    FillRect(p, 0, 55, 112, 1, {40, 40, 44});
-    FillRect(p, 6, 12, 100, 38, {18, 40, 28});
-    FillRect(p, 7, 13, 98, 36, {30, 62, 44});
-    DrawLabel(p, 8, 3, "DEPTH FINDER", 1, 230, 230, 230);
-    // The sonar's bottom trace along the screen's foot.
-    for (uint32_t x = 8; x < 104; ++x)
+    QrImagePixels p = Gradient(kPanelWidth, kPanelHeight, {120, 124, 130}, {70, 72, 78});
+    FillRect(p, 0, 0, kPanelWidth, 1, {180, 184, 190});
+    FillRect(p, 0, kPanelHeight - 1, kPanelWidth, 1, {40, 40, 44});
+    const char* names[2] = {"DEPTH", "TEMP"};
+    for (uint32_t i = 0; i < 2; ++i)
     {
-        const uint32_t y = 42 + uint32_t(2.5f + 2.5f * std::sin(float(x) * 0.21f));
-        FillRect(p, x, y, 1, 48 - y, {80, 150, 90});
+        const uint32_t x = kScreenLeft + i * (kScreenWidth + kScreenGap);
+        BoxLabel(p, x, 2, kScreenWidth, kScreenTop - 2, names[i], kScale, {230, 230, 230}, 0);
+        FillRect(p, x, kScreenTop, kScreenWidth, kScreenHeight, {18, 40, 28});
+        FillRect(p, x + 1, kScreenTop + 1, kScreenWidth - 2, kScreenHeight - 2, {30, 62, 44});
+        if (i == 0)
+        {
+            // The sonar's bottom trace along the screen's foot.
+            const uint32_t foot = kScreenTop + kScreenHeight - 2;
+            for (uint32_t tx = x + 2; tx < x + kScreenWidth - 2; ++tx)
+            {
+                const uint32_t ty = foot - 5 + uint32_t(2.5f + 2.5f * std::sin(float(tx) * 0.21f));
+                FillRect(p, tx, ty, 1, foot - ty, {80, 150, 90});
+            }
+        }
     }
     return p;
 }
@@ -357,8 +401,9 @@ void AddButtons(tools::PackContents& pack)
 
 void AddFishingHudPictures(tools::PackContents& pack)
 {
-    AddScreenPicture(pack, kSpeedFace, Dial("MPH", 3, 20, 1.0f), kGroup);
-    AddScreenPicture(pack, kTachFace, Dial("RPM X1000", 6, 1, 5.0f / 6.0f), kGroup);
+    AddScreenPicture(pack, kSpeedFace, Dial("MPH", 6, 10, 3, {}), kGroup);
+    // Thousands, as a boat's tachometer counts them.
+    AddScreenPicture(pack, kTachFace, Dial("RPM", 6, 1, 1, {{5.0f / 6.0f, 1.0f, kRed}}), kGroup);
     AddScreenPicture(pack, kCompassFace, Compass(), kGroup);
     AddScreenPicture(pack, kClockFace, Clock(), kGroup);
     AddScreenPicture(pack, kTensionFace, Tension(), kGroup);
