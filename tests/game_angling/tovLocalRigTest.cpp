@@ -2,6 +2,7 @@
 
 #include "FakeAnglingWorld.h"
 #include "RecordingNetworkPlay.h"
+#include "SoundPackRig.h"
 #include "WaterTestFixture.h"
 
 #include "tovAngler.h"
@@ -9,15 +10,8 @@
 #include "tovBoat.h"
 #include "tovMotorSound.h"
 #include "tovNetFacade.h"
-#include "tovSoundFacade.h"
 #include "tovUserProfile.h"
 #include "tovWorldClasses.h"
-
-#include "HeadlessAudioOutput.h"
-#include "ResourcePack.h"
-#include "ResourceTypes.h"
-#include "SoundManager.h"
-#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -241,54 +235,35 @@ protected:
     void SetUp() override
     {
         tovLocalRigTest::SetUp();
-        RegisterSoundResourceType();
-        ASSERT_EQ(ResourcePack::InitLoader(), kResourceOk);
-        ASSERT_EQ(ResourcePack::Open(testfiles::DataDir() + "/Data/tov", &m_pack), kResourceOk);
-        ResourcePack::LoadGroup(1, m_pack);
-        SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(); });
-        SetSoundInitQuestion(nullptr);
-        SetSoundWorkerManual(true);
-        m_facade = std::make_unique<tovSoundFacade>();
-        ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+        ASSERT_NO_FATAL_FAILURE(m_sound.Start());
         SetWorldServices(&m_world);
     }
     void TearDown() override
     {
         SetWorldServices(nullptr);
-        m_facade.reset();
-        SetSoundWorkerManual(false);
-        SetSoundOutputFactory(nullptr);
-        ResourcePack::Close(&m_pack);
-        ResourcePack::ShutdownLoader();
+        m_sound.Stop();
         tovMotorSound::SetStopping(false);
         tovLocalRigTest::TearDown();
     }
     // Tenths of a second of audio, ends delivered, then the boat's frame serving a request.
     void Listen(tovBoat& boat, double seconds)
     {
-        auto* output = static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
         for (int i = 0; i < int(seconds * 10.0 + 0.5); ++i)
         {
-            output->Pull(plat::Mixer::kRate / 10);
-            ServiceSoundWorker();
-            DeliverSoundEnds();
+            m_sound.Pull(0.1);
             boat.GetMotorSound().ServePending(boat.GetThrottle());
         }
     }
     bool AnyMotorSound()
     {
         for (uint32_t id = tovMotorSound::kRiseSound; id <= tovMotorSound::kStartSound; ++id)
-        {
-            SoundRecord* record = tovSoundFacade::FindSound(m_pack, id);
-            if (record && OwnedSoundCount(&record->handle) > 0)
+            if (m_sound.Plays(id) > 0)
                 return true;
-        }
         return false;
     }
 
     PlayerBoatWorld m_world;
-    ResourcePack* m_pack = nullptr;
-    std::unique_ptr<tovSoundFacade> m_facade;
+    SoundPackRig m_sound;
 };
 
 // Stopping the motor while its start sound or a rise still plays leaves it silent: neither
@@ -305,7 +280,7 @@ TEST_F(tovLocalRigSoundTest, AMotorStoppedMidSoundFallsSilent)
         QrPointer<tovLocalRig> rig(new tovLocalRig(true));
         tovBoat& boat = *rig->GetBoat();
         m_world.boat = &boat;
-        boat.GetMotorSound().SetSoundPack(m_pack);
+        boat.GetMotorSound().SetSoundPack(m_sound.Pack());
         rig->StartMotor();
         if (c.ups > 0)
         {
