@@ -185,6 +185,15 @@ struct EnetSession::State
         inboxReady.notify_one();
     }
 
+    // Left to itself the library drops unguaranteed messages at random once round trips grow
+    // uneven, as they do on a busy computer: a chat line would vanish though the link is fine.
+    // The game's unguaranteed traffic is a few small messages a second, nothing to hold back.
+    static void SendEveryMessage(ENetPeer* peer)
+    {
+        enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_ACCELERATION,
+                                     0);
+    }
+
     void SendFrame(ENetPeer* peer, const std::vector<uint8_t>& frame, bool reliable)
     {
         ENetPacket* packet = enet_packet_create(frame.data(), frame.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
@@ -324,6 +333,7 @@ struct EnetSession::State
         {
         case ENET_EVENT_TYPE_CONNECT:
             enet_peer_timeout(event.peer, 0, static_cast<enet_uint32>(timeoutMs), static_cast<enet_uint32>(timeoutMs));
+            SendEveryMessage(event.peer);
             if (hosting)
             {
                 event.peer->data = nullptr;
@@ -609,6 +619,7 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
         s.Reset();
         return false;
     }
+    State::SendEveryMessage(s.server);
     std::vector<uint8_t> join{kFrameJoin};
     PutName(join, playerName);
     s.SendFrame(s.server, join, true);

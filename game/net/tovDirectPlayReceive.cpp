@@ -47,8 +47,9 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
 
 bool tovDirectPlay::SenderSlotMatches(plat::NetPlayerId from, uint8_t slot)
 {
-    const int32_t actual = SlotOfId(from);
-    return actual == -1 ? slot == tovNet::kNoSlot : slot == actual;
+    // "No slot" claims nothing: a player that has just joined speaks before the host's table
+    // has told it its seat, though the host has seated it already.
+    return slot == tovNet::kNoSlot || slot == SlotOfId(from);
 }
 
 void tovDirectPlay::HandleAppMessage(plat::NetPlayerId from, const uint8_t* data, size_t size)
@@ -284,7 +285,7 @@ void tovDirectPlay::OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerSt
         if (slot != named)
             return;
     }
-    else if (slot != msg.header.senderSlot)
+    else if (!SenderSlotMatches(from, msg.header.senderSlot))
     {
         Drop();
         return;

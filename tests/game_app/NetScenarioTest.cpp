@@ -19,6 +19,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -176,6 +177,29 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
     return std::hypot(a.first - b.first, a.second - b.second);
 }
 
+// On a failure, both copies' own output and last digests go into the test's log: a run that
+// fails once under load is not rerun to learn why.
+class DumpOnFailure
+{
+public:
+    explicit DumpOnFailure(const testfiles::TempDir& dir) : m_dir(dir) {}
+    ~DumpOnFailure()
+    {
+        if (!::testing::Test::HasFailure())
+            return;
+        for (const char* name : {"host.log", "guest.log", "host.txt", "guest.txt"})
+        {
+            std::ifstream in(m_dir.File(name));
+            std::cerr << "---- " << name << "\n";
+            if (in && in.peek() != std::ifstream::traits_type::eof())
+                std::cerr << in.rdbuf() << "\n";
+        }
+    }
+
+private:
+    const testfiles::TempDir& m_dir;
+};
+
 // A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
 // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
 std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
@@ -214,6 +238,7 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
 TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
     testfiles::TempDir dir;
+    const DumpOnFailure dump(dir);
     const uint16_t port = FreeLoopbackPort();
     ASSERT_NE(port, 0);
     const std::string address = "127.0.0.1:" + std::to_string(port);
@@ -328,6 +353,7 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
 TEST(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 {
     testfiles::TempDir dir;
+    const DumpOnFailure dump(dir);
     const uint16_t port = FreeLoopbackPort();
     ASSERT_NE(port, 0);
     const std::string address = "127.0.0.1:" + std::to_string(port);

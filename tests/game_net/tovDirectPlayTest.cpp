@@ -295,7 +295,7 @@ TEST_F(tovDirectPlayPair, TheClientHostsWhenTheHostIsKilled)
 }
 
 // Every received type truncated, padded, from a slot not the sender's, and with values out of
-// range: each is dropped and counted, and nothing of it is taken.
+// range: each is dropped and counted, and nothing of it is taken. Sent with no slot, it is taken.
 TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
 {
     const plat::NetPlayerId clientId = C().GetLocalId();
@@ -333,6 +333,11 @@ TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
             EXPECT_EQ(H().GetDroppedCount(), ++expected);
         }
         Deliver(H(), clientId, message);
+        EXPECT_EQ(H().GetDroppedCount(), expected);
+        // Sent before the host's table reached the client: no slot yet, and still taken.
+        auto noSlotYet = message;
+        noSlotYet[1] = tovNet::kNoSlot;
+        Deliver(H(), clientId, noSlotYet);
         EXPECT_EQ(H().GetDroppedCount(), expected);
     }
     // Out of range: unknown types, an event kind, a species, a phase; parameters from a client.
