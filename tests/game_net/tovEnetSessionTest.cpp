@@ -2,6 +2,7 @@
 // silent player is given up within seconds.
 #include "EnetSession.h"
 #include "NetSessionPair.h"
+#include "tovNetworkPlayGameParams.h"
 
 #include <enet/enet.h>
 #include <gtest/gtest.h>
@@ -77,6 +78,8 @@ TEST(tovEnetSession, JoinChatAndAKilledPeerOverLoopback)
 
 TEST(tovEnetSession, ThePlayerLeftWhenTheHostIsKilledCarriesOnAsHost)
 {
+    // The phase is program-wide: one left by an earlier run would be no wait at all.
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
     EnetSide host("Robin");
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
     EnetSide client("Casey");
