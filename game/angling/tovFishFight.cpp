@@ -10,6 +10,7 @@
 namespace
 {
 constexpr float kMinStamina = 0.05f;
+constexpr float kMinEffort = 0.25f;   // of the fish's strength, in the tiring
 constexpr float kReelPull = 0.5f;     // lb while reeling
 constexpr float kFastReelPull = 1.5f; // lb while fast-reeling
 constexpr float kReelSpeed = 0.1f;    // units per second, twice as fast when fast-reeling
@@ -95,8 +96,11 @@ tovFishFight::Outcome tovFishFight::Step(double elapsed, tovFightTackle& tackle,
         if (m_lineOut > kMaxLineOut)
             return Finish(kSpoolEmpty);
 
-        // A run tires the fish a twentieth faster than holding against the reel.
-        const float drain = 0.08f * m_tension / m_strength * (m_running ? 1.05f : 1.0f);
+        // A run tires the fish a twentieth faster than holding against the reel. However light
+        // the drag, a fish tires at least as fast as a quarter of its own strength held would
+        // tire it, so that a heavy fish is a fight of a minute, not many.
+        const float effort = std::max(kMinEffort, m_tension / m_strength);
+        const float drain = 0.08f * effort * (m_running ? 1.05f : 1.0f);
         m_stamina = std::max(kMinStamina, m_stamina - dt * drain);
 
         m_slackTime = m_tension < kSlackTension ? m_slackTime + dt : 0.0f;
