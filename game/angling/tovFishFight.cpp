@@ -96,10 +96,12 @@ tovFishFight::Outcome tovFishFight::Step(double elapsed, tovFightTackle& tackle,
         if (m_lineOut > kMaxLineOut)
             return Finish(kSpoolEmpty);
 
-        // A run tires the fish a twentieth faster than holding against the reel. However light
-        // the drag, a fish tires at least as fast as a quarter of its own strength held would
-        // tire it, so that a heavy fish is a fight of a minute, not many.
-        const float effort = std::max(kMinEffort, m_tension / m_strength);
+        // A run tires the fish a twentieth faster than holding against the reel. Against a drag
+        // at half the line's strength a fish tires at least as fast as a quarter of its own
+        // strength held would tire it, so that a heavy fish is a fight of a minute, not many; a
+        // looser drag brakes it less, and a big fish may take the whole spool.
+        const float brake = std::min(1.0f, drag / (0.5f * strength));
+        const float effort = std::max(kMinEffort * brake, m_tension / m_strength);
         const float drain = 0.08f * effort * (m_running ? 1.05f : 1.0f);
         m_stamina = std::max(kMinStamina, m_stamina - dt * drain);
 
