@@ -332,7 +332,8 @@ TEST(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
     const uint16_t port = FreeLoopbackPort();
     ASSERT_NE(port, 0);
     const std::string address = "127.0.0.1:" + std::to_string(port);
-    const std::chrono::seconds limit(60);
+    // A whole day with a fish each: a bound for a hang, roomy for a loaded machine.
+    const std::chrono::seconds limit(120);
 
     // Seeded: each copy's fish, and so the moment its strike comes, are the same on every run.
     std::vector<std::string> hostArgs =
