@@ -1,6 +1,5 @@
 #include "tovFishingWorld.h"
 
-
 #include "tovAlphaOnlySorter.h"
 #include "tovCameraHeadingTracker.h"
 #include "tovCameraModeAction.h"
