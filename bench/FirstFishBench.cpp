@@ -12,6 +12,7 @@
 #include "tovCastController.h"
 #include "tovChurnApp.h"
 #include "tovFishModels.h"
+#include "tovFishSpecies.h"
 #include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
 #include "tovHeadlessRun.h"
@@ -54,6 +55,9 @@ struct StartResult
     double strikeMinutes = kCapMinutes;
     double landedMinutes = kCapMinutes;
     int32_t casts = 0;
+    int32_t strikes = 0;
+    double fightSeconds = -1.0; // of the fish landed; -1 without one
+    std::string landedFish;
     int32_t seed = 0;
 };
 
@@ -141,27 +145,43 @@ public:
             {
                 if (m_strike < 0)
                     m_strike = minutes;
+                if (!m_striking)
+                    ++m_strikes;
+                m_striking = true;
                 // A fresh press sets the hook; held, it reels.
                 if (m_held)
                     Button(next, false);
                 else
                     Button(next, true);
             }
-            else if (!m_held)
-                Button(next, true);
+            else
+            {
+                m_striking = false;
+                if (!m_held)
+                    Button(next, true);
+            }
             break;
         case tovCastController::kFighting:
+            if (!m_fighting)
+                m_hookFrame = frame;
+            m_fighting = true;
+            m_striking = false;
             if (!m_held)
                 Button(next, true);
             break;
         case tovCastController::kCatchBox:
         case tovCastController::kOverLimit:
             m_landed = minutes;
+            m_fightSeconds = (frame - m_hookFrame) * kFrameMs / 1000.0;
+            m_landedFish = std::to_string(rod->GetCatch().weight).substr(0, 4) + " lb " +
+                           GetFishSpeciesName(rod->GetCatch().species);
             Finish(next);
             break;
         default:
             break;
         }
+        if (rod->GetPhase() != tovCastController::kFighting)
+            m_fighting = false;
     }
 
     StartResult Result() const
@@ -169,6 +189,9 @@ public:
         StartResult r;
         r.lake = m_lake;
         r.casts = m_casts;
+        r.strikes = m_strikes;
+        r.fightSeconds = m_fightSeconds;
+        r.landedFish = m_landedFish;
         if (m_strike >= 0)
             r.strikeMinutes = std::min(m_strike, kCapMinutes);
         if (m_landed >= 0)
@@ -237,6 +260,12 @@ private:
     bool m_held = false;
     uint32_t m_standFrame = 0;
     int32_t m_casts = 0;
+    int32_t m_strikes = 0;
+    bool m_striking = false;
+    bool m_fighting = false;
+    uint32_t m_hookFrame = 0;
+    double m_fightSeconds = -1.0;
+    std::string m_landedFish;
     bool m_done = false;
 };
 
@@ -324,16 +353,25 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::map<std::string, int32_t> lakes;
-    std::vector<double> strikes, landed;
+    std::vector<double> strikes, landed, fights;
+    int32_t casts = 0, struck = 0;
     for (size_t i = 0; i < g_results.size(); ++i)
     {
         const StartResult& r = g_results[i];
         ++lakes[r.lake];
         strikes.push_back(r.strikeMinutes);
         landed.push_back(r.landedMinutes);
-        std::printf("start %zu seed %d %s: %d casts, strike %.2f, landed %.2f\n", i + 1, r.seed, r.lake.c_str(),
-                    r.casts, r.strikeMinutes, r.landedMinutes);
+        casts += r.casts;
+        struck += r.strikes;
+        if (r.fightSeconds >= 0.0)
+            fights.push_back(r.fightSeconds);
+        std::printf("start %zu seed %d %s: %d casts, %d strikes, strike %.2f, landed %.2f, fight %.1f s %s\n", i + 1,
+                    r.seed, r.lake.c_str(), r.casts, r.strikes, r.strikeMinutes, r.landedMinutes, r.fightSeconds,
+                    r.landedFish.c_str());
     }
+    // How often a cast is rewarded, and how long the landed fish fought, in real seconds.
+    std::printf("strikes_per_cast %.2f\n", casts ? double(struck) / casts : 0.0);
+    std::printf("fight_seconds_median %.1f\n", Median(fights));
     for (const auto& [lake, count] : lakes)
         std::printf("lake %s: %d starts\n", lake.c_str(), count);
     std::printf("strike_minutes_median %.2f\n", Median(strikes));

@@ -37,7 +37,8 @@ public:
     };
 
     // Seconds.
-    static constexpr double kFollowTime = 6.0;
+    // Long enough for a fish to catch up with a lure reeled away from it.
+    static constexpr double kFollowTime = 10.0;
     static constexpr double kInterestCoolDown = 20.0;
     static constexpr double kFleeTime = 10.0;
 

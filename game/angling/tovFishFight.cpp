@@ -10,15 +10,17 @@
 namespace
 {
 constexpr float kMinStamina = 0.05f;
-constexpr float kReelPull = 0.5f;     // lb while reeling
-constexpr float kFastReelPull = 1.5f; // lb while fast-reeling
-constexpr float kReelSpeed = 0.1f;    // units per second, twice as fast when fast-reeling
-constexpr float kRunSpeed = 0.02f;    // units per second per pound of excess pull per pound of fish
-constexpr float kRodLag = 0.15f;      // seconds
-constexpr float kSlackTension = 0.2f; // lb
-constexpr float kSlackGrace = 2.0f;   // seconds before a slack line risks the hook
-constexpr float kHookPullRate = 0.3f; // per second on a slack line
-constexpr float kMaxStep = 0.25f;     // a long frame is split so that the rod's lag stays stable
+constexpr float kMinEffort = 0.25f;    // of the fish's strength, in the tiring
+constexpr float kFullBrakeDrag = 2.5f; // lb: the tackle's drag as it comes
+constexpr float kReelPull = 0.5f;      // lb while reeling
+constexpr float kFastReelPull = 1.5f;  // lb while fast-reeling
+constexpr float kReelSpeed = 0.1f;     // units per second, twice as fast when fast-reeling
+constexpr float kRunSpeed = 0.02f;     // units per second per pound of excess pull per pound of fish
+constexpr float kRodLag = 0.15f;       // seconds
+constexpr float kSlackTension = 0.2f;  // lb
+constexpr float kSlackGrace = 2.0f;    // seconds before a slack line risks the hook
+constexpr float kHookPullRate = 0.3f;  // per second on a slack line
+constexpr float kMaxStep = 0.25f;      // a long frame is split so that the rod's lag stays stable
 
 float Sane(float x, float lo, float hi, float fallback)
 {
@@ -95,8 +97,13 @@ tovFishFight::Outcome tovFishFight::Step(double elapsed, tovFightTackle& tackle,
         if (m_lineOut > kMaxLineOut)
             return Finish(kSpoolEmpty);
 
-        // A run tires the fish a twentieth faster than holding against the reel.
-        const float drain = 0.08f * m_tension / m_strength * (m_running ? 1.05f : 1.0f);
+        // A run tires the fish a twentieth faster than holding against the reel. Against a drag
+        // of the tackle's usual setting or more a fish tires at least as fast as a quarter of its
+        // own strength held would tire it, so that a heavy fish is a fight of a minute, not
+        // many; a looser drag brakes it less, and a big fish may take the whole spool.
+        const float brake = std::min(1.0f, drag / kFullBrakeDrag);
+        const float effort = std::max(kMinEffort * brake, m_tension / m_strength);
+        const float drain = 0.08f * effort * (m_running ? 1.05f : 1.0f);
         m_stamina = std::max(kMinStamina, m_stamina - dt * drain);
 
         m_slackTime = m_tension < kSlackTension ? m_slackTime + dt : 0.0f;

@@ -12,14 +12,23 @@
 namespace
 {
 constexpr float kFeetPerUnit = 100.0f;
-constexpr float kHomeRange = 0.1f;       // units a cruising fish strays from home
+constexpr float kHomeRange = 0.5f;       // units a cruising fish strays from home
+constexpr float kCruiseSpeed = 0.3f;     // of the species' swim speed
+constexpr float kTurnRate = 2.0f;        // radians a second at most
 constexpr float kSpookDistance = 0.1f;   // units
 constexpr float kSpookSpeed = 10.0f;     // mph
 constexpr int32_t kPlaceAttempts = 60;   // per fish
 constexpr float kDepthMatchRange = 0.1f; // units of depth over which appeal halves
-// Chance per second that a cruising fish in reach notices a fully appealing lure: a few bites
-// an hour on good water.
+// Chance per second that a cruising fish in reach notices a fully appealing lure, and the
+// reach: tuned so that a newcomer casting from the start has a strike within a few minutes,
+// yet most casts come back empty.
 constexpr double kNoticeRate = 0.1;
+constexpr float kNoticeReach = 0.15f;        // units, in murky water
+constexpr float kNoticeReachClarity = 0.25f; // more in clear water
+// Chance per second, times the lure's appeal, that a fish at the lure takes it.
+constexpr double kTakeRate = 0.8;
+// A fish that has noticed the lure closes in at a dash, faster than a lure is reeled.
+constexpr float kChaseSpeed = 2.0f;
 
 // 1 for equal values, down to 0.5 a whole unit apart.
 float Match(float x, float y)
@@ -169,6 +178,8 @@ void tovFishPopulation::Populate(int32_t seed, const SpeciesTables& tables, floa
         m_world.GetSpeciesBounds(fish.species, b1, b2);
         DrawFishSizeForSpecies(fish.species, fish.weight, fish.length, static_cast<float>(m_random.uniform()), b1, b2,
                                skill, 0, 1.0f);
+        // Headings spread by the golden angle, with no draw that would move the placements.
+        fish.heading = 2.3999632f * static_cast<float>(i);
         if (PlaceFish(fish, tables, x0, z0, x1, z1))
             m_fish.push_back(fish);
     }
@@ -189,16 +200,24 @@ float tovFishPopulation::Appeal(const Fish& fish, const tovLurePresence& lure) c
 
 void tovFishPopulation::Wander(Fish& fish, float dt)
 {
-    const float speed =
-        GetSpeciesSwimSpeed(fish.species) * (fish.behavior.GetState() == tovFishBehavior::kFlee ? 2.0f : 0.3f);
-    const float angle = static_cast<float>(m_random.uniform()) * 6.2831853f;
-    QrPoint3 next = fish.map;
-    next.x += std::cos(angle) * speed * dt;
-    next.z += std::sin(angle) * speed * dt;
-    const float range = fish.behavior.GetState() == tovFishBehavior::kFlee ? 4.0f * kHomeRange : kHomeRange;
-    if (Distance2D(next, fish.home) > range || !m_world.IsOnLake(m_world.MapToWorld(next)))
+    // Speeds and ranges are world units; the record keeps the lake-map place. A fish keeps its
+    // heading and turns a little at a time, so it roams its home water and passes by a lure
+    // that stays in one place; at the edge of its range it turns back toward home.
+    const bool fleeing = fish.behavior.GetState() == tovFishBehavior::kFlee;
+    const float speed = GetSpeciesSwimSpeed(fish.species) * (fleeing ? 2.0f : kCruiseSpeed);
+    fish.heading += (static_cast<float>(m_random.uniform()) - 0.5f) * kTurnRate * dt;
+    const QrPoint3 at = WorldOf(fish);
+    QrPoint3 next = at;
+    next.x += std::sin(fish.heading) * speed * dt;
+    next.z += std::cos(fish.heading) * speed * dt;
+    const float range = fleeing ? 4.0f * kHomeRange : kHomeRange;
+    const QrPoint3 home = m_world.MapToWorld(fish.home);
+    if (Distance2D(next, home) > range || !m_world.IsOnLake(next))
+    {
+        fish.heading = std::atan2(home.x - at.x, home.z - at.z) + (static_cast<float>(m_random.uniform()) - 0.5f);
         return;
-    fish.map = next;
+    }
+    fish.map = m_world.WorldToMap(next);
 }
 
 void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
@@ -214,7 +233,7 @@ void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
         if (state != tovFishBehavior::kCruise || !lureLive || fish.behavior.IsCoolingDown())
             return;
         const Conditions c = Read(m_world.GetWeather());
-        const float notice = 0.15f + 0.25f * c.clarity;
+        const float notice = kNoticeReach + kNoticeReachClarity * c.clarity;
         if (Distance2D(WorldOf(fish), m_lure->position) > notice)
             return;
         const float mood = m_activity[fish.species] * (0.5f + c.behavior) *
@@ -233,17 +252,23 @@ void tovFishPopulation::StepFish(Fish& fish, int32_t index, float dt)
         fish.behavior.Apply(tovFishBehavior::kLoseInterest);
         return;
     }
-    const QrPoint3 lureMap = m_world.WorldToMap(m_lure->position);
-    const float gap = Distance2D(fish.map, lureMap);
-    const float reach = GetSpeciesSwimSpeed(fish.species) * dt;
+    // The chase runs in world units, as the lure moves and the swim speeds are given: a lake
+    // map's cells are not world units.
+    QrPoint3 at = WorldOf(fish);
+    const float gap = Distance2D(at, m_lure->position);
+    const float reach = kChaseSpeed * GetSpeciesSwimSpeed(fish.species) * dt;
     if (gap > kStrikeDistance)
     {
         const float t = std::min(1.0f, reach / gap);
-        fish.map.x += (lureMap.x - fish.map.x) * t;
-        fish.map.z += (lureMap.z - fish.map.z) * t;
-        return;
+        at.x += (m_lure->position.x - at.x) * t;
+        at.z += (m_lure->position.z - at.z) * t;
+        fish.map = m_world.WorldToMap(at);
+        // A fish that reaches the lure within the step may take it in the same step, so that
+        // a long frame does not keep a moving lure out of reach.
+        if (gap - reach > kStrikeDistance)
+            return;
     }
-    if (m_strike < 0 && m_hooked < 0 && m_random.uniform() < 0.8 * Appeal(fish, *m_lure) * dt)
+    if (m_strike < 0 && m_hooked < 0 && m_random.uniform() < kTakeRate * Appeal(fish, *m_lure) * dt)
     {
         fish.behavior.Apply(tovFishBehavior::kTakeLure);
         m_strike = index;

@@ -47,7 +47,8 @@ public:
         float length = 0.0f; // inches
         QrPoint3 map;        // lake map x/z; y unused
         QrPoint3 home;
-        float depth = 0.0f; // below the surface, world units
+        float depth = 0.0f;   // below the surface, world units
+        float heading = 0.0f; // radians from +z in world x/z, while cruising
         tovFishBehavior behavior;
     };
 

@@ -153,6 +153,7 @@ void CatchLines(std::ostringstream& out, const tovApp& app)
     const tovCastController* cast = fishing ? fishing->GetCastController() : nullptr;
     if (cast)
         out << "cast.phase " << cast->GetPhase() << "\n"
+            << "cast.strike " << (cast->HasStrike() ? 1 : 0) << "\n"
             << "cast.outcome " << cast->GetLastOutcome() << "\n";
     const tovGameSession* session = app.GetSession();
     const auto* rig = session ? dynamic_cast<const tovAnglerRig*>(session->GetCurrentAngler().Get()) : nullptr;

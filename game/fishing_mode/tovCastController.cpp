@@ -12,6 +12,7 @@
 #include "tovNetFacade.h"
 #include "tovScene.h"
 #include "tovShellIFace.h"
+#include "tovSoundFacade.h"
 #include "tovSplash.h"
 #include "tovTackle.h"
 #include "tovTackleSet.h"
@@ -46,6 +47,16 @@ constexpr uint32_t kLureRecordBase = 8000;
 constexpr int32_t kWaterSteps = 10;
 // The ambient channel of the fight's music.
 constexpr int kFightChannel = 0;
+// A fish taking the lure.
+constexpr uint32_t kStrikeSound = 6070;
+
+void PlayEffect(uint32_t id)
+{
+    if (!g_soundFacade)
+        return;
+    if (SoundRecord* sound = tovSoundFacade::FindSound(GetAppServices().GetMainPack(), id))
+        g_soundFacade->Play(sound, false, 0);
+}
 
 float Distance2D(const QrPoint3& a, const QrPoint3& b)
 {
@@ -372,6 +383,12 @@ void tovCastController::StepRetrieve(double elapsed)
     if (population)
     {
         const int32_t strike = population->TakeStrike();
+        // The take is heard as well as seen: a splash at the lure as it goes under.
+        if (strike >= 0 && m_strikeFish < 0)
+        {
+            PlayEffect(kStrikeSound);
+            SplashDown(m_now);
+        }
         // A strike lasts for the hook window; after it the fish has spat the lure.
         m_strikeFish = strike;
     }

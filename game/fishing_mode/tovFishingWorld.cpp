@@ -23,6 +23,7 @@
 #include "tovWaterCrossAction.h"
 #include "tovWaterFollowAction.h"
 #include "tovWeather.h"
+#include "uRandom.h"
 
 #include "Qr3dsSkinAndBone.h"
 #include "QrAnimTiming.h"
@@ -204,6 +205,9 @@ void tovFishingWorld::BuildLights()
 void tovFishingWorld::BuildFish()
 {
     m_fish = std::make_unique<tovFishModels>(*this, m_scene.Get());
+    // Each day's fish differ as the program's generator does, without taking a draw from it:
+    // the draws after this one stay as they were.
+    m_fishSeed = SharedRandom().get_state();
     PopulateAroundStart(0);
     m_idle.Add(&m_fish->GetPopulation());
 }
@@ -227,7 +231,7 @@ void tovFishingWorld::PopulateAround(const QrPoint3& at)
 {
     // Models shown for the fish before stand for others now.
     m_fish->Clear();
-    m_fish->GetPopulation().Populate(1, m_tables, at.x - kFishReach, at.z - kFishReach, at.x + kFishReach,
+    m_fish->GetPopulation().Populate(m_fishSeed, m_tables, at.x - kFishReach, at.z - kFishReach, at.x + kFishReach,
                                      at.z + kFishReach);
 }
 

@@ -189,6 +189,7 @@ private:
     std::unique_ptr<tovFishModels> m_fish;
     // The start location the fish were put around.
     int32_t m_fishStart = 0;
+    int32_t m_fishSeed = 1;
     std::string m_error;
     double m_now = 0.0;
     double m_switchTime = 0.0;

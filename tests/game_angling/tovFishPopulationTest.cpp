@@ -16,11 +16,14 @@
 namespace
 {
 // A synthetic lake 6 x 6 units: the bottom falls from 5 ft at x = 0 to 65 ft at x = 6, a weed
-// bed covers z < 1.5, a dry island stands at the middle. The map is the world moved by 10.
+// bed covers z < 1.5, a dry island stands at the middle. The map counts cells of 0.3 units
+// the other way from 10, as a real lake's does.
 class SyntheticLake : public tovAnglingWorld
 {
 public:
     static constexpr float kSize = 6.0f;
+    // Map cells of the sample lakes' size, counted the other way.
+    static constexpr float kCell = 0.3f;
 
     float GroundHeight(const QrPoint3& p) const override { return IsOnLake(p) ? -(0.05f + 0.1f * p.x) : 0.1f; }
     float WaterHeight() const override { return 0.0f; }
@@ -35,8 +38,14 @@ public:
         a = b = c = d = GetPopulationDensity(p);
     }
     const tovWeather* GetWeather() const override { return m_weather.Get(); }
-    QrPoint3 WorldToMap(const QrPoint3& w) const override { return QrPoint3(w.x + 10.0f, w.y, w.z + 10.0f); }
-    QrPoint3 MapToWorld(const QrPoint3& m) const override { return QrPoint3(m.x - 10.0f, m.y, m.z - 10.0f); }
+    QrPoint3 WorldToMap(const QrPoint3& w) const override
+    {
+        return QrPoint3(10.0f - w.x / kCell, w.y, 10.0f - w.z / kCell);
+    }
+    QrPoint3 MapToWorld(const QrPoint3& m) const override
+    {
+        return QrPoint3((10.0f - m.x) * kCell, m.y, (10.0f - m.z) * kCell);
+    }
     float GetSpeciesShare(int32_t species) const override { return IsBassSpecies(species) ? 1.0f : 0.0f; }
     void GetSpeciesBounds(int32_t species, float& b1, float& b2) const override
     {
@@ -98,7 +107,8 @@ DayResult FishADay(const Scenario& s, int32_t seed)
                                      s.z0 + (s.z1 - s.z0) * static_cast<float>(angler.uniform()));
             castTime = t + 8.0;
         }
-        lure.position.x = std::max(0.2f, lure.position.x - 0.02f * static_cast<float>(step));
+        // Reeled in at the rod's usual speed.
+        lure.position.x = std::max(0.2f, lure.position.x - 0.05f * static_cast<float>(step));
         population.Update(t, step);
         const int32_t fish = population.TakeStrike();
         if (fish < 0)

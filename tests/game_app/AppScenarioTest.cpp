@@ -264,18 +264,19 @@ TEST_F(AppScenarioTest, TheSecondDayOfATournamentEndsAtTheWeighInToo)
 
 // A whole quick-fish day from the main menu, scripted as a player plays it (see the script):
 // the cast, the strike, the fight and the catch box, the fish kept, the hour's warning
-// answered and the day's end. Seed 1 puts a smallmouth bass under the cast. The same day
-// twice in two processes is the long test tarnholm_quick_fish_day_twice.
-TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
+// answered and the day's end. Seed 1 brings a walleye to the cast. The same day twice in two
+// processes is the long test tarnholm_quick_fish_day_twice.
+TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
     options.seed = 1;
-    const AppScenarioResult run = RunScenario(options, {44, 52, 56, 58, 59, 61, 64, 66});
+    const AppScenarioResult run = RunScenario(options, {44, 50, 52, 56, 58, 59, 61, 64, 66});
     ASSERT_EQ(run.error, "");
     const auto at = [&run](uint32_t frame, const char* name) { return DigestField(run.digests.at(frame), name); };
-    EXPECT_EQ(at(44, "cast.phase"), "3"); // the lure in the water
-    EXPECT_EQ(at(52, "cast.phase"), "4"); // hooked and fighting
-    EXPECT_EQ(at(56, "cast.phase"), "5"); // landed: the catch box
+    EXPECT_EQ(at(44, "cast.phase"), "3");  // the lure in the water
+    EXPECT_EQ(at(50, "cast.strike"), "1"); // a fish has it: the hook is set on the next frame
+    EXPECT_EQ(at(52, "cast.phase"), "4");  // hooked and fighting
+    EXPECT_EQ(at(56, "cast.phase"), "5");  // landed: the catch box
     EXPECT_EQ(at(56, "cast.outcome"), "1");
     EXPECT_EQ(at(56, "livewell.count"), "0");
     // The question stays up, and the fish in hand, until it is answered.
@@ -284,8 +285,8 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     EXPECT_EQ(at(59, "message_box"), "0");
     EXPECT_EQ(at(59, "cast.phase"), "0");
     EXPECT_EQ(at(59, "livewell.count"), "1");
-    // Place 0: species 10, 15 ounces, 11 inches.
-    EXPECT_EQ(at(59, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+    // Place 0: species 15, 128 ounces, 27 inches.
+    EXPECT_EQ(at(59, "livewell.fish"), "0 15 128 27 Walleye");
     EXPECT_EQ(at(61, "screen"), "2");
     EXPECT_EQ(at(61, "message_box.text"), tovChurnApp::kWarningText);
     EXPECT_EQ(at(64, "message_box"), "0");
@@ -299,7 +300,7 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsBassAndEndsOnTheMainMenu)
     // The message answered: the main menu, the fish still in the livewell.
     EXPECT_EQ(DigestField(run.digest, "screen"), "8");
     EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
-    EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 10 15 11 Smallmouth Bass");
+    EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 15 128 27 Walleye");
 }
 
 // While a panel over the fishing screen holds the pointer (the chat panel turns the screen's
@@ -320,7 +321,7 @@ TEST_F(AppScenarioTest, NoCastGoesOffUnderAPanelThatHoldsThePointer)
 }
 
 // The scripted day with the question's moment changed: five fish already kept, the Yes on the
-// landed bass takes the player to the livewell with six (none given up); in a tournament whose
+// landed fish takes the player to the livewell with six (none given up); in a tournament whose
 // day ends while the question is up, the question goes with the day and the weigh-in follows.
 TEST_F(AppScenarioTest, ASixthFishGoesToTheLivewellAndADayEndingOnTheQuestionLeavesNoQuestion)
 {

@@ -90,7 +90,7 @@ protected:
         {
             const QrPoint3 at = m_world->MapToWorld(Population().GetFish(i).map);
             const float d = std::hypot(at.x - boat.x, at.z - boat.z);
-            if (accept(Population().GetFish(i)) && d > C::kMinCast && d < 0.75f && d < bestDistance &&
+            if (accept(Population().GetFish(i)) && d > C::kMinCast && d < 0.8f && d < bestDistance &&
                 m_world->IsOnLake(at))
                 best = i, bestDistance = d;
         }
