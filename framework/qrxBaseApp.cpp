@@ -158,7 +158,7 @@ void qrxBaseApp::UpdateRate(double now)
 void qrxBaseApp::OnIdle(double now, double elapsed, bool skipInput)
 {
     // Without a current screen there is nothing to step (start-up switches to one first).
-    if (!m_active || !m_currentScreen)
+    if ((!m_active && !RunsWhileInactive()) || !m_currentScreen)
         return;
     qrxInterface* screen = m_currentScreen;
     if (!skipInput)

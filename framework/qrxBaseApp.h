@@ -43,8 +43,11 @@ public:
     // The window's title.
     virtual const char* GetClassName();
     virtual void ParseCommandLine(const char* commandLine);
-    // The frame step; runs only while the application is active and a screen is current.
+    // The frame step; runs while a screen is current and the application is active or keeps
+    // running without the focus.
     virtual void OnIdle(double now, double elapsed, bool skipInput);
+    // True while frames must go on without the focus (others rely on this copy).
+    virtual bool RunsWhileInactive() const { return false; }
     virtual intptr_t WindowProc(const plat::WindowMessage& message);
     // The derived application's start-up; false stops Init.
     virtual bool CreateAll();

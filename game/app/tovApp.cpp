@@ -332,7 +332,17 @@ void tovApp::OnIdle(double now, double elapsed, bool skipInput)
     // Without an open session both do nothing.
     NetPing(now);
     NetIsPlayerInPhase(kDayOverPhase, tovNetworkPlay::kLocalSlot);
+    // The fishing screen serves the session itself; on the day's other screens (map, livewell,
+    // lake information) the others still get this player's state and their boats still come.
+    if (GetCurrentScreenId() != kFishingId && GetFishingModeHooks().IsWorldBuilt())
+        NetUpdate(now, elapsed);
     qrxBaseApp::OnIdle(now, elapsed, skipInput);
+}
+
+bool tovApp::RunsWhileInactive() const
+{
+    // Pausing without the focus is for a game alone: the other players wait on this copy.
+    return IsNetworkGame();
 }
 
 void tovApp::UpdateIdleObjects()

@@ -80,6 +80,7 @@ public:
     void SetWindowTitle(const char* title) override;
     const char* GetClassName() override { return kTitle; }
     void OnIdle(double now, double elapsed, bool skipInput) override;
+    bool RunsWhileInactive() const override;
     intptr_t WindowProc(const plat::WindowMessage& message) override;
     bool CreateAll() override;
     void Shutdown() override;

@@ -69,11 +69,25 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
         if (QrPointer<tovAnglerRigBase> local = factory.CreateLocalRig(profile.GetDetail() < 0.2f))
             AddAngler(local.Get(), true);
         if (mode != kPractice)
-            for (int32_t i = 0; i < kComputerAnglers; ++i)
+            for (int32_t i = 0, n = ComputerAnglersBeside(OtherPlayers()); i < n; ++i)
                 if (QrPointer<tovAnglerRigBase> rig = factory.CreateComputerRig(profile.GetDetail() < 0.95f))
                     AddAngler(rig.Get(), false);
     }
     GetFishingModeHooks().BeginGame(*this);
+}
+
+int32_t tovGameSession::OtherPlayers()
+{
+    if (!IsNetworkGame())
+        return 0;
+    const int32_t local = NetGetLocalSlot();
+    int32_t others = 0;
+    for (int32_t slot = 0; slot < tovNetworkPlay::kMaxPlayers; ++slot)
+    {
+        char name[64] = {};
+        others += slot != local && NetGetPlayerName(slot, name, sizeof name) ? 1 : 0;
+    }
+    return others;
 }
 
 void tovGameSession::SetDay(int32_t day, bool /*force*/)

@@ -7,6 +7,7 @@
 #include "QrPointer.h"
 #include "tovAnglerRigBase.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -23,6 +24,11 @@ public:
     };
     static constexpr int32_t kDays = 4;
     static constexpr int32_t kComputerAnglers = 4;
+    // The lake holds the field's boats: every other network player takes a computer angler's.
+    static int32_t ComputerAnglersBeside(int32_t otherPlayers)
+    {
+        return otherPlayers <= 0 ? kComputerAnglers : std::max(0, kComputerAnglers - otherPlayers);
+    }
 
     tovGameSession();
     virtual ~tovGameSession();
@@ -66,6 +72,8 @@ public:
     bool m_resumed = false;
 
 private:
+    // The session's players besides this one; none outside a network game.
+    static int32_t OtherPlayers();
     // Tournament and season starts count a game in the profile unless the game goes on.
     void Start(int32_t mode, bool createAnglers, bool continuing);
 

@@ -453,6 +453,9 @@ bool tovWeather::SetState(const tovWeatherRecord& record)
     m_state = record;
     m_seedWord = record.generatorState;
     m_random.set_state(static_cast<int32_t>(record.generatorState));
+    // A record of a day under way goes on from its values; starting it afresh would draw a
+    // new day's sky over them on the first update.
+    m_started = record.air.value != tovWeatherRecord::kUnset;
     return true;
 }
 

@@ -93,8 +93,10 @@ public:
     void OnKeyDown(uint32_t key) override { m_log.push_back("OnKeyDown " + std::to_string(key)); }
     void UpdateIdleObjects() override { ++m_idleSteps; }
     void CleanupForTest() { Cleanup(); }
+    bool RunsWhileInactive() const override { return m_runsWhileInactive; }
 
     int m_idleSteps = 0;
+    bool m_runsWhileInactive = false;
 
 private:
     std::vector<std::string>& m_log;

@@ -73,6 +73,10 @@ TEST_F(qrxBaseAppTest, FramesStepTheCurrentScreenAndSwitchOnItsAnswer)
     Frame(0);
     Frame(10);
     EXPECT_TRUE(m_log.empty());
+    // Unless it keeps running without the focus.
+    m_app->m_runsWhileInactive = true;
+    Frame(10);
+    EXPECT_TRUE(Logged("menu.Update"));
 }
 
 TEST_F(qrxBaseAppTest, FrameRateIsTakenOnlyAfterMoreThanASecond)

@@ -324,6 +324,41 @@ TEST_F(tovAppTest, TRaisesTheChatPanelAndReturnSendsTheLine)
     SetNetworkPlay(nullptr);
 }
 
+// While the day's world stands, a network session is served from every screen (the map, the
+// livewell...), not from the fishing screen alone: otherwise a player who looks at the map
+// never reaches the others' lakes. A network game also runs on without the focus.
+TEST_F(tovAppTest, TheDaysOtherScreensServeTheSession)
+{
+    class Session : public tovNullNetworkPlay
+    {
+    public:
+        bool IsSessionOpen() override { return true; }
+        void ApplyPlayerStates() override { ++applied; }
+        int applied = 0;
+    } net;
+    class WorldHooks : public tovNullFishingModeHooks
+    {
+    public:
+        bool IsWorldBuilt() override { return built; }
+        bool built = false;
+    } hooks;
+    ASSERT_TRUE(Start(8));
+    tovFishingModeHooks& game = GetFishingModeHooks();
+    SetFishingModeHooks(&hooks);
+    EXPECT_FALSE(m_app->RunsWhileInactive()) << "a game alone pauses without the focus";
+    SetNetworkPlay(&net);
+    EXPECT_TRUE(m_app->RunsWhileInactive());
+    for (const bool built : {false, true})
+    {
+        hooks.built = built;
+        net.applied = 0;
+        m_app->OnIdle(m_app->GetTime(), 0.01, true);
+        EXPECT_EQ(net.applied, built ? 1 : 0) << built;
+    }
+    SetNetworkPlay(nullptr);
+    SetFishingModeHooks(&game);
+}
+
 TEST_F(tovAppTest, TheScreenSaverIsRefused)
 {
     ASSERT_TRUE(Start(8));

@@ -1,5 +1,7 @@
 #include "tovGameSession.h"
 
+#include "RecordingNetworkPlay.h"
+
 #include "Clock.h"
 #include "DebugOutput.h"
 #include "TestFiles.h"
@@ -109,6 +111,42 @@ TEST_F(tovGameSessionTest, StartingAGameMakesItsAnglersAndAdvancesTheDay)
         EXPECT_EQ(session.GetCurrentAngler(), nullptr);
     }
     EXPECT_EQ(g_liveRigs, 0);
+}
+
+// A session whose named players are the given slots; this player sits in slot 3.
+class NamedSlotsNetworkPlay : public RecordingNetworkPlay
+{
+public:
+    explicit NamedSlotsNetworkPlay(std::vector<int32_t> slots) : m_slots(std::move(slots)) {}
+    bool GetPlayerName(int32_t slot, char* buffer, size_t n) override
+    {
+        RecordingNetworkPlay::GetPlayerName(slot, buffer, n);
+        return std::find(m_slots.begin(), m_slots.end(), slot) != m_slots.end();
+    }
+
+private:
+    std::vector<int32_t> m_slots;
+};
+
+// Every other network player's boat stands in for a computer angler's, so the lake holds as many
+// boats as the results board has anglers.
+TEST_F(tovGameSessionTest, OtherNetworkPlayersTakeTheComputerAnglersPlaces)
+{
+    const struct
+    {
+        std::vector<int32_t> named;
+        size_t anglers;
+    } cases[] = {{{3}, 5u}, {{0, 3}, 4u}, {{0, 1, 3}, 3u}, {{0, 1, 2, 3, 4}, 1u}};
+    for (const auto& c : cases)
+    {
+        NamedSlotsNetworkPlay network(c.named);
+        network.open = true;
+        SetNetworkPlay(&network);
+        tovGameSession session;
+        session.StartGame(tovGameSession::kTournament, true);
+        EXPECT_EQ(session.GetAnglers().size(), c.anglers) << c.named.size() << " players";
+        SetNetworkPlay(nullptr);
+    }
 }
 
 TEST_F(tovGameSessionTest, OnlyTournamentAndSeasonCountAGameInTheSkillsRow)

@@ -429,3 +429,30 @@ TEST_F(tovWeatherTest, AWeatherBuiltWithoutAManagerLeavesTheOneItJoinsWhenReleas
 }
 
 } // namespace
+
+// A record taken from a day under way (a network host's, a saved game's) is the sky from the
+// first update on: loading it must not start the day's weather afresh over it.
+TEST_F(tovWeatherTest, ALoadedRecordOfADayUnderWayIsKeptFromTheFirstUpdate)
+{
+    TheGameClock().Start(10.0, 8.0);
+    QrPointer<tovWeather> host = Seeded(12345u);
+    for (int i = 0; i < 4 * kStepsPerHour; ++i)
+        Step(host);
+    ASSERT_TRUE(host->IsStarted());
+    host->CaptureGenerator();
+    const tovWeatherRecord sent = host->GetRecord();
+    QrPointer<tovWeather> client = Seeded(777u);
+    ASSERT_TRUE(client->SetState(sent));
+    Step(client);
+    EXPECT_EQ(client->GetCloud(), sent.cloud.value);
+    EXPECT_EQ(client->GetFog(), sent.fog.value);
+    // A record from before the day began starts the day from its generator, as the host's did.
+    QrPointer<tovWeather> fresh = Seeded(12345u);
+    fresh->CaptureGenerator();
+    QrPointer<tovWeather> early = Seeded(777u);
+    ASSERT_TRUE(early->SetState(fresh->GetRecord()));
+    Step(fresh);
+    Step(early);
+    EXPECT_TRUE(early->IsStarted());
+    EXPECT_EQ(early->GetCloud(), fresh->GetCloud());
+}
