@@ -132,6 +132,7 @@ void tovAngler::Build()
     qrxGraphSearcher searcher;
     m_shoulders = QrDynamicCast<QrNode>(searcher.Find(m_model.Get(), "Shoulders"));
     m_vest = QrDynamicCast<QrNode>(searcher.Find(m_model.Get(), "Vest"));
+    m_rodTip = QrDynamicCast<QrAVObject>(searcher.Find(m_model.Get(), "RodTip"));
     AttachChild(m_model.Get());
     CollectKeyFramed(m_model.Get());
     const std::string path = DataFilePath(m_gender == 0 ? kMaleFile : kFemaleFile);
@@ -230,11 +231,24 @@ void tovAngler::SetGesture(int32_t gesture)
         // The rod stays in the rod locker while the angler drives.
         const bool rod = gesture != kGestureDrive;
         SetShown(m_model.Get(), "Rod", rod);
-        SetShown(m_model.Get(), "Reel", rod);
+        SetShown(m_model.Get(), "ReelBody", rod);
+        // The cast angle is a bearing (clockwise seen from above); a rotation by a positive
+        // angle turns the other way.
         const float yaw = rod ? m_castAngle * 3.14159265f / 180.0f : 0.0f;
-        m_model->SetRotate(yaw, 0.0f, 1.0f, 0.0f);
+        m_model->SetRotate(-yaw, 0.0f, 1.0f, 0.0f);
     }
     SetChanged(1);
+}
+
+bool tovAngler::GetRodTip(QrPoint3& tip) const
+{
+    if (!m_rodTip || m_gesture == kGestureDrive)
+        return false;
+    const QrAVInstance* instance = m_rodTip->GetCurrentInstance();
+    if (!instance)
+        return false;
+    tip = instance->m_worldTranslate;
+    return std::isfinite(tip.x) && std::isfinite(tip.y) && std::isfinite(tip.z);
 }
 
 void tovAngler::StartToDriving()

@@ -81,6 +81,9 @@ public:
     bool IsLifeVestVisible() const { return m_lifeVest; }
 
     int32_t GetPose() const { return m_pose; }
+    // The rod's tip in the world as last updated; false while the rod is stowed or the model
+    // has none.
+    bool GetRodTip(QrPoint3& tip) const;
     // Sits at the wheel and takes it (the motor's loop starts again); stands up from it.
     void StartToDriving();
     void StartFromDriving();
@@ -145,6 +148,7 @@ private:
     QrPointer<QrNode> m_model;
     QrPointer<QrNode> m_shoulders;
     QrPointer<QrNode> m_vest;
+    QrPointer<QrAVObject> m_rodTip;
     std::array<QrPointer<QrMaterialProperty>, 4> m_materials;
     std::array<std::unique_ptr<qrxKeyGesture>, kGestureCount> m_gestures;
 };

@@ -330,6 +330,23 @@ tovFishFight::Outcome tovFishPopulation::StepFight(double elapsed, tovTackle& ta
     return EndFight(tackle.StepFight(m_fight, elapsed, m_random));
 }
 
+void tovFishPopulation::HoldHookedFrom(const QrPoint3& world)
+{
+    if (m_hooked < 0)
+        return;
+    Fish& fish = m_fish[static_cast<size_t>(m_hooked)];
+    const QrPoint3 at = WorldOf(fish);
+    const float d = Distance2D(at, world);
+    const float out = m_fight.GetLineOut();
+    if (!(d > 1e-5f) || !std::isfinite(d) || !std::isfinite(out))
+        return;
+    QrPoint3 next = at;
+    next.x = world.x + (at.x - world.x) * out / d;
+    next.z = world.z + (at.z - world.z) * out / d;
+    if (m_world.IsOnLake(next))
+        fish.map = m_world.WorldToMap(next);
+}
+
 tovFishFight::Outcome tovFishPopulation::EndFight(tovFishFight::Outcome outcome)
 {
     Fish& fish = m_fish[static_cast<size_t>(m_hooked)];

@@ -83,6 +83,9 @@ public:
     tovFishFight::Outcome StepFight(double elapsed, tovTackle& tackle);
     int32_t GetHookedFish() const { return m_hooked; }
     const tovFishFight& GetFight() const { return m_fight; }
+    // The hooked fish is where the fight's line out puts it: that far from the given point
+    // along its bearing, while that spot is on the lake.
+    void HoldHookedFrom(const QrPoint3& world);
     // A landed fish kept in a livewell leaves the lake; one let go swims off.
     void RemoveFish(int32_t index);
     void ReleaseFish(int32_t index);

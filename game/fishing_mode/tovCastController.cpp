@@ -1,5 +1,6 @@
 #include "tovCastController.h"
 
+#include "tovAngler.h"
 #include "tovCastingTarget.h"
 #include "tovFishModels.h"
 #include "tovFishPopulation.h"
@@ -446,7 +447,11 @@ void tovCastController::StepFight(double elapsed)
     const int32_t hooked = population->GetHookedFish();
     const tovFishFight::Outcome outcome = population->StepFight(elapsed, *m_rig.GetTackle());
     if (outcome == tovFishFight::kGoing)
+    {
+        // The fish comes in and runs with the line, so the drawn line and fish go with it.
+        population->HoldHookedFrom(m_rig.GetBoatPosition());
         return;
+    }
     m_lastOutcome = outcome;
     m_hookedFish = hooked;
     SetFightSound(false);
@@ -731,6 +736,9 @@ void tovCastController::PlaceLureAndLine(double now)
     dx = norm > 1e-4f ? dx / norm : 0.0f;
     dz = norm > 1e-4f ? dz / norm : 0.0f;
     m_rodTip = QrPoint3(boat.x + dx * 0.07f, water + 0.05f, boat.z + dz * 0.07f);
+    // The figure's own rod, where it holds one: the line leaves the tip the player sees.
+    if (const tovAngler* angler = m_rig.GetAngler())
+        angler->GetRodTip(m_rodTip);
     QrPoint3 at(m_rodTip.x, m_rodTip.y - 0.012f, m_rodTip.z); // dangling a foot below the tip
     bool slack = false;
     if (m_phase == kFlight)

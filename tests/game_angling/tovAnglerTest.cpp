@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -152,6 +153,37 @@ TEST_F(tovAnglerTest, PosesFollowTheBoatItRides)
     angler->SitDown();
     EXPECT_FLOAT_EQ(HipHeight(angler.Get(), now + 0.1), seated);
     boat->SetAnglerNode(nullptr);
+}
+
+// Fishing, the figure stands and holds the rod out the way it cast, whichever way that is: the
+// line leaves the tip it shows. At the wheel the rod is stowed and has no tip.
+TEST_F(tovAnglerTest, TheFigureStandsAndFacesItsCast)
+{
+    QrPointer<tovAngler> angler(new tovAngler(0, 0, -1));
+    const float seated = HipHeight(angler.Get(), 0.1);
+    QrPoint3 tip;
+    angler->StartToDriving();
+    angler->UpdateAllInstances();
+    EXPECT_FALSE(angler->GetRodTip(tip));
+    double now = 0.2;
+    for (float bearing : {0.0f, 90.0f, -135.0f})
+    {
+        angler->StartFromDriving();
+        angler->Cast(bearing);
+        for (const bool reeling : {false, true})
+        {
+            if (reeling)
+                angler->Reel();
+            EXPECT_GT(HipHeight(angler.Get(), now += 0.1), seated + 1.0f)
+                << bearing << (reeling ? " reeling" : " casting");
+            angler->UpdateAllInstances();
+            ASSERT_TRUE(angler->GetRodTip(tip));
+            const QrPoint3 hips = Find(angler.Get(), "Hips")->GetCurrentInstance()->m_worldTranslate;
+            float off = std::atan2(tip.x - hips.x, tip.z - hips.z) * 57.29578f - bearing;
+            off = std::remainder(off, 360.0f);
+            EXPECT_LT(std::fabs(off), 45.0f) << bearing << (reeling ? " reeling" : " casting");
+        }
+    }
 }
 
 TEST_F(tovAnglerTest, AMoveStartsFromItsFirstKeyWhenever)

@@ -13,6 +13,7 @@
 #include "tovTackle.h"
 #include "tovTackleSet.h"
 
+#include "tovAngler.h"
 #include "tovLocalRig.h"
 #include "tovLure.h"
 #include "tovScene.h"
@@ -239,7 +240,7 @@ TEST_F(tovCastControllerTest, TheLureAndItsLineAreInTheWorld)
     m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
     Frames(15);
     ASSERT_EQ(m_control->GetPhase(), C::kFlight);
-    EXPECT_GT(m_control->GetShownLure().y, m_control->GetRodTip().y) << "mid-flight the lure is up in the air";
+    EXPECT_GT(m_control->GetShownLure().y, water + 0.05f) << "mid-flight the lure is up in the air";
     lineEnds();
     Frames(30);
     ASSERT_EQ(m_control->GetPhase(), C::kRetrieve);
@@ -409,6 +410,44 @@ TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
     EXPECT_EQ(m_local->GetLivewellCount(), 5);
+}
+
+// While a fish is on, the line runs from the tip of the rod the figure holds out toward the
+// fish, to the fish; the fish comes in with the line the fight takes back.
+TEST_F(tovCastControllerTest, TheFightsLineRunsFromTheRodTipToTheFish)
+{
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    const QrPoint3 boat = m_local->GetBoatPosition();
+    const tovFishFight& fight = Population().GetFight();
+    const float start = fight.GetLineOut();
+    bool nearer = false;
+    for (int i = 0; i < 200 && m_control->GetPhase() == C::kFighting; ++i)
+    {
+        m_now += 0.05;
+        m_control->OnMouse(-1, -1, 0, 0, C::kLeft);
+        m_local->Idle(m_now, 0.05);
+        m_control->Update(m_now, 0.05);
+        if (i % 20 != 0 || m_control->GetPhase() != C::kFighting)
+            continue;
+        QrPoint3 held;
+        ASSERT_TRUE(m_local->GetAngler()->GetRodTip(held));
+        const QrPoint3 tip = m_control->GetRodTip(), fish = m_control->GetShownLure();
+        EXPECT_EQ(std::hypot(tip.x - held.x, tip.y - held.y, tip.z - held.z), 0.0f) << i;
+        qrxVLineStrip* above = m_local->GetTackle()->GetLineHolder(0);
+        ASSERT_GT(above->GetPointCount(), 0);
+        EXPECT_EQ(above->GetPoints()[0].x, tip.x);
+        EXPECT_EQ(above->GetPoints()[0].z, tip.z);
+        // The rod is held out toward the fish, above the water.
+        const QrPoint3 feet = m_local->GetAngler()->GetCurrentInstance()->m_worldTranslate;
+        const float toFish = std::atan2(fish.x - feet.x, fish.z - feet.z);
+        const float toTip = std::atan2(tip.x - feet.x, tip.z - feet.z);
+        EXPECT_LT(std::fabs(std::remainder(toFish - toTip, 6.2831853f)), 1.2f) << i;
+        EXPECT_GT(tip.y, m_world->WaterHeight() + 0.03f);
+        // The fish is as far out as the line, give or take its half length to the mouth.
+        EXPECT_NEAR(std::hypot(fish.x - boat.x, fish.z - boat.z), fight.GetLineOut(), 0.03f) << i;
+        nearer = nearer || fight.GetLineOut() < start - 0.03f;
+    }
+    EXPECT_TRUE(nearer) << "reeling brings the fish in";
 }
 
 // A landed fish let go splashes back into the water beside the boat, under the rod tip.

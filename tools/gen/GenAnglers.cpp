@@ -204,7 +204,13 @@ void DressArm(Qr3dsAnimationNode* arm, bool rod)
     if (rod)
     {
         Box(arm, "Rod", {0.0f, -1.72f, 2.6f}, {0.035f, 0.035f, 2.8f}, kRod);
-        Box(arm, "Reel", {0.0f, -1.9f, 0.35f}, {0.08f, 0.1f, 0.1f}, kRod);
+        // Not "Reel": the moves are found by name, and the reeling move would find the figure.
+        Box(arm, "ReelBody", {0.0f, -1.9f, 0.35f}, {0.08f, 0.1f, 0.1f}, kRod);
+        // Where the line leaves the rod.
+        QrPointer<QrNode> tip = new QrNode;
+        tip->SetName("RodTip");
+        tip->SetTranslate(0.0f, -1.72f, 5.4f);
+        arm->AttachChild(tip.Get());
     }
 }
 
