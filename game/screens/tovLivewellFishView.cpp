@@ -17,6 +17,7 @@ constexpr float kViewport[4] = {0.2125f, 0.884375f, 0.9104167f, 0.5645833f};
 constexpr float kHalfTurn = 1.5708f;
 constexpr float kBassScale = 1.7f;
 constexpr float kStandOff = 3.0f;
+constexpr float kFarPlane = 10.0f;
 
 bool IsBass(int32_t species)
 {
@@ -43,7 +44,7 @@ void tovLivewellFishView::BuildScene()
 {
     if (m_root)
         return;
-    BuildSmallView({0.01f, 10.0f, kFrustumX, kFrustumY, kViewport, 0.0f, 10.0f}, m_root, m_camera, m_light);
+    BuildSmallView({0.01f, kFarPlane, kFrustumX, kFrustumY, kViewport, 0.0f, 10.0f}, m_root, m_camera, m_light);
     m_root->UpdateAllInstances();
 }
 
@@ -107,6 +108,10 @@ void tovLivewellFishView::FrameFish()
     const QrBound& bound = m_fish->GetWorldBound();
     const QrPoint3 centre = bound.GetCenter();
     const float distance = std::max(bound.GetRadius() * kStandOff, 0.2f);
+    // Standing back past the far plane left a big fish (a 34-inch striper) unseen: the far
+    // plane reaches past the fish's far side.
+    float* frustum = m_camera->GetFrustum();
+    frustum[QrCamera::kFar] = std::max(kFarPlane, distance + 2.0f * bound.GetRadius());
     m_camera->SetTranslate(centre.x - distance, centre.y, centre.z);
     m_camera->UpdateAllInstances();
     m_camera->LookAt(centre, QrPoint3(0.0f, 1.0f, 0.0f));

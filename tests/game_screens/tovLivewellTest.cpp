@@ -310,3 +310,42 @@ TEST_F(tovLivewellTest, FishViewSwapsCachedModelsAndScalesBassUp)
 }
 
 } // namespace
+namespace
+{
+
+// Every size a fish is shown at, small to the largest, draws inside the view's window: a big
+// striper once stood the camera back past the far plane and left the window empty.
+TEST_F(tovLivewellTest, TheFishViewShowsFishOfEverySize)
+{
+    const struct
+    {
+        int32_t species;
+        int32_t inches;
+    } fish[] = {{1, 4}, {3, 22}, {5, 40}, {12, 34}, {4, 48}};
+    for (const auto& f : fish)
+        m_rig->AddToLivewell(f.species, 16 * f.inches / 4, f.inches, std::clamp(f.inches / 12.0f, 0.3f, 3.0f));
+    m_window.MoveCursor({630, 5});
+    SwitchTo(8);
+    SwitchTo(3);
+    // The window's colour where no fish is: its corner with the first row chosen and none shown.
+    Livewell().GetFishView().SelectFish(-1, 0.0f);
+    Frame();
+    const golden::RgbImage empty = Shown();
+    for (int32_t row = 0; row < 5; ++row)
+    {
+        Livewell().SelectRow(row);
+        ASSERT_NE(Livewell().GetFishView().GetShownFish(), nullptr);
+        Frame();
+        const golden::RgbImage shown = Shown();
+        int32_t fishPixels = 0;
+        for (uint32_t y = 43; y < 209; ++y)
+            for (uint32_t x = 136; x < 566; ++x)
+            {
+                const size_t at = 3 * (y * shown.width + x);
+                fishPixels += !std::equal(&shown.rgb[at], &shown.rgb[at] + 3, &empty.rgb[at]);
+            }
+        EXPECT_GT(fishPixels, 2000) << "species " << fish[row].species << ", " << fish[row].inches << " in";
+    }
+}
+
+} // namespace
