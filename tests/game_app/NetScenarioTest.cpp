@@ -177,29 +177,6 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
     return std::hypot(a.first - b.first, a.second - b.second);
 }
 
-// On a failure, both copies' own output and last digests go into the test's log: a run that
-// fails once under load is not rerun to learn why.
-class DumpOnFailure
-{
-public:
-    explicit DumpOnFailure(const testfiles::TempDir& dir) : m_dir(dir) {}
-    ~DumpOnFailure()
-    {
-        if (!::testing::Test::HasFailure())
-            return;
-        for (const char* name : {"host.log", "guest.log", "host.txt", "guest.txt"})
-        {
-            std::ifstream in(m_dir.File(name));
-            std::cerr << "---- " << name << "\n";
-            if (in && in.peek() != std::ifstream::traits_type::eof())
-                std::cerr << in.rdbuf() << "\n";
-        }
-    }
-
-private:
-    const testfiles::TempDir& m_dir;
-};
-
 // A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
 // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
 std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
@@ -228,6 +205,41 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
             dir.File(std::string(who) + ".txt")};
 }
 
+// Two copies on a free loopback address, each with its folder in the test's own. On a failure
+// both copies' output and last digests go into the test's log: a run that fails once under load
+// is not rerun to learn why.
+class NetScenarioTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const uint16_t port = FreeLoopbackPort();
+        ASSERT_NE(port, 0);
+        m_address = "127.0.0.1:" + std::to_string(port);
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            return;
+        for (const char* name : {"host.log", "guest.log", "host.txt", "guest.txt"})
+        {
+            std::ifstream in(m_dir.File(name));
+            std::cerr << "---- " << name << "\n";
+            if (in && in.peek() != std::ifstream::traits_type::eof())
+                std::cerr << in.rdbuf() << "\n";
+        }
+    }
+    // who is "host" or "guest": its folder, digest (who.txt) and output (who.log).
+    GameProcess Launch(const char* who, const char* flag, const char* script, const char* calendar)
+    {
+        return GameProcess(RunArgs(m_dir, who, flag, m_address, script, calendar),
+                           m_dir.File(std::string(who) + ".log"));
+    }
+
+    testfiles::TempDir m_dir;
+    std::string m_address;
+};
+
 // Both copies go from the game-mode screen to the start of the day, the host opening the
 // session on its profiles screen and the other joining it there; the host presses Start once
 // it sees the second player, and the day begins for both when both have. Started on different
@@ -235,30 +247,23 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
 // its own start and coasts to rest; each must see the other's boat where the other's own
 // digest puts it. Then the host is killed: the joiner carries on alone, as host, without the
 // lost player's boat.
-TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
+TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
-    testfiles::TempDir dir;
-    const DumpOnFailure dump(dir);
-    const uint16_t port = FreeLoopbackPort();
-    ASSERT_NE(port, 0);
-    const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::chrono::seconds limit(60);
 
     // A day apart: left alone, the two copies would fish under different skies.
-    GameProcess host(RunArgs(dir, "host", "--host", address, "net_host_day.script", "1780315200"),
-                     dir.File("host.log"));
+    GameProcess host = Launch("host", "--host", "net_host_day.script", "1780315200");
     ASSERT_TRUE(host.Started());
-    const std::string hostDigest = dir.File("host.txt");
+    const std::string hostDigest = m_dir.File("host.txt");
     Digest seen = WaitForDigest(
         hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit);
     ASSERT_EQ(Field(seen, "screen"), "19") << "the host reaches the start of the day";
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_TRUE(HasPlayers(seen, "1"));
 
-    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_join_day.script", "1780401600"),
-                      dir.File("guest.log"));
+    GameProcess guest = Launch("guest", "--join", "net_join_day.script", "1780401600");
     ASSERT_TRUE(guest.Started());
-    const std::string guestDigest = dir.File("guest.txt");
+    const std::string guestDigest = m_dir.File("guest.txt");
 
     // The day begins for both, together, each boat at its own slot's start; the first day frames
     // come well before the keys drive off.
@@ -350,30 +355,23 @@ TEST(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKil
 // A one-day tournament for two players: each fishes its day, the weigh-in waits for both and
 // both copies' results boards list the same anglers with the same catches, both players among
 // them.
-TEST(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
+TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 {
-    testfiles::TempDir dir;
-    const DumpOnFailure dump(dir);
-    const uint16_t port = FreeLoopbackPort();
-    ASSERT_NE(port, 0);
-    const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::chrono::seconds limit(60);
 
-    GameProcess host(RunArgs(dir, "host", "--host", address, "net_tournament_host.script", "1780315200"),
-                     dir.File("host.log"));
+    GameProcess host = Launch("host", "--host", "net_tournament_host.script", "1780315200");
     ASSERT_TRUE(host.Started());
-    const std::string hostDigest = dir.File("host.txt");
+    const std::string hostDigest = m_dir.File("host.txt");
     ASSERT_EQ(Field(WaitForDigest(
                         hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
                     "screen"),
               "19");
-    GameProcess guest(RunArgs(dir, "guest", "--join", address, "net_tournament_join.script", "1780401600"),
-                      dir.File("guest.log"));
+    GameProcess guest = Launch("guest", "--join", "net_tournament_join.script", "1780401600");
     ASSERT_TRUE(guest.Started());
 
     const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
     const Digest atHost = WaitForDigest(hostDigest + ".board", host, results, limit);
-    const Digest atGuest = WaitForDigest(dir.File("guest.txt") + ".board", guest, results, limit);
+    const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, limit);
     ASSERT_TRUE(results(atHost)) << "the host's weigh-in has its results";
     ASSERT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
     const std::string standings = Field(atHost, "save.standing");
