@@ -11,7 +11,8 @@
 //   <frame> close
 //   <frame> step <milliseconds>                the run's clock step from this frame on
 //   <frame> wait <line>                       holds the script until the run's state has that
-//                                             line; later events keep their distance from it
+//                                             line (a final * stands for the rest of a line);
+//                                             later events keep their distance from it
 //   <frame> keep <name>                       the run keeps its last frame's state under the
 //                                             name (letters, digits, - and _)
 //

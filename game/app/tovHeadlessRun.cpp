@@ -110,8 +110,7 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
 {
     // A wait in the script holds it until the last frame's digest has the line it names.
     m_script.PlayUntil(
-        m_frames, m_window, m_input,
-        [this](const std::string& line) { return ("\n" + m_digest).find("\n" + line + "\n") != std::string::npos; },
+        m_frames, m_window, m_input, [this](const std::string& line) { return DigestHasLine(m_digest, line); },
         [this](const std::string& name) { KeepDigest(name); });
     // A script may fast-forward (or slow) the clock from a frame on.
     if (m_script.StepMs() != 0)

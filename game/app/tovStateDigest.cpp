@@ -205,6 +205,8 @@ void SavedGameLines(std::ostringstream& out, const tovGameSession* session)
         // The weigh-in's results stand: the day's board, or the final's after the ceremony.
         const tovWeighInIFace::Ceremony& ceremony = weighIn->GetCeremony();
         out << "weigh_in.results " << (ceremony.dayResultsShown || ceremony.ceremonyOver ? 1 : 0) << "\n";
+        // The ceremony waits for the local player's click (called to the scale, or to go on).
+        out << "weigh_in.call " << (ceremony.callPending || ceremony.waitForClick ? 1 : 0) << "\n";
         // Heaviest first, then by name: every copy of a network game lists its own player in
         // row 0, so the rows themselves differ from copy to copy.
         const tovStandings& standings = weighIn->Standings();
@@ -269,4 +271,11 @@ std::string MakeStateDigest(const tovApp& app)
     CatchLines(out, app);
     SavedGameLines(out, app.GetSession());
     return out.str();
+}
+
+bool DigestHasLine(const std::string& digest, const std::string& line)
+{
+    const bool prefix = !line.empty() && line.back() == '*';
+    const std::string wanted = "\n" + (prefix ? line.substr(0, line.size() - 1) : line + "\n");
+    return ("\n" + digest).find(wanted) != std::string::npos;
 }

@@ -8,3 +8,7 @@
 class tovApp;
 
 std::string MakeStateDigest(const tovApp& app);
+
+// Whether the digest holds the line; a line ending in '*' stands for any line that begins with
+// what comes before it (a catch heard from another player, whatever the fish).
+bool DigestHasLine(const std::string& digest, const std::string& line);

@@ -5,6 +5,7 @@
 #include "tovAppOptions.h"
 #include "tovProgramEnvironment.h"
 #include "tovScreenTable.h"
+#include "tovStateDigest.h"
 
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
@@ -505,6 +506,31 @@ TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
     }
     tovProgramEnvironment second(options);
     EXPECT_FALSE(second.OwnsInstance());
+}
+
+// A script's wait names a whole digest line, or with a final '*' the start of one: never a line
+// that only begins the same way, never text in the middle of a line.
+TEST(tovStateDigestLines, AWaitMatchesAWholeLineOrTheStartOfOne)
+{
+    const std::string digest = "screen 10\nnet.line Casey: Casey caught a 2 lb. 1 oz. Carp.\nframes 9\n";
+    const struct
+    {
+        const char* line;
+        bool found;
+    } cases[] = {
+        {"screen 10", true},
+        {"screen 1", false},
+        {"screen 1*", true},
+        {"net.line Casey: Casey caught a*", true},
+        {"net.line Casey: Casey caught a", false},
+        {"Casey caught a*", false},
+        {"frames 9", true},
+        {"frames 9*", true},
+        {"*", true},
+        {"rames 9", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DigestHasLine(digest, c.line), c.found) << c.line;
 }
 
 } // namespace
