@@ -69,6 +69,18 @@ bool IsBass(int32_t species)
     return species == 3 || species == 10 || species == 11;
 }
 
+// "an" before a number said with a vowel first: an 8, an 11, an 18, an 80-odd, an 800-odd.
+const char* Article(int32_t n)
+{
+    if (n < 0)
+        return "a";
+    // The leading group of thousands is what is said first.
+    while (n >= 1000)
+        n /= 1000;
+    const bool vowel = n == 8 || n == 11 || n == 18 || (n >= 80 && n <= 89) || (n >= 800 && n <= 899);
+    return vowel ? "an" : "a";
+}
+
 // The livewell's view size for a fish of this length.
 float DisplayScale(float lengthInches)
 {
@@ -475,17 +487,8 @@ void tovCastController::Land()
     m_catch.length = fish.length;
     const int32_t ounces = WeightOunces(fish.weight);
     const int32_t inches = static_cast<int32_t>(fish.length);
-    char line[400];
     const tovGameSession* session = TheGameSession();
-    // Tournament modes keep the weights hidden until the weigh-in.
-    const int32_t mode = session ? session->GetMode() : 0;
-    if (mode == 2 || mode == 3)
-        std::snprintf(line, sizeof line, "You caught a %d inch %s! Keep it in your livewell?", inches,
-                      GetFishSpeciesName(fish.species));
-    else
-        std::snprintf(line, sizeof line, "You caught a %d lb. %d oz., %d inch %s! Keep it in your livewell?",
-                      ounces / 16, ounces % 16, inches, GetFishSpeciesName(fish.species));
-    m_catch.text = line;
+    m_catch.text = CatchQuestion(session ? session->GetMode() : 0, ounces, inches, GetFishSpeciesName(fish.species));
     tovLivewellFish landed;
     landed.species = fish.species;
     GetFishSpeciesName(fish.species, landed.name, tovLivewellFish::kNameSize);
@@ -500,6 +503,21 @@ void tovCastController::Land()
     m_fastReel = false;
     m_phase = kCatchBox;
     AskKeep();
+}
+
+std::string tovCastController::CatchQuestion(int32_t mode, int32_t ounces, int32_t inches, const char* species)
+{
+    if (species == nullptr)
+        species = "";
+    char line[400];
+    // Tournament modes keep the weights hidden until the weigh-in.
+    if (mode == 2 || mode == 3)
+        std::snprintf(line, sizeof line, "You caught %s %d inch %s! Keep it in your livewell?", Article(inches), inches,
+                      species);
+    else
+        std::snprintf(line, sizeof line, "You caught %s %d lb. %d oz., %d inch %s! Keep it in your livewell?",
+                      Article(ounces / 16), ounces / 16, ounces % 16, inches, species);
+    return line;
 }
 
 void tovCastController::AskKeep()
@@ -572,8 +590,8 @@ void tovCastController::RecordKept(int32_t ounces)
         m_profile.RecordBassCatch(ounces, m_catch.species, row);
     }
     char line[400];
-    std::snprintf(line, sizeof line, "%s caught a %d lb. %d oz. %s.", m_profile.GetName(), ounces / 16, ounces % 16,
-                  GetFishSpeciesName(m_catch.species));
+    std::snprintf(line, sizeof line, "%s caught %s %d lb. %d oz. %s.", m_profile.GetName(), Article(ounces / 16),
+                  ounces / 16, ounces % 16, GetFishSpeciesName(m_catch.species));
     NetSendChatText(line, false, nullptr);
 }
 

@@ -133,6 +133,8 @@ public:
     void ApplyLineColour();
     // Pounds to whole ounces, at least one.
     static int32_t WeightOunces(float pounds);
+    // The catch box's question; tournament modes (2 and 3) leave the weight out.
+    static std::string CatchQuestion(int32_t mode, int32_t ounces, int32_t inches, const char* species);
 
 private:
     tovFishPopulation* Population() const;

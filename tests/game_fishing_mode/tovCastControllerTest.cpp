@@ -734,4 +734,27 @@ TEST(tovCastControllerWeight, OuncesAreTruncated)
         EXPECT_EQ(C::WeightOunces(c.pounds), c.ounces) << c.pounds;
 }
 
+// The catch box names the fish with the article its number is said with, and hides the
+// weight in tournament modes.
+TEST(tovCastControllerWeight, CatchQuestionReadsAsSpoken)
+{
+    const struct
+    {
+        int32_t mode, ounces, inches;
+        const char* text;
+    } cases[] = {
+        {2, 40, 18, "You caught an 18 inch Pike! Keep it in your livewell?"},
+        {3, 40, 14, "You caught a 14 inch Pike! Keep it in your livewell?"},
+        {2, 40, 11, "You caught an 11 inch Pike! Keep it in your livewell?"},
+        {2, 40, 83, "You caught an 83 inch Pike! Keep it in your livewell?"},
+        {0, 128, 27, "You caught an 8 lb. 0 oz., 27 inch Pike! Keep it in your livewell?"},
+        {1, 37, 8, "You caught a 2 lb. 5 oz., 8 inch Pike! Keep it in your livewell?"},
+        {0, 9, 1, "You caught a 0 lb. 9 oz., 1 inch Pike! Keep it in your livewell?"},
+        {0, 18 * 16 + 1, 40, "You caught an 18 lb. 1 oz., 40 inch Pike! Keep it in your livewell?"},
+        {0, 8000 * 16, 40, "You caught an 8000 lb. 0 oz., 40 inch Pike! Keep it in your livewell?"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(C::CatchQuestion(c.mode, c.ounces, c.inches, "Pike"), c.text);
+}
+
 } // namespace
