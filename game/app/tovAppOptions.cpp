@@ -160,15 +160,18 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
 
 const char* AppUsage()
 {
-    return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--network] [--join HOST:PORT]\n"
-           "                [--net-timeout-ms MS]\n"
+    return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--seed N] [--network]\n"
+           "                [--join HOST:PORT] [--net-timeout-ms MS]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
-           "                [--screen ID] [--host HOST:PORT] [--calendar-time SECONDS]\n"
+           "                [--screen ID] [--network] [--join HOST:PORT | --host HOST:PORT]\n"
+           "                [--net-timeout-ms MS] [--calendar-time SECONDS]\n"
            "  --data DIR            the data tree (Data, Lakes, Ambient, ...); default: the program's folder\n"
-           "  --user-dir DIR        profiles, saved games and settings; default: $XDG_DATA_HOME/tov\n"
+           "  --user-dir DIR        profiles, saved games, settings and the lock file; default: profiles and\n"
+           "                        saved games under $XDG_DATA_HOME/tov, settings in $XDG_CONFIG_HOME/tov\n"
            "  --screen ID           open screen ID (1 to 25) instead of the intro\n"
-           "  --network             started to join a network game\n"
+           "  --network             a start for network play, to host or to join: the set-up dialog (unless\n"
+           "                        --join), and a day that waits for every player\n"
            "  --join HOST:PORT      network play joins the session at that address\n"
            "  --net-timeout-ms MS   a network player silent this long is gone (500 to 600000, default 10000)\n"
            "  --headless            no window, no sound device, a manual clock\n"

@@ -82,4 +82,49 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
     }
 }
 
+// --help's two forms list what each accepts: a flag the window refuses must not be offered
+// there, and one it takes (as the day script's --seed) must not be missing.
+TEST(tovAppOptions, UsageFormsListExactlyTheFlagsEachAccepts)
+{
+    const std::string usage = AppUsage();
+    const size_t headlessForm = usage.find("tarnholm --headless");
+    const size_t descriptions = usage.find("\n  --");
+    ASSERT_NE(headlessForm, std::string::npos);
+    ASSERT_LT(headlessForm, descriptions);
+    const std::string window = usage.substr(0, headlessForm);
+    const std::string headless = usage.substr(headlessForm, descriptions - headlessForm);
+    const auto lists = [](const std::string& form, const std::string& flag)
+    { return form.find(flag + " ") != std::string::npos || form.find(flag + "]") != std::string::npos; };
+
+    const std::vector<std::vector<const char*>> flags = {
+        {"--data", "d"},
+        {"--user-dir", "u"},
+        {"--screen", "3"},
+        {"--seed", "5"},
+        {"--network"},
+        {"--join", "127.0.0.1:28640"},
+        {"--net-timeout-ms", "3000"},
+        {"--script", "s"},
+        {"--frames", "5"},
+        {"--step-ms", "5"},
+        {"--screenshot-every", "2", "--out", "o"},
+        {"--out", "o"},
+        {"--digest", "g"},
+        {"--host", "127.0.0.1:28640"},
+        {"--calendar-time", "5"},
+    };
+    for (const std::vector<const char*>& args : flags)
+    {
+        const std::string flag = args.front();
+        std::vector<const char*> argv{"tarnholm"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        tovAppOptions o;
+        std::string error;
+        EXPECT_EQ(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error), lists(window, flag)) << flag;
+        argv.insert(argv.begin() + 1, "--headless");
+        EXPECT_TRUE(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error)) << flag << ": " << error;
+        EXPECT_TRUE(lists(headless, flag)) << flag;
+    }
+}
+
 } // namespace
