@@ -344,7 +344,9 @@ void Mix(Wave& out, const Wave& more, double start, double gain = 1.0)
 std::vector<PackSound> MakePackSounds()
 {
     std::vector<PackSound> sounds;
-    auto add = [&sounds](uint32_t id, const Wave& wave) { sounds.push_back({id, ToPcm(wave)}); };
+    auto add = [&sounds](uint32_t id, const Wave& wave, float peak = 0.8f) {
+        sounds.push_back({id, ToPcm(wave, peak)});
+    };
     // Button clicks: 6183 the usual one, 6187 the toggles, 6188 back and quit; the others
     // complete the range the screens draw from.
     const double clickPitch[] = {1800.0, 1500.0, 2100.0, 1300.0, 2400.0, 1100.0};
@@ -359,14 +361,16 @@ std::vector<PackSound> MakePackSounds()
         add(6031 + uint32_t(level), MotorLoop(level));
     add(6039, MotorStart());
     add(6040, Thud(41, 140.0, 0.0));
-    add(6046, TrollingLoop());
+    // The electric trolling motor hums well under the outboard.
+    add(6046, TrollingLoop(), 0.25f);
     add(6189, Thud(42, 90.0, 0.6));
     // Weather and lake channels: birds, a loon, rain, thunder, wind, underwater, a far boat.
     add(6047, BirdSong(51, 2.0));
     add(6050, BirdSong(52, 1.6));
     add(6051, BirdSong(53, 2.4));
     add(6052, BirdSong(54, 1.2));
-    add(6054, Loon());
+    // A loon calls from across the lake, about as loud as the birds.
+    add(6054, Loon(), 0.3f);
     add(6066, Rain(4.0));
     add(6068, Thunder());
     add(6062, Underwater(61, 4.0, 10));
@@ -379,7 +383,8 @@ std::vector<PackSound> MakePackSounds()
     LowPassLoop(farBoat, 500.0);
     for (size_t i = 0; i < farBoat.size(); ++i)
         farBoat[i] *= float(std::sin(kPi * double(i) / double(farBoat.size())));
-    add(6059, farBoat);
+    // A boat across the lake stays under the player's own idling outboard.
+    add(6059, farBoat, 0.35f);
     add(6070, Splash(65, 0.5));
     // The livewell's aerator, looped while its screen is open.
     add(435, Underwater(66, 3.0, 40));
