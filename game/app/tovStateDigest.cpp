@@ -276,6 +276,12 @@ std::string MakeStateDigest(const tovApp& app)
 bool DigestHasLine(const std::string& digest, const std::string& line)
 {
     const bool prefix = !line.empty() && line.back() == '*';
-    const std::string wanted = "\n" + (prefix ? line.substr(0, line.size() - 1) : line + "\n");
-    return ("\n" + digest).find(wanted) != std::string::npos;
+    // Built by appending: GCC 12 takes "\n" + a temporary string for an overlapping copy.
+    std::string wanted = "\n";
+    wanted.append(line, 0, prefix ? line.size() - 1 : line.size());
+    if (!prefix)
+        wanted += '\n';
+    std::string text = "\n";
+    text += digest;
+    return text.find(wanted) != std::string::npos;
 }
