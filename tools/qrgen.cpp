@@ -11,7 +11,8 @@ namespace
 {
 
 const char kUsage[] = "usage: qrgen --out DIR\n"
-                      "  Writes the sample data tree (scene files, images, terrain heights) under DIR.\n";
+                      "  Writes the sample data tree under DIR: scene files, images, resource packs, lakes,\n"
+                      "  sounds, video clips and web pages.\n";
 
 } // namespace
 
