@@ -65,6 +65,7 @@ constexpr uint32_t kFlagsSoftware = 9;
 constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
     "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.";
+constexpr const char* kDataMissingText = "The game's data was not found (start it with --data DIR):\n";
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
                                          "Make a new one in its place? (No ends the game and keeps the file.)";
@@ -179,7 +180,12 @@ bool tovApp::CreateAll()
     RegisterEngineCoreClasses();
     RegisterEngineAnimationClasses();
     RegisterGameWorldClasses();
-    OpenMainPack();
+    // Without the main pack every screen would stay black: say where it was looked for and stop.
+    if (!OpenMainPack())
+    {
+        Cleanup();
+        return false;
+    }
     CreateDisplay();
     // Without a renderer nothing can be shown: stop here rather than start screens and sounds
     // that the shut-down below would leave behind.
@@ -235,17 +241,21 @@ bool tovApp::ReplaceRefusedProfile(int32_t answer, uintptr_t /*argument*/)
     return true;
 }
 
-void tovApp::OpenMainPack()
+bool tovApp::OpenMainPack()
 {
     const std::string path = DiscDataFilePath("tov");
     if (ResourcePack::Open(path, &m_pack, false) != 0)
     {
         plat::DebugOutput(("main pack not found: " + path).c_str());
         m_pack = nullptr;
-        return;
+        if (m_window)
+            m_window->ShowMessageBox("Error", std::string(kDataMissingText) + path + ".waf",
+                                     plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
+        return false;
     }
     for (uint32_t group : kMainPackGroups)
         ResourcePack::LoadGroup(group, m_pack);
+    return true;
 }
 
 void tovApp::RegisterScreens()

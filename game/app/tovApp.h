@@ -137,7 +137,8 @@ private:
         int32_t height = 480;
     };
 
-    void OpenMainPack();
+    // False (after telling the player where it looked) when the main pack cannot be opened.
+    bool OpenMainPack();
     void RegisterScreens();
     void LoadCursors();
     void CreateDisplay();

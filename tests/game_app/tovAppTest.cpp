@@ -439,6 +439,20 @@ TEST_F(tovAppTest, ARendererThatCannotBeMadeEndsStartUpWithItsMessage)
     EXPECT_EQ(m_app->GetSession(), nullptr);
 }
 
+// A data folder without the main pack (a start without --data, say) stops with the path it
+// looked at instead of running every screen black.
+TEST_F(tovAppTest, AFolderWithoutTheMainPackEndsStartUpSayingWhereItLooked)
+{
+    m_options.dataDir = m_dir.File("no-data");
+    std::filesystem::create_directories(m_options.dataDir);
+    EXPECT_FALSE(Start(0));
+    ASSERT_EQ(m_window.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_window.MessageBoxes()[0].title, "Error");
+    EXPECT_NE(m_window.MessageBoxes()[0].text.find(m_options.dataDir), std::string::npos);
+    EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
+    EXPECT_EQ(GetSoundOutput(), nullptr);
+}
+
 // A renderer lost after start-up ends the game: the message, then the screens go from the
 // message loop (the screen that asked may still be running) and the loop ends.
 TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
