@@ -47,12 +47,14 @@
 #include "QrRenderCreateParams.h"
 
 #include "CRandom.h"
+#include "Canvas.h"
 #include "Clock.h"
 #include "DebugOutput.h"
 #include "Display.h"
 #include "Font.h"
 #include "WindowBackend.h"
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -69,8 +71,9 @@ constexpr const char* kDataMissingText = "The game's data was not found (start i
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
                                          "Make a new one in its place? (No ends the game and keeps the file.)";
-// Posted lines stay on screen this long.
+// Posted lines stay on screen this long, in this colour.
 constexpr double kTextLineSeconds = 10.0;
+constexpr plat::ColorRef kTextLineColor = 255;
 
 enum ImageSlot
 {
@@ -92,7 +95,7 @@ tovApp::tovApp(plat::WindowBackend* window, plat::InputBackend* input, const tov
     m_vertexColor->m_mode = 4;
     m_vertexColor->m_override = 1;
     m_font = plat::Font::Create("Verdana", 18, 400);
-    m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::ColorRef(255));
+    m_text = std::make_unique<qrxFloatingText>(m_font.get(), kTextLineColor);
     m_displayConfig.window = window;
 }
 
@@ -550,9 +553,30 @@ void tovApp::DrawTextLines()
                 rows.push_back(std::move(row));
     const size_t fit = (kBottom - kTop) / kRow;
     const size_t first = rows.size() > fit ? rows.size() - fit : 0;
-    int32_t y = kTop;
-    for (size_t i = first; i < rows.size(); ++i, y += kRow)
-        m_text->DrawText(kLeft, y, rows[i].c_str(), nullptr);
+    if (first >= rows.size())
+        return;
+    // Each row stands on a dark plate of its own width: over a busy screen (the profile list's
+    // rows, the lake) a line reads as a notice, not as marks on what lies beneath. Around the
+    // plates the scratch image stays black, which the blit leaves out.
+    constexpr int32_t kPad = 4;
+    const plat::ColorRef plate = plat::MakeColorRef(20, 24, 32);
+    int32_t width = 0;
+    for (size_t i = first; i < rows.size(); ++i)
+        width = std::max(width, m_font->MeasureText(rows[i]).width);
+    width += 2 * kPad;
+    const int32_t height = static_cast<int32_t>(rows.size() - first) * kRow;
+    const int32_t textTop = std::max(0, (kRow - m_font->Height()) / 2);
+    if (plat::Canvas* canvas = BeginDraw(width, height))
+    {
+        canvas->Fill({0, 0, width, height}, plat::kColorBlack);
+        int32_t y = 0;
+        for (size_t i = first; i < rows.size(); ++i, y += kRow)
+        {
+            canvas->Fill({0, y, m_font->MeasureText(rows[i]).width + 2 * kPad, y + kRow}, plate);
+            canvas->Text(kPad, y + textTop, rows[i], *m_font, kTextLineColor, plate);
+        }
+    }
+    FinishDraw(width, height, kLeft - kPad, kTop);
 }
 
 // ---- renderer ----

@@ -151,6 +151,14 @@ void tovSessionDialogView::DrawBody(plat::Canvas& canvas)
     }
     for (const Rect& field : kFieldRects)
         canvas.Fill(Local(field), kWell);
+    // Under a box or the open drop-down the fields do not draw themselves: their texts stay in
+    // their wells here, where the box leaves them uncovered.
+    if (m_dialog.GetBox() != tovSessionDialog::Box::kNone || m_listOpen)
+        for (size_t k = 0; k < m_fields.size(); ++k)
+        {
+            const Rect r = Local(kFieldRects[k]);
+            canvas.Text(r.left + kFieldInset, r.top + kFieldInset, m_fields[k]->GetText(), *m_font, kDark, kWell);
+        }
     const Rect ip = Local(Place(7, 216, 169, 18));
     canvas.TextInBox(ip, m_dialog.GetIpLabel(), *m_font, kDark);
     DrawButton(canvas, kCreate, "Create", m_dialog.CanCreate());

@@ -693,7 +693,12 @@ void tovWeighInIFace::ShowWaiting()
     if (m_board)
         DrawPicture(m_board.Get(), 0, 0);
     if (m_text)
+    {
+        // The board's day and lake stand while its rows wait for the other players' catches.
+        for (const Line& line : HeaderLines())
+            m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
         m_text->DrawText(150, 450, kWaitingText, nullptr);
+    }
     Present();
 }
 
@@ -757,6 +762,12 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::SeasonLines() const
     return lines;
 }
 
+std::vector<tovWeighInIFace::Line> tovWeighInIFace::HeaderLines() const
+{
+    return {{38, 92, Format("Day %d", m_standings.m_day)},
+            {154, 6, Format("%s", TheLakeCatalogue().GetValues().text.c_str())}};
+}
+
 std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
 {
     std::vector<Line> lines;
@@ -766,8 +777,7 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
         return SeasonLines();
     if (m_boardSelector == kBoardPicture)
     {
-        lines.push_back({38, 92, Format("Day %d", m_standings.m_day)});
-        lines.push_back({154, 6, Format("%s", TheLakeCatalogue().GetValues().text.c_str())});
+        lines = HeaderLines();
         static constexpr int32_t kRowY[5] = {189, 237, 285, 333, 381};
         for (int32_t row = 0; row < 5; ++row)
         {

@@ -85,6 +85,10 @@ public:
         std::string text;
     };
     std::vector<Line> BoardLines() const;
+    // The board's day and lake.
+    std::vector<Line> HeaderLines() const;
+    // One frame of the board with the waiting line, before a blocking network wait.
+    void ShowWaiting();
     std::vector<Line> SeasonLines() const;
 
     tovStandings& Standings() { return m_standings; }
@@ -106,8 +110,6 @@ private:
 
     void SetUpDay();
     bool IsNetworkDay() const;
-    // One frame of the board with the waiting line, before a blocking network wait.
-    void ShowWaiting();
     // A network day's results close for every player together (the next day's or the menu).
     void CloseNetworkDay(bool nextDay);
     void StartCrowdPictures(uint32_t nowMs);

@@ -19,9 +19,11 @@
 #include "qrxInterface.h"
 #include "qrxTextEditor.h"
 
+#include "Clock.h"
 #include "DebugOutput.h"
 #include "FailureInjector.h"
 #include "Font.h"
+#include "GoldenImage.h"
 #include "HeadlessAudioOutput.h"
 #include "HeadlessInputBackend.h"
 #include "HeadlessWindowBackend.h"
@@ -258,6 +260,30 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
     ASSERT_EQ(m_app->GetTextLines().size(), tovApp::kTextLineCount);
     EXPECT_EQ(m_app->GetTextLines().front().text, "line 2");
     EXPECT_EQ(m_app->GetTextLines().back().text, "line 10");
+}
+
+// A posted line over the profiles screen: on a plate of its own, readable over the list's rows.
+TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
+{
+    plat::ManualClock clock{1'000'000'000ull};
+    plat::SetCurrentClock(&clock);
+    m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+    m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
+    m_app->SetDataFolder(m_options.dataDir);
+    m_app->SetFirstScreen(5);
+    ASSERT_TRUE(m_app->Init());
+    m_app->PostTextToMainWindow("Casey has joined the game");
+    m_app->PostTextToMainWindow("Robin: shall we try the point by the dam first this morning?");
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        clock.AdvanceMs(33);
+        ASSERT_TRUE(m_app->RunOnce());
+    }
+    EXPECT_TRUE(golden::MatchesGoldenImage(
+        "app_posted_lines.png",
+        golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
+    m_app.reset();
+    plat::SetCurrentClock(nullptr);
 }
 
 // Posted lines wrap inside the window, at spaces where they can.

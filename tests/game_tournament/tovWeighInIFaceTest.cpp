@@ -310,6 +310,17 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_results_board.png", Shown()));
 }
 
+// The frame shown while a network day waits for the others' catches keeps the board's day and
+// lake, not an empty day box and title bar.
+TEST_F(WeighInTest, WaitingFrameGolden)
+{
+    TheLakeCatalogue().Clear();
+    TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
+    EnterDay(0, 1);
+    m_screen->ShowWaiting();
+    EXPECT_TRUE(golden::MatchesGoldenImage("weighin_waiting.png", Shown()));
+}
+
 TEST_F(WeighInTest, MissingOpeningClipEndsAtOnce)
 {
     testfiles::TempDir empty;
