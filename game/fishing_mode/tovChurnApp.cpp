@@ -600,10 +600,12 @@ int32_t tovChurnApp::CheckDay()
         return 0;
     tovGameClock& clock = TheGameClock();
     const double left = clock.GetRemaining();
-    // A new day (or a loaded game) puts the clock back.
+    // A new day (or a loaded game) puts the clock back. The host's clock sets a network
+    // client's back by seconds: that is the same day, already warned.
     if (left > m_lastLeft)
     {
-        m_warned = false;
+        if (left > m_lastLeft + kNewDayJumpSeconds)
+            m_warned = false;
         m_dayOver = false;
     }
     m_lastLeft = left;

@@ -43,6 +43,8 @@ public:
     static constexpr uint32_t kWaitingBannerGroup = 29;
     static constexpr uint32_t kWaitingBanner = 103;
     static constexpr double kWarningSeconds = 3600.0;
+    // A clock put back by more than this is a new day (or a loaded game), not a correction.
+    static constexpr double kNewDayJumpSeconds = 1800.0;
     static constexpr const char* kWarningText = "You have less than one hour to return to the dock!";
     static constexpr const char* kDayOverText = "Your fishing day is over.";
     static constexpr const char* kMotorOffText = "The motor is off: press M";

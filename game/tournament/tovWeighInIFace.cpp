@@ -274,7 +274,13 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
     const bool space = WasKeyPressed(plat::kKeySpace) && !m_spaceStoppedClip;
     const bool clicked = ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space) && !IsMessageBoxRaised();
     if (m_clip->IsPlaying())
+    {
+        // The clips are smaller than the screen: the picture goes under each frame, so no
+        // earlier frame (the waiting line) stays around the clip.
+        if (QrImage* picture = ShownPicture())
+            DrawPicture(picture, 0, 0);
         m_clip->Update(now, elapsed);
+    }
     Step(GetTimeMs(), clicked);
     Draw();
     UpdateMessageScreen(now, elapsed);
@@ -822,11 +828,16 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
     return lines;
 }
 
+QrImage* tovWeighInIFace::ShownPicture() const
+{
+    return m_boardSelector == kBoardPicture ? m_board.Get() : m_background.Get();
+}
+
 void tovWeighInIFace::Draw()
 {
     if (m_clip->IsPlaying())
         return;
-    QrImage* picture = m_boardSelector == kBoardPicture ? m_board.Get() : m_background.Get();
+    QrImage* picture = ShownPicture();
     if (picture != nullptr)
         DrawPicture(picture, 0, 0);
     if (m_text)

@@ -134,6 +134,8 @@ private:
     void PlayClip(const char* name, SoundEndCallback onEnd);
     void SetBackground(int32_t id);
     void Draw();
+    // The board or the background, by the board selector.
+    QrImage* ShownPicture() const;
     int32_t Draw(int32_t modulus);
     int32_t Length() const;
     bool LivewellHasFish() { return !m_ports->LivewellWeights().empty(); }

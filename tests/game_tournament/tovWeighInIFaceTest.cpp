@@ -311,14 +311,18 @@ TEST_F(WeighInTest, ResultsBoardGolden)
 }
 
 // The frame shown while a network day waits for the others' catches keeps the board's day and
-// lake, not an empty day box and title bar.
-TEST_F(WeighInTest, WaitingFrameGolden)
+// lake, not an empty day box and title bar; the final's opening clip then plays over the board,
+// not over the waiting line.
+TEST_F(WeighInTest, WaitingFrameAndTheOpeningClipAfterIt)
 {
     TheLakeCatalogue().Clear();
     TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
     EnterDay(0, 1);
     m_screen->ShowWaiting();
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_waiting.png", Shown()));
+    ASSERT_TRUE(m_screen->IsClipPlaying());
+    m_screen->Update(0.0f, 0.0f);
+    EXPECT_TRUE(golden::MatchesGoldenImage("weighin_opening_clip.png", Shown()));
 }
 
 TEST_F(WeighInTest, MissingOpeningClipEndsAtOnce)
