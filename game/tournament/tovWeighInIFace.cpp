@@ -209,7 +209,7 @@ void tovWeighInIFace::SetUpDay()
     uRandom fieldRandom(1);
     if (network)
     {
-        ShowWaiting();
+        ShowWaiting(false);
         players = tovWeighInNet::ExchangeCatches(tovWeighInNet::DayCatch(livewell));
         fieldRandom.seed(static_cast<int32_t>(tovWeighInNet::FieldSeed()) + 1);
         ctx.random = &fieldRandom;
@@ -692,7 +692,7 @@ bool tovWeighInIFace::IsNetworkDay() const
     return IsNetworkLaunch() && IsNetworkGame();
 }
 
-void tovWeighInIFace::ShowWaiting()
+void tovWeighInIFace::ShowWaiting(bool results)
 {
     if (Renderer() == nullptr)
         return;
@@ -700,10 +700,13 @@ void tovWeighInIFace::ShowWaiting()
         DrawPicture(m_board.Get(), 0, 0);
     if (m_text)
     {
-        // The board's day and lake stand while its rows wait for the other players' catches.
-        for (const Line& line : HeaderLines())
-            m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
-        m_text->DrawText(150, 450, kWaitingText, nullptr);
+        // The board's day and lake stand while its rows wait for the other players' catches;
+        // results already shown stay while the others close theirs, the waiting line in place
+        // of the prompt.
+        for (const Line& line : results ? BoardLines() : HeaderLines())
+            if (line.y < kPromptY)
+                m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
+        m_text->DrawText(150, kPromptY, kWaitingText, nullptr);
     }
     Present();
 }
@@ -712,7 +715,7 @@ void tovWeighInIFace::CloseNetworkDay(bool nextDay)
 {
     if (!IsNetworkDay())
         return;
-    ShowWaiting();
+    ShowWaiting(true);
     tovWeighInNet::CloseResults();
     // The next day's catches are counted afresh; between days new players may come.
     if (nextDay)

@@ -28,6 +28,8 @@ public:
     static constexpr uint32_t kOff = UINT32_MAX;
     static constexpr int32_t kBoardPicture = 844;
     static constexpr const char* kWaitingText = "Waiting for the other players";
+    // The board's prompt line.
+    static constexpr int32_t kPromptY = 450;
 
     enum Timer
     {
@@ -87,8 +89,9 @@ public:
     std::vector<Line> BoardLines() const;
     // The board's day and lake.
     std::vector<Line> HeaderLines() const;
-    // One frame of the board with the waiting line, before a blocking network wait.
-    void ShowWaiting();
+    // One frame of the board with the waiting line, before a blocking network wait: the day and
+    // lake only, or with the results shown.
+    void ShowWaiting(bool results);
     std::vector<Line> SeasonLines() const;
 
     tovStandings& Standings() { return m_standings; }

@@ -308,6 +308,10 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     Wait(2000);
     m_screen->Update(0.0f, 0.0f);
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_results_board.png", Shown()));
+    // While a network day's other players close their results, the board stays, its prompt
+    // given way to the waiting line.
+    m_screen->ShowWaiting(true);
+    EXPECT_TRUE(golden::MatchesGoldenImage("weighin_closing_wait.png", Shown()));
 }
 
 // The frame shown while a network day waits for the others' catches keeps the board's day and
@@ -318,7 +322,7 @@ TEST_F(WeighInTest, WaitingFrameAndTheOpeningClipAfterIt)
     TheLakeCatalogue().Clear();
     TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
     EnterDay(0, 1);
-    m_screen->ShowWaiting();
+    m_screen->ShowWaiting(false);
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_waiting.png", Shown()));
     ASSERT_TRUE(m_screen->IsClipPlaying());
     m_screen->Update(0.0f, 0.0f);
