@@ -367,6 +367,10 @@ void tovWeighInIFace::HandleClick()
         c.waitForClick = false;
         c.callPending = false;
         c.weighing = true;
+        // Weighing resumes when its step is due; a call answered with no fish left to bring
+        // (let go from the livewell) has none armed yet.
+        if (c.timers[kWeighStep] == kOff)
+            Arm(kWeighStep, m_nowMs, 3500);
     }
     else if (c.seasonPage)
     {

@@ -279,6 +279,31 @@ TEST_F(WeighInTest, FinalFromCallToWinner)
     EXPECT_STREQ(m_screen->Standings().GetName(0), "");
 }
 
+// Called to the scale, the player let the fish go from the livewell: the clicks that answer
+// the call with an empty livewell start the weighing again, not a ceremony that waits forever.
+TEST_F(WeighInTest, FinalGoesOnWhenTheCalledPlayersFishWasLetGo)
+{
+    m_ports->m_livewell = {300};
+    EnterDay(0, 1);
+    Click();
+    for (int i = 0; i < 7; ++i)
+        Wait(i == 0 ? 0 : 650);
+    Wait(20000);
+    ASSERT_TRUE(m_screen->GetCeremony().callPending);
+    Click();
+    ASSERT_EQ(m_screen->m_nextScreen, 3);
+    m_screen->Leave(10);
+    m_ports->m_livewell.clear();
+    m_screen->Prepare(3);
+    m_screen->Enter(3);
+    Click();
+    EXPECT_TRUE(HasLine("Click Mouse To Continue"));
+    Click();
+    for (int step = 0; step < 40 && !m_screen->GetCeremony().prizesShown; ++step)
+        Wait(step == 0 ? 3500 : 500);
+    EXPECT_TRUE(m_screen->GetCeremony().prizesShown);
+}
+
 TEST_F(WeighInTest, FinalWithAnEmptyLivewellNeverCallsThePlayer)
 {
     EnterDay(0, 1);
