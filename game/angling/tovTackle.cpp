@@ -1,6 +1,7 @@
 #include "tovTackle.h"
 
 #include "QrPoint3.h"
+#include "QrVertexColorProperty.h"
 #include "qrxVLineStrip.h"
 
 #include <algorithm>
@@ -36,10 +37,14 @@ tovTackle::tovTackle()
     SetLureType(0);
     SetDrag(m_lineStrength * 0.5f);
     const std::vector<QrPoint3> points(kHolderPoints);
+    // A line has no normals to light: lit, it would come out black whatever colour it was given.
+    QrPointer<QrVertexColorProperty> ownColour(new QrVertexColorProperty);
+    ownColour->m_mode = 1;
     for (QrPointer<qrxVLineStrip>& holder : m_holders)
     {
         holder = new qrxVLineStrip(static_cast<uint16_t>(kHolderPoints), points.data(), nullptr, nullptr);
         holder->SetPointCount(0);
+        holder->AttachProperty(ownColour.Get());
     }
 }
 
