@@ -391,6 +391,12 @@ TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)
         EXPECT_TRUE(m_screen->GetCeremony().seasonPage);
         EXPECT_EQ(m_session->m_dayResults1[1], 132);
         EXPECT_TRUE(HasLine("Total Season Fish Weight :   8.25 pounds"));
+        if (c.completed == 0)
+        {
+            // The season's long lines stand clear on the board, nothing drawn across them.
+            m_screen->Update(0.0f, 0.0f);
+            EXPECT_TRUE(golden::MatchesGoldenImage("weighin_season_page.png", Shown()));
+        }
         Click();
         EXPECT_EQ(m_screen->m_nextScreen, c.next);
         EXPECT_EQ(m_session->m_dayFlags[1], c.next == 4 ? 1 : 0);

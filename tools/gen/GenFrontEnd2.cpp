@@ -304,10 +304,16 @@ void AddConditions(tools::PackContents& pack)
     const Rgb water[] = {{60, 140, 190}, {90, 130, 140}, {100, 110, 80}, {120, 90, 50}};
     for (uint32_t i = 0; i < 4; ++i)
         AddScreenPicture(pack, 328 + i, panel(clarity[i], water[i]), {10});
-    const char* sky[] = {"SUNNY", "FAIR", "CLOUDY", "FOGGY", "RAIN"};
+    // The words the lake information page later gives the same sky.
+    const char* sky[] = {"CLEAR", "PARTLY CLOUDY", "MOSTLY CLOUDY", "CLOUDY|FOG", "RAIN"};
     const Rgb skies[] = {{90, 170, 230}, {110, 160, 210}, {130, 140, 160}, {150, 150, 150}, {90, 100, 120}};
     for (uint32_t i = 0; i < 5; ++i)
-        AddScreenPicture(pack, 332 + i, panel(sky[i], skies[i]), {10});
+    {
+        QrImagePixels q =
+            Gradient(100, 54, skies[i], {uint8_t(skies[i].r / 2), uint8_t(skies[i].g / 2), uint8_t(skies[i].b / 2)});
+        BoxLabel(q, 0, 0, 100, 54, sky[i], 2, {255, 255, 240}, 4);
+        AddScreenPicture(pack, 332 + i, q, {10});
+    }
     const char* points[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
     for (uint32_t i = 0; i < 8; ++i)
         AddScreenPicture(pack, 337 + i, panel(points[i], {60, 90, 120}), {10});

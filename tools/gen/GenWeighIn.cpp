@@ -122,12 +122,11 @@ QrImagePixels BoardPicture()
     DrawLabel(p, 96, 150, "PLACE  ANGLER", 2, 240, 220, 110);
     DrawLabel(p, 446, 150, "FISH", 2, 240, 220, 110);
     DrawLabel(p, 512, 150, "WEIGHT", 2, 240, 220, 110);
+    // No column rules across the rows: the season page writes its long lines over this board.
     for (int row = 0; row < 5; ++row)
     {
         const int y = 182 + row * 48;
         Box(p, 8, y, 632, y + 40, row % 2 == 0 ? Rgb{20, 55, 40} : Rgb{28, 68, 50});
-        Box(p, 448, y, 450, y + 40, Rgb{200, 180, 90});
-        Box(p, 492, y, 494, y + 40, Rgb{200, 180, 90});
     }
     Box(p, 0, 440, 640, 480, Rgb{10, 25, 20});
     return p;
