@@ -269,6 +269,8 @@ void tovChurnApp::AddButtons()
     {
         const uint32_t picture = tovFishingHud::kFirstButtonPicture + 2 * static_cast<uint32_t>(row.id - 1);
         auto* button = new tovShellButton(row.x, kBarY, picture, picture + 1, kClickSound, row.action);
+        if (row.id == kMenuButton)
+            button->SetPicture(ButtonObj::kDisabled, Picture(tovFishingHud::kMenuRefusedPicture).Get());
         if (row.id == kStartBoatButton)
         {
             // Pushed in while the motor runs.
@@ -287,6 +289,13 @@ bool tovChurnApp::IsMotorButtonDown() const
            button->GetPicture(ButtonObj::kSelected) != nullptr;
 }
 
+bool tovChurnApp::IsMenuButtonGreyed() const
+{
+    const ButtonObj* button = GetButton(kMenuButton);
+    return button && button->GetPicture(ButtonObj::kDisabled) != nullptr &&
+           button->ChoosePicture() == button->GetPicture(ButtonObj::kDisabled);
+}
+
 bool tovChurnApp::UpdateTackleButtons()
 {
     if (m_cast && (!m_rodSetPicture || m_rodSetPictureId != m_cast->GetRodSetPictureId()))
@@ -295,12 +304,15 @@ bool tovChurnApp::UpdateTackleButtons()
         m_rodSetPicture = m_rodSetPictureId > 0 ? Picture(static_cast<uint32_t>(m_rodSetPictureId)) : nullptr;
     }
     tovLocalRig* rig = LocalRig();
-    if (!rig)
-        return true;
-    if (m_cast && m_cast->GetPhase() >= tovCastController::kFlight)
-        return false;
-    const int32_t mode = rig->GetMode();
-    return mode < tovAnglerRig::kModeCasting || mode > tovAnglerRig::kModeReleasing;
+    bool allowed = true;
+    if (rig && m_cast && m_cast->GetPhase() >= tovCastController::kFlight)
+        allowed = false;
+    else if (rig)
+        allowed = rig->GetMode() < tovAnglerRig::kModeCasting || rig->GetMode() > tovAnglerRig::kModeReleasing;
+    // The menu button shows when it would be refused (a lure out, a fish on), not only ignores the click.
+    if (ButtonObj* menu = GetButton(kMenuButton))
+        menu->m_disabled = allowed ? 0 : 1;
+    return allowed;
 }
 
 bool tovChurnApp::AllowsEscape()

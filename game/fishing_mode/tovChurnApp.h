@@ -89,6 +89,8 @@ public:
     const char* GetNotice(float now) const;
     // The motor button shows its pushed-in picture.
     bool IsMotorButtonDown() const;
+    // The menu button shows its greyed picture.
+    bool IsMenuButtonGreyed() const;
 
 private:
     // One frame with the waiting banner over the last one, before a blocking wait.

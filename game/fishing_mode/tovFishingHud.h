@@ -40,6 +40,8 @@ public:
     static constexpr uint32_t kFirstButtonPicture = 5210;
     // The motor button pushed in (and under the pointer) while the motor runs.
     static constexpr uint32_t kMotorRunningPicture = 5222;
+    // The menu button greyed while the menu would be refused.
+    static constexpr uint32_t kMenuRefusedPicture = 5224;
 
     static constexpr float kTopSpeed = 60.0f;
     static constexpr float kTopRpm = 6000.0f;

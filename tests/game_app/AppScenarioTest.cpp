@@ -273,8 +273,19 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
     options.seed = 1;
-    const AppScenarioResult run = RunScenario(options, {44, 50, 52, 56, 58, 59, 61, 64, 66});
+    // The menu button greys while it would refuse the menu: the lure out, the fish on.
+    std::map<uint32_t, bool> greyed;
+    const auto look = [&greyed](tovApp&, uint32_t frame)
+    {
+        const tovChurnApp* screen = tovChurnApp::GetInstance();
+        greyed[frame] = screen && screen->IsMenuButtonGreyed();
+    };
+    const AppScenarioResult run = RunScenario(options, {44, 50, 52, 56, 58, 59, 61, 64, 66}, look);
     ASSERT_EQ(run.error, "");
+    EXPECT_FALSE(greyed.at(36));
+    EXPECT_TRUE(greyed.at(45));
+    EXPECT_TRUE(greyed.at(53));
+    EXPECT_FALSE(greyed.at(60));
     const auto at = [&run](uint32_t frame, const char* name) { return DigestField(run.digests.at(frame), name); };
     EXPECT_EQ(at(44, "cast.phase"), "3");  // the lure in the water
     EXPECT_EQ(at(50, "cast.strike"), "1"); // a fish has it: the hook is set on the next frame

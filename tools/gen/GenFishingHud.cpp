@@ -30,6 +30,7 @@ constexpr uint32_t kTensionFace = 5204;
 constexpr uint32_t kDepthPanel = 5205;
 constexpr uint32_t kFirstButton = 5210;
 constexpr uint32_t kMotorRunning = 5222;
+constexpr uint32_t kMenuRefused = 5224;
 
 constexpr uint32_t kFace = 96;
 constexpr float kPi = 3.14159265f;
@@ -395,6 +396,11 @@ void AddButtons(tools::PackContents& pack)
         BoxLabel(p, 35, 1, 61, 36, "MOTOR|ON", 2, {255, 255, 240}, 1);
         AddScreenPicture(pack, kMotorRunning + (lit ? 1u : 0u), p, kGroup);
     }
+    // The menu button greyed: no menu while a lure is out or a fish on.
+    QrImagePixels refused = BevelButton(96, 36, "", {84, 80, 80}, false);
+    Menu(refused, 5.0f, 4.0f);
+    BoxLabel(refused, 34, 0, 61, 36, "MENU", 2, {150, 150, 150}, 1);
+    AddScreenPicture(pack, kMenuRefused, refused, kGroup);
 }
 
 } // namespace
