@@ -560,10 +560,10 @@ void tovApp::DrawTextLines()
     // plates the scratch image stays black, which the blit leaves out.
     constexpr int32_t kPad = 4;
     const plat::ColorRef plate = plat::MakeColorRef(20, 24, 32);
-    int32_t width = 0;
+    std::vector<int32_t> plates;
     for (size_t i = first; i < rows.size(); ++i)
-        width = std::max(width, m_font->MeasureText(rows[i]).width);
-    width += 2 * kPad;
+        plates.push_back(m_font->MeasureText(rows[i]).width + 2 * kPad);
+    const int32_t width = *std::max_element(plates.begin(), plates.end());
     const int32_t height = static_cast<int32_t>(rows.size() - first) * kRow;
     const int32_t textTop = std::max(0, (kRow - m_font->Height()) / 2);
     if (plat::Canvas* canvas = BeginDraw(width, height))
@@ -572,7 +572,7 @@ void tovApp::DrawTextLines()
         int32_t y = 0;
         for (size_t i = first; i < rows.size(); ++i, y += kRow)
         {
-            canvas->Fill({0, y, m_font->MeasureText(rows[i]).width + 2 * kPad, y + kRow}, plate);
+            canvas->Fill({0, y, plates[i - first], y + kRow}, plate);
             canvas->Text(kPad, y + textTop, rows[i], *m_font, kTextLineColor, plate);
         }
     }
