@@ -1,9 +1,19 @@
 #include "tovLivewell.h"
 
+#include <cmath>
+
 namespace
 {
 constexpr int32_t kLivewellSpecies = 17;
+
+bool IsPlausible(const tovLivewellFish& fish)
+{
+    return fish.species >= 0 && fish.species < kLivewellSpecies && fish.weightOunces >= 0 &&
+           fish.weightOunces <= tovLivewell::kMaxOunces && fish.lengthInches >= 0 &&
+           fish.lengthInches <= tovLivewell::kMaxInches && std::isfinite(fish.displayScale) &&
+           fish.displayScale >= 0.0f && fish.displayScale <= tovLivewell::kMaxDisplayScale;
 }
+} // namespace
 
 int32_t tovLivewell::CountOccupied() const
 {
@@ -40,7 +50,7 @@ void tovLivewell::Sanitize()
     {
         fish.name[tovLivewellFish::kNameSize - 1] = '\0';
         fish.padding[0] = fish.padding[1] = fish.padding[2] = 0;
-        if (fish.inUse != 0 && (fish.species < 0 || fish.species >= kLivewellSpecies))
+        if (fish.inUse != 0 && !IsPlausible(fish))
             fish = tovLivewellFish{};
         if (fish.inUse != 0)
             fish.inUse = 1;

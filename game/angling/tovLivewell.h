@@ -13,6 +13,11 @@ struct tovLivewell
 {
     static constexpr int32_t kPlaceCount = 6;
     static constexpr size_t kByteSize = 1684;
+    // Above any fish the game makes (a lake may ask for up to 1000 lb, and a catch's display
+    // scale is clamped to 3), yet far from the int range the standings add up.
+    static constexpr int32_t kMaxOunces = 16000;
+    static constexpr int32_t kMaxInches = 240;
+    static constexpr float kMaxDisplayScale = 3.0f;
 
     int32_t count = 0;
     std::array<tovLivewellFish, kPlaceCount> places{};
@@ -23,8 +28,9 @@ struct tovLivewell
     int32_t FindSmallest() const;
     // Place of the first free slot; -1 when full.
     int32_t FindFree() const;
-    // Rebuilds a block read from outside: places with a species outside 0..16 or a bad
-    // in-use byte are emptied, names are terminated and the count is recounted.
+    // Rebuilds a block read from outside: places with a species outside 0..16, or a weight,
+    // length or display scale that is negative, not finite or above the ceilings, are emptied;
+    // names are terminated, in-use bytes made 0 or 1 and the count is recounted.
     void Sanitize();
 };
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <string>
 #include <vector>
 
 namespace
@@ -113,6 +116,11 @@ TEST(tovLivewell, HostileBlockIsSanitised)
     const size_t place2 = 4 + 2 * 280;
     bytes[place2] = 5;
     bytes[place2 + 1] = bytes[place2 + 2] = bytes[place2 + 3] = 0;
+    const int32_t ounces = 40, inches = 14;
+    const float scale = 1.2f;
+    std::memcpy(&bytes[place2 + 264], &ounces, 4);
+    std::memcpy(&bytes[place2 + 268], &inches, 4);
+    std::memcpy(&bytes[place2 + 272], &scale, 4);
     QrPointer<tovAnglerRig> rig = NewRig();
     rig->CopyLivewellIn(bytes.data());
     const tovLivewell& well = rig->GetLivewell();
@@ -125,6 +133,55 @@ TEST(tovLivewell, HostileBlockIsSanitised)
     rig->RemoveFromLivewell(2);
     EXPECT_EQ(rig->GetLivewellCount(), 0);
     EXPECT_EQ(rig->ReleaseSmallestOverLimit(), -1);
+}
+
+// Each field a place from a file or a peer carries is bounded on its own: a place wrong in one
+// of them is emptied, one at the limits is kept.
+TEST(tovLivewell, ImplausiblePlacesAreEmptied)
+{
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        int32_t species;
+        int32_t ounces;
+        int32_t inches;
+        float scale;
+        bool kept;
+    } cases[] = {
+        {16, tovLivewell::kMaxOunces, tovLivewell::kMaxInches, tovLivewell::kMaxDisplayScale, true},
+        {0, 0, 0, 0.0f, true},
+        {17, 20, 10, 1.0f, false},
+        {-1, 20, 10, 1.0f, false},
+        {3, INT32_MAX, 10, 1.0f, false},
+        {3, tovLivewell::kMaxOunces + 1, 10, 1.0f, false},
+        {3, -1, 10, 1.0f, false},
+        {3, 20, INT32_MIN, 1.0f, false},
+        {3, 20, tovLivewell::kMaxInches + 1, 1.0f, false},
+        {3, 20, 10, -0.5f, false},
+        {3, 20, 10, std::nanf(""), false},
+        {3, 20, 10, kInf, false},
+        {3, 20, 10, tovLivewell::kMaxDisplayScale * 1.01f, false},
+    };
+    for (const auto& c : cases)
+    {
+        tovLivewell well;
+        well.count = 1;
+        tovLivewellFish& fish = well.places[4];
+        fish.species = c.species;
+        fish.weightOunces = c.ounces;
+        fish.lengthInches = c.inches;
+        fish.displayScale = c.scale;
+        fish.inUse = 7;
+        well.Sanitize();
+        const std::string what = std::to_string(c.species) + " " + std::to_string(c.ounces) + " oz " +
+                                 std::to_string(c.inches) + " in " + std::to_string(c.scale);
+        EXPECT_EQ(well.count, c.kept ? 1 : 0) << what;
+        EXPECT_EQ(fish.inUse, c.kept ? 1 : 0) << what;
+        if (!c.kept)
+        {
+            EXPECT_EQ(fish.weightOunces, 0) << what;
+        }
+    }
 }
 
 } // namespace
