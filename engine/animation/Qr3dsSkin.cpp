@@ -29,6 +29,14 @@ Qr3dsSkin::Influence& Qr3dsSkin::Influence::operator=(const Influence& other)
     return *this;
 }
 
+Qr3dsSkin::Influence::~Influence()
+{
+    // Each node is unhooked before it goes, so no destructor runs on a chain.
+    std::unique_ptr<Influence> next = std::move(m_next);
+    while (next)
+        next = std::move(next->m_next);
+}
+
 Qr3dsSkin::Influence* Qr3dsSkin::Influence::Append(float weight, const QrPoint3& offset, Qr3dsBone* bone)
 {
     Influence* last = this;
@@ -191,6 +199,7 @@ void Qr3dsSkin::LoadBinary(QrStream& stream)
         // LinkObject takes one id per entry.
         if (count == 0)
             QueueLoadCount(this, 0);
+        Influence* last = &influences[i];
         for (uint16_t k = 0; k < count; ++k)
         {
             const float weight = stream.LoadF32();
@@ -200,7 +209,7 @@ void Qr3dsSkin::LoadBinary(QrStream& stream)
             if (k == 0)
                 influences[i] = Influence(weight, offset, nullptr);
             else
-                influences[i].Append(weight, offset, nullptr);
+                last = last->Append(weight, offset, nullptr);
         }
     }
     m_influences = std::move(influences);

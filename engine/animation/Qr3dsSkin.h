@@ -31,8 +31,11 @@ public:
         Influence& operator=(const Influence& other);
         Influence(Influence&&) = default;
         Influence& operator=(Influence&&) = default;
+        // Frees the chain in a loop: a file may give a vertex 65,535 influences.
+        ~Influence();
 
-        // Appends an influence at the end of the chain; returns it.
+        // Appends an influence at the end of the chain; returns it. Called on the last
+        // influence it takes constant time.
         Influence* Append(float weight, const QrPoint3& offset, Qr3dsBone* bone);
         // Influences in this chain (at least 1).
         uint32_t GetChainLength() const;

@@ -10,6 +10,7 @@
 #include "Qr3dsBone.h"
 #include "Qr3dsMorphShape.h"
 #include "Qr3dsParticleSystem.h"
+#include "Qr3dsSkin.h"
 #include "QrCamera.h"
 #include "QrMaterialProperty.h"
 #include "QrNode.h"
@@ -222,6 +223,27 @@ Bytes CameraViewport(float value)
     return Save({camera.Get()});
 }
 
+// 65,535 influences on one vertex, all on one bone: loading appends them and unloading frees
+// them, neither in more than linear time or constant stack.
+Bytes SkinVertexOfEveryInfluence()
+{
+    QrPointer<QrNode> rig(new QrNode);
+    rig->SetName("rig");
+    QrPointer<Qr3dsBone> spine(new Qr3dsBone);
+    rig->AttachChild(spine.Get());
+    const QrPoint3 vertices[3] = {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}};
+    const uint16_t indices[3] = {0, 1, 2};
+    std::vector<Qr3dsSkin::Influence> influences;
+    for (const QrPoint3& v : vertices)
+        influences.emplace_back(1.0f, v, spine.Get());
+    Qr3dsSkin::Influence* last = &influences[0];
+    for (uint32_t k = 1; k < 65535; ++k)
+        last = last->Append(1.0f / 65535.0f, vertices[0], spine.Get());
+    QrPointer<Qr3dsSkin> skin(new Qr3dsSkin(3, vertices, nullptr, 1, indices, nullptr, nullptr, influences.data()));
+    rig->AttachChild(skin.Get());
+    return Save({rig.Get()});
+}
+
 struct HostileCase
 {
     const char* name;
@@ -247,6 +269,7 @@ const HostileCase kCases[] = {
     {"morph of no vertices with 2^31 targets", EmptyMorphWithManyTargets, "morph targets"},
     {"camera viewport NaN", [] { return CameraViewport(std::nanf("")); }, "viewport"},
     {"camera viewport infinite", [] { return CameraViewport(INFINITY); }, "viewport"},
+    {"skin vertex of 65,535 influences", SkinVertexOfEveryInfluence, ""},
 };
 
 class QrHostileSceneTest : public QrAnimationTest, public ::testing::WithParamInterface<HostileCase>
