@@ -68,6 +68,7 @@ constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
     "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.";
 constexpr const char* kDataMissingText = "The game's data was not found (start it with --data DIR):\n";
+constexpr const char* kPackDamagedText = "The game's main pack is damaged:\n";
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
                                          "Make a new one in its place? (No ends the game and keeps the file.)";
@@ -244,16 +245,32 @@ bool tovApp::ReplaceRefusedProfile(int32_t answer, uintptr_t /*argument*/)
     return true;
 }
 
+void tovApp::ReportDataFailure(const std::string& text)
+{
+    plat::DebugOutput(text.c_str());
+    m_dataFailureCode = 1;
+    if (m_window)
+        m_window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
+}
+
 bool tovApp::OpenMainPack()
 {
-    const std::string path = DiscDataFilePath("tov");
-    if (ResourcePack::Open(path, &m_pack, false) != 0)
+    m_pack = nullptr;
+    // Another type leaves no folder to look in: the pack path would be whatever was built last.
+    const int32_t installType = GetInstallType();
+    if (installType < 0 || installType > 2)
     {
-        plat::DebugOutput(("main pack not found: " + path).c_str());
+        ReportDataFailure("The setting InstType is out of range: " + std::to_string(installType) +
+                          " (it must be 0, 1 or 2).");
+        return false;
+    }
+    const std::string path = DiscDataFilePath("tov");
+    const uint16_t code = ResourcePack::Open(path, &m_pack, false);
+    if (code != kResourceOk)
+    {
         m_pack = nullptr;
-        if (m_window)
-            m_window->ShowMessageBox("Error", std::string(kDataMissingText) + path + ".waf",
-                                     plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
+        const bool missing = code == kResourceOpenFailed;
+        ReportDataFailure(std::string(missing ? kDataMissingText : kPackDamagedText) + path + ".waf");
         return false;
     }
     for (uint32_t group : kMainPackGroups)

@@ -124,6 +124,9 @@ public:
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
+    // Non-zero when start-up stopped because the game's data cannot be used (the main pack
+    // missing or damaged, the install type out of range); 0 otherwise.
+    int32_t DataFailureCode() const { return m_dataFailureCode; }
     // How the display is made (tests attach a failure injector); the window is always ours.
     plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }
     tovGameSession* GetSession() const { return m_session.get(); }
@@ -137,8 +140,10 @@ private:
         int32_t height = 480;
     };
 
-    // False (after telling the player where it looked) when the main pack cannot be opened.
+    // False (after telling the player what is wrong and where it looked) when the main pack
+    // cannot be opened.
     bool OpenMainPack();
+    void ReportDataFailure(const std::string& text);
     void RegisterScreens();
     void LoadCursors();
     void CreateDisplay();
@@ -179,6 +184,7 @@ private:
     std::string m_hostAddress;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
+    int32_t m_dataFailureCode = 0;
     bool m_shutDown = false;
     // Start-up has run to its end.
     bool m_started = false;

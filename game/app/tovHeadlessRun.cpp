@@ -70,7 +70,8 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
         app.SetNetTimeoutMs(m_options.netTimeoutMs);
-        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
+        // Data the game cannot use fails the run; a start the player cancelled does not.
+        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : app.DataFailureCode(); });
         m_audio = nullptr;
     }
     if (!error.empty())

@@ -3,6 +3,7 @@
 
 #include "tovApp.h"
 #include "tovAppOptions.h"
+#include "tovHeadlessRun.h"
 #include "tovProgramEnvironment.h"
 #include "tovScreenTable.h"
 #include "tovStateDigest.h"
@@ -475,8 +476,49 @@ TEST_F(tovAppTest, AFolderWithoutTheMainPackEndsStartUpSayingWhereItLooked)
     ASSERT_EQ(m_window.MessageBoxes().size(), 1u);
     EXPECT_EQ(m_window.MessageBoxes()[0].title, "Error");
     EXPECT_NE(m_window.MessageBoxes()[0].text.find(m_options.dataDir), std::string::npos);
+    EXPECT_NE(m_app->DataFailureCode(), 0);
     EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
     EXPECT_EQ(GetSoundOutput(), nullptr);
+}
+
+// Data that is there but cannot be used says what is wrong with it, and a headless run of it
+// fails rather than end as a run that went well.
+TEST_F(tovAppTest, DataThatCannotBeUsedEndsStartUpSayingWhyAndFailsAHeadlessRun)
+{
+    const std::string damaged = m_dir.File("damaged");
+    std::filesystem::create_directories(damaged + "/Data");
+    std::ofstream(damaged + "/Data/tov.waf") << "not a pack index at all";
+    std::ofstream(damaged + "/Data/tov.wdt") << "x";
+    const struct
+    {
+        const char* what;
+        std::string dataDir;
+        std::string settings;
+        std::string said;
+    } cases[] = {
+        {"damaged pack", damaged, "", "main pack is damaged:\n" + damaged},
+        {"install type 3", testfiles::DataDir(), "InstType=3\n", "InstType is out of range: 3"},
+        {"install type -1", testfiles::DataDir(), "InstType=-1\n", "InstType is out of range: -1"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const size_t boxes = m_window.MessageBoxes().size();
+        m_options.dataDir = c.dataDir;
+        WriteSettings(c.settings);
+        EXPECT_FALSE(Start(0));
+        EXPECT_NE(m_app->DataFailureCode(), 0);
+        ASSERT_EQ(m_window.MessageBoxes().size(), boxes + 1);
+        const auto& box = m_window.MessageBoxes().back();
+        EXPECT_EQ(box.title, "Error");
+        EXPECT_NE(box.text.find(c.said), std::string::npos) << box.text;
+        m_app.reset();
+        std::string error;
+        EXPECT_NE(tovHeadlessRun(m_options).Run(error), 0);
+        m_environment.reset();
+        // The headless run takes the sound output away again.
+        SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
+    }
 }
 
 // A renderer lost after start-up ends the game: the message, then the screens go from the
