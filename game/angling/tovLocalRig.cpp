@@ -1,6 +1,7 @@
 #include "tovLocalRig.h"
 
 #include "tovAngler.h"
+#include "tovAnglerLooks.h"
 #include "tovBoat.h"
 #include "tovMotorSound.h"
 #include "tovNetFacade.h"
@@ -12,9 +13,10 @@ namespace
 {
 
 // The profile's looks: 0 the paint scheme (also the angler's look), 1 and 2 the colour choices.
+// The rig writes them into saved games, so it takes only looks a saved game may hold.
 int32_t ProfileLook(int32_t i)
 {
-    return TheUserProfile().GetLook(i);
+    return tovAnglerLooks::ProfileLookOrDefault(i, TheUserProfile().GetLook(i));
 }
 
 } // namespace

@@ -11,7 +11,9 @@
 #include "QrNode.h"
 #include "QrPointer.h"
 
+#include "tovAnglerLooks.h"
 #include <array>
+
 #include <cstdint>
 
 class tovBoat;
@@ -19,7 +21,7 @@ class tovBoat;
 class tovAnglerLookPreview
 {
 public:
-    static constexpr int32_t kPaintSchemes = 1;
+    static constexpr int32_t kPaintSchemes = tovAnglerLooks::kPaintSchemes;
     // The profile's look slots: paint scheme, second and first colour choice.
     static constexpr int32_t kLook1 = 0;
     static constexpr int32_t kLook2 = 1;

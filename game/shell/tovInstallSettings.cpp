@@ -123,7 +123,12 @@ bool ReadInstallSettings(const std::string& programFolder, const tovDiscPrompt& 
     RegReadValue(kTovRegistryKey, "InstPath", text, programFolder.c_str());
     RegWriteValue(kTovRegistryKey, "Title", kTitle);
     RegReadValue(kTovRegistryKey, "LastUser", text, TheUserProfile().GetName());
-    TheUserProfile().SetName(text.c_str(), false);
+    // The name picks the profile file the game then loads and saves: one no player could type
+    // (an empty one, control characters, format marks) leaves the default player current.
+    if (tovUserProfile::IsTypedName(text))
+        TheUserProfile().SetName(text.c_str(), false);
+    else
+        plat::DebugOutput("the last player's name in the settings is not a player's name: the default player is used");
 
     int32_t sound = 1;
     int32_t skipIntro = 0;

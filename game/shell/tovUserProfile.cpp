@@ -6,6 +6,8 @@
 #include "Files.h"
 #include "Path.h"
 #include "qrxRegistry.h"
+#include "qrxTextEditor.h"
+#include "tovAnglerLooks.h"
 #include "tovInstallSettings.h"
 #include "tovNetFacade.h"
 #include "tovRegistryKey.h"
@@ -115,6 +117,14 @@ void tovUserProfile::SetName(const char* name, bool store)
     SetText(m_name, name);
     if (store)
         RegWriteValue(kTovRegistryKey, "LastUser", m_name.data());
+}
+
+bool tovUserProfile::IsTypedName(const std::string& name)
+{
+    if (name.empty() || name.size() > static_cast<size_t>(kNameFieldLength))
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
 }
 
 void tovUserProfile::SetTown(const char* text)
@@ -293,6 +303,10 @@ bool tovUserProfile::ReadBody(plat::ByteReader& in)
     p.m_gender = in.I32();
     for (int32_t& v : p.m_looks)
         v = in.I32();
+    // A look no screen makes goes back to a new player's: the rest of the profile (career,
+    // tackle) stays the player's, and the games the player saves can be loaded.
+    for (size_t i = 0; i < p.m_looks.size(); ++i)
+        p.m_looks[i] = tovAnglerLooks::ProfileLookOrDefault(static_cast<int32_t>(i), p.m_looks[i]);
     for (CareerRow& row : p.m_career)
         for (int32_t& v : row)
             v = in.I32();

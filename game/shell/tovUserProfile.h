@@ -5,6 +5,7 @@
 // Main thread only.
 
 #include "qrxScratchImage.h"
+#include "tovAnglerLooks.h"
 
 #include <array>
 #include <cstddef>
@@ -67,6 +68,9 @@ public:
     tovUserProfile();
 
     const char* GetName() const { return m_name.data(); }
+    // A name the profiles screen could have made: letters, digits and spaces, as many as its
+    // field holds. Names from files and settings must be one before they pick a profile file.
+    static bool IsTypedName(const std::string& name);
     // Cut at 259 characters; with store, also recorded as the installation's last user.
     void SetName(const char* name, bool store);
     const char* GetTown() const { return m_town.data(); }
@@ -144,7 +148,7 @@ private:
     Text m_town{};
     Text m_state{};
     int32_t m_gender = 0;
-    std::array<int32_t, 3> m_looks{};
+    std::array<int32_t, tovAnglerLooks::kProfileLooks> m_looks{};
     std::array<CareerRow, kCareerRows> m_career{};
     TackleSet m_tackle{};
     int32_t m_currentRod = 0;

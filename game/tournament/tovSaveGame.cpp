@@ -2,7 +2,6 @@
 #include "ByteReader.h"
 #include "ByteWriter.h"
 #include "Files.h"
-#include "qrxTextEditor.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
@@ -130,10 +129,7 @@ tovSaveGame::LoadResult tovSaveGame::LoadFromFile(const std::string& path)
 
 bool tovSaveGame::IsTypedProfileName(const std::string& name)
 {
-    if (name.empty() || name.size() > static_cast<size_t>(tovUserProfile::kNameFieldLength))
-        return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
+    return tovUserProfile::IsTypedName(name);
 }
 
 tovSaveGame::LoadResult tovSaveGame::CheckApplicable(const tovSavedGame& game)
@@ -145,6 +141,9 @@ tovSaveGame::LoadResult tovSaveGame::CheckApplicable(const tovSavedGame& game)
     std::string error;
     const std::string description = TheLakeCatalogue().FindDescriptionPath(game.lakeId);
     if (description.empty() || !lake.Load(description, error))
+        return LoadResult::kBadHeader;
+    // Only a season game restores its season: its next events must be installed lakes.
+    if (game.mode == tovSavedGame::kSeason && !game.season.IsValid(TheLakeCatalogue().CountLakes(0)))
         return LoadResult::kBadHeader;
     const int32_t sectors = static_cast<int32_t>(lake.sectors.size());
     if (game.terrainSector >= sectors)

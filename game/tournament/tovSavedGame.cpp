@@ -178,7 +178,24 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
         !InRange(day, 0, tovGameSession::kDays) || !InRange(terrainSector, -1, kMaxTerrainSector) ||
         !InRange(lakeId, 0, kMaxLakeId))
         return ReadResult::kBadHeader;
+    // The weigh-in goes on from these at the end of a season day: a position past the order
+    // would index outside it. Which lakes are installed, only the load can tell.
+    if (!season.IsValid(INT32_MAX))
+        return ReadResult::kBadHeader;
     return ReadResult::kOk;
+}
+
+bool tovSavedGame::Season::IsValid(int32_t lakeCount) const
+{
+    for (size_t s = 0; s < events.size(); ++s)
+    {
+        if (!InRange(events[s], 0, kSeasonLakes) || !InRange(completed[s], 0, events[s]))
+            return false;
+        for (int32_t i = completed[s]; i < events[s]; ++i)
+            if (!InRange(lakeOrder[s * kSeasonLakes + static_cast<size_t>(i)], 0, lakeCount - 1))
+                return false;
+    }
+    return true;
 }
 
 bool tovSavedGame::ReadAngler(const uint8_t* data, Angler& a)
@@ -193,9 +210,9 @@ bool tovSavedGame::ReadAngler(const uint8_t* data, Angler& a)
     ReadBytes(in, a.livewell);
     in.Seek(kAnglerClockOffset);
     ReadBytes(in, a.clock);
-    if (in.Failed() || !InRange(a.id, 0, kMaxAnglerId) || !InRange(a.gender, 0, 1) || !InRange(a.look, 0, kLooks - 1) ||
-        !InRange(a.colour1, -1, kLooks - 1) || !InRange(a.colour2, -1, kLooks - 1) ||
-        !InRange(a.paintScheme, -1, kPaintSchemes - 1) || !IsClockValid(a.clock))
+    if (in.Failed() || !InRange(a.id, 0, kMaxAnglerId) || !InRange(a.gender, 0, 1) || !tovAnglerLooks::IsLook(a.look) ||
+        !tovAnglerLooks::IsColour(a.colour1) || !tovAnglerLooks::IsColour(a.colour2) ||
+        !tovAnglerLooks::IsPaintScheme(a.paintScheme) || !IsClockValid(a.clock))
         return false;
     for (float v : a.position)
         if (!std::isfinite(v))

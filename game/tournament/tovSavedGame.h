@@ -4,6 +4,7 @@
 // player's profile name. Reading checks the whole file before anything uses it, so a damaged
 // file is refused as a whole. Blocks other parts of the game own (the clock, the standings, the
 // livewell) are kept as the bytes they stored.
+#include "tovAnglerLooks.h"
 #include "tovWeatherRecord.h"
 #include <array>
 #include <cstddef>
@@ -34,10 +35,8 @@ public:
     static constexpr int32_t kMaxAnglerId = 0xFFFF;
     // A lake has at most 32 sectors; -1 is none.
     static constexpr int32_t kMaxTerrainSector = 31;
-    // The angler model's looks and colour choices (a colour of -1 keeps the default) and the
-    // boats' paint schemes (-1 none).
-    static constexpr int32_t kLooks = 4;
-    static constexpr int32_t kPaintSchemes = 1;
+    static constexpr int32_t kLooks = tovAnglerLooks::kLooks;
+    static constexpr int32_t kPaintSchemes = tovAnglerLooks::kPaintSchemes;
     static constexpr size_t kMaxFileSize = kHeaderSize + kAnglerSize * (kMaxOtherAnglers + 1) + kMaxNameLength + 1;
 
     enum Mode : int32_t
@@ -63,16 +62,22 @@ public:
         bool operator==(const Angler&) const = default;
     };
 
+    // A season's lake order holds this many events per tournament length.
+    static constexpr int32_t kSeasonLakes = 32;
+
     // The session's season block, per tournament length.
     struct Season
     {
         std::array<uint8_t, 4> running{};
         std::array<int32_t, 4> events{};
         std::array<int32_t, 4> completed{};
-        std::array<int32_t, 128> lakeOrder{};
+        std::array<int32_t, 4 * kSeasonLakes> lakeOrder{};
         std::array<int32_t, 4> fishWeight{};
         std::array<int32_t, 4> winnings{};
         bool operator==(const Season&) const = default;
+        // Counts within the order, completed events within the count, and the lakes still to
+        // come named by a catalogue index below lakeCount.
+        bool IsValid(int32_t lakeCount) const;
     };
 
     enum class ReadResult

@@ -746,7 +746,8 @@ void tovWeighInIFace::LeaveSeasonPage()
         return;
     }
     session->m_dayFlags[s] = 0;
-    session->m_dayValues1[s] = TheLakeCatalogue().CountLakes(0);
+    // The order holds 32 events: a saved game with a longer count would not load.
+    session->m_dayValues1[s] = std::min(TheLakeCatalogue().CountLakes(0), 32);
     for (size_t i = 0; i < 32; ++i)
         session->m_block[s * 32 + i] = static_cast<int32_t>(i);
     session->m_dayValues2[s] = 0;

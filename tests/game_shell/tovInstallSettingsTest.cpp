@@ -85,13 +85,34 @@ TEST_F(tovInstallSettingsTest, StoredValuesAreReadWhole)
     RegWriteValue(kTovRegistryKey, "InstPath", "/somewhere/else");
     RegWriteValue(kTovRegistryKey, "SkipIntro", "7");
     RegWriteValue(kTovRegistryKey, "Network", "1");
+    TheUserProfile().SetName("Angler", false);
     ASSERT_TRUE(ReadInstallSettings(m_dir.File("game")));
-    EXPECT_EQ(std::string(TheUserProfile().GetName()), longName.substr(0, 259))
-        << "the profile cuts, the read does not";
-    EXPECT_EQ(Value("LastUser"), longName) << "not written back shortened";
+    EXPECT_STREQ(TheUserProfile().GetName(), "Angler") << "longer than a typed name: the default player";
+    EXPECT_EQ(Value("LastUser"), longName) << "not written back";
     EXPECT_TRUE(GetSkipIntro());
     EXPECT_TRUE(IsNetworkLaunch()) << "Network=1 starts for network play as --network does";
     EXPECT_EQ(GetInstallRoot(), m_dir.File("game")) << "InstPath does not move the data";
+}
+
+// The last player's name picks the profile file: only a name the profiles screen could have
+// made is taken, anything else leaves the default player current.
+TEST_F(tovInstallSettingsTest, OnlyATypedLastUserBecomesThePlayer)
+{
+    const struct
+    {
+        const char* stored;
+        const char* player;
+    } cases[] = {
+        {"Casey 2", "Casey 2"},  {"", "Angler"},       {"%s%s%n", "Angler"},
+        {"Tab\there", "Angler"}, {"Bell\a", "Angler"}, {"../Save/x", "Angler"},
+    };
+    for (const auto& c : cases)
+    {
+        TheUserProfile().SetName("Angler", false);
+        RegWriteValue(kTovRegistryKey, "LastUser", c.stored);
+        ASSERT_TRUE(ReadInstallSettings(m_dir.File("game")));
+        EXPECT_STREQ(TheUserProfile().GetName(), c.player) << c.stored;
+    }
 }
 
 TEST_F(tovInstallSettingsTest, MissingDiscIsAskedForUntilThePlayerGivesUp)

@@ -10,17 +10,18 @@
 #include <cstring>
 #include <filesystem>
 
-void InstallTestLake(const std::string& dir)
+void InstallTestLake(const std::string& dir, int32_t lakeId, const std::string& name)
 {
     std::filesystem::create_directories(dir + "/Lakes");
     tools::PackContents contents;
-    const std::string id = "2";
-    const std::string description = "Alder.txt";
+    const std::string id = std::to_string(lakeId);
+    const std::string description = name + ".txt";
     contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(id.begin(), id.end())}, {0});
     contents.Add({0x80000007, 76, 0, {}, std::vector<uint8_t>(description.begin(), description.end())}, {0});
     std::string error;
-    ASSERT_TRUE(tools::WritePackFiles(contents, dir + "/Lakes/Alder", error)) << error;
-    std::string text = "MIN_ELEV 580 MAX_ELEV 680 SPAN 30 RESOLUTION 1 TERRAIN_ELEV_MULT 1 TERRAIN_BASE_NAME Alder\n";
+    ASSERT_TRUE(tools::WritePackFiles(contents, dir + "/Lakes/" + name, error)) << error;
+    std::string text =
+        "MIN_ELEV 580 MAX_ELEV 680 SPAN 30 RESOLUTION 1 TERRAIN_ELEV_MULT 1 TERRAIN_BASE_NAME " + name + "\n";
     for (int i = 0; i < 4; ++i)
         text += "SECTOR SECTOR_ROW 0 SECTOR_COLUMN " + std::to_string(4 * i) + " SECTOR_ORIGIN_X " +
                 std::to_string(512 * i) + " SECTOR_ORIGIN_Y 0\n";
@@ -37,6 +38,7 @@ void SaveGameFixture::SetUp()
     SetDiscRoot(m_dir.Path());
     SetInstallType(0);
     InstallTestLake(m_dir.Path());
+    InstallTestLake(m_dir.Path(), 6, "Birch");
     TheLakeCatalogue().Clear();
     SetRigFactory(&m_link);
     SetFishingModeHooks(&m_link);
@@ -74,13 +76,13 @@ void SaveGameFixture::StartGame(int32_t anglers, int32_t mode)
     for (int32_t i = 0; i < 4; ++i)
     {
         m_session->m_dayFlags[static_cast<size_t>(i)] = static_cast<uint8_t>(i + 1);
-        m_session->m_dayValues1[static_cast<size_t>(i)] = 10 + i;
-        m_session->m_dayValues2[static_cast<size_t>(i)] = 20 + i;
+        m_session->m_dayValues1[static_cast<size_t>(i)] = i + 1;
+        m_session->m_dayValues2[static_cast<size_t>(i)] = i;
         m_session->m_dayResults1[static_cast<size_t>(i)] = 300 + i;
         m_session->m_dayResults2[static_cast<size_t>(i)] = 4000 + i;
     }
     for (size_t i = 0; i < m_session->m_block.size(); ++i)
-        m_session->m_block[i] = static_cast<int32_t>(i % 5);
+        m_session->m_block[i] = static_cast<int32_t>(i % 2);
     m_link.sector = 3;
     m_link.weather.generatorState = 48271;
     m_link.weather.air.value = 21.5f;

@@ -1,5 +1,6 @@
 #pragma once
-// A running game for saved-game tests: a temporary user folder with one installed lake (id 2),
+// A running game for saved-game tests: a temporary user folder with two installed lakes (ids 2
+// and 6, catalogue indexes 0 and 1),
 // a session, rigs from a test factory and a link that keeps each rig's record, the world and
 // the standings, all on a manual clock.
 #include "Clock.h"
@@ -50,9 +51,9 @@ public:
     int ended = 0;
 };
 
-// Installs lake 2 ("Alder") in dir's Lakes folder: its pack and a description of four sectors
-// side by side, 512 cells each and 0.3 world units a cell.
-void InstallTestLake(const std::string& dir);
+// Installs a lake (by default 2, "Alder") in dir's Lakes folder: its pack and a description of
+// four sectors side by side, 512 cells each and 0.3 world units a cell.
+void InstallTestLake(const std::string& dir, int32_t id = 2, const std::string& name = "Alder");
 
 class SaveGameFixture : public ::testing::Test
 {
@@ -60,7 +61,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A game of the given anglers on lake 2 with distinct values in every field.
+    // A game of the given anglers on lake 2 with distinct values in every field; each tournament
+    // length's season is at a different event of the two lakes.
     void StartGame(int32_t anglers, int32_t mode);
     // What a load may change, as the bytes a save would write, plus the hooks' counts.
     std::vector<uint8_t> Snapshot();

@@ -87,8 +87,8 @@ TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
         m_session->ClearDayRecords();
         m_session->m_block[4] = -5;
         ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk);
-        EXPECT_EQ(m_session->m_dayValues1[3], mode == tovGameSession::kSeason ? 13 : 0) << mode;
-        EXPECT_EQ(m_session->m_block[4], mode == tovGameSession::kSeason ? 4 : -5) << mode;
+        EXPECT_EQ(m_session->m_dayValues1[3], mode == tovGameSession::kSeason ? 4 : 0) << mode;
+        EXPECT_EQ(m_session->m_block[4], mode == tovGameSession::kSeason ? 0 : -5) << mode;
         EXPECT_EQ(TheUserProfile().GetSetting1(true), 2) << "the settings go into the profile";
     }
 }
@@ -171,6 +171,14 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         {second + 24, -1, R::kBadRecords, "boat position not finite"},
         {second + 1764, 0x7ff80000, R::kBadRecords, "record clock not finite"},
         {3808 + 1816, 0, R::kBadRecords, "empty player name"},
+        // The season block: each tournament length s is at event s of s + 1, over two lakes.
+        {484 + 8, INT32_MIN + 2, R::kBadHeader, "events completed with its top bit set"},
+        {484 + 4, -1, R::kBadHeader, "negative events completed"},
+        {484 + 8, 4, R::kBadHeader, "more events completed than the season has"},
+        {468 + 12, 33, R::kBadHeader, "more events than the lake order holds"},
+        {468, -1, R::kBadHeader, "negative event count"},
+        {500 + 4 * (3 * 32 + 3), -1, R::kBadHeader, "next lake a negative index"},
+        {500 + 4 * (3 * 32 + 3), 2, R::kBadHeader, "next lake not installed"},
     };
     for (const auto& c : cases)
     {

@@ -36,7 +36,7 @@ tovSavedGame Sample(int32_t anglers, const std::string& name)
     std::memcpy(g.clock.data(), &gameTime, 8);
     g.season.running = {1, 0, 1, 0};
     g.season.events = {11, 12, 13, 14};
-    g.season.completed = {21, 22, 23, 24};
+    g.season.completed = {1, 2, 3, 4};
     g.season.lakeOrder.fill(7);
     g.season.lakeOrder[127] = 8;
     g.season.fishWeight = {31, 32, 33, 34};
@@ -85,7 +85,7 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         {404, 0},
         {468, 11},
         {480, 14},
-        {484, 21},
+        {484, 1},
         {500, 7},
         {1008, 8},
         {1012, 31},

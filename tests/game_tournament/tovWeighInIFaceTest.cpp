@@ -4,12 +4,15 @@
 
 #include "../game_shell/ShellScreenFixture.h"
 
+#include "tovGameClock.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
+#include "tovSaveGame.h"
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 #include "uRandom.h"
 
+#include "ByteWriter.h"
 #include "qrxClock.h"
 
 #include <algorithm>
@@ -365,6 +368,48 @@ TEST_F(WeighInTest, MissingOpeningClipEndsAtOnce)
     Wait(0);
     EXPECT_NE(m_screen->GetBackgroundId(), tovWeighInIFace::kBoardPicture);
     EXPECT_EQ(m_screen->GetCeremony().crowdCounter, 1);
+}
+
+// A season saved at its second event, read back and loaded, goes on to the lake its order
+// names third when that day is weighed.
+TEST_F(WeighInTest, ALoadedSeasonGoesOnToItsNextEvent)
+{
+    tovLakeCatalogue& lakes = TheLakeCatalogue();
+    ASSERT_GE(lakes.CountLakes(0), 3);
+    tovSavedGame game;
+    game.mode = tovSavedGame::kSeason;
+    game.lakeId = lakes.GetLakeIdAt(1);
+    game.tournamentLengthSetting = 1;
+    game.day = 1;
+    game.weather.generatorState = 1;
+    plat::ByteWriter clock;
+    TheGameClock().Save(clock);
+    std::copy_n(clock.Buffer().begin(), game.clock.size(), game.clock.begin());
+    game.season.running[1] = 1;
+    game.season.events[1] = 3;
+    game.season.completed[1] = 1;
+    // The order runs backwards through the first three lakes.
+    for (int32_t i = 0; i < 3; ++i)
+        game.season.lakeOrder[32 + static_cast<size_t>(i)] = 2 - i;
+    game.profileName = "Casey";
+    game.anglers.emplace_back().clock = game.clock;
+    const std::vector<uint8_t> bytes = game.Write();
+    tovSavedGame loaded;
+    ASSERT_EQ(loaded.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+    ASSERT_TRUE(loaded.season.IsValid(lakes.CountLakes(0)));
+    tovSaveGame::Apply(loaded);
+    EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(1));
+
+    m_ports->m_livewell = {16, 16};
+    EnterDay(1, 1);
+    Wait(2000);
+    Click();
+    ASSERT_TRUE(m_screen->GetCeremony().seasonPage);
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 4);
+    EXPECT_EQ(m_session->m_dayFlags[1], 1);
+    EXPECT_EQ(m_session->m_dayValues2[1], 2);
+    EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(0));
 }
 
 TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)

@@ -9,6 +9,8 @@
 #include "tovBoat.h"
 #include "tovGameClock.h"
 #include "tovLake.h"
+#include "tovSavedGame.h"
+#include "tovUserProfile.h"
 #include "tovWeather.h"
 
 #include "ByteReader.h"
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -170,6 +173,47 @@ TEST_F(tovWorldSaveLinkTest, OddRecordsAreLoadedSteppedAndDrawn)
     }
     Step(10, 0.2);
     Draw();
+}
+
+// The rig writes the profile's first look as the boat's paint scheme too: a look no screen
+// makes, read from a profile file or set while the game runs, must still give a game that loads.
+TEST_F(tovWorldSaveLinkTest, AnyProfileLookGivesAGameThatLoadsAgain)
+{
+    const tovUserProfile kept = TheUserProfile();
+    for (const bool fromFile : {true, false})
+    {
+        SCOPED_TRACE(fromFile ? "read from a file" : "set while running");
+        tovUserProfile odd;
+        odd.SetLook(0, 2);
+        odd.SetLook(1, 7);
+        odd.SetLook(2, INT32_MIN);
+        if (fromFile)
+        {
+            plat::ByteWriter out;
+            odd.WriteBody(out);
+            plat::ByteReader in(out.Buffer().data(), out.Size());
+            ASSERT_TRUE(TheUserProfile().ReadBody(in));
+        }
+        else
+        {
+            TheUserProfile() = odd;
+        }
+        tovSavedGame game;
+        game.lakeId = 0;
+        game.weather.generatorState = 1234;
+        game.profileName = "Odd";
+        tovAnglingRigFactory factory;
+        QrPointer<tovAnglerRigBase> rig = factory.CreateLocalRig(false);
+        plat::ByteWriter clock;
+        TheGameClock().Save(clock);
+        std::copy_n(clock.Buffer().begin(), game.clock.size(), game.clock.begin());
+        m_link->GetAngler(*rig, game.anglers.emplace_back());
+        game.anglers[0].clock = game.clock;
+        const std::vector<uint8_t> bytes = game.Write();
+        tovSavedGame loaded;
+        EXPECT_EQ(loaded.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+    }
+    TheUserProfile() = kept;
 }
 
 } // namespace
