@@ -193,6 +193,8 @@ TEST_F(tovWorldSaveLinkTest, AnyProfileLookGivesAGameThatLoadsAgain)
             odd.WriteBody(out);
             plat::ByteReader in(out.Buffer().data(), out.Size());
             ASSERT_TRUE(TheUserProfile().ReadBody(in));
+            for (int32_t i = 0; i < tovAnglerLooks::kProfileLooks; ++i)
+                EXPECT_TRUE(tovAnglerLooks::IsProfileLook(i, TheUserProfile().GetLook(i))) << i;
         }
         else
         {
