@@ -5,15 +5,14 @@
 // look values live in the player profile; each change is saved at once.
 
 #include "tovAngler.h"
+#include "tovAnglerLooks.h"
 
 #include "QrCamera.h"
 #include "QrLight.h"
 #include "QrNode.h"
 #include "QrPointer.h"
 
-#include "tovAnglerLooks.h"
 #include <array>
-
 #include <cstdint>
 
 class tovBoat;
