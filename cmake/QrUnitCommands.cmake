@@ -1,8 +1,8 @@
-# cmake -DCOMMANDS=compile_commands.json -DOUT=list.txt [-DFILTER=regex] -P QrUnitCommands.cmake
+# cmake -DCOMMANDS=compile_commands.json -DOUT=list.txt -DROOT=source-folder [-DFILTER=regex] -P QrUnitCommands.cmake
 # For each source compiled inside a unity unit of that build, one line of OUT: its folder, a tab,
 # the unit's compile command turned into a syntax-only check of that source alone. A unity unit
 # hides a file that leans on a name another file of its unit brings in; this finds it without a
-# second build. Only sources whose path matches FILTER are listed (all when it is empty).
+# second build. Only sources whose path under ROOT matches FILTER are listed (all when it is empty).
 file(READ ${COMMANDS} json)
 string(JSON count LENGTH "${json}")
 set(lines "")
@@ -25,7 +25,8 @@ if(count GREATER 0)
         file(STRINGS ${unit} includes REGEX "^#include \"")
         foreach(line IN LISTS includes)
             string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" source "${line}")
-            if(FILTER AND NOT source MATCHES "${FILTER}")
+            file(RELATIVE_PATH relative "${ROOT}" "${source}")
+            if(FILTER AND NOT relative MATCHES "${FILTER}")
                 continue()
             endif()
             string(APPEND lines "${dir}\t${command} -fsyntax-only ${source}\n")

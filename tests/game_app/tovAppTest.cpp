@@ -16,6 +16,7 @@
 #include "tovNullNetworkPlay.h"
 #include "tovProfileIFace.h"
 #include "tovSessionHooks.h"
+#include "tovUserProfile.h"
 
 #include "SoundManager.h"
 #include "qrxInterface.h"
@@ -538,6 +539,7 @@ TEST_F(tovAppTest, ActivationInFullScreenRestoresTheTerrain)
 TEST_F(tovAppTest, OpeningANetworkSessionRebuildsTheProfilesList)
 {
     ASSERT_TRUE(Start(8));
+    const std::string before = TheUserProfile().GetName();
     auto* network = dynamic_cast<tovDirectPlay*>(&TheNetworkPlay());
     ASSERT_NE(network, nullptr);
     tovProfileIFace profiles;
@@ -552,6 +554,7 @@ TEST_F(tovAppTest, OpeningANetworkSessionRebuildsTheProfilesList)
     ASSERT_TRUE(network->Open(nullptr));
     network->Close();
     const std::vector<std::string> names = profiles.GetNames();
+    TheUserProfile().SetName(before.c_str(), false);
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(names[static_cast<size_t>(profiles.GetSelected())], "Robin");
 }

@@ -158,6 +158,7 @@ TEST_F(tovFrontEndScreensTest, OptionsStepTheVolumesAndCancelPutsThemBack)
 // The stored value clamps at 1 either way: only the level shows a step past the top.
 TEST_F(tovFrontEndScreensTest, TheDetailBarStopsAtBothEnds)
 {
+    const float stored = TheUserProfile().GetStoredDetail();
     const struct
     {
         float detail;
@@ -169,11 +170,12 @@ TEST_F(tovFrontEndScreensTest, TheDetailBarStopsAtBothEnds)
         TheUserProfile().SetStoredDetail(c.detail);
         SwitchTo(8);
         SwitchTo(11);
-        ASSERT_EQ(tovOptionsIFace::GetInstance()->GetDetailLevel(), c.level);
+        EXPECT_EQ(tovOptionsIFace::GetInstance()->GetDetailLevel(), c.level);
         ClickAt(c.button, kRowY[3]);
         ClickAt(c.button, kRowY[3]);
         EXPECT_EQ(tovOptionsIFace::GetInstance()->GetDetailLevel(), c.level);
     }
+    TheUserProfile().SetStoredDetail(stored);
 }
 
 TEST_F(tovFrontEndScreensTest, OptionsStoreTheDetailAndAskForARestartOnlyOnceAGameRan)
