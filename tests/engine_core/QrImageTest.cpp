@@ -522,7 +522,7 @@ TEST_F(QrImageTest, OpenByNameTakesTheOneRawImageOfASceneFile)
     testfiles::TempDir dir;
     auto write = [&](const char* name, const std::vector<QrObject*>& objects)
     {
-        const std::vector<uint8_t> bytes = Save(objects);
+        const std::vector<uint8_t> bytes = streamtest::Save(objects);
         EXPECT_TRUE(plat::WriteFile(dir.File(name), bytes.data(), bytes.size()));
         return dir.File(name);
     };

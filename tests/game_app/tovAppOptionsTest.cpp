@@ -2,18 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace
 {
 
-bool Parse(std::initializer_list<const char*> args, tovAppOptions& out, std::string& error)
+// The argument list as main gets it: the program's name first, a null after the last.
+bool Parse(const std::vector<const char*>& args, tovAppOptions& out, std::string& error)
 {
     std::vector<const char*> argv{"tarnholm"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return ParseAppOptions(static_cast<int>(argv.size()), argv.data(), out, error);
+    argv.push_back(nullptr);
+    return ParseAppOptions(static_cast<int>(argv.size() - 1), argv.data(), out, error);
 }
 
 TEST(tovAppOptions, EveryFlagLandsInTheRecord)
@@ -73,12 +74,26 @@ TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)
     };
     for (const std::vector<const char*>& args : bad)
     {
-        std::vector<const char*> argv{"tarnholm"};
-        argv.insert(argv.end(), args.begin(), args.end());
         tovAppOptions o;
         std::string error;
-        EXPECT_FALSE(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error)) << args.front();
+        EXPECT_FALSE(Parse(args, o, error)) << args.front();
         EXPECT_FALSE(error.empty()) << args.front();
+    }
+}
+
+// A flag that takes a value, given last: refused for want of it, never read past the list.
+TEST(tovAppOptions, AValueFlagGivenLastIsRefusedForWantOfItsValue)
+{
+    for (const char* flag :
+         {"--data", "--user-dir", "--screen", "--seed", "--join", "--net-timeout-ms", "--script", "--frames",
+          "--step-ms", "--screenshot-every", "--out", "--digest", "--host", "--calendar-time"})
+    {
+        tovAppOptions o;
+        o.screen = 7;
+        std::string error;
+        EXPECT_FALSE(Parse({"--headless", flag}, o, error)) << flag;
+        EXPECT_EQ(error, std::string(flag) + " needs a value");
+        EXPECT_EQ(o.screen, 7) << "a refused line leaves the record alone";
     }
 }
 
@@ -116,13 +131,12 @@ TEST(tovAppOptions, UsageFormsListExactlyTheFlagsEachAccepts)
     for (const std::vector<const char*>& args : flags)
     {
         const std::string flag = args.front();
-        std::vector<const char*> argv{"tarnholm"};
-        argv.insert(argv.end(), args.begin(), args.end());
         tovAppOptions o;
         std::string error;
-        EXPECT_EQ(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error), lists(window, flag)) << flag;
-        argv.insert(argv.begin() + 1, "--headless");
-        EXPECT_TRUE(ParseAppOptions(static_cast<int>(argv.size()), argv.data(), o, error)) << flag << ": " << error;
+        EXPECT_EQ(Parse(args, o, error), lists(window, flag)) << flag;
+        std::vector<const char*> headlessArgs{"--headless"};
+        headlessArgs.insert(headlessArgs.end(), args.begin(), args.end());
+        EXPECT_TRUE(Parse(headlessArgs, o, error)) << flag << ": " << error;
         EXPECT_TRUE(lists(headless, flag)) << flag;
     }
 }

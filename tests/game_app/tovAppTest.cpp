@@ -10,11 +10,14 @@
 
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
+#include "tovDirectPlay.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 #include "tovNullNetworkPlay.h"
+#include "tovProfileIFace.h"
 #include "tovSessionHooks.h"
+#include "tovUserProfile.h"
 
 #include "SoundManager.h"
 #include "qrxInterface.h"
@@ -571,6 +574,31 @@ TEST_F(tovAppTest, ActivationInFullScreenRestoresTheTerrain)
         EXPECT_EQ(hooks.restored, c.restored) << int(c.fullScreen) << " " << c.active;
     }
     SetFishingModeHooks(&game);
+}
+
+// A network session renames the profile after its player; the profiles screen, prepared under
+// the set-up dialog, must list the profiles again with that one chosen.
+TEST_F(tovAppTest, OpeningANetworkSessionRebuildsTheProfilesList)
+{
+    ASSERT_TRUE(Start(8));
+    const std::string before = TheUserProfile().GetName();
+    auto* network = dynamic_cast<tovDirectPlay*>(&TheNetworkPlay());
+    ASSERT_NE(network, nullptr);
+    tovProfileIFace profiles;
+    profiles.Prepare(8);
+    ASSERT_TRUE(profiles.GetNames().empty());
+    network->SetSetupDialog(
+        [](tovDirectPlay& session)
+        {
+            session.SetLocalName("Robin");
+            return session.HostSession("Lake day", "127.0.0.1:0");
+        });
+    ASSERT_TRUE(network->Open(nullptr));
+    network->Close();
+    const std::vector<std::string> names = profiles.GetNames();
+    TheUserProfile().SetName(before.c_str(), false);
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names[static_cast<size_t>(profiles.GetSelected())], "Robin");
 }
 
 TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)

@@ -81,4 +81,18 @@ TEST(tovFishingKeysTest, TheKeyColumnNamesKeysAsTheirCapsAndClosesRuns)
     EXPECT_EQ(HelpLineKeys(int32_t(HelpLines().size())), "");
 }
 
+// The front turns the day's weather: a stray F (the trolling keys sit next to it) must not.
+TEST(tovFishingKeysTest, OnlyCtrlFBringsAWeatherFront)
+{
+    int fronts = 0;
+    for (const tovFishingKey& row : FishingKeys())
+        if (row.action == A::kWeatherFront)
+        {
+            ++fronts;
+            EXPECT_EQ(row.key, plat::kKeyF);
+            EXPECT_TRUE(row.ctrl);
+        }
+    EXPECT_EQ(fronts, 1);
+}
+
 } // namespace

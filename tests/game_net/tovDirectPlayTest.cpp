@@ -1,3 +1,4 @@
+#include "GccWarnings.h"
 #include "NetSessionPair.h"
 #include "qrxBaseApp.h"
 #include "tovGameSession.h"
@@ -321,8 +322,11 @@ TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
     for (const auto& message : good)
     {
         SCOPED_TRACE(int(message[0]));
+        // Every message has bytes: GCC 12 at -O3 fears the copy and the byte taken off run outside it.
+        QR_GCC_STRING_BOUNDS_OFF
         auto truncated = message;
         truncated.pop_back();
+        QR_GCC_STRING_BOUNDS_ON
         auto padded = message;
         padded.push_back(0);
         auto badSlot = message;

@@ -155,6 +155,29 @@ TEST_F(tovFrontEndScreensTest, OptionsStepTheVolumesAndCancelPutsThemBack)
     EXPECT_FLOAT_EQ(GetSoundVolume1(), 0.0f);
 }
 
+// The stored value clamps at 1 either way: only the level shows a step past the top.
+TEST_F(tovFrontEndScreensTest, TheDetailBarStopsAtBothEnds)
+{
+    const float stored = TheUserProfile().GetStoredDetail();
+    const struct
+    {
+        float detail;
+        int32_t button;
+        int32_t level;
+    } cases[] = {{1.0f, kIncrease, 14}, {0.0f, kDecrease, -1}};
+    for (const auto& c : cases)
+    {
+        TheUserProfile().SetStoredDetail(c.detail);
+        SwitchTo(8);
+        SwitchTo(11);
+        EXPECT_EQ(tovOptionsIFace::GetInstance()->GetDetailLevel(), c.level);
+        ClickAt(c.button, kRowY[3]);
+        ClickAt(c.button, kRowY[3]);
+        EXPECT_EQ(tovOptionsIFace::GetInstance()->GetDetailLevel(), c.level);
+    }
+    TheUserProfile().SetStoredDetail(stored);
+}
+
 TEST_F(tovFrontEndScreensTest, OptionsStoreTheDetailAndAskForARestartOnlyOnceAGameRan)
 {
     tovUserProfile& profile = TheUserProfile();

@@ -1,4 +1,5 @@
 #include "FrontEndFixture.h"
+#include "GccWarnings.h"
 
 #include "tovAnglerRig.h"
 #include "tovFishSpecies.h"
@@ -50,7 +51,10 @@ TEST(tovLivewellFormat, RowsAndQuestionHideTheWeightInTournaments)
     // A name read from outside without its terminator stays inside its field.
     tovLivewellFish unterminated = Fish(3, 20, 10);
     std::memset(unterminated.name, 'x', tovLivewellFish::kNameSize);
+    // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
+    QR_GCC_STRING_BOUNDS_OFF
     EXPECT_EQ(tovLivewellIFace::FormatRow(unterminated, 2), "10 inch " + std::string(260, 'x'));
+    QR_GCC_STRING_BOUNDS_ON
 }
 
 // The weigh-in takes the handed-back place out of the player's livewell.

@@ -1,4 +1,5 @@
 #include "tovSaveGame.h"
+#include "GccWarnings.h"
 
 #include "ByteWriter.h"
 #include "Files.h"
@@ -190,7 +191,10 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
     std::memset(&names[1048], 'x', 80);
     EXPECT_EQ(LoadRefused(names, "standings name without end"), R::kBadHeader);
     std::vector<uint8_t> longName(valid.begin(), valid.begin() + 3808 + 1816);
+    // GCC 12 at -O3 takes the inlined growth's move for one past the vector's bytes: it is not.
+    QR_GCC_STRING_BOUNDS_OFF
     longName.insert(longName.end(), 300, 'a');
+    QR_GCC_STRING_BOUNDS_ON
     longName.push_back(0);
     EXPECT_EQ(LoadRefused(longName, "name longer than a profile's"), R::kBadRecords);
     // Any other damage either loads or is refused as a whole; under ASan nothing reads astray.

@@ -1,4 +1,5 @@
 #include "tovStandings.h"
+#include "GccWarnings.h"
 
 #include "uRandom.h"
 
@@ -102,8 +103,11 @@ TEST(tovStandingsTest, LocalPlaceAdvanceAndPrize)
 TEST(tovStandingsTest, CutCopiesTheBetterHalfInPlaceOrder)
 {
     tovStandings s;
+    // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
+    QR_GCC_STRING_BOUNDS_OFF
     for (int32_t i = 0; i < 20; ++i)
         s.SetName(i, ("A" + std::to_string(i)).c_str());
+    QR_GCC_STRING_BOUNDS_ON
     // Places: slot 7, 0, 3, 12, 5, 9, ...
     s.m_ranking = {7, 0, 3, 12, 5, 9, 1, 2, 4, 6, 8, 10, 11, 13, 14, 15, 16, 17, 18, 19};
     tovStandings ten = s;

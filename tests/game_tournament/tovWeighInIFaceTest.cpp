@@ -307,6 +307,44 @@ TEST_F(WeighInTest, FinalGoesOnWhenTheCalledPlayersFishWasLetGo)
     EXPECT_TRUE(m_screen->GetCeremony().prizesShown);
 }
 
+// The comment on a lead or a gap of up to twelve pounds is a fixed line: it draws nothing from
+// the shared generator, whose sequence the crowd and the clips that follow go on with. The
+// comment follows a call that stays on this screen: the test brings the fish without the
+// screen's leave, which would make the next call a first one again.
+TEST_F(WeighInTest, ACommentOnAGapItNamesDrawsNoRandomNumber)
+{
+    m_ports->m_livewell = {3000, 2900};
+    EnterDay(0, 1);
+    Click();
+    for (int i = 0; i < 7; ++i)
+        Wait(i == 0 ? 0 : 650);
+    Wait(20000);
+    Click(); // the first call goes to the livewell
+    ASSERT_EQ(m_screen->m_nextScreen, 3);
+    m_screen->SetChosenPlace(0);
+    m_screen->Enter(3);
+    Wait(500);
+    Click();
+    m_ports->CloseMessage();
+    Click();
+    for (int step = 0; step < 20 && !m_screen->GetCeremony().callPending; ++step)
+        Wait(step == 0 ? 3500 : 500);
+    ASSERT_TRUE(m_screen->GetCeremony().callPending);
+    ASSERT_EQ(m_screen->Standings().m_ranking[0], 0) << "the local angler leads: the gap is 0";
+    Click(); // a later call: the line that asks for the last fish
+    ASSERT_TRUE(m_ports->Played(6140));
+    m_ports->EndSounds();
+    Wait(1499);
+    const uint32_t due = GetTimeMs() + 1;
+    ASSERT_EQ(m_screen->GetCeremony().timers[tovWeighInIFace::kComment], due);
+    ASSERT_NE(m_screen->GetCeremony().timers[tovWeighInIFace::kCrowdNoise], due);
+    const int32_t before = SharedRandom().get_state();
+    Wait(1);
+    EXPECT_TRUE(m_ports->Played(6170));
+    EXPECT_EQ(m_screen->m_nextScreen, 3);
+    EXPECT_EQ(SharedRandom().get_state(), before);
+}
+
 TEST_F(WeighInTest, FinalWithAnEmptyLivewellNeverCallsThePlayer)
 {
     EnterDay(0, 1);

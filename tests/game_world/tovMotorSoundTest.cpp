@@ -139,6 +139,21 @@ TEST_F(tovMotorSoundTest, ARiseEndingWhileTheMotorStopsSilencesIt)
     EXPECT_TRUE(Playing(6035));
 }
 
+// The fishing mode stops the motor by setting the stopping flag; the next start must run again.
+TEST_F(tovMotorSoundTest, AStartAfterAStopRunsTheMotorAgain)
+{
+    StartedAndIdling();
+    tovMotorSound::SetStopping(true);
+    Request(tovMotorSound::kStop);
+    Run(0.5);
+    EXPECT_FALSE(Playing(6031));
+    Request(tovMotorSound::kStart);
+    EXPECT_TRUE(Playing(6039));
+    Run(2.0);
+    EXPECT_EQ(m_motor->GetState(), tovMotorSound::kRunning);
+    EXPECT_TRUE(Playing(6031));
+}
+
 TEST_F(tovMotorSoundTest, ARemoteBoatIsNeverHeard)
 {
     m_motor->SetLocal(false);

@@ -1,3 +1,4 @@
+#include "GccWarnings.h"
 #include "tovPopulation.h"
 #include "tovPopulationCatalogue.h"
 #include "tovScene.h"
@@ -413,6 +414,9 @@ TEST_F(HostileCatalogueTest, EveryPrefixLoadsPlacesAndDraws)
         Run(text.substr(0, n));
 }
 
+// GCC 12 at -O3 takes the inlined string copies of the cases, made and destroyed, for one past
+// their objects: they are not.
+QR_GCC_STRING_BOUNDS_OFF
 TEST_F(HostileCatalogueTest, DamagedRecordsDrawNothingStrange)
 {
     static const char kBinary[] = "tallTree\0 1 a.bmp\xff 0 1 0 1 1 1";
@@ -441,5 +445,6 @@ TEST_F(HostileCatalogueTest, DamagedRecordsDrawNothingStrange)
         EXPECT_EQ(GetPopulationTypes(tovPopulationType::kTallTree).size(), c.kept) << c.text.substr(0, 40);
     }
 }
+QR_GCC_STRING_BOUNDS_ON
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "GccWarnings.h"
 #include "IniConfigStore.h"
 #include "MemoryConfigStore.h"
 
@@ -129,7 +130,10 @@ TEST(IniConfigStore, LargeFilesLoadInOnePass)
     IniConfigStore store(dir.File("settings.ini"));
     ASSERT_TRUE(store.WriteValue("K1", "name", "changed"));
     std::string out;
+    // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
+    QR_GCC_STRING_BOUNDS_OFF
     ASSERT_TRUE(store.ReadValue("k" + std::to_string(sections), "Name", out));
+    QR_GCC_STRING_BOUNDS_ON
     EXPECT_EQ(out, std::to_string(sections));
     ASSERT_TRUE(store.ReadValue("k1", "NAME", out));
     EXPECT_EQ(out, "changed");

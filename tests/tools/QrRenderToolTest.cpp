@@ -1,6 +1,7 @@
 // The scene renderer as a user runs it: the frame it writes is what the window was shown, and
 // with the defaults every sample scene that holds shapes shows them.
 
+#include "GccWarnings.h"
 #include "GoldenImage.h"
 #include "TestFiles.h"
 #include "ToolRun.h"
@@ -113,7 +114,10 @@ TEST(QrRenderToolTest, TimeRunsTheAnimationsBeforeTheFrame)
         golden::RgbImage frames[2];
         for (int i = 0; i < 2; ++i)
         {
+            // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
+            QR_GCC_STRING_BOUNDS_OFF
             const std::string out = dir.File("t" + std::to_string(i) + ".png");
+            QR_GCC_STRING_BOUNDS_ON
             const toolrun::Result r = Render(Sample(file) + " --out " + out + (i == 0 ? " --time 0" : ""));
             ASSERT_EQ(r.status, 0) << r.err;
             ASSERT_TRUE(golden::ReadPng(out, frames[i]));

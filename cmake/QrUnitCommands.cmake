@@ -1,0 +1,38 @@
+# cmake -DCOMMANDS=compile_commands.json -DOUT=list.txt -DROOT=source-folder [-DFILTER=regex] -P QrUnitCommands.cmake
+# For each source compiled inside a unity unit of that build, one line of OUT: its folder, a tab,
+# the unit's compile command turned into a syntax-only check of that source alone. A unity unit
+# hides a file that leans on a name another file of its unit brings in; this finds it without a
+# second build. Only sources whose path under ROOT matches FILTER are listed (all when it is empty).
+file(READ ${COMMANDS} json)
+string(JSON count LENGTH "${json}")
+set(lines "")
+set(sources 0)
+if(count GREATER 0)
+    math(EXPR last "${count} - 1")
+    foreach(i RANGE ${last})
+        string(JSON unit GET "${json}" ${i} file)
+        if(NOT unit MATCHES "/Unity/unity_[0-9]+_cxx\\.cxx$")
+            continue()
+        endif()
+        string(JSON dir GET "${json}" ${i} directory)
+        string(JSON command GET "${json}" ${i} command)
+        # No object and no dependency file: the build's own must stay as they are.
+        string(REGEX REPLACE " -MD" "" command "${command}")
+        string(REGEX REPLACE " -M[TF] [^ ]+" "" command "${command}")
+        string(REGEX REPLACE " -o [^ ]+" "" command "${command}")
+        string(REGEX REPLACE " -c [^ ]+$" "" command "${command}")
+        string(REGEX REPLACE "^[^ ]*ccache " "" command "${command}")
+        file(STRINGS ${unit} includes REGEX "^#include \"")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" source "${line}")
+            file(RELATIVE_PATH relative "${ROOT}" "${source}")
+            if(FILTER AND NOT relative MATCHES "${FILTER}")
+                continue()
+            endif()
+            string(APPEND lines "${dir}\t${command} -fsyntax-only ${source}\n")
+            math(EXPR sources "${sources} + 1")
+        endforeach()
+    endforeach()
+endif()
+file(WRITE ${OUT} "${lines}")
+message(STATUS "${sources} sources compiled in unity units")
