@@ -59,6 +59,11 @@ void SessionLines(std::ostringstream& out, const tovGameSession* session)
     for (uint8_t flag : session->m_dayFlags)
         out << " " << int(flag);
     out << "\n";
+    // The season of the profile's tournament length: events completed, and the season page's
+    // totals, fish weight in pounds and winnings in dollars.
+    const size_t s = static_cast<size_t>(std::clamp(TheUserProfile().GetSetting1(false), 0, 3));
+    out << "season.events " << session->m_dayValues2[s] << "\n";
+    out << "season.totals " << Fixed(session->m_dayResults1[s] / 16.0, 2) << " " << session->m_dayResults2[s] << "\n";
 }
 
 void ClockLines(std::ostringstream& out)

@@ -638,6 +638,8 @@ int32_t tovChurnApp::CheckDay()
     if (m_cast && m_cast->GetPhase() == tovCastController::kCatchBox && IsMessageBoxRaised())
         ShowMessageScreen(false);
     tovGameSession* session = TheGameSession();
+    if (session)
+        session->SetDayOver();
     const int32_t mode = session ? session->GetMode() : tovGameSession::kQuickFish;
     if (mode == tovGameSession::kTournament || mode == tovGameSession::kSeason)
         return kWeighInScreen;

@@ -58,6 +58,7 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
         SaveUserProfile(profile);
     }
     RemainingTime() = 0;
+    m_dayOver = false;
     m_mode = mode;
     ClearAnglers();
     NextDay();

@@ -71,6 +71,11 @@ public:
     // Set when a saved game is being or has just been loaded; the fishing mode clears it.
     bool m_resumed = false;
 
+    // The day's fishing is over (its clock ran out, or it went to the weigh-in) until the next
+    // day or game starts: there is nothing left to save meanwhile.
+    bool IsDayOver() const { return m_dayOver; }
+    void SetDayOver() { m_dayOver = true; }
+
 private:
     // The session's players besides this one; none outside a network game.
     static int32_t OtherPlayers();
@@ -82,6 +87,7 @@ private:
     QrPointer<tovAnglerRigBase> m_current;
     int32_t m_skillLevel = 0;
     int32_t m_day = 0;
+    bool m_dayOver = false;
 };
 
 // The most recently built session that still exists, or null.

@@ -76,8 +76,10 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     // No game to go back to after the weigh-in, nor before a lake world is built.
     if (previousId == kWeighInScreen || !GetFishingModeHooks().IsWorldBuilt())
         back->m_disabled = 1;
-    // Only a running game can be saved.
-    if (!GetFishingModeHooks().IsWorldBuilt())
+    // Only a day still to be fished can be saved: a day weighed in (a final among them) would
+    // be weighed and paid again when loaded.
+    const tovGameSession* session = TheGameSession();
+    if (!GetFishingModeHooks().IsWorldBuilt() || (session && session->IsDayOver()))
         save->m_disabled = 1;
 }
 

@@ -134,6 +134,9 @@ void tovWeighInIFace::Enter(int32_t previousId)
     Arm(kCrowdNoise, m_nowMs, 2000);
     if (session != nullptr && !IsSeason())
         session->m_dayFlags[static_cast<size_t>(s)] = 0;
+    // Weighed in early from the travel map, too: the day is over.
+    if (session != nullptr)
+        session->SetDayOver();
 
     m_state.clipDone = false;
     m_state.soundDone = false;

@@ -5,10 +5,14 @@
 #include "AppScenarioRun.h"
 #include "SpawnGame.h"
 
+#include "ButtonObj.h"
 #include "tovAnglerRig.h"
 #include "tovApp.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovMainMenuIFace.h"
+#include "tovTournamentSetupIFace.h"
+#include "tovUserProfile.h"
 
 #include "QrTestFixture.h"
 #include "TestFiles.h"
@@ -20,6 +24,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,6 +76,15 @@ std::string SavedState(const std::string& digest)
         if (line.rfind("save.", 0) == 0 && line.rfind("save.season", 0) != 0)
             out << line << "\n";
     return out.str();
+}
+
+// Whether the main menu is up with its save button lit; empty while another screen is up.
+std::string MenuSave(tovApp& app)
+{
+    if (app.GetCurrentScreenId() != 8)
+        return "";
+    const ButtonObj* save = app.GetInterface(8)->GetButton(tovMainMenuIFace::kSaveGame);
+    return save != nullptr && save->m_disabled == 0 ? "lit" : "off";
 }
 
 class SaveLoadScenarioTest : public QrEngineTest
@@ -140,6 +154,89 @@ TEST_F(SaveLoadScenarioTest, ATournamentDaySavedAfterItsWeighInLoadsInAFreshProc
     EXPECT_EQ(DigestField(loaded, "screen"), "2");
     EXPECT_EQ(DigestField(loaded, "clock.running"), "1");
     EXPECT_EQ(SavedState(loaded), before);
+}
+
+// A day weighed in has nothing left to save, wherever the menu is reached from: after a
+// tournament's final, and between two season events, where the set-up's Back leads to the menu
+// with the last event's world still standing. A save there would stage the weigh-in again.
+TEST_F(SaveLoadScenarioTest, NoSaveOnceADayIsWeighedIn)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t mode;
+        uint32_t frames;
+    };
+    for (const Case& c : {Case{"after the final", tovGameSession::kTournament, 200},
+                          Case{"between season events", tovGameSession::kSeason, 230}})
+    {
+        SCOPED_TRACE(c.name);
+        std::string save;
+        bool backFromSetup = false;
+        const auto day = [&](tovApp& app, uint32_t frame)
+        {
+            tovGameSession* session = app.GetSession();
+            if (frame == 35)
+            {
+                // A one-day event; a season of four lakes that has just begun.
+                session->SetMode(c.mode);
+                TheUserProfile().SetSetting1(0);
+                session->m_dayFlags[0] = 1;
+                session->m_dayValues1[0] = 4;
+                for (int32_t i = 0; i < 4; ++i)
+                    session->m_block[static_cast<size_t>(i)] = i;
+            }
+            if (frame == 40)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            if (frame > 45 && app.GetCurrentScreenId() == 4 && !backFromSetup)
+            {
+                backFromSetup = true;
+                app.GetInterface(4)->GetButton(tovTournamentSetupIFace::kBack)->Click();
+            }
+            if (!MenuSave(app).empty())
+                save = MenuSave(app);
+        };
+        const AppScenarioResult run =
+            RunScenario(ScenarioOptions(m_dir.File("user"), "weigh_in_click.script", c.frames, 1), {}, day);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+        EXPECT_EQ(backFromSetup, c.mode == tovGameSession::kSeason);
+        EXPECT_EQ(save, "off");
+    }
+}
+
+// A quick-fish day saved early and fished out: the menu offers no save of the day that is over,
+// and the early save, loaded, is a day under way again that ends when its own clock runs out.
+TEST_F(SaveLoadScenarioTest, AnEarlySaveOfADayThatRanOutLoadsADayThatEndsAgain)
+{
+    std::map<uint32_t, std::string> save;
+    std::map<uint32_t, int32_t> screen;
+    const auto play = [&](tovApp& app, uint32_t frame)
+    {
+        if (frame == 55 || frame == 90)
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        save[frame] = MenuSave(app);
+        screen[frame] = app.GetCurrentScreenId();
+    };
+    const AppScenarioResult run =
+        RunScenario(ScenarioOptions(m_dir.File("user"), "quick_fish_save_load.script", 94, 1), {57, 75, 93}, play);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(save.at(36), "lit") << "a day under way can be saved";
+    ASSERT_TRUE(std::filesystem::exists(m_dir.File("user") + "/Save/Early.wsv"));
+    EXPECT_EQ(screen.at(53), 2);
+    EXPECT_EQ(DigestField(run.digests.at(57), "message_box.text"), "Your fishing day is over.");
+    EXPECT_EQ(save.at(63), "off");
+    // Loaded: on the water, the early clock running; the menu offers the save again.
+    EXPECT_EQ(DigestField(run.digests.at(75), "screen"), "2");
+    EXPECT_EQ(DigestField(run.digests.at(75), "clock.running"), "1");
+    EXPECT_LT(std::stod(DigestField(run.digests.at(75), "clock.game_seconds")),
+              std::stod(DigestField(run.digests.at(75), "clock.day_length")));
+    EXPECT_EQ(save.at(80), "lit");
+    EXPECT_EQ(screen.at(88), 2);
+    // Its clock run out, the loaded day ends as the first did.
+    EXPECT_EQ(DigestField(run.digests.at(93), "screen"), "8");
+    EXPECT_EQ(DigestField(run.digests.at(93), "message_box.text"), "Your fishing day is over.");
+    EXPECT_EQ(save.at(93), "off");
 }
 
 } // namespace

@@ -154,10 +154,11 @@ TEST_F(tovSetupScreensTest, QuickFishShowsConditionsAndAcceptStartsTheGame)
     Click(SetupScreen::kBack);
     EXPECT_EQ(Current(), 5);
 
+    // Back again, the set-up shows the lake the conditions chose.
     SwitchTo(4);
     Frame();
-    EXPECT_EQ(m_setup->GetLakeIndex(), 0);
-    for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(m_setup->GetLakeIndex(), 1);
+    for (int i = 0; i < 2; ++i)
         Click(SetupScreen::kLakeNext);
     ASSERT_GE(TheLakeCatalogue().GetLakeIdAt(3), 1);
     Click(SetupScreen::kAccept);

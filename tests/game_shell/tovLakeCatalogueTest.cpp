@@ -176,20 +176,31 @@ TEST_F(tovLakeCatalogueTest, SelectingANewLakeTellsTheNetworkSession)
 
 } // namespace
 
+// Every sample lake is its own: an id of its own (a set-up or season choosing it by id plays
+// that lake), its own name, prizes and ranges, and a description the lake world can load.
 TEST(tovLakeCatalogueSampleTest, SampleLakesGiveEveryValueTheCatalogueReads)
 {
     SetInstallRoot(testfiles::DataDir());
     SetInstallType(0);
     tovLakeCatalogue cat;
     EXPECT_EQ(cat.CountLakes(0), 4);
-    EXPECT_EQ(cat.GetLakeMask(), 3u) << "one lake has no id, one shares the first's";
-    EXPECT_EQ(cat.GetLakeIdAt(cat.FindLakeIndex(0)), 0);
+    EXPECT_EQ(cat.GetLakeMask(), 0xFu) << "every lake has an id of its own";
     EXPECT_TRUE(cat.GetEntries()[static_cast<size_t>(cat.FindLakeIndex(0))].path.ends_with("Clearwater"));
-    for (int32_t id : {0, 1})
+    EXPECT_TRUE(cat.GetEntries()[static_cast<size_t>(cat.FindLakeIndex(1))].path.ends_with("Sandridge"));
+    std::set<std::string> names, prizes, ranges;
+    for (int32_t id : {0, 1, 2, 3})
     {
+        SCOPED_TRACE(id);
         cat.SelectLake(nullptr, id);
+        ASSERT_EQ(cat.GetCurrentLakeId(), id);
         const tovLakeValues& v = cat.GetValues();
-        EXPECT_FALSE(v.text.empty());
+        EXPECT_TRUE(names.insert(v.text).second) << v.text;
+        EXPECT_TRUE(prizes.insert(std::to_string(v.intList[0]) + "," + std::to_string(v.intList[4])).second);
+        EXPECT_TRUE(ranges
+                        .insert(std::to_string(v.pair1[0]) + "," + std::to_string(v.pair1[1]) + "," +
+                                std::to_string(v.pair2[0]) + "," + std::to_string(v.pair2[1]))
+                        .second);
+        EXPECT_TRUE(std::filesystem::is_regular_file(cat.GetLakeDescriptionPath())) << cat.GetLakeDescriptionPath();
         EXPECT_GT(v.intList[0], v.intList[4]) << "prizes fall with the place";
         EXPECT_LT(v.pair1[0], v.pair1[1]);
         EXPECT_LT(v.pair2[0], v.pair2[1]);
@@ -197,5 +208,7 @@ TEST(tovLakeCatalogueSampleTest, SampleLakesGiveEveryValueTheCatalogueReads)
             EXPECT_GT(v.speciesTables[1][bass], 0.0f) << "computer anglers can catch bass";
         EXPECT_LT(v.speciesTriples[3][0], v.speciesTriples[3][1]);
     }
+    // The default ranges are not a lake's own.
+    EXPECT_FALSE(ranges.contains("60,90,60,77"));
     SetInstallRoot(".");
 }

@@ -1,9 +1,10 @@
 // The lake packs of Lakes/: one small pack per lake whose group 0 holds the text values the
 // lake catalogue reads: id, description file, per-species weights and shares, prize list,
 // travel speed, dock cell, air and water ranges and the lake's name; and the set-up screen's
-// two pictures of the lake and its announcement; and the travel map's pictures. Besides two full lakes,
-// a lake still being surveyed (no id yet) and a spring variant that shares an id with the
-// first lake, so the catalogue always meets both.
+// two pictures of the lake and its announcement; and the travel map's pictures. Four lakes on
+// two grounds: each pack has an id of its own, since the set-up and a season's events choose
+// lakes by id, but Oxbow Bend and the spring variant of Clearwater lie on the water of the
+// other two.
 
 #include "GenSetupScreens.h"
 #include "GenTravelMap.h"
@@ -51,7 +52,7 @@ struct Lake
 {
     const char* file;
     const char* name;
-    int id; // -1: no id key
+    int id;
     const char* prizes;
     const char* air;
     const char* water;
@@ -87,21 +88,23 @@ const Lake kLakes[] = {
      140,
      {0.04f, 0.10f, 0.06f, 0.35f, 0.00f, 0.00f, 0.05f, 0.03f, 0.03f, 0.00f, 0.08f, 0.14f, 0.04f, 0.05f, 0.02f, 0.00f,
       0.01f}},
+    // The dock cell is that of the ground the lake lies on.
     {"Oxbow",
      "Oxbow Bend",
-     -1,
+     3,
      "20000,10000,6000,4000,2000",
-     "60,90",
-     "60,77",
+     "64,92",
+     "63,80",
      25,
-     64,
-     64,
+     80,
+     140,
      {0.06f, 0.12f, 0.10f, 0.25f, 0.00f, 0.05f, 0.08f, 0.04f, 0.04f, 0.02f, 0.06f, 0.06f, 0.00f, 0.06f, 0.04f, 0.02f,
-      0.00f}},
+      0.00f},
+     "Sandridge"},
     {"ClearwaterSpring",
      "Clearwater Reservoir in Spring",
-     0,
-     "50000,25000,15000,10000,5000",
+     2,
+     "45000,22000,14000,9000,4500",
      "48,76",
      "52,64",
      30,
@@ -127,8 +130,7 @@ void AddText(tools::PackContents& pack, uint32_t key, const std::string& text)
 tools::PackContents MakeLakePack(const Lake& lake)
 {
     tools::PackContents pack;
-    if (lake.id >= 0)
-        AddText(pack, 72, std::to_string(lake.id));
+    AddText(pack, 72, std::to_string(lake.id));
     AddText(pack, 76, std::string(lake.description ? lake.description : lake.file) + ".txt");
     for (uint32_t k = 0; k < kSpecies; ++k)
     {
