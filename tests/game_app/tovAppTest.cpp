@@ -265,6 +265,9 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
 // A posted line over the profiles screen: on a plate of its own, readable over the list's rows.
 TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
 {
+    // The list shows the last user; without one named, the program-wide profile would keep an
+    // earlier game's player.
+    WriteSettings("LastUser=Angler\n");
     plat::ManualClock clock{1'000'000'000ull};
     plat::SetCurrentClock(&clock);
     m_environment = std::make_unique<tovProgramEnvironment>(m_options);
