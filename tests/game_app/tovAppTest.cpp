@@ -504,6 +504,37 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
     qrxBaseApp::SetQuitFlag(false);
 }
 
+// Without a sound device the player is asked; only an explicit No ends the start-up. A box that
+// cannot be shown plays on in silence, as Yes does.
+TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
+{
+    const struct
+    {
+        plat::MessageBoxAnswer answer;
+        bool started;
+    } cases[] = {
+        {plat::MessageBoxAnswer::No, false},
+        {plat::MessageBoxAnswer::Yes, true},
+        {plat::MessageBoxAnswer::NotShown, true},
+    };
+    SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(); });
+    for (const auto& c : cases)
+    {
+        plat::HeadlessWindowBackend window;
+        plat::HeadlessInputBackend input{window};
+        window.QueueMessageBoxAnswer(c.answer);
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&window, &input, &TestTable());
+        m_app->SetDataFolder(m_options.dataDir);
+        EXPECT_EQ(m_app->Init(), c.started) << int(c.answer);
+        ASSERT_EQ(window.MessageBoxes().size(), 1u);
+        EXPECT_EQ(window.MessageBoxes()[0].text, "Sound Initialization failed, do you wish to continue?");
+        EXPECT_EQ(m_app->GetCurrentScreen() != nullptr, c.started);
+        m_app.reset();
+        m_environment.reset();
+    }
+}
+
 class TerrainHooks : public tovNullFishingModeHooks
 {
 public:
