@@ -15,8 +15,10 @@
 #include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
 
+#include "ButtonObj.h"
 #include "SoundManager.h"
 #include "qrxInterface.h"
+#include "qrxKeyMapper.h"
 #include "qrxTextEditor.h"
 
 #include "Clock.h"
@@ -238,6 +240,20 @@ TEST_F(tovAppTest, WhileTheBoxIsUpEscapeQAndHAreIgnored)
     // Neither a switch nor the box raised a second time.
     EXPECT_TRUE(m_log.empty());
     EXPECT_TRUE(IsMessageBoxRaised());
+}
+
+// A game ended under a raised box (its screens go before the shut-down) leaves the program's
+// input on, so a game started after it in the same process is not deaf.
+TEST_F(tovAppTest, AGameEndedUnderTheBoxLeavesTheInputOn)
+{
+    ASSERT_TRUE(Start(1));
+    Key('Q');
+    UpdateMessageScreen(0.0f, 0.0f);
+    ASSERT_FALSE(ButtonObj::GetButtonsActive());
+    m_app.reset();
+    EXPECT_FALSE(IsMessageBoxRaised());
+    EXPECT_TRUE(ButtonObj::GetButtonsActive());
+    EXPECT_TRUE(qrxKeyMapper::GetKeysActive());
 }
 
 TEST_F(tovAppTest, TheQuitAnswerLeadsToTheExitSplashOrBack)
