@@ -45,6 +45,8 @@ enum class MessageBoxAnswer : uint8_t
     No,
     Retry,
     Cancel,
+    // No box could be shown: nobody answered.
+    NotShown,
 };
 
 class WindowBackend
@@ -83,7 +85,8 @@ public:
     virtual bool SetIcon(const PixelView& picture) = 0;
 
     // A modal box over the window (or without one when it is not open); blocks until
-    // answered. A box that cannot be shown answers as if closed: Ok, No or Cancel.
+    // answered. A box closed without a choice answers its last button (Ok, No or Cancel); one
+    // that cannot be shown answers NotShown.
     virtual MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text,
                                             MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
 

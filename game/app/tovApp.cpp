@@ -153,7 +153,9 @@ bool tovApp::CreateAll()
     // where a new program does, so a second run in one process places the boats as the first.
     plat::CRandSeed(plat::kCRandStartSeed);
     m_sound = std::make_unique<tovSoundFacade>();
-    m_sound->Init(m_window);
+    // The player's No to going on without sound ends the start-up, as Cancel on the disc prompt does.
+    if (!m_sound->Init(m_window))
+        return false;
     plat::WindowBackend* window = m_window;
     const tovDiscPrompt prompt = [window](const char* title, const char* text)
     {

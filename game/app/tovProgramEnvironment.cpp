@@ -13,13 +13,14 @@
 namespace
 {
 
-// Yes goes on without sound; a box that cannot be shown does the same.
+// Yes goes on without sound, and so does a box that cannot be shown, so that a machine with
+// neither sound nor a dialog still starts; only the player's No ends the start-up.
 bool AskAboutSound(plat::WindowBackend* owner, const char* title, const char* text)
 {
     if (!owner)
         return true;
-    return owner->ShowMessageBox(title, text, plat::MessageBoxButtons::YesNo, plat::MessageBoxIcon::Warning) ==
-           plat::MessageBoxAnswer::Yes;
+    return owner->ShowMessageBox(title, text, plat::MessageBoxButtons::YesNo, plat::MessageBoxIcon::Warning) !=
+           plat::MessageBoxAnswer::No;
 }
 
 std::string SettingsFile(const tovAppOptions& options)

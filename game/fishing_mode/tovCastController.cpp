@@ -5,6 +5,7 @@
 #include "tovFishModels.h"
 #include "tovFishPopulation.h"
 #include "tovFishSpecies.h"
+#include "tovFishingKeys.h"
 #include "tovFishingWorld.h"
 #include "tovGameSession.h"
 #include "tovLocalRig.h"
@@ -524,6 +525,8 @@ void tovCastController::AskKeep()
 {
     g_asking = this;
     ShowMessage(kMessageTwoAnswers, &OnKeepAnswer, reinterpret_cast<uintptr_t>(this), m_catch.text.c_str());
+    // The box holds the keys while it is up: it answers the keep and release keys itself.
+    SetMessageAnswerKeys(KeyOfAction(tovFishingAction::kKeep), KeyOfAction(tovFishingAction::kRelease));
 }
 
 bool tovCastController::OnKeepAnswer(int32_t answer, uintptr_t argument)

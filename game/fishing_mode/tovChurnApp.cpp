@@ -13,6 +13,7 @@
 #include "tovLakeCatalogue.h"
 #include "tovLocalRig.h"
 #include "tovMessageBox.h"
+#include "tovMessageIFace.h"
 #include "tovMotorSound.h"
 #include "tovNetFacade.h"
 #include "tovScreenDistance.h"
@@ -184,6 +185,7 @@ void tovChurnApp::ShowWaitingBanner()
 
 void tovChurnApp::Leave(int32_t)
 {
+    // Stopped off the lake: kinder to a player alone; a network client's clock follows the host's anyway.
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_hud->ReleasePictures();
@@ -634,8 +636,12 @@ int32_t tovChurnApp::CheckDay()
         return 0;
     m_dayOver = true;
     RemainingTime() = 0;
-    // A catch question still up goes with the day: nothing is left to answer it.
-    if (m_cast && m_cast->GetPhase() == tovCastController::kCatchBox && IsMessageBoxRaised())
+    // A catch question still up goes with the day: nothing is left to answer it. So does the
+    // hour's warning, which would stand over the weigh-in and the results.
+    const tovMessageIFace* box = tovMessageIFace::GetInstance();
+    const bool warningUp = box && box->GetText() == kWarningText;
+    const bool catchUp = m_cast && m_cast->GetPhase() == tovCastController::kCatchBox;
+    if (IsMessageBoxRaised() && (warningUp || catchUp))
         ShowMessageScreen(false);
     tovGameSession* session = TheGameSession();
     if (session)

@@ -27,6 +27,7 @@ constexpr uint32_t kUnits = 304;
 constexpr uint32_t kTens = 314;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kDayStartScreen = 19;
+constexpr int32_t kHelpScreen = 22;
 
 // A draw from the shared generator in 0..count-1; 0 when there is nothing to choose.
 int32_t Draw(int32_t count)
@@ -82,15 +83,13 @@ void tovConditionsIFace::Enter(int32_t previousId)
     m_airHigh = std::clamp(lake.pair1[1], m_airLow, 99);
     m_waterLow = std::clamp(lake.pair2[0], 0, 99);
     m_waterHigh = std::clamp(lake.pair2[1], m_waterLow, 99);
-    m_values.water = m_waterLow + Draw(m_waterHigh - m_waterLow);
-    m_values.air = m_airLow + Draw(m_airHigh - m_airLow);
-    m_values.wind = Draw(20);
-    m_values.clarity = Draw(4);
-    m_values.sky = Draw(5);
-    m_values.direction = Draw(8);
-    // Back from the help picture the earlier return screen holds, or Back would loop through it.
-    if (previousId != m_leftFor)
+    // Back from the help picture the player's choices and the earlier return screen hold: a
+    // look at the keys must not lose them, nor let Back loop through the picture.
+    if (previousId != kHelpScreen || m_leftFor != kHelpScreen)
+    {
+        DrawStartingValues();
         m_returnScreen = previousId;
+    }
     AddButton(new tovShellButton(53, 441, 16, 15, 6188, [this] { m_nextScreen = m_returnScreen; }), kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     AddArrows(3, 77, m_values.sky, 0, 4);
@@ -105,6 +104,16 @@ void tovConditionsIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(kGroup);
+}
+
+void tovConditionsIFace::DrawStartingValues()
+{
+    m_values.water = m_waterLow + Draw(m_waterHigh - m_waterLow);
+    m_values.air = m_airLow + Draw(m_airHigh - m_airLow);
+    m_values.wind = Draw(20);
+    m_values.clarity = Draw(4);
+    m_values.sky = Draw(5);
+    m_values.direction = Draw(8);
 }
 
 void tovConditionsIFace::OnAccept()

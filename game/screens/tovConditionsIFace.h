@@ -1,7 +1,8 @@
 #pragma once
 // The fishing conditions (screen 7): the day's sky, wind, temperatures and water clarity,
-// starting at random and stepped with arrows. Accepting builds the day's weather from them,
-// hands it to the fishing world's sky and starts the day.
+// starting at random (kept over a look at the help picture) and stepped with arrows.
+// Accepting builds the day's weather from them, hands it to the fishing world's sky and starts
+// the day.
 
 #include "tovShellIFace.h"
 
@@ -49,6 +50,8 @@ public:
     tovWeather* GetWeather() const { return m_weather.Get(); }
 
 private:
+    // The lake's bounds must be read first.
+    void DrawStartingValues();
     void AddArrows(int32_t id, int32_t y, int32_t& value, int32_t low, int32_t high);
     void DrawNumber(int32_t value, int32_t y);
     void DrawLoaded(uint32_t id, int32_t x, int32_t y);

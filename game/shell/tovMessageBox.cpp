@@ -33,6 +33,12 @@ void ShowMessage(int32_t mode, tovMessageCallback callback, uintptr_t argument, 
     ShowMessageScreen(true);
 }
 
+void SetMessageAnswerKeys(uint8_t first, uint8_t second)
+{
+    if (auto* box = dynamic_cast<tovMessageIFace*>(MessageScreen()))
+        box->SetAnswerKeys(first, second);
+}
+
 void ShowMessageScreen(bool raise)
 {
     qrxInterface* box = MessageScreen();
@@ -43,17 +49,13 @@ void ShowMessageScreen(bool raise)
         box->Exit(0);
     }
     g_raised = raise && box;
-    if (!box)
-        return;
-    if (raise)
+    // Input stays on once the box is gone, even when its screen went first.
+    if (!raise)
+        SetInputActive(true);
+    if (box && raise)
     {
         box->Prepare(0);
         box->Enter(0);
-    }
-    else
-    {
-        // Input stays on once the box is gone.
-        SetInputActive(true);
     }
 }
 

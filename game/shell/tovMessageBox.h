@@ -18,6 +18,8 @@ constexpr int32_t kMessageScreenId = 21;
 
 // Gives the box its mode, callback (may be null), argument and text (copied), and raises it.
 void ShowMessage(int32_t mode, tovMessageCallback callback, uintptr_t argument, const char* text);
+// Keys that answer the message just shown as its first and second buttons do.
+void SetMessageAnswerKeys(uint8_t first, uint8_t second);
 // Raising runs the box's prepare and enter, lowering its leave and exit; the current screen
 // stays current.
 void ShowMessageScreen(bool raise);

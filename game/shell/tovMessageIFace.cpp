@@ -1,6 +1,7 @@
 #include "tovMessageIFace.h"
 
 #include "qrxFloatingText.h"
+#include "qrxKeyMapper.h"
 #include "tovShellButton.h"
 
 #include "Font.h"
@@ -43,7 +44,14 @@ void tovMessageIFace::SetMessage(int32_t mode, tovMessageCallback callback, uint
     m_callback = callback;
     m_argument = argument;
     m_text = text ? text : "";
+    m_answerKeys[0] = m_answerKeys[1] = 0;
     ++m_serial;
+}
+
+void tovMessageIFace::SetAnswerKeys(uint8_t first, uint8_t second)
+{
+    m_answerKeys[0] = first;
+    m_answerKeys[1] = m_mode == kMessageTwoAnswers ? second : 0;
 }
 
 void tovMessageIFace::Answer(int32_t answer)
@@ -102,6 +110,9 @@ int32_t tovMessageIFace::Update(float, float)
     }
     // Answers come in without a renderer too.
     DrawButtons();
+    for (int32_t answer = 0; answer < 2 && !m_answered; ++answer)
+        if (m_answerKeys[answer] != 0 && qrxKeyMapper::WasKeyPressed(m_answerKeys[answer]))
+            Answer(answer);
     if (m_answered)
     {
         m_answered = false;

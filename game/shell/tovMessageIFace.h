@@ -30,6 +30,9 @@ public:
     void SetMessage(int32_t mode, tovMessageCallback callback, uintptr_t argument, const char* text);
     // A button's click.
     void Answer(int32_t answer);
+    // Keys that answer the message as its first and second buttons do (0: none); a new
+    // message has none.
+    void SetAnswerKeys(uint8_t first, uint8_t second);
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
@@ -52,6 +55,7 @@ private:
     bool m_answered = false;
     int32_t m_mode = kMessageOk;
     int32_t m_answer = 0;
+    uint8_t m_answerKeys[2] = {};
     // Counts messages given, so a callback that raises a new box keeps it up.
     uint32_t m_serial = 0;
 };

@@ -18,29 +18,29 @@ tovFishingModeHooks* g_hooks = &g_nullHooks;
 
 QrPointer<tovAnglerRigBase> tovNullRigFactory::CreateLocalRig(bool /*lowDetail*/)
 {
-    plat::DebugOutput("rigs not built yet: no local angler");
+    plat::DebugOutput("no rig factory installed: no local angler");
     return nullptr;
 }
 
 QrPointer<tovAnglerRigBase> tovNullRigFactory::CreateComputerRig(bool /*lowDetail*/)
 {
-    plat::DebugOutput("rigs not built yet: no computer angler");
+    plat::DebugOutput("no rig factory installed: no computer angler");
     return nullptr;
 }
 
 void tovNullFishingModeHooks::BeginGame(tovGameSession& /*session*/)
 {
-    plat::DebugOutput("fishing mode not built yet: game not begun");
+    plat::DebugOutput("no fishing mode installed: game not begun");
 }
 
 void tovNullFishingModeHooks::EndGame()
 {
-    plat::DebugOutput("fishing mode not built yet: nothing to end");
+    plat::DebugOutput("no fishing mode installed: nothing to end");
 }
 
 void tovNullFishingModeHooks::PreloadSpecies(int32_t species)
 {
-    const std::string line = "fish not built yet: species " + std::to_string(species) + " not preloaded";
+    const std::string line = "no fishing mode installed: species " + std::to_string(species) + " not preloaded";
     plat::DebugOutput(line.c_str());
 }
 

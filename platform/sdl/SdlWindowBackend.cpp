@@ -375,9 +375,12 @@ MessageBoxAnswer SdlWindowBackend::ShowMessageBox(const std::string& title, cons
     int pressed = -1;
     const int rc = SDL_ShowMessageBox(&box, &pressed);
     if (rc != 0)
+    {
         std::fprintf(stderr, "%s: %s (no message box: %s)\n", title.c_str(), text.c_str(), SDL_GetError());
-    // Closed without a choice (or not shown): the last button, the one that gives up.
-    if (rc != 0 || pressed < 0 || pressed >= static_cast<int>(choices.size()))
+        return MessageBoxAnswer::NotShown;
+    }
+    // Closed without a choice: the last button, the one that gives up.
+    if (pressed < 0 || pressed >= static_cast<int>(choices.size()))
         return choices.back().answer;
     return choices[static_cast<size_t>(pressed)].answer;
 }

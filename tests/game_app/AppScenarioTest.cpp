@@ -317,6 +317,55 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
     EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 15 128 27 Walleye");
 }
 
+// The scripted day with K or R in place of the catch box's Yes: the keys reach the box through
+// the program's own key path and keep or let go of the fish as its buttons do.
+TEST_F(AppScenarioTest, KAndRAnswerTheCatchBoxAsItsButtonsDo)
+{
+    std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
+    std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string yes = "57 move 345 322\n57 button 0 down\n58 button 0 up\n";
+    const size_t at = script.find(yes);
+    ASSERT_NE(at, std::string::npos);
+    for (const auto& [key, count] : {std::pair{"K", "1"}, std::pair{"R", "0"}})
+    {
+        SCOPED_TRACE(key);
+        const std::string path = m_dir.File(std::string("answer_") + key + ".script");
+        std::ofstream(path) << std::string(script).replace(
+            at, yes.size(), std::string("57 key ") + key + " down\n58 key " + key + " up\n");
+        tovAppOptions options = ScenarioOptions(UserDir(), "", 60);
+        options.scriptPath = path;
+        options.seed = 1;
+        const AppScenarioResult run = RunScenario(options, {56, 59});
+        ASSERT_EQ(run.error, "");
+        ASSERT_EQ(DigestField(run.digests.at(56), "cast.phase"), "5");
+        EXPECT_EQ(DigestField(run.digests.at(59), "message_box"), "0");
+        EXPECT_EQ(DigestField(run.digests.at(59), "cast.phase"), "0");
+        EXPECT_EQ(DigestField(run.digests.at(59), "livewell.count"), count);
+    }
+}
+
+// A tournament day that ends while the hour's warning is still up: the warning goes with the
+// day instead of standing over the weigh-in.
+TEST_F(AppScenarioTest, TheHoursWarningLeftUpGoesWithTheDay)
+{
+    const auto forward = [](tovApp& app, uint32_t frame)
+    {
+        tovGameClock& clock = TheGameClock();
+        if (frame == 35)
+            app.GetSession()->SetMode(tovGameSession::kTournament);
+        if (frame == 39)
+            clock.SetGameTime(clock.GetDayLength() - 3600.0 + 10.0);
+        if (frame == 44)
+            clock.SetGameTime(clock.GetDayLength());
+    };
+    const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 48, 1), {43}, forward);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(DigestField(run.digests.at(43), "message_box.text"), tovChurnApp::kWarningText);
+    EXPECT_EQ(DigestField(run.digests.at(43), "message_box"), "1");
+    EXPECT_EQ(DigestField(run.digest, "screen"), "10");
+    EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
+}
+
 // While a panel over the fishing screen holds the pointer (the chat panel turns the screen's
 // buttons off), the press and release that would aim and cast do nothing beneath it.
 TEST_F(AppScenarioTest, NoCastGoesOffUnderAPanelThatHoldsThePointer)

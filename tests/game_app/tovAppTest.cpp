@@ -19,8 +19,10 @@
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
+#include "ButtonObj.h"
 #include "SoundManager.h"
 #include "qrxInterface.h"
+#include "qrxKeyMapper.h"
 #include "qrxTextEditor.h"
 
 #include "Clock.h"
@@ -244,6 +246,20 @@ TEST_F(tovAppTest, WhileTheBoxIsUpEscapeQAndHAreIgnored)
     EXPECT_TRUE(IsMessageBoxRaised());
 }
 
+// A game ended under a raised box (its screens go before the shut-down) leaves the program's
+// input on, so a game started after it in the same process is not deaf.
+TEST_F(tovAppTest, AGameEndedUnderTheBoxLeavesTheInputOn)
+{
+    ASSERT_TRUE(Start(1));
+    Key('Q');
+    UpdateMessageScreen(0.0f, 0.0f);
+    ASSERT_FALSE(ButtonObj::GetButtonsActive());
+    m_app.reset();
+    EXPECT_FALSE(IsMessageBoxRaised());
+    EXPECT_TRUE(ButtonObj::GetButtonsActive());
+    EXPECT_TRUE(qrxKeyMapper::GetKeysActive());
+}
+
 TEST_F(tovAppTest, TheQuitAnswerLeadsToTheExitSplashOrBack)
 {
     ASSERT_TRUE(Start(8));
@@ -269,6 +285,9 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
 // A posted line over the profiles screen: on a plate of its own, readable over the list's rows.
 TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
 {
+    // The list shows the last user; without one named, the program-wide profile would keep an
+    // earlier game's player.
+    WriteSettings("LastUser=Angler\n");
     plat::ManualClock clock{1'000'000'000ull};
     plat::SetCurrentClock(&clock);
     m_environment = std::make_unique<tovProgramEnvironment>(m_options);
@@ -544,6 +563,37 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
     EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
     EXPECT_EQ(m_app->GetInterface(8), nullptr);
     qrxBaseApp::SetQuitFlag(false);
+}
+
+// Without a sound device the player is asked; only an explicit No ends the start-up. A box that
+// cannot be shown plays on in silence, as Yes does.
+TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
+{
+    const struct
+    {
+        plat::MessageBoxAnswer answer;
+        bool started;
+    } cases[] = {
+        {plat::MessageBoxAnswer::No, false},
+        {plat::MessageBoxAnswer::Yes, true},
+        {plat::MessageBoxAnswer::NotShown, true},
+    };
+    SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(); });
+    for (const auto& c : cases)
+    {
+        plat::HeadlessWindowBackend window;
+        plat::HeadlessInputBackend input{window};
+        window.QueueMessageBoxAnswer(c.answer);
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&window, &input, &TestTable());
+        m_app->SetDataFolder(m_options.dataDir);
+        EXPECT_EQ(m_app->Init(), c.started) << int(c.answer);
+        ASSERT_EQ(window.MessageBoxes().size(), 1u);
+        EXPECT_EQ(window.MessageBoxes()[0].text, "Sound Initialization failed, do you wish to continue?");
+        EXPECT_EQ(m_app->GetCurrentScreen() != nullptr, c.started);
+        m_app.reset();
+        m_environment.reset();
+    }
 }
 
 class TerrainHooks : public tovNullFishingModeHooks

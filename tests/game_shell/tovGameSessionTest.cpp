@@ -209,7 +209,7 @@ TEST_F(tovGameSessionTest, WithoutTheHigherLayersAGameStartsEmptyAndSaysSo)
     EXPECT_TRUE(session.GetAnglers().empty());
     const std::vector<std::string> lines = m_log.Lines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.find("not built yet") != std::string::npos; }),
+                            [](const std::string& l) { return l.find(" installed: ") != std::string::npos; }),
               7)
         << "end, one local and four computer rigs, begin";
 }
