@@ -86,6 +86,7 @@ public:
             return false;
         name.assign(reinterpret_cast<const char*>(m_data + m_at), n);
         name = name.substr(0, name.find('\0'));
+        BlankControlBytes(name.data(), name.size());
         m_at += n;
         return true;
     }

@@ -19,6 +19,7 @@
 #include "tovUserProfile.h"
 
 #include "ByteWriter.h"
+#include "NetSession.h"
 #include "tovAnglerRig.h"
 #include "tovLake.h"
 #include "tovStandings.h"
@@ -95,6 +96,13 @@ void ProfileLines(std::ostringstream& out)
     out << "\n";
 }
 
+// A name or line that came over the network, on one digest line whatever it holds.
+std::string OneLine(std::string text)
+{
+    plat::BlankControlBytes(text.data(), text.size());
+    return text;
+}
+
 // Network play: whether a session is open, this copy's part in it and its players by slot.
 void NetLines(std::ostringstream& out, const tovApp& app)
 {
@@ -105,7 +113,7 @@ void NetLines(std::ostringstream& out, const tovApp& app)
     }
     // The lines posted to the window (joins, leaves, chat), oldest first, shown or not.
     for (const tovApp::TextLine& line : app.GetTextLines())
-        out << "net.line " << line.text << "\n";
+        out << "net.line " << OneLine(line.text) << "\n";
     out << "net.host " << (IsNetworkHost() ? 1 : 0) << "\n";
     out << "net.slot " << NetGetLocalSlot() << "\n";
     int32_t players = 0;
@@ -116,7 +124,7 @@ void NetLines(std::ostringstream& out, const tovApp& app)
         if (!NetGetPlayerName(slot, name, sizeof name))
             continue;
         ++players;
-        names << "net.player " << slot << " " << name << "\n";
+        names << "net.player " << slot << " " << OneLine(name) << "\n";
     }
     out << "net.players " << players << "\n" << names.str();
     // Where each network player's boat is in this copy's world, on the lake map that every

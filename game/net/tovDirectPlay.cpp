@@ -213,6 +213,11 @@ void tovDirectPlay::ClearSlot(int32_t slot)
 {
     PlayerInfo& player = *m_players[slot];
     std::scoped_lock guard(player.lock);
+    ResetRecord(player);
+}
+
+void tovDirectPlay::ResetRecord(PlayerInfo& player)
+{
     player.id = 0;
     player.name.fill(0);
     player.resultA = player.resultB = 0;
@@ -240,15 +245,40 @@ void tovDirectPlay::ClearLeftSlots()
         PlayerInfo& player = *m_players[slot];
         QrPointer<tovAnglerRigBase> rig;
         {
+            // Checked and cleared under one lock: the host's table may seat a newcomer here
+            // meanwhile, and that player must stay.
             std::scoped_lock guard(player.lock);
             if ((player.flags & (kActive | kLeft)) != (kActive | kLeft))
                 continue;
             rig = std::move(player.rig);
+            ResetRecord(player);
         }
-        ClearSlot(slot);
         if (rig && slot != m_localSlot.load())
             RetireRig(std::move(rig), slot);
     }
+}
+
+void tovDirectPlay::EmptySlot(int32_t slot)
+{
+    PlayerInfo& player = *m_players[slot];
+    QrPointer<tovAnglerRigBase> rig;
+    bool local = false;
+    {
+        std::scoped_lock guard(player.lock);
+        local = player.id != 0 && player.id == m_localId.load();
+        rig = std::move(player.rig);
+        ResetRecord(player);
+    }
+    if (local && m_localSlot.load() == slot)
+        m_localSlot = kLocalSlot;
+    // The local rig is the game's own angler: it only loses this seat.
+    if (rig)
+        Post(
+            [this, rig = std::move(rig), local, slot]() mutable
+            {
+                if (!local)
+                    RetireRig(std::move(rig), slot);
+            });
 }
 
 int32_t tovDirectPlay::SlotOfId(plat::NetPlayerId id)

@@ -182,13 +182,20 @@ private:
     void OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg);
     void OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg);
     void OnNameChanged(plat::NetPlayerId from);
-    int32_t OnPlayerJoined(plat::NetPlayerId id, int32_t slot);
+    // announce: the "has joined" line (not for a player the host's table only moves).
+    int32_t OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce = true);
+    // The host's table names this player at this slot.
+    void SeatFromTable(plat::NetPlayerId id, int32_t slot);
     void OnPlayerLeft(plat::NetPlayerId id);
     // The slot of an active, not-left player with this id; -1 none.
     int32_t SlotOfId(plat::NetPlayerId id);
     // A received message's slot byte names the sender's own slot (or none).
     bool SenderSlotMatches(plat::NetPlayerId from, uint8_t slot);
     void ClearSlot(int32_t slot);
+    // The record's fields as a free slot's; the caller holds its lock.
+    static void ResetRecord(PlayerInfo& player);
+    // Clears a slot from either thread; its rig goes on the main thread.
+    void EmptySlot(int32_t slot);
     void ClearLeftSlots();
     bool SendMessage(plat::NetPlayerId to, std::vector<uint8_t> message);
     void SendEvent(tovNet::EventMsg event);

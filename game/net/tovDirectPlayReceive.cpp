@@ -130,7 +130,7 @@ void tovDirectPlay::HandleAppMessage(plat::NetPlayerId from, const uint8_t* data
     }
 }
 
-int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
+int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce)
 {
     if (id == 0)
         return kLocalSlot;
@@ -177,10 +177,17 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot)
         Post([rig = std::move(oldRig)]() mutable { rig.Reset(); });
     if (!local)
     {
-        // The reply reads the game clock, which is the main thread's.
+        // Every player hears of every other from the host's table, not the newcomer alone. The
+        // table reads the game clock, which is the main thread's.
         if (IsHost())
-            Post([this, id] { SendGameParams(id, true); });
-        ShowNetMessage(name + " has joined the game");
+            Post(
+                [this, id]
+                {
+                    SendGameParams(id, true);
+                    BroadcastGameParams();
+                });
+        if (announce)
+            ShowNetMessage(name + " has joined the game");
     }
     return slot;
 }
@@ -199,6 +206,8 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
         }
         ShowNetMessage(name + " has left the game");
     }
+    if (IsHost())
+        Post([this] { BroadcastGameParams(); });
 }
 
 void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg)
@@ -236,10 +245,7 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
         // A player the transport does not know would keep its seat for good.
         if (id == 0 || !m_transport->HasPlayer(id))
             continue;
-        if (!IsSlotActive(static_cast<int32_t>(i)) && SlotOfId(id) < 0)
-            OnPlayerJoined(id, static_cast<int32_t>(i));
-        if (id == m_localId.load() && SlotOfId(id) == static_cast<int32_t>(i))
-            m_localSlot = static_cast<int32_t>(i);
+        SeatFromTable(id, static_cast<int32_t>(i));
     }
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
@@ -248,6 +254,22 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
         if ((player.flags & kActive) != 0)
             player.flags = slot == senderSlot ? player.flags | kHostSlot : player.flags & ~kHostSlot;
     }
+}
+
+void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot)
+{
+    const int32_t seated = SlotOfId(id);
+    if (seated != slot)
+    {
+        // The host's table wins over any seat this copy had: the player moves, and whoever sat
+        // in its slot here gives it up (the table seats that one too, if anywhere).
+        if (seated >= 0)
+            EmptySlot(seated);
+        EmptySlot(slot);
+        OnPlayerJoined(id, slot, seated < 0);
+    }
+    if (id == m_localId.load())
+        m_localSlot = slot;
 }
 
 void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerHeaderMsg& msg)
@@ -274,9 +296,10 @@ void tovDirectPlay::OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerSt
     int32_t slot = SlotOfId(from);
     if (slot < 0)
     {
-        // A player the table has not seated yet takes the slot it names, only when it is free.
+        // A player the table has not seated yet takes the slot it names, only when it is free,
+        // and only on the host: elsewhere the host's table alone seats players.
         const uint8_t named = msg.header.senderSlot;
-        if (named >= tovNet::kSlots || IsSlotActive(named))
+        if (!IsHost() || named >= tovNet::kSlots || IsSlotActive(named))
         {
             Drop();
             return;
@@ -428,8 +451,16 @@ void tovDirectPlay::ApplyPlayerStates()
         }
         if (!rig)
             continue;
-        std::scoped_lock guard(player.lock);
-        if (player.id == id && (player.flags & kActive) != 0)
-            player.rig = rig;
+        {
+            std::scoped_lock guard(player.lock);
+            if (player.id == id && (player.flags & kActive) != 0 && !player.rig)
+            {
+                player.rig = rig;
+                continue;
+            }
+        }
+        // The slot changed hands while the rig was made: it must not stay on the lake.
+        if (!local)
+            RetireRig(std::move(rig), slot);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "ByteReader.h"
 #include "ByteWriter.h"
+#include "NetSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -281,6 +282,7 @@ bool ChatTextMsg::Read(const uint8_t* data, size_t size)
     text.fill(0);
     // Terminated whatever the sender put in its last byte.
     std::memcpy(text.data(), data + 8, kChatBytes - 1);
+    plat::BlankControlBytes(text.data(), text.size());
     return true;
 }
 

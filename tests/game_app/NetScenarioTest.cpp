@@ -226,7 +226,7 @@ protected:
     {
         if (!HasFailure())
             return;
-        for (const char* name : {"host.log", "guest.log", "host.txt", "guest.txt"})
+        for (const char* name : {"host.log", "guest.log", "late.log", "host.txt", "guest.txt", "late.txt"})
         {
             std::ifstream in(m_dir.File(name));
             std::cerr << "---- " << name << "\n";
@@ -234,7 +234,7 @@ protected:
                 std::cerr << in.rdbuf() << "\n";
         }
     }
-    // who is "host" or "guest": its folder, digest (who.txt) and output (who.log).
+    // who is "host", "guest" or "late": its folder, digest (who.txt) and output (who.log).
     // seed, when given, fixes the copy's random draws (its fish among them).
     GameProcess Launch(const char* who, const char* flag, const char* script, const char* calendar,
                        const char* seed = nullptr)
@@ -359,6 +359,55 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
         guestDigest, guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; }, limit);
     EXPECT_TRUE(guest.Running()) << "the joiner goes on";
     EXPECT_GT(Frames(seen), framesAtKill + 5);
+}
+
+// Three copies on the start-of-day screen, the second joiner coming once the first is seated:
+// before the day every copy lists all three players in the same slots under the same names
+// (each copy takes its player's name after it joined), and the first joiner is told of the
+// second.
+TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
+{
+    const std::chrono::seconds limit(60);
+    const auto listsAll = [](const Digest& d)
+    {
+        const std::string names = Field(d, "net.player");
+        return Field(d, "screen") == "19" && HasPlayers(d, "3") && names.find("Casey") != std::string::npos &&
+               names.find("Drew") != std::string::npos;
+    };
+
+    GameProcess host = Launch("host", "--host", "net_table_host.script", "1780315200");
+    ASSERT_TRUE(host.Started());
+    const std::string hostDigest = m_dir.File("host.txt");
+    ASSERT_EQ(Field(WaitForDigest(
+                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
+                    "screen"),
+              "19");
+    GameProcess guest = Launch("guest", "--join", "net_table_join.script", "1780315200");
+    ASSERT_TRUE(guest.Started());
+    const std::string guestDigest = m_dir.File("guest.txt");
+    ASSERT_TRUE(HasPlayers(WaitForDigest(
+                               guestDigest, guest, [](const Digest& d) { return HasPlayers(d, "2"); }, limit),
+                           "2"));
+    GameProcess late = Launch("late", "--join", "net_table_join_late.script", "1780315200");
+    ASSERT_TRUE(late.Started());
+
+    const Digest atHost = WaitForDigest(hostDigest, host, listsAll, limit);
+    const Digest atGuest = WaitForDigest(guestDigest, guest, listsAll, limit);
+    const Digest atLate = WaitForDigest(m_dir.File("late.txt"), late, listsAll, limit);
+    EXPECT_TRUE(listsAll(atHost));
+    EXPECT_TRUE(listsAll(atGuest)) << "the first joiner lists the second";
+    EXPECT_TRUE(listsAll(atLate));
+    const auto names = Players(atHost);
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(Players(atGuest), names);
+    EXPECT_EQ(Players(atLate), names);
+    // The host when the first joiner came in, the second joiner later.
+    const std::string lines = Field(atGuest, "net.line");
+    size_t joined = 0;
+    for (size_t at = lines.find(" has joined the game"); at != std::string::npos;
+         at = lines.find(" has joined the game", at + 1))
+        ++joined;
+    EXPECT_EQ(joined, 2u) << lines;
 }
 
 // A one-day tournament for two players: each fishes its day, the weigh-in waits for both and

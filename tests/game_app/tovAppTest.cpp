@@ -409,6 +409,34 @@ TEST_F(tovAppTest, TheDaysOtherScreensServeTheSession)
     SetFishingModeHooks(&game);
 }
 
+// A player's name or a line that holds a line break stays on its own digest line: it cannot
+// make a line of its own that a script would wait for.
+TEST_F(tovAppTest, TheDigestWritesEachNameAndLineOnOneLine)
+{
+    class Session : public tovNullNetworkPlay
+    {
+    public:
+        bool IsSessionOpen() override { return true; }
+        bool GetPlayerName(int32_t slot, char* buffer, size_t n) override
+        {
+            std::snprintf(buffer, n, "%s", slot == 0 ? "Rob\nnet.players 9" : "");
+            return slot == 0;
+        }
+    } net;
+    ASSERT_TRUE(Start(8));
+    SetNetworkPlay(&net);
+    m_app->PostTextToMainWindow("Rob: hi\r\nnet.players 9");
+    plat::WindowMessage message;
+    while (m_window.PollMessage(message))
+        m_app->WindowProc(message);
+    const std::string digest = MakeStateDigest(*m_app);
+    SetNetworkPlay(nullptr);
+    EXPECT_TRUE(DigestHasLine(digest, "net.players 1"));
+    EXPECT_FALSE(DigestHasLine(digest, "net.players 9"));
+    EXPECT_TRUE(DigestHasLine(digest, "net.player 0 Rob net.players 9"));
+    EXPECT_TRUE(DigestHasLine(digest, "net.line Rob: hi  net.players 9"));
+}
+
 TEST_F(tovAppTest, TheScreenSaverIsRefused)
 {
     ASSERT_TRUE(Start(8));

@@ -176,6 +176,23 @@ TEST_F(tovDirectPlayPair, BothSidesOfThePhaseWaitComeThrough)
     EXPECT_TRUE(C().IsPlayerInPhase(5, tovNetworkPlay::kLocalSlot));
 }
 
+// At the start of a day the client waits in phase 5 for the host's phase 4: the day it then
+// fishes is the host's, not the one its own session had.
+TEST_F(tovDirectPlayPair, TheClientFishesTheHostsDay)
+{
+    tovGameSession game;
+    game.SetDay(1, true);
+    H().SetDay(2, true);
+    H().SyncPhase(4, true);
+    C().SetLocalPhase(5);
+    QuitOnStall watchdog;
+    EXPECT_TRUE(C().WaitForHostPhase(4));
+    watchdog.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag());
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_EQ(game.GetDay(), 2);
+}
+
 // A day's world as the session's weather access sees it: only its weather, seeded from a
 // calendar of its own.
 class WeatherWorld : public tovWorldServices
@@ -400,6 +417,93 @@ TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
     EXPECT_EQ(C().GetDroppedCount(), ++clientDropped);
 }
 
+// Messages in the local player's own name (a relay's echo, a forged sender) are dropped: none
+// may set this player's phase, say a line for it or move its boat.
+TEST_F(tovDirectPlayPair, MessagesInThePlayersOwnNameAreDropped)
+{
+    C().SetLocalPhase(2);
+    tovNet::PlayerHeaderMsg header;
+    header.phase = 9;
+    tovNet::ChatTextMsg chat;
+    chat.SetText("not me");
+    tovNet::EventMsg throttle;
+    throttle.kind = tovNet::EventMsg::kThrottle;
+    throttle.values[0] = 1.0f;
+    const plat::NetPlayerId own = C().GetLocalId();
+    uint32_t dropped = C().GetDroppedCount();
+    for (std::vector<uint8_t> bytes : {header.Write(), chat.Write(), throttle.Write(), ClientState(7.0f)})
+    {
+        SCOPED_TRACE(int(bytes[0]));
+        bytes[1] = 1;
+        Deliver(C(), own, bytes);
+        EXPECT_EQ(C().GetDroppedCount(), ++dropped);
+    }
+    C().DrainMainThreadQueue();
+    EXPECT_EQ(C().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 2);
+    EXPECT_FALSE(Shown(*client, "Casey: not me"));
+}
+
+// Four copies before the day: every copy lists every player in the host's slots, and the
+// earlier players are told of each later one.
+TEST_F(tovDirectPlayPair, EveryCopyListsEveryPlayer)
+{
+    NetSessionSide drew(net, "Drew");
+    ASSERT_TRUE(drew.session->JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return drew.session->GetLocalSlot() == 2; }, {&H(), &C(), drew.session.get()}));
+    NetSessionSide eli(net, "Eli");
+    ASSERT_TRUE(eli.session->JoinSession("Lake day"));
+    const std::vector<tovDirectPlay*> copies = {&H(), &C(), drew.session.get(), eli.session.get()};
+    const auto agree = [&]
+    {
+        for (tovDirectPlay* copy : copies)
+            if (copy->GetSlotIds() != H().GetSlotIds())
+                return false;
+        return H().GetSlotIds()[3] != 0;
+    };
+    const auto told = [&]
+    {
+        return Shown(*client, "Drew has joined the game") && Shown(*client, "Eli has joined the game") &&
+               Shown(drew, "Eli has joined the game");
+    };
+    EXPECT_TRUE(WaitUntil([&] { return agree() && told(); }, {&H(), &C(), drew.session.get(), eli.session.get()}));
+    EXPECT_TRUE(agree());
+    EXPECT_TRUE(told());
+    EXPECT_EQ(eli.session->GetLocalSlot(), 3);
+}
+
+// A joiner that speaks before its seat reaches a client (its state names a slot of its own
+// choosing) is not seated by that client; and where the client had it seated elsewhere, the
+// host's table moves it. Every copy has it where the host put it, told of it once.
+TEST_F(tovDirectPlayPair, OnlyTheHostsTableSeatsPlayers)
+{
+    NetSessionSide drew(net, "Drew");
+    ASSERT_TRUE(drew.session->JoinSession("Lake day"));
+    const plat::NetPlayerId drewId = drew.session->GetLocalId();
+    // The host has seated Drew but sent no table yet: its queue is not drained.
+    ASSERT_TRUE(WaitUntil([&] { return H().GetSlotIds()[2] == drewId; }, {}));
+    tovNet::PlayerStateMsg state;
+    state.header.senderSlot = 4;
+    state.state.m_paintScheme = 0;
+    uint32_t dropped = C().GetDroppedCount();
+    Deliver(C(), drewId, state.Write());
+    EXPECT_EQ(C().GetDroppedCount(), ++dropped) << "from a player no table seats";
+    EXPECT_FALSE(C().IsSlotActive(4));
+
+    tovNet::GameParamsMsg stale;
+    stale.header.senderSlot = 0;
+    stale.ids = {H().GetLocalId(), C().GetLocalId(), 0, 0, drewId};
+    Deliver(C(), H().GetLocalId(), stale.Write());
+    ASSERT_EQ(C().GetSlotIds()[4], drewId);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return C().GetSlotIds() == H().GetSlotIds() && drew.session->GetSlotIds() == H().GetSlotIds(); },
+        {&H(), &C(), drew.session.get()}));
+    EXPECT_FALSE(C().IsSlotActive(4));
+    EXPECT_EQ(std::count(client->lines.begin(), client->lines.end(), "Drew has joined the game"), 1);
+    // The seat it named is no seat of its own anywhere.
+    Deliver(C(), drewId, state.Write());
+    EXPECT_EQ(C().GetDroppedCount(), ++dropped);
+}
+
 // A player that is not the transport's host speaks for no table: it cannot seat a phantom
 // on the clients. The host's own table seats only players its transport knows, and after a
 // host change the new host is the one that speaks.
@@ -409,8 +513,7 @@ TEST_F(tovDirectPlayPair, OnlyTheTransportsHostSpeaksForTheTable)
     tovDirectPlay& drew = *third.session;
     ASSERT_TRUE(drew.JoinSession("Lake day"));
     ASSERT_TRUE(WaitUntil([&] { return drew.GetLocalSlot() == 2; }, {&H(), &drew}));
-    // The client learns of Drew from the host's next table.
-    H().BroadcastGameParams();
+    // The client learns of Drew from the table the host sends everyone on a join.
     ASSERT_TRUE(WaitUntil([&] { return C().IsSlotActive(2); }, {&H(), &C(), &drew}));
     const plat::NetPlayerId hostId = H().GetLocalId();
     const plat::NetPlayerId clientId = C().GetLocalId();
@@ -431,15 +534,15 @@ TEST_F(tovDirectPlayPair, OnlyTheTransportsHostSpeaksForTheTable)
     Deliver(C(), hostId, table(0, {hostId, clientId, drewId, phantom, 0}));
     EXPECT_EQ(C().GetDroppedCount(), dropped);
     EXPECT_FALSE(C().IsSlotActive(3)) << "no player of that id in the session";
-    // The client's own id at another slot seats it nowhere else.
+    // The host's table seats the client itself where it says.
     Deliver(C(), hostId, table(0, {hostId, 0, drewId, clientId, 0}));
-    EXPECT_EQ(C().GetLocalSlot(), 1);
-    EXPECT_FALSE(C().IsSlotActive(3));
-    // Nor does a frame naming the client itself as gone take its seat.
+    EXPECT_EQ(C().GetLocalSlot(), 3);
+    EXPECT_FALSE(C().IsSlotActive(1));
+    // A frame naming the client itself as gone does not take its seat.
     C().HandleMessage({plat::NetMessage::Kind::PlayerDestroyed, clientId, {}});
     EXPECT_FALSE(C().IsPlayerInPhase(4, tovNetworkPlay::kLocalSlot));
-    EXPECT_TRUE(C().IsSlotActive(1));
-    EXPECT_EQ(C().GetSlotIds()[1], clientId);
+    EXPECT_TRUE(C().IsSlotActive(3));
+    EXPECT_EQ(C().GetSlotIds()[3], clientId);
 
     net.Kill(hostId);
     ASSERT_TRUE(WaitUntil([&] { return C().IsHost(); }, {&C(), &drew}));

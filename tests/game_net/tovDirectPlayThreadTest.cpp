@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace
 {
 
@@ -60,6 +63,65 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
         << ", dropped " << h.GetDroppedCount();
     EXPECT_EQ(host.builtRigs.size(), 1u);
     EXPECT_EQ(h.GetDroppedCount(), 0u);
+}
+
+// On a client the host's tables seat, move and free slots on the receive thread while the main
+// thread clears left players and builds rigs: players come and go, and a stale table now and
+// then seats one elsewhere for the next table to move.
+TEST(tovDirectPlayThreads, TablesReseatWhileTheMainThreadClearsSlots)
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide host(net, "Robin");
+    NetSessionSide client(net, "Casey");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+    ASSERT_TRUE(h.HostSession("Lake day", ""));
+    ASSERT_TRUE(c.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1); }, {&h, &c}));
+
+    std::atomic<bool> done{false};
+    std::thread guests(
+        [&]
+        {
+            for (int32_t i = 0; i < kRounds / 10; ++i)
+            {
+                NetSessionSide guest(net, "Guest");
+                guest.session->JoinSession("Lake day");
+                std::this_thread::yield();
+            }
+            done = true;
+        });
+    tovNet::PlayerStateMsg state;
+    state.header.senderSlot = 2;
+    state.state.m_paintScheme = 0;
+    while (!done.load())
+    {
+        h.DrainMainThreadQueue();
+        h.IsPlayerInPhase(4, tovNetworkPlay::kLocalSlot);
+        const auto ids = h.GetSlotIds();
+        if (ids[2] != 0)
+        {
+            tovNet::GameParamsMsg stale;
+            stale.header.senderSlot = 0;
+            stale.ids = {ids[0], ids[1], 0, 0, ids[2]};
+            c.HandleMessage({plat::NetMessage::Kind::App, h.GetLocalId(), stale.Write()});
+            c.HandleMessage({plat::NetMessage::Kind::App, ids[2], state.Write()});
+        }
+        c.ApplyPlayerStates();
+        c.DrainMainThreadQueue();
+        (void)c.GetSlotIds();
+    }
+    guests.join();
+    // Every guest has gone: once the host's last table is in, the client holds the two players.
+    h.BroadcastGameParams();
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            c.ApplyPlayerStates();
+            return c.GetSlotIds() == h.GetSlotIds() && h.GetSlotIds()[2] == 0 && !c.IsSlotActive(4);
+        },
+        {&h, &c}));
+    EXPECT_EQ(c.GetLocalSlot(), 1);
 }
 
 } // namespace

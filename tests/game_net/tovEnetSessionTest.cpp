@@ -2,6 +2,7 @@
 // silent player is given up within seconds.
 #include "EnetSession.h"
 #include "NetSessionPair.h"
+#include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 
 #include <enet/enet.h>
@@ -96,60 +97,95 @@ TEST(tovEnetSession, ThePlayerLeftWhenTheHostIsKilledCarriesOnAsHost)
     EXPECT_EQ(c.GetDroppedCount(), 0u);
 }
 
-// A host that writes its frames by hand: it welcomes the player, then names that player as
-// gone. The player keeps itself; the host's own leaving comes through, and the player then
-// hosts what is left.
-TEST(tovEnetSession, AFrameNamingThePlayerItselfAsGoneIsIgnored)
+// A host that writes its frames by hand on the loopback interface: it answers a join with the
+// welcome it is given and sends whatever frames a test makes.
+class HandMadeHost
 {
-    ENetAddress bind{};
-    ASSERT_EQ(enet_address_set_host_ip(&bind, "127.0.0.1"), 0);
-    ENetHost* fake = enet_host_create(&bind, 1, 2, 0, 0);
-    ASSERT_NE(fake, nullptr);
-    ENetAddress bound{};
-    enet_socket_get_address(fake->socket, &bound);
-    ENetPeer* peer = nullptr;
-    auto send = [&](const std::vector<uint8_t>& frame)
+public:
+    HandMadeHost()
     {
-        enet_peer_send(peer, 0, enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
-        enet_host_flush(fake);
-    };
-    auto service = [&]
+        ENetAddress bind{};
+        enet_address_set_host_ip(&bind, "127.0.0.1");
+        m_host = enet_host_create(&bind, 1, 2, 0, 0);
+    }
+    ~HandMadeHost()
+    {
+        if (m_host != nullptr)
+            enet_host_destroy(m_host);
+    }
+    HandMadeHost(const HandMadeHost&) = delete;
+    HandMadeHost& operator=(const HandMadeHost&) = delete;
+
+    bool Made() const { return m_host != nullptr; }
+    void Send(const std::vector<uint8_t>& frame)
+    {
+        enet_peer_send(m_peer, 0, enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
+        enet_host_flush(m_host);
+    }
+    void Service()
     {
         ENetEvent event;
-        while (enet_host_service(fake, &event, 5) > 0)
+        while (enet_host_service(m_host, &event, 5) > 0)
         {
             if (event.type == ENET_EVENT_TYPE_CONNECT)
-                peer = event.peer;
+                m_peer = event.peer;
             if (event.type != ENET_EVENT_TYPE_RECEIVE)
                 continue;
             if (event.packet->dataLength > 0 && event.packet->data[0] == 'J')
-                // Player 2, host 1, one player known: 1 "Robin".
-                send({'W', 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 5, 'R', 'o', 'b', 'i', 'n'});
+                Send(m_welcome);
             enet_packet_destroy(event.packet);
         }
-    };
+    }
+    // The player joins here as `name` and is welcomed with `welcome`; true once it is in.
+    bool Welcome(plat::EnetSession& player, const std::string& name, std::vector<uint8_t> welcome)
+    {
+        m_welcome = std::move(welcome);
+        ENetAddress bound{};
+        enet_socket_get_address(m_host->socket, &bound);
+        bool joined = false;
+        std::atomic<bool> finished{false};
+        std::thread joiner(
+            [&]
+            {
+                joined = player.Join("127.0.0.1:" + std::to_string(bound.port), name);
+                finished = true;
+            });
+        while (!finished.load())
+            Service();
+        joiner.join();
+        return joined;
+    }
+    void Disconnect()
+    {
+        enet_peer_disconnect_now(m_peer, 0);
+        enet_host_flush(m_host);
+    }
+
+private:
+    ENetHost* m_host = nullptr;
+    ENetPeer* m_peer = nullptr;
+    std::vector<uint8_t> m_welcome;
+};
+
+// The hand-made host welcomes the player, then names that player as gone. The player keeps
+// itself; the host's own leaving comes through, and the player then hosts what is left.
+TEST(tovEnetSession, AFrameNamingThePlayerItselfAsGoneIsIgnored)
+{
+    HandMadeHost fake;
+    ASSERT_TRUE(fake.Made());
     plat::EnetSession player(kShortTimeoutMs);
-    bool joined = false;
-    std::atomic<bool> finished{false};
-    std::thread joiner(
-        [&]
-        {
-            joined = player.Join("127.0.0.1:" + std::to_string(bound.port), "Casey");
-            finished = true;
-        });
-    while (!finished.load())
-        service();
-    joiner.join();
-    ASSERT_TRUE(joined);
+    // Player 2, host 1, one player known: 1 "Robin".
+    ASSERT_TRUE(fake.Welcome(player, "Casey",
+                             {'W', 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 5, 'R', 'o', 'b', 'i', 'n'}));
     EXPECT_EQ(player.GetHostId(), 1u);
-    send({'D', 2, 0, 0, 0});
-    send({'D', 1, 0, 0, 0});
+    fake.Send({'D', 2, 0, 0, 0});
+    fake.Send({'D', 1, 0, 0, 0});
     std::vector<plat::NetMessage> got;
     auto receiveUntil = [&](plat::NetMessage::Kind kind)
     {
         for (int i = 0; i < 2000; ++i)
         {
-            service();
+            fake.Service();
             plat::NetMessage message;
             if (player.Receive(message, 5))
             {
@@ -166,12 +202,53 @@ TEST(tovEnetSession, AFrameNamingThePlayerItselfAsGoneIsIgnored)
     EXPECT_TRUE(player.HasPlayer(2));
     EXPECT_FALSE(player.HasPlayer(1));
 
-    enet_peer_disconnect_now(peer, 0);
-    enet_host_flush(fake);
+    fake.Disconnect();
     ASSERT_TRUE(receiveUntil(plat::NetMessage::Kind::NewHost));
     EXPECT_EQ(player.GetHostId(), 2u);
     player.Close();
-    enet_host_destroy(fake);
+}
+
+// Names and chat lines from other players are shown and logged a line each: a control byte in
+// them reads as a space, whatever else they hold stays.
+TEST(tovEnetSession, ControlBytesInNamesAndLinesReadAsSpaces)
+{
+    const struct
+    {
+        char sent;
+        char read;
+    } bytes[] = {{1, ' '},
+                 {9, ' '},
+                 {10, ' '},
+                 {13, ' '},
+                 {27, ' '},
+                 {31, ' '},
+                 {127, ' '},
+                 {' ', ' '},
+                 {'~', '~'},
+                 {'e', 'e'},
+                 {char(0x80), char(0x80)},
+                 {char(0xFF), char(0xFF)}};
+    // Player 2, host 1; every other player is named "R", the byte, "n".
+    std::vector<uint8_t> welcome = {'W', 2, 0, 0, 0, 1, 0, 0, 0, uint8_t(std::size(bytes)), 0, 0, 0};
+    for (size_t i = 0; i < std::size(bytes); ++i)
+        welcome.insert(welcome.end(), {uint8_t(10 + i), 0, 0, 0, 3, 'R', uint8_t(bytes[i].sent), 'n'});
+    HandMadeHost fake;
+    ASSERT_TRUE(fake.Made());
+    plat::EnetSession player(kShortTimeoutMs);
+    ASSERT_TRUE(fake.Welcome(player, "Casey", welcome));
+    for (size_t i = 0; i < std::size(bytes); ++i)
+    {
+        SCOPED_TRACE(int(uint8_t(bytes[i].sent)));
+        EXPECT_EQ(player.GetPlayerName(plat::NetPlayerId(10 + i)), std::string({'R', bytes[i].read, 'n'}));
+        tovNet::ChatTextMsg sent;
+        const char line[] = {'a', bytes[i].sent, 'z', 0};
+        sent.SetText(line);
+        tovNet::ChatTextMsg read;
+        const std::vector<uint8_t> wire = sent.Write();
+        ASSERT_TRUE(read.Read(wire.data(), wire.size()));
+        EXPECT_EQ(std::string(read.text.data()), std::string({'a', bytes[i].read, 'z'}));
+    }
+    player.Close();
 }
 
 TEST(tovEnetSession, NoSessionNoJoin)
