@@ -36,9 +36,13 @@ protected:
         // Both fishing: neither reaches the weigh-in's phases by itself.
         H().SetLocalPhase(5);
         C().SetLocalPhase(5);
-        // Each frame the wait draws: the box's text when one is up.
+        // Each frame the wait draws: a cleared frame, and the box's text when one is up.
         NetSetWaitDrawing(
-            [this] { m_frames.push_back(IsMessageBoxRaised() ? tovMessageIFace::GetInstance()->GetText() : ""); });
+            [this]
+            {
+                m_renderer->ClearBuffer(nullptr, 1);
+                m_frames.push_back(IsMessageBoxRaised() ? tovMessageIFace::GetInstance()->GetText() : "");
+            });
     }
     void TearDown() override
     {
@@ -52,7 +56,7 @@ protected:
 
     tovDirectPlay& H() { return *host->session; }
     tovDirectPlay& C() { return *client->session; }
-    bool Shown(const NetSessionSide& side, const std::string& line)
+    bool ShownLine(const NetSessionSide& side, const std::string& line)
     {
         return std::find(side.lines.begin(), side.lines.end(), line) != side.lines.end();
     }
@@ -97,7 +101,9 @@ TEST_F(tovDirectPlayWaitTest, EscapeAndYesLeaveTheGameFromAWait)
     EXPECT_TRUE(NetTakeLeftGame());
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_EQ(Raised(), 2);
-    EXPECT_TRUE(WaitUntil([this] { return Shown(*host, "Casey has left the game"); }, {&H()}));
+    // The last frame: the question over the waiting frame, as the yes was given.
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_wait_leave_question.png", Shown()));
+    EXPECT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
     EXPECT_TRUE(H().IsSessionOpen());
 }
 
@@ -106,7 +112,7 @@ TEST_F(tovDirectPlayWaitTest, EscapeAndYesLeaveTheGameFromAWait)
 TEST_F(tovDirectPlayWaitTest, AWaitEndedByTheOtherLeavingTakesItsQuestionDown)
 {
     C().Close();
-    ASSERT_TRUE(WaitUntil([this] { return Shown(*host, "Casey has left the game"); }, {&H()}));
+    ASSERT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
     m_window.InjectKeyDown(plat::kKeyEscape);
     EXPECT_TRUE(Wait(H()));
     EXPECT_EQ(Raised(), 1);
