@@ -62,7 +62,7 @@ void qrxTextEditor::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t l
     {
         // At the maximum the text is full: the fields it fills hold no more.
         const bool full = m_maxLength >= 0 && m_text.size() >= static_cast<size_t>(m_maxLength);
-        if (IsTypeable(wParam) && !full)
+        if (m_typeable && m_typeable(wParam) && !full)
             m_text.push_back(static_cast<char>(wParam));
     }
     else if (message == plat::kMsgKeyDown && (wParam == plat::kVkBack || wParam == plat::kVkDelete))

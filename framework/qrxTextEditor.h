@@ -26,7 +26,7 @@ public:
     bool HasFocus() const;
     void SetText(const char* text);
     const std::string& GetText() const { return m_text; }
-    // Letters, digits and spaces are typed (until the maximum length); Backspace and Delete
+    // The typeable characters are added (until the maximum length); Backspace and Delete
     // remove the last character. The hook sees every message first.
     void HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // The text at (x, y) and, while focused, the application's caret picture after it.
@@ -38,6 +38,8 @@ public:
     static bool IsTypeable(uintptr_t ch);
 
     int32_t m_maxLength = kNoLimit;
+    // Which characters typing adds; a field for other text (an address) chooses its own.
+    bool (*m_typeable)(uintptr_t ch) = &IsTypeable;
     // The owning screen, or null.
     qrxInterface* m_hook = nullptr;
 

@@ -363,12 +363,32 @@ void tovApp::OnIdle(double now, double elapsed, bool skipInput)
     TheGameClock().Update();
     // Without an open session both do nothing.
     NetPing(now);
-    NetIsPlayerInPhase(kDayOverPhase, tovNetworkPlay::kLocalSlot);
+    const bool inDay = NetIsPlayerInPhase(kDayOverPhase, tovNetworkPlay::kLocalSlot);
     // The fishing screen serves the session itself; on the day's other screens (map, livewell,
     // lake information) the others still get this player's state and their boats still come.
     if (GetCurrentScreenId() != kFishingId && GetFishingModeHooks().IsWorldBuilt())
         NetUpdate(now, elapsed);
+    FollowNetworkDay(inDay);
     qrxBaseApp::OnIdle(now, elapsed, skipInput);
+}
+
+void tovApp::FollowNetworkDay(bool inDay)
+{
+    if (NetTakeLeftGame())
+    {
+        SwitchScreen(kMainMenuId);
+        return;
+    }
+    // The lake ends its own day; the weigh-in is where the day ends; the exit splash is leaving.
+    const int32_t id = GetCurrentScreenId();
+    if (!inDay || id == kFishingId || id == kWeighInId || id == kExitSplashId || id == 0 ||
+        !GetFishingModeHooks().IsWorldBuilt() || !TheGameClock().IsDayOver())
+        return;
+    RemainingTime() = 0;
+    // A question the page asked goes with it: nothing is left to answer it.
+    if (IsMessageBoxRaised())
+        ShowMessageScreen(false);
+    SwitchScreen(kWeighInId);
 }
 
 bool tovApp::RunsWhileInactive() const

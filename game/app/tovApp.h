@@ -52,6 +52,7 @@ public:
     static constexpr int32_t kExitSplashId = 24;
     static constexpr int32_t kIntroId = 13;
     static constexpr int32_t kFishingId = 2;
+    static constexpr int32_t kWeighInId = 10;
     // At most this many posted lines are kept; a new one drops the oldest.
     static constexpr size_t kTextLineCount = 9;
 
@@ -155,6 +156,9 @@ private:
     void DrawTextLines();
     bool EditorHasFocus() const;
     void AskToQuit();
+    // A network player whose day ran out on a page of the day other than the lake goes to the
+    // weigh-in, as the lake sends him; one who left the game from a wait, to the main menu.
+    void FollowNetworkDay(bool inDay);
 
     const tovScreenTable* m_screenTable;
     ResourcePack* m_pack = nullptr;

@@ -152,10 +152,7 @@ void tovChurnApp::Enter(int32_t previousId)
     {
         NetSetLocalPhase(kDayStartPhase);
         if (!NetSyncPhase(kDayParamsPhase))
-        {
-            ShowWaitingBanner();
-            NetWaitForHostPhase(kDayParamsPhase);
-        }
+            WaitForHostDay();
     }
     m_entered = true;
     LoadGroup(tovFishingHud::kGroup);
@@ -172,15 +169,30 @@ void tovChurnApp::Enter(int32_t previousId)
     TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
 }
 
-void tovChurnApp::ShowWaitingBanner()
+void tovChurnApp::WaitForHostDay()
 {
-    if (!CanDraw())
-        return;
-    LoadGroup(kWaitingBannerGroup);
-    QrPointer<QrImage> banner = Picture(kWaitingBanner);
-    UnloadGroup(kWaitingBannerGroup);
-    DrawPicture(banner.Get(), 104, 130);
-    Present();
+    QrPointer<QrImage> banner;
+    if (CanDraw())
+    {
+        LoadGroup(kWaitingBannerGroup);
+        banner = Picture(kWaitingBanner);
+        UnloadGroup(kWaitingBannerGroup);
+    }
+    // The banner stays up through the wait, under the box that Escape raises.
+    const auto draw = [this, &banner]
+    {
+        if (QrRender* renderer = Renderer())
+            renderer->ClearBuffer(nullptr, 1);
+        DrawPicture(banner.Get(), 104, 130);
+    };
+    if (CanDraw())
+    {
+        draw();
+        Present();
+    }
+    NetSetWaitDrawing(draw);
+    NetWaitForHostPhase(kDayParamsPhase);
+    NetSetWaitDrawing(nullptr);
 }
 
 void tovChurnApp::Leave(int32_t)

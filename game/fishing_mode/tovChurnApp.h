@@ -93,8 +93,8 @@ public:
     bool IsMenuButtonGreyed() const;
 
 private:
-    // One frame with the waiting banner over the last one, before a blocking wait.
-    void ShowWaitingBanner();
+    // A client before the host: the host's day and weather, awaited under the waiting banner.
+    void WaitForHostDay();
     void HandleKeys(float now);
     // True where the row was the rod's or the camera's; driving rows run on the rig.
     bool RunRodKey(const tovFishingKey& row);

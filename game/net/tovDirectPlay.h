@@ -202,8 +202,20 @@ private:
     void SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast);
     bool ApplyHostClock();
     bool WaitForAllPlayers(int32_t phase);
-    // One pass of a wait: the main-thread queue and the window; false when the program quits.
+    bool WaitForPhasePasses(int32_t first, int32_t second);
+    bool WaitForHostPhasePasses(int32_t phase);
+    // One pass of a wait: the main-thread queue, one window message, the waiting frame with the
+    // message box over it; false when the program quits. A Yes to the leave question leaves the
+    // session here, so the wait ends.
     bool PumpOnce();
+    // The pause between passes; while a box is up its frame is served through the pause, so
+    // that a click on it is not missed.
+    void PauseWait();
+    void OnWaitKey(uint32_t key);
+    void ServeWaitFrame();
+    // A wait that ends takes its leave question down: nothing is left to leave from.
+    void EndWait();
+    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
     void Post(std::function<void()> work);
     void ShowNetMessage(const std::string& line);
     void Drop();
@@ -236,4 +248,8 @@ private:
     WeatherGetter m_getWeather;
     WeatherSetter m_setWeather;
     const tovAnglingWorld* m_world = nullptr;
+    // The waits' leave question (main thread): up, and answered yes.
+    bool m_askingLeave = false;
+    bool m_leaveChosen = false;
+    double m_lastWaitFrame = -1.0;
 };

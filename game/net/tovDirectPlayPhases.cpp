@@ -2,7 +2,6 @@
 #include "tovDirectPlay.h"
 
 #include "Clock.h"
-#include "WindowBackend.h"
 #include "qrxBaseApp.h"
 #include "tovAnglerRig.h"
 #include "tovGameClock.h"
@@ -414,26 +413,6 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
     return true;
 }
 
-bool tovDirectPlay::PumpOnce()
-{
-    DrainMainThreadQueue();
-    if (qrxBaseApp::GetQuitFlag())
-        return false;
-    qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
-    plat::WindowBackend* window = app != nullptr ? app->GetWindow() : nullptr;
-    plat::WindowMessage message;
-    if (window != nullptr && window->PollMessage(message))
-    {
-        if (message.message == plat::kMsgQuit)
-        {
-            qrxBaseApp::SetQuitFlag(true);
-            return false;
-        }
-        app->WindowProc(message);
-    }
-    return true;
-}
-
 bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
 {
     for (int32_t pass = 0;; ++pass)
@@ -443,7 +422,7 @@ bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
         // A session that ended has no one left to wait for.
         if (!IsSessionOpen())
             return true;
-        Sleep(kWaitStepMs);
+        PauseWait();
         if (pass % kAnnouncePasses == 0)
         {
             if (IsHost())
@@ -472,6 +451,13 @@ bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
 
 bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*/, int32_t /*fourth*/)
 {
+    const bool through = WaitForPhasePasses(first, second);
+    EndWait();
+    return through;
+}
+
+bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
+{
     if (IsHost())
     {
         SyncPhase(first, true);
@@ -489,7 +475,7 @@ bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*
                 return true;
             if (pass % kAnnouncePasses == 0)
                 SendPlayerHeader();
-            Sleep(kWaitStepMs);
+            PauseWait();
         }
         return true;
     }
@@ -504,6 +490,13 @@ bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*
 
 bool tovDirectPlay::WaitForHostPhase(int32_t phase)
 {
+    const bool through = WaitForHostPhasePasses(phase);
+    EndWait();
+    return through;
+}
+
+bool tovDirectPlay::WaitForHostPhasePasses(int32_t phase)
+{
     for (int32_t pass = 0; !SyncPhase(phase, true); ++pass)
     {
         if (!PumpOnce())
@@ -513,7 +506,7 @@ bool tovDirectPlay::WaitForHostPhase(int32_t phase)
             return true;
         if (pass % kAnnouncePasses == 0)
             SendPlayerHeader();
-        Sleep(kWaitStepMs);
+        PauseWait();
     }
     return true;
 }

@@ -10,6 +10,44 @@ std::string Cut(const std::string& text, size_t limit)
     return text.size() > limit ? text.substr(0, limit) : text;
 }
 
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsHex(char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Empty, or ":" and a port of 1 to 65535.
+bool IsPortPart(const std::string& text)
+{
+    if (text.empty())
+        return true;
+    if (text[0] != ':' || text.size() < 2 || text.size() > 6)
+        return false;
+    uint32_t port = 0;
+    for (size_t k = 1; k < text.size(); ++k)
+    {
+        if (!IsDigit(text[k]))
+            return false;
+        port = port * 10 + static_cast<uint32_t>(text[k] - '0');
+    }
+    return port >= 1 && port <= 65535;
+}
+
+// A host name or a dotted address: labels of letters, digits and '-', joined by single dots.
+bool IsHostName(const std::string& host)
+{
+    if (host.empty() || host.front() == '.' || host.back() == '.' || host.find("..") != std::string::npos)
+        return false;
+    for (char c : host)
+        if (c != '.' && c != '-' && !tovSessionDialog::IsAddressCharacter(static_cast<unsigned char>(c)))
+            return false;
+    return host.find_first_of("[]:") == std::string::npos;
+}
+
 } // namespace
 
 tovSessionDialog::tovSessionDialog(tovSessionDialogPort& port, const std::string& playerName)
@@ -21,6 +59,31 @@ tovSessionDialog::tovSessionDialog(tovSessionDialogPort& port, const std::string
     for (std::string& name : m_port.GetConnections())
         m_connections.push_back(std::move(name));
     QR_GCC_STRING_BOUNDS_ON
+}
+
+bool tovSessionDialog::IsAddressCharacter(uintptr_t ch)
+{
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '.' || ch == ':' ||
+           ch == '-' || ch == '[' || ch == ']';
+}
+
+bool tovSessionDialog::IsWellFormedAddress(const std::string& address)
+{
+    if (address.empty() || address.size() > kMaxAddress)
+        return false;
+    if (address[0] == '[')
+    {
+        const size_t close = address.find(']');
+        if (close == std::string::npos || close < 3)
+            return false;
+        for (size_t k = 1; k < close; ++k)
+            if (!IsHex(address[k]) && address[k] != ':' && address[k] != '.')
+                return false;
+        return IsPortPart(address.substr(close + 1));
+    }
+    const size_t colon = address.find(':');
+    const std::string host = address.substr(0, colon);
+    return IsHostName(host) && IsPortPart(colon == std::string::npos ? std::string() : address.substr(colon));
 }
 
 void tovSessionDialog::SelectConnection(int32_t index)
@@ -111,8 +174,14 @@ void tovSessionDialog::ClickJoin()
 {
     if (m_result != Result::kOpen || m_box != Box::kNone || !CanJoin())
         return;
-    const std::string address =
-        m_selectedSession >= 0 ? m_sessions[static_cast<size_t>(m_selectedSession)].address : m_address;
+    const bool typed = m_selectedSession < 0;
+    const std::string address = typed ? m_address : m_sessions[static_cast<size_t>(m_selectedSession)].address;
+    // A mistyped address is told and left to mend; the dialog stays.
+    if (typed && !IsWellFormedAddress(address))
+    {
+        ShowError(kBadAddressText);
+        return;
+    }
     if (m_port.JoinSession(address, m_playerName))
         Finish(Result::kConnected);
     else

@@ -63,6 +63,13 @@ public:
     // Sessions kept from one search: a flood of answers bounds nothing else.
     static constexpr size_t kMaxSessions = 64;
     static constexpr const char* kNoConnection = "<<Select a Connection>>";
+    static constexpr const char* kBadAddressText =
+        "That is not an address. Type the host's address as HOST:PORT, for example 192.168.1.20:28640.";
+
+    // What the address field takes: letters, digits, '.', ':', '-', '[' and ']'.
+    static bool IsAddressCharacter(uintptr_t ch);
+    // HOST, HOST:PORT, [IPv6] or [IPv6]:PORT, the port 1 to 65535.
+    static bool IsWellFormedAddress(const std::string& address);
 
     tovSessionDialog(tovSessionDialogPort& port, const std::string& playerName);
 

@@ -72,6 +72,7 @@ tovSessionDialogView::tovSessionDialogView(tovSessionDialog& dialog)
     m_fields[kPlayerField]->m_maxLength = static_cast<int32_t>(tovSessionDialog::kMaxPlayerName);
     m_fields[kSessionField]->m_maxLength = static_cast<int32_t>(tovSessionDialog::kMaxSessionName);
     m_fields[kAddressField]->m_maxLength = static_cast<int32_t>(tovSessionDialog::kMaxAddress);
+    m_fields[kAddressField]->m_typeable = &tovSessionDialog::IsAddressCharacter;
     m_fields[kPlayerField]->SetText(dialog.GetPlayerName().c_str());
     m_synced[kPlayerField] = dialog.GetPlayerName();
     Focus(kPlayerField);

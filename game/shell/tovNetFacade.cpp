@@ -18,6 +18,8 @@ namespace
 tovNullNetworkPlay g_nullSession;
 tovNetworkPlay* g_session = &g_nullSession;
 bool g_networkLaunch = false;
+std::function<void()> g_waitDrawing;
+bool g_leftGame = false;
 
 // Application seconds of the periodic service's last actions; empty until first used.
 struct ServiceTimers
@@ -185,6 +187,31 @@ bool NetWaitForHostPhase(int32_t phase)
 {
     tovNetworkPlay* game = Game();
     return game == nullptr || game->WaitForHostPhase(phase);
+}
+
+void NetSetWaitDrawing(std::function<void()> draw)
+{
+    g_waitDrawing = std::move(draw);
+}
+
+bool NetDrawWaitFrame()
+{
+    if (!g_waitDrawing)
+        return false;
+    g_waitDrawing();
+    return true;
+}
+
+void NetMarkLeftGame()
+{
+    g_leftGame = true;
+}
+
+bool NetTakeLeftGame()
+{
+    const bool left = g_leftGame;
+    g_leftGame = false;
+    return left;
 }
 
 void NetDisableJoining()

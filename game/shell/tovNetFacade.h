@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // Set by the application from its command line; the shell and the screens open sessions and
 // wait for other players only while it is set. Clear at start.
@@ -45,6 +46,16 @@ bool NetWaitForPhase(int32_t first, int32_t second, int32_t third);
 // Blocks until the host's parameters of the phase are in effect (the host's at once); false when
 // the program quits. True outside a network game.
 bool NetWaitForHostPhase(int32_t phase);
+// What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
+// board), drawn without presenting; the wait serves the message box over it and presents it.
+// The screen that waits sets it for the length of the wait and clears it after.
+void NetSetWaitDrawing(std::function<void()> draw);
+// Draws the waiting frame; false when no screen set one.
+bool NetDrawWaitFrame();
+// The player left the network game from a wait: the application's next frame takes the mark
+// (once) and goes to the main menu.
+void NetMarkLeftGame();
+bool NetTakeLeftGame();
 // Host: refuses new players while a day runs, and admits them again after it.
 void NetDisableJoining();
 void NetEnableJoining();

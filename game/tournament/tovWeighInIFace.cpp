@@ -214,6 +214,7 @@ void tovWeighInIFace::SetUpDay()
     {
         ShowWaiting(false);
         players = tovWeighInNet::ExchangeCatches(tovWeighInNet::DayCatch(livewell));
+        NetSetWaitDrawing(nullptr);
         fieldRandom.seed(static_cast<int32_t>(tovWeighInNet::FieldSeed()) + 1);
         ctx.random = &fieldRandom;
     }
@@ -701,6 +702,15 @@ bool tovWeighInIFace::IsNetworkDay() const
 
 void tovWeighInIFace::ShowWaiting(bool results)
 {
+    NetSetWaitDrawing([this, results] { DrawWaiting(results); });
+    if (Renderer() == nullptr)
+        return;
+    DrawWaiting(results);
+    Present();
+}
+
+void tovWeighInIFace::DrawWaiting(bool results)
+{
     if (Renderer() == nullptr)
         return;
     if (m_board)
@@ -715,7 +725,6 @@ void tovWeighInIFace::ShowWaiting(bool results)
                 m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
         m_text->DrawText(150, kPromptY, kWaitingText, nullptr);
     }
-    Present();
 }
 
 void tovWeighInIFace::CloseNetworkDay(bool nextDay)
@@ -724,6 +733,7 @@ void tovWeighInIFace::CloseNetworkDay(bool nextDay)
         return;
     ShowWaiting(true);
     tovWeighInNet::CloseResults();
+    NetSetWaitDrawing(nullptr);
     // The next day's catches are counted afresh; between days new players may come.
     if (nextDay)
         NetClearPlayerResults();

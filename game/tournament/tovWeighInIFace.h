@@ -89,9 +89,10 @@ public:
     std::vector<Line> BoardLines() const;
     // The board's day and lake.
     std::vector<Line> HeaderLines() const;
-    // One frame of the board with the waiting line, before a blocking network wait: the day and
-    // lake only, or with the results shown.
+    // The board with the waiting line through a blocking network wait: the day and lake only, or
+    // with the results shown. The first frame is presented here, the others by the wait.
     void ShowWaiting(bool results);
+    void DrawWaiting(bool results);
     std::vector<Line> SeasonLines() const;
 
     tovStandings& Standings() { return m_standings; }

@@ -455,4 +455,34 @@ TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
         EXPECT_EQ(weighed.count(name), 1u) << name << " with a fish in " << standings;
 }
 
+// A one-day tournament that ends while the joiner looks at the travel map: the day's end takes it
+// from the map to the weigh-in, as the lake would, and both copies reach one results board.
+TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
+{
+    const std::chrono::seconds limit(120);
+    GameProcess host = Launch("host", "--host", "net_map_day_host.script", "1780315200", "7");
+    ASSERT_TRUE(host.Started());
+    const std::string hostDigest = m_dir.File("host.txt");
+    ASSERT_EQ(Field(WaitForDigest(
+                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
+                    "screen"),
+              "19");
+    GameProcess guest = Launch("guest", "--join", "net_map_day_join.script", "1780401600", "8");
+    ASSERT_TRUE(guest.Started());
+    const std::string guestDigest = m_dir.File("guest.txt");
+
+    const Digest onMap = WaitForDigest(
+        guestDigest + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; }, limit);
+    ASSERT_EQ(Field(onMap, "screen"), "12") << "the joiner opens the travel map";
+    const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
+    const Digest atHost = WaitForDigest(hostDigest + ".board", host, results, limit);
+    const Digest atGuest = WaitForDigest(guestDigest + ".board", guest, results, limit);
+    ASSERT_TRUE(results(atHost)) << "the host's weigh-in has its results";
+    ASSERT_TRUE(results(atGuest)) << "the joiner's day ended on the map and its weigh-in has its results";
+    const std::string standings = Field(atHost, "save.standing");
+    EXPECT_EQ(Field(atGuest, "save.standing"), standings);
+    for (const char* name : {"AnglerAngler", "AnglerCasey"})
+        EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
+}
+
 } // namespace

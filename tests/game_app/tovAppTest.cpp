@@ -11,6 +11,7 @@
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
 #include "tovDirectPlay.h"
+#include "tovGameClock.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
@@ -83,6 +84,8 @@ const tovScreenTable& TestTable()
         {1, &Recording<1>},
         {2, &Recording<2>},
         {8, &Recording<8>},
+        {10, &Recording<10>},
+        {12, &Recording<12>},
         {13, &Recording<13>},
         {16, &Recording<16>},
         {18, [] { return std::unique_ptr<qrxInterface>(new tovChatIFace); }},
@@ -435,6 +438,65 @@ TEST_F(tovAppTest, TheDigestWritesEachNameAndLineOnOneLine)
     EXPECT_FALSE(DigestHasLine(digest, "net.players 9"));
     EXPECT_TRUE(DigestHasLine(digest, "net.player 0 Rob net.players 9"));
     EXPECT_TRUE(DigestHasLine(digest, "net.line Rob: hi  net.players 9"));
+}
+
+// A network player whose day runs out on another page of the day (the map, the main menu) goes to
+// the weigh-in; the lake and the weigh-in end the day their own way, the exit splash goes on, and
+// after the results (no longer in the day's phases) nothing moves. Leaving the game from a wait
+// leads to the main menu.
+TEST_F(tovAppTest, TheNetworkDaysEndReachesEveryPageOfTheDay)
+{
+    class Session : public tovNullNetworkPlay
+    {
+    public:
+        bool IsSessionOpen() override { return true; }
+        bool IsPlayerInPhase(int32_t phase, int32_t) override { return phase == 4 && inDay; }
+        bool inDay = true;
+    } net;
+    class WorldHooks : public tovNullFishingModeHooks
+    {
+    public:
+        bool IsWorldBuilt() override { return true; }
+    } hooks;
+    const struct
+    {
+        const char* what;
+        int32_t screen;
+        bool inDay;
+        bool dayOver;
+        int32_t then;
+    } rows[] = {
+        {"the map at the day's end", 12, true, true, 10},
+        {"the main menu at the day's end", 8, true, true, 10},
+        {"the map before the day's end", 12, true, false, 12},
+        {"the map after the results", 12, false, true, 12},
+        {"the lake", 2, true, true, 2},
+        {"the weigh-in", 10, true, true, 10},
+        {"the exit splash", 24, true, true, 24},
+    };
+    ASSERT_TRUE(Start(8));
+    tovFishingModeHooks& game = GetFishingModeHooks();
+    SetFishingModeHooks(&hooks);
+    SetNetworkPlay(&net);
+    TheGameClock().Start(10.0, 8.0);
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_app->SwitchScreen(row.screen);
+        net.inDay = row.inDay;
+        TheGameClock().SetGameTime(row.dayOver ? TheGameClock().GetDayLength() : 0.0);
+        m_log.clear();
+        m_app->OnIdle(m_app->GetTime(), 0.01, true);
+        EXPECT_EQ(m_app->GetCurrentScreenId(), row.then);
+        EXPECT_EQ(m_log.empty(), row.then == row.screen) << "a switch only where the day's end leads";
+    }
+    m_app->SwitchScreen(12);
+    TheGameClock().SetGameTime(0.0);
+    NetMarkLeftGame();
+    m_app->OnIdle(m_app->GetTime(), 0.01, true);
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
+    SetNetworkPlay(nullptr);
+    SetFishingModeHooks(&game);
 }
 
 TEST_F(tovAppTest, TheScreenSaverIsRefused)

@@ -67,7 +67,7 @@ TEST(tovDirectPlayDialogTest, HostAndJoinThroughTheDialog)
     tovDirectPlayDialogPort lostPort(*lost.session, "Local network (UDP)", 0);
     tovSessionDialog lostDialog(lostPort, "Di");
     lostDialog.SelectConnection(1);
-    lostDialog.SetAddress("no such session");
+    lostDialog.SetAddress("192.0.2.1:28640");
     lostDialog.ClickJoin();
     EXPECT_EQ(lostDialog.GetBoxText(), "Could not join session.");
     lostDialog.Answer(true);

@@ -93,6 +93,49 @@ TEST(tovSessionDialogTest, JoinsAFoundSessionOrATypedAddress)
     EXPECT_EQ(dialog.GetResult(), Result::kConnected);
 }
 
+// A typed address of the wrong form is told in the box and no join is tried; the dialog stays for
+// the player to mend it, and a well-formed one then joins.
+TEST(tovSessionDialogTest, AMistypedAddressIsToldAndTheDialogStays)
+{
+    const struct
+    {
+        const char* address;
+        bool wellFormed;
+    } rows[] = {
+        {"127.0.0.1:28640", true}, {"lake-club.example", true},
+        {"[::1]:28640", true},     {"host:65535", true},
+        {"127.0.0.1:", false},     {"host:0", false},
+        {"host:65536", false},     {"host:12a", false},
+        {"a:b:c", false},          {"::1", false},
+        {"[::1", false},           {"[]:28640", false},
+        {"[::1]28640", false},     {"lake..club", false},
+        {".lake", false},          {"no such host", false},
+        {"host:1234567", false},   {"[fe80::g]", false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.address);
+        ScriptedPort port;
+        tovSessionDialog dialog(port, "Bo");
+        dialog.SelectConnection(1);
+        dialog.SetAddress(row.address);
+        dialog.ClickJoin();
+        if (row.wellFormed)
+        {
+            EXPECT_EQ(port.m_calls, std::vector<std::string>{std::string("join ") + row.address + " as Bo"});
+            continue;
+        }
+        EXPECT_TRUE(port.m_calls.empty());
+        EXPECT_EQ(dialog.GetBox(), Box::kError);
+        EXPECT_EQ(dialog.GetBoxText(), tovSessionDialog::kBadAddressText);
+        dialog.Answer(true);
+        EXPECT_EQ(dialog.GetResult(), Result::kOpen);
+        dialog.SetAddress("127.0.0.1:28640");
+        dialog.ClickJoin();
+        EXPECT_EQ(dialog.GetResult(), Result::kConnected);
+    }
+}
+
 // Exit asks first; yes ends the dialog as a quiet exit, not as a failure.
 TEST(tovSessionDialogTest, ExitIsNotAFailure)
 {

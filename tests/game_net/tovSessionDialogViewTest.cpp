@@ -1,7 +1,9 @@
 #include "NetScreensFixture.h"
+#include "NetSessionPair.h"
 
 #include "WindowMessage.h"
 #include "qrxTextEditor.h"
+#include "tovDirectPlayDialogPort.h"
 #include "tovSessionDialog.h"
 #include "tovSessionDialogRunner.h"
 #include "tovSessionDialogView.h"
@@ -35,17 +37,32 @@ public:
     std::string m_joined;
 };
 
+// The game's port without this computer's addresses, which differ from machine to machine.
+class LoopbackPort : public tovDirectPlayDialogPort
+{
+public:
+    using tovDirectPlayDialogPort::tovDirectPlayDialogPort;
+    std::vector<std::string> GetLocalAddresses(int32_t) override { return {}; }
+};
+
 class tovSessionDialogViewTest : public NetScreensTest
 {
 protected:
-    void Show()
+    void Show() { Show(m_view); }
+    void Show(tovSessionDialogView& view)
     {
         m_frame++;
         tovShellIFace::LoadGroup(35);
         QrPointer<QrImage> backdrop = tovShellIFace::Picture(10200);
         tovShellIFace::DrawPicture(backdrop.Get(), 0, 0);
-        m_view.Draw();
+        view.Draw();
         tovShellIFace::Present();
+    }
+    // Characters as the window hands them to the focused field.
+    static void Type(const std::string& text)
+    {
+        for (char c : text)
+            qrxTextEditor::GetFocusedEditor()->HandleMessage(plat::kMsgChar, static_cast<uintptr_t>(c), 0);
     }
     // The centre of a control given in dialog units.
     void Click(int32_t x, int32_t y)
@@ -96,6 +113,37 @@ TEST_F(tovSessionDialogViewTest, TypedFieldsAndTheExitQuestion)
     const plat::Rect yes = tovSessionDialogView::Place(60, 150, 50, 14);
     m_view.OnClick(yes.left + 5, yes.top + 5);
     EXPECT_EQ(m_dialog.GetResult(), tovSessionDialog::Result::kExited);
+}
+
+// An address typed into its field, dots and colon and all, joins the session there over the
+// in-process network, where a session is found by its name (the host's reads as an address).
+// Characters no address has are not taken, and a wrong address is told in the dialog.
+TEST_F(tovSessionDialogViewTest, AnAddressTypedIntoItsFieldJoins)
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide host(net, "Ann");
+    NetSessionSide guest(net, "Bo");
+    ASSERT_TRUE(host.session->HostSession("127.0.0.1:28640", ""));
+    LoopbackPort port(*guest.session, "Local network (UDP)", 0);
+    tovSessionDialog dialog(port, "Bo");
+    tovSessionDialogView view(dialog);
+    dialog.SelectConnection(1);
+    view.OnKey(plat::kVkTab);
+    view.OnKey(plat::kVkTab);
+    ASSERT_TRUE(view.GetField(tovSessionDialogView::kAddressField)->HasFocus());
+    Type("127.0.0.1:");
+    view.OnKey(plat::kVkReturn);
+    Show(view);
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_session_dialog_address.png", Shown()));
+    EXPECT_EQ(dialog.GetBoxText(), tovSessionDialog::kBadAddressText);
+    view.OnKey(plat::kVkReturn);
+    ASSERT_EQ(dialog.GetResult(), tovSessionDialog::Result::kOpen);
+    Type("28 6/4_0@");
+    view.OnKey(plat::kVkReturn);
+    EXPECT_EQ(dialog.GetAddress(), "127.0.0.1:28640");
+    ASSERT_EQ(dialog.GetResult(), tovSessionDialog::Result::kConnected) << dialog.GetBoxText();
+    EXPECT_EQ(guest.session->GetSessionAddress(), "127.0.0.1:28640");
+    EXPECT_TRUE(guest.session->IsSessionOpen());
 }
 
 // The runner: a click at the pointer, typed characters, and closing the window as an exit.

@@ -1,0 +1,124 @@
+// The way out of a blocking wait: the wait keeps its frame up with the message box over it, Escape
+// asks whether to leave the network game, and yes leaves it. Two sessions over the in-process
+// network, the game's shell screens in a headless window; keys are queued before the wait.
+
+#include "NetSessionPair.h"
+#include "ShellScreenFixture.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
+#include "tovNetFacade.h"
+#include "tovNetworkPlayGameParams.h"
+
+#include "KeyNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr const char* kQuestion = "Leave the network game?";
+
+class tovDirectPlayWaitTest : public ShellScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellScreenTest::SetUp();
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        host = std::make_unique<NetSessionSide>(net, "Robin");
+        client = std::make_unique<NetSessionSide>(net, "Casey");
+        ASSERT_TRUE(host->session->HostSession("Lake day", ""));
+        ASSERT_TRUE(client->session->JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([this] { return C().GetLocalSlot() == 1 && H().IsSlotActive(1) && C().IsSlotActive(0); },
+                              {&H(), &C()}));
+        // Both fishing: neither reaches the weigh-in's phases by itself.
+        H().SetLocalPhase(5);
+        C().SetLocalPhase(5);
+        // Each frame the wait draws: a cleared frame, and the box's text when one is up.
+        NetSetWaitDrawing(
+            [this]
+            {
+                m_renderer->ClearBuffer(nullptr, 1);
+                m_frames.push_back(IsMessageBoxRaised() ? tovMessageIFace::GetInstance()->GetText() : "");
+            });
+    }
+    void TearDown() override
+    {
+        NetSetWaitDrawing(nullptr);
+        NetTakeLeftGame();
+        client.reset();
+        host.reset();
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        ShellScreenTest::TearDown();
+    }
+
+    tovDirectPlay& H() { return *host->session; }
+    tovDirectPlay& C() { return *client->session; }
+    bool ShownLine(const NetSessionSide& side, const std::string& line)
+    {
+        return std::find(side.lines.begin(), side.lines.end(), line) != side.lines.end();
+    }
+    // How often the question came up in the frames drawn.
+    int Raised() const
+    {
+        int raised = 0;
+        for (size_t k = 0; k < m_frames.size(); ++k)
+            raised += m_frames[k] == kQuestion && (k == 0 || m_frames[k - 1] != kQuestion);
+        return raised;
+    }
+    // The wait on this thread, bounded should it stall.
+    bool Wait(tovDirectPlay& side)
+    {
+        QuitOnStall watchdog;
+        const bool through = side.WaitForPhase(7, 8, 0, 0);
+        watchdog.Finish();
+        EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "the wait stalled";
+        qrxBaseApp::SetQuitFlag(false);
+        return through;
+    }
+
+    plat::LoopbackNetwork net;
+    std::unique_ptr<NetSessionSide> host;
+    std::unique_ptr<NetSessionSide> client;
+    std::vector<std::string> m_frames;
+};
+
+// The client waits for a host who stays on the lake. Escape asks, Escape again says no and the
+// wait goes on; Escape and Return say yes: the session is left, the host sees the player go, and
+// the application is told to go to the main menu.
+TEST_F(tovDirectPlayWaitTest, EscapeAndYesLeaveTheGameFromAWait)
+{
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    // A pass without a key between: its frame shows whether the no took the question down.
+    m_window.RequestPaint();
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    m_window.InjectKeyDown(plat::kKeyReturn);
+    EXPECT_TRUE(Wait(C()));
+    EXPECT_FALSE(C().IsSessionOpen());
+    EXPECT_TRUE(NetTakeLeftGame());
+    EXPECT_FALSE(IsMessageBoxRaised());
+    EXPECT_EQ(Raised(), 2);
+    // The last frame: the question over the waiting frame, as the yes was given.
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_wait_leave_question.png", Shown()));
+    EXPECT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
+    EXPECT_TRUE(H().IsSessionOpen());
+}
+
+// The host waits for a player who has left: the wait ends on its own, and takes down the question
+// Escape raised meanwhile. Nothing was chosen: the session stays.
+TEST_F(tovDirectPlayWaitTest, AWaitEndedByTheOtherLeavingTakesItsQuestionDown)
+{
+    C().Close();
+    ASSERT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    EXPECT_TRUE(Wait(H()));
+    EXPECT_EQ(Raised(), 1);
+    EXPECT_FALSE(IsMessageBoxRaised());
+    EXPECT_TRUE(H().IsSessionOpen());
+    EXPECT_FALSE(NetTakeLeftGame());
+}
+
+} // namespace
