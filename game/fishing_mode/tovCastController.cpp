@@ -2,6 +2,7 @@
 
 #include "tovAngler.h"
 #include "tovCastingTarget.h"
+#include "tovCatchText.h"
 #include "tovFishModels.h"
 #include "tovFishPopulation.h"
 #include "tovFishSpecies.h"
@@ -68,18 +69,6 @@ float Distance2D(const QrPoint3& a, const QrPoint3& b)
 bool IsBass(int32_t species)
 {
     return species == 3 || species == 10 || species == 11;
-}
-
-// "an" before a number said with a vowel first: an 8, an 11, an 18, an 80-odd, an 800-odd.
-const char* Article(int32_t n)
-{
-    if (n < 0)
-        return "a";
-    // The leading group of thousands is what is said first.
-    while (n >= 1000)
-        n /= 1000;
-    const bool vowel = n == 8 || n == 11 || n == 18 || (n >= 80 && n <= 89) || (n >= 800 && n <= 899);
-    return vowel ? "an" : "a";
 }
 
 // The livewell's view size for a fish of this length.
@@ -510,14 +499,25 @@ std::string tovCastController::CatchQuestion(int32_t mode, int32_t ounces, int32
 {
     if (species == nullptr)
         species = "";
+    if (tovCatchText::HidesWeight(mode))
+        return std::string("You caught ") + tovCatchText::Article(inches) + " " +
+               tovCatchText::LengthAndSpecies(inches, species) + "! Keep it in your livewell?";
     char line[400];
-    // Tournament modes keep the weights hidden until the weigh-in.
-    if (mode == 2 || mode == 3)
-        std::snprintf(line, sizeof line, "You caught %s %d inch %s! Keep it in your livewell?", Article(inches), inches,
-                      species);
-    else
-        std::snprintf(line, sizeof line, "You caught %s %d lb. %d oz., %d inch %s! Keep it in your livewell?",
-                      Article(ounces / 16), ounces / 16, ounces % 16, inches, species);
+    std::snprintf(line, sizeof line, "You caught %s %d lb. %d oz., %d inch %s! Keep it in your livewell?",
+                  tovCatchText::Article(ounces / 16), ounces / 16, ounces % 16, inches, species);
+    return line;
+}
+
+std::string tovCastController::CatchLine(int32_t mode, int32_t ounces, int32_t inches, const char* species)
+{
+    if (species == nullptr)
+        species = "";
+    if (tovCatchText::HidesWeight(mode))
+        return std::string("caught ") + tovCatchText::Article(inches) + " " +
+               tovCatchText::LengthAndSpecies(inches, species) + ".";
+    char line[400];
+    std::snprintf(line, sizeof line, "caught %s %d lb. %d oz. %s.", tovCatchText::Article(ounces / 16), ounces / 16,
+                  ounces % 16, species);
     return line;
 }
 
@@ -592,10 +592,14 @@ void tovCastController::RecordKept(int32_t ounces)
         const int32_t row = IsNetworkGame() ? 3 : (session ? std::clamp(session->GetSkillLevel(true), 0, 2) : 0);
         m_profile.RecordBassCatch(ounces, m_catch.species, row);
     }
-    char line[400];
-    std::snprintf(line, sizeof line, "%s caught %s %d lb. %d oz. %s.", m_profile.GetName(), Article(ounces / 16),
-                  ounces / 16, ounces % 16, GetFishSpeciesName(m_catch.species));
-    NetSendChatText(line, false, nullptr);
+    if (!IsNetworkGame())
+        return;
+    // The others' chat names the sender; this copy tells its own player.
+    const tovGameSession* session = TheGameSession();
+    const std::string line = CatchLine(session ? session->GetMode() : 0, ounces, static_cast<int32_t>(m_catch.length),
+                                       GetFishSpeciesName(m_catch.species));
+    NetSendChatText(line.c_str(), true, nullptr);
+    GetAppServices().PostTextToMainWindow(("You " + line).c_str());
 }
 
 void tovCastController::Release()

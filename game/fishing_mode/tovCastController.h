@@ -135,6 +135,9 @@ public:
     static int32_t WeightOunces(float pounds);
     // The catch box's question; tournament modes (2 and 3) leave the weight out.
     static std::string CatchQuestion(int32_t mode, int32_t ounces, int32_t inches, const char* species);
+    // The line the other players are sent for a kept fish, their chat naming the catcher: the
+    // weight and species, or in tournaments the length and species.
+    static std::string CatchLine(int32_t mode, int32_t ounces, int32_t inches, const char* species);
 
 private:
     tovFishPopulation* Population() const;

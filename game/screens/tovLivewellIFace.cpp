@@ -2,8 +2,10 @@
 
 #include "tovAnglerRig.h"
 #include "tovAppServices.h"
+#include "tovCatchText.h"
 #include "tovGameSession.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovShellButton.h"
 #include "tovSky.h"
 #include "tovSoundFacade.h"
@@ -34,11 +36,6 @@ constexpr uint32_t kSound = 435;
 constexpr int32_t kRowStep = 33;
 constexpr int32_t kLimit = 5;
 
-bool HidesWeight(int32_t mode)
-{
-    return mode == tovGameSession::kTournament || mode == tovGameSession::kSeason;
-}
-
 // The species name as stored: a place read from outside may lack its terminator.
 std::string Name(const tovLivewellFish& fish)
 {
@@ -65,12 +62,11 @@ tovLivewellIFace* tovLivewellIFace::GetInstance()
 
 std::string tovLivewellIFace::FormatRow(const tovLivewellFish& fish, int32_t mode)
 {
+    if (tovCatchText::HidesWeight(mode))
+        return tovCatchText::LengthAndSpecies(fish.lengthInches, Name(fish).c_str());
     char line[400];
-    if (HidesWeight(mode))
-        std::snprintf(line, sizeof line, "%d inch %s", fish.lengthInches, Name(fish).c_str());
-    else
-        std::snprintf(line, sizeof line, "%d lb. %d oz., %d inch %s", fish.weightOunces / 16, fish.weightOunces % 16,
-                      fish.lengthInches, Name(fish).c_str());
+    std::snprintf(line, sizeof line, "%d lb. %d oz., %d inch %s", fish.weightOunces / 16, fish.weightOunces % 16,
+                  fish.lengthInches, Name(fish).c_str());
     return line;
 }
 
@@ -144,6 +140,7 @@ void tovLivewellIFace::Enter(int32_t previousId)
     done->SetDisabledPicture(110);
     AddButton(done, kDoneButton);
     m_inputList = {kReleaseButton, kDoneButton};
+    UpdateReleaseButton();
 
     if (m_fishCount <= kLimit)
         NameHeader();
@@ -300,10 +297,24 @@ void tovLivewellIFace::SelectRow(int32_t row)
     m_fishView.SelectFish(fish.species, fish.displayScale);
 }
 
+bool tovLivewellIFace::MayRelease() const
+{
+    // Every copy of a network weigh-in has counted these fish, so only one over the limit may
+    // still go back; elsewhere any fish may.
+    const bool networkWeighIn = m_returnScreen == kWeighInScreen && IsNetworkLaunch() && IsNetworkGame();
+    return !networkWeighIn || m_fishCount > kLimit;
+}
+
+void tovLivewellIFace::UpdateReleaseButton()
+{
+    if (ButtonObj* release = GetButton(kReleaseButton))
+        release->m_disabled = MayRelease() ? 0 : 1;
+}
+
 void tovLivewellIFace::ConfirmRelease()
 {
     const int32_t place = PlaceOfRow(m_selectedRow);
-    if (place < 0)
+    if (place < 0 || !MayRelease())
         return;
     const std::string question = FormatQuestion(m_copy.places[static_cast<size_t>(place)], Mode());
     ShowMessage(kMessageTwoAnswers, &OnReleaseAnswer, reinterpret_cast<uintptr_t>(this), question.c_str());
@@ -330,6 +341,7 @@ void tovLivewellIFace::Release()
     m_fishView.SelectFish(-1, 0.0f);
     NameHeader();
     SelectRow(m_fishCount >= 1 ? 0 : -1);
+    UpdateReleaseButton();
 }
 
 void tovLivewellIFace::Done()

@@ -64,6 +64,9 @@ private:
     // The raw place of the row-th occupied place of the copy, or -1.
     int32_t PlaceOfRow(int32_t row) const;
     void Release();
+    // At a network weigh-in only a sixth fish may go back: the others are on every board.
+    bool MayRelease() const;
+    void UpdateReleaseButton();
     void CopyLivewell();
     void NameHeader();
     int32_t Mode() const;

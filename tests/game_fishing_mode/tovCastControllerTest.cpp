@@ -16,6 +16,7 @@
 #include "tovAngler.h"
 #include "tovLocalRig.h"
 #include "tovLure.h"
+#include "tovNullNetworkPlay.h"
 #include "tovScene.h"
 #include "tovSplash.h"
 #include "tovUserProfile.h"
@@ -40,6 +41,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace
@@ -359,8 +361,26 @@ TEST_F(tovCastControllerTest, SoundDragLandsAndSeventhFishGivesUpTheSmallest)
 // Five kept and a sixth kept: the fish stays in hand, the rod and keys wait, and play goes on
 // only once the livewell screen's Done (one fish back, the hand cleared) has been through.
 // The fifth fish kept goes straight into the livewell: the livewell screen is only for a sixth.
+// In a network game the others are sent the catch without the catcher's name (their chat puts
+// it in front), and this copy tells its own player.
 TEST_F(tovCastControllerTest, AFifthFishKeptGoesStraightIn)
 {
+    struct : tovNullNetworkPlay
+    {
+        bool IsSessionOpen() override { return true; }
+        void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase*) override
+        {
+            sent.emplace_back(text);
+            echoed = echoed || !noLocalEcho;
+        }
+        std::vector<std::string> sent;
+        bool echoed = false;
+    } net;
+    struct : tovNullAppServices
+    {
+        void PostTextToMainWindow(const char* text) override { posted.emplace_back(text); }
+        std::vector<std::string> posted;
+    } services;
     for (int32_t ounces : {40, 50, 60, 70})
         ASSERT_GE(m_local->AddToLivewell(3, ounces, 15, 1.0f), 0);
     ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
@@ -368,7 +388,15 @@ TEST_F(tovCastControllerTest, AFifthFishKeptGoesStraightIn)
     tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
     Fight(C::kLeft);
     ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    SetNetworkPlay(&net);
+    SetAppServices(&services);
     EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    SetAppServices(nullptr);
+    SetNetworkPlay(nullptr);
+    ASSERT_EQ(net.sent.size(), 1u);
+    EXPECT_EQ(net.sent[0].rfind("caught a", 0), 0u) << net.sent[0];
+    EXPECT_FALSE(net.echoed);
+    EXPECT_EQ(services.posted, std::vector<std::string>{"You " + net.sent[0]});
     EXPECT_FALSE(m_control->NeedsLivewell());
     EXPECT_FALSE(m_local->HasLandedFish());
     EXPECT_EQ(m_local->GetLivewellCount(), 5);
@@ -755,6 +783,24 @@ TEST(tovCastControllerWeight, CatchQuestionReadsAsSpoken)
     };
     for (const auto& c : cases)
         EXPECT_EQ(C::CatchQuestion(c.mode, c.ounces, c.inches, "Pike"), c.text);
+}
+
+// The line other players hear: no name (their chat prefixes the catcher's), and in tournament
+// modes no weight, as the catch box keeps it.
+TEST(tovCastControllerWeight, CatchLineHidesWhatTheCatchBoxHides)
+{
+    const struct
+    {
+        int32_t mode, ounces, inches;
+        const char* text;
+    } cases[] = {
+        {0, 54, 20, "caught a 3 lb. 6 oz. Striped Bass."},
+        {1, 130, 27, "caught an 8 lb. 2 oz. Striped Bass."},
+        {2, 54, 18, "caught an 18 inch Striped Bass."},
+        {3, 54, 14, "caught a 14 inch Striped Bass."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(C::CatchLine(c.mode, c.ounces, c.inches, "Striped Bass"), c.text);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "tovLivewellIFace.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
+#include "tovNetFacade.h"
+#include "tovNullNetworkPlay.h"
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 
@@ -217,6 +219,51 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_EQ(Current(), 10);
     EXPECT_EQ(m_taken, (std::vector<int32_t>{1}));
+}
+
+// At a network weigh-in every copy has counted the livewell's fish: Release lets only a sixth
+// go back, so that a player sent there over the limit can still finish. Elsewhere in the same
+// game any fish may go.
+TEST_F(tovLivewellTest, NetworkWeighInReleasesOnlyASixthFish)
+{
+    struct : tovNullNetworkPlay
+    {
+        bool IsSessionOpen() override { return true; }
+    } net;
+    SetNetworkPlay(&net);
+    SetNetworkLaunch(true);
+    Fill(5);
+    SwitchTo(8);
+    SwitchTo(10);
+    SwitchTo(3);
+    Frame();
+    ClickAt(156, 432);
+    EXPECT_FALSE(IsMessageBoxRaised()) << "five fish";
+    EXPECT_EQ(m_rig->GetLivewellCount(), 5);
+
+    m_rig->AddToLivewell(3, 90, 20, 0.5f);
+    SwitchTo(10);
+    SwitchTo(3);
+    Frame();
+    ClickAt(156, 432);
+    EXPECT_TRUE(IsMessageBoxRaised()) << "six fish";
+    Answer(true);
+    EXPECT_EQ(m_rig->GetLivewellCount(), 5);
+    ClickAt(156, 432);
+    EXPECT_FALSE(IsMessageBoxRaised()) << "back to five";
+    ClickAt(53, 441);
+    Frame();
+    EXPECT_EQ(Current(), 10);
+    EXPECT_EQ(m_taken.size(), 1u);
+
+    SwitchTo(8);
+    SwitchTo(3);
+    Frame();
+    ClickAt(156, 432);
+    EXPECT_TRUE(IsMessageBoxRaised()) << "away from the weigh-in";
+    Answer(false);
+    SetNetworkLaunch(false);
+    SetNetworkPlay(nullptr);
 }
 
 // The livewell shows on black; leaving it puts back the colour of the sky's light as it stood at

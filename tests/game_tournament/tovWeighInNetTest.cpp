@@ -79,6 +79,29 @@ TEST(tovWeighInNetTest, TwoCopiesSeeOneFieldOnTheFirstDayAndAfterTheCut)
     EXPECT_EQ(DayAt(atCasey, 2, 10, "Casey", {16}, {{"Robin", {16, 1}}}, 77), second);
     EXPECT_EQ(second.size(), 10u);
     EXPECT_EQ(find(second, "Casey"), (std::vector<int32_t>{16, 1}));
+    const auto place = [&](const char* name)
+    { return std::find_if(second.begin(), second.end(), [&](const auto& e) { return e.first == name; }); };
+    EXPECT_LT(place("Casey"), place("Robin")) << "equal totals stand in the names' order";
+}
+
+// A day's catch as exchanged: every fish up to five, and of six only the smallest left out.
+TEST(tovWeighInNetTest, DayCatchCountsFiveFishAndDropsOnlyASixthsSmallest)
+{
+    const struct
+    {
+        std::vector<int32_t> livewell;
+        int32_t ounces, fish;
+    } cases[] = {
+        {{}, 0, 0},
+        {{100, 20, 150, 148, 30}, 448, 5},
+        {{100, 20, 150, 148, 30, 40}, 468, 5},
+    };
+    for (const auto& c : cases)
+    {
+        const tovWeighInNet::Catch day = tovWeighInNet::DayCatch(c.livewell);
+        EXPECT_EQ(day.ounces, c.ounces) << c.livewell.size() << " fish";
+        EXPECT_EQ(day.fish, c.fish) << c.livewell.size() << " fish";
+    }
 }
 
 } // namespace
