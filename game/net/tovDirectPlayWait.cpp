@@ -31,6 +31,13 @@ void PauseMs(int32_t ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Only the session the game plays through drives the window: another one in the same process
+// (a second player in a test) waits on its own thread without it.
+qrxBaseApp* WindowAppOf(const tovNetworkPlay* session)
+{
+    return &TheNetworkPlay() == session ? qrxBaseApp::GetCurrentApp() : nullptr;
+}
+
 } // namespace
 
 bool tovDirectPlay::PumpOnce()
@@ -38,7 +45,7 @@ bool tovDirectPlay::PumpOnce()
     DrainMainThreadQueue();
     if (qrxBaseApp::GetQuitFlag())
         return false;
-    qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    qrxBaseApp* app = WindowAppOf(this);
     plat::WindowBackend* window = app != nullptr ? app->GetWindow() : nullptr;
     plat::WindowMessage message;
     if (window != nullptr && window->PollMessage(message))
@@ -70,7 +77,7 @@ bool tovDirectPlay::PumpOnce()
 
 void tovDirectPlay::PauseWait()
 {
-    if (qrxBaseApp::GetCurrentApp() == nullptr || !IsMessageBoxRaised())
+    if (WindowAppOf(this) == nullptr || !IsMessageBoxRaised())
     {
         PauseMs(kPassMs);
         return;
@@ -114,7 +121,7 @@ bool tovDirectPlay::OnLeaveAnswer(int32_t answer, uintptr_t argument)
 
 void tovDirectPlay::ServeWaitFrame()
 {
-    qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    qrxBaseApp* app = WindowAppOf(this);
     if (app == nullptr)
         return;
     tovAppServices& services = GetAppServices();

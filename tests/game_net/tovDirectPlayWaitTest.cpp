@@ -68,12 +68,14 @@ protected:
             raised += m_frames[k] == kQuestion && (k == 0 || m_frames[k - 1] != kQuestion);
         return raised;
     }
-    // The wait on this thread, bounded should it stall.
+    // The wait on this thread, as the game's session, bounded should it stall.
     bool Wait(tovDirectPlay& side)
     {
+        SetNetworkPlay(&side);
         QuitOnStall watchdog;
         const bool through = side.WaitForPhase(7, 8, 0, 0);
         watchdog.Finish();
+        SetNetworkPlay(nullptr);
         EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "the wait stalled";
         qrxBaseApp::SetQuitFlag(false);
         return through;
