@@ -22,7 +22,7 @@ struct DayResult
     bool boatMoved = false;
 };
 
-DayResult FishADay(FakeAnglingWorld& world, int32_t id, int32_t bot)
+DayResult FishADay(FakeAnglingWorld& world, int32_t id, int32_t bot, double hours = 8.0)
 {
     ScopedBoatWorld boats(world);
     QrPointer<tovComputerRig> rig(new tovComputerRig(true, 0, 0, 0, 0));
@@ -30,7 +30,7 @@ DayResult FishADay(FakeAnglingWorld& world, int32_t id, int32_t bot)
     rig->SetWorld(&world, bot);
     DayResult result;
     const QrPoint3 start = rig->GetBoatPosition();
-    for (double t = 0.0; t < 28800.0; t += 0.5)
+    for (double t = 0.0; t < hours * 3600.0; t += 0.5)
     {
         rig->Idle(t, 0.5);
         const QrPoint3 at = rig->GetBoatPosition();
@@ -139,14 +139,17 @@ TEST(tovComputerRig, SameIdSameDayOtherIdOtherDay)
     world.shares[3] = 1.0f;
     world.low[3] = 1.0f;
     world.high[3] = 6.0f;
-    const DayResult a = FishADay(world, 3, 1);
-    const DayResult b = FishADay(world, 3, 1);
-    const DayResult c = FishADay(world, 4, 2);
+    // Two hours of each: long enough for a few catches to tell the days apart.
+    const double hours = 2.0;
+    const DayResult a = FishADay(world, 3, 1, hours);
+    const DayResult b = FishADay(world, 3, 1, hours);
+    const DayResult c = FishADay(world, 4, 2, hours);
     EXPECT_EQ(a.casts, b.casts);
     EXPECT_EQ(a.catches, b.catches);
+    EXPECT_GT(a.catches, 0);
     // An id whose seed passes the int32 range wraps to its seed rather than overflowing.
-    const DayResult big = FishADay(world, 271184, 0);
-    EXPECT_EQ(FishADay(world, 271184, 0).casts, big.casts);
+    const DayResult big = FishADay(world, 271184, 0, hours);
+    EXPECT_EQ(FishADay(world, 271184, 0, hours).casts, big.casts);
     EXPECT_NE(a.casts * 1000 + a.catches, c.casts * 1000 + c.catches);
 }
 

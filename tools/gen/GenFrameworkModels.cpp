@@ -274,7 +274,7 @@ void WriteSkin(Context& context)
     context.WriteBytes(base, tools::WriteBMP(MakeSkinPicture(-1), tools::BmpOptions{}));
     for (int f = 0; f < kBassSkinFrames; ++f)
     {
-        char number[8];
+        char number[12];
         std::snprintf(number, sizeof number, "%02d", f);
         context.WriteBytes(stem + number + ".bmp", tools::WriteBMP(MakeSkinPicture(f), tools::BmpOptions{}));
     }
