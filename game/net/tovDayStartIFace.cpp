@@ -65,6 +65,8 @@ void tovDayStartIFace::Enter(int32_t previousId)
     UnloadGroup(kGroup);
     m_startRequested = false;
     m_waiting = false;
+    m_askingLeave = false;
+    m_leaveChosen = false;
 }
 
 void tovDayStartIFace::Leave(int32_t)
@@ -86,7 +88,6 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
         return m_nextScreen;
     DrawPicture(m_background.Get(), 0, 0);
     DrawButtons();
-    UpdateMessageScreen(now, elapsed);
     m_waiting = false;
     if (m_startRequested && m_nextScreen == 0)
     {
@@ -96,6 +97,10 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
                 start->SetSelected(true);
             if (NetSyncPhase(kDayStartPhase))
             {
+                // The host began while the question was up: the wait it asked about is over.
+                if (m_askingLeave && IsMessageBoxRaised())
+                    ShowMessageScreen(false);
+                m_askingLeave = false;
                 NetSetLocalPhase(kDayStartPhase);
                 StartDay();
             }
@@ -110,8 +115,41 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
             StartDay();
         }
     }
+    // The box (Escape's question among others) over the banner.
+    UpdateMessageScreen(now, elapsed);
+    if (m_leaveChosen)
+    {
+        // The others see this player go as they see one lost; the next frame leads to the menu.
+        m_leaveChosen = false;
+        m_startRequested = false;
+        NetCloseSession();
+        NetMarkLeftGame();
+    }
     Present();
     return m_nextScreen;
+}
+
+bool tovDayStartIFace::AllowsEscape()
+{
+    if (!m_waiting || !IsNetworkGame())
+        return tovShellIFace::AllowsEscape();
+    if (!IsMessageBoxRaised())
+    {
+        ShowMessage(kMessageTwoAnswers, &tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this),
+                    kLeaveNetworkQuestion);
+        m_askingLeave = IsMessageBoxRaised();
+    }
+    return false;
+}
+
+bool tovDayStartIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
+{
+    auto* self = reinterpret_cast<tovDayStartIFace*>(argument);
+    self->m_askingLeave = false;
+    // The first button is yes.
+    if (answer == 0)
+        self->m_leaveChosen = true;
+    return true;
 }
 
 void tovDayStartIFace::StartDay()

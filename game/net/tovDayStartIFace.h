@@ -24,14 +24,21 @@ public:
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
 
+    // While the banner waits for the other players, Escape asks whether to leave the network
+    // game instead of leaving the screen.
+    bool AllowsEscape() override;
+
     bool IsStartRequested() const { return m_startRequested; }
     // Set on the frames the waiting banner was drawn.
     bool IsWaiting() const { return m_waiting; }
 
 private:
     void StartDay();
+    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
 
     QrPointer<QrImage> m_banner;
     bool m_startRequested = false;
     bool m_waiting = false;
+    bool m_askingLeave = false;
+    bool m_leaveChosen = false;
 };

@@ -19,7 +19,6 @@
 namespace
 {
 
-constexpr const char* kLeaveQuestion = "Leave the network game?";
 constexpr int32_t kPassMs = 100;
 // While a box is up a pass's pause is served in this many steps.
 constexpr int32_t kBoxSteps = 5;
@@ -100,7 +99,7 @@ void tovDirectPlay::OnWaitKey(uint32_t key)
         else if (!IsMessageBoxRaised())
         {
             ShowMessage(kMessageTwoAnswers, &tovDirectPlay::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this),
-                        kLeaveQuestion);
+                        kLeaveNetworkQuestion);
             m_askingLeave = IsMessageBoxRaised();
         }
     }

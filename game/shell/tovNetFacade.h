@@ -52,6 +52,8 @@ bool NetWaitForHostPhase(int32_t phase);
 void NetSetWaitDrawing(std::function<void()> draw);
 // Draws the waiting frame; false when no screen set one.
 bool NetDrawWaitFrame();
+// What Escape asks while a copy waits for the other players.
+inline constexpr const char* kLeaveNetworkQuestion = "Leave the network game?";
 // The player left the network game from a wait: the application's next frame takes the mark
 // (once) and goes to the main menu.
 void NetMarkLeftGame();

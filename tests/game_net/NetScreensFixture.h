@@ -15,6 +15,7 @@ class ScriptedSession : public tovNullNetworkPlay
 {
 public:
     bool IsSessionOpen() override { return m_open; }
+    void Close() override { m_open = false; }
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
     bool SyncPhase(int32_t phase, bool) override { return phase == m_reachedPhase; }
     void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }

@@ -1,6 +1,8 @@
 #include "NetScreensFixture.h"
 
 #include "tovDayStartIFace.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 
 namespace
@@ -59,6 +61,48 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     Frame();
     EXPECT_EQ(Current(), 2);
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
+}
+
+// Escape while the banner waits asks before leaving: no waits on, yes leaves the session and the
+// application takes the player to the main menu; a host who begins meanwhile takes the question
+// down and the day starts.
+TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
+{
+    enum class Then
+    {
+        kNo,
+        kYes,
+        kHostBegins,
+    };
+    for (Then then : {Then::kNo, Then::kYes, Then::kHostBegins})
+    {
+        SCOPED_TRACE(static_cast<int>(then));
+        m_net.m_open = true;
+        m_net.m_reachedPhase = -1;
+        NetTakeLeftGame();
+        SetNetworkLaunch(true);
+        SwitchTo(8);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+        tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+        ASSERT_TRUE(screen->IsWaiting());
+        EXPECT_FALSE(screen->AllowsEscape()) << "the application's Escape stays on the screen";
+        ASSERT_TRUE(IsMessageBoxRaised());
+        EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
+        if (then == Then::kHostBegins)
+            m_net.m_reachedPhase = 2;
+        else
+            tovMessageIFace::GetInstance()->Answer(then == Then::kYes ? 0 : 1);
+        Frame();
+        Frame();
+        EXPECT_FALSE(IsMessageBoxRaised());
+        EXPECT_EQ(m_net.m_open, then != Then::kYes);
+        EXPECT_EQ(NetTakeLeftGame(), then == Then::kYes);
+        EXPECT_EQ(Current(), then == Then::kHostBegins ? 2 : kDayStart);
+        EXPECT_EQ(screen->IsWaiting(), then == Then::kNo);
+    }
 }
 
 TEST_F(tovDayStartTest, GoldenBeforeStart)
