@@ -66,13 +66,6 @@ function(qr_add_library name)
     endif()
 endfunction()
 
-# The test programs' own code: see qr_add_test_program.
-function(qr_test_sanitizers target)
-    if(QR_SANITIZE)
-        target_compile_options(${target} PRIVATE -fno-sanitize=undefined)
-    endif()
-endfunction()
-
 # qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...] [SLOW_SUITES ...])
 # A slow suite (a minute or more) runs as three shards that CTest starts first, so that on a
 # machine of two cores it does not end a run alone.
@@ -84,10 +77,8 @@ function(qr_add_test_program name)
     endif()
     add_executable(${name} ${A_SOURCES})
     # A test file is compiled alone, as a Release build compiles it, so a file that leans on a
-    # name another file would bring in fails here. Test code runs under AddressSanitizer; the
-    # undefined-behaviour checks, which double its compile time, stay on the code it tests.
+    # name another file would bring in fails here.
     set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
-    qr_test_sanitizers(${name})
     # One precompiled GoogleTest and standard-library header for every test program: most of
     # a test file's compile time is spent there.
     if(NOT TARGET qr_test_pch)
@@ -95,7 +86,6 @@ function(qr_add_test_program name)
         add_library(qr_test_pch OBJECT ${CMAKE_BINARY_DIR}/qr_test_pch.cpp)
         target_link_libraries(qr_test_pch PRIVATE GTest::gtest)
         qr_set_warnings(qr_test_pch)
-        qr_test_sanitizers(qr_test_pch)
         target_precompile_headers(qr_test_pch PRIVATE <gtest/gtest.h> <algorithm> <cmath> <cstdint> <cstring>
                                   <functional> <memory> <string> <vector>)
     endif()

@@ -245,6 +245,25 @@ protected:
         return GameProcess(args, m_dir.File(std::string(who) + ".log"));
     }
 
+    // True once the host's digest shows the start-of-day screen.
+    bool HostReachesDayStart(GameProcess& host, std::chrono::seconds limit)
+    {
+        const auto atDayStart = [](const Digest& d) { return Field(d, "screen") == "19"; };
+        return host.Started() && atDayStart(WaitForDigest(m_dir.File("host.txt"), host, atDayStart, limit));
+    }
+    // Both copies' weigh-ins reach their results, on one board: the host's standings.
+    std::string OneResultsBoard(GameProcess& host, GameProcess& guest, std::chrono::seconds limit)
+    {
+        const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
+        const Digest atHost = WaitForDigest(m_dir.File("host.txt") + ".board", host, results, limit);
+        const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, limit);
+        EXPECT_TRUE(results(atHost)) << "the host's weigh-in has its results";
+        EXPECT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
+        const std::string standings = Field(atHost, "save.standing");
+        EXPECT_EQ(Field(atGuest, "save.standing"), standings);
+        return standings;
+    }
+
     testfiles::TempDir m_dir;
     std::string m_address;
 };
@@ -420,22 +439,11 @@ TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 
     // Seeded: each copy's fish, and so the moment its strike comes, are the same on every run.
     GameProcess host = Launch("host", "--host", "net_tournament_host.script", "1780315200", "7");
-    ASSERT_TRUE(host.Started());
-    const std::string hostDigest = m_dir.File("host.txt");
-    ASSERT_EQ(Field(WaitForDigest(
-                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
-                    "screen"),
-              "19");
+    ASSERT_TRUE(HostReachesDayStart(host, limit));
     GameProcess guest = Launch("guest", "--join", "net_tournament_join.script", "1780401600", "8");
     ASSERT_TRUE(guest.Started());
 
-    const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
-    const Digest atHost = WaitForDigest(hostDigest + ".board", host, results, limit);
-    const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, limit);
-    ASSERT_TRUE(results(atHost)) << "the host's weigh-in has its results";
-    ASSERT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
-    const std::string standings = Field(atHost, "save.standing");
-    EXPECT_EQ(Field(atGuest, "save.standing"), standings);
+    const std::string standings = OneResultsBoard(host, guest, limit);
     // A final's field of five: both players and three computer anglers.
     EXPECT_EQ(std::count(standings.begin(), standings.end(), '|'), 4) << standings;
     // Each human player kept a fish on its own copy: both boards weigh it under its name.
@@ -461,26 +469,15 @@ TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
 {
     const std::chrono::seconds limit(120);
     GameProcess host = Launch("host", "--host", "net_map_day_host.script", "1780315200", "7");
-    ASSERT_TRUE(host.Started());
-    const std::string hostDigest = m_dir.File("host.txt");
-    ASSERT_EQ(Field(WaitForDigest(
-                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
-                    "screen"),
-              "19");
+    ASSERT_TRUE(HostReachesDayStart(host, limit));
     GameProcess guest = Launch("guest", "--join", "net_map_day_join.script", "1780401600", "8");
     ASSERT_TRUE(guest.Started());
-    const std::string guestDigest = m_dir.File("guest.txt");
 
     const Digest onMap = WaitForDigest(
-        guestDigest + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; }, limit);
+        m_dir.File("guest.txt") + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; }, limit);
     ASSERT_EQ(Field(onMap, "screen"), "12") << "the joiner opens the travel map";
-    const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
-    const Digest atHost = WaitForDigest(hostDigest + ".board", host, results, limit);
-    const Digest atGuest = WaitForDigest(guestDigest + ".board", guest, results, limit);
-    ASSERT_TRUE(results(atHost)) << "the host's weigh-in has its results";
-    ASSERT_TRUE(results(atGuest)) << "the joiner's day ended on the map and its weigh-in has its results";
-    const std::string standings = Field(atHost, "save.standing");
-    EXPECT_EQ(Field(atGuest, "save.standing"), standings);
+    // The joiner's day ended on the map: its weigh-in has the results too.
+    const std::string standings = OneResultsBoard(host, guest, limit);
     for (const char* name : {"AnglerAngler", "AnglerCasey"})
         EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
 }

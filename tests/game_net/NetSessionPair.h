@@ -58,6 +58,14 @@ inline bool WaitUntil(const std::function<bool()>& done, std::initializer_list<t
     return false;
 }
 
+// The host opens "Lake day" and the client joins it; true once each lists the other, the client
+// in slot 1.
+inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)
+{
+    return h.HostSession("Lake day", "") && c.JoinSession("Lake day") &&
+           WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c});
+}
+
 // Should a blocking wait stall, sets the quit flag after 20 seconds so that the wait ends
 // instead of the test hanging; Finish() (or the destructor) stops the watch.
 class QuitOnStall

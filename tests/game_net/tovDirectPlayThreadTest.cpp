@@ -20,9 +20,7 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
     NetSessionSide client(net, "Casey");
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
-    ASSERT_TRUE(h.HostSession("Lake day", ""));
-    ASSERT_TRUE(c.JoinSession("Lake day"));
-    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1); }, {&h, &c}));
+    ASSERT_TRUE(HostAndJoin(h, c));
 
     tovNet::PlayerStateMsg state;
     state.header.senderSlot = 1;
@@ -75,9 +73,7 @@ TEST(tovDirectPlayThreads, TablesReseatWhileTheMainThreadClearsSlots)
     NetSessionSide client(net, "Casey");
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
-    ASSERT_TRUE(h.HostSession("Lake day", ""));
-    ASSERT_TRUE(c.JoinSession("Lake day"));
-    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1); }, {&h, &c}));
+    ASSERT_TRUE(HostAndJoin(h, c));
 
     std::atomic<bool> done{false};
     std::thread guests(

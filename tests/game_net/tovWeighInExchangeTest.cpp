@@ -56,10 +56,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         NetSessionSide client(net, "Casey");
         tovDirectPlay& h = *host.session;
         tovDirectPlay& c = *client.session;
-        ASSERT_TRUE(h.HostSession("Lake day", ""));
-        ASSERT_TRUE(c.JoinSession("Lake day"));
-        ASSERT_TRUE(
-            WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c}));
+        ASSERT_TRUE(HostAndJoin(h, c));
         // Both fishing: the host's weigh-in is what the facade reaches.
         h.SetLocalPhase(5);
         c.SetLocalPhase(5);
@@ -150,9 +147,7 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
     NetSessionSide client(net, "Casey");
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
-    ASSERT_TRUE(h.HostSession("Lake day", ""));
-    ASSERT_TRUE(c.JoinSession("Lake day"));
-    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c}));
+    ASSERT_TRUE(HostAndJoin(h, c));
     h.SetLocalPhase(5);
     c.SetLocalPhase(5);
     SetNetworkPlay(&h);
