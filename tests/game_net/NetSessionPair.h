@@ -58,6 +58,16 @@ inline bool WaitUntil(const std::function<bool()>& done, std::initializer_list<t
     return false;
 }
 
+// A host and a client over the in-process network, neither in a session yet.
+struct SessionPair
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide host{net, "Robin"};
+    NetSessionSide client{net, "Casey"};
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+};
+
 // The host opens "Lake day" and the client joins it; true once each lists the other, the client
 // in slot 1.
 inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)

@@ -15,11 +15,9 @@ constexpr int32_t kRounds = 150;
 
 TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
 {
-    plat::LoopbackNetwork net;
-    NetSessionSide host(net, "Robin");
-    NetSessionSide client(net, "Casey");
-    tovDirectPlay& h = *host.session;
-    tovDirectPlay& c = *client.session;
+    SessionPair pair;
+    tovDirectPlay& h = pair.h;
+    tovDirectPlay& c = pair.c;
     ASSERT_TRUE(HostAndJoin(h, c));
 
     tovNet::PlayerStateMsg state;
@@ -44,8 +42,8 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
         h.HandleMessage({plat::NetMessage::Kind::App, c.GetLocalId(), stateBytes});
         h.ApplyPlayerStates();
         h.DrainMainThreadQueue();
-        if (!host.builtRigs.empty())
-            h.GetRigPlayerState(host.builtRigs[0].Get(), seen);
+        if (!pair.host.builtRigs.empty())
+            h.GetRigPlayerState(pair.host.builtRigs[0].Get(), seen);
         (void)h.GetSlotIds();
         (void)h.GetPlayerPhase(1);
     }
@@ -55,11 +53,14 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
     c.SetLocalPhase(7);
     const std::string last = "Casey: hello";
     EXPECT_TRUE(WaitUntil(
-        [&] { return std::count(host.lines.begin(), host.lines.end(), last) == kRounds && h.GetPlayerPhase(1) == 7; },
+        [&] {
+            return std::count(pair.host.lines.begin(), pair.host.lines.end(), last) == kRounds &&
+                   h.GetPlayerPhase(1) == 7;
+        },
         {&h, &c}))
-        << std::count(host.lines.begin(), host.lines.end(), last) << " lines, phase " << h.GetPlayerPhase(1)
+        << std::count(pair.host.lines.begin(), pair.host.lines.end(), last) << " lines, phase " << h.GetPlayerPhase(1)
         << ", dropped " << h.GetDroppedCount();
-    EXPECT_EQ(host.builtRigs.size(), 1u);
+    EXPECT_EQ(pair.host.builtRigs.size(), 1u);
     EXPECT_EQ(h.GetDroppedCount(), 0u);
 }
 
@@ -68,11 +69,9 @@ TEST(tovDirectPlayThreads, ReceivePathAndMainThreadShareTheRecords)
 // then seats one elsewhere for the next table to move.
 TEST(tovDirectPlayThreads, TablesReseatWhileTheMainThreadClearsSlots)
 {
-    plat::LoopbackNetwork net;
-    NetSessionSide host(net, "Robin");
-    NetSessionSide client(net, "Casey");
-    tovDirectPlay& h = *host.session;
-    tovDirectPlay& c = *client.session;
+    SessionPair pair;
+    tovDirectPlay& h = pair.h;
+    tovDirectPlay& c = pair.c;
     ASSERT_TRUE(HostAndJoin(h, c));
 
     std::atomic<bool> done{false};
@@ -81,7 +80,7 @@ TEST(tovDirectPlayThreads, TablesReseatWhileTheMainThreadClearsSlots)
         {
             for (int32_t i = 0; i < kRounds / 10; ++i)
             {
-                NetSessionSide guest(net, "Guest");
+                NetSessionSide guest(pair.net, "Guest");
                 guest.session->JoinSession("Lake day");
                 std::this_thread::yield();
             }

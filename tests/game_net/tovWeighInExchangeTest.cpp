@@ -51,11 +51,9 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
     {
         SCOPED_TRACE(row.what);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-        plat::LoopbackNetwork net;
-        NetSessionSide host(net, "Robin");
-        NetSessionSide client(net, "Casey");
-        tovDirectPlay& h = *host.session;
-        tovDirectPlay& c = *client.session;
+        SessionPair pair;
+        tovDirectPlay& h = pair.h;
+        tovDirectPlay& c = pair.c;
         ASSERT_TRUE(HostAndJoin(h, c));
         // Both fishing: the host's weigh-in is what the facade reaches.
         h.SetLocalPhase(5);
@@ -82,7 +80,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
                     c.Close();
                     break;
                 case Other::kIsLost:
-                    net.Kill(c.GetLocalId());
+                    pair.net.Kill(c.GetLocalId());
                     break;
                 }
             });
@@ -142,11 +140,9 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
 {
     SetInstallRoot(testfiles::DataDir());
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    plat::LoopbackNetwork net;
-    NetSessionSide host(net, "Robin");
-    NetSessionSide client(net, "Casey");
-    tovDirectPlay& h = *host.session;
-    tovDirectPlay& c = *client.session;
+    SessionPair pair;
+    tovDirectPlay& h = pair.h;
+    tovDirectPlay& c = pair.c;
     ASSERT_TRUE(HostAndJoin(h, c));
     h.SetLocalPhase(5);
     c.SetLocalPhase(5);
