@@ -39,6 +39,18 @@ struct Row
     int32_t fish;
 };
 
+// Joined and both fishing, the host's session the game's: the host's weigh-in is what the facade
+// reaches.
+bool BothFishingOnTheHostsSession(SessionPair& pair)
+{
+    if (!HostAndJoin(pair.h, pair.c))
+        return false;
+    pair.h.SetLocalPhase(5);
+    pair.c.SetLocalPhase(5);
+    SetNetworkPlay(&pair.h);
+    return true;
+}
+
 TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesTheirCatch)
 {
     const Row rows[] = {
@@ -52,13 +64,8 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         SCOPED_TRACE(row.what);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         SessionPair pair;
-        tovDirectPlay& h = pair.h;
         tovDirectPlay& c = pair.c;
-        ASSERT_TRUE(HostAndJoin(h, c));
-        // Both fishing: the host's weigh-in is what the facade reaches.
-        h.SetLocalPhase(5);
-        c.SetLocalPhase(5);
-        SetNetworkPlay(&h);
+        ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
 
         QuitOnStall watchdog;
         bool clientThrough = true;
@@ -143,10 +150,7 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
     SessionPair pair;
     tovDirectPlay& h = pair.h;
     tovDirectPlay& c = pair.c;
-    ASSERT_TRUE(HostAndJoin(h, c));
-    h.SetLocalPhase(5);
-    c.SetLocalPhase(5);
-    SetNetworkPlay(&h);
+    ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
     SetNetworkLaunch(true);
 
     auto owned = std::make_unique<DayPorts>();
