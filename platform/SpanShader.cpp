@@ -15,7 +15,9 @@ template <uint32_t... Parts> struct SpanTables
 
     SpanTables()
     {
+#ifndef QR_SPAN_REFERENCE_ONLY
         (span_baseline::AddSpanLoops<Parts>(baseline), ...);
+#endif
 #ifdef QR_SPAN_AVX2
         (span_avx2::AddSpanLoops<Parts>(avx2), ...);
 #endif

@@ -64,7 +64,7 @@ namespace span_baseline
 template <uint32_t Part> void AddSpanLoops(SpanFunction* table);
 } // namespace span_baseline
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(QR_SPAN_BASELINE_ONLY)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(QR_SPAN_REFERENCE_ONLY)
 #define QR_SPAN_AVX2 1
 namespace span_avx2
 {
