@@ -3,6 +3,18 @@
 
 set(QR_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
+# Writes a generated file only when its text changes: a new time stamp on a precompiled header's
+# source would rebuild every file that uses it on each configure.
+function(qr_write_if_changed path text)
+    if(EXISTS ${path})
+        file(READ ${path} old)
+        if(old STREQUAL text)
+            return()
+        endif()
+    endif()
+    file(WRITE ${path} "${text}")
+endfunction()
+
 function(qr_set_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
                                              -ffp-contract=off)
@@ -55,7 +67,7 @@ function(qr_add_library name)
     # library file of a new build folder a cache miss.
     if(NOT CMAKE_CXX_COMPILER_LAUNCHER)
         if(NOT TARGET qr_lib_pch)
-            file(WRITE ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp "")
+            qr_write_if_changed(${CMAKE_BINARY_DIR}/qr_lib_pch.cpp "")
             add_library(qr_lib_pch OBJECT ${CMAKE_BINARY_DIR}/qr_lib_pch.cpp)
             qr_set_warnings(qr_lib_pch)
             target_precompile_headers(qr_lib_pch PRIVATE <algorithm> <array> <cmath> <cstdint> <cstdio> <cstring>
@@ -82,7 +94,7 @@ function(qr_add_test_program name)
     # One precompiled GoogleTest and standard-library header for every test program: most of
     # a test file's compile time is spent there.
     if(NOT TARGET qr_test_pch)
-        file(WRITE ${CMAKE_BINARY_DIR}/qr_test_pch.cpp "")
+        qr_write_if_changed(${CMAKE_BINARY_DIR}/qr_test_pch.cpp "")
         add_library(qr_test_pch OBJECT ${CMAKE_BINARY_DIR}/qr_test_pch.cpp)
         target_link_libraries(qr_test_pch PRIVATE GTest::gtest)
         qr_set_warnings(qr_test_pch)
