@@ -126,6 +126,7 @@ void tovTournamentSetupIFace::Enter(int32_t previousId)
         if (mode == tovGameSession::kSeason)
         {
             ShowSeasonLake();
+            // The season's own flag holds the values, not its lake's id: any lake may come first.
             const tovGameSession* session = TheGameSession();
             if (session && session->IsSeasonUnderWay(m_days))
                 for (int32_t id = kDayLengthDown; id <= kDaysUp; ++id)
@@ -276,7 +277,8 @@ void tovTournamentSetupIFace::OnAccept()
         profile.SetSetting1(m_days);
         if (!SaveUserProfile(profile))
             ShowMessage(kMessageOk, nullptr, 0, "Cannot save the player profile.");
-        // The shown lake is the first of a new order: the season begins with it.
+        // Only a season begins one, and only where none is under way (whatever the lake's id):
+        // the shown lake is then the first of the new order.
         if (session && mode == tovGameSession::kSeason && !session->IsSeasonUnderWay(m_days))
         {
             const size_t length = static_cast<size_t>(m_days);

@@ -124,7 +124,7 @@ void tovGameSelectIFace::ChooseMode(int32_t id)
     case kSeason:
         m_nextScreen = kProfilesScreen;
         session->SetMode(tovGameSession::kSeason);
-        // A season under way keeps its records and goes on at its next lake.
+        // A season under way keeps its records and goes on at its next lake, whatever its id.
         TheLakeCatalogue().SelectLakeByIndex(session, session->SeasonLakeIndex(TheUserProfile().GetSetting1(false)));
         break;
     default:
