@@ -123,9 +123,15 @@ void tovTournamentSetupIFace::Enter(int32_t previousId)
         m_days = std::clamp(TheUserProfile().GetSetting1(false), 0, kLevels - 1);
         m_panels[0] = Picture(kDayLengthPanel);
         m_panels[1] = Picture(kDaysPanel);
-        if (mode == tovGameSession::kSeason && TheLakeCatalogue().GetCurrentLakeId() >= 1)
-            for (int32_t id = kDayLengthDown; id <= kDaysUp; ++id)
-                Disable(GetButton(id));
+        if (mode == tovGameSession::kSeason)
+        {
+            ShowSeasonLake();
+            // The season's own flag holds the values, not its lake's id: any lake may come first.
+            const tovGameSession* session = TheGameSession();
+            if (session && session->IsSeasonUnderWay(m_days))
+                for (int32_t id = kDayLengthDown; id <= kDaysUp; ++id)
+                    Disable(GetButton(id));
+        }
     }
     m_background = Picture(kBackground);
     m_nextScreen = 0;
@@ -224,9 +230,24 @@ void tovTournamentSetupIFace::StepLake(int32_t step)
         NetSetLakeId(TheLakeCatalogue().GetLakeIdAt(m_lakeIndex), true);
 }
 
+void tovTournamentSetupIFace::ShowSeasonLake()
+{
+    const tovGameSession* session = TheGameSession();
+    const int32_t count = LakeCount();
+    if (!session || count == 0)
+        return;
+    const int32_t index = session->SeasonLakeIndex(m_days);
+    // An order naming a lake no longer installed plays the first one.
+    m_lakeIndex = index >= 0 && index < count ? index : 0;
+    ChangeLake(m_lakeIndex);
+}
+
 void tovTournamentSetupIFace::StepValue(int32_t& value, int32_t step, bool dayLength)
 {
     value = Wrap(value + step, kLevels);
+    // Each tournament length has a season of its own.
+    if (!dayLength && SessionMode() == tovGameSession::kSeason)
+        ShowSeasonLake();
     if (!IsNetworkLaunch())
         return;
     if (dayLength)
@@ -256,7 +277,9 @@ void tovTournamentSetupIFace::OnAccept()
         profile.SetSetting1(m_days);
         if (!SaveUserProfile(profile))
             ShowMessage(kMessageOk, nullptr, 0, "Cannot save the player profile.");
-        if (session && lakes.GetCurrentLakeId() == 0)
+        // Only a season begins one, and only where none is under way (whatever the lake's id):
+        // the shown lake is then the first of the new order.
+        if (session && mode == tovGameSession::kSeason && !session->IsSeasonUnderWay(m_days))
         {
             const size_t length = static_cast<size_t>(m_days);
             // The order holds 32 lakes: more installed lakes than that are left out of it.

@@ -48,6 +48,9 @@ private:
     void ChangeLake(int32_t index);
     void StepLake(int32_t step);
     void StepValue(int32_t& value, int32_t step, bool dayLength);
+    // In a season: the next lake of the season under way for the shown length, or the first
+    // lake of a new order.
+    void ShowSeasonLake();
     void MakeButtons(int32_t mode);
     void FollowHost();
     void DrawLakePictures();

@@ -5,6 +5,7 @@
 #include "tovMessageBox.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
+#include "tovUserProfile.h"
 
 namespace
 {
@@ -123,8 +124,8 @@ void tovGameSelectIFace::ChooseMode(int32_t id)
     case kSeason:
         m_nextScreen = kProfilesScreen;
         session->SetMode(tovGameSession::kSeason);
-        // A season under way keeps its records.
-        TheLakeCatalogue().SelectLake(session, 0);
+        // A season under way keeps its records and goes on at its next lake, whatever its id.
+        TheLakeCatalogue().SelectLakeByIndex(session, session->SeasonLakeIndex(TheUserProfile().GetSetting1(false)));
         break;
     default:
         break;

@@ -155,3 +155,20 @@ void tovGameSession::ClearDayRecords()
     m_dayResults1 = {};
     m_dayResults2 = {};
 }
+
+bool tovGameSession::IsSeasonUnderWay(int32_t length) const
+{
+    return length >= 0 && length < kDays && m_dayFlags[static_cast<size_t>(length)] != 0;
+}
+
+int32_t tovGameSession::SeasonLakeIndex(int32_t length) const
+{
+    if (!IsSeasonUnderWay(length))
+        return 0;
+    const size_t s = static_cast<size_t>(length);
+    const int32_t next = m_dayValues2[s];
+    // A loaded game's counts: a position past the order names no lake.
+    if (next < 0 || next >= std::min(m_dayValues1[s], kSeasonLakes))
+        return -1;
+    return m_block[s * kSeasonLakes + static_cast<size_t>(next)];
+}

@@ -23,6 +23,8 @@ public:
         kSeason = 3,
     };
     static constexpr int32_t kDays = 4;
+    // A season's lake order holds this many events.
+    static constexpr int32_t kSeasonLakes = 32;
     static constexpr int32_t kComputerAnglers = 4;
     // The lake holds the field's boats: every other network player takes a computer angler's.
     static int32_t ComputerAnglersBeside(int32_t otherPlayers)
@@ -36,7 +38,11 @@ public:
     tovGameSession& operator=(const tovGameSession&) = delete;
 
     // A loaded game goes on with one its player started and was counted for then.
-    void StartGame(int32_t mode, bool createAnglers) { Start(mode, createAnglers, m_resumed); }
+    void StartGame(int32_t mode, bool createAnglers)
+    {
+        m_leftGame = false;
+        Start(mode, createAnglers, m_resumed);
+    }
     // The next day of the game under way: new anglers and world, no new game counted.
     void RestartGame() { Start(m_mode, true, true); }
     void SetDay(int32_t day, bool force);
@@ -72,9 +78,20 @@ public:
     bool m_resumed = false;
 
     // The day's fishing is over (its clock ran out, or it went to the weigh-in) until the next
-    // day or game starts: there is nothing left to save meanwhile.
+    // day or game starts.
     bool IsDayOver() const { return m_dayOver; }
     void SetDayOver() { m_dayOver = true; }
+    // The player left the network game: it is over for this copy until a game starts. The
+    // weigh-in may still set up the next day of the game left; that does not bring it back.
+    void SetLeftGame() { m_leftGame = true; }
+    // A day to go back to and to save: none once the day is over or the game was left.
+    bool HasDayToResume() const { return !m_dayOver && !m_leftGame; }
+
+    // A season of this tournament length (0 to 3) is under way.
+    bool IsSeasonUnderWay(int32_t length) const;
+    // The catalogue index of the next lake of the season under way for this length; 0, the
+    // first lake of a new order, when none is, and -1 when the order holds no next event.
+    int32_t SeasonLakeIndex(int32_t length) const;
 
 private:
     // The session's players besides this one; none outside a network game.
@@ -88,6 +105,7 @@ private:
     int32_t m_skillLevel = 0;
     int32_t m_day = 0;
     bool m_dayOver = false;
+    bool m_leftGame = false;
 };
 
 // The most recently built session that still exists, or null.

@@ -73,13 +73,17 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(kGroup);
-    // No game to go back to after the weigh-in, nor before a lake world is built.
-    if (previousId == kWeighInScreen || !GetFishingModeHooks().IsWorldBuilt())
-        back->m_disabled = 1;
-    // Only a day still to be fished can be saved: a day weighed in (a final among them) would
-    // be weighed and paid again when loaded.
+    // Only a day still to be fished can be gone back to or saved: a day over would play on past
+    // its end, and one weighed in (a final among them) would be weighed and paid again when
+    // loaded; a network game left is over for this player.
     const tovGameSession* session = TheGameSession();
-    if (!GetFishingModeHooks().IsWorldBuilt() || (session && session->IsDayOver()))
+    const bool noDay = !GetFishingModeHooks().IsWorldBuilt() || (session && !session->HasDayToResume());
+    // Between a season's events Return leads back to the set-up of the next one.
+    const bool toSetUp = GetFishingModeHooks().IsWorldBuilt() && session &&
+                         session->GetMode() == tovGameSession::kSeason && previousId == kTournamentSetupScreen;
+    if (previousId == kWeighInScreen || (noDay && !toSetUp))
+        back->m_disabled = 1;
+    if (noDay)
         save->m_disabled = 1;
 }
 

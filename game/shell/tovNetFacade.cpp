@@ -205,6 +205,8 @@ bool NetDrawWaitFrame()
 void NetMarkLeftGame()
 {
     g_leftGame = true;
+    if (tovGameSession* session = TheGameSession())
+        session->SetLeftGame();
 }
 
 bool NetTakeLeftGame()

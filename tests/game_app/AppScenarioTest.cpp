@@ -11,6 +11,7 @@
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovMotorSound.h"
@@ -263,6 +264,38 @@ TEST_F(AppScenarioTest, TheSecondDayOfATournamentEndsAtTheWeighInToo)
     ASSERT_NE(secondWeighIn, 0u) << "the second day did not end";
     EXPECT_GT(secondWeighIn, secondDay + kFished);
     EXPECT_LE(secondWeighIn, secondDay + kFished + 2);
+}
+
+// A season on a catalogue the test builds, whose lake of id 0 is not the first: each lake is
+// played once, in the catalogue's order, and after the last event the main menu follows with
+// the season over.
+TEST_F(AppScenarioTest, ASeasonPlaysEachLakeOnceWhereverTheLakeOfIdZeroLies)
+{
+    std::vector<int32_t> played;
+    int32_t last = 0;
+    const auto season = [&](tovApp& app, uint32_t frame)
+    {
+        tovLakeCatalogue& lakes = TheLakeCatalogue();
+        if (frame == 1)
+        {
+            lakes.Clear();
+            for (const char* pack : {"Sandridge.waf", "Clearwater.waf"})
+                lakes.AddLakeFile(pack, testfiles::DataDir() + "/Lakes");
+        }
+        // Each day ends after its first frame on the lake, which has seen it begin.
+        const int32_t screen = app.GetCurrentScreenId();
+        if (screen == tovChurnApp::kId && last == tovChurnApp::kId)
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        if (screen == tovChurnApp::kWeighInScreen && last != screen)
+            played.push_back(lakes.GetCurrentLakeId());
+        last = screen;
+    };
+    const AppScenarioResult run =
+        RunScenario(ScenarioOptions(UserDir(), "season_each_lake.script", 125, 1), {}, season);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(played, (std::vector<int32_t>{1, 0}));
+    EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+    EXPECT_EQ(DigestField(run.digest, "season.events"), "0");
 }
 
 // A whole quick-fish day from the main menu, scripted as a player plays it (see the script):

@@ -205,8 +205,9 @@ TEST_F(SaveLoadScenarioTest, NoSaveOnceADayIsWeighedIn)
     }
 }
 
-// A quick-fish day saved early and fished out: the menu offers no save of the day that is over,
-// and the early save, loaded, is a day under way again that ends when its own clock runs out.
+// A quick-fish day saved early and fished out: the menu offers no save of the day that is over
+// and no way back to it, and the early save, loaded, is a day under way again that ends when its
+// own clock runs out.
 TEST_F(SaveLoadScenarioTest, AnEarlySaveOfADayThatRanOutLoadsADayThatEndsAgain)
 {
     std::map<uint32_t, std::string> save;
@@ -218,14 +219,18 @@ TEST_F(SaveLoadScenarioTest, AnEarlySaveOfADayThatRanOutLoadsADayThatEndsAgain)
         save[frame] = MenuSave(app);
         screen[frame] = app.GetCurrentScreenId();
     };
-    const AppScenarioResult run =
-        RunScenario(ScenarioOptions(m_dir.File("user"), "quick_fish_save_load.script", 94, 1), {57, 75, 93}, play);
+    const AppScenarioResult run = RunScenario(ScenarioOptions(m_dir.File("user"), "quick_fish_save_load.script", 94, 1),
+                                              {57, 62, 65, 75, 93}, play);
     ASSERT_EQ(run.error, "");
     EXPECT_EQ(save.at(36), "lit") << "a day under way can be saved";
     ASSERT_TRUE(std::filesystem::exists(m_dir.File("user") + "/Save/Early.wsv"));
     EXPECT_EQ(screen.at(53), 2);
     EXPECT_EQ(DigestField(run.digests.at(57), "message_box.text"), "Your fishing day is over.");
     EXPECT_EQ(save.at(63), "off");
+    // Return clicked: the menu stays, and so does the clock of the day that is over.
+    EXPECT_EQ(screen.at(65), 8);
+    EXPECT_EQ(DigestField(run.digests.at(65), "clock.game_seconds"),
+              DigestField(run.digests.at(62), "clock.game_seconds"));
     // Loaded: on the water, the early clock running; the menu offers the save again.
     EXPECT_EQ(DigestField(run.digests.at(75), "screen"), "2");
     EXPECT_EQ(DigestField(run.digests.at(75), "clock.running"), "1");

@@ -2,11 +2,14 @@
 // the other player does: goes straight to the results (8), stops in 7 on the way, leaves, or
 // is lost without a word. The host is never held by a player who is gone.
 
+#include "ButtonObj.h"
+#include "KeyNumbers.h"
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
 #include "qrxBaseApp.h"
 #include "qrxClock.h"
 #include "tovInstallSettings.h"
+#include "tovMainMenuIFace.h"
 #include "tovNetFacade.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovUserProfile.h"
@@ -223,6 +226,68 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
 
     EXPECT_EQ(heard[0], std::make_pair(1400, 2));
     EXPECT_EQ(heard[1], std::make_pair(48, 1));
+}
+
+// Yes to "Leave the network game?" while the first day's results close: the game is over for
+// this player. The weigh-in sets up the next day all the same, but the main menu offers no way
+// back to it and no save of it.
+TEST_F(tovWeighInTwoDays, LeavingWhileTheResultsCloseLeavesNoDayToGoBackTo)
+{
+    SetInstallRoot(testfiles::DataDir());
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    SessionPair pair;
+    tovDirectPlay& h = pair.h;
+    tovDirectPlay& c = pair.c;
+    ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
+    SetNetworkLaunch(true);
+    auto owned = std::make_unique<DayPorts>();
+    DayPorts& ports = *owned;
+    tovWeighInIFace screen(std::move(owned));
+    TheUserProfile().SetName("Robin", false);
+    // Two days: day 1 ends on its board, whose click closes the results.
+    h.SetSetting0(0, true);
+    h.SetSetting1(1, true);
+    m_session->SetMode(tovGameSession::kTournament);
+    m_hooks.m_built = true;
+
+    // The other copy takes the results and stays on its board: the closing waits for it.
+    QuitOnStall watchdog;
+    std::thread other(
+        [&]
+        {
+            c.AddPlayerResults(1, 100, 1);
+            c.WaitForPhase(7, 8, 0, 0);
+        });
+    ports.m_livewell = {700, 700};
+    m_session->SetDay(1, true);
+    screen.Prepare(2);
+    screen.Enter(2);
+    other.join();
+    m_clock.AdvanceMs(2000);
+    screen.Step(GetTimeMs(), false);
+    ASSERT_TRUE(screen.GetCeremony().dayResultsShown);
+    // Escape in the wait asks, Return says yes.
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    m_window.InjectKeyDown(plat::kKeyReturn);
+    screen.Step(GetTimeMs(), true);
+    watchdog.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "the wait stalled";
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_TRUE(NetTakeLeftGame());
+    EXPECT_FALSE(h.IsSessionOpen());
+    screen.Leave(10);
+    SetNetworkLaunch(false);
+    SetNetworkPlay(nullptr);
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    SetInstallRoot("");
+
+    SwitchTo(8);
+    Frame();
+    for (int32_t id : {tovMainMenuIFace::kReturn, tovMainMenuIFace::kSaveGame})
+        EXPECT_EQ(m_app->GetInterface(8)->GetButton(id)->m_disabled, 1) << id;
+    ButtonObj* back = m_app->GetInterface(8)->GetButton(tovMainMenuIFace::kReturn);
+    ClickAt(back->m_left + 2, back->m_top + 2);
+    EXPECT_EQ(Current(), 8);
 }
 
 } // namespace

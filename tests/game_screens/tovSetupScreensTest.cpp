@@ -92,7 +92,7 @@ protected:
     Profiles* m_profiles = nullptr;
 };
 
-TEST_F(tovSetupScreensTest, TournamentArrowsWrapAndAcceptStoresTheSettingsAndTheLakeOrder)
+TEST_F(tovSetupScreensTest, TournamentArrowsWrapAndAcceptStoresTheSettings)
 {
     TheUserProfile().SetName("Ann", false);
     TheUserProfile().SetSetting0(0);
@@ -131,11 +131,8 @@ TEST_F(tovSetupScreensTest, TournamentArrowsWrapAndAcceptStoresTheSettingsAndThe
     ASSERT_EQ(LoadUserProfile(TheUserProfile()), tovProfileLoad::kLoaded);
     EXPECT_EQ(TheUserProfile().GetSetting0(true), 0);
     EXPECT_EQ(TheUserProfile().GetSetting1(true), 2);
-    EXPECT_EQ(m_session->m_dayFlags[2], 1);
-    EXPECT_EQ(m_session->m_dayValues1[2], lakes);
-    EXPECT_EQ(m_session->m_dayValues2[2], 0);
-    for (int32_t i = 0; i < lakes; ++i)
-        EXPECT_EQ(m_session->m_block[2 * 32 + static_cast<size_t>(i)], i);
+    // A tournament on the lake of id 0 is no season.
+    EXPECT_EQ(m_session->m_dayFlags[2], 0);
     // Leaving closed the shown lake's pack.
     EXPECT_EQ(TheLakeCatalogue().GetOpenPack(), nullptr);
 }
@@ -167,21 +164,58 @@ TEST_F(tovSetupScreensTest, QuickFishShowsConditionsAndAcceptStartsTheGame)
     EXPECT_EQ(TheLakeCatalogue().GetCurrentLakeId(), TheLakeCatalogue().GetLakeIdAt(3));
 }
 
-TEST_F(tovSetupScreensTest, AFixedSeasonLakeLocksTheArrowsAndBackLeadsToTheMainMenu)
+// Three lakes whose id-0 lake comes last; a season of two days under way from the second lake of
+// its order, none of the other lengths. The set-up shows each length's next lake, the first of a
+// new order where none is under way, and begins a season only there.
+TEST_F(tovSetupScreensTest, TheSeasonsNextLakeFollowsItsOrderWhateverTheLakeIds)
 {
-    const int32_t fixed = TheLakeCatalogue().GetEntries().back().id >= 1 ? TheLakeCatalogue().GetEntries().back().id
-                                                                         : TheLakeCatalogue().GetLakeIdAt(2);
-    ASSERT_GE(fixed, 1);
+    tovLakeCatalogue& lakes = TheLakeCatalogue();
+    lakes.Clear();
+    const std::string folder = testfiles::DataDir() + "/Lakes";
+    for (const char* pack : {"Sandridge.waf", "Oxbow.waf", "Clearwater.waf"})
+        lakes.AddLakeFile(pack, folder);
+    ASSERT_EQ(lakes.GetLakeIdAt(2), 0);
+    ASSERT_NE(lakes.GetLakeIdAt(0), 0);
+    m_session->m_dayFlags[1] = 1;
+    m_session->m_dayValues1[1] = 3;
+    m_session->m_dayValues2[1] = 1;
+    for (size_t i = 0; i < 3; ++i)
+        m_session->m_block[32 + i] = static_cast<int32_t>(2 - i);
+    TheUserProfile().SetName("Ann", false);
     TheUserProfile().SetSetting0(1);
-    TheUserProfile().SetSetting1(2);
-    OpenSetup(tovGameSession::kSeason, fixed);
-    const int32_t index = m_setup->GetLakeIndex();
+    TheUserProfile().SetSetting1(0);
+    OpenSetup(tovGameSession::kSeason, lakes.GetLakeIdAt(2));
+    EXPECT_EQ(m_setup->GetLakeIndex(), 0) << "a new season begins with the first lake";
+    Click(SetupScreen::kDaysUp);
+    EXPECT_EQ(m_setup->GetLakeIndex(), 1) << "the two-day season's next lake";
+    Click(SetupScreen::kDaysUp);
+    EXPECT_EQ(m_setup->GetLakeIndex(), 0);
+    Click(SetupScreen::kAccept);
+    EXPECT_EQ(Current(), 19);
+    EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(0));
+    EXPECT_EQ(m_session->m_dayFlags[2], 1);
+    EXPECT_EQ(m_session->m_dayValues1[2], 3);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(m_session->m_block[64 + i], static_cast<int32_t>(i));
+
+    // Back with two days: the season under way holds the arrows, and accept goes on with it.
+    TheUserProfile().SetSetting1(1);
+    SwitchTo(5);
+    SwitchTo(4);
+    Frame();
+    EXPECT_EQ(m_setup->GetLakeIndex(), 1);
     for (int32_t id : {SetupScreen::kLakePrev, SetupScreen::kLakeNext, SetupScreen::kDayLengthDown,
                        SetupScreen::kDayLengthUp, SetupScreen::kDaysDown, SetupScreen::kDaysUp})
         Click(id);
-    EXPECT_EQ(m_setup->GetLakeIndex(), index);
+    EXPECT_EQ(m_setup->GetLakeIndex(), 1);
     EXPECT_EQ(m_setup->GetDayLength(), 1);
-    EXPECT_EQ(m_setup->GetDays(), 2);
+    EXPECT_EQ(m_setup->GetDays(), 1);
+    Click(SetupScreen::kAccept);
+    EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(1));
+    EXPECT_EQ(m_session->m_dayValues2[1], 1);
+    EXPECT_EQ(m_session->m_block[32], 2);
+    SwitchTo(4);
+    Frame();
     Click(SetupScreen::kBack);
     EXPECT_EQ(Current(), 8);
 }
@@ -224,6 +258,8 @@ TEST_F(tovSetupScreensTest, ThirtyThreeLakesWrapAndTheSeasonOrdersThirtyTwo)
     EXPECT_EQ(m_setup->GetLakeIndex(), 32);
     Click(SetupScreen::kLakeNext);
     EXPECT_EQ(m_setup->GetLakeIndex(), 0);
+    // A season orders the first 32 of them.
+    OpenSetup(tovGameSession::kSeason, 0);
     Click(SetupScreen::kAccept);
     EXPECT_EQ(Current(), 19);
     EXPECT_EQ(m_session->m_dayValues1[1], 32);

@@ -168,6 +168,31 @@ TEST_F(tovShellScreensTest, MessageBoxAnswersOnceThenLowersItself)
     }
 }
 
+// A box's answer keys are its own: the catch box's K and R do not answer the quit question
+// raised after it.
+TEST_F(tovShellScreensTest, ANewBoxDoesNotAnswerToTheLastBoxsKeys)
+{
+    const auto press = [this](uint8_t key)
+    {
+        m_input.SetKey(key, true);
+        Frame();
+        m_input.SetKey(key, false);
+        Frame();
+    };
+    SwitchTo(8);
+    Frame();
+    ShowMessage(kMessageTwoAnswers, &Record, 1, "Keep this fish?");
+    SetMessageAnswerKeys(plat::kKeyK, plat::kKeyR);
+    press(plat::kKeyK);
+    ASSERT_EQ(g_answers.size(), 1u);
+    EXPECT_EQ(g_answers[0].answer, 0);
+    ShowMessage(kMessageTwoAnswers, &Record, 2, "Are you sure you want to quit?");
+    press(plat::kKeyK);
+    press(plat::kKeyR);
+    EXPECT_TRUE(IsMessageBoxRaised());
+    EXPECT_EQ(g_answers.size(), 1u);
+}
+
 bool AskAgain(int32_t answer, uintptr_t argument)
 {
     Record(answer, argument);
@@ -248,26 +273,31 @@ TEST_F(tovShellScreensTest, ReturnButtonFollowsWhereTheMenuWasEnteredFrom)
         int32_t from;
         bool worldBuilt;
         int32_t mode;
+        bool dayOver;
         bool inactive;
         int32_t target;
     };
     const Case cases[] = {
-        {10, true, tovGameSession::kQuickFish, true, 10}, {2, false, tovGameSession::kQuickFish, true, 8},
-        {2, true, tovGameSession::kQuickFish, false, 2},  {4, true, tovGameSession::kSeason, false, 4},
-        {4, true, tovGameSession::kTournament, false, 2},
+        {10, true, tovGameSession::kQuickFish, false, true, 10}, {2, false, tovGameSession::kQuickFish, false, true, 8},
+        {2, true, tovGameSession::kQuickFish, false, false, 2},  {4, true, tovGameSession::kSeason, false, false, 4},
+        {4, true, tovGameSession::kTournament, false, false, 2}, {2, true, tovGameSession::kQuickFish, true, true, 8},
+        {4, true, tovGameSession::kSeason, true, false, 4},      {4, true, tovGameSession::kTournament, true, true, 8},
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.from * 10 + c.mode);
+        SCOPED_TRACE(testing::Message() << c.from << " mode " << c.mode << (c.dayOver ? " day over" : ""));
         m_hooks.m_built = c.worldBuilt;
-        m_session->SetMode(c.mode);
+        // A new game: a day under way.
+        m_session->StartGame(c.mode, false);
+        if (c.dayOver)
+            m_session->SetDayOver();
         SwitchTo(c.from);
         Frame();
         SwitchTo(8);
         Frame();
         EXPECT_EQ(MenuButton(tovMainMenuIFace::kReturn)->m_disabled, c.inactive ? 1 : 0);
-        // Only a running game can be saved, whichever screen the menu came from.
-        EXPECT_EQ(MenuButton(tovMainMenuIFace::kSaveGame)->m_disabled, c.worldBuilt ? 0 : 1);
+        // Only a day under way can be saved, whichever screen the menu came from.
+        EXPECT_EQ(MenuButton(tovMainMenuIFace::kSaveGame)->m_disabled, c.worldBuilt && !c.dayOver ? 0 : 1);
         Click(MenuButton(tovMainMenuIFace::kReturn));
         EXPECT_EQ(Current(), c.inactive ? 8 : c.target);
     }

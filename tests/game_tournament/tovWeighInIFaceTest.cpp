@@ -4,9 +4,11 @@
 
 #include "../game_shell/ShellScreenFixture.h"
 
+#include "ButtonObj.h"
 #include "tovGameClock.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
+#include "tovMainMenuIFace.h"
 #include "tovSaveGame.h"
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
@@ -161,6 +163,18 @@ TEST_F(WeighInTest, OrdinaryDayShowsResultsPagesAndGoesOn)
     EXPECT_STREQ(m_screen->Standings().GetName(1), second.c_str());
     EXPECT_EQ(m_session->GetDay(), 2);
     EXPECT_TRUE(m_ports->m_lakeSounds);
+}
+
+// Weighed in early from the travel map, with time left on the clock: the day is over all the
+// same, and the main menu offers neither a way back to it nor its save.
+TEST_F(WeighInTest, AnEarlyWeighInFromTheMapEndsTheDay)
+{
+    m_hooks.m_built = true;
+    EnterDay(1, 1, 12);
+    SwitchTo(8);
+    Frame();
+    for (int32_t id : {tovMainMenuIFace::kReturn, tovMainMenuIFace::kSaveGame})
+        EXPECT_EQ(m_app->GetInterface(8)->GetButton(id)->m_disabled, 1) << id;
 }
 
 TEST_F(WeighInTest, CutAfterTheFirstDayEndsTheTournament)
