@@ -146,11 +146,19 @@ void WriteProfile()
     profile.SetName("Angler", false);
     profile.SetTown("Duluth");
     profile.SetState("MN");
-    profile.RecordFinish(2, 1500, 1);
+    profile.GetCareer(1)[tovUserProfile::kGamesStarted] = 3;
+    profile.CreditFinish(41, 2, 1500, 1);
     plat::ByteWriter out;
     out.U32(tovUserProfile::kBodySize);
     profile.WriteBody(out);
-    Write("profile", "Angler.wuo", out.Take());
+    std::vector<uint8_t> bytes = out.Take();
+    Write("profile", "Angler.wuo", bytes);
+    // As the previous version wrote it: the body without the games credited.
+    bytes.resize(tovUserProfile::kShortFileSize);
+    plat::ByteWriter length;
+    length.U32(tovUserProfile::kShortBodySize);
+    std::copy_n(length.Buffer().begin(), 4, bytes.begin());
+    Write("profile", "Angler-short-body.wuo", bytes);
 }
 
 void WriteClocks()
@@ -193,6 +201,7 @@ void WriteSavedGames()
     for (int32_t anglers : {1, 3})
     {
         tovSavedGame game;
+        game.gameNumber = static_cast<uint32_t>(1000 + anglers);
         game.lakeId = 1;
         game.mode = anglers == 1 ? 0 : 2;
         game.dayLengthSetting = 1;
@@ -223,6 +232,14 @@ void WriteSavedGames()
             a.clock = game.clock;
         }
         Write("saved_game", std::to_string(anglers) + "-anglers.wsv", game.Write());
+        if (anglers == 1)
+        {
+            // The same game as the previous version wrote it: no game number.
+            std::vector<uint8_t> old = game.Write();
+            old[0] = static_cast<uint8_t>(tovSavedGame::kVersionWithoutNumber);
+            std::fill_n(old.begin() + 28, 4, uint8_t{0});
+            Write("saved_game", "1-angler-version-6.wsv", old);
+        }
     }
     plat::SetCurrentClock(nullptr);
 }

@@ -149,6 +149,7 @@ bool tovApp::CreateAll()
 {
     if (m_seed)
         SharedRandom().seed(*m_seed);
+    SeedGameNumbers(SharedRandom().get_state());
     // The lake's start shuffle draws from the C runtime generator: each application begins it
     // where a new program does, so a second run in one process places the boats as the first.
     plat::CRandSeed(plat::kCRandStartSeed);

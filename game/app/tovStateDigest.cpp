@@ -94,6 +94,16 @@ void ProfileLines(std::ostringstream& out)
     for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
         out << " " << p.GetCareer(row)[tovUserProfile::kGamesStarted];
     out << "\n";
+    // The career row the game credits.
+    const tovGameSession* session = TheGameSession();
+    const int32_t row = std::clamp(session ? session->GetSkillLevel(true) : 0, 0, tovUserProfile::kCareerRows - 1);
+    const tovUserProfile::CareerRow& career = p.GetCareer(row);
+    out << "profile.career";
+    for (tovUserProfile::CareerWord word :
+         {tovUserProfile::kGamesStarted, tovUserProfile::kFirstPlaces, tovUserProfile::kTopFives,
+          tovUserProfile::kWinnings, tovUserProfile::kPlaceSum})
+        out << " " << career[static_cast<size_t>(word)];
+    out << "\n";
 }
 
 // A name or line that came over the network, on one digest line whatever it holds.

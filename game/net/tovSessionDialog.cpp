@@ -1,6 +1,7 @@
 #include "tovSessionDialog.h"
 
 #include "GccWarnings.h"
+#include "tovUserProfile.h"
 
 namespace
 {
@@ -51,7 +52,7 @@ bool IsHostName(const std::string& host)
 } // namespace
 
 tovSessionDialog::tovSessionDialog(tovSessionDialogPort& port, const std::string& playerName)
-    : m_port(port), m_playerName(Cut(playerName, kMaxPlayerName))
+    : m_port(port), m_playerName(Cut(playerName, kMaxGivenName)), m_givenName(m_playerName)
 {
     // The strings' moves into the growing vector are in bounds: GCC 12 misreads them.
     QR_GCC_STRING_BOUNDS_OFF
@@ -120,7 +121,12 @@ void tovSessionDialog::SelectConnection(int32_t index)
 
 void tovSessionDialog::SetPlayerName(const std::string& text)
 {
-    m_playerName = Cut(text, kMaxPlayerName);
+    m_playerName = text == m_givenName ? text : Cut(text, kMaxPlayerName);
+}
+
+bool tovSessionDialog::HasPlayerName() const
+{
+    return tovUserProfile::IsTypedName(m_playerName) || (!m_playerName.empty() && m_playerName == m_givenName);
 }
 
 void tovSessionDialog::SetSessionName(const std::string& text)
@@ -144,12 +150,12 @@ void tovSessionDialog::SelectSession(int32_t index)
 
 bool tovSessionDialog::CanCreate() const
 {
-    return m_connectionReady && !m_sessionName.empty();
+    return m_connectionReady && !m_sessionName.empty() && HasPlayerName();
 }
 
 bool tovSessionDialog::CanJoin() const
 {
-    return m_connectionReady && (m_selectedSession >= 0 || !m_address.empty());
+    return m_connectionReady && (m_selectedSession >= 0 || !m_address.empty()) && HasPlayerName();
 }
 
 bool tovSessionDialog::CanListPlayers() const

@@ -58,7 +58,10 @@ public:
 
     static constexpr int32_t kRefreshMs = 2000;
     static constexpr size_t kMaxSessionName = 30;
-    static constexpr size_t kMaxPlayerName = 31;
+    // A name typed here follows the profiles screen's rule (tovUserProfile::IsTypedName).
+    static constexpr size_t kMaxPlayerName = 25;
+    // A name given to the dialog is shown whole up to this length and kept until edited.
+    static constexpr size_t kMaxGivenName = 31;
     static constexpr size_t kMaxAddress = 63;
     // Sessions kept from one search: a flood of answers bounds nothing else.
     static constexpr size_t kMaxSessions = 64;
@@ -75,6 +78,7 @@ public:
 
     // Entry 0 is "<<Select a Connection>>".
     void SelectConnection(int32_t index);
+    // The given name as it was, or an edited one cut at kMaxPlayerName.
     void SetPlayerName(const std::string& text);
     void SetSessionName(const std::string& text);
     void SetAddress(const std::string& text);
@@ -103,6 +107,8 @@ public:
     const std::string& GetSessionName() const { return m_sessionName; }
     const std::string& GetAddress() const { return m_address; }
     const std::string& GetIpLabel() const { return m_ipLabel; }
+    // A typed name, or the given one unedited.
+    bool HasPlayerName() const;
     bool CanCreate() const;
     bool CanJoin() const;
     bool CanListPlayers() const;
@@ -118,6 +124,7 @@ private:
     std::vector<tovSessionDialogPort::Session> m_sessions;
     std::vector<std::string> m_players;
     std::string m_playerName;
+    std::string m_givenName;
     std::string m_sessionName;
     std::string m_address;
     std::string m_ipLabel;

@@ -94,7 +94,15 @@ void tovSessionDialogView::SyncFields()
             continue;
         m_synced[static_cast<size_t>(k)] = text;
         if (k == kPlayerField)
+        {
             m_dialog.SetPlayerName(text);
+            // An edited long name is cut to what a typed one may be: the field shows it so.
+            if (m_dialog.GetPlayerName() != text)
+            {
+                m_fields[static_cast<size_t>(k)]->SetText(m_dialog.GetPlayerName().c_str());
+                m_synced[static_cast<size_t>(k)] = m_dialog.GetPlayerName();
+            }
+        }
         else if (k == kSessionField)
             m_dialog.SetSessionName(text);
         else

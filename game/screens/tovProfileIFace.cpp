@@ -101,15 +101,7 @@ tovProfileIFace::~tovProfileIFace()
 
 bool tovProfileIFace::IsValidProfileName(const std::string& name)
 {
-    if (name.find_first_not_of(' ') == std::string::npos || name == "." || name == "..")
-        return false;
-    for (const char c : name)
-    {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7f)
-            return false;
-    }
-    return true;
+    return tovUserProfile::IsTypedName(name);
 }
 
 void tovProfileIFace::Prepare(int32_t)

@@ -49,8 +49,8 @@ public:
 
     // Scans the Users folder again for the prepared screen; nothing when none is prepared.
     static void RebuildList();
-    // False for a name that cannot be a profile's file name: empty or blank, or holding a
-    // path separator or a control character.
+    // A name typed here: 1 to 25 letters, digits and spaces, not spaces only (so never a path
+    // or a control character).
     static bool IsValidProfileName(const std::string& name);
 
     void Prepare(int32_t previousId) override;

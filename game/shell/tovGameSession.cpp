@@ -7,6 +7,7 @@
 #include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
+#include "uRandom.h"
 
 #include <algorithm>
 
@@ -16,11 +17,22 @@ namespace
 int32_t g_liveSessions = 0;
 tovGameSession* g_session = nullptr;
 
+uRandom& GameNumbers()
+{
+    static uRandom numbers(1);
+    return numbers;
+}
+
 } // namespace
 
 tovGameSession* TheGameSession()
 {
     return g_session;
+}
+
+void SeedGameNumbers(int32_t seed)
+{
+    GameNumbers().seed(seed);
 }
 
 int32_t& RemainingTime()
@@ -57,6 +69,8 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
         games = static_cast<int32_t>(static_cast<uint32_t>(games) + 1u);
         SaveUserProfile(profile);
     }
+    if (!continuing)
+        m_gameNumber = static_cast<uint32_t>(GameNumbers().next());
     RemainingTime() = 0;
     m_dayOver = false;
     m_mode = mode;

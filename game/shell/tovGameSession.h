@@ -77,6 +77,11 @@ public:
     // Set when a saved game is being or has just been loaded; the fishing mode clears it.
     bool m_resumed = false;
 
+    // Names the game for the career's credit: drawn when a new game starts (0 before any),
+    // kept through its days and by its saves.
+    uint32_t GetGameNumber() const { return m_gameNumber; }
+    void SetGameNumber(uint32_t number) { m_gameNumber = number; }
+
     // The day's fishing is over (its clock ran out, or it went to the weigh-in) until the next
     // day or game starts.
     bool IsDayOver() const { return m_dayOver; }
@@ -106,7 +111,12 @@ private:
     int32_t m_day = 0;
     bool m_dayOver = false;
     bool m_leftGame = false;
+    uint32_t m_gameNumber = 0;
 };
+
+// Game numbers come from a generator of their own, so that drawing them leaves the shared
+// generator's sequence as it was. The application seeds it from the run's seed.
+void SeedGameNumbers(int32_t seed);
 
 // The most recently built session that still exists, or null.
 tovGameSession* TheGameSession();

@@ -124,8 +124,9 @@ bool ReadInstallSettings(const std::string& programFolder, const tovDiscPrompt& 
     RegWriteValue(kTovRegistryKey, "Title", kTitle);
     RegReadValue(kTovRegistryKey, "LastUser", text, TheUserProfile().GetName());
     // The name picks the profile file the game then loads and saves: one no player could type
-    // (an empty one, control characters, format marks) leaves the default player current.
-    if (tovUserProfile::IsTypedName(text))
+    // (an empty one, spaces only, control characters, format marks) leaves the default player
+    // current; so does a longer one an earlier session dialog took, unless its profile exists.
+    if (tovUserProfile::IsKnownName(text))
         TheUserProfile().SetName(text.c_str(), false);
     else
         plat::DebugOutput("the last player's name in the settings is not a player's name: the default player is used");

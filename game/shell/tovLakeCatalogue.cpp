@@ -165,6 +165,27 @@ std::string tovLakeCatalogue::FindDescriptionPath(int32_t id)
     return path;
 }
 
+int32_t tovLakeCatalogue::FindLargestPrize()
+{
+    ScanIfEmpty();
+    RegisterBlobResourceType();
+    int32_t largest = 0;
+    for (const Entry& entry : m_entries)
+    {
+        // A pack of its own, so a pack the catalogue holds open stays open.
+        ResourcePack* pack = nullptr;
+        if (ResourcePack::Open(entry.path, &pack) != kResourceOk || pack == nullptr)
+            continue;
+        ResourcePack::LoadGroup(0, pack);
+        std::array<int32_t, 5> prizes{};
+        ParseIntList(static_cast<const char*>(ResourcePack::GetItem(kResourceBytes, 81, pack)), prizes);
+        largest = std::max(largest, *std::max_element(prizes.begin(), prizes.end()));
+        ResourcePack::UnloadGroup(0, pack);
+        ResourcePack::Close(&pack);
+    }
+    return largest;
+}
+
 int32_t tovLakeCatalogue::GetLakeIdAt(int32_t index)
 {
     ScanIfEmpty();

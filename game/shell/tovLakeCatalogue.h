@@ -65,6 +65,8 @@ public:
     // The description path of an installed lake without selecting it; empty when the lake is
     // not installed, its pack cannot be read or it names no description.
     std::string FindDescriptionPath(int32_t id);
+    // The largest prize (key 81) any installed lake pays; 0 when none pays one.
+    int32_t FindLargestPrize();
     void GetLakeIntList(int32_t out[5]) const;
     const tovLakeValues& GetValues() const { return m_values; }
 

@@ -52,6 +52,27 @@ bool IsBass(int32_t species)
     return species == 3 || species == 10 || species == 11;
 }
 
+// 1 to maxLength characters the name field can type, not spaces only.
+bool IsTypeableName(const std::string& name, size_t maxLength)
+{
+    if (name.empty() || name.size() > maxLength || name.find_first_not_of(' ') == std::string::npos)
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
+}
+
+uint32_t AddWrapping(int32_t word, int32_t amount)
+{
+    return static_cast<uint32_t>(word) + static_cast<uint32_t>(amount);
+}
+
+// First places within the top fives, top fives within the games started.
+void FitCareerRow(tovUserProfile::CareerRow& r)
+{
+    r[tovUserProfile::kTopFives] = std::min(r[tovUserProfile::kTopFives], r[tovUserProfile::kGamesStarted]);
+    r[tovUserProfile::kFirstPlaces] = std::min(r[tovUserProfile::kFirstPlaces], r[tovUserProfile::kTopFives]);
+}
+
 // Reads a fixed text field; false when it holds no terminator.
 bool ReadText(plat::ByteReader& in, std::array<char, tovUserProfile::kTextSize>& out)
 {
@@ -63,7 +84,7 @@ bool ReadText(plat::ByteReader& in, std::array<char, tovUserProfile::kTextSize>&
 static_assert(4 + 3 * 4 + 2 * 4 + 3 * tovUserProfile::kTextSize + 4 + 3 * 4 +
                   tovUserProfile::kCareerRows * tovUserProfile::kCareerWords * 4 +
                   tovUserProfile::kRodCount * tovUserProfile::kRodWords * 4 + 4 + 1 + 11 + 4 ==
-              tovUserProfile::kBodySize);
+              tovUserProfile::kShortBodySize);
 static_assert(sizeof(float) == 4 && sizeof(tovUserProfile::RodRecord) == 92);
 
 } // namespace
@@ -121,10 +142,17 @@ void tovUserProfile::SetName(const char* name, bool store)
 
 bool tovUserProfile::IsTypedName(const std::string& name)
 {
-    if (name.empty() || name.size() > static_cast<size_t>(kNameFieldLength))
+    return IsTypeableName(name, static_cast<size_t>(kNameFieldLength));
+}
+
+bool tovUserProfile::IsKnownName(const std::string& name)
+{
+    if (IsTypedName(name))
+        return true;
+    if (!IsTypeableName(name, static_cast<size_t>(kLongNameLength)))
         return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
+    const std::string path = ProfileFilePath(name.c_str());
+    return !path.empty() && plat::FileExists(path);
 }
 
 void tovUserProfile::SetTown(const char* text)
@@ -219,6 +247,7 @@ void tovUserProfile::SetDefaults(bool save)
     m_career = {};
     m_tackle = DefaultTackle();
     m_currentRod = 0;
+    m_creditedGames = {};
     if (save)
         SaveUserProfile(*this);
 }
@@ -242,15 +271,35 @@ void tovUserProfile::RecordFinish(int32_t place, int32_t winnings, int32_t row)
     if (row < 0 || row >= kCareerRows)
         return;
     CareerRow& r = GetCareer(row);
-    auto add = [](int32_t& word, int32_t amount)
-    { word = static_cast<int32_t>(static_cast<uint32_t>(word) + static_cast<uint32_t>(amount)); };
+    auto add = [](int32_t& word, int32_t amount) { word = static_cast<int32_t>(AddWrapping(word, amount)); };
     if (place == 0)
         add(r[kFirstPlaces], 1);
     if (place >= 0 && place <= 4)
         add(r[kTopFives], 1);
     add(r[kWinnings], winnings);
     add(r[kPlaceSum], place + 1);
+    // A finish in a row that counted no game for it (a network game counts the host's row)
+    // must not make more wins than games.
+    FitCareerRow(r);
     SaveUserProfile(*this);
+}
+
+bool tovUserProfile::HasCredited(uint32_t game) const
+{
+    return game != 0 && std::find(m_creditedGames.begin(), m_creditedGames.end(), game) != m_creditedGames.end();
+}
+
+bool tovUserProfile::CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row)
+{
+    if (HasCredited(game))
+        return false;
+    if (game != 0)
+    {
+        std::rotate(m_creditedGames.begin(), m_creditedGames.begin() + 1, m_creditedGames.end());
+        m_creditedGames.back() = game;
+    }
+    RecordFinish(place, winnings, row);
+    return true;
 }
 
 void tovUserProfile::WriteBody(plat::ByteWriter& out) const
@@ -280,13 +329,16 @@ void tovUserProfile::WriteBody(plat::ByteWriter& out) const
     out.U8(m_fishingByte);
     out.Write(m_reserved1.data(), m_reserved1.size());
     out.F32(m_storedDetail);
+    for (uint32_t game : m_creditedGames)
+        out.U32(game);
     assert(out.Size() == start + kBodySize);
 }
 
 bool tovUserProfile::ReadBody(plat::ByteReader& in)
 {
-    if (in.Remaining() < kBodySize)
+    if (in.Remaining() < kShortBodySize)
         return false;
+    const bool credits = in.Remaining() >= kBodySize;
     tovUserProfile p;
     p.m_loaded = in.U8();
     p.m_optionFlag = in.U8();
@@ -317,6 +369,13 @@ bool tovUserProfile::ReadBody(plat::ByteReader& in)
     p.m_fishingByte = in.U8();
     in.Read(p.m_reserved1.data(), p.m_reserved1.size());
     p.m_storedDetail = in.F32();
+    if (credits)
+        for (uint32_t& game : p.m_creditedGames)
+            game = in.U32();
+    // Earlier builds credited a final once per load of a save: such a row keeps its games,
+    // winnings and places, with no more wins than top fives and top fives than games.
+    for (CareerRow& row : p.m_career)
+        FitCareerRow(row);
 
     bool heaviestFinite = true;
     for (int32_t row = 0; row < kCareerRows; ++row)
@@ -372,7 +431,10 @@ tovProfileLoad LoadUserProfile(tovUserProfile& profile)
     std::fclose(f);
     plat::ByteReader in(bytes.data(), std::min<size_t>(got, tovUserProfile::kFileSize));
     const std::string requested = profile.GetName();
-    if (got == tovUserProfile::kFileSize && in.U32() == tovUserProfile::kBodySize && profile.ReadBody(in))
+    // The length names the body the file holds: today's, or the earlier one without credits.
+    const bool sized =
+        (got == tovUserProfile::kFileSize || got == tovUserProfile::kShortFileSize) && in.U32() == got - 4;
+    if (sized && profile.ReadBody(in))
     {
         // The file keeps the name that found it: a stored name must never pick the file that
         // the next save writes over, and one differing only in case names another file here.

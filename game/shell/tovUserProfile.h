@@ -1,7 +1,8 @@
 #pragma once
 // The one player profile of the program: name and home, sound volumes, detail level, game
 // settings, angler look, career records and tackle set. Stored one per file ("<name>.wuo") in
-// the writable "Users" folder as a 4-byte length (always 1644) and a fixed little-endian body.
+// the writable "Users" folder as a 4-byte length and a fixed little-endian body: 1644 bytes,
+// then the games the career was credited for. Files of the 1644-byte body alone still load.
 // Main thread only.
 
 #include "qrxScratchImage.h"
@@ -37,11 +38,18 @@ float DefaultDetailLevel(const tovMachineCaps& caps);
 class tovUserProfile : public qrxScratchImage
 {
 public:
-    static constexpr uint32_t kBodySize = 1644;
+    // The body before the credited games, which earlier files end with.
+    static constexpr uint32_t kShortBodySize = 1644;
+    static constexpr uint32_t kShortFileSize = 4 + kShortBodySize;
+    // The last games credited to the career, so that a replayed final credits nothing.
+    static constexpr int32_t kCreditedGames = 16;
+    static constexpr uint32_t kBodySize = kShortBodySize + 4 * kCreditedGames;
     static constexpr uint32_t kFileSize = 4 + kBodySize;
     static constexpr size_t kTextSize = 260;
     // The profiles screen's name field holds no more.
     static constexpr int32_t kNameFieldLength = 25;
+    // The longest name an earlier session dialog took.
+    static constexpr int32_t kLongNameLength = 31;
     static constexpr int32_t kCareerRows = 4;
     static constexpr int32_t kCareerWords = 10;
     static constexpr int32_t kRodCount = 7;
@@ -69,8 +77,12 @@ public:
 
     const char* GetName() const { return m_name.data(); }
     // A name the profiles screen could have made: letters, digits and spaces, as many as its
-    // field holds. Names from files and settings must be one before they pick a profile file.
+    // field holds, not spaces only. Names from files and settings must be one before they pick
+    // a profile file.
     static bool IsTypedName(const std::string& name);
+    // A typed name, or one of up to 31 such characters (an earlier session dialog took them)
+    // whose profile file exists.
+    static bool IsKnownName(const std::string& name);
     // Cut at 259 characters; with store, also recorded as the installation's last user.
     void SetName(const char* name, bool store);
     const char* GetTown() const { return m_town.data(); }
@@ -120,13 +132,22 @@ public:
     void SetDefaults(bool save);
     // Only bass (species 3, 10 and 11) count; saves after a change.
     void RecordBassCatch(int32_t weight, int32_t species, int32_t row);
-    // place is 0-based; saves.
+    // place is 0-based; saves. First places stay within the top fives, and these within the
+    // games started.
     void RecordFinish(int32_t place, int32_t winnings, int32_t row);
+    // RecordFinish once per game: false, changing nothing, for a game already credited (a
+    // final played again from a save). Game 0 is no game and always credits.
+    bool CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row);
+    bool HasCredited(uint32_t game) const;
+    // Oldest first; 0 marks a free place.
+    const std::array<uint32_t, kCreditedGames>& GetCreditedGames() const { return m_creditedGames; }
 
-    // The 1644-byte body, little-endian.
+    // The body, little-endian (kBodySize bytes).
     void WriteBody(plat::ByteWriter& out) const;
-    // False, with this profile unchanged, when the body is short, a text has no end or a
-    // value lies outside its range.
+    // A body of kBodySize bytes, or of kShortBodySize (no games credited yet) when that is all
+    // the reader holds. False, with this profile unchanged, when the body is short, a text has
+    // no end or a value lies outside its range. A career row whose first places or top fives
+    // exceed what it counts below them is lowered to fit.
     bool ReadBody(plat::ByteReader& in);
 
     static TackleSet DefaultTackle();
@@ -155,6 +176,7 @@ private:
     uint8_t m_fishingByte = 0;
     std::array<uint8_t, 11> m_reserved1{};
     float m_storedDetail = 1.0f;
+    std::array<uint32_t, kCreditedGames> m_creditedGames{};
 };
 
 // The program-wide profile.

@@ -52,6 +52,7 @@ tovSavedGame tovSaveGame::Capture()
     game.profileName = profile.GetName();
     if (session == nullptr)
         return game;
+    game.gameNumber = session->GetGameNumber();
     game.mode = session->GetMode();
     game.day = session->GetDay();
     game.season.running = session->m_dayFlags;
@@ -129,7 +130,7 @@ tovSaveGame::LoadResult tovSaveGame::LoadFromFile(const std::string& path)
 
 bool tovSaveGame::IsTypedProfileName(const std::string& name)
 {
-    return tovUserProfile::IsTypedName(name);
+    return tovUserProfile::IsKnownName(name);
 }
 
 tovSaveGame::LoadResult tovSaveGame::CheckApplicable(const tovSavedGame& game)
@@ -142,9 +143,14 @@ tovSaveGame::LoadResult tovSaveGame::CheckApplicable(const tovSavedGame& game)
     const std::string description = TheLakeCatalogue().FindDescriptionPath(game.lakeId);
     if (description.empty() || !lake.Load(description, error))
         return LoadResult::kBadHeader;
-    // Only a season game restores its season: its next events must be installed lakes.
-    if (game.mode == tovSavedGame::kSeason && !game.season.IsValid(TheLakeCatalogue().CountLakes(0)))
-        return LoadResult::kBadHeader;
+    // Only a season game restores its season: its next events must be installed lakes, and its
+    // winnings no more than every event's four days paid at the largest prize.
+    if (game.mode == tovSavedGame::kSeason)
+    {
+        const int64_t maxWinnings = int64_t{tovSavedGame::kSeasonLakes} * 4 * TheLakeCatalogue().FindLargestPrize();
+        if (!game.season.IsValid(TheLakeCatalogue().CountLakes(0), maxWinnings))
+            return LoadResult::kBadHeader;
+    }
     const int32_t sectors = static_cast<int32_t>(lake.sectors.size());
     if (game.terrainSector >= sectors)
         return LoadResult::kBadHeader;
@@ -200,6 +206,7 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
     {
         session->m_resumed = true;
         session->StartGame(game.mode, false);
+        session->SetGameNumber(game.gameNumber);
     }
     if (session != nullptr)
         session->SetDay(game.day, false);

@@ -30,7 +30,8 @@ public:
     // Ends the running game and rebuilds session, lake, world and anglers from a checked game.
     static void Apply(const tovSavedGame& game);
 
-    // Letters, digits and spaces, as many as the profiles screen's name field holds.
+    // Letters, digits and spaces, as many as the profiles screen's name field holds, or up to
+    // 31 of them when the profile exists (an earlier session dialog took such names).
     static bool IsTypedProfileName(const std::string& name);
 
     // The message the load screen shows for a failed load.

@@ -10,6 +10,7 @@
 namespace
 {
 
+constexpr size_t kGameNumberOffset = 28;
 constexpr size_t kWeatherOffset = 32;
 constexpr size_t kClockOffset = 408;
 constexpr size_t kNamesSize = tovSavedGame::kStandingsRows * tovSavedGame::kStandingsNameSize;
@@ -50,6 +51,15 @@ bool InRange(int32_t v, int32_t low, int32_t high)
     return v >= low && v <= high;
 }
 
+// An old save's game number: the same for every load of one file, never 0.
+uint32_t HeaderHash(const uint8_t* header)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < tovSavedGame::kHeaderSize; ++i)
+        hash = (hash ^ header[i]) * 16777619u;
+    return hash != 0 ? hash : 1u;
+}
+
 } // namespace
 
 std::vector<uint8_t> tovSavedGame::Write() const
@@ -78,6 +88,8 @@ void tovSavedGame::WriteHeader(std::vector<uint8_t>& bytes) const
     out.I32(dayLengthSetting);
     out.I32(tournamentLengthSetting);
     out.I32(terrainSector);
+    Pad(out, kGameNumberOffset);
+    out.U32(gameNumber);
     Pad(out, kWeatherOffset);
     weather.Write(out);
     Pad(out, kClockOffset);
@@ -149,7 +161,8 @@ tovSavedGame::ReadResult tovSavedGame::Read(const uint8_t* data, size_t size)
 tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t size, int32_t& others)
 {
     plat::ByteReader in(data, size);
-    if (size >= 4 && in.I32() != kVersion)
+    const int32_t version = size >= 4 ? in.I32() : kVersion;
+    if (version != kVersion && version != kVersionWithoutNumber)
         return ReadResult::kWrongVersion;
     if (size < kHeaderSize)
         return ReadResult::kBadHeader;
@@ -159,6 +172,8 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     dayLengthSetting = in.I32();
     tournamentLengthSetting = in.I32();
     terrainSector = in.I32();
+    in.Seek(kGameNumberOffset);
+    gameNumber = version == kVersion ? in.U32() : HeaderHash(data);
     in.Seek(kWeatherOffset);
     const bool weatherRead = weather.Read(in);
     in.Seek(kClockOffset);
@@ -176,24 +191,28 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     if (!InRange(others, 0, kMaxOtherAnglers) || !InRange(mode, kQuickFish, kSeason) ||
         !InRange(dayLengthSetting, 0, 3) || !InRange(tournamentLengthSetting, 0, 3) ||
         !InRange(day, 0, tovGameSession::kDays) || !InRange(terrainSector, -1, kMaxTerrainSector) ||
-        !InRange(lakeId, 0, kMaxLakeId))
+        !InRange(lakeId, 0, kMaxLakeId) || gameNumber == 0)
         return ReadResult::kBadHeader;
     // The weigh-in goes on from these at the end of a season day: a position past the order
-    // would index outside it. Which lakes are installed, only the load can tell.
-    if (!season.IsValid(INT32_MAX))
+    // would index outside it. Which lakes are installed, and their prizes, only the load can
+    // tell.
+    if (!season.IsValid(INT32_MAX, INT32_MAX))
         return ReadResult::kBadHeader;
     return ReadResult::kOk;
 }
 
-bool tovSavedGame::Season::IsValid(int32_t lakeCount) const
+bool tovSavedGame::Season::IsValid(int32_t lakeCount, int64_t maxWinnings) const
 {
     for (size_t s = 0; s < events.size(); ++s)
     {
         if (!InRange(events[s], 0, kSeasonLakes) || !InRange(completed[s], 0, events[s]))
             return false;
-        for (int32_t i = completed[s]; i < events[s]; ++i)
+        // Within this length's order whatever the count says.
+        for (int32_t i = completed[s]; i < std::min(events[s], kSeasonLakes); ++i)
             if (!InRange(lakeOrder[s * kSeasonLakes + static_cast<size_t>(i)], 0, lakeCount - 1))
                 return false;
+        if (!InRange(fishWeight[s], 0, kMaxSeasonOunces) || winnings[s] < 0 || winnings[s] > maxWinnings)
+            return false;
     }
     return true;
 }

@@ -5,6 +5,7 @@
 // file is refused as a whole. Blocks other parts of the game own (the clock, the standings, the
 // livewell) are kept as the bytes they stored.
 #include "tovAnglerLooks.h"
+#include "tovLivewell.h"
 #include "tovWeatherRecord.h"
 #include <array>
 #include <cstddef>
@@ -15,7 +16,9 @@
 class tovSavedGame
 {
 public:
-    static constexpr int32_t kVersion = 6;
+    static constexpr int32_t kVersion = 7;
+    // The version before the game number; such a save's number is a hash of its header.
+    static constexpr int32_t kVersionWithoutNumber = 6;
     static constexpr size_t kHeaderSize = 3808;
     static constexpr size_t kAnglerSize = 1816;
     static constexpr size_t kClockSize = 56;
@@ -35,6 +38,9 @@ public:
     static constexpr int32_t kMaxAnglerId = 0xFFFF;
     // A lake has at most 32 sectors; -1 is none.
     static constexpr int32_t kMaxTerrainSector = 31;
+    // A season's fish weight: every event of the longest order, four days of five fish at the
+    // livewell's heaviest.
+    static constexpr int32_t kMaxSeasonOunces = 32 * 4 * 5 * tovLivewell::kMaxOunces;
     static constexpr int32_t kLooks = tovAnglerLooks::kLooks;
     static constexpr int32_t kPaintSchemes = tovAnglerLooks::kPaintSchemes;
     static constexpr size_t kMaxFileSize = kHeaderSize + kAnglerSize * (kMaxOtherAnglers + 1) + kMaxNameLength + 1;
@@ -75,20 +81,24 @@ public:
         std::array<int32_t, 4> fishWeight{};
         std::array<int32_t, 4> winnings{};
         bool operator==(const Season&) const = default;
-        // Counts within the order, completed events within the count, and the lakes still to
-        // come named by a catalogue index below lakeCount.
-        bool IsValid(int32_t lakeCount) const;
+        // Counts within the order, completed events within the count, the lakes still to come
+        // named by a catalogue index below lakeCount, the fish weight within kMaxSeasonOunces
+        // and the winnings from 0 to maxWinnings.
+        bool IsValid(int32_t lakeCount, int64_t maxWinnings) const;
     };
 
     enum class ReadResult
     {
         kOk,
-        // Not version 6: the caller says the format is incompatible, then that the header is bad.
+        // Neither version 6 nor 7: the caller says the format is incompatible, then that the
+        // header is bad.
         kWrongVersion,
         kBadHeader,
         kBadRecords,
     };
 
+    // The session's game number (never 0 in a file that loads).
+    uint32_t gameNumber = 0;
     int32_t lakeId = -1;
     int32_t mode = kQuickFish;
     int32_t dayLengthSetting = 0;

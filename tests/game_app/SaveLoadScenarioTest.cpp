@@ -11,6 +11,7 @@
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovMainMenuIFace.h"
+#include "tovStateDigest.h"
 #include "tovTournamentSetupIFace.h"
 #include "tovUserProfile.h"
 
@@ -22,6 +23,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -242,6 +244,56 @@ TEST_F(SaveLoadScenarioTest, AnEarlySaveOfADayThatRanOutLoadsADayThatEndsAgain)
     EXPECT_EQ(DigestField(run.digests.at(93), "screen"), "8");
     EXPECT_EQ(DigestField(run.digests.at(93), "message_box.text"), "Your fishing day is over.");
     EXPECT_EQ(save.at(93), "off");
+}
+
+// A one-day tournament saved mid-day and fished to its final, then loaded and fished to its
+// final again: the replayed final shows its board, and the career counts one game.
+TEST_F(SaveLoadScenarioTest, AFinalPlayedAgainFromASaveCreditsTheCareerOnce)
+{
+    std::vector<int32_t> screens;
+    uint32_t since = 0;
+    std::string firstCareer;
+    bool replayBoard = false;
+    const auto play = [&](tovApp& app, uint32_t frame)
+    {
+        const int32_t screen = app.GetCurrentScreenId();
+        if (screens.empty() || screens.back() != screen)
+        {
+            screens.push_back(screen);
+            since = frame;
+        }
+        if (frame == 1)
+        {
+            TheUserProfile().SetSetting1(0);
+            SaveUserProfile(TheUserProfile());
+        }
+        // Back on the water after the save, and after the load: once the fishing screen has
+        // seen the day's clock, the day runs out.
+        const tovGameSession* session = app.GetSession();
+        if (screen == 2 && frame > 78 && frame > since + 2 && session != nullptr && !session->IsDayOver())
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        const auto weighIns = std::count(screens.begin(), screens.end(), 10);
+        if (screen == 8 && firstCareer.empty() && weighIns == 1)
+            firstCareer = DigestField(MakeStateDigest(app), "profile.career");
+        if (screen == 10 && weighIns == 2 && !replayBoard)
+            replayBoard = DigestField(MakeStateDigest(app), "weigh_in.results") == "1";
+    };
+    const AppScenarioResult run =
+        RunScenario(ScenarioOptions(m_dir.File("user"), "tournament_replay.script", 215, 1), {}, play);
+    ASSERT_EQ(run.error, "");
+    EXPECT_TRUE(std::filesystem::exists(m_dir.File("user") + "/Save/Replay.wsv"));
+    EXPECT_EQ(std::count(screens.begin(), screens.end(), 10), 2) << "the final weighed in twice";
+    EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+    EXPECT_TRUE(replayBoard) << "the replayed final shows its results";
+    // One game in a field of five: a top-five finish, its prize and its place.
+    std::istringstream first(firstCareer);
+    int32_t games = 0, wins = 0, topFives = 0, winnings = 0, placeSum = 0;
+    first >> games >> wins >> topFives >> winnings >> placeSum;
+    EXPECT_EQ(games, 1) << firstCareer;
+    EXPECT_EQ(topFives, 1) << firstCareer;
+    EXPECT_GE(placeSum, 1);
+    EXPECT_LE(placeSum, 5);
+    EXPECT_EQ(DigestField(run.digest, "profile.career"), firstCareer);
 }
 
 } // namespace

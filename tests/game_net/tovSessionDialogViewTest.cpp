@@ -177,4 +177,39 @@ TEST_F(tovSessionDialogViewTest, RunnerTakesTheWindowsInput)
     EXPECT_EQ(runner.Run(m_dialog, m_view), tovSessionDialog::Result::kExited);
 }
 
+// The Player field follows the profiles screen's rule: it takes no 26th character, and a blank
+// name neither creates nor joins. A longer name the dialog is given (an earlier build took 31)
+// shows whole and is kept until the player edits it; an edit cuts it to the rule's length.
+TEST_F(tovSessionDialogViewTest, ThePlayerFieldTakesTwentyFiveCharacters)
+{
+    qrxTextEditor* field = m_view.GetField(tovSessionDialogView::kPlayerField);
+    ASSERT_TRUE(field->HasFocus());
+    Type(" Bass Masters of Lake Tarn");
+    Show();
+    EXPECT_EQ(m_dialog.GetPlayerName(), "Ann Angler Bass Masters o");
+    EXPECT_EQ(field->GetText(), m_dialog.GetPlayerName());
+    m_dialog.SelectConnection(1);
+    m_dialog.SetSessionName("Evening");
+    field->SetText("   ");
+    Show();
+    EXPECT_FALSE(m_dialog.CanCreate());
+    EXPECT_FALSE(m_dialog.CanJoin());
+
+    const std::string given = "Annabelle Angler of Lake Tarn"; // 29 characters
+    tovSessionDialog dialog(m_port, given);
+    tovSessionDialogView view(dialog);
+    qrxTextEditor* longField = view.GetField(tovSessionDialogView::kPlayerField);
+    EXPECT_EQ(longField->GetText(), given);
+    Type("x");
+    Show(view);
+    EXPECT_EQ(dialog.GetPlayerName(), given);
+    dialog.SelectConnection(1);
+    dialog.SetSessionName("Evening");
+    EXPECT_TRUE(dialog.CanCreate()) << "kept whole while unedited";
+    longField->HandleMessage(plat::kMsgKeyDown, plat::kVkBack, 0);
+    Show(view);
+    EXPECT_EQ(dialog.GetPlayerName(), given.substr(0, 25));
+    EXPECT_EQ(longField->GetText(), given.substr(0, 25));
+}
+
 } // namespace

@@ -270,9 +270,20 @@ TEST_F(tovSetupScreensTest, ThirtyThreeLakesWrapAndTheSeasonOrdersThirtyTwo)
 TEST(tovProfileNames, FileNamesStayInsideTheUsersFolder)
 {
     const std::pair<const char*, bool> cases[] = {
-        {"Ann Angler", true}, {"X", true},         {"", false},        {"   ", false},
-        {"a/b", false},       {"..", false},       {".", false},       {"a\\b", false},
-        {"tab\there", false}, {"bell\x07", false}, {"del\x7f", false}, {"..x", true},
+        {"Ann Angler", true},
+        {"X", true},
+        {"", false},
+        {"   ", false},
+        {"a/b", false},
+        {"..", false},
+        {".", false},
+        {"a\\b", false},
+        {"tab\there", false},
+        {"bell\x07", false},
+        {"del\x7f", false},
+        {"..x", false},
+        {"Abcdefghijklmnopqrstuvwxy", true},
+        {"Abcdefghijklmnopqrstuvwxyz", false},
     };
     for (const auto& [name, valid] : cases)
         EXPECT_EQ(Profiles::IsValidProfileName(name), valid) << name;

@@ -95,24 +95,44 @@ TEST_F(tovInstallSettingsTest, StoredValuesAreReadWhole)
 }
 
 // The last player's name picks the profile file: only a name the profiles screen could have
-// made is taken, anything else leaves the default player current.
+// made is taken, or a longer one an earlier session dialog took when its profile exists;
+// anything else leaves the default player current, and start-up makes no file of that name.
 TEST_F(tovInstallSettingsTest, OnlyATypedLastUserBecomesThePlayer)
 {
+    const std::string letters26 = "Abcdefghijklmnopqrstuvwxyz";
+    const std::string n31(31, 'n');
+    const std::string n32(32, 'n');
     const struct
     {
-        const char* stored;
-        const char* player;
+        std::string stored;
+        bool profileExists;
+        std::string player;
     } cases[] = {
-        {"Casey 2", "Casey 2"},  {"", "Angler"},       {"%s%s%n", "Angler"},
-        {"Tab\there", "Angler"}, {"Bell\a", "Angler"}, {"../Save/x", "Angler"},
+        {"Casey 2", false, "Casey 2"}, {"", false, "Angler"},
+        {"%s%s%n", false, "Angler"},   {"Tab\there", false, "Angler"},
+        {"Bell\a", false, "Angler"},   {"../Save/x", false, "Angler"},
+        {"   ", false, "Angler"},      {letters26, false, "Angler"},
+        {letters26, true, letters26},  {n31, true, n31},
+        {n32, true, "Angler"},
     };
+    const tovUserProfile kept = TheUserProfile();
     for (const auto& c : cases)
     {
+        SCOPED_TRACE("\"" + c.stored + "\"");
+        CreateWritableFolders();
+        const std::string file = m_dir.File("home/Users/" + c.stored + ".wuo");
+        if (c.profileExists)
+            Touch("home/Users/" + c.stored + ".wuo");
         TheUserProfile().SetName("Angler", false);
-        RegWriteValue(kTovRegistryKey, "LastUser", c.stored);
+        RegWriteValue(kTovRegistryKey, "LastUser", c.stored.c_str());
         ASSERT_TRUE(ReadInstallSettings(m_dir.File("game")));
-        EXPECT_STREQ(TheUserProfile().GetName(), c.player) << c.stored;
+        EXPECT_EQ(TheUserProfile().GetName(), c.player);
+        // Start-up then loads the player's profile, making it when it is missing.
+        LoadUserProfile(TheUserProfile());
+        EXPECT_EQ(std::filesystem::exists(file), c.profileExists || c.player == c.stored);
+        std::filesystem::remove_all(m_dir.File("home/Users"));
     }
+    TheUserProfile() = kept;
 }
 
 TEST_F(tovInstallSettingsTest, MissingDiscIsAskedForUntilThePlayerGivesUp)

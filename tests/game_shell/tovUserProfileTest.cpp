@@ -61,7 +61,7 @@ protected:
         p.SetLook(2, 3);
         for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
             for (int32_t w = 0; w < tovUserProfile::kCareerWords; ++w)
-                p.GetCareer(row)[static_cast<size_t>(w)] = row * 100 + w + 1;
+                p.GetCareer(row)[static_cast<size_t>(w)] = row * 100 + (w == 0 ? 50 : w + 1);
         p.GetCareer(2)[tovUserProfile::kHeaviestBass] = std::bit_cast<int32_t>(123.5f);
         p.GetTackle() = tovUserProfile::DefaultTackle();
         p.SetCurrentRod(5);
@@ -97,12 +97,13 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t offset)
 
 TEST_F(tovUserProfileTest, BodyFieldsSitAtTheirOffsetsAndRoundTrip)
 {
-    const tovUserProfile p = Distinct();
+    tovUserProfile p = Distinct();
+    p.CreditFinish(0xA1B2C3D4u, 9, 0, 3);
     const std::vector<uint8_t> file = FileBytes(p);
-    ASSERT_EQ(file.size(), tovUserProfile::kFileSize);
+    ASSERT_EQ(file.size(), 1712u);
     const std::vector<uint8_t> body(file.begin() + 4, file.end());
 
-    EXPECT_EQ(U32At(file, 0), 1644u);
+    EXPECT_EQ(U32At(file, 0), 1708u);
     EXPECT_EQ(body[1], 0) << "option flag";
     EXPECT_EQ(std::bit_cast<float>(U32At(body, 4)), 0.5f) << "volume 2";
     EXPECT_EQ(std::bit_cast<float>(U32At(body, 8)), 0.25f) << "volume 1";
@@ -114,13 +115,15 @@ TEST_F(tovUserProfileTest, BodyFieldsSitAtTheirOffsetsAndRoundTrip)
     EXPECT_STREQ(reinterpret_cast<const char*>(&body[544]), "Arkansas");
     EXPECT_EQ(U32At(body, 804), 1u);
     EXPECT_EQ(U32At(body, 816), 3u) << "third look";
-    EXPECT_EQ(U32At(body, 820), 1u) << "row 0 word 0";
+    EXPECT_EQ(U32At(body, 820), 50u) << "row 0 word 0";
     EXPECT_EQ(std::bit_cast<float>(U32At(body, 820 + (2 * 10 + 6) * 4)), 123.5f);
     EXPECT_EQ(U32At(body, 980 + 4), 1u) << "rod 0 value 1";
     EXPECT_EQ(U32At(body, 980 + (3 * 23 + 11) * 4), 5u) << "rod 3 value 11";
     EXPECT_EQ(U32At(body, 1624), 5u) << "current rod";
     EXPECT_EQ(body[1628], 9);
     EXPECT_EQ(std::bit_cast<float>(U32At(body, 1640)), 0.6f);
+    EXPECT_EQ(U32At(body, 1644), 0u) << "the oldest credited game: none";
+    EXPECT_EQ(U32At(body, 1704), 0xA1B2C3D4u) << "the newest";
 
     tovUserProfile back;
     plat::ByteReader in(body.data(), body.size());
@@ -264,6 +267,60 @@ TEST_F(tovUserProfileTest, DamagedFilesAreRefusedAndLeftAlone)
     }
 }
 
+// A final is credited once per game, whichever save it is played from; the profile keeps the
+// last 16 games it credited.
+TEST_F(tovUserProfileTest, AGameIsCreditedOnceAndTheLastSixteenAreKept)
+{
+    tovUserProfile p;
+    p.SetName("Casey", false);
+    p.GetCareer(1)[tovUserProfile::kGamesStarted] = 30;
+    EXPECT_TRUE(p.CreditFinish(7, 0, 1000, 1));
+    const tovUserProfile::CareerRow once = p.GetCareer(1);
+    EXPECT_FALSE(p.CreditFinish(7, 0, 1000, 1)) << "the same game again";
+    EXPECT_EQ(p.GetCareer(1), once);
+    for (uint32_t game = 100; game < 115; ++game)
+        EXPECT_TRUE(p.CreditFinish(game, 6, 0, 1));
+    tovUserProfile loaded;
+    loaded.SetName("Casey", false);
+    ASSERT_EQ(LoadUserProfile(loaded), tovProfileLoad::kLoaded);
+    EXPECT_FALSE(loaded.CreditFinish(7, 0, 1000, 1)) << "remembered by the file, 15 games later";
+    EXPECT_TRUE(loaded.CreditFinish(115, 6, 0, 1));
+    EXPECT_FALSE(loaded.HasCredited(7)) << "the 17th game back is forgotten";
+    EXPECT_TRUE(loaded.HasCredited(100));
+}
+
+// A profile written before the games credited were kept (a 1644-byte body) loads with none, its
+// rows fitted: first places no more than top fives, top fives no more than games started.
+TEST_F(tovUserProfileTest, AnEarlierProfileLoadsWithNoCreditsAndItsRowsFitted)
+{
+    const struct
+    {
+        tovUserProfile::CareerRow stored;
+        tovUserProfile::CareerRow loaded;
+    } rows[] = {
+        {{1, 1, 2, 0, 0, 24000, 0, 0, 0, 12}, {1, 1, 1, 0, 0, 24000, 0, 0, 0, 12}}, // a final credited twice
+        {{3, 4, 5, 9, 9, 100, 7, 8, 9, 10}, {3, 3, 3, 9, 9, 100, 7, 8, 9, 10}},
+        {{2, 0, 1, 0, 0, 0, 0, 0, 0, 8}, {2, 0, 1, 0, 0, 0, 0, 0, 0, 8}},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    tovUserProfile p = Distinct();
+    for (size_t row = 0; row < std::size(rows); ++row)
+        p.GetCareer(static_cast<int32_t>(row)) = rows[row].stored;
+    std::vector<uint8_t> file = FileBytes(p);
+    file.resize(tovUserProfile::kShortFileSize);
+    file[0] = 0x6c; // 1644
+    file[1] = 0x06;
+    ASSERT_TRUE(plat::WriteFile(m_dir.File("Users/Mary Ellen.wuo"), file.data(), file.size()));
+    tovUserProfile loaded;
+    loaded.SetName("Mary Ellen", false);
+    ASSERT_EQ(LoadUserProfile(loaded), tovProfileLoad::kLoaded);
+    for (size_t row = 0; row < std::size(rows); ++row)
+        EXPECT_EQ(loaded.GetCareer(static_cast<int32_t>(row)), rows[row].loaded) << row;
+    EXPECT_EQ(loaded.GetCreditedGames(), (std::array<uint32_t, tovUserProfile::kCreditedGames>{}));
+    EXPECT_STREQ(loaded.GetTown(), "Dardanelle");
+    EXPECT_EQ(loaded.GetTackle(), p.GetTackle());
+}
+
 TEST_F(tovUserProfileTest, FailedSaveKeepsTheOldFile)
 {
     tovUserProfile p = Distinct();
@@ -336,6 +393,7 @@ TEST_F(tovUserProfileTest, CatchesAndFinishesAddToTheirRowAndSave)
     EXPECT_EQ(row[tovUserProfile::kBassCount], 3);
     EXPECT_EQ(p.GetHeaviestBass(1), 55.0f);
 
+    p.GetCareer(1)[tovUserProfile::kGamesStarted] = 3;
     p.RecordFinish(0, 5000, 1);
     p.RecordFinish(4, 300, 1);
     p.RecordFinish(5, 0, 1);
@@ -344,6 +402,9 @@ TEST_F(tovUserProfileTest, CatchesAndFinishesAddToTheirRowAndSave)
     EXPECT_EQ(row[tovUserProfile::kWinnings], 5300);
     EXPECT_EQ(row[tovUserProfile::kPlaceSum], 1 + 5 + 6);
     EXPECT_EQ(p.GetCareer(0), tovUserProfile::CareerRow{});
+    // A win in a row that counted no game for it: paid and placed, but no more wins than games.
+    p.RecordFinish(0, 700, 2);
+    EXPECT_EQ(p.GetCareer(2), (tovUserProfile::CareerRow{0, 0, 0, 0, 0, 700, 0, 0, 0, 1}));
     EXPECT_EQ(Read(m_dir.File("Users/Recorder.wuo")), FileBytes(p)) << "every record is saved at once";
 
     std::filesystem::remove(m_dir.File("Users/Recorder.wuo"));

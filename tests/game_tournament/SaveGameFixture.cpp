@@ -18,6 +18,8 @@ void InstallTestLake(const std::string& dir, int32_t lakeId, const std::string& 
     const std::string description = name + ".txt";
     contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(id.begin(), id.end())}, {0});
     contents.Add({0x80000007, 76, 0, {}, std::vector<uint8_t>(description.begin(), description.end())}, {0});
+    const std::string prizes = "2500,1500,1000,750,500";
+    contents.Add({0x80000007, 81, 0, {}, std::vector<uint8_t>(prizes.begin(), prizes.end())}, {0});
     std::string error;
     ASSERT_TRUE(tools::WritePackFiles(contents, dir + "/Lakes/" + name, error)) << error;
     std::string text =

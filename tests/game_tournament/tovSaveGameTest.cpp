@@ -94,6 +94,36 @@ TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
     }
 }
 
+// A loaded game is the game that was saved, so that its final is credited once: the file keeps
+// the game's number, and an earlier file without one is numbered by its header, alike at every
+// load.
+TEST_F(tovSaveGameTest, ALoadedGameKeepsTheNumberOfTheGameSaved)
+{
+    StartGame(1, tovGameSession::kTournament);
+    const uint32_t saved = m_session->GetGameNumber();
+    const std::string path = SaveFile("numbered.wsv");
+    const auto loadAfterAnotherGame = [&](const std::string& file)
+    {
+        m_session->m_resumed = false;
+        m_session->StartGame(tovGameSession::kQuickFish, false);
+        EXPECT_NE(m_session->GetGameNumber(), saved) << "a new game, a new number";
+        EXPECT_EQ(tovSaveGame::LoadFromFile(file), tovSaveGame::LoadResult::kOk);
+        m_session->ClearAnglers();
+        m_link.records.clear();
+        return m_session->GetGameNumber();
+    };
+    EXPECT_EQ(loadAfterAnotherGame(path), saved);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(plat::ReadFile(path, bytes));
+    Poke(bytes, 0, 6);
+    Poke(bytes, 28, 0);
+    const std::string old = m_dir.File("old.wsv");
+    ASSERT_TRUE(plat::WriteFile(old, bytes.data(), bytes.size()));
+    const uint32_t first = loadAfterAnotherGame(old);
+    EXPECT_NE(first, 0u);
+    EXPECT_EQ(loadAfterAnotherGame(old), first);
+}
+
 // A load goes on with a game counted when it began: neither the saved player's career nor
 // that of the player current before the load counts another game started.
 TEST_F(tovSaveGameTest, LoadingCountsNoNewGameStarted)
@@ -178,6 +208,11 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         {484 + 8, 4, R::kBadHeader, "more events completed than the season has"},
         {468 + 12, 33, R::kBadHeader, "more events than the lake order holds"},
         {468, -1, R::kBadHeader, "negative event count"},
+        {1012, INT32_MIN, R::kBadHeader, "negative season fish weight"},
+        {1012 + 12, tovSavedGame::kMaxSeasonOunces + 1, R::kBadHeader, "more fish than every event's days hold"},
+        {1028 + 4, -1, R::kBadHeader, "negative season winnings"},
+        {1028 + 8, 32 * 4 * 2500 + 1, R::kBadHeader, "more winnings than every event's prize"},
+        {28, 0, R::kBadHeader, "no game number"},
         {500 + 4 * (3 * 32 + 3), -1, R::kBadHeader, "next lake a negative index"},
         {500 + 4 * (3 * 32 + 3), 2, R::kBadHeader, "next lake not installed"},
     };

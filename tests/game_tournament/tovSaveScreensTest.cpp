@@ -302,7 +302,7 @@ TEST_F(tovSaveScreensTest, DamagedSavesAreRefusedOnTheLoadScreenWithNothingWritt
         {"a wildcard", [](tovSavedGame& g) { g.profileName = "P*"; }, records},
         {"a point", [](tovSavedGame& g) { g.profileName = "Pat.wuo"; }, records},
         {"a flipped letter", [](tovSavedGame& g) { g.profileName = "Pau"; }, records},
-        {"longer than the name field", [](tovSavedGame& g) { g.profileName = std::string(26, 'P'); }, records},
+        {"longer than any name a dialog took", [](tovSavedGame& g) { g.profileName = std::string(32, 'P'); }, records},
     };
     const std::string users = UsersFilePath("");
     const auto files = [&] { return plat::ListFiles(users, "*"); };
@@ -310,7 +310,7 @@ TEST_F(tovSaveScreensTest, DamagedSavesAreRefusedOnTheLoadScreenWithNothingWritt
     std::vector<uint8_t> profile;
     ASSERT_TRUE(plat::ReadFile(users + "/Pat.wuo", profile));
     for (const std::string& name :
-         {std::string("P\x01t"), std::string("P*"), std::string("Pat.wuo"), std::string(26, 'P')})
+         {std::string("P\x01t"), std::string("P*"), std::string("Pat.wuo"), std::string(32, 'P')})
         ASSERT_TRUE(plat::WriteFile(users + "/" + name + ".wuo", profile.data(), profile.size()));
     const std::vector<std::string> before = files();
     ASSERT_EQ(before.size(), 5u);

@@ -24,6 +24,7 @@ float F32At(const std::vector<uint8_t>& b, size_t at)
 tovSavedGame Sample(int32_t anglers, const std::string& name)
 {
     tovSavedGame g;
+    g.gameNumber = 77;
     g.lakeId = 5;
     g.mode = 3;
     g.dayLengthSetting = 1;
@@ -73,14 +74,14 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         size_t offset;
         int32_t value;
     } words[] = {
-        {0, 6},
+        {0, 7},
         {4, 1},
         {8, 5},
         {12, 3},
         {16, 1},
         {20, 2},
         {24, 9},
-        {28, 0},
+        {28, 77},
         {32, 1234},
         {404, 0},
         {468, 11},

@@ -436,6 +436,7 @@ TEST_F(WeighInTest, ALoadedSeasonGoesOnToItsNextEvent)
     ASSERT_LT(next, lakes.CountLakes(0));
     tovSavedGame game;
     game.mode = tovSavedGame::kSeason;
+    game.gameNumber = 5;
     game.lakeId = first;
     game.tournamentLengthSetting = 1;
     game.day = 1;
@@ -454,7 +455,7 @@ TEST_F(WeighInTest, ALoadedSeasonGoesOnToItsNextEvent)
     const std::vector<uint8_t> bytes = game.Write();
     tovSavedGame loaded;
     ASSERT_EQ(loaded.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
-    ASSERT_TRUE(loaded.season.IsValid(lakes.CountLakes(0)));
+    ASSERT_TRUE(loaded.season.IsValid(lakes.CountLakes(0), INT32_MAX));
     tovSaveGame::Apply(loaded);
     EXPECT_EQ(lakes.GetCurrentLakeId(), first);
 

@@ -201,6 +201,7 @@ TEST_F(tovWorldSaveLinkTest, AnyProfileLookGivesAGameThatLoadsAgain)
             TheUserProfile() = odd;
         }
         tovSavedGame game;
+        game.gameNumber = 1;
         game.lakeId = 0;
         game.weather.generatorState = 1234;
         game.profileName = "Odd";
