@@ -155,6 +155,12 @@ public:
         return true;
     }
 
+    void Deliver(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        PushLocked(to, NetMessage{NetMessage::Kind::App, from, std::move(bytes)});
+    }
+
     std::vector<NetSessionInfo> Enumerate()
     {
         std::lock_guard lock(m_mutex);
@@ -313,6 +319,11 @@ std::unique_ptr<NetSession> LoopbackNetwork::CreateSession()
 void LoopbackNetwork::Kill(NetPlayerId id)
 {
     m_hub->Leave(id);
+}
+
+void LoopbackNetwork::DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes)
+{
+    m_hub->Deliver(from, to, std::move(bytes));
 }
 
 } // namespace plat

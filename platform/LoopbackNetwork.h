@@ -6,6 +6,7 @@
 #include "NetSession.h"
 
 #include <memory>
+#include <vector>
 
 namespace plat
 {
@@ -25,6 +26,9 @@ public:
     // The player vanishes as a killed program would: the others see it destroyed, its own end
     // sends and receives nothing more.
     void Kill(NetPlayerId id);
+    // Tests: bytes reach `to` as a message from `from`, queued behind what `to` has received,
+    // whether or not `from` is still in the session (a message still on its way).
+    void DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes);
 
 private:
     std::shared_ptr<LoopbackHub> m_hub;

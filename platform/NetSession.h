@@ -17,12 +17,13 @@ constexpr NetPlayerId kNetAllPlayers = 0;
 // Longest message a session carries.
 constexpr size_t kNetMaxMessage = 4096;
 
-// Names and lines from other players are shown and written one to a line: their control bytes
-// (below 0x20, and 0x7F) become spaces. A NUL ends the text, as it always has.
+// Names and lines from other players are shown and written one to a line, in a font of
+// printable ASCII: every other byte (below 0x20, 0x7F and up) becomes a space. A NUL ends the
+// text, as it always has.
 inline void BlankControlBytes(char* text, size_t size)
 {
     for (size_t i = 0; i < size && text[i] != 0; ++i)
-        if (static_cast<unsigned char>(text[i]) < 0x20 || text[i] == 0x7F)
+        if (static_cast<unsigned char>(text[i]) < 0x20 || static_cast<unsigned char>(text[i]) >= 0x7F)
             text[i] = ' ';
 }
 

@@ -197,8 +197,9 @@ void tovChurnApp::WaitForHostDay()
 
 void tovChurnApp::Leave(int32_t)
 {
-    // Stopped off the lake: kinder to a player alone; a network client's clock follows the host's anyway.
-    TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
+    // Stopped off the lake for a player alone; a network day runs on for everyone, on every page.
+    if (!IsNetworkGame())
+        TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
     ClearButtons();
     m_hud->ReleasePictures();
     m_rodSetPicture = nullptr;

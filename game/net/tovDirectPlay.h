@@ -10,6 +10,7 @@
 #include "QrPointer.h"
 #include "tovAnglerRigBase.h"
 #include "tovDirectPlayState.h"
+#include "tovNetAllowance.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlay.h"
 #include "tovNetworkPlayGameParams.h"
@@ -18,6 +19,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,6 +38,10 @@ public:
     static constexpr uint32_t kHostSlot = 8;
     static constexpr uint32_t kLeft = 0x8000;
     static constexpr size_t kNameChars = 32;
+    // Each player's share of the host's link: parameters answers to its headers, and chat lines
+    // shown, a second.
+    static constexpr uint32_t kAnswersPerSecond = 1;
+    static constexpr uint32_t kChatLinesPerSecond = 4;
     // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
     // display scale, occupied byte.
     static constexpr size_t kSnapshotFishWords = 70;
@@ -187,6 +193,9 @@ private:
     // The host's table names this player at this slot.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot);
     void OnPlayerLeft(plat::NetPlayerId id);
+    // False when the player has had its share of answers (or chat lines) this second; the first
+    // drop of a flood is told in the debug output.
+    bool WithinShare(plat::NetPlayerId from, bool chat);
     // The slot of an active, not-left player with this id; -1 none.
     int32_t SlotOfId(plat::NetPlayerId id);
     // A received message's slot byte names the sender's own slot (or none).
@@ -240,6 +249,14 @@ private:
     std::thread m_receiveThread;
     std::mutex m_queueMutex;
     std::vector<std::function<void()>> m_mainQueue;
+    struct Shares
+    {
+        tovNetAllowance answers;
+        tovNetAllowance chat;
+    };
+    // By player id, while the player is in the session.
+    std::mutex m_sharesMutex;
+    std::map<plat::NetPlayerId, Shares> m_shares;
     SetupDialog m_setupDialog;
     RigFactory m_rigFactory;
     RigRemover m_rigRemover;

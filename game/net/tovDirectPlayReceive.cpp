@@ -2,6 +2,8 @@
 // the receive thread; engine objects and game state are left to the main thread's queue.
 #include "tovDirectPlay.h"
 
+#include "Clock.h"
+#include "DebugOutput.h"
 #include "tovAnglerRig.h"
 #include "tovGameSession.h"
 #include "tovUserProfile.h"
@@ -194,6 +196,10 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool a
 
 void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
 {
+    {
+        std::scoped_lock guard(m_sharesMutex);
+        m_shares.erase(id);
+    }
     for (auto& player : m_players)
     {
         std::string name;
@@ -208,6 +214,33 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
     }
     if (IsHost())
         Post([this] { BroadcastGameParams(); });
+}
+
+bool tovDirectPlay::WithinShare(plat::NetPlayerId from, bool chat)
+{
+    tovNetAllowance::Verdict verdict = tovNetAllowance::Verdict::kPass;
+    {
+        std::scoped_lock guard(m_sharesMutex);
+        Shares& shares = m_shares[from];
+        verdict = chat ? shares.chat.Take(plat::GetTimeMs(), kChatLinesPerSecond)
+                       : shares.answers.Take(plat::GetTimeMs(), kAnswersPerSecond);
+    }
+    if (verdict == tovNetAllowance::Verdict::kPass)
+        return true;
+    if (verdict == tovNetAllowance::Verdict::kDropFirst)
+    {
+        std::string name = "player " + std::to_string(from);
+        if (const int32_t slot = SlotOfId(from); slot >= 0)
+        {
+            std::scoped_lock guard(m_players[slot]->lock);
+            name = NameOf(m_players[slot]->name);
+        }
+        const std::string line = name + (chat ? " sends more than four chat lines a second: the rest are dropped"
+                                              : " asks for the parameters more than once a second: "
+                                                "the other answers are dropped");
+        plat::DebugOutput(line.c_str());
+    }
+    return false;
 }
 
 void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg)
@@ -287,7 +320,7 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         player.resultB = msg.resultB;
         player.livewell = msg.livewell;
     }
-    if (msg.replyWanted != 0 && IsHost())
+    if (msg.replyWanted != 0 && IsHost() && WithinShare(from, false))
         Post([this, from] { SendGameParams(from, false); });
 }
 
@@ -384,6 +417,8 @@ void tovDirectPlay::OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg)
 
 void tovDirectPlay::OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg)
 {
+    if (!WithinShare(from, true))
+        return;
     std::string name;
     if (const int32_t slot = SlotOfId(from); slot >= 0)
     {

@@ -111,6 +111,8 @@ void tovGameSession::SetDay(int32_t day, bool /*force*/)
     // A client's session ignores it; the host's sends it on.
     NetSetDay(day, true);
     ResetGameClock();
+    // The new day's clock starts on the lake: a network day would run through the waits before it.
+    TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
 }
 
 int32_t tovGameSession::GetSkillLevel(bool forceLocal) const

@@ -464,6 +464,8 @@ bool NetApplyHostClock(uint32_t elapsedMsNow)
         return false;
     const double gameSeconds =
         std::clamp(timeOfDay - tovGameClock::kDayStartSeconds, 0.0, kSecondsPerDay - tovGameClock::kDayStartSeconds);
-    TheGameClock().SetGameTime(gameSeconds);
+    // The host's time is a moment old when it lands: a clock that ran past it keeps its own.
+    if (gameSeconds > TheGameClock().GetGameTime())
+        TheGameClock().SetGameTime(gameSeconds);
     return true;
 }

@@ -11,11 +11,13 @@
 #include "tovWorldServices.h"
 
 #include "Clock.h"
+#include "DebugOutput.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -579,6 +581,111 @@ TEST_F(tovDirectPlayPair, PlayersWhoComeAndGoBeforeTheDayFreeTheirSeats)
 
 // Open names the player after the profile chosen since start-up unless the dialog names it
 // otherwise; afterwards the profile carries the session's name and the profiles list is rebuilt.
+// A player's own end of the host's session, as bytes: what it sends, and what the host sent it,
+// counted by message type.
+struct RawPlayer
+{
+    std::unique_ptr<plat::NetSession> end;
+
+    RawPlayer(plat::LoopbackNetwork& net, const std::string& name) : end(net.CreateSession())
+    {
+        end->Join("Lake day", name);
+    }
+    void ToHost(const std::vector<uint8_t>& bytes) { end->Send(end->GetHostId(), bytes.data(), bytes.size(), true); }
+    void Chat(const std::string& line)
+    {
+        tovNet::ChatTextMsg msg;
+        msg.SetText(line.c_str());
+        ToHost(msg.Write());
+    }
+    // Messages of each type received since the last call.
+    std::map<uint8_t, int32_t> Received()
+    {
+        std::map<uint8_t, int32_t> counts;
+        plat::NetMessage message;
+        while (end->Receive(message, 0))
+            if (message.kind == plat::NetMessage::Kind::App && !message.data.empty())
+                ++counts[message.data[0]];
+        return counts;
+    }
+};
+
+// One player floods the host with headers that ask for an answer and with chat lines, in one
+// second of the session's clock: it gets one answer and four lines shown, the other player loses
+// nothing, and the debug output tells of each flood once. A second later it has its share again.
+TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
+{
+    struct Installed
+    {
+        plat::ManualClock time{5'000'000'000};
+        plat::RecordingDebugSink debug;
+        Installed()
+        {
+            plat::SetCurrentClock(&time);
+            plat::SetDebugSink(&debug);
+        }
+        ~Installed()
+        {
+            plat::SetDebugSink(nullptr);
+            plat::SetCurrentClock(nullptr);
+        }
+    } installed;
+    plat::ManualClock& time = installed.time;
+    plat::RecordingDebugSink& debug = installed.debug;
+    {
+        plat::LoopbackNetwork net;
+        NetSessionSide host(net, "Robin");
+        tovDirectPlay& h = *host.session;
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        RawPlayer ann(net, "Ann");
+        RawPlayer bea(net, "Bea");
+        // A line of Bea's comes after both joins and what the host sent for them.
+        const auto through = [&](const std::string& line)
+        {
+            bea.Chat(line);
+            return WaitUntil([&] { return std::count(host.lines.begin(), host.lines.end(), "Bea: " + line) == 1; },
+                             {&h});
+        };
+        ASSERT_TRUE(through("in"));
+        ann.Received();
+        bea.Received();
+        const auto floodLines = [&] {
+            return std::count_if(host.lines.begin(), host.lines.end(),
+                                 [](const auto& l) { return l.rfind("Ann: ", 0) == 0; });
+        };
+        const auto told = [&](const char* who)
+        {
+            const auto lines = debug.Lines();
+            return std::count_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.rfind(who, 0) == 0; });
+        };
+        const std::vector<uint8_t> header = tovNet::PlayerHeaderMsg().Write();
+        const struct
+        {
+            int32_t headers;
+            int32_t lines;
+        } seconds[] = {{10000, 100}, {10, 10}};
+        int32_t second = 0;
+        for (const auto& s : seconds)
+        {
+            SCOPED_TRACE(second);
+            for (int32_t i = 0; i < s.headers; ++i)
+                ann.ToHost(header);
+            for (int32_t i = 0; i < s.lines; ++i)
+                ann.Chat("line " + std::to_string(i));
+            bea.ToHost(header);
+            ASSERT_TRUE(through("out " + std::to_string(second)));
+            EXPECT_EQ(ann.Received(), (std::map<uint8_t, int32_t>{{tovNet::kParamsUpdate, 1}}));
+            EXPECT_EQ(bea.Received(), (std::map<uint8_t, int32_t>{{tovNet::kParamsUpdate, 1}}));
+            EXPECT_EQ(floodLines(), 4 * (second + 1));
+            EXPECT_EQ(told("Ann "), 2 * (second + 1)) << "answers and lines, once each";
+            EXPECT_EQ(told("Bea "), 0);
+            time.AdvanceMs(1000);
+            ++second;
+        }
+    }
+}
+
 TEST(tovDirectPlay, OpenNamesTheProfileAndRebuildsTheProfilesList)
 {
     const std::string before = TheUserProfile().GetName();

@@ -208,26 +208,18 @@ TEST(tovEnetSession, AFrameNamingThePlayerItselfAsGoneIsIgnored)
     player.Close();
 }
 
-// Names and chat lines from other players are shown and logged a line each: a control byte in
-// them reads as a space, whatever else they hold stays.
-TEST(tovEnetSession, ControlBytesInNamesAndLinesReadAsSpaces)
+// Names and chat lines from other players are shown and logged a line each, in a font of
+// printable ASCII: any other byte in them reads as a space, the printable ones stay.
+TEST(tovEnetSession, BytesOutsidePrintableAsciiInNamesAndLinesReadAsSpaces)
 {
     const struct
     {
         char sent;
         char read;
-    } bytes[] = {{1, ' '},
-                 {9, ' '},
-                 {10, ' '},
-                 {13, ' '},
-                 {27, ' '},
-                 {31, ' '},
-                 {127, ' '},
-                 {' ', ' '},
-                 {'~', '~'},
-                 {'e', 'e'},
-                 {char(0x80), char(0x80)},
-                 {char(0xFF), char(0xFF)}};
+    } bytes[] = {
+        {1, ' '},   {9, ' '},   {10, ' '},  {13, ' '},         {27, ' '},         {31, ' '},         {127, ' '},
+        {' ', ' '}, {'~', '~'}, {'e', 'e'}, {char(0x80), ' '}, {char(0xC3), ' '}, {char(0xFF), ' '},
+    };
     // Player 2, host 1; every other player is named "R", the byte, "n".
     std::vector<uint8_t> welcome = {'W', 2, 0, 0, 0, 1, 0, 0, 0, uint8_t(std::size(bytes)), 0, 0, 0};
     for (size_t i = 0; i < std::size(bytes); ++i)

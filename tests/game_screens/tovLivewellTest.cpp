@@ -11,6 +11,7 @@
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 
+#include "ButtonObj.h"
 #include "QrD3DDevice.h"
 
 #include <cstring>
@@ -123,6 +124,7 @@ protected:
         return IsMessageBoxRaised() ? tovMessageIFace::GetInstance()->GetText() : std::string();
     }
     static tovLivewellIFace& Livewell() { return *tovLivewellIFace::GetInstance(); }
+    static bool ReleaseOff() { return Livewell().GetButton(tovLivewellIFace::kReleaseButton)->m_disabled != 0; }
     static int32_t RowY(int32_t k) { return 222 + 33 * k; }
 
     QrPointer<tovAnglerRig> m_rig;
@@ -222,8 +224,8 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
 }
 
 // At a network weigh-in every copy has counted the livewell's fish: Release lets only a sixth
-// go back, so that a player sent there over the limit can still finish. Elsewhere in the same
-// game any fish may go.
+// go back, so that a player sent there over the limit can still finish, and is shown off
+// otherwise. Elsewhere in the same game any fish may go.
 TEST_F(tovLivewellTest, NetworkWeighInReleasesOnlyASixthFish)
 {
     struct : tovNullNetworkPlay
@@ -237,6 +239,7 @@ TEST_F(tovLivewellTest, NetworkWeighInReleasesOnlyASixthFish)
     SwitchTo(10);
     SwitchTo(3);
     Frame();
+    EXPECT_TRUE(ReleaseOff()) << "five fish";
     ClickAt(156, 432);
     EXPECT_FALSE(IsMessageBoxRaised()) << "five fish";
     EXPECT_EQ(m_rig->GetLivewellCount(), 5);
@@ -245,10 +248,12 @@ TEST_F(tovLivewellTest, NetworkWeighInReleasesOnlyASixthFish)
     SwitchTo(10);
     SwitchTo(3);
     Frame();
+    EXPECT_FALSE(ReleaseOff()) << "six fish";
     ClickAt(156, 432);
     EXPECT_TRUE(IsMessageBoxRaised()) << "six fish";
     Answer(true);
     EXPECT_EQ(m_rig->GetLivewellCount(), 5);
+    EXPECT_TRUE(ReleaseOff()) << "back to five";
     ClickAt(156, 432);
     EXPECT_FALSE(IsMessageBoxRaised()) << "back to five";
     ClickAt(53, 441);
@@ -259,6 +264,7 @@ TEST_F(tovLivewellTest, NetworkWeighInReleasesOnlyASixthFish)
     SwitchTo(8);
     SwitchTo(3);
     Frame();
+    EXPECT_FALSE(ReleaseOff()) << "away from the weigh-in";
     ClickAt(156, 432);
     EXPECT_TRUE(IsMessageBoxRaised()) << "away from the weigh-in";
     Answer(false);

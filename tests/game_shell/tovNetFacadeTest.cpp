@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -352,6 +353,8 @@ TEST_F(tovNetFacadeTest, PingGoesToEveryoneAtMostEveryTwoSeconds)
     EXPECT_EQ(m_session.Joined(), "Ping(255)") << "a newly installed session starts its timers afresh";
 }
 
+// A client's clock never goes back: the host's time landed a moment ago, and a clock already
+// past it keeps its own.
 TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBeforeItIsSet)
 {
     TheGameClock().Start(10.0, 8.0); // 48 game seconds a second
@@ -361,15 +364,19 @@ TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBefore
         int32_t receipt;
         uint32_t now;
         double hostTimeOfDay;
-        double gameTime; // -1: the clock is left alone
+        double own;      // the client's game time before
+        double gameTime; // -1: the host's time is refused
     };
     const Row rows[] = {
-        {1000, 3000, 8 * 3600.0, 2 * 3600.0 + 96.0},
-        {-1000, 1000, 8 * 3600.0, 2 * 3600.0 + 96.0}, // the millisecond counter wrapped in between
-        {1000, 1000, 5 * 3600.0, 0.0},                // before the day's start
-        {1000, 1000, 1e30, 64800.0},
-        {1000, 1000, nan, -1.0},
-        {1000, 1000, std::numeric_limits<double>::infinity(), -1.0},
+        {1000, 3000, 8 * 3600.0, -1.0, 2 * 3600.0 + 96.0},
+        {-1000, 1000, 8 * 3600.0, -1.0, 2 * 3600.0 + 96.0}, // the millisecond counter wrapped in between
+        {1000, 1000, 5 * 3600.0, -1.0, 0.0},                // before the day's start
+        {1000, 1000, 1e30, -1.0, 64800.0},
+        {1000, 3000, 8 * 3600.0, 2 * 3600.0 + 95.0, 2 * 3600.0 + 96.0},
+        {1000, 3000, 8 * 3600.0, 2 * 3600.0 + 97.0, 2 * 3600.0 + 97.0}, // ahead of the host: kept
+        {1000, 1000, 5 * 3600.0, 100.0, 100.0},
+        {1000, 1000, nan, -1.0, -1.0},
+        {1000, 1000, std::numeric_limits<double>::infinity(), -1.0, -1.0},
     };
     for (const Row& r : rows)
     {
@@ -378,9 +385,10 @@ TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBefore
         params.hostStamp = 5;
         params.hostTimeOfDay = r.hostTimeOfDay;
         StoreGameParams(params);
-        TheGameClock().SetGameTime(-1.0);
-        EXPECT_EQ(NetApplyHostClock(r.now), r.gameTime >= 0.0) << r.hostTimeOfDay;
-        EXPECT_DOUBLE_EQ(TheGameClock().GetGameTime(), r.gameTime) << r.hostTimeOfDay;
+        TheGameClock().SetGameTime(r.own);
+        EXPECT_EQ(NetApplyHostClock(r.now), r.gameTime >= 0.0) << r.hostTimeOfDay << " over " << r.own;
+        EXPECT_DOUBLE_EQ(TheGameClock().GetGameTime(), std::max(r.gameTime, r.own))
+            << r.hostTimeOfDay << " over " << r.own;
         EXPECT_FALSE(CopyGameParams().HasHostClock()) << "the clock is taken once";
     }
     EXPECT_FALSE(NetApplyHostClock(9999));

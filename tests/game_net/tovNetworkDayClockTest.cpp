@@ -1,0 +1,55 @@
+// The day's clock through the pages of a day: a network day runs on whatever page a player is
+// on, for every player; a player alone stops it off the lake. A new day's clock starts on the
+// lake, not during the waits before it.
+#include "NetScreensFixture.h"
+#include "tovChurnApp.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class tovNetworkDayClockTest : public NetScreensTest
+{
+protected:
+    void AddMoreScreens() override
+    {
+        NetScreensTest::AddMoreScreens();
+        m_app->AddInterface(new tovChurnApp, 2);
+        m_app->AddInterface(new StandInScreen, 12);
+    }
+    // Game seconds the clock moves in one real second.
+    double OneSecond()
+    {
+        const double before = TheGameClock().GetGameTime();
+        m_clock.AdvanceMs(1000);
+        TheGameClock().Update();
+        return TheGameClock().GetGameTime() - before;
+    }
+};
+
+TEST_F(tovNetworkDayClockTest, ANetworkDayRunsOnEveryPageAndANewDayWaitsForTheLake)
+{
+    for (const bool network : {false, true})
+    {
+        SCOPED_TRACE(network ? "network game" : "alone");
+        m_net.m_open = network;
+        m_session->SetDay(1, false);
+        TheGameClock().Restart(0); // 48 game seconds a second
+        EXPECT_EQ(OneSecond(), 0.0) << "before the lake";
+        SwitchTo(2);
+        EXPECT_EQ(OneSecond(), 48.0) << "on the lake";
+        SwitchTo(12);
+        EXPECT_EQ(OneSecond(), network ? 48.0 : 0.0) << "on the travel map";
+        SwitchTo(2);
+        SwitchTo(8);
+        EXPECT_EQ(OneSecond(), network ? 48.0 : 0.0) << "on the main menu";
+        m_session->NextDay();
+        EXPECT_EQ(OneSecond(), 0.0) << "between the days";
+        EXPECT_EQ(TheGameClock().GetGameTime(), 0.0);
+    }
+}
+
+} // namespace
