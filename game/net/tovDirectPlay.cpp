@@ -131,6 +131,7 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
     m_localName = CutName(TheUserProfile().GetName());
     if (!m_setupDialog || !m_setupDialog(*this) || !IsSessionOpen())
         return false;
+    // The name the player chose, not the one the host may have made unique in the session.
     TheUserProfile().SetName(m_localName.c_str(), true);
     LoadUserProfile(TheUserProfile());
     if (m_profileListHook)
