@@ -1,5 +1,7 @@
 #include "EnetSession.h"
 
+#include "Clock.h"
+
 #include <enet/enet.h>
 
 #include <arpa/inet.h>
@@ -33,10 +35,15 @@ constexpr uint8_t kFrameDestroyed = 'D';
 constexpr uint8_t kFrameName = 'N';
 constexpr char kDiscoveryQuery[4] = {'T', 'O', 'V', 'Q'};
 constexpr char kDiscoveryAnswer[4] = {'T', 'O', 'V', 'A'};
-constexpr size_t kMaxName = 31;
+constexpr size_t kMaxName = kNetMaxPlayerName;
 constexpr int32_t kMaxSessionPlayers = 32;
 constexpr int32_t kConnectWaitMs = 3000;
 constexpr int32_t kServiceStepMs = 2;
+// A connection holds a place until it joins; one that sends no join within this time (the
+// installed clock's) is dropped, so that idle connections cannot keep the players out.
+constexpr uint32_t kJoinWaitMs = 5000;
+// Connections beyond the players' places, so that a refused one is told why rather than unheard.
+constexpr size_t kRefusalPeers = 4;
 
 void InitEnetOnce()
 {
@@ -111,6 +118,25 @@ NetPlayerId PeerId(const ENetPeer* peer)
     return static_cast<NetPlayerId>(reinterpret_cast<uintptr_t>(peer->data));
 }
 
+// A refusal travels as the disconnection's data.
+NetJoinFailure RefusalOf(uint32_t data)
+{
+    if (data == static_cast<uint32_t>(NetJoinFailure::Full))
+        return NetJoinFailure::Full;
+    if (data == static_cast<uint32_t>(NetJoinFailure::Begun))
+        return NetJoinFailure::Begun;
+    return NetJoinFailure::NotFound;
+}
+
+std::vector<std::string> NamesBut(const std::map<NetPlayerId, std::string>& names, NetPlayerId except)
+{
+    std::vector<std::string> out;
+    for (const auto& [id, name] : names)
+        if (id != except)
+            out.push_back(name);
+    return out;
+}
+
 } // namespace
 
 std::vector<std::string> LocalIpAddresses()
@@ -169,6 +195,9 @@ struct EnetSession::State
     std::string address;
     std::map<NetPlayerId, std::string> names;
     std::map<NetPlayerId, ENetPeer*> peers;
+    // Host: connections that have not joined yet, with the tick they came at.
+    std::map<ENetPeer*, uint32_t> waiting;
+    NetJoinFailure joinFailure = NetJoinFailure::None;
     std::thread service;
     std::atomic<bool> stop{false};
 
@@ -217,8 +246,16 @@ struct EnetSession::State
         if (data[0] == kFrameJoin && from == 0)
         {
             std::string name;
-            if (!in.Name(name))
+            // Only a connection still holding its place joins; a refused one is on its way out.
+            if (!in.Name(name) || waiting.erase(peer) == 0)
                 return;
+            // The door may have closed, or filled, since the connection came.
+            if (const NetJoinFailure refusal = Refusal(); refusal != NetJoinFailure::None)
+            {
+                enet_peer_disconnect_later(peer, static_cast<uint32_t>(refusal));
+                return;
+            }
+            name = UniquePlayerName(name, NamesBut(names, 0));
             const NetPlayerId id = ++nextId;
             peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
             std::vector<uint8_t> welcome{kFrameWelcome};
@@ -230,6 +267,8 @@ struct EnetSession::State
                 PutU32(welcome, other);
                 PutName(welcome, otherName);
             }
+            // Last, the name the player is known by here.
+            PutName(welcome, name);
             SendFrame(peer, welcome, true);
             std::vector<uint8_t> created{kFrameCreated};
             PutU32(created, id);
@@ -266,11 +305,13 @@ struct EnetSession::State
             std::string name;
             if (!in.U32(id) || !in.Name(name))
                 return;
+            name = UniquePlayerName(name, NamesBut(names, from));
             names[from] = name;
             std::vector<uint8_t> frame{kFrameName};
             PutU32(frame, from);
             PutName(frame, name);
-            SendToPeers(frame, true, from);
+            // The renamed player too: its own copy shows the name given here.
+            SendToPeers(frame, true, 0);
         }
     }
 
@@ -294,6 +335,9 @@ struct EnetSession::State
                     return;
                 names[other] = name;
             }
+            // The name the host gave this player, where it says.
+            if (in.Name(name))
+                names[id] = name;
             localId = id;
             hostId = hostPlayer;
             welcomed = true;
@@ -321,7 +365,11 @@ struct EnetSession::State
             break;
         case kFrameName:
             if (in.U32(id) && in.Name(name) && names.count(id) != 0)
+            {
                 names[id] = name;
+                if (id == localId)
+                    Push({NetMessage::Kind::Renamed, id, {}});
+            }
             break;
         default:
             break;
@@ -338,8 +386,10 @@ struct EnetSession::State
             if (hosting)
             {
                 event.peer->data = nullptr;
-                if (!joinable || static_cast<int32_t>(peers.size()) + 1 >= maxPlayers)
-                    enet_peer_disconnect_later(event.peer, 0);
+                if (const NetJoinFailure refusal = Refusal(); refusal != NetJoinFailure::None)
+                    enet_peer_disconnect_later(event.peer, static_cast<uint32_t>(refusal));
+                else
+                    waiting[event.peer] = GetTimeMs();
             }
             break;
         case ENET_EVENT_TYPE_RECEIVE:
@@ -358,6 +408,7 @@ struct EnetSession::State
             {
                 const NetPlayerId id = PeerId(event.peer);
                 event.peer->data = nullptr;
+                waiting.erase(event.peer);
                 if (id != 0 && peers.erase(id) != 0)
                 {
                     names.erase(id);
@@ -369,6 +420,8 @@ struct EnetSession::State
             }
             else if (event.peer == server)
             {
+                if (!welcomed)
+                    joinFailure = RefusalOf(event.data);
                 // The host is gone, and with it the session.
                 server = nullptr;
                 for (const auto& [id, name] : names)
@@ -387,6 +440,30 @@ struct EnetSession::State
         default:
             break;
         }
+    }
+
+    // Host: why a newcomer cannot have a place now; the places held by connections that have
+    // not joined count as taken.
+    NetJoinFailure Refusal() const
+    {
+        if (!joinable)
+            return NetJoinFailure::Begun;
+        if (static_cast<int32_t>(peers.size() + waiting.size()) + 1 >= maxPlayers)
+            return NetJoinFailure::Full;
+        return NetJoinFailure::None;
+    }
+
+    void DropSilentConnections()
+    {
+        const uint32_t now = GetTimeMs();
+        for (auto at = waiting.begin(); at != waiting.end();)
+            if (now - at->second >= kJoinWaitMs)
+            {
+                enet_peer_disconnect_now(at->first, 0);
+                at = waiting.erase(at);
+            }
+            else
+                ++at;
     }
 
     void AnswerDiscovery()
@@ -444,7 +521,10 @@ struct EnetSession::State
                 while (host != nullptr && enet_host_service(host, &event, 0) > 0)
                     HandleEvent(event);
                 if (hosting && host != nullptr)
+                {
+                    DropSilentConnections();
                     AnswerDiscovery();
+                }
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(kServiceStepMs));
         }
@@ -472,6 +552,7 @@ struct EnetSession::State
         nextId = 1;
         names.clear();
         peers.clear();
+        waiting.clear();
         address.clear();
         joinable = true;
     }
@@ -552,7 +633,7 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
         return false;
     bind.port = port;
     const int32_t players = std::clamp(maxPlayers, 1, kMaxSessionPlayers);
-    s.host = enet_host_create(&bind, static_cast<size_t>(std::max(players - 1, 1)), 2, 0, 0);
+    s.host = enet_host_create(&bind, static_cast<size_t>(std::max(players - 1, 1)) + kRefusalPeers, 2, 0, 0);
     if (s.host == nullptr)
         return false;
     ENetAddress bound{};
@@ -589,6 +670,7 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
 {
     Close();
     State& s = *m_state;
+    s.joinFailure = NetJoinFailure::NotFound;
     std::string hostName;
     uint16_t port = 0;
     ENetAddress target{};
@@ -608,10 +690,14 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
     bool connected = false;
     ENetEvent event;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectWaitMs);
-    while (!connected && std::chrono::steady_clock::now() < end)
+    bool refused = false;
+    while (!connected && !refused && std::chrono::steady_clock::now() < end)
         if (enet_host_service(s.host, &event, 10) > 0)
         {
             connected = event.type == ENET_EVENT_TYPE_CONNECT;
+            refused = event.type == ENET_EVENT_TYPE_DISCONNECT;
+            if (refused)
+                s.joinFailure = RefusalOf(event.data);
             if (event.type == ENET_EVENT_TYPE_RECEIVE)
                 enet_packet_destroy(event.packet);
         }
@@ -630,7 +716,9 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
         s.Reset();
         return false;
     }
-    s.names[s.localId] = playerName.substr(0, kMaxName);
+    // Unless the host named the player otherwise.
+    s.names.emplace(s.localId, playerName.substr(0, kMaxName));
+    s.joinFailure = NetJoinFailure::None;
     s.address = address;
     s.service = std::thread([&s] { s.ServiceLoop(); });
     return true;
@@ -704,15 +792,28 @@ bool EnetSession::SetPlayerName(const std::string& name)
     std::lock_guard lock(s.mutex);
     if (s.localId == 0)
         return false;
-    s.names[s.localId] = name.substr(0, kMaxName);
+    // A client's name stands until the host's answer gives the one it keeps.
+    s.names[s.localId] = s.hosting ? UniquePlayerName(name, NamesBut(s.names, s.localId)) : name.substr(0, kMaxName);
     std::vector<uint8_t> frame{kFrameName};
     PutU32(frame, s.localId);
-    PutName(frame, name);
+    PutName(frame, s.names[s.localId]);
     if (s.hosting)
         s.SendToPeers(frame, true, 0);
     else if (s.server != nullptr)
         s.SendFrame(s.server, frame, true);
     return true;
+}
+
+NetJoinFailure EnetSession::GetJoinFailure() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->joinFailure;
+}
+
+int32_t EnetSession::ConnectionsWaitingToJoin() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return static_cast<int32_t>(m_state->waiting.size());
 }
 
 void EnetSession::SetJoinable(bool joinable)

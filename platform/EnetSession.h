@@ -1,7 +1,8 @@
 #pragma once
 // A network session over UDP: the host accepts players and relays their messages, so every
 // player talks only to the host. Guaranteed messages travel reliably and in order, the rest
-// as they come. A player silent past the peer time-out is taken for gone. Sessions answer
+// as they come. A player silent past the peer time-out is taken for gone; a connection that does
+// not join within 5 s of the installed clock is dropped. Refusals say why. Sessions answer
 // discovery on a fixed port of the local network.
 
 #include "NetSession.h"
@@ -27,6 +28,7 @@ public:
               const std::string& playerName) override;
     // address "HOST:PORT" or "HOST" (kDefaultPort).
     bool Join(const std::string& address, const std::string& playerName) override;
+    NetJoinFailure GetJoinFailure() const override;
     void Close() override;
     NetPlayerId GetLocalId() const override;
     bool IsHost() const override;
@@ -42,6 +44,8 @@ public:
 
     // Stops answering without saying goodbye, as a killed program would (tests).
     void Abandon();
+    // Host: connections that hold a place without having joined (tests).
+    int32_t ConnectionsWaitingToJoin() const;
 
 private:
     struct State;

@@ -90,17 +90,22 @@ public:
         return id;
     }
 
-    NetPlayerId Join(const std::string& name, const std::string& playerName, const std::shared_ptr<Inbox>& inbox)
+    NetPlayerId Join(const std::string& name, const std::string& playerName, const std::shared_ptr<Inbox>& inbox,
+                     NetJoinFailure& failure)
     {
         std::lock_guard lock(m_mutex);
         auto found = m_sessions.find(name);
+        failure = NetJoinFailure::NotFound;
         if (found == m_sessions.end())
             return 0;
         Session& session = found->second;
-        if (!session.joinable || static_cast<int32_t>(session.players.size()) >= session.maxPlayers)
+        failure = !session.joinable                                                    ? NetJoinFailure::Begun
+                  : static_cast<int32_t>(session.players.size()) >= session.maxPlayers ? NetJoinFailure::Full
+                                                                                       : NetJoinFailure::None;
+        if (failure != NetJoinFailure::None)
             return 0;
         NetPlayerId id = m_nextId++;
-        m_players[id] = Player{name, playerName, inbox};
+        m_players[id] = Player{name, UniquePlayerName(playerName, NamesLocked(session, 0)), inbox};
         for (NetPlayerId other : session.players)
             PushLocked(other, NetMessage{NetMessage::Kind::PlayerCreated, id, {}});
         session.players.push_back(id);
@@ -189,7 +194,7 @@ public:
         auto found = m_players.find(id);
         if (found == m_players.end())
             return false;
-        found->second.name = name;
+        found->second.name = UniquePlayerName(name, NamesLocked(m_sessions.at(found->second.session), id));
         return true;
     }
 
@@ -241,6 +246,15 @@ public:
     }
 
 private:
+    std::vector<std::string> NamesLocked(const Session& session, NetPlayerId except) const
+    {
+        std::vector<std::string> names;
+        for (NetPlayerId other : session.players)
+            if (other != except)
+                names.push_back(m_players.at(other).name);
+        return names;
+    }
+
     void PushLocked(NetPlayerId to, NetMessage message)
     {
         auto found = m_players.find(to);
@@ -274,9 +288,10 @@ public:
     bool Join(const std::string& address, const std::string& playerName) override
     {
         Close();
-        m_id = m_hub->Join(address, playerName, m_inbox);
+        m_id = m_hub->Join(address, playerName, m_inbox, m_joinFailure);
         return m_id != 0;
     }
+    NetJoinFailure GetJoinFailure() const override { return m_joinFailure; }
     void Close() override
     {
         if (m_id != 0)
@@ -303,6 +318,7 @@ private:
     std::shared_ptr<LoopbackHub> m_hub;
     std::shared_ptr<Inbox> m_inbox = std::make_shared<Inbox>();
     NetPlayerId m_id = 0;
+    NetJoinFailure m_joinFailure = NetJoinFailure::None;
 };
 
 } // namespace

@@ -39,6 +39,17 @@ struct NetSessionInfo
     std::vector<std::string> playerNames;
 };
 
+// Why a join failed.
+enum class NetJoinFailure
+{
+    None,
+    // Nobody answered at the address, or not as a session does.
+    NotFound,
+    Full,
+    // The host has closed the session to newcomers.
+    Begun,
+};
+
 struct NetMessage
 {
     enum class Kind
@@ -49,6 +60,8 @@ struct NetMessage
         PlayerDestroyed,
         // The session's host left and this player hosts it now.
         NewHost,
+        // The host named this end's own player anew (the name asked for was taken).
+        Renamed,
     };
     Kind kind = Kind::App;
     NetPlayerId from = 0;
@@ -66,7 +79,10 @@ public:
     virtual bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
                       const std::string& playerName) = 0;
     // Joins a session and creates the local player there; false when refused or unanswered.
+    // The host may give the player another name than the one asked for (GetPlayerName).
     virtual bool Join(const std::string& address, const std::string& playerName) = 0;
+    // Why the last Join failed; None after one that succeeded.
+    virtual NetJoinFailure GetJoinFailure() const = 0;
     // Leaves: the other players see this player destroyed. Wakes a waiting Receive.
     virtual void Close() = 0;
 
@@ -80,6 +96,7 @@ public:
     virtual std::string GetAddress() const = 0;
     // Empty for an unknown id.
     virtual std::string GetPlayerName(NetPlayerId id) const = 0;
+    // The host keeps names unique (UniquePlayerName).
     virtual bool SetPlayerName(const std::string& name) = 0;
     // Refuses new players while set (host only).
     virtual void SetJoinable(bool joinable) = 0;
@@ -92,5 +109,13 @@ public:
     // Makes a waiting Receive return false once.
     virtual void Wake() = 0;
 };
+
+// Longest player name a session carries.
+constexpr size_t kNetMaxPlayerName = 31;
+
+// The name a player asking for `name` gets beside players with the names `taken`: the name
+// itself when no one has it (compared exactly), else with the lowest free suffix " 2", " 3", ...,
+// the name cut so that the whole stays within kNetMaxPlayerName characters.
+std::string UniquePlayerName(const std::string& name, const std::vector<std::string>& taken);
 
 } // namespace plat

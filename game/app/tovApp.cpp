@@ -55,6 +55,7 @@
 #include "WindowBackend.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace
@@ -169,8 +170,14 @@ bool tovApp::CreateAll()
     // The session object installs itself; sessions open later from the profiles screen.
     m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>(m_netTimeoutMs));
     if (!m_joinAddress.empty())
-        m_network->SetSetupDialog([address = m_joinAddress](tovDirectPlay& session)
-                                  { return session.JoinSession(address); });
+        m_network->SetSetupDialog(
+            [this, address = m_joinAddress](tovDirectPlay& session)
+            {
+                if (session.JoinSession(address))
+                    return true;
+                ReportJoinFailure(session.GetJoinFailure());
+                return false;
+            });
     else if (!m_hostAddress.empty())
         m_network->SetSetupDialog([address = m_hostAddress](tovDirectPlay& session)
                                   { return session.HostSession(TheUserProfile().GetName(), address); });
@@ -254,6 +261,19 @@ void tovApp::ReportDataFailure(const std::string& text)
     m_dataFailureCode = 1;
     if (m_window)
         m_window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
+}
+
+void tovApp::ReportJoinFailure(const std::string& text)
+{
+    if (!m_headless)
+    {
+        plat::DebugOutput(text.c_str());
+        ShowMessage(kMessageOk, nullptr, 0, text.c_str());
+        return;
+    }
+    std::fprintf(stderr, "tarnholm: %s\n", text.c_str());
+    if (m_window)
+        m_window->PostQuit(1);
 }
 
 bool tovApp::OpenMainPack()

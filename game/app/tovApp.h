@@ -120,6 +120,9 @@ public:
     // Network play joins this session ("HOST:PORT") instead of asking.
     void SetJoinAddress(const std::string& address) { m_joinAddress = address; }
     void SetHostAddress(const std::string& address) { m_hostAddress = address; }
+    // Nobody sees a box: a join given on the command line that fails says why on standard error
+    // and ends the run with exit code 1 (in a window it says so in a box, and the game goes on).
+    void SetHeadless(bool on) { m_headless = on; }
     // How long a silent network player is waited for before it counts as gone.
     void SetNetTimeoutMs(int32_t ms) { m_netTimeoutMs = ms; }
     // The set-up dialog in the game window until the player hosts, joins or leaves.
@@ -145,6 +148,7 @@ private:
     // cannot be opened.
     bool OpenMainPack();
     void ReportDataFailure(const std::string& text);
+    void ReportJoinFailure(const std::string& text);
     void RegisterScreens();
     void LoadCursors();
     void CreateDisplay();
@@ -186,6 +190,7 @@ private:
     int32_t m_netTimeoutMs = tovAppOptions::kDefaultNetTimeoutMs;
     std::string m_joinAddress;
     std::string m_hostAddress;
+    bool m_headless = false;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     int32_t m_dataFailureCode = 0;

@@ -69,6 +69,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetNetworkLaunch(m_options.network);
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
+        app.SetHeadless(true);
         app.SetNetTimeoutMs(m_options.netTimeoutMs);
         // Data the game cannot use fails the run; a start the player cancelled does not.
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : app.DataFailureCode(); });

@@ -84,8 +84,23 @@ bool tovDirectPlay::JoinSession(const std::string& address)
 {
     Close();
     m_localLakeMask = TheLakeCatalogue().GetLakeMask();
+    m_joinFailure.clear();
     if (!m_transport->Join(address, m_localName))
+    {
+        switch (m_transport->GetJoinFailure())
+        {
+        case plat::NetJoinFailure::Full:
+            m_joinFailure = "The session is full.";
+            break;
+        case plat::NetJoinFailure::Begun:
+            m_joinFailure = "The game has already begun.";
+            break;
+        default:
+            m_joinFailure = "No game was found at " + address + ".";
+            break;
+        }
         return false;
+    }
     m_sessionStartMs = plat::GetTimeMs();
     m_host = m_transport->IsHost();
     m_localId = m_transport->GetLocalId();
@@ -116,6 +131,7 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
     m_localName = CutName(TheUserProfile().GetName());
     if (!m_setupDialog || !m_setupDialog(*this) || !IsSessionOpen())
         return false;
+    // The name the player chose, not the one the host may have made unique in the session.
     TheUserProfile().SetName(m_localName.c_str(), true);
     LoadUserProfile(TheUserProfile());
     if (m_profileListHook)
@@ -413,8 +429,10 @@ void tovDirectPlay::ChangePlayerName(const char* name)
     const int32_t slot = m_localSlot.load();
     if (slot >= 0 && slot < tovNet::kSlots)
     {
+        // The session's name for the player, which the host may have made unique.
+        const std::string given = CutName(m_transport->GetPlayerName(m_localId.load()));
         std::scoped_lock guard(m_players[slot]->lock);
-        CopyName(m_players[slot]->name, m_localName);
+        CopyName(m_players[slot]->name, given);
     }
     SendMessage(plat::kNetAllPlayers, tovNet::NameChangedMsg().Write());
 }

@@ -88,7 +88,9 @@ public:
     // What the set-up dialog calls. The local name is the player's name in the session.
     std::vector<plat::NetSessionInfo> EnumerateSessions(int32_t timeoutMs);
     bool HostSession(const std::string& sessionName, const std::string& address);
+    // False when the join failed; GetJoinFailure then says why, for the player.
     bool JoinSession(const std::string& address);
+    const std::string& GetJoinFailure() const { return m_joinFailure; }
     void SetLocalName(const std::string& name);
     std::string GetLocalName() const;
     std::string GetSessionAddress() const;
@@ -188,10 +190,12 @@ private:
     void OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg);
     void OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg);
     void OnNameChanged(plat::NetPlayerId from);
+    // The local record takes the name the host gave this player.
+    void TakeGivenName();
     // announce: the "has joined" line (not for a player the host's table only moves).
     int32_t OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce = true);
-    // The host's table names this player at this slot.
-    void SeatFromTable(plat::NetPlayerId id, int32_t slot);
+    // The host's table names this player at this slot; announce as for OnPlayerJoined.
+    void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
     // False when the player has had its share of answers (or chat lines) this second; the first
     // drop of a flood is told in the debug output.
@@ -242,7 +246,9 @@ private:
     std::atomic<uint32_t> m_dropped{0};
     std::atomic<bool> m_stopReceiving{false};
     uint32_t m_sessionStartMs = 0;
+    // The name the player chose; the session may know it by another (the host keeps names unique).
     std::string m_localName;
+    std::string m_joinFailure;
     // Read on the main thread when a session starts: the catalogue is the main thread's.
     uint32_t m_localLakeMask = 0;
     std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> m_localLivewell{};

@@ -8,6 +8,7 @@
 #include "tovGameSession.h"
 #include "tovUserProfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -43,6 +44,10 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
         break;
     case plat::NetMessage::Kind::App:
         HandleAppMessage(message.from, message.data.data(), message.data.size());
+        break;
+    case plat::NetMessage::Kind::Renamed:
+        if (message.from == m_localId.load())
+            TakeGivenName();
         break;
     }
 }
@@ -272,13 +277,17 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
         params.ClearHostClock();
     }
     StoreGameParams(params);
+    // Seated before the table, a player is not new whatever the table moves: a swap of two
+    // players empties the second one's seat before the table seats it again.
+    const auto seatedBefore = GetSlotIds();
     for (uint32_t i = 0; i < msg.count; ++i)
     {
         const plat::NetPlayerId id = msg.ids[i];
         // A player the transport does not know would keep its seat for good.
         if (id == 0 || !m_transport->HasPlayer(id))
             continue;
-        SeatFromTable(id, static_cast<int32_t>(i));
+        SeatFromTable(id, static_cast<int32_t>(i),
+                      std::find(seatedBefore.begin(), seatedBefore.end(), id) == seatedBefore.end());
     }
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
@@ -289,7 +298,7 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
     }
 }
 
-void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot)
+void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce)
 {
     const int32_t seated = SlotOfId(id);
     if (seated != slot)
@@ -299,7 +308,7 @@ void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot)
         if (seated >= 0)
             EmptySlot(seated);
         EmptySlot(slot);
-        OnPlayerJoined(id, slot, seated < 0);
+        OnPlayerJoined(id, slot, announce && seated < 0);
     }
     if (id == m_localId.load())
         m_localSlot = slot;
@@ -449,6 +458,18 @@ void tovDirectPlay::OnNameChanged(plat::NetPlayerId from)
         std::snprintf(line, sizeof(line), "%s has changed name to %s.", old.c_str(), now.c_str());
         ShowNetMessage(line);
     }
+}
+
+void tovDirectPlay::TakeGivenName()
+{
+    const int32_t slot = SlotOfId(m_localId.load());
+    if (slot < 0)
+        return;
+    const std::string given = m_transport->GetPlayerName(m_localId.load()).substr(0, kNameChars - 1);
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    player.name.fill(0);
+    std::strncpy(player.name.data(), given.c_str(), kNameChars - 1);
 }
 
 // --- Main thread: rigs from states ----------------------------------------------------------

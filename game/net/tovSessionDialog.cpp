@@ -16,11 +16,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool IsHex(char c)
-{
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // Empty, or ":" and a port of 1 to 65535.
 bool IsPortPart(const std::string& text)
 {
@@ -44,9 +39,9 @@ bool IsHostName(const std::string& host)
     if (host.empty() || host.front() == '.' || host.back() == '.' || host.find("..") != std::string::npos)
         return false;
     for (char c : host)
-        if (c != '.' && c != '-' && !tovSessionDialog::IsAddressCharacter(static_cast<unsigned char>(c)))
+        if (!tovSessionDialog::IsAddressCharacter(static_cast<unsigned char>(c)))
             return false;
-    return host.find_first_of("[]:") == std::string::npos;
+    return host.find(':') == std::string::npos;
 }
 
 } // namespace
@@ -65,23 +60,13 @@ tovSessionDialog::tovSessionDialog(tovSessionDialogPort& port, const std::string
 bool tovSessionDialog::IsAddressCharacter(uintptr_t ch)
 {
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '.' || ch == ':' ||
-           ch == '-' || ch == '[' || ch == ']';
+           ch == '-';
 }
 
 bool tovSessionDialog::IsWellFormedAddress(const std::string& address)
 {
     if (address.empty() || address.size() > kMaxAddress)
         return false;
-    if (address[0] == '[')
-    {
-        const size_t close = address.find(']');
-        if (close == std::string::npos || close < 3)
-            return false;
-        for (size_t k = 1; k < close; ++k)
-            if (!IsHex(address[k]) && address[k] != ':' && address[k] != '.')
-                return false;
-        return IsPortPart(address.substr(close + 1));
-    }
     const size_t colon = address.find(':');
     const std::string host = address.substr(0, colon);
     return IsHostName(host) && IsPortPart(colon == std::string::npos ? std::string() : address.substr(colon));

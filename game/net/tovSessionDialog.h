@@ -69,9 +69,9 @@ public:
     static constexpr const char* kBadAddressText =
         "That is not an address. Type the host's address as HOST:PORT, for example 192.168.1.20:28640.";
 
-    // What the address field takes: letters, digits, '.', ':', '-', '[' and ']'.
+    // What the address field takes: letters, digits, '.', ':' and '-'.
     static bool IsAddressCharacter(uintptr_t ch);
-    // HOST, HOST:PORT, [IPv6] or [IPv6]:PORT, the port 1 to 65535.
+    // HOST or HOST:PORT, the port 1 to 65535. The transport joins no bracketed IPv6 address.
     static bool IsWellFormedAddress(const std::string& address);
 
     tovSessionDialog(tovSessionDialogPort& port, const std::string& playerName);

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -68,9 +69,12 @@ public:
         int status = 0;
         if (waitpid(m_pid, &status, WNOHANG) == 0)
             return true;
+        m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         m_pid = -1;
         return false;
     }
+    // The code the process ended with by itself; -1 while it runs or after a signal.
+    int ExitCode() const { return m_exitCode; }
     void Kill()
     {
         if (m_pid <= 0)
@@ -83,6 +87,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    int m_exitCode = -1;
 };
 
 std::map<std::string, std::string> ReadDigest(const std::string& path)
@@ -480,6 +485,34 @@ TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
     const std::string standings = OneResultsBoard(host, guest, limit);
     for (const char* name : {"AnglerAngler", "AnglerCasey"})
         EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
+}
+
+// A headless copy told to join where no game answers (a port the test holds and never answers
+// on) says so on standard error and ends with exit code 1.
+TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
+{
+    const int held = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(held, 0);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof bound;
+    ASSERT_EQ(bind(held, reinterpret_cast<sockaddr*>(&bound), sizeof bound), 0);
+    ASSERT_EQ(getsockname(held, reinterpret_cast<sockaddr*>(&bound), &length), 0);
+    const std::string address = "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
+
+    GameProcess guest({"--headless", "--data", TARNHOLM_DATA, "--user-dir", m_dir.File("guest"), "--screen", "5",
+                       "--join", address, "--frames", "300"},
+                      m_dir.File("guest.log"));
+    ASSERT_TRUE(guest.Started());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (guest.Running() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    close(held);
+    EXPECT_EQ(guest.ExitCode(), 1);
+    std::ifstream log(m_dir.File("guest.log"));
+    const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(said.find("tarnholm: No game was found at " + address + ".\n"), std::string::npos) << said;
 }
 
 } // namespace

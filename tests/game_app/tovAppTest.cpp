@@ -28,6 +28,7 @@
 
 #include "Clock.h"
 #include "DebugOutput.h"
+#include "EnetSession.h"
 #include "FailureInjector.h"
 #include "Font.h"
 #include "GoldenImage.h"
@@ -657,6 +658,26 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
 
 // Without a sound device the player is asked; only an explicit No ends the start-up. A box that
 // cannot be shown plays on in silence, as Yes does.
+// A join given on the command line that fails says why in the game's box in the window, and the
+// game goes on (headless, the run ends instead: NetScenarioTest).
+TEST_F(tovAppTest, AFailedJoinSaysWhyInABox)
+{
+    plat::EnetSession full;
+    ASSERT_TRUE(full.Host("Lake day", "127.0.0.1:0", 1, "Robin"));
+    m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+    m_app = std::make_unique<tovApp>(&m_window, &m_input, &TestTable());
+    m_app->SetDataFolder(m_options.dataDir);
+    m_app->SetFirstScreen(8);
+    m_app->SetJoinAddress(full.GetAddress());
+    ASSERT_TRUE(m_app->Init());
+    EXPECT_FALSE(NetOpenSession(&m_window));
+    const auto* box = dynamic_cast<const tovMessageIFace*>(m_app->GetInterface(kMessageScreenId));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(m_app->IsMessageBoxUp());
+    EXPECT_EQ(box->GetText(), "The session is full.");
+    EXPECT_TRUE(m_app->RunOnce());
+}
+
 TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
 {
     const struct

@@ -289,6 +289,21 @@ TEST_F(tovDirectPlayPair, RenamesAreShown)
     EXPECT_TRUE(Wait([this] { return Shown(*host, "Casey has changed name to Casey Lee."); }));
 }
 
+// In process too, a joiner or a rename taking a player's name gets a suffix, on every copy.
+TEST_F(tovDirectPlayPair, TakenNamesGetASuffix)
+{
+    NetSessionSide twin(net, "Casey");
+    ASSERT_TRUE(twin.session->JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return H().GetSlotIds()[2] == twin.session->GetLocalId(); }, {&H()}));
+    char name[32];
+    ASSERT_TRUE(H().GetPlayerName(2, name, sizeof(name)));
+    EXPECT_STREQ(name, "Casey 2");
+    C().ChangePlayerName("Robin");
+    EXPECT_TRUE(Wait([this] { return Shown(*host, "Casey has changed name to Robin 2."); }));
+    ASSERT_TRUE(C().GetPlayerName(1, name, sizeof(name)));
+    EXPECT_STREQ(name, "Robin 2");
+}
+
 TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
 {
     Deliver(H(), C().GetLocalId(), ClientState(1.0f));
@@ -471,6 +486,18 @@ TEST_F(tovDirectPlayPair, EveryCopyListsEveryPlayer)
     EXPECT_TRUE(agree());
     EXPECT_TRUE(told());
     EXPECT_EQ(eli.session->GetLocalSlot(), 3);
+
+    // A table that swaps two players moves them on the copy and tells of neither again.
+    std::array<plat::NetPlayerId, tovNet::kSlots> swapped = H().GetSlotIds();
+    std::swap(swapped[2], swapped[3]);
+    tovNet::GameParamsMsg table;
+    table.header.senderSlot = 0;
+    table.ids = swapped;
+    Deliver(C(), H().GetLocalId(), table.Write());
+    C().DrainMainThreadQueue();
+    EXPECT_EQ(C().GetSlotIds(), swapped);
+    EXPECT_EQ(std::count(client->lines.begin(), client->lines.end(), "Drew has joined the game"), 1);
+    EXPECT_EQ(std::count(client->lines.begin(), client->lines.end(), "Eli has joined the game"), 1);
 }
 
 // A joiner that speaks before its seat reaches a client (its state names a slot of its own

@@ -1,9 +1,11 @@
 // Two game sessions over UDP on the loopback interface only, with a short peer time-out so a
 // silent player is given up within seconds.
+#include "Clock.h"
 #include "EnetSession.h"
 #include "NetSessionPair.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
+#include "tovUserProfile.h"
 
 #include <enet/enet.h>
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@ namespace
 {
 
 constexpr int32_t kShortTimeoutMs = 1200;
+// A host that the test's bare connections must not lose to silence while the test runs.
+constexpr int32_t kPatientTimeoutMs = 120000;
 
 struct EnetSide
 {
@@ -253,6 +257,187 @@ TEST(tovEnetSession, NoSessionNoJoin)
     host.session->Close();
     EXPECT_FALSE(lone.session->JoinSession(address));
     EXPECT_FALSE(lone.session->IsSessionOpen());
+    EXPECT_EQ(lone.session->GetJoinFailure(), "No game was found at " + address + ".");
+}
+
+// The installed clock is a manual one for the test's life (declared first, it goes last).
+struct ManualClockInstalled
+{
+    plat::ManualClock clock{1000000000ull};
+    ManualClockInstalled() { plat::SetCurrentClock(&clock); }
+    ~ManualClockInstalled() { plat::SetCurrentClock(nullptr); }
+};
+
+// A connection to a session that sends only what the test tells it to.
+class BareConnection
+{
+public:
+    explicit BareConnection(const std::string& address)
+    {
+        std::string host;
+        uint16_t port = 0;
+        ENetAddress target{};
+        m_host = enet_host_create(nullptr, 1, 2, 0, 0);
+        if (m_host != nullptr && plat::SplitHostPort(address, host, port, 0) &&
+            enet_address_set_host_ip(&target, host.c_str()) == 0)
+        {
+            target.port = port;
+            m_peer = enet_host_connect(m_host, &target, 2, 0);
+        }
+    }
+    ~BareConnection()
+    {
+        if (m_host != nullptr)
+            enet_host_destroy(m_host);
+    }
+    BareConnection(const BareConnection&) = delete;
+    BareConnection& operator=(const BareConnection&) = delete;
+
+    // The next event's type and data (a minute's bound; ENET_EVENT_TYPE_NONE when none came).
+    ENetEventType Next(uint32_t* data = nullptr)
+    {
+        for (int i = 0; m_peer != nullptr && i < 12000; ++i)
+        {
+            ENetEvent event;
+            if (enet_host_service(m_host, &event, 5) <= 0)
+                continue;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+            // The acknowledgement goes at once: the host counts a connection once it has it.
+            enet_host_flush(m_host);
+            if (data != nullptr)
+                *data = event.data;
+            return event.type;
+        }
+        return ENET_EVENT_TYPE_NONE;
+    }
+    void Send(const std::vector<uint8_t>& frame)
+    {
+        enet_peer_send(m_peer, 0, enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
+        enet_host_flush(m_host);
+    }
+
+private:
+    ENetHost* m_host = nullptr;
+    ENetPeer* m_peer = nullptr;
+};
+
+// Connections that never join hold their places, but only for 5 s of the installed clock: a
+// join meanwhile is told the session is full, and one after they were dropped is seated.
+TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForFiveSeconds)
+{
+    ManualClockInstalled installed;
+    plat::EnetSession host(kPatientTimeoutMs);
+    ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 3, "Robin"));
+    BareConnection first(host.GetAddress());
+    BareConnection second(host.GetAddress());
+    ASSERT_EQ(first.Next(), ENET_EVENT_TYPE_CONNECT);
+    ASSERT_EQ(second.Next(), ENET_EVENT_TYPE_CONNECT);
+    ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 2; }, {}));
+
+    EnetSide late("Casey");
+    EXPECT_FALSE(late.session->JoinSession(host.GetAddress()));
+    EXPECT_EQ(late.session->GetJoinFailure(), "The session is full.");
+
+    installed.clock.AdvanceMs(5000);
+    ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 0; }, {}));
+    EXPECT_TRUE(late.session->JoinSession(host.GetAddress()));
+}
+
+// A connection made while the session was open whose join comes after the host closed it is
+// refused as begun and seated nowhere; a join once closed is told the game has begun.
+TEST(tovEnetSession, AJoinAfterJoiningClosedIsNotSeated)
+{
+    plat::EnetSession host(kPatientTimeoutMs);
+    ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 5, "Robin"));
+    BareConnection early(host.GetAddress());
+    ASSERT_EQ(early.Next(), ENET_EVENT_TYPE_CONNECT);
+    ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 1; }, {}));
+    host.SetJoinable(false);
+    early.Send({'J', 5, 'C', 'a', 's', 'e', 'y'});
+    uint32_t reason = 0;
+    ASSERT_EQ(early.Next(&reason), ENET_EVENT_TYPE_DISCONNECT) << "no welcome";
+    EXPECT_EQ(reason, static_cast<uint32_t>(plat::NetJoinFailure::Begun));
+    plat::NetMessage message;
+    EXPECT_FALSE(host.Receive(message, 0)) << "nobody was seated";
+
+    EnetSide late("Drew");
+    EXPECT_FALSE(late.session->JoinSession(host.GetAddress()));
+    EXPECT_EQ(late.session->GetJoinFailure(), "The game has already begun.");
+}
+
+TEST(tovEnetSession, ATakenNameGetsTheLowestFreeSuffixWithinTheLimit)
+{
+    const std::string a31(31, 'a');
+    const std::string a29(29, 'a');
+    const struct
+    {
+        std::string name;
+        std::vector<std::string> taken;
+        std::string given;
+    } rows[] = {
+        {"Casey", {"Robin"}, "Casey"},
+        {"casey", {"Casey"}, "casey"},
+        {"Casey", {"Robin", "Casey"}, "Casey 2"},
+        {"Casey", {"Casey", "Casey 2"}, "Casey 3"},
+        {"Casey", {"Casey", "Casey 3"}, "Casey 2"},
+        {std::string(40, 'a'), {}, a31},
+        {a31, {a31}, a29 + " 2"},
+        {a31 + "b", {a31, a29 + " 2"}, a29 + " 3"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(plat::UniquePlayerName(row.name, row.taken), row.given);
+    }
+}
+
+// A joiner or a rename taking a player's name gets a suffix from the host, and every copy, its
+// own too, shows that name; the profile keeps the name the player chose.
+TEST(tovEnetSession, TakenNamesGetASuffixOnEveryCopy)
+{
+    EnetSide host("Robin");
+    ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
+    const std::string address = host.session->GetSessionAddress();
+    EnetSide first("Casey");
+    ASSERT_TRUE(first.session->JoinSession(address));
+    ASSERT_TRUE(
+        WaitUntil([&] { return first.session->GetLocalSlot() == 1; }, {host.session.get(), first.session.get()}));
+    const std::string before = TheUserProfile().GetName();
+    EnetSide second("Casey");
+    second.session->SetSetupDialog([&](tovDirectPlay& s) { return s.JoinSession(address); });
+    TheUserProfile().SetName("Casey", false);
+    ASSERT_TRUE(second.session->Open(nullptr));
+    EXPECT_STREQ(TheUserProfile().GetName(), "Casey");
+    TheUserProfile().SetName(before.c_str(), false);
+
+    const std::initializer_list<tovDirectPlay*> copies = {host.session.get(), first.session.get(),
+                                                          second.session.get()};
+    const auto everyCopyShows = [&](const std::vector<std::string>& names)
+    {
+        for (tovDirectPlay* copy : copies)
+            for (size_t slot = 0; slot < names.size(); ++slot)
+            {
+                char name[32];
+                if (!copy->GetPlayerName(static_cast<int32_t>(slot), name, sizeof(name)) || name != names[slot])
+                    return false;
+            }
+        return true;
+    };
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return everyCopyShows({"Robin", "Casey", "Casey 2"}) && host.Shown("Casey 2 has joined the game");
+        },
+        copies));
+
+    first.session->ChangePlayerName("Robin");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return everyCopyShows({"Robin", "Robin 2", "Casey 2"}) &&
+                   second.Shown("Casey has changed name to Robin 2.");
+        },
+        copies));
+    EXPECT_EQ(first.session->GetLocalName(), "Robin");
 }
 
 } // namespace

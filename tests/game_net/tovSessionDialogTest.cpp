@@ -103,7 +103,7 @@ TEST(tovSessionDialogTest, AMistypedAddressIsToldAndTheDialogStays)
         bool wellFormed;
     } rows[] = {
         {"127.0.0.1:28640", true}, {"lake-club.example", true},
-        {"[::1]:28640", true},     {"host:65535", true},
+        {"[::1]:28640", false},    {"host:65535", true},
         {"127.0.0.1:", false},     {"host:0", false},
         {"host:65536", false},     {"host:12a", false},
         {"a:b:c", false},          {"::1", false},
@@ -112,6 +112,9 @@ TEST(tovSessionDialogTest, AMistypedAddressIsToldAndTheDialogStays)
         {".lake", false},          {"no such host", false},
         {"host:1234567", false},   {"[fe80::g]", false},
     };
+    // The transport joins no bracketed IPv6 address: the field takes no brackets.
+    EXPECT_FALSE(tovSessionDialog::IsAddressCharacter('['));
+    EXPECT_FALSE(tovSessionDialog::IsAddressCharacter(']'));
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.address);

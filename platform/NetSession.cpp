@@ -1,0 +1,25 @@
+#include "NetSession.h"
+
+#include <algorithm>
+
+namespace plat
+{
+
+std::string UniquePlayerName(const std::string& name, const std::vector<std::string>& taken)
+{
+    const std::string base = name.substr(0, kNetMaxPlayerName);
+    auto free = [&taken](const std::string& candidate)
+    { return std::find(taken.begin(), taken.end(), candidate) == taken.end(); };
+    if (free(base))
+        return base;
+    // One more suffix than there are names always finds a free one.
+    for (size_t n = 2;; ++n)
+    {
+        const std::string suffix = " " + std::to_string(n);
+        const std::string candidate = base.substr(0, kNetMaxPlayerName - suffix.size()) + suffix;
+        if (free(candidate))
+            return candidate;
+    }
+}
+
+} // namespace plat
