@@ -120,6 +120,7 @@ bool qrxBaseApp::RunOnce()
         return false;
     if (!m_window || !m_window->HasPendingMessages())
     {
+        m_pacer.StartFrame();
         // Sound ends queued by the worker land at the start of a frame, on this thread.
         DeliverSoundEnds();
         const double now = GetTime();
@@ -127,6 +128,8 @@ bool qrxBaseApp::RunOnce()
         UpdateRate(now);
         m_lastFrameTime = now;
         ++m_frameCounter;
+        // Capped, unlike the never-waiting loop this follows: a menu need not take a whole core.
+        m_lastPause = m_pacer.Pause();
         return true;
     }
     plat::WindowMessage message;

@@ -70,8 +70,11 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
         app.SetNetTimeoutMs(m_options.netTimeoutMs);
-        // Data the game cannot use fails the run; a start the player cancelled does not.
-        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : app.DataFailureCode(); });
+        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
+        code = app.ExitCode(code);
+        // A start that failed says why, in place of the digest of a game that never ran.
+        if (error.empty() && !app.FailureReason().empty())
+            error = app.FailureReason();
         m_audio = nullptr;
     }
     if (!error.empty())
