@@ -128,7 +128,7 @@ bool qrxBaseApp::RunOnce()
         UpdateRate(now);
         m_lastFrameTime = now;
         ++m_frameCounter;
-        // Capped, unlike the never-waiting loop this follows: a menu need not take a whole core.
+        // Rests what the frame left of its share when capped: a loop that never waits keeps a core busy on still menus.
         m_lastPause = m_pacer.Pause();
         return true;
     }

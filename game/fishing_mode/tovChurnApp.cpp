@@ -165,8 +165,7 @@ void tovChurnApp::Enter(int32_t previousId)
     if (!m_meter)
     {
         m_meter = std::make_unique<FrameRateMeter>();
-        // Glyphs at their own size, a pixel apart, in the lower left corner just above the button
-        // bar (which is drawn over the view), so that every digit shows whole.
+        // Glyphs at their own size above the button bar: squeezed into the window's corner they lost rows.
         m_meter->SetLayout(kMeterLeft / kViewWidth, kMeterBottom / kViewHeight,
                            FrameRateMeter::kGlyphWidth / kViewWidth, FrameRateMeter::kGlyphHeight / kViewHeight,
                            1.0f / kViewWidth);

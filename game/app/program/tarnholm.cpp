@@ -116,6 +116,7 @@ int RunWindowed(const tovAppOptions& options)
         app.SetJoinAddress(options.joinAddress);
         app.SetNetTimeoutMs(options.netTimeoutMs);
         app.GetPacer().SetCap(FrameCapOf(options));
+        // A start that failed ends with 1 (after its box), not with the 0 of a loop that never ran.
         code = app.ExitCode(RunGuarded(&window, [&] { return app.Init() ? app.Run() : 0; }));
         failure = app.FailureReason();
     }
@@ -141,7 +142,7 @@ int main(int argc, char** argv)
         return 0;
     }
     tovProgramEnvironment environment(options);
-    // A second copy on the same user folder leaves the first alone.
+    // A second copy on the same user folder leaves the first alone and fails, so that whoever started it knows.
     if (!environment.OwnsInstance())
         return Failed("the game already runs on " + GetWritableRoot() + " (or that folder cannot be written)");
     return options.headless ? RunHeadless(options) : RunWindowed(options);
