@@ -71,6 +71,7 @@ constexpr const char* kDataMissingText = "The game's data was not found (start i
 constexpr const char* kPackFileMissingText = "A file of the game's main pack is missing:\n";
 constexpr const char* kPackDamagedText = "The game's main pack is damaged:\n";
 constexpr const char* kNoSoundText = "Sound could not be started, and the player chose not to play without it.";
+constexpr const char* kNoWindowText = "The game window could not be opened (is there a display?).";
 constexpr const char* kNoDiscText = "The data disc was not found (the setting RunCD asks for it).";
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
@@ -150,6 +151,8 @@ tovApp::~tovApp()
 
 bool tovApp::CreateAll()
 {
+    if (!m_failure.empty())
+        return false;
     if (m_seed)
         SharedRandom().seed(*m_seed);
     // The lake's start shuffle draws from the C runtime generator: each application begins it
@@ -428,6 +431,9 @@ bool tovApp::CreateMainWindow()
     const bool opened = qrxBaseApp::CreateMainWindow();
     if (opened && !m_fullScreen)
         PlaceWindow();
+    // A game without its window would run on unseen: the start fails instead (CreateAll stops).
+    if (!opened && m_window)
+        FailRun(kNoWindowText);
     return opened;
 }
 
