@@ -70,6 +70,7 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetJoinAddress(m_options.joinAddress);
         app.SetHostAddress(m_options.hostAddress);
         app.SetNetTimeoutMs(m_options.netTimeoutMs);
+        app.GetPacer().SetCap(FrameCapOf(m_options));
         code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
         code = app.ExitCode(code);
         // A start that failed says why, in place of the digest of a game that never ran.
