@@ -680,6 +680,7 @@ void tovApp::CreateRenderer(bool fullScreen, int32_t width, int32_t height)
         if (!m_renderer)
         {
             m_rendererFailed = true;
+            // At start-up or later, a game that lost its renderer has failed: the program ends with 1.
             FailRun(kRendererFailedText);
             if (m_window)
                 m_window->ShowMessageBox("Error", kRendererFailedText, plat::MessageBoxButtons::Ok,
