@@ -665,8 +665,8 @@ TEST_F(tovAppTest, AStartThatCannotUseItsDataSaysWhyAndFailsAHeadlessRun)
     }
 }
 
-// A renderer lost after start-up ends the game: the message, then the screens go from the
-// message loop (the screen that asked may still be running) and the loop ends.
+// A renderer lost after start-up ends the game as a failure: the message, then the screens go
+// from the message loop (the screen that asked may still be running) and the loop ends.
 TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
 {
     plat::FailureInjector injector;
@@ -684,6 +684,8 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
     EXPECT_LT(passes, 10);
     EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
     EXPECT_EQ(m_app->GetInterface(8), nullptr);
+    // The loop's quit says 0; the program ends with 1.
+    EXPECT_EQ(m_app->ExitCode(m_app->GetExitCode()), 1);
     qrxBaseApp::SetQuitFlag(false);
 }
 
