@@ -22,35 +22,45 @@ constexpr uint32_t kInfoSizeAt = 160;
 
 ResourcePack::~ResourcePack() = default;
 
-uint16_t ResourcePack::Open(const std::string& basePath, ResourcePack** out, bool /*mapped*/)
+uint16_t ResourcePack::Open(const std::string& basePath, ResourcePack** out, bool /*mapped*/, std::string* failedFile)
 {
+    const std::string indexName = basePath + ".waf";
+    const std::string dataName = basePath + ".wdt";
+    const auto fail = [failedFile](uint16_t code, const std::string& file)
+    {
+        if (failedFile)
+            *failedFile = file;
+        return code;
+    };
     if (!out)
-        return kResourceOpenFailed;
+        return fail(kResourceOpenFailed, indexName);
     std::unique_ptr<ResourcePack> pack(new (std::nothrow) ResourcePack());
     if (!pack)
-        return kResourceNoMemory;
+        return fail(kResourceNoMemory, indexName);
     std::vector<uint8_t> index;
-    const auto indexPath = plat::FindPathCaseInsensitive(plat::NativePath(basePath + ".waf"), plat::PathKind::kFile);
+    const auto indexPath = plat::FindPathCaseInsensitive(plat::NativePath(indexName), plat::PathKind::kFile);
     if (!indexPath)
-        return kResourceOpenFailed;
+        return fail(kResourceOpenFailed, indexName);
     std::error_code error;
     const uintmax_t indexSize = std::filesystem::file_size(*indexPath, error);
     if (!error && indexSize > kMaxIndexBytes)
-        return kResourceReadFailed;
+        return fail(kResourceReadFailed, *indexPath);
     if (!plat::ReadFile(*indexPath, index, kMaxIndexBytes))
-        return kResourceOpenFailed;
-    if (!pack->m_data.Open(basePath + ".wdt"))
-        return kResourceOpenFailed;
-    const uint16_t code = pack->ParseIndex(index);
+        return fail(kResourceOpenFailed, *indexPath);
+    if (!pack->m_data.Open(dataName))
+        return fail(kResourceOpenFailed, dataName);
+    bool dataShort = false;
+    const uint16_t code = pack->ParseIndex(index, dataShort);
     if (code != kResourceOk)
-        return code;
+        return fail(code, dataShort ? plat::FindPathCaseInsensitive(plat::NativePath(dataName)).value_or(dataName)
+                                    : *indexPath);
     *out = pack.release();
     return kResourceOk;
 }
 
 // Every count, offset and length is checked against the two files before anything is
 // allocated or read by it; the binary searches need strictly ascending types and ids.
-uint16_t ResourcePack::ParseIndex(const std::vector<uint8_t>& index)
+uint16_t ResourcePack::ParseIndex(const std::vector<uint8_t>& index, bool& dataShort)
 {
     if (index.size() < kHeaderSize)
         return kResourceReadFailed;
@@ -124,7 +134,10 @@ uint16_t ResourcePack::ParseIndex(const std::vector<uint8_t>& index)
             if (uint64_t(item.infoOffset) + item.infoLength > infoSize)
                 return kResourceReadFailed;
             if (uint64_t(m_dataBase) + item.dataOffset + item.dataSize > dataSize)
+            {
+                dataShort = true;
                 return kResourceReadFailed;
+            }
         }
     }
 

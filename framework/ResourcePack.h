@@ -74,8 +74,10 @@ public:
 
     // basePath without extension; index basePath + ".waf", data basePath + ".wdt". A damaged
     // index is refused with 5 and *out is left unchanged. Mapping is not offered: every caller
-    // reads, so mapped is accepted and ignored.
-    static uint16_t Open(const std::string& basePath, ResourcePack** out, bool mapped = false);
+    // reads, so mapped is accepted and ignored. When the open fails, *failedFile (when given)
+    // names the file that is missing or damaged.
+    static uint16_t Open(const std::string& basePath, ResourcePack** out, bool mapped = false,
+                         std::string* failedFile = nullptr);
     static void Close(ResourcePack** pack);
 
     // 0, 10 for an unknown group, or the first failed synchronous load's code. Every entry is
@@ -108,7 +110,8 @@ public:
 
 private:
     ResourcePack() = default;
-    uint16_t ParseIndex(const std::vector<uint8_t>& index);
+    // dataShort: the index is sound but its items reach past the end of the data file.
+    uint16_t ParseIndex(const std::vector<uint8_t>& index, bool& dataShort);
     const Group* FindGroup(uint32_t groupId) const;
     const uint8_t* InfoOf(const Item& item) const;
     void UnloadItemLocked(uint32_t type, Item& item);

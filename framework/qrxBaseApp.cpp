@@ -120,6 +120,7 @@ bool qrxBaseApp::RunOnce()
         return false;
     if (!m_window || !m_window->HasPendingMessages())
     {
+        m_pacer.StartFrame();
         // Sound ends queued by the worker land at the start of a frame, on this thread.
         DeliverSoundEnds();
         const double now = GetTime();
@@ -127,6 +128,8 @@ bool qrxBaseApp::RunOnce()
         UpdateRate(now);
         m_lastFrameTime = now;
         ++m_frameCounter;
+        // Rests what the frame left of its share when capped: a loop that never waits keeps a core busy on still menus.
+        m_lastPause = m_pacer.Pause();
         return true;
     }
     plat::WindowMessage message;

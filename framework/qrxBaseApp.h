@@ -4,6 +4,7 @@
 // id and draws the program's own mouse cursor. The game's application fills in the hooks;
 // the base does no game work. The application is itself a keyboard and a mouse.
 
+#include "qrxFramePacer.h"
 #include "qrxKeyMapper.h"
 #include "qrxMouse.h"
 
@@ -69,6 +70,10 @@ public:
     // One pass: the waiting messages, or one frame when none waits. False once quitting.
     bool RunOnce();
     int32_t GetExitCode() const { return m_exitCode; }
+    // How long the loop rests after each frame (no cap unless the program sets one).
+    qrxFramePacer& GetPacer() { return m_pacer; }
+    // The rest asked for after the last frame, seconds.
+    double GetLastPause() const { return m_lastPause; }
 
     // Seconds since the start time.
     double GetTime() const;
@@ -139,6 +144,8 @@ private:
     uint32_t m_frameCounter = 0;
     uint32_t m_counterAtRate = 0;
     int32_t m_exitCode = 0;
+    qrxFramePacer m_pacer;
+    double m_lastPause = 0.0;
 };
 
 // The pointer in client coordinates plus the current cursor's hot spot: the position every

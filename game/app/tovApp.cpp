@@ -69,7 +69,11 @@ constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
     "Renderer Creation Failed!\nMake sure your desktop is set to 16-bit color depth.";
 constexpr const char* kDataMissingText = "The game's data was not found (start it with --data DIR):\n";
+constexpr const char* kPackFileMissingText = "A file of the game's main pack is missing:\n";
 constexpr const char* kPackDamagedText = "The game's main pack is damaged:\n";
+constexpr const char* kNoSoundText = "Sound could not be started, and the player chose not to play without it.";
+constexpr const char* kNoWindowText = "The game window could not be opened (is there a display?).";
+constexpr const char* kNoDiscText = "The data disc was not found (the setting RunCD asks for it).";
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
                                          "Make a new one in its place? (No ends the game and keeps the file.)";
@@ -148,6 +152,8 @@ tovApp::~tovApp()
 
 bool tovApp::CreateAll()
 {
+    if (!m_failure.empty())
+        return false;
     if (m_seed)
         SharedRandom().seed(*m_seed);
     SeedGameNumbers(SharedRandom().get_state());
@@ -157,7 +163,10 @@ bool tovApp::CreateAll()
     m_sound = std::make_unique<tovSoundFacade>();
     // The player's No to going on without sound ends the start-up, as Cancel on the disc prompt does.
     if (!m_sound->Init(m_window))
+    {
+        FailRun(kNoSoundText);
         return false;
+    }
     plat::WindowBackend* window = m_window;
     const tovDiscPrompt prompt = [window](const char* title, const char* text)
     {
@@ -165,7 +174,10 @@ bool tovApp::CreateAll()
                                                 plat::MessageBoxIcon::Warning) == plat::MessageBoxAnswer::Retry;
     };
     if (!ReadInstallSettings(m_dataFolder.empty() ? GetProgramFolder() : m_dataFolder, prompt))
+    {
+        FailRun(kNoDiscText);
         return false;
+    }
     qrxInterface::SetInputWindow(m_input, m_window);
     // The session object installs itself; sessions open later from the profiles screen.
     m_network = std::make_unique<tovDirectPlay>(std::make_unique<plat::EnetSession>(m_netTimeoutMs));
@@ -255,10 +267,16 @@ bool tovApp::ReplaceRefusedProfile(int32_t answer, uintptr_t /*argument*/)
     return true;
 }
 
+void tovApp::FailRun(const std::string& reason)
+{
+    plat::DebugOutput(reason.c_str());
+    if (m_failure.empty())
+        m_failure = reason;
+}
+
 void tovApp::ReportDataFailure(const std::string& text)
 {
-    plat::DebugOutput(text.c_str());
-    m_dataFailureCode = 1;
+    FailRun(text);
     if (m_window)
         m_window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
 }
@@ -288,12 +306,17 @@ bool tovApp::OpenMainPack()
         return false;
     }
     const std::string path = DiscDataFilePath("tov");
-    const uint16_t code = ResourcePack::Open(path, &m_pack, false);
+    std::string failedFile;
+    const uint16_t code = ResourcePack::Open(path, &m_pack, false, &failedFile);
     if (code != kResourceOk)
     {
         m_pack = nullptr;
         const bool missing = code == kResourceOpenFailed;
-        ReportDataFailure(std::string(missing ? kDataMissingText : kPackDamagedText) + path + ".waf");
+        const bool indexMissing = missing && failedFile == path + ".waf";
+        ReportDataFailure(std::string(indexMissing ? kDataMissingText
+                                      : missing    ? kPackFileMissingText
+                                                   : kPackDamagedText) +
+                          failedFile);
         return false;
     }
     for (uint32_t group : kMainPackGroups)
@@ -429,6 +452,9 @@ bool tovApp::CreateMainWindow()
     const bool opened = qrxBaseApp::CreateMainWindow();
     if (opened && !m_fullScreen)
         PlaceWindow();
+    // A game without its window would run on unseen: the start fails instead (CreateAll stops).
+    if (!opened && m_window)
+        FailRun(kNoWindowText);
     return opened;
 }
 
@@ -675,6 +701,8 @@ void tovApp::CreateRenderer(bool fullScreen, int32_t width, int32_t height)
         if (!m_renderer)
         {
             m_rendererFailed = true;
+            // At start-up or later, a game that lost its renderer has failed: the program ends with 1.
+            FailRun(kRendererFailedText);
             if (m_window)
                 m_window->ShowMessageBox("Error", kRendererFailedText, plat::MessageBoxButtons::Ok,
                                          plat::MessageBoxIcon::Error);

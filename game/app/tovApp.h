@@ -128,9 +128,15 @@ public:
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
-    // Non-zero when start-up stopped because the game's data cannot be used (the main pack
-    // missing or damaged, the install type out of range); 0 otherwise.
-    int32_t DataFailureCode() const { return m_dataFailureCode; }
+    // The one place a run that cannot start (or go on) is marked failed: the reason is kept and
+    // goes to the debug output; the program then ends with kFailedExit and writes the reason on
+    // standard error. The first reason stays.
+    static constexpr int32_t kFailedExit = 1;
+    void FailRun(const std::string& reason);
+    // Empty while nothing failed.
+    const std::string& FailureReason() const { return m_failure; }
+    // The program's exit code for a run whose loop answered loopCode (0 when it never ran).
+    int32_t ExitCode(int32_t loopCode) const { return m_failure.empty() ? loopCode : kFailedExit; }
     // How the display is made (tests attach a failure injector); the window is always ours.
     plat::DisplayConfig& DisplayConfiguration() { return m_displayConfig; }
     tovGameSession* GetSession() const { return m_session.get(); }
@@ -193,7 +199,7 @@ private:
     bool m_headless = false;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
-    int32_t m_dataFailureCode = 0;
+    std::string m_failure;
     bool m_shutDown = false;
     // Start-up has run to its end.
     bool m_started = false;

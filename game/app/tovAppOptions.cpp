@@ -1,6 +1,7 @@
 #include "tovAppOptions.h"
 
 #include "EnetSession.h"
+#include "qrxFramePacer.h"
 
 #include <charconv>
 #include <cstring>
@@ -87,6 +88,8 @@ bool ParseOne(Parser& p, tovAppOptions& o, bool& harnessFlag)
         return o.headless = true;
     if (arg == "--network")
         return o.network = true;
+    if (arg == "--no-frame-cap")
+        return o.noFrameCap = true;
     if (arg == "--join")
         return p.Address("--join", o.joinAddress) && (o.network = true);
     if (arg == "--net-timeout-ms")
@@ -161,7 +164,7 @@ bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std:
 const char* AppUsage()
 {
     return "usage: tarnholm [--data DIR] [--user-dir DIR] [--screen ID] [--seed N] [--network]\n"
-           "                [--join HOST:PORT] [--net-timeout-ms MS]\n"
+           "                [--join HOST:PORT] [--net-timeout-ms MS] [--no-frame-cap]\n"
            "       tarnholm --headless [--script FILE] [--frames N] [--step-ms MS] [--seed N]\n"
            "                [--screenshot-every K --out DIR] [--digest FILE] [--data DIR] [--user-dir DIR]\n"
            "                [--screen ID] [--network] [--join HOST:PORT | --host HOST:PORT]\n"
@@ -174,6 +177,7 @@ const char* AppUsage()
            "                        --join), and a day that waits for every player\n"
            "  --join HOST:PORT      network play joins the session at that address\n"
            "  --net-timeout-ms MS   a network player silent this long is gone (500 to 600000, default 10000)\n"
+           "  --no-frame-cap        the window draws as many frames as it can (default: at most 60 a second)\n"
            "  --headless            no window, no sound device, a manual clock\n"
            "  --script FILE         input events by frame (see README)\n"
            "  --frames N            frames to run (default 600)\n"
@@ -184,4 +188,9 @@ const char* AppUsage()
            "  --host HOST:PORT      network play hosts the session at that address\n"
            "  --calendar-time SECONDS  the calendar (seconds since 1970) the weather and ambient sound\n"
            "                        seed from (default: noon, 1 June 2026 UTC)\n";
+}
+
+int32_t FrameCapOf(const tovAppOptions& options)
+{
+    return options.headless || options.noFrameCap ? 0 : qrxFramePacer::kWindowFramesPerSecond;
 }

@@ -35,6 +35,8 @@ struct tovAppOptions
     std::string hostAddress;
     // --net-timeout-ms MS: how long a silent network player is waited for.
     int32_t netTimeoutMs = kDefaultNetTimeoutMs;
+    // --no-frame-cap: the window draws as fast as it can.
+    bool noFrameCap = false;
 
     static constexpr uint32_t kDefaultFrames = 600;
     static constexpr uint32_t kDefaultStepMs = 33;
@@ -50,3 +52,6 @@ struct tovAppOptions
 // without --headless, screenshots without a folder).
 bool ParseAppOptions(int argc, const char* const* argv, tovAppOptions& out, std::string& error);
 const char* AppUsage();
+// Frames a second the main loop is held to: the window's cap, or 0 (none) for a headless run
+// and with --no-frame-cap.
+int32_t FrameCapOf(const tovAppOptions& options);

@@ -71,8 +71,12 @@ int tovHeadlessRun::Run(std::string& error)
         app.SetHostAddress(m_options.hostAddress);
         app.SetHeadless(true);
         app.SetNetTimeoutMs(m_options.netTimeoutMs);
-        // Data the game cannot use fails the run; a start the player cancelled does not.
-        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : app.DataFailureCode(); });
+        app.GetPacer().SetCap(FrameCapOf(m_options));
+        code = RunGuarded(&m_window, [&] { return app.Init() ? Loop(app, error) : 0; });
+        code = app.ExitCode(code);
+        // A start that failed says why, in place of the digest of a game that never ran.
+        if (error.empty() && !app.FailureReason().empty())
+            error = app.FailureReason();
         m_audio = nullptr;
     }
     if (!error.empty())

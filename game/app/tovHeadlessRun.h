@@ -41,7 +41,8 @@ public:
     void SetFrameHook(std::function<void(tovApp&, uint32_t frame)> hook) { m_hook = std::move(hook); }
 
     // Starts the game, steps the frames (or until it quits) and ends it. The program's exit
-    // code; failures to write screenshots or the digest are reported in `error` and give 1.
+    // code; a run that failed (its start-up, say) and failures to write screenshots or the
+    // digest are reported in `error` and give 1.
     int Run(std::string& error);
 
     plat::HeadlessWindowBackend& Window() { return m_window; }

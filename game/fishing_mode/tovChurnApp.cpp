@@ -49,6 +49,11 @@ tovChurnApp* g_instance = nullptr;
 
 constexpr uint32_t kClickSound = 6183;
 constexpr int32_t kBarY = 440;
+constexpr float kViewWidth = 640.0f;
+constexpr float kViewHeight = 480.0f;
+// The frame-rate digits' lower left corner, in pixels from the view's left and bottom edges.
+constexpr float kMeterLeft = 4.0f;
+constexpr float kMeterBottom = kViewHeight - static_cast<float>(kBarY - 4);
 // Miles a map cell spans, and the ride's speed where a lake gives none.
 constexpr float kMilesPerCell = 0.0006214f * 30.0f;
 constexpr int32_t kUsualTravelSpeed = 30;
@@ -160,7 +165,10 @@ void tovChurnApp::Enter(int32_t previousId)
     if (!m_meter)
     {
         m_meter = std::make_unique<FrameRateMeter>();
-        m_meter->SetLayout(0.0f, 0.0f, 0.01f, 0.02f, 0.0025f);
+        // Glyphs at their own size above the button bar: squeezed into the window's corner they lost rows.
+        m_meter->SetLayout(kMeterLeft / kViewWidth, kMeterBottom / kViewHeight,
+                           FrameRateMeter::kGlyphWidth / kViewWidth, FrameRateMeter::kGlyphHeight / kViewHeight,
+                           1.0f / kViewWidth);
         m_meter->SetColor(0.7f, 0.7f, 0.7f, 1.0f);
     }
     AttachMeter();

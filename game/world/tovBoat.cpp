@@ -20,11 +20,14 @@
 #include "tovWorldServices.h"
 #include "uRandom.h"
 
+#include "DebugOutput.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 QR_IMPLEMENT_RTTI(tovBoat, QrNode)
 
@@ -54,6 +57,9 @@ struct ModelImage
     std::unique_ptr<uint8_t[]> bytes;
     size_t size = 0;
     bool tried = false;
+    std::string path;
+    // A file that cannot be used is reported once, not once per boat.
+    bool reported = false;
 };
 
 struct PaintScheme
@@ -86,15 +92,24 @@ void ReadModel(ModelImage& image, const char* file)
     if (image.tried)
         return;
     image.tried = true;
-    image.bytes = LoadFileToMemory(DataFilePath(file).c_str(), image.size);
+    image.path = DataFilePath(file);
+    image.bytes = LoadFileToMemory(image.path.c_str(), image.size);
 }
 
-QrPointer<QrNode> LoadModelNode(const ModelImage& image)
+// Null when the file is missing or the scene loader refuses it; the boat then goes without
+// that model, which the debug output says.
+QrPointer<QrNode> LoadModelNode(ModelImage& image)
 {
-    if (!image.bytes || image.size == 0)
-        return {};
-    QrPointer<QrAVObject> object = LoadSceneNode(image.bytes.get(), image.size, kModelNode);
-    return QrPointer<QrNode>(QrDynamicCast<QrNode>(object.Get()));
+    QrPointer<QrNode> node;
+    if (image.bytes && image.size != 0)
+        node = QrDynamicCast<QrNode>(LoadSceneNode(image.bytes.get(), image.size, kModelNode).Get());
+    if (!node && !image.reported)
+    {
+        image.reported = true;
+        const char* why = image.bytes ? "is damaged: the scene loader refused it" : "cannot be read";
+        plat::DebugOutput(("boat model " + image.path + " " + why + "; the boat is drawn without it").c_str());
+    }
+    return node;
 }
 
 QrObject* FindNamed(QrObject* root, const char* name)

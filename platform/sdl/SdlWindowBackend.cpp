@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <spawn.h>
@@ -152,6 +153,16 @@ bool SdlWindowBackend::Open(const WindowDesc& desc)
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         m_lastError = SDL_GetError();
+        return false;
+    }
+    // Without a display SDL falls back to drawing where nobody sees it; only a driver asked for
+    // by name (tests) may do that.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
+    {
+        m_lastError = "no display";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     const Uint32 flags = desc.fullScreen ? SDL_WINDOW_FULLSCREEN : 0;

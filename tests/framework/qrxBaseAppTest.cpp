@@ -96,6 +96,38 @@ TEST_F(qrxBaseAppTest, FrameRateIsTakenOnlyAfterMoreThanASecond)
     EXPECT_EQ(m_app->GetFramesPerSecond(), 40);
 }
 
+// A screen whose frame takes a set time on the test's clock.
+class TimedScreen : public TestScreen
+{
+public:
+    TimedScreen(plat::ManualClock& clock, std::vector<std::string>& log) : TestScreen("timed", log), m_clock(clock) {}
+    int32_t Update(float now, float elapsed) override
+    {
+        m_clock.AdvanceMs(m_frameMs);
+        return TestScreen::Update(now, elapsed);
+    }
+    plat::ManualClock& m_clock;
+    uint32_t m_frameMs = 0;
+};
+
+// Capped at 60 a second, the loop rests what each frame leaves of its share, and nothing after
+// a frame that used it up.
+TEST_F(qrxBaseAppTest, ACappedLoopRestsWhatAFrameLeavesOfItsShare)
+{
+    ASSERT_TRUE(m_app->Init());
+    auto* screen = new TimedScreen(m_clock, m_log);
+    ASSERT_TRUE(m_app->AddInterface(screen, 1));
+    m_app->SwitchScreen(1);
+    m_app->GetPacer().SetCap(60);
+    m_app->BeginRun();
+    for (const auto& [frameMs, pause] : {std::pair<uint32_t, double>{5, 1.0 / 60.0 - 0.005}, {20, 0.0}})
+    {
+        screen->m_frameMs = frameMs;
+        ASSERT_TRUE(m_app->RunOnce());
+        EXPECT_NEAR(m_app->GetLastPause(), pause, 1e-9) << frameMs;
+    }
+}
+
 TEST_F(qrxBaseAppTest, DestroyDeletesTheScreensAndLeavesNoneCurrent)
 {
     ASSERT_TRUE(m_app->Init());

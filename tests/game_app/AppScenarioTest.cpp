@@ -31,6 +31,19 @@
 namespace
 {
 
+golden::RgbImage Crop(const golden::RgbImage& image, uint32_t left, uint32_t top, uint32_t width, uint32_t height)
+{
+    golden::RgbImage part;
+    part.width = width;
+    part.height = height;
+    for (uint32_t y = top; y < top + height; ++y)
+    {
+        const auto row = image.rgb.begin() + (static_cast<std::ptrdiff_t>(y) * image.width + left) * 3;
+        part.rgb.insert(part.rgb.end(), row, row + static_cast<std::ptrdiff_t>(width) * 3);
+    }
+    return part;
+}
+
 class AppScenarioTest : public QrEngineTest
 {
 protected:
@@ -68,7 +81,7 @@ TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
 TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheBoatTheSameWayEveryRun)
 {
     const AppScenarioResult first =
-        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39});
+        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39, 79});
     ASSERT_EQ(first.error, "");
     const std::string& selected = first.digests.at(12);
     EXPECT_EQ(DigestField(selected, "screen"), "1");
@@ -87,6 +100,8 @@ TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheB
     EXPECT_NE(DigestField(fishing, "lake.id"), "-1");
     EXPECT_NE(DigestField(fishing, "lake.name"), "");
     EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_first_frame.png", first.pictures.at(30)));
+    // Twenty frames on, the frame-rate digits show whole in the lower left corner, above the bar.
+    EXPECT_TRUE(golden::MatchesGoldenImage("app_fishing_frame_rate.png", Crop(first.pictures.at(79), 0, 400, 48, 48)));
 
     EXPECT_EQ(DigestField(first.digest, "screen"), "2");
     EXPECT_NE(DigestField(first.digest, "boat.rpm"), "0");

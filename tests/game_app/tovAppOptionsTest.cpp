@@ -1,5 +1,9 @@
 #include "tovAppOptions.h"
 
+#include "qrxFramePacer.h"
+
+#include "Clock.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,6 +48,38 @@ TEST(tovAppOptions, EveryFlagLandsInTheRecord)
     EXPECT_FALSE(o.calendarTime.has_value());
     ASSERT_TRUE(Parse({"--headless", "--calendar-time", "1700000000"}, o, error)) << error;
     EXPECT_EQ(o.calendarTime, 1700000000);
+}
+
+// The window rests what a frame leaves of its sixtieth of a second; a headless run and a window
+// started with --no-frame-cap never rest.
+TEST(tovAppOptions, OnlyACappedWindowRestsAfterAFrame)
+{
+    const struct
+    {
+        std::vector<const char*> args;
+        double pause;
+    } cases[] = {
+        {{}, 1.0 / 60.0 - 0.005},
+        {{"--headless"}, 0.0},
+        {{"--no-frame-cap"}, 0.0},
+        {{"--headless", "--no-frame-cap"}, 0.0},
+    };
+    plat::ManualClock clock{1'000'000'000ull};
+    plat::SetCurrentClock(&clock);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.args.empty() ? "window" : c.args.back());
+        tovAppOptions options;
+        std::string error;
+        // No early return: the test's clock must be taken out below.
+        EXPECT_TRUE(Parse(c.args, options, error)) << error;
+        qrxFramePacer pacer;
+        pacer.SetCap(FrameCapOf(options));
+        pacer.StartFrame();
+        clock.AdvanceMs(5);
+        EXPECT_NEAR(pacer.PauseNeeded(), c.pause, 1e-9);
+    }
+    plat::SetCurrentClock(nullptr);
 }
 
 TEST(tovAppOptions, BadCommandLinesAreRefusedWithAReason)

@@ -8,6 +8,8 @@
 #include "tovScreenTable.h"
 #include "tovStateDigest.h"
 
+#include "SpawnGame.h"
+
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
 #include "tovDirectPlay.h"
@@ -39,8 +41,14 @@
 #include "QrTestFixture.h"
 #include "TestFiles.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <thread>
 
 namespace
 {
@@ -589,29 +597,54 @@ TEST_F(tovAppTest, AFolderWithoutTheMainPackEndsStartUpSayingWhereItLooked)
     ASSERT_EQ(m_window.MessageBoxes().size(), 1u);
     EXPECT_EQ(m_window.MessageBoxes()[0].title, "Error");
     EXPECT_NE(m_window.MessageBoxes()[0].text.find(m_options.dataDir), std::string::npos);
-    EXPECT_NE(m_app->DataFailureCode(), 0);
+    EXPECT_FALSE(m_app->FailureReason().empty());
     EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
     EXPECT_EQ(GetSoundOutput(), nullptr);
 }
 
-// Data that is there but cannot be used says what is wrong with it, and a headless run of it
-// fails rather than end as a run that went well.
-TEST_F(tovAppTest, DataThatCannotBeUsedEndsStartUpSayingWhyAndFailsAHeadlessRun)
+// Data that cannot be used, or a data disc that is not there, ends start-up with a box that
+// names the file or setting at fault, and a headless run of it fails with exit code 1 and the
+// same reason.
+TEST_F(tovAppTest, AStartThatCannotUseItsDataSaysWhyAndFailsAHeadlessRun)
 {
+    const std::string index = testfiles::DataDir() + "/Data/tov.waf";
+    const uintmax_t dataSize = std::filesystem::file_size(testfiles::DataDir() + "/Data/tov.wdt");
+    // A data tree holding only the main pack, its data file of the given size (none when
+    // negative); the index checks sizes only, so the bytes stay unwritten.
+    const auto packOnly = [&](const char* name, intmax_t wdtSize)
+    {
+        const std::string root = m_dir.File(name);
+        std::filesystem::create_directories(root + "/Data");
+        std::filesystem::copy_file(index, root + "/Data/tov.waf");
+        if (wdtSize >= 0)
+        {
+            std::ofstream(root + "/Data/tov.wdt").close();
+            std::filesystem::resize_file(root + "/Data/tov.wdt", static_cast<uintmax_t>(wdtSize));
+        }
+        return root;
+    };
     const std::string damaged = m_dir.File("damaged");
     std::filesystem::create_directories(damaged + "/Data");
     std::ofstream(damaged + "/Data/tov.waf") << "not a pack index at all";
     std::ofstream(damaged + "/Data/tov.wdt") << "x";
+    const std::string noData = packOnly("no-wdt", -1);
+    const std::string emptyData = packOnly("empty-wdt", 0);
+    const std::string halfData = packOnly("half-wdt", static_cast<intmax_t>(dataSize / 2));
     const struct
     {
         const char* what;
         std::string dataDir;
         std::string settings;
+        const char* boxTitle;
         std::string said;
     } cases[] = {
-        {"damaged pack", damaged, "", "main pack is damaged:\n" + damaged},
-        {"install type 3", testfiles::DataDir(), "InstType=3\n", "InstType is out of range: 3"},
-        {"install type -1", testfiles::DataDir(), "InstType=-1\n", "InstType is out of range: -1"},
+        {"damaged index", damaged, "", "Error", "main pack is damaged:\n" + damaged + "/Data/tov.waf"},
+        {"no data file", noData, "", "Error", "main pack is missing:\n" + noData + "/Data/tov.wdt"},
+        {"empty data file", emptyData, "", "Error", "main pack is damaged:\n" + emptyData + "/Data/tov.wdt"},
+        {"half a data file", halfData, "", "Error", "main pack is damaged:\n" + halfData + "/Data/tov.wdt"},
+        {"install type 3", testfiles::DataDir(), "InstType=3\n", "Error", "InstType is out of range: 3"},
+        {"install type -1", testfiles::DataDir(), "InstType=-1\n", "Error", "InstType is out of range: -1"},
+        {"no data disc", testfiles::DataDir(), "RunCD=1\n", "TOV Tarnholm Demo", "data disc was not found"},
     };
     for (const auto& c : cases)
     {
@@ -620,22 +653,21 @@ TEST_F(tovAppTest, DataThatCannotBeUsedEndsStartUpSayingWhyAndFailsAHeadlessRun)
         m_options.dataDir = c.dataDir;
         WriteSettings(c.settings);
         EXPECT_FALSE(Start(0));
-        EXPECT_NE(m_app->DataFailureCode(), 0);
+        EXPECT_NE(m_app->FailureReason().find(c.said), std::string::npos) << m_app->FailureReason();
         ASSERT_EQ(m_window.MessageBoxes().size(), boxes + 1);
-        const auto& box = m_window.MessageBoxes().back();
-        EXPECT_EQ(box.title, "Error");
-        EXPECT_NE(box.text.find(c.said), std::string::npos) << box.text;
+        EXPECT_EQ(m_window.MessageBoxes().back().title, c.boxTitle);
         m_app.reset();
         std::string error;
-        EXPECT_NE(tovHeadlessRun(m_options).Run(error), 0);
+        EXPECT_EQ(tovHeadlessRun(m_options).Run(error), 1);
+        EXPECT_NE(error.find(c.said), std::string::npos) << error;
         m_environment.reset();
         // The headless run takes the sound output away again.
         SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
     }
 }
 
-// A renderer lost after start-up ends the game: the message, then the screens go from the
-// message loop (the screen that asked may still be running) and the loop ends.
+// A renderer lost after start-up ends the game as a failure: the message, then the screens go
+// from the message loop (the screen that asked may still be running) and the loop ends.
 TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
 {
     plat::FailureInjector injector;
@@ -653,6 +685,8 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
     EXPECT_LT(passes, 10);
     EXPECT_EQ(m_app->GetCurrentScreen(), nullptr);
     EXPECT_EQ(m_app->GetInterface(8), nullptr);
+    // The loop's quit says 0; the program ends with 1.
+    EXPECT_EQ(m_app->ExitCode(m_app->GetExitCode()), 1);
     qrxBaseApp::SetQuitFlag(false);
 }
 
@@ -777,6 +811,83 @@ TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
     }
     tovProgramEnvironment second(options);
     EXPECT_FALSE(second.OwnsInstance());
+}
+
+// The program itself, started as a player would: a start that fails ends with 1 and says why
+// on standard error, in a window too after its box (which, with no display to show it on, also
+// goes there); the window's debug output goes to debug.log in the user folder instead. A second
+// copy on the same user folder is such a failure.
+TEST(tarnholmProgram, AStartThatFailsEndsWithOneAndSaysWhy)
+{
+    constexpr int kStartWaitMs = 60000;
+    testfiles::TempDir dir;
+    const std::string user = dir.File("user");
+    const std::string output = dir.File("output");
+    const std::string noData = dir.File("no-data");
+    std::filesystem::create_directories(noData);
+    const auto text = [](const std::string& path)
+    {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    tovAppOptions options;
+    options.userDir = dir.File("taken");
+    tovProgramEnvironment first(options);
+    ASSERT_TRUE(first.OwnsInstance());
+    const struct
+    {
+        const char* what;
+        std::vector<std::string> args;
+        // SDL's video driver; null leaves the choice to SDL, which finds no display.
+        const char* videoDriver;
+        std::string said;
+        // In the window's debug.log, and not on standard error as a line of its own.
+        const char* logged;
+    } cases[] = {
+        {"no data",
+         {"--data", noData, "--user-dir", user},
+         "dummy",
+         "tarnholm: The game's data was not found (start it with --data DIR):\n" + noData + "/Data/tov.waf",
+         "The game's data was not found"},
+        {"no display",
+         {"--data", testfiles::DataDir(), "--user-dir", user},
+         nullptr,
+         "tarnholm: The game window could not be opened",
+         "The game window could not be opened"},
+        {"a second copy",
+         {"--headless", "--data", testfiles::DataDir(), "--user-dir", options.userDir},
+         "dummy",
+         "tarnholm: the game already runs on " + options.userDir,
+         nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(user);
+        const std::string video = c.videoDriver ? std::string("SDL_VIDEODRIVER=") + c.videoDriver : "SDL_VIDEODRIVER";
+        const pid_t pid = SpawnGame(c.args, output, {video, "SDL_AUDIODRIVER=dummy", "DISPLAY", "WAYLAND_DISPLAY"});
+        ASSERT_GT(pid, 0);
+        // A start that does not fail runs on: it is ended rather than waited for forever.
+        int status = 0;
+        for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited)
+        {
+            if (waited == kStartWaitMs)
+            {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                FAIL() << "still running after " << kStartWaitMs << " ms";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        const std::string said = text(output);
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        if (!c.logged)
+            continue;
+        EXPECT_EQ(("\n" + said).find(std::string("\n") + c.logged), std::string::npos) << said;
+        EXPECT_NE(text(user + "/debug.log").find(c.logged), std::string::npos);
+    }
 }
 
 // A script's wait names a whole digest line, or with a final '*' the start of one: never a line

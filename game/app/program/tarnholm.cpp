@@ -27,10 +27,19 @@ namespace
 {
 
 constexpr int kUsageExit = 2;
+constexpr int kFailedExit = tovApp::kFailedExit;
+
+// A run that could not start (or go on) ends here: the reason on standard error, exit code 1.
+int Failed(const std::string& reason)
+{
+    std::fprintf(stderr, "tarnholm: %s\n", reason.c_str());
+    return kFailedExit;
+}
 
 int RunHeadlessGame(const tovAppOptions& options);
 
-// A headless run with an output folder keeps its diagnostics there, beside its screenshots.
+// A headless run with an output folder keeps its diagnostics there, beside its screenshots; a
+// window run keeps them in the user folder, since nobody reads a window's standard error.
 class FileDebugSink : public plat::DebugSink
 {
 public:
@@ -48,6 +57,8 @@ public:
         std::fwrite(line, 1, n, m_file);
         if (n == 0 || line[n - 1] != '\n')
             std::fputc('\n', m_file);
+        // Whole lines on disk as they come: the log is read while the game runs, or after a crash.
+        std::fflush(m_file);
     }
 
 private:
@@ -91,7 +102,11 @@ int RunWindowed(const tovAppOptions& options)
     plat::SdlWindowBackend window;
     plat::SdlInputBackend input(window);
     SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(std::make_unique<plat::SdlAudioOutput>()); });
+    FileDebugSink log(GetWritableRoot() + "/debug.log");
+    if (log.IsOpen())
+        plat::SetDebugSink(&log);
     int code = 0;
+    std::string failure;
     {
         tovApp app(&window, &input);
         app.SetSeed(options.seed);
@@ -100,10 +115,14 @@ int RunWindowed(const tovAppOptions& options)
         app.SetNetworkLaunch(options.network);
         app.SetJoinAddress(options.joinAddress);
         app.SetNetTimeoutMs(options.netTimeoutMs);
-        code = RunGuarded(&window, [&] { return app.Init() ? app.Run() : 0; });
+        app.GetPacer().SetCap(FrameCapOf(options));
+        // A start that failed ends with 1 (after its box), not with the 0 of a loop that never ran.
+        code = app.ExitCode(RunGuarded(&window, [&] { return app.Init() ? app.Run() : 0; }));
+        failure = app.FailureReason();
     }
     SetSoundOutputFactory(nullptr);
-    return code;
+    plat::SetDebugSink(nullptr);
+    return failure.empty() ? code : Failed(failure);
 }
 
 } // namespace
@@ -123,12 +142,8 @@ int main(int argc, char** argv)
         return 0;
     }
     tovProgramEnvironment environment(options);
-    // A second copy on the same user folder leaves the first alone.
+    // A second copy on the same user folder leaves the first alone and fails, so that whoever started it knows.
     if (!environment.OwnsInstance())
-    {
-        std::fprintf(stderr, "tarnholm: the game already runs on %s (or that folder cannot be written)\n",
-                     GetWritableRoot().c_str());
-        return 0;
-    }
+        return Failed("the game already runs on " + GetWritableRoot() + " (or that folder cannot be written)");
     return options.headless ? RunHeadless(options) : RunWindowed(options);
 }
