@@ -55,7 +55,6 @@
 #include "WindowBackend.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace
@@ -289,9 +288,10 @@ void tovApp::ReportJoinFailure(const std::string& text)
         ShowMessage(kMessageOk, nullptr, 0, text.c_str());
         return;
     }
-    std::fprintf(stderr, "tarnholm: %s\n", text.c_str());
+    // A headless join that fails ends the run as a failed start does: exit 1, the text on standard error.
+    FailRun(text);
     if (m_window)
-        m_window->PostQuit(1);
+        m_window->PostQuit(kFailedExit);
 }
 
 bool tovApp::OpenMainPack()
