@@ -59,6 +59,8 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     }
     RemainingTime() = 0;
     m_dayOver = false;
+    if (!continuing)
+        m_cutFromField = false;
     m_mode = mode;
     ClearAnglers();
     NextDay();

@@ -37,8 +37,9 @@ public:
 
     // A loaded game goes on with one its player started and was counted for then.
     void StartGame(int32_t mode, bool createAnglers) { Start(mode, createAnglers, m_resumed); }
-    // The next day of the game under way: new anglers and world, no new game counted.
-    void RestartGame() { Start(m_mode, true, true); }
+    // The next day of the game under way: new anglers and world, no new game counted. A network
+    // player cut from the field has no angler on the lake.
+    void RestartGame(bool createAnglers = true) { Start(m_mode, createAnglers, true); }
     void SetDay(int32_t day, bool force);
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
@@ -76,6 +77,11 @@ public:
     bool IsDayOver() const { return m_dayOver; }
     void SetDayOver() { m_dayOver = true; }
 
+    // A network player cut from the tournament's field stays in the session, fishing no more,
+    // until the final's board; a new game clears it.
+    bool IsCutFromField() const { return m_cutFromField; }
+    void SetCutFromField(bool cut) { m_cutFromField = cut; }
+
 private:
     // The session's players besides this one; none outside a network game.
     static int32_t OtherPlayers();
@@ -88,6 +94,7 @@ private:
     int32_t m_skillLevel = 0;
     int32_t m_day = 0;
     bool m_dayOver = false;
+    bool m_cutFromField = false;
 };
 
 // The most recently built session that still exists, or null.
