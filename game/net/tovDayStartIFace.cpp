@@ -62,7 +62,6 @@ void tovDayStartIFace::Enter(int32_t previousId)
     const tovGameSession* session = TheGameSession();
     m_cutWait = IsNetworkLaunch() && IsNetworkGame() && session != nullptr && session->IsCutFromField();
     m_cutDayBegun = false;
-    m_cutDayTaken = false;
     if (m_cutWait && m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
     // A cut player has no day to start and nowhere to go back to.
@@ -161,14 +160,12 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
 
 void tovDayStartIFace::FollowCutDay()
 {
-    if (!m_cutDayBegun)
-    {
-        m_cutDayBegun = true;
-        NetSetLocalPhase(kInDayPhase);
-        TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
-    }
-    if (!m_cutDayTaken && !IsNetworkHost())
-        m_cutDayTaken = NetSyncPhase(kDayParamsPhase);
+    // A client's day is the host's: its number, its weather and its clock.
+    if (m_cutDayBegun || (!IsNetworkHost() && !NetSyncPhase(kDayParamsPhase)))
+        return;
+    m_cutDayBegun = true;
+    NetSetLocalPhase(kInDayPhase);
+    TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
 }
 
 bool tovDayStartIFace::AllowsEscape()
@@ -177,8 +174,7 @@ bool tovDayStartIFace::AllowsEscape()
         return tovShellIFace::AllowsEscape();
     if (!IsMessageBoxRaised())
     {
-        ShowMessage(kMessageTwoAnswers, &tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this),
-                    kLeaveNetworkQuestion);
+        AskToLeaveNetworkGame(&tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
         m_askingLeave = IsMessageBoxRaised();
     }
     return false;

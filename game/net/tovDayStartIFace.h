@@ -45,8 +45,8 @@ public:
 
 private:
     void StartDay();
-    // A cut player's day: this copy's phase says it is in the day, so that nobody waits for it
-    // and the day's end takes it to the weigh-in; a client takes the host's day once.
+    // A cut player's day, once the host's has begun: this copy's phase says it is in the day,
+    // so that the day's end takes it to the weigh-in, and its clock runs.
     void FollowCutDay();
     static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
 
@@ -57,7 +57,6 @@ private:
     bool m_leaveChosen = false;
     bool m_cutWait = false;
     bool m_cutDayBegun = false;
-    bool m_cutDayTaken = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
 };

@@ -805,10 +805,13 @@ void tovWeighInIFace::CloseNetworkDay(bool nextDay)
         return;
     ShowWaiting(true);
     tovWeighInNet::CloseResults();
-    NetSetWaitDrawing(nullptr);
     // The next day's catches are counted afresh; between days new players may come.
     if (nextDay)
+    {
         NetClearPlayerResults();
+        tovWeighInNet::LeaveDay();
+    }
+    NetSetWaitDrawing(nullptr);
     NetEnableJoining();
 }
 

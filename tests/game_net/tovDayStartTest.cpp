@@ -5,6 +5,8 @@
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 
+#include "KeyNumbers.h"
+
 namespace
 {
 
@@ -63,9 +65,10 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
 }
 
-// Escape while the banner waits asks before leaving: no waits on, yes leaves the session and the
-// application takes the player to the main menu; a host who begins meanwhile takes the question
-// down and the day starts.
+// Escape while the banner waits asks before leaving, the held Escape answering nothing: Escape
+// again says no and the wait goes on, Return says yes, the session is left and the application
+// takes the player to the main menu; a host who begins meanwhile takes the question down and
+// the day starts.
 TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
 {
     enum class Then
@@ -88,13 +91,23 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         Frame();
         tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
         ASSERT_TRUE(screen->IsWaiting());
+        // The application hands Escape over before the frame reads it.
+        m_input.SetKey(plat::kKeyEscape, true);
         EXPECT_FALSE(screen->AllowsEscape()) << "the application's Escape stays on the screen";
+        Frame();
+        m_input.SetKey(plat::kKeyEscape, false);
+        Frame();
         ASSERT_TRUE(IsMessageBoxRaised());
         EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
         if (then == Then::kHostBegins)
             m_net.m_reachedPhase = 2;
         else
-            tovMessageIFace::GetInstance()->Answer(then == Then::kYes ? 0 : 1);
+        {
+            const uint8_t key = then == Then::kYes ? plat::kKeyReturn : plat::kKeyEscape;
+            m_input.SetKey(key, true);
+            Frame();
+            m_input.SetKey(key, false);
+        }
         Frame();
         Frame();
         EXPECT_FALSE(IsMessageBoxRaised());
