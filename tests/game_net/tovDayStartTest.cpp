@@ -1,6 +1,8 @@
 #include "NetScreensFixture.h"
 
 #include "tovDayStartIFace.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
@@ -116,6 +118,44 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         EXPECT_EQ(Current(), then == Then::kHostBegins ? 2 : kDayStart);
         EXPECT_EQ(screen->IsWaiting(), then == Then::kNo);
     }
+}
+
+// A player cut from the tournament waits on the start of the day, with the cut's line and no
+// buttons. Only once the host's day has begun does it count as in the day, its clock running,
+// so that the day's end takes it to the weigh-in with the others; Escape asks whether to leave.
+TEST_F(tovDayStartTest, APlayerCutFromTheFieldWaitsOutTheHostsDay)
+{
+    SetNetworkLaunch(true);
+    m_session->SetMode(tovGameSession::kTournament);
+    m_session->SetCutFromField(true);
+    TheGameClock().SetFlags(0);
+    SwitchTo(10);
+    SwitchTo(kDayStart);
+    m_window.MoveCursor({630, 5});
+    Frame();
+    Frame();
+    tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    EXPECT_TRUE(screen->IsCutWait());
+    EXPECT_TRUE(screen->IsWaiting());
+    EXPECT_EQ(screen->GetButton(tovDayStartIFace::kStartButton), nullptr);
+    EXPECT_EQ(screen->GetButton(tovDayStartIFace::kBackButton), nullptr);
+    EXPECT_TRUE(m_net.m_localPhases.empty()) << "in no day before the host's";
+    EXPECT_FALSE(TheGameClock().IsRunning());
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start_cut.png", Shown()));
+
+    m_net.m_reachedPhase = 4;
+    Frame();
+    Frame();
+    EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{5});
+    EXPECT_TRUE(TheGameClock().IsRunning());
+    EXPECT_EQ(Current(), kDayStart);
+    EXPECT_FALSE(screen->AllowsEscape());
+    ASSERT_TRUE(IsMessageBoxRaised());
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
+    ShowMessageScreen(false);
+    SwitchTo(8);
+    EXPECT_FALSE(TheGameClock().IsRunning()) << "stopped off the wait";
+    m_session->SetCutFromField(false);
 }
 
 TEST_F(tovDayStartTest, GoldenBeforeStart)
