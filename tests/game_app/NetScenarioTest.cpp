@@ -515,6 +515,8 @@ protected:
         const char* script;
         const char* seed;
         const char* name;
+        // Outside the first five of day 1.
+        bool cut;
     };
 
     void PlayTwoDays(const Copy& host, const Copy& guest, const Copy& late)
@@ -555,6 +557,7 @@ protected:
             SCOPED_TRACE(copy->who);
             EXPECT_EQ(StandingNames(digest(*copy, "day1")), dayOne);
             const bool cut = finalists.count(copy->name) == 0;
+            ASSERT_EQ(cut, copy->cut) << "day 1 as the case plays it";
             // After day 1's board: the cut copy on its wait, every copy's standings the next
             // day's field alone.
             const Digest next = digest(*copy, "next");
@@ -579,17 +582,17 @@ protected:
 // The host keeps no fish and is cut, as is Drew; Casey alone goes on to the final.
 TEST_F(NetCutScenarioTest, AHostCutFromTheFieldHoldsNoOneToTheFinal)
 {
-    PlayTwoDays({"host", "--host", "net_cut_host_idle.script", "3", "AnglerAngler"},
-                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey"},
-                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew"});
+    PlayTwoDays({"host", "--host", "net_cut_host_idle.script", "3", "AnglerAngler", true},
+                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
 // The host and Casey keep a fish and go on; Drew is cut and waits out the final.
 TEST_F(NetCutScenarioTest, AJoinerCutFromTheFieldHoldsNoOneToTheFinal)
 {
-    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "3", "AnglerAngler"},
-                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey"},
-                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew"});
+    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "3", "AnglerAngler", false},
+                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
 } // namespace
