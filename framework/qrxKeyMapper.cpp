@@ -41,6 +41,11 @@ void qrxKeyMapper::BeginFrame()
     ++g_frame;
 }
 
+uint64_t qrxKeyMapper::GetReadFrame()
+{
+    return g_readFrame;
+}
+
 void qrxKeyMapper::Poll()
 {
     // A second read in one frame would make the first reader's new presses old news.

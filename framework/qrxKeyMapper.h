@@ -34,4 +34,7 @@ public:
     static bool GetKeysActive();
     // The application starts each frame with this; the next Poll reads the device.
     static void BeginFrame();
+    // Counts the reads of the device's keys (one a frame at most): a read newer than another
+    // holds new presses.
+    static uint64_t GetReadFrame();
 };

@@ -159,6 +159,10 @@ void tovChurnApp::Enter(int32_t previousId)
         if (!NetSyncPhase(kDayParamsPhase))
             WaitForHostDay();
     }
+    // A day entered has its end to come, even on a clock that is already past it (a network
+    // client that comes after the host's day ran out).
+    if (!m_entered)
+        m_dayOver = false;
     m_entered = true;
     LoadGroup(tovFishingHud::kGroup);
     m_hud->LoadPictures();

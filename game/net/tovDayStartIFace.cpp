@@ -1,6 +1,9 @@
 #include "tovDayStartIFace.h"
 
 #include "ButtonObj.h"
+#include "Font.h"
+#include "qrxFloatingText.h"
+#include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
@@ -22,10 +25,15 @@ constexpr uint32_t kStartSound = 6183;
 constexpr uint32_t kLakeAnnouncement = 17;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kDayStartPhase = 2;
+// A day's phases on the lake: the host's parameters of the day, and a player in it.
+constexpr int32_t kDayParamsPhase = 4;
+constexpr int32_t kInDayPhase = 5;
+constexpr int32_t kCutTextX = 170;
+constexpr int32_t kCutTextY = 400;
 
 } // namespace
 
-tovDayStartIFace::tovDayStartIFace()
+tovDayStartIFace::tovDayStartIFace() : m_font(plat::Font::Create("Arial", 28, 700))
 {
     g_dayStart = this;
 }
@@ -51,14 +59,24 @@ void tovDayStartIFace::Enter(int32_t previousId)
     if (previousId != m_nextScreen)
         m_returnScreen = previousId;
     m_nextScreen = 0;
-    AddButton(new tovShellButton(53, 441, 16, 15, kBackSound, [this] { m_nextScreen = m_returnScreen; }), kBackButton);
-    AddButton(new tovShellButton(156, 432, 21, 20, kStartSound,
-                                 [this]
-                                 {
-                                     ResetStandings();
-                                     m_startRequested = true;
-                                 }),
-              kStartButton);
+    const tovGameSession* session = TheGameSession();
+    m_cutWait = IsNetworkLaunch() && IsNetworkGame() && session != nullptr && session->IsCutFromField();
+    m_cutDayBegun = false;
+    if (m_cutWait && m_font)
+        m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    // A cut player has no day to start and nowhere to go back to.
+    if (!m_cutWait)
+    {
+        AddButton(new tovShellButton(53, 441, 16, 15, kBackSound, [this] { m_nextScreen = m_returnScreen; }),
+                  kBackButton);
+        AddButton(new tovShellButton(156, 432, 21, 20, kStartSound,
+                                     [this]
+                                     {
+                                         ResetStandings();
+                                         m_startRequested = true;
+                                     }),
+                  kStartButton);
+    }
     m_background = Picture(kBackground);
     m_banner = Picture(kBanner);
     ShowAppCursor(true);
@@ -73,7 +91,10 @@ void tovDayStartIFace::Leave(int32_t)
 {
     m_background = nullptr;
     m_banner = nullptr;
+    m_text.reset();
     ClearButtons();
+    if (m_cutWait)
+        TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
 }
 
 void tovDayStartIFace::Exit(int32_t nextId)
@@ -89,7 +110,15 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
     DrawPicture(m_background.Get(), 0, 0);
     DrawButtons();
     m_waiting = false;
-    if (m_startRequested && m_nextScreen == 0)
+    if (m_cutWait && IsNetworkGame())
+    {
+        m_waiting = true;
+        DrawPicture(m_banner.Get(), 104, 130);
+        if (m_text)
+            m_text->DrawText(kCutTextX, kCutTextY, kCutText, nullptr);
+        FollowCutDay();
+    }
+    else if (m_startRequested && m_nextScreen == 0)
     {
         if (IsNetworkLaunch())
         {
@@ -129,14 +158,23 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
     return m_nextScreen;
 }
 
+void tovDayStartIFace::FollowCutDay()
+{
+    // A client's day is the host's: its number, its weather and its clock.
+    if (m_cutDayBegun || (!IsNetworkHost() && !NetSyncPhase(kDayParamsPhase)))
+        return;
+    m_cutDayBegun = true;
+    NetSetLocalPhase(kInDayPhase);
+    TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
+}
+
 bool tovDayStartIFace::AllowsEscape()
 {
     if (!m_waiting || !IsNetworkGame())
         return tovShellIFace::AllowsEscape();
     if (!IsMessageBoxRaised())
     {
-        ShowMessage(kMessageTwoAnswers, &tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this),
-                    kLeaveNetworkQuestion);
+        AskToLeaveNetworkGame(&tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
         m_askingLeave = IsMessageBoxRaised();
     }
     return false;

@@ -6,12 +6,20 @@
 #include "tovShellIFace.h"
 
 #include <cstdint>
+#include <memory>
+
+class qrxFloatingText;
+namespace plat
+{
+class Font;
+}
 
 class tovDayStartIFace : public tovShellIFace
 {
 public:
     static constexpr int32_t kBackButton = 1;
     static constexpr int32_t kStartButton = 2;
+    static constexpr const char* kCutText = "You did not make the cut.";
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;
@@ -31,9 +39,15 @@ public:
     bool IsStartRequested() const { return m_startRequested; }
     // Set on the frames the waiting banner was drawn.
     bool IsWaiting() const { return m_waiting; }
+    // The screen is the wait of a network player cut from the tournament: no buttons, the
+    // banner and the cut's line until the day ends on the host's clock.
+    bool IsCutWait() const { return m_cutWait; }
 
 private:
     void StartDay();
+    // A cut player's day, once the host's has begun: this copy's phase says it is in the day,
+    // so that the day's end takes it to the weigh-in, and its clock runs.
+    void FollowCutDay();
     static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
 
     QrPointer<QrImage> m_banner;
@@ -41,4 +55,8 @@ private:
     bool m_waiting = false;
     bool m_askingLeave = false;
     bool m_leaveChosen = false;
+    bool m_cutWait = false;
+    bool m_cutDayBegun = false;
+    std::unique_ptr<plat::Font> m_font;
+    std::unique_ptr<qrxFloatingText> m_text;
 };

@@ -24,10 +24,11 @@ void Sleep(int32_t ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// Differs from tournament to tournament and day to day.
-uint16_t WeighInSeed(uint32_t elapsedMs)
+// Differs from tournament to tournament (the calendar's second) and day to day; not from the
+// session's time, so that a headless run on a fixed calendar draws one field every run.
+uint16_t WeighInSeed(int32_t day)
 {
-    uint32_t x = static_cast<uint32_t>(plat::CalendarSeconds()) ^ (elapsedMs * 2654435761u);
+    uint32_t x = static_cast<uint32_t>(plat::CalendarSeconds()) ^ (static_cast<uint32_t>(day) * 2654435761u);
     x ^= x >> 16;
     return static_cast<uint16_t>(x);
 }
@@ -371,7 +372,7 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
             m_getWeather(params.weather);
         // Every copy draws the day's computer anglers from this seed.
         if (phase == kWeighInPhase && changed)
-            params.weighInSeed = WeighInSeed(GetElapsedMs());
+            params.weighInSeed = WeighInSeed(params.day);
         StoreGameParams(params);
         if (changed)
             BroadcastGameParams();

@@ -23,7 +23,6 @@ constexpr int32_t kPassMs = 100;
 // While a box is up a pass's pause is served in this many steps.
 constexpr int32_t kBoxSteps = 5;
 constexpr int32_t kYesAnswer = 0;
-constexpr int32_t kNoAnswer = 1;
 
 void PauseMs(int32_t ms)
 {
@@ -90,21 +89,18 @@ void tovDirectPlay::PauseWait()
 
 void tovDirectPlay::OnWaitKey(uint32_t key)
 {
-    const bool asking = m_askingLeave && IsMessageBoxRaised();
+    // The wait's frames read no keys: a raised box takes its answer keys from here.
     tovMessageIFace* box = tovMessageIFace::GetInstance();
+    if (IsMessageBoxRaised() && box != nullptr && box->AnswerByKey(key))
+        return;
     if (key == plat::kVkEscape)
     {
-        if (asking && box != nullptr)
-            box->Answer(kNoAnswer);
-        else if (!IsMessageBoxRaised())
+        if (!IsMessageBoxRaised())
         {
-            ShowMessage(kMessageTwoAnswers, &tovDirectPlay::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this),
-                        kLeaveNetworkQuestion);
+            AskToLeaveNetworkGame(&tovDirectPlay::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
             m_askingLeave = IsMessageBoxRaised();
         }
     }
-    else if (key == plat::kVkReturn && asking && box != nullptr)
-        box->Answer(kYesAnswer);
     else if (qrxTextEditor* editor = qrxTextEditor::GetFocusedEditor())
         editor->HandleMessage(plat::kMsgKeyDown, key, 0);
 }

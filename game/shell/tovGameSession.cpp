@@ -73,6 +73,8 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
         m_gameNumber = static_cast<uint32_t>(GameNumbers().next());
     RemainingTime() = 0;
     m_dayOver = false;
+    if (!continuing)
+        m_cutFromField = false;
     m_mode = mode;
     ClearAnglers();
     NextDay();

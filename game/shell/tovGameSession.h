@@ -43,8 +43,9 @@ public:
         m_leftGame = false;
         Start(mode, createAnglers, m_resumed);
     }
-    // The next day of the game under way: new anglers and world, no new game counted.
-    void RestartGame() { Start(m_mode, true, true); }
+    // The next day of the game under way: new anglers and world, no new game counted. A network
+    // player cut from the field has no angler on the lake.
+    void RestartGame(bool createAnglers = true) { Start(m_mode, createAnglers, true); }
     void SetDay(int32_t day, bool force);
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
@@ -98,6 +99,11 @@ public:
     // first lake of a new order, when none is, and -1 when the order holds no next event.
     int32_t SeasonLakeIndex(int32_t length) const;
 
+    // A network player cut from the tournament's field stays in the session, fishing no more,
+    // until the final's board; a new game clears it.
+    bool IsCutFromField() const { return m_cutFromField; }
+    void SetCutFromField(bool cut) { m_cutFromField = cut; }
+
 private:
     // The session's players besides this one; none outside a network game.
     static int32_t OtherPlayers();
@@ -112,6 +118,7 @@ private:
     bool m_dayOver = false;
     bool m_leftGame = false;
     uint32_t m_gameNumber = 0;
+    bool m_cutFromField = false;
 };
 
 // Game numbers come from a generator of their own, so that drawing them leaves the shared

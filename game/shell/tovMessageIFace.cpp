@@ -5,6 +5,7 @@
 #include "tovShellButton.h"
 
 #include "Font.h"
+#include "KeyNumbers.h"
 
 namespace
 {
@@ -52,6 +53,18 @@ void tovMessageIFace::SetAnswerKeys(uint8_t first, uint8_t second)
 {
     m_answerKeys[0] = first;
     m_answerKeys[1] = m_mode == kMessageTwoAnswers ? second : 0;
+    m_keysRead = kNoRead;
+}
+
+bool tovMessageIFace::AnswerByKey(uint32_t virtualKey)
+{
+    for (int32_t answer = 0; answer < 2; ++answer)
+        if (m_answerKeys[answer] != 0 && plat::VirtualKeyOfKey(m_answerKeys[answer]) == virtualKey)
+        {
+            Answer(answer);
+            return true;
+        }
+    return false;
 }
 
 void tovMessageIFace::Answer(int32_t answer)
@@ -110,7 +123,11 @@ int32_t tovMessageIFace::Update(float, float)
     }
     // Answers come in without a renderer too.
     DrawButtons();
-    for (int32_t answer = 0; answer < 2 && !m_answered; ++answer)
+    // A wait's frames read no keys: its loop hands them over as messages (AnswerByKey).
+    if (m_keysRead == kNoRead)
+        m_keysRead = qrxKeyMapper::GetReadFrame();
+    const bool newKeys = qrxKeyMapper::GetReadFrame() > m_keysRead;
+    for (int32_t answer = 0; answer < 2 && !m_answered && newKeys; ++answer)
         if (m_answerKeys[answer] != 0 && qrxKeyMapper::WasKeyPressed(m_answerKeys[answer]))
             Answer(answer);
     if (m_answered)

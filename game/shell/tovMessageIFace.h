@@ -31,8 +31,12 @@ public:
     // A button's click.
     void Answer(int32_t answer);
     // Keys that answer the message as its first and second buttons do (0: none); a new
-    // message has none.
+    // message has none. Presses count from the frame after the box's first: the key that
+    // raised it does not answer it.
     void SetAnswerKeys(uint8_t first, uint8_t second);
+    // A key-down message (a virtual key) taken by a loop of its own, not the frame's keys:
+    // true when it is one of the answer keys, which then answers.
+    bool AnswerByKey(uint32_t virtualKey);
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
@@ -56,6 +60,9 @@ private:
     int32_t m_mode = kMessageOk;
     int32_t m_answer = 0;
     uint8_t m_answerKeys[2] = {};
+    // The read of the keys the box first saw after its answer keys were given; none yet.
+    static constexpr uint64_t kNoRead = UINT64_MAX;
+    uint64_t m_keysRead = kNoRead;
     // Counts messages given, so a callback that raises a new box keeps it up.
     uint32_t m_serial = 0;
 };

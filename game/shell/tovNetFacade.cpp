@@ -1,7 +1,9 @@
 #include "tovNetFacade.h"
 
+#include "KeyNumbers.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovMessageBox.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
@@ -468,4 +470,10 @@ bool NetApplyHostClock(uint32_t elapsedMsNow)
     if (gameSeconds > TheGameClock().GetGameTime())
         TheGameClock().SetGameTime(gameSeconds);
     return true;
+}
+
+void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument), uintptr_t argument)
+{
+    ShowMessage(kMessageTwoAnswers, callback, argument, kLeaveNetworkQuestion);
+    SetMessageAnswerKeys(plat::kKeyReturn, plat::kKeyEscape);
 }

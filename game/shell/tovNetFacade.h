@@ -54,6 +54,8 @@ void NetSetWaitDrawing(std::function<void()> draw);
 bool NetDrawWaitFrame();
 // What Escape asks while a copy waits for the other players.
 inline constexpr const char* kLeaveNetworkQuestion = "Leave the network game?";
+// Raises that question, Return answering yes and Escape no; the answer goes to the callback.
+void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument), uintptr_t argument);
 // The player left the network game from a wait: the application's next frame takes the mark
 // (once) and goes to the main menu.
 void NetMarkLeftGame();

@@ -253,6 +253,9 @@ void tovStandings::Cut(int32_t fieldSize)
         if (slot != 0 && to < kSlots)
             m_names[to++] = names[slot];
     }
+    // The anglers cut go with their names: the standings hold the next day's field alone.
+    for (; to < kSlots; ++to)
+        m_names[to].fill('\0');
 }
 
 tovStandings::Reveal tovStandings::RevealNext(bool localLivewellHasFish)

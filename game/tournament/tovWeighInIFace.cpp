@@ -31,6 +31,7 @@ constexpr int32_t kLivewellScreen = 3;
 constexpr int32_t kNextDayScreen = 2;
 constexpr int32_t kSetUpScreen = 4;
 constexpr int32_t kMainMenu = 8;
+constexpr int32_t kDayStartScreen = 19;
 constexpr int32_t kCrowdSteps = 7;
 
 tovWeighInIFace* g_weighIn = nullptr;
@@ -186,6 +187,10 @@ void tovWeighInIFace::SetUpDay()
     // A day past the tournament's length is weighed as its final.
     if (field == 0)
         field = 5;
+    // A player cut from the field keeps its slot 0 out of the field, one row past the others.
+    const bool cut = IsCutCopy();
+    if (cut)
+        field += 1;
     m_standings.PrepareDay(s, day);
 
     const tovLakeValues& lake = TheLakeCatalogue().GetValues();
@@ -222,6 +227,11 @@ void tovWeighInIFace::SetUpDay()
     m_standings.RunDay(field, livewell, TheUserProfile().GetName(), lake.intList, ctx);
     if (network)
         tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx);
+    if (cut)
+    {
+        PassCutDay();
+        return;
+    }
     if (livewell.size() < before)
     {
         // The one fish RunDay dropped is the smallest.
@@ -241,6 +251,45 @@ void tovWeighInIFace::SetUpDay()
     {
         Arm(kDayResults, m_nowMs, 2000);
     }
+}
+
+bool tovWeighInIFace::IsCutCopy() const
+{
+    const tovGameSession* session = TheGameSession();
+    return session != nullptr && session->IsCutFromField() && IsNetworkDay();
+}
+
+void tovWeighInIFace::PassCutDay()
+{
+    const int32_t field = m_standings.m_fieldSize;
+    // Slot 0 holds no one: last in the ranking, below every equal total.
+    auto& ranking = m_standings.m_ranking;
+    std::stable_partition(ranking.begin(), ranking.begin() + field, [](int32_t slot) { return slot != 0; });
+    m_standings.AddAllCatches(field);
+    m_standings.SortRanking(field);
+    m_boardSelector = kBoardPicture;
+    if (field - 1 > 5)
+    {
+        // A day before the final: the cut of the others, and on to the next day's wait.
+        CloseNetworkDay(true);
+        CutWithoutLocal(field - 1);
+        m_nextScreen = kDayStartScreen;
+        if (tovGameSession* session = TheGameSession())
+            session->RestartGame(false);
+        return;
+    }
+    // The final's board, its results closed at once so that nobody waits for this player.
+    m_ports->SetLakeSounds(false);
+    m_state.prizesShown = true;
+    CloseNetworkDay(false);
+    m_networkClosed = true;
+    m_state.ceremonyOver = true;
+}
+
+void tovWeighInIFace::CutWithoutLocal(int32_t field)
+{
+    m_standings.Cut(field);
+    m_standings.SetName(0, "");
 }
 
 void tovWeighInIFace::Leave(int32_t)
@@ -416,8 +465,27 @@ void tovWeighInIFace::LeaveDayResults()
     Ceremony& c = m_state;
     c.dayResultsShown = false;
     const int32_t field = m_standings.m_fieldSize;
-    CloseNetworkDay(m_standings.Advances(field, Length()));
-    if (!m_standings.Advances(field, Length()))
+    const bool advances = m_standings.Advances(field, Length());
+    // Cut from a network tournament: the player stays in the session, holding no one, until the
+    // final's board.
+    const bool stays = !advances && IsNetworkDay() && tovStandings::FieldSize(Length(), m_standings.m_day + 1) > 0;
+    CloseNetworkDay(advances || stays);
+    if (stays)
+    {
+        CreditCareer(0);
+        if (IsSeason())
+            BookSeasonWeight();
+        CutWithoutLocal(field);
+        m_nextScreen = kDayStartScreen;
+        m_ports->SetLakeSounds(true);
+        if (tovGameSession* session = TheGameSession())
+        {
+            session->SetCutFromField(true);
+            session->RestartGame(false);
+        }
+        return;
+    }
+    if (!advances)
     {
         CreditCareer(0);
         if (IsSeason())
@@ -691,7 +759,11 @@ void tovWeighInIFace::FinishTournament()
         m_state.seasonPage = true;
         return;
     }
-    CloseNetworkDay(false);
+    if (!m_networkClosed)
+        CloseNetworkDay(false);
+    m_networkClosed = false;
+    if (tovGameSession* session = TheGameSession())
+        session->SetCutFromField(false);
     m_nextScreen = kMainMenu;
     m_ports->SetLakeSounds(true);
     ResetStandingsData();
@@ -735,10 +807,13 @@ void tovWeighInIFace::CloseNetworkDay(bool nextDay)
         return;
     ShowWaiting(true);
     tovWeighInNet::CloseResults();
-    NetSetWaitDrawing(nullptr);
     // The next day's catches are counted afresh; between days new players may come.
     if (nextDay)
+    {
         NetClearPlayerResults();
+        tovWeighInNet::LeaveDay();
+    }
+    NetSetWaitDrawing(nullptr);
     NetEnableJoining();
 }
 

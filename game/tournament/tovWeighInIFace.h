@@ -114,6 +114,13 @@ private:
 
     void SetUpDay();
     bool IsNetworkDay() const;
+    // This copy's player was cut from a network tournament's field and watches it to its end.
+    bool IsCutCopy() const;
+    // A cut copy's day: its field is weighed at once; a day before the final goes straight on to
+    // the next day's wait, the final shows its board.
+    void PassCutDay();
+    // The better half into the next day's field, without this copy's player.
+    void CutWithoutLocal(int32_t field);
     // A network day's results close for every player together (the next day's or the menu).
     void CloseNetworkDay(bool nextDay);
     void StartCrowdPictures(uint32_t nowMs);
@@ -161,6 +168,8 @@ private:
     uint32_t m_nowMs = 0;
     int32_t m_previousScreen = 0;
     std::string m_lastClip;
+    // A cut copy's final closed its results with the others when its board came up.
+    bool m_networkClosed = false;
 };
 
 // The program-wide weigh-in, set by its constructor; null when none exists.

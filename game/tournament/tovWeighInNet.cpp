@@ -62,6 +62,14 @@ bool CloseResults()
     return !IsNetworkGame() || NetWaitForPhase(kClosePhase, kClosedPhase, 0);
 }
 
+bool LeaveDay()
+{
+    if (!IsNetworkGame())
+        return true;
+    NetSetLocalPhase(kBetweenDaysPhase);
+    return !IsNetworkHost() || NetWaitForPhase(kBetweenDaysPhase, kBetweenDaysPhase, 0);
+}
+
 uint32_t FieldSeed()
 {
     return NetGetWeighInSeed();

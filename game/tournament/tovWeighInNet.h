@@ -20,6 +20,7 @@ constexpr int32_t kResultsPhase = 7;
 constexpr int32_t kResultsTakenPhase = 8;
 constexpr int32_t kClosePhase = 10;
 constexpr int32_t kClosedPhase = 11;
+constexpr int32_t kBetweenDaysPhase = 3;
 
 struct Catch
 {
@@ -42,6 +43,12 @@ std::vector<Player> ExchangeCatches(const Catch& local);
 
 // Waits for every player at the end of the results; false when the program quits.
 bool CloseResults();
+
+// Between two days each player's phase is that of a fishing game ended, until it is in the next
+// day; the host goes on once every player has left the day, so that no phase of the day before
+// stands for one of the next (a host cut from the field ends its day at once). False when the
+// program quits.
+bool LeaveDay();
 
 // The seed the host shares with the weigh-in phase (0 outside a network game).
 uint32_t FieldSeed();

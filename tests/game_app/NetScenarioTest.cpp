@@ -175,6 +175,22 @@ std::map<int32_t, std::string> Players(const Digest& digest)
     return players;
 }
 
+// The names of the standings' rows, heaviest first (the digest lists them in place order).
+std::vector<std::string> StandingNames(const Digest& digest)
+{
+    std::vector<std::string> names;
+    std::istringstream rows(Field(digest, "save.standing"));
+    std::string row;
+    while (std::getline(rows, row, '|'))
+    {
+        std::istringstream words(row);
+        std::string total, fish, name;
+        if (words >> total >> fish && std::getline(words >> std::ws, name))
+            names.push_back(name);
+    }
+    return names;
+}
+
 // This copy's own slot; -1 outside a session.
 int32_t Slot(const Digest& digest)
 {
@@ -190,7 +206,8 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
 // A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
 // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
 std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
-                                 const std::string& address, const char* script, const char* calendar)
+                                 const std::string& address, const char* script, const char* calendar,
+                                 const char* frames = "200000")
 {
     return {"--headless",
             "--calendar-time",
@@ -210,7 +227,7 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
             "--script",
             std::string(TARNHOLM_SCRIPTS) + "/" + script,
             "--frames",
-            "200000",
+            frames,
             "--digest",
             dir.File(std::string(who) + ".txt")};
 }
@@ -231,7 +248,8 @@ protected:
     {
         if (!HasFailure())
             return;
-        for (const char* name : {"host.log", "guest.log", "late.log", "host.txt", "guest.txt", "late.txt"})
+        for (const char* name : {"host.log", "guest.log", "late.log", "host.txt", "guest.txt", "late.txt",
+                                 "host.txt.day1", "guest.txt.day1", "late.txt.day1"})
         {
             std::ifstream in(m_dir.File(name));
             std::cerr << "---- " << name << "\n";
@@ -242,9 +260,9 @@ protected:
     // who is "host", "guest" or "late": its folder, digest (who.txt) and output (who.log).
     // seed, when given, fixes the copy's random draws (its fish among them).
     GameProcess Launch(const char* who, const char* flag, const char* script, const char* calendar,
-                       const char* seed = nullptr)
+                       const char* seed = nullptr, const char* frames = "200000")
     {
-        std::vector<std::string> args = RunArgs(m_dir, who, flag, m_address, script, calendar);
+        std::vector<std::string> args = RunArgs(m_dir, who, flag, m_address, script, calendar, frames);
         if (seed != nullptr)
             args.insert(args.end(), {"--seed", seed});
         return GameProcess(args, m_dir.File(std::string(who) + ".log"));
@@ -513,6 +531,101 @@ TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
     std::ifstream log(m_dir.File("guest.log"));
     const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     EXPECT_NE(said.find("tarnholm: No game was found at " + address + ".\n"), std::string::npos) << said;
+}
+
+// A two-day tournament for three copies, in which the players who keep no fish on day 1 are cut
+// (the computer anglers' catches come from the host's calendar, the players' fish from their
+// seeds). A cut copy stays in the session on the start-of-day wait, holding no one: the copies
+// that advance play day 2 to the final, whose board every copy shows alike, without the cut.
+// Each copy then runs to its last frame.
+class NetCutScenarioTest : public NetScenarioTest
+{
+protected:
+    struct Copy
+    {
+        const char* who;
+        const char* flag;
+        const char* script;
+        const char* seed;
+        const char* name;
+        // Outside the first five of day 1.
+        bool cut;
+    };
+
+    void PlayTwoDays(const Copy& host, const Copy& guest, const Copy& late)
+    {
+        const std::chrono::seconds limit(120);
+        // Roomy for waits under load; a copy that stops on the way never gets there.
+        constexpr const char* kFrames = "1500";
+        GameProcess hostRun = Launch(host.who, host.flag, host.script, "1780315200", host.seed, kFrames);
+        ASSERT_TRUE(HostReachesDayStart(hostRun, limit));
+        GameProcess guestRun = Launch(guest.who, guest.flag, guest.script, "1780315200", guest.seed, kFrames);
+        ASSERT_TRUE(HasPlayers(
+            WaitForDigest(
+                m_dir.File("guest.txt"), guestRun, [](const Digest& d) { return HasPlayers(d, "2"); }, limit),
+            "2"));
+        GameProcess lateRun = Launch(late.who, late.flag, late.script, "1780315200", late.seed, kFrames);
+
+        std::vector<std::pair<const Copy*, GameProcess*>> copies = {
+            {&host, &hostRun}, {&guest, &guestRun}, {&late, &lateRun}};
+        for (auto& [copy, process] : copies)
+        {
+            const auto end = std::chrono::steady_clock::now() + limit;
+            while (process->Running() && std::chrono::steady_clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const Digest last = ReadDigest(m_dir.File(std::string(copy->who) + ".txt"));
+            EXPECT_EQ(Frames(last), 1500) << copy->who << " runs to its last frame";
+            EXPECT_EQ(Field(last, "screen"), "8") << copy->who << " ends on the main menu";
+        }
+
+        // Day 1: one board on every copy; its first five go on.
+        const auto digest = [this](const Copy& copy, const char* kept)
+        { return ReadDigest(m_dir.File(std::string(copy.who) + ".txt." + kept)); };
+        const std::vector<std::string> dayOne = StandingNames(digest(host, "day1"));
+        ASSERT_EQ(dayOne.size(), 10u);
+        const std::set<std::string> finalists(dayOne.begin(), dayOne.begin() + 5);
+        std::string finalBoard;
+        for (const auto& [copy, process] : copies)
+        {
+            SCOPED_TRACE(copy->who);
+            EXPECT_EQ(StandingNames(digest(*copy, "day1")), dayOne);
+            const bool cut = finalists.count(copy->name) == 0;
+            ASSERT_EQ(cut, copy->cut) << "day 1 as the case plays it";
+            // After day 1's board: the cut copy on its wait, every copy's standings the next
+            // day's field alone.
+            const Digest next = digest(*copy, "next");
+            if (cut)
+            {
+                EXPECT_EQ(Field(next, "screen"), "19") << "the cut waits on the start of the day";
+            }
+            const std::vector<std::string> field = StandingNames(next);
+            EXPECT_EQ(std::set<std::string>(field.begin(), field.end()), finalists);
+            // The final's board: the same rows on every copy, the cut players' not among them.
+            const Digest board = digest(*copy, "board");
+            EXPECT_EQ(Field(board, "weigh_in.results"), "1");
+            const std::vector<std::string> finalNames = StandingNames(board);
+            EXPECT_EQ(std::set<std::string>(finalNames.begin(), finalNames.end()), finalists);
+            if (finalBoard.empty())
+                finalBoard = Field(board, "save.standing");
+            EXPECT_EQ(Field(board, "save.standing"), finalBoard);
+        }
+    }
+};
+
+// The host keeps no fish and is cut, as is Drew; Casey alone goes on to the final.
+TEST_F(NetCutScenarioTest, AHostCutFromTheFieldHoldsNoOneToTheFinal)
+{
+    PlayTwoDays({"host", "--host", "net_cut_host_idle.script", "3", "AnglerAngler", true},
+                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
+}
+
+// The host and Casey keep a fish and go on; Drew is cut and waits out the final.
+TEST_F(NetCutScenarioTest, AJoinerCutFromTheFieldHoldsNoOneToTheFinal)
+{
+    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "3", "AnglerAngler", false},
+                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "NetScreensFixture.h"
 
 #include "tovDayStartIFace.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
+
+#include "KeyNumbers.h"
 
 namespace
 {
@@ -63,9 +67,10 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
 }
 
-// Escape while the banner waits asks before leaving: no waits on, yes leaves the session and the
-// application takes the player to the main menu; a host who begins meanwhile takes the question
-// down and the day starts.
+// Escape while the banner waits asks before leaving, the held Escape answering nothing: Escape
+// again says no and the wait goes on, Return says yes, the session is left and the application
+// takes the player to the main menu; a host who begins meanwhile takes the question down and
+// the day starts.
 TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
 {
     enum class Then
@@ -88,13 +93,23 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         Frame();
         tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
         ASSERT_TRUE(screen->IsWaiting());
+        // The application hands Escape over before the frame reads it.
+        m_input.SetKey(plat::kKeyEscape, true);
         EXPECT_FALSE(screen->AllowsEscape()) << "the application's Escape stays on the screen";
+        Frame();
+        m_input.SetKey(plat::kKeyEscape, false);
+        Frame();
         ASSERT_TRUE(IsMessageBoxRaised());
         EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
         if (then == Then::kHostBegins)
             m_net.m_reachedPhase = 2;
         else
-            tovMessageIFace::GetInstance()->Answer(then == Then::kYes ? 0 : 1);
+        {
+            const uint8_t key = then == Then::kYes ? plat::kKeyReturn : plat::kKeyEscape;
+            m_input.SetKey(key, true);
+            Frame();
+            m_input.SetKey(key, false);
+        }
         Frame();
         Frame();
         EXPECT_FALSE(IsMessageBoxRaised());
@@ -103,6 +118,44 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         EXPECT_EQ(Current(), then == Then::kHostBegins ? 2 : kDayStart);
         EXPECT_EQ(screen->IsWaiting(), then == Then::kNo);
     }
+}
+
+// A player cut from the tournament waits on the start of the day, with the cut's line and no
+// buttons. Only once the host's day has begun does it count as in the day, its clock running,
+// so that the day's end takes it to the weigh-in with the others; Escape asks whether to leave.
+TEST_F(tovDayStartTest, APlayerCutFromTheFieldWaitsOutTheHostsDay)
+{
+    SetNetworkLaunch(true);
+    m_session->SetMode(tovGameSession::kTournament);
+    m_session->SetCutFromField(true);
+    TheGameClock().SetFlags(0);
+    SwitchTo(10);
+    SwitchTo(kDayStart);
+    m_window.MoveCursor({630, 5});
+    Frame();
+    Frame();
+    tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    EXPECT_TRUE(screen->IsCutWait());
+    EXPECT_TRUE(screen->IsWaiting());
+    EXPECT_EQ(screen->GetButton(tovDayStartIFace::kStartButton), nullptr);
+    EXPECT_EQ(screen->GetButton(tovDayStartIFace::kBackButton), nullptr);
+    EXPECT_TRUE(m_net.m_localPhases.empty()) << "in no day before the host's";
+    EXPECT_FALSE(TheGameClock().IsRunning());
+    EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start_cut.png", Shown()));
+
+    m_net.m_reachedPhase = 4;
+    Frame();
+    Frame();
+    EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{5});
+    EXPECT_TRUE(TheGameClock().IsRunning());
+    EXPECT_EQ(Current(), kDayStart);
+    EXPECT_FALSE(screen->AllowsEscape());
+    ASSERT_TRUE(IsMessageBoxRaised());
+    EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
+    ShowMessageScreen(false);
+    SwitchTo(8);
+    EXPECT_FALSE(TheGameClock().IsRunning()) << "stopped off the wait";
+    m_session->SetCutFromField(false);
 }
 
 TEST_F(tovDayStartTest, GoldenBeforeStart)

@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace
@@ -120,6 +122,40 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
             EXPECT_EQ(fish, 2);
         }
     }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// Between two days the host goes on only once the other player has left the day's results: the
+// phase it closed them in (11) would pass for the next day's weigh-in (7), and a host cut from
+// the field, whose day ends at once, would weigh that day in without the others.
+TEST(tovWeighInExchange, BetweenTwoDaysTheHostWaitsForEveryPlayerToLeaveTheDay)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    SessionPair pair;
+    tovDirectPlay& c = pair.c;
+    ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
+    pair.h.SetLocalPhase(tovWeighInNet::kClosedPhase);
+    c.SetLocalPhase(tovWeighInNet::kClosedPhase);
+
+    QuitOnStall watchdog;
+    std::atomic<bool> left{false};
+    std::thread other(
+        [&]
+        {
+            // The other player leaves the day only after the host is between the days.
+            while (!c.SyncPhase(tovWeighInNet::kBetweenDaysPhase, false) && !qrxBaseApp::GetQuitFlag())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            left = true;
+            c.SetLocalPhase(tovWeighInNet::kBetweenDaysPhase);
+        });
+    EXPECT_TRUE(tovWeighInNet::LeaveDay());
+    EXPECT_TRUE(left.load()) << "the host went on while the other player was still in the day's results";
+    other.join();
+    watchdog.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "the host's wait stalled";
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_FALSE(pair.h.IsPlayerInPhase(tovWeighInNet::kResultsPhase, 1)) << "nothing left of the day's phases";
+    SetNetworkPlay(nullptr);
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 

@@ -120,6 +120,11 @@ TEST(tovStandingsTest, CutCopiesTheBetterHalfInPlaceOrder)
     const char* expectTwenty[] = {"A0", "A7", "A3", "A12", "A5", "A9", "A1", "A2", "A4", "A6"};
     for (int32_t i = 0; i < 10; ++i)
         EXPECT_STREQ(s.GetName(i), expectTwenty[i]);
+    // The anglers cut keep no row.
+    for (int32_t i = 5; i < 20; ++i)
+        EXPECT_STREQ(ten.GetName(i), "") << i;
+    for (int32_t i = 10; i < 20; ++i)
+        EXPECT_STREQ(s.GetName(i), "") << i;
 }
 
 TEST(tovStandingsTest, DayCatchFromLivewellAndOpponents)
