@@ -181,12 +181,15 @@ TEST_F(tovShellScreensTest, ANewBoxDoesNotAnswerToTheLastBoxsKeys)
     };
     SwitchTo(8);
     Frame();
+    // Each box is up a frame before its keys: the key that raised a box does not answer it.
     ShowMessage(kMessageTwoAnswers, &Record, 1, "Keep this fish?");
     SetMessageAnswerKeys(plat::kKeyK, plat::kKeyR);
+    Frame();
     press(plat::kKeyK);
     ASSERT_EQ(g_answers.size(), 1u);
     EXPECT_EQ(g_answers[0].answer, 0);
     ShowMessage(kMessageTwoAnswers, &Record, 2, "Are you sure you want to quit?");
+    Frame();
     press(plat::kKeyK);
     press(plat::kKeyR);
     EXPECT_TRUE(IsMessageBoxRaised());
