@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace
@@ -178,28 +179,55 @@ public:
     std::vector<int32_t> m_livewell;
 };
 
-using tovWeighInTwoDays = ShellScreenTest;
+// The host's weigh-in over days of a network tournament, with one other player fishing on the
+// host's session: the shortest days, `daysSetting` picking how many.
+class tovWeighInTwoDays : public ShellScreenTest
+{
+protected:
+    bool StartTournament(int32_t daysSetting)
+    {
+        SetInstallRoot(testfiles::DataDir());
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        m_pair.emplace();
+        if (!BothFishingOnTheHostsSession(*m_pair))
+            return false;
+        SetNetworkLaunch(true);
+        auto owned = std::make_unique<DayPorts>();
+        m_ports = owned.get();
+        m_screen = std::make_unique<tovWeighInIFace>(std::move(owned));
+        TheUserProfile().SetName("Robin", false);
+        m_pair->h.SetSetting0(0, true);
+        m_pair->h.SetSetting1(daysSetting, true);
+        m_session->SetMode(tovGameSession::kTournament);
+        return true;
+    }
+
+    void EndTournament()
+    {
+        m_screen->Leave(10);
+        SetNetworkLaunch(false);
+        SetNetworkPlay(nullptr);
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        SetInstallRoot("");
+        m_screen.reset();
+        m_pair.reset();
+    }
+
+    std::optional<SessionPair> m_pair;
+    DayPorts* m_ports = nullptr;
+    std::unique_ptr<tovWeighInIFace> m_screen;
+};
 
 // Day 1's catch is published, the results close and the next day's is published: the other
 // player hears only that day's catch, not the two days added up.
 TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
 {
-    SetInstallRoot(testfiles::DataDir());
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    SessionPair pair;
-    tovDirectPlay& h = pair.h;
-    tovDirectPlay& c = pair.c;
-    ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
-    SetNetworkLaunch(true);
-
-    auto owned = std::make_unique<DayPorts>();
-    DayPorts& ports = *owned;
-    tovWeighInIFace screen(std::move(owned));
-    TheUserProfile().SetName("Robin", false);
-    // The host's settings: the shortest days, three of them (fields of 20 and 10).
-    h.SetSetting0(0, true);
-    h.SetSetting1(2, true);
-    m_session->SetMode(tovGameSession::kTournament);
+    // Three days (fields of 20 and 10).
+    ASSERT_TRUE(StartTournament(2));
+    tovDirectPlay& h = m_pair->h;
+    tovDirectPlay& c = m_pair->c;
+    DayPorts& ports = *m_ports;
+    tovWeighInIFace& screen = *m_screen;
 
     // The other copy: each day its catch, the host's as heard, and the results closed, its
     // counters cleared before the next day.
@@ -254,11 +282,7 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
     watchdog.Finish();
     EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
     qrxBaseApp::SetQuitFlag(false);
-    screen.Leave(10);
-    SetNetworkLaunch(false);
-    SetNetworkPlay(nullptr);
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    SetInstallRoot("");
+    EndTournament();
 
     EXPECT_EQ(heard[0], std::make_pair(1400, 2));
     EXPECT_EQ(heard[1], std::make_pair(48, 1));
@@ -269,21 +293,12 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
 // back to it and no save of it.
 TEST_F(tovWeighInTwoDays, LeavingWhileTheResultsCloseLeavesNoDayToGoBackTo)
 {
-    SetInstallRoot(testfiles::DataDir());
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    SessionPair pair;
-    tovDirectPlay& h = pair.h;
-    tovDirectPlay& c = pair.c;
-    ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
-    SetNetworkLaunch(true);
-    auto owned = std::make_unique<DayPorts>();
-    DayPorts& ports = *owned;
-    tovWeighInIFace screen(std::move(owned));
-    TheUserProfile().SetName("Robin", false);
     // Two days: day 1 ends on its board, whose click closes the results.
-    h.SetSetting0(0, true);
-    h.SetSetting1(1, true);
-    m_session->SetMode(tovGameSession::kTournament);
+    ASSERT_TRUE(StartTournament(1));
+    tovDirectPlay& h = m_pair->h;
+    tovDirectPlay& c = m_pair->c;
+    DayPorts& ports = *m_ports;
+    tovWeighInIFace& screen = *m_screen;
     m_hooks.m_built = true;
 
     // The other copy takes the results and stays on its board: the closing waits for it.
@@ -311,11 +326,7 @@ TEST_F(tovWeighInTwoDays, LeavingWhileTheResultsCloseLeavesNoDayToGoBackTo)
     qrxBaseApp::SetQuitFlag(false);
     EXPECT_TRUE(NetTakeLeftGame());
     EXPECT_FALSE(h.IsSessionOpen());
-    screen.Leave(10);
-    SetNetworkLaunch(false);
-    SetNetworkPlay(nullptr);
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    SetInstallRoot("");
+    EndTournament();
 
     SwitchTo(8);
     Frame();
