@@ -596,8 +596,8 @@ TEST_F(AppScenarioTest, AProfileThatCannotBeReadIsReplacedOnlyWhenThePlayerSaysS
     }
 }
 
-// Quick fish on each sample lake: the day's fish are plenty, and none is of a species the lake
-// gives no share.
+// Quick fish on each sample lake: the day's fish are plenty, of the lake's own mix, and none is
+// of a species the lake gives no share.
 TEST_F(AppScenarioTest, EachSampleLakesDayHoldsOnlyItsOwnSpecies)
 {
     for (int32_t id : {0, 1, 2, 3})
@@ -616,12 +616,13 @@ TEST_F(AppScenarioTest, EachSampleLakesDayHoldsOnlyItsOwnSpecies)
         ASSERT_EQ(DigestField(run.digest, "screen"), "2");
         ASSERT_EQ(DigestField(run.digest, "lake.id"), std::to_string(id));
         std::istringstream counts(DigestField(run.digest, "fish.species"));
-        int32_t total = 0, absent = 0;
+        int32_t total = 0, absent = 0, present = 0;
         for (size_t k = 0; k < shares.size(); ++k)
         {
             int32_t count = -1;
             ASSERT_TRUE(counts >> count) << k;
             total += count;
+            present += count > 0 ? 1 : 0;
             if (!(shares[k] > 0.0f))
             {
                 EXPECT_EQ(count, 0) << "species " << k;
@@ -630,6 +631,7 @@ TEST_F(AppScenarioTest, EachSampleLakesDayHoldsOnlyItsOwnSpecies)
         }
         EXPECT_GE(total, 20);
         EXPECT_GT(absent, 0) << "the lake lacks some species";
+        EXPECT_GT(present, 3) << "the lake's own mix, not the three bass of a lake without shares";
     }
 }
 
