@@ -105,19 +105,8 @@ int32_t tovFishPopulation::PickSpecies(const SpeciesTables& tables)
     float total = 0.0f;
     for (int32_t k = 0; k < kSpeciesCount; ++k)
         total += weights[k] = std::max(0.0f, std::isfinite(tables[0][k]) ? tables[0][k] : 0.0f);
-    if (!(total > 0.0f) || !std::isfinite(total))
-    {
-        total = 0.0f;
-        for (int32_t k = 0; k < kSpeciesCount; ++k)
-        {
-            float b1 = 0.0f, b2 = 0.0f;
-            m_world.GetSpeciesBounds(k, b1, b2);
-            const float share = m_world.GetSpeciesShare(k);
-            const bool sized = std::max(b1, b2) > 0.0f;
-            weights[k] = sized && std::isfinite(share) ? std::max(0.0f, share) : 0.0f;
-            total += weights[k];
-        }
-    }
+    // A lake that gives no species a share holds the three bass alike; the triples' third values
+    // are the computer anglers' and the weigh-in's, the same on every lake.
     if (!(total > 0.0f) || !std::isfinite(total))
     {
         weights.fill(0.0f);

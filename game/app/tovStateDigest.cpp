@@ -8,6 +8,7 @@
 #include "tovMessageIFace.h"
 
 #include "tovBoat.h"
+#include "tovFishModels.h"
 #include "tovFishingHooks.h"
 #include "tovFishingWorld.h"
 
@@ -168,6 +169,27 @@ void BoatLines(std::ostringstream& out)
     out << "camera.mode " << world->GetCameraMode() << "\n";
 }
 
+// The day's fish on the lake, counted by species 0 to 16.
+void FishLines(std::ostringstream& out)
+{
+    tovFishingWorld* world = GetFishingWorld();
+    tovFishModels* models = world && world->IsBuilt() ? world->GetFish() : nullptr;
+    if (!models)
+        return;
+    const tovFishPopulation& population = models->GetPopulation();
+    std::array<int32_t, kSpeciesCount> counts{};
+    for (int32_t i = 0; i < population.GetCount(); ++i)
+    {
+        const int32_t species = population.GetFish(i).species;
+        if (species >= 0 && species < kSpeciesCount)
+            ++counts[static_cast<size_t>(species)];
+    }
+    out << "fish.species";
+    for (int32_t count : counts)
+        out << " " << count;
+    out << "\n";
+}
+
 // The day's fishing: the rod's phase, the last fight's end, the livewell place by place and
 // the text of a raised message box.
 void CatchLines(std::ostringstream& out, const tovApp& app)
@@ -291,6 +313,7 @@ std::string MakeStateDigest(const tovApp& app)
     LakeLines(out);
     NetLines(out, app);
     BoatLines(out);
+    FishLines(out);
     CatchLines(out, app);
     SavedGameLines(out, app.GetSession());
     return out.str();

@@ -47,6 +47,8 @@ void tovFishingHooks::BeginGame(tovGameSession& session)
 {
     const tovLakeValues& lake = TheLakeCatalogue().GetValues();
     m_world->SetSpecies(lake.speciesTriples);
+    // Shares, depths and activities of the lake's own fish.
+    m_world->SetSpeciesTables(lake.speciesTables);
     tovAppServices& app = GetAppServices();
     if (!m_world->Build(lake.descriptionPath, TheUserProfile().GetDetail(), app.GetRenderer(), app.GetAmbientSound()))
     {

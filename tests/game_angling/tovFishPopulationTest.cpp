@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -46,7 +47,8 @@ public:
     {
         return QrPoint3((10.0f - m.x) * kCell, m.y, (10.0f - m.z) * kCell);
     }
-    float GetSpeciesShare(int32_t species) const override { return IsBassSpecies(species) ? 1.0f : 0.0f; }
+    // The computer anglers' shares, not the population's: largemouth only.
+    float GetSpeciesShare(int32_t species) const override { return species == kLargemouthBass ? 1.0f : 0.0f; }
     void GetSpeciesBounds(int32_t species, float& b1, float& b2) const override
     {
         b1 = IsBassSpecies(species) ? 0.5f : 0.0f;
@@ -230,8 +232,13 @@ TEST(tovFishPopulation, PlacementIsReproducibleAndKeepsToWaterAndCover)
     hostile[2].fill(-1.0f);
     a.Populate(5, hostile, 0.0f, 0.0f, 6.0f, 6.0f, 1 << 30, 0);
     EXPECT_EQ(a.GetCount(), tovFishPopulation::kMaxCount);
+    // No share in the tables: the three bass alike.
+    std::array<int32_t, kSpeciesCount> counts{};
     for (int32_t i = 0; i < a.GetCount(); ++i)
-        ASSERT_TRUE(IsBassSpecies(a.GetFish(i).species)); // the lake's shares: bass only
+        ++counts[size_t(a.GetFish(i).species)];
+    for (int32_t bass : {kLargemouthBass, kSmallmouthBass, kSpottedBass})
+        EXPECT_GT(counts[size_t(bass)], a.GetCount() / 4) << bass;
+    EXPECT_EQ(counts[kLargemouthBass] + counts[kSmallmouthBass] + counts[kSpottedBass], a.GetCount());
     a.Populate(5, hostile, 0.0f, std::numeric_limits<float>::quiet_NaN(), 6.0f, 6.0f, 50, 0);
     EXPECT_EQ(a.GetCount(), 0);
     a.Populate(5, BassTables(), 0.0f, 0.0f, 6.0f, 6.0f, -3, 0);

@@ -23,10 +23,12 @@
 #include "TestFiles.h"
 #include "qrxCutout.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <numeric>
+#include <sstream>
 
 namespace
 {
@@ -319,8 +321,8 @@ TEST_F(AppScenarioTest, ASeasonPlaysEachLakeOnceWhereverTheLakeOfIdZeroLies)
 
 // A whole quick-fish day from the main menu, scripted as a player plays it (see the script):
 // the cast, the strike, the fight and the catch box, the fish kept, the hour's warning
-// answered and the day's end. Seed 1 brings a walleye to the cast. The same day twice in two
-// processes is the long test tarnholm_quick_fish_day_twice.
+// answered and the day's end. Seed 1 brings a largemouth bass to the cast. The same day twice
+// in two processes is the long test tarnholm_quick_fish_day_twice.
 TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quick_fish_day.script", 70);
@@ -351,8 +353,8 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
     EXPECT_EQ(at(59, "message_box"), "0");
     EXPECT_EQ(at(59, "cast.phase"), "0");
     EXPECT_EQ(at(59, "livewell.count"), "1");
-    // Place 0: species 15, 128 ounces, 27 inches.
-    EXPECT_EQ(at(59, "livewell.fish"), "0 15 128 27 Walleye");
+    // Place 0: species 3, 63 ounces, 18 inches.
+    EXPECT_EQ(at(59, "livewell.fish"), "0 3 63 18 Largemouth Bass");
     EXPECT_EQ(at(61, "screen"), "2");
     EXPECT_EQ(at(61, "message_box.text"), tovChurnApp::kWarningText);
     EXPECT_EQ(at(64, "message_box"), "0");
@@ -366,7 +368,7 @@ TEST_F(AppScenarioTest, AScriptedQuickFishDayKeepsItsFishAndEndsOnTheMainMenu)
     // The message answered: the main menu, the fish still in the livewell.
     EXPECT_EQ(DigestField(run.digest, "screen"), "8");
     EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
-    EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 15 128 27 Walleye");
+    EXPECT_EQ(DigestField(run.digest, "livewell.fish"), "0 3 63 18 Largemouth Bass");
 }
 
 // The scripted day with K or R in place of the catch box's Yes: the keys reach the box through
@@ -642,6 +644,45 @@ TEST_F(AppScenarioTest, AProfileThatCannotBeReadIsReplacedOnlyWhenThePlayerSaysS
         EXPECT_EQ(DigestField(run.digest, "message_box"), "0");
         EXPECT_EQ(DigestField(run.digest, "screen"), c.screen);
         EXPECT_EQ(ReadBytes(file).size(), c.replaced ? tovUserProfile::kFileSize : 5u);
+    }
+}
+
+// Quick fish on each sample lake: the day's fish are plenty, of the lake's own mix, and none is
+// of a species the lake gives no share.
+TEST_F(AppScenarioTest, EachSampleLakesDayHoldsOnlyItsOwnSpecies)
+{
+    for (int32_t id : {0, 1, 2, 3})
+    {
+        SCOPED_TRACE(id);
+        std::array<float, 17> shares{};
+        const auto pick = [&](tovApp& app, uint32_t frame)
+        {
+            if (frame == 5)
+                TheLakeCatalogue().SelectLake(app.GetSession(), id);
+            if (frame == 6)
+                shares = TheLakeCatalogue().GetValues().speciesTables[0];
+        };
+        const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "quick_fish.script", 32, 1), {}, pick);
+        ASSERT_EQ(run.error, "");
+        ASSERT_EQ(DigestField(run.digest, "screen"), "2");
+        ASSERT_EQ(DigestField(run.digest, "lake.id"), std::to_string(id));
+        std::istringstream counts(DigestField(run.digest, "fish.species"));
+        int32_t total = 0, absent = 0, present = 0;
+        for (size_t k = 0; k < shares.size(); ++k)
+        {
+            int32_t count = -1;
+            ASSERT_TRUE(counts >> count) << k;
+            total += count;
+            present += count > 0 ? 1 : 0;
+            if (!(shares[k] > 0.0f))
+            {
+                EXPECT_EQ(count, 0) << "species " << k;
+                ++absent;
+            }
+        }
+        EXPECT_GE(total, 20);
+        EXPECT_GT(absent, 0) << "the lake lacks some species";
+        EXPECT_GT(present, 3) << "the lake's own mix, not the three bass of a lake without shares";
     }
 }
 

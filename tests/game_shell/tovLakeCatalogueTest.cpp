@@ -205,7 +205,13 @@ TEST(tovLakeCatalogueSampleTest, SampleLakesGiveEveryValueTheCatalogueReads)
         EXPECT_LT(v.pair1[0], v.pair1[1]);
         EXPECT_LT(v.pair2[0], v.pair2[1]);
         for (size_t bass : {3u, 10u, 11u})
-            EXPECT_GT(v.speciesTables[1][bass], 0.0f) << "computer anglers can catch bass";
+            EXPECT_GT(v.speciesTables[0][bass], 0.0f) << "every lake holds bass";
+        // Depths in feet and activities about 1, not more shares.
+        for (size_t k = 0; k < 17; ++k)
+        {
+            EXPECT_TRUE(v.speciesTables[1][k] == 0.0f || v.speciesTables[1][k] >= 2.0f) << k;
+            EXPECT_GE(v.speciesTables[2][k], 0.25f) << k;
+        }
         EXPECT_LT(v.speciesTriples[3][0], v.speciesTriples[3][1]);
     }
     // The default ranges are not a lake's own.

@@ -1,10 +1,10 @@
 // The lake packs of Lakes/: one small pack per lake whose group 0 holds the text values the
-// lake catalogue reads: id, description file, per-species weights and shares, prize list,
-// travel speed, dock cell, air and water ranges and the lake's name; and the set-up screen's
-// two pictures of the lake and its announcement; and the travel map's pictures. Four lakes on
-// two grounds: each pack has an id of its own, since the set-up and a season's events choose
-// lakes by id, but Oxbow Bend and the spring variant of Clearwater lie on the water of the
-// other two.
+// lake catalogue reads: id, description file, per-species weights, shares, depths and
+// activities, prize list, travel speed, dock cell, air and water ranges and the lake's name;
+// and the set-up screen's two pictures of the lake and its announcement; and the travel map's
+// pictures. Four lakes on two grounds: each pack has an id of its own, since the set-up and a
+// season's events choose lakes by id, but Oxbow Bend and the spring variant of Clearwater lie
+// on the water of the other two.
 
 #include "GenSetupScreens.h"
 #include "GenTravelMap.h"
@@ -48,6 +48,13 @@ constexpr std::array<std::array<float, 3>, kSpecies> kWeights = {{
     {0.5f, 4.0f, 1.2f},
 }};
 
+// Where each species keeps in summer, in feet (0: at any depth), and how readily it bites (1 as
+// usual), on every sample lake; in the order of kWeights.
+constexpr std::array<float, kSpecies> kDepthFeet = {10.0f, 6.0f,  8.0f,  8.0f,  15.0f, 10.0f, 12.0f, 5.0f, 4.0f,
+                                                    20.0f, 12.0f, 12.0f, 20.0f, 5.0f,  10.0f, 18.0f, 12.0f};
+constexpr std::array<float, kSpecies> kActivity = {1.0f, 1.2f, 0.6f, 1.0f, 0.5f, 0.8f, 1.0f, 0.9f, 1.0f,
+                                                   0.8f, 1.0f, 1.0f, 0.7f, 1.1f, 1.0f, 0.8f, 1.0f};
+
 struct Lake
 {
     const char* file;
@@ -58,7 +65,7 @@ struct Lake
     const char* water;
     int speed;
     int dockColumn, dockRow;
-    // Shares of the species in the three tables (bass 3, 10 and 11 always present).
+    // Shares of the species (bass 3, 10 and 11 always present; 0: none in the lake).
     std::array<float, kSpecies> shares;
     // The lake description the pack names; null: the pack's own name. A variant of a lake
     // describes the same water.
@@ -137,11 +144,10 @@ tools::PackContents MakeLakePack(const Lake& lake)
         AddText(pack, 30 + k, Number(kWeights[k][0]));
         AddText(pack, 50 + k, Number(kWeights[k][1]));
         AddText(pack, k, Number(kWeights[k][2]));
-        // Morning, midday and evening shares: bass feed early and late.
         const bool bass = k == 3 || k == 10 || k == 11;
         AddText(pack, 2000 + k, Number(lake.shares[k] * (bass ? 1.2f : 1.0f)));
-        AddText(pack, 2100 + k, Number(lake.shares[k] * (bass ? 0.7f : 1.0f)));
-        AddText(pack, 2200 + k, Number(lake.shares[k] * (bass ? 1.1f : 1.0f)));
+        AddText(pack, 2100 + k, Number(kDepthFeet[k]));
+        AddText(pack, 2200 + k, Number(kActivity[k]));
     }
     AddText(pack, 78, std::to_string(lake.dockColumn));
     AddText(pack, 79, std::to_string(lake.dockRow));
