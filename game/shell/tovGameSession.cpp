@@ -117,6 +117,13 @@ void tovGameSession::SetDay(int32_t day, bool /*force*/)
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
 }
 
+void tovGameSession::SetDayOver()
+{
+    m_dayOver = true;
+    // A day over stands still: a network day's clock runs on every page and would run on past it.
+    TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);
+}
+
 int32_t tovGameSession::GetSkillLevel(bool forceLocal) const
 {
     if (!forceLocal && IsNetworkGame())

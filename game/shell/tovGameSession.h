@@ -86,7 +86,7 @@ public:
     // The day's fishing is over (its clock ran out, or it went to the weigh-in) until the next
     // day or game starts.
     bool IsDayOver() const { return m_dayOver; }
-    void SetDayOver() { m_dayOver = true; }
+    void SetDayOver();
     // The player left the network game: it is over for this copy until a game starts. The
     // weigh-in may still set up the next day of the game left; that does not bring it back.
     void SetLeftGame() { m_leftGame = true; }

@@ -623,7 +623,7 @@ TEST_F(NetCutScenarioTest, AHostCutFromTheFieldHoldsNoOneToTheFinal)
 // The host and Casey keep a fish and go on; Drew is cut and waits out the final.
 TEST_F(NetCutScenarioTest, AJoinerCutFromTheFieldHoldsNoOneToTheFinal)
 {
-    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "3", "AnglerAngler", false},
+    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "6", "AnglerAngler", false},
                 {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
                 {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }

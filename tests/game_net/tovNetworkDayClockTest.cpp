@@ -1,6 +1,6 @@
 // The day's clock through the pages of a day: a network day runs on whatever page a player is
-// on, for every player; a player alone stops it off the lake. A new day's clock starts on the
-// lake, not during the waits before it.
+// on, for every player, until the day is over; a player alone stops it off the lake. A new day's
+// clock starts on the lake, not during the waits before it.
 #include "NetScreensFixture.h"
 #include "tovChurnApp.h"
 #include "tovGameClock.h"
@@ -46,6 +46,10 @@ TEST_F(tovNetworkDayClockTest, ANetworkDayRunsOnEveryPageAndANewDayWaitsForTheLa
         SwitchTo(2);
         SwitchTo(8);
         EXPECT_EQ(OneSecond(), network ? 48.0 : 0.0) << "on the main menu";
+        SwitchTo(2);
+        m_session->SetDayOver();
+        EXPECT_EQ(OneSecond(), 0.0) << "once the day is over";
+        SwitchTo(8);
         m_session->NextDay();
         EXPECT_EQ(OneSecond(), 0.0) << "between the days";
         EXPECT_EQ(TheGameClock().GetGameTime(), 0.0);
