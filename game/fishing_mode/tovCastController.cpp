@@ -424,6 +424,18 @@ void tovCastController::EndRetrieve()
     m_phase = kIdle;
 }
 
+bool tovCastController::ReelInNow()
+{
+    if (m_phase != kFlight && m_phase != kRetrieve)
+        return false;
+    EndRetrieve();
+    // The screen is left before its next frame: the fish lose the lure now, not then.
+    if (tovFishPopulation* population = Population())
+        population->SetLure(nullptr);
+    PlaceLureAndLine(m_now);
+    return true;
+}
+
 void tovCastController::SetHook()
 {
     tovFishPopulation* population = Population();

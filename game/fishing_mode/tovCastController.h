@@ -127,6 +127,9 @@ public:
     // the landed fish.
     void Keep();
     void Release();
+    // Brings a lure in the air or in the water home at once, as a finished retrieve, so the
+    // boat may move without it; false, and nothing changes, with no lure out or a fish on.
+    bool ReelInNow();
 
     // The tackle-set loader's two steps: line type (then a reset cast) and line colour.
     void ApplyLure();

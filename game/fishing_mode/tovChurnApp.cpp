@@ -283,7 +283,15 @@ void tovChurnApp::AddButtons()
          }},
         {kLiveWellButton, 128, [this] { m_nextScreen = kLivewellScreen; }},
         {kTackleButton, 232, [this] { m_nextScreen = kTackleBoxScreen; }},
-        {kTravelMapButton, 336, [this] { m_nextScreen = kTravelMapScreen; }},
+        {kTravelMapButton, 336,
+         [this]
+         {
+             // The map may move the boat: a lure out with no fish on comes home first, or the
+             // line would run across the lake to it.
+             if (m_cast)
+                 m_cast->ReelInNow();
+             m_nextScreen = kTravelMapScreen;
+         }},
         {kLakeInfoButton, 440, [this] { m_nextScreen = kLakeInfoScreen; }},
         {kMenuButton, 544,
          [this]

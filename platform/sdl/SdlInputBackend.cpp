@@ -17,6 +17,8 @@ bool SdlInputBackend::Acquire(InputDevice device)
         m_window.TakeWheelMotion();
         m_window.TakePressedButtons();
     }
+    if (device == InputDevice::Keyboard && !m_acquisition.IsAcquired(device) && m_window.HasFocus())
+        m_window.TakePressedKeys();
     return m_acquisition.Acquire(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
 
@@ -58,7 +60,8 @@ InputResult SdlInputBackend::ReadKeyboard(KeyboardState& out)
         return result;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    out.fill(0);
+    // As with clicks: a tap quicker than a frame reads as held once, then let go.
+    out = m_window.TakePressedKeys();
     for (int scancode = 0; scancode < count; ++scancode)
     {
         const uint8_t key = state[scancode] ? KeyNumberOfScancode(scancode) : 0;

@@ -2,7 +2,8 @@
 // The real mouse and keyboard, on SDL2.
 // Implements: the keyboard state through SDL's scancode state mapped to key numbers, the
 // mouse's relative motion and buttons (left, right, middle, first extra) and the wheel the
-// window's pump collected; acquisition that follows the window's focus.
+// window's pump collected; a key or button pressed and let go between two reads reads as
+// held once; acquisition that follows the window's focus.
 // Leaves out: exclusive (captured) mouse modes and buffered device data.
 
 #include "InputAcquisition.h"

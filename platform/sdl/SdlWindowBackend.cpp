@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <spawn.h>
@@ -30,6 +31,7 @@ struct SdlWindowBackend::Window
     bool destroyPosted = false; // the window is destroyed once, however often it is closed
     int32_t wheel = 0;
     uint32_t pressedButtons = 0; // SDL button masks pressed since the input last took them
+    KeyboardState pressedKeys{}; // and keys, by key number
 };
 
 namespace
@@ -111,6 +113,9 @@ struct SdlWindowBackend::EventSink
                 Focus(false);
             break;
         case SDL_KEYDOWN:
+            if (e.key.repeat == 0)
+                if (const uint8_t number = KeyNumberOfScancode(e.key.keysym.scancode); number != 0)
+                    w.pressedKeys[number] = kInputHeld;
             Key(e.key);
             break;
         case SDL_TEXTINPUT:
@@ -416,6 +421,14 @@ uint32_t SdlWindowBackend::TakePressedButtons()
         return 0;
     const uint32_t pressed = m_window->pressedButtons;
     m_window->pressedButtons = 0;
+    return pressed;
+}
+
+KeyboardState SdlWindowBackend::TakePressedKeys()
+{
+    KeyboardState pressed{};
+    if (m_window)
+        std::swap(pressed, m_window->pressedKeys);
     return pressed;
 }
 

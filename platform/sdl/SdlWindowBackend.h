@@ -7,8 +7,10 @@
 // characters, pointer motion -> set-cursor); placement; the pointer position; the system
 // cursor; the icon; message boxes. The screen saver stays off while the window is open.
 // Leaves out: mouse button and wheel messages (the input backend reads buttons and
-// collects the wheel from here), other system commands, characters outside ASCII.
+// collects the wheel and the presses of buttons and keys from here), other system
+// commands, characters outside ASCII.
 
+#include "InputBackend.h"
 #include "WindowBackend.h"
 
 #include <memory>
@@ -53,6 +55,8 @@ public:
     int32_t TakeWheelMotion();
     // The buttons (SDL masks) pressed since the last call, whether or not still held.
     uint32_t TakePressedButtons();
+    // The keys (held bit set) that went down since the last call, whether or not still held.
+    KeyboardState TakePressedKeys();
     // The reason of the last failure, from SDL.
     const std::string& LastError() const { return m_lastError; }
 

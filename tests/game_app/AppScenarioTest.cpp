@@ -7,6 +7,7 @@
 #include "ButtonObj.h"
 #include "tovAnglerRig.h"
 #include "tovApp.h"
+#include "tovCastController.h"
 #include "tovChurnApp.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
@@ -24,6 +25,8 @@
 #include "qrxCutout.h"
 
 #include <array>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -395,6 +398,78 @@ TEST_F(AppScenarioTest, KAndRAnswerTheCatchBoxAsItsButtonsDo)
         EXPECT_EQ(DigestField(run.digests.at(59), "message_box"), "0");
         EXPECT_EQ(DigestField(run.digests.at(59), "cast.phase"), "0");
         EXPECT_EQ(DigestField(run.digests.at(59), "livewell.count"), count);
+    }
+}
+
+// MAP pressed on the scripted day: with the lure at rest it comes home before the map opens,
+// the boat travels without it and the next cast goes out from the new place; with a fish on,
+// the map opens with the fight still going.
+TEST_F(AppScenarioTest, MapReelsARestingLureHomeFirstButLeavesAFishOn)
+{
+    std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
+    const std::string day((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    struct Case
+    {
+        const char* name;
+        const char* cutAfter; // the day's script up to this line, then the case's own
+        const char* events;
+        uint32_t frames;
+        uint32_t onMap; // a frame the map is up
+        const char* phaseOnMap;
+    };
+    const Case cases[] = {
+        // The lure landed at frame 42. MAP; on the map PICK, a spot in the south of the lake, OK; a cast.
+        {"lure at rest", "40 step 1000\n",
+         "44 move 380 458\n45 button 0 down\n46 button 0 up\n"
+         "52 move 555 102\n53 button 0 down\n54 button 0 up\n55 move 300 330\n57 button 0 down\n"
+         "58 button 0 up\n60 move 210 452\n61 button 0 down\n62 button 0 up\n"
+         "66 move 590 392\n67 button 0 down\n68 move 595 392\n69 button 0 up\n",
+         75, 48, "0"},
+        // Hooked at frame 51: the reel let go, then MAP.
+        {"fish on", "51 step 8000\n",
+         "52 button 0 up\n52 step 1000\n52 move 380 458\n53 button 0 down\n54 button 0 up\n", 56, 55, "4"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const size_t cut = day.find(c.cutAfter);
+        ASSERT_NE(cut, std::string::npos);
+        const std::string path = m_dir.File("map.script");
+        std::ofstream(path) << day.substr(0, cut + std::strlen(c.cutAfter)) << c.events;
+        tovAppOptions options = ScenarioOptions(UserDir(), "", c.frames);
+        options.scriptPath = path;
+        options.seed = 1;
+        // Per frame: the boat's place and how far from it the lure is drawn.
+        std::map<uint32_t, std::pair<QrPoint3, float>> seen;
+        const auto look = [&seen](tovApp& app, uint32_t frame)
+        {
+            const tovChurnApp* screen = tovChurnApp::GetInstance();
+            const tovCastController* cast = screen ? screen->GetCastController() : nullptr;
+            const auto* rig = dynamic_cast<const tovAnglerRig*>(app.GetSession()->GetCurrentAngler().Get());
+            if (!cast || !rig)
+                return;
+            const QrPoint3 boat = rig->GetBoatPosition();
+            const QrPoint3& lure = cast->GetShownLure();
+            seen[frame] = {boat, std::hypot(lure.x - boat.x, lure.z - boat.z)};
+        };
+        const AppScenarioResult run = RunScenario(options, {43, c.onMap, 64}, look);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(43), "cast.phase"), "3");
+        EXPECT_EQ(DigestField(run.digests.at(c.onMap), "screen"), "12");
+        EXPECT_EQ(DigestField(run.digests.at(c.onMap), "cast.phase"), c.phaseOnMap);
+        if (std::string(c.phaseOnMap) != "0")
+            continue;
+        // Back on the lake far from where the lure was left, with the lure at the rod.
+        EXPECT_EQ(DigestField(run.digests.at(64), "screen"), "2");
+        const QrPoint3 before = seen.at(43).first;
+        const QrPoint3 after = seen.at(64).first;
+        EXPECT_GT(std::hypot(after.x - before.x, after.z - before.z), 10.0f);
+        EXPECT_LT(seen.at(64).second, 0.1f);
+        // The next cast lands within a cast of the new place.
+        EXPECT_EQ(DigestField(run.digest, "screen"), "2");
+        EXPECT_EQ(DigestField(run.digest, "cast.phase"), "3");
+        EXPECT_GT(seen.at(c.frames).second, 0.1f);
+        EXPECT_LT(seen.at(c.frames).second, tovCastController::kCastRange * 1.1f);
     }
 }
 

@@ -196,6 +196,27 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
     Frames(30 * 10, C::kLeft);
     EXPECT_EQ(m_control->GetPhase(), C::kIdle);
     EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+
+    // Reeled in at once (before the boat travels), from the air and from the water: the rod is
+    // ready, the lure at its tip, and a cast called off in the air never comes down.
+    EXPECT_FALSE(m_control->ReelInNow());
+    for (const int flight : {10, 40})
+    {
+        SCOPED_TRACE(flight);
+        m_control->OnMouse(320, 400, C::kLeft, 0, C::kLeft);
+        m_control->AimAt(aim);
+        m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
+        Frames(flight);
+        ASSERT_EQ(m_control->GetPhase(), flight == 10 ? C::kFlight : C::kRetrieve);
+        EXPECT_TRUE(m_control->ReelInNow());
+        EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+        EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+        const QrPoint3 tip = m_control->GetRodTip(), shown = m_control->GetShownLure();
+        EXPECT_LT(std::hypot(shown.x - tip.x, shown.z - tip.z), 1e-4f);
+        Frames(40);
+        EXPECT_EQ(m_control->GetPhase(), C::kIdle);
+        EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
+    }
 }
 
 // The lure hangs in the world's scene from the tip of the rod on a drawn line: a rod change

@@ -5,6 +5,7 @@
 #include "DrainMessages.h"
 
 #include "Display.h"
+#include "KeyNumbers.h"
 #include "Surface.h"
 
 #include <SDL.h>
@@ -173,4 +174,51 @@ TEST_F(SdlWindowBackendTest, PumpsFramesIntoMessages)
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got.back().message, kMsgQuit);
     EXPECT_EQ(got.back().wParam, 7u);
+}
+
+// A key pressed and let go between two reads (a tap quicker than a frame) reads as held once
+// and then let go, as a click does; a repeat or a press from before the keyboard was acquired
+// is no new press.
+TEST_F(SdlWindowBackendTest, AQuickKeyTapReadsAsHeldOnce)
+{
+    SdlWindowBackend window;
+    ASSERT_TRUE(window.Open({"Taps", 640, 480})) << window.LastError();
+    SdlInputBackend input(window);
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    Push(e);
+    const auto key = [](uint32_t type, SDL_Scancode code, uint8_t repeat)
+    {
+        SDL_Event k{};
+        k.type = type;
+        k.key.keysym.scancode = code;
+        k.key.keysym.sym = SDL_GetKeyFromScancode(code);
+        k.key.repeat = repeat;
+        Push(k);
+    };
+    key(SDL_KEYDOWN, SDL_SCANCODE_R, 0);
+    key(SDL_KEYUP, SDL_SCANCODE_R, 0);
+    testwindow::DrainMessages(window);
+    ASSERT_TRUE(input.Acquire(InputDevice::Keyboard));
+
+    KeyboardState keys{};
+    const auto read = [&]
+    {
+        testwindow::DrainMessages(window);
+        EXPECT_EQ(input.ReadKeyboard(keys), InputResult::Ok);
+    };
+    read();
+    EXPECT_EQ(keys[kKeyR], 0) << "pressed before the keyboard was acquired";
+    for (int tap = 0; tap < 2; ++tap) // taken afresh each time
+    {
+        key(SDL_KEYDOWN, SDL_SCANCODE_K, 0);
+        key(SDL_KEYUP, SDL_SCANCODE_K, 0);
+        key(SDL_KEYDOWN, SDL_SCANCODE_A, 1);
+        read();
+        EXPECT_EQ(keys[kKeyK], kInputHeld) << tap;
+        EXPECT_EQ(keys[kKeyA], 0) << tap;
+        read();
+        EXPECT_EQ(keys[kKeyK], 0) << tap;
+    }
 }
