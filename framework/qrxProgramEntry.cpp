@@ -2,6 +2,7 @@
 
 #include "WindowBackend.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -12,8 +13,10 @@ constexpr int kFailedExit = 1;
 
 int ShowError(plat::WindowBackend* window, const std::string& text)
 {
-    if (window)
-        window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
+    // Where no box can be shown, standard error is the only place left to say it.
+    if (window && window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error) ==
+                      plat::MessageBoxAnswer::NotShown)
+        std::fprintf(stderr, "Error: %s\n", text.c_str());
     return kFailedExit;
 }
 

@@ -86,7 +86,8 @@ public:
 
     // A modal box over the window (or without one when it is not open); blocks until
     // answered. A box closed without a choice answers its last button (Ok, No or Cancel); one
-    // that cannot be shown answers NotShown.
+    // that cannot be shown answers NotShown, and its text goes nowhere: the caller passes on
+    // what must still be read.
     virtual MessageBoxAnswer ShowMessageBox(const std::string& title, const std::string& text,
                                             MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
 

@@ -268,7 +268,7 @@ bool tovApp::ReplaceRefusedProfile(int32_t answer, uintptr_t /*argument*/)
 
 void tovApp::FailRun(const std::string& reason)
 {
-    plat::DebugOutput(reason.c_str());
+    // Not to the debug output: where that is standard error, the program's own line would repeat it.
     if (m_failure.empty())
         m_failure = reason;
 }

@@ -128,9 +128,9 @@ public:
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
     bool RendererFailed() const { return m_rendererFailed; }
-    // The one place a run that cannot start (or go on) is marked failed: the reason is kept and
-    // goes to the debug output; the program then ends with kFailedExit and writes the reason on
-    // standard error. The first reason stays.
+    // The one place a run that cannot start (or go on) is marked failed: the reason is kept, and
+    // the program then ends with kFailedExit and writes it once on standard error (and in its
+    // debug log, where it keeps one). The first reason stays: later ones are its consequences.
     static constexpr int32_t kFailedExit = 1;
     void FailRun(const std::string& reason);
     // Empty while nothing failed.

@@ -10,6 +10,8 @@
 
 #include "WindowBackend.h"
 
+#include <cstdio>
+
 namespace
 {
 
@@ -19,8 +21,12 @@ bool AskAboutSound(plat::WindowBackend* owner, const char* title, const char* te
 {
     if (!owner)
         return true;
-    return owner->ShowMessageBox(title, text, plat::MessageBoxButtons::YesNo, plat::MessageBoxIcon::Warning) !=
-           plat::MessageBoxAnswer::No;
+    const plat::MessageBoxAnswer answer =
+        owner->ShowMessageBox(title, text, plat::MessageBoxButtons::YesNo, plat::MessageBoxIcon::Warning);
+    // Unasked, the player still learns why the game is silent.
+    if (answer == plat::MessageBoxAnswer::NotShown)
+        std::fprintf(stderr, "%s: %s\n", title, text);
+    return answer != plat::MessageBoxAnswer::No;
 }
 
 std::string SettingsFile(const tovAppOptions& options)

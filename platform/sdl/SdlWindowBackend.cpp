@@ -1,12 +1,12 @@
 #include "SdlWindowBackend.h"
 
+#include "DebugOutput.h"
 #include "KeyNumbers.h"
 #include "SdlKeyMap.h"
 
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -392,7 +392,8 @@ MessageBoxAnswer SdlWindowBackend::ShowMessageBox(const std::string& title, cons
     const int rc = SDL_ShowMessageBox(&box, &pressed);
     if (rc != 0)
     {
-        std::fprintf(stderr, "%s: %s (no message box: %s)\n", title.c_str(), text.c_str(), SDL_GetError());
+        // The text is the caller's to pass on: a failure's reason reaches standard error once, from the program.
+        DebugOutput(("no message box for \"" + title + "\": " + SDL_GetError()).c_str());
         return MessageBoxAnswer::NotShown;
     }
     // Closed without a choice: the last button, the one that gives up.

@@ -506,7 +506,7 @@ TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
 }
 
 // A headless copy told to join where no game answers (a port the test holds and never answers
-// on) says so on standard error and ends with exit code 1.
+// on) says so once on standard error and ends with exit code 1, on the frame its join failed.
 TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
 {
     const int held = socket(AF_INET, SOCK_DGRAM, 0);
@@ -520,7 +520,7 @@ TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
     const std::string address = "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
 
     GameProcess guest({"--headless", "--data", TARNHOLM_DATA, "--user-dir", m_dir.File("guest"), "--screen", "5",
-                       "--join", address, "--frames", "300"},
+                       "--join", address, "--frames", "300", "--digest", m_dir.File("guest.txt")},
                       m_dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -530,7 +530,13 @@ TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
     EXPECT_EQ(guest.ExitCode(), 1);
     std::ifstream log(m_dir.File("guest.log"));
     const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-    EXPECT_NE(said.find("tarnholm: No game was found at " + address + ".\n"), std::string::npos) << said;
+    const std::string reason = "No game was found at " + address + ".";
+    EXPECT_NE(said.find("tarnholm: " + reason + "\n"), std::string::npos) << said;
+    EXPECT_EQ(said.find(reason), said.rfind(reason)) << said;
+    // The live digest of its last frame: the run did not go on to its frame count.
+    const std::string frames = Field(ReadDigest(m_dir.File("guest.txt")), "frames");
+    ASSERT_FALSE(frames.empty());
+    EXPECT_LT(std::stoi(frames), 10);
 }
 
 // A two-day tournament for three copies, in which the players who keep no fish on day 1 are cut

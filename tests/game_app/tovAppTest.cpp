@@ -687,6 +687,9 @@ TEST_F(tovAppTest, ARendererLostAfterStartUpEndsTheGame)
     EXPECT_EQ(m_app->GetInterface(8), nullptr);
     // The loop's quit says 0; the program ends with 1.
     EXPECT_EQ(m_app->ExitCode(m_app->GetExitCode()), 1);
+    // What went wrong first is what the program says, not what followed from it.
+    m_app->FailRun("a later failure");
+    EXPECT_EQ(m_app->FailureReason().rfind("Renderer Creation Failed!", 0), 0u) << m_app->FailureReason();
     qrxBaseApp::SetQuitFlag(false);
 }
 
@@ -814,14 +817,16 @@ TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
 }
 
 // The program itself, started as a player would: a start that fails ends with 1 and says why
-// on standard error, in a window too after its box (which, with no display to show it on, also
-// goes there); the window's debug output goes to debug.log in the user folder instead. A second
-// copy on the same user folder is such a failure.
+// once on standard error, as its own line, in a window too after its box (which, with no display
+// to show it on, says nothing), and headless whether its debug output goes to a file or to
+// standard error; the run's debug.log (the user folder's, or the headless --out folder's) has it
+// too. A second copy on the same user folder is such a failure.
 TEST(tarnholmProgram, AStartThatFailsEndsWithOneAndSaysWhy)
 {
     constexpr int kStartWaitMs = 60000;
     testfiles::TempDir dir;
     const std::string user = dir.File("user");
+    const std::string out = dir.File("out");
     const std::string output = dir.File("output");
     const std::string noData = dir.File("no-data");
     std::filesystem::create_directories(noData);
@@ -834,30 +839,45 @@ TEST(tarnholmProgram, AStartThatFailsEndsWithOneAndSaysWhy)
     options.userDir = dir.File("taken");
     tovProgramEnvironment first(options);
     ASSERT_TRUE(first.OwnsInstance());
+    const std::string dataMissing =
+        "The game's data was not found (start it with --data DIR):\n" + noData + "/Data/tov.waf";
     const struct
     {
         const char* what;
         std::vector<std::string> args;
         // SDL's video driver; null leaves the choice to SDL, which finds no display.
         const char* videoDriver;
-        std::string said;
-        // In the window's debug.log, and not on standard error as a line of its own.
-        const char* logged;
+        // What follows "tarnholm: ".
+        std::string reason;
+        // The debug log that keeps the reason too; empty: none is kept.
+        std::string log;
+        // Debug output that goes to that log only (the box the dummy driver cannot show).
+        const char* debugLine;
     } cases[] = {
         {"no data",
          {"--data", noData, "--user-dir", user},
          "dummy",
-         "tarnholm: The game's data was not found (start it with --data DIR):\n" + noData + "/Data/tov.waf",
-         "The game's data was not found"},
+         dataMissing,
+         user + "/debug.log",
+         "no message box for \"Error\""},
         {"no display",
          {"--data", testfiles::DataDir(), "--user-dir", user},
          nullptr,
-         "tarnholm: The game window could not be opened",
-         "The game window could not be opened"},
+         "The game window could not be opened (is there a display?).",
+         user + "/debug.log",
+         nullptr},
+        {"no data, headless", {"--headless", "--data", noData, "--user-dir", user}, "dummy", dataMissing, "", nullptr},
+        {"no data, headless with a folder",
+         {"--headless", "--data", noData, "--user-dir", user, "--out", out},
+         "dummy",
+         dataMissing,
+         out + "/debug.log",
+         nullptr},
         {"a second copy",
          {"--headless", "--data", testfiles::DataDir(), "--user-dir", options.userDir},
          "dummy",
-         "tarnholm: the game already runs on " + options.userDir,
+         "the game already runs on " + options.userDir + " (or that folder cannot be written)",
+         "",
          nullptr},
     };
     for (const auto& c : cases)
@@ -882,11 +902,17 @@ TEST(tarnholmProgram, AStartThatFailsEndsWithOneAndSaysWhy)
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 1);
         const std::string said = text(output);
-        EXPECT_NE(said.find(c.said), std::string::npos) << said;
-        if (!c.logged)
+        EXPECT_NE(("\n" + said).find("\ntarnholm: " + c.reason + "\n"), std::string::npos) << said;
+        EXPECT_EQ(said.find(c.reason), said.rfind(c.reason)) << said;
+        if (c.log.empty())
             continue;
-        EXPECT_EQ(("\n" + said).find(std::string("\n") + c.logged), std::string::npos) << said;
-        EXPECT_NE(text(user + "/debug.log").find(c.logged), std::string::npos);
+        const std::string logged = text(c.log);
+        EXPECT_NE(logged.find(c.reason), std::string::npos) << c.log;
+        if (c.debugLine)
+        {
+            EXPECT_NE(logged.find(c.debugLine), std::string::npos) << logged;
+            EXPECT_EQ(said.find(c.debugLine), std::string::npos) << said;
+        }
     }
 }
 

@@ -29,14 +29,7 @@ namespace
 constexpr int kUsageExit = 2;
 constexpr int kFailedExit = tovApp::kFailedExit;
 
-// A run that could not start (or go on) ends here: the reason on standard error, exit code 1.
-int Failed(const std::string& reason)
-{
-    std::fprintf(stderr, "tarnholm: %s\n", reason.c_str());
-    return kFailedExit;
-}
-
-int RunHeadlessGame(const tovAppOptions& options);
+int RunHeadlessGame(const tovAppOptions& options, std::string& error);
 
 // A headless run with an output folder keeps its diagnostics there, beside its screenshots; a
 // window run keeps them in the user folder, since nobody reads a window's standard error.
@@ -66,6 +59,16 @@ private:
     std::FILE* m_file;
 };
 
+// A run that could not start (or go on) ends here: the reason once on standard error, and in
+// the run's debug log when it keeps one; exit code 1.
+int Failed(const std::string& reason, FileDebugSink* log = nullptr)
+{
+    if (log && log->IsOpen())
+        log->Write(reason.c_str());
+    std::fprintf(stderr, "tarnholm: %s\n", reason.c_str());
+    return kFailedExit;
+}
+
 int RunHeadless(const tovAppOptions& options)
 {
     std::unique_ptr<FileDebugSink> sink;
@@ -77,24 +80,22 @@ int RunHeadless(const tovAppOptions& options)
         if (sink->IsOpen())
             plat::SetDebugSink(sink.get());
     }
-    const int code = RunHeadlessGame(options);
+    std::string error;
+    const int code = RunHeadlessGame(options, error);
     plat::SetDebugSink(nullptr);
-    return code;
+    return error.empty() ? code : Failed(error, sink.get());
 }
 
-int RunHeadlessGame(const tovAppOptions& options)
+int RunHeadlessGame(const tovAppOptions& options, std::string& error)
 {
     tovHeadlessRun run(options);
-    std::string error;
-    if (!run.LoadScript(error))
+    std::string scriptError;
+    if (!run.LoadScript(scriptError))
     {
-        std::fprintf(stderr, "tarnholm: %s: %s\n", options.scriptPath.c_str(), error.c_str());
+        std::fprintf(stderr, "tarnholm: %s: %s\n", options.scriptPath.c_str(), scriptError.c_str());
         return kUsageExit;
     }
-    const int code = run.Run(error);
-    if (!error.empty())
-        std::fprintf(stderr, "tarnholm: %s\n", error.c_str());
-    return code;
+    return run.Run(error);
 }
 
 int RunWindowed(const tovAppOptions& options)
@@ -122,7 +123,7 @@ int RunWindowed(const tovAppOptions& options)
     }
     SetSoundOutputFactory(nullptr);
     plat::SetDebugSink(nullptr);
-    return failure.empty() ? code : Failed(failure);
+    return failure.empty() ? code : Failed(failure, &log);
 }
 
 } // namespace
