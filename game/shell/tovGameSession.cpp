@@ -75,7 +75,8 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     tovUserProfile& profile = TheUserProfile();
     profile.SetDetail(profile.GetStoredDetail());
     SaveUserProfile(profile);
-    // A loaded game was counted when it began; it is credited to the row this player plays in.
+    // A network game counts in the network row, as its catches do, not in the host's skill row;
+    // a loaded game was counted when it began and is credited to the row the player plays in.
     if (!continuing || m_resumed)
         m_careerRow = IsNetworkGame() ? kNetworkCareerRow : GetSkillLevel(true);
     const int32_t row = m_careerRow;
