@@ -97,7 +97,7 @@ void ProfileLines(std::ostringstream& out)
     out << "\n";
     // The career row the game credits.
     const tovGameSession* session = TheGameSession();
-    const int32_t row = std::clamp(session ? session->GetSkillLevel(true) : 0, 0, tovUserProfile::kCareerRows - 1);
+    const int32_t row = std::clamp(session ? session->GetCareerRow() : 0, 0, tovUserProfile::kCareerRows - 1);
     const tovUserProfile::CareerRow& career = p.GetCareer(row);
     out << "profile.career";
     for (tovUserProfile::CareerWord word :

@@ -29,13 +29,19 @@ std::string CutName(const std::string& name)
     return name.substr(0, std::min(name.find('\0'), tovDirectPlay::kNameChars - 1));
 }
 
+// This player's name in a session: a profile named with outer spaces plays without them.
+std::string LocalName(const std::string& name)
+{
+    return CutName(tovUserProfile::TrimmedName(CutName(name)));
+}
+
 } // namespace
 
 tovDirectPlay::tovDirectPlay(std::unique_ptr<plat::NetSession> transport) : m_transport(std::move(transport))
 {
     for (auto& player : m_players)
         player = std::make_unique<PlayerInfo>();
-    m_localName = CutName(TheUserProfile().GetName());
+    m_localName = LocalName(TheUserProfile().GetName());
     SetNetworkPlay(this);
 }
 
@@ -111,7 +117,7 @@ bool tovDirectPlay::JoinSession(const std::string& address)
 
 void tovDirectPlay::SetLocalName(const std::string& name)
 {
-    m_localName = CutName(name);
+    m_localName = LocalName(name);
 }
 
 std::string tovDirectPlay::GetLocalName() const
@@ -128,11 +134,13 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
 {
     Close();
     // The profile chosen since start-up names the player unless the dialog names it otherwise.
-    m_localName = CutName(TheUserProfile().GetName());
+    m_localName = LocalName(TheUserProfile().GetName());
     if (!m_setupDialog || !m_setupDialog(*this) || !IsSessionOpen())
         return false;
-    // The name the player chose, not the one the host may have made unique in the session.
-    TheUserProfile().SetName(m_localName.c_str(), true);
+    // The name the player chose, not the one the host may have made unique in the session; a
+    // profile whose name has outer spaces stays the player's under its trimmed name.
+    if (LocalName(TheUserProfile().GetName()) != m_localName)
+        TheUserProfile().SetName(m_localName.c_str(), true);
     LoadUserProfile(TheUserProfile());
     if (m_profileListHook)
         m_profileListHook();
@@ -420,9 +428,9 @@ bool tovDirectPlay::GetPlayerName(int32_t slot, char* buffer, size_t n)
 
 void tovDirectPlay::ChangePlayerName(const char* name)
 {
-    if (name == nullptr || std::strncmp(name, m_localName.c_str(), kNameChars) == 0)
+    if (name == nullptr || LocalName(name) == m_localName)
         return;
-    m_localName = CutName(name);
+    m_localName = LocalName(name);
     if (!IsSessionOpen())
         return;
     m_transport->SetPlayerName(m_localName);

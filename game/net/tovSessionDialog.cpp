@@ -111,7 +111,13 @@ void tovSessionDialog::SetPlayerName(const std::string& text)
 
 bool tovSessionDialog::HasPlayerName() const
 {
-    return tovUserProfile::IsTypedName(m_playerName) || (!m_playerName.empty() && m_playerName == m_givenName);
+    const std::string name = AcceptedPlayerName();
+    return tovUserProfile::IsTypedName(name) || (!name.empty() && m_playerName == m_givenName);
+}
+
+std::string tovSessionDialog::AcceptedPlayerName() const
+{
+    return tovUserProfile::TrimmedName(m_playerName);
 }
 
 void tovSessionDialog::SetSessionName(const std::string& text)
@@ -152,7 +158,7 @@ void tovSessionDialog::ClickCreate()
 {
     if (m_result != Result::kOpen || m_box != Box::kNone || !CanCreate())
         return;
-    if (m_port.CreateSession(m_sessionName, m_playerName))
+    if (m_port.CreateSession(m_sessionName, AcceptedPlayerName()))
         Finish(Result::kConnected);
     else
     {
@@ -173,7 +179,7 @@ void tovSessionDialog::ClickJoin()
         ShowError(kBadAddressText);
         return;
     }
-    if (m_port.JoinSession(address, m_playerName))
+    if (m_port.JoinSession(address, AcceptedPlayerName()))
         Finish(Result::kConnected);
     else
     {

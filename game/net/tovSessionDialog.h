@@ -109,6 +109,8 @@ public:
     const std::string& GetIpLabel() const { return m_ipLabel; }
     // A typed name, or the given one unedited.
     bool HasPlayerName() const;
+    // The name a session gets: the field's without outer spaces.
+    std::string AcceptedPlayerName() const;
     bool CanCreate() const;
     bool CanJoin() const;
     bool CanListPlayers() const;

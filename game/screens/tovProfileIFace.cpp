@@ -327,7 +327,8 @@ void tovProfileIFace::EndCreate()
 
 void tovProfileIFace::CreateProfile()
 {
-    const std::string name = GetField(kNameField) ? GetField(kNameField)->GetText() : std::string();
+    const std::string name =
+        tovUserProfile::TrimmedName(GetField(kNameField) ? GetField(kNameField)->GetText() : std::string());
     // The name becomes a file name in the Users folder.
     if (!IsValidProfileName(name) || ProfileFilePath(name.c_str()).empty())
     {

@@ -10,6 +10,7 @@
 #include "uRandom.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -21,6 +22,18 @@ uRandom& GameNumbers()
 {
     static uRandom numbers(1);
     return numbers;
+}
+
+// The profile's games started (which only grow) above a draw: a new game on a profile never
+// repeats a number it drew in the last 4096 games, whatever the run's seed. Never 0.
+uint32_t NewGameNumber(const tovUserProfile& profile)
+{
+    constexpr uint32_t kDrawBits = 20;
+    uint32_t started = 0;
+    for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
+        started += static_cast<uint32_t>(profile.GetCareer(row)[tovUserProfile::kGamesStarted]);
+    const uint32_t draw = static_cast<uint32_t>(GameNumbers().next()) % ((1u << kDrawBits) - 1u) + 1u;
+    return (started << kDrawBits) | draw;
 }
 
 } // namespace
@@ -62,15 +75,19 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     tovUserProfile& profile = TheUserProfile();
     profile.SetDetail(profile.GetStoredDetail());
     SaveUserProfile(profile);
-    const int32_t row = GetSkillLevel(false);
+    // A network game counts in the network row, as its catches do, not in the host's skill row;
+    // a loaded game was counted when it began and is credited to the row the player plays in.
+    if (!continuing || m_resumed)
+        m_careerRow = IsNetworkGame() ? kNetworkCareerRow : GetSkillLevel(true);
+    const int32_t row = m_careerRow;
     if ((mode == kTournament || mode == kSeason) && !continuing && row >= 0 && row < tovUserProfile::kCareerRows)
     {
         int32_t& games = profile.GetCareer(row)[tovUserProfile::kGamesStarted];
-        games = static_cast<int32_t>(static_cast<uint32_t>(games) + 1u);
+        games = games < INT32_MAX ? games + 1 : games;
         SaveUserProfile(profile);
     }
     if (!continuing)
-        m_gameNumber = static_cast<uint32_t>(GameNumbers().next());
+        m_gameNumber = NewGameNumber(profile);
     RemainingTime() = 0;
     m_dayOver = false;
     if (!continuing)

@@ -56,6 +56,10 @@ public:
     int32_t GetSkillLevel(bool forceLocal) const;
     // Also tells the network session, which sends it on when broadcast is set.
     void SetSkillLevel(int32_t level, bool broadcast);
+    // The profile's career row the game under way was counted in and is credited to: the
+    // network row for a network game, else the skill level's.
+    int32_t GetCareerRow() const { return m_careerRow; }
+    static constexpr int32_t kNetworkCareerRow = 3;
 
     void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
     void RemoveAngler(tovAnglerRigBase* angler);
@@ -79,7 +83,8 @@ public:
     bool m_resumed = false;
 
     // Names the game for the career's credit: drawn when a new game starts (0 before any),
-    // kept through its days and by its saves.
+    // kept through its days and by its saves. A new game on a profile never draws a number
+    // that profile drew before, even in a run seeded as an earlier one.
     uint32_t GetGameNumber() const { return m_gameNumber; }
     void SetGameNumber(uint32_t number) { m_gameNumber = number; }
 
@@ -118,6 +123,7 @@ private:
     bool m_dayOver = false;
     bool m_leftGame = false;
     uint32_t m_gameNumber = 0;
+    int32_t m_careerRow = 0;
     bool m_cutFromField = false;
 };
 

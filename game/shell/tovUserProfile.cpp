@@ -61,9 +61,27 @@ bool IsTypeableName(const std::string& name, size_t maxLength)
                        [](char c) { return qrxTextEditor::IsTypeable(static_cast<unsigned char>(c)); });
 }
 
-uint32_t AddWrapping(int32_t word, int32_t amount)
+// Counts stop at the largest word rather than wrap: a negative word is a damaged file.
+int32_t AddCapped(int32_t word, int32_t amount)
 {
-    return static_cast<uint32_t>(word) + static_cast<uint32_t>(amount);
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{word} + amount, 0, INT32_MAX));
+}
+
+// Every counted word of the career rows is 0 or more; the heaviest bass too (as a float).
+bool IsCareerSound(const std::array<tovUserProfile::CareerRow, tovUserProfile::kCareerRows>& rows)
+{
+    using P = tovUserProfile;
+    for (const P::CareerRow& r : rows)
+    {
+        for (P::CareerWord w : {P::kGamesStarted, P::kFirstPlaces, P::kTopFives, P::kWinnings, P::kTotalBassWeight,
+                                P::kBassCount, P::kPlaceSum})
+            if (r[static_cast<size_t>(w)] < 0)
+                return false;
+        const float heaviest = std::bit_cast<float>(r[P::kHeaviestBass]);
+        if (!std::isfinite(heaviest) || heaviest < 0.0f)
+            return false;
+    }
+    return true;
 }
 
 // First places within the top fives, top fives within the games started.
@@ -142,7 +160,15 @@ void tovUserProfile::SetName(const char* name, bool store)
 
 bool tovUserProfile::IsTypedName(const std::string& name)
 {
-    return IsTypeableName(name, static_cast<size_t>(kNameFieldLength));
+    return IsTypeableName(name, static_cast<size_t>(kNameFieldLength)) && name.front() != ' ' && name.back() != ' ';
+}
+
+std::string tovUserProfile::TrimmedName(const std::string& name)
+{
+    const size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return name.substr(first, name.find_last_not_of(' ') - first + 1);
 }
 
 bool tovUserProfile::IsKnownName(const std::string& name)
@@ -257,10 +283,8 @@ void tovUserProfile::RecordBassCatch(int32_t weight, int32_t species, int32_t ro
     if (!IsBass(species) || row < 0 || row >= kCareerRows)
         return;
     CareerRow& r = GetCareer(row);
-    // Wrapping sums: a long career must not be undefined behaviour.
-    r[kTotalBassWeight] =
-        static_cast<int32_t>(static_cast<uint32_t>(r[kTotalBassWeight]) + static_cast<uint32_t>(weight));
-    r[kBassCount] = static_cast<int32_t>(static_cast<uint32_t>(r[kBassCount]) + 1u);
+    r[kTotalBassWeight] = AddCapped(r[kTotalBassWeight], weight);
+    r[kBassCount] = AddCapped(r[kBassCount], 1);
     if (static_cast<float>(weight) > GetHeaviestBass(row))
         r[kHeaviestBass] = std::bit_cast<int32_t>(static_cast<float>(weight));
     SaveUserProfile(*this);
@@ -271,7 +295,7 @@ void tovUserProfile::RecordFinish(int32_t place, int32_t winnings, int32_t row)
     if (row < 0 || row >= kCareerRows)
         return;
     CareerRow& r = GetCareer(row);
-    auto add = [](int32_t& word, int32_t amount) { word = static_cast<int32_t>(AddWrapping(word, amount)); };
+    auto add = [](int32_t& word, int32_t amount) { word = AddCapped(word, amount); };
     if (place == 0)
         add(r[kFirstPlaces], 1);
     if (place >= 0 && place <= 4)
@@ -372,19 +396,18 @@ bool tovUserProfile::ReadBody(plat::ByteReader& in)
     if (credits)
         for (uint32_t& game : p.m_creditedGames)
             game = in.U32();
+    // A negative count is damage, which the fit below would spread over the row's wins.
+    const bool career = IsCareerSound(p.m_career);
     // Earlier builds credited a final once per load of a save: such a row keeps its games,
     // winnings and places, with no more wins than top fives and top fives than games.
     for (CareerRow& row : p.m_career)
         FitCareerRow(row);
 
-    bool heaviestFinite = true;
-    for (int32_t row = 0; row < kCareerRows; ++row)
-        heaviestFinite = heaviestFinite && std::isfinite(p.GetHeaviestBass(row));
     const bool valid = !in.Failed() && texts && IsFlag(p.m_loaded) && IsFlag(p.m_optionFlag) &&
                        IsFlag(p.m_effectSounds) && InUnitRange(p.m_volume1) && InUnitRange(p.m_volume2) &&
                        InUnitRange(p.m_detail) && InUnitRange(p.m_storedDetail) && IsLevel(p.m_setting0) &&
                        IsLevel(p.m_setting1) && (p.m_gender == 0 || p.m_gender == 1) && p.m_currentRod >= 0 &&
-                       p.m_currentRod < kRodCount && heaviestFinite;
+                       p.m_currentRod < kRodCount && career;
     if (!valid)
         return false;
     *this = p;

@@ -77,11 +77,14 @@ public:
 
     const char* GetName() const { return m_name.data(); }
     // A name the profiles screen could have made: letters, digits and spaces, as many as its
-    // field holds, not spaces only. Names from files and settings must be one before they pick
-    // a profile file.
+    // field holds, not spaces only, none before or after it. Names from files and settings
+    // must be one before they pick a profile file.
     static bool IsTypedName(const std::string& name);
-    // A typed name, or one of up to 31 such characters (an earlier session dialog took them)
-    // whose profile file exists.
+    // Without the spaces before and after it: how a typed name is taken, and how a profile's
+    // name goes to a network session.
+    static std::string TrimmedName(const std::string& name);
+    // A typed name, or one of up to 31 such characters (an earlier session dialog took them,
+    // and earlier builds kept outer spaces) whose profile file exists.
     static bool IsKnownName(const std::string& name);
     // Cut at 259 characters; with store, also recorded as the installation's last user.
     void SetName(const char* name, bool store);

@@ -729,7 +729,8 @@ void tovWeighInIFace::CreditCareer(int32_t prize)
 {
     tovUserProfile& profile = TheUserProfile();
     const tovGameSession* session = TheGameSession();
-    const int32_t row = session != nullptr ? session->GetSkillLevel(true) : 0;
+    // The row the game was counted in: a finish never lands in a row that counted no game.
+    const int32_t row = session != nullptr ? session->GetCareerRow() : 0;
     // A final played again from a save shows its board but credits nothing a second time.
     const uint32_t game = session != nullptr ? session->GetGameNumber() : 0;
     profile.CreditFinish(game, m_standings.LocalRank(m_standings.m_fieldSize), prize, row);

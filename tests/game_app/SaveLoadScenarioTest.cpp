@@ -24,6 +24,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -294,6 +295,59 @@ TEST_F(SaveLoadScenarioTest, AFinalPlayedAgainFromASaveCreditsTheCareerOnce)
     EXPECT_GE(placeSum, 1);
     EXPECT_LE(placeSum, 5);
     EXPECT_EQ(DigestField(run.digest, "profile.career"), firstCareer);
+}
+
+// Two runs of the program with one seed on one profile, each a one-day tournament fished to its
+// final (in this process, each run starting as the program does, from its seed and the profile on
+// disk): the second draws a game number of its own and is credited as the first was.
+TEST_F(SaveLoadScenarioTest, TwoRunsWithOneSeedOnOneProfileCreditBothTournaments)
+{
+    std::vector<std::string> careers;
+    for (int run = 0; run < 2; ++run)
+    {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        uint32_t onWater = 0;
+        const auto play = [&](tovApp& app, uint32_t frame)
+        {
+            if (frame == 1)
+            {
+                TheUserProfile().SetSetting1(0);
+                SaveUserProfile(TheUserProfile());
+            }
+            const tovGameSession* session = app.GetSession();
+            if (app.GetCurrentScreenId() != 2 || session == nullptr || session->IsDayOver())
+                return;
+            // Once the fishing screen has seen the day's clock, the day runs out.
+            if (onWater == 0)
+                onWater = frame;
+            else if (frame > onWater + 2)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+        };
+        tovAppOptions options = ScenarioOptions(m_dir.File("user"), "tournament_day.script", 120, 1);
+        options.seed = 57;
+        const AppScenarioResult result = RunScenario(options, {}, play);
+        ASSERT_EQ(result.error, "");
+        ASSERT_EQ(DigestField(result.digest, "screen"), "8");
+        careers.push_back(DigestField(result.digest, "profile.career"));
+    }
+    // Games, wins, top fives, winnings and place sum: one game in a field of five is a top-five
+    // finish with its prize and its place, in each run.
+    std::vector<std::array<int64_t, 5>> words;
+    for (const std::string& career : careers)
+    {
+        std::istringstream in(career);
+        std::array<int64_t, 5>& w = words.emplace_back();
+        for (int64_t& word : w)
+            in >> word;
+    }
+    EXPECT_EQ(words[0][0], 1) << careers[0];
+    EXPECT_EQ(words[0][2], 1) << careers[0];
+    EXPECT_GE(words[0][4], 1);
+    EXPECT_LE(words[0][4], 5);
+    EXPECT_EQ(words[1][0], 2) << careers[1];
+    EXPECT_EQ(words[1][2], 2) << "the second run's final is credited too: " << careers[1];
+    EXPECT_EQ(words[1][3], 2 * words[0][3]) << "one seed: the same finish, paid again";
+    EXPECT_EQ(words[1][4], 2 * words[0][4]);
 }
 
 } // namespace

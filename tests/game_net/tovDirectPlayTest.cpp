@@ -737,6 +737,33 @@ TEST(tovDirectPlay, OpenNamesTheProfileAndRebuildsTheProfilesList)
     TheUserProfile().SetName(before.c_str(), false);
 }
 
+// A profile named with outer spaces (made before names were trimmed) plays under the trimmed
+// name and stays the player's profile; a rename to it with spaces is no rename.
+TEST(tovDirectPlay, AProfileNameGoesToTheSessionWithoutOuterSpaces)
+{
+    const std::string before = TheUserProfile().GetName();
+    plat::LoopbackNetwork net;
+    NetSessionSide side(net, "Old name");
+    std::string named;
+    side.session->SetSetupDialog(
+        [&](tovDirectPlay& s)
+        {
+            named = s.GetLocalName();
+            return s.HostSession("Lake day", "");
+        });
+    TheUserProfile().SetName(" Al 12 ", false);
+    ASSERT_TRUE(side.session->Open(nullptr));
+    EXPECT_EQ(named, "Al 12");
+    EXPECT_STREQ(TheUserProfile().GetName(), " Al 12 ");
+    char name[32] = {};
+    ASSERT_TRUE(side.session->GetPlayerName(side.session->GetLocalSlot(), name, sizeof(name)));
+    EXPECT_STREQ(name, "Al 12");
+    side.session->ChangePlayerName("Al 12  ");
+    EXPECT_EQ(side.session->GetLocalName(), "Al 12");
+    side.session->Close();
+    TheUserProfile().SetName(before.c_str(), false);
+}
+
 TEST(tovDirectPlay, WithoutASessionNothingIsSentAndGettersKeepDefaults)
 {
     plat::LoopbackNetwork net;

@@ -70,6 +70,37 @@ TEST(tovSessionDialogTest, HostsAfterAConnectionAndASessionName)
     EXPECT_EQ(dialog.GetResult(), Result::kConnected);
 }
 
+// A session gets the name without outer spaces: the given one of a profile that kept them, and a
+// typed one; spaces alone are no name.
+TEST(tovSessionDialogTest, TheNameASessionGetsHasNoOuterSpaces)
+{
+    const struct
+    {
+        const char* given;
+        const char* typed; // null: the given name unedited
+        const char* sent;  // null: no name, nothing sent
+    } cases[] = {
+        {"Al 12 ", nullptr, "Al 12"},
+        {"Ann", "  Bo Jo ", "Bo Jo"},
+        {"Ann", "   ", nullptr},
+        {"   ", nullptr, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        ScriptedPort port;
+        tovSessionDialog dialog(port, c.given);
+        dialog.SelectConnection(1);
+        dialog.SetSessionName("Saturday");
+        if (c.typed != nullptr)
+            dialog.SetPlayerName(c.typed);
+        EXPECT_EQ(dialog.CanCreate(), c.sent != nullptr) << c.given;
+        dialog.ClickCreate();
+        EXPECT_EQ(port.m_calls, c.sent ? std::vector<std::string>{std::string("create Saturday as ") + c.sent}
+                                       : std::vector<std::string>{})
+            << c.given;
+    }
+}
+
 TEST(tovSessionDialogTest, JoinsAFoundSessionOrATypedAddress)
 {
     ScriptedPort port;

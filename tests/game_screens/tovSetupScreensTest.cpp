@@ -14,6 +14,7 @@
 #include "WindowMessage.h"
 #include "qrxTextEditor.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -271,6 +272,8 @@ TEST(tovProfileNames, FileNamesStayInsideTheUsersFolder)
 {
     const std::pair<const char*, bool> cases[] = {
         {"Ann Angler", true},
+        {" Ann", false},
+        {"Ann ", false},
         {"X", true},
         {"", false},
         {"   ", false},
@@ -287,6 +290,30 @@ TEST(tovProfileNames, FileNamesStayInsideTheUsersFolder)
     };
     for (const auto& [name, valid] : cases)
         EXPECT_EQ(Profiles::IsValidProfileName(name), valid) << name;
+}
+
+// A name is taken without outer spaces; a profile file made when they were kept is listed and
+// loads as it is.
+TEST_F(tovSetupScreensTest, ProfileNamesAreTakenWithoutOuterSpaces)
+{
+    WriteProfile("Al 12 ", 1);
+    TheUserProfile().SetName("Al 12 ", false);
+    SwitchTo(5);
+    Frame();
+    ASSERT_EQ(m_profiles->GetNames(), std::vector<std::string>{"Al 12 "});
+    Click(Profiles::kSelect);
+    EXPECT_STREQ(TheUserProfile().GetName(), "Al 12 ");
+    EXPECT_EQ(TheUserProfile().GetSetting0(true), 1) << "its own file";
+    SwitchTo(5);
+    Frame();
+    Click(Profiles::kNew);
+    m_profiles->GetField(Profiles::kNameField)->SetText(" Al 12  ");
+    Click(Profiles::kCreate);
+    EXPECT_FALSE(IsMessageBoxRaised());
+    EXPECT_STREQ(TheUserProfile().GetName(), "Al 12");
+    std::vector<std::string> names = m_profiles->GetNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Al 12", "Al 12 "}));
 }
 
 // Nine profiles: seven to a page.

@@ -169,6 +169,50 @@ TEST_F(tovGameSessionTest, OnlyTournamentAndSeasonCountAGameInTheSkillsRow)
     EXPECT_EQ(onDisk.GetCareer(2)[tovUserProfile::kGamesStarted], 3) << "saved at once";
 }
 
+// A game's number names it for the career's credit: kept through its days, and new for every
+// game a profile starts, even in a run seeded as the one before.
+TEST_F(tovGameSessionTest, EveryNewGameOnAProfileDrawsANumberOfItsOwn)
+{
+    TheUserProfile().SetName("Numbers", false);
+    tovGameSession session;
+    const auto run = [&]
+    {
+        SeedGameNumbers(77);
+        session.StartGame(tovGameSession::kTournament, false);
+        const uint32_t number = session.GetGameNumber();
+        session.RestartGame(false);
+        EXPECT_EQ(session.GetGameNumber(), number) << "the next day of the same game";
+        return number;
+    };
+    const uint32_t first = run();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(run(), first) << "a second run with the same seed on the same profile";
+    TheUserProfile().SetDefaults(false);
+    EXPECT_EQ(run(), first) << "a fresh profile draws as the first run did";
+}
+
+// A network game counts and credits the network row, whichever skill the host shares, and keeps
+// it when the session closes before the game's end.
+TEST_F(tovGameSessionTest, ANetworkGameCountsInTheNetworkRow)
+{
+    TheUserProfile().SetName("Netter", false);
+    tovGameSession session;
+    session.SetSkillLevel(1, false);
+    RecordingNetworkPlay network; // shares skill 2
+    network.open = true;
+    SetNetworkPlay(&network);
+    session.StartGame(tovGameSession::kTournament, false);
+    SetNetworkPlay(nullptr);
+    session.RestartGame(false);
+    EXPECT_EQ(session.GetCareerRow(), tovGameSession::kNetworkCareerRow);
+    for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
+        EXPECT_EQ(TheUserProfile().GetCareer(row)[tovUserProfile::kGamesStarted],
+                  row == tovGameSession::kNetworkCareerRow ? 1 : 0)
+            << row;
+    session.StartGame(tovGameSession::kTournament, false);
+    EXPECT_EQ(session.GetCareerRow(), 1) << "a game alone: the player's skill";
+}
+
 TEST_F(tovGameSessionTest, CurrentAnglerStaysOneOfTheSessions)
 {
     tovGameSession session;

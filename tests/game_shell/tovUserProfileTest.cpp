@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -226,23 +227,28 @@ TEST_F(tovUserProfileTest, DamagedFilesAreRefusedAndLeftAlone)
         size_t offset;
         std::vector<uint8_t> bytes;
     } patches[] = {
-        {0, {0x6b, 0x06, 0, 0}},                   // length 1643 with a full body
-        {4 + 0, {2}},                              // loaded flag
-        {4 + 2, {0xff}},                           // effect-sound flag
-        {4 + 4, {0, 0, 0xc0, 0x3f}},               // volume 2 = 1.5
-        {4 + 8, std::vector<uint8_t>(4, 0xff)},    // volume 1 NaN
-        {4 + 12, {0, 0, 0x80, 0xbf}},              // detail -1
-        {4 + 12, {0, 0, 0xc0, 0x3f}},              // detail 1.5
-        {4 + 16, {4, 0, 0, 0}},                    // day length level 4
-        {4 + 20, {0xff, 0xff, 0xff, 0xff}},        // tournament length -1
-        {4 + 24, std::vector<uint8_t>(260, 'a')},  // name without end
-        {4 + 284, std::vector<uint8_t>(260, 'b')}, // town without end
-        {4 + 544, std::vector<uint8_t>(260, 'c')}, // state without end
-        {4 + 804, {2, 0, 0, 0}},                   // gender
-        {4 + 820 + 6 * 4, {0, 0, 0x80, 0x7f}},     // heaviest bass infinite
-        {4 + 1624, {7, 0, 0, 0}},                  // current rod
-        {4 + 1640, {0, 0, 0x80, 0xff}},            // stored detail -inf
-        {4 + 1640, {0, 0, 0, 0x40}},               // stored detail 2
+        {0, {0x6b, 0x06, 0, 0}},                           // length 1643 with a full body
+        {4 + 0, {2}},                                      // loaded flag
+        {4 + 2, {0xff}},                                   // effect-sound flag
+        {4 + 4, {0, 0, 0xc0, 0x3f}},                       // volume 2 = 1.5
+        {4 + 8, std::vector<uint8_t>(4, 0xff)},            // volume 1 NaN
+        {4 + 12, {0, 0, 0x80, 0xbf}},                      // detail -1
+        {4 + 12, {0, 0, 0xc0, 0x3f}},                      // detail 1.5
+        {4 + 16, {4, 0, 0, 0}},                            // day length level 4
+        {4 + 20, {0xff, 0xff, 0xff, 0xff}},                // tournament length -1
+        {4 + 24, std::vector<uint8_t>(260, 'a')},          // name without end
+        {4 + 284, std::vector<uint8_t>(260, 'b')},         // town without end
+        {4 + 544, std::vector<uint8_t>(260, 'c')},         // state without end
+        {4 + 804, {2, 0, 0, 0}},                           // gender
+        {4 + 820 + 6 * 4, {0, 0, 0x80, 0x7f}},             // heaviest bass infinite
+        {4 + 820 + 6 * 4, {0, 0, 0x80, 0xbf}},             // heaviest bass -1
+        {4 + 820, {0xff, 0xff, 0xff, 0xff}},               // games started -1 (the fit would spread it)
+        {4 + 820 + 40 + 9 * 4, {0, 0, 0, 0x80}},           // place sum, weekend row, below zero
+        {4 + 820 + 120 + 5 * 4, {0xfe, 0xff, 0xff, 0xff}}, // network winnings -2
+        {4 + 820 + 120 + 8 * 4, {0xff, 0xff, 0xff, 0xff}}, // network bass count -1
+        {4 + 1624, {7, 0, 0, 0}},                          // current rod
+        {4 + 1640, {0, 0, 0x80, 0xff}},                    // stored detail -inf
+        {4 + 1640, {0, 0, 0, 0x40}},                       // stored detail 2
     };
     for (const auto& patch : patches)
     {
@@ -406,6 +412,17 @@ TEST_F(tovUserProfileTest, CatchesAndFinishesAddToTheirRowAndSave)
     p.RecordFinish(0, 700, 2);
     EXPECT_EQ(p.GetCareer(2), (tovUserProfile::CareerRow{0, 0, 0, 0, 0, 700, 0, 0, 0, 1}));
     EXPECT_EQ(Read(m_dir.File("Users/Recorder.wuo")), FileBytes(p)) << "every record is saved at once";
+
+    // A count at its largest stays there: a wrapped, negative one would make the file damaged.
+    p.GetCareer(2)[tovUserProfile::kWinnings] = INT32_MAX - 100;
+    p.GetCareer(2)[tovUserProfile::kTotalBassWeight] = INT32_MAX;
+    p.RecordFinish(1, 5000, 2);
+    p.RecordBassCatch(40, 3, 2);
+    EXPECT_EQ(p.GetCareer(2)[tovUserProfile::kWinnings], INT32_MAX);
+    EXPECT_EQ(p.GetCareer(2)[tovUserProfile::kTotalBassWeight], INT32_MAX);
+    tovUserProfile loaded;
+    loaded.SetName("Recorder", false);
+    EXPECT_EQ(LoadUserProfile(loaded), tovProfileLoad::kLoaded);
 
     std::filesystem::remove(m_dir.File("Users/Recorder.wuo"));
     p.RecordBassCatch(90, 4, 1);

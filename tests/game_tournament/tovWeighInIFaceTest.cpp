@@ -2,6 +2,7 @@
 // the test (as the sound manager delivers them, on the main thread), clips are the generated
 // ones, the livewell and the message box are the test's own.
 
+#include "../game_shell/RecordingNetworkPlay.h"
 #include "../game_shell/ShellScreenFixture.h"
 
 #include "ButtonObj.h"
@@ -189,6 +190,28 @@ TEST_F(WeighInTest, CutAfterTheFirstDayEndsTheTournament)
     EXPECT_EQ(m_screen->m_nextScreen, 8);
     // Tenth of ten: place 10 goes into the career record, no prize.
     EXPECT_EQ(TheUserProfile().GetCareer(0)[tovUserProfile::kPlaceSum], placesBefore + 10);
+}
+
+// A network game is counted in the network row; its finish goes there too, though the session
+// closed before the weigh-in and the player's skill names another row.
+TEST_F(WeighInTest, AFinishIsCreditedToTheRowItsGameWasCountedIn)
+{
+    m_session->SetSkillLevel(0, false);
+    const int32_t row = tovGameSession::kNetworkCareerRow;
+    tovUserProfile::CareerRow network = TheUserProfile().GetCareer(row);
+    const tovUserProfile::CareerRow skill = TheUserProfile().GetCareer(0);
+    RecordingNetworkPlay session;
+    session.open = true;
+    SetNetworkPlay(&session);
+    m_session->StartGame(tovGameSession::kTournament, false);
+    SetNetworkPlay(nullptr);
+    EnterDay(1, 1); // an empty livewell: last of ten
+    Wait(2000);
+    Click();
+    network[tovUserProfile::kGamesStarted] += 1;
+    network[tovUserProfile::kPlaceSum] += 10;
+    EXPECT_EQ(TheUserProfile().GetCareer(row), network);
+    EXPECT_EQ(TheUserProfile().GetCareer(0), skill);
 }
 
 TEST_F(WeighInTest, FieldOfTwentyPagesFourTimes)
