@@ -1,5 +1,6 @@
 // The results board of a network day as each copy shows it: one board on every copy, whatever
-// name each player chose and whichever row its own player holds there.
+// name each player chose and whichever row its own player holds there; and the host's way from
+// the board to the next day.
 
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
@@ -34,7 +35,11 @@ public:
     int32_t GetLocalSlot() override { return m_slot; }
     int32_t GetSetting0() override { return 3; }
     int32_t GetSetting1() override { return 1; }
-    bool WaitForPhase(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool WaitForPhase(int32_t first, int32_t second, int32_t, int32_t) override
+    {
+        m_waits.emplace_back(first, second);
+        return true;
+    }
     bool AddPlayerResults(int32_t, int32_t, int32_t) override { return true; }
     bool GetPlayerResults(int32_t slot, int32_t& ounces, int32_t& fish) override
     {
@@ -54,6 +59,8 @@ public:
     int32_t m_slot = -1;
     std::array<std::string, 5> m_names;
     std::array<tovWeighInNet::Catch, 5> m_catches{};
+    // The phases waited for, in order.
+    std::vector<std::pair<int32_t, int32_t>> m_waits;
 };
 
 // A livewell and fish of a fixed size per draw; no sounds, clips or message box.
@@ -232,6 +239,34 @@ TEST_F(tovWeighInBoard, ACopyCutFromTheFieldListsEveryFinalist)
             shown.push_back(line.text);
     screen.Leave(10);
     EXPECT_EQ(shown, (std::vector<std::string>{"Al", "Bo", "Casey", "Dee", "Robin"}));
+}
+
+// The host's click on a day's board goes on to the next day only after waiting for every player
+// to leave the day, past closing the results: the phase they closed in would pass for the next
+// day's weigh-in. (How the wait holds the host is the exchange's own test.)
+TEST_F(tovWeighInBoard, TheHostGoesOnToTheNextDayOnceEveryPlayerHasLeftTheDay)
+{
+    CopySession seen;
+    seen.m_slot = 0;
+    seen.m_names = {"Robin", "Casey"};
+    seen.m_catches[1] = {100, 1};
+    SetNetworkPlay(&seen);
+    TheUserProfile().SetName("Robin", false);
+    m_session->SetDay(1, true);
+    // More than any computer angler brings: the host goes on.
+    tovWeighInIFace screen(std::make_unique<BoardPorts>(std::vector<int32_t>{700, 700}, 8.0f));
+    screen.Prepare(2);
+    screen.Enter(2);
+    m_clock.AdvanceMs(2000);
+    screen.Step(GetTimeMs(), false);
+    ASSERT_TRUE(screen.GetCeremony().dayResultsShown);
+    seen.m_waits.clear();
+    screen.Step(GetTimeMs(), true);
+    EXPECT_EQ(screen.m_nextScreen, 2);
+    screen.Leave(10);
+    using Wait = std::pair<int32_t, int32_t>;
+    EXPECT_EQ(seen.m_waits, (std::vector<Wait>{{tovWeighInNet::kClosePhase, tovWeighInNet::kClosedPhase},
+                                               {tovWeighInNet::kBetweenDaysPhase, tovWeighInNet::kBetweenDaysPhase}}));
 }
 
 } // namespace
