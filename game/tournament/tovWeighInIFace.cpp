@@ -232,7 +232,10 @@ void tovWeighInIFace::SetUpDay()
     const size_t before = livewell.size();
     m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
     if (network)
+    {
         tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx);
+        m_fieldOrder = m_standings.m_ranking;
+    }
     if (cut)
     {
         PassCutDay();
@@ -684,6 +687,13 @@ void tovWeighInIFace::WeighStep(uint32_t nowMs)
     m_boardSelector = kBoardPicture;
     if (r == tovStandings::Reveal::kReady)
     {
+        // Equal totals of a network final stand as the field was ordered on every copy, not in
+        // the order this copy's ceremony weighed them (its own player's fish first).
+        if (IsNetworkDay())
+        {
+            m_standings.m_ranking = m_fieldOrder;
+            m_standings.SortRanking(m_standings.m_fieldSize);
+        }
         m_state.weighing = false;
         m_state.resultsReady = true;
         Off(kWeighStep);

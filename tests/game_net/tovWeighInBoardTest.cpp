@@ -20,13 +20,14 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
 {
 
 // One copy's session as its weigh-in meets it with every catch in: its own slot, the names its
-// session holds, each player's catch, a two-day tournament of the longest days.
+// session holds, each player's catch; a tournament of the longest days, two of them unless set.
 class CopySession : public tovNullNetworkPlay
 {
 public:
@@ -34,7 +35,7 @@ public:
     bool IsHost() override { return m_slot == 0; }
     int32_t GetLocalSlot() override { return m_slot; }
     int32_t GetSetting0() override { return 3; }
-    int32_t GetSetting1() override { return 1; }
+    int32_t GetSetting1() override { return m_length; }
     bool WaitForPhase(int32_t first, int32_t second, int32_t, int32_t) override
     {
         m_waits.emplace_back(first, second);
@@ -57,13 +58,15 @@ public:
     }
 
     int32_t m_slot = -1;
+    int32_t m_length = 1;
     std::array<std::string, 5> m_names;
     std::array<tovWeighInNet::Catch, 5> m_catches{};
     // The phases waited for, in order.
     std::vector<std::pair<int32_t, int32_t>> m_waits;
 };
 
-// A livewell and fish of a fixed size per draw; no sounds, clips or message box.
+// A livewell and fish of a fixed size per draw; no sounds or clips, and a message box that
+// stays up until the test closes it.
 class BoardPorts : public tovWeighInPorts
 {
 public:
@@ -72,6 +75,14 @@ public:
     {
     }
     std::vector<int32_t> LivewellWeights() override { return m_livewell; }
+    int32_t TakeLivewellFish(int32_t place) override
+    {
+        if (place < 0 || place >= static_cast<int32_t>(m_livewell.size()))
+            return -1;
+        const int32_t ounces = m_livewell[static_cast<size_t>(place)];
+        m_livewell.erase(m_livewell.begin() + place);
+        return ounces;
+    }
     void ReleaseLivewellFish(int32_t ounces) override
     {
         m_livewell.erase(std::find(m_livewell.begin(), m_livewell.end(), ounces));
@@ -81,11 +92,25 @@ public:
     void StopSound(int32_t) override {}
     bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
     void SetLakeSounds(bool) override {}
-    void ShowMessageBox(const char*, tovMessageCallback, uintptr_t) override {}
+    void ShowMessageBox(const char*, tovMessageCallback callback, uintptr_t arg) override
+    {
+        m_message = callback;
+        m_messageArg = arg;
+    }
+    // Closes the message box when one is up.
+    bool CloseMessage()
+    {
+        if (m_message == nullptr)
+            return false;
+        std::exchange(m_message, nullptr)(0, m_messageArg);
+        return true;
+    }
 
 private:
     std::vector<int32_t> m_livewell;
     float m_poundsPerDraw;
+    tovMessageCallback m_message = nullptr;
+    uintptr_t m_messageArg = 0;
 };
 
 class tovWeighInBoard : public ShellScreenTest
@@ -120,11 +145,57 @@ protected:
                 rows.push_back(std::to_string(line.x) + " " + std::to_string(line.y) + " " + line.text);
         return rows;
     }
+
+    // A day's board, every page of it, once its results are shown.
+    std::vector<std::string> DayBoard(tovWeighInIFace& screen)
+    {
+        m_clock.AdvanceMs(2000);
+        screen.Step(GetTimeMs(), false);
+        EXPECT_TRUE(screen.GetCeremony().dayResultsShown);
+        std::vector<std::string> board;
+        for (int32_t page = 0; page * 5 < screen.GetFieldSize(); ++page)
+        {
+            if (page > 0)
+            {
+                m_clock.AdvanceMs(5000);
+                screen.Step(GetTimeMs(), false);
+            }
+            EXPECT_EQ(screen.GetCeremony().firstPlaceShown, 1 + page * 5);
+            const std::vector<std::string> rows = Rows(screen);
+            board.insert(board.end(), rows.begin(), rows.end());
+        }
+        return board;
+    }
+
+    // The final's board once its ceremony is over: the player clicks through each clip, is called
+    // to the scale, brings each fish through the livewell screen and answers each message.
+    std::vector<std::string> FinalBoard(tovWeighInIFace& screen, BoardPorts& ports)
+    {
+        for (int32_t step = 0; step < 1000 && !screen.GetCeremony().prizesShown; ++step)
+        {
+            const tovWeighInIFace::Ceremony& c = screen.GetCeremony();
+            if (ports.CloseMessage())
+                continue;
+            if (screen.m_nextScreen == 3)
+            {
+                screen.Leave(10);
+                screen.SetChosenPlace(0);
+                screen.Prepare(3);
+                screen.Enter(3);
+                continue;
+            }
+            const bool click = c.callPending || c.waitForClick || screen.IsClipPlaying();
+            m_clock.AdvanceMs(click ? 0 : 500);
+            screen.Step(GetTimeMs(), click);
+        }
+        EXPECT_TRUE(screen.GetCeremony().prizesShown);
+        return Rows(screen);
+    }
 };
 
 // Three players, the third joining under the host's name, which the host's session makes
-// "Robin 2"; the two Robins tie. After day 1 every copy's board reads the same, both of its
-// pages, with each name once.
+// "Robin 2"; the two Robins tie. Every copy's board reads the same, on an ordinary day (both
+// pages) and in a final, whose ceremony weighs each copy's own player first; each name once.
 TEST_F(tovWeighInBoard, EveryCopyShowsOneBoardWithARenamedPlayerAndATie)
 {
     struct Player
@@ -175,43 +246,49 @@ TEST_F(tovWeighInBoard, EveryCopyShowsOneBoardWithARenamedPlayerAndATie)
         for (const Player& other : players)
             p.seen.m_catches[static_cast<size_t>(other.seen.m_slot)] = tovWeighInNet::DayCatch(other.livewell);
 
-    std::vector<std::vector<std::string>> boards;
-    for (Player& p : players)
+    const struct
     {
-        SCOPED_TRACE(p.chosen);
-        SetNetworkPlay(&p.seen);
-        TheUserProfile().SetName(p.chosen, false);
-        m_session->SetDay(1, true);
-        tovWeighInIFace screen(std::make_unique<BoardPorts>(p.livewell, 8.0f));
-        screen.Prepare(2);
-        screen.Enter(2);
-        m_clock.AdvanceMs(2000);
-        screen.Step(GetTimeMs(), false);
-        EXPECT_TRUE(screen.GetCeremony().dayResultsShown);
-        std::vector<std::string> board = Rows(screen);
-        m_clock.AdvanceMs(5000);
-        screen.Step(GetTimeMs(), false);
-        EXPECT_EQ(screen.GetCeremony().firstPlaceShown, 6);
-        const std::vector<std::string> second = Rows(screen);
-        board.insert(board.end(), second.begin(), second.end());
-        screen.Leave(10);
-        boards.push_back(board);
-    }
-    SetNetworkPlay(nullptr);
+        const char* what;
+        int32_t length;
+        size_t anglers;
+    } tournaments[] = {{"day 1 of two", 1, 10}, {"a one-day final", 0, 5}};
+    for (const auto& tournament : tournaments)
+    {
+        SCOPED_TRACE(tournament.what);
+        std::vector<std::vector<std::string>> boards;
+        for (Player& p : players)
+        {
+            SCOPED_TRACE(p.chosen);
+            p.seen.m_length = tournament.length;
+            SetNetworkPlay(&p.seen);
+            TheUserProfile().SetName(p.chosen, false);
+            m_session->SetDay(1, true);
+            auto owned = std::make_unique<BoardPorts>(p.livewell, 8.0f);
+            BoardPorts& ports = *owned;
+            tovWeighInIFace screen(std::move(owned));
+            screen.Prepare(2);
+            screen.Enter(2);
+            boards.push_back(tournament.length == 0 ? FinalBoard(screen, ports) : DayBoard(screen));
+            screen.Leave(10);
+        }
+        SetNetworkPlay(nullptr);
 
-    EXPECT_EQ(boards[1], boards[0]);
-    EXPECT_EQ(boards[2], boards[0]);
-    // Each angler once, the two Robins next to each other in their names' order.
-    std::vector<std::string> names;
-    for (const std::string& row : boards[0])
-        if (row.starts_with("96 ") || row.starts_with("110 "))
-            names.push_back(row.substr(row.find("  ") + 2));
-    ASSERT_EQ(names.size(), 10u);
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 10u);
-    const auto robin = std::find(names.begin(), names.end(), "Robin");
-    ASSERT_NE(robin, names.end());
-    ASSERT_NE(robin + 1, names.end());
-    EXPECT_EQ(robin[1], "Robin 2");
+        EXPECT_EQ(boards[1], boards[0]);
+        EXPECT_EQ(boards[2], boards[0]);
+        // Each angler once, the two Robins next to each other in their names' order.
+        std::vector<std::string> names;
+        for (const std::string& row : boards[0])
+            if (row.starts_with("96 ") || row.starts_with("110 "))
+                names.push_back(row.substr(row.find("  ") + 2));
+            else if (row.starts_with("132 "))
+                names.push_back(row.substr(row.find(' ', 4) + 1));
+        ASSERT_EQ(names.size(), tournament.anglers);
+        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), tournament.anglers);
+        const auto robin = std::find(names.begin(), names.end(), "Robin");
+        ASSERT_NE(robin, names.end());
+        ASSERT_NE(robin + 1, names.end());
+        EXPECT_EQ(robin[1], "Robin 2");
+    }
 }
 
 // A copy cut from the field watches the final: its own empty row stands below the five
