@@ -214,6 +214,7 @@ void tovWeighInIFace::SetUpDay()
     // A network day: every player's catch first, then computer anglers from the host's seed.
     const bool network = IsNetworkDay();
     std::vector<tovWeighInNet::Player> players;
+    std::string localName = TheUserProfile().GetName();
     uRandom fieldRandom(1);
     if (network)
     {
@@ -222,11 +223,19 @@ void tovWeighInIFace::SetUpDay()
         NetSetWaitDrawing(nullptr);
         fieldRandom.seed(static_cast<int32_t>(tovWeighInNet::FieldSeed()) + 1);
         ctx.random = &fieldRandom;
+        // The session's name for this player, which the host may have made unique, so that
+        // every copy's board names its row alike.
+        char given[tovStandings::kNameSize] = {};
+        if (NetGetPlayerName(NetGetLocalSlot(), given, sizeof given) && given[0] != '\0')
+            localName = given;
     }
     const size_t before = livewell.size();
-    m_standings.RunDay(field, livewell, TheUserProfile().GetName(), lake.intList, ctx);
+    m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
     if (network)
+    {
         tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx);
+        m_fieldOrder = m_standings.m_ranking;
+    }
     if (cut)
     {
         PassCutDay();
@@ -678,6 +687,13 @@ void tovWeighInIFace::WeighStep(uint32_t nowMs)
     m_boardSelector = kBoardPicture;
     if (r == tovStandings::Reveal::kReady)
     {
+        // Equal totals of a network final stand as the field was ordered on every copy, not in
+        // the order this copy's ceremony weighed them (its own player's fish first).
+        if (IsNetworkDay())
+        {
+            m_standings.m_ranking = m_fieldOrder;
+            m_standings.SortRanking(m_standings.m_fieldSize);
+        }
         m_state.weighing = false;
         m_state.resultsReady = true;
         Off(kWeighStep);

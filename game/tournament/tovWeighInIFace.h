@@ -164,6 +164,8 @@ private:
     int32_t m_chosenPlace = -1;
     QrPointer<QrImage> m_board;
     tovStandings m_standings;
+    // A network day's ranking as its field was set up, the same on every copy.
+    std::array<int32_t, tovStandings::kSlots> m_fieldOrder{};
     Ceremony m_state;
     uint32_t m_nowMs = 0;
     int32_t m_previousScreen = 0;

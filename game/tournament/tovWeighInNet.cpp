@@ -119,9 +119,14 @@ void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, u
         standings.RollOpponentResults(r, drawn);
     standings.SortCatches(tovStandings::kSlots);
     // Equal totals keep their order in the ranking: every copy starts it in the names' order,
-    // not with its own player last.
+    // not with its own player last; a player named like a computer angler comes before it.
     std::stable_sort(standings.m_ranking.begin(), standings.m_ranking.begin() + field,
-                     [&](int32_t a, int32_t b) { return std::strcmp(standings.GetName(a), standings.GetName(b)) < 0; });
+                     [&](int32_t a, int32_t b)
+                     {
+                         const int order = std::strcmp(standings.GetName(a), standings.GetName(b));
+                         return order < 0 ||
+                                (order == 0 && human[static_cast<size_t>(a)] && !human[static_cast<size_t>(b)]);
+                     });
 }
 
 } // namespace tovWeighInNet

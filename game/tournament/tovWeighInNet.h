@@ -57,8 +57,8 @@ uint32_t FieldSeed();
 // their names, later days find them by name (a player no longer in the field is left out); each
 // gets its catch as that many fish of equal weight. Then every computer angler's catch is drawn
 // again, in the order of the names, from the seed, so that each gets the same catch on every
-// copy whatever row it holds there. The ranking starts in the names' order, so that equal totals
-// stand in one order on every copy.
+// copy whatever row it holds there. The ranking starts in the names' order, a player before a
+// computer angler of the same name, so that equal totals stand in one order on every copy.
 void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, uint32_t seed,
                   const tovOpponentRollContext& ctx);
 

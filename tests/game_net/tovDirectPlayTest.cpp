@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -711,6 +712,29 @@ TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
             ++second;
         }
     }
+}
+
+// Every copy draws a day's computer anglers from the seed the host shares with the weigh-in:
+// each day of a tournament has a seed of its own, even within one second of the calendar, so no
+// angler brings the same catch every day.
+TEST(tovDirectPlay, EachDaysWeighInHasASeedOfItsOwn)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    plat::LoopbackNetwork net;
+    NetSessionSide host(net, "Robin");
+    ASSERT_TRUE(host.session->HostSession("Lake day", ""));
+    plat::FixCalendarSeconds(1780315200);
+    std::vector<uint32_t> seeds;
+    for (int32_t day = 1; day <= 4; ++day)
+    {
+        host.session->SetDay(day, true);
+        host.session->SetLocalPhase(3);
+        host.session->SetLocalPhase(7);
+        seeds.push_back(CopyGameParams().weighInSeed);
+    }
+    plat::UnfixCalendarSeconds();
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    EXPECT_EQ(std::set<uint32_t>(seeds.begin(), seeds.end()).size(), seeds.size()) << testing::PrintToString(seeds);
 }
 
 TEST(tovDirectPlay, OpenNamesTheProfileAndRebuildsTheProfilesList)

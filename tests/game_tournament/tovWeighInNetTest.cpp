@@ -84,6 +84,36 @@ TEST(tovWeighInNetTest, TwoCopiesSeeOneFieldOnTheFirstDayAndAfterTheCut)
     EXPECT_LT(place("Casey"), place("Robin")) << "equal totals stand in the names' order";
 }
 
+// A player may be named like a computer angler of the field; with equal totals the player
+// stands first on every copy, its own (where it holds row 0) and the other's.
+TEST(tovWeighInNetTest, APlayerTiedWithAComputerAnglerOfItsNameStandsFirstOnEveryCopy)
+{
+    const uint32_t seed = 31337;
+    tovStandings probe;
+    const Field drawn = DayAt(probe, 1, 10, "Robin", {}, {{"Casey", {}}}, seed);
+    // Not the last row's angler, which the first sort lists first: the copies' rows then differ
+    // in order as well.
+    const std::string lastRow = probe.GetName(9);
+    const auto computer =
+        std::find_if(drawn.begin(), drawn.end(),
+                     [&](const auto& e)
+                     { return e.first != "Robin" && e.first != "Casey" && e.first != lastRow && e.second[1] >= 2; });
+    ASSERT_NE(computer, drawn.end());
+    const std::string name = computer->first;
+    const int32_t ounces = computer->second[0];
+    // The player's catch weighs as much in a single fish.
+    const std::vector<int32_t> livewell{ounces};
+
+    tovStandings atRobin, atPlayer;
+    const Field seen = DayAt(atRobin, 1, 10, "Robin", {48}, {{name, tovWeighInNet::DayCatch(livewell)}}, seed);
+    EXPECT_EQ(DayAt(atPlayer, 1, 10, name.c_str(), livewell, {{"Robin", tovWeighInNet::DayCatch({48})}}, seed), seen);
+    const auto first = std::find_if(seen.begin(), seen.end(), [&](const auto& e) { return e.first == name; });
+    ASSERT_NE(first, seen.end());
+    EXPECT_EQ(first->second, (std::vector<int32_t>{ounces, 1})) << "the player first";
+    ASSERT_NE(first + 1, seen.end());
+    EXPECT_EQ(first[1], *computer) << "the computer angler next, its catch the same on every copy";
+}
+
 // A day's catch as exchanged: every fish up to five, and of six only the smallest left out.
 TEST(tovWeighInNetTest, DayCatchCountsFiveFishAndDropsOnlyASixthsSmallest)
 {
