@@ -1,7 +1,10 @@
 // A network player cut from a tournament's field is cut from that tournament only: whichever
 // way it leaves it, the next network tournament of the same run starts its day and fishes it.
 // This copy hosts on the in-process network, its screens the game's; the other copy is a
-// session on a thread of its own, following the phases as a game would.
+// session on a thread of its own that follows the host's phases by its player header. The
+// shared parameters are one record in a process, which the other copy's receive thread
+// overwrites with what it heard last: the tournament's settings are set before the session opens
+// and kept, and the other copy reads none of them.
 
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
@@ -25,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <thread>
 
@@ -38,11 +43,12 @@ constexpr int32_t kWeighIn = 10;
 constexpr int32_t kDayStart = 19;
 constexpr int32_t kInDay = 5;
 
-// This copy's livewell, empty: it is cut after the first day. No sounds, clips end on a click.
-class EmptyLivewell : public tovWeighInPorts
+// This copy's livewell as the test fills it (empty: cut after the first day). No sounds, and the
+// clips end on a click.
+class Livewell : public tovWeighInPorts
 {
 public:
-    std::vector<int32_t> LivewellWeights() override { return {}; }
+    std::vector<int32_t> LivewellWeights() override { return m_livewell; }
     void ReleaseLivewellFish(int32_t) override {}
     float FishSize(int32_t, float x, float, float, int32_t, float) override { return x * 8.0f; }
     bool PlaySound(int32_t, bool, SoundEndCallback, uintptr_t) override { return false; }
@@ -50,6 +56,8 @@ public:
     bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
     void SetLakeSounds(bool) override {}
     void ShowMessageBox(const char*, tovMessageCallback, uintptr_t) override {}
+
+    std::vector<int32_t> m_livewell;
 };
 
 enum class Road
@@ -64,10 +72,7 @@ enum class Road
 class OtherCopy
 {
 public:
-    template <typename F>
-    explicit OtherCopy(F play) : m_thread(std::move(play))
-    {
-    }
+    template <typename F> explicit OtherCopy(F play) : m_thread(std::move(play)) {}
     ~OtherCopy() { Join(); }
     void Join()
     {
@@ -129,7 +134,9 @@ protected:
     {
         m_app->AddInterface(new tovDayStartIFace, kDayStart);
         m_app->AddInterface(new tovTournamentSetupIFace, kSetUp);
-        m_app->AddInterface(new tovWeighInIFace(std::make_unique<EmptyLivewell>()), kWeighIn);
+        auto ports = std::make_unique<Livewell>();
+        m_ports = ports.get();
+        m_app->AddInterface(new tovWeighInIFace(std::move(ports)), kWeighIn);
     }
 
     tovWeighInIFace& WeighIn() { return *static_cast<tovWeighInIFace*>(m_app->GetInterface(kWeighIn)); }
@@ -137,20 +144,45 @@ protected:
     tovDirectPlay& Host() { return m_pair->h; }
     tovDirectPlay& Other() { return m_pair->c; }
 
-    // The other copy's day: in the day once this copy's is, then its catch exchanged and the
-    // results closed. False when a wait ended without the phase it waited for.
-    static bool OtherFishesADay(tovDirectPlay& c)
+    // Waits until the host's header says it is in one of the phases.
+    static bool HostIn(tovDirectPlay& c, std::initializer_list<int32_t> phases)
     {
-        while (c.GetPlayerPhase(0) != kInDay && !qrxBaseApp::GetQuitFlag())
+        for (;;)
         {
+            const int32_t phase = c.GetPlayerPhase(0);
+            if (std::find(phases.begin(), phases.end(), phase) != phases.end())
+                return true;
+            if (qrxBaseApp::GetQuitFlag())
+                return false;
             c.DrainMainThreadQueue();
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+    }
+
+    // The other copy's day: in the day once the host is, its catch published, then the results
+    // closed with the host (which goes between the days at once, or stays closed after a final).
+    // The host waits on this copy at each step, so it skips none of these phases.
+    static bool OtherFishesADay(tovDirectPlay& c)
+    {
+        if (!HostIn(c, {kInDay}))
+            return false;
         c.ClearPlayerResults();
         c.AddPlayerResults(1, 1400, 2);
         c.SetLocalPhase(kInDay);
-        return c.WaitForPhase(tovWeighInNet::kResultsPhase, tovWeighInNet::kResultsTakenPhase, 0, 0) &&
-               c.WaitForPhase(tovWeighInNet::kClosePhase, tovWeighInNet::kClosedPhase, 0, 0);
+        c.SetLocalPhase(tovWeighInNet::kResultsTakenPhase);
+        if (!HostIn(c, {tovWeighInNet::kResultsTakenPhase}))
+            return false;
+        c.SetLocalPhase(tovWeighInNet::kClosedPhase);
+        return HostIn(c, {tovWeighInNet::kClosedPhase, tovWeighInNet::kBetweenDaysPhase});
+    }
+
+    // Between two days, as the other copy's weigh-in leaves the day.
+    static bool OtherFishesTwoDays(tovDirectPlay& c)
+    {
+        if (!OtherFishesADay(c))
+            return false;
+        c.SetLocalPhase(tovWeighInNet::kBetweenDaysPhase);
+        return OtherFishesADay(c);
     }
 
     // This copy's day over: to the weigh-in once the other copy is in the day too (or already
@@ -168,8 +200,7 @@ protected:
     }
 
     // The weigh-in's timers run on until `done`, a playing clip clicked away.
-    template <typename Done>
-    bool StepUntil(Done done)
+    template <typename Done> bool StepUntil(Done done)
     {
         for (int step = 0; step < 1000 && !done(); ++step)
         {
@@ -182,10 +213,13 @@ protected:
     // A two-day tournament whose first day this copy ends cut, then left by the road.
     void CutAfterTheFirstDayAndLeave(Road road)
     {
+        // Two days of the longest fishing, for both tournaments: every computer angler brings
+        // fish, so an empty livewell is last.
+        Host().SetSetting0(3, false);
+        Host().SetSetting1(1, false);
+        Host().SetPlayerIndex(2, false);
+        Host().SetLakeId(TheLakeCatalogue().GetCurrentLakeId(), false);
         ASSERT_TRUE(HostAndJoin(Host(), Other()));
-        // The longest days: every computer angler brings fish, so an empty livewell is last.
-        Host().SetSetting0(3, true);
-        Host().SetSetting1(1, true);
         m_session->SetMode(tovGameSession::kTournament);
         m_session->SetDay(1, true);
         Host().SetLocalPhase(kInDay);
@@ -194,12 +228,15 @@ protected:
             [&, road]
             {
                 tovDirectPlay& c = Other();
-                otherThrough = OtherFishesADay(c);
-                c.ClearPlayerResults();
-                c.SetLocalPhase(tovWeighInNet::kBetweenDaysPhase);
-                // The final: fished by the other copy while this one watches.
-                if (otherThrough && road == Road::kEscapesTheFinalsBoard)
+                // After leaving, the other copy fishes on alone; the final is fished by it while this
+                // one watches.
+                if (road == Road::kLeavesTheGame)
+                {
                     otherThrough = OtherFishesADay(c);
+                    c.SetLocalPhase(tovWeighInNet::kBetweenDaysPhase);
+                }
+                else
+                    otherThrough = OtherFishesTwoDays(c);
             });
 
         ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
@@ -242,18 +279,17 @@ protected:
         Frame();
     }
 
-    // A one-day tournament, set up and started from its start of the day, fished to its
-    // board and closed with the other copy.
+    // The next tournament, set up and started from its start of the day: its first day fished
+    // and gone on from, its final weighed and closed with the other copy.
     void PlayTheNextTournament()
     {
         if (!Host().IsSessionOpen())
         {
             ASSERT_TRUE(Host().HostSession("Next day", ""));
             ASSERT_TRUE(Other().JoinSession("Next day"));
-            ASSERT_TRUE(WaitUntil([&] { return Other().GetLocalSlot() == 1 && Host().IsSlotActive(1); },
-                                  {&Host(), &Other()}));
+            ASSERT_TRUE(
+                WaitUntil([&] { return Other().GetLocalSlot() == 1 && Host().IsSlotActive(1); }, {&Host(), &Other()}));
         }
-        Host().SetSetting1(0, true);
         SwitchTo(kSetUp);
         Frame();
         ButtonObj* accept = m_app->GetInterface(kSetUp)->GetButton(tovTournamentSetupIFace::kAccept);
@@ -266,27 +302,40 @@ protected:
         ASSERT_NE(start, nullptr) << "the start of the day shows Start";
 
         bool otherThrough = false;
-        OtherCopy other([&] { otherThrough = OtherFishesADay(Other()); });
+        OtherCopy other([&] { otherThrough = OtherFishesTwoDays(Other()); });
         ClickAt(start->m_left + 2, start->m_top + 2);
         Frame();
         ASSERT_EQ(Current(), kFishing);
         Host().SetLocalPhase(kInDay);
-        Host().SyncPhase(4, true);
+        m_ports->m_livewell = {1500, 1500, 1500};
         ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
-        // In the field, not watching it: the final's ceremony, not a cut copy's board at once.
-        EXPECT_EQ(WeighIn().GetFieldSize(), 5);
-        EXPECT_FALSE(WeighIn().GetCeremony().ceremonyOver);
+        ASSERT_TRUE(StepUntil([&] { return WeighIn().GetCeremony().dayResultsShown; }));
+        EXPECT_EQ(WeighIn().Standings().m_totals[0], 4500.0) << "this copy's catch is weighed";
+        WeighIn().Step(GetTimeMs(), true);
+        ASSERT_EQ(WeighIn().m_nextScreen, kFishing) << "on to the final";
+        Frame();
+        ASSERT_EQ(Current(), kFishing);
+
+        // The final, with nothing to bring to the scale.
+        m_ports->m_livewell.clear();
+        Host().SetLocalPhase(kInDay);
+        ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
+        EXPECT_FALSE(WeighIn().GetCeremony().ceremonyOver) << "the final's ceremony, not a cut copy's board";
         ASSERT_TRUE(StepUntil([&] { return WeighIn().GetCeremony().ceremonyOver; }));
         // The board's click closes the results with the other copy.
         WeighIn().Step(GetTimeMs(), true);
-        other.Finished();
-        EXPECT_TRUE(otherThrough) << "the other copy's wait for the results to close stalled";
-        EXPECT_EQ(Host().GetPlayerPhase(tovNetworkPlay::kLocalSlot), tovWeighInNet::kClosedPhase);
         EXPECT_EQ(WeighIn().m_nextScreen, kMainMenu);
+        const bool closed = Host().GetPlayerPhase(tovNetworkPlay::kLocalSlot) == tovWeighInNet::kClosedPhase;
+        EXPECT_TRUE(closed) << "the final's results were not closed with the other copy";
+        if (!closed)
+            return;
+        other.Finished();
+        EXPECT_TRUE(otherThrough);
         EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
     }
 
     std::optional<SessionPair> m_pair;
+    Livewell* m_ports = nullptr;
 };
 
 TEST_F(tovCutFromField, LeavingWhileCutLeavesTheNextTournamentToFish)
