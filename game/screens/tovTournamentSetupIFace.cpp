@@ -95,6 +95,8 @@ void tovTournamentSetupIFace::Prepare(int32_t)
         {
             session->SetMode(tovGameSession::kTournament);
             session->SetSkillLevel(2, false);
+            // A cut ends with its tournament: the start of this one's day must not read it.
+            session->SetCutFromField(false);
         }
         NetSyncPhase(0);
     }

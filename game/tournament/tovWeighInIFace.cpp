@@ -313,6 +313,8 @@ void tovWeighInIFace::Leave(int32_t)
     m_state = Ceremony{};
     m_state.firstPlaceShown = firstShown;
     m_state.timers.fill(kOff);
+    // Left by any road, not only the final's click: the next final closes its results again.
+    m_networkClosed = false;
     // A clip still running would call back into a screen that has gone.
     m_clip->SetEndCallback(nullptr, 0);
     m_clip->Stop();

@@ -244,6 +244,19 @@ TEST_F(tovGameSessionTest, CurrentAnglerStaysOneOfTheSessions)
     EXPECT_EQ(session.GetCurrentAngler(), nullptr);
 }
 
+// A network player cut from the field stays cut through the tournament's next days, not into
+// the next game.
+TEST_F(tovGameSessionTest, ACutFromTheFieldEndsWithItsGame)
+{
+    tovGameSession session;
+    session.StartGame(tovGameSession::kTournament, false);
+    session.SetCutFromField(true);
+    session.RestartGame(false);
+    EXPECT_TRUE(session.IsCutFromField()) << "the next day of the game";
+    session.StartGame(tovGameSession::kTournament, false);
+    EXPECT_FALSE(session.IsCutFromField()) << "a new game";
+}
+
 TEST_F(tovGameSessionTest, WithoutTheHigherLayersAGameStartsEmptyAndSaysSo)
 {
     SetRigFactory(nullptr);

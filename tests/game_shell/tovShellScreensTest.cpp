@@ -285,6 +285,7 @@ TEST_F(tovShellScreensTest, ReturnButtonFollowsWhereTheMenuWasEnteredFrom)
         {2, true, tovGameSession::kQuickFish, false, false, 2},  {4, true, tovGameSession::kSeason, false, false, 4},
         {4, true, tovGameSession::kTournament, false, false, 2}, {2, true, tovGameSession::kQuickFish, true, true, 8},
         {4, true, tovGameSession::kSeason, true, false, 4},      {4, true, tovGameSession::kTournament, true, true, 8},
+        {2, true, tovGameSession::kSeason, true, true, 8},
     };
     for (const Case& c : cases)
     {
