@@ -168,4 +168,20 @@ TEST(tovSavedGame, AnOldSavesNumberHangsOnItsWholeHeader)
     EXPECT_NE(numberOf(otherWeather.Write()), first);
 }
 
+// A count past the order's 32 events is refused for every length, also where every word past
+// the length's order would name a lake: nothing is read beyond the order.
+TEST(tovSavedGame, ASeasonCountPastItsOrderIsRefused)
+{
+    for (size_t length = 0; length < 4; ++length)
+    {
+        tovSavedGame::Season season;
+        season.running[length] = 1;
+        season.events[length] = tovSavedGame::kSeasonLakes + 1;
+        EXPECT_TRUE(tovSavedGame::Season{}.IsValid(2, 1000));
+        EXPECT_FALSE(season.IsValid(2, 1000)) << length;
+        season.events[length] = tovSavedGame::kSeasonLakes;
+        EXPECT_TRUE(season.IsValid(2, 1000)) << length;
+    }
+}
+
 } // namespace
