@@ -1,22 +1,31 @@
 // One saved game per input, read as the load screen reads it; an accepted one must write and
 // read back to the same game, and its clock, weather and standings go on as a loaded game's
 // would: the clock and weather run through a day's steps and stay finite, the standings are
-// ranked and stored.
+// ranked and stored. With QR_FUZZ_LAKE_DIR naming the sample data's Lakes folder, the load's
+// checks against the installation run too: the lake, its description and sectors, the boats on
+// it, the season's lakes and prizes, and the player's profile (made for a name a player types).
 #include "FuzzSupport.h"
 
 #include "ByteReader.h"
 #include "Clock.h"
 #include "tovGameClock.h"
+#include "tovInstallSettings.h"
+#include "tovSaveGame.h"
 #include "tovSavedGame.h"
 #include "tovStandings.h"
+#include "tovUserProfile.h"
 #include "tovWeather.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 namespace
 {
 
 plat::ManualClock g_time{1'000'000'000};
+bool g_installed = false;
 
 bool Finite(const tovWeather& w)
 {
@@ -33,8 +42,41 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::SilenceDebugOutput();
     plat::SetCurrentClock(&g_time);
+    if (const char* lakes = std::getenv("QR_FUZZ_LAKE_DIR"))
+    {
+        const std::string data = std::filesystem::path(lakes).parent_path().string();
+        SetInstallRoot(data);
+        SetDiscRoot(data);
+        SetInstallType(0);
+        SetWritableRoot(fuzzsupport::Folder());
+        CreateWritableFolders();
+        g_installed = true;
+    }
     return 0;
 }
+
+namespace
+{
+
+// What the load checks beyond the file, as the load screen would: the player's profile exists
+// when its name is one a player can type.
+void CheckAgainstInstallation(const tovSavedGame& game)
+{
+    std::string profilePath;
+    if (tovUserProfile::IsTypedName(game.profileName))
+    {
+        tovUserProfile profile;
+        profile.SetDefaults(false);
+        profile.SetName(game.profileName.c_str(), false);
+        if (SaveUserProfile(profile))
+            profilePath = ProfileFilePath(game.profileName.c_str());
+    }
+    tovSaveGame::CheckApplicable(game);
+    if (!profilePath.empty())
+        std::remove(profilePath.c_str());
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -46,6 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (again.Read(bytes.data(), bytes.size()) != tovSavedGame::ReadResult::kOk || !(again == game) ||
         again.Write() != bytes)
         std::abort();
+
+    if (g_installed)
+        CheckAgainstInstallation(game);
 
     // The clock of the last record, as a load leaves it.
     plat::ByteReader clockIn(game.anglers.back().clock.data(), game.anglers.back().clock.size());

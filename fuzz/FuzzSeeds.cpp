@@ -1,28 +1,31 @@
 // Writes small, valid starting inputs for the reader targets into FOLDER/<target>/, made by
 // the same writers as the sample data and the game: a pack with pictures, sounds and raw
-// items in three groups, short WAVE files, a saved profile, saved clock blocks, saved games,
-// rod blocks with lure records and the network messages. Lakes and clips come from the sample
-// data (README); given the sample data's Lakes folder, the lake tiles' seeds are made from its
-// tile files.
+// items in three groups, short WAVE files, a saved profile, saved clock blocks, settings
+// files, rod blocks with lure records and the network messages. Lakes and clips come from the
+// sample data, saved games from the game itself (README); given the sample data's Lakes folder,
+// the lake tiles' seeds are made from its tile files and the lake values' from its packs.
 //   fuzz_seeds FOLDER [LAKES]
 #include "ByteWriter.h"
 #include "Clock.h"
 #include "Files.h"
 #include "ImageWriters.h"
+#include "IniConfigStore.h"
 #include "PackWriter.h"
 #include "QrImagePixels.h"
+#include "ResourcePack.h"
+#include "ResourceTypes.h"
 #include "WavWriter.h"
 #include "tovGameClock.h"
 #include "tovNetMessages.h"
-#include "tovSavedGame.h"
+#include "tovRegistryKey.h"
 #include "tovUserProfile.h"
-#include "tovWeather.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -179,69 +182,43 @@ void WriteClocks()
     plat::SetCurrentClock(nullptr);
 }
 
-// One game of a single angler and one of three, as the save screen writes them.
-void WriteSavedGames()
+// The settings as the start-up and the profile write them: a first start's, and one for
+// network play that skips the intro, finds its data on a disc and names a long player.
+void WriteSettings()
 {
-    plat::ManualClock time{5'000'000'000ull};
-    plat::SetCurrentClock(&time);
-    tovGameClock clock;
-    clock.Restart(1);
-    clock.SetFlags(clock.GetFlags() | tovGameClockBase::kRunning);
-    time.AdvanceSeconds(300.0);
-    clock.Update();
-    plat::ByteWriter clockBytes;
-    clock.Save(clockBytes);
-    // A fixed generator state, so the seeds come out the same each time.
-    QrPointer<tovWeather> weather(new tovWeather());
-    tovWeatherRecord fixed;
-    weather->GetState(fixed);
-    fixed.generatorState = 48271;
-    weather->SetState(fixed);
-    weather->Start(clock.GetTimeOfDay());
-    for (int32_t anglers : {1, 3})
+    const std::vector<std::pair<std::string, std::vector<std::pair<const char*, const char*>>>> files = {
+        {"first-start.ini",
+         {{"InstPath", "/opt/tov/"},
+          {"Title", "TOV Tarnholm Demo"},
+          {"LastUser", "Angler"},
+          {"InstType", "0"},
+          {"Sound", "1"},
+          {"SkipIntro", "0"},
+          {"Network", "0"},
+          {"RunCD", "0"}}},
+        {"network-disc.ini",
+         {{"InstPath", "/opt/tov/"},
+          {"Title", "TOV Tarnholm Demo"},
+          {"LastUser", "Angler With A Long Name Abcd"},
+          {"InstType", "2"},
+          {"Sound", "0"},
+          {"SkipIntro", "1"},
+          {"Network", "1"},
+          {"RunCD", "1"}}},
+    };
+    std::filesystem::create_directories(g_folder + "/settings");
+    for (const auto& [name, values] : files)
     {
-        tovSavedGame game;
-        game.gameNumber = static_cast<uint32_t>(1000 + anglers);
-        game.lakeId = 1;
-        game.mode = anglers == 1 ? 0 : 2;
-        game.dayLengthSetting = 1;
-        game.tournamentLengthSetting = 2;
-        game.terrainSector = 2;
-        weather->GetState(game.weather);
-        std::copy_n(clockBytes.Buffer().begin(), game.clock.size(), game.clock.begin());
-        game.day = 2;
-        for (int32_t row = 0; row < tovSavedGame::kStandingsRows; ++row)
-        {
-            const std::string name = "Angler " + std::to_string(row);
-            std::copy(name.begin(), name.end(), game.standings.begin() + row * 80);
-            plat::ByteWriter total;
-            total.F64(20.5 * row);
-            std::copy_n(total.Buffer().begin(), 8, game.standings.begin() + 2400 + row * 8);
-            game.standings[size_t(2640 + row * 4)] = static_cast<uint8_t>(row % 6);
-        }
-        game.profileName = "Angler";
-        for (int32_t i = 0; i < anglers; ++i)
-        {
-            tovSavedGame::Angler& a = game.anglers.emplace_back();
-            a.id = 1 + i;
-            a.gender = i % 2;
-            a.colour1 = i == 0 ? 0 : -1;
-            a.colour2 = i == 0 ? 0 : -1;
-            a.position = {-20.0f + 3.0f * float(i), 0.0f, 15.0f};
-            a.livewell[0] = static_cast<uint8_t>(i);
-            a.clock = game.clock;
-        }
-        Write("saved_game", std::to_string(anglers) + "-anglers.wsv", game.Write());
-        if (anglers == 1)
-        {
-            // The same game as the previous version wrote it: no game number.
-            std::vector<uint8_t> old = game.Write();
-            old[0] = static_cast<uint8_t>(tovSavedGame::kVersionWithoutNumber);
-            std::fill_n(old.begin() + 28, 4, uint8_t{0});
-            Write("saved_game", "1-angler-version-6.wsv", old);
-        }
+        const std::string path = g_folder + "/settings/" + name;
+        std::filesystem::remove(path);
+        plat::IniConfigStore store(path);
+        bool created = false;
+        if (!store.OpenKey(kTovRegistryKey, created))
+            g_failed = true;
+        for (const auto& [key, value] : values)
+            if (!store.WriteValue(kTovRegistryKey, key, value))
+                g_failed = true;
     }
-    plat::SetCurrentClock(nullptr);
 }
 
 // The default rods and a rod set-up of every family, each followed by a lure record in the
@@ -288,6 +265,36 @@ void WriteSectors(const std::string& lakes)
         input.insert(input.end(), heights.begin(), heights.end());
         input.insert(input.end(), population.begin(), population.end());
         Write("sector", std::string("tile") + tile + ".bin", input);
+    }
+}
+
+// Each sample lake's values as the fuzz_lake_values target takes them: a "KEY=VALUE" line for
+// every text item the catalogue reads from the lake's pack.
+void WriteLakeValues(const std::string& lakes)
+{
+    std::vector<uint32_t> keys;
+    for (uint32_t k = 0; k < 17; ++k)
+        for (uint32_t base : {0u, 30u, 50u, 2000u, 2100u, 2200u})
+            keys.push_back(base + k);
+    for (uint32_t key : {78u, 79u, 81u, 82u, 83u, 84u, 85u})
+        keys.push_back(key);
+    RegisterBlobResourceType();
+    for (const char* lake : {"Clearwater", "Sandridge", "Oxbow", "ClearwaterSpring"})
+    {
+        ResourcePack* pack = nullptr;
+        if (ResourcePack::Open(lakes + "/" + lake, &pack) != kResourceOk || pack == nullptr)
+        {
+            g_failed = true;
+            continue;
+        }
+        ResourcePack::LoadGroup(0, pack);
+        std::string text;
+        for (uint32_t key : keys)
+            if (const char* value = static_cast<const char*>(ResourcePack::GetItem(kResourceBytes, key, pack)))
+                text += std::to_string(key) + "=" + value + "\n";
+        ResourcePack::UnloadGroup(0, pack);
+        ResourcePack::Close(&pack);
+        Write("lake_values", std::string(lake) + ".txt", std::vector<uint8_t>(text.begin(), text.end()));
     }
 }
 
@@ -362,10 +369,13 @@ int main(int argc, char** argv)
     WriteWaves();
     WriteProfile();
     WriteClocks();
-    WriteSavedGames();
+    WriteSettings();
     WriteTackle();
     if (argc == 3)
+    {
         WriteSectors(argv[2]);
+        WriteLakeValues(argv[2]);
+    }
     WriteNetMessages();
     if (g_failed)
         std::fprintf(stderr, "fuzz_seeds: could not write every seed under %s\n", g_folder.c_str());

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -30,6 +31,17 @@ inline const std::string& Folder()
             std::abort();
         return std::string(made);
     }();
+    // Gone when the run ends, as the replays of the test build run each target every time.
+    static const bool removedAtExit = []
+    {
+        return std::atexit(
+                   []
+                   {
+                       std::error_code error;
+                       std::filesystem::remove_all(folder, error);
+                   }) == 0;
+    }();
+    (void)removedAtExit;
     return folder;
 }
 

@@ -251,6 +251,10 @@ void tovLakeCatalogue::ReadValues()
     const char* name = text(85);
     v.text = name != nullptr ? name : "";
     ParseIntList(text(81), v.intList);
+    // A prize is paid, never taken: a negative one would leave a season's winnings below zero,
+    // which no save of it could hold.
+    for (int32_t& prize : v.intList)
+        prize = std::max(prize, 0);
     v.pair1 = {60, 90};
     v.pair2 = {60, 77};
     ParseIntList(text(83), v.pair1);

@@ -51,6 +51,14 @@ bool InRange(int32_t v, int32_t low, int32_t high)
     return v >= low && v <= high;
 }
 
+// A game is saved during one of its days. Quick fish from the main menu counts the day on from
+// the last game, so those days run past a tournament's four.
+int32_t MaxDay(int32_t mode)
+{
+    return mode == tovSavedGame::kQuickFish || mode == tovSavedGame::kPractice ? tovSavedGame::kMaxQuickFishDay
+                                                                               : tovGameSession::kDays;
+}
+
 // An old save's game number: the same for every load of one file, never 0.
 uint32_t HeaderHash(const uint8_t* header)
 {
@@ -189,14 +197,18 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     if (in.Failed() || !weatherRead || !IsClockValid(clock) || !IsStandingsValid(standings))
         return ReadResult::kBadHeader;
     if (!InRange(others, 0, kMaxOtherAnglers) || !InRange(mode, kQuickFish, kSeason) ||
-        !InRange(dayLengthSetting, 0, 3) || !InRange(tournamentLengthSetting, 0, 3) ||
-        !InRange(day, 0, tovGameSession::kDays) || !InRange(terrainSector, -1, kMaxTerrainSector) ||
-        !InRange(lakeId, 0, kMaxLakeId) || gameNumber == 0)
+        !InRange(dayLengthSetting, 0, 3) || !InRange(tournamentLengthSetting, 0, 3) || !InRange(day, 1, MaxDay(mode)) ||
+        !InRange(terrainSector, -1, kMaxTerrainSector) || !InRange(lakeId, 0, kMaxLakeId) || gameNumber == 0)
         return ReadResult::kBadHeader;
     // The weigh-in goes on from these at the end of a season day: a position past the order
     // would index outside it. Which lakes are installed, and their prizes, only the load can
     // tell.
     if (!season.IsValid(INT32_MAX, INT32_MAX))
+        return ReadResult::kBadHeader;
+    // A season game is an event of the season under way for its length: with that season's
+    // flag off the load would book the event into a season the next set-up wipes.
+    const size_t length = static_cast<size_t>(tournamentLengthSetting);
+    if (mode == kSeason && (season.running[length] == 0 || season.completed[length] >= season.events[length]))
         return ReadResult::kBadHeader;
     return ReadResult::kOk;
 }

@@ -48,8 +48,11 @@ public:
     enum Mode : int32_t
     {
         kQuickFish = 0,
+        kPractice = 1,
         kSeason = 3,
     };
+    // Far more quick-fish days than a player plays in one run; the bound keeps day + 1 defined.
+    static constexpr int32_t kMaxQuickFishDay = 1'000'000;
 
     struct Angler
     {

@@ -271,4 +271,35 @@ TEST_F(tovGameSessionTest, WithoutTheHigherLayersAGameStartsEmptyAndSaysSo)
         << "end, one local and four computer rigs, begin";
 }
 
+// The next event of a season comes from its length's order while the order holds one.
+TEST_F(tovGameSessionTest, TheSeasonsNextLakeComesFromItsOrderAndNoneBeyondIt)
+{
+    const struct
+    {
+        uint8_t running;
+        int32_t events;
+        int32_t completed;
+        int32_t expected;
+    } cases[] = {
+        {0, 3, 1, 0},     // none under way: a new order starts at the first lake
+        {1, 3, 0, 100},   // the first event
+        {1, 3, 2, 102},   // the last event
+        {1, 3, 3, -1},    // one past the count
+        {1, 40, 31, 131}, // the order's last event
+        {1, 40, 32, -1},  // one past the order
+        {1, 3, -1, -1},
+    };
+    tovGameSession session;
+    for (size_t i = 0; i < session.m_block.size(); ++i)
+        session.m_block[i] = 100 + static_cast<int32_t>(i % tovGameSession::kSeasonLakes);
+    for (const auto& c : cases)
+    {
+        session.m_dayFlags[1] = c.running;
+        session.m_dayValues1[1] = c.events;
+        session.m_dayValues2[1] = c.completed;
+        EXPECT_EQ(session.SeasonLakeIndex(1), c.expected) << c.events << " " << c.completed;
+    }
+    EXPECT_EQ(session.SeasonLakeIndex(4), 0) << "no such length";
+}
+
 } // namespace

@@ -89,7 +89,7 @@ TEST_F(tovLakeCatalogueTest, SelectingReadsTheLakesValuesAndKeepsWhatIsMissing)
         first[2000 + k] = "0.25";
     }
     Pack("First", first);
-    Pack("Second", {{72, "1"}, {81, "70"}, {83, "40"}, {2100, "3"}, {2003, "junk"}, {82, "1e99"}});
+    Pack("Second", {{72, "1"}, {81, "70,-3"}, {83, "40"}, {2100, "3"}, {2003, "junk"}, {82, "1e99"}});
 
     tovLakeCatalogue cat;
     cat.SelectLake(nullptr, 0);
@@ -111,7 +111,7 @@ TEST_F(tovLakeCatalogueTest, SelectingReadsTheLakesValuesAndKeepsWhatIsMissing)
     EXPECT_EQ(v.speciesTables[0][16], 0.0f) << "tables do not";
     EXPECT_EQ(v.speciesTables[0][3], 0.0f) << "text that is no number";
     EXPECT_EQ(v.speciesTables[1][0], 3.0f);
-    EXPECT_EQ(v.intList, (std::array<int32_t, 5>{70, 25, 15, 10, 5})) << "only the items present";
+    EXPECT_EQ(v.intList, (std::array<int32_t, 5>{70, 0, 15, 10, 5})) << "only the items present, none below 0";
     EXPECT_EQ(v.pair1, (std::array<int32_t, 2>{40, 90}));
     EXPECT_EQ(v.pair2, (std::array<int32_t, 2>{60, 77}));
     EXPECT_EQ(v.valueA, 1);

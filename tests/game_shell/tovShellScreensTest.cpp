@@ -10,8 +10,15 @@
 #include "tovSplashIFace.h"
 
 #include "KeyNumbers.h"
+#include "PackWriter.h"
+#include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
+#include "tovUserProfile.h"
 
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -375,6 +382,37 @@ TEST_F(tovShellScreensTest, GameSelectModesGoToTheProfilesWithTheirMode)
         EXPECT_EQ(m_session->GetDay(), 0);
         EXPECT_EQ(m_session->m_dayFlags[0], c.flagAfter);
     }
+}
+
+// The season goes on at the next lake of its order, whatever that lake's id.
+TEST_F(tovShellScreensTest, GameSelectSeasonSelectsTheSeasonsNextLake)
+{
+    std::filesystem::create_directories(m_dir.File("Lakes"));
+    for (const auto& [name, id] : {std::pair{"Alder", 0}, std::pair{"Birch", 5}, std::pair{"Cedar", 9}})
+    {
+        tools::PackContents contents;
+        const std::string text = std::to_string(id);
+        contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(text.begin(), text.end())}, {0});
+        std::string error;
+        ASSERT_TRUE(tools::WritePackFiles(contents, m_dir.File(std::string("Lakes/") + name), error)) << error;
+    }
+    SetInstallRoot(m_dir.Path());
+    SetInstallType(0);
+    TheLakeCatalogue().Clear();
+    TheLakeCatalogue().SelectLake(m_session.get(), 0);
+    const int32_t length = TheUserProfile().GetSetting1(true);
+    TheUserProfile().SetSetting1(2);
+    m_session->m_dayFlags[2] = 1;
+    m_session->m_dayValues1[2] = 3;
+    m_session->m_dayValues2[2] = 1;
+    m_session->m_block[2 * 32 + 1] = 2;
+    SwitchTo(1);
+    Frame();
+    Click(m_app->GetInterface(1)->GetButton(tovGameSelectIFace::kSeason));
+    EXPECT_EQ(TheLakeCatalogue().GetCurrentLakeId(), 9) << "Cedar, the order's second event";
+    TheLakeCatalogue().Clear();
+    SetInstallRoot(".");
+    TheUserProfile().SetSetting1(length);
 }
 
 TEST_F(tovShellScreensTest, MainMenuBuildsItsButtonsAnewOnEachVisit)

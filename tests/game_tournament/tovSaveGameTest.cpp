@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 namespace
@@ -213,6 +214,10 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         {1028 + 4, -1, R::kBadHeader, "negative season winnings"},
         {1028 + 8, 32 * 4 * 2500 + 1, R::kBadHeader, "more winnings than every event's prize"},
         {28, 0, R::kBadHeader, "no game number"},
+        {1044, 0, R::kBadHeader, "day 0"},
+        // The season of its length (2): its flag off, or no event left to fish.
+        {464, 0x04000201, R::kBadHeader, "its length's season not under way"},
+        {484 + 8, 3, R::kBadHeader, "its length's season over"},
         {500 + 4 * (3 * 32 + 3), -1, R::kBadHeader, "next lake a negative index"},
         {500 + 4 * (3 * 32 + 3), 2, R::kBadHeader, "next lake not installed"},
     };
@@ -244,6 +249,59 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
                                     EXPECT_EQ(Snapshot(), before) << what;
                                 }
                             });
+}
+
+// Games a player can save at the edges of what a file may hold load again.
+TEST_F(tovSaveGameTest, GamesAtTheEdgesOfTheirValuesLoad)
+{
+    const std::string longName = "Angler With A Long Name Abcd";
+    const struct
+    {
+        int32_t mode;
+        const char* what;
+        std::function<void()> set;
+        std::function<bool()> loaded;
+    } cases[] = {
+        {tovGameSession::kQuickFish, "quick fish from the menu past day four", [&] { m_session->SetDay(6, false); },
+         [&] { return m_session->GetDay() == 6; }},
+        {tovGameSession::kSeason, "every event's winnings at the largest prize",
+         [&] { m_session->m_dayResults2[2] = tovSavedGame::kSeasonLakes * 4 * 2500; },
+         [&] { return m_session->m_dayResults2[2] == tovSavedGame::kSeasonLakes * 4 * 2500; }},
+        {tovGameSession::kSeason, "the heaviest season",
+         [&] { m_session->m_dayResults1[2] = tovSavedGame::kMaxSeasonOunces; },
+         [&] { return m_session->m_dayResults1[2] == tovSavedGame::kMaxSeasonOunces; }},
+        {tovGameSession::kTournament, "a 28-character player an earlier dialog took",
+         [&]
+         {
+             TheUserProfile().SetName(longName.c_str(), false);
+             ASSERT_TRUE(SaveUserProfile(TheUserProfile()));
+         },
+         [&] { return TheUserProfile().GetName() == longName; }},
+    };
+    for (const auto& c : cases)
+    {
+        StartGame(1, c.mode);
+        c.set();
+        const std::string path = SaveFile("edge.wsv");
+        m_session->ClearDayRecords();
+        m_session->SetDay(1, false);
+        TheUserProfile().SetName("Angler One", false);
+        EXPECT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk) << c.what;
+        EXPECT_TRUE(c.loaded()) << c.what;
+        m_session->ClearAnglers();
+        m_link.records.clear();
+    }
+}
+
+// A tournament's save carries no season: named a season it would start one mid-event.
+TEST_F(tovSaveGameTest, ATournamentSaveNamedASeasonIsRefused)
+{
+    StartGame(1, tovGameSession::kTournament);
+    m_session->ClearDayRecords();
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(plat::ReadFile(SaveFile("tournament.wsv"), bytes));
+    Poke(bytes, 12, tovGameSession::kSeason);
+    EXPECT_EQ(LoadRefused(bytes, "relabelled"), tovSaveGame::LoadResult::kBadHeader);
 }
 
 // No game under way (no player's angler): nothing is written and the save says it failed,

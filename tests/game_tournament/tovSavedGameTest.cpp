@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -140,6 +141,46 @@ TEST(tovSavedGame, WriteReadWriteIsByteIdentical)
         {
             EXPECT_EQ(first.size(), 3808u + 1816u + 5u) << "one angler: no record after the name";
         }
+    }
+}
+
+// A save without a number is numbered by its whole header: two saves of one lake, mode and
+// settings are two games.
+TEST(tovSavedGame, AnOldSavesNumberHangsOnItsWholeHeader)
+{
+    const auto numberOf = [](std::vector<uint8_t> bytes)
+    {
+        bytes[0] = static_cast<uint8_t>(tovSavedGame::kVersionWithoutNumber);
+        std::fill_n(bytes.begin() + 28, 4, uint8_t{0});
+        tovSavedGame game;
+        EXPECT_EQ(game.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+        return game.gameNumber;
+    };
+    const tovSavedGame sample = Sample(1, "Pat");
+    const uint32_t first = numberOf(sample.Write());
+    EXPECT_NE(first, 0u);
+    EXPECT_EQ(numberOf(sample.Write()), first) << "alike at every load";
+    tovSavedGame otherDay = sample;
+    otherDay.day = 2;
+    EXPECT_NE(numberOf(otherDay.Write()), first);
+    tovSavedGame otherWeather = sample;
+    otherWeather.weather.generatorState = 99;
+    EXPECT_NE(numberOf(otherWeather.Write()), first);
+}
+
+// A count past the order's 32 events is refused for every length, also where every word past
+// the length's order would name a lake: nothing is read beyond the order.
+TEST(tovSavedGame, ASeasonCountPastItsOrderIsRefused)
+{
+    for (size_t length = 0; length < 4; ++length)
+    {
+        tovSavedGame::Season season;
+        season.running[length] = 1;
+        season.events[length] = tovSavedGame::kSeasonLakes + 1;
+        EXPECT_TRUE(tovSavedGame::Season{}.IsValid(2, 1000));
+        EXPECT_FALSE(season.IsValid(2, 1000)) << length;
+        season.events[length] = tovSavedGame::kSeasonLakes;
+        EXPECT_TRUE(season.IsValid(2, 1000)) << length;
     }
 }
 
