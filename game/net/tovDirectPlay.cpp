@@ -150,6 +150,11 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
 void tovDirectPlay::Close()
 {
     StopReceiveThread();
+    {
+        // What a player of this session was owed means nothing to the next one.
+        std::scoped_lock guard(m_sharesMutex);
+        m_shares.clear();
+    }
     const plat::NetPlayerId localId = m_localId.load();
     m_transport->Close();
     m_localId = 0;
@@ -210,6 +215,7 @@ void tovDirectPlay::DrainMainThreadQueue()
     }
     for (auto& item : work)
         item();
+    SendOwedAnswers();
 }
 
 void tovDirectPlay::ShowNetMessage(const std::string& line)

@@ -27,6 +27,10 @@
 #include <vector>
 
 class tovAnglingWorld;
+namespace plat
+{
+class Clock;
+}
 
 class tovDirectPlay : public tovNetworkPlay
 {
@@ -38,9 +42,15 @@ public:
     static constexpr uint32_t kHostSlot = 8;
     static constexpr uint32_t kLeft = 0x8000;
     static constexpr size_t kNameChars = 32;
-    // Each player's share of the host's link: parameters answers to its headers, and chat lines
-    // shown, a second.
-    static constexpr uint32_t kAnswersPerSecond = 1;
+    // Each player's share of the host's link: one parameters answer to its headers a second (a
+    // request within the second is owed, and answered with the latest parameters once the second
+    // is up), and chat lines shown a second. More requests than kFloodRequestsPerSecond a second
+    // are a flood, told once in the debug output.
+    // Not an answer to every header: each asks for one, and a flood of them would take the link.
+    // A header that brings a new phase is news the host needs, not a repeated request: only
+    // the others count toward a flood.
+    static constexpr uint32_t kAnswerGapMs = 1000;
+    static constexpr uint32_t kFloodRequestsPerSecond = 4;
     static constexpr uint32_t kChatLinesPerSecond = 4;
     // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
     // display scale, occupied byte.
@@ -105,6 +115,8 @@ public:
     void SetWeatherAccess(WeatherGetter getter, WeatherSetter setter);
     // Lake-map conversions of the wire; without a world, positions pass unchanged.
     void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
+    // The clock of the players' shares of the link (tests); null: the system's steady clock.
+    void SetLinkClock(const plat::Clock* clock) { m_linkClock = clock; }
 
     // tovNetworkPlay.
     bool Open(plat::WindowBackend* window) override;
@@ -197,9 +209,19 @@ private:
     // The host's table names this player at this slot; announce as for OnPlayerJoined.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
-    // False when the player has had its share of answers (or chat lines) this second; the first
-    // drop of a flood is told in the debug output.
-    bool WithinShare(plat::NetPlayerId from, bool chat);
+    // False when the player has had its share of chat lines this second; the first drop of a
+    // flood is told in the debug output.
+    bool WithinChatShare(plat::NetPlayerId from);
+    // A request for the parameters: true when it is answered now; else the player is owed one
+    // answer, which the drain sends when the player's second is up. news: the request brings a
+    // new phase.
+    bool TakeAnswer(plat::NetPlayerId from, bool news);
+    // Milliseconds of the link's clock.
+    uint32_t LinkMs() const;
+    // Main thread: the answers owed whose second is up.
+    void SendOwedAnswers();
+    // The debug output's line for a player's flood, by id.
+    void TellFlood(plat::NetPlayerId from, const char* what);
     // The slot of an active, not-left player with this id; -1 none.
     int32_t SlotOfId(plat::NetPlayerId id);
     // A received message's slot byte names the sender's own slot (or none).
@@ -257,8 +279,13 @@ private:
     std::vector<std::function<void()>> m_mainQueue;
     struct Shares
     {
-        tovNetAllowance answers;
+        // Counts requests, to tell a flood; answers go by the fields below.
+        tovNetAllowance requests;
         tovNetAllowance chat;
+        // The tick of the last answer, when there was one.
+        uint32_t answeredMs = 0;
+        bool answered = false;
+        bool owed = false;
     };
     // By player id, while the player is in the session.
     std::mutex m_sharesMutex;
@@ -271,6 +298,7 @@ private:
     WeatherGetter m_getWeather;
     WeatherSetter m_setWeather;
     const tovAnglingWorld* m_world = nullptr;
+    const plat::Clock* m_linkClock = nullptr;
     // The waits' leave question (main thread): up, and answered yes.
     bool m_askingLeave = false;
     bool m_leaveChosen = false;

@@ -474,7 +474,8 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
                 return false;
             if (!IsSessionOpen())
                 return true;
-            if (pass % kAnnouncePasses == 0)
+            // Not on the first pass: SetLocalPhase has just sent this header, and its request.
+            if (pass > 0 && pass % kAnnouncePasses == 0)
                 SendPlayerHeader();
             PauseWait();
         }

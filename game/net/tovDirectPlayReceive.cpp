@@ -221,31 +221,79 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
         Post([this] { BroadcastGameParams(); });
 }
 
-bool tovDirectPlay::WithinShare(plat::NetPlayerId from, bool chat)
+bool tovDirectPlay::WithinChatShare(plat::NetPlayerId from)
 {
     tovNetAllowance::Verdict verdict = tovNetAllowance::Verdict::kPass;
     {
         std::scoped_lock guard(m_sharesMutex);
-        Shares& shares = m_shares[from];
-        verdict = chat ? shares.chat.Take(plat::GetTimeMs(), kChatLinesPerSecond)
-                       : shares.answers.Take(plat::GetTimeMs(), kAnswersPerSecond);
+        verdict = m_shares[from].chat.Take(LinkMs(), kChatLinesPerSecond);
     }
-    if (verdict == tovNetAllowance::Verdict::kPass)
-        return true;
     if (verdict == tovNetAllowance::Verdict::kDropFirst)
+        TellFlood(from, " sends more than four chat lines a second: the rest are dropped");
+    return verdict == tovNetAllowance::Verdict::kPass;
+}
+
+uint32_t tovDirectPlay::LinkMs() const
+{
+    // The link's time is real time: a headless run's installed clock stands still while its
+    // frame waits on the others, and every request in the wait would fall in one second.
+    static const plat::SteadyClock steady;
+    return (m_linkClock != nullptr ? *m_linkClock : static_cast<const plat::Clock&>(steady)).TickMs();
+}
+
+bool tovDirectPlay::TakeAnswer(plat::NetPlayerId from, bool news)
+{
+    const uint32_t now = LinkMs();
+    bool flood = false;
+    bool answer = false;
     {
-        std::string name = "player " + std::to_string(from);
-        if (const int32_t slot = SlotOfId(from); slot >= 0)
+        std::scoped_lock guard(m_sharesMutex);
+        Shares& shares = m_shares[from];
+        flood = !news && shares.requests.Take(now, kFloodRequestsPerSecond) == tovNetAllowance::Verdict::kDropFirst;
+        answer = !shares.answered || now - shares.answeredMs >= kAnswerGapMs;
+        if (answer)
         {
-            std::scoped_lock guard(m_players[slot]->lock);
-            name = NameOf(m_players[slot]->name);
+            shares.answered = true;
+            shares.answeredMs = now;
         }
-        const std::string line = name + (chat ? " sends more than four chat lines a second: the rest are dropped"
-                                              : " asks for the parameters more than once a second: "
-                                                "the other answers are dropped");
-        plat::DebugOutput(line.c_str());
+        // An answer now carries the latest parameters: nothing more is owed.
+        shares.owed = !answer;
     }
-    return false;
+    if (flood)
+        TellFlood(from, " asks for the parameters more than four times a second: the requests are merged "
+                        "into one answer a second");
+    return answer;
+}
+
+void tovDirectPlay::SendOwedAnswers()
+{
+    if (!IsHost() || !IsSessionOpen())
+        return;
+    const uint32_t now = LinkMs();
+    std::vector<plat::NetPlayerId> due;
+    {
+        std::scoped_lock guard(m_sharesMutex);
+        for (auto& [id, shares] : m_shares)
+            if (shares.owed && now - shares.answeredMs >= kAnswerGapMs)
+            {
+                shares.owed = false;
+                shares.answeredMs = now;
+                due.push_back(id);
+            }
+    }
+    for (const plat::NetPlayerId id : due)
+        SendGameParams(id, false);
+}
+
+void tovDirectPlay::TellFlood(plat::NetPlayerId from, const char* what)
+{
+    std::string name = "player " + std::to_string(from);
+    if (const int32_t slot = SlotOfId(from); slot >= 0)
+    {
+        std::scoped_lock guard(m_players[slot]->lock);
+        name = NameOf(m_players[slot]->name);
+    }
+    plat::DebugOutput((name + what).c_str());
 }
 
 void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg)
@@ -319,9 +367,11 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
     const int32_t slot = SlotOfId(from);
     if (slot < 0)
         return;
+    bool news = false;
     {
         PlayerInfo& player = *m_players[slot];
         std::scoped_lock guard(player.lock);
+        news = player.state.m_phase != msg.phase;
         player.version = tovNet::kVersion;
         player.state.m_phase = msg.phase;
         player.lakeMask = msg.lakeMask;
@@ -329,7 +379,7 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         player.resultB = msg.resultB;
         player.livewell = msg.livewell;
     }
-    if (msg.replyWanted != 0 && IsHost() && WithinShare(from, false))
+    if (msg.replyWanted != 0 && IsHost() && TakeAnswer(from, news))
         Post([this, from] { SendGameParams(from, false); });
 }
 
@@ -426,7 +476,7 @@ void tovDirectPlay::OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg)
 
 void tovDirectPlay::OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg)
 {
-    if (!WithinShare(from, true))
+    if (!WithinChatShare(from))
         return;
     std::string name;
     if (const int32_t slot = SlotOfId(from); slot >= 0)

@@ -615,6 +615,13 @@ protected:
                 finalBoard = Field(board, "save.standing");
             EXPECT_EQ(Field(board, "save.standing"), finalBoard);
         }
+        // Honest copies ask the host for its parameters within their share: no flood is told.
+        for (const auto& [copy, process] : copies)
+        {
+            std::ifstream in(m_dir.File(std::string(copy->who) + ".log"));
+            const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(output.find("asks for the parameters"), std::string::npos) << copy->who;
+        }
     }
 };
 

@@ -638,32 +638,110 @@ struct RawPlayer
     }
 };
 
+// The session's clock is a manual one and the debug output is kept, for a test's life.
+struct ClockAndDebug
+{
+    plat::ManualClock time{5'000'000'000};
+    plat::RecordingDebugSink debug;
+    ClockAndDebug()
+    {
+        plat::SetCurrentClock(&time);
+        plat::SetDebugSink(&debug);
+    }
+    ~ClockAndDebug()
+    {
+        plat::SetDebugSink(nullptr);
+        plat::SetCurrentClock(nullptr);
+    }
+    ClockAndDebug(const ClockAndDebug&) = delete;
+    ClockAndDebug& operator=(const ClockAndDebug&) = delete;
+};
+
+// A player's headers each ask for the parameters. The host answers every request, at most once
+// a second: one within the second is owed and answered when the second is up. More than four
+// requests a second are a flood, told once in the debug output, and still cost one answer a
+// second; a header that brings a new phase is news, not a repeat, and counts toward none. Each
+// header comes in at its millisecond; the host's frame then drains its queue.
+TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswerASecond)
+{
+    ClockAndDebug installed;
+    std::vector<uint32_t> flood;
+    for (uint32_t i = 0; i < 10000; ++i)
+        flood.push_back(i / 2);
+    const struct
+    {
+        const char* what;
+        // Milliseconds from the row's start, in order.
+        std::vector<uint32_t> requests;
+        std::vector<uint32_t> answers;
+        int32_t told;
+        // Each request names the next phase.
+        bool newPhases;
+    } rows[] = {
+        {"two in one second", {0, 300}, {0, 1000}, 0, false},
+        {"a phase change, then a wait's announcements",
+         {0, 100, 2000, 2050, 4000},
+         {0, 1000, 2000, 3000, 4000},
+         0,
+         false},
+        {"four at once", {7, 7, 7, 7}, {7, 1007}, 0, false},
+        {"five at once", {0, 0, 0, 0, 0}, {0, 1000}, 1, false},
+        {"eight phase changes at once", {0, 0, 0, 0, 0, 0, 0, 0}, {0, 1000}, 0, true},
+        {"10,000 over five seconds", flood, {0, 1000, 2000, 3000, 4000, 5000}, 1, false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        plat::LoopbackNetwork net;
+        NetSessionSide host(net, "Robin");
+        tovDirectPlay& h = *host.session;
+        h.SetLinkClock(&installed.time);
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        RawPlayer ann(net, "Ann");
+        const plat::NetPlayerId annId = ann.end->GetLocalId();
+        ASSERT_TRUE(WaitUntil([&] { return h.GetSlotIds()[1] == annId; }, {&h}));
+        ann.Received();
+        const auto toldBefore = installed.debug.Lines().size();
+        std::vector<uint32_t> answers;
+        size_t next = 0;
+        for (uint32_t ms = 0; ms <= row.requests.back() + 2000; ++ms)
+        {
+            for (; next < row.requests.size() && row.requests[next] == ms; ++next)
+            {
+                tovNet::PlayerHeaderMsg header;
+                header.phase = row.newPhases ? static_cast<uint16_t>(next + 1) : 0;
+                h.HandleMessage({plat::NetMessage::Kind::App, annId, header.Write()});
+            }
+            h.DrainMainThreadQueue();
+            for (const auto& [type, count] : ann.Received())
+                for (int32_t i = 0; i < count; ++i)
+                    answers.push_back(type == tovNet::kParamsUpdate ? ms : ~0u);
+            installed.time.AdvanceMs(1);
+        }
+        EXPECT_EQ(answers, row.answers);
+        const auto lines = installed.debug.Lines();
+        EXPECT_EQ(std::count_if(lines.begin() + static_cast<std::ptrdiff_t>(toldBefore), lines.end(),
+                                [](const std::string& l) {
+                                    return l.rfind("Ann asks for the parameters more than four times a second", 0) == 0;
+                                }),
+                  row.told);
+        EXPECT_EQ(lines.size() - toldBefore, static_cast<size_t>(row.told)) << "nothing else is told";
+    }
+}
+
 // One player floods the host with headers that ask for an answer and with chat lines, in one
 // second of the session's clock: it gets one answer and four lines shown, the other player loses
 // nothing, and the debug output tells of each flood once. A second later it has its share again.
 TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
 {
-    struct Installed
-    {
-        plat::ManualClock time{5'000'000'000};
-        plat::RecordingDebugSink debug;
-        Installed()
-        {
-            plat::SetCurrentClock(&time);
-            plat::SetDebugSink(&debug);
-        }
-        ~Installed()
-        {
-            plat::SetDebugSink(nullptr);
-            plat::SetCurrentClock(nullptr);
-        }
-    } installed;
+    ClockAndDebug installed;
     plat::ManualClock& time = installed.time;
     plat::RecordingDebugSink& debug = installed.debug;
     {
         plat::LoopbackNetwork net;
         NetSessionSide host(net, "Robin");
         tovDirectPlay& h = *host.session;
+        h.SetLinkClock(&time);
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         RawPlayer bea(net, "Bea");

@@ -322,16 +322,20 @@ private:
     ENetPeer* m_peer = nullptr;
 };
 
-// Connections that never join hold their places, but only for 5 s of the installed clock: a
-// join meanwhile is told the session is full, and one after they were dropped is seated.
+// Connections that never join hold their places, for 5 s of the installed clock and no less:
+// a join meanwhile is told the session is full, and one after they were dropped is seated. The
+// second came 1 ms after the first, so when the first has had its 5 s the second, 1 ms short,
+// still holds its place (the host drops every connection that is due at once).
 TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForFiveSeconds)
 {
     ManualClockInstalled installed;
     plat::EnetSession host(kPatientTimeoutMs);
     ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 3, "Robin"));
     BareConnection first(host.GetAddress());
-    BareConnection second(host.GetAddress());
     ASSERT_EQ(first.Next(), ENET_EVENT_TYPE_CONNECT);
+    ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 1; }, {}));
+    installed.clock.AdvanceMs(1);
+    BareConnection second(host.GetAddress());
     ASSERT_EQ(second.Next(), ENET_EVENT_TYPE_CONNECT);
     ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 2; }, {}));
 
@@ -339,7 +343,10 @@ TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForFiveSeconds)
     EXPECT_FALSE(late.session->JoinSession(host.GetAddress()));
     EXPECT_EQ(late.session->GetJoinFailure(), "The session is full.");
 
-    installed.clock.AdvanceMs(5000);
+    installed.clock.AdvanceMs(4999);
+    ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() < 2; }, {}));
+    EXPECT_EQ(host.ConnectionsWaitingToJoin(), 1) << "the second holds its place to its 5 s";
+    installed.clock.AdvanceMs(1);
     ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 0; }, {}));
     EXPECT_TRUE(late.session->JoinSession(host.GetAddress()));
 }

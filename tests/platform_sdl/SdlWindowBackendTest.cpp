@@ -83,6 +83,27 @@ TEST_F(SdlWindowBackendTest, DisplayPresentsItsPrimaryToTheWindow)
     EXPECT_TRUE(window.LastError().empty()) << window.LastError();
 }
 
+// SDL falls back to a driver that shows nothing when it finds no display, and a program may
+// name one through SDL's hint rather than the environment: neither is a window. Only a driver
+// the environment names (as these tests do) opens one.
+TEST_F(SdlWindowBackendTest, ADriverThatShowsNothingIsNoWindowUnlessTheEnvironmentNamesIt)
+{
+    unsetenv("SDL_VIDEODRIVER");
+    for (const char* driver : {"dummy", "offscreen"})
+    {
+        SCOPED_TRACE(driver);
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        SdlWindowBackend window;
+        EXPECT_FALSE(window.Open({"Hidden", 640, 480}));
+        EXPECT_FALSE(window.IsOpen());
+        EXPECT_EQ(window.LastError(), "no display");
+    }
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SdlWindowBackend window;
+    EXPECT_TRUE(window.Open({"Named", 640, 480})) << window.LastError();
+}
+
 namespace
 {
 
