@@ -93,7 +93,9 @@ bool qrxBaseApp::CreateMainWindow()
 
 double qrxBaseApp::GetTime() const
 {
-    return static_cast<uint32_t>(GetTimeMs() - m_startTime) * 0.001;
+    // Divided, not multiplied by 0.001: the nearest double to each millisecond count, so that
+    // whole seconds between two times come out whole whatever the run's length.
+    return static_cast<uint32_t>(GetTimeMs() - m_startTime) / 1000.0;
 }
 
 void qrxBaseApp::BeginRun()
@@ -164,6 +166,8 @@ void qrxBaseApp::OnIdle(double now, double elapsed, bool skipInput)
     if ((!m_active && !RunsWhileInactive()) || !m_currentScreen)
         return;
     qrxInterface* screen = m_currentScreen;
+    m_frameTime = now;
+    m_frameElapsed = elapsed;
     if (!skipInput)
     {
         qrxKeyMapper::BeginFrame();

@@ -77,6 +77,10 @@ public:
 
     // Seconds since the start time.
     double GetTime() const;
+    // The frame being stepped: its time and the time since the last one, in full precision (a
+    // screen's Update gets them cut to float, whose rounding depends on how long the run is).
+    double GetFrameTime() const { return m_frameTime; }
+    double GetFrameElapsed() const { return m_frameElapsed; }
     // The first screen registered under an id stays; the application owns the screens it keeps
     // (false: the caller keeps this one).
     bool AddInterface(qrxInterface* screen, int32_t id);
@@ -140,6 +144,8 @@ private:
     int32_t m_cursorIndex = 0;
     // Loop timing.
     double m_lastFrameTime = 0.0;
+    double m_frameTime = 0.0;
+    double m_frameElapsed = 0.0;
     double m_lastRateTime = 0.0;
     uint32_t m_frameCounter = 0;
     uint32_t m_counterAtRate = 0;

@@ -31,6 +31,7 @@
 #include "QrDisplay.h"
 #include "QrRender.h"
 #include "qrxAmbientSound.h"
+#include "qrxBaseApp.h"
 
 #include "ButtonObj.h"
 #include "Font.h"
@@ -690,12 +691,18 @@ int32_t tovChurnApp::Update(float now, float elapsed)
 {
     m_now = now;
     NetUpdate(now, elapsed);
+    // The lake steps on the frame's own time: its float copy rounds by how long the program has
+    // run, so a day begun a few seconds later would step its fish and its cast differently.
+    const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    const bool frame = app != nullptr && static_cast<float>(app->GetFrameTime()) == now;
+    const double time = frame ? app->GetFrameTime() : now;
+    const double step = frame ? app->GetFrameElapsed() : elapsed;
     tovFishingWorld* world = GetFishingWorld();
     if (world && world->IsBuilt())
     {
-        world->Update(now, elapsed);
+        world->Update(time, step);
         if (m_cast)
-            m_cast->Update(now, elapsed);
+            m_cast->Update(time, step);
         // A sixth fish kept: the livewell screen takes one back before play goes on.
         if (m_cast && m_cast->NeedsLivewell())
             m_nextScreen = kLivewellScreen;

@@ -189,6 +189,11 @@ protected:
         SetInstallRoot(testfiles::DataDir());
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         m_pair.emplace();
+        // The settings before the session opens: the two sessions share this process's one
+        // record of the parameters, which the other's receive thread overwrites with each of
+        // the host's messages as it comes, so a message sent before a change would undo it.
+        m_pair->h.SetSetting0(0, false);
+        m_pair->h.SetSetting1(daysSetting, false);
         if (!BothFishingOnTheHostsSession(*m_pair))
             return false;
         SetNetworkLaunch(true);
@@ -196,8 +201,6 @@ protected:
         m_ports = owned.get();
         m_screen = std::make_unique<tovWeighInIFace>(std::move(owned));
         TheUserProfile().SetName("Robin", false);
-        m_pair->h.SetSetting0(0, true);
-        m_pair->h.SetSetting1(daysSetting, true);
         m_session->SetMode(tovGameSession::kTournament);
         return true;
     }
@@ -232,6 +235,9 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
     // The other copy: each day its catch, the host's as heard, and the results closed, its
     // counters cleared before the next day.
     std::array<std::pair<int32_t, int32_t>, 2> heard{};
+    // Set once the other copy's next day has begun: its start sets the day of the one game
+    // session both copies share here, which the host's must not do before or after.
+    std::atomic<bool> nextDayBegun{false};
     QuitOnStall watchdog;
     std::thread other(
         [&]
@@ -249,6 +255,7 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
                     c.SetLocalPhase(5);
                     if (!c.SyncPhase(4, false))
                         c.WaitForHostPhase(4);
+                    nextDayBegun = true;
                 }
             }
         });
@@ -267,12 +274,12 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
     h.SetLocalPhase(5);
     h.SyncPhase(4, true);
     // The other copy may be fishing (5) or already at the next weigh-in (7, 8): either way no
-    // longer in yesterday's closing phases.
+    // longer in yesterday's closing phases, and its day begun.
     EXPECT_TRUE(WaitUntil(
         [&]
         {
             const int32_t phase = h.GetPlayerPhase(1);
-            return phase >= 5 && phase < 10;
+            return nextDayBegun.load() && phase >= 5 && phase < 10;
         },
         {&h}));
     ports.m_livewell = {48};
