@@ -8,6 +8,7 @@
 
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
+#include "TestWeighInPorts.h"
 
 #include "ButtonObj.h"
 #include "Clock.h"
@@ -45,20 +46,7 @@ constexpr int32_t kInDay = 5;
 
 // This copy's livewell as the test fills it (empty: cut after the first day). No sounds, and the
 // clips end on a click.
-class Livewell : public tovWeighInPorts
-{
-public:
-    std::vector<int32_t> LivewellWeights() override { return m_livewell; }
-    void ReleaseLivewellFish(int32_t) override {}
-    float FishSize(int32_t, float x, float, float, int32_t, float) override { return x * 8.0f; }
-    bool PlaySound(int32_t, bool, SoundEndCallback, uintptr_t) override { return false; }
-    void StopSound(int32_t) override {}
-    bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
-    void SetLakeSounds(bool) override {}
-    void ShowMessageBox(const char*, tovMessageCallback, uintptr_t) override {}
-
-    std::vector<int32_t> m_livewell;
-};
+using Livewell = TestWeighInPorts;
 
 enum class Road
 {

@@ -4,6 +4,7 @@
 
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
+#include "TestWeighInPorts.h"
 #include "qrxClock.h"
 #include "tovInstallSettings.h"
 #include "tovNetFacade.h"
@@ -67,14 +68,14 @@ public:
 
 // A livewell and fish of a fixed size per draw; no sounds or clips, and a message box that
 // stays up until the test closes it.
-class BoardPorts : public tovWeighInPorts
+class BoardPorts : public TestWeighInPorts
 {
 public:
     BoardPorts(std::vector<int32_t> livewell, float poundsPerDraw)
-        : m_livewell(std::move(livewell)), m_poundsPerDraw(poundsPerDraw)
     {
+        m_livewell = std::move(livewell);
+        m_poundsPerDraw = poundsPerDraw;
     }
-    std::vector<int32_t> LivewellWeights() override { return m_livewell; }
     int32_t TakeLivewellFish(int32_t place) override
     {
         if (place < 0 || place >= static_cast<int32_t>(m_livewell.size()))
@@ -83,15 +84,6 @@ public:
         m_livewell.erase(m_livewell.begin() + place);
         return ounces;
     }
-    void ReleaseLivewellFish(int32_t ounces) override
-    {
-        m_livewell.erase(std::find(m_livewell.begin(), m_livewell.end(), ounces));
-    }
-    float FishSize(int32_t, float x, float, float, int32_t, float) override { return x * m_poundsPerDraw; }
-    bool PlaySound(int32_t, bool, SoundEndCallback, uintptr_t) override { return false; }
-    void StopSound(int32_t) override {}
-    bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
-    void SetLakeSounds(bool) override {}
     void ShowMessageBox(const char*, tovMessageCallback callback, uintptr_t arg) override
     {
         m_message = callback;
@@ -107,8 +99,6 @@ public:
     }
 
 private:
-    std::vector<int32_t> m_livewell;
-    float m_poundsPerDraw;
     tovMessageCallback m_message = nullptr;
     uintptr_t m_messageArg = 0;
 };

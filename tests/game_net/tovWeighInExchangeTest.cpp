@@ -6,6 +6,7 @@
 #include "KeyNumbers.h"
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
+#include "TestWeighInPorts.h"
 #include "qrxBaseApp.h"
 #include "qrxClock.h"
 #include "tovInstallSettings.h"
@@ -161,23 +162,7 @@ TEST(tovWeighInExchange, BetweenTwoDaysTheHostWaitsForEveryPlayerToLeaveTheDay)
 }
 
 // The host's livewell as the weigh-in sees it; no sounds, clips or message box.
-class DayPorts : public tovWeighInPorts
-{
-public:
-    std::vector<int32_t> LivewellWeights() override { return m_livewell; }
-    void ReleaseLivewellFish(int32_t ounces) override
-    {
-        m_livewell.erase(std::find(m_livewell.begin(), m_livewell.end(), ounces));
-    }
-    float FishSize(int32_t, float x, float, float, int32_t, float) override { return x * 8.0f; }
-    bool PlaySound(int32_t, bool, SoundEndCallback, uintptr_t) override { return false; }
-    void StopSound(int32_t) override {}
-    bool SetOpeningSound(bool, SoundEndCallback, uintptr_t) override { return false; }
-    void SetLakeSounds(bool) override {}
-    void ShowMessageBox(const char*, tovMessageCallback, uintptr_t) override {}
-
-    std::vector<int32_t> m_livewell;
-};
+using DayPorts = TestWeighInPorts;
 
 // The host's weigh-in over days of a network tournament, with one other player fishing on the
 // host's session: the shortest days, `daysSetting` picking how many.
