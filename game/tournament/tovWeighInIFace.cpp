@@ -233,7 +233,7 @@ void tovWeighInIFace::SetUpDay()
     m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
     if (network)
     {
-        tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx);
+        tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx, m_fieldPlayers);
         m_fieldOrder = m_standings.m_ranking;
     }
     if (cut)

@@ -76,12 +76,14 @@ uint32_t FieldSeed()
 }
 
 void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, uint32_t seed,
-                  const tovOpponentRollContext& ctx)
+                  const tovOpponentRollContext& ctx, std::vector<std::string>& fieldPlayers)
 {
     const int32_t field = std::clamp(standings.m_fieldSize, 1, tovStandings::kSlots);
     std::vector<bool> human(static_cast<size_t>(field), false);
     human[0] = true;
     int32_t next = 1;
+    if (standings.m_day <= 1)
+        fieldPlayers.clear();
     for (const Player& player : players)
     {
         int32_t row = -1;
@@ -98,6 +100,8 @@ void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, u
         }
         if (row < 0)
             continue;
+        if (standings.m_day <= 1)
+            fieldPlayers.push_back(player.name);
         human[static_cast<size_t>(row)] = true;
         auto& catchRow = standings.m_dayCatch[static_cast<size_t>(row)];
         catchRow.fill(0);
@@ -106,6 +110,23 @@ void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, u
             catchRow[static_cast<size_t>(k)] =
                 player.day.ounces / player.day.fish + (k < player.day.ounces % player.day.fish);
     }
+    // A player of the first day who has left the session since (this copy may weigh in after
+    // the others have gone) keeps its row with no catch: drawn as a computer angler's, it would
+    // take the draws of the others and every computer angler's catch would differ from copy to copy.
+    if (standings.m_day > 1)
+        for (const std::string& name : fieldPlayers)
+        {
+            const auto present = [&](const Player& p) { return p.name == name; };
+            if (std::any_of(players.begin(), players.end(), present))
+                continue;
+            for (int32_t r = 1; r < field; ++r)
+                if (!human[static_cast<size_t>(r)] && name == standings.GetName(r))
+                {
+                    human[static_cast<size_t>(r)] = true;
+                    standings.m_dayCatch[static_cast<size_t>(r)].fill(0);
+                    break;
+                }
+        }
     std::vector<int32_t> computers;
     for (int32_t r = 1; r < field; ++r)
         if (!human[static_cast<size_t>(r)])

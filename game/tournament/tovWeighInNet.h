@@ -59,7 +59,8 @@ uint32_t FieldSeed();
 // again, in the order of the names, from the seed, so that each gets the same catch on every
 // copy whatever row it holds there. The ranking starts in the names' order, a player before a
 // computer angler of the same name, so that equal totals stand in one order on every copy.
+// fieldPlayers: the first day's players, which the first day writes and later days read.
 void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, uint32_t seed,
-                  const tovOpponentRollContext& ctx);
+                  const tovOpponentRollContext& ctx, std::vector<std::string>& fieldPlayers);
 
 } // namespace tovWeighInNet

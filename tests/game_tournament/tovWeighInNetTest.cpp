@@ -30,14 +30,16 @@ tovOpponentRollContext Context(uRandom& random)
 
 // One copy's day as the weigh-in sets it up: its own catch, the others' from the exchange.
 Field DayAt(tovStandings& s, int32_t day, int32_t field, const char* self, std::vector<int32_t> livewell,
-            const std::vector<tovWeighInNet::Player>& others, uint32_t seed)
+            const std::vector<tovWeighInNet::Player>& others, uint32_t seed,
+            std::vector<std::string>* fieldPlayers = nullptr)
 {
+    std::vector<std::string> unknown;
     s.m_day = day;
     s.PrepareDay(2, day);
     uRandom random(static_cast<int32_t>(seed) + 1);
     const tovOpponentRollContext ctx = Context(random);
     s.RunDay(field, livewell, self, {9, 8, 7, 6, 5}, ctx);
-    tovWeighInNet::PlacePlayers(s, others, seed, ctx);
+    tovWeighInNet::PlacePlayers(s, others, seed, ctx, fieldPlayers ? *fieldPlayers : unknown);
     s.AddAllCatches(field);
     s.SortRanking(field);
     Field seen;
@@ -82,6 +84,26 @@ TEST(tovWeighInNetTest, TwoCopiesSeeOneFieldOnTheFirstDayAndAfterTheCut)
     const auto place = [&](const char* name)
     { return std::find_if(second.begin(), second.end(), [&](const auto& e) { return e.first == name; }); };
     EXPECT_LT(place("Casey"), place("Robin")) << "equal totals stand in the names' order";
+}
+
+// A cut copy may weigh the final after a finalist has left the session: that player keeps its
+// row, empty, and every computer angler its catch, as on the copies that weighed with it.
+TEST(tovWeighInNetTest, AFinalistGoneBeforeACopyWeighsLeavesTheComputerAnglersCatchesAlone)
+{
+    const tovWeighInNet::Catch big = tovWeighInNet::DayCatch({900, 900, 900});
+    tovStandings atRobin, atDrew;
+    std::vector<std::string> robinsPlayers, drewsPlayers;
+    const Field first =
+        DayAt(atRobin, 1, 10, "Robin", {900, 900, 900}, {{"Casey", big}, {"Drew", {}}}, 99, &robinsPlayers);
+    EXPECT_EQ(DayAt(atDrew, 1, 10, "Drew", {}, {{"Robin", big}, {"Casey", big}}, 99, &drewsPlayers), first);
+    atRobin.Cut(10);
+    atDrew.Cut(10);
+    atDrew.SetName(0, "");
+    // Casey, gone from Drew's session by the final, caught nothing; Drew, cut, holds no row.
+    const Field final = DayAt(atRobin, 2, 5, "Robin", {}, {{"Casey", {}}}, 5, &robinsPlayers);
+    Field atCut = DayAt(atDrew, 2, 6, "Drew", {}, {{"Robin", {}}}, 5, &drewsPlayers);
+    atCut.erase(std::remove_if(atCut.begin(), atCut.end(), [](const auto& e) { return e.first.empty(); }), atCut.end());
+    EXPECT_EQ(atCut, final);
 }
 
 // A player may be named like a computer angler of the field; with equal totals the player
