@@ -93,9 +93,11 @@ Scene MakeScene(bool flat)
         BenchNode& node = *scene.nodes[i];
         if (flat)
         {
-            // Earlier nodes only, so that registering never recurses deeply.
-            node.m_a = i > 0 ? scene.nodes[i - 1].Get() : nullptr;
-            node.m_b = scene.nodes[i / 2].Get();
+            // Earlier nodes only, so that registering never recurses deeply; no long chain either,
+            // whose release would recurse once per node (past the stack under AddressSanitizer).
+            // The first refers to none: to itself, it would never be released.
+            node.m_a = i > 0 ? scene.nodes[i / 3].Get() : nullptr;
+            node.m_b = i > 0 ? scene.nodes[i / 2].Get() : nullptr;
             scene.topLevel.push_back(&node);
         }
         else

@@ -1,7 +1,7 @@
 // Two copies of the game, each its own headless process, in one network session over the
 // loopback interface: one hosts, one joins, both fish one lake and each sees the other's boat;
-// the host is killed and the joiner goes on without it. Every wait is a bounded poll of the
-// runs' live digests.
+// the host is killed and the joiner goes on without it. Every wait polls the runs' live digests
+// until what it waits for is there or the copy has stopped, under one deadline for the scenario.
 
 #include "GccWarnings.h"
 #include "SpawnGame.h"
@@ -109,20 +109,20 @@ std::map<std::string, std::string> ReadDigest(const std::string& path)
 
 using Digest = std::map<std::string, std::string>;
 
-// Polls the digest until `ready` holds or the time is up; the last digest read either way.
+// Polls the digest until `ready` holds, the copy has stopped or the scenario's deadline has
+// passed; the last digest read either way.
 Digest WaitForDigest(const std::string& path, GameProcess& process, const std::function<bool(const Digest&)>& ready,
-                     std::chrono::seconds limit)
+                     const ScenarioWatchdog& watchdog)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
     Digest digest;
-    while (std::chrono::steady_clock::now() < end && process.Running())
-    {
-        digest = ReadDigest(path);
-        if (ready(digest))
-            return digest;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return ReadDigest(path);
+    watchdog.WaitFor(
+        [&]
+        {
+            digest = ReadDigest(path);
+            return ready(digest);
+        },
+        [&] { return process.Running(); });
+    return digest;
 }
 
 bool HasPlayers(const Digest& digest, const char* count)
@@ -269,17 +269,17 @@ protected:
     }
 
     // True once the host's digest shows the start-of-day screen.
-    bool HostReachesDayStart(GameProcess& host, std::chrono::seconds limit)
+    bool HostReachesDayStart(GameProcess& host)
     {
         const auto atDayStart = [](const Digest& d) { return Field(d, "screen") == "19"; };
-        return host.Started() && atDayStart(WaitForDigest(m_dir.File("host.txt"), host, atDayStart, limit));
+        return host.Started() && atDayStart(WaitForDigest(m_dir.File("host.txt"), host, atDayStart, m_watchdog));
     }
     // Both copies' weigh-ins reach their results, on one board: the host's standings.
-    std::string OneResultsBoard(GameProcess& host, GameProcess& guest, std::chrono::seconds limit)
+    std::string OneResultsBoard(GameProcess& host, GameProcess& guest)
     {
         const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
-        const Digest atHost = WaitForDigest(m_dir.File("host.txt") + ".board", host, results, limit);
-        const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, limit);
+        const Digest atHost = WaitForDigest(m_dir.File("host.txt") + ".board", host, results, m_watchdog);
+        const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, m_watchdog);
         EXPECT_TRUE(results(atHost)) << "the host's weigh-in has its results";
         EXPECT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
         const std::string standings = Field(atHost, "save.standing");
@@ -289,6 +289,8 @@ protected:
 
     testfiles::TempDir m_dir;
     std::string m_address;
+    // Started with the test: every wait of the scenario ends by it.
+    ScenarioWatchdog m_watchdog;
 };
 
 // Both copies go from the game-mode screen to the start of the day, the host opening the
@@ -300,14 +302,12 @@ protected:
 // lost player's boat.
 TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
-    const std::chrono::seconds limit(60);
-
     // A day apart: left alone, the two copies would fish under different skies.
     GameProcess host = Launch("host", "--host", "net_host_day.script", "1780315200");
     ASSERT_TRUE(host.Started());
     const std::string hostDigest = m_dir.File("host.txt");
     Digest seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit);
+        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, m_watchdog);
     ASSERT_EQ(Field(seen, "screen"), "19") << "the host reaches the start of the day";
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_TRUE(HasPlayers(seen, "1"));
@@ -319,8 +319,8 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
     // The day begins for both, together, each boat at its own slot's start; the first day frames
     // come well before the keys drive off.
     const auto ownBoat = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).count(Slot(d)) == 1; };
-    Digest atHost = WaitForDigest(hostDigest, host, ownBoat, limit);
-    Digest atGuest = WaitForDigest(guestDigest, guest, ownBoat, limit);
+    Digest atHost = WaitForDigest(hostDigest, host, ownBoat, m_watchdog);
+    Digest atGuest = WaitForDigest(guestDigest, guest, ownBoat, m_watchdog);
     ASSERT_TRUE(ownBoat(atHost)) << "the host's day begins";
     ASSERT_TRUE(ownBoat(atGuest)) << "the joiner's day begins";
     const int32_t hostSlot = Slot(atHost);
@@ -329,9 +329,9 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
     ASSERT_NE(guestSlot, hostSlot);
     // Each copy's first frame on the lake: one sky, the host's, down to the generator's state.
     const Digest hostLake = WaitForDigest(
-        hostDigest + ".lake", host, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, limit);
+        hostDigest + ".lake", host, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, m_watchdog);
     const Digest guestLake = WaitForDigest(
-        guestDigest + ".lake", guest, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, limit);
+        guestDigest + ".lake", guest, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, m_watchdog);
     EXPECT_EQ(Field(hostLake, "screen"), "2");
     EXPECT_EQ(Field(guestLake, "screen"), "2");
     const auto sky = [](const Digest& d)
@@ -348,8 +348,8 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
 
     // Each lists the other's boat too, once that player's first state is in.
     const auto bothBoats = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).size() == 2; };
-    EXPECT_TRUE(bothBoats(atHost = WaitForDigest(hostDigest, host, bothBoats, limit)));
-    EXPECT_TRUE(bothBoats(atGuest = WaitForDigest(guestDigest, guest, bothBoats, limit)));
+    EXPECT_TRUE(bothBoats(atHost = WaitForDigest(hostDigest, host, bothBoats, m_watchdog)));
+    EXPECT_TRUE(bothBoats(atGuest = WaitForDigest(guestDigest, guest, bothBoats, m_watchdog)));
     EXPECT_TRUE(HasPlayers(atHost, "2"));
     EXPECT_TRUE(HasPlayers(atGuest, "2"));
     EXPECT_EQ(Field(atGuest, "net.host"), "0");
@@ -378,9 +378,7 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
                Distance(h[hostSlot], hostStart) > kDriven && Distance(g[guestSlot], guestStart) > kDriven &&
                Distance(g[hostSlot], h[hostSlot]) <= kTolerance && Distance(h[guestSlot], g[guestSlot]) <= kTolerance;
     };
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!agree() && std::chrono::steady_clock::now() < end && host.Running() && guest.Running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    m_watchdog.WaitFor(agree, [&] { return host.Running() && guest.Running(); });
     auto h = Boats(atHost), g = Boats(atGuest);
     EXPECT_GT(Distance(h[hostSlot], hostStart), kDriven) << "the host's boat left its start";
     EXPECT_GT(Distance(g[guestSlot], guestStart), kDriven) << "the joiner's boat left its start";
@@ -391,14 +389,14 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
     const int64_t framesAtKill = Frames(ReadDigest(guestDigest));
     seen = WaitForDigest(
         guestDigest, guest, [&](const Digest& d) { return HasPlayers(d, "1") && Boats(d).count(hostSlot) == 0; },
-        limit);
+        m_watchdog);
     EXPECT_TRUE(HasPlayers(seen, "1")) << "the joiner notices the lost host";
     EXPECT_EQ(Boats(seen).count(hostSlot), 0u) << "the lost player's boat leaves the lake";
     EXPECT_EQ(Boats(seen).count(guestSlot), 1u);
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_EQ(Field(seen, "screen"), "2");
     seen = WaitForDigest(
-        guestDigest, guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; }, limit);
+        guestDigest, guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; }, m_watchdog);
     EXPECT_TRUE(guest.Running()) << "the joiner goes on";
     EXPECT_GT(Frames(seen), framesAtKill + 5);
 }
@@ -409,7 +407,6 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
 // second.
 TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
 {
-    const std::chrono::seconds limit(60);
     const auto listsAll = [](const Digest& d)
     {
         const std::string names = Field(d, "net.player");
@@ -421,21 +418,21 @@ TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
     ASSERT_TRUE(host.Started());
     const std::string hostDigest = m_dir.File("host.txt");
     ASSERT_EQ(Field(WaitForDigest(
-                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, limit),
+                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, m_watchdog),
                     "screen"),
               "19");
     GameProcess guest = Launch("guest", "--join", "net_table_join.script", "1780315200");
     ASSERT_TRUE(guest.Started());
     const std::string guestDigest = m_dir.File("guest.txt");
     ASSERT_TRUE(HasPlayers(WaitForDigest(
-                               guestDigest, guest, [](const Digest& d) { return HasPlayers(d, "2"); }, limit),
+                               guestDigest, guest, [](const Digest& d) { return HasPlayers(d, "2"); }, m_watchdog),
                            "2"));
     GameProcess late = Launch("late", "--join", "net_table_join_late.script", "1780315200");
     ASSERT_TRUE(late.Started());
 
-    const Digest atHost = WaitForDigest(hostDigest, host, listsAll, limit);
-    const Digest atGuest = WaitForDigest(guestDigest, guest, listsAll, limit);
-    const Digest atLate = WaitForDigest(m_dir.File("late.txt"), late, listsAll, limit);
+    const Digest atHost = WaitForDigest(hostDigest, host, listsAll, m_watchdog);
+    const Digest atGuest = WaitForDigest(guestDigest, guest, listsAll, m_watchdog);
+    const Digest atLate = WaitForDigest(m_dir.File("late.txt"), late, listsAll, m_watchdog);
     EXPECT_TRUE(listsAll(atHost));
     EXPECT_TRUE(listsAll(atGuest)) << "the first joiner lists the second";
     EXPECT_TRUE(listsAll(atLate));
@@ -457,16 +454,13 @@ TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
 // them.
 TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 {
-    // A whole day with a fish each: a bound for a hang, roomy for a loaded machine.
-    const std::chrono::seconds limit(120);
-
     // Seeded: each copy's fish, and so the moment its strike comes, are the same on every run.
     GameProcess host = Launch("host", "--host", "net_tournament_host.script", "1780315200", "7");
-    ASSERT_TRUE(HostReachesDayStart(host, limit));
+    ASSERT_TRUE(HostReachesDayStart(host));
     GameProcess guest = Launch("guest", "--join", "net_tournament_join.script", "1780401600", "8");
     ASSERT_TRUE(guest.Started());
 
-    const std::string standings = OneResultsBoard(host, guest, limit);
+    const std::string standings = OneResultsBoard(host, guest);
     // A final's field of five: both players and three computer anglers.
     EXPECT_EQ(std::count(standings.begin(), standings.end(), '|'), 4) << standings;
     // Each human player kept a fish on its own copy: both boards weigh it under its name.
@@ -490,17 +484,17 @@ TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 // from the map to the weigh-in, as the lake would, and both copies reach one results board.
 TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
 {
-    const std::chrono::seconds limit(120);
     GameProcess host = Launch("host", "--host", "net_map_day_host.script", "1780315200", "7");
-    ASSERT_TRUE(HostReachesDayStart(host, limit));
+    ASSERT_TRUE(HostReachesDayStart(host));
     GameProcess guest = Launch("guest", "--join", "net_map_day_join.script", "1780401600", "8");
     ASSERT_TRUE(guest.Started());
 
     const Digest onMap = WaitForDigest(
-        m_dir.File("guest.txt") + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; }, limit);
+        m_dir.File("guest.txt") + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; },
+        m_watchdog);
     ASSERT_EQ(Field(onMap, "screen"), "12") << "the joiner opens the travel map";
     // The joiner's day ended on the map: its weigh-in has the results too.
-    const std::string standings = OneResultsBoard(host, guest, limit);
+    const std::string standings = OneResultsBoard(host, guest);
     for (const char* name : {"AnglerAngler", "AnglerCasey"})
         EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
 }
@@ -523,9 +517,7 @@ TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
                        "--join", address, "--frames", "300", "--digest", m_dir.File("guest.txt")},
                       m_dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (guest.Running() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    m_watchdog.WaitFor([&] { return !guest.Running(); });
     close(held);
     EXPECT_EQ(guest.ExitCode(), 1);
     std::ifstream log(m_dir.File("guest.log"));
@@ -560,15 +552,14 @@ protected:
 
     void PlayTwoDays(const Copy& host, const Copy& guest, const Copy& late)
     {
-        const std::chrono::seconds limit(120);
         // Roomy for waits under load; a copy that stops on the way never gets there.
         constexpr const char* kFrames = "1500";
         GameProcess hostRun = Launch(host.who, host.flag, host.script, "1780315200", host.seed, kFrames);
-        ASSERT_TRUE(HostReachesDayStart(hostRun, limit));
+        ASSERT_TRUE(HostReachesDayStart(hostRun));
         GameProcess guestRun = Launch(guest.who, guest.flag, guest.script, "1780315200", guest.seed, kFrames);
         ASSERT_TRUE(HasPlayers(
             WaitForDigest(
-                m_dir.File("guest.txt"), guestRun, [](const Digest& d) { return HasPlayers(d, "2"); }, limit),
+                m_dir.File("guest.txt"), guestRun, [](const Digest& d) { return HasPlayers(d, "2"); }, m_watchdog),
             "2"));
         GameProcess lateRun = Launch(late.who, late.flag, late.script, "1780315200", late.seed, kFrames);
 
@@ -576,9 +567,7 @@ protected:
             {&host, &hostRun}, {&guest, &guestRun}, {&late, &lateRun}};
         for (auto& [copy, process] : copies)
         {
-            const auto end = std::chrono::steady_clock::now() + limit;
-            while (process->Running() && std::chrono::steady_clock::now() < end)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_watchdog.WaitFor([&] { return !process->Running(); });
             const Digest last = ReadDigest(m_dir.File(std::string(copy->who) + ".txt"));
             EXPECT_EQ(Frames(last), 1500) << copy->who << " runs to its last frame";
             EXPECT_EQ(Field(last, "screen"), "8") << copy->who << " ends on the main menu";

@@ -684,6 +684,7 @@ TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswer
          {0, 1000, 2000, 3000, 4000},
          0,
          false},
+        {"one owed, then one on the second before the owed one is sent", {0, 500, 1000}, {0, 1000}, 0, false},
         {"four at once", {7, 7, 7, 7}, {7, 1007}, 0, false},
         {"five at once", {0, 0, 0, 0, 0}, {0, 1000}, 1, false},
         {"eight phase changes at once", {0, 0, 0, 0, 0, 0, 0, 0}, {0, 1000}, 0, true},
@@ -789,6 +790,91 @@ TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
             time.AdvanceMs(1000);
             ++second;
         }
+    }
+}
+
+// The host's end of the link, recording to whom it sends the parameters.
+class ParamsRecordingSession : public plat::NetSession
+{
+public:
+    ParamsRecordingSession(std::unique_ptr<plat::NetSession> inner, std::vector<plat::NetPlayerId>& sentTo)
+        : m_inner(std::move(inner)), m_sentTo(sentTo)
+    {
+    }
+    std::vector<plat::NetSessionInfo> Enumerate(int32_t ms) override { return m_inner->Enumerate(ms); }
+    bool Host(const std::string& session, const std::string& address, int32_t max, const std::string& name) override
+    {
+        return m_inner->Host(session, address, max, name);
+    }
+    bool Join(const std::string& address, const std::string& name) override { return m_inner->Join(address, name); }
+    plat::NetJoinFailure GetJoinFailure() const override { return m_inner->GetJoinFailure(); }
+    void Close() override { m_inner->Close(); }
+    plat::NetPlayerId GetLocalId() const override { return m_inner->GetLocalId(); }
+    bool IsHost() const override { return m_inner->IsHost(); }
+    plat::NetPlayerId GetHostId() const override { return m_inner->GetHostId(); }
+    bool HasPlayer(plat::NetPlayerId id) const override { return m_inner->HasPlayer(id); }
+    std::string GetAddress() const override { return m_inner->GetAddress(); }
+    std::string GetPlayerName(plat::NetPlayerId id) const override { return m_inner->GetPlayerName(id); }
+    bool SetPlayerName(const std::string& name) override { return m_inner->SetPlayerName(name); }
+    void SetJoinable(bool joinable) override { m_inner->SetJoinable(joinable); }
+    bool Send(plat::NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override
+    {
+        if (size > 0 && (data[0] == tovNet::kParamsUpdate || data[0] == tovNet::kParamsFull))
+            m_sentTo.push_back(to);
+        return m_inner->Send(to, data, size, guaranteed);
+    }
+    bool Receive(plat::NetMessage& out, int32_t ms) override { return m_inner->Receive(out, ms); }
+    void Wake() override { m_inner->Wake(); }
+
+private:
+    std::unique_ptr<plat::NetSession> m_inner;
+    std::vector<plat::NetPlayerId>& m_sentTo;
+};
+
+// A player's share of the link goes with it: an answer it was owed is not sent once it has left
+// the session, nor once the host's session has closed and another opened (a transport numbers
+// the next session's players afresh, and its player of the same id would get it).
+TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
+{
+    ClockAndDebug installed;
+    for (const bool close : {false, true})
+    {
+        SCOPED_TRACE(close ? "the session closed" : "the player left");
+        plat::LoopbackNetwork net;
+        std::vector<plat::NetPlayerId> sentTo;
+        tovDirectPlay h(std::make_unique<ParamsRecordingSession>(net.CreateSession(), sentTo));
+        h.SetLocalName("Robin");
+        h.SetMessageSink([](const std::string&) {});
+        h.SetLinkClock(&installed.time);
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        RawPlayer ann(net, "Ann");
+        const plat::NetPlayerId annId = ann.end->GetLocalId();
+        ASSERT_TRUE(WaitUntil([&] { return h.GetSlotIds()[1] == annId; }, {&h}));
+        const auto header = tovNet::PlayerHeaderMsg().Write();
+        const auto sentToAnn = [&] { return std::count(sentTo.begin(), sentTo.end(), annId); };
+        const auto seated = sentToAnn();
+        // Answered at once, then owed for the end of the second.
+        h.HandleMessage({plat::NetMessage::Kind::App, annId, header});
+        installed.time.AdvanceMs(300);
+        h.HandleMessage({plat::NetMessage::Kind::App, annId, header});
+        h.DrainMainThreadQueue();
+        ASSERT_EQ(sentToAnn(), seated + 1);
+        if (close)
+        {
+            h.Close();
+            ASSERT_TRUE(h.HostSession("Lake day 2", ""));
+        }
+        else
+        {
+            h.HandleMessage({plat::NetMessage::Kind::PlayerDestroyed, annId, {}});
+        }
+        for (int32_t ms = 0; ms < 2000; ms += 100)
+        {
+            installed.time.AdvanceMs(100);
+            h.DrainMainThreadQueue();
+        }
+        EXPECT_EQ(sentToAnn(), seated + 1);
+        h.Close();
     }
 }
 

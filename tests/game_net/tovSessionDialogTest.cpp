@@ -70,8 +70,8 @@ TEST(tovSessionDialogTest, HostsAfterAConnectionAndASessionName)
     EXPECT_EQ(dialog.GetResult(), Result::kConnected);
 }
 
-// A session gets the name without outer spaces: the given one of a profile that kept them, and a
-// typed one; spaces alone are no name.
+// A session gets the name without outer spaces, whether the player creates it or joins it: the
+// given one of a profile that kept them, and a typed one; spaces alone are no name.
 TEST(tovSessionDialogTest, TheNameASessionGetsHasNoOuterSpaces)
 {
     const struct
@@ -85,20 +85,25 @@ TEST(tovSessionDialogTest, TheNameASessionGetsHasNoOuterSpaces)
         {"Ann", "   ", nullptr},
         {"   ", nullptr, nullptr},
     };
-    for (const auto& c : cases)
-    {
-        ScriptedPort port;
-        tovSessionDialog dialog(port, c.given);
-        dialog.SelectConnection(1);
-        dialog.SetSessionName("Saturday");
-        if (c.typed != nullptr)
-            dialog.SetPlayerName(c.typed);
-        EXPECT_EQ(dialog.CanCreate(), c.sent != nullptr) << c.given;
-        dialog.ClickCreate();
-        EXPECT_EQ(port.m_calls, c.sent ? std::vector<std::string>{std::string("create Saturday as ") + c.sent}
-                                       : std::vector<std::string>{})
-            << c.given;
-    }
+    for (const bool join : {false, true})
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(std::string(join ? "join as " : "create as ") + c.given);
+            ScriptedPort port;
+            port.m_sessions = {{"Saturday", "127.0.0.1:27015"}};
+            tovSessionDialog dialog(port, c.given);
+            dialog.SelectConnection(1);
+            dialog.SetSessionName("Saturday");
+            if (c.typed != nullptr)
+                dialog.SetPlayerName(c.typed);
+            EXPECT_EQ(join ? dialog.CanJoin() : dialog.CanCreate(), c.sent != nullptr);
+            if (join)
+                dialog.ClickJoin();
+            else
+                dialog.ClickCreate();
+            const std::string call = join ? "join 127.0.0.1:27015 as " : "create Saturday as ";
+            EXPECT_EQ(port.m_calls, c.sent ? std::vector<std::string>{call + c.sent} : std::vector<std::string>{});
+        }
 }
 
 TEST(tovSessionDialogTest, JoinsAFoundSessionOrATypedAddress)

@@ -265,6 +265,13 @@ TEST_F(tovWeighInBoard, EveryCopyShowsOneBoardWithARenamedPlayerAndATie)
 
         EXPECT_EQ(boards[1], boards[0]);
         EXPECT_EQ(boards[2], boards[0]);
+        // Every copy agreeing is not enough: the rows stand in the order of their weights.
+        std::vector<double> weights;
+        for (const std::string& row : boards[0])
+            if (row.starts_with("502 "))
+                weights.push_back(std::stod(row.substr(row.find(' ', 4) + 1)));
+        ASSERT_EQ(weights.size(), tournament.anglers);
+        EXPECT_TRUE(std::is_sorted(weights.rbegin(), weights.rend())) << ::testing::PrintToString(weights);
         // Each angler once, the two Robins next to each other in their names' order.
         std::vector<std::string> names;
         for (const std::string& row : boards[0])

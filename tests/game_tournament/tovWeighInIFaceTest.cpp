@@ -123,6 +123,16 @@ protected:
         m_screen->Step(GetTimeMs(), click);
     }
     void Click() { Wait(0, true); }
+    // The weights of the board's rows as shown, heaviest first.
+    void ExpectHeaviestFirst() const
+    {
+        std::vector<double> weights;
+        for (const auto& line : m_screen->BoardLines())
+            if (line.x == 502)
+                weights.push_back(std::stod(line.text));
+        EXPECT_EQ(weights.size(), 5u);
+        EXPECT_TRUE(std::is_sorted(weights.rbegin(), weights.rend())) << ::testing::PrintToString(weights);
+    }
     bool HasLine(const std::string& text) const
     {
         for (const auto& line : m_screen->BoardLines())
@@ -152,11 +162,13 @@ TEST_F(WeighInTest, OrdinaryDayShowsResultsPagesAndGoesOn)
     EXPECT_TRUE(HasLine("1  Casey"));
     EXPECT_TRUE(HasLine("68.75"));
     EXPECT_TRUE(HasLine("Click Mouse For Next Day"));
+    ExpectHeaviestFirst();
     const int32_t pages[] = {6, 1, 6};
     for (int32_t first : pages)
     {
         Wait(5000);
         EXPECT_EQ(m_screen->GetCeremony().firstPlaceShown, first);
+        ExpectHeaviestFirst();
     }
     const std::string second = m_screen->Standings().GetName(m_screen->Standings().m_ranking[1]);
     Click();
@@ -309,6 +321,7 @@ TEST_F(WeighInTest, FinalFromCallToWinner)
     EXPECT_EQ(m_screen->Standings().m_ranking[0], 0);
     EXPECT_EQ(m_screen->Standings().m_fishCounts[0], 2);
     EXPECT_TRUE(m_ports->Played(6182));
+    ExpectHeaviestFirst();
     EXPECT_EQ(m_screen->GetLastClip().substr(0, 3), "win");
     EXPECT_TRUE(m_screen->IsClipPlaying());
     Click();
