@@ -283,7 +283,15 @@ void tovChurnApp::AddButtons()
                  rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
          }},
         {kLiveWellButton, 128, [this] { m_nextScreen = kLivewellScreen; }},
-        {kTackleButton, 232, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTackleButton, 232,
+         [this]
+         {
+             // Another rod's lure must not replace the one out: a lure out with no fish on comes
+             // home first; with a fish on the box stays shut, as the rod keys refuse.
+             if (m_cast && !m_cast->IsRodFree() && !m_cast->ReelInNow())
+                 return;
+             m_nextScreen = kTackleBoxScreen;
+         }},
         {kTravelMapButton, 336,
          [this]
          {
