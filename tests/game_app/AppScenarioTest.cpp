@@ -88,9 +88,28 @@ TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
 // the throttle and the wheel: one start checks both, a second the same keys' same result.
 TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheBoatTheSameWayEveryRun)
 {
+    // The lake steps on the frame's own time, not on its float copy, which rounds by how long the
+    // program has run: frames whose times are no float, and on them the world's time.
+    int32_t oddFrames = 0;
+    std::vector<std::pair<double, double>> lakeTimes;
+    bool onLake = false; // the fishing screen stepped this frame: it was current before it
+    const auto lake = [&](tovApp& app, uint32_t)
+    {
+        tovFishingWorld* world = GetFishingWorld();
+        const bool stepped = onLake;
+        onLake = app.GetCurrentScreenId() == tovChurnApp::kId;
+        if (!stepped || !onLake || !world || !world->IsBuilt())
+            return;
+        oddFrames += static_cast<double>(static_cast<float>(app.GetFrameTime())) != app.GetFrameTime();
+        if (world->GetIdleManager()->GetLastTime() != app.GetFrameTime())
+            lakeTimes.emplace_back(app.GetFrameTime(), world->GetIdleManager()->GetLastTime());
+    };
     const AppScenarioResult first =
-        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39, 79});
+        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39, 79}, lake);
     ASSERT_EQ(first.error, "");
+    EXPECT_GT(oddFrames, 40);
+    EXPECT_TRUE(lakeTimes.empty()) << lakeTimes.size() << " frames, the first at " << lakeTimes[0].first
+                                   << " stepped the lake at " << lakeTimes[0].second;
     const std::string& selected = first.digests.at(12);
     EXPECT_EQ(DigestField(selected, "screen"), "1");
     EXPECT_EQ(DigestField(selected, "session.skill"), "2");
