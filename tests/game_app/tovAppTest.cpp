@@ -28,6 +28,7 @@
 #include "SoundManager.h"
 #include "qrxInterface.h"
 #include "qrxKeyMapper.h"
+#include "qrxProgramEntry.h"
 #include "qrxTextEditor.h"
 
 #include "Clock.h"
@@ -806,16 +807,19 @@ TEST_F(tovAppTest, AFailedJoinSaysWhyInABox)
     EXPECT_TRUE(m_app->RunOnce());
 }
 
+// Where no box can be shown the question goes to standard error, so the player still learns why
+// the game is silent; an answered box says nothing there.
 TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
 {
     const struct
     {
         plat::MessageBoxAnswer answer;
         bool started;
+        bool printed;
     } cases[] = {
-        {plat::MessageBoxAnswer::No, false},
-        {plat::MessageBoxAnswer::Yes, true},
-        {plat::MessageBoxAnswer::NotShown, true},
+        {plat::MessageBoxAnswer::No, false, false},
+        {plat::MessageBoxAnswer::Yes, true, false},
+        {plat::MessageBoxAnswer::NotShown, true, true},
     };
     SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(); });
     for (const auto& c : cases)
@@ -826,12 +830,38 @@ TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
         m_environment = std::make_unique<tovProgramEnvironment>(m_options);
         m_app = std::make_unique<tovApp>(&window, &input, &TestTable());
         m_app->SetDataFolder(m_options.dataDir);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(m_app->Init(), c.started) << int(c.answer);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("Error: Sound Initialization failed, do you wish to continue?\n") != std::string::npos,
+                  c.printed)
+            << int(c.answer) << ": " << said;
         ASSERT_EQ(window.MessageBoxes().size(), 1u);
         EXPECT_EQ(window.MessageBoxes()[0].text, "Sound Initialization failed, do you wish to continue?");
         EXPECT_EQ(m_app->GetCurrentScreen() != nullptr, c.started);
         m_app.reset();
         m_environment.reset();
+    }
+}
+
+// What the program entry catches ends in a box titled "Error"; where that box cannot be shown
+// the text goes to standard error instead, and only there.
+TEST_F(tovAppTest, AThrownFailureIsSaidOnStandardErrorOnlyWhereNoBoxCanBeShown)
+{
+    constexpr const char* kThrown = "qrxKeyMapper::Connect() -- DirectInput::CreateDevice() failed.";
+    for (const auto& [answer, printed] :
+         {std::pair{plat::MessageBoxAnswer::Ok, false}, std::pair{plat::MessageBoxAnswer::NotShown, true}})
+    {
+        SCOPED_TRACE(int(answer));
+        plat::HeadlessWindowBackend window;
+        window.QueueMessageBoxAnswer(answer);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunGuarded(&window, []() -> int { throw kThrown; }), tovApp::kFailedExit);
+        const std::string said = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(window.MessageBoxes().size(), 1u);
+        EXPECT_EQ(window.MessageBoxes()[0].title, "Error");
+        EXPECT_EQ(window.MessageBoxes()[0].text, kThrown);
+        EXPECT_EQ(said, printed ? std::string("Error: ") + kThrown + "\n" : "");
     }
 }
 
