@@ -487,7 +487,10 @@ bool tovApp::RunSetupDialog(tovDirectPlay& session)
 
 intptr_t tovApp::WindowProc(const plat::WindowMessage& message)
 {
-    if (message.message == plat::kMsgChar || message.message == plat::kMsgKeyDown)
+    // The box takes every key while it is up: a field beneath it keeps what it held (the Y or N
+    // that answers the box is no letter of the name).
+    const bool typed = message.message == plat::kMsgChar || message.message == plat::kMsgKeyDown;
+    if (typed && !IsMessageBoxUp())
         if (qrxTextEditor* editor = qrxTextEditor::GetFocusedEditor())
             editor->HandleMessage(message.message, message.wParam, message.lParam);
     if (message.message == plat::kMsgSysCommand &&

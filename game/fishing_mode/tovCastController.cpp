@@ -687,7 +687,7 @@ bool tovCastController::SelectRod(int32_t rod)
     if (rod < 0 || rod >= tovTackleSet::kRods)
         return false;
     // Changing the lure while it is out would cut the line under the fish.
-    if (m_phase != kIdle && m_phase != kAiming)
+    if (!IsRodFree())
         return false;
     m_tackleSet.SetReload(true);
     m_profile.SetCurrentRod(rod);

@@ -92,8 +92,11 @@ public:
 
     // Loads the current rod's tackle onto the rig: line type and colour, lure model.
     void LoadTackleSet();
-    // Rod 0..6 becomes current (stored in the profile) and is loaded; others are refused.
+    // Rod 0..6 becomes current (stored in the profile) and is loaded; others are refused, and
+    // so is any while the rod is not free.
     bool SelectRod(int32_t rod);
+    // Nothing is out on the line (ready or aiming): another rod may be taken up.
+    bool IsRodFree() const { return m_phase == kIdle || m_phase == kAiming; }
 
     // Aims at a point on the water (clamped to the cast range); the mouse path ends here.
     void AimAt(const QrPoint3& point);

@@ -283,7 +283,15 @@ void tovChurnApp::AddButtons()
                  rig->IsMotorRunning() ? rig->StopMotor() : rig->StartMotor();
          }},
         {kLiveWellButton, 128, [this] { m_nextScreen = kLivewellScreen; }},
-        {kTackleButton, 232, [this] { m_nextScreen = kTackleBoxScreen; }},
+        {kTackleButton, 232,
+         [this]
+         {
+             // Another rod's lure must not replace the one out: a lure out with no fish on comes
+             // home first; with a fish on the box stays shut, as the rod keys refuse.
+             if (m_cast && !m_cast->IsRodFree() && !m_cast->ReelInNow())
+                 return;
+             m_nextScreen = kTackleBoxScreen;
+         }},
         {kTravelMapButton, 336,
          [this]
          {
@@ -687,22 +695,24 @@ int32_t tovChurnApp::CheckDay()
     return kMainMenuScreen;
 }
 
+tovChurnApp::FrameClock tovChurnApp::GetFrameClock()
+{
+    // No application steps a frame: the lake stands still.
+    const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    return app ? FrameClock{app->GetFrameTime(), app->GetFrameElapsed()} : FrameClock{};
+}
+
 int32_t tovChurnApp::Update(float now, float elapsed)
 {
     m_now = now;
     NetUpdate(now, elapsed);
-    // The lake steps on the frame's own time: its float copy rounds by how long the program has
-    // run, so a day begun a few seconds later would step its fish and its cast differently.
-    const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
-    const bool frame = app != nullptr && static_cast<float>(app->GetFrameTime()) == now;
-    const double time = frame ? app->GetFrameTime() : now;
-    const double step = frame ? app->GetFrameElapsed() : elapsed;
+    const FrameClock frame = GetFrameClock();
     tovFishingWorld* world = GetFishingWorld();
     if (world && world->IsBuilt())
     {
-        world->Update(time, step);
+        world->Update(frame.time, frame.step);
         if (m_cast)
-            m_cast->Update(time, step);
+            m_cast->Update(frame.time, frame.step);
         // A sixth fish kept: the livewell screen takes one back before play goes on.
         if (m_cast && m_cast->NeedsLivewell())
             m_nextScreen = kLivewellScreen;

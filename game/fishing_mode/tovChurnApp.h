@@ -65,6 +65,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     void PreUpdate(float elapsed) override;
+    // The lake and the cast step on the application's frame clock, never on the float copies
+    // handed in here (those round by how long the program has run).
     int32_t Update(float now, float elapsed) override;
     bool AllowsEscape() override;
 
@@ -93,6 +95,14 @@ public:
     bool IsMenuButtonGreyed() const;
 
 private:
+    // The frame being stepped, in full precision: its time and the time since the last one,
+    // seconds; the application's.
+    struct FrameClock
+    {
+        double time = 0.0;
+        double step = 0.0;
+    };
+    static FrameClock GetFrameClock();
     // A client before the host: the host's day and weather, awaited under the waiting banner.
     void WaitForHostDay();
     void HandleKeys(float now);

@@ -9,10 +9,13 @@
 #include "tovApp.h"
 #include "tovCastController.h"
 #include "tovChurnApp.h"
+#include "tovFishingHooks.h"
+#include "tovFishingWorld.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
+#include "tovLure.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovMotorSound.h"
@@ -85,9 +88,28 @@ TEST_F(AppScenarioTest, StartUpReachesTheMainMenuBySpaceOrByTheIntrosTimeOut)
 // the throttle and the wheel: one start checks both, a second the same keys' same result.
 TEST_F(AppScenarioTest, QuickFishStartsDayOneAtTheChosenSkillAndTheKeysDriveTheBoatTheSameWayEveryRun)
 {
+    // The lake steps on the frame's own time, not on its float copy, which rounds by how long the
+    // program has run: frames whose times are no float, and on them the world's time.
+    int32_t oddFrames = 0;
+    std::vector<std::pair<double, double>> lakeTimes;
+    bool onLake = false; // the fishing screen stepped this frame: it was current before it
+    const auto lake = [&](tovApp& app, uint32_t)
+    {
+        tovFishingWorld* world = GetFishingWorld();
+        const bool stepped = onLake;
+        onLake = app.GetCurrentScreenId() == tovChurnApp::kId;
+        if (!stepped || !onLake || !world || !world->IsBuilt())
+            return;
+        oddFrames += static_cast<double>(static_cast<float>(app.GetFrameTime())) != app.GetFrameTime();
+        if (world->GetIdleManager()->GetLastTime() != app.GetFrameTime())
+            lakeTimes.emplace_back(app.GetFrameTime(), world->GetIdleManager()->GetLastTime());
+    };
     const AppScenarioResult first =
-        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39, 79});
+        RunScenario(ScenarioOptions(UserDir(), "quick_fish_drive.script", 80, 1), {12, 30, 39, 79}, lake);
     ASSERT_EQ(first.error, "");
+    EXPECT_GT(oddFrames, 40);
+    EXPECT_TRUE(lakeTimes.empty()) << lakeTimes.size() << " frames, the first at " << lakeTimes[0].first
+                                   << " stepped the lake at " << lakeTimes[0].second;
     const std::string& selected = first.digests.at(12);
     EXPECT_EQ(DigestField(selected, "screen"), "1");
     EXPECT_EQ(DigestField(selected, "session.skill"), "2");
@@ -470,6 +492,86 @@ TEST_F(AppScenarioTest, MapReelsARestingLureHomeFirstButLeavesAFishOn)
         EXPECT_EQ(DigestField(run.digest, "cast.phase"), "3");
         EXPECT_GT(seen.at(c.frames).second, 0.1f);
         EXPECT_LT(seen.at(c.frames).second, tovCastController::kCastRange * 1.1f);
+    }
+}
+
+// The tackle box button on the scripted day: with the lure at rest it comes home first, the box
+// opens on an idle rod, ROD 3 and OK change the rod and the next cast carries rod 3's lure; with a
+// fish on, the fishing screen stays and the fight goes on.
+TEST_F(AppScenarioTest, TheTackleButtonReelsARestingLureHomeFirstButRefusesWithAFishOn)
+{
+    std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
+    const std::string day((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    struct Case
+    {
+        const char* name;
+        const char* cutAfter; // the day's script up to this line, then the case's own
+        const char* events;
+        uint32_t frames;
+        uint32_t pressed; // a frame just after the button
+        const char* screen;
+        const char* phase;
+    };
+    const Case cases[] = {
+        // The lure landed at frame 42. The tackle button; on the box ROD 3, OK; a cast.
+        {"lure at rest", "40 step 1000\n",
+         "44 move 276 458\n45 button 0 down\n46 button 0 up\n"
+         "49 move 246 29\n50 button 0 down\n51 button 0 up\n53 move 211 452\n54 button 0 down\n"
+         "55 button 0 up\n58 move 590 392\n59 button 0 down\n60 move 595 392\n61 button 0 up\n",
+         66, 48, "9", "0"},
+        // Hooked at frame 51: the reel let go, then the tackle button.
+        {"fish on", "51 step 8000\n",
+         "52 button 0 up\n52 step 1000\n52 move 276 458\n53 button 0 down\n54 button 0 up\n", 57, 55, "2", "4"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const size_t cut = day.find(c.cutAfter);
+        ASSERT_NE(cut, std::string::npos);
+        const std::string path = m_dir.File("tackle.script");
+        std::ofstream(path) << day.substr(0, cut + std::strlen(c.cutAfter)) << c.events;
+        tovAppOptions options = ScenarioOptions(UserDir(), "", c.frames);
+        options.scriptPath = path;
+        options.seed = 1;
+        // Per frame: the current rod, the rig's lure model, whether it is the one in the scene, and how far from
+        // the boat it is drawn.
+        struct Lure
+        {
+            int32_t rod = 0;
+            std::string model;
+            bool inScene = false;
+            float out = 0.0f;
+        };
+        std::map<uint32_t, Lure> seen;
+        const auto look = [&seen](tovApp& app, uint32_t frame)
+        {
+            const tovChurnApp* screen = tovChurnApp::GetInstance();
+            const tovCastController* cast = screen ? screen->GetCastController() : nullptr;
+            const auto* rig = dynamic_cast<const tovAnglerRig*>(app.GetSession()->GetCurrentAngler().Get());
+            const QrPointer<tovLure> lure = rig ? rig->GetTackleObject() : nullptr;
+            if (!cast || !lure)
+                return;
+            const QrPoint3 boat = rig->GetBoatPosition();
+            const QrPoint3& shown = cast->GetShownLure();
+            seen[frame] = {TheUserProfile().GetCurrentRod(), lure->GetModelFile(),
+                           GetFishingWorld()->GetCurrentLure() == lure.Get(),
+                           std::hypot(shown.x - boat.x, shown.z - boat.z)};
+        };
+        const AppScenarioResult run = RunScenario(options, {43, c.pressed}, look);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(DigestField(run.digests.at(43), "cast.phase"), "3");
+        EXPECT_EQ(DigestField(run.digests.at(c.pressed), "screen"), c.screen);
+        EXPECT_EQ(DigestField(run.digests.at(c.pressed), "cast.phase"), c.phase);
+        if (std::string(c.phase) != "0")
+            continue;
+        // Rod 3 taken up with nothing out, and cast: its lure is the one on the water.
+        EXPECT_EQ(DigestField(run.digest, "screen"), "2");
+        EXPECT_EQ(DigestField(run.digest, "cast.phase"), "3");
+        EXPECT_EQ(seen.at(43).model, "Crankbait.QRF");
+        EXPECT_EQ(seen.at(c.frames).rod, 2);
+        EXPECT_EQ(seen.at(c.frames).model, "Worm.QRF");
+        EXPECT_TRUE(seen.at(c.frames).inScene);
+        EXPECT_GT(seen.at(c.frames).out, 0.1f);
     }
 }
 

@@ -14,11 +14,13 @@
 #include "tovChatPanel.h"
 #include "tovDirectPlay.h"
 #include "tovGameClock.h"
+#include "tovInstallSettings.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 #include "tovNullNetworkPlay.h"
 #include "tovProfileIFace.h"
+#include "tovSaveGameIFace.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
 
@@ -26,6 +28,7 @@
 #include "SoundManager.h"
 #include "qrxInterface.h"
 #include "qrxKeyMapper.h"
+#include "qrxProgramEntry.h"
 #include "qrxTextEditor.h"
 
 #include "Clock.h"
@@ -256,6 +259,95 @@ TEST_F(tovAppTest, WhileTheBoxIsUpEscapeQAndHAreIgnored)
     // Neither a switch nor the box raised a second time.
     EXPECT_TRUE(m_log.empty());
     EXPECT_TRUE(IsMessageBoxRaised());
+}
+
+// The profiles screen and the save screen as the game has them, over recording screens.
+const tovScreenTable& FieldTable()
+{
+    static const tovScreenTable table({
+        {5, [] { return std::unique_ptr<qrxInterface>(new tovProfileIFace); }},
+        {8, &Recording<8>},
+        {15, [] { return std::unique_ptr<qrxInterface>(new tovSaveGameIFace); }},
+        {21, &MessageBox},
+    });
+    return table;
+}
+
+// A name typed into the profiles screen's new profile or the save screen, then the question
+// its file's existence raises: letters, Backspace, Return and the N that answers it, typed
+// while the box is up, leave the field as it was, before and after the answer (no).
+TEST_F(tovAppTest, KeysTypedUnderABoxLeaveTheFieldAsItWas)
+{
+    const auto type = [this](std::initializer_list<std::pair<uint8_t, const char*>> keys)
+    {
+        for (const auto& [key, text] : keys)
+        {
+            m_window.InjectKeyDown(key);
+            m_window.InjectText(text);
+        }
+        plat::WindowMessage message;
+        while (m_window.PollMessage(message))
+            m_app->WindowProc(message);
+    };
+    const struct
+    {
+        int32_t screen;
+        const char* name;
+        // Where the name's file is looked for, and the file.
+        std::string (*path)(const char*);
+        const char* file;
+        const char* question;
+    } cases[] = {
+        {5, "Robin", &UsersFilePath, "Robin.wuo", "Replace player profile Robin?"},
+        {15, "Mid", &SaveFilePath, "Mid.wsv", "Overwrite game Mid?"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.screen);
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&m_window, &m_input, &FieldTable());
+        m_app->SetDataFolder(m_options.dataDir);
+        m_app->SetFirstScreen(c.screen);
+        ASSERT_TRUE(m_app->Init());
+        const std::string path = c.path(c.file);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path) << "taken";
+        auto* profiles = dynamic_cast<tovProfileIFace*>(m_app->GetCurrentScreen());
+        qrxTextEditor* field = nullptr;
+        if (profiles)
+        {
+            profiles->GetButton(tovProfileIFace::kNew)->Click();
+            field = profiles->GetField(tovProfileIFace::kNameField);
+            field->SetText("");
+            field->SetFocus();
+        }
+        else if (auto* save = dynamic_cast<tovSaveGameIFace*>(m_app->GetCurrentScreen()))
+            field = save->GetNameField();
+        ASSERT_NE(field, nullptr);
+        ASSERT_EQ(qrxTextEditor::GetFocusedEditor(), field);
+        m_window.InjectText(c.name);
+        type({});
+        ASSERT_EQ(field->GetText(), c.name);
+        // Create on the profiles page; Return typed into the save screen's field.
+        if (profiles)
+            profiles->GetButton(tovProfileIFace::kCreate)->Click();
+        else
+            type({{plat::kKeyReturn, ""}});
+        ASSERT_TRUE(m_app->IsMessageBoxUp());
+        auto* box = dynamic_cast<tovMessageIFace*>(m_app->GetInterface(kMessageScreenId));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetText(), c.question);
+        // Each alone would change the name.
+        type({{plat::kKeyBackspace, ""}, {plat::kKeyX, "x"}, {plat::kKeyReturn, ""}, {plat::kKeyN, "n"}});
+        EXPECT_EQ(field->GetText(), c.name);
+        EXPECT_TRUE(m_app->IsMessageBoxUp());
+        box->Answer(1);
+        UpdateMessageScreen(0.0f, 0.0f);
+        EXPECT_FALSE(m_app->IsMessageBoxUp());
+        EXPECT_EQ(field->GetText(), c.name);
+        m_app.reset();
+        m_environment.reset();
+    }
 }
 
 // A game ended under a raised box (its screens go before the shut-down) leaves the program's
@@ -715,16 +807,19 @@ TEST_F(tovAppTest, AFailedJoinSaysWhyInABox)
     EXPECT_TRUE(m_app->RunOnce());
 }
 
+// Where no box can be shown the question goes to standard error, so the player still learns why
+// the game is silent; an answered box says nothing there.
 TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
 {
     const struct
     {
         plat::MessageBoxAnswer answer;
         bool started;
+        bool printed;
     } cases[] = {
-        {plat::MessageBoxAnswer::No, false},
-        {plat::MessageBoxAnswer::Yes, true},
-        {plat::MessageBoxAnswer::NotShown, true},
+        {plat::MessageBoxAnswer::No, false, false},
+        {plat::MessageBoxAnswer::Yes, true, false},
+        {plat::MessageBoxAnswer::NotShown, true, true},
     };
     SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(); });
     for (const auto& c : cases)
@@ -735,12 +830,38 @@ TEST_F(tovAppTest, TheSoundQuestionEndsTheStartUpOnlyOnNo)
         m_environment = std::make_unique<tovProgramEnvironment>(m_options);
         m_app = std::make_unique<tovApp>(&window, &input, &TestTable());
         m_app->SetDataFolder(m_options.dataDir);
+        testing::internal::CaptureStderr();
         EXPECT_EQ(m_app->Init(), c.started) << int(c.answer);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("Error: Sound Initialization failed, do you wish to continue?\n") != std::string::npos,
+                  c.printed)
+            << int(c.answer) << ": " << said;
         ASSERT_EQ(window.MessageBoxes().size(), 1u);
         EXPECT_EQ(window.MessageBoxes()[0].text, "Sound Initialization failed, do you wish to continue?");
         EXPECT_EQ(m_app->GetCurrentScreen() != nullptr, c.started);
         m_app.reset();
         m_environment.reset();
+    }
+}
+
+// What the program entry catches ends in a box titled "Error"; where that box cannot be shown
+// the text goes to standard error instead, and only there.
+TEST_F(tovAppTest, AThrownFailureIsSaidOnStandardErrorOnlyWhereNoBoxCanBeShown)
+{
+    constexpr const char* kThrown = "qrxKeyMapper::Connect() -- DirectInput::CreateDevice() failed.";
+    for (const auto& [answer, printed] :
+         {std::pair{plat::MessageBoxAnswer::Ok, false}, std::pair{plat::MessageBoxAnswer::NotShown, true}})
+    {
+        SCOPED_TRACE(int(answer));
+        plat::HeadlessWindowBackend window;
+        window.QueueMessageBoxAnswer(answer);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunGuarded(&window, []() -> int { throw kThrown; }), tovApp::kFailedExit);
+        const std::string said = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(window.MessageBoxes().size(), 1u);
+        EXPECT_EQ(window.MessageBoxes()[0].title, "Error");
+        EXPECT_EQ(window.MessageBoxes()[0].text, kThrown);
+        EXPECT_EQ(said, printed ? std::string("Error: ") + kThrown + "\n" : "");
     }
 }
 

@@ -82,9 +82,9 @@ protected:
         }
     }
 
-    // Casts at the fish nearest the boat that the filter accepts, then waits with the lure at
-    // rest for a strike of an accepted fish and sets the hook; true once a fish is on.
-    bool HookFish(const std::function<bool(const tovFishPopulation::Fish&)>& accept)
+    // Casts at the fish nearest the boat that the filter accepts; true once the lure rests in
+    // the water.
+    bool CastAtFish(const std::function<bool(const tovFishPopulation::Fish&)>& accept)
     {
         const QrPoint3 boat = m_local->GetBoatPosition();
         int32_t best = -1;
@@ -103,7 +103,14 @@ protected:
         m_control->AimAt(m_world->MapToWorld(Population().GetFish(best).map));
         m_control->OnMouse(-1, -1, 0, C::kLeft, 0);
         Frames(40);
-        if (m_control->GetPhase() != C::kRetrieve)
+        return m_control->GetPhase() == C::kRetrieve;
+    }
+
+    // Casts at the fish nearest the boat that the filter accepts, then waits with the lure at
+    // rest for a strike of an accepted fish and sets the hook; true once a fish is on.
+    bool HookFish(const std::function<bool(const tovFishPopulation::Fish&)>& accept)
+    {
+        if (!CastAtFish(accept))
             return false;
         // The fish population alone, tenth-second steps: the world around it does not matter.
         for (int i = 0; i < 6000 && m_control->GetPhase() == C::kRetrieve; ++i)
@@ -217,6 +224,30 @@ TEST_F(tovCastControllerTest, CastLandsTheLureOnTheTarget)
         EXPECT_EQ(m_control->GetPhase(), C::kIdle);
         EXPECT_EQ(m_local->GetMode(), tovAnglerRig::kModeAiming);
     }
+}
+
+// A lure reeled in at once (the screen is left for the map or the tackle box) is out of the
+// fish's sight at once, not at the rod's next frame: the fish stepped alone do not take it,
+// where the same cast left out is taken.
+TEST_F(tovCastControllerTest, ALureReeledInAtOnceIsGoneFromTheFishAtOnce)
+{
+    const auto bass = [](const tovFishPopulation::Fish& fish) { return fish.species == 3; };
+    const auto strikeWithin = [this](double seconds)
+    {
+        for (double end = m_now + seconds; m_now < end;)
+        {
+            m_now += 0.1;
+            Population().Update(m_now, 0.1);
+            if (Population().TakeStrike() >= 0)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(CastAtFish(bass));
+    ASSERT_TRUE(m_control->ReelInNow());
+    EXPECT_FALSE(strikeWithin(600.0));
+    ASSERT_TRUE(CastAtFish(bass));
+    EXPECT_TRUE(strikeWithin(600.0));
 }
 
 // The lure hangs in the world's scene from the tip of the rod on a drawn line: a rod change
