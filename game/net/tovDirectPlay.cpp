@@ -414,6 +414,17 @@ void tovDirectPlay::ClearPlayerResults()
     }
 }
 
+uint32_t tovDirectPlay::GetPlayerId(int32_t slot)
+{
+    if (slot == kLocalSlot)
+        slot = m_localSlot.load();
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return 0;
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    return (player.flags & (kActive | kLeft)) == kActive ? player.id : 0;
+}
+
 bool tovDirectPlay::GetPlayerName(int32_t slot, char* buffer, size_t n)
 {
     if (buffer == nullptr || n == 0)

@@ -145,6 +145,7 @@ public:
     bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) override;
     void ClearPlayerResults() override;
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
+    uint32_t GetPlayerId(int32_t slot) override;
     void ChangePlayerName(const char* name) override;
     int32_t FindRigSlot(const tovBoat* boat) override;
     bool GetRigBoatState(const tovBoat* boat, tovBoatState& out, double& age) override;

@@ -282,6 +282,12 @@ bool NetGetPlayerName(int32_t slot, char* buffer, size_t n)
     return found;
 }
 
+uint32_t NetGetPlayerId(int32_t slot)
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetPlayerId(slot) : 0;
+}
+
 bool NetGetRigPlayerName(const tovBoat* boat, char* buffer, size_t n)
 {
     EmptyBuffer(buffer, n);

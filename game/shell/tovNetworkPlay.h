@@ -80,6 +80,13 @@ public:
     virtual uint32_t GetCommonLakeMask() = 0;
     // Fills at most n characters including the terminator; false when the slot has no player.
     virtual bool GetPlayerName(int32_t slot, char* buffer, size_t n) = 0;
+    // Who holds the slot, for as long as the session lasts; 0 when the slot has no player. A
+    // session that keeps no ids of its own names its players by slot.
+    virtual uint32_t GetPlayerId(int32_t slot)
+    {
+        char name[32] = {};
+        return slot >= 0 && slot < kMaxPlayers && GetPlayerName(slot, name, sizeof name) ? uint32_t(slot) + 1 : 0;
+    }
     virtual void ChangePlayerName(const char* name) = 0;
 
     // The slot whose rig drives the boat, -1 when none.

@@ -229,11 +229,17 @@ void tovWeighInIFace::SetUpDay()
         if (NetGetPlayerName(NetGetLocalSlot(), given, sizeof given) && given[0] != '\0')
             localName = given;
     }
+    // Every player's name, this copy's too: the same on every copy, so the same draws.
+    std::vector<std::string> playerNames{localName};
+    for (const tovWeighInNet::Player& player : players)
+        playerNames.push_back(player.name);
+    m_standings.SetReservedNames(std::move(playerNames));
     const size_t before = livewell.size();
     m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
     if (network)
     {
-        tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx, m_fieldPlayers);
+        const int32_t localMark = cut ? 0 : tovWeighInNet::RowMark(NetGetPlayerId(NetGetLocalSlot()));
+        tovWeighInNet::PlacePlayers(m_standings, players, localMark, tovWeighInNet::FieldSeed(), ctx);
         m_fieldOrder = m_standings.m_ranking;
     }
     if (cut)
@@ -299,6 +305,7 @@ void tovWeighInIFace::CutWithoutLocal(int32_t field)
 {
     m_standings.Cut(field);
     m_standings.SetName(0, "");
+    m_standings.SetPlayer(0, 0);
 }
 
 void tovWeighInIFace::Leave(int32_t)
@@ -910,19 +917,21 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
             if (place < 1 || place > tovStandings::kSlots)
                 continue;
             const int32_t slot = m_standings.m_ranking[static_cast<size_t>(place - 1)];
-            const char* name = m_standings.GetName(slot);
-            if (name[0] == '\0')
+            if (m_standings.GetName(slot)[0] == '\0')
                 continue;
+            // A player who left is shown so, and its place pays nothing.
+            const bool left = m_standings.HasLeft(slot);
+            const std::string name = Format(left ? "%s (left)" : "%s", m_standings.GetName(slot));
             const int32_t y = kRowY[row];
             if (c.prizesShown)
             {
-                const int32_t prize = place <= tovStandings::kPrizes ? m_standings.m_prizes[place - 1] : 0;
+                const int32_t prize = place <= tovStandings::kPrizes && !left ? m_standings.m_prizes[place - 1] : 0;
                 lines.push_back({prize / 1000 > 99 ? 4 : 17, y, Format("%s%d,000", "$", prize / 1000)});
                 lines.push_back({132, y, name});
             }
             else
             {
-                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name)});
+                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name.c_str())});
             }
             lines.push_back({460, y, Format("%d", m_standings.m_fishCounts[slot])});
             lines.push_back({502, y, Format("%5.2f", m_standings.m_totals[slot] * 0.0625)});
