@@ -156,6 +156,10 @@ void tovDirectPlay::Close()
         m_shares.clear();
     }
     const plat::NetPlayerId localId = m_localId.load();
+    {
+        std::scoped_lock guard(m_leftResultsMutex);
+        m_leftResults.clear();
+    }
     m_transport->Close();
     m_localId = 0;
     m_localSlot = kLocalSlot;
@@ -251,6 +255,7 @@ void tovDirectPlay::ResetRecord(PlayerInfo& player)
     player.id = 0;
     player.name.fill(0);
     player.resultA = player.resultB = 0;
+    player.resultsExchanged = false;
     player.rig = nullptr;
     player.state = tovDirectPlayState();
     player.livewell = {};
@@ -280,6 +285,12 @@ void tovDirectPlay::ClearLeftSlots()
             std::scoped_lock guard(player.lock);
             if ((player.flags & (kActive | kLeft)) != (kActive | kLeft))
                 continue;
+            if (player.resultsExchanged && slot != m_localSlot.load())
+            {
+                std::scoped_lock kept(m_leftResultsMutex);
+                const std::string name(player.name.data(), strnlen(player.name.data(), player.name.size()));
+                m_leftResults.push_back({player.id, name, player.resultA, player.resultB});
+            }
             rig = std::move(player.rig);
             ResetRecord(player);
         }
@@ -405,12 +416,23 @@ bool tovDirectPlay::AddPlayerResults(int32_t slot, int32_t a, int32_t b)
     return true;
 }
 
+std::vector<tovNetworkPlay::LeftResults> tovDirectPlay::GetLeftPlayersResults()
+{
+    std::scoped_lock guard(m_leftResultsMutex);
+    return m_leftResults;
+}
+
 void tovDirectPlay::ClearPlayerResults()
 {
+    {
+        std::scoped_lock guard(m_leftResultsMutex);
+        m_leftResults.clear();
+    }
     for (auto& player : m_players)
     {
         std::scoped_lock guard(player->lock);
         player->resultA = player->resultB = 0;
+        player->resultsExchanged = false;
     }
 }
 

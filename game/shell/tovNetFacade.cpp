@@ -288,6 +288,12 @@ uint32_t NetGetPlayerId(int32_t slot)
     return game != nullptr ? game->GetPlayerId(slot) : 0;
 }
 
+std::vector<tovNetworkPlay::LeftResults> NetGetLeftPlayersResults()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetLeftPlayersResults() : std::vector<tovNetworkPlay::LeftResults>{};
+}
+
 bool NetGetRigPlayerName(const tovBoat* boat, char* buffer, size_t n)
 {
     EmptyBuffer(buffer, n);

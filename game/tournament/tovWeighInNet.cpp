@@ -18,6 +18,15 @@ namespace
 // Ounces of a day's catch no player can beat: five fish at the heaviest a fish may be.
 constexpr int32_t kMostOunces = tovStandings::kDayFish * 100 * 16;
 
+// Another player's numbers: a catch no livewell could hold is taken as none.
+Catch Trusted(int32_t ounces, int32_t fish)
+{
+    Catch day{std::clamp(ounces, 0, kMostOunces), std::clamp(fish, 0, tovStandings::kDayFish)};
+    if (day.fish == 0 || day.ounces < day.fish)
+        day = Catch{};
+    return day;
+}
+
 } // namespace
 
 Catch DayCatch(std::vector<int32_t> livewellOunces)
@@ -49,11 +58,16 @@ std::vector<Player> ExchangeCatches(const Catch& local)
             continue;
         int32_t ounces = 0, fish = 0;
         NetGetPlayerResults(slot, ounces, fish);
-        // Another player's numbers: a catch no livewell could hold is taken as none.
-        Catch day{std::clamp(ounces, 0, kMostOunces), std::clamp(fish, 0, tovStandings::kDayFish)};
-        if (day.fish == 0 || day.ounces < day.fish)
-            day = Catch{};
-        players.push_back({name, day, NetGetPlayerId(slot)});
+        players.push_back({name, Trusted(ounces, fish), NetGetPlayerId(slot)});
+    }
+    // Players who left after their results were exchanged keep them, on a copy that weighs
+    // after they left too.
+    for (const tovNetworkPlay::LeftResults& left : NetGetLeftPlayersResults())
+    {
+        const auto same = [&](const Player& p) { return p.id == left.id; };
+        if (left.id == 0 || std::any_of(players.begin(), players.end(), same))
+            continue;
+        players.push_back({left.name.substr(0, tovStandings::kNameSize - 1), Trusted(left.a, left.b), left.id});
     }
     return players;
 }
