@@ -279,9 +279,12 @@ void tovWeighInIFace::PassCutDay()
     const int32_t field = m_standings.m_fieldSize;
     // Slot 0 holds no one: last in the ranking, below every equal total.
     auto& ranking = m_standings.m_ranking;
-    std::stable_partition(ranking.begin(), ranking.begin() + field, [](int32_t slot) { return slot != 0; });
+    const auto someone = [](int32_t slot) { return slot != 0; };
+    std::stable_partition(ranking.begin(), ranking.begin() + field, someone);
     m_standings.AddAllCatches(field);
     m_standings.SortRanking(field);
+    // Below a player who left, too: the finalists' boards list that player in its place.
+    std::stable_partition(ranking.begin(), ranking.begin() + field, someone);
     m_boardSelector = kBoardPicture;
     if (field - 1 > 5)
     {
