@@ -236,7 +236,14 @@ void tovWeighInIFace::SetUpDay()
     m_standings.SetReservedNames(std::move(playerNames));
     const size_t before = livewell.size();
     m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
-    if (network)
+    if (!network)
+    {
+        // A network game loaded alone: its other players are not in this game, so they have left.
+        for (int32_t slot = 1; slot < m_standings.m_fieldSize; ++slot)
+            if (m_standings.IsPlayer(slot))
+                m_standings.MarkLeft(slot);
+    }
+    else
     {
         const int32_t localMark = cut ? 0 : tovWeighInNet::RowMark(NetGetPlayerId(NetGetLocalSlot()));
         tovWeighInNet::PlacePlayers(m_standings, players, localMark, tovWeighInNet::FieldSeed(), ctx);
