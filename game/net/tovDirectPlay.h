@@ -298,6 +298,8 @@ private:
     std::mutex m_sharesMutex;
     // The results of players who left after they were exchanged, kept until
     // the results are cleared or the players reset: a copy that weighs late still counts them.
+    // Every copy keeps them, not the host alone: the host relays each header before the leave
+    // that follows it, and with the host gone a copy keeps what it had heard.
     std::mutex m_leftResultsMutex;
     std::vector<LeftResults> m_leftResults;
     std::map<plat::NetPlayerId, Shares> m_shares;

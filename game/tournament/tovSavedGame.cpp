@@ -12,6 +12,7 @@ namespace
 
 constexpr size_t kGameNumberOffset = 28;
 constexpr size_t kWeatherOffset = 32;
+// Version 8 keeps the career row in the header's alignment word, which older versions zeroed.
 constexpr size_t kCareerRowOffset = 404;
 constexpr int32_t kCareerRows = 4;
 constexpr size_t kClockOffset = 408;
