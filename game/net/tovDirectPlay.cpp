@@ -14,6 +14,7 @@
 #include "tovUserProfile.h"
 
 #include <cstring>
+#include <optional>
 
 namespace
 {
@@ -279,6 +280,7 @@ void tovDirectPlay::ClearLeftSlots()
     {
         PlayerInfo& player = *m_players[slot];
         QrPointer<tovAnglerRigBase> rig;
+        std::optional<LeftResults> exchanged;
         {
             // Checked and cleared under one lock: the host's table may seat a newcomer here
             // meanwhile, and that player must stay.
@@ -286,13 +288,16 @@ void tovDirectPlay::ClearLeftSlots()
             if ((player.flags & (kActive | kLeft)) != (kActive | kLeft))
                 continue;
             if (player.resultsExchanged && slot != m_localSlot.load())
-            {
-                std::scoped_lock kept(m_leftResultsMutex);
-                const std::string name(player.name.data(), strnlen(player.name.data(), player.name.size()));
-                m_leftResults.push_back({player.id, name, player.resultA, player.resultB});
-            }
+                exchanged = LeftResults{
+                    player.id, std::string(player.name.data(), strnlen(player.name.data(), player.name.size())),
+                    player.resultA, player.resultB};
             rig = std::move(player.rig);
             ResetRecord(player);
+        }
+        if (exchanged)
+        {
+            std::scoped_lock kept(m_leftResultsMutex);
+            m_leftResults.push_back(std::move(*exchanged));
         }
         if (rig && slot != m_localSlot.load())
             RetireRig(std::move(rig), slot);
