@@ -82,8 +82,6 @@ public:
     virtual uint32_t GetCommonLakeMask() = 0;
     // Fills at most n characters including the terminator; false when the slot has no player.
     virtual bool GetPlayerName(int32_t slot, char* buffer, size_t n) = 0;
-    // Who holds the slot, for as long as the session lasts; 0 when the slot has no player. A
-    // session that keeps no ids of its own names its players by slot.
     // A player who left the session after its results of the day were exchanged: they stand
     // for it until the results are cleared, or the players reset for a new game.
     struct LeftResults
@@ -94,6 +92,8 @@ public:
         int32_t b = 0;
     };
     virtual std::vector<LeftResults> GetLeftPlayersResults() { return {}; }
+    // Who holds the slot, for as long as the session lasts; 0 when the slot has no player. A
+    // session that keeps no ids of its own names its players by slot.
     virtual uint32_t GetPlayerId(int32_t slot)
     {
         char name[32] = {};
