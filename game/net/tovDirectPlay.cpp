@@ -14,6 +14,7 @@
 #include "tovUserProfile.h"
 
 #include <cstring>
+#include <optional>
 
 namespace
 {
@@ -156,6 +157,10 @@ void tovDirectPlay::Close()
         m_shares.clear();
     }
     const plat::NetPlayerId localId = m_localId.load();
+    {
+        std::scoped_lock guard(m_leftResultsMutex);
+        m_leftResults.clear();
+    }
     m_transport->Close();
     m_localId = 0;
     m_localSlot = kLocalSlot;
@@ -251,6 +256,7 @@ void tovDirectPlay::ResetRecord(PlayerInfo& player)
     player.id = 0;
     player.name.fill(0);
     player.resultA = player.resultB = 0;
+    player.resultsExchanged = false;
     player.rig = nullptr;
     player.state = tovDirectPlayState();
     player.livewell = {};
@@ -274,14 +280,24 @@ void tovDirectPlay::ClearLeftSlots()
     {
         PlayerInfo& player = *m_players[slot];
         QrPointer<tovAnglerRigBase> rig;
+        std::optional<LeftResults> exchanged;
         {
             // Checked and cleared under one lock: the host's table may seat a newcomer here
             // meanwhile, and that player must stay.
             std::scoped_lock guard(player.lock);
             if ((player.flags & (kActive | kLeft)) != (kActive | kLeft))
                 continue;
+            if (player.resultsExchanged && slot != m_localSlot.load())
+                exchanged = LeftResults{
+                    player.id, std::string(player.name.data(), strnlen(player.name.data(), player.name.size())),
+                    player.resultA, player.resultB};
             rig = std::move(player.rig);
             ResetRecord(player);
+        }
+        if (exchanged)
+        {
+            std::scoped_lock kept(m_leftResultsMutex);
+            m_leftResults.push_back(std::move(*exchanged));
         }
         if (rig && slot != m_localSlot.load())
             RetireRig(std::move(rig), slot);
@@ -405,13 +421,35 @@ bool tovDirectPlay::AddPlayerResults(int32_t slot, int32_t a, int32_t b)
     return true;
 }
 
+std::vector<tovNetworkPlay::LeftResults> tovDirectPlay::GetLeftPlayersResults()
+{
+    std::scoped_lock guard(m_leftResultsMutex);
+    return m_leftResults;
+}
+
 void tovDirectPlay::ClearPlayerResults()
 {
+    {
+        std::scoped_lock guard(m_leftResultsMutex);
+        m_leftResults.clear();
+    }
     for (auto& player : m_players)
     {
         std::scoped_lock guard(player->lock);
         player->resultA = player->resultB = 0;
+        player->resultsExchanged = false;
     }
+}
+
+uint32_t tovDirectPlay::GetPlayerId(int32_t slot)
+{
+    if (slot == kLocalSlot)
+        slot = m_localSlot.load();
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return 0;
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    return (player.flags & (kActive | kLeft)) == kActive ? player.id : 0;
 }
 
 bool tovDirectPlay::GetPlayerName(int32_t slot, char* buffer, size_t n)

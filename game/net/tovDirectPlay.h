@@ -42,6 +42,9 @@ public:
     static constexpr uint32_t kHostSlot = 8;
     static constexpr uint32_t kLeft = 0x8000;
     static constexpr size_t kNameChars = 32;
+    // The weigh-in's phases in which a player's results of the day are exchanged.
+    static constexpr int32_t kExchangePhase = 7;
+    static constexpr int32_t kExchangedPhase = 8;
     // Each player's share of the host's link: one parameters answer to its headers a second (a
     // request within the second is owed, and answered with the latest parameters once the second
     // is up), and chat lines shown a second. More requests than kFloodRequestsPerSecond a second
@@ -69,6 +72,8 @@ public:
         std::array<char, kNameChars> name{};
         int32_t resultA = 0;
         int32_t resultB = 0;
+        // The player's results of the day reached the exchange; cleared with the results.
+        bool resultsExchanged = false;
         std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> livewell{};
         // Application seconds when the last state arrived; -1 none.
         double time = -1.0;
@@ -145,6 +150,8 @@ public:
     bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) override;
     void ClearPlayerResults() override;
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
+    uint32_t GetPlayerId(int32_t slot) override;
+    std::vector<LeftResults> GetLeftPlayersResults() override;
     void ChangePlayerName(const char* name) override;
     int32_t FindRigSlot(const tovBoat* boat) override;
     bool GetRigBoatState(const tovBoat* boat, tovBoatState& out, double& age) override;
@@ -289,6 +296,12 @@ private:
     };
     // By player id, while the player is in the session.
     std::mutex m_sharesMutex;
+    // The results of players who left after they were exchanged, kept until
+    // the results are cleared or the players reset: a copy that weighs late still counts them.
+    // Every copy keeps them, not the host alone: the host relays each header before the leave
+    // that follows it, and with the host gone a copy keeps what it had heard.
+    std::mutex m_leftResultsMutex;
+    std::vector<LeftResults> m_leftResults;
     std::map<plat::NetPlayerId, Shares> m_shares;
     SetupDialog m_setupDialog;
     RigFactory m_rigFactory;

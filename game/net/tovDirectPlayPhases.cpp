@@ -317,6 +317,10 @@ void tovDirectPlay::EnableJoining()
 
 void tovDirectPlay::ResetPlayerStates(int32_t phase)
 {
+    {
+        std::scoped_lock guard(m_leftResultsMutex);
+        m_leftResults.clear();
+    }
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
         PlayerInfo& player = *m_players[slot];

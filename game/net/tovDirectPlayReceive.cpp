@@ -377,6 +377,8 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         player.lakeMask = msg.lakeMask;
         player.resultA = msg.resultA;
         player.resultB = msg.resultB;
+        if (msg.phase == kExchangePhase || msg.phase == kExchangedPhase)
+            player.resultsExchanged = true;
         player.livewell = msg.livewell;
     }
     if (msg.replyWanted != 0 && IsHost() && TakeAnswer(from, news))

@@ -76,8 +76,13 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     profile.SetDetail(profile.GetStoredDetail());
     SaveUserProfile(profile);
     // A network game counts in the network row, as its catches do, not in the host's skill row;
-    // a loaded game was counted when it began and is credited to the row the player plays in.
-    if (!continuing || m_resumed)
+    // a loaded game is credited to the row it was counted in when it began, which its save
+    // keeps (an older save's to the row the player plays in).
+    if (!continuing)
+        m_savedCareerRow = -1;
+    if (m_resumed && m_savedCareerRow >= 0 && m_savedCareerRow < tovUserProfile::kCareerRows)
+        m_careerRow = m_savedCareerRow;
+    else if (!continuing || m_resumed)
         m_careerRow = IsNetworkGame() ? kNetworkCareerRow : GetSkillLevel(true);
     const int32_t row = m_careerRow;
     if ((mode == kTournament || mode == kSeason) && !continuing && row >= 0 && row < tovUserProfile::kCareerRows)

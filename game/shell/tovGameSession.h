@@ -60,6 +60,9 @@ public:
     // network row for a network game, else the skill level's.
     int32_t GetCareerRow() const { return m_careerRow; }
     static constexpr int32_t kNetworkCareerRow = 3;
+    // The row a saved game was counted in, which its load keeps (-1: a save that kept none,
+    // whose row follows the game the player now plays). A new game forgets it.
+    void SetSavedCareerRow(int32_t row) { m_savedCareerRow = row; }
 
     void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
     void RemoveAngler(tovAnglerRigBase* angler);
@@ -124,6 +127,7 @@ private:
     bool m_leftGame = false;
     uint32_t m_gameNumber = 0;
     int32_t m_careerRow = 0;
+    int32_t m_savedCareerRow = -1;
     bool m_cutFromField = false;
 };
 

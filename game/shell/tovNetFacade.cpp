@@ -282,6 +282,18 @@ bool NetGetPlayerName(int32_t slot, char* buffer, size_t n)
     return found;
 }
 
+uint32_t NetGetPlayerId(int32_t slot)
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetPlayerId(slot) : 0;
+}
+
+std::vector<tovNetworkPlay::LeftResults> NetGetLeftPlayersResults()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetLeftPlayersResults() : std::vector<tovNetworkPlay::LeftResults>{};
+}
+
 bool NetGetRigPlayerName(const tovBoat* boat, char* buffer, size_t n)
 {
     EmptyBuffer(buffer, n);

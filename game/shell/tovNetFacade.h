@@ -78,6 +78,10 @@ bool NetAddPlayerResults(int32_t slot, int32_t a, int32_t b);
 void NetClearPlayerResults();
 // Always empties the buffer first; false (empty) when the slot has no player.
 bool NetGetPlayerName(int32_t slot, char* buffer, size_t n);
+// The session's id of the slot's player (255: this player's); 0 when none.
+uint32_t NetGetPlayerId(int32_t slot);
+// The exchanged results of the players who have left since (empty outside a network game).
+std::vector<tovNetworkPlay::LeftResults> NetGetLeftPlayersResults();
 bool NetGetRigPlayerName(const tovBoat* boat, char* buffer, size_t n);
 void NetChangePlayerName(const char* name);
 

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class QrPoint3;
 class tovAnglerRigBase;
@@ -80,6 +82,23 @@ public:
     virtual uint32_t GetCommonLakeMask() = 0;
     // Fills at most n characters including the terminator; false when the slot has no player.
     virtual bool GetPlayerName(int32_t slot, char* buffer, size_t n) = 0;
+    // A player who left the session after its results of the day were exchanged: they stand
+    // for it until the results are cleared, or the players reset for a new game.
+    struct LeftResults
+    {
+        uint32_t id = 0;
+        std::string name;
+        int32_t a = 0;
+        int32_t b = 0;
+    };
+    virtual std::vector<LeftResults> GetLeftPlayersResults() { return {}; }
+    // Who holds the slot, for as long as the session lasts; 0 when the slot has no player. A
+    // session that keeps no ids of its own names its players by slot.
+    virtual uint32_t GetPlayerId(int32_t slot)
+    {
+        char name[32] = {};
+        return slot >= 0 && slot < kMaxPlayers && GetPlayerName(slot, name, sizeof name) ? uint32_t(slot) + 1 : 0;
+    }
     virtual void ChangePlayerName(const char* name) = 0;
 
     // The slot whose rig drives the boat, -1 when none.

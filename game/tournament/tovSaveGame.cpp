@@ -53,6 +53,7 @@ tovSavedGame tovSaveGame::Capture()
     if (session == nullptr)
         return game;
     game.gameNumber = session->GetGameNumber();
+    game.careerRow = session->GetCareerRow();
     game.mode = session->GetMode();
     game.day = session->GetDay();
     game.season.running = session->m_dayFlags;
@@ -205,6 +206,9 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
     if (session != nullptr)
     {
         session->m_resumed = true;
+        // The game goes on as saved: credited in its own row, and with no cut of another game.
+        session->SetSavedCareerRow(game.careerRow);
+        session->SetCutFromField(false);
         session->StartGame(game.mode, false);
         session->SetGameNumber(game.gameNumber);
     }

@@ -12,6 +12,9 @@ namespace
 
 constexpr size_t kGameNumberOffset = 28;
 constexpr size_t kWeatherOffset = 32;
+// Version 8 keeps the career row in the header's alignment word, which older versions zeroed.
+constexpr size_t kCareerRowOffset = 404;
+constexpr int32_t kCareerRows = 4;
 constexpr size_t kClockOffset = 408;
 constexpr size_t kNamesSize = tovSavedGame::kStandingsRows * tovSavedGame::kStandingsNameSize;
 constexpr size_t kTotalsOffset = kNamesSize + 800;
@@ -100,6 +103,8 @@ void tovSavedGame::WriteHeader(std::vector<uint8_t>& bytes) const
     out.U32(gameNumber);
     Pad(out, kWeatherOffset);
     weather.Write(out);
+    Pad(out, kCareerRowOffset);
+    out.I32(careerRow);
     Pad(out, kClockOffset);
     WriteBytes(out, clock);
     WriteBytes(out, season.running);
@@ -170,7 +175,7 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
 {
     plat::ByteReader in(data, size);
     const int32_t version = size >= 4 ? in.I32() : kVersion;
-    if (version != kVersion && version != kVersionWithoutNumber)
+    if (version != kVersion && version != kVersionWithoutMarks && version != kVersionWithoutNumber)
         return ReadResult::kWrongVersion;
     if (size < kHeaderSize)
         return ReadResult::kBadHeader;
@@ -181,9 +186,11 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     tournamentLengthSetting = in.I32();
     terrainSector = in.I32();
     in.Seek(kGameNumberOffset);
-    gameNumber = version == kVersion ? in.U32() : HeaderHash(data);
+    gameNumber = version != kVersionWithoutNumber ? in.U32() : HeaderHash(data);
     in.Seek(kWeatherOffset);
     const bool weatherRead = weather.Read(in);
+    in.Seek(kCareerRowOffset);
+    careerRow = in.I32();
     in.Seek(kClockOffset);
     ReadBytes(in, clock);
     ReadBytes(in, season.running);
@@ -194,6 +201,16 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     ReadWords(in, season.winnings);
     day = in.I32();
     ReadBytes(in, standings);
+    if (version < kVersion)
+    {
+        // Older saves kept no career row and no player marks; the words held nothing read.
+        careerRow = -1;
+        std::fill_n(standings.begin() + kStandingsMarksOffset, kStandingsRows * 4, uint8_t{0});
+    }
+    else if (!InRange(careerRow, -1, kCareerRows - 1))
+    {
+        return ReadResult::kBadHeader;
+    }
     if (in.Failed() || !weatherRead || !IsClockValid(clock) || !IsStandingsValid(standings))
         return ReadResult::kBadHeader;
     if (!InRange(others, 0, kMaxOtherAnglers) || !InRange(mode, kQuickFish, kSeason) ||
@@ -271,6 +288,11 @@ bool tovSavedGame::IsStandingsValid(const std::array<uint8_t, kStandingsSize>& s
     in.Seek(kCountsOffset);
     for (int32_t row = 0; row < kStandingsRows; ++row)
         if (in.I32() < 0)
+            return false;
+    // A mark is an id, or one negated: every one can be negated back.
+    in.Seek(kStandingsMarksOffset);
+    for (int32_t row = 0; row < kStandingsRows; ++row)
+        if (in.I32() == INT32_MIN)
             return false;
     return !in.Failed();
 }

@@ -16,9 +16,13 @@
 class tovSavedGame
 {
 public:
-    static constexpr int32_t kVersion = 7;
+    static constexpr int32_t kVersion = 8;
+    // The version before the career row and the standings' player marks.
+    static constexpr int32_t kVersionWithoutMarks = 7;
     // The version before the game number; such a save's number is a hash of its header.
     static constexpr int32_t kVersionWithoutNumber = 6;
+    // The standings' player marks: the first words of the block after the names.
+    static constexpr size_t kStandingsMarksOffset = 1600;
     static constexpr size_t kHeaderSize = 3808;
     static constexpr size_t kAnglerSize = 1816;
     static constexpr size_t kClockSize = 56;
@@ -93,7 +97,7 @@ public:
     enum class ReadResult
     {
         kOk,
-        // Neither version 6 nor 7: the caller says the format is incompatible, then that the
+        // Not version 6, 7 or 8: the caller says the format is incompatible, then that the
         // header is bad.
         kWrongVersion,
         kBadHeader,
@@ -102,6 +106,9 @@ public:
 
     // The session's game number (never 0 in a file that loads).
     uint32_t gameNumber = 0;
+    // The profile's career row the game was counted in (0 to 3); -1 when none was kept (and in
+    // every save of an older version).
+    int32_t careerRow = -1;
     int32_t lakeId = -1;
     int32_t mode = kQuickFish;
     int32_t dayLengthSetting = 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -38,9 +39,11 @@ void tovStandings::Reset()
         m_totals[i] = 0.0;
         m_fishCounts[i] = 0;
         m_names[i].fill('\0');
+        m_players[i] = 0;
         m_ranking[i] = i;
         m_dayCatch[i].fill(i == 0 ? -1 : 0);
     }
+    m_reservedNames.clear();
 }
 
 int32_t tovStandings::FieldSize(int32_t length, int32_t day)
@@ -63,7 +66,10 @@ void tovStandings::PrepareDay(int32_t length, int32_t day)
         }
         m_ranking[i] = i;
         if (day == 1)
+        {
             m_names[i].fill('\0');
+            m_players[i] = 0;
+        }
     }
 }
 
@@ -91,12 +97,17 @@ void tovStandings::RunDay(int32_t fieldSize, std::vector<int32_t>& livewell, con
     {
         SetName(0, localName != nullptr ? localName : "");
         m_nameUsed.fill(0);
+        // No computer angler bears a player's name: rows are told apart on every board.
+        for (int32_t index = 0; index < kOpponentNames; ++index)
+            for (const std::string& name : m_reservedNames)
+                if (name == kNames[index])
+                    m_nameUsed[index] = 1;
     }
     for (int32_t slot = 1; slot < fieldSize; ++slot)
     {
         if (m_day == 1)
         {
-            // At most 19 names are taken from 51, so a free one is always found.
+            // At most 19 names and 5 players' are taken from 51, so a free one is always found.
             int32_t index = rnd.next() % kOpponentNames;
             while (m_nameUsed[index] != 0)
                 index = rnd.next() % kOpponentNames;
@@ -165,9 +176,12 @@ void tovStandings::SortCatches(int32_t fieldSize)
 void tovStandings::SortRanking(int32_t fieldSize)
 {
     fieldSize = std::clamp(fieldSize, 0, kSlots);
+    // A player who left stands below every angler still in the game, whatever its total.
+    const auto above = [this](int32_t a, int32_t b)
+    { return HasLeft(a) != HasLeft(b) ? HasLeft(b) : m_totals[a] > m_totals[b]; };
     for (int32_t pass = 0; pass < fieldSize; ++pass)
         for (int32_t p = 0; p + 1 < fieldSize; ++p)
-            if (m_totals[m_ranking[p + 1]] > m_totals[m_ranking[p]])
+            if (above(m_ranking[p + 1], m_ranking[p]))
                 std::swap(m_ranking[p], m_ranking[p + 1]);
 }
 
@@ -246,16 +260,23 @@ void tovStandings::Cut(int32_t fieldSize)
     else
         return;
     std::array<std::array<char, kNameSize>, kSlots> names = m_names;
+    const std::array<int32_t, kSlots> players = m_players;
     int32_t to = 1;
     for (int32_t p = 0; p < keep; ++p)
     {
         const int32_t slot = m_ranking[p];
         if (slot != 0 && to < kSlots)
+        {
+            m_players[to] = players[slot];
             m_names[to++] = names[slot];
+        }
     }
     // The anglers cut go with their names: the standings hold the next day's field alone.
     for (; to < kSlots; ++to)
+    {
         m_names[to].fill('\0');
+        m_players[to] = 0;
+    }
 }
 
 tovStandings::Reveal tovStandings::RevealNext(bool localLivewellHasFish)
@@ -308,6 +329,14 @@ void tovStandings::SetName(int32_t slot, const char* name)
         std::strncpy(field.data(), name, kNameSize - 1);
 }
 
+void tovStandings::MarkLeft(int32_t slot)
+{
+    int32_t& mark = m_players.at(static_cast<size_t>(slot));
+    if (mark > 0)
+        mark = -mark;
+    m_dayCatch.at(static_cast<size_t>(slot)).fill(0);
+}
+
 const char* tovStandings::OpponentName(int32_t index)
 {
     return index >= 0 && index < kOpponentNames ? kNames[index] : "";
@@ -318,6 +347,8 @@ void tovStandings::StoreBlock(uint8_t* out) const
     plat::ByteWriter w;
     for (const auto& name : m_names)
         w.Write(name.data(), name.size());
+    for (int32_t v : m_players)
+        w.I32(v);
     for (int32_t v : m_reserved1)
         w.I32(v);
     for (double v : m_totals)
@@ -339,6 +370,13 @@ void tovStandings::LoadBlock(const uint8_t* in)
         r.Read(name.data(), name.size());
         // A name always ends inside its field.
         name.back() = '\0';
+    }
+    for (int32_t& v : m_players)
+    {
+        v = r.I32();
+        // Negated it must still name an id.
+        if (v == INT32_MIN)
+            v = 0;
     }
     for (int32_t& v : m_reserved1)
         v = r.I32();

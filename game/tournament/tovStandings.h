@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class uRandom;
@@ -85,8 +86,19 @@ public:
     void SetName(int32_t slot, const char* name);
     static const char* OpponentName(int32_t index);
 
-    // The saved block from the names on (the day is stored apart): names, 200 words, totals,
-    // 20 words, fish counts, 10 words; little-endian.
+    // Whose row: 0 a computer angler's, a session player's id for a player's, and the id
+    // negated for a player who left the game before its results of a day were exchanged.
+    int32_t GetPlayer(int32_t slot) const { return m_players.at(static_cast<size_t>(slot)); }
+    bool IsPlayer(int32_t slot) const { return GetPlayer(slot) != 0; }
+    bool HasLeft(int32_t slot) const { return GetPlayer(slot) < 0; }
+    void SetPlayer(int32_t slot, int32_t id) { m_players.at(static_cast<size_t>(slot)) = id; }
+    // The player of that id left: its row stays, below every angler still in the game.
+    void MarkLeft(int32_t slot);
+    // Names drawn for computer anglers on the first day skip these (the session's players).
+    void SetReservedNames(std::vector<std::string> names) { m_reservedNames = std::move(names); }
+
+    // The saved block from the names on (the day is stored apart): names, the rows' player
+    // marks and 180 words, totals, 20 words, fish counts, 10 words; little-endian.
     static constexpr size_t kBlockSize = 2760;
     void StoreBlock(uint8_t* out) const;
     void LoadBlock(const uint8_t* in);
@@ -94,7 +106,8 @@ public:
     // The stored block, in its saved order.
     int32_t m_day = 0;
     std::array<std::array<char, kNameSize>, kSlots> m_names{};
-    std::array<int32_t, 200> m_reserved1{};
+    std::array<int32_t, kSlots> m_players{};
+    std::array<int32_t, 200 - kSlots> m_reserved1{};
     std::array<double, kSlots> m_totals{};
     std::array<int32_t, kSlots> m_reserved2{};
     std::array<int32_t, kSlots> m_fishCounts{};
@@ -107,4 +120,5 @@ public:
     std::array<uint8_t, kOpponentNames> m_nameUsed{};
     std::array<int32_t, kPrizes> m_prizes{};
     int32_t m_weighedFish = 0;
+    std::vector<std::string> m_reservedNames;
 };

@@ -229,11 +229,24 @@ void tovWeighInIFace::SetUpDay()
         if (NetGetPlayerName(NetGetLocalSlot(), given, sizeof given) && given[0] != '\0')
             localName = given;
     }
+    // Every player's name, this copy's too: the same on every copy, so the same draws.
+    std::vector<std::string> playerNames{localName};
+    for (const tovWeighInNet::Player& player : players)
+        playerNames.push_back(player.name);
+    m_standings.SetReservedNames(std::move(playerNames));
     const size_t before = livewell.size();
     m_standings.RunDay(field, livewell, localName.c_str(), lake.intList, ctx);
-    if (network)
+    if (!network)
     {
-        tovWeighInNet::PlacePlayers(m_standings, players, tovWeighInNet::FieldSeed(), ctx, m_fieldPlayers);
+        // A network game loaded alone: its other players are not in this game, so they have left.
+        for (int32_t slot = 1; slot < m_standings.m_fieldSize; ++slot)
+            if (m_standings.IsPlayer(slot))
+                m_standings.MarkLeft(slot);
+    }
+    else
+    {
+        const int32_t localMark = cut ? 0 : tovWeighInNet::RowMark(NetGetPlayerId(NetGetLocalSlot()));
+        tovWeighInNet::PlacePlayers(m_standings, players, localMark, tovWeighInNet::FieldSeed(), ctx);
         m_fieldOrder = m_standings.m_ranking;
     }
     if (cut)
@@ -273,9 +286,12 @@ void tovWeighInIFace::PassCutDay()
     const int32_t field = m_standings.m_fieldSize;
     // Slot 0 holds no one: last in the ranking, below every equal total.
     auto& ranking = m_standings.m_ranking;
-    std::stable_partition(ranking.begin(), ranking.begin() + field, [](int32_t slot) { return slot != 0; });
+    const auto someone = [](int32_t slot) { return slot != 0; };
+    std::stable_partition(ranking.begin(), ranking.begin() + field, someone);
     m_standings.AddAllCatches(field);
     m_standings.SortRanking(field);
+    // Below a player who left, too: the finalists' boards list that player in its place.
+    std::stable_partition(ranking.begin(), ranking.begin() + field, someone);
     m_boardSelector = kBoardPicture;
     if (field - 1 > 5)
     {
@@ -299,6 +315,7 @@ void tovWeighInIFace::CutWithoutLocal(int32_t field)
 {
     m_standings.Cut(field);
     m_standings.SetName(0, "");
+    m_standings.SetPlayer(0, 0);
 }
 
 void tovWeighInIFace::Leave(int32_t)
@@ -910,19 +927,21 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
             if (place < 1 || place > tovStandings::kSlots)
                 continue;
             const int32_t slot = m_standings.m_ranking[static_cast<size_t>(place - 1)];
-            const char* name = m_standings.GetName(slot);
-            if (name[0] == '\0')
+            if (m_standings.GetName(slot)[0] == '\0')
                 continue;
+            // A player who left is shown so, and its place pays nothing.
+            const bool left = m_standings.HasLeft(slot);
+            const std::string name = Format(left ? "%s (left)" : "%s", m_standings.GetName(slot));
             const int32_t y = kRowY[row];
             if (c.prizesShown)
             {
-                const int32_t prize = place <= tovStandings::kPrizes ? m_standings.m_prizes[place - 1] : 0;
+                const int32_t prize = place <= tovStandings::kPrizes && !left ? m_standings.m_prizes[place - 1] : 0;
                 lines.push_back({prize / 1000 > 99 ? 4 : 17, y, Format("%s%d,000", "$", prize / 1000)});
                 lines.push_back({132, y, name});
             }
             else
             {
-                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name)});
+                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name.c_str())});
             }
             lines.push_back({460, y, Format("%d", m_standings.m_fishCounts[slot])});
             lines.push_back({502, y, Format("%5.2f", m_standings.m_totals[slot] * 0.0625)});

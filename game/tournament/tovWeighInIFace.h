@@ -167,8 +167,6 @@ private:
     tovStandings m_standings;
     // A network day's ranking as its field was set up, the same on every copy.
     std::array<int32_t, tovStandings::kSlots> m_fieldOrder{};
-    // The players of a network tournament's first day, whether or not still in the session.
-    std::vector<std::string> m_fieldPlayers;
     Ceremony m_state;
     uint32_t m_nowMs = 0;
     int32_t m_previousScreen = 0;

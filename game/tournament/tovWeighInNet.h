@@ -32,6 +32,8 @@ struct Player
 {
     std::string name;
     Catch day;
+    // The session's id of the player.
+    uint32_t id = 0;
 };
 
 // The day's catch as the board counts it: at most five fish, a sixth's smallest left out.
@@ -53,14 +55,18 @@ bool LeaveDay();
 // The seed the host shares with the weigh-in phase (0 outside a network game).
 uint32_t FieldSeed();
 
+// A session id as a row's mark in the standings (never negative; 0 for none).
+int32_t RowMark(uint32_t id);
+
 // The other players into the day's field (set up by RunDay): on the first day rows 1 upward take
-// their names, later days find them by name (a player no longer in the field is left out); each
-// gets its catch as that many fish of equal weight. Then every computer angler's catch is drawn
-// again, in the order of the names, from the seed, so that each gets the same catch on every
-// copy whatever row it holds there. The ranking starts in the names' order, a player before a
-// computer angler of the same name, so that equal totals stand in one order on every copy.
-// fieldPlayers: the first day's players, which the first day writes and later days read.
-void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, uint32_t seed,
-                  const tovOpponentRollContext& ctx, std::vector<std::string>& fieldPlayers);
+// their names and are marked as theirs; later days find each by its mark. A marked row whose
+// player brought no results this day has left (MarkLeft). Row 0 is marked localMark (0 on a cut
+// copy). Each player gets its catch as that many fish of equal weight. Then every computer
+// angler's catch is drawn again, in the order of the names, from the seed, so that each gets the
+// same catch on every copy whatever row it holds there. The ranking starts in the names' order,
+// a player before a computer angler of the same name, so that equal totals stand in one order
+// on every copy.
+void PlacePlayers(tovStandings& standings, const std::vector<Player>& players, int32_t localMark, uint32_t seed,
+                  const tovOpponentRollContext& ctx);
 
 } // namespace tovWeighInNet

@@ -7,6 +7,7 @@
 #include "TestWeighInPorts.h"
 #include "qrxClock.h"
 #include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
 #include "tovNetFacade.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovNullNetworkPlay.h"
@@ -286,6 +287,160 @@ TEST_F(tovWeighInBoard, EveryCopyShowsOneBoardWithARenamedPlayerAndATie)
         ASSERT_NE(robin + 1, names.end());
         EXPECT_EQ(robin[1], "Robin 2");
     }
+}
+
+// Three copies of a two-day tournament: Robin hosts, Casey and a joiner named like a computer
+// angler that day 1's field would draw among its first five. The joiner, with no fish, is cut
+// and watches the final. Each angler is on day 1's board once; every copy's final board reads
+// the same, with no row of the joiner's name; Robin's standings saved after day 1 and loaded
+// again weigh the same final. When Casey leaves on the final's lake, its row stands last,
+// says so and pays nothing, on both remaining copies.
+TEST_F(tovWeighInBoard, ThreeCopiesAgreeWithACutPlayerNamedLikeAComputerAngler)
+{
+    // A lake whose places pay.
+    TheLakeCatalogue().Clear();
+    TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
+    ASSERT_GT(TheLakeCatalogue().GetValues().intList[4], 0);
+    tovNetworkPlay::GAMEPARAMS params;
+    params.weighInSeed = 0x5EED;
+    StoreGameParams(params);
+    // Day 1 on the host's copy, its joiner named "Zed": a computer angler among the first five.
+    std::string twin;
+    {
+        CopySession probe;
+        probe.m_slot = 0;
+        probe.m_names = {"Robin", "Casey", "Zed"};
+        probe.m_catches = {tovWeighInNet::DayCatch({700, 700}), tovWeighInNet::DayCatch({600, 600})};
+        SetNetworkPlay(&probe);
+        TheUserProfile().SetName("Robin", false);
+        m_session->SetDay(1, true);
+        tovWeighInIFace screen(std::make_unique<BoardPorts>(std::vector<int32_t>{700, 700}, 8.0f));
+        screen.Prepare(2);
+        screen.Enter(2);
+        DayBoard(screen);
+        for (int32_t place = 0; place < 5 && twin.empty(); ++place)
+        {
+            const int32_t slot = screen.Standings().m_ranking[static_cast<size_t>(place)];
+            if (!screen.Standings().IsPlayer(slot))
+                twin = screen.Standings().GetName(slot);
+        }
+        screen.Leave(10);
+    }
+    ASSERT_FALSE(twin.empty());
+
+    for (const bool caseyLeaves : {false, true})
+    {
+        SCOPED_TRACE(caseyLeaves ? "Casey leaves on the final's lake" : "everyone stays");
+        struct Copy
+        {
+            std::string name;
+            std::vector<int32_t> day1, day2;
+            CopySession seen;
+            BoardPorts* ports = nullptr;
+            std::unique_ptr<tovWeighInIFace> screen;
+            bool cut = false;
+        };
+        std::array<Copy, 3> copies{{{"Robin", {700, 700}, {48}, {}, nullptr, nullptr, false},
+                                    {"Casey", {600, 600}, {100, 90}, {}, nullptr, nullptr, false},
+                                    {twin, {}, {}, {}, nullptr, nullptr, false}}};
+        for (size_t i = 0; i < copies.size(); ++i)
+        {
+            Copy& c = copies[i];
+            c.seen.m_slot = static_cast<int32_t>(i);
+            c.seen.m_length = 1;
+            for (size_t k = 0; k < copies.size(); ++k)
+            {
+                c.seen.m_names[k] = copies[k].name;
+                c.seen.m_catches[k] = tovWeighInNet::DayCatch(copies[k].day1);
+            }
+            auto owned = std::make_unique<BoardPorts>(c.day1, 8.0f);
+            c.ports = owned.get();
+            c.screen = std::make_unique<tovWeighInIFace>(std::move(owned));
+        }
+        const auto play = [&](Copy& c, int32_t day)
+        {
+            SetNetworkPlay(&c.seen);
+            TheUserProfile().SetName(c.name.c_str(), false);
+            m_session->SetCutFromField(c.cut);
+            m_session->SetDay(day, true);
+            c.screen->Prepare(2);
+            c.screen->Enter(2);
+        };
+
+        std::vector<std::vector<std::string>> dayOne;
+        std::vector<uint8_t> saved(tovStandings::kBlockSize);
+        for (Copy& c : copies)
+        {
+            play(c, 1);
+            dayOne.push_back(DayBoard(*c.screen));
+            c.screen->Step(GetTimeMs(), true);
+            c.cut = m_session->IsCutFromField();
+            c.screen->Leave(10);
+        }
+        copies[0].screen->Standings().StoreBlock(saved.data());
+        EXPECT_EQ(dayOne[1], dayOne[0]);
+        EXPECT_EQ(dayOne[2], dayOne[0]);
+        EXPECT_EQ(std::count_if(dayOne[0].begin(), dayOne[0].end(),
+                                [&](const std::string& row) { return row.ends_with("  " + twin); }),
+                  1)
+            << "one row of the name " << twin;
+        ASSERT_FALSE(copies[0].cut);
+        ASSERT_FALSE(copies[1].cut);
+        ASSERT_TRUE(copies[2].cut);
+
+        // The final: each copy hears the others' catches, or Casey's nothing once it has gone.
+        for (Copy& c : copies)
+        {
+            c.ports->m_livewell = c.day2;
+            for (size_t k = 0; k < copies.size(); ++k)
+                c.seen.m_catches[k] = tovWeighInNet::DayCatch(copies[k].day2);
+            if (caseyLeaves)
+                c.seen.m_names[1].clear();
+        }
+        std::vector<std::vector<std::string>> finals;
+        for (size_t i = 0; i < copies.size(); ++i)
+        {
+            if (caseyLeaves && i == 1)
+                continue;
+            Copy& c = copies[i];
+            play(c, 2);
+            finals.push_back(c.cut ? Rows(*c.screen) : FinalBoard(*c.screen, *c.ports));
+            c.screen->Leave(10);
+        }
+        for (size_t i = 1; i < finals.size(); ++i)
+            EXPECT_EQ(finals[i], finals[0]) << "copy " << i;
+        for (const std::string& row : finals[0])
+            EXPECT_FALSE(row.ends_with(" " + twin)) << row;
+        if (caseyLeaves)
+        {
+            ASSERT_GE(finals[0].size(), 4u);
+            // The last row: its prize, its name, fish and weight.
+            const std::vector<std::string> last(finals[0].end() - 4, finals[0].end());
+            EXPECT_EQ(last[0], "17 381 $0,000") << "fifth place pays nothing to a player who left";
+            EXPECT_EQ(last[1], "132 381 Casey (left)");
+        }
+        else
+        {
+            EXPECT_NE(finals[0][finals[0].size() - 4], "17 381 $0,000");
+        }
+
+        // Robin's standings as saved after day 1 and loaded by a new copy weigh the same final.
+        Copy& robin = copies[0];
+        auto owned = std::make_unique<BoardPorts>(robin.day2, 8.0f);
+        BoardPorts& ports = *owned;
+        tovWeighInIFace loaded(std::move(owned));
+        loaded.Standings().LoadBlock(saved.data());
+        SetNetworkPlay(&robin.seen);
+        TheUserProfile().SetName("Robin", false);
+        m_session->SetCutFromField(false);
+        m_session->SetDay(2, true);
+        loaded.Prepare(2);
+        loaded.Enter(2);
+        EXPECT_EQ(FinalBoard(loaded, ports), finals[0]) << "loaded at day 2";
+        loaded.Leave(10);
+        SetNetworkPlay(nullptr);
+    }
+    TheLakeCatalogue().Clear();
 }
 
 // A copy cut from the field watches the final: its own empty row stands below the five

@@ -24,6 +24,7 @@
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 namespace
 {
@@ -123,6 +124,91 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
             EXPECT_EQ(ounces, 100);
             EXPECT_EQ(fish, 2);
         }
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// Three copies: Casey, a finalist, leaves once the day's results are exchanged (or before it
+// brings any), and Drew reads the results only after Casey has gone, as a cut copy that weighs
+// late does. Casey's exchanged catch still counts there; a catch never exchanged does not.
+TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCopy)
+{
+    for (const bool exchanged : {true, false})
+    {
+        SCOPED_TRACE(exchanged ? "left after the exchange" : "left before it");
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        SessionPair pair;
+        NetSessionSide drew(pair.net, "Drew");
+        tovDirectPlay& h = pair.h;
+        tovDirectPlay& c = pair.c;
+        tovDirectPlay& d = *drew.session;
+        ASSERT_TRUE(HostAndJoin(h, c));
+        ASSERT_TRUE(d.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return d.GetLocalSlot() == 2 && h.IsSlotActive(2) && c.IsSlotActive(2) && d.IsSlotActive(0) &&
+                       d.IsSlotActive(1);
+            },
+            {&h, &c, &d}));
+        for (tovDirectPlay* s : {&h, &c, &d})
+            s->SetLocalPhase(5);
+        // Drew has published its catch and waits in the exchange's phase.
+        d.AddPlayerResults(2, 0, 0);
+        d.SetLocalPhase(tovWeighInNet::kResultsTakenPhase);
+
+        QuitOnStall watchdog;
+        std::thread host(
+            [&]
+            {
+                h.AddPlayerResults(0, 64, 1);
+                h.WaitForPhase(7, 8, 0, 0);
+            });
+        std::thread casey(
+            [&]
+            {
+                if (exchanged)
+                {
+                    c.AddPlayerResults(1, 1500, 2);
+                    c.WaitForPhase(7, 8, 0, 0);
+                }
+                c.Close();
+            });
+        casey.join();
+        host.join();
+        // Drew's session has met Casey's leave and freed its seat before Drew reads.
+        ASSERT_TRUE(WaitUntil(
+            [&]
+            {
+                d.IsPlayerInPhase(0, 1);
+                return !d.IsSlotActive(1);
+            },
+            {&d}));
+        SetNetworkPlay(&d);
+        const std::vector<tovWeighInNet::Player> players = tovWeighInNet::ExchangeCatches({});
+        watchdog.Finish();
+        EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
+        qrxBaseApp::SetQuitFlag(false);
+        SetNetworkPlay(nullptr);
+
+        std::vector<std::tuple<std::string, int32_t, int32_t>> seen;
+        for (const tovWeighInNet::Player& p : players)
+            seen.emplace_back(p.name, p.day.ounces, p.day.fish);
+        std::vector<std::tuple<std::string, int32_t, int32_t>> expected{{"Robin", 64, 1}};
+        if (exchanged)
+            expected.emplace_back("Casey", 1500, 2);
+        EXPECT_EQ(seen, expected);
+        // Cleared with the day's results: the next day brings nothing of Casey, nor of the host
+        // leaving after the day's close.
+        d.ClearPlayerResults();
+        h.Close();
+        ASSERT_TRUE(WaitUntil(
+            [&]
+            {
+                d.IsPlayerInPhase(0, 0);
+                return !d.IsSlotActive(0);
+            },
+            {&d}));
+        EXPECT_TRUE(d.GetLeftPlayersResults().empty());
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }

@@ -7,6 +7,7 @@
 #include "StreamTestHelpers.h"
 #include "tovGameClock.h"
 #include "tovLakeCatalogue.h"
+#include "tovNullNetworkPlay.h"
 
 #include <cstring>
 #include <filesystem>
@@ -145,6 +146,66 @@ TEST_F(tovSaveGameTest, LoadingCountsNoNewGameStarted)
     other.SetName("Someone Else", false);
     ASSERT_EQ(LoadUserProfile(other), tovProfileLoad::kLoaded);
     EXPECT_EQ(other.GetCareer(row)[tovUserProfile::kGamesStarted], otherStarted);
+}
+
+// An open network session, as far as the career row and the cut ask.
+class OpenSession : public tovNullNetworkPlay
+{
+public:
+    bool IsSessionOpen() override { return true; }
+};
+
+// A game is credited in the row it was counted in, saved, loaded alone or with a session open:
+// a network tournament in the network row, a single-player one in its skill's. A save of the
+// version before kept no row: its load follows the game the player now plays. A load starts
+// with no cut of the game before.
+TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
+{
+    OpenSession open;
+    const struct
+    {
+        const char* what;
+        bool savedInSession, loadedInSession, oldVersion;
+        int32_t row;
+    } cases[] = {
+        {"a network tournament loaded alone", true, false, false, tovGameSession::kNetworkCareerRow},
+        {"a single-player game at skill 2 loaded alone", false, false, false, 2},
+        {"a single-player game at skill 2 loaded with a session open", false, true, false, 2},
+        {"an older save of a network game, loaded alone", true, false, true, 2},
+        {"an older save of a single-player game, loaded with a session open", false, true, true,
+         tovGameSession::kNetworkCareerRow},
+    };
+    for (const auto& c : cases)
+    {
+        m_session->m_resumed = false;
+        m_session->SetSkillLevel(2, false);
+        SetNetworkPlay(c.savedInSession ? &open : nullptr);
+        StartGame(1, tovGameSession::kTournament);
+        const int32_t counted = m_session->GetCareerRow();
+        EXPECT_EQ(counted, c.savedInSession ? tovGameSession::kNetworkCareerRow : 2) << c.what;
+        const std::string path = SaveFile("row.wsv");
+        if (c.oldVersion)
+        {
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(plat::ReadFile(path, bytes));
+            Poke(bytes, 0, tovSavedGame::kVersionWithoutMarks);
+            ASSERT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
+        }
+        // Another game, cut from its field, in between.
+        SetNetworkPlay(&open);
+        m_session->StartGame(tovGameSession::kTournament, false);
+        m_session->SetCutFromField(true);
+        SetNetworkPlay(c.loadedInSession ? &open : nullptr);
+        ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk) << c.what;
+        EXPECT_EQ(m_session->GetCareerRow(), c.row) << c.what;
+        EXPECT_FALSE(m_session->IsCutFromField()) << c.what;
+        // The next day of the loaded game keeps it.
+        m_session->RestartGame(false);
+        EXPECT_EQ(m_session->GetCareerRow(), c.row) << c.what;
+        m_session->ClearAnglers();
+        m_link.records.clear();
+    }
+    SetNetworkPlay(nullptr);
 }
 
 TEST_F(tovSaveGameTest, EveryPrefixIsRefusedWithoutTouchingTheGame)

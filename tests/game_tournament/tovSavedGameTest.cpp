@@ -26,6 +26,7 @@ tovSavedGame Sample(int32_t anglers, const std::string& name)
 {
     tovSavedGame g;
     g.gameNumber = 77;
+    g.careerRow = 2;
     g.lakeId = 5;
     g.mode = 3;
     g.dayLengthSetting = 1;
@@ -45,7 +46,9 @@ tovSavedGame Sample(int32_t anglers, const std::string& name)
     g.season.winnings = {41, 42, 43, 44};
     g.day = 3;
     std::memcpy(g.standings.data(), "Lead", 5);
-    g.standings[1600] = 0xA1; // reserved words come back unchanged
+    const int32_t mark = -3; // a player who left, in row 1
+    std::memcpy(g.standings.data() + 1604, &mark, 4);
+    g.standings[1680] = 0xA1; // reserved words come back unchanged
     const int32_t count = 4;
     std::memcpy(g.standings.data() + 2640, &count, 4);
     g.profileName = name;
@@ -75,7 +78,7 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         size_t offset;
         int32_t value;
     } words[] = {
-        {0, 7},
+        {0, 8},
         {4, 1},
         {8, 5},
         {12, 3},
@@ -84,7 +87,7 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         {24, 9},
         {28, 77},
         {32, 1234},
-        {404, 0},
+        {404, 2},
         {468, 11},
         {480, 14},
         {484, 1},
@@ -113,7 +116,8 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
     EXPECT_EQ(b[464], 1);
     EXPECT_EQ(b[466], 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[1048])), "Lead");
-    EXPECT_EQ(b[2648], 0xA1);
+    EXPECT_EQ(I32At(b, 2652), -3) << "row 1's player mark";
+    EXPECT_EQ(b[2728], 0xA1);
     EXPECT_EQ(F32At(b, 3808 + 24), 10.0f);
     EXPECT_EQ(F32At(b, 3808 + 32), -3.0f);
     EXPECT_EQ(F32At(b, 3808 + 36), 1.0f) << "rotation row 0";
@@ -166,6 +170,61 @@ TEST(tovSavedGame, AnOldSavesNumberHangsOnItsWholeHeader)
     tovSavedGame otherWeather = sample;
     otherWeather.weather.generatorState = 99;
     EXPECT_NE(numberOf(otherWeather.Write()), first);
+}
+
+// Every version this game wrote loads: an older one with no career row and no player marks (its
+// words there held nothing the game read), this one with both; a damaged row or mark is refused.
+TEST(tovSavedGame, EveryVersionLoadsAndOnlyTheNewestKeepsRowAndMarks)
+{
+    const std::vector<uint8_t> written = Sample(2, "Pat").Write();
+    const struct
+    {
+        int32_t version;
+        size_t at;
+        int32_t value;
+        tovSavedGame::ReadResult result;
+        int32_t careerRow, mark;
+    } cases[] = {
+        {8, 0, 0, tovSavedGame::ReadResult::kOk, 2, -3},
+        {7, 0, 0, tovSavedGame::ReadResult::kOk, -1, 0},
+        {6, 0, 0, tovSavedGame::ReadResult::kOk, -1, 0},
+        {8, 404, -1, tovSavedGame::ReadResult::kOk, -1, -3},
+        {8, 404, 3, tovSavedGame::ReadResult::kOk, 3, -3},
+        {8, 404, 4, tovSavedGame::ReadResult::kBadHeader, 0, 0},
+        {8, 404, -2, tovSavedGame::ReadResult::kBadHeader, 0, 0},
+        {7, 404, 99, tovSavedGame::ReadResult::kOk, -1, 0},
+        {8, 2652, INT32_MIN, tovSavedGame::ReadResult::kBadHeader, 0, 0},
+        {7, 2652, INT32_MIN, tovSavedGame::ReadResult::kOk, -1, 0},
+        {5, 0, 0, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
+        {9, 0, 0, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<uint8_t> bytes = written;
+        const auto put = [&](size_t at, int32_t v)
+        {
+            for (size_t k = 0; k < 4; ++k)
+                bytes[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k));
+        };
+        put(0, c.version);
+        if (c.at != 0)
+            put(c.at, c.value);
+        tovSavedGame read;
+        ASSERT_EQ(read.Read(bytes.data(), bytes.size()), c.result) << c.version << " at " << c.at;
+        if (c.result != tovSavedGame::ReadResult::kOk)
+            continue;
+        EXPECT_EQ(read.careerRow, c.careerRow) << c.version << " at " << c.at;
+        int32_t mark = 0;
+        std::memcpy(&mark, read.standings.data() + 1604, 4);
+        EXPECT_EQ(mark, c.mark) << c.version << " at " << c.at;
+        EXPECT_EQ(read.day, 3);
+        EXPECT_EQ(read.profileName, "Pat");
+        // Saved again, it is this version's save of the same game.
+        const std::vector<uint8_t> again = read.Write();
+        tovSavedGame reread;
+        ASSERT_EQ(reread.Read(again.data(), again.size()), tovSavedGame::ReadResult::kOk) << c.version;
+        EXPECT_EQ(reread, read) << c.version;
+    }
 }
 
 // A count past the order's 32 events is refused for every length, also where every word past

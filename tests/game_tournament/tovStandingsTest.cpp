@@ -286,12 +286,14 @@ TEST(tovStandingsTest, SavedBlockRoundTripsAndEndsEveryName)
     s.SetName(19, "Last");
     s.m_totals[3] = 123.0;
     s.m_fishCounts[3] = 5;
-    s.m_reserved1[199] = -7;
+    s.SetPlayer(4, -3);
+    s.m_reserved1[179] = -7;
     s.m_reserved3[9] = 9;
     std::vector<uint8_t> block(tovStandings::kBlockSize);
     s.StoreBlock(block.data());
     // Offsets inside the block: totals after names and 200 words, counts after 20 more.
     EXPECT_EQ(block[0], 'C');
+    EXPECT_EQ(block[1600 + 4 * 4], uint8_t(-3)) << "the rows' player marks first";
     EXPECT_EQ(block[1600 + 199 * 4], uint8_t(-7));
     EXPECT_EQ(block[2400 + 3 * 8 + 7], 0x40); // 123.0 as a little-endian double
     EXPECT_EQ(block[2640 + 3 * 4], 5);
@@ -301,6 +303,7 @@ TEST(tovStandingsTest, SavedBlockRoundTripsAndEndsEveryName)
     std::vector<uint8_t> again(tovStandings::kBlockSize);
     back.StoreBlock(again.data());
     EXPECT_EQ(again, block);
+    EXPECT_TRUE(back.HasLeft(4));
 
     // A name that fills its field, and a total that is not a number.
     std::fill(block.begin(), block.begin() + 80, 'x');

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -260,6 +261,38 @@ TEST_F(WeighInTest, TheFirstDayOfFourGoesOnWithTheWholeFieldAndItsTotals)
     for (int32_t slot = 0; slot < 20; ++slot)
         after[standings.GetName(slot)] = standings.m_totals[static_cast<size_t>(slot)];
     EXPECT_EQ(after, totals);
+}
+
+// A network tournament loaded alone on day 2: the other players' rows are theirs, and none of
+// them is in this game. Each stands last, empty and said to have left, and pays nothing.
+TEST_F(WeighInTest, APlayersRowOfANetworkGameLoadedAloneCountsAsLeft)
+{
+    tovStandings& standings = m_screen->Standings();
+    const char* field[] = {"Casey", "Robin",       "Walt Brenner", "Dale Hoskins", "Earl Pruitt",
+                           "Drew",  "Ray Dunmore", "Cody Wheeler", "Buck Harlan",  "Travis Kell"};
+    for (int32_t slot = 0; slot < 10; ++slot)
+        standings.SetName(slot, field[slot]);
+    standings.SetPlayer(0, 2);
+    standings.SetPlayer(1, 1);
+    standings.SetPlayer(5, 3);
+    m_ports->m_livewell = {300, 300};
+    // Day 2 of three: a field of ten.
+    EnterDay(2, 2);
+    ASSERT_EQ(m_screen->GetFieldSize(), 10);
+    Wait(2000);
+    const std::set<int32_t> last{standings.m_ranking[8], standings.m_ranking[9]};
+    EXPECT_EQ(last, (std::set<int32_t>{1, 5}));
+    for (int32_t slot : last)
+    {
+        EXPECT_TRUE(standings.HasLeft(slot)) << slot;
+        EXPECT_EQ(standings.m_totals[static_cast<size_t>(slot)], 0.0) << slot;
+    }
+    EXPECT_FALSE(standings.HasLeft(0));
+    // The board's second page, places 6 to 10.
+    Wait(5000);
+    for (const char* name : {"Robin", "Drew"})
+        EXPECT_TRUE(HasLine("9  " + std::string(name) + " (left)") || HasLine("10  " + std::string(name) + " (left)"))
+            << name;
 }
 
 TEST_F(WeighInTest, FinalFromCallToWinner)
