@@ -198,7 +198,10 @@ TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCop
             expected.emplace_back("Casey", 1500, 2);
         EXPECT_EQ(seen, expected);
         // Cleared with the day's results: the next day brings nothing of Casey, nor of the host
-        // leaving after the day's close.
+        // leaving after the day's close. The host's last exchange header may still be on its way
+        // to Drew: the day's close, seen by Drew, comes after it.
+        h.SetLocalPhase(tovWeighInNet::kClosedPhase);
+        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(0) == tovWeighInNet::kClosedPhase; }, {&d}));
         d.ClearPlayerResults();
         h.Close();
         ASSERT_TRUE(WaitUntil(
