@@ -105,7 +105,7 @@ TEST(tovEnetFlood, StopsAtTheHost)
             send(tovNet::NameChangedMsg().Write());
         }
         heldBack = 3 * 10000 - 4 - 1 - 1;
-        ASSERT_TRUE(allHeldBack());
+        ASSERT_TRUE(allHeldBack()) << host.transport->FramesHeldBack();
         casey.session->SendChatText("Over here", true, nullptr);
         const auto everyoneHas = [&](size_t lines, size_t renames)
         {
