@@ -897,7 +897,8 @@ bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool gu
         s.SendFrame(peer->second, frame, guaranteed);
     else
         return false;
-    enet_host_flush(s.host);
+    // The service thread sends it within a step: flushing here would have the game's frame send
+    // whatever else the link owes, a flooding player's acknowledgements among it.
     return true;
 }
 
