@@ -1,6 +1,7 @@
 #include "EnetSession.h"
 
 #include "Clock.h"
+#include "DebugOutput.h"
 
 #include <enet/enet.h>
 
@@ -197,6 +198,9 @@ struct EnetSession::State
     std::map<NetPlayerId, ENetPeer*> peers;
     // Host: connections that have not joined yet, with the tick they came at.
     std::map<ENetPeer*, uint32_t> waiting;
+    // Host: what each player may send; the frames it held back.
+    std::shared_ptr<NetRelayFilter> filter;
+    int64_t heldBack = 0;
     NetJoinFailure joinFailure = NetJoinFailure::None;
     std::thread service;
     std::atomic<bool> stop{false};
@@ -236,6 +240,43 @@ struct EnetSession::State
         for (const auto& [id, peer] : peers)
             if (id != except)
                 SendFrame(peer, frame, reliable);
+    }
+
+    std::string NameOf(NetPlayerId id) const
+    {
+        const auto found = names.find(id);
+        return found == names.end() ? std::string() : found->second;
+    }
+
+    // Host: a player is gone; everyone else is told.
+    void RemovePlayer(NetPlayerId id)
+    {
+        if (id == 0 || peers.erase(id) == 0)
+            return;
+        names.erase(id);
+        if (filter)
+            filter->Forget(id);
+        std::vector<uint8_t> frame{kFrameDestroyed};
+        PutU32(frame, id);
+        SendToPeers(frame, true, 0);
+        Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+    }
+
+    // Host: true when the filter lets the player's frame through. A player kept past its share
+    // too long is let go here: its later frames find no player.
+    bool Admit(ENetPeer* peer, NetPlayerId from, NetRelayFilter::Verdict verdict)
+    {
+        if (verdict == NetRelayFilter::Verdict::Pass)
+            return true;
+        ++heldBack;
+        if (verdict == NetRelayFilter::Verdict::Disconnect)
+        {
+            DebugOutput((NameOf(from) + " stayed past its share of messages: disconnected").c_str());
+            peer->data = nullptr;
+            enet_peer_disconnect(peer, 0);
+            RemovePlayer(from);
+        }
+        return false;
     }
 
     // Host side: one received frame from a joined or joining player.
@@ -288,6 +329,10 @@ struct EnetSession::State
             // The sender is who the connection says, whatever the frame claims.
             if (!in.U32(sender) || !in.U32(to))
                 return;
+            // Before anything is kept or relayed: a flood stops here.
+            if (filter &&
+                !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), GetTimeMs())))
+                return;
             std::vector<uint8_t> frame{kFrameApp};
             PutU32(frame, from);
             PutU32(frame, to);
@@ -304,6 +349,9 @@ struct EnetSession::State
             uint32_t id = 0;
             std::string name;
             if (!in.U32(id) || !in.Name(name))
+                return;
+            // Past the share, a rename is neither taken nor echoed.
+            if (filter && !Admit(peer, from, filter->TakeRename(from, NameOf(from), GetTimeMs())))
                 return;
             name = UniquePlayerName(name, NamesBut(names, from));
             names[from] = name;
@@ -409,14 +457,7 @@ struct EnetSession::State
                 const NetPlayerId id = PeerId(event.peer);
                 event.peer->data = nullptr;
                 waiting.erase(event.peer);
-                if (id != 0 && peers.erase(id) != 0)
-                {
-                    names.erase(id);
-                    std::vector<uint8_t> frame{kFrameDestroyed};
-                    PutU32(frame, id);
-                    SendToPeers(frame, true, 0);
-                    Push({NetMessage::Kind::PlayerDestroyed, id, {}});
-                }
+                RemovePlayer(id);
             }
             else if (event.peer == server)
             {
@@ -553,6 +594,9 @@ struct EnetSession::State
         names.clear();
         peers.clear();
         waiting.clear();
+        if (filter)
+            filter->Forget(kNetAllPlayers);
+        heldBack = 0;
         address.clear();
         joinable = true;
     }
@@ -810,6 +854,19 @@ NetJoinFailure EnetSession::GetJoinFailure() const
     return m_state->joinFailure;
 }
 
+int64_t EnetSession::FramesHeldBack() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->heldBack;
+}
+
+bool EnetSession::SetRelayFilter(std::shared_ptr<NetRelayFilter> filter)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->filter = std::move(filter);
+    return true;
+}
+
 int32_t EnetSession::ConnectionsWaitingToJoin() const
 {
     std::lock_guard lock(m_state->mutex);
@@ -840,7 +897,8 @@ bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool gu
         s.SendFrame(peer->second, frame, guaranteed);
     else
         return false;
-    enet_host_flush(s.host);
+    // The service thread sends it within a step: flushing here would have the game's frame send
+    // whatever else the link owes, a flooding player's acknowledgements among it.
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // A network session over UDP: the host accepts players and relays their messages, so every
-// player talks only to the host. Guaranteed messages travel reliably and in order, the rest
-// as they come. A player silent past the peer time-out is taken for gone; a connection that does
-// not join within 5 s of the installed clock is dropped. Refusals say why. Sessions answer
+// player talks only to the host, and the host's relay filter holds back a flood at its source. Guaranteed messages
+// travel reliably and in order, the rest as they come. A player silent past the peer time-out is taken for gone; a
+// connection that does not join within 5 s of the installed clock is dropped. Refusals say why. Sessions answer
 // discovery on a fixed port of the local network.
 
 #include "NetSession.h"
@@ -41,11 +41,15 @@ public:
     bool Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override;
     bool Receive(NetMessage& out, int32_t timeoutMs) override;
     void Wake() override;
+    // The host applies it to every player's frames before it relays or keeps them.
+    bool SetRelayFilter(std::shared_ptr<NetRelayFilter> filter) override;
 
     // Stops answering without saying goodbye, as a killed program would (tests).
     void Abandon();
     // Host: connections that hold a place without having joined (tests).
     int32_t ConnectionsWaitingToJoin() const;
+    // Host: the frames its relay filter has held back since the session opened (tests).
+    int64_t FramesHeldBack() const;
 
 private:
     struct State;

@@ -5,6 +5,7 @@
 // (any thread, one reader). Everything else is called from one thread at a time.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,31 @@ struct NetMessage
     std::vector<uint8_t> data;
 };
 
+// What a host lets through of each player's messages before it relays them or keeps them: the
+// session carries the game's messages as bytes, and only the game knows a chat line from a
+// state. Called from one thread at a time; nowMs is the installed clock's tick.
+class NetRelayFilter
+{
+public:
+    enum class Verdict
+    {
+        Pass,
+        // Neither relayed nor kept.
+        Drop,
+        // Dropped, and the player has been past its share too long: the host lets it go.
+        Disconnect,
+    };
+
+    virtual ~NetRelayFilter() = default;
+    // A player's message, to every player or to one; name: the player's name in the session.
+    virtual Verdict TakeMessage(NetPlayerId from, const std::string& name, const uint8_t* data, size_t size,
+                                uint32_t nowMs) = 0;
+    // A player names itself anew.
+    virtual Verdict TakeRename(NetPlayerId from, const std::string& name, uint32_t nowMs) = 0;
+    // The player has left; kNetAllPlayers: every player (the session closed).
+    virtual void Forget(NetPlayerId from) = 0;
+};
+
 class NetSession
 {
 public:
@@ -108,6 +134,10 @@ public:
     virtual bool Receive(NetMessage& out, int32_t timeoutMs) = 0;
     // Makes a waiting Receive return false once.
     virtual void Wake() = 0;
+    // Installs the filter the host applies to every player's messages (null: none). False when
+    // this backend relays nothing (every player reaches every other directly): the receivers
+    // then apply the filter themselves. Call while no session is open.
+    virtual bool SetRelayFilter(std::shared_ptr<NetRelayFilter> /*filter*/) { return false; }
 };
 
 // Longest player name a session carries.

@@ -1,10 +1,12 @@
 #include "tovChatIFace.h"
 
+#include "Clock.h"
 #include "WindowMessage.h"
 #include "qrxBaseApp.h"
 #include "qrxFloatingText.h"
 #include "qrxTextEditor.h"
 #include "tovNetFacade.h"
+#include "tovNetRelayFilter.h"
 #include "tovShellButton.h"
 
 namespace
@@ -135,7 +137,12 @@ bool tovChatIFace::OnEditorMessage(uint32_t message, uintptr_t wParam, intptr_t)
 void tovChatIFace::Send(bool close)
 {
     if (m_editor && !m_editor->GetText().empty())
+    {
+        // Shown here but held back by the host, the line would be one nobody else saw.
+        if (m_share.Take(plat::GetTimeMs(), tovNetRelayFilter::kChatLinesPerSecond) != tovNetAllowance::Verdict::kPass)
+            return;
         NetSendChatText(m_editor->GetText().c_str(), false, nullptr);
+    }
     if (m_editor)
         m_editor->SetText("");
     if (close)

@@ -6,6 +6,7 @@
 #include "tovShellIFace.h"
 
 #include "Font.h"
+#include "tovNetAllowance.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +38,9 @@ public:
     // Enter sends the line and asks to close.
     bool OnEditorMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
-    // Sends a non-empty line to everyone, empties the field and, with close, asks to close.
+    // Sends a non-empty line to everyone, empties the field and, with close, asks to close. A line
+    // past the player's share of the link (four a second) is neither sent nor shown: it stays in
+    // the field, and the panel stays up, for the player to send a moment later.
     void Send(bool close);
     // The key that raised the panel types nothing: its character, when it comes before any
     // other key, is not taken.
@@ -63,4 +66,6 @@ private:
     int32_t m_originY = 0;
     bool m_closeRequested = false;
     uint32_t m_raisingKey = 0;
+    // The host relays no more of this player's lines a second than this share lets through.
+    tovNetAllowance m_share;
 };

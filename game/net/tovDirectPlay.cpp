@@ -43,6 +43,7 @@ tovDirectPlay::tovDirectPlay(std::unique_ptr<plat::NetSession> transport) : m_tr
     for (auto& player : m_players)
         player = std::make_unique<PlayerInfo>();
     m_localName = LocalName(TheUserProfile().GetName());
+    m_transportFilters = m_transport->SetRelayFilter(m_relayFilter);
     SetNetworkPlay(this);
 }
 
@@ -155,6 +156,8 @@ void tovDirectPlay::Close()
         // What a player of this session was owed means nothing to the next one.
         std::scoped_lock guard(m_sharesMutex);
         m_shares.clear();
+        if (!m_transportFilters)
+            m_relayFilter->Forget(plat::kNetAllPlayers);
     }
     const plat::NetPlayerId localId = m_localId.load();
     {

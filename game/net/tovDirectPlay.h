@@ -12,6 +12,7 @@
 #include "tovDirectPlayState.h"
 #include "tovNetAllowance.h"
 #include "tovNetMessages.h"
+#include "tovNetRelayFilter.h"
 #include "tovNetworkPlay.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovSpinLock.h"
@@ -47,14 +48,14 @@ public:
     static constexpr int32_t kExchangedPhase = 8;
     // Each player's share of the host's link: one parameters answer to its headers a second (a
     // request within the second is owed, and answered with the latest parameters once the second
-    // is up), and chat lines shown a second. More requests than kFloodRequestsPerSecond a second
-    // are a flood, told once in the debug output.
+    // is up). More requests than kFloodRequestsPerSecond a second are a flood, told once in the
+    // debug output. Chat lines and renames have their shares in the relay filter.
     // Not an answer to every header: each asks for one, and a flood of them would take the link.
     // A header that brings a new phase is news the host needs, not a repeated request: only
     // the others count toward a flood.
     static constexpr uint32_t kAnswerGapMs = 1000;
     static constexpr uint32_t kFloodRequestsPerSecond = 4;
-    static constexpr uint32_t kChatLinesPerSecond = 4;
+    static constexpr uint32_t kChatLinesPerSecond = tovNetRelayFilter::kChatLinesPerSecond;
     // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
     // display scale, occupied byte.
     static constexpr size_t kSnapshotFishWords = 70;
@@ -216,9 +217,9 @@ private:
     // The host's table names this player at this slot; announce as for OnPlayerJoined.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
-    // False when the player has had its share of chat lines this second; the first drop of a
-    // flood is told in the debug output.
-    bool WithinChatShare(plat::NetPlayerId from);
+    // Where the transport relays nothing, the relay filter's word on a received message: false
+    // when it is past the sender's share.
+    bool WithinShare(plat::NetPlayerId from, const uint8_t* data, size_t size);
     // A request for the parameters: true when it is answered now; else the player is owed one
     // answer, which the drain sends when the player's second is up. news: the request brings a
     // new phase.
@@ -288,7 +289,6 @@ private:
     {
         // Counts requests, to tell a flood; answers go by the fields below.
         tovNetAllowance requests;
-        tovNetAllowance chat;
         // The tick of the last answer, when there was one.
         uint32_t answeredMs = 0;
         bool answered = false;
@@ -303,6 +303,9 @@ private:
     std::mutex m_leftResultsMutex;
     std::vector<LeftResults> m_leftResults;
     std::map<plat::NetPlayerId, Shares> m_shares;
+    // Chat and renames: the transport's on the host, else this session's receive thread's.
+    std::shared_ptr<tovNetRelayFilter> m_relayFilter = std::make_shared<tovNetRelayFilter>();
+    bool m_transportFilters = false;
     SetupDialog m_setupDialog;
     RigFactory m_rigFactory;
     RigRemover m_rigRemover;

@@ -62,6 +62,28 @@ TEST_F(tovChatTest, SendKeepsThePanelAndTheLineIsCappedAt30)
     EXPECT_EQ(Current(), 4);
 }
 
+// The host relays four lines a second from a player: a fifth within the second is neither sent
+// nor shown here; it stays in the field with the panel up, and goes once the second is up.
+TEST_F(tovChatTest, AFifthLineInASecondWaitsInTheField)
+{
+    SwitchTo(8);
+    ASSERT_TRUE(RaiseChatPanel());
+    tovChatIFace* chat = tovChatIFace::GetInstance();
+    for (int32_t i = 1; i <= 5; ++i)
+    {
+        Type(chat->GetEditor(), std::to_string(i));
+        chat->Send(false);
+    }
+    EXPECT_EQ(m_net.m_sent, (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(chat->GetEditor()->GetText(), "5");
+    Enter(chat->GetEditor());
+    EXPECT_FALSE(chat->IsCloseRequested());
+    m_clock.AdvanceMs(1000);
+    Enter(chat->GetEditor());
+    EXPECT_EQ(m_net.m_sent.back(), "5");
+    EXPECT_TRUE(chat->IsCloseRequested());
+}
+
 // Free slots take no line: names stay 14 pixels apart in slot order.
 TEST_F(tovChatTest, NameLinesSkipFreeSlots)
 {
