@@ -17,6 +17,7 @@
 #include "qrxFloatingText.h"
 
 #include "Font.h"
+#include "KeyNumbers.h"
 #include "QrRect.h"
 #include "QrRender.h"
 
@@ -227,6 +228,9 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
             Renderer()->BlitImage(image, &source, 151, 220 + kRowStep * k, 0);
         ++k;
     }
+    // Before the box is served: the press that answers it leads nowhere else.
+    if (m_returnScreen == kWeighInScreen && WasKeyPressed(plat::kKeyEscape) && !IsMessageBoxRaised())
+        Done();
     HandleMouse(Renderer());
     const int32_t mode = Mode();
     k = 0;
@@ -246,6 +250,11 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
     UpdateMessageScreen(now, elapsed);
     Present();
     return m_nextScreen;
+}
+
+bool tovLivewellIFace::AllowsEscape()
+{
+    return m_returnScreen != kWeighInScreen && tovShellIFace::AllowsEscape();
 }
 
 void tovLivewellIFace::HandleMouse(QrRender* renderer)

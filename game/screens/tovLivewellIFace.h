@@ -46,6 +46,8 @@ public:
     int32_t Update(float now, float elapsed) override;
     // Only the buttons of the input list hear the mouse.
     void HandleMouse(QrRender* renderer) override;
+    // Called to the scale, Escape is the done button: the weigh-in goes on only with a fish.
+    bool AllowsEscape() override;
 
     void SelectRow(int32_t row);
     void ConfirmRelease();

@@ -334,9 +334,11 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
 {
     if (Renderer() == nullptr)
         return m_nextScreen;
-    // Space leads on as a click does, an addition to the screen's prompts.
+    // Space and Escape lead on as a click does, an addition to the screen's prompts.
     const bool space = WasKeyPressed(plat::kKeySpace) && !m_spaceStoppedClip;
-    const bool clicked = ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space) && !IsMessageBoxRaised();
+    const bool escape = WasKeyPressed(plat::kKeyEscape);
+    const bool clicked =
+        ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space || escape) && !IsMessageBoxRaised();
     if (m_clip->IsPlaying())
     {
         // The clips are smaller than the screen: the picture goes under each frame, so no
@@ -479,7 +481,7 @@ void tovWeighInIFace::LeaveDayResults()
     const bool advances = m_standings.Advances(field, Length());
     // Cut from a network tournament: the player stays in the session, holding no one, until the
     // final's board.
-    const bool stays = !advances && IsNetworkDay() && tovStandings::FieldSize(Length(), m_standings.m_day + 1) > 0;
+    const bool stays = !advances && StaysCut();
     CloseNetworkDay(advances || stays);
     if (stays)
     {
@@ -793,6 +795,11 @@ bool tovWeighInIFace::IsNetworkDay() const
     return IsNetworkLaunch() && IsNetworkGame();
 }
 
+bool tovWeighInIFace::StaysCut() const
+{
+    return IsNetworkDay() && tovStandings::FieldSize(Length(), m_standings.m_day + 1) > 0;
+}
+
 void tovWeighInIFace::ShowWaiting(bool results)
 {
     NetSetWaitDrawing([this, results] { DrawWaiting(results); });
@@ -941,11 +948,22 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
             lines.push_back({184, 450, "Click Mouse For Next Day"});
         else if (season)
             lines.push_back({120, 450, "Click Mouse For Season Statistics."});
+        // The cut player watches the tournament to its end: this board starts no new game.
+        else if (StaysCut())
+            lines.push_back({160, 450, "Click Mouse To Continue."});
         else
             lines.push_back({160, 450, "Click Mouse To Start New Game."});
     }
     QR_GCC_STRING_BOUNDS_ON
     return lines;
+}
+
+void tovWeighInIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+{
+    if (m_clip->IsPlaying() || m_boardSelector != kBoardPicture)
+        return;
+    top = kPostedTextTop;
+    bottom = kPostedTextBottom;
 }
 
 QrImage* tovWeighInIFace::ShownPicture() const

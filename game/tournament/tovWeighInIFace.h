@@ -73,6 +73,9 @@ public:
     void Exit(int32_t nextId) override;
     void PreUpdate(float elapsed) override;
     int32_t Update(float now, float elapsed) override;
+    // Escape leads on as a click does: leaving by a road of its own would lose the day's result
+    // and, in a network game, hold every other player in the closing wait.
+    bool AllowsEscape() override { return false; }
 
     // Clicks and due timers of one frame at a program time; Update calls it.
     void Step(uint32_t nowMs, bool clicked);
@@ -95,6 +98,11 @@ public:
     void ShowWaiting(bool results);
     void DrawWaiting(bool results);
     std::vector<Line> SeasonLines() const;
+    // Where the application's posted text lines may stand, top and bottom: on the board the gap
+    // between its title bar and its day, which hides nothing; otherwise left as given.
+    void PostedTextBand(int32_t& top, int32_t& bottom) const;
+    static constexpr int32_t kPostedTextTop = 54;
+    static constexpr int32_t kPostedTextBottom = 78;
 
     tovStandings& Standings() { return m_standings; }
     const Ceremony& GetCeremony() const { return m_state; }
@@ -117,6 +125,8 @@ private:
     bool IsNetworkDay() const;
     // This copy's player was cut from a network tournament's field and watches it to its end.
     bool IsCutCopy() const;
+    // A network tournament goes on past this day: a player cut here stays to watch it.
+    bool StaysCut() const;
     // A cut copy's day: its field is weighed at once; a day before the final goes straight on to
     // the next day's wait, the final shows its board.
     void PassCutDay();

@@ -52,7 +52,7 @@ enum class Road
 {
     // Escape on the cut's wait at the start of the next day, and yes to leaving the game.
     kLeavesTheGame,
-    // Escape on the final's board instead of its click.
+    // Escape on the final's board, which leads on as its click does.
     kEscapesTheFinalsBoard,
 };
 
@@ -258,12 +258,21 @@ protected:
             ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
             other.Finished();
             ASSERT_TRUE(WeighIn().GetCeremony().ceremonyOver) << "a cut copy's final ends at its board";
-            ASSERT_TRUE(WeighIn().AllowsEscape());
+            // Escape is the board's click: the application does not switch by itself, the
+            // board's own way out leads to the main menu with the tournament over.
+            EXPECT_FALSE(WeighIn().AllowsEscape());
+            m_input.SetKey(plat::kKeyEscape, true);
+            Frame();
+            m_input.SetKey(plat::kKeyEscape, false);
+            Frame();
+            EXPECT_EQ(Current(), kMainMenu);
+            EXPECT_FALSE(m_session->IsCutFromField()) << "the tournament did not end";
         }
         EXPECT_TRUE(otherThrough);
         EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
-        // The application's answer to both: the main menu.
-        SwitchTo(kMainMenu);
+        // The application's answer to leaving: the main menu.
+        if (road == Road::kLeavesTheGame)
+            SwitchTo(kMainMenu);
         Frame();
     }
 
