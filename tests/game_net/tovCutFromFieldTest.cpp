@@ -33,6 +33,7 @@
 #include <initializer_list>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -229,6 +230,10 @@ protected:
 
         ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
         ASSERT_TRUE(StepUntil([&] { return WeighIn().GetCeremony().dayResultsShown; }));
+        // The cut player watches the tournament on: its board starts no new game.
+        const std::vector<tovWeighInIFace::Line> lines = WeighIn().BoardLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().text, "Click Mouse To Continue.");
         WeighIn().Step(GetTimeMs(), true);
         ASSERT_TRUE(m_session->IsCutFromField()) << "an empty livewell makes the cut";
         Frame();

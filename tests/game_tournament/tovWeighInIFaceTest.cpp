@@ -417,6 +417,33 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_closing_wait.png", Shown()));
 }
 
+// The application's posted lines (a player joined, a chat line) take the board's gap under its
+// title: no text of the board, its day, its rows or its prompt, lies in their band, which holds a
+// row. Over a crowd picture the band is the application's own.
+TEST_F(WeighInTest, PostedLinesStandClearOfTheBoardsTexts)
+{
+    constexpr int32_t kTextHeight = 28;
+    constexpr int32_t kRow = 20;
+    m_ports->m_livewell = {52, 47, 39, 70};
+    EnterDay(1, 1);
+    Wait(2000);
+    ASSERT_TRUE(m_screen->GetCeremony().dayResultsShown);
+    int32_t top = 112, bottom = 300;
+    m_screen->PostedTextBand(top, bottom);
+    EXPECT_GE(bottom - top, kRow);
+    for (const tovWeighInIFace::Line& line : m_screen->BoardLines())
+        EXPECT_TRUE(line.y + kTextHeight <= top || line.y >= bottom) << line.text << " at " << line.y;
+    // The board picture's own day box and headings lie from y 80 down.
+    EXPECT_LE(bottom, 80);
+
+    EnterDay(0, 1);
+    ASSERT_TRUE(m_screen->IsClipPlaying());
+    top = 112, bottom = 300;
+    m_screen->PostedTextBand(top, bottom);
+    EXPECT_EQ(top, 112);
+    EXPECT_EQ(bottom, 300);
+}
+
 // The frame shown while a network day waits for the others' catches keeps the board's day and
 // lake, not an empty day box and title bar; the final's opening clip then plays over the board,
 // not over the waiting line.
