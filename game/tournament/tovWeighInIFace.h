@@ -122,6 +122,7 @@ private:
     static void OnCeremonyEnd(uintptr_t self);
 
     void SetUpDay();
+    void ResumeAfterHelp();
     bool IsNetworkDay() const;
     // This copy's player was cut from a network tournament's field and watches it to its end.
     bool IsCutCopy() const;
@@ -185,6 +186,11 @@ private:
     std::string m_lastClip;
     // A cut copy's final closed its results with the others when its board came up.
     bool m_networkClosed = false;
+    // Left for the help picture, which comes back to the page as it stood.
+    bool m_leftForHelp = false;
+    // The end action of the clip that plays, and of one stopped by a visit to the help picture.
+    SoundEndCallback m_clipEnd = nullptr;
+    SoundEndCallback m_clipEndOnReturn = nullptr;
 };
 
 // The program-wide weigh-in, set by its constructor; null when none exists.
