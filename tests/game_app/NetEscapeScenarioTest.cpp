@@ -234,7 +234,8 @@ protected:
 // Casey (who goes on) and Drew (cut) press Escape on every board.
 TEST_F(NetEscapeScenarioTest, JoinersEscapingTheBoardsHoldNoOneAndEveryCopyEndsOnTheMainMenu)
 {
-    PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "6"}, {"guest", "--join", "net_escape_join.script", "8"},
+    PlayTwoDays({"host", "--host", "net_escape_host_click.script", "6"},
+                {"guest", "--join", "net_escape_join.script", "8"},
                 {"late", "--join", "net_escape_join_idle.script", "9"});
 }
 
