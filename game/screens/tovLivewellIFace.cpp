@@ -17,13 +17,13 @@
 #include "qrxFloatingText.h"
 
 #include "Font.h"
-#include "KeyNumbers.h"
 #include "QrRect.h"
 #include "QrRender.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -130,6 +130,7 @@ void tovLivewellIFace::Enter(int32_t previousId)
     if (previousId != m_lastExitId)
         m_returnScreen = previousId;
     m_inputList.clear();
+    m_escapePressed = false;
     m_selectedRow = -1;
     m_header.clear();
     CopyLivewell();
@@ -228,8 +229,7 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
             Renderer()->BlitImage(image, &source, 151, 220 + kRowStep * k, 0);
         ++k;
     }
-    // Before the box is served: the press that answers it leads nowhere else.
-    if (m_returnScreen == kWeighInScreen && WasKeyPressed(plat::kKeyEscape) && !IsMessageBoxRaised())
+    if (std::exchange(m_escapePressed, false) && !IsMessageBoxRaised())
         Done();
     HandleMouse(Renderer());
     const int32_t mode = Mode();
@@ -254,7 +254,10 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
 
 bool tovLivewellIFace::AllowsEscape()
 {
-    return m_returnScreen != kWeighInScreen && tovShellIFace::AllowsEscape();
+    if (m_returnScreen != kWeighInScreen)
+        return tovShellIFace::AllowsEscape();
+    m_escapePressed = true;
+    return false;
 }
 
 void tovLivewellIFace::HandleMouse(QrRender* renderer)

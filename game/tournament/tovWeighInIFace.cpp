@@ -154,6 +154,7 @@ void tovWeighInIFace::Enter(int32_t previousId)
     SetBackground(kBoardPicture);
     m_board = Picture(kBoardPicture);
     m_nextScreen = 0;
+    m_escapePressed = false;
     ShowAppCursor(true);
     if (m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
@@ -186,6 +187,7 @@ void tovWeighInIFace::ResumeAfterHelp()
     SetBackground(m_backgroundId);
     m_board = Picture(kBoardPicture);
     m_nextScreen = 0;
+    m_escapePressed = false;
     ShowAppCursor(true);
     if (m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
@@ -369,7 +371,7 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
         return m_nextScreen;
     // Space and Escape lead on as a click does, an addition to the screen's prompts.
     const bool space = WasKeyPressed(plat::kKeySpace) && !m_spaceStoppedClip;
-    const bool escape = WasKeyPressed(plat::kKeyEscape);
+    const bool escape = std::exchange(m_escapePressed, false);
     const bool clicked =
         ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space || escape) && !IsMessageBoxRaised();
     if (m_clip->IsPlaying())
@@ -385,6 +387,12 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
     UpdateMessageScreen(now, elapsed);
     Present();
     return m_nextScreen;
+}
+
+bool tovWeighInIFace::AllowsEscape()
+{
+    m_escapePressed = true;
+    return false;
 }
 
 void tovWeighInIFace::Step(uint32_t nowMs, bool clicked)

@@ -74,8 +74,9 @@ public:
     void PreUpdate(float elapsed) override;
     int32_t Update(float now, float elapsed) override;
     // Escape leads on as a click does: leaving by a road of its own would lose the day's result
-    // and, in a network game, hold every other player in the closing wait.
-    bool AllowsEscape() override { return false; }
+    // and, in a network game, hold every other player in the closing wait. The application asks
+    // only for an Escape no box or chat panel took.
+    bool AllowsEscape() override;
 
     // Clicks and due timers of one frame at a program time; Update calls it.
     void Step(uint32_t nowMs, bool clicked);
@@ -169,6 +170,8 @@ private:
     std::unique_ptr<AviObject> m_clip;
     // This frame's Space ended a clip, so it leads nowhere else.
     bool m_spaceStoppedClip = false;
+    // Escape was pressed since the last frame.
+    bool m_escapePressed = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
     int32_t m_boardSelector = kBoardPicture;
