@@ -246,4 +246,17 @@ TEST_F(NetEscapeScenarioTest, AHostEscapingTheBoardsHoldsNoOneAndEveryCopyEndsOn
                 {"late", "--join", "net_cut_join_idle.script", "9"});
 }
 
+// Casey opens the help picture on the final's board and comes back to the same board (not to
+// the final set up again, whose second exchange of catches held every copy), then leaves by
+// Escape.
+TEST_F(NetEscapeScenarioTest, AJoinerBackFromTheHelpPictureFindsItsBoardAndHoldsNoOne)
+{
+    PlayTwoDays({"host", "--host", "net_escape_host_click.script", "6"},
+                {"guest", "--join", "net_help_join.script", "8"}, {"late", "--join", "net_cut_join_idle.script", "9"});
+    const Digest board = ReadDigest(m_dir.File("guest.txt.board"));
+    const Digest back = ReadDigest(m_dir.File("guest.txt.back"));
+    EXPECT_EQ(Field(back, "screen"), "10");
+    EXPECT_EQ(Field(back, "save.standing"), Field(board, "save.standing"));
+}
+
 } // namespace
