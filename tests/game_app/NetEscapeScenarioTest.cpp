@@ -255,7 +255,9 @@ TEST_F(NetEscapeScenarioTest, AJoinerBackFromTheHelpPictureFindsItsBoardAndHolds
                 {"guest", "--join", "net_help_join.script", "8"}, {"late", "--join", "net_cut_join_idle.script", "9"});
     const Digest board = ReadDigest(m_dir.File("guest.txt.board"));
     const Digest back = ReadDigest(m_dir.File("guest.txt.back"));
+    // The first frame back: the board with its results, not the final's ceremony begun again.
     EXPECT_EQ(Field(back, "screen"), "10");
+    EXPECT_EQ(Field(back, "weigh_in.results"), "1");
     EXPECT_EQ(Field(back, "save.standing"), Field(board, "save.standing"));
 }
 
