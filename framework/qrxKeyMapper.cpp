@@ -65,6 +65,16 @@ void qrxKeyMapper::Clear()
     g_keys[1].fill(0);
 }
 
+void qrxKeyMapper::DropPresses()
+{
+    plat::KeyboardState now{};
+    if (!ReadDevice(g_keyboard, now, &plat::InputBackend::ReadKeyboard))
+        return;
+    // A tap the device kept reads as held this once: the next read sees it let go, no edge.
+    *g_previous = now;
+    *g_current = now;
+}
+
 bool qrxKeyMapper::IsKeyDown(uint8_t key)
 {
     return g_keysActive && ((*g_current)[key] & plat::kInputHeld) != 0;

@@ -20,6 +20,9 @@ public:
     // Reads the device unless it was read in this frame already.
     void Poll();
     static void Clear();
+    // Reads the device into both states: keys pressed while nobody read them (a blocking wait)
+    // lead nowhere, and keys still held read as held, not as new presses.
+    static void DropPresses();
 
     // False for every key while keys are inactive.
     static bool IsKeyDown(uint8_t key);

@@ -22,6 +22,7 @@
 #include "tovSessionHooks.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
+#include "tovWeighInIFace.h"
 #include "tovWorldClasses.h"
 #include "tovWorldSaveLink.h"
 
@@ -631,16 +632,19 @@ void tovApp::DrawTextLines()
     // Under the screens' titles and the chat panel's top place, above its place on the set-up
     // screen; lines wrap inside the window and the newest rows win when the band is full.
     constexpr int32_t kLeft = 8;
-    constexpr int32_t kTop = 112;
-    constexpr int32_t kBottom = 300;
+    int32_t top = 112;
+    int32_t bottom = 300;
     constexpr int32_t kRow = 20;
+    // A results board keeps its day, headings and rows clear: it names the gap they may take.
+    if (const tovWeighInIFace* weighIn = TheWeighIn(); weighIn != nullptr && GetCurrentScreenId() == kWeighInId)
+        weighIn->PostedTextBand(top, bottom);
     const double now = GetTime();
     std::vector<std::string> rows;
     for (const TextLine& line : m_textLines)
         if (now - line.time <= kTextLineSeconds)
             for (std::string& row : WrapTextLine(line.text, *m_font, m_clientWidth - 2 * kLeft))
                 rows.push_back(std::move(row));
-    const size_t fit = (kBottom - kTop) / kRow;
+    const size_t fit = static_cast<size_t>(std::max(bottom - top, 0) / kRow);
     const size_t first = rows.size() > fit ? rows.size() - fit : 0;
     if (first >= rows.size())
         return;
@@ -665,7 +669,7 @@ void tovApp::DrawTextLines()
             canvas->Text(kPad, y + textTop, rows[i], *m_font, kTextLineColor, plate);
         }
     }
-    FinishDraw(width, height, kLeft - kPad, kTop);
+    FinishDraw(width, height, kLeft - kPad, top);
 }
 
 // ---- renderer ----

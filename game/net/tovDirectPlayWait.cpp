@@ -7,6 +7,7 @@
 #include "WindowBackend.h"
 #include "WindowMessage.h"
 #include "qrxBaseApp.h"
+#include "qrxKeyMapper.h"
 #include "qrxTextEditor.h"
 #include "tovAppServices.h"
 #include "tovMessageBox.h"
@@ -135,6 +136,9 @@ void tovDirectPlay::ServeWaitFrame()
 void tovDirectPlay::EndWait()
 {
     m_lastWaitFrame = -1.0;
+    // The wait's keys were its own: a press kept through it would skip the next screen's clip.
+    if (WindowAppOf(this) != nullptr)
+        qrxKeyMapper::DropPresses();
     if (!m_askingLeave)
         return;
     m_askingLeave = false;

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -129,6 +130,7 @@ void tovLivewellIFace::Enter(int32_t previousId)
     if (previousId != m_lastExitId)
         m_returnScreen = previousId;
     m_inputList.clear();
+    m_escapePressed = false;
     m_selectedRow = -1;
     m_header.clear();
     CopyLivewell();
@@ -227,6 +229,8 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
             Renderer()->BlitImage(image, &source, 151, 220 + kRowStep * k, 0);
         ++k;
     }
+    if (std::exchange(m_escapePressed, false) && !IsMessageBoxRaised())
+        Done();
     HandleMouse(Renderer());
     const int32_t mode = Mode();
     k = 0;
@@ -246,6 +250,14 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
     UpdateMessageScreen(now, elapsed);
     Present();
     return m_nextScreen;
+}
+
+bool tovLivewellIFace::AllowsEscape()
+{
+    if (m_returnScreen != kWeighInScreen)
+        return tovShellIFace::AllowsEscape();
+    m_escapePressed = true;
+    return false;
 }
 
 void tovLivewellIFace::HandleMouse(QrRender* renderer)

@@ -46,6 +46,9 @@ public:
     int32_t Update(float now, float elapsed) override;
     // Only the buttons of the input list hear the mouse.
     void HandleMouse(QrRender* renderer) override;
+    // Called to the scale, Escape is the done button: the weigh-in goes on only with a fish.
+    // The application asks only for an Escape no box or chat panel took.
+    bool AllowsEscape() override;
 
     void SelectRow(int32_t row);
     void ConfirmRelease();
@@ -73,6 +76,8 @@ private:
     void StartSound(bool on);
 
     std::vector<int32_t> m_inputList;
+    // Escape was pressed at the scale since the last frame.
+    bool m_escapePressed = false;
     int32_t m_fishCount = 0;
     int32_t m_selectedRow = -1;
     int32_t m_lastExitId = 0;

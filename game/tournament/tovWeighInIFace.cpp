@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace
 {
@@ -32,6 +33,7 @@ constexpr int32_t kNextDayScreen = 2;
 constexpr int32_t kSetUpScreen = 4;
 constexpr int32_t kMainMenu = 8;
 constexpr int32_t kDayStartScreen = 19;
+constexpr int32_t kHelpPicture = 22;
 constexpr int32_t kCrowdSteps = 7;
 
 tovWeighInIFace* g_weighIn = nullptr;
@@ -126,6 +128,13 @@ void tovWeighInIFace::Prepare(int32_t)
 void tovWeighInIFace::Enter(int32_t previousId)
 {
     m_nowMs = GetTimeMs();
+    // Back from the help picture: the page it left goes on, the day is not set up again (that
+    // re-rolled the field and, in a network game, exchanged the catches a second time).
+    if (previousId == kHelpPicture && std::exchange(m_leftForHelp, false))
+    {
+        ResumeAfterHelp();
+        return;
+    }
     tovGameSession* session = TheGameSession();
     // Without a game under way (day 0) the field is weighed as a first day.
     m_standings.m_day = std::max(session != nullptr ? session->GetDay() : 1, 1);
@@ -145,6 +154,7 @@ void tovWeighInIFace::Enter(int32_t previousId)
     SetBackground(kBoardPicture);
     m_board = Picture(kBoardPicture);
     m_nextScreen = 0;
+    m_escapePressed = false;
     ShowAppCursor(true);
     if (m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
@@ -170,6 +180,23 @@ void tovWeighInIFace::Enter(int32_t previousId)
         return;
     }
     SetUpDay();
+}
+
+void tovWeighInIFace::ResumeAfterHelp()
+{
+    SetBackground(m_backgroundId);
+    m_board = Picture(kBoardPicture);
+    m_nextScreen = 0;
+    m_escapePressed = false;
+    ShowAppCursor(true);
+    if (m_font)
+        m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    // The clip and the opening sound stopped on the way out: their ends come now, as a click's.
+    const uintptr_t self = reinterpret_cast<uintptr_t>(this);
+    if (SoundEndCallback end = std::exchange(m_clipEndOnReturn, nullptr))
+        end(self);
+    if (m_state.clipDone && !m_state.soundDone)
+        OnOpeningSoundEnd(self);
 }
 
 void tovWeighInIFace::SetUpDay()
@@ -326,19 +353,27 @@ void tovWeighInIFace::Leave(int32_t)
     for (int32_t id = 6190; id <= 6195; ++id)
         m_ports->StopSound(id);
     m_ports->SetOpeningSound(false, nullptr, 0);
-    const int32_t firstShown = m_state.firstPlaceShown;
-    m_state = Ceremony{};
-    m_state.firstPlaceShown = firstShown;
-    m_state.timers.fill(kOff);
-    // Left by any road, not only the final's click: the next final closes its results again.
-    m_networkClosed = false;
+    m_clipEndOnReturn = m_clip->IsPlaying() ? m_clipEnd : nullptr;
     // A clip still running would call back into a screen that has gone.
     m_clip->SetEndCallback(nullptr, 0);
     m_clip->Stop();
     UnloadGroup(kGroup);
 }
 
-void tovWeighInIFace::Exit(int32_t) {}
+void tovWeighInIFace::Exit(int32_t nextId)
+{
+    // The help picture comes back here: the ceremony stands as it was left.
+    m_leftForHelp = nextId == kHelpPicture;
+    if (m_leftForHelp)
+        return;
+    m_clipEndOnReturn = nullptr;
+    const int32_t firstShown = m_state.firstPlaceShown;
+    m_state = Ceremony{};
+    m_state.firstPlaceShown = firstShown;
+    m_state.timers.fill(kOff);
+    // Left by any road, not only the final's click: the next final closes its results again.
+    m_networkClosed = false;
+}
 
 void tovWeighInIFace::PreUpdate(float)
 {
@@ -351,9 +386,11 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
 {
     if (Renderer() == nullptr)
         return m_nextScreen;
-    // Space leads on as a click does, an addition to the screen's prompts.
+    // Space and Escape lead on as a click does, an addition to the screen's prompts.
     const bool space = WasKeyPressed(plat::kKeySpace) && !m_spaceStoppedClip;
-    const bool clicked = ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space) && !IsMessageBoxRaised();
+    const bool escape = std::exchange(m_escapePressed, false);
+    const bool clicked =
+        ButtonObj::GetButtonsActive() && (WasButtonPressed(0) || space || escape) && !IsMessageBoxRaised();
     if (m_clip->IsPlaying())
     {
         // The clips are smaller than the screen: the picture goes under each frame, so no
@@ -367,6 +404,12 @@ int32_t tovWeighInIFace::Update(float now, float elapsed)
     UpdateMessageScreen(now, elapsed);
     Present();
     return m_nextScreen;
+}
+
+bool tovWeighInIFace::AllowsEscape()
+{
+    m_escapePressed = true;
+    return false;
 }
 
 void tovWeighInIFace::Step(uint32_t nowMs, bool clicked)
@@ -395,6 +438,7 @@ void tovWeighInIFace::PlayClip(const char* name, SoundEndCallback onEnd)
     m_lastClip = name;
     const std::string path = GetInstallRoot() + "/video/" + name;
     m_clip->Stop();
+    m_clipEnd = onEnd;
     m_clip->SetEndCallback(onEnd, reinterpret_cast<uintptr_t>(this));
     // A clip that is missing or cannot play ends at once, so the ceremony goes on.
     if (m_clip->Play(path.c_str(), 0, 0) != 0)
@@ -496,7 +540,7 @@ void tovWeighInIFace::LeaveDayResults()
     const bool advances = m_standings.Advances(field, Length());
     // Cut from a network tournament: the player stays in the session, holding no one, until the
     // final's board.
-    const bool stays = !advances && IsNetworkDay() && tovStandings::FieldSize(Length(), m_standings.m_day + 1) > 0;
+    const bool stays = !advances && StaysCut();
     CloseNetworkDay(advances || stays);
     if (stays)
     {
@@ -810,6 +854,11 @@ bool tovWeighInIFace::IsNetworkDay() const
     return IsNetworkLaunch() && IsNetworkGame();
 }
 
+bool tovWeighInIFace::StaysCut() const
+{
+    return IsNetworkDay() && tovStandings::FieldSize(Length(), m_standings.m_day + 1) > 0;
+}
+
 void tovWeighInIFace::ShowWaiting(bool results)
 {
     NetSetWaitDrawing([this, results] { DrawWaiting(results); });
@@ -960,11 +1009,22 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
             lines.push_back({184, 450, "Click Mouse For Next Day"});
         else if (season)
             lines.push_back({120, 450, "Click Mouse For Season Statistics."});
+        // The cut player watches the tournament to its end: this board starts no new game.
+        else if (StaysCut())
+            lines.push_back({160, 450, "Click Mouse To Continue."});
         else
             lines.push_back({160, 450, "Click Mouse To Start New Game."});
     }
     QR_GCC_STRING_BOUNDS_ON
     return lines;
+}
+
+void tovWeighInIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+{
+    if (m_clip->IsPlaying() || m_boardSelector != kBoardPicture)
+        return;
+    top = kPostedTextTop;
+    bottom = kPostedTextBottom;
 }
 
 QrImage* tovWeighInIFace::ShownPicture() const

@@ -73,6 +73,10 @@ public:
     void Exit(int32_t nextId) override;
     void PreUpdate(float elapsed) override;
     int32_t Update(float now, float elapsed) override;
+    // Escape leads on as a click does: leaving by a road of its own would lose the day's result
+    // and, in a network game, hold every other player in the closing wait. The application asks
+    // only for an Escape no box or chat panel took.
+    bool AllowsEscape() override;
 
     // Clicks and due timers of one frame at a program time; Update calls it.
     void Step(uint32_t nowMs, bool clicked);
@@ -95,6 +99,11 @@ public:
     void ShowWaiting(bool results);
     void DrawWaiting(bool results);
     std::vector<Line> SeasonLines() const;
+    // Where the application's posted text lines may stand, top and bottom: on the board the gap
+    // between its title bar and its day, which hides nothing; otherwise left as given.
+    void PostedTextBand(int32_t& top, int32_t& bottom) const;
+    static constexpr int32_t kPostedTextTop = 54;
+    static constexpr int32_t kPostedTextBottom = 78;
 
     tovStandings& Standings() { return m_standings; }
     const Ceremony& GetCeremony() const { return m_state; }
@@ -114,9 +123,12 @@ private:
     static void OnCeremonyEnd(uintptr_t self);
 
     void SetUpDay();
+    void ResumeAfterHelp();
     bool IsNetworkDay() const;
     // This copy's player was cut from a network tournament's field and watches it to its end.
     bool IsCutCopy() const;
+    // A network tournament goes on past this day: a player cut here stays to watch it.
+    bool StaysCut() const;
     // A cut copy's day: its field is weighed at once; a day before the final goes straight on to
     // the next day's wait, the final shows its board.
     void PassCutDay();
@@ -158,6 +170,8 @@ private:
     std::unique_ptr<AviObject> m_clip;
     // This frame's Space ended a clip, so it leads nowhere else.
     bool m_spaceStoppedClip = false;
+    // Escape was pressed since the last frame.
+    bool m_escapePressed = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
     int32_t m_boardSelector = kBoardPicture;
@@ -173,6 +187,11 @@ private:
     std::string m_lastClip;
     // A cut copy's final closed its results with the others when its board came up.
     bool m_networkClosed = false;
+    // Left for the help picture, which comes back to the page as it stood.
+    bool m_leftForHelp = false;
+    // The end action of the clip that plays, and of one stopped by a visit to the help picture.
+    SoundEndCallback m_clipEnd = nullptr;
+    SoundEndCallback m_clipEndOnReturn = nullptr;
 };
 
 // The program-wide weigh-in, set by its constructor; null when none exists.

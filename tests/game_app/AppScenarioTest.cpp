@@ -718,7 +718,7 @@ TEST_F(AppScenarioTest, TheQuitQuestionAnsweredNoStaysAndAnsweredYesEndsTheGame)
     EXPECT_EQ(DigestField(run.digest, "ended"), "by the game");
 }
 
-TEST_F(AppScenarioTest, EveryScreenIdOpensRunsAndIsLeftForTheMainMenu)
+TEST_F(AppScenarioTest, EveryScreenIdOpensRunsAndIsLeftForTheMainMenuButTheWeighIn)
 {
     for (int32_t id = 1; id <= 25; ++id)
     {
@@ -726,7 +726,8 @@ TEST_F(AppScenarioTest, EveryScreenIdOpensRunsAndIsLeftForTheMainMenu)
         const AppScenarioResult run = RunScenario(ScenarioOptions(UserDir(), "escape_and_click.script", 20, id), {1});
         ASSERT_EQ(run.error, "");
         EXPECT_EQ(DigestField(run.digests.at(1), "screen"), std::to_string(id));
-        EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+        // The weigh-in is left only by its board's own way on, which its first seconds do not offer.
+        EXPECT_EQ(DigestField(run.digest, "screen"), id == 10 ? "10" : "8");
         EXPECT_EQ(run.frames, 20u);
     }
 }

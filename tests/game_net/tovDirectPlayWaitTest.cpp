@@ -4,6 +4,7 @@
 
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
+#include "qrxKeyMapper.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
@@ -121,6 +122,27 @@ TEST_F(tovDirectPlayWaitTest, AWaitEndedByTheOtherLeavingTakesItsQuestionDown)
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_TRUE(H().IsSessionOpen());
     EXPECT_FALSE(NetTakeLeftGame());
+}
+
+// A key that went down during a wait was the wait's: held on past its end, it reads as held, not
+// as a new press on the next frame (Space there would skip the next screen's opening clip).
+TEST_F(tovDirectPlayWaitTest, AKeyPressedDuringAWaitIsNoPressAfterIt)
+{
+    // A screen reads the keys each frame.
+    SwitchTo(8);
+    Frame();
+    C().Close();
+    ASSERT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
+    m_input.SetKey(plat::kKeySpace, true);
+    EXPECT_TRUE(Wait(H()));
+    Frame();
+    EXPECT_TRUE(qrxKeyMapper::IsKeyDown(plat::kKeySpace));
+    EXPECT_FALSE(qrxKeyMapper::WasKeyPressed(plat::kKeySpace));
+    m_input.SetKey(plat::kKeySpace, false);
+    Frame();
+    m_input.SetKey(plat::kKeySpace, true);
+    Frame();
+    EXPECT_TRUE(qrxKeyMapper::WasKeyPressed(plat::kKeySpace)) << "a press after the wait counts";
 }
 
 } // namespace

@@ -321,6 +321,7 @@ TEST_F(WeighInTest, FinalFromCallToWinner)
     const std::array<double, 20> totals = m_screen->Standings().m_totals;
     const auto catches = m_screen->Standings().m_dayCatch;
     m_screen->Leave(10);
+    m_screen->Exit(3);
     m_screen->Prepare(3);
     m_screen->Enter(3);
     EXPECT_TRUE(m_screen->GetCeremony().callPending);
@@ -332,6 +333,7 @@ TEST_F(WeighInTest, FinalFromCallToWinner)
         Click();
         ASSERT_EQ(m_screen->m_nextScreen, 3) << fish;
         m_screen->Leave(10);
+        m_screen->Exit(3);
         m_screen->SetChosenPlace(0);
         m_screen->Prepare(3);
         m_screen->Enter(3);
@@ -461,6 +463,72 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     // given way to the waiting line.
     m_screen->ShowWaiting(true);
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_closing_wait.png", Shown()));
+}
+
+// The help picture (H) from the weigh-in comes back to the page it left: the day's board with its
+// results, not the day set up again (a field rolled anew, in a network game a second exchange of
+// catches that held every copy); an opening clip cut short ends as a click ends it.
+TEST_F(WeighInTest, BackFromTheHelpPictureThePageGoesOn)
+{
+    const auto visitHelp = [this]
+    {
+        m_screen->Leave(10);
+        m_screen->Exit(22);
+        m_screen->Prepare(10);
+        m_screen->Enter(22);
+    };
+    m_ports->m_livewell = {200, 210};
+    EnterDay(1, 1);
+    Wait(2000);
+    ASSERT_TRUE(m_screen->GetCeremony().dayResultsShown);
+    const auto totals = m_screen->Standings().m_totals;
+    const auto ranking = m_screen->Standings().m_ranking;
+    visitHelp();
+    EXPECT_TRUE(m_screen->GetCeremony().dayResultsShown);
+    EXPECT_EQ(m_screen->Standings().m_totals, totals);
+    EXPECT_EQ(m_screen->Standings().m_ranking, ranking);
+    EXPECT_TRUE(HasLine("Click Mouse For Next Day"));
+    Click();
+    EXPECT_EQ(m_screen->m_nextScreen, 2);
+
+    m_ports->m_livewell.clear();
+    m_screen->Leave(10);
+    m_screen->Exit(2);
+    EnterDay(0, 1);
+    ASSERT_TRUE(m_screen->IsClipPlaying());
+    visitHelp();
+    EXPECT_FALSE(m_screen->IsClipPlaying());
+    EXPECT_TRUE(m_screen->GetCeremony().clipDone);
+    EXPECT_EQ(m_screen->GetBackgroundId(), 838);
+    Wait(0);
+    EXPECT_EQ(m_screen->GetCeremony().crowdCounter, 1) << "the crowd pictures began";
+}
+
+// The application's posted lines (a player joined, a chat line) take the board's gap under its
+// title: no text of the board, its day, its rows or its prompt, lies in their band, which holds a
+// row. Over a crowd picture the band is the application's own.
+TEST_F(WeighInTest, PostedLinesStandClearOfTheBoardsTexts)
+{
+    constexpr int32_t kTextHeight = 28;
+    constexpr int32_t kRow = 20;
+    m_ports->m_livewell = {52, 47, 39, 70};
+    EnterDay(1, 1);
+    Wait(2000);
+    ASSERT_TRUE(m_screen->GetCeremony().dayResultsShown);
+    int32_t top = 112, bottom = 300;
+    m_screen->PostedTextBand(top, bottom);
+    EXPECT_GE(bottom - top, kRow);
+    for (const tovWeighInIFace::Line& line : m_screen->BoardLines())
+        EXPECT_TRUE(line.y + kTextHeight <= top || line.y >= bottom) << line.text << " at " << line.y;
+    // The board picture's own day box and headings lie from y 80 down.
+    EXPECT_LE(bottom, 80);
+
+    EnterDay(0, 1);
+    ASSERT_TRUE(m_screen->IsClipPlaying());
+    top = 112, bottom = 300;
+    m_screen->PostedTextBand(top, bottom);
+    EXPECT_EQ(top, 112);
+    EXPECT_EQ(bottom, 300);
 }
 
 // The frame shown while a network day waits for the others' catches keeps the board's day and

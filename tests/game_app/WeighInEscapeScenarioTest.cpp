@@ -1,0 +1,177 @@
+// Escape on the weigh-in of a one-day tournament played alone: at each page of the final's
+// ceremony, the livewell called to the scale included, Escape leads on as the page's click does.
+// The result is credited once and the game ends on the main menu, as with clicks alone.
+
+#include "AppScenarioRun.h"
+
+#include "tovAnglerRig.h"
+#include "tovApp.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
+#include "tovMessageBox.h"
+#include "tovMessageIFace.h"
+#include "tovUserProfile.h"
+#include "tovWeighInIFace.h"
+
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+#include "qrxCutout.h"
+#include "qrxDirectInput.h"
+
+#include "HeadlessInputBackend.h"
+#include "HeadlessWindowBackend.h"
+#include "KeyNumbers.h"
+
+#include <set>
+#include <sstream>
+
+namespace
+{
+
+constexpr int32_t kLivewellScreen = 3;
+constexpr int32_t kWeighInScreen = 10;
+
+enum class Page
+{
+    kOther,
+    kClip,        // the opening clip, a get-up clip or the winner's
+    kBoard,       // the board before the player is called: a click does nothing there
+    kCalled,      // called to the scale
+    kLivewell,    // the livewell at the scale
+    kAfterWeight, // the fish's weight told, waiting for a click
+    kPrizes,      // the ceremony over
+};
+
+Page PageOf(tovApp& app)
+{
+    const int32_t screen = app.GetCurrentScreenId();
+    if (screen == kLivewellScreen)
+        return Page::kLivewell;
+    const tovWeighInIFace* weighIn = TheWeighIn();
+    if (screen != kWeighInScreen || weighIn == nullptr || IsMessageBoxRaised())
+        return Page::kOther;
+    const tovWeighInIFace::Ceremony& c = weighIn->GetCeremony();
+    if (weighIn->IsClipPlaying())
+        return Page::kClip;
+    if (c.ceremonyOver)
+        return Page::kPrizes;
+    if (c.waitForClick)
+        return Page::kAfterWeight;
+    if (c.callPending)
+        return Page::kCalled;
+    return weighIn->GetBoardSelector() == tovWeighInIFace::kBoardPicture ? Page::kBoard : Page::kOther;
+}
+
+class WeighInEscapeScenarioTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        qrxCutout::CreateSharedProperties();
+        QrEngineTest::SetUp();
+    }
+
+    testfiles::TempDir m_dir;
+};
+
+// Quick fish made a one-day tournament with two fish kept; the day ends at frame 40. On the
+// weigh-in, every other frame a press: Escape on the pages the case names, elsewhere a click
+// (on the livewell its done button); the weight's message is answered.
+TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnceAndEndsOnTheMainMenu)
+{
+    struct Case
+    {
+        const char* name;
+        std::set<Page> escapes;
+    };
+    const Case cases[] = {
+        {"clicks only", {}},
+        {"the board before the call", {Page::kBoard}},
+        {"a clip", {Page::kClip}},
+        {"called to the scale", {Page::kCalled}},
+        {"the livewell at the scale", {Page::kLivewell}},
+        {"after the weight", {Page::kAfterWeight}},
+        {"the prizes", {Page::kPrizes}},
+        {"every page", {Page::kBoard, Page::kClip, Page::kCalled, Page::kLivewell, Page::kAfterWeight, Page::kPrizes}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::set<Page> escaped;
+        int32_t rank = -1;
+        bool pressing = false;
+        uint32_t weighInFrame = 0;
+        const auto play = [&](tovApp& app, uint32_t frame)
+        {
+            auto* input = dynamic_cast<plat::HeadlessInputBackend*>(qrxDirectInput::GetInterface());
+            auto* window = dynamic_cast<plat::HeadlessWindowBackend*>(app.GetWindow());
+            ASSERT_TRUE(input != nullptr && window != nullptr);
+            if (frame == 35)
+            {
+                // Counted as the set-up's tournament is, so that its finish has a game to land in.
+                app.GetSession()->SetMode(tovGameSession::kTournament);
+                TheUserProfile().SetSetting1(0);
+                TheUserProfile().GetCareer(app.GetSession()->GetCareerRow())[tovUserProfile::kGamesStarted] += 1;
+                if (auto* rig = dynamic_cast<tovAnglerRig*>(app.GetSession()->GetCurrentAngler().Get()))
+                    for (const int32_t ounces : {40, 61})
+                        rig->AddToLivewell(3, ounces, 15, 0.0002f);
+            }
+            if (frame == 40)
+                TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            if (weighInFrame == 0 && app.GetCurrentScreenId() == kWeighInScreen)
+                weighInFrame = frame;
+            if (weighInFrame == 0)
+                return;
+            if (tovWeighInIFace* weighIn = TheWeighIn(); weighIn && weighIn->GetCeremony().ceremonyOver)
+                rank = weighIn->Standings().LocalRank(weighIn->GetFieldSize());
+            if (pressing)
+            {
+                input->SetKey(plat::kKeyEscape, false);
+                input->SetButton(0, false);
+                pressing = false;
+                return;
+            }
+            if (IsMessageBoxRaised())
+            {
+                if (auto* box = dynamic_cast<tovMessageIFace*>(app.GetInterface(kMessageScreenId)))
+                    box->Answer(0);
+                return;
+            }
+            const int32_t screen = app.GetCurrentScreenId();
+            if (screen != kWeighInScreen && screen != kLivewellScreen)
+                return;
+            const Page page = PageOf(app);
+            pressing = true;
+            if (c.escapes.count(page) != 0)
+            {
+                escaped.insert(page);
+                input->SetKey(plat::kKeyEscape, true);
+                window->InjectKeyDown(plat::kKeyEscape);
+                return;
+            }
+            const plat::Point to = page == Page::kLivewell ? plat::Point{60, 450} : plat::Point{320, 300};
+            const plat::Point from = window->CursorPosition();
+            input->MoveMouse(to.x - from.x, to.y - from.y);
+            window->MoveCursor(to);
+            input->SetButton(0, true);
+        };
+        const AppScenarioResult run =
+            RunScenario(ScenarioOptions(m_dir.File(c.name), "weigh_in_escape.script", 400, 1), {}, play);
+        EXPECT_EQ(run.error, "");
+        EXPECT_NE(weighInFrame, 0u) << "the day did not end at the weigh-in";
+        EXPECT_EQ(escaped, c.escapes) << "a page the case names was never seen";
+        EXPECT_EQ(DigestField(run.digest, "screen"), "8");
+        // Games, firsts, top fives, winnings, place sum: one game, one finish in the final's five.
+        EXPECT_GE(rank, 0) << "the ceremony did not end";
+        std::istringstream career(DigestField(run.digest, "profile.career"));
+        int32_t games = 0, firsts = 0, topFives = 0, winnings = 0, placeSum = 0;
+        career >> games >> firsts >> topFives >> winnings >> placeSum;
+        EXPECT_EQ(games, 1);
+        EXPECT_EQ(topFives, 1);
+        EXPECT_EQ(firsts, rank == 0 ? 1 : 0);
+        EXPECT_EQ(placeSum, rank + 1);
+        EXPECT_GT(winnings, 0);
+    }
+}
+
+} // namespace
