@@ -326,7 +326,11 @@ void tovDirectPlay::ResetPlayerStates(int32_t phase)
             if ((player.flags & kActive) == 0)
                 continue;
             rig = std::move(player.rig);
+            // A player stays in the phase it announced until it announces another: read as 0 in
+            // between, a player still on its way to the lake would count as weighed in.
+            const uint16_t announced = player.state.m_phase;
             player.state = tovDirectPlayState();
+            player.state.m_phase = announced;
             player.livewell = {};
             player.time = -1.0;
         }
