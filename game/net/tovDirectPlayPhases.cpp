@@ -410,7 +410,11 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
     }
     if (phase == 4)
     {
-        if (tovGameSession* session = TheGameSession())
+        // A day this copy plays already (its clock runs: the player is back on the lake from the
+        // menu) keeps the host's time of day taken above; restarting it would give the morning.
+        tovGameSession* session = TheGameSession();
+        const bool dayUnderWay = session != nullptr && session->GetDay() == params.day && TheGameClock().IsRunning();
+        if (session != nullptr && !dayUnderWay)
             session->SetDay(params.day, true);
     }
     if ((phase == 4 || phase == 5) && m_setWeather)
