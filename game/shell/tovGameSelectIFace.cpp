@@ -55,6 +55,7 @@ tovShellButton* tovGameSelectIFace::AddModeButton(int32_t id, int32_t y, uint32_
 void tovGameSelectIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
+    m_leaveChosen = false;
     AddModeButton(kQuickFish, 191, 201, 202);
     AddModeButton(kPractice, 241, 203, 204);
     AddModeButton(kTournament, 291, 205, 206);
@@ -94,6 +95,12 @@ int32_t tovGameSelectIFace::Update(float now, float elapsed)
         DrawPicture(m_background.Get(), 0, 0);
     DrawButtons();
     UpdateMessageScreen(now, elapsed);
+    if (m_leaveChosen)
+    {
+        m_leaveChosen = false;
+        NetLeaveGame();
+        StartMode(m_pendingMode);
+    }
     Present();
     return m_nextScreen;
 }
@@ -127,9 +134,8 @@ bool tovGameSelectIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
     // The first answer is yes.
     if (answer != 0)
         return true;
-    auto* self = reinterpret_cast<tovGameSelectIFace*>(argument);
-    NetLeaveGame();
-    self->StartMode(self->m_pendingMode);
+    // Gone on with after the box is served: a new game would serve the box, still answered, again.
+    reinterpret_cast<tovGameSelectIFace*>(argument)->m_leaveChosen = true;
     return true;
 }
 

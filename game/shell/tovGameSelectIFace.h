@@ -51,4 +51,5 @@ private:
     int32_t m_skillButton = kNovice;
     // The mode chosen while the leave question is up.
     int32_t m_pendingMode = kQuickFish;
+    bool m_leaveChosen = false;
 };

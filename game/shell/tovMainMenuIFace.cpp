@@ -51,6 +51,7 @@ void tovMainMenuIFace::Prepare(int32_t)
 void tovMainMenuIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
+    m_leaveChosen = false;
     AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);
     AddButton(new tovShellButton(53, 441, 107, 108, kQuitSound,
                                  [this]
@@ -104,6 +105,12 @@ int32_t tovMainMenuIFace::Update(float now, float elapsed)
             DrawPicture(m_background.Get(), 0, 0);
         DrawButtons();
         UpdateMessageScreen(now, elapsed);
+        if (m_leaveChosen)
+        {
+            m_leaveChosen = false;
+            NetLeaveGame();
+            Go(m_pendingChoice);
+        }
     }
     else
     {
@@ -147,9 +154,8 @@ bool tovMainMenuIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
     // The first answer is yes.
     if (answer != 0)
         return true;
-    auto* self = reinterpret_cast<tovMainMenuIFace*>(argument);
-    NetLeaveGame();
-    self->Go(self->m_pendingChoice);
+    // Gone on with after the box is served: a new game would serve the box, still answered, again.
+    reinterpret_cast<tovMainMenuIFace*>(argument)->m_leaveChosen = true;
     return true;
 }
 

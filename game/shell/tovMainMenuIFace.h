@@ -51,4 +51,5 @@ private:
     AviObject m_video;
     // What the player chose while the leave question is up.
     int32_t m_pendingChoice = kQuickFish;
+    bool m_leaveChosen = false;
 };

@@ -468,8 +468,13 @@ TEST_F(tovShellScreensTest, ANewGameInANetworkGameUnderWayAsksToLeaveItFirst)
             ASSERT_TRUE(IsMessageBoxRaised());
             EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), "Leave the network game?");
             EXPECT_EQ(Current(), c.screen);
-            // The box's first button is yes, its second no.
-            Click(tovMessageIFace::GetInstance()->GetButton(yes ? 1 : 2));
+            // Return answers yes, Escape no: the key is still down while the game chosen starts.
+            Frame();
+            const uint8_t key = yes ? plat::kKeyReturn : kEscape;
+            m_input.SetKey(key, true);
+            Frame();
+            m_input.SetKey(key, false);
+            Frame();
             EXPECT_FALSE(IsMessageBoxRaised());
             EXPECT_EQ(closed(), yes ? 1 : 0);
             EXPECT_EQ(Current(), yes ? c.target : c.screen);
