@@ -204,7 +204,7 @@ void tovDayStartIFace::StartDay()
             lakes.CloseLakeFile();
         }
     }
-    // The host closes the door for the day; the weigh-in opens it again.
+    // The host closes the door at the first day; it opens again once the tournament is over.
     if (IsNetworkLaunch())
         NetDisableJoining();
     m_nextScreen = kFishingScreen;

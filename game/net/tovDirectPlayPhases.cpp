@@ -330,7 +330,11 @@ void tovDirectPlay::ResetPlayerStates(int32_t phase)
             if ((player.flags & kActive) == 0)
                 continue;
             rig = std::move(player.rig);
+            // A player stays in the phase it announced until it announces another: read as 0 in
+            // between, a player still on its way to the lake would count as weighed in.
+            const uint16_t announced = player.state.m_phase;
             player.state = tovDirectPlayState();
+            player.state.m_phase = announced;
             player.livewell = {};
             player.time = -1.0;
         }
@@ -410,7 +414,11 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
     }
     if (phase == 4)
     {
-        if (tovGameSession* session = TheGameSession())
+        // A day this copy plays already (its clock runs: the player is back on the lake from the
+        // menu) keeps the host's time of day taken above; restarting it would give the morning.
+        tovGameSession* session = TheGameSession();
+        const bool dayUnderWay = session != nullptr && session->GetDay() == params.day && TheGameClock().IsRunning();
+        if (session != nullptr && !dayUnderWay)
             session->SetDay(params.day, true);
     }
     if ((phase == 4 || phase == 5) && m_setWeather)

@@ -3,6 +3,7 @@
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
@@ -16,6 +17,7 @@ constexpr uint32_t kGroup = 7;
 constexpr uint32_t kBackground = 200;
 constexpr uint32_t kClickSound = 6183;
 constexpr uint32_t kToggleSound = 6187;
+constexpr uint32_t kSeasonGreyed = 209;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kProfilesScreen = 5;
 constexpr int32_t kMainMenuScreen = 8;
@@ -43,18 +45,27 @@ void tovGameSelectIFace::Prepare(int32_t)
     LoadGroup(kGroup);
 }
 
-void tovGameSelectIFace::AddModeButton(int32_t id, int32_t y, uint32_t normal, uint32_t highlight)
+tovShellButton* tovGameSelectIFace::AddModeButton(int32_t id, int32_t y, uint32_t normal, uint32_t highlight)
 {
-    AddButton(new tovShellButton(456, y, normal, highlight, kClickSound, [this, id] { ChooseMode(id); }), id);
+    auto* button = new tovShellButton(456, y, normal, highlight, kClickSound, [this, id] { ChooseMode(id); });
+    AddButton(button, id);
+    return button;
 }
 
 void tovGameSelectIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
+    m_leaveChosen = false;
     AddModeButton(kQuickFish, 191, 201, 202);
     AddModeButton(kPractice, 241, 203, 204);
     AddModeButton(kTournament, 291, 205, 206);
-    AddModeButton(kSeason, 341, 207, 208);
+    tovShellButton* season = AddModeButton(kSeason, 341, 207, 208);
+    // A season is a player's own: in a network session the set-up would make it a tournament.
+    if (IsNetworkGame())
+    {
+        season->SetDisabledPicture(kSeasonGreyed);
+        season->m_disabled = 1;
+    }
     for (int32_t id = kNovice; id <= kPro; ++id)
     {
         auto* toggle =
@@ -84,6 +95,12 @@ int32_t tovGameSelectIFace::Update(float now, float elapsed)
         DrawPicture(m_background.Get(), 0, 0);
     DrawButtons();
     UpdateMessageScreen(now, elapsed);
+    if (m_leaveChosen)
+    {
+        m_leaveChosen = false;
+        NetLeaveGame();
+        StartMode(m_pendingMode);
+    }
     Present();
     return m_nextScreen;
 }
@@ -101,6 +118,28 @@ void tovGameSelectIFace::SelectSkill(int32_t buttonId)
 }
 
 void tovGameSelectIFace::ChooseMode(int32_t id)
+{
+    // A new game inside a network game under way would be played in its session: leave it first.
+    if (id != kSeason && NetIsGameUnderWay())
+    {
+        m_pendingMode = id;
+        AskToLeaveNetworkGame(&tovGameSelectIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
+        return;
+    }
+    StartMode(id);
+}
+
+bool tovGameSelectIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
+{
+    // The first answer is yes.
+    if (answer != 0)
+        return true;
+    // Gone on with after the box is served: a new game would serve the box, still answered, again.
+    reinterpret_cast<tovGameSelectIFace*>(argument)->m_leaveChosen = true;
+    return true;
+}
+
+void tovGameSelectIFace::StartMode(int32_t id)
 {
     tovGameSession* session = TheGameSession();
     if (!session)

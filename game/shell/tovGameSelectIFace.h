@@ -1,11 +1,14 @@
 #pragma once
 // The game-mode selection (screen 1): quick fish, practice, tournament or season, the skill
 // level as three toggles, and back to the main menu. The chosen skill toggle is remembered
-// across visits and applied to the session on every enter.
+// across visits and applied to the session on every enter. In a network session SEASON is greyed,
+// and a new game while the network game runs asks to leave it first.
 
 #include "tovShellIFace.h"
 
 #include <cstdint>
+
+class tovShellButton;
 
 class tovGameSelectIFace : public tovShellIFace
 {
@@ -39,8 +42,14 @@ public:
     int32_t GetSelectedSkill() const { return m_skillButton; }
 
 private:
-    void AddModeButton(int32_t id, int32_t y, uint32_t normal, uint32_t highlight);
+    tovShellButton* AddModeButton(int32_t id, int32_t y, uint32_t normal, uint32_t highlight);
+    // Asks first while a network game is under way; the answer yes leaves it and starts the mode.
     void ChooseMode(int32_t id);
+    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
+    void StartMode(int32_t id);
 
     int32_t m_skillButton = kNovice;
+    // The mode chosen while the leave question is up.
+    int32_t m_pendingMode = kQuickFish;
+    bool m_leaveChosen = false;
 };

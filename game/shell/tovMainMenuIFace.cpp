@@ -2,6 +2,7 @@
 
 #include "tovGameSession.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovSessionHooks.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
@@ -50,6 +51,7 @@ void tovMainMenuIFace::Prepare(int32_t)
 void tovMainMenuIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
+    m_leaveChosen = false;
     AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);
     AddButton(new tovShellButton(53, 441, 107, 108, kQuitSound,
                                  [this]
@@ -61,11 +63,10 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     auto* back = new tovShellButton(156, 432, 467, 468, kQuitSound, [this] { ReturnToGame(); });
     back->SetDisabledPicture(469);
     AddButton(back, kReturn);
-    AddButton(new tovShellButton(445, 39, 464, 465, kMenuSound, [this] { QuickFish(); }), kQuickFish);
+    AddButton(new tovShellButton(445, 39, 464, 465, kMenuSound, [this] { Choose(kQuickFish); }), kQuickFish);
     AddButton(new tovShellButton(445, 89, 470, 471, kMenuSound, [this] { m_nextScreen = kGameSelectScreen; }),
               kPlayGame);
-    AddButton(new tovShellButton(445, 139, 473, 475, kMenuSound, [this] { m_nextScreen = kLoadGameScreen; }),
-              kLoadGame);
+    AddButton(new tovShellButton(445, 139, 473, 475, kMenuSound, [this] { Choose(kLoadGame); }), kLoadGame);
     auto* save = new tovShellButton(445, 189, 476, 477, kMenuSound, [this] { m_nextScreen = kSaveGameScreen; });
     save->SetDisabledPicture(478);
     AddButton(save, kSaveGame);
@@ -104,6 +105,12 @@ int32_t tovMainMenuIFace::Update(float now, float elapsed)
             DrawPicture(m_background.Get(), 0, 0);
         DrawButtons();
         UpdateMessageScreen(now, elapsed);
+        if (m_leaveChosen)
+        {
+            m_leaveChosen = false;
+            NetLeaveGame();
+            Go(m_pendingChoice);
+        }
     }
     else
     {
@@ -120,6 +127,36 @@ void tovMainMenuIFace::ReturnToGame()
     tovGameSession* session = TheGameSession();
     const bool season = session && session->GetMode() == tovGameSession::kSeason;
     m_nextScreen = season && m_returnScreen == kTournamentSetupScreen ? kTournamentSetupScreen : kFishingScreen;
+}
+
+void tovMainMenuIFace::Choose(int32_t buttonId)
+{
+    // Another game inside a network game under way would be played in its session: leave it first.
+    if (NetIsGameUnderWay())
+    {
+        m_pendingChoice = buttonId;
+        AskToLeaveNetworkGame(&tovMainMenuIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
+        return;
+    }
+    Go(buttonId);
+}
+
+void tovMainMenuIFace::Go(int32_t buttonId)
+{
+    if (buttonId == kQuickFish)
+        QuickFish();
+    else if (buttonId == kLoadGame)
+        m_nextScreen = kLoadGameScreen;
+}
+
+bool tovMainMenuIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
+{
+    // The first answer is yes.
+    if (answer != 0)
+        return true;
+    // Gone on with after the box is served: a new game would serve the box, still answered, again.
+    reinterpret_cast<tovMainMenuIFace*>(argument)->m_leaveChosen = true;
+    return true;
 }
 
 void tovMainMenuIFace::QuickFish()

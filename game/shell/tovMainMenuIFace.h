@@ -40,8 +40,16 @@ public:
 
 private:
     void ReturnToGame();
+    // Quick fish or load: asked first while a network game is under way, the answer yes
+    // leaving it.
+    void Choose(int32_t buttonId);
+    void Go(int32_t buttonId);
+    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
     void QuickFish();
     static bool ConfirmQuit(int32_t answer, uintptr_t argument);
 
     AviObject m_video;
+    // What the player chose while the leave question is up.
+    int32_t m_pendingChoice = kQuickFish;
+    bool m_leaveChosen = false;
 };

@@ -22,6 +22,8 @@ tovNetworkPlay* g_session = &g_nullSession;
 bool g_networkLaunch = false;
 std::function<void()> g_waitDrawing;
 bool g_leftGame = false;
+// This copy closed its last game's final and has not begun another: no game runs in the session.
+bool g_gameOver = false;
 
 // Application seconds of the periodic service's last actions; empty until first used.
 struct ServiceTimers
@@ -37,6 +39,8 @@ constexpr double kStatePeriod = 0.5;
 constexpr double kClockPeriod = 5.0;
 constexpr double kBroadcastPeriod = 10.0;
 constexpr double kSecondsPerDay = 86400.0;
+// The phase the tournament set-up resets the players to: a new game begins there.
+constexpr int32_t kSetUpPhase = 0;
 
 bool Due(const std::optional<double>& last, double now, double period)
 {
@@ -96,7 +100,10 @@ bool IsNetworkHost()
 
 bool NetOpenSession(plat::WindowBackend* window)
 {
-    return g_session->Open(window);
+    const bool opened = g_session->Open(window);
+    if (opened)
+        g_gameOver = false;
+    return opened;
 }
 
 void NetCloseSession()
@@ -107,6 +114,11 @@ void NetCloseSession()
 void NetResetPlayers(int32_t phase)
 {
     g_session->ResetPlayerStates(phase);
+    if (phase != kSetUpPhase)
+        return;
+    // Back on the set-up a new game begins: the host takes new players until its first day.
+    g_gameOver = false;
+    NetEnableJoining();
 }
 
 void NetDrainQueue()
@@ -216,6 +228,24 @@ bool NetTakeLeftGame()
     const bool left = g_leftGame;
     g_leftGame = false;
     return left;
+}
+
+bool NetIsGameUnderWay()
+{
+    return IsNetworkGame() && !g_gameOver;
+}
+
+void NetFinishGame()
+{
+    g_gameOver = true;
+    NetEnableJoining();
+}
+
+void NetLeaveGame()
+{
+    g_session->Close();
+    if (tovGameSession* session = TheGameSession())
+        session->SetLeftGame();
 }
 
 void NetDisableJoining()

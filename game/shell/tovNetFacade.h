@@ -60,9 +60,18 @@ void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument),
 // (once) and goes to the main menu.
 void NetMarkLeftGame();
 bool NetTakeLeftGame();
-// Host: refuses new players while a day runs, and admits them again after it.
+// Host: refuses new players from the first day on, and admits them again once the game is over.
 void NetDisableJoining();
 void NetEnableJoining();
+// This copy's network game runs: from the session's opening or the set-up until this copy's
+// final is closed. Another game started meanwhile would be played inside it.
+bool NetIsGameUnderWay();
+// The final is closed on this copy (on the host: by every player): the game is over, and the
+// host takes new players again.
+void NetFinishGame();
+// The player leaves the network game from a screen of its own (a new game chosen on the menus):
+// the session closes and the day left behind cannot be returned to.
+void NetLeaveGame();
 // The lakes every player has, a bit per lake id; every lake outside a network game.
 uint32_t NetGetCommonLakeMask();
 // The seed of the day's computer anglers that the host shares with its weigh-in phase; 0 outside

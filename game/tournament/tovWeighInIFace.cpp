@@ -892,14 +892,16 @@ void tovWeighInIFace::CloseNetworkDay(bool nextDay)
         return;
     ShowWaiting(true);
     tovWeighInNet::CloseResults();
-    // The next day's catches are counted afresh; between days new players may come.
+    // The next day's catches are counted afresh.
     if (nextDay)
     {
         NetClearPlayerResults();
         tovWeighInNet::LeaveDay();
     }
     NetSetWaitDrawing(nullptr);
-    NetEnableJoining();
+    // No one joins a tournament under way: the door opens once every player has closed the final.
+    if (!nextDay)
+        NetFinishGame();
 }
 
 void tovWeighInIFace::LeaveSeasonPage()

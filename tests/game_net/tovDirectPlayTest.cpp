@@ -1,6 +1,7 @@
 #include "GccWarnings.h"
 #include "NetSessionPair.h"
 #include "qrxBaseApp.h"
+#include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
@@ -260,6 +261,61 @@ TEST_F(tovDirectPlayPair, TheClientTakesTheHostsWeatherAtTheStartOfTheDay)
     EXPECT_EQ(clientDay.Record(), hostDay.Record());
     H().SetWeatherAccess(nullptr, nullptr);
     C().SetWeatherAccess(nullptr, nullptr);
+}
+
+// A new day resets every player's record, but each player stays in the phase it announced:
+// read as 0 until its next header, a finalist still on its way to the lake counted as weighed in.
+TEST_F(tovDirectPlayPair, AResetKeepsThePhaseEachPlayerAnnounced)
+{
+    C().SetLocalPhase(5);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5; }));
+    H().ResetPlayerStates(3);
+    EXPECT_EQ(H().GetPlayerPhase(1), 5);
+    EXPECT_FALSE(H().IsPlayerInPhase(7, 1)) << "the results exchange waits for it";
+    EXPECT_EQ(H().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 3);
+}
+
+// The day's parameters taken on the way to the lake: a new day's clock starts at the morning,
+// whatever older time of day the parameters carry; a day this copy plays already (its clock
+// runs: back from the menu) takes the host's time of day, not the morning.
+TEST_F(tovDirectPlayPair, BackOnTheLakeAClientTakesTheHostsTimeOfDay)
+{
+    struct Case
+    {
+        const char* what;
+        bool running;
+        int32_t day;
+        double expected;
+    };
+    constexpr double kHost = 11808.0;
+    for (const Case& c : {Case{"a new day", false, 1, 0.0}, Case{"back from the menu", true, 2, kHost}})
+    {
+        SCOPED_TRACE(c.what);
+        tovGameSession game;
+        game.SetDay(c.day, true);
+        tovGameClock& clock = TheGameClock();
+        clock.SetGameTime(5050.0);
+        clock.SetFlags(c.running ? clock.GetFlags() | tovGameClockBase::kRunning
+                                 : clock.GetFlags() & ~tovGameClockBase::kRunning);
+        // The host's day 2 under way, as its parameters message brings it.
+        tovNet::GameParamsMsg msg;
+        msg.header.senderSlot = 0;
+        msg.header.stamp = 1000;
+        msg.params = CopyGameParams();
+        msg.params.phase = 5;
+        msg.params.day = 2;
+        msg.timeOfDay = tovGameClock::kDayStartSeconds + kHost;
+        msg.ids = H().GetSlotIds();
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        Deliver(C(), H().GetLocalId(), msg.Write());
+        ASSERT_TRUE(Wait([] { return CopyGameParams().HasHostClock(); }));
+        ASSERT_TRUE(C().SyncPhase(4, false));
+        EXPECT_EQ(game.GetDay(), 2);
+        // The message is a moment old when taken: the host's time runs on meanwhile.
+        EXPECT_GE(clock.GetGameTime(), c.expected);
+        EXPECT_LT(clock.GetGameTime(), c.expected + 600.0);
+        clock.SetFlags(clock.GetFlags() & ~tovGameClockBase::kRunning);
+    }
 }
 
 TEST_F(tovDirectPlayPair, AClosedDoorRefusesNewPlayers)

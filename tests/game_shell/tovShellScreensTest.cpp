@@ -1,12 +1,14 @@
 #include "ShellScreenFixture.h"
 
 #include "ButtonObj.h"
+#include "RecordingNetworkPlay.h"
 #include "qrxKeyMapper.h"
 #include "tovExitIFace.h"
 #include "tovGameSelectIFace.h"
 #include "tovMainMenuIFace.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
+#include "tovNetFacade.h"
 #include "tovSplashIFace.h"
 
 #include "KeyNumbers.h"
@@ -15,6 +17,7 @@
 #include "tovLakeCatalogue.h"
 #include "tovUserProfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -430,3 +433,91 @@ TEST_F(tovShellScreensTest, MainMenuBuildsItsButtonsAnewOnEachVisit)
 }
 
 } // namespace
+
+// While a network game runs, a new game from the menus first asks to leave it: no stays in the
+// session on the screen, yes leaves the session and goes on to the game chosen. Once this copy
+// has closed its final no question comes, and a new set-up brings it back.
+TEST_F(tovShellScreensTest, ANewGameInANetworkGameUnderWayAsksToLeaveItFirst)
+{
+    RecordingNetworkPlay net;
+    net.open = true;
+    SetNetworkPlay(&net);
+    m_hooks.m_built = true;
+    struct Case
+    {
+        int32_t screen;
+        int32_t button;
+        int32_t target;
+    };
+    const Case cases[] = {{8, tovMainMenuIFace::kQuickFish, 2},
+                          {8, tovMainMenuIFace::kLoadGame, 14},
+                          {1, tovGameSelectIFace::kQuickFish, 2},
+                          {1, tovGameSelectIFace::kPractice, 5},
+                          {1, tovGameSelectIFace::kTournament, 5}};
+    const auto closed = [&net] { return std::count(net.log.begin(), net.log.end(), "Close"); };
+    for (const Case& c : cases)
+        for (const bool yes : {false, true})
+        {
+            SCOPED_TRACE(testing::Message()
+                         << "screen " << c.screen << " button " << c.button << (yes ? " yes" : " no"));
+            m_session->StartGame(tovGameSession::kTournament, false);
+            net.log.clear();
+            SwitchTo(c.screen);
+            Frame();
+            Click(m_app->GetInterface(c.screen)->GetButton(c.button));
+            ASSERT_TRUE(IsMessageBoxRaised());
+            EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), "Leave the network game?");
+            EXPECT_EQ(Current(), c.screen);
+            // Return answers yes, Escape no: the key is still down while the game chosen starts.
+            Frame();
+            const uint8_t key = yes ? plat::kKeyReturn : kEscape;
+            m_input.SetKey(key, true);
+            Frame();
+            m_input.SetKey(key, false);
+            Frame();
+            EXPECT_FALSE(IsMessageBoxRaised());
+            EXPECT_EQ(closed(), yes ? 1 : 0);
+            EXPECT_EQ(Current(), yes ? c.target : c.screen);
+            if (!yes)
+            {
+                EXPECT_EQ(m_session->GetMode(), tovGameSession::kTournament) << "no game was started";
+            }
+        }
+    // After this copy's final: the menu's quick fish goes on at once, until a new set-up.
+    for (const bool setUp : {false, true})
+    {
+        NetFinishGame();
+        if (setUp)
+            NetResetPlayers(0);
+        SwitchTo(8);
+        Frame();
+        Click(MenuButton(tovMainMenuIFace::kQuickFish));
+        EXPECT_EQ(IsMessageBoxRaised(), setUp);
+        if (IsMessageBoxRaised())
+            Click(tovMessageIFace::GetInstance()->GetButton(2));
+        EXPECT_EQ(Current(), setUp ? 8 : 2);
+    }
+    SetNetworkPlay(nullptr);
+}
+
+// No season is played over the network: in a session SEASON is greyed and takes no click.
+TEST_F(tovShellScreensTest, SeasonIsGreyedWhileANetworkSessionIsOpen)
+{
+    RecordingNetworkPlay net;
+    SetNetworkPlay(&net);
+    for (const bool open : {false, true})
+    {
+        SCOPED_TRACE(open ? "in a session" : "alone");
+        net.open = open;
+        m_session->SetMode(tovGameSession::kQuickFish);
+        SwitchTo(1);
+        Frame();
+        ButtonObj* season = m_app->GetInterface(1)->GetButton(tovGameSelectIFace::kSeason);
+        ASSERT_NE(season, nullptr);
+        EXPECT_EQ(season->m_disabled, open ? 1 : 0);
+        Click(season);
+        EXPECT_EQ(Current(), open ? 1 : 5);
+        EXPECT_EQ(m_session->GetMode(), open ? tovGameSession::kQuickFish : tovGameSession::kSeason);
+    }
+    SetNetworkPlay(nullptr);
+}

@@ -316,6 +316,8 @@ void AddScreens(tools::PackContents& pack)
     const char* modes[] = {"QUICK FISH", "PRACTICE", "TOURNAMENT", "SEASON"};
     for (uint32_t i = 0; i < 4; ++i)
         AddButton(pack, {201 + 2 * i, 202 + 2 * i, modes[i], green, 150, 40}, {7});
+    // SEASON greyed: no season is played over the network.
+    AddPicture(pack, 209, ToPalettised(MakePicture(Look::kDisabled, 150, 40, "SEASON", green)), {8, false, 0}, {7});
     // The shared toggles: normal, highlight, selected highlight, selected. Small check boxes,
     // so the text beside them (livewell rows, gender and lure options) stays clear.
     for (uint32_t i = 0; i < 4; ++i)
