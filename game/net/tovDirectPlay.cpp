@@ -157,6 +157,12 @@ void tovDirectPlay::Close()
     }
     const plat::NetPlayerId localId = m_localId.load();
     m_transport->Close();
+    // What the old session had still queued (a host change, a leave) would be read as the next
+    // session's: a joiner would take itself for the host, or a newcomer of the same id for gone.
+    plat::NetMessage stale;
+    while (m_transport->Receive(stale, 0))
+    {
+    }
     m_localId = 0;
     m_localSlot = kLocalSlot;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)

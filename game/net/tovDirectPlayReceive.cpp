@@ -38,6 +38,9 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
             OnPlayerLeft(message.from);
         break;
     case plat::NetMessage::Kind::NewHost:
+        // Only a host change of this session, naming this player, makes it the host.
+        if (message.from == 0 || message.from != m_localId.load() || m_transport->GetHostId() != message.from)
+            break;
         m_host = true;
         if (m_localSlot.load() == kLocalSlot)
             m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);

@@ -330,6 +330,19 @@ TEST_F(tovDirectPlayPair, TheClientHostsWhenTheHostIsKilled)
     EXPECT_EQ(C().GetLocalSlot(), 1);
 }
 
+// A host change still queued from a session this player has left (its old id, or an id the new
+// session gave someone else) makes no host of it: it keeps the seat the host's table gave it.
+TEST_F(tovDirectPlayPair, AnOldSessionsHostChangeMakesNoHostOfTheNext)
+{
+    for (plat::NetPlayerId from : {C().GetLocalId() - 1, C().GetLocalId()})
+    {
+        C().HandleMessage({plat::NetMessage::Kind::NewHost, from, {}});
+        C().DrainMainThreadQueue();
+        EXPECT_FALSE(C().IsHost()) << from;
+        EXPECT_EQ(C().GetLocalSlot(), 1) << from;
+    }
+}
+
 // Every received type truncated, padded, from a slot not the sender's, and with values out of
 // range: each is dropped and counted, and nothing of it is taken. Sent with no slot, it is taken.
 TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
