@@ -80,6 +80,12 @@ bool tovDirectPlay::HostSession(const std::string& sessionName, const std::strin
         return false;
     m_sessionStartMs = plat::GetTimeMs();
     m_host = true;
+    // A new session counts its games anew.
+    m_game = 0;
+    {
+        std::scoped_lock guard(GameParamsLock());
+        TheGameParams().game = 0;
+    }
     m_localId = m_transport->GetLocalId();
     m_localSlot = OnPlayerJoined(m_localId, kLocalSlot);
     StartReceiveThread();
@@ -109,6 +115,8 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     }
     m_sessionStartMs = plat::GetTimeMs();
     m_host = m_transport->IsHost();
+    // Taken from the host's first parameters.
+    m_game = 0;
     m_localId = m_transport->GetLocalId();
     // The host's slot table names this player's slot.
     StartReceiveThread();
