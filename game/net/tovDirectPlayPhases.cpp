@@ -545,6 +545,10 @@ bool tovDirectPlay::BeginGame()
 {
     if (!IsSessionOpen())
         return true;
+    // This copy has left its own weigh-in: the others' closing waits need not wait for it, as
+    // it now waits for them.
+    if (const int32_t own = GetPlayerPhase(kLocalSlot); own >= kWeighInPhase && own < kClosedPhase)
+        SetLocalPhase(kClosedPhase);
     // A copy that set up the next game while another still weighed the last one took that one
     // out of its final: the set-up waits until every weigh-in is closed.
     bool through = true;

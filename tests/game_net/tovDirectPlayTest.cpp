@@ -400,12 +400,14 @@ TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
     plat::RecordingDebugSink debug;
     plat::SetDebugSink(&debug);
     C().SetLocalPhase(10);
-    H().SetLocalPhase(11);
-    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 10; }));
+    H().SetLocalPhase(8);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 10 && C().GetPlayerPhase(0) == 8; }));
     qrxBaseApp::SetQuitFlag(true);
     EXPECT_FALSE(H().BeginGame()) << "set up while the other copy was still in its weigh-in";
     qrxBaseApp::SetQuitFlag(false);
     EXPECT_EQ(H().GetGameNumber(), 0);
+    // Gone from its own weigh-in, the waiting copy holds nobody in theirs.
+    EXPECT_TRUE(Wait([this] { return C().GetPlayerPhase(0) == 11; }));
     C().SetLocalPhase(11);
     ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
     EXPECT_TRUE(H().BeginGame());
