@@ -421,6 +421,40 @@ TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
     plat::SetDebugSink(nullptr);
 }
 
+// A cut copy leaves its final's board at once, before it has closed the results, and sets up the
+// next game while the finalist still weighs: its set-up waits until the finalist has closed the
+// final (which it does without waiting on the cut copy), and the finalist then sets up the next
+// game too, under a new number; nobody floods the host with requests meanwhile.
+TEST_F(tovDirectPlayPair, ACopyThatSetsUpEarlyHoldsNoFinalist)
+{
+    QuitOnStall watch;
+    plat::RecordingDebugSink debug;
+    plat::SetDebugSink(&debug);
+    constexpr int32_t kResultsTaken = 8;
+    H().SetLocalPhase(kResultsTaken);
+    C().SetLocalPhase(kResultsTaken);
+    ASSERT_TRUE(
+        Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
+    int32_t finalistAtSetUp = -1;
+    std::thread cut(
+        [&]
+        {
+            EXPECT_TRUE(C().BeginGame());
+            finalistAtSetUp = C().GetPlayerPhase(0);
+            C().ResetPlayerStates(0);
+        });
+    const bool closed = H().WaitForPhase(10, 11, 0, 0);
+    cut.join();
+    EXPECT_TRUE(closed) << "the finalist did not close its final";
+    EXPECT_EQ(H().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 11);
+    EXPECT_EQ(finalistAtSetUp, 11) << "the cut copy set up the next game while the finalist still weighed";
+    ASSERT_TRUE(H().BeginGame());
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1 && H().GetPlayerPhase(1) == 0; }));
+    for (const std::string& line : debug.Lines())
+        EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
+    plat::SetDebugSink(nullptr);
+}
+
 // Every received type truncated, padded, from a slot not the sender's, and with values out of
 // range: each is dropped and counted, and nothing of it is taken. Sent with no slot, it is taken.
 TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)
