@@ -320,6 +320,11 @@ void WriteNetMessages()
     header.lakeMask = 3;
     header.livewell[0] = {2, 1800, 420};
     messages.emplace_back("header", header.Write());
+    // The same header of the host's next game: a copy still in this one drops it.
+    header.header.game = 2;
+    messages.emplace_back("header_next_game", header.Write());
+    params.params.game = 2;
+    messages.emplace_back("params_next_game", params.Write());
     tovNet::PlayerStateMsg state;
     state.header.senderSlot = 1;
     state.state.m_paintScheme = 0;
@@ -346,7 +351,7 @@ void WriteNetMessages()
     {
         Write("net_messages", name + ".msg", bytes);
         // To the host from the client (its slot 1), and the parameters to the client from the host.
-        const bool toClient = name == "params";
+        const bool toClient = name.rfind("params", 0) == 0;
         run.push_back(toClient ? 1 : 0);
         run.push_back(static_cast<uint8_t>(bytes.size()));
         run.push_back(static_cast<uint8_t>(bytes.size() >> 8));

@@ -82,6 +82,12 @@ bool tovDirectPlay::HostSession(const std::string& sessionName, const std::strin
         return false;
     m_sessionStartMs = plat::GetTimeMs();
     m_host = true;
+    // A new session counts its games anew.
+    m_game = 0;
+    {
+        std::scoped_lock guard(GameParamsLock());
+        TheGameParams().game = 0;
+    }
     m_localId = m_transport->GetLocalId();
     m_localSlot = OnPlayerJoined(m_localId, kLocalSlot);
     StartReceiveThread();
@@ -111,6 +117,8 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     }
     m_sessionStartMs = plat::GetTimeMs();
     m_host = m_transport->IsHost();
+    // Taken from the host's first parameters.
+    m_game = 0;
     m_localId = m_transport->GetLocalId();
     // The host's slot table names this player's slot.
     StartReceiveThread();
@@ -165,6 +173,12 @@ void tovDirectPlay::Close()
         m_leftResults.clear();
     }
     m_transport->Close();
+    // What the old session had still queued (a host change, a leave) would be read as the next
+    // session's: a joiner would take itself for the host, or a newcomer of the same id for gone.
+    plat::NetMessage stale;
+    while (m_transport->Receive(stale, 0))
+    {
+    }
     m_localId = 0;
     m_localSlot = kLocalSlot;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)

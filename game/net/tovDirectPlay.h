@@ -178,7 +178,15 @@ public:
     void DisableJoining() override;
     void EnableJoining() override;
     bool WaitForHostPhase(int32_t phase) override;
+    bool BeginGame() override;
     uint32_t GetCommonLakeMask() override;
+    // The network game this copy plays: the host's count (0 before the host's first).
+    uint16_t GetGameNumber() const { return m_game.load(); }
+    // A copy in one of these phases is in a network game's day or weigh-in: it takes no other
+    // game's phases. Before the first day and once the last game is closed it is between games.
+    static bool IsBetweenGames(int32_t phase);
+    // Another player is still in the weigh-in of the game this copy has left.
+    bool IsAnyoneStillWeighing();
     // A player whose phase is q counts as being in phase p.
     static bool IsPhaseCompatible(int32_t p, int32_t q);
     // 0 for an inactive slot; 255 = local.
@@ -210,6 +218,9 @@ private:
     void OnEvent(plat::NetPlayerId from, const tovNet::EventMsg& msg);
     void OnChatText(plat::NetPlayerId from, const tovNet::ChatTextMsg& msg);
     void OnNameChanged(plat::NetPlayerId from);
+    // A message of another network game than this copy's: dropped (not counted as bad), though
+    // the host still answers its header, which is how a copy behind learns the new number.
+    bool OfAnotherGame(plat::NetPlayerId from, const uint8_t* data, size_t size);
     // The local record takes the name the host gave this player.
     void TakeGivenName();
     // announce: the "has joined" line (not for a player the host's table only moves).
@@ -273,6 +284,7 @@ private:
     std::atomic<plat::NetPlayerId> m_localId{0};
     std::atomic<int32_t> m_localSlot{kLocalSlot};
     std::atomic<bool> m_host{false};
+    std::atomic<uint16_t> m_game{0};
     std::atomic<uint32_t> m_dropped{0};
     std::atomic<bool> m_stopReceiving{false};
     uint32_t m_sessionStartMs = 0;

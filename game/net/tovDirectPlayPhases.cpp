@@ -18,6 +18,11 @@ namespace
 constexpr int32_t kAnnouncePasses = 20;
 constexpr int32_t kWeighInPhase = 7;
 constexpr int32_t kWaitStepMs = 100;
+// The weigh-in's phases: results, results taken, close; closed ends them.
+constexpr int32_t kClosePhase = 10;
+constexpr int32_t kClosedPhase = 11;
+// From the start of the first day on, a copy is inside its game.
+constexpr int32_t kFirstDayPhase = 3;
 
 void Sleep(int32_t ms)
 {
@@ -103,6 +108,8 @@ bool tovDirectPlay::SendMessage(plat::NetPlayerId to, std::vector<uint8_t> messa
     if (!IsSessionOpen() || message.size() < tovNet::kHeaderSize)
         return false;
     message[1] = static_cast<uint8_t>(m_localSlot.load());
+    if (tovNet::IsGameMessage(message[0]))
+        tovNet::StampGame(message, m_game.load());
     tovNet::StampMessage(message, GetElapsedMs());
     return m_transport->Send(to, message.data(), message.size(), tovNet::IsGuaranteed(message[0]));
 }
@@ -522,6 +529,63 @@ bool tovDirectPlay::WaitForHostPhasePasses(int32_t phase)
             SendPlayerHeader();
         PauseWait();
     }
+    return true;
+}
+
+bool tovDirectPlay::IsBetweenGames(int32_t phase)
+{
+    return phase < kFirstDayPhase || phase == kClosedPhase;
+}
+
+bool tovDirectPlay::IsAnyoneStillWeighing()
+{
+    const int32_t local = m_localSlot.load();
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        if (slot == local)
+            continue;
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & (kActive | kLeft)) == kActive && player.state.m_phase >= kWeighInPhase &&
+            player.state.m_phase <= kClosePhase)
+            return true;
+    }
+    return false;
+}
+
+bool tovDirectPlay::BeginGame()
+{
+    if (!IsSessionOpen())
+        return true;
+    // This copy has left its own weigh-in: the others' closing waits need not wait for it, as
+    // it now waits for them.
+    if (const int32_t own = GetPlayerPhase(kLocalSlot); own >= kWeighInPhase && own < kClosedPhase)
+        SetLocalPhase(kClosedPhase);
+    // A copy that set up the next game while another still weighed the last one took that one
+    // out of its final: the set-up waits until every weigh-in is closed.
+    bool through = true;
+    for (int32_t pass = 0; through && IsSessionOpen(); ++pass)
+    {
+        ClearLeftSlots();
+        if (!IsAnyoneStillWeighing())
+            break;
+        through = PumpOnce();
+        if (through && IsSessionOpen())
+            PauseWait();
+    }
+    EndWait();
+    if (!through || !IsSessionOpen() || !IsHost())
+        return through;
+    // The host numbers each game; the others take the number from its parameters.
+    uint16_t next = static_cast<uint16_t>(m_game.load() + 1);
+    if (next == 0)
+        next = 1;
+    m_game = next;
+    {
+        std::scoped_lock guard(GameParamsLock());
+        TheGameParams().game = next;
+    }
+    BroadcastGameParams();
     return true;
 }
 

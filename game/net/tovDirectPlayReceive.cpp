@@ -38,6 +38,9 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
             OnPlayerLeft(message.from);
         break;
     case plat::NetMessage::Kind::NewHost:
+        // Only a host change of this session, naming this player, makes it the host.
+        if (message.from == 0 || message.from != m_localId.load() || m_transport->GetHostId() != message.from)
+            break;
         m_host = true;
         if (m_localSlot.load() == kLocalSlot)
             m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
@@ -67,7 +70,7 @@ void tovDirectPlay::HandleAppMessage(plat::NetPlayerId from, const uint8_t* data
         Drop();
         return;
     }
-    if (!WithinShare(from, data, size))
+    if (!WithinShare(from, data, size) || OfAnotherGame(from, data, size))
         return;
     switch (type)
     {
@@ -137,6 +140,33 @@ void tovDirectPlay::HandleAppMessage(plat::NetPlayerId from, const uint8_t* data
         Drop();
         break;
     }
+}
+
+bool tovDirectPlay::OfAnotherGame(plat::NetPlayerId from, const uint8_t* data, size_t size)
+{
+    const uint8_t type = data[0];
+    if (!tovNet::IsGameMessage(type) || size < tovNet::kHeaderSize)
+        return false;
+    const uint16_t game = static_cast<uint16_t>(data[2] | data[3] << 8);
+    if (game == m_game.load())
+        return false;
+    if (type == tovNet::kParamsFull || type == tovNet::kParamsUpdate)
+    {
+        // The host's next game: a copy between games takes its number (and tells its phase
+        // again, which the host dropped as the last game's); one inside a game keeps to it.
+        if (IsHost() || from != m_transport->GetHostId() || !IsBetweenGames(GetPlayerPhase(kLocalSlot)))
+            return true;
+        m_game = game;
+        Post([this] { SendPlayerHeader(); });
+        return false;
+    }
+    if (type == tovNet::kPlayerHeader && IsHost() && SlotOfId(from) >= 0)
+    {
+        tovNet::PlayerHeaderMsg msg;
+        if (msg.Read(data, size) && msg.replyWanted != 0 && TakeAnswer(from, false))
+            Post([this, from] { SendGameParams(from, false); });
+    }
+    return true;
 }
 
 int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce)

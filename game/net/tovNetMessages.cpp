@@ -21,6 +21,8 @@ std::vector<uint8_t> Begin(const Header& header)
     std::vector<uint8_t> out(MessageSize(header.type), 0);
     out[0] = header.type;
     out[1] = header.senderSlot;
+    out[2] = static_cast<uint8_t>(header.game);
+    out[3] = static_cast<uint8_t>(header.game >> 8);
     out[4] = static_cast<uint8_t>(header.stamp);
     out[5] = static_cast<uint8_t>(header.stamp >> 8);
     out[6] = static_cast<uint8_t>(header.stamp >> 16);
@@ -37,7 +39,7 @@ bool TakeHeader(const uint8_t* data, size_t size, Header& out, uint8_t type, uin
     plat::ByteReader in(data, size);
     out.type = in.U8();
     out.senderSlot = in.U8();
-    in.U16();
+    out.game = in.U16();
     out.stamp = in.U32();
     return out.senderSlot < kSlots || out.senderSlot == kNoSlot;
 }
@@ -57,6 +59,24 @@ size_t MessageSize(uint8_t type)
 bool IsGuaranteed(uint8_t type)
 {
     return type == kParamsFull || type == kParamsUpdate || type == kPlayerHeader || type == kNameChanged;
+}
+
+bool IsGameMessage(uint8_t type)
+{
+    return type >= kParamsFull && type <= kEvent;
+}
+
+uint16_t GameOf(const std::vector<uint8_t>& message)
+{
+    return message.size() < kHeaderSize ? 0 : static_cast<uint16_t>(message[2] | message[3] << 8);
+}
+
+void StampGame(std::vector<uint8_t>& message, uint16_t game)
+{
+    if (message.size() < kHeaderSize)
+        return;
+    message[2] = static_cast<uint8_t>(game);
+    message[3] = static_cast<uint8_t>(game >> 8);
 }
 
 void StampMessage(std::vector<uint8_t>& message, uint32_t ms)
@@ -91,7 +111,9 @@ bool PingMsg::Read(const uint8_t* data, size_t size)
 
 std::vector<uint8_t> GameParamsMsg::Write() const
 {
-    std::vector<uint8_t> out = Begin(header);
+    Header h = header;
+    h.game = params.game;
+    std::vector<uint8_t> out = Begin(h);
     plat::ByteWriter w;
     w.U16(kVersion);
     w.Write("\0\0\0\0\0\0", 6);
@@ -132,6 +154,7 @@ bool GameParamsMsg::Read(const uint8_t* data, size_t size)
         return false;
     header = h;
     timeOfDay = std::isfinite(time) ? time : -1.0;
+    p.game = h.game;
     params = p;
     count = std::min<uint32_t>(n, kSlots);
     ids = slotIds;

@@ -2,7 +2,8 @@
 // The eight messages players exchange, field by field. Each has a fixed size; Read takes a
 // received message only at exactly that size and with every value in range, and leaves the
 // record unchanged otherwise. All integers little-endian. Common header: type, sender's slot
-// (255 none), two unused bytes, the sender's session milliseconds (stamped by the transport).
+// (255 none), the number of the network game the sender plays (16 bits, the host's count), the
+// sender's session milliseconds (stamped by the transport).
 
 #include "tovDirectPlayState.h"
 #include "tovNetworkPlayGameParams.h"
@@ -47,8 +48,18 @@ struct Header
 {
     uint8_t type = 0;
     uint8_t senderSlot = kNoSlot;
+    // The network game the message belongs to: another game's phases and states mean nothing
+    // here. Parameters carry the host's own number in it.
+    uint16_t game = 0;
     uint32_t stamp = 0;
 };
+
+// The message types that belong to one network game (parameters, headers, states, events); the
+// others (ping, chat, rename) belong to the session.
+bool IsGameMessage(uint8_t type);
+// The game number of a built or received message's header (0 for one too short).
+uint16_t GameOf(const std::vector<uint8_t>& message);
+void StampGame(std::vector<uint8_t>& message, uint16_t game);
 
 // Type 1.
 struct PingMsg
@@ -58,7 +69,8 @@ struct PingMsg
     bool Read(const uint8_t* data, size_t size);
 };
 
-// Types 2 and 3: the sender's parameters and who holds slots 0..4 (0 free).
+// Types 2 and 3: the sender's parameters and who holds slots 0..4 (0 free). The parameters'
+// game number travels in the header: Write puts params.game there, Read takes it from there.
 struct GameParamsMsg
 {
     Header header{kParamsUpdate};

@@ -19,6 +19,9 @@ namespace
 {
 
 constexpr uint32_t kGroup = 12;
+// The fishing mode's "waiting for the other players" banner.
+constexpr uint32_t kWaitingBannerGroup = 29;
+constexpr uint32_t kWaitingBanner = 103;
 constexpr uint32_t kBackground = 389;
 constexpr uint32_t kDayLengthPanel = 390;
 constexpr uint32_t kDaysPanel = 391;
@@ -90,6 +93,7 @@ void tovTournamentSetupIFace::Prepare(int32_t)
     LoadGroup(kGroup);
     if (IsNetworkLaunch())
     {
+        WaitForTheLastGame();
         NetResetPlayers(0);
         if (tovGameSession* session = TheGameSession())
         {
@@ -105,6 +109,26 @@ void tovTournamentSetupIFace::Prepare(int32_t)
     if (m_lakeIndex < 0 && LakeCount() > 0)
         m_lakeIndex = 0;
     ChangeLake(m_lakeIndex);
+}
+
+void tovTournamentSetupIFace::WaitForTheLastGame()
+{
+    QrPointer<QrImage> banner;
+    if (CanDraw())
+    {
+        LoadGroup(kWaitingBannerGroup);
+        banner = Picture(kWaitingBanner);
+        UnloadGroup(kWaitingBannerGroup);
+    }
+    NetSetWaitDrawing(
+        [&banner]
+        {
+            if (QrRender* renderer = Renderer())
+                renderer->ClearBuffer(nullptr, 1);
+            DrawPicture(banner.Get(), 104, 130);
+        });
+    NetBeginGame();
+    NetSetWaitDrawing(nullptr);
 }
 
 void tovTournamentSetupIFace::Enter(int32_t previousId)

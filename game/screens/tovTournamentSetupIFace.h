@@ -45,6 +45,9 @@ public:
     int32_t GetDays() const { return m_days; }
 
 private:
+    // Network: the next game's set-up waits while another player still weighs the last one,
+    // showing the waiting banner (Escape asks to leave); then the host numbers the game.
+    void WaitForTheLastGame();
     void ChangeLake(int32_t index);
     void StepLake(int32_t step);
     void StepValue(int32_t& value, int32_t step, bool dayLength);

@@ -203,6 +203,12 @@ bool NetWaitForHostPhase(int32_t phase)
     return game == nullptr || game->WaitForHostPhase(phase);
 }
 
+bool NetBeginGame()
+{
+    tovNetworkPlay* game = Game();
+    return game == nullptr || game->BeginGame();
+}
+
 void NetSetWaitDrawing(std::function<void()> draw)
 {
     g_waitDrawing = std::move(draw);

@@ -46,6 +46,9 @@ bool NetWaitForPhase(int32_t first, int32_t second, int32_t third);
 // Blocks until the host's parameters of the phase are in effect (the host's at once); false when
 // the program quits. True outside a network game.
 bool NetWaitForHostPhase(int32_t phase);
+// The set-up of a new network game: waits while another player still weighs the last one, then
+// the host numbers the game. True outside a network game.
+bool NetBeginGame();
 // What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.

@@ -71,6 +71,9 @@ public:
     // Blocks (pumping the window) until the host's parameters of the phase are in effect here
     // (the host's are at once); false when the program quits.
     virtual bool WaitForHostPhase(int32_t phase) = 0;
+    // A new game's set-up: blocks (pumping the window) while another player is still in the
+    // last game's weigh-in, then the host numbers the new game. False when the program quits.
+    virtual bool BeginGame() { return true; }
 
     // 0 to 4, or 255 while the local player has none.
     virtual int32_t GetLocalSlot() = 0;

@@ -44,6 +44,10 @@ struct tovNetworkPlay::GAMEPARAMS
     int32_t playerIndex = 0;
     int32_t lakeId = -1;
     std::array<uint8_t, kWeatherBytes> weather{};
+    // The host's number of the network game these parameters belong to, counted from 1 as the
+    // host sets up each game; 0 before the first. Not in the image: the message's header
+    // carries it.
+    uint16_t game = 0;
 
     void CopyFrom(const GAMEPARAMS& other) { *this = other; }
     // True when all three stamps of the host's clock are set.
@@ -56,8 +60,6 @@ struct tovNetworkPlay::GAMEPARAMS
     // or index outside its range is clamped into it: the screens index pictures with them.
     bool Read(plat::ByteReader& in);
 };
-
-static_assert(sizeof(tovNetworkPlay::GAMEPARAMS) == tovNetworkPlay::GAMEPARAMS::kImageSize);
 
 // The program-wide record, built before the program starts, and its lock.
 tovNetworkPlay::GAMEPARAMS& TheGameParams();

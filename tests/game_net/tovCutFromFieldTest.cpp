@@ -287,8 +287,11 @@ protected:
         {
             ASSERT_TRUE(Host().HostSession("Next day", ""));
             ASSERT_TRUE(Other().JoinSession("Next day"));
-            ASSERT_TRUE(
-                WaitUntil([&] { return Other().GetLocalSlot() == 1 && Host().IsSlotActive(1); }, {&Host(), &Other()}));
+            // Seated by this host's table, not by a host change of the session left.
+            ASSERT_TRUE(WaitUntil(
+                [&] { return Other().GetLocalSlot() == 1 && Host().IsSlotActive(1) && Other().IsSlotActive(0); },
+                {&Host(), &Other()}));
+            ASSERT_FALSE(Other().IsHost());
         }
         SwitchTo(kSetUp);
         Frame();

@@ -386,6 +386,131 @@ TEST_F(tovDirectPlayPair, TheClientHostsWhenTheHostIsKilled)
     EXPECT_EQ(C().GetLocalSlot(), 1);
 }
 
+// A host change still queued from a session this player has left (its old id, or an id the new
+// session gave someone else) makes no host of it: it keeps the seat the host's table gave it.
+TEST_F(tovDirectPlayPair, AnOldSessionsHostChangeMakesNoHostOfTheNext)
+{
+    for (plat::NetPlayerId from : {C().GetLocalId() - 1, C().GetLocalId()})
+    {
+        C().HandleMessage({plat::NetMessage::Kind::NewHost, from, {}});
+        C().DrainMainThreadQueue();
+        EXPECT_FALSE(C().IsHost()) << from;
+        EXPECT_EQ(C().GetLocalSlot(), 1) << from;
+    }
+}
+
+// The host numbers each game as it sets it up. A copy inside a game (its day or its weigh-in)
+// drops the phases and states of the host's next game; once its own game is closed, or before
+// its first day, it takes the host's number and tells its phase again.
+TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
+{
+    QuitOnStall watch;
+    ASSERT_TRUE(H().BeginGame());
+    EXPECT_EQ(H().GetGameNumber(), 1);
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; })) << "a copy before its first day takes the number";
+
+    constexpr int32_t kResultsTaken = 8;
+    C().SetLocalPhase(kResultsTaken);
+    H().SetLocalPhase(kResultsTaken);
+    ASSERT_TRUE(
+        Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
+    const uint32_t dropped = C().GetDroppedCount();
+    // The host's next game, as it would reach the finalist still weighing this one.
+    tovNet::GameParamsMsg params;
+    params.header.senderSlot = 0;
+    params.params = CopyGameParams();
+    params.params.phase = 0;
+    params.params.game = 2;
+    params.ids = C().GetSlotIds();
+    tovNet::PlayerHeaderMsg header;
+    header.header.senderSlot = 0;
+    header.header.game = 2;
+    header.phase = 0;
+    Deliver(C(), H().GetLocalId(), params.Write());
+    Deliver(C(), H().GetLocalId(), header.Write());
+    EXPECT_EQ(CopyGameParams().phase, kResultsTaken) << "the next game's parameters pulled the finalist";
+    EXPECT_EQ(C().GetPlayerPhase(0), kResultsTaken) << "the next game's phase taken as the host's";
+    EXPECT_EQ(C().GetGameNumber(), 1);
+    EXPECT_EQ(C().GetDroppedCount(), dropped) << "another game's messages are not bad ones";
+    // Closed, the finalist takes the next game's number from the host's next parameters.
+    C().SetLocalPhase(11);
+    H().SetLocalPhase(11);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
+    ASSERT_TRUE(H().BeginGame());
+    EXPECT_EQ(H().GetGameNumber(), 2);
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 2; }));
+    // A header of the last game, late at the host that has begun the next: dropped too.
+    tovNet::PlayerHeaderMsg late;
+    late.header.senderSlot = 1;
+    late.header.game = 1;
+    late.phase = 5;
+    Deliver(H(), C().GetLocalId(), late.Write());
+    EXPECT_EQ(H().GetPlayerPhase(1), 11);
+}
+
+// A copy that would set up the next game while another still weighs the last one waits (here
+// it is told to quit, so the wait ends at once); once that one has closed, it goes on.
+TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
+{
+    QuitOnStall watch;
+    plat::RecordingDebugSink debug;
+    plat::SetDebugSink(&debug);
+    C().SetLocalPhase(10);
+    H().SetLocalPhase(8);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 10 && C().GetPlayerPhase(0) == 8; }));
+    qrxBaseApp::SetQuitFlag(true);
+    EXPECT_FALSE(H().BeginGame()) << "set up while the other copy was still in its weigh-in";
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_EQ(H().GetGameNumber(), 0);
+    // Gone from its own weigh-in, the waiting copy holds nobody in theirs.
+    EXPECT_TRUE(Wait([this] { return C().GetPlayerPhase(0) == 11; }));
+    C().SetLocalPhase(11);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
+    EXPECT_TRUE(H().BeginGame());
+    EXPECT_EQ(H().GetGameNumber(), 1);
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; }));
+    // The client's own set-up waits on nobody: the host is between games.
+    EXPECT_TRUE(C().BeginGame());
+    EXPECT_EQ(C().GetGameNumber(), 1) << "only the host numbers games";
+    for (const std::string& line : debug.Lines())
+        EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
+    plat::SetDebugSink(nullptr);
+}
+
+// A cut copy leaves its final's board at once, before it has closed the results, and sets up the
+// next game while the finalist still weighs: its set-up waits until the finalist has closed the
+// final (which it does without waiting on the cut copy), and the finalist then sets up the next
+// game too, under a new number; nobody floods the host with requests meanwhile.
+TEST_F(tovDirectPlayPair, ACopyThatSetsUpEarlyHoldsNoFinalist)
+{
+    QuitOnStall watch;
+    plat::RecordingDebugSink debug;
+    plat::SetDebugSink(&debug);
+    constexpr int32_t kResultsTaken = 8;
+    H().SetLocalPhase(kResultsTaken);
+    C().SetLocalPhase(kResultsTaken);
+    ASSERT_TRUE(
+        Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
+    int32_t finalistAtSetUp = -1;
+    std::thread cut(
+        [&]
+        {
+            EXPECT_TRUE(C().BeginGame());
+            finalistAtSetUp = C().GetPlayerPhase(0);
+            C().ResetPlayerStates(0);
+        });
+    const bool closed = H().WaitForPhase(10, 11, 0, 0);
+    cut.join();
+    EXPECT_TRUE(closed) << "the finalist did not close its final";
+    EXPECT_EQ(H().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 11);
+    EXPECT_EQ(finalistAtSetUp, 11) << "the cut copy set up the next game while the finalist still weighed";
+    ASSERT_TRUE(H().BeginGame());
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1 && H().GetPlayerPhase(1) == 0; }));
+    for (const std::string& line : debug.Lines())
+        EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
+    plat::SetDebugSink(nullptr);
+}
+
 // Every received type truncated, padded, from a slot not the sender's, and with values out of
 // range: each is dropped and counted, and nothing of it is taken. Sent with no slot, it is taken.
 TEST_F(tovDirectPlayPair, BadMessagesAreDroppedAndCounted)

@@ -126,4 +126,30 @@ TEST(tovDirectPlayThreads, TablesReseatWhileTheMainThreadClearsSlots)
     EXPECT_EQ(c.GetLocalSlot(), 1);
 }
 
+// The host numbers a new game while the client's receive thread takes it and the client's main
+// thread sends its header: the number and the re-announce cross the threads.
+TEST(tovDirectPlayThreads, ANewGamesNumberCrossesTheThreads)
+{
+    SessionPair pair;
+    tovDirectPlay& h = pair.h;
+    tovDirectPlay& c = pair.c;
+    ASSERT_TRUE(HostAndJoin(h, c));
+    std::thread client(
+        [&]
+        {
+            for (int32_t round = 0; round < 20; ++round)
+            {
+                c.SetLocalPhase(0);
+                c.DrainMainThreadQueue();
+            }
+        });
+    for (uint16_t game = 1; game <= 3; ++game)
+    {
+        ASSERT_TRUE(h.BeginGame());
+        EXPECT_EQ(h.GetGameNumber(), game);
+    }
+    client.join();
+    EXPECT_TRUE(WaitUntil([&] { return c.GetGameNumber() == 3; }, {&h, &c}));
+}
+
 } // namespace

@@ -47,7 +47,7 @@ private:
 
 tovNet::Header MakeHeader(uint8_t type, uint8_t slot)
 {
-    return {type, slot, 0x11223344};
+    return {type, slot, 0x0102, 0x11223344};
 }
 
 struct Golden
@@ -63,7 +63,8 @@ std::vector<Golden> Goldens()
     {
         tovNet::PingMsg m;
         m.header = MakeHeader(tovNet::kPing, 2);
-        out.push_back({"ping", m.Write(), Image(32).U8(0, 1).U8(1, 2).U32(4, 0x11223344).U32(12, 0x11223344).Bytes()});
+        out.push_back({"ping", m.Write(),
+                       Image(32).U8(0, 1).U8(1, 2).U16(2, 0x0102).U32(4, 0x11223344).U32(12, 0x11223344).Bytes()});
     }
     {
         tovNet::GameParamsMsg m;
@@ -75,11 +76,12 @@ std::vector<Golden> Goldens()
         m.params.setting1 = 1;
         m.params.playerIndex = 2;
         m.params.lakeId = 7;
+        m.params.game = 0x0A0B;
         m.params.weather[0] = 0xAB;
         m.params.weather[371] = 0xCD;
         m.ids = {5, 0, 9, 0, 0};
         Image img(472);
-        img.U8(0, 2).U32(4, 0x11223344).U16(8, 0x0100).F64(16, 30000.5);
+        img.U8(0, 2).U16(2, 0x0A0B).U32(4, 0x11223344).U16(8, 0x0100).F64(16, 30000.5);
         img.U32(32, 0xFFFFFFFF).U32(36, 0xFFFFFFFF).F64(40, -1.0).U16(48, 4).U32(52, 2).U32(56, 3).U32(60, 1);
         img.U32(64, 2).U32(68, 7).U8(72, 0xAB).U8(72 + 371, 0xCD).U32(448, 5).U32(452, 5).U32(460, 9);
         out.push_back({"params", m.Write(), img.Bytes()});
@@ -93,7 +95,7 @@ std::vector<Golden> Goldens()
         m.resultB = 12;
         m.livewell[0] = {3, 40, 18};
         Image img(100);
-        img.U8(0, 4).U8(1, 1).U32(4, 0x11223344).U16(8, 0x0100).U8(10, 1).U32(12, 7).U32(16, 0x15);
+        img.U8(0, 4).U8(1, 1).U16(2, 0x0102).U32(4, 0x11223344).U16(8, 0x0100).U8(10, 1).U32(12, 7).U32(16, 0x15);
         img.U32(20, uint32_t(-3)).U32(24, 12).U32(28, 3).U32(32, 40).U32(36, 18);
         for (size_t i = 1; i < 6; ++i)
             img.U32(28 + 12 * i, 0xFFFFFFFF);
@@ -116,7 +118,7 @@ std::vector<Golden> Goldens()
         s.anglerValue = -9;
         s.m_phase = 5;
         Image img(160);
-        img.U8(0, 5).U8(1, 3).U32(4, 0x11223344);
+        img.U8(0, 5).U8(1, 3).U16(2, 0x0102).U32(4, 0x11223344);
         const size_t b = 8;
         img.U32(b + 4, 0).U16(b + 8, 4).U16(b + 10, 2).F32(b + 12, 1.5f).U32(b + 44, 0x3FF).F32(b + 48, 0.25f);
         img.F32(b + 60, 10.0f).F32(b + 64, 2.0f).F32(b + 68, -4.0f);
@@ -137,6 +139,7 @@ std::vector<Golden> Goldens()
                        Image(40)
                            .U8(0, 6)
                            .U8(1, 4)
+                           .U16(2, 0x0102)
                            .U32(4, 0x11223344)
                            .U8(16, 4)
                            .U8(17, 3)
@@ -148,19 +151,21 @@ std::vector<Golden> Goldens()
         t.header = MakeHeader(tovNet::kEvent, 4);
         t.kind = tovNet::EventMsg::kTackleChoice;
         t.word = 3 | 7u << 16;
-        out.push_back({"event tackle", t.Write(),
-                       Image(40).U8(0, 6).U8(1, 4).U32(4, 0x11223344).U8(16, 5).U32(20, 0x00070003).Bytes()});
+        out.push_back(
+            {"event tackle", t.Write(),
+             Image(40).U8(0, 6).U8(1, 4).U16(2, 0x0102).U32(4, 0x11223344).U8(16, 5).U32(20, 0x00070003).Bytes()});
     }
     {
         tovNet::ChatTextMsg m;
         m.header = MakeHeader(tovNet::kChatText, 0);
         m.SetText("Nice bass!");
-        out.push_back({"chat", m.Write(), Image(264).U8(0, 7).U32(4, 0x11223344).Text(8, "Nice bass!").Bytes()});
+        out.push_back(
+            {"chat", m.Write(), Image(264).U8(0, 7).U16(2, 0x0102).U32(4, 0x11223344).Text(8, "Nice bass!").Bytes()});
     }
     {
         tovNet::NameChangedMsg m;
         m.header = MakeHeader(tovNet::kNameChanged, 1);
-        out.push_back({"name", m.Write(), Image(8).U8(0, 8).U8(1, 1).U32(4, 0x11223344).Bytes()});
+        out.push_back({"name", m.Write(), Image(8).U8(0, 8).U8(1, 1).U16(2, 0x0102).U32(4, 0x11223344).Bytes()});
     }
     return out;
 }
@@ -193,12 +198,16 @@ TEST(tovNetMessages, ReadTakesWhatWriteMade)
     params.header.senderSlot = 0;
     params.timeOfDay = 25000.0;
     params.params.lakeId = 3;
+    params.params.game = 0xBEEF;
     params.count = 5;
     params.ids = {1, 2, 0, 0, 0};
     tovNet::GameParamsMsg back;
     const auto bytes = params.Write();
     ASSERT_TRUE(back.Read(bytes.data(), bytes.size()));
     EXPECT_EQ(back.params.lakeId, 3);
+    EXPECT_EQ(back.params.game, 0xBEEF) << "the parameters' game number rides in the header";
+    EXPECT_EQ(back.header.game, 0xBEEF);
+    EXPECT_EQ(tovNet::GameOf(bytes), 0xBEEF);
     EXPECT_EQ(back.timeOfDay, 25000.0);
     EXPECT_EQ(back.ids, params.ids);
 
