@@ -1,0 +1,101 @@
+#pragma once
+// What the multi-copy scenarios share: a free loopback port, a game process that is killed and
+// reaped with its owner, and the digest a headless copy keeps writing, read as fields.
+
+#include "GccWarnings.h"
+#include "SpawnGame.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+// A UDP port on 127.0.0.1 that nothing holds right now.
+inline uint16_t FreeLoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    uint16_t port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    close(fd);
+    return port;
+}
+
+// One game process, killed and reaped when it goes out of scope.
+class GameProcess
+{
+public:
+    GameProcess(const std::vector<std::string>& args, const std::string& log) { m_pid = SpawnGame(args, log); }
+    ~GameProcess() { Kill(); }
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    bool Started() const { return m_pid > 0; }
+    bool Running()
+    {
+        if (m_pid <= 0)
+            return false;
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == 0)
+            return true;
+        m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        m_pid = -1;
+        return false;
+    }
+    // The code the process ended with by itself; -1 while it runs or after a signal.
+    int ExitCode() const { return m_exitCode; }
+    void Kill()
+    {
+        if (m_pid <= 0)
+            return;
+        kill(m_pid, SIGKILL);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_exitCode = -1;
+};
+
+// A digest's lines by their first word; a word on several lines keeps them all, joined by '|'.
+using Digest = std::map<std::string, std::string>;
+
+inline Digest ReadDigest(const std::string& path)
+{
+    Digest fields;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        const size_t space = line.find(' ');
+        // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
+        QR_GCC_STRING_BOUNDS_OFF
+        if (space != std::string::npos)
+            fields[line.substr(0, space)] += (fields.count(line.substr(0, space)) ? "|" : "") + line.substr(space + 1);
+        QR_GCC_STRING_BOUNDS_ON
+    }
+    return fields;
+}
+
+inline std::string Field(const Digest& digest, const char* name)
+{
+    const auto found = digest.find(name);
+    return found == digest.end() ? "" : found->second;
+}
