@@ -152,12 +152,7 @@ void tovWeighInIFace::Enter(int32_t previousId)
     m_state.soundDone = false;
     m_previousScreen = previousId;
     SetBackground(kBoardPicture);
-    m_board = Picture(kBoardPicture);
-    m_nextScreen = 0;
-    m_escapePressed = false;
-    ShowAppCursor(true);
-    if (m_font)
-        m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    ShowBoard();
 
     if (previousId == kLivewellScreen && m_chosenPlace >= 0)
     {
@@ -182,15 +177,20 @@ void tovWeighInIFace::Enter(int32_t previousId)
     SetUpDay();
 }
 
-void tovWeighInIFace::ResumeAfterHelp()
+void tovWeighInIFace::ShowBoard()
 {
-    SetBackground(m_backgroundId);
     m_board = Picture(kBoardPicture);
     m_nextScreen = 0;
     m_escapePressed = false;
     ShowAppCursor(true);
     if (m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+}
+
+void tovWeighInIFace::ResumeAfterHelp()
+{
+    SetBackground(m_backgroundId);
+    ShowBoard();
     // The clip and the opening sound stopped on the way out: their ends come now, as a click's.
     const uintptr_t self = reinterpret_cast<uintptr_t>(this);
     if (SoundEndCallback end = std::exchange(m_clipEndOnReturn, nullptr))

@@ -123,6 +123,8 @@ private:
     static void OnCeremonyEnd(uintptr_t self);
 
     void SetUpDay();
+    // The board, the cursor and the text a shown page needs, on entry or back from help.
+    void ShowBoard();
     void ResumeAfterHelp();
     bool IsNetworkDay() const;
     // This copy's player was cut from a network tournament's field and watches it to its end.
