@@ -1,6 +1,7 @@
 #include "Qr3dsParticleSystem.h"
 
 #include "QrForce.h"
+#include "QrMeshCollider.h"
 #include "QrParticles.h"
 #include "QrStream.h"
 
@@ -433,6 +434,9 @@ void Qr3dsParticleSystem::ReleaseLinks()
     QrNode::ReleaseLinks();
     m_template = nullptr;
     m_generationTemplates.clear();
+    // A collider's mesh may be this system or above it.
+    QrForce::ReleaseChain(m_forces);
+    QrForce::ReleaseChain(m_colliders);
 }
 
 void Qr3dsParticleSystem::AppendDescendLinks(std::vector<QrAVObject*>& out) const
@@ -443,6 +447,12 @@ void Qr3dsParticleSystem::AppendDescendLinks(std::vector<QrAVObject*>& out) cons
     for (const QrPointer<QrAVObject>& generation : m_generationTemplates)
         if (generation)
             out.push_back(generation.Get());
+    // Not drawn through the system, but held by it: a loop through a collider is never freed.
+    for (QrForce* head : {m_forces, m_colliders})
+        for (QrForce* force = head; force; force = force->GetNext())
+            if (const QrMeshCollider* collider = QrDynamicCast<QrMeshCollider>(force))
+                if (QrAVObject* mesh = QrDynamicCast<QrAVObject>(collider->GetMesh()))
+                    out.push_back(mesh);
 }
 
 void Qr3dsParticleSystem::LinkObject(QrStream& stream)

@@ -1,5 +1,6 @@
 #include "QrMeshCollider.h"
 
+#include "QrAVObject.h"
 #include "QrStream.h"
 
 QR_IMPLEMENT_RTTI(QrMeshCollider, QrForce)
@@ -21,7 +22,8 @@ void QrMeshCollider::LoadBinary(QrStream& stream)
 void QrMeshCollider::LinkObject(QrStream& stream)
 {
     QrForce::LinkObject(stream);
-    m_mesh = stream.ResolveLinkID<QrObject>(this);
+    // A file's mesh is a scene object: colliders bound to colliders would chain without bound.
+    m_mesh = stream.ResolveLinkID<QrAVObject>(this);
 }
 
 bool QrMeshCollider::RegisterStreamables(QrStream& stream)

@@ -18,6 +18,25 @@ QrShadowLight::~QrShadowLight() = default;
 
 void QrShadowLight::SetLocalPosition(const QrPoint3&) {}
 
+// Neither the shadow object nor the receivers are drawn through the light, but a file may make
+// them lights or nodes holding this one: the load's check then refuses the cycle or the depth.
+void QrShadowLight::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    QrLight::AppendDescendLinks(out);
+    if (QrAVObject* object = QrDynamicCast<QrAVObject>(m_shadowObject.Get()))
+        out.push_back(object);
+    for (const QrPointer<QrNode>& node : m_receivers)
+        if (node)
+            out.push_back(node.Get());
+}
+
+void QrShadowLight::ReleaseLinks()
+{
+    QrLight::ReleaseLinks();
+    m_shadowObject = nullptr;
+    m_receivers.clear();
+}
+
 void QrShadowLight::SetLocalDirection(const QrPoint3&) {}
 
 void QrShadowLight::SetType(uint32_t) {}

@@ -29,6 +29,8 @@ public:
     bool RegisterStreamables(QrStream& stream) override;
     void SaveBinary(QrStream& stream) override;
     bool IsEqual(const QrObject* other) const override;
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
+    void ReleaseLinks() override;
 
     // A shadow light of its own, sharing the shadow object and the receiver nodes.
     QrPointer<QrAVObject> CreateClone() override;

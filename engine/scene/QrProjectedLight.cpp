@@ -29,6 +29,21 @@ QrProjectedLight::QrProjectedLight()
 
 QrProjectedLight::~QrProjectedLight() = default;
 
+// The projected object is not drawn through the light, but a file may make it a light or a node
+// holding this one: the load's check then refuses the cycle or the depth it makes.
+void QrProjectedLight::AppendDescendLinks(std::vector<QrAVObject*>& out) const
+{
+    QrLight::AppendDescendLinks(out);
+    if (QrAVObject* object = QrDynamicCast<QrAVObject>(m_projectedObject.Get()))
+        out.push_back(object);
+}
+
+void QrProjectedLight::ReleaseLinks()
+{
+    QrLight::ReleaseLinks();
+    m_projectedObject = nullptr;
+}
+
 void QrProjectedLight::SetLocalPosition(const QrPoint3&) {}
 
 void QrProjectedLight::SetLocalDirection(const QrPoint3&) {}

@@ -29,6 +29,8 @@ public:
     bool RegisterStreamables(QrStream& stream) override;
     void SaveBinary(QrStream& stream) override;
     bool IsEqual(const QrObject* other) const override;
+    void AppendDescendLinks(std::vector<QrAVObject*>& out) const override;
+    void ReleaseLinks() override;
 
     // A projected light of its own, sharing the projected object.
     QrPointer<QrAVObject> CreateClone() override;

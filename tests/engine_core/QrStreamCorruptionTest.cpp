@@ -3,11 +3,17 @@
 // hold. Run under AddressSanitizer, which also reports the largest single allocation.
 #include "QrTestFixture.h"
 #include "SceneFileBuilder.h"
+#include "SceneRun.h"
 #include "StreamTestHelpers.h"
 #include "TestFiles.h"
 #include "TestStreamObjects.h"
 
+#include "Qr3dsParticleSystem.h"
+#include "QrEngineAnimationClasses.h"
 #include "QrExtraData.h"
+#include "QrMeshCollider.h"
+#include "QrProjectedLight.h"
+#include "QrShadowLight.h"
 #include "QrStream.h"
 #include "QrStringExtraData.h"
 
@@ -349,4 +355,132 @@ TEST_F(QrStreamCorruptionTest, ReadsAfterTheFirstErrorReturnZeros)
     EXPECT_EQ(TestStickyProbe::s_afterF32, 0.0f);
     EXPECT_FALSE(TestStickyProbe::s_afterString);
     EXPECT_EQ(TestStickyProbe::s_afterCount, 0u);
+}
+
+// --- reference chains through links the scene-graph walk does not follow
+
+namespace
+{
+
+// Link ids are written little-endian; every id here is below 2^32.
+void PutU32(Bytes& bytes, size_t at, uint32_t value)
+{
+    std::memcpy(bytes.data() + at, &value, 4);
+}
+
+// Two objects of one class, the first linking the second, saved; their records then repeated
+// count times, record i (link id i) linking record i - 1. The head is the last record, the last
+// the stream lets go of, so its release walks the whole chain. cycle makes the first record
+// link the last instead of nothing.
+template <class T> Bytes LinkChain(uint32_t count, void (T::*setLink)(QrObject*), bool cycle = false)
+{
+    QrPointer<T> head(new T);
+    QrPointer<T> tail(new T);
+    (head.Get()->*setLink)(tail.Get());
+    QrStream saver;
+    saver.InsertTopLevelObject(head.Get());
+    Bytes saved;
+    saver.SaveToMemory(saved);
+    (head.Get()->*setLink)(nullptr);
+
+    const std::string name = T::ms_RTTI.GetName();
+    std::string key(4, '\0');
+    const uint32_t length = uint32_t(name.size());
+    std::memcpy(key.data(), &length, 4);
+    key += name;
+    const std::string text(saved.begin(), saved.end());
+    const size_t first = text.find(key);
+    const size_t second = text.find(key, first + 1);
+    const size_t end = text.size() - (4 + std::strlen("End Of File"));
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_EQ(second - first, end - second) << "both records are of one size";
+    if (second == std::string::npos || second - first != end - second)
+        return {};
+    const Bytes head1(saved.begin() + std::ptrdiff_t(first), saved.begin() + std::ptrdiff_t(second));
+    const Bytes tail2(saved.begin() + std::ptrdiff_t(second), saved.begin() + std::ptrdiff_t(end));
+    // The records differ in their own id (1, 2) and in the link (2, 0).
+    std::vector<size_t> differ;
+    for (size_t i = 0; i < head1.size(); ++i)
+        if (head1[i] != tail2[i])
+            differ.push_back(i);
+    EXPECT_EQ(differ.size(), 2u);
+    if (differ.size() != 2)
+        return {};
+
+    Bytes out(saved.begin(), saved.begin() + std::ptrdiff_t(first));
+    // The stream's top-level marker stands before the head in the saved file: drop it here.
+    const size_t marker = 4 + std::strlen("Top Level Object");
+    out.resize(out.size() - marker);
+    for (uint32_t id = 1; id <= count; ++id)
+    {
+        if (id == count)
+            out.insert(out.end(), saved.begin() + std::ptrdiff_t(first - marker),
+                       saved.begin() + std::ptrdiff_t(first));
+        Bytes record = head1;
+        PutU32(record, differ[0], id);
+        PutU32(record, differ[1], id > 1 ? id - 1 : (cycle ? count : 0));
+        out.insert(out.end(), record.begin(), record.end());
+    }
+    out.insert(out.end(), saved.begin() + std::ptrdiff_t(end), saved.end());
+    return out;
+}
+
+// A fountain whose collider is bound to the fountain itself.
+Bytes ColliderBoundToItsSystem()
+{
+    QrPointer<Qr3dsParticleSystem> fountain(new Qr3dsParticleSystem);
+    fountain->SetName("fountain");
+    QrPointer<QrMeshCollider> collider(new QrMeshCollider);
+    collider->SetMesh(fountain.Get());
+    fountain->AddCollider(collider.Get());
+    QrStream saver;
+    saver.InsertTopLevelObject(fountain.Get());
+    Bytes saved;
+    saver.SaveToMemory(saved);
+    collider->SetMesh(nullptr);
+    return saved;
+}
+
+struct LinkCase
+{
+    const char* name;
+    Bytes (*make)();
+    // Refused with this in the context.
+    const char* refusedWith;
+};
+
+const LinkCase kLinkCases[] = {
+    {"100,000 projected lights each projecting the next",
+     [] { return LinkChain<QrProjectedLight>(100000, &QrProjectedLight::SetProjectedObject); }, "deeper than"},
+    {"100,000 shadow lights each casting the next",
+     [] { return LinkChain<QrShadowLight>(100000, &QrShadowLight::SetShadowObject); }, "deeper than"},
+    {"projected lights projecting one another",
+     [] { return LinkChain<QrProjectedLight>(3, &QrProjectedLight::SetProjectedObject, true); }, "own subtree"},
+    {"shadow lights casting one another",
+     [] { return LinkChain<QrShadowLight>(3, &QrShadowLight::SetShadowObject, true); }, "own subtree"},
+    {"100,000 mesh colliders each bound to the next",
+     [] { return LinkChain<QrMeshCollider>(100000, &QrMeshCollider::SetMesh); }, "expected QrAVObject"},
+    {"a collider bound to its own particle system", ColliderBoundToItsSystem, "own subtree"},
+};
+
+} // namespace
+
+// Links no draw follows (a light's projected or shadow object, a collider's mesh) still hold
+// what they name: chained 100,000 deep, the release recursed once per link and overflowed the
+// stack; closed in a loop, nothing was freed. The load refuses both, as it does for children.
+TEST_F(QrStreamCorruptionTest, ChainsAndLoopsThroughLinksNoDrawFollowsAreRefused)
+{
+    RegisterEngineAnimationClasses();
+    for (const LinkCase& c : kLinkCases)
+    {
+        SCOPED_TRACE(c.name);
+        const Bytes bytes = c.make();
+        ASSERT_FALSE(bytes.empty());
+        // Loaded, it would be updated and drawn before its release.
+        const SceneRun run = RunSceneBytes(bytes, {2, 0.5f});
+        EXPECT_FALSE(run.loaded);
+        EXPECT_EQ(run.errorCode, 2u);
+        EXPECT_NE(run.errorContext.find(c.refusedWith), std::string::npos) << run.errorContext;
+        EXPECT_EQ(run.objectsLeft, 0);
+    }
 }

@@ -19,6 +19,7 @@
 #include "qrxClock.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -225,6 +226,74 @@ TEST_F(WeighInTest, AFinishIsCreditedToTheRowItsGameWasCountedIn)
     network[tovUserProfile::kPlaceSum] += 10;
     EXPECT_EQ(TheUserProfile().GetCareer(row), network);
     EXPECT_EQ(TheUserProfile().GetCareer(0), skill);
+}
+
+// A game saved on its first day, loaded and finished (twice, from the same save), is counted
+// once and credited once, in the row that counted it when it began; no other row moves.
+TEST_F(WeighInTest, ALoadedGameFinishesOnceInTheRowThatCountedIt)
+{
+    const struct
+    {
+        const char* what;
+        bool savedInSession, loadedInSession, startUp;
+        int32_t row;
+    } cases[] = {
+        {"a network tournament loaded alone", true, false, false, tovGameSession::kNetworkCareerRow},
+        {"a single-player game at skill 2 loaded at start-up", false, false, true, 2},
+        {"a single-player game at skill 2 loaded with a session open", false, true, false, 2},
+    };
+    const auto rows = []
+    {
+        std::array<tovUserProfile::CareerRow, tovUserProfile::kCareerRows> all{};
+        for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
+            all[static_cast<size_t>(row)] = TheUserProfile().GetCareer(row);
+        return all;
+    };
+    RecordingNetworkPlay session;
+    session.open = true;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        // A new game, as the set-up starts one.
+        m_session->m_resumed = false;
+        m_session->SetSkillLevel(2, false);
+        auto expected = rows();
+        SetNetworkPlay(c.savedInSession ? &session : nullptr);
+        m_session->StartGame(tovGameSession::kTournament, false);
+        TheUserProfile().SetSetting1(1);
+        m_session->SetDay(1, true);
+        tovSavedGame saved = tovSaveGame::Capture();
+        // The screen's test world has no lake, weather or rigs of its own: the file holds them.
+        saved.lakeId = TheLakeCatalogue().GetLakeIdAt(0);
+        saved.weather.generatorState = 1;
+        saved.anglers.emplace_back().clock = saved.clock;
+        const std::vector<uint8_t> bytes = saved.Write();
+        SetNetworkPlay(nullptr);
+        if (c.startUp)
+        {
+            // A new program: a session that never played, at the same skill.
+            m_session = std::make_unique<tovGameSession>();
+            m_session->SetSkillLevel(2, false);
+        }
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            SetNetworkPlay(c.loadedInSession ? &session : nullptr);
+            tovSavedGame loaded;
+            ASSERT_EQ(loaded.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+            tovSaveGame::Apply(loaded);
+            SetNetworkPlay(nullptr);
+            m_ports->m_livewell.clear();
+            EnterDay(1, 1); // an empty livewell: last of ten, cut, the tournament ends
+            Wait(2000);
+            Click();
+            ASSERT_EQ(m_screen->m_nextScreen, 8) << pass;
+            m_screen->Leave(8);
+        }
+        auto& row = expected[static_cast<size_t>(c.row)];
+        row[tovUserProfile::kGamesStarted] += 1;
+        row[tovUserProfile::kPlaceSum] += 10;
+        EXPECT_EQ(rows(), expected);
+    }
 }
 
 TEST_F(WeighInTest, FieldOfTwentyPagesFourTimes)
