@@ -217,13 +217,16 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool a
     if (!local)
     {
         // Every player hears of every other from the host's table, not the newcomer alone. The
-        // table reads the game clock, which is the main thread's.
+        // table reads the game clock, which is the main thread's. The host's header follows: a
+        // newcomer that took the host for one in its set-up (its phase unknown, read as 0) while
+        // the parameters named another phase would ask for them again on every frame.
         if (IsHost())
             Post(
                 [this, id]
                 {
                     SendGameParams(id, true);
                     BroadcastGameParams();
+                    SendPlayerHeader();
                 });
         if (announce)
             ShowNetMessage(name + " has joined the game");

@@ -838,6 +838,37 @@ struct ClockAndDebug
     ClockAndDebug& operator=(const ClockAndDebug&) = delete;
 };
 
+// A copy admitted once the last game is over (the host closed it and stands on its main menu)
+// learns the host's phase as it joins: taking the host for one in its set-up while the
+// parameters said closed, it asked again on every frame of its own set-up, each frame held a
+// tenth of a second, and the host told a flood of requests.
+TEST_F(tovDirectPlayPair, ANewcomerAfterTheLastGameAsksNoMoreThanItsShare)
+{
+    QuitOnStall watch;
+    ClockAndDebug installed;
+    H().SetLinkClock(&installed.time);
+    ASSERT_TRUE(H().BeginGame());
+    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; }));
+    C().SetLocalPhase(11);
+    H().SetLocalPhase(11);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
+    NetSessionSide late(net, "Eve");
+    tovDirectPlay& eve = *late.session;
+    ASSERT_TRUE(eve.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return eve.GetLocalSlot() == 2 && eve.GetGameNumber() == 1; }, {&H(), &C(), &eve}));
+    EXPECT_TRUE(WaitUntil([&] { return eve.GetPlayerPhase(0) == 11; }, {&H(), &C(), &eve}))
+        << "the newcomer does not know the host's phase";
+    // Its set-up's frames, in the host's one millisecond.
+    eve.ResetPlayerStates(0);
+    for (int32_t frame = 0; frame < 8; ++frame)
+        EXPECT_FALSE(eve.SyncPhase(0, true));
+    // A new phase comes after whatever those frames sent, and is news, not a request.
+    eve.SetLocalPhase(1);
+    ASSERT_TRUE(WaitUntil([&] { return H().GetPlayerPhase(2) == 1; }, {&H(), &C(), &eve}));
+    for (const std::string& line : installed.debug.Lines())
+        EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
+}
+
 // A player's headers each ask for the parameters. The host answers every request, at most once
 // a second: one within the second is owed and answered when the second is up. More than four
 // requests a second are a flood, told once in the debug output, and still cost one answer a
