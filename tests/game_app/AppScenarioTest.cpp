@@ -64,6 +64,22 @@ protected:
 
     std::string UserDir() const { return m_dir.File("user"); }
 
+    // The scripted quick-fish day up to and with the line `cutAfter`, then `events`: the run's
+    // options with that script and seed 1, or an empty script path where the line is not found.
+    tovAppOptions CutDayOptions(const char* file, const char* cutAfter, const char* events, uint32_t frames)
+    {
+        std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
+        const std::string day((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        tovAppOptions options = ScenarioOptions(UserDir(), "", frames);
+        options.seed = 1;
+        const size_t cut = day.find(cutAfter);
+        if (cut == std::string::npos)
+            return options;
+        options.scriptPath = m_dir.File(file);
+        std::ofstream(options.scriptPath) << day.substr(0, cut + std::strlen(cutAfter)) << events;
+        return options;
+    }
+
     testfiles::TempDir m_dir;
 };
 
@@ -428,8 +444,6 @@ TEST_F(AppScenarioTest, KAndRAnswerTheCatchBoxAsItsButtonsDo)
 // the map opens with the fight still going.
 TEST_F(AppScenarioTest, MapReelsARestingLureHomeFirstButLeavesAFishOn)
 {
-    std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
-    const std::string day((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     struct Case
     {
         const char* name;
@@ -454,13 +468,8 @@ TEST_F(AppScenarioTest, MapReelsARestingLureHomeFirstButLeavesAFishOn)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const size_t cut = day.find(c.cutAfter);
-        ASSERT_NE(cut, std::string::npos);
-        const std::string path = m_dir.File("map.script");
-        std::ofstream(path) << day.substr(0, cut + std::strlen(c.cutAfter)) << c.events;
-        tovAppOptions options = ScenarioOptions(UserDir(), "", c.frames);
-        options.scriptPath = path;
-        options.seed = 1;
+        const tovAppOptions options = CutDayOptions("map.script", c.cutAfter, c.events, c.frames);
+        ASSERT_NE(options.scriptPath, "");
         // Per frame: the boat's place and how far from it the lure is drawn.
         std::map<uint32_t, std::pair<QrPoint3, float>> seen;
         const auto look = [&seen](tovApp& app, uint32_t frame)
@@ -500,8 +509,6 @@ TEST_F(AppScenarioTest, MapReelsARestingLureHomeFirstButLeavesAFishOn)
 // fish on, the fishing screen stays and the fight goes on.
 TEST_F(AppScenarioTest, TheTackleButtonReelsARestingLureHomeFirstButRefusesWithAFishOn)
 {
-    std::ifstream in(testfiles::SourceDir() + "/tests/game_app/scripts/quick_fish_day.script");
-    const std::string day((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     struct Case
     {
         const char* name;
@@ -526,13 +533,8 @@ TEST_F(AppScenarioTest, TheTackleButtonReelsARestingLureHomeFirstButRefusesWithA
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const size_t cut = day.find(c.cutAfter);
-        ASSERT_NE(cut, std::string::npos);
-        const std::string path = m_dir.File("tackle.script");
-        std::ofstream(path) << day.substr(0, cut + std::strlen(c.cutAfter)) << c.events;
-        tovAppOptions options = ScenarioOptions(UserDir(), "", c.frames);
-        options.scriptPath = path;
-        options.seed = 1;
+        const tovAppOptions options = CutDayOptions("tackle.script", c.cutAfter, c.events, c.frames);
+        ASSERT_NE(options.scriptPath, "");
         // Per frame: the current rod, the rig's lure model, whether it is the one in the scene, and how far from
         // the boat it is drawn.
         struct Lure

@@ -1,5 +1,6 @@
 #include "GccWarnings.h"
 #include "NetSessionPair.h"
+#include "NetTestSides.h"
 #include "qrxBaseApp.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
@@ -819,25 +820,6 @@ struct RawPlayer
     }
 };
 
-// The session's clock is a manual one and the debug output is kept, for a test's life.
-struct ClockAndDebug
-{
-    plat::ManualClock time{5'000'000'000};
-    plat::RecordingDebugSink debug;
-    ClockAndDebug()
-    {
-        plat::SetCurrentClock(&time);
-        plat::SetDebugSink(&debug);
-    }
-    ~ClockAndDebug()
-    {
-        plat::SetDebugSink(nullptr);
-        plat::SetCurrentClock(nullptr);
-    }
-    ClockAndDebug(const ClockAndDebug&) = delete;
-    ClockAndDebug& operator=(const ClockAndDebug&) = delete;
-};
-
 // A copy admitted once the last game is over (the host closed it and stands on its main menu)
 // learns the host's phase as it joins: taking the host for one in its set-up while the
 // parameters said closed, it asked again on every frame of its own set-up, each frame held a
@@ -845,8 +827,8 @@ struct ClockAndDebug
 TEST_F(tovDirectPlayPair, ANewcomerAfterTheLastGameAsksNoMoreThanItsShare)
 {
     QuitOnStall watch;
-    ClockAndDebug installed;
-    H().SetLinkClock(&installed.time);
+    ClockAndDebug installed{5'000'000'000};
+    H().SetLinkClock(&installed.clock);
     ASSERT_TRUE(H().BeginGame());
     ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; }));
     C().SetLocalPhase(11);
@@ -876,7 +858,7 @@ TEST_F(tovDirectPlayPair, ANewcomerAfterTheLastGameAsksNoMoreThanItsShare)
 // header comes in at its millisecond; the host's frame then drains its queue.
 TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswerASecond)
 {
-    ClockAndDebug installed;
+    ClockAndDebug installed{5'000'000'000};
     std::vector<uint32_t> flood;
     for (uint32_t i = 0; i < 10000; ++i)
         flood.push_back(i / 2);
@@ -908,7 +890,7 @@ TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswer
         plat::LoopbackNetwork net;
         NetSessionSide host(net, "Robin");
         tovDirectPlay& h = *host.session;
-        h.SetLinkClock(&installed.time);
+        h.SetLinkClock(&installed.clock);
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         const plat::NetPlayerId annId = ann.end->GetLocalId();
@@ -929,7 +911,7 @@ TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswer
             for (const auto& [type, count] : ann.Received())
                 for (int32_t i = 0; i < count; ++i)
                     answers.push_back(type == tovNet::kParamsUpdate ? ms : ~0u);
-            installed.time.AdvanceMs(1);
+            installed.clock.AdvanceMs(1);
         }
         EXPECT_EQ(answers, row.answers);
         const auto lines = installed.debug.Lines();
@@ -947,8 +929,8 @@ TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswer
 // nothing, and the debug output tells of each flood once. A second later it has its share again.
 TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
 {
-    ClockAndDebug installed;
-    plat::ManualClock& time = installed.time;
+    ClockAndDebug installed{5'000'000'000};
+    plat::ManualClock& time = installed.clock;
     plat::RecordingDebugSink& debug = installed.debug;
     {
         plat::LoopbackNetwork net;
@@ -1048,7 +1030,7 @@ private:
 // the next session's players afresh, and its player of the same id would get it).
 TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
 {
-    ClockAndDebug installed;
+    ClockAndDebug installed{5'000'000'000};
     for (const bool close : {false, true})
     {
         SCOPED_TRACE(close ? "the session closed" : "the player left");
@@ -1057,7 +1039,7 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
         tovDirectPlay h(std::make_unique<ParamsRecordingSession>(net.CreateSession(), sentTo));
         h.SetLocalName("Robin");
         h.SetMessageSink([](const std::string&) {});
-        h.SetLinkClock(&installed.time);
+        h.SetLinkClock(&installed.clock);
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         const plat::NetPlayerId annId = ann.end->GetLocalId();
@@ -1067,7 +1049,7 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
         const auto seated = sentToAnn();
         // Answered at once, then owed for the end of the second.
         h.HandleMessage({plat::NetMessage::Kind::App, annId, header});
-        installed.time.AdvanceMs(300);
+        installed.clock.AdvanceMs(300);
         h.HandleMessage({plat::NetMessage::Kind::App, annId, header});
         h.DrainMainThreadQueue();
         ASSERT_EQ(sentToAnn(), seated + 1);
@@ -1082,7 +1064,7 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
         }
         for (int32_t ms = 0; ms < 2000; ms += 100)
         {
-            installed.time.AdvanceMs(100);
+            installed.clock.AdvanceMs(100);
             h.DrainMainThreadQueue();
         }
         EXPECT_EQ(sentToAnn(), seated + 1);

@@ -6,6 +6,7 @@
 #include "DebugOutput.h"
 #include "EnetSession.h"
 #include "NetSessionPair.h"
+#include "NetTestSides.h"
 #include "tovNetMessages.h"
 
 #include <gtest/gtest.h>
@@ -18,43 +19,6 @@ namespace
 // A silent player is waited for longer than any test runs: peer time-outs run on real time, and
 // a busy host must not lose anyone to them here.
 constexpr int32_t kPatientTimeoutMs = 120000;
-
-struct EnetSide
-{
-    plat::EnetSession* transport;
-    std::vector<std::string> lines;
-    std::unique_ptr<tovDirectPlay> session;
-
-    explicit EnetSide(const std::string& name)
-    {
-        auto owned = std::make_unique<plat::EnetSession>(kPatientTimeoutMs);
-        transport = owned.get();
-        session = std::make_unique<tovDirectPlay>(std::move(owned));
-        session->SetLocalName(name);
-        session->SetMessageSink([this](const std::string& line) { lines.push_back(line); });
-    }
-    bool Shown(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
-};
-
-// The installed clock is a manual one and the debug output is kept, for the test's life
-// (declared first, it goes last).
-struct ClockAndDebug
-{
-    plat::ManualClock clock{1000000000ull};
-    plat::RecordingDebugSink debug;
-    ClockAndDebug()
-    {
-        plat::SetCurrentClock(&clock);
-        plat::SetDebugSink(&debug);
-    }
-    ~ClockAndDebug()
-    {
-        plat::SetDebugSink(nullptr);
-        plat::SetCurrentClock(nullptr);
-    }
-    ClockAndDebug(const ClockAndDebug&) = delete;
-    ClockAndDebug& operator=(const ClockAndDebug&) = delete;
-};
 
 size_t CountHolding(const std::vector<std::string>& lines, const std::string& part)
 {
@@ -69,14 +33,14 @@ size_t CountHolding(const std::vector<std::string>& lines, const std::string& pa
 // the debug output; nobody else is. The frames go guaranteed, so that the counts are exact.
 TEST(tovEnetFlood, StopsAtTheHost)
 {
-    ClockAndDebug installed;
+    ClockAndDebug installed{1000000000ull};
     plat::RecordingDebugSink& debug = installed.debug;
     {
-        EnetSide host("Robin");
+        EnetSide host("Robin", kPatientTimeoutMs);
         ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
         const std::string address = host.session->GetSessionAddress();
-        EnetSide casey("Casey");
-        EnetSide drew("Drew");
+        EnetSide casey("Casey", kPatientTimeoutMs);
+        EnetSide drew("Drew", kPatientTimeoutMs);
         ASSERT_TRUE(casey.session->JoinSession(address));
         ASSERT_TRUE(drew.session->JoinSession(address));
         plat::EnetSession flood(kPatientTimeoutMs);

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "EnetSession.h"
 #include "NetSessionPair.h"
+#include "NetTestSides.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovUserProfile.h"
@@ -22,23 +23,6 @@ constexpr int32_t kShortTimeoutMs = 1200;
 // A host that the test's bare connections must not lose to silence while the test runs.
 constexpr int32_t kPatientTimeoutMs = 120000;
 
-struct EnetSide
-{
-    plat::EnetSession* transport;
-    std::vector<std::string> lines;
-    std::unique_ptr<tovDirectPlay> session;
-
-    explicit EnetSide(const std::string& name)
-    {
-        auto owned = std::make_unique<plat::EnetSession>(kShortTimeoutMs);
-        transport = owned.get();
-        session = std::make_unique<tovDirectPlay>(std::move(owned));
-        session->SetLocalName(name);
-        session->SetMessageSink([this](const std::string& line) { lines.push_back(line); });
-    }
-    bool Shown(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
-};
-
 TEST(tovEnetSession, SplitsAddresses)
 {
     std::string host;
@@ -54,13 +38,13 @@ TEST(tovEnetSession, SplitsAddresses)
 
 TEST(tovEnetSession, JoinChatAndAKilledPeerOverLoopback)
 {
-    EnetSide host("Robin");
+    EnetSide host("Robin", kShortTimeoutMs);
     // Port 0: the system picks a free one.
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
     const std::string address = host.session->GetSessionAddress();
     ASSERT_NE(address.find("127.0.0.1:"), std::string::npos);
 
-    EnetSide client("Casey");
+    EnetSide client("Casey", kShortTimeoutMs);
     ASSERT_TRUE(client.session->JoinSession(address));
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
@@ -85,9 +69,9 @@ TEST(tovEnetSession, ThePlayerLeftWhenTheHostIsKilledCarriesOnAsHost)
 {
     // The phase is program-wide: one left by an earlier run would be no wait at all.
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    EnetSide host("Robin");
+    EnetSide host("Robin", kShortTimeoutMs);
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
-    EnetSide client("Casey");
+    EnetSide client("Casey", kShortTimeoutMs);
     ASSERT_TRUE(client.session->JoinSession(host.session->GetSessionAddress()));
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
@@ -249,9 +233,9 @@ TEST(tovEnetSession, BytesOutsidePrintableAsciiInNamesAndLinesReadAsSpaces)
 
 TEST(tovEnetSession, NoSessionNoJoin)
 {
-    EnetSide lone("Drew");
+    EnetSide lone("Drew", kShortTimeoutMs);
     // Nobody listens on the port a closed host had: the join gives up.
-    EnetSide host("Robin");
+    EnetSide host("Robin", kShortTimeoutMs);
     ASSERT_TRUE(host.session->HostSession("Gone", "127.0.0.1:0"));
     const std::string address = host.session->GetSessionAddress();
     host.session->Close();
@@ -339,7 +323,7 @@ TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForFiveSeconds)
     ASSERT_EQ(second.Next(), ENET_EVENT_TYPE_CONNECT);
     ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 2; }, {}));
 
-    EnetSide late("Casey");
+    EnetSide late("Casey", kShortTimeoutMs);
     EXPECT_FALSE(late.session->JoinSession(host.GetAddress()));
     EXPECT_EQ(late.session->GetJoinFailure(), "The session is full.");
 
@@ -368,7 +352,7 @@ TEST(tovEnetSession, AJoinAfterJoiningClosedIsNotSeated)
     plat::NetMessage message;
     EXPECT_FALSE(host.Receive(message, 0)) << "nobody was seated";
 
-    EnetSide late("Drew");
+    EnetSide late("Drew", kShortTimeoutMs);
     EXPECT_FALSE(late.session->JoinSession(host.GetAddress()));
     EXPECT_EQ(late.session->GetJoinFailure(), "The game has already begun.");
 }
@@ -403,15 +387,15 @@ TEST(tovEnetSession, ATakenNameGetsTheLowestFreeSuffixWithinTheLimit)
 // own too, shows that name; the profile keeps the name the player chose.
 TEST(tovEnetSession, TakenNamesGetASuffixOnEveryCopy)
 {
-    EnetSide host("Robin");
+    EnetSide host("Robin", kShortTimeoutMs);
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
     const std::string address = host.session->GetSessionAddress();
-    EnetSide first("Casey");
+    EnetSide first("Casey", kShortTimeoutMs);
     ASSERT_TRUE(first.session->JoinSession(address));
     ASSERT_TRUE(
         WaitUntil([&] { return first.session->GetLocalSlot() == 1; }, {host.session.get(), first.session.get()}));
     const std::string before = TheUserProfile().GetName();
-    EnetSide second("Casey");
+    EnetSide second("Casey", kShortTimeoutMs);
     second.session->SetSetupDialog([&](tovDirectPlay& s) { return s.JoinSession(address); });
     TheUserProfile().SetName("Casey", false);
     ASSERT_TRUE(second.session->Open(nullptr));
