@@ -4,6 +4,9 @@
 
 #include "GccWarnings.h"
 #include "SpawnGame.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -14,6 +17,8 @@
 
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -99,3 +104,43 @@ inline std::string Field(const Digest& digest, const char* name)
     const auto found = digest.find(name);
     return found == digest.end() ? "" : found->second;
 }
+
+// A scenario's fixture: a folder and a free loopback address for its copies. On a failure the
+// files Evidence() names in the folder (each copy's output and digests) go into the test's log:
+// a run that fails once under load is not rerun to learn why.
+class MultiCopyScenario : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const uint16_t port = FreeLoopbackPort();
+        ASSERT_NE(port, 0);
+        m_address = "127.0.0.1:" + std::to_string(port);
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            return;
+        for (const std::string& name : Evidence())
+        {
+            std::ifstream in(m_dir.File(name));
+            std::cerr << "---- " << name << "\n";
+            if (in && in.peek() != std::ifstream::traits_type::eof())
+                std::cerr << in.rdbuf() << "\n";
+        }
+    }
+    virtual std::vector<std::string> Evidence() const = 0;
+    // Every copy's file of every suffix.
+    static std::vector<std::string> FilesOf(std::initializer_list<const char*> copies,
+                                            std::initializer_list<const char*> suffixes)
+    {
+        std::vector<std::string> names;
+        for (const char* copy : copies)
+            for (const char* suffix : suffixes)
+                names.push_back(std::string(copy) + suffix);
+        return names;
+    }
+
+    testfiles::TempDir m_dir;
+    std::string m_address;
+};

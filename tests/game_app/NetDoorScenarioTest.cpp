@@ -36,22 +36,12 @@ std::string ReadFile(const std::string& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-class NetDoorScenarioTest : public ::testing::Test
+class NetDoorScenarioTest : public MultiCopyScenario
 {
 protected:
-    void SetUp() override
+    std::vector<std::string> Evidence() const override
     {
-        const uint16_t port = FreeLoopbackPort();
-        ASSERT_NE(port, 0);
-        m_address = "127.0.0.1:" + std::to_string(port);
-    }
-    void TearDown() override
-    {
-        if (!HasFailure())
-            return;
-        for (const char* who : {"host", "casey", "drew", "late1", "late2"})
-            for (const std::string& name : {std::string(who) + ".log", std::string(who) + ".txt"})
-                std::cerr << "---- " << name << "\n" << ReadFile(m_dir.File(name)) << "\n";
+        return FilesOf({"host", "casey", "drew", "late1", "late2"}, {".log", ".txt"});
     }
     std::unique_ptr<GameProcess> Launch(const std::string& who, const char* flag, const char* script, const char* seed)
     {
@@ -116,8 +106,6 @@ protected:
         return !seated && late->ExitCode() == 1;
     }
 
-    testfiles::TempDir m_dir;
-    std::string m_address;
     // One bound for the whole run: far above what it takes under load, only a hang reaches it.
     const std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::now() + std::chrono::minutes(8);
 };

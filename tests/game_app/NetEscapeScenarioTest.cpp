@@ -35,28 +35,12 @@ struct Copy
     const char* seed;
 };
 
-class NetEscapeScenarioTest : public ::testing::Test
+class NetEscapeScenarioTest : public MultiCopyScenario
 {
 protected:
-    void SetUp() override
+    std::vector<std::string> Evidence() const override
     {
-        const uint16_t port = FreeLoopbackPort();
-        ASSERT_NE(port, 0);
-        m_address = "127.0.0.1:" + std::to_string(port);
-    }
-    void TearDown() override
-    {
-        if (!HasFailure())
-            return;
-        for (const char* who : {"host", "guest", "late"})
-            for (const std::string suffix : {".log", ".txt", ".txt.day1", ".txt.next", ".txt.board"})
-            {
-                const std::string name = who + suffix;
-                std::ifstream in(m_dir.File(name));
-                std::cerr << "---- " << name << "\n";
-                if (in && in.peek() != std::ifstream::traits_type::eof())
-                    std::cerr << in.rdbuf() << "\n";
-            }
+        return FilesOf({"host", "guest", "late"}, {".log", ".txt", ".txt.day1", ".txt.next", ".txt.board"});
     }
 
     GameProcess Launch(const Copy& copy)
@@ -147,8 +131,6 @@ protected:
         }
     }
 
-    testfiles::TempDir m_dir;
-    std::string m_address;
     std::chrono::steady_clock::time_point m_watchdog;
 };
 

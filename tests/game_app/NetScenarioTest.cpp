@@ -151,27 +151,12 @@ std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who,
 // Two copies on a free loopback address, each with its folder in the test's own. On a failure
 // both copies' output and last digests go into the test's log: a run that fails once under load
 // is not rerun to learn why.
-class NetScenarioTest : public ::testing::Test
+class NetScenarioTest : public MultiCopyScenario
 {
 protected:
-    void SetUp() override
+    std::vector<std::string> Evidence() const override
     {
-        const uint16_t port = FreeLoopbackPort();
-        ASSERT_NE(port, 0);
-        m_address = "127.0.0.1:" + std::to_string(port);
-    }
-    void TearDown() override
-    {
-        if (!HasFailure())
-            return;
-        for (const char* name : {"host.log", "guest.log", "late.log", "host.txt", "guest.txt", "late.txt",
-                                 "host.txt.day1", "guest.txt.day1", "late.txt.day1"})
-        {
-            std::ifstream in(m_dir.File(name));
-            std::cerr << "---- " << name << "\n";
-            if (in && in.peek() != std::ifstream::traits_type::eof())
-                std::cerr << in.rdbuf() << "\n";
-        }
+        return FilesOf({"host", "guest", "late"}, {".log", ".txt", ".txt.day1"});
     }
     // who is "host", "guest" or "late": its folder, digest (who.txt) and output (who.log).
     // seed, when given, fixes the copy's random draws (its fish among them).
@@ -203,8 +188,6 @@ protected:
         return standings;
     }
 
-    testfiles::TempDir m_dir;
-    std::string m_address;
     // Started with the test: every wait of the scenario ends by it.
     ScenarioWatchdog m_watchdog;
 };
