@@ -141,6 +141,35 @@ protected:
         return names;
     }
 
+    // A headless copy in the session at m_address, its folder and digest (who.txt) in m_dir. A
+    // lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
+    // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
+    std::vector<std::string> CopyArgs(const std::string& who, const char* flag, const std::string& script,
+                                      const char* calendar = "1780315200", const char* frames = "200000") const
+    {
+        return {"--headless",
+                "--calendar-time",
+                calendar,
+                "--data",
+                TARNHOLM_DATA,
+                "--user-dir",
+                m_dir.File(who),
+                "--screen",
+                "1",
+                flag,
+                m_address,
+                "--net-timeout-ms",
+                "3000",
+                "--step-ms",
+                "200",
+                "--script",
+                std::string(TARNHOLM_SCRIPTS) + "/" + script,
+                "--frames",
+                frames,
+                "--digest",
+                m_dir.File(who + ".txt")};
+    }
+
     testfiles::TempDir m_dir;
     std::string m_address;
 };

@@ -45,30 +45,9 @@ protected:
     }
     std::unique_ptr<GameProcess> Launch(const std::string& who, const char* flag, const char* script, const char* seed)
     {
-        return std::make_unique<GameProcess>(std::vector<std::string>{"--headless",
-                                                                      "--calendar-time",
-                                                                      "1780315200",
-                                                                      "--data",
-                                                                      TARNHOLM_DATA,
-                                                                      "--user-dir",
-                                                                      m_dir.File(who),
-                                                                      "--screen",
-                                                                      "1",
-                                                                      flag,
-                                                                      m_address,
-                                                                      "--net-timeout-ms",
-                                                                      "3000",
-                                                                      "--step-ms",
-                                                                      "200",
-                                                                      "--script",
-                                                                      std::string(TARNHOLM_SCRIPTS) + "/" + script,
-                                                                      "--frames",
-                                                                      "200000",
-                                                                      "--seed",
-                                                                      seed,
-                                                                      "--digest",
-                                                                      m_dir.File(who + ".txt")},
-                                             m_dir.File(who + ".log"));
+        std::vector<std::string> args = CopyArgs(who, flag, script);
+        args.insert(args.end(), {"--seed", seed});
+        return std::make_unique<GameProcess>(args, m_dir.File(who + ".log"));
     }
     // Polls the digest (a kept one when `kept` is given) until `ready` holds, the process ends or
     // the watchdog runs out; the last digest read either way.

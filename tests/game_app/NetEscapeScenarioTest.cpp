@@ -46,30 +46,9 @@ protected:
     GameProcess Launch(const Copy& copy)
     {
         const std::string who = copy.who;
-        return GameProcess({"--headless",
-                            "--calendar-time",
-                            "1780315200",
-                            "--data",
-                            TARNHOLM_DATA,
-                            "--user-dir",
-                            m_dir.File(who),
-                            "--screen",
-                            "1",
-                            copy.flag,
-                            m_address,
-                            "--net-timeout-ms",
-                            "3000",
-                            "--step-ms",
-                            "200",
-                            "--script",
-                            std::string(TARNHOLM_SCRIPTS) + "/" + copy.script,
-                            "--frames",
-                            "200000",
-                            "--digest",
-                            m_dir.File(who + ".txt"),
-                            "--seed",
-                            copy.seed},
-                           m_dir.File(who + ".log"));
+        std::vector<std::string> args = CopyArgs(who, copy.flag, copy.script);
+        args.insert(args.end(), {"--seed", copy.seed});
+        return GameProcess(args, m_dir.File(who + ".log"));
     }
 
     // Polls the digest until `ready` holds; false when the copy ended or the watchdog ran out.

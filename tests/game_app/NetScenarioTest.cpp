@@ -119,35 +119,6 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
     return std::hypot(a.first - b.first, a.second - b.second);
 }
 
-// A lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
-// frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
-std::vector<std::string> RunArgs(const testfiles::TempDir& dir, const char* who, const char* flag,
-                                 const std::string& address, const char* script, const char* calendar,
-                                 const char* frames = "200000")
-{
-    return {"--headless",
-            "--calendar-time",
-            calendar,
-            "--data",
-            TARNHOLM_DATA,
-            "--user-dir",
-            dir.File(who),
-            "--screen",
-            "1",
-            flag,
-            address,
-            "--net-timeout-ms",
-            "3000",
-            "--step-ms",
-            "200",
-            "--script",
-            std::string(TARNHOLM_SCRIPTS) + "/" + script,
-            "--frames",
-            frames,
-            "--digest",
-            dir.File(std::string(who) + ".txt")};
-}
-
 // Two copies on a free loopback address, each with its folder in the test's own. On a failure
 // both copies' output and last digests go into the test's log: a run that fails once under load
 // is not rerun to learn why.
@@ -163,7 +134,7 @@ protected:
     GameProcess Launch(const char* who, const char* flag, const char* script, const char* calendar,
                        const char* seed = nullptr, const char* frames = "200000")
     {
-        std::vector<std::string> args = RunArgs(m_dir, who, flag, m_address, script, calendar, frames);
+        std::vector<std::string> args = CopyArgs(who, flag, script, calendar, frames);
         if (seed != nullptr)
             args.insert(args.end(), {"--seed", seed});
         return GameProcess(args, m_dir.File(std::string(who) + ".log"));
