@@ -152,7 +152,15 @@ TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
     ASSERT_TRUE(window.Open({"Xvfb check", 640, 480})) << window.LastError();
     SdlInputBackend input(window);
     Xdo("search --sync --name \"Xvfb check\" windowfocus --sync");
-    Xdo("mousemove --window $(xdotool search --name \"Xvfb check\" | head -1) 100 100");
+    // The id is searched anew on each try: under load a search has named a window the server no
+    // longer knew (BadWindow), and only visible windows are ours to move over.
+    ASSERT_TRUE(Until(
+        []
+        {
+            return std::system("timeout 20 xdotool mousemove --window "
+                               "$(xdotool search --onlyvisible --name \"Xvfb check\" | head -1) 100 100 "
+                               ">/dev/null 2>&1") == 0;
+        }));
     std::vector<WindowMessage> got;
     ASSERT_TRUE(Until(window, got,
                       [&] {
