@@ -441,6 +441,82 @@ Bytes ColliderBoundToItsSystem()
     return saved;
 }
 
+// Node i holds shadow light i, which receives node i - 1: saved as two such pairs closed in a
+// loop, the pairs' records then repeated count times (the head pair last). cycle makes the first
+// light receive the last node instead of nothing.
+Bytes ReceiverChain(uint32_t count, bool cycle = false)
+{
+    QrPointer<QrNode> nodes[2] = {new QrNode, new QrNode};
+    QrPointer<QrShadowLight> lights[2] = {new QrShadowLight, new QrShadowLight};
+    for (int i = 0; i < 2; ++i)
+    {
+        nodes[i]->AttachChild(lights[i].Get());
+        lights[i]->AttachReceiver(nodes[1 - i].Get());
+    }
+    QrStream saver;
+    saver.InsertTopLevelObject(nodes[0].Get());
+    Bytes saved;
+    saver.SaveToMemory(saved);
+    for (int i = 0; i < 2; ++i)
+        nodes[i]->DetachChild(lights[i].Get());
+
+    const auto key = [](const char* name)
+    {
+        std::string k(4, '\0');
+        const uint32_t length = uint32_t(std::strlen(name));
+        std::memcpy(k.data(), &length, 4);
+        return k + name;
+    };
+    const std::string text(saved.begin(), saved.end());
+    const size_t first = text.find(key("QrNode"));
+    const size_t second = text.find(key("QrNode"), first + 1);
+    const size_t end = text.size() - (4 + std::strlen("End Of File"));
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_EQ(second - first, end - second) << "both pairs are of one size";
+    if (second == std::string::npos || second - first != end - second)
+        return {};
+    const Bytes unit1(saved.begin() + std::ptrdiff_t(first), saved.begin() + std::ptrdiff_t(second));
+    const Bytes unit2(saved.begin() + std::ptrdiff_t(second), saved.begin() + std::ptrdiff_t(end));
+    // The pairs differ in the node's id and child (1, 2 against 3, 4) and in the light's id and
+    // receiver (2, 3 against 4, 1).
+    std::vector<size_t> differ;
+    for (size_t i = 0; i < unit1.size(); ++i)
+        if (unit1[i] != unit2[i])
+            differ.push_back(i);
+    EXPECT_EQ(differ.size(), 4u);
+    if (differ.size() != 4)
+        return {};
+
+    const size_t marker = 4 + std::strlen("Top Level Object");
+    Bytes out(saved.begin(), saved.begin() + std::ptrdiff_t(first - marker));
+    for (uint32_t i = 1; i <= count; ++i)
+    {
+        if (i == count)
+            out.insert(out.end(), saved.begin() + std::ptrdiff_t(first - marker),
+                       saved.begin() + std::ptrdiff_t(first));
+        Bytes pair = unit1;
+        PutU32(pair, differ[0], 2 * i - 1);
+        PutU32(pair, differ[1], 2 * i);
+        PutU32(pair, differ[2], 2 * i);
+        PutU32(pair, differ[3], i > 1 ? 2 * i - 3 : (cycle ? 2 * count - 1 : 0));
+        out.insert(out.end(), pair.begin(), pair.end());
+    }
+    out.insert(out.end(), saved.begin() + std::ptrdiff_t(end), saved.end());
+    return out;
+}
+
+// Links the check follows that an object still names after a failed load's release: any one
+// may close a loop the release was to break.
+int32_t g_linksKeptAfterRelease = 0;
+
+void CountLinksKeptAfterRelease(QrObject* object)
+{
+    std::vector<QrAVObject*> links;
+    if (QrAVObject* scene = QrDynamicCast<QrAVObject>(object))
+        scene->AppendDescendLinks(links);
+    g_linksKeptAfterRelease += static_cast<int32_t>(links.size());
+}
+
 struct LinkCase
 {
     const char* name;
@@ -461,26 +537,33 @@ const LinkCase kLinkCases[] = {
     {"100,000 mesh colliders each bound to the next",
      [] { return LinkChain<QrMeshCollider>(100000, &QrMeshCollider::SetMesh); }, "expected QrAVObject"},
     {"a collider bound to its own particle system", ColliderBoundToItsSystem, "own subtree"},
+    {"100,000 shadow lights each receiving the node of the next", [] { return ReceiverChain(100000); }, "deeper than"},
+    {"shadow lights receiving one another's nodes", [] { return ReceiverChain(3, true); }, "own subtree"},
 };
 
 } // namespace
 
-// Links no draw follows (a light's projected or shadow object, a collider's mesh) still hold
-// what they name: chained 100,000 deep, the release recursed once per link and overflowed the
-// stack; closed in a loop, nothing was freed. The load refuses both, as it does for children.
+// Links no draw follows (a light's projected or shadow object or receivers, a collider's mesh)
+// still hold what they name: chained 100,000 deep, the release recursed once per link and
+// overflowed the stack; closed in a loop, nothing was freed. The load refuses both, as it does
+// for children, and its release drops every link the check follows.
 TEST_F(QrStreamCorruptionTest, ChainsAndLoopsThroughLinksNoDrawFollowsAreRefused)
 {
     RegisterEngineAnimationClasses();
+    // Called for each object after the scene graph's own release (added once).
+    QrStream::AddFailedLoadRelease(&CountLinksKeptAfterRelease);
     for (const LinkCase& c : kLinkCases)
     {
         SCOPED_TRACE(c.name);
         const Bytes bytes = c.make();
         ASSERT_FALSE(bytes.empty());
+        g_linksKeptAfterRelease = 0;
         // Loaded, it would be updated and drawn before its release.
         const SceneRun run = RunSceneBytes(bytes, {2, 0.5f});
         EXPECT_FALSE(run.loaded);
         EXPECT_EQ(run.errorCode, 2u);
         EXPECT_NE(run.errorContext.find(c.refusedWith), std::string::npos) << run.errorContext;
         EXPECT_EQ(run.objectsLeft, 0);
+        EXPECT_EQ(g_linksKeptAfterRelease, 0);
     }
 }

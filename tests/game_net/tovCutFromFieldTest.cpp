@@ -283,9 +283,11 @@ protected:
     // and gone on from, its final weighed and closed with the other copy.
     void PlayTheNextTournament()
     {
+        const char* name = "Lake day";
         if (!Host().IsSessionOpen())
         {
-            ASSERT_TRUE(Host().HostSession("Next day", ""));
+            name = "Next day";
+            ASSERT_TRUE(Host().HostSession(name, ""));
             ASSERT_TRUE(Other().JoinSession("Next day"));
             // Seated by this host's table, not by a host change of the session left.
             ASSERT_TRUE(WaitUntil(
@@ -309,6 +311,11 @@ protected:
         ClickAt(start->m_left + 2, start->m_top + 2);
         Frame();
         ASSERT_EQ(Current(), kFishing);
+        // No one joins a tournament under way; the door opens again once the final is closed.
+        NetSessionSide late(m_pair->net, "Drew");
+        // A new session makes itself the program's: this copy's stays the game's.
+        SetNetworkPlay(&Host());
+        EXPECT_FALSE(late.session->JoinSession(name));
         Host().SetLocalPhase(kInDay);
         m_ports->m_livewell = {1500, 1500, 1500};
         ASSERT_NO_FATAL_FAILURE(ToTheWeighIn());
@@ -335,6 +342,7 @@ protected:
         other.Finished();
         EXPECT_TRUE(otherThrough);
         EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
+        EXPECT_TRUE(late.session->JoinSession(name)) << "the door stayed shut after the final";
     }
 
     std::optional<SessionPair> m_pair;

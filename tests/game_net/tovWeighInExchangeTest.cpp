@@ -131,11 +131,21 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
 // Three copies: Casey, a finalist, leaves once the day's results are exchanged (or before it
 // brings any), and Drew reads the results only after Casey has gone, as a cut copy that weighs
 // late does. Casey's exchanged catch still counts there; a catch never exchanged does not.
+// After the final, the next tournament of the session begins without it.
 TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCopy)
 {
-    for (const bool exchanged : {true, false})
+    const struct
     {
-        SCOPED_TRACE(exchanged ? "left after the exchange" : "left before it");
+        const char* what;
+        bool exchanged;
+        bool final;
+    } rows[] = {{"left after the exchange", true, false},
+                {"left before it", false, false},
+                {"left after the final's exchange", true, true}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        const bool exchanged = row.exchanged;
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         SessionPair pair;
         NetSessionSide drew(pair.net, "Drew");
@@ -202,6 +212,18 @@ TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCop
         // to Drew: the day's close, seen by Drew, comes after it.
         h.SetLocalPhase(tovWeighInNet::kClosedPhase);
         ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(0) == tovWeighInNet::kClosedPhase; }, {&d}));
+        if (row.final)
+        {
+            // The final's close keeps Casey's catch; the next tournament's set-up drops it, or its
+            // first day's exchange would list Casey again.
+            EXPECT_EQ(d.GetLeftPlayersResults().size(), 1u);
+            SetNetworkPlay(&d);
+            NetFinishGame();
+            NetResetPlayers(0);
+            SetNetworkPlay(nullptr);
+            EXPECT_TRUE(d.GetLeftPlayersResults().empty()) << "Casey would be a row of the next first day";
+            continue;
+        }
         d.ClearPlayerResults();
         h.Close();
         ASSERT_TRUE(WaitUntil(

@@ -500,15 +500,25 @@ TEST_F(tovShellScreensTest, ANewGameInANetworkGameUnderWayAsksToLeaveItFirst)
     SetNetworkPlay(nullptr);
 }
 
-// No season is played over the network: in a session SEASON is greyed and takes no click.
+// No season is played over the network: in a session SEASON is greyed and takes no click,
+// also once its tournament is over and the session stays open.
 TEST_F(tovShellScreensTest, SeasonIsGreyedWhileANetworkSessionIsOpen)
 {
     RecordingNetworkPlay net;
     SetNetworkPlay(&net);
-    for (const bool open : {false, true})
+    const struct
     {
-        SCOPED_TRACE(open ? "in a session" : "alone");
+        const char* what;
+        bool open;
+        bool finalClosed;
+    } rows[] = {{"alone", false, false}, {"in a session", true, false}, {"after the final", true, true}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        const bool open = row.open;
         net.open = open;
+        if (row.finalClosed)
+            NetFinishGame();
         m_session->SetMode(tovGameSession::kQuickFish);
         SwitchTo(1);
         Frame();
@@ -519,5 +529,7 @@ TEST_F(tovShellScreensTest, SeasonIsGreyedWhileANetworkSessionIsOpen)
         EXPECT_EQ(Current(), open ? 1 : 5);
         EXPECT_EQ(m_session->GetMode(), open ? tovGameSession::kQuickFish : tovGameSession::kSeason);
     }
+    // The next set-up begins a game again.
+    NetResetPlayers(0);
     SetNetworkPlay(nullptr);
 }
