@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -40,11 +41,22 @@ constexpr size_t kMaxName = kNetMaxPlayerName;
 constexpr int32_t kMaxSessionPlayers = 32;
 constexpr int32_t kConnectWaitMs = 3000;
 constexpr int32_t kServiceStepMs = 2;
+// Most events one service step handles.
+constexpr int32_t kEventsPerStep = 512;
 // A connection holds a place until it joins; one that sends no join within this time (the
 // installed clock's) is dropped, so that idle connections cannot keep the players out.
 constexpr uint32_t kJoinWaitMs = 5000;
 // Connections beyond the players' places, so that a refused one is told why rather than unheard.
 constexpr size_t kRefusalPeers = 4;
+// Joins from the address of a player let go for a flood wait this long (the installed clock's),
+// twice as long after each further let-go in the session; the doubling stops at kMaxTurnAwayDoublings.
+constexpr uint32_t kTurnAwayMs = 5000;
+constexpr uint32_t kMaxTurnAwayDoublings = 16;
+// Addresses turned away at once; the oldest turn-away gives way.
+constexpr size_t kMaxTurnedAway = 64;
+// How long a closing end goes on sending what it has queued (its leave among it) before it
+// disconnects at once: real time, as the peers' answers come in it.
+constexpr int32_t kCloseWaitMs = 1000;
 
 void InitEnetOnce()
 {
@@ -126,6 +138,8 @@ NetJoinFailure RefusalOf(uint32_t data)
         return NetJoinFailure::Full;
     if (data == static_cast<uint32_t>(NetJoinFailure::Begun))
         return NetJoinFailure::Begun;
+    if (data == static_cast<uint32_t>(NetJoinFailure::TurnedAway))
+        return NetJoinFailure::TurnedAway;
     return NetJoinFailure::NotFound;
 }
 
@@ -201,6 +215,15 @@ struct EnetSession::State
     // Host: what each player may send; the frames it held back.
     std::shared_ptr<NetRelayFilter> filter;
     int64_t heldBack = 0;
+    // Host: the addresses of players let go, with the tick and the length of their turn-away;
+    // how many were let go in the session.
+    struct TurnAway
+    {
+        uint32_t sinceMs;
+        uint32_t forMs;
+    };
+    std::map<enet_uint32, TurnAway> turnedAway;
+    uint32_t letGo = 0;
     NetJoinFailure joinFailure = NetJoinFailure::None;
     std::thread service;
     std::atomic<bool> stop{false};
@@ -272,11 +295,32 @@ struct EnetSession::State
         if (verdict == NetRelayFilter::Verdict::Disconnect)
         {
             DebugOutput((NameOf(from) + " stayed past its share of messages: disconnected").c_str());
+            TurnAwayFrom(peer->address.host);
             peer->data = nullptr;
             enet_peer_disconnect(peer, 0);
             RemovePlayer(from);
         }
         return false;
+    }
+
+    // Host: a player let go for a flood comes back at once, the door being open between games.
+    void TurnAwayFrom(enet_uint32 from)
+    {
+        const uint32_t now = GetTimeMs();
+        for (auto at = turnedAway.begin(); at != turnedAway.end();)
+            at = now - at->second.sinceMs >= at->second.forMs ? turnedAway.erase(at) : std::next(at);
+        if (turnedAway.size() >= kMaxTurnedAway && turnedAway.count(from) == 0)
+            turnedAway.erase(std::min_element(turnedAway.begin(), turnedAway.end(),
+                                              [](const auto& a, const auto& b)
+                                              { return a.second.sinceMs - b.second.sinceMs > (1u << 31); }));
+        turnedAway[from] = {now, kTurnAwayMs << std::min(letGo, kMaxTurnAwayDoublings)};
+        ++letGo;
+    }
+
+    bool IsTurnedAway(enet_uint32 from) const
+    {
+        const auto found = turnedAway.find(from);
+        return found != turnedAway.end() && GetTimeMs() - found->second.sinceMs < found->second.forMs;
     }
 
     // Host side: one received frame from a joined or joining player.
@@ -291,7 +335,7 @@ struct EnetSession::State
             if (!in.Name(name) || waiting.erase(peer) == 0)
                 return;
             // The door may have closed, or filled, since the connection came.
-            if (const NetJoinFailure refusal = Refusal(); refusal != NetJoinFailure::None)
+            if (const NetJoinFailure refusal = Refusal(peer); refusal != NetJoinFailure::None)
             {
                 enet_peer_disconnect_later(peer, static_cast<uint32_t>(refusal));
                 return;
@@ -434,7 +478,7 @@ struct EnetSession::State
             if (hosting)
             {
                 event.peer->data = nullptr;
-                if (const NetJoinFailure refusal = Refusal(); refusal != NetJoinFailure::None)
+                if (const NetJoinFailure refusal = Refusal(event.peer); refusal != NetJoinFailure::None)
                     enet_peer_disconnect_later(event.peer, static_cast<uint32_t>(refusal));
                 else
                     waiting[event.peer] = GetTimeMs();
@@ -485,8 +529,10 @@ struct EnetSession::State
 
     // Host: why a newcomer cannot have a place now; the places held by connections that have
     // not joined count as taken.
-    NetJoinFailure Refusal() const
+    NetJoinFailure Refusal(const ENetPeer* peer) const
     {
+        if (IsTurnedAway(peer->address.host))
+            return NetJoinFailure::TurnedAway;
         if (!joinable)
             return NetJoinFailure::Begun;
         if (static_cast<int32_t>(peers.size() + waiting.size()) + 1 >= maxPlayers)
@@ -536,6 +582,30 @@ struct EnetSession::State
         }
     }
 
+    // With the service thread stopped: what is queued for each peer goes first (a leave sent
+    // just before must reach the others), then the disconnection; a peer that has not answered
+    // within kCloseWaitMs is disconnected at once.
+    void SendQueuedAndLeave(const std::vector<ENetPeer*>& open)
+    {
+        for (ENetPeer* peer : open)
+            enet_peer_disconnect_later(peer, 0);
+        const auto gone = [&open]
+        {
+            return std::all_of(open.begin(), open.end(),
+                               [](const ENetPeer* peer) { return peer->state == ENET_PEER_STATE_DISCONNECTED; });
+        };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
+        ENetEvent event;
+        while (!gone() && std::chrono::steady_clock::now() < end)
+            // Nothing received now is anyone's: the session is closing.
+            if (enet_host_service(host, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+        for (ENetPeer* peer : open)
+            if (peer->state != ENET_PEER_STATE_DISCONNECTED)
+                enet_peer_disconnect_now(peer, 0);
+        enet_host_flush(host);
+    }
+
     // Services the host until the condition holds or the time runs out (before the service
     // thread runs).
     template <class Done> bool ServiceUntil(Done done, int32_t ms)
@@ -559,7 +629,10 @@ struct EnetSession::State
             {
                 std::lock_guard lock(mutex);
                 ENetEvent event;
-                while (host != nullptr && enet_host_service(host, &event, 0) > 0)
+                // A flood would keep the loop here for good, and the game's thread out of the
+                // session with it: the rest waits for the next step.
+                for (int32_t n = 0; n < kEventsPerStep && host != nullptr && enet_host_service(host, &event, 0) > 0;
+                     ++n)
                     HandleEvent(event);
                 if (hosting && host != nullptr)
                 {
@@ -597,6 +670,8 @@ struct EnetSession::State
         if (filter)
             filter->Forget(kNetAllPlayers);
         heldBack = 0;
+        turnedAway.clear();
+        letGo = 0;
         address.clear();
         joinable = true;
     }
@@ -774,11 +849,12 @@ void EnetSession::Close()
     s.StopService();
     if (s.host != nullptr)
     {
+        std::vector<ENetPeer*> open;
         if (s.server != nullptr)
-            enet_peer_disconnect_now(s.server, 0);
+            open.push_back(s.server);
         for (const auto& [id, peer] : s.peers)
-            enet_peer_disconnect_now(peer, 0);
-        enet_host_flush(s.host);
+            open.push_back(peer);
+        s.SendQueuedAndLeave(open);
     }
     s.Reset();
     Wake();

@@ -1,6 +1,7 @@
 #pragma once
 // A network session over UDP: the host accepts players and relays their messages, so every
-// player talks only to the host, and the host's relay filter holds back a flood at its source. Guaranteed messages
+// player talks only to the host, and the host's relay filter holds back a flood at its source; joins
+// from the address of a player it let go are turned away for a while. Guaranteed messages
 // travel reliably and in order, the rest as they come. A player silent past the peer time-out is taken for gone; a
 // connection that does not join within 5 s of the installed clock is dropped. Refusals say why. Sessions answer
 // discovery on a fixed port of the local network.
@@ -29,6 +30,7 @@ public:
     // address "HOST:PORT" or "HOST" (kDefaultPort).
     bool Join(const std::string& address, const std::string& playerName) override;
     NetJoinFailure GetJoinFailure() const override;
+    // What is queued goes before the leave, for up to a second.
     void Close() override;
     NetPlayerId GetLocalId() const override;
     bool IsHost() const override;

@@ -49,6 +49,8 @@ enum class NetJoinFailure
     Full,
     // The host has closed the session to newcomers.
     Begun,
+    // The host let a player go from this address for a flood, a short while ago.
+    TurnedAway,
 };
 
 struct NetMessage

@@ -109,6 +109,9 @@ bool tovDirectPlay::JoinSession(const std::string& address)
         case plat::NetJoinFailure::Begun:
             m_joinFailure = "The game has already begun.";
             break;
+        case plat::NetJoinFailure::TurnedAway:
+            m_joinFailure = "The host turned this player away for a while.";
+            break;
         default:
             m_joinFailure = "No game was found at " + address + ".";
             break;

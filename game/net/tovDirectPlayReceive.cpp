@@ -267,6 +267,10 @@ bool tovDirectPlay::WithinShare(plat::NetPlayerId from, const uint8_t* data, siz
     // second share here could drop a line that the host let through to every other player.
     if (m_transportFilters)
         return true;
+    // Without a host between them every player hears every other at first hand: only what a
+    // player types has a share here.
+    if (data[0] != tovNet::kChatText && data[0] != tovNet::kNameChanged)
+        return true;
     std::string name = "player " + std::to_string(from);
     if (const int32_t slot = SlotOfId(from); slot >= 0)
     {

@@ -8,10 +8,14 @@
 #include "NetSessionPair.h"
 #include "NetTestSides.h"
 #include "tovNetMessages.h"
+#include "tovNetRelayFilter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <utility>
 
 namespace
 {
@@ -48,7 +52,15 @@ TEST(tovEnetFlood, StopsAtTheHost)
         const plat::NetPlayerId floodId = flood.GetLocalId();
         const std::initializer_list<tovDirectPlay*> copies = {host.session.get(), casey.session.get(),
                                                               drew.session.get()};
-        ASSERT_TRUE(WaitUntil([&] { return drew.session->GetSlotIds()[3] == floodId; }, copies));
+        // Every copy seats the flooder before it floods: one that seated it only after its first
+        // rename would never show that rename's line.
+        ASSERT_TRUE(WaitUntil(
+            [&]
+            {
+                return std::all_of(copies.begin(), copies.end(),
+                                   [&](tovDirectPlay* copy) { return copy->GetSlotIds()[3] == floodId; });
+            },
+            copies));
         const auto send = [&](const std::vector<uint8_t>& bytes)
         { ASSERT_TRUE(flood.Send(plat::kNetAllPlayers, bytes.data(), bytes.size(), true)); };
         const auto chat = [](const std::string& text)
@@ -79,7 +91,7 @@ TEST(tovEnetFlood, StopsAtTheHost)
                     return false;
             return true;
         };
-        EXPECT_TRUE(WaitUntil(
+        ASSERT_TRUE(WaitUntil(
             [&] { return everyoneHas(4, 1) && host.Shown("Casey: Over here") && drew.Shown("Casey: Over here"); },
             copies));
         EXPECT_EQ(casey.transport->GetPlayerName(floodId), "Flood 0");
@@ -94,9 +106,10 @@ TEST(tovEnetFlood, StopsAtTheHost)
             heldBack += ms == 5000 ? 1 : (ms % 1000 == 0 ? 6 : 10);
             ASSERT_TRUE(allHeldBack());
             const size_t passed = 4 * (ms / 1000 + 1);
-            EXPECT_TRUE(WaitUntil([&] { return everyoneHas(passed, 1); }, copies)) << casey.lines.size();
+            // A failed wait ends the test: each later one would wait its whole minute in vain.
+            ASSERT_TRUE(WaitUntil([&] { return everyoneHas(passed, 1); }, copies)) << casey.lines.size();
         }
-        EXPECT_TRUE(WaitUntil(
+        ASSERT_TRUE(WaitUntil(
             [&]
             {
                 return !host.transport->HasPlayer(floodId) && casey.Shown("Flood 0 has left the game") &&
@@ -114,6 +127,155 @@ TEST(tovEnetFlood, StopsAtTheHost)
             EXPECT_EQ(copy->GetDroppedCount(), 0u);
         flood.Close();
     }
+}
+
+// A player's own end of the session, counting what reaches it by sender and message type.
+struct CountingEnd
+{
+    plat::EnetSession end{kPatientTimeoutMs};
+    std::map<std::pair<plat::NetPlayerId, uint8_t>, size_t> got;
+
+    void Take()
+    {
+        plat::NetMessage message;
+        while (end.Receive(message, 0))
+            if (message.kind == plat::NetMessage::Kind::App && !message.data.empty())
+                ++got[{message.from, message.data[0]}];
+    }
+};
+
+// A message of the type at its size, or of no known type (9); its bytes past the type are zero,
+// as the host weighs a message by its type and size alone.
+std::vector<uint8_t> MessageOf(uint8_t type)
+{
+    std::vector<uint8_t> bytes(type == 9 ? 40 : tovNet::MessageSize(type), 0);
+    if (bytes.size() >= tovNet::kHeaderSize)
+    {
+        bytes[0] = type;
+        bytes[1] = tovNet::kNoSlot;
+    }
+    return bytes;
+}
+
+// In one session, one flood of each kind a player may send through the host, one after the
+// other: in one second of the session's clock the flooder gets its share through and no more,
+// and an honest player's message of the same kind in that second still reaches the others; then
+// a burst a second and a half apart, each just past the share, lets it go once its flood has
+// lasted 5 s (the gaps between the bursts do not end the flood). Its next join is refused for
+// 5 s, twice as long after each let-go in the session, and let in once that is over. Parameters
+// (the host's alone) and messages of no known kind are never relayed. The frames go guaranteed,
+// so that the counts are exact.
+TEST(tovEnetFlood, EachKindOfMessageHasItsShareAndItsFlooderIsLetGoAndTurnedAway)
+{
+    ClockAndDebug installed{1000000000ull};
+    constexpr uint8_t kRename = 0;
+    const struct
+    {
+        uint8_t type;
+        uint32_t share;
+    } rows[] = {
+        {tovNet::kPing, tovNetRelayFilter::kOncePerFramePerSecond},
+        {tovNet::kParamsUpdate, 0},
+        {tovNet::kPlayerHeader, tovNetRelayFilter::kOncePerFramePerSecond},
+        {tovNet::kPlayerState, tovNetRelayFilter::kOncePerFramePerSecond},
+        {tovNet::kEvent, tovNetRelayFilter::kEventsPerSecond},
+        {tovNet::kChatText, tovNetRelayFilter::kChatLinesPerSecond},
+        {tovNet::kNameChanged, tovNetRelayFilter::kRenamesPerSecond},
+        {9, 0},
+        // The session's own rename.
+        {kRename, tovNetRelayFilter::kRenamesPerSecond},
+    };
+    EnetSide host("Robin", kPatientTimeoutMs);
+    ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
+    const std::string address = host.session->GetSessionAddress();
+    CountingEnd casey;
+    CountingEnd drew;
+    ASSERT_TRUE(casey.end.Join(address, "Casey"));
+    ASSERT_TRUE(drew.end.Join(address, "Drew"));
+    const plat::NetPlayerId caseyId = casey.end.GetLocalId();
+    const auto wait = [&](const std::function<bool()>& done)
+    {
+        return WaitUntil(
+            [&]
+            {
+                casey.Take();
+                drew.Take();
+                return done();
+            },
+            {host.session.get()});
+    };
+    int64_t heldBack = 0;
+    uint32_t turnedAwayMs = 5000;
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(static_cast<int>(row.type));
+        plat::EnetSession flood(kPatientTimeoutMs);
+        ASSERT_TRUE(flood.Join(address, "Ann"));
+        const plat::NetPlayerId floodId = flood.GetLocalId();
+        ASSERT_TRUE(wait([&] { return drew.end.HasPlayer(floodId) && casey.end.HasPlayer(floodId); }));
+        const std::vector<uint8_t> bytes = MessageOf(row.type);
+        int32_t renames = 0;
+        const auto burst = [&](uint32_t count)
+        {
+            for (uint32_t i = 0; i < count; ++i)
+                if (row.type == kRename)
+                    ASSERT_TRUE(flood.SetPlayerName("Flood " + std::to_string(renames++)));
+                else
+                    ASSERT_TRUE(flood.Send(plat::kNetAllPlayers, bytes.data(), bytes.size(), true));
+        };
+        const auto fromFlooder = [&] { return drew.got[{floodId, row.type}]; };
+        const auto allHeldBack = [&] { return wait([&] { return host.transport->FramesHeldBack() == heldBack; }); };
+
+        burst(row.share + 10);
+        heldBack += 10;
+        ASSERT_TRUE(allHeldBack()) << host.transport->FramesHeldBack() << " of " << heldBack;
+        // An honest player's message of the kind in the flooded second; nobody honest sends the
+        // kinds that have no share.
+        if (row.share > 0 && row.type != kRename)
+        {
+            ASSERT_TRUE(casey.end.Send(plat::kNetAllPlayers, bytes.data(), bytes.size(), true));
+            ASSERT_TRUE(wait([&] { return drew.got[{caseyId, row.type}] == 1; }));
+            drew.got[{caseyId, row.type}] = 0;
+        }
+        if (row.type == kRename)
+            ASSERT_TRUE(wait([&] { return drew.end.GetPlayerName(floodId) == "Flood 0"; }));
+        else
+            ASSERT_TRUE(wait([&] { return fromFlooder() == row.share; }));
+
+        for (uint32_t ms = 1500; ms <= 6000; ms += 1500)
+        {
+            SCOPED_TRACE(ms);
+            ASSERT_TRUE(host.transport->HasPlayer(floodId)) << "let go early";
+            installed.clock.AdvanceMs(1500);
+            burst(row.share + 1);
+            ++heldBack;
+            ASSERT_TRUE(allHeldBack()) << host.transport->FramesHeldBack() << " of " << heldBack;
+        }
+        ASSERT_TRUE(wait([&] { return !drew.end.HasPlayer(floodId) && !casey.end.HasPlayer(floodId); }));
+        EXPECT_FALSE(host.transport->HasPlayer(floodId));
+        if (row.type != kRename)
+        {
+            EXPECT_TRUE(wait([&] { return fromFlooder() == 5 * row.share; })) << "each burst's share, relayed";
+        }
+        flood.Close();
+
+        // Turned away until its time is over, with the text the player reads.
+        installed.clock.AdvanceMs(turnedAwayMs - 1);
+        EnetSide again("Ann", kPatientTimeoutMs);
+        EXPECT_FALSE(again.session->JoinSession(address));
+        EXPECT_EQ(again.session->GetJoinFailure(), "The host turned this player away for a while.");
+        installed.clock.AdvanceMs(1);
+        turnedAwayMs *= 2;
+        // Honest players stay.
+        EXPECT_TRUE(host.transport->HasPlayer(caseyId));
+        EXPECT_TRUE(host.transport->HasPlayer(drew.end.GetLocalId()));
+        EXPECT_TRUE(casey.end.HasPlayer(host.transport->GetLocalId()));
+    }
+    EXPECT_EQ(CountHolding(installed.debug.Lines(), "stayed past its share of messages: disconnected"),
+              std::size(rows));
+    // The let-go frees the flooder's place: the next join goes in.
+    plat::EnetSession last(kPatientTimeoutMs);
+    EXPECT_TRUE(last.Join(address, "Ann"));
 }
 
 } // namespace

@@ -431,4 +431,41 @@ TEST(tovEnetSession, TakenNamesGetASuffixOnEveryCopy)
     EXPECT_EQ(first.session->GetLocalName(), "Robin");
 }
 
+// A guaranteed frame sent just before a close reaches the others before they hear of the leave:
+// a leave's last words (a left-fishing event, a header) are sent with it. Both ways: a player
+// that leaves, and a host that closes the session.
+TEST(tovEnetSession, WhatIsSentJustBeforeACloseArrivesBeforeTheLeave)
+{
+    for (const bool hostCloses : {false, true})
+    {
+        SCOPED_TRACE(hostCloses ? "the host closes" : "the player leaves");
+        for (int32_t round = 0; round < 5; ++round)
+        {
+            plat::EnetSession host(kPatientTimeoutMs);
+            ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 5, "Robin"));
+            plat::EnetSession player(kPatientTimeoutMs);
+            ASSERT_TRUE(player.Join(host.GetAddress(), "Casey"));
+            plat::EnetSession& leaving = hostCloses ? host : player;
+            plat::EnetSession& staying = hostCloses ? player : host;
+            const plat::NetPlayerId leaver = leaving.GetLocalId();
+            const std::vector<uint8_t> last = tovNet::NameChangedMsg().Write();
+            ASSERT_TRUE(leaving.Send(plat::kNetAllPlayers, last.data(), last.size(), true));
+            leaving.Close();
+            bool arrived = false;
+            bool gone = false;
+            for (int32_t i = 0; i < 12000 && !gone; ++i)
+            {
+                plat::NetMessage message;
+                if (!staying.Receive(message, 5))
+                    continue;
+                if (message.kind == plat::NetMessage::Kind::App && message.from == leaver)
+                    arrived = message.data == last;
+                gone = message.kind == plat::NetMessage::Kind::PlayerDestroyed && message.from == leaver;
+            }
+            ASSERT_TRUE(gone);
+            ASSERT_TRUE(arrived) << "round " << round;
+        }
+    }
+}
+
 } // namespace
