@@ -100,6 +100,7 @@ public:
     void ShowBusyPicture() override;
     void PostTextToMainWindow(const char* text) override;
     void RecreateRenderer(bool fullScreen) override;
+    void ReportSessionRefusal(const char* text) override { ReportJoinFailure(text); }
 
     // The quit question's answer: 0 goes to the exit splash, anything else back to the game.
     static bool ConfirmQuit(int32_t answer, uintptr_t argument);

@@ -23,6 +23,7 @@
 #include "tovSoundSettings.h"
 #include "tovTackleSet.h"
 #include "tovUserProfile.h"
+#include "tovWaitingBanner.h"
 #include "tovWeather.h"
 
 #include "ButtonObj.h"
@@ -184,28 +185,8 @@ void tovChurnApp::Enter(int32_t previousId)
 
 void tovChurnApp::WaitForHostDay()
 {
-    QrPointer<QrImage> banner;
-    if (CanDraw())
-    {
-        LoadGroup(kWaitingBannerGroup);
-        banner = Picture(kWaitingBanner);
-        UnloadGroup(kWaitingBannerGroup);
-    }
     // The banner stays up through the wait, under the box that Escape raises.
-    const auto draw = [this, &banner]
-    {
-        if (QrRender* renderer = Renderer())
-            renderer->ClearBuffer(nullptr, 1);
-        DrawPicture(banner.Get(), 104, 130);
-    };
-    if (CanDraw())
-    {
-        draw();
-        Present();
-    }
-    NetSetWaitDrawing(draw);
-    NetWaitForHostPhase(kDayParamsPhase);
-    NetSetWaitDrawing(nullptr);
+    tovWaitingBanner::Wait([] { return NetWaitForHostPhase(kDayParamsPhase); }, true);
 }
 
 void tovChurnApp::Leave(int32_t)

@@ -39,9 +39,6 @@ public:
     // Network phases at the start of a day: this player's, and the host's it waits for.
     static constexpr int32_t kDayStartPhase = 5;
     static constexpr int32_t kDayParamsPhase = 4;
-    // The day-start screen's waiting banner.
-    static constexpr uint32_t kWaitingBannerGroup = 29;
-    static constexpr uint32_t kWaitingBanner = 103;
     static constexpr double kWarningSeconds = 3600.0;
     // A clock put back by more than this is a new day (or a loaded game), not a correction.
     static constexpr double kNewDayJumpSeconds = 1800.0;

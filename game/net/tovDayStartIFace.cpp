@@ -3,6 +3,7 @@
 #include "ButtonObj.h"
 #include "Font.h"
 #include "qrxFloatingText.h"
+#include "tovAppServices.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
@@ -10,6 +11,7 @@
 #include "tovNetFacade.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
+#include "tovWaitingBanner.h"
 #include "tovWeighInIFace.h"
 
 namespace
@@ -19,7 +21,6 @@ tovDayStartIFace* g_dayStart = nullptr;
 
 constexpr uint32_t kGroup = 29;
 constexpr uint32_t kBackground = 7000;
-constexpr uint32_t kBanner = 103;
 constexpr uint32_t kBackSound = 6188;
 constexpr uint32_t kStartSound = 6183;
 constexpr uint32_t kLakeAnnouncement = 17;
@@ -74,14 +75,18 @@ void tovDayStartIFace::Enter(int32_t previousId)
                                      {
                                          ResetStandings();
                                          m_startRequested = true;
+                                         m_announced = false;
+                                         m_hostWaits = false;
                                      }),
                   kStartButton);
     }
     m_background = Picture(kBackground);
-    m_banner = Picture(kBanner);
+    m_banner = tovWaitingBanner::Load();
     ShowAppCursor(true);
     UnloadGroup(kGroup);
     m_startRequested = false;
+    m_announced = false;
+    m_hostWaits = false;
     m_waiting = false;
     m_askingLeave = false;
     m_leaveChosen = false;
@@ -113,7 +118,7 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
     if (m_cutWait && IsNetworkGame())
     {
         m_waiting = true;
-        DrawPicture(m_banner.Get(), 104, 130);
+        tovWaitingBanner::Draw(m_banner.Get());
         if (m_text)
             m_text->DrawText(kCutTextX, kCutTextY, kCutText, nullptr);
         FollowCutDay();
@@ -124,19 +129,21 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
         {
             if (ButtonObj* start = GetButton(kStartButton))
                 start->SetSelected(true);
-            if (NetSyncPhase(kDayStartPhase))
+            const NetworkStart start = FollowNetworkStart();
+            if (start == NetworkStart::kBegin)
             {
                 // The host began while the question was up: the wait it asked about is over.
                 if (m_askingLeave && IsMessageBoxRaised())
                     ShowMessageScreen(false);
                 m_askingLeave = false;
-                NetSetLocalPhase(kDayStartPhase);
+                if (!m_announced)
+                    NetSetLocalPhase(kDayStartPhase);
                 StartDay();
             }
-            else
+            else if (start == NetworkStart::kWait)
             {
                 m_waiting = true;
-                DrawPicture(m_banner.Get(), 104, 130);
+                tovWaitingBanner::Draw(m_banner.Get());
             }
         }
         else
@@ -156,6 +163,39 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
     }
     Present();
     return m_nextScreen;
+}
+
+tovDayStartIFace::NetworkStart tovDayStartIFace::FollowNetworkStart()
+{
+    if (IsNetworkHost())
+        return NetIsEveryoneAtDayStart() && NetSyncPhase(kDayStartPhase) ? NetworkStart::kBegin : NetworkStart::kWait;
+    if (!IsNetworkGame())
+        return NetworkStart::kWait;
+    // The host begins the first day once every player stands at its start: this one says it does.
+    if (!m_announced)
+    {
+        NetSetLocalPhase(kDayStartPhase);
+        m_announced = true;
+    }
+    const tovNetworkPlay::HostGame host = NetGetHostGame();
+    // Seen at its start before the host began: the host's start waits for this copy.
+    if (host == tovNetworkPlay::HostGame::kNotBegun)
+        m_hostWaits = true;
+    if (host != tovNetworkPlay::HostGame::kPastFirstDay)
+        return NetSyncPhase(kDayStartPhase) ? NetworkStart::kBegin : NetworkStart::kWait;
+    // A host that waited for this copy may be through its day already: the day's end takes this
+    // copy on to the weigh-in with the others.
+    if (m_hostWaits)
+    {
+        NetSyncPhase(kDayStartPhase);
+        return NetworkStart::kBegin;
+    }
+    // Else the others fished without this copy: it has no place in their game.
+    m_startRequested = false;
+    GetAppServices().ReportSessionRefusal(kBegunText);
+    NetCloseSession();
+    NetMarkLeftGame();
+    return NetworkStart::kRefused;
 }
 
 void tovDayStartIFace::FollowCutDay()

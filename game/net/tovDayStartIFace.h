@@ -20,6 +20,8 @@ public:
     static constexpr int32_t kBackButton = 1;
     static constexpr int32_t kStartButton = 2;
     static constexpr const char* kCutText = "You did not make the cut.";
+    // A copy that comes to its start after the others fished the first day without it.
+    static constexpr const char* kBegunText = "The game has already begun.";
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;
@@ -44,6 +46,14 @@ public:
     bool IsCutWait() const { return m_cutWait; }
 
 private:
+    enum class NetworkStart
+    {
+        kWait,
+        kBegin,
+        // This copy left the session: the others' game is past the day it would start.
+        kRefused,
+    };
+    NetworkStart FollowNetworkStart();
     void StartDay();
     // A cut player's day, once the host's has begun: this copy's phase says it is in the day,
     // so that the day's end takes it to the weigh-in, and its clock runs.
@@ -52,6 +62,10 @@ private:
 
     QrPointer<QrImage> m_banner;
     bool m_startRequested = false;
+    // This copy said it stands at its start (not the host: its phase begins the day for all).
+    bool m_announced = false;
+    // The host was seen before its start since this copy said it stands at its own.
+    bool m_hostWaits = false;
     bool m_waiting = false;
     bool m_askingLeave = false;
     bool m_leaveChosen = false;

@@ -46,6 +46,8 @@ public:
     // The weigh-in's phases in which a player's results of the day are exchanged.
     static constexpr int32_t kExchangePhase = 7;
     static constexpr int32_t kExchangedPhase = 8;
+    // A player at the start of a game's first day, before the host begins it.
+    static constexpr int32_t kDayStartPhase = 2;
     // Each player's share of the host's link: one parameters answer to its headers a second (a
     // request within the second is owed, and answered with the latest parameters once the second
     // is up). More requests than kFloodRequestsPerSecond a second are a flood, told once in the
@@ -179,6 +181,9 @@ public:
     void EnableJoining() override;
     bool WaitForHostPhase(int32_t phase) override;
     bool BeginGame() override;
+    bool IsEveryoneAtDayStart() override;
+    HostGame GetHostGame() override;
+    bool HasBegunDay(int32_t slot) override;
     uint32_t GetCommonLakeMask() override;
     // The network game this copy plays: the host's count (0 before the host's first).
     uint16_t GetGameNumber() const { return m_game.load(); }

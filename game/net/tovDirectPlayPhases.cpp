@@ -9,6 +9,7 @@
 #include "tovLakeCatalogue.h"
 #include "tovNetFacade.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -587,6 +588,49 @@ bool tovDirectPlay::BeginGame()
     }
     BroadcastGameParams();
     return true;
+}
+
+bool tovDirectPlay::IsEveryoneAtDayStart()
+{
+    if (!IsSessionOpen() || !IsHost())
+        return true;
+    ClearLeftSlots();
+    const int32_t local = m_localSlot.load();
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        if (slot == local)
+            continue;
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
+        // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
+        if ((player.flags & (kActive | kLeft)) == kActive && player.state.m_phase != kDayStartPhase)
+            return false;
+    }
+    return true;
+}
+
+tovNetworkPlay::HostGame tovDirectPlay::GetHostGame()
+{
+    if (!IsSessionOpen() || IsHost())
+        return HostGame::kNotBegun;
+    const GAMEPARAMS params = CopyGameParams();
+    const int32_t phase = params.phase;
+    // The tournament's length setting (0 to 3) is its last day less one.
+    const int32_t lastDay = std::clamp(params.setting1, 0, 3) + 1;
+    if (phase < kDayStartPhase || (phase == kClosedPhase && params.day >= lastDay))
+        return HostGame::kNotBegun;
+    // Day 1's start or its fishing; 3 ends a day.
+    const bool firstDay =
+        phase == kDayStartPhase || (phase > kFirstDayPhase && phase < kWeighInPhase && params.day <= 1);
+    return firstDay ? HostGame::kFirstDay : HostGame::kPastFirstDay;
+}
+
+bool tovDirectPlay::HasBegunDay(int32_t slot)
+{
+    const int32_t phase = GetPlayerPhase(slot);
+    // Phase 3 is set as a fishing game ends; the day's and the weigh-in's phases are above it.
+    return phase >= kFirstDayPhase;
 }
 
 bool tovDirectPlay::AnnouncePlayer(int32_t phase, bool announce)

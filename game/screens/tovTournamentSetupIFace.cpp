@@ -9,6 +9,7 @@
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 #include "tovUserProfile.h"
+#include "tovWaitingBanner.h"
 
 #include "QrRect.h"
 #include "QrRender.h"
@@ -19,9 +20,6 @@ namespace
 {
 
 constexpr uint32_t kGroup = 12;
-// The fishing mode's "waiting for the other players" banner.
-constexpr uint32_t kWaitingBannerGroup = 29;
-constexpr uint32_t kWaitingBanner = 103;
 constexpr uint32_t kBackground = 389;
 constexpr uint32_t kDayLengthPanel = 390;
 constexpr uint32_t kDaysPanel = 391;
@@ -113,22 +111,7 @@ void tovTournamentSetupIFace::Prepare(int32_t)
 
 void tovTournamentSetupIFace::WaitForTheLastGame()
 {
-    QrPointer<QrImage> banner;
-    if (CanDraw())
-    {
-        LoadGroup(kWaitingBannerGroup);
-        banner = Picture(kWaitingBanner);
-        UnloadGroup(kWaitingBannerGroup);
-    }
-    NetSetWaitDrawing(
-        [&banner]
-        {
-            if (QrRender* renderer = Renderer())
-                renderer->ClearBuffer(nullptr, 1);
-            DrawPicture(banner.Get(), 104, 130);
-        });
-    NetBeginGame();
-    NetSetWaitDrawing(nullptr);
+    tovWaitingBanner::Wait([] { return NetBeginGame(); }, false);
 }
 
 void tovTournamentSetupIFace::Enter(int32_t previousId)

@@ -31,6 +31,9 @@ public:
     // Appends a text line to the main window's lines through the window's message queue.
     virtual void PostTextToMainWindow(const char* text) = 0;
     virtual void RecreateRenderer(bool fullScreen) = 0;
+    // The network session turned this player away: the player is told why (a headless run ends
+    // with it, failed, as a refused join does).
+    virtual void ReportSessionRefusal(const char* /*text*/) {}
 };
 
 class tovNullAppServices : public tovAppServices

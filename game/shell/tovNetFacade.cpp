@@ -209,6 +209,24 @@ bool NetBeginGame()
     return game == nullptr || game->BeginGame();
 }
 
+bool NetIsEveryoneAtDayStart()
+{
+    tovNetworkPlay* game = Game();
+    return game == nullptr || game->IsEveryoneAtDayStart();
+}
+
+tovNetworkPlay::HostGame NetGetHostGame()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetHostGame() : tovNetworkPlay::HostGame::kNotBegun;
+}
+
+bool NetHasBegunDay(int32_t slot)
+{
+    tovNetworkPlay* game = Game();
+    return game == nullptr || game->HasBegunDay(slot);
+}
+
 void NetSetWaitDrawing(std::function<void()> draw)
 {
     g_waitDrawing = std::move(draw);

@@ -49,6 +49,11 @@ bool NetWaitForHostPhase(int32_t phase);
 // The set-up of a new network game: waits while another player still weighs the last one, then
 // the host numbers the game. True outside a network game.
 bool NetBeginGame();
+// The start of the first day (tovNetworkPlay): outside a network game nobody is waited for, no
+// host's game is under way and every player has begun.
+bool NetIsEveryoneAtDayStart();
+tovNetworkPlay::HostGame NetGetHostGame();
+bool NetHasBegunDay(int32_t slot);
 // What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.

@@ -75,6 +75,22 @@ public:
     // last game's weigh-in, then the host numbers the new game. False when the program quits.
     virtual bool BeginGame() { return true; }
 
+    // The start of a game's first day. Host: true once every other seated player stands at its
+    // own start too; a session that keeps no phases never waits.
+    virtual bool IsEveryoneAtDayStart() { return true; }
+    // Where the host's game stands for a copy at the start of its first day: not begun (the host
+    // will wait for this copy, or its last game is over), on its first day, or past it.
+    enum class HostGame : int32_t
+    {
+        kNotBegun,
+        kFirstDay,
+        kPastFirstDay,
+    };
+    virtual HostGame GetHostGame() { return HostGame::kNotBegun; }
+    // The player of the slot has begun a day of the game under way: one still on its way there
+    // (profiles, set-up, its start of the day) has not.
+    virtual bool HasBegunDay(int32_t /*slot*/) { return true; }
+
     // 0 to 4, or 255 while the local player has none.
     virtual int32_t GetLocalSlot() = 0;
     virtual bool GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out) = 0;

@@ -54,7 +54,9 @@ std::vector<Player> ExchangeCatches(const Catch& local)
     for (int32_t slot = 0; slot < tovNetworkPlay::kMaxPlayers; ++slot)
     {
         char name[tovStandings::kNameSize] = {};
-        if (slot == self || !NetGetPlayerName(slot, name, sizeof name))
+        // A player still on its way to its first day (the weigh-in's waits pass over one in its
+        // set-up) fished none of the game: it has no row.
+        if (slot == self || !NetGetPlayerName(slot, name, sizeof name) || !NetHasBegunDay(slot))
             continue;
         int32_t ounces = 0, fish = 0;
         NetGetPlayerResults(slot, ounces, fish);

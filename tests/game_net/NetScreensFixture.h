@@ -18,6 +18,9 @@ public:
     void Close() override { m_open = false; }
     bool GetPlayerName(int32_t slot, char* buffer, size_t n) override;
     bool SyncPhase(int32_t phase, bool) override { return phase == m_reachedPhase; }
+    bool IsHost() override { return m_host; }
+    bool IsEveryoneAtDayStart() override { return m_everyoneAtStart; }
+    HostGame GetHostGame() override { return m_hostGame; }
     void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }
     void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
     // Each queued record is delivered once, as a newly received one.
@@ -27,6 +30,9 @@ public:
     bool m_open = true;
     std::array<std::string, 5> m_names;
     int32_t m_reachedPhase = -1;
+    bool m_host = false;
+    bool m_everyoneAtStart = true;
+    HostGame m_hostGame = HostGame::kNotBegun;
     std::vector<int32_t> m_localPhases;
     std::vector<std::string> m_sent;
     std::vector<tovBoatState> m_boatStates;

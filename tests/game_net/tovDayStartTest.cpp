@@ -67,6 +67,73 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
 }
 
+// The host's own start waits, its banner up, until every other player stands at its start;
+// only then does the host enter the start's phase, which begins the day on every copy.
+TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
+{
+    SetNetworkLaunch(true);
+    m_net.m_host = true;
+    // The host's parameters are its own: in effect at once.
+    m_net.m_reachedPhase = 2;
+    m_net.m_everyoneAtStart = false;
+    SwitchTo(8);
+    SwitchTo(kDayStart);
+    Frame();
+    ClickAt(160, 440);
+    tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        Frame();
+        EXPECT_EQ(Current(), kDayStart);
+        EXPECT_TRUE(screen->IsWaiting());
+    }
+    EXPECT_TRUE(m_net.m_localPhases.empty()) << "the host's phase would begin the day for the others";
+    m_net.m_everyoneAtStart = true;
+    Frame();
+    Frame();
+    EXPECT_EQ(Current(), 2);
+    EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
+}
+
+// A copy that comes to its start when the host's game is past its first day (and that never saw
+// the host before its start, which would have waited for it) is told so and leaves the session
+// for the main menu, its day never started. One that saw the host waiting goes on, however far
+// the host's day has run since: the day's end takes it to the weigh-in with the others.
+TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
+{
+    using Game = tovNetworkPlay::HostGame;
+    for (const bool sawHostWaiting : {false, true})
+    {
+        SCOPED_TRACE(sawHostWaiting);
+        m_net.m_open = true;
+        m_net.m_localPhases.clear();
+        m_net.m_hostGame = sawHostWaiting ? Game::kNotBegun : Game::kPastFirstDay;
+        m_services.m_refusals.clear();
+        NetTakeLeftGame();
+        SetNetworkLaunch(true);
+        SwitchTo(8);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+        EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2}) << "it said it stands at its start";
+        if (sawHostWaiting)
+        {
+            EXPECT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
+            m_net.m_hostGame = Game::kPastFirstDay;
+            Frame();
+            Frame();
+        }
+        const bool refused = !sawHostWaiting;
+        EXPECT_EQ(m_services.m_refusals,
+                  refused ? std::vector<std::string>{tovDayStartIFace::kBegunText} : std::vector<std::string>{});
+        EXPECT_EQ(m_net.m_open, !refused);
+        EXPECT_EQ(NetTakeLeftGame(), refused);
+        EXPECT_EQ(Current(), refused ? kDayStart : 2);
+        EXPECT_EQ(m_session->GetDay(), refused ? 0 : 1) << "a day is started only on the way to the lake";
+    }
+}
+
 // Escape while the banner waits asks before leaving, the held Escape answering nothing: Escape
 // again says no and the wait goes on, Return says yes, the session is left and the application
 // takes the player to the main menu; a host who begins meanwhile takes the question down and

@@ -264,6 +264,62 @@ TEST_F(tovDirectPlayPair, TheClientTakesTheHostsWeatherAtTheStartOfTheDay)
     C().SetWeatherAccess(nullptr, nullptr);
 }
 
+// The first day begins on the host only once every other player stands at its own start
+// (phase 2, exactly): one still in its set-up (0, which the weigh-in's rule counts as weighed in)
+// or in a day's phase of the last game is waited for; one who left is not. A player still in
+// its set-up has begun no day.
+TEST_F(tovDirectPlayPair, TheHostBeginsTheFirstDayWithEveryPlayerAtItsStart)
+{
+    EXPECT_FALSE(H().IsEveryoneAtDayStart()) << "still in its set-up";
+    EXPECT_FALSE(H().HasBegunDay(1));
+    C().SetLocalPhase(3);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 3; }));
+    EXPECT_FALSE(H().IsEveryoneAtDayStart()) << "a day's phase is not the start";
+    EXPECT_TRUE(H().HasBegunDay(1));
+    C().SetLocalPhase(2);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 2; }));
+    EXPECT_TRUE(H().IsEveryoneAtDayStart());
+    EXPECT_TRUE(C().IsEveryoneAtDayStart()) << "only the host waits";
+    C().SetLocalPhase(0);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 0; }));
+    C().Close();
+    EXPECT_TRUE(Wait([this] { return H().IsEveryoneAtDayStart(); })) << "nobody left to wait for";
+}
+
+// Where the host's game stands for a copy at its first day's start, from the parameters it
+// publishes: before its start (its set-up, or the last game closed on its final day) the host
+// will wait for this copy; its first day's start and fishing take it in; a day's end, a weigh-in
+// or a later day are past the day this copy would start.
+TEST_F(tovDirectPlayPair, ACopyAtItsStartSeesWhereTheHostsGameStands)
+{
+    using Game = tovNetworkPlay::HostGame;
+    struct Row
+    {
+        uint16_t phase;
+        int32_t day;
+        // The tournament's length setting: its last day less one.
+        int32_t length;
+        Game seen;
+    };
+    const Row rows[] = {
+        {0, 2, 1, Game::kNotBegun},      {2, 0, 1, Game::kFirstDay},      {4, 1, 1, Game::kFirstDay},
+        {5, 1, 0, Game::kFirstDay},      {3, 1, 1, Game::kPastFirstDay},  {7, 1, 0, Game::kPastFirstDay},
+        {10, 1, 0, Game::kPastFirstDay}, {11, 1, 1, Game::kPastFirstDay}, {4, 2, 1, Game::kPastFirstDay},
+        {11, 2, 1, Game::kNotBegun},     {11, 1, 0, Game::kNotBegun},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(testing::Message() << "phase " << row.phase << ", day " << row.day << " of " << row.length + 1);
+        tovNetworkPlay::GAMEPARAMS params;
+        params.phase = row.phase;
+        params.day = row.day;
+        params.setting1 = row.length;
+        StoreGameParams(params);
+        EXPECT_EQ(C().GetHostGame(), row.seen);
+        EXPECT_EQ(H().GetHostGame(), Game::kNotBegun) << "the host's own game is never past it";
+    }
+}
+
 // A new day resets every player's record, but each player stays in the phase it announced:
 // read as 0 until its next header, a finalist still on its way to the lake counted as weighed in.
 TEST_F(tovDirectPlayPair, AResetKeepsThePhaseEachPlayerAnnounced)

@@ -1,6 +1,6 @@
 // The weigh-in's exchange of the day's catches between a host and one other player, by what
-// the other player does: goes straight to the results (8), stops in 7 on the way, leaves, or
-// is lost without a word. The host is never held by a player who is gone.
+// the other player does: goes straight to the results (8), stops in 7 on the way, leaves, is
+// lost without a word, or never left its set-up. The host is never held by a player who is gone.
 
 #include "ButtonObj.h"
 #include "KeyNumbers.h"
@@ -35,6 +35,8 @@ enum class Other
     kStopsInSevenFirst,
     kLeaves,
     kIsLost,
+    // Never left its set-up (0), which the weigh-in's waits pass over: it fished no day.
+    kStaysInItsSetUp,
 };
 
 struct Row
@@ -66,6 +68,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         {"stops in 7, then 8", Other::kStopsInSevenFirst, {"Casey"}, 52, 3},
         {"leaves", Other::kLeaves, {}, 0, 0},
         {"is lost", Other::kIsLost, {}, 0, 0},
+        {"stays in its set-up", Other::kStaysInItsSetUp, {}, 0, 0},
     };
     for (const Row& row : rows)
     {
@@ -74,6 +77,11 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         SessionPair pair;
         tovDirectPlay& c = pair.c;
         ASSERT_TRUE(BothFishingOnTheHostsSession(pair));
+        if (row.other == Other::kStaysInItsSetUp)
+        {
+            c.SetLocalPhase(0);
+            ASSERT_TRUE(WaitUntil([&] { return pair.h.GetPlayerPhase(1) == 0; }, {&pair.h, &c}));
+        }
 
         QuitOnStall watchdog;
         bool clientThrough = true;
@@ -96,6 +104,8 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
                     break;
                 case Other::kIsLost:
                     pair.net.Kill(c.GetLocalId());
+                    break;
+                case Other::kStaysInItsSetUp:
                     break;
                 }
             });

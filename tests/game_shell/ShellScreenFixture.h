@@ -23,6 +23,8 @@
 #include "HeadlessWindowBackend.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class ResourcePack;
 
@@ -55,9 +57,11 @@ public:
     QrRender* GetRenderer() override { return m_renderer; }
     QrDisplay* GetDisplay() override { return m_display; }
     ResourcePack* GetMainPack() override { return m_pack; }
+    void ReportSessionRefusal(const char* text) override { m_refusals.emplace_back(text); }
     QrRender* m_renderer = nullptr;
     QrDisplay* m_display = nullptr;
     ResourcePack* m_pack = nullptr;
+    std::vector<std::string> m_refusals;
 };
 
 class WorldHooks : public tovNullFishingModeHooks
