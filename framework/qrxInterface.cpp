@@ -109,6 +109,11 @@ bool qrxInterface::AllowsEscape()
     return true;
 }
 
+bool qrxInterface::KeepsEscape() const
+{
+    return false;
+}
+
 void qrxInterface::Activate()
 {
     m_active = 1;

@@ -52,8 +52,11 @@ public:
     // Window messages of the screen's text editors come here first; true consumes them.
     virtual bool OnEditorMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     virtual bool OnPaint(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    // Whether Escape may leave the screen.
+    // Whether Escape may leave the screen. A screen may act on the key here.
     virtual bool AllowsEscape();
+    // Whether Escape is the screen's own key now (a page's click, a done button) rather than the
+    // way to the main menu; only asks.
+    virtual bool KeepsEscape() const;
     virtual void Activate();
     virtual void Deactivate();
 

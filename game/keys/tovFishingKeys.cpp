@@ -37,7 +37,7 @@ enum Line : int8_t
 };
 
 const std::vector<tovHelpLine> kLines = {
-    {S::kEverywhere, nullptr, "Main menu"},
+    {S::kEverywhere, nullptr, "Menu (weigh-in: next page)"},
     {S::kEverywhere, nullptr, "This help"},
     {S::kEverywhere, nullptr, "Quit"},
     {S::kEverywhere, nullptr, "Chat (network game)"},

@@ -208,9 +208,14 @@ void tovDayStartIFace::FollowCutDay()
     TheGameClock().SetFlags(TheGameClock().GetFlags() | tovGameClockBase::kRunning);
 }
 
+bool tovDayStartIFace::KeepsEscape() const
+{
+    return m_waiting && IsNetworkGame();
+}
+
 bool tovDayStartIFace::AllowsEscape()
 {
-    if (!m_waiting || !IsNetworkGame())
+    if (!KeepsEscape())
         return tovShellIFace::AllowsEscape();
     if (!IsMessageBoxRaised())
     {

@@ -37,6 +37,7 @@ public:
     // While the banner waits for the other players, Escape asks whether to leave the network
     // game instead of leaving the screen.
     bool AllowsEscape() override;
+    bool KeepsEscape() const override;
 
     bool IsStartRequested() const { return m_startRequested; }
     // Set on the frames the waiting banner was drawn.

@@ -17,6 +17,7 @@
 #include "qrxFloatingText.h"
 
 #include "Font.h"
+#include "KeyNumbers.h"
 #include "QrRect.h"
 #include "QrRender.h"
 
@@ -229,7 +230,9 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
             Renderer()->BlitImage(image, &source, 151, 220 + kRowStep * k, 0);
         ++k;
     }
-    if (std::exchange(m_escapePressed, false) && !IsMessageBoxRaised())
+    // At the scale Space leads on as on every weigh-in page: here that is the done button.
+    const bool space = KeepsEscape() && WasKeyPressed(plat::kKeySpace);
+    if ((std::exchange(m_escapePressed, false) || space) && !IsMessageBoxRaised())
         Done();
     HandleMouse(Renderer());
     const int32_t mode = Mode();
@@ -254,7 +257,7 @@ int32_t tovLivewellIFace::Update(float now, float elapsed)
 
 bool tovLivewellIFace::AllowsEscape()
 {
-    if (m_returnScreen != kWeighInScreen)
+    if (!KeepsEscape())
         return tovShellIFace::AllowsEscape();
     m_escapePressed = true;
     return false;

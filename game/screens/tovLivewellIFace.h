@@ -49,6 +49,7 @@ public:
     // Called to the scale, Escape is the done button: the weigh-in goes on only with a fish.
     // The application asks only for an Escape no box or chat panel took.
     bool AllowsEscape() override;
+    bool KeepsEscape() const override { return m_returnScreen == kWeighInScreen; }
 
     void SelectRow(int32_t row);
     void ConfirmRelease();

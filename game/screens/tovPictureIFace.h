@@ -17,4 +17,10 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
+    // Back, when opened from a screen that keeps Escape as its own: the main menu would leave
+    // that screen's day unclosed (a weigh-in never credited, the other players held).
+    bool AllowsEscape() override;
+
+private:
+    bool m_escapeIsBack = false;
 };

@@ -54,6 +54,17 @@ std::string Format(const char* format, auto... args)
     text.resize(static_cast<size_t>(length));
     return text;
 }
+// A prize as paid, in dollars with a comma between thousands: "$4,500", "$100,000"; nothing
+// paid reads "$0,000", as the board's whole thousands always have.
+std::string PrizeText(int64_t dollars)
+{
+    if (dollars == 0)
+        return "$0,000";
+    std::string digits = std::to_string(dollars < 0 ? -dollars : dollars);
+    for (size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return (dollars < 0 ? "-$" : "$") + digits;
+}
 } // namespace
 
 tovWeighInIFace* TheWeighIn()
@@ -191,6 +202,12 @@ void tovWeighInIFace::ResumeAfterHelp()
 {
     SetBackground(m_backgroundId);
     ShowBoard();
+    // The page's time stood still while the keys were read: the board page left is the one shown
+    // again, for what was left of its time, and no call or step falls due at once.
+    const uint64_t away = m_nowMs - m_leftForHelpAtMs;
+    for (uint32_t& timer : m_state.timers)
+        if (timer != kOff)
+            timer = static_cast<uint32_t>(std::min<uint64_t>(timer + away, kOff - 1));
     // The clip and the opening sound stopped on the way out: their ends come now, as a click's.
     const uintptr_t self = reinterpret_cast<uintptr_t>(this);
     if (SoundEndCallback end = std::exchange(m_clipEndOnReturn, nullptr))
@@ -365,7 +382,10 @@ void tovWeighInIFace::Exit(int32_t nextId)
     // The help picture comes back here: the ceremony stands as it was left.
     m_leftForHelp = nextId == kHelpPicture;
     if (m_leftForHelp)
+    {
+        m_leftForHelpAtMs = GetTimeMs();
         return;
+    }
     m_clipEndOnReturn = nullptr;
     const int32_t firstShown = m_state.firstPlaceShown;
     m_state = Ceremony{};
@@ -947,7 +967,7 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::SeasonLines() const
     lines.push_back({132, 237, profile.GetState()});
     lines.push_back({132, 285, profile.GetTown()});
     lines.push_back({132, 333, Format("Total Season Fish Weight : %s pounds", Format("%6.2f", weight / 16.0).c_str())});
-    lines.push_back({132, 381, Format("Total Season Winnings : %s%d,000", "$", money / 1000)});
+    lines.push_back({132, 381, "Total Season Winnings : " + PrizeText(money)});
     lines.push_back({160, 450, "Click Mouse To Continue."});
     QR_GCC_STRING_BOUNDS_ON
     return lines;
@@ -986,8 +1006,11 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
             const int32_t y = kRowY[row];
             if (c.prizesShown)
             {
-                const int32_t prize = place <= tovStandings::kPrizes && !left ? m_standings.m_prizes[place - 1] : 0;
-                lines.push_back({prize / 1000 > 99 ? 4 : 17, y, Format("%s%d,000", "$", prize / 1000)});
+                if (!left)
+                {
+                    const int32_t prize = place <= tovStandings::kPrizes ? m_standings.m_prizes[place - 1] : 0;
+                    lines.push_back({prize / 1000 > 99 ? 4 : 17, y, PrizeText(prize)});
+                }
                 lines.push_back({132, y, name});
             }
             else

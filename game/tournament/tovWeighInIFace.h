@@ -77,6 +77,7 @@ public:
     // and, in a network game, hold every other player in the closing wait. The application asks
     // only for an Escape no box or chat panel took.
     bool AllowsEscape() override;
+    bool KeepsEscape() const override { return true; }
 
     // Clicks and due timers of one frame at a program time; Update calls it.
     void Step(uint32_t nowMs, bool clicked);
@@ -191,6 +192,7 @@ private:
     bool m_networkClosed = false;
     // Left for the help picture, which comes back to the page as it stood.
     bool m_leftForHelp = false;
+    uint32_t m_leftForHelpAtMs = 0;
     // The end action of the clip that plays, and of one stopped by a visit to the help picture.
     SoundEndCallback m_clipEnd = nullptr;
     SoundEndCallback m_clipEndOnReturn = nullptr;

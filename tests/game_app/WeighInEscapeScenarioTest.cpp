@@ -1,6 +1,7 @@
 // Escape on the weigh-in of a one-day tournament played alone: at each page of the final's
-// ceremony, the livewell called to the scale included, Escape leads on as the page's click does.
-// The result is credited once and the game ends on the main menu, as with clicks alone.
+// ceremony, the livewell called to the scale included, Escape leads on as the page's click does,
+// and on the help picture opened there it is the picture's Back. The result is credited once and
+// the game ends on the main menu, as with clicks alone.
 
 #include "AppScenarioRun.h"
 
@@ -30,6 +31,7 @@ namespace
 
 constexpr int32_t kLivewellScreen = 3;
 constexpr int32_t kWeighInScreen = 10;
+constexpr int32_t kHelpPictureScreen = 22;
 
 enum class Page
 {
@@ -75,15 +77,22 @@ protected:
 };
 
 // Quick fish made a one-day tournament with two fish kept; the day ends at frame 40. On the
-// weigh-in, every other frame a press: Escape on the pages the case names, elsewhere a click
-// (on the livewell its done button); the weight's message is answered.
+// weigh-in, every other frame a press: the case's key on the pages it names, or H once on each
+// and Escape on the help picture; elsewhere a click (on the livewell its done button); the
+// weight's message is answered.
 TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnceAndEndsOnTheMainMenu)
 {
     struct Case
     {
         const char* name;
         std::set<Page> escapes;
+        // On these pages H first, then Escape on the help picture, which is its Back here.
+        std::set<Page> helps = {};
+        // The key pressed on the pages of `escapes`: Space leads on as Escape does.
+        uint8_t key = plat::kKeyEscape;
     };
+    const std::set<Page> every = {Page::kBoard,    Page::kClip,        Page::kCalled,
+                                  Page::kLivewell, Page::kAfterWeight, Page::kPrizes};
     const Case cases[] = {
         {"clicks only", {}},
         {"the board before the call", {Page::kBoard}},
@@ -92,12 +101,15 @@ TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnc
         {"the livewell at the scale", {Page::kLivewell}},
         {"after the weight", {Page::kAfterWeight}},
         {"the prizes", {Page::kPrizes}},
-        {"every page", {Page::kBoard, Page::kClip, Page::kCalled, Page::kLivewell, Page::kAfterWeight, Page::kPrizes}},
+        {"every page", every},
+        {"the help picture on every page", {}, every},
+        {"Space on every page", every, {}, plat::kKeySpace},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
         std::set<Page> escaped;
+        std::set<Page> helped;
         int32_t rank = -1;
         bool pressing = false;
         uint32_t weighInFrame = 0;
@@ -126,7 +138,9 @@ TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnc
                 rank = weighIn->Standings().LocalRank(weighIn->GetFieldSize());
             if (pressing)
             {
+                input->SetKey(plat::kKeyH, false);
                 input->SetKey(plat::kKeyEscape, false);
+                input->SetKey(plat::kKeySpace, false);
                 input->SetButton(0, false);
                 pressing = false;
                 return;
@@ -138,21 +152,29 @@ TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnc
                 return;
             }
             const int32_t screen = app.GetCurrentScreenId();
+            const auto press = [&](uint8_t key)
+            {
+                pressing = true;
+                input->SetKey(key, true);
+                window->InjectKeyDown(key);
+            };
+            if (screen == kHelpPictureScreen)
+                return press(plat::kKeyEscape);
             if (screen != kWeighInScreen && screen != kLivewellScreen)
                 return;
             const Page page = PageOf(app);
-            pressing = true;
+            if (c.helps.count(page) != 0 && helped.insert(page).second)
+                return press(plat::kKeyH);
             if (c.escapes.count(page) != 0)
             {
                 escaped.insert(page);
-                input->SetKey(plat::kKeyEscape, true);
-                window->InjectKeyDown(plat::kKeyEscape);
-                return;
+                return press(c.key);
             }
             const plat::Point to = page == Page::kLivewell ? plat::Point{60, 450} : plat::Point{320, 300};
             const plat::Point from = window->CursorPosition();
             input->MoveMouse(to.x - from.x, to.y - from.y);
             window->MoveCursor(to);
+            pressing = true;
             input->SetButton(0, true);
         };
         const AppScenarioResult run =
@@ -160,6 +182,7 @@ TEST_F(WeighInEscapeScenarioTest, EscapeOnEveryPageOfTheFinalCreditsTheResultOnc
         EXPECT_EQ(run.error, "");
         EXPECT_NE(weighInFrame, 0u) << "the day did not end at the weigh-in";
         EXPECT_EQ(escaped, c.escapes) << "a page the case names was never seen";
+        EXPECT_EQ(helped, c.helps) << "a page the case names was never seen";
         EXPECT_EQ(DigestField(run.digest, "screen"), "8");
         // Games, firsts, top fives, winnings, place sum: one game, one finish in the final's five.
         EXPECT_GE(rank, 0) << "the ceremony did not end";

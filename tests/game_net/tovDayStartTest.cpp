@@ -50,14 +50,17 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     SwitchTo(8);
     SwitchTo(kDayStart);
     Frame();
-    ClickAt(160, 440);
     tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    // Escape is the waiting banner's own (the help picture opened over it leaves it so), not before.
+    EXPECT_FALSE(screen->KeepsEscape());
+    ClickAt(160, 440);
     ASSERT_TRUE(screen->IsStartRequested());
     for (int frame = 0; frame < 4; ++frame)
     {
         Frame();
         EXPECT_EQ(Current(), kDayStart);
         EXPECT_TRUE(screen->IsWaiting());
+        EXPECT_TRUE(screen->KeepsEscape());
     }
     EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start_waiting.png", Shown()));
     m_net.m_reachedPhase = 2;

@@ -8,6 +8,7 @@
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
 #include "tovNullNetworkPlay.h"
+#include "tovPictureIFace.h"
 #include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 
@@ -221,6 +222,28 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_EQ(Current(), 10);
     EXPECT_EQ(m_taken, (std::vector<int32_t>{1}));
+}
+
+// Opened from the livewell called to the scale, the help picture takes Escape as its Back: the
+// main menu would leave the weigh-in unclosed. From the livewell of a fishing day it leaves
+// Escape to the application, the way to the main menu.
+TEST_F(tovLivewellTest, EscapeOnTheHelpPictureIsBackOnlyFromTheScale)
+{
+    Fill(1);
+    for (const int32_t from : {10, 2})
+    {
+        SCOPED_TRACE(from);
+        SwitchTo(8);
+        SwitchTo(from);
+        SwitchTo(3);
+        Frame();
+        SwitchTo(22);
+        tovPictureIFace* picture = tovPictureIFace::GetInstance();
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->AllowsEscape(), from != 10);
+        Frame();
+        EXPECT_EQ(Current(), from == 10 ? 3 : 22);
+    }
 }
 
 // At a network weigh-in every copy has counted the livewell's fish: Release lets only a sixth

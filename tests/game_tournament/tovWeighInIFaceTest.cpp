@@ -573,6 +573,107 @@ TEST_F(WeighInTest, BackFromTheHelpPictureThePageGoesOn)
     EXPECT_EQ(m_screen->GetCeremony().crowdCounter, 1) << "the crowd pictures began";
 }
 
+// Back from the help picture on a page where no clip plays, the page stands as it was left: no
+// clip's end runs again (a second weight message, the crowd begun anew), no opening sound is
+// ended early, and each timer is as far from due as it was, however long the keys were read.
+TEST_F(WeighInTest, BackFromTheHelpPictureWithoutAClipThePageStandsAsItWas)
+{
+    // The page as the player and the ceremony's next steps see it, timers from now.
+    const auto page = [this]
+    {
+        const tovWeighInIFace::Ceremony& c = m_screen->GetCeremony();
+        std::vector<std::string> seen = {
+            "flags " + std::to_string(c.weighing) + std::to_string(c.resultsReady) + std::to_string(c.waitForClick) +
+                std::to_string(c.ceremonyOver) + std::to_string(c.callPending) + std::to_string(c.dayResultsShown) +
+                std::to_string(c.seasonPage) + std::to_string(c.prizesShown) + std::to_string(c.firstFish) +
+                std::to_string(c.clipDone) + std::to_string(c.soundDone),
+            "crowd " + std::to_string(c.crowdCounter) + ", first place " + std::to_string(c.firstPlaceShown),
+            "background " + std::to_string(m_screen->GetBackgroundId()) + ", selector " +
+                std::to_string(m_screen->GetBoardSelector()),
+            "sounds " + std::to_string(m_ports->m_played.size()) + ", ends " + std::to_string(m_ports->m_ends.size()),
+            "message " + m_ports->m_message + (m_ports->m_messageCallback ? " (up)" : ""),
+            "draws " + std::to_string(SharedRandom().get_state()),
+        };
+        for (size_t t = 0; t < c.timers.size(); ++t)
+            seen.push_back("timer " + std::to_string(t) + " " +
+                           (c.timers[t] == tovWeighInIFace::kOff ? "off" : std::to_string(c.timers[t] - GetTimeMs())));
+        for (const auto& line : m_screen->BoardLines())
+            seen.push_back(std::to_string(line.x) + " " + std::to_string(line.y) + " " + line.text);
+        return seen;
+    };
+    int32_t visits = 0;
+    // A look at the keys as the application makes it: a minute away, then Back.
+    const auto visitHelp = [&](const char* where)
+    {
+        if (m_screen->IsClipPlaying() || m_ports->m_messageCallback != nullptr || m_screen->m_nextScreen != 0)
+            return;
+        const std::vector<std::string> before = page();
+        m_screen->Leave(10);
+        m_screen->Exit(22);
+        m_clock.AdvanceMs(60000);
+        m_screen->Prepare(22);
+        m_screen->Enter(22);
+        EXPECT_EQ(page(), before) << where;
+        ++visits;
+    };
+    m_ports->m_livewell = {200, 210};
+    EnterDay(1, 1);
+    visitHelp("before the day's results");
+    Wait(2000);
+    visitHelp("the day's board");
+    m_screen->Leave(10);
+    m_screen->Exit(2);
+
+    // The final, every page: the player brings both fish and clicks on wherever a click leads.
+    m_ports->m_livewell = {300, 280};
+    EnterDay(0, 1);
+    for (int32_t step = 0; step < 400 && m_screen->m_nextScreen != 8; ++step)
+    {
+        visitHelp("the final");
+        const tovWeighInIFace::Ceremony& c = m_screen->GetCeremony();
+        if (m_ports->m_messageCallback != nullptr)
+        {
+            m_ports->CloseMessage();
+            continue;
+        }
+        if (m_screen->m_nextScreen == 3)
+        {
+            m_screen->Leave(10);
+            m_screen->Exit(3);
+            m_screen->SetChosenPlace(0);
+            m_screen->Prepare(3);
+            m_screen->Enter(3);
+            continue;
+        }
+        m_ports->EndSounds();
+        const bool click = c.callPending || c.waitForClick || c.ceremonyOver || m_screen->IsClipPlaying();
+        Wait(click ? 0 : 500, click);
+    }
+    EXPECT_EQ(m_screen->m_nextScreen, 8);
+    EXPECT_EQ(m_screen->Standings().m_fishCounts[0], 0) << "both fish weighed, and the standings reset";
+    EXPECT_GT(visits, 40);
+}
+
+// The final's board prints each prize as paid, in whole dollars; a row of a player who left
+// shows none.
+TEST_F(WeighInTest, PrizesPrintAsPaid)
+{
+    EnterDay(0, 1);
+    for (int32_t step = 0; step < 200 && !m_screen->GetCeremony().prizesShown; ++step)
+        Wait(step == 0 ? 0 : 500, m_screen->IsClipPlaying());
+    ASSERT_TRUE(m_screen->GetCeremony().prizesShown);
+    tovStandings& standings = m_screen->Standings();
+    standings.m_prizes = {100000, 45000, 4500, 4000, 1500};
+    // Second place was a player who left after the final's exchange.
+    standings.SetPlayer(standings.m_ranking[1], 2);
+    standings.MarkLeft(standings.m_ranking[1]);
+    std::vector<std::string> prizes;
+    for (const auto& line : m_screen->BoardLines())
+        if (line.text[0] == '$')
+            prizes.push_back(std::to_string(line.x) + " " + std::to_string(line.y) + " " + line.text);
+    EXPECT_EQ(prizes, (std::vector<std::string>{"4 189 $100,000", "17 285 $4,500", "17 333 $4,000", "17 381 $1,500"}));
+}
+
 // The application's posted lines (a player joined, a chat line) take the board's gap under its
 // title: no text of the board, its day, its rows or its prompt, lies in their band, which holds a
 // row. Over a crowd picture the band is the application's own.
@@ -689,6 +790,8 @@ TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)
     {
         m_session->SetMode(tovGameSession::kSeason);
         m_session->m_dayResults1[1] = 100;
+        // The winnings as paid; none reads as it always has.
+        m_session->m_dayResults2[1] = c.completed == 0 ? 0 : 4500;
         m_session->m_dayValues1[1] = c.events;
         m_session->m_dayValues2[1] = c.completed;
         m_session->m_dayFlags[1] = 1;
@@ -701,6 +804,7 @@ TEST_F(WeighInTest, SeasonBooksTheWeightAndMovesToTheNextEvent)
         EXPECT_TRUE(m_screen->GetCeremony().seasonPage);
         EXPECT_EQ(m_session->m_dayResults1[1], 132);
         EXPECT_TRUE(HasLine("Total Season Fish Weight :   8.25 pounds"));
+        EXPECT_TRUE(HasLine(c.completed == 0 ? "Total Season Winnings : $0,000" : "Total Season Winnings : $4,500"));
         if (c.completed == 0)
         {
             // The season's long lines stand clear on the board, nothing drawn across them.
