@@ -221,6 +221,8 @@ TEST_F(tovSetupScreensTest, TheSeasonsNextLakeFollowsItsOrderWhateverTheLakeIds)
         EXPECT_NE(arrow->GetPicture(ButtonObj::kDisabled), nullptr) << id;
         EXPECT_EQ(arrow->ChoosePicture(), arrow->GetPicture(ButtonObj::kDisabled)) << id;
     }
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_setup_season_next_event.png", Shown()));
     Click(SetupScreen::kAccept);
     EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(1));
     EXPECT_EQ(m_session->m_dayValues2[1], 1);
