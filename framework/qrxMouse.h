@@ -5,6 +5,7 @@
 // read) shows its press to every reader in that frame, not only to the first. The edges
 // (pressed or released since the previous read) come from comparing the two states. Every
 // mouse object shares one device, acquired by the first Connect and let go with the last one.
+// One pair for all, not one an object: an object reading the device itself lost such a click.
 
 #include "qrxDirectInput.h"
 
