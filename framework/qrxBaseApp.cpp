@@ -171,6 +171,7 @@ void qrxBaseApp::OnIdle(double now, double elapsed, bool skipInput)
     if (!skipInput)
     {
         qrxKeyMapper::BeginFrame();
+        qrxMouse::BeginFrame();
         screen->qrxKeyMapper::Poll();
         screen->qrxMouse::Poll();
         QrAction::UpdateAll(now, elapsed);

@@ -5,6 +5,12 @@
 namespace
 {
 qrxDirectInput::DeviceSlot g_mouse{plat::InputDevice::Mouse};
+plat::MouseState g_mouseStates[2];
+plat::MouseState* g_mousePrevious = &g_mouseStates[0];
+plat::MouseState* g_mouseCurrent = &g_mouseStates[1];
+// Frame counter and the frame of the last read.
+uint64_t g_mouseFrame = 1;
+uint64_t g_mouseReadFrame = 0;
 } // namespace
 
 qrxMouse::qrxMouse()
@@ -15,6 +21,9 @@ qrxMouse::qrxMouse()
 qrxMouse::~qrxMouse()
 {
     ReleaseDeviceUser(g_mouse);
+    // A device acquired again later starts with nothing held.
+    if (g_mouse.users == 0)
+        g_mouseStates[0] = g_mouseStates[1] = plat::MouseState{};
 }
 
 void qrxMouse::Connect(plat::InputBackend* input, plat::WindowBackend* window)
@@ -28,14 +37,33 @@ bool qrxMouse::IsDeviceConnected()
     return g_mouse.connected;
 }
 
+void qrxMouse::BeginFrame()
+{
+    ++g_mouseFrame;
+}
+
 void qrxMouse::Poll()
 {
-    std::swap(m_previous, m_current);
-    if (ReadDevice(g_mouse, *m_current, &plat::InputBackend::ReadMouse))
+    // A second read in one frame would take a short click's latch from the later readers.
+    if (g_mouseReadFrame == g_mouseFrame)
+        return;
+    g_mouseReadFrame = g_mouseFrame;
+    std::swap(g_mousePrevious, g_mouseCurrent);
+    if (ReadDevice(g_mouse, *g_mouseCurrent, &plat::InputBackend::ReadMouse))
         return;
     // An unreadable frame repeats the held buttons without motion, so it makes no edges.
-    *m_current = *m_previous;
-    m_current->x = m_current->y = m_current->z = 0;
+    *g_mouseCurrent = *g_mousePrevious;
+    g_mouseCurrent->x = g_mouseCurrent->y = g_mouseCurrent->z = 0;
+}
+
+const plat::MouseState& qrxMouse::GetCurrentState() const
+{
+    return *g_mouseCurrent;
+}
+
+const plat::MouseState& qrxMouse::GetPreviousState() const
+{
+    return *g_mousePrevious;
 }
 
 bool qrxMouse::Held(const plat::MouseState& state, int button)
@@ -45,29 +73,29 @@ bool qrxMouse::Held(const plat::MouseState& state, int button)
 
 bool qrxMouse::IsButtonDown(int button) const
 {
-    return button >= 0 && button < kButtonCount && Held(*m_current, button);
+    return button >= 0 && button < kButtonCount && Held(*g_mouseCurrent, button);
 }
 
 bool qrxMouse::IsButtonUp(int button) const
 {
-    return button >= 0 && button < kButtonCount && !Held(*m_current, button);
+    return button >= 0 && button < kButtonCount && !Held(*g_mouseCurrent, button);
 }
 
 bool qrxMouse::WasButtonPressed(int button) const
 {
-    return IsButtonDown(button) && !Held(*m_previous, button);
+    return IsButtonDown(button) && !Held(*g_mousePrevious, button);
 }
 
 bool qrxMouse::WasButtonReleased(int button) const
 {
-    return IsButtonUp(button) && Held(*m_previous, button);
+    return IsButtonUp(button) && Held(*g_mousePrevious, button);
 }
 
 bool qrxMouse::ClearButton(int button)
 {
     if (button < 0 || button >= kButtonCount)
         return false;
-    m_current->buttons[button] = 0;
-    m_previous->buttons[button] = 0;
+    g_mouseCurrent->buttons[button] = 0;
+    g_mousePrevious->buttons[button] = 0;
     return true;
 }

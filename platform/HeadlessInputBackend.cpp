@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace plat
 {
@@ -24,7 +25,10 @@ bool HeadlessInputBackend::Acquire(InputDevice device)
 {
     // Motion from before the acquisition belongs to nobody.
     if (device == InputDevice::Mouse && !m_acquisition.IsAcquired(device))
+    {
         m_mouseState.x = m_mouseState.y = m_mouseState.z = 0;
+        std::fill(std::begin(m_pressedButtons), std::end(m_pressedButtons), uint8_t{0});
+    }
     return m_acquisition.Acquire(device, m_window.HasFocus(), m_window.FocusLossCount());
 }
 
@@ -49,6 +53,9 @@ InputResult HeadlessInputBackend::ReadMouse(MouseState& out)
     if (result != InputResult::Ok)
         return result;
     out = m_mouseState;
+    for (int i = 0; i < 4; ++i)
+        out.buttons[i] |= m_pressedButtons[i];
+    std::fill(std::begin(m_pressedButtons), std::end(m_pressedButtons), uint8_t{0});
     m_mouseState.x = m_mouseState.y = m_mouseState.z = 0;
     return result;
 }
@@ -86,6 +93,8 @@ void HeadlessInputBackend::SetButton(int button, bool down)
     if (button < 0 || button > 3)
         return;
     m_mouseState.buttons[button] = down ? kInputHeld : 0;
+    if (down)
+        m_pressedButtons[button] = kInputHeld;
 }
 
 } // namespace plat

@@ -28,7 +28,8 @@ public:
     void SetKey(uint8_t key, bool down);
     void MoveMouse(int32_t dx, int32_t dy);
     void TurnWheel(int32_t dz);
-    // Buttons 0 to 3; others are ignored.
+    // Buttons 0 to 3; others are ignored. A press reads as held at least once, as a real
+    // window latches it: a press and release between two reads is a click, not nothing.
     void SetButton(int button, bool down);
 
 private:
@@ -39,6 +40,7 @@ private:
     InputAcquisition m_acquisition;
     KeyboardState m_keys{};
     MouseState m_mouseState;
+    uint8_t m_pressedButtons[4] = {};
 };
 
 } // namespace plat

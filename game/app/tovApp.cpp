@@ -635,9 +635,9 @@ void tovApp::DrawTextLines()
     int32_t top = 112;
     int32_t bottom = 300;
     constexpr int32_t kRow = 20;
-    // A results board keeps its day, headings and rows clear: it names the gap they may take.
-    if (const tovWeighInIFace* weighIn = TheWeighIn(); weighIn != nullptr && GetCurrentScreenId() == kWeighInId)
-        weighIn->PostedTextBand(top, bottom);
+    // A screen whose texts lie in that band (a results board, a list) names the gap lines may take.
+    if (const auto* screen = dynamic_cast<const tovShellIFace*>(GetCurrentScreen()))
+        screen->PostedTextBand(top, bottom);
     const double now = GetTime();
     std::vector<std::string> rows;
     for (const TextLine& line : m_textLines)

@@ -8,6 +8,7 @@
 #include "WindowMessage.h"
 #include "qrxBaseApp.h"
 #include "qrxKeyMapper.h"
+#include "qrxMouse.h"
 #include "qrxTextEditor.h"
 #include "tovAppServices.h"
 #include "tovMessageBox.h"
@@ -127,6 +128,8 @@ void tovDirectPlay::ServeWaitFrame()
     const double now = app->GetTime();
     const double elapsed = m_lastWaitFrame >= 0.0 && now >= m_lastWaitFrame ? now - m_lastWaitFrame : 0.0;
     m_lastWaitFrame = now;
+    // The wait's frames read the mouse (its keys come as messages), so the box takes clicks.
+    qrxMouse::BeginFrame();
     // Answers come in without a renderer too.
     UpdateMessageScreen(static_cast<float>(now), static_cast<float>(elapsed));
     if (QrDisplay* display = services.GetDisplay(); display != nullptr && renderer != nullptr)

@@ -436,6 +436,12 @@ void tovProfileIFace::DeleteSelected()
     LoadUserProfile(profile);
 }
 
+void tovProfileIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+{
+    top = kPostedTextTop;
+    bottom = kPostedTextBottom;
+}
+
 void tovProfileIFace::PickRow()
 {
     if (!IsButtonDown(0))

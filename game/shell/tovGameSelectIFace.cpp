@@ -55,7 +55,7 @@ tovShellButton* tovGameSelectIFace::AddModeButton(int32_t id, int32_t y, uint32_
 void tovGameSelectIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
-    m_leaveChosen = false;
+    m_leaveFirst.Forget();
     AddModeButton(kQuickFish, 191, 201, 202);
     AddModeButton(kPractice, 241, 203, 204);
     AddModeButton(kTournament, 291, 205, 206);
@@ -95,12 +95,8 @@ int32_t tovGameSelectIFace::Update(float now, float elapsed)
         DrawPicture(m_background.Get(), 0, 0);
     DrawButtons();
     UpdateMessageScreen(now, elapsed);
-    if (m_leaveChosen)
-    {
-        m_leaveChosen = false;
-        NetLeaveGame();
-        StartMode(m_pendingMode);
-    }
+    if (const int32_t mode = m_leaveFirst.TakeChoice(); mode != tovLeaveFirst::kNoChoice)
+        StartMode(mode);
     Present();
     return m_nextScreen;
 }
@@ -120,23 +116,8 @@ void tovGameSelectIFace::SelectSkill(int32_t buttonId)
 void tovGameSelectIFace::ChooseMode(int32_t id)
 {
     // A new game inside a network game under way would be played in its session: leave it first.
-    if (id != kSeason && NetIsGameUnderWay())
-    {
-        m_pendingMode = id;
-        AskToLeaveNetworkGame(&tovGameSelectIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
-        return;
-    }
-    StartMode(id);
-}
-
-bool tovGameSelectIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
-{
-    // The first answer is yes.
-    if (answer != 0)
-        return true;
-    // Gone on with after the box is served: a new game would serve the box, still answered, again.
-    reinterpret_cast<tovGameSelectIFace*>(argument)->m_leaveChosen = true;
-    return true;
+    if (id == kSeason || !m_leaveFirst.Ask(id))
+        StartMode(id);
 }
 
 void tovGameSelectIFace::StartMode(int32_t id)

@@ -4,6 +4,7 @@
 // across visits and applied to the session on every enter. In a network session SEASON is greyed,
 // and a new game while the network game runs asks to leave it first.
 
+#include "tovNetFacade.h"
 #include "tovShellIFace.h"
 
 #include <cstdint>
@@ -45,11 +46,8 @@ private:
     tovShellButton* AddModeButton(int32_t id, int32_t y, uint32_t normal, uint32_t highlight);
     // Asks first while a network game is under way; the answer yes leaves it and starts the mode.
     void ChooseMode(int32_t id);
-    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
     void StartMode(int32_t id);
 
     int32_t m_skillButton = kNovice;
-    // The mode chosen while the leave question is up.
-    int32_t m_pendingMode = kQuickFish;
-    bool m_leaveChosen = false;
+    tovLeaveFirst m_leaveFirst;
 };

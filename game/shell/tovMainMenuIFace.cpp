@@ -51,7 +51,7 @@ void tovMainMenuIFace::Prepare(int32_t)
 void tovMainMenuIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
-    m_leaveChosen = false;
+    m_leaveFirst.Forget();
     AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);
     AddButton(new tovShellButton(53, 441, 107, 108, kQuitSound,
                                  [this]
@@ -105,12 +105,8 @@ int32_t tovMainMenuIFace::Update(float now, float elapsed)
             DrawPicture(m_background.Get(), 0, 0);
         DrawButtons();
         UpdateMessageScreen(now, elapsed);
-        if (m_leaveChosen)
-        {
-            m_leaveChosen = false;
-            NetLeaveGame();
-            Go(m_pendingChoice);
-        }
+        if (const int32_t choice = m_leaveFirst.TakeChoice(); choice != tovLeaveFirst::kNoChoice)
+            Go(choice);
     }
     else
     {
@@ -132,13 +128,8 @@ void tovMainMenuIFace::ReturnToGame()
 void tovMainMenuIFace::Choose(int32_t buttonId)
 {
     // Another game inside a network game under way would be played in its session: leave it first.
-    if (NetIsGameUnderWay())
-    {
-        m_pendingChoice = buttonId;
-        AskToLeaveNetworkGame(&tovMainMenuIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
-        return;
-    }
-    Go(buttonId);
+    if (!m_leaveFirst.Ask(buttonId))
+        Go(buttonId);
 }
 
 void tovMainMenuIFace::Go(int32_t buttonId)
@@ -147,16 +138,6 @@ void tovMainMenuIFace::Go(int32_t buttonId)
         QuickFish();
     else if (buttonId == kLoadGame)
         m_nextScreen = kLoadGameScreen;
-}
-
-bool tovMainMenuIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)
-{
-    // The first answer is yes.
-    if (answer != 0)
-        return true;
-    // Gone on with after the box is served: a new game would serve the box, still answered, again.
-    reinterpret_cast<tovMainMenuIFace*>(argument)->m_leaveChosen = true;
-    return true;
 }
 
 void tovMainMenuIFace::QuickFish()

@@ -3,6 +3,7 @@
 // fish, and the roads to the game-mode, load and save screens, over the menu picture; it can
 // also hold a video clip, which a click stops.
 
+#include "tovNetFacade.h"
 #include "tovShellIFace.h"
 
 #include "AviObject.h"
@@ -44,12 +45,9 @@ private:
     // leaving it.
     void Choose(int32_t buttonId);
     void Go(int32_t buttonId);
-    static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
     void QuickFish();
     static bool ConfirmQuit(int32_t answer, uintptr_t argument);
 
     AviObject m_video;
-    // What the player chose while the leave question is up.
-    int32_t m_pendingChoice = kQuickFish;
-    bool m_leaveChosen = false;
+    tovLeaveFirst m_leaveFirst;
 };

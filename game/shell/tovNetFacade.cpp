@@ -543,3 +543,30 @@ void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument),
     ShowMessage(kMessageTwoAnswers, callback, argument, kLeaveNetworkQuestion);
     SetMessageAnswerKeys(plat::kKeyReturn, plat::kKeyEscape);
 }
+
+bool tovLeaveFirst::Ask(int32_t choice)
+{
+    if (!NetIsGameUnderWay())
+        return false;
+    m_pending = choice;
+    m_chosen = false;
+    AskToLeaveNetworkGame(&tovLeaveFirst::OnAnswer, reinterpret_cast<uintptr_t>(this));
+    return true;
+}
+
+bool tovLeaveFirst::OnAnswer(int32_t answer, uintptr_t argument)
+{
+    // The first answer is yes.
+    if (answer == 0)
+        reinterpret_cast<tovLeaveFirst*>(argument)->m_chosen = true;
+    return true;
+}
+
+int32_t tovLeaveFirst::TakeChoice()
+{
+    if (!m_chosen)
+        return kNoChoice;
+    m_chosen = false;
+    NetLeaveGame();
+    return m_pending;
+}

@@ -64,6 +64,27 @@ bool NetDrawWaitFrame();
 inline constexpr const char* kLeaveNetworkQuestion = "Leave the network game?";
 // Raises that question, Return answering yes and Escape no; the answer goes to the callback.
 void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument), uintptr_t argument);
+
+// A new game chosen while a network game is under way waits for that question: the answer yes
+// leaves the network game and the choice is gone on with after the box is served (a new game
+// would otherwise serve the box, still answered, again).
+class tovLeaveFirst
+{
+public:
+    static constexpr int32_t kNoChoice = -1;
+
+    // False, asking nothing, when no network game is under way: the choice is made at once.
+    bool Ask(int32_t choice);
+    // Once the box is served: the choice to go on with, the network game left, or kNoChoice.
+    int32_t TakeChoice();
+    void Forget() { m_chosen = false; }
+
+private:
+    static bool OnAnswer(int32_t answer, uintptr_t argument);
+
+    int32_t m_pending = kNoChoice;
+    bool m_chosen = false;
+};
 // The player left the network game from a wait: the application's next frame takes the mark
 // (once) and goes to the main menu.
 void NetMarkLeftGame();

@@ -80,6 +80,8 @@ void tovShellIFace::Present()
         display->DisplayFrame();
 }
 
+void tovShellIFace::PostedTextBand(int32_t&, int32_t&) const {}
+
 void tovShellIFace::DrawButtons()
 {
     HandleMouse(Renderer());

@@ -32,6 +32,10 @@ public:
     static void DrawPicture(QrImage* image, int32_t x, int32_t y);
     static void Present();
 
+    // Where the application's posted text lines (a player joined, a chat line) may stand, top
+    // and bottom: a screen whose texts the given band would hide names a gap of its own.
+    virtual void PostedTextBand(int32_t& top, int32_t& bottom) const;
+
 protected:
     // The screen's buttons get the pointer's messages and are drawn.
     void DrawButtons();

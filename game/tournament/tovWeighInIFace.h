@@ -102,7 +102,7 @@ public:
     std::vector<Line> SeasonLines() const;
     // Where the application's posted text lines may stand, top and bottom: on the board the gap
     // between its title bar and its day, which hides nothing; otherwise left as given.
-    void PostedTextBand(int32_t& top, int32_t& bottom) const;
+    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
     static constexpr int32_t kPostedTextTop = 54;
     static constexpr int32_t kPostedTextBottom = 78;
 

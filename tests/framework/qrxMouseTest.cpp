@@ -68,6 +68,7 @@ TEST_F(qrxInputTest, MouseEdgesAcrossPollsFocusLossAndFailedReads)
         else if (action == "blur" || action == "focus")
             m_window.SetFocus(action == "focus");
         m_input.MoveMouse(3, 0);
+        qrxMouse::BeginFrame();
         mouse.Poll();
         EXPECT_EQ(Edge(mouse, 0), steps[i].edge) << "step " << i << " (" << action << ")";
         // Motion of an unreadable frame is not repeated from the last read (and motion from
@@ -82,6 +83,7 @@ TEST_F(qrxInputTest, MouseButtonNumbersOutsideTheFourAnswerFalse)
     qrxMouse mouse;
     mouse.Connect(&m_input, &m_window);
     m_input.SetButton(0, true);
+    qrxMouse::BeginFrame();
     mouse.Poll();
     for (int b : {-1, 4, 99})
     {
@@ -90,6 +92,7 @@ TEST_F(qrxInputTest, MouseButtonNumbersOutsideTheFourAnswerFalse)
     }
     EXPECT_TRUE(mouse.ClearButton(0));
     EXPECT_EQ(Edge(mouse, 0), "-") << "a cleared button is neither held nor released";
+    qrxMouse::BeginFrame();
     mouse.Poll();
     EXPECT_EQ(Edge(mouse, 0), "P");
 }
@@ -132,6 +135,7 @@ TEST_F(qrxInputTest, DevicesStayWhileAnyObjectLivesAndConnectFailuresThrowTheirT
         connector.Connect(&m_input, &m_window);
         EXPECT_TRUE(qrxMouse::IsDeviceConnected());
         m_input.SetButton(1, true);
+        qrxMouse::BeginFrame();
         early->Poll();
         EXPECT_TRUE(early->IsButtonDown(1)) << "an object built before the connection reads the device";
         m_input.SetButton(1, false);

@@ -386,7 +386,8 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
     EXPECT_EQ(m_app->GetTextLines().back().text, "line 10");
 }
 
-// A posted line over the profiles screen: on a plate of its own, readable over the list's rows.
+// Posted lines on the profiles screen: on a plate of their own, in the gap under the list, whose
+// rows stay readable; the band holds a row, the newest.
 TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
 {
     // The list shows the last user; without one named, the program-wide profile would keep an

@@ -2,6 +2,7 @@
 // asks whether to leave the network game, and yes leaves it. Two sessions over the in-process
 // network, the game's shell screens in a headless window; keys are queued before the wait.
 
+#include "ButtonObj.h"
 #include "NetSessionPair.h"
 #include "ShellScreenFixture.h"
 #include "qrxKeyMapper.h"
@@ -108,6 +109,30 @@ TEST_F(tovDirectPlayWaitTest, EscapeAndYesLeaveTheGameFromAWait)
     EXPECT_TRUE(golden::MatchesGoldenImage("net_wait_leave_question.png", Shown()));
     EXPECT_TRUE(WaitUntil([this] { return ShownLine(*host, "Casey has left the game"); }, {&H()}));
     EXPECT_TRUE(H().IsSessionOpen());
+}
+
+// The wait's own frames read the mouse: a click on the question's yes quicker than a frame
+// leaves the game as Return does.
+TEST_F(tovDirectPlayWaitTest, AFrameLongClickOnTheQuestionsYesLeavesFromAWait)
+{
+    bool clicked = false;
+    NetSetWaitDrawing(
+        [this, &clicked]
+        {
+            m_renderer->ClearBuffer(nullptr, 1);
+            ButtonObj* yes = IsMessageBoxRaised() ? tovMessageIFace::GetInstance()->GetButton(1) : nullptr;
+            if (clicked || yes == nullptr)
+                return;
+            m_window.MoveCursor({yes->m_left + 1, yes->m_top});
+            m_input.SetButton(0, true);
+            m_input.SetButton(0, false);
+            clicked = true;
+        });
+    m_window.InjectKeyDown(plat::kKeyEscape);
+    EXPECT_TRUE(Wait(C()));
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(C().IsSessionOpen());
+    EXPECT_TRUE(NetTakeLeftGame());
 }
 
 // The host waits for a player who has left: the wait ends on its own, and takes down the question

@@ -211,6 +211,18 @@ TEST_F(tovSetupScreensTest, TheSeasonsNextLakeFollowsItsOrderWhateverTheLakeIds)
     EXPECT_EQ(m_setup->GetLakeIndex(), 1);
     EXPECT_EQ(m_setup->GetDayLength(), 1);
     EXPECT_EQ(m_setup->GetDays(), 1);
+    // Pressed and under the pointer, each refused arrow shows its grey picture, as the options
+    // screen's do.
+    for (int32_t id : {SetupScreen::kLakePrev, SetupScreen::kLakeNext, SetupScreen::kDayLengthDown,
+                       SetupScreen::kDayLengthUp, SetupScreen::kDaysDown, SetupScreen::kDaysUp})
+    {
+        const ButtonObj* arrow = m_setup->GetButton(id);
+        ASSERT_NE(arrow, nullptr);
+        EXPECT_NE(arrow->GetPicture(ButtonObj::kDisabled), nullptr) << id;
+        EXPECT_EQ(arrow->ChoosePicture(), arrow->GetPicture(ButtonObj::kDisabled)) << id;
+    }
+    Frame();
+    EXPECT_TRUE(golden::MatchesGoldenImage("screens_setup_season_next_event.png", Shown()));
     Click(SetupScreen::kAccept);
     EXPECT_EQ(lakes.GetCurrentLakeId(), lakes.GetLakeIdAt(1));
     EXPECT_EQ(m_session->m_dayValues2[1], 1);

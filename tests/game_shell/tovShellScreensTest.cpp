@@ -250,6 +250,54 @@ TEST_F(tovShellScreensTest, ScreenUnderARaisedBoxGetsNoClicksAndNoKeys)
     EXPECT_EQ(Current(), 2);
 }
 
+// A click quicker than a frame (a touchpad tap) reads as held once: the box, read after the
+// screen beneath it in a frame, takes it as the screen does. A held button is one click too.
+TEST_F(tovShellScreensTest, AClickWithinOneFrameOrHeldOverSeveralIsOneClickOnABoxAndOnAScreen)
+{
+    enum Target
+    {
+        kHourWarningOk,
+        kQuitQuestionNo,
+        kMenuPlayGame,
+    };
+    struct Case
+    {
+        Target target;
+        int heldFrames; // 0: pressed and released between two frames
+    };
+    for (const Case& c : {Case{kHourWarningOk, 0}, Case{kQuitQuestionNo, 0}, Case{kMenuPlayGame, 0},
+                          Case{kHourWarningOk, 4}, Case{kQuitQuestionNo, 4}, Case{kMenuPlayGame, 4}})
+    {
+        SCOPED_TRACE(testing::Message() << "target " << c.target << ", held " << c.heldFrames << " frames");
+        g_answers.clear();
+        SwitchTo(8);
+        Frame();
+        ButtonObj* button = MenuButton(tovMainMenuIFace::kPlayGame);
+        if (c.target == kHourWarningOk)
+            ShowMessage(kMessageOk, &Record, 5, "You have one hour left.");
+        else if (c.target == kQuitQuestionNo)
+            Click(MenuButton(tovMainMenuIFace::kQuit));
+        if (c.target != kMenuPlayGame)
+        {
+            ASSERT_TRUE(IsMessageBoxRaised());
+            Frame();
+            button = tovMessageIFace::GetInstance()->GetButton(c.target == kQuitQuestionNo ? 2 : 1);
+        }
+        ASSERT_NE(button, nullptr);
+        m_window.MoveCursor({button->m_left + 1, button->m_top});
+        Frame();
+        m_input.SetButton(0, true);
+        for (int i = 0; i < c.heldFrames; ++i)
+            Frame();
+        m_input.SetButton(0, false);
+        for (int i = 0; i < 3; ++i)
+            Frame();
+        EXPECT_FALSE(IsMessageBoxRaised());
+        EXPECT_EQ(g_answers.size(), c.target == kHourWarningOk ? 1u : 0u);
+        EXPECT_EQ(Current(), c.target == kMenuPlayGame ? 1 : 8);
+    }
+}
+
 TEST_F(tovShellScreensTest, TheMenuLeadsToTheGameModeLoadAndSaveScreens)
 {
     m_hooks.m_built = true;
