@@ -18,6 +18,10 @@ namespace
 int32_t g_liveSessions = 0;
 tovGameSession* g_session = nullptr;
 
+// A game number is the profile's games started, in the bits above these, over a draw.
+constexpr uint32_t kGameNumberDrawBits = 20;
+constexpr uint32_t kGameNumberStartedLimit = 1u << (32 - kGameNumberDrawBits);
+
 uRandom& GameNumbers()
 {
     static uRandom numbers(1);
@@ -28,12 +32,11 @@ uRandom& GameNumbers()
 // repeats a number it drew in the last 4096 games, whatever the run's seed. Never 0.
 uint32_t NewGameNumber(const tovUserProfile& profile)
 {
-    constexpr uint32_t kDrawBits = 20;
     uint32_t started = 0;
     for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
         started += static_cast<uint32_t>(profile.GetCareer(row)[tovUserProfile::kGamesStarted]);
-    const uint32_t draw = static_cast<uint32_t>(GameNumbers().next()) % ((1u << kDrawBits) - 1u) + 1u;
-    return (started << kDrawBits) | draw;
+    const uint32_t draw = static_cast<uint32_t>(GameNumbers().next()) % ((1u << kGameNumberDrawBits) - 1u) + 1u;
+    return (started << kGameNumberDrawBits) | draw;
 }
 
 } // namespace
@@ -81,9 +84,15 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     if (!continuing)
         m_savedCareerRow = -1;
     if (m_resumed && m_savedCareerRow >= 0 && m_savedCareerRow < tovUserProfile::kCareerRows)
+    {
         m_careerRow = m_savedCareerRow;
+        m_careerRowOwn = true;
+    }
     else if (!continuing || m_resumed)
+    {
         m_careerRow = IsNetworkGame() ? kNetworkCareerRow : GetSkillLevel(true);
+        m_careerRowOwn = !continuing;
+    }
     const int32_t row = m_careerRow;
     if ((mode == kTournament || mode == kSeason) && !continuing && row >= 0 && row < tovUserProfile::kCareerRows)
     {
@@ -127,6 +136,19 @@ int32_t tovGameSession::OtherPlayers()
         others += slot != local && NetGetPlayerName(slot, name, sizeof name) ? 1 : 0;
     }
     return others;
+}
+
+bool tovGameSession::IsCountedIn(const tovUserProfile& profile) const
+{
+    if (!m_careerRowOwn || m_careerRow < 0 || m_careerRow >= tovUserProfile::kCareerRows)
+        return false;
+    if (profile.GetCareer(m_careerRow)[tovUserProfile::kGamesStarted] <= 0)
+        return false;
+    int64_t started = 0;
+    for (int32_t row = 0; row < tovUserProfile::kCareerRows; ++row)
+        started += profile.GetCareer(row)[tovUserProfile::kGamesStarted];
+    // Past the number's field the count wrapped and tells nothing.
+    return started >= kGameNumberStartedLimit || started >= (m_gameNumber >> kGameNumberDrawBits);
 }
 
 void tovGameSession::SetDay(int32_t day, bool /*force*/)

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+class tovUserProfile;
+
 class tovGameSession
 {
 public:
@@ -63,6 +65,15 @@ public:
     // The row a saved game was counted in, which its load keeps (-1: a save that kept none,
     // whose row follows the game the player now plays). A new game forgets it.
     void SetSavedCareerRow(int32_t row) { m_savedCareerRow = row; }
+    // The row is the game's own (its skill's or the network row when it began), which saves
+    // keep; after a load of a save that kept none it is the skill's shown, which never counted it.
+    bool IsCareerRowOwn() const { return m_careerRowOwn; }
+    // Whether the profile's row counted the game under way among its games started: not when
+    // the row is not the game's own, nor when the row, or the profile in all, counts fewer
+    // games than it had when the game began (a fresh profile of the same name).
+    bool IsCountedIn(const tovUserProfile& profile) const;
+    // The skill the network set-up plays at, and so a loaded network game.
+    static constexpr int32_t kNetworkSkillLevel = 2;
 
     void AddAngler(tovAnglerRigBase* angler, bool makeCurrent);
     void RemoveAngler(tovAnglerRigBase* angler);
@@ -128,6 +139,7 @@ private:
     uint32_t m_gameNumber = 0;
     int32_t m_careerRow = 0;
     int32_t m_savedCareerRow = -1;
+    bool m_careerRowOwn = true;
     bool m_cutFromField = false;
 };
 

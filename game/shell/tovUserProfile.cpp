@@ -313,10 +313,12 @@ bool tovUserProfile::HasCredited(uint32_t game) const
     return game != 0 && std::find(m_creditedGames.begin(), m_creditedGames.end(), game) != m_creditedGames.end();
 }
 
-bool tovUserProfile::CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row)
+bool tovUserProfile::CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row, bool countGame)
 {
     if (HasCredited(game))
         return false;
+    if (countGame && row >= 0 && row < kCareerRows)
+        GetCareer(row)[kGamesStarted] = AddCapped(GetCareer(row)[kGamesStarted], 1);
     if (game != 0)
     {
         std::rotate(m_creditedGames.begin(), m_creditedGames.begin() + 1, m_creditedGames.end());

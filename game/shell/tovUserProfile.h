@@ -139,8 +139,9 @@ public:
     // games started.
     void RecordFinish(int32_t place, int32_t winnings, int32_t row);
     // RecordFinish once per game: false, changing nothing, for a game already credited (a
-    // final played again from a save). Game 0 is no game and always credits.
-    bool CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row);
+    // final played again from a save). Game 0 is no game and always credits. With countGame the
+    // row also counts the game started, as a row that never counted it does with its finish.
+    bool CreditFinish(uint32_t game, int32_t place, int32_t winnings, int32_t row, bool countGame = false);
     bool HasCredited(uint32_t game) const;
     // Oldest first; 0 marks a free place.
     const std::array<uint32_t, kCreditedGames>& GetCreditedGames() const { return m_creditedGames; }

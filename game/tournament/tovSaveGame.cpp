@@ -3,6 +3,7 @@
 #include "ByteWriter.h"
 #include "Files.h"
 #include "tovGameClock.h"
+#include "tovGameSelectIFace.h"
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovLakeDesc.h"
@@ -53,7 +54,8 @@ tovSavedGame tovSaveGame::Capture()
     if (session == nullptr)
         return game;
     game.gameNumber = session->GetGameNumber();
-    game.careerRow = session->GetCareerRow();
+    // A row the game does not own (an older save's) is left out: its load plays at the skill shown.
+    game.careerRow = session->IsCareerRowOwn() ? session->GetCareerRow() : -1;
     game.mode = session->GetMode();
     game.day = session->GetDay();
     game.season.running = session->m_dayFlags;
@@ -203,6 +205,17 @@ void tovSaveGame::ApplyHeader(const tovSavedGame& game)
         session->m_dayResults2 = game.season.winnings;
     }
     TheLakeCatalogue().SelectLake(session, game.lakeId);
+    if (session != nullptr && game.careerRow >= 0)
+    {
+        // A single-player game's row is the skill it was played at; a network game plays at its
+        // set-up's. The game-mode screen shows it, and would otherwise give its own on the next visit.
+        const int32_t skill =
+            game.careerRow == tovGameSession::kNetworkCareerRow ? tovGameSession::kNetworkSkillLevel : game.careerRow;
+        if (tovGameSelectIFace* screen = tovGameSelectIFace::GetInstance())
+            screen->SelectSkill(tovGameSelectIFace::kNovice + skill);
+        else
+            session->SetSkillLevel(skill, false);
+    }
     if (session != nullptr)
     {
         session->m_resumed = true;

@@ -832,7 +832,9 @@ void tovWeighInIFace::CreditCareer(int32_t prize)
     const int32_t row = session != nullptr ? session->GetCareerRow() : 0;
     // A final played again from a save shows its board but credits nothing a second time.
     const uint32_t game = session != nullptr ? session->GetGameNumber() : 0;
-    profile.CreditFinish(game, m_standings.LocalRank(m_standings.m_fieldSize), prize, row);
+    // Where the row never counted the game (an older save's, a fresh profile's), the finish counts it.
+    const bool countGame = session != nullptr && !session->IsCountedIn(profile);
+    profile.CreditFinish(game, m_standings.LocalRank(m_standings.m_fieldSize), prize, row, countGame);
 }
 
 void tovWeighInIFace::BookSeasonWeight()

@@ -97,8 +97,8 @@ TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
 }
 
 // A loaded game is the game that was saved, so that its final is credited once: the file keeps
-// the game's number, and an earlier file without one is numbered by its header, alike at every
-// load.
+// the game's number, as did the version before it, and an earlier file without one is numbered
+// by its header, alike at every load.
 TEST_F(tovSaveGameTest, ALoadedGameKeepsTheNumberOfTheGameSaved)
 {
     StartGame(1, tovGameSession::kTournament);
@@ -117,6 +117,10 @@ TEST_F(tovSaveGameTest, ALoadedGameKeepsTheNumberOfTheGameSaved)
     EXPECT_EQ(loadAfterAnotherGame(path), saved);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(plat::ReadFile(path, bytes));
+    Poke(bytes, 0, tovSavedGame::kVersionWithoutMarks);
+    const std::string seven = m_dir.File("seven.wsv");
+    ASSERT_TRUE(plat::WriteFile(seven, bytes.data(), bytes.size()));
+    EXPECT_EQ(loadAfterAnotherGame(seven), saved);
     Poke(bytes, 0, 6);
     Poke(bytes, 28, 0);
     const std::string old = m_dir.File("old.wsv");

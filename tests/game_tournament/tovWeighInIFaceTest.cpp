@@ -7,6 +7,7 @@
 
 #include "ButtonObj.h"
 #include "tovGameClock.h"
+#include "tovGameSelectIFace.h"
 #include "tovInstallSettings.h"
 #include "tovLakeCatalogue.h"
 #include "tovMainMenuIFace.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -134,6 +136,17 @@ protected:
                 weights.push_back(std::stod(line.text));
         EXPECT_EQ(weights.size(), 5u);
         EXPECT_TRUE(std::is_sorted(weights.rbegin(), weights.rend())) << ::testing::PrintToString(weights);
+    }
+    // The running game as a file; the screen's test world has no lake, weather or rigs of its
+    // own: the file holds them.
+    static std::vector<uint8_t> SaveBytes()
+    {
+        tovSavedGame saved = tovSaveGame::Capture();
+        saved.lakeId = TheLakeCatalogue().GetLakeIdAt(0);
+        saved.weather.generatorState = 1;
+        saved.anglers.resize(1);
+        saved.anglers[0].clock = saved.clock;
+        return saved.Write();
     }
     bool HasLine(const std::string& text) const
     {
@@ -262,12 +275,7 @@ TEST_F(WeighInTest, ALoadedGameFinishesOnceInTheRowThatCountedIt)
         m_session->StartGame(tovGameSession::kTournament, false);
         TheUserProfile().SetSetting1(1);
         m_session->SetDay(1, true);
-        tovSavedGame saved = tovSaveGame::Capture();
-        // The screen's test world has no lake, weather or rigs of its own: the file holds them.
-        saved.lakeId = TheLakeCatalogue().GetLakeIdAt(0);
-        saved.weather.generatorState = 1;
-        saved.anglers.emplace_back().clock = saved.clock;
-        const std::vector<uint8_t> bytes = saved.Write();
+        const std::vector<uint8_t> bytes = SaveBytes();
         SetNetworkPlay(nullptr);
         if (c.startUp)
         {
@@ -292,6 +300,129 @@ TEST_F(WeighInTest, ALoadedGameFinishesOnceInTheRowThatCountedIt)
         auto& row = expected[static_cast<size_t>(c.row)];
         row[tovUserProfile::kGamesStarted] += 1;
         row[tovUserProfile::kPlaceSum] += 10;
+        EXPECT_EQ(rows(), expected);
+    }
+}
+
+// Saves of every kind loaded by a new program (a fresh session, NOVICE on the game-mode screen)
+// and finished with a win in a one-day final: a save that kept its row plays at that row's
+// skill (a network game at its set-up's) and is credited there; an older one plays at the
+// skill shown and counts its game where its finish lands, as does a profile of the same name
+// that never counted it. The saver has played games in every row before.
+TEST_F(WeighInTest, ASaveLoadedAtStartUpPlaysAtItsSkillAndWinsInARowThatCountedIt)
+{
+    using P = tovUserProfile;
+    using Games = std::array<int32_t, P::kCareerRows>;
+    constexpr int32_t kNetwork = tovGameSession::kNetworkCareerRow;
+    const struct
+    {
+        const char* what;
+        int32_t version, savedSkill;
+        bool savedInSession, freshProfile;
+        // Saved again after the load, as this version.
+        bool savedAgain;
+        // The games started of the fresh profile that loads it.
+        Games freshGames;
+        int32_t skill, row;
+    } cases[] = {
+        {"novice", 8, 0, false, false, false, {}, 0, 0},
+        {"weekend", 8, 1, false, false, false, {}, 1, 1},
+        {"pro", 8, 2, false, false, false, {}, 2, 2},
+        {"a network game", 8, 2, true, false, false, {}, tovGameSession::kNetworkSkillLevel, kNetwork},
+        {"pro under a fresh profile of the same name", 8, 2, false, true, false, {}, 2, 2},
+        {"pro under a fresh profile with many novice games", 8, 2, false, true, false, {20, 0, 0, 0}, 2, 2},
+        {"pro under a fresh profile with a pro game of its own", 8, 2, false, true, false, {0, 0, 1, 0}, 2, 2},
+        {"pro saved as version 7", 7, 2, false, false, false, {}, 0, 0},
+        {"pro saved as version 7, loaded and saved again", 7, 2, false, false, true, {}, 0, 0},
+        {"pro saved as version 6", 6, 2, false, false, false, {}, 0, 0},
+    };
+    const auto rows = []
+    {
+        std::array<P::CareerRow, P::kCareerRows> all{};
+        for (int32_t row = 0; row < P::kCareerRows; ++row)
+            all[static_cast<size_t>(row)] = TheUserProfile().GetCareer(row);
+        return all;
+    };
+    const auto startProfile = [](const Games& games)
+    {
+        TheUserProfile().SetDefaults(false);
+        for (int32_t row = 0; row < P::kCareerRows; ++row)
+            TheUserProfile().GetCareer(row)[P::kGamesStarted] = games[static_cast<size_t>(row)];
+        ASSERT_TRUE(SaveUserProfile(TheUserProfile()));
+    };
+    tovGameSelectIFace* gameMode = tovGameSelectIFace::GetInstance();
+    ASSERT_NE(gameMode, nullptr);
+    RecordingNetworkPlay session;
+    session.open = true;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        startProfile({3, 2, 1, 1});
+        m_session->m_resumed = false;
+        m_session->SetSkillLevel(c.savedSkill, false);
+        SetNetworkPlay(c.savedInSession ? &session : nullptr);
+        m_session->StartGame(tovGameSession::kTournament, false);
+        SetNetworkPlay(nullptr);
+        TheUserProfile().SetSetting1(0);
+        m_session->SetDay(1, true);
+        std::vector<uint8_t> bytes = SaveBytes();
+        std::memcpy(bytes.data(), &c.version, sizeof c.version);
+        if (c.freshProfile)
+            startProfile(c.freshGames);
+        auto expected = rows();
+        for (int load = 0; load < (c.savedAgain ? 2 : 1); ++load)
+        {
+            if (load == 1)
+                bytes = SaveBytes();
+            // A new program.
+            m_session = std::make_unique<tovGameSession>();
+            gameMode->SelectSkill(tovGameSelectIFace::kNovice);
+            tovSavedGame loaded;
+            ASSERT_EQ(loaded.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+            tovSaveGame::Apply(loaded);
+        }
+        EXPECT_EQ(m_session->GetSkillLevel(false), c.skill);
+        EXPECT_EQ(gameMode->GetSelectedSkill(), tovGameSelectIFace::kNovice + c.skill);
+
+        // The final, won with one fish that outweighs the field.
+        m_ports->m_livewell = {3000};
+        EnterDay(0, 1);
+        Click();
+        for (int i = 0; i < 7; ++i)
+            Wait(i == 0 ? 0 : 650);
+        Wait(20000);
+        Click();
+        ASSERT_EQ(m_screen->m_nextScreen, 3);
+        m_screen->Leave(10);
+        m_screen->Exit(3);
+        m_screen->SetChosenPlace(0);
+        m_screen->Prepare(3);
+        m_screen->Enter(3);
+        Wait(500);
+        Click();
+        m_ports->CloseMessage();
+        Click();
+        for (int step = 0; step < 20 && m_screen->GetCeremony().weighing; ++step)
+            Wait(step == 0 ? 3500 : 500);
+        m_ports->EndSounds();
+        Wait(0);
+        ASSERT_TRUE(m_screen->GetCeremony().prizesShown);
+        ASSERT_EQ(m_screen->Standings().m_ranking[0], 0);
+        const int32_t prize = m_screen->Standings().LocalPrize();
+        EXPECT_GT(prize, 0);
+        Click();
+        Click();
+        ASSERT_EQ(m_screen->m_nextScreen, 8);
+        m_screen->Leave(8);
+
+        // The row credited counts the game: it did when the game began, or does with its finish.
+        const bool counted = c.version == 8 && !c.freshProfile;
+        P::CareerRow& row = expected[static_cast<size_t>(c.row)];
+        row[P::kGamesStarted] += counted ? 0 : 1;
+        row[P::kFirstPlaces] += 1;
+        row[P::kTopFives] += 1;
+        row[P::kWinnings] += prize;
+        row[P::kPlaceSum] += 1;
         EXPECT_EQ(rows(), expected);
     }
 }
