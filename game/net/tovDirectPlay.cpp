@@ -99,9 +99,13 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     Close();
     m_localLakeMask = TheLakeCatalogue().GetLakeMask();
     m_joinFailure.clear();
+    m_joinRefused = false;
     if (!m_transport->Join(address, m_localName))
     {
-        switch (m_transport->GetJoinFailure())
+        const plat::NetJoinFailure failure = m_transport->GetJoinFailure();
+        m_joinRefused = failure == plat::NetJoinFailure::Full || failure == plat::NetJoinFailure::Begun ||
+                        failure == plat::NetJoinFailure::TurnedAway;
+        switch (failure)
         {
         case plat::NetJoinFailure::Full:
             m_joinFailure = "The session is full.";

@@ -109,6 +109,8 @@ public:
     // False when the join failed; GetJoinFailure then says why, for the player.
     bool JoinSession(const std::string& address);
     const std::string& GetJoinFailure() const { return m_joinFailure; }
+    // The last join failed because a host answered no (full, begun, turned away).
+    bool WasJoinRefused() const { return m_joinRefused; }
     void SetLocalName(const std::string& name);
     std::string GetLocalName() const;
     std::string GetSessionAddress() const;
@@ -296,6 +298,7 @@ private:
     // The name the player chose; the session may know it by another (the host keeps names unique).
     std::string m_localName;
     std::string m_joinFailure;
+    bool m_joinRefused = false;
     // Read on the main thread when a session starts: the catalogue is the main thread's.
     uint32_t m_localLakeMask = 0;
     std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> m_localLivewell{};

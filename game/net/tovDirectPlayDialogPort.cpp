@@ -51,6 +51,11 @@ bool tovDirectPlayDialogPort::JoinSession(const std::string& address, const std:
     return m_session.JoinSession(address);
 }
 
+std::string tovDirectPlayDialogPort::JoinRefusal() const
+{
+    return m_session.WasJoinRefused() ? m_session.GetJoinFailure() : std::string();
+}
+
 bool tovDirectPlayDialogPort::ListPlayers(const Session& session, std::vector<std::string>& out)
 {
     for (const Found& found : m_found)

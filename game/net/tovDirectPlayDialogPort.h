@@ -24,6 +24,7 @@ public:
     bool FindSessions(std::vector<Session>& out) override;
     bool CreateSession(const std::string& sessionName, const std::string& playerName) override;
     bool JoinSession(const std::string& address, const std::string& playerName) override;
+    std::string JoinRefusal() const override;
     // The names discovery brought; a session that tells none gets one line with the count.
     bool ListPlayers(const Session& session, std::vector<std::string>& out) override;
 

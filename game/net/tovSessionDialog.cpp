@@ -183,7 +183,9 @@ void tovSessionDialog::ClickJoin()
         Finish(Result::kConnected);
     else
     {
-        ShowError("Could not join session.");
+        // A host that answered says why, so a turned-away player knows to wait rather than retry.
+        const std::string refusal = m_port.JoinRefusal();
+        ShowError(refusal.empty() ? "Could not join session." : refusal.c_str());
         m_afterBox = Result::kFailed;
     }
 }

@@ -30,6 +30,8 @@ public:
     virtual bool FindSessions(std::vector<Session>& out) = 0;
     virtual bool CreateSession(const std::string& sessionName, const std::string& playerName) = 0;
     virtual bool JoinSession(const std::string& address, const std::string& playerName) = 0;
+    // Why the host refused the last join (full, begun, turned away); "" when no host answered.
+    virtual std::string JoinRefusal() const { return {}; }
     // The names of a found session's players; false when they cannot be listed.
     virtual bool ListPlayers(const Session& session, std::vector<std::string>& out) = 0;
 };

@@ -73,6 +73,18 @@ TEST(tovDirectPlayDialogTest, HostAndJoinThroughTheDialog)
     lostDialog.Answer(true);
     EXPECT_EQ(lostDialog.GetResult(), Result::kFailed);
     EXPECT_FALSE(lost.session->IsSessionOpen());
+
+    // A host that answers no says why in the box: here its game has begun.
+    host.session->DisableJoining();
+    NetSessionSide late(net, "Ed");
+    tovDirectPlayDialogPort latePort(*late.session, "Local network (UDP)", 0);
+    tovSessionDialog lateDialog(latePort, "Ed");
+    lateDialog.SelectConnection(1);
+    lateDialog.SetAddress(host.session->GetSessionAddress());
+    lateDialog.ClickJoin();
+    EXPECT_EQ(lateDialog.GetBoxText(), "The game has already begun.");
+    lateDialog.Answer(true);
+    EXPECT_EQ(lateDialog.GetResult(), Result::kFailed);
 }
 
 } // namespace
