@@ -1,7 +1,7 @@
 // Escape on a network tournament's boards, three headless copies over the loopback interface: a
 // copy that presses Escape on day 1's board and on the final's goes on as a click would, so no
 // other copy is held in the closing wait. Every copy weighs the final with the same board and
-// ends on the main menu. The waits poll the copies' digests; one generous watchdog bounds the run.
+// ends on the main menu. The waits poll the copies' digests under the scenario's one deadline.
 
 #include "GameProcesses.h"
 #include "GccWarnings.h"
@@ -51,22 +51,11 @@ protected:
         return GameProcess(args, m_dir.File(who + ".log"));
     }
 
-    // Polls the digest until `ready` holds; false when the copy ended or the watchdog ran out.
-    bool WaitFor(const Copy& copy, GameProcess& process, const char* kept,
+    // Whether a copy's digest (or the one it kept) came to hold `ready`.
+    bool Reaches(const Copy& copy, GameProcess& process, const char* kept,
                  const std::function<bool(const Digest&)>& ready)
     {
-        std::string path = m_dir.File(std::string(copy.who) + ".txt");
-        if (kept != nullptr)
-            path += std::string(".") + kept;
-        while (std::chrono::steady_clock::now() < m_watchdog)
-        {
-            if (ready(ReadDigest(path)))
-                return true;
-            if (!process.Running())
-                return ready(ReadDigest(path));
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return ready(WaitForDigest(copy.who, process, ready, kept));
     }
 
     // A two-day tournament: the host and Casey keep a fish on day 1 and go on, Drew keeps none
@@ -74,13 +63,11 @@ protected:
     // on the main menu after its final's board.
     void PlayTwoDays(const Copy& host, const Copy& guest, const Copy& late)
     {
-        // Generous, for a loaded machine: no wait below waits on time but on this bound.
-        m_watchdog = std::chrono::steady_clock::now() + std::chrono::minutes(8);
         GameProcess hostRun = Launch(host);
-        ASSERT_TRUE(WaitFor(host, hostRun, nullptr, [](const Digest& d) { return Field(d, "screen") == "19"; }))
+        ASSERT_TRUE(Reaches(host, hostRun, nullptr, [](const Digest& d) { return Field(d, "screen") == "19"; }))
             << "the host reaches the start of the day";
         GameProcess guestRun = Launch(guest);
-        ASSERT_TRUE(WaitFor(guest, guestRun, nullptr, [](const Digest& d) { return Field(d, "net.players") == "2"; }))
+        ASSERT_TRUE(Reaches(guest, guestRun, nullptr, [](const Digest& d) { return Field(d, "net.players") == "2"; }))
             << "Casey joins";
         GameProcess lateRun = Launch(late);
 
@@ -90,8 +77,8 @@ protected:
         for (auto& [copy, process] : copies)
         {
             SCOPED_TRACE(copy->who);
-            EXPECT_TRUE(WaitFor(*copy, *process, "board", results)) << "the final's board";
-            EXPECT_TRUE(WaitFor(*copy, *process, nullptr, [](const Digest& d) { return Field(d, "screen") == "8"; }))
+            EXPECT_TRUE(Reaches(*copy, *process, "board", results)) << "the final's board";
+            EXPECT_TRUE(Reaches(*copy, *process, nullptr, [](const Digest& d) { return Field(d, "screen") == "8"; }))
                 << "the main menu after the final";
         }
         const auto kept = [this](const Copy& copy, const char* name)
@@ -109,8 +96,6 @@ protected:
             EXPECT_EQ(Field(kept(*copy, "next"), "weigh_in.results"), "0");
         }
     }
-
-    std::chrono::steady_clock::time_point m_watchdog;
 };
 
 // Casey (who goes on) and Drew (cut) press Escape on every board.
