@@ -1,6 +1,7 @@
 #pragma once
 // What the multi-copy scenarios share: a free loopback port, a game process that is killed and
-// reaped with its owner, and the digest a headless copy keeps writing, read as fields.
+// reaped with its owner, the digest a headless copy keeps writing, read as fields, and the one
+// wait every scenario's steps go through.
 
 #include "GccWarnings.h"
 #include "SpawnGame.h"
@@ -15,12 +16,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iostream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A UDP port on 127.0.0.1 that nothing holds right now.
@@ -105,17 +111,67 @@ inline std::string Field(const Digest& digest, const char* name)
     return found == digest.end() ? "" : found->second;
 }
 
-// A scenario's fixture: a folder and a free loopback address for its copies. On a failure the
-// files Evidence() names in the folder (each copy's output and digests) go into the test's log:
-// a run that fails once under load is not rerun to learn why.
+// When this program started: CTest runs each shard of a suite as one run of it.
+inline const std::chrono::steady_clock::time_point kProgramStart = std::chrono::steady_clock::now();
+
+// A scenario's fixture: a folder and a free loopback address for its copies, and one deadline
+// for the whole scenario, which every wait goes through. On a failure the files Evidence() names
+// in the folder (each copy's output and digests) go into the test's log: a run that fails once
+// under load is not rerun to learn why.
 class MultiCopyScenario : public ::testing::Test
 {
 protected:
+    // A bound for a hang, far above what the slowest build under load needs (a scenario takes
+    // under two minutes on two busy cores), so that no wait fails because the machine is busy.
+    static constexpr std::chrono::minutes kScenarioLimit{4};
+    // scripts/test stops a test at ten minutes: a shard's scenarios together end within nine, so
+    // that one that would outlast them fails here, with its evidence. Multi-copy suites run as
+    // shards (SLOW_SUITES); a run of the whole program by hand has no such bound.
+    static constexpr std::chrono::minutes kShardLimit{9};
+
     void SetUp() override
     {
+        m_deadline = std::chrono::steady_clock::now() + kScenarioLimit;
+        if (std::getenv("GTEST_TOTAL_SHARDS") != nullptr)
+            m_deadline = std::min(m_deadline, kProgramStart + kShardLimit);
         const uint16_t port = FreeLoopbackPort();
         ASSERT_NE(port, 0);
         m_address = "127.0.0.1:" + std::to_string(port);
+    }
+
+    // The one wait: polls `done` every 50 ms while `going` holds and the scenario's deadline is
+    // ahead; whether `done` held at the last look.
+    bool WaitFor(
+        const std::function<bool()>& done, const std::function<bool()>& going = [] { return true; }) const
+    {
+        while (!done())
+        {
+            if (!going() || std::chrono::steady_clock::now() >= m_deadline)
+                return done();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+    // Polls the digest of copy `who` (who.txt, or with `kept` the one it kept as who.txt.KEPT)
+    // until `ready` holds of it, the copy has stopped or the deadline has passed; the last digest
+    // read either way.
+    Digest WaitForDigest(const std::string& who, GameProcess& copy, const std::function<bool(const Digest&)>& ready,
+                         const char* kept = nullptr) const
+    {
+        const std::string path = DigestPath(who, kept);
+        Digest digest;
+        WaitFor(
+            [&]
+            {
+                digest = ReadDigest(path);
+                return ready(digest);
+            },
+            [&] { return copy.Running(); });
+        return digest;
+    }
+    std::string DigestPath(const std::string& who, const char* kept = nullptr) const
+    {
+        return m_dir.File(who + ".txt") + (kept != nullptr ? std::string(".") + kept : "");
     }
     void TearDown() override
     {
@@ -172,4 +228,5 @@ protected:
 
     testfiles::TempDir m_dir;
     std::string m_address;
+    std::chrono::steady_clock::time_point m_deadline;
 };

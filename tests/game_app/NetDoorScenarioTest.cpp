@@ -3,7 +3,7 @@
 // tries to join on day 2, then again once the cut copy waits, is refused. Casey stands on the
 // final's board, so the tournament cannot close under the late copies' joins whatever the load;
 // once both were refused and the boards shown, Casey is taken away and the others finish. Every wait is on the copies'
-// live digests, under one watchdog for the whole run.
+// live digests, under the scenario's one deadline.
 
 #include "GameProcesses.h"
 #include "GccWarnings.h"
@@ -49,33 +49,13 @@ protected:
         args.insert(args.end(), {"--seed", seed});
         return std::make_unique<GameProcess>(args, m_dir.File(who + ".log"));
     }
-    // Polls the digest (a kept one when `kept` is given) until `ready` holds, the process ends or
-    // the watchdog runs out; the last digest read either way.
-    Digest WaitFor(const std::string& who, GameProcess& process, const std::function<bool(const Digest&)>& ready,
-                   const char* kept = nullptr)
-    {
-        const std::string path = m_dir.File(who + ".txt") + (kept ? std::string(".") + kept : "");
-        Digest digest;
-        while (std::chrono::steady_clock::now() < m_deadline && process.Running())
-        {
-            digest = ReadDigest(path);
-            if (ready(digest))
-                return digest;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return ReadDigest(path);
-    }
     // A fourth copy joins now: it must be refused, and the host must never seat it. False when it
     // was not: the tournament would not go on as the test plays it.
     bool LateJoinIsRefused(const std::string& who, GameProcess& host)
     {
         const auto late = Launch(who, "--join", "net_door_late.script", "77");
-        bool seated = false;
-        while (std::chrono::steady_clock::now() < m_deadline && late->Running() && !seated)
-        {
-            seated = Field(ReadDigest(m_dir.File("host.txt")), "net.players") == "4";
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        const bool seated = WaitFor([&] { return Field(ReadDigest(DigestPath("host")), "net.players") == "4"; },
+                                    [&] { return late->Running(); });
         EXPECT_FALSE(seated) << who << " was seated in the tournament";
         EXPECT_FALSE(late->Running()) << who << " is still running";
         EXPECT_EQ(late->ExitCode(), 1) << who;
@@ -84,9 +64,6 @@ protected:
         EXPECT_TRUE(host.Running());
         return !seated && late->ExitCode() == 1;
     }
-
-    // One bound for the whole run: far above what it takes under load, only a hang reaches it.
-    const std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::now() + std::chrono::minutes(8);
 };
 
 TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
@@ -96,18 +73,18 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
     const auto kept = [](const Digest& d) { return !Field(d, "screen").empty(); };
 
     const auto host = Launch("host", "--host", "net_cut_host_fish.script", "6");
-    ASSERT_TRUE(screen("19")(WaitFor("host", *host, screen("19"))));
+    ASSERT_TRUE(screen("19")(WaitForDigest("host", *host, screen("19"))));
     const auto casey = Launch("casey", "--join", "net_door_join_stand.script", "8");
-    ASSERT_TRUE(players("2")(WaitFor("casey", *casey, players("2"))));
+    ASSERT_TRUE(players("2")(WaitForDigest("casey", *casey, players("2"))));
     const auto drew = Launch("drew", "--join", "net_cut_join_idle.script", "9");
 
     // Day 1 is closed on the host: the day after it is under way.
-    ASSERT_EQ(
-        Field(WaitFor("host", *host, [](const Digest& d) { return Field(d, "session.day") == "2"; }), "session.day"),
-        "2");
+    ASSERT_EQ(Field(WaitForDigest("host", *host, [](const Digest& d) { return Field(d, "session.day") == "2"; }),
+                    "session.day"),
+              "2");
     ASSERT_TRUE(LateJoinIsRefused("late1", *host));
     // Drew, cut, waits out the final on the start of the day.
-    const Digest cutWait = WaitFor("drew", *drew, kept, "next");
+    const Digest cutWait = WaitForDigest("drew", *drew, kept, "next");
     ASSERT_EQ(Field(cutWait, "screen"), "19") << "Drew waits on the start of the day";
     ASSERT_TRUE(LateJoinIsRefused("late2", *host));
 
@@ -117,7 +94,7 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
     const auto sameBoard = [&board, &kept, this](const char* who, GameProcess& process)
     {
         SCOPED_TRACE(who);
-        const Digest final = WaitFor(who, process, kept, "board");
+        const Digest final = WaitForDigest(who, process, kept, "board");
         EXPECT_EQ(Field(final, "weigh_in.results"), "1");
         EXPECT_EQ(Field(final, "session.day"), "2");
         if (board.empty())
@@ -132,7 +109,7 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
     sameBoard("drew", *drew);
     for (const auto& [who, process] : {std::pair{"host", host.get()}, std::pair{"drew", drew.get()}})
     {
-        const Digest last = WaitFor(who, *process, screen("8"));
+        const Digest last = WaitForDigest(who, *process, screen("8"));
         EXPECT_EQ(Field(last, "screen"), "8") << who << " finishes";
         EXPECT_EQ(Field(last, "net.players"), "2") << who;
     }

@@ -31,22 +31,6 @@ extern char** environ;
 namespace
 {
 
-// Polls the digest until `ready` holds, the copy has stopped or the scenario's deadline has
-// passed; the last digest read either way.
-Digest WaitForDigest(const std::string& path, GameProcess& process, const std::function<bool(const Digest&)>& ready,
-                     const ScenarioWatchdog& watchdog)
-{
-    Digest digest;
-    watchdog.WaitFor(
-        [&]
-        {
-            digest = ReadDigest(path);
-            return ready(digest);
-        },
-        [&] { return process.Running(); });
-    return digest;
-}
-
 bool HasPlayers(const Digest& digest, const char* count)
 {
     const auto found = digest.find("net.players");
@@ -144,23 +128,20 @@ protected:
     bool HostReachesDayStart(GameProcess& host)
     {
         const auto atDayStart = [](const Digest& d) { return Field(d, "screen") == "19"; };
-        return host.Started() && atDayStart(WaitForDigest(m_dir.File("host.txt"), host, atDayStart, m_watchdog));
+        return host.Started() && atDayStart(WaitForDigest("host", host, atDayStart));
     }
     // Both copies' weigh-ins reach their results, on one board: the host's standings.
     std::string OneResultsBoard(GameProcess& host, GameProcess& guest)
     {
         const auto results = [](const Digest& d) { return Field(d, "weigh_in.results") == "1"; };
-        const Digest atHost = WaitForDigest(m_dir.File("host.txt") + ".board", host, results, m_watchdog);
-        const Digest atGuest = WaitForDigest(m_dir.File("guest.txt") + ".board", guest, results, m_watchdog);
+        const Digest atHost = WaitForDigest("host", host, results, "board");
+        const Digest atGuest = WaitForDigest("guest", guest, results, "board");
         EXPECT_TRUE(results(atHost)) << "the host's weigh-in has its results";
         EXPECT_TRUE(results(atGuest)) << "the joiner's weigh-in has its results";
         const std::string standings = Field(atHost, "save.standing");
         EXPECT_EQ(Field(atGuest, "save.standing"), standings);
         return standings;
     }
-
-    // Started with the test: every wait of the scenario ends by it.
-    ScenarioWatchdog m_watchdog;
 };
 
 // Both copies go from the game-mode screen to the start of the day, the host opening the
@@ -175,22 +156,21 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
     // A day apart: left alone, the two copies would fish under different skies.
     GameProcess host = Launch("host", "--host", "net_host_day.script", "1780315200");
     ASSERT_TRUE(host.Started());
-    const std::string hostDigest = m_dir.File("host.txt");
-    Digest seen = WaitForDigest(
-        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, m_watchdog);
+    const std::string hostDigest = DigestPath("host");
+    Digest seen = WaitForDigest("host", host, [](const Digest& d) { return Field(d, "screen") == "19"; });
     ASSERT_EQ(Field(seen, "screen"), "19") << "the host reaches the start of the day";
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_TRUE(HasPlayers(seen, "1"));
 
     GameProcess guest = Launch("guest", "--join", "net_join_day.script", "1780401600");
     ASSERT_TRUE(guest.Started());
-    const std::string guestDigest = m_dir.File("guest.txt");
+    const std::string guestDigest = DigestPath("guest");
 
     // The day begins for both, together, each boat at its own slot's start; the first day frames
     // come well before the keys drive off.
     const auto ownBoat = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).count(Slot(d)) == 1; };
-    Digest atHost = WaitForDigest(hostDigest, host, ownBoat, m_watchdog);
-    Digest atGuest = WaitForDigest(guestDigest, guest, ownBoat, m_watchdog);
+    Digest atHost = WaitForDigest("host", host, ownBoat);
+    Digest atGuest = WaitForDigest("guest", guest, ownBoat);
     ASSERT_TRUE(ownBoat(atHost)) << "the host's day begins";
     ASSERT_TRUE(ownBoat(atGuest)) << "the joiner's day begins";
     const int32_t hostSlot = Slot(atHost);
@@ -199,9 +179,9 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
     ASSERT_NE(guestSlot, hostSlot);
     // Each copy's first frame on the lake: one sky, the host's, down to the generator's state.
     const Digest hostLake = WaitForDigest(
-        hostDigest + ".lake", host, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, m_watchdog);
+        "host", host, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, "lake");
     const Digest guestLake = WaitForDigest(
-        guestDigest + ".lake", guest, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, m_watchdog);
+        "guest", guest, [](const Digest& d) { return !Field(d, "save.weather").empty(); }, "lake");
     EXPECT_EQ(Field(hostLake, "screen"), "2");
     EXPECT_EQ(Field(guestLake, "screen"), "2");
     const auto sky = [](const Digest& d)
@@ -218,8 +198,8 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
 
     // Each lists the other's boat too, once that player's first state is in.
     const auto bothBoats = [](const Digest& d) { return Field(d, "screen") == "2" && Boats(d).size() == 2; };
-    EXPECT_TRUE(bothBoats(atHost = WaitForDigest(hostDigest, host, bothBoats, m_watchdog)));
-    EXPECT_TRUE(bothBoats(atGuest = WaitForDigest(guestDigest, guest, bothBoats, m_watchdog)));
+    EXPECT_TRUE(bothBoats(atHost = WaitForDigest("host", host, bothBoats)));
+    EXPECT_TRUE(bothBoats(atGuest = WaitForDigest("guest", guest, bothBoats)));
     EXPECT_TRUE(HasPlayers(atHost, "2"));
     EXPECT_TRUE(HasPlayers(atGuest, "2"));
     EXPECT_EQ(Field(atGuest, "net.host"), "0");
@@ -248,7 +228,7 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
                Distance(h[hostSlot], hostStart) > kDriven && Distance(g[guestSlot], guestStart) > kDriven &&
                Distance(g[hostSlot], h[hostSlot]) <= kTolerance && Distance(h[guestSlot], g[guestSlot]) <= kTolerance;
     };
-    m_watchdog.WaitFor(agree, [&] { return host.Running() && guest.Running(); });
+    WaitFor(agree, [&] { return host.Running() && guest.Running(); });
     auto h = Boats(atHost), g = Boats(atGuest);
     EXPECT_GT(Distance(h[hostSlot], hostStart), kDriven) << "the host's boat left its start";
     EXPECT_GT(Distance(g[guestSlot], guestStart), kDriven) << "the joiner's boat left its start";
@@ -257,16 +237,14 @@ TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsK
 
     host.Kill();
     const int64_t framesAtKill = Frames(ReadDigest(guestDigest));
-    seen = WaitForDigest(
-        guestDigest, guest, [&](const Digest& d) { return HasPlayers(d, "1") && Boats(d).count(hostSlot) == 0; },
-        m_watchdog);
+    seen = WaitForDigest("guest", guest,
+                         [&](const Digest& d) { return HasPlayers(d, "1") && Boats(d).count(hostSlot) == 0; });
     EXPECT_TRUE(HasPlayers(seen, "1")) << "the joiner notices the lost host";
     EXPECT_EQ(Boats(seen).count(hostSlot), 0u) << "the lost player's boat leaves the lake";
     EXPECT_EQ(Boats(seen).count(guestSlot), 1u);
     EXPECT_EQ(Field(seen, "net.host"), "1");
     EXPECT_EQ(Field(seen, "screen"), "2");
-    seen = WaitForDigest(
-        guestDigest, guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; }, m_watchdog);
+    seen = WaitForDigest("guest", guest, [&](const Digest& d) { return Frames(d) > framesAtKill + 5; });
     EXPECT_TRUE(guest.Running()) << "the joiner goes on";
     EXPECT_GT(Frames(seen), framesAtKill + 5);
 }
@@ -286,23 +264,29 @@ TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
 
     GameProcess host = Launch("host", "--host", "net_table_host.script", "1780315200");
     ASSERT_TRUE(host.Started());
-    const std::string hostDigest = m_dir.File("host.txt");
-    ASSERT_EQ(Field(WaitForDigest(
-                        hostDigest, host, [](const Digest& d) { return Field(d, "screen") == "19"; }, m_watchdog),
-                    "screen"),
+    ASSERT_EQ(Field(WaitForDigest("host", host, [](const Digest& d) { return Field(d, "screen") == "19"; }), "screen"),
               "19");
     GameProcess guest = Launch("guest", "--join", "net_table_join.script", "1780315200");
     ASSERT_TRUE(guest.Started());
-    const std::string guestDigest = m_dir.File("guest.txt");
-    ASSERT_TRUE(HasPlayers(WaitForDigest(
-                               guestDigest, guest, [](const Digest& d) { return HasPlayers(d, "2"); }, m_watchdog),
-                           "2"));
+    ASSERT_TRUE(HasPlayers(WaitForDigest("guest", guest, [](const Digest& d) { return HasPlayers(d, "2"); }), "2"));
     GameProcess late = Launch("late", "--join", "net_table_join_late.script", "1780315200");
     ASSERT_TRUE(late.Started());
 
-    const Digest atHost = WaitForDigest(hostDigest, host, listsAll, m_watchdog);
-    const Digest atGuest = WaitForDigest(guestDigest, guest, listsAll, m_watchdog);
-    const Digest atLate = WaitForDigest(m_dir.File("late.txt"), late, listsAll, m_watchdog);
+    // The first joiner is told of the host as it came in and of the second joiner later. The
+    // lines are posted apart from the player list, which may show the second joiner first.
+    const auto joinLines = [](const Digest& d)
+    {
+        const std::string lines = Field(d, "net.line");
+        size_t joined = 0;
+        for (size_t at = lines.find(" has joined the game"); at != std::string::npos;
+             at = lines.find(" has joined the game", at + 1))
+            ++joined;
+        return joined;
+    };
+    const Digest atHost = WaitForDigest("host", host, listsAll);
+    const Digest atGuest =
+        WaitForDigest("guest", guest, [&](const Digest& d) { return listsAll(d) && joinLines(d) >= 2; });
+    const Digest atLate = WaitForDigest("late", late, listsAll);
     EXPECT_TRUE(listsAll(atHost));
     EXPECT_TRUE(listsAll(atGuest)) << "the first joiner lists the second";
     EXPECT_TRUE(listsAll(atLate));
@@ -310,13 +294,7 @@ TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
     EXPECT_EQ(names.size(), 3u);
     EXPECT_EQ(Players(atGuest), names);
     EXPECT_EQ(Players(atLate), names);
-    // The host when the first joiner came in, the second joiner later.
-    const std::string lines = Field(atGuest, "net.line");
-    size_t joined = 0;
-    for (size_t at = lines.find(" has joined the game"); at != std::string::npos;
-         at = lines.find(" has joined the game", at + 1))
-        ++joined;
-    EXPECT_EQ(joined, 2u) << lines;
+    EXPECT_EQ(joinLines(atGuest), 2u) << Field(atGuest, "net.line");
 }
 
 // A one-day tournament for two players: each fishes its day, the weigh-in waits for both and
@@ -360,8 +338,7 @@ TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
     ASSERT_TRUE(guest.Started());
 
     const Digest onMap = WaitForDigest(
-        m_dir.File("guest.txt") + ".map", guest, [](const Digest& d) { return Field(d, "screen") == "12"; },
-        m_watchdog);
+        "guest", guest, [](const Digest& d) { return Field(d, "screen") == "12"; }, "map");
     ASSERT_EQ(Field(onMap, "screen"), "12") << "the joiner opens the travel map";
     // The joiner's day ended on the map: its weigh-in has the results too.
     const std::string standings = OneResultsBoard(host, guest);
@@ -387,7 +364,7 @@ TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
                        "--join", address, "--frames", "300", "--digest", m_dir.File("guest.txt")},
                       m_dir.File("guest.log"));
     ASSERT_TRUE(guest.Started());
-    m_watchdog.WaitFor([&] { return !guest.Running(); });
+    WaitFor([&] { return !guest.Running(); });
     close(held);
     EXPECT_EQ(guest.ExitCode(), 1);
     std::ifstream log(m_dir.File("guest.log"));
@@ -427,17 +404,15 @@ protected:
         GameProcess hostRun = Launch(host.who, host.flag, host.script, "1780315200", host.seed, kFrames);
         ASSERT_TRUE(HostReachesDayStart(hostRun));
         GameProcess guestRun = Launch(guest.who, guest.flag, guest.script, "1780315200", guest.seed, kFrames);
-        ASSERT_TRUE(HasPlayers(
-            WaitForDigest(
-                m_dir.File("guest.txt"), guestRun, [](const Digest& d) { return HasPlayers(d, "2"); }, m_watchdog),
-            "2"));
+        ASSERT_TRUE(
+            HasPlayers(WaitForDigest("guest", guestRun, [](const Digest& d) { return HasPlayers(d, "2"); }), "2"));
         GameProcess lateRun = Launch(late.who, late.flag, late.script, "1780315200", late.seed, kFrames);
 
         std::vector<std::pair<const Copy*, GameProcess*>> copies = {
             {&host, &hostRun}, {&guest, &guestRun}, {&late, &lateRun}};
         for (auto& [copy, process] : copies)
         {
-            m_watchdog.WaitFor([&] { return !process->Running(); });
+            WaitFor([&] { return !process->Running(); });
             const Digest last = ReadDigest(m_dir.File(std::string(copy->who) + ".txt"));
             EXPECT_EQ(Frames(last), 1500) << copy->who << " runs to its last frame";
             EXPECT_EQ(Field(last, "screen"), "8") << copy->who << " ends on the main menu";

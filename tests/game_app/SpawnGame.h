@@ -2,17 +2,13 @@
 // Starts the game program (TARNHOLM_PROGRAM) with the given arguments, its output and errors
 // into one log file. The process id, or -1 when it did not start. `changes` edits the
 // environment the program gets: "NAME=VALUE" sets a variable, "NAME" alone removes it.
-// ScenarioWatchdog bounds a whole scenario of several copies.
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 inline pid_t SpawnGame(const std::vector<std::string>& args, const std::string& log,
@@ -43,39 +39,3 @@ inline pid_t SpawnGame(const std::vector<std::string>& args, const std::string& 
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
-
-// One deadline for a whole scenario of several copies, in place of a limit for each wait: a bound
-// for a hang, far above what the slowest build under load needs, so that no wait fails because
-// the machine is busy. Each wait polls the copies' states until what it waits for holds, a copy
-// it needs has stopped, or the deadline has passed.
-class ScenarioWatchdog
-{
-public:
-    // Two scenarios in one shard of a suite stay within the test runner's ten minutes.
-    static constexpr std::chrono::minutes kLimit{4};
-
-    explicit ScenarioWatchdog(std::chrono::steady_clock::duration limit = kLimit)
-        : m_end(std::chrono::steady_clock::now() + limit)
-    {
-    }
-    bool Expired() const { return std::chrono::steady_clock::now() >= m_end; }
-    // Polls `done` every 50 ms while `going` holds and the deadline is ahead; whether it held at
-    // the last look.
-    bool WaitFor(const std::function<bool()>& done, const std::function<bool()>& going) const
-    {
-        while (!done())
-        {
-            if (!going() || Expired())
-                return done();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
-    }
-    bool WaitFor(const std::function<bool()>& done) const
-    {
-        return WaitFor(done, [] { return true; });
-    }
-
-private:
-    std::chrono::steady_clock::time_point m_end;
-};

@@ -876,6 +876,22 @@ struct RawPlayer
     }
 };
 
+// The host seats a player on its receive thread and greets it (parameters, then its header) from
+// its main thread's queue afterwards: a seat seen before the greeting went out let the greeting
+// fall among the answers counted later. Waits for both and takes the greeting.
+bool SeatedAndGreeted(tovDirectPlay& host, RawPlayer& player)
+{
+    const plat::NetPlayerId id = player.end->GetLocalId();
+    bool greeted = false;
+    return WaitUntil(
+        [&]
+        {
+            greeted = player.Received().count(tovNet::kPlayerHeader) > 0 || greeted;
+            return greeted && host.GetSlotIds()[1] == id;
+        },
+        {&host});
+}
+
 // A copy admitted once the last game is over (the host closed it and stands on its main menu)
 // learns the host's phase as it joins: taking the host for one in its set-up while the
 // parameters said closed, it asked again on every frame of its own set-up, each frame held a
@@ -950,8 +966,7 @@ TEST(tovDirectPlayShares, EveryRequestIsAnsweredAndNoPlayerGetsMoreThanOneAnswer
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         const plat::NetPlayerId annId = ann.end->GetLocalId();
-        ASSERT_TRUE(WaitUntil([&] { return h.GetSlotIds()[1] == annId; }, {&h}));
-        ann.Received();
+        ASSERT_TRUE(SeatedAndGreeted(h, ann));
         const auto toldBefore = installed.debug.Lines().size();
         std::vector<uint32_t> answers;
         size_t next = 0;
@@ -1099,7 +1114,7 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         const plat::NetPlayerId annId = ann.end->GetLocalId();
-        ASSERT_TRUE(WaitUntil([&] { return h.GetSlotIds()[1] == annId; }, {&h}));
+        ASSERT_TRUE(SeatedAndGreeted(h, ann));
         const auto header = tovNet::PlayerHeaderMsg().Write();
         const auto sentToAnn = [&] { return std::count(sentTo.begin(), sentTo.end(), annId); };
         const auto seated = sentToAnn();

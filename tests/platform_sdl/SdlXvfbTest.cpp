@@ -55,16 +55,30 @@ public:
             _exit(127);
         }
         close(fds[1]);
-        // Xvfb writes its display number once it accepts clients.
-        pollfd p{fds[0], POLLIN, 0};
-        char buffer[16] = {};
-        const bool ready = poll(&p, 1, 10000) == 1 && read(fds[0], buffer, sizeof buffer - 1) > 0;
-        close(fds[0]);
-        if (!ready || m_pid < 0)
+        m_displayFd = fds[0];
+        if (m_pid < 0)
+            return false;
+        // Xvfb writes its display number once it accepts clients, and the newline in a write of its
+        // own: the pipe stays open until the server is stopped, since a write to a closed pipe
+        // kills the server.
+        std::string number;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        {
+            pollfd p{m_displayFd, POLLIN, 0};
+            char buffer[16];
+            if (poll(&p, 1, 1000) != 1)
+                continue;
+            const ssize_t got = read(m_displayFd, buffer, sizeof buffer);
+            if (got <= 0)
+                return false;
+            number.append(buffer, static_cast<size_t>(got));
+        }
+        if (number.find('\n') == std::string::npos)
             return false;
         // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
         QR_GCC_STRING_BOUNDS_OFF
-        m_display = ":" + std::to_string(std::atoi(buffer));
+        m_display = ":" + std::to_string(std::atoi(number.c_str()));
         QR_GCC_STRING_BOUNDS_ON
         return true;
     }
@@ -75,11 +89,14 @@ public:
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
+        if (m_displayFd >= 0)
+            close(m_displayFd);
     }
     const std::string& Display() const { return m_display; }
 
 private:
     pid_t m_pid = -1;
+    int m_displayFd = -1;
     std::string m_display;
 };
 
@@ -90,12 +107,13 @@ protected:
     {
         if (!OnPath("Xvfb") || !OnPath("xdotool"))
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        if (!m_server.Start())
-            GTEST_SKIP() << "Xvfb did not start";
+        // With both installed, a server that cannot start is a fault of the run, not a reason to
+        // pass over the case.
+        ASSERT_TRUE(m_server.Start()) << "Xvfb did not start";
         setenv("DISPLAY", m_server.Display().c_str(), 1);
         // Under load the server may name its display before a client gets through.
-        if (!Until([] { return std::system("timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }))
-            GTEST_SKIP() << "Xvfb did not accept a client";
+        ASSERT_TRUE(Until([] { return std::system("timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }))
+            << "Xvfb did not accept a client";
         setenv("SDL_VIDEODRIVER", "x11", 1);
         // No desktop bus: the bus library keeps a read buffer it never frees.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
