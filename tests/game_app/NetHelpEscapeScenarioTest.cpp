@@ -42,23 +42,10 @@ protected:
         return GameProcess(args, m_dir.File(std::string(copy.who) + ".log"));
     }
 
-    // The one wait: polls a copy's digest (or one it kept) until `ready` holds, the copy has
-    // stopped or the scenario's deadline has passed; the last digest read.
     Digest WaitFor(const Copy& copy, GameProcess& process, const char* kept,
                    const std::function<bool(const Digest&)>& ready)
     {
-        std::string path = m_dir.File(std::string(copy.who) + ".txt");
-        if (kept != nullptr)
-            path += std::string(".") + kept;
-        Digest digest;
-        m_watchdog.WaitFor(
-            [&]
-            {
-                digest = ReadDigest(path);
-                return ready(digest);
-            },
-            [&] { return process.Running(); });
-        return digest;
+        return WaitForDigest(copy.who, process, ready, kept);
     }
 
     // Starts the three copies, each pressing H then Escape on its first board; `after` is what
@@ -115,7 +102,6 @@ protected:
         return words;
     }
 
-    ScenarioWatchdog m_watchdog;
     std::map<std::string, Digest> m_last;
 };
 

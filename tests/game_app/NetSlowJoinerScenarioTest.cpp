@@ -34,27 +34,15 @@ protected:
         args.insert(args.end(), {"--seed", seed});
         return std::make_unique<GameProcess>(args, m_dir.File(who + ".log"));
     }
-    // The one place this scenario waits: polls the copy's live digest (or one it kept) until
-    // `ready` holds, the copy has stopped or the watchdog has run out; the last digest read.
     Digest WaitFor(const std::string& who, GameProcess& process, const std::function<bool(const Digest&)>& ready,
                    const char* kept = nullptr)
     {
-        const std::string path = m_dir.File(who + ".txt") + (kept ? std::string(".") + kept : "");
-        Digest digest;
-        m_watchdog.WaitFor(
-            [&]
-            {
-                digest = ReadDigest(path);
-                return ready(digest);
-            },
-            [&] { return process.Running(); });
-        return kept ? ReadDigest(path) : digest;
+        return WaitForDigest(who, process, ready, kept);
     }
 
     // Each copy stops at its last frame: a copy that stands for good (a start that never begins,
     // a close that waits) ends there instead of at the watchdog.
     static constexpr const char* kFrames = "3000";
-    ScenarioWatchdog m_watchdog;
 };
 
 TEST_F(NetSlowJoinerScenarioTest, AJoinerStillOnItsProfilesWhenTheHostStartsFishesTheFirstDay)
