@@ -516,16 +516,12 @@ void tovDirectPlay::ChangePlayerName(const char* name)
 uint32_t tovDirectPlay::GetCommonLakeMask()
 {
     uint32_t mask = m_localLakeMask;
-    const int32_t local = m_localSlot.load();
-    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-    {
-        if (slot == local)
-            continue;
-        PlayerInfo& player = *m_players[slot];
-        std::scoped_lock guard(player.lock);
-        if ((player.flags & (kActive | kLeft)) == kActive)
+    AllOthersSeated(
+        [&mask](const PlayerInfo& player)
+        {
             mask &= player.lakeMask;
-    }
+            return true;
+        });
     return mask;
 }
 

@@ -258,6 +258,21 @@ private:
     // Clears a slot from either thread; its rig goes on the main thread.
     void EmptySlot(int32_t slot);
     void ClearLeftSlots();
+    // Whether `holds` is true of every seated player but this copy, each read under its lock.
+    template <class Holds> bool AllOthersSeated(const Holds& holds)
+    {
+        const int32_t local = m_localSlot.load();
+        for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+        {
+            if (slot == local)
+                continue;
+            PlayerInfo& player = *m_players[slot];
+            std::scoped_lock guard(player.lock);
+            if ((player.flags & (kActive | kLeft)) == kActive && !holds(player))
+                return false;
+        }
+        return true;
+    }
     bool SendMessage(plat::NetPlayerId to, std::vector<uint8_t> message);
     void SendEvent(tovNet::EventMsg event);
     void SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast);

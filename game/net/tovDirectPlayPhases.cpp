@@ -540,18 +540,8 @@ bool tovDirectPlay::IsBetweenGames(int32_t phase)
 
 bool tovDirectPlay::IsAnyoneStillWeighing()
 {
-    const int32_t local = m_localSlot.load();
-    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-    {
-        if (slot == local)
-            continue;
-        PlayerInfo& player = *m_players[slot];
-        std::scoped_lock guard(player.lock);
-        if ((player.flags & (kActive | kLeft)) == kActive && player.state.m_phase >= kWeighInPhase &&
-            player.state.m_phase <= kClosePhase)
-            return true;
-    }
-    return false;
+    return !AllOthersSeated([](const PlayerInfo& player)
+                            { return player.state.m_phase < kWeighInPhase || player.state.m_phase > kClosePhase; });
 }
 
 bool tovDirectPlay::BeginGame()
@@ -595,19 +585,9 @@ bool tovDirectPlay::IsEveryoneAtDayStart()
     if (!IsSessionOpen() || !IsHost())
         return true;
     ClearLeftSlots();
-    const int32_t local = m_localSlot.load();
-    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-    {
-        if (slot == local)
-            continue;
-        PlayerInfo& player = *m_players[slot];
-        std::scoped_lock guard(player.lock);
-        // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
-        // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
-        if ((player.flags & (kActive | kLeft)) == kActive && player.state.m_phase != kDayStartPhase)
-            return false;
-    }
-    return true;
+    // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
+    // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
+    return AllOthersSeated([](const PlayerInfo& player) { return player.state.m_phase == kDayStartPhase; });
 }
 
 tovNetworkPlay::HostGame tovDirectPlay::GetHostGame()

@@ -111,6 +111,15 @@ inline std::string Field(const Digest& digest, const char* name)
     return found == digest.end() ? "" : found->second;
 }
 
+// One copy of a scenario: its name (its files who.*), --host or --join, its script and seed.
+struct ScenarioCopy
+{
+    const char* who;
+    const char* flag;
+    const char* script;
+    const char* seed;
+};
+
 // When this program started: CTest runs each shard of a suite as one run of it.
 inline const std::chrono::steady_clock::time_point kProgramStart = std::chrono::steady_clock::now();
 

@@ -27,13 +27,7 @@ extern char** environ;
 namespace
 {
 
-struct Copy
-{
-    const char* who;
-    const char* flag;
-    const char* script;
-    const char* seed;
-};
+using Copy = ScenarioCopy;
 
 class NetEscapeScenarioTest : public MultiCopyScenario
 {

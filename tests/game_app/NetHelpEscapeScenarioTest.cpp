@@ -19,13 +19,7 @@
 namespace
 {
 
-struct Copy
-{
-    const char* who;
-    const char* flag;
-    const char* script;
-    const char* seed;
-};
+using Copy = ScenarioCopy;
 
 class NetHelpEscapeScenarioTest : public MultiCopyScenario
 {

@@ -12,9 +12,23 @@
 namespace
 {
 
-using tovDayStartTest = NetScreensTest;
-
 constexpr int32_t kDayStart = 19;
+
+class tovDayStartTest : public NetScreensTest
+{
+protected:
+    // A network copy on the start of the day, its start pressed and one frame drawn.
+    void PressStartOfANetworkDay()
+    {
+        NetTakeLeftGame();
+        SetNetworkLaunch(true);
+        SwitchTo(8);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+    }
+};
 
 TEST_F(tovDayStartTest, BackReturnsToTheOpener)
 {
@@ -112,13 +126,7 @@ TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
         m_net.m_localPhases.clear();
         m_net.m_hostGame = sawHostWaiting ? Game::kNotBegun : Game::kPastFirstDay;
         m_services.m_refusals.clear();
-        NetTakeLeftGame();
-        SetNetworkLaunch(true);
-        SwitchTo(8);
-        SwitchTo(kDayStart);
-        Frame();
-        ClickAt(160, 440);
-        Frame();
+        PressStartOfANetworkDay();
         EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2}) << "it said it stands at its start";
         if (sawHostWaiting)
         {
@@ -154,13 +162,7 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         SCOPED_TRACE(static_cast<int>(then));
         m_net.m_open = true;
         m_net.m_reachedPhase = -1;
-        NetTakeLeftGame();
-        SetNetworkLaunch(true);
-        SwitchTo(8);
-        SwitchTo(kDayStart);
-        Frame();
-        ClickAt(160, 440);
-        Frame();
+        PressStartOfANetworkDay();
         tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
         ASSERT_TRUE(screen->IsWaiting());
         // The application hands Escape over before the frame reads it.
