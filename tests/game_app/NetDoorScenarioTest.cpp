@@ -1,9 +1,10 @@
 // A network tournament takes no new player from its first day until it is over: three copies
-// play two days (the host and Casey make the cut, Drew waits it out), and a fourth copy that
-// tries to join on day 2, then again once the cut copy waits, is refused. Casey stands on the
-// final's board, so the tournament cannot close under the late copies' joins whatever the load;
-// once both were refused and the boards shown, Casey is taken away and the others finish. Every wait is on the copies'
-// live digests, under the scenario's one deadline.
+// play two days (Casey alone keeps a fish and makes the cut whatever it lands; the host and Drew
+// wait it out), and a fourth copy that tries to join on day 2, then again once a cut copy waits,
+// is refused. Casey stands on the final's board, so the tournament cannot close under the late
+// copies' joins whatever the load; once both were refused and Casey's board shown, Casey is
+// taken away, and the others show the same board and finish. Every wait is on the copies' live
+// digests, under the scenario's one deadline.
 
 #include "GameProcesses.h"
 #include "GccWarnings.h"
@@ -72,7 +73,7 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
     const auto players = [](const char* n) { return [n](const Digest& d) { return Field(d, "net.players") == n; }; };
     const auto kept = [](const Digest& d) { return !Field(d, "screen").empty(); };
 
-    const auto host = Launch("host", "--host", "net_cut_host_fish.script", "6");
+    const auto host = Launch("host", "--host", "net_cut_host_idle.script", "6");
     ASSERT_TRUE(screen("19")(WaitForDigest("host", *host, screen("19"))));
     const auto casey = Launch("casey", "--join", "net_door_join_stand.script", "8");
     ASSERT_TRUE(players("2")(WaitForDigest("casey", *casey, players("2"))));
@@ -88,8 +89,8 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
     ASSERT_EQ(Field(cutWait, "screen"), "19") << "Drew waits on the start of the day";
     ASSERT_TRUE(LateJoinIsRefused("late2", *host));
 
-    // The final's board: the host's and Casey's, Casey standing on its own. Drew, cut, closes the
-    // final as its board comes, and the host's close waits for Casey: Drew's board is kept after.
+    // The final's board: Casey's, who stands on it. The cut copies' come only once Casey has
+    // closed the final or gone.
     std::string board;
     const auto sameBoard = [&board, &kept, this](const char* who, GameProcess& process)
     {
@@ -101,11 +102,11 @@ TEST_F(NetDoorScenarioTest, NoCopyJoinsATournamentUnderWay)
             board = Field(final, "save.standing");
         EXPECT_EQ(Field(final, "save.standing"), board);
     };
-    sameBoard("host", *host);
     sameBoard("casey", *casey);
     EXPECT_FALSE(board.empty());
-    // Casey goes; the others close the final without it and finish on the main menu.
+    // Casey goes; the others show the final's board without it and finish on the main menu.
     casey->Kill();
+    sameBoard("host", *host);
     sameBoard("drew", *drew);
     for (const auto& [who, process] : {std::pair{"host", host.get()}, std::pair{"drew", drew.get()}})
     {

@@ -467,11 +467,12 @@ TEST_F(NetCutScenarioTest, AHostCutFromTheFieldHoldsNoOneToTheFinal)
                 {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
-// The host and Casey keep a fish and go on; Drew is cut and waits out the final.
+// The host alone keeps a fish and goes on, whatever it lands; Casey and Drew are cut and wait
+// out the final.
 TEST_F(NetCutScenarioTest, AJoinerCutFromTheFieldHoldsNoOneToTheFinal)
 {
     PlayTwoDays({"host", "--host", "net_cut_host_fish.script", "6", "AnglerAngler", false},
-                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"guest", "--join", "net_cut_join_idle_casey.script", "8", "AnglerCasey", true},
                 {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
