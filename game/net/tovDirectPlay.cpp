@@ -188,6 +188,7 @@ void tovDirectPlay::Close()
     }
     m_localId = 0;
     m_localSlot = kLocalSlot;
+    m_localPhase = 0;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
         PlayerInfo& player = *m_players[slot];

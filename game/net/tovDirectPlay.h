@@ -305,6 +305,9 @@ private:
     std::array<std::unique_ptr<PlayerInfo>, tovNet::kSlots> m_players;
     std::atomic<plat::NetPlayerId> m_localId{0};
     std::atomic<int32_t> m_localSlot{kLocalSlot};
+    // This copy's phase, whatever seat it has: a joiner may reach its start of the day before the
+    // host's table seats it, and a seat the table moves starts a fresh record.
+    std::atomic<int32_t> m_localPhase{0};
     std::atomic<bool> m_host{false};
     std::atomic<uint16_t> m_game{0};
     std::atomic<uint32_t> m_dropped{0};

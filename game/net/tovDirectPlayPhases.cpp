@@ -355,6 +355,7 @@ void tovDirectPlay::ResetPlayerStates(int32_t phase)
 
 void tovDirectPlay::SetLocalPhase(int32_t phase)
 {
+    m_localPhase = phase;
     const int32_t slot = m_localSlot.load();
     if (slot < 0 || slot >= tovNet::kSlots)
         return;

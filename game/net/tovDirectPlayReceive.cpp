@@ -202,6 +202,8 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool a
         std::scoped_lock guard(player.lock);
         player.flags &= ~kChanged;
         player.state = tovDirectPlayState();
+        if (local)
+            player.state.m_phase = static_cast<uint16_t>(m_localPhase.load());
         player.time = -1.0;
         player.id = id;
         oldRig = std::move(player.rig);
@@ -407,8 +409,13 @@ void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot, bool annou
         EmptySlot(slot);
         OnPlayerJoined(id, slot, announce && seated < 0);
     }
-    if (id == m_localId.load())
-        m_localSlot = slot;
+    if (id != m_localId.load())
+        return;
+    m_localSlot = slot;
+    // The others heard nothing of this copy's phase from a seat it did not have yet. On the main
+    // thread, after any phase it set while the seat came.
+    if (seated != slot)
+        Post([this] { SetLocalPhase(m_localPhase.load()); });
 }
 
 void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerHeaderMsg& msg)

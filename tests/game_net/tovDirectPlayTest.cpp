@@ -286,6 +286,26 @@ TEST_F(tovDirectPlayPair, TheHostBeginsTheFirstDayWithEveryPlayerAtItsStart)
     EXPECT_TRUE(Wait([this] { return H().IsEveryoneAtDayStart(); })) << "nobody left to wait for";
 }
 
+// A joiner can reach its start of the day before the host's table has seated it: the phase it
+// announced then reaches the host once the seat comes, or the host's start waits for good.
+TEST(tovDirectPlaySeat, APhaseSetBeforeTheSeatReachesTheHost)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    SessionPair pair;
+    ASSERT_TRUE(pair.h.HostSession("Lake day", ""));
+    ASSERT_TRUE(pair.c.JoinSession("Lake day"));
+    // The table goes out from the host's main thread, which has not run yet.
+    ASSERT_EQ(pair.c.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
+    pair.c.SetLocalPhase(2);
+    EXPECT_TRUE(WaitUntil([&] { return pair.c.GetLocalSlot() == 1 && pair.h.GetPlayerPhase(1) == 2; },
+                          {&pair.h, &pair.c}));
+    EXPECT_TRUE(pair.h.IsEveryoneAtDayStart());
+    EXPECT_EQ(pair.c.GetPlayerPhase(tovNetworkPlay::kLocalSlot), 2);
+    pair.c.Close();
+    pair.h.Close();
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
 // Where the host's game stands for a copy at its first day's start, from the parameters it
 // publishes: before its start (its set-up, or the last game closed on its final day) the host
 // will wait for this copy; its first day's start and fishing take it in; a day's end, a weigh-in
