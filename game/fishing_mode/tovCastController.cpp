@@ -600,8 +600,11 @@ void tovCastController::RecordKept(int32_t ounces)
 {
     if (IsBass(m_catch.species))
     {
+        // The row the game counts in: a network game keeps the network row after its session
+        // closed, and a loaded game the row it began in.
         const tovGameSession* session = TheGameSession();
-        const int32_t row = IsNetworkGame() ? 3 : (session ? std::clamp(session->GetSkillLevel(true), 0, 2) : 0);
+        const int32_t row = session != nullptr ? std::clamp(session->GetCareerRow(), 0, tovUserProfile::kCareerRows - 1)
+                                               : (IsNetworkGame() ? tovGameSession::kNetworkCareerRow : 0);
         m_profile.RecordBassCatch(ounces, m_catch.species, row);
     }
     if (!IsNetworkGame())

@@ -10,6 +10,7 @@
 #include "tovFish.h"
 #include "tovFishModels.h"
 #include "tovFishingHud.h"
+#include "tovGameSession.h"
 #include "tovTackle.h"
 #include "tovTackleSet.h"
 
@@ -453,6 +454,31 @@ TEST_F(tovCastControllerTest, AFifthFishKeptGoesStraightIn)
     EXPECT_FALSE(m_local->HasLandedFish());
     EXPECT_EQ(m_local->GetLivewellCount(), 5);
     EXPECT_NE(m_control->GetPhase(), C::kOverLimit);
+}
+
+// A kept bass counts in the row its game counts in: a network game's stays in the network row
+// once its session has closed under the day, not in the skill row the player set.
+TEST_F(tovCastControllerTest, AKeptBassCountsInTheRowOfItsGame)
+{
+    struct : tovNullNetworkPlay
+    {
+        bool IsSessionOpen() override { return true; }
+    } net;
+    TheUserProfile().SetName(".", false);
+    tovGameSession session;
+    session.SetSkillLevel(1, false);
+    SetNetworkPlay(&net);
+    session.StartGame(tovGameSession::kTournament, false);
+    SetNetworkPlay(nullptr);
+    ASSERT_EQ(session.GetCareerRow(), tovGameSession::kNetworkCareerRow);
+    ASSERT_TRUE(HookFish([](const tovFishPopulation::Fish& f) { return f.species == 3; }));
+    QrPointer<tovTackle> tackle = m_local->GetTackle();
+    tackle->SetDrag(tackle->GetLineStrength() * 0.4f);
+    Fight(C::kLeft);
+    ASSERT_EQ(m_control->GetPhase(), C::kCatchBox);
+    EXPECT_TRUE(m_control->OnKey(C::kKeyKeep));
+    EXPECT_EQ(m_profile.GetCareer(tovGameSession::kNetworkCareerRow)[tovUserProfile::kBassCount], 1);
+    EXPECT_EQ(m_profile.GetCareer(1)[tovUserProfile::kBassCount], 0);
 }
 
 TEST_F(tovCastControllerTest, ASixthFishKeptWaitsForTheLivewellScreen)
