@@ -297,8 +297,8 @@ TEST(tovDirectPlaySeat, APhaseSetBeforeTheSeatReachesTheHost)
     // The table goes out from the host's main thread, which has not run yet.
     ASSERT_EQ(pair.c.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
     pair.c.SetLocalPhase(2);
-    EXPECT_TRUE(WaitUntil([&] { return pair.c.GetLocalSlot() == 1 && pair.h.GetPlayerPhase(1) == 2; },
-                          {&pair.h, &pair.c}));
+    EXPECT_TRUE(
+        WaitUntil([&] { return pair.c.GetLocalSlot() == 1 && pair.h.GetPlayerPhase(1) == 2; }, {&pair.h, &pair.c}));
     EXPECT_TRUE(pair.h.IsEveryoneAtDayStart());
     EXPECT_EQ(pair.c.GetPlayerPhase(tovNetworkPlay::kLocalSlot), 2);
     pair.c.Close();
