@@ -17,6 +17,7 @@
 #include "tovModelFileCache.h"
 #include "tovNetFacade.h"
 #include "tovRemoteBoats.h"
+#include "tovSessionDialog.h"
 #include "tovSessionDialogRunner.h"
 #include "tovSessionDialogView.h"
 #include "tovSessionHooks.h"
@@ -187,12 +188,19 @@ bool tovApp::CreateAll()
             {
                 if (session.JoinSession(address))
                     return true;
-                ReportJoinFailure(session.GetJoinFailure());
+                ReportSessionFailure(session.GetJoinFailure());
                 return false;
             });
     else if (!m_hostAddress.empty())
-        m_network->SetSetupDialog([address = m_hostAddress](tovDirectPlay& session)
-                                  { return session.HostSession(TheUserProfile().GetName(), address); });
+        m_network->SetSetupDialog(
+            [this, address = m_hostAddress](tovDirectPlay& session)
+            {
+                // A copy that could not host must not go on to a day that waits for players.
+                if (session.HostSession(TheUserProfile().GetName(), address))
+                    return true;
+                ReportSessionFailure(tovSessionDialog::kCreateFailedText);
+                return false;
+            });
     else
         m_network->SetSetupDialog([this](tovDirectPlay& session) { return RunSetupDialog(session); });
     m_network->SetProfileListHook(&tovProfileIFace::RebuildList);
@@ -281,7 +289,7 @@ void tovApp::ReportDataFailure(const std::string& text)
         m_window->ShowMessageBox("Error", text, plat::MessageBoxButtons::Ok, plat::MessageBoxIcon::Error);
 }
 
-void tovApp::ReportJoinFailure(const std::string& text)
+void tovApp::ReportSessionFailure(const std::string& text)
 {
     if (!m_headless)
     {
@@ -289,7 +297,8 @@ void tovApp::ReportJoinFailure(const std::string& text)
         ShowMessage(kMessageOk, nullptr, 0, text.c_str());
         return;
     }
-    // A headless join that fails ends the run as a failed start does: exit 1, the text on standard error.
+    // A headless session that cannot be hosted or joined ends the run as a failed start does: exit 1,
+    // the text on standard error.
     FailRun(text);
     if (m_window)
         m_window->PostQuit(kFailedExit);

@@ -100,7 +100,7 @@ public:
     void ShowBusyPicture() override;
     void PostTextToMainWindow(const char* text) override;
     void RecreateRenderer(bool fullScreen) override;
-    void ReportSessionRefusal(const char* text) override { ReportJoinFailure(text); }
+    void ReportSessionRefusal(const char* text) override { ReportSessionFailure(text); }
 
     // The quit question's answer: 0 goes to the exit splash, anything else back to the game.
     static bool ConfirmQuit(int32_t answer, uintptr_t argument);
@@ -155,7 +155,7 @@ private:
     // cannot be opened.
     bool OpenMainPack();
     void ReportDataFailure(const std::string& text);
-    void ReportJoinFailure(const std::string& text);
+    void ReportSessionFailure(const std::string& text);
     void RegisterScreens();
     void LoadCursors();
     void CreateDisplay();

@@ -162,7 +162,7 @@ void tovSessionDialog::ClickCreate()
         Finish(Result::kConnected);
     else
     {
-        ShowError("Could not create session.");
+        ShowError(kCreateFailedText);
         m_afterBox = Result::kFailed;
     }
 }

@@ -68,6 +68,7 @@ public:
     // Sessions kept from one search: a flood of answers bounds nothing else.
     static constexpr size_t kMaxSessions = 64;
     static constexpr const char* kNoConnection = "<<Select a Connection>>";
+    static constexpr const char* kCreateFailedText = "Could not create session.";
     static constexpr const char* kBadAddressText =
         "That is not an address. Type the host's address as HOST:PORT, for example 192.168.1.20:28640.";
 

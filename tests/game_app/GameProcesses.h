@@ -1,5 +1,5 @@
 #pragma once
-// What the multi-copy scenarios share: a free loopback port, a game process that is killed and
+// What the multi-copy scenarios share: a loopback port of their own, a game process that is killed and
 // reaped with its owner, the digest a headless copy keeps writing, read as fields, and the one
 // wait every scenario's steps go through.
 
@@ -11,7 +11,9 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,27 +27,90 @@
 #include <initializer_list>
 #include <iostream>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-// A UDP port on 127.0.0.1 that nothing holds right now.
-inline uint16_t FreeLoopbackPort()
+// Binds a UDP socket to 127.0.0.1:port (0: any free port); the socket, or -1, and the port.
+inline int BindLoopback(uint16_t& port)
 {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return 0;
+        return -1;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
     socklen_t length = sizeof address;
-    uint16_t port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(fd);
-    return port;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    {
+        close(fd);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return fd;
 }
+
+// A UDP port on 127.0.0.1 for one scenario's copies, its own until the lease ends. It lies below
+// the kernel's ephemeral range, so no socket bound to port 0 (a joiner's, or another test's) is
+// given it while the host starts; a lock file per port keeps scenarios running side by side apart.
+class LoopbackPortLease
+{
+public:
+    LoopbackPortLease()
+    {
+        int ephemeralLow = 32768;
+        std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> ephemeralLow;
+        constexpr int kLowest = 10000;
+        const int count = std::min(ephemeralLow, 65536) - kLowest;
+        if (count < 1000)
+        {
+            // No room below the ephemeral range: any free port, as the kernel gives one.
+            uint16_t port = 0;
+            if (const int fd = BindLoopback(port); fd >= 0)
+            {
+                close(fd);
+                m_port = port;
+            }
+            return;
+        }
+        const int start = static_cast<int>(std::random_device()() % static_cast<unsigned>(count));
+        for (int i = 0; i < count && m_port == 0; ++i)
+        {
+            auto port = static_cast<uint16_t>(kLowest + (start + i) % count);
+            const std::string path = "/tmp/tarnholm-test-port-" + std::to_string(port) + ".lock";
+            const int lock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (lock < 0)
+                continue;
+            if (flock(lock, LOCK_EX | LOCK_NB) == 0)
+            {
+                if (const int fd = BindLoopback(port); fd >= 0)
+                {
+                    close(fd);
+                    m_lock = lock;
+                    m_port = port;
+                    return;
+                }
+            }
+            close(lock);
+        }
+    }
+    ~LoopbackPortLease()
+    {
+        if (m_lock >= 0)
+            close(m_lock);
+    }
+    LoopbackPortLease(const LoopbackPortLease&) = delete;
+    LoopbackPortLease& operator=(const LoopbackPortLease&) = delete;
+    // 0 when no port was free.
+    uint16_t Port() const { return m_port; }
+
+private:
+    int m_lock = -1;
+    uint16_t m_port = 0;
+};
 
 // One game process, killed and reaped when it goes out of scope.
 class GameProcess
@@ -143,9 +208,8 @@ protected:
         m_deadline = std::chrono::steady_clock::now() + kScenarioLimit;
         if (std::getenv("GTEST_TOTAL_SHARDS") != nullptr)
             m_deadline = std::min(m_deadline, kProgramStart + kShardLimit);
-        const uint16_t port = FreeLoopbackPort();
-        ASSERT_NE(port, 0);
-        m_address = "127.0.0.1:" + std::to_string(port);
+        ASSERT_NE(m_port.Port(), 0);
+        m_address = "127.0.0.1:" + std::to_string(m_port.Port());
     }
 
     // The one wait: polls `done` every 50 ms while `going` holds and the scenario's deadline is
@@ -236,6 +300,7 @@ protected:
     }
 
     testfiles::TempDir m_dir;
+    LoopbackPortLease m_port;
     std::string m_address;
     std::chrono::steady_clock::time_point m_deadline;
 };

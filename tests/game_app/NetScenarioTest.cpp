@@ -346,36 +346,41 @@ TEST_F(NetScenarioTest, TheDaysEndTakesAPlayerFromTheTravelMapToTheResults)
         EXPECT_NE(standings.find(name), std::string::npos) << name << " in " << standings;
 }
 
-// A headless copy told to join where no game answers (a port the test holds and never answers
-// on) says so once on standard error and ends with exit code 1, on the frame its join failed.
-TEST_F(NetScenarioTest, AHeadlessJoinWhereNoGameAnswersEndsWithItsMessage)
+// A headless copy told to join where no game answers, or to host where another socket holds the
+// port (one the test holds and never answers on), says so once on standard error and ends with
+// exit code 1, on the frame its session failed: a host that could not host would go on to a day
+// that waits for players for good.
+TEST_F(NetScenarioTest, AHeadlessSessionThatCannotOpenEndsWithItsMessage)
 {
-    const int held = socket(AF_INET, SOCK_DGRAM, 0);
+    uint16_t port = 0;
+    const int held = BindLoopback(port);
     ASSERT_GE(held, 0);
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    bound.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof bound;
-    ASSERT_EQ(bind(held, reinterpret_cast<sockaddr*>(&bound), sizeof bound), 0);
-    ASSERT_EQ(getsockname(held, reinterpret_cast<sockaddr*>(&bound), &length), 0);
-    const std::string address = "127.0.0.1:" + std::to_string(ntohs(bound.sin_port));
-
-    GameProcess guest({"--headless", "--data", TARNHOLM_DATA, "--user-dir", m_dir.File("guest"), "--screen", "5",
-                       "--join", address, "--frames", "300", "--digest", m_dir.File("guest.txt")},
-                      m_dir.File("guest.log"));
-    ASSERT_TRUE(guest.Started());
-    WaitFor([&] { return !guest.Running(); });
+    const std::string address = "127.0.0.1:" + std::to_string(port);
+    const struct
+    {
+        const char* flag;
+        std::string reason;
+    } rows[] = {{"--join", "No game was found at " + address + "."}, {"--host", "Could not create session."}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.flag);
+        const std::string who = std::string("copy") + (row.flag + 2);
+        GameProcess copy({"--headless", "--data", TARNHOLM_DATA, "--user-dir", m_dir.File(who), "--screen", "5",
+                          row.flag, address, "--frames", "300", "--digest", m_dir.File(who + ".txt")},
+                         m_dir.File(who + ".log"));
+        ASSERT_TRUE(copy.Started());
+        WaitFor([&] { return !copy.Running(); });
+        EXPECT_EQ(copy.ExitCode(), 1);
+        std::ifstream log(m_dir.File(who + ".log"));
+        const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+        EXPECT_NE(said.find("tarnholm: " + row.reason + "\n"), std::string::npos) << said;
+        EXPECT_EQ(said.find(row.reason), said.rfind(row.reason)) << said;
+        // The live digest of its last frame: the run did not go on to its frame count.
+        const std::string frames = Field(ReadDigest(m_dir.File(who + ".txt")), "frames");
+        ASSERT_FALSE(frames.empty());
+        EXPECT_LT(std::stoi(frames), 10);
+    }
     close(held);
-    EXPECT_EQ(guest.ExitCode(), 1);
-    std::ifstream log(m_dir.File("guest.log"));
-    const std::string said((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-    const std::string reason = "No game was found at " + address + ".";
-    EXPECT_NE(said.find("tarnholm: " + reason + "\n"), std::string::npos) << said;
-    EXPECT_EQ(said.find(reason), said.rfind(reason)) << said;
-    // The live digest of its last frame: the run did not go on to its frame count.
-    const std::string frames = Field(ReadDigest(m_dir.File("guest.txt")), "frames");
-    ASSERT_FALSE(frames.empty());
-    EXPECT_LT(std::stoi(frames), 10);
 }
 
 // A two-day tournament for three copies, in which the players who keep no fish on day 1 are cut
