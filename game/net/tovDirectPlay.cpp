@@ -410,6 +410,15 @@ bool tovDirectPlay::IsPhaseCompatible(int32_t p, int32_t q)
     return q >= p || q <= 5;
 }
 
+bool tovDirectPlay::HasHeaderOf(int32_t slot)
+{
+    if (slot < 0 || slot >= tovNet::kSlots)
+        return false;
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    return (player.flags & kActive) != 0 && player.version != 0;
+}
+
 bool tovDirectPlay::IsPlayerInPhase(int32_t phase, int32_t slot)
 {
     if (slot == kLocalSlot)

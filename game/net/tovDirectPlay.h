@@ -199,6 +199,8 @@ public:
     // 0 for an inactive slot; 255 = local.
     int32_t GetPlayerPhase(int32_t slot);
     bool IsSlotActive(int32_t slot);
+    // Whether a header of the slot's player has come (the local player's always has).
+    bool HasHeaderOf(int32_t slot);
     int32_t FindRigSlotByPointer(const tovAnglerRigBase* rig);
     bool AnnouncePlayer(int32_t phase, bool announce);
     void SendPlayerHeader();

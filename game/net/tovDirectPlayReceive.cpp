@@ -412,9 +412,9 @@ void tovDirectPlay::SeatFromTable(plat::NetPlayerId id, int32_t slot, bool annou
     if (id != m_localId.load())
         return;
     m_localSlot = slot;
-    // The others heard nothing of this copy's phase from a seat it did not have yet. On the main
-    // thread, after any phase it set while the seat came.
-    if (seated != slot)
+    // A new seat reads phase 0 on every copy: one set before the seat came is told from it, on
+    // the main thread, after any phase set meanwhile.
+    if (seated != slot && m_localPhase.load() != 0)
         Post([this] { SetLocalPhase(m_localPhase.load()); });
 }
 

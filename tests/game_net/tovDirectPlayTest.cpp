@@ -38,6 +38,9 @@ protected:
         ASSERT_TRUE(host->session->HostSession("Lake day", ""));
         ASSERT_TRUE(client->session->JoinSession("Lake day"));
         ASSERT_TRUE(Wait([this] { return client->session->GetLocalSlot() == 1 && H().IsSlotActive(1); }));
+        // The host's header is the last of what it sends a newcomer: after it, no parameters of
+        // the join are still on their way to overwrite a test's (both sides share them here).
+        ASSERT_TRUE(Wait([this] { return C().HasHeaderOf(0); }));
     }
     void TearDown() override
     {
@@ -107,11 +110,16 @@ TEST_F(tovDirectPlayPair, OnlyTheHostSetsParametersAndTheClientTakesItsClock)
 
 TEST_F(tovDirectPlayPair, PhasesTravelWithThePlayerHeader)
 {
+    // The host answers the header with its parameters: that answer is taken before the host
+    // moves on, or it would overwrite the parameters both sides share here.
+    tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
+    unstamped.ClearHostClock();
+    StoreGameParams(unstamped);
     C().SetLocalPhase(5);
-    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5; }));
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5 && CopyGameParams().HasHostClock(); }));
     EXPECT_TRUE(H().IsPlayerInPhase(4, 1));
     EXPECT_FALSE(H().IsPlayerInPhase(4, 3));
-    // The host answers a header with its parameters; the client is now in the host's phase.
+    // The host's new phase reaches the client with its parameters.
     H().SetLocalPhase(4);
     EXPECT_TRUE(Wait([this] { return C().SyncPhase(4, false); }));
 }
