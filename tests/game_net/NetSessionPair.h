@@ -69,11 +69,13 @@ struct SessionPair
 };
 
 // The host opens "Lake day" and the client joins it; true once each lists the other, the client
-// in slot 1.
+// in slot 1, and the host's header, the last of what it sends a newcomer, has come: no
+// parameters of the join are still on their way to overwrite a test's (both sides share them).
 inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)
 {
     return h.HostSession("Lake day", "") && c.JoinSession("Lake day") &&
-           WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c});
+           WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c}) &&
+           WaitUntil([&] { return c.HasHeaderOf(0); }, {&h, &c});
 }
 
 // Should a blocking wait stall, sets the quit flag after 20 seconds so that the wait ends

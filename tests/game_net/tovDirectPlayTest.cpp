@@ -52,6 +52,17 @@ protected:
     tovDirectPlay& H() { return *host->session; }
     tovDirectPlay& C() { return *client->session; }
     bool Wait(const std::function<bool()>& done) { return WaitUntil(done, {&H(), &C()}); }
+    // Runs `send`, which sends the client the host's parameters, and waits until they have come:
+    // the host's next change reads the record both sides share here, which an older message
+    // still on its way would overwrite under it.
+    bool ParamsArrive(const std::function<void()>& send)
+    {
+        tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
+        unstamped.ClearHostClock();
+        StoreGameParams(unstamped);
+        send();
+        return Wait([] { return CopyGameParams().HasHostClock(); });
+    }
     bool Shown(const NetSessionSide& side, const std::string& line)
     {
         return std::find(side.lines.begin(), side.lines.end(), line) != side.lines.end();
@@ -110,13 +121,9 @@ TEST_F(tovDirectPlayPair, OnlyTheHostSetsParametersAndTheClientTakesItsClock)
 
 TEST_F(tovDirectPlayPair, PhasesTravelWithThePlayerHeader)
 {
-    // The host answers the header with its parameters: that answer is taken before the host
-    // moves on, or it would overwrite the parameters both sides share here.
-    tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
-    unstamped.ClearHostClock();
-    StoreGameParams(unstamped);
-    C().SetLocalPhase(5);
-    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5 && CopyGameParams().HasHostClock(); }));
+    // The host answers the header with its parameters.
+    ASSERT_TRUE(ParamsArrive([this] { C().SetLocalPhase(5); }));
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 5; }));
     EXPECT_TRUE(H().IsPlayerInPhase(4, 1));
     EXPECT_FALSE(H().IsPlayerInPhase(4, 3));
     // The host's new phase reaches the client with its parameters.
@@ -195,7 +202,7 @@ TEST_F(tovDirectPlayPair, TheClientFishesTheHostsDay)
 {
     tovGameSession game;
     game.SetDay(1, true);
-    H().SetDay(2, true);
+    ASSERT_TRUE(ParamsArrive([this] { H().SetDay(2, true); }));
     H().SyncPhase(4, true);
     C().SetLocalPhase(5);
     QuitOnStall watchdog;

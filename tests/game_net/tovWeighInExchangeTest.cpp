@@ -55,8 +55,18 @@ bool BothFishingOnTheHostsSession(SessionPair& pair)
 {
     if (!HostAndJoin(pair.h, pair.c))
         return false;
+    // Each side's phase, and the host's answer to the client's header, have come before a test
+    // goes on: a message still on its way would overwrite the parameters both sides share here.
     pair.h.SetLocalPhase(5);
+    if (!WaitUntil([&] { return pair.c.GetPlayerPhase(0) == 5; }, {&pair.h, &pair.c}))
+        return false;
+    tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
+    unstamped.ClearHostClock();
+    StoreGameParams(unstamped);
     pair.c.SetLocalPhase(5);
+    if (!WaitUntil([&] { return pair.h.GetPlayerPhase(1) == 5 && CopyGameParams().HasHostClock(); },
+                   {&pair.h, &pair.c}))
+        return false;
     SetNetworkPlay(&pair.h);
     return true;
 }
