@@ -5,6 +5,7 @@
 #include "LoopbackNetwork.h"
 #include "qrxBaseApp.h"
 #include "tovDirectPlay.h"
+#include "tovNetworkPlayGameParams.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -67,6 +68,18 @@ struct SessionPair
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
 };
+
+// Runs `send`, which sends the client the host's parameters, and waits until they have come. Both
+// copies of a test share one record of them: an older message still on its way would overwrite
+// the host's next change under it, and the host would send that on.
+inline bool ParamsArrive(const std::function<void()>& send, std::initializer_list<tovDirectPlay*> sessions)
+{
+    tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
+    unstamped.ClearHostClock();
+    StoreGameParams(unstamped);
+    send();
+    return WaitUntil([] { return CopyGameParams().HasHostClock(); }, sessions);
+}
 
 // The host opens "Lake day" and the client joins it; true once each lists the other, the client
 // in slot 1, and the host's header, the last of what it sends a newcomer, has come: no

@@ -52,17 +52,7 @@ protected:
     tovDirectPlay& H() { return *host->session; }
     tovDirectPlay& C() { return *client->session; }
     bool Wait(const std::function<bool()>& done) { return WaitUntil(done, {&H(), &C()}); }
-    // Runs `send`, which sends the client the host's parameters, and waits until they have come:
-    // the host's next change reads the record both sides share here, which an older message
-    // still on its way would overwrite under it.
-    bool ParamsArrive(const std::function<void()>& send)
-    {
-        tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
-        unstamped.ClearHostClock();
-        StoreGameParams(unstamped);
-        send();
-        return Wait([] { return CopyGameParams().HasHostClock(); });
-    }
+    bool ParamsArrive(const std::function<void()>& send) { return ::ParamsArrive(send, {&H(), &C()}); }
     bool Shown(const NetSessionSide& side, const std::string& line)
     {
         return std::find(side.lines.begin(), side.lines.end(), line) != side.lines.end();

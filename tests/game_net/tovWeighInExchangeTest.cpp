@@ -60,12 +60,8 @@ bool BothFishingOnTheHostsSession(SessionPair& pair)
     pair.h.SetLocalPhase(5);
     if (!WaitUntil([&] { return pair.c.GetPlayerPhase(0) == 5; }, {&pair.h, &pair.c}))
         return false;
-    tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
-    unstamped.ClearHostClock();
-    StoreGameParams(unstamped);
-    pair.c.SetLocalPhase(5);
-    if (!WaitUntil([&] { return pair.h.GetPlayerPhase(1) == 5 && CopyGameParams().HasHostClock(); },
-                   {&pair.h, &pair.c}))
+    if (!ParamsArrive([&] { pair.c.SetLocalPhase(5); }, {&pair.h, &pair.c}) ||
+        !WaitUntil([&] { return pair.h.GetPlayerPhase(1) == 5; }, {&pair.h, &pair.c}))
         return false;
     SetNetworkPlay(&pair.h);
     return true;
