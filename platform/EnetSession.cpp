@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DebugOutput.h"
+#include "NetTurnAways.h"
 
 #include <enet/enet.h>
 
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -41,19 +41,11 @@ constexpr size_t kMaxName = kNetMaxPlayerName;
 constexpr int32_t kMaxSessionPlayers = 32;
 constexpr int32_t kConnectWaitMs = 3000;
 constexpr int32_t kServiceStepMs = 2;
-// Most events one service step handles.
-constexpr int32_t kEventsPerStep = 512;
 // A connection holds a place until it joins; one that sends no join within this time (the
-// installed clock's) is dropped, so that idle connections cannot keep the players out.
+// session's clock) is dropped, so that idle connections cannot keep the players out.
 constexpr uint32_t kJoinWaitMs = 5000;
 // Connections beyond the players' places, so that a refused one is told why rather than unheard.
 constexpr size_t kRefusalPeers = 4;
-// Joins from the address of a player let go for a flood wait this long (the installed clock's),
-// twice as long after each further let-go in the session; the doubling stops at kMaxTurnAwayDoublings.
-constexpr uint32_t kTurnAwayMs = 5000;
-constexpr uint32_t kMaxTurnAwayDoublings = 16;
-// Addresses turned away at once; the oldest turn-away gives way.
-constexpr size_t kMaxTurnedAway = 64;
 // How long a closing end goes on sending what it has queued (its leave among it) before it
 // disconnects at once: real time, as the peers' answers come in it.
 constexpr int32_t kCloseWaitMs = 1000;
@@ -195,6 +187,7 @@ bool SplitHostPort(const std::string& address, std::string& host, uint16_t& port
 struct EnetSession::State
 {
     int32_t timeoutMs;
+    const Clock* clock = nullptr;
     mutable std::mutex mutex;
     ENetHost* host = nullptr;
     ENetPeer* server = nullptr;
@@ -215,23 +208,22 @@ struct EnetSession::State
     // Host: what each player may send; the frames it held back.
     std::shared_ptr<NetRelayFilter> filter;
     int64_t heldBack = 0;
-    // Host: the addresses of players let go, with the tick and the length of their turn-away;
-    // how many were let go in the session.
-    struct TurnAway
-    {
-        uint32_t sinceMs;
-        uint32_t forMs;
-    };
-    std::map<enet_uint32, TurnAway> turnedAway;
-    uint32_t letGo = 0;
+    // Host: the addresses of players let go for a flood.
+    NetTurnAways turnedAway;
+    // Host: seated players not yet introduced, with the tick they were seated at.
+    std::map<NetPlayerId, uint32_t> unintroduced;
     NetJoinFailure joinFailure = NetJoinFailure::None;
     std::thread service;
     std::atomic<bool> stop{false};
+    // The last closed session's, sending what it had queued.
+    std::thread closing;
 
     std::mutex inboxMutex;
     std::condition_variable inboxReady;
     std::deque<NetMessage> inbox;
     bool woken = false;
+
+    uint32_t Now() const { return clock->TickMs(); }
 
     void Push(NetMessage message)
     {
@@ -277,6 +269,7 @@ struct EnetSession::State
         if (id == 0 || peers.erase(id) == 0)
             return;
         names.erase(id);
+        unintroduced.erase(id);
         if (filter)
             filter->Forget(id);
         std::vector<uint8_t> frame{kFrameDestroyed};
@@ -295,32 +288,40 @@ struct EnetSession::State
         if (verdict == NetRelayFilter::Verdict::Disconnect)
         {
             DebugOutput((NameOf(from) + " stayed past its share of messages: disconnected").c_str());
-            TurnAwayFrom(peer->address.host);
-            peer->data = nullptr;
-            enet_peer_disconnect(peer, 0);
-            RemovePlayer(from);
+            // A player let go for a flood comes back at once, the door being open between games.
+            turnedAway.LetGo(peer->address.host, Now());
+            LetGo(peer, from);
         }
         return false;
     }
 
-    // Host: a player let go for a flood comes back at once, the door being open between games.
-    void TurnAwayFrom(enet_uint32 from)
+    void LetGo(ENetPeer* peer, NetPlayerId id)
     {
-        const uint32_t now = GetTimeMs();
-        for (auto at = turnedAway.begin(); at != turnedAway.end();)
-            at = now - at->second.sinceMs >= at->second.forMs ? turnedAway.erase(at) : std::next(at);
-        if (turnedAway.size() >= kMaxTurnedAway && turnedAway.count(from) == 0)
-            turnedAway.erase(std::min_element(turnedAway.begin(), turnedAway.end(),
-                                              [](const auto& a, const auto& b)
-                                              { return a.second.sinceMs - b.second.sinceMs > (1u << 31); }));
-        turnedAway[from] = {now, kTurnAwayMs << std::min(letGo, kMaxTurnAwayDoublings)};
-        ++letGo;
+        peer->data = nullptr;
+        enet_peer_disconnect(peer, 0);
+        RemovePlayer(id);
     }
 
-    bool IsTurnedAway(enet_uint32 from) const
+    // Host: a seat held by something that never says it is a copy of the game goes, and the
+    // start of the day stops waiting for it. No turn-away: copies on one machine share an address.
+    void LetGoUnintroduced()
     {
-        const auto found = turnedAway.find(from);
-        return found != turnedAway.end() && GetTimeMs() - found->second.sinceMs < found->second.forMs;
+        if (!filter)
+            return;
+        const uint32_t now = Now();
+        for (auto at = unintroduced.begin(); at != unintroduced.end();)
+        {
+            const auto [id, since] = *at;
+            ++at;
+            if (filter->HasIntroduced(id))
+                unintroduced.erase(id);
+            else if (now - since >= kIntroduceMs)
+                if (const auto peer = peers.find(id); peer != peers.end())
+                {
+                    DebugOutput((NameOf(id) + " sent nothing a copy of the game sends: disconnected").c_str());
+                    LetGo(peer->second, id);
+                }
+        }
     }
 
     // Host side: one received frame from a joined or joining player.
@@ -361,6 +362,7 @@ struct EnetSession::State
             SendToPeers(created, true, 0);
             peers[id] = peer;
             names[id] = name;
+            unintroduced[id] = Now();
             Push({NetMessage::Kind::PlayerCreated, id, {}});
             return;
         }
@@ -374,8 +376,7 @@ struct EnetSession::State
             if (!in.U32(sender) || !in.U32(to))
                 return;
             // Before anything is kept or relayed: a flood stops here.
-            if (filter &&
-                !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), GetTimeMs())))
+            if (filter && !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), Now())))
                 return;
             std::vector<uint8_t> frame{kFrameApp};
             PutU32(frame, from);
@@ -395,7 +396,7 @@ struct EnetSession::State
             if (!in.U32(id) || !in.Name(name))
                 return;
             // Past the share, a rename is neither taken nor echoed.
-            if (filter && !Admit(peer, from, filter->TakeRename(from, NameOf(from), GetTimeMs())))
+            if (filter && !Admit(peer, from, filter->TakeRename(from, NameOf(from), Now())))
                 return;
             name = UniquePlayerName(name, NamesBut(names, from));
             names[from] = name;
@@ -481,7 +482,7 @@ struct EnetSession::State
                 if (const NetJoinFailure refusal = Refusal(event.peer); refusal != NetJoinFailure::None)
                     enet_peer_disconnect_later(event.peer, static_cast<uint32_t>(refusal));
                 else
-                    waiting[event.peer] = GetTimeMs();
+                    waiting[event.peer] = Now();
             }
             break;
         case ENET_EVENT_TYPE_RECEIVE:
@@ -531,7 +532,7 @@ struct EnetSession::State
     // not joined count as taken.
     NetJoinFailure Refusal(const ENetPeer* peer) const
     {
-        if (IsTurnedAway(peer->address.host))
+        if (turnedAway.Holds(peer->address.host, Now()))
             return NetJoinFailure::TurnedAway;
         if (!joinable)
             return NetJoinFailure::Begun;
@@ -542,7 +543,7 @@ struct EnetSession::State
 
     void DropSilentConnections()
     {
-        const uint32_t now = GetTimeMs();
+        const uint32_t now = Now();
         for (auto at = waiting.begin(); at != waiting.end();)
             if (now - at->second >= kJoinWaitMs)
             {
@@ -582,10 +583,10 @@ struct EnetSession::State
         }
     }
 
-    // With the service thread stopped: what is queued for each peer goes first (a leave sent
-    // just before must reach the others), then the disconnection; a peer that has not answered
-    // within kCloseWaitMs is disconnected at once.
-    void SendQueuedAndLeave(const std::vector<ENetPeer*>& open)
+    // On the closing thread, which alone has the host now: what is queued for each peer goes
+    // first (a leave sent just before must reach the others), then the disconnection; a peer
+    // that has not answered within kCloseWaitMs is disconnected at once. Then the port is free.
+    static void SendQueuedAndLeave(ENetHost* host, const std::vector<ENetPeer*>& open)
     {
         for (ENetPeer* peer : open)
             enet_peer_disconnect_later(peer, 0);
@@ -604,6 +605,7 @@ struct EnetSession::State
             if (peer->state != ENET_PEER_STATE_DISCONNECTED)
                 enet_peer_disconnect_now(peer, 0);
         enet_host_flush(host);
+        enet_host_destroy(host);
     }
 
     // Services the host until the condition holds or the time runs out (before the service
@@ -629,14 +631,18 @@ struct EnetSession::State
             {
                 std::lock_guard lock(mutex);
                 ENetEvent event;
-                // A flood would keep the loop here for good, and the game's thread out of the
-                // session with it: the rest waits for the next step.
-                for (int32_t n = 0; n < kEventsPerStep && host != nullptr && enet_host_service(host, &event, 0) > 0;
-                     ++n)
-                    HandleEvent(event);
+                ServiceStep(
+                    [&]
+                    {
+                        if (host == nullptr || enet_host_service(host, &event, 0) <= 0)
+                            return false;
+                        HandleEvent(event);
+                        return true;
+                    });
                 if (hosting && host != nullptr)
                 {
                     DropSilentConnections();
+                    LetGoUnintroduced();
                     AnswerDiscovery();
                 }
             }
@@ -670,22 +676,42 @@ struct EnetSession::State
         if (filter)
             filter->Forget(kNetAllPlayers);
         heldBack = 0;
-        turnedAway.clear();
-        letGo = 0;
+        turnedAway.Clear();
+        unintroduced.clear();
         address.clear();
         joinable = true;
     }
 };
 
-EnetSession::EnetSession(int32_t peerTimeoutMs) : m_state(std::make_unique<State>())
+EnetSession::EnetSession(int32_t peerTimeoutMs, const Clock* clock) : m_state(std::make_unique<State>())
 {
+    // Never destroyed: a session's clock must outlive it.
+    static const SteadyClock* steady = new SteadyClock;
     m_state->timeoutMs = peerTimeoutMs;
+    m_state->clock = clock != nullptr ? clock : steady;
     InitEnetOnce();
 }
 
 EnetSession::~EnetSession()
 {
     Close();
+    FinishClosing();
+}
+
+int32_t EnetSession::ServiceStep(const std::function<bool()>& next)
+{
+    // A flood would keep the loop here for good, and the game's thread out of the session with
+    // it: the rest waits for the next step.
+    int32_t handled = 0;
+    while (handled < kEventsPerStep && next())
+        ++handled;
+    return handled;
+}
+
+void EnetSession::FinishClosing()
+{
+    if (m_state->closing.joinable())
+        m_state->closing.join();
 }
 
 std::vector<NetSessionInfo> EnetSession::Enumerate(int32_t timeoutMs)
@@ -742,6 +768,8 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
                        const std::string& playerName)
 {
     Close();
+    // The session closed last may still hold the port asked for.
+    FinishClosing();
     State& s = *m_state;
     std::string hostName = "0.0.0.0";
     uint16_t port = kDefaultPort;
@@ -854,7 +882,14 @@ void EnetSession::Close()
             open.push_back(s.server);
         for (const auto& [id, peer] : s.peers)
             open.push_back(peer);
-        s.SendQueuedAndLeave(open);
+        // A connection that has not joined yet is told too, rather than left to its time-out.
+        for (const auto& [peer, since] : s.waiting)
+            open.push_back(peer);
+        // One closing at a time; the one before has had its second by now, or nearly.
+        FinishClosing();
+        s.closing = std::thread(State::SendQueuedAndLeave, s.host, std::move(open));
+        // Reset leaves the host to the closing thread.
+        s.host = nullptr;
     }
     s.Reset();
     Wake();
@@ -941,6 +976,15 @@ bool EnetSession::SetRelayFilter(std::shared_ptr<NetRelayFilter> filter)
     std::lock_guard lock(m_state->mutex);
     m_state->filter = std::move(filter);
     return true;
+}
+
+int32_t EnetSession::SeatsNotIntroduced() const
+{
+    std::lock_guard lock(m_state->mutex);
+    const State& s = *m_state;
+    return static_cast<int32_t>(std::count_if(s.unintroduced.begin(), s.unintroduced.end(),
+                                              [&s](const auto& seat)
+                                              { return !s.filter || !s.filter->HasIntroduced(seat.first); }));
 }
 
 int32_t EnetSession::ConnectionsWaitingToJoin() const

@@ -2,16 +2,23 @@
 // A network session over UDP: the host accepts players and relays their messages, so every
 // player talks only to the host, and the host's relay filter holds back a flood at its source; joins
 // from the address of a player it let go are turned away for a while. Guaranteed messages
-// travel reliably and in order, the rest as they come. A player silent past the peer time-out is taken for gone; a
-// connection that does not join within 5 s of the installed clock is dropped. Refusals say why. Sessions answer
-// discovery on a fixed port of the local network.
+// travel reliably and in order, the rest as they come. A player silent past the peer time-out is
+// taken for gone; a connection that does not join within 5 s is dropped, and a seat whose player
+// has not introduced itself (the relay filter says) within 30 s is let go. These times, the shares
+// and the turn-aways run on the session's clock: real time unless a test gives another, since a
+// game's clock may stand still while the game waits. Refusals say why. Sessions answer discovery
+// on a fixed port of the local network.
 
 #include "NetSession.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace plat
 {
+
+class Clock;
 
 class EnetSession final : public NetSession
 {
@@ -19,8 +26,15 @@ public:
     static constexpr uint16_t kDefaultPort = 28640;
     static constexpr uint16_t kDiscoveryPort = 28641;
 
-    // peerTimeoutMs: how long a silent player is waited for.
-    explicit EnetSession(int32_t peerTimeoutMs = 10000);
+    // Most events one step of the service handles: a flood must not keep the game's thread out
+    // of the session.
+    static constexpr int32_t kEventsPerStep = 512;
+    // How long a seated player has to introduce itself.
+    static constexpr uint32_t kIntroduceMs = 30000;
+
+    // peerTimeoutMs: how long a silent player is waited for (real time); clock: the session's
+    // (borrowed, outliving the session), null for the steady clock.
+    explicit EnetSession(int32_t peerTimeoutMs = 10000, const Clock* clock = nullptr);
     ~EnetSession() override;
 
     std::vector<NetSessionInfo> Enumerate(int32_t timeoutMs) override;
@@ -30,7 +44,8 @@ public:
     // address "HOST:PORT" or "HOST" (kDefaultPort).
     bool Join(const std::string& address, const std::string& playerName) override;
     NetJoinFailure GetJoinFailure() const override;
-    // What is queued goes before the leave, for up to a second.
+    // Returns at once; the closed session goes on sending what is queued (its leave among it)
+    // on its own thread for up to a second, holding its port meanwhile.
     void Close() override;
     NetPlayerId GetLocalId() const override;
     bool IsHost() const override;
@@ -52,6 +67,14 @@ public:
     int32_t ConnectionsWaitingToJoin() const;
     // Host: the frames its relay filter has held back since the session opened (tests).
     int64_t FramesHeldBack() const;
+    // Host: seated players that have not introduced themselves yet (tests).
+    int32_t SeatsNotIntroduced() const;
+    // Waits until the last closed session has said its leave or given up (the destructor does).
+    void FinishClosing();
+
+    // One service step: handles events while next() finds one, at most kEventsPerStep; returns
+    // how many it handled.
+    static int32_t ServiceStep(const std::function<bool()>& next);
 
 private:
     struct State;

@@ -73,7 +73,7 @@ struct NetMessage
 
 // What a host lets through of each player's messages before it relays them or keeps them: the
 // session carries the game's messages as bytes, and only the game knows a chat line from a
-// state. Called from one thread at a time; nowMs is the installed clock's tick.
+// state. Called from one thread at a time; nowMs is the session's clock's tick.
 class NetRelayFilter
 {
 public:
@@ -94,6 +94,9 @@ public:
     virtual Verdict TakeRename(NetPlayerId from, const std::string& name, uint32_t nowMs) = 0;
     // The player has left; kNetAllPlayers: every player (the session closed).
     virtual void Forget(NetPlayerId from) = 0;
+    // The player has sent what every copy of the game sends once seated; the host lets go a
+    // seat that has not within a while of being seated.
+    virtual bool HasIntroduced(NetPlayerId /*from*/) const { return true; }
 };
 
 class NetSession

@@ -129,6 +129,8 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     m_localId = m_transport->GetLocalId();
     // The host's slot table names this player's slot.
     StartReceiveThread();
+    // The host lets go a seat that has not introduced itself a while after the welcome.
+    SendPlayerHeader();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "tovDirectPlayState.h"
 #include "tovNetAllowance.h"
 #include "tovNetMessages.h"
+#include "tovNetPacer.h"
 #include "tovNetRelayFilter.h"
 #include "tovNetworkPlay.h"
 #include "tovNetworkPlayGameParams.h"
@@ -345,6 +346,7 @@ private:
     std::map<plat::NetPlayerId, Shares> m_shares;
     // Chat and renames: the transport's on the host, else this session's receive thread's.
     std::shared_ptr<tovNetRelayFilter> m_relayFilter = std::make_shared<tovNetRelayFilter>();
+    tovNetPacer m_pacer;
     bool m_transportFilters = false;
     SetupDialog m_setupDialog;
     RigFactory m_rigFactory;

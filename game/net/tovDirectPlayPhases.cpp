@@ -111,6 +111,8 @@ bool tovDirectPlay::SendMessage(plat::NetPlayerId to, std::vector<uint8_t> messa
     message[1] = static_cast<uint8_t>(m_localSlot.load());
     if (tovNet::IsGameMessage(message[0]))
         tovNet::StampGame(message, m_game.load());
+    if (const auto wait = m_pacer.Take(message[0], tovNetPacer::Clock::now()); wait.count() > 0)
+        std::this_thread::sleep_for(wait);
     tovNet::StampMessage(message, GetElapsedMs());
     return m_transport->Send(to, message.data(), message.size(), tovNet::IsGuaranteed(message[0]));
 }

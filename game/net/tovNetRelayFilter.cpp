@@ -43,6 +43,8 @@ tovNetRelayFilter::Verdict tovNetRelayFilter::TakeMessage(plat::NetPlayerId from
     if (tovNet::MessageSize(type) == 0 || size != tovNet::MessageSize(type))
         type = 0;
     Shares& shares = m_shares[from];
+    if (type == tovNet::kPlayerHeader)
+        m_introduced.insert(from);
     switch (type)
     {
     case tovNet::kChatText:
@@ -72,7 +74,18 @@ tovNetRelayFilter::Verdict tovNetRelayFilter::TakeRename(plat::NetPlayerId from,
 void tovNetRelayFilter::Forget(plat::NetPlayerId from)
 {
     if (from == plat::kNetAllPlayers)
+    {
         m_shares.clear();
+        m_introduced.clear();
+    }
     else
+    {
         m_shares.erase(from);
+        m_introduced.erase(from);
+    }
+}
+
+bool tovNetRelayFilter::HasIntroduced(plat::NetPlayerId from) const
+{
+    return m_introduced.count(from) != 0;
 }

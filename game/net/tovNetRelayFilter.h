@@ -1,12 +1,14 @@
 #pragma once
-// What a player may send through the host, type by type, per second of the session's clock: four
+// What a player may send through the host, type by type, per second of the session's clock (real
+// time where the game runs: a waiting game's clock stands still while messages still come): four
 // chat lines and one rename, and of the messages a copy sends by itself about as many as the
 // most an honest copy sends at the window's frame cap, twice over. The game session owns it and
 // installs it in the transport, which applies it on the host before it relays anything, so a
 // flood stops at its source and every message that passes reaches every player; where the
 // transport relays nothing, the session applies it to the chat and renames it receives. A type
 // the game does not know, and parameters from anyone but the host, are never relayed. A player
-// past a share for kLetGoMs on end is let go. Called from one thread at a time.
+// past a share for kLetGoMs on end is let go. A player has introduced itself once its header came,
+// which every copy sends once welcomed. Called from one thread at a time.
 
 #include "NetSession.h"
 #include "tovNetAllowance.h"
@@ -14,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 class tovNetRelayFilter : public plat::NetRelayFilter
@@ -22,9 +25,8 @@ public:
     static constexpr uint32_t kChatLinesPerSecond = 4;
     static constexpr uint32_t kRenamesPerSecond = 1;
     static constexpr uint32_t kLetGoMs = 5000;
-    // At the window's cap a copy sends at most one header and one state a frame, and a ping
-    // every two seconds; headless copies draw far more frames than the cap on their own clocks,
-    // which is why a ping has the state's share.
+    // Every copy, headless too, sends its headers, states and pings each at most at the window's
+    // frame cap in real time (tovNetPacer).
     static constexpr uint32_t kFramesPerSecondAtCap = 60;
     static constexpr uint32_t kOncePerFramePerSecond = 2 * kFramesPerSecondAtCap;
     // Throttle, wheel, trim, trolling motor, the angler's phase and its flags: each at most once
@@ -38,6 +40,7 @@ public:
                         uint32_t nowMs) override;
     Verdict TakeRename(plat::NetPlayerId from, const std::string& name, uint32_t nowMs) override;
     void Forget(plat::NetPlayerId from) override;
+    bool HasIntroduced(plat::NetPlayerId from) const override;
 
 private:
     // Message types 0..8 (0: any type the game does not know), then the session's renames.
@@ -51,4 +54,5 @@ private:
 
     // By player id, while the player is in the session.
     std::map<plat::NetPlayerId, Shares> m_shares;
+    std::set<plat::NetPlayerId> m_introduced;
 };

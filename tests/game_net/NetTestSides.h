@@ -19,10 +19,11 @@ struct EnetSide
     std::vector<std::string> lines;
     std::unique_ptr<tovDirectPlay> session;
 
-    // timeoutMs: how long the peer's silence is borne (real time).
-    EnetSide(const std::string& name, int32_t timeoutMs)
+    // timeoutMs: how long the peer's silence is borne (real time); clock: the session's (null:
+    // the steady clock).
+    EnetSide(const std::string& name, int32_t timeoutMs, const plat::Clock* clock = nullptr)
     {
-        auto owned = std::make_unique<plat::EnetSession>(timeoutMs);
+        auto owned = std::make_unique<plat::EnetSession>(timeoutMs, clock);
         transport = owned.get();
         session = std::make_unique<tovDirectPlay>(std::move(owned));
         session->SetLocalName(name);

@@ -1,5 +1,6 @@
 // Two game sessions over UDP on the loopback interface only, with a short peer time-out so a
 // silent player is given up within seconds.
+#include "BareConnection.h"
 #include "Clock.h"
 #include "EnetSession.h"
 #include "NetSessionPair.h"
@@ -257,68 +258,14 @@ struct ManualClockInstalled
     ~ManualClockInstalled() { plat::SetCurrentClock(nullptr); }
 };
 
-// A connection to a session that sends only what the test tells it to.
-class BareConnection
-{
-public:
-    explicit BareConnection(const std::string& address)
-    {
-        std::string host;
-        uint16_t port = 0;
-        ENetAddress target{};
-        m_host = enet_host_create(nullptr, 1, 2, 0, 0);
-        if (m_host != nullptr && plat::SplitHostPort(address, host, port, 0) &&
-            enet_address_set_host_ip(&target, host.c_str()) == 0)
-        {
-            target.port = port;
-            m_peer = enet_host_connect(m_host, &target, 2, 0);
-        }
-    }
-    ~BareConnection()
-    {
-        if (m_host != nullptr)
-            enet_host_destroy(m_host);
-    }
-    BareConnection(const BareConnection&) = delete;
-    BareConnection& operator=(const BareConnection&) = delete;
-
-    // The next event's type and data (a minute's bound; ENET_EVENT_TYPE_NONE when none came).
-    ENetEventType Next(uint32_t* data = nullptr)
-    {
-        for (int i = 0; m_peer != nullptr && i < 12000; ++i)
-        {
-            ENetEvent event;
-            if (enet_host_service(m_host, &event, 5) <= 0)
-                continue;
-            if (event.type == ENET_EVENT_TYPE_RECEIVE)
-                enet_packet_destroy(event.packet);
-            // The acknowledgement goes at once: the host counts a connection once it has it.
-            enet_host_flush(m_host);
-            if (data != nullptr)
-                *data = event.data;
-            return event.type;
-        }
-        return ENET_EVENT_TYPE_NONE;
-    }
-    void Send(const std::vector<uint8_t>& frame)
-    {
-        enet_peer_send(m_peer, 0, enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
-        enet_host_flush(m_host);
-    }
-
-private:
-    ENetHost* m_host = nullptr;
-    ENetPeer* m_peer = nullptr;
-};
-
-// Connections that never join hold their places, for 5 s of the installed clock and no less:
+// Connections that never join hold their places, for 5 s of the session's clock and no less:
 // a join meanwhile is told the session is full, and one after they were dropped is seated. The
 // second came 1 ms after the first, so when the first has had its 5 s the second, 1 ms short,
 // still holds its place (the host drops every connection that is due at once).
 TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForFiveSeconds)
 {
     ManualClockInstalled installed;
-    plat::EnetSession host(kPatientTimeoutMs);
+    plat::EnetSession host(kPatientTimeoutMs, &installed.clock);
     ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 3, "Robin"));
     BareConnection first(host.GetAddress());
     ASSERT_EQ(first.Next(), ENET_EVENT_TYPE_CONNECT);
@@ -434,43 +381,6 @@ TEST(tovEnetSession, TakenNamesGetASuffixOnEveryCopy)
         },
         copies));
     EXPECT_EQ(first.session->GetLocalName(), "Robin");
-}
-
-// A guaranteed frame sent just before a close reaches the others before they hear of the leave:
-// a leave's last words (a left-fishing event, a header) are sent with it. Both ways: a player
-// that leaves, and a host that closes the session.
-TEST(tovEnetSession, WhatIsSentJustBeforeACloseArrivesBeforeTheLeave)
-{
-    for (const bool hostCloses : {false, true})
-    {
-        SCOPED_TRACE(hostCloses ? "the host closes" : "the player leaves");
-        for (int32_t round = 0; round < 5; ++round)
-        {
-            plat::EnetSession host(kPatientTimeoutMs);
-            ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 5, "Robin"));
-            plat::EnetSession player(kPatientTimeoutMs);
-            ASSERT_TRUE(player.Join(host.GetAddress(), "Casey"));
-            plat::EnetSession& leaving = hostCloses ? host : player;
-            plat::EnetSession& staying = hostCloses ? player : host;
-            const plat::NetPlayerId leaver = leaving.GetLocalId();
-            const std::vector<uint8_t> last = tovNet::NameChangedMsg().Write();
-            ASSERT_TRUE(leaving.Send(plat::kNetAllPlayers, last.data(), last.size(), true));
-            leaving.Close();
-            bool arrived = false;
-            bool gone = false;
-            for (int32_t i = 0; i < 12000 && !gone; ++i)
-            {
-                plat::NetMessage message;
-                if (!staying.Receive(message, 5))
-                    continue;
-                if (message.kind == plat::NetMessage::Kind::App && message.from == leaver)
-                    arrived = message.data == last;
-                gone = message.kind == plat::NetMessage::Kind::PlayerDestroyed && message.from == leaver;
-            }
-            ASSERT_TRUE(gone);
-            ASSERT_TRUE(arrived) << "round " << round;
-        }
-    }
 }
 
 } // namespace
