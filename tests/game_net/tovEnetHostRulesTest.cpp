@@ -9,9 +9,11 @@
 #include "NetTestSides.h"
 #include "NetTurnAways.h"
 #include "tovNetMessages.h"
+#include "tovNetRelayFilter.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace
@@ -77,6 +79,44 @@ TEST(tovEnetHostRules, TurnAwaysDoublePerAddressInABoundedTable)
     EXPECT_FALSE(full.Holds(1000, start + 102)) << "the oldest gave way";
     for (const uint32_t kept : {1001u, 1005u, 1063u, 5000u})
         EXPECT_TRUE(full.Holds(kept, start + 102)) << kept;
+}
+
+// An honest copy's states at its pace (60 a second) for three seconds of the session's clock,
+// while the game's own clock stands still as a headless host's does inside a wait: nothing is
+// held back and nobody is told of a flood.
+TEST(tovEnetHostRules, SharesCountOnTheSessionsClockNotTheGames)
+{
+    ClockAndDebug installed{1000000000ull};
+    plat::ManualClock link{5000000000ull};
+    plat::EnetSession host(kPatientTimeoutMs, &link);
+    host.SetRelayFilter(std::make_shared<tovNetRelayFilter>());
+    ASSERT_TRUE(host.Host("Lake day", "127.0.0.1:0", 3, "Robin"));
+    plat::EnetSession casey(kPatientTimeoutMs);
+    ASSERT_TRUE(casey.Join(host.GetAddress(), "Casey"));
+    std::vector<uint8_t> state(tovNet::MessageSize(tovNet::kPlayerState), 0);
+    state[0] = tovNet::kPlayerState;
+    state[1] = tovNet::kNoSlot;
+    // Each state is taken before the clock moves on: the host takes them at its own pace.
+    const auto taken = [&]
+    {
+        plat::NetMessage message;
+        for (int32_t i = 0; i < 12000 && host.FramesHeldBack() == 0; ++i)
+            if (host.Receive(message, 5) && message.kind == plat::NetMessage::Kind::App)
+                return true;
+        return false;
+    };
+    for (int32_t second = 0; second < 3; ++second)
+    {
+        for (int32_t frame = 0; frame < 60; ++frame)
+        {
+            ASSERT_TRUE(casey.Send(plat::kNetAllPlayers, state.data(), state.size(), true));
+            ASSERT_TRUE(taken()) << "second " << second << ", frame " << frame;
+            link.AdvanceMs(1000 / 60);
+        }
+        link.AdvanceMs(1000 % 60);
+    }
+    EXPECT_EQ(host.FramesHeldBack(), 0);
+    EXPECT_TRUE(installed.debug.Lines().empty()) << installed.debug.Lines().front();
 }
 
 // A message of no known kind, sent guaranteed: the host drops every one.
