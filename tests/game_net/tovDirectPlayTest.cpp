@@ -284,11 +284,17 @@ TEST_F(tovDirectPlayPair, TheHostBeginsTheFirstDayWithEveryPlayerAtItsStart)
     C().SetLocalPhase(2);
     ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 2; }));
     EXPECT_TRUE(H().IsEveryoneAtDayStart());
+    EXPECT_FALSE(H().HasBegunDay(1)) << "at its start, not in the day";
     EXPECT_TRUE(C().IsEveryoneAtDayStart()) << "only the host waits";
     C().SetLocalPhase(0);
     ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 0; }));
     C().Close();
-    EXPECT_TRUE(Wait([this] { return H().IsEveryoneAtDayStart(); })) << "nobody left to wait for";
+    // Nobody left to wait for, read without the host's drain: the question frees no seat, the
+    // frame's drain does.
+    EXPECT_TRUE(WaitUntil([this] { return H().IsEveryoneAtDayStart(); }, {}));
+    EXPECT_TRUE(H().IsSlotActive(1));
+    H().DrainMainThreadQueue();
+    EXPECT_FALSE(H().IsSlotActive(1));
 }
 
 // A joiner can reach its start of the day before the host's table has seated it: the phase it
