@@ -6,6 +6,7 @@
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
+#include "tovWeighInIFace.h"
 
 #include "KeyNumbers.h"
 
@@ -211,9 +212,13 @@ TEST_F(tovDayStartTest, BackFromTheHelpPictureTheStartStillWaitsOrFollows)
         {
             EXPECT_TRUE(screen->IsStartRequested());
             EXPECT_TRUE(screen->IsWaiting());
+            // The standings the first press reset are the day's from then on.
+            tovWeighInIFace weighIn;
+            weighIn.Standings().m_totals[1] = 7;
             ClickAt(160, 440);
             Frame();
             EXPECT_TRUE(screen->IsWaiting());
+            EXPECT_EQ(weighIn.Standings().m_totals[1], 7) << "no second reset";
         }
         Frame();
         EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2}) << "announced once, never taken back";
