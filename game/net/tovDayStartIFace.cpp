@@ -100,8 +100,7 @@ void tovDayStartIFace::Enter(int32_t previousId)
     m_banner = tovWaitingBanner::Load();
     ShowAppCursor(true);
     UnloadGroup(kGroup);
-    // Deliberately not cleared back from the help picture: the start keeps its request and what it
-    // announced, and waits again or follows the host.
+    // Deliberately kept back from the help picture (not cleared on every enter): a look aside.
     if (!lookedAside)
     {
         m_startRequested = false;

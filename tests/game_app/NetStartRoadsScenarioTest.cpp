@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +36,11 @@ const Road kRoads[] = {
     {"HelpThenEscapeThenStart", "net_roads_casey_help_first.script", true},
     {"EscapeAnsweredYesLeaves", "net_roads_casey_escape_yes.script", false},
 };
+
+void PrintTo(const Road& road, std::ostream* out)
+{
+    *out << road.name;
+}
 
 class NetStartRoadsScenarioTest : public MultiCopyScenario, public ::testing::WithParamInterface<Road>
 {
