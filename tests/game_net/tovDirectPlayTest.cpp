@@ -455,10 +455,12 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     H().ApplyPlayerStates();
     ASSERT_EQ(host->builtSlots.size(), 1u);
     net.Kill(C().GetLocalId());
-    ASSERT_TRUE(Wait([this] { return Shown(*host, "Casey has left the game"); }));
-    // Marked left until the main thread clears it.
+    // Marked left by the receive thread (in no phase from then on) until the main thread's drain
+    // frees the seat.
+    ASSERT_TRUE(WaitUntil([this] { return !H().IsPlayerInPhase(0, 1); }, {}));
     EXPECT_TRUE(H().IsSlotActive(1));
-    H().ApplyPlayerStates();
+    H().DrainMainThreadQueue();
+    EXPECT_TRUE(Shown(*host, "Casey has left the game"));
     EXPECT_FALSE(H().IsSlotActive(1));
     EXPECT_EQ(host->retired.size(), 1u);
     // The slot is free for the next player.
