@@ -239,24 +239,20 @@ void tovDayStartIFace::TellWhomHostWaitsFor()
 {
     if (!IsNetworkHost())
         return;
-    std::vector<int32_t> away = NetSlotsNotAtDayStart();
-    if (m_toldWaitedFor && away == m_waitedFor)
-        return;
-    m_toldWaitedFor = true;
-    m_waitedFor = std::move(away);
-    if (m_waitedFor.empty())
-        return;
-    std::string line = kWaitingForText;
-    for (size_t i = 0; i < m_waitedFor.size(); ++i)
+    std::string names;
+    for (const int32_t slot : NetSlotsNotAtDayStart())
     {
         char name[64] = {};
-        if (!NetGetPlayerName(m_waitedFor[i], name, sizeof name) || name[0] == '\0')
-            std::snprintf(name, sizeof name, "player %d", static_cast<int>(m_waitedFor[i]) + 1);
-        if (i > 0)
-            line += ", ";
-        line += name;
+        if (!NetGetPlayerName(slot, name, sizeof name) || name[0] == '\0')
+            std::snprintf(name, sizeof name, "player %d", static_cast<int>(slot) + 1);
+        names += (names.empty() ? "" : ", ") + std::string(name);
     }
-    GetAppServices().PostTextToMainWindow(line.c_str());
+    if (m_toldWaitedFor && names == m_waitedFor)
+        return;
+    m_toldWaitedFor = true;
+    m_waitedFor = names;
+    if (!names.empty())
+        GetAppServices().PostTextToMainWindow((kWaitingForText + names).c_str());
 }
 
 void tovDayStartIFace::FollowCutDay()

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <string>
 
 class qrxFloatingText;
 namespace plat
@@ -78,8 +78,8 @@ private:
     bool m_hostWaits = false;
     // This copy's phase when it came to the start: what it says again when it leaves unstarted.
     int32_t m_entryPhase = 0;
-    // Host: the slots named by its last waiting line; empty before the wait begins.
-    std::vector<int32_t> m_waitedFor;
+    // Host: its last waiting line (the players' names, which change as they rename), once told.
+    std::string m_waitedFor;
     bool m_toldWaitedFor = false;
     bool m_waiting = false;
     bool m_askingLeave = false;

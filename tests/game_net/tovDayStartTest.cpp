@@ -128,11 +128,14 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
         EXPECT_TRUE(screen->IsWaiting());
     }
     EXPECT_TRUE(m_net.m_localPhases.empty()) << "the host's phase would begin the day for the others";
-    // Whom it waits for: one line as the wait begins, one more when that changes.
+    // Whom it waits for: one line as the wait begins, one more when that changes, a rename too.
     m_net.m_notAtStart = {2};
     Frame();
     Frame();
-    EXPECT_EQ(m_services.m_posted, (std::vector<std::string>{"Waiting for: Casey, Drew", "Waiting for: Drew"}));
+    m_net.m_names[2] = "Drew 2";
+    Frame();
+    EXPECT_EQ(m_services.m_posted,
+              (std::vector<std::string>{"Waiting for: Casey, Drew", "Waiting for: Drew", "Waiting for: Drew 2"}));
     m_net.m_notAtStart = {};
     m_net.m_everyoneAtStart = true;
     Frame();
