@@ -16,6 +16,7 @@
 #include "tovMessageBox.h"
 #include "tovModelFileCache.h"
 #include "tovNetFacade.h"
+#include "tovNetPhases.h"
 #include "tovRemoteBoats.h"
 #include "tovSessionDialog.h"
 #include "tovSessionDialogRunner.h"
@@ -64,7 +65,6 @@ namespace
 
 constexpr uint32_t kMainPackGroups[] = {0, 1, 2, 3, 4, 5, 6, 36};
 constexpr int32_t kPreloadedSpecies[] = {0, 1, 2, 3, 9, 11, 12, 14, 16};
-constexpr int32_t kDayOverPhase = 4;
 constexpr uint32_t kFlagsSoftware = 9;
 constexpr uint32_t kFlagsHardware = 11;
 constexpr const char* kRendererFailedText =
@@ -417,7 +417,7 @@ void tovApp::OnIdle(double now, double elapsed, bool skipInput)
     TheGameClock().Update();
     // Without an open session both do nothing.
     NetPing(now);
-    const bool inDay = NetIsPlayerInPhase(kDayOverPhase, tovNetworkPlay::kLocalSlot);
+    const bool inDay = NetIsPlayerInPhase(kDayParamsPhase, tovNetworkPlay::kLocalSlot);
     // The fishing screen serves the session itself; on the day's other screens (map, livewell,
     // lake information) the others still get this player's state and their boats still come.
     if (GetCurrentScreenId() != kFishingId && GetFishingModeHooks().IsWorldBuilt())

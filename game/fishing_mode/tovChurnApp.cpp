@@ -16,6 +16,7 @@
 #include "tovMessageIFace.h"
 #include "tovMotorSound.h"
 #include "tovNetFacade.h"
+#include "tovNetPhases.h"
 #include "tovScreenDistance.h"
 #include "tovSessionHooks.h"
 #include "tovShellButton.h"
@@ -157,7 +158,7 @@ void tovChurnApp::Enter(int32_t previousId)
     // that its first frame on the lake is already under the host's sky.
     if (!m_entered && IsNetworkLaunch())
     {
-        NetSetLocalPhase(kDayStartPhase);
+        NetSetLocalPhase(kInDayPhase);
         if (!NetSyncPhase(kDayParamsPhase))
             WaitForHostDay();
     }

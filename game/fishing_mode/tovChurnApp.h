@@ -36,9 +36,6 @@ public:
     static constexpr int32_t kTravelMapScreen = 12;
     static constexpr int32_t kHelpScreen = 22;
     static constexpr int32_t kLakeInfoScreen = 23;
-    // Network phases at the start of a day: this player's, and the host's it waits for.
-    static constexpr int32_t kDayStartPhase = 5;
-    static constexpr int32_t kDayParamsPhase = 4;
     static constexpr double kWarningSeconds = 3600.0;
     // A clock put back by more than this is a new day (or a loaded game), not a correction.
     static constexpr double kNewDayJumpSeconds = 1800.0;

@@ -4,6 +4,7 @@
 
 #include "tovChurnApp.h"
 #include "tovNetFacade.h"
+#include "tovNetPhases.h"
 
 #include "qrxAssetCache.h"
 #include "tovAngler.h"
@@ -70,7 +71,7 @@ void tovFishingHooks::EndGame()
     if (tovChurnApp* screen = tovChurnApp::GetInstance())
         screen->DropCastController();
     m_world->Teardown();
-    NetResetPlayers(3);
+    NetResetPlayers(kBetweenDaysPhase);
 }
 
 bool tovFishingHooks::AllowsHelpPicture()

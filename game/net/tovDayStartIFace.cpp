@@ -9,10 +9,14 @@
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovNetPhases.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 #include "tovWaitingBanner.h"
 #include "tovWeighInIFace.h"
+
+#include <cstdio>
+#include <string>
 
 namespace
 {
@@ -25,10 +29,8 @@ constexpr uint32_t kBackSound = 6188;
 constexpr uint32_t kStartSound = 6183;
 constexpr uint32_t kLakeAnnouncement = 17;
 constexpr int32_t kFishingScreen = 2;
-constexpr int32_t kDayStartPhase = 2;
-// A day's phases on the lake: the host's parameters of the day, and a player in it.
-constexpr int32_t kDayParamsPhase = 4;
-constexpr int32_t kInDayPhase = 5;
+constexpr int32_t kMainMenuScreen = 8;
+constexpr int32_t kHelpScreen = 22;
 constexpr int32_t kCutTextX = 170;
 constexpr int32_t kCutTextY = 400;
 
@@ -57,6 +59,9 @@ void tovDayStartIFace::Prepare(int32_t)
 
 void tovDayStartIFace::Enter(int32_t previousId)
 {
+    // Back from the help picture this start opened (a look aside, during which the host counts
+    // this copy as standing here), not a new arrival.
+    const bool lookedAside = previousId == kHelpScreen && m_nextScreen == kHelpScreen;
     if (previousId != m_nextScreen)
         m_returnScreen = previousId;
     m_nextScreen = 0;
@@ -68,15 +73,26 @@ void tovDayStartIFace::Enter(int32_t previousId)
     // A cut player has no day to start and nowhere to go back to.
     if (!m_cutWait)
     {
-        AddButton(new tovShellButton(53, 441, 16, 15, kBackSound, [this] { m_nextScreen = m_returnScreen; }),
+        AddButton(new tovShellButton(53, 441, 16, 15, kBackSound,
+                                     [this]
+                                     {
+                                         // Counted by a host that has begun: this frame follows it.
+                                         if (m_hostWaits && NetGetHostGame() != tovNetworkPlay::HostGame::kNotBegun)
+                                             return;
+                                         if (m_returnScreen == kMainMenuScreen && NetIsBeforeFirstDay())
+                                             AskToLeave();
+                                         else
+                                             m_nextScreen = m_returnScreen;
+                                     }),
                   kBackButton);
         AddButton(new tovShellButton(156, 432, 21, 20, kStartSound,
                                      [this]
                                      {
+                                         // Pressed again while it waits: the standings are the day's already.
+                                         if (m_startRequested)
+                                             return;
                                          ResetStandings();
                                          m_startRequested = true;
-                                         m_announced = false;
-                                         m_hostWaits = false;
                                      }),
                   kStartButton);
     }
@@ -84,9 +100,16 @@ void tovDayStartIFace::Enter(int32_t previousId)
     m_banner = tovWaitingBanner::Load();
     ShowAppCursor(true);
     UnloadGroup(kGroup);
-    m_startRequested = false;
-    m_announced = false;
-    m_hostWaits = false;
+    // Deliberately kept back from the help picture (not cleared on every enter): a look aside.
+    if (!lookedAside)
+    {
+        m_startRequested = false;
+        m_announced = false;
+        m_hostWaits = false;
+        m_entryPhase = NetGetLocalPhase();
+    }
+    m_waitedFor.clear();
+    m_toldWaitedFor = false;
     m_waiting = false;
     m_askingLeave = false;
     m_leaveChosen = false;
@@ -106,6 +129,18 @@ void tovDayStartIFace::Exit(int32_t nextId)
 {
     ShowAppCursor(false);
     m_nextScreen = nextId;
+    if (nextId != kHelpScreen && nextId != kFishingScreen)
+        TakeBackStart();
+}
+
+void tovDayStartIFace::TakeBackStart()
+{
+    // The host would count a player that is no longer here.
+    if (m_announced && IsNetworkGame())
+        NetSetLocalPhase(m_entryPhase);
+    m_startRequested = false;
+    m_announced = false;
+    m_hostWaits = false;
 }
 
 int32_t tovDayStartIFace::Update(float now, float elapsed)
@@ -144,6 +179,7 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
             {
                 m_waiting = true;
                 tovWaitingBanner::Draw(m_banner.Get());
+                TellWhomHostWaitsFor();
             }
         }
         else
@@ -192,10 +228,31 @@ tovDayStartIFace::NetworkStart tovDayStartIFace::FollowNetworkStart()
     }
     // Else the others fished without this copy: it has no place in their game.
     m_startRequested = false;
+    m_announced = false;
     GetAppServices().ReportSessionRefusal(kBegunText);
     NetCloseSession();
     NetMarkLeftGame();
     return NetworkStart::kRefused;
+}
+
+void tovDayStartIFace::TellWhomHostWaitsFor()
+{
+    if (!IsNetworkHost())
+        return;
+    std::string names;
+    for (const int32_t slot : NetSlotsNotAtDayStart())
+    {
+        char name[64] = {};
+        if (!NetGetPlayerName(slot, name, sizeof name) || name[0] == '\0')
+            std::snprintf(name, sizeof name, "player %d", static_cast<int>(slot) + 1);
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    if (m_toldWaitedFor && names == m_waitedFor)
+        return;
+    m_toldWaitedFor = true;
+    m_waitedFor = names;
+    if (!names.empty())
+        GetAppServices().PostTextToMainWindow((kWaitingForText + names).c_str());
 }
 
 void tovDayStartIFace::FollowCutDay()
@@ -210,19 +267,24 @@ void tovDayStartIFace::FollowCutDay()
 
 bool tovDayStartIFace::KeepsEscape() const
 {
-    return m_waiting && IsNetworkGame();
+    // Before the first day the main menu would leave the player seated, the host's start held.
+    return IsNetworkGame() && (m_waiting || m_startRequested || NetIsBeforeFirstDay());
 }
 
 bool tovDayStartIFace::AllowsEscape()
 {
     if (!KeepsEscape())
         return tovShellIFace::AllowsEscape();
-    if (!IsMessageBoxRaised())
-    {
-        AskToLeaveNetworkGame(&tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
-        m_askingLeave = IsMessageBoxRaised();
-    }
+    AskToLeave();
     return false;
+}
+
+void tovDayStartIFace::AskToLeave()
+{
+    if (IsMessageBoxRaised())
+        return;
+    AskToLeaveNetworkGame(&tovDayStartIFace::OnLeaveAnswer, reinterpret_cast<uintptr_t>(this));
+    m_askingLeave = IsMessageBoxRaised();
 }
 
 bool tovDayStartIFace::OnLeaveAnswer(int32_t answer, uintptr_t argument)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class qrxFloatingText;
 namespace plat
@@ -22,6 +23,8 @@ public:
     static constexpr const char* kCutText = "You did not make the cut.";
     // A copy that comes to its start after the others fished the first day without it.
     static constexpr const char* kBegunText = "The game has already begun.";
+    // The host's line while its start waits, followed by the names of the players it waits for.
+    static constexpr const char* kWaitingForText = "Waiting for: ";
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;
@@ -55,11 +58,17 @@ private:
         kRefused,
     };
     NetworkStart FollowNetworkStart();
+    // Host: posts whom its start waits for, when that changes.
+    void TellWhomHostWaitsFor();
+    // Off the start by any road but the help picture or the day: the announcement is taken back.
+    void TakeBackStart();
     void StartDay();
     // A cut player's day, once the host's has begun: this copy's phase says it is in the day,
     // so that the day's end takes it to the weigh-in, and its clock runs.
     void FollowCutDay();
     static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
+    // Escape's question at the start; also before Back when Back would leave the network game.
+    void AskToLeave();
 
     QrPointer<QrImage> m_banner;
     bool m_startRequested = false;
@@ -67,6 +76,11 @@ private:
     bool m_announced = false;
     // The host was seen before its start since this copy said it stands at its own.
     bool m_hostWaits = false;
+    // This copy's phase when it came to the start: what it says again when it leaves unstarted.
+    int32_t m_entryPhase = 0;
+    // Host: its last waiting line (the players' names, which change as they rename), once told.
+    std::string m_waitedFor;
+    bool m_toldWaitedFor = false;
     bool m_waiting = false;
     bool m_askingLeave = false;
     bool m_leaveChosen = false;

@@ -247,6 +247,9 @@ void tovDirectPlay::DrainMainThreadQueue()
     }
     for (auto& item : work)
         item();
+    // Once a frame, whatever the screen: a player who came and went (before the day, too) frees
+    // its seat here, so that the questions asked of the seats only read them.
+    ClearLeftSlots();
     SendOwedAnswers();
 }
 
@@ -425,12 +428,12 @@ bool tovDirectPlay::IsPlayerInPhase(int32_t phase, int32_t slot)
 {
     if (slot == kLocalSlot)
         slot = m_localSlot.load();
-    // The application asks every frame: a player who came and went before the day frees its
-    // seat here, whatever the screen.
-    ClearLeftSlots();
-    if (slot < 0 || slot >= tovNet::kSlots || !IsSlotActive(slot))
+    if (slot < 0 || slot >= tovNet::kSlots)
         return false;
-    return IsPhaseCompatible(phase, GetPlayerPhase(slot));
+    PlayerInfo& player = *m_players[slot];
+    std::scoped_lock guard(player.lock);
+    // A seat whose player left is freed at the next drain; until then it is in no phase.
+    return (player.flags & (kActive | kLeft)) == kActive && IsPhaseCompatible(phase, player.state.m_phase);
 }
 
 // --- Results, names, rigs -------------------------------------------------------------------

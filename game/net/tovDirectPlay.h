@@ -13,6 +13,7 @@
 #include "tovNetAllowance.h"
 #include "tovNetMessages.h"
 #include "tovNetPacer.h"
+#include "tovNetPhases.h"
 #include "tovNetRelayFilter.h"
 #include "tovNetworkPlay.h"
 #include "tovNetworkPlayGameParams.h"
@@ -44,11 +45,6 @@ public:
     static constexpr uint32_t kHostSlot = 8;
     static constexpr uint32_t kLeft = 0x8000;
     static constexpr size_t kNameChars = 32;
-    // The weigh-in's phases in which a player's results of the day are exchanged.
-    static constexpr int32_t kExchangePhase = 7;
-    static constexpr int32_t kExchangedPhase = 8;
-    // A player at the start of a game's first day, before the host begins it.
-    static constexpr int32_t kDayStartPhase = 2;
     // Each player's share of the host's link: one parameters answer to its headers a second (a
     // request within the second is owed, and answered with the latest parameters once the second
     // is up). More requests than kFloodRequestsPerSecond a second are a flood, told once in the
@@ -151,6 +147,7 @@ public:
     bool IsPlayerInPhase(int32_t phase, int32_t slot) override;
     bool WaitForPhase(int32_t first, int32_t second, int32_t third, int32_t fourth) override;
     int32_t GetLocalSlot() override { return m_localSlot.load(); }
+    int32_t GetLocalPhase() override { return m_localPhase.load(); }
     bool GetPlayerAnglerState(int32_t slot, AnglerSnapshot& out) override;
     bool GetPlayerResults(int32_t slot, int32_t& a, int32_t& b) override;
     bool AddPlayerResults(int32_t slot, int32_t a, int32_t b) override;
@@ -185,6 +182,7 @@ public:
     bool WaitForHostPhase(int32_t phase) override;
     bool BeginGame() override;
     bool IsEveryoneAtDayStart() override;
+    std::vector<int32_t> SlotsNotAtDayStart() override;
     HostGame GetHostGame() override;
     bool HasBegunDay(int32_t slot) override;
     uint32_t GetCommonLakeMask() override;

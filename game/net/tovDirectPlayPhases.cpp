@@ -17,13 +17,7 @@ namespace
 {
 
 constexpr int32_t kAnnouncePasses = 20;
-constexpr int32_t kWeighInPhase = 7;
 constexpr int32_t kWaitStepMs = 100;
-// The weigh-in's phases: results, results taken, close; closed ends them.
-constexpr int32_t kClosePhase = 10;
-constexpr int32_t kClosedPhase = 11;
-// From the start of the first day on, a copy is inside its game.
-constexpr int32_t kFirstDayPhase = 3;
 
 void Sleep(int32_t ms)
 {
@@ -385,19 +379,19 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
     {
         const bool changed = params.phase != phase;
         params.phase = static_cast<uint16_t>(phase);
-        if (phase == 2)
+        if (phase == kDayStartPhase)
             params.lakeId = TheLakeCatalogue().GetCurrentLakeId();
-        if ((phase == 4 || phase == 5) && m_getWeather)
+        if ((phase == kDayParamsPhase || phase == kInDayPhase) && m_getWeather)
             m_getWeather(params.weather);
         // Every copy draws the day's computer anglers from this seed.
-        if (phase == kWeighInPhase && changed)
+        if (phase == kResultsPhase && changed)
             params.weighInSeed = WeighInSeed(params.day);
         StoreGameParams(params);
         if (changed)
             BroadcastGameParams();
         return true;
     }
-    if (phase < 3 && params.lakeId >= 0 && params.lakeId != TheLakeCatalogue().GetCurrentLakeId())
+    if (phase < kBetweenDaysPhase && params.lakeId >= 0 && params.lakeId != TheLakeCatalogue().GetCurrentLakeId())
         TheLakeCatalogue().SelectLake(TheGameSession(), params.lakeId);
     ApplyHostClock();
     if (!IsPhaseCompatible(phase, params.phase))
@@ -423,7 +417,7 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
         }
         return false;
     }
-    if (phase == 4)
+    if (phase == kDayParamsPhase)
     {
         // A day this copy plays already (its clock runs: the player is back on the lake from the
         // menu) keeps the host's time of day taken above; restarting it would give the morning.
@@ -432,7 +426,7 @@ bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
         if (session != nullptr && !dayUnderWay)
             session->SetDay(params.day, true);
     }
-    if ((phase == 4 || phase == 5) && m_setWeather)
+    if ((phase == kDayParamsPhase || phase == kInDayPhase) && m_setWeather)
         m_setWeather(params.weather);
     return true;
 }
@@ -538,13 +532,13 @@ bool tovDirectPlay::WaitForHostPhasePasses(int32_t phase)
 
 bool tovDirectPlay::IsBetweenGames(int32_t phase)
 {
-    return phase < kFirstDayPhase || phase == kClosedPhase;
+    return phase < kBetweenDaysPhase || phase == kClosedPhase;
 }
 
 bool tovDirectPlay::IsAnyoneStillWeighing()
 {
     return !AllOthersSeated([](const PlayerInfo& player)
-                            { return player.state.m_phase < kWeighInPhase || player.state.m_phase > kClosePhase; });
+                            { return player.state.m_phase < kResultsPhase || player.state.m_phase > kClosePhase; });
 }
 
 bool tovDirectPlay::BeginGame()
@@ -553,7 +547,7 @@ bool tovDirectPlay::BeginGame()
         return true;
     // This copy has left its own weigh-in: the others' closing waits need not wait for it, as
     // it now waits for them.
-    if (const int32_t own = GetPlayerPhase(kLocalSlot); own >= kWeighInPhase && own < kClosedPhase)
+    if (const int32_t own = GetPlayerPhase(kLocalSlot); own >= kResultsPhase && own < kClosedPhase)
         SetLocalPhase(kClosedPhase);
     // A copy that set up the next game while another still weighed the last one took that one
     // out of its final: the set-up waits until every weigh-in is closed.
@@ -585,12 +579,25 @@ bool tovDirectPlay::BeginGame()
 
 bool tovDirectPlay::IsEveryoneAtDayStart()
 {
+    return SlotsNotAtDayStart().empty();
+}
+
+std::vector<int32_t> tovDirectPlay::SlotsNotAtDayStart()
+{
+    std::vector<int32_t> away;
     if (!IsSessionOpen() || !IsHost())
-        return true;
-    ClearLeftSlots();
-    // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
-    // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
-    return AllOthersSeated([](const PlayerInfo& player) { return player.state.m_phase == kDayStartPhase; });
+        return away;
+    const int32_t local = m_localSlot.load();
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
+        // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
+        if (slot != local && (player.flags & (kActive | kLeft)) == kActive && player.state.m_phase != kDayStartPhase)
+            away.push_back(slot);
+    }
+    return away;
 }
 
 tovNetworkPlay::HostGame tovDirectPlay::GetHostGame()
@@ -605,7 +612,7 @@ tovNetworkPlay::HostGame tovDirectPlay::GetHostGame()
         return HostGame::kNotBegun;
     // Day 1's start or its fishing; 3 ends a day.
     const bool firstDay =
-        phase == kDayStartPhase || (phase > kFirstDayPhase && phase < kWeighInPhase && params.day <= 1);
+        phase == kDayStartPhase || (phase > kBetweenDaysPhase && phase < kResultsPhase && params.day <= 1);
     return firstDay ? HostGame::kFirstDay : HostGame::kPastFirstDay;
 }
 
@@ -613,7 +620,7 @@ bool tovDirectPlay::HasBegunDay(int32_t slot)
 {
     const int32_t phase = GetPlayerPhase(slot);
     // Phase 3 is set as a fishing game ends; the day's and the weigh-in's phases are above it.
-    return phase >= kFirstDayPhase;
+    return phase >= kBetweenDaysPhase;
 }
 
 bool tovDirectPlay::AnnouncePlayer(int32_t phase, bool announce)

@@ -433,7 +433,7 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         player.lakeMask = msg.lakeMask;
         player.resultA = msg.resultA;
         player.resultB = msg.resultB;
-        if (msg.phase == kExchangePhase || msg.phase == kExchangedPhase)
+        if (msg.phase == kResultsPhase || msg.phase == kResultsTakenPhase)
             player.resultsExchanged = true;
         player.livewell = msg.livewell;
     }

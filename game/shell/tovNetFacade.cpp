@@ -4,6 +4,7 @@
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovMessageBox.h"
+#include "tovNetPhases.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
@@ -39,8 +40,6 @@ constexpr double kStatePeriod = 0.5;
 constexpr double kClockPeriod = 5.0;
 constexpr double kBroadcastPeriod = 10.0;
 constexpr double kSecondsPerDay = 86400.0;
-// The phase the tournament set-up resets the players to: a new game begins there.
-constexpr int32_t kSetUpPhase = 0;
 
 bool Due(const std::optional<double>& last, double now, double period)
 {
@@ -225,6 +224,28 @@ bool NetHasBegunDay(int32_t slot)
 {
     tovNetworkPlay* game = Game();
     return game == nullptr || game->HasBegunDay(slot);
+}
+
+std::vector<int32_t> NetSlotsNotAtDayStart()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->SlotsNotAtDayStart() : std::vector<int32_t>{};
+}
+
+int32_t NetGetLocalPhase()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetLocalPhase() : kSetUpPhase;
+}
+
+bool NetIsBeforeFirstDay()
+{
+    tovNetworkPlay* game = Game();
+    if (game == nullptr)
+        return false;
+    const int32_t phase = game->GetLocalPhase();
+    // A closed final leaves its phase until the next game's set-up: that game's first day is to come.
+    return phase < kBetweenDaysPhase || (phase == kClosedPhase && !NetIsGameUnderWay());
 }
 
 void NetSetWaitDrawing(std::function<void()> draw)

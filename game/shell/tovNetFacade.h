@@ -54,6 +54,13 @@ bool NetBeginGame();
 bool NetIsEveryoneAtDayStart();
 tovNetworkPlay::HostGame NetGetHostGame();
 bool NetHasBegunDay(int32_t slot);
+// Host: the seated players its start of the first day still waits for; empty elsewhere.
+std::vector<int32_t> NetSlotsNotAtDayStart();
+// This copy's phase in the network game (0 outside one).
+int32_t NetGetLocalPhase();
+// A network game whose first day this copy has not begun: the first game of a session, or the
+// next one after a closed final. No road from here may take the player off still seated.
+bool NetIsBeforeFirstDay();
 // What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.

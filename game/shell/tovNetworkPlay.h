@@ -78,6 +78,10 @@ public:
     // The start of a game's first day. Host: true once every other seated player stands at its
     // own start too; a session that keeps no phases never waits.
     virtual bool IsEveryoneAtDayStart() { return true; }
+    // Host: the seated players (by slot) the start of the first day still waits for.
+    virtual std::vector<int32_t> SlotsNotAtDayStart() { return {}; }
+    // This copy's own phase (0 without a session).
+    virtual int32_t GetLocalPhase() { return 0; }
     // Where the host's game stands for a copy at the start of its first day: not begun (the host
     // will wait for this copy, or its last game is over), on its first day, or past it.
     enum class HostGame : int32_t

@@ -4,6 +4,8 @@
 // anglers drawn from the seed the host shares then, so that every copy shows the same board.
 // Main thread; outside a network game nothing is exchanged and the field stays as it was.
 
+#include "tovNetPhases.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,13 +16,12 @@ struct tovOpponentRollContext;
 namespace tovWeighInNet
 {
 
-// Network phases of the weigh-in: the host's and the others' while the catches travel, and
-// again when the results close.
-constexpr int32_t kResultsPhase = 7;
-constexpr int32_t kResultsTakenPhase = 8;
-constexpr int32_t kClosePhase = 10;
-constexpr int32_t kClosedPhase = 11;
-constexpr int32_t kBetweenDaysPhase = 3;
+// The weigh-in's network phases, under this namespace too.
+using ::kBetweenDaysPhase;
+using ::kClosedPhase;
+using ::kClosePhase;
+using ::kResultsPhase;
+using ::kResultsTakenPhase;
 
 struct Catch
 {

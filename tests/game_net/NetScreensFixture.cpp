@@ -58,4 +58,6 @@ void NetScreensTest::AddMoreScreens()
 {
     m_app->AddInterface(new tovChatIFace, 18);
     m_app->AddInterface(new tovDayStartIFace, 19);
+    // The help picture, to look aside from a screen and come back.
+    m_app->AddInterface(new StandInScreen, 22);
 }

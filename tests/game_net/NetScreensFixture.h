@@ -20,6 +20,9 @@ public:
     bool SyncPhase(int32_t phase, bool) override { return phase == m_reachedPhase; }
     bool IsHost() override { return m_host; }
     bool IsEveryoneAtDayStart() override { return m_everyoneAtStart; }
+    std::vector<int32_t> SlotsNotAtDayStart() override { return m_notAtStart; }
+    // The phase last set, else the one the copy stood in before.
+    int32_t GetLocalPhase() override { return m_localPhases.empty() ? m_phaseBefore : m_localPhases.back(); }
     HostGame GetHostGame() override { return m_hostGame; }
     void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }
     void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
@@ -32,6 +35,8 @@ public:
     int32_t m_reachedPhase = -1;
     bool m_host = false;
     bool m_everyoneAtStart = true;
+    std::vector<int32_t> m_notAtStart;
+    int32_t m_phaseBefore = 0;
     HostGame m_hostGame = HostGame::kNotBegun;
     std::vector<int32_t> m_localPhases;
     std::vector<std::string> m_sent;

@@ -307,9 +307,8 @@ protected:
         ASSERT_NE(start, nullptr) << "the start of the day shows Start";
 
         // The other copy stands at its own start: the host's begins the day only then.
-        Other().SetLocalPhase(tovDirectPlay::kDayStartPhase);
-        ASSERT_TRUE(
-            WaitUntil([&] { return Host().GetPlayerPhase(1) == tovDirectPlay::kDayStartPhase; }, {&Host(), &Other()}));
+        Other().SetLocalPhase(kDayStartPhase);
+        ASSERT_TRUE(WaitUntil([&] { return Host().GetPlayerPhase(1) == kDayStartPhase; }, {&Host(), &Other()}));
         bool otherThrough = false;
         OtherCopy other([&] { otherThrough = OtherFishesTwoDays(Other()); });
         ClickAt(start->m_left + 2, start->m_top + 2);

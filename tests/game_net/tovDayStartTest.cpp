@@ -6,6 +6,7 @@
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
+#include "tovWeighInIFace.h"
 
 #include "KeyNumbers.h"
 
@@ -30,16 +31,37 @@ protected:
     }
 };
 
+// Back returns to the opener; only where that is the main menu in a network game before its
+// first day (the player would stand there still seated) does it ask first, and No stays.
 TEST_F(tovDayStartTest, BackReturnsToTheOpener)
 {
-    for (int32_t opener : {8, 4})
+    struct Row
     {
-        SwitchTo(opener);
+        bool network;
+        int32_t opener;
+        bool asks;
+    };
+    for (const Row& row : {Row{false, 8, false}, Row{false, 4, false}, Row{true, 4, false}, Row{true, 8, true}})
+    {
+        SCOPED_TRACE(testing::Message() << "network " << row.network << ", from " << row.opener);
+        m_net.m_open = row.network;
+        SwitchTo(row.opener);
         SwitchTo(kDayStart);
         Frame();
         ClickAt(60, 450);
         Frame();
-        EXPECT_EQ(Current(), opener);
+        EXPECT_EQ(Current(), row.asks ? kDayStart : row.opener);
+        ASSERT_EQ(IsMessageBoxRaised(), row.asks);
+        if (!row.asks)
+            continue;
+        EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
+        m_input.SetKey(plat::kKeyEscape, true);
+        Frame();
+        m_input.SetKey(plat::kKeyEscape, false);
+        Frame();
+        EXPECT_FALSE(IsMessageBoxRaised());
+        EXPECT_EQ(Current(), kDayStart) << "No stays";
+        EXPECT_TRUE(m_net.m_open);
     }
 }
 
@@ -65,8 +87,6 @@ TEST_F(tovDayStartTest, NetworkStartWaitsForEveryPlayer)
     SwitchTo(kDayStart);
     Frame();
     tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
-    // Escape is the waiting banner's own (the help picture opened over it leaves it so), not before.
-    EXPECT_FALSE(screen->KeepsEscape());
     ClickAt(160, 440);
     ASSERT_TRUE(screen->IsStartRequested());
     for (int frame = 0; frame < 4; ++frame)
@@ -93,9 +113,12 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
     // The host's parameters are its own: in effect at once.
     m_net.m_reachedPhase = 2;
     m_net.m_everyoneAtStart = false;
+    m_net.m_names = {"Angler", "Casey", "Drew", "", ""};
+    m_net.m_notAtStart = {1, 2};
     SwitchTo(8);
     SwitchTo(kDayStart);
     Frame();
+    EXPECT_TRUE(m_services.m_posted.empty()) << "no wait before Start";
     ClickAt(160, 440);
     tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
     for (int frame = 0; frame < 3; ++frame)
@@ -105,6 +128,15 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
         EXPECT_TRUE(screen->IsWaiting());
     }
     EXPECT_TRUE(m_net.m_localPhases.empty()) << "the host's phase would begin the day for the others";
+    // Whom it waits for: one line as the wait begins, one more when that changes, a rename too.
+    m_net.m_notAtStart = {2};
+    Frame();
+    Frame();
+    m_net.m_names[2] = "Drew 2";
+    Frame();
+    EXPECT_EQ(m_services.m_posted,
+              (std::vector<std::string>{"Waiting for: Casey, Drew", "Waiting for: Drew", "Waiting for: Drew 2"}));
+    m_net.m_notAtStart = {};
     m_net.m_everyoneAtStart = true;
     Frame();
     Frame();
@@ -112,59 +144,182 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
 }
 
-// A copy that comes to its start when the host's game is past its first day (and that never saw
-// the host before its start, which would have waited for it) is told so and leaves the session
-// for the main menu, its day never started. One that saw the host waiting goes on, however far
-// the host's day has run since: the day's end takes it to the weigh-in with the others.
+// Once the host's game has begun, a copy the host counted follows it into the day and one it
+// never counted is refused. A copy that comes when the host's game is past its first day and never
+// saw the host before its start (which would have waited for it) is told so and leaves the
+// session for the main menu, its day never started. One that saw the host waiting goes on however
+// far the host's day has run since; one that comes while the host fishes its first day was at its
+// start when the host began, and fishes that day.
 TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
 {
     using Game = tovNetworkPlay::HostGame;
-    for (const bool sawHostWaiting : {false, true})
+    struct Row
     {
-        SCOPED_TRACE(sawHostWaiting);
+        Game onArrival;
+        Game later;
+        bool refused;
+    };
+    for (const Row& row :
+         {Row{Game::kPastFirstDay, Game::kPastFirstDay, true}, Row{Game::kNotBegun, Game::kPastFirstDay, false},
+          Row{Game::kFirstDay, Game::kFirstDay, false}})
+    {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.onArrival) << " then " << static_cast<int>(row.later));
         m_net.m_open = true;
         m_net.m_localPhases.clear();
-        m_net.m_hostGame = sawHostWaiting ? Game::kNotBegun : Game::kPastFirstDay;
+        m_net.m_hostGame = row.onArrival;
+        // The host's day parameters are in effect once its day has begun.
+        m_net.m_reachedPhase = row.onArrival == Game::kFirstDay ? 2 : -1;
         m_services.m_refusals.clear();
+        const int32_t dayBefore = m_session->GetDay();
         PressStartOfANetworkDay();
         EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2}) << "it said it stands at its start";
-        if (sawHostWaiting)
+        if (row.onArrival == Game::kNotBegun)
         {
             EXPECT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
-            m_net.m_hostGame = Game::kPastFirstDay;
+            m_net.m_hostGame = row.later;
             Frame();
             Frame();
         }
-        const bool refused = !sawHostWaiting;
         EXPECT_EQ(m_services.m_refusals,
-                  refused ? std::vector<std::string>{tovDayStartIFace::kBegunText} : std::vector<std::string>{});
-        EXPECT_EQ(m_net.m_open, !refused);
-        EXPECT_EQ(NetTakeLeftGame(), refused);
-        EXPECT_EQ(Current(), refused ? kDayStart : 2);
-        EXPECT_EQ(m_session->GetDay(), refused ? 0 : 1) << "a day is started only on the way to the lake";
+                  row.refused ? std::vector<std::string>{tovDayStartIFace::kBegunText} : std::vector<std::string>{});
+        EXPECT_EQ(m_net.m_open, !row.refused);
+        EXPECT_EQ(NetTakeLeftGame(), row.refused);
+        EXPECT_EQ(Current(), row.refused ? kDayStart : 2);
+        EXPECT_EQ(m_session->GetDay(), dayBefore + (row.refused ? 0 : 1))
+            << "a day is started only on the way to the lake";
     }
 }
 
-// Escape while the banner waits asks before leaving, the held Escape answering nothing: Escape
-// again says no and the wait goes on, Return says yes, the session is left and the application
-// takes the player to the main menu; a host who begins meanwhile takes the question down and
-// the day starts.
-TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
+// The help picture is a look aside: back from it, the start keeps its request and its one
+// announcement (the host counted this copy meanwhile), waits again under its banner, or follows
+// the host into the day begun meanwhile. Start pressed again while it waits changes nothing.
+TEST_F(tovDayStartTest, BackFromTheHelpPictureTheStartStillWaitsOrFollows)
+{
+    using Game = tovNetworkPlay::HostGame;
+    for (const Game meanwhile : {Game::kNotBegun, Game::kFirstDay, Game::kPastFirstDay})
+    {
+        SCOPED_TRACE(static_cast<int>(meanwhile));
+        SwitchTo(8);
+        m_net.m_localPhases.clear();
+        m_net.m_hostGame = Game::kNotBegun;
+        m_net.m_reachedPhase = -1;
+        PressStartOfANetworkDay();
+        SwitchTo(22);
+        m_net.m_hostGame = meanwhile;
+        if (meanwhile != Game::kNotBegun)
+            m_net.m_reachedPhase = 2;
+        SwitchTo(kDayStart);
+        Frame();
+        tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+        if (meanwhile == Game::kNotBegun)
+        {
+            EXPECT_TRUE(screen->IsStartRequested());
+            EXPECT_TRUE(screen->IsWaiting());
+            // The standings the first press reset are the day's from then on.
+            tovWeighInIFace weighIn;
+            weighIn.Standings().m_totals[1] = 7;
+            ClickAt(160, 440);
+            Frame();
+            EXPECT_TRUE(screen->IsWaiting());
+            EXPECT_EQ(weighIn.Standings().m_totals[1], 7) << "no second reset";
+        }
+        Frame();
+        EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2}) << "announced once, never taken back";
+        EXPECT_TRUE(m_services.m_refusals.empty());
+        EXPECT_EQ(Current(), meanwhile == Game::kNotBegun ? kDayStart : 2);
+    }
+}
+
+// Any other road off a start that announced itself takes the announcement back at once, to the
+// phase the copy held on coming (the set-up's before the first day, the last day's close after).
+// Back once the host has begun with this copy counted is too late: the copy follows the host.
+TEST_F(tovDayStartTest, LeavingAnAnnouncedStartTakesItBack)
+{
+    struct Row
+    {
+        const char* road;
+        int32_t phaseBefore;
+        bool hostBegins;
+        std::vector<int32_t> phases;
+        int32_t screen;
+    };
+    const Row rows[] = {
+        {"back before the first day", 0, false, {2, 0}, 4},
+        {"back on a later day", 3, false, {2, 3}, 4},
+        {"back after the host began", 0, true, {2}, 2},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.road);
+        m_net.m_localPhases.clear();
+        m_net.m_phaseBefore = row.phaseBefore;
+        m_net.m_hostGame = tovNetworkPlay::HostGame::kNotBegun;
+        m_net.m_reachedPhase = -1;
+        SetNetworkLaunch(true);
+        SwitchTo(4);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+        ASSERT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
+        // Its day's parameters not yet in effect here, so that Back comes first.
+        if (row.hostBegins)
+            m_net.m_hostGame = tovNetworkPlay::HostGame::kFirstDay;
+        ClickAt(60, 450);
+        Frame();
+        m_net.m_reachedPhase = 2;
+        Frame();
+        EXPECT_EQ(m_net.m_localPhases, row.phases);
+        EXPECT_EQ(Current(), row.screen);
+    }
+}
+
+// Escape at a network game's start before its first day, Start pressed or not, asks before
+// leaving (the main menu would leave the player seated), the held Escape answering nothing:
+// Escape again says no and the screen stays, Return says yes, the session is left and the
+// application takes the player to the main menu; a host who begins meanwhile takes the question
+// down and the day starts. A later day's start before Start leaves Escape to the application.
+TEST_F(tovDayStartTest, EscapeAtTheStartAsksWhetherToLeaveTheGame)
 {
     enum class Then
     {
         kNo,
         kYes,
         kHostBegins,
+        kMenu,
     };
-    for (Then then : {Then::kNo, Then::kYes, Then::kHostBegins})
+    struct Row
     {
-        SCOPED_TRACE(static_cast<int>(then));
+        bool pressed;
+        Then then;
+        int32_t phaseBefore = 0;
+    };
+    const Row rows[] = {{true, Then::kNo},  {true, Then::kYes},  {true, Then::kHostBegins},
+                        {false, Then::kNo}, {false, Then::kYes}, {false, Then::kMenu, 3}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(testing::Message() << "pressed " << row.pressed << ", then " << static_cast<int>(row.then));
         m_net.m_open = true;
         m_net.m_reachedPhase = -1;
-        PressStartOfANetworkDay();
+        m_net.m_localPhases.clear();
+        m_net.m_phaseBefore = row.phaseBefore;
+        if (row.pressed)
+            PressStartOfANetworkDay();
+        else
+        {
+            SetNetworkLaunch(true);
+            SwitchTo(4);
+            SwitchTo(kDayStart);
+            Frame();
+        }
         tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
-        ASSERT_TRUE(screen->IsWaiting());
+        ASSERT_EQ(screen->IsWaiting(), row.pressed);
+        EXPECT_EQ(screen->KeepsEscape(), row.then != Then::kMenu) << "the help picture's Escape is Back here";
+        if (row.then == Then::kMenu)
+        {
+            EXPECT_TRUE(screen->AllowsEscape());
+            continue;
+        }
         // The application hands Escape over before the frame reads it.
         m_input.SetKey(plat::kKeyEscape, true);
         EXPECT_FALSE(screen->AllowsEscape()) << "the application's Escape stays on the screen";
@@ -173,11 +328,11 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         Frame();
         ASSERT_TRUE(IsMessageBoxRaised());
         EXPECT_EQ(tovMessageIFace::GetInstance()->GetText(), kLeaveNetworkQuestion);
-        if (then == Then::kHostBegins)
+        if (row.then == Then::kHostBegins)
             m_net.m_reachedPhase = 2;
         else
         {
-            const uint8_t key = then == Then::kYes ? plat::kKeyReturn : plat::kKeyEscape;
+            const uint8_t key = row.then == Then::kYes ? plat::kKeyReturn : plat::kKeyEscape;
             m_input.SetKey(key, true);
             Frame();
             m_input.SetKey(key, false);
@@ -185,10 +340,10 @@ TEST_F(tovDayStartTest, EscapeWhileWaitingAsksWhetherToLeaveTheGame)
         Frame();
         Frame();
         EXPECT_FALSE(IsMessageBoxRaised());
-        EXPECT_EQ(m_net.m_open, then != Then::kYes);
-        EXPECT_EQ(NetTakeLeftGame(), then == Then::kYes);
-        EXPECT_EQ(Current(), then == Then::kHostBegins ? 2 : kDayStart);
-        EXPECT_EQ(screen->IsWaiting(), then == Then::kNo);
+        EXPECT_EQ(m_net.m_open, row.then != Then::kYes);
+        EXPECT_EQ(NetTakeLeftGame(), row.then == Then::kYes);
+        EXPECT_EQ(Current(), row.then == Then::kHostBegins ? 2 : kDayStart);
+        EXPECT_EQ(screen->IsWaiting(), row.pressed && row.then == Then::kNo);
     }
 }
 

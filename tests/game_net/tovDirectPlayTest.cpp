@@ -284,11 +284,17 @@ TEST_F(tovDirectPlayPair, TheHostBeginsTheFirstDayWithEveryPlayerAtItsStart)
     C().SetLocalPhase(2);
     ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 2; }));
     EXPECT_TRUE(H().IsEveryoneAtDayStart());
+    EXPECT_FALSE(H().HasBegunDay(1)) << "at its start, not in the day";
     EXPECT_TRUE(C().IsEveryoneAtDayStart()) << "only the host waits";
     C().SetLocalPhase(0);
     ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 0; }));
     C().Close();
-    EXPECT_TRUE(Wait([this] { return H().IsEveryoneAtDayStart(); })) << "nobody left to wait for";
+    // Nobody left to wait for, read without the host's drain: the question frees no seat, the
+    // frame's drain does.
+    EXPECT_TRUE(WaitUntil([this] { return H().IsEveryoneAtDayStart(); }, {}));
+    EXPECT_TRUE(H().IsSlotActive(1));
+    H().DrainMainThreadQueue();
+    EXPECT_FALSE(H().IsSlotActive(1));
 }
 
 // A joiner can reach its start of the day before the host's table has seated it: the phase it
@@ -449,10 +455,12 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     H().ApplyPlayerStates();
     ASSERT_EQ(host->builtSlots.size(), 1u);
     net.Kill(C().GetLocalId());
-    ASSERT_TRUE(Wait([this] { return Shown(*host, "Casey has left the game"); }));
-    // Marked left until the main thread clears it.
+    // Marked left by the receive thread (in no phase from then on) until the main thread's drain
+    // frees the seat.
+    ASSERT_TRUE(WaitUntil([this] { return !H().IsPlayerInPhase(0, 1); }, {}));
     EXPECT_TRUE(H().IsSlotActive(1));
-    H().ApplyPlayerStates();
+    H().DrainMainThreadQueue();
+    EXPECT_TRUE(Shown(*host, "Casey has left the game"));
     EXPECT_FALSE(H().IsSlotActive(1));
     EXPECT_EQ(host->retired.size(), 1u);
     // The slot is free for the next player.

@@ -58,10 +58,12 @@ public:
     QrDisplay* GetDisplay() override { return m_display; }
     ResourcePack* GetMainPack() override { return m_pack; }
     void ReportSessionRefusal(const char* text) override { m_refusals.emplace_back(text); }
+    void PostTextToMainWindow(const char* text) override { m_posted.emplace_back(text); }
     QrRender* m_renderer = nullptr;
     QrDisplay* m_display = nullptr;
     ResourcePack* m_pack = nullptr;
     std::vector<std::string> m_refusals;
+    std::vector<std::string> m_posted;
 };
 
 class WorldHooks : public tovNullFishingModeHooks
