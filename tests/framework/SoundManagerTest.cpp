@@ -77,10 +77,17 @@ protected:
         SetSoundOutputFactory(nullptr);
         PackTest::TearDown();
     }
+    // The worker's refills and ends then come at the pull that calls for them (Play serves it):
+    // a worker thread left behind on a busy machine comes seconds of sound late.
+    void UseManualWorker()
+    {
+        StopSoundManager();
+        SetSoundWorkerManual(true);
+        ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+    }
     plat::HeadlessAudioOutput& Output() { return *static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput()); }
-    // Pulls audio in device-sized pieces and runs the frame's end delivery after each piece,
-    // until done or the audio time runs out. A manual worker is served after each piece; a real
-    // one is only given time, which a loaded machine may not give it.
+    // Pulls audio in device-sized pieces, serves a manual worker and runs the frame's end
+    // delivery after each piece, until done or the audio time runs out.
     bool Play(double seconds, const std::function<bool()>& done = nullptr)
     {
         const int pieces = int(seconds * plat::Mixer::kRate / 512);
@@ -88,7 +95,6 @@ protected:
         {
             Output().Pull(512);
             ServiceSoundWorker();
-            std::this_thread::sleep_for(std::chrono::microseconds(300));
             DeliverSoundEnds();
             if (done && done())
                 return true;
@@ -144,9 +150,7 @@ TEST_F(SoundManagerTest, TheEleventhSoundIsRefusedAndTheTenKeepPlaying)
 
 TEST_F(SoundManagerTest, AManualWorkerEndsASoundAtThePullThatPassesItsEnd)
 {
-    StopSoundManager();
-    SetSoundWorkerManual(true);
-    ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+    ASSERT_NO_FATAL_FAILURE(UseManualWorker());
     const std::vector<uint8_t> data = Bytes(Tone(0.1, 440.0));
     EndLog log;
     SoundHandle handle = 0;
@@ -205,14 +209,10 @@ TEST_F(SoundManagerTest, EndCallbacksRunOnceOnTheMainThreadAtTheNextDelivery)
 }
 
 // Streams of four seconds and of one (shorter than the three-second buffer, played padded),
-// looping and not: a looping stream plays on, the others end once after their sound. Each
-// refill comes at the pull that calls for it: a worker thread left behind by a busy machine
-// refilled late, and the end came seconds of sound later.
+// looping and not: a looping stream plays on, the others end once after their sound.
 TEST_F(SoundManagerTest, StreamsLoopOrPlayOutAndEndOnce)
 {
-    StopSoundManager();
-    SetSoundWorkerManual(true);
-    ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+    ASSERT_NO_FATAL_FAILURE(UseManualWorker());
     const struct
     {
         double seconds;
@@ -329,6 +329,7 @@ TEST_F(SoundManagerTest, WithoutADeviceThePlayerChoosesToGoOnOrStop)
 
 TEST_F(SoundManagerTest, FacadePlaysPackSoundsAndUnloadingStopsThem)
 {
+    ASSERT_NO_FATAL_FAILURE(UseManualWorker());
     tools::PackContents contents;
     tools::PackItem click;
     click.type = kResourceSound;
