@@ -91,8 +91,21 @@ inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)
            WaitUntil([&] { return c.HasHeaderOf(0); }, {&h, &c});
 }
 
-// Should a blocking wait stall, sets the quit flag after 20 seconds so that the wait ends
-// instead of the test hanging; Finish() (or the destructor) stops the watch.
+// Both joined copies fishing (phase 5), each seen so by the other, and the host's answer to the
+// client's header come: no message of theirs is still on its way to overwrite the parameters
+// both share here, and no header of theirs older than the day's.
+inline bool BothFishing(tovDirectPlay& h, tovDirectPlay& c)
+{
+    h.SetLocalPhase(5);
+    if (!WaitUntil([&] { return c.GetPlayerPhase(0) == 5; }, {&h, &c}))
+        return false;
+    return ParamsArrive([&] { c.SetLocalPhase(5); }, {&h, &c}) &&
+           WaitUntil([&] { return h.GetPlayerPhase(1) == 5; }, {&h, &c});
+}
+
+// Should a blocking wait stall, sets the quit flag after a minute (a bound for a stuck session, as
+// WaitUntil's) so that the wait ends instead of the test hanging; Finish() (or the destructor)
+// stops the watch.
 class QuitOnStall
 {
 public:
@@ -101,7 +114,7 @@ public:
               [this]
               {
                   std::unique_lock lock(m_mutex);
-                  if (!m_finished.wait_for(lock, std::chrono::seconds(20), [this] { return m_done; }))
+                  if (!m_finished.wait_for(lock, std::chrono::seconds(60), [this] { return m_done; }))
                       qrxBaseApp::SetQuitFlag(true);
               })
     {

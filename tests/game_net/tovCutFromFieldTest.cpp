@@ -294,6 +294,9 @@ protected:
                 [&] { return Other().GetLocalSlot() == 1 && Host().IsSlotActive(1) && Other().IsSlotActive(0); },
                 {&Host(), &Other()}));
             ASSERT_FALSE(Other().IsHost());
+            // The host's header, the last of its greeting: no parameters of the join are still on
+            // their way to undo the set-up's (both copies share them here).
+            ASSERT_TRUE(WaitUntil([&] { return Other().HasHeaderOf(0); }, {&Host(), &Other()}));
         }
         SwitchTo(kSetUp);
         Frame();

@@ -1,9 +1,13 @@
 #include "GccWarnings.h"
 #include "NetSessionPair.h"
 #include "NetTestSides.h"
+#include "PackWriter.h"
+#include "TestFiles.h"
 #include "qrxBaseApp.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
 #include "tovNetMessages.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovRemoteBoats.h"
@@ -19,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -500,7 +505,9 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; })) << "a copy before its first day takes the number";
 
     constexpr int32_t kResultsTaken = 8;
-    C().SetLocalPhase(kResultsTaken);
+    // The host's answer to the header comes before the host's phase: taken from the record both
+    // copies share while the host changed it, it could carry the older phase and come after.
+    ASSERT_TRUE(ParamsArrive([this] { C().SetLocalPhase(kResultsTaken); }));
     H().SetLocalPhase(kResultsTaken);
     ASSERT_TRUE(
         Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
@@ -539,32 +546,82 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
 }
 
 // A copy that would set up the next game while another still weighs the last one waits (here
-// it is told to quit, so the wait ends at once); once that one has closed, it goes on.
+// it is told to quit, so the wait ends at once); once that one has closed, it goes on. Still
+// weighing: exchanging the day's results (7) as much as closing them (10).
 TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
 {
     QuitOnStall watch;
     plat::RecordingDebugSink debug;
     plat::SetDebugSink(&debug);
-    C().SetLocalPhase(10);
-    H().SetLocalPhase(8);
-    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 10 && C().GetPlayerPhase(0) == 8; }));
-    qrxBaseApp::SetQuitFlag(true);
-    EXPECT_FALSE(H().BeginGame()) << "set up while the other copy was still in its weigh-in";
-    qrxBaseApp::SetQuitFlag(false);
-    EXPECT_EQ(H().GetGameNumber(), 0);
-    // Gone from its own weigh-in, the waiting copy holds nobody in theirs.
-    EXPECT_TRUE(Wait([this] { return C().GetPlayerPhase(0) == 11; }));
-    C().SetLocalPhase(11);
-    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
-    EXPECT_TRUE(H().BeginGame());
-    EXPECT_EQ(H().GetGameNumber(), 1);
-    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; }));
-    // The client's own set-up waits on nobody: the host is between games.
-    EXPECT_TRUE(C().BeginGame());
-    EXPECT_EQ(C().GetGameNumber(), 1) << "only the host numbers games";
+    uint16_t game = 0;
+    for (const int32_t weighing : {7, 10})
+    {
+        SCOPED_TRACE(testing::Message() << "the other copy in phase " << weighing);
+        C().SetLocalPhase(weighing);
+        H().SetLocalPhase(8);
+        ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == weighing && C().GetPlayerPhase(0) == 8; }));
+        qrxBaseApp::SetQuitFlag(true);
+        EXPECT_FALSE(H().BeginGame()) << "set up while the other copy was still in its weigh-in";
+        qrxBaseApp::SetQuitFlag(false);
+        EXPECT_EQ(H().GetGameNumber(), game);
+        // Gone from its own weigh-in, the waiting copy holds nobody in theirs.
+        EXPECT_TRUE(Wait([this] { return C().GetPlayerPhase(0) == 11; }));
+        C().SetLocalPhase(11);
+        ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 11; }));
+        EXPECT_TRUE(H().BeginGame());
+        EXPECT_EQ(H().GetGameNumber(), ++game);
+        ASSERT_TRUE(Wait([&] { return C().GetGameNumber() == game; }));
+        // The client's own set-up waits on nobody: the host is between games.
+        EXPECT_TRUE(C().BeginGame());
+        EXPECT_EQ(C().GetGameNumber(), game) << "only the host numbers games";
+    }
     for (const std::string& line : debug.Lines())
         EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
     plat::SetDebugSink(nullptr);
+}
+
+// Lakes are offered only where every player has them installed: each copy reads its own lakes
+// when it hosts or joins, and the others' from their headers. Here the host has ids 0, 2 and 5
+// and the joiner 2, 5 and 9.
+TEST(tovDirectPlayLakes, OnlyTheLakesEveryPlayerHasAreCommon)
+{
+    const std::string installRoot = GetInstallRoot();
+    testfiles::TempDir hostLakes;
+    testfiles::TempDir joinerLakes;
+    const auto install = [](const testfiles::TempDir& root, std::initializer_list<int> ids)
+    {
+        std::filesystem::create_directories(root.File("Lakes"));
+        for (const int id : ids)
+        {
+            const std::string text = std::to_string(id);
+            tools::PackContents contents;
+            contents.Add({0x80000007, 72, 0, {}, std::vector<uint8_t>(text.begin(), text.end())}, {0});
+            std::string error;
+            ASSERT_TRUE(tools::WritePackFiles(contents, root.File("Lakes/Lake" + text), error)) << error;
+        }
+    };
+    install(hostLakes, {0, 2, 5});
+    install(joinerLakes, {2, 5, 9});
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        SessionPair pair;
+        SetInstallRoot(hostLakes.Path());
+        TheLakeCatalogue().Clear();
+        ASSERT_EQ(TheLakeCatalogue().GetLakeMask(), 0b100101u);
+        ASSERT_TRUE(pair.h.HostSession("Lake day", ""));
+        SetInstallRoot(joinerLakes.Path());
+        TheLakeCatalogue().Clear();
+        ASSERT_TRUE(pair.c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return pair.c.GetLocalSlot() == 1 && pair.c.HasHeaderOf(0); }, {&pair.h, &pair.c}));
+        // The joiner's header, as its set-up tells its phase.
+        pair.c.SetLocalPhase(0);
+        ASSERT_TRUE(WaitUntil([&] { return pair.h.HasHeaderOf(1); }, {&pair.h, &pair.c}));
+        EXPECT_EQ(pair.h.GetCommonLakeMask(), 0b100100u);
+        EXPECT_EQ(pair.c.GetCommonLakeMask(), 0b100100u);
+    }
+    TheLakeCatalogue().Clear();
+    SetInstallRoot(installRoot);
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
 // A cut copy leaves its final's board at once, before it has closed the results, and sets up the

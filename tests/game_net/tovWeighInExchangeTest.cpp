@@ -49,19 +49,19 @@ struct Row
     int32_t fish;
 };
 
+// The host's header that carries its catch (from the weigh-in's exchange on) has reached the
+// other copy. Its results wait may pass on the parameter record both copies share here, which the
+// host's own thread writes: before this, the other copy may still hold the host's fishing header.
+bool HostCatchArrives(tovDirectPlay& other)
+{
+    return WaitUntil([&] { return other.GetPlayerPhase(0) >= tovWeighInNet::kResultsPhase; }, {&other});
+}
+
 // Joined and both fishing, the host's session the game's: the host's weigh-in is what the facade
 // reaches.
 bool BothFishingOnTheHostsSession(SessionPair& pair)
 {
-    if (!HostAndJoin(pair.h, pair.c))
-        return false;
-    // Each side's phase, and the host's answer to the client's header, have come before a test
-    // goes on: a message still on its way would overwrite the parameters both sides share here.
-    pair.h.SetLocalPhase(5);
-    if (!WaitUntil([&] { return pair.c.GetPlayerPhase(0) == 5; }, {&pair.h, &pair.c}))
-        return false;
-    if (!ParamsArrive([&] { pair.c.SetLocalPhase(5); }, {&pair.h, &pair.c}) ||
-        !WaitUntil([&] { return pair.h.GetPlayerPhase(1) == 5; }, {&pair.h, &pair.c}))
+    if (!HostAndJoin(pair.h, pair.c) || !BothFishing(pair.h, pair.c))
         return false;
     SetNetworkPlay(&pair.h);
     return true;
@@ -135,6 +135,7 @@ TEST(tovWeighInExchange, TheHostWaitsForEveryPlayerStillInTheSessionAndTakesThei
         {
             // And the other way round: the host's catch is there when the other's wait ends.
             EXPECT_TRUE(clientThrough);
+            ASSERT_TRUE(HostCatchArrives(c));
             int32_t ounces = 0, fish = 0;
             ASSERT_TRUE(c.GetPlayerResults(0, ounces, fish));
             EXPECT_EQ(ounces, 100);
@@ -209,6 +210,7 @@ TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCop
                 return !d.IsSlotActive(1);
             },
             {&d}));
+        ASSERT_TRUE(HostCatchArrives(d));
         SetNetworkPlay(&d);
         const std::vector<tovWeighInNet::Player> players = tovWeighInNet::ExchangeCatches({});
         watchdog.Finish();
@@ -358,6 +360,7 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
             {
                 c.AddPlayerResults(1, 100, 1);
                 c.WaitForPhase(7, 8, 0, 0);
+                EXPECT_TRUE(HostCatchArrives(c)) << "day " << day + 1;
                 c.GetPlayerResults(0, heard[day].first, heard[day].second);
                 if (day + 1 < heard.size())
                 {
@@ -367,6 +370,10 @@ TEST_F(tovWeighInTwoDays, TheOtherPlayerHearsEachDaysCatchAlone)
                     c.SetLocalPhase(5);
                     if (!c.SyncPhase(4, false))
                         c.WaitForHostPhase(4);
+                    // That wait passed on the record both copies share, which the host's own thread
+                    // wrote: the host's fishing header, sent after it, says that yesterday's last
+                    // parameters and headers have come too, or one would pass for today's.
+                    EXPECT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(0) == 5; }, {&c}));
                     nextDayBegun = true;
                 }
             }

@@ -3,16 +3,15 @@
 
 #include "SdlAudioOutput.h"
 
+#include "Event.h"
 #include "Files.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 TEST(SdlAudioOutputTest, ATonePlayedThroughTheDiskDriverLandsInItsFile)
 {
@@ -31,15 +30,24 @@ TEST(SdlAudioOutputTest, ATonePlayedThroughTheDiskDriverLandsInItsFile)
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = int16_t(16000.0 * std::sin(2.0 * M_PI * 1000.0 * double(i) / 22050.0));
     ASSERT_TRUE(mixer.Write(buffer, 0, tone.data(), uint32_t(tone.size() * 2)));
+    // The device thread may be starved for a while: what it has mixed is awaited, not a time.
+    // Half a second of the tone is 22,050 frames at the device's rate; the callback that passes
+    // the mark may not have reached the file yet, the ones before it have.
+    constexpr uint32_t kMarkSourceFrames = 11025;
+    constexpr size_t kLeastSoundingFrames = 16384;
+    plat::Event halfway(plat::Event::Reset::kManual);
+    ASSERT_TRUE(mixer.SetNotifications(buffer, {{kMarkSourceFrames * 2, &halfway}}));
     ASSERT_TRUE(mixer.Play(buffer, true));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const bool mixed = plat::WaitAny({&halfway}, 120000) == 0;
     output.Close();
     unsetenv("SDL_AUDIODRIVER");
     unsetenv("SDL_DISKAUDIOFILE");
+    ASSERT_TRUE(mixed) << "the device thread mixed less than half a second in two minutes";
 
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(plat::ReadFile(file, bytes));
     const size_t frames = bytes.size() / 4;
+    ASSERT_GT(frames, kLeastSoundingFrames);
     std::vector<int16_t> heard(frames * 2);
     std::memcpy(heard.data(), bytes.data(), frames * 4);
     // A 1 kHz tone at about half scale on both sides, counted between the first and the last
@@ -50,7 +58,7 @@ TEST(SdlAudioOutputTest, ATonePlayedThroughTheDiskDriverLandsInItsFile)
         ++first;
     while (last > first && heard[2 * (last - 1)] == 0)
         --last;
-    ASSERT_GT(last - first, 4096u);
+    ASSERT_GT(last - first, kLeastSoundingFrames);
     int crossings = 0;
     int peak = 0;
     for (size_t i = first + 1; i < last; ++i)

@@ -9,9 +9,11 @@
 #include "SdlWindowBackend.h"
 
 #include "DrainMessages.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -34,7 +36,8 @@ bool OnPath(const char* program)
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// An Xvfb of our own on the first free display, stopped when the test ends.
+// An Xvfb of our own on the first free display, stopped when the test ends. Its standard error
+// is kept for the message of a server that did not start.
 class XvfbServer
 {
 public:
@@ -42,22 +45,25 @@ public:
     {
         int fds[2];
         if (pipe(fds) != 0)
-            return false;
+            return Failed("no pipe");
+        const std::string log = m_logDir.File("xvfb.log");
+        const std::string fd = std::to_string(fds[1]);
         m_pid = fork();
         if (m_pid == 0)
         {
             close(fds[0]);
-            const int devnull = open("/dev/null", O_WRONLY);
-            dup2(devnull, STDERR_FILENO);
-            const std::string fd = std::to_string(fds[1]);
+            const int err = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err >= 0)
+                dup2(err, STDERR_FILENO);
+            // No auto-repeat: a key held while xdotool is descheduled would repeat.
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   "-noreset", static_cast<char*>(nullptr));
+                   "-noreset", "-r", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
         m_displayFd = fds[0];
         if (m_pid < 0)
-            return false;
+            return Failed("no fork");
         // Xvfb writes its display number once it accepts clients, and the newline in a write of its
         // own: the pipe stays open until the server is stopped, since a write to a closed pipe
         // kills the server.
@@ -70,12 +76,14 @@ public:
             if (poll(&p, 1, 1000) != 1)
                 continue;
             const ssize_t got = read(m_displayFd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
             if (got <= 0)
-                return false;
+                return Failed("the server closed its display pipe");
             number.append(buffer, static_cast<size_t>(got));
         }
         if (number.find('\n') == std::string::npos)
-            return false;
+            return Failed("no display number in 60 s");
         // GCC 12 at -O3 takes the inlined string copy here for one past its object: it is not.
         QR_GCC_STRING_BOUNDS_OFF
         m_display = ":" + std::to_string(std::atoi(number.c_str()));
@@ -93,8 +101,29 @@ public:
             close(m_displayFd);
     }
     const std::string& Display() const { return m_display; }
+    // Why the server did not start, or what it said on its standard error so far.
+    std::string Report() const
+    {
+        const std::vector<uint8_t> said = testfiles::ReadBytes(m_logDir.File("xvfb.log"));
+        return m_failure + "; its standard error:\n" + std::string(said.begin(), said.end());
+    }
 
 private:
+    bool Failed(const std::string& why)
+    {
+        m_failure = why;
+        int status = 0;
+        if (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == m_pid)
+        {
+            m_pid = -1;
+            m_failure += WIFEXITED(status) ? ", exit " + std::to_string(WEXITSTATUS(status))
+                                           : ", signal " + std::to_string(WTERMSIG(status));
+        }
+        return false;
+    }
+
+    testfiles::TempDir m_logDir;
+    std::string m_failure;
     pid_t m_pid = -1;
     int m_displayFd = -1;
     std::string m_display;
@@ -109,11 +138,11 @@ protected:
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
         // With both installed, a server that cannot start is a fault of the run, not a reason to
         // pass over the case.
-        ASSERT_TRUE(m_server.Start()) << "Xvfb did not start";
+        ASSERT_TRUE(m_server.Start()) << "Xvfb did not start: " << m_server.Report();
         setenv("DISPLAY", m_server.Display().c_str(), 1);
         // Under load the server may name its display before a client gets through.
         ASSERT_TRUE(Until([] { return std::system("timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1") == 0; }))
-            << "Xvfb did not accept a client";
+            << "Xvfb did not accept a client: " << m_server.Report();
         setenv("SDL_VIDEODRIVER", "x11", 1);
         // No desktop bus: the bus library keeps a read buffer it never frees.
         setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
