@@ -1066,6 +1066,7 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
 void tovWeighInIFace::AddName(std::vector<Line>& lines, int32_t x, int32_t y, const std::string& lead,
                               const std::string& name, const char* suffix) const
 {
+    // The board's fixed columns leave a long name no room: drawn whole it would cover the count.
     std::string whole = lead + name + suffix;
     if (!m_font || !m_smallFont || x + m_font->MeasureText(whole).width <= kNameRight)
     {
