@@ -20,6 +20,7 @@
 #include "Font.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -60,10 +61,21 @@ std::string PrizeText(int64_t dollars)
 {
     if (dollars == 0)
         return "$0,000";
-    std::string digits = std::to_string(dollars < 0 ? -dollars : dollars);
-    for (size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, ",");
-    return (dollars < 0 ? "-$" : "$") + digits;
+    // Written from the right into a buffer that holds the longest amount: a string insert here
+    // draws a false bounds warning from GCC 12 at -O3.
+    uint64_t rest = dollars < 0 ? 0 - static_cast<uint64_t>(dollars) : static_cast<uint64_t>(dollars);
+    std::array<char, 32> text{};
+    size_t at = text.size();
+    for (int32_t digits = 0; rest != 0 || digits == 0; ++digits, rest /= 10)
+    {
+        if (digits > 0 && digits % 3 == 0)
+            text[--at] = ',';
+        text[--at] = static_cast<char>('0' + rest % 10);
+    }
+    text[--at] = '$';
+    if (dollars < 0)
+        text[--at] = '-';
+    return std::string(text.data() + at, text.size() - at);
 }
 } // namespace
 
@@ -80,7 +92,8 @@ void ResetStandings()
 
 tovWeighInIFace::tovWeighInIFace(std::unique_ptr<tovWeighInPorts> ports)
     : m_ports(ports ? std::move(ports) : std::make_unique<tovWeighInPorts>()), m_clip(std::make_unique<AviObject>()),
-      m_font(plat::Font::Create("Arial", 28, 700))
+      m_font(plat::Font::Create("Arial", kBoardTextHeight, 700)),
+      m_smallFont(plat::Font::Create("Arial", kSmallTextHeight, 700))
 {
     m_state.timers.fill(kOff);
     ResetStandingsData();
@@ -196,6 +209,8 @@ void tovWeighInIFace::ShowBoard()
     ShowAppCursor(true);
     if (m_font)
         m_text = std::make_unique<qrxFloatingText>(m_font.get(), plat::MakeColorRef(255, 255, 255));
+    if (m_smallFont)
+        m_smallText = std::make_unique<qrxFloatingText>(m_smallFont.get(), plat::MakeColorRef(255, 255, 255));
 }
 
 void tovWeighInIFace::ResumeAfterHelp()
@@ -367,6 +382,7 @@ void tovWeighInIFace::Leave(int32_t)
     m_board = nullptr;
     m_background = nullptr;
     m_text.reset();
+    m_smallText.reset();
     for (int32_t id = 6190; id <= 6195; ++id)
         m_ports->StopSound(id);
     m_ports->SetOpeningSound(false, nullptr, 0);
@@ -903,7 +919,7 @@ void tovWeighInIFace::DrawWaiting(bool results)
         // of the prompt.
         for (const Line& line : results ? BoardLines() : HeaderLines())
             if (line.y < kPromptY)
-                m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
+                DrawLine(line);
         m_text->DrawText(150, kPromptY, kWaitingText, nullptr);
     }
 }
@@ -1004,7 +1020,8 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
                 continue;
             // A player who left is shown so, and its place pays nothing.
             const bool left = m_standings.HasLeft(slot);
-            const std::string name = Format(left ? "%s (left)" : "%s", m_standings.GetName(slot));
+            const std::string name = m_standings.GetName(slot);
+            const char* suffix = left ? " (left)" : "";
             const int32_t y = kRowY[row];
             if (c.prizesShown)
             {
@@ -1013,11 +1030,11 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
                     const int32_t prize = place <= tovStandings::kPrizes ? m_standings.m_prizes[place - 1] : 0;
                     lines.push_back({prize / 1000 > 99 ? 4 : 17, y, PrizeText(prize)});
                 }
-                lines.push_back({132, y, name});
+                AddName(lines, 132, y, "", name, suffix);
             }
             else
             {
-                lines.push_back({place > 9 ? 96 : 110, y, Format("%d  %s", place, name.c_str())});
+                AddName(lines, place > 9 ? 96 : 110, y, Format("%d  ", place), name, suffix);
             }
             lines.push_back({460, y, Format("%d", m_standings.m_fishCounts[slot])});
             lines.push_back({502, y, Format("%5.2f", m_standings.m_totals[slot] * 0.0625)});
@@ -1046,6 +1063,38 @@ std::vector<tovWeighInIFace::Line> tovWeighInIFace::BoardLines() const
     return lines;
 }
 
+void tovWeighInIFace::AddName(std::vector<Line>& lines, int32_t x, int32_t y, const std::string& lead,
+                              const std::string& name, const char* suffix) const
+{
+    // The board's fixed columns leave a long name no room: drawn whole it would cover the count.
+    std::string whole = lead + name + suffix;
+    if (!m_font || !m_smallFont || x + m_font->MeasureText(whole).width <= kNameRight)
+    {
+        lines.push_back({x, y, std::move(whole)});
+        return;
+    }
+    int32_t nameX = x;
+    if (!lead.empty())
+    {
+        // The place keeps its column and size; the name stands where it would have.
+        lines.push_back({x, y, lead.substr(0, lead.find_last_not_of(' ') + 1)});
+        nameX += m_font->MeasureText(lead).width;
+    }
+    const int32_t room = kNameRight - nameX;
+    std::string text = name + suffix;
+    // Still too wide: as much of the name as fits, marked as cut; whether the player left stays.
+    size_t kept = name.size();
+    while (kept > 0 && m_smallFont->MeasureText(text).width > room)
+    {
+        --kept;
+        while (kept > 0 && name[kept - 1] == ' ')
+            --kept;
+        text = name.substr(0, kept) + "..." + suffix;
+    }
+    // On the row's baseline.
+    lines.push_back({nameX, y + m_font->Ascent() - m_smallFont->Ascent(), std::move(text), true});
+}
+
 void tovWeighInIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
 {
     if (m_clip->IsPlaying() || m_boardSelector != kBoardPicture)
@@ -1066,7 +1115,12 @@ void tovWeighInIFace::Draw()
     QrImage* picture = ShownPicture();
     if (picture != nullptr)
         DrawPicture(picture, 0, 0);
-    if (m_text)
-        for (const Line& line : BoardLines())
-            m_text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
+    for (const Line& line : BoardLines())
+        DrawLine(line);
+}
+
+void tovWeighInIFace::DrawLine(const Line& line)
+{
+    if (qrxFloatingText* text = line.small ? m_smallText.get() : m_text.get())
+        text->DrawText(line.x, line.y, line.text.c_str(), nullptr);
 }

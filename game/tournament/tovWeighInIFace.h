@@ -91,7 +91,13 @@ public:
         int32_t x;
         int32_t y;
         std::string text;
+        // In the board's smaller letters: a name too wide for its column at full size.
+        bool small = false;
     };
+    // A name ends before the fish count's column, at x 460, with a gap between them.
+    static constexpr int32_t kNameRight = 450;
+    static constexpr int32_t kBoardTextHeight = 28;
+    static constexpr int32_t kSmallTextHeight = 22;
     std::vector<Line> BoardLines() const;
     // The board's day and lake.
     std::vector<Line> HeaderLines() const;
@@ -160,6 +166,11 @@ private:
     void PlayWithEnd(int32_t id, SoundEndCallback onEnd);
     void PlayClip(const char* name, SoundEndCallback onEnd);
     void SetBackground(int32_t id);
+    // A row's name after its lead (the place, or nothing): whole at full size when it fits its
+    // column, else the lead stays and the name follows in smaller letters, cut when still too wide.
+    void AddName(std::vector<Line>& lines, int32_t x, int32_t y, const std::string& lead, const std::string& name,
+                 const char* suffix) const;
+    void DrawLine(const Line& line);
     void Draw();
     // The board or the background, by the board selector.
     QrImage* ShownPicture() const;
@@ -176,7 +187,9 @@ private:
     // Escape was pressed since the last frame.
     bool m_escapePressed = false;
     std::unique_ptr<plat::Font> m_font;
+    std::unique_ptr<plat::Font> m_smallFont;
     std::unique_ptr<qrxFloatingText> m_text;
+    std::unique_ptr<qrxFloatingText> m_smallText;
     int32_t m_boardSelector = kBoardPicture;
     int32_t m_backgroundId = kBoardPicture;
     int32_t m_chosenPlace = -1;

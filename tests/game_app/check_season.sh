@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # check_season.sh OUT PROGRAM ARGS...: runs the headless game with its own user folder and digest
-# under OUT, then reads the digests the script kept after each event's season page: events 1, 2
-# and 3 in that order, each on the set-up screen, season totals that never go back, and at the
-# end three events with fish weight and winnings above 0.
+# in a folder of its own under OUT, then reads the digests the script kept after each event's
+# season page: events 1, 2 and 3 in that order, each on the set-up screen, season totals that
+# never go back, and at the end three events with fish weight and winnings above 0. Runs side by
+# side never share a folder; a passed run's folder goes, a failed one's stays for its evidence.
 set -u
-out=$1; shift
-rm -rf "$out"
-mkdir -p "$out"
+mkdir -p "$1"
+out=$(mktemp -d "$1/run.XXXXXX") || exit 1
+shift
+trap 'status=$?; if [ "$status" -eq 0 ]; then rm -rf "$out"; else echo "kept: $out"; fi' EXIT
 digest="$out/digest.txt"
 "$@" --user-dir "$out/user" --digest "$digest" || { echo "the run failed"; exit 1; }
 field() { sed -n "s/^$2 //p" "$1" | head -n 1; }

@@ -13,6 +13,7 @@
 #include "tovWeighInIFace.h"
 
 #include "ButtonObj.h"
+#include "KeyNumbers.h"
 #include "QrD3DDevice.h"
 
 #include <cstring>
@@ -222,6 +223,41 @@ TEST_F(tovLivewellTest, WeighInGetsTheChosenPlaceBack)
     EXPECT_FALSE(IsMessageBoxRaised());
     EXPECT_EQ(Current(), 10);
     EXPECT_EQ(m_taken, (std::vector<int32_t>{1}));
+}
+
+// Space is the done button only at the scale, as on every weigh-in page; on a fishing day's
+// livewell it does nothing.
+TEST_F(tovLivewellTest, SpaceIsDoneOnlyAtTheScale)
+{
+    const struct
+    {
+        int32_t from, after;
+        std::vector<int32_t> taken;
+    } cases[] = {
+        {2, 3, {}},
+        {10, 10, {1}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.from);
+        m_session->ClearAnglers();
+        m_rig = new tovAnglerRig(0, 0, 0, -1, false, nullptr);
+        m_session->AddAngler(m_rig.Get(), true);
+        Fill(3);
+        m_taken.clear();
+        SwitchTo(8);
+        SwitchTo(c.from);
+        SwitchTo(3);
+        Frame();
+        ClickAt(161, RowY(1));
+        m_input.SetKey(plat::kKeySpace, true);
+        Frame();
+        m_input.SetKey(plat::kKeySpace, false);
+        Frame();
+        EXPECT_FALSE(IsMessageBoxRaised());
+        EXPECT_EQ(Current(), c.after);
+        EXPECT_EQ(m_taken, c.taken);
+    }
 }
 
 // Opened from the livewell called to the scale, the help picture takes Escape as its Back: the

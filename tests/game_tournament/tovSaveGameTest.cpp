@@ -212,6 +212,25 @@ TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
     SetNetworkPlay(nullptr);
 }
 
+// A single-player game plays on at the skill it was saved at, whatever skill was chosen since:
+// the first row (NOVICE) as much as the others.
+TEST_F(tovSaveGameTest, ALoadedGamePlaysAtTheSkillItWasSavedAt)
+{
+    for (const int32_t saved : {0, 1, 2})
+    {
+        SCOPED_TRACE(saved);
+        m_session->m_resumed = false;
+        m_session->SetSkillLevel(saved, false);
+        StartGame(1, tovGameSession::kTournament);
+        const std::string path = SaveFile("skill.wsv");
+        m_session->SetSkillLevel((saved + 1) % 3, false);
+        ASSERT_EQ(tovSaveGame::LoadFromFile(path), tovSaveGame::LoadResult::kOk);
+        EXPECT_EQ(m_session->GetSkillLevel(false), saved);
+        m_session->ClearAnglers();
+        m_link.records.clear();
+    }
+}
+
 TEST_F(tovSaveGameTest, EveryPrefixIsRefusedWithoutTouchingTheGame)
 {
     StartGame(2, tovGameSession::kTournament);

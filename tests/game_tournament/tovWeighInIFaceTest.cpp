@@ -17,6 +17,7 @@
 #include "uRandom.h"
 
 #include "ByteWriter.h"
+#include "Font.h"
 #include "qrxClock.h"
 
 #include <algorithm>
@@ -663,6 +664,98 @@ TEST_F(WeighInTest, ResultsBoardGolden)
     // given way to the waiting line.
     m_screen->ShowWaiting(true);
     EXPECT_TRUE(golden::MatchesGoldenImage("weighin_closing_wait.png", Shown()));
+}
+
+// Names as long as a profile's name field takes (25 letters) keep to their column, in smaller
+// letters on the row's baseline; a name still too wide is cut, and says so.
+TEST_F(WeighInTest, LongNamesBoardGolden)
+{
+    m_ports->m_livewell = {352, 347, 339, 370};
+    TheUserProfile().SetName("Wilhelmina Wadsworth Mayo", false);
+    TheLakeCatalogue().Clear();
+    TheLakeCatalogue().SelectLakeByIndex(m_session.get(), 0);
+    EnterDay(1, 1);
+    Wait(2000);
+    tovStandings& standings = m_screen->Standings();
+    standings.SetName(standings.m_ranking[2], "Maximilian Wolfgang Moore");
+    standings.SetName(standings.m_ranking[4], "WWWWWWWWWWWWWWWWWWWWWWWWW");
+    m_screen->Update(0.0f, 0.0f);
+    EXPECT_TRUE(golden::MatchesGoldenImage("weighin_long_names.png", Shown()));
+}
+
+// Every form of a row keeps its name left of the fish count: after a place of one digit or two,
+// after a prize, and with a player who left; a name longer than a profile takes (a damaged
+// file's) too. What is cut ends in "..." and keeps the rest of the row's text.
+TEST_F(WeighInTest, EveryNameStaysLeftOfTheFishCount)
+{
+    const auto big = plat::Font::Create("Arial", tovWeighInIFace::kBoardTextHeight, 700);
+    const auto small = plat::Font::Create("Arial", tovWeighInIFace::kSmallTextHeight, 700);
+    ASSERT_TRUE(big && small);
+    const std::string left = " (left)";
+    // The board's rows as they stand; answers how many show a player who left.
+    const auto checkRows = [&](const std::string& name) -> int32_t
+    {
+        int32_t names = 0, leavers = 0;
+        for (const tovWeighInIFace::Line& line : m_screen->BoardLines())
+        {
+            if (line.x >= 460 || line.y < 180 || line.y >= tovWeighInIFace::kPromptY || line.text[0] == '$')
+                continue;
+            const plat::Font& font = line.small ? *small : *big;
+            EXPECT_LE(line.x + font.MeasureText(line.text).width, tovWeighInIFace::kNameRight) << line.text;
+            if (line.text.find_first_not_of("0123456789") == std::string::npos)
+                continue;
+            ++names;
+            std::string text = line.text;
+            if (text.ends_with(left))
+            {
+                text.resize(text.size() - left.size());
+                ++leavers;
+            }
+            if (text != name)
+            {
+                EXPECT_TRUE(text.ends_with("...")) << line.text;
+                text.resize(text.size() - std::min<size_t>(text.size(), 3));
+                EXPECT_FALSE(text.empty());
+                EXPECT_EQ(name.compare(0, text.size(), text), 0) << line.text;
+            }
+        }
+        EXPECT_EQ(names, 5);
+        return leavers;
+    };
+    const std::string names[] = {"Wilhelmina Wadsworth Mayo", "Maximilian Wolfgang Moore", std::string(79, 'W')};
+    for (const std::string& name : names)
+    {
+        SCOPED_TRACE(name);
+        m_screen->Leave(10);
+        EnterDay(2, 1);
+        Wait(2000);
+        tovStandings& standings = m_screen->Standings();
+        for (int32_t slot = 0; slot < tovStandings::kSlots; ++slot)
+            standings.SetName(slot, name.c_str());
+        for (const int32_t place : {2, 12})
+        {
+            standings.SetPlayer(standings.m_ranking[place], 2);
+            standings.MarkLeft(standings.m_ranking[place]);
+        }
+        int32_t leavers = 0;
+        for (const int32_t first : {1, 6, 11, 16})
+        {
+            SCOPED_TRACE(first);
+            ASSERT_EQ(m_screen->GetCeremony().firstPlaceShown, first);
+            leavers += checkRows(name);
+            Wait(5000);
+        }
+        EXPECT_EQ(leavers, 2);
+
+        m_screen->Leave(10);
+        EnterDay(0, 1);
+        for (int32_t step = 0; step < 200 && !m_screen->GetCeremony().prizesShown; ++step)
+            Wait(step == 0 ? 0 : 500, m_screen->IsClipPlaying());
+        ASSERT_TRUE(m_screen->GetCeremony().prizesShown);
+        for (int32_t slot = 0; slot < tovStandings::kSlots; ++slot)
+            m_screen->Standings().SetName(slot, name.c_str());
+        EXPECT_EQ(checkRows(name), 0);
+    }
 }
 
 // The help picture (H) from the weigh-in comes back to the page it left: the day's board with its
