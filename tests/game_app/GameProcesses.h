@@ -383,6 +383,9 @@ private:
     bool WaitWatching(const std::function<bool()>& done, const std::function<bool()>& going,
                       const std::string* who) const
     {
+        // A copy that stood before this wait began (held in a frame by a peer the test has only now
+        // let go) has the whole limit again.
+        const auto since = std::chrono::steady_clock::now();
         while (!done())
         {
             if (m_hung || !going())
@@ -398,7 +401,7 @@ private:
             if (now - m_lastLook >= std::chrono::seconds(1))
             {
                 m_lastLook = now;
-                if (const char* hang = Hang(now, who))
+                if (const char* hang = Hang(now, since, who))
                 {
                     ADD_FAILURE() << hang << CopiesNow(now);
                     m_hung = true;
@@ -411,7 +414,8 @@ private:
     }
     // Reads every watched copy's live digest; what hangs, or nullptr while something moves. A
     // copy moved when its frame or screen differs from the last look.
-    const char* Hang(std::chrono::steady_clock::time_point now, const std::string* who) const
+    const char* Hang(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::time_point since,
+                     const std::string* who) const
     {
         if (m_watched.empty())
             return nullptr;
@@ -427,7 +431,7 @@ private:
                 copy.screen = std::move(screen);
                 copy.moved = now;
             }
-            const bool stands = now - copy.moved >= kStallLimit;
+            const bool stands = now - std::max(copy.moved, since) >= kStallLimit;
             if (who != nullptr && copy.who == *who && stands)
                 return "the copy waited on has stood still (no frame, no new screen)";
             anyMoved = anyMoved || !stands;

@@ -302,10 +302,11 @@ TEST_F(NetScenarioTest, ThreeProcessesListEveryPlayerBeforeTheDay)
 // them.
 TEST_F(NetScenarioTest, TwoProcessesPlayAOneDayTournamentToOneResultsBoard)
 {
-    // Seeded: each copy's fish, and so the moment its strike comes, are the same on every run.
+    // Seeded: each copy's fish, and so the moment its strike comes, are the same on every run;
+    // these strike early, for the day's frames on both copies are most of the scenario's time.
     GameProcess host = Launch("host", "--host", "net_tournament_host.script", "1780315200", "7");
     ASSERT_TRUE(HostReachesDayStart(host));
-    GameProcess guest = Launch("guest", "--join", "net_tournament_join.script", "1780401600", "8");
+    GameProcess guest = Launch("guest", "--join", "net_tournament_join.script", "1780401600", "2");
     ASSERT_TRUE(guest.Started());
 
     const std::string standings = OneResultsBoard(host, guest);
@@ -460,11 +461,12 @@ protected:
     }
 };
 
-// The host keeps no fish and is cut, as is Drew; Casey alone goes on to the final.
+// The host keeps no fish and is cut, as is Drew; Casey alone goes on to the final. Casey's seed
+// brings its strike early: day 1 on three copies is most of the scenario's time.
 TEST_F(NetCutScenarioTest, AHostCutFromTheFieldHoldsNoOneToTheFinal)
 {
     PlayTwoDays({"host", "--host", "net_cut_host_idle.script", "3", "AnglerAngler", true},
-                {"guest", "--join", "net_cut_join.script", "8", "AnglerCasey", false},
+                {"guest", "--join", "net_cut_join.script", "2", "AnglerCasey", false},
                 {"late", "--join", "net_cut_join_idle.script", "9", "AnglerDrew", true});
 }
 
