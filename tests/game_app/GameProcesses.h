@@ -370,6 +370,7 @@ protected:
     LoopbackPortLease m_port;
     std::string m_address;
     std::chrono::steady_clock::time_point m_deadline;
+    std::chrono::milliseconds m_stallLimit = kStallLimit;
 
 private:
     struct Watched
@@ -431,7 +432,7 @@ private:
                 copy.screen = std::move(screen);
                 copy.moved = now;
             }
-            const bool stands = now - std::max(copy.moved, since) >= kStallLimit;
+            const bool stands = now - std::max(copy.moved, since) >= m_stallLimit;
             if (who != nullptr && copy.who == *who && stands)
                 return "the copy waited on has stood still (no frame, no new screen)";
             anyMoved = anyMoved || !stands;
