@@ -1,7 +1,8 @@
 # cmake -DPROGRAM=... -DWORKING_DIR=... -DLABELS=... -DSLOW=a,b -DOUT=... -P QrDiscoverSuites.cmake
 # Lists a GoogleTest program's suites and writes one CTest test per suite: the program run with
 # --gtest_filter=Suite.*. Suites whose name starts with DISABLED_ are left out, as GoogleTest does.
-# A suite named in SLOW becomes three tests Suite/0..2, GoogleTest's shards of it, started first.
+# A suite named in SLOW becomes three tests Suite/0..2, GoogleTest's shards of it, started first;
+# one named Suite:N becomes N of them.
 cmake_policy(VERSION 3.25)
 execute_process(COMMAND ${PROGRAM} --gtest_list_tests
                 WORKING_DIRECTORY ${WORKING_DIR}
@@ -17,8 +18,17 @@ string(REPLACE ";" "\\;" output "${output}")
 string(REPLACE "\n" ";" lines "${output}")
 set(script "")
 set(count 0)
-string(REPLACE "," ";" slow "${SLOW}")
-set(kShards 3)
+string(REPLACE "," ";" slowEntries "${SLOW}")
+set(slow "")
+foreach(entry IN LISTS slowEntries)
+    set(shards 3)
+    if(entry MATCHES "^(.+):([1-9][0-9]*)$")
+        set(entry ${CMAKE_MATCH_1})
+        set(shards ${CMAKE_MATCH_2})
+    endif()
+    list(APPEND slow ${entry})
+    set("shards_${entry}" ${shards})
+endforeach()
 foreach(line IN LISTS lines)
     # Suite lines start in the first column and end with '.', perhaps followed by a comment.
     if(NOT line MATCHES "^([A-Za-z_][A-Za-z0-9_/]*)\\.( .*)?$")
@@ -31,6 +41,7 @@ foreach(line IN LISTS lines)
     set(names ${suite})
     if(suite IN_LIST slow)
         set(names "")
+        set(kShards ${shards_${suite}})
         foreach(shard RANGE 1 ${kShards})
             math(EXPR index "${shard} - 1")
             list(APPEND names ${suite}/${index})

@@ -80,7 +80,7 @@ endfunction()
 
 # qr_add_test_program(NAME SOURCES ... DEPS ... [LABELS ...] [SLOW_SUITES ...])
 # A slow suite (a minute or more) runs as three shards that CTest starts first, so that on a
-# machine of two cores it does not end a run alone.
+# machine of two cores it does not end a run alone; Suite:N runs it as N.
 function(qr_add_test_program name)
     cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS;SLOW_SUITES" ${ARGN})
     # The ThreadSanitizer build carries only the threaded parts' tests.

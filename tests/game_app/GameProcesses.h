@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@
 #include <functional>
 #include <initializer_list>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -55,15 +58,15 @@ inline int BindLoopback(uint16_t& port)
 
 // A UDP port on 127.0.0.1 for one scenario's copies, its own until the lease ends. It lies below
 // the kernel's ephemeral range, so no socket bound to port 0 (a joiner's, or another test's) is
-// given it while the host starts; a lock file per port keeps scenarios running side by side apart.
+// given it while the host starts; a lock file per port keeps scenarios running side by side apart,
+// and goes with its lease. `first`, when not 0, is the first port tried.
 class LoopbackPortLease
 {
 public:
-    LoopbackPortLease()
+    explicit LoopbackPortLease(uint16_t first = 0)
     {
         int ephemeralLow = 32768;
         std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> ephemeralLow;
-        constexpr int kLowest = 10000;
         const int count = std::min(ephemeralLow, 65536) - kLowest;
         if (count < 1000)
         {
@@ -76,38 +79,84 @@ public:
             }
             return;
         }
-        const int start = static_cast<int>(std::random_device()() % static_cast<unsigned>(count));
+        const int start = first >= kLowest && first < kLowest + count
+                              ? first - kLowest
+                              : static_cast<int>(std::random_device()() % static_cast<unsigned>(count));
         for (int i = 0; i < count && m_port == 0; ++i)
         {
             auto port = static_cast<uint16_t>(kLowest + (start + i) % count);
-            const std::string path = "/tmp/tarnholm-test-port-" + std::to_string(port) + ".lock";
-            const int lock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            const std::string path = LockPath(port);
+            const int lock = LockFile(path);
             if (lock < 0)
                 continue;
-            if (flock(lock, LOCK_EX | LOCK_NB) == 0)
+            if (const int fd = BindLoopback(port); fd >= 0)
             {
-                if (const int fd = BindLoopback(port); fd >= 0)
-                {
-                    close(fd);
-                    m_lock = lock;
-                    m_port = port;
-                    return;
-                }
+                close(fd);
+                m_lock = lock;
+                m_port = port;
+                return;
             }
+            // Held by a socket outside the leases: let the port go, and its file with it.
+            unlink(path.c_str());
             close(lock);
         }
     }
     ~LoopbackPortLease()
     {
-        if (m_lock >= 0)
-            close(m_lock);
+        if (m_lock < 0)
+            return;
+        // Unlinked while still locked: whoever opened the file before this and locks it after
+        // holds a name no longer in the folder, which LockFile refuses.
+        unlink(LockPath(m_port).c_str());
+        close(m_lock);
     }
     LoopbackPortLease(const LoopbackPortLease&) = delete;
     LoopbackPortLease& operator=(const LoopbackPortLease&) = delete;
     // 0 when no port was free.
     uint16_t Port() const { return m_port; }
 
+    static std::string LockPath(uint16_t port) { return "/tmp/tarnholm-test-port-" + std::to_string(port) + ".lock"; }
+    // The lock file at `path`, opened and locked: its descriptor, or -1 when another lease holds it.
+    static int LockFile(const std::string& path)
+    {
+        // A few tries: each retry means a lease ended meanwhile.
+        for (int attempt = 0; attempt < 100; ++attempt)
+        {
+            const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                return -1;
+            if (!LockedAndStillNamed(fd, path))
+            {
+                const bool held = errno == EWOULDBLOCK;
+                close(fd);
+                if (held)
+                    return -1;
+                // A lease ended between the open and the lock: its file is gone, so open again.
+                continue;
+            }
+            return fd;
+        }
+        return -1;
+    }
+    // Locks an open lock file; true when the lock is taken and `path` still names the locked file.
+    // False with errno EWOULDBLOCK when another holds the lock.
+    static bool LockedAndStillNamed(int fd, const std::string& path)
+    {
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+            return false;
+        struct stat locked = {};
+        struct stat named = {};
+        if (fstat(fd, &locked) != 0 || stat(path.c_str(), &named) != 0 || locked.st_dev != named.st_dev ||
+            locked.st_ino != named.st_ino)
+        {
+            errno = ESTALE;
+            return false;
+        }
+        return true;
+    }
+
 private:
+    static constexpr int kLowest = 10000;
     int m_lock = -1;
     uint16_t m_port = 0;
 };
@@ -188,16 +237,16 @@ struct ScenarioCopy
 // When this program started: CTest runs each shard of a suite as one run of it.
 inline const std::chrono::steady_clock::time_point kProgramStart = std::chrono::steady_clock::now();
 
-// A scenario's fixture: a folder and a free loopback address for its copies, and one deadline
-// for the whole scenario, which every wait goes through. On a failure the files Evidence() names
-// in the folder (each copy's output and digests) go into the test's log: a run that fails once
-// under load is not rerun to learn why.
+// A scenario's fixture: a folder and a free loopback address for its copies, and one wait that
+// every step goes through. A wait ends a hang, never a slow run: it fails once no copy's frame or
+// screen has moved for two minutes (or the copy it waits on has stood that long), whatever the
+// scenario's whole time. On a failure the files Evidence() names in the folder (each copy's output
+// and digests) go into the test's log: a run that fails once under load is not rerun to learn why.
 class MultiCopyScenario : public ::testing::Test
 {
 protected:
-    // A bound for a hang, far above what the slowest build under load needs (a scenario takes
-    // under two minutes on two busy cores), so that no wait fails because the machine is busy.
-    static constexpr std::chrono::minutes kScenarioLimit{4};
+    // A copy stands that long only when it hangs: under load copies draw a frame a second or two.
+    static constexpr std::chrono::seconds kStallLimit{120};
     // scripts/test stops a test at ten minutes: a shard's scenarios together end within nine, so
     // that one that would outlast them fails here, with its evidence. Multi-copy suites run as
     // shards (SLOW_SUITES); a run of the whole program by hand has no such bound.
@@ -205,42 +254,59 @@ protected:
 
     void SetUp() override
     {
-        m_deadline = std::chrono::steady_clock::now() + kScenarioLimit;
+        m_deadline = std::chrono::steady_clock::time_point::max();
         if (std::getenv("GTEST_TOTAL_SHARDS") != nullptr)
-            m_deadline = std::min(m_deadline, kProgramStart + kShardLimit);
+            m_deadline = kProgramStart + kShardLimit;
         ASSERT_NE(m_port.Port(), 0);
         m_address = "127.0.0.1:" + std::to_string(m_port.Port());
     }
 
-    // The one wait: polls `done` every 50 ms while `going` holds and the scenario's deadline is
-    // ahead; whether `done` held at the last look.
+    // The one wait: polls `done` every 50 ms while `going` holds and no hang is seen; whether
+    // `done` held at the last look.
     bool WaitFor(
         const std::function<bool()>& done, const std::function<bool()>& going = [] { return true; }) const
     {
-        while (!done())
-        {
-            if (!going() || std::chrono::steady_clock::now() >= m_deadline)
-                return done();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
+        return WaitWatching(done, going, nullptr);
     }
     // Polls the digest of copy `who` (who.txt, or with `kept` the one it kept as who.txt.KEPT)
-    // until `ready` holds of it, the copy has stopped or the deadline has passed; the last digest
-    // read either way.
+    // until `ready` holds of it, the copy has stopped or a hang is seen; the last digest read
+    // either way.
     Digest WaitForDigest(const std::string& who, GameProcess& copy, const std::function<bool(const Digest&)>& ready,
                          const char* kept = nullptr) const
     {
         const std::string path = DigestPath(who, kept);
         Digest digest;
-        WaitFor(
+        WaitWatching(
             [&]
             {
                 digest = ReadDigest(path);
                 return ready(digest);
             },
-            [&] { return copy.Running(); });
+            [&] { return copy.Running(); }, &who);
         return digest;
+    }
+    // Copies whose frames and screens the waits watch: each copy started with CopyArgs is.
+    void Watch(const std::string& who) const
+    {
+        for (const Watched& copy : m_watched)
+            if (copy.who == who)
+                return;
+        m_watched.push_back({who, "", "", std::chrono::steady_clock::now()});
+    }
+    // Waits until every copy shows the main menu, the scenario's last state, then ends them,
+    // the first (the host) last, so that no joiner sees its host go. Whether all got there.
+    bool EndOnTheMainMenu(const std::vector<std::pair<std::string, GameProcess*>>& copies) const
+    {
+        bool all = true;
+        for (const auto& [who, process] : copies)
+        {
+            const Digest last = WaitForDigest(who, *process, [](const Digest& d) { return Field(d, "screen") == "8"; });
+            EXPECT_EQ(Field(last, "screen"), "8") << who << " ends on the main menu";
+            all = all && Field(last, "screen") == "8";
+        }
+        for (auto copy = copies.rbegin(); copy != copies.rend(); ++copy)
+            copy->second->Kill();
+        return all;
     }
     std::string DigestPath(const std::string& who, const char* kept = nullptr) const
     {
@@ -276,6 +342,7 @@ protected:
     std::vector<std::string> CopyArgs(const std::string& who, const char* flag, const std::string& script,
                                       const char* calendar = "1780315200", const char* frames = "200000") const
     {
+        Watch(who);
         return {"--headless",
                 "--calendar-time",
                 calendar,
@@ -303,4 +370,91 @@ protected:
     LoopbackPortLease m_port;
     std::string m_address;
     std::chrono::steady_clock::time_point m_deadline;
+    std::chrono::milliseconds m_stallLimit = kStallLimit;
+
+private:
+    struct Watched
+    {
+        std::string who;
+        std::string frames;
+        std::string screen;
+        std::chrono::steady_clock::time_point moved;
+    };
+
+    bool WaitWatching(const std::function<bool()>& done, const std::function<bool()>& going,
+                      const std::string* who) const
+    {
+        // A copy that stood before this wait began (held in a frame by a peer the test has only now
+        // let go) has the whole limit again.
+        const auto since = std::chrono::steady_clock::now();
+        while (!done())
+        {
+            if (m_hung || !going())
+                return done();
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= m_deadline)
+            {
+                ADD_FAILURE() << "the shard's scenarios ran out of their " << kShardLimit.count() << " minutes"
+                              << CopiesNow(now);
+                m_hung = true;
+                return done();
+            }
+            if (now - m_lastLook >= std::chrono::seconds(1))
+            {
+                m_lastLook = now;
+                if (const char* hang = Hang(now, since, who))
+                {
+                    ADD_FAILURE() << hang << CopiesNow(now);
+                    m_hung = true;
+                    return done();
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+    // Reads every watched copy's live digest; what hangs, or nullptr while something moves. A
+    // copy moved when its frame or screen differs from the last look.
+    const char* Hang(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::time_point since,
+                     const std::string* who) const
+    {
+        if (m_watched.empty())
+            return nullptr;
+        bool anyMoved = false;
+        for (Watched& copy : m_watched)
+        {
+            const Digest digest = ReadDigest(DigestPath(copy.who));
+            std::string frames = Field(digest, "frames");
+            std::string screen = Field(digest, "screen");
+            if (frames != copy.frames || screen != copy.screen)
+            {
+                copy.frames = std::move(frames);
+                copy.screen = std::move(screen);
+                copy.moved = now;
+            }
+            const bool stands = now - std::max(copy.moved, since) >= m_stallLimit;
+            if (who != nullptr && copy.who == *who && stands)
+                return "the copy waited on has stood still (no frame, no new screen)";
+            anyMoved = anyMoved || !stands;
+        }
+        return anyMoved ? nullptr : "no copy has moved (no frame, no new screen)";
+    }
+    // Each watched copy's frame, screen, time standing and last digest.
+    std::string CopiesNow(std::chrono::steady_clock::time_point now) const
+    {
+        std::string text;
+        for (const Watched& copy : m_watched)
+        {
+            const auto standing = std::chrono::duration_cast<std::chrono::seconds>(now - copy.moved).count();
+            text += "\n==== " + copy.who + ": frame " + copy.frames + ", screen " + copy.screen + ", standing " +
+                    std::to_string(standing) + " s; its last digest:\n";
+            std::ifstream in(DigestPath(copy.who));
+            text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return text;
+    }
+
+    mutable std::vector<Watched> m_watched;
+    mutable std::chrono::steady_clock::time_point m_lastLook{};
+    mutable bool m_hung = false;
 };

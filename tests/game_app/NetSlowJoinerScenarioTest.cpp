@@ -40,8 +40,8 @@ protected:
         return WaitForDigest(who, process, ready, kept);
     }
 
-    // Each copy stops at its last frame: a copy that stands for good (a start that never begins,
-    // a close that waits) ends there instead of at the watchdog.
+    // Each copy stops at its last frame: a copy that stands for good on a screen (a start that
+    // never begins, a close that waits) ends there, and the wait on it with its evidence.
     static constexpr const char* kFrames = "3000";
 };
 
