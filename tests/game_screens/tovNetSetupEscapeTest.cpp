@@ -155,8 +155,9 @@ TEST_F(tovNetSetupEscapeTest, OnlyBeforeTheFirstDayAndTheHelpPictureGoesBack)
         {
             SCOPED_TRACE(testing::Message() << "state " << int(state) << " screen " << screen);
             Open(screen);
+            // The first day's start on the way to the lake.
             if (state != State::kBeforeFirstDay)
-                NetNoteDayBegun();
+                m_session->StartGame(tovGameSession::kTournament, false);
             if (state == State::kAfterFinal)
                 NetFinishGame();
             m_net.m_open = state != State::kNoSession;
