@@ -14,6 +14,7 @@ using S = tovHelpLine;
 enum Line : int8_t
 {
     kLineMenu,
+    kLineLeave,
     kLineHelp,
     kLineQuit,
     kLineChat,
@@ -38,6 +39,8 @@ enum Line : int8_t
 
 const std::vector<tovHelpLine> kLines = {
     {S::kEverywhere, nullptr, "Menu (weigh-in: next page)"},
+    // Escape's other meaning on its own line: the menu's line has no room left in its column.
+    {S::kEverywhere, "ESC", "Network set-up: leave?"},
     {S::kEverywhere, nullptr, "This help"},
     {S::kEverywhere, nullptr, "Quit"},
     {S::kEverywhere, nullptr, "Chat (network game)"},

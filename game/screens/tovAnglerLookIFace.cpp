@@ -42,6 +42,7 @@ constexpr Arrow kArrows[] = {
 tovAnglerLookIFace::tovAnglerLookIFace()
 {
     g_instance = this;
+    m_onNetworkSetUp = true;
 }
 
 tovAnglerLookIFace::~tovAnglerLookIFace()

@@ -3,6 +3,7 @@
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
+#include "tovNetFacade.h"
 #include "tovShellButton.h"
 #include "tovSky.h"
 #include "tovSoundSettings.h"
@@ -28,6 +29,7 @@ constexpr uint32_t kTens = 314;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kDayStartScreen = 19;
 constexpr int32_t kHelpScreen = 22;
+constexpr int32_t kMenuScreenId = 8;
 
 // A draw from the shared generator in 0..count-1; 0 when there is nothing to choose.
 int32_t Draw(int32_t count)
@@ -50,6 +52,7 @@ int32_t Wrap(int32_t value, int32_t low, int32_t high)
 tovConditionsIFace::tovConditionsIFace()
 {
     g_instance = this;
+    m_onNetworkSetUp = true;
 }
 
 tovConditionsIFace::~tovConditionsIFace()
@@ -90,7 +93,15 @@ void tovConditionsIFace::Enter(int32_t previousId)
         DrawStartingValues();
         m_returnScreen = previousId;
     }
-    AddButton(new tovShellButton(53, 441, 16, 15, 6188, [this] { m_nextScreen = m_returnScreen; }), kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, 6188,
+                                 [this]
+                                 {
+                                     if (m_returnScreen == kMenuScreenId && NetIsBeforeFirstDay())
+                                         AskToLeaveBeforeFirstDay();
+                                     else
+                                         m_nextScreen = m_returnScreen;
+                                 }),
+              kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     AddArrows(3, 77, m_values.sky, 0, 4);
     AddArrows(5, 131, m_values.direction, 0, 7);

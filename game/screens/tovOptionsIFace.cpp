@@ -37,6 +37,7 @@ int32_t Wrap4(int32_t level)
 tovOptionsIFace::tovOptionsIFace()
 {
     g_instance = this;
+    m_onNetworkSetUp = true;
 }
 
 tovOptionsIFace::~tovOptionsIFace()

@@ -79,6 +79,7 @@ void DrawPart(QrImage* image, int32_t width, int32_t height, int32_t x, int32_t 
 
 tovTournamentSetupIFace::tovTournamentSetupIFace()
 {
+    m_onNetworkSetUp = true;
     // No lake installed: no pick (there is nothing to choose from).
     if (TheLakeCatalogue().SelectRandomLake(TheGameSession(), 0))
         m_lakeIndex = TheLakeCatalogue().GetCurrentLakeIndex();
@@ -167,9 +168,16 @@ void tovTournamentSetupIFace::MakeButtons(int32_t mode)
     };
     arrow(kLakePrev, 472, 54, false, [this] { StepLake(-1); });
     arrow(kLakeNext, 596, 54, true, [this] { StepLake(1); });
-    AddButton(new tovShellButton(
-                  53, 441, 16, 15, 6188,
-                  [this] { m_nextScreen = SessionMode() == tovGameSession::kSeason ? kMainMenu : m_returnScreen; }),
+    AddButton(new tovShellButton(53, 441, 16, 15, 6188,
+                                 [this]
+                                 {
+                                     const int32_t back =
+                                         SessionMode() == tovGameSession::kSeason ? kMainMenu : m_returnScreen;
+                                     if (back == kMainMenu && NetIsBeforeFirstDay())
+                                         AskToLeaveBeforeFirstDay();
+                                     else
+                                         m_nextScreen = back;
+                                 }),
               kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     if (!IsTournamentMode(mode))

@@ -27,6 +27,7 @@ constexpr int32_t kMainMenuScreen = 8;
 tovGameSelectIFace::tovGameSelectIFace()
 {
     g_instance = this;
+    m_onNetworkSetUp = true;
 }
 
 tovGameSelectIFace::~tovGameSelectIFace()
@@ -73,7 +74,15 @@ void tovGameSelectIFace::Enter(int32_t previousId)
         toggle->SetTogglePictures(45, 46, 47, 48);
         AddButton(toggle, id);
     }
-    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = kMainMenuScreen; }), kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound,
+                                 [this]
+                                 {
+                                     if (NetIsBeforeFirstDay())
+                                         AskToLeaveBeforeFirstDay();
+                                     else
+                                         m_nextScreen = kMainMenuScreen;
+                                 }),
+              kBack);
     m_background = Picture(kBackground);
     m_nextScreen = 0;
     SelectSkill(m_skillButton);

@@ -109,6 +109,7 @@ void tovGameSession::Start(int32_t mode, bool createAnglers, bool continuing)
     m_mode = mode;
     ClearAnglers();
     NextDay();
+    NetNoteDayBegun();
     UpdateMessageScreen(0.0f, 0.0f);
     GetAppServices().ShowBusyPicture();
     if (createAnglers)

@@ -25,6 +25,9 @@ std::function<void()> g_waitDrawing;
 bool g_leftGame = false;
 // This copy closed its last game's final and has not begun another: no game runs in the session.
 bool g_gameOver = false;
+// This copy has begun a day of its network game since the session opened or the set-up of the
+// game began.
+bool g_dayBegun = false;
 
 // Application seconds of the periodic service's last actions; empty until first used.
 struct ServiceTimers
@@ -101,7 +104,10 @@ bool NetOpenSession(plat::WindowBackend* window)
 {
     const bool opened = g_session->Open(window);
     if (opened)
+    {
         g_gameOver = false;
+        g_dayBegun = false;
+    }
     return opened;
 }
 
@@ -117,6 +123,7 @@ void NetResetPlayers(int32_t phase)
         return;
     // Back on the set-up a new game begins: the host takes new players until its first day.
     g_gameOver = false;
+    g_dayBegun = false;
     NetEnableJoining();
 }
 
@@ -236,16 +243,6 @@ int32_t NetGetLocalPhase()
 {
     tovNetworkPlay* game = Game();
     return game != nullptr ? game->GetLocalPhase() : kSetUpPhase;
-}
-
-bool NetIsBeforeFirstDay()
-{
-    tovNetworkPlay* game = Game();
-    if (game == nullptr)
-        return false;
-    const int32_t phase = game->GetLocalPhase();
-    // A closed final leaves its phase until the next game's set-up: that game's first day is to come.
-    return phase < kBetweenDaysPhase || (phase == kClosedPhase && !NetIsGameUnderWay());
 }
 
 void NetSetWaitDrawing(std::function<void()> draw)
@@ -563,6 +560,38 @@ void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument),
 {
     ShowMessage(kMessageTwoAnswers, callback, argument, kLeaveNetworkQuestion);
     SetMessageAnswerKeys(plat::kKeyReturn, plat::kKeyEscape);
+}
+
+bool NetIsBeforeFirstDay()
+{
+    return IsNetworkLaunch() && IsNetworkGame() && (g_gameOver || !g_dayBegun);
+}
+
+void NetNoteDayBegun()
+{
+    g_dayBegun = true;
+}
+
+namespace
+{
+
+bool LeaveBeforeFirstDay(int32_t answer, uintptr_t)
+{
+    // The first answer is yes. The others see this player go as they see one lost.
+    if (answer == 0)
+    {
+        NetCloseSession();
+        NetMarkLeftGame();
+    }
+    return true;
+}
+
+} // namespace
+
+void AskToLeaveBeforeFirstDay()
+{
+    if (!IsMessageBoxRaised())
+        AskToLeaveNetworkGame(&LeaveBeforeFirstDay, 0);
 }
 
 bool tovLeaveFirst::Ask(int32_t choice)

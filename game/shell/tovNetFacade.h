@@ -58,9 +58,6 @@ bool NetHasBegunDay(int32_t slot);
 std::vector<int32_t> NetSlotsNotAtDayStart();
 // This copy's phase in the network game (0 outside one).
 int32_t NetGetLocalPhase();
-// A network game whose first day this copy has not begun: the first game of a session, or the
-// next one after a closed final. No road from here may take the player off still seated.
-bool NetIsBeforeFirstDay();
 // What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.
@@ -71,6 +68,17 @@ bool NetDrawWaitFrame();
 inline constexpr const char* kLeaveNetworkQuestion = "Leave the network game?";
 // Raises that question, Return answering yes and Escape no; the answer goes to the callback.
 void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument), uintptr_t argument);
+
+// A network game before its first day: this copy sits in an open session of a network launch
+// and has not begun fishing its game (the first one, or the next one after a final). The main
+// menu is no place to stand then (the others' start waits for this player, and nothing leads
+// back from it), so Escape and a Back to the menu ask to leave the game instead.
+bool NetIsBeforeFirstDay();
+// Raises kLeaveNetworkQuestion unless a box is up: yes closes the session and marks the game
+// left (the application's next frame leads to the main menu), no stays on the screen.
+void AskToLeaveBeforeFirstDay();
+// This copy begins a day of its game (the session's start of a day on the lake).
+void NetNoteDayBegun();
 
 // A new game chosen while a network game is under way waits for that question: the answer yes
 // leaves the network game and the choice is gone on with after the box is served (a new game

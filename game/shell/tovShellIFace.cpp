@@ -3,6 +3,7 @@
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
 #include "tovAppServices.h"
+#include "tovNetFacade.h"
 
 #include "QrDisplay.h"
 #include "QrRawImageData.h"
@@ -81,6 +82,19 @@ void tovShellIFace::Present()
 }
 
 void tovShellIFace::PostedTextBand(int32_t&, int32_t&) const {}
+
+bool tovShellIFace::KeepsEscape() const
+{
+    return m_onNetworkSetUp && NetIsBeforeFirstDay();
+}
+
+bool tovShellIFace::AllowsEscape()
+{
+    if (!KeepsEscape())
+        return qrxInterface::AllowsEscape();
+    AskToLeaveBeforeFirstDay();
+    return false;
+}
 
 void tovShellIFace::DrawButtons()
 {

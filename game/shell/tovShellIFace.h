@@ -36,7 +36,16 @@ public:
     // and bottom: a screen whose texts the given band would hide names a gap of its own.
     virtual void PostedTextBand(int32_t& top, int32_t& bottom) const;
 
+    // On the screens between a network join and the first day, while this copy's game has not
+    // begun (NetIsBeforeFirstDay), Escape asks to leave the network game instead of leading to the
+    // main menu, and the help picture opened over them takes it as its Back.
+    bool AllowsEscape() override;
+    bool KeepsEscape() const override;
+
 protected:
+    // Set by the screens that lie between a network join and the first day.
+    bool m_onNetworkSetUp = false;
+
     // The screen's buttons get the pointer's messages and are drawn.
     void DrawButtons();
 
