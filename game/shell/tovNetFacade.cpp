@@ -564,7 +564,8 @@ void AskToLeaveNetworkGame(bool (*callback)(int32_t answer, uintptr_t argument),
 
 bool NetIsBeforeFirstDay()
 {
-    return IsNetworkLaunch() && IsNetworkGame() && (g_gameOver || !g_dayBegun);
+    // The phase catches a copy that joined between days: its set-up is past, though it began no day here.
+    return IsNetworkGame() && (g_gameOver || (!g_dayBegun && NetGetLocalPhase() < kBetweenDaysPhase));
 }
 
 void NetNoteDayBegun()

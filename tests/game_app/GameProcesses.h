@@ -31,6 +31,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -226,6 +227,21 @@ inline std::string Field(const Digest& digest, const char* name)
 }
 
 // One copy of a scenario: its name (its files who.*), --host or --join, its script and seed.
+// The names of a board's rows ("total fish name|...").
+inline std::vector<std::string> BoardNames(const std::string& board)
+{
+    std::vector<std::string> names;
+    std::istringstream rows(board);
+    for (std::string row; std::getline(rows, row, '|');)
+    {
+        std::istringstream words(row);
+        std::string total, fish, name;
+        if (words >> total >> fish && std::getline(words >> std::ws, name))
+            names.push_back(name);
+    }
+    return names;
+}
+
 struct ScenarioCopy
 {
     const char* who;

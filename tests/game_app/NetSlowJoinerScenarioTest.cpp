@@ -77,15 +77,7 @@ TEST_F(NetSlowJoinerScenarioTest, AJoinerStillOnItsProfilesWhenTheHostStartsFish
         EXPECT_EQ(Field(WaitFor(who, *process, kept, "end"), "screen"), "8");
     }
     // Every player has one row under its own name: none is a name from before its profile.
-    std::vector<std::string> names;
-    std::istringstream rows(board);
-    for (std::string row; std::getline(rows, row, '|');)
-    {
-        std::istringstream words(row);
-        std::string total, fish, name;
-        if (words >> total >> fish && std::getline(words >> std::ws, name))
-            names.push_back(name);
-    }
+    const std::vector<std::string> names = BoardNames(board);
     for (const char* name : {"AnglerAngler", "AnglerCasey", "AnglerDrew"})
         EXPECT_EQ(std::count(names.begin(), names.end(), name), 1) << name << " in " << board;
     // Honest copies ask the host for its parameters within their share: no flood is told.

@@ -62,21 +62,6 @@ protected:
     }
 };
 
-// The names of a board's rows ("total fish name|...").
-std::vector<std::string> BoardNames(const std::string& board)
-{
-    std::vector<std::string> names;
-    std::istringstream rows(board);
-    for (std::string row; std::getline(rows, row, '|');)
-    {
-        std::istringstream words(row);
-        std::string total, fish, name;
-        if (words >> total >> fish && std::getline(words >> std::ws, name))
-            names.push_back(name);
-    }
-    return names;
-}
-
 TEST_P(NetStartRoadsScenarioTest, EveryRoadFishesTheDayOrLeaves)
 {
     const Road& road = GetParam();

@@ -44,6 +44,9 @@ void NetScreensTest::SetUp()
 {
     SetNetworkPlay(&m_net);
     ShellScreenTest::SetUp();
+    // Each test begins a new game's set-up: no final or day left by an earlier test.
+    NetResetPlayers(0);
+    m_net.m_localPhases.clear();
 }
 
 void NetScreensTest::TearDown()

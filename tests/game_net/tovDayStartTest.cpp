@@ -300,6 +300,8 @@ TEST_F(tovDayStartTest, EscapeAtTheStartAsksWhetherToLeaveTheGame)
     {
         SCOPED_TRACE(testing::Message() << "pressed " << row.pressed << ", then " << static_cast<int>(row.then));
         m_net.m_open = true;
+        // Each row is a new game's set-up: the last row's day is not this game's.
+        NetResetPlayers(0);
         m_net.m_reachedPhase = -1;
         m_net.m_localPhases.clear();
         m_net.m_phaseBefore = row.phaseBefore;
