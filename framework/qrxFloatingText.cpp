@@ -4,6 +4,7 @@
 #include "Font.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 qrxFloatingText::qrxFloatingText(const plat::Font* font, plat::ColorRef color) : m_font(font), m_color(color) {}
@@ -46,4 +47,19 @@ void qrxFloatingText::DrawBoxedText(int32_t left, int32_t top, int32_t right, in
         *outRect = {left, top, left + size.width, top + size.height};
     }
     FinishDraw(width, height, left, top);
+}
+
+std::string qrxFloatingText::FitToWidth(const plat::Font& font, std::string_view text, int32_t width,
+                                        std::string_view after)
+{
+    std::string fitted = std::string(text) + std::string(after);
+    size_t kept = text.size();
+    while (kept > 0 && font.MeasureText(fitted).width > width)
+    {
+        --kept;
+        while (kept > 0 && text[kept - 1] == ' ')
+            --kept;
+        fitted = std::string(text.substr(0, kept)) + "..." + std::string(after);
+    }
+    return fitted;
 }

@@ -9,6 +9,8 @@
 #include "Rect.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace plat
 {
@@ -27,6 +29,12 @@ public:
     void DrawBoxedText(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* text, plat::Rect* outRect);
 
     const plat::Font* GetFont() const { return m_font; }
+
+    // text then after, whole when it is at most width wide in font; else as much of text as fits
+    // (without the spaces it would end on), marked as cut with "...", then after, which stays.
+    // When no letter fits, "..." and after, which may then still be wider.
+    static std::string FitToWidth(const plat::Font& font, std::string_view text, int32_t width,
+                                  std::string_view after = {});
 
 private:
     const plat::Font* m_font;

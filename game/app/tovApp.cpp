@@ -101,7 +101,7 @@ tovApp::tovApp(plat::WindowBackend* window, plat::InputBackend* input, const tov
     m_vertexColor = new QrVertexColorProperty;
     m_vertexColor->m_mode = 4;
     m_vertexColor->m_override = 1;
-    m_font = plat::Font::Create("Verdana", 18, 400);
+    m_font = plat::Font::Create(kPostedTextFace, kPostedTextHeight, kPostedTextWeight);
     m_text = std::make_unique<qrxFloatingText>(m_font.get(), kTextLineColor);
     m_displayConfig.window = window;
 }
@@ -640,7 +640,7 @@ void tovApp::DrawTextLines()
         return;
     // Under the screens' titles and the chat panel's top place, above its place on the set-up
     // screen; lines wrap inside the window and the newest rows win when the band is full.
-    constexpr int32_t kLeft = 8;
+    constexpr int32_t kLeft = kPostedTextMargin;
     int32_t top = 112;
     int32_t bottom = 300;
     constexpr int32_t kRow = 20;

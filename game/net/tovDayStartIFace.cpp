@@ -15,8 +15,10 @@
 #include "tovWaitingBanner.h"
 #include "tovWeighInIFace.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -36,7 +38,10 @@ constexpr int32_t kCutTextY = 400;
 
 } // namespace
 
-tovDayStartIFace::tovDayStartIFace() : m_font(plat::Font::Create("Arial", 28, 700))
+tovDayStartIFace::tovDayStartIFace()
+    : m_font(plat::Font::Create("Arial", 28, 700)),
+      m_postedFont(plat::Font::Create(tovAppServices::kPostedTextFace, tovAppServices::kPostedTextHeight,
+                                      tovAppServices::kPostedTextWeight))
 {
     g_dayStart = this;
 }
@@ -239,20 +244,62 @@ void tovDayStartIFace::TellWhomHostWaitsFor()
 {
     if (!IsNetworkHost())
         return;
-    std::string names;
+    std::vector<std::string> names;
+    std::string joined;
     for (const int32_t slot : NetSlotsNotAtDayStart())
     {
         char name[64] = {};
         if (!NetGetPlayerName(slot, name, sizeof name) || name[0] == '\0')
             std::snprintf(name, sizeof name, "player %d", static_cast<int>(slot) + 1);
-        names += (names.empty() ? "" : ", ") + std::string(name);
+        names.emplace_back(name);
+        joined += (joined.empty() ? "" : ", ") + names.back();
     }
-    if (m_toldWaitedFor && names == m_waitedFor)
+    if (m_toldWaitedFor && joined == m_waitedFor)
         return;
     m_toldWaitedFor = true;
-    m_waitedFor = names;
-    if (!names.empty())
-        GetAppServices().PostTextToMainWindow((kWaitingForText + names).c_str());
+    m_waitedFor = joined;
+    if (names.empty())
+        return;
+    const std::string line =
+        m_postedFont ? WaitingLine(*m_postedFont, names, tovAppServices::kPostedTextWidth) : kWaitingForText + joined;
+    GetAppServices().PostTextToMainWindow(line.c_str());
+}
+
+std::string tovDayStartIFace::WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width)
+{
+    constexpr const char* kBetween = ", ";
+    const auto join = [&](const std::vector<std::string>& parts)
+    {
+        std::string line = kWaitingForText;
+        for (size_t i = 0; i < parts.size(); ++i)
+            line += (i == 0 ? "" : kBetween) + parts[i];
+        return line;
+    };
+    const std::string whole = join(names);
+    if (names.empty() || font.MeasureText(whole).width <= width)
+        return whole;
+    // Widths add up (no kerning): what the text around the names leaves is shared out, the
+    // narrower names whole, the others cut to an even share of the rest.
+    int32_t room = width - font.MeasureText(kWaitingForText).width -
+                   static_cast<int32_t>(names.size() - 1) * font.MeasureText(kBetween).width;
+    std::vector<int32_t> widths;
+    for (const std::string& name : names)
+        widths.push_back(font.MeasureText(name).width);
+    std::vector<int32_t> narrowFirst = widths;
+    std::sort(narrowFirst.begin(), narrowFirst.end());
+    int32_t share = room;
+    for (size_t i = 0; i < narrowFirst.size(); ++i)
+    {
+        share = room / static_cast<int32_t>(narrowFirst.size() - i);
+        if (narrowFirst[i] > share)
+            break;
+        room -= narrowFirst[i];
+    }
+    std::vector<std::string> fitted;
+    for (size_t i = 0; i < names.size(); ++i)
+        fitted.push_back(widths[i] <= share ? names[i] : qrxFloatingText::FitToWidth(font, names[i], share));
+    // A window too narrow for even the cut names: the line itself is cut.
+    return qrxFloatingText::FitToWidth(font, join(fitted), width);
 }
 
 void tovDayStartIFace::FollowCutDay()

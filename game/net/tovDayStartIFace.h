@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class qrxFloatingText;
 namespace plat
@@ -25,6 +26,9 @@ public:
     static constexpr const char* kBegunText = "The game has already begun.";
     // The host's line while its start waits, followed by the names of the players it waits for.
     static constexpr const char* kWaitingForText = "Waiting for: ";
+    // The waiting line of these names, within width in font (the posted lines' face): the longest
+    // names are cut to an even share of the room the shorter ones leave.
+    static std::string WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width);
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;
@@ -88,4 +92,6 @@ private:
     bool m_cutDayBegun = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
+    // The posted lines' face, to fit the waiting line to the window.
+    std::unique_ptr<plat::Font> m_postedFont;
 };

@@ -30,6 +30,13 @@ public:
     virtual void ShowBusyPicture() = 0;
     // Appends a text line to the main window's lines through the window's message queue.
     virtual void PostTextToMainWindow(const char* text) = 0;
+    // Posted lines are drawn in this face, each row within the window's width less a margin
+    // either side; a longer line wraps.
+    static constexpr const char* kPostedTextFace = "Verdana";
+    static constexpr int32_t kPostedTextHeight = 18;
+    static constexpr int32_t kPostedTextWeight = 400;
+    static constexpr int32_t kPostedTextMargin = 8;
+    static constexpr int32_t kPostedTextWidth = 640 - 2 * kPostedTextMargin;
     virtual void RecreateRenderer(bool fullScreen) = 0;
     // The network session turned this player away: the player is told why (a headless run ends
     // with it, failed, as a refused join does).

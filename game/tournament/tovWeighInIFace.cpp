@@ -1080,17 +1080,8 @@ void tovWeighInIFace::AddName(std::vector<Line>& lines, int32_t x, int32_t y, co
         lines.push_back({x, y, lead.substr(0, lead.find_last_not_of(' ') + 1)});
         nameX += m_font->MeasureText(lead).width;
     }
-    const int32_t room = kNameRight - nameX;
-    std::string text = name + suffix;
     // Still too wide: as much of the name as fits, marked as cut; whether the player left stays.
-    size_t kept = name.size();
-    while (kept > 0 && m_smallFont->MeasureText(text).width > room)
-    {
-        --kept;
-        while (kept > 0 && name[kept - 1] == ' ')
-            --kept;
-        text = name.substr(0, kept) + "..." + suffix;
-    }
+    std::string text = qrxFloatingText::FitToWidth(*m_smallFont, name, kNameRight - nameX, suffix);
     // On the row's baseline.
     lines.push_back({nameX, y + m_font->Ascent() - m_smallFont->Ascent(), std::move(text), true});
 }

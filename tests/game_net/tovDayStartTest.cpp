@@ -1,5 +1,6 @@
 #include "NetScreensFixture.h"
 
+#include "tovAppServices.h"
 #include "tovDayStartIFace.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
@@ -8,7 +9,10 @@
 #include "tovNetFacade.h"
 #include "tovWeighInIFace.h"
 
+#include "Font.h"
 #include "KeyNumbers.h"
+
+#include <cstring>
 
 namespace
 {
@@ -142,6 +146,96 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
     Frame();
     EXPECT_EQ(Current(), 2);
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
+}
+
+// The host's waiting line comes again on its next visit to the start (a new wait, though for
+// the same players), and names a seat without a name by its number as players count, from 1.
+TEST_F(tovDayStartTest, TheHostsWaitingLineComesOnEveryVisitAndNumbersAnUnnamedSeat)
+{
+    SetNetworkLaunch(true);
+    m_net.m_host = true;
+    m_net.m_reachedPhase = 2;
+    m_net.m_everyoneAtStart = false;
+    m_net.m_names = {"Angler", "Casey", "", "", ""};
+    m_net.m_notAtStart = {1, 3};
+    for (int visit = 0; visit < 2; ++visit)
+    {
+        SwitchTo(8);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+        Frame();
+        ASSERT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
+    }
+    EXPECT_EQ(m_services.m_posted,
+              (std::vector<std::string>{"Waiting for: Casey, player 4", "Waiting for: Casey, player 4"}));
+}
+
+// Whatever the names (four as long as a profile takes, the widest letters, a damaged peer's
+// longest), the waiting line fits the window at the posted lines' font: each name whole or its
+// start cut with "...", in seat order, the short ones whole.
+TEST_F(tovDayStartTest, TheHostsWaitingLineFitsTheWindowWhateverTheNames)
+{
+    const auto font = plat::Font::Create(tovAppServices::kPostedTextFace, tovAppServices::kPostedTextHeight,
+                                         tovAppServices::kPostedTextWeight);
+    ASSERT_TRUE(font);
+    const std::string wide(25, 'W');
+    const std::string longest(63, 'M');
+    const std::vector<std::string> rows[] = {
+        {"Maximilian Wolfgang Moore", "Wilhelmina Wadsworth Mayo", "Bartholomew Quincy Harlow",
+         "Genevieve Montgomery Holt"},
+        {wide, wide, wide, wide},
+        {"Al", longest, "Bo", "Cy"},
+        {"Casey", "Wilhelmina Wadsworth Mayo", wide},
+    };
+    SetNetworkLaunch(true);
+    m_net.m_host = true;
+    m_net.m_reachedPhase = 2;
+    m_net.m_everyoneAtStart = false;
+    for (const std::vector<std::string>& names : rows)
+    {
+        SCOPED_TRACE(names[1]);
+        m_net.m_names = {"Angler", "", "", "", ""};
+        m_net.m_notAtStart.clear();
+        std::string whole = tovDayStartIFace::kWaitingForText;
+        for (size_t i = 0; i < names.size(); ++i)
+        {
+            m_net.m_names[i + 1] = names[i];
+            m_net.m_notAtStart.push_back(static_cast<int32_t>(i) + 1);
+            whole += (i == 0 ? "" : ", ") + names[i];
+        }
+        ASSERT_GT(font->MeasureText(whole).width, tovAppServices::kPostedTextWidth) << "a line that needs fitting";
+        m_services.m_posted.clear();
+        SwitchTo(8);
+        SwitchTo(kDayStart);
+        Frame();
+        ClickAt(160, 440);
+        Frame();
+        ASSERT_EQ(m_services.m_posted.size(), 1u);
+        const std::string& line = m_services.m_posted[0];
+        EXPECT_LE(font->MeasureText(line).width, tovAppServices::kPostedTextWidth) << line;
+        ASSERT_TRUE(line.starts_with(tovDayStartIFace::kWaitingForText)) << line;
+        std::vector<std::string> shown;
+        for (size_t at = std::strlen(tovDayStartIFace::kWaitingForText); at != std::string::npos;)
+        {
+            const size_t comma = line.find(", ", at);
+            shown.push_back(line.substr(at, comma == std::string::npos ? comma : comma - at));
+            at = comma == std::string::npos ? comma : comma + 2;
+        }
+        ASSERT_EQ(shown.size(), names.size()) << line;
+        for (size_t i = 0; i < names.size(); ++i)
+        {
+            if (names[i].size() <= 5)
+            {
+                EXPECT_EQ(shown[i], names[i]);
+            }
+            if (shown[i] == names[i])
+                continue;
+            ASSERT_TRUE(shown[i].ends_with("...") && shown[i].size() > 3) << shown[i];
+            EXPECT_TRUE(names[i].starts_with(shown[i].substr(0, shown[i].size() - 3))) << shown[i];
+        }
+    }
 }
 
 // Once the host's game has begun, a copy the host counted follows it into the day and one it
