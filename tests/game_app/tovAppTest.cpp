@@ -14,7 +14,9 @@
 #include "tovChatPanel.h"
 #include "tovDirectPlay.h"
 #include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
@@ -386,31 +388,56 @@ TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)
     EXPECT_EQ(m_app->GetTextLines().back().text, "line 10");
 }
 
-// Posted lines on the profiles screen: on a plate of their own, in the gap under the list, whose
-// rows stay readable; the band holds a row, the newest.
+// Posted lines stand on a plate of their own in a gap of the screen: under the profiles' list,
+// whose rows stay readable (the band holds a row, the newest); on a tournament's set-up, under
+// the lake's map and above Accept, over neither lake picture nor a control.
 TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
 {
+    struct Row
+    {
+        int32_t screen;
+        std::vector<const char*> lines;
+        const char* golden;
+    };
+    const Row rows[] = {
+        {5,
+         {"Casey has joined the game", "Robin: shall we try the point by the dam first this morning?"},
+         "app_posted_lines.png"},
+        {4, {"Angler 2 has changed name to Maximilian Wolfgang Moore."}, "app_posted_lines_setup.png"},
+    };
     // The list shows the last user; without one named, the program-wide profile would keep an
     // earlier game's player.
     WriteSettings("LastUser=Angler\n");
     plat::ManualClock clock{1'000'000'000ull};
     plat::SetCurrentClock(&clock);
-    m_environment = std::make_unique<tovProgramEnvironment>(m_options);
-    m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
-    m_app->SetDataFolder(m_options.dataDir);
-    m_app->SetFirstScreen(5);
-    ASSERT_TRUE(m_app->Init());
-    m_app->PostTextToMainWindow("Casey has joined the game");
-    m_app->PostTextToMainWindow("Robin: shall we try the point by the dam first this morning?");
-    for (int frame = 0; frame < 3; ++frame)
+    for (const Row& row : rows)
     {
-        clock.AdvanceMs(33);
-        ASSERT_TRUE(m_app->RunOnce());
+        SCOPED_TRACE(row.golden);
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
+        m_app->SetDataFolder(m_options.dataDir);
+        m_app->SetFirstScreen(5);
+        ASSERT_TRUE(m_app->Init());
+        if (row.screen != 5)
+        {
+            TheGameSession()->SetMode(tovGameSession::kTournament);
+            // The screens were made with a lake picked at random.
+            TheLakeCatalogue().SelectLakeByIndex(TheGameSession(), 0);
+            m_app->SwitchScreen(row.screen);
+        }
+        for (const char* line : row.lines)
+            m_app->PostTextToMainWindow(line);
+        for (int frame = 0; frame < 3; ++frame)
+        {
+            clock.AdvanceMs(33);
+            ASSERT_TRUE(m_app->RunOnce());
+        }
+        EXPECT_EQ(m_app->GetCurrentScreenId(), row.screen);
+        EXPECT_TRUE(golden::MatchesGoldenImage(
+            row.golden, golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
+        m_app.reset();
+        m_environment.reset();
     }
-    EXPECT_TRUE(golden::MatchesGoldenImage(
-        "app_posted_lines.png",
-        golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
-    m_app.reset();
     plat::SetCurrentClock(nullptr);
 }
 
