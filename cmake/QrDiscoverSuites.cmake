@@ -2,7 +2,9 @@
 # Lists a GoogleTest program's suites and writes one CTest test per suite: the program run with
 # --gtest_filter=Suite.*. Suites whose name starts with DISABLED_ are left out, as GoogleTest does.
 # A suite named in SLOW becomes three tests Suite/0..2, GoogleTest's shards of it, started first;
-# one named Suite:N becomes N of them.
+# one named Suite:N becomes N of them, but never more than the suite has cases: GoogleTest deals
+# the cases out in turn, so every shard runs one at least. A name in SLOW that the program does
+# not list is an error (a renamed suite would otherwise lose its shards unseen).
 cmake_policy(VERSION 3.25)
 execute_process(COMMAND ${PROGRAM} --gtest_list_tests
                 WORKING_DIRECTORY ${WORKING_DIR}
@@ -29,6 +31,23 @@ foreach(entry IN LISTS slowEntries)
     list(APPEND slow ${entry})
     set("shards_${entry}" ${shards})
 endforeach()
+# The cases each suite runs: case lines are indented under their suite's line.
+set(suite "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^([A-Za-z_][A-Za-z0-9_/]*)\\.( .*)?$")
+        set(suite ${CMAKE_MATCH_1})
+        set("cases_${suite}" 0)
+    elseif(NOT suite STREQUAL "" AND line MATCHES "^  ([^ ]+)( .*)?$")
+        if(NOT CMAKE_MATCH_1 MATCHES "^DISABLED_")
+            math(EXPR "cases_${suite}" "${cases_${suite}} + 1")
+        endif()
+    endif()
+endforeach()
+foreach(entry IN LISTS slow)
+    if(NOT DEFINED "cases_${entry}")
+        message(FATAL_ERROR "${PROGRAM} has no suite ${entry}, which SLOW_SUITES names")
+    endif()
+endforeach()
 foreach(line IN LISTS lines)
     # Suite lines start in the first column and end with '.', perhaps followed by a comment.
     if(NOT line MATCHES "^([A-Za-z_][A-Za-z0-9_/]*)\\.( .*)?$")
@@ -42,6 +61,12 @@ foreach(line IN LISTS lines)
     if(suite IN_LIST slow)
         set(names "")
         set(kShards ${shards_${suite}})
+        if(kShards GREATER "${cases_${suite}}")
+            set(kShards "${cases_${suite}}")
+        endif()
+        if(kShards LESS 1)
+            set(kShards 1)
+        endif()
         foreach(shard RANGE 1 ${kShards})
             math(EXPR index "${shard} - 1")
             list(APPEND names ${suite}/${index})
