@@ -265,6 +265,12 @@ void tovDayStartIFace::TellWhomHostWaitsFor()
     GetAppServices().PostTextToMainWindow(line.c_str());
 }
 
+void tovDayStartIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+{
+    top = kPostedTextTop;
+    bottom = kPostedTextBottom;
+}
+
 std::string tovDayStartIFace::WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width)
 {
     constexpr const char* kBetween = ", ";

@@ -29,6 +29,11 @@ public:
     // The waiting line of these names, within width in font (the posted lines' face): the longest
     // names are cut to an even share of the room the shorter ones leave.
     static std::string WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width);
+    // Posted lines (the waiting line among them) stand under the waiting banner, above the boats:
+    // the banner stays readable however many lines come.
+    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
+    static constexpr int32_t kPostedTextTop = 184;
+    static constexpr int32_t kPostedTextBottom = 284;
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;

@@ -441,6 +441,67 @@ TEST_F(tovAppTest, PostedLinesStandOnAPlateOverTheScreen)
     plat::SetCurrentClock(nullptr);
 }
 
+// A host's start waiting for four players of long names: its waiting line fits the window on one
+// row, and the posted lines stand under the waiting banner, which stays readable.
+TEST_F(tovAppTest, TheHostsWaitingLineStandsUnderTheBanner)
+{
+    class Session : public tovNullNetworkPlay
+    {
+    public:
+        bool IsSessionOpen() override { return true; }
+        bool IsHost() override { return true; }
+        bool IsEveryoneAtDayStart() override { return false; }
+        bool SyncPhase(int32_t, bool) override { return true; }
+        std::vector<int32_t> SlotsNotAtDayStart() override { return {1, 2, 3, 4}; }
+        bool GetPlayerName(int32_t slot, char* buffer, size_t n) override
+        {
+            const char* names[] = {"Angler", "Maximilian Wolfgang Moore", "Wilhelmina Wadsworth Mayo",
+                                   "Bartholomew Quincy Harlow", "Genevieve Montgomery Holt"};
+            std::snprintf(buffer, n, "%s", names[slot]);
+            return true;
+        }
+    } net;
+    struct Restore
+    {
+        ~Restore()
+        {
+            SetNetworkLaunch(false);
+            SetNetworkPlay(nullptr);
+            plat::SetCurrentClock(nullptr);
+        }
+    } restore;
+    plat::ManualClock clock{1'000'000'000ull};
+    plat::SetCurrentClock(&clock);
+    m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+    m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
+    m_app->SetDataFolder(m_options.dataDir);
+    m_app->SetFirstScreen(8);
+    ASSERT_TRUE(m_app->Init());
+    TheGameSession()->SetMode(tovGameSession::kTournament);
+    SetNetworkPlay(&net);
+    SetNetworkLaunch(true);
+    m_app->SwitchScreen(19);
+    clock.AdvanceMs(33);
+    ASSERT_TRUE(m_app->RunOnce());
+    m_app->GetCurrentScreen()->GetButton(2)->Click();
+    m_app->PostTextToMainWindow("Casey has joined the game");
+    // Until the start's line has come through the window's queue, then a frame that draws it.
+    for (int frame = 0; frame < 10 && m_app->GetTextLines().size() < 2; ++frame)
+    {
+        clock.AdvanceMs(33);
+        ASSERT_TRUE(m_app->RunOnce());
+    }
+    clock.AdvanceMs(33);
+    ASSERT_TRUE(m_app->RunOnce());
+    ASSERT_EQ(m_app->GetTextLines().size(), 2u);
+    EXPECT_EQ(m_app->GetTextLines().back().text,
+              "Waiting for: Maximilian Wo..., Wilhelmina W..., Bartholomew..., Genevieve Mo...");
+    EXPECT_TRUE(golden::MatchesGoldenImage(
+        "app_day_start_waiting_line.png",
+        golden::FromRgb565(m_window.Frame().data(), m_window.FrameWidth(), m_window.FrameHeight())));
+    m_app.reset();
+}
+
 // Posted lines wrap inside the window, at spaces where they can.
 TEST_F(tovAppTest, PostedLinesWrapInsideTheWindow)
 {
