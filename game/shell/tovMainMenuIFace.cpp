@@ -50,6 +50,8 @@ void tovMainMenuIFace::Prepare(int32_t)
 
 void tovMainMenuIFace::Enter(int32_t previousId)
 {
+    // The help picture does not count: back from it, or by its Escape, the menu comes from the
+    // screen under it (Return between a season's events still leads to the set-up).
     TakeWayBack(previousId);
     m_leaveFirst.Forget();
     AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);

@@ -189,6 +189,8 @@ struct Road
 // Escape (ask to leave), and there the picture's Escape is its Back.
 const Road kRoads[] = {
     {"main menu's Return to a season's next set-up", Play::kSeason, {kSetup, kMainMenu}, kOk, kSetup, false},
+    // The help picture's Escape over the set-up: the menu comes from the set-up, as by its own Escape.
+    {"main menu by Escape over the set-up", Play::kSeason, {kSetup, kHelp, kMainMenu}, kOk, kSetup, false},
     {"game mode", Play::kAlone, {kMainMenu, kGameSelect}, kBack, kMainMenu, false},
     {"profiles", Play::kAlone, {kGameSelect, kProfiles}, kBack, kGameSelect, false},
     {"set-up", Play::kAlone, {kProfiles, kSetup}, kBack, kProfiles, false},
