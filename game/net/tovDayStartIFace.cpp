@@ -31,7 +31,6 @@ constexpr uint32_t kBackSound = 6188;
 constexpr uint32_t kStartSound = 6183;
 constexpr uint32_t kLakeAnnouncement = 17;
 constexpr int32_t kFishingScreen = 2;
-constexpr int32_t kMainMenuScreen = 8;
 constexpr int32_t kHelpScreen = 22;
 constexpr int32_t kCutTextX = 170;
 constexpr int32_t kCutTextY = 400;
@@ -84,10 +83,7 @@ void tovDayStartIFace::Enter(int32_t previousId)
                                          // Counted by a host that has begun: this frame follows it.
                                          if (m_hostWaits && NetGetHostGame() != tovNetworkPlay::HostGame::kNotBegun)
                                              return;
-                                         if (m_returnScreen == kMainMenuScreen && NetIsBeforeFirstDay())
-                                             AskToLeave();
-                                         else
-                                             m_nextScreen = m_returnScreen;
+                                         GoBack(m_returnScreen);
                                      }),
                   kBackButton);
         AddButton(new tovShellButton(156, 432, 21, 20, kStartSound,

@@ -45,6 +45,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
 
     // While the banner waits for the other players, Escape asks whether to leave the network
     // game instead of leaving the screen.
@@ -77,7 +79,7 @@ private:
     void FollowCutDay();
     static bool OnLeaveAnswer(int32_t answer, uintptr_t argument);
     // Escape's question at the start; also before Back when Back would leave the network game.
-    void AskToLeave();
+    void AskToLeave() override;
 
     QrPointer<QrImage> m_banner;
     bool m_startRequested = false;

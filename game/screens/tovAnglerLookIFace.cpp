@@ -42,7 +42,6 @@ constexpr Arrow kArrows[] = {
 tovAnglerLookIFace::tovAnglerLookIFace()
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovAnglerLookIFace::~tovAnglerLookIFace()

@@ -28,8 +28,6 @@ constexpr uint32_t kUnits = 304;
 constexpr uint32_t kTens = 314;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kDayStartScreen = 19;
-constexpr int32_t kHelpScreen = 22;
-constexpr int32_t kMenuScreenId = 8;
 
 // A draw from the shared generator in 0..count-1; 0 when there is nothing to choose.
 int32_t Draw(int32_t count)
@@ -52,7 +50,6 @@ int32_t Wrap(int32_t value, int32_t low, int32_t high)
 tovConditionsIFace::tovConditionsIFace()
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovConditionsIFace::~tovConditionsIFace()
@@ -86,22 +83,10 @@ void tovConditionsIFace::Enter(int32_t previousId)
     m_airHigh = std::clamp(lake.pair1[1], m_airLow, 99);
     m_waterLow = std::clamp(lake.pair2[0], 0, 99);
     m_waterHigh = std::clamp(lake.pair2[1], m_waterLow, 99);
-    // Back from the help picture the player's choices and the earlier return screen hold: a
-    // look at the keys must not lose them, nor let Back loop through the picture.
-    if (previousId != kHelpScreen || m_leftFor != kHelpScreen)
-    {
+    // Back from the help picture the player's choices hold too: a look at the keys must not lose them.
+    if (TakeWayBack(previousId))
         DrawStartingValues();
-        m_returnScreen = previousId;
-    }
-    AddButton(new tovShellButton(53, 441, 16, 15, 6188,
-                                 [this]
-                                 {
-                                     if (m_returnScreen == kMenuScreenId && NetIsBeforeFirstDay())
-                                         AskToLeaveBeforeFirstDay();
-                                     else
-                                         m_nextScreen = m_returnScreen;
-                                 }),
-              kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, 6188, [this] { GoBack(m_returnScreen); }), kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     AddArrows(3, 77, m_values.sky, 0, 4);
     AddArrows(5, 131, m_values.direction, 0, 7);
@@ -166,9 +151,8 @@ void tovConditionsIFace::Leave(int32_t)
     ClearButtons();
 }
 
-void tovConditionsIFace::Exit(int32_t nextId)
+void tovConditionsIFace::Exit(int32_t)
 {
-    m_leftFor = nextId;
     m_nextScreen = 0;
     ShowAppCursor(false);
 }

@@ -42,6 +42,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
 
     void OnAccept();
 
@@ -60,8 +62,6 @@ private:
     // The lake's temperature bounds, kept inside what two digits show.
     int32_t m_airLow = 60, m_airHigh = 90, m_waterLow = 60, m_waterHigh = 77;
     QrPointer<tovWeather> m_weather;
-    // The screen last left for.
-    int32_t m_leftFor = 0;
     // Digits, clarity, sky and wind direction: pictures 304..344.
     std::array<QrPointer<QrImage>, 41> m_pictures;
 };

@@ -37,7 +37,6 @@ int32_t Wrap4(int32_t level)
 tovOptionsIFace::tovOptionsIFace()
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovOptionsIFace::~tovOptionsIFace()
@@ -128,26 +127,27 @@ void tovOptionsIFace::StepVolume(int32_t& level, int32_t steps, void (*step)(int
 void tovOptionsIFace::Enter(int32_t previousId)
 {
     tovUserProfile& profile = TheUserProfile();
-    // Back from the restart notice, the visit goes on as it was.
-    if (previousId != kMessageScreenId)
+    // Back from the restart notice or from the help picture (a look aside, which also keeps the
+    // way back), the visit goes on as it was: its rows as stepped, Cancel putting back the
+    // volumes of its start.
+    if (previousId != kMessageScreenId && TakeWayBack(previousId))
     {
-        m_returnScreen = previousId;
         m_pendingDetail = profile.GetStoredDetail();
         m_noticeShown = false;
+        m_entryVolume1 = GetSoundVolume1();
+        m_entryVolume2 = GetSoundVolume2();
+        m_volume2Level = VolumeLevel(m_entryVolume2);
+        m_volume1Level = VolumeLevel(m_entryVolume1);
+        m_detailLevel = DetailLevel(m_pendingDetail);
     }
     AddButtons();
     m_background = Picture(kBackground);
     for (int32_t i = 0; i < kLevels; ++i)
         m_bars[static_cast<size_t>(i)] = Picture(kFirstBar + static_cast<uint32_t>(i));
-    m_entryVolume1 = GetSoundVolume1();
-    m_entryVolume2 = GetSoundVolume2();
-    m_volume2Level = VolumeLevel(m_entryVolume2);
-    m_volume1Level = VolumeLevel(m_entryVolume1);
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(kGroup);
     m_effectSounds = profile.GetEffectSounds() ? 1 : 0;
-    m_detailLevel = DetailLevel(m_pendingDetail);
     m_dayLength = profile.GetSetting0(false);
     m_tournamentLength = profile.GetSetting1(false);
     for (int32_t id : kInactiveButtons)

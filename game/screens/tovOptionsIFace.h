@@ -35,6 +35,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
 
     int32_t GetVolume2Level() const { return m_volume2Level; }
     int32_t GetVolume1Level() const { return m_volume1Level; }

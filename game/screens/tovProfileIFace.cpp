@@ -91,10 +91,7 @@ void MakeDefaultProfile(tovUserProfile& profile)
 
 } // namespace
 
-tovProfileIFace::tovProfileIFace() : m_font(plat::Font::Create("Verdana", 18, 400))
-{
-    m_onNetworkSetUp = true;
-}
+tovProfileIFace::tovProfileIFace() : m_font(plat::Font::Create("Verdana", 18, 400)) {}
 
 tovProfileIFace::~tovProfileIFace()
 {

@@ -52,7 +52,6 @@ int32_t TruncOunces(float ounces)
 tovRecordIFace::tovRecordIFace() : m_font(plat::Font::Create("Verdana", 22, 400))
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovRecordIFace::~tovRecordIFace()

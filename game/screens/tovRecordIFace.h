@@ -38,6 +38,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
 
     const Column& GetColumn(int32_t row) const { return m_columns.at(static_cast<size_t>(row)); }
     const std::string& GetNameLine() const { return m_nameLine; }

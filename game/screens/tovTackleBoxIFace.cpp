@@ -65,7 +65,6 @@ int32_t& Value(T::RodSet& rod, int32_t index)
 tovTackleBoxIFace::tovTackleBoxIFace()
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovTackleBoxIFace::~tovTackleBoxIFace()

@@ -44,6 +44,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
     void HandleMouse(QrRender* renderer) override;
 
     void SelectRod(int32_t rod);

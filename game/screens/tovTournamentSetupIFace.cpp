@@ -31,7 +31,6 @@ constexpr int32_t kLakePictureY[2] = {36, 216};
 
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kConditionsScreen = 7;
-constexpr int32_t kMainMenu = 8;
 constexpr int32_t kDayStartScreen = 19;
 
 int32_t Wrap(int32_t value, int32_t count)
@@ -79,7 +78,6 @@ void DrawPart(QrImage* image, int32_t width, int32_t height, int32_t x, int32_t 
 
 tovTournamentSetupIFace::tovTournamentSetupIFace()
 {
-    m_onNetworkSetUp = true;
     // No lake installed: no pick (there is nothing to choose from).
     if (TheLakeCatalogue().SelectRandomLake(TheGameSession(), 0))
         m_lakeIndex = TheLakeCatalogue().GetCurrentLakeIndex();
@@ -170,14 +168,7 @@ void tovTournamentSetupIFace::MakeButtons(int32_t mode)
     arrow(kLakeNext, 596, 54, true, [this] { StepLake(1); });
     AddButton(new tovShellButton(53, 441, 16, 15, 6188,
                                  [this]
-                                 {
-                                     const int32_t back =
-                                         SessionMode() == tovGameSession::kSeason ? kMainMenu : m_returnScreen;
-                                     if (back == kMainMenu && NetIsBeforeFirstDay())
-                                         AskToLeaveBeforeFirstDay();
-                                     else
-                                         m_nextScreen = back;
-                                 }),
+                                 { GoBack(SessionMode() == tovGameSession::kSeason ? kMainMenuId : m_returnScreen); }),
               kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     if (!IsTournamentMode(mode))

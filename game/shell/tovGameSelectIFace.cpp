@@ -20,14 +20,12 @@ constexpr uint32_t kToggleSound = 6187;
 constexpr uint32_t kSeasonGreyed = 209;
 constexpr int32_t kFishingScreen = 2;
 constexpr int32_t kProfilesScreen = 5;
-constexpr int32_t kMainMenuScreen = 8;
 
 } // namespace
 
 tovGameSelectIFace::tovGameSelectIFace()
 {
     g_instance = this;
-    m_onNetworkSetUp = true;
 }
 
 tovGameSelectIFace::~tovGameSelectIFace()
@@ -55,7 +53,7 @@ tovShellButton* tovGameSelectIFace::AddModeButton(int32_t id, int32_t y, uint32_
 
 void tovGameSelectIFace::Enter(int32_t previousId)
 {
-    m_returnScreen = previousId;
+    TakeWayBack(previousId);
     m_leaveFirst.Forget();
     AddModeButton(kQuickFish, 191, 201, 202);
     AddModeButton(kPractice, 241, 203, 204);
@@ -74,15 +72,7 @@ void tovGameSelectIFace::Enter(int32_t previousId)
         toggle->SetTogglePictures(45, 46, 47, 48);
         AddButton(toggle, id);
     }
-    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound,
-                                 [this]
-                                 {
-                                     if (NetIsBeforeFirstDay())
-                                         AskToLeaveBeforeFirstDay();
-                                     else
-                                         m_nextScreen = kMainMenuScreen;
-                                 }),
-              kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { GoBack(kMainMenuId); }), kBack);
     m_background = Picture(kBackground);
     m_nextScreen = 0;
     SelectSkill(m_skillButton);

@@ -37,6 +37,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // On the road from a network join to the first day.
+    bool OnRoadToFirstDay() const override { return true; }
 
     // Marks skill toggle 5, 6 or 7 alone as selected and gives the session its skill level.
     void SelectSkill(int32_t buttonId);

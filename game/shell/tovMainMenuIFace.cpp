@@ -50,7 +50,9 @@ void tovMainMenuIFace::Prepare(int32_t)
 
 void tovMainMenuIFace::Enter(int32_t previousId)
 {
-    m_returnScreen = previousId;
+    // The help picture does not count: back from it, or by its Escape, the menu comes from the
+    // screen under it (Return between a season's events still leads to the set-up).
+    TakeWayBack(previousId);
     m_leaveFirst.Forget();
     AddButton(new tovShellButton(445, 363, 458, 459, kMenuSound, [this] { m_nextScreen = kOptionsScreen; }), kOptions);
     AddButton(new tovShellButton(53, 441, 107, 108, kQuitSound,
@@ -81,8 +83,8 @@ void tovMainMenuIFace::Enter(int32_t previousId)
     const bool noDay = !GetFishingModeHooks().IsWorldBuilt() || (session && !session->HasDayToResume());
     // Between a season's events Return leads back to the set-up of the next one.
     const bool toSetUp = GetFishingModeHooks().IsWorldBuilt() && session &&
-                         session->GetMode() == tovGameSession::kSeason && previousId == kTournamentSetupScreen;
-    if (previousId == kWeighInScreen || (noDay && !toSetUp))
+                         session->GetMode() == tovGameSession::kSeason && m_returnScreen == kTournamentSetupScreen;
+    if (m_returnScreen == kWeighInScreen || (noDay && !toSetUp))
         back->m_disabled = 1;
     if (noDay)
         save->m_disabled = 1;

@@ -2,6 +2,7 @@
 
 #include "ResourcePack.h"
 #include "ResourceTypes.h"
+#include "qrxBaseApp.h"
 #include "tovAppServices.h"
 #include "tovNetFacade.h"
 
@@ -83,17 +84,56 @@ void tovShellIFace::Present()
 
 void tovShellIFace::PostedTextBand(int32_t&, int32_t&) const {}
 
+namespace
+{
+
+// A screen on the road to the first day of a network game that has not begun it.
+bool HoldsPlayerBeforeFirstDay(const tovShellIFace& screen)
+{
+    return screen.OnRoadToFirstDay() && NetIsBeforeFirstDay();
+}
+
+} // namespace
+
 bool tovShellIFace::KeepsEscape() const
 {
-    return m_onNetworkSetUp && NetIsBeforeFirstDay();
+    return HoldsPlayerBeforeFirstDay(*this);
 }
 
 bool tovShellIFace::AllowsEscape()
 {
     if (!KeepsEscape())
         return qrxInterface::AllowsEscape();
-    AskToLeaveBeforeFirstDay();
+    AskToLeave();
     return false;
+}
+
+void tovShellIFace::GoBack(int32_t screen)
+{
+    if (screen == kMainMenuId && HoldsPlayerBeforeFirstDay(*this))
+        AskToLeave();
+    else
+        m_nextScreen = screen;
+}
+
+void tovShellIFace::AskToLeave()
+{
+    AskToLeaveBeforeFirstDay();
+}
+
+bool tovShellIFace::TakeWayBack(int32_t previousId)
+{
+    const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
+    const qrxInterface* help = app != nullptr ? app->GetInterface(kHelpPictureId) : nullptr;
+    if (previousId != kHelpPictureId || help == nullptr)
+    {
+        m_returnScreen = previousId;
+        return true;
+    }
+    if (app->GetInterface(help->m_returnScreen) == this)
+        return false;
+    m_returnScreen = help->m_returnScreen;
+    return true;
 }
 
 void tovShellIFace::DrawButtons()

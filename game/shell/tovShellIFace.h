@@ -36,15 +36,28 @@ public:
     // and bottom: a screen whose texts the given band would hide names a gap of its own.
     virtual void PostedTextBand(int32_t& top, int32_t& bottom) const;
 
-    // On the screens between a network join and the first day, while this copy's game has not
-    // begun (NetIsBeforeFirstDay), Escape asks to leave the network game instead of leading to the
-    // main menu, and the help picture opened over them takes it as its Back.
+    static constexpr int32_t kMainMenuId = 8;
+    static constexpr int32_t kHelpPictureId = 22;
+
+    // The screens between a network join and the first day say so where they are declared. On
+    // them, while this copy's game has not begun (NetIsBeforeFirstDay), the main menu would leave
+    // the player seated with nothing leading back: Escape and a Back to the menu ask to leave the
+    // network game instead, and the help picture opened over them takes Escape as its Back.
+    virtual bool OnRoadToFirstDay() const { return false; }
     bool AllowsEscape() override;
     bool KeepsEscape() const override;
 
 protected:
-    // Set by the screens that lie between a network join and the first day.
-    bool m_onNetworkSetUp = false;
+    // The one rule of every Back, Cancel or OK that leads back: to the screen, asking first when
+    // that is the main menu from a screen on the road to a network game's first day not begun.
+    void GoBack(int32_t screen);
+    // The question to leave the network game, asked once a box is down; a screen that waits on
+    // the others asks its own.
+    virtual void AskToLeave();
+    // The help picture is a look aside: back from it a screen keeps the way back it had (answers
+    // false). Otherwise the screen came from previousId (from the one under the help picture,
+    // when the picture's Escape led here), which becomes its way back.
+    bool TakeWayBack(int32_t previousId);
 
     // The screen's buttons get the pointer's messages and are drawn.
     void DrawButtons();

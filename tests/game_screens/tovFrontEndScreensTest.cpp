@@ -148,6 +148,13 @@ TEST_F(tovFrontEndScreensTest, OptionsStepTheVolumesAndCancelPutsThemBack)
     ClickAt(kDecrease, kRowY[0]);
     EXPECT_EQ(options->GetDayLength(), day);
     EXPECT_EQ(options->GetEffectSounds(), effects);
+    // A look at the help picture is part of the visit: Cancel still puts back the entry volumes.
+    SwitchTo(22);
+    Frame();
+    ClickAt(53, 441);
+    Frame();
+    ASSERT_EQ(Current(), 11);
+    EXPECT_EQ(options->GetVolume1Level(), 1);
     ClickAt(53, 441);
     Frame();
     EXPECT_EQ(Current(), 8);

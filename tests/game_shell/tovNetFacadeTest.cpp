@@ -4,6 +4,7 @@
 #include "RecordingNetworkPlay.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovNetPhases.h"
 #include "tovNetworkPlayGameParams.h"
 #include "tovSessionHooks.h"
 #include "tovUserProfile.h"
@@ -230,6 +231,29 @@ TEST_F(tovNetFacadeTest, OutsideANetworkGameOnlyObjectCallsReachTheSessionAndThe
             EXPECT_EQ(result, c.noGame) << c.calls;
         }
     }
+}
+
+// A game played alone began its day (and may have closed its final) before the session opened:
+// the network game that opens has begun neither, so its road to the first day asks before the
+// main menu, and another game chosen meanwhile asks to leave it first.
+TEST_F(tovNetFacadeTest, OpeningASessionForgetsTheDaysOfAGamePlayedAlone)
+{
+    for (const bool finalClosed : {false, true})
+    {
+        SCOPED_TRACE(finalClosed ? "final closed" : "day begun");
+        NetNoteDayBegun();
+        if (finalClosed)
+            NetFinishGame();
+        ASSERT_TRUE(NetOpenSession(nullptr));
+        m_session.open = true;
+        EXPECT_TRUE(NetIsBeforeFirstDay());
+        EXPECT_TRUE(NetIsGameUnderWay());
+        // Its own first day begun, the network game is past it.
+        NetNoteDayBegun();
+        EXPECT_FALSE(NetIsBeforeFirstDay());
+        m_session.open = false;
+    }
+    NetResetPlayers(kSetUpPhase);
 }
 
 TEST_F(tovNetFacadeTest, SharedValuesAreTheHostsInANetworkGameAndOwnValuesOtherwise)

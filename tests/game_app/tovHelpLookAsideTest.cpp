@@ -1,0 +1,293 @@
+// The help picture is a look aside: over every screen H opens it on, the player comes back from it
+// and takes the screen's way back, which lands where it lands without the look. The game's own
+// screens, the lake's screen standing in for the fishing mode (only where ways back lead).
+
+#include "tovApp.h"
+#include "tovProgramEnvironment.h"
+#include "tovScreenTable.h"
+
+#include "tovGameSession.h"
+#include "tovMessageBox.h"
+#include "tovNetFacade.h"
+#include "tovNullNetworkPlay.h"
+#include "tovSessionHooks.h"
+#include "tovShellIFace.h"
+
+#include "SoundManager.h"
+
+#include "Clock.h"
+#include "DebugOutput.h"
+#include "HeadlessAudioOutput.h"
+#include "HeadlessInputBackend.h"
+#include "HeadlessWindowBackend.h"
+#include "KeyNumbers.h"
+#include "QrTestFixture.h"
+#include "TestFiles.h"
+
+#include <vector>
+
+namespace
+{
+
+constexpr int32_t kGameSelect = 1;
+constexpr int32_t kFishing = 2;
+constexpr int32_t kLivewell = 3;
+constexpr int32_t kSetup = 4;
+constexpr int32_t kProfiles = 5;
+constexpr int32_t kAnglerLook = 6;
+constexpr int32_t kConditions = 7;
+constexpr int32_t kMainMenu = 8;
+constexpr int32_t kTackleBox = 9;
+constexpr int32_t kOptions = 11;
+constexpr int32_t kTravelMap = 12;
+constexpr int32_t kIntro = 13;
+constexpr int32_t kLoadGame = 14;
+constexpr int32_t kSaveGame = 15;
+constexpr int32_t kSponsorList = 16;
+constexpr int32_t kSponsorPage = 17;
+constexpr int32_t kDayStart = 19;
+constexpr int32_t kRecord = 20;
+constexpr int32_t kHelp = 22;
+constexpr int32_t kLakeInfo = 23;
+constexpr int32_t kLogo = 25;
+
+class LakeStandIn : public tovShellIFace
+{
+public:
+    void Prepare(int32_t) override {}
+    void Enter(int32_t) override { m_nextScreen = 0; }
+    void Leave(int32_t) override {}
+    void Exit(int32_t) override {}
+    int32_t Update(float, float) override { return m_nextScreen; }
+};
+
+const tovScreenTable& LookAsideTable()
+{
+    static const tovScreenTable table = []
+    {
+        std::vector<tovScreenTable::Row> rows = tovScreenTable::Game().Rows();
+        for (tovScreenTable::Row& row : rows)
+            if (row.id == kFishing)
+                row.construct = [] { return std::unique_ptr<qrxInterface>(new LakeStandIn); };
+        return tovScreenTable(rows);
+    }();
+    return table;
+}
+
+// Seated in a network game whose first day has not begun.
+class OpenSession : public tovNullNetworkPlay
+{
+public:
+    bool IsSessionOpen() override { return true; }
+};
+
+// Between a season's events: a lake was fished, the next event's set-up is ahead.
+class BuiltWorld : public tovNullFishingModeHooks
+{
+public:
+    bool IsWorldBuilt() override { return true; }
+};
+
+class tovHelpLookAsideTest : public QrEngineTest
+{
+protected:
+    void SetUp() override
+    {
+        QrEngineTest::SetUp();
+        plat::SetDebugSink(&m_quiet);
+        plat::SetCurrentClock(&m_clock);
+        SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
+        m_options.dataDir = testfiles::DataDir();
+        m_options.userDir = m_dir.File("user");
+        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+        m_app = std::make_unique<tovApp>(&m_window, &m_input, &LookAsideTable());
+        m_app->SetDataFolder(m_options.dataDir);
+        m_app->SetFirstScreen(kMainMenu);
+        ASSERT_TRUE(m_app->Init());
+        m_app->BeginRun();
+    }
+    void TearDown() override
+    {
+        m_app.reset();
+        m_environment.reset();
+        qrxInterface::SetInputWindow(nullptr, nullptr);
+        SetSoundOutputFactory(nullptr);
+        plat::SetCurrentClock(nullptr);
+        plat::SetDebugSink(nullptr);
+        QrEngineTest::TearDown();
+    }
+
+    void Frame()
+    {
+        plat::WindowMessage message;
+        while (m_window.PollMessage(message))
+            m_app->WindowProc(message);
+        m_clock.AdvanceMs(33);
+        ASSERT_TRUE(m_app->RunOnce());
+    }
+    void Key(uint32_t key)
+    {
+        m_app->WindowProc({plat::kMsgKeyDown, key, 0, {}});
+        Frame();
+    }
+    // The pointer's hot spot on the point, a press and a release.
+    void ClickAt(int32_t x, int32_t y)
+    {
+        m_window.MoveCursor({x - 1, y - 2});
+        Frame();
+        m_input.SetButton(0, true);
+        Frame();
+        m_input.SetButton(0, false);
+        Frame();
+    }
+    int32_t Current() const { return m_app->GetCurrentScreenId(); }
+
+    testfiles::TempDir m_dir;
+    plat::RecordingDebugSink m_quiet;
+    plat::ManualClock m_clock{1'000'000'000ull};
+    tovAppOptions m_options;
+    plat::HeadlessWindowBackend m_window;
+    plat::HeadlessInputBackend m_input{m_window};
+    std::unique_ptr<tovProgramEnvironment> m_environment;
+    std::unique_ptr<tovApp> m_app;
+};
+
+struct Point
+{
+    int32_t x;
+    int32_t y;
+};
+constexpr Point kBack{60, 450};
+constexpr Point kOk{165, 440};
+
+enum class Play
+{
+    kAlone,
+    // Seated in a network game before its first day.
+    kNetwork,
+    // A season between its events, a lake fished.
+    kSeason,
+};
+
+struct Road
+{
+    const char* name;
+    Play play;
+    // The screens the player passes, the last the one the help picture opens over.
+    std::vector<int32_t> road;
+    Point button;
+    int32_t lands;
+    // The way back asks to leave the network game: the screen stays.
+    bool asks;
+    // Its text field has the focus: H is a letter of the name, no look aside.
+    bool types = false;
+};
+
+// Every screen H opens the help picture over, by each of its ways back: the lake's screen and
+// the board lead on by their own days, the exit splash ends the game. Game mode and conditions
+// lie on no network road; in a network game only the screens on the road to the first day keep
+// Escape (ask to leave), and there the picture's Escape is its Back.
+const Road kRoads[] = {
+    {"main menu's Return to a season's next set-up", Play::kSeason, {kSetup, kMainMenu}, kOk, kSetup, false},
+    // The help picture's Escape over the set-up: the menu comes from the set-up, as by its own Escape.
+    {"main menu by Escape over the set-up", Play::kSeason, {kSetup, kHelp, kMainMenu}, kOk, kSetup, false},
+    {"game mode", Play::kAlone, {kMainMenu, kGameSelect}, kBack, kMainMenu, false},
+    {"profiles", Play::kAlone, {kGameSelect, kProfiles}, kBack, kGameSelect, false},
+    {"set-up", Play::kAlone, {kProfiles, kSetup}, kBack, kProfiles, false},
+    {"conditions", Play::kAlone, {kSetup, kConditions}, kBack, kSetup, false},
+    {"angler look", Play::kAlone, {kProfiles, kAnglerLook}, kBack, kProfiles, false},
+    {"tackle box's Cancel", Play::kAlone, {kAnglerLook, kTackleBox}, kBack, kAnglerLook, false},
+    {"tackle box's OK", Play::kAlone, {kAnglerLook, kTackleBox}, kOk, kAnglerLook, false},
+    {"options' Cancel", Play::kAlone, {kMainMenu, kOptions}, kBack, kMainMenu, false},
+    {"options' OK", Play::kAlone, {kAnglerLook, kOptions}, kOk, kAnglerLook, false},
+    {"career record", Play::kAlone, {kAnglerLook, kRecord}, kBack, kAnglerLook, false},
+    {"start", Play::kAlone, {kSetup, kDayStart}, kBack, kSetup, false},
+    {"livewell", Play::kAlone, {kFishing, kLivewell}, kBack, kFishing, false},
+    {"load", Play::kAlone, {kMainMenu, kLoadGame}, kBack, kMainMenu, false},
+    {"save", Play::kAlone, {kMainMenu, kSaveGame}, kBack, kMainMenu, false, true},
+    {"sponsors", Play::kAlone, {kMainMenu, kSponsorList}, kBack, kMainMenu, false},
+    {"a sponsor's page", Play::kAlone, {kSponsorList, kSponsorPage}, kBack, kMainMenu, false},
+    {"lake information", Play::kAlone, {kFishing, kLakeInfo}, kBack, kFishing, false},
+    {"travel map", Play::kAlone, {kFishing, kTravelMap}, kBack, kFishing, false},
+    {"intro", Play::kAlone, {kLogo, kIntro}, kBack, kMainMenu, false},
+    {"logo", Play::kAlone, {kMainMenu, kLogo}, kBack, kIntro, false},
+
+    {"set-up from the profiles", Play::kNetwork, {kProfiles, kSetup}, kBack, kProfiles, false},
+    {"set-up from the menu", Play::kNetwork, {kMainMenu, kSetup}, kBack, kSetup, true},
+    {"start", Play::kNetwork, {kSetup, kDayStart}, kBack, kSetup, false},
+    {"start from the menu", Play::kNetwork, {kMainMenu, kDayStart}, kBack, kDayStart, true},
+    {"angler look", Play::kNetwork, {kProfiles, kAnglerLook}, kBack, kProfiles, false},
+    {"tackle box", Play::kNetwork, {kAnglerLook, kTackleBox}, kBack, kAnglerLook, false},
+    {"options' Cancel", Play::kNetwork, {kMainMenu, kOptions}, kBack, kMainMenu, false},
+    {"options' OK", Play::kNetwork, {kAnglerLook, kOptions}, kOk, kAnglerLook, false},
+    {"career record", Play::kNetwork, {kAnglerLook, kRecord}, kBack, kAnglerLook, false},
+    {"load", Play::kNetwork, {kMainMenu, kLoadGame}, kBack, kMainMenu, false},
+    {"save", Play::kNetwork, {kMainMenu, kSaveGame}, kBack, kMainMenu, false, true},
+    {"sponsors", Play::kNetwork, {kMainMenu, kSponsorList}, kBack, kMainMenu, false},
+    {"lake information", Play::kNetwork, {kFishing, kLakeInfo}, kBack, kFishing, false},
+};
+
+bool OnRoadToFirstDay(int32_t screen)
+{
+    for (int32_t id : {kProfiles, kSetup, kAnglerLook, kTackleBox, kOptions, kRecord, kDayStart})
+        if (screen == id)
+            return true;
+    return false;
+}
+
+TEST_F(tovHelpLookAsideTest, EveryWayBackLandsAsWithoutTheHelpPicture)
+{
+    OpenSession seated;
+    BuiltWorld built;
+    tovNetworkPlay& own = TheNetworkPlay();
+    tovFishingModeHooks& hooks = GetFishingModeHooks();
+    for (const Road& road : kRoads)
+        for (const bool look : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << road.name << (road.play == Play::kNetwork ? " (network)" : "")
+                                            << (look ? " over the help picture" : ""));
+            const bool network = road.play == Play::kNetwork;
+            SetNetworkLaunch(network);
+            SetNetworkPlay(network ? static_cast<tovNetworkPlay*>(&seated) : &own);
+            NetResetPlayers(0);
+            SetFishingModeHooks(road.play == Play::kSeason ? static_cast<tovFishingModeHooks*>(&built) : &hooks);
+            TheGameSession()->SetMode(road.play == Play::kSeason ? tovGameSession::kSeason
+                                                                 : tovGameSession::kTournament);
+            for (int32_t id : road.road)
+                m_app->SwitchScreen(id);
+            const int32_t screen = road.road.back();
+            m_window.MoveCursor({630, 5});
+            Frame();
+            ASSERT_EQ(Current(), screen);
+            // Only the screens on the road to the first day ask to leave the game.
+            const bool keeps = m_app->GetCurrentScreen()->KeepsEscape();
+            EXPECT_EQ(keeps, network && OnRoadToFirstDay(screen));
+            if (look)
+            {
+                Key('H');
+                if (road.types)
+                {
+                    EXPECT_EQ(Current(), screen) << "H typed into the field";
+                    continue;
+                }
+                ASSERT_EQ(Current(), kHelp);
+                if (keeps)
+                    Key(plat::kVkEscape);
+                else
+                    ClickAt(kBack.x, kBack.y);
+                ASSERT_EQ(Current(), screen) << "back from the help picture";
+            }
+            ClickAt(road.button.x, road.button.y);
+            Frame();
+            EXPECT_EQ(Current(), road.lands);
+            EXPECT_EQ(IsMessageBoxRaised(), road.asks);
+            if (IsMessageBoxRaised())
+                ShowMessageScreen(false);
+            EXPECT_FALSE(NetTakeLeftGame());
+        }
+    SetNetworkLaunch(false);
+    SetNetworkPlay(&own);
+    SetFishingModeHooks(&hooks);
+}
+
+} // namespace
