@@ -127,6 +127,8 @@ void NetLines(std::ostringstream& out, const tovApp& app)
         out << "net.line " << OneLine(line.text) << "\n";
     out << "net.host " << (IsNetworkHost() ? 1 : 0) << "\n";
     out << "net.slot " << NetGetLocalSlot() << "\n";
+    // The phase this copy says it is in: a wait at a day's start or a weigh-in moves only here.
+    out << "net.phase " << NetGetLocalPhase() << "\n";
     int32_t players = 0;
     std::ostringstream names;
     for (int32_t slot = 0; slot < tovNetworkPlay::kMaxPlayers; ++slot)

@@ -254,15 +254,20 @@ struct ScenarioCopy
 inline const std::chrono::steady_clock::time_point kProgramStart = std::chrono::steady_clock::now();
 
 // A scenario's fixture: a folder and a free loopback address for its copies, and one wait that
-// every step goes through. A wait ends a hang, never a slow run: it fails once no copy's frame or
-// screen has moved for two minutes (or the copy it waits on has stood that long), whatever the
-// scenario's whole time. On a failure the files Evidence() names in the folder (each copy's output
-// and digests) go into the test's log: a run that fails once under load is not rerun to learn why.
+// every step goes through. A wait ends a hang, never a slow run: it fails once no copy has moved
+// for two minutes (or the copy it waits on has stood that long), whatever the scenario's whole
+// time. A copy moves when its screen, day, network phase or game clock changes, or a line the
+// wait names; one that only draws frames stands, as a copy held in a wait for a peer does. On a
+// failure the files Evidence() names in the folder (each copy's output and digests) go into the
+// test's log: a run that fails once under load is not rerun to learn why.
 class MultiCopyScenario : public ::testing::Test
 {
 protected:
-    // A copy stands that long only when it hangs: under load copies draw a frame a second or two.
+    // A copy stands that long only when it hangs: under load copies draw a frame a second or two,
+    // and no step of a scenario holds a copy's screen, day, phase and clock that long.
     static constexpr std::chrono::seconds kStallLimit{120};
+    // The digest lines whose change is a copy's movement, whatever the wait.
+    static constexpr const char* kMovingLines[] = {"screen", "session.day", "net.phase", "clock.game_seconds"};
     // scripts/test stops a test at ten minutes: a shard's scenarios together end within nine, so
     // that one that would outlast them fails here, with its evidence. Multi-copy suites run as
     // shards (SLOW_SUITES); a run of the whole program by hand has no such bound.
@@ -286,28 +291,37 @@ protected:
     }
     // Polls the digest of copy `who` (who.txt, or with `kept` the one it kept as who.txt.KEPT)
     // until `ready` holds of it, the copy has stopped or a hang is seen; the last digest read
-    // either way.
+    // either way. A change of any of `lines` in the copy's live digest is movement too.
     Digest WaitForDigest(const std::string& who, GameProcess& copy, const std::function<bool(const Digest&)>& ready,
-                         const char* kept = nullptr) const
+                         const char* kept = nullptr, const std::vector<std::string>& lines = {}) const
+    {
+        return WaitForDigestWhile(
+            who, [&] { return copy.Running(); }, ready, kept, lines);
+    }
+    // The same, while `going` holds.
+    Digest WaitForDigestWhile(const std::string& who, const std::function<bool()>& going,
+                              const std::function<bool(const Digest&)>& ready, const char* kept = nullptr,
+                              const std::vector<std::string>& lines = {}) const
     {
         const std::string path = DigestPath(who, kept);
         Digest digest;
+        const Waited waited{who, lines};
         WaitWatching(
             [&]
             {
                 digest = ReadDigest(path);
                 return ready(digest);
             },
-            [&] { return copy.Running(); }, &who);
+            going, &waited);
         return digest;
     }
-    // Copies whose frames and screens the waits watch: each copy started with CopyArgs is.
+    // Copies whose digests the waits watch: each copy started with CopyArgs is.
     void Watch(const std::string& who) const
     {
         for (const Watched& copy : m_watched)
             if (copy.who == who)
                 return;
-        m_watched.push_back({who, "", "", std::chrono::steady_clock::now()});
+        m_watched.push_back({who, "", "", "", m_now()});
     }
     // Waits until every copy shows the main menu, the scenario's last state, then ends them,
     // the first (the host) last, so that no joiner sees its host go. Whether all got there.
@@ -387,6 +401,10 @@ protected:
     std::string m_address;
     std::chrono::steady_clock::time_point m_deadline;
     std::chrono::milliseconds m_stallLimit = kStallLimit;
+    // The watch's clock and its rest between looks; a test of the watch runs both on its own time.
+    std::function<std::chrono::steady_clock::time_point()> m_now = [] { return std::chrono::steady_clock::now(); };
+    std::function<void(std::chrono::milliseconds)> m_rest = [](std::chrono::milliseconds rest)
+    { std::this_thread::sleep_for(rest); };
 
 private:
     struct Watched
@@ -394,20 +412,27 @@ private:
         std::string who;
         std::string frames;
         std::string screen;
+        // The moving lines and the lines the wait names, as last seen.
+        std::string state;
         std::chrono::steady_clock::time_point moved;
     };
+    // The copy a wait waits on and the lines it names.
+    struct Waited
+    {
+        const std::string& who;
+        const std::vector<std::string>& lines;
+    };
 
-    bool WaitWatching(const std::function<bool()>& done, const std::function<bool()>& going,
-                      const std::string* who) const
+    bool WaitWatching(const std::function<bool()>& done, const std::function<bool()>& going, const Waited* waited) const
     {
         // A copy that stood before this wait began (held in a frame by a peer the test has only now
         // let go) has the whole limit again.
-        const auto since = std::chrono::steady_clock::now();
+        const auto since = m_now();
         while (!done())
         {
             if (m_hung || !going())
                 return done();
-            const auto now = std::chrono::steady_clock::now();
+            const auto now = m_now();
             if (now >= m_deadline)
             {
                 ADD_FAILURE() << "the shard's scenarios ran out of their " << kShardLimit.count() << " minutes"
@@ -418,42 +443,49 @@ private:
             if (now - m_lastLook >= std::chrono::seconds(1))
             {
                 m_lastLook = now;
-                if (const char* hang = Hang(now, since, who))
+                if (const char* hang = Hang(now, since, waited))
                 {
                     ADD_FAILURE() << hang << CopiesNow(now);
                     m_hung = true;
                     return done();
                 }
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_rest(std::chrono::milliseconds(50));
         }
         return true;
     }
     // Reads every watched copy's live digest; what hangs, or nullptr while something moves. A
-    // copy moved when its frame or screen differs from the last look.
+    // copy moved when a moving line, or for the copy waited on a line the wait names, differs from
+    // the last look; a new frame alone is no movement.
     const char* Hang(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::time_point since,
-                     const std::string* who) const
+                     const Waited* waited) const
     {
         if (m_watched.empty())
             return nullptr;
         bool anyMoved = false;
         for (Watched& copy : m_watched)
         {
+            const bool isWaited = waited != nullptr && copy.who == waited->who;
             const Digest digest = ReadDigest(DigestPath(copy.who));
-            std::string frames = Field(digest, "frames");
-            std::string screen = Field(digest, "screen");
-            if (frames != copy.frames || screen != copy.screen)
+            copy.frames = Field(digest, "frames");
+            copy.screen = Field(digest, "screen");
+            std::string state;
+            for (const char* line : kMovingLines)
+                state += Field(digest, line) + "\n";
+            if (isWaited)
+                for (const std::string& line : waited->lines)
+                    state += Field(digest, line.c_str()) + "\n";
+            if (state != copy.state)
             {
-                copy.frames = std::move(frames);
-                copy.screen = std::move(screen);
+                copy.state = std::move(state);
                 copy.moved = now;
             }
             const bool stands = now - std::max(copy.moved, since) >= m_stallLimit;
-            if (who != nullptr && copy.who == *who && stands)
-                return "the copy waited on has stood still (no frame, no new screen)";
+            if (isWaited && stands)
+                return "the copy waited on has stood still (screen, day, phase, clock and the lines waited on)";
             anyMoved = anyMoved || !stands;
         }
-        return anyMoved ? nullptr : "no copy has moved (no frame, no new screen)";
+        return anyMoved ? nullptr : "no copy has moved (screen, day, phase or clock)";
     }
     // Each watched copy's frame, screen, time standing and last digest.
     std::string CopiesNow(std::chrono::steady_clock::time_point now) const

@@ -60,23 +60,30 @@ std::string FishingWorldHarness::LakePath()
 
 bool FishingWorldHarness::BuildDay(float detail)
 {
-    TheUserProfile().SetDetail(detail);
-    // The waves' phases come from the shared generator.
-    SharedRandom().seed(111);
-    TheGameClock().Start(10.0, 8.0);
-    TheGameClock().SetFlags(tovGameClock::kRunning);
     // Bass mostly, some crappie and bluegill, sized as on the sample lake.
-    std::array<std::array<float, 17>, 3> tables{};
-    std::array<std::array<float, 3>, 17> triples{};
+    tovFishPopulation::SpeciesTables tables{};
+    SpeciesTriples triples{};
     for (const auto& [species, abundance, low, high] :
          {std::tuple{3, 1.0f, 1.0f, 6.0f}, {10, 0.6f, 1.0f, 4.0f}, {0, 0.4f, 0.3f, 1.5f}, {1, 0.4f, 0.2f, 1.0f}})
     {
         tables[0][size_t(species)] = abundance;
         triples[size_t(species)] = {low, high, abundance};
     }
+    // The waves' phases come from the shared generator.
+    return BuildDay(detail, LakePath(), tables, triples, 111);
+}
+
+bool FishingWorldHarness::BuildDay(float detail, const std::string& path,
+                                   const tovFishPopulation::SpeciesTables& tables, const SpeciesTriples& triples,
+                                   uint32_t seed)
+{
+    TheUserProfile().SetDetail(detail);
+    SharedRandom().seed(seed);
+    TheGameClock().Start(10.0, 8.0);
+    TheGameClock().SetFlags(tovGameClock::kRunning);
     m_world->SetSpeciesTables(tables);
     m_world->SetSpecies(triples);
-    if (!m_world->Build(LakePath(), detail, m_rig->GetRenderer(), nullptr))
+    if (!m_world->Build(path, detail, m_rig->GetRenderer(), nullptr))
         return false;
     tovSky* sky = m_world->GetSky();
     sky->GetWeather()->SetAuto(false);

@@ -9,8 +9,11 @@
 #include "QrTestFixture.h"
 
 #include "tovAnglerRig.h"
+#include "tovFishPopulation.h"
 #include "tovGameClock.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +27,11 @@ protected:
 
     // Builds at the detail with the five anglers placed; false when the lake did not load.
     bool BuildDay(float detail);
+    // The same on the lake described at `path` with its species tables and triples, the shared
+    // generator (whose state seeds the day's fish) seeded with `seed`.
+    using SpeciesTriples = std::array<std::array<float, 3>, 17>;
+    bool BuildDay(float detail, const std::string& path, const tovFishPopulation::SpeciesTables& tables,
+                  const SpeciesTriples& triples, uint32_t seed);
     // Frames at a fixed rate from the current time.
     void Step(int frames, double dt = 1.0 / 30.0);
     // Two frames through the current camera (the first refines the terrain).

@@ -214,18 +214,27 @@ std::vector<LakeSite> LakeShape::Landings() const
 
 std::vector<LakeSpot> LakeShape::Starts() const
 {
-    // The first start is just off the first landing, heading out onto the lake; the second is
-    // the lake's own, and three more lie beside the first.
+    // The first start is just off the first landing, heading out onto the lake; the second just
+    // off the other landing, across the lake (the lake's own second spot only where there is no
+    // other landing); three more lie beside the first. Every start has the bank near it: the
+    // day's fish fill the water around a start, and out in open water half as many come near a
+    // lure at rest, so that some days none takes it.
     std::vector<LakeSpot> spots;
     const std::vector<LakeSite> sites = Landings();
     for (const LakeSpot& rough : starts)
         spots.push_back(NearestWater(rough));
+    const auto offLanding = [this](const LakeSite& site)
+    {
+        const double heading = std::atan2(site.dirX, site.dirY) * 180.0 / kPi;
+        return NearestWater({(site.shoreX + site.dirX * 4.0) / Width(), (site.shoreY + site.dirY * 4.0) / Height(),
+                             std::round(heading)});
+    };
+    if (sites.size() > 1 && spots.size() > 1)
+        spots[1] = offLanding(sites[1]);
     if (!sites.empty())
     {
         const LakeSite& site = sites.front();
-        const double heading = std::atan2(site.dirX, site.dirY) * 180.0 / kPi;
-        spots.front() = NearestWater({(site.shoreX + site.dirX * 4.0) / Width(),
-                                      (site.shoreY + site.dirY * 4.0) / Height(), std::round(heading)});
+        spots.front() = offLanding(site);
         // The third to fifth players of a network game start beside the first, along the bank.
         const LakeSpot first = spots.front();
         for (const double side : {2.0, -2.0, 4.0})
