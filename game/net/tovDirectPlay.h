@@ -124,7 +124,8 @@ public:
     void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
     // The clock of the players' shares of the link (tests); null: the system's steady clock.
     void SetLinkClock(const plat::Clock* clock) { m_linkClock = clock; }
-    // The clock of the send pacer's turns (tests); null: the system's steady clock.
+    // The clock of the send pacer's turns (tests; set before hosting or joining); null: the
+    // system's steady clock.
     void SetSendClock(const plat::Clock* clock) { m_sendClock = clock; }
 
     // tovNetworkPlay.
