@@ -13,6 +13,7 @@
 #include "tovNetFacade.h"
 #include "tovUserProfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -168,6 +169,14 @@ bool tovDirectPlay::Open(plat::WindowBackend* /*window*/)
 
 void tovDirectPlay::Close()
 {
+    {
+        // What is held goes before the leave: a header may carry the last phase the others see.
+        std::vector<tovNetPacer::Message> held;
+        std::scoped_lock guard(m_sendMutex);
+        m_pacer.TakeAll(held);
+        if (IsSessionOpen())
+            Transmit(held);
+    }
     StopReceiveThread();
     {
         // What a player of this session was owed means nothing to the next one.
@@ -227,9 +236,23 @@ void tovDirectPlay::ReceiveLoop()
     while (!m_stopReceiving.load())
     {
         plat::NetMessage message;
-        if (m_transport->Receive(message, -1))
+        if (m_transport->Receive(message, HeldWaitMs()))
             HandleMessage(message);
+        // Held messages go at their turn while the main thread draws no frame (a lake loading,
+        // a wait that serves another session).
+        SendHeld();
     }
+}
+
+int32_t tovDirectPlay::HeldWaitMs()
+{
+    std::scoped_lock guard(m_sendMutex);
+    const std::optional<uint64_t> next = m_pacer.NextTurn();
+    if (!next)
+        return -1;
+    const uint64_t now = SendNs();
+    constexpr uint64_t kNsPerMs = 1000000;
+    return *next <= now ? 0 : static_cast<int32_t>(std::min<uint64_t>((*next - now + kNsPerMs - 1) / kNsPerMs, 1000));
 }
 
 void tovDirectPlay::Post(std::function<void()> work)
@@ -251,6 +274,7 @@ void tovDirectPlay::DrainMainThreadQueue()
     // its seat here, so that the questions asked of the seats only read them.
     ClearLeftSlots();
     SendOwedAnswers();
+    SendHeld();
 }
 
 void tovDirectPlay::ShowNetMessage(const std::string& line)

@@ -124,6 +124,9 @@ public:
     void SetAnglingWorld(const tovAnglingWorld* world) { m_world = world; }
     // The clock of the players' shares of the link (tests); null: the system's steady clock.
     void SetLinkClock(const plat::Clock* clock) { m_linkClock = clock; }
+    // The clock of the send pacer's turns (tests; set before hosting or joining); null: the
+    // system's steady clock.
+    void SetSendClock(const plat::Clock* clock) { m_sendClock = clock; }
 
     // tovNetworkPlay.
     bool Open(plat::WindowBackend* window) override;
@@ -219,6 +222,8 @@ private:
     void StartReceiveThread();
     void StopReceiveThread();
     void ReceiveLoop();
+    // How long the receive thread may wait for a message before a held one's turn (-1: none held).
+    int32_t HeldWaitMs();
     void HandleAppMessage(plat::NetPlayerId from, const uint8_t* data, size_t size);
     void OnGameParams(plat::NetPlayerId from, const tovNet::GameParamsMsg& msg);
     void OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerHeaderMsg& msg);
@@ -245,6 +250,8 @@ private:
     bool TakeAnswer(plat::NetPlayerId from, bool news);
     // Milliseconds of the link's clock.
     uint32_t LinkMs() const;
+    // Nanoseconds of the send pacer's clock.
+    uint64_t SendNs() const;
     // Main thread: the answers owed whose second is up.
     void SendOwedAnswers();
     // The debug output's line for a player's flood, by id.
@@ -274,7 +281,13 @@ private:
         }
         return true;
     }
+    // Never waits: a paced message before its turn is held, and the receive thread or the drain
+    // sends it at its turn.
     bool SendMessage(plat::NetPlayerId to, std::vector<uint8_t> message);
+    // The held messages whose turn has come.
+    void SendHeld();
+    // Stamps and sends; the caller holds m_sendMutex.
+    bool Transmit(std::vector<tovNetPacer::Message>& messages);
     void SendEvent(tovNet::EventMsg event);
     void SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast);
     bool ApplyHostClock();
@@ -344,6 +357,9 @@ private:
     std::map<plat::NetPlayerId, Shares> m_shares;
     // Chat and renames: the transport's on the host, else this session's receive thread's.
     std::shared_ptr<tovNetRelayFilter> m_relayFilter = std::make_shared<tovNetRelayFilter>();
+    // The pacer and the transport's sends under one lock: what the pacer lets go leaves in its
+    // order, whichever thread sends.
+    std::mutex m_sendMutex;
     tovNetPacer m_pacer;
     bool m_transportFilters = false;
     SetupDialog m_setupDialog;
@@ -355,6 +371,7 @@ private:
     WeatherSetter m_setWeather;
     const tovAnglingWorld* m_world = nullptr;
     const plat::Clock* m_linkClock = nullptr;
+    const plat::Clock* m_sendClock = nullptr;
     // The waits' leave question (main thread): up, and answered yes.
     bool m_askingLeave = false;
     bool m_leaveChosen = false;

@@ -105,10 +105,51 @@ bool tovDirectPlay::SendMessage(plat::NetPlayerId to, std::vector<uint8_t> messa
     message[1] = static_cast<uint8_t>(m_localSlot.load());
     if (tovNet::IsGameMessage(message[0]))
         tovNet::StampGame(message, m_game.load());
-    if (const auto wait = m_pacer.Take(message[0], tovNetPacer::Clock::now()); wait.count() > 0)
-        std::this_thread::sleep_for(wait);
-    tovNet::StampMessage(message, GetElapsedMs());
-    return m_transport->Send(to, message.data(), message.size(), tovNet::IsGuaranteed(message[0]));
+    std::vector<tovNetPacer::Message> out;
+    bool sent = false;
+    bool firstHeld = false;
+    {
+        std::scoped_lock guard(m_sendMutex);
+        const bool holding = m_pacer.HeldCount() > 0;
+        m_pacer.Offer({to, std::move(message)}, SendNs(), out);
+        sent = Transmit(out);
+        firstHeld = !holding && m_pacer.HeldCount() > 0;
+    }
+    // The receive thread sends it at its turn: it takes a new wait on the transport.
+    if (firstHeld)
+        m_transport->Wake();
+    return sent;
+}
+
+void tovDirectPlay::SendHeld()
+{
+    if (!IsSessionOpen())
+        return;
+    std::vector<tovNetPacer::Message> out;
+    std::scoped_lock guard(m_sendMutex);
+    m_pacer.TakeDue(SendNs(), out);
+    Transmit(out);
+}
+
+bool tovDirectPlay::Transmit(std::vector<tovNetPacer::Message>& messages)
+{
+    bool sent = true;
+    for (tovNetPacer::Message& message : messages)
+    {
+        // Stamped as it leaves: a held message tells when it went.
+        tovNet::StampMessage(message.bytes, GetElapsedMs());
+        sent = m_transport->Send(message.to, message.bytes.data(), message.bytes.size(),
+                                 tovNet::IsGuaranteed(message.bytes[0])) &&
+               sent;
+    }
+    return sent;
+}
+
+uint64_t tovDirectPlay::SendNs() const
+{
+    // Real time, as the link's shares: a headless run's installed clock races or stands still.
+    static const plat::SteadyClock steady;
+    return (m_sendClock != nullptr ? *m_sendClock : static_cast<const plat::Clock&>(steady)).Nanoseconds();
 }
 
 void tovDirectPlay::SendGameParams(plat::NetPlayerId to, bool full)

@@ -2,55 +2,61 @@
 // The messages a copy sends by itself once a frame at most (header, state, ping) go each at most
 // kPerSecond times a second of real time, however fast the copy draws frames: a headless copy
 // runs its own clock many times faster than real time, and the host counts every player's share
-// in real time. A message too early waits for its turn rather than being dropped, since a header
-// carries the player's phase. Callable from any thread.
+// in real time. Pacing never holds up the sender: a message before its turn is held and goes at
+// its turn (TakeDue, from the receive thread and the frame's drain), unless a newer one of its
+// kind that says all it did replaces it. A header carries the player's phase: only one of the
+// same phase replaces it, and none is dropped. Not locked: the session serialises its calls.
 
-#include "tovNetMessages.h"
+#include "NetSession.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
-#include <mutex>
+#include <deque>
 #include <optional>
+#include <vector>
 
 class tovNetPacer
 {
 public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr int64_t kPerSecond = 60;
-    static constexpr Clock::duration kGap = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::nanoseconds((1000000000 + kPerSecond - 1) / kPerSecond));
+    static constexpr uint64_t kPerSecond = 60;
+    // Nanoseconds of the session's pacing clock, rounded up: never faster than kPerSecond.
+    static constexpr uint64_t kGapNs = (1000000000 + kPerSecond - 1) / kPerSecond;
+    // Held messages of one kind at most. A sender that outruns its pace with messages none of
+    // which replaces the last (headers of changing phases) sends its oldest at once beyond this:
+    // late pacing beats memory without bound, and a header may not be dropped.
+    static constexpr size_t kMostHeld = 16;
 
-    // How long a message of the type sent at `now` waits for its turn (zero for the types not
-    // paced); it counts as sent at the end of that wait.
-    Clock::duration Take(uint8_t type, Clock::time_point now)
+    struct Message
     {
-        const int32_t paced = PacedIndex(type);
-        if (paced < 0)
-            return Clock::duration::zero();
-        std::lock_guard lock(m_mutex);
-        std::optional<Clock::time_point>& last = m_last[static_cast<size_t>(paced)];
-        const Clock::time_point at = last && *last + kGap > now ? *last + kGap : now;
-        last = at;
-        return at - now;
-    }
+        plat::NetPlayerId to = plat::kNetAllPlayers;
+        std::vector<uint8_t> bytes;
+    };
+
+    // A message offered at `now`: appends to `out`, in sending order, the held messages whose turn
+    // has come and then this one, unless it is held for its turn. A guaranteed message that is
+    // not paced takes every held guaranteed one out first, early: guaranteed messages arrive in
+    // the order they were sent.
+    void Offer(Message message, uint64_t now, std::vector<Message>& out);
+    // The held messages whose turn has come by `now`.
+    void TakeDue(uint64_t now, std::vector<Message>& out);
+    // Everything held, at once (the session closes), and the pace forgotten.
+    void TakeAll(std::vector<Message>& out);
+    size_t HeldCount() const;
+    // When the first held message's turn comes; none when nothing is held.
+    std::optional<uint64_t> NextTurn() const;
+
+    // Whether `newer`, of the same paced kind, says all that `older` did.
+    static bool Covers(const Message& newer, const Message& older);
 
 private:
-    static int32_t PacedIndex(uint8_t type)
+    struct Kind
     {
-        switch (type)
-        {
-        case tovNet::kPlayerHeader:
-            return 0;
-        case tovNet::kPlayerState:
-            return 1;
-        case tovNet::kPing:
-            return 2;
-        default:
-            return -1;
-        }
-    }
+        std::optional<uint64_t> last;
+        std::deque<Message> held;
+        bool Due(uint64_t now) const { return !last || (now >= *last && now - *last >= kGapNs); }
+    };
+    static int32_t PacedIndex(uint8_t type);
+    void Release(Kind& kind, uint64_t now, std::vector<Message>& out);
 
-    std::mutex m_mutex;
-    std::array<std::optional<Clock::time_point>, 3> m_last;
+    std::array<Kind, 3> m_kinds;
 };

@@ -2,11 +2,14 @@
 // Two game sessions over the in-process network: a host and a client that joined it, with the
 // lines each showed and the rigs built and retired for remote players.
 
+#include "Clock.h"
 #include "LoopbackNetwork.h"
 #include "qrxBaseApp.h"
 #include "tovDirectPlay.h"
+#include "tovNetPacer.h"
 #include "tovNetworkPlayGameParams.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -18,6 +21,19 @@
 
 class NetTestRig : public tovAnglerRigBase
 {
+};
+
+// A turn of the send pacer later at every reading: nothing a session sends on it is held for its
+// turn (tests of what the host sends, whatever its pace).
+class EveryTurnClock : public plat::Clock
+{
+public:
+    double Seconds() const override { return static_cast<double>(Nanoseconds()) * 1e-9; }
+    uint32_t TickMs() const override { return plat::TickFromNanoseconds(Nanoseconds()); }
+    uint64_t Nanoseconds() const override { return m_ns.fetch_add(tovNetPacer::kGapNs) + tovNetPacer::kGapNs; }
+
+private:
+    mutable std::atomic<uint64_t> m_ns{0};
 };
 
 struct NetSessionSide
@@ -81,14 +97,39 @@ inline bool ParamsArrive(const std::function<void()>& send, std::initializer_lis
     return WaitUntil([] { return CopyGameParams().HasHostClock(); }, sessions);
 }
 
+// True once no parameters the host sent the client are still on their way: the host has the
+// client's welcome header, whose answer follows its own header to the client, and then a header
+// of the host's sent after that answer has come (its results counted up and back). Both copies
+// share the parameters here: an answer still on its way would overwrite a test's.
+inline bool HostsAnswerCame(tovDirectPlay& h, tovDirectPlay& c)
+{
+    const int32_t slot = c.GetLocalSlot();
+    if (!WaitUntil([&] { return h.HasHeaderOf(slot); }, {&h, &c}))
+        return false;
+    for (const int32_t step : {1, -1})
+    {
+        int32_t before = 0;
+        int32_t unused = 0;
+        c.GetPlayerResults(0, before, unused);
+        h.AddPlayerResults(h.GetLocalSlot(), step, 0);
+        h.DrainMainThreadQueue();
+        h.SendPlayerHeader();
+        int32_t a = 0;
+        if (!WaitUntil([&] { return c.GetPlayerResults(0, a, unused) && a == before + step; }, {&h, &c}))
+            return false;
+    }
+    return true;
+}
+
 // The host opens "Lake day" and the client joins it; true once each lists the other, the client
-// in slot 1, and the host's header, the last of what it sends a newcomer, has come: no
-// parameters of the join are still on their way to overwrite a test's (both sides share them).
+// in slot 1, and the host's header, the last of what it sends a newcomer, has come, and then its
+// answer to the client's welcome header: no parameters of the join are still on their way to
+// overwrite a test's (both sides share them).
 inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)
 {
     return h.HostSession("Lake day", "") && c.JoinSession("Lake day") &&
            WaitUntil([&] { return c.GetLocalSlot() == 1 && h.IsSlotActive(1) && c.IsSlotActive(0); }, {&h, &c}) &&
-           WaitUntil([&] { return c.HasHeaderOf(0); }, {&h, &c});
+           WaitUntil([&] { return c.HasHeaderOf(0); }, {&h, &c}) && HostsAnswerCame(h, c);
 }
 
 // Both joined copies fishing (phase 5), each seen so by the other, and the host's answer to the

@@ -43,9 +43,11 @@ protected:
         ASSERT_TRUE(host->session->HostSession("Lake day", ""));
         ASSERT_TRUE(client->session->JoinSession("Lake day"));
         ASSERT_TRUE(Wait([this] { return client->session->GetLocalSlot() == 1 && H().IsSlotActive(1); }));
-        // The host's header is the last of what it sends a newcomer: after it, no parameters of
-        // the join are still on their way to overwrite a test's (both sides share them here).
+        // The host's header is the last of what it sends a newcomer, but for its answer to the
+        // newcomer's header: after both, no parameters of the join are still on their way to
+        // overwrite a test's (both sides share them here).
         ASSERT_TRUE(Wait([this] { return C().HasHeaderOf(0); }));
+        ASSERT_TRUE(HostsAnswerCame(H(), C()));
     }
     void TearDown() override
     {
@@ -1097,9 +1099,12 @@ TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
     plat::RecordingDebugSink& debug = installed.debug;
     {
         plat::LoopbackNetwork net;
+        // Bea's greeting ends in the host's header, which would go at its turn among the counts.
+        EveryTurnClock turns;
         NetSessionSide host(net, "Robin");
         tovDirectPlay& h = *host.session;
         h.SetLinkClock(&time);
+        h.SetSendClock(&turns);
         ASSERT_TRUE(h.HostSession("Lake day", ""));
         RawPlayer ann(net, "Ann");
         RawPlayer bea(net, "Bea");

@@ -1,12 +1,9 @@
-// What the host lets through of a player's messages by type and size, and the pace at which a
-// copy sends the messages it sends by itself.
+// What the host lets through of a player's messages by type and size.
 #include "tovNetRelayFilter.h"
 #include "tovNetMessages.h"
-#include "tovNetPacer.h"
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <vector>
 
 namespace
@@ -51,37 +48,6 @@ TEST(tovNetRelayFilter, AHeaderIntroducesItsSender)
     EXPECT_FALSE(filter.HasIntroduced(3));
     filter.Forget(2);
     EXPECT_FALSE(filter.HasIntroduced(2));
-}
-
-// Headers, states and pings go each at most once a 60th of a second, each type on its own pace,
-// the others at once; a message too early waits for its turn.
-TEST(tovNetPacer, EachOnceAFrameTypeKeepsItsOwnPace)
-{
-    using Clock = tovNetPacer::Clock;
-    const Clock::duration gap = tovNetPacer::kGap;
-    const Clock::time_point t0{std::chrono::seconds(1000)};
-    const struct
-    {
-        uint8_t type;
-        Clock::duration at;
-        Clock::duration wait;
-    } rows[] = {
-        {tovNet::kPlayerHeader, {}, {}},
-        {tovNet::kPlayerHeader, {}, gap},
-        {tovNet::kPlayerHeader, {}, 2 * gap},
-        {tovNet::kPlayerState, {}, {}},
-        {tovNet::kPing, {}, {}},
-        {tovNet::kPlayerState, gap / 2, gap - gap / 2},
-        {tovNet::kEvent, {}, {}},
-        {tovNet::kEvent, {}, {}},
-        {tovNet::kChatText, {}, {}},
-        {tovNet::kPlayerHeader, 3 * gap, {}},
-        {tovNet::kPlayerHeader, 5 * gap, {}},
-    };
-    EXPECT_GE(gap, std::chrono::nanoseconds(1000000000 / 60));
-    tovNetPacer pacer;
-    for (size_t row = 0; row < std::size(rows); ++row)
-        EXPECT_EQ(pacer.Take(rows[row].type, t0 + rows[row].at).count(), rows[row].wait.count()) << "row " << row;
 }
 
 } // namespace
