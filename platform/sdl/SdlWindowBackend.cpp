@@ -155,6 +155,9 @@ bool SdlWindowBackend::Open(const WindowDesc& desc)
         m_lastError = "window size is zero";
         return false;
     }
+    // SDL's window surface would otherwise be a texture that a GL draws, with no GPU a second
+    // renderer with threads of its own. At normal priority, so that the environment still chooses.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         m_lastError = SDL_GetError();

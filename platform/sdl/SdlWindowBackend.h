@@ -2,7 +2,8 @@
 // The real window, on SDL2.
 // Implements: a window of the asked client size and title, framed or full screen (the
 // display mode nearest the size); presented RGB565 frames through the window's surface
-// (scaled when the sizes differ); the message queue fed from SDL's events (close -> destroy,
+// (scaled when the sizes differ; SDL's plain surface unless SDL_FRAMEBUFFER_ACCELERATION in
+// the environment asks for its texture path); the message queue fed from SDL's events (close -> destroy,
 // exposure -> paint, focus -> activate, keys -> key-down with virtual keys, typed ASCII ->
 // characters, pointer motion -> set-cursor); placement; the pointer position; the system
 // cursor; the icon; message boxes. The screen saver stays off while the window is open.

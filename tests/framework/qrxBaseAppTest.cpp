@@ -111,7 +111,7 @@ public:
 };
 
 // Capped at 60 a second, the loop rests what each frame leaves of its share, and nothing after
-// a frame that used it up.
+// a frame that used it up. The rest moves the test's clock as a sleep moves the real one.
 TEST_F(qrxBaseAppTest, ACappedLoopRestsWhatAFrameLeavesOfItsShare)
 {
     ASSERT_TRUE(m_app->Init());
@@ -119,6 +119,7 @@ TEST_F(qrxBaseAppTest, ACappedLoopRestsWhatAFrameLeavesOfItsShare)
     ASSERT_TRUE(m_app->AddInterface(screen, 1));
     m_app->SwitchScreen(1);
     m_app->GetPacer().SetCap(60);
+    m_app->GetPacer().SetRest([this](double seconds) { m_clock.AdvanceSeconds(seconds); });
     m_app->BeginRun();
     for (const auto& [frameMs, pause] : {std::pair<uint32_t, double>{5, 1.0 / 60.0 - 0.005}, {20, 0.0}})
     {

@@ -61,6 +61,23 @@ TEST_F(SdlWindowBackendTest, OpensAndPresentsFrames)
     EXPECT_FALSE(window.Present(frame));
 }
 
+// The window's surface is SDL's plain one, unless the environment asks for SDL's texture path.
+TEST_F(SdlWindowBackendTest, TheEnvironmentChoosesTheWindowSurfacesPath)
+{
+    for (const char* environment : {static_cast<const char*>(nullptr), "1", "0"})
+    {
+        SCOPED_TRACE(environment ? environment : "unset");
+        if (environment)
+            setenv("SDL_FRAMEBUFFER_ACCELERATION", environment, 1);
+        else
+            unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+        SdlWindowBackend window;
+        ASSERT_TRUE(window.Open({"Surface path", 640, 480})) << window.LastError();
+        EXPECT_STREQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), environment ? environment : "0");
+    }
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+}
+
 TEST_F(SdlWindowBackendTest, DisplayPresentsItsPrimaryToTheWindow)
 {
     SdlWindowBackend window;

@@ -1,7 +1,7 @@
 // The real backends on a real X server: Xvfb with SDL's x11 driver, input injected through
 // the X test extension (xdotool), so keys and buttons travel the whole way from X keycodes
-// through SDL to the program's key numbers, messages and snapshots. Skipped where Xvfb or
-// xdotool is missing.
+// through SDL to the program's key numbers, messages and snapshots, and presented frames read
+// back from the server (xwd). Skipped where Xvfb or xdotool (or, for the picture, xwd) is missing.
 
 #include "GccWarnings.h"
 #include "KeyNumbers.h"
@@ -9,6 +9,7 @@
 #include "SdlWindowBackend.h"
 
 #include "DrainMessages.h"
+#include "GoldenImage.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,22 @@ std::vector<uintptr_t> Params(const std::vector<WindowMessage>& messages, uint32
     return out;
 }
 
+// Pixels with a channel more than one level off, all of them when the sizes differ.
+size_t Differing(const golden::RgbImage& expected, const golden::RgbImage& shown)
+{
+    if (shown.width != expected.width || shown.height != expected.height || shown.rgb.size() != expected.rgb.size())
+        return expected.rgb.size() / 3;
+    size_t differing = 0;
+    for (size_t i = 0; i < expected.rgb.size(); i += 3)
+        for (size_t c = i; c < i + 3; ++c)
+            if (std::abs(expected.rgb[c] - shown.rgb[c]) > 1)
+            {
+                ++differing;
+                break;
+            }
+    return differing;
+}
+
 } // namespace
 
 TEST_F(SdlXvfbTest, RealKeysAndMouseReachMessagesAndSnapshots)
@@ -366,4 +383,44 @@ TEST_F(SdlXvfbTest, PlacesTheWindowOnTheDesktop)
     EXPECT_FALSE(window.SetIcon({icon.data(), 32, 32, 32, PixelFormat::Pal8}));
     window.SetTitle("Renamed");
     Xdo("search --sync --name Renamed");
+}
+
+// A presented frame shows on the server pixel for pixel: every RGB565 value appears in it, each
+// channel within a level of its widening by repeated top bits (SDL's blitter rounds its own way).
+TEST_F(SdlXvfbTest, APresentedFrameShowsPixelForPixel)
+{
+    if (!OnPath("xwd"))
+        GTEST_SKIP() << "xwd is not installed";
+    constexpr uint32_t kWidth = 640;
+    constexpr uint32_t kHeight = 480;
+    SdlWindowBackend window;
+    ASSERT_TRUE(window.Open({"Picture check", kWidth, kHeight})) << window.LastError();
+    std::vector<uint16_t> pixels(kWidth * kHeight);
+    // An odd factor walks all 65,536 values in scrambled order.
+    for (uint32_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint16_t>(i * 40503u);
+    PixelView frame;
+    frame.pixels = reinterpret_cast<uint8_t*>(pixels.data());
+    frame.pitch = kWidth * 2;
+    frame.width = kWidth;
+    frame.height = kHeight;
+    frame.format = PixelFormat::Rgb565;
+    const golden::RgbImage expected = golden::FromRgb565(pixels.data(), kWidth, kHeight);
+
+    testfiles::TempDir dir;
+    const std::string dump = dir.File("window.xwd");
+    const std::string png = dir.File("window.png");
+    const std::string read = "timeout 20 xwd -silent -id $(xdotool search --onlyvisible --name \"Picture check\" | "
+                             "head -1) -out " +
+                             dump + " && " XWDPNG_PATH " " + dump + " --out " + png + " >/dev/null 2>&1";
+    golden::RgbImage shown;
+    std::vector<WindowMessage> got;
+    // The server maps the window some time after it opens: the frame goes again until it shows.
+    EXPECT_TRUE(Until(window, got,
+                      [&]
+                      {
+                          return window.Present(frame) && std::system(read.c_str()) == 0 &&
+                                 golden::ReadPng(png, shown) && Differing(expected, shown) == 0;
+                      }));
+    EXPECT_EQ(Differing(expected, shown), 0u) << "pixels that differ of " << kWidth * kHeight;
 }
