@@ -164,10 +164,10 @@ TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
         bool laterGame;
         bool refused;
     };
-    for (const Row& row : {Row{Game::kPastFirstDay, Game::kPastFirstDay, false, true},
-                           Row{Game::kNotBegun, Game::kPastFirstDay, false, false},
-                           Row{Game::kNotBegun, Game::kPastFirstDay, true, true},
-                           Row{Game::kFirstDay, Game::kFirstDay, false, false}})
+    for (const Row& row :
+         {Row{Game::kPastFirstDay, Game::kPastFirstDay, false, true},
+          Row{Game::kNotBegun, Game::kPastFirstDay, false, false},
+          Row{Game::kNotBegun, Game::kPastFirstDay, true, true}, Row{Game::kFirstDay, Game::kFirstDay, false, false}})
     {
         SCOPED_TRACE(testing::Message() << static_cast<int>(row.onArrival) << " then " << static_cast<int>(row.later)
                                         << (row.laterGame ? " of the next game" : ""));
