@@ -214,10 +214,17 @@ tovDayStartIFace::NetworkStart tovDayStartIFace::FollowNetworkStart()
         NetSetLocalPhase(kDayStartPhase);
         m_announced = true;
     }
+    // What this copy saw of the host's last game (its closed final) says nothing of the next one.
+    const uint16_t game = NetGetGameNumber();
+    if (m_hostWaits && game != m_hostWaitsGame)
+        m_hostWaits = false;
     const tovNetworkPlay::HostGame host = NetGetHostGame();
     // Seen at its start before the host began: the host's start waits for this copy.
     if (host == tovNetworkPlay::HostGame::kNotBegun)
+    {
         m_hostWaits = true;
+        m_hostWaitsGame = game;
+    }
     if (host != tovNetworkPlay::HostGame::kPastFirstDay)
         return NetSyncPhase(kDayStartPhase) ? NetworkStart::kBegin : NetworkStart::kWait;
     // A host that waited for this copy may be through its day already: the day's end takes this

@@ -87,6 +87,8 @@ private:
     bool m_announced = false;
     // The host was seen before its start since this copy said it stands at its own.
     bool m_hostWaits = false;
+    // The host's game number when it was seen so: a later game's start need not wait for this copy.
+    uint16_t m_hostWaitsGame = 0;
     // This copy's phase when it came to the start: what it says again when it leaves unstarted.
     int32_t m_entryPhase = 0;
     // Host: its last waiting line (the players' names, which change as they rename), once told.

@@ -189,8 +189,7 @@ public:
     HostGame GetHostGame() override;
     bool HasBegunDay(int32_t slot) override;
     uint32_t GetCommonLakeMask() override;
-    // The network game this copy plays: the host's count (0 before the host's first).
-    uint16_t GetGameNumber() const { return m_game.load(); }
+    uint16_t GetGameNumber() const override { return m_game.load(); }
     // A copy in one of these phases is in a network game's day or weigh-in: it takes no other
     // game's phases. Before the first day and once the last game is closed it is between games.
     static bool IsBetweenGames(int32_t phase);

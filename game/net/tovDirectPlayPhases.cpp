@@ -605,14 +605,19 @@ bool tovDirectPlay::BeginGame()
     EndWait();
     if (!through || !IsSessionOpen() || !IsHost())
         return through;
-    // The host numbers each game; the others take the number from its parameters.
+    // The host numbers each game; the others take the number from its parameters. The game begins
+    // here: its number, the set-up's phase and day 0 go out in one message, so that no copy reads
+    // the new number beside the last game's closed day, or a day 0 beside its closed phase.
     uint16_t next = static_cast<uint16_t>(m_game.load() + 1);
     if (next == 0)
         next = 1;
     m_game = next;
     {
         std::scoped_lock guard(GameParamsLock());
-        TheGameParams().game = next;
+        GAMEPARAMS& params = TheGameParams();
+        params.game = next;
+        params.phase = static_cast<uint16_t>(kSetUpPhase);
+        params.day = 0;
     }
     BroadcastGameParams();
     return true;

@@ -124,8 +124,13 @@ void tovGameSelectIFace::StartMode(int32_t id)
     tovGameSession* session = TheGameSession();
     if (!session)
         return;
-    // Every new game from here starts its days over.
-    session->SetDay(0, false);
+    // Every new game from here starts its days over. In a network session the host's next game
+    // begins at its set-up, where its day goes out with its phase and number in one message: told
+    // here, the day would pair with the last game's closed phase.
+    if (IsNetworkGame())
+        session->SetOwnDay(0);
+    else
+        session->SetDay(0, false);
     switch (id)
     {
     case kQuickFish:

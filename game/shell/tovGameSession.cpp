@@ -154,9 +154,14 @@ bool tovGameSession::IsCountedIn(const tovUserProfile& profile) const
 
 void tovGameSession::SetDay(int32_t day, bool /*force*/)
 {
-    m_day = day;
     // A client's session ignores it; the host's sends it on.
     NetSetDay(day, true);
+    SetOwnDay(day);
+}
+
+void tovGameSession::SetOwnDay(int32_t day)
+{
+    m_day = day;
     ResetGameClock();
     // The new day's clock starts on the lake: a network day would run through the waits before it.
     TheGameClock().SetFlags(TheGameClock().GetFlags() & ~tovGameClockBase::kRunning);

@@ -49,6 +49,8 @@ public:
     // player cut from the field has no angler on the lake.
     void RestartGame(bool createAnglers = true) { Start(m_mode, createAnglers, true); }
     void SetDay(int32_t day, bool force);
+    // This copy's own day alone: a network host's day goes to the others with its next game.
+    void SetOwnDay(int32_t day);
     void NextDay() { SetDay(m_day + 1, false); }
     int32_t GetDay() const { return m_day; }
     int32_t GetMode() const { return m_mode; }

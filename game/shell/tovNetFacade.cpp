@@ -227,6 +227,12 @@ tovNetworkPlay::HostGame NetGetHostGame()
     return game != nullptr ? game->GetHostGame() : tovNetworkPlay::HostGame::kNotBegun;
 }
 
+uint16_t NetGetGameNumber()
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetGameNumber() : 0;
+}
+
 bool NetHasBegunDay(int32_t slot)
 {
     tovNetworkPlay* game = Game();

@@ -53,6 +53,8 @@ bool NetBeginGame();
 // host's game is under way and every player has begun.
 bool NetIsEveryoneAtDayStart();
 tovNetworkPlay::HostGame NetGetHostGame();
+// The network game this copy plays (0 outside one).
+uint16_t NetGetGameNumber();
 bool NetHasBegunDay(int32_t slot);
 // Host: the seated players its start of the first day still waits for; empty elsewhere.
 std::vector<int32_t> NetSlotsNotAtDayStart();

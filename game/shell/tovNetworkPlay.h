@@ -91,6 +91,8 @@ public:
         kPastFirstDay,
     };
     virtual HostGame GetHostGame() { return HostGame::kNotBegun; }
+    // The network game this copy plays: the host's count (0 before the host's first).
+    virtual uint16_t GetGameNumber() const { return 0; }
     // The player of the slot has begun a day of the game under way: one still on its way there
     // (profiles, set-up, its start of the day) has not.
     virtual bool HasBegunDay(int32_t /*slot*/) { return true; }

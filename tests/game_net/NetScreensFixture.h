@@ -24,6 +24,8 @@ public:
     // The phase last set, else the one the copy stood in before.
     int32_t GetLocalPhase() override { return m_localPhases.empty() ? m_phaseBefore : m_localPhases.back(); }
     HostGame GetHostGame() override { return m_hostGame; }
+    uint16_t GetGameNumber() const override { return m_game; }
+    void SetDay(int32_t day, bool) override { m_days.push_back(day); }
     void SetLocalPhase(int32_t phase) override { m_localPhases.push_back(phase); }
     void SendChatText(const char* text, bool noLocalEcho, const tovAnglerRigBase* rig) override;
     // Each queued record is delivered once, as a newly received one.
@@ -38,6 +40,9 @@ public:
     std::vector<int32_t> m_notAtStart;
     int32_t m_phaseBefore = 0;
     HostGame m_hostGame = HostGame::kNotBegun;
+    uint16_t m_game = 0;
+    // The days told to the others.
+    std::vector<int32_t> m_days;
     std::vector<int32_t> m_localPhases;
     std::vector<std::string> m_sent;
     std::vector<tovBoatState> m_boatStates;

@@ -44,8 +44,9 @@ struct NetSessionSide
     std::vector<QrPointer<tovAnglerRigBase>> builtRigs;
     std::vector<tovAnglerRigBase*> retired;
 
-    NetSessionSide(plat::LoopbackNetwork& net, const std::string& name)
-        : session(std::make_unique<tovDirectPlay>(net.CreateSession()))
+    NetSessionSide(plat::LoopbackNetwork& net, const std::string& name) : NetSessionSide(net.CreateSession(), name) {}
+    NetSessionSide(std::unique_ptr<plat::NetSession> transport, const std::string& name)
+        : session(std::make_unique<tovDirectPlay>(std::move(transport)))
     {
         session->SetLocalName(name);
         session->SetMessageSink([this](const std::string& line) { lines.push_back(line); });

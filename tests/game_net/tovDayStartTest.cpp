@@ -242,8 +242,9 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineFitsTheWindowWhateverTheNames)
 // never counted is refused. A copy that comes when the host's game is past its first day and never
 // saw the host before its start (which would have waited for it) is told so and leaves the
 // session for the main menu, its day never started. One that saw the host waiting goes on however
-// far the host's day has run since; one that comes while the host fishes its first day was at its
-// start when the host began, and fishes that day.
+// far the host's day has run since, but only in the game it saw waiting: a host that begins its next
+// game after a final and fishes it without this copy gives it no place. One that comes while the
+// host fishes its first day was at its start when the host began, and fishes that day.
 TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
 {
     using Game = tovNetworkPlay::HostGame;
@@ -251,16 +252,21 @@ TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
     {
         Game onArrival;
         Game later;
+        // The host's game was a later one then: the host waited for this copy in its last game only.
+        bool laterGame;
         bool refused;
     };
     for (const Row& row :
-         {Row{Game::kPastFirstDay, Game::kPastFirstDay, true}, Row{Game::kNotBegun, Game::kPastFirstDay, false},
-          Row{Game::kFirstDay, Game::kFirstDay, false}})
+         {Row{Game::kPastFirstDay, Game::kPastFirstDay, false, true},
+          Row{Game::kNotBegun, Game::kPastFirstDay, false, false},
+          Row{Game::kNotBegun, Game::kPastFirstDay, true, true}, Row{Game::kFirstDay, Game::kFirstDay, false, false}})
     {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(row.onArrival) << " then " << static_cast<int>(row.later));
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.onArrival) << " then " << static_cast<int>(row.later)
+                                        << (row.laterGame ? " of the next game" : ""));
         m_net.m_open = true;
         m_net.m_localPhases.clear();
         m_net.m_hostGame = row.onArrival;
+        m_net.m_game = 1;
         // The host's day parameters are in effect once its day has begun.
         m_net.m_reachedPhase = row.onArrival == Game::kFirstDay ? 2 : -1;
         m_services.m_refusals.clear();
@@ -271,6 +277,7 @@ TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
         {
             EXPECT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
             m_net.m_hostGame = row.later;
+            m_net.m_game = row.laterGame ? 2 : 1;
             Frame();
             Frame();
         }
@@ -281,6 +288,33 @@ TEST_F(tovDayStartTest, ACopyComingAfterTheFirstDayLeavesTheGame)
         EXPECT_EQ(Current(), row.refused ? kDayStart : 2);
         EXPECT_EQ(m_session->GetDay(), dayBefore + (row.refused ? 0 : 1))
             << "a day is started only on the way to the lake";
+    }
+}
+
+// After a final the host's next game begins at its set-up, its day with its phase and number. Its
+// game select starts its own days over but tells the others no day: paired with the last game's
+// closed phase, day 0 read as a game past its first day, and a joiner at its start was refused.
+TEST_F(tovDayStartTest, TheHostsGameSelectTellsTheOthersNoDay)
+{
+    for (const bool network : {true, false})
+    {
+        SCOPED_TRACE(network ? "in a network game" : "alone");
+        m_net.m_open = network;
+        m_net.m_host = true;
+        m_net.m_days.clear();
+        NetFinishGame();
+        m_session->SetDay(2, false);
+        m_net.m_days.clear();
+        SwitchTo(8);
+        SwitchTo(1);
+        Frame();
+        // TOURNAMENT.
+        ClickAt(460, 295);
+        Frame();
+        EXPECT_EQ(Current(), 5);
+        EXPECT_EQ(m_session->GetDay(), 0);
+        // Alone, the day is kept in the session object for a game hosted later.
+        EXPECT_EQ(m_net.m_days, network ? std::vector<int32_t>{} : std::vector<int32_t>{0});
     }
 }
 

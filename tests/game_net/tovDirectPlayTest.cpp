@@ -498,9 +498,9 @@ TEST_F(tovDirectPlayPair, AnOldSessionsHostChangeMakesNoHostOfTheNext)
     }
 }
 
-// The host numbers each game as it sets it up. A copy inside a game (its day or its weigh-in)
-// drops the phases and states of the host's next game; once its own game is closed, or before
-// its first day, it takes the host's number and tells its phase again.
+// The host numbers each game as it sets it up. A copy inside a game (its day, between two of its
+// days, or its weigh-in) drops the phases and states of the host's next game; once its own game is
+// closed, or before its first day, it takes the host's number and tells its phase again.
 TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
 {
     QuitOnStall watch;
@@ -508,31 +508,34 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     EXPECT_EQ(H().GetGameNumber(), 1);
     ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1; })) << "a copy before its first day takes the number";
 
-    constexpr int32_t kResultsTaken = 8;
-    // The host's answer to the header comes before the host's phase: taken from the record both
-    // copies share while the host changed it, it could carry the older phase and come after.
-    ASSERT_TRUE(ParamsArrive([this] { C().SetLocalPhase(kResultsTaken); }));
-    H().SetLocalPhase(kResultsTaken);
-    ASSERT_TRUE(
-        Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
-    const uint32_t dropped = C().GetDroppedCount();
-    // The host's next game, as it would reach the finalist still weighing this one.
-    tovNet::GameParamsMsg params;
-    params.header.senderSlot = 0;
-    params.params = CopyGameParams();
-    params.params.phase = 0;
-    params.params.game = 2;
-    params.ids = C().GetSlotIds();
-    tovNet::PlayerHeaderMsg header;
-    header.header.senderSlot = 0;
-    header.header.game = 2;
-    header.phase = 0;
-    Deliver(C(), H().GetLocalId(), params.Write());
-    Deliver(C(), H().GetLocalId(), header.Write());
-    EXPECT_EQ(CopyGameParams().phase, kResultsTaken) << "the next game's parameters pulled the finalist";
-    EXPECT_EQ(C().GetPlayerPhase(0), kResultsTaken) << "the next game's phase taken as the host's";
-    EXPECT_EQ(C().GetGameNumber(), 1);
-    EXPECT_EQ(C().GetDroppedCount(), dropped) << "another game's messages are not bad ones";
+    // Inside its game: between two days (3), or in the weigh-in (8).
+    for (const int32_t inside : {3, 8})
+    {
+        SCOPED_TRACE(testing::Message() << "the copy in phase " << inside);
+        // The host's answer to the header comes before the host's phase: taken from the record both
+        // copies share while the host changed it, it could carry the older phase and come after.
+        ASSERT_TRUE(ParamsArrive([&] { C().SetLocalPhase(inside); }));
+        H().SetLocalPhase(inside);
+        ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == inside && C().GetPlayerPhase(0) == inside; }));
+        const uint32_t dropped = C().GetDroppedCount();
+        // The host's next game, as it would reach a copy still inside this one.
+        tovNet::GameParamsMsg params;
+        params.header.senderSlot = 0;
+        params.params = CopyGameParams();
+        params.params.phase = 0;
+        params.params.game = 2;
+        params.ids = C().GetSlotIds();
+        tovNet::PlayerHeaderMsg header;
+        header.header.senderSlot = 0;
+        header.header.game = 2;
+        header.phase = 0;
+        Deliver(C(), H().GetLocalId(), params.Write());
+        Deliver(C(), H().GetLocalId(), header.Write());
+        EXPECT_EQ(CopyGameParams().phase, inside) << "the next game's parameters pulled the copy";
+        EXPECT_EQ(C().GetPlayerPhase(0), inside) << "the next game's phase taken as the host's";
+        EXPECT_EQ(C().GetGameNumber(), 1);
+        EXPECT_EQ(C().GetDroppedCount(), dropped) << "another game's messages are not bad ones";
+    }
     // Closed, the finalist takes the next game's number from the host's next parameters.
     C().SetLocalPhase(11);
     H().SetLocalPhase(11);
@@ -551,19 +554,27 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
 
 // A copy that would set up the next game while another still weighs the last one waits (here
 // it is told to quit, so the wait ends at once); once that one has closed, it goes on. Still
-// weighing: exchanging the day's results (7) as much as closing them (10).
+// weighing: exchanging the day's results (7) as much as closing them (10); the copy that sets up
+// leaves its own weigh-in from any of its phases (7, 8 or 10), or the other would wait for it.
 TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
 {
     QuitOnStall watch;
     plat::RecordingDebugSink debug;
     plat::SetDebugSink(&debug);
     uint16_t game = 0;
-    for (const int32_t weighing : {7, 10})
+    struct Row
     {
-        SCOPED_TRACE(testing::Message() << "the other copy in phase " << weighing);
+        int32_t weighing;
+        // The phase of the copy that sets up: the weigh-in it leaves, exchanging or closing.
+        int32_t own;
+    };
+    for (const Row row : {Row{7, 8}, Row{10, 7}, Row{7, 10}})
+    {
+        const int32_t weighing = row.weighing;
+        SCOPED_TRACE(testing::Message() << "the other copy in phase " << weighing << ", this one in " << row.own);
         C().SetLocalPhase(weighing);
-        H().SetLocalPhase(8);
-        ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == weighing && C().GetPlayerPhase(0) == 8; }));
+        H().SetLocalPhase(row.own);
+        ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == weighing && C().GetPlayerPhase(0) == row.own; }));
         qrxBaseApp::SetQuitFlag(true);
         EXPECT_FALSE(H().BeginGame()) << "set up while the other copy was still in its weigh-in";
         qrxBaseApp::SetQuitFlag(false);
@@ -582,6 +593,92 @@ TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
     for (const std::string& line : debug.Lines())
         EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
     plat::SetDebugSink(nullptr);
+}
+
+// The parameters a session sends, kept as they leave it (the receivers share one record here).
+class ParamsTap : public plat::NetSession
+{
+public:
+    ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<tovNetworkPlay::GAMEPARAMS>& sent)
+        : m_inner(std::move(inner)), m_sent(sent)
+    {
+    }
+    std::vector<plat::NetSessionInfo> Enumerate(int32_t timeoutMs) override { return m_inner->Enumerate(timeoutMs); }
+    bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
+              const std::string& playerName) override
+    {
+        return m_inner->Host(sessionName, address, maxPlayers, playerName);
+    }
+    bool Join(const std::string& address, const std::string& playerName) override
+    {
+        return m_inner->Join(address, playerName);
+    }
+    plat::NetJoinFailure GetJoinFailure() const override { return m_inner->GetJoinFailure(); }
+    void Close() override { m_inner->Close(); }
+    plat::NetPlayerId GetLocalId() const override { return m_inner->GetLocalId(); }
+    bool IsHost() const override { return m_inner->IsHost(); }
+    plat::NetPlayerId GetHostId() const override { return m_inner->GetHostId(); }
+    bool HasPlayer(plat::NetPlayerId id) const override { return m_inner->HasPlayer(id); }
+    std::string GetAddress() const override { return m_inner->GetAddress(); }
+    std::string GetPlayerName(plat::NetPlayerId id) const override { return m_inner->GetPlayerName(id); }
+    bool SetPlayerName(const std::string& name) override { return m_inner->SetPlayerName(name); }
+    void SetJoinable(bool joinable) override { m_inner->SetJoinable(joinable); }
+    bool Send(plat::NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override
+    {
+        tovNet::GameParamsMsg msg;
+        if (size > 0 && (data[0] == tovNet::kParamsFull || data[0] == tovNet::kParamsUpdate) && msg.Read(data, size))
+            m_sent.push_back(msg.params);
+        return m_inner->Send(to, data, size, guaranteed);
+    }
+    bool Receive(plat::NetMessage& out, int32_t timeoutMs) override { return m_inner->Receive(out, timeoutMs); }
+    void Wake() override { m_inner->Wake(); }
+
+private:
+    std::unique_ptr<plat::NetSession> m_inner;
+    std::vector<tovNetworkPlay::GAMEPARAMS>& m_sent;
+};
+
+// After a final the host's parameters hold its closed phase on the last day. Its next game begins
+// at its set-up, in one message: every parameters message from then on names the new game with the
+// set-up's phase and day 0, from the first. A copy that read the new number with the closed phase
+// or the last day (or day 0 with the closed phase) would take the host's game for one under way.
+TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        QuitOnStall watch;
+        plat::LoopbackNetwork net;
+        std::vector<tovNetworkPlay::GAMEPARAMS> sent;
+        NetSessionSide host(std::make_unique<ParamsTap>(net.CreateSession(), sent), "Robin");
+        NetSessionSide client(net, "Casey");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *client.session;
+        const auto wait = [&](const std::function<bool()>& done) { return WaitUntil(done, {&h, &c}); };
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(wait([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }));
+        // A tournament of two days, closed on its last.
+        h.SetSetting1(1, true);
+        h.SetDay(2, true);
+        c.SetLocalPhase(11);
+        h.SetLocalPhase(11);
+        ASSERT_TRUE(wait([&] { return h.GetPlayerPhase(1) == 11 && c.GetPlayerPhase(0) == 11; }));
+        const uint16_t last = h.GetGameNumber();
+        sent.clear();
+        // The set-up's steps: the new game, then every player reset to the set-up.
+        ASSERT_TRUE(h.BeginGame());
+        h.ResetPlayerStates(0);
+        ASSERT_TRUE(wait([&] { return c.GetGameNumber() == last + 1 && c.GetPlayerPhase(0) == 0; }));
+        ASSERT_FALSE(sent.empty());
+        for (const tovNetworkPlay::GAMEPARAMS& params : sent)
+        {
+            EXPECT_EQ(params.game, last + 1);
+            EXPECT_EQ(params.phase, 0);
+            EXPECT_EQ(params.day, 0);
+        }
+        EXPECT_EQ(c.GetHostGame(), tovNetworkPlay::HostGame::kNotBegun);
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
 // Lakes are offered only where every player has them installed: each copy reads its own lakes
@@ -638,25 +735,31 @@ TEST_F(tovDirectPlayPair, ACopyThatSetsUpEarlyHoldsNoFinalist)
     plat::RecordingDebugSink debug;
     plat::SetDebugSink(&debug);
     constexpr int32_t kResultsTaken = 8;
-    H().SetLocalPhase(kResultsTaken);
-    C().SetLocalPhase(kResultsTaken);
-    ASSERT_TRUE(
-        Wait([this] { return H().GetPlayerPhase(1) == kResultsTaken && C().GetPlayerPhase(0) == kResultsTaken; }));
-    int32_t finalistAtSetUp = -1;
-    std::thread cut(
-        [&]
-        {
-            EXPECT_TRUE(C().BeginGame());
-            finalistAtSetUp = C().GetPlayerPhase(0);
-            C().ResetPlayerStates(0);
-        });
-    const bool closed = H().WaitForPhase(10, 11, 0, 0);
-    cut.join();
-    EXPECT_TRUE(closed) << "the finalist did not close its final";
-    EXPECT_EQ(H().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 11);
-    EXPECT_EQ(finalistAtSetUp, 11) << "the cut copy set up the next game while the finalist still weighed";
-    ASSERT_TRUE(H().BeginGame());
-    ASSERT_TRUE(Wait([this] { return C().GetGameNumber() == 1 && H().GetPlayerPhase(1) == 0; }));
+    uint16_t game = 0;
+    // The cut copy leaves from either phase of the results' exchange.
+    for (const int32_t cutPhase : {kResultsTaken, 7})
+    {
+        SCOPED_TRACE(testing::Message() << "the cut copy in phase " << cutPhase);
+        H().SetLocalPhase(kResultsTaken);
+        C().SetLocalPhase(cutPhase);
+        ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == cutPhase && C().GetPlayerPhase(0) == kResultsTaken; }));
+        int32_t finalistAtSetUp = -1;
+        std::thread cut(
+            [&]
+            {
+                EXPECT_TRUE(C().BeginGame());
+                finalistAtSetUp = C().GetPlayerPhase(0);
+                C().ResetPlayerStates(0);
+            });
+        const bool closed = H().WaitForPhase(10, 11, 0, 0);
+        cut.join();
+        EXPECT_TRUE(closed) << "the finalist did not close its final";
+        EXPECT_EQ(H().GetPlayerPhase(tovNetworkPlay::kLocalSlot), 11);
+        EXPECT_EQ(finalistAtSetUp, 11) << "the cut copy set up the next game while the finalist still weighed";
+        ASSERT_TRUE(H().BeginGame());
+        ++game;
+        ASSERT_TRUE(Wait([&] { return C().GetGameNumber() == game && H().GetPlayerPhase(1) == 0; }));
+    }
     for (const std::string& line : debug.Lines())
         EXPECT_EQ(line.find("more than four"), std::string::npos) << line;
     plat::SetDebugSink(nullptr);
