@@ -75,7 +75,9 @@ protected:
             s << NextGameStart(Say("at game select"), "wait net.line AnglerCasey: ready*\n");
         else
             s << "wait net.line AnglerAngler: at game select*\n" + NextGameStart();
-        s.Follow(ScriptFile(script), kRoadStart);
+        // The host's first road line waits for both joiners to join: here they are in the session
+        // already, and Casey may have left it before the host comes to its start.
+        s.Follow(ScriptFile(script), host ? kRoadStart + 1 : kRoadStart);
         const std::string typed = static_cast<char>(std::toupper(who[0])) + who.substr(1);
         return FirstGameStart(host ? "Angler" : typed) + s.Text();
     }
