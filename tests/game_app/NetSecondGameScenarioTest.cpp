@@ -12,12 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <ostream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
