@@ -595,11 +595,18 @@ TEST_F(tovDirectPlayPair, NoNewGameWhileAnotherStillWeighsTheLast)
     plat::SetDebugSink(nullptr);
 }
 
+// A parameters message as it left a session, and to whom.
+struct SentParams
+{
+    plat::NetPlayerId to;
+    tovNetworkPlay::GAMEPARAMS params;
+};
+
 // The parameters a session sends, kept as they leave it (the receivers share one record here).
 class ParamsTap : public plat::NetSession
 {
 public:
-    ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<tovNetworkPlay::GAMEPARAMS>& sent)
+    ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<SentParams>& sent)
         : m_inner(std::move(inner)), m_sent(sent)
     {
     }
@@ -627,7 +634,7 @@ public:
     {
         tovNet::GameParamsMsg msg;
         if (size > 0 && (data[0] == tovNet::kParamsFull || data[0] == tovNet::kParamsUpdate) && msg.Read(data, size))
-            m_sent.push_back(msg.params);
+            m_sent.push_back({to, msg.params});
         return m_inner->Send(to, data, size, guaranteed);
     }
     bool Receive(plat::NetMessage& out, int32_t timeoutMs) override { return m_inner->Receive(out, timeoutMs); }
@@ -635,7 +642,7 @@ public:
 
 private:
     std::unique_ptr<plat::NetSession> m_inner;
-    std::vector<tovNetworkPlay::GAMEPARAMS>& m_sent;
+    std::vector<SentParams>& m_sent;
 };
 
 // After a final the host's parameters hold its closed phase on the last day. Its next game begins
@@ -648,7 +655,7 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
     {
         QuitOnStall watch;
         plat::LoopbackNetwork net;
-        std::vector<tovNetworkPlay::GAMEPARAMS> sent;
+        std::vector<SentParams> sent;
         NetSessionSide host(std::make_unique<ParamsTap>(net.CreateSession(), sent), "Robin");
         NetSessionSide client(net, "Casey");
         tovDirectPlay& h = *host.session;
@@ -670,11 +677,11 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
         h.ResetPlayerStates(0);
         ASSERT_TRUE(wait([&] { return c.GetGameNumber() == last + 1 && c.GetPlayerPhase(0) == 0; }));
         ASSERT_FALSE(sent.empty());
-        for (const tovNetworkPlay::GAMEPARAMS& params : sent)
+        for (const SentParams& one : sent)
         {
-            EXPECT_EQ(params.game, last + 1);
-            EXPECT_EQ(params.phase, 0);
-            EXPECT_EQ(params.day, 0);
+            EXPECT_EQ(one.params.game, last + 1);
+            EXPECT_EQ(one.params.phase, 0);
+            EXPECT_EQ(one.params.day, 0);
         }
         EXPECT_EQ(c.GetHostGame(), tovNetworkPlay::HostGame::kNotBegun);
     }
@@ -1259,42 +1266,6 @@ TEST(tovDirectPlayShares, AFloodIsAnsweredOnceASecondAndShowsFourLinesASecond)
 }
 
 // The host's end of the link, recording to whom it sends the parameters.
-class ParamsRecordingSession : public plat::NetSession
-{
-public:
-    ParamsRecordingSession(std::unique_ptr<plat::NetSession> inner, std::vector<plat::NetPlayerId>& sentTo)
-        : m_inner(std::move(inner)), m_sentTo(sentTo)
-    {
-    }
-    std::vector<plat::NetSessionInfo> Enumerate(int32_t ms) override { return m_inner->Enumerate(ms); }
-    bool Host(const std::string& session, const std::string& address, int32_t max, const std::string& name) override
-    {
-        return m_inner->Host(session, address, max, name);
-    }
-    bool Join(const std::string& address, const std::string& name) override { return m_inner->Join(address, name); }
-    plat::NetJoinFailure GetJoinFailure() const override { return m_inner->GetJoinFailure(); }
-    void Close() override { m_inner->Close(); }
-    plat::NetPlayerId GetLocalId() const override { return m_inner->GetLocalId(); }
-    bool IsHost() const override { return m_inner->IsHost(); }
-    plat::NetPlayerId GetHostId() const override { return m_inner->GetHostId(); }
-    bool HasPlayer(plat::NetPlayerId id) const override { return m_inner->HasPlayer(id); }
-    std::string GetAddress() const override { return m_inner->GetAddress(); }
-    std::string GetPlayerName(plat::NetPlayerId id) const override { return m_inner->GetPlayerName(id); }
-    bool SetPlayerName(const std::string& name) override { return m_inner->SetPlayerName(name); }
-    void SetJoinable(bool joinable) override { m_inner->SetJoinable(joinable); }
-    bool Send(plat::NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override
-    {
-        if (size > 0 && (data[0] == tovNet::kParamsUpdate || data[0] == tovNet::kParamsFull))
-            m_sentTo.push_back(to);
-        return m_inner->Send(to, data, size, guaranteed);
-    }
-    bool Receive(plat::NetMessage& out, int32_t ms) override { return m_inner->Receive(out, ms); }
-    void Wake() override { m_inner->Wake(); }
-
-private:
-    std::unique_ptr<plat::NetSession> m_inner;
-    std::vector<plat::NetPlayerId>& m_sentTo;
-};
 
 // A player's share of the link goes with it: an answer it was owed is not sent once it has left
 // the session, nor once the host's session has closed and another opened (a transport numbers
@@ -1306,8 +1277,8 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
     {
         SCOPED_TRACE(close ? "the session closed" : "the player left");
         plat::LoopbackNetwork net;
-        std::vector<plat::NetPlayerId> sentTo;
-        tovDirectPlay h(std::make_unique<ParamsRecordingSession>(net.CreateSession(), sentTo));
+        std::vector<SentParams> sent;
+        tovDirectPlay h(std::make_unique<ParamsTap>(net.CreateSession(), sent));
         h.SetLocalName("Robin");
         h.SetMessageSink([](const std::string&) {});
         h.SetLinkClock(&installed.clock);
@@ -1316,7 +1287,8 @@ TEST(tovDirectPlayShares, NothingOwedIsSentAfterThePlayerLeftOrTheSessionClosed)
         const plat::NetPlayerId annId = ann.end->GetLocalId();
         ASSERT_TRUE(SeatedAndGreeted(h, ann));
         const auto header = tovNet::PlayerHeaderMsg().Write();
-        const auto sentToAnn = [&] { return std::count(sentTo.begin(), sentTo.end(), annId); };
+        const auto sentToAnn = [&]
+        { return std::count_if(sent.begin(), sent.end(), [&](const SentParams& one) { return one.to == annId; }); };
         const auto seated = sentToAnn();
         // Answered at once, then owed for the end of the second.
         h.HandleMessage({plat::NetMessage::Kind::App, annId, header});
