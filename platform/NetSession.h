@@ -61,7 +61,9 @@ struct NetMessage
         // System messages: id names the player.
         PlayerCreated,
         PlayerDestroyed,
-        // The session's host left and this player hosts it now.
+        // The session's host left and the player `from` hosts it now. Every player left hears it,
+        // queued right behind the old host's PlayerDestroyed, and GetHostId names `from` from then
+        // on; each player keeps its id and name.
         NewHost,
         // The host named this end's own player anew (the name asked for was taken).
         Renamed,
