@@ -297,6 +297,8 @@ int16_t PlaySoundStream(const char* path, bool loop, SoundEndCallback onEnd, uin
         return FailPlay(*slot, kSoundBufferFailed);
     if (!MixerOf().SetVolume(slot->buffer, volume))
         return FailPlay(*slot, kSoundVolumeFailed);
+    // A file shorter than the buffer plays once, padded with silence: refused, it would be lost
+    // while the caller heard success and waited for an end that never comes.
     if (!FillStream(*slot, 0, slot->bufferSize, 0))
         return FailPlay(*slot, kSoundReadFailed);
     plat::Event* event = state.events[1 + (slot - state.slots)].get();

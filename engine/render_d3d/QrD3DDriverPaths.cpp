@@ -1,5 +1,7 @@
 // The render paths of QrD3DDriver: geometry arrays in, culled and prepared records, emitted
 // directly or through the clipper, drawn as one batch (flushed as often as the buffer fills).
+// No floating-point mode is set around a path: x86-64 float arithmetic is SSE, single precision
+// with no x87 control word, and the compiler assumes round-to-nearest (truncation is the casts').
 
 #include "QrBound.h"
 #include "QrColorA.h"

@@ -418,7 +418,8 @@ QrImage* QrD3DRender::GetBufferImage(uint32_t kind)
 
 void QrD3DRender::BlitImage(QrImage* image, const QrRect* source, int32_t x, int32_t y, uint8_t keyed)
 {
-    // Clipped at every edge: a picture partly outside the back buffer loses only that part.
+    // Clipped at the left and top too, not only the right and bottom: a blit handed a rectangle
+    // reaching outside the back buffer would write outside its memory.
     auto* target = QrDynamicCast<QrDDImage>(GetBufferImage(1));
     if (image && target)
         QrDDImage::BlitImage(this, target, image, source, x, y, keyed != 0);

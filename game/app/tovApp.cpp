@@ -231,6 +231,7 @@ bool tovApp::CreateAll()
     RegisterScreens();
     LoadCursors();
     LoadSounds();
+    // No video probe: the clip decoder needs no start-up of its own, and the probe's answer was never kept.
     m_rigFactory = std::make_unique<tovAnglingRigFactory>();
     SetRigFactory(m_rigFactory.get());
     m_fishingHooks = std::make_unique<tovFishingHooks>();

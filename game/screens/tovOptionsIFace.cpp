@@ -69,8 +69,8 @@ int32_t tovOptionsIFace::DetailLevel(float value)
 
 float tovOptionsIFace::DetailValue(int32_t level)
 {
-    // The profile reader refuses a detail above 1: the top of the bar must not round past it.
-    return level + 1 >= 1 ? std::min(float(level + 1) * 0.06666667f, 1.0f) : 0.0f;
+    // In single precision the top of the bar, 15 × 0.06666667, is exactly 1: the profile's bound.
+    return level + 1 >= 1 ? float(level + 1) * 0.06666667f : 0.0f;
 }
 
 void tovOptionsIFace::Prepare(int32_t)

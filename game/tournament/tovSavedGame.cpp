@@ -12,7 +12,8 @@ namespace
 
 constexpr size_t kGameNumberOffset = 28;
 constexpr size_t kWeatherOffset = 32;
-// Version 8 keeps the career row in the header's alignment word, which older versions zeroed.
+// The career row lies in the header's alignment word: in version 6 plus one (0: not known), in
+// version 8 as it is (-1: none).
 constexpr size_t kCareerRowOffset = 404;
 constexpr int32_t kCareerRows = 4;
 constexpr size_t kClockOffset = 408;
@@ -104,7 +105,7 @@ void tovSavedGame::WriteHeader(std::vector<uint8_t>& bytes) const
     Pad(out, kWeatherOffset);
     weather.Write(out);
     Pad(out, kCareerRowOffset);
-    out.I32(careerRow);
+    out.I32(InRange(careerRow, 0, kCareerRows - 1) ? careerRow + 1 : 0);
     Pad(out, kClockOffset);
     WriteBytes(out, clock);
     WriteBytes(out, season.running);
@@ -175,7 +176,7 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
 {
     plat::ByteReader in(data, size);
     const int32_t version = size >= 4 ? in.I32() : kVersion;
-    if (version != kVersion && version != kVersionWithoutMarks && version != kVersionWithoutNumber)
+    if (version != kVersion && version != kVersionWithNumber && version != kVersionWithMarks)
         return ReadResult::kWrongVersion;
     if (size < kHeaderSize)
         return ReadResult::kBadHeader;
@@ -186,11 +187,13 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     tournamentLengthSetting = in.I32();
     terrainSector = in.I32();
     in.Seek(kGameNumberOffset);
-    gameNumber = version != kVersionWithoutNumber ? in.U32() : HeaderHash(data);
+    gameNumber = in.U32();
+    if (version == kVersion && gameNumber == 0)
+        gameNumber = HeaderHash(data);
     in.Seek(kWeatherOffset);
     const bool weatherRead = weather.Read(in);
     in.Seek(kCareerRowOffset);
-    careerRow = in.I32();
+    const int32_t rowWord = in.I32();
     in.Seek(kClockOffset);
     ReadBytes(in, clock);
     ReadBytes(in, season.running);
@@ -201,10 +204,12 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     ReadWords(in, season.winnings);
     day = in.I32();
     ReadBytes(in, standings);
-    if (version < kVersion)
+    if (version == kVersion && !InRange(rowWord, 0, kCareerRows))
+        return ReadResult::kBadHeader;
+    careerRow = version == kVersion ? rowWord - 1 : version == kVersionWithMarks ? rowWord : -1;
+    if (version == kVersionWithNumber)
     {
-        // Older saves kept no career row and no player marks; the words held nothing read.
-        careerRow = -1;
+        // Version 7 kept no career row and no player marks; the words held nothing read.
         std::fill_n(standings.begin() + kStandingsMarksOffset, kStandingsRows * 4, uint8_t{0});
     }
     else if (!InRange(careerRow, -1, kCareerRows - 1))

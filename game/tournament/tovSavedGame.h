@@ -16,11 +16,13 @@
 class tovSavedGame
 {
 public:
-    static constexpr int32_t kVersion = 8;
-    // The version before the career row and the standings' player marks.
-    static constexpr int32_t kVersionWithoutMarks = 7;
-    // The version before the game number; such a save's number is a hash of its header.
-    static constexpr int32_t kVersionWithoutNumber = 6;
+    // The format's version, which every reader of it takes. What this game adds (the game
+    // number, the career row, the standings' player marks) lies in words the format reserves,
+    // each coded so that zero says "not known": a save of another writer holds zeros there.
+    static constexpr int32_t kVersion = 6;
+    // Versions this game wrote before: 7 with the game number, 8 with the row and marks too.
+    static constexpr int32_t kVersionWithNumber = 7;
+    static constexpr int32_t kVersionWithMarks = 8;
     // The standings' player marks: the first words of the block after the names.
     static constexpr size_t kStandingsMarksOffset = 1600;
     static constexpr size_t kHeaderSize = 3808;
@@ -104,10 +106,11 @@ public:
         kBadRecords,
     };
 
-    // The session's game number (never 0 in a file that loads).
+    // The session's game number (never 0 in a file that loads: a save that does not know it is
+    // numbered by a hash of its header).
     uint32_t gameNumber = 0;
     // The profile's career row the game was counted in (0 to 3); -1 when none was kept (and in
-    // every save of an older version).
+    // a save of version 7 or of another writer).
     int32_t careerRow = -1;
     int32_t lakeId = -1;
     int32_t mode = kQuickFish;

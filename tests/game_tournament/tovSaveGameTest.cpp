@@ -97,8 +97,8 @@ TEST_F(tovSaveGameTest, OnlyASeasonGameRestoresTheSeasonBlock)
 }
 
 // A loaded game is the game that was saved, so that its final is credited once: the file keeps
-// the game's number, as did the version before it, and an earlier file without one is numbered
-// by its header, alike at every load.
+// the game's number, as version 7 did, and one that does not know it (a zero) is numbered by its
+// header, alike at every load.
 TEST_F(tovSaveGameTest, ALoadedGameKeepsTheNumberOfTheGameSaved)
 {
     StartGame(1, tovGameSession::kTournament);
@@ -117,7 +117,7 @@ TEST_F(tovSaveGameTest, ALoadedGameKeepsTheNumberOfTheGameSaved)
     EXPECT_EQ(loadAfterAnotherGame(path), saved);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(plat::ReadFile(path, bytes));
-    Poke(bytes, 0, tovSavedGame::kVersionWithoutMarks);
+    Poke(bytes, 0, tovSavedGame::kVersionWithNumber);
     const std::string seven = m_dir.File("seven.wsv");
     ASSERT_TRUE(plat::WriteFile(seven, bytes.data(), bytes.size()));
     EXPECT_EQ(loadAfterAnotherGame(seven), saved);
@@ -160,8 +160,8 @@ public:
 };
 
 // A game is credited in the row it was counted in, saved, loaded alone or with a session open:
-// a network tournament in the network row, a single-player one in its skill's. A save of the
-// version before kept no row: its load follows the game the player now plays. A load starts
+// a network tournament in the network row, a single-player one in its skill's. A save of
+// version 7 kept no row: its load follows the game the player now plays. A load starts
 // with no cut of the game before.
 TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
 {
@@ -192,7 +192,7 @@ TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
         {
             std::vector<uint8_t> bytes;
             ASSERT_TRUE(plat::ReadFile(path, bytes));
-            Poke(bytes, 0, tovSavedGame::kVersionWithoutMarks);
+            Poke(bytes, 0, tovSavedGame::kVersionWithNumber);
             ASSERT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
         }
         // Another game, cut from its field, in between.
@@ -297,7 +297,7 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         {1012 + 12, tovSavedGame::kMaxSeasonOunces + 1, R::kBadHeader, "more fish than every event's days hold"},
         {1028 + 4, -1, R::kBadHeader, "negative season winnings"},
         {1028 + 8, 32 * 4 * 2500 + 1, R::kBadHeader, "more winnings than every event's prize"},
-        {28, 0, R::kBadHeader, "no game number"},
+        {404, 5, R::kBadHeader, "career row past the last, plus one"},
         {1044, 0, R::kBadHeader, "day 0"},
         // The season of its length (2): its flag off, or no event left to fish.
         {464, 0x04000201, R::kBadHeader, "its length's season not under way"},
@@ -310,6 +310,15 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         std::vector<uint8_t> bytes = valid;
         Poke(bytes, c.offset, c.value);
         EXPECT_EQ(LoadRefused(bytes, c.what), c.result) << c.what;
+    }
+    // Versions 7 and 8 always kept a game number; version 6 says "not known" with a zero.
+    for (const int32_t version : {tovSavedGame::kVersionWithNumber, tovSavedGame::kVersionWithMarks})
+    {
+        std::vector<uint8_t> bytes = valid;
+        Poke(bytes, 0, version);
+        Poke(bytes, 404, 0);
+        Poke(bytes, 28, 0);
+        EXPECT_EQ(LoadRefused(bytes, "no game number"), R::kBadHeader) << version;
     }
     std::vector<uint8_t> names = valid;
     std::memset(&names[1048], 'x', 80);

@@ -78,7 +78,7 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         size_t offset;
         int32_t value;
     } words[] = {
-        {0, 8},
+        {0, 6},
         {4, 1},
         {8, 5},
         {12, 3},
@@ -87,7 +87,7 @@ TEST(tovSavedGame, HeaderAndAnglerRecordLieAtTheirOffsets)
         {24, 9},
         {28, 77},
         {32, 1234},
-        {404, 2},
+        {404, 3}, // career row 2, plus one
         {468, 11},
         {480, 14},
         {484, 1},
@@ -148,13 +148,12 @@ TEST(tovSavedGame, WriteReadWriteIsByteIdentical)
     }
 }
 
-// A save without a number is numbered by its whole header: two saves of one lake, mode and
-// settings are two games.
-TEST(tovSavedGame, AnOldSavesNumberHangsOnItsWholeHeader)
+// A save that does not know its number is numbered by its whole header: two saves of one lake,
+// mode and settings are two games.
+TEST(tovSavedGame, AnUnknownGameNumberHangsOnTheWholeHeader)
 {
     const auto numberOf = [](std::vector<uint8_t> bytes)
     {
-        bytes[0] = static_cast<uint8_t>(tovSavedGame::kVersionWithoutNumber);
         std::fill_n(bytes.begin() + 28, 4, uint8_t{0});
         tovSavedGame game;
         EXPECT_EQ(game.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
@@ -172,34 +171,39 @@ TEST(tovSavedGame, AnOldSavesNumberHangsOnItsWholeHeader)
     EXPECT_NE(numberOf(otherWeather.Write()), first);
 }
 
-// Every version this game wrote loads: an older one with no career row and no player marks (its
-// words there held nothing the game read), this one with both; a damaged row or mark is refused.
-TEST(tovSavedGame, EveryVersionLoadsAndOnlyTheNewestKeepsRowAndMarks)
+// Every version this game wrote loads: 6 with the career row plus one and the player marks, 7
+// with neither (its words there held nothing read), 8 with the row as it is; a row out of its
+// coding's range, or a mark that cannot be negated, is refused.
+TEST(tovSavedGame, EveryVersionLoadsWithWhatItKept)
 {
     const std::vector<uint8_t> written = Sample(2, "Pat").Write();
+    constexpr auto kOk = tovSavedGame::ReadResult::kOk;
+    constexpr auto kBad = tovSavedGame::ReadResult::kBadHeader;
     const struct
     {
-        int32_t version;
-        size_t at;
-        int32_t value;
+        int32_t version, rowWord, markWord;
         tovSavedGame::ReadResult result;
         int32_t careerRow, mark;
     } cases[] = {
-        {8, 0, 0, tovSavedGame::ReadResult::kOk, 2, -3},
-        {7, 0, 0, tovSavedGame::ReadResult::kOk, -1, 0},
-        {6, 0, 0, tovSavedGame::ReadResult::kOk, -1, 0},
-        {8, 404, -1, tovSavedGame::ReadResult::kOk, -1, -3},
-        {8, 404, 3, tovSavedGame::ReadResult::kOk, 3, -3},
-        {8, 404, 4, tovSavedGame::ReadResult::kBadHeader, 0, 0},
-        {8, 404, -2, tovSavedGame::ReadResult::kBadHeader, 0, 0},
-        {7, 404, 99, tovSavedGame::ReadResult::kOk, -1, 0},
-        {8, 2652, INT32_MIN, tovSavedGame::ReadResult::kBadHeader, 0, 0},
-        {7, 2652, INT32_MIN, tovSavedGame::ReadResult::kOk, -1, 0},
-        {5, 0, 0, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
-        {9, 0, 0, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
+        {6, 3, -3, kOk, 2, -3},
+        {6, 4, 5, kOk, 3, 5},
+        {6, 5, -3, kBad, 0, 0},
+        {6, -1, -3, kBad, 0, 0},
+        {6, 3, INT32_MIN, kBad, 0, 0},
+        {7, 99, INT32_MIN, kOk, -1, 0},
+        {8, 2, -3, kOk, 2, -3},
+        {8, -1, -3, kOk, -1, -3},
+        {8, 3, -3, kOk, 3, -3},
+        {8, 4, -3, kBad, 0, 0},
+        {8, -2, -3, kBad, 0, 0},
+        {8, 2, INT32_MIN, kBad, 0, 0},
+        {5, 3, -3, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
+        {9, 3, -3, tovSavedGame::ReadResult::kWrongVersion, 0, 0},
     };
     for (const auto& c : cases)
     {
+        SCOPED_TRACE(testing::Message() << "version " << c.version << ", row word " << c.rowWord << ", mark "
+                                        << c.markWord);
         std::vector<uint8_t> bytes = written;
         const auto put = [&](size_t at, int32_t v)
         {
@@ -207,24 +211,49 @@ TEST(tovSavedGame, EveryVersionLoadsAndOnlyTheNewestKeepsRowAndMarks)
                 bytes[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k));
         };
         put(0, c.version);
-        if (c.at != 0)
-            put(c.at, c.value);
+        put(404, c.rowWord);
+        put(2652, c.markWord);
         tovSavedGame read;
-        ASSERT_EQ(read.Read(bytes.data(), bytes.size()), c.result) << c.version << " at " << c.at;
-        if (c.result != tovSavedGame::ReadResult::kOk)
+        ASSERT_EQ(read.Read(bytes.data(), bytes.size()), c.result);
+        if (c.result != kOk)
             continue;
-        EXPECT_EQ(read.careerRow, c.careerRow) << c.version << " at " << c.at;
+        EXPECT_EQ(read.gameNumber, 77u);
+        EXPECT_EQ(read.careerRow, c.careerRow);
         int32_t mark = 0;
         std::memcpy(&mark, read.standings.data() + 1604, 4);
-        EXPECT_EQ(mark, c.mark) << c.version << " at " << c.at;
+        EXPECT_EQ(mark, c.mark);
         EXPECT_EQ(read.day, 3);
         EXPECT_EQ(read.profileName, "Pat");
         // Saved again, it is this version's save of the same game.
         const std::vector<uint8_t> again = read.Write();
         tovSavedGame reread;
-        ASSERT_EQ(reread.Read(again.data(), again.size()), tovSavedGame::ReadResult::kOk) << c.version;
-        EXPECT_EQ(reread, read) << c.version;
+        ASSERT_EQ(reread.Read(again.data(), again.size()), kOk);
+        EXPECT_EQ(reread, read);
     }
+}
+
+// Another writer of the format leaves every reserved word zero: its save loads as the same game
+// with the number, the career row and the player marks not known.
+TEST(tovSavedGame, ASaveWithItsReservedWordsZeroLoadsWithNothingAddedKnown)
+{
+    const tovSavedGame sample = Sample(3, "Pat");
+    std::vector<uint8_t> bytes = sample.Write();
+    const auto zero = [&](size_t at, size_t size) { std::fill_n(bytes.begin() + at, size, uint8_t{0}); };
+    zero(28, 4);
+    zero(404, 4);
+    zero(2648, 800);
+    zero(3608, 80);
+    zero(3768, 40);
+    for (size_t record : {3808u, 3808u + 1816u + 4u, 3808u + 2 * 1816u + 4u})
+        zero(record + 1756, 4);
+    tovSavedGame read;
+    ASSERT_EQ(read.Read(bytes.data(), bytes.size()), tovSavedGame::ReadResult::kOk);
+    EXPECT_NE(read.gameNumber, 0u);
+    tovSavedGame expected = sample;
+    expected.gameNumber = read.gameNumber;
+    expected.careerRow = -1;
+    std::fill_n(expected.standings.begin() + 1600, 800, uint8_t{0});
+    EXPECT_EQ(read, expected);
 }
 
 // A count past the order's 32 events is refused for every length, also where every word past
