@@ -390,10 +390,13 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
         EXPECT_NE(Current(), c.road.back());
         EXPECT_EQ(c.read(), before) << "the visit's start was taken again after the look";
     }
+    // The tackle set is the program's: the edit stays behind in no other test.
+    TheTackleSet().LoadFromProfile(TheUserProfile());
 }
 
-// A host's network set-up begins the game and resets the players on a visit; a look at the help
-// picture begins no other game, which every joiner would take, and resets nobody.
+// A host's network set-up begins the game on a visit; a look at the help picture begins no other
+// (which every joiner would take and answer): the game number and the joiners' phases, as the host
+// sees them, stand.
 TEST_F(tovHelpLookAsideTest, AHostsLookOverTheSetUpBeginsNoGame)
 {
     plat::LoopbackNetwork net;
@@ -414,10 +417,23 @@ TEST_F(tovHelpLookAsideTest, AHostsLookOverTheSetUpBeginsNoGame)
     const int32_t joiners[] = {c.GetLocalSlot(), d.GetLocalSlot()};
     ASSERT_TRUE(WaitUntil([&] { return h.IsSlotActive(joiners[0]) && h.IsSlotActive(joiners[1]); }, all));
 
-    tovNetworkPlay& own = TheNetworkPlay();
-    SetNetworkPlay(&h);
-    SetNetworkLaunch(true);
-    NetResetPlayers(0);
+    // The host's session is the application's until the sessions go.
+    struct Seated
+    {
+        tovNetworkPlay& own = TheNetworkPlay();
+        explicit Seated(tovNetworkPlay& session)
+        {
+            SetNetworkPlay(&session);
+            SetNetworkLaunch(true);
+            NetResetPlayers(0);
+        }
+        ~Seated()
+        {
+            SetNetworkLaunch(false);
+            SetNetworkPlay(&own);
+            NetResetPlayers(0);
+        }
+    } seated(h);
     m_app->SwitchScreen(kProfiles);
     m_app->SwitchScreen(kSetup);
     const uint16_t game = h.GetGameNumber();
@@ -434,10 +450,6 @@ TEST_F(tovHelpLookAsideTest, AHostsLookOverTheSetUpBeginsNoGame)
     EXPECT_EQ(h.GetGameNumber(), game);
     EXPECT_EQ(h.GetPlayerPhase(joiners[0]), phases[0]);
     EXPECT_EQ(h.GetPlayerPhase(joiners[1]), phases[1]);
-
-    SetNetworkLaunch(false);
-    SetNetworkPlay(&own);
-    NetResetPlayers(0);
 }
 
 } // namespace
