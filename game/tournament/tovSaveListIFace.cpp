@@ -67,7 +67,15 @@ void tovSaveListIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(m_group);
+    const int32_t picked = m_picked;
+    const int32_t top = m_top;
     BuildFileList();
+    // Back from the help picture the visit goes on: the picked game stays picked.
+    if (IsBackFromLook(previousId) && picked < GetCount())
+    {
+        m_picked = picked;
+        m_top = top;
+    }
 }
 
 void tovSaveListIFace::Leave(int32_t)

@@ -7,6 +7,8 @@
 
 #include "tovAnglerLookIFace.h"
 #include "tovApp.h"
+#include "tovInstallSettings.h"
+#include "tovLoadGameIFace.h"
 #include "tovOptionsIFace.h"
 #include "tovProfileIFace.h"
 #include "tovProgramEnvironment.h"
@@ -328,15 +330,23 @@ TEST_F(tovHelpLookAsideTest, EveryWayBackLandsAsWithoutTheHelpPicture)
 // the visit began with, the look notwithstanding.
 TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
 {
-    // A second profile to choose.
+    // A second profile to choose, and two saved games (the list reads only their names).
     ASSERT_TRUE(SaveUserProfile(TheUserProfile()));
     std::filesystem::copy_file(ProfileFilePath(TheUserProfile().GetName()), ProfileFilePath("Second Angler"));
+    std::filesystem::create_directories(SaveFilePath(""));
+    for (const char* game : {"first.wsv", "second.wsv"})
+        std::filesystem::copy_file(ProfileFilePath("Second Angler"), SaveFilePath(game));
     TheGameSession()->SetMode(tovGameSession::kTournament);
     auto profileRow = [this]
     {
         const tovProfileIFace* profiles = Shown<tovProfileIFace>();
         const int32_t other = (profiles->GetSelected() + 1) % static_cast<int32_t>(profiles->GetNames().size());
         ClickAt(200, 115 + 41 * other);
+    };
+    auto loadRow = [this]
+    {
+        const tovLoadGameIFace* load = Shown<tovLoadGameIFace>();
+        ClickAt(200, 135 + 33 * ((load->GetPicked() + 1) % load->GetCount()));
     };
     struct Change
     {
@@ -369,6 +379,7 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
          {kGameSelect, kProfiles},
          profileRow,
          [this] { return Shown<tovProfileIFace>()->GetSelected(); }},
+        {"load's pick", {kMainMenu, kLoadGame}, loadRow, [this] { return Shown<tovLoadGameIFace>()->GetPicked(); }},
     };
     for (const Change& c : changes)
     {
