@@ -5,7 +5,6 @@
 
 #include "../game_net/NetSessionPair.h"
 
-#include "tovAnglerLookIFace.h"
 #include "tovApp.h"
 #include "tovInstallSettings.h"
 #include "tovLoadGameIFace.h"
@@ -23,7 +22,6 @@
 #include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
 #include "tovShellIFace.h"
-#include "tovSoundSettings.h"
 #include "tovUserProfile.h"
 
 #include "SoundManager.h"
