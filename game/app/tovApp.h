@@ -46,8 +46,7 @@ class tovApp : public qrxBaseApp, public qrxScratchImage, public tovAppServices
 {
 public:
     static constexpr const char* kTitle = "TOV Tarnholm Demo 1.0";
-    static constexpr int32_t kMainMenuId = 8;
-    static constexpr int32_t kHelpPictureId = 22;
+    // kMainMenuId and kHelpPictureId come with tovAppServices, where the screens see them too.
     static constexpr int32_t kSponsorListId = 16;
     static constexpr int32_t kExitSplashId = 24;
     static constexpr int32_t kIntroId = 13;

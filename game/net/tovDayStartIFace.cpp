@@ -31,7 +31,7 @@ constexpr uint32_t kBackSound = 6188;
 constexpr uint32_t kStartSound = 6183;
 constexpr uint32_t kLakeAnnouncement = 17;
 constexpr int32_t kFishingScreen = 2;
-constexpr int32_t kHelpScreen = 22;
+constexpr int32_t kHelpScreen = tovAppServices::kHelpPictureId;
 constexpr int32_t kCutTextX = 170;
 constexpr int32_t kCutTextY = 400;
 

@@ -92,10 +92,13 @@ void tovAnglerLookIFace::AddButtons()
     }
 }
 
-void tovAnglerLookIFace::Enter(int32_t)
+void tovAnglerLookIFace::Enter(int32_t previousId)
 {
     m_nextScreen = 0;
-    m_preview.SetRotate(true);
+    // Back from the help picture the visit goes on: Back still puts back the values of its start.
+    const bool visit = !IsBackFromLook(previousId);
+    if (visit)
+        m_preview.SetRotate(true);
     tovUserProfile& profile = TheUserProfile();
     m_genderButton = profile.GetGender() ? kFemaleButton : kMaleButton;
     AddButtons();
@@ -105,9 +108,12 @@ void tovAnglerLookIFace::Enter(int32_t)
     UnloadGroup(kGroup);
     if (QrRender* renderer = Renderer())
         renderer->SetBackgroundColor(QrPoint3(0.0f, 0.0f, 0.0f));
-    m_savedGender = profile.GetGender();
-    for (int32_t i = 0; i < 3; ++i)
-        m_savedLooks[i] = profile.GetLook(i);
+    if (visit)
+    {
+        m_savedGender = profile.GetGender();
+        for (int32_t i = 0; i < 3; ++i)
+            m_savedLooks[i] = profile.GetLook(i);
+    }
     m_preview.StepLook1(0);
     m_preview.StepLook2(0);
     m_preview.StepLook3(0);

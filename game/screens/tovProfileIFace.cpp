@@ -110,7 +110,7 @@ void tovProfileIFace::Prepare(int32_t)
     LoadGroup(kGroup);
 }
 
-void tovProfileIFace::Enter(int32_t)
+void tovProfileIFace::Enter(int32_t previousId)
 {
     m_createMode = false;
     MakeButtons();
@@ -121,6 +121,13 @@ void tovProfileIFace::Enter(int32_t)
     UnloadGroup(kGroup);
     MakeFields();
     m_focus = 0;
+    // Back from the help picture the visit goes on: the row the player chose stays chosen, and
+    // the network dialog is not put up again.
+    if (IsBackFromLook(previousId))
+    {
+        Scan("");
+        return;
+    }
     m_sessionTried = false;
     m_selected = 0;
     m_firstShown = 0;
@@ -234,6 +241,9 @@ void tovProfileIFace::Scan(const std::string& wanted)
             return true;
         },
         &context);
+    // No name wanted: the selection stays.
+    if (wanted.empty())
+        return;
     const std::string path = WantedPath(wanted);
     const auto found = std::find(m_entries.begin(), m_entries.end(), path);
     if (found == m_entries.end())

@@ -13,7 +13,6 @@ constexpr uint32_t kGroup = 28;
 constexpr uint32_t kBackground = 5000;
 constexpr uint32_t kClickSound = 6183;
 constexpr int32_t kPageScreen = 17;
-constexpr int32_t kMainMenuScreen = 8;
 
 struct PageButton
 {
@@ -61,7 +60,7 @@ void tovSponsorListIFace::Enter(int32_t previousId)
     for (const PageButton& b : kPageButtons)
         AddButton(new tovShellButton(b.x, b.y, b.hover, b.pressed, kClickSound, [this, b] { OpenPage(b.id - 1); }),
                   b.id);
-    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = kMainMenuScreen; }),
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = tovAppServices::kMainMenuId; }),
               kBackButton);
     m_background = Picture(kBackground);
     m_nextScreen = 0;

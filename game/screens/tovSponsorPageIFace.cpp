@@ -16,7 +16,6 @@ tovSponsorPageIFace* g_instance = nullptr;
 constexpr uint32_t kGroup = 27;
 constexpr uint32_t kFirstPicture = 5100;
 constexpr uint32_t kClickSound = 6183;
-constexpr int32_t kMainMenuScreen = 8;
 
 constexpr const char* kPageFiles[tovSponsorPageIFace::kPageCount] = {
     "harrowlake.htm", "tarnline.htm",   "kettlebay.htm",  "ironreel.htm",  "mossback.htm",   "riverrun.htm",
@@ -63,7 +62,8 @@ void tovSponsorPageIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
     AddButton(new tovShellButton(485, 432, 5121, 5122, kClickSound, [this] { Visit(); }), kVisit);
-    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = kMainMenuScreen; }), kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { m_nextScreen = tovAppServices::kMainMenuId; }),
+              kBack);
     m_background = Picture(kFirstPicture + static_cast<uint32_t>(m_pageIndex));
     m_nextScreen = 0;
     ShowAppCursor(true);

@@ -213,12 +213,12 @@ void tovTackleBoxIFace::AddButtons()
 
 void tovTackleBoxIFace::Enter(int32_t previousId)
 {
-    // Back from a screen opened from here (the help picture), the earlier return screen holds.
-    if (previousId != m_leftFor)
-        m_returnScreen = previousId;
+    // Back from the help picture the visit goes on: its return screen, and the rods as edited.
+    const bool visit = TakeWayBack(previousId);
     m_nextScreen = 0;
     tovTackleSet& set = TheTackleSet();
-    set.LoadFromProfile(TheUserProfile());
+    if (visit)
+        set.LoadFromProfile(TheUserProfile());
     AddButtons();
     for (const auto& range : kFixedPictures)
         for (uint32_t id = range[0]; id <= range[1]; ++id)
@@ -241,7 +241,6 @@ void tovTackleBoxIFace::Leave(int32_t)
 void tovTackleBoxIFace::Exit(int32_t nextId)
 {
     UnloadGroup(kLureGroup);
-    m_leftFor = nextId;
     m_nextScreen = nextId;
     ShowAppCursor(true);
 }

@@ -84,7 +84,6 @@ private:
 
     bool m_rodPage = true;
     int32_t m_lastOption = kOptionOff;
-    int32_t m_leftFor = 0;
     tovTackleSet::RodSet m_copy{};
     std::map<uint32_t, QrPointer<QrImage>> m_pictures;
 };

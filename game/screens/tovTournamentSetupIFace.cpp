@@ -85,13 +85,18 @@ tovTournamentSetupIFace::tovTournamentSetupIFace()
 
 tovTournamentSetupIFace::~tovTournamentSetupIFace() = default;
 
-void tovTournamentSetupIFace::Prepare(int32_t)
+void tovTournamentSetupIFace::Prepare(int32_t previousId)
 {
     LoadGroup(kGroup);
+    // A look at the help picture is no new visit: it begins no game, resets nobody, keeps lake and values.
+    const bool visit = !IsBackFromLook(previousId);
     if (IsNetworkLaunch())
     {
-        WaitForTheLastGame();
-        NetResetPlayers(0);
+        if (visit)
+        {
+            WaitForTheLastGame();
+            NetResetPlayers(0);
+        }
         if (tovGameSession* session = TheGameSession())
         {
             session->SetMode(tovGameSession::kTournament);
@@ -101,7 +106,8 @@ void tovTournamentSetupIFace::Prepare(int32_t)
         }
         NetSyncPhase(0);
     }
-    m_lakeIndex = TheLakeCatalogue().GetCurrentLakeIndex();
+    if (visit)
+        m_lakeIndex = TheLakeCatalogue().GetCurrentLakeIndex();
     // A current lake the catalogue does not list shows the first one, so accept has a lake.
     if (m_lakeIndex < 0 && LakeCount() > 0)
         m_lakeIndex = 0;
@@ -118,6 +124,7 @@ void tovTournamentSetupIFace::Enter(int32_t previousId)
     if (previousId != m_lastNext)
         m_returnScreen = previousId;
     m_nextScreen = 0;
+    const bool visit = !IsBackFromLook(previousId);
     const int32_t mode = SessionMode();
     MakeButtons(mode);
     if (IsTournamentMode(mode))
@@ -127,8 +134,11 @@ void tovTournamentSetupIFace::Enter(int32_t previousId)
             m_dayLengthImages[static_cast<size_t>(i)] = Picture(kDayLengthImage + static_cast<uint32_t>(i));
             m_daysImages[static_cast<size_t>(i)] = Picture(kDaysImage + static_cast<uint32_t>(i));
         }
-        m_dayLength = std::clamp(TheUserProfile().GetSetting0(false), 0, kLevels - 1);
-        m_days = std::clamp(TheUserProfile().GetSetting1(false), 0, kLevels - 1);
+        if (visit)
+        {
+            m_dayLength = std::clamp(TheUserProfile().GetSetting0(false), 0, kLevels - 1);
+            m_days = std::clamp(TheUserProfile().GetSetting1(false), 0, kLevels - 1);
+        }
         m_panels[0] = Picture(kDayLengthPanel);
         m_panels[1] = Picture(kDaysPanel);
         if (mode == tovGameSession::kSeason)
@@ -167,8 +177,10 @@ void tovTournamentSetupIFace::MakeButtons(int32_t mode)
     arrow(kLakePrev, 472, 54, false, [this] { StepLake(-1); });
     arrow(kLakeNext, 596, 54, true, [this] { StepLake(1); });
     AddButton(new tovShellButton(53, 441, 16, 15, 6188,
-                                 [this]
-                                 { GoBack(SessionMode() == tovGameSession::kSeason ? kMainMenuId : m_returnScreen); }),
+                                 [this] {
+                                     GoBack(SessionMode() == tovGameSession::kSeason ? tovAppServices::kMainMenuId
+                                                                                     : m_returnScreen);
+                                 }),
               kBack);
     AddButton(new tovShellButton(156, 432, 21, 20, 6183, [this] { OnAccept(); }), kAccept);
     if (!IsTournamentMode(mode))

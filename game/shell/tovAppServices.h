@@ -17,6 +17,11 @@ class tovAppServices
 public:
     virtual ~tovAppServices() = default;
 
+    // The application's screens the layers below it lead to by number; the application's own
+    // names (tovApp::kMainMenuId), said here where those layers can see them.
+    static constexpr int32_t kMainMenuId = 8;
+    static constexpr int32_t kHelpPictureId = 22;
+
     // Null before the renderer exists and after it failed.
     virtual QrRender* GetRenderer() = 0;
     virtual QrDisplay* GetDisplay() = 0;

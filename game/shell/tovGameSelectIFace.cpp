@@ -72,7 +72,7 @@ void tovGameSelectIFace::Enter(int32_t previousId)
         toggle->SetTogglePictures(45, 46, 47, 48);
         AddButton(toggle, id);
     }
-    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { GoBack(kMainMenuId); }), kBack);
+    AddButton(new tovShellButton(53, 441, 16, 15, kClickSound, [this] { GoBack(tovAppServices::kMainMenuId); }), kBack);
     m_background = Picture(kBackground);
     m_nextScreen = 0;
     SelectSkill(m_skillButton);

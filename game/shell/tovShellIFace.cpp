@@ -110,7 +110,7 @@ bool tovShellIFace::AllowsEscape()
 
 void tovShellIFace::GoBack(int32_t screen)
 {
-    if (screen == kMainMenuId && HoldsPlayerBeforeFirstDay(*this))
+    if (screen == tovAppServices::kMainMenuId && HoldsPlayerBeforeFirstDay(*this))
         AskToLeave();
     else
         m_nextScreen = screen;
@@ -121,18 +121,32 @@ void tovShellIFace::AskToLeave()
     AskToLeaveBeforeFirstDay();
 }
 
-bool tovShellIFace::TakeWayBack(int32_t previousId)
+namespace
+{
+
+// The help picture, when previousId is it.
+const qrxInterface* HelpPictureAt(int32_t previousId)
 {
     const qrxBaseApp* app = qrxBaseApp::GetCurrentApp();
-    const qrxInterface* help = app != nullptr ? app->GetInterface(kHelpPictureId) : nullptr;
-    if (previousId != kHelpPictureId || help == nullptr)
-    {
-        m_returnScreen = previousId;
-        return true;
-    }
-    if (app->GetInterface(help->m_returnScreen) == this)
+    if (app == nullptr || previousId != tovAppServices::kHelpPictureId)
+        return nullptr;
+    return app->GetInterface(previousId);
+}
+
+} // namespace
+
+bool tovShellIFace::IsBackFromLook(int32_t previousId) const
+{
+    const qrxInterface* help = HelpPictureAt(previousId);
+    return help != nullptr && qrxBaseApp::GetCurrentApp()->GetInterface(help->m_returnScreen) == this;
+}
+
+bool tovShellIFace::TakeWayBack(int32_t previousId)
+{
+    if (IsBackFromLook(previousId))
         return false;
-    m_returnScreen = help->m_returnScreen;
+    const qrxInterface* help = HelpPictureAt(previousId);
+    m_returnScreen = help != nullptr ? help->m_returnScreen : previousId;
     return true;
 }
 

@@ -4,6 +4,7 @@
 // the main pack, drawing on the back buffer and presenting through the display).
 
 #include "qrxInterface.h"
+#include "tovAppServices.h"
 
 #include "QrImage.h"
 #include "QrPointer.h"
@@ -36,9 +37,6 @@ public:
     // and bottom: a screen whose texts the given band would hide names a gap of its own.
     virtual void PostedTextBand(int32_t& top, int32_t& bottom) const;
 
-    static constexpr int32_t kMainMenuId = 8;
-    static constexpr int32_t kHelpPictureId = 22;
-
     // The screens between a network join and the first day say so where they are declared. On
     // them, while this copy's game has not begun (NetIsBeforeFirstDay), the main menu would leave
     // the player seated with nothing leading back: Escape and a Back to the menu ask to leave the
@@ -58,6 +56,9 @@ protected:
     // false). Otherwise the screen came from previousId (from the one under the help picture,
     // when the picture's Escape led here), which becomes its way back.
     bool TakeWayBack(int32_t previousId);
+    // Back from the help picture opened over this screen: the visit goes on, and what a screen
+    // does once a visit (values taken, a game begun) is not done again.
+    bool IsBackFromLook(int32_t previousId) const;
 
     // The screen's buttons get the pointer's messages and are drawn.
     void DrawButtons();

@@ -14,7 +14,6 @@ namespace
 {
 tovSaveGameIFace* g_instance = nullptr;
 constexpr uint32_t kGroup = 19;
-constexpr int32_t kMainMenuScreen = 8;
 } // namespace
 
 tovSaveGameIFace::tovSaveGameIFace() : tovSaveListIFace(kGroup, 624, 625, 5)
@@ -136,7 +135,7 @@ bool tovSaveGameIFace::ConfirmOverwrite(int32_t answer, uintptr_t argument)
 void tovSaveGameIFace::SaveTo(const std::string& path)
 {
     if (tovSaveGame::SaveToFile(path))
-        m_nextScreen = kMainMenuScreen;
+        m_nextScreen = tovAppServices::kMainMenuId;
     else
         ShowMessage(kMessageOk, nullptr, 0, "Error saving file.");
 }

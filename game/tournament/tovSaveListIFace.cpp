@@ -17,7 +17,6 @@ namespace
 
 constexpr uint32_t kClickSound = 6183;
 constexpr uint32_t kMenuSound = 6188;
-constexpr int32_t kMainMenuScreen = 8;
 constexpr int32_t kRowLeft = 146;
 constexpr int32_t kRowRight = 494;
 constexpr int32_t kRowTop = 125;
@@ -44,7 +43,8 @@ void tovSaveListIFace::Enter(int32_t previousId)
 {
     m_returnScreen = previousId;
     AddButton(new tovShellButton(156, 432, 23, 22, kClickSound, [this] { OnAction(); }), kAction);
-    AddButton(new tovShellButton(53, 441, 18, 17, kMenuSound, [this] { m_nextScreen = kMainMenuScreen; }), kMainMenu);
+    AddButton(new tovShellButton(53, 441, 18, 17, kMenuSound, [this] { m_nextScreen = tovAppServices::kMainMenuId; }),
+              kMainMenu);
     AddButton(new tovShellButton(576, 167, 57, 58, kClickSound, [this] { m_top = std::max(0, m_top - m_pageStep); }),
               kPageUp);
     AddButton(new tovShellButton(576, 290, 59, 60, kClickSound,
@@ -67,7 +67,15 @@ void tovSaveListIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     ShowAppCursor(true);
     UnloadGroup(m_group);
+    const int32_t picked = m_picked;
+    const int32_t top = m_top;
     BuildFileList();
+    // Back from the help picture the visit goes on: the picked game stays picked.
+    if (IsBackFromLook(previousId) && picked < GetCount())
+    {
+        m_picked = picked;
+        m_top = top;
+    }
 }
 
 void tovSaveListIFace::Leave(int32_t)

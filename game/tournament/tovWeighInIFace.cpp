@@ -32,9 +32,9 @@ constexpr int32_t kAfterOpening = 838;
 constexpr int32_t kLivewellScreen = 3;
 constexpr int32_t kNextDayScreen = 2;
 constexpr int32_t kSetUpScreen = 4;
-constexpr int32_t kMainMenu = 8;
+constexpr int32_t kMainMenu = tovAppServices::kMainMenuId;
 constexpr int32_t kDayStartScreen = 19;
-constexpr int32_t kHelpPicture = 22;
+constexpr int32_t kHelpPicture = tovAppServices::kHelpPictureId;
 constexpr int32_t kCrowdSteps = 7;
 
 tovWeighInIFace* g_weighIn = nullptr;

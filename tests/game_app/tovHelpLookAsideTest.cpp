@@ -1,17 +1,28 @@
 // The help picture is a look aside: over every screen H opens it on, the player comes back from it
-// and takes the screen's way back, which lands where it lands without the look. The game's own
-// screens, the lake's screen standing in for the fishing mode (only where ways back lead).
+// and takes the screen's way back, which lands where it lands without the look; what the player
+// changed on the screen stands, and a host's set-up begins no game again. The game's own screens,
+// stand-ins for the fishing mode and the weigh-in (only where ways back lead).
+
+#include "../game_net/NetSessionPair.h"
 
 #include "tovApp.h"
+#include "tovInstallSettings.h"
+#include "tovLoadGameIFace.h"
+#include "tovOptionsIFace.h"
+#include "tovProfileIFace.h"
 #include "tovProgramEnvironment.h"
 #include "tovScreenTable.h"
+#include "tovTackleSet.h"
+#include "tovTournamentSetupIFace.h"
 
 #include "tovGameSession.h"
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
+#include "tovNetPhases.h"
 #include "tovNullNetworkPlay.h"
 #include "tovSessionHooks.h"
 #include "tovShellIFace.h"
+#include "tovUserProfile.h"
 
 #include "SoundManager.h"
 
@@ -24,6 +35,8 @@
 #include "QrTestFixture.h"
 #include "TestFiles.h"
 
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace
@@ -38,6 +51,7 @@ constexpr int32_t kAnglerLook = 6;
 constexpr int32_t kConditions = 7;
 constexpr int32_t kMainMenu = 8;
 constexpr int32_t kTackleBox = 9;
+constexpr int32_t kWeighIn = 10;
 constexpr int32_t kOptions = 11;
 constexpr int32_t kTravelMap = 12;
 constexpr int32_t kIntro = 13;
@@ -67,7 +81,7 @@ const tovScreenTable& LookAsideTable()
     {
         std::vector<tovScreenTable::Row> rows = tovScreenTable::Game().Rows();
         for (tovScreenTable::Row& row : rows)
-            if (row.id == kFishing)
+            if (row.id == kFishing || row.id == kWeighIn)
                 row.construct = [] { return std::unique_ptr<qrxInterface>(new LakeStandIn); };
         return tovScreenTable(rows);
     }();
@@ -81,7 +95,7 @@ public:
     bool IsSessionOpen() override { return true; }
 };
 
-// Between a season's events: a lake was fished, the next event's set-up is ahead.
+// A lake was fished: between a season's events, or a day under way.
 class BuiltWorld : public tovNullFishingModeHooks
 {
 public:
@@ -141,6 +155,16 @@ protected:
         Frame();
     }
     int32_t Current() const { return m_app->GetCurrentScreenId(); }
+    template <class Screen> Screen* Shown() const { return dynamic_cast<Screen*>(m_app->GetCurrentScreen()); }
+    // H, and the picture's Back.
+    void LookAtHelp()
+    {
+        const int32_t screen = Current();
+        Key('H');
+        ASSERT_EQ(Current(), kHelp);
+        ClickAt(60, 450);
+        ASSERT_EQ(Current(), screen) << "back from the help picture";
+    }
 
     testfiles::TempDir m_dir;
     plat::RecordingDebugSink m_quiet;
@@ -165,8 +189,10 @@ enum class Play
     kAlone,
     // Seated in a network game before its first day.
     kNetwork,
-    // A season between its events, a lake fished.
+    // A season between its events: a lake fished, its day weighed, none to resume.
     kSeason,
+    // A tournament's day under way on its lake, one to resume.
+    kDay,
 };
 
 struct Road
@@ -191,6 +217,8 @@ const Road kRoads[] = {
     {"main menu's Return to a season's next set-up", Play::kSeason, {kSetup, kMainMenu}, kOk, kSetup, false},
     // The help picture's Escape over the set-up: the menu comes from the set-up, as by its own Escape.
     {"main menu by Escape over the set-up", Play::kSeason, {kSetup, kHelp, kMainMenu}, kOk, kSetup, false},
+    // The weigh-in has begun: its day is not gone back to, though the picture came between.
+    {"main menu by Escape over the weigh-in", Play::kDay, {kWeighIn, kHelp, kMainMenu}, kOk, kMainMenu, false},
     {"game mode", Play::kAlone, {kMainMenu, kGameSelect}, kBack, kMainMenu, false},
     {"profiles", Play::kAlone, {kGameSelect, kProfiles}, kBack, kGameSelect, false},
     {"set-up", Play::kAlone, {kProfiles, kSetup}, kBack, kProfiles, false},
@@ -250,9 +278,14 @@ TEST_F(tovHelpLookAsideTest, EveryWayBackLandsAsWithoutTheHelpPicture)
             SetNetworkLaunch(network);
             SetNetworkPlay(network ? static_cast<tovNetworkPlay*>(&seated) : &own);
             NetResetPlayers(0);
-            SetFishingModeHooks(road.play == Play::kSeason ? static_cast<tovFishingModeHooks*>(&built) : &hooks);
-            TheGameSession()->SetMode(road.play == Play::kSeason ? tovGameSession::kSeason
-                                                                 : tovGameSession::kTournament);
+            const bool lake = road.play == Play::kSeason || road.play == Play::kDay;
+            SetFishingModeHooks(lake ? static_cast<tovFishingModeHooks*>(&built) : &hooks);
+            tovGameSession& session = *TheGameSession();
+            if (lake)
+                session.StartGame(tovGameSession::kQuickFish, false);
+            if (road.play == Play::kSeason)
+                session.SetDayOver();
+            session.SetMode(road.play == Play::kSeason ? tovGameSession::kSeason : tovGameSession::kTournament);
             for (int32_t id : road.road)
                 m_app->SwitchScreen(id);
             const int32_t screen = road.road.back();
@@ -288,6 +321,144 @@ TEST_F(tovHelpLookAsideTest, EveryWayBackLandsAsWithoutTheHelpPicture)
     SetNetworkLaunch(false);
     SetNetworkPlay(&own);
     SetFishingModeHooks(&hooks);
+}
+
+// On each screen with a control the player changes: the change, a look at the help picture, and
+// the change still stands; where the screen undoes its visit (Back, Cancel), that puts back what
+// the visit began with, the look notwithstanding.
+TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
+{
+    // A second profile to choose, and two saved games (the list reads only their names).
+    ASSERT_TRUE(SaveUserProfile(TheUserProfile()));
+    std::filesystem::copy_file(ProfileFilePath(TheUserProfile().GetName()), ProfileFilePath("Second Angler"));
+    std::filesystem::create_directories(SaveFilePath(""));
+    for (const char* game : {"first.wsv", "second.wsv"})
+        std::filesystem::copy_file(ProfileFilePath("Second Angler"), SaveFilePath(game));
+    TheGameSession()->SetMode(tovGameSession::kTournament);
+    auto profileRow = [this]
+    {
+        const tovProfileIFace* profiles = Shown<tovProfileIFace>();
+        const int32_t other = (profiles->GetSelected() + 1) % static_cast<int32_t>(profiles->GetNames().size());
+        ClickAt(200, 115 + 41 * other);
+    };
+    auto loadRow = [this]
+    {
+        const tovLoadGameIFace* load = Shown<tovLoadGameIFace>();
+        ClickAt(200, 135 + 33 * ((load->GetPicked() + 1) % load->GetCount()));
+    };
+    struct Change
+    {
+        const char* name;
+        std::vector<int32_t> road;
+        std::function<void()> change;
+        std::function<int32_t()> read;
+        // Undoes the visit, leaving the screen: none, or Back (Cancel).
+        bool undoes = false;
+    };
+    const Change changes[] = {
+        {"set-up's days",
+         {kProfiles, kSetup},
+         [this] { ClickAt(477, 118); },
+         [this] { return Shown<tovTournamentSetupIFace>()->GetDays(); }},
+        {"options' detail",
+         {kMainMenu, kOptions},
+         [this] { ClickAt(470, 243); },
+         [] { return tovOptionsIFace::GetInstance()->GetDetailLevel(); }},
+        {"angler look's gender",
+         {kProfiles, kAnglerLook},
+         [this] { ClickAt(290, 352); },
+         [] { return TheUserProfile().GetGender(); },
+         true},
+        {"tackle box's pound test",
+         {kAnglerLook, kTackleBox},
+         [this] { ClickAt(405, 270); },
+         [] { return TheTackleSet().GetCurrentRodSet()[tovTackleSet::kPoundTest]; }},
+        {"profiles' choice",
+         {kGameSelect, kProfiles},
+         profileRow,
+         [this] { return Shown<tovProfileIFace>()->GetSelected(); }},
+        {"load's pick", {kMainMenu, kLoadGame}, loadRow, [this] { return Shown<tovLoadGameIFace>()->GetPicked(); }},
+    };
+    for (const Change& c : changes)
+    {
+        SCOPED_TRACE(c.name);
+        for (int32_t id : c.road)
+            m_app->SwitchScreen(id);
+        m_window.MoveCursor({630, 5});
+        Frame();
+        const int32_t before = c.read();
+        c.change();
+        const int32_t changed = c.read();
+        ASSERT_NE(changed, before) << "the control changed nothing";
+        LookAtHelp();
+        EXPECT_EQ(c.read(), changed) << "the look undid the change";
+        if (!c.undoes)
+            continue;
+        ClickAt(kBack.x, kBack.y);
+        Frame();
+        EXPECT_NE(Current(), c.road.back());
+        EXPECT_EQ(c.read(), before) << "the visit's start was taken again after the look";
+    }
+    // The tackle set is the program's: the edit stays behind in no other test.
+    TheTackleSet().LoadFromProfile(TheUserProfile());
+}
+
+// A host's network set-up begins the game on a visit; a look at the help picture begins no other
+// (which every joiner would take and answer): the game number and the joiners' phases, as the host
+// sees them, stand.
+TEST_F(tovHelpLookAsideTest, AHostsLookOverTheSetUpBeginsNoGame)
+{
+    plat::LoopbackNetwork net;
+    NetSessionSide host(net, "Robin");
+    NetSessionSide casey(net, "Casey");
+    NetSessionSide drew(net, "Drew");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *casey.session;
+    tovDirectPlay& d = *drew.session;
+    const auto all = {&h, &c, &d};
+    ASSERT_TRUE(h.HostSession("Lake day", ""));
+    ASSERT_TRUE(c.JoinSession("Lake day"));
+    ASSERT_TRUE(d.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        { return c.GetLocalSlot() != tovNetworkPlay::kLocalSlot && d.GetLocalSlot() != tovNetworkPlay::kLocalSlot; },
+        all));
+    const int32_t joiners[] = {c.GetLocalSlot(), d.GetLocalSlot()};
+    ASSERT_TRUE(WaitUntil([&] { return h.IsSlotActive(joiners[0]) && h.IsSlotActive(joiners[1]); }, all));
+
+    // The host's session is the application's until the sessions go.
+    struct Seated
+    {
+        tovNetworkPlay& own = TheNetworkPlay();
+        explicit Seated(tovNetworkPlay& session)
+        {
+            SetNetworkPlay(&session);
+            SetNetworkLaunch(true);
+            NetResetPlayers(0);
+        }
+        ~Seated()
+        {
+            SetNetworkLaunch(false);
+            SetNetworkPlay(&own);
+            NetResetPlayers(0);
+        }
+    } seated(h);
+    m_app->SwitchScreen(kProfiles);
+    m_app->SwitchScreen(kSetup);
+    const uint16_t game = h.GetGameNumber();
+    ASSERT_NE(game, 0) << "the visit began no game";
+    ASSERT_TRUE(WaitUntil([&] { return c.GetGameNumber() == game && d.GetGameNumber() == game; }, all));
+    // One joiner has gone on to the start of the day.
+    d.SetLocalPhase(kDayStartPhase);
+    ASSERT_TRUE(WaitUntil([&] { return h.GetPlayerPhase(joiners[1]) == kDayStartPhase; }, all));
+    m_window.MoveCursor({630, 5});
+    Frame();
+    const int32_t phases[] = {h.GetPlayerPhase(joiners[0]), h.GetPlayerPhase(joiners[1])};
+
+    LookAtHelp();
+    EXPECT_EQ(h.GetGameNumber(), game);
+    EXPECT_EQ(h.GetPlayerPhase(joiners[0]), phases[0]);
+    EXPECT_EQ(h.GetPlayerPhase(joiners[1]), phases[1]);
 }
 
 } // namespace
