@@ -226,8 +226,8 @@ TEST_F(tovPostedBandTest, EachScreensBandCoversNoControlNoTextAndNoChatPanel)
                 const plat::Rect rect{placed.x + int32_t(label.x), placed.y + int32_t(label.y),
                                       placed.x + int32_t(label.x + label.width),
                                       placed.y + int32_t(label.y + label.height)};
-                EXPECT_FALSE(Meets(rect, band)) << "\"" << label.text << "\" of picture " << it->first << " at "
-                                                << Describe(rect);
+                EXPECT_FALSE(Meets(rect, band))
+                    << "\"" << label.text << "\" of picture " << it->first << " at " << Describe(rect);
             }
         // The chat panel raised over the screen: its picture, its field and its buttons.
         ASSERT_TRUE(RaiseChatPanel());

@@ -172,7 +172,8 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineStandsOnEveryFrameOfTheWaitOnly)
         const golden::RgbImage shown = Shown();
         const size_t stride = size_t(shown.width) * 3;
         return std::vector<uint8_t>(shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.top)),
-                                    shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.top + tovPostedText::kRow)));
+                                    shown.rgb.begin() +
+                                        std::ptrdiff_t(stride * size_t(band.top + tovPostedText::kRow)));
     };
     const std::vector<uint8_t> bare = row();
     ClickAt(160, 440);
