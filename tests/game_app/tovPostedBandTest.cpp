@@ -150,8 +150,12 @@ struct Row
 // weigh-in's board, which needs a day's results, has its case with the weigh-in's own tests.
 const Row kRows[] = {
     {1, "game mode", {Backdrop(200)}, {}},
-    // The instruments, the notices, the line gauge with its drag, the waiting picture.
-    {2, "fishing", {}, {{0, 0, 640, 104}, {80, 110, 562, 152}, {536, 108, 640, 224}, {141, 204, 497, 274}}},
+    // The instruments, the notices, the waiting banner, the line gauge with its drag, the busy
+    // picture, the rod's lure tag.
+    {2,
+     "fishing",
+     {{4100, 4931, 236, 416}},
+     {{0, 0, 640, 104}, {80, 110, 562, 152}, {104, 130, 555, 176}, {536, 108, 640, 224}, {141, 204, 497, 274}}},
     {3, "livewell", {Backdrop(406)}, {{138, 16, 640, 40}, {133, 40, 568, 212}, {151, 220, 548, 418}}},
     {4, "set-up", {Backdrop(389)}, {}},
     {5, "profiles", {Backdrop(609)}, {{111, 105, 524, 373}, {100, 170, 540, 290}}},
