@@ -7,7 +7,6 @@
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
-#include "tovPostedText.h"
 #include "tovWeighInIFace.h"
 
 #include "Font.h"
@@ -166,16 +165,15 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineStandsOnEveryFrameOfTheWaitOnly)
     Frame();
     tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
     const plat::Rect band = tovDayStartIFace::kPostedTextBand;
-    // The band's first row as the picture shows it without a line.
-    const auto row = [&]
+    // The band as the picture shows it without a line (this application draws no posted lines).
+    const auto shownBand = [&]
     {
         const golden::RgbImage shown = Shown();
         const size_t stride = size_t(shown.width) * 3;
         return std::vector<uint8_t>(shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.top)),
-                                    shown.rgb.begin() +
-                                        std::ptrdiff_t(stride * size_t(band.top + tovPostedText::kRow)));
+                                    shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.bottom)));
     };
-    const std::vector<uint8_t> bare = row();
+    const std::vector<uint8_t> bare = shownBand();
     ClickAt(160, 440);
     for (int look = 0; look < 2; ++look)
     {
@@ -185,7 +183,7 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineStandsOnEveryFrameOfTheWaitOnly)
             Frame();
             ASSERT_TRUE(screen->IsWaiting());
             EXPECT_EQ(screen->GetShownWaitingLine(), "Waiting for: Casey, player 4");
-            EXPECT_NE(row(), bare) << "frame " << frame;
+            EXPECT_NE(shownBand(), bare) << "frame " << frame;
         }
         SwitchTo(22);
         Frame();
@@ -197,7 +195,7 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineStandsOnEveryFrameOfTheWaitOnly)
     Frame();
     EXPECT_FALSE(screen->IsWaiting());
     EXPECT_EQ(screen->GetShownWaitingLine(), "");
-    EXPECT_EQ(row(), bare) << "drawn after the wait";
+    EXPECT_EQ(shownBand(), bare) << "drawn after the wait";
     EXPECT_EQ(Current(), 2);
 }
 
