@@ -17,6 +17,7 @@
 #include "tovModelFileCache.h"
 #include "tovNetFacade.h"
 #include "tovNetPhases.h"
+#include "tovPostedText.h"
 #include "tovRemoteBoats.h"
 #include "tovSessionDialog.h"
 #include "tovSessionDialogRunner.h"
@@ -78,9 +79,8 @@ constexpr const char* kNoDiscText = "The data disc was not found (the setting Ru
 constexpr const char* kQuitQuestion = "Are you sure you want to quit?";
 constexpr const char* kProfileQuestion = "The player profile could not be read.\n"
                                          "Make a new one in its place? (No ends the game and keeps the file.)";
-// Posted lines stay on screen this long, in this colour.
+// Posted lines stay on screen this long.
 constexpr double kTextLineSeconds = 10.0;
-constexpr plat::ColorRef kTextLineColor = 255;
 
 enum ImageSlot
 {
@@ -102,7 +102,7 @@ tovApp::tovApp(plat::WindowBackend* window, plat::InputBackend* input, const tov
     m_vertexColor->m_mode = 4;
     m_vertexColor->m_override = 1;
     m_font = plat::Font::Create(kPostedTextFace, kPostedTextHeight, kPostedTextWeight);
-    m_text = std::make_unique<qrxFloatingText>(m_font.get(), kTextLineColor);
+    m_text = std::make_unique<qrxFloatingText>(m_font.get(), tovPostedText::kColor);
     m_displayConfig.window = window;
 }
 
@@ -639,47 +639,19 @@ void tovApp::DrawTextLines()
 {
     if (!m_renderer || !m_text || !m_font || m_textLines.empty())
         return;
-    // Under the screens' titles and the chat panel's top place, above its place on the set-up
-    // screen; lines wrap inside the window and the newest rows win when the band is full.
-    constexpr int32_t kLeft = kPostedTextMargin;
-    int32_t top = 112;
-    int32_t bottom = 300;
-    constexpr int32_t kRow = 20;
-    // A screen whose texts lie in that band (a results board, a list) names the gap lines may take.
+    // In the gap the screen names; lines wrap inside it and the newest rows win when it is full.
+    plat::Rect band = tovPostedText::kDefaultBand;
     if (const auto* screen = dynamic_cast<const tovShellIFace*>(GetCurrentScreen()))
-        screen->PostedTextBand(top, bottom);
+        band = screen->PostedTextBand();
     const double now = GetTime();
     std::vector<std::string> rows;
     for (const TextLine& line : m_textLines)
         if (now - line.time <= kTextLineSeconds)
-            for (std::string& row : WrapTextLine(line.text, *m_font, m_clientWidth - 2 * kLeft))
+            for (std::string& row : WrapTextLine(line.text, *m_font, tovPostedText::TextWidth(band)))
                 rows.push_back(std::move(row));
-    const size_t fit = static_cast<size_t>(std::max(bottom - top, 0) / kRow);
+    const size_t fit = static_cast<size_t>(tovPostedText::RowsIn(band));
     const size_t first = rows.size() > fit ? rows.size() - fit : 0;
-    if (first >= rows.size())
-        return;
-    // Each row stands on a dark plate of its own width: over a busy screen (the profile list's
-    // rows, the lake) a line reads as a notice, not as marks on what lies beneath. Around the
-    // plates the scratch image stays black, which the blit leaves out.
-    constexpr int32_t kPad = 4;
-    const plat::ColorRef plate = plat::MakeColorRef(20, 24, 32);
-    std::vector<int32_t> plates;
-    for (size_t i = first; i < rows.size(); ++i)
-        plates.push_back(m_font->MeasureText(rows[i]).width + 2 * kPad);
-    const int32_t width = *std::max_element(plates.begin(), plates.end());
-    const int32_t height = static_cast<int32_t>(rows.size() - first) * kRow;
-    const int32_t textTop = std::max(0, (kRow - m_font->Height()) / 2);
-    if (plat::Canvas* canvas = BeginDraw(width, height))
-    {
-        canvas->Fill({0, 0, width, height}, plat::kColorBlack);
-        int32_t y = 0;
-        for (size_t i = first; i < rows.size(); ++i, y += kRow)
-        {
-            canvas->Fill({0, y, plates[i - first], y + kRow}, plate);
-            canvas->Text(kPad, y + textTop, rows[i], *m_font, kTextLineColor, plate);
-        }
-    }
-    FinishDraw(width, height, kLeft - kPad, top);
+    tovPostedText::DrawRows({rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()}, *m_font, band);
 }
 
 // ---- renderer ----

@@ -62,6 +62,9 @@ public:
     // The lake and the cast step on the application's frame clock, never on the float copies
     // handed in here (those round by how long the program has run).
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand over the sky: under the notices and the waiting banner, left of the line
+    // gauge, above the busy picture.
+    plat::Rect PostedTextBand() const override { return {4, 176, 536, 204}; }
     bool AllowsEscape() override;
 
     // Refreshes the buttons; true when the help picture (H) and Escape may leave the screen.

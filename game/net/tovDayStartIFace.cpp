@@ -10,6 +10,7 @@
 #include "tovMessageBox.h"
 #include "tovNetFacade.h"
 #include "tovNetPhases.h"
+#include "tovPostedText.h"
 #include "tovShellButton.h"
 #include "tovSoundSettings.h"
 #include "tovWaitingBanner.h"
@@ -109,8 +110,7 @@ void tovDayStartIFace::Enter(int32_t previousId)
         m_hostWaits = false;
         m_entryPhase = NetGetLocalPhase();
     }
-    m_waitedFor.clear();
-    m_toldWaitedFor = false;
+    m_waitingLine.clear();
     m_waiting = false;
     m_askingLeave = false;
     m_leaveChosen = false;
@@ -146,6 +146,7 @@ void tovDayStartIFace::TakeBackStart()
 
 int32_t tovDayStartIFace::Update(float now, float elapsed)
 {
+    m_waitingLine.clear();
     if (!CanDraw())
         return m_nextScreen;
     DrawPicture(m_background.Get(), 0, 0);
@@ -180,7 +181,7 @@ int32_t tovDayStartIFace::Update(float now, float elapsed)
             {
                 m_waiting = true;
                 tovWaitingBanner::Draw(m_banner.Get());
-                TellWhomHostWaitsFor();
+                ShowWhomHostWaitsFor();
             }
         }
         else
@@ -243,35 +244,30 @@ tovDayStartIFace::NetworkStart tovDayStartIFace::FollowNetworkStart()
     return NetworkStart::kRefused;
 }
 
-void tovDayStartIFace::TellWhomHostWaitsFor()
+void tovDayStartIFace::ShowWhomHostWaitsFor()
 {
     if (!IsNetworkHost())
         return;
     std::vector<std::string> names;
-    std::string joined;
     for (const int32_t slot : NetSlotsNotAtDayStart())
     {
         char name[64] = {};
         if (!NetGetPlayerName(slot, name, sizeof name) || name[0] == '\0')
             std::snprintf(name, sizeof name, "player %d", static_cast<int>(slot) + 1);
         names.emplace_back(name);
-        joined += (joined.empty() ? "" : ", ") + names.back();
     }
-    if (m_toldWaitedFor && joined == m_waitedFor)
+    if (names.empty() || !m_postedFont)
         return;
-    m_toldWaitedFor = true;
-    m_waitedFor = joined;
-    if (names.empty())
-        return;
-    const std::string line =
-        m_postedFont ? WaitingLine(*m_postedFont, names, tovAppServices::kPostedTextWidth) : kWaitingForText + joined;
-    GetAppServices().PostTextToMainWindow(line.c_str());
+    m_waitingLine = WaitingLine(*m_postedFont, names, tovPostedText::TextWidth(kPostedTextBand));
+    tovPostedText::DrawRows({m_waitingLine}, *m_postedFont, kPostedTextBand);
 }
 
-void tovDayStartIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+plat::Rect tovDayStartIFace::PostedTextBand() const
 {
-    top = kPostedTextTop;
-    bottom = kPostedTextBottom;
+    plat::Rect band = kPostedTextBand;
+    if (!m_waitingLine.empty())
+        band.top += tovPostedText::kRow;
+    return band;
 }
 
 std::string tovDayStartIFace::WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width)

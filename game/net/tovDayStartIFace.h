@@ -29,11 +29,10 @@ public:
     // The waiting line of these names, within width in font (the posted lines' face): the longest
     // names are cut to an even share of the room the shorter ones leave.
     static std::string WaitingLine(const plat::Font& font, const std::vector<std::string>& names, int32_t width);
-    // Posted lines (the waiting line among them) stand under the waiting banner, above the boats:
+    // The waiting line, then the posted lines, stand under the waiting banner, above the boats:
     // the banner stays readable however many lines come.
-    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
-    static constexpr int32_t kPostedTextTop = 184;
-    static constexpr int32_t kPostedTextBottom = 284;
+    plat::Rect PostedTextBand() const override;
+    static constexpr plat::Rect kPostedTextBand{4, 184, 636, 284};
 
     tovDayStartIFace();
     ~tovDayStartIFace() override;
@@ -56,6 +55,8 @@ public:
     bool IsStartRequested() const { return m_startRequested; }
     // Set on the frames the waiting banner was drawn.
     bool IsWaiting() const { return m_waiting; }
+    // The host's waiting line as the last frame drew it; empty on a frame without it.
+    const std::string& GetShownWaitingLine() const { return m_waitingLine; }
     // The screen is the wait of a network player cut from the tournament: no buttons, the
     // banner and the cut's line until the day ends on the host's clock.
     bool IsCutWait() const { return m_cutWait; }
@@ -69,8 +70,9 @@ private:
         kRefused,
     };
     NetworkStart FollowNetworkStart();
-    // Host: posts whom its start waits for, when that changes.
-    void TellWhomHostWaitsFor();
+    // Host: draws whom its start waits for now, the first row of its band. Drawn on every frame
+    // of the wait and on no other, the line never stands stale nor twice.
+    void ShowWhomHostWaitsFor();
     // Off the start by any road but the help picture or the day: the announcement is taken back.
     void TakeBackStart();
     void StartDay();
@@ -91,9 +93,7 @@ private:
     uint16_t m_hostWaitsGame = 0;
     // This copy's phase when it came to the start: what it says again when it leaves unstarted.
     int32_t m_entryPhase = 0;
-    // Host: its last waiting line (the players' names, which change as they rename), once told.
-    std::string m_waitedFor;
-    bool m_toldWaitedFor = false;
+    std::string m_waitingLine;
     bool m_waiting = false;
     bool m_askingLeave = false;
     bool m_leaveChosen = false;
@@ -101,6 +101,6 @@ private:
     bool m_cutDayBegun = false;
     std::unique_ptr<plat::Font> m_font;
     std::unique_ptr<qrxFloatingText> m_text;
-    // The posted lines' face, to fit the waiting line to the window.
+    // The posted lines' face, in which the waiting line is fitted and drawn.
     std::unique_ptr<plat::Font> m_postedFont;
 };

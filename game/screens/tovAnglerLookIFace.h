@@ -26,6 +26,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand right of OK, under the look's arrows: the preview stays clear.
+    plat::Rect PostedTextBand() const override { return {272, 444, 636, 476}; }
     // On the road from a network join to the first day.
     bool OnRoadToFirstDay() const override { return true; }
 

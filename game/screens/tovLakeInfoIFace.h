@@ -45,6 +45,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand under the last row, above Back.
+    plat::Rect PostedTextBand() const override { return {4, 372, 636, 432}; }
 
     const Fields& GetFields() const { return m_fields; }
 

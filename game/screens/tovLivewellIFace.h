@@ -44,6 +44,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand right of Release: the fish view and its rows stay clear.
+    plat::Rect PostedTextBand() const override { return {272, 436, 636, 476}; }
     // Only the buttons of the input list hear the mouse.
     void HandleMouse(QrRender* renderer) override;
     // Called to the scale, Escape is the done button: the weigh-in goes on only with a fish.

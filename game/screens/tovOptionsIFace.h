@@ -35,6 +35,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand under the last row, above OK.
+    plat::Rect PostedTextBand() const override { return {4, 392, 636, 432}; }
     // On the road from a network join to the first day.
     bool OnRoadToFirstDay() const override { return true; }
 

@@ -17,6 +17,8 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
+    // Posted lines stand between the key table and the first day's steps.
+    plat::Rect PostedTextBand() const override { return {4, 357, 636, 377}; }
     // Back, when opened from a screen that keeps Escape as its own: the main menu would leave
     // that screen's day unclosed (a weigh-in never credited, the other players held).
     bool AllowsEscape() override;

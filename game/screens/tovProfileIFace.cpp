@@ -446,12 +446,6 @@ void tovProfileIFace::DeleteSelected()
     LoadUserProfile(profile);
 }
 
-void tovProfileIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
-{
-    top = kPostedTextTop;
-    bottom = kPostedTextBottom;
-}
-
 void tovProfileIFace::PickRow()
 {
     if (!IsButtonDown(0))

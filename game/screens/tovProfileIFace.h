@@ -65,9 +65,7 @@ public:
     // The list without input, presented (the window needs repainting).
     bool OnPaint(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     // The gap between the list's frame and the OK button: the rows stay readable.
-    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
-    static constexpr int32_t kPostedTextTop = 404;
-    static constexpr int32_t kPostedTextBottom = 428;
+    plat::Rect PostedTextBand() const override { return {4, 404, 636, 428}; }
 
     void CreateProfile();
     void ConfirmDelete();

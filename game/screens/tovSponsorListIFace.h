@@ -19,6 +19,8 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
+    // Posted lines stand under the sponsors' buttons, above the title.
+    plat::Rect PostedTextBand() const override { return {4, 410, 636, 434}; }
 
 private:
     void OpenPage(int32_t pageIndex);

@@ -32,6 +32,8 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
+    // Posted lines stand above the sponsor's name, under the chat panel's place.
+    plat::Rect PostedTextBand() const override { return {4, 104, 636, 144}; }
 
 private:
     void Visit();

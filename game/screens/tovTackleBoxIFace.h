@@ -44,6 +44,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand above OK, under the arrows of both pages.
+    plat::Rect PostedTextBand() const override { return {4, 412, 636, 432}; }
     // On the road from a network join to the first day.
     bool OnRoadToFirstDay() const override { return true; }
     void HandleMouse(QrRender* renderer) override;

@@ -220,12 +220,6 @@ void tovTournamentSetupIFace::Exit(int32_t nextId)
     ShowAppCursor(false);
 }
 
-void tovTournamentSetupIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
-{
-    top = kPostedTextTop;
-    bottom = kPostedTextBottom;
-}
-
 void tovTournamentSetupIFace::ChangeLake(int32_t index)
 {
     TheLakeCatalogue().CloseLakeFile();

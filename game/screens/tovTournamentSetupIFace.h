@@ -44,9 +44,7 @@ public:
 
     // Posted lines (a player's new name, a chat line) stand between the lake's map and Accept:
     // one row, under the chat panel's place on this screen, over no picture and no control.
-    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
-    static constexpr int32_t kPostedTextTop = 406;
-    static constexpr int32_t kPostedTextBottom = 430;
+    plat::Rect PostedTextBand() const override { return {4, 406, 636, 430}; }
 
     int32_t GetLakeIndex() const { return m_lakeIndex; }
     int32_t GetDayLength() const { return m_dayLength; }

@@ -41,6 +41,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand right of OK, under the map.
+    plat::Rect PostedTextBand() const override { return {272, 436, 636, 476}; }
 
     // The rules, apart for the tests.
     static int32_t HeadingIndex(float degrees);

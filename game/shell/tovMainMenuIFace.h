@@ -36,6 +36,8 @@ public:
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand on the water, between the upper buttons and Options.
+    plat::Rect PostedTextBand() const override { return {4, 250, 636, 330}; }
 
     AviObject& GetVideo() { return m_video; }
 

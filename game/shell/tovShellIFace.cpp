@@ -5,6 +5,7 @@
 #include "qrxBaseApp.h"
 #include "tovAppServices.h"
 #include "tovNetFacade.h"
+#include "tovPostedText.h"
 
 #include "QrDisplay.h"
 #include "QrRawImageData.h"
@@ -82,7 +83,10 @@ void tovShellIFace::Present()
         display->DisplayFrame();
 }
 
-void tovShellIFace::PostedTextBand(int32_t&, int32_t&) const {}
+plat::Rect tovShellIFace::PostedTextBand() const
+{
+    return tovPostedText::kDefaultBand;
+}
 
 namespace
 {

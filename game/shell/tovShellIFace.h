@@ -9,6 +9,8 @@
 #include "QrImage.h"
 #include "QrPointer.h"
 
+#include "Rect.h"
+
 #include <cstdint>
 
 class QrRender;
@@ -33,9 +35,10 @@ public:
     static void DrawPicture(QrImage* image, int32_t x, int32_t y);
     static void Present();
 
-    // Where the application's posted text lines (a player joined, a chat line) may stand, top
-    // and bottom: a screen whose texts the given band would hide names a gap of its own.
-    virtual void PostedTextBand(int32_t& top, int32_t& bottom) const;
+    // Where the application's posted text lines (a player joined, a chat line) stand: a gap of
+    // the screen where they cover none of its texts and controls, nor the chat panel raised over
+    // it. Every screen a line may reach (any, while a session is open) names its own.
+    virtual plat::Rect PostedTextBand() const;
 
     // The screens between a network join and the first day say so where they are declared. On
     // them, while this copy's game has not begun (NetIsBeforeFirstDay), the main menu would leave

@@ -28,6 +28,8 @@ public:
     void Exit(int32_t nextId) override;
     void PreUpdate(float elapsed) override;
     int32_t Update(float now, float elapsed) override;
+    // Posted lines stand under the picture's title.
+    plat::Rect PostedTextBand() const override { return {4, 300, 636, 380}; }
 
     // Engine milliseconds; all bits set while unarmed.
     uint32_t GetDeadline() const { return m_deadline; }

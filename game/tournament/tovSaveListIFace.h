@@ -35,6 +35,8 @@ public:
 
     void Prepare(int32_t previousId) override;
     void Enter(int32_t previousId) override;
+    // Posted lines stand under the list, above OK.
+    plat::Rect PostedTextBand() const override { return {4, 380, 636, 428}; }
     void Leave(int32_t ownId) override;
     void Exit(int32_t nextId) override;
 

@@ -1086,12 +1086,11 @@ void tovWeighInIFace::AddName(std::vector<Line>& lines, int32_t x, int32_t y, co
     lines.push_back({nameX, y + m_font->Ascent() - m_smallFont->Ascent(), std::move(text), true});
 }
 
-void tovWeighInIFace::PostedTextBand(int32_t& top, int32_t& bottom) const
+plat::Rect tovWeighInIFace::PostedTextBand() const
 {
     if (m_clip->IsPlaying() || m_boardSelector != kBoardPicture)
-        return;
-    top = kPostedTextTop;
-    bottom = kPostedTextBottom;
+        return tovShellIFace::PostedTextBand();
+    return kPostedTextBand;
 }
 
 QrImage* tovWeighInIFace::ShownPicture() const

@@ -106,11 +106,11 @@ public:
     void ShowWaiting(bool results);
     void DrawWaiting(bool results);
     std::vector<Line> SeasonLines() const;
-    // Where the application's posted text lines may stand, top and bottom: on the board the gap
-    // between its title bar and its day, which hides nothing; otherwise left as given.
-    void PostedTextBand(int32_t& top, int32_t& bottom) const override;
-    static constexpr int32_t kPostedTextTop = 54;
-    static constexpr int32_t kPostedTextBottom = 78;
+    // Where the application's posted text lines stand: on the board the gap between its last row
+    // and its prompt, which hides nothing (the chat panel stands over its top); otherwise the
+    // application's own band.
+    plat::Rect PostedTextBand() const override;
+    static constexpr plat::Rect kPostedTextBand{4, 415, 636, 439};
 
     tovStandings& Standings() { return m_standings; }
     const Ceremony& GetCeremony() const { return m_state; }

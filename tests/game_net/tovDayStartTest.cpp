@@ -132,14 +132,15 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
         EXPECT_TRUE(screen->IsWaiting());
     }
     EXPECT_TRUE(m_net.m_localPhases.empty()) << "the host's phase would begin the day for the others";
-    // Whom it waits for: one line as the wait begins, one more when that changes, a rename too.
+    // Whom it waits for, on the frame it changes: a player's arrival, a rename.
+    EXPECT_EQ(screen->GetShownWaitingLine(), "Waiting for: Casey, Drew");
     m_net.m_notAtStart = {2};
     Frame();
-    Frame();
+    EXPECT_EQ(screen->GetShownWaitingLine(), "Waiting for: Drew");
     m_net.m_names[2] = "Drew 2";
     Frame();
-    EXPECT_EQ(m_services.m_posted,
-              (std::vector<std::string>{"Waiting for: Casey, Drew", "Waiting for: Drew", "Waiting for: Drew 2"}));
+    EXPECT_EQ(screen->GetShownWaitingLine(), "Waiting for: Drew 2");
+    EXPECT_TRUE(m_services.m_posted.empty()) << "a posted line would stand stale";
     m_net.m_notAtStart = {};
     m_net.m_everyoneAtStart = true;
     Frame();
@@ -148,9 +149,10 @@ TEST_F(tovDayStartTest, TheHostBeginsOnceEveryPlayerStandsAtItsStart)
     EXPECT_EQ(m_net.m_localPhases, std::vector<int32_t>{2});
 }
 
-// The host's waiting line comes again on its next visit to the start (a new wait, though for
-// the same players), and names a seat without a name by its number as players count, from 1.
-TEST_F(tovDayStartTest, TheHostsWaitingLineComesOnEveryVisitAndNumbersAnUnnamedSeat)
+// The host's waiting line is drawn in the start's band on every frame of its wait, the same back
+// from a look at the help picture, and on no frame after the wait: not on the frame that begins
+// the day. A seat without a name is numbered as players count, from 1.
+TEST_F(tovDayStartTest, TheHostsWaitingLineStandsOnEveryFrameOfTheWaitOnly)
 {
     SetNetworkLaunch(true);
     m_net.m_host = true;
@@ -158,18 +160,43 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineComesOnEveryVisitAndNumbersAnUnnamedS
     m_net.m_everyoneAtStart = false;
     m_net.m_names = {"Angler", "Casey", "", "", ""};
     m_net.m_notAtStart = {1, 3};
-    for (int visit = 0; visit < 2; ++visit)
+    SwitchTo(8);
+    SwitchTo(kDayStart);
+    Frame();
+    tovDayStartIFace* screen = tovDayStartIFace::GetInstance();
+    const plat::Rect band = tovDayStartIFace::kPostedTextBand;
+    // The band as the picture shows it without a line (this application draws no posted lines).
+    const auto shownBand = [&]
     {
-        SwitchTo(8);
+        const golden::RgbImage shown = Shown();
+        const size_t stride = size_t(shown.width) * 3;
+        return std::vector<uint8_t>(shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.top)),
+                                    shown.rgb.begin() + std::ptrdiff_t(stride * size_t(band.bottom)));
+    };
+    const std::vector<uint8_t> bare = shownBand();
+    ClickAt(160, 440);
+    for (int look = 0; look < 2; ++look)
+    {
+        SCOPED_TRACE(look == 0 ? "waiting" : "back from the help picture");
+        for (int frame = 0; frame < 3; ++frame)
+        {
+            Frame();
+            ASSERT_TRUE(screen->IsWaiting());
+            EXPECT_EQ(screen->GetShownWaitingLine(), "Waiting for: Casey, player 4");
+            EXPECT_NE(shownBand(), bare) << "frame " << frame;
+        }
+        SwitchTo(22);
+        Frame();
         SwitchTo(kDayStart);
-        Frame();
-        ClickAt(160, 440);
-        Frame();
-        Frame();
-        ASSERT_TRUE(tovDayStartIFace::GetInstance()->IsWaiting());
     }
-    EXPECT_EQ(m_services.m_posted,
-              (std::vector<std::string>{"Waiting for: Casey, player 4", "Waiting for: Casey, player 4"}));
+    EXPECT_TRUE(m_services.m_posted.empty());
+    m_net.m_notAtStart = {};
+    m_net.m_everyoneAtStart = true;
+    Frame();
+    EXPECT_FALSE(screen->IsWaiting());
+    EXPECT_EQ(screen->GetShownWaitingLine(), "");
+    EXPECT_EQ(shownBand(), bare) << "drawn after the wait";
+    EXPECT_EQ(Current(), 2);
 }
 
 // Whatever the names (four as long as a profile takes, the widest letters, a damaged peer's
@@ -206,14 +233,12 @@ TEST_F(tovDayStartTest, TheHostsWaitingLineFitsTheWindowWhateverTheNames)
             whole += (i == 0 ? "" : ", ") + names[i];
         }
         ASSERT_GT(font->MeasureText(whole).width, tovAppServices::kPostedTextWidth) << "a line that needs fitting";
-        m_services.m_posted.clear();
         SwitchTo(8);
         SwitchTo(kDayStart);
         Frame();
         ClickAt(160, 440);
         Frame();
-        ASSERT_EQ(m_services.m_posted.size(), 1u);
-        const std::string& line = m_services.m_posted[0];
+        const std::string line = tovDayStartIFace::GetInstance()->GetShownWaitingLine();
         EXPECT_LE(font->MeasureText(line).width, tovAppServices::kPostedTextWidth) << line;
         ASSERT_TRUE(line.starts_with(tovDayStartIFace::kWaitingForText)) << line;
         std::vector<std::string> shown;

@@ -930,7 +930,7 @@ TEST_F(WeighInTest, PrizesPrintAsPaid)
 }
 
 // The application's posted lines (a player joined, a chat line) take the board's gap under its
-// title: no text of the board, its day, its rows or its prompt, lies in their band, which holds a
+// rows: no text of the board, its day, its rows or its prompt, lies in their band, which holds a
 // row. Over a crowd picture the band is the application's own.
 TEST_F(WeighInTest, PostedLinesStandClearOfTheBoardsTexts)
 {
@@ -940,20 +940,19 @@ TEST_F(WeighInTest, PostedLinesStandClearOfTheBoardsTexts)
     EnterDay(1, 1);
     Wait(2000);
     ASSERT_TRUE(m_screen->GetCeremony().dayResultsShown);
-    int32_t top = 112, bottom = 300;
-    m_screen->PostedTextBand(top, bottom);
-    EXPECT_GE(bottom - top, kRow);
+    const plat::Rect band = m_screen->PostedTextBand();
+    EXPECT_GE(band.Height(), kRow);
     for (const tovWeighInIFace::Line& line : m_screen->BoardLines())
-        EXPECT_TRUE(line.y + kTextHeight <= top || line.y >= bottom) << line.text << " at " << line.y;
-    // The board picture's own day box and headings lie from y 80 down.
-    EXPECT_LE(bottom, 80);
+        EXPECT_TRUE(line.y + kTextHeight <= band.top || line.y >= band.bottom) << line.text << " at " << line.y;
+    // The board picture's rows end at y 414, its prompt's bar begins at 440.
+    EXPECT_GE(band.top, 414);
+    EXPECT_LE(band.bottom, 440);
 
     EnterDay(0, 1);
     ASSERT_TRUE(m_screen->IsClipPlaying());
-    top = 112, bottom = 300;
-    m_screen->PostedTextBand(top, bottom);
-    EXPECT_EQ(top, 112);
-    EXPECT_EQ(bottom, 300);
+    const plat::Rect own = m_screen->PostedTextBand();
+    EXPECT_EQ(own.top, 112);
+    EXPECT_EQ(own.bottom, 300);
 }
 
 // The frame shown while a network day waits for the others' catches keeps the board's day and

@@ -61,6 +61,9 @@ std::string Upper(std::string text)
 // Text in a real face, blended by the glyphs' coverage; the pen's y is the baseline.
 void DrawText(QrImagePixels& p, const plat::Font& font, int32_t x, int32_t baseline, const std::string& text, Rgb c)
 {
+    const int32_t top = baseline - font.Ascent();
+    if (x >= 0 && top >= 0)
+        NoteLabel(p, text, uint32_t(x), uint32_t(top), uint32_t(font.MeasureText(text).width), uint32_t(font.Height()));
     for (unsigned char ch : text)
     {
         const plat::Glyph& g = font.GlyphOf(ch);

@@ -77,6 +77,14 @@ void StartNotingLabels()
     g_filed.clear();
 }
 
+void NoteLabel(const QrImagePixels& picture, const std::string& text, uint32_t x, uint32_t y, uint32_t width,
+               uint32_t height)
+{
+    if (g_noting && !text.empty())
+        g_pending.push_back(
+            {picture.GetPixels(), {0, text, x, y, width, height, picture.GetWidth(), picture.GetHeight()}});
+}
+
 std::vector<NotedLabel> StopNotingLabels()
 {
     g_noting = false;
@@ -120,10 +128,7 @@ uint32_t LabelWidth(const std::string& text, uint32_t scale)
 void DrawLabel(QrImagePixels& picture, uint32_t x, uint32_t y, const std::string& text, uint32_t scale, uint8_t red,
                uint8_t green, uint8_t blue)
 {
-    if (g_noting && !text.empty())
-        g_pending.push_back(
-            {picture.GetPixels(),
-             {0, text, x, y, LabelWidth(text, scale), 7 * scale, picture.GetWidth(), picture.GetHeight()}});
+    NoteLabel(picture, text, x, y, LabelWidth(text, scale), 7 * scale);
     const uint32_t bpp = picture.GetBytesPerPixel();
     for (size_t i = 0; i < text.size(); ++i)
     {

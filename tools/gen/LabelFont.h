@@ -27,6 +27,9 @@ struct NotedLabel
     uint32_t pictureWidth = 0, pictureHeight = 0;
 };
 void StartNotingLabels();
+// Notes text drawn into the picture by other means (a real face) at its extent.
+void NoteLabel(const QrImagePixels& picture, const std::string& text, uint32_t x, uint32_t y, uint32_t width,
+               uint32_t height);
 // The labels filed since the start; noting stops.
 std::vector<NotedLabel> StopNotingLabels();
 // Called by the pack adders with the id the picture is stored under.
