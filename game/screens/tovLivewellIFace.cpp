@@ -128,8 +128,9 @@ void tovLivewellIFace::StartSound(bool on)
 
 void tovLivewellIFace::Enter(int32_t previousId)
 {
-    if (previousId != m_lastExitId)
-        m_returnScreen = previousId;
+    // Back from the help picture the visit goes on: its return screen, and the chosen row, not row 0 again.
+    const bool visit = TakeWayBack(previousId);
+    const int32_t chosen = m_selectedRow;
     m_inputList.clear();
     m_escapePressed = false;
     m_selectedRow = -1;
@@ -150,7 +151,7 @@ void tovLivewellIFace::Enter(int32_t previousId)
     else
         m_header = "You must release one of your fish!";
     if (m_fishCount > 0)
-        m_selectedRow = 0;
+        m_selectedRow = !visit && chosen >= 0 && chosen < m_fishCount ? chosen : 0;
     for (int32_t k = 0; k < m_fishCount; ++k)
     {
         const int32_t row = k;
@@ -203,9 +204,8 @@ void tovLivewellIFace::Leave(int32_t)
     m_fishView.ReleaseModels();
 }
 
-void tovLivewellIFace::Exit(int32_t nextId)
+void tovLivewellIFace::Exit(int32_t)
 {
-    m_lastExitId = nextId;
     ShowAppCursor(false);
     if (QrRender* renderer = Renderer(); renderer && m_haveSavedBackground)
         renderer->SetBackgroundColor(m_savedBackground);

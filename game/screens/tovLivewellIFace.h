@@ -83,7 +83,6 @@ private:
     bool m_escapePressed = false;
     int32_t m_fishCount = 0;
     int32_t m_selectedRow = -1;
-    int32_t m_lastExitId = 0;
     tovLivewell m_copy;
     std::unique_ptr<plat::Font> m_font;
     std::array<std::unique_ptr<qrxFloatingText>, tovLivewell::kPlaceCount> m_rowTexts;

@@ -55,6 +55,13 @@ bool WeighInAnswer(int32_t answer, uintptr_t)
     return true;
 }
 
+// The image of the tile that holds map-image pixel (px, py), both not negative.
+uint32_t TileId(int32_t px, int32_t py)
+{
+    using M = tovTravelMapIFace;
+    return kFirstTile + 25u * uint32_t(py / M::kMapHeight) + uint32_t(px / M::kMapWidth);
+}
+
 int32_t Mode()
 {
     tovGameSession* session = TheGameSession();
@@ -172,9 +179,8 @@ void tovTravelMapIFace::ReadPlacement()
 
 void tovTravelMapIFace::Enter(int32_t previousId)
 {
-    m_markerInTile = 0;
-    m_returnScreen = previousId;
-    m_mapMode = 0;
+    // Back from the help picture the visit goes on: its mode, zoom and chosen spot stand, not those of a visit's start.
+    const bool visit = TakeWayBack(previousId);
     AddButton(new tovShellButton(156, 432, 23, 22, 6183, [this] { OnTravel(); }), kTravel);
     AddButton(new tovShellButton(53, 441, 18, 17, 6183, [this] { m_nextScreen = kFishingScreen; }), kBack);
     for (int32_t id : {kViewMode, kChooseMode})
@@ -202,16 +208,25 @@ void tovTravelMapIFace::Enter(int32_t previousId)
     UnloadGroup(kGroup);
     m_nextScreen = 0;
     ShowAppCursor(true);
-    m_zoomed = 0;
-    SetMapMode(0);
-    tovBoat* boat = CurrentBoat();
-    m_entryPosition = boat ? boat->GetPosition() : QrPoint3{};
-    m_destination = m_entryPosition;
-    m_heading = HeadingIndex(boat ? boat->GetHeadingDegrees() : 0.0f);
-    PlaceMarker();
-    m_entryColumn = m_entryRow = 0;
-    if (tovWorldServices* world = GetWorldServices())
-        world->WorldToMapCell(m_destination, m_entryColumn, m_entryRow);
+    if (visit)
+    {
+        m_mapMode = 0;
+        m_zoomed = 0;
+        tovBoat* boat = CurrentBoat();
+        m_entryPosition = boat ? boat->GetPosition() : QrPoint3{};
+        m_destination = m_entryPosition;
+        m_heading = HeadingIndex(boat ? boat->GetHeadingDegrees() : 0.0f);
+        PlaceMarker();
+        m_entryColumn = m_entryRow = 0;
+        if (tovWorldServices* world = GetWorldServices())
+            world->WorldToMapCell(m_destination, m_entryColumn, m_entryRow);
+    }
+    else if (m_zoomed)
+    {
+        // The lake's pack was closed on the way out: the tile comes from it again.
+        m_tile = m_lakePack ? LoadResourceImage(kResourcePicture, TileId(m_tileLeft, m_tileTop), m_lakePack) : nullptr;
+    }
+    SetMapMode(m_mapMode);
     const int32_t mode = Mode();
     const bool tournament = mode == tovGameSession::kTournament || mode == tovGameSession::kSeason;
     GetButton(tournament ? kChooseMode : kWeighIn)->m_disabled = 1;
@@ -294,7 +309,7 @@ void tovTravelMapIFace::ZoomIn(int32_t x, int32_t y)
         m_markerInTile = 0;
         return;
     }
-    const uint32_t id = kFirstTile + 25u * uint32_t(py / kMapHeight) + uint32_t(px / kMapWidth);
+    const uint32_t id = TileId(px, py);
     if (!m_lakePack || ResourcePack::GetItemAddress(kResourcePicture, id, m_lakePack) == nullptr)
     {
         m_markerInTile = 0;

@@ -64,6 +64,8 @@ public:
 
     int32_t GetMapMode() const { return m_mapMode; }
     bool IsZoomed() const { return m_zoomed != 0; }
+    // The zoomed view's tile is loaded.
+    bool HasTile() const { return m_tile.Get() != nullptr; }
     bool HasDestination() const { return m_destinationChosen != 0; }
     const QrPoint3& GetDestination() const { return m_destination; }
     const std::string& GetTravelText() const { return m_travelText; }

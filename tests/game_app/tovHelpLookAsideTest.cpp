@@ -5,15 +5,23 @@
 
 #include "../game_net/NetSessionPair.h"
 
+#include "tovAnglerRig.h"
 #include "tovApp.h"
+#include "tovBoat.h"
 #include "tovInstallSettings.h"
+#include "tovLake.h"
+#include "tovLakeCatalogue.h"
+#include "tovLivewellIFace.h"
 #include "tovLoadGameIFace.h"
+#include "tovModelFileCache.h"
 #include "tovOptionsIFace.h"
 #include "tovProfileIFace.h"
 #include "tovProgramEnvironment.h"
 #include "tovScreenTable.h"
 #include "tovTackleSet.h"
 #include "tovTournamentSetupIFace.h"
+#include "tovTravelMapIFace.h"
+#include "tovWorldServices.h"
 
 #include "tovGameSession.h"
 #include "tovMessageBox.h"
@@ -25,6 +33,9 @@
 #include "tovUserProfile.h"
 
 #include "SoundManager.h"
+
+#include "qrxAssetCache.h"
+#include "qrxCutout.h"
 
 #include "Clock.h"
 #include "DebugOutput.h"
@@ -102,11 +113,24 @@ public:
     bool IsWorldBuilt() override { return true; }
 };
 
+// The lake the travel map shows.
+class LakeWorld : public tovWorldServices
+{
+public:
+    void SetUnderwater(bool) override {}
+    void SetLightAPosition(const QrPoint3&) override {}
+    tovLake* GetLake() override { return m_lake.Get(); }
+
+    QrPointer<tovLake> m_lake;
+};
+
 class tovHelpLookAsideTest : public QrEngineTest
 {
 protected:
     void SetUp() override
     {
+        // A lake keeps these for the program's life: made before the engine's objects are counted.
+        qrxCutout::CreateSharedProperties();
         QrEngineTest::SetUp();
         plat::SetDebugSink(&m_quiet);
         plat::SetCurrentClock(&m_clock);
@@ -334,7 +358,36 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
     std::filesystem::create_directories(SaveFilePath(""));
     for (const char* game : {"first.wsv", "second.wsv"})
         std::filesystem::copy_file(ProfileFilePath("Second Angler"), SaveFilePath(game));
-    TheGameSession()->SetMode(tovGameSession::kTournament);
+    // A lake, the player's boat on it and three fish in its livewell; they go, with what the
+    // lake's screens keep program-wide, however the case ends.
+    struct OnTheLake
+    {
+        LakeWorld world;
+        tovWorldServices* const own = GetWorldServices();
+        QrPointer<tovBoat> boat{new tovBoat()};
+        OnTheLake()
+        {
+            SetWorldServices(&world);
+            world.m_lake = new tovLake(true);
+            auto* rig = new tovAnglerRig(0, 0, 0, -1, false, boat.Get());
+            TheGameSession()->AddAngler(rig, true);
+            for (int32_t k = 0; k < 3; ++k)
+                rig->AddToLivewell(3, 20 + k, 10 + k, 0.5f);
+        }
+        ~OnTheLake()
+        {
+            TheGameSession()->ClearAnglers();
+            SetWorldServices(own);
+            world.m_lake = nullptr;
+            boat = nullptr;
+            qrxAssetCache::Get().Clear();
+            tovBoat::ReleaseStatics();
+            tovModelFileCache::Clear();
+        }
+    } onLake;
+    tovLake& lake = *onLake.world.m_lake;
+    ASSERT_TRUE(lake.Load(testfiles::DataDir() + "/Lakes/Clearwater.txt"));
+    TheLakeCatalogue().SelectLake(TheGameSession(), 0);
     auto profileRow = [this]
     {
         const tovProfileIFace* profiles = Shown<tovProfileIFace>();
@@ -346,6 +399,46 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
         const tovLoadGameIFace* load = Shown<tovLoadGameIFace>();
         ClickAt(200, 135 + 33 * ((load->GetPicked() + 1) % load->GetCount()));
     };
+    // A point of the map amid water in the view shown: the map's cursors put their hot spots a
+    // few pixels apart.
+    auto water = [&lake](const tovTravelMapIFace& map, Point& at)
+    {
+        using M = tovTravelMapIFace;
+        auto wet = [&](int32_t x, int32_t y)
+        {
+            int32_t column = 0, row = 0;
+            map.ScreenToCell(x, y, column, row);
+            return lake.IsOnLakeCell(column, row);
+        };
+        for (at.y = M::kMapTop + 20; at.y < M::kMapTop + M::kMapHeight - 20; at.y += 3)
+            for (at.x = M::kMapLeft + 20; at.x < M::kMapLeft + M::kMapWidth - 20; at.x += 3)
+            {
+                bool all = true;
+                for (int32_t dy = -8; dy <= 8 && all; dy += 4)
+                    for (int32_t dx = -8; dx <= 8 && all; dx += 4)
+                        all = wet(at.x + dx, at.y + dy);
+                if (all)
+                    return true;
+            }
+        return false;
+    };
+    // Zoomed in, in the choose mode, a spot chosen on the water.
+    auto travelPlan = [this, &water]
+    {
+        Point at{};
+        ASSERT_TRUE(water(*Shown<tovTravelMapIFace>(), at));
+        ClickAt(at.x, at.y);
+        ClickAt(550, 100);
+        ASSERT_TRUE(water(*Shown<tovTravelMapIFace>(), at));
+        ClickAt(at.x, at.y);
+    };
+    // The map's mode, its zoom with the tile shown, and a spot away from the boat, in one number.
+    auto travelState = [this, &onLake]
+    {
+        const tovTravelMapIFace* map = Shown<tovTravelMapIFace>();
+        return map->GetMapMode() + 2 * (map->IsZoomed() && map->HasTile()) +
+               4 * (map->GetDestination() != onLake.boat->GetPosition());
+    };
     struct Change
     {
         const char* name;
@@ -354,6 +447,8 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
         std::function<int32_t()> read;
         // Undoes the visit, leaving the screen: none, or Back (Cancel).
         bool undoes = false;
+        // The travel map chooses spots outside tournaments.
+        int32_t mode = tovGameSession::kTournament;
     };
     const Change changes[] = {
         {"set-up's days",
@@ -378,10 +473,16 @@ TEST_F(tovHelpLookAsideTest, WhatThePlayerChangedStandsAfterALook)
          profileRow,
          [this] { return Shown<tovProfileIFace>()->GetSelected(); }},
         {"load's pick", {kMainMenu, kLoadGame}, loadRow, [this] { return Shown<tovLoadGameIFace>()->GetPicked(); }},
+        {"livewell's row",
+         {kFishing, kLivewell},
+         [this] { ClickAt(175, 222 + 33 + 10); },
+         [this] { return Shown<tovLivewellIFace>()->GetSelectedRow(); }},
+        {"travel map's plan", {kFishing, kTravelMap}, travelPlan, travelState, false, tovGameSession::kQuickFish},
     };
     for (const Change& c : changes)
     {
         SCOPED_TRACE(c.name);
+        TheGameSession()->SetMode(c.mode);
         for (int32_t id : c.road)
             m_app->SwitchScreen(id);
         m_window.MoveCursor({630, 5});
