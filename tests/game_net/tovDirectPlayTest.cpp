@@ -553,6 +553,27 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     EXPECT_EQ(H().GetPlayerPhase(1), 11);
 }
 
+// A copy that said its phase under the last game's number, which the host dropped as it had begun
+// the next, says it again once it takes the new number: else the host would hold it in the phase
+// it left (here between two days, the set-up told under the old number).
+TEST_F(tovDirectPlayPair, ACopyThatTakesTheNextGamesNumberSaysItsPhaseAgain)
+{
+    C().SetLocalPhase(3);
+    H().SetLocalPhase(11);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 3 && C().GetPlayerPhase(0) == 11; }));
+    const uint16_t last = H().GetGameNumber();
+    // Inside its game, the copy keeps the last number: the host's next game arrives before the
+    // line sent after it.
+    ASSERT_TRUE(H().BeginGame());
+    H().SendChatText("next game", true, nullptr);
+    ASSERT_TRUE(Wait([this] { return Shown(*client, "Robin: next game"); }));
+    ASSERT_EQ(C().GetGameNumber(), last);
+    C().SetLocalPhase(0);
+    H().BroadcastGameParams();
+    EXPECT_TRUE(Wait([this] { return C().GetGameNumber() == H().GetGameNumber() && H().GetPlayerPhase(1) == 0; }))
+        << "the host holds the copy in phase " << H().GetPlayerPhase(1);
+}
+
 // A copy that would set up the next game while another still weighs the last one waits (here
 // it is told to quit, so the wait ends at once); once that one has closed, it goes on. Still
 // weighing: exchanging the day's results (7) as much as closing them (10); the copy that sets up
