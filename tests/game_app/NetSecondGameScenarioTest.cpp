@@ -4,9 +4,10 @@
 // its game select (it waits on its profiles screen until both stand at their starts), once behind
 // them (it waits on the main menu until both wait at their starts, Start pressed, and then on its
 // profiles, its game select passed, until both have seen it there). Each hold is a wait for the
-// other copies' chat lines, which they type on reaching a state: never a number of frames. Every copy ends on the main menu with each game's boards equal to the others' and
-// two games credited; nobody is refused. Nobody fishes: the host runs each day out once the others'
-// boats are on its lake. About ten seconds a case in the sanitizer build.
+// other copies' chat lines, which they type on reaching a state: never a number of frames. Every
+// copy ends on the main menu with each game's boards equal to the others' and two games credited;
+// nobody is refused. Nobody fishes: the host runs each day out once the others' boats are on its
+// lake. About fifteen seconds a case in the sanitizer build.
 
 #include "NetGameScripts.h"
 
