@@ -357,11 +357,10 @@ void tovDayStartIFace::StartDay()
     {
         tovLakeCatalogue& lakes = TheLakeCatalogue();
         const int32_t index = lakes.GetCurrentLakeIndex();
+        // The announcement plays from the lake's pack, which stops it when closed: the pack stays
+        // open until the catalogue opens another lake file or closes this one.
         if (index >= 0 && lakes.OpenLakeFile(index))
-        {
             PlayEffectSoundFrom(lakes.GetOpenPack(), kLakeAnnouncement);
-            lakes.CloseLakeFile();
-        }
     }
     // The host closes the door at the first day; it opens again once the tournament is over.
     if (IsNetworkLaunch())

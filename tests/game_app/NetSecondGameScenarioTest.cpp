@@ -2,11 +2,12 @@
 // interface: after the first final every copy goes through the main menu, PLAY GAME, TOURNAMENT,
 // profiles, set-up and its start into the second game. Once the host is ahead of its joiners at
 // its game select (it waits on its profiles screen until both stand at their starts), once behind
-// them (it waits on the main menu until both stand at their starts, Start pressed). Each hold is a
-// wait for the other copies' chat lines, which they type on reaching their start: a state, not a
-// number of frames. Every copy ends on the main menu with each game's boards equal to the others' and
-// two games credited; nobody is refused. Nobody fishes: the host runs each day out once the others'
-// boats are on its lake. About ten seconds a case in the sanitizer build.
+// them (it waits on the main menu until both wait at their starts, Start pressed, and then on its
+// profiles, its game select passed, until both have seen it there). Each hold is a wait for the
+// other copies' chat lines, which they type on reaching a state: never a number of frames. Every
+// copy ends on the main menu with each game's boards equal to the others' and two games credited;
+// nobody is refused. Nobody fishes: the host runs each day out once the others' boats are on its
+// lake. About fifteen seconds a case in the sanitizer build.
 
 #include "NetGameScripts.h"
 
@@ -38,31 +39,42 @@ void PrintTo(const Hold& hold, std::ostream* out)
 }
 
 const char* const kJoinersAtStart = "wait net.line AnglerCasey: at start*\nwait net.line AnglerDrew: at start*\n";
+const char* const kJoinersStillAtStart =
+    "wait net.line AnglerCasey: still at start*\nwait net.line AnglerDrew: still at start*\n";
 
 std::string HostScript(bool ahead)
 {
     ScriptText s(80);
     s << "wait net.players 3\n" + Click(170, 442) + HostDay() + Final(1);
-    // The second game: PLAY GAME, TOURNAMENT, the profile kept, the set-up's Accept, Start.
-    if (!ahead)
-        s << kJoinersAtStart;
-    s << NextGameStart(Say("at game select"), ahead ? kJoinersAtStart : "") + "wait net.players 3\n" + Click(170, 442) +
-             HostDay() + Final(2);
+    // The second game: PLAY GAME, TOURNAMENT, the profile kept, the set-up's Accept, Start. Behind,
+    // the host leaves its main menu once both joiners wait at their starts, and holds on its profiles
+    // (its game select passed, its next game not yet begun) until both have seen it there.
+    if (ahead)
+        s << NextGameStart(Say("at game select"), kJoinersAtStart);
+    else
+        s << kJoinersAtStart + NextGameStart("", Say("past game select") + kJoinersStillAtStart);
+    s << "wait net.players 3\n" + Click(170, 442) + HostDay() + Final(2);
     // Two days: the set-up's days arrow once, before its Accept.
     std::string start = FirstGameStart("Angler");
     start.insert(start.find("70 move"), "60 move 603 119\n61 button 0 down\n62 button 0 up\n");
     return start + s.Text();
 }
 
-// A joiner: in the second game it says it stands at its start, then presses Start. With the host
-// ahead, it leaves the main menu only once the host has passed its game select.
+// A joiner in the second game. With the host ahead, it leaves the main menu only once the host has
+// passed its game select, and says it stands at its start before it presses Start. With the host
+// behind, it presses Start first and speaks once it has said so to the others (its phase is the
+// start's): it waits under its banner, having seen the host's last game closed, before the host
+// leaves its main menu; and it speaks again, still waiting, once the host is past its game select.
 std::string JoinerScript(const std::string& typed, bool hostAhead)
 {
     ScriptText s(80);
     s << "wait net.players 3\n" + Click(170, 442) + "wait screen 2\n" + Final(1);
     if (hostAhead)
-        s << "wait net.line AnglerAngler: at game select*\n";
-    s << NextGameStart() + Say("at start") + Click(170, 442) + "wait screen 2\n" + Final(2);
+        s << "wait net.line AnglerAngler: at game select*\n" + NextGameStart() + Say("at start") + Click(170, 442);
+    else
+        s << NextGameStart() + Click(170, 442) + "wait net.phase 2\n" + Say("at start") +
+                 "wait net.line AnglerAngler: past game select*\n" + Say("still at start");
+    s << "wait screen 2\n" + Final(2);
     return FirstGameStart(typed) + s.Text();
 }
 

@@ -4,15 +4,24 @@
 #include "tovDayStartIFace.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
+#include "tovInstallSettings.h"
+#include "tovLakeCatalogue.h"
 #include "tovMessageBox.h"
 #include "tovMessageIFace.h"
 #include "tovNetFacade.h"
+#include "tovSoundFacade.h"
+#include "tovUserProfile.h"
 #include "tovWeighInIFace.h"
 
 #include "Font.h"
+#include "HeadlessAudioOutput.h"
 #include "KeyNumbers.h"
+#include "SoundManager.h"
+#include "TestFiles.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -548,6 +557,51 @@ TEST_F(tovDayStartTest, GoldenBeforeStart)
     Frame();
     Frame();
     EXPECT_TRUE(golden::MatchesGoldenImage("net_day_start.png", Shown()));
+}
+
+// A tournament's or a season's day begins with its lake's announcement, the lake pack's sound 17,
+// heard to its end: mixed on a headless output, the day's first second holds a fanfare's worth of
+// sound over the click's. A practice day begins without it.
+TEST_F(tovDayStartTest, ATournamentOrSeasonDayBeginsWithItsLakesAnnouncement)
+{
+    SetInstallRoot(testfiles::DataDir());
+    TheLakeCatalogue().SelectLake(m_session.get(), 0);
+    ASSERT_GE(TheLakeCatalogue().GetCurrentLakeIndex(), 0);
+    TheUserProfile().SetEffectSounds(true);
+    SetSoundOutputFactory([] { return std::make_unique<plat::HeadlessAudioOutput>(); });
+    SetSoundInitQuestion(nullptr);
+    SetSoundWorkerManual(true);
+    {
+        tovSoundFacade facade;
+        ASSERT_EQ(InitSoundManager(nullptr), kSoundOk);
+        auto* output = static_cast<plat::HeadlessAudioOutput*>(GetSoundOutput());
+        ASSERT_NE(output, nullptr);
+        // How many samples of the day's first second are not silent.
+        const auto heard = [&](int32_t mode)
+        {
+            m_session->SetMode(mode);
+            SwitchTo(8);
+            SwitchTo(kDayStart);
+            Frame();
+            output->Pull(4410);
+            output->TakeSamples();
+            ClickAt(160, 440);
+            Frame();
+            EXPECT_EQ(Current(), 2);
+            output->Pull(44100);
+            const std::vector<int16_t> samples = output->TakeSamples();
+            StopEverySound();
+            TheLakeCatalogue().CloseLakeFile();
+            return std::count_if(samples.begin(), samples.end(), [](int16_t v) { return v != 0; });
+        };
+        const auto click = heard(tovGameSession::kPractice);
+        // The fanfare: three quarter-second notes at 22,050 samples a second, in both channels.
+        for (const int32_t mode : {tovGameSession::kTournament, tovGameSession::kSeason})
+            EXPECT_GT(heard(mode), click + 44100) << "mode " << mode;
+    }
+    SetSoundWorkerManual(false);
+    SetSoundOutputFactory(nullptr);
+    SetInstallRoot("");
 }
 
 } // namespace

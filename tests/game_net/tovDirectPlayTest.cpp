@@ -25,6 +25,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -552,6 +553,27 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     EXPECT_EQ(H().GetPlayerPhase(1), 11);
 }
 
+// A copy that said its phase under the last game's number, which the host dropped as it had begun
+// the next, says it again once it takes the new number: else the host would hold it in the phase
+// it left (here between two days, the set-up told under the old number).
+TEST_F(tovDirectPlayPair, ACopyThatTakesTheNextGamesNumberSaysItsPhaseAgain)
+{
+    C().SetLocalPhase(3);
+    H().SetLocalPhase(11);
+    ASSERT_TRUE(Wait([this] { return H().GetPlayerPhase(1) == 3 && C().GetPlayerPhase(0) == 11; }));
+    const uint16_t last = H().GetGameNumber();
+    // Inside its game, the copy keeps the last number: the host's next game arrives before the
+    // line sent after it.
+    ASSERT_TRUE(H().BeginGame());
+    H().SendChatText("next game", true, nullptr);
+    ASSERT_TRUE(Wait([this] { return Shown(*client, "Robin: next game"); }));
+    ASSERT_EQ(C().GetGameNumber(), last);
+    C().SetLocalPhase(0);
+    H().BroadcastGameParams();
+    EXPECT_TRUE(Wait([this] { return C().GetGameNumber() == H().GetGameNumber() && H().GetPlayerPhase(1) == 0; }))
+        << "the host holds the copy in phase " << H().GetPlayerPhase(1);
+}
+
 // A copy that would set up the next game while another still weighs the last one waits (here
 // it is told to quit, so the wait ends at once); once that one has closed, it goes on. Still
 // weighing: exchanging the day's results (7) as much as closing them (10); the copy that sets up
@@ -602,12 +624,23 @@ struct SentParams
     tovNetworkPlay::GAMEPARAMS params;
 };
 
-// The parameters a session sends, kept as they leave it (the receivers share one record here).
+// The parameters a session sends, kept as they leave it (the receivers share one record here);
+// and, when asked, the type of every message it sends with the guarantee it asks of the link.
 class ParamsTap : public plat::NetSession
 {
 public:
-    ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<SentParams>& sent)
-        : m_inner(std::move(inner)), m_sent(sent)
+    struct Flags
+    {
+        std::mutex mutex;
+        std::map<uint8_t, std::set<bool>> guaranteed;
+        std::set<bool> Of(uint8_t type)
+        {
+            std::scoped_lock guard(mutex);
+            return guaranteed[type];
+        }
+    };
+    ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<SentParams>& sent, Flags* flags = nullptr)
+        : m_inner(std::move(inner)), m_sent(sent), m_flags(flags)
     {
     }
     std::vector<plat::NetSessionInfo> Enumerate(int32_t timeoutMs) override { return m_inner->Enumerate(timeoutMs); }
@@ -632,6 +665,11 @@ public:
     void SetJoinable(bool joinable) override { m_inner->SetJoinable(joinable); }
     bool Send(plat::NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed) override
     {
+        if (m_flags != nullptr && size > 0)
+        {
+            std::scoped_lock guard(m_flags->mutex);
+            m_flags->guaranteed[data[0]].insert(guaranteed);
+        }
         tovNet::GameParamsMsg msg;
         if (size > 0 && (data[0] == tovNet::kParamsFull || data[0] == tovNet::kParamsUpdate) && msg.Read(data, size))
             m_sent.push_back({to, msg.params});
@@ -643,6 +681,7 @@ public:
 private:
     std::unique_ptr<plat::NetSession> m_inner;
     std::vector<SentParams>& m_sent;
+    Flags* m_flags;
 };
 
 // After a final the host's parameters hold its closed phase on the last day. Its next game begins
@@ -684,6 +723,50 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
             EXPECT_EQ(one.params.day, 0);
         }
         EXPECT_EQ(c.GetHostGame(), tovNetworkPlay::HostGame::kNotBegun);
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// A lost message is sent again only when it went guaranteed: the parameters, the header and a
+// new name are; the rest (pings, states, events, chat) are outdated by the next or may be lost.
+// Each kind as a session hands it to its link, held ones at their turn too.
+TEST(tovDirectPlaySends, OnlyParametersHeadersAndNamesGoGuaranteed)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        QuitOnStall watch;
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        NetSessionSide host(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Robin");
+        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *client.session;
+        ASSERT_TRUE(HostAndJoin(h, c));
+        tovGameSession game;
+        QrPointer<tovAnglerRigBase> local(new NetTestRig);
+        game.AddAngler(local.Get(), true);
+        c.ApplyPlayerStates();
+        c.SendOwnPlayerState();
+        c.SendThrottle(0.5f);
+        c.SendChatText("tight lines", true, nullptr);
+        c.ChangePlayerName("Casey Lee");
+        c.Ping(tovNetworkPlay::kLocalSlot);
+        h.BroadcastGameParams();
+        const struct
+        {
+            uint8_t type;
+            bool guaranteed;
+        } kinds[] = {{tovNet::kPing, false},        {tovNet::kParamsFull, true},   {tovNet::kParamsUpdate, true},
+                     {tovNet::kPlayerHeader, true}, {tovNet::kPlayerState, false}, {tovNet::kEvent, false},
+                     {tovNet::kChatText, false},    {tovNet::kNameChanged, true}};
+        for (const auto& kind : kinds)
+        {
+            ASSERT_TRUE(WaitUntil([&] { return !flags.Of(kind.type).empty(); }, {&h, &c}))
+                << "no message of type " << int(kind.type) << " was sent";
+            EXPECT_EQ(flags.Of(kind.type), std::set<bool>{kind.guaranteed}) << "type " << int(kind.type);
+        }
+        game.RemoveAngler(local.Get());
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }

@@ -33,6 +33,8 @@ tovNetPacer::Message Tagged(uint8_t type, uint32_t tag, uint16_t phase = 0, plat
         bytes = tovNet::PingMsg().Write();
     else if (type == tovNet::kEvent)
         bytes = tovNet::EventMsg().Write();
+    else if (type == tovNet::kNameChanged)
+        bytes = tovNet::NameChangedMsg().Write();
     else
         bytes = tovNet::GameParamsMsg().Write();
     tovNet::StampMessage(bytes, tag);
@@ -157,6 +159,42 @@ TEST(tovNetPacer, ChangingHeadersBeyondTheBoundGoEarlyInOrderAndNoneIsLost)
     for (uint32_t tag = 0; tag < count; ++tag)
         all[tag] = tag;
     EXPECT_EQ(Tags(out), all);
+}
+
+// Guaranteed messages arrive in the order they were sent: parameters or a new name take every
+// held header out before them, however many are held, and leave the held state and ping.
+TEST(tovNetPacer, AGuaranteedMessageGoesAfterEveryHeldHeader)
+{
+    for (const uint8_t type : {tovNet::kParamsFull, tovNet::kParamsUpdate, tovNet::kNameChanged})
+    {
+        SCOPED_TRACE(testing::Message() << "type " << int(type));
+        tovNetPacer pacer;
+        std::vector<tovNetPacer::Message> out;
+        pacer.Offer(Tagged(tovNet::kPlayerHeader, 1, 5), kT0, out);
+        pacer.Offer(Tagged(tovNet::kPlayerState, 2), kT0, out);
+        for (const uint32_t tag : {3u, 4u, 5u})
+            pacer.Offer(Tagged(tovNet::kPlayerHeader, tag, static_cast<uint16_t>(5 + tag)), kT0, out);
+        pacer.Offer(Tagged(tovNet::kPlayerState, 6), kT0, out);
+        EXPECT_EQ(Tags(out), (std::vector<uint32_t>{1, 2}));
+        out.clear();
+        pacer.Offer(Tagged(type, 7), kT0, out);
+        EXPECT_EQ(Tags(out), (std::vector<uint32_t>{3, 4, 5, 7}));
+        EXPECT_EQ(pacer.HeldCount(), 1u) << "the state waits for its turn";
+    }
+}
+
+// Only the last held message of a kind gives way to a newer one: one further back would jump the
+// newer ahead of those held after it (a header of phase 5 ahead of the 7 sent before it).
+TEST(tovNetPacer, OnlyTheLastHeldMessageOfAKindIsReplaced)
+{
+    tovNetPacer pacer;
+    std::vector<tovNetPacer::Message> out;
+    const uint16_t phases[] = {5, 5, 7, 5, 5};
+    for (uint32_t tag = 0; tag < std::size(phases); ++tag)
+        pacer.Offer(Tagged(tovNet::kPlayerHeader, tag, phases[tag]), kT0, out);
+    for (uint64_t turn = 1; pacer.HeldCount() > 0 && turn <= std::size(phases); ++turn)
+        pacer.TakeDue(kT0 + turn * kGap, out);
+    EXPECT_EQ(Tags(out), (std::vector<uint32_t>{0, 1, 2, 4}));
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace
 {
 
@@ -53,6 +55,29 @@ TEST_F(tovNetworkDayClockTest, ANetworkDayRunsOnEveryPageAndANewDayWaitsForTheLa
         m_session->NextDay();
         EXPECT_EQ(OneSecond(), 0.0) << "between the days";
         EXPECT_EQ(TheGameClock().GetGameTime(), 0.0);
+    }
+}
+
+// A day set while the last one's clock runs on the lake (the host's next day, or the game select's
+// own day 0 in a network session) stands still until its lake.
+TEST_F(tovNetworkDayClockTest, ADaySetWhileTheClockRunsStandsUntilItsLake)
+{
+    m_net.m_open = true;
+    const struct
+    {
+        const char* what;
+        std::function<void()> set;
+    } rows[] = {{"the session's day", [this] { m_session->SetDay(2, false); }},
+                {"its own day", [this] { m_session->SetOwnDay(0); }}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        SwitchTo(2);
+        ASSERT_GT(OneSecond(), 0.0) << "the clock runs on the lake";
+        row.set();
+        EXPECT_FALSE(TheGameClock().IsRunning());
+        EXPECT_EQ(OneSecond(), 0.0);
+        SwitchTo(8);
     }
 }
 

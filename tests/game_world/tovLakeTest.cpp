@@ -1,5 +1,8 @@
 #include "tovLake.h"
 
+#include "qrxAssetCache.h"
+#include "tovPopulationCatalogue.h"
+
 #include "GenLakeShape.h"
 #include "TestFiles.h"
 
@@ -32,9 +35,18 @@ const gen::LakeShape& Shape(const char* name)
     throw "no such sample lake";
 }
 
+// A lake's load fills the program-wide texture cache and population catalogue, here without the
+// engine's image classes: both are emptied again, or a later test's lake would take the plants'
+// unusable pictures from the cache and draw no plants.
 class tovLakeTest : public ::testing::Test
 {
 protected:
+    void TearDown() override
+    {
+        m_lake = nullptr;
+        ClearPopulationCatalogue();
+        qrxAssetCache::Get().Clear();
+    }
     QrPointer<tovLake> m_lake{new tovLake(true)};
 };
 
