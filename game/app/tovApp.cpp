@@ -477,16 +477,20 @@ bool tovApp::RunSetupDialog(tovDirectPlay& session)
     tovSessionDialog dialog(port, TheUserProfile().GetName());
     tovSessionDialogView view(dialog);
     uint32_t last = plat::GetTimeMs();
-    tovSessionDialogRunner runner(*m_window, m_input,
-                                  [this, &last]
-                                  {
-                                      if (QrDisplay* display = GetDisplay())
-                                          display->DisplayFrame();
-                                      const uint32_t now = plat::GetTimeMs();
-                                      const uint32_t elapsed = now - last;
-                                      last = now;
-                                      return elapsed;
-                                  });
+    tovSessionDialogRunner runner(
+        *m_window, m_input,
+        [this, &last]
+        {
+            if (QrDisplay* display = GetDisplay())
+                display->DisplayFrame();
+            if (m_dialogFrameHook)
+                m_dialogFrameHook();
+            const uint32_t now = plat::GetTimeMs();
+            const uint32_t elapsed = now - last;
+            last = now;
+            return elapsed;
+        },
+        &GetPacer());
     const tovSessionDialog::Result result = runner.Run(dialog, view);
     // Exit in the dialog leaves the game, quietly: it is the player's choice, not a failure.
     if (result == tovSessionDialog::Result::kExited)

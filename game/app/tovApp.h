@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -127,6 +128,9 @@ public:
     void SetNetTimeoutMs(int32_t ms) { m_netTimeoutMs = ms; }
     // The set-up dialog in the game window until the player hosts, joins or leaves.
     bool RunSetupDialog(tovDirectPlay& session);
+    // Runs after each frame the set-up dialog shows, as the end of a main-loop frame: the
+    // headless harness counts it, plays its script's next events and steps its clock there.
+    void SetDialogFrameHook(std::function<void()> hook) { m_dialogFrameHook = std::move(hook); }
     bool RendererFailed() const { return m_rendererFailed; }
     // The one place a run that cannot start (or go on) is marked failed: the reason is kept, and
     // the program then ends with kFailedExit and writes it once on standard error (and in its
@@ -197,6 +201,7 @@ private:
     std::string m_joinAddress;
     std::string m_hostAddress;
     bool m_headless = false;
+    std::function<void()> m_dialogFrameHook;
     bool m_softwareRendering = false;
     bool m_rendererFailed = false;
     std::string m_failure;

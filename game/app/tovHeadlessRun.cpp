@@ -90,12 +90,10 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 {
     app.BeginRun();
     m_digest = MakeStateDigest(app);
-    while (m_frames < m_options.frames && StepFrame(app))
+    m_error.clear();
+    app.SetDialogFrameHook([this, &app] { EndDialogFrame(app); });
+    while (m_frames < m_options.frames && m_error.empty() && StepFrame(app))
     {
-        if (m_hook)
-            m_hook(app, m_frames);
-        if (m_options.screenshotEvery != 0 && m_frames % m_options.screenshotEvery == 0 && !WriteScreenshot(error))
-            break;
     }
     if (!m_quit)
     {
@@ -105,14 +103,15 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
         {
         }
     }
+    app.SetDialogFrameHook(nullptr);
+    if (error.empty())
+        error = m_error;
     m_digest += "frames " + std::to_string(m_frames) + "\n";
     m_digest += std::string("ended ") + (m_quit ? "by the game" : "by the harness") + "\n";
     return app.GetExitCode();
 }
 
-// The script's events for this frame and the messages they post, then one frame; false once
-// the game has quit.
-bool tovHeadlessRun::StepFrame(tovApp& app)
+void tovHeadlessRun::PlayScript()
 {
     // A wait in the script holds it until the last frame's digest has the line it names.
     m_script.PlayUntil(
@@ -121,6 +120,13 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
     // A script may fast-forward (or slow) the clock from a frame on.
     if (m_script.StepMs() != 0)
         m_stepMs = m_script.StepMs();
+}
+
+// The script's events for this frame and the messages they post, then one frame; false once
+// the game has quit or the run's last frame has been counted.
+bool tovHeadlessRun::StepFrame(tovApp& app)
+{
+    PlayScript();
     while (m_window.HasPendingMessages())
         if (!app.RunOnce())
         {
@@ -132,6 +138,28 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
         m_quit = true;
         return false;
     }
+    // A set-up dialog inside this frame counted its own frames, perhaps up to the last one.
+    if (m_frames >= m_options.frames)
+        return false;
+    EndFrame(app);
+    return true;
+}
+
+void tovHeadlessRun::EndDialogFrame(tovApp& app)
+{
+    // The dialog's closing frame after the last one counts for nothing.
+    if (m_frames >= m_options.frames || !m_error.empty())
+        return;
+    EndFrame(app);
+    // The run ends the dialog as a player closing the window would.
+    if (m_frames >= m_options.frames || !m_error.empty())
+        m_window.RequestClose();
+    else
+        PlayScript();
+}
+
+void tovHeadlessRun::EndFrame(tovApp& app)
+{
     ++m_frames;
     // What the frame's time would have played, and the worker's answer to it at once, so
     // that sounds end on the same frame in every run.
@@ -151,7 +179,10 @@ bool tovHeadlessRun::StepFrame(tovApp& app)
     if (m_options.network)
         WriteLiveDigest();
     m_clock.AdvanceMs(m_stepMs);
-    return true;
+    if (m_hook)
+        m_hook(app, m_frames);
+    if (m_options.screenshotEvery != 0 && m_frames % m_options.screenshotEvery == 0)
+        WriteScreenshot(m_error);
 }
 
 bool tovHeadlessRun::WriteScreenshot(std::string& error)

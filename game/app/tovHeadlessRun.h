@@ -55,7 +55,13 @@ public:
 
 private:
     int Loop(tovApp& app, std::string& error);
+    void PlayScript();
     bool StepFrame(tovApp& app);
+    // A frame's end: counts it, mixes its sound, keeps its digest, steps the clock, then the
+    // test's hook and the screenshot.
+    void EndFrame(tovApp& app);
+    // The end of a frame the set-up dialog showed (it runs its own loop inside a frame).
+    void EndDialogFrame(tovApp& app);
     bool WriteScreenshot(std::string& error);
     bool WriteDigest(std::string& error) const;
     void WriteLiveDigest() const;
@@ -74,6 +80,8 @@ private:
     uint32_t m_stepMs = 0;
     double m_audioSeconds = 0.0;
     bool m_quit = false;
+    // What stopped the run early (a screenshot not written).
+    std::string m_error;
     std::string m_digest;
     std::vector<std::string> m_screenshots;
 };

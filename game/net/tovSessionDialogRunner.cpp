@@ -3,11 +3,13 @@
 #include "InputBackend.h"
 #include "WindowBackend.h"
 #include "WindowMessage.h"
+#include "qrxFramePacer.h"
 #include "qrxTextEditor.h"
 #include "tovSessionDialogView.h"
 
-tovSessionDialogRunner::tovSessionDialogRunner(plat::WindowBackend& window, plat::InputBackend* input, ShowFrame show)
-    : m_window(window), m_input(input), m_show(std::move(show))
+tovSessionDialogRunner::tovSessionDialogRunner(plat::WindowBackend& window, plat::InputBackend* input, ShowFrame show,
+                                               qrxFramePacer* pacer)
+    : m_window(window), m_input(input), m_show(std::move(show)), m_pacer(pacer)
 {
     if (m_input)
         m_input->Acquire(plat::InputDevice::Mouse);
@@ -15,6 +17,8 @@ tovSessionDialogRunner::tovSessionDialogRunner(plat::WindowBackend& window, plat
 
 bool tovSessionDialogRunner::Frame(tovSessionDialog& dialog, tovSessionDialogView& view)
 {
+    if (m_pacer)
+        m_pacer->StartFrame();
     plat::WindowMessage message;
     while (dialog.GetResult() == tovSessionDialog::Result::kOpen && m_window.PollMessage(message))
     {
@@ -58,6 +62,8 @@ bool tovSessionDialogRunner::Frame(tovSessionDialog& dialog, tovSessionDialogVie
     view.Draw();
     const uint32_t elapsed = m_show ? m_show() : 0;
     dialog.Tick(elapsed);
+    if (m_pacer)
+        m_pacer->Pause();
     return dialog.GetResult() == tovSessionDialog::Result::kOpen;
 }
 

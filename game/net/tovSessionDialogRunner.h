@@ -3,12 +3,15 @@
 // messages (characters to the focused field, key presses to the view; closing the window is an
 // exit), a left press and release of the mouse as a click at the pointer, then draws the
 // dialog and shows the frame. The set-up runs before any screen, so nothing else draws.
+// Given the main loop's pacer, each frame rests what is left of its share as the main loop's
+// frames do, so that the still dialog does not keep a core busy.
 
 #include "tovSessionDialog.h"
 
 #include <cstdint>
 #include <functional>
 
+class qrxFramePacer;
 class tovSessionDialogView;
 
 namespace plat
@@ -24,7 +27,8 @@ public:
     // since the last frame.
     using ShowFrame = std::function<uint32_t()>;
 
-    tovSessionDialogRunner(plat::WindowBackend& window, plat::InputBackend* input, ShowFrame show);
+    tovSessionDialogRunner(plat::WindowBackend& window, plat::InputBackend* input, ShowFrame show,
+                           qrxFramePacer* pacer = nullptr);
 
     // One frame; false once the dialog has ended.
     bool Frame(tovSessionDialog& dialog, tovSessionDialogView& view);
@@ -35,5 +39,6 @@ private:
     plat::WindowBackend& m_window;
     plat::InputBackend* m_input;
     ShowFrame m_show;
+    qrxFramePacer* m_pacer;
     bool m_wasDown = false;
 };

@@ -770,6 +770,31 @@ TEST_F(AppScenarioTest, EveryScreenIdOpensRunsAndIsLeftForTheMainMenuButTheWeigh
     }
 }
 
+// Headless, the network set-up dialog counts each frame it shows and takes the script's events:
+// untouched it ends with the run's last frame, and the script's click on Exit and Return to
+// its question end the game there, one frame after the frame that took the Return.
+TEST_F(AppScenarioTest, TheNetworkSetUpDialogCountsItsFramesAndTakesTheScript)
+{
+    struct Case
+    {
+        const char* script;
+        bool quit;
+        uint32_t frames;
+    };
+    for (const Case& c : {Case{"", false, 30}, Case{"net_dialog_exit.script", true, 8}})
+    {
+        SCOPED_TRACE(c.script);
+        tovAppOptions options = ScenarioOptions(UserDir(), c.script, 30, 5);
+        options.network = true;
+        const AppScenarioResult run = RunScenario(options);
+        ASSERT_EQ(run.error, "");
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.quit, c.quit);
+        EXPECT_EQ(run.frames, c.frames);
+        EXPECT_EQ(DigestField(run.digest, "screen"), "5");
+    }
+}
+
 TEST_F(AppScenarioTest, TheSameScriptSeedAndStepGiveTheSameFramesAndDigest)
 {
     tovAppOptions options = ScenarioOptions(UserDir(), "quit_both_ways.script", 200, 8);

@@ -1012,6 +1012,26 @@ TEST_F(tovAppTest, OpeningANetworkSessionRebuildsTheProfilesList)
     EXPECT_EQ(names[static_cast<size_t>(profiles.GetSelected())], "Robin");
 }
 
+// The set-up dialog rests on the application's pacer, as the main loop does: on a clock that
+// stands still, its one frame (the window closed under it) rests a whole share.
+TEST_F(tovAppTest, TheSetUpDialogRestsOnTheMainLoopsPacer)
+{
+    ASSERT_TRUE(Start(8));
+    auto* network = dynamic_cast<tovDirectPlay*>(&TheNetworkPlay());
+    ASSERT_NE(network, nullptr);
+    plat::ManualClock clock{1'000'000'000ull};
+    plat::SetCurrentClock(&clock);
+    std::vector<double> rests;
+    m_app->GetPacer().SetCap(qrxFramePacer::kWindowFramesPerSecond);
+    m_app->GetPacer().SetRest([&rests](double seconds) { rests.push_back(seconds); });
+    m_window.RequestClose();
+    const bool connected = m_app->RunSetupDialog(*network);
+    plat::SetCurrentClock(nullptr);
+    EXPECT_FALSE(connected);
+    ASSERT_EQ(rests.size(), 1u);
+    EXPECT_NEAR(rests[0], 1.0 / qrxFramePacer::kWindowFramesPerSecond, 1e-9);
+}
+
 TEST(tovProgramEnvironment, ASecondStartOnTheSameUserFolderDoesNotRun)
 {
     testfiles::TempDir dir;

@@ -2,6 +2,7 @@
 #include "NetSessionPair.h"
 
 #include "WindowMessage.h"
+#include "qrxFramePacer.h"
 #include "qrxTextEditor.h"
 #include "tovDirectPlayDialogPort.h"
 #include "tovSessionDialog.h"
@@ -175,6 +176,43 @@ TEST_F(tovSessionDialogViewTest, RunnerTakesTheWindowsInput)
     EXPECT_TRUE(m_dialog.CanCreate());
     m_window.PostMessage({plat::kMsgDestroy, 0, 0, {}});
     EXPECT_EQ(runner.Run(m_dialog, m_view), tovSessionDialog::Result::kExited);
+}
+
+// The dialog's frames rest as the main loop's do: capped at 60 a second, what a frame leaves of
+// its share and nothing after one that used it up; without a cap (--no-frame-cap), never.
+TEST_F(tovSessionDialogViewTest, RunnerRestsAsTheMainLoopDoes)
+{
+    for (const int32_t cap : {qrxFramePacer::kWindowFramesPerSecond, 0})
+    {
+        SCOPED_TRACE(cap);
+        qrxFramePacer pacer;
+        pacer.SetCap(cap);
+        std::vector<double> rests;
+        pacer.SetRest(
+            [&](double seconds)
+            {
+                rests.push_back(seconds);
+                m_clock.AdvanceSeconds(seconds);
+            });
+        uint32_t frameMs = 0;
+        tovSessionDialogRunner runner(
+            m_window, &m_input,
+            [&]
+            {
+                m_clock.AdvanceMs(frameMs);
+                return frameMs;
+            },
+            &pacer);
+        for (const uint32_t ms : {5u, 20u})
+        {
+            frameMs = ms;
+            EXPECT_TRUE(runner.Frame(m_dialog, m_view));
+        }
+        const std::vector<double> expected = cap != 0 ? std::vector<double>{1.0 / 60.0 - 0.005} : std::vector<double>{};
+        ASSERT_EQ(rests.size(), expected.size());
+        for (size_t i = 0; i < rests.size(); ++i)
+            EXPECT_NEAR(rests[i], expected[i], 1e-9);
+    }
 }
 
 // The Player field follows the profiles screen's rule: it takes no 26th character, and a blank

@@ -109,7 +109,7 @@ void AddMotor(Wave& out, Noise& noise, double start, double length, double f0, d
     }
 }
 
-std::vector<int16_t> ToPcm(const Wave& wave, float peak = 0.8f)
+std::vector<int16_t> ToPcm(const Wave& wave, float peak)
 {
     float largest = 1e-6f;
     for (float sample : wave)
@@ -341,42 +341,58 @@ void Mix(Wave& out, const Wave& more, double start, double gain = 1.0)
 
 } // namespace
 
+// Peaks, as parts of full scale. The pack's sounds play at full volume side by side with the
+// lake ambience's stream: a click over that ambience on the set-up screens, and at a day's start
+// the outboard, rain, wind and thunder over it, must stay under full scale together. The
+// player's own outboard is the loudest thing on the water; weather and wildlife sit under it.
+constexpr float kClickPeak = 0.35f;
+constexpr float kMotorPeak = 0.45f;
+constexpr float kKnockPeak = 0.5f;
+constexpr float kTrollingPeak = 0.14f;
+constexpr float kBirdPeak = 0.3f;
+constexpr float kLoonPeak = 0.12f;
+constexpr float kRainPeak = 0.25f;
+constexpr float kWindPeak = 0.2f;
+constexpr float kThunderPeak = 0.35f;
+constexpr float kUnderwaterPeak = 0.35f;
+constexpr float kFarBoatPeak = 0.25f;
+constexpr float kAeratorPeak = 0.35f;
+constexpr float kLakeAmbiencePeak = 0.45f;
+
 std::vector<PackSound> MakePackSounds()
 {
     std::vector<PackSound> sounds;
-    auto add = [&sounds](uint32_t id, const Wave& wave, float peak = 0.8f) {
-        sounds.push_back({id, ToPcm(wave, peak)});
-    };
+    auto add = [&sounds](uint32_t id, const Wave& wave, float peak) { sounds.push_back({id, ToPcm(wave, peak)}); };
     // Button clicks: 6183 the usual one, 6187 the toggles, 6188 back and quit; the others
     // complete the range the screens draw from.
     const double clickPitch[] = {1800.0, 1500.0, 2100.0, 1300.0, 2400.0, 1100.0};
     for (uint32_t i = 0; i < 6; ++i)
-        add(6183 + i, Click(10 + i, clickPitch[i]));
+        add(6183 + i, Click(10 + i, clickPitch[i]), kClickPeak);
     for (int level = 1; level <= 7; ++level)
-        add(6016 + uint32_t(level), MotorTransition(level - 1, level));
-    add(6024, MotorTransition(1, 0));
+        add(6016 + uint32_t(level), MotorTransition(level - 1, level), kMotorPeak);
+    add(6024, MotorTransition(1, 0), kMotorPeak);
     for (int level = 1; level <= 6; ++level)
-        add(6024 + uint32_t(level), MotorTransition(level + 1, level));
+        add(6024 + uint32_t(level), MotorTransition(level + 1, level), kMotorPeak);
     for (int level = 0; level <= 7; ++level)
-        add(6031 + uint32_t(level), MotorLoop(level));
-    add(6039, MotorStart());
-    add(6040, Thud(41, 140.0, 0.0));
+        add(6031 + uint32_t(level), MotorLoop(level), kMotorPeak);
+    add(6039, MotorStart(), kMotorPeak);
+    add(6040, Thud(41, 140.0, 0.0), kKnockPeak);
     // The electric trolling motor hums well under the outboard.
-    add(6046, TrollingLoop(), 0.25f);
-    add(6189, Thud(42, 90.0, 0.6));
+    add(6046, TrollingLoop(), kTrollingPeak);
+    add(6189, Thud(42, 90.0, 0.6), kKnockPeak);
     // Weather and lake channels: birds, a loon, rain, thunder, wind, underwater, a far boat.
-    add(6047, BirdSong(51, 2.0));
-    add(6050, BirdSong(52, 1.6));
-    add(6051, BirdSong(53, 2.4));
-    add(6052, BirdSong(54, 1.2));
+    add(6047, BirdSong(51, 2.0), kBirdPeak);
+    add(6050, BirdSong(52, 1.6), kBirdPeak);
+    add(6051, BirdSong(53, 2.4), kBirdPeak);
+    add(6052, BirdSong(54, 1.2), kBirdPeak);
     // A loon calls from across the lake, about as loud as the birds.
-    add(6054, Loon(), 0.3f);
-    add(6066, Rain(4.0));
-    add(6068, Thunder());
-    add(6062, Underwater(61, 4.0, 10));
-    add(6053, Underwater(62, 1.5, 14));
-    add(6045, Underwater(63, 1.0, 6));
-    add(6063, Wind(4.0));
+    add(6054, Loon(), kLoonPeak);
+    add(6066, Rain(4.0), kRainPeak);
+    add(6068, Thunder(), kThunderPeak);
+    add(6062, Underwater(61, 4.0, 10), kUnderwaterPeak);
+    add(6053, Underwater(62, 1.5, 14), kUnderwaterPeak);
+    add(6045, Underwater(63, 1.0, 6), kUnderwaterPeak);
+    add(6063, Wind(4.0), kWindPeak);
     Wave farBoat = Silence(3.0);
     Noise noise(64);
     AddMotor(farBoat, noise, 0.0, 3.0, 70.0, 64.0, 1.0f);
@@ -384,10 +400,10 @@ std::vector<PackSound> MakePackSounds()
     for (size_t i = 0; i < farBoat.size(); ++i)
         farBoat[i] *= float(std::sin(kPi * double(i) / double(farBoat.size())));
     // A boat across the lake stays under the player's own idling outboard.
-    add(6059, farBoat, 0.35f);
-    add(6070, Splash(65, 0.5));
+    add(6059, farBoat, kFarBoatPeak);
+    add(6070, Splash(65, 0.5), kKnockPeak);
     // The livewell's aerator, looped while its screen is open.
-    add(435, Underwater(66, 3.0, 40));
+    add(435, Underwater(66, 3.0, 40), kAeratorPeak);
     return sounds;
 }
 
@@ -395,7 +411,7 @@ std::vector<int16_t> MakeLakeAmbience(double seconds)
 {
     Wave wave = WaterLapping(70, seconds, 1.5f);
     Mix(wave, BirdSong(71, seconds), 0.0, 0.35);
-    return ToPcm(wave, 0.6f);
+    return ToPcm(wave, kLakeAmbiencePeak);
 }
 
 std::vector<int16_t> MakeFishFight(double seconds)

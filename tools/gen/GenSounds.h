@@ -18,6 +18,8 @@ struct PackSound
 
 // Every sound item of the main pack, by id.
 std::vector<PackSound> MakePackSounds();
+// The weigh-in's crowd and announcer sounds.
+std::vector<PackSound> MakeWeighInSounds();
 
 // The ambient streams (more than three seconds each).
 std::vector<int16_t> MakeLakeAmbience(double seconds);

@@ -132,16 +132,17 @@ QrImagePixels BoardPicture()
     return p;
 }
 
-std::vector<uint8_t> Pcm(const std::vector<float>& wave)
+// The crowd's applause and murmur and an announcer's line play together: their sum stays under
+// full scale, the line above the crowd.
+constexpr double kCrowdScale = 12000.0;
+constexpr double kLineScale = 16000.0;
+
+std::vector<int16_t> Pcm(const std::vector<float>& wave, double scale)
 {
-    std::vector<uint8_t> bytes(wave.size() * 2);
+    std::vector<int16_t> samples(wave.size());
     for (size_t i = 0; i < wave.size(); ++i)
-    {
-        const int16_t v = int16_t(std::lround(std::fmax(-1.0, std::fmin(1.0, wave[i])) * 24000.0));
-        bytes[i * 2] = uint8_t(v & 0xFF);
-        bytes[i * 2 + 1] = uint8_t(uint16_t(v) >> 8);
-    }
-    return bytes;
+        samples[i] = int16_t(std::lround(std::fmax(-1.0, std::fmin(1.0, wave[i])) * scale));
+    return samples;
 }
 
 // Crowd murmur or applause: filtered noise with a swell, claps as short bursts.
@@ -182,13 +183,18 @@ std::vector<float> Line(uint32_t id, double seconds)
     return w;
 }
 
-void AddSound(tools::PackContents& pack, uint32_t id, const std::vector<float>& wave)
+void AddSound(tools::PackContents& pack, const PackSound& sound)
 {
     tools::PackItem item;
     item.type = kSound;
-    item.id = id;
+    item.id = sound.id;
     item.info = tools::PcmFormatRecord(kSoundRate, 1, 16);
-    item.data = Pcm(wave);
+    item.data.resize(sound.samples.size() * 2);
+    for (size_t i = 0; i < sound.samples.size(); ++i)
+    {
+        item.data[i * 2] = uint8_t(sound.samples[i] & 0xFF);
+        item.data[i * 2 + 1] = uint8_t(uint16_t(sound.samples[i]) >> 8);
+    }
     pack.Add(std::move(item), {kGroup});
 }
 
@@ -250,14 +256,22 @@ void AddWeighInItems(tools::PackContents& pack)
     board.data = tools::WriteBMP(BoardPicture(), rgb);
     pack.Add(std::move(board), {kGroup});
 
-    AddSound(pack, 6071, Crowd(1, 0.6, true));
-    AddSound(pack, 6072, Crowd(2, 0.5, false));
+    for (const PackSound& sound : MakeWeighInSounds())
+        AddSound(pack, sound);
+}
+
+std::vector<PackSound> MakeWeighInSounds()
+{
+    std::vector<PackSound> sounds;
+    sounds.push_back({6071, Pcm(Crowd(1, 0.6, true), kCrowdScale)});
+    sounds.push_back({6072, Pcm(Crowd(2, 0.5, false), kCrowdScale)});
     for (uint32_t id : {6129u, 6130u, 6131u, 6132u, 6137u})
-        AddSound(pack, id, Line(id, 0.5));
+        sounds.push_back({id, Pcm(Line(id, 0.5), kLineScale)});
     for (uint32_t id = 6140; id <= 6182; ++id)
-        AddSound(pack, id, Line(id, 0.4));
+        sounds.push_back({id, Pcm(Line(id, 0.4), kLineScale)});
     for (uint32_t id = 6190; id <= 6195; ++id)
-        AddSound(pack, id, Crowd(id, 0.5, id == 6195));
+        sounds.push_back({id, Pcm(Crowd(id, 0.5, id == 6195), kCrowdScale)});
+    return sounds;
 }
 
 void GenerateWeighInClips(Context& context)
