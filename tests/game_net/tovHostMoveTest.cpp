@@ -30,6 +30,8 @@ enum class Gone
     kStart,
     kLake,
     kInLeaveDay,
+    // Everyone else in the weigh-in before it published 7 (and the day's seed).
+    kBeforeSeven,
     // After publishing 7, before every joiner is in 8; Drew's header to Casey goes with it.
     kSevenWithAHeaderLost,
     kEveryoneInEight,
@@ -216,6 +218,8 @@ protected:
     {
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         SetInstallRoot(testfiles::DataDir());
+        // The day's seed comes from the calendar's seconds.
+        plat::FixCalendarSeconds(1'700'000'000);
         ShellScreenTest::SetUp();
     }
     void TearDown() override
@@ -226,6 +230,7 @@ protected:
         qrxBaseApp::SetQuitFlag(false);
         ShellScreenTest::TearDown();
         SetInstallRoot("");
+        plat::UnfixCalendarSeconds();
     }
     void AddMoreScreens() override { m_app->AddInterface(new tovTournamentSetupIFace, kSetUpScreen); }
 
@@ -255,11 +260,12 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         {"start", Gone::kStart, false, 0, wholeDay},
         {"lake", Gone::kLake, false, 0, {Step::kExchange}},
         {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
+        {"before 7", Gone::kBeforeSeven, false, 0, {Step::kExchange}},
         {"after 7, a header lost with it", Gone::kSevenWithAHeaderLost, false, 0, {Step::kExchange}},
         {"everyone in 8", Gone::kEveryoneInEight, false, 0, {Step::kExchange}},
         {"after 8, leaving at its waiting picture", Gone::kAfterEight, true, 0, {Step::kClose}},
         {"final board", Gone::kFinalBoard, false, 0, {}},
-        {"between games", Gone::kBetweenGames, false, 0, {Step::kNextGame, Step::kStart, Step::kLake, Step::kExchange}},
+        {"between games", Gone::kBetweenGames, false, 0, wholeDay},
         {"a newcomer after the first day", Gone::kNewcomerAfterFirstDay, false, 0, {Step::kExchange}},
     };
     for (const Row& row : rows)
@@ -335,6 +341,14 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             ASSERT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(0) == kBetweenDaysPhase; }, {&r, &c}));
             break;
         }
+        case Gone::kBeforeSeven:
+            ASSERT_TRUE(day());
+            caseyWeighs = std::thread([&] { caseyThrough = casey.Exchange(); });
+            drewWeighs = std::thread([&] { drewThrough = drew.Exchange(); });
+            EXPECT_TRUE(WaitUntil(
+                [&] { return r.GetPlayerPhase(1) == kResultsTakenPhase && r.GetPlayerPhase(2) == kResultsTakenPhase; },
+                {&r}));
+            break;
         case Gone::kSevenWithAHeaderLost:
             ASSERT_TRUE(day());
             weighInWithRobinAtSeven();
@@ -404,6 +418,16 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         else
         {
+            if (row.gone == Gone::kBetweenGames)
+            {
+                // Casey sets up the next game while Drew is still on the final board.
+                std::atomic<bool> setUp{false};
+                std::thread drewOnTheBoard([&] { Poll(d, [&] { return setUp.load(); }); });
+                EXPECT_TRUE(casey.NextGame());
+                setUp = true;
+                drewOnTheBoard.join();
+                EXPECT_TRUE(drew.NextGame());
+            }
             caseyThrough = drewThrough = PlayAll({&casey, &drew}, row.after);
         }
         watchdog.Finish();
@@ -421,7 +445,11 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             expected.emplace_back(robinId, robin.ounces, 1);
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(casey.board, expected);
+        // Each copy draws the day's computer anglers from the seed published with the weigh-in.
+        EXPECT_NE(CopyGameParams().weighInSeed, 0);
         EXPECT_EQ(drew.board, expected);
+        EXPECT_EQ(c.GetGameNumber(), row.gone == Gone::kBetweenGames ? 2 : 1);
+        EXPECT_EQ(d.GetGameNumber(), c.GetGameNumber());
         EXPECT_EQ(d.GetPlayerId(1), c.GetLocalId()) << "Drew still plays with Casey";
         EXPECT_EQ(c.GetPlayerId(2), d.GetLocalId()) << "Casey still plays with Drew";
     }
