@@ -573,8 +573,8 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
 
 bool tovDirectPlay::TakeOverPhaseWait(int32_t first, int32_t second)
 {
-    // The old host published the wait's end before it went: nothing is left to wait for.
-    if (CopyGameParams().phase == second)
+    // The old host published the wait's end (or went on past it) before it went: nothing is left.
+    if (IsPhaseCompatible(second, CopyGameParams().phase))
         return true;
     // It went before it published the wait's start (the weigh-in's seed with it): this copy does.
     if (CopyGameParams().phase < first)

@@ -127,9 +127,9 @@ struct Player
         s.AddPlayerResults(s.GetLocalSlot(), ounces, 1);
         if (!s.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0))
             return false;
-        // Each copy's header with its catch has come (here the parameters that end the wait are
-        // one record for all copies, which need not wait for their message).
-        if (!Poll(s,
+        // The host reads at once; another copy once each copy's header with its catch has come (here
+        // the parameters that end its wait are one record for all copies, read before their message).
+        if (!s.IsHost() && !Poll(s,
                   [&]
                   {
                       for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
