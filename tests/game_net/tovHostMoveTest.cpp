@@ -125,19 +125,23 @@ struct Player
     bool Exchange()
     {
         s.AddPlayerResults(s.GetLocalSlot(), ounces, 1);
+        return Weigh();
+    }
+    bool Weigh()
+    {
         if (!s.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0))
             return false;
         // The host reads at once; another copy once each copy's header with its catch has come (here
         // the parameters that end its wait are one record for all copies, read before their message).
         if (!s.IsHost() && !Poll(s,
-                  [&]
-                  {
-                      for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-                          if (slot != s.GetLocalSlot() && s.GetPlayerId(slot) != 0 &&
-                              s.GetPlayerPhase(slot) < kResultsPhase)
-                              return false;
-                      return true;
-                  }))
+                                 [&]
+                                 {
+                                     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+                                         if (slot != s.GetLocalSlot() && s.GetPlayerId(slot) != 0 &&
+                                             s.GetPlayerPhase(slot) < kResultsPhase)
+                                             return false;
+                                     return true;
+                                 }))
             return false;
         board.clear();
         for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
@@ -299,19 +303,31 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         std::thread caseyWeighs;
         std::thread drewWeighs;
         bool caseyThrough = false;
+        std::atomic<bool> caseyDone{false};
         bool drewThrough = false;
         const auto weighInWithRobinAtSeven = [&]
         {
             r.AddPlayerResults(r.GetLocalSlot(), robin.ounces, 1);
             r.SyncPhase(kResultsPhase, true);
-            caseyWeighs = std::thread([&] { caseyThrough = casey.Exchange(); });
+            caseyWeighs = std::thread(
+                [&]
+                {
+                    caseyThrough = casey.Exchange();
+                    caseyDone = true;
+                });
             ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kResultsTakenPhase; }, {&r}));
             if (row.gone == Gone::kSevenWithAHeaderLost)
             {
+                // Drew's catch reaches Robin alone; Drew has stopped drawing frames and will
+                // notice Robin gone only after Casey has taken over.
                 ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kResultsTakenPhase; }, {&r}));
                 net.HoldRelaysForTest(r.GetLocalId(), true);
+                net.HoldNoticesForTest(d.GetLocalId(), true);
+                d.AddPlayerResults(d.GetLocalSlot(), drew.ounces, 1);
+                d.SetLocalPhase(kResultsTakenPhase);
             }
-            drewWeighs = std::thread([&] { drewThrough = drew.Exchange(); });
+            else
+                drewWeighs = std::thread([&] { drewThrough = drew.Exchange(); });
             ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(2) == kResultsTakenPhase; }, {&r}));
         };
         switch (row.gone)
@@ -381,9 +397,23 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             r.Close();
         else
             net.Kill(robinId);
-        EXPECT_TRUE(WaitUntil([&] { return c.IsHost() && !c.IsSlotActive(0) && !d.IsSlotActive(0); }, {&c, &d}));
+        if (row.gone == Gone::kSevenWithAHeaderLost)
+        {
+            // Casey, host now, waits for Drew: its word to Drew goes out from its wait, and Drew, which
+            // takes Robin for the host still, refuses its parameters. Read at once, Casey's board
+            // would lack Drew's catch.
+            const uint32_t refused = d.GetDroppedCount();
+            EXPECT_TRUE(WaitUntil([&] { return d.GetDroppedCount() > refused || caseyDone.load(); }, {}));
+            net.HoldNoticesForTest(d.GetLocalId(), false);
+            drewWeighs = std::thread([&] { drewThrough = drew.Weigh(); });
+        }
+        // Copies in a wait serve their own queues; the others are served here, as a frame would.
+        const bool waiting = caseyWeighs.joinable();
+        const auto moved = [&] { return c.IsHost() && !c.IsSlotActive(0) && !d.IsSlotActive(0); };
+        EXPECT_TRUE(waiting ? WaitUntil(moved, {}) : WaitUntil(moved, {&c, &d}));
         // What the move queued for the main thread as the host took over has run.
-        c.DrainMainThreadQueue();
+        if (!waiting)
+            c.DrainMainThreadQueue();
         EXPECT_FALSE(d.IsHost());
 
         if (row.gone == Gone::kSetUp)
