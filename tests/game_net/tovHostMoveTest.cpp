@@ -409,7 +409,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         // Copies in a wait serve their own queues; the others are served here, as a frame would.
         const bool waiting = caseyWeighs.joinable();
-        const auto moved = [&] { return c.IsHost() && !c.IsSlotActive(0) && !d.IsSlotActive(0); };
+        const auto moved = [&] { return c.IsHost() && c.GetPlayerId(0) == 0 && d.GetPlayerId(0) == 0; };
         EXPECT_TRUE(waiting ? WaitUntil(moved, {}) : WaitUntil(moved, {&c, &d}));
         // What the move queued for the main thread as the host took over has run.
         if (!waiting)
