@@ -4,12 +4,8 @@
 // each other passes through it. Robin's own steps are driven from the test up to its last one,
 // as the others see them; the others play theirs on their own threads, as their screens do.
 
-#include "ButtonObj.h"
 #include "NetSessionPair.h"
-#include "ShellScreenFixture.h"
-#include "tovInstallSettings.h"
 #include "tovNetFacade.h"
-#include "tovTournamentSetupIFace.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +16,6 @@
 
 namespace
 {
-
-constexpr int32_t kSetUpScreen = 4;
 
 // Where the host goes.
 enum class Gone
@@ -215,44 +209,21 @@ bool PlayAll(std::initializer_list<Player*> players, const std::vector<Step>& st
     return std::all_of(through.begin(), through.end(), [](char c) { return c != 0; });
 }
 
-class tovHostMove : public ShellScreenTest
+class tovHostMove : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-        SetInstallRoot(testfiles::DataDir());
         // The day's seed comes from the calendar's seconds.
         plat::FixCalendarSeconds(1'700'000'000);
-        ShellScreenTest::SetUp();
     }
     void TearDown() override
     {
-        SetNetworkLaunch(false);
         SetNetworkPlay(nullptr);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         qrxBaseApp::SetQuitFlag(false);
-        ShellScreenTest::TearDown();
-        SetInstallRoot("");
         plat::UnfixCalendarSeconds();
-    }
-    void AddMoreScreens() override { m_app->AddInterface(new tovTournamentSetupIFace, kSetUpScreen); }
-
-    // The set-up's arrows as Casey's copy shows them: true when every one may be clicked.
-    bool ArrowsLive(tovDirectPlay& casey)
-    {
-        SetNetworkPlay(&casey);
-        SetNetworkLaunch(true);
-        if (Current() != kSetUpScreen)
-            SwitchTo(kSetUpScreen);
-        Frame();
-        bool live = true;
-        for (int32_t id :
-             {tovTournamentSetupIFace::kLakePrev, tovTournamentSetupIFace::kLakeNext, tovTournamentSetupIFace::kDaysUp})
-            live = live && m_app->GetInterface(kSetUpScreen)->GetButton(id)->m_disabled == 0;
-        SetNetworkLaunch(false);
-        SetNetworkPlay(nullptr);
-        return live;
     }
 };
 
@@ -333,7 +304,6 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         switch (row.gone)
         {
         case Gone::kSetUp:
-            EXPECT_FALSE(ArrowsLive(c)) << "a player's arrows before it hosts";
             break;
         case Gone::kStart:
             for (tovDirectPlay* s : {&c, &d})
@@ -416,10 +386,6 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             c.DrainMainThreadQueue();
         EXPECT_FALSE(d.IsHost());
 
-        if (row.gone == Gone::kSetUp)
-        {
-            EXPECT_TRUE(ArrowsLive(c)) << "the new host's arrows";
-        }
         if (row.gone == Gone::kNewcomerAfterFirstDay)
         {
             NetSessionSide eli(net, "Eli");
