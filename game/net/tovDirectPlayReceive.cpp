@@ -282,6 +282,7 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
             SendOwnPlayerState();
         });
     m_hostId = host;
+    m_hostMoved = true;
     if (here)
     {
         m_owesDayEnd = m_localPhase.load() == kBetweenDaysPhase;

@@ -22,6 +22,8 @@ enum class Gone
 {
     kSetUp,
     kStart,
+    // At the start, the day begun by the host and Drew, not yet by Casey.
+    kStartBegunWithoutCasey,
     kLake,
     kInLeaveDay,
     // Everyone else in the weigh-in before it published 7 (and the day's seed).
@@ -233,6 +235,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
     const Row rows[] = {
         {"set-up", Gone::kSetUp, false, 0, wholeDay},
         {"start", Gone::kStart, false, 0, wholeDay},
+        {"start, the day begun without Casey", Gone::kStartBegunWithoutCasey, false, 0, wholeDay},
         {"lake", Gone::kLake, false, 0, {Step::kExchange}},
         {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
         {"before 7", Gone::kBeforeSeven, false, 0, {Step::kExchange}},
@@ -310,6 +313,16 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
                 s->SetLocalPhase(kDayStartPhase);
             ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart(); }, {&r}));
             break;
+        case Gone::kStartBegunWithoutCasey:
+            for (tovDirectPlay* s : {&c, &d})
+                s->SetLocalPhase(kDayStartPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart(); }, {&r}));
+            r.SyncPhase(kDayStartPhase, true);
+            r.SetLocalPhase(kInDayPhase);
+            r.SyncPhase(kDayParamsPhase, true);
+            drewWeighs = std::thread([&] { drewThrough = drew.Play(wholeDay); });
+            EXPECT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(2) == kInDayPhase; }, {&r, &c}));
+            break;
         case Gone::kLake:
         case Gone::kNewcomerAfterFirstDay:
             ASSERT_TRUE(day());
@@ -378,7 +391,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             drewWeighs = std::thread([&] { drewThrough = drew.Weigh(); });
         }
         // Copies in a wait serve their own queues; the others are served here, as a frame would.
-        const bool waiting = caseyWeighs.joinable();
+        const bool waiting = caseyWeighs.joinable() || drewWeighs.joinable();
         const auto moved = [&] { return c.IsHost() && c.GetPlayerId(0) == 0 && d.GetPlayerId(0) == 0; };
         EXPECT_TRUE(waiting ? WaitUntil(moved, {}) : WaitUntil(moved, {&c, &d}));
         // What the move queued for the main thread as the host took over has run.
@@ -402,6 +415,11 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             EXPECT_LT(CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
             drewThrough = drew.Play(Step::kLeaveDay) && drew.Play(row.after);
             caseyPlays.join();
+        }
+        else if (drewWeighs.joinable() && !caseyWeighs.joinable())
+        {
+            caseyThrough = casey.Play(row.after);
+            drewWeighs.join();
         }
         else if (caseyWeighs.joinable())
         {
