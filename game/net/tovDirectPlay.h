@@ -303,6 +303,8 @@ private:
     // SyncPhase on the road given, whatever this copy is by the time it runs.
     bool SyncPhaseAs(bool host, int32_t phase, bool announce);
     bool WaitForPhasePasses(int32_t first, int32_t second);
+    // The host's end of a phase wait: every player in `second`, then this copy's word of it.
+    bool PublishWaitEnd(int32_t second);
     // The host's part of a phase wait, for a copy that became host inside the wait as a client.
     bool TakeOverPhaseWait(int32_t first, int32_t second);
     bool WaitForHostPhasePasses(int32_t phase);

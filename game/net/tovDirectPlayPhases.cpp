@@ -563,6 +563,11 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
         }
     }
     SetLocalPhase(first);
+    return PublishWaitEnd(second);
+}
+
+bool tovDirectPlay::PublishWaitEnd(int32_t second)
+{
     if (!WaitForAllPlayers(second))
         return false;
     SetLocalPhase(second);
@@ -579,12 +584,7 @@ bool tovDirectPlay::TakeOverPhaseWait(int32_t first, int32_t second)
     // It went before it published the wait's start (the weigh-in's seed with it): this copy does.
     if (CopyGameParams().phase < first)
         SyncPhase(first, true);
-    if (!WaitForAllPlayers(second))
-        return false;
-    SetLocalPhase(second);
-    Sleep(kWaitStepMs / 2);
-    BroadcastGameParams();
-    return true;
+    return PublishWaitEnd(second);
 }
 
 bool tovDirectPlay::WaitForHostPhase(int32_t phase)

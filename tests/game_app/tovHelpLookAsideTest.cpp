@@ -4,6 +4,7 @@
 // stand-ins for the fishing mode and the weigh-in (only where ways back lead).
 
 #include "../game_net/NetSessionPair.h"
+#include "HeadlessAppTest.h"
 
 #include "tovAnglerRig.h"
 #include "tovApp.h"
@@ -124,7 +125,7 @@ public:
     QrPointer<tovLake> m_lake;
 };
 
-class tovHelpLookAsideTest : public QrEngineTest
+class tovHelpLookAsideTest : public HeadlessAppTest
 {
 protected:
     void SetUp() override
@@ -132,36 +133,8 @@ protected:
         // A lake keeps these for the program's life: made before the engine's objects are counted.
         qrxCutout::CreateSharedProperties();
         QrEngineTest::SetUp();
-        plat::SetDebugSink(&m_quiet);
-        plat::SetCurrentClock(&m_clock);
-        SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
-        m_options.dataDir = testfiles::DataDir();
-        m_options.userDir = m_dir.File("user");
-        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
-        m_app = std::make_unique<tovApp>(&m_window, &m_input, &LookAsideTable());
-        m_app->SetDataFolder(m_options.dataDir);
-        m_app->SetFirstScreen(kMainMenu);
-        ASSERT_TRUE(m_app->Init());
+        StartApp(kMainMenu, &LookAsideTable());
         m_app->BeginRun();
-    }
-    void TearDown() override
-    {
-        m_app.reset();
-        m_environment.reset();
-        qrxInterface::SetInputWindow(nullptr, nullptr);
-        SetSoundOutputFactory(nullptr);
-        plat::SetCurrentClock(nullptr);
-        plat::SetDebugSink(nullptr);
-        QrEngineTest::TearDown();
-    }
-
-    void Frame()
-    {
-        plat::WindowMessage message;
-        while (m_window.PollMessage(message))
-            m_app->WindowProc(message);
-        m_clock.AdvanceMs(33);
-        ASSERT_TRUE(m_app->RunOnce());
     }
     void Key(uint32_t key)
     {
@@ -189,15 +162,6 @@ protected:
         ClickAt(60, 450);
         ASSERT_EQ(Current(), screen) << "back from the help picture";
     }
-
-    testfiles::TempDir m_dir;
-    plat::RecordingDebugSink m_quiet;
-    plat::ManualClock m_clock{1'000'000'000ull};
-    tovAppOptions m_options;
-    plat::HeadlessWindowBackend m_window;
-    plat::HeadlessInputBackend m_input{m_window};
-    std::unique_ptr<tovProgramEnvironment> m_environment;
-    std::unique_ptr<tovApp> m_app;
 };
 
 struct Point

@@ -3,8 +3,7 @@
 // pictures carry, as the generator drew them, and those it draws), nor the chat panel raised over
 // it. The game's own screens, in the real application on the sample data.
 
-#include "tovApp.h"
-#include "tovProgramEnvironment.h"
+#include "HeadlessAppTest.h"
 
 #include "tovChatIFace.h"
 #include "tovChatPanel.h"
@@ -20,16 +19,8 @@
 #include "SampleData.h"
 
 #include "ButtonObj.h"
-#include "SoundManager.h"
 
-#include "Clock.h"
-#include "DebugOutput.h"
 #include "GoldenImage.h"
-#include "HeadlessAudioOutput.h"
-#include "HeadlessInputBackend.h"
-#include "HeadlessWindowBackend.h"
-#include "QrTestFixture.h"
-#include "TestFiles.h"
 
 #include <map>
 #include <string>
@@ -55,7 +46,7 @@ std::string Describe(const plat::Rect& r)
            std::to_string(r.bottom);
 }
 
-class tovPostedBandTest : public QrEngineTest
+class tovPostedBandTest : public HeadlessAppTest
 {
 protected:
     static void SetUpTestSuite()
@@ -71,16 +62,7 @@ protected:
     void SetUp() override
     {
         QrEngineTest::SetUp();
-        plat::SetDebugSink(&m_quiet);
-        plat::SetCurrentClock(&m_clock);
-        SetSoundOutputFactory([] { return std::unique_ptr<plat::AudioOutput>(new plat::HeadlessAudioOutput); });
-        m_options.dataDir = testfiles::DataDir();
-        m_options.userDir = m_dir.File("user");
-        m_environment = std::make_unique<tovProgramEnvironment>(m_options);
-        m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
-        m_app->SetDataFolder(m_options.dataDir);
-        m_app->SetFirstScreen(8);
-        ASSERT_TRUE(m_app->Init());
+        StartApp(8);
         SetNetworkPlay(&m_session);
         TheGameSession()->SetMode(tovGameSession::kTournament);
         // The screens were made with a lake picked at random.
@@ -92,32 +74,11 @@ protected:
         m_app.reset();
         m_environment.reset();
         SetNetworkPlay(nullptr);
-        qrxInterface::SetInputWindow(nullptr, nullptr);
-        SetSoundOutputFactory(nullptr);
-        plat::SetCurrentClock(nullptr);
-        plat::SetDebugSink(nullptr);
-        QrEngineTest::TearDown();
-    }
-
-    void Frame()
-    {
-        plat::WindowMessage message;
-        while (m_window.PollMessage(message))
-            m_app->WindowProc(message);
-        m_clock.AdvanceMs(33);
-        ASSERT_TRUE(m_app->RunOnce());
+        HeadlessAppTest::TearDown();
     }
 
     static std::multimap<uint32_t, gen::NotedLabel>* s_labels;
-    testfiles::TempDir m_dir;
-    plat::RecordingDebugSink m_quiet;
-    plat::ManualClock m_clock{1'000'000'000ull};
-    tovAppOptions m_options;
-    plat::HeadlessWindowBackend m_window;
-    plat::HeadlessInputBackend m_input{m_window};
     OpenSession m_session;
-    std::unique_ptr<tovProgramEnvironment> m_environment;
-    std::unique_ptr<tovApp> m_app;
 };
 
 std::multimap<uint32_t, gen::NotedLabel>* tovPostedBandTest::s_labels = nullptr;
