@@ -1,13 +1,27 @@
 #pragma once
-// A network session over UDP: the host accepts players and relays their messages, so every
-// player talks only to the host, and the host's relay filter holds back a flood at its source; joins
-// from the address of a player it let go are turned away for a while. Guaranteed messages
-// travel reliably and in order, the rest as they come. A player silent past the peer time-out is
-// taken for gone; a connection that does not join within 5 s is dropped, and a seat whose player
-// has not introduced itself (the relay filter says) within 30 s is let go. These times, the shares
-// and the turn-aways run on the session's clock: real time unless a test gives another, since a
-// game's clock may stand still while the game waits. Refusals say why. Sessions answer discovery
-// on a fixed port of the local network.
+// A network session over UDP, for a local network: no address translation is crossed. The host
+// accepts players and relays their messages, so every player talks only to the host, and the
+// host's relay filter holds back a flood at its source; joins from the address of a player it let
+// go are turned away for a while. Guaranteed messages travel reliably and in order, the rest as
+// they come. A player silent past the peer time-out is taken for gone; a connection that does not
+// join within 5 s is dropped, and a seat whose player has not introduced itself (the relay filter
+// says) within 30 s is let go. These times, the shares and the turn-aways run on the session's
+// clock: real time unless a test gives another, since a game's clock may stand still while the
+// game waits. Refusals say why. Sessions answer discovery on a fixed port of the local network.
+//
+// The session keeps its players when its host goes. It stays a star, which keeps one filter at
+// one place and one link a player, and re-forms around a new host rather than becoming a mesh:
+// every copy listens on a port of its own, and the host gives every player, in the welcome and at
+// each join and leave, the list of players with where each listens, the highest id given so far,
+// the door's state and a secret of the session. When the host leaves or goes silent, every copy
+// drops it and names the lowest id left as host at one step (PlayerDestroyed, then NewHost); the
+// others connect to it and prove with the secret that they belong, keeping their ids and names.
+// The new host waits twice the time-out for them (copies notice a silent host each at its own
+// time-out) and lets go, as lost, whoever has not come back; it keeps the guaranteed messages
+// meant for them meanwhile, as each of them keeps its own for the new host. A player every copy
+// was told has left, a stranger, or a wrong secret is a newcomer. A player let go, or refused by
+// the new host, goes on alone as its own host. The old host's turn-aways are not carried over.
+// Times of the move are real time, as the peer time-out is.
 
 #include "NetSession.h"
 
@@ -69,6 +83,8 @@ public:
     int64_t FramesHeldBack() const;
     // Host: seated players that have not introduced themselves yet (tests).
     int32_t SeatsNotIntroduced() const;
+    // The session's secret, which its players prove they belong with (tests).
+    uint64_t SecretForTests() const;
     // Waits until the last closed session has said its leave or given up (the destructor does).
     void FinishClosing();
 

@@ -63,6 +63,16 @@ struct Player
     std::string session;
     std::string name;
     std::shared_ptr<Inbox> inbox;
+    // The player this one takes for the host (a star's: until it has received the word of a move).
+    NetPlayerId knownHost = 0;
+};
+
+// A message at the host on its way to another player.
+struct Relay
+{
+    NetPlayerId from = 0;
+    NetPlayerId to = 0;
+    std::vector<uint8_t> bytes;
 };
 
 struct Session
@@ -71,6 +81,9 @@ struct Session
     bool joinable = true;
     NetPlayerId host = 0;
     std::vector<NetPlayerId> players;
+    // A star's relays held at the host (tests).
+    bool holdRelays = false;
+    std::deque<Relay> relays;
 };
 
 } // namespace
@@ -78,6 +91,8 @@ struct Session
 class LoopbackHub
 {
 public:
+    explicit LoopbackHub(bool star) : m_star(star) {}
+
     NetPlayerId Host(const std::string& name, int32_t maxPlayers, const std::string& playerName,
                      const std::shared_ptr<Inbox>& inbox)
     {
@@ -85,8 +100,8 @@ public:
         if (name.empty() || m_sessions.count(name) != 0 || maxPlayers < 1)
             return 0;
         NetPlayerId id = m_nextId++;
-        m_sessions[name] = Session{maxPlayers, true, id, {id}};
-        m_players[id] = Player{name, playerName, inbox};
+        m_sessions[name] = Session{maxPlayers, true, id, {id}, false, {}};
+        m_players[id] = Player{name, playerName, inbox, id};
         return id;
     }
 
@@ -105,14 +120,15 @@ public:
         if (failure != NetJoinFailure::None)
             return 0;
         NetPlayerId id = m_nextId++;
-        m_players[id] = Player{name, UniquePlayerName(playerName, NamesLocked(session, 0)), inbox};
+        m_players[id] = Player{name, UniquePlayerName(playerName, NamesLocked(session, 0)), inbox, session.host};
         for (NetPlayerId other : session.players)
             PushLocked(other, NetMessage{NetMessage::Kind::PlayerCreated, id, {}});
         session.players.push_back(id);
         return id;
     }
 
-    // The player leaves its session; the lowest id left takes over a session whose host left.
+    // The player leaves its session; the lowest id left takes over a session whose host left, and
+    // every player left hears of it right behind the leave.
     void Leave(NetPlayerId id)
     {
         std::lock_guard lock(m_mutex);
@@ -132,11 +148,29 @@ public:
         }
         for (NetPlayerId other : session.players)
             PushLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
-        if (session.host == id)
+        if (session.host != id)
+            return;
+        session.host = *std::min_element(session.players.begin(), session.players.end());
+        // What the old host had not relayed yet is lost with it, and so is its word on newcomers: the
+        // new host gives its own.
+        session.joinable = true;
+        session.relays.clear();
+        session.holdRelays = false;
+        for (NetPlayerId other : session.players)
         {
-            session.host = *std::min_element(session.players.begin(), session.players.end());
-            PushLocked(session.host, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
+            if (!m_star)
+                m_players.at(other).knownHost = session.host;
+            PushLocked(other, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
         }
+    }
+
+    // A star's player has received the word that `host` hosts its session now.
+    void LearnHost(NetPlayerId id, NetPlayerId host)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player != m_players.end())
+            player->second.knownHost = host;
     }
 
     bool Send(NetPlayerId from, NetPlayerId to, const uint8_t* data, size_t size)
@@ -145,19 +179,50 @@ public:
         auto sender = m_players.find(from);
         if (sender == m_players.end() || size > kNetMaxMessage)
             return false;
-        const Session& session = m_sessions.at(sender->second.session);
+        Session& session = m_sessions.at(sender->second.session);
         std::vector<uint8_t> bytes(data, data + size);
-        if (to == kNetAllPlayers)
+        const bool known = std::find(session.players.begin(), session.players.end(), to) != session.players.end();
+        if (to != kNetAllPlayers && !known)
+            return false;
+        const NetPlayerId centre = sender->second.knownHost;
+        if (!m_star || centre == from)
         {
             for (NetPlayerId other : session.players)
-                if (other != from)
+                if (other != from && (to == kNetAllPlayers || other == to))
                     PushLocked(other, NetMessage{NetMessage::Kind::App, from, bytes});
             return true;
         }
-        if (std::find(session.players.begin(), session.players.end(), to) == session.players.end())
-            return false;
-        PushLocked(to, NetMessage{NetMessage::Kind::App, from, std::move(bytes)});
+        // A star: the sender reaches only the player it takes for the host, which relays the rest.
+        // A host that has gone takes the message with it.
+        if (std::find(session.players.begin(), session.players.end(), centre) == session.players.end())
+            return true;
+        if (to == centre || to == kNetAllPlayers)
+            PushLocked(centre, NetMessage{NetMessage::Kind::App, from, bytes});
+        if (to == centre)
+            return true;
+        session.relays.push_back(Relay{from, to, std::move(bytes)});
+        if (!session.holdRelays)
+            RelayLocked(session);
         return true;
+    }
+
+    void HoldRelays(NetPlayerId id, bool hold)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return;
+        Session& session = m_sessions.at(player->second.session);
+        session.holdRelays = hold;
+        if (!hold)
+            RelayLocked(session);
+    }
+
+    size_t HeldRelays(NetPlayerId id)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        return player == m_players.end() ? 0 : m_sessions.at(player->second.session).relays.size();
     }
 
     void Deliver(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes)
@@ -204,8 +269,7 @@ public:
         auto player = m_players.find(id);
         if (player == m_players.end())
             return false;
-        auto session = m_sessions.find(player->second.session);
-        return session != m_sessions.end() && session->second.host == id;
+        return player->second.knownHost == id && m_sessions.count(player->second.session) != 0;
     }
 
     NetPlayerId HostOf(NetPlayerId id)
@@ -214,8 +278,7 @@ public:
         auto player = m_players.find(id);
         if (player == m_players.end())
             return 0;
-        auto session = m_sessions.find(player->second.session);
-        return session != m_sessions.end() ? session->second.host : 0;
+        return m_sessions.count(player->second.session) != 0 ? player->second.knownHost : 0;
     }
 
     // Both players are in one session.
@@ -255,6 +318,19 @@ private:
         return names;
     }
 
+    // The host passes on, in order, what waits at it; a sender that has left since still speaks.
+    void RelayLocked(Session& session)
+    {
+        while (!session.relays.empty())
+        {
+            Relay relay = std::move(session.relays.front());
+            session.relays.pop_front();
+            for (NetPlayerId other : session.players)
+                if (other != relay.from && other != session.host && (relay.to == kNetAllPlayers || other == relay.to))
+                    PushLocked(other, NetMessage{NetMessage::Kind::App, relay.from, relay.bytes});
+        }
+    }
+
     void PushLocked(NetPlayerId to, NetMessage message)
     {
         auto found = m_players.find(to);
@@ -266,6 +342,7 @@ private:
     std::map<std::string, Session> m_sessions;
     std::map<NetPlayerId, Player> m_players;
     NetPlayerId m_nextId = 1;
+    const bool m_star;
 };
 
 namespace
@@ -311,7 +388,15 @@ public:
     {
         return m_id != 0 && m_hub->Send(m_id, to, data, size);
     }
-    bool Receive(NetMessage& out, int32_t timeoutMs) override { return m_inbox->Pop(out, timeoutMs); }
+    bool Receive(NetMessage& out, int32_t timeoutMs) override
+    {
+        if (!m_inbox->Pop(out, timeoutMs))
+            return false;
+        // A star's player learns of the move with its word, not before.
+        if (out.kind == NetMessage::Kind::NewHost && m_id != 0)
+            m_hub->LearnHost(m_id, out.from);
+        return true;
+    }
     void Wake() override { m_inbox->Wake(); }
 
 private:
@@ -323,7 +408,7 @@ private:
 
 } // namespace
 
-LoopbackNetwork::LoopbackNetwork() : m_hub(std::make_shared<LoopbackHub>()) {}
+LoopbackNetwork::LoopbackNetwork(Shape shape) : m_hub(std::make_shared<LoopbackHub>(shape == Shape::kStar)) {}
 
 LoopbackNetwork::~LoopbackNetwork() = default;
 
@@ -340,6 +425,16 @@ void LoopbackNetwork::Kill(NetPlayerId id)
 void LoopbackNetwork::DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes)
 {
     m_hub->Deliver(from, to, std::move(bytes));
+}
+
+void LoopbackNetwork::HoldRelaysForTest(NetPlayerId id, bool hold)
+{
+    m_hub->HoldRelays(id, hold);
+}
+
+size_t LoopbackNetwork::HeldRelaysForTest(NetPlayerId id)
+{
+    return m_hub->HeldRelays(id);
 }
 
 } // namespace plat

@@ -2,6 +2,12 @@
 // An in-process network: sessions made from one LoopbackNetwork reach each other, and nothing
 // leaves the process. Discovery finds every hosted session at once. Tests and the harness use it
 // where two players share one process.
+//
+// A mesh (the default) carries every message straight to its addressee and moves a session's host
+// for every player at one instant. A star carries what two players other than the host say to
+// each other through the player each takes for the host, as a network session does: a message the
+// host has not relayed yet is lost with the host, and each player takes the new host for the host
+// only once it has received the word of the move.
 
 #include "NetSession.h"
 
@@ -16,7 +22,13 @@ class LoopbackHub;
 class LoopbackNetwork
 {
 public:
-    LoopbackNetwork();
+    enum class Shape
+    {
+        kMesh,
+        kStar,
+    };
+
+    explicit LoopbackNetwork(Shape shape = Shape::kMesh);
     ~LoopbackNetwork();
     LoopbackNetwork(const LoopbackNetwork&) = delete;
     LoopbackNetwork& operator=(const LoopbackNetwork&) = delete;
@@ -29,6 +41,11 @@ public:
     // Tests: bytes reach `to` as a message from `from`, queued behind what `to` has received,
     // whether or not `from` is still in the session (a message still on its way).
     void DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes);
+    // Star, tests: while held, what the host of id's session relays waits at the host, and is lost
+    // should the host go; let go, it goes on in order.
+    void HoldRelaysForTest(NetPlayerId id, bool hold);
+    // Star, tests: messages waiting at the host of id's session for their relay.
+    size_t HeldRelaysForTest(NetPlayerId id);
 
 private:
     std::shared_ptr<LoopbackHub> m_hub;

@@ -90,6 +90,7 @@ bool tovDirectPlay::HostSession(const std::string& sessionName, const std::strin
         TheGameParams().game = 0;
     }
     m_localId = m_transport->GetLocalId();
+    m_hostId = m_localId.load();
     m_localSlot = OnPlayerJoined(m_localId, kLocalSlot);
     StartReceiveThread();
     return true;
@@ -128,6 +129,7 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     // Taken from the host's first parameters.
     m_game = 0;
     m_localId = m_transport->GetLocalId();
+    m_hostId = m_transport->GetHostId();
     // The host's slot table names this player's slot.
     StartReceiveThread();
     // The host lets go a seat that has not introduced itself a while after the welcome.
@@ -198,6 +200,7 @@ void tovDirectPlay::Close()
     {
     }
     m_localId = 0;
+    m_hostId = 0;
     m_localSlot = kLocalSlot;
     m_localPhase = 0;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
@@ -311,6 +314,7 @@ void tovDirectPlay::ResetRecord(PlayerInfo& player)
     player.name.fill(0);
     player.resultA = player.resultB = 0;
     player.resultsExchanged = false;
+    player.heardSinceMove = true;
     player.rig = nullptr;
     player.state = tovDirectPlayState();
     player.livewell = {};

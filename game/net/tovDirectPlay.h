@@ -74,6 +74,9 @@ public:
         int32_t resultB = 0;
         // The player's results of the day reached the exchange; cleared with the results.
         bool resultsExchanged = false;
+        // A header of the player came since the host last moved (what came before may have died
+        // with the old host, or gone to it alone).
+        bool heardSinceMove = true;
         std::array<tovNet::LivewellEntry, tovNet::kLivewellPlaces> livewell{};
         // Application seconds when the last state arrived; -1 none.
         double time = -1.0;
@@ -240,6 +243,12 @@ private:
     // The host's table names this player at this slot; announce as for OnPlayerJoined.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
+    // The session's host moved to `host` (receive thread).
+    void OnHostMoved(plat::NetPlayerId host);
+    // This copy is inside a game's days, as far as it knows: a new host keeps newcomers out.
+    bool IsInsideGame();
+    // Every seated player but this copy has sent a header since the host last moved.
+    bool AllHeardSinceMove();
     // Where the transport relays nothing, the relay filter's word on a received message: false
     // when it is past the sender's share.
     bool WithinShare(plat::NetPlayerId from, const uint8_t* data, size_t size);
@@ -291,7 +300,11 @@ private:
     void SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t value, bool broadcast);
     bool ApplyHostClock();
     bool WaitForAllPlayers(int32_t phase);
+    // SyncPhase on the road given, whatever this copy is by the time it runs.
+    bool SyncPhaseAs(bool host, int32_t phase, bool announce);
     bool WaitForPhasePasses(int32_t first, int32_t second);
+    // The host's part of a phase wait, for a copy that became host inside the wait as a client.
+    bool TakeOverPhaseWait(int32_t first, int32_t second);
     bool WaitForHostPhasePasses(int32_t phase);
     // One pass of a wait: the main-thread queue, one window message, the waiting frame with the
     // message box over it; false when the program quits. A Yes to the leave question leaves the
@@ -322,6 +335,11 @@ private:
     // host's table seats it, and a seat the table moves starts a fresh record.
     std::atomic<int32_t> m_localPhase{0};
     std::atomic<bool> m_host{false};
+    // The host as this copy last heard (0 without a session): a word of a move naming it is no move.
+    std::atomic<plat::NetPlayerId> m_hostId{0};
+    // Became host between two days, past the wait a host makes there for every player to leave the
+    // last day: no new day is published until they have.
+    std::atomic<bool> m_owesDayEnd{false};
     std::atomic<uint16_t> m_game{0};
     std::atomic<uint32_t> m_dropped{0};
     std::atomic<bool> m_stopReceiving{false};

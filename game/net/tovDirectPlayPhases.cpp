@@ -393,6 +393,9 @@ void tovDirectPlay::ResetPlayerStates(int32_t phase)
 void tovDirectPlay::SetLocalPhase(int32_t phase)
 {
     m_localPhase = phase;
+    // Back before a game's days: no last day is left to wait for.
+    if (phase < kBetweenDaysPhase)
+        m_owesDayEnd = false;
     const int32_t slot = m_localSlot.load();
     if (slot < 0 || slot >= tovNet::kSlots)
         return;
@@ -413,11 +416,24 @@ bool tovDirectPlay::ApplyHostClock()
 
 bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
 {
+    return SyncPhaseAs(IsHost(), phase, announce);
+}
+
+bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
+{
     GAMEPARAMS params = CopyGameParams();
     if (phase == 0)
         phase = GetPlayerPhase(kLocalSlot);
-    if (IsHost())
+    if (host)
     {
+        if ((phase == kDayParamsPhase || phase == kInDayPhase) && m_owesDayEnd.load())
+        {
+            if (!AllOthersSeated(
+                    [](const PlayerInfo& player)
+                    { return player.heardSinceMove && IsPhaseCompatible(kBetweenDaysPhase, player.state.m_phase); }))
+                return false;
+            m_owesDayEnd = false;
+        }
         const bool changed = params.phase != phase;
         params.phase = static_cast<uint16_t>(phase);
         if (phase == kDayStartPhase)
@@ -500,7 +516,10 @@ bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
                 continue;
             PlayerInfo& player = *m_players[slot];
             std::scoped_lock guard(player.lock);
-            if ((player.flags & kActive) != 0 && !IsPhaseCompatible(phase, player.state.m_phase))
+            // After a move only a header sent since counts: what the others sent before may have
+            // died with the old host.
+            if ((player.flags & kActive) != 0 &&
+                (!IsPhaseCompatible(phase, player.state.m_phase) || (slot != local && !player.heardSinceMove)))
                 all = false;
         }
         if (all)
@@ -526,8 +545,13 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
     else
     {
         SetLocalPhase(second);
-        for (int32_t pass = 0; !SyncPhase(second, false); ++pass)
+        // The road is not chosen once at entry: a copy that becomes host in the wait goes on as host.
+        for (int32_t pass = 0;; ++pass)
         {
+            if (IsHost())
+                return TakeOverPhaseWait(first, second);
+            if (SyncPhaseAs(false, second, false))
+                return true;
             if (!PumpOnce())
                 return false;
             if (!IsSessionOpen())
@@ -537,9 +561,24 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
                 SendPlayerHeader();
             PauseWait();
         }
-        return true;
     }
     SetLocalPhase(first);
+    if (!WaitForAllPlayers(second))
+        return false;
+    SetLocalPhase(second);
+    Sleep(kWaitStepMs / 2);
+    BroadcastGameParams();
+    return true;
+}
+
+bool tovDirectPlay::TakeOverPhaseWait(int32_t first, int32_t second)
+{
+    // The old host published the wait's end before it went: nothing is left to wait for.
+    if (CopyGameParams().phase == second)
+        return true;
+    // It went before it published the wait's start (the weigh-in's seed with it): this copy does.
+    if (CopyGameParams().phase < first)
+        SyncPhase(first, true);
     if (!WaitForAllPlayers(second))
         return false;
     SetLocalPhase(second);
@@ -557,12 +596,17 @@ bool tovDirectPlay::WaitForHostPhase(int32_t phase)
 
 bool tovDirectPlay::WaitForHostPhasePasses(int32_t phase)
 {
-    for (int32_t pass = 0; !SyncPhase(phase, true); ++pass)
+    for (int32_t pass = 0;; ++pass)
     {
+        // Host now, the day is this copy's to publish: at once, or once every player has left the
+        // last day when this copy became host between the two.
+        const bool host = IsHost();
+        if (SyncPhaseAs(host, phase, !host))
+            return true;
         if (!PumpOnce())
             return false;
-        // Alone in the session, or host now: nobody's parameters are awaited.
-        if (!IsSessionOpen() || IsHost())
+        // Alone in the session: nobody's parameters are awaited.
+        if (!IsSessionOpen())
             return true;
         if (pass % kAnnouncePasses == 0)
             SendPlayerHeader();
@@ -592,18 +636,22 @@ bool tovDirectPlay::BeginGame()
         SetLocalPhase(kClosedPhase);
     // A copy that set up the next game while another still weighed the last one took that one
     // out of its final: the set-up waits until every weigh-in is closed.
+    // The host's road is read as the wait ends, not at entry: a copy that became host in it numbers
+    // the game, once every player has told it where it stands since the move.
     bool through = true;
+    bool host = IsHost();
     for (int32_t pass = 0; through && IsSessionOpen(); ++pass)
     {
         ClearLeftSlots();
-        if (!IsAnyoneStillWeighing())
+        host = IsHost();
+        if (!IsAnyoneStillWeighing() && (!host || AllHeardSinceMove()))
             break;
         through = PumpOnce();
         if (through && IsSessionOpen())
             PauseWait();
     }
     EndWait();
-    if (!through || !IsSessionOpen() || !IsHost())
+    if (!through || !IsSessionOpen() || !host)
         return through;
     // The host numbers each game; the others take the number from its parameters. The game begins
     // here: its number, the set-up's phase and day 0 go out in one message, so that no copy reads
@@ -640,7 +688,8 @@ std::vector<int32_t> tovDirectPlay::SlotsNotAtDayStart()
         std::scoped_lock guard(player.lock);
         // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
         // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
-        if (slot != local && (player.flags & (kActive | kLeft)) == kActive && player.state.m_phase != kDayStartPhase)
+        if (slot != local && (player.flags & (kActive | kLeft)) == kActive &&
+            (player.state.m_phase != kDayStartPhase || !player.heardSinceMove))
             away.push_back(slot);
     }
     return away;

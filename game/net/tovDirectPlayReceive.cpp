@@ -38,12 +38,11 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
             OnPlayerLeft(message.from);
         break;
     case plat::NetMessage::Kind::NewHost:
-        // Only a host change of this session, naming this player, makes it the host.
-        if (message.from == 0 || message.from != m_localId.load() || m_transport->GetHostId() != message.from)
+        // Every player left hears of the move. A word of an old session (its transport names another
+        // host) or naming the host this copy knows already moves nothing.
+        if (message.from == 0 || m_transport->GetHostId() != message.from || message.from == m_hostId.load())
             break;
-        m_host = true;
-        if (m_localSlot.load() == kLocalSlot)
-            m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
+        OnHostMoved(message.from);
         break;
     case plat::NetMessage::Kind::App:
         HandleAppMessage(message.from, message.data.data(), message.data.size());
@@ -263,6 +262,61 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
         Post([this] { BroadcastGameParams(); });
 }
 
+void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
+{
+    const bool here = host == m_localId.load();
+    // Additions to what a move carries: every copy tells the new host (and through it the others)
+    // where it stands, and the new host tells everyone its parameters and table. Queued before the
+    // role changes, so that whoever sees this copy host sees this on its way.
+    Post(
+        [this, here]
+        {
+            if (!IsSessionOpen())
+                return;
+            if (here)
+            {
+                m_transport->SetJoinable(!IsInsideGame());
+                SendGameParams(plat::kNetAllPlayers, false);
+            }
+            SendPlayerHeader();
+            SendOwnPlayerState();
+        });
+    m_hostId = host;
+    if (here)
+    {
+        m_owesDayEnd = m_localPhase.load() == kBetweenDaysPhase;
+        m_host = true;
+        if (m_localSlot.load() == kLocalSlot)
+            m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
+    }
+    const int32_t local = m_localSlot.load();
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & kActive) == 0)
+            continue;
+        player.flags = player.id == host ? player.flags | kHostSlot : player.flags & ~kHostSlot;
+        if (slot != local)
+            player.heardSinceMove = false;
+    }
+}
+
+bool tovDirectPlay::IsInsideGame()
+{
+    const GAMEPARAMS params = CopyGameParams();
+    // The tournament's length setting (0 to 3) is its last day less one; a closed last day is over.
+    const bool final = params.day >= std::clamp(params.setting1, 0, 3) + 1;
+    const auto inside = [final](int32_t phase)
+    { return phase >= kBetweenDaysPhase && (phase < kClosedPhase || (phase == kClosedPhase && !final)); };
+    return inside(m_localPhase.load()) || inside(params.phase);
+}
+
+bool tovDirectPlay::AllHeardSinceMove()
+{
+    return AllOthersSeated([](const PlayerInfo& player) { return player.heardSinceMove; });
+}
+
 bool tovDirectPlay::WithinShare(plat::NetPlayerId from, const uint8_t* data, size_t size)
 {
     // The transport's host has held back what is past the share before it relayed anything: a
@@ -436,6 +490,7 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
         if (msg.phase == kResultsPhase || msg.phase == kResultsTakenPhase)
             player.resultsExchanged = true;
         player.livewell = msg.livewell;
+        player.heardSinceMove = true;
     }
     if (msg.replyWanted != 0 && IsHost() && TakeAnswer(from, news))
         Post([this, from] { SendGameParams(from, false); });

@@ -120,6 +120,7 @@ void tovTournamentSetupIFace::Enter(int32_t previousId)
     m_nextScreen = 0;
     const int32_t mode = SessionMode();
     MakeButtons(mode);
+    m_heldArrows.clear();
     if (IsTournamentMode(mode))
     {
         for (int32_t i = 0; i < kLevels; ++i)
@@ -321,10 +322,24 @@ void tovTournamentSetupIFace::FollowHost()
 {
     const bool host = IsNetworkHost();
     for (int32_t id : {kLakePrev, kLakeNext, kDayLengthDown, kDayLengthUp, kDaysDown, kDaysUp})
-        if (ButtonObj* button = GetButton(id); button && !host)
+    {
+        ButtonObj* button = GetButton(id);
+        if (!button)
+            continue;
+        const bool held = std::find(m_heldArrows.begin(), m_heldArrows.end(), id) != m_heldArrows.end();
+        if (!host && !held && button->m_disabled == 0)
+        {
             button->m_disabled = 1;
+            m_heldArrows.push_back(id);
+        }
+        else if (host && held)
+            button->m_disabled = 0;
+    }
     if (host)
+    {
+        m_heldArrows.clear();
         return;
+    }
     NetSyncPhase(0);
     const int32_t current = TheLakeCatalogue().GetCurrentLakeIndex();
     if (current != m_lakeIndex && current >= 0)

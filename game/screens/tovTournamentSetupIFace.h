@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class tovTournamentSetupIFace : public tovShellIFace
 {
@@ -70,6 +71,8 @@ private:
     int32_t m_lakeIndex = -1;
     int32_t m_dayLength = 0;
     int32_t m_days = 0;
+    // The arrows FollowHost held for the host's choice: a copy that becomes host gets them back.
+    std::vector<int32_t> m_heldArrows;
     // Where a click of this screen last sent the player: coming back from there keeps the
     // return screen.
     int32_t m_lastNext = 0;

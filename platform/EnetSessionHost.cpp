@@ -1,0 +1,379 @@
+// The host's duties in a session over UDP: seating newcomers and players that come back after a
+// host change, relaying through the relay filter, letting players go, and answering discovery.
+#include "EnetSessionState.h"
+
+#include "DebugOutput.h"
+
+#include <cstring>
+
+namespace plat
+{
+
+using namespace enetwire;
+
+void EnetSession::State::SendToPeers(const std::vector<uint8_t>& frame, bool reliable, NetPlayerId except)
+{
+    for (const auto& [id, peer] : peers)
+        if (id != except)
+            SendFrame(peer, frame, reliable);
+    // A player not back yet after a host change gets the guaranteed messages once it is.
+    if (reliable && frame[0] == kFrameApp)
+        for (const auto& [id, wait] : awaited)
+            if (id != except)
+                Owe(id, frame);
+}
+
+bool EnetSession::State::SendTo(NetPlayerId id, const std::vector<uint8_t>& frame, bool reliable)
+{
+    if (const auto peer = peers.find(id); peer != peers.end())
+        SendFrame(peer->second, frame, reliable);
+    else if (awaited.count(id) != 0)
+    {
+        if (reliable)
+            Owe(id, frame);
+    }
+    else
+        return false;
+    return true;
+}
+
+void EnetSession::State::Owe(NetPlayerId id, const std::vector<uint8_t>& frame)
+{
+    Awaited& wait = awaited[id];
+    if (wait.owedBytes + frame.size() > kHeldBytes)
+    {
+        // More than it could be given: it would come back to a game it no longer follows.
+        wait.owed.clear();
+        wait.until = Steady::now();
+        return;
+    }
+    wait.owed.push_back(frame);
+    wait.owedBytes += frame.size();
+}
+
+// The list a newcomer or a player come back is given: its id, the host's, every other player
+// with where it listens, its own name and where it is seen to listen, then the session's secret,
+// the highest id given, the places, the door, whether the session answers discovery, and the session's name.
+std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::string& name) const
+{
+    std::vector<uint8_t> welcome{kFrameWelcome};
+    PutU32(welcome, id);
+    PutU32(welcome, localId);
+    PutU32(welcome, static_cast<uint32_t>(names.size() - names.count(id)));
+    for (const auto& [other, otherName] : names)
+        if (other != id)
+        {
+            PutU32(welcome, other);
+            PutName(welcome, otherName);
+            const auto at = where.find(other);
+            PutAddress(welcome, at != where.end() ? at->second : ENetAddress{});
+        }
+    PutName(welcome, name);
+    const auto own = where.find(id);
+    PutAddress(welcome, own != where.end() ? own->second : ENetAddress{});
+    PutU64(welcome, secret);
+    PutU32(welcome, lastId);
+    welcome.push_back(static_cast<uint8_t>(maxPlayers));
+    welcome.push_back(joinable ? 1 : 0);
+    welcome.push_back(answersDiscovery ? 1 : 0);
+    PutName(welcome, sessionName);
+    return welcome;
+}
+
+std::vector<uint8_t> EnetSession::State::CreatedFrame(NetPlayerId id) const
+{
+    std::vector<uint8_t> created{kFrameCreated};
+    PutU32(created, id);
+    PutName(created, NameOf(id));
+    const auto at = where.find(id);
+    PutAddress(created, at != where.end() ? at->second : ENetAddress{});
+    return created;
+}
+
+// Host: a player is gone, seated or awaited after a host change; everyone else is told.
+void EnetSession::State::RemovePlayer(NetPlayerId id)
+{
+    const bool seated = id != 0 && peers.erase(id) != 0;
+    const bool wasAwaited = id != 0 && awaited.erase(id) != 0;
+    if (!seated && !wasAwaited)
+        return;
+    names.erase(id);
+    where.erase(id);
+    unintroduced.erase(id);
+    if (filter)
+        filter->Forget(id);
+    std::vector<uint8_t> frame{kFrameDestroyed};
+    PutU32(frame, id);
+    SendToPeers(frame, true, 0);
+    Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+}
+
+// Host: true when the filter lets the player's frame through. A player kept past its share
+// too long is let go here: its later frames find no player.
+bool EnetSession::State::Admit(ENetPeer* peer, NetPlayerId from, NetRelayFilter::Verdict verdict)
+{
+    if (verdict == NetRelayFilter::Verdict::Pass)
+        return true;
+    ++heldBack;
+    if (verdict == NetRelayFilter::Verdict::Disconnect)
+    {
+        DebugOutput((NameOf(from) + " stayed past its share of messages: disconnected").c_str());
+        // A player let go for a flood comes back at once, the door being open between games.
+        turnedAway.LetGo(peer->address.host, Now());
+        LetGo(peer, from);
+    }
+    return false;
+}
+
+void EnetSession::State::LetGo(ENetPeer* peer, NetPlayerId id)
+{
+    peer->data = nullptr;
+    enet_peer_disconnect(peer, kLetGo);
+    RemovePlayer(id);
+}
+
+// Host: a seat held by something that never says it is a copy of the game goes, and the
+// start of the day stops waiting for it. No turn-away: copies on one machine share an address.
+void EnetSession::State::LetGoUnintroduced()
+{
+    if (!filter)
+        return;
+    const uint32_t now = Now();
+    for (auto at = unintroduced.begin(); at != unintroduced.end();)
+    {
+        const auto [id, since] = *at;
+        ++at;
+        if (filter->HasIntroduced(id))
+            unintroduced.erase(id);
+        else if (now - since >= kIntroduceMs)
+            if (const auto peer = peers.find(id); peer != peers.end())
+            {
+                DebugOutput((NameOf(id) + " sent nothing a copy of the game sends: disconnected").c_str());
+                LetGo(peer->second, id);
+            }
+    }
+}
+
+// New host: a player that has not come back in time is lost.
+void EnetSession::State::LetGoLost()
+{
+    const auto now = Steady::now();
+    for (auto at = awaited.begin(); at != awaited.end();)
+    {
+        const NetPlayerId id = at->first;
+        const bool due = at->second.until <= now;
+        ++at;
+        if (due)
+        {
+            DebugOutput((NameOf(id) + " did not come back after the host left: disconnected").c_str());
+            RemovePlayer(id);
+        }
+    }
+}
+
+// A player of this session: it knows the secret, and either this host awaits it, or its id is
+// one given after the last this copy heard of (its news died with the old host). One every copy
+// was told has left is awaited by nobody and has an id this copy has heard of.
+bool EnetSession::State::IsMemberComingBack(uint64_t key, NetPlayerId id) const
+{
+    if (key != secret || id == 0 || id == localId || peers.count(id) != 0)
+        return false;
+    return awaited.count(id) != 0 ||
+           (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers) && names.count(id) == 0 &&
+            static_cast<int32_t>(names.size()) < maxPlayers);
+}
+
+// New host: a player of the session is back, with its id and name; it is given the list as it
+// stands and what it is owed, and introduces itself to this host as a newcomer would.
+void EnetSession::State::TakeBack(ENetPeer* peer, NetPlayerId id, const std::string& name)
+{
+    peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
+    peers[id] = peer;
+    where[id] = peer->address;
+    const bool known = names.count(id) != 0;
+    if (!known)
+    {
+        names[id] = UniquePlayerName(name, NamesBut(names, 0));
+        lastId = id;
+    }
+    SendFrame(peer, WelcomeFor(id, names[id]), true);
+    if (!known)
+    {
+        SendToPeers(CreatedFrame(id), true, id);
+        Push({NetMessage::Kind::PlayerCreated, id, {}});
+    }
+    if (const auto wait = awaited.find(id); wait != awaited.end())
+    {
+        for (const std::vector<uint8_t>& frame : wait->second.owed)
+        {
+            uint32_t sender = 0;
+            // What a player who has left since sent is no one's now.
+            if (FrameReader(frame.data(), frame.size()).U32(sender) && (sender == localId || names.count(sender)))
+                SendFrame(peer, frame, true);
+        }
+        awaited.erase(wait);
+    }
+    unintroduced[id] = Now();
+}
+
+// Host side: one received frame from a joined or joining player.
+void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t size, bool reliable)
+{
+    FrameReader in(data, size);
+    const NetPlayerId from = static_cast<NetPlayerId>(reinterpret_cast<uintptr_t>(peer->data));
+    if (data[0] == kFrameRejoin && from == 0)
+    {
+        uint64_t key = 0;
+        uint32_t id = 0;
+        std::string name;
+        if (!in.U64(key) || !in.U32(id) || !in.Name(name) || waiting.erase(peer) == 0)
+            return;
+        if (IsMemberComingBack(key, id))
+            TakeBack(peer, id, name);
+        else
+        {
+            // A newcomer: told why it could not join now, or to join as one.
+            const NetJoinFailure refusal = Refusal(peer);
+            enet_peer_disconnect_later(
+                peer, static_cast<uint32_t>(refusal == NetJoinFailure::None ? NetJoinFailure::NotFound : refusal));
+        }
+        return;
+    }
+    if (data[0] == kFrameJoin && from == 0)
+    {
+        std::string name;
+        // Only a connection still holding its place joins; a refused one is on its way out.
+        if (!in.Name(name) || waiting.erase(peer) == 0)
+            return;
+        // The door may have closed, or filled, since the connection came.
+        if (const NetJoinFailure refusal = Refusal(peer); refusal != NetJoinFailure::None)
+        {
+            enet_peer_disconnect_later(peer, static_cast<uint32_t>(refusal));
+            return;
+        }
+        name = UniquePlayerName(name, NamesBut(names, 0));
+        const NetPlayerId id = ++lastId;
+        peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
+        where[id] = peer->address;
+        SendFrame(peer, WelcomeFor(id, name), true);
+        peers[id] = peer;
+        names[id] = name;
+        SendToPeers(CreatedFrame(id), true, id);
+        unintroduced[id] = Now();
+        Push({NetMessage::Kind::PlayerCreated, id, {}});
+        return;
+    }
+    if (from == 0)
+        return;
+    if (data[0] == kFrameApp)
+    {
+        uint32_t sender = 0;
+        uint32_t to = 0;
+        // The sender is who the connection says, whatever the frame claims.
+        if (!in.U32(sender) || !in.U32(to))
+            return;
+        // Before anything is kept or relayed: a flood stops here.
+        if (filter && !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), Now())))
+            return;
+        std::vector<uint8_t> frame{kFrameApp};
+        PutU32(frame, from);
+        PutU32(frame, to);
+        frame.insert(frame.end(), in.Rest(), in.Rest() + in.RestSize());
+        if (to == kNetAllPlayers || to == localId)
+            Push({NetMessage::Kind::App, from, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
+        if (to == kNetAllPlayers)
+            SendToPeers(frame, reliable, from);
+        else if (to != from && to != localId)
+            SendTo(to, frame, reliable);
+    }
+    else if (data[0] == kFrameName)
+    {
+        uint32_t id = 0;
+        std::string name;
+        if (!in.U32(id) || !in.Name(name))
+            return;
+        // Past the share, a rename is neither taken nor echoed.
+        if (filter && !Admit(peer, from, filter->TakeRename(from, NameOf(from), Now())))
+            return;
+        name = UniquePlayerName(name, NamesBut(names, from));
+        names[from] = name;
+        std::vector<uint8_t> frame{kFrameName};
+        PutU32(frame, from);
+        PutName(frame, name);
+        // The renamed player too: its own copy shows the name given here.
+        SendToPeers(frame, true, 0);
+    }
+}
+
+// Host: why a newcomer cannot have a place now; the places held by connections that have not
+// joined, and by players not back yet after a host change, count as taken. Players coming back
+// are not newcomers: none of this applies to them.
+NetJoinFailure EnetSession::State::Refusal(const ENetPeer* peer) const
+{
+    if (turnedAway.Holds(peer->address.host, Now()))
+        return NetJoinFailure::TurnedAway;
+    if (!joinable)
+        return NetJoinFailure::Begun;
+    if (static_cast<int32_t>(peers.size() + waiting.size() + awaited.size()) + 1 >= maxPlayers)
+        return NetJoinFailure::Full;
+    return NetJoinFailure::None;
+}
+
+void EnetSession::State::DropSilentConnections()
+{
+    const uint32_t now = Now();
+    for (auto at = waiting.begin(); at != waiting.end();)
+        if (now - at->second >= kJoinWaitMs)
+        {
+            enet_peer_disconnect_now(at->first, 0);
+            at = waiting.erase(at);
+        }
+        else
+            ++at;
+}
+
+void EnetSession::State::OpenDiscovery()
+{
+    discovery = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    ENetAddress discoveryAddress{ENET_HOST_ANY, kDiscoveryPort};
+    if (discovery == ENET_SOCKET_NULL)
+        return;
+    enet_socket_set_option(discovery, ENET_SOCKOPT_REUSEADDR, 1);
+    enet_socket_set_option(discovery, ENET_SOCKOPT_NONBLOCK, 1);
+    if (enet_socket_bind(discovery, &discoveryAddress) != 0)
+    {
+        enet_socket_destroy(discovery);
+        discovery = ENET_SOCKET_NULL;
+    }
+}
+
+void EnetSession::State::AnswerDiscovery()
+{
+    if (discovery == ENET_SOCKET_NULL)
+        return;
+    uint8_t query[16];
+    ENetAddress from;
+    ENetBuffer buffer{query, sizeof(query)};
+    while (enet_socket_receive(discovery, &from, &buffer, 1) > 0)
+    {
+        if (std::memcmp(query, kDiscoveryQuery, 4) != 0)
+            continue;
+        std::vector<uint8_t> answer(kDiscoveryAnswer, kDiscoveryAnswer + 4);
+        ENetAddress bound{};
+        enet_socket_get_address(host->socket, &bound);
+        answer.push_back(static_cast<uint8_t>(bound.port));
+        answer.push_back(static_cast<uint8_t>(bound.port >> 8));
+        answer.push_back(static_cast<uint8_t>(names.size()));
+        answer.push_back(static_cast<uint8_t>(maxPlayers));
+        answer.push_back(joinable ? 1 : 0);
+        PutName(answer, sessionName);
+        // The players' names follow, for the set-up dialog's Players box.
+        answer.push_back(static_cast<uint8_t>(names.size()));
+        for (const auto& [id, name] : names)
+            PutName(answer, name);
+        ENetBuffer out{answer.data(), answer.size()};
+        enet_socket_send(discovery, &from, &out, 1);
+    }
+}
+
+} // namespace plat

@@ -1,0 +1,160 @@
+#pragma once
+// The frames the copies of a session over UDP send each other: a tag byte, then the tag's fields,
+// little-endian. Every read is bounded by the frame's size.
+
+#include "NetSession.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace plat::enetwire
+{
+
+// A newcomer asks for a place: its name.
+constexpr uint8_t kFrameJoin = 'J';
+// A player of the session comes back to the new host: the session's secret, its id, its name.
+constexpr uint8_t kFrameRejoin = 'R';
+// The host's list, to a newcomer or a player come back: see EnetSession::State::WelcomeFor.
+constexpr uint8_t kFrameWelcome = 'W';
+// A player joined: id, name, where it listens.
+constexpr uint8_t kFrameCreated = 'P';
+constexpr uint8_t kFrameDestroyed = 'D';
+constexpr uint8_t kFrameName = 'N';
+constexpr uint8_t kFrameApp = 'A';
+// The host opened or closed its door to newcomers.
+constexpr uint8_t kFrameDoor = 'K';
+
+// A disconnection's data beside the join refusals (NetJoinFailure): the host lets this player go.
+// Any other disconnection from the host, a leave or a time-out, is the host gone.
+constexpr uint32_t kLetGo = 0x101;
+
+constexpr char kDiscoveryQuery[4] = {'T', 'O', 'V', 'Q'};
+constexpr char kDiscoveryAnswer[4] = {'T', 'O', 'V', 'A'};
+constexpr size_t kMaxName = kNetMaxPlayerName;
+constexpr int32_t kMaxSessionPlayers = 32;
+constexpr int32_t kConnectWaitMs = 3000;
+constexpr int32_t kServiceStepMs = 2;
+// A connection holds a place until it joins; one that sends no join within this time (the
+// session's clock) is dropped, so that idle connections cannot keep the players out.
+constexpr uint32_t kJoinWaitMs = 5000;
+// Connections beyond the players' places, so that a refused one is told why rather than unheard.
+constexpr size_t kRefusalPeers = 4;
+// How long a closing end goes on sending what it has queued (its leave among it) before it
+// disconnects at once: real time, as the peers' answers come in it.
+constexpr int32_t kCloseWaitMs = 1000;
+
+inline void PutU32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+inline void PutU64(std::vector<uint8_t>& out, uint64_t v)
+{
+    PutU32(out, static_cast<uint32_t>(v));
+    PutU32(out, static_cast<uint32_t>(v >> 32));
+}
+
+inline void PutName(std::vector<uint8_t>& out, const std::string& name)
+{
+    const size_t n = std::min(name.size(), kMaxName);
+    out.push_back(static_cast<uint8_t>(n));
+    out.insert(out.end(), name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+// Where a copy listens: the address as the library keeps it (network order) and the port.
+inline void PutAddress(std::vector<uint8_t>& out, const ENetAddress& address)
+{
+    PutU32(out, address.host);
+    out.push_back(static_cast<uint8_t>(address.port));
+    out.push_back(static_cast<uint8_t>(address.port >> 8));
+}
+
+class FrameReader
+{
+public:
+    FrameReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    bool U32(uint32_t& v)
+    {
+        if (m_size - m_at < 4)
+            return false;
+        v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= uint32_t(m_data[m_at + i]) << (8 * i);
+        m_at += 4;
+        return true;
+    }
+    bool U64(uint64_t& v)
+    {
+        uint32_t low = 0;
+        uint32_t high = 0;
+        if (!U32(low) || !U32(high))
+            return false;
+        v = low | uint64_t(high) << 32;
+        return true;
+    }
+    bool Name(std::string& name)
+    {
+        if (m_at >= m_size)
+            return false;
+        const size_t n = std::min<size_t>(m_data[m_at++], kMaxName);
+        if (m_size - m_at < n)
+            return false;
+        name.assign(reinterpret_cast<const char*>(m_data + m_at), n);
+        name = name.substr(0, name.find('\0'));
+        BlankControlBytes(name.data(), name.size());
+        m_at += n;
+        return true;
+    }
+    bool U8(uint8_t& v)
+    {
+        if (m_at >= m_size)
+            return false;
+        v = m_data[m_at++];
+        return true;
+    }
+    bool Address(ENetAddress& address)
+    {
+        uint8_t low = 0;
+        uint8_t high = 0;
+        if (!U32(address.host) || !U8(low) || !U8(high))
+            return false;
+        address.port = static_cast<uint16_t>(low | high << 8);
+        return true;
+    }
+    const uint8_t* Rest() const { return m_data + m_at; }
+    size_t RestSize() const { return m_size - m_at; }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_at = 1;
+};
+
+// A refusal travels as the disconnection's data; anything else is no refusal a joiner can name.
+inline NetJoinFailure RefusalOf(uint32_t data)
+{
+    if (data == static_cast<uint32_t>(NetJoinFailure::Full))
+        return NetJoinFailure::Full;
+    if (data == static_cast<uint32_t>(NetJoinFailure::Begun))
+        return NetJoinFailure::Begun;
+    if (data == static_cast<uint32_t>(NetJoinFailure::TurnedAway))
+        return NetJoinFailure::TurnedAway;
+    return NetJoinFailure::NotFound;
+}
+
+inline std::vector<std::string> NamesBut(const std::map<NetPlayerId, std::string>& names, NetPlayerId except)
+{
+    std::vector<std::string> out;
+    for (const auto& [id, name] : names)
+        if (id != except)
+            out.push_back(name);
+    return out;
+}
+
+} // namespace plat::enetwire

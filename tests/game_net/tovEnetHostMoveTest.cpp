@@ -1,0 +1,335 @@
+// A session over UDP that keeps its players when its host goes, on the loopback interface only:
+// the lowest id left hosts on every copy, the others come back to it with their ids and names,
+// and whoever does not come back within the time-out is let go. The service threads move the
+// host beside the test's: run under ThreadSanitizer too.
+#include "BareConnection.h"
+#include "EnetSession.h"
+#include "HandMadeHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+// The time-out at its least: copies notice a vanished host, and let go one not back, soonest.
+constexpr int32_t kLeastTimeoutMs = 500;
+// A host that the test's bare connections must not lose to silence while the test runs.
+constexpr int32_t kPatientTimeoutMs = 120000;
+
+using Kind = plat::NetMessage::Kind;
+
+// One copy of the session, with every message it has received.
+struct Copy
+{
+    std::unique_ptr<plat::EnetSession> session;
+    std::vector<plat::NetMessage> got;
+    std::string name;
+    plat::NetPlayerId id = 0;
+
+    Copy(std::string playerName, int32_t timeoutMs)
+        : session(std::make_unique<plat::EnetSession>(timeoutMs)), name(std::move(playerName))
+    {
+    }
+    void Drain()
+    {
+        plat::NetMessage message;
+        while (session->Receive(message, 0))
+            got.push_back(message);
+    }
+    size_t Count(Kind kind, plat::NetPlayerId from) const
+    {
+        return static_cast<size_t>(std::count_if(got.begin(), got.end(), [&](const plat::NetMessage& m)
+                                                 { return m.kind == kind && m.from == from; }));
+    }
+    bool GotApp(plat::NetPlayerId from, const std::string& text) const
+    {
+        return std::any_of(got.begin(), got.end(),
+                           [&](const plat::NetMessage& m)
+                           {
+                               return m.kind == Kind::App && m.from == from &&
+                                      std::string(m.data.begin(), m.data.end()) == text;
+                           });
+    }
+    // Its name and what it received, kind/from (for a failure's message).
+    std::string Describe() const
+    {
+        std::string out = name + ":";
+        for (const plat::NetMessage& m : got)
+            out += " " + std::to_string(int(m.kind)) + "/" + std::to_string(m.from);
+        return out;
+    }
+    bool Send(plat::NetPlayerId to, const std::string& text)
+    {
+        return session->Send(to, reinterpret_cast<const uint8_t*>(text.data()), text.size(), true);
+    }
+};
+
+// Drains every copy until the condition holds; false after a minute (a bound for a stuck
+// session, far above what a slow sanitizer build under load needs). A state seen has its
+// messages queued: they are drained once more.
+bool WaitFor(const std::function<bool()>& done, const std::vector<Copy*>& copies)
+{
+    for (int i = 0; i < 12000; ++i)
+    {
+        for (Copy* copy : copies)
+            copy->Drain();
+        if (done())
+        {
+            for (Copy* copy : copies)
+                copy->Drain();
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A session of copies on 127.0.0.1, the first hosting, each knowing every other.
+struct Session
+{
+    std::vector<std::unique_ptr<Copy>> copies;
+
+    Session(size_t players, int32_t timeoutMs)
+    {
+        const char* names[] = {"Robin", "Casey", "Drew", "Ellis", "Frankie"};
+        for (size_t i = 0; i < players; ++i)
+            copies.push_back(std::make_unique<Copy>(names[i], timeoutMs));
+    }
+    Copy& operator[](size_t i) { return *copies[i]; }
+    std::vector<Copy*> All()
+    {
+        std::vector<Copy*> all;
+        for (auto& copy : copies)
+            all.push_back(copy.get());
+        return all;
+    }
+    bool Open()
+    {
+        if (!copies[0]->session->Host("Lake day", "127.0.0.1:0", 8, copies[0]->name))
+            return false;
+        for (size_t i = 1; i < copies.size(); ++i)
+            if (!copies[i]->session->Join(copies[0]->session->GetAddress(), copies[i]->name))
+                return false;
+        for (auto& copy : copies)
+            copy->id = copy->session->GetLocalId();
+        return WaitFor(
+            [&]
+            {
+                for (auto& a : copies)
+                    for (auto& b : copies)
+                        if (!a->session->HasPlayer(b->id))
+                            return false;
+                return true;
+            },
+            All());
+    }
+};
+
+// The host goes by leaving or vanishing, with two, three and five players. With three, the player
+// that would host next vanishes with it, so that the last one hosts after it too is given up; with
+// five, a player in the middle vanishes with the host and is let go for not coming back. Every
+// copy left hears each host go and the next named at one step, keeps its id and names, and each
+// message sent once the move was heard (some before the sender was back) reaches every other.
+TEST(tovEnetHostMove, ThePlayersLeftStayOneSessionUnderTheLowestId)
+{
+    const struct
+    {
+        const char* how;
+        bool vanishes;
+        size_t players;
+        // The copy that vanishes with the host (0: none).
+        size_t lost;
+    } rows[] = {
+        {"leaves", false, 2, 0}, {"vanishes", true, 2, 0}, {"leaves", false, 3, 1},
+        {"vanishes", true, 3, 1}, {"leaves", false, 5, 3}, {"vanishes", true, 5, 3},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(testing::Message() << "the host " << row.how << ", " << row.players << " players");
+        Session s(row.players, kLeastTimeoutMs);
+        ASSERT_TRUE(s.Open());
+        std::vector<Copy*> left;
+        for (size_t i = 1; i < row.players; ++i)
+            if (i != row.lost)
+                left.push_back(&s[i]);
+        const plat::NetPlayerId newHost = left.front()->id;
+        if (row.lost != 0)
+            s[row.lost].session->Abandon();
+        if (row.vanishes)
+            s[0].session->Abandon();
+        else
+            s[0].session->Close();
+
+        std::vector<bool> sent(left.size(), false);
+        const auto everyoneHeard = [&]
+        {
+            for (size_t i = 0; i < left.size(); ++i)
+                if (!sent[i] && left[i]->Count(Kind::NewHost, newHost) != 0)
+                    sent[i] = left[i]->Send(plat::kNetAllPlayers, "from " + left[i]->name);
+            for (size_t i = 0; i < left.size(); ++i)
+            {
+                Copy& copy = *left[i];
+                if (!sent[i])
+                    return false;
+                for (const Copy* other : left)
+                    if (other != &copy && !copy.GotApp(other->id, "from " + other->name))
+                        return false;
+                if (row.lost != 0 && copy.session->HasPlayer(s[row.lost].id))
+                    return false;
+            }
+            return true;
+        };
+        ASSERT_TRUE(WaitFor(everyoneHeard, s.All()));
+
+        for (Copy* copy : left)
+        {
+            SCOPED_TRACE(copy->Describe());
+            EXPECT_EQ(copy->session->GetLocalId(), copy->id);
+            EXPECT_EQ(copy->session->GetHostId(), newHost);
+            EXPECT_EQ(copy->session->IsHost(), copy->id == newHost);
+            for (const Copy* other : left)
+                EXPECT_EQ(copy->session->GetPlayerName(other->id), other->name);
+            EXPECT_FALSE(copy->session->HasPlayer(s[0].id));
+            // Each host change right behind the leave of the host before it; the last names the new.
+            plat::NetPlayerId host = s[0].id;
+            for (size_t m = 0; m < copy->got.size(); ++m)
+                if (copy->got[m].kind == Kind::NewHost)
+                {
+                    ASSERT_GT(m, 0u);
+                    EXPECT_EQ(copy->got[m - 1].kind, Kind::PlayerDestroyed) << m;
+                    EXPECT_EQ(copy->got[m - 1].from, host) << m;
+                    host = copy->got[m].from;
+                }
+            EXPECT_EQ(host, newHost);
+            EXPECT_EQ(copy->Count(Kind::PlayerDestroyed, s[0].id), 1u);
+            if (row.lost != 0)
+            {
+                EXPECT_EQ(copy->Count(Kind::PlayerDestroyed, s[row.lost].id), 1u);
+            }
+            for (const Copy* other : left)
+                EXPECT_EQ(copy->Count(Kind::PlayerDestroyed, other->id), 0u) << other->name;
+        }
+    }
+}
+
+// After the host left with its door shut: a stranger, a wrong secret and a player that left before
+// the move are newcomers to the new host, refused as the door stands (shut, as the old host left
+// it); once open, a newcomer gets an id no player of the session has had, and the one that left
+// still cannot come back as itself.
+TEST(tovEnetHostMove, OnlyPlayersOfTheSessionComeBack)
+{
+    Session s(4, kPatientTimeoutMs);
+    ASSERT_TRUE(s.Open());
+    const uint64_t secret = s[1].session->SecretForTests();
+    Copy& gone = s[3];
+    gone.session->Close();
+    ASSERT_TRUE(WaitFor([&] { return !s[1].session->HasPlayer(gone.id) && !s[2].session->HasPlayer(gone.id); },
+                        s.All()));
+    s[0].session->SetJoinable(false);
+    s[0].session->Close();
+    // Drew is back once its message has reached the new host.
+    bool sent = false;
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            if (!sent && s[2].Count(Kind::NewHost, s[1].id) != 0)
+                sent = s[2].Send(s[1].id, "back");
+            return s[1].GotApp(s[2].id, "back");
+        },
+        s.All()));
+    ASSERT_TRUE(s[1].session->IsHost());
+    const std::string address = s[1].session->GetAddress();
+
+    const auto refusal = [&](const std::vector<uint8_t>& frame)
+    {
+        BareConnection bare(address);
+        if (bare.Next() != ENET_EVENT_TYPE_CONNECT)
+            return uint32_t(0xFFFF);
+        bare.Send(frame);
+        uint32_t reason = 0;
+        ENetEventType event = bare.Next(&reason);
+        while (event == ENET_EVENT_TYPE_RECEIVE)
+            event = bare.Next(&reason);
+        return event == ENET_EVENT_TYPE_DISCONNECT ? reason : uint32_t(0xFFFF);
+    };
+    const auto rejoin = [](uint64_t key, uint32_t id)
+    {
+        std::vector<uint8_t> frame{'R'};
+        PutWireU32(frame, static_cast<uint32_t>(key));
+        PutWireU32(frame, static_cast<uint32_t>(key >> 32));
+        PutWireU32(frame, id);
+        frame.insert(frame.end(), {5, 'E', 'l', 'l', 'i', 's'});
+        return frame;
+    };
+    const auto begun = static_cast<uint32_t>(plat::NetJoinFailure::Begun);
+    EXPECT_EQ(refusal({'J', 3, 'A', 'n', 'n'}), begun) << "a stranger";
+    EXPECT_EQ(refusal(rejoin(secret + 1, gone.id)), begun) << "a wrong secret";
+    EXPECT_EQ(refusal(rejoin(secret, gone.id)), begun) << "a player that left";
+    s[1].session->SetJoinable(true);
+    EXPECT_EQ(refusal(rejoin(secret, gone.id)), static_cast<uint32_t>(plat::NetJoinFailure::NotFound))
+        << "a player that left, at an open door";
+    EXPECT_FALSE(s[1].session->HasPlayer(gone.id));
+
+    Copy late("Frankie", kPatientTimeoutMs);
+    ASSERT_TRUE(late.session->Join(address, late.name));
+    EXPECT_GT(late.session->GetLocalId(), gone.id) << "an id given before";
+    EXPECT_TRUE(WaitFor([&] { return s[2].session->HasPlayer(late.session->GetLocalId()); }, s.All()));
+}
+
+// A copy welcomed just before the host went, whose news died with the host: the others never
+// heard of it. It comes back to the new host as a player of the session, keeping its id, and the
+// new host gives ids above it. A frame naming the copy itself as gone is ignored before that.
+TEST(tovEnetHostMove, ACopyWelcomedJustBeforeTheHostWentComesBack)
+{
+    HandMadeHost fake;
+    ASSERT_TRUE(fake.Made());
+    constexpr uint64_t kSecret = 0x5EC2E7;
+    Copy casey("Casey", kPatientTimeoutMs);
+    Copy drew("Drew", kPatientTimeoutMs);
+    ENetAddress caseyAt{};
+    ASSERT_TRUE(fake.Welcome(*casey.session, casey.name,
+                             [&](const ENetPeer& joiner)
+                             {
+                                 caseyAt = joiner.address;
+                                 return WelcomeFrame(2, 1, {{1, "Robin", {}}}, "Casey", joiner.address, kSecret, 2);
+                             }));
+    ASSERT_TRUE(fake.Welcome(*drew.session, drew.name,
+                             [&](const ENetPeer& joiner) {
+                                 return WelcomeFrame(3, 1, {{1, "Robin", {}}, {2, "Casey", caseyAt}}, "Drew",
+                                                     joiner.address, kSecret, 3);
+                             }));
+    fake.Send(1, {'D', 3, 0, 0, 0});
+    fake.Disconnect();
+    const std::vector<Copy*> both = {&casey, &drew};
+    bool sent = false;
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            if (!sent && drew.Count(Kind::NewHost, 2) != 0)
+                sent = drew.Send(plat::kNetAllPlayers, "back");
+            return casey.GotApp(3, "back");
+        },
+        both));
+    EXPECT_TRUE(casey.session->IsHost());
+    EXPECT_EQ(casey.Count(Kind::PlayerCreated, 3), 1u);
+    EXPECT_EQ(casey.session->GetPlayerName(3), "Drew");
+    EXPECT_EQ(drew.session->GetLocalId(), 3u);
+    EXPECT_EQ(drew.session->GetHostId(), 2u);
+    EXPECT_EQ(drew.Count(Kind::PlayerDestroyed, 3), 0u) << "the copy itself was taken for gone";
+    ASSERT_TRUE(casey.Send(3, "welcome back"));
+    EXPECT_TRUE(WaitFor([&] { return drew.GotApp(2, "welcome back"); }, both));
+
+    Copy late("Ellis", kPatientTimeoutMs);
+    ASSERT_TRUE(late.session->Join(casey.session->GetAddress(), late.name));
+    EXPECT_EQ(late.session->GetLocalId(), 4u);
+}
+
+} // namespace

@@ -1,0 +1,458 @@
+// Three players on a star whose host goes at each step of the game: the two left play on as one
+// session under the lowest id, and each finishes with the same board, every player on it once.
+// Robin hosts, Casey (the next host) and Drew join; what two players other than the host say to
+// each other passes through it. Robin's own steps are driven from the test up to its last one,
+// as the others see them; the others play theirs on their own threads, as their screens do.
+
+#include "ButtonObj.h"
+#include "NetSessionPair.h"
+#include "ShellScreenFixture.h"
+#include "tovInstallSettings.h"
+#include "tovNetFacade.h"
+#include "tovTournamentSetupIFace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <thread>
+#include <tuple>
+
+namespace
+{
+
+constexpr int32_t kSetUpScreen = 4;
+
+// Where the host goes.
+enum class Gone
+{
+    kSetUp,
+    kStart,
+    kLake,
+    kInLeaveDay,
+    // Everyone else in the weigh-in before it published 7 (and the day's seed).
+    kBeforeSeven,
+    // After publishing 7, before every joiner is in 8; Drew's header to Casey goes with it.
+    kSevenWithAHeaderLost,
+    kEveryoneInEight,
+    kAfterEight,
+    kFinalBoard,
+    kBetweenGames,
+    kNewcomerAfterFirstDay,
+};
+
+enum class Step
+{
+    kStart,
+    kLake,
+    kExchange,
+    kClose,
+    kLeaveDay,
+    kNextGame,
+};
+
+struct Row
+{
+    const char* what;
+    Gone gone;
+    // Robin leaves (Escape and yes) rather than vanishing.
+    bool leaves;
+    // The tournament's length setting: days less one.
+    int32_t daysSetting;
+    // What Casey and Drew play once Robin has gone; the board is the last exchange's.
+    std::vector<Step> after;
+};
+
+using Board = std::vector<std::tuple<uint32_t, int32_t, int32_t>>;
+
+// Polls as a screen does on each frame until done; false once the quit flag is up.
+bool Poll(tovDirectPlay& s, const std::function<bool()>& done)
+{
+    while (!done())
+    {
+        if (qrxBaseApp::GetQuitFlag())
+            return false;
+        s.DrainMainThreadQueue();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// One copy of the game, its catch of each day ounces and fish.
+struct Player
+{
+    Player(plat::LoopbackNetwork& net, const char* name, int32_t dayOunces)
+        : side(net, name), s(*side.session), ounces(dayOunces)
+    {
+    }
+    NetSessionSide side;
+    tovDirectPlay& s;
+    int32_t ounces;
+    Board board;
+
+    // The start of a day: the host begins it once everyone stands there; the others say they do.
+    bool Start()
+    {
+        bool announced = false;
+        return Poll(s,
+                    [&]
+                    {
+                        if (s.IsHost())
+                            return s.IsEveryoneAtDayStart() && s.SyncPhase(kDayStartPhase, true);
+                        if (!announced)
+                            s.SetLocalPhase(kDayStartPhase);
+                        announced = true;
+                        return s.SyncPhase(kDayStartPhase, true);
+                    });
+    }
+    // On the lake; the day lasts until every player is out on it too.
+    bool Lake()
+    {
+        s.SetLocalPhase(kInDayPhase);
+        if (!s.SyncPhase(kDayParamsPhase, true) && !s.WaitForHostPhase(kDayParamsPhase))
+            return false;
+        return Poll(s,
+                    [&]
+                    {
+                        for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+                            if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) < kInDayPhase)
+                                return false;
+                        return true;
+                    });
+    }
+    // The weigh-in's exchange, then the board as the weigh-in lists it: this copy and every player
+    // of the day with its catch, those who left after bringing it among them.
+    bool Exchange()
+    {
+        s.AddPlayerResults(s.GetLocalSlot(), ounces, 1);
+        if (!s.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0))
+            return false;
+        // Each copy's header with its catch has come (here the parameters that end the wait are
+        // one record for all copies, which need not wait for their message).
+        if (!Poll(s,
+                  [&]
+                  {
+                      for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+                          if (slot != s.GetLocalSlot() && s.GetPlayerId(slot) != 0 &&
+                              s.GetPlayerPhase(slot) < kResultsPhase)
+                              return false;
+                      return true;
+                  }))
+            return false;
+        board.clear();
+        for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+        {
+            int32_t a = 0, b = 0;
+            if (s.GetPlayerId(slot) != 0 && s.GetPlayerResults(slot, a, b))
+                board.emplace_back(s.GetPlayerId(slot), a, b);
+        }
+        for (const tovNetworkPlay::LeftResults& left : s.GetLeftPlayersResults())
+            board.emplace_back(left.id, left.a, left.b);
+        std::sort(board.begin(), board.end());
+        return true;
+    }
+    bool Close() { return s.WaitForPhase(kClosePhase, kClosedPhase, 0, 0); }
+    bool LeaveDay()
+    {
+        s.ClearPlayerResults();
+        s.SetLocalPhase(kBetweenDaysPhase);
+        return !s.IsHost() || s.WaitForPhase(kBetweenDaysPhase, kBetweenDaysPhase, 0, 0);
+    }
+    // The set-up of the session's next game.
+    bool NextGame()
+    {
+        if (!s.BeginGame())
+            return false;
+        s.ResetPlayerStates(kSetUpPhase);
+        s.ClearPlayerResults();
+        return true;
+    }
+    bool Play(Step step)
+    {
+        switch (step)
+        {
+        case Step::kStart:
+            return Start();
+        case Step::kLake:
+            return Lake();
+        case Step::kExchange:
+            return Exchange();
+        case Step::kClose:
+            return Close();
+        case Step::kLeaveDay:
+            return LeaveDay();
+        case Step::kNextGame:
+            return NextGame();
+        }
+        return false;
+    }
+    bool Play(const std::vector<Step>& steps)
+    {
+        for (Step step : steps)
+            if (!Play(step))
+                return false;
+        return true;
+    }
+};
+
+// Each player plays the steps on its own thread; true when every one got through.
+bool PlayAll(std::initializer_list<Player*> players, const std::vector<Step>& steps)
+{
+    std::vector<std::thread> threads;
+    std::vector<char> through(players.size(), 0);
+    size_t i = 0;
+    for (Player* p : players)
+    {
+        threads.emplace_back([p, &steps, &through, i] { through[i] = p->Play(steps) ? 1 : 0; });
+        ++i;
+    }
+    for (std::thread& t : threads)
+        t.join();
+    return std::all_of(through.begin(), through.end(), [](char c) { return c != 0; });
+}
+
+class tovHostMove : public ShellScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        SetInstallRoot(testfiles::DataDir());
+        // The day's seed comes from the calendar's seconds.
+        plat::FixCalendarSeconds(1'700'000'000);
+        ShellScreenTest::SetUp();
+    }
+    void TearDown() override
+    {
+        SetNetworkLaunch(false);
+        SetNetworkPlay(nullptr);
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        qrxBaseApp::SetQuitFlag(false);
+        ShellScreenTest::TearDown();
+        SetInstallRoot("");
+        plat::UnfixCalendarSeconds();
+    }
+    void AddMoreScreens() override { m_app->AddInterface(new tovTournamentSetupIFace, kSetUpScreen); }
+
+    // The set-up's arrows as Casey's copy shows them: true when every one may be clicked.
+    bool ArrowsLive(tovDirectPlay& casey)
+    {
+        SetNetworkPlay(&casey);
+        SetNetworkLaunch(true);
+        if (Current() != kSetUpScreen)
+            SwitchTo(kSetUpScreen);
+        Frame();
+        bool live = true;
+        for (int32_t id :
+             {tovTournamentSetupIFace::kLakePrev, tovTournamentSetupIFace::kLakeNext, tovTournamentSetupIFace::kDaysUp})
+            live = live && m_app->GetInterface(kSetUpScreen)->GetButton(id)->m_disabled == 0;
+        SetNetworkLaunch(false);
+        SetNetworkPlay(nullptr);
+        return live;
+    }
+};
+
+TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
+{
+    const std::vector<Step> wholeDay = {Step::kStart, Step::kLake, Step::kExchange};
+    const Row rows[] = {
+        {"set-up", Gone::kSetUp, false, 0, wholeDay},
+        {"start", Gone::kStart, false, 0, wholeDay},
+        {"lake", Gone::kLake, false, 0, {Step::kExchange}},
+        {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
+        {"before 7", Gone::kBeforeSeven, false, 0, {Step::kExchange}},
+        {"after 7, a header lost with it", Gone::kSevenWithAHeaderLost, false, 0, {Step::kExchange}},
+        {"everyone in 8", Gone::kEveryoneInEight, false, 0, {Step::kExchange}},
+        {"after 8, leaving at its waiting picture", Gone::kAfterEight, true, 0, {Step::kClose}},
+        {"final board", Gone::kFinalBoard, false, 0, {}},
+        {"between games", Gone::kBetweenGames, false, 0, wholeDay},
+        {"a newcomer after the first day", Gone::kNewcomerAfterFirstDay, false, 0, {Step::kExchange}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        plat::LoopbackNetwork net(plat::LoopbackNetwork::Shape::kStar);
+        Player robin(net, "Robin", 64);
+        Player casey(net, "Casey", 48);
+        Player drew(net, "Drew", 80);
+        tovDirectPlay& r = robin.s;
+        tovDirectPlay& c = casey.s;
+        tovDirectPlay& d = drew.s;
+        SetNetworkPlay(nullptr);
+        r.SetSetting1(row.daysSetting, false);
+        ASSERT_TRUE(r.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && r.IsSlotActive(1); }, {&r, &c}));
+        ASSERT_TRUE(d.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return d.GetLocalSlot() == 2 && c.IsSlotActive(2) && d.IsSlotActive(1) && r.IsSlotActive(2); },
+            {&r, &c, &d}));
+        QuitOnStall watchdog;
+        ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kNextGame}));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return c.GetGameNumber() == 1 && d.GetGameNumber() == 1 && c.HasHeaderOf(2) && d.HasHeaderOf(1); },
+            {&r, &c, &d}));
+
+        const auto day = [&] { return PlayAll({&robin, &casey, &drew}, {Step::kStart, Step::kLake}); };
+        // Robin's weigh-in up to its step that publishes 7; Casey and Drew wait in theirs.
+        std::thread caseyWeighs;
+        std::thread drewWeighs;
+        bool caseyThrough = false;
+        bool drewThrough = false;
+        const auto weighInWithRobinAtSeven = [&]
+        {
+            r.AddPlayerResults(r.GetLocalSlot(), robin.ounces, 1);
+            r.SyncPhase(kResultsPhase, true);
+            caseyWeighs = std::thread([&] { caseyThrough = casey.Exchange(); });
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kResultsTakenPhase; }, {&r}));
+            if (row.gone == Gone::kSevenWithAHeaderLost)
+            {
+                ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kResultsTakenPhase; }, {&r}));
+                net.HoldRelaysForTest(r.GetLocalId(), true);
+            }
+            drewWeighs = std::thread([&] { drewThrough = drew.Exchange(); });
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(2) == kResultsTakenPhase; }, {&r}));
+        };
+        switch (row.gone)
+        {
+        case Gone::kSetUp:
+            EXPECT_FALSE(ArrowsLive(c)) << "a player's arrows before it hosts";
+            break;
+        case Gone::kStart:
+            for (tovDirectPlay* s : {&c, &d})
+                s->SetLocalPhase(kDayStartPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart(); }, {&r}));
+            break;
+        case Gone::kLake:
+        case Gone::kNewcomerAfterFirstDay:
+            ASSERT_TRUE(day());
+            r.DisableJoining();
+            break;
+        case Gone::kInLeaveDay:
+        {
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            ASSERT_TRUE(casey.LeaveDay());
+            // Robin waits for Drew to leave the day; Drew is still on its board.
+            r.ClearPlayerResults();
+            r.SetLocalPhase(kBetweenDaysPhase);
+            d.ClearPlayerResults();
+            ASSERT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(0) == kBetweenDaysPhase; }, {&r, &c}));
+            break;
+        }
+        case Gone::kBeforeSeven:
+            ASSERT_TRUE(day());
+            caseyWeighs = std::thread([&] { caseyThrough = casey.Exchange(); });
+            drewWeighs = std::thread([&] { drewThrough = drew.Exchange(); });
+            EXPECT_TRUE(WaitUntil(
+                [&] { return r.GetPlayerPhase(1) == kResultsTakenPhase && r.GetPlayerPhase(2) == kResultsTakenPhase; },
+                {&r}));
+            break;
+        case Gone::kSevenWithAHeaderLost:
+            ASSERT_TRUE(day());
+            weighInWithRobinAtSeven();
+            EXPECT_GE(net.HeldRelaysForTest(r.GetLocalId()), 1u) << "Drew's header to Casey waits at Robin";
+            break;
+        case Gone::kEveryoneInEight:
+            ASSERT_TRUE(day());
+            weighInWithRobinAtSeven();
+            // Robin's own catch goes out; it would publish 8 next.
+            r.SetLocalPhase(kResultsPhase);
+            EXPECT_TRUE(WaitUntil(
+                [&] { return c.GetPlayerPhase(0) == kResultsPhase && d.GetPlayerPhase(0) == kResultsPhase; }, {&r}));
+            break;
+        case Gone::kAfterEight:
+            ASSERT_TRUE(day());
+            weighInWithRobinAtSeven();
+            r.SetLocalPhase(kResultsPhase);
+            r.SetLocalPhase(kResultsTakenPhase);
+            caseyWeighs.join();
+            drewWeighs.join();
+            break;
+        case Gone::kFinalBoard:
+        case Gone::kBetweenGames:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            break;
+        }
+        const uint32_t robinId = r.GetLocalId();
+        if (row.leaves)
+            r.Close();
+        else
+            net.Kill(robinId);
+        EXPECT_TRUE(WaitUntil([&] { return c.IsHost() && !c.IsSlotActive(0) && !d.IsSlotActive(0); }, {&c, &d}));
+        // What the move queued for the main thread as the host took over has run.
+        c.DrainMainThreadQueue();
+        EXPECT_FALSE(d.IsHost());
+
+        if (row.gone == Gone::kSetUp)
+        {
+            EXPECT_TRUE(ArrowsLive(c)) << "the new host's arrows";
+        }
+        if (row.gone == Gone::kNewcomerAfterFirstDay)
+        {
+            NetSessionSide eli(net, "Eli");
+            SetNetworkPlay(nullptr);
+            EXPECT_FALSE(eli.session->JoinSession("Lake day"));
+            EXPECT_TRUE(eli.session->WasJoinRefused());
+        }
+        if (row.gone == Gone::kInLeaveDay)
+        {
+            // Drew leaves the day only once Casey is on the next day's lake: Casey publishes none
+            // of it before.
+            std::thread caseyPlays([&] { caseyThrough = casey.Play(row.after); });
+            EXPECT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&d}));
+            EXPECT_LT(CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
+            drewThrough = drew.Play(Step::kLeaveDay) && drew.Play(row.after);
+            caseyPlays.join();
+        }
+        else if (caseyWeighs.joinable())
+        {
+            caseyWeighs.join();
+            drewWeighs.join();
+            if (row.gone == Gone::kAfterEight)
+            {
+                EXPECT_TRUE(PlayAll({&casey, &drew}, row.after));
+            }
+        }
+        else
+        {
+            if (row.gone == Gone::kBetweenGames)
+            {
+                // Casey sets up the next game while Drew is still on the final board.
+                std::atomic<bool> setUp{false};
+                std::thread drewOnTheBoard([&] { Poll(d, [&] { return setUp.load(); }); });
+                EXPECT_TRUE(casey.NextGame());
+                setUp = true;
+                drewOnTheBoard.join();
+                EXPECT_TRUE(drew.NextGame());
+            }
+            caseyThrough = drewThrough = PlayAll({&casey, &drew}, row.after);
+        }
+        watchdog.Finish();
+        EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
+        qrxBaseApp::SetQuitFlag(false);
+        EXPECT_TRUE(caseyThrough);
+        EXPECT_TRUE(drewThrough);
+
+        // Equal boards, each player on them once: Casey and Drew with their catch, Robin with its
+        // own only where its catch went out before it went.
+        const bool robinWeighed =
+            row.gone == Gone::kEveryoneInEight || row.gone == Gone::kAfterEight || row.gone == Gone::kFinalBoard;
+        Board expected = {{c.GetLocalId(), casey.ounces, 1}, {d.GetLocalId(), drew.ounces, 1}};
+        if (robinWeighed)
+            expected.emplace_back(robinId, robin.ounces, 1);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(casey.board, expected);
+        // Each copy draws the day's computer anglers from the seed published with the weigh-in.
+        EXPECT_NE(CopyGameParams().weighInSeed, 0);
+        EXPECT_EQ(drew.board, expected);
+        EXPECT_EQ(c.GetGameNumber(), row.gone == Gone::kBetweenGames ? 2 : 1);
+        EXPECT_EQ(d.GetGameNumber(), c.GetGameNumber());
+        EXPECT_EQ(d.GetPlayerId(1), c.GetLocalId()) << "Drew still plays with Casey";
+        EXPECT_EQ(c.GetPlayerId(2), d.GetLocalId()) << "Casey still plays with Drew";
+    }
+}
+
+} // namespace
