@@ -44,8 +44,9 @@ NAMES = ["Angler", "Casey", "Drew", "Eve", "Finn"]
 STEPS = ["setup", "start", "lake", "exchange", "close", "between", "final", "menu", "escape"]
 DAYS = 2
 HOST_LEFT = "wait net.line AnglerAngler has left the game*"
-# Frames a copy stands while the runner stops another (a few seconds of a Release build at rest).
-HOLD = int(os.environ.get("HOLD_FRAMES", "600"))
+# Frames a copy stands while this stops another: well within the time-out that would let the
+# stopped copy go, and far longer than this takes to stop it.
+HOLD = int(os.environ.get("HOLD_FRAMES", "100"))
 REFUSALS = re.compile(r"The game has already begun\.|The session is full\.|No game was found|turned this player away")
 
 
@@ -109,14 +110,16 @@ def board(s, k, hold=False, leave_in_wait=False, stand=False):
 def tournament(s, first_board, hold_day1=False, hold_final=False, hold_lake=False, starter=False, copies=0,
                stand_day1=False):
     """From the start of the day: Start (a starter waits for every player first), the days run out
-    and their boards; the main menu kept as end (or end2)."""
+    and their boards. The first day runs out on the host's clock; a joiner runs it out itself only
+    once the host has gone (else it would weigh in ahead of the host and wait for it there)."""
     if starter:
         s.add(f"wait net.players {copies}")
     s.add(click(170, 442))
     s.add("wait screen 2\nstep 200")
     if hold_lake:
         s.add(HOST_LEFT)
-    s.add("step 1700000")
+    if hold_lake or starter:
+        s.add("step 1700000")
     board(s, first_board, hold=hold_day1, stand=stand_day1)
     s.add("step 1700000")
     board(s, first_board + 1, hold=hold_final)
@@ -259,7 +262,7 @@ def when(step, n):
         "lake": (None, lambda ds: first(ds["Angler"], "screen") == "2" and first(ds["Angler"], "session.day") == "1"
                  and len(lines(ds["Angler"], "net.boat")) == n),
         # Casey stopped on the lake: the host's exchange of catches waits for it.
-        "exchange": (("Casey", lambda d: "AnglerCasey: held" in lines(d, "net.line") and first(d, "screen") == "2"),
+        "exchange": (("Casey", lambda d: "held" in lines(d, "net.line") and first(d, "screen") == "2"),
                      lambda ds: waits(ds["Angler"]) and first(ds["Angler"], "session.day") == "1"),
         # The others stand on their boards: the host's closing wait.
         "close": (None, lambda ds: waits(ds["Angler"]) and first(ds["Angler"], "session.day") == "1"
@@ -385,7 +388,7 @@ def main():
     stops.start()
     started = time.time()
     result = subprocess.run([sys.executable, tourney, run, port, str(DAYS), *specs,
-                             "--deadline", env.get("DEADLINE", "900")], env=env)
+                             "--deadline", env.get("DEADLINE", "600")], env=env)
     done.set()
     watcher.join()
     stops.join()
@@ -420,13 +423,16 @@ def main():
         refused += len(REFUSALS.findall(log))
     if hosts != 1:
         session.append(f"{hosts} hosts")
+    # Every copy left came to the end of its last game.
+    unfinished = [name for name in left
+                  if not os.path.exists(os.path.join(run, name.lower() + (".txt.end2" if games == 2 else ".txt.end")))]
     per_core = [x / os.cpu_count() for x in loads] or [0.0]
     ok = (result.returncode == 0 and boards == "EQUAL" and not credits and not session and refused == 0
-          and flood == 0 and stalls == 0)
+          and flood == 0 and stalls == 0 and not unfinished)
     row = (f"{step} {n} copies, load {sum(per_core) / len(per_core):.1f}/{max(per_core):.1f} a core, "
            f"{seconds} s | boards {boards} | credits {'OK' if not credits else '; '.join(credits)} | "
            f"one session {'OK' if not session else '; '.join(session)} | refused {refused} | flood {flood} | "
-           f"stalls {stalls} | {'PASS' if ok else 'FAIL'}")
+           f"stalls {stalls} | unfinished {','.join(unfinished) or '-'} | {'PASS' if ok else 'FAIL'}")
     # Where the host's copy stood when it went: its last digest.
     last = digest(os.path.join(run, "angler.txt"))
     notes.insert(0, "host's last frame: screen {} day {} phase {} waiting {} players {}".format(
