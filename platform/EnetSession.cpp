@@ -277,6 +277,12 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
     while (!connected && !refused && std::chrono::steady_clock::now() < end)
         if (enet_host_service(s.host, &event, 10) > 0)
         {
+            // Another connection, to this player's own port, waits as any would.
+            if (event.peer != s.server)
+            {
+                s.HandleEvent(event);
+                continue;
+            }
             connected = event.type == ENET_EVENT_TYPE_CONNECT;
             refused = event.type == ENET_EVENT_TYPE_DISCONNECT;
             if (refused)

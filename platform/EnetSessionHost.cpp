@@ -178,9 +178,8 @@ bool EnetSession::State::IsMemberComingBack(uint64_t key, NetPlayerId id) const
 {
     if (key != secret || id == 0 || id == localId || peers.count(id) != 0)
         return false;
-    return awaited.count(id) != 0 ||
-           (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers) && names.count(id) == 0 &&
-            static_cast<int32_t>(names.size()) < maxPlayers);
+    return awaited.count(id) != 0 || (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers) &&
+                                      names.count(id) == 0 && static_cast<int32_t>(names.size()) < maxPlayers);
 }
 
 // New host: a player of the session is back, with its id and name; it is given the list as it

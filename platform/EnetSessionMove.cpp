@@ -124,8 +124,8 @@ void EnetSession::State::TakeList(const uint8_t* data, size_t size)
     uint8_t door = 0;
     uint8_t answers = 0;
     std::string session;
-    if (!in.Name(name) || !in.Address(seen) || !in.U64(key) || !in.U32(last) || !in.U8(places) ||
-        !in.U8(door) || !in.U8(answers) || !in.Name(session) || (rejoining && id != localId))
+    if (!in.Name(name) || !in.Address(seen) || !in.U64(key) || !in.U32(last) || !in.U8(places) || !in.U8(door) ||
+        !in.U8(answers) || !in.Name(session) || (rejoining && id != localId))
         return;
     listed[id] = name;
     at[id] = Reached(seen);

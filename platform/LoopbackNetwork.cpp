@@ -65,6 +65,9 @@ struct Player
     std::shared_ptr<Inbox> inbox;
     // The player this one takes for the host (a star's: until it has received the word of a move).
     NetPlayerId knownHost = 0;
+    // Leaves and moves it has not noticed yet (tests).
+    bool holdNotices = false;
+    std::vector<NetMessage> notices;
 };
 
 // A message at the host on its way to another player.
@@ -101,7 +104,7 @@ public:
             return 0;
         NetPlayerId id = m_nextId++;
         m_sessions[name] = Session{maxPlayers, true, id, {id}, false, {}};
-        m_players[id] = Player{name, playerName, inbox, id};
+        m_players[id] = Player{name, playerName, inbox, id, false, {}};
         return id;
     }
 
@@ -120,7 +123,8 @@ public:
         if (failure != NetJoinFailure::None)
             return 0;
         NetPlayerId id = m_nextId++;
-        m_players[id] = Player{name, UniquePlayerName(playerName, NamesLocked(session, 0)), inbox, session.host};
+        m_players[id] =
+            Player{name, UniquePlayerName(playerName, NamesLocked(session, 0)), inbox, session.host, false, {}};
         for (NetPlayerId other : session.players)
             PushLocked(other, NetMessage{NetMessage::Kind::PlayerCreated, id, {}});
         session.players.push_back(id);
@@ -147,7 +151,7 @@ public:
             return;
         }
         for (NetPlayerId other : session.players)
-            PushLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
+            NoticeLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
         if (session.host != id)
             return;
         session.host = *std::min_element(session.players.begin(), session.players.end());
@@ -160,8 +164,23 @@ public:
         {
             if (!m_star)
                 m_players.at(other).knownHost = session.host;
-            PushLocked(other, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
+            NoticeLocked(other, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
         }
+    }
+
+    void HoldNotices(NetPlayerId id, bool hold)
+    {
+        std::lock_guard lock(m_mutex);
+        auto player = m_players.find(id);
+        if (player == m_players.end())
+            return;
+        player->second.holdNotices = hold;
+        if (hold)
+            return;
+        std::vector<NetMessage> notices = std::move(player->second.notices);
+        player->second.notices.clear();
+        for (NetMessage& notice : notices)
+            PushLocked(id, std::move(notice));
     }
 
     // A star's player has received the word that `host` hosts its session now.
@@ -331,6 +350,15 @@ private:
         }
     }
 
+    void NoticeLocked(NetPlayerId to, NetMessage message)
+    {
+        auto found = m_players.find(to);
+        if (found != m_players.end() && found->second.holdNotices)
+            found->second.notices.push_back(std::move(message));
+        else
+            PushLocked(to, std::move(message));
+    }
+
     void PushLocked(NetPlayerId to, NetMessage message)
     {
         auto found = m_players.find(to);
@@ -435,6 +463,11 @@ void LoopbackNetwork::HoldRelaysForTest(NetPlayerId id, bool hold)
 size_t LoopbackNetwork::HeldRelaysForTest(NetPlayerId id)
 {
     return m_hub->HeldRelays(id);
+}
+
+void LoopbackNetwork::HoldNoticesForTest(NetPlayerId id, bool hold)
+{
+    m_hub->HoldNotices(id, hold);
 }
 
 } // namespace plat

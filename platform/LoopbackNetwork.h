@@ -46,6 +46,9 @@ public:
     void HoldRelaysForTest(NetPlayerId id, bool hold);
     // Star, tests: messages waiting at the host of id's session for their relay.
     size_t HeldRelaysForTest(NetPlayerId id);
+    // Star, tests: while held, the player hears nothing of players leaving or of the host moving
+    // (it notices late); let go, it hears all of it in order.
+    void HoldNoticesForTest(NetPlayerId id, bool hold);
 
 private:
     std::shared_ptr<LoopbackHub> m_hub;

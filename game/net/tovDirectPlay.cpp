@@ -91,6 +91,7 @@ bool tovDirectPlay::HostSession(const std::string& sessionName, const std::strin
     }
     m_localId = m_transport->GetLocalId();
     m_hostId = m_localId.load();
+    m_hostMoved = false;
     m_localSlot = OnPlayerJoined(m_localId, kLocalSlot);
     StartReceiveThread();
     return true;
@@ -130,6 +131,7 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     m_game = 0;
     m_localId = m_transport->GetLocalId();
     m_hostId = m_transport->GetHostId();
+    m_hostMoved = false;
     // The host's slot table names this player's slot.
     StartReceiveThread();
     // The host lets go a seat that has not introduced itself a while after the welcome.

@@ -340,6 +340,8 @@ private:
     // Became host between two days, past the wait a host makes there for every player to leave the
     // last day: no new day is published until they have.
     std::atomic<bool> m_owesDayEnd{false};
+    // The host has moved since this copy opened its session.
+    std::atomic<bool> m_hostMoved{false};
     std::atomic<uint16_t> m_game{0};
     std::atomic<uint32_t> m_dropped{0};
     std::atomic<bool> m_stopReceiving{false};

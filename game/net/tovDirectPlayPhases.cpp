@@ -573,8 +573,8 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
 
 bool tovDirectPlay::TakeOverPhaseWait(int32_t first, int32_t second)
 {
-    // The old host published the wait's end before it went: nothing is left to wait for.
-    if (CopyGameParams().phase == second)
+    // The old host published the wait's end (or went on past it) before it went: nothing is left.
+    if (IsPhaseCompatible(second, CopyGameParams().phase))
         return true;
     // It went before it published the wait's start (the weigh-in's seed with it): this copy does.
     if (CopyGameParams().phase < first)
@@ -688,8 +688,12 @@ std::vector<int32_t> tovDirectPlay::SlotsNotAtDayStart()
         std::scoped_lock guard(player.lock);
         // The start's own phase, not the rule's 2 to 6: a day's phase may be the last game's, and a
         // set-up's 0 would count for every phase of the weigh-in once the day had begun without it.
+        // After a move, a player whose word since says it fishes the day began it with the old host:
+        // it does not come back to the start.
+        const bool begun =
+            m_hostMoved.load() && player.state.m_phase >= kDayParamsPhase && player.state.m_phase < kResultsPhase;
         if (slot != local && (player.flags & (kActive | kLeft)) == kActive &&
-            (player.state.m_phase != kDayStartPhase || !player.heardSinceMove))
+            ((player.state.m_phase != kDayStartPhase && !begun) || !player.heardSinceMove))
             away.push_back(slot);
     }
     return away;

@@ -282,6 +282,7 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
             SendOwnPlayerState();
         });
     m_hostId = host;
+    m_hostMoved = true;
     if (here)
     {
         m_owesDayEnd = m_localPhase.load() == kBetweenDaysPhase;
@@ -306,9 +307,9 @@ bool tovDirectPlay::IsInsideGame()
 {
     const GAMEPARAMS params = CopyGameParams();
     // The tournament's length setting (0 to 3) is its last day less one; a closed last day is over.
-    const bool final = params.day >= std::clamp(params.setting1, 0, 3) + 1;
-    const auto inside = [final](int32_t phase)
-    { return phase >= kBetweenDaysPhase && (phase < kClosedPhase || (phase == kClosedPhase && !final)); };
+    const bool lastDay = params.day >= std::clamp(params.setting1, 0, 3) + 1;
+    const auto inside = [lastDay](int32_t phase)
+    { return phase >= kBetweenDaysPhase && (phase < kClosedPhase || (phase == kClosedPhase && !lastDay)); };
     return inside(m_localPhase.load()) || inside(params.phase);
 }
 

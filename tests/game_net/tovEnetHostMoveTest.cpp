@@ -46,14 +46,13 @@ struct Copy
     }
     size_t Count(Kind kind, plat::NetPlayerId from) const
     {
-        return static_cast<size_t>(std::count_if(got.begin(), got.end(), [&](const plat::NetMessage& m)
-                                                 { return m.kind == kind && m.from == from; }));
+        return static_cast<size_t>(std::count_if(
+            got.begin(), got.end(), [&](const plat::NetMessage& m) { return m.kind == kind && m.from == from; }));
     }
     bool GotApp(plat::NetPlayerId from, const std::string& text) const
     {
         return std::any_of(got.begin(), got.end(),
-                           [&](const plat::NetMessage& m)
-                           {
+                           [&](const plat::NetMessage& m) {
                                return m.kind == Kind::App && m.from == from &&
                                       std::string(m.data.begin(), m.data.end()) == text;
                            });
@@ -148,8 +147,8 @@ TEST(tovEnetHostMove, ThePlayersLeftStayOneSessionUnderTheLowestId)
         // The copy that vanishes with the host (0: none).
         size_t lost;
     } rows[] = {
-        {"leaves", false, 2, 0}, {"vanishes", true, 2, 0}, {"leaves", false, 3, 1},
-        {"vanishes", true, 3, 1}, {"leaves", false, 5, 3}, {"vanishes", true, 5, 3},
+        {"leaves", false, 2, 0},  {"vanishes", true, 2, 0}, {"leaves", false, 3, 1},
+        {"vanishes", true, 3, 1}, {"leaves", false, 5, 3},  {"vanishes", true, 5, 3},
     };
     for (const auto& row : rows)
     {
@@ -231,8 +230,8 @@ TEST(tovEnetHostMove, OnlyPlayersOfTheSessionComeBack)
     const uint64_t secret = s[1].session->SecretForTests();
     Copy& gone = s[3];
     gone.session->Close();
-    ASSERT_TRUE(WaitFor([&] { return !s[1].session->HasPlayer(gone.id) && !s[2].session->HasPlayer(gone.id); },
-                        s.All()));
+    ASSERT_TRUE(
+        WaitFor([&] { return !s[1].session->HasPlayer(gone.id) && !s[2].session->HasPlayer(gone.id); }, s.All()));
     s[0].session->SetJoinable(false);
     s[0].session->Close();
     // Drew is back once its message has reached the new host.
@@ -271,7 +270,9 @@ TEST(tovEnetHostMove, OnlyPlayersOfTheSessionComeBack)
     };
     const auto begun = static_cast<uint32_t>(plat::NetJoinFailure::Begun);
     EXPECT_EQ(refusal({'J', 3, 'A', 'n', 'n'}), begun) << "a stranger";
-    EXPECT_EQ(refusal(rejoin(secret + 1, gone.id)), begun) << "a wrong secret";
+    // With the secret, an id above every id the new host has heard of would be a player whose
+    // news died with the old host.
+    EXPECT_EQ(refusal(rejoin(secret + 1, gone.id + 1)), begun) << "a wrong secret";
     EXPECT_EQ(refusal(rejoin(secret, gone.id)), begun) << "a player that left";
     s[1].session->SetJoinable(true);
     EXPECT_EQ(refusal(rejoin(secret, gone.id)), static_cast<uint32_t>(plat::NetJoinFailure::NotFound))
@@ -301,14 +302,23 @@ TEST(tovEnetHostMove, ACopyWelcomedJustBeforeTheHostWentComesBack)
                                  caseyAt = joiner.address;
                                  return WelcomeFrame(2, 1, {{1, "Robin", {}}}, "Casey", joiner.address, kSecret, 2);
                              }));
-    ASSERT_TRUE(fake.Welcome(*drew.session, drew.name,
-                             [&](const ENetPeer& joiner) {
-                                 return WelcomeFrame(3, 1, {{1, "Robin", {}}, {2, "Casey", caseyAt}}, "Drew",
-                                                     joiner.address, kSecret, 3);
-                             }));
+    ASSERT_TRUE(fake.Welcome(
+        *drew.session, drew.name,
+        [&](const ENetPeer& joiner) {
+            return WelcomeFrame(3, 1, {{1, "Robin", {}}, {2, "Casey", caseyAt}}, "Drew", joiner.address, kSecret, 3);
+        }));
+    // The rename behind it shows when it has been handled.
     fake.Send(1, {'D', 3, 0, 0, 0});
-    fake.Disconnect();
+    fake.Send(1, {'N', 1, 0, 0, 0, 3, 'R', 'o', 'b'});
     const std::vector<Copy*> both = {&casey, &drew};
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            fake.Service();
+            return drew.session->GetPlayerName(1) == "Rob";
+        },
+        both));
+    fake.Disconnect();
     bool sent = false;
     ASSERT_TRUE(WaitFor(
         [&]

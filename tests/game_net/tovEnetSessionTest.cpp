@@ -13,9 +13,6 @@
 #include <enet/enet.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include <algorithm>
 
 namespace
