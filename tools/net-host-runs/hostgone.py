@@ -270,9 +270,11 @@ def when(step, n):
                   and all(first(ds[j], "weigh_in.results") == "1" for j in joiners)),
         # Casey stopped in its closing wait: the host's close passes and its wait between the days holds.
         "between": (("Casey", lambda d: waits(d, 11)), lambda ds: waits(ds["Angler"], 3)),
+        # The others on their boards too, or (cut from the final) in its closing wait already.
         "final": (None, lambda ds: first(ds["Angler"], "session.day") == "2" and first(ds["Angler"], "screen") == "10"
                   and first(ds["Angler"], "weigh_in.results") == "1"
-                  and all(first(ds[j], "weigh_in.results") == "1" for j in joiners)),
+                  and all(first(ds[j], "session.day") == "2" and first(ds[j], "screen") == "10"
+                          and (first(ds[j], "weigh_in.results") == "1" or waits(ds[j])) for j in joiners)),
         "menu": (None, lambda ds: first(ds["Angler"], "screen") == "8" and first(ds["Angler"], "session.day") == "2"),
         "escape": (None, None),
     }[step]
