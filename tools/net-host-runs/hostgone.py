@@ -47,6 +47,8 @@ HOST_LEFT = "wait net.line AnglerAngler has left the game*"
 # Frames a copy stands while this stops another: well within the time-out that would let the
 # stopped copy go, and far longer than this takes to stop it.
 HOLD = int(os.environ.get("HOLD_FRAMES", "100"))
+# The longest a copy stays stopped: the host never came to the wait the step needs.
+STOP_SECONDS = 20
 REFUSALS = re.compile(r"The game has already begun\.|The session is full\.|No game was found|turned this player away")
 
 
@@ -135,8 +137,6 @@ def host_script(step, n):
     s.add("wait screen 19")
     s.add(f"wait net.players {n}")
     if step == "start":
-        for other in NAMES[1:n]:
-            s.add(f"wait net.line Angler{other}: at start*")
         s.add("wait screen 99")
         return s.text
     s.add(click(170, 442))
@@ -183,7 +183,6 @@ def joiner_script(step, name, n):
         tournament(s, 1, starter=starter, copies=n - 1)
     elif step == "start":
         s.add(click(170, 442))
-        s.add(say("at start"))
         s.add("wait screen 2\nstep 200\n" + HOST_LEFT + "\nstep 1700000")
         board(s, 1)
         s.add("step 1700000")
@@ -210,8 +209,7 @@ def joiner_script(step, name, n):
 
 def second_game(s, host, copies):
     """From the main menu after the final: PLAY GAME, TOURNAMENT, the profile kept, the set-up
-    (the new host steps its days arrow: its own profile kept one day), its Accept; the new host
-    starts once every player left is in and at its start."""
+    (the new host steps its days arrow: its own profile kept one day), its Accept and GO FISH."""
     s.add(HOST_LEFT)
     s.add("step 200")
     s.add(click(520, 109) + "\nwait screen 1")
@@ -221,14 +219,10 @@ def second_game(s, host, copies):
         s.add(click(603, 119))
     s.add("keep setup2")
     s.add(click(170, 442) + "\nwait screen 19")
+    # The new host's GO FISH waits for every player seated to stand at its start.
     if host:
         s.add(f"wait net.players {copies}")
-        for other in NAMES[2:copies + 1]:
-            s.add(f"wait net.line Angler{other}: at start2*")
-        s.add(click(170, 442))
-    else:
-        s.add(click(170, 442))
-        s.add(say("at start2"))
+    s.add(click(170, 442))
     s.add("wait screen 2\nstep 200\nstep 1700000")
     board(s, 11)
     s.add("step 1700000")
@@ -257,8 +251,9 @@ def when(step, n):
     return {
         "setup": (None, lambda ds: first(ds["Angler"], "screen") == "4" and first(ds["Angler"], "net.players") == str(n)
                   and all(first(ds[j], "screen") == "4" for j in joiners)),
-        "start": (None, lambda ds: first(ds["Angler"], "screen") == "19" and all(
-            any(line.startswith(f"Angler{j}: at start") for line in lines(ds["Angler"], "net.line")) for j in joiners)),
+        # Every joiner has pressed its GO FISH: it stands in the start's phase.
+        "start": (None, lambda ds: first(ds["Angler"], "screen") == "19" and first(ds["Angler"], "net.players") == str(n)
+                  and all(first(ds[j], "screen") == "19" and first(ds[j], "net.phase") == "2" for j in joiners)),
         "lake": (None, lambda ds: first(ds["Angler"], "screen") == "2" and first(ds["Angler"], "session.day") == "1"
                  and len(lines(ds["Angler"], "net.boat")) == n),
         # Casey stopped on the lake: the host's exchange of catches waits for it.
@@ -327,7 +322,7 @@ def watch(run, step, n, done, said):
             os.kill(pids["Angler"], signal.SIGKILL)
             said.append(f"killed the host at frame {first(ds['Angler'], 'frames')}")
             break
-        if stopped is not None and time.time() - stopped > 30:
+        if stopped is not None and time.time() - stopped > STOP_SECONDS:
             said.append("MISSED: the host never stood as the step needs")
             break
         time.sleep(0.01)
@@ -372,9 +367,10 @@ def main():
         specs.append(f"{name}:{'host' if i == 0 else 'join'}:N:c:{seed + i}")
     if step == "menu":
         env["GEN_SECOND"] = "1"
-    # A stopped copy must outlast the stop: it is let go only after ten seconds of silence.
+    # A stopped copy must outlast the stop (up to STOP_SECONDS): it is let go only after thirty
+    # seconds of silence, and so is the killed host.
     if step in ("exchange", "between"):
-        env.setdefault("NET_TIMEOUT", "10000")
+        env.setdefault("NET_TIMEOUT", "30000")
     tourney = env.get("TOURNEY") or os.path.abspath("../shared/tools/net-tournament/tourney.py")
     loads = []
     done = threading.Event()
@@ -389,7 +385,9 @@ def main():
     stops = threading.Thread(target=watch, args=(run, step, n, done, said), daemon=True)
     stops.start()
     started = time.time()
-    result = subprocess.run([sys.executable, tourney, run, port, str(DAYS), *specs,
+    # A copy that waits out the time-out does not stand still for the runner.
+    stall = ["--stall", "45"] if step in ("exchange", "between") else []
+    result = subprocess.run([sys.executable, tourney, run, port, str(DAYS), *specs, *stall,
                              "--deadline", env.get("DEADLINE", "600")], env=env)
     done.set()
     watcher.join()
