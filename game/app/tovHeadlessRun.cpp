@@ -3,6 +3,7 @@
 #include "CRandom.h"
 
 #include "tovApp.h"
+#include "tovNetFacade.h"
 #include "tovStateDigest.h"
 
 #include "SoundManager.h"
@@ -92,9 +93,11 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
     m_digest = MakeStateDigest(app);
     m_error.clear();
     app.SetDialogFrameHook([this, &app] { EndDialogFrame(app); });
+    NetSetWaitFrameHook([this, &app] { WaitFrame(app); });
     while (m_frames < m_options.frames && m_error.empty() && StepFrame(app))
     {
     }
+    NetSetWaitFrameHook(nullptr);
     if (!m_quit)
     {
         // Ended as the player would: the window goes, the game cleans up and quits.
@@ -114,6 +117,7 @@ int tovHeadlessRun::Loop(tovApp& app, std::string& error)
 void tovHeadlessRun::PlayScript()
 {
     // A wait in the script holds it until the last frame's digest has the line it names.
+    m_inWait = false;
     m_script.PlayUntil(
         m_frames, m_window, m_input, [this](const std::string& line) { return DigestHasLine(m_digest, line); },
         [this](const std::string& name) { KeepDigest(name); });
@@ -183,6 +187,26 @@ void tovHeadlessRun::EndFrame(tovApp& app)
         m_hook(app, m_frames);
     if (m_options.screenshotEvery != 0 && m_frames % m_options.screenshotEvery == 0)
         WriteScreenshot(m_error);
+}
+
+void tovHeadlessRun::WaitFrame(tovApp& app)
+{
+    // The frame stands while the game waits for its peers: the digest shows the wait as it goes
+    // (a watcher sees the phase it waits in), and the events of this frame held behind a wait for
+    // kWaitingLine play here, their keys reaching the wait. Other waits pass only after that one:
+    // a script that names no such wait plays as if the frame had not been interrupted.
+    m_digest = MakeStateDigest(app) + kWaitingLine + "\n";
+    if (m_options.network)
+        WriteLiveDigest();
+    m_script.PlayUntil(
+        m_frames, m_window, m_input,
+        [this](const std::string& line)
+        {
+            if (line == kWaitingLine)
+                m_inWait = true;
+            return m_inWait && DigestHasLine(m_digest, line);
+        },
+        [this](const std::string& name) { KeepDigest(name); });
 }
 
 bool tovHeadlessRun::WriteScreenshot(std::string& error)

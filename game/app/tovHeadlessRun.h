@@ -23,6 +23,9 @@ class tovApp;
 class tovHeadlessRun
 {
 public:
+    // The digest line of a frame that a blocking network wait holds; a script waits for it to
+    // press keys at the waiting picture.
+    static constexpr const char* kWaitingLine = "net.waiting 1";
     // The clock starts here, so that tick arithmetic never sits at zero.
     static constexpr uint64_t kStartNs = 1000000000ull;
     // Noon, 1 June 2026 UTC: the calendar every headless run sees.
@@ -62,6 +65,8 @@ private:
     void EndFrame(tovApp& app);
     // The end of a frame the set-up dialog showed (it runs its own loop inside a frame).
     void EndDialogFrame(tovApp& app);
+    // One pass of a blocking network wait inside the frame.
+    void WaitFrame(tovApp& app);
     bool WriteScreenshot(std::string& error);
     bool WriteDigest(std::string& error) const;
     void WriteLiveDigest() const;
@@ -82,6 +87,8 @@ private:
     bool m_quit = false;
     // What stopped the run early (a screenshot not written).
     std::string m_error;
+    // The script has passed its wait for kWaitingLine in this frame's wait.
+    bool m_inWait = false;
     std::string m_digest;
     std::vector<std::string> m_screenshots;
 };

@@ -22,6 +22,7 @@ tovNullNetworkPlay g_nullSession;
 tovNetworkPlay* g_session = &g_nullSession;
 bool g_networkLaunch = false;
 std::function<void()> g_waitDrawing;
+std::function<void()> g_waitFrameHook;
 bool g_leftGame = false;
 // This copy closed its last game's final and has not begun another: no game runs in the session.
 bool g_gameOver = false;
@@ -256,8 +257,15 @@ void NetSetWaitDrawing(std::function<void()> draw)
     g_waitDrawing = std::move(draw);
 }
 
+void NetSetWaitFrameHook(std::function<void()> hook)
+{
+    g_waitFrameHook = std::move(hook);
+}
+
 bool NetDrawWaitFrame()
 {
+    if (g_waitFrameHook)
+        g_waitFrameHook();
     if (!g_waitDrawing)
         return false;
     g_waitDrawing();

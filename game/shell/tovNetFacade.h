@@ -64,8 +64,11 @@ int32_t NetGetLocalPhase();
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.
 void NetSetWaitDrawing(std::function<void()> draw);
-// Draws the waiting frame; false when no screen set one.
+// Draws the waiting frame; false when no screen set one. The wait-frame hook runs first.
 bool NetDrawWaitFrame();
+// Runs on every frame a blocking wait shows: the headless harness keeps its digest and script
+// going there, as a player's keys do at the waiting picture. Empty: none.
+void NetSetWaitFrameHook(std::function<void()> hook);
 // What Escape asks while a copy waits for the other players.
 inline constexpr const char* kLeaveNetworkQuestion = "Leave the network game?";
 // Raises that question, Return answering yes and Escape no; the answer goes to the callback.
