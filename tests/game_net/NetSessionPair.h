@@ -133,6 +133,18 @@ inline bool HostAndJoin(tovDirectPlay& h, tovDirectPlay& c)
            WaitUntil([&] { return c.HasHeaderOf(0); }, {&h, &c}) && HostsAnswerCame(h, c);
 }
 
+// HostAndJoin, then `d` joins too; true once it sits in slot 2 and every copy lists every other.
+inline bool HostAndJoinThree(tovDirectPlay& h, tovDirectPlay& c, tovDirectPlay& d)
+{
+    return HostAndJoin(h, c) && d.JoinSession("Lake day") &&
+           WaitUntil(
+               [&] {
+                   return d.GetLocalSlot() == 2 && h.IsSlotActive(2) && c.IsSlotActive(2) && d.IsSlotActive(0) &&
+                          d.IsSlotActive(1);
+               },
+               {&h, &c, &d});
+}
+
 // Both joined copies fishing (phase 5), each seen so by the other, and the host's answer to the
 // client's header come: no message of theirs is still on its way to overwrite the parameters
 // both share here, and no header of theirs older than the day's.

@@ -169,14 +169,7 @@ TEST(tovWeighInExchange, AFinalistWhoLeftAfterTheExchangeKeepsItsCatchOnALateCop
         tovDirectPlay& h = pair.h;
         tovDirectPlay& c = pair.c;
         tovDirectPlay& d = *drew.session;
-        ASSERT_TRUE(HostAndJoin(h, c));
-        ASSERT_TRUE(d.JoinSession("Lake day"));
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                return d.GetLocalSlot() == 2 && h.IsSlotActive(2) && c.IsSlotActive(2) && d.IsSlotActive(0) &&
-                       d.IsSlotActive(1);
-            },
-            {&h, &c, &d}));
+        ASSERT_TRUE(HostAndJoinThree(h, c, d));
         for (tovDirectPlay* s : {&h, &c, &d})
             s->SetLocalPhase(5);
         // Drew has published its catch and waits in the exchange's phase.

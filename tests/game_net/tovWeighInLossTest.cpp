@@ -35,10 +35,7 @@ TEST(tovWeighInLoss, APlayerLostInTheExchangeHoldsNobody)
         tovDirectPlay& h = pair.h;
         tovDirectPlay& c = pair.c;
         tovDirectPlay& d = *drew.session;
-        ASSERT_TRUE(HostAndJoin(h, c));
-        ASSERT_TRUE(d.JoinSession("Lake day"));
-        ASSERT_TRUE(
-            WaitUntil([&] { return d.GetLocalSlot() == 2 && h.IsSlotActive(2) && c.IsSlotActive(2); }, {&h, &c, &d}));
+        ASSERT_TRUE(HostAndJoinThree(h, c, d));
         for (tovDirectPlay* s : {&h, &c, &d})
             s->SetLocalPhase(kInDayPhase);
         ASSERT_TRUE(WaitUntil([&] { return h.GetPlayerPhase(1) == kInDayPhase && h.GetPlayerPhase(2) == kInDayPhase; },
