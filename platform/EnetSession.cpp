@@ -469,16 +469,14 @@ bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool gu
     frame.insert(frame.end(), data, data + size);
     if (s.rejoining)
     {
-        // For the new host once this player is back; what is not guaranteed may be lost anyway.
-        if (to != kNetAllPlayers && s.names.count(to) == 0)
+        // Guaranteed messages wait for the new host once this player is back. The others are not
+        // sent, and say so: a burst of stale ones would be taken for a flood there, but a caller
+        // may want one of them kept (it can send it guaranteed).
+        if (!guaranteed || (to != kNetAllPlayers && s.names.count(to) == 0) ||
+            s.outboxBytes + frame.size() > State::kHeldBytes)
             return false;
-        if (guaranteed)
-        {
-            if (s.outboxBytes + frame.size() > State::kHeldBytes)
-                return false;
-            s.outboxBytes += frame.size();
-            s.outbox.push_back({to, std::move(frame)});
-        }
+        s.outboxBytes += frame.size();
+        s.outbox.push_back({to, std::move(frame)});
     }
     else if (!s.hosting)
         s.SendFrame(s.server, frame, guaranteed);

@@ -138,9 +138,12 @@ bool tovDirectPlay::Transmit(std::vector<tovNetPacer::Message>& messages)
     {
         // Stamped as it leaves: a held message tells when it went.
         tovNet::StampMessage(message.bytes, GetElapsedMs());
-        sent = m_transport->Send(message.to, message.bytes.data(), message.bytes.size(),
-                                 tovNet::IsGuaranteed(message.bytes[0])) &&
-               sent;
+        const uint8_t type = message.bytes[0];
+        const auto send = [&](bool guaranteed)
+        { return m_transport->Send(message.to, message.bytes.data(), message.bytes.size(), guaranteed); };
+        // A line the player typed, shown here, must not vanish where the link takes only guaranteed
+        // messages for a while (coming back to a new host): there it goes guaranteed.
+        sent = (send(tovNet::IsGuaranteed(type)) || (type == tovNet::kChatText && send(true))) && sent;
     }
     return sent;
 }

@@ -128,6 +128,12 @@ public:
             enet_peer_disconnect_now(peer, 0);
         enet_host_flush(m_host);
     }
+    // Leaves only the player welcomed index-th: to it the host is gone, to the others not yet.
+    void Disconnect(size_t index)
+    {
+        enet_peer_disconnect_now(m_joined.at(index), 0);
+        enet_host_flush(m_host);
+    }
 
 private:
     ENetHost* m_host = nullptr;

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -626,6 +627,8 @@ struct SentParams
 
 // The parameters a session sends, kept as they leave it (the receivers share one record here);
 // and, when asked, the type of every message it sends with the guarantee it asks of the link.
+// While guaranteedOnly is set it sends nothing unguaranteed and says so, as a link does while its
+// player comes back to a new host.
 class ParamsTap : public plat::NetSession
 {
 public:
@@ -633,6 +636,7 @@ public:
     {
         std::mutex mutex;
         std::map<uint8_t, std::set<bool>> guaranteed;
+        std::atomic<bool> guaranteedOnly{false};
         std::set<bool> Of(uint8_t type)
         {
             std::scoped_lock guard(mutex);
@@ -669,6 +673,8 @@ public:
         {
             std::scoped_lock guard(m_flags->mutex);
             m_flags->guaranteed[data[0]].insert(guaranteed);
+            if (!guaranteed && m_flags->guaranteedOnly.load())
+                return false;
         }
         tovNet::GameParamsMsg msg;
         if (size > 0 && (data[0] == tovNet::kParamsFull || data[0] == tovNet::kParamsUpdate) && msg.Read(data, size))
@@ -767,6 +773,29 @@ TEST(tovDirectPlaySends, OnlyParametersHeadersAndNamesGoGuaranteed)
             EXPECT_EQ(flags.Of(kind.type), std::set<bool>{kind.guaranteed}) << "type " << int(kind.type);
         }
         game.RemoveAngler(local.Get());
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// A chat line shown where it was typed reaches the others while its link takes only guaranteed
+// messages (its player coming back to a new host): there it goes guaranteed.
+TEST(tovDirectPlaySends, AChatLineWaitsForALinkTakingOnlyGuaranteedMessages)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        QuitOnStall watch;
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        NetSessionSide host(net, "Robin");
+        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *client.session;
+        ASSERT_TRUE(HostAndJoin(h, c));
+        flags.guaranteedOnly = true;
+        c.SendChatText("held for the new host", false, nullptr);
+        const std::string line = "Casey: held for the new host";
+        EXPECT_TRUE(WaitUntil([&] { return std::count(host.lines.begin(), host.lines.end(), line) == 1; }, {&h, &c}));
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }

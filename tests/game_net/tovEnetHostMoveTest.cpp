@@ -342,4 +342,47 @@ TEST(tovEnetHostMove, ACopyWelcomedJustBeforeTheHostWentComesBack)
     EXPECT_EQ(late.session->GetLocalId(), 4u);
 }
 
+// A player that has found the host gone before the next host has: held by that copy until it
+// notices, the player keeps its guaranteed messages for it and says that it sent none of the
+// others (a chat line the game would otherwise take for sent is resent guaranteed).
+TEST(tovEnetHostMove, APlayerComingBackKeepsOnlyGuaranteedMessagesAndSaysSo)
+{
+    HandMadeHost fake;
+    ASSERT_TRUE(fake.Made());
+    Copy casey("Casey", kPatientTimeoutMs);
+    Copy drew("Drew", kPatientTimeoutMs);
+    ENetAddress caseyAt{};
+    ASSERT_TRUE(fake.Welcome(*casey.session, casey.name,
+                             [&](const ENetPeer& joiner)
+                             {
+                                 caseyAt = joiner.address;
+                                 return WelcomeFrame(2, 1, {{1, "Robin", {}}}, "Casey", joiner.address, 7, 2);
+                             }));
+    ASSERT_TRUE(fake.Welcome(
+        *drew.session, drew.name,
+        [&](const ENetPeer& joiner) {
+            return WelcomeFrame(3, 1, {{1, "Robin", {}}, {2, "Casey", caseyAt}}, "Drew", joiner.address, 7, 3);
+        }));
+    // Casey hears of Drew, so that it holds Drew's early return for itself.
+    std::vector<uint8_t> created{'P', 3, 0, 0, 0};
+    PutWirePlayer(created, "Drew", {});
+    fake.Send(0, created);
+    const std::vector<Copy*> both = {&casey, &drew};
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            fake.Service();
+            return casey.session->HasPlayer(3);
+        },
+        both));
+    // The host is gone to Drew only: Drew comes back to Casey, which hosts only once it is gone to it too.
+    fake.Disconnect(1);
+    ASSERT_TRUE(WaitFor([&] { return drew.Count(Kind::NewHost, 2) != 0; }, both));
+    EXPECT_FALSE(drew.session->Send(plat::kNetAllPlayers, reinterpret_cast<const uint8_t*>("lost"), 4, false));
+    EXPECT_TRUE(drew.Send(plat::kNetAllPlayers, "kept"));
+    fake.Disconnect(0);
+    ASSERT_TRUE(WaitFor([&] { return casey.GotApp(3, "kept"); }, both));
+    EXPECT_TRUE(casey.session->IsHost());
+}
+
 } // namespace
