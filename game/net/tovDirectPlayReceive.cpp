@@ -276,6 +276,13 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
             if (here)
             {
                 m_transport->SetJoinable(!IsInsideGame());
+                // A day this copy moved on to as a client went into no parameters: the old host's
+                // still name the day before, which the others would play again.
+                if (const tovGameSession* session = TheGameSession(); session != nullptr && IsInsideGame())
+                {
+                    std::scoped_lock guard(GameParamsLock());
+                    TheGameParams().day = session->GetDay();
+                }
                 SendGameParams(plat::kNetAllPlayers, false);
             }
             SendPlayerHeader();
