@@ -276,6 +276,13 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
             if (here)
             {
                 m_transport->SetJoinable(!IsInsideGame());
+                // A day this copy moved on to as a client went into no parameters: the old host's
+                // still name the day before, which the others would play again.
+                if (const tovGameSession* session = TheGameSession(); session != nullptr && IsInsideGame())
+                {
+                    std::scoped_lock guard(GameParamsLock());
+                    TheGameParams().day = session->GetDay();
+                }
                 SendGameParams(plat::kNetAllPlayers, false);
             }
             SendPlayerHeader();
@@ -495,6 +502,17 @@ void tovDirectPlay::OnPlayerHeader(plat::NetPlayerId from, const tovNet::PlayerH
     }
     if (msg.replyWanted != 0 && IsHost() && TakeAnswer(from, news))
         Post([this, from] { SendGameParams(from, false); });
+    // A host that took over between the days holds its next day back until every player has
+    // spoken since the move. A cut host's start asks once and no wait of its own asks again: the
+    // day goes out on the word that settles it.
+    if (IsHost() && m_owesDayEnd.load())
+        Post(
+            [this]
+            {
+                const int32_t own = GetPlayerPhase(kLocalSlot);
+                if (m_owesDayEnd.load() && (own == kDayParamsPhase || own == kInDayPhase))
+                    SyncPhase(own, true);
+            });
 }
 
 void tovDirectPlay::OnPlayerState(plat::NetPlayerId from, const tovNet::PlayerStateMsg& msg)

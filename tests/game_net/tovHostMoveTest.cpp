@@ -26,6 +26,9 @@ enum class Gone
     kStartBegunWithoutCasey,
     kLake,
     kInLeaveDay,
+    // Between days, every copy cut from the next day; Casey hears of the move only after Drew's
+    // word to it has come.
+    kInLeaveDayAllCut,
     // Everyone else in the weigh-in before it published 7 (and the day's seed).
     kBeforeSeven,
     // After publishing 7, before every joiner is in 8; Drew's header to Casey goes with it.
@@ -41,6 +44,8 @@ enum class Step
 {
     kStart,
     kLake,
+    // A player cut from the day: the host begins it from its start; the others wait there for it.
+    kCutStart,
     kExchange,
     kClose,
     kLeaveDay,
@@ -116,6 +121,22 @@ struct Player
                         return true;
                     });
     }
+    // The host's day lasts until every other player has begun it too.
+    bool CutStart()
+    {
+        const bool host = s.IsHost();
+        if (!host && !Poll(s, [&] { return s.SyncPhase(kDayParamsPhase, true); }))
+            return false;
+        s.SetLocalPhase(kInDayPhase);
+        return !host || Poll(s,
+                             [&]
+                             {
+                                 for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+                                     if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) != kInDayPhase)
+                                         return false;
+                                 return true;
+                             });
+    }
     // The weigh-in's exchange, then the board as the weigh-in lists it: this copy and every player
     // of the day with its catch, those who left after bringing it among them.
     bool Exchange()
@@ -175,6 +196,8 @@ struct Player
             return Start();
         case Step::kLake:
             return Lake();
+        case Step::kCutStart:
+            return CutStart();
         case Step::kExchange:
             return Exchange();
         case Step::kClose:
@@ -238,6 +261,11 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         {"start, the day begun without Casey", Gone::kStartBegunWithoutCasey, false, 0, wholeDay},
         {"lake", Gone::kLake, false, 0, {Step::kExchange}},
         {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
+        {"between days, every copy cut, Casey noticing last",
+         Gone::kInLeaveDayAllCut,
+         false,
+         1,
+         {Step::kCutStart, Step::kExchange}},
         {"before 7", Gone::kBeforeSeven, false, 0, {Step::kExchange}},
         {"after 7, a header lost with it", Gone::kSevenWithAHeaderLost, false, 0, {Step::kExchange}},
         {"everyone in 8", Gone::kEveryoneInEight, false, 0, {Step::kExchange}},
@@ -329,6 +357,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             r.DisableJoining();
             break;
         case Gone::kInLeaveDay:
+        case Gone::kInLeaveDayAllCut:
         {
             ASSERT_TRUE(day());
             ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
@@ -338,6 +367,8 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             r.SetLocalPhase(kBetweenDaysPhase);
             d.ClearPlayerResults();
             ASSERT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(0) == kBetweenDaysPhase; }, {&r, &c}));
+            if (row.gone == Gone::kInLeaveDayAllCut)
+                net.HoldNoticesForTest(c.GetLocalId(), true);
             break;
         }
         case Gone::kBeforeSeven:
@@ -380,6 +411,15 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             r.Close();
         else
             net.Kill(robinId);
+        if (row.gone == Gone::kInLeaveDayAllCut)
+        {
+            // Drew leaves the day under Casey before Casey knows it hosts: that word came before the
+            // move as Casey sees it. Cut, Drew speaks again at its start only once Casey is in its day.
+            EXPECT_TRUE(WaitUntil([&] { return d.GetPlayerId(0) == 0; }, {&d}));
+            EXPECT_TRUE(drew.LeaveDay());
+            EXPECT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(2) == kBetweenDaysPhase; }, {&d}));
+            net.HoldNoticesForTest(c.GetLocalId(), false);
+        }
         if (row.gone == Gone::kSevenWithAHeaderLost)
         {
             // Casey, host now, waits for Drew: its word to Drew goes out from its wait, and Drew, which
