@@ -487,6 +487,20 @@ TEST_F(tovDirectPlayPair, TheClientHostsWhenTheHostIsKilled)
     EXPECT_EQ(C().GetLocalSlot(), 1);
 }
 
+// A cut copy moves on to the next day as a client, and a client's day goes into no parameters.
+// Becoming host between the days, it must send the day it stands on, not the old host's last.
+TEST_F(tovDirectPlayPair, ACopyThatBecomesHostBetweenTheDaysSendsItsOwnDay)
+{
+    tovGameSession game;
+    ASSERT_TRUE(ParamsArrive([this] { H().SetDay(1, true); }));
+    game.SetDay(2, true);
+    C().SetLocalPhase(3);
+    net.Kill(H().GetLocalId());
+    ASSERT_TRUE(Wait([this] { return C().IsHost(); }));
+    // Both copies share the parameters here: what the client holds is what it sent.
+    EXPECT_EQ(CopyGameParams().day, 2);
+}
+
 // A host change still queued from a session this player has left (its old id, or an id the new
 // session gave someone else) makes no host of it: it keeps the seat the host's table gave it.
 TEST_F(tovDirectPlayPair, AnOldSessionsHostChangeMakesNoHostOfTheNext)
