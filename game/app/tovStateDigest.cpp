@@ -16,6 +16,7 @@
 #include "tovGameSession.h"
 #include "tovLakeCatalogue.h"
 #include "tovNetFacade.h"
+#include "tovNetworkPlayGameParams.h"
 #include "tovRemoteBoats.h"
 #include "tovUserProfile.h"
 
@@ -131,6 +132,7 @@ void NetLines(std::ostringstream& out, const tovApp& app)
     out << "net.phase " << NetGetLocalPhase() << "\n";
     int32_t players = 0;
     std::ostringstream names;
+    std::ostringstream heard;
     for (int32_t slot = 0; slot < tovNetworkPlay::kMaxPlayers; ++slot)
     {
         char name[64] = {};
@@ -138,8 +140,12 @@ void NetLines(std::ostringstream& out, const tovApp& app)
             continue;
         ++players;
         names << "net.player " << slot << " " << OneLine(name) << "\n";
+        heard << "net.heard " << slot << " " << NetGetPlayerPhase(slot) << "\n";
     }
-    out << "net.players " << players << "\n" << names.str();
+    out << "net.players " << players << "\n" << names.str() << heard.str();
+    // The host's last parameters as this copy holds them: the phase and day it published.
+    const tovNetworkPlay::GAMEPARAMS params = CopyGameParams();
+    out << "net.params " << params.phase << " " << params.day << "\n";
     // Where each network player's boat is in this copy's world, on the lake map that every
     // copy shares.
     if (const tovFishingWorld* world = GetFishingWorld())

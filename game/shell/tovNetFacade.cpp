@@ -252,6 +252,12 @@ int32_t NetGetLocalPhase()
     return game != nullptr ? game->GetLocalPhase() : kSetUpPhase;
 }
 
+int32_t NetGetPlayerPhase(int32_t slot)
+{
+    tovNetworkPlay* game = Game();
+    return game != nullptr ? game->GetPlayerPhase(slot) : 0;
+}
+
 void NetSetWaitDrawing(std::function<void()> draw)
 {
     g_waitDrawing = std::move(draw);

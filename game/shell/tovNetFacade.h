@@ -60,6 +60,8 @@ bool NetHasBegunDay(int32_t slot);
 std::vector<int32_t> NetSlotsNotAtDayStart();
 // This copy's phase in the network game (0 outside one).
 int32_t NetGetLocalPhase();
+// The phase a seated player last said it is in, as this copy heard it (0 outside a network game).
+int32_t NetGetPlayerPhase(int32_t slot);
 // What the blocking waits show on every pass: the waiting screen's own frame (its banner, its
 // board), drawn without presenting; the wait serves the message box over it and presents it.
 // The screen that waits sets it for the length of the wait and clears it after.

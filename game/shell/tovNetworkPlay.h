@@ -82,6 +82,8 @@ public:
     virtual std::vector<int32_t> SlotsNotAtDayStart() { return {}; }
     // This copy's own phase (0 without a session).
     virtual int32_t GetLocalPhase() { return 0; }
+    // The phase the slot's player last said it is in, as this copy heard it (0 for no player).
+    virtual int32_t GetPlayerPhase(int32_t /*slot*/) { return 0; }
     // Where the host's game stands for a copy at the start of its first day: not begun (the host
     // will wait for this copy, or its last game is over), on its first day, or past it.
     enum class HostGame : int32_t
