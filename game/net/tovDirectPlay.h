@@ -201,7 +201,7 @@ public:
     // A player whose phase is q counts as being in phase p.
     static bool IsPhaseCompatible(int32_t p, int32_t q);
     // 0 for an inactive slot; 255 = local.
-    int32_t GetPlayerPhase(int32_t slot);
+    int32_t GetPlayerPhase(int32_t slot) override;
     bool IsSlotActive(int32_t slot);
     // Whether a header of the slot's player has come (the local player's always has).
     bool HasHeaderOf(int32_t slot);
@@ -247,6 +247,9 @@ private:
     void OnHostMoved(plat::NetPlayerId host);
     // This copy is inside a game's days, as far as it knows: a new host keeps newcomers out.
     bool IsInsideGame();
+    // The host's last published phase ends a day that is not the game's last: the next day is
+    // still to be published.
+    static bool IsNextDayUnpublished(const GAMEPARAMS& params);
     // Every seated player but this copy has sent a header since the host last moved.
     bool AllHeardSinceMove();
     // Where the transport relays nothing, the relay filter's word on a received message: false
@@ -342,6 +345,9 @@ private:
     // Became host between two days, past the wait a host makes there for every player to leave the
     // last day: no new day is published until they have.
     std::atomic<bool> m_owesDayEnd{false};
+    // When this copy last asked a ready host for parameters it lacks: once an answer's gap.
+    std::atomic<bool> m_asked{false};
+    std::atomic<uint32_t> m_askedMs{0};
     // The host has moved since this copy opened its session.
     std::atomic<bool> m_hostMoved{false};
     std::atomic<uint16_t> m_game{0};

@@ -436,6 +436,9 @@ bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
                     { return player.heardSinceMove && IsPhaseCompatible(kBetweenDaysPhase, player.state.m_phase); }))
                 return false;
             m_owesDayEnd = false;
+            // The day this copy went on to as a client went into no parameters.
+            if (const tovGameSession* session = TheGameSession())
+                params.day = session->GetDay();
         }
         const bool changed = params.phase != phase;
         params.phase = static_cast<uint16_t>(phase);
@@ -467,8 +470,13 @@ bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
                     hostReady = (player.flags & (kActive | kHostSlot | kLeft)) == (kActive | kHostSlot) &&
                                 IsPhaseCompatible(phase, player.state.m_phase);
                 }
-                if (hostReady)
+                // The host answers once a second at most: asking more often is a flood (a host that
+                // took over may stand in a day it has not yet published).
+                const uint32_t now = LinkMs();
+                if (hostReady && (!m_asked.load() || now - m_askedMs.load() >= kAnswerGapMs))
                 {
+                    m_asked = true;
+                    m_askedMs = now;
                     SendPlayerHeader();
                     Sleep(kWaitStepMs);
                     break;

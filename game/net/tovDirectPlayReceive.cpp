@@ -292,7 +292,10 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
     m_hostMoved = true;
     if (here)
     {
-        m_owesDayEnd = m_localPhase.load() == kBetweenDaysPhase;
+        // Between the days, or gone on as a client to a next day that the old host never began.
+        const int32_t own = m_localPhase.load();
+        m_owesDayEnd = own == kBetweenDaysPhase ||
+                       ((own == kDayParamsPhase || own == kInDayPhase) && IsNextDayUnpublished(CopyGameParams()));
         m_host = true;
         if (m_localSlot.load() == kLocalSlot)
             m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
@@ -310,14 +313,28 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
     }
 }
 
+namespace
+{
+// The tournament's length setting (0 to 3) is its last day less one.
+bool IsLastDay(const tovNetworkPlay::GAMEPARAMS& params)
+{
+    return params.day >= std::clamp(params.setting1, 0, 3) + 1;
+}
+} // namespace
+
 bool tovDirectPlay::IsInsideGame()
 {
     const GAMEPARAMS params = CopyGameParams();
-    // The tournament's length setting (0 to 3) is its last day less one; a closed last day is over.
-    const bool lastDay = params.day >= std::clamp(params.setting1, 0, 3) + 1;
+    // A closed last day is over.
+    const bool lastDay = IsLastDay(params);
     const auto inside = [lastDay](int32_t phase)
     { return phase >= kBetweenDaysPhase && (phase < kClosedPhase || (phase == kClosedPhase && !lastDay)); };
     return inside(m_localPhase.load()) || inside(params.phase);
+}
+
+bool tovDirectPlay::IsNextDayUnpublished(const GAMEPARAMS& params)
+{
+    return params.phase == kBetweenDaysPhase || (params.phase == kClosedPhase && !IsLastDay(params));
 }
 
 bool tovDirectPlay::AllHeardSinceMove()

@@ -501,6 +501,22 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostBetweenTheDaysSendsItsOwnDay)
     EXPECT_EQ(CopyGameParams().day, 2);
 }
 
+// Gone on to its next day's lake as a client, the copy waits there for the host's day when it
+// becomes host: the day it publishes is its own, before or after what the move queued has run.
+TEST_F(tovDirectPlayPair, ACopyThatBecomesHostOnItsNextDaysLakePublishesItsOwnDay)
+{
+    tovGameSession game;
+    ASSERT_TRUE(ParamsArrive([this] { H().SetDay(1, true); }));
+    H().SetLocalPhase(kBetweenDaysPhase);
+    game.SetDay(2, true);
+    C().SetLocalPhase(kInDayPhase);
+    net.Kill(H().GetLocalId());
+    // Not served: the move's queued work waits, as it does for a wait's next pass.
+    ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {}));
+    ASSERT_TRUE(C().SyncPhase(kDayParamsPhase, true));
+    EXPECT_EQ(CopyGameParams().day, 2);
+}
+
 // A host change still queued from a session this player has left (its old id, or an id the new
 // session gave someone else) makes no host of it: it keeps the seat the host's table gave it.
 TEST_F(tovDirectPlayPair, AnOldSessionsHostChangeMakesNoHostOfTheNext)
