@@ -92,13 +92,18 @@ def first_start(name, host, hold_setup):
     return text
 
 
-def board(s, k, hold=False, leave_in_wait=False, stand=False):
-    """A board: kept as bK; a click, after the host has gone when held or some frames later when it
-    stands; the host's own may leave in the closing wait its click opens."""
+def board(s, k, hold=False, leave_in_wait=False, stand=False, say_held=False):
+    """A board: kept as bK; a click, after the host has gone when held, or when it stands some
+    frames after Casey has said it is held (Casey saying so just before its click); the host's own
+    may leave in the closing wait its click opens."""
     s.add(f"wait screen 10\nstep 500\nwait weigh_in.results 1\nkeep b{k}")
     if hold:
         s.add(HOST_LEFT)
+    if say_held:
+        s.add(say("held"))
     if stand:
+        # Casey's click first: it is stopped in the closing wait it opens while this stands.
+        s.add("wait net.line AnglerCasey: held*")
         s.f += HOLD
     if leave_in_wait:
         s.add("move 320 300\nbutton 0 down")
@@ -110,7 +115,7 @@ def board(s, k, hold=False, leave_in_wait=False, stand=False):
 
 
 def tournament(s, first_board, hold_day1=False, hold_final=False, hold_lake=False, starter=False, copies=0,
-               stand_day1=False):
+               between=False, casey=False):
     """From the start of the day: Start (a starter waits for every player first), the days run out
     and their boards. The first day runs out on the host's clock; a joiner runs it out itself only
     once the host has gone (else it would weigh in ahead of the host and wait for it there)."""
@@ -122,7 +127,8 @@ def tournament(s, first_board, hold_day1=False, hold_final=False, hold_lake=Fals
         s.add(HOST_LEFT)
     if hold_lake or starter:
         s.add("step 1700000")
-    board(s, first_board, hold=hold_day1, stand=stand_day1)
+    # Between the days: Casey is held in its closing wait, the host in its wait that follows.
+    board(s, first_board, hold=hold_day1, stand=between and not casey, say_held=between and casey)
     s.add("step 1700000")
     board(s, first_board + 1, hold=hold_final)
     s.add("wait screen 8")
@@ -200,7 +206,7 @@ def joiner_script(step, name, n):
             s.add("wait screen 8")
         else:
             tournament(s, 1, hold_lake=step == "lake", hold_day1=step in ("close", "escape"),
-                       hold_final=step == "final", stand_day1=step == "between" and not starter)
+                       hold_final=step == "final", between=step == "between", casey=starter)
     s.add("keep end")
     if step == "menu":
         second_game(s, starter, n - 1)
@@ -244,7 +250,7 @@ def waits(d, phase=None):
 
 
 def when(step, n):
-    """For a step: the copy to stop and the state of its own digest that stops it (or None), and the
+    """For a step: the copy to stop and the state of every copy's digest that stops it (or None), and the
     state of every copy's digest (by name) at which the host is killed (None: it leaves by itself).
     The stopped copy goes on once the host is gone."""
     joiners = NAMES[1:n]
@@ -257,14 +263,17 @@ def when(step, n):
         "lake": (None, lambda ds: first(ds["Angler"], "screen") == "2" and first(ds["Angler"], "session.day") == "1"
                  and len(lines(ds["Angler"], "net.boat")) == n),
         # Casey stopped on the lake: the host's exchange of catches waits for it.
-        "exchange": (("Casey", lambda d: "held" in lines(d, "net.line") and first(d, "screen") == "2"),
+        "exchange": (("Casey", lambda ds: "held" in lines(ds["Casey"], "net.line") and first(ds["Casey"], "screen") == "2"),
                      lambda ds: waits(ds["Angler"]) and first(ds["Angler"], "session.day") == "1"),
         # The others stand on their boards: the host's closing wait.
         "close": (None, lambda ds: waits(ds["Angler"]) and first(ds["Angler"], "session.day") == "1"
                   and first(ds["Angler"], "weigh_in.results") == "0"
                   and all(first(ds[j], "weigh_in.results") == "1" for j in joiners)),
         # Casey stopped in its closing wait: the host's close passes and its wait between the days holds.
-        "between": (("Casey", lambda d: waits(d, 11)), lambda ds: waits(ds["Angler"], 3)),
+        # Stopped once the host has heard it there: what it sent before is not left unsent.
+        "between": (("Casey", lambda ds: "held" in lines(ds["Casey"], "net.line") and waits(ds["Casey"], 11)
+                     and first(ds["Casey"], "session.day") == "1" and "1 11" in lines(ds["Angler"], "net.heard")),
+                    lambda ds: waits(ds["Angler"], 3)),
         # The others on their boards too, or (cut from the final) in its closing wait already.
         "final": (None, lambda ds: first(ds["Angler"], "session.day") == "2" and first(ds["Angler"], "screen") == "10"
                   and first(ds["Angler"], "weigh_in.results") == "1"
@@ -309,11 +318,11 @@ def watch(run, step, n, done, said):
     if stop is not None:
         who, ready = stop
         while not done.is_set():
-            d = digest(paths[who])
-            if ready(d):
+            ds = {name: digest(path) for name, path in paths.items()}
+            if ready(ds):
                 os.kill(pids[who], signal.SIGSTOP)
                 stopped = time.time()
-                said.append(f"stopped {who} at frame {first(d, 'frames')}")
+                said.append(f"stopped {who} at frame {first(ds[who], 'frames')}")
                 break
             time.sleep(0.01)
     while not done.is_set():
@@ -385,8 +394,9 @@ def main():
     stops = threading.Thread(target=watch, args=(run, step, n, done, said), daemon=True)
     stops.start()
     started = time.time()
-    # A copy that waits out the time-out does not stand still for the runner.
-    stall = ["--stall", "45"] if step in ("exchange", "between") else []
+    # The stopped copy stands (its frames are still) while stopped and then in a wait for the
+    # thirty seconds it takes to notice the host gone: a stall is still longer than that.
+    stall = ["--stall", "90"] if step in ("exchange", "between") else []
     result = subprocess.run([sys.executable, tourney, run, port, str(DAYS), *specs, *stall,
                              "--deadline", env.get("DEADLINE", "600")], env=env)
     done.set()
@@ -449,4 +459,7 @@ def main():
 
 
 if __name__ == "__main__":
+    # Started in the background, the copies' process group is orphaned: the host's end would then
+    # hang up the copy this holds stopped. The copies inherit the ignored hang-up.
+    signal.signal(signal.SIGHUP, signal.SIG_IGN)
     sys.exit(main())
