@@ -252,6 +252,10 @@ private:
     static bool IsNextDayUnpublished(const GAMEPARAMS& params);
     // Every seated player but this copy has sent a header since the host last moved.
     bool AllHeardSinceMove();
+    // This copy hosts, or has heard its host since the host last moved: its link to the host is
+    // up. A header said again before then waits with the others the link keeps, and all of them
+    // reach the new host at once: a flood. The move's own header speaks for this copy meanwhile.
+    bool HostHeardSinceMove();
     // Where the transport relays nothing, the relay filter's word on a received message: false
     // when it is past the sender's share.
     bool WithinShare(plat::NetPlayerId from, const uint8_t* data, size_t size);

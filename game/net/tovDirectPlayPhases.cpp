@@ -473,7 +473,7 @@ bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
                 // The host answers once a second at most: asking more often is a flood (a host that
                 // took over may stand in a day it has not yet published).
                 const uint32_t now = LinkMs();
-                if (hostReady && (!m_asked.load() || now - m_askedMs.load() >= kAnswerGapMs))
+                if (hostReady && HostHeardSinceMove() && (!m_asked.load() || now - m_askedMs.load() >= kAnswerGapMs))
                 {
                     m_asked = true;
                     m_askedMs = now;
@@ -513,7 +513,7 @@ bool tovDirectPlay::WaitForAllPlayers(int32_t phase)
         {
             if (IsHost())
                 SendPlayerHeader();
-            else
+            else if (HostHeardSinceMove() || GetPlayerPhase(kLocalSlot) != phase)
                 SetLocalPhase(phase);
         }
         const int32_t local = m_localSlot.load();
@@ -568,7 +568,7 @@ bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
             if (!IsSessionOpen())
                 return true;
             // Not on the first pass: SetLocalPhase has just sent this header, and its request.
-            if (pass > 0 && pass % kAnnouncePasses == 0)
+            if (pass > 0 && pass % kAnnouncePasses == 0 && HostHeardSinceMove())
                 SendPlayerHeader();
             PauseWait();
         }
@@ -619,7 +619,7 @@ bool tovDirectPlay::WaitForHostPhasePasses(int32_t phase)
         // Alone in the session: nobody's parameters are awaited.
         if (!IsSessionOpen())
             return true;
-        if (pass % kAnnouncePasses == 0)
+        if (pass % kAnnouncePasses == 0 && HostHeardSinceMove())
             SendPlayerHeader();
         PauseWait();
     }

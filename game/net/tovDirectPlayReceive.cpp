@@ -342,6 +342,20 @@ bool tovDirectPlay::AllHeardSinceMove()
     return AllOthersSeated([](const PlayerInfo& player) { return player.heardSinceMove; });
 }
 
+bool tovDirectPlay::HostHeardSinceMove()
+{
+    if (IsHost() || !m_hostMoved.load())
+        return true;
+    for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
+    {
+        PlayerInfo& player = *m_players[slot];
+        std::scoped_lock guard(player.lock);
+        if ((player.flags & (kActive | kHostSlot | kLeft)) == (kActive | kHostSlot))
+            return player.heardSinceMove;
+    }
+    return false;
+}
+
 bool tovDirectPlay::WithinShare(plat::NetPlayerId from, const uint8_t* data, size_t size)
 {
     // The transport's host has held back what is past the share before it relayed anything: a

@@ -666,11 +666,17 @@ public:
     {
         std::mutex mutex;
         std::map<uint8_t, std::set<bool>> guaranteed;
+        std::map<uint8_t, int32_t> counts;
         std::atomic<bool> guaranteedOnly{false};
         std::set<bool> Of(uint8_t type)
         {
             std::scoped_lock guard(mutex);
             return guaranteed[type];
+        }
+        int32_t Count(uint8_t type)
+        {
+            std::scoped_lock guard(mutex);
+            return counts[type];
         }
     };
     ParamsTap(std::unique_ptr<plat::NetSession> inner, std::vector<SentParams>& sent, Flags* flags = nullptr)
@@ -703,6 +709,7 @@ public:
         {
             std::scoped_lock guard(m_flags->mutex);
             m_flags->guaranteed[data[0]].insert(guaranteed);
+            ++m_flags->counts[data[0]];
             if (!guaranteed && m_flags->guaranteedOnly.load())
                 return false;
         }
@@ -826,6 +833,43 @@ TEST(tovDirectPlaySends, AChatLineWaitsForALinkTakingOnlyGuaranteedMessages)
         c.SendChatText("held for the new host", false, nullptr);
         const std::string line = "Casey: held for the new host";
         EXPECT_TRUE(WaitUntil([&] { return std::count(host.lines.begin(), host.lines.end(), line) == 1; }, {&h, &c}));
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// A copy whose host has moved says nothing again until it has heard the new host: its link takes
+// it back meanwhile and would hand the new host every header said again at once, a flood. Casey,
+// the new host, stands in its day; Drew, waiting for the day's parameters, would ask it for them.
+TEST(tovDirectPlaySends, NoHeaderIsSaidAgainBeforeTheNewHostIsHeard)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        QuitOnStall watch;
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        NetSessionSide host(net, "Robin");
+        NetSessionSide caseySide(net, "Casey");
+        NetSessionSide drewSide(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Drew");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *caseySide.session;
+        tovDirectPlay& d = *drewSide.session;
+        ASSERT_TRUE(HostAndJoinThree(h, c, d));
+        c.SetLocalPhase(kInDayPhase);
+        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&h, &c, &d}));
+        // Casey's frames are not served: what its move queued (its word to all) waits.
+        const int32_t beforeMove = flags.Count(tovNet::kPlayerHeader);
+        net.Kill(h.GetLocalId());
+        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerId(0) == 0 && flags.Count(tovNet::kPlayerHeader) > beforeMove; },
+                              {&d}))
+            << "Drew's own word on the move";
+        const int32_t before = flags.Count(tovNet::kPlayerHeader);
+        EXPECT_FALSE(d.SyncPhase(kDayParamsPhase, true));
+        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader), before) << "said again before the new host was heard";
+        c.SendPlayerHeader();
+        EXPECT_TRUE(WaitUntil(
+            [&] { return !d.SyncPhase(kDayParamsPhase, true) && flags.Count(tovNet::kPlayerHeader) == before + 1; },
+            {}));
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
