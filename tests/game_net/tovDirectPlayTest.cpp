@@ -770,108 +770,101 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
+// Every message a session hands its link, recorded by the tap on the sessions a test makes with
+// Tapped(); the parameters both copies share start empty and are left so.
+class tovDirectPlaySends : public ::testing::Test
+{
+protected:
+    void SetUp() override { StoreGameParams(tovNetworkPlay::GAMEPARAMS()); }
+    void TearDown() override { StoreGameParams(tovNetworkPlay::GAMEPARAMS()); }
+    std::unique_ptr<plat::NetSession> Tapped()
+    {
+        return std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags);
+    }
+
+    QuitOnStall watch;
+    plat::LoopbackNetwork net;
+    std::vector<SentParams> sent;
+    ParamsTap::Flags flags;
+};
+
 // A lost message is sent again only when it went guaranteed: the parameters, the header and a
 // new name are; the rest (pings, states, events, chat) are outdated by the next or may be lost.
 // Each kind as a session hands it to its link, held ones at their turn too.
-TEST(tovDirectPlaySends, OnlyParametersHeadersAndNamesGoGuaranteed)
+TEST_F(tovDirectPlaySends, OnlyParametersHeadersAndNamesGoGuaranteed)
 {
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    NetSessionSide host(Tapped(), "Robin");
+    NetSessionSide client(Tapped(), "Casey");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+    ASSERT_TRUE(HostAndJoin(h, c));
+    tovGameSession game;
+    QrPointer<tovAnglerRigBase> local(new NetTestRig);
+    game.AddAngler(local.Get(), true);
+    c.ApplyPlayerStates();
+    c.SendOwnPlayerState();
+    c.SendThrottle(0.5f);
+    c.SendChatText("tight lines", true, nullptr);
+    c.ChangePlayerName("Casey Lee");
+    c.Ping(tovNetworkPlay::kLocalSlot);
+    h.BroadcastGameParams();
+    const struct
     {
-        QuitOnStall watch;
-        plat::LoopbackNetwork net;
-        std::vector<SentParams> sent;
-        ParamsTap::Flags flags;
-        NetSessionSide host(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Robin");
-        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
-        tovDirectPlay& h = *host.session;
-        tovDirectPlay& c = *client.session;
-        ASSERT_TRUE(HostAndJoin(h, c));
-        tovGameSession game;
-        QrPointer<tovAnglerRigBase> local(new NetTestRig);
-        game.AddAngler(local.Get(), true);
-        c.ApplyPlayerStates();
-        c.SendOwnPlayerState();
-        c.SendThrottle(0.5f);
-        c.SendChatText("tight lines", true, nullptr);
-        c.ChangePlayerName("Casey Lee");
-        c.Ping(tovNetworkPlay::kLocalSlot);
-        h.BroadcastGameParams();
-        const struct
-        {
-            uint8_t type;
-            bool guaranteed;
-        } kinds[] = {{tovNet::kPing, false},        {tovNet::kParamsFull, true},   {tovNet::kParamsUpdate, true},
-                     {tovNet::kPlayerHeader, true}, {tovNet::kPlayerState, false}, {tovNet::kEvent, false},
-                     {tovNet::kChatText, false},    {tovNet::kNameChanged, true}};
-        for (const auto& kind : kinds)
-        {
-            ASSERT_TRUE(WaitUntil([&] { return !flags.Of(kind.type).empty(); }, {&h, &c}))
-                << "no message of type " << int(kind.type) << " was sent";
-            EXPECT_EQ(flags.Of(kind.type), std::set<bool>{kind.guaranteed}) << "type " << int(kind.type);
-        }
-        game.RemoveAngler(local.Get());
+        uint8_t type;
+        bool guaranteed;
+    } kinds[] = {{tovNet::kPing, false},        {tovNet::kParamsFull, true},   {tovNet::kParamsUpdate, true},
+                 {tovNet::kPlayerHeader, true}, {tovNet::kPlayerState, false}, {tovNet::kEvent, false},
+                 {tovNet::kChatText, false},    {tovNet::kNameChanged, true}};
+    for (const auto& kind : kinds)
+    {
+        ASSERT_TRUE(WaitUntil([&] { return !flags.Of(kind.type).empty(); }, {&h, &c}))
+            << "no message of type " << int(kind.type) << " was sent";
+        EXPECT_EQ(flags.Of(kind.type), std::set<bool>{kind.guaranteed}) << "type " << int(kind.type);
     }
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    game.RemoveAngler(local.Get());
 }
 
 // A chat line shown where it was typed reaches the others while its link takes only guaranteed
 // messages (its player coming back to a new host): there it goes guaranteed.
-TEST(tovDirectPlaySends, AChatLineWaitsForALinkTakingOnlyGuaranteedMessages)
+TEST_F(tovDirectPlaySends, AChatLineWaitsForALinkTakingOnlyGuaranteedMessages)
 {
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    {
-        QuitOnStall watch;
-        plat::LoopbackNetwork net;
-        std::vector<SentParams> sent;
-        ParamsTap::Flags flags;
-        NetSessionSide host(net, "Robin");
-        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
-        tovDirectPlay& h = *host.session;
-        tovDirectPlay& c = *client.session;
-        ASSERT_TRUE(HostAndJoin(h, c));
-        flags.guaranteedOnly = true;
-        c.SendChatText("held for the new host", false, nullptr);
-        const std::string line = "Casey: held for the new host";
-        EXPECT_TRUE(WaitUntil([&] { return std::count(host.lines.begin(), host.lines.end(), line) == 1; }, {&h, &c}));
-    }
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    NetSessionSide host(net, "Robin");
+    NetSessionSide client(Tapped(), "Casey");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+    ASSERT_TRUE(HostAndJoin(h, c));
+    flags.guaranteedOnly = true;
+    c.SendChatText("held for the new host", false, nullptr);
+    const std::string line = "Casey: held for the new host";
+    EXPECT_TRUE(WaitUntil([&] { return std::count(host.lines.begin(), host.lines.end(), line) == 1; }, {&h, &c}));
 }
 
 // A copy whose host has moved says nothing again until it has heard the new host: its link takes
 // it back meanwhile and would hand the new host every header said again at once, a flood. Casey,
 // the new host, stands in its day; Drew, waiting for the day's parameters, would ask it for them.
-TEST(tovDirectPlaySends, NoHeaderIsSaidAgainBeforeTheNewHostIsHeard)
+TEST_F(tovDirectPlaySends, NoHeaderIsSaidAgainBeforeTheNewHostIsHeard)
 {
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
-    {
-        QuitOnStall watch;
-        plat::LoopbackNetwork net;
-        std::vector<SentParams> sent;
-        ParamsTap::Flags flags;
-        NetSessionSide host(net, "Robin");
-        NetSessionSide caseySide(net, "Casey");
-        NetSessionSide drewSide(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Drew");
-        tovDirectPlay& h = *host.session;
-        tovDirectPlay& c = *caseySide.session;
-        tovDirectPlay& d = *drewSide.session;
-        ASSERT_TRUE(HostAndJoinThree(h, c, d));
-        c.SetLocalPhase(kInDayPhase);
-        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&h, &c, &d}));
-        // Casey's frames are not served: what its move queued (its word to all) waits.
-        const int32_t beforeMove = flags.Count(tovNet::kPlayerHeader);
-        net.Kill(h.GetLocalId());
-        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerId(0) == 0 && flags.Count(tovNet::kPlayerHeader) > beforeMove; },
-                              {&d}))
-            << "Drew's own word on the move";
-        const int32_t before = flags.Count(tovNet::kPlayerHeader);
-        EXPECT_FALSE(d.SyncPhase(kDayParamsPhase, true));
-        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader), before) << "said again before the new host was heard";
-        c.SendPlayerHeader();
-        EXPECT_TRUE(WaitUntil(
-            [&] { return !d.SyncPhase(kDayParamsPhase, true) && flags.Count(tovNet::kPlayerHeader) == before + 1; },
-            {}));
-    }
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    NetSessionSide host(net, "Robin");
+    NetSessionSide caseySide(net, "Casey");
+    NetSessionSide drewSide(Tapped(), "Drew");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *caseySide.session;
+    tovDirectPlay& d = *drewSide.session;
+    ASSERT_TRUE(HostAndJoinThree(h, c, d));
+    c.SetLocalPhase(kInDayPhase);
+    ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&h, &c, &d}));
+    // Casey's frames are not served: what its move queued (its word to all) waits.
+    const int32_t beforeMove = flags.Count(tovNet::kPlayerHeader);
+    net.Kill(h.GetLocalId());
+    ASSERT_TRUE(
+        WaitUntil([&] { return d.GetPlayerId(0) == 0 && flags.Count(tovNet::kPlayerHeader) > beforeMove; }, {&d}))
+        << "Drew's own word on the move";
+    const int32_t before = flags.Count(tovNet::kPlayerHeader);
+    EXPECT_FALSE(d.SyncPhase(kDayParamsPhase, true));
+    EXPECT_EQ(flags.Count(tovNet::kPlayerHeader), before) << "said again before the new host was heard";
+    c.SendPlayerHeader();
+    EXPECT_TRUE(WaitUntil(
+        [&] { return !d.SyncPhase(kDayParamsPhase, true) && flags.Count(tovNet::kPlayerHeader) == before + 1; }, {}));
 }
 
 // Lakes are offered only where every player has them installed: each copy reads its own lakes
