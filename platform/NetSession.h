@@ -17,6 +17,14 @@ using NetPlayerId = uint32_t;
 constexpr NetPlayerId kNetAllPlayers = 0;
 // Longest message a session carries.
 constexpr size_t kNetMaxMessage = 4096;
+// The window of a host's move, M: from a copy's first notice that its host is gone, how long the
+// copies have to agree on a new host and come back to it. Twice the peer time-out, since copies
+// notice a silent host each at its own time-out, up to one apart. A player lost to silence is
+// told to the game as gone only when its window ends; one that leaves says so and is gone at once.
+constexpr int64_t NetMoveWindowMs(int64_t peerTimeoutMs)
+{
+    return 2 * peerTimeoutMs;
+}
 
 // Names and lines from other players are shown and written one to a line, in a font of
 // printable ASCII: every other byte (below 0x20, 0x7F and up) becomes a space. A NUL ends the
