@@ -57,7 +57,7 @@ float QrTerrainPage::NeighbourHeight(QrTerrainPage* const* neighbours, int32_t c
         }
     }
     // No neighbour: continue the slope at the border, so the border difference becomes the
-    // one-sided difference.
+    // one-sided difference. A zero normal there would light a lake's edge flat, a seam in view.
     switch (side)
     {
     case kNeighbourMinusY:
@@ -183,7 +183,8 @@ void QrTerrainPage::LightDirectional(const QrColorA& base, const QrColorA& diffu
 void QrTerrainPage::LightPoint(const QrColorA& base, const QrColorA& diffuse, const QrPoint3& position,
                                const QrPoint3* normals)
 {
-    // No distance attenuation: the cosine of incidence only.
+    // No distance attenuation: the cosine of incidence only. Borders too: an unwritten border
+    // keeps a stale or black colour along the page's edge.
     for (uint32_t v = 0; v < m_gridVertexCount; ++v)
     {
         const QrPoint3 toLight = position - GridPosition(v);
@@ -199,6 +200,7 @@ void QrTerrainPage::LightSpot(const QrColorA& base, const QrColorA& diffuse, con
     const float sine = std::sin(spotAngle);
     const float cos2 = cosine * cosine;
     const float sin2 = sine * sine;
+    // Borders too, as the point light does.
     for (uint32_t v = 0; v < m_gridVertexCount; ++v)
     {
         // 1 on the axis, 0 at the cone's edge, times the cosine of incidence.

@@ -38,5 +38,6 @@ bool QrTextureModeProperty::IsEqual(const QrObject* other) const
     if (!QrProperty::IsEqual(other))
         return false;
     const auto* o = static_cast<const QrTextureModeProperty*>(other);
+    // The clamp mode too: a property that wraps and one that clamps are two states to a cache.
     return m_applyMode == o->m_applyMode && m_filterMode == o->m_filterMode && m_clampMode == o->m_clampMode;
 }

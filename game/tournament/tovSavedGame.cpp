@@ -100,6 +100,7 @@ void tovSavedGame::WriteHeader(std::vector<uint8_t>& bytes) const
     out.I32(dayLengthSetting);
     out.I32(tournamentLengthSetting);
     out.I32(terrainSector);
+    // The game number and career row go in reserved words so that a later load counts the same game.
     Pad(out, kGameNumberOffset);
     out.U32(gameNumber);
     Pad(out, kWeatherOffset);
@@ -204,9 +205,10 @@ tovSavedGame::ReadResult tovSavedGame::ReadHeader(const uint8_t* data, size_t si
     ReadWords(in, season.winnings);
     day = in.I32();
     ReadBytes(in, standings);
-    if (version == kVersion && !InRange(rowWord, 0, kCareerRows))
-        return ReadResult::kBadHeader;
-    careerRow = version == kVersion ? rowWord - 1 : version == kVersionWithMarks ? rowWord : -1;
+    careerRow = version == kVersionWithMarks ? rowWord : -1;
+    // Another writer may leave anything in a reserved word: a row no profile has is not known.
+    if (version == kVersion && InRange(rowWord, 1, kCareerRows))
+        careerRow = rowWord - 1;
     if (version == kVersionWithNumber)
     {
         // Version 7 kept no career row and no player marks; the words held nothing read.

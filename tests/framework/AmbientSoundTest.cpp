@@ -150,6 +150,13 @@ TEST_F(AmbientSoundTest, LevelsWaitForCountedSoundsAndUncountedOnesNeitherWaitNo
     EXPECT_TRUE(m_ambient.IsChannelPlaying(3));
     EXPECT_EQ(m_ambient.GetVirtualCount(), 1);
     EXPECT_EQ(m_ambient.GetActualCount(), 2);
+    // Channel 0 joins channel 1: with two counted sounds the level-2 channel waits as well.
+    m_ambient.SetChannelEnabled(0, true, false);
+    m_ambient.SetChannelEnabled(2, true, false);
+    Frame();
+    EXPECT_TRUE(m_ambient.IsChannelPlaying(0));
+    EXPECT_EQ(m_ambient.GetVirtualCount(), 2);
+    EXPECT_FALSE(m_ambient.IsChannelPlaying(2));
 }
 
 TEST_F(AmbientSoundTest, ShuffleUsesEachSoundOncePerCycleAndNeverRepeatsAcrossCycles)

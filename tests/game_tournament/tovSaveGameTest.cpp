@@ -161,23 +161,26 @@ public:
 
 // A game is credited in the row it was counted in, saved, loaded alone or with a session open:
 // a network tournament in the network row, a single-player one in its skill's. A save of
-// version 7 kept no row: its load follows the game the player now plays. A load starts
-// with no cut of the game before.
+// version 7 kept no row, and a row no profile has is not known: such a load follows the game the
+// player now plays. A load starts with no cut of the game before.
 TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
 {
     OpenSession open;
     const struct
     {
         const char* what;
-        bool savedInSession, loadedInSession, oldVersion;
-        int32_t row;
+        bool savedInSession, loadedInSession;
+        // A word put into the file before it loads (none at offset 0).
+        size_t pokeAt;
+        int32_t pokeWord, row;
     } cases[] = {
-        {"a network tournament loaded alone", true, false, false, tovGameSession::kNetworkCareerRow},
-        {"a single-player game at skill 2 loaded alone", false, false, false, 2},
-        {"a single-player game at skill 2 loaded with a session open", false, true, false, 2},
-        {"an older save of a network game, loaded alone", true, false, true, 2},
-        {"an older save of a single-player game, loaded with a session open", false, true, true,
-         tovGameSession::kNetworkCareerRow},
+        {"a network tournament loaded alone", true, false, 0, 0, tovGameSession::kNetworkCareerRow},
+        {"a single-player game at skill 2 loaded alone", false, false, 0, 0, 2},
+        {"a single-player game at skill 2 loaded with a session open", false, true, 0, 0, 2},
+        {"an older save of a network game, loaded alone", true, false, 0, tovSavedGame::kVersionWithNumber, 2},
+        {"an older save of a single-player game, loaded with a session open", false, true, 0,
+         tovSavedGame::kVersionWithNumber, tovGameSession::kNetworkCareerRow},
+        {"a network game's row past the last, loaded alone", true, false, 404, 5, 2},
     };
     for (const auto& c : cases)
     {
@@ -188,11 +191,11 @@ TEST_F(tovSaveGameTest, ALoadedGameKeepsTheCareerRowItWasCountedIn)
         const int32_t counted = m_session->GetCareerRow();
         EXPECT_EQ(counted, c.savedInSession ? tovGameSession::kNetworkCareerRow : 2) << c.what;
         const std::string path = SaveFile("row.wsv");
-        if (c.oldVersion)
+        if (c.pokeWord != 0)
         {
             std::vector<uint8_t> bytes;
             ASSERT_TRUE(plat::ReadFile(path, bytes));
-            Poke(bytes, 0, tovSavedGame::kVersionWithNumber);
+            Poke(bytes, c.pokeAt, c.pokeWord);
             ASSERT_TRUE(plat::WriteFile(path, bytes.data(), bytes.size()));
         }
         // Another game, cut from its field, in between.
@@ -297,7 +300,6 @@ TEST_F(tovSaveGameTest, DamagedCountsAndValuesAreRefusedWithoutTouchingTheGame)
         {1012 + 12, tovSavedGame::kMaxSeasonOunces + 1, R::kBadHeader, "more fish than every event's days hold"},
         {1028 + 4, -1, R::kBadHeader, "negative season winnings"},
         {1028 + 8, 32 * 4 * 2500 + 1, R::kBadHeader, "more winnings than every event's prize"},
-        {404, 5, R::kBadHeader, "career row past the last, plus one"},
         {1044, 0, R::kBadHeader, "day 0"},
         // The season of its length (2): its flag off, or no event left to fish.
         {464, 0x04000201, R::kBadHeader, "its length's season not under way"},

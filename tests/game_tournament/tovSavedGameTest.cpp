@@ -172,8 +172,9 @@ TEST(tovSavedGame, AnUnknownGameNumberHangsOnTheWholeHeader)
 }
 
 // Every version this game wrote loads: 6 with the career row plus one and the player marks, 7
-// with neither (its words there held nothing read), 8 with the row as it is; a row out of its
-// coding's range, or a mark that cannot be negated, is refused.
+// with neither (its words there held nothing read), 8 with the row as it is. In 6 the row's word
+// is reserved and a row no profile has is not known; in 8 it is refused, as is a mark that
+// cannot be negated.
 TEST(tovSavedGame, EveryVersionLoadsWithWhatItKept)
 {
     const std::vector<uint8_t> written = Sample(2, "Pat").Write();
@@ -187,8 +188,9 @@ TEST(tovSavedGame, EveryVersionLoadsWithWhatItKept)
     } cases[] = {
         {6, 3, -3, kOk, 2, -3},
         {6, 4, 5, kOk, 3, 5},
-        {6, 5, -3, kBad, 0, 0},
-        {6, -1, -3, kBad, 0, 0},
+        {6, 5, -3, kOk, -1, -3},
+        {6, -1, -3, kOk, -1, -3},
+        {6, INT32_MIN, -3, kOk, -1, -3},
         {6, 3, INT32_MIN, kBad, 0, 0},
         {7, 99, INT32_MIN, kOk, -1, 0},
         {8, 2, -3, kOk, 2, -3},

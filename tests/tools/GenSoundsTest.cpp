@@ -59,6 +59,9 @@ TEST(GenSoundsTest, QuietSoundsStayUnderTheIdlingOutboard)
 // and the weather's channels at full weather play at the default effects level, full volume.
 constexpr int32_t kAmbienceVolume = -668;
 constexpr uint32_t kAmbience = 0;
+// A final weigh-in's opening sound (an ambient stream) and its clip's soundtrack.
+constexpr uint32_t kOpeningSound = 1;
+constexpr uint32_t kOpeningClipTrack = 2;
 constexpr int32_t kDecibelUnderFullScale = 29204;
 
 struct Cue
@@ -142,8 +145,10 @@ std::pair<int32_t, size_t> MixScene(const Scene& scene, const std::map<uint32_t,
 
 // The sounds that play together, mixed at the default volumes: at the set-up the player clicks
 // over the lake ambience; at a day's start the outboard starts and runs up and down over the
-// ambience, rain, wind and thunder, with clicks on the bar; at the weigh-in the crowd and the
-// announcer speak at once.
+// ambience, rain, wind and thunder, with clicks on the bar; on the lake splashes, knocks, thuds
+// and the underwater sounds come over the idling outboard and the weather; at the weigh-in the
+// crowd and the announcer speak at once. A final weigh-in opens with its sound and its clip's
+// track together, the sound at full music level here (the player may turn it up).
 TEST(GenSoundsTest, TheSoundsThatPlayTogetherStayUnderFullScale)
 {
     std::map<uint32_t, std::vector<int16_t>> sounds;
@@ -152,6 +157,8 @@ TEST(GenSoundsTest, TheSoundsThatPlayTogetherStayUnderFullScale)
     for (gen::PackSound& sound : gen::MakeWeighInSounds())
         sounds[sound.id] = std::move(sound.samples);
     sounds[kAmbience] = gen::MakeLakeAmbience(8.0);
+    sounds[kOpeningSound] = gen::MakeReelSpin(4.0);
+    sounds[kOpeningClipTrack] = gen::MakeReelSpin(2.0);
     Scene setUp{"set-up", {kAmbience}, {}, 8.0};
     for (int i = 0; i < 39; ++i)
         setUp.cues.push_back({0.1 + 0.2 * i, 6183 + uint32_t(i % 3) * 2, false});
@@ -179,7 +186,13 @@ TEST(GenSoundsTest, TheSoundsThatPlayTogetherStayUnderFullScale)
                                           std::pair<double, std::array<uint32_t, 3>>{0.5, {6195, 6072, 6132}}})
             for (size_t k = 0; k < trio.size(); ++k)
                 weighIn.cues.push_back({i + start + 0.007 * double(k) * i, trio[k], false});
-    for (const Scene& scene : {setUp, dayStart, weighIn})
+    Scene onTheLake{"on the lake", {kAmbience, 6066, 6063}, {{0.0, 6031, true}}, 8.0};
+    for (const uint32_t id : {6070u, 6040u, 6189u, 6062u, 6053u, 6045u})
+        onTheLake.cues.push_back({0.3 + 1.1 * double(onTheLake.cues.size() - 1), id, false});
+    // The opening sound starts with the clip or a frame after it: unshifted it plays in step
+    // with the track, shifted it meets the track at other points of itself.
+    const Scene weighInOpening{"a final weigh-in's opening", {kOpeningSound}, {{0.0, kOpeningClipTrack, false}}, 2.0};
+    for (const Scene& scene : {setUp, dayStart, onTheLake, weighIn, weighInOpening})
         for (int shift = 0; shift < (scene.beds.empty() ? 1 : 8); ++shift)
         {
             SCOPED_TRACE(std::string(scene.name) + ", shifted " + std::to_string(shift));

@@ -347,17 +347,20 @@ void Mix(Wave& out, const Wave& more, double start, double gain = 1.0)
 // player's own outboard is the loudest thing on the water; weather and wildlife sit under it.
 constexpr float kClickPeak = 0.35f;
 constexpr float kMotorPeak = 0.45f;
-constexpr float kKnockPeak = 0.5f;
+constexpr float kKnockPeak = 0.3f;
 constexpr float kTrollingPeak = 0.14f;
 constexpr float kBirdPeak = 0.3f;
 constexpr float kLoonPeak = 0.12f;
 constexpr float kRainPeak = 0.25f;
 constexpr float kWindPeak = 0.2f;
 constexpr float kThunderPeak = 0.35f;
-constexpr float kUnderwaterPeak = 0.35f;
+constexpr float kUnderwaterPeak = 0.3f;
 constexpr float kFarBoatPeak = 0.25f;
 constexpr float kAeratorPeak = 0.35f;
 constexpr float kLakeAmbiencePeak = 0.45f;
+// A final weigh-in opens with this sound on the ambience and with the same sound as its clip's
+// soundtrack, started together: the two add up sample by sample, at full volume each.
+constexpr float kReelSpinPeak = 0.4f;
 
 std::vector<PackSound> MakePackSounds()
 {
@@ -449,7 +452,7 @@ std::vector<int16_t> MakeReelSpin(double seconds)
         AddNoise(tick, noise, 0.0, 0.012, 0.6f, 6000.0, 8.0);
         Mix(wave, tick, t);
     }
-    return ToPcm(Faded(wave), 0.7f);
+    return ToPcm(Faded(wave), kReelSpinPeak);
 }
 
 void GenerateSounds(Context& context)
