@@ -205,6 +205,8 @@ void tovDirectPlay::Close()
     m_hostId = 0;
     m_localSlot = kLocalSlot;
     m_localPhase = 0;
+    m_begunAsClient = false;
+    m_owesDayEnd = false;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
         PlayerInfo& player = *m_players[slot];

@@ -245,6 +245,12 @@ private:
     void OnPlayerLeft(plat::NetPlayerId id);
     // The session's host moved to `host` (receive thread).
     void OnHostMoved(plat::NetPlayerId host);
+    // Main thread, in the task the move posts: this copy takes the host role and, at that one
+    // point, what it owes from where it stands (a seat, the next game's number, the day's end).
+    void TakeHostRole();
+    // The host's beginning of the next game: its number, the set-up's phase and day 0 in one
+    // message.
+    void NumberNextGame();
     // This copy is inside a game's days, as far as it knows: a new host keeps newcomers out.
     bool IsInsideGame();
     // The host's last published phase ends a day that is not the game's last: the next day is
@@ -349,6 +355,8 @@ private:
     // Became host between two days, past the wait a host makes there for every player to leave the
     // last day: no new day is published until they have.
     std::atomic<bool> m_owesDayEnd{false};
+    // This copy passed BeginGame as a client: it is on the set-up of a game the host numbers.
+    std::atomic<bool> m_begunAsClient{false};
     // When this copy last asked a ready host for parameters it lacks: once an answer's gap.
     std::atomic<bool> m_asked{false};
     std::atomic<uint32_t> m_askedMs{0};

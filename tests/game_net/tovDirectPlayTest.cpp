@@ -347,7 +347,8 @@ TEST_F(tovDirectPlayPair, ACopyAtItsStartSeesWhereTheHostsGameStands)
         {0, 2, 1, Game::kNotBegun},      {2, 0, 1, Game::kFirstDay},      {4, 1, 1, Game::kFirstDay},
         {5, 1, 0, Game::kFirstDay},      {3, 1, 1, Game::kPastFirstDay},  {7, 1, 0, Game::kPastFirstDay},
         {10, 1, 0, Game::kPastFirstDay}, {11, 1, 1, Game::kPastFirstDay}, {4, 2, 1, Game::kPastFirstDay},
-        {11, 2, 1, Game::kNotBegun},     {11, 1, 0, Game::kNotBegun},
+        {11, 2, 1, Game::kNotBegun},     {11, 1, 0, Game::kNotBegun},     {11, 0, 1, Game::kNotBegun},
+        {3, 0, 1, Game::kNotBegun},
     };
     for (const Row& row : rows)
     {
@@ -470,8 +471,8 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     // frees the seat.
     ASSERT_TRUE(WaitUntil([this] { return !H().IsPlayerInPhase(0, 1); }, {}));
     EXPECT_TRUE(H().IsSlotActive(1));
-    H().DrainMainThreadQueue();
-    EXPECT_TRUE(Shown(*host, "Casey has left the game"));
+    // The line is posted after the mark: it may come a drain later.
+    EXPECT_TRUE(WaitUntil([this] { return Shown(*host, "Casey has left the game"); }, {&H()}));
     EXPECT_FALSE(H().IsSlotActive(1));
     EXPECT_EQ(host->retired.size(), 1u);
     // The slot is free for the next player.
@@ -511,8 +512,8 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostOnItsNextDaysLakePublishesItsOwnDa
     game.SetDay(2, true);
     C().SetLocalPhase(kInDayPhase);
     net.Kill(H().GetLocalId());
-    // Not served: the move's queued work waits, as it does for a wait's next pass.
-    ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {}));
+    // The role is taken in what the move queued, as a wait's next pass serves it.
+    ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {&C()}));
     ASSERT_TRUE(C().SyncPhase(kDayParamsPhase, true));
     EXPECT_EQ(CopyGameParams().day, 2);
 }

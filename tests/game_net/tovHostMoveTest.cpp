@@ -132,7 +132,7 @@ struct Player
                              [&]
                              {
                                  for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-                                     if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) != kInDayPhase)
+                                     if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) < kInDayPhase)
                                          return false;
                                  return true;
                              });
@@ -433,7 +433,10 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         // Copies in a wait serve their own queues; the others are served here, as a frame would.
         const bool waiting = caseyWeighs.joinable() || drewWeighs.joinable();
         const auto moved = [&] { return c.IsHost() && c.GetPlayerId(0) == 0 && d.GetPlayerId(0) == 0; };
-        EXPECT_TRUE(waiting ? WaitUntil(moved, {}) : WaitUntil(moved, {&c, &d}));
+        // Casey takes the role in what the move queued: served here unless Casey waits.
+        EXPECT_TRUE(caseyWeighs.joinable() ? WaitUntil(moved, {})
+                    : waiting              ? WaitUntil(moved, {&c})
+                                           : WaitUntil(moved, {&c, &d}));
         // What the move queued for the main thread as the host took over has run.
         if (!waiting)
             c.DrainMainThreadQueue();
