@@ -215,6 +215,11 @@ public:
     // Slot ids as the session sees them (0 free).
     std::array<plat::NetPlayerId, tovNet::kSlots> GetSlotIds();
 
+    tovGameParamsRecord* GetParamsRecord() override { return &m_params; }
+    // This copy's parameters, under their lock.
+    GAMEPARAMS CopyGameParams() { return m_params.Copy(); }
+    void StoreGameParams(const GAMEPARAMS& params) { m_params.Store(params); }
+
     // Messages refused since the session object was built.
     uint32_t GetDroppedCount() const { return m_dropped.load(); }
     // The receive path for one message (the receive thread calls it; tests may too).
@@ -342,7 +347,12 @@ private:
     void RetireRig(QrPointer<tovAnglerRigBase> rig, int32_t slot);
     static double Now();
 
+    // The record itself, for a change under GameParamsLock().
+    GAMEPARAMS& TheGameParams() { return m_params.Params(); }
+    tovSpinLock& GameParamsLock() { return m_params.Lock(); }
+
     std::unique_ptr<plat::NetSession> m_transport;
+    tovGameParamsRecord m_params;
     std::array<std::unique_ptr<PlayerInfo>, tovNet::kSlots> m_players;
     std::atomic<plat::NetPlayerId> m_localId{0};
     std::atomic<int32_t> m_localSlot{kLocalSlot};

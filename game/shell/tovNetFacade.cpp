@@ -556,8 +556,9 @@ bool NetApplyHostClock(uint32_t elapsedMsNow)
     double timeOfDay = 0.0;
     bool dayStart = false;
     {
-        std::scoped_lock guard(GameParamsLock());
-        tovNetworkPlay::GAMEPARAMS& params = TheGameParams();
+        tovGameParamsRecord& record = TheGameParamsRecord();
+        std::scoped_lock guard(record.Lock());
+        tovNetworkPlay::GAMEPARAMS& params = record.Params();
         if (!params.HasHostClock())
             return false;
         tovGameClock& clock = TheGameClock();

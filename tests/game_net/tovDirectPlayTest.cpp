@@ -254,19 +254,20 @@ TEST_F(tovDirectPlayPair, TheClientTakesTheHostsWeatherAtTheStartOfTheDay)
 
     tovNetworkPlay::GAMEPARAMS zeroed;
     zeroed.phase = 4;
-    StoreGameParams(zeroed);
+    C().StoreGameParams(zeroed);
     EXPECT_TRUE(C().SyncPhase(4, false));
     EXPECT_EQ(clientDay.Record(), own) << "a block no weather can continue from changes nothing";
 
     ASSERT_TRUE(H().SyncPhase(4, true));
-    // Through the wire: the shared record is emptied and the host's parameters delivered.
+    // Through the wire: the client's record is emptied and the host's parameters delivered.
     tovNet::GameParamsMsg msg;
     msg.header.senderSlot = 0;
-    msg.params = CopyGameParams();
+    msg.params = H().CopyGameParams();
     msg.ids = H().GetSlotIds();
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    ASSERT_TRUE(Wait([this] { return C().CopyGameParams().phase == 4; }));
+    C().StoreGameParams(tovNetworkPlay::GAMEPARAMS());
     Deliver(C(), H().GetLocalId(), msg.Write());
-    ASSERT_TRUE(Wait([] { return CopyGameParams().phase == 4; }));
+    ASSERT_TRUE(Wait([this] { return C().CopyGameParams().phase == 4; }));
     ASSERT_TRUE(C().SyncPhase(4, false));
     const tovWeatherRecord hosts = hostDay.Record();
     EXPECT_EQ(clientDay.Record(), hosts);

@@ -148,8 +148,8 @@ struct Player
     {
         if (!s.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0))
             return false;
-        // The host reads at once; another copy once each copy's header with its catch has come (here
-        // the parameters that end its wait are one record for all copies, read before their message).
+        // The host reads at once; another copy once each copy's header with its catch has come (the
+        // parameters that end its wait may come before the others' headers).
         if (!s.IsHost() && !Poll(s,
                                  [&]
                                  {
@@ -455,7 +455,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             // of it before.
             std::thread caseyPlays([&] { caseyThrough = casey.Play(row.after); });
             EXPECT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&d}));
-            EXPECT_LT(CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
+            EXPECT_LT(c.CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
             drewThrough = drew.Play(Step::kLeaveDay) && drew.Play(row.after);
             caseyPlays.join();
         }
@@ -503,7 +503,8 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(casey.board, expected);
         // Each copy draws the day's computer anglers from the seed published with the weigh-in.
-        EXPECT_NE(CopyGameParams().weighInSeed, 0);
+        EXPECT_NE(c.CopyGameParams().weighInSeed, 0);
+        EXPECT_EQ(d.CopyGameParams().weighInSeed, c.CopyGameParams().weighInSeed);
         EXPECT_EQ(drew.board, expected);
         EXPECT_EQ(c.GetGameNumber(), row.gone == Gone::kBetweenGames ? 2 : 1);
         EXPECT_EQ(d.GetGameNumber(), c.GetGameNumber());
