@@ -186,6 +186,7 @@ void tovDirectPlay::Close()
         // What a player of this session was owed means nothing to the next one.
         std::scoped_lock guard(m_sharesMutex);
         m_shares.clear();
+        m_heardLeft.clear();
         if (!m_transportFilters)
             m_relayFilter->Forget(plat::kNetAllPlayers);
     }

@@ -54,6 +54,8 @@ public:
     // the others count toward a flood.
     static constexpr uint32_t kAnswerGapMs = 1000;
     static constexpr uint32_t kFloodRequestsPerSecond = 4;
+    // Players heard leave that a session remembers: far more than a session sees come and go.
+    static constexpr size_t kHeardLeftKept = 1024;
     static constexpr uint32_t kChatLinesPerSecond = tovNetRelayFilter::kChatLinesPerSecond;
     // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
     // display scale, occupied byte.
@@ -248,6 +250,7 @@ private:
     // The host's table names this player at this slot; announce as for OnPlayerJoined.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
+    bool HeardLeave(plat::NetPlayerId id);
     // The session's host moved to `host` (receive thread).
     void OnHostMoved(plat::NetPlayerId host);
     // Main thread, in the task the move posts: this copy takes the host role and, at that one
@@ -404,6 +407,8 @@ private:
     std::mutex m_leftResultsMutex;
     std::vector<LeftResults> m_leftResults;
     std::map<plat::NetPlayerId, Shares> m_shares;
+    // Players this copy heard leave the session (under m_sharesMutex): never seated again.
+    std::vector<plat::NetPlayerId> m_heardLeft;
     // Chat and renames: the transport's on the host, else this session's receive thread's.
     std::shared_ptr<tovNetRelayFilter> m_relayFilter = std::make_shared<tovNetRelayFilter>();
     // The pacer and the transport's sends under one lock: what the pacer lets go leaves in its

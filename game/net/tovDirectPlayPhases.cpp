@@ -418,7 +418,7 @@ void tovDirectPlay::SetLocalPhase(int32_t phase)
 
 bool tovDirectPlay::ApplyHostClock()
 {
-    return NetApplyHostClock(GetElapsedMs());
+    return NetApplyHostClock(m_params, GetElapsedMs());
 }
 
 bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
@@ -672,8 +672,9 @@ bool tovDirectPlay::BeginGame()
     EndWait();
     if (!through || !IsSessionOpen())
         return through;
-    // A client waits for the host's number; should it host before that comes, it numbers the game.
-    m_begunAsClient = !host;
+    // A client whose host has not numbered the game yet (its parameters still the last game's) waits
+    // for the number; should it host before that comes, it numbers the game.
+    m_begunAsClient = !host && CopyGameParams().phase >= kDayStartPhase;
     if (host)
         NumberNextGame();
     return true;

@@ -173,7 +173,8 @@ bool tovDirectPlay::OfAnotherGame(plat::NetPlayerId from, const uint8_t* data, s
 
 int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce)
 {
-    if (id == 0)
+    // A player heard leave is gone for good, whatever a table or a late message still says of it.
+    if (id == 0 || HeardLeave(id))
         return kLocalSlot;
     // A player already seated keeps its seat.
     if (const int32_t seated = SlotOfId(id); seated >= 0)
@@ -238,11 +239,19 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool a
     return slot;
 }
 
+bool tovDirectPlay::HeardLeave(plat::NetPlayerId id)
+{
+    std::scoped_lock guard(m_sharesMutex);
+    return std::find(m_heardLeft.begin(), m_heardLeft.end(), id) != m_heardLeft.end();
+}
+
 void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
 {
     {
         std::scoped_lock guard(m_sharesMutex);
         m_shares.erase(id);
+        if (m_heardLeft.size() < kHeardLeftKept)
+            m_heardLeft.push_back(id);
     }
     if (!m_transportFilters)
     {
@@ -326,7 +335,7 @@ void tovDirectPlay::TakeHostRole()
     m_transport->SetJoinable(!IsInsideGame());
     // On the set-up of a game the old host never numbered: this copy numbers it where the old host
     // would have, in the message that begins it.
-    if (m_begunAsClient.load() && own < kBetweenDaysPhase && params.phase == kClosedPhase && IsLastDay(params))
+    if (m_begunAsClient.load() && own < kBetweenDaysPhase && params.phase == kClosedPhase)
     {
         NumberNextGame();
         return;
@@ -495,7 +504,7 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
     {
         const plat::NetPlayerId id = msg.ids[i];
         // A player the transport does not know would keep its seat for good.
-        if (id == 0 || !m_transport->HasPlayer(id))
+        if (id == 0 || !m_transport->HasPlayer(id) || HeardLeave(id))
             continue;
         SeatFromTable(id, static_cast<int32_t>(i),
                       std::find(seatedBefore.begin(), seatedBefore.end(), id) == seatedBefore.end());

@@ -553,10 +553,14 @@ void NetUpdate(double time, double /*elapsed*/)
 
 bool NetApplyHostClock(uint32_t elapsedMsNow)
 {
+    return NetApplyHostClock(TheGameParamsRecord(), elapsedMsNow);
+}
+
+bool NetApplyHostClock(tovGameParamsRecord& record, uint32_t elapsedMsNow)
+{
     double timeOfDay = 0.0;
     bool dayStart = false;
     {
-        tovGameParamsRecord& record = TheGameParamsRecord();
         std::scoped_lock guard(record.Lock());
         tovNetworkPlay::GAMEPARAMS& params = record.Params();
         if (!params.HasHostClock())
@@ -575,7 +579,8 @@ bool NetApplyHostClock(uint32_t elapsedMsNow)
         std::clamp(timeOfDay - tovGameClock::kDayStartSeconds, 0.0, kSecondsPerDay - tovGameClock::kDayStartSeconds);
     // The host's time is a moment old when it lands: a clock that ran past it keeps its own. A
     // host at its day's start begins a day: every copy's clock goes back to it, whatever day it ended.
-    if (dayStart || gameSeconds > TheGameClock().GetGameTime())
+    const double own = TheGameClock().GetGameTime();
+    if (dayStart ? gameSeconds != own : gameSeconds > own)
         TheGameClock().SetGameTime(gameSeconds);
     return true;
 }

@@ -5,12 +5,15 @@
 // as the others see them; the others play theirs on their own threads, as their screens do.
 
 #include "NetSessionPair.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovNetFacade.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -37,6 +40,14 @@ enum class Gone
     kAfterEight,
     kFinalBoard,
     kBetweenGames,
+    // After the final, on its main menu; Casey and Drew on the next game's set-up, their BeginGame
+    // passed as clients: Casey numbers the game and accepts its set-up.
+    kNextSetUp,
+    // Casey in BeginGame's wait while Drew still closes its weigh-in.
+    kInBeginGameWait,
+    // Between the days, Casey on the next day's lake waiting for Robin's day, its clock at the last
+    // day's end; Robin is told gone only once the move's window has passed.
+    kNextDayOwed,
     kNewcomerAfterFirstDay,
 };
 
@@ -65,6 +76,8 @@ struct Row
 };
 
 using Board = std::vector<std::tuple<uint32_t, int32_t, int32_t>>;
+
+constexpr int64_t kMoveWindowMs = plat::NetMoveWindowMs(plat::LoopbackNetwork::kStarPeerTimeoutMs);
 
 // Polls as a screen does on each frame until done; false once the quit flag is up.
 bool Poll(tovDirectPlay& s, const std::function<bool()>& done)
@@ -95,16 +108,24 @@ struct Player
     bool Start()
     {
         bool announced = false;
-        return Poll(s,
-                    [&]
-                    {
-                        if (s.IsHost())
-                            return s.IsEveryoneAtDayStart() && s.SyncPhase(kDayStartPhase, true);
-                        if (!announced)
-                            s.SetLocalPhase(kDayStartPhase);
-                        announced = true;
-                        return s.SyncPhase(kDayStartPhase, true);
-                    });
+        bool refused = false;
+        const bool through = Poll(s,
+                                  [&]
+                                  {
+                                      if (s.IsHost())
+                                          return s.IsEveryoneAtDayStart() && s.SyncPhase(kDayStartPhase, true);
+                                      // As the start screen does: a host past its first day refuses this copy.
+                                      if (s.GetHostGame() == tovNetworkPlay::HostGame::kPastFirstDay)
+                                      {
+                                          refused = true;
+                                          return true;
+                                      }
+                                      if (!announced)
+                                          s.SetLocalPhase(kDayStartPhase);
+                                      announced = true;
+                                      return s.SyncPhase(kDayStartPhase, true);
+                                  });
+        return through && !refused;
     }
     // On the lake; the day lasts until every player is out on it too.
     bool Lake()
@@ -272,6 +293,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         {"after 8, leaving at its waiting picture", Gone::kAfterEight, true, 0, {Step::kClose}},
         {"final board", Gone::kFinalBoard, false, 0, {}},
         {"between games", Gone::kBetweenGames, false, 0, wholeDay},
+        {"after the final, Casey on the next game's set-up", Gone::kNextSetUp, false, 0, wholeDay},
+        {"Casey in BeginGame's wait, Drew still closing", Gone::kInBeginGameWait, false, 0, wholeDay},
+        {"between days, Casey owing the next day, Robin held", Gone::kNextDayOwed, false, 1, {}},
         {"a newcomer after the first day", Gone::kNewcomerAfterFirstDay, false, 0, {Step::kExchange}},
     };
     for (const Row& row : rows)
@@ -279,6 +303,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         SCOPED_TRACE(row.what);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         plat::LoopbackNetwork net(plat::LoopbackNetwork::Shape::kStar);
+        // Every copy's game session and clock (one for all in a test's process).
+        std::optional<tovGameSession> session;
+        TheGameClock() = tovGameClock();
         Player robin(net, "Robin", 64);
         Player casey(net, "Casey", 48);
         Player drew(net, "Drew", 80);
@@ -405,12 +432,69 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             ASSERT_TRUE(day());
             ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
             break;
+        case Gone::kNextSetUp:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            ASSERT_TRUE(PlayAll({&casey, &drew}, {Step::kNextGame}));
+            break;
+        case Gone::kInBeginGameWait:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange}));
+            d.SetLocalPhase(kClosePhase);
+            ASSERT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(2) == kClosePhase; }, {&r, &c, &d}));
+            caseyWeighs = std::thread([&] { caseyThrough = casey.NextGame(); });
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kClosedPhase; }, {&r}));
+            break;
+        case Gone::kNextDayOwed:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            ASSERT_TRUE(casey.LeaveDay());
+            ASSERT_TRUE(drew.LeaveDay());
+            r.ClearPlayerResults();
+            r.SetLocalPhase(kBetweenDaysPhase);
+            ASSERT_TRUE(WaitUntil(
+                [&]
+                {
+                    return c.CopyGameParams().phase == kBetweenDaysPhase &&
+                           d.CopyGameParams().phase == kBetweenDaysPhase && r.GetPlayerPhase(2) == kBetweenDaysPhase;
+                },
+                {&r, &c, &d}));
+            // Casey goes on to day 2's lake as a client, its clock standing at day 1's end, and
+            // waits there for the host's day (its screen asks on every frame).
+            session.emplace();
+            session->SetDay(2, true);
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            c.SetLocalPhase(kInDayPhase);
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kInDayPhase; }, {&r, &c, &d}));
+            break;
         }
         const uint32_t robinId = r.GetLocalId();
         if (row.leaves)
             r.Close();
         else
             net.Kill(robinId);
+        if (row.gone == Gone::kNextDayOwed)
+        {
+            // Drew stands on the lake too. Casey, host now, owes the day's end: Robin, still seated
+            // until the window ends, holds the day back.
+            d.SetLocalPhase(kInDayPhase);
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost() && c.GetPlayerPhase(2) == kInDayPhase; }, {&c, &d}));
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+            EXPECT_NE(c.GetPlayerId(0), 0u) << "Robin is told gone only as the window ends";
+            EXPECT_LT(d.CopyGameParams().phase, kDayParamsPhase) << "day 2 began with Robin seated";
+        }
+        // Robin is told gone once the move's window has passed.
+        net.AdvanceForTest(kMoveWindowMs);
+        if (row.gone == Gone::kNextDayOwed)
+        {
+            // The day goes out at its start, whatever Casey's clock stood at; Drew has not taken it yet.
+            EXPECT_TRUE(WaitUntil([&] { return c.SyncPhase(kDayParamsPhase, true); }, {&c, &d}));
+            EXPECT_TRUE(WaitUntil([&] { return d.CopyGameParams().phase == kDayParamsPhase; }, {&c, &d}));
+            const tovNetworkPlay::GAMEPARAMS published = d.CopyGameParams();
+            EXPECT_EQ(published.day, 2);
+            EXPECT_EQ(published.hostTimeOfDay, tovGameClock::kDayStartSeconds);
+        }
         if (row.gone == Gone::kInLeaveDayAllCut)
         {
             // Drew leaves the day under Casey before Casey knows it hosts: that word came before the
@@ -449,7 +533,16 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             EXPECT_FALSE(eli.session->JoinSession("Lake day"));
             EXPECT_TRUE(eli.session->WasJoinRefused());
         }
-        if (row.gone == Gone::kInLeaveDay)
+        if (row.gone == Gone::kInBeginGameWait)
+        {
+            // Drew's weigh-in closes; Casey, host now, numbers the next game once Drew has said so.
+            d.SetLocalPhase(kClosedPhase);
+            EXPECT_TRUE(drew.NextGame());
+            caseyWeighs.join();
+            EXPECT_TRUE(caseyThrough);
+            caseyThrough = drewThrough = PlayAll({&casey, &drew}, row.after);
+        }
+        else if (row.gone == Gone::kInLeaveDay)
         {
             // Drew leaves the day only once Casey is on the next day's lake: Casey publishes none
             // of it before.
@@ -475,6 +568,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         else
         {
+            // The set-up's accept as host.
+            if (row.gone == Gone::kNextSetUp)
+                c.SetDay(0, true);
             if (row.gone == Gone::kBetweenGames)
             {
                 // Casey sets up the next game while Drew is still on the final board.
@@ -495,8 +591,8 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
 
         // Equal boards, each player on them once: Casey and Drew with their catch, Robin with its
         // own only where its catch went out before it went.
-        const bool robinWeighed =
-            row.gone == Gone::kEveryoneInEight || row.gone == Gone::kAfterEight || row.gone == Gone::kFinalBoard;
+        const bool robinWeighed = row.gone == Gone::kEveryoneInEight || row.gone == Gone::kAfterEight ||
+                                  row.gone == Gone::kFinalBoard || row.gone == Gone::kNextDayOwed;
         Board expected = {{c.GetLocalId(), casey.ounces, 1}, {d.GetLocalId(), drew.ounces, 1}};
         if (robinWeighed)
             expected.emplace_back(robinId, robin.ounces, 1);
@@ -506,7 +602,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         EXPECT_NE(c.CopyGameParams().weighInSeed, 0);
         EXPECT_EQ(d.CopyGameParams().weighInSeed, c.CopyGameParams().weighInSeed);
         EXPECT_EQ(drew.board, expected);
-        EXPECT_EQ(c.GetGameNumber(), row.gone == Gone::kBetweenGames ? 2 : 1);
+        const bool secondGame =
+            row.gone == Gone::kBetweenGames || row.gone == Gone::kNextSetUp || row.gone == Gone::kInBeginGameWait;
+        EXPECT_EQ(c.GetGameNumber(), secondGame ? 2 : 1);
         EXPECT_EQ(d.GetGameNumber(), c.GetGameNumber());
         EXPECT_EQ(d.GetPlayerId(1), c.GetLocalId()) << "Drew still plays with Casey";
         EXPECT_EQ(c.GetPlayerId(2), d.GetLocalId()) << "Casey still plays with Drew";
