@@ -467,7 +467,8 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     Deliver(H(), C().GetLocalId(), ClientState(1.0f));
     H().ApplyPlayerStates();
     ASSERT_EQ(host->builtSlots.size(), 1u);
-    net.Kill(C().GetLocalId());
+    const plat::NetPlayerId caseyId = C().GetLocalId();
+    net.Kill(caseyId);
     // Marked left by the receive thread (in no phase from then on) until the main thread's drain
     // frees the seat.
     ASSERT_TRUE(WaitUntil([this] { return !H().IsPlayerInPhase(0, 1); }, {}));
@@ -476,6 +477,9 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     EXPECT_TRUE(WaitUntil([this] { return Shown(*host, "Casey has left the game"); }, {&H()}));
     EXPECT_FALSE(H().IsSlotActive(1));
     EXPECT_EQ(host->retired.size(), 1u);
+    // A state of the player's still on its way when it left seats nobody.
+    Deliver(H(), caseyId, ClientState(2.0f));
+    EXPECT_FALSE(H().IsSlotActive(1)) << "a player heard leave was seated again";
     // The slot is free for the next player.
     NetSessionSide third(net, "Drew");
     ASSERT_TRUE(third.session->JoinSession("Lake day"));

@@ -429,6 +429,8 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             break;
         case Gone::kFinalBoard:
         case Gone::kBetweenGames:
+            // The tournament's one day is its last.
+            r.SetDay(1, true);
             ASSERT_TRUE(day());
             ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
             break;
@@ -526,12 +528,15 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             c.DrainMainThreadQueue();
         EXPECT_FALSE(d.IsHost());
 
-        if (row.gone == Gone::kNewcomerAfterFirstDay)
+        if (row.gone == Gone::kNewcomerAfterFirstDay || row.gone == Gone::kFinalBoard)
         {
+            // Inside the game the new host keeps newcomers out; after its final it lets them in.
             NetSessionSide eli(net, "Eli");
             SetNetworkPlay(nullptr);
-            EXPECT_FALSE(eli.session->JoinSession("Lake day"));
-            EXPECT_TRUE(eli.session->WasJoinRefused());
+            const bool inside = row.gone == Gone::kNewcomerAfterFirstDay;
+            EXPECT_EQ(eli.session->JoinSession("Lake day"), !inside);
+            EXPECT_EQ(eli.session->WasJoinRefused(), inside);
+            eli.session->Close();
         }
         if (row.gone == Gone::kInBeginGameWait)
         {
@@ -609,6 +614,31 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         EXPECT_EQ(d.GetPlayerId(1), c.GetLocalId()) << "Drew still plays with Casey";
         EXPECT_EQ(c.GetPlayerId(2), d.GetLocalId()) << "Casey still plays with Drew";
     }
+}
+
+// The host goes after the transport's welcome of a joiner and before its table has seated it
+// there (the host's frame, which sends the table, never comes): the joiner, host now, seats itself
+// as any newcomer is seated, and its waits end.
+TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
+{
+    plat::LoopbackNetwork net(plat::LoopbackNetwork::Shape::kStar);
+    NetSessionSide robin(net, "Robin");
+    NetSessionSide eli(net, "Eli");
+    tovDirectPlay& r = *robin.session;
+    tovDirectPlay& e = *eli.session;
+    SetNetworkPlay(nullptr);
+    ASSERT_TRUE(r.HostSession("Lake day", ""));
+    ASSERT_TRUE(e.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return r.GetSlotIds()[1] == e.GetLocalId(); }, {}));
+    EXPECT_EQ(e.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
+    net.Kill(r.GetLocalId());
+    net.AdvanceForTest(kMoveWindowMs);
+    ASSERT_TRUE(WaitUntil([&] { return e.IsHost(); }, {&e}));
+    EXPECT_TRUE(e.IsSlotActive(e.GetLocalSlot()));
+    QuitOnStall watchdog;
+    EXPECT_TRUE(e.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0));
+    watchdog.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
 }
 
 } // namespace
