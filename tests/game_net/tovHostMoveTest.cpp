@@ -268,6 +268,7 @@ protected:
     {
         SetNetworkPlay(nullptr);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        TheGameClock() = tovGameClock();
         qrxBaseApp::SetQuitFlag(false);
         plat::UnfixCalendarSeconds();
     }
@@ -465,6 +466,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             // waits there for the host's day (its screen asks on every frame).
             session.emplace();
             session->SetDay(2, true);
+            TheGameClock().Start(10.0, 8.0);
             TheGameClock().SetGameTime(TheGameClock().GetDayLength());
             c.SetLocalPhase(kInDayPhase);
             EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
@@ -634,7 +636,7 @@ TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
     net.Kill(r.GetLocalId());
     net.AdvanceForTest(kMoveWindowMs);
     ASSERT_TRUE(WaitUntil([&] { return e.IsHost(); }, {&e}));
-    EXPECT_TRUE(e.IsSlotActive(e.GetLocalSlot()));
+    ASSERT_TRUE(e.IsSlotActive(e.GetLocalSlot()));
     QuitOnStall watchdog;
     EXPECT_TRUE(e.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0));
     watchdog.Finish();
