@@ -451,6 +451,11 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         case Gone::kNextDayOwed:
             ASSERT_TRUE(day());
             ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            // Every clock stands at day 1's end.
+            session.emplace();
+            session->SetDay(2, true);
+            TheGameClock().Start(10.0, 8.0);
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
             ASSERT_TRUE(casey.LeaveDay());
             ASSERT_TRUE(drew.LeaveDay());
             r.ClearPlayerResults();
@@ -462,12 +467,8 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
                            d.CopyGameParams().phase == kBetweenDaysPhase && r.GetPlayerPhase(2) == kBetweenDaysPhase;
                 },
                 {&r, &c, &d}));
-            // Casey goes on to day 2's lake as a client, its clock standing at day 1's end, and
-            // waits there for the host's day (its screen asks on every frame).
-            session.emplace();
-            session->SetDay(2, true);
-            TheGameClock().Start(10.0, 8.0);
-            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            // Casey goes on to day 2's lake as a client and waits there for the host's day (its
+            // screen asks on every frame).
             c.SetLocalPhase(kInDayPhase);
             EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
             ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kInDayPhase; }, {&r, &c, &d}));
