@@ -776,6 +776,42 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
+// A host that stands in a phase it has not published (a new host may, until its duty is done) is
+// asked for its parameters once an answer's gap, however often a copy's screen asks: more, and its
+// relay filter tells a flood.
+TEST(tovDirectPlayAsk, ACopyAsksAReadyHostOnceAnAnswersGap)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        NetSessionSide host(net, "Robin");
+        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *client.session;
+        // The link's clock stands still: every ask falls in one gap. Nothing is held for its turn.
+        plat::ManualClock link;
+        EveryTurnClock turns;
+        c.SetLinkClock(&link);
+        c.SetSendClock(&turns);
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }, {&h, &c}));
+        // The host says it is on the lake; its parameters still name the set-up.
+        tovNet::PlayerHeaderMsg header;
+        header.header.senderSlot = 0;
+        header.phase = kInDayPhase;
+        c.HandleMessage({plat::NetMessage::Kind::App, h.GetLocalId(), header.Write()});
+        ASSERT_EQ(c.GetPlayerPhase(0), kInDayPhase);
+        const int32_t before = flags.Count(tovNet::kPlayerHeader);
+        for (int32_t call = 0; call < 4; ++call)
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader) - before, 1);
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
 // Every message a session hands its link, recorded by the tap on the sessions a test makes with
 // Tapped(); the parameters both copies share start empty and are left so.
 class tovDirectPlaySends : public ::testing::Test
