@@ -786,13 +786,13 @@ TEST(tovDirectPlayAsk, ACopyAsksAReadyHostOnceAnAnswersGap)
         plat::LoopbackNetwork net;
         std::vector<SentParams> sent;
         ParamsTap::Flags flags;
+        // The link's clock stands still: every ask falls in one gap. Nothing is held for its turn.
+        plat::ManualClock link;
+        EveryTurnClock turns;
         NetSessionSide host(net, "Robin");
         NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
         tovDirectPlay& h = *host.session;
         tovDirectPlay& c = *client.session;
-        // The link's clock stands still: every ask falls in one gap. Nothing is held for its turn.
-        plat::ManualClock link;
-        EveryTurnClock turns;
         c.SetLinkClock(&link);
         c.SetSendClock(&turns);
         ASSERT_TRUE(h.HostSession("Lake day", ""));
