@@ -511,10 +511,18 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         if (row.gone == Gone::kSevenWithAHeaderLost)
         {
+            // Drew's catch went to Robin alone and was lost with it, and what Drew says before it
+            // hears of the move goes to Robin too: Casey, host now, has none of it.
+            const uint32_t refused = d.GetDroppedCount();
+            d.SendPlayerHeader();
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {}));
+            int32_t heard = 0;
+            int32_t fish = 0;
+            c.GetPlayerResults(2, heard, fish);
+            EXPECT_EQ(heard, 0) << "Drew's word reached Casey through a host that had gone";
             // Casey, host now, waits for Drew: its word to Drew goes out from its wait, and Drew, which
             // takes Robin for the host still, refuses its parameters. Read at once, Casey's board
             // would lack Drew's catch.
-            const uint32_t refused = d.GetDroppedCount();
             EXPECT_TRUE(WaitUntil([&] { return d.GetDroppedCount() > refused || caseyDone.load(); }, {}));
             net.HoldNoticesForTest(d.GetLocalId(), false);
             drewWeighs = std::thread([&] { drewThrough = drew.Weigh(); });
