@@ -642,6 +642,9 @@ TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
     ASSERT_TRUE(e.JoinSession("Lake day"));
     ASSERT_TRUE(WaitUntil([&] { return r.GetSlotIds()[1] == e.GetLocalId(); }, {}));
     EXPECT_EQ(e.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
+    // What Eli says to everyone reaches the host once, not also as a relay of its own.
+    e.SendChatText("tight lines", true, nullptr);
+    e.SendChatText("over", true, nullptr);
     net.Kill(r.GetLocalId());
     net.AdvanceForTest(kMoveWindowMs);
     ASSERT_TRUE(WaitUntil([&] { return e.IsHost(); }, {&e}));
@@ -650,6 +653,9 @@ TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
     EXPECT_TRUE(e.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0));
     watchdog.Finish();
     EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
+    const auto& lines = robin.lines;
+    ASSERT_TRUE(WaitUntil([&] { return std::count(lines.begin(), lines.end(), "Eli: over") != 0; }, {&r}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Eli: tight lines"), 1);
 }
 
 } // namespace
