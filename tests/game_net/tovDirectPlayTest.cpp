@@ -47,7 +47,7 @@ protected:
         ASSERT_TRUE(Wait([this] { return client->session->GetLocalSlot() == 1 && H().IsSlotActive(1); }));
         // The host's header is the last of what it sends a newcomer, but for its answer to the
         // newcomer's header: after both, no parameters of the join are still on their way to
-        // overwrite a test's (both sides share them here).
+        // overwrite a test's.
         ASSERT_TRUE(Wait([this] { return C().HasHeaderOf(0); }));
         ASSERT_TRUE(HostsAnswerCame(H(), C()));
     }
@@ -503,8 +503,8 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostBetweenTheDaysSendsItsOwnDay)
     C().SetLocalPhase(3);
     net.Kill(H().GetLocalId());
     ASSERT_TRUE(Wait([this] { return C().IsHost(); }));
-    // Both copies share the parameters here: what the client holds is what it sent.
-    EXPECT_EQ(CopyGameParams().day, 2);
+    // What the client, host now, holds is what it sent.
+    EXPECT_EQ(C().CopyGameParams().day, 2);
 }
 
 // Gone on to its next day's lake as a client, the copy waits there for the host's day when it
@@ -520,7 +520,7 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostOnItsNextDaysLakePublishesItsOwnDa
     // The role is taken in what the move queued, as a wait's next pass serves it.
     ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {&C()}));
     ASSERT_TRUE(C().SyncPhase(kDayParamsPhase, true));
-    EXPECT_EQ(CopyGameParams().day, 2);
+    EXPECT_EQ(C().CopyGameParams().day, 2);
 }
 
 // A host change still queued from a session this player has left (its old id, or an id the new
@@ -550,8 +550,8 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     for (const int32_t inside : {3, 8})
     {
         SCOPED_TRACE(testing::Message() << "the copy in phase " << inside);
-        // The host's answer to the header comes before the host's phase: taken from the record both
-        // copies share while the host changed it, it could carry the older phase and come after.
+        // The host's answer to the header comes before the host's phase: taken from the host's record
+        // while it changed it, it could carry the older phase and come after.
         ASSERT_TRUE(ParamsArrive([&] { C().SetLocalPhase(inside); }));
         H().SetLocalPhase(inside);
         ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == inside && C().GetPlayerPhase(0) == inside; }));
@@ -661,7 +661,7 @@ struct SentParams
     tovNetworkPlay::GAMEPARAMS params;
 };
 
-// The parameters a session sends, kept as they leave it (the receivers share one record here);
+// The parameters a session sends, kept as they leave it;
 // and, when asked, the type of every message it sends with the guarantee it asks of the link.
 // While guaranteedOnly is set it sends nothing unguaranteed and says so, as a link does while its
 // player comes back to a new host.
@@ -813,7 +813,7 @@ TEST(tovDirectPlayAsk, ACopyAsksAReadyHostOnceAnAnswersGap)
 }
 
 // Every message a session hands its link, recorded by the tap on the sessions a test makes with
-// Tapped(); the parameters both copies share start empty and are left so.
+// Tapped(); the program's parameters start empty and are left so.
 class tovDirectPlaySends : public ::testing::Test
 {
 protected:
