@@ -812,6 +812,74 @@ TEST(tovDirectPlayAsk, ACopyAsksAReadyHostOnceAnAnswersGap)
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
+// Counts its readings: a wait reads the link's clock on every pass.
+class CountingClock : public plat::Clock
+{
+public:
+    double Seconds() const override { return 0.0; }
+    uint32_t TickMs() const override
+    {
+        ++m_reads;
+        return 0;
+    }
+    uint64_t Nanoseconds() const override { return 0; }
+    uint32_t Reads() const { return m_reads.load(); }
+
+private:
+    mutable std::atomic<uint32_t> m_reads{0};
+};
+
+// After a move a copy that waits for the new host's day says nothing more until it has heard that
+// host: its move's header speaks for it, and what it said meanwhile would reach the new host as a
+// burst once the link is up.
+TEST(tovDirectPlayAsk, ACopySaysNothingAgainBeforeItHearsTheNewHost)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        CountingClock link;
+        EveryTurnClock turns;
+        NetSessionSide robin(net, "Robin");
+        NetSessionSide casey(net, "Casey");
+        NetSessionSide drew(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Drew");
+        tovDirectPlay& r = *robin.session;
+        tovDirectPlay& c = *casey.session;
+        tovDirectPlay& d = *drew.session;
+        d.SetLinkClock(&link);
+        d.SetSendClock(&turns);
+        SetNetworkPlay(nullptr);
+        ASSERT_TRUE(r.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1; }, {&r, &c}));
+        ASSERT_TRUE(d.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return d.GetLocalSlot() == 2 && c.IsSlotActive(2); }, {&r, &c, &d}));
+        // Both stand on the lake, waiting for Robin's day.
+        c.SetLocalPhase(kInDayPhase);
+        d.SetLocalPhase(kInDayPhase);
+        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&r, &c, &d}));
+        const int32_t before = flags.Count(tovNet::kPlayerHeader);
+        net.Kill(r.GetLocalId());
+        // Drew's move: its header goes out; Casey, the new host, says nothing yet.
+        ASSERT_TRUE(WaitUntil([&] { return flags.Count(tovNet::kPlayerHeader) == before + 1; }, {&d}));
+        QuitOnStall watchdog;
+        const uint32_t reads = link.Reads();
+        bool through = false;
+        std::thread waits([&] { through = d.WaitForHostPhase(kDayParamsPhase); });
+        // Past the wait's first word and its twentieth pass, each reading the clock once a slot.
+        EXPECT_TRUE(WaitUntil([&] { return link.Reads() >= reads + 22 * tovNet::kSlots; }, {}));
+        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader), before + 1);
+        ASSERT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
+        EXPECT_TRUE(WaitUntil([&] { return c.SyncPhase(kDayParamsPhase, true); }, {&c}));
+        waits.join();
+        watchdog.Finish();
+        EXPECT_TRUE(through);
+    }
+    qrxBaseApp::SetQuitFlag(false);
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
 // Every message a session hands its link, recorded by the tap on the sessions a test makes with
 // Tapped(); the program's parameters start empty and are left so.
 class tovDirectPlaySends : public ::testing::Test
