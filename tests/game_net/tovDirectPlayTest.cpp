@@ -772,6 +772,11 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
             EXPECT_EQ(one.params.day, 0);
         }
         EXPECT_EQ(c.GetHostGame(), tovNetworkPlay::HostGame::kNotBegun);
+        // A day 0 written alone (a set-up's accept) takes no day's or weigh-in's phase beside it.
+        h.SetLocalPhase(kClosedPhase);
+        ASSERT_EQ(h.CopyGameParams().phase, kClosedPhase);
+        h.SetDay(0, false);
+        EXPECT_EQ(h.CopyGameParams().phase, kSetUpPhase);
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
