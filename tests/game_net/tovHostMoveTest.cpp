@@ -25,6 +25,8 @@ enum class Gone
 {
     kSetUp,
     kStart,
+    // At the start; Drew goes back to its set-up, and its word of it dies with the host.
+    kStartDrewsWordLost,
     // At the start, the day begun by the host and Drew, not yet by Casey.
     kStartBegunWithoutCasey,
     kLake,
@@ -280,6 +282,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
     const Row rows[] = {
         {"set-up", Gone::kSetUp, false, 0, wholeDay},
         {"start", Gone::kStart, false, 0, wholeDay},
+        {"start, Drew's word of leaving it lost", Gone::kStartDrewsWordLost, false, 0, wholeDay},
         {"start, the day begun without Casey", Gone::kStartBegunWithoutCasey, false, 0, wholeDay},
         {"lake", Gone::kLake, false, 0, {Step::kExchange}},
         {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
@@ -368,6 +371,15 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             for (tovDirectPlay* s : {&c, &d})
                 s->SetLocalPhase(kDayStartPhase);
             ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart(); }, {&r}));
+            break;
+        case Gone::kStartDrewsWordLost:
+            for (tovDirectPlay* s : {&c, &d})
+                s->SetLocalPhase(kDayStartPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart() && c.GetPlayerPhase(2) == kDayStartPhase; },
+                                  {&r, &c, &d}));
+            net.HoldRelaysForTest(r.GetLocalId(), true);
+            d.SetLocalPhase(kSetUpPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(2) == kSetUpPhase; }, {&r}));
             break;
         case Gone::kStartBegunWithoutCasey:
             for (tovDirectPlay* s : {&c, &d})
@@ -491,6 +503,14 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         // Robin is told gone once the move's window has passed.
         net.AdvanceForTest(kMoveWindowMs);
+        if (row.gone == Gone::kStartDrewsWordLost)
+        {
+            // Casey, host now, last heard Drew at the start; that word is from before the move, and
+            // Drew has said nothing since: the start waits for Drew.
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
+            EXPECT_EQ(c.GetPlayerPhase(2), kDayStartPhase);
+            EXPECT_FALSE(c.IsEveryoneAtDayStart()) << "a day begun on Drew's word from before the move";
+        }
         if (row.gone == Gone::kNextDayOwed)
         {
             // The day goes out at its start, whatever Casey's clock stood at; Drew has not taken it yet.
