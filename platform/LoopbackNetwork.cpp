@@ -78,6 +78,13 @@ struct Relay
     std::vector<uint8_t> bytes;
 };
 
+// A killed player's leave, told when the star's clock reaches `dueMs`.
+struct PendingLeave
+{
+    int64_t dueMs = 0;
+    NetPlayerId id = 0;
+};
+
 struct Session
 {
     int32_t maxPlayers = 0;
@@ -87,6 +94,7 @@ struct Session
     // A star's relays held at the host (tests).
     bool holdRelays = false;
     std::deque<Relay> relays;
+    std::vector<PendingLeave> leaves;
 };
 
 } // namespace
@@ -103,7 +111,7 @@ public:
         if (name.empty() || m_sessions.count(name) != 0 || maxPlayers < 1)
             return 0;
         NetPlayerId id = m_nextId++;
-        m_sessions[name] = Session{maxPlayers, true, id, {id}, false, {}};
+        m_sessions[name] = Session{maxPlayers, true, id, {id}, false, {}, {}};
         m_players[id] = Player{name, playerName, inbox, id, false, {}};
         return id;
     }
@@ -132,8 +140,9 @@ public:
     }
 
     // The player leaves its session; the lowest id left takes over a session whose host left, and
-    // every player left hears of it right behind the leave.
-    void Leave(NetPlayerId id)
+    // every player left hears of it right behind the leave. A star's killed player is told gone
+    // only when the move's window ends.
+    void Leave(NetPlayerId id, bool killed = false)
     {
         std::lock_guard lock(m_mutex);
         auto player = m_players.find(id);
@@ -150,8 +159,11 @@ public:
             m_sessions.erase(found);
             return;
         }
-        for (NetPlayerId other : session.players)
-            NoticeLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
+        if (m_star && killed)
+            session.leaves.push_back({m_nowMs + NetMoveWindowMs(LoopbackNetwork::kStarPeerTimeoutMs), id});
+        else
+            for (NetPlayerId other : session.players)
+                NoticeLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, id, {}});
         if (session.host != id)
             return;
         session.host = *std::min_element(session.players.begin(), session.players.end());
@@ -165,6 +177,27 @@ public:
             if (!m_star)
                 m_players.at(other).knownHost = session.host;
             NoticeLocked(other, NetMessage{NetMessage::Kind::NewHost, session.host, {}});
+        }
+    }
+
+    void Advance(int64_t ms)
+    {
+        std::lock_guard lock(m_mutex);
+        m_nowMs += ms;
+        for (auto& [name, session] : m_sessions)
+        {
+            std::vector<PendingLeave> due;
+            std::erase_if(session.leaves,
+                          [&](const PendingLeave& leave)
+                          {
+                              if (leave.dueMs > m_nowMs)
+                                  return false;
+                              due.push_back(leave);
+                              return true;
+                          });
+            for (const PendingLeave& leave : due)
+                for (NetPlayerId other : session.players)
+                    NoticeLocked(other, NetMessage{NetMessage::Kind::PlayerDestroyed, leave.id, {}});
         }
     }
 
@@ -371,6 +404,8 @@ private:
     std::map<NetPlayerId, Player> m_players;
     NetPlayerId m_nextId = 1;
     const bool m_star;
+    // The star's clock (tests advance it).
+    int64_t m_nowMs = 0;
 };
 
 namespace
@@ -447,7 +482,12 @@ std::unique_ptr<NetSession> LoopbackNetwork::CreateSession()
 
 void LoopbackNetwork::Kill(NetPlayerId id)
 {
-    m_hub->Leave(id);
+    m_hub->Leave(id, true);
+}
+
+void LoopbackNetwork::AdvanceForTest(int64_t ms)
+{
+    m_hub->Advance(ms);
 }
 
 void LoopbackNetwork::DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes)

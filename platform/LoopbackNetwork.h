@@ -7,7 +7,9 @@
 // for every player at one instant. A star carries what two players other than the host say to
 // each other through the player each takes for the host, as a network session does: a message the
 // host has not relayed yet is lost with the host, and each player takes the new host for the host
-// only once it has received the word of the move.
+// only once it has received the word of the move. As a network session tells it, a star's player
+// killed is told to the others as gone only when the move's window ends on the star's own clock,
+// which a test advances; one that closes its end is gone at once.
 
 #include "NetSession.h"
 
@@ -35,9 +37,15 @@ public:
 
     // A session end on this network; it may outlive the network object.
     std::unique_ptr<NetSession> CreateSession();
-    // The player vanishes as a killed program would: the others see it destroyed, its own end
-    // sends and receives nothing more.
+    // The star's peer time-out; its move's window is NetMoveWindowMs of it.
+    static constexpr int64_t kStarPeerTimeoutMs = 5000;
+
+    // The player vanishes as a killed program would: its own end sends and receives nothing more,
+    // and the others see it destroyed (a star's once its move's window has passed on the star's
+    // clock).
     void Kill(NetPlayerId id);
+    // Star, tests: the star's clock moves on; leaves whose window has ended are told.
+    void AdvanceForTest(int64_t ms);
     // Tests: bytes reach `to` as a message from `from`, queued behind what `to` has received,
     // whether or not `from` is still in the session (a message still on its way).
     void DeliverForTest(NetPlayerId from, NetPlayerId to, std::vector<uint8_t> bytes);

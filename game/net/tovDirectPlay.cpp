@@ -186,6 +186,7 @@ void tovDirectPlay::Close()
         // What a player of this session was owed means nothing to the next one.
         std::scoped_lock guard(m_sharesMutex);
         m_shares.clear();
+        m_heardLeft.clear();
         if (!m_transportFilters)
             m_relayFilter->Forget(plat::kNetAllPlayers);
     }
@@ -205,6 +206,8 @@ void tovDirectPlay::Close()
     m_hostId = 0;
     m_localSlot = kLocalSlot;
     m_localPhase = 0;
+    m_begunAsClient = false;
+    m_owesDayEnd = false;
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
         PlayerInfo& player = *m_players[slot];

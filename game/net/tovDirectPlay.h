@@ -54,6 +54,8 @@ public:
     // the others count toward a flood.
     static constexpr uint32_t kAnswerGapMs = 1000;
     static constexpr uint32_t kFloodRequestsPerSecond = 4;
+    // Players heard leave that a session remembers: far more than a session sees come and go.
+    static constexpr size_t kHeardLeftKept = 1024;
     static constexpr uint32_t kChatLinesPerSecond = tovNetRelayFilter::kChatLinesPerSecond;
     // Words of one livewell place in the angler snapshot: species, 65 of name, weight, length,
     // display scale, occupied byte.
@@ -215,6 +217,11 @@ public:
     // Slot ids as the session sees them (0 free).
     std::array<plat::NetPlayerId, tovNet::kSlots> GetSlotIds();
 
+    tovGameParamsRecord* GetParamsRecord() override { return &m_params; }
+    // This copy's parameters, under their lock.
+    GAMEPARAMS CopyGameParams() { return m_params.Copy(); }
+    void StoreGameParams(const GAMEPARAMS& params) { m_params.Store(params); }
+
     // Messages refused since the session object was built.
     uint32_t GetDroppedCount() const { return m_dropped.load(); }
     // The receive path for one message (the receive thread calls it; tests may too).
@@ -243,8 +250,15 @@ private:
     // The host's table names this player at this slot; announce as for OnPlayerJoined.
     void SeatFromTable(plat::NetPlayerId id, int32_t slot, bool announce);
     void OnPlayerLeft(plat::NetPlayerId id);
+    bool HeardLeave(plat::NetPlayerId id);
     // The session's host moved to `host` (receive thread).
     void OnHostMoved(plat::NetPlayerId host);
+    // Main thread, in the task the move posts: this copy takes the host role and, at that one
+    // point, what it owes from where it stands (a seat, the next game's number, the day's end).
+    void TakeHostRole();
+    // The host's beginning of the next game: its number, the set-up's phase and day 0 in one
+    // message.
+    void NumberNextGame();
     // This copy is inside a game's days, as far as it knows: a new host keeps newcomers out.
     bool IsInsideGame();
     // The host's last published phase ends a day that is not the game's last: the next day is
@@ -336,7 +350,12 @@ private:
     void RetireRig(QrPointer<tovAnglerRigBase> rig, int32_t slot);
     static double Now();
 
+    // The record itself, for a change under GameParamsLock().
+    GAMEPARAMS& TheGameParams() { return m_params.Params(); }
+    tovSpinLock& GameParamsLock() { return m_params.Lock(); }
+
     std::unique_ptr<plat::NetSession> m_transport;
+    tovGameParamsRecord m_params;
     std::array<std::unique_ptr<PlayerInfo>, tovNet::kSlots> m_players;
     std::atomic<plat::NetPlayerId> m_localId{0};
     std::atomic<int32_t> m_localSlot{kLocalSlot};
@@ -349,6 +368,8 @@ private:
     // Became host between two days, past the wait a host makes there for every player to leave the
     // last day: no new day is published until they have.
     std::atomic<bool> m_owesDayEnd{false};
+    // This copy passed BeginGame as a client: it is on the set-up of a game the host numbers.
+    std::atomic<bool> m_begunAsClient{false};
     // When this copy last asked a ready host for parameters it lacks: once an answer's gap.
     std::atomic<bool> m_asked{false};
     std::atomic<uint32_t> m_askedMs{0};
@@ -386,6 +407,8 @@ private:
     std::mutex m_leftResultsMutex;
     std::vector<LeftResults> m_leftResults;
     std::map<plat::NetPlayerId, Shares> m_shares;
+    // Players this copy heard leave the session (under m_sharesMutex): never seated again.
+    std::vector<plat::NetPlayerId> m_heardLeft;
     // Chat and renames: the transport's on the host, else this session's receive thread's.
     std::shared_ptr<tovNetRelayFilter> m_relayFilter = std::make_shared<tovNetRelayFilter>();
     // The pacer and the transport's sends under one lock: what the pacer lets go leaves in its

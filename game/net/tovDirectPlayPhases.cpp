@@ -41,7 +41,11 @@ void tovDirectPlay::SetParam(int32_t tovNetworkPlay::GAMEPARAMS::*field, int32_t
         return;
     {
         std::scoped_lock guard(GameParamsLock());
-        TheGameParams().*field = value;
+        GAMEPARAMS& params = TheGameParams();
+        params.*field = value;
+        // Day 0 is a game before its first day: no phase of a day or a weigh-in goes beside it.
+        if (field == &GAMEPARAMS::day && value == 0 && params.phase >= kDayStartPhase)
+            params.phase = static_cast<uint16_t>(kSetUpPhase);
     }
     if (broadcast && IsSessionOpen())
         SendGameParams(plat::kNetAllPlayers, false);
@@ -414,7 +418,7 @@ void tovDirectPlay::SetLocalPhase(int32_t phase)
 
 bool tovDirectPlay::ApplyHostClock()
 {
-    return NetApplyHostClock(GetElapsedMs());
+    return NetApplyHostClock(m_params, GetElapsedMs());
 }
 
 bool tovDirectPlay::SyncPhase(int32_t phase, bool announce)
@@ -436,9 +440,11 @@ bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
                     { return player.heardSinceMove && IsPhaseCompatible(kBetweenDaysPhase, player.state.m_phase); }))
                 return false;
             m_owesDayEnd = false;
-            // The day this copy went on to as a client went into no parameters.
+            // The day this copy went on to as a client went into no parameters; its clock may
+            // stand at the last day's end. The day goes out at its start, which every copy takes.
             if (const tovGameSession* session = TheGameSession())
                 params.day = session->GetDay();
+            TheGameClock().SetGameTime(0.0);
         }
         const bool changed = params.phase != phase;
         params.phase = static_cast<uint16_t>(phase);
@@ -485,6 +491,8 @@ bool tovDirectPlay::SyncPhaseAs(bool host, int32_t phase, bool announce)
         }
         return false;
     }
+    // A client's clock goes to the day's start here (SetDay), or where the host's clock says a day
+    // starts (ApplyHostClock above, and the periodic service).
     if (phase == kDayParamsPhase)
     {
         // A day this copy plays already (its clock runs: the player is back on the lake from the
@@ -662,8 +670,19 @@ bool tovDirectPlay::BeginGame()
             PauseWait();
     }
     EndWait();
-    if (!through || !IsSessionOpen() || !host)
+    if (!through || !IsSessionOpen())
         return through;
+    // A client whose host has not numbered the game yet (its parameters still the last game's) waits
+    // for the number; should it host before that comes, it numbers the game.
+    m_begunAsClient = !host && CopyGameParams().phase >= kDayStartPhase;
+    if (host)
+        NumberNextGame();
+    return true;
+}
+
+void tovDirectPlay::NumberNextGame()
+{
+    m_begunAsClient = false;
     // The host numbers each game; the others take the number from its parameters. The game begins
     // here: its number, the set-up's phase and day 0 go out in one message, so that no copy reads
     // the new number beside the last game's closed day, or a day 0 beside its closed phase.
@@ -679,7 +698,6 @@ bool tovDirectPlay::BeginGame()
         params.day = 0;
     }
     BroadcastGameParams();
-    return true;
 }
 
 bool tovDirectPlay::IsEveryoneAtDayStart()
@@ -718,7 +736,9 @@ tovNetworkPlay::HostGame tovDirectPlay::GetHostGame()
     const int32_t phase = params.phase;
     // The tournament's length setting (0 to 3) is its last day less one.
     const int32_t lastDay = std::clamp(params.setting1, 0, 3) + 1;
-    if (phase < kDayStartPhase || (phase == kClosedPhase && params.day >= lastDay))
+    // Day 0 is a game before its first day, whatever phase stands beside it.
+    if (phase < kDayStartPhase || (phase == kClosedPhase && params.day >= lastDay) ||
+        (params.day < 1 && (phase == kBetweenDaysPhase || phase >= kResultsPhase)))
         return HostGame::kNotBegun;
     // Day 1's start or its fishing; 3 ends a day.
     const bool firstDay =

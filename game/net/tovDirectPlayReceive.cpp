@@ -29,7 +29,9 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
     switch (message.kind)
     {
     case plat::NetMessage::Kind::PlayerCreated:
-        if (IsHost())
+        // The transport's host seats newcomers from the word of its move on, before the main
+        // thread takes the rest of the role.
+        if (IsHost() || (m_hostId.load() != 0 && m_hostId.load() == m_localId.load()))
             OnPlayerJoined(message.from, kLocalSlot);
         break;
     case plat::NetMessage::Kind::PlayerDestroyed:
@@ -156,6 +158,7 @@ bool tovDirectPlay::OfAnotherGame(plat::NetPlayerId from, const uint8_t* data, s
         if (IsHost() || from != m_transport->GetHostId() || !IsBetweenGames(GetPlayerPhase(kLocalSlot)))
             return true;
         m_game = game;
+        m_begunAsClient = false;
         Post([this] { SendPlayerHeader(); });
         return false;
     }
@@ -170,7 +173,8 @@ bool tovDirectPlay::OfAnotherGame(plat::NetPlayerId from, const uint8_t* data, s
 
 int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool announce)
 {
-    if (id == 0)
+    // A player heard leave is gone for good, whatever a table or a late message still says of it.
+    if (id == 0 || HeardLeave(id))
         return kLocalSlot;
     // A player already seated keeps its seat.
     if (const int32_t seated = SlotOfId(id); seated >= 0)
@@ -235,11 +239,19 @@ int32_t tovDirectPlay::OnPlayerJoined(plat::NetPlayerId id, int32_t slot, bool a
     return slot;
 }
 
+bool tovDirectPlay::HeardLeave(plat::NetPlayerId id)
+{
+    std::scoped_lock guard(m_sharesMutex);
+    return std::find(m_heardLeft.begin(), m_heardLeft.end(), id) != m_heardLeft.end();
+}
+
 void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
 {
     {
         std::scoped_lock guard(m_sharesMutex);
         m_shares.erase(id);
+        if (m_heardLeft.size() < kHeardLeftKept)
+            m_heardLeft.push_back(id);
     }
     if (!m_transportFilters)
     {
@@ -262,44 +274,20 @@ void tovDirectPlay::OnPlayerLeft(plat::NetPlayerId id)
         Post([this] { BroadcastGameParams(); });
 }
 
+namespace
+{
+// The tournament's length setting (0 to 3) is its last day less one.
+bool IsLastDay(const tovNetworkPlay::GAMEPARAMS& params)
+{
+    return params.day >= std::clamp(params.setting1, 0, 3) + 1;
+}
+} // namespace
+
 void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
 {
     const bool here = host == m_localId.load();
-    // Additions to what a move carries: every copy tells the new host (and through it the others)
-    // where it stands, and the new host tells everyone its parameters and table. Queued before the
-    // role changes, so that whoever sees this copy host sees this on its way.
-    Post(
-        [this, here]
-        {
-            if (!IsSessionOpen())
-                return;
-            if (here)
-            {
-                m_transport->SetJoinable(!IsInsideGame());
-                // A day this copy moved on to as a client went into no parameters: the old host's
-                // still name the day before, which the others would play again.
-                if (const tovGameSession* session = TheGameSession(); session != nullptr && IsInsideGame())
-                {
-                    std::scoped_lock guard(GameParamsLock());
-                    TheGameParams().day = session->GetDay();
-                }
-                SendGameParams(plat::kNetAllPlayers, false);
-            }
-            SendPlayerHeader();
-            SendOwnPlayerState();
-        });
     m_hostId = host;
     m_hostMoved = true;
-    if (here)
-    {
-        // Between the days, or gone on as a client to a next day that the old host never began.
-        const int32_t own = m_localPhase.load();
-        m_owesDayEnd = own == kBetweenDaysPhase ||
-                       ((own == kDayParamsPhase || own == kInDayPhase) && IsNextDayUnpublished(CopyGameParams()));
-        m_host = true;
-        if (m_localSlot.load() == kLocalSlot)
-            m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
-    }
     const int32_t local = m_localSlot.load();
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
@@ -311,16 +299,56 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
         if (slot != local)
             player.heardSinceMove = false;
     }
+    // Additions to what a move carries: every copy tells the new host (and through it the others)
+    // where it stands, and the new host tells everyone its parameters and table.
+    Post(
+        [this, here, host]
+        {
+            // A move that a later one, or the session's end, overtook.
+            if (!IsSessionOpen() || m_hostId.load() != host)
+                return;
+            if (here)
+                TakeHostRole();
+            SendPlayerHeader();
+            SendOwnPlayerState();
+        });
 }
 
-namespace
+void tovDirectPlay::TakeHostRole()
 {
-// The tournament's length setting (0 to 3) is its last day less one.
-bool IsLastDay(const tovNetworkPlay::GAMEPARAMS& params)
-{
-    return params.day >= std::clamp(params.setting1, 0, 3) + 1;
+    // Deliberately not on the receive thread as the word of the move comes: the role and what it
+    // owes are taken here at one point, where the main thread cannot move its phase in between.
+    const int32_t own = m_localPhase.load();
+    GAMEPARAMS params = CopyGameParams();
+    // Between the days, or gone on as a client to a next day that the old host never began.
+    m_owesDayEnd =
+        own == kBetweenDaysPhase || ((own == kDayParamsPhase || own == kInDayPhase) && IsNextDayUnpublished(params));
+    // A copy the old host had not seated yet joins itself as any newcomer does.
+    if (m_localSlot.load() == kLocalSlot)
+        m_localSlot = OnPlayerJoined(m_localId.load(), kLocalSlot);
+    if (const int32_t slot = m_localSlot.load(); slot >= 0 && slot < tovNet::kSlots)
+    {
+        std::scoped_lock guard(m_players[slot]->lock);
+        m_players[slot]->flags |= kHostSlot;
+    }
+    m_host = true;
+    m_transport->SetJoinable(!IsInsideGame());
+    // On the set-up of a game the old host never numbered: this copy numbers it where the old host
+    // would have, in the message that begins it.
+    if (m_begunAsClient.load() && own < kBetweenDaysPhase && params.phase == kClosedPhase)
+    {
+        NumberNextGame();
+        return;
+    }
+    // A day this copy moved on to as a client went into no parameters: the old host's still name
+    // the day before, which the others would play again.
+    if (const tovGameSession* session = TheGameSession(); session != nullptr && IsInsideGame())
+    {
+        std::scoped_lock guard(GameParamsLock());
+        TheGameParams().day = session->GetDay();
+    }
+    SendGameParams(plat::kNetAllPlayers, false);
 }
-} // namespace
 
 bool tovDirectPlay::IsInsideGame()
 {
@@ -476,7 +504,7 @@ void tovDirectPlay::OnGameParams(plat::NetPlayerId from, const tovNet::GameParam
     {
         const plat::NetPlayerId id = msg.ids[i];
         // A player the transport does not know would keep its seat for good.
-        if (id == 0 || !m_transport->HasPlayer(id))
+        if (id == 0 || !m_transport->HasPlayer(id) || HeardLeave(id))
             continue;
         SeatFromTable(id, static_cast<int32_t>(i),
                       std::find(seatedBefore.begin(), seatedBefore.end(), id) == seatedBefore.end());

@@ -553,13 +553,20 @@ void NetUpdate(double time, double /*elapsed*/)
 
 bool NetApplyHostClock(uint32_t elapsedMsNow)
 {
+    return NetApplyHostClock(TheGameParamsRecord(), elapsedMsNow);
+}
+
+bool NetApplyHostClock(tovGameParamsRecord& record, uint32_t elapsedMsNow)
+{
     double timeOfDay = 0.0;
+    bool dayStart = false;
     {
-        std::scoped_lock guard(GameParamsLock());
-        tovNetworkPlay::GAMEPARAMS& params = TheGameParams();
+        std::scoped_lock guard(record.Lock());
+        tovNetworkPlay::GAMEPARAMS& params = record.Params();
         if (!params.HasHostClock())
             return false;
         tovGameClock& clock = TheGameClock();
+        dayStart = params.hostTimeOfDay == tovGameClock::kDayStartSeconds;
         // Wrapping difference of two readings of one millisecond counter.
         const auto sinceReceipt = static_cast<int32_t>(elapsedMsNow - static_cast<uint32_t>(params.receiptStamp));
         timeOfDay = params.hostTimeOfDay + double(sinceReceipt) * clock.GetRate() * 0.001;
@@ -570,8 +577,10 @@ bool NetApplyHostClock(uint32_t elapsedMsNow)
         return false;
     const double gameSeconds =
         std::clamp(timeOfDay - tovGameClock::kDayStartSeconds, 0.0, kSecondsPerDay - tovGameClock::kDayStartSeconds);
-    // The host's time is a moment old when it lands: a clock that ran past it keeps its own.
-    if (gameSeconds > TheGameClock().GetGameTime())
+    // The host's time is a moment old when it lands: a clock that ran past it keeps its own. A
+    // host at its day's start begins a day: every copy's clock goes back to it, whatever day it ended.
+    const double own = TheGameClock().GetGameTime();
+    if (dayStart ? gameSeconds != own : gameSeconds > own)
         TheGameClock().SetGameTime(gameSeconds);
     return true;
 }

@@ -180,3 +180,5 @@ void NetUpdate(double time, double elapsed);
 // game clock to the host's time of day carried forward to now, and marks the clock taken.
 // True when it set the clock. Takes the parameters' lock.
 bool NetApplyHostClock(uint32_t elapsedMsNow);
+// The same from one session's own parameters.
+bool NetApplyHostClock(tovGameParamsRecord& record, uint32_t elapsedMsNow);

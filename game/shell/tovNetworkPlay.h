@@ -21,6 +21,8 @@ namespace plat
 class WindowBackend;
 } // namespace plat
 
+class tovGameParamsRecord;
+
 class tovNetworkPlay
 {
 public:
@@ -156,6 +158,8 @@ public:
     // Runs on the main thread what the receive thread queued for it (engine objects and game
     // state are touched only there).
     virtual void DrainMainThreadQueue() = 0;
+    // The session's own parameters; null: the program's record stands for them.
+    virtual tovGameParamsRecord* GetParamsRecord() { return nullptr; }
 };
 
 // Borrowed; null puts the null object back ("no session object"). Installing restarts the

@@ -51,26 +51,31 @@ bool tovNetworkPlay::GAMEPARAMS::Read(plat::ByteReader& in)
     return true;
 }
 
-tovNetworkPlay::GAMEPARAMS& TheGameParams()
+tovNetworkPlay::GAMEPARAMS tovGameParamsRecord::Copy()
 {
-    static tovNetworkPlay::GAMEPARAMS params;
-    return params;
+    std::scoped_lock guard(m_lock);
+    return m_params;
 }
 
-tovSpinLock& GameParamsLock()
+void tovGameParamsRecord::Store(const tovNetworkPlay::GAMEPARAMS& params)
 {
-    static tovSpinLock lock;
-    return lock;
+    std::scoped_lock guard(m_lock);
+    m_params.CopyFrom(params);
+}
+
+tovGameParamsRecord& TheGameParamsRecord()
+{
+    static tovGameParamsRecord programs;
+    tovGameParamsRecord* session = TheNetworkPlay().GetParamsRecord();
+    return session != nullptr ? *session : programs;
 }
 
 tovNetworkPlay::GAMEPARAMS CopyGameParams()
 {
-    std::scoped_lock guard(GameParamsLock());
-    return TheGameParams();
+    return TheGameParamsRecord().Copy();
 }
 
 void StoreGameParams(const tovNetworkPlay::GAMEPARAMS& params)
 {
-    std::scoped_lock guard(GameParamsLock());
-    TheGameParams().CopyFrom(params);
+    TheGameParamsRecord().Store(params);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The parameters the host shares with every player: the host's clock stamps, the published
 // phase, the day, the two tournament settings, the player index, the lake and the weather.
-// One program-wide record, guarded by its own spin lock: the receive thread replaces it when a
-// parameters message arrives, the main thread reads and (on the host) writes it.
+// Each session object keeps its own record, guarded by its own spin lock (a deliberate change from
+// one program-wide record: a test runs several copies in one process, the program one): the
+// receive thread replaces it when a parameters message arrives, the main thread reads and (on
+// the host) writes it.
 
 #include "tovNetworkPlay.h"
 #include "tovSpinLock.h"
@@ -61,9 +63,25 @@ struct tovNetworkPlay::GAMEPARAMS
     bool Read(plat::ByteReader& in);
 };
 
-// The program-wide record, built before the program starts, and its lock.
-tovNetworkPlay::GAMEPARAMS& TheGameParams();
-tovSpinLock& GameParamsLock();
-// A copy taken, and a record stored, under the lock.
+// One session's record and its lock.
+class tovGameParamsRecord
+{
+public:
+    // A copy taken, and a record stored, under the lock.
+    tovNetworkPlay::GAMEPARAMS Copy();
+    void Store(const tovNetworkPlay::GAMEPARAMS& params);
+    // The record itself, read or changed only under Lock().
+    tovNetworkPlay::GAMEPARAMS& Params() { return m_params; }
+    tovSpinLock& Lock() { return m_lock; }
+
+private:
+    tovNetworkPlay::GAMEPARAMS m_params;
+    tovSpinLock m_lock;
+};
+
+// The installed session object's record; without one, the program's own, built before the
+// program starts.
+tovGameParamsRecord& TheGameParamsRecord();
+// Copy and Store on that record.
 tovNetworkPlay::GAMEPARAMS CopyGameParams();
 void StoreGameParams(const tovNetworkPlay::GAMEPARAMS& params);

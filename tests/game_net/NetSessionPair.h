@@ -86,9 +86,9 @@ struct SessionPair
     tovDirectPlay& c = *client.session;
 };
 
-// Runs `send`, which sends the client the host's parameters, and waits until they have come. Both
-// copies of a test share one record of them: an older message still on its way would overwrite
-// the host's next change under it, and the host would send that on.
+// Runs `send`, which sends the client the host's parameters, and waits until they have come to the
+// installed session (the client, built last): an older message still on its way would overwrite
+// the host's next change there.
 inline bool ParamsArrive(const std::function<void()>& send, std::initializer_list<tovDirectPlay*> sessions)
 {
     tovNetworkPlay::GAMEPARAMS unstamped = CopyGameParams();
@@ -100,8 +100,8 @@ inline bool ParamsArrive(const std::function<void()>& send, std::initializer_lis
 
 // True once no parameters the host sent the client are still on their way: the host has the
 // client's welcome header, whose answer follows its own header to the client, and then a header
-// of the host's sent after that answer has come (its results counted up and back). Both copies
-// share the parameters here: an answer still on its way would overwrite a test's.
+// of the host's sent after that answer has come (its results counted up and back): an answer
+// still on its way would overwrite a test's parameters on the client.
 inline bool HostsAnswerCame(tovDirectPlay& h, tovDirectPlay& c)
 {
     const int32_t slot = c.GetLocalSlot();

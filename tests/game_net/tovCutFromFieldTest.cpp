@@ -295,7 +295,7 @@ protected:
                 {&Host(), &Other()}));
             ASSERT_FALSE(Other().IsHost());
             // The host's header, the last of its greeting: no parameters of the join are still on
-            // their way to undo the set-up's (both copies share them here).
+            // their way to undo the set-up's.
             ASSERT_TRUE(WaitUntil([&] { return Other().HasHeaderOf(0); }, {&Host(), &Other()}));
         }
         SwitchTo(kSetUp);

@@ -47,7 +47,7 @@ protected:
         ASSERT_TRUE(Wait([this] { return client->session->GetLocalSlot() == 1 && H().IsSlotActive(1); }));
         // The host's header is the last of what it sends a newcomer, but for its answer to the
         // newcomer's header: after both, no parameters of the join are still on their way to
-        // overwrite a test's (both sides share them here).
+        // overwrite a test's.
         ASSERT_TRUE(Wait([this] { return C().HasHeaderOf(0); }));
         ASSERT_TRUE(HostsAnswerCame(H(), C()));
     }
@@ -254,19 +254,20 @@ TEST_F(tovDirectPlayPair, TheClientTakesTheHostsWeatherAtTheStartOfTheDay)
 
     tovNetworkPlay::GAMEPARAMS zeroed;
     zeroed.phase = 4;
-    StoreGameParams(zeroed);
+    C().StoreGameParams(zeroed);
     EXPECT_TRUE(C().SyncPhase(4, false));
     EXPECT_EQ(clientDay.Record(), own) << "a block no weather can continue from changes nothing";
 
     ASSERT_TRUE(H().SyncPhase(4, true));
-    // Through the wire: the shared record is emptied and the host's parameters delivered.
+    // Through the wire: the client's record is emptied and the host's parameters delivered.
     tovNet::GameParamsMsg msg;
     msg.header.senderSlot = 0;
-    msg.params = CopyGameParams();
+    msg.params = H().CopyGameParams();
     msg.ids = H().GetSlotIds();
-    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    ASSERT_TRUE(Wait([this] { return C().CopyGameParams().phase == 4; }));
+    C().StoreGameParams(tovNetworkPlay::GAMEPARAMS());
     Deliver(C(), H().GetLocalId(), msg.Write());
-    ASSERT_TRUE(Wait([] { return CopyGameParams().phase == 4; }));
+    ASSERT_TRUE(Wait([this] { return C().CopyGameParams().phase == 4; }));
     ASSERT_TRUE(C().SyncPhase(4, false));
     const tovWeatherRecord hosts = hostDay.Record();
     EXPECT_EQ(clientDay.Record(), hosts);
@@ -347,7 +348,8 @@ TEST_F(tovDirectPlayPair, ACopyAtItsStartSeesWhereTheHostsGameStands)
         {0, 2, 1, Game::kNotBegun},      {2, 0, 1, Game::kFirstDay},      {4, 1, 1, Game::kFirstDay},
         {5, 1, 0, Game::kFirstDay},      {3, 1, 1, Game::kPastFirstDay},  {7, 1, 0, Game::kPastFirstDay},
         {10, 1, 0, Game::kPastFirstDay}, {11, 1, 1, Game::kPastFirstDay}, {4, 2, 1, Game::kPastFirstDay},
-        {11, 2, 1, Game::kNotBegun},     {11, 1, 0, Game::kNotBegun},
+        {11, 2, 1, Game::kNotBegun},     {11, 1, 0, Game::kNotBegun},     {11, 0, 1, Game::kNotBegun},
+        {3, 0, 1, Game::kNotBegun},
     };
     for (const Row& row : rows)
     {
@@ -465,15 +467,19 @@ TEST_F(tovDirectPlayPair, LeavingOrKilledPlayersFreeTheirSlotOnTheMainThread)
     Deliver(H(), C().GetLocalId(), ClientState(1.0f));
     H().ApplyPlayerStates();
     ASSERT_EQ(host->builtSlots.size(), 1u);
-    net.Kill(C().GetLocalId());
+    const plat::NetPlayerId caseyId = C().GetLocalId();
+    net.Kill(caseyId);
     // Marked left by the receive thread (in no phase from then on) until the main thread's drain
     // frees the seat.
     ASSERT_TRUE(WaitUntil([this] { return !H().IsPlayerInPhase(0, 1); }, {}));
     EXPECT_TRUE(H().IsSlotActive(1));
-    H().DrainMainThreadQueue();
-    EXPECT_TRUE(Shown(*host, "Casey has left the game"));
+    // The line is posted after the mark: it may come a drain later.
+    EXPECT_TRUE(WaitUntil([this] { return Shown(*host, "Casey has left the game"); }, {&H()}));
     EXPECT_FALSE(H().IsSlotActive(1));
     EXPECT_EQ(host->retired.size(), 1u);
+    // A state of the player's still on its way when it left seats nobody.
+    Deliver(H(), caseyId, ClientState(2.0f));
+    EXPECT_FALSE(H().IsSlotActive(1)) << "a player heard leave was seated again";
     // The slot is free for the next player.
     NetSessionSide third(net, "Drew");
     ASSERT_TRUE(third.session->JoinSession("Lake day"));
@@ -497,8 +503,8 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostBetweenTheDaysSendsItsOwnDay)
     C().SetLocalPhase(3);
     net.Kill(H().GetLocalId());
     ASSERT_TRUE(Wait([this] { return C().IsHost(); }));
-    // Both copies share the parameters here: what the client holds is what it sent.
-    EXPECT_EQ(CopyGameParams().day, 2);
+    // What the client, host now, holds is what it sent.
+    EXPECT_EQ(C().CopyGameParams().day, 2);
 }
 
 // Gone on to its next day's lake as a client, the copy waits there for the host's day when it
@@ -511,10 +517,10 @@ TEST_F(tovDirectPlayPair, ACopyThatBecomesHostOnItsNextDaysLakePublishesItsOwnDa
     game.SetDay(2, true);
     C().SetLocalPhase(kInDayPhase);
     net.Kill(H().GetLocalId());
-    // Not served: the move's queued work waits, as it does for a wait's next pass.
-    ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {}));
+    // The role is taken in what the move queued, as a wait's next pass serves it.
+    ASSERT_TRUE(WaitUntil([this] { return C().IsHost(); }, {&C()}));
     ASSERT_TRUE(C().SyncPhase(kDayParamsPhase, true));
-    EXPECT_EQ(CopyGameParams().day, 2);
+    EXPECT_EQ(C().CopyGameParams().day, 2);
 }
 
 // A host change still queued from a session this player has left (its old id, or an id the new
@@ -544,8 +550,8 @@ TEST_F(tovDirectPlayPair, EachCopyKeepsToItsOwnGamesPhases)
     for (const int32_t inside : {3, 8})
     {
         SCOPED_TRACE(testing::Message() << "the copy in phase " << inside);
-        // The host's answer to the header comes before the host's phase: taken from the record both
-        // copies share while the host changed it, it could carry the older phase and come after.
+        // The host's answer to the header comes before the host's phase: taken from the host's record
+        // while it changed it, it could carry the older phase and come after.
         ASSERT_TRUE(ParamsArrive([&] { C().SetLocalPhase(inside); }));
         H().SetLocalPhase(inside);
         ASSERT_TRUE(Wait([&] { return H().GetPlayerPhase(1) == inside && C().GetPlayerPhase(0) == inside; }));
@@ -655,7 +661,7 @@ struct SentParams
     tovNetworkPlay::GAMEPARAMS params;
 };
 
-// The parameters a session sends, kept as they leave it (the receivers share one record here);
+// The parameters a session sends, kept as they leave it;
 // and, when asked, the type of every message it sends with the guarantee it asks of the link.
 // While guaranteedOnly is set it sends nothing unguaranteed and says so, as a link does while its
 // player comes back to a new host.
@@ -766,12 +772,121 @@ TEST(tovDirectPlayNextGame, TheHostsNextGameBeginsInOneMessage)
             EXPECT_EQ(one.params.day, 0);
         }
         EXPECT_EQ(c.GetHostGame(), tovNetworkPlay::HostGame::kNotBegun);
+        // A day 0 written alone (a set-up's accept) takes no day's or weigh-in's phase beside it.
+        h.SetLocalPhase(kClosedPhase);
+        ASSERT_EQ(h.CopyGameParams().phase, kClosedPhase);
+        h.SetDay(0, false);
+        EXPECT_EQ(h.CopyGameParams().phase, kSetUpPhase);
     }
     StoreGameParams(tovNetworkPlay::GAMEPARAMS());
 }
 
+// A host that stands in a phase it has not published (a new host may, until its duty is done) is
+// asked for its parameters once an answer's gap, however often a copy's screen asks: more, and its
+// relay filter tells a flood.
+TEST(tovDirectPlayAsk, ACopyAsksAReadyHostOnceAnAnswersGap)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        // The link's clock stands still: every ask falls in one gap. Nothing is held for its turn.
+        plat::ManualClock link;
+        EveryTurnClock turns;
+        NetSessionSide host(net, "Robin");
+        NetSessionSide client(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Casey");
+        tovDirectPlay& h = *host.session;
+        tovDirectPlay& c = *client.session;
+        c.SetLinkClock(&link);
+        c.SetSendClock(&turns);
+        ASSERT_TRUE(h.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }, {&h, &c}));
+        // The host says it is on the lake; its parameters still name the set-up.
+        tovNet::PlayerHeaderMsg header;
+        header.header.senderSlot = 0;
+        header.phase = kInDayPhase;
+        c.HandleMessage({plat::NetMessage::Kind::App, h.GetLocalId(), header.Write()});
+        ASSERT_EQ(c.GetPlayerPhase(0), kInDayPhase);
+        const int32_t before = flags.Count(tovNet::kPlayerHeader);
+        for (int32_t call = 0; call < 4; ++call)
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader) - before, 1);
+    }
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
+// Counts its readings: a wait reads the link's clock on every pass.
+class CountingClock : public plat::Clock
+{
+public:
+    double Seconds() const override { return 0.0; }
+    uint32_t TickMs() const override
+    {
+        ++m_reads;
+        return 0;
+    }
+    uint64_t Nanoseconds() const override { return 0; }
+    uint32_t Reads() const { return m_reads.load(); }
+
+private:
+    mutable std::atomic<uint32_t> m_reads{0};
+};
+
+// After a move a copy that waits for the new host's day says nothing more until it has heard that
+// host: its move's header speaks for it, and what it said meanwhile would reach the new host as a
+// burst once the link is up.
+TEST(tovDirectPlayAsk, ACopySaysNothingAgainBeforeItHearsTheNewHost)
+{
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    {
+        plat::LoopbackNetwork net;
+        std::vector<SentParams> sent;
+        ParamsTap::Flags flags;
+        CountingClock link;
+        EveryTurnClock turns;
+        NetSessionSide robin(net, "Robin");
+        NetSessionSide casey(net, "Casey");
+        NetSessionSide drew(std::make_unique<ParamsTap>(net.CreateSession(), sent, &flags), "Drew");
+        tovDirectPlay& r = *robin.session;
+        tovDirectPlay& c = *casey.session;
+        tovDirectPlay& d = *drew.session;
+        d.SetLinkClock(&link);
+        d.SetSendClock(&turns);
+        SetNetworkPlay(nullptr);
+        ASSERT_TRUE(r.HostSession("Lake day", ""));
+        ASSERT_TRUE(c.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1; }, {&r, &c}));
+        ASSERT_TRUE(d.JoinSession("Lake day"));
+        ASSERT_TRUE(WaitUntil([&] { return d.GetLocalSlot() == 2 && c.IsSlotActive(2); }, {&r, &c, &d}));
+        // Both stand on the lake, waiting for Robin's day.
+        c.SetLocalPhase(kInDayPhase);
+        d.SetLocalPhase(kInDayPhase);
+        ASSERT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&r, &c, &d}));
+        const int32_t before = flags.Count(tovNet::kPlayerHeader);
+        net.Kill(r.GetLocalId());
+        // Drew's move: its header goes out; Casey, the new host, says nothing yet.
+        ASSERT_TRUE(WaitUntil([&] { return flags.Count(tovNet::kPlayerHeader) == before + 1; }, {&d}));
+        QuitOnStall watchdog;
+        const uint32_t reads = link.Reads();
+        bool through = false;
+        std::thread waits([&] { through = d.WaitForHostPhase(kDayParamsPhase); });
+        // Past the wait's first word and its twentieth pass, each reading the clock once a slot.
+        EXPECT_TRUE(WaitUntil([&] { return link.Reads() >= reads + 22 * tovNet::kSlots; }, {}));
+        EXPECT_EQ(flags.Count(tovNet::kPlayerHeader), before + 1);
+        ASSERT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
+        EXPECT_TRUE(WaitUntil([&] { return c.SyncPhase(kDayParamsPhase, true); }, {&c}));
+        waits.join();
+        watchdog.Finish();
+        EXPECT_TRUE(through);
+    }
+    qrxBaseApp::SetQuitFlag(false);
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+}
+
 // Every message a session hands its link, recorded by the tap on the sessions a test makes with
-// Tapped(); the parameters both copies share start empty and are left so.
+// Tapped(); the program's parameters start empty and are left so.
 class tovDirectPlaySends : public ::testing::Test
 {
 protected:

@@ -5,12 +5,15 @@
 // as the others see them; the others play theirs on their own threads, as their screens do.
 
 #include "NetSessionPair.h"
+#include "tovGameClock.h"
+#include "tovGameSession.h"
 #include "tovNetFacade.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -22,6 +25,8 @@ enum class Gone
 {
     kSetUp,
     kStart,
+    // At the start; Drew goes back to its set-up, and its word of it dies with the host.
+    kStartDrewsWordLost,
     // At the start, the day begun by the host and Drew, not yet by Casey.
     kStartBegunWithoutCasey,
     kLake,
@@ -37,6 +42,14 @@ enum class Gone
     kAfterEight,
     kFinalBoard,
     kBetweenGames,
+    // After the final, on its main menu; Casey and Drew on the next game's set-up, their BeginGame
+    // passed as clients: Casey numbers the game and accepts its set-up.
+    kNextSetUp,
+    // Casey in BeginGame's wait while Drew still closes its weigh-in.
+    kInBeginGameWait,
+    // Between the days, Casey on the next day's lake waiting for Robin's day, its clock at the last
+    // day's end; Robin is told gone only once the move's window has passed.
+    kNextDayOwed,
     kNewcomerAfterFirstDay,
 };
 
@@ -65,6 +78,8 @@ struct Row
 };
 
 using Board = std::vector<std::tuple<uint32_t, int32_t, int32_t>>;
+
+constexpr int64_t kMoveWindowMs = plat::NetMoveWindowMs(plat::LoopbackNetwork::kStarPeerTimeoutMs);
 
 // Polls as a screen does on each frame until done; false once the quit flag is up.
 bool Poll(tovDirectPlay& s, const std::function<bool()>& done)
@@ -95,16 +110,24 @@ struct Player
     bool Start()
     {
         bool announced = false;
-        return Poll(s,
-                    [&]
-                    {
-                        if (s.IsHost())
-                            return s.IsEveryoneAtDayStart() && s.SyncPhase(kDayStartPhase, true);
-                        if (!announced)
-                            s.SetLocalPhase(kDayStartPhase);
-                        announced = true;
-                        return s.SyncPhase(kDayStartPhase, true);
-                    });
+        bool refused = false;
+        const bool through = Poll(s,
+                                  [&]
+                                  {
+                                      if (s.IsHost())
+                                          return s.IsEveryoneAtDayStart() && s.SyncPhase(kDayStartPhase, true);
+                                      // As the start screen does: a host past its first day refuses this copy.
+                                      if (s.GetHostGame() == tovNetworkPlay::HostGame::kPastFirstDay)
+                                      {
+                                          refused = true;
+                                          return true;
+                                      }
+                                      if (!announced)
+                                          s.SetLocalPhase(kDayStartPhase);
+                                      announced = true;
+                                      return s.SyncPhase(kDayStartPhase, true);
+                                  });
+        return through && !refused;
     }
     // On the lake; the day lasts until every player is out on it too.
     bool Lake()
@@ -132,7 +155,7 @@ struct Player
                              [&]
                              {
                                  for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
-                                     if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) != kInDayPhase)
+                                     if (s.GetPlayerId(slot) != 0 && s.GetPlayerPhase(slot) < kInDayPhase)
                                          return false;
                                  return true;
                              });
@@ -148,8 +171,8 @@ struct Player
     {
         if (!s.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0))
             return false;
-        // The host reads at once; another copy once each copy's header with its catch has come (here
-        // the parameters that end its wait are one record for all copies, read before their message).
+        // The host reads at once; another copy once each copy's header with its catch has come (the
+        // parameters that end its wait may come before the others' headers).
         if (!s.IsHost() && !Poll(s,
                                  [&]
                                  {
@@ -247,6 +270,7 @@ protected:
     {
         SetNetworkPlay(nullptr);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+        TheGameClock() = tovGameClock();
         qrxBaseApp::SetQuitFlag(false);
         plat::UnfixCalendarSeconds();
     }
@@ -258,6 +282,7 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
     const Row rows[] = {
         {"set-up", Gone::kSetUp, false, 0, wholeDay},
         {"start", Gone::kStart, false, 0, wholeDay},
+        {"start, Drew's word of leaving it lost", Gone::kStartDrewsWordLost, false, 0, wholeDay},
         {"start, the day begun without Casey", Gone::kStartBegunWithoutCasey, false, 0, wholeDay},
         {"lake", Gone::kLake, false, 0, {Step::kExchange}},
         {"between days, in its wait", Gone::kInLeaveDay, false, 1, {Step::kLake, Step::kExchange}},
@@ -272,6 +297,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         {"after 8, leaving at its waiting picture", Gone::kAfterEight, true, 0, {Step::kClose}},
         {"final board", Gone::kFinalBoard, false, 0, {}},
         {"between games", Gone::kBetweenGames, false, 0, wholeDay},
+        {"after the final, Casey on the next game's set-up", Gone::kNextSetUp, false, 0, wholeDay},
+        {"Casey in BeginGame's wait, Drew still closing", Gone::kInBeginGameWait, false, 0, wholeDay},
+        {"between days, Casey owing the next day, Robin held", Gone::kNextDayOwed, false, 1, {}},
         {"a newcomer after the first day", Gone::kNewcomerAfterFirstDay, false, 0, {Step::kExchange}},
     };
     for (const Row& row : rows)
@@ -279,6 +307,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         SCOPED_TRACE(row.what);
         StoreGameParams(tovNetworkPlay::GAMEPARAMS());
         plat::LoopbackNetwork net(plat::LoopbackNetwork::Shape::kStar);
+        // Every copy's game session and clock (one for all in a test's process).
+        std::optional<tovGameSession> session;
+        TheGameClock() = tovGameClock();
         Player robin(net, "Robin", 64);
         Player casey(net, "Casey", 48);
         Player drew(net, "Drew", 80);
@@ -341,6 +372,15 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
                 s->SetLocalPhase(kDayStartPhase);
             ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart(); }, {&r}));
             break;
+        case Gone::kStartDrewsWordLost:
+            for (tovDirectPlay* s : {&c, &d})
+                s->SetLocalPhase(kDayStartPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.IsEveryoneAtDayStart() && c.GetPlayerPhase(2) == kDayStartPhase; },
+                                  {&r, &c, &d}));
+            net.HoldRelaysForTest(r.GetLocalId(), true);
+            d.SetLocalPhase(kSetUpPhase);
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(2) == kSetUpPhase; }, {&r}));
+            break;
         case Gone::kStartBegunWithoutCasey:
             for (tovDirectPlay* s : {&c, &d})
                 s->SetLocalPhase(kDayStartPhase);
@@ -402,8 +442,48 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             break;
         case Gone::kFinalBoard:
         case Gone::kBetweenGames:
+            // The tournament's one day is its last.
+            r.SetDay(1, true);
             ASSERT_TRUE(day());
             ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            break;
+        case Gone::kNextSetUp:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            ASSERT_TRUE(PlayAll({&casey, &drew}, {Step::kNextGame}));
+            break;
+        case Gone::kInBeginGameWait:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange}));
+            d.SetLocalPhase(kClosePhase);
+            ASSERT_TRUE(WaitUntil([&] { return c.GetPlayerPhase(2) == kClosePhase; }, {&r, &c, &d}));
+            caseyWeighs = std::thread([&] { caseyThrough = casey.NextGame(); });
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kClosedPhase; }, {&r}));
+            break;
+        case Gone::kNextDayOwed:
+            ASSERT_TRUE(day());
+            ASSERT_TRUE(PlayAll({&robin, &casey, &drew}, {Step::kExchange, Step::kClose}));
+            // Every clock stands at day 1's end.
+            session.emplace();
+            session->SetDay(2, true);
+            TheGameClock().Start(10.0, 8.0);
+            TheGameClock().SetGameTime(TheGameClock().GetDayLength());
+            ASSERT_TRUE(casey.LeaveDay());
+            ASSERT_TRUE(drew.LeaveDay());
+            r.ClearPlayerResults();
+            r.SetLocalPhase(kBetweenDaysPhase);
+            ASSERT_TRUE(WaitUntil(
+                [&]
+                {
+                    return c.CopyGameParams().phase == kBetweenDaysPhase &&
+                           d.CopyGameParams().phase == kBetweenDaysPhase && r.GetPlayerPhase(2) == kBetweenDaysPhase;
+                },
+                {&r, &c, &d}));
+            // Casey goes on to day 2's lake as a client and waits there for the host's day (its
+            // screen asks on every frame).
+            c.SetLocalPhase(kInDayPhase);
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+            ASSERT_TRUE(WaitUntil([&] { return r.GetPlayerPhase(1) == kInDayPhase; }, {&r, &c, &d}));
             break;
         }
         const uint32_t robinId = r.GetLocalId();
@@ -411,6 +491,35 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
             r.Close();
         else
             net.Kill(robinId);
+        if (row.gone == Gone::kNextDayOwed)
+        {
+            // Drew stands on the lake too. Casey, host now, owes the day's end: Robin, still seated
+            // until the window ends, holds the day back.
+            d.SetLocalPhase(kInDayPhase);
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost() && c.GetPlayerPhase(2) == kInDayPhase; }, {&c, &d}));
+            EXPECT_FALSE(c.SyncPhase(kDayParamsPhase, true));
+            EXPECT_NE(c.GetPlayerId(0), 0u) << "Robin is told gone only as the window ends";
+            EXPECT_LT(d.CopyGameParams().phase, kDayParamsPhase) << "day 2 began with Robin seated";
+        }
+        // Robin is told gone once the move's window has passed.
+        net.AdvanceForTest(kMoveWindowMs);
+        if (row.gone == Gone::kStartDrewsWordLost)
+        {
+            // Casey, host now, last heard Drew at the start; that word is from before the move, and
+            // Drew has said nothing since: the start waits for Drew.
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {&c}));
+            EXPECT_EQ(c.GetPlayerPhase(2), kDayStartPhase);
+            EXPECT_FALSE(c.IsEveryoneAtDayStart()) << "a day begun on Drew's word from before the move";
+        }
+        if (row.gone == Gone::kNextDayOwed)
+        {
+            // The day goes out at its start, whatever Casey's clock stood at; Drew has not taken it yet.
+            EXPECT_TRUE(WaitUntil([&] { return c.SyncPhase(kDayParamsPhase, true); }, {&c, &d}));
+            EXPECT_TRUE(WaitUntil([&] { return d.CopyGameParams().phase == kDayParamsPhase; }, {&c, &d}));
+            const tovNetworkPlay::GAMEPARAMS published = d.CopyGameParams();
+            EXPECT_EQ(published.day, 2);
+            EXPECT_EQ(published.hostTimeOfDay, tovGameClock::kDayStartSeconds);
+        }
         if (row.gone == Gone::kInLeaveDayAllCut)
         {
             // Drew leaves the day under Casey before Casey knows it hosts: that word came before the
@@ -422,10 +531,18 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         if (row.gone == Gone::kSevenWithAHeaderLost)
         {
+            // Drew's catch went to Robin alone and was lost with it, and what Drew says before it
+            // hears of the move goes to Robin too: Casey, host now, has none of it.
+            const uint32_t refused = d.GetDroppedCount();
+            d.SendPlayerHeader();
+            EXPECT_TRUE(WaitUntil([&] { return c.IsHost(); }, {}));
+            int32_t heard = 0;
+            int32_t fish = 0;
+            c.GetPlayerResults(2, heard, fish);
+            EXPECT_EQ(heard, 0) << "Drew's word reached Casey through a host that had gone";
             // Casey, host now, waits for Drew: its word to Drew goes out from its wait, and Drew, which
             // takes Robin for the host still, refuses its parameters. Read at once, Casey's board
             // would lack Drew's catch.
-            const uint32_t refused = d.GetDroppedCount();
             EXPECT_TRUE(WaitUntil([&] { return d.GetDroppedCount() > refused || caseyDone.load(); }, {}));
             net.HoldNoticesForTest(d.GetLocalId(), false);
             drewWeighs = std::thread([&] { drewThrough = drew.Weigh(); });
@@ -433,26 +550,41 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         // Copies in a wait serve their own queues; the others are served here, as a frame would.
         const bool waiting = caseyWeighs.joinable() || drewWeighs.joinable();
         const auto moved = [&] { return c.IsHost() && c.GetPlayerId(0) == 0 && d.GetPlayerId(0) == 0; };
-        EXPECT_TRUE(waiting ? WaitUntil(moved, {}) : WaitUntil(moved, {&c, &d}));
+        // Casey takes the role in what the move queued: served here unless Casey waits.
+        EXPECT_TRUE(caseyWeighs.joinable() ? WaitUntil(moved, {})
+                    : waiting              ? WaitUntil(moved, {&c})
+                                           : WaitUntil(moved, {&c, &d}));
         // What the move queued for the main thread as the host took over has run.
         if (!waiting)
             c.DrainMainThreadQueue();
         EXPECT_FALSE(d.IsHost());
 
-        if (row.gone == Gone::kNewcomerAfterFirstDay)
+        if (row.gone == Gone::kNewcomerAfterFirstDay || row.gone == Gone::kFinalBoard)
         {
+            // Inside the game the new host keeps newcomers out; after its final it lets them in.
             NetSessionSide eli(net, "Eli");
             SetNetworkPlay(nullptr);
-            EXPECT_FALSE(eli.session->JoinSession("Lake day"));
-            EXPECT_TRUE(eli.session->WasJoinRefused());
+            const bool inside = row.gone == Gone::kNewcomerAfterFirstDay;
+            EXPECT_EQ(eli.session->JoinSession("Lake day"), !inside);
+            EXPECT_EQ(eli.session->WasJoinRefused(), inside);
+            eli.session->Close();
         }
-        if (row.gone == Gone::kInLeaveDay)
+        if (row.gone == Gone::kInBeginGameWait)
+        {
+            // Drew's weigh-in closes; Casey, host now, numbers the next game once Drew has said so.
+            d.SetLocalPhase(kClosedPhase);
+            EXPECT_TRUE(drew.NextGame());
+            caseyWeighs.join();
+            EXPECT_TRUE(caseyThrough);
+            caseyThrough = drewThrough = PlayAll({&casey, &drew}, row.after);
+        }
+        else if (row.gone == Gone::kInLeaveDay)
         {
             // Drew leaves the day only once Casey is on the next day's lake: Casey publishes none
             // of it before.
             std::thread caseyPlays([&] { caseyThrough = casey.Play(row.after); });
             EXPECT_TRUE(WaitUntil([&] { return d.GetPlayerPhase(1) == kInDayPhase; }, {&d}));
-            EXPECT_LT(CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
+            EXPECT_LT(c.CopyGameParams().phase, kDayParamsPhase) << "the next day began with Drew still in the last";
             drewThrough = drew.Play(Step::kLeaveDay) && drew.Play(row.after);
             caseyPlays.join();
         }
@@ -472,6 +604,9 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
         }
         else
         {
+            // The set-up's accept as host.
+            if (row.gone == Gone::kNextSetUp)
+                c.SetDay(0, true);
             if (row.gone == Gone::kBetweenGames)
             {
                 // Casey sets up the next game while Drew is still on the final board.
@@ -492,21 +627,55 @@ TEST_F(tovHostMove, ThePlayersLeftFinishAsOneSessionWithEqualBoards)
 
         // Equal boards, each player on them once: Casey and Drew with their catch, Robin with its
         // own only where its catch went out before it went.
-        const bool robinWeighed =
-            row.gone == Gone::kEveryoneInEight || row.gone == Gone::kAfterEight || row.gone == Gone::kFinalBoard;
+        const bool robinWeighed = row.gone == Gone::kEveryoneInEight || row.gone == Gone::kAfterEight ||
+                                  row.gone == Gone::kFinalBoard || row.gone == Gone::kNextDayOwed;
         Board expected = {{c.GetLocalId(), casey.ounces, 1}, {d.GetLocalId(), drew.ounces, 1}};
         if (robinWeighed)
             expected.emplace_back(robinId, robin.ounces, 1);
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(casey.board, expected);
         // Each copy draws the day's computer anglers from the seed published with the weigh-in.
-        EXPECT_NE(CopyGameParams().weighInSeed, 0);
+        EXPECT_NE(c.CopyGameParams().weighInSeed, 0);
+        EXPECT_EQ(d.CopyGameParams().weighInSeed, c.CopyGameParams().weighInSeed);
         EXPECT_EQ(drew.board, expected);
-        EXPECT_EQ(c.GetGameNumber(), row.gone == Gone::kBetweenGames ? 2 : 1);
+        const bool secondGame =
+            row.gone == Gone::kBetweenGames || row.gone == Gone::kNextSetUp || row.gone == Gone::kInBeginGameWait;
+        EXPECT_EQ(c.GetGameNumber(), secondGame ? 2 : 1);
         EXPECT_EQ(d.GetGameNumber(), c.GetGameNumber());
         EXPECT_EQ(d.GetPlayerId(1), c.GetLocalId()) << "Drew still plays with Casey";
         EXPECT_EQ(c.GetPlayerId(2), d.GetLocalId()) << "Casey still plays with Drew";
     }
+}
+
+// The host goes after the transport's welcome of a joiner and before its table has seated it
+// there (the host's frame, which sends the table, never comes): the joiner, host now, seats itself
+// as any newcomer is seated, and its waits end.
+TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
+{
+    plat::LoopbackNetwork net(plat::LoopbackNetwork::Shape::kStar);
+    NetSessionSide robin(net, "Robin");
+    NetSessionSide eli(net, "Eli");
+    tovDirectPlay& r = *robin.session;
+    tovDirectPlay& e = *eli.session;
+    SetNetworkPlay(nullptr);
+    ASSERT_TRUE(r.HostSession("Lake day", ""));
+    ASSERT_TRUE(e.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return r.GetSlotIds()[1] == e.GetLocalId(); }, {}));
+    EXPECT_EQ(e.GetLocalSlot(), tovNetworkPlay::kLocalSlot);
+    // What Eli says to everyone reaches the host once, not also as a relay of its own.
+    e.SendChatText("tight lines", true, nullptr);
+    e.SendChatText("over", true, nullptr);
+    net.Kill(r.GetLocalId());
+    net.AdvanceForTest(kMoveWindowMs);
+    ASSERT_TRUE(WaitUntil([&] { return e.IsHost(); }, {&e}));
+    ASSERT_TRUE(e.IsSlotActive(e.GetLocalSlot()));
+    QuitOnStall watchdog;
+    EXPECT_TRUE(e.WaitForPhase(kResultsPhase, kResultsTakenPhase, 0, 0));
+    watchdog.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag()) << "a wait stalled";
+    const auto& lines = robin.lines;
+    ASSERT_TRUE(WaitUntil([&] { return std::count(lines.begin(), lines.end(), "Eli: over") != 0; }, {&r}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Eli: tight lines"), 1);
 }
 
 } // namespace

@@ -377,8 +377,8 @@ TEST_F(tovNetFacadeTest, PingGoesToEveryoneAtMostEveryTwoSeconds)
     EXPECT_EQ(m_session.Joined(), "Ping(255)") << "a newly installed session starts its timers afresh";
 }
 
-// A client's clock never goes back: the host's time landed a moment ago, and a clock already
-// past it keeps its own.
+// A client's clock goes back only to a day's start: else the host's time landed a moment ago,
+// and a clock already past it keeps its own.
 TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBeforeItIsSet)
 {
     TheGameClock().Start(10.0, 8.0); // 48 game seconds a second
@@ -399,6 +399,8 @@ TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBefore
         {1000, 3000, 8 * 3600.0, 2 * 3600.0 + 95.0, 2 * 3600.0 + 96.0},
         {1000, 3000, 8 * 3600.0, 2 * 3600.0 + 97.0, 2 * 3600.0 + 97.0}, // ahead of the host: kept
         {1000, 1000, 5 * 3600.0, 100.0, 100.0},
+        // A host at its day's start begins a day: a clock at the last day's end takes it.
+        {1000, 3000, tovGameClock::kDayStartSeconds, 8 * 3600.0, 96.0},
         {1000, 1000, nan, -1.0, -1.0},
         {1000, 1000, std::numeric_limits<double>::infinity(), -1.0, -1.0},
     };
@@ -411,7 +413,8 @@ TEST_F(tovNetFacadeTest, HostClockIsCarriedForwardAtTheClockRateAndCheckedBefore
         StoreGameParams(params);
         TheGameClock().SetGameTime(r.own);
         EXPECT_EQ(NetApplyHostClock(r.now), r.gameTime >= 0.0) << r.hostTimeOfDay << " over " << r.own;
-        EXPECT_DOUBLE_EQ(TheGameClock().GetGameTime(), std::max(r.gameTime, r.own))
+        const bool dayStart = r.hostTimeOfDay == tovGameClock::kDayStartSeconds;
+        EXPECT_DOUBLE_EQ(TheGameClock().GetGameTime(), dayStart ? r.gameTime : std::max(r.gameTime, r.own))
             << r.hostTimeOfDay << " over " << r.own;
         EXPECT_FALSE(CopyGameParams().HasHostClock()) << "the clock is taken once";
     }
