@@ -525,11 +525,22 @@ bool EnetSession::IsMovingForTests() const
     return m_state->rejoining;
 }
 
+std::vector<NetPlayerId> EnetSession::UnansweredForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    std::vector<NetPlayerId> out;
+    for (const auto& [id, ask] : m_state->asks)
+        if (ask.answer == State::Ask::Answer::None)
+            out.push_back(id);
+    return out;
+}
+
 bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed)
 {
     State& s = *m_state;
     std::lock_guard lock(s.mutex);
-    if (s.host == nullptr || s.localId == 0 || size > kNetMaxMessage || (!s.hosting && s.server == nullptr))
+    if (s.host == nullptr || s.localId == 0 || size > kNetMaxMessage ||
+        (!s.hosting && !s.rejoining && s.server == nullptr))
         return false;
     std::vector<uint8_t> frame{kFrameApp};
     PutU32(frame, s.localId);

@@ -94,6 +94,8 @@ public:
     void FreezeForTests(bool frozen);
     // Tests: between noticing the host gone and hosting or being seated again.
     bool IsMovingForTests() const;
+    // Tests: in a move, the players asked that have not answered yet.
+    std::vector<NetPlayerId> UnansweredForTests() const;
     // Waits until the last closed session has said its leave or given up (the destructor does).
     void FinishClosing();
 

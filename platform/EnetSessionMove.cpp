@@ -289,17 +289,20 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
         enet_peer_disconnect_later(peer, static_cast<uint32_t>(NetJoinFailure::NotFound));
         return;
     }
-    const bool member = in.U64(key) && in.U32(id) && in.Name(name) && in.U32(from) && in.U32(left) && welcomed &&
-                        key == secret && id != 0 && id != localId &&
-                        (names.count(id) != 0 || (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers)));
-    if (!member)
+    const bool ofSession = in.U64(key) && in.U32(id) && in.Name(name) && in.U32(from) && in.U32(left) && welcomed &&
+                           key == secret && id != 0 && id != localId;
+    // A player of this list, or one welcomed just before the host went that this copy never heard of.
+    const bool member = ofSession && (names.count(id) != 0 ||
+                                      (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers)));
+    // Seated under a host, this copy names it to whoever has the session's key: the host judges.
+    if (!member && (!ofSession || rejoining))
     {
         enet_peer_disconnect_later(peer, kNotOfSession);
         return;
     }
     if (!rejoining)
     {
-        if (from != hostId)
+        if (from != hostId || !member)
         {
             std::vector<uint8_t> frame{kFrameHostIs};
             PutU32(frame, hostId);
@@ -367,7 +370,7 @@ void EnetSession::State::AskFor(NetPlayerId id, const ENetAddress& at)
     peer->data = nullptr;
     // A copy that does not answer within the time-out is gone: a try shorter than M.
     Time(peer);
-    ask = {peer, Ask::Answer::None};
+    ask = {peer, Ask::Answer::None, Steady::now(), 0};
 }
 
 // An answer to this copy's ask: a welcome (the copy asked hosts), hold on, or the host's name.
@@ -386,7 +389,7 @@ void EnetSession::State::AskReceive(NetPlayerId id, ENetPeer* peer, const uint8_
         if (!TakeList(data, size))
         {
             server = nullptr;
-            asks[id] = {nullptr, Ask::Answer::Gone};
+            asks[id].answer = Ask::Answer::Gone;
             enet_peer_disconnect_later(peer, kSettled);
             Decide();
             return;
@@ -442,6 +445,18 @@ void EnetSession::State::AskLost(NetPlayerId id, uint32_t data)
     if (ask == asks.end())
         return;
     ask->second.peer = nullptr;
+    // An ask that ends sooner than a time-out with no answer met the end of an older link to the same
+    // copy (the library gives a new connection the place of one just ended, and what is still under
+    // way on the old one ends the new): it goes again, a few times at most.
+    const int tries = ask->second.tries;
+    if ((data == 0 || data == kMoved) && rejoining && tries < kAskTries &&
+        Steady::now() - ask->second.since < std::chrono::milliseconds(timeoutMs / 2))
+        if (const auto at = where.find(id); at != where.end())
+        {
+            AskFor(id, at->second);
+            asks[id].tries = tries + 1;
+            return;
+        }
     ask->second.answer = Ask::Answer::Gone;
     const char* why = nullptr;
     if (data == kLetGo)
@@ -450,7 +465,8 @@ void EnetSession::State::AskLost(NetPlayerId id, uint32_t data)
         why = "back after the move's window";
     else if (data == kClaimFailed)
         why = "a claim to its seat that failed";
-    else if (data == static_cast<uint32_t>(NetJoinFailure::Begun) || data == static_cast<uint32_t>(NetJoinFailure::Full) ||
+    else if (data == static_cast<uint32_t>(NetJoinFailure::Begun) ||
+             data == static_cast<uint32_t>(NetJoinFailure::Full) ||
              data == static_cast<uint32_t>(NetJoinFailure::TurnedAway))
         why = "a newcomer the host cannot take";
     if (why != nullptr && rejoining)
@@ -485,7 +501,8 @@ void EnetSession::State::Decide()
         {
             if (ask.peer != nullptr)
                 enet_peer_reset(ask.peer);
-            ask = {nullptr, Ask::Answer::Gone};
+            ask.peer = nullptr;
+            ask.answer = Ask::Answer::Gone;
             continue;
         }
         wait = true;

@@ -61,7 +61,11 @@ struct EnetSession::State
         };
         ENetPeer* peer = nullptr;
         Answer answer = Answer::None;
+        Steady::time_point since;
+        int tries = 0;
     };
+    // How many times an ask that ended early goes again.
+    static constexpr int kAskTries = 3;
 
     // What a new host keeps for one player, and a player for its new host, while the host moves;
     // past it the player is let go (the host's side) or the message refused (the player's).
