@@ -235,6 +235,7 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
     s.sessionName = sessionName;
     s.maxPlayers = players;
     s.localId = s.hostId = s.lastId = 1;
+    s.welcomed = true;
     s.names[1] = playerName.substr(0, kMaxName);
     std::random_device random;
     s.secret = uint64_t(random()) << 32 ^ random();
@@ -329,8 +330,13 @@ void EnetSession::Close()
             open.push_back(peer);
         for (const auto& [peer, player] : s.early)
             open.push_back(peer);
+        for (const auto& [id, ask] : s.asks)
+            if (ask.peer != nullptr)
+                open.push_back(ask.peer);
         // One closing at a time; the one before has had its second by now, or nearly.
         FinishClosing();
+        State::ForgetDropped(s.host);
+        s.host->intercept = nullptr;
         s.closing = std::thread(State::SendQueuedAndLeave, s.host, std::move(open));
         // Reset leaves the host to the closing thread.
         s.host = nullptr;
@@ -455,6 +461,68 @@ uint64_t EnetSession::SecretForTests() const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->secret;
+}
+
+namespace
+{
+
+// The datagrams each host drops for tests, by sender.
+std::mutex g_droppedMutex;
+std::map<const ENetHost*, std::vector<ENetAddress>> g_dropped;
+
+int ENET_CALLBACK DropForTests(ENetHost* host, ENetEvent* /*event*/)
+{
+    std::lock_guard lock(g_droppedMutex);
+    const auto found = g_dropped.find(host);
+    if (found == g_dropped.end())
+        return 0;
+    for (const ENetAddress& from : found->second)
+        if (from.host == host->receivedAddress.host && from.port == host->receivedAddress.port)
+            return 1;
+    return 0;
+}
+
+} // namespace
+
+void EnetSession::State::ForgetDropped(const ENetHost* host)
+{
+    std::lock_guard lock(g_droppedMutex);
+    g_dropped.erase(host);
+}
+
+bool EnetSession::DropDatagramsFromForTests(const std::string& address)
+{
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    std::string hostName;
+    uint16_t port = 0;
+    ENetAddress from{};
+    if (s.host == nullptr || !SplitHostPort(address, hostName, port, kDefaultPort) ||
+        enet_address_set_host_ip(&from, hostName.c_str()) != 0)
+        return false;
+    from.port = port;
+    std::lock_guard dropped(g_droppedMutex);
+    g_dropped[s.host].push_back(from);
+    s.host->intercept = DropForTests;
+    return true;
+}
+
+void EnetSession::TakeForGoneForTests(NetPlayerId id)
+{
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->host != nullptr)
+        m_state->TakeForGone(id);
+}
+
+void EnetSession::FreezeForTests(bool frozen)
+{
+    m_state->frozen = frozen;
+}
+
+bool EnetSession::IsMovingForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->rejoining;
 }
 
 bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed)

@@ -85,6 +85,15 @@ public:
     int32_t SeatsNotIntroduced() const;
     // The session's secret, which its players prove they belong with (tests).
     uint64_t SecretForTests() const;
+    // Tests: drops every datagram from "HOST:PORT" before the library sees it.
+    bool DropDatagramsFromForTests(const std::string& address);
+    // Tests: takes the link to the player (the host, a seated player, or one asked in a move) for
+    // gone now, as its time-out would, without a word to it.
+    void TakeForGoneForTests(NetPlayerId id);
+    // Tests: the service thread stands still (true) as a stopped program's would, or goes on.
+    void FreezeForTests(bool frozen);
+    // Tests: between noticing the host gone and hosting or being seated again.
+    bool IsMovingForTests() const;
     // Waits until the last closed session has said its leave or given up (the destructor does).
     void FinishClosing();
 

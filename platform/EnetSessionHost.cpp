@@ -44,7 +44,7 @@ void EnetSession::State::Owe(NetPlayerId id, const std::vector<uint8_t>& frame)
     {
         // More than it could be given: it would come back to a game it no longer follows.
         wait.owed.clear();
-        wait.until = Steady::now();
+        wait.until = Now();
         return;
     }
     wait.owed.push_back(frame);
@@ -108,6 +108,50 @@ void EnetSession::State::RemovePlayer(NetPlayerId id)
     Push({NetMessage::Kind::PlayerDestroyed, id, {}});
 }
 
+// Host: a player's link fell silent. It keeps its seat for a move's window (the game hears of it only
+// if it is not back by then), since it may have frozen, or its host may be the one cut off.
+// Deliberately not told as gone at the time-out: a player lost for a moment has not left.
+void EnetSession::State::LoseToSilence(NetPlayerId id)
+{
+    if (id == 0 || peers.erase(id) == 0)
+        return;
+    Awaited& wait = awaited[id];
+    wait.until = Now() + MoveWindow();
+    wait.silent = true;
+    wait.silentAt = Now();
+    DebugOutput((NameOf(id) + " fell silent: awaited").c_str());
+    // Every link fell silent together: this copy is the one cut off, or it froze.
+    if (!peers.empty())
+        return;
+    const auto together = std::count_if(awaited.begin(), awaited.end(),
+                                        [this](const auto& other) {
+                                            return other.second.silent &&
+                                                   Now() - other.second.silentAt < static_cast<uint32_t>(timeoutMs);
+                                        });
+    if (together >= 2)
+        StepDown();
+}
+
+// Host: the session moves away from this copy (a player heard so, or every link fell silent): it
+// tells every player left to take part in the move, and comes back as a player itself.
+void EnetSession::State::StepDown()
+{
+    DebugOutput("The session moves away from this host: stepping down");
+    for (const auto& [id, peer] : peers)
+    {
+        peer->data = nullptr;
+        enet_peer_disconnect(peer, kMoved);
+    }
+    peers.clear();
+    awaited.clear();
+    unintroduced.clear();
+    hosting = false;
+    if (discovery != ENET_SOCKET_NULL)
+        enet_socket_destroy(discovery);
+    discovery = ENET_SOCKET_NULL;
+    StartMove(localId, false);
+}
+
 // Host: true when the filter lets the player's frame through. A player kept past its share
 // too long is let go here: its later frames find no player.
 bool EnetSession::State::Admit(ENetPeer* peer, NetPlayerId from, NetRelayFilter::Verdict verdict)
@@ -154,18 +198,17 @@ void EnetSession::State::LetGoUnintroduced()
     }
 }
 
-// New host: a player that has not come back in time is lost.
+// Host: a player that has not come back in time is lost.
 void EnetSession::State::LetGoLost()
 {
-    const auto now = Steady::now();
     for (auto at = awaited.begin(); at != awaited.end();)
     {
         const NetPlayerId id = at->first;
-        const bool due = at->second.until <= now;
+        const bool due = Due(at->second.until);
         ++at;
         if (due)
         {
-            DebugOutput((NameOf(id) + " did not come back after the host left: disconnected").c_str());
+            DebugOutput((NameOf(id) + " did not come back within the move's window: disconnected").c_str());
             RemovePlayer(id);
         }
     }
@@ -225,10 +268,27 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
         uint64_t key = 0;
         uint32_t id = 0;
         std::string name;
-        if (!in.U64(key) || !in.U32(id) || !in.Name(name) || waiting.erase(peer) == 0)
+        uint32_t movedAway = 0;
+        uint32_t left = 0;
+        if (!in.U64(key) || !in.U32(id) || !in.Name(name) || !in.U32(movedAway) || !in.U32(left) ||
+            waiting.erase(peer) == 0)
             return;
-        if (IsMemberComingBack(key, id))
+        if (key != secret || id == 0 || id == localId)
+            enet_peer_disconnect_later(peer, kNotOfSession);
+        else if (movedAway == localId)
+        {
+            // A player of this session moves away from this host: it steps down and takes part.
+            StepDown();
+            waiting[peer] = Now();
+            IncomingReceive(peer, data, size);
+        }
+        else if (IsMemberComingBack(key, id))
             TakeBack(peer, id, name);
+        else if (peers.count(id) != 0)
+            enet_peer_disconnect_later(peer, kClaimFailed);
+        else if (id <= lastId)
+            // Given up when its window ended, or it left.
+            enet_peer_disconnect_later(peer, kBackAfterWindow);
         else
         {
             // A newcomer: told why it could not join now, or to join as one.

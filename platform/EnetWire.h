@@ -17,8 +17,14 @@ namespace plat::enetwire
 
 // A newcomer asks for a place: its name.
 constexpr uint8_t kFrameJoin = 'J';
-// A player of the session comes back to the new host: the session's secret, its id, its name.
+// A player of the session in a host's move asks another copy for its place: the session's key,
+// its id, its name, the host it moves away from, and the time left to its deadline (ms).
 constexpr uint8_t kFrameRejoin = 'R';
+// Answers to a rejoin while the move goes on. Hold on: this copy still looks for the host too
+// (the time left to its deadline, ms); the link stays. The host is: the player named hosts, with
+// where it listens; the link ends (kToldHost).
+constexpr uint8_t kFrameHoldOn = 'H';
+constexpr uint8_t kFrameHostIs = 'I';
 // The host's list, to a newcomer or a player come back: see EnetSession::State::WelcomeFor.
 constexpr uint8_t kFrameWelcome = 'W';
 // A player joined: id, name, where it listens.
@@ -29,9 +35,22 @@ constexpr uint8_t kFrameApp = 'A';
 // The host opened or closed its door to newcomers.
 constexpr uint8_t kFrameDoor = 'K';
 
-// A disconnection's data beside the join refusals (NetJoinFailure): the host lets this player go.
-// Any other disconnection from the host, a leave or a time-out, is the host gone.
+// A disconnection's data beside the join refusals (NetJoinFailure). 0 is a time-out: silence,
+// which may end. The host let this player go for a flood (final).
 constexpr uint32_t kLetGo = 0x101;
+// The player left (Close): final at once.
+constexpr uint32_t kLeave = 0x102;
+// The host moves away from the copy that sends it: a player that has heard of the move, or a host
+// stepping down. Whoever hears it takes part in the move.
+constexpr uint32_t kMoved = 0x103;
+// Refusals of a rejoin during a move: the asker is not of this session (skip this id); the asker's
+// place was given up when its window ended (final); the claim to the seat failed (final); the
+// link ends after a kFrameHostIs; an ask no longer needed (the asker has its host).
+constexpr uint32_t kNotOfSession = 0x104;
+constexpr uint32_t kBackAfterWindow = 0x105;
+constexpr uint32_t kClaimFailed = 0x106;
+constexpr uint32_t kToldHost = 0x107;
+constexpr uint32_t kSettled = 0x108;
 
 constexpr char kDiscoveryQuery[4] = {'T', 'O', 'V', 'Q'};
 constexpr char kDiscoveryAnswer[4] = {'T', 'O', 'V', 'A'};
