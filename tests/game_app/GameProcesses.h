@@ -200,6 +200,18 @@ public:
     }
     // The code the process ended with by itself; -1 while it runs or after a signal.
     int ExitCode() const { return m_exitCode; }
+    // Freezes the process where it stands, as a copy that stops answering does (SIGSTOP); GoOn
+    // lets it run on (SIGCONT). A stopped process still dies by Kill.
+    void Stop()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGSTOP);
+    }
+    void GoOn()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGCONT);
+    }
     void Kill()
     {
         if (m_pid <= 0)
