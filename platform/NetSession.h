@@ -59,6 +59,8 @@ enum class NetJoinFailure
     Begun,
     // The host let a player go from this address for a flood, a short while ago.
     TurnedAway,
+    // None of the ports a joiner listens at was free on this computer.
+    NoPort,
 };
 
 struct NetMessage
