@@ -1,5 +1,7 @@
 #include "EnetSessionState.h"
 
+#include "NetAddressRule.h"
+
 #include <enet/enet.h>
 
 #include <arpa/inet.h>
@@ -249,6 +251,11 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
 
 bool EnetSession::Join(const std::string& address, const std::string& playerName)
 {
+    return Join(address, playerName, "");
+}
+
+bool EnetSession::Join(const std::string& address, const std::string& playerName, const std::string& bindAddress)
+{
     Close();
     State& s = *m_state;
     s.joinFailure = NetJoinFailure::NotFound;
@@ -260,10 +267,32 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
     target.port = port;
     // Every player listens, with room for the players, should it host after the host goes; the
     // host tells the others where (the address it sees, with no address translation between).
-    ENetAddress any{ENET_HOST_ANY, 0};
-    s.host = enet_host_create(&any, static_cast<size_t>(kMaxSessionPlayers - 1) + kRefusalPeers, 2, 0, 0);
+    const size_t places = static_cast<size_t>(kMaxSessionPlayers - 1) + kRefusalPeers;
+    if (!bindAddress.empty())
+    {
+        std::string bindHost;
+        uint16_t bindPort = 0;
+        ENetAddress bind{};
+        if (!SplitHostPort(bindAddress, bindHost, bindPort, 0) ||
+            enet_address_set_host_ip(&bind, bindHost.c_str()) != 0)
+            return false;
+        bind.port = bindPort;
+        s.host = enet_host_create(&bind, places, 2, 0, 0);
+    }
+    else
+        // At a port a player can know and open: the first free of a few above the session's.
+        for (const uint16_t listen : JoinerListenPorts(port))
+        {
+            ENetAddress any{ENET_HOST_ANY, listen};
+            if ((s.host = enet_host_create(&any, places, 2, 0, 0)) != nullptr)
+                break;
+        }
     if (s.host == nullptr)
+    {
+        if (bindAddress.empty())
+            s.joinFailure = NetJoinFailure::NoPort;
         return false;
+    }
     s.server = enet_host_connect(s.host, &target, 2, 0);
     if (s.server == nullptr)
     {

@@ -55,8 +55,11 @@ public:
     // address "HOST:PORT"; "" hosts on every interface at kDefaultPort; port 0 picks a free one.
     bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
               const std::string& playerName) override;
-    // address "HOST:PORT" or "HOST" (kDefaultPort).
+    // address "HOST:PORT" or "HOST" (kDefaultPort). The copy listens at the first free port of
+    // JoinerListenPorts, every interface (none free: NoPort).
     bool Join(const std::string& address, const std::string& playerName) override;
+    // Listening at bindAddress "HOST:PORT" instead (port 0: any free one), for tests.
+    bool Join(const std::string& address, const std::string& playerName, const std::string& bindAddress);
     NetJoinFailure GetJoinFailure() const override;
     // Returns at once; the closed session goes on sending what is queued (its leave among it)
     // on its own thread for up to a second, holding its port meanwhile.

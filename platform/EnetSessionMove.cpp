@@ -3,6 +3,7 @@
 #include "EnetSessionState.h"
 
 #include "DebugOutput.h"
+#include "NetAddressRule.h"
 
 #include <arpa/inet.h>
 
@@ -19,11 +20,6 @@ std::string AddressText(const ENetAddress& address)
     char ip[64] = {};
     enet_address_get_host_ip(&address, ip, sizeof(ip));
     return std::string(ip) + ":" + std::to_string(address.port);
-}
-
-bool IsLoopback(const ENetAddress& address)
-{
-    return (ntohl(address.host) >> 24) == 127;
 }
 
 } // namespace
@@ -109,8 +105,8 @@ void EnetSession::State::HandleEvent(const ENetEvent& event)
 // A player listed at a loopback address is on the computer of the host that listed it.
 ENetAddress EnetSession::State::Reached(ENetAddress listed) const
 {
-    if (server != nullptr && IsLoopback(listed) && !IsLoopback(server->address))
-        listed.host = server->address.host;
+    if (server != nullptr)
+        listed.host = ReachedAddress(listed.host, server->address.host);
     return listed;
 }
 
@@ -427,8 +423,7 @@ void EnetSession::State::AskReceive(NetPlayerId id, ENetPeer* peer, const uint8_
         // Never back to the host this copy moved away from.
         if (named != movedFrom && named != localId && named != id)
         {
-            if (IsLoopback(at) && !IsLoopback(peer->address))
-                at.host = peer->address.host;
+            at.host = ReachedAddress(at.host, peer->address.host);
             pointedTo = named;
             if (const auto other = asks.find(named); other == asks.end() || other->second.answer == Ask::Answer::Gone)
                 AskFor(named, at);
