@@ -1,14 +1,13 @@
 // The session's own frames over UDP, as a host and as a joining copy take them. Each input:
 //   byte 0: bit 0 the side: 0, a host with one seated player takes the frames from a connection
-//           of its own, which then ends its link as bits 1-2 say (silence, a leave, a move away
-//           from the host, a refusal's code); 1, a copy joins a hand-made host, which answers its
-//           join with the first frame and sends the rest once it is in (or once the answer was
-//           not taken);
+//           of its own; 1, a copy joins a hand-made host, which answers its join with the first
+//           frame and sends the rest once it is in (or once the answer was not taken). Bits 1-2:
+//           how that link ends (the host: silence, a leave, a move away from it, a refusal's code;
+//           the copy: let go, silence, a leave, a move away from its host);
 //   then records: a 16-bit little-endian length and that many bytes, one frame each.
-// Real sockets on 127.0.0.1, made afresh per input. The hand-made host ends by letting the copy
-// go, so that the copy never looks for a new host at an address a frame named: nothing is sent
-// off this computer. Whatever the frames say, the host keeps hosting and its seated player keeps
-// its seat and id, every name a session tells stays within its cap and printable, and every
+// Real sockets, made afresh per input, every one bound to 127.0.0.1: a move that looks for a
+// copy at an address a frame named cannot send off this computer. Whatever the frames say, the host keeps hosting and
+// its seated player keeps its seat and id, every name a session tells stays within its cap and printable, and every
 // message it hands on fits the session's limit.
 #include "EnetSession.h"
 #include "EnetWire.h"
@@ -189,8 +188,10 @@ private:
     bool m_joinAsked = false;
 };
 
-// How the connection's link ends: every code a host hears from a player.
-constexpr uint32_t kLinkEnds[] = {0, plat::enetwire::kLeave, plat::enetwire::kMoved, plat::enetwire::kNotOfSession};
+// How the link ends: the codes a host hears from a player, and a player from its host.
+constexpr uint32_t kHostHears[] = {0, plat::enetwire::kLeave, plat::enetwire::kMoved, plat::enetwire::kNotOfSession};
+constexpr uint32_t kCopyHears[] = {plat::enetwire::kLetGo, 0, plat::enetwire::kLeave, plat::enetwire::kMoved};
+constexpr const char* kLoopbackAnyPort = "127.0.0.1:0";
 
 // A host with one seated player takes the frames from a connection of its own.
 void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
@@ -198,7 +199,7 @@ void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
     plat::EnetSession host;
     plat::EnetSession seated;
     Check(host.Host("Fuzz", "127.0.0.1:0", 8, "Ann"));
-    Check(seated.Join(host.GetAddress(), "Bo"));
+    Check(seated.Join(host.GetAddress(), "Bo", kLoopbackAnyPort));
     const plat::NetPlayerId seatedId = seated.GetLocalId();
     std::string hostName;
     uint16_t port = 0;
@@ -213,7 +214,6 @@ void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
         Check(host.HasPlayer(seatedId) && seated.GetLocalId() == seatedId && seated.GetHostId() == 1);
         CheckNames(host);
         CheckNames(seated);
-        // A move that this starts asks only copies listed on 127.0.0.1.
         raw.Leave(linkEnd);
     }
     DrainMessages(host);
@@ -223,7 +223,7 @@ void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
 }
 
 // A copy joins a hand-made host that answers with the first frame and then sends the rest.
-void AsJoiner(const std::vector<std::vector<uint8_t>>& frames)
+void AsJoiner(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
 {
     RawEnd raw(1);
     Check(raw.Made());
@@ -233,7 +233,7 @@ void AsJoiner(const std::vector<std::vector<uint8_t>>& frames)
     std::thread joiner(
         [&]
         {
-            joined = copy.Join("127.0.0.1:" + std::to_string(raw.Port()), "Cy");
+            joined = copy.Join("127.0.0.1:" + std::to_string(raw.Port()), "Cy", kLoopbackAnyPort);
             finished = true;
         });
     raw.ServiceUntil([&] { return raw.JoinAsked() || finished.load(); }, kConnectBound);
@@ -259,8 +259,7 @@ void AsJoiner(const std::vector<std::vector<uint8_t>>& frames)
         CheckNames(copy);
         Check(copy.GetLocalId() == local);
     }
-    // Let go, the copy hosts alone rather than look for the listed players.
-    raw.Leave(plat::enetwire::kLetGo);
+    raw.Leave(linkEnd);
     DrainMessages(copy);
     copy.Close();
 }
@@ -278,8 +277,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::vector<std::vector<uint8_t>> frames = Frames(data, size);
     if ((data[0] & 1) == 0)
-        AsHost(frames, kLinkEnds[(data[0] >> 1) & 3]);
+        AsHost(frames, kHostHears[(data[0] >> 1) & 3]);
     else
-        AsJoiner(frames);
+        AsJoiner(frames, kCopyHears[(data[0] >> 1) & 3]);
     return 0;
 }
