@@ -4,8 +4,7 @@
 // host's relay filter holds back a flood at its source; joins from the address of a player it let
 // go are turned away for a while. Guaranteed messages travel reliably and in order, the rest as
 // they come. A player silent past the peer time-out is held for a move's window (below); a
-// connection that does not
-// join within 5 s is dropped, and a seat whose player has not introduced itself (the relay filter
+// connection that does not join within 5 s is dropped, and a seat whose player has not introduced itself (the relay filter
 // says) within 30 s is let go. These times, the shares and the turn-aways run on the session's
 // clock: real time unless a test gives another, since a game's clock may stand still while the
 // game waits. Refusals say why. Sessions answer discovery on a fixed port of the local network.
