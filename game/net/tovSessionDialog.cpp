@@ -100,9 +100,9 @@ void tovSessionDialog::SelectConnection(int32_t index)
     {
         m_ipLabel = "Local IP Address: ";
         // Each address with the port a host listens at, so that a joiner can type it whole.
-        const std::string port = ":" + std::to_string(plat::EnetSession::kDefaultPort);
+        const std::string port = std::to_string(plat::EnetSession::kDefaultPort);
         for (size_t k = 0; k < addresses.size(); ++k)
-            m_ipLabel += (k ? ", " : "") + addresses[k] + port;
+            m_ipLabel.append(k ? ", " : "").append(addresses[k]).append(1, ':').append(port);
     }
     Refresh();
 }
