@@ -239,6 +239,8 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
     s.localId = s.hostId = s.lastId = 1;
     s.welcomed = true;
     s.names[1] = playerName.substr(0, kMaxName);
+    s.token = NewSeatToken();
+    s.digests[1] = DigestOf(s.token);
     std::random_device random;
     s.secret = uint64_t(random()) << 32 ^ random();
     // Discovery is answered only where the host listens on every interface.

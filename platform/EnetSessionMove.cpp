@@ -40,6 +40,9 @@ void EnetSession::State::HandleEvent(const ENetEvent& event)
             PutName(frame, NameOf(localId));
             PutU32(frame, movedFrom);
             PutU32(frame, Due(moveUntil) ? 0 : moveUntil - Now());
+            PutBytes(frame, token);
+            PutU32(frame, lastId);
+            PutDigests(frame, digests);
             SendFrame(event.peer, frame, true);
             break;
         }
@@ -139,20 +142,30 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     uint8_t answers = 0;
     std::string session;
     if (!in.Name(name) || !in.Address(seen) || !in.U64(key) || !in.U32(last) || !in.U8(places) || !in.U8(door) ||
-        !in.U8(answers) || !in.Name(session) || (rejoining && id != localId))
+        !in.U8(answers) || !in.Name(session))
+        return false;
+    // The seat's token (a newcomer's) and every seat's digest, where the host gives them.
+    SeatToken given{};
+    std::map<NetPlayerId, SeatDigest> table;
+    if (!in.AtEnd() && (!in.Bytes(given) || !in.Digests(table)))
+        return false;
+    const bool seatedAnew = given != SeatToken{};
+    // Coming back, the welcome names this copy's own id, unless it seats the copy anew.
+    if (rejoining && id != localId && !seatedAnew)
         return false;
     listed[id] = name;
     at[id] = Reached(seen);
     if (rejoining)
     {
+        // A copy seated anew has a new id: its game reads GetLocalId again at NewHost.
         std::vector<NetMessage> news;
         for (const auto& [other, otherName] : names)
-            if (listed.count(other) == 0)
+            if (listed.count(other) == 0 && other != localId)
                 news.push_back({NetMessage::Kind::PlayerDestroyed, other, {}});
         for (const auto& [other, otherName] : listed)
-            if (names.count(other) == 0)
+            if (names.count(other) == 0 && other != id)
                 news.push_back({NetMessage::Kind::PlayerCreated, other, {}});
-        if (listed[id] != NameOf(id))
+        if (listed[id] != NameOf(localId))
             news.push_back({NetMessage::Kind::Renamed, id, {}});
         news.push_back({NetMessage::Kind::NewHost, hostPlayer, {}});
         Push(std::move(news));
@@ -163,6 +176,9 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     names = std::move(listed);
     where = std::move(at);
     localId = id;
+    if (seatedAnew)
+        token = given;
+    digests = std::move(table);
     hostId = hostPlayer;
     secret = key;
     lastId = std::max<NetPlayerId>(lastId, last);
@@ -201,9 +217,12 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
     case kFrameCreated:
     {
         ENetAddress seen{};
+        SeatDigest digest{};
         if (in.U32(id) && in.Name(name) && in.Address(seen) && id != localId &&
             (names.count(id) != 0 || names.size() < kMaxSessionPlayers))
         {
+            if (in.Bytes(digest))
+                digests[id] = digest;
             const bool added = names.count(id) == 0;
             names[id] = name;
             where[id] = Reached(seen);
@@ -273,20 +292,17 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
 {
     if ((data[0] != kFrameRejoin && data[0] != kFrameJoin) || waiting.erase(peer) == 0)
         return;
-    FrameReader in(data, size);
-    uint64_t key = 0;
-    uint32_t id = 0;
-    std::string name;
-    uint32_t from = 0;
-    uint32_t left = 0;
     if (data[0] == kFrameJoin)
     {
         // Nobody hosts a session here.
         enet_peer_disconnect_later(peer, static_cast<uint32_t>(NetJoinFailure::NotFound));
         return;
     }
-    const bool ofSession = in.U64(key) && in.U32(id) && in.Name(name) && in.U32(from) && in.U32(left) && welcomed &&
-                           key == secret && id != 0 && id != localId;
+    RejoinFrame rejoin;
+    const bool ofSession =
+        ReadRejoin(data, size, rejoin) && welcomed && rejoin.key == secret && rejoin.id != 0 && rejoin.id != localId;
+    const NetPlayerId id = rejoin.id;
+    const NetPlayerId from = rejoin.movedFrom;
     // A player of this list, or one welcomed just before the host went that this copy never heard of.
     const bool member = ofSession && (names.count(id) != 0 ||
                                       (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers)));
@@ -320,8 +336,8 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
             return;
         }
     }
-    early[peer] = {id, name};
-    HearDeadline(left);
+    HearDeadline(rejoin.leftMs);
+    early[peer] = std::move(rejoin);
     SendFrame(peer, HoldOnFrame(), true);
     // An asker with a lower id is alive and looks too: never passed over.
     if (id < localId && id != movedFrom)
@@ -541,12 +557,10 @@ void EnetSession::State::BecomeHost()
         if (id != localId)
             awaited[id].until = latestUntil;
     Push({NetMessage::Kind::NewHost, localId, {}});
-    for (const auto& [peer, player] : early)
-        if (IsMemberComingBack(secret, player.id))
-            TakeBack(peer, player.id, player.name);
-        else
-            enet_peer_disconnect_later(peer, kNotOfSession);
+    const auto asked = std::move(early);
     early.clear();
+    for (const auto& [peer, rejoin] : asked)
+        JudgeRejoin(peer, rejoin);
     // What this player said for a host that has gone goes to the players instead.
     for (const Held& held : outbox)
         if (held.to == kNetAllPlayers)
@@ -722,6 +736,8 @@ void EnetSession::State::Reset()
     localId = hostId = 0;
     lastId = 1;
     secret = 0;
+    token = {};
+    digests.clear();
     names.clear();
     where.clear();
     peers.clear();
