@@ -576,7 +576,10 @@ bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool gu
     std::vector<uint8_t> frame{kFrameApp};
     PutU32(frame, s.localId);
     PutU32(frame, to);
+    PutU32(frame, guaranteed ? ++s.sendNumber : 0);
     frame.insert(frame.end(), data, data + size);
+    if (guaranteed)
+        s.Remember(to, frame);
     if (s.rejoining)
     {
         // Guaranteed messages wait for the new host once this player is back. The others are not

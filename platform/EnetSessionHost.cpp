@@ -119,6 +119,45 @@ void EnetSession::State::RemovePlayer(NetPlayerId id)
     Push({NetMessage::Kind::PlayerDestroyed, id, {}});
 }
 
+// A message numbered by its sender: false the first time (0: unnumbered, never seen).
+bool EnetSession::State::Seen(NetPlayerId from, uint32_t number)
+{
+    if (number == 0)
+        return false;
+    uint32_t& last = seenNumber[from];
+    if (number <= last)
+        return true;
+    last = number;
+    return false;
+}
+
+// Keeps a guaranteed message sent, for M, within kHeldBytes.
+void EnetSession::State::Remember(NetPlayerId to, const std::vector<uint8_t>& frame)
+{
+    while (!sent.empty() && (Now() - sent.front().at > MoveWindow() || sentBytes + frame.size() > kHeldBytes))
+    {
+        sentBytes -= sent.front().frame.size();
+        sent.pop_front();
+    }
+    sent.push_back({Now(), frame, to});
+    sentBytes += frame.size();
+}
+
+// After a move, to whoever hosts (or, hosting, to the players): every guaranteed message this
+// copy sent in the last M, in order; who has seen one drops it.
+void EnetSession::State::SendRemembered()
+{
+    for (const Sent& message : sent)
+        if (Now() - message.at > MoveWindow())
+            continue;
+        else if (!hosting)
+            SendFrame(server, message.frame, true);
+        else if (message.to == kNetAllPlayers)
+            SendToPeers(message.frame, true, 0);
+        else
+            SendTo(message.to, message.frame, true);
+}
+
 // Host: a player's link fell silent. It keeps its seat for a move's window (the game hears of it only
 // if it is not back by then), since it may have frozen, or its host may be the one cut off.
 // Deliberately not told as gone at the time-out: a player lost for a moment has not left.
@@ -382,8 +421,9 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
     {
         uint32_t sender = 0;
         uint32_t to = 0;
+        uint32_t number = 0;
         // The sender is who the connection says, whatever the frame claims.
-        if (!in.U32(sender) || !in.U32(to))
+        if (!in.U32(sender) || !in.U32(to) || !in.U32(number))
             return;
         // Before anything is kept or relayed: a flood stops here.
         if (filter && !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), Now())))
@@ -391,8 +431,11 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
         std::vector<uint8_t> frame{kFrameApp};
         PutU32(frame, from);
         PutU32(frame, to);
+        PutU32(frame, number);
         frame.insert(frame.end(), in.Rest(), in.Rest() + in.RestSize());
-        if (to == kNetAllPlayers || to == localId)
+        // Sent again after a move, a message this host has seen is still relayed: a player that
+        // has not seen it may have lost it with the old host.
+        if ((to == kNetAllPlayers || to == localId) && !Seen(from, number))
             Push({NetMessage::Kind::App, from, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
         if (to == kNetAllPlayers)
             SendToPeers(frame, reliable, from);

@@ -155,6 +155,7 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
         return false;
     listed[id] = name;
     at[id] = Reached(seen);
+    const bool seatedAgain = rejoining;
     if (rejoining)
     {
         // A copy seated anew has a new id: its game reads GetLocalId again at NewHost.
@@ -187,9 +188,13 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     answersDiscovery = answers != 0;
     sessionName = session;
     welcomed = true;
-    // What this player said while it came back.
+    // What this player sent in the last M (its messages while it came back among them), then its
+    // other frames since.
+    if (seatedAgain)
+        SendRemembered();
     for (const Held& held : outbox)
-        SendFrame(server, held.frame, true);
+        if (held.frame[0] != kFrameApp)
+            SendFrame(server, held.frame, true);
     outbox.clear();
     outboxBytes = 0;
     return true;
@@ -209,7 +214,9 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
     case kFrameApp:
     {
         uint32_t to = 0;
-        if (!in.U32(id) || !in.U32(to) || (to != kNetAllPlayers && to != localId))
+        uint32_t number = 0;
+        if (!in.U32(id) || !in.U32(to) || !in.U32(number) || (to != kNetAllPlayers && to != localId) ||
+            Seen(id, number))
             return;
         Push({NetMessage::Kind::App, id, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
         break;
@@ -561,9 +568,12 @@ void EnetSession::State::BecomeHost()
     early.clear();
     for (const auto& [peer, rejoin] : asked)
         JudgeRejoin(peer, rejoin);
-    // What this player said for a host that has gone goes to the players instead.
+    // What this player sent in the last M goes to the players, then its other frames since.
+    SendRemembered();
     for (const Held& held : outbox)
-        if (held.to == kNetAllPlayers)
+        if (held.frame[0] == kFrameApp)
+            continue;
+        else if (held.to == kNetAllPlayers)
             SendToPeers(held.frame, true, 0);
         else
             SendTo(held.to, held.frame, true);
@@ -746,6 +756,10 @@ void EnetSession::State::Reset()
     early.clear();
     outbox.clear();
     outboxBytes = 0;
+    sent.clear();
+    sentBytes = 0;
+    sendNumber = 0;
+    seenNumber.clear();
     if (filter)
         filter->Forget(kNetAllPlayers);
     heldBack = 0;

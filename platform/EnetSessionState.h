@@ -111,6 +111,22 @@ struct EnetSession::State
     std::map<ENetPeer*, uint32_t> waiting;
     std::map<NetPlayerId, Awaited> awaited;
     std::map<ENetPeer*, Early> early;
+    // Guaranteed messages this copy sent in the last M, each with its number: sent again to whoever
+    // hosts after a move, since those sent to a host that had gone are lost. Every copy drops a
+    // message it has seen (numbers from one sender only rise).
+    struct Sent
+    {
+        uint32_t at = 0;
+        std::vector<uint8_t> frame;
+        NetPlayerId to = kNetAllPlayers;
+    };
+    std::deque<Sent> sent;
+    size_t sentBytes = 0;
+    uint32_t sendNumber = 0;
+    std::map<NetPlayerId, uint32_t> seenNumber;
+    bool Seen(NetPlayerId from, uint32_t number);
+    void Remember(NetPlayerId to, const std::vector<uint8_t>& frame);
+    void SendRemembered();
     // A player's messages for its new host while it comes back.
     std::deque<Held> outbox;
     size_t outboxBytes = 0;

@@ -34,6 +34,8 @@ constexpr uint8_t kFrameWelcome = 'W';
 constexpr uint8_t kFrameCreated = 'P';
 constexpr uint8_t kFrameDestroyed = 'D';
 constexpr uint8_t kFrameName = 'N';
+// A game's message: sender, addressee, the sender's number for it (guaranteed ones count from 1,
+// others 0), the bytes.
 constexpr uint8_t kFrameApp = 'A';
 // The host opened or closed its door to newcomers.
 constexpr uint8_t kFrameDoor = 'K';

@@ -288,6 +288,10 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         Claim,
         // At copy a, hosting, a connection claims a seat never given: refused at the shut door.
         NewSeat,
+        // Copy a sends every other a guaranteed line.
+        Say,
+        // Copy a names itself anew.
+        Rename,
     };
     struct Step
     {
@@ -369,6 +373,11 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
           {Do::Thaw, 2, 0}},
          1,
          kNone},
+        {"a line and a new name sent to a host that has gone, before the sender noticed",
+         4,
+         {{Do::Vanish, 0, 0}, {Do::Say, 2, 0}, {Do::Rename, 2, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
+         1,
+         kNone},
         {"another joiner frozen 1.5 time-outs",
          4,
          {{Do::Freeze, 2, 0}, {Do::Notice, 0, 2}, {Do::Advance, 0, 15}, {Do::NoticeAll, 2, 0}, {Do::Thaw, 2, 0}},
@@ -383,6 +392,7 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         ASSERT_TRUE(s.Open());
         std::vector<bool> dead(row.players, false);
         std::vector<bool> frozen(row.players, false);
+        std::vector<size_t> said;
         // Every live copy in a move has heard from every live copy it asked: only the clock moves it on.
         const auto settled = [&]
         {
@@ -426,6 +436,14 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
                 break;
             case Do::ShutDoor:
                 a.session->SetJoinable(false);
+                break;
+            case Do::Say:
+                ASSERT_TRUE(a.Send(plat::kNetAllPlayers, "line from " + a.name));
+                said.push_back(step.a);
+                break;
+            case Do::Rename:
+                a.name += "ski";
+                ASSERT_TRUE(a.session->SetPlayerName(a.name));
                 break;
             case Do::Claim:
                 EXPECT_EQ(RefusalAt(a.session->GetAddress(),
@@ -496,6 +514,20 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
             for (const Copy* other : members)
                 EXPECT_EQ(copy->Count(Kind::PlayerDestroyed, other->id), 0u) << other->name;
         }
+        for (const size_t sender : said)
+            for (Copy* copy : members)
+                if (copy != &s[sender])
+                {
+                    const std::string line = "line from " + s[sender].name.substr(0, s[sender].name.find("ski"));
+                    EXPECT_TRUE(WaitFor([&] { return copy->GotApp(s[sender].id, line); }, s.All())) << copy->name;
+                    EXPECT_EQ(std::count_if(copy->got.begin(), copy->got.end(),
+                                            [&](const plat::NetMessage& m) {
+                                                return m.kind == Kind::App && m.from == s[sender].id &&
+                                                       std::string(m.data.begin(), m.data.end()) == line;
+                                            }),
+                              1)
+                        << copy->name;
+                }
     }
 }
 
