@@ -156,12 +156,15 @@ struct Session
             all.push_back(copy.get());
         return all;
     }
-    bool Open()
+    // spread: each joiner listens at an address of its own, 127.0.0.2 up.
+    bool Open(bool spread = false)
     {
         if (!copies[0]->session->Host("Lake day", "127.0.0.1:0", 8, copies[0]->name))
             return false;
         for (size_t i = 1; i < copies.size(); ++i)
-            if (!copies[i]->session->Join(copies[0]->session->GetAddress(), copies[i]->name))
+            if (!(spread ? copies[i]->session->Join(copies[0]->session->GetAddress(), copies[i]->name,
+                                                    "127.0.0." + std::to_string(i + 1) + ":0")
+                         : copies[i]->session->Join(copies[0]->session->GetAddress(), copies[i]->name)))
                 return false;
         for (auto& copy : copies)
             copy->id = copy->session->GetLocalId();
@@ -308,6 +311,8 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         // The copy that hosts in the end, and one that ends alone (kNone: none).
         size_t host;
         size_t alone;
+        // The joiners listen at addresses of their own.
+        bool spread = false;
     } rows[] = {
         {"two lowest gone, 4 copies, the third-lowest first",
          4,
@@ -378,6 +383,12 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          {{Do::Vanish, 0, 0}, {Do::Say, 2, 0}, {Do::Rename, 2, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
          1,
          kNone},
+        {"the host gone, the others at 127.0.0.2 and 127.0.0.3",
+         3,
+         {{Do::Vanish, 0, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
+         1,
+         kNone,
+         true},
         {"another joiner frozen 1.5 time-outs",
          4,
          {{Do::Freeze, 2, 0}, {Do::Notice, 0, 2}, {Do::Advance, 0, 15}, {Do::NoticeAll, 2, 0}, {Do::Thaw, 2, 0}},
@@ -389,7 +400,7 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         SCOPED_TRACE(row.name);
         plat::ManualClock clock;
         Session s(row.players, kPatientTimeoutMs, &clock);
-        ASSERT_TRUE(s.Open());
+        ASSERT_TRUE(s.Open(row.spread));
         std::vector<bool> dead(row.players, false);
         std::vector<bool> frozen(row.players, false);
         std::vector<size_t> said;
