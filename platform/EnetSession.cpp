@@ -239,6 +239,8 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
     s.localId = s.hostId = s.lastId = 1;
     s.welcomed = true;
     s.names[1] = playerName.substr(0, kMaxName);
+    s.token = NewSeatToken();
+    s.digests[1] = DigestOf(s.token);
     std::random_device random;
     s.secret = uint64_t(random()) << 32 ^ random();
     // Discovery is answered only where the host listens on every interface.
@@ -574,7 +576,10 @@ bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool gu
     std::vector<uint8_t> frame{kFrameApp};
     PutU32(frame, s.localId);
     PutU32(frame, to);
+    PutU32(frame, guaranteed ? ++s.sendNumber : 0);
     frame.insert(frame.end(), data, data + size);
+    if (guaranteed)
+        s.Remember(to, frame);
     if (s.rejoining)
     {
         // Guaranteed messages wait for the new host once this player is back. The others are not

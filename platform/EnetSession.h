@@ -4,10 +4,10 @@
 // host's relay filter holds back a flood at its source; joins from the address of a player it let
 // go are turned away for a while. Guaranteed messages travel reliably and in order, the rest as
 // they come. A player silent past the peer time-out is held for a move's window (below); a
-// connection that does not join within 5 s is dropped, and a seat whose player has not introduced itself (the relay filter
-// says) within 30 s is let go. These times, the shares and the turn-aways run on the session's
-// clock: real time unless a test gives another, since a game's clock may stand still while the
-// game waits. Refusals say why. Sessions answer discovery on a fixed port of the local network.
+// connection that does not join within 5 s is dropped, and a seat whose player has not introduced itself (the relay
+// filter says) within 30 s is let go. These times, the shares and the turn-aways run on the session's clock: real time
+// unless a test gives another, since a game's clock may stand still while the game waits. Refusals say why. Sessions
+// answer discovery on a fixed port of the local network.
 //
 // The session keeps its players when its host goes. It stays a star, which keeps one filter at
 // one place and one link a player, and re-forms around a new host rather than becoming a mesh:
@@ -102,7 +102,7 @@ public:
     int64_t FramesHeldBack() const;
     // Host: seated players that have not introduced themselves yet (tests).
     int32_t SeatsNotIntroduced() const;
-    // The session's secret, which its players prove they belong with (tests).
+    // The session's key: who the session is, no proof of a seat (tests).
     uint64_t SecretForTests() const;
     // Tests: drops every datagram from "HOST:PORT" before the library sees it.
     bool DropDatagramsFromForTests(const std::string& address);

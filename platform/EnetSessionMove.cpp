@@ -40,6 +40,9 @@ void EnetSession::State::HandleEvent(const ENetEvent& event)
             PutName(frame, NameOf(localId));
             PutU32(frame, movedFrom);
             PutU32(frame, Due(moveUntil) ? 0 : moveUntil - Now());
+            PutBytes(frame, token);
+            PutU32(frame, lastId);
+            PutDigests(frame, digests);
             SendFrame(event.peer, frame, true);
             break;
         }
@@ -139,20 +142,31 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     uint8_t answers = 0;
     std::string session;
     if (!in.Name(name) || !in.Address(seen) || !in.U64(key) || !in.U32(last) || !in.U8(places) || !in.U8(door) ||
-        !in.U8(answers) || !in.Name(session) || (rejoining && id != localId))
+        !in.U8(answers) || !in.Name(session))
+        return false;
+    // The seat's token (a newcomer's) and every seat's digest, where the host gives them.
+    SeatToken given{};
+    std::map<NetPlayerId, SeatDigest> table;
+    if (!in.AtEnd() && (!in.Bytes(given) || !in.Digests(table)))
+        return false;
+    const bool seatedAnew = given != SeatToken{};
+    // Coming back, the welcome names this copy's own id, unless it seats the copy anew.
+    if (rejoining && id != localId && !seatedAnew)
         return false;
     listed[id] = name;
     at[id] = Reached(seen);
+    const bool seatedAgain = rejoining;
     if (rejoining)
     {
+        // A copy seated anew has a new id: its game reads GetLocalId again at NewHost.
         std::vector<NetMessage> news;
         for (const auto& [other, otherName] : names)
-            if (listed.count(other) == 0)
+            if (listed.count(other) == 0 && other != localId)
                 news.push_back({NetMessage::Kind::PlayerDestroyed, other, {}});
         for (const auto& [other, otherName] : listed)
-            if (names.count(other) == 0)
+            if (names.count(other) == 0 && other != id)
                 news.push_back({NetMessage::Kind::PlayerCreated, other, {}});
-        if (listed[id] != NameOf(id))
+        if (listed[id] != NameOf(localId))
             news.push_back({NetMessage::Kind::Renamed, id, {}});
         news.push_back({NetMessage::Kind::NewHost, hostPlayer, {}});
         Push(std::move(news));
@@ -163,6 +177,9 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     names = std::move(listed);
     where = std::move(at);
     localId = id;
+    if (seatedAnew)
+        token = given;
+    digests = std::move(table);
     hostId = hostPlayer;
     secret = key;
     lastId = std::max<NetPlayerId>(lastId, last);
@@ -171,9 +188,13 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     answersDiscovery = answers != 0;
     sessionName = session;
     welcomed = true;
-    // What this player said while it came back.
+    // What this player sent in the last M (its messages while it came back among them), then its
+    // other frames since.
+    if (seatedAgain)
+        SendRemembered();
     for (const Held& held : outbox)
-        SendFrame(server, held.frame, true);
+        if (held.frame[0] != kFrameApp)
+            SendFrame(server, held.frame, true);
     outbox.clear();
     outboxBytes = 0;
     return true;
@@ -193,7 +214,9 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
     case kFrameApp:
     {
         uint32_t to = 0;
-        if (!in.U32(id) || !in.U32(to) || (to != kNetAllPlayers && to != localId))
+        uint32_t number = 0;
+        if (!in.U32(id) || !in.U32(to) || !in.U32(number) || (to != kNetAllPlayers && to != localId) ||
+            Seen(id, number))
             return;
         Push({NetMessage::Kind::App, id, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
         break;
@@ -201,9 +224,12 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
     case kFrameCreated:
     {
         ENetAddress seen{};
+        SeatDigest digest{};
         if (in.U32(id) && in.Name(name) && in.Address(seen) && id != localId &&
             (names.count(id) != 0 || names.size() < kMaxSessionPlayers))
         {
+            if (in.Bytes(digest))
+                digests[id] = digest;
             const bool added = names.count(id) == 0;
             names[id] = name;
             where[id] = Reached(seen);
@@ -273,20 +299,17 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
 {
     if ((data[0] != kFrameRejoin && data[0] != kFrameJoin) || waiting.erase(peer) == 0)
         return;
-    FrameReader in(data, size);
-    uint64_t key = 0;
-    uint32_t id = 0;
-    std::string name;
-    uint32_t from = 0;
-    uint32_t left = 0;
     if (data[0] == kFrameJoin)
     {
         // Nobody hosts a session here.
         enet_peer_disconnect_later(peer, static_cast<uint32_t>(NetJoinFailure::NotFound));
         return;
     }
-    const bool ofSession = in.U64(key) && in.U32(id) && in.Name(name) && in.U32(from) && in.U32(left) && welcomed &&
-                           key == secret && id != 0 && id != localId;
+    RejoinFrame rejoin;
+    const bool ofSession =
+        ReadRejoin(data, size, rejoin) && welcomed && rejoin.key == secret && rejoin.id != 0 && rejoin.id != localId;
+    const NetPlayerId id = rejoin.id;
+    const NetPlayerId from = rejoin.movedFrom;
     // A player of this list, or one welcomed just before the host went that this copy never heard of.
     const bool member = ofSession && (names.count(id) != 0 ||
                                       (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers)));
@@ -320,8 +343,8 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
             return;
         }
     }
-    early[peer] = {id, name};
-    HearDeadline(left);
+    HearDeadline(rejoin.leftMs);
+    early[peer] = std::move(rejoin);
     SendFrame(peer, HoldOnFrame(), true);
     // An asker with a lower id is alive and looks too: never passed over.
     if (id < localId && id != movedFrom)
@@ -541,15 +564,16 @@ void EnetSession::State::BecomeHost()
         if (id != localId)
             awaited[id].until = latestUntil;
     Push({NetMessage::Kind::NewHost, localId, {}});
-    for (const auto& [peer, player] : early)
-        if (IsMemberComingBack(secret, player.id))
-            TakeBack(peer, player.id, player.name);
-        else
-            enet_peer_disconnect_later(peer, kNotOfSession);
+    const auto asked = std::move(early);
     early.clear();
-    // What this player said for a host that has gone goes to the players instead.
+    for (const auto& [peer, rejoin] : asked)
+        JudgeRejoin(peer, rejoin);
+    // What this player sent in the last M goes to the players, then its other frames since.
+    SendRemembered();
     for (const Held& held : outbox)
-        if (held.to == kNetAllPlayers)
+        if (held.frame[0] == kFrameApp)
+            continue;
+        else if (held.to == kNetAllPlayers)
             SendToPeers(held.frame, true, 0);
         else
             SendTo(held.to, held.frame, true);
@@ -722,6 +746,8 @@ void EnetSession::State::Reset()
     localId = hostId = 0;
     lastId = 1;
     secret = 0;
+    token = {};
+    digests.clear();
     names.clear();
     where.clear();
     peers.clear();
@@ -730,6 +756,10 @@ void EnetSession::State::Reset()
     early.clear();
     outbox.clear();
     outboxBytes = 0;
+    sent.clear();
+    sentBytes = 0;
+    sendNumber = 0;
+    seenNumber.clear();
     if (filter)
         filter->Forget(kNetAllPlayers);
     heldBack = 0;

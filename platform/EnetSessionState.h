@@ -45,11 +45,7 @@ struct EnetSession::State
     };
     // A player of the session that asked this copy for its place while this copy still looks for
     // the host: held (told to hold on) until this copy hosts or finds the host.
-    struct Early
-    {
-        NetPlayerId id = 0;
-        std::string name;
-    };
+    using Early = enetwire::RejoinFrame;
     // This copy's ask to another during a move, and what it answered.
     struct Ask
     {
@@ -96,7 +92,12 @@ struct EnetSession::State
     NetPlayerId hostId = 0;
     // The highest id the session has given, as this copy knows it.
     NetPlayerId lastId = 1;
+    // Who the session is (no proof: every player and every welcome has it).
     uint64_t secret = 0;
+    // This copy's seat's proof, and the digest of every seat it knows. Kept for players that have
+    // gone: a player back after its window is told so rather than taken for a newcomer.
+    SeatToken token{};
+    std::map<NetPlayerId, SeatDigest> digests;
     std::string sessionName;
     int32_t maxPlayers = 0;
     bool joinable = true;
@@ -110,6 +111,22 @@ struct EnetSession::State
     std::map<ENetPeer*, uint32_t> waiting;
     std::map<NetPlayerId, Awaited> awaited;
     std::map<ENetPeer*, Early> early;
+    // Guaranteed messages this copy sent in the last M, each with its number: sent again to whoever
+    // hosts after a move, since those sent to a host that had gone are lost. Every copy drops a
+    // message it has seen (numbers from one sender only rise).
+    struct Sent
+    {
+        uint32_t at = 0;
+        std::vector<uint8_t> frame;
+        NetPlayerId to = kNetAllPlayers;
+    };
+    std::deque<Sent> sent;
+    size_t sentBytes = 0;
+    uint32_t sendNumber = 0;
+    std::map<NetPlayerId, uint32_t> seenNumber;
+    bool Seen(NetPlayerId from, uint32_t number);
+    void Remember(NetPlayerId to, const std::vector<uint8_t>& frame);
+    void SendRemembered();
     // A player's messages for its new host while it comes back.
     std::deque<Held> outbox;
     size_t outboxBytes = 0;
@@ -149,7 +166,10 @@ struct EnetSession::State
     void SendToPeers(const std::vector<uint8_t>& frame, bool reliable, NetPlayerId except);
     bool SendTo(NetPlayerId id, const std::vector<uint8_t>& frame, bool reliable);
     void Owe(NetPlayerId id, const std::vector<uint8_t>& frame);
-    std::vector<uint8_t> WelcomeFor(NetPlayerId id, const std::string& name) const;
+    std::vector<uint8_t> WelcomeFor(NetPlayerId id, const std::string& name, const SeatToken* newToken) const;
+    void SeatNewcomer(ENetPeer* peer, const std::string& asked);
+    void JudgeRejoin(ENetPeer* peer, const enetwire::RejoinFrame& rejoin);
+    void HearLastId(NetPlayerId heard);
     std::vector<uint8_t> CreatedFrame(NetPlayerId id) const;
     void RemovePlayer(NetPlayerId id);
     void LoseToSilence(NetPlayerId id);
@@ -160,7 +180,6 @@ struct EnetSession::State
     void LetGoLost();
     void HostReceive(ENetPeer* peer, const uint8_t* data, size_t size, bool reliable);
     void TakeBack(ENetPeer* peer, NetPlayerId id, const std::string& name);
-    bool IsMemberComingBack(uint64_t key, NetPlayerId id) const;
     NetJoinFailure Refusal(const ENetPeer* peer) const;
     void DropSilentConnections();
     void OpenDiscovery();
