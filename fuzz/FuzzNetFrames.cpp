@@ -1,14 +1,17 @@
 // The session's own frames over UDP, as a host and as a joining copy take them. Each input:
 //   byte 0: bit 0 the side: 0, a host with one seated player takes the frames from a connection
-//           of its own; 1, a copy joins a hand-made host, which answers its join with the first
-//           frame and sends the rest once it is in (or once the answer was not taken). Bits 1-2:
-//           how that link ends (the host: silence, a leave, a move away from it, a refusal's code;
-//           the copy: let go, silence, a leave, a move away from its host);
+//           of its own, or with bit 3 set that seated player takes them at the port it listens
+//           at (as a copy asked in a move would); 1, a copy joins a hand-made host, which answers
+//           its join with the first frame and sends the rest once it is in (or once the answer
+//           was not taken). Bits 1-2: how that link ends (at the host or the seated player:
+//           silence, a leave, a move away from the host, a refusal's code; at the joining copy:
+//           let go, silence, a leave, a move away from its host);
 //   then records: a 16-bit little-endian length and that many bytes, one frame each.
 // Real sockets, made afresh per input, every one bound to 127.0.0.1: a move that looks for a
-// copy at an address a frame named cannot send off this computer. Whatever the frames say, the host keeps hosting and
-// its seated player keeps its seat and id, every name a session tells stays within its cap and printable, and every
-// message it hands on fits the session's limit.
+// copy at an address a frame named cannot send off this computer. Whatever the frames say, the
+// host keeps hosting and its seated player keeps its seat, id and host (a connection that does
+// not know the session's key moves nobody), every name a session tells stays within its cap and
+// printable, and every message it hands on fits the session's limit.
 #include "EnetSession.h"
 #include "EnetWire.h"
 
@@ -193,20 +196,31 @@ constexpr uint32_t kHostHears[] = {0, plat::enetwire::kLeave, plat::enetwire::kM
 constexpr uint32_t kCopyHears[] = {plat::enetwire::kLetGo, 0, plat::enetwire::kLeave, plat::enetwire::kMoved};
 constexpr const char* kLoopbackAnyPort = "127.0.0.1:0";
 
-// A host with one seated player takes the frames from a connection of its own.
-void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd)
+// A free port on 127.0.0.1 a moment ago, for a copy to listen at.
+uint16_t FreePort()
+{
+    const RawEnd probe(1);
+    return probe.Made() ? probe.Port() : 0;
+}
+
+// A host with one seated player; the frames come from a connection of its own to the host, or
+// to the seated player's own port.
+void AsHost(const std::vector<std::vector<uint8_t>>& frames, uint32_t linkEnd, bool atSeated)
 {
     plat::EnetSession host;
     plat::EnetSession seated;
     Check(host.Host("Fuzz", "127.0.0.1:0", 8, "Ann"));
-    Check(seated.Join(host.GetAddress(), "Bo", kLoopbackAnyPort));
+    const uint16_t seatedPort = atSeated ? FreePort() : 0;
+    // Another test may take the port meanwhile: no input then.
+    if (!seated.Join(host.GetAddress(), "Bo", "127.0.0.1:" + std::to_string(seatedPort)))
+        return;
     const plat::NetPlayerId seatedId = seated.GetLocalId();
     std::string hostName;
     uint16_t port = 0;
     Check(plat::SplitHostPort(host.GetAddress(), hostName, port, 0));
     {
         RawEnd raw(1);
-        Check(raw.Made() && raw.Connect(port));
+        Check(raw.Made() && raw.Connect(atSeated ? seatedPort : port));
         for (const std::vector<uint8_t>& frame : frames)
             raw.Send(frame);
         raw.ServiceUntil([&raw] { return raw.Delivered(); }, kDeliverBound);
@@ -277,7 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const std::vector<std::vector<uint8_t>> frames = Frames(data, size);
     if ((data[0] & 1) == 0)
-        AsHost(frames, kHostHears[(data[0] >> 1) & 3]);
+        AsHost(frames, kHostHears[(data[0] >> 1) & 3], (data[0] & 8) != 0);
     else
         AsJoiner(frames, kCopyHears[(data[0] >> 1) & 3]);
     return 0;
