@@ -130,7 +130,9 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     for (uint32_t i = 0; i < count && i < kMaxSessionPlayers; ++i)
     {
         uint32_t other = 0;
-        if (!in.U32(other) || !in.Name(name) || !in.Address(seen))
+        // Checked as any frame from a peer: no id 0, none twice, not the copy's own among the others.
+        if (!in.U32(other) || !in.Name(name) || !in.Address(seen) || other == 0 || other == id ||
+            listed.count(other) != 0)
             return false;
         listed[other] = name;
         at[other] = Reached(seen);
@@ -143,6 +145,10 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     std::string session;
     if (!in.Name(name) || !in.Address(seen) || !in.U64(key) || !in.U32(last) || !in.U8(places) || !in.U8(door) ||
         !in.U8(answers) || !in.Name(session))
+        return false;
+    // No id above the highest it says was given, and a host among the players.
+    if (id > last || (!listed.empty() && listed.rbegin()->first > last) ||
+        (hostPlayer != id && listed.count(hostPlayer) == 0))
         return false;
     // The seat's token (a newcomer's) and every seat's digest, where the host gives them.
     SeatToken given{};
@@ -208,8 +214,13 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
     switch (data[0])
     {
     case kFrameWelcome:
-        if (!welcomed)
-            TakeList(data, size);
+        // A welcome that cannot be ends the join at once, as finding no game.
+        if (!welcomed && !TakeList(data, size))
+        {
+            enet_peer_disconnect_now(server, static_cast<uint32_t>(NetJoinFailure::NotFound));
+            server = nullptr;
+            joinFailure = NetJoinFailure::NotFound;
+        }
         break;
     case kFrameApp:
     {
