@@ -1,5 +1,7 @@
 #include "EnetSessionState.h"
 
+#include "NetAddressRule.h"
+
 #include <enet/enet.h>
 
 #include <arpa/inet.h>
@@ -235,7 +237,10 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
     s.sessionName = sessionName;
     s.maxPlayers = players;
     s.localId = s.hostId = s.lastId = 1;
+    s.welcomed = true;
     s.names[1] = playerName.substr(0, kMaxName);
+    s.token = NewSeatToken();
+    s.digests[1] = DigestOf(s.token);
     std::random_device random;
     s.secret = uint64_t(random()) << 32 ^ random();
     // Discovery is answered only where the host listens on every interface.
@@ -248,6 +253,11 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
 
 bool EnetSession::Join(const std::string& address, const std::string& playerName)
 {
+    return Join(address, playerName, "");
+}
+
+bool EnetSession::Join(const std::string& address, const std::string& playerName, const std::string& bindAddress)
+{
     Close();
     State& s = *m_state;
     s.joinFailure = NetJoinFailure::NotFound;
@@ -259,10 +269,32 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
     target.port = port;
     // Every player listens, with room for the players, should it host after the host goes; the
     // host tells the others where (the address it sees, with no address translation between).
-    ENetAddress any{ENET_HOST_ANY, 0};
-    s.host = enet_host_create(&any, static_cast<size_t>(kMaxSessionPlayers - 1) + kRefusalPeers, 2, 0, 0);
+    const size_t places = static_cast<size_t>(kMaxSessionPlayers - 1) + kRefusalPeers;
+    if (!bindAddress.empty())
+    {
+        std::string bindHost;
+        uint16_t bindPort = 0;
+        ENetAddress bind{};
+        if (!SplitHostPort(bindAddress, bindHost, bindPort, 0) ||
+            enet_address_set_host_ip(&bind, bindHost.c_str()) != 0)
+            return false;
+        bind.port = bindPort;
+        s.host = enet_host_create(&bind, places, 2, 0, 0);
+    }
+    else
+        // At a port a player can know and open: the first free of a few above the session's.
+        for (const uint16_t listen : JoinerListenPorts(port))
+        {
+            ENetAddress any{ENET_HOST_ANY, listen};
+            if ((s.host = enet_host_create(&any, places, 2, 0, 0)) != nullptr)
+                break;
+        }
     if (s.host == nullptr)
+    {
+        if (bindAddress.empty())
+            s.joinFailure = NetJoinFailure::NoPort;
         return false;
+    }
     s.server = enet_host_connect(s.host, &target, 2, 0);
     if (s.server == nullptr)
     {
@@ -329,8 +361,13 @@ void EnetSession::Close()
             open.push_back(peer);
         for (const auto& [peer, player] : s.early)
             open.push_back(peer);
+        for (const auto& [id, ask] : s.asks)
+            if (ask.peer != nullptr)
+                open.push_back(ask.peer);
         // One closing at a time; the one before has had its second by now, or nearly.
         FinishClosing();
+        State::ForgetDropped(s.host);
+        s.host->intercept = nullptr;
         s.closing = std::thread(State::SendQueuedAndLeave, s.host, std::move(open));
         // Reset leaves the host to the closing thread.
         s.host = nullptr;
@@ -457,16 +494,92 @@ uint64_t EnetSession::SecretForTests() const
     return m_state->secret;
 }
 
+namespace
+{
+
+// The datagrams each host drops for tests, by sender.
+std::mutex g_droppedMutex;
+std::map<const ENetHost*, std::vector<ENetAddress>> g_dropped;
+
+int ENET_CALLBACK DropForTests(ENetHost* host, ENetEvent* /*event*/)
+{
+    std::lock_guard lock(g_droppedMutex);
+    const auto found = g_dropped.find(host);
+    if (found == g_dropped.end())
+        return 0;
+    for (const ENetAddress& from : found->second)
+        if (from.host == host->receivedAddress.host && from.port == host->receivedAddress.port)
+            return 1;
+    return 0;
+}
+
+} // namespace
+
+void EnetSession::State::ForgetDropped(const ENetHost* host)
+{
+    std::lock_guard lock(g_droppedMutex);
+    g_dropped.erase(host);
+}
+
+bool EnetSession::DropDatagramsFromForTests(const std::string& address)
+{
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    std::string hostName;
+    uint16_t port = 0;
+    ENetAddress from{};
+    if (s.host == nullptr || !SplitHostPort(address, hostName, port, kDefaultPort) ||
+        enet_address_set_host_ip(&from, hostName.c_str()) != 0)
+        return false;
+    from.port = port;
+    std::lock_guard dropped(g_droppedMutex);
+    g_dropped[s.host].push_back(from);
+    s.host->intercept = DropForTests;
+    return true;
+}
+
+void EnetSession::TakeForGoneForTests(NetPlayerId id)
+{
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->host != nullptr)
+        m_state->TakeForGone(id);
+}
+
+void EnetSession::FreezeForTests(bool frozen)
+{
+    m_state->frozen = frozen;
+}
+
+bool EnetSession::IsMovingForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->rejoining;
+}
+
+std::vector<NetPlayerId> EnetSession::UnansweredForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    std::vector<NetPlayerId> out;
+    for (const auto& [id, ask] : m_state->asks)
+        if (ask.answer == State::Ask::Answer::None)
+            out.push_back(id);
+    return out;
+}
+
 bool EnetSession::Send(NetPlayerId to, const uint8_t* data, size_t size, bool guaranteed)
 {
     State& s = *m_state;
     std::lock_guard lock(s.mutex);
-    if (s.host == nullptr || s.localId == 0 || size > kNetMaxMessage || (!s.hosting && s.server == nullptr))
+    if (s.host == nullptr || s.localId == 0 || size > kNetMaxMessage ||
+        (!s.hosting && !s.rejoining && s.server == nullptr))
         return false;
     std::vector<uint8_t> frame{kFrameApp};
     PutU32(frame, s.localId);
     PutU32(frame, to);
+    PutU32(frame, guaranteed ? ++s.sendNumber : 0);
     frame.insert(frame.end(), data, data + size);
+    if (guaranteed)
+        s.Remember(to, frame);
     if (s.rejoining)
     {
         // Guaranteed messages wait for the new host once this player is back. The others are not

@@ -3,25 +3,41 @@
 // accepts players and relays their messages, so every player talks only to the host, and the
 // host's relay filter holds back a flood at its source; joins from the address of a player it let
 // go are turned away for a while. Guaranteed messages travel reliably and in order, the rest as
-// they come. A player silent past the peer time-out is taken for gone; a connection that does not
-// join within 5 s is dropped, and a seat whose player has not introduced itself (the relay filter
-// says) within 30 s is let go. These times, the shares and the turn-aways run on the session's
-// clock: real time unless a test gives another, since a game's clock may stand still while the
-// game waits. Refusals say why. Sessions answer discovery on a fixed port of the local network.
+// they come. A player silent past the peer time-out is held for a move's window (below); a
+// connection that does not join within 5 s is dropped, and a seat whose player has not introduced itself (the relay
+// filter says) within 30 s is let go. These times, the shares and the turn-aways run on the session's clock: real time
+// unless a test gives another, since a game's clock may stand still while the game waits. Refusals say why. Sessions
+// answer discovery on a fixed port of the local network.
 //
 // The session keeps its players when its host goes. It stays a star, which keeps one filter at
 // one place and one link a player, and re-forms around a new host rather than becoming a mesh:
 // every copy listens on a port of its own, and the host gives every player, in the welcome and at
 // each join and leave, the list of players with where each listens, the highest id given so far,
-// the door's state and a secret of the session. When the host leaves or goes silent, every copy
-// drops it and names the lowest id left as host at one step (PlayerDestroyed, then NewHost); the
-// others connect to it and prove with the secret that they belong, keeping their ids and names.
-// The new host waits twice the time-out for them (copies notice a silent host each at its own
-// time-out) and lets go, as lost, whoever has not come back; it keeps the guaranteed messages
-// meant for them meanwhile, as each of them keeps its own for the new host. A player every copy
-// was told has left, a stranger, or a wrong secret is a newcomer. A player let go, or refused by
-// the new host, goes on alone as its own host. The old host's turn-aways are not carried over.
-// Times of the move are real time, as the peer time-out is.
+// the door's state and the session's key.
+//
+// A move is an agreement, a bully election without its rounds: a copy that finds its host gone
+// (silent, or left) asks every other player of its list at once, never the host it moves from,
+// and each answers: a welcome (it hosts), "hold on" with its own deadline (it looks too), "the
+// host is X" (the move it took part in is over), or "not of this session". A copy seated under the
+// host that the asker moves from takes part at once and tells its host, and a host that hears so,
+// or whose every link fell silent together, steps down: its players take part, and it comes back
+// as a player, never hosting its own move. A copy hosts once every copy it asked has answered or
+// is gone and no lower id said hold on; the lowest id among the copies that take part so hosts on
+// every copy, the others seated by it through the asks it holds. This shape, rather than each copy
+// naming the next host from its own list, lets copies that see different things at different
+// moments agree, and a copy that took its host for gone can never be told to wait for it.
+// One deadline, M (NetMoveWindowMs, twice the time-out), from a copy's first notice: a copy asked
+// that has not answered by it is gone, a lower id that held on is waited for to the latest deadline
+// heard (and a further M as a backstop), and a host awaits the others to the latest deadline it
+// heard of. An ask to a dead copy ends at the time-out, a try shorter than M: a move with every
+// copy answering lasts about one round trip after the last notice, one losing its next host too
+// about one time-out more; in all, one to two time-outs after the host's death, never past M from
+// the first notice but for copies frozen meanwhile.
+// A player lost to silence (host's side) keeps its seat for M and is told as gone only then; a
+// leave (Close) and a let-go for a flood are final at once. A copy goes on alone only on a final
+// refusal (let go, back after M, a failed claim, a newcomer with the door shut), or as a host
+// stepping down that nobody takes back within M. Its guaranteed messages meanwhile are kept for
+// whoever hosts. The move's deadlines run on the session's clock; the links' time-outs are real time.
 
 #include "NetSession.h"
 
@@ -55,8 +71,11 @@ public:
     // address "HOST:PORT"; "" hosts on every interface at kDefaultPort; port 0 picks a free one.
     bool Host(const std::string& sessionName, const std::string& address, int32_t maxPlayers,
               const std::string& playerName) override;
-    // address "HOST:PORT" or "HOST" (kDefaultPort).
+    // address "HOST:PORT" or "HOST" (kDefaultPort). The copy listens at the first free port of
+    // JoinerListenPorts, every interface (none free: NoPort).
     bool Join(const std::string& address, const std::string& playerName) override;
+    // Listening at bindAddress "HOST:PORT" instead (port 0: any free one), for tests.
+    bool Join(const std::string& address, const std::string& playerName, const std::string& bindAddress);
     NetJoinFailure GetJoinFailure() const override;
     // Returns at once; the closed session goes on sending what is queued (its leave among it)
     // on its own thread for up to a second, holding its port meanwhile.
@@ -83,8 +102,19 @@ public:
     int64_t FramesHeldBack() const;
     // Host: seated players that have not introduced themselves yet (tests).
     int32_t SeatsNotIntroduced() const;
-    // The session's secret, which its players prove they belong with (tests).
+    // The session's key: who the session is, no proof of a seat (tests).
     uint64_t SecretForTests() const;
+    // Tests: drops every datagram from "HOST:PORT" before the library sees it.
+    bool DropDatagramsFromForTests(const std::string& address);
+    // Tests: takes the link to the player (the host, a seated player, or one asked in a move) for
+    // gone now, as its time-out would, without a word to it.
+    void TakeForGoneForTests(NetPlayerId id);
+    // Tests: the service thread stands still (true) as a stopped program's would, or goes on.
+    void FreezeForTests(bool frozen);
+    // Tests: between noticing the host gone and hosting or being seated again.
+    bool IsMovingForTests() const;
+    // Tests: in a move, the players asked that have not answered yet.
+    std::vector<NetPlayerId> UnansweredForTests() const;
     // Waits until the last closed session has said its leave or given up (the destructor does).
     void FinishClosing();
 

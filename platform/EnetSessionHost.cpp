@@ -44,7 +44,7 @@ void EnetSession::State::Owe(NetPlayerId id, const std::vector<uint8_t>& frame)
     {
         // More than it could be given: it would come back to a game it no longer follows.
         wait.owed.clear();
-        wait.until = Steady::now();
+        wait.until = Now();
         return;
     }
     wait.owed.push_back(frame);
@@ -52,9 +52,12 @@ void EnetSession::State::Owe(NetPlayerId id, const std::vector<uint8_t>& frame)
 }
 
 // The list a newcomer or a player come back is given: its id, the host's, every other player
-// with where it listens, its own name and where it is seen to listen, then the session's secret,
-// the highest id given, the places, the door, whether the session answers discovery, and the session's name.
-std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::string& name) const
+// with where it listens, its own name and where it is seen to listen, then the session's key, the
+// highest id given, the places, the door, whether the session answers discovery, the session's
+// name, then the newcomer's seat token (zeros for a player come back, which has its own) and the
+// digest of every seat.
+std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::string& name,
+                                                    const SeatToken* newToken) const
 {
     std::vector<uint8_t> welcome{kFrameWelcome};
     PutU32(welcome, id);
@@ -77,6 +80,12 @@ std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::s
     welcome.push_back(joinable ? 1 : 0);
     welcome.push_back(answersDiscovery ? 1 : 0);
     PutName(welcome, sessionName);
+    PutBytes(welcome, newToken != nullptr ? *newToken : SeatToken{});
+    std::map<NetPlayerId, SeatDigest> listed;
+    for (const auto& [player, digest] : digests)
+        if (names.count(player) != 0)
+            listed[player] = digest;
+    PutDigests(welcome, listed);
     return welcome;
 }
 
@@ -87,6 +96,8 @@ std::vector<uint8_t> EnetSession::State::CreatedFrame(NetPlayerId id) const
     PutName(created, NameOf(id));
     const auto at = where.find(id);
     PutAddress(created, at != where.end() ? at->second : ENetAddress{});
+    const auto digest = digests.find(id);
+    PutBytes(created, digest != digests.end() ? digest->second : SeatDigest{});
     return created;
 }
 
@@ -106,6 +117,89 @@ void EnetSession::State::RemovePlayer(NetPlayerId id)
     PutU32(frame, id);
     SendToPeers(frame, true, 0);
     Push({NetMessage::Kind::PlayerDestroyed, id, {}});
+}
+
+// A message numbered by its sender: false the first time (0: unnumbered, never seen).
+bool EnetSession::State::Seen(NetPlayerId from, uint32_t number)
+{
+    if (number == 0)
+        return false;
+    uint32_t& last = seenNumber[from];
+    if (number <= last)
+        return true;
+    last = number;
+    return false;
+}
+
+// Keeps a guaranteed message sent, for M, within kHeldBytes.
+void EnetSession::State::Remember(NetPlayerId to, const std::vector<uint8_t>& frame)
+{
+    while (!sent.empty() && (Now() - sent.front().at > MoveWindow() || sentBytes + frame.size() > kHeldBytes))
+    {
+        sentBytes -= sent.front().frame.size();
+        sent.pop_front();
+    }
+    sent.push_back({Now(), frame, to});
+    sentBytes += frame.size();
+}
+
+// After a move, to whoever hosts (or, hosting, to the players): every guaranteed message this
+// copy sent in the last M, in order; who has seen one drops it.
+void EnetSession::State::SendRemembered()
+{
+    for (const Sent& message : sent)
+        if (Now() - message.at > MoveWindow())
+            continue;
+        else if (!hosting)
+            SendFrame(server, message.frame, true);
+        else if (message.to == kNetAllPlayers)
+            SendToPeers(message.frame, true, 0);
+        else
+            SendTo(message.to, message.frame, true);
+}
+
+// Host: a player's link fell silent. It keeps its seat for a move's window (the game hears of it only
+// if it is not back by then), since it may have frozen, or its host may be the one cut off.
+// Deliberately not told as gone at the time-out: a player lost for a moment has not left.
+void EnetSession::State::LoseToSilence(NetPlayerId id)
+{
+    if (id == 0 || peers.erase(id) == 0)
+        return;
+    Awaited& wait = awaited[id];
+    wait.until = Now() + MoveWindow();
+    wait.silent = true;
+    wait.silentAt = Now();
+    DebugOutput((NameOf(id) + " fell silent: awaited").c_str());
+    // Every link fell silent together: this copy is the one cut off, or it froze.
+    if (!peers.empty())
+        return;
+    const auto together = std::count_if(awaited.begin(), awaited.end(),
+                                        [this](const auto& other) {
+                                            return other.second.silent &&
+                                                   Now() - other.second.silentAt < static_cast<uint32_t>(timeoutMs);
+                                        });
+    if (together >= 2)
+        StepDown();
+}
+
+// Host: the session moves away from this copy (a player heard so, or every link fell silent): it
+// tells every player left to take part in the move, and comes back as a player itself.
+void EnetSession::State::StepDown()
+{
+    DebugOutput("The session moves away from this host: stepping down");
+    for (const auto& [id, peer] : peers)
+    {
+        peer->data = nullptr;
+        enet_peer_disconnect(peer, kMoved);
+    }
+    peers.clear();
+    awaited.clear();
+    unintroduced.clear();
+    hosting = false;
+    if (discovery != ENET_SOCKET_NULL)
+        enet_socket_destroy(discovery);
+    discovery = ENET_SOCKET_NULL;
+    StartMove(localId, false);
 }
 
 // Host: true when the filter lets the player's frame through. A player kept past its share
@@ -154,32 +248,99 @@ void EnetSession::State::LetGoUnintroduced()
     }
 }
 
-// New host: a player that has not come back in time is lost.
+// Host: a player that has not come back in time is lost.
 void EnetSession::State::LetGoLost()
 {
-    const auto now = Steady::now();
     for (auto at = awaited.begin(); at != awaited.end();)
     {
         const NetPlayerId id = at->first;
-        const bool due = at->second.until <= now;
+        const bool due = Due(at->second.until);
         ++at;
         if (due)
         {
-            DebugOutput((NameOf(id) + " did not come back after the host left: disconnected").c_str());
+            DebugOutput((NameOf(id) + " did not come back within the move's window: disconnected").c_str());
             RemovePlayer(id);
         }
     }
 }
 
-// A player of this session: it knows the secret, and either this host awaits it, or its id is
-// one given after the last this copy heard of (its news died with the old host). One every copy
-// was told has left is awaited by nobody and has an id this copy has heard of.
-bool EnetSession::State::IsMemberComingBack(uint64_t key, NetPlayerId id) const
+// The highest id another copy has heard of: ids are never given twice. A frame naming an id far
+// above every id this copy knows is bounded, so that it cannot use the ids up.
+void EnetSession::State::HearLastId(NetPlayerId heard)
 {
-    if (key != secret || id == 0 || id == localId || peers.count(id) != 0)
-        return false;
-    return awaited.count(id) != 0 || (id > lastId && id - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers) &&
-                                      names.count(id) == 0 && static_cast<int32_t>(names.size()) < maxPlayers);
+    if (heard > lastId && heard - lastId <= static_cast<NetPlayerId>(kMaxSessionPlayers))
+        lastId = heard;
+}
+
+// Host: a newcomer gets the next id, a name of its own and a seat token that only it learns.
+void EnetSession::State::SeatNewcomer(ENetPeer* peer, const std::string& asked)
+{
+    const std::string name = UniquePlayerName(asked, NamesBut(names, 0));
+    const NetPlayerId id = ++lastId;
+    const SeatToken seat = NewSeatToken();
+    digests[id] = DigestOf(seat);
+    peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
+    where[id] = peer->address;
+    names[id] = name;
+    SendFrame(peer, WelcomeFor(id, name, &seat), true);
+    peers[id] = peer;
+    SendToPeers(CreatedFrame(id), true, id);
+    unintroduced[id] = Now();
+    Push({NetMessage::Kind::PlayerCreated, id, {}});
+}
+
+// Host: a copy asks for its seat back. Only the seat's holder proves it: the digest of its token
+// must be one this host holds (its own table, and those of the copies it has seated), never one the
+// claimer alone names. A failed claim never unseats the holder. A copy whose seat no seated copy
+// knows (welcomed just before the host went, its join lost with the host) is a newcomer.
+void EnetSession::State::JudgeRejoin(ENetPeer* peer, const RejoinFrame& rejoin)
+{
+    if (rejoin.key != secret || rejoin.id == 0 || rejoin.id == localId)
+    {
+        enet_peer_disconnect_later(peer, kNotOfSession);
+        return;
+    }
+    HearLastId(rejoin.lastId);
+    HearLastId(rejoin.id);
+    const auto held = digests.find(rejoin.id);
+    if (held == digests.end())
+    {
+        const NetJoinFailure refusal = Refusal(peer);
+        if (refusal != NetJoinFailure::None)
+        {
+            enet_peer_disconnect_later(peer, static_cast<uint32_t>(refusal));
+            return;
+        }
+        // Whoever listed it under its old id drops that id before it is seated anew.
+        if (names.count(rejoin.id) != 0)
+            RemovePlayer(rejoin.id);
+        SeatNewcomer(peer, rejoin.name);
+        return;
+    }
+    if (!SameDigest(DigestOf(rejoin.token), held->second))
+    {
+        DebugOutput(("A claim to seat " + std::to_string(rejoin.id) + " failed: refused").c_str());
+        enet_peer_disconnect_later(peer, kClaimFailed);
+        return;
+    }
+    if (const auto seat = peers.find(rejoin.id); seat != peers.end())
+    {
+        // The holder itself on a new link, its old one not yet timed out here: the new one stands.
+        seat->second->data = nullptr;
+        enet_peer_reset(seat->second);
+        peers.erase(seat);
+        awaited[rejoin.id].until = Now();
+    }
+    if (awaited.count(rejoin.id) == 0)
+    {
+        // Given up when its window ended, or it left.
+        enet_peer_disconnect_later(peer, kBackAfterWindow);
+        return;
+    }
+    // The seats this copy knows count from now on.
+    for (const auto& [id, digest] : rejoin.digests)
+        digests.emplace(id, digest);
+    TakeBack(peer, rejoin.id, rejoin.name);
 }
 
 // New host: a player of the session is back, with its id and name; it is given the list as it
@@ -189,17 +350,17 @@ void EnetSession::State::TakeBack(ENetPeer* peer, NetPlayerId id, const std::str
     peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
     peers[id] = peer;
     where[id] = peer->address;
-    const bool known = names.count(id) != 0;
-    if (!known)
+    // The name it comes back with stands (a rename may have died with the old host), made unique
+    // here as a rename is.
+    const std::string before = NameOf(id);
+    names[id] = UniquePlayerName(name, NamesBut(names, id));
+    SendFrame(peer, WelcomeFor(id, names[id], nullptr), true);
+    if (names[id] != before)
     {
-        names[id] = UniquePlayerName(name, NamesBut(names, 0));
-        lastId = id;
-    }
-    SendFrame(peer, WelcomeFor(id, names[id]), true);
-    if (!known)
-    {
-        SendToPeers(CreatedFrame(id), true, id);
-        Push({NetMessage::Kind::PlayerCreated, id, {}});
+        std::vector<uint8_t> frame{kFrameName};
+        PutU32(frame, id);
+        PutName(frame, names[id]);
+        SendToPeers(frame, true, id);
     }
     if (const auto wait = awaited.find(id); wait != awaited.end())
     {
@@ -222,20 +383,21 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
     const NetPlayerId from = static_cast<NetPlayerId>(reinterpret_cast<uintptr_t>(peer->data));
     if (data[0] == kFrameRejoin && from == 0)
     {
-        uint64_t key = 0;
-        uint32_t id = 0;
-        std::string name;
-        if (!in.U64(key) || !in.U32(id) || !in.Name(name) || waiting.erase(peer) == 0)
+        RejoinFrame rejoin;
+        if (!ReadRejoin(data, size, rejoin) || waiting.erase(peer) == 0)
             return;
-        if (IsMemberComingBack(key, id))
-            TakeBack(peer, id, name);
-        else
+        const auto held = digests.find(rejoin.id);
+        if (rejoin.key == secret && rejoin.movedFrom == localId && held != digests.end() && rejoin.id != localId &&
+            SameDigest(DigestOf(rejoin.token), held->second))
         {
-            // A newcomer: told why it could not join now, or to join as one.
-            const NetJoinFailure refusal = Refusal(peer);
-            enet_peer_disconnect_later(
-                peer, static_cast<uint32_t>(refusal == NetJoinFailure::None ? NetJoinFailure::NotFound : refusal));
+            // A player of this session (it proves its seat) moves away from this host: it steps
+            // down and takes part.
+            StepDown();
+            waiting[peer] = Now();
+            IncomingReceive(peer, data, size);
         }
+        else
+            JudgeRejoin(peer, rejoin);
         return;
     }
     if (data[0] == kFrameJoin && from == 0)
@@ -250,16 +412,7 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
             enet_peer_disconnect_later(peer, static_cast<uint32_t>(refusal));
             return;
         }
-        name = UniquePlayerName(name, NamesBut(names, 0));
-        const NetPlayerId id = ++lastId;
-        peer->data = reinterpret_cast<void*>(static_cast<uintptr_t>(id));
-        where[id] = peer->address;
-        SendFrame(peer, WelcomeFor(id, name), true);
-        peers[id] = peer;
-        names[id] = name;
-        SendToPeers(CreatedFrame(id), true, id);
-        unintroduced[id] = Now();
-        Push({NetMessage::Kind::PlayerCreated, id, {}});
+        SeatNewcomer(peer, name);
         return;
     }
     if (from == 0)
@@ -268,8 +421,9 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
     {
         uint32_t sender = 0;
         uint32_t to = 0;
+        uint32_t number = 0;
         // The sender is who the connection says, whatever the frame claims.
-        if (!in.U32(sender) || !in.U32(to))
+        if (!in.U32(sender) || !in.U32(to) || !in.U32(number))
             return;
         // Before anything is kept or relayed: a flood stops here.
         if (filter && !Admit(peer, from, filter->TakeMessage(from, NameOf(from), in.Rest(), in.RestSize(), Now())))
@@ -277,8 +431,11 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
         std::vector<uint8_t> frame{kFrameApp};
         PutU32(frame, from);
         PutU32(frame, to);
+        PutU32(frame, number);
         frame.insert(frame.end(), in.Rest(), in.Rest() + in.RestSize());
-        if (to == kNetAllPlayers || to == localId)
+        // Sent again after a move, a message this host has seen is still relayed: a player that
+        // has not seen it may have lost it with the old host.
+        if ((to == kNetAllPlayers || to == localId) && !Seen(from, number))
             Push({NetMessage::Kind::App, from, std::vector<uint8_t>(in.Rest(), in.Rest() + in.RestSize())});
         if (to == kNetAllPlayers)
             SendToPeers(frame, reliable, from);

@@ -32,20 +32,36 @@ struct EnetSession::State
         NetPlayerId to = kNetAllPlayers;
         std::vector<uint8_t> frame;
     };
-    // New host: a player of the session that has not come back yet, and what it is owed.
+    // Host: a player of the session that has not come back yet (lost to silence, or not back after
+    // a move), and what it is owed; past `until` (the session's tick) it is told as gone.
     struct Awaited
     {
-        Steady::time_point until;
+        uint32_t until = 0;
+        // When its link fell silent here (0: it never had one with this host).
+        uint32_t silentAt = 0;
+        bool silent = false;
         std::deque<std::vector<uint8_t>> owed;
         size_t owedBytes = 0;
     };
-    // A copy that will host next, before it has noticed the host gone: a player come back early.
-    struct Early
+    // A player of the session that asked this copy for its place while this copy still looks for
+    // the host: held (told to hold on) until this copy hosts or finds the host.
+    using Early = enetwire::RejoinFrame;
+    // This copy's ask to another during a move, and what it answered.
+    struct Ask
     {
-        NetPlayerId id = 0;
-        std::string name;
-        Steady::time_point until;
+        enum class Answer
+        {
+            None,
+            HoldOn,
+            Gone,
+        };
+        ENetPeer* peer = nullptr;
+        Answer answer = Answer::None;
+        Steady::time_point since;
+        int tries = 0;
     };
+    // How many times an ask that ended early goes again.
+    static constexpr int kAskTries = 3;
 
     // What a new host keeps for one player, and a player for its new host, while the host moves;
     // past it the player is let go (the host's side) or the message refused (the player's).
@@ -60,14 +76,28 @@ struct EnetSession::State
     ENetSocket discovery = ENET_SOCKET_NULL;
     bool hosting = false;
     bool welcomed = false;
-    // A player between noticing its host gone and the new host's welcome back.
+    // A player between noticing its host gone and hosting, or the new host's welcome back.
     bool rejoining = false;
-    Steady::time_point rejoinUntil;
+    // The host this move is away from; this copy's own deadline, and the latest it has heard of
+    // (ticks of the session's clock).
+    NetPlayerId movedFrom = 0;
+    uint32_t moveUntil = 0;
+    uint32_t latestUntil = 0;
+    // Whom this copy asked during the move, and the player a copy said hosts (0: none).
+    std::map<NetPlayerId, Ask> asks;
+    NetPlayerId pointedTo = 0;
+    // Tests: the service thread stands still while set.
+    std::atomic<bool> frozen{false};
     NetPlayerId localId = 0;
     NetPlayerId hostId = 0;
     // The highest id the session has given, as this copy knows it.
     NetPlayerId lastId = 1;
+    // Who the session is (no proof: every player and every welcome has it).
     uint64_t secret = 0;
+    // This copy's seat's proof, and the digest of every seat it knows. Kept for players that have
+    // gone: a player back after its window is told so rather than taken for a newcomer.
+    SeatToken token{};
+    std::map<NetPlayerId, SeatDigest> digests;
     std::string sessionName;
     int32_t maxPlayers = 0;
     bool joinable = true;
@@ -81,6 +111,22 @@ struct EnetSession::State
     std::map<ENetPeer*, uint32_t> waiting;
     std::map<NetPlayerId, Awaited> awaited;
     std::map<ENetPeer*, Early> early;
+    // Guaranteed messages this copy sent in the last M, each with its number: sent again to whoever
+    // hosts after a move, since those sent to a host that had gone are lost. Every copy drops a
+    // message it has seen (numbers from one sender only rise).
+    struct Sent
+    {
+        uint32_t at = 0;
+        std::vector<uint8_t> frame;
+        NetPlayerId to = kNetAllPlayers;
+    };
+    std::deque<Sent> sent;
+    size_t sentBytes = 0;
+    uint32_t sendNumber = 0;
+    std::map<NetPlayerId, uint32_t> seenNumber;
+    bool Seen(NetPlayerId from, uint32_t number);
+    void Remember(NetPlayerId to, const std::vector<uint8_t>& frame);
+    void SendRemembered();
     // A player's messages for its new host while it comes back.
     std::deque<Held> outbox;
     size_t outboxBytes = 0;
@@ -103,9 +149,10 @@ struct EnetSession::State
     bool woken = false;
 
     uint32_t Now() const { return clock->TickMs(); }
-    // How long a new host waits for a player to come back: copies notice a vanished host each at
-    // its own time-out, up to one apart, and then connect.
-    std::chrono::milliseconds MoveWait() const { return std::chrono::milliseconds(2 * int64_t(timeoutMs)); }
+    // The window of a move, M, in ticks.
+    uint32_t MoveWindow() const { return static_cast<uint32_t>(NetMoveWindowMs(timeoutMs)); }
+    // The tick has come (ticks compared by unsigned difference).
+    bool Due(uint32_t tick) const { return static_cast<int32_t>(Now() - tick) >= 0; }
 
     void Push(std::vector<NetMessage> messages);
     void Push(NetMessage message) { Push(std::vector<NetMessage>{std::move(message)}); }
@@ -119,16 +166,20 @@ struct EnetSession::State
     void SendToPeers(const std::vector<uint8_t>& frame, bool reliable, NetPlayerId except);
     bool SendTo(NetPlayerId id, const std::vector<uint8_t>& frame, bool reliable);
     void Owe(NetPlayerId id, const std::vector<uint8_t>& frame);
-    std::vector<uint8_t> WelcomeFor(NetPlayerId id, const std::string& name) const;
+    std::vector<uint8_t> WelcomeFor(NetPlayerId id, const std::string& name, const SeatToken* newToken) const;
+    void SeatNewcomer(ENetPeer* peer, const std::string& asked);
+    void JudgeRejoin(ENetPeer* peer, const enetwire::RejoinFrame& rejoin);
+    void HearLastId(NetPlayerId heard);
     std::vector<uint8_t> CreatedFrame(NetPlayerId id) const;
     void RemovePlayer(NetPlayerId id);
+    void LoseToSilence(NetPlayerId id);
+    void StepDown();
     bool Admit(ENetPeer* peer, NetPlayerId from, NetRelayFilter::Verdict verdict);
     void LetGo(ENetPeer* peer, NetPlayerId id);
     void LetGoUnintroduced();
     void LetGoLost();
     void HostReceive(ENetPeer* peer, const uint8_t* data, size_t size, bool reliable);
     void TakeBack(ENetPeer* peer, NetPlayerId id, const std::string& name);
-    bool IsMemberComingBack(uint64_t key, NetPlayerId id) const;
     NetJoinFailure Refusal(const ENetPeer* peer) const;
     void DropSilentConnections();
     void OpenDiscovery();
@@ -137,16 +188,24 @@ struct EnetSession::State
     // EnetSessionMove.cpp
     void HandleEvent(const ENetEvent& event);
     void ClientReceive(const uint8_t* data, size_t size);
-    void TakeList(const uint8_t* data, size_t size);
+    bool TakeList(const uint8_t* data, size_t size);
     ENetAddress Reached(ENetAddress listed) const;
     void IncomingReceive(ENetPeer* peer, const uint8_t* data, size_t size);
-    NetPlayerId NextHost() const;
-    void HostGone();
+    void StartMove(NetPlayerId from, bool left);
+    void AskFor(NetPlayerId id, const ENetAddress& at);
+    void AskReceive(NetPlayerId id, ENetPeer* peer, const uint8_t* data, size_t size);
+    void AskLost(NetPlayerId id, uint32_t data);
+    void Decide();
+    void EndAsks(NetPlayerId except);
+    void HearDeadline(uint32_t leftMs);
+    std::vector<uint8_t> HoldOnFrame() const;
+    NetPlayerId AskedBy(const ENetPeer* peer) const;
     void BecomeHost();
-    bool ComeBackTo(NetPlayerId next);
     void GoAlone();
     void RefuseEarly(NetPlayerId id);
     void CheckMoveTimes();
+    void TakeForGone(NetPlayerId id);
+    static void ForgetDropped(const ENetHost* host);
     static void SendQueuedAndLeave(ENetHost* host, const std::vector<ENetPeer*>& open);
     template <class Done> bool ServiceUntil(Done done, int32_t ms)
     {

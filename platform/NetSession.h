@@ -59,6 +59,8 @@ enum class NetJoinFailure
     Begun,
     // The host let a player go from this address for a flood, a short while ago.
     TurnedAway,
+    // None of the ports a joiner listens at was free on this computer.
+    NoPort,
 };
 
 struct NetMessage
@@ -69,9 +71,9 @@ struct NetMessage
         // System messages: id names the player.
         PlayerCreated,
         PlayerDestroyed,
-        // The session's host left and the player `from` hosts it now. Every player left hears it,
-        // queued right behind the old host's PlayerDestroyed, and GetHostId names `from` from then
-        // on; each player keeps its id and name.
+        // The session's host went and the player `from` hosts it now; GetHostId names `from` from
+        // then on, and each player keeps its id and name. A host that left is destroyed before it;
+        // one lost to silence stays a player until the move's window ends, told destroyed then.
         NewHost,
         // The host named this end's own player anew (the name asked for was taken).
         Renamed,

@@ -107,7 +107,7 @@ bool tovDirectPlay::JoinSession(const std::string& address)
     {
         const plat::NetJoinFailure failure = m_transport->GetJoinFailure();
         m_joinRefused = failure == plat::NetJoinFailure::Full || failure == plat::NetJoinFailure::Begun ||
-                        failure == plat::NetJoinFailure::TurnedAway;
+                        failure == plat::NetJoinFailure::TurnedAway || failure == plat::NetJoinFailure::NoPort;
         switch (failure)
         {
         case plat::NetJoinFailure::Full:
@@ -118,6 +118,9 @@ bool tovDirectPlay::JoinSession(const std::string& address)
             break;
         case plat::NetJoinFailure::TurnedAway:
             m_joinFailure = "The host turned this player away for a while.";
+            break;
+        case plat::NetJoinFailure::NoPort:
+            m_joinFailure = "No free port was found to play from.";
             break;
         default:
             m_joinFailure = "No game was found at " + address + ".";

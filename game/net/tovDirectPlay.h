@@ -111,7 +111,8 @@ public:
     // False when the join failed; GetJoinFailure then says why, for the player.
     bool JoinSession(const std::string& address);
     const std::string& GetJoinFailure() const { return m_joinFailure; }
-    // The last join failed because a host answered no (full, begun, turned away).
+    // The last join failed for a reason the player can act on: a host answered no (full, begun,
+    // turned away), or no port here was free to play from.
     bool WasJoinRefused() const { return m_joinRefused; }
     void SetLocalName(const std::string& name);
     std::string GetLocalName() const;

@@ -1,5 +1,6 @@
 #include "tovSessionDialog.h"
 
+#include "EnetSession.h"
 #include "GccWarnings.h"
 #include "tovUserProfile.h"
 
@@ -98,8 +99,10 @@ void tovSessionDialog::SelectConnection(int32_t index)
     if (!addresses.empty())
     {
         m_ipLabel = "Local IP Address: ";
+        // Each address with the port a host listens at, so that a joiner can type it whole.
+        const std::string port = std::to_string(plat::EnetSession::kDefaultPort);
         for (size_t k = 0; k < addresses.size(); ++k)
-            m_ipLabel += (k ? ", " : "") + addresses[k];
+            m_ipLabel.append(k ? ", " : "").append(addresses[k]).append(1, ':').append(port);
     }
     Refresh();
 }

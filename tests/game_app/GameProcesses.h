@@ -57,18 +57,21 @@ inline int BindLoopback(uint16_t& port)
     return fd;
 }
 
-// A UDP port on 127.0.0.1 for one scenario's copies, its own until the lease ends. It lies below
-// the kernel's ephemeral range, so no socket bound to port 0 (a joiner's, or another test's) is
-// given it while the host starts; a lock file per port keeps scenarios running side by side apart,
-// and goes with its lease. `first`, when not 0, is the first port tried.
+// A UDP port P on 127.0.0.1 for one scenario's copies, with P+1 to P+9 where its joiners listen,
+// all its own until the lease ends. They lie below the kernel's ephemeral range, so no socket
+// bound to port 0 (another test's) is given one while the copies start; a lock file per port keeps
+// scenarios running side by side apart, and goes with its lease. `first`, when not 0, is the first
+// port tried.
 class LoopbackPortLease
 {
 public:
+    static constexpr int kSpan = 10;
+
     explicit LoopbackPortLease(uint16_t first = 0)
     {
         int ephemeralLow = 32768;
         std::ifstream("/proc/sys/net/ipv4/ip_local_port_range") >> ephemeralLow;
-        const int count = std::min(ephemeralLow, 65536) - kLowest;
+        const int count = std::min(ephemeralLow, 65536) - kSpan + 1 - kLowest;
         if (count < 1000)
         {
             // No room below the ephemeral range: any free port, as the kernel gives one.
@@ -84,33 +87,10 @@ public:
                               ? first - kLowest
                               : static_cast<int>(std::random_device()() % static_cast<unsigned>(count));
         for (int i = 0; i < count && m_port == 0; ++i)
-        {
-            auto port = static_cast<uint16_t>(kLowest + (start + i) % count);
-            const std::string path = LockPath(port);
-            const int lock = LockFile(path);
-            if (lock < 0)
-                continue;
-            if (const int fd = BindLoopback(port); fd >= 0)
-            {
-                close(fd);
-                m_lock = lock;
-                m_port = port;
-                return;
-            }
-            // Held by a socket outside the leases: let the port go, and its file with it.
-            unlink(path.c_str());
-            close(lock);
-        }
+            if (TakeSpan(static_cast<uint16_t>(kLowest + (start + i) % count)))
+                m_port = static_cast<uint16_t>(kLowest + (start + i) % count);
     }
-    ~LoopbackPortLease()
-    {
-        if (m_lock < 0)
-            return;
-        // Unlinked while still locked: whoever opened the file before this and locks it after
-        // holds a name no longer in the folder, which LockFile refuses.
-        unlink(LockPath(m_port).c_str());
-        close(m_lock);
-    }
+    ~LoopbackPortLease() { LetGo(); }
     LoopbackPortLease(const LoopbackPortLease&) = delete;
     LoopbackPortLease& operator=(const LoopbackPortLease&) = delete;
     // 0 when no port was free.
@@ -158,7 +138,42 @@ public:
 
 private:
     static constexpr int kLowest = 10000;
-    int m_lock = -1;
+
+    // Locks and checks every port from `port` on; on any port held, lets go of what it took.
+    bool TakeSpan(uint16_t port)
+    {
+        for (int k = 0; k < kSpan; ++k)
+        {
+            auto at = static_cast<uint16_t>(port + k);
+            const std::string path = LockPath(at);
+            const int lock = LockFile(path);
+            if (lock < 0)
+                break;
+            m_locks.push_back({at, lock});
+            if (const int fd = BindLoopback(at); fd >= 0)
+                close(fd);
+            else
+                break;
+        }
+        if (m_locks.size() == static_cast<size_t>(kSpan))
+            return true;
+        // Held by a socket outside the leases or by another lease: let the ports go, and their files.
+        LetGo();
+        return false;
+    }
+    void LetGo()
+    {
+        // Unlinked while still locked: whoever opened a file before this and locks it after holds a
+        // name no longer in the folder, which LockFile refuses.
+        for (const auto& [port, lock] : m_locks)
+        {
+            unlink(LockPath(port).c_str());
+            close(lock);
+        }
+        m_locks.clear();
+    }
+
+    std::vector<std::pair<uint16_t, int>> m_locks;
     uint16_t m_port = 0;
 };
 
@@ -185,6 +200,18 @@ public:
     }
     // The code the process ended with by itself; -1 while it runs or after a signal.
     int ExitCode() const { return m_exitCode; }
+    // Freezes the process where it stands, as a copy that stops answering does (SIGSTOP); GoOn
+    // lets it run on (SIGCONT). A stopped process still dies by Kill.
+    void Stop()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGSTOP);
+    }
+    void GoOn()
+    {
+        if (m_pid > 0)
+            kill(m_pid, SIGCONT);
+    }
     void Kill()
     {
         if (m_pid <= 0)

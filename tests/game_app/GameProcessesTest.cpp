@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -29,21 +30,26 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-// A lease asked for a port another lease holds gets another one; the held port's file is there
-// while it is held and gone once its lease ends.
+// A lease asked for a port another lease holds, its own or one of its joiners', gets ports apart
+// from it; the held ports' files are there while they are held and gone once their lease ends.
 TEST(LoopbackPortLeaseTest, APortHasOneLeaseAndItsFileGoesWithIt)
 {
     auto first = std::make_unique<LoopbackPortLease>();
     ASSERT_NE(first->Port(), 0);
+    const int span = LoopbackPortLease::kSpan;
     const std::string path = LoopbackPortLease::LockPath(first->Port());
+    const std::string last = LoopbackPortLease::LockPath(static_cast<uint16_t>(first->Port() + span - 1));
     EXPECT_TRUE(Exists(path));
+    EXPECT_TRUE(Exists(last));
+    for (const int asked : {0, span - 1, 1 - span})
     {
-        const LoopbackPortLease second(first->Port());
+        const LoopbackPortLease second(static_cast<uint16_t>(first->Port() + asked));
         ASSERT_NE(second.Port(), 0);
-        EXPECT_NE(second.Port(), first->Port());
+        EXPECT_GE(std::abs(second.Port() - first->Port()), span) << "asked " << asked;
     }
     first.reset();
     EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_FALSE(Exists(last)) << last;
 }
 
 // Opened while another lease held the port and locked once it had ended: the file locked is no

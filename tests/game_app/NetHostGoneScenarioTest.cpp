@@ -3,13 +3,16 @@
 // results close. The two copies left stay one session: the first joiner, the lowest id, hosts,
 // they play the tournament out with the same boards, each credits the game once, nobody is refused
 // and, back on the main menu, each still lists the other as a player of its session. Nobody fishes:
-// the days run out on the clock. About fifteen seconds a case in the sanitizer build.
+// the days run out on the clock. About fifteen seconds a case in the sanitizer build. Of four
+// copies, the host and the next host go together (NetHostsGoneTogetherScenarioTest).
 
 #include "NetGameScripts.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -172,5 +175,117 @@ TEST_P(NetHostGoneScenarioTest, TheTwoLeftFinishAsOneSession)
 
 INSTANTIATE_TEST_SUITE_P(Ways, NetHostGoneScenarioTest, ::testing::ValuesIn(kWays),
                          [](const ::testing::TestParamInfo<HostGoes>& way) { return std::string(way.param.name); });
+
+// The host and the next host, the two lowest ids, lost together on day 1's lake, of four copies:
+// both stopped at once, then killed. A killed copy says nothing, so the two left notice only at
+// their time-out, each at its own moment, and must still agree: the lowest id left hosts, both play
+// the tournament out with the same boards, each credits the game once, and nobody is refused.
+// About forty seconds in the sanitizer build: the time-out, then up to a move's window.
+class NetHostsGoneTogetherScenarioTest : public NetGameScenario
+{
+protected:
+    // Long enough that no copy of a loaded machine falls silent this long by mistake (a copy's
+    // link is served on its own thread; a starved process is what stalls it).
+    static constexpr const char* kTimeoutMs = "10000";
+
+    std::vector<std::string> Evidence() const override
+    {
+        return FilesOf({"host", "casey", "drew", "eve"},
+                       {".log", ".txt", ".txt.lake", ".txt.day1", ".txt.board1", ".txt.end1"});
+    }
+    // As LaunchWritten, at this scenario's time-out.
+    std::unique_ptr<GameProcess> LaunchCopy(const std::string& who, const char* flag, const std::string& text,
+                                            const char* seed)
+    {
+        const std::string path = m_dir.File(who + ".script");
+        std::ofstream(path) << text;
+        std::vector<std::string> args = CopyArgs(who, flag, who + ".script");
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+        {
+            if (args[i] == "--script")
+                args[i + 1] = path;
+            if (args[i] == "--net-timeout-ms")
+                args[i + 1] = kTimeoutMs;
+        }
+        args.insert(args.end(), {"--seed", seed});
+        return std::make_unique<GameProcess>(args, m_dir.File(who + ".log"));
+    }
+};
+
+// The two that go: on the lake once they see the three other boats. The two left: on the lake
+// until both have left, then the tournament as usual.
+std::string TogetherScript(const std::string& typed, int slot, bool goes)
+{
+    ScriptText s(80);
+    s << "wait net.players 4\n" + Click(170, 442) + "wait screen 2\n";
+    if (goes)
+    {
+        for (int other = 0; other < 4; ++other)
+            if (other != slot)
+                s << "wait net.boat " + std::to_string(other) + " *\n";
+        s << "keep lake\n";
+    }
+    else
+        s << "wait net.line AnglerAngler has left the game*\nwait net.line AnglerCasey has left the game*\n"
+             "step 1700000\n" +
+                 Final(1);
+    return Start(typed, slot == 0) + s.Text();
+}
+
+TEST_F(NetHostsGoneTogetherScenarioTest, TheTwoLeftFinishAsOneSession)
+{
+    const auto players = [](const char* n) { return [n](const Digest& d) { return Field(d, "net.players") == n; }; };
+    const auto kept = [](const Digest& d) { return !Field(d, "screen").empty(); };
+
+    const auto host = LaunchCopy("host", "--host", TogetherScript("Angler", 0, true), "6");
+    ASSERT_EQ(Field(WaitForDigest("host", *host, [](const Digest& d) { return Field(d, "screen") == "19"; }), "screen"),
+              "19");
+    // One at a time, so that ids and slots follow the order of joining.
+    const auto casey = LaunchCopy("casey", "--join", TogetherScript("Casey", 1, true), "8");
+    ASSERT_EQ(Field(WaitForDigest("casey", *casey, players("2")), "net.players"), "2");
+    const auto drew = LaunchCopy("drew", "--join", TogetherScript("Drew", 2, false), "9");
+    ASSERT_EQ(Field(WaitForDigest("drew", *drew, players("3")), "net.players"), "3");
+    const auto eve = LaunchCopy("eve", "--join", TogetherScript("Eve", 3, false), "10");
+
+    ASSERT_EQ(Field(WaitForDigest("host", *host, kept, "lake"), "screen"), "2") << "the host sees every boat";
+    ASSERT_EQ(Field(WaitForDigest("casey", *casey, kept, "lake"), "screen"), "2") << "the next host sees every boat";
+    // Stopped first, so that neither says a word between the two kills.
+    host->Stop();
+    casey->Stop();
+    host->Kill();
+    casey->Kill();
+
+    const std::vector<std::pair<std::string, GameProcess*>> left = {{"drew", drew.get()}, {"eve", eve.get()}};
+    std::string boards[2];
+    std::string hosts;
+    for (const auto& [who, process] : left)
+    {
+        SCOPED_TRACE(who);
+        const Digest end = WaitForDigest(who, *process, kept, "end1");
+        EXPECT_EQ(Field(end, "screen"), "8");
+        EXPECT_EQ(Field(end, "profile.games_started"), "0 0 0 1") << "the game counted once, in the network row";
+        EXPECT_EQ(PlayerNames(end), (std::vector<std::string>{"AnglerDrew", "AnglerEve"})) << "one session of two";
+        if (Field(end, "net.host") == "1")
+            hosts += who;
+        const std::string lines = Field(end, "net.line");
+        for (const char* gone : {"AnglerAngler has left the game", "AnglerCasey has left the game"})
+            EXPECT_NE(lines.find(gone), std::string::npos) << lines;
+        for (const char* other : {"AnglerDrew has left", "AnglerEve has left"})
+            EXPECT_EQ(lines.find(other), std::string::npos) << lines;
+        const char* names[] = {"day1", "board1"};
+        for (int i = 0; i < 2; ++i)
+        {
+            const Digest board = ReadDigest(DigestPath(who, names[i]));
+            EXPECT_EQ(Field(board, "weigh_in.results"), "1") << names[i];
+            EXPECT_FALSE(BoardNames(Field(board, "save.standing")).empty()) << names[i];
+            if (boards[i].empty())
+                boards[i] = Field(board, "save.standing");
+            EXPECT_EQ(Field(board, "save.standing"), boards[i]) << names[i];
+        }
+    }
+    EXPECT_EQ(hosts, "drew") << "the lowest id left hosts, on both copies";
+    EXPECT_TRUE(EndOnTheMainMenu(left));
+    ExpectNoRefusalOrShareLine({"drew", "eve"});
+}
 
 } // namespace

@@ -3,12 +3,14 @@
 // welcome a test makes for that connection, and sends whatever frames a test makes.
 
 #include "EnetSession.h"
+#include "SeatToken.h"
 
 #include <enet/enet.h>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,11 +39,18 @@ inline void PutWirePlayer(std::vector<uint8_t>& out, const std::string& name, co
 }
 
 // A welcome as a session's host writes it: the player's id, the host's, the others, the player's
-// own name and where it is seen, the session's secret, the highest id given, eight places, the
-// door open, no discovery, and the session's name.
+// own name and where it is seen, the session's key, the highest id given, eight places, the door
+// open, no discovery, and the session's name; then, where `seats` is given, the player's own seat
+// token and the digest of each seat.
+struct WelcomeSeats
+{
+    plat::SeatToken token;
+    std::map<plat::NetPlayerId, plat::SeatDigest> digests;
+};
+
 inline std::vector<uint8_t> WelcomeFrame(uint32_t id, uint32_t hostId, const std::vector<ListedPlayer>& others,
                                          const std::string& own, const ENetAddress& ownAt, uint64_t secret,
-                                         uint32_t lastId)
+                                         uint32_t lastId, const WelcomeSeats* seats = nullptr)
 {
     std::vector<uint8_t> frame{'W'};
     PutWireU32(frame, id);
@@ -57,6 +66,16 @@ inline std::vector<uint8_t> WelcomeFrame(uint32_t id, uint32_t hostId, const std
     PutWireU32(frame, static_cast<uint32_t>(secret >> 32));
     PutWireU32(frame, lastId);
     frame.insert(frame.end(), {8, 1, 0, 8, 'L', 'a', 'k', 'e', ' ', 'd', 'a', 'y'});
+    if (seats != nullptr)
+    {
+        frame.insert(frame.end(), seats->token.begin(), seats->token.end());
+        frame.push_back(static_cast<uint8_t>(seats->digests.size()));
+        for (const auto& [player, digest] : seats->digests)
+        {
+            PutWireU32(frame, player);
+            frame.insert(frame.end(), digest.begin(), digest.end());
+        }
+    }
     return frame;
 }
 

@@ -77,7 +77,7 @@ TEST(tovEnetSession, BytesOutsidePrintableAsciiInNamesAndLinesReadAsSpaces)
         {' ', ' '}, {'~', '~'}, {'e', 'e'}, {char(0x80), ' '}, {char(0xC3), ' '}, {char(0xFF), ' '},
     };
     // Player 2, host 1; every other player is named "R", the byte, "n".
-    std::vector<ListedPlayer> others;
+    std::vector<ListedPlayer> others = {{1, "Robin", {}}};
     for (size_t i = 0; i < std::size(bytes); ++i)
         others.push_back({uint32_t(10 + i), {'R', bytes[i].sent, 'n'}, {}});
     HandMadeHost fake;
@@ -117,6 +117,45 @@ TEST(tovEnetSession, NoSessionNoJoin)
     enet_socket_destroy(held);
     EXPECT_FALSE(lone.session->IsSessionOpen());
     EXPECT_EQ(lone.session->GetJoinFailure(), "No game was found at " + address + ".");
+}
+
+// A welcome is checked as any frame from a peer: one whose list names id 0 or an id twice, lists
+// the joiner's own id among the others, names an id above the highest it says was given, or no
+// host among the players, is refused, and the join fails as finding no game.
+TEST(tovEnetSession, AWelcomeWithIdsThatCannotBeIsRefused)
+{
+    const struct
+    {
+        const char* what;
+        uint32_t id;
+        std::vector<ListedPlayer> others;
+        uint32_t lastId;
+        bool joins;
+    } rows[] = {
+        {"a sound welcome", 2, {{1, "Robin", {}}}, 2, true},
+        {"id 0 listed", 2, {{1, "Robin", {}}, {0, "Zero", {}}}, 2, false},
+        {"an id twice", 3, {{1, "Robin", {}}, {2, "Casey", {}}, {2, "Casey", {}}}, 3, false},
+        {"the joiner's own id among the others", 2, {{1, "Robin", {}}, {2, "Casey", {}}}, 2, false},
+        {"a listed id above the highest given", 2, {{1, "Robin", {}}, {5, "Eve", {}}}, 2, false},
+        {"the joiner's id above the highest given", 3, {{1, "Robin", {}}}, 2, false},
+        {"no host among the players", 2, {{4, "Drew", {}}}, 4, false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        HandMadeHost fake;
+        ASSERT_TRUE(fake.Made());
+        plat::EnetSession player(kPatientTimeoutMs);
+        EXPECT_EQ(fake.Welcome(player, "Casey",
+                               [&](const ENetPeer& joiner)
+                               { return WelcomeFrame(row.id, 1, row.others, "Casey", joiner.address, 1, row.lastId); }),
+                  row.joins);
+        if (!row.joins)
+        {
+            EXPECT_EQ(player.GetJoinFailure(), plat::NetJoinFailure::NotFound);
+        }
+        player.Close();
+    }
 }
 
 // The installed clock is a manual one for the test's life (declared first, it goes last).

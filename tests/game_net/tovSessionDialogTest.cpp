@@ -62,7 +62,7 @@ TEST(tovSessionDialogTest, HostsAfterAConnectionAndASessionName)
     dialog.ClickCreate();
     EXPECT_TRUE(port.m_calls.empty());
     dialog.SelectConnection(1);
-    EXPECT_EQ(dialog.GetIpLabel(), "Local IP Address: 127.0.0.1, 127.0.0.2");
+    EXPECT_EQ(dialog.GetIpLabel(), "Local IP Address: 127.0.0.1:28640, 127.0.0.2:28640");
     ASSERT_TRUE(dialog.CanCreate());
     dialog.SetPlayerName("Ann Angler");
     dialog.ClickCreate();

@@ -87,7 +87,7 @@ TEST_F(tovSessionDialogViewTest, ClicksChooseAConnectionAndJoin)
     const plat::Rect head = tovSessionDialogView::Place(6, 13, 229, 12);
     m_view.OnClick(head.left + 10, head.bottom + 1 + 14 + 5);
     EXPECT_EQ(m_dialog.GetConnection(), 1);
-    EXPECT_EQ(m_dialog.GetIpLabel(), "Local IP Address: 192.168.1.20, 10.0.0.5");
+    EXPECT_EQ(m_dialog.GetIpLabel(), "Local IP Address: 192.168.1.20:28640, 10.0.0.5:28640");
     const plat::Rect sessions = tovSessionDialogView::Place(14, 139, 161, 50);
     m_view.OnClick(sessions.left + 10, sessions.top + 1 + 14 + 5);
     EXPECT_EQ(m_dialog.GetSelectedSession(), 1);
