@@ -295,6 +295,8 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         Say,
         // Copy a names itself anew.
         Rename,
+        // Every live copy that stands is seated or hosts.
+        Seated,
     };
     struct Step
     {
@@ -380,7 +382,12 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          kNone},
         {"a line and a new name sent to a host that has gone, before the sender noticed",
          4,
-         {{Do::Vanish, 0, 0}, {Do::Say, 2, 0}, {Do::Rename, 2, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
+         {{Do::Vanish, 0, 0},
+          {Do::Say, 2, 0},
+          {Do::Rename, 2, 0},
+          {Do::Notice, 2, 0},
+          {Do::Seated, 0, 0},
+          {Do::Advance, 0, 21}},
          1,
          kNone},
         {"the host gone, the others at 127.0.0.2 and 127.0.0.3",
@@ -455,6 +462,18 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
             case Do::Rename:
                 a.name += "ski";
                 ASSERT_TRUE(a.session->SetPlayerName(a.name));
+                break;
+            case Do::Seated:
+                // Before the clock runs past the window of what was sent.
+                ASSERT_TRUE(WaitFor(
+                    [&]
+                    {
+                        for (size_t j = 0; j < row.players; ++j)
+                            if (!dead[j] && !frozen[j] && s[j].session->IsMovingForTests())
+                                return false;
+                        return true;
+                    },
+                    s.All()));
                 break;
             case Do::Claim:
                 EXPECT_EQ(RefusalAt(a.session->GetAddress(),
