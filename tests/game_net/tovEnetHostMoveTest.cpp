@@ -327,6 +327,8 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         Rename,
         // Every live copy that stands is seated or hosts.
         Seated,
+        // Every other copy has copy a's line.
+        Heard,
     };
     struct Step
     {
@@ -380,7 +382,14 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          kNone},
         {"the host frozen 1.2 time-outs",
          4,
-         {{Do::Freeze, 0, 0}, {Do::Notice, 3, 0}, {Do::Advance, 0, 12}, {Do::NoticeAll, 0, 0}, {Do::Thaw, 0, 0}},
+         {{Do::Say, 2, 0},
+          {Do::Heard, 2, 0},
+          {Do::Freeze, 0, 0},
+          {Do::Notice, 3, 0},
+          {Do::Seated, 0, 0},
+          {Do::Advance, 0, 12},
+          {Do::NoticeAll, 0, 0},
+          {Do::Thaw, 0, 0}},
          1,
          kNone},
         {"the host frozen 1.5 time-outs, the next host noticing first",
@@ -492,6 +501,17 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
             case Do::Rename:
                 a.name += "ski";
                 ASSERT_TRUE(a.session->SetPlayerName(a.name));
+                break;
+            case Do::Heard:
+                ASSERT_TRUE(WaitFor(
+                    [&]
+                    {
+                        for (size_t j = 0; j < row.players; ++j)
+                            if (j != step.a && !s[j].GotApp(a.id, "line from " + a.name))
+                                return false;
+                        return true;
+                    },
+                    s.All()));
                 break;
             case Do::Seated:
                 // Before the clock runs past the window of what was sent.
