@@ -183,7 +183,8 @@ struct Session
 
 // The host goes by leaving or vanishing, with two, three and five players. With three, the player
 // that would host next vanishes with it, so that the last one hosts after its ask to it goes
-// unanswered; with five, a player in the middle vanishes with the host. Every copy left ends under
+// unanswered; with five, a player in the middle vanishes with the host. One row waits on the
+// links' own time-out; the others are told, and run the window on the test's clock. Every copy left ends under
 // the lowest id left, keeps its id and names, hears the new host named once, and each message sent
 // once the move was heard reaches every other. A host that left is told as gone at once; one that
 // vanished, and the player lost with it, only when the move's window ends (both once).
@@ -196,14 +197,18 @@ TEST(tovEnetHostMove, ThePlayersLeftStayOneSessionUnderTheLowestId)
         size_t players;
         // The copy that vanishes with the host (0: none).
         size_t lost;
+        // The copies left notice a vanished host by the links' own time-out (real time), rather
+        // than told by the test; the move's window then runs in real time too.
+        bool byTimeOut = false;
     } rows[] = {
-        {"leaves", false, 2, 0},  {"vanishes", true, 2, 0}, {"leaves", false, 3, 1},
-        {"vanishes", true, 3, 1}, {"leaves", false, 5, 3},  {"vanishes", true, 5, 3},
+        {"leaves", false, 2, 0},  {"vanishes", true, 2, 0, true}, {"leaves", false, 3, 1},
+        {"vanishes", true, 3, 1}, {"leaves", false, 5, 3},        {"vanishes", true, 5, 3},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(testing::Message() << "the host " << row.how << ", " << row.players << " players");
-        Session s(row.players, kLeastTimeoutMs);
+        plat::ManualClock clock;
+        Session s(row.players, row.byTimeOut ? kLeastTimeoutMs : kPatientTimeoutMs, row.byTimeOut ? nullptr : &clock);
         ASSERT_TRUE(s.Open());
         std::vector<Copy*> left;
         for (size_t i = 1; i < row.players; ++i)
@@ -216,6 +221,31 @@ TEST(tovEnetHostMove, ThePlayersLeftStayOneSessionUnderTheLowestId)
             s[0].session->Abandon();
         else
             s[0].session->Close();
+        if (!row.byTimeOut)
+        {
+            if (row.vanishes)
+                for (Copy* copy : left)
+                    copy->session->TakeForGoneForTests(s[0].id);
+            // Every copy left is seated, or in the move has heard from every other it asked; then
+            // the window ends.
+            ASSERT_TRUE(WaitFor(
+                [&]
+                {
+                    for (Copy* copy : left)
+                    {
+                        if (copy->Count(Kind::NewHost, newHost) != 0)
+                            continue;
+                        if (!copy->session->IsMovingForTests())
+                            return false;
+                        for (const plat::NetPlayerId id : copy->session->UnansweredForTests())
+                            if (row.lost == 0 || id != s[row.lost].id)
+                                return false;
+                    }
+                    return true;
+                },
+                s.All()));
+            clock.AdvanceMs(static_cast<uint32_t>(plat::NetMoveWindowMs(kPatientTimeoutMs) + 1));
+        }
 
         std::vector<bool> sent(left.size(), false);
         const auto everyoneHeard = [&]
@@ -295,6 +325,10 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         Say,
         // Copy a names itself anew.
         Rename,
+        // Every live copy that stands is seated or hosts.
+        Seated,
+        // Every other copy has copy a's line.
+        Heard,
     };
     struct Step
     {
@@ -348,7 +382,14 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          kNone},
         {"the host frozen 1.2 time-outs",
          4,
-         {{Do::Freeze, 0, 0}, {Do::Notice, 3, 0}, {Do::Advance, 0, 12}, {Do::NoticeAll, 0, 0}, {Do::Thaw, 0, 0}},
+         {{Do::Say, 2, 0},
+          {Do::Heard, 2, 0},
+          {Do::Freeze, 0, 0},
+          {Do::Notice, 3, 0},
+          {Do::Seated, 0, 0},
+          {Do::Advance, 0, 12},
+          {Do::NoticeAll, 0, 0},
+          {Do::Thaw, 0, 0}},
          1,
          kNone},
         {"the host frozen 1.5 time-outs, the next host noticing first",
@@ -380,7 +421,12 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          kNone},
         {"a line and a new name sent to a host that has gone, before the sender noticed",
          4,
-         {{Do::Vanish, 0, 0}, {Do::Say, 2, 0}, {Do::Rename, 2, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
+         {{Do::Vanish, 0, 0},
+          {Do::Say, 2, 0},
+          {Do::Rename, 2, 0},
+          {Do::Notice, 2, 0},
+          {Do::Seated, 0, 0},
+          {Do::Advance, 0, 21}},
          1,
          kNone},
         {"the host gone, the others at 127.0.0.2 and 127.0.0.3",
@@ -455,6 +501,29 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
             case Do::Rename:
                 a.name += "ski";
                 ASSERT_TRUE(a.session->SetPlayerName(a.name));
+                break;
+            case Do::Heard:
+                ASSERT_TRUE(WaitFor(
+                    [&]
+                    {
+                        for (size_t j = 0; j < row.players; ++j)
+                            if (j != step.a && !s[j].GotApp(a.id, "line from " + a.name))
+                                return false;
+                        return true;
+                    },
+                    s.All()));
+                break;
+            case Do::Seated:
+                // Before the clock runs past the window of what was sent.
+                ASSERT_TRUE(WaitFor(
+                    [&]
+                    {
+                        for (size_t j = 0; j < row.players; ++j)
+                            if (!dead[j] && !frozen[j] && s[j].session->IsMovingForTests())
+                                return false;
+                        return true;
+                    },
+                    s.All()));
                 break;
             case Do::Claim:
                 EXPECT_EQ(RefusalAt(a.session->GetAddress(),
