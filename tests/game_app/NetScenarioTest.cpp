@@ -109,6 +109,8 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
 class NetScenarioTest : public MultiCopyScenario
 {
 protected:
+    // Nobody goes silent but a host killed on purpose, which its test lets go on a time-out of its own.
+    NetScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {
         return FilesOf({"host", "guest", "late"}, {".log", ".txt", ".txt.day1"});
@@ -153,6 +155,8 @@ protected:
 // lost player's boat.
 TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
+    // How soon the joiner lets the killed host go, which the test waits for.
+    m_netTimeoutMs = kKilledCopyLetGoMs;
     // A day apart: left alone, the two copies would fish under different skies.
     GameProcess host = Launch("host", "--host", "net_host_day.script", "1780315200");
     ASSERT_TRUE(host.Started());

@@ -81,6 +81,8 @@ std::string JoinerScript(const std::string& typed, bool hostAhead)
 class NetSecondGameScenarioTest : public NetGameScenario, public ::testing::WithParamInterface<Hold>
 {
 protected:
+    // Nobody is killed or goes silent: the time-out only ends a hang.
+    NetSecondGameScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {
         return FilesOf({"host", "casey", "drew"},

@@ -20,6 +20,8 @@ namespace
 class NetSetupEscapeScenarioTest : public MultiCopyScenario
 {
 protected:
+    // A copy that leaves says so as it closes: the time-out only ends a hang.
+    NetSetupEscapeScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {
         return FilesOf({"host", "casey", "drew"}, {".log", ".txt", ".txt.stayed", ".txt.back", ".txt.setup",
