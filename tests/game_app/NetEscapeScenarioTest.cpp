@@ -32,7 +32,7 @@ using Copy = ScenarioCopy;
 class NetEscapeScenarioTest : public MultiCopyScenario
 {
 protected:
-    // Nobody is killed or goes silent: the time-out only ends a hang.
+    // Nobody is killed or goes silent: the time-out lets go only a copy that hangs.
     NetEscapeScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {

@@ -24,7 +24,7 @@ using Copy = ScenarioCopy;
 class NetHelpEscapeScenarioTest : public MultiCopyScenario
 {
 protected:
-    // Nobody is killed or goes silent: the time-out only ends a hang.
+    // Nobody is killed or goes silent: the time-out lets go only a copy that hangs.
     NetHelpEscapeScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {
