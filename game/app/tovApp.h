@@ -47,12 +47,12 @@ class tovApp : public qrxBaseApp, public qrxScratchImage, public tovAppServices
 {
 public:
     static constexpr const char* kTitle = "TOV Tarnholm Demo 1.0";
-    // kMainMenuId and kHelpPictureId come with tovAppServices, where the screens see them too.
+    // kMainMenuId, kHelpPictureId, kSetUpId and kWeighInId come with tovAppServices, where the
+    // screens see them too.
     static constexpr int32_t kSponsorListId = 16;
     static constexpr int32_t kExitSplashId = 24;
     static constexpr int32_t kIntroId = 13;
     static constexpr int32_t kFishingId = 2;
-    static constexpr int32_t kWeighInId = 10;
     // At most this many posted lines are kept; a new one drops the oldest.
     static constexpr size_t kTextLineCount = 9;
 

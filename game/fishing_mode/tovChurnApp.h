@@ -32,7 +32,7 @@ public:
     static constexpr int32_t kLivewellScreen = 3;
     static constexpr int32_t kMainMenuScreen = 8;
     static constexpr int32_t kTackleBoxScreen = 9;
-    static constexpr int32_t kWeighInScreen = 10;
+    static constexpr int32_t kWeighInScreen = tovAppServices::kWeighInId;
     static constexpr int32_t kTravelMapScreen = 12;
     static constexpr int32_t kHelpScreen = 22;
     static constexpr int32_t kLakeInfoScreen = 23;

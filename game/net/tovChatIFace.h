@@ -23,7 +23,7 @@ public:
     static constexpr int32_t kMaxLine = 30;
     static constexpr int32_t kNameLines = 5;
     static constexpr int32_t kNameStep = 14;
-    static constexpr int32_t kTournamentSetupScreen = 4;
+    static constexpr int32_t kTournamentSetupScreen = tovAppServices::kSetUpId;
 
     tovChatIFace();
     ~tovChatIFace() override;

@@ -25,7 +25,7 @@ class tovLivewellIFace : public tovShellIFace
 {
 public:
     static constexpr int32_t kScreenId = 3;
-    static constexpr int32_t kWeighInScreen = 10;
+    static constexpr int32_t kWeighInScreen = tovAppServices::kWeighInId;
     static constexpr int32_t kReleaseButton = 1;
     static constexpr int32_t kDoneButton = 3;
     static constexpr int32_t kFirstRowButton = 5;

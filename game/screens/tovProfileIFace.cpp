@@ -47,7 +47,7 @@ constexpr int32_t kRowPitch = 41;
 constexpr int32_t kRowHeight = 22;
 
 constexpr int32_t kTitleScreen = 1;
-constexpr int32_t kSetupScreen = 4;
+constexpr int32_t kSetupScreen = tovAppServices::kSetUpId;
 constexpr int32_t kAnglerLookScreen = 6;
 constexpr int32_t kExitScreen = 24;
 

@@ -35,7 +35,7 @@ constexpr uint32_t kArrows = 70;
 constexpr uint32_t kMapImage = 80;
 constexpr uint32_t kFirstTile = 100;
 constexpr int32_t kFishingScreen = 2;
-constexpr int32_t kWeighInScreen = 10;
+constexpr int32_t kWeighInScreen = tovAppServices::kWeighInId;
 constexpr int32_t kCellPixels = 4;
 // Where the arrow's tip lies in each of the eight 16 x 16 arrows.
 constexpr int32_t kTipOffsets[8][2] = {{8, 1}, {14, 1}, {14, 8}, {13, 14}, {7, 14}, {1, 14}, {1, 7}, {1, 1}};

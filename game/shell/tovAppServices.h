@@ -21,6 +21,8 @@ public:
     // names (tovApp::kMainMenuId), said here where those layers can see them.
     static constexpr int32_t kMainMenuId = 8;
     static constexpr int32_t kHelpPictureId = 22;
+    static constexpr int32_t kSetUpId = 4;
+    static constexpr int32_t kWeighInId = 10;
 
     // Null before the renderer exists and after it failed.
     virtual QrRender* GetRenderer() = 0;

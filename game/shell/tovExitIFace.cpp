@@ -1,6 +1,7 @@
 #include "tovExitIFace.h"
 
 #include "qrxBaseApp.h"
+#include "tovNetFacade.h"
 
 #include "WindowBackend.h"
 #include "WindowMessage.h"
@@ -28,6 +29,9 @@ tovExitIFace* tovExitIFace::GetInstance()
 
 void tovExitIFace::Enter(int32_t previousId)
 {
+    // Every road to the closing picture is a player who quits: the others hear it leave now, not
+    // once the picture has run out and the program ends.
+    NetCloseSession();
     tovSplashIFace::Enter(previousId);
     m_closing = false;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The exit splash (screen 24): its end asks the main window to close, which shuts the program
-// down.
+// The exit splash (screen 24): it takes the player out of a network session at once, and its end
+// asks the main window to close, which shuts the program down.
 
 #include "tovSplashIFace.h"
 

@@ -25,7 +25,7 @@ class Font;
 class tovWeighInIFace : public tovShellIFace
 {
 public:
-    static constexpr int32_t kScreenId = 10;
+    static constexpr int32_t kScreenId = tovAppServices::kWeighInId;
     static constexpr uint32_t kOff = UINT32_MAX;
     static constexpr int32_t kBoardPicture = 844;
     static constexpr const char* kWaitingText = "Waiting for the other players";

@@ -30,13 +30,20 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <numeric>
 #include <sstream>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -54,6 +61,45 @@ golden::RgbImage Crop(const golden::RgbImage& image, uint32_t left, uint32_t top
     }
     return part;
 }
+
+// Ends the test program once a run inside this scope has gone on for `bound`: a loop that never
+// ends (a dialog that never closes) cannot be stopped from its own thread, and would otherwise
+// run to the test runner's much later bound with nothing said.
+class HangBound
+{
+public:
+    HangBound(std::chrono::seconds bound, std::string what)
+        : m_watch(
+              [this, bound, what = std::move(what)]
+              {
+                  std::unique_lock lock(m_mutex);
+                  if (m_finished.wait_for(lock, bound, [this] { return m_done; }))
+                      return;
+                  std::fprintf(stderr, "%s: still running after %lld s, a hang\n", what.c_str(),
+                               static_cast<long long>(bound.count()));
+                  std::fflush(stderr);
+                  std::_Exit(1);
+              })
+    {
+    }
+    ~HangBound()
+    {
+        {
+            std::scoped_lock lock(m_mutex);
+            m_done = true;
+        }
+        m_finished.notify_one();
+        m_watch.join();
+    }
+    HangBound(const HangBound&) = delete;
+    HangBound& operator=(const HangBound&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    bool m_done = false;
+    std::thread m_watch;
+};
 
 class AppScenarioTest : public QrEngineTest
 {
@@ -786,6 +832,8 @@ TEST_F(AppScenarioTest, TheNetworkSetUpDialogCountsItsFramesAndTakesTheScript)
         SCOPED_TRACE(c.script);
         tovAppOptions options = ScenarioOptions(UserDir(), c.script, 30, 5);
         options.network = true;
+        // A few seconds a case, a minute on a loaded machine: a dialog that outlives the bound hangs.
+        const HangBound bound(std::chrono::minutes(4), "the network set-up dialog's run");
         const AppScenarioResult run = RunScenario(options);
         ASSERT_EQ(run.error, "");
         EXPECT_EQ(run.exitCode, 0);

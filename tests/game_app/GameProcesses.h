@@ -394,7 +394,7 @@ protected:
     }
 
     // A headless copy in the session at m_address, its folder and digest (who.txt) in m_dir. A
-    // lost peer is noticed after three seconds; a day's frame is slow in the sanitizer build, so a
+    // lost peer is noticed after m_netTimeoutMs; a day's frame is slow in the sanitizer build, so a
     // frame moves the game on 200 ms and the boats drive off and come to rest in few frames.
     std::vector<std::string> CopyArgs(const std::string& who, const char* flag, const std::string& script,
                                       const char* calendar = "1780315200", const char* frames = "200000") const
@@ -412,7 +412,7 @@ protected:
                 flag,
                 m_address,
                 "--net-timeout-ms",
-                "3000",
+                m_netTimeoutMs,
                 "--step-ms",
                 "200",
                 "--script",
@@ -422,6 +422,17 @@ protected:
                 "--digest",
                 m_dir.File(who + ".txt")};
     }
+
+    // A copy's network time-out: how long the others wait on its silence before they let it go.
+    // Short, a killed copy is let go soon, but so is one that a loaded machine leaves that long
+    // unscheduled; each scenario says what its time-out is for.
+    const char* m_netTimeoutMs = "3000";
+    // No copy of the scenario is let go on its silence: only a hang stands this long, and the
+    // wait reports a hang itself.
+    static constexpr const char* kRoomAtAnyLoadMs = "60000";
+    // A copy killed on purpose is let go within a short part of the scenario, and no loaded copy
+    // stands unscheduled this long.
+    static constexpr const char* kKilledCopyLetGoMs = "20000";
 
     testfiles::TempDir m_dir;
     LoopbackPortLease m_port;

@@ -109,6 +109,8 @@ double Distance(const std::pair<double, double>& a, const std::pair<double, doub
 class NetScenarioTest : public MultiCopyScenario
 {
 protected:
+    // Nobody goes silent but a host killed on purpose, which its test lets go on a time-out of its own.
+    NetScenarioTest() { m_netTimeoutMs = kRoomAtAnyLoadMs; }
     std::vector<std::string> Evidence() const override
     {
         return FilesOf({"host", "guest", "late"}, {".log", ".txt", ".txt.day1"});
@@ -153,6 +155,8 @@ protected:
 // lost player's boat.
 TEST_F(NetScenarioTest, TwoProcessesDriveOnOneLakeAndEachSeesTheOtherUntilOneIsKilled)
 {
+    // How soon the joiner lets the killed host go, which the test waits for.
+    m_netTimeoutMs = kKilledCopyLetGoMs;
     // A day apart: left alone, the two copies would fish under different skies.
     GameProcess host = Launch("host", "--host", "net_host_day.script", "1780315200");
     ASSERT_TRUE(host.Started());
@@ -405,9 +409,10 @@ protected:
 
     void PlayTwoDays(const Copy& host, const Copy& guest, const Copy& late)
     {
-        // A copy that stands on one screen for good ends here, about twice what a run needs; an
-        // honest run is ended on the main menu long before.
-        constexpr const char* kFrames = "3000";
+        // A copy that stands on one screen for good ends here. A copy's own clock runs a day out
+        // in 3000 frames (600 s at 200 ms a frame) while a loaded host may not have ended it yet:
+        // each of the two days may take that long.
+        constexpr const char* kFrames = "9000";
         GameProcess hostRun = Launch(host.who, host.flag, host.script, "1780315200", host.seed, kFrames);
         ASSERT_TRUE(HostReachesDayStart(hostRun));
         GameProcess guestRun = Launch(guest.who, guest.flag, guest.script, "1780315200", guest.seed, kFrames);

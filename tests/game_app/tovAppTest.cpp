@@ -44,15 +44,18 @@
 #include "HeadlessInputBackend.h"
 #include "HeadlessWindowBackend.h"
 #include "KeyNumbers.h"
+#include "LoopbackNetwork.h"
 #include "QrTestFixture.h"
 #include "TestFiles.h"
 
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -374,6 +377,53 @@ TEST_F(tovAppTest, TheQuitAnswerLeadsToTheExitSplashOrBack)
     EXPECT_EQ(m_app->GetCurrentScreenId(), 8);
     tovApp::ConfirmQuit(0, 0);
     EXPECT_EQ(m_app->GetCurrentScreenId(), 24);
+}
+
+// A player who quits in a network game leaves its session at the YES: the others hear it go while
+// its closing picture still stands, not only once its program ends 20 s later.
+TEST_F(tovAppTest, AQuitInANetworkGameLeavesTheSessionAtTheYes)
+{
+    // The game's own screens: the closing picture is the program's.
+    m_environment = std::make_unique<tovProgramEnvironment>(m_options);
+    m_app = std::make_unique<tovApp>(&m_window, &m_input, nullptr);
+    m_app->SetDataFolder(m_options.dataDir);
+    m_app->SetFirstScreen(8);
+    ASSERT_TRUE(m_app->Init());
+    plat::LoopbackNetwork net;
+    tovDirectPlay host(net.CreateSession());
+    tovDirectPlay quitter(net.CreateSession());
+    std::vector<std::string> heard;
+    host.SetLocalName("Robin");
+    host.SetMessageSink([&heard](const std::string& line) { heard.push_back(line); });
+    quitter.SetLocalName("Casey");
+    struct Restore
+    {
+        ~Restore() { SetNetworkPlay(nullptr); }
+    } restore;
+    SetNetworkPlay(&quitter);
+    // A minute bounds a stuck session; each step takes milliseconds.
+    const auto waitUntil = [&](const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 12000 && !done(); ++i)
+        {
+            host.DrainMainThreadQueue();
+            quitter.DrainMainThreadQueue();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    ASSERT_TRUE(host.HostSession("Lake day", "") && quitter.JoinSession("Lake day"));
+    ASSERT_TRUE(waitUntil([&] { return host.IsSlotActive(1) && quitter.IsSlotActive(0); }));
+
+    tovApp::ConfirmQuit(0, 0);
+    ASSERT_TRUE(m_app->RunOnce());
+    // No frame runs from here on: the closing picture cannot have ended, nor the program.
+    ASSERT_EQ(m_app->GetCurrentScreenId(), 24);
+    EXPECT_FALSE(IsNetworkGame());
+    EXPECT_TRUE(waitUntil([&] { return std::count(heard.begin(), heard.end(), "Casey has left the game") == 1; }));
+    EXPECT_FALSE(host.IsSlotActive(1));
+    EXPECT_EQ(m_app->GetCurrentScreenId(), 24);
+    m_app.reset();
 }
 
 TEST_F(tovAppTest, ATenthPostedLineDropsTheOldest)

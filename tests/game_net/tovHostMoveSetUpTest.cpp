@@ -1,5 +1,6 @@
-// A copy that becomes host on the tournament set-up takes up the choice there: the arrows it held
-// for the host come back to it, and only those (a season under way keeps its own held).
+// A joiner's arrows on the tournament set-up are held for the host on each of its visits; a copy
+// that becomes host there takes up the choice: the arrows it held for the host come back to it,
+// and only those (a season under way keeps its own held).
 
 #include "ButtonObj.h"
 #include "NetScreensFixture.h"
@@ -15,6 +16,7 @@ namespace
 {
 
 constexpr int32_t kSetUpScreen = 4;
+constexpr int32_t kMainMenuScreen = 8;
 
 class tovHostMoveSetUp : public NetScreensTest
 {
@@ -40,20 +42,39 @@ protected:
     bool Disabled(int32_t id) { return m_app->GetInterface(kSetUpScreen)->GetButton(id)->m_disabled != 0; }
 };
 
-TEST_F(tovHostMoveSetUp, TheArrowsComeBackToACopyThatBecomesHost)
+// Each step, in order, on one set-up screen: a joiner's arrows are held on every visit (arrows held
+// on the last visit would otherwise pass as already held and stay live), and come back to it once
+// it hosts.
+TEST_F(tovHostMoveSetUp, TheArrowsAreHeldOnEveryJoinersVisitAndComeBackToACopyThatBecomesHost)
 {
     using Setup = tovTournamentSetupIFace;
     const int32_t arrows[] = {Setup::kLakePrev,    Setup::kLakeNext, Setup::kDayLengthDown,
                               Setup::kDayLengthUp, Setup::kDaysDown, Setup::kDaysUp};
+    const struct
+    {
+        const char* name;
+        // The set-up is entered anew from the main menu.
+        bool visit;
+        bool host;
+    } steps[] = {
+        {"a joiner's visit", true, false},
+        {"the joiner's next game's visit", true, false},
+        {"the joiner becomes host there", false, true},
+    };
     SetNetworkLaunch(true);
-    SwitchTo(kSetUpScreen);
-    Frame();
-    for (int32_t id : arrows)
-        EXPECT_TRUE(Disabled(id)) << "a player's arrow while another hosts: " << id;
-    m_net.m_host = true;
-    Frame();
-    for (int32_t id : arrows)
-        EXPECT_FALSE(Disabled(id)) << "the new host's arrow: " << id;
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.name);
+        if (step.visit)
+        {
+            SwitchTo(kMainMenuScreen);
+            SwitchTo(kSetUpScreen);
+        }
+        m_net.m_host = step.host;
+        Frame();
+        for (int32_t id : arrows)
+            EXPECT_EQ(Disabled(id), !step.host) << id;
+    }
     EXPECT_FALSE(Disabled(Setup::kAccept));
 }
 
