@@ -100,7 +100,51 @@ std::vector<std::string> PlayerNames(const Digest& digest)
     return names;
 }
 
-class NetHostGoneScenarioTest : public NetGameScenario, public ::testing::WithParamInterface<HostGoes>
+// The scenarios' common end: the copies left, each on the main menu with the game counted once,
+// list exactly each other, heard each gone copy leave and no other, kept equal boards of day 1
+// and the final, and `host` hosts. Returns day 1's board.
+class NetCopiesLeftScenario : public NetGameScenario
+{
+protected:
+    using Left = std::vector<std::pair<std::string, GameProcess*>>;
+
+    std::string ExpectOneSessionOf(const Left& left, const std::vector<std::string>& players,
+                                   const std::vector<std::string>& gone, const std::string& host)
+    {
+        const auto kept = [](const Digest& d) { return !Field(d, "screen").empty(); };
+        std::string boards[2];
+        std::string hosts;
+        for (const auto& [who, process] : left)
+        {
+            SCOPED_TRACE(who);
+            const Digest end = WaitForDigest(who, *process, kept, "end1");
+            EXPECT_EQ(Field(end, "screen"), "8");
+            EXPECT_EQ(Field(end, "profile.games_started"), "0 0 0 1") << "the game counted once, in the network row";
+            EXPECT_EQ(PlayerNames(end), players) << "one session of the copies left";
+            if (Field(end, "net.host") == "1")
+                hosts += who;
+            const std::string lines = Field(end, "net.line");
+            for (const std::string& name : gone)
+                EXPECT_NE(lines.find(name + " has left the game"), std::string::npos) << lines;
+            for (const std::string& name : players)
+                EXPECT_EQ(lines.find(name + " has left"), std::string::npos) << lines;
+            const char* names[] = {"day1", "board1"};
+            for (int i = 0; i < 2; ++i)
+            {
+                const Digest board = ReadDigest(DigestPath(who, names[i]));
+                EXPECT_EQ(Field(board, "weigh_in.results"), "1") << names[i];
+                EXPECT_FALSE(BoardNames(Field(board, "save.standing")).empty()) << names[i];
+                if (boards[i].empty())
+                    boards[i] = Field(board, "save.standing");
+                EXPECT_EQ(Field(board, "save.standing"), boards[i]) << names[i];
+            }
+        }
+        EXPECT_EQ(hosts, host) << "the lowest id left hosts, on every copy";
+        return boards[0];
+    }
+};
+
+class NetHostGoneScenarioTest : public NetCopiesLeftScenario, public ::testing::WithParamInterface<HostGoes>
 {
 protected:
     std::vector<std::string> Evidence() const override
@@ -136,38 +180,11 @@ TEST_P(NetHostGoneScenarioTest, TheTwoLeftFinishAsOneSession)
         EXPECT_EQ(Field(WaitForDigest("host", *host, kept, "left"), "net"), "none") << "the host left the session";
     }
 
-    const std::vector<std::pair<std::string, GameProcess*>> left = {{"casey", casey.get()}, {"drew", drew.get()}};
-    std::string boards[2];
-    std::string hosts;
-    for (const auto& [who, process] : left)
-    {
-        SCOPED_TRACE(who);
-        const Digest end = WaitForDigest(who, *process, kept, "end1");
-        EXPECT_EQ(Field(end, "screen"), "8");
-        EXPECT_EQ(Field(end, "profile.games_started"), "0 0 0 1") << "the game counted once, in the network row";
-        EXPECT_EQ(PlayerNames(end), (std::vector<std::string>{"AnglerCasey", "AnglerDrew"}))
-            << "each lists the other, not the host";
-        if (Field(end, "net.host") == "1")
-            hosts += who;
-        const std::string lines = Field(end, "net.line");
-        EXPECT_NE(lines.find("AnglerAngler has left the game"), std::string::npos) << lines;
-        for (const char* other : {"AnglerCasey has left", "AnglerDrew has left"})
-            EXPECT_EQ(lines.find(other), std::string::npos) << lines;
-        const char* names[] = {"day1", "board1"};
-        for (int i = 0; i < 2; ++i)
-        {
-            const Digest board = ReadDigest(DigestPath(who, names[i]));
-            EXPECT_EQ(Field(board, "weigh_in.results"), "1") << names[i];
-            EXPECT_FALSE(BoardNames(Field(board, "save.standing")).empty()) << names[i];
-            if (boards[i].empty())
-                boards[i] = Field(board, "save.standing");
-            EXPECT_EQ(Field(board, "save.standing"), boards[i]) << names[i];
-        }
-    }
-    EXPECT_EQ(hosts, "casey") << "the lowest id left hosts, on both copies";
+    const Left left = {{"casey", casey.get()}, {"drew", drew.get()}};
+    const std::string day1 = ExpectOneSessionOf(left, {"AnglerCasey", "AnglerDrew"}, {"AnglerAngler"}, "casey");
     if (!killed)
     {
-        EXPECT_EQ(Field(ReadDigest(DigestPath("host", "day1")), "save.standing"), boards[0]) << "day 1 before it left";
+        EXPECT_EQ(Field(ReadDigest(DigestPath("host", "day1")), "save.standing"), day1) << "day 1 before it left";
     }
     EXPECT_TRUE(EndOnTheMainMenu(left));
     ExpectNoRefusalOrShareLine({"casey", "drew"});
@@ -181,34 +198,19 @@ INSTANTIATE_TEST_SUITE_P(Ways, NetHostGoneScenarioTest, ::testing::ValuesIn(kWay
 // their time-out, each at its own moment, and must still agree: the lowest id left hosts, both play
 // the tournament out with the same boards, each credits the game once, and nobody is refused.
 // About forty seconds in the sanitizer build: the time-out, then up to a move's window.
-class NetHostsGoneTogetherScenarioTest : public NetGameScenario
+class NetHostsGoneTogetherScenarioTest : public NetCopiesLeftScenario
 {
 protected:
     // Long enough that no copy of a loaded machine falls silent this long by mistake (a copy's
     // link is served on its own thread; a starved process is what stalls it).
     static constexpr const char* kTimeoutMs = "10000";
 
+    NetHostsGoneTogetherScenarioTest() { m_netTimeoutMs = kTimeoutMs; }
+
     std::vector<std::string> Evidence() const override
     {
         return FilesOf({"host", "casey", "drew", "eve"},
                        {".log", ".txt", ".txt.lake", ".txt.day1", ".txt.board1", ".txt.end1"});
-    }
-    // As LaunchWritten, at this scenario's time-out.
-    std::unique_ptr<GameProcess> LaunchCopy(const std::string& who, const char* flag, const std::string& text,
-                                            const char* seed)
-    {
-        const std::string path = m_dir.File(who + ".script");
-        std::ofstream(path) << text;
-        std::vector<std::string> args = CopyArgs(who, flag, who + ".script");
-        for (size_t i = 0; i + 1 < args.size(); ++i)
-        {
-            if (args[i] == "--script")
-                args[i + 1] = path;
-            if (args[i] == "--net-timeout-ms")
-                args[i + 1] = kTimeoutMs;
-        }
-        args.insert(args.end(), {"--seed", seed});
-        return std::make_unique<GameProcess>(args, m_dir.File(who + ".log"));
     }
 };
 
@@ -237,15 +239,15 @@ TEST_F(NetHostsGoneTogetherScenarioTest, TheTwoLeftFinishAsOneSession)
     const auto players = [](const char* n) { return [n](const Digest& d) { return Field(d, "net.players") == n; }; };
     const auto kept = [](const Digest& d) { return !Field(d, "screen").empty(); };
 
-    const auto host = LaunchCopy("host", "--host", TogetherScript("Angler", 0, true), "6");
+    const auto host = LaunchWritten("host", "--host", TogetherScript("Angler", 0, true), "6");
     ASSERT_EQ(Field(WaitForDigest("host", *host, [](const Digest& d) { return Field(d, "screen") == "19"; }), "screen"),
               "19");
     // One at a time, so that ids and slots follow the order of joining.
-    const auto casey = LaunchCopy("casey", "--join", TogetherScript("Casey", 1, true), "8");
+    const auto casey = LaunchWritten("casey", "--join", TogetherScript("Casey", 1, true), "8");
     ASSERT_EQ(Field(WaitForDigest("casey", *casey, players("2")), "net.players"), "2");
-    const auto drew = LaunchCopy("drew", "--join", TogetherScript("Drew", 2, false), "9");
+    const auto drew = LaunchWritten("drew", "--join", TogetherScript("Drew", 2, false), "9");
     ASSERT_EQ(Field(WaitForDigest("drew", *drew, players("3")), "net.players"), "3");
-    const auto eve = LaunchCopy("eve", "--join", TogetherScript("Eve", 3, false), "10");
+    const auto eve = LaunchWritten("eve", "--join", TogetherScript("Eve", 3, false), "10");
 
     ASSERT_EQ(Field(WaitForDigest("host", *host, kept, "lake"), "screen"), "2") << "the host sees every boat";
     ASSERT_EQ(Field(WaitForDigest("casey", *casey, kept, "lake"), "screen"), "2") << "the next host sees every boat";
@@ -255,35 +257,8 @@ TEST_F(NetHostsGoneTogetherScenarioTest, TheTwoLeftFinishAsOneSession)
     host->Kill();
     casey->Kill();
 
-    const std::vector<std::pair<std::string, GameProcess*>> left = {{"drew", drew.get()}, {"eve", eve.get()}};
-    std::string boards[2];
-    std::string hosts;
-    for (const auto& [who, process] : left)
-    {
-        SCOPED_TRACE(who);
-        const Digest end = WaitForDigest(who, *process, kept, "end1");
-        EXPECT_EQ(Field(end, "screen"), "8");
-        EXPECT_EQ(Field(end, "profile.games_started"), "0 0 0 1") << "the game counted once, in the network row";
-        EXPECT_EQ(PlayerNames(end), (std::vector<std::string>{"AnglerDrew", "AnglerEve"})) << "one session of two";
-        if (Field(end, "net.host") == "1")
-            hosts += who;
-        const std::string lines = Field(end, "net.line");
-        for (const char* gone : {"AnglerAngler has left the game", "AnglerCasey has left the game"})
-            EXPECT_NE(lines.find(gone), std::string::npos) << lines;
-        for (const char* other : {"AnglerDrew has left", "AnglerEve has left"})
-            EXPECT_EQ(lines.find(other), std::string::npos) << lines;
-        const char* names[] = {"day1", "board1"};
-        for (int i = 0; i < 2; ++i)
-        {
-            const Digest board = ReadDigest(DigestPath(who, names[i]));
-            EXPECT_EQ(Field(board, "weigh_in.results"), "1") << names[i];
-            EXPECT_FALSE(BoardNames(Field(board, "save.standing")).empty()) << names[i];
-            if (boards[i].empty())
-                boards[i] = Field(board, "save.standing");
-            EXPECT_EQ(Field(board, "save.standing"), boards[i]) << names[i];
-        }
-    }
-    EXPECT_EQ(hosts, "drew") << "the lowest id left hosts, on both copies";
+    const Left left = {{"drew", drew.get()}, {"eve", eve.get()}};
+    ExpectOneSessionOf(left, {"AnglerDrew", "AnglerEve"}, {"AnglerAngler", "AnglerCasey"}, "drew");
     EXPECT_TRUE(EndOnTheMainMenu(left));
     ExpectNoRefusalOrShareLine({"drew", "eve"});
 }
