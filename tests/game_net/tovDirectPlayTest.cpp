@@ -774,30 +774,43 @@ private:
     Flags* m_flags;
 };
 
-// A copy seated anew by a new host has a new id from its transport: from the word of the move on it
-// speaks and is seated as that id, never as the one it joined with.
-TEST(tovDirectPlayMove, ACopySeatedAnewTakesItsNewIdAtTheMove)
+// A transport whose word of a move is ahead of the game's, as where the move's news wait in the
+// queue: the host has stepped down (its transport names another host) and hears the players its
+// new host lists before the word of the move; a copy seated anew by a new host has a new id. The
+// stepped-down host seats nobody itself (the new host's table does), and the copy seated anew
+// speaks and is seated as its new id from the word of the move on.
+TEST(tovDirectPlayMove, ACopyFollowsItsTransportsWordOfTheMove)
 {
-    class Renumbered : public ParamsTap
+    class Ahead : public ParamsTap
     {
     public:
         using ParamsTap::ParamsTap;
         std::atomic<plat::NetPlayerId> id{0};
+        std::atomic<plat::NetPlayerId> host{0};
         plat::NetPlayerId GetLocalId() const override { return id.load() != 0 ? id.load() : ParamsTap::GetLocalId(); }
+        plat::NetPlayerId GetHostId() const override { return host.load() != 0 ? host.load() : ParamsTap::GetHostId(); }
     };
     plat::LoopbackNetwork net;
     std::vector<SentParams> sent;
-    NetSessionSide host(net, "Robin");
-    auto owned = std::make_unique<Renumbered>(net.CreateSession(), sent);
-    Renumbered& transport = *owned;
-    NetSessionSide client(std::move(owned), "Casey");
+    auto hostOwned = std::make_unique<Ahead>(net.CreateSession(), sent);
+    auto clientOwned = std::make_unique<Ahead>(net.CreateSession(), sent);
+    Ahead& hostTransport = *hostOwned;
+    Ahead& clientTransport = *clientOwned;
+    NetSessionSide host(std::move(hostOwned), "Robin");
+    NetSessionSide client(std::move(clientOwned), "Casey");
     tovDirectPlay& h = *host.session;
     tovDirectPlay& c = *client.session;
     ASSERT_TRUE(h.HostSession("Lake day", ""));
     ASSERT_TRUE(c.JoinSession("Lake day"));
     ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }, {&h, &c}));
+
+    hostTransport.host = c.GetLocalId();
+    h.HandleMessage({plat::NetMessage::Kind::PlayerCreated, c.GetLocalId() + 5, {}});
+    h.DrainMainThreadQueue();
+    EXPECT_FALSE(h.IsSlotActive(2)) << "a host that stepped down seated a player itself";
+
     const plat::NetPlayerId renumbered = c.GetLocalId() + 7;
-    transport.id = renumbered;
+    clientTransport.id = renumbered;
     c.HandleMessage({plat::NetMessage::Kind::NewHost, h.GetLocalId(), {}});
     EXPECT_EQ(c.GetLocalId(), renumbered);
     EXPECT_EQ(c.GetPlayerId(tovNetworkPlay::kLocalSlot), renumbered) << "the seat kept the old id";
