@@ -789,6 +789,12 @@ TEST(tovDirectPlayMove, ACopyFollowsItsTransportsWordOfTheMove)
         std::atomic<plat::NetPlayerId> host{0};
         plat::NetPlayerId GetLocalId() const override { return id.load() != 0 ? id.load() : ParamsTap::GetLocalId(); }
         plat::NetPlayerId GetHostId() const override { return host.load() != 0 ? host.load() : ParamsTap::GetHostId(); }
+        // The id a copy had before it was seated anew is nobody's.
+        bool HasPlayer(plat::NetPlayerId player) const override
+        {
+            return player != old.load() && ParamsTap::HasPlayer(player);
+        }
+        std::atomic<plat::NetPlayerId> old{0};
     };
     plat::LoopbackNetwork net;
     std::vector<SentParams> sent;
@@ -803,6 +809,7 @@ TEST(tovDirectPlayMove, ACopyFollowsItsTransportsWordOfTheMove)
     ASSERT_TRUE(h.HostSession("Lake day", ""));
     ASSERT_TRUE(c.JoinSession("Lake day"));
     ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }, {&h, &c}));
+    ASSERT_TRUE(HostsAnswerCame(h, c));
 
     hostTransport.host = c.GetLocalId();
     h.HandleMessage({plat::NetMessage::Kind::PlayerCreated, c.GetLocalId() + 5, {}});
@@ -810,6 +817,7 @@ TEST(tovDirectPlayMove, ACopyFollowsItsTransportsWordOfTheMove)
     EXPECT_FALSE(h.IsSlotActive(2)) << "a host that stepped down seated a player itself";
 
     const plat::NetPlayerId renumbered = c.GetLocalId() + 7;
+    clientTransport.old = c.GetLocalId();
     clientTransport.id = renumbered;
     c.HandleMessage({plat::NetMessage::Kind::NewHost, h.GetLocalId(), {}});
     EXPECT_EQ(c.GetLocalId(), renumbered);
