@@ -257,6 +257,11 @@ private:
     // Main thread, in the task the move posts: this copy takes the host role and, at that one
     // point, what it owes from where it stands (a seat, the next game's number, the day's end).
     void TakeHostRole();
+    // Receive thread: the session moved away from this copy, which goes on as a client with its
+    // seat; nothing a host keeps or owes stays with it.
+    void DropHostRole();
+    // Receive thread: a copy seated anew by a new host has a new id; its seat's record follows.
+    void TakeLocalIdAnew();
     // The host's beginning of the next game: its number, the set-up's phase and day 0 in one
     // message.
     void NumberNextGame();
@@ -326,7 +331,9 @@ private:
     bool SyncPhaseAs(bool host, int32_t phase, bool announce);
     bool WaitForPhasePasses(int32_t first, int32_t second);
     // The host's end of a phase wait: every player in `second`, then this copy's word of it.
-    bool PublishWaitEnd(int32_t second);
+    bool PublishWaitEnd(int32_t first, int32_t second);
+    // A client's part of a phase wait: the host's word that every player is in `second`.
+    bool FollowPhaseWait(int32_t first, int32_t second);
     // The host's part of a phase wait, for a copy that became host inside the wait as a client.
     bool TakeOverPhaseWait(int32_t first, int32_t second);
     bool WaitForHostPhasePasses(int32_t phase);

@@ -161,6 +161,9 @@ uint64_t tovDirectPlay::SendNs() const
 
 void tovDirectPlay::SendGameParams(plat::NetPlayerId to, bool full)
 {
+    // An answer or a table queued while this copy hosted says nothing once it has stepped down.
+    if (!IsHost())
+        return;
     tovNet::GameParamsMsg msg;
     msg.header.type = full ? tovNet::kParamsFull : tovNet::kParamsUpdate;
     msg.timeOfDay = TheGameClock().GetTimeOfDay();
@@ -555,40 +558,45 @@ bool tovDirectPlay::WaitForPhase(int32_t first, int32_t second, int32_t /*third*
 
 bool tovDirectPlay::WaitForPhasePasses(int32_t first, int32_t second)
 {
-    if (IsHost())
-    {
-        SyncPhase(first, true);
-        if (!WaitForAllPlayers(first))
-            return false;
-    }
-    else
-    {
-        SetLocalPhase(second);
-        // The road is not chosen once at entry: a copy that becomes host in the wait goes on as host.
-        for (int32_t pass = 0;; ++pass)
-        {
-            if (IsHost())
-                return TakeOverPhaseWait(first, second);
-            if (SyncPhaseAs(false, second, false))
-                return true;
-            if (!PumpOnce())
-                return false;
-            if (!IsSessionOpen())
-                return true;
-            // Not on the first pass: SetLocalPhase has just sent this header, and its request.
-            if (pass > 0 && pass % kAnnouncePasses == 0 && HostHeardSinceMove())
-                SendPlayerHeader();
-            PauseWait();
-        }
-    }
+    if (!IsHost())
+        return FollowPhaseWait(first, second);
+    SyncPhase(first, true);
+    if (!WaitForAllPlayers(first))
+        return false;
+    // A host that stepped down in the wait follows the new host's end of it.
+    if (!IsHost())
+        return FollowPhaseWait(first, second);
     SetLocalPhase(first);
-    return PublishWaitEnd(second);
+    return PublishWaitEnd(first, second);
 }
 
-bool tovDirectPlay::PublishWaitEnd(int32_t second)
+bool tovDirectPlay::FollowPhaseWait(int32_t first, int32_t second)
+{
+    SetLocalPhase(second);
+    // The road is not chosen once at entry: a copy that becomes host in the wait goes on as host.
+    for (int32_t pass = 0;; ++pass)
+    {
+        if (IsHost())
+            return TakeOverPhaseWait(first, second);
+        if (SyncPhaseAs(false, second, false))
+            return true;
+        if (!PumpOnce())
+            return false;
+        if (!IsSessionOpen())
+            return true;
+        // Not on the first pass: SetLocalPhase has just sent this header, and its request.
+        if (pass > 0 && pass % kAnnouncePasses == 0 && HostHeardSinceMove())
+            SendPlayerHeader();
+        PauseWait();
+    }
+}
+
+bool tovDirectPlay::PublishWaitEnd(int32_t first, int32_t second)
 {
     if (!WaitForAllPlayers(second))
         return false;
+    if (!IsHost())
+        return FollowPhaseWait(first, second);
     SetLocalPhase(second);
     Sleep(kWaitStepMs / 2);
     BroadcastGameParams();
@@ -603,7 +611,7 @@ bool tovDirectPlay::TakeOverPhaseWait(int32_t first, int32_t second)
     // It went before it published the wait's start (the weigh-in's seed with it): this copy does.
     if (CopyGameParams().phase < first)
         SyncPhase(first, true);
-    return PublishWaitEnd(second);
+    return PublishWaitEnd(first, second);
 }
 
 bool tovDirectPlay::WaitForHostPhase(int32_t phase)

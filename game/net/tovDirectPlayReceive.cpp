@@ -31,7 +31,10 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
     case plat::NetMessage::Kind::PlayerCreated:
         // The transport's host seats newcomers from the word of its move on, before the main
         // thread takes the rest of the role.
-        if (IsHost() || (m_hostId.load() != 0 && m_hostId.load() == m_localId.load()))
+        // A host that has stepped down hears the players its new host lists: that host's table
+        // seats them.
+        if ((IsHost() || (m_hostId.load() != 0 && m_hostId.load() == m_localId.load())) &&
+            m_transport->GetHostId() == m_localId.load())
             OnPlayerJoined(message.from, kLocalSlot);
         break;
     case plat::NetMessage::Kind::PlayerDestroyed:
@@ -42,6 +45,7 @@ void tovDirectPlay::HandleMessage(const plat::NetMessage& message)
     case plat::NetMessage::Kind::NewHost:
         // Every player left hears of the move. A word of an old session (its transport names another
         // host) or naming the host this copy knows already moves nothing.
+        TakeLocalIdAnew();
         if (message.from == 0 || m_transport->GetHostId() != message.from || message.from == m_hostId.load())
             break;
         OnHostMoved(message.from);
@@ -288,6 +292,8 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
     const bool here = host == m_localId.load();
     m_hostId = host;
     m_hostMoved = true;
+    if (!here)
+        DropHostRole();
     const int32_t local = m_localSlot.load();
     for (int32_t slot = 0; slot < tovNet::kSlots; ++slot)
     {
@@ -312,6 +318,34 @@ void tovDirectPlay::OnHostMoved(plat::NetPlayerId host)
             SendPlayerHeader();
             SendOwnPlayerState();
         });
+}
+
+void tovDirectPlay::DropHostRole()
+{
+    // At once, not in a task of the main thread: the receive path must no longer seat, answer or
+    // drop the new host's parameters as a host would, and the waits read the role on every pass.
+    m_host = false;
+    m_owesDayEnd = false;
+    std::scoped_lock guard(m_sharesMutex);
+    m_shares.clear();
+}
+
+void tovDirectPlay::TakeLocalIdAnew()
+{
+    const plat::NetPlayerId old = m_localId.load();
+    const plat::NetPlayerId now = m_transport->GetLocalId();
+    // A closed session stays closed; an id unchanged moves nothing.
+    if (old == 0 || now == 0 || now == old)
+        return;
+    m_localId = now;
+    for (auto& player : m_players)
+    {
+        std::scoped_lock guard(player->lock);
+        if (player->id == old)
+            player->id = now;
+    }
+    // The name the new host gave came with the new id, before this word.
+    TakeGivenName();
 }
 
 void tovDirectPlay::TakeHostRole()

@@ -733,6 +733,57 @@ private:
     Flags* m_flags;
 };
 
+// A transport whose word of a move is ahead of the game's, as where the move's news wait in the
+// queue: the host has stepped down (its transport names another host) and hears the players its
+// new host lists before the word of the move; a copy seated anew by a new host has a new id. The
+// stepped-down host seats nobody itself (the new host's table does), and the copy seated anew
+// speaks and is seated as its new id from the word of the move on.
+TEST(tovDirectPlayMove, ACopyFollowsItsTransportsWordOfTheMove)
+{
+    class Ahead : public ParamsTap
+    {
+    public:
+        using ParamsTap::ParamsTap;
+        std::atomic<plat::NetPlayerId> id{0};
+        std::atomic<plat::NetPlayerId> host{0};
+        plat::NetPlayerId GetLocalId() const override { return id.load() != 0 ? id.load() : ParamsTap::GetLocalId(); }
+        plat::NetPlayerId GetHostId() const override { return host.load() != 0 ? host.load() : ParamsTap::GetHostId(); }
+        // The id a copy had before it was seated anew is nobody's.
+        bool HasPlayer(plat::NetPlayerId player) const override
+        {
+            return player != old.load() && ParamsTap::HasPlayer(player);
+        }
+        std::atomic<plat::NetPlayerId> old{0};
+    };
+    plat::LoopbackNetwork net;
+    std::vector<SentParams> sent;
+    auto hostOwned = std::make_unique<Ahead>(net.CreateSession(), sent);
+    auto clientOwned = std::make_unique<Ahead>(net.CreateSession(), sent);
+    Ahead& hostTransport = *hostOwned;
+    Ahead& clientTransport = *clientOwned;
+    NetSessionSide host(std::move(hostOwned), "Robin");
+    NetSessionSide client(std::move(clientOwned), "Casey");
+    tovDirectPlay& h = *host.session;
+    tovDirectPlay& c = *client.session;
+    ASSERT_TRUE(h.HostSession("Lake day", ""));
+    ASSERT_TRUE(c.JoinSession("Lake day"));
+    ASSERT_TRUE(WaitUntil([&] { return c.GetLocalSlot() == 1 && c.HasHeaderOf(0); }, {&h, &c}));
+    ASSERT_TRUE(HostsAnswerCame(h, c));
+
+    hostTransport.host = c.GetLocalId();
+    h.HandleMessage({plat::NetMessage::Kind::PlayerCreated, c.GetLocalId() + 5, {}});
+    h.DrainMainThreadQueue();
+    EXPECT_FALSE(h.IsSlotActive(2)) << "a host that stepped down seated a player itself";
+
+    const plat::NetPlayerId renumbered = c.GetLocalId() + 7;
+    clientTransport.old = c.GetLocalId();
+    clientTransport.id = renumbered;
+    c.HandleMessage({plat::NetMessage::Kind::NewHost, h.GetLocalId(), {}});
+    EXPECT_EQ(c.GetLocalId(), renumbered);
+    EXPECT_EQ(c.GetPlayerId(tovNetworkPlay::kLocalSlot), renumbered) << "the seat kept the old id";
+    EXPECT_EQ(c.GetSlotIds()[1], renumbered);
+}
+
 // After a final the host's parameters hold its closed phase on the last day. Its next game begins
 // at its set-up, in one message: every parameters message from then on names the new game with the
 // set-up's phase and day 0, from the first. A copy that read the new number with the closed phase

@@ -5,6 +5,7 @@
 // as the others see them; the others play theirs on their own threads, as their screens do.
 
 #include "NetSessionPair.h"
+#include "NetTestSides.h"
 #include "tovGameClock.h"
 #include "tovGameSession.h"
 #include "tovNetFacade.h"
@@ -676,6 +677,48 @@ TEST_F(tovHostMove, ANewHostTheOldOneNeverSeatedSeatsItself)
     const auto& lines = robin.lines;
     ASSERT_TRUE(WaitUntil([&] { return std::count(lines.begin(), lines.end(), "Eli: over") != 0; }, {&r}));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Eli: tight lines"), 1);
+}
+
+// Over real sessions, since the star never steps its host down. A host that the session moved away
+// from (a player told it so) comes back as a player with its seat and hears of a new host: it drops
+// the host's role and takes the new host's parameters. The new host, with the old one still listed
+// (no leave comes for it), begins the next game once every player, the old host among them, has
+// spoken since the move.
+TEST(tovDirectPlayMove, AHostThatStepsDownGoesOnAsAClient)
+{
+    // No link here times out in the test: the move is told by the hook, and every copy answers.
+    constexpr int32_t kPatientTimeoutMs = 120000;
+    StoreGameParams(tovNetworkPlay::GAMEPARAMS());
+    EnetSide robin("Robin", kPatientTimeoutMs);
+    EnetSide casey("Casey", kPatientTimeoutMs);
+    EnetSide drew("Drew", kPatientTimeoutMs);
+    tovDirectPlay& r = *robin.session;
+    tovDirectPlay& c = *casey.session;
+    tovDirectPlay& d = *drew.session;
+    const auto all = [&](const std::function<bool()>& done) { return WaitUntil(done, {&r, &c, &d}); };
+    ASSERT_TRUE(r.HostSession("Lake day", "127.0.0.1:0"));
+    ASSERT_TRUE(c.JoinSession(r.GetSessionAddress()));
+    ASSERT_TRUE(all([&] { return c.GetLocalSlot() == 1 && r.IsSlotActive(1) && c.HasHeaderOf(0); }));
+    ASSERT_TRUE(d.JoinSession(r.GetSessionAddress()));
+    ASSERT_TRUE(all([&] { return d.GetLocalSlot() == 2 && c.IsSlotActive(2) && d.HasHeaderOf(0); }));
+    const plat::NetPlayerId robinId = r.GetLocalId();
+    casey.transport->TakeForGoneForTests(robinId);
+    ASSERT_TRUE(all([&] { return c.IsHost() && robin.transport->GetHostId() == c.GetLocalId(); }));
+    ASSERT_TRUE(all([&] { return !r.IsHost(); })) << "the old host kept its role";
+    EXPECT_EQ(r.GetLocalId(), robinId);
+    EXPECT_TRUE(c.IsSlotActive(0));
+    QuitOnStall watch;
+    bool begun = false;
+    std::thread newHost([&] { begun = c.BeginGame(); });
+    const bool numbered = WaitUntil([&] { return r.GetGameNumber() == 1 && d.GetGameNumber() == 1; }, {&r, &d});
+    newHost.join();
+    watch.Finish();
+    EXPECT_FALSE(qrxBaseApp::GetQuitFlag());
+    qrxBaseApp::SetQuitFlag(false);
+    EXPECT_TRUE(begun);
+    EXPECT_TRUE(numbered) << "the old host dropped the new host's next game";
+    EXPECT_EQ(r.CopyGameParams().phase, kSetUpPhase);
+    EXPECT_TRUE(r.SlotsNotAtDayStart().empty()) << "a client waits for nobody's start";
 }
 
 } // namespace
