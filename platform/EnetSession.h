@@ -104,6 +104,8 @@ public:
     int32_t SeatsNotIntroduced() const;
     // The session's key: who the session is, no proof of a seat (tests).
     uint64_t SecretForTests() const;
+    // Tests: where this copy listens, "HOST:PORT".
+    std::string ListenAddressForTests() const;
     // Tests: drops every datagram from "HOST:PORT" before the library sees it.
     bool DropDatagramsFromForTests(const std::string& address);
     // Tests: takes the link to the player (the host, a seated player, or one asked in a move) for

@@ -40,26 +40,31 @@ TEST(tovEnetHostRules, AServiceStepHandlesAtMostItsBoundOfEvents)
     }
 }
 
-// Each address's let-goes double its own turn-away: 5 s, 10 s, 20 s, also after a turn-away has
-// ended; another address starts at 5 s. The table holds 64 addresses; a 65th pushes out the one
-// let go longest ago, and one already held takes no other's place.
+// Each place's (address and port) let-goes double its own turn-away: 5 s, 10 s, 20 s, also after
+// a turn-away has ended; another address, or another port of the same one, starts free. A turn-away
+// heard from another host keeps its time left and its count, the longer standing. The table holds
+// 64 places; a 65th pushes out the one let go longest ago, and one already held takes no other's place.
 TEST(tovEnetHostRules, TurnAwaysDoublePerAddressInABoundedTable)
 {
     plat::NetTurnAways table;
     const uint32_t start = 0xFFFFF000u; // the tick wraps during the test
-    const uint32_t a = 0x0100007F;
-    const uint32_t b = 0x0200007F;
+    const uint64_t a = plat::NetTurnAways::Key(0x0100007F, 28642);
+    const uint64_t b = plat::NetTurnAways::Key(0x0200007F, 28642);
     table.LetGo(a, start);
     table.LetGo(a, start + 5000);
     table.LetGo(b, start + 6000);
     const struct
     {
-        uint32_t address;
+        uint64_t address;
         uint32_t atMs;
         bool held;
     } rows[] = {
-        {a, start + 14999, true},  {a, start + 15000, false},  {b, start + 10999, true},
-        {b, start + 11000, false}, {0x0300007F, start, false},
+        {a, start + 14999, true},
+        {a, start + 15000, false},
+        {b, start + 10999, true},
+        {b, start + 11000, false},
+        {plat::NetTurnAways::Key(0x0300007F, 28642), start, false},
+        {plat::NetTurnAways::Key(0x0100007F, 28643), start + 5001, false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(table.Holds(row.address, row.atMs), row.held)
@@ -67,6 +72,18 @@ TEST(tovEnetHostRules, TurnAwaysDoublePerAddressInABoundedTable)
     table.LetGo(a, start + 30000);
     EXPECT_TRUE(table.Holds(a, start + 49999)) << "the third let-go of a: 20 s";
     EXPECT_FALSE(table.Holds(a, start + 50000));
+
+    plat::NetTurnAways heard;
+    heard.Hear(a, 7000, 2, start);
+    EXPECT_TRUE(heard.Holds(a, start + 6999));
+    EXPECT_FALSE(heard.Holds(a, start + 7000));
+    heard.Hear(a, 9000, 2, start + 8000);
+    heard.Hear(a, 1000, 0, start + 9000);
+    EXPECT_TRUE(heard.Holds(a, start + 16999)) << "the longer heard stands";
+    EXPECT_FALSE(heard.Holds(a, start + 17000));
+    heard.LetGo(a, start + 20000);
+    EXPECT_TRUE(heard.Holds(a, start + 39999)) << "a third let-go after two heard of: 20 s";
+    EXPECT_FALSE(heard.Holds(a, start + 40000));
 
     plat::NetTurnAways full;
     for (uint32_t i = 0; i < plat::NetTurnAways::kMaxAddresses; ++i)
@@ -146,6 +163,8 @@ TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
     }
     ASSERT_TRUE(WaitUntil([&] { return !host.transport->HasPlayer(floodId); }, {host.session.get()}));
     flood.Close();
+    // Its port free again: the next copy on this machine listens there, the place turned away.
+    flood.FinishClosing();
 
     host.transport->SetJoinable(false);
     EnetSide again("Ann", kPatientTimeoutMs);
