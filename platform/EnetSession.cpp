@@ -560,13 +560,13 @@ int ENET_CALLBACK EnetSession::State::Screen(ENetHost* host, ENetEvent* /*event*
             (peerField & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? sizeof(ENetProtocolHeader) : sizeof(peerField);
         ENetProtocolConnect connect{};
         if (size - headerSize < sizeof(connect))
-            return 1;
+            return s->DropStranger();
         std::memcpy(&connect, data + headerSize, sizeof(connect));
         if ((connect.header.command & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT ||
             ENET_NET_TO_HOST_32(connect.data) != s->Mark())
-            return 1;
+            return s->DropStranger();
     }
-    return s->TakesStranger() ? 0 : 1;
+    return s->TakesStranger() ? 0 : s->DropStranger();
 }
 
 // A player's address and port, as a list this copy holds or a proven rejoin in this move carried.
@@ -609,6 +609,11 @@ void EnetSession::State::HearWhere(const RejoinFrame& rejoin)
     for (const auto& [id, at] : rejoin.where)
         if (heardWhere.size() < static_cast<size_t>(kMaxSessionPlayers) && !Listed(at))
             heardWhere.push_back(at);
+}
+
+int64_t EnetSession::StrangersDroppedForTests() const
+{
+    return m_state->strangersDropped.load();
 }
 
 std::string EnetSession::ListenAddressForTests() const

@@ -104,6 +104,8 @@ public:
     int32_t SeatsNotIntroduced() const;
     // The session's key: who the session is, no proof of a seat (tests).
     uint64_t SecretForTests() const;
+    // Tests: connections from strangers dropped before they had a place, since the session opened.
+    int64_t StrangersDroppedForTests() const;
     // Tests: where this copy listens, "HOST:PORT".
     std::string ListenAddressForTests() const;
     // Tests: drops every datagram from "HOST:PORT" before the library sees it.

@@ -115,6 +115,7 @@ struct EnetSession::State
     std::map<ENetPeer*, uint32_t> arriving;
     // Where the players of the proven rejoins this copy received in the current move listen.
     std::vector<ENetAddress> heardWhere;
+    std::atomic<int64_t> strangersDropped{0};
     // Tests: the senders whose datagrams are dropped.
     std::vector<ENetAddress> dropForTests;
     std::map<NetPlayerId, Awaited> awaited;
@@ -204,6 +205,11 @@ struct EnetSession::State
     bool Listed(const ENetAddress& at) const;
     bool InMove() const;
     bool TakesStranger() const;
+    int DropStranger()
+    {
+        ++strangersDropped;
+        return 1;
+    }
     // What a copy's ask in a move bears in its connection: from the session's key, never 0.
     uint32_t Mark() const { return static_cast<uint32_t>(secret ^ secret >> 32) | 1u; }
     void HearWhere(const enetwire::RejoinFrame& rejoin);
