@@ -616,6 +616,16 @@ int64_t EnetSession::StrangersDroppedForTests() const
     return m_state->strangersDropped.load();
 }
 
+int32_t EnetSession::LinksForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    const ENetHost* host = m_state->host;
+    int32_t links = 0;
+    for (size_t i = 0; host != nullptr && i < host->peerCount; ++i)
+        links += host->peers[i].state != ENET_PEER_STATE_DISCONNECTED ? 1 : 0;
+    return links;
+}
+
 std::string EnetSession::ListenAddressForTests() const
 {
     std::lock_guard lock(m_state->mutex);

@@ -106,6 +106,9 @@ public:
     uint64_t SecretForTests() const;
     // Tests: connections from strangers dropped before they had a place, since the session opened.
     int64_t StrangersDroppedForTests() const;
+    // Tests: the links this copy's port holds, of any state but ended (a refused one until its end
+    // is acknowledged: a new connection from the same place meanwhile may take its end for its own).
+    int32_t LinksForTests() const;
     // Tests: where this copy listens, "HOST:PORT".
     std::string ListenAddressForTests() const;
     // Tests: drops every datagram from "HOST:PORT" before the library sees it.

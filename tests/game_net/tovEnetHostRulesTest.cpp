@@ -144,15 +144,19 @@ void SendUnknown(plat::EnetSession& from)
 }
 
 // A flooder let go is turned away with that reason even where the door is shut too; a session
-// opened anew turns nobody away.
+// opened anew turns nobody away, and the old session's player that hosts it next turns the flooder's
+// place away still.
 TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
 {
     ClockAndDebug installed{1000000000ull};
     EnetSide host("Robin", kPatientTimeoutMs, &installed.clock);
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
+    plat::EnetSession drew(kPatientTimeoutMs, &installed.clock);
+    ASSERT_TRUE(drew.Join(host.session->GetSessionAddress(), "Drew"));
     plat::EnetSession flood(kPatientTimeoutMs);
     ASSERT_TRUE(flood.Join(host.session->GetSessionAddress(), "Ann"));
     const plat::NetPlayerId floodId = flood.GetLocalId();
+    const std::string floodAt = flood.ListenAddressForTests();
     ASSERT_TRUE(WaitUntil([&] { return host.transport->HasPlayer(floodId); }, {host.session.get()}));
     // Drops 2.5 s apart: one flood, let go once it has lasted 5 s.
     for (int64_t drop = 1; drop <= 3; ++drop)
@@ -165,6 +169,7 @@ TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
     flood.Close();
     // Its port free again: the next copy on this machine listens there, the place turned away.
     flood.FinishClosing();
+    ASSERT_TRUE(WaitUntil([&] { return host.transport->LinksForTests() == 1; }, {host.session.get()}));
 
     host.transport->SetJoinable(false);
     EnetSide again("Ann", kPatientTimeoutMs);
@@ -173,6 +178,12 @@ TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
 
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
     EXPECT_TRUE(again.session->JoinSession(host.session->GetSessionAddress())) << again.session->GetJoinFailure();
+
+    // The old session's player hosts it once its host has left, and keeps its host's turn-aways.
+    ASSERT_TRUE(WaitUntil([&] { return drew.IsHost(); }, {host.session.get()}));
+    plat::EnetSession third(kPatientTimeoutMs);
+    EXPECT_FALSE(third.Join(drew.GetAddress(), "Ann", "127.0.0.1:" + floodAt.substr(floodAt.rfind(':') + 1)));
+    EXPECT_EQ(third.GetJoinFailure(), plat::NetJoinFailure::TurnedAway);
 }
 
 // A seat that has sent no header 30 s after it was seated is let go, not turned away: copies on
