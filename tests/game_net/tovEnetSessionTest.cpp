@@ -198,6 +198,8 @@ TEST(tovEnetSession, ConnectionsThatNeverJoinHoldTheirPlacesForALittleWhile)
         installed.clock.AdvanceMs(row.heldMs - 1);
         ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() < 2; }, {}));
         EXPECT_EQ(host.ConnectionsWaitingToJoin(), 1) << "the second holds its place to its time";
+        // Dropped by the session's clock, not lost to the links' own time-out.
+        EXPECT_EQ(first.Next(), ENET_EVENT_TYPE_DISCONNECT);
         installed.clock.AdvanceMs(1);
         ASSERT_TRUE(WaitUntil([&] { return host.ConnectionsWaitingToJoin() == 0; }, {}));
         EXPECT_TRUE(late.session->JoinSession(host.GetAddress()));
