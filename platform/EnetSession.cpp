@@ -550,7 +550,20 @@ int ENET_CALLBACK EnetSession::State::Screen(ENetHost* host, ENetEvent* /*event*
     std::memcpy(&peerField, data, sizeof(peerField));
     peerField = ENET_NET_TO_HOST_16(peerField);
     const uint16_t peerId = peerField & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
-    if (peerId != ENET_PROTOCOL_MAXIMUM_PEER_ID || s->Listed(from))
+    if (peerId != ENET_PROTOCOL_MAXIMUM_PEER_ID)
+        return 0;
+    // A refused link from the same place still ending would end the new one: its end is the new
+    // link's to the library, which knows a link by place and number alone.
+    for (size_t i = 0; i < host->peerCount; ++i)
+    {
+        ENetPeer* old = &host->peers[i];
+        if (SameAddress(old->address, from) && old->data == nullptr && old != s->server && s->AskedBy(old) == 0 &&
+            s->waiting.count(old) == 0 && s->early.count(old) == 0 &&
+            (old->state == ENET_PEER_STATE_DISCONNECT_LATER || old->state == ENET_PEER_STATE_DISCONNECTING ||
+             old->state == ENET_PEER_STATE_ACKNOWLEDGING_DISCONNECT))
+            enet_peer_reset(old);
+    }
+    if (s->Listed(from))
         return 0;
     // In a move, a stranger gets no place unless its connection bears the session's mark: a copy of
     // the session that no list carries (welcomed just before the host went), seated anew.
@@ -573,6 +586,9 @@ int ENET_CALLBACK EnetSession::State::Screen(ENetHost* host, ENetEvent* /*event*
 bool EnetSession::State::Listed(const ENetAddress& at) const
 {
     for (const auto& [id, listed] : where)
+        if (SameAddress(listed, at))
+            return true;
+    for (const ENetAddress& listed : hostsAt)
         if (SameAddress(listed, at))
             return true;
     return std::any_of(heardWhere.begin(), heardWhere.end(),
@@ -614,16 +630,6 @@ void EnetSession::State::HearWhere(const RejoinFrame& rejoin)
 int64_t EnetSession::StrangersDroppedForTests() const
 {
     return m_state->strangersDropped.load();
-}
-
-int32_t EnetSession::LinksForTests() const
-{
-    std::lock_guard lock(m_state->mutex);
-    const ENetHost* host = m_state->host;
-    int32_t links = 0;
-    for (size_t i = 0; host != nullptr && i < host->peerCount; ++i)
-        links += host->peers[i].state != ENET_PEER_STATE_DISCONNECTED ? 1 : 0;
-    return links;
 }
 
 std::string EnetSession::ListenAddressForTests() const

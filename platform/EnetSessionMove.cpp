@@ -204,6 +204,8 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     if (seatedAnew)
         token = given;
     digests = std::move(table);
+    if (server != nullptr && !Listed(server->address) && hostsAt.size() < static_cast<size_t>(kMaxSessionPlayers))
+        hostsAt.push_back(server->address);
     for (const Turned& place : turned)
         turnedAway.Hear(NetTurnAways::Key(place.at.host, place.at.port), place.leftMs, place.letGo, Now());
     hostId = hostPlayer;
@@ -796,6 +798,7 @@ void EnetSession::State::Reset()
     waiting.clear();
     arriving.clear();
     heardWhere.clear();
+    hostsAt.clear();
     dropForTests.clear();
     awaited.clear();
     early.clear();

@@ -115,6 +115,8 @@ struct EnetSession::State
     std::map<ENetPeer*, uint32_t> arriving;
     // Where the players of the proven rejoins this copy received in the current move listen.
     std::vector<ENetAddress> heardWhere;
+    // Where the hosts this copy was seated under were reached (a host lists no address of its own).
+    std::vector<ENetAddress> hostsAt;
     std::atomic<int64_t> strangersDropped{0};
     // Tests: the senders whose datagrams are dropped.
     std::vector<ENetAddress> dropForTests;

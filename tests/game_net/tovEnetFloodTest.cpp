@@ -273,17 +273,12 @@ TEST(tovEnetFlood, EachKindOfMessageHasItsShareAndItsFlooderIsLetGoAndTurnedAway
         flood.Close();
         // Its port free again: the next copy on this machine listens there, the place turned away.
         flood.FinishClosing();
-        // Only the honest players' links left at the host: the next connection from the flooder's
-        // place cannot take the end of its last one for its own.
-        const auto onlyHonestLinks = [&] { return wait([&] { return host.transport->LinksForTests() == 2; }); };
-        ASSERT_TRUE(onlyHonestLinks());
 
         // Turned away until its time is over, with the text the player reads.
         installed.clock.AdvanceMs(turnedAwayMs - 1);
         EnetSide again("Ann", kPatientTimeoutMs);
         EXPECT_FALSE(again.session->JoinSession(address));
         EXPECT_EQ(again.session->GetJoinFailure(), "The host turned this player away for a while.");
-        ASSERT_TRUE(onlyHonestLinks());
         installed.clock.AdvanceMs(1);
         turnedAwayMs *= 2;
         // Honest players stay.
