@@ -572,7 +572,7 @@ int ENET_CALLBACK EnetSession::State::Screen(ENetHost* host, ENetEvent* /*event*
         const size_t headerSize =
             (peerField & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? sizeof(ENetProtocolHeader) : sizeof(peerField);
         ENetProtocolConnect connect{};
-        if (size - headerSize < sizeof(connect))
+        if (size < headerSize + sizeof(connect))
             return s->DropStranger();
         std::memcpy(&connect, data + headerSize, sizeof(connect));
         if ((connect.header.command & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT ||
