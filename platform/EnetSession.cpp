@@ -228,6 +228,7 @@ bool EnetSession::Host(const std::string& sessionName, const std::string& addres
     s.host = enet_host_create(&bind, static_cast<size_t>(std::max(players - 1, 1)) + kRefusalPeers, 2, 0, 0);
     if (s.host == nullptr)
         return false;
+    s.Watch();
     ENetAddress bound{};
     enet_socket_get_address(s.host->socket, &bound);
     char ip[64] = {};
@@ -295,6 +296,7 @@ bool EnetSession::Join(const std::string& address, const std::string& playerName
             s.joinFailure = NetJoinFailure::NoPort;
         return false;
     }
+    s.Watch();
     s.server = enet_host_connect(s.host, &target, 2, 0);
     if (s.server == nullptr)
     {
@@ -366,7 +368,7 @@ void EnetSession::Close()
                 open.push_back(ask.peer);
         // One closing at a time; the one before has had its second by now, or nearly.
         FinishClosing();
-        State::ForgetDropped(s.host);
+        State::Unwatch(s.host);
         s.host->intercept = nullptr;
         s.closing = std::thread(State::SendQueuedAndLeave, s.host, std::move(open));
         // Reset leaves the host to the closing thread.
@@ -497,28 +499,148 @@ uint64_t EnetSession::SecretForTests() const
 namespace
 {
 
-// The datagrams each host drops for tests, by sender.
-std::mutex g_droppedMutex;
-std::map<const ENetHost*, std::vector<ENetAddress>> g_dropped;
+// The session each host is screened for; a host is serviced only by the thread that holds its
+// session (its lock, or the join before the service starts), so the screen reads the session as
+// that thread does.
+std::mutex g_watchedMutex;
+std::map<const ENetHost*, void*> g_watched;
 
-int ENET_CALLBACK DropForTests(ENetHost* host, ENetEvent* /*event*/)
+bool SameAddress(const ENetAddress& a, const ENetAddress& b)
 {
-    std::lock_guard lock(g_droppedMutex);
-    const auto found = g_dropped.find(host);
-    if (found == g_dropped.end())
-        return 0;
-    for (const ENetAddress& from : found->second)
-        if (from.host == host->receivedAddress.host && from.port == host->receivedAddress.port)
-            return 1;
-    return 0;
+    return a.host == b.host && a.port == b.port;
 }
 
 } // namespace
 
-void EnetSession::State::ForgetDropped(const ENetHost* host)
+void EnetSession::State::Watch()
 {
-    std::lock_guard lock(g_droppedMutex);
-    g_dropped.erase(host);
+    {
+        std::lock_guard lock(g_watchedMutex);
+        g_watched[host] = this;
+    }
+    host->intercept = Screen;
+}
+
+void EnetSession::State::Unwatch(const ENetHost* host)
+{
+    std::lock_guard lock(g_watchedMutex);
+    g_watched.erase(host);
+}
+
+int ENET_CALLBACK EnetSession::State::Screen(ENetHost* host, ENetEvent* /*event*/)
+{
+    State* s = nullptr;
+    {
+        std::lock_guard lock(g_watchedMutex);
+        const auto found = g_watched.find(host);
+        if (found == g_watched.end())
+            return 0;
+        s = static_cast<State*>(found->second);
+    }
+    const ENetAddress& from = host->receivedAddress;
+    for (const ENetAddress& dropped : s->dropForTests)
+        if (SameAddress(dropped, from))
+            return 1;
+    // Only a datagram to no peer yet asks for a place; the others go to a place already given.
+    const uint8_t* data = host->receivedData;
+    const size_t size = host->receivedDataLength;
+    uint16_t peerField = 0;
+    if (size < sizeof(peerField))
+        return 0;
+    std::memcpy(&peerField, data, sizeof(peerField));
+    peerField = ENET_NET_TO_HOST_16(peerField);
+    const uint16_t peerId = peerField & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
+    if (peerId != ENET_PROTOCOL_MAXIMUM_PEER_ID)
+        return 0;
+    // A refused link from the same place still ending would end the new one: its end is the new
+    // link's to the library, which knows a link by place and number alone.
+    for (size_t i = 0; i < host->peerCount; ++i)
+    {
+        ENetPeer* old = &host->peers[i];
+        if (SameAddress(old->address, from) && old->data == nullptr && old != s->server && s->AskedBy(old) == 0 &&
+            s->waiting.count(old) == 0 && s->early.count(old) == 0 &&
+            (old->state == ENET_PEER_STATE_DISCONNECT_LATER || old->state == ENET_PEER_STATE_DISCONNECTING ||
+             old->state == ENET_PEER_STATE_ACKNOWLEDGING_DISCONNECT))
+            enet_peer_reset(old);
+    }
+    if (s->Listed(from))
+        return 0;
+    // In a move, a stranger gets no place unless its connection bears the session's mark: a copy of
+    // the session that no list carries (welcomed just before the host went), seated anew.
+    if (s->InMove())
+    {
+        const size_t headerSize =
+            (peerField & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) != 0 ? sizeof(ENetProtocolHeader) : sizeof(peerField);
+        ENetProtocolConnect connect{};
+        if (size < headerSize + sizeof(connect))
+            return s->DropStranger();
+        std::memcpy(&connect, data + headerSize, sizeof(connect));
+        if ((connect.header.command & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT ||
+            ENET_NET_TO_HOST_32(connect.data) != s->Mark())
+            return s->DropStranger();
+    }
+    return s->TakesStranger() ? 0 : s->DropStranger();
+}
+
+// A player's address and port, as a list this copy holds or a proven rejoin in this move carried.
+bool EnetSession::State::Listed(const ENetAddress& at) const
+{
+    for (const auto& [id, listed] : where)
+        if (SameAddress(listed, at))
+            return true;
+    for (const ENetAddress& listed : hostsAt)
+        if (SameAddress(listed, at))
+            return true;
+    return std::any_of(heardWhere.begin(), heardWhere.end(),
+                       [&at](const ENetAddress& listed) { return SameAddress(listed, at); });
+}
+
+// Looking for a host, or hosting and awaiting players of a move (not those lost to silence alone).
+bool EnetSession::State::InMove() const
+{
+    return rejoining || (hosting && std::any_of(awaited.begin(), awaited.end(),
+                                                [](const auto& wait) { return !wait.second.silent; }));
+}
+
+// A stranger's connection may have a place: the refusal places at most.
+bool EnetSession::State::TakesStranger() const
+{
+    size_t strangers = 0;
+    for (size_t i = 0; i < host->peerCount; ++i)
+    {
+        const ENetPeer& peer = host->peers[i];
+        if (peer.state != ENET_PEER_STATE_DISCONNECTED && &peer != server && AskedBy(&peer) == 0 &&
+            !Listed(peer.address))
+            ++strangers;
+    }
+    return strangers < kRefusalPeers;
+}
+
+// A rejoin that proves its seat here: where the players it knows listen count as listed for this move.
+void EnetSession::State::HearWhere(const RejoinFrame& rejoin)
+{
+    const auto held = digests.find(rejoin.id);
+    if (rejoin.key != secret || held == digests.end() || !SameDigest(DigestOf(rejoin.token), held->second))
+        return;
+    for (const auto& [id, at] : rejoin.where)
+        if (heardWhere.size() < static_cast<size_t>(kMaxSessionPlayers) && !Listed(at))
+            heardWhere.push_back(at);
+}
+
+int64_t EnetSession::StrangersDroppedForTests() const
+{
+    return m_state->strangersDropped.load();
+}
+
+std::string EnetSession::ListenAddressForTests() const
+{
+    std::lock_guard lock(m_state->mutex);
+    ENetAddress bound{};
+    if (m_state->host == nullptr || enet_socket_get_address(m_state->host->socket, &bound) != 0)
+        return {};
+    char ip[64] = {};
+    enet_address_get_host_ip(&bound, ip, sizeof(ip));
+    return std::string(ip) + ":" + std::to_string(bound.port);
 }
 
 bool EnetSession::DropDatagramsFromForTests(const std::string& address)
@@ -532,9 +654,7 @@ bool EnetSession::DropDatagramsFromForTests(const std::string& address)
         enet_address_set_host_ip(&from, hostName.c_str()) != 0)
         return false;
     from.port = port;
-    std::lock_guard dropped(g_droppedMutex);
-    g_dropped[s.host].push_back(from);
-    s.host->intercept = DropForTests;
+    s.dropForTests.push_back(from);
     return true;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 // A network session over UDP, for a local network: no address translation is crossed. The host
 // accepts players and relays their messages, so every player talks only to the host, and the
-// host's relay filter holds back a flood at its source; joins from the address of a player it let
-// go are turned away for a while. Guaranteed messages travel reliably and in order, the rest as
-// they come. A player silent past the peer time-out is held for a move's window (below); a
-// connection that does not join within 5 s is dropped, and a seat whose player has not introduced itself (the relay
-// filter says) within 30 s is let go. These times, the shares and the turn-aways run on the session's clock: real time
-// unless a test gives another, since a game's clock may stand still while the game waits. Refusals say why. Sessions
-// answer discovery on a fixed port of the local network.
+// host's relay filter holds back a flood at its source; joins from the address and port of a
+// player it let go are turned away for a while, by whoever hosts next too. Guaranteed messages
+// travel reliably and in order, the rest as they come. A player silent past the peer time-out is
+// held for a move's window (below). Strangers (an address and port on no list of the players)
+// hold at most the refusal places, and none during a move unless their connection bears the
+// session's mark (a copy of the session that no list carries); a connection that does not join
+// within the lesser of 5 s and half the time-out is dropped, and a seat whose player has not
+// introduced itself (the relay filter says) within 30 s is let go. These times, the shares and the
+// turn-aways run on the session's clock: real time unless a test gives another, since a game's
+// clock may stand still while the game waits. Refusals say why. Sessions answer discovery on a
+// fixed port of the local network.
 //
 // The session keeps its players when its host goes. It stays a star, which keeps one filter at
 // one place and one link a player, and re-forms around a new host rather than becoming a mesh:
@@ -104,6 +108,10 @@ public:
     int32_t SeatsNotIntroduced() const;
     // The session's key: who the session is, no proof of a seat (tests).
     uint64_t SecretForTests() const;
+    // Tests: connections from strangers dropped before they had a place, since the session opened.
+    int64_t StrangersDroppedForTests() const;
+    // Tests: where this copy listens, "HOST:PORT".
+    std::string ListenAddressForTests() const;
     // Tests: drops every datagram from "HOST:PORT" before the library sees it.
     bool DropDatagramsFromForTests(const std::string& address);
     // Tests: takes the link to the player (the host, a seated player, or one asked in a move) for

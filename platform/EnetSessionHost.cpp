@@ -54,8 +54,8 @@ void EnetSession::State::Owe(NetPlayerId id, const std::vector<uint8_t>& frame)
 // The list a newcomer or a player come back is given: its id, the host's, every other player
 // with where it listens, its own name and where it is seen to listen, then the session's key, the
 // highest id given, the places, the door, whether the session answers discovery, the session's
-// name, then the newcomer's seat token (zeros for a player come back, which has its own) and the
-// digest of every seat.
+// name, then the newcomer's seat token (zeros for a player come back, which has its own), the
+// digest of every seat, and the places turned away (a count, then each as kFrameTurnedAway has it).
 std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::string& name,
                                                     const SeatToken* newToken) const
 {
@@ -86,6 +86,20 @@ std::vector<uint8_t> EnetSession::State::WelcomeFor(NetPlayerId id, const std::s
         if (names.count(player) != 0)
             listed[player] = digest;
     PutDigests(welcome, listed);
+    // The places turned away, so that a newcomer who hosts later turns them away too.
+    std::vector<uint8_t> held;
+    uint8_t count = 0;
+    turnedAway.ForEachHeld(
+        Now(),
+        [&](uint64_t place, uint32_t leftMs, uint32_t letGo)
+        {
+            PutAddress(held, ENetAddress{static_cast<uint32_t>(place >> 16), static_cast<uint16_t>(place & 0xFFFF)});
+            PutU32(held, leftMs);
+            PutU32(held, letGo);
+            ++count;
+        });
+    welcome.push_back(count);
+    welcome.insert(welcome.end(), held.begin(), held.end());
     return welcome;
 }
 
@@ -213,8 +227,15 @@ bool EnetSession::State::Admit(ENetPeer* peer, NetPlayerId from, NetRelayFilter:
     {
         DebugOutput((NameOf(from) + " stayed past its share of messages: disconnected").c_str());
         // A player let go for a flood comes back at once, the door being open between games.
-        turnedAway.LetGo(peer->address.host, Now());
+        const uint64_t place = NetTurnAways::Key(peer->address.host, peer->address.port);
+        turnedAway.LetGo(place, Now());
         LetGo(peer, from);
+        // The players keep it for whoever hosts next.
+        std::vector<uint8_t> frame{kFrameTurnedAway};
+        PutAddress(frame, peer->address);
+        PutU32(frame, turnedAway.LeftMs(place, Now()));
+        PutU32(frame, turnedAway.LetGoCount(place));
+        SendToPeers(frame, true, 0);
     }
     return false;
 }
@@ -386,6 +407,8 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
         RejoinFrame rejoin;
         if (!ReadRejoin(data, size, rejoin) || waiting.erase(peer) == 0)
             return;
+        if (InMove())
+            HearWhere(rejoin);
         const auto held = digests.find(rejoin.id);
         if (rejoin.key == secret && rejoin.movedFrom == localId && held != digests.end() && rejoin.id != localId &&
             SameDigest(DigestOf(rejoin.token), held->second))
@@ -466,7 +489,8 @@ void EnetSession::State::HostReceive(ENetPeer* peer, const uint8_t* data, size_t
 // are not newcomers: none of this applies to them.
 NetJoinFailure EnetSession::State::Refusal(const ENetPeer* peer) const
 {
-    if (turnedAway.Holds(peer->address.host, Now()))
+    // Never a player's own place: another copy on its machine may have been let go.
+    if (turnedAway.Holds(NetTurnAways::Key(peer->address.host, peer->address.port), Now()) && !Listed(peer->address))
         return NetJoinFailure::TurnedAway;
     if (!joinable)
         return NetJoinFailure::Begun;
@@ -479,13 +503,29 @@ void EnetSession::State::DropSilentConnections()
 {
     const uint32_t now = Now();
     for (auto at = waiting.begin(); at != waiting.end();)
-        if (now - at->second >= kJoinWaitMs)
+        if (now - at->second >= JoinWait())
         {
             enet_peer_disconnect_now(at->first, 0);
             at = waiting.erase(at);
         }
         else
             ++at;
+    // A stranger that asked for a place and never took it up holds it no longer than one that
+    // connected and never joined.
+    for (auto at = arriving.begin(); at != arriving.end();)
+        at = at->first->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT ? std::next(at) : arriving.erase(at);
+    for (size_t i = 0; i < host->peerCount; ++i)
+    {
+        ENetPeer* peer = &host->peers[i];
+        if (peer->state != ENET_PEER_STATE_ACKNOWLEDGING_CONNECT || Listed(peer->address))
+            continue;
+        const uint32_t since = arriving.emplace(peer, now).first->second;
+        if (now - since >= JoinWait())
+        {
+            arriving.erase(peer);
+            enet_peer_reset(peer);
+        }
+    }
 }
 
 void EnetSession::State::OpenDiscovery()

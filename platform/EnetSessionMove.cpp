@@ -43,6 +43,7 @@ void EnetSession::State::HandleEvent(const ENetEvent& event)
             PutBytes(frame, token);
             PutU32(frame, lastId);
             PutDigests(frame, digests);
+            PutWhere(frame, where);
             SendFrame(event.peer, frame, true);
             break;
         }
@@ -155,6 +156,23 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     std::map<NetPlayerId, SeatDigest> table;
     if (!in.AtEnd() && (!in.Bytes(given) || !in.Digests(table)))
         return false;
+    struct Turned
+    {
+        ENetAddress at{};
+        uint32_t leftMs = 0;
+        uint32_t letGo = 0;
+    };
+    std::vector<Turned> turned;
+    uint8_t turnedCount = 0;
+    if (!in.AtEnd() && (!in.U8(turnedCount) || turnedCount > NetTurnAways::kMaxAddresses))
+        return false;
+    for (uint8_t i = 0; i < turnedCount; ++i)
+    {
+        Turned place;
+        if (!in.Address(place.at) || !in.U32(place.leftMs) || !in.U32(place.letGo))
+            return false;
+        turned.push_back(place);
+    }
     const bool seatedAnew = given != SeatToken{};
     // Coming back, the welcome names this copy's own id, unless it seats the copy anew.
     if (rejoining && id != localId && !seatedAnew)
@@ -186,6 +204,10 @@ bool EnetSession::State::TakeList(const uint8_t* data, size_t size)
     if (seatedAnew)
         token = given;
     digests = std::move(table);
+    if (server != nullptr && !Listed(server->address) && hostsAt.size() < static_cast<size_t>(kMaxSessionPlayers))
+        hostsAt.push_back(server->address);
+    for (const Turned& place : turned)
+        turnedAway.Hear(NetTurnAways::Key(place.at.host, place.at.port), place.leftMs, place.letGo, Now());
     hostId = hostPlayer;
     secret = key;
     lastId = std::max<NetPlayerId>(lastId, last);
@@ -274,6 +296,15 @@ void EnetSession::State::ClientReceive(const uint8_t* data, size_t size)
             joinable = door != 0;
         break;
     }
+    case kFrameTurnedAway:
+    {
+        ENetAddress at{};
+        uint32_t left = 0;
+        uint32_t count = 0;
+        if (in.Address(at) && in.U32(left) && in.U32(count))
+            turnedAway.Hear(NetTurnAways::Key(at.host, at.port), left, count, Now());
+        break;
+    }
     default:
         break;
     }
@@ -354,6 +385,7 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
             return;
         }
     }
+    HearWhere(rejoin);
     HearDeadline(rejoin.leftMs);
     early[peer] = std::move(rejoin);
     SendFrame(peer, HoldOnFrame(), true);
@@ -375,6 +407,7 @@ void EnetSession::State::StartMove(NetPlayerId from, bool left)
     movedFrom = from;
     moveUntil = latestUntil = Now() + MoveWindow();
     pointedTo = 0;
+    heardWhere.clear();
     EndAsks(0);
     if (left && from != localId && names.erase(from) != 0)
     {
@@ -394,7 +427,7 @@ void EnetSession::State::AskFor(NetPlayerId id, const ENetAddress& at)
     ask.answer = Ask::Answer::Gone;
     if (at.host == 0 || at.port == 0)
         return;
-    ENetPeer* peer = enet_host_connect(host, &at, 2, 0);
+    ENetPeer* peer = enet_host_connect(host, &at, 2, Mark());
     if (peer == nullptr)
         return;
     peer->data = nullptr;
@@ -741,7 +774,7 @@ void EnetSession::State::StopService()
 
 void EnetSession::State::Reset()
 {
-    ForgetDropped(host);
+    Unwatch(host);
     if (discovery != ENET_SOCKET_NULL)
         enet_socket_destroy(discovery);
     discovery = ENET_SOCKET_NULL;
@@ -763,6 +796,10 @@ void EnetSession::State::Reset()
     where.clear();
     peers.clear();
     waiting.clear();
+    arriving.clear();
+    heardWhere.clear();
+    hostsAt.clear();
+    dropForTests.clear();
     awaited.clear();
     early.clear();
     outbox.clear();

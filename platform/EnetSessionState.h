@@ -10,6 +10,7 @@
 
 #include <enet/enet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -109,6 +110,16 @@ struct EnetSession::State
     std::map<NetPlayerId, ENetPeer*> peers;
     // Connections that have not joined yet, with the tick they came at.
     std::map<ENetPeer*, uint32_t> waiting;
+    // Connections from strangers the library holds a place for before they are connected, with the
+    // tick this copy first saw them at.
+    std::map<ENetPeer*, uint32_t> arriving;
+    // Where the players of the proven rejoins this copy received in the current move listen.
+    std::vector<ENetAddress> heardWhere;
+    // Where the hosts this copy was seated under were reached (a host lists no address of its own).
+    std::vector<ENetAddress> hostsAt;
+    std::atomic<int64_t> strangersDropped{0};
+    // Tests: the senders whose datagrams are dropped.
+    std::vector<ENetAddress> dropForTests;
     std::map<NetPlayerId, Awaited> awaited;
     std::map<ENetPeer*, Early> early;
     // Guaranteed messages this copy sent in the last M, each with its number: sent again to whoever
@@ -149,6 +160,11 @@ struct EnetSession::State
     bool woken = false;
 
     uint32_t Now() const { return clock->TickMs(); }
+    // How long a connection holds a place without joining.
+    uint32_t JoinWait() const
+    {
+        return std::min<uint32_t>(enetwire::kJoinWaitMs, static_cast<uint32_t>(timeoutMs) / 2);
+    }
     // The window of a move, M, in ticks.
     uint32_t MoveWindow() const { return static_cast<uint32_t>(NetMoveWindowMs(timeoutMs)); }
     // The tick has come (ticks compared by unsigned difference).
@@ -182,6 +198,23 @@ struct EnetSession::State
     void TakeBack(ENetPeer* peer, NetPlayerId id, const std::string& name);
     NetJoinFailure Refusal(const ENetPeer* peer) const;
     void DropSilentConnections();
+    // Before the library sees a datagram: true drops it. A connection from a stranger (no listed
+    // address and port) gets one of the few refusal places at most, and in a move (the places are
+    // the players') none unless it bears the session's mark. Set on this copy's host by Watch, taken off by Unwatch.
+    static int ENET_CALLBACK Screen(ENetHost* host, ENetEvent* event);
+    void Watch();
+    static void Unwatch(const ENetHost* host);
+    bool Listed(const ENetAddress& at) const;
+    bool InMove() const;
+    bool TakesStranger() const;
+    int DropStranger()
+    {
+        ++strangersDropped;
+        return 1;
+    }
+    // What a copy's ask in a move bears in its connection: from the session's key, never 0.
+    uint32_t Mark() const { return static_cast<uint32_t>(secret ^ secret >> 32) | 1u; }
+    void HearWhere(const enetwire::RejoinFrame& rejoin);
     void OpenDiscovery();
     void AnswerDiscovery();
 
@@ -205,7 +238,6 @@ struct EnetSession::State
     void RefuseEarly(NetPlayerId id);
     void CheckMoveTimes();
     void TakeForGone(NetPlayerId id);
-    static void ForgetDropped(const ENetHost* host);
     static void SendQueuedAndLeave(ENetHost* host, const std::vector<ENetPeer*>& open);
     template <class Done> bool ServiceUntil(Done done, int32_t ms)
     {

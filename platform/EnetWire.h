@@ -20,8 +20,8 @@ namespace plat::enetwire
 constexpr uint8_t kFrameJoin = 'J';
 // A player of the session in a host's move asks another copy for its place: the session's key (who
 // the session is, no proof), its id, its name, the host it moves away from, the time left to its
-// deadline (ms), its seat's token (the proof), the highest id it has heard of, and the digests of
-// the seats it knows (see PutDigests).
+// deadline (ms), its seat's token (the proof), the highest id it has heard of, the digests of
+// the seats it knows (see PutDigests), and where each player it knows listens (see PutWhere).
 constexpr uint8_t kFrameRejoin = 'R';
 // Answers to a rejoin while the move goes on. Hold on: this copy still looks for the host too
 // (the time left to its deadline, ms); the link stays. The host is: the player named hosts, with
@@ -39,6 +39,9 @@ constexpr uint8_t kFrameName = 'N';
 constexpr uint8_t kFrameApp = 'A';
 // The host opened or closed its door to newcomers.
 constexpr uint8_t kFrameDoor = 'K';
+// The host turned a place away (a player let go for a flood), so that whoever hosts next does too:
+// the address and port, the time it has left (ms), how many let-goes it counts.
+constexpr uint8_t kFrameTurnedAway = 'T';
 
 // A disconnection's data beside the join refusals (NetJoinFailure). 0 is a time-out: silence,
 // which may end. The host let this player go for a flood (final).
@@ -64,10 +67,12 @@ constexpr int32_t kMaxSessionPlayers = 32;
 constexpr size_t kMaxSessionPlayersOnWire = kMaxSessionPlayers;
 constexpr int32_t kConnectWaitMs = 3000;
 constexpr int32_t kServiceStepMs = 2;
-// A connection holds a place until it joins; one that sends no join within this time (the
-// session's clock) is dropped, so that idle connections cannot keep the players out.
+// A connection holds a place until it joins; one that sends no join within this time, or half the
+// time-out if less (the session's clock), is dropped, so that idle connections cannot keep the
+// players out.
 constexpr uint32_t kJoinWaitMs = 5000;
-// Connections beyond the players' places, so that a refused one is told why rather than unheard.
+// Connections beyond the players' places, so that a refused one is told why rather than unheard:
+// the most places connections from strangers (no listed address and port) hold at once.
 constexpr size_t kRefusalPeers = 4;
 // How long a closing end goes on sending what it has queued (its leave among it) before it
 // disconnects at once: real time, as the peers' answers come in it.
@@ -117,6 +122,20 @@ inline void PutDigests(std::vector<uint8_t>& out, const std::map<NetPlayerId, Se
         {
             PutU32(out, id);
             PutBytes(out, digest);
+        }
+}
+
+// Where players listen, by id: a count, then each id with its address.
+inline void PutWhere(std::vector<uint8_t>& out, const std::map<NetPlayerId, ENetAddress>& where)
+{
+    const size_t n = std::min<size_t>(where.size(), kMaxSessionPlayersOnWire);
+    out.push_back(static_cast<uint8_t>(n));
+    size_t put = 0;
+    for (const auto& [id, at] : where)
+        if (put++ < n)
+        {
+            PutU32(out, id);
+            PutAddress(out, at);
         }
 }
 
@@ -195,6 +214,21 @@ public:
         }
         return true;
     }
+    bool Where(std::map<NetPlayerId, ENetAddress>& where)
+    {
+        uint8_t count = 0;
+        if (!U8(count) || count > kMaxSessionPlayersOnWire)
+            return false;
+        for (uint8_t i = 0; i < count; ++i)
+        {
+            uint32_t id = 0;
+            ENetAddress at{};
+            if (!U32(id) || !Address(at) || id == 0)
+                return false;
+            where[id] = at;
+        }
+        return true;
+    }
     bool AtEnd() const { return m_at >= m_size; }
     const uint8_t* Rest() const { return m_data + m_at; }
     size_t RestSize() const { return m_size - m_at; }
@@ -216,6 +250,7 @@ struct RejoinFrame
     SeatToken token{};
     uint32_t lastId = 0;
     std::map<NetPlayerId, SeatDigest> digests;
+    std::map<NetPlayerId, ENetAddress> where;
 };
 
 inline bool ReadRejoin(const uint8_t* data, size_t size, RejoinFrame& out)
@@ -223,7 +258,7 @@ inline bool ReadRejoin(const uint8_t* data, size_t size, RejoinFrame& out)
     FrameReader in(data, size);
     return size > 0 && data[0] == kFrameRejoin && in.U64(out.key) && in.U32(out.id) && in.Name(out.name) &&
            in.U32(out.movedFrom) && in.U32(out.leftMs) && in.Bytes(out.token) && in.U32(out.lastId) &&
-           in.Digests(out.digests);
+           in.Digests(out.digests) && (in.AtEnd() || in.Where(out.where));
 }
 
 // A refusal travels as the disconnection's data; anything else is no refusal a joiner can name.

@@ -271,6 +271,8 @@ TEST(tovEnetFlood, EachKindOfMessageHasItsShareAndItsFlooderIsLetGoAndTurnedAway
             EXPECT_TRUE(wait([&] { return fromFlooder() == 5 * row.share; })) << "each burst's share, relayed";
         }
         flood.Close();
+        // Its port free again: the next copy on this machine listens there, the place turned away.
+        flood.FinishClosing();
 
         // Turned away until its time is over, with the text the player reads.
         installed.clock.AdvanceMs(turnedAwayMs - 1);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -136,6 +137,85 @@ uint32_t RefusalAt(const std::string& address, const std::vector<uint8_t>& frame
         event = bare.Next(&reason);
     return event == ENET_EVENT_TYPE_DISCONNECT ? reason : uint32_t(0xFFFF);
 }
+
+// Strangers at a copy's port, from one port of their own: `holders` connections at once that
+// never say a word, and `askers` that each send a rejoin with a guessed key and, refused, connect
+// again (a stream). Serviced on a thread of their own, so that the copy sees them acknowledge.
+class Crowd
+{
+public:
+    Crowd(const std::string& address, size_t holders, size_t askers)
+    {
+        std::string hostName;
+        uint16_t port = 0;
+        m_host = enet_host_create(nullptr, holders + askers, 2, 0, 0);
+        if (m_host == nullptr || !plat::SplitHostPort(address, hostName, port, 0) ||
+            enet_address_set_host_ip(&m_target, hostName == "0.0.0.0" ? "127.0.0.1" : hostName.c_str()) != 0)
+            return;
+        m_target.port = port;
+        for (size_t i = 0; i < holders + askers; ++i)
+            if (ENetPeer* peer = Connect(); peer != nullptr && i < askers)
+                m_askers.push_back(peer);
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~Crowd()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_host != nullptr)
+            enet_host_destroy(m_host);
+    }
+    Crowd(const Crowd&) = delete;
+    Crowd& operator=(const Crowd&) = delete;
+    // Connections the copy has given a place, ever.
+    size_t Placed() const { return m_placed.load(); }
+
+private:
+    ENetPeer* Connect()
+    {
+        ENetPeer* peer = enet_host_connect(m_host, &m_target, 2, 0);
+        if (peer != nullptr)
+            enet_peer_timeout(peer, 0, 600000, 600000);
+        return peer;
+    }
+    void Run()
+    {
+        size_t again = 0;
+        while (!m_stop.load())
+        {
+            ENetEvent event;
+            if (enet_host_service(m_host, &event, 2) <= 0)
+                continue;
+            const bool asker = std::find(m_askers.begin(), m_askers.end(), event.peer) != m_askers.end();
+            if (event.type == ENET_EVENT_TYPE_CONNECT)
+            {
+                ++m_placed;
+                if (asker)
+                {
+                    const uint64_t guess = 0x5EC2E7000000ull + again;
+                    const std::vector<uint8_t> frame = ClaimFrame(guess, 2 + again % 4, "Ann");
+                    enet_peer_send(event.peer, 0,
+                                   enet_packet_create(frame.data(), frame.size(), ENET_PACKET_FLAG_RELIABLE));
+                }
+            }
+            else if (event.type == ENET_EVENT_TYPE_DISCONNECT && asker && again < 1000)
+            {
+                ++again;
+                std::replace(m_askers.begin(), m_askers.end(), event.peer, Connect());
+            }
+            else if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+        }
+    }
+
+    ENetHost* m_host = nullptr;
+    ENetAddress m_target{};
+    std::vector<ENetPeer*> m_askers;
+    std::atomic<size_t> m_placed{0};
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 // A session of copies on 127.0.0.1, the first hosting, each knowing every other.
 struct Session
@@ -321,6 +401,9 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         Claim,
         // At copy a, hosting, a connection claims a seat never given: refused at the shut door.
         NewSeat,
+        // At copy a, 36 strangers' connections at once and a stream of rejoins with guessed keys:
+        // they take the refusal places at most, or (b = 1) none, copy a being in a move.
+        Strangers,
         // Copy a sends every other a guaranteed line.
         Say,
         // Copy a names itself anew.
@@ -435,6 +518,27 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
          1,
          kNone,
          true},
+        {"strangers at the next host before the move",
+         4,
+         {{Do::Strangers, 1, 0},
+          {Do::Vanish, 0, 0},
+          {Do::Notice, 3, 0},
+          {Do::Notice, 2, 0},
+          {Do::Notice, 1, 0},
+          {Do::Advance, 0, 21}},
+         1,
+         kNone},
+        {"strangers at the next host during the move",
+         4,
+         {{Do::Vanish, 0, 0},
+          {Do::Notice, 3, 0},
+          {Do::Notice, 2, 0},
+          {Do::Notice, 1, 0},
+          {Do::Seated, 0, 0},
+          {Do::Strangers, 1, 1},
+          {Do::Advance, 0, 21}},
+         1,
+         kNone},
         {"another joiner frozen 1.5 time-outs",
          4,
          {{Do::Freeze, 2, 0}, {Do::Notice, 0, 2}, {Do::Advance, 0, 15}, {Do::NoticeAll, 2, 0}, {Do::Thaw, 2, 0}},
@@ -450,6 +554,7 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
         std::vector<bool> dead(row.players, false);
         std::vector<bool> frozen(row.players, false);
         std::vector<size_t> said;
+        std::unique_ptr<Crowd> crowd;
         // Every live copy in a move has heard from every live copy it asked: only the clock moves it on.
         const auto settled = [&]
         {
@@ -494,6 +599,22 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
             case Do::ShutDoor:
                 a.session->SetJoinable(false);
                 break;
+            case Do::Strangers:
+            {
+                const int64_t dropped = a.session->StrangersDroppedForTests();
+                crowd = std::make_unique<Crowd>(a.session->ListenAddressForTests(), 36, 4);
+                if (step.b == 0)
+                {
+                    // The refusal places taken: the rest of the crowd knocks on through the move.
+                    ASSERT_TRUE(WaitFor([&] { return crowd->Placed() >= plat::enetwire::kRefusalPeers; }, s.All()));
+                    break;
+                }
+                ASSERT_TRUE(WaitFor(
+                    [&] { return crowd->Placed() > 0 || a.session->StrangersDroppedForTests() >= dropped + 40; },
+                    s.All()));
+                EXPECT_EQ(crowd->Placed(), 0u);
+                break;
+            }
             case Do::Say:
                 ASSERT_TRUE(a.Send(plat::kNetAllPlayers, "line from " + a.name));
                 said.push_back(step.a);
@@ -664,13 +785,15 @@ TEST(tovEnetHostMove, OnlyTheHolderTakesItsSeatBack)
 // A copy welcomed just before the host went, whose news died with the host: no copy the new host
 // seats holds its seat's digest, and the digest it names itself does not count. At an open door it
 // is seated anew: a new id above every id heard of (its own old one among them), its name kept. A
-// frame naming the copy itself as gone is ignored before that.
+// frame naming the copy itself as gone is ignored before that. A newcomer after the move gets the
+// next id.
 TEST(tovEnetHostMove, ACopyWelcomedJustBeforeTheHostWentIsSeatedAnew)
 {
     HandMadeHost fake;
     ASSERT_TRUE(fake.Made());
     constexpr uint64_t kSecret = 0x5EC2E7;
-    Copy casey("Casey", kPatientTimeoutMs);
+    plat::ManualClock clock;
+    Copy casey("Casey", kPatientTimeoutMs, &clock);
     Copy drew("Drew", kPatientTimeoutMs);
     ENetAddress caseyAt{};
     WelcomeSeats caseySeats{plat::NewSeatToken(), {}};
@@ -721,6 +844,9 @@ TEST(tovEnetHostMove, ACopyWelcomedJustBeforeTheHostWentIsSeatedAnew)
     ASSERT_TRUE(casey.Send(4, "welcome back"));
     EXPECT_TRUE(WaitFor([&] { return drew.GotApp(2, "welcome back"); }, both));
 
+    // A newcomer once the move is over: the old host not back within the window.
+    clock.AdvanceMs(static_cast<uint32_t>(plat::NetMoveWindowMs(kPatientTimeoutMs) + 1));
+    ASSERT_TRUE(WaitFor([&] { return !casey.session->HasPlayer(1); }, both));
     Copy late("Ellis", kPatientTimeoutMs);
     ASSERT_TRUE(late.session->Join(casey.session->GetAddress(), late.name));
     EXPECT_EQ(late.session->GetLocalId(), 5u);

@@ -40,26 +40,31 @@ TEST(tovEnetHostRules, AServiceStepHandlesAtMostItsBoundOfEvents)
     }
 }
 
-// Each address's let-goes double its own turn-away: 5 s, 10 s, 20 s, also after a turn-away has
-// ended; another address starts at 5 s. The table holds 64 addresses; a 65th pushes out the one
-// let go longest ago, and one already held takes no other's place.
+// Each place's (address and port) let-goes double its own turn-away: 5 s, 10 s, 20 s, also after
+// a turn-away has ended; another address, or another port of the same one, starts free. A turn-away
+// heard from another host keeps its time left and its count, the longer standing. The table holds
+// 64 places; a 65th pushes out the one let go longest ago, and one already held takes no other's place.
 TEST(tovEnetHostRules, TurnAwaysDoublePerAddressInABoundedTable)
 {
     plat::NetTurnAways table;
     const uint32_t start = 0xFFFFF000u; // the tick wraps during the test
-    const uint32_t a = 0x0100007F;
-    const uint32_t b = 0x0200007F;
+    const uint64_t a = plat::NetTurnAways::Key(0x0100007F, 28642);
+    const uint64_t b = plat::NetTurnAways::Key(0x0200007F, 28642);
     table.LetGo(a, start);
     table.LetGo(a, start + 5000);
     table.LetGo(b, start + 6000);
     const struct
     {
-        uint32_t address;
+        uint64_t address;
         uint32_t atMs;
         bool held;
     } rows[] = {
-        {a, start + 14999, true},  {a, start + 15000, false},  {b, start + 10999, true},
-        {b, start + 11000, false}, {0x0300007F, start, false},
+        {a, start + 14999, true},
+        {a, start + 15000, false},
+        {b, start + 10999, true},
+        {b, start + 11000, false},
+        {plat::NetTurnAways::Key(0x0300007F, 28642), start, false},
+        {plat::NetTurnAways::Key(0x0100007F, 28643), start + 5001, false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(table.Holds(row.address, row.atMs), row.held)
@@ -67,6 +72,18 @@ TEST(tovEnetHostRules, TurnAwaysDoublePerAddressInABoundedTable)
     table.LetGo(a, start + 30000);
     EXPECT_TRUE(table.Holds(a, start + 49999)) << "the third let-go of a: 20 s";
     EXPECT_FALSE(table.Holds(a, start + 50000));
+
+    plat::NetTurnAways heard;
+    heard.Hear(a, 7000, 2, start);
+    EXPECT_TRUE(heard.Holds(a, start + 6999));
+    EXPECT_FALSE(heard.Holds(a, start + 7000));
+    heard.Hear(a, 9000, 2, start + 8000);
+    heard.Hear(a, 1000, 0, start + 9000);
+    EXPECT_TRUE(heard.Holds(a, start + 16999)) << "the longer heard stands";
+    EXPECT_FALSE(heard.Holds(a, start + 17000));
+    heard.LetGo(a, start + 20000);
+    EXPECT_TRUE(heard.Holds(a, start + 39999)) << "a third let-go after two heard of: 20 s";
+    EXPECT_FALSE(heard.Holds(a, start + 40000));
 
     plat::NetTurnAways full;
     for (uint32_t i = 0; i < plat::NetTurnAways::kMaxAddresses; ++i)
@@ -127,15 +144,19 @@ void SendUnknown(plat::EnetSession& from)
 }
 
 // A flooder let go is turned away with that reason even where the door is shut too; a session
-// opened anew turns nobody away.
+// opened anew turns nobody away, and the old session's player that hosts it next turns the flooder's
+// place away still.
 TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
 {
     ClockAndDebug installed{1000000000ull};
     EnetSide host("Robin", kPatientTimeoutMs, &installed.clock);
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
+    plat::EnetSession drew(kPatientTimeoutMs, &installed.clock);
+    ASSERT_TRUE(drew.Join(host.session->GetSessionAddress(), "Drew"));
     plat::EnetSession flood(kPatientTimeoutMs);
     ASSERT_TRUE(flood.Join(host.session->GetSessionAddress(), "Ann"));
     const plat::NetPlayerId floodId = flood.GetLocalId();
+    const std::string floodAt = flood.ListenAddressForTests();
     ASSERT_TRUE(WaitUntil([&] { return host.transport->HasPlayer(floodId); }, {host.session.get()}));
     // Drops 2.5 s apart: one flood, let go once it has lasted 5 s.
     for (int64_t drop = 1; drop <= 3; ++drop)
@@ -146,6 +167,8 @@ TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
     }
     ASSERT_TRUE(WaitUntil([&] { return !host.transport->HasPlayer(floodId); }, {host.session.get()}));
     flood.Close();
+    // Its port free again: the next copy on this machine listens there, the place turned away.
+    flood.FinishClosing();
 
     host.transport->SetJoinable(false);
     EnetSide again("Ann", kPatientTimeoutMs);
@@ -154,6 +177,12 @@ TEST(tovEnetHostRules, ATurnedAwayJoinIsToldSoAndANewSessionForgetsTurnAways)
 
     ASSERT_TRUE(host.session->HostSession("Lake day", "127.0.0.1:0"));
     EXPECT_TRUE(again.session->JoinSession(host.session->GetSessionAddress())) << again.session->GetJoinFailure();
+
+    // The old session's player hosts it once its host has left, and keeps its host's turn-aways.
+    ASSERT_TRUE(WaitUntil([&] { return drew.IsHost(); }, {host.session.get()}));
+    plat::EnetSession third(kPatientTimeoutMs);
+    EXPECT_FALSE(third.Join(drew.GetAddress(), "Ann", "127.0.0.1:" + floodAt.substr(floodAt.rfind(':') + 1)));
+    EXPECT_EQ(third.GetJoinFailure(), plat::NetJoinFailure::TurnedAway);
 }
 
 // A seat that has sent no header 30 s after it was seated is let go, not turned away: copies on
