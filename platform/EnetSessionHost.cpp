@@ -148,7 +148,8 @@ bool EnetSession::State::Seen(NetPlayerId from, uint32_t number)
 // Keeps a guaranteed message sent, for M, within kHeldBytes.
 void EnetSession::State::Remember(NetPlayerId to, const std::vector<uint8_t>& frame)
 {
-    while (!sent.empty() && (Now() - sent.front().at > MoveWindow() || sentBytes + frame.size() > kHeldBytes))
+    const uint32_t since = rejoining ? moveNoticedAt : Now();
+    while (!sent.empty() && (!KeptSentAt(sent.front().at, since) || sentBytes + frame.size() > kHeldBytes))
     {
         sentBytes -= sent.front().frame.size();
         sent.pop_front();
@@ -158,11 +159,11 @@ void EnetSession::State::Remember(NetPlayerId to, const std::vector<uint8_t>& fr
 }
 
 // After a move, to whoever hosts (or, hosting, to the players): every guaranteed message this
-// copy sent in the last M, in order; who has seen one drops it.
+// copy sent from M before the move's first notice on, in order; who has seen one drops it.
 void EnetSession::State::SendRemembered()
 {
     for (const Sent& message : sent)
-        if (Now() - message.at > MoveWindow())
+        if (!KeptSentAt(message.at, moveNoticedAt))
             continue;
         else if (!hosting)
             SendFrame(server, message.frame, true);

@@ -402,6 +402,8 @@ void EnetSession::State::IncomingReceive(ENetPeer* peer, const uint8_t* data, si
 // answers. One deadline, M from now, for the whole move.
 void EnetSession::State::StartMove(NetPlayerId from, bool left)
 {
+    if (!rejoining)
+        moveNoticedAt = Now();
     rejoining = true;
     server = nullptr;
     movedFrom = from;

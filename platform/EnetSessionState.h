@@ -82,6 +82,8 @@ struct EnetSession::State
     // The host this move is away from; this copy's own deadline, and the latest it has heard of
     // (ticks of the session's clock).
     NetPlayerId movedFrom = 0;
+    // The tick of this copy's first notice that its host was gone, in the move it is in or had last.
+    uint32_t moveNoticedAt = 0;
     uint32_t moveUntil = 0;
     uint32_t latestUntil = 0;
     // Whom this copy asked during the move, and the player a copy said hosts (0: none).
@@ -167,6 +169,12 @@ struct EnetSession::State
     }
     // The window of a move, M, in ticks.
     uint32_t MoveWindow() const { return static_cast<uint32_t>(NetMoveWindowMs(timeoutMs)); }
+    // A message sent at `at` is kept while it is no older than M, counted from the move's first
+    // notice during a move: a move may outlast M, and what went to a host just gone must survive it.
+    bool KeptSentAt(uint32_t at, uint32_t since) const
+    {
+        return static_cast<int32_t>(since - at) <= static_cast<int32_t>(MoveWindow());
+    }
     // The tick has come (ticks compared by unsigned difference).
     bool Due(uint32_t tick) const { return static_cast<int32_t>(Now() - tick) >= 0; }
 

@@ -512,6 +512,16 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
           {Do::Advance, 0, 21}},
          1,
          kNone},
+        {"a line sent to a host just gone, the move ending past the window from the line",
+         4,
+         {{Do::Vanish, 0, 0},
+          {Do::Vanish, 1, 0},
+          {Do::Say, 2, 0},
+          {Do::Advance, 0, 15},
+          {Do::Notice, 2, 0},
+          {Do::Advance, 0, 21}},
+         2,
+         kNone},
         {"the host gone, the others at 127.0.0.2 and 127.0.0.3",
          3,
          {{Do::Vanish, 0, 0}, {Do::Notice, 2, 0}, {Do::Advance, 0, 21}},
@@ -739,7 +749,8 @@ TEST(tovEnetHostMove, UnevenLossesAndFreezesEndInOneSession)
 // open, a newcomer gets an id no player of the session has had.
 TEST(tovEnetHostMove, OnlyTheHolderTakesItsSeatBack)
 {
-    Session s(4, kPatientTimeoutMs);
+    plat::ManualClock clock;
+    Session s(4, kPatientTimeoutMs, &clock);
     ASSERT_TRUE(s.Open());
     const uint64_t secret = s[1].session->SecretForTests();
     Copy& gone = s[3];
@@ -760,6 +771,10 @@ TEST(tovEnetHostMove, OnlyTheHolderTakesItsSeatBack)
         s.All()));
     ASSERT_TRUE(s[1].session->IsHost());
     const std::string address = s[1].session->GetAddress();
+    // Past the move: an old host whose leave the move overtook is awaited to its end, and no
+    // stranger is heard meanwhile.
+    clock.AdvanceMs(static_cast<uint32_t>(plat::NetMoveWindowMs(kPatientTimeoutMs) + 1));
+    ASSERT_TRUE(WaitFor([&] { return !s[1].session->HasPlayer(s[0].id); }, s.All()));
 
     const auto refusal = [&](const std::vector<uint8_t>& frame) { return RefusalAt(address, frame); };
     const auto begun = static_cast<uint32_t>(plat::NetJoinFailure::Begun);
