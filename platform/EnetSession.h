@@ -35,8 +35,9 @@
 // heard (and a further M as a backstop), and a host awaits the others to the latest deadline it
 // heard of. An ask to a dead copy ends at the time-out, a try shorter than M: a move with every
 // copy answering lasts about one round trip after the last notice, one losing its next host too
-// about one time-out more; in all, one to two time-outs after the host's death, never past M from
-// the first notice but for copies frozen meanwhile.
+// about one time-out more; in all, about one time-out after the host's death, two to three when the
+// next host is lost with it (real runs at a 3 s time-out: 3.1-4.1 s and 6.7-9.3 s), about M from the
+// first notice at most but for copies frozen meanwhile.
 // A player lost to silence (host's side) keeps its seat for M and is told as gone only then; a
 // leave (Close) and a let-go for a flood are final at once. A copy goes on alone only on a final
 // refusal (let go, back after M, a failed claim, a newcomer with the door shut), or as a host
